@@ -1,0 +1,44 @@
+#pragma once
+// Memory services of the kernel: pooled blocks, arrays of doubles, pointers and bytes,
+// scratch areas, and counters that tell how much is alive (tests use them to prove that
+// nothing leaks). This stand-in forwards to the global allocator and counts.
+#include <cstddef>
+
+#include "XelKernelBaseExport.h"
+
+struct XelQuorMemoryCounters {
+  long liveBlocks;     // blocks allocated and not yet freed
+  long liveBytes;      // bytes of those blocks
+  long totalAllocations;
+};
+
+/// The current counters of everything allocated through these services.
+XELKERNELBASE_EXPORT XelQuorMemoryCounters XelQuorGetMemoryCounters();
+
+XELKERNELBASE_EXPORT void* xelquornew(std::size_t iSize);
+XELKERNELBASE_EXPORT void xelquordel(void* iBlock, std::size_t iSize);
+
+XELKERNELBASE_EXPORT double* XelQuorArrayDoubleNew(long iCount);
+XELKERNELBASE_EXPORT void XelQuorArrayDoubleDel(double* iArray, long iCount);
+XELKERNELBASE_EXPORT void** XelQuorArrayPtrsNew(long iCount);
+XELKERNELBASE_EXPORT void XelQuorArrayPtrsDel(void** iArray, long iCount);
+XELKERNELBASE_EXPORT unsigned char* XelQuorArrayBytesNew(long iCount);
+XELKERNELBASE_EXPORT void XelQuorArrayBytesDel(unsigned char* iArray, long iCount);
+
+/// A scratch area of at least iBytes, owned by the services until XelQuorScratchClear.
+XELKERNELBASE_EXPORT void* XelQuorScratchReserve(std::size_t iBytes);
+XELKERNELBASE_EXPORT void XelQuorScratchClear();
+
+class XELKERNELBASE_EXPORT XelQuorManageMemory {
+public:
+  typedef void (*GarbageCallback)();
+  /// Registers a callback that releases cached memory on demand.
+  static void DeclareMemoryGarbage(GarbageCallback iCallback);
+  /// Calls every registered callback.
+  static void CollectGarbage();
+};
+
+/// Registers a library with the memory services at load time.
+XELKERNELBASE_EXPORT void XelQuorDeclareLibraryLoading(const char* iName);
+/// Whether a library of that name has declared itself.
+XELKERNELBASE_EXPORT bool XelQuorIsLibraryLoaded(const char* iName);

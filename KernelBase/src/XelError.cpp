@@ -1,0 +1,69 @@
+#include "XelError.h"
+
+#include <cstdio>
+#include <memory>
+
+#include "XelQuorOutput.h"
+
+XelError::XelError(long iCode) : _code(iCode) { Compose(); }
+
+XelError::~XelError() = default;
+
+const char* XelError::ClassName() const { return "XelError"; }
+
+void XelError::SetParameters(int iCount, const char* iText1, const char* iText2,
+                             const char* iText3) {
+  const char* texts[3] = {iText1, iText2, iText3};
+  _nbParameters = iCount < 0 ? 0 : (iCount > 3 ? 3 : iCount);
+  for (int i = 0; i < 3; i++)
+    _parameters[i] = (i < _nbParameters && texts[i]) ? texts[i] : "";
+  Compose();
+}
+
+void XelError::SetSource(const char* iFile, long iLine) {
+  _file = iFile ? iFile : "";
+  _line = iLine;
+  Compose();
+}
+
+const char* XelError::GetParameter(long i) const {
+  if (i < 0 || i >= _nbParameters) return "";
+  return _parameters[i].c_str();
+}
+
+const char* XelError::what() const noexcept { return _message.c_str(); }
+
+void XelError::Raise() const { throw *this; }
+
+void XelError::Compose() {
+  char code[32];
+  snprintf(code, sizeof(code), "0x%lx", static_cast<unsigned long>(_code));
+  _message = std::string("error ") + code;
+  for (long i = 0; i < _nbParameters; i++) _message += (i ? ", " : ": ") + _parameters[i];
+  if (!_file.empty()) _message += " (" + _file + ":" + std::to_string(_line) + ")";
+}
+
+void XelQuorThrowFunction(XelError* iError, const char* iFile, long iLine) {
+  std::unique_ptr<XelError> owned(iError);
+  if (!owned) owned.reset(new XelError(0));
+  owned->SetSource(iFile, iLine);
+  owned->Raise();
+  std::terminate(); // Raise never returns
+}
+
+namespace {
+long quornullCount = 0;
+long contextDepth = 0;
+} // namespace
+
+void XelQuornull(const char* iFile, long iLine) {
+  quornullCount++;
+  XelQuorOutput::GetErr() << "XelQuornull: invalid state at " << (iFile ? iFile : "?") << ":"
+                          << iLine << "\n";
+}
+
+long XelQuornullCount() { return quornullCount; }
+
+XelXHContext::XelXHContext() { contextDepth++; }
+XelXHContext::~XelXHContext() { contextDepth--; }
+long XelXHContext::GetDepth() { return contextDepth; }

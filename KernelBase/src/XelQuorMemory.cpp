@@ -1,0 +1,107 @@
+#include "XelQuorMemory.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "XelMathInputError.h"
+
+namespace {
+XelQuorMemoryCounters counters = {0, 0, 0};
+void* scratch = nullptr;
+std::size_t scratchBytes = 0;
+
+std::vector<XelQuorManageMemory::GarbageCallback>& Callbacks() {
+  static std::vector<XelQuorManageMemory::GarbageCallback> callbacks;
+  return callbacks;
+}
+std::vector<std::string>& Libraries() {
+  static std::vector<std::string> libraries;
+  return libraries;
+}
+} // namespace
+
+XelQuorMemoryCounters XelQuorGetMemoryCounters() { return counters; }
+
+void* xelquornew(std::size_t iSize) {
+  void* block = std::malloc(iSize ? iSize : 1);
+  if (!block)
+    XelQuorThrowFunction(new XelQuorNoMoreMemoryError(static_cast<long>(iSize)), __FILE__,
+                         __LINE__);
+  counters.liveBlocks++;
+  counters.liveBytes += static_cast<long>(iSize);
+  counters.totalAllocations++;
+  return block;
+}
+
+void xelquordel(void* iBlock, std::size_t iSize) {
+  if (!iBlock) return;
+  counters.liveBlocks--;
+  counters.liveBytes -= static_cast<long>(iSize);
+  std::free(iBlock);
+}
+
+namespace {
+std::size_t Bytes(long iCount, std::size_t iSize) {
+  if (iCount < 0 || static_cast<unsigned long>(iCount) > (~std::size_t(0)) / (iSize * 2))
+    XelQuorThrowFunction(new XelQuorNoMoreMemoryError(iCount), __FILE__, __LINE__);
+  return static_cast<std::size_t>(iCount) * iSize;
+}
+} // namespace
+
+double* XelQuorArrayDoubleNew(long iCount) {
+  return static_cast<double*>(xelquornew(Bytes(iCount, sizeof(double))));
+}
+void XelQuorArrayDoubleDel(double* iArray, long iCount) {
+  xelquordel(iArray, Bytes(iCount, sizeof(double)));
+}
+void** XelQuorArrayPtrsNew(long iCount) {
+  void** array = static_cast<void**>(xelquornew(Bytes(iCount, sizeof(void*))));
+  if (iCount > 0) std::memset(array, 0, Bytes(iCount, sizeof(void*)));
+  return array;
+}
+void XelQuorArrayPtrsDel(void** iArray, long iCount) {
+  xelquordel(iArray, Bytes(iCount, sizeof(void*)));
+}
+unsigned char* XelQuorArrayBytesNew(long iCount) {
+  return static_cast<unsigned char*>(xelquornew(Bytes(iCount, 1)));
+}
+void XelQuorArrayBytesDel(unsigned char* iArray, long iCount) {
+  xelquordel(iArray, Bytes(iCount, 1));
+}
+
+void* XelQuorScratchReserve(std::size_t iBytes) {
+  if (iBytes > scratchBytes) {
+    XelQuorScratchClear();
+    scratch = xelquornew(iBytes);
+    scratchBytes = iBytes;
+  }
+  return scratch;
+}
+
+void XelQuorScratchClear() {
+  xelquordel(scratch, scratchBytes);
+  scratch = nullptr;
+  scratchBytes = 0;
+}
+
+void XelQuorManageMemory::DeclareMemoryGarbage(GarbageCallback iCallback) {
+  if (iCallback) Callbacks().push_back(iCallback);
+}
+
+void XelQuorManageMemory::CollectGarbage() {
+  for (GarbageCallback callback : Callbacks()) callback();
+}
+
+void XelQuorDeclareLibraryLoading(const char* iName) {
+  if (iName) Libraries().push_back(iName);
+}
+
+bool XelQuorIsLibraryLoaded(const char* iName) {
+  if (!iName) return false;
+  for (const std::string& name : Libraries())
+    if (name == iName) return true;
+  return false;
+}

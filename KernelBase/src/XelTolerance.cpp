@@ -1,0 +1,57 @@
+#include "XelTolerance.h"
+
+#include "XelError.h"
+#include "XelQuorOutput.h"
+
+XelTolerance::XelTolerance(double iScaleFactor)
+    : _mark(ValidMark), _error(0), _scaleFactor(iScaleFactor > 0 ? iScaleFactor : 1.0),
+      _relativeEpsilon(1e-13), _rootResolution(1e-13), _parametricResolution(1e-10),
+      _pointResolution(1e-10), _lengthResolution(1e-10), _bisectionEpsilon(1e-13),
+      _singularValueEpsilon(1e-13), _symmetryEpsilon(1e-13), _squaredZero(1e-26),
+      _minimumLength(1e-6) {}
+
+double XelTolerance::Read(double iValue) const {
+  if (!IsValidMark() || _error) {
+    XelToleranceError(this);
+    return 0.0;
+  }
+  return iValue;
+}
+
+double XelTolerance::GetScaleFactor() const { return Read(_scaleFactor); }
+double XelTolerance::GetAbsoluteResolution() const { return Read(_scaleFactor); }
+double XelTolerance::GetRelativeEpsilon() const { return Read(_relativeEpsilon); }
+double XelTolerance::GetRootResolution() const { return Read(_rootResolution * _scaleFactor); }
+double XelTolerance::GetParametricResolution() const { return Read(_parametricResolution); }
+double XelTolerance::GetPointResolution() const { return Read(_pointResolution * _scaleFactor); }
+double XelTolerance::GetLengthResolution() const {
+  return Read(_lengthResolution * _scaleFactor);
+}
+double XelTolerance::GetSquareLengthResolution() const {
+  double length = _lengthResolution * _scaleFactor;
+  return Read(length * length);
+}
+double XelTolerance::GetBisectionEpsilon() const { return Read(_bisectionEpsilon); }
+double XelTolerance::GetValueUnit() const { return Read(1.0); }
+double XelTolerance::GetSingularValueEpsilon() const { return Read(_singularValueEpsilon); }
+double XelTolerance::GetSymmetryEpsilon() const { return Read(_symmetryEpsilon); }
+double XelTolerance::GetSquaredZero() const { return Read(_squaredZero); }
+double XelTolerance::GetReferenceLength() const { return Read(_scaleFactor); }
+double XelTolerance::GetMinimumLength() const { return Read(_minimumLength * _scaleFactor); }
+
+const XelTolerance& XelGetDefaultTolerance() {
+  static const XelTolerance defaultTolerance(1.0);
+  return defaultTolerance;
+}
+
+namespace {
+long toleranceErrorCount = 0;
+}
+
+void XelToleranceError(const XelTolerance* iTolerance) {
+  toleranceErrorCount++;
+  XelQuorOutput::GetErr() << "XelToleranceError: invalid tolerance object"
+                          << (iTolerance ? "" : " (null)") << "\n";
+}
+
+long XelToleranceErrorCount() { return toleranceErrorCount; }
