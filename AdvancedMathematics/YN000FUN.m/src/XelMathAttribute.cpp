@@ -1,0 +1,7 @@
+#include "XelMathAttribute.h"
+
+XelMathAttribute::~XelMathAttribute() = default;
+
+unsigned char XelMathAttribute::IsExclusive() const {
+  return 0;
+}
