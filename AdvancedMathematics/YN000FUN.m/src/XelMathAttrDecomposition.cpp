@@ -1,0 +1,34 @@
+#include "XelMathAttrDecomposition.h"
+
+#include "XelMathAttrLongArray.h"
+
+XelMathAttrDecomposition::XelMathAttrDecomposition(long iCount, long* iTab)
+    : _count(0), _tab(XelMathAttrLongArray::Copy(iTab, iCount, _count)) {}
+
+XelMathAttrDecomposition::XelMathAttrDecomposition(const XelMathAttrDecomposition& iOther)
+    : XelMathAttribute(iOther), _count(0),
+      _tab(XelMathAttrLongArray::Copy(iOther._tab, iOther._count, _count)) {}
+
+XelMathAttrDecomposition&
+XelMathAttrDecomposition::operator=(const XelMathAttrDecomposition& iOther) {
+  if (this == &iOther)
+    return *this;
+  long count = 0;
+  long* tab = XelMathAttrLongArray::Copy(iOther._tab, iOther._count, count);
+  XelMathAttrLongArray::Free(_tab, _count);
+  _tab = tab;
+  _count = count;
+  return *this;
+}
+
+XelMathAttrDecomposition::~XelMathAttrDecomposition() {
+  XelMathAttrLongArray::Free(_tab, _count);
+}
+
+const char* XelMathAttrDecomposition::GetType() const {
+  return "XelMathAttrDecomposition";
+}
+
+unsigned char XelMathAttrDecomposition::IsExclusive() const {
+  return 1;
+}

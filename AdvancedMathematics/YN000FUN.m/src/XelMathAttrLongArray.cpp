@@ -1,0 +1,20 @@
+#include "XelMathAttrLongArray.h"
+
+#include <cstring>
+
+#include "XelQuorMemory.h"
+
+long* XelMathAttrLongArray::Copy(const long* iTab, long iCount, long& oCount) {
+  oCount = 0;
+  if (!iTab || iCount <= 0)
+    return nullptr;
+  long* copy = static_cast<long*>(xelquornew(sizeof(long) * static_cast<std::size_t>(iCount)));
+  std::memcpy(copy, iTab, sizeof(long) * static_cast<std::size_t>(iCount));
+  oCount = iCount;
+  return copy;
+}
+
+void XelMathAttrLongArray::Free(long* iTab, long iCount) {
+  if (iTab)
+    xelquordel(iTab, sizeof(long) * static_cast<std::size_t>(iCount));
+}
