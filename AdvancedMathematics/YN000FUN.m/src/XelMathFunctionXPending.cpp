@@ -64,9 +64,6 @@ XelMathFunctionX* XelMathFunctionX::CreateCubicInterpolation(const long, const d
   return nullptr;
 }
 // ---- Chebyshev expansions (XelMathFourierTransform.cpp) ----
-double* XelMathFunctionX::ComputeChebyshevCoefficients(const XelMathInterval&, long) const {
-  return nullptr;
-}
 XelMathPolynomX* XelMathFunctionX::ChebyshevApproximation(const XelMathInterval&, long,
                                                           double) const {
   return nullptr;

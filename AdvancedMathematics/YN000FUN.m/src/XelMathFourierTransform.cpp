@@ -1,0 +1,464 @@
+#include "XelMathFourierTransform.h"
+
+#include <cmath>
+
+#include "XelError.h"
+#include "XelMathConstants.h"
+#include "XelMathFunctionX.h"
+#include "XelMathInputError.h"
+#include "XelMathInterval.h"
+#include "XelQuorMemory.h"
+
+double XelMathFourierTransform::SinCosArray[115] = {0.0};
+unsigned char XelMathFourierTransform::SinCosArrayInitialized = 0;
+
+namespace {
+
+// The tabulated lengths and where their blocks start in SinCosArray.
+const long kTabulatedLengths[5] = {4, 6, 8, 12, 16};
+const long kSinCosOffsets[5] = {0, 6, 15, 27, 45};
+const long kNodeOffsets[5] = {69, 73, 79, 87, 99};
+const long kMaxChebyshevLength = 16;
+const double kHalfSqrt3 = 0.86602540378443864676;
+
+long TableIndex(long iN) {
+  for (long i = 0; i < 5; i++)
+    if (kTabulatedLengths[i] == iN)
+      return i;
+  return -1;
+}
+
+// Raises 0x20009 with the operation's name and " ": a length or an array that the
+// operation cannot take.
+[[noreturn]] void RaiseForbidden(const char* iOperation, const char* iFile, long iLine) {
+  XelMathInputError* error = new XelMathInputError(0x20009);
+  error->SetParameters(2, iOperation, " ");
+  XelQuorThrowFunction(error, iFile, iLine);
+}
+
+void EnsureTable() {
+  if (!XelMathFourierTransform::SinCosArrayInitialized)
+    XelMathFourierTransform::InitializeSinCosArray();
+}
+
+// The sine/cosine block of a tabulated length, null for other lengths.
+const double* SinCosBlock(long iN) {
+  long index = TableIndex(iN);
+  if (index < 0)
+    return nullptr;
+  EnsureTable();
+  return XelMathFourierTransform::SinCosArray + kSinCosOffsets[index];
+}
+
+// The Chebyshev node block of a tabulated length, null for other lengths.
+const double* NodeBlock(long iN) {
+  long index = TableIndex(iN);
+  if (index < 0)
+    return nullptr;
+  EnsureTable();
+  return XelMathFourierTransform::SinCosArray + kNodeOffsets[index];
+}
+
+// A work array of doubles: a fixed local buffer, with a heap fallback for larger counts.
+class WorkArray {
+public:
+  explicit WorkArray(long iCount)
+      : _count(iCount), _heap(iCount > kLocal ? XelQuorArrayDoubleNew(iCount) : nullptr) {}
+  ~WorkArray() {
+    if (_heap)
+      XelQuorArrayDoubleDel(_heap, _count);
+  }
+  WorkArray(const WorkArray&) = delete;
+  WorkArray& operator=(const WorkArray&) = delete;
+  double* Get() { return _heap ? _heap : _local; }
+
+private:
+  static const long kLocal = 64;
+  long _count;
+  double* _heap;
+  double _local[kLocal];
+};
+
+// Cosine and sine of m pi / n for any integer m, reduced by symmetry to an angle in
+// [0, pi/2] and read from the table when n is tabulated (so that the fast transforms use
+// exactly the tabulated values), computed otherwise.
+class Angles {
+public:
+  explicit Angles(long iN) : _n(iN), _block(SinCosBlock(iN)) {}
+  void CosSin(long iM, double& oCos, double& oSin) const {
+    long twoN = 2 * _n;
+    long m = iM % twoN;
+    if (m < 0)
+      m += twoN;
+    double signCos = 1.0, signSin = 1.0;
+    if (m > _n) { // 2 pi - a
+      m = twoN - m;
+      signSin = -1.0;
+    }
+    if (2 * m > _n) { // pi - a
+      m = _n - m;
+      signCos = -1.0;
+    }
+    if (2 * m == _n) {
+      oCos = 0.0;
+      oSin = 1.0;
+    } else if (_block) {
+      oCos = _block[_n + m];
+      oSin = _block[_n / 2 + m];
+    } else {
+      double angle = static_cast<double>(m) * XelPI / static_cast<double>(_n);
+      oCos = std::cos(angle);
+      oSin = std::sin(angle);
+    }
+    oCos *= signCos;
+    oSin *= signSin;
+  }
+
+private:
+  long _n;
+  const double* _block;
+};
+
+// Whether iM > 0 has no prime factor above 3.
+bool IsSmooth23(long iM) {
+  if (iM <= 0)
+    return false;
+  while (iM % 2 == 0)
+    iM /= 2;
+  while (iM % 3 == 0)
+    iM /= 3;
+  return iM == 1;
+}
+
+// Discrete Fourier transform (exponent sign -) of iM complex values read at iIn[0],
+// iIn[2 iStride], ... (interleaved real and imaginary parts), written contiguously into
+// oOut (2 iM doubles, distinct from iIn). iM has no prime factor above 3. The twiddle
+// W = exp(-2 pi i / iM) has the angle iUnit pi / n of iAngles. Decimation in time,
+// radix 2 first, then 3.
+void ComplexDft23(const double* iIn, long iStride, long iM, long iUnit, const Angles& iAngles,
+                  double* oOut) {
+  if (iM == 1) {
+    oOut[0] = iIn[0];
+    oOut[1] = iIn[1];
+    return;
+  }
+  const long p = (iM % 2 == 0) ? 2 : 3;
+  const long q = iM / p;
+  for (long r = 0; r < p; r++)
+    ComplexDft23(iIn + 2 * r * iStride, iStride * p, q, iUnit * p, iAngles, oOut + 2 * r * q);
+  // Combine: X[k + s q] = sum_r W^(r (k + s q)) Y_r[k]; the outputs k + s q occupy the
+  // places of the inputs Y_r[k], so each k is combined in place.
+  for (long k = 0; k < q; k++) {
+    double yr[3], yi[3];
+    for (long r = 0; r < p; r++) {
+      double re = oOut[2 * (r * q + k)], im = oOut[2 * (r * q + k) + 1];
+      if (r * k != 0) {
+        double c, s;
+        iAngles.CosSin(iUnit * r * k, c, s);
+        double t = re * c + im * s;
+        im = im * c - re * s;
+        re = t;
+      }
+      yr[r] = re;
+      yi[r] = im;
+    }
+    if (p == 2) {
+      oOut[2 * k] = yr[0] + yr[1];
+      oOut[2 * k + 1] = yi[0] + yi[1];
+      oOut[2 * (k + q)] = yr[0] - yr[1];
+      oOut[2 * (k + q) + 1] = yi[0] - yi[1];
+    } else {
+      double sr = yr[1] + yr[2], si = yi[1] + yi[2];
+      double dr = yr[1] - yr[2], di = yi[1] - yi[2];
+      double mr = yr[0] - 0.5 * sr, mi = yi[0] - 0.5 * si;
+      // -i (sqrt(3)/2) (dr + i di) = (sqrt(3)/2) (di - i dr)
+      double rr = kHalfSqrt3 * di, ri = -kHalfSqrt3 * dr;
+      oOut[2 * k] = yr[0] + sr;
+      oOut[2 * k + 1] = yi[0] + si;
+      oOut[2 * (k + q)] = mr + rr;
+      oOut[2 * (k + q) + 1] = mi + ri;
+      oOut[2 * (k + 2 * q)] = mr - rr;
+      oOut[2 * (k + 2 * q) + 1] = mi - ri;
+    }
+  }
+}
+
+// Direct sums of the real Fourier transform, packed as FastFourierTransformReal; iX and
+// oOut distinct.
+void DirectDftReal(const double* iX, long iN, const Angles& iAngles, double* oOut) {
+  double sum = 0.0;
+  for (long j = 0; j < iN; j++)
+    sum += iX[j];
+  oOut[0] = sum;
+  for (long k = 1; 2 * k <= iN; k++) {
+    double re = 0.0, im = 0.0;
+    for (long j = 0; j < iN; j++) {
+      double c, s;
+      iAngles.CosSin(2 * ((j * k) % iN), c, s);
+      re += iX[j] * c;
+      im -= iX[j] * s;
+    }
+    if (2 * k == iN) {
+      oOut[iN - 1] = re;
+    } else {
+      oOut[2 * k - 1] = re;
+      oOut[2 * k] = im;
+    }
+  }
+}
+
+// Direct sums of the type-II cosine transform for any length (odd included); iX and oOut
+// distinct. Angles are reduced exactly on integers before the cosine is taken.
+void DirectCosineTransform2(const double* iX, long iN, double* oOut) {
+  const long period = 4 * iN;
+  const double step = 0.5 * XelPI / static_cast<double>(iN);
+  for (long j = 0; j < iN; j++) {
+    double sum = 0.0;
+    for (long i = 0; i < iN; i++) {
+      long t = (j * (2 * i + 1)) % period;
+      sum += iX[i] * std::cos(static_cast<double>(t) * step);
+    }
+    oOut[j] = sum;
+  }
+}
+
+} // namespace
+
+void XelMathFourierTransform::InitializeSinCosArrayN(long iN) {
+  long index = TableIndex(iN);
+  if (index < 0)
+    return;
+  const double h = XelPI / static_cast<double>(iN);
+  const long half = iN / 2;
+  double* block = SinCosArray + kSinCosOffsets[index];
+  for (long k = 0; k < half; k++) {
+    block[k] = std::sin((static_cast<double>(k) + 0.5) * h);
+    block[half + k] = std::sin(static_cast<double>(k) * h);
+    block[iN + k] = std::cos(static_cast<double>(k) * h);
+  }
+  // Nodes: the second half is the exact opposite of the first, so that samples of even
+  // and odd functions keep their symmetry.
+  double* nodes = SinCosArray + kNodeOffsets[index];
+  for (long k = 0; k < half; k++) {
+    nodes[k] = std::cos((static_cast<double>(k) + 0.5) * h);
+    nodes[iN - 1 - k] = -nodes[k];
+  }
+}
+
+void XelMathFourierTransform::InitializeSinCosArray() {
+  for (long i = 0; i < 5; i++)
+    InitializeSinCosArrayN(kTabulatedLengths[i]);
+  SinCosArrayInitialized = 1;
+}
+
+void XelMathFourierTransform::SlowCosineTransform2(const double* iX, long iN, double* oOut) {
+  if (iN < 0 || iN % 2 != 0 || (iN > 0 && iX == oOut))
+    RaiseForbidden("SlowCosineTransform2", __FILE__, __LINE__);
+  if (iN == 0)
+    return;
+  if (!iX || !oOut) {
+    XelQuornull(__FILE__, __LINE__);
+    return;
+  }
+  const long m = iN / 2;
+  double localS[8], localD[8];
+  double* s = m <= 8 ? localS : XelQuorArrayDoubleNew(m);
+  double* d = m <= 8 ? localD : XelQuorArrayDoubleNew(m);
+  for (long k = 0; k < m; k++) {
+    s[k] = iX[k] + iX[iN - 1 - k];
+    d[k] = iX[k] - iX[iN - 1 - k];
+  }
+  // cos(j (2k + 1) h') with h' = pi / (2n), the integer j (2k + 1) taken modulo 4n.
+  const long period = 4 * iN;
+  const double step = 0.5 * XelPI / static_cast<double>(iN);
+  for (long j = 0; j < iN; j++) {
+    const double* half = (j % 2 == 0) ? s : d;
+    double sum = 0.0;
+    for (long k = 0; k < m; k++) {
+      long t = (j * (2 * k + 1)) % period;
+      sum += half[k] * std::cos(static_cast<double>(t) * step);
+    }
+    oOut[j] = sum;
+  }
+  if (m > 8) {
+    XelQuorArrayDoubleDel(s, m);
+    XelQuorArrayDoubleDel(d, m);
+  }
+}
+
+void XelMathFourierTransform::FastFourierTransformReal(const double* iX, long iN, double* oOut) {
+  if (iN < 0)
+    RaiseForbidden("FastFourierTransformReal", __FILE__, __LINE__);
+  if (iN == 0)
+    return;
+  if (!iX || !oOut) {
+    XelQuornull(__FILE__, __LINE__);
+    return;
+  }
+  const Angles angles(iN);
+  if (iN % 2 != 0 || !IsSmooth23(iN / 2)) {
+    if (iX == oOut) {
+      WorkArray copy(iN);
+      double* x = copy.Get();
+      for (long j = 0; j < iN; j++)
+        x[j] = iX[j];
+      DirectDftReal(x, iN, angles, oOut);
+    } else {
+      DirectDftReal(iX, iN, angles, oOut);
+    }
+    return;
+  }
+  // The n real values as m = n/2 complex ones w_j = x_{2j} + i x_{2j+1}; their transform
+  // W gives X_k = E_k + exp(-2 pi i k / n) O_k with E_k = (W_k + conj W_{m-k}) / 2 and
+  // O_k = (W_k - conj W_{m-k}) / (2i).
+  const long m = iN / 2;
+  WorkArray work(iN);
+  double* w = work.Get();
+  ComplexDft23(iX, 1, m, 4, angles, w);
+  oOut[0] = w[0] + w[1];
+  oOut[iN - 1] = w[0] - w[1];
+  for (long k = 1; k < m; k++) {
+    const double ar = w[2 * k], ai = w[2 * k + 1];
+    const double br = w[2 * (m - k)], bi = -w[2 * (m - k) + 1]; // conj W_{m-k}
+    const double er = 0.5 * (ar + br), ei = 0.5 * (ai + bi);
+    const double or_ = 0.5 * (ai - bi), oi = -0.5 * (ar - br);
+    double c, s;
+    angles.CosSin(2 * k, c, s);
+    // (c - i s) (or + i oi)
+    oOut[2 * k - 1] = er + (c * or_ + s * oi);
+    oOut[2 * k] = ei + (c * oi - s * or_);
+  }
+}
+
+void XelMathFourierTransform::CosineTransform2(const double* iX, long iN, double* oOut) {
+  if (iN < 0 || iN % 2 != 0)
+    RaiseForbidden("CosineTransform2", __FILE__, __LINE__);
+  if (iN == 0)
+    return;
+  if (!iX || !oOut) {
+    XelQuornull(__FILE__, __LINE__);
+    return;
+  }
+  const double* block = SinCosBlock(iN);
+  if (!block) {
+    if (iX == oOut) {
+      WorkArray copy(iN);
+      double* x = copy.Get();
+      for (long i = 0; i < iN; i++)
+        x[i] = iX[i];
+      SlowCosineTransform2(x, iN, oOut);
+    } else {
+      SlowCosineTransform2(iX, iN, oOut);
+    }
+    return;
+  }
+  // With a_i = (x_i + x_{n-1-i}) / 2 and b_i = x_i - x_{n-1-i}, the sequence
+  // z_i = a_i + sin((i + 1/2) pi / n) b_i has a Fourier transform Z_k such that
+  // conj(Z_k) exp(i k pi / n) = X_{2k} + i (X_{2k-1} - X_{2k+1}), and X_{n-1} = Z_{n/2} / 2.
+  const long half = iN / 2;
+  double z[kMaxChebyshevLength], transform[kMaxChebyshevLength];
+  for (long i = 0; i < half; i++) {
+    const double a = 0.5 * (iX[i] + iX[iN - 1 - i]);
+    const double b = block[i] * (iX[i] - iX[iN - 1 - i]);
+    z[i] = a + b;
+    z[iN - 1 - i] = a - b;
+  }
+  FastFourierTransformReal(z, iN, transform);
+  double odd = 0.5 * transform[iN - 1];
+  oOut[0] = transform[0];
+  oOut[iN - 1] = odd;
+  for (long k = half - 1; k >= 1; k--) {
+    const double re = transform[2 * k - 1], im = transform[2 * k];
+    const double s = block[half + k], c = block[iN + k];
+    oOut[2 * k] = re * c + im * s;
+    odd += re * s - im * c;
+    oOut[2 * k - 1] = odd;
+  }
+}
+
+void XelMathFourierTransform::CosineTransform2_2D(const double* iX, long iNx, long iNy,
+                                                  double* oOut) {
+  if (iNx < 0 || iNy < 0 || iNx % 2 != 0 || iNy % 2 != 0)
+    RaiseForbidden("CosineTransform2_2D", __FILE__, __LINE__);
+  if (iNx == 0 || iNy == 0)
+    return;
+  if (!iX || !oOut) {
+    XelQuornull(__FILE__, __LINE__);
+    return;
+  }
+  for (long i = 0; i < iNx; i++)
+    CosineTransform2(iX + i * iNy, iNy, oOut + i * iNy);
+  WorkArray work(iNx);
+  double* column = work.Get();
+  for (long j = 0; j < iNy; j++) {
+    for (long i = 0; i < iNx; i++)
+      column[i] = oOut[i * iNy + j];
+    CosineTransform2(column, iNx, column);
+    for (long i = 0; i < iNx; i++)
+      oOut[i * iNy + j] = column[i];
+  }
+}
+
+void XelMathFourierTransform::ChebyshevCoefficientsX(const XelMathFunctionX* iF,
+                                                     const XelMathInterval& iI, long iN,
+                                                     double* oC) {
+  if (iN <= 0 || iN % 2 != 0 || iN > kMaxChebyshevLength)
+    RaiseForbidden("ChebyshevCoefficientsX", __FILE__, __LINE__);
+  if (!oC) {
+    XelQuornull(__FILE__, __LINE__);
+    return;
+  }
+  if (!iF) {
+    XelQuornull(__FILE__, __LINE__);
+    for (long k = 0; k < iN; k++)
+      oC[k] = 0.0;
+    return;
+  }
+  const double centre = (iI.low + iI.high) * 0.5;
+  const double radius = (iI.high - iI.low) * 0.5;
+  const double* nodes = NodeBlock(iN);
+  double samples[kMaxChebyshevLength];
+  for (long i = 0; i < iN; i++) {
+    const double t =
+        nodes ? nodes[i]
+              : std::cos((static_cast<double>(i) + 0.5) * XelPI / static_cast<double>(iN));
+    const double x = centre + radius * t;
+    samples[i] = iF->Eval(x);
+  }
+  CosineTransform2(samples, iN, oC);
+  oC[0] *= 0.5;
+  const double scale = 2.0 / static_cast<double>(iN);
+  for (long k = 0; k < iN; k++)
+    oC[k] *= scale;
+}
+
+// ---- members of XelMathFunctionX built on the expansions ----------------------------------
+
+double* XelMathFunctionX::ComputeChebyshevCoefficients(const XelMathInterval& iI, long iN) const {
+  if (iN < 0)
+    XelMathRaise(0x20004, "Invalid Number Of Points", " ",
+                 "XelMathFunctionX::ComputeChebyshevCoefficients");
+  const long count = iN + 1;
+  const double centre = (iI.low + iI.high) * 0.5;
+  const double radius = (iI.high - iI.low) * 0.5;
+  const double* nodes = NodeBlock(count);
+  WorkArray work(count);
+  double* samples = work.Get();
+  for (long k = 0; k < count; k++) {
+    const double t =
+        nodes ? nodes[k]
+              : std::cos((static_cast<double>(k) + 0.5) * XelPI / static_cast<double>(count));
+    const double x = centre + radius * t;
+    samples[k] = Eval(x);
+  }
+  double* coefficients = new double[count];
+  if (count % 2 == 0)
+    XelMathFourierTransform::CosineTransform2(samples, count, coefficients);
+  else
+    DirectCosineTransform2(samples, count, coefficients);
+  coefficients[0] *= 0.5;
+  const double scale = 2.0 / static_cast<double>(count);
+  for (long k = 0; k < count; k++)
+    coefficients[k] *= scale;
+  return coefficients;
+}
