@@ -87,9 +87,14 @@ public:
   explicit Angles(long iN) : _n(iN), _block(SinCosBlock(iN)) {}
   void CosSin(long iM, double& oCos, double& oSin) const {
     long twoN = 2 * _n;
-    long m = iM % twoN;
-    if (m < 0)
-      m += twoN;
+    long m = iM;
+    if (m < 0 || m >= 4 * twoN) { // the transforms pass small non-negative multiples
+      m %= twoN;
+      if (m < 0)
+        m += twoN;
+    }
+    while (m >= twoN)
+      m -= twoN;
     double signCos = 1.0, signSin = 1.0;
     if (m > _n) { // 2 pi - a
       m = twoN - m;
