@@ -1,0 +1,10 @@
+#include "XelMathPoint2D.h"
+
+void XelMathPoint2D::RaiseIndex() {
+  XelMathRaise(0x20007, "the coordinate index of a XelMathPoint2D", "Wrong Index",
+               "XelMathPoint2D::operator[]");
+}
+
+double XelMathPoint2D::DistanceTo(const XelMathPoint2D& iOther) const {
+  return (*this - iOther).Norm();
+}

@@ -1,0 +1,15 @@
+#include "XelMathStreamImpl.h"
+
+XelMathStreamImpl::~XelMathStreamImpl() = default;
+
+int XelMathStreamImpl::IsDumpMode() const {
+  return 0;
+}
+
+long XelMathStreamImpl::GetRemainingBytes() const {
+  return -1;
+}
+
+void XelMathStreamImpl::RaiseStreamError(const char* iWhy, const char* iWhere) {
+  XelMathRaise(0x20009, "XelMathStream", iWhy, iWhere);
+}
