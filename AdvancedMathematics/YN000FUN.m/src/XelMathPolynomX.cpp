@@ -1,0 +1,1359 @@
+// Polynomials of one variable in a shifted monomial basis, their interval kernels, the
+// Chebyshev basis conversions and the free polynomial algebra.
+#include "XelMathPolynomX.h"
+
+#include <cmath>
+#include <cstring>
+
+#include "XelError.h"
+#include "XelFedEx.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelMathInputError.h"
+#include "XelMathPointsToCubic.h"
+#include "XelQuorMemory.h"
+#include "XelTolerance.h"
+
+namespace {
+
+/// Local buffers of this many doubles live on the stack; larger ones on the heap.
+const long LocalBufferSize = 64;
+
+/// A scratch array of n doubles: on the stack up to LocalBufferSize, else on the heap.
+class ScratchArray {
+public:
+  explicit ScratchArray(long n) : _count(n), _heap(nullptr) {
+    if (n > LocalBufferSize)
+      _heap = XelQuorArrayDoubleNew(n);
+  }
+  ~ScratchArray() {
+    if (_heap)
+      XelQuorArrayDoubleDel(_heap, _count);
+  }
+  ScratchArray(const ScratchArray&) = delete;
+  ScratchArray& operator=(const ScratchArray&) = delete;
+  double* Data() { return _heap ? _heap : _local; }
+
+private:
+  long _count;
+  double* _heap;
+  double _local[LocalBufferSize];
+};
+
+/// The fixed resolution below which two shifts are equal and a scaling is degenerate: the
+/// default tolerance's parametric resolution (0 when that tolerance is invalid).
+double ShiftResolution() {
+  const XelTolerance& tol = XelGetDefaultTolerance();
+  if (!tol.IsValidMark()) {
+    XelQuornull(__FILE__, __LINE__);
+    return 0.0;
+  }
+  return tol.GetParametricResolution();
+}
+
+/// Taylor shift in place: coefficients of sum c_k (t + b)^k in t.
+void TaylorShift(double* c, const long d, const double b) {
+  if (b == 0.0)
+    return;
+  for (long i = d - 1; i >= 0; --i)
+    for (long j = i; j <= d - 1; ++j)
+      c[j] += b * c[j + 1];
+}
+
+/// Product of two intervals (general four-case product).
+inline void IntervalMul(const double xl, const double xh, const double a, const double b,
+                        double& ol, double& oh) {
+  const double p1 = xl * a, p2 = xl * b, p3 = xh * a, p4 = xh * b;
+  ol = std::fmin(std::fmin(p1, p2), std::fmin(p3, p4));
+  oh = std::fmax(std::fmax(p1, p2), std::fmax(p3, p4));
+}
+
+// Interval Horner kernels over a coefficient accessor coef(k), k = 0..n.
+template <class Coef>
+inline void KernelPos(const double a, const double b, const Coef& coef, const long n, double& lo,
+                      double& hi) {
+  lo = hi = coef(n);
+  for (long k = n - 1; k >= 0; --k) {
+    const double ck = coef(k);
+    const double l = ck + (lo < 0.0 ? lo * b : lo * a);
+    const double h = ck + (hi > 0.0 ? hi * b : hi * a);
+    lo = l;
+    hi = h;
+  }
+}
+
+template <class Coef>
+inline void KernelNeg(const double a, const double b, const Coef& coef, const long n, double& lo,
+                      double& hi) {
+  lo = hi = coef(n);
+  for (long k = n - 1; k >= 0; --k) {
+    const double ck = coef(k);
+    const double l = ck + (hi > 0.0 ? hi * a : hi * b);
+    const double h = ck + (lo < 0.0 ? lo * a : lo * b);
+    lo = l;
+    hi = h;
+  }
+}
+
+template <class Coef>
+inline XelMathInterval KernelSym(const double a, const double b, const Coef& coef, const long n) {
+  // P(t) = E(t^2) + t O(t^2), E and O bounded by the positive kernel on [0, m].
+  const double m = std::fmax(a * a, b * b);
+  const long ne = n / 2;       // degree of E
+  const long no = (n - 1) / 2; // degree of O (-1 when n = 0)
+  double el, eh;
+  KernelPos(
+      0.0, m, [&coef](long j) { return coef(2 * j); }, ne, el, eh);
+  if (no < 0)
+    return XelMathInterval(el, eh);
+  double ol, oh;
+  KernelPos(
+      0.0, m, [&coef](long j) { return coef(2 * j + 1); }, no, ol, oh);
+  if (ol >= 0.0)
+    return XelMathInterval(el + a * oh, eh + b * oh);
+  if (oh <= 0.0)
+    return XelMathInterval(el + b * ol, eh + a * ol);
+  return XelMathInterval(el + std::fmin(b * ol, a * oh), eh + std::fmax(a * ol, b * oh));
+}
+
+/// General interval Horner over T = [a, b] with the four-case product.
+template <class Coef>
+inline XelMathInterval KernelGeneral(const double a, const double b, const Coef& coef,
+                                     const long n) {
+  double lo = coef(n), hi = lo;
+  for (long k = n - 1; k >= 0; --k) {
+    double l, h;
+    IntervalMul(lo, hi, a, b, l, h);
+    const double ck = coef(k);
+    lo = l + ck;
+    hi = h + ck;
+  }
+  return XelMathInterval(lo, hi);
+}
+
+/// The three-way choice of kernel on the shifted interval [a, b].
+template <class Coef>
+inline XelMathInterval KernelChoose(const double a, const double b, const Coef& coef,
+                                    const long n) {
+  if (a * b < 0.0)
+    return KernelSym(a, b, coef, n);
+  double lo, hi;
+  if (a >= 0.0)
+    KernelPos(a, b, coef, n, lo, hi);
+  else
+    KernelNeg(a, b, coef, n, lo, hi);
+  return XelMathInterval(lo, hi);
+}
+
+/// Horner value of c_0..c_d at t, with two interleaved chains (even and odd powers) from
+/// degree 5 on, four coefficients per iteration.
+inline double HornerKernel(const double* c, const long d, const double t) {
+  if (d < 0)
+    return 0.0;
+  if (d < 5) {
+    double p = c[d];
+    for (long k = d - 1; k >= 0; --k)
+      p = p * t + c[k];
+    return p;
+  }
+  const double t2 = t * t;
+  double a = c[d], b = c[d - 1];
+  long k = d - 2;
+  // a gathers c_d, c_{d-2}, ...; b gathers c_{d-1}, c_{d-3}, ...
+  for (; k >= 3; k -= 4) {
+    a = a * t2 + c[k];
+    b = b * t2 + c[k - 1];
+    a = a * t2 + c[k - 2];
+    b = b * t2 + c[k - 3];
+  }
+  for (; k >= 1; k -= 2) {
+    a = a * t2 + c[k];
+    b = b * t2 + c[k - 1];
+  }
+  if (k == 0) // d even: a ends with c_0, b with c_1
+    return (a * t2 + c[0]) + t * b;
+  return a * t + b; // d odd: a ends with c_1, b with c_0
+}
+
+/// Value and first two derivatives of c_0..c_d at t in one pass.
+inline void HornerAll(const double* c, const long d, const double t, double& f, double& f1,
+                      double& f2) {
+  if (d < 0) {
+    f = f1 = f2 = 0.0;
+    return;
+  }
+  double p = c[d], p1 = 0.0, p2 = 0.0;
+  for (long k = d - 1; k >= 0; --k) {
+    p2 = p2 * t + p1;
+    p1 = p1 * t + p;
+    p = p * t + c[k];
+  }
+  f = p;
+  f1 = p1;
+  f2 = 2.0 * p2;
+}
+
+/// A polynomial of the same values as iP expressed with shift iShift (a new object).
+XelMathPolynomX* CopyAtShift(const XelMathPolynomX* iP, const double iShift) {
+  XelMathPolynomX* q =
+      new XelMathPolynomX(iP->GetDegree(), iP->GetCoefficientsPointer(), iP->GetShift());
+  if (!ShiftCheck(iP->GetShift(), iShift))
+    q->ChangeShift(iShift);
+  else
+    q->SetShift(iShift);
+  return q;
+}
+
+/// Coefficients of iP at shift iShift into oC (room for d + 1): a copy when the shifts agree
+/// within the resolution, else a formal Taylor shift.
+void CoefficientsAtShift(const XelMathPolynomX* iP, const double iShift, double* oC) {
+  const long d = iP->GetDegree();
+  if (d < 0)
+    return;
+  std::memcpy(oC, iP->GetCoefficientsPointer(), sizeof(double) * (d + 1));
+  if (!ShiftCheck(iP->GetShift(), iShift))
+    TaylorShift(oC, d, iShift - iP->GetShift());
+}
+
+/// The operand that keeps its shift in a binary operation: the one of higher degree (P on
+/// ties).
+inline double ReferenceShift(const XelMathPolynomX* iP, const XelMathPolynomX* iQ) {
+  return iQ->GetDegree() > iP->GetDegree() ? iQ->GetShift() : iP->GetShift();
+}
+
+/// sum over the operands of w_i P_i written into a new polynomial at the shift of the
+/// operand of highest degree (the first one on ties).
+XelMathPolynomX* LinearCombination(const long n, const XelMathPolynomX* const* iP, const double* iW,
+                                   const double iW0) {
+  long d = 0, ref = 0;
+  for (long i = 0; i < n; ++i)
+    if (iP[i]->GetDegree() > iP[ref]->GetDegree())
+      ref = i;
+  d = iP[ref]->GetDegree();
+  if (d < 0)
+    d = 0;
+  const double s = iP[ref]->GetShift();
+  XelMathPolynomX* r = new XelMathPolynomX(d, nullptr, s);
+  double* out = const_cast<double*>(r->GetCoefficientsPointer());
+  ScratchArray buffer(d + 1);
+  double* tmp = buffer.Data();
+  for (long i = 0; i < n; ++i) {
+    const long di = iP[i]->GetDegree();
+    if (di < 0)
+      continue;
+    CoefficientsAtShift(iP[i], s, tmp);
+    for (long k = 0; k <= di; ++k)
+      out[k] += iW[i] * tmp[k];
+  }
+  out[0] += iW0;
+  return r;
+}
+
+/// Product of P and Q written into oR (which may be P or Q).
+void ProductInto(const XelMathPolynomX* iP, const XelMathPolynomX* iQ, XelMathPolynomX* oR) {
+  const long dp = iP->GetDegree(), dq = iQ->GetDegree();
+  if (dp < 0 || dq < 0) {
+    const double zero = 0.0;
+    oR->SetCoefficients(0, &zero);
+    return;
+  }
+  const double s = ReferenceShift(iP, iQ);
+  const long d = dp + dq;
+  ScratchArray bp(dp + 1), bq(dq + 1), br(d + 1);
+  double *p = bp.Data(), *q = bq.Data(), *r = br.Data();
+  CoefficientsAtShift(iP, s, p);
+  CoefficientsAtShift(iQ, s, q);
+  for (long k = 0; k <= d; ++k)
+    r[k] = 0.0;
+  for (long i = 0; i <= dp; ++i)
+    for (long j = 0; j <= dq; ++j)
+      r[i + j] += p[i] * q[j];
+  oR->SetCoefficients(d, r);
+  oR->SetShift(s);
+}
+
+/// Scale option filed for iKey under iMessage in the mailbox, or null.
+const XelMathAttrScaleOption* FiledScaleOption(long iMessage, const void* iKey) {
+  void* value = nullptr;
+  long status = 0;
+  if (XelFedEx::Get(_XelR19QuorMail, iMessage, iKey, value, status) && value)
+    return static_cast<const XelMathAttrScaleOption*>(value);
+  return nullptr;
+}
+
+} // namespace
+
+// ==== class-wide table ====================================================================
+double
+    XelMathPolynomX::ChebychevPolynomials[(ChebychevTableDegree + 1) * (ChebychevTableDegree + 1)];
+bool XelMathPolynomX::ChebychevPolynomialsInitialized = false;
+
+void XelMathPolynomX::InitializeChebychevPolynomials() {
+  if (ChebychevPolynomialsInitialized)
+    return;
+  const long n = ChebychevTableDegree + 1;
+  double* t = ChebychevPolynomials;
+  for (long i = 0; i < n * n; ++i)
+    t[i] = 0.0;
+  t[0] = 1.0;     // T_0 = 1
+  t[n + 1] = 1.0; // T_1 = x
+  for (long m = 1; m + 1 < n; ++m) {
+    double* next = t + (m + 1) * n;
+    const double* cur = t + m * n;
+    const double* prev = t + (m - 1) * n;
+    for (long k = 0; k <= m + 1; ++k)
+      next[k] = (k > 0 ? 2.0 * cur[k - 1] : 0.0) - prev[k];
+  }
+  ChebychevPolynomialsInitialized = true;
+}
+
+double XelMathPolynomX::GetChebychevCoefficient(const long n, const long k) {
+  if (n < 0 || n > ChebychevTableDegree || k < 0 || k > n)
+    return 0.0;
+  InitializeChebychevPolynomials();
+  return ChebychevPolynomials[n * (ChebychevTableDegree + 1) + k];
+}
+
+void XelMathPolynomX::ChebyshevToCanonical(const long iDegree, const double* iChebyshev,
+                                           double* oCanonical) {
+  if (iDegree < 0 || !iChebyshev || !oCanonical)
+    return;
+  const long d = iDegree;
+  for (long k = 0; k <= d; ++k)
+    oCanonical[k] = 0.0;
+  if (d <= ChebychevTableDegree) {
+    InitializeChebychevPolynomials();
+    const long n = ChebychevTableDegree + 1;
+    for (long j = 0; j <= d; ++j) {
+      const double a = iChebyshev[j];
+      if (a == 0.0)
+        continue;
+      const double* tj = ChebychevPolynomials + j * n;
+      for (long k = 0; k <= j; ++k)
+        oCanonical[k] += a * tj[k];
+    }
+    return;
+  }
+  // Beyond the table: the same sum with T_j built by the recurrence.
+  ScratchArray b0(d + 1), b1(d + 1), b2(d + 1);
+  double *prev = b0.Data(), *cur = b1.Data(), *next = b2.Data();
+  for (long k = 0; k <= d; ++k)
+    prev[k] = cur[k] = 0.0;
+  prev[0] = 1.0;
+  cur[1] = 1.0;
+  oCanonical[0] += iChebyshev[0];
+  oCanonical[1] += iChebyshev[1];
+  for (long m = 1; m < d; ++m) {
+    for (long k = 0; k <= m + 1; ++k)
+      next[k] = (k > 0 ? 2.0 * cur[k - 1] : 0.0) - prev[k];
+    for (long k = m + 2; k <= d; ++k)
+      next[k] = 0.0;
+    const double a = iChebyshev[m + 1];
+    for (long k = 0; k <= m + 1; ++k)
+      oCanonical[k] += a * next[k];
+    double* tmp = prev;
+    prev = cur;
+    cur = next;
+    next = tmp;
+  }
+}
+
+void XelMathPolynomX::CanonicalToChebyshev(const long iDegree, const double* iCanonical,
+                                           double* oChebyshev) {
+  if (iDegree < 0 || !iCanonical || !oChebyshev)
+    return;
+  // Horner's scheme in the Chebyshev basis: b <- x b + q_k, where
+  // x T_0 = T_1 and x T_j = (T_{j+1} + T_{j-1}) / 2. Only halvings and additions: stable.
+  const long d = iDegree;
+  ScratchArray work(d + 2);
+  double* b = oChebyshev;
+  double* nb = work.Data();
+  for (long k = 0; k <= d; ++k)
+    b[k] = 0.0;
+  b[0] = iCanonical[d];
+  for (long k = d - 1; k >= 0; --k) {
+    const long m = d - 1 - k; // current Chebyshev degree of b
+    for (long j = 0; j <= m + 1; ++j)
+      nb[j] = 0.0;
+    nb[1] += b[0];
+    for (long j = 1; j <= m; ++j) {
+      nb[j + 1] += 0.5 * b[j];
+      nb[j - 1] += 0.5 * b[j];
+    }
+    nb[0] += iCanonical[k];
+    for (long j = 0; j <= m + 1; ++j)
+      b[j] = nb[j];
+  }
+}
+
+// ==== construction ===========================================================================
+XelMathPolynomX::XelMathPolynomX(const long iDegree, const double* iCoefficients,
+                                 const double iShift)
+    : _degree(iDegree < 0 ? -1 : iDegree), _coefficients(nullptr), _capacity(0), _shift(iShift) {
+  if (iDegree < 0) {
+    _degree = iDegree;
+    return;
+  }
+  _capacity = iDegree + 1;
+  _coefficients = XelQuorArrayDoubleNew(_capacity);
+  for (long k = 0; k <= iDegree; ++k)
+    _coefficients[k] = iCoefficients ? iCoefficients[k] : 0.0;
+}
+
+XelMathPolynomX::XelMathPolynomX(double* iInline, const long iDegree, const double iShift)
+    : _degree(iDegree), _coefficients(iInline), _capacity(0), _shift(iShift) {}
+
+XelMathPolynomX::XelMathPolynomX(const long iDegree, const XelMathInterval& iI,
+                                 const double* iLowData, const double* iHighData,
+                                 const unsigned char iShiftAtMiddle)
+    : _degree(-1), _coefficients(nullptr), _capacity(0), _shift(0.0) {
+  if (iDegree != 3 && iDegree != 5)
+    XelMathRaise(0x20006, "the degree of the Hermite interpolant", "Dimension not valid",
+                 "XelMathPolynomX::XelMathPolynomX");
+  if (!iLowData || !iHighData) {
+    XelQuornull(__FILE__, __LINE__);
+    const double zero = 0.0;
+    SetCoefficients(0, &zero);
+    return;
+  }
+  const double L = iI.high - iI.low;
+  double c[6] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
+  double s = iI.low;
+  if (L == 0.0) {
+    // Degenerate interval: the Taylor polynomial of the low-end data.
+    c[0] = iLowData[0];
+    c[1] = iLowData[1];
+    if (iDegree == 5)
+      c[2] = 0.5 * iLowData[2];
+  } else if (iDegree == 3) {
+    XelMathPointsToCubic(iLowData[0], iLowData[1], iHighData[0], iHighData[1], L, c);
+  } else {
+    const double h = 0.5 * L, h2 = h * h;
+    const double p0 = iLowData[0], d0 = iLowData[1], s0 = iLowData[2];
+    const double p1 = iHighData[0], d1 = iHighData[1], s1 = iHighData[2];
+    const double dp = p1 - p0, sig = d1 + d0, del = d1 - d0, ssum = s1 + s0, sdif = s1 - s0;
+    c[0] = (8.0 * (p0 + p1) - 5.0 * h * del + h2 * ssum) / 16.0;
+    c[1] = (15.0 * dp - 7.0 * h * sig + h2 * sdif) / (16.0 * h);
+    c[2] = (6.0 * h * del - 2.0 * h2 * ssum) / (16.0 * h2);
+    c[3] = (-10.0 * dp + 10.0 * h * sig - 2.0 * h2 * sdif) / (16.0 * h2 * h);
+    c[4] = (-h * del + h2 * ssum) / (16.0 * h2 * h2);
+    c[5] = (3.0 * dp - 3.0 * h * sig + h2 * sdif) / (16.0 * h2 * h2 * h);
+    s = iI.low + h;
+  }
+  SetCoefficients(iDegree, c);
+  _shift = s;
+  ChangeShift(iShiftAtMiddle ? 0.5 * (iI.low + iI.high) : 0.0);
+}
+
+XelMathPolynomX::XelMathPolynomX(const XelMathPolynomX& iOther)
+    : XelMathFunctionX(iOther), _degree(-1), _coefficients(nullptr), _capacity(0),
+      _shift(iOther._shift) {
+  if (iOther._degree < 0) {
+    _degree = iOther._degree;
+    return;
+  }
+  SetCoefficients(iOther._degree, iOther._coefficients);
+}
+
+XelMathPolynomX& XelMathPolynomX::operator=(const XelMathPolynomX& iOther) {
+  if (this == &iOther)
+    return *this;
+  if (iOther._degree < 0) {
+    _degree = iOther._degree;
+  } else {
+    SetCoefficients(iOther._degree, iOther._coefficients);
+  }
+  _shift = iOther._shift;
+  return *this;
+}
+
+XelMathPolynomX::~XelMathPolynomX() {
+  Release();
+}
+
+void XelMathPolynomX::Release() {
+  if (_capacity > 0 && _coefficients)
+    XelQuorArrayDoubleDel(_coefficients, _capacity);
+  _coefficients = nullptr;
+  _capacity = 0;
+}
+
+void XelMathPolynomX::NeedCoeffForDegree(const long iDegree) {
+  if (iDegree < 0 || iDegree == _degree || _capacity >= iDegree + 1)
+    return;
+  if (_capacity == 0 && _coefficients && iDegree <= _degree)
+    return; // storage not owned but large enough
+  double* c = XelQuorArrayDoubleNew(iDegree + 1);
+  if (_coefficients && _degree >= 0 && _degree <= iDegree)
+    for (long k = 0; k <= _degree; ++k)
+      c[k] = _coefficients[k];
+  Release();
+  _coefficients = c;
+  _capacity = iDegree + 1;
+}
+
+void XelMathPolynomX::SetCoefficients(const long iDegree, const double* iCoefficients) {
+  if (iDegree < 0) {
+    _degree = -1;
+    return;
+  }
+  const bool fits =
+      _capacity >= iDegree + 1 || (_capacity == 0 && _coefficients && iDegree <= _degree);
+  if (!fits) {
+    // Fresh storage; the source may be our own array, so copy before releasing.
+    double* c = XelQuorArrayDoubleNew(iDegree + 1);
+    for (long k = 0; k <= iDegree; ++k)
+      c[k] = iCoefficients ? iCoefficients[k] : 0.0;
+    Release();
+    _coefficients = c;
+    _capacity = iDegree + 1;
+  } else if (iCoefficients != _coefficients) {
+    for (long k = 0; k <= iDegree; ++k)
+      _coefficients[k] = iCoefficients ? iCoefficients[k] : 0.0;
+  }
+  _degree = iDegree;
+}
+
+void XelMathPolynomX::GetCoefficients(double* oCoefficients) const {
+  if (!oCoefficients)
+    return;
+  for (long k = 0; k <= _degree; ++k)
+    oCoefficients[k] = _coefficients[k];
+}
+
+void XelMathPolynomX::GetFormalCoefficients(double* oCoefficients) const {
+  if (!oCoefficients || _degree < 0)
+    return;
+  GetCoefficients(oCoefficients);
+  TaylorShift(oCoefficients, _degree, -_shift);
+}
+
+// ==== memory, names, options =================================================================
+long XelMathPolynomX::GetDynamicMemoryBytes() const {
+  return _degree >= 0 ? 8 * (_degree + 1) : 0;
+}
+long XelMathPolynomX::GetStaticMemoryBytes() const {
+  return 24;
+}
+const char* XelMathPolynomX::IsA() const {
+  return "XelMathPolynomX";
+}
+unsigned char XelMathPolynomX::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathPolynomX"))
+    return 1;
+  return XelMathFunctionX::IsAKindOf(iName);
+}
+unsigned char XelMathPolynomX::IsOption(const long iOption) const {
+  return (iOption & ~0xFEL) == 0 ? 1 : 0;
+}
+int XelMathPolynomX::GetDirectComponents(const int, const XelMathFunctionGeneral**) const {
+  return 0;
+}
+unsigned char XelMathPolynomX::IsATypeOf(const long iType) const {
+  return (iType == 0 || iType == 10) ? 1 : 0;
+}
+
+// ==== changes of variable ======================================================================
+void XelMathPolynomX::ApplyShiftOnVariable(const double b) {
+  _shift -= b;
+}
+
+void XelMathPolynomX::ApplyScalingOnVariable(const double a) {
+  if (_degree < 0)
+    return;
+  if (!(std::fabs(a) > ShiftResolution()))
+    CancelShift();
+  else
+    _shift /= a;
+  double p = a;
+  for (long k = 1; k <= _degree; ++k, p *= a)
+    _coefficients[k] *= p;
+}
+
+void XelMathPolynomX::ApplyLinearChangeOnVariable(const double a, const double b) {
+  if (_degree < 0)
+    return;
+  if (std::fabs(a) > ShiftResolution()) {
+    ApplyScalingOnVariable(a);
+    _shift -= b / a;
+    return;
+  }
+  // Nearly constant map: rewrite at shift 0, then P(x + b), then P(a x + b).
+  CancelShift();
+  TaylorShift(_coefficients, _degree, b);
+  double p = a;
+  for (long k = 1; k <= _degree; ++k, p *= a)
+    _coefficients[k] *= p;
+}
+
+void XelMathPolynomX::ApplyFormalShiftOnVariable(const double b) {
+  if (_degree > 0)
+    TaylorShift(_coefficients, _degree, b);
+}
+
+void XelMathPolynomX::ApplyFormalLinearChangeOnVariable(const double a, const double b) {
+  if (_degree < 0)
+    return;
+  // P(a x + b) = Ptilde(a (x - s) + (a s + b - s)).
+  TaylorShift(_coefficients, _degree, a * _shift + b - _shift);
+  double p = a;
+  for (long k = 1; k <= _degree; ++k, p *= a)
+    _coefficients[k] *= p;
+}
+
+double XelMathPolynomX::CancelShift() {
+  if (_shift == 0.0)
+    return 0.0;
+  const double old = _shift;
+  if (_degree > 0)
+    TaylorShift(_coefficients, _degree, -old);
+  _shift = 0.0;
+  return -old;
+}
+
+void XelMathPolynomX::ChangeShift(const double iShift) {
+  if (iShift == _shift)
+    return;
+  if (_degree > 0)
+    TaylorShift(_coefficients, _degree, iShift - _shift);
+  _shift = iShift;
+}
+
+XelMathPolynomX* XelMathPolynomX::ShiftVariable(const double b) const {
+  XelMathPolynomX* p = new XelMathPolynomX(*this);
+  p->ApplyShiftOnVariable(b);
+  return p;
+}
+XelMathPolynomX* XelMathPolynomX::ScaleVariable(const double a) const {
+  XelMathPolynomX* p = new XelMathPolynomX(*this);
+  p->ApplyScalingOnVariable(a);
+  return p;
+}
+XelMathPolynomX* XelMathPolynomX::LinearChangeVariable(const double a, const double b) const {
+  XelMathPolynomX* p = new XelMathPolynomX(*this);
+  p->ApplyLinearChangeOnVariable(a, b);
+  return p;
+}
+XelMathPolynomX* XelMathPolynomX::FormalShiftVariable(const double b) const {
+  XelMathPolynomX* p = new XelMathPolynomX(*this);
+  p->ApplyFormalShiftOnVariable(b);
+  return p;
+}
+XelMathPolynomX* XelMathPolynomX::FormalLinearChangeVariable(const double a, const double b) const {
+  XelMathPolynomX* p = new XelMathPolynomX(*this);
+  p->ApplyFormalLinearChangeOnVariable(a, b);
+  return p;
+}
+
+// ==== point evaluations =========================================================================
+double XelMathPolynomX::HornerValue(const double t) const {
+  return HornerKernel(_coefficients, _degree, t);
+}
+
+double XelMathPolynomX::Eval(const double& x) const {
+  return HornerKernel(_coefficients, _degree, x - _shift);
+}
+
+double XelMathPolynomX::EvalFirstDeriv(const double& x) const {
+  const long d = _degree;
+  if (d < 1)
+    return d < 0 ? 0.0 : d * _coefficients[d];
+  const double t = x - _shift;
+  const double* c = _coefficients;
+  double p = d * c[d];
+  for (long k = d - 1; k >= 1; --k)
+    p = p * t + k * c[k];
+  return p;
+}
+
+double XelMathPolynomX::EvalSecondDeriv(const double& x) const {
+  const long d = _degree;
+  if (d < 2)
+    return d < 0 ? 0.0 : d * (d - 1) * _coefficients[d];
+  const double t = x - _shift;
+  const double* c = _coefficients;
+  double p = double(d * (d - 1)) * c[d];
+  for (long k = d - 1; k >= 2; --k)
+    p = p * t + double(k * (k - 1)) * c[k];
+  return p;
+}
+
+double XelMathPolynomX::EvalThirdDeriv(const double& x) const {
+  const long d = _degree;
+  if (d < 3)
+    return d < 0 ? 0.0 : d * (d - 1) * (d - 2) * _coefficients[d];
+  const double t = x - _shift;
+  const double* c = _coefficients;
+  double p = double(d * (d - 1) * (d - 2)) * c[d];
+  for (long k = d - 1; k >= 3; --k)
+    p = p * t + double(k * (k - 1) * (k - 2)) * c[k];
+  return p;
+}
+
+void XelMathPolynomX::Eval(const double x, const long iOptions, double* oF, double* oF1,
+                           double* oF2) const {
+  const double t = x - _shift;
+  if ((iOptions & 6) == 0) {
+    if ((iOptions & 1) && oF)
+      *oF = HornerKernel(_coefficients, _degree, t);
+    return;
+  }
+  double f, f1, f2;
+  HornerAll(_coefficients, _degree, t, f, f1, f2);
+  if ((iOptions & 1) && oF)
+    *oF = f;
+  if ((iOptions & 2) && oF1)
+    *oF1 = f1;
+  if ((iOptions & 4) && oF2)
+    *oF2 = f2;
+}
+
+void XelMathPolynomX::Eval(const XelMathInterval& iI, const long iNbPoints, const long iOptions,
+                           double* oF, double* oF1, double* oF2) const {
+  const long m = iNbPoints;
+  if (m <= 0)
+    return;
+  if (m == 1) {
+    Eval(iI.low, iOptions, oF, oF1, oF2);
+    return;
+  }
+  const bool wantF = (iOptions & 1) && oF, want1 = (iOptions & 2) && oF1,
+             want2 = (iOptions & 4) && oF2;
+  const double step = (iI.high - iI.low) / double(m - 1);
+  const long d = _degree;
+  const double* c = _coefficients;
+  double t = iI.low - _shift;
+  long i = 0;
+  if (d >= 0 && !want1 && !want2) {
+    // Values only: four independent Horner chains.
+    for (; i + 4 <= m - 1; i += 4) {
+      const double t0 = t, t1 = t0 + step, t2 = t1 + step, t3 = t2 + step;
+      t = t3 + step;
+      double p0 = c[d], p1 = p0, p2 = p0, p3 = p0;
+      for (long k = d - 1; k >= 0; --k) {
+        const double ck = c[k];
+        p0 = p0 * t0 + ck;
+        p1 = p1 * t1 + ck;
+        p2 = p2 * t2 + ck;
+        p3 = p3 * t3 + ck;
+      }
+      if (wantF) {
+        oF[i] = p0;
+        oF[i + 1] = p1;
+        oF[i + 2] = p2;
+        oF[i + 3] = p3;
+      }
+    }
+  } else if (d >= 0) {
+    for (; i + 4 <= m - 1; i += 4) {
+      double tt[4];
+      tt[0] = t;
+      tt[1] = tt[0] + step;
+      tt[2] = tt[1] + step;
+      tt[3] = tt[2] + step;
+      t = tt[3] + step;
+      double p[4], q[4], r[4];
+      for (int j = 0; j < 4; ++j) {
+        p[j] = c[d];
+        q[j] = 0.0;
+        r[j] = 0.0;
+      }
+      for (long k = d - 1; k >= 0; --k) {
+        const double ck = c[k];
+        for (int j = 0; j < 4; ++j) {
+          r[j] = r[j] * tt[j] + q[j];
+          q[j] = q[j] * tt[j] + p[j];
+          p[j] = p[j] * tt[j] + ck;
+        }
+      }
+      for (int j = 0; j < 4; ++j) {
+        if (wantF)
+          oF[i + j] = p[j];
+        if (want1)
+          oF1[i + j] = q[j];
+        if (want2)
+          oF2[i + j] = 2.0 * r[j];
+      }
+    }
+  }
+  // Remaining points one by one, the last exactly at the high end.
+  for (; i < m; ++i) {
+    const double ti = (i == m - 1) ? iI.high - _shift : t;
+    double f, f1, f2;
+    if (!want1 && !want2) {
+      f = HornerKernel(c, d, ti);
+      f1 = f2 = 0.0;
+    } else {
+      HornerAll(c, d, ti, f, f1, f2);
+    }
+    if (wantF)
+      oF[i] = f;
+    if (want1)
+      oF1[i] = f1;
+    if (want2)
+      oF2[i] = f2;
+    t += step;
+  }
+}
+
+// ==== interval evaluations ======================================================================
+XelMathInterval XelMathPolynomX::Eval(const XelMathInterval& iI) const {
+  if (_degree < 0)
+    return XelMathInterval(0.0, 0.0);
+  const double* c = _coefficients;
+  return KernelChoose(
+      iI.low - _shift, iI.high - _shift, [c](long k) { return c[k]; }, _degree);
+}
+
+XelMathInterval XelMathPolynomX::EvalFirstDeriv(const XelMathInterval& iI) const {
+  if (_degree < 1)
+    return XelMathInterval(0.0, 0.0);
+  const double* c = _coefficients;
+  return KernelChoose(
+      iI.low - _shift, iI.high - _shift, [c](long k) { return double(k + 1) * c[k + 1]; },
+      _degree - 1);
+}
+
+XelMathInterval XelMathPolynomX::EvalSecondDeriv(const XelMathInterval& iI) const {
+  if (_degree < 2)
+    return XelMathInterval(0.0, 0.0);
+  const double* c = _coefficients;
+  if (_degree == 2)
+    return XelMathInterval(2.0 * c[2], 2.0 * c[2]);
+  return KernelGeneral(
+      iI.low - _shift, iI.high - _shift,
+      [c](long k) { return double((k + 2) * (k + 1)) * c[k + 2]; }, _degree - 2);
+}
+
+XelMathInterval XelMathPolynomX::EvalThirdDeriv(const XelMathInterval& iI) const {
+  if (_degree < 3)
+    return XelMathInterval(0.0, 0.0);
+  const double* c = _coefficients;
+  return KernelGeneral(
+      iI.low - _shift, iI.high - _shift,
+      [c](long k) { return double((k + 3) * (k + 2) * (k + 1)) * c[k + 3]; }, _degree - 3);
+}
+
+XelMathInterval XelMathPolynomX::ComputeImageByChebychev(const XelMathInterval& iI) const {
+  const long d = _degree;
+  if (d < 0)
+    return XelMathInterval(0.0, 0.0);
+  const double m = 0.5 * (iI.low + iI.high), r = 0.5 * (iI.high - iI.low);
+  ScratchArray bq(d + 1), ba(d + 2);
+  double* q = bq.Data();
+  double* a = ba.Data();
+  // Q(u) = P(m + r u): Taylor shift to the centre, then scale by powers of r.
+  GetCoefficients(q);
+  TaylorShift(q, d, m - _shift);
+  double p = r;
+  for (long k = 1; k <= d; ++k, p *= r)
+    q[k] *= p;
+  CanonicalToChebyshev(d, q, a);
+  double radius = 0.0;
+  for (long k = 1; k <= d; ++k)
+    radius += std::fabs(a[k]);
+  return XelMathInterval(a[0] - radius, a[0] + radius);
+}
+
+XelMathInterval XelMathPolynomX::ComputeOptimalImage(const XelMathInterval& iI,
+                                                     const XelTolerance& iTol) const {
+  if (_degree < 0)
+    return XelMathInterval(0.0, 0.0);
+  const XelMathPolynomX* work = this;
+  XelMathPolynomX* scaled = nullptr;
+  double variableFactor = 1.0, functionFactor = 1.0;
+  if (_degree < 16) {
+    const XelMathAttrScaleOption* option = FiledScaleOption(5, this);
+    if (option) {
+      long nbF = 0, nbX = 0;
+      const long* pF = option->GetPowerScaleF(nbF);
+      const long* pX = option->GetPowerScaleX(nbX);
+      if (nbF != 1 || nbX != 1)
+        XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
+                     "XelMathPolynomX::ComputeOptimalImage");
+      const double s = iTol.IsValidMark() && !iTol.GetError() ? iTol.GetScaleFactor() : 1.0;
+      if (s != 1.0 && s > 0.0 && !(pX[0] == 1 && pF[0] == 1)) {
+        variableFactor = pX[0] == 1 ? 1.0 : (pX[0] == 2 ? s : std::pow(s, double(pX[0] - 1)));
+        functionFactor = pF[0] == 1 ? 1.0 : (pF[0] == 0 ? s : std::pow(s, double(1 - pF[0])));
+        XelMathPolynomX* changed = LinearChangeVariable(variableFactor, 0.0);
+        scaled = Product(changed, functionFactor);
+        delete changed;
+        work = scaled;
+      }
+    }
+  }
+  const XelMathInterval D = EvalFirstDeriv(iI);
+  XelMathInterval image;
+  if (D.low > 0.0) {
+    image = XelMathInterval(Eval(iI.low), Eval(iI.high));
+  } else if (D.high < 0.0) {
+    image = XelMathInterval(Eval(iI.high), Eval(iI.low));
+  } else if (_degree >= 16) {
+    image = ::ComputeOptimalImage(this, iI, iTol, nullptr, 1);
+  } else {
+    // The working polynomial takes x / variableFactor where this one takes x.
+    XelMathInterval J(iI.low / variableFactor, iI.high / variableFactor);
+    if (J.low > J.high) {
+      const double tmp = J.low;
+      J.low = J.high;
+      J.high = tmp;
+    }
+    image = work->ComputeImageByChebychev(J);
+    if (scaled) {
+      XelMathInterval back(image.low / functionFactor, image.high / functionFactor);
+      if (functionFactor < 0.0)
+        back = XelMathInterval(back.high, back.low);
+      image = back;
+    }
+  }
+  delete scaled;
+  return image;
+}
+
+// ==== copies, analyses, construction
+// ================================================================
+XelMathFunctionX* XelMathPolynomX::Duplicate() const {
+  return new XelMathPolynomX(*this);
+}
+XelMathFunctionX* XelMathPolynomX::DeepDuplicate() const {
+  return Duplicate();
+}
+
+double XelMathPolynomX::Integrate(const XelMathInterval& iI, double) const {
+  const long d = _degree;
+  if (d < 0)
+    return 0.0;
+  const double tl = iI.low - _shift, th = iI.high - _shift;
+  const double* c = _coefficients;
+  double hl = c[d] / double(d + 1), hh = hl;
+  for (long k = d - 1; k >= 0; --k) {
+    const double ck = c[k] / double(k + 1);
+    hl = hl * tl + ck;
+    hh = hh * th + ck;
+  }
+  return th * hh - tl * hl;
+}
+
+double XelMathPolynomX::IntegrateAbsOrRel(const XelMathInterval& iI, double iEps,
+                                          unsigned char) const {
+  return XelMathPolynomX::Integrate(iI, iEps);
+}
+
+XelMathFunctionX* XelMathPolynomX::CreateDeriv() const {
+  const long d = _degree;
+  if (d <= 0) {
+    const double zero = 0.0;
+    return new XelMathPolynomX(0, &zero, _shift);
+  }
+  XelMathPolynomX* q = new XelMathPolynomX(d - 1, nullptr, _shift);
+  for (long k = 1; k <= d; ++k)
+    q->_coefficients[k - 1] = double(k) * _coefficients[k];
+  return q;
+}
+
+XelMathFunctionX* XelMathPolynomX::FormalCompositionX(const XelMathFunctionX* iG) const {
+  if (!iG) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  if (iG->IsATypeOf(10)) {
+    const XelMathPolynomX* g = static_cast<const XelMathPolynomX*>(iG);
+    if (g->_degree == 1) {
+      const double a = g->_coefficients[1];
+      const double b = g->_coefficients[0] - a * g->_shift;
+      return LinearChangeVariable(a, b);
+    }
+  }
+  return XelMathFunctionX::FormalCompositionX(iG);
+}
+
+XelMathFunctionX* XelMathPolynomX::FormalCombination(const long iN, const XelMathFunctionX** iF,
+                                                     const double* iC, const double iC0) const {
+  if (iN <= 0 || !iF || !iC)
+    return nullptr;
+  for (long i = 0; i < iN; ++i)
+    if (!iF[i] || !iF[i]->IsATypeOf(10))
+      return nullptr;
+  const XelMathPolynomX* f0 = static_cast<const XelMathPolynomX*>(iF[0]);
+  long d = 0;
+  for (long i = 0; i < iN; ++i) {
+    const long di = static_cast<const XelMathPolynomX*>(iF[i])->_degree;
+    if (di > d)
+      d = di;
+  }
+  const double s = f0->_shift;
+  XelMathPolynomX* r = new XelMathPolynomX(d, nullptr, s);
+  ScratchArray buffer(d + 1);
+  double* tmp = buffer.Data();
+  for (long i = 0; i < iN; ++i) {
+    const XelMathPolynomX* fi = static_cast<const XelMathPolynomX*>(iF[i]);
+    if (fi->_degree < 0)
+      continue;
+    CoefficientsAtShift(fi, s, tmp);
+    for (long k = 0; k <= fi->_degree; ++k)
+      r->_coefficients[k] += iC[i] * tmp[k];
+  }
+  r->_coefficients[0] += iC0;
+  return r;
+}
+
+int XelMathPolynomX::IsMonotone(const XelMathInterval& iI, long& oSense,
+                                const XelTolerance&) const {
+  // Provisional exact test (replaced by the root-based one below once available).
+  oSense = 0;
+  if (_degree <= 0)
+    return 1;
+  if (_degree == 1) {
+    const double c1 = _coefficients[1];
+    oSense = c1 > 0.0 ? 1 : (c1 < 0.0 ? -1 : 0);
+    return 1;
+  }
+  const XelMathInterval D = EvalFirstDeriv(iI);
+  if (D.low >= 0.0 || D.high <= 0.0) {
+    const double mid = EvalFirstDeriv(0.5 * (iI.low + iI.high));
+    oSense = mid > 0.0 ? 1 : (mid < 0.0 ? -1 : 0);
+    return 1;
+  }
+  return 0;
+}
+
+// ==== interval kernels
+// ==============================================================================
+XelMathInterval EvalPos(const XelMathInterval& iT, const double* iC, const long iD) {
+  if (!iC || iD < 0)
+    return XelMathInterval(0.0, 0.0);
+  double lo, hi;
+  KernelPos(
+      iT.low, iT.high, [iC](long k) { return iC[k]; }, iD, lo, hi);
+  return XelMathInterval(lo, hi);
+}
+XelMathInterval EvalNeg(const XelMathInterval& iT, const double* iC, const long iD) {
+  if (!iC || iD < 0)
+    return XelMathInterval(0.0, 0.0);
+  double lo, hi;
+  KernelNeg(
+      iT.low, iT.high, [iC](long k) { return iC[k]; }, iD, lo, hi);
+  return XelMathInterval(lo, hi);
+}
+XelMathInterval EvalSym(const XelMathInterval& iT, const double* iC, const long iD) {
+  if (!iC || iD < 0)
+    return XelMathInterval(0.0, 0.0);
+  return KernelSym(
+      iT.low, iT.high, [iC](long k) { return iC[k]; }, iD);
+}
+XelMathInterval EvalFirstDerivPos(const XelMathInterval& iT, const double* iC, const long iD) {
+  if (!iC || iD < 1)
+    return XelMathInterval(0.0, 0.0);
+  double lo, hi;
+  KernelPos(
+      iT.low, iT.high, [iC](long k) { return double(k + 1) * iC[k + 1]; }, iD - 1, lo, hi);
+  return XelMathInterval(lo, hi);
+}
+XelMathInterval EvalFirstDerivNeg(const XelMathInterval& iT, const double* iC, const long iD) {
+  if (!iC || iD < 1)
+    return XelMathInterval(0.0, 0.0);
+  double lo, hi;
+  KernelNeg(
+      iT.low, iT.high, [iC](long k) { return double(k + 1) * iC[k + 1]; }, iD - 1, lo, hi);
+  return XelMathInterval(lo, hi);
+}
+XelMathInterval EvalFirstDerivSym(const XelMathInterval& iT, const double* iC, const long iD) {
+  if (!iC || iD < 1)
+    return XelMathInterval(0.0, 0.0);
+  return KernelSym(
+      iT.low, iT.high, [iC](long k) { return double(k + 1) * iC[k + 1]; }, iD - 1);
+}
+
+// ==== free algebra
+// ====================================================================================
+XelMathPolynomX* FirstDeriv(const XelMathPolynomX* iP) {
+  if (!iP) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  return static_cast<XelMathPolynomX*>(iP->XelMathPolynomX::CreateDeriv());
+}
+
+XelMathPolynomX* SecondDeriv(const XelMathPolynomX* iP) {
+  if (!iP) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  XelMathPolynomX* d1 = FirstDeriv(iP);
+  XelMathPolynomX* d2 = FirstDeriv(d1);
+  delete d1;
+  return d2;
+}
+
+XelMathPolynomX* ThirdDeriv(const XelMathPolynomX* iP) {
+  if (!iP) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  XelMathPolynomX* d2 = SecondDeriv(iP);
+  XelMathPolynomX* d3 = FirstDeriv(d2);
+  delete d2;
+  return d3;
+}
+
+XelMathPolynomX* FirstDeriv(const XelMathPolynomX* iP, XelMathPolynomX* oQ) {
+  if (!iP || !oQ) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  XelMathPolynomX* d = FirstDeriv(iP);
+  *oQ = *d;
+  delete d;
+  return oQ;
+}
+
+XelMathPolynomX* SecondDeriv(const XelMathPolynomX* iP, XelMathPolynomX* oQ) {
+  if (!iP || !oQ) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  XelMathPolynomX* d = SecondDeriv(iP);
+  *oQ = *d;
+  delete d;
+  return oQ;
+}
+
+XelMathPolynomX* Primitiv(const XelMathPolynomX* iP, const double iC) {
+  if (!iP) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  const long d = iP->GetDegree() < 0 ? 0 : iP->GetDegree();
+  XelMathPolynomX* r = new XelMathPolynomX(d + 1, nullptr, iP->GetShift());
+  for (long k = 0; k <= iP->GetDegree(); ++k)
+    r->SetCoefficient(k + 1, iP->GetCoefficient(k) / double(k + 1));
+  const double atZero = iP->GetShift() == 0.0 ? 0.0 : r->Eval(0.0);
+  r->SetCoefficient(0, iC - atZero);
+  return r;
+}
+
+XelMathPolynomX* Opposite(const XelMathPolynomX* iP) {
+  return Product(iP, -1.0);
+}
+
+XelMathPolynomX* Sum(const XelMathPolynomX* iP, const double iA) {
+  if (!iP) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  XelMathPolynomX* r = new XelMathPolynomX(*iP);
+  if (r->GetDegree() < 0)
+    r->SetCoefficients(0, &iA);
+  else
+    r->SetCoefficient(0, r->GetCoefficient(0) + iA);
+  return r;
+}
+
+XelMathPolynomX* Difference(const XelMathPolynomX* iP, const double iA) {
+  return Sum(iP, -iA);
+}
+
+XelMathPolynomX* Difference(const double iA, const XelMathPolynomX* iP) {
+  XelMathPolynomX* r = Opposite(iP);
+  if (r)
+    r->SetCoefficient(0, r->GetCoefficient(0) + iA);
+  return r;
+}
+
+XelMathPolynomX* Sum(const XelMathPolynomX* iP, const XelMathPolynomX* iQ) {
+  return Combination(iP, iQ, 1.0, 1.0);
+}
+
+XelMathPolynomX* Difference(const XelMathPolynomX* iP, const XelMathPolynomX* iQ) {
+  return Combination(iP, iQ, 1.0, -1.0);
+}
+
+XelMathPolynomX* Product(const XelMathPolynomX* iP, const double iA) {
+  if (!iP) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  XelMathPolynomX* r = new XelMathPolynomX(*iP);
+  for (long k = 0; k <= r->GetDegree(); ++k)
+    r->SetCoefficient(k, r->GetCoefficient(k) * iA);
+  return r;
+}
+
+XelMathPolynomX* Product(const XelMathPolynomX* iP, const XelMathPolynomX* iQ) {
+  if (!iP || !iQ) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  XelMathPolynomX* r = new XelMathPolynomX();
+  ProductInto(iP, iQ, r);
+  return r;
+}
+
+XelMathPolynomX* Product(const XelMathPolynomX* iP, const XelMathPolynomX* iQ,
+                         XelMathPolynomX* oR) {
+  if (!iP || !iQ || !oR) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  ProductInto(iP, iQ, oR);
+  return oR;
+}
+
+XelMathPolynomX* Square(const XelMathPolynomX* iP) {
+  return Product(iP, iP);
+}
+
+XelMathPolynomX* Square(const XelMathPolynomX* iP, XelMathPolynomX* oR) {
+  return Product(iP, iP, oR);
+}
+
+XelMathPolynomX* Combination(const XelMathPolynomX* iP, const XelMathPolynomX* iQ, const double iA,
+                             const double iB) {
+  if (!iP || !iQ) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  const XelMathPolynomX* ops[2] = {iP, iQ};
+  const double w[2] = {iA, iB};
+  return LinearCombination(2, ops, w, 0.0);
+}
+
+XelMathPolynomX* Combination(const XelMathPolynomX* iP, const XelMathPolynomX* iQ,
+                             const XelMathPolynomX* iR, const double iA, const double iB,
+                             const double iC) {
+  if (!iP || !iQ || !iR) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  const XelMathPolynomX* ops[3] = {iP, iQ, iR};
+  const double w[3] = {iA, iB, iC};
+  return LinearCombination(3, ops, w, 0.0);
+}
+
+bool ShiftCheck(const double iS1, const double iS2) {
+  return std::fabs(iS1 - iS2) <= ShiftResolution();
+}
+
+bool ShiftCheck(const double iS1, const double iS2, const double iS3, const double iS4) {
+  return ShiftCheck(iS1, iS2) && ShiftCheck(iS3, iS4);
+}
+
+bool IsConjuguate(const XelMathPolynomX* iP, const double iA1, const double iB1,
+                  const XelMathPolynomX* iQ, const double iA2, const double iB2,
+                  const double iTol) {
+  if (!iP || !iQ) {
+    XelQuornull(__FILE__, __LINE__);
+    return false;
+  }
+  if (std::fabs(iB1 - iA1) <= iTol || std::fabs(iB2 - iA2) <= iTol)
+    return false;
+  // P(alpha y + beta) maps [a2, b2] onto [a1, b1]; compare with Q at Q's shift.
+  const double alpha = (iB1 - iA1) / (iB2 - iA2);
+  const double beta = iA1 - alpha * iA2;
+  XelMathPolynomX* mapped = CopyAtShift(iP, iQ->GetShift());
+  mapped->ApplyFormalLinearChangeOnVariable(alpha, beta);
+  const long dm = mapped->GetDegree(), dq = iQ->GetDegree();
+  const long d = dm > dq ? dm : dq;
+  bool same = true;
+  for (long k = 0; k <= d && same; ++k)
+    same = std::fabs(mapped->GetCoefficient(k) - iQ->GetCoefficient(k)) <= iTol;
+  delete mapped;
+  return same;
+}
+
+int IsMonotone(const XelMathPolynomX* iP, const XelMathInterval& iI, long& oSense,
+               const XelTolerance& iTol, XelMathAttrScaleOption* iOption) {
+  if (!iP) {
+    XelQuornull(__FILE__, __LINE__);
+    oSense = 0;
+    return 0;
+  }
+  if (iOption)
+    XelFedEx::Put(_XelR19QuorMail, 6, iP, iOption);
+  int answer = 0;
+  try {
+    XelXHContext region;
+    answer = iP->IsMonotone(iI, oSense, iTol);
+  } catch (const XelError&) {
+    if (iOption)
+      XelFedEx::UnstackUntil(_XelR19QuorMail, 6, iP);
+    throw;
+  }
+  if (iOption)
+    XelFedEx::UnstackUntil(_XelR19QuorMail, 6, iP);
+  return answer;
+}
+
+// ==== operators
+// =========================================================================================
+namespace {
+XelMathPolynomX TakeValue(XelMathPolynomX* iP) {
+  XelMathPolynomX r(*iP);
+  delete iP;
+  return r;
+}
+} // namespace
+
+XelMathPolynomX operator+(const XelMathPolynomX& iP, const XelMathPolynomX& iQ) {
+  return TakeValue(Sum(&iP, &iQ));
+}
+XelMathPolynomX operator+(const XelMathPolynomX& iP, const double iA) {
+  return TakeValue(Sum(&iP, iA));
+}
+XelMathPolynomX operator+(const double iA, const XelMathPolynomX& iP) {
+  return TakeValue(Sum(&iP, iA));
+}
+XelMathPolynomX operator-(const XelMathPolynomX& iP, const XelMathPolynomX& iQ) {
+  return TakeValue(Difference(&iP, &iQ));
+}
+XelMathPolynomX operator-(const XelMathPolynomX& iP, const double iA) {
+  return TakeValue(Difference(&iP, iA));
+}
+XelMathPolynomX operator-(const double iA, const XelMathPolynomX& iP) {
+  return TakeValue(Difference(iA, &iP));
+}
+XelMathPolynomX operator-(const XelMathPolynomX& iP) {
+  return TakeValue(Opposite(&iP));
+}
+XelMathPolynomX operator*(const XelMathPolynomX& iP, const XelMathPolynomX& iQ) {
+  return TakeValue(Product(&iP, &iQ));
+}
+XelMathPolynomX operator*(const XelMathPolynomX& iP, const double iA) {
+  return TakeValue(Product(&iP, iA));
+}
+XelMathPolynomX operator*(const double iA, const XelMathPolynomX& iP) {
+  return TakeValue(Product(&iP, iA));
+}
+XelMathPolynomX operator/(const XelMathPolynomX& iP, const double iA) {
+  return TakeValue(Product(&iP, 1.0 / iA));
+}
+XelMathPolynomX& operator+=(XelMathPolynomX& ioP, const XelMathPolynomX& iQ) {
+  XelMathPolynomX* r = Sum(&ioP, &iQ);
+  ioP = *r;
+  delete r;
+  return ioP;
+}
+XelMathPolynomX& operator+=(XelMathPolynomX& ioP, const double iA) {
+  if (ioP.GetDegree() < 0)
+    ioP.SetCoefficients(0, &iA);
+  else
+    ioP.SetCoefficient(0, ioP.GetCoefficient(0) + iA);
+  return ioP;
+}
+XelMathPolynomX& operator-=(XelMathPolynomX& ioP, const XelMathPolynomX& iQ) {
+  XelMathPolynomX* r = Difference(&ioP, &iQ);
+  ioP = *r;
+  delete r;
+  return ioP;
+}
+XelMathPolynomX& operator-=(XelMathPolynomX& ioP, const double iA) {
+  return ioP += -iA;
+}
+XelMathPolynomX& operator*=(XelMathPolynomX& ioP, const XelMathPolynomX& iQ) {
+  ProductInto(&ioP, &iQ, &ioP);
+  return ioP;
+}
+XelMathPolynomX& operator*=(XelMathPolynomX& ioP, const double iA) {
+  for (long k = 0; k <= ioP.GetDegree(); ++k)
+    ioP.SetCoefficient(k, ioP.GetCoefficient(k) * iA);
+  return ioP;
+}
