@@ -5,7 +5,9 @@
 // operation that raised it), and the source file and line of the raise. Errors are C++
 // exceptions: they are built with new, given their texts through SetParameters, and
 // raised by XelQuorThrowFunction, which throws a copy by value and frees the heap
-// object. Callers catch `const XelError&` (or a derived class) by reference.
+// object. Callers catch `const XelError&` (or a derived class) by reference. what() reads
+// "<class> 0x<code>: <text1>, <text2>, <text3> (<file>:<line>)".
+#include <cstddef>
 #include <exception>
 #include <string>
 
@@ -37,6 +39,11 @@ public:
 
   /// Throws a copy of this error with its dynamic type.
   [[noreturn]] virtual void Raise() const;
+
+  /// Errors built with new come from the kernel's memory services, so that the counters
+  /// show that XelQuorThrowFunction frees them.
+  static void* operator new(std::size_t iSize);
+  static void operator delete(void* iBlock, std::size_t iSize);
 
 private:
   void Compose();

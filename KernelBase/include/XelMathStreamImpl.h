@@ -59,6 +59,9 @@ public:
   virtual long GetRemainingBytes() const;
 
 protected:
-  /// Raises XelMathInputError 0x20009 ("XelMathStream", iWhy, iWhere).
-  [[noreturn]] static void RaiseStreamError(const char* iWhy, const char* iWhere);
+  /// Raises XelMathInputError 0x20009 ("XelMathStream", iWhy, iWhere) from the caller's
+  /// source line.
+  [[noreturn]] static void RaiseStreamError(const char* iWhy, const char* iWhere,
+                                            const char* iFile = __builtin_FILE(),
+                                            long iLine = __builtin_LINE());
 };

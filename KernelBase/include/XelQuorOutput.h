@@ -9,7 +9,9 @@
 struct XelQuorSetW {
   int width;
 };
-inline XelQuorSetW quorsetw(int iWidth) { return XelQuorSetW{iWidth}; }
+inline XelQuorSetW quorsetw(int iWidth) {
+  return XelQuorSetW{iWidth};
+}
 
 class XELKERNELBASE_EXPORT XelQuorOutput {
 public:
@@ -21,6 +23,9 @@ public:
   XelQuorOutput& operator<<(int iValue);
   XelQuorOutput& operator<<(long iValue);
   XelQuorOutput& operator<<(short iValue);
+  XelQuorOutput& operator<<(unsigned int iValue);
+  XelQuorOutput& operator<<(unsigned long iValue);
+  XelQuorOutput& operator<<(char iValue);
   XelQuorOutput& operator<<(XelQuorSetW iWidth);
   /// Sets the number of significant digits of doubles; returns the previous one.
   int precision(int iDigits);

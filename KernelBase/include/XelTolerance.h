@@ -17,6 +17,10 @@ class XELKERNELBASE_EXPORT XelTolerance {
 public:
   /// A tolerance for a model at scale iScaleFactor (must be > 0; 1 for an unscaled model).
   explicit XelTolerance(double iScaleFactor = 1.0);
+  XelTolerance(const XelTolerance&) = default;
+  XelTolerance& operator=(const XelTolerance&) = default;
+  /// Clears the validity mark, so that a dangling reference reports instead of answering.
+  ~XelTolerance();
 
   double GetScaleFactor() const;
   double GetAbsoluteResolution() const;

@@ -3,13 +3,18 @@
 #include <cstdio>
 #include <memory>
 
+#include "XelQuorMemory.h"
 #include "XelQuorOutput.h"
 
-XelError::XelError(long iCode) : _code(iCode) { Compose(); }
+XelError::XelError(long iCode) : _code(iCode) {
+  Compose();
+}
 
 XelError::~XelError() = default;
 
-const char* XelError::ClassName() const { return "XelError"; }
+const char* XelError::ClassName() const {
+  return "XelError";
+}
 
 void XelError::SetParameters(int iCount, const char* iText1, const char* iText2,
                              const char* iText3) {
@@ -27,25 +32,41 @@ void XelError::SetSource(const char* iFile, long iLine) {
 }
 
 const char* XelError::GetParameter(long i) const {
-  if (i < 0 || i >= _nbParameters) return "";
+  if (i < 0 || i >= _nbParameters)
+    return "";
   return _parameters[i].c_str();
 }
 
-const char* XelError::what() const noexcept { return _message.c_str(); }
+const char* XelError::what() const noexcept {
+  return _message.c_str();
+}
 
-void XelError::Raise() const { throw *this; }
+void XelError::Raise() const {
+  throw *this;
+}
+
+void* XelError::operator new(std::size_t iSize) {
+  return xelquornew(iSize);
+}
+
+void XelError::operator delete(void* iBlock, std::size_t iSize) {
+  xelquordel(iBlock, iSize);
+}
 
 void XelError::Compose() {
   char code[32];
   snprintf(code, sizeof(code), "0x%lx", static_cast<unsigned long>(_code));
-  _message = std::string("error ") + code;
-  for (long i = 0; i < _nbParameters; i++) _message += (i ? ", " : ": ") + _parameters[i];
-  if (!_file.empty()) _message += " (" + _file + ":" + std::to_string(_line) + ")";
+  _message = std::string(ClassName()) + " " + code;
+  for (long i = 0; i < _nbParameters; i++)
+    _message += (i ? ", " : ": ") + _parameters[i];
+  if (!_file.empty())
+    _message += " (" + _file + ":" + std::to_string(_line) + ")";
 }
 
 void XelQuorThrowFunction(XelError* iError, const char* iFile, long iLine) {
   std::unique_ptr<XelError> owned(iError);
-  if (!owned) owned.reset(new XelError(0));
+  if (!owned)
+    owned.reset(new XelError(0));
   owned->SetSource(iFile, iLine);
   owned->Raise();
   std::terminate(); // Raise never returns
@@ -62,8 +83,16 @@ void XelQuornull(const char* iFile, long iLine) {
                           << iLine << "\n";
 }
 
-long XelQuornullCount() { return quornullCount; }
+long XelQuornullCount() {
+  return quornullCount;
+}
 
-XelXHContext::XelXHContext() { contextDepth++; }
-XelXHContext::~XelXHContext() { contextDepth--; }
-long XelXHContext::GetDepth() { return contextDepth; }
+XelXHContext::XelXHContext() {
+  contextDepth++;
+}
+XelXHContext::~XelXHContext() {
+  contextDepth--;
+}
+long XelXHContext::GetDepth() {
+  return contextDepth;
+}

@@ -10,6 +10,7 @@ long XelMathStreamImpl::GetRemainingBytes() const {
   return -1;
 }
 
-void XelMathStreamImpl::RaiseStreamError(const char* iWhy, const char* iWhere) {
-  XelMathRaise(0x20009, "XelMathStream", iWhy, iWhere);
+void XelMathStreamImpl::RaiseStreamError(const char* iWhy, const char* iWhere, const char* iFile,
+                                         long iLine) {
+  XelMathRaiseInputError(0x20009, "XelMathStream", iWhy, iWhere, iFile, iLine);
 }

@@ -23,13 +23,23 @@ std::vector<std::string>& Libraries() {
 }
 } // namespace
 
-XelQuorMemoryCounters XelQuorGetMemoryCounters() { return counters; }
+XelQuorMemoryCounters XelQuorGetMemoryCounters() {
+  return counters;
+}
+
+namespace {
+// Raised by value: building the error with new would ask the failing allocator again.
+[[noreturn]] void RaiseNoMoreMemory(long iSize, long iLine) {
+  XelQuorNoMoreMemoryError error(iSize);
+  error.SetSource(__FILE__, iLine);
+  error.Raise();
+}
+} // namespace
 
 void* xelquornew(std::size_t iSize) {
   void* block = std::malloc(iSize ? iSize : 1);
   if (!block)
-    XelQuorThrowFunction(new XelQuorNoMoreMemoryError(static_cast<long>(iSize)), __FILE__,
-                         __LINE__);
+    RaiseNoMoreMemory(static_cast<long>(iSize), __LINE__);
   counters.liveBlocks++;
   counters.liveBytes += static_cast<long>(iSize);
   counters.totalAllocations++;
@@ -37,7 +47,8 @@ void* xelquornew(std::size_t iSize) {
 }
 
 void xelquordel(void* iBlock, std::size_t iSize) {
-  if (!iBlock) return;
+  if (!iBlock)
+    return;
   counters.liveBlocks--;
   counters.liveBytes -= static_cast<long>(iSize);
   std::free(iBlock);
@@ -46,7 +57,7 @@ void xelquordel(void* iBlock, std::size_t iSize) {
 namespace {
 std::size_t Bytes(long iCount, std::size_t iSize) {
   if (iCount < 0 || static_cast<unsigned long>(iCount) > (~std::size_t(0)) / (iSize * 2))
-    XelQuorThrowFunction(new XelQuorNoMoreMemoryError(iCount), __FILE__, __LINE__);
+    RaiseNoMoreMemory(iCount, __LINE__);
   return static_cast<std::size_t>(iCount) * iSize;
 }
 } // namespace
@@ -59,7 +70,8 @@ void XelQuorArrayDoubleDel(double* iArray, long iCount) {
 }
 void** XelQuorArrayPtrsNew(long iCount) {
   void** array = static_cast<void**>(xelquornew(Bytes(iCount, sizeof(void*))));
-  if (iCount > 0) std::memset(array, 0, Bytes(iCount, sizeof(void*)));
+  if (iCount > 0)
+    std::memset(array, 0, Bytes(iCount, sizeof(void*)));
   return array;
 }
 void XelQuorArrayPtrsDel(void** iArray, long iCount) {
@@ -88,20 +100,25 @@ void XelQuorScratchClear() {
 }
 
 void XelQuorManageMemory::DeclareMemoryGarbage(GarbageCallback iCallback) {
-  if (iCallback) Callbacks().push_back(iCallback);
+  if (iCallback)
+    Callbacks().push_back(iCallback);
 }
 
 void XelQuorManageMemory::CollectGarbage() {
-  for (GarbageCallback callback : Callbacks()) callback();
+  for (GarbageCallback callback : Callbacks())
+    callback();
 }
 
 void XelQuorDeclareLibraryLoading(const char* iName) {
-  if (iName) Libraries().push_back(iName);
+  if (iName)
+    Libraries().push_back(iName);
 }
 
 bool XelQuorIsLibraryLoaded(const char* iName) {
-  if (!iName) return false;
+  if (!iName)
+    return false;
   for (const std::string& name : Libraries())
-    if (name == iName) return true;
+    if (name == iName)
+      return true;
   return false;
 }

@@ -18,11 +18,14 @@ XelQuorOutput& XelQuorOutput::GetErr() {
 }
 
 std::ostream& XelQuorOutput::Target() {
-  if (_redirect) return *_redirect;
+  if (_redirect)
+    return *_redirect;
   return _which == 1 ? std::cout : std::cerr;
 }
 
-void XelQuorOutput::Redirect(std::ostream* iStream) { _redirect = iStream; }
+void XelQuorOutput::Redirect(std::ostream* iStream) {
+  _redirect = iStream;
+}
 
 XelQuorOutput& XelQuorOutput::operator<<(const char* iText) {
   Target() << std::setw(_width) << (iText ? iText : "(null)");
@@ -39,7 +42,9 @@ XelQuorOutput& XelQuorOutput::operator<<(double iValue) {
   return *this;
 }
 
-XelQuorOutput& XelQuorOutput::operator<<(int iValue) { return *this << static_cast<long>(iValue); }
+XelQuorOutput& XelQuorOutput::operator<<(int iValue) {
+  return *this << static_cast<long>(iValue);
+}
 
 XelQuorOutput& XelQuorOutput::operator<<(long iValue) {
   Target() << std::setw(_width) << iValue;
@@ -51,6 +56,21 @@ XelQuorOutput& XelQuorOutput::operator<<(short iValue) {
   return *this << static_cast<long>(iValue);
 }
 
+XelQuorOutput& XelQuorOutput::operator<<(unsigned int iValue) {
+  return *this << static_cast<unsigned long>(iValue);
+}
+
+XelQuorOutput& XelQuorOutput::operator<<(unsigned long iValue) {
+  Target() << std::setw(_width) << iValue;
+  _width = 0;
+  return *this;
+}
+
+XelQuorOutput& XelQuorOutput::operator<<(char iValue) {
+  const char text[2] = {iValue, '\0'};
+  return *this << text;
+}
+
 XelQuorOutput& XelQuorOutput::operator<<(XelQuorSetW iWidth) {
   _width = iWidth.width < 0 ? 0 : iWidth.width;
   return *this;
@@ -58,8 +78,11 @@ XelQuorOutput& XelQuorOutput::operator<<(XelQuorSetW iWidth) {
 
 int XelQuorOutput::precision(int iDigits) {
   int old = _precision;
-  if (iDigits > 0) _precision = iDigits;
+  if (iDigits > 0)
+    _precision = iDigits;
   return old;
 }
 
-void XelQuorOutput::flush() { Target().flush(); }
+void XelQuorOutput::flush() {
+  Target().flush();
+}

@@ -10,6 +10,10 @@ XelTolerance::XelTolerance(double iScaleFactor)
       _singularValueEpsilon(1e-13), _symmetryEpsilon(1e-13), _squaredZero(1e-26),
       _minimumLength(1e-6) {}
 
+XelTolerance::~XelTolerance() {
+  _mark = 0;
+}
+
 double XelTolerance::Read(double iValue) const {
   if (!IsValidMark() || _error) {
     XelToleranceError(this);
@@ -18,12 +22,24 @@ double XelTolerance::Read(double iValue) const {
   return iValue;
 }
 
-double XelTolerance::GetScaleFactor() const { return Read(_scaleFactor); }
-double XelTolerance::GetAbsoluteResolution() const { return Read(_scaleFactor); }
-double XelTolerance::GetRelativeEpsilon() const { return Read(_relativeEpsilon); }
-double XelTolerance::GetRootResolution() const { return Read(_rootResolution * _scaleFactor); }
-double XelTolerance::GetParametricResolution() const { return Read(_parametricResolution); }
-double XelTolerance::GetPointResolution() const { return Read(_pointResolution * _scaleFactor); }
+double XelTolerance::GetScaleFactor() const {
+  return Read(_scaleFactor);
+}
+double XelTolerance::GetAbsoluteResolution() const {
+  return Read(_scaleFactor);
+}
+double XelTolerance::GetRelativeEpsilon() const {
+  return Read(_relativeEpsilon);
+}
+double XelTolerance::GetRootResolution() const {
+  return Read(_rootResolution * _scaleFactor);
+}
+double XelTolerance::GetParametricResolution() const {
+  return Read(_parametricResolution);
+}
+double XelTolerance::GetPointResolution() const {
+  return Read(_pointResolution * _scaleFactor);
+}
 double XelTolerance::GetLengthResolution() const {
   return Read(_lengthResolution * _scaleFactor);
 }
@@ -31,13 +47,27 @@ double XelTolerance::GetSquareLengthResolution() const {
   double length = _lengthResolution * _scaleFactor;
   return Read(length * length);
 }
-double XelTolerance::GetBisectionEpsilon() const { return Read(_bisectionEpsilon); }
-double XelTolerance::GetValueUnit() const { return Read(1.0); }
-double XelTolerance::GetSingularValueEpsilon() const { return Read(_singularValueEpsilon); }
-double XelTolerance::GetSymmetryEpsilon() const { return Read(_symmetryEpsilon); }
-double XelTolerance::GetSquaredZero() const { return Read(_squaredZero); }
-double XelTolerance::GetReferenceLength() const { return Read(_scaleFactor); }
-double XelTolerance::GetMinimumLength() const { return Read(_minimumLength * _scaleFactor); }
+double XelTolerance::GetBisectionEpsilon() const {
+  return Read(_bisectionEpsilon);
+}
+double XelTolerance::GetValueUnit() const {
+  return Read(1.0);
+}
+double XelTolerance::GetSingularValueEpsilon() const {
+  return Read(_singularValueEpsilon);
+}
+double XelTolerance::GetSymmetryEpsilon() const {
+  return Read(_symmetryEpsilon);
+}
+double XelTolerance::GetSquaredZero() const {
+  return Read(_squaredZero);
+}
+double XelTolerance::GetReferenceLength() const {
+  return Read(_scaleFactor);
+}
+double XelTolerance::GetMinimumLength() const {
+  return Read(_minimumLength * _scaleFactor);
+}
 
 const XelTolerance& XelGetDefaultTolerance() {
   static const XelTolerance defaultTolerance(1.0);
@@ -54,4 +84,6 @@ void XelToleranceError(const XelTolerance* iTolerance) {
                           << (iTolerance ? "" : " (null)") << "\n";
 }
 
-long XelToleranceErrorCount() { return toleranceErrorCount; }
+long XelToleranceErrorCount() {
+  return toleranceErrorCount;
+}
