@@ -1,16 +1,745 @@
+// Kernel base services: errors, memory accounting, tolerance, trace output, debug switches,
+// mailbox, version levels, geometry value types, transformations, sets and lists.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "XelFedEx.h"
+#include "XelMath3x3Matrix.h"
+#include "XelMathCircle.h"
+#include "XelMathConstants.h"
+#include "XelMathDebug.h"
+#include "XelMathDoubleSort.h"
+#include "XelMathGrid.h"
 #include "XelMathInputError.h"
+#include "XelMathLine.h"
+#include "XelMathPlane.h"
+#include "XelMathPoint.h"
+#include "XelMathPoint2D.h"
+#include "XelMathSetOf3DObjects.h"
+#include "XelMathSetOfLongs.h"
+#include "XelMathTransformation.h"
+#include "XelMathTransformation2D.h"
+#include "XelQuorMemory.h"
+#include "XelQuorOutput.h"
+#include "XelQuorStreamVersion.h"
+#include "XelQuorVirtual.h"
+#include "XelRawCollPV.h"
+#include "XelRawCollint.h"
+#include "XelSoftwareConfiguration.h"
+#include "XelTolerance.h"
+
+namespace {
+const double Eps = std::numeric_limits<double>::epsilon();
+// Results of a few flops on unit-sized data.
+const double FewFlops = 16 * Eps;
+const double Pi = std::acos(-1.0);
+
+// Redirects a trace stream into a string for the lifetime of the object.
+class CaptureTrace {
+public:
+  explicit CaptureTrace(XelQuorOutput& ioOutput) : _output(ioOutput) { _output.Redirect(&_text); }
+  ~CaptureTrace() { _output.Redirect(nullptr); }
+  std::string Text() const { return _text.str(); }
+
+private:
+  XelQuorOutput& _output;
+  std::ostringstream _text;
+};
+
+// Expects iCall to raise a XelMathInputError with iCode.
+template <class Call> void ExpectInputError(long iCode, Call iCall) {
+  try {
+    iCall();
+    ADD_FAILURE() << "no error raised";
+  } catch (const XelMathInputError& error) {
+    EXPECT_EQ(error.GetCode(), iCode) << error.what();
+  }
+}
+} // namespace
+
+// ---- errors ----------------------------------------------------------------------------
 
 TEST(XelError, CarriesCodeTextsFileAndLine) {
+  long line = 0;
   try {
-    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension", "XelMathFunctionX::Solve");
+    line = __LINE__ + 1;
+    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
+                 "XelMathFunctionX::Solve");
     FAIL();
   } catch (const XelMathInputError& error) {
     EXPECT_EQ(error.GetCode(), 0x20006);
     EXPECT_EQ(error.GetNumberOfParameters(), 3);
+    EXPECT_STREQ(error.GetParameter(0), "the XelMathAttrScaleOption");
     EXPECT_STREQ(error.GetParameter(1), "wrong dimension");
+    EXPECT_STREQ(error.GetParameter(2), "XelMathFunctionX::Solve");
+    EXPECT_STREQ(error.GetParameter(3), "");
+    EXPECT_STREQ(error.GetParameter(-1), "");
     EXPECT_NE(std::string(error.GetSourceFile()).find("kernelbase_test"), std::string::npos);
-    EXPECT_GT(error.GetLine(), 0);
+    EXPECT_EQ(error.GetLine(), line);
+    EXPECT_STREQ(error.ClassName(), "XelMathInputError");
+    std::string message = error.what();
+    for (const char* part : {"XelMathInputError", "0x20006", "wrong dimension", "kernelbase_test"})
+      EXPECT_NE(message.find(part), std::string::npos) << message;
   }
+}
+
+TEST(XelError, SetParametersKeepsAtMostThreeAndNullTextsAreEmpty) {
+  XelError error(0x20009);
+  error.SetParameters(5, "a", nullptr, "c");
+  EXPECT_EQ(error.GetNumberOfParameters(), 3);
+  EXPECT_STREQ(error.GetParameter(1), "");
+  EXPECT_STREQ(error.GetParameter(2), "c");
+  error.SetParameters(-2);
+  EXPECT_EQ(error.GetNumberOfParameters(), 0);
+}
+
+TEST(XelError, ThrowFunctionFreesTheHeapErrorAndKeepsTheDynamicType) {
+  long before = XelQuorGetMemoryCounters().liveBlocks;
+  try {
+    XelResourceError* error = new XelResourceError(0x20001);
+    EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before + 1); // counted allocation
+    error->SetParameters(1, "no more room");
+    XelQuorThrowFunction(error, "somewhere.cpp", 42);
+  } catch (const XelError& error) {
+    EXPECT_STREQ(error.ClassName(), "XelResourceError");
+    EXPECT_NE(dynamic_cast<const XelResourceError*>(&error), nullptr);
+    EXPECT_STREQ(error.GetSourceFile(), "somewhere.cpp");
+    EXPECT_EQ(error.GetLine(), 42);
+  }
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+}
+
+TEST(XelError, QuornullAndToleranceErrorReportAndReturn) {
+  CaptureTrace trace(XelQuorOutput::GetErr());
+  long nulls = XelQuornullCount();
+  XelQuornull("file.cpp", 7);
+  EXPECT_EQ(XelQuornullCount(), nulls + 1);
+  EXPECT_NE(trace.Text().find("file.cpp:7"), std::string::npos);
+  long tolerances = XelToleranceErrorCount();
+  XelToleranceError(nullptr);
+  EXPECT_EQ(XelToleranceErrorCount(), tolerances + 1);
+}
+
+TEST(XelError, ProtectedRegionsNest) {
+  long depth = XelXHContext::GetDepth();
+  {
+    XelXHContext outer;
+    XelXHContext inner;
+    EXPECT_EQ(XelXHContext::GetDepth(), depth + 2);
+  }
+  EXPECT_EQ(XelXHContext::GetDepth(), depth);
+}
+
+// ---- memory ----------------------------------------------------------------------------
+
+namespace {
+class Counted : public XelQuorVirtual {
+public:
+  double payload[4] = {0, 0, 0, 0};
+};
+} // namespace
+
+TEST(XelQuorMemory, CountersFollowAllocationsAndReleases) {
+  XelQuorMemoryCounters start = XelQuorGetMemoryCounters();
+  double* values = XelQuorArrayDoubleNew(10);
+  void** pointers = XelQuorArrayPtrsNew(3);
+  unsigned char* bytes = XelQuorArrayBytesNew(5);
+  Counted* object = new Counted;
+  XelQuorMemoryCounters during = XelQuorGetMemoryCounters();
+  EXPECT_EQ(during.liveBlocks, start.liveBlocks + 4);
+  EXPECT_EQ(during.liveBytes,
+            start.liveBytes + long(10 * sizeof(double) + 3 * sizeof(void*) + 5 + sizeof(Counted)));
+  EXPECT_EQ(pointers[2], nullptr); // pointer arrays start null
+  delete object;
+  XelQuorArrayBytesDel(bytes, 5);
+  XelQuorArrayPtrsDel(pointers, 3);
+  XelQuorArrayDoubleDel(values, 10);
+  XelQuorMemoryCounters end = XelQuorGetMemoryCounters();
+  EXPECT_EQ(end.liveBlocks, start.liveBlocks);
+  EXPECT_EQ(end.liveBytes, start.liveBytes);
+  EXPECT_EQ(end.totalAllocations, start.totalAllocations + 4);
+}
+
+TEST(XelQuorMemory, ImpossibleSizesRaiseNoMoreMemory) {
+  long before = XelQuorGetMemoryCounters().liveBlocks;
+  try {
+    XelQuorArrayDoubleNew(-1);
+    FAIL();
+  } catch (const XelQuorNoMoreMemoryError& error) {
+    EXPECT_EQ(error.GetCode(), 0x20001);
+    EXPECT_EQ(error.GetSize(), -1);
+  }
+  EXPECT_THROW(XelQuorArrayBytesNew(std::numeric_limits<long>::max()), XelQuorNoMoreMemoryError);
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+}
+
+namespace {
+int garbageCalls = 0;
+void CountGarbage() {
+  garbageCalls++;
+}
+} // namespace
+
+TEST(XelQuorMemory, ScratchGarbageAndLibraryDeclaration) {
+  long before = XelQuorGetMemoryCounters().liveBlocks;
+  void* small = XelQuorScratchReserve(64);
+  EXPECT_EQ(XelQuorScratchReserve(32), small); // a smaller request reuses the area
+  XelQuorScratchReserve(4096);
+  XelQuorScratchClear();
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+
+  XelQuorManageMemory::DeclareMemoryGarbage(&CountGarbage);
+  int calls = garbageCalls;
+  XelQuorManageMemory::CollectGarbage();
+  EXPECT_EQ(garbageCalls, calls + 1);
+
+  EXPECT_FALSE(XelQuorIsLibraryLoaded("KernelBaseTestLibrary"));
+  XelQuorDeclareLibraryLoading("KernelBaseTestLibrary");
+  EXPECT_TRUE(XelQuorIsLibraryLoaded("KernelBaseTestLibrary"));
+}
+
+TEST(XelQuorVirtual, EstimatedBytesAddStaticAndDynamic) {
+  XelMathSetOfLongs set;
+  for (long i = 0; i < 100; i++)
+    set.AddElement(i);
+  EXPECT_GE(set.GetDynamicMemoryBytes(), long(100 * sizeof(long)));
+  EXPECT_EQ(set.GetEstimatedMemoryBytes(),
+            set.GetStaticMemoryBytes() + set.GetDynamicMemoryBytes());
+}
+
+// ---- tolerance -------------------------------------------------------------------------
+
+TEST(XelTolerance, DefaultRolesAreSmallAgainstTheUnit) {
+  const XelTolerance& tol = XelGetDefaultTolerance();
+  EXPECT_EQ(tol.GetScaleFactor(), 1.0);
+  EXPECT_EQ(tol.GetAbsoluteResolution(), 1.0);
+  EXPECT_EQ(tol.GetRelativeEpsilon(), 1e-13);
+  EXPECT_EQ(tol.GetRootResolution(), 1e-13);
+  EXPECT_EQ(tol.GetParametricResolution(), 1e-10);
+  EXPECT_EQ(tol.GetPointResolution(), 1e-10);
+  EXPECT_EQ(tol.GetLengthResolution(), 1e-10);
+  EXPECT_DOUBLE_EQ(tol.GetSquareLengthResolution(), 1e-20);
+  EXPECT_EQ(tol.GetSquaredZero(), 1e-26);
+  EXPECT_EQ(tol.GetMinimumLength(), 1e-6);
+  EXPECT_EQ(&XelGetDefaultTolerance(), &tol); // one process-wide object
+}
+
+TEST(XelTolerance, ScaleFactorScalesAbsoluteRolesOnly) {
+  const double scale = 1000.0;
+  XelTolerance unit, scaled(scale);
+  EXPECT_EQ(scaled.GetScaleFactor(), scale);
+  EXPECT_DOUBLE_EQ(scaled.GetAbsoluteResolution(), scale * unit.GetAbsoluteResolution());
+  EXPECT_DOUBLE_EQ(scaled.GetRootResolution(), scale * unit.GetRootResolution());
+  EXPECT_DOUBLE_EQ(scaled.GetPointResolution(), scale * unit.GetPointResolution());
+  EXPECT_DOUBLE_EQ(scaled.GetLengthResolution(), scale * unit.GetLengthResolution());
+  EXPECT_DOUBLE_EQ(scaled.GetSquareLengthResolution(),
+                   scale * scale * unit.GetSquareLengthResolution());
+  EXPECT_EQ(scaled.GetRelativeEpsilon(), unit.GetRelativeEpsilon());
+  EXPECT_EQ(scaled.GetParametricResolution(), unit.GetParametricResolution());
+  EXPECT_EQ(scaled.GetSymmetryEpsilon(), unit.GetSymmetryEpsilon());
+  // A meaningless scale factor falls back to the unscaled model.
+  EXPECT_EQ(XelTolerance(-2.0).GetScaleFactor(), 1.0);
+  EXPECT_EQ(XelTolerance(std::nan("")).GetScaleFactor(), 1.0);
+}
+
+TEST(XelTolerance, InvalidToleranceAnswersZeroAndReports) {
+  CaptureTrace trace(XelQuorOutput::GetErr());
+  XelTolerance tol;
+  tol.SetRootResolution(1e-9);
+  EXPECT_EQ(tol.GetRootResolution(), 1e-9);
+  tol.SetError(1);
+  long reports = XelToleranceErrorCount();
+  EXPECT_EQ(tol.GetRootResolution(), 0.0);
+  EXPECT_EQ(tol.GetScaleFactor(), 0.0);
+  EXPECT_EQ(XelToleranceErrorCount(), reports + 2);
+  EXPECT_NE(trace.Text().find("XelToleranceError"), std::string::npos);
+  tol.SetError(0);
+  EXPECT_EQ(tol.GetRootResolution(), 1e-9);
+}
+
+// ---- trace output, debug, mailbox, versions --------------------------------------------
+
+TEST(XelQuorOutput, RedirectionPrecisionAndWidth) {
+  XelQuorOutput& out = XelQuorOutput::GetOut();
+  std::ostringstream text;
+  out.Redirect(&text);
+  int old = out.precision(3);
+  out << "x=" << quorsetw(8) << Pi << '|' << 12L << ' ' << short(-3) << ' ' << 7 << ' ' << 8UL;
+  out.precision(old);
+  out << ' ' << 0.125;
+  out.Redirect(nullptr);
+  EXPECT_EQ(text.str(), "x=    3.14|12 -3 7 8 0.125");
+  EXPECT_EQ(out.precision(), old);
+  EXPECT_EQ(out.precision(0), old); // a non-positive precision is refused
+  EXPECT_EQ(out.precision(), old);
+}
+
+TEST(XelMathDebug, ReadsEnvironmentAsTextAndInteger) {
+  setenv("XelKernelBaseTestSwitch", "42", 1);
+  setenv("XelKernelBaseTestText", "abc", 1);
+  EXPECT_STREQ(XelMathDebug::_stringGetEnv("XelKernelBaseTestText"), "abc");
+  EXPECT_EQ(XelMathDebug::_integerGetEnv("XelKernelBaseTestSwitch"), 42);
+  EXPECT_EQ(XelMathDebug::_integerGetEnv("XelKernelBaseTestText"), 0); // not a number
+  EXPECT_EQ(XelMathDebug::_integerGetEnv("XelKernelBaseTestAbsent"), 0);
+  EXPECT_EQ(XelMathDebug::_stringGetEnv("XelKernelBaseTestAbsent"), nullptr);
+  EXPECT_EQ(XelMathDebug::_integerGetEnv(nullptr), 0);
+  setenv("XelKernelBaseTestSwitch", "99999999999", 1);
+  EXPECT_EQ(XelMathDebug::_integerGetEnv("XelKernelBaseTestSwitch"), 2147483647);
+  unsetenv("XelKernelBaseTestSwitch");
+  unsetenv("XelKernelBaseTestText");
+}
+
+TEST(XelMathDebug, RecordsLifetimesOnlyInDebugMode) {
+  int mode = XelMathDebug::GetDebugOnly();
+  long live = XelMathDebug::GetLiveRecordCount();
+  XelMathDebug::SetDebugOnly(0);
+  XelMathDebug::_RecordCreation("A");
+  EXPECT_EQ(XelMathDebug::GetLiveRecordCount(), live);
+  XelMathDebug::SetDebugOnly(1);
+  EXPECT_EQ(XelMathDebug::GetDebugOnly(), 1);
+  XelMathDebug::_RecordCreation("A");
+  EXPECT_EQ(XelMathDebug::GetLiveRecordCount(), live + 1);
+  XelMathDebug::_RecordDeletion("A");
+  EXPECT_EQ(XelMathDebug::GetLiveRecordCount(), live);
+  XelMathDebug::SetDebugOnly(mode);
+}
+
+TEST(XelFedEx, PutGetAndUnstackUntil) {
+  XelFedExMail mail;
+  int keyA = 0, keyB = 0;
+  int first = 1, second = 2, other = 3;
+  void* value = nullptr;
+  long status = -1;
+  EXPECT_EQ(XelFedEx::Get(mail, 6, &keyA, value, status), 0);
+  XelFedEx::Put(mail, 6, &keyA, &first, 11);
+  XelFedEx::Put(mail, 6, &keyB, &other);
+  XelFedEx::Put(mail, 6, &keyA, &second, 12);
+  ASSERT_NE(XelFedEx::Get(mail, 6, &keyA, value, status), 0);
+  EXPECT_EQ(value, &second); // the latest filing
+  EXPECT_EQ(status, 12);
+  EXPECT_EQ(XelFedEx::Get(mail, 7, &keyA, value, status), 0); // other message number
+  XelFedEx::UnstackUntil(mail, 6, &keyA);
+  ASSERT_NE(XelFedEx::Get(mail, 6, &keyA, value, status), 0);
+  EXPECT_EQ(value, &first);
+  EXPECT_NE(XelFedEx::Get(mail, 6, &keyB, value, status), 0);
+  XelFedEx::UnstackUntil(mail, 6, &keyA); // also drops the later filing of keyB
+  EXPECT_EQ(XelFedEx::Get(mail, 6, &keyA, value, status), 0);
+  EXPECT_EQ(XelFedEx::Get(mail, 6, &keyB, value, status), 0);
+  EXPECT_EQ(mail.GetNumberOfFilings(), 0);
+  XelFedEx::UnstackUntil(mail, 6, &keyA); // nothing filed: no effect
+}
+
+TEST(XelSoftwareConfiguration, LevelsSelectTheNewerBehaviourFromTheFlagOn) {
+  short flag = XelQuorVersionLevel_Marching_CheckLastPoints;
+  XelSoftwareConfiguration older(short(flag - 1)), exact(flag), current;
+  EXPECT_LT(GetQuorLevel(&older, "Test"), flag);
+  EXPECT_GE(GetQuorLevel(&exact, "Test"), flag);
+  EXPECT_EQ(GetQuorLevel(&current, "Test"), XelSoftwareConfiguration::CurrentLevel());
+  EXPECT_EQ(GetQuorLevel(nullptr, "Test"), XelSoftwareConfiguration::CurrentLevel());
+  for (short named : {XelQuorVersionLevel_Marching_CheckLastPoints,
+                      XelQuorVersionLevel_Marching_ActivateLevel8AsDefaultLevel,
+                      XelQuorVersionLevel_Marching_NonCompleteSetAccepted_TestPointValidity,
+                      XelQuorVersionLevel_ImplicitSystemIsContainingV2,
+                      XelQuorVersionLevel_MathIntegration_BugTwoClenshawCurtis7})
+    EXPECT_LE(named, XelSoftwareConfiguration::CurrentLevel()); // the current level has them all
+  EXPECT_TRUE(XelQuorStreamIsStrictlyOlderThan(1005, 1012));
+  EXPECT_FALSE(XelQuorStreamIsStrictlyOlderThan(1012, 1012));
+  EXPECT_FALSE(XelQuorStreamIsStrictlyOlderThan(1013, 1012));
+}
+
+TEST(XelMathConstants, MatchTheirMathematicalValues) {
+  EXPECT_DOUBLE_EQ(XelPI, Pi);
+  EXPECT_DOUBLE_EQ(Xel2PI, 2 * Pi);
+  EXPECT_DOUBLE_EQ(XelPIBY2, Pi / 2);
+  EXPECT_DOUBLE_EQ(Xel3PIBY2, 3 * Pi / 2);
+  EXPECT_DOUBLE_EQ(XelINV2PI, 1 / (2 * Pi));
+  EXPECT_DOUBLE_EQ(XelSQRT3, std::sqrt(3.0));
+  EXPECT_DOUBLE_EQ(XelDegreeToRadian * 180.0, Pi);
+  EXPECT_DOUBLE_EQ(XelRadianToDegree * Pi, 180.0);
+  EXPECT_GE(XelMathInfinite, 1e30);
+  EXPECT_EQ(XelHardTol(0.01), 0.01);
+  EXPECT_EQ(XelMathO, XelMathPoint(0, 0, 0));
+}
+
+// ---- value types -----------------------------------------------------------------------
+
+TEST(XelMathPoint, DistancesAndArithmetic) {
+  XelMathPoint a(1, 2, 3), b(4, 6, 15); // offsets 3, 4, 12: distance 13
+  EXPECT_DOUBLE_EQ(a.DistanceTo(b), 13.0);
+  EXPECT_DOUBLE_EQ(a.SquareDistanceTo(b), 169.0);
+  XelMathVector ab = b - a;
+  EXPECT_EQ(ab, XelMathVector(3, 4, 12));
+  EXPECT_EQ(a + ab, b);
+  EXPECT_EQ(b - ab, a);
+  EXPECT_EQ(0.5 * (a + b), XelMathPoint(2.5, 4, 9));
+  XelMathPoint c;
+  c.SetCoord(7, 8, 9);
+  c[1] = -8;
+  EXPECT_EQ(c.GetY(), -8);
+  EXPECT_EQ(c[2], 9);
+  // Coordinates near the overflow threshold keep their distance.
+  XelMathPoint far(3e200, 0, 0), farther(0, 4e200, 0);
+  EXPECT_NEAR(far.DistanceTo(farther) / 5e200, 1.0, FewFlops);
+  XelMathPoint tiny(3e-200, 0, 0);
+  EXPECT_NEAR(tiny.DistanceTo(XelMathPoint(0, 4e-200, 0)) / 5e-200, 1.0, FewFlops);
+}
+
+TEST(XelMathPoint, OutOfRangeCoordinateRaisesWrongIndex) {
+  XelMathPoint p(1, 2, 3);
+  XelMathVector v(1, 2, 3);
+  XelMathPoint2D q(1, 2);
+  XelMathVector2D w(1, 2);
+  try {
+    (void)p[3];
+    FAIL();
+  } catch (const XelMathInputError& error) {
+    EXPECT_EQ(error.GetCode(), 0x20007);
+    EXPECT_STREQ(error.GetParameter(1), "Wrong Index");
+  }
+  ExpectInputError(0x20007, [&] { (void)v[-1]; });
+  ExpectInputError(0x20007, [&] { (void)q[2]; });
+  ExpectInputError(0x20007, [&] { w[2] = 0; });
+}
+
+TEST(XelMathVector, ProductsNormAndAngles) {
+  XelMathVector u(1, 2, 2), v(2, -2, 1);
+  EXPECT_DOUBLE_EQ(u.Norm(), 3.0);
+  EXPECT_EQ(u * v, 0.0);
+  XelMathVector n = u ^ v;
+  EXPECT_EQ(n * u, 0.0);
+  EXPECT_EQ(n * v, 0.0);
+  EXPECT_DOUBLE_EQ(n.Norm(), 9.0); // |u||v| sin(pi/2)
+  EXPECT_NEAR(u.GetAngleTo(v), Pi / 2, FewFlops);
+  XelMathVector x(1, 0, 0), diagonal(1, 1, 0), z(0, 0, 1);
+  EXPECT_NEAR(x.GetAngleTo(diagonal), Pi / 4, FewFlops);
+  EXPECT_NEAR(diagonal.GetAngleTo(x, z), -Pi / 4, FewFlops);
+  EXPECT_NEAR(x.GetAngleTo(-x), Pi, FewFlops);
+  // Accurate for tiny angles, where acos would lose half the digits.
+  const double small = 1e-9;
+  EXPECT_NEAR(x.GetAngleTo(XelMathVector(std::cos(small), std::sin(small), 0)), small,
+              small * FewFlops);
+  EXPECT_EQ(x.GetAngleTo(XelMathVector()), 0.0);
+  XelMathVector w(0, 3, 4);
+  EXPECT_DOUBLE_EQ(w.Normalize(), 5.0);
+  EXPECT_NEAR(w.Norm(), 1.0, FewFlops);
+  XelMathVector null;
+  EXPECT_EQ(null.Normalize(), 0.0);
+  EXPECT_EQ(null, XelMathVector(0, 0, 0));
+}
+
+TEST(XelMathVector2D, SignedAndUnsignedAngles) {
+  XelMathVector2D x(1, 0), y(0, 2), minusY(0, -1);
+  EXPECT_NEAR(x.GetSignedAngleTo(y), Pi / 2, FewFlops);
+  EXPECT_NEAR(x.GetSignedAngleTo(minusY), -Pi / 2, FewFlops);
+  EXPECT_NEAR(x.GetAngleTo(minusY), Pi / 2, FewFlops);
+  EXPECT_EQ(x ^ y, 2.0);
+  EXPECT_EQ(x * y, 0.0);
+  XelMathPoint2D a(1, 1), b(4, 5);
+  EXPECT_DOUBLE_EQ(a.DistanceTo(b), 5.0);
+  EXPECT_EQ(a + (b - a), b);
+}
+
+// ---- matrices and transformations -------------------------------------------------------
+
+namespace {
+// Rotation by iAngle about z, then translation by iShift.
+XelMathTransformation RotationZ(double iAngle, const XelMathVector& iShift) {
+  double c = std::cos(iAngle), s = std::sin(iAngle);
+  double coefs[12] = {c, -s, 0, iShift.GetX(), s, c, 0, iShift.GetY(), 0, 0, 1, iShift.GetZ()};
+  return XelMathTransformation(coefs);
+}
+} // namespace
+
+TEST(XelMath3x3Matrix, ProductsTransposeAndInverse) {
+  double coefs[9] = {2, 1, 0, 1, 3, 1, 0, 1, 4};
+  XelMath3x3Matrix a(coefs);
+  EXPECT_EQ(a.GetCoef(1, 2), 1.0);
+  XelMathVector image = a * XelMathVector(1, 1, 1);
+  EXPECT_EQ(image, XelMathVector(3, 5, 5));
+  EXPECT_DOUBLE_EQ(a.Determinant(), 18.0); // 2(12-1) - 1(4-0)
+  XelMath3x3Matrix inverse;
+  ASSERT_EQ(a.Inverse(inverse), 0);
+  XelMath3x3Matrix product = a * inverse;
+  for (int i = 0; i < 3; i++)
+    for (int j = 0; j < 3; j++)
+      EXPECT_NEAR(product.GetCoef(i, j), i == j, 4 * FewFlops);
+  EXPECT_EQ(a.Transpose(), a); // symmetric
+  double singular[9] = {1, 2, 3, 2, 4, 6, 0, 1, 1};
+  XelMath3x3Matrix untouched;
+  EXPECT_EQ(XelMath3x3Matrix(singular).Inverse(untouched), 1);
+  EXPECT_EQ(untouched, XelMath3x3Matrix());
+  ExpectInputError(0x20007, [&] { a.GetCoef(3, 0); });
+}
+
+TEST(XelMathTransformation, CoefficientsCompositionImagesAndInverse) {
+  XelMathTransformation t = RotationZ(Pi / 2, XelMathVector(1, 0, 0));
+  double coefs[12];
+  t.GetCoef(coefs);
+  EXPECT_EQ(coefs[3], 1.0); // row 0: A00 A01 A02 t0
+  EXPECT_EQ(coefs[10], 1.0);
+  EXPECT_EQ(XelMathTransformation(coefs), t);
+  XelMathPoint p(1, 0, 5);
+  XelMathPoint image = t * p; // (0, 1, 5) + (1, 0, 0)
+  EXPECT_NEAR(image.DistanceTo(XelMathPoint(1, 1, 5)), 0.0, 8 * FewFlops);
+  XelMathVector direction = t * XelMathVector(1, 0, 0); // translation does not apply
+  EXPECT_NEAR((direction - XelMathVector(0, 1, 0)).Norm(), 0.0, FewFlops);
+
+  XelMathTransformation s = RotationZ(0.3, XelMathVector(-2, 5, 1));
+  XelMathPoint q(0.7, -1.3, 2.9);
+  EXPECT_NEAR((t * s * q).DistanceTo(t * (s * q)), 0.0, 16 * FewFlops); // s applied first
+  EXPECT_GT((s * t * q).DistanceTo(t * (s * q)), 0.1);                  // not commutative
+
+  XelMathTransformation inverse;
+  ASSERT_EQ(s.Inverse(inverse), 0);
+  EXPECT_TRUE((inverse * s).IsIdentity(16 * FewFlops));
+  EXPECT_TRUE(XelMathTransformation().IsIdentity());
+  double flat[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0};
+  EXPECT_EQ(XelMathTransformation(flat).Inverse(inverse), 1);
+  EXPECT_EQ(t.GetMatrix().GetCoef(2, 2), 1.0);
+  EXPECT_EQ(t.GetVector(), XelMathVector(1, 0, 0));
+}
+
+TEST(XelMathTransformation2D, CoefficientsCompositionAndImages) {
+  double coefs[6] = {0, -2, 1, 2, 0, 3}; // rotation by pi/2, scale 2, shift (1, 3)
+  XelMathTransformation2D t(coefs);
+  EXPECT_EQ(t * XelMathPoint2D(1, 1), XelMathPoint2D(-1, 5));
+  EXPECT_EQ(t * XelMathVector2D(1, 1), XelMathVector2D(-2, 2));
+  XelMathTransformation2D linear(t);
+  linear.SetVector(0, 0);
+  EXPECT_EQ(linear * XelMathPoint2D(1, 1), XelMathPoint2D(-2, 2));
+  linear.SetCoef(5, 4.0);
+  EXPECT_EQ(linear.GetCoef(5), 4.0);
+  XelMathPoint2D p(0.25, -3);
+  EXPECT_EQ(t * linear * p, t * (linear * p));
+  XelMathTransformation2D inverse;
+  ASSERT_EQ(t.Inverse(inverse), 0);
+  EXPECT_TRUE((inverse * t).IsIdentity(4 * FewFlops));
+  double singular[6] = {1, 2, 0, 2, 4, 0};
+  EXPECT_EQ(XelMathTransformation2D(singular).Inverse(inverse), 1);
+  ExpectInputError(0x20007, [&] { t.GetCoef(6); });
+}
+
+// ---- curves and planes -----------------------------------------------------------------
+
+TEST(XelMathLine, ProjectionDistanceAndScale) {
+  XelMathLine line(XelMathPoint(1, 1, 0), XelMathVector(0, 2, 0));
+  EXPECT_DOUBLE_EQ(line.GetScale(), 2.0);
+  EXPECT_EQ(line.EvalPoint(1.5), XelMathPoint(1, 4, 0));
+  XelMathPoint projection;
+  EXPECT_DOUBLE_EQ(line.Project(XelMathPoint(4, 5, 4), projection), 2.0);
+  EXPECT_EQ(projection, XelMathPoint(1, 5, 0));
+  EXPECT_DOUBLE_EQ(line.DistanceTo(XelMathPoint(4, 5, 4)), 5.0);
+  EXPECT_TRUE(line.IsATypeOf(XelMathCurve::LineType));
+  EXPECT_TRUE(line.IsATypeOf(XelMathCurve::CurveType));
+  EXPECT_FALSE(line.IsATypeOf(XelMathCurve::CircleType));
+  XelMathLine degenerate(XelMathPoint(0, 0, 0), XelMathVector());
+  EXPECT_EQ(degenerate.Project(XelMathPoint(1, 1, 1)), 0.0);
+  EXPECT_DOUBLE_EQ(degenerate.DistanceTo(XelMathPoint(0, 3, 4)), 5.0);
+}
+
+TEST(XelMathCircle, PointsAndMinimalDistance) {
+  const double radius = 2.0;
+  // Directions given neither unit nor orthogonal: the circle orthonormalises them.
+  XelMathCircle circle(XelMathPoint(1, 0, 0), radius, XelMathVector(3, 0, 0),
+                       XelMathVector(1, 5, 0), 2.0, 0.5);
+  XelMathVector u, v;
+  circle.GetDirections(u, v);
+  EXPECT_NEAR(u * v, 0.0, FewFlops);
+  EXPECT_NEAR(v.Norm(), 1.0, FewFlops);
+  EXPECT_NEAR((circle.GetNormal() - XelMathVector(0, 0, 1)).Norm(), 0.0, FewFlops);
+  // angle = 2 t + 0.5: t = -0.25 is the point at angle 0.
+  EXPECT_NEAR(circle.EvalPoint(-0.25).DistanceTo(XelMathPoint(3, 0, 0)), 0.0, 4 * FewFlops);
+  EXPECT_NEAR(circle.EvalFirstDeriv(-0.25).GetY(), radius * 2.0, 4 * FewFlops);
+  double param;
+  // From (1 + 5 cos 1, 5 sin 1, 4): in-plane distance 5, height 4 -> hypot(5 - 2, 4) = 5.
+  double angle = 1.0;
+  EXPECT_NEAR(
+      circle.DistanceMin(XelMathPoint(1 + 5 * std::cos(angle), 5 * std::sin(angle), 4), param), 5.0,
+      8 * FewFlops);
+  EXPECT_NEAR(2.0 * param + 0.5, angle, 8 * FewFlops);
+  // From the axis every point is at the same distance.
+  EXPECT_NEAR(circle.DistanceMin(XelMathPoint(1, 0, 3)), std::hypot(3.0, radius), 4 * FewFlops);
+  EXPECT_TRUE(circle.IsATypeOf(XelMathCurve::CircleType));
+  EXPECT_STREQ(circle.IsA(), "XelMathCircle");
+  XelMathCurve* copy = circle.Duplicate();
+  EXPECT_EQ(copy->EvalPoint(0.3), circle.EvalPoint(0.3));
+  delete copy;
+  ExpectInputError(0x20009, [] {
+    XelMathCircle(XelMathPoint(), 1, XelMathVector(1, 0, 0), XelMathVector(2, 0, 0));
+  });
+  ExpectInputError(0x20009, [] {
+    XelMathCircle(XelMathPoint(), -1, XelMathVector(1, 0, 0), XelMathVector(0, 1, 0));
+  });
+}
+
+TEST(XelMathPlane, ProjectionAndSignedDistance) {
+  XelMathPlane plane(XelMathPoint(0, 0, 1), XelMathVector(1, 0, 0), XelMathVector(1, 1, 0));
+  double u, v;
+  XelMathPoint p(3, 2, 5);
+  plane.Project(p, u, v);
+  EXPECT_NEAR(plane.EvalPoint(u, v).DistanceTo(XelMathPoint(3, 2, 1)), 0.0, 8 * FewFlops);
+  EXPECT_DOUBLE_EQ(plane.DistanceTo(p), 4.0);
+  EXPECT_DOUBLE_EQ(plane.DistanceTo(XelMathPoint(0, 0, -1)), -2.0);
+  ExpectInputError(0x20009, [] {
+    XelMathPlane(XelMathPoint(), XelMathVector(1, 1, 1), XelMathVector(-2, -2, -2));
+  });
+}
+
+// ---- sets and lists --------------------------------------------------------------------
+
+TEST(XelMathSetOfLongs, ElementsFindCursorAndCopies) {
+  long before = XelQuorGetMemoryCounters().liveBlocks;
+  {
+    XelMathSetOfLongs set;
+    for (long value : {5L, -3L, 8L, -3L})
+      set.AddElement(value);
+    EXPECT_EQ(set.GetNumberOfElements(), 4);
+    EXPECT_EQ(set.GetElement(2), 8);
+    EXPECT_EQ(set.Find(-3), 1);
+    EXPECT_EQ(set.Find(42), -1);
+    long sum = 0;
+    set.Reset();
+    while (set.Next())
+      sum += set.GetElement();
+    EXPECT_EQ(sum, 7);
+    sum = 0;
+    for (int on = set.Beginning(); on; on = set.Next())
+      sum += set.GetElement();
+    EXPECT_EQ(sum, 7);
+    try {
+      set.GetElement(); // past the end
+      FAIL();
+    } catch (const XelMathInputError& error) {
+      EXPECT_EQ(error.GetCode(), 0x20008);
+      EXPECT_STREQ(error.GetParameter(2), "Next");
+    }
+    ExpectInputError(0x20007, [&] { set.GetElement(4); });
+    ExpectInputError(0x20007, [&] { set.GetElement(-1); });
+    XelMathSetOfLongs copy(set);
+    copy.SetElement(0, 100);
+    EXPECT_EQ(set.GetElement(0), 5); // deep copy
+    copy.RemoveElement(1);
+    EXPECT_EQ(copy.GetNumberOfElements(), 3);
+    EXPECT_EQ(copy.GetElement(1), 8);
+    set = copy;
+    EXPECT_EQ(set.GetElement(0), 100);
+    for (long i = 0; i < 1000; i++)
+      set.AddElement(i);
+    EXPECT_EQ(set.GetElement(1002), 999);
+  }
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+}
+
+TEST(XelRawColl, IndexingFromOneInsertLocateRemove) {
+  XelRawCollint list;
+  EXPECT_EQ(list.Append(10), 1);
+  list.Append(30);
+  list.InsertAt(2, 20);
+  list.InsertAt(1, 0);
+  list.InsertAt(5, 40); // at Size() + 1: appends
+  int values[5];
+  list.FillArray(values);
+  for (int i = 0; i < 5; i++)
+    EXPECT_EQ(values[i], 10 * i);
+  EXPECT_EQ(list[3], 20);
+  EXPECT_EQ(list.Locate(30), 4);
+  EXPECT_EQ(list.Locate(31), 0);
+  EXPECT_EQ(list.Remove(30), 4);
+  list.RemovePosition(1);
+  EXPECT_EQ(list.Size(), 3);
+  EXPECT_EQ(list[1], 10);
+  EXPECT_EQ(list.FillArray(values, 2), 2);
+  ExpectInputError(0x20007, [&] { (void)list[0]; });
+  ExpectInputError(0x20007, [&] { list.InsertAt(5, 1); });
+  ExpectInputError(0x20007, [&] { list.RemovePosition(4); });
+  list.RemoveAll();
+  EXPECT_EQ(list.Size(), 0);
+
+  int a = 0, b = 0, c = 0;
+  XelRawCollPV pointers;
+  pointers.Append(&a);
+  pointers.Append(&c);
+  pointers.InsertAt(2, &b);
+  EXPECT_EQ(pointers[2], &b);
+  EXPECT_EQ(pointers.Locate(&c), 3);
+  pointers[3] = &a;
+  EXPECT_EQ(pointers.Remove(&a), 1);
+  EXPECT_EQ(pointers[2], &a);
+  ExpectInputError(0x20007, [&] { (void)pointers[3]; });
+  pointers.RemoveAll();
+  EXPECT_EQ(pointers.Size(), 0);
+}
+
+TEST(XelMathDoubleSort, ReturnsAStablePermutationWithNaNLast) {
+  const double nan = std::nan("");
+  double values[7] = {3.0, -1.0, nan, 3.0, 0.5, -7.0, 0.5};
+  XelMathDoubleSort sort(7, values);
+  sort.Sort();
+  long expected[7] = {5, 1, 4, 6, 0, 3, 2};
+  for (long r = 0; r < 7; r++)
+    EXPECT_EQ(sort.GetIndex(r), expected[r]) << r;
+  double sorted[7];
+  sort.GetSortedValues(sorted);
+  for (long r = 0; r + 2 < 7; r++)
+    EXPECT_LE(sorted[r], sorted[r + 1]);
+  EXPECT_TRUE(std::isnan(sorted[6]));
+
+  XelMathDoubleSort decreasing(7, values, 1);
+  decreasing.Sort();
+  long expectedDecreasing[7] = {0, 3, 4, 6, 1, 5, 2};
+  for (long r = 0; r < 7; r++)
+    EXPECT_EQ(decreasing.GetIndex(r), expectedDecreasing[r]) << r;
+  ExpectInputError(0x20007, [&] { sort.GetIndex(7); });
+
+  // A larger random-like input: the permutation is a bijection ordering the values.
+  const long n = 1000;
+  double many[n];
+  for (long i = 0; i < n; i++)
+    many[i] = std::sin(i * 12.9898) * 43758.5453;
+  XelMathDoubleSort big(n, many);
+  big.Sort();
+  std::vector<int> seen(n, 0);
+  for (long r = 0; r < n; r++)
+    seen[big.GetIndex(r)]++;
+  for (long i = 0; i < n; i++)
+    EXPECT_EQ(seen[i], 1);
+  for (long r = 0; r + 1 < n; r++)
+    EXPECT_LE(big.GetValue(r), big.GetValue(r + 1));
+}
+
+TEST(XelMathGrid, SetSizeKeepsTheCommonBlock) {
+  long before = XelQuorGetMemoryCounters().liveBlocks;
+  {
+    XelMathGrid grid(2, 3);
+    for (long i = 0; i < 2; i++)
+      for (long j = 0; j < 3; j++)
+        grid.SetCoef(i, j, 10 * i + j);
+    grid.SetSize(3, 2);
+    EXPECT_EQ(grid.GetNumberOfRows(), 3);
+    EXPECT_EQ(grid.GetNumberOfColumns(), 2);
+    EXPECT_EQ(grid.GetCoef(1, 1), 11.0);
+    EXPECT_EQ(grid.GetCoef(2, 0), 0.0);
+    static_cast<XelMathExtendableSet&>(grid).SetSize(5); // rows through the base
+    EXPECT_EQ(grid.GetNumberOfRows(), 5);
+    EXPECT_EQ(grid.GetData()[2 * 1 + 1], 11.0); // row-major and contiguous
+    ExpectInputError(0x20007, [&] { grid.GetCoef(0, 2); });
+    ExpectInputError(0x20009, [&] { grid.SetSize(-1, 2); });
+    XelMathGrid copy(grid);
+    grid.Fill(1.0);
+    EXPECT_EQ(copy.GetCoef(1, 0), 10.0);
+
+    XelMathSetOf3DObjects vectors(2);
+    vectors.SetObject(1, XelMathVector(1, 2, 3));
+    EXPECT_EQ(vectors.AddObject(XelMathVector(4, 5, 6)), 2);
+    EXPECT_EQ(vectors.GetObject(1), XelMathVector(1, 2, 3));
+    EXPECT_EQ(vectors.GetData()[8], 6.0);
+    ExpectInputError(0x20007, [&] { vectors.GetObject(3); });
+  }
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
 }

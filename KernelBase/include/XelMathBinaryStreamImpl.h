@@ -24,9 +24,9 @@
 class XELKERNELBASE_EXPORT XelMathBinaryStreamImpl : public XelMathStreamImpl {
 public:
   /// The version written by default.
-  static const XelQuorStreamVersion DefaultVersion = 1013;
+  static constexpr XelQuorStreamVersion DefaultVersion = 1013;
   /// Size of the header in bytes.
-  static const long HeaderBytes = 8;
+  static constexpr long HeaderBytes = 8;
 
   /// An empty stream to write, carrying iVersion in its header.
   explicit XelMathBinaryStreamImpl(XelQuorStreamVersion iVersion = DefaultVersion);

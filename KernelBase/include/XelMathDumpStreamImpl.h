@@ -23,7 +23,7 @@ class XelQuorOutput;
 class XELKERNELBASE_EXPORT XelMathDumpStreamImpl : public XelMathStreamImpl {
 public:
   /// The version reported by GetVersionNumber unless given.
-  static const XelQuorStreamVersion DefaultVersion = 1013;
+  static constexpr XelQuorStreamVersion DefaultVersion = 1013;
 
   explicit XelMathDumpStreamImpl(std::ostream& ioOut,
                                  XelQuorStreamVersion iVersion = DefaultVersion);

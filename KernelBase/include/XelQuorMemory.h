@@ -7,14 +7,19 @@
 #include "XelKernelBaseExport.h"
 
 struct XelQuorMemoryCounters {
-  long liveBlocks;     // blocks allocated and not yet freed
-  long liveBytes;      // bytes of those blocks
+  long liveBlocks; // blocks allocated and not yet freed
+  long liveBytes;  // bytes of those blocks
   long totalAllocations;
 };
 
 /// The current counters of everything allocated through these services.
 XELKERNELBASE_EXPORT XelQuorMemoryCounters XelQuorGetMemoryCounters();
 
+/// Largest block served (1 TiB); a larger request raises XelQuorNoMoreMemoryError.
+constexpr std::size_t XelQuorMaxBlockBytes = std::size_t(1) << 40;
+
+/// A block of iSize bytes; raises XelQuorNoMoreMemoryError (code 0x20001) when it cannot be
+/// served.
 XELKERNELBASE_EXPORT void* xelquornew(std::size_t iSize);
 XELKERNELBASE_EXPORT void xelquordel(void* iBlock, std::size_t iSize);
 

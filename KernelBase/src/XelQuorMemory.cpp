@@ -37,6 +37,10 @@ namespace {
 } // namespace
 
 void* xelquornew(std::size_t iSize) {
+  // Larger blocks than any machine serves are refused up front (a corrupt count must not
+  // reach the system allocator).
+  if (iSize > XelQuorMaxBlockBytes)
+    RaiseNoMoreMemory(static_cast<long>(iSize), __LINE__);
   void* block = std::malloc(iSize ? iSize : 1);
   if (!block)
     RaiseNoMoreMemory(static_cast<long>(iSize), __LINE__);
