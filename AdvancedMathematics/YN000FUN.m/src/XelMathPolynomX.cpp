@@ -147,13 +147,20 @@ inline XelMathInterval KernelChoose(const double a, const double b, const Coef& 
 /// Horner value of c_0..c_d at t, with two interleaved chains (even and odd powers) from
 /// degree 5 on, four coefficients per iteration.
 inline double HornerKernel(const double* c, const long d, const double t) {
-  if (d < 0)
-    return 0.0;
-  if (d < 5) {
-    double p = c[d];
-    for (long k = d - 1; k >= 0; --k)
-      p = p * t + c[k];
-    return p;
+  switch (d) { // straight-line code for the low degrees
+  case 0:
+    return c[0];
+  case 1:
+    return c[0] + t * c[1];
+  case 2:
+    return c[0] + t * (c[1] + t * c[2]);
+  case 3:
+    return c[0] + t * (c[1] + t * (c[2] + t * c[3]));
+  case 4:
+    return c[0] + t * (c[1] + t * (c[2] + t * (c[3] + t * c[4])));
+  default:
+    if (d < 0)
+      return 0.0;
   }
   const double t2 = t * t;
   double a = c[d], b = c[d - 1];
