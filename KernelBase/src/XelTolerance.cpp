@@ -11,7 +11,8 @@ XelTolerance::XelTolerance(double iScaleFactor)
       _minimumLength(1e-6) {}
 
 XelTolerance::~XelTolerance() {
-  _mark = 0;
+  // A volatile store: the compiler may not drop it as a store to a dying object.
+  *static_cast<volatile unsigned long*>(&_mark) = 0;
 }
 
 double XelTolerance::Read(double iValue) const {
