@@ -98,8 +98,8 @@ template <class Coef>
 inline XelMathInterval KernelSym(const double a, const double b, const Coef& coef, const long n) {
   // P(t) = E(t^2) + t O(t^2), E and O bounded by the positive kernel on [0, m].
   const double m = std::fmax(a * a, b * b);
-  const long ne = n / 2;       // degree of E
-  const long no = (n - 1) / 2; // degree of O (-1 when n = 0)
+  const long ne = n / 2;                     // degree of E
+  const long no = n >= 1 ? (n - 1) / 2 : -1; // degree of O (none when n = 0)
   double el, eh;
   KernelPos(
       0.0, m, [&coef](long j) { return coef(2 * j); }, ne, el, eh);
