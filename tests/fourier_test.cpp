@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "XelMathFourierTransform.h"
+#include "XelMathFunctionX.h"
 #include "XelMathInputError.h"
 #include "XelMathInterval.h"
+#include "XelMathPolynomX.h"
 #include "XelQuorMemory.h"
 
 namespace {
@@ -218,6 +220,9 @@ TEST(FourierTransform, ForbiddenLengthsAndAliasingRaise) {
   for (long n : {18L, 7L, 0L, -2L}) {
     ExpectForbidden([&] { XelMathFourierTransform::ChebyshevCoefficientsX(nullptr, unit, n, out); },
                     "ChebyshevCoefficientsX");
+    ExpectForbidden(
+        [&] { XelMathFourierTransform::ChebyshevApproximationX(nullptr, unit, n, 1e-6); },
+        "ChebyshevApproximationX");
   }
 }
 
@@ -236,4 +241,244 @@ TEST(FourierTransform, ShortTransformsDoNotAllocateAndLongOnesDoNotLeak) {
   XelMathFourierTransform::SlowCosineTransform2(x.data(), 40, out.data());
   XelMathFourierTransform::CosineTransform2(x.data(), 40, x.data());
   EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before.liveBlocks);
+}
+
+// ---- Chebyshev expansions of functions ---------------------------------------------------
+
+namespace {
+
+// f(x) = scale * exp(x), through the point evaluation only.
+class ExpFunction : public XelMathFunctionX {
+public:
+  using XelMathFunctionX::Eval;
+  explicit ExpFunction(double iFrequency = 1.0) : _frequency(iFrequency) {}
+  const char* IsA() const override { return "TestExpFunction"; }
+  double Eval(const double& x) const override { return std::exp(_frequency * x); }
+  XelMathFunctionX* Duplicate() const override { return new ExpFunction(*this); }
+
+private:
+  double _frequency;
+};
+
+// T_k((x - m) / r) by the three-term recurrence; a constant for k = 0 and value v.
+class ChebyshevFunction : public XelMathFunctionX {
+public:
+  using XelMathFunctionX::Eval;
+  ChebyshevFunction(long iK, const XelMathInterval& iI, double iValue = 1.0)
+      : _k(iK), _centre(0.5 * (iI.low + iI.high)), _radius(0.5 * (iI.high - iI.low)),
+        _value(iValue) {}
+  const char* IsA() const override { return "TestChebyshevFunction"; }
+  double Eval(const double& x) const override {
+    const double t = (x - _centre) / _radius;
+    double previous = 1.0, current = t;
+    if (_k == 0)
+      return _value;
+    for (long j = 1; j < _k; j++) {
+      const double next = 2.0 * t * current - previous;
+      previous = current;
+      current = next;
+    }
+    return _value * current;
+  }
+  XelMathFunctionX* Duplicate() const override { return new ChebyshevFunction(*this); }
+
+private:
+  long _k;
+  double _centre, _radius, _value;
+};
+
+// A cubic in the power basis.
+class CubicFunction : public XelMathFunctionX {
+public:
+  using XelMathFunctionX::Eval;
+  explicit CubicFunction(const double* iC) : _c{iC[0], iC[1], iC[2], iC[3]} {}
+  const char* IsA() const override { return "TestCubicFunction"; }
+  double Eval(const double& x) const override {
+    return _c[0] + x * (_c[1] + x * (_c[2] + x * _c[3]));
+  }
+  XelMathFunctionX* Duplicate() const override { return new CubicFunction(_c); }
+
+private:
+  double _c[4];
+};
+
+// I_k(x), the modified Bessel function of the first kind, by its power series
+// sum_j (x/2)^(2j+k) / (j! (j+k)!), summed in long double.
+long double BesselI(long k, long double x) {
+  long double term = 1.0L;
+  for (long i = 1; i <= k; i++)
+    term *= (x / 2.0L) / i;
+  long double sum = 0.0L;
+  for (long j = 0; j < 60; j++) {
+    sum += term;
+    term *= (x / 2.0L) * (x / 2.0L) / ((j + 1.0L) * (j + 1.0L + k));
+  }
+  return sum;
+}
+
+// The Chebyshev series coefficients of exp on [a, b]: exp(m + r t) = e^m sum' 2 I_k(r) T_k(t).
+long double ExpSeriesCoefficient(long k, const XelMathInterval& iI) {
+  const long double m = 0.5L * (iI.low + iI.high), r = 0.5L * (iI.high - iI.low);
+  return (k == 0 ? 1.0L : 2.0L) * std::exp(m) * BesselI(k, r);
+}
+
+// The n-point interpolation coefficients of exp: the series coefficients folded by
+// aliasing at the nodes, c_k = a_k + sum_{j>=1} (-1)^j (a_{2jn-k} + a_{2jn+k})
+// (a_{2jn} counted once for k = 0); three folds reach far below rounding.
+double ExpInterpolationCoefficient(long k, long n, const XelMathInterval& iI) {
+  long double c = ExpSeriesCoefficient(k, iI);
+  for (long j = 1; j <= 3; j++) {
+    long double alias = ExpSeriesCoefficient(2 * j * n - k, iI);
+    if (k != 0)
+      alias += ExpSeriesCoefficient(2 * j * n + k, iI);
+    c += (j % 2 ? -1.0L : 1.0L) * alias;
+  }
+  return static_cast<double>(c);
+}
+
+} // namespace
+
+TEST(ChebyshevExpansion, ConstantGivesItsValueAndZeros) {
+  const XelMathInterval interval(-3.0, 7.5);
+  const double v = -2.75;
+  ChebyshevFunction constant(0, interval, v);
+  for (long n = 2; n <= 16; n += 2) {
+    double c[16];
+    XelMathFourierTransform::ChebyshevCoefficientsX(&constant, interval, n, c);
+    const double bound = 16.0 * kEps * std::fabs(v);
+    EXPECT_NEAR(c[0], v, bound) << n;
+    for (long k = 1; k < n; k++)
+      EXPECT_NEAR(c[k], 0.0, bound) << n << " " << k;
+  }
+}
+
+TEST(ChebyshevExpansion, ChebyshevPolynomialGivesASingleCoefficient) {
+  const XelMathInterval intervals[2] = {XelMathInterval(-1.0, 1.0), XelMathInterval(2.0, 5.0)};
+  for (const XelMathInterval& interval : intervals)
+    for (long n = 2; n <= 16; n += 2)
+      for (long k = 0; k < n; k++) {
+        ChebyshevFunction tk(k, interval);
+        double c[16];
+        XelMathFourierTransform::ChebyshevCoefficientsX(&tk, interval, n, c);
+        // T_k at the nodes carries the rounding of the recurrence (about k eps).
+        const double bound = 16.0 * (k + 1) * kEps;
+        for (long j = 0; j < n; j++)
+          EXPECT_NEAR(c[j], j == k ? 1.0 : 0.0, bound)
+              << "n " << n << " k " << k << " j " << j << " on " << interval.low;
+      }
+}
+
+TEST(ChebyshevExpansion, ExponentialGivesModifiedBesselCoefficients) {
+  const XelMathInterval intervals[3] = {XelMathInterval(-1.0, 1.0), XelMathInterval(0.5, 2.0),
+                                        XelMathInterval(-4.0, -1.0)};
+  ExpFunction f;
+  for (const XelMathInterval& interval : intervals)
+    for (long n = 4; n <= 16; n += 2) {
+      double c[16];
+      XelMathFourierTransform::ChebyshevCoefficientsX(&f, interval, n, c);
+      const double bound = 32.0 * kEps * std::exp(interval.high);
+      for (long k = 0; k < n; k++)
+        EXPECT_NEAR(c[k], ExpInterpolationCoefficient(k, n, interval), bound)
+            << "n " << n << " k " << k << " on [" << interval.low << ", " << interval.high << "]";
+    }
+}
+
+TEST(ChebyshevExpansion, MemberCoefficientsInterpolateAtTheGivenCount) {
+  const XelMathInterval interval(-1.0, 1.0);
+  ExpFunction f;
+  for (long n : {3L, 11L, 15L, 16L, 20L, 40L}) { // n + 1 nodes: odd and even counts
+    double* c = f.ComputeChebyshevCoefficients(interval, n);
+    ASSERT_NE(c, nullptr);
+    const double bound = 64.0 * kEps * std::exp(1.0);
+    for (long k = 0; k <= n; k++)
+      EXPECT_NEAR(c[k], ExpInterpolationCoefficient(k, n + 1, interval), bound) << n << " " << k;
+    delete[] c;
+  }
+}
+
+TEST(ChebyshevExpansion, CoefficientsDoNotAllocate) {
+  ExpFunction f;
+  double c[16];
+  const XelQuorMemoryCounters before = XelQuorGetMemoryCounters();
+  for (long n = 2; n <= 16; n += 2)
+    XelMathFourierTransform::ChebyshevCoefficientsX(&f, XelMathInterval(0.0, 1.0), n, c);
+  EXPECT_EQ(XelQuorGetMemoryCounters().totalAllocations, before.totalAllocations);
+}
+
+TEST(ChebyshevApproximation, CubicIsReproducedWithItsDegree) {
+  const double coefficients[4] = {1.0, -2.0, 0.5, 3.0};
+  CubicFunction cubic(coefficients);
+  const XelMathInterval interval(-2.0, 3.0);
+  const double tol = 1e-10;
+  const XelQuorMemoryCounters before = XelQuorGetMemoryCounters();
+  XelMathPolynomX* p = XelMathFourierTransform::ChebyshevApproximationX(&cubic, interval, 8, tol);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->GetDegree(), 3);
+  // Rounding of samples, transform and change of basis, relative to the largest value.
+  const double maxValue = 80.5; // |cubic| on [-2, 3] peaks at x = 3
+  const double bound = 256.0 * kEps * maxValue;
+  for (long i = 0; i <= 200; i++) {
+    const double x = interval.low + (interval.high - interval.low) * i / 200.0;
+    EXPECT_NEAR(p->Eval(x), cubic.Eval(x), bound) << x;
+  }
+  double formal[4];
+  p->GetFormalCoefficients(formal);
+  for (long k = 0; k < 4; k++)
+    EXPECT_NEAR(formal[k], coefficients[k], bound) << k;
+  delete p;
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before.liveBlocks);
+}
+
+TEST(ChebyshevApproximation, ExponentialIsWithinToleranceWithTheExpectedDegree) {
+  ExpFunction f;
+  const XelMathInterval intervals[3] = {XelMathInterval(0.0, 1.0), XelMathInterval(-3.0, 3.0),
+                                        XelMathInterval(-10.0, -9.0)};
+  const double tols[3] = {1e-12, 1e-7, 1e-14};
+  for (long t = 0; t < 3; t++) {
+    const XelMathInterval& interval = intervals[t];
+    const double tol = tols[t];
+    XelMathPolynomX* p = XelMathFourierTransform::ChebyshevApproximationX(&f, interval, 16, tol);
+    ASSERT_NE(p, nullptr) << t;
+    // The degree is the last index whose series coefficient reaches 0.1 tol.
+    long expected = 15;
+    while (expected >= 1 &&
+           std::fabs(static_cast<double>(ExpSeriesCoefficient(expected, interval))) < 0.1 * tol)
+      expected--;
+    EXPECT_EQ(p->GetDegree(), expected) << t;
+    for (long i = 0; i <= 1000; i++) {
+      const double x = interval.low + (interval.high - interval.low) * i / 1000.0;
+      EXPECT_NEAR(p->Eval(x), std::exp(x), tol) << t << " at " << x;
+    }
+    // The member operation is the same approximation.
+    XelMathPolynomX* q = f.ChebyshevApproximation(interval, 16, tol);
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(q->GetDegree(), p->GetDegree());
+    EXPECT_EQ(q->Eval(interval.low), p->Eval(interval.low));
+    delete q;
+    delete p;
+  }
+}
+
+TEST(ChebyshevApproximation, UnconvergedSeriesGivesNull) {
+  ExpFunction f;
+  const XelQuorMemoryCounters before = XelQuorGetMemoryCounters();
+  // On [-3, 3] the coefficients 2 I_6(3) + 2 I_7(3) are about 5e-2.
+  EXPECT_EQ(
+      XelMathFourierTransform::ChebyshevApproximationX(&f, XelMathInterval(-3.0, 3.0), 8, 1e-6),
+      nullptr);
+  // A tolerance that is not positive can never be met.
+  EXPECT_EQ(
+      XelMathFourierTransform::ChebyshevApproximationX(&f, XelMathInterval(0.0, 1.0), 16, 0.0),
+      nullptr);
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before.liveBlocks);
+}
+
+TEST(ChebyshevApproximation, PointIntervalGivesTheConstant) {
+  ExpFunction f;
+  XelMathPolynomX* p =
+      XelMathFourierTransform::ChebyshevApproximationX(&f, XelMathInterval(2.0, 2.0), 8, 1e-12);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(p->GetDegree(), 0);
+  EXPECT_NEAR(p->Eval(2.0), std::exp(2.0), 16 * kEps * std::exp(2.0));
+  delete p;
 }

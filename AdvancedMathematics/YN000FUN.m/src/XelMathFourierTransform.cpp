@@ -7,6 +7,7 @@
 #include "XelMathFunctionX.h"
 #include "XelMathInputError.h"
 #include "XelMathInterval.h"
+#include "XelMathPolynomX.h"
 #include "XelQuorMemory.h"
 
 double XelMathFourierTransform::SinCosArray[115] = {0.0};
@@ -437,6 +438,40 @@ void XelMathFourierTransform::ChebyshevCoefficientsX(const XelMathFunctionX* iF,
     oC[k] *= scale;
 }
 
+XelMathPolynomX* XelMathFourierTransform::ChebyshevApproximationX(const XelMathFunctionX* iF,
+                                                                  const XelMathInterval& iI,
+                                                                  long iN, double iTol) {
+  if (iN <= 0 || iN % 2 != 0 || iN > kMaxChebyshevLength)
+    RaiseForbidden("ChebyshevApproximationX", __FILE__, __LINE__);
+  if (!iF) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  double c[kMaxChebyshevLength];
+  ChebyshevCoefficientsX(iF, iI, iN, c);
+  // Not converged (or not finite): the caller falls back on another method.
+  const double tail = std::fabs(c[iN - 2]) + std::fabs(c[iN - 1]);
+  if (!(tail < 0.5 * iTol))
+    return nullptr;
+  const double cut = 0.1 * iTol;
+  long degree = iN - 1;
+  while (degree >= 1 && std::fabs(c[degree]) < cut)
+    degree--;
+  const double centre = (iI.low + iI.high) * 0.5;
+  const double radius = (iI.high - iI.low) * 0.5;
+  // On a point interval every sample is the same value: only the constant is meaningful,
+  // and the change of variable below would divide by zero.
+  if (radius == 0.0)
+    degree = 0;
+  double canonical[kMaxChebyshevLength];
+  XelMathPolynomX::ChebyshevToCanonical(degree, c, canonical);
+  XelMathPolynomX* polynomial = new XelMathPolynomX(degree, canonical, 0.0);
+  if (radius != 0.0)
+    polynomial->ApplyScalingOnVariable(1.0 / radius);
+  polynomial->ApplyShiftOnVariable(-centre);
+  return polynomial;
+}
+
 // ---- members of XelMathFunctionX built on the expansions ----------------------------------
 
 double* XelMathFunctionX::ComputeChebyshevCoefficients(const XelMathInterval& iI, long iN) const {
@@ -466,4 +501,9 @@ double* XelMathFunctionX::ComputeChebyshevCoefficients(const XelMathInterval& iI
   for (long k = 0; k < count; k++)
     coefficients[k] *= scale;
   return coefficients;
+}
+
+XelMathPolynomX* XelMathFunctionX::ChebyshevApproximation(const XelMathInterval& iI, long iN,
+                                                          double iTol) const {
+  return XelMathFourierTransform::ChebyshevApproximationX(this, iI, iN, iTol);
 }

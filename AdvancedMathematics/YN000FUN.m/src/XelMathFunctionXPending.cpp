@@ -63,8 +63,3 @@ XelMathFunctionX* XelMathFunctionX::CreateCubicInterpolation(const long, const d
                                                              const double*, const XelTolerance&) {
   return nullptr;
 }
-// ---- Chebyshev expansions (XelMathFourierTransform.cpp) ----
-XelMathPolynomX* XelMathFunctionX::ChebyshevApproximation(const XelMathInterval&, long,
-                                                          double) const {
-  return nullptr;
-}
