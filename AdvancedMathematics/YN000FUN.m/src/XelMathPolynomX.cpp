@@ -7,9 +7,12 @@
 
 #include "XelError.h"
 #include "XelFedEx.h"
+#include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
+#include "XelMathAttrTolObject.h"
 #include "XelMathInputError.h"
 #include "XelMathPointsToCubic.h"
+#include "XelMathSetOfPointsND.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
 
@@ -1004,9 +1007,22 @@ XelMathFunctionX* XelMathPolynomX::FormalCombination(const long iN, const XelMat
 }
 
 int XelMathPolynomX::IsMonotone(const XelMathInterval& iI, long& oSense,
-                                const XelTolerance&) const {
-  // Provisional exact test (replaced by the root-based one below once available).
+                                const XelTolerance& iTol) const {
   oSense = 0;
+  // Scale option filed for this polynomial for the duration of the test.
+  long powerX = 1, powerF = 1, reviewed = 0;
+  const XelMathAttrScaleOption* option = FiledScaleOption(6, this);
+  if (option) {
+    long nbF = 0, nbX = 0;
+    const long* pF = option->GetPowerScaleF(nbF);
+    const long* pX = option->GetPowerScaleX(nbX);
+    if (nbF != 1 || nbX != 1)
+      XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
+                   "XelMathPolynomX::IsMonotone");
+    powerF = pF[0];
+    powerX = pX[0];
+    reviewed = option->GetOKReviewed();
+  }
   if (_degree <= 0)
     return 1;
   if (_degree == 1) {
@@ -1014,13 +1030,58 @@ int XelMathPolynomX::IsMonotone(const XelMathInterval& iI, long& oSense,
     oSense = c1 > 0.0 ? 1 : (c1 < 0.0 ? -1 : 0);
     return 1;
   }
-  const XelMathInterval D = EvalFirstDeriv(iI);
-  if (D.low >= 0.0 || D.high <= 0.0) {
-    const double mid = EvalFirstDeriv(0.5 * (iI.low + iI.high));
-    oSense = mid > 0.0 ? 1 : (mid < 0.0 ? -1 : 0);
+  // A derivative image of strict sign leaves no root to look for.
+  const XelMathInterval image = EvalFirstDeriv(iI);
+  if (image.low > 0.0 || image.high < 0.0) {
+    oSense = image.low > 0.0 ? 1 : -1;
     return 1;
   }
-  return 0;
+  const bool validTol = iTol.IsValidMark() && !iTol.GetError();
+  const double s = validTol ? iTol.GetScaleFactor() : 1.0;
+  const double resolution = validTol ? iTol.GetParametricResolution() : 0.0;
+  const double m = powerX == 0 ? 1.0 : (powerX == 1 ? s : std::pow(s, double(powerX)));
+  const double epsX = resolution * m;
+
+  XelMathFunctionX* D = CreateDeriv();
+  if (!D) {
+    XelQuornull(__FILE__, __LINE__);
+    return 0;
+  }
+  XelMathSetOfPointsND roots(1);
+  XelMathAttrTolObject tolAttribute(iTol);
+  XelMathAttrScaleOption derivativeOption(powerF - powerX, powerX);
+  derivativeOption.SetOKReviewed(reviewed);
+  XelMathAttrList attributes;
+  attributes.AddAttribute(&tolAttribute);
+  if (option)
+    attributes.AddAttribute(&derivativeOption);
+  int answer = 0;
+  try {
+    const int status = D->Solve(iI, roots, &attributes);
+    if (status == 1) {
+      answer = 1; // the derivative vanishes identically
+    } else if (status == 0) {
+      const long n = roots.GetNumberOfPoints();
+      const double* t = roots.GetPoints();
+      bool outside = false;
+      if (n == 0)
+        outside = true;
+      else if (n == 1)
+        outside = t[0] <= iI.low + epsX || t[0] >= iI.high - epsX;
+      else if (n == 2)
+        outside = std::fmin(t[0], t[1]) <= iI.low + epsX && std::fmax(t[0], t[1]) >= iI.high - epsX;
+      if (outside) {
+        const double mid = D->Eval(0.5 * (iI.low + iI.high));
+        oSense = mid > 0.0 ? 1 : (mid < 0.0 ? -1 : 0);
+        answer = 1;
+      }
+    }
+  } catch (...) {
+    delete D;
+    throw;
+  }
+  delete D;
+  return answer;
 }
 
 // ==== interval kernels
