@@ -1,0 +1,321 @@
+#include "XelMathFunctionX.h"
+
+#include <cmath>
+
+#include "XelError.h"
+#include "XelFedEx.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelMathFourierTransform.h"
+#include "XelMathGlobals.h"
+#include "XelMathInputError.h"
+#include "XelTolerance.h"
+
+namespace {
+// Message number under which a scale option travels with a function for the duration of
+// one image computation.
+const long ImageScaleMessage = 5;
+
+// The scale factor s and relative epsilon e that the image computations read. A tolerance
+// without its validity mark is reported and read as s = e = 0; one in error is handed to
+// XelToleranceError and read the same way.
+void ReadTolerance(const XelTolerance& iTol, double& oScale, double& oEps) {
+  oScale = 0.0;
+  oEps = 0.0;
+  if (!iTol.IsValidMark()) {
+    XelQuornull(__FILE__, __LINE__);
+    return;
+  }
+  if (iTol.GetError()) {
+    XelToleranceError(&iTol);
+    return;
+  }
+  oScale = iTol.GetScaleFactor();
+  oEps = iTol.GetRelativeEpsilon();
+}
+
+// Whether a reference reached us bound to no object (a caller dereferenced null).
+bool IsNullReference(const XelTolerance& iTol) {
+  const XelTolerance* volatile address = &iTol;
+  return address == nullptr;
+}
+
+// The Chebyshev bound of iF over iI: for 4, 8, 12 and 16 terms, stops as soon as the
+// function is flat within the tolerance or the series has converged. 1 and oImage then.
+int ChebyshevImage(const XelMathFunctionX* iF, const XelMathInterval& iI, double iScale,
+                   double iEps, double iConfidence, XelMathInterval& oImage) {
+  double c[16];
+  for (long n = 4; n <= 16; n += 4) {
+    XelMathFourierTransform::ChebyshevCoefficientsX(iF, iI, n, c);
+    const double tail = std::fabs(c[n - 2]) + std::fabs(c[n - 1]);
+    double body = 0.0;
+    for (long k = 1; k <= n - 3; ++k)
+      body += std::fabs(c[k]);
+    if (body + tail <= iEps * (iScale + std::fabs(c[0])) || tail <= iConfidence * body) {
+      const double radius = body + 2.0 * tail;
+      oImage = XelMathInterval(c[0] - radius, c[0] + radius);
+      return 1;
+    }
+  }
+  return 0;
+}
+
+inline double Min(double a, double b) {
+  return a < b ? a : b;
+}
+inline double Max(double a, double b) {
+  return a > b ? a : b;
+}
+} // namespace
+
+XelMathFunctionX::~XelMathFunctionX() = default;
+
+unsigned char XelMathFunctionX::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathFunctionX"))
+    return 1;
+  return XelMathFunctionGeneral::IsAKindOf(iName);
+}
+
+long XelMathFunctionX::GetNumberOfVariables() const {
+  return 1;
+}
+
+unsigned char XelMathFunctionX::IsATypeOf(const long iType) const {
+  return iType == 0 ? 1 : 0;
+}
+
+// ==== point evaluations ==================================================================
+double XelMathFunctionX::EvalFirstDeriv(const double& x) const {
+  const double xp = x + XelMathh1, xm = x - XelMathh1;
+  return (Eval(xp) - Eval(xm)) / (2.0 * XelMathh1);
+}
+
+double XelMathFunctionX::EvalSecondDeriv(const double& x) const {
+  if (IsOption(2)) {
+    const double xp = x + XelMathh1, xm = x - XelMathh1;
+    return (EvalFirstDeriv(xp) - EvalFirstDeriv(xm)) / (2.0 * XelMathh1);
+  }
+  const double xp = x + XelMathh2, xm = x - XelMathh2;
+  return (Eval(xp) + Eval(xm) - 2.0 * Eval(x)) / (XelMathh2 * XelMathh2);
+}
+
+double XelMathFunctionX::EvalThirdDeriv(const double& x) const {
+  const double xp = x + XelMathh3, xm = x - XelMathh3;
+  return (EvalSecondDeriv(xp) - EvalSecondDeriv(xm)) / (2.0 * XelMathh3);
+}
+
+void XelMathFunctionX::Eval(const double x, const long iOptions, double* oF, double* oF1,
+                            double* oF2) const {
+  if ((iOptions & 1) && oF)
+    *oF = Eval(x);
+  if ((iOptions & 2) && oF1)
+    *oF1 = EvalFirstDeriv(x);
+  if ((iOptions & 4) && oF2)
+    *oF2 = EvalSecondDeriv(x);
+}
+
+void XelMathFunctionX::Eval(const XelMathInterval& iI, const long iNbPoints, const long iOptions,
+                            double* oF, double* oF1, double* oF2) const {
+  if (iNbPoints < 1)
+    return;
+  if (iNbPoints == 1) {
+    Eval(iI.low, iOptions, oF, oF1, oF2);
+    return;
+  }
+  const long last = iNbPoints - 1;
+  if (iOptions >= 1 && iOptions <= 7) {
+    const double step = (iI.high - iI.low) / double(last);
+    double x = iI.low;
+    for (long i = 0; i < last; ++i, x += step)
+      Eval(x, iOptions, oF ? oF + i : nullptr, oF1 ? oF1 + i : nullptr, oF2 ? oF2 + i : nullptr);
+  }
+  Eval(iI.high, iOptions, oF ? oF + last : nullptr, oF1 ? oF1 + last : nullptr,
+       oF2 ? oF2 + last : nullptr);
+}
+
+// ==== interval evaluations ===============================================================
+XelMathInterval XelMathFunctionX::Eval(const XelMathInterval&) const {
+  return XelMathInterval(0.0, 0.0);
+}
+XelMathInterval XelMathFunctionX::EvalFirstDeriv(const XelMathInterval&) const {
+  return XelMathInterval(0.0, 0.0);
+}
+XelMathInterval XelMathFunctionX::EvalSecondDeriv(const XelMathInterval&) const {
+  return XelMathInterval(0.0, 0.0);
+}
+XelMathInterval XelMathFunctionX::EvalThirdDeriv(const XelMathInterval&) const {
+  return XelMathInterval(0.0, 0.0);
+}
+
+void XelMathFunctionX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
+                            XelMathInterval* oF1, XelMathInterval* oF2) const {
+  bool haveF1 = false;
+  XelMathInterval f1;
+  if (oF2 && (iOptions & 64)) {
+    *oF2 = EvalSecondDeriv(iI);
+    if (oF1 && (iOptions & 32)) {
+      // A second derivative of constant sign makes the first derivative monotone.
+      if (oF2->low >= 0.0)
+        f1 = XelMathInterval(EvalFirstDeriv(iI.low), EvalFirstDeriv(iI.high));
+      else if (oF2->high <= 0.0)
+        f1 = XelMathInterval(EvalFirstDeriv(iI.high), EvalFirstDeriv(iI.low));
+      else
+        f1 = EvalFirstDeriv(iI);
+      *oF1 = f1;
+      haveF1 = true;
+    }
+  } else if (oF1 && (iOptions & 32)) {
+    f1 = EvalFirstDeriv(iI);
+    *oF1 = f1;
+    haveF1 = true;
+  }
+  if (oF && (iOptions & 16)) {
+    if (haveF1 && f1.low >= 0.0)
+      *oF = XelMathInterval(Eval(iI.low), Eval(iI.high));
+    else if (haveF1 && f1.high <= 0.0)
+      *oF = XelMathInterval(Eval(iI.high), Eval(iI.low));
+    else
+      *oF = Eval(iI);
+  }
+}
+
+// ==== copies =============================================================================
+XelMathFunctionX* XelMathFunctionX::DeepDuplicate() const {
+  XelMathInputError* error = new XelMathInputError(0x20009);
+  error->SetParameters(2, "DeepDuplicate", " ");
+  XelQuorThrowFunction(error, __FILE__, __LINE__);
+}
+
+// ==== analyses ===========================================================================
+double XelMathFunctionX::Integrate(const XelMathInterval& iI, double iEps) const {
+  return IntegrateAbsOrRel(iI, iEps, 0);
+}
+
+double XelMathFunctionX::IntegrateRelative(const XelMathInterval& iI, double iEps) const {
+  return IntegrateAbsOrRel(iI, iEps, 1);
+}
+
+// ==== construction =======================================================================
+XelMathFunctionX* XelMathFunctionX::FormalCombination(const long, const XelMathFunctionX**,
+                                                      const double*, const double) const {
+  return nullptr;
+}
+
+double XelMathFunctionX::GetChebyshevConfidenceParametre() const {
+  return 1e-4;
+}
+
+// ==== guaranteed images ==================================================================
+XelMathInterval XelMathFunctionX::ComputeOptimalImage(const XelMathInterval& iI,
+                                                      const XelTolerance& iTol) const {
+  return BaseComputeOptimalImage(iI, iTol);
+}
+
+int XelMathFunctionX::ComputeImageByChebyshev(const XelMathInterval& iI, XelMathInterval& oImage,
+                                              const XelTolerance& iTol) const {
+  if (IsNullReference(iTol)) {
+    XelQuornull(__FILE__, __LINE__);
+    return 0;
+  }
+  double s = 0.0, eps = 0.0;
+  ReadTolerance(iTol, s, eps);
+  return ChebyshevImage(this, iI, s, eps, GetChebyshevConfidenceParametre(), oImage);
+}
+
+XelMathInterval XelMathFunctionX::RComputeOptimalImage(const XelMathInterval& iI,
+                                                       const XelMathInterval& iImage,
+                                                       const long iDepth,
+                                                       const XelTolerance& iTol) const {
+  if (IsOption(32)) {
+    const XelMathInterval d = EvalFirstDeriv(iI);
+    if (d.low >= 0.0 || d.high <= 0.0) {
+      const double fl = Eval(iI.low), fh = Eval(iI.high);
+      return XelMathInterval(Min(fl, fh), Max(fl, fh));
+    }
+  }
+  if (iDepth >= 3)
+    return iImage;
+  const double mid = 0.5 * (iI.low + iI.high);
+  const XelMathInterval left(iI.low, mid), right(mid, iI.high);
+  const XelMathInterval jl = Eval(left), jr = Eval(right);
+  const XelMathInterval u(Min(jl.low, jr.low), Max(jl.high, jr.high));
+  double s = 0.0, eps = 0.0;
+  ReadTolerance(iTol, s, eps);
+  // Too little gained by the split: the union of the halves' images is the answer.
+  if (iImage.high - iImage.low <= 1.2 * (u.high - u.low) + eps * (s + iI.Norm()))
+    return u;
+  const XelMathInterval l = RComputeOptimalImage(left, jl, iDepth + 1, iTol);
+  const XelMathInterval r = RComputeOptimalImage(right, jr, iDepth + 1, iTol);
+  return XelMathInterval(Min(l.low, r.low), Max(l.high, r.high));
+}
+
+XelMathInterval XelMathFunctionX::BaseComputeOptimalImage(const XelMathInterval& iI,
+                                                          const XelTolerance& iTol) const {
+  if (IsNullReference(iTol)) {
+    XelQuornull(__FILE__, __LINE__);
+    return XelMathInterval(0.0, 0.0);
+  }
+  double s = 0.0, eps = 0.0;
+  ReadTolerance(iTol, s, eps);
+
+  // 1. The scale option filed for this function.
+  void* filed = nullptr;
+  long status = 0;
+  const XelMathAttrScaleOption* option = nullptr;
+  if (XelFedEx::Get(_XelR19QuorMail, ImageScaleMessage, this, filed, status) && filed)
+    option = static_cast<const XelMathAttrScaleOption*>(filed);
+  if (option) {
+    long nbF = 0, nbX = 0;
+    option->GetPowerScaleF(nbF);
+    option->GetPowerScaleX(nbX);
+    if (nbF != 1 || nbX != 1)
+      XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
+                   "XelMathFunctionX::ComputeOptimalImage");
+  }
+  const XelMathFunctionX* work = this;
+
+  // 2. Chebyshev bound; 3. recursive bisection on the function's own interval images.
+  XelMathInterval image;
+  if (!ChebyshevImage(work, iI, s, eps, GetChebyshevConfidenceParametre(), image)) {
+    if (work->IsOption(16))
+      image = work->RComputeOptimalImage(iI, work->Eval(iI), 0, iTol);
+    else
+      image = XelMathInterval(Min(work->Eval(iI.low), work->Eval(iI.high)),
+                              Max(work->Eval(iI.low), work->Eval(iI.high)));
+  }
+  return image;
+}
+
+XelMathInterval ComputeOptimalImage(const XelMathFunctionX* iF, const XelMathInterval& iI,
+                                    const XelTolerance& iTol, XelMathAttrScaleOption* iOption,
+                                    int iForceBase) {
+  if (!iF) {
+    XelQuornull(__FILE__, __LINE__);
+    return XelMathInterval(0.0, 0.0);
+  }
+  if (iOption)
+    XelFedEx::Put(_XelR19QuorMail, ImageScaleMessage, iF, iOption);
+  XelMathInterval image;
+  try {
+    XelXHContext region;
+    image = iForceBase ? iF->BaseComputeOptimalImage(iI, iTol) : iF->ComputeOptimalImage(iI, iTol);
+  } catch (...) {
+    if (iOption)
+      XelFedEx::UnstackUntil(_XelR19QuorMail, ImageScaleMessage, iF);
+    throw;
+  }
+  if (iOption)
+    XelFedEx::UnstackUntil(_XelR19QuorMail, ImageScaleMessage, iF);
+  return image;
+}
+
+// ==== tolerance lookup ===================================================================
+const XelTolerance* XelMathFunctionXFindTolerance(const XelMathFunctionX* iF) {
+  if (!iF)
+    return nullptr;
+  return nullptr;
+}
+
+const XelTolerance& XelMathFunctionXGetTolerance(const XelMathFunctionX* iF) {
+  const XelTolerance* tol = XelMathFunctionXFindTolerance(iF);
+  return tol ? *tol : XelGetDefaultTolerance();
+}
