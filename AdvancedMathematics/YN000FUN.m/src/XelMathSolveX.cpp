@@ -1,0 +1,992 @@
+// Root finder of one-variable functions: interval Newton subdivision, sampling with
+// bracketed Newton-secant refinement, closed-form polynomial and trigonometric paths.
+#include "XelMathSolveX.h"
+
+#include <cfloat>
+#include <cmath>
+#include <cstring>
+
+#include "XelError.h"
+#include "XelMathConstants.h"
+#include "XelMathConstraint.h"
+#include "XelMathFunctionX.h"
+#include "XelMathGlobals.h"
+#include "XelMathInputError.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelQuorMemory.h"
+#include "XelQuorOutput.h"
+#include "XelTolerance.h"
+
+namespace {
+
+/// Unit roundoff of double.
+const double Unit = 0.5 * DBL_EPSILON;
+
+/// Recursion guard of the interval strategy (each split at least halves the interval, so
+/// a sane function never comes close).
+const long MaxRecursionDepth = 200;
+
+/// Iterations of the polynomial root refinement (bisection alone needs about 60 in
+/// double precision; Newton steps make it far fewer).
+const long MaxPolynomialIterations = 200;
+
+bool IsFinite(double x) {
+  return std::isfinite(x);
+}
+
+/// Growable array of doubles: on the stack up to 128 entries, on the heap beyond.
+class DoubleBuffer {
+public:
+  DoubleBuffer() : _data(_local), _capacity(LocalCount), _heap(false) {}
+  ~DoubleBuffer() {
+    if (_heap)
+      XelQuorArrayDoubleDel(_data, _capacity);
+  }
+  DoubleBuffer(const DoubleBuffer&) = delete;
+  DoubleBuffer& operator=(const DoubleBuffer&) = delete;
+  /// Ensures room for iCount entries, keeping the first iKeep.
+  void Reserve(long iCount, long iKeep) {
+    if (iCount <= _capacity)
+      return;
+    double* data = XelQuorArrayDoubleNew(iCount);
+    if (iKeep > 0)
+      std::memcpy(data, _data, sizeof(double) * static_cast<std::size_t>(iKeep));
+    if (_heap)
+      XelQuorArrayDoubleDel(_data, _capacity);
+    _data = data;
+    _capacity = iCount;
+    _heap = true;
+  }
+  double* Data() { return _data; }
+  double& operator[](long i) { return _data[i]; }
+
+private:
+  static const long LocalCount = 128;
+  double _local[LocalCount];
+  double* _data;
+  long _capacity;
+  bool _heap;
+};
+
+/// Sorted list of doubles appended in increasing order (equal neighbours are dropped).
+class SortedList {
+public:
+  SortedList() : _count(0) {}
+  void Clear() { _count = 0; }
+  void Append(double x) {
+    if (_count > 0 && !(x > _buffer[_count - 1]))
+      return;
+    _buffer.Reserve(2 * _count + 8, _count);
+    _buffer[_count++] = x;
+  }
+  long Count() const { return _count; }
+  double operator[](long i) { return _buffer[i]; }
+  void Swap(SortedList& ioOther) {
+    // Exchanges contents through a copy: the lists are short.
+    DoubleBuffer tmp;
+    long n = _count;
+    tmp.Reserve(n, 0);
+    for (long i = 0; i < n; ++i)
+      tmp[i] = _buffer[i];
+    _count = 0;
+    for (long i = 0; i < ioOther._count; ++i)
+      Append(ioOther._buffer[i]);
+    ioOther._count = 0;
+    for (long i = 0; i < n; ++i)
+      ioOther.Append(tmp[i]);
+  }
+
+private:
+  DoubleBuffer _buffer;
+  long _count;
+};
+
+/// Horner value and derivative of sum c[k] t^k (k = 0..n), with a running bound of the
+/// rounding error of the value (Higham's running error analysis) and of the effect of
+/// one rounding of each coefficient.
+struct PolyValue {
+  double value;
+  double deriv;
+  double noise;
+};
+
+PolyValue EvalPoly(const double* c, long n, double t) {
+  PolyValue r;
+  double y = c[n];
+  double dy = 0.0;
+  double at = std::fabs(t);
+  double mu = 0.5 * std::fabs(y);
+  double abs = std::fabs(y);
+  for (long k = n - 1; k >= 0; --k) {
+    dy = dy * t + y;
+    y = y * t + c[k];
+    mu = mu * at + std::fabs(y);
+    abs = abs * at + std::fabs(c[k]);
+  }
+  r.value = y;
+  r.deriv = dy;
+  r.noise = 2.0 * Unit * (2.0 * mu - std::fabs(y)) + 2.0 * Unit * abs;
+  return r;
+}
+
+/// Taylor coefficients T1, T2, T3 of sum c[k] t^k at t0 (first derivative, half the second,
+/// a sixth of the third), by nested Horner passes.
+void TaylorAt(const double* c, long n, double t0, double& oT1, double& oT2, double& oT3) {
+  double b0 = c[n], b1 = 0.0, b2 = 0.0, b3 = 0.0;
+  for (long k = n - 1; k >= 0; --k) {
+    b3 = b3 * t0 + b2;
+    b2 = b2 * t0 + b1;
+    b1 = b1 * t0 + b0;
+    b0 = b0 * t0 + c[k];
+  }
+  oT1 = b1;
+  oT2 = b2;
+  oT3 = b3;
+}
+
+/// The root of sum c[k] t^k in [iLo, iHi] where the values at the ends have opposite
+/// signs (iFlo is the value at iLo): safeguarded Newton with bisection, down to the
+/// resolution of double.
+double RefinePolyRoot(const double* c, long n, double iLo, double iHi, double iFlo, double iFloor) {
+  double lo = iLo, hi = iHi;
+  const bool loNegative = iFlo < 0.0;
+  double x = 0.5 * (lo + hi);
+  double dxOld = hi - lo;
+  double dx = dxOld;
+  for (long it = 0; it < MaxPolynomialIterations; ++it) {
+    PolyValue v = EvalPoly(c, n, x);
+    if (v.value == 0.0 || !IsFinite(v.value))
+      return x;
+    if ((v.value < 0.0) == loNegative)
+      lo = x;
+    else
+      hi = x;
+    const double tol = 2.0 * Unit * std::fabs(x) + iFloor;
+    if (hi - lo <= tol)
+      return x;
+    const double xn = v.deriv != 0.0 ? x - v.value / v.deriv : lo - 1.0;
+    if (xn > lo && xn < hi && std::fabs(2.0 * (x - xn)) <= std::fabs(dxOld)) {
+      dxOld = dx;
+      dx = xn - x;
+      x = xn;
+      if (std::fabs(dx) <= tol) {
+        // One more step would not move beyond the resolution.
+        return x;
+      }
+    } else {
+      dxOld = dx;
+      dx = 0.5 * (hi - lo);
+      x = lo + dx;
+    }
+  }
+  return x;
+}
+
+} // namespace
+
+// ---- construction and settings ------------------------------------------------------------
+
+XelMathSolveX::XelMathSolveX(const XelMathFunctionX* iFunction, const XelTolerance& iTol)
+    : _function(iFunction), _domainLow(0.0), _domainHigh(0.0), _roots(nullptr), _sampling(15),
+      _constraint(nullptr), _minimumWidth(0.0), _absoluteTolerance(0.0), _toleranceGiven(0),
+      _noSecondOption(iFunction && iFunction->IsOption(2) ? 0 : 1), _notAllNull(0),
+      _checkExtremities(0), _oldNewtonWithInit(0), _dichotomy(0), _dichotomySteps(-1),
+      _dichotomyStart(-1), _tolerance(&iTol), _epsRoot(0.0), _derivativeThreshold(0.0),
+      _scaleReviewed(0), _unreviewedCount(0), _running(0), _scale(0.0), _relativeEps(0.0),
+      _bisectionEps(0.0), _pointRes(0.0) {
+  ReadTolerance();
+  const double r = _tolerance->GetRootResolution();
+  _absoluteTolerance = 1000.0 * r;
+  _epsRoot = 1000.0 * r;
+  _derivativeThreshold = 1000.0 * _relativeEps;
+}
+
+XelMathSolveX::~XelMathSolveX() = default;
+
+void XelMathSolveX::ReadTolerance() {
+  _scale = _tolerance->GetScaleFactor();
+  _relativeEps = _tolerance->GetRelativeEpsilon();
+  _bisectionEps = _tolerance->GetBisectionEpsilon();
+  _pointRes = _tolerance->GetPointResolution();
+}
+
+void XelMathSolveX::SetTolerance(double iTolerance, unsigned char iGiven, unsigned char iReviewed) {
+  _absoluteTolerance = iTolerance;
+  _toleranceGiven = iGiven;
+  if (!iReviewed)
+    ++_unreviewedCount;
+}
+
+void XelMathSolveX::SetEpsRoot(double iEpsRoot, unsigned char iReviewed) {
+  if (_epsRoot != 0.0)
+    _derivativeThreshold = _derivativeThreshold * iEpsRoot / _epsRoot;
+  _epsRoot = iEpsRoot;
+  if (!iReviewed)
+    ++_unreviewedCount;
+}
+
+void XelMathSolveX::SetDichotomy(unsigned char iOn, long iSteps, long iStart) {
+  _dichotomy = 0;
+  _dichotomySteps = -1;
+  _dichotomyStart = -1;
+  const long budget = 2 * XelMaxNewtonIteration;
+  if (iOn && iSteps >= 1 && iStart >= 0 && iStart < budget && iSteps + iStart - 1 < budget) {
+    _dichotomy = 1;
+    _dichotomySteps = iSteps;
+    _dichotomyStart = iStart;
+  }
+}
+
+// ---- tests ------------------------------------------------------------------------------------
+
+unsigned char XelMathSolveX::IsNull(const double& x, const double& iF, double& oF2,
+                                    const double* iDeriv) {
+  if (_toleranceGiven) {
+    oF2 = iF * iF;
+    return oF2 < _absoluteTolerance * _absoluteTolerance ? 1 : 0;
+  }
+  return IsRoot(x, iF, oF2, iDeriv);
+}
+
+unsigned char XelMathSolveX::IsRoot(const double&, const double& iF, double& oF2,
+                                    const double* iDeriv) {
+  oF2 = iF * iF;
+  const double e2 = _epsRoot * _epsRoot;
+  if (iDeriv)
+    return oF2 < e2 * (1.0 + *iDeriv * *iDeriv) ? 1 : 0;
+  return oF2 < e2 ? 1 : 0;
+}
+
+int XelMathSolveX::AddRoot(double x) {
+  if (!_roots || !IsFinite(x))
+    return 0;
+  if (_constraint && !_constraint->IsAdmissible(XelMathInterval(x, x)))
+    return 0;
+  const double* points = _roots->GetPoints();
+  const long n = _roots->GetNumberOfPoints();
+  for (long i = 0; i < n; ++i) {
+    const double r = points[i];
+    if (std::fabs(x - r) < _pointRes * (_scale + std::fabs(r)))
+      return 0;
+  }
+  _roots->AddPoint(&x);
+  return 0;
+}
+
+int XelMathSolveX::IsAllNull() {
+  if (_notAllNull)
+    return 0;
+  const double a = _domainLow, b = _domainHigh;
+  for (long k = 0; k <= 10; ++k) {
+    const double x = k == 10 ? b : a + k * (b - a) / 10.0;
+    const double f = _function->Eval(x);
+    double f2;
+    if (!IsNull(x, f, f2)) {
+      _notAllNull = 1;
+      return 0;
+    }
+  }
+  return 1;
+}
+
+void XelMathSolveX::EvalMode(double x, long iMode, double& oValue, double& oDeriv) const {
+  if (iMode == 0)
+    _function->Eval(x, 3, &oValue, &oDeriv, nullptr);
+  else
+    _function->Eval(x, 6, nullptr, &oValue, &oDeriv);
+}
+
+// ---- entry points -------------------------------------------------------------------------
+
+void XelMathSolveX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioRoots) {
+  if (ioRoots.GetDimension() != 1)
+    XelMathRaise(0x20006, "the XelMathSetOfPointsND", "1", "XelMathSolveX::Run");
+  _domainLow = iDomain.low;
+  _domainHigh = iDomain.high;
+  _roots = &ioRoots;
+  ioRoots.Reset();
+  if (XelMathSolveAndMinimizeDebug_UnReviewedControl() && _scale != 1.0 && !_scaleReviewed &&
+      _function && IsFinite(iDomain.low) && IsFinite(iDomain.high)) {
+    // Debug trace of a solve on a scaled model whose values were not reviewed.
+    const double width = (iDomain.high - iDomain.low) / _scale;
+    XelQuorOutput& err = XelQuorOutput::GetErr();
+    err << "XelMathSolveX::Initialize "
+        << " Width:" << width << " FMin:" << _function->Eval(iDomain.low)
+        << " FMid:" << _function->Eval(0.5 * (iDomain.low + iDomain.high))
+        << " FMax:" << _function->Eval(iDomain.high) << "\n";
+  }
+}
+
+int XelMathSolveX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioRoots) {
+  Initialize(iDomain, ioRoots);
+  _running = 1;
+  _notAllNull = 0;
+  int status = 4;
+  if (_function && iDomain.low <= iDomain.high && IsFinite(iDomain.low) && IsFinite(iDomain.high)) {
+    if (_function->IsOption(48)) {
+      _minimumWidth = XelMinWidth * (iDomain.high - iDomain.low);
+      status = RSolve(iDomain, 0);
+    } else {
+      status = DSolve(iDomain, _sampling);
+    }
+  } else if (!_function) {
+    status = 0;
+  }
+  ioRoots.Beginning();
+  _running = 0;
+  return status;
+}
+
+// ---- interval Newton strategy ---------------------------------------------------------------
+
+int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
+  const double a = iI.low, b = iI.high;
+  if (a > b)
+    return 4;
+  if (!(a <= b) || iDepth > MaxRecursionDepth)
+    return 0; // NaN ends or a runaway recursion: nothing more to find here
+  if (_constraint && !_constraint->IsAdmissible(iI))
+    return 0;
+  const double mid = 0.5 * (a + b);
+  double f2;
+  const XelMathInterval F = _function->Eval(iI);
+  const double dist = F.DistanceTo(0.0);
+  if (dist > 0.0 && !IsNull(mid, dist, f2))
+    return 0;
+  if (!(F.low == F.low) || !(F.high == F.high))
+    return 0; // no usable image
+  if (IsNull(mid, F.low, f2) && IsNull(mid, F.high, f2) && IsAllNull())
+    return 1;
+  const XelMathInterval D = _function->EvalFirstDeriv(iI);
+
+  if (iDepth == 0 && _checkExtremities) {
+    double fa, da, fb, db;
+    _function->Eval(a, 3, &fa, &da, nullptr);
+    if (IsRoot(a, fa, f2, &da))
+      AddRoot(a);
+    _function->Eval(b, 3, &fb, &db, nullptr);
+    if (IsRoot(b, fb, f2, &db))
+      AddRoot(b);
+  }
+
+  const bool monotone = D.DistanceTo(0.0) > _relativeEps * (D.Norm() + 1.0);
+  if (monotone) {
+    const double m = mid;
+    const double fm = _function->Eval(m);
+    const XelMathInterval q = fm / D;
+    XelMathInterval N(m - q.high, m - q.low);
+    if (N.low < a)
+      N.low = a;
+    if (N.high > b)
+      N.high = b;
+    if (!(N.low == N.low) || !(N.high == N.high))
+      return 0;
+    if (N.high - N.low < _relativeEps * (_scale + N.Norm())) {
+      double x = 0.5 * (N.low + N.high);
+      if (x < a)
+        x = a;
+      if (x > b)
+        x = b;
+      double fx, dx;
+      _function->Eval(x, 3, &fx, &dx, nullptr);
+      if (dx != 0.0) {
+        const double xn = x - fx / dx;
+        if (xn >= a && xn <= b) {
+          x = xn;
+          _function->Eval(x, 3, &fx, &dx, nullptr);
+        }
+      }
+      if (IsRoot(x, fx, f2, &dx))
+        return AddRoot(x);
+    }
+    if (N.low > N.high)
+      return 0;
+    return SolveMonotone(N);
+  }
+
+  if (b - a < _minimumWidth)
+    return Solve_MaxDepth(iI);
+
+  // Not monotone: split where the derivative bounds allow roots.
+  double m = mid;
+  double fm = _function->Eval(m);
+  if (IsNull(m, fm, f2)) {
+    bool taken = false;
+    double mm = m;
+    for (int k = 0; k < 10; ++k) {
+      mm = 0.9 * mm + 0.1 * a;
+      const double fmm = _function->Eval(mm);
+      if (k < 9 && !IsNull(mm, fmm, f2)) {
+        m = mm;
+        fm = fmm;
+        taken = true;
+        break;
+      }
+    }
+    if (!taken) {
+      if (IsAllNull())
+        return 1;
+      m = mid;
+      fm = _function->Eval(m);
+    }
+  }
+  if (!IsFinite(fm))
+    return 0;
+
+  const double dl = D.low, dh = D.high;
+  int result = 0;
+  if (fm < 0.0) {
+    if (dl < 0.0 && RSolve(XelMathInterval(a, m - fm / dl), iDepth + 1) == 1)
+      result = 1;
+    if (dh > 0.0 && RSolve(XelMathInterval(m - fm / dh, b), iDepth + 1) == 1)
+      result = 1;
+  } else {
+    if (dh > 0.0 && RSolve(XelMathInterval(a, m - fm / dh), iDepth + 1) == 1)
+      result = 1;
+    if (dl < 0.0 && RSolve(XelMathInterval(m - fm / dl, b), iDepth + 1) == 1)
+      result = 1;
+  }
+  return result;
+}
+
+int XelMathSolveX::Solve_MaxDepth(const XelMathInterval& iI) {
+  DSolve(iI, 2);
+  return 0;
+}
+
+int XelMathSolveX::SolveMonotone(const XelMathInterval& iI) {
+  const double a = iI.low, b = iI.high;
+  const double fa = _function->Eval(a);
+  const double fb = _function->Eval(b);
+  double f2;
+  if (fa * fb < 0.0) {
+    double x = 0.5 * (a + b);
+    SolveNewton(iI, fa, fb, 0, x);
+    AddRoot(x);
+  } else if (IsRoot(a, fa, f2)) {
+    AddRoot(a);
+  } else if (IsRoot(b, fb, f2)) {
+    AddRoot(b);
+  }
+  return 0;
+}
+
+// ---- sampling strategy ----------------------------------------------------------------------
+
+int XelMathSolveX::DSolve(const XelMathInterval& iI, long iNbPoints) {
+  const double a = iI.low, b = iI.high;
+  if (a > b)
+    return 4;
+  if (!(a <= b))
+    return 0;
+  const long n = iNbPoints > 1 ? iNbPoints : 1;
+  const double h = n > 1 ? (b - a) / static_cast<double>(n - 1) : 0.0;
+  long nbNull = 0;
+  double f2;
+  double x0 = a, f0 = 0.0, d0 = 0.0;
+  double x = a;
+  for (long i = 0; i < n; ++i) {
+    if (i == n - 1 && n > 1)
+      x = b;
+    double f, d;
+    _function->Eval(x, 3, &f, &d, nullptr);
+    if (IsNull(x, f, f2, &d)) {
+      ++nbNull;
+      if (IsRoot(x, f, f2, &d)) {
+        AddRoot(x);
+        f = 0.0;
+      }
+    }
+    if (i > 0) {
+      const XelMathInterval pair(x0, x);
+      if (f0 * f < 0.0) {
+        double xr = 0.5 * (x0 + x);
+        SolveNewton(pair, f0, f, 0, xr);
+        AddRoot(xr);
+      } else if (d0 * d < 0.0 && d * f > 0.0) {
+        // An extremum between the samples that turns towards 0.
+        double xc = 0.5 * (x0 + x);
+        SolveNewton(pair, d0, d, 1, xc);
+        const double fc = _function->Eval(xc);
+        if (IsRoot(xc, fc, f2)) {
+          AddRoot(xc); // a double root
+        } else if (fc * f < 0.0) {
+          double xl = 0.5 * (x0 + xc);
+          SolveNewton(XelMathInterval(x0, xc), f0, fc, 0, xl);
+          AddRoot(xl);
+          double xr = 0.5 * (xc + x);
+          SolveNewton(XelMathInterval(xc, x), fc, f, 0, xr);
+          AddRoot(xr);
+        }
+      }
+    }
+    x0 = x;
+    f0 = f;
+    d0 = d;
+    x = x + h;
+  }
+  return nbNull == n ? 1 : 0;
+}
+
+// ---- Newton iterations --------------------------------------------------------------------
+
+int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb, long iMode,
+                               double& ioX) {
+  double a = iI.low, b = iI.high;
+  double fa = iFa, fb = iFb;
+  const double w = (_scale + (b - a)) * _bisectionEps;
+  auto secantAllowed = [&]() {
+    return fa != fb && std::fabs(fa - fb) >= _relativeEps * (_scale + std::fabs(fa)) &&
+           fa * fb <= 0.0;
+  };
+  if (fa == 0.0) {
+    ioX = a;
+    return 0;
+  }
+  if (fb == 0.0) {
+    ioX = b;
+    return 0;
+  }
+  bool allowed = secantAllowed();
+  bool useSecant = allowed;
+  double newtonX = ioX;
+  double x = ioX;
+  double previousQ = 0.0;
+  bool lastAccepted = false;
+  bool dichotomyUsed = false;
+  long budget = 2 * XelMaxNewtonIteration;
+  long iteration = 0; // iterations done since the start (or the dichotomy)
+  for (long k = 0; k < budget; ++k, ++iteration) {
+    x = useSecant ? (a * fb - b * fa) / (fb - fa) : newtonX;
+    if (!(x >= a && x <= b)) // the secant point of a degenerate bracket, or NaN
+      x = 0.5 * (a + b);
+    double value, deriv;
+    EvalMode(x, iMode, value, deriv);
+    double testDeriv = deriv;
+    if (iMode != 0 && _noSecondOption)
+      testDeriv = 10.0 * deriv;
+    const double q = value * value;
+    double f2;
+    lastAccepted = IsRoot(x, value, f2, &testDeriv) != 0;
+    if (q == 0.0) {
+      ioX = x;
+      return 0;
+    }
+    if (iteration > 0 && lastAccepted && !(q < previousQ)) {
+      ioX = x;
+      return 0;
+    }
+    previousQ = q;
+    if (b - a < w) {
+      ioX = x;
+      return 0;
+    }
+    if (_dichotomy && !dichotomyUsed && k == _dichotomyStart) {
+      double xd = x;
+      const int st = SolveDichotomy(a, b, fa, fb, iMode, xd);
+      dichotomyUsed = true;
+      if (st != 4) {
+        budget -= _dichotomyStart + _dichotomySteps;
+        allowed = secantAllowed();
+        newtonX = xd;
+        useSecant = false;
+        k = -1;
+        iteration = -1;
+        previousQ = 0.0;
+        continue;
+      }
+    }
+    if (value * fa < 0.0) {
+      b = x;
+      fb = value;
+    } else {
+      a = x;
+      fa = value;
+    }
+    allowed = secantAllowed();
+    if (deriv * deriv > _derivativeThreshold * _derivativeThreshold) {
+      const double xn = x - value / deriv;
+      if (xn >= a && xn <= b) {
+        newtonX = xn;
+        useSecant = false;
+        continue;
+      }
+    }
+    newtonX = x;
+    useSecant = allowed;
+    if (!useSecant && fa * fb < 0.0)
+      newtonX = 0.5 * (a + b); // neither Newton nor secant: bisect the bracket
+  }
+  ioX = x;
+  return lastAccepted ? 0 : 7;
+}
+
+int XelMathSolveX::SolveDichotomy(double& ioA, double& ioB, double& ioFa, double& ioFb, long iMode,
+                                  double& oX) {
+  oX = 0.5 * (ioA + ioB);
+  if (!_dichotomy)
+    return 4;
+  double f2;
+  if (IsRoot(ioA, ioFa, f2)) {
+    oX = ioA;
+    return 0;
+  }
+  if (IsRoot(ioB, ioFb, f2)) {
+    oX = ioB;
+    return 0;
+  }
+  if (IsNull(ioA, ioFa, f2) || IsNull(ioB, ioFb, f2) || ioFa * ioFb > 0.0)
+    return 4;
+  const double bound = _bisectionEps * (_scale + std::fabs(ioA) + std::fabs(ioB));
+  const double bound2 = bound * bound;
+  for (long i = 0; i < _dichotomySteps; ++i) {
+    const double m = 0.5 * (ioA + ioB);
+    double value, deriv;
+    EvalMode(m, iMode, value, deriv);
+    if (value * ioFa < 0.0) {
+      ioB = m;
+      ioFb = value;
+    } else {
+      ioA = m;
+      ioFa = value;
+    }
+    oX = m;
+    if (value == 0.0 || IsRoot(m, value, f2))
+      return 0;
+    if ((ioB - ioA) * (ioB - ioA) < bound2)
+      return 7;
+  }
+  return 7;
+}
+
+int XelMathSolveX::SolveNewtonWithInit(const XelMathInterval& iI, long iMode, double& ioX,
+                                       double& oValue) {
+  if (_oldNewtonWithInit)
+    return SolveNewtonWithInitOld(iI, iMode, ioX, oValue);
+  const double a = iI.low, b = iI.high;
+  oValue = 0.0;
+  if (!(a <= b))
+    return 4;
+  double x = ioX;
+  if (!(x >= a))
+    x = a;
+  if (x > b)
+    x = b;
+  // A bracket, when the ends of the interval give one, safeguards the Newton steps.
+  double va, da, vb, db;
+  EvalMode(a, iMode, va, da);
+  EvalMode(b, iMode, vb, db);
+  bool bracket = va * vb < 0.0;
+  double lo = a, hi = b, vlo = va;
+  const double xtol = _bisectionEps * (_scale + std::fabs(a) + std::fabs(b));
+  double value, deriv;
+  EvalMode(x, iMode, value, deriv);
+  const long budget = 2 * XelMaxNewtonIteration;
+  for (long k = 0; k < budget; ++k) {
+    if (!IsFinite(value)) {
+      ioX = x;
+      oValue = value;
+      return 7;
+    }
+    double f2;
+    double testDeriv = (iMode != 0 && _noSecondOption) ? 10.0 * deriv : deriv;
+    if (value == 0.0 || IsRoot(x, value, f2, &testDeriv)) {
+      // One more Newton step when it stays inside and improves, then stop.
+      if (value != 0.0 && deriv != 0.0) {
+        const double xn = x - value / deriv;
+        if (xn >= a && xn <= b) {
+          double vn, dn;
+          EvalMode(xn, iMode, vn, dn);
+          if (std::fabs(vn) < std::fabs(value)) {
+            x = xn;
+            value = vn;
+          }
+        }
+      }
+      ioX = x;
+      oValue = value;
+      return 0;
+    }
+    if (bracket) {
+      if ((value < 0.0) == (vlo < 0.0)) {
+        lo = x;
+        vlo = value;
+      } else {
+        hi = x;
+      }
+    }
+    double xn = deriv != 0.0 ? x - value / deriv : x;
+    if (bracket) {
+      if (!(xn > lo && xn < hi) || deriv == 0.0)
+        xn = 0.5 * (lo + hi);
+    } else {
+      if (!(xn >= a))
+        xn = a;
+      if (xn > b)
+        xn = b;
+      // Damp a step that does not decrease |value|.
+      double vn = 0.0, dn = 0.0;
+      for (int h = 0; h < 30; ++h) {
+        EvalMode(xn, iMode, vn, dn);
+        if (std::fabs(vn) < std::fabs(value) || std::fabs(xn - x) <= xtol)
+          break;
+        xn = 0.5 * (x + xn);
+      }
+      if (std::fabs(xn - x) <= xtol) {
+        ioX = x;
+        oValue = value;
+        return 7; // stalled away from a root
+      }
+      x = xn;
+      value = vn;
+      deriv = dn;
+      continue;
+    }
+    if (std::fabs(xn - x) <= xtol || hi - lo <= xtol) {
+      x = xn;
+      EvalMode(x, iMode, value, deriv);
+      ioX = x;
+      oValue = value;
+      return 0;
+    }
+    x = xn;
+    EvalMode(x, iMode, value, deriv);
+  }
+  ioX = x;
+  oValue = value;
+  return 7;
+}
+
+int XelMathSolveX::SolveNewtonWithInitOld(const XelMathInterval& iI, long iMode, double& ioX,
+                                          double& oValue) {
+  const double a = iI.low, b = iI.high;
+  oValue = 0.0;
+  if (!(a <= b))
+    return 4;
+  double x = ioX;
+  if (!(x >= a))
+    x = a;
+  if (x > b)
+    x = b;
+  const double xtol = _bisectionEps * (_scale + std::fabs(a) + std::fabs(b));
+  double value = 0.0, deriv = 0.0;
+  for (long k = 0; k < 2 * XelMaxNewtonIteration; ++k) {
+    EvalMode(x, iMode, value, deriv);
+    double f2;
+    double testDeriv = (iMode != 0 && _noSecondOption) ? 10.0 * deriv : deriv;
+    if (value == 0.0 || IsRoot(x, value, f2, &testDeriv)) {
+      ioX = x;
+      oValue = value;
+      return 0;
+    }
+    if (deriv == 0.0 || !IsFinite(value))
+      break;
+    double xn = x - value / deriv;
+    if (!(xn >= a))
+      xn = a;
+    if (xn > b)
+      xn = b;
+    if (std::fabs(xn - x) <= xtol) {
+      x = xn;
+      break;
+    }
+    x = xn;
+  }
+  ioX = x;
+  oValue = value;
+  return 7;
+}
+
+// ---- closed-form paths ----------------------------------------------------------------------
+
+int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
+  const double lo = _domainLow, hi = _domainHigh;
+  if (!(lo <= hi) || !iC || iDegree < 0 || !IsFinite(lo) || !IsFinite(hi) || !IsFinite(iShift))
+    return 4;
+  long d = iDegree;
+  while (d > 0 && iC[d] == 0.0)
+    --d;
+  for (long k = 0; k <= d; ++k)
+    if (!IsFinite(iC[k]))
+      return 4;
+  const double ta = lo - iShift, tb = hi - iShift;
+  const double mid = 0.5 * (lo + hi);
+  double f2;
+
+  // Null on the domain: a bound of |p| over the domain passes the null test.
+  {
+    const double m = std::fmax(std::fabs(ta), std::fabs(tb));
+    double bound = 0.0;
+    for (long k = d; k >= 0; --k)
+      bound = bound * m + std::fabs(iC[k]);
+    if (IsNull(mid, bound, f2))
+      return 1;
+  }
+  if (d == 0)
+    return 0;
+
+  // Every real root lies within Fujiwara's bound: the search is clipped to it, so that
+  // wide domains neither overflow nor waste steps.
+  double rootBound = 0.0;
+  for (long k = 1; k <= d; ++k) {
+    double r = std::fabs(iC[d - k] / iC[d]);
+    if (k == d)
+      r *= 0.5;
+    r = std::pow(r, 1.0 / static_cast<double>(k));
+    if (r > rootBound)
+      rootBound = r;
+  }
+  rootBound = 2.0 * rootBound * (1.0 + 1e-6) + DBL_MIN;
+  const double ca = ta > -rootBound ? ta : -rootBound;
+  const double cb = tb < rootBound ? tb : rootBound;
+  const bool clippedLow = ca != ta, clippedHigh = cb != tb;
+
+  // The roots of p are found level by level from those of its derivatives: the roots of
+  // q_{j+1} = p^(j+1) / (j+1)! split the domain into pieces where q_j is monotone, so each
+  // piece holds at most one root of q_j, found by safeguarded Newton on a sign change. A
+  // split point where q_j is null within rounding, or where a root of q_j may lie within
+  // EpsRoot, is itself a root of q_j: this finds double and higher multiple roots at the
+  // accurate roots of the derivatives, and keeps two roots apart as soon as they are
+  // separated by more than EpsRoot.
+  DoubleBuffer coefficients;
+  coefficients.Reserve(d + 1, 0);
+  double* q = coefficients.Data();
+  SortedList critical, roots, points;
+  const double eps = _epsRoot;
+  const double floor = Unit * (std::fabs(ca) + std::fabs(cb)) * 1e-3 + DBL_MIN;
+
+  for (long j = d - 1; j >= 0; --j) {
+    const long n = d - j;
+    // q_j coefficients: C(k + j, j) c_{k + j}; levels above 0 are normalised.
+    double binomial = 1.0;
+    double largest = 0.0;
+    for (long k = 0; k <= n; ++k) {
+      if (k > 0)
+        binomial = binomial * static_cast<double>(k + j) / static_cast<double>(k);
+      q[k] = binomial * iC[k + j];
+      if (std::fabs(q[k]) > largest)
+        largest = std::fabs(q[k]);
+    }
+    if (j > 0 && largest > 0.0 && IsFinite(largest))
+      for (long k = 0; k <= n; ++k)
+        q[k] /= largest;
+
+    roots.Clear();
+    // Points: ca, the critical points strictly inside, cb.
+    points.Clear();
+    points.Append(ca);
+    for (long i = 0; i < critical.Count(); ++i)
+      if (critical[i] > ca && critical[i] < cb)
+        points.Append(critical[i]);
+    points.Append(cb);
+    const long nbPoints = points.Count();
+    double prevT = ca, prevV = 0.0;
+    bool prevZero = false;
+    for (long i = 0; i < nbPoints; ++i) {
+      const double t = points[i];
+      const PolyValue v = EvalPoly(q, n, t);
+      double t1, t2, t3;
+      TaylorAt(q, n, t, t1, t2, t3);
+      // A root of q_j may lie within EpsRoot of t, or q_j(t) is null within rounding.
+      const double reach =
+          std::fabs(t1) * eps + std::fabs(t2) * eps * eps + std::fabs(t3) * eps * eps * eps;
+      bool zero = std::fabs(v.value) <= v.noise + reach;
+      if (j == 0) {
+        const double x = t + iShift;
+        const bool domainEnd = (i == 0 && !clippedLow) || (i == nbPoints - 1 && !clippedHigh);
+        if (domainEnd && IsRoot(x, v.value, f2, &v.deriv))
+          zero = true;
+        if (_toleranceGiven && IsNull(x, v.value, f2, &v.deriv))
+          zero = true;
+      }
+      if (i > 0 && !prevZero && !zero &&
+          ((prevV < 0.0 && v.value > 0.0) || (prevV > 0.0 && v.value < 0.0)))
+        roots.Append(RefinePolyRoot(q, n, prevT, t, prevV, floor));
+      if (zero)
+        roots.Append(t);
+      prevT = t;
+      prevV = v.value;
+      prevZero = zero;
+    }
+    critical.Swap(roots);
+  }
+  for (long i = 0; i < critical.Count(); ++i)
+    AddRoot(critical[i] + iShift);
+  return 0;
+}
+
+int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, double iC) {
+  const double lo = _domainLow, hi = _domainHigh;
+  if (!(lo <= hi) || !IsFinite(lo) || !IsFinite(hi))
+    return 4;
+  if (!IsFinite(iA) || !IsFinite(iOmega) || !IsFinite(iPhi) || !IsFinite(iC))
+    return 0;
+  double a = iA, omega = iOmega, phi = iPhi, c = iC;
+  if (omega < 0.0) {
+    // cos is even: a cos(w x - phi) = a cos(-w x + phi).
+    omega = -omega;
+    phi = -phi;
+  }
+  const double mid = 0.5 * (lo + hi);
+  double f2;
+  const double gap = std::fabs(c) - std::fabs(a); // smallest |f| when positive
+  if (a * a < c * c && !IsNull(mid, gap, f2))
+    return 0;
+  // Image of f on the domain.
+  const XelMathInterval phase(omega * lo - phi, omega * hi - phi);
+  const XelMathInterval cosImage = cos(phase);
+  XelMathInterval image(a * cosImage.low + c, a * cosImage.high + c);
+  if (a < 0.0)
+    image = XelMathInterval(a * cosImage.high + c, a * cosImage.low + c);
+  if (IsNull(mid, image.Norm(), f2))
+    return 1;
+  auto value = [&](double x) { return a * std::cos(omega * x - phi) + c; };
+  auto deriv = [&](double x) { return -a * omega * std::sin(omega * x - phi); };
+  {
+    double f = value(lo), df = deriv(lo);
+    if (IsRoot(lo, f, f2, &df))
+      AddRoot(lo);
+    f = value(hi);
+    df = deriv(hi);
+    if (IsRoot(hi, f, f2, &df))
+      AddRoot(hi);
+  }
+  if (omega == 0.0)
+    return 0; // a constant that is not null
+  // Number of periods: bounded so that a pathological frequency cannot run for ever.
+  const double periods = omega * (hi - lo) / Xel2PI;
+  if (!(periods < 1e8))
+    return 0;
+  if (IsNull(mid, gap, f2)) {
+    // Tangent: the extremum nearest to 0 touches it; double roots at cos = -1 when a and c
+    // have the same sign, at cos = +1 otherwise.
+    const double base = (a * c > 0.0) ? XelPI : 0.0;
+    double k = std::ceil((omega * lo - phi - base) / Xel2PI);
+    for (;; k += 1.0) {
+      const double x = (base + k * Xel2PI + phi) / omega;
+      if (x > hi)
+        break;
+      if (x >= lo)
+        AddRoot(x);
+    }
+    return 0;
+  }
+  double ratio = -c / a;
+  if (ratio > 1.0)
+    ratio = 1.0;
+  if (ratio < -1.0)
+    ratio = -1.0;
+  const double theta = std::acos(ratio);
+  for (int family = 0; family < 2; ++family) {
+    const double th = family == 0 ? theta : -theta;
+    double k = std::ceil((omega * lo - phi - th) / Xel2PI);
+    for (;; k += 1.0) {
+      const double x = (th + k * Xel2PI + phi) / omega;
+      if (x > hi)
+        break;
+      if (x >= lo)
+        AddRoot(x);
+    }
+  }
+  return 0;
+}

@@ -1,0 +1,159 @@
+#pragma once
+// Root finder of a one-variable function on a closed interval: every root of f in
+// [low, high], returned in a XelMathSetOfPointsND of dimension 1.
+//
+// Two strategies, chosen by Run from what the function offers:
+//  - a recursive interval-Newton subdivision (RSolve) when the function computes interval
+//    images of its value and first derivative (IsOption(48));
+//  - a sampling of the domain (DSolve) otherwise, where sign changes of f are solved and
+//    double roots are found through the roots of f' between samples.
+// Both refine candidates by a bracketed Newton-secant iteration (SolveNewton, optionally
+// mixed with bisection steps) and accept points through IsRoot / AddRoot. Closed-form
+// paths serve polynomials (RunOnPolynom: every real root, multiple and clustered roots
+// included) and a*cos(w*x - phi) + c (RunOnTrigonometric).
+//
+// Tolerances (read from the tolerance given at construction): S scale factor, R root
+// resolution (EpsRoot and absolute tolerance default to 1000 R), E relative epsilon
+// (monotony and width tests, derivative threshold 1000 E), W bisection width epsilon,
+// P point resolution (two roots closer than P (S + |r|) are one).
+//
+// Ownership: the function, the tolerance, the constraint and the result set are the
+// caller's and must outlive the solver. Failures: a result set of a dimension other than 1
+// raises XelMathInputError 0x20006; numerical trouble is a status (0 done, 1 function null
+// on the domain, 4 empty domain; Newton solves 0 accepted, 7 budget exhausted). Every
+// iteration is bounded, so a function returning NaN ends the search.
+#include "XelAdvancedMathematicsExport.h"
+#include "XelMathInterval.h"
+#include "XelQuorVirtual.h"
+
+class XelMathFunctionX;
+class XelMathSetOfPointsND;
+class XelMathConstraint;
+class XelTolerance;
+
+class XELADVANCEDMATHEMATICS_EXPORT XelMathSolveX : public XelQuorVirtual {
+public:
+  /// A solver of iFunction under the tolerance iTol (neither is copied nor owned).
+  XelMathSolveX(const XelMathFunctionX* iFunction, const XelTolerance& iTol);
+  XelMathSolveX(const XelMathSolveX&) = delete;
+  XelMathSolveX& operator=(const XelMathSolveX&) = delete;
+  ~XelMathSolveX() override;
+
+  // ---- virtual operations (all internal calls go through them) --------------------------
+  /// Bracketed Newton-secant solve on iI = [a, b] with end values iFa, iFb, starting from
+  /// ioX. iMode 0 solves f = 0; another mode solves f' = 0 (iFa, iFb are then values of f').
+  /// Status 0 on an accepted point, 7 when the budget ran out (ioX holds the last iterate).
+  virtual int SolveNewton(const XelMathInterval& iI, double iFa, double iFb, long iMode,
+                          double& ioX);
+  /// Safeguarded Newton iteration from ioX inside iI (ioX is clamped into iI first), on
+  /// f = 0 for iMode 0 and on f' = 0 otherwise; oValue receives the solved function at the
+  /// final point (f, or f' in mode 1). Status 0 converged, 7 budget exhausted, 4 empty iI.
+  /// Runs SolveNewtonWithInitOld when the old-Newton flag is set.
+  virtual int SolveNewtonWithInit(const XelMathInterval& iI, long iMode, double& ioX,
+                                  double& oValue);
+  /// Null test of the value iF at x: |f| below the absolute tolerance when one was given,
+  /// else IsRoot. oF2 receives f^2. iDeriv (may be null) is f'(x).
+  virtual unsigned char IsNull(const double& x, const double& iF, double& oF2,
+                               const double* iDeriv = nullptr);
+  /// Root test: f^2 < EpsRoot^2 (1 + f'^2) with a derivative, f^2 < EpsRoot^2 without one.
+  virtual unsigned char IsRoot(const double& x, const double& iF, double& oF2,
+                               const double* iDeriv = nullptr);
+  /// Recursive interval Newton on iI. Status 0, 1 (null function), 4 (empty interval).
+  virtual int RSolve(const XelMathInterval& iI, long iDepth);
+  /// End of the recursion on a narrow non-monotone interval: tests its two ends.
+  virtual int Solve_MaxDepth(const XelMathInterval& iI);
+  /// Sampling strategy on iI with iNbPoints points. Status 0, 1 (all samples null), 4.
+  virtual int DSolve(const XelMathInterval& iI, long iNbPoints);
+  /// The root of f on an interval where f is monotone.
+  virtual int SolveMonotone(const XelMathInterval& iI);
+  /// Appends x unless a root closer than P (S + |r|) is already in the set. Returns 0.
+  virtual int AddRoot(double x);
+  /// 1 when eleven evenly spaced points of the domain all pass IsNull (memoised).
+  virtual int IsAllNull();
+  /// The older Newton iteration from an initial point: plain Newton steps clamped into iI.
+  virtual int SolveNewtonWithInitOld(const XelMathInterval& iI, long iMode, double& ioX,
+                                     double& oValue);
+  /// Bisection steps on the bracket [ioA, ioB] (end values ioFa, ioFb, updated); oX is the
+  /// point reached. Status 0 on a root, 7 after the configured steps or a bracket below the
+  /// bisection width, 4 when declined (dichotomy off, an end null, no sign change).
+  virtual int SolveDichotomy(double& ioA, double& ioB, double& ioFa, double& ioFb, long iMode,
+                             double& oX);
+
+  // ---- setters ---------------------------------------------------------------------------
+  /// Number of sample points of the sampling strategy (default 15).
+  void SetSamplingValue(long iNbPoints) { _sampling = iNbPoints; }
+  void SetConstraint(const XelMathConstraint* iConstraint) { _constraint = iConstraint; }
+  void SetCheckExtremities(unsigned char iCheck) { _checkExtremities = iCheck; }
+  void SetOldNewtonWithInit(unsigned char iOld) { _oldNewtonWithInit = iOld; }
+  void SetOKScaleReviewed() { _scaleReviewed = 1; }
+  /// Absolute tolerance on the value at a null point, the given flag, and whether the
+  /// value is already in scaled units (an unreviewed value is counted).
+  void SetTolerance(double iTolerance, unsigned char iGiven, unsigned char iReviewed);
+  /// New EpsRoot; the derivative threshold keeps its ratio to EpsRoot.
+  void SetEpsRoot(double iEpsRoot, unsigned char iReviewed);
+  /// Dichotomy with iSteps bisection steps after iStart Newton iterations; stays off unless
+  /// iOn, iSteps >= 1, 0 <= iStart < 2 XelMaxNewtonIteration and
+  /// iSteps + iStart - 1 < 2 XelMaxNewtonIteration.
+  void SetDichotomy(unsigned char iOn, long iSteps, long iStart);
+
+  // ---- getters ---------------------------------------------------------------------------
+  long GetSamplingValue() const { return _sampling; }
+  double GetEpsRoot() const { return _epsRoot; }
+  double GetDerivativeThreshold() const { return _derivativeThreshold; }
+  double GetAbsoluteTolerance() const { return _absoluteTolerance; }
+  unsigned char IsToleranceGiven() const { return _toleranceGiven; }
+  unsigned char IsDichotomyOn() const { return _dichotomy; }
+  long GetDichotomySteps() const { return _dichotomySteps; }
+  long GetDichotomyStart() const { return _dichotomyStart; }
+  long GetUnreviewedCount() const { return _unreviewedCount; }
+  unsigned char IsScaleReviewed() const { return _scaleReviewed; }
+  const XelMathFunctionX* GetFunction() const { return _function; }
+
+  // ---- entry points ----------------------------------------------------------------------
+  /// Every root of the function in iDomain into ioRoots (emptied first). Raises 0x20006
+  /// when ioRoots is not of dimension 1. Status 0, 1 or 4.
+  int Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioRoots);
+  /// Stores the domain and the set and empties the set (same check as Run), without
+  /// solving: the closed-form paths below then work on them.
+  void Initialize(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioRoots);
+  /// Every real root in the stored domain of the polynomial sum iC[k] (x - iShift)^k,
+  /// k = 0..iDegree, multiple and clustered roots included, in increasing order. Status 0,
+  /// 1 (polynomial null on the domain), 4 (empty domain).
+  int RunOnPolynom(long iDegree, const double* iC, double iShift);
+  /// Every root in the stored domain of iA cos(iOmega x - iPhi) + iC. Status 0, 1 (null).
+  int RunOnTrigonometric(double iA, double iOmega, double iPhi, double iC);
+
+private:
+  /// Reads S, E, W, P from the tolerance (0 for an invalid tolerance).
+  void ReadTolerance();
+  /// Value (mode 0: f, f'; otherwise f', f'') of the solved function at x.
+  void EvalMode(double x, long iMode, double& oValue, double& oDeriv) const;
+
+  const XelMathFunctionX* _function;
+  double _domainLow;
+  double _domainHigh;
+  XelMathSetOfPointsND* _roots;
+  long _sampling;
+  const XelMathConstraint* _constraint;
+  double _minimumWidth;
+  double _absoluteTolerance;
+  unsigned char _toleranceGiven;
+  unsigned char _noSecondOption;
+  unsigned char _notAllNull;
+  unsigned char _checkExtremities;
+  unsigned char _oldNewtonWithInit;
+  unsigned char _dichotomy;
+  long _dichotomySteps;
+  long _dichotomyStart;
+  const XelTolerance* _tolerance;
+  double _epsRoot;
+  double _derivativeThreshold;
+  unsigned char _scaleReviewed;
+  long _unreviewedCount;
+  long _running;
+  // Tolerance values read once at construction.
+  double _scale;        // S
+  double _relativeEps;  // E
+  double _bisectionEps; // W
+  double _pointRes;     // P
+};
