@@ -1,0 +1,331 @@
+#include "XelMathCombinationX.h"
+
+#include "XelMathCompositeTools.h"
+#include "XelMathConstants.h"
+#include "XelQuorMemory.h"
+
+using namespace XelMathComposite;
+
+namespace {
+// Components deep-copied on the stack up to this count, on the heap beyond.
+const long LocalComponents = 10;
+
+// Deletes the first iN copies of oCopies (used when a later copy raises).
+void DeleteCopies(long iN, XelMathFunctionX** ioCopies) {
+  for (long i = 0; i < iN; i++)
+    delete ioCopies[i];
+}
+} // namespace
+
+// ==== construction =======================================================================
+XelMathCombinationX::XelMathCombinationX(const long& iN, const XelMathFunctionX** iF,
+                                         const double* iC, const double iC0)
+    : _n(0), _coefficients(nullptr), _functions(nullptr) {
+  Allocate(iN, iC, iC0);
+  for (long i = 0; i < _n; i++)
+    _functions[i] = iF ? iF[i] : nullptr;
+}
+
+XelMathCombinationX::XelMathCombinationX(const long iN, const double* iC, const double iC0)
+    : _n(0), _coefficients(nullptr), _functions(nullptr) {
+  Allocate(iN, iC, iC0);
+}
+
+void XelMathCombinationX::Allocate(long iN, const double* iC, const double iC0) {
+  _n = iN > 0 ? iN : 0;
+  _coefficients = XelQuorArrayDoubleNew(_n + 1);
+  for (long i = 0; i < _n; i++)
+    _coefficients[i] = iC ? iC[i] : 0.0;
+  _coefficients[_n] = iC0;
+  if (_n > 0) {
+    _functions = static_cast<const XelMathFunctionX**>(static_cast<void*>(XelQuorArrayPtrsNew(_n)));
+    for (long i = 0; i < _n; i++)
+      _functions[i] = nullptr;
+  }
+}
+
+XelMathCombinationX::~XelMathCombinationX() {
+  XelQuorArrayDoubleDel(_coefficients, _n + 1);
+  if (_functions)
+    XelQuorArrayPtrsDel(
+        static_cast<void**>(const_cast<void*>(static_cast<const void*>(_functions))), _n);
+}
+
+long XelMathCombinationX::GetDynamicMemoryBytes() const {
+  return static_cast<long>((_n + 1) * sizeof(double) + _n * sizeof(void*));
+}
+
+long XelMathCombinationX::GetStaticMemoryBytes() const {
+  return static_cast<long>(sizeof(*this));
+}
+
+// ==== identity ===========================================================================
+const char* XelMathCombinationX::IsA() const {
+  return "XelMathCombinationX";
+}
+
+unsigned char XelMathCombinationX::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathCombinationX"))
+    return 1;
+  return XelMathFunctionX::IsAKindOf(iName);
+}
+
+unsigned char XelMathCombinationX::IsATypeOf(const long iType) const {
+  return (iType == 50 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
+}
+
+unsigned char XelMathCombinationX::IsOption(const long iOption) const {
+  for (long i = 0; i < _n; i++)
+    if (!_functions[i] || !_functions[i]->IsOption(iOption))
+      return 0;
+  return 1;
+}
+
+int XelMathCombinationX::GetDirectComponents(const int iSize,
+                                             const XelMathFunctionGeneral** oComponents) const {
+  for (long i = 0; i < _n && i < iSize; i++)
+    oComponents[i] = _functions[i];
+  return static_cast<int>(_n);
+}
+
+namespace {
+bool HasNull(long iN, const XelMathFunctionX* const* iF) {
+  for (long i = 0; i < iN; i++)
+    if (!iF[i])
+      return true;
+  return false;
+}
+} // namespace
+
+// ==== point evaluations ==================================================================
+double XelMathCombinationX::Eval(const double& x) const {
+  if (HasNull(_n, _functions))
+    return XelMathInfinite;
+  double h = _coefficients[_n];
+  for (long i = 0; i < _n; i++)
+    h += _coefficients[i] * _functions[i]->Eval(x);
+  return h;
+}
+
+double XelMathCombinationX::EvalFirstDeriv(const double& x) const {
+  if (HasNull(_n, _functions))
+    return XelMathInfinite;
+  double h = 0.0;
+  for (long i = 0; i < _n; i++)
+    h += _coefficients[i] * _functions[i]->EvalFirstDeriv(x);
+  return h;
+}
+
+double XelMathCombinationX::EvalSecondDeriv(const double& x) const {
+  if (HasNull(_n, _functions))
+    return XelMathInfinite;
+  double h = 0.0;
+  for (long i = 0; i < _n; i++)
+    h += _coefficients[i] * _functions[i]->EvalSecondDeriv(x);
+  return h;
+}
+
+double XelMathCombinationX::EvalThirdDeriv(const double& x) const {
+  if (HasNull(_n, _functions))
+    return XelMathInfinite;
+  double h = 0.0;
+  for (long i = 0; i < _n; i++)
+    h += _coefficients[i] * _functions[i]->EvalThirdDeriv(x);
+  return h;
+}
+
+void XelMathCombinationX::Eval(const double x, const long iOptions, double* oF, double* oF1,
+                               double* oF2) const {
+  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
+             wantF2 = oF2 && (iOptions & 4);
+  if (HasNull(_n, _functions)) {
+    if (wantF)
+      *oF = XelMathInfinite;
+    if (wantF1)
+      *oF1 = XelMathInfinite;
+    if (wantF2)
+      *oF2 = XelMathInfinite;
+    return;
+  }
+  const long options = (wantF ? 1 : 0) | (wantF1 ? 2 : 0) | (wantF2 ? 4 : 0);
+  double h = _coefficients[_n], h1 = 0.0, h2 = 0.0;
+  for (long i = 0; i < _n && options; i++) {
+    double v = 0.0, d1 = 0.0, d2 = 0.0;
+    _functions[i]->Eval(x, options, &v, &d1, &d2);
+    h += _coefficients[i] * v;
+    h1 += _coefficients[i] * d1;
+    h2 += _coefficients[i] * d2;
+  }
+  if (wantF)
+    *oF = h;
+  if (wantF1)
+    *oF1 = h1;
+  if (wantF2)
+    *oF2 = h2;
+}
+
+// ==== interval evaluations ===============================================================
+XelMathInterval XelMathCombinationX::Eval(const XelMathInterval& iI) const {
+  if (HasNull(_n, _functions))
+    return Zero();
+  XelMathInterval h = Zero();
+  for (long i = 0; i < _n; i++)
+    h = Add(h, Scale(_coefficients[i], _functions[i]->Eval(iI)));
+  return Shift(h, _coefficients[_n]);
+}
+
+XelMathInterval XelMathCombinationX::EvalFirstDeriv(const XelMathInterval& iI) const {
+  if (HasNull(_n, _functions))
+    return Zero();
+  XelMathInterval h = Zero();
+  for (long i = 0; i < _n; i++)
+    h = Add(h, Scale(_coefficients[i], _functions[i]->EvalFirstDeriv(iI)));
+  return h;
+}
+
+XelMathInterval XelMathCombinationX::EvalSecondDeriv(const XelMathInterval& iI) const {
+  if (HasNull(_n, _functions))
+    return Zero();
+  XelMathInterval h = Zero();
+  for (long i = 0; i < _n; i++)
+    h = Add(h, Scale(_coefficients[i], _functions[i]->EvalSecondDeriv(iI)));
+  return h;
+}
+
+XelMathInterval XelMathCombinationX::EvalThirdDeriv(const XelMathInterval& iI) const {
+  if (HasNull(_n, _functions))
+    return Zero();
+  XelMathInterval h = Zero();
+  for (long i = 0; i < _n; i++)
+    h = Add(h, Scale(_coefficients[i], _functions[i]->EvalThirdDeriv(iI)));
+  return h;
+}
+
+void XelMathCombinationX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
+                               XelMathInterval* oF1, XelMathInterval* oF2) const {
+  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
+             wantF2 = oF2 && (iOptions & 64);
+  XelMathInterval h = Zero(), h1 = Zero(), h2 = Zero();
+  if (!HasNull(_n, _functions)) {
+    const long options = (wantF ? 16 : 0) | (wantF1 ? 32 : 0) | (wantF2 ? 64 : 0);
+    for (long i = 0; i < _n && options; i++) {
+      XelMathInterval v, d1, d2;
+      _functions[i]->Eval(iI, options, &v, &d1, &d2);
+      h = Add(h, Scale(_coefficients[i], v));
+      h1 = Add(h1, Scale(_coefficients[i], d1));
+      h2 = Add(h2, Scale(_coefficients[i], d2));
+    }
+    h = Shift(h, _coefficients[_n]);
+  }
+  if (wantF)
+    *oF = h;
+  if (wantF1)
+    *oF1 = h1;
+  if (wantF2)
+    *oF2 = h2;
+}
+
+// ==== copies and construction ============================================================
+XelMathFunctionX* XelMathCombinationX::Duplicate() const {
+  return new XelMathCombinationX(_n, _functions, _coefficients, _coefficients[_n]);
+}
+
+XelMathFunctionX* XelMathCombinationX::DeepDuplicate() const {
+  XelMathFunctionX* local[LocalComponents];
+  XelMathFunctionX** copies = local;
+  if (_n > LocalComponents)
+    copies = reinterpret_cast<XelMathFunctionX**>(XelQuorArrayPtrsNew(_n));
+  long done = 0;
+  XelMathFunctionX* result = nullptr;
+  try {
+    for (; done < _n; done++)
+      copies[done] = _functions[done] ? _functions[done]->DeepDuplicate() : nullptr;
+    result = new XelMathCombinationXDel(_n, copies, _coefficients, _coefficients[_n]);
+  } catch (...) {
+    DeleteCopies(done, copies);
+    if (copies != local)
+      XelQuorArrayPtrsDel(reinterpret_cast<void**>(copies), _n);
+    throw;
+  }
+  if (copies != local)
+    XelQuorArrayPtrsDel(reinterpret_cast<void**>(copies), _n);
+  return result;
+}
+
+XelMathFunctionX* XelMathCombinationX::CreateDeriv() const {
+  if (HasNull(_n, _functions))
+    return XelMathFunctionX::CreateDeriv();
+  XelMathFunctionX* local[LocalComponents];
+  XelMathFunctionX** derivs = local;
+  if (_n > LocalComponents)
+    derivs = reinterpret_cast<XelMathFunctionX**>(XelQuorArrayPtrsNew(_n));
+  long done = 0;
+  XelMathFunctionX* result = nullptr;
+  try {
+    for (; done < _n; done++)
+      derivs[done] = _functions[done]->CreateDeriv();
+    // A closed form of the first derivative's class (polynomials add up to a polynomial).
+    if (_n > 0 && derivs[0])
+      result = derivs[0]->FormalCombination(_n, const_cast<const XelMathFunctionX**>(derivs),
+                                            _coefficients, 0.0);
+    if (result)
+      DeleteCopies(_n, derivs);
+    else
+      result = new XelMathCombinationXDel(_n, derivs, _coefficients, 0.0);
+  } catch (...) {
+    DeleteCopies(done, derivs);
+    if (derivs != local)
+      XelQuorArrayPtrsDel(reinterpret_cast<void**>(derivs), _n);
+    throw;
+  }
+  if (derivs != local)
+    XelQuorArrayPtrsDel(reinterpret_cast<void**>(derivs), _n);
+  return result;
+}
+
+XelMathFunctionX* CreateCombination(const long iN, const XelMathFunctionX** iF, const double* iC,
+                                    const double iC0) {
+  if (iN > 0 && (!iF || !iF[0]))
+    return nullptr;
+  if (iN > 0) {
+    XelMathFunctionX* formal = iF[0]->FormalCombination(iN, iF, iC, iC0);
+    if (formal)
+      return formal;
+  }
+  return new XelMathCombinationX(iN, iF, iC, iC0);
+}
+
+// ==== owning variant =====================================================================
+XelMathCombinationXDel::XelMathCombinationXDel(const long& iN, XelMathFunctionX** iF,
+                                               const double* iC, const double iC0)
+    : XelMathCombinationX(iN, iC, iC0) {
+  for (long i = 0; i < _n; i++)
+    _functions[i] = iF ? iF[i] : nullptr;
+}
+
+XelMathCombinationXDel::~XelMathCombinationXDel() {
+  // A function given twice is deleted once.
+  for (long i = 0; i < _n; i++) {
+    bool seen = false;
+    for (long j = 0; j < i && !seen; j++)
+      seen = _functions[j] == _functions[i];
+    if (!seen)
+      delete _functions[i];
+  }
+  for (long i = 0; i < _n; i++)
+    _functions[i] = nullptr;
+}
+
+const char* XelMathCombinationXDel::IsA() const {
+  return "XelMathCombinationXDel";
+}
+
+unsigned char XelMathCombinationXDel::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathCombinationXDel"))
+    return 1;
+  return XelMathCombinationX::IsAKindOf(iName);
+}
+
+XelMathFunctionX* XelMathCombinationXDel::Duplicate() const {
+  return DeepDuplicate();
+}

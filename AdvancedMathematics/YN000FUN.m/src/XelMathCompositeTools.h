@@ -1,0 +1,101 @@
+#pragma once
+// Interval arithmetic and option bookkeeping shared by the composite one-variable functions
+// (internal to the library). Bounds are ordinary floating point on the end values, as for
+// the elementary interval functions.
+#include "XelMathFunctionX.h"
+#include "XelMathInterval.h"
+
+namespace XelMathComposite {
+
+inline double Min2(double a, double b) {
+  return b < a ? b : a;
+}
+inline double Max2(double a, double b) {
+  return b > a ? b : a;
+}
+
+inline XelMathInterval Add(const XelMathInterval& a, const XelMathInterval& b) {
+  return XelMathInterval(a.low + b.low, a.high + b.high);
+}
+inline XelMathInterval Sub(const XelMathInterval& a, const XelMathInterval& b) {
+  return XelMathInterval(a.low - b.high, a.high - b.low);
+}
+inline XelMathInterval Neg(const XelMathInterval& a) {
+  return XelMathInterval(-a.high, -a.low);
+}
+/// c times the interval; ends kept for c > 0, swapped otherwise.
+inline XelMathInterval Scale(const double c, const XelMathInterval& a) {
+  if (c > 0.0)
+    return XelMathInterval(c * a.low, c * a.high);
+  return XelMathInterval(c * a.high, c * a.low);
+}
+inline XelMathInterval Shift(const XelMathInterval& a, const double c) {
+  return XelMathInterval(a.low + c, a.high + c);
+}
+/// Four-case product: the smallest and largest of the end products.
+inline XelMathInterval Mul(const XelMathInterval& a, const XelMathInterval& b) {
+  const double p1 = a.low * b.low, p2 = a.low * b.high, p3 = a.high * b.low, p4 = a.high * b.high;
+  return XelMathInterval(Min2(Min2(p1, p2), Min2(p3, p4)), Max2(Max2(p1, p2), Max2(p3, p4)));
+}
+/// Cube of an interval (monotone).
+inline XelMathInterval Cube(const XelMathInterval& a) {
+  return XelMathInterval(a.low * a.low * a.low, a.high * a.high * a.high);
+}
+inline XelMathInterval Zero() {
+  return XelMathInterval(0.0, 0.0);
+}
+
+/// The evaluation bits that the rules of differentiation need along with iOption: a point
+/// derivative of order k needs the derivatives of orders 1..k of the components, an
+/// interval derivative of order k needs the images of orders 0..k. The value at a point
+/// (bit 1) is never added.
+inline long DerivativeClosure(const long iOption) {
+  long o = iOption;
+  if (o & 8)
+    o |= 4;
+  if (o & 4)
+    o |= 2;
+  if (o & 128)
+    o |= 64;
+  if (o & 64)
+    o |= 32;
+  if (o & 32)
+    o |= 16;
+  return o;
+}
+
+/// Multi-output point evaluation of a component up to the third derivative: oD[k] = f^(k)(x)
+/// for k = 0..iOrder (value, first and second derivatives in one call).
+inline void EvalUpTo(const XelMathFunctionX* iF, const double x, const int iOrder, double* oD) {
+  if (iOrder <= 0) {
+    oD[0] = iF->Eval(x);
+    return;
+  }
+  iF->Eval(x, iOrder >= 2 ? 7 : 3, &oD[0], &oD[1], iOrder >= 2 ? &oD[2] : nullptr);
+  if (iOrder >= 3)
+    oD[3] = iF->EvalThirdDeriv(x);
+}
+
+/// Interval images of a component up to the third derivative: oD[k] is the image of f^(k)
+/// over iI for k = 0..iOrder (value, first and second derivative images in one call).
+inline void EvalUpTo(const XelMathFunctionX* iF, const XelMathInterval& iI, const int iOrder,
+                     XelMathInterval* oD) {
+  if (iOrder <= 0) {
+    oD[0] = iF->Eval(iI);
+    return;
+  }
+  iF->Eval(iI, iOrder >= 2 ? 112 : 48, &oD[0], &oD[1], iOrder >= 2 ? &oD[2] : nullptr);
+  if (iOrder >= 3)
+    oD[3] = iF->EvalThirdDeriv(iI);
+}
+
+/// Highest order requested by the point bits 1, 2, 4 of a multi-output evaluation (-1 none).
+inline int PointOrder(const long iOptions) {
+  return (iOptions & 4) ? 2 : (iOptions & 2) ? 1 : (iOptions & 1) ? 0 : -1;
+}
+/// Highest order requested by the interval bits 16, 32, 64 (-1 none).
+inline int IntervalOrder(const long iOptions) {
+  return (iOptions & 64) ? 2 : (iOptions & 32) ? 1 : (iOptions & 16) ? 0 : -1;
+}
+
+} // namespace XelMathComposite

@@ -1,0 +1,226 @@
+#include "XelMathCompositionXByX.h"
+
+#include "XelMathCompositeTools.h"
+#include "XelMathConstants.h"
+
+using namespace XelMathComposite;
+
+XelMathCompositionXByX::XelMathCompositionXByX(const XelMathFunctionX* iF,
+                                               const XelMathFunctionX* iG)
+    : _outer(iF), _inner(iG) {}
+
+XelMathCompositionXByX::~XelMathCompositionXByX() = default;
+
+// ==== factories of the function contract =================================================
+XelMathFunctionX* XelMathFunctionX::FormalCompositionX(const XelMathFunctionX* iG) const {
+  return new XelMathCompositionXByX(this, iG);
+}
+
+XelMathFunctionX* XelMathFunctionX::CreateCompositionX(const XelMathFunctionX* iF,
+                                                       const XelMathFunctionX* iG) {
+  return iF ? iF->FormalCompositionX(iG) : nullptr;
+}
+
+XelMathFunctionX* XelMathFunctionX::CreateCompositionXDel(XelMathFunctionX* iF,
+                                                          XelMathFunctionX* iG) {
+  return new XelMathCompositionXByXDel(iF, iG);
+}
+
+// ==== identity ===========================================================================
+const char* XelMathCompositionXByX::IsA() const {
+  return "XelMathCompositionXByX";
+}
+
+unsigned char XelMathCompositionXByX::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathCompositionXByX"))
+    return 1;
+  return XelMathFunctionX::IsAKindOf(iName);
+}
+
+unsigned char XelMathCompositionXByX::IsATypeOf(const long iType) const {
+  return (iType == 91 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
+}
+
+unsigned char XelMathCompositionXByX::IsOption(const long iOption) const {
+  if (!_outer || !_inner || (iOption & (8 | 128)))
+    return 0;
+  const long needed = DerivativeClosure(iOption);
+  return (_outer->IsOption(needed) && _inner->IsOption(needed)) ? 1 : 0;
+}
+
+int XelMathCompositionXByX::GetDirectComponents(const int iSize,
+                                                const XelMathFunctionGeneral** oComponents) const {
+  if (iSize > 0)
+    oComponents[0] = _outer;
+  if (iSize > 1)
+    oComponents[1] = _inner;
+  return 2;
+}
+
+// ==== point evaluations ==================================================================
+double XelMathCompositionXByX::Eval(const double& x) const {
+  if (!_outer || !_inner)
+    return XelMathInfinite;
+  return _outer->Eval(_inner->Eval(x));
+}
+
+double XelMathCompositionXByX::EvalFirstDeriv(const double& x) const {
+  if (!_outer || !_inner)
+    return XelMathInfinite;
+  double g[2];
+  EvalUpTo(_inner, x, 1, g);
+  return _outer->EvalFirstDeriv(g[0]) * g[1];
+}
+
+double XelMathCompositionXByX::EvalSecondDeriv(const double& x) const {
+  if (!_outer || !_inner)
+    return XelMathInfinite;
+  double g[3], f1 = 0.0, f2 = 0.0;
+  EvalUpTo(_inner, x, 2, g);
+  _outer->Eval(g[0], 6, nullptr, &f1, &f2);
+  return f2 * g[1] * g[1] + f1 * g[2];
+}
+
+double XelMathCompositionXByX::EvalThirdDeriv(const double& x) const {
+  if (!_outer || !_inner)
+    return XelMathInfinite;
+  double g[4], f1 = 0.0, f2 = 0.0;
+  EvalUpTo(_inner, x, 3, g);
+  _outer->Eval(g[0], 6, nullptr, &f1, &f2);
+  const double f3 = _outer->EvalThirdDeriv(g[0]);
+  return f3 * g[1] * g[1] * g[1] + 3.0 * f2 * g[1] * g[2] + f1 * g[3];
+}
+
+void XelMathCompositionXByX::Eval(const double x, const long iOptions, double* oF, double* oF1,
+                                  double* oF2) const {
+  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
+             wantF2 = oF2 && (iOptions & 4);
+  if (!_outer || !_inner) {
+    if (wantF)
+      *oF = XelMathInfinite;
+    if (wantF1)
+      *oF1 = XelMathInfinite;
+    if (wantF2)
+      *oF2 = XelMathInfinite;
+    return;
+  }
+  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
+  if (order < 0)
+    return;
+  double g[3] = {0.0, 0.0, 0.0}, f[3] = {0.0, 0.0, 0.0};
+  EvalUpTo(_inner, x, order, g);
+  _outer->Eval(g[0], (wantF ? 1 : 0) | (order >= 1 ? 2 : 0) | (order >= 2 ? 4 : 0), &f[0], &f[1],
+               &f[2]);
+  if (wantF)
+    *oF = f[0];
+  if (wantF1)
+    *oF1 = f[1] * g[1];
+  if (wantF2)
+    *oF2 = f[2] * g[1] * g[1] + f[1] * g[2];
+}
+
+// ==== interval evaluations ===============================================================
+XelMathInterval XelMathCompositionXByX::Eval(const XelMathInterval& iI) const {
+  if (!_outer || !_inner)
+    return Zero();
+  return _outer->Eval(_inner->Eval(iI));
+}
+
+XelMathInterval XelMathCompositionXByX::EvalFirstDeriv(const XelMathInterval& iI) const {
+  if (!_outer || !_inner)
+    return Zero();
+  XelMathInterval g[2];
+  EvalUpTo(_inner, iI, 1, g);
+  return Mul(_outer->EvalFirstDeriv(g[0]), g[1]);
+}
+
+XelMathInterval XelMathCompositionXByX::EvalSecondDeriv(const XelMathInterval& iI) const {
+  if (!_outer || !_inner)
+    return Zero();
+  XelMathInterval g[3], f1, f2;
+  EvalUpTo(_inner, iI, 2, g);
+  _outer->Eval(g[0], 96, nullptr, &f1, &f2);
+  return Add(Mul(f2, square(g[1])), Mul(f1, g[2]));
+}
+
+XelMathInterval XelMathCompositionXByX::EvalThirdDeriv(const XelMathInterval& iI) const {
+  if (!_outer || !_inner)
+    return Zero();
+  XelMathInterval g[4], f1, f2;
+  EvalUpTo(_inner, iI, 3, g);
+  _outer->Eval(g[0], 96, nullptr, &f1, &f2);
+  const XelMathInterval f3 = _outer->EvalThirdDeriv(g[0]);
+  return Add(Add(Mul(f3, Cube(g[1])), Scale(3.0, Mul(f2, Mul(g[1], g[2])))), Mul(f1, g[3]));
+}
+
+void XelMathCompositionXByX::Eval(const XelMathInterval& iI, const long iOptions,
+                                  XelMathInterval* oF, XelMathInterval* oF1,
+                                  XelMathInterval* oF2) const {
+  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
+             wantF2 = oF2 && (iOptions & 64);
+  if (!_outer || !_inner) {
+    if (wantF)
+      *oF = Zero();
+    if (wantF1)
+      *oF1 = Zero();
+    if (wantF2)
+      *oF2 = Zero();
+    return;
+  }
+  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
+  if (order < 0)
+    return;
+  XelMathInterval g[3], f[3];
+  EvalUpTo(_inner, iI, order, g);
+  _outer->Eval(g[0], (wantF ? 16 : 0) | (order >= 1 ? 32 : 0) | (order >= 2 ? 64 : 0), &f[0], &f[1],
+               &f[2]);
+  if (wantF)
+    *oF = f[0];
+  if (wantF1)
+    *oF1 = Mul(f[1], g[1]);
+  if (wantF2)
+    *oF2 = Add(Mul(f[2], square(g[1])), Mul(f[1], g[2]));
+}
+
+// ==== copies =============================================================================
+XelMathFunctionX* XelMathCompositionXByX::Duplicate() const {
+  return new XelMathCompositionXByX(_outer, _inner);
+}
+
+XelMathFunctionX* XelMathCompositionXByX::DeepDuplicate() const {
+  XelMathFunctionX* f = _outer ? _outer->DeepDuplicate() : nullptr;
+  XelMathFunctionX* g = nullptr;
+  try {
+    g = _inner ? _inner->DeepDuplicate() : nullptr;
+    return new XelMathCompositionXByXDel(f, g);
+  } catch (...) {
+    delete f;
+    delete g;
+    throw;
+  }
+}
+
+// ==== owning variant =====================================================================
+XelMathCompositionXByXDel::XelMathCompositionXByXDel(XelMathFunctionX* iF, XelMathFunctionX* iG)
+    : XelMathCompositionXByX(iF, iG) {}
+
+XelMathCompositionXByXDel::~XelMathCompositionXByXDel() {
+  if (_inner != _outer)
+    delete _inner;
+  delete _outer;
+  _outer = _inner = nullptr;
+}
+
+const char* XelMathCompositionXByXDel::IsA() const {
+  return "XelMathCompositionXByXDel";
+}
+
+unsigned char XelMathCompositionXByXDel::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathCompositionXByXDel"))
+    return 1;
+  return XelMathCompositionXByX::IsAKindOf(iName);
+}
+
+XelMathFunctionX* XelMathCompositionXByXDel::Duplicate() const {
+  return DeepDuplicate();
+}

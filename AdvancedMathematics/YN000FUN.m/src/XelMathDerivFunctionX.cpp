@@ -1,0 +1,176 @@
+#include "XelMathDerivFunctionX.h"
+
+#include "XelMathCompositeTools.h"
+#include "XelMathConstants.h"
+#include "XelMathGlobals.h"
+
+using namespace XelMathComposite;
+
+XelMathDerivFunctionX::XelMathDerivFunctionX(const XelMathFunctionX* iF) : _function(iF) {}
+
+XelMathDerivFunctionX::~XelMathDerivFunctionX() = default;
+
+XelMathFunctionX* XelMathFunctionX::CreateDeriv() const {
+  return new XelMathDerivFunctionX(this);
+}
+
+const char* XelMathDerivFunctionX::IsA() const {
+  return "XelMathDerivFunctionX";
+}
+
+unsigned char XelMathDerivFunctionX::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathDerivFunctionX"))
+    return 1;
+  return XelMathFunctionX::IsAKindOf(iName);
+}
+
+unsigned char XelMathDerivFunctionX::IsATypeOf(const long iType) const {
+  return (iType == 93 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
+}
+
+unsigned char XelMathDerivFunctionX::IsOption(const long iOption) const {
+  if (!_function)
+    return 0;
+  if (iOption == 0)
+    return 1;
+  // The k-th derivative of h is the (k+1)-th of f: each bit moves up one place in its group.
+  if (iOption & (8 | 128))
+    return 0;
+  const long shifted = ((iOption & 7) << 1) | ((iOption & 112) << 1);
+  if (shifted == 0)
+    return 0;
+  return _function->IsOption(shifted);
+}
+
+int XelMathDerivFunctionX::GetDirectComponents(const int iSize,
+                                               const XelMathFunctionGeneral** oComponents) const {
+  if (iSize > 0)
+    oComponents[0] = _function;
+  return 1;
+}
+
+// ==== point evaluations ==================================================================
+double XelMathDerivFunctionX::Eval(const double& x) const {
+  return _function ? _function->EvalFirstDeriv(x) : XelMathInfinite;
+}
+
+double XelMathDerivFunctionX::EvalFirstDeriv(const double& x) const {
+  return _function ? _function->EvalSecondDeriv(x) : XelMathInfinite;
+}
+
+double XelMathDerivFunctionX::EvalSecondDeriv(const double& x) const {
+  return _function ? _function->EvalThirdDeriv(x) : XelMathInfinite;
+}
+
+double XelMathDerivFunctionX::EvalThirdDeriv(const double& x) const {
+  if (!_function)
+    return XelMathInfinite;
+  const double xp = x + XelMathh3, xm = x - XelMathh3;
+  return (_function->EvalThirdDeriv(xp) - _function->EvalThirdDeriv(xm)) / (2.0 * XelMathh3);
+}
+
+void XelMathDerivFunctionX::Eval(const double x, const long iOptions, double* oF, double* oF1,
+                                 double* oF2) const {
+  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
+             wantF2 = oF2 && (iOptions & 4);
+  if (!_function) {
+    if (wantF)
+      *oF = XelMathInfinite;
+    if (wantF1)
+      *oF1 = XelMathInfinite;
+    if (wantF2)
+      *oF2 = XelMathInfinite;
+    return;
+  }
+  if (wantF || wantF1) {
+    double d0 = 0.0, d1 = 0.0, d2 = 0.0;
+    _function->Eval(x, (wantF ? 2 : 0) | (wantF1 ? 4 : 0), &d0, &d1, &d2);
+    if (wantF)
+      *oF = d1;
+    if (wantF1)
+      *oF1 = d2;
+  }
+  if (wantF2)
+    *oF2 = _function->EvalThirdDeriv(x);
+}
+
+// ==== interval evaluations ===============================================================
+XelMathInterval XelMathDerivFunctionX::Eval(const XelMathInterval& iI) const {
+  return _function ? _function->EvalFirstDeriv(iI) : Zero();
+}
+
+XelMathInterval XelMathDerivFunctionX::EvalFirstDeriv(const XelMathInterval& iI) const {
+  return _function ? _function->EvalSecondDeriv(iI) : Zero();
+}
+
+XelMathInterval XelMathDerivFunctionX::EvalSecondDeriv(const XelMathInterval& iI) const {
+  return _function ? _function->EvalThirdDeriv(iI) : Zero();
+}
+
+XelMathInterval XelMathDerivFunctionX::EvalThirdDeriv(const XelMathInterval&) const {
+  return Zero();
+}
+
+void XelMathDerivFunctionX::Eval(const XelMathInterval& iI, const long iOptions,
+                                 XelMathInterval* oF, XelMathInterval* oF1,
+                                 XelMathInterval* oF2) const {
+  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
+             wantF2 = oF2 && (iOptions & 64);
+  if (!_function) {
+    if (wantF)
+      *oF = Zero();
+    if (wantF1)
+      *oF1 = Zero();
+    if (wantF2)
+      *oF2 = Zero();
+    return;
+  }
+  if (wantF || wantF1) {
+    XelMathInterval d0, d1, d2;
+    _function->Eval(iI, (wantF ? 32 : 0) | (wantF1 ? 64 : 0), &d0, &d1, &d2);
+    if (wantF)
+      *oF = d1;
+    if (wantF1)
+      *oF1 = d2;
+  }
+  if (wantF2)
+    *oF2 = _function->EvalThirdDeriv(iI);
+}
+
+// ==== copies =============================================================================
+XelMathFunctionX* XelMathDerivFunctionX::Duplicate() const {
+  return new XelMathDerivFunctionX(_function);
+}
+
+XelMathFunctionX* XelMathDerivFunctionX::DeepDuplicate() const {
+  XelMathFunctionX* copy = _function ? _function->DeepDuplicate() : nullptr;
+  try {
+    return new XelMathDerivFunctionXDel(copy);
+  } catch (...) {
+    delete copy;
+    throw;
+  }
+}
+
+// ==== owning variant =====================================================================
+XelMathDerivFunctionXDel::XelMathDerivFunctionXDel(XelMathFunctionX* iF)
+    : XelMathDerivFunctionX(iF) {}
+
+XelMathDerivFunctionXDel::~XelMathDerivFunctionXDel() {
+  delete _function;
+  _function = nullptr;
+}
+
+const char* XelMathDerivFunctionXDel::IsA() const {
+  return "XelMathDerivFunctionXDel";
+}
+
+unsigned char XelMathDerivFunctionXDel::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathDerivFunctionXDel"))
+    return 1;
+  return XelMathDerivFunctionX::IsAKindOf(iName);
+}
+
+XelMathFunctionX* XelMathDerivFunctionXDel::Duplicate() const {
+  return DeepDuplicate();
+}

@@ -1,0 +1,185 @@
+#include "XelMathOppositeX.h"
+
+#include "XelMathAttrDoubleValue.h"
+#include "XelMathAttrKeys.h"
+#include "XelMathAttrList.h"
+#include "XelMathCompositeTools.h"
+#include "XelMathConstants.h"
+
+using namespace XelMathComposite;
+
+XelMathOppositeX::XelMathOppositeX(const XelMathFunctionX* iF) : _function(iF) {}
+
+XelMathOppositeX::~XelMathOppositeX() = default;
+
+const char* XelMathOppositeX::IsA() const {
+  return "XelMathOppositeX";
+}
+
+unsigned char XelMathOppositeX::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathOppositeX"))
+    return 1;
+  return XelMathFunctionX::IsAKindOf(iName);
+}
+
+unsigned char XelMathOppositeX::IsATypeOf(const long iType) const {
+  return (iType == 94 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
+}
+
+unsigned char XelMathOppositeX::IsOption(const long iOption) const {
+  return _function ? _function->IsOption(iOption) : 0;
+}
+
+int XelMathOppositeX::GetDirectComponents(const int iSize,
+                                          const XelMathFunctionGeneral** oComponents) const {
+  if (iSize > 0)
+    oComponents[0] = _function;
+  return 1;
+}
+
+// ==== point evaluations ==================================================================
+double XelMathOppositeX::Eval(const double& x) const {
+  return _function ? -_function->Eval(x) : XelMathInfinite;
+}
+
+double XelMathOppositeX::EvalFirstDeriv(const double& x) const {
+  return _function ? -_function->EvalFirstDeriv(x) : XelMathInfinite;
+}
+
+double XelMathOppositeX::EvalSecondDeriv(const double& x) const {
+  return _function ? -_function->EvalSecondDeriv(x) : XelMathInfinite;
+}
+
+double XelMathOppositeX::EvalThirdDeriv(const double& x) const {
+  return _function ? -_function->EvalThirdDeriv(x) : XelMathInfinite;
+}
+
+void XelMathOppositeX::Eval(const double x, const long iOptions, double* oF, double* oF1,
+                            double* oF2) const {
+  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
+             wantF2 = oF2 && (iOptions & 4);
+  if (!_function) {
+    if (wantF)
+      *oF = XelMathInfinite;
+    if (wantF1)
+      *oF1 = XelMathInfinite;
+    if (wantF2)
+      *oF2 = XelMathInfinite;
+    return;
+  }
+  _function->Eval(x, iOptions, oF, oF1, oF2);
+  if (wantF)
+    *oF = -*oF;
+  if (wantF1)
+    *oF1 = -*oF1;
+  if (wantF2)
+    *oF2 = -*oF2;
+}
+
+// ==== interval evaluations ===============================================================
+XelMathInterval XelMathOppositeX::Eval(const XelMathInterval& iI) const {
+  return _function ? Neg(_function->Eval(iI)) : Zero();
+}
+
+XelMathInterval XelMathOppositeX::EvalFirstDeriv(const XelMathInterval& iI) const {
+  return _function ? Neg(_function->EvalFirstDeriv(iI)) : Zero();
+}
+
+XelMathInterval XelMathOppositeX::EvalSecondDeriv(const XelMathInterval& iI) const {
+  return _function ? Neg(_function->EvalSecondDeriv(iI)) : Zero();
+}
+
+XelMathInterval XelMathOppositeX::EvalThirdDeriv(const XelMathInterval& iI) const {
+  return _function ? Neg(_function->EvalThirdDeriv(iI)) : Zero();
+}
+
+void XelMathOppositeX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
+                            XelMathInterval* oF1, XelMathInterval* oF2) const {
+  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
+             wantF2 = oF2 && (iOptions & 64);
+  if (!_function) {
+    if (wantF)
+      *oF = Zero();
+    if (wantF1)
+      *oF1 = Zero();
+    if (wantF2)
+      *oF2 = Zero();
+    return;
+  }
+  _function->Eval(iI, iOptions, oF, oF1, oF2);
+  if (wantF)
+    *oF = Neg(*oF);
+  if (wantF1)
+    *oF1 = Neg(*oF1);
+  if (wantF2)
+    *oF2 = Neg(*oF2);
+}
+
+// ==== copies =============================================================================
+XelMathFunctionX* XelMathOppositeX::Duplicate() const {
+  return new XelMathOppositeX(_function);
+}
+
+XelMathFunctionX* XelMathOppositeX::DeepDuplicate() const {
+  XelMathFunctionX* copy = _function ? _function->DeepDuplicate() : nullptr;
+  try {
+    return new XelMathOppositeXDel(copy);
+  } catch (...) {
+    delete copy;
+    throw;
+  }
+}
+
+// ==== analyses ===========================================================================
+int XelMathOppositeX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
+                            const XelMathAttrList* iAttributes) const {
+  if (!_function)
+    return 1;
+  return _function->Solve(iDomain, oRoots, iAttributes);
+}
+
+int XelMathOppositeX::Maximize(const XelMathInterval& iDomain, XelMathSetOfPointsND& oMaxima,
+                               const XelMathAttrList* iAttributes) const {
+  if (!_function)
+    return 4;
+  // A bound on the values of -f is the opposite bound on the values of f.
+  XelMathAttrDoubleValue* limit = nullptr;
+  if (iAttributes)
+    limit =
+        dynamic_cast<XelMathAttrDoubleValue*>(iAttributes->GetAttribute(AttrFunctionXLimitValue));
+  if (limit)
+    limit->SetValue(-limit->GetValue());
+  int status = 0;
+  try {
+    status = _function->Minimize(iDomain, oMaxima, iAttributes);
+  } catch (...) {
+    if (limit)
+      limit->SetValue(-limit->GetValue());
+    throw;
+  }
+  if (limit)
+    limit->SetValue(-limit->GetValue());
+  return status;
+}
+
+// ==== owning variant =====================================================================
+XelMathOppositeXDel::XelMathOppositeXDel(XelMathFunctionX* iF) : XelMathOppositeX(iF) {}
+
+XelMathOppositeXDel::~XelMathOppositeXDel() {
+  delete _function;
+  _function = nullptr;
+}
+
+const char* XelMathOppositeXDel::IsA() const {
+  return "XelMathOppositeXDel";
+}
+
+unsigned char XelMathOppositeXDel::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathOppositeXDel"))
+    return 1;
+  return XelMathOppositeX::IsAKindOf(iName);
+}
+
+XelMathFunctionX* XelMathOppositeXDel::Duplicate() const {
+  return DeepDuplicate();
+}
