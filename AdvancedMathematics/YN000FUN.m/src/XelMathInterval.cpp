@@ -1,0 +1,234 @@
+#include "XelMathInterval.h"
+
+#include <cfloat>
+#include <cmath>
+
+#include "XelMathConstants.h"
+
+namespace {
+
+// Error bound of u = t * XelINV2PI - phase relative to |u| + 1, in periods, where t may carry
+// the rounding of a shift by pi/2: the constant 1/2pi, the product, the shift and the
+// subtraction each add at most half an epsilon (relative to |u| + 1/4), i.e. 2 epsilons in
+// all; 3 leaves a margin. Far from the origin (beyond about 1e12) the literal floor test can
+// miss an extremum by more than rounding, e.g. by 0.15 radian around 1e15.
+const double kReductionError = 3.0 * DBL_EPSILON;
+
+/// Whether some point phase*2pi + 2k*pi lies in [t1, t2]: an integer k with
+/// t1/2pi - phase <= k <= t2/2pi - phase. The floor is exact for every finite double; the
+/// test widens both reduced ends by their error bound, so that a point lying in the interval
+/// is never missed (one lying just outside may be taken, which only widens the image by a
+/// rounding-sized amount).
+inline bool HasPeriodicPoint(double t1, double t2, double phase) {
+  const double u1 = t1 * XelINV2PI - phase, u2 = t2 * XelINV2PI - phase;
+  const double s1 = (std::fabs(u1) + 1.0) * kReductionError;
+  const double s2 = (std::fabs(u2) + 1.0) * kReductionError;
+  return std::floor(u2 + s2) > u1 - s1;
+}
+
+/// Image of sine-like function over an interval whose ends, shifted so that the function is
+/// sine, are t1 and t2; f1 and f2 are the function's values at the (unshifted) ends.
+XelMathInterval SineLikeImage(double t1, double t2, double f1, double f2) {
+  if (t2 - t1 >= Xel2PI)
+    return XelMathInterval(-1.0, 1.0);
+  // Fixed monotonic windows, not reduced by the period.
+  if (t1 >= -XelPIBY2 && t2 <= XelPIBY2)
+    return XelMathInterval(f1, f2);
+  if (t1 >= XelPIBY2 && t2 <= Xel3PIBY2)
+    return XelMathInterval(f2, f1);
+  if (t1 >= Xel3PIBY2 && t2 <= Xel2PI + XelPIBY2)
+    return XelMathInterval(f1, f2);
+
+  const bool hasMax = (t1 <= XelPIBY2 && t2 >= XelPIBY2) || HasPeriodicPoint(t1, t2, 0.25);
+  const bool hasMin = (t1 <= Xel3PIBY2 && t2 >= Xel3PIBY2) || HasPeriodicPoint(t1, t2, 0.75);
+  const double lo = f2 < f1 ? f2 : f1, hi = f2 > f1 ? f2 : f1;
+  if (hasMax && hasMin)
+    return XelMathInterval(-1.0, 1.0);
+  if (hasMax)
+    return XelMathInterval(lo, 1.0);
+  if (hasMin)
+    return XelMathInterval(-1.0, hi);
+  return XelMathInterval(lo, hi);
+}
+
+/// Folds ioX into [lo, hi] with period hi - lo: one ceil step beyond six periods, single
+/// steps within. A result pushed out by rounding is put back on the nearer end.
+void FoldIntoPeriod(double lo, double hi, double& ioX) {
+  if (std::fabs(lo) >= XelMathInfinite || std::fabs(hi) >= XelMathInfinite)
+    return;
+  const double p = hi - lo;
+  if (ioX > hi) {
+    if (ioX > hi + 6.0 * p)
+      ioX -= std::ceil((ioX - hi) / p) * p;
+    else
+      // At most six steps when p > 0 (this branch is unreachable when p <= 0); the bound
+      // guards against a step lost to rounding.
+      for (int k = 0; k < 8 && ioX > hi; ++k)
+        ioX -= p;
+  }
+  if (ioX < lo) {
+    if (ioX < lo - 6.0 * p)
+      ioX += std::ceil((lo - ioX) / p) * p;
+    else
+      for (int k = 0; k < 8 && ioX < lo; ++k)
+        ioX += p;
+  }
+  if (lo <= hi) {
+    if (ioX > hi)
+      ioX = hi;
+    else if (ioX < lo)
+      ioX = lo;
+  }
+}
+
+} // namespace
+
+// ---- members ---------------------------------------------------------------------------------
+
+void XelMathInterval::PeriodicResidue(double& ioX) {
+  FoldIntoPeriod(low, high, ioX);
+}
+
+unsigned char XelMathInterval::InPeriodicTrim(const double x, const double iPeriod,
+                                              const double iTol) {
+  const double span = iPeriod + iTol;
+  if (low + span <= high)
+    return 1;
+  double y = x;
+  if (y < high - span)
+    FoldIntoPeriod(high - span, high, y);
+  if (y > low + span)
+    FoldIntoPeriod(low, low + span, y);
+  return low <= y && y <= high;
+}
+
+double XelMathInterval::ClosestPeriodicEndpoint(double& ioX, const double iPeriod) {
+  if (iPeriod <= high - low)
+    return 0.0;
+  const double half = 0.5 * iPeriod;
+  const double top = low + iPeriod;
+  if (std::fabs(low) < XelMathInfinite && std::fabs(top) < XelMathInfinite)
+    FoldIntoPeriod(low, top, ioX);
+  double d1 = std::fabs(ioX - low), d2 = std::fabs(ioX - high);
+  if (d2 > half)
+    d2 = iPeriod - d2;
+  if (d1 > half)
+    d1 = iPeriod - d1;
+  if (d2 < d1) {
+    ioX = high;
+    return d2;
+  }
+  ioX = low;
+  return d1;
+}
+
+// ---- free functions --------------------------------------------------------------------------
+
+XelMathInterval sqrt(const XelMathInterval& iI) {
+  if (iI.high <= 0.0)
+    return XelMathInterval(0.0, 0.0);
+  if (iI.low > 0.0)
+    return XelMathInterval(std::sqrt(iI.low), std::sqrt(iI.high));
+  return XelMathInterval(0.0, std::sqrt(iI.high));
+}
+
+XelMathInterval square(const XelMathInterval& iI) {
+  const double a2 = iI.low * iI.low, b2 = iI.high * iI.high;
+  if (iI.low >= 0.0)
+    return XelMathInterval(a2, b2);
+  if (iI.high <= 0.0)
+    return XelMathInterval(b2, a2);
+  return XelMathInterval(0.0, b2 > a2 ? b2 : a2);
+}
+
+XelMathInterval abs(const XelMathInterval& iI) {
+  if (iI.low >= 0.0)
+    return iI;
+  if (iI.high <= 0.0)
+    return XelMathInterval(-iI.high, -iI.low);
+  return XelMathInterval(0.0, iI.high > -iI.low ? iI.high : -iI.low);
+}
+
+XelMathInterval sin(const XelMathInterval& iI) {
+  return SineLikeImage(iI.low, iI.high, std::sin(iI.low), std::sin(iI.high));
+}
+
+// Cosine is sine shifted by pi/2: the shifted ends decide the branch, while the end values
+// are the cosines of the ends themselves (the shifted end carries the rounding of the sum,
+// up to half an ulp of the end, which would otherwise move the value off the true cosine).
+XelMathInterval cos(const XelMathInterval& iI) {
+  return SineLikeImage(iI.low + XelPIBY2, iI.high + XelPIBY2, std::cos(iI.low), std::cos(iI.high));
+}
+
+XelMathInterval atan(const XelMathInterval& iI) {
+  return XelMathInterval(std::atan(iI.low), std::atan(iI.high));
+}
+
+XelMathInterval sinh(const XelMathInterval& iI) {
+  return XelMathInterval(std::sinh(iI.low), std::sinh(iI.high));
+}
+
+XelMathInterval cosh(const XelMathInterval& iI) {
+  if (iI.low >= 0.0)
+    return XelMathInterval(std::cosh(iI.low), std::cosh(iI.high));
+  if (iI.high <= 0.0)
+    return XelMathInterval(std::cosh(iI.high), std::cosh(iI.low));
+  return XelMathInterval(0.0, std::cosh(-iI.low > iI.high ? iI.low : iI.high));
+}
+
+XelMathInterval tanh(const XelMathInterval& iI) {
+  return XelMathInterval(std::tanh(iI.low), std::tanh(iI.high));
+}
+
+XelMathInterval exp(const XelMathInterval& iI) {
+  return XelMathInterval(std::exp(iI.low), std::exp(iI.high));
+}
+
+XelMathInterval log(const XelMathInterval& iI) {
+  return XelMathInterval(std::log(iI.low), std::log(iI.high));
+}
+
+XelMathInterval atan2(const XelMathInterval& iY, const XelMathInterval& iX) {
+  const double ylo = iY.low, yhi = iY.high, xlo = iX.low, xhi = iX.high;
+  if (ylo <= 0.0 && yhi >= 0.0) {
+    // Y contains 0: only a right half-plane X keeps away from the cut along the negative axis.
+    if (xhi < 0.0)
+      return XelMathInterval(-XelPI, XelPI);
+    if (xlo >= 0.0)
+      return XelMathInterval(std::atan2(ylo, xlo), std::atan2(yhi, xlo));
+    return XelMathInterval(-XelPI, XelPI);
+  }
+  if (ylo > 0.0) { // upper half-plane
+    if (xhi <= 0.0)
+      return XelMathInterval(std::atan2(yhi, xhi), std::atan2(ylo, xlo));
+    if (xlo >= 0.0)
+      return XelMathInterval(std::atan2(ylo, xhi), std::atan2(yhi, xlo));
+    if (xlo < 0.0 && xhi > 0.0)
+      return XelMathInterval(std::atan2(ylo, xhi), std::atan2(ylo, xlo));
+  } else if (yhi < 0.0) { // lower half-plane
+    if (xlo < 0.0 && xhi > 0.0)
+      return XelMathInterval(std::atan2(yhi, xlo), std::atan2(yhi, xhi));
+    if (xlo >= 0.0)
+      return XelMathInterval(std::atan2(ylo, xlo), std::atan2(yhi, xhi));
+    if (xhi <= 0.0)
+      return XelMathInterval(std::atan2(yhi, xlo), std::atan2(ylo, xhi));
+  }
+  // Unordered comparisons (NaN ends).
+  return XelMathInterval(-XelPI, XelPI);
+}
+
+bool operator==(const XelMathInterval& iA, const XelMathInterval& iB) {
+  return iA.low == iB.low && iA.high == iB.high;
+}
+
+bool operator!=(const XelMathInterval& iA, const XelMathInterval& iB) {
+  return iA.low != iB.low || iA.high != iB.high;
+}
+
+XelMathInterval operator/(const double& iA, const XelMathInterval& iI) {
+  if (iI.low * iI.high <= 0.0)
+    return XelMathInterval(-XelMathInfinite, XelMathInfinite);
+  if (iA > 0.0)
+    return XelMathInterval(iA / iI.high, iA / iI.low);
+  return XelMathInterval(iA / iI.low, iA / iI.high);
+}
