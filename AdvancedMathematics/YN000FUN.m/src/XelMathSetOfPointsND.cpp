@@ -502,7 +502,7 @@ void XelMathSetOfPointsND::AddSet(const XelMathSetOfPointsND& iOther, const int 
     return;
   if (&iOther == this) {
     XelMathSetOfPointsND copy(iOther);
-    AddSet(copy, iSkipFirst);
+    XelMathSetOfPointsND::AddSet(copy, iSkipFirst);
     return;
   }
   if (_nbPoints + count > _capacity)
@@ -524,14 +524,14 @@ void XelMathSetOfPointsND::SplitPoints(const long i, XelMathSetOfPointsND& oOthe
     oCount = 0;
     return;
   }
-  oOther._nbPoints = 0;
-  oOther._cursor = 0;
+  // The receiving set adds each point through its own AddPoint, so that a set with
+  // per-point data starts with neutral data there.
+  oOther.Reset();
   oOther._periodic = 0;
   if (oOther._capacity < oCount)
     oOther.SetCapacity(oCount);
-  std::memcpy(oOther._points, At(oFirst),
-              sizeof(double) * static_cast<size_t>(oCount * _dimension));
-  oOther._nbPoints = oCount;
+  for (long j = 0; j < oCount; j++)
+    oOther.AddPoint(At(oFirst + j));
   _nbPoints = i + 1;
   _periodic = 0;
   if (_cursor > _nbPoints)
@@ -637,14 +637,11 @@ void XelMathSetOfPointsND::Invert(XelMathSetOfPointsND& oOther) const {
     return;
   }
   CheckSameDimension(oOther, "XelMathSetOfPointsND::Invert");
-  oOther._nbPoints = 0;
-  oOther._cursor = 0;
+  oOther.Reset();
   if (oOther._capacity < _nbPoints)
     oOther.SetCapacity(_nbPoints);
-  for (long i = 0; i < _nbPoints; i++)
-    std::memcpy(oOther.At(i), At(_nbPoints - 1 - i),
-                sizeof(double) * static_cast<size_t>(_dimension));
-  oOther._nbPoints = _nbPoints;
+  for (long i = _nbPoints - 1; i >= 0; i--)
+    oOther.AddPoint(At(i));
   oOther._periodic = _periodic;
 }
 

@@ -1,0 +1,1115 @@
+// Tests of the point sets: storage and growth, the cursor, insertion, removal, split, sort
+// and reversal (with the vectors and tangents that follow the points), misuse errors,
+// geometric queries against hand-computed geometry, tangents, and the stream format.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "XelMathConstants.h"
+#include "XelMathDumpStreamImpl.h"
+#include "XelMathInputError.h"
+#include "XelMathMemoryStream.h"
+#include "XelMathSetOfLongs.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelMathSetOfPointsNDTwoTangents.h"
+#include "XelMathSetOfPointsNDWithVectors.h"
+#include "XelQuorMemory.h"
+
+namespace {
+
+const double Eps = std::numeric_limits<double>::epsilon();
+// Results of a few arithmetic operations on values of order 1..10.
+const double RoundOff = 64 * Eps;
+
+// Every test checks that the blocks it allocated are released.
+class PointSets : public ::testing::Test {
+protected:
+  void SetUp() override { _live = XelQuorGetMemoryCounters().liveBlocks; }
+  void TearDown() override { EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, _live); }
+
+private:
+  long _live = 0;
+};
+
+// Runs iCall and checks that it raises a XelMathInputError of code iCode whose texts
+// include each of iTexts.
+template <class F> void ExpectError(F iCall, long iCode, std::vector<std::string> iTexts) {
+  try {
+    iCall();
+    ADD_FAILURE() << "no error raised, expected code " << std::hex << iCode;
+  } catch (const XelMathInputError& error) {
+    EXPECT_EQ(error.GetCode(), iCode) << error.what();
+    for (const std::string& text : iTexts) {
+      bool found = false;
+      for (long i = 0; i < error.GetNumberOfParameters(); i++)
+        found = found || text == error.GetParameter(i);
+      EXPECT_TRUE(found) << "missing text \"" << text << "\" in " << error.what();
+    }
+  }
+}
+
+// A point of dimension 3 that encodes its identity, and the vector that belongs to it.
+std::vector<double> Pt(double id) {
+  return {id, 10.0 * id + 1.0, -id};
+}
+std::vector<double> Vec(double id) {
+  return {-2.0 * id, 0.5, id * id};
+}
+
+std::vector<double> PointOf(const XelMathSetOfPointsND& set, long i) {
+  std::vector<double> p(static_cast<size_t>(set.GetDimension()));
+  set.GetPoint(i, p.data());
+  return p;
+}
+
+// The identities of the points of a set built from Pt.
+std::vector<double> Ids(const XelMathSetOfPointsND& set) {
+  std::vector<double> ids;
+  for (long i = 0; i < set.GetNumberOfPoints(); i++) {
+    std::vector<double> p = PointOf(set, i);
+    EXPECT_EQ(p, Pt(p[0])) << "point " << i << " damaged";
+    ids.push_back(p[0]);
+  }
+  return ids;
+}
+
+// Checks that each point of a set with vectors still carries its own vector exactly.
+void ExpectVectorsFollow(const XelMathSetOfPointsNDWithVectors& set) {
+  std::vector<double> p(3), v(3);
+  for (long i = 0; i < set.GetNumberOfPoints(); i++) {
+    set.GetPointWithVector(i, p.data(), v.data());
+    EXPECT_EQ(p, Pt(p[0]));
+    EXPECT_EQ(v, Vec(p[0])) << "vector of point " << p[0] << " lost at " << i;
+  }
+}
+
+XelMathSetOfPointsNDWithVectors MakeWithVectors(long n) {
+  XelMathSetOfPointsNDWithVectors set(3);
+  for (long i = 0; i < n; i++)
+    set.AddPointWithVector(Pt(i).data(), Vec(i).data());
+  return set;
+}
+
+XelMathSetOfPointsND Make2D(const std::vector<std::vector<double>>& iPoints) {
+  XelMathSetOfPointsND set(2);
+  for (const auto& p : iPoints)
+    set.AddPoint(p.data());
+  return set;
+}
+
+// The cubic Hermite interpolant of (x0, y0, m0), (x1, y1, m1) at x, written from its basis.
+double Hermite(double x0, double y0, double m0, double x1, double y1, double m1, double x) {
+  double h = x1 - x0, t = (x - x0) / h;
+  double h00 = (1 + 2 * t) * (1 - t) * (1 - t), h10 = t * (1 - t) * (1 - t);
+  double h01 = t * t * (3 - 2 * t), h11 = t * t * (t - 1);
+  return h00 * y0 + h10 * h * m0 + h01 * y1 + h11 * h * m1;
+}
+
+} // namespace
+
+// ---- storage, growth and access ---------------------------------------------------------------
+
+TEST_F(PointSets, GrowthDoublesCapacityAndKeepsEveryPoint) {
+  XelMathSetOfPointsND set(3);
+  EXPECT_EQ(set.GetMaxNumberOfPoints(), 0);
+  EXPECT_EQ(set.GetPoints(), nullptr);
+  std::vector<long> capacities;
+  for (long i = 0; i < 9; i++) {
+    set.AddPoint(Pt(i).data());
+    capacities.push_back(set.GetMaxNumberOfPoints());
+  }
+  EXPECT_EQ(capacities, (std::vector<long>{1, 2, 4, 4, 8, 8, 8, 8, 16}));
+  EXPECT_EQ(Ids(set), (std::vector<double>{0, 1, 2, 3, 4, 5, 6, 7, 8}));
+  // Point i occupies entries i*N .. i*N+N-1 of the coordinate array.
+  EXPECT_EQ(set.GetPoints()[5 * 3 + 1], Pt(5)[1]);
+
+  // Appending a point of the set itself while it grows.
+  XelMathSetOfPointsND one(3, 1);
+  one.AddPoint(Pt(7).data());
+  one.AddPoint(one.GetPoints());
+  EXPECT_EQ(Ids(one), (std::vector<double>{7, 7}));
+
+  set.Reset();
+  EXPECT_EQ(set.GetNumberOfPoints(), 0);
+  EXPECT_EQ(set.GetMaxNumberOfPoints(), 16);
+  set.Resize(40);
+  EXPECT_EQ(set.GetMaxNumberOfPoints(), 40);
+  set.AddPoint(Pt(1).data());
+  set.Pack();
+  EXPECT_EQ(set.GetMaxNumberOfPoints(), 1);
+  EXPECT_EQ(Ids(set), (std::vector<double>{1}));
+}
+
+TEST_F(PointSets, ConstructionCopyAndIdentity) {
+  ExpectError([] { XelMathSetOfPointsND bad(0); }, 0x20006, {"Dimension not valid"});
+  XelMathSetOfPointsND set(3, 4);
+  for (long i = 0; i < 3; i++)
+    set.AddPoint(Pt(i).data());
+  set.Beginning();
+  set.Next();
+  set.Next();
+  XelMathSetOfPointsND copy(set);
+  EXPECT_EQ(Ids(copy), Ids(set));
+  EXPECT_EQ(copy.GetCurrentIndex(), 1);
+  XelMathSetOfPointsND other(5);
+  other = set;
+  EXPECT_EQ(other.GetDimension(), 3);
+  EXPECT_EQ(Ids(other), Ids(set));
+  EXPECT_STREQ(set.IsA(), "XelMathSetOfPointsND");
+  XelMathSetOfPointsNDWithVectors vectors(2);
+  EXPECT_TRUE(vectors.IsAKindOf("XelMathSetOfPointsND"));
+  EXPECT_TRUE(vectors.IsAKindOf("XelMathSetOfPointsNDTwoTangents"));
+  EXPECT_TRUE(vectors.IsAKindOf("XelMathSetOfPointsNDWithVectors"));
+  EXPECT_FALSE(set.IsAKindOf("XelMathSetOfPointsNDTwoTangents"));
+  EXPECT_FALSE(set.IsAKindOf(nullptr));
+  EXPECT_GE(set.GetDynamicMemoryBytes(), 4 * 3 * static_cast<long>(sizeof(double)));
+}
+
+TEST_F(PointSets, CursorReadsEveryPointAndRefusesToReadOffTheSet) {
+  XelMathSetOfPointsND set(3);
+  for (long i = 0; i < 4; i++)
+    set.AddPoint(Pt(i).data());
+  std::vector<double> p(3);
+  ExpectError([&] { set.GetPoint(p.data()); }, 0x20008, {"Next", "GetPoint"});
+  ExpectError([&] { set.ReplacePoint(p.data()); }, 0x20008, {"Next", "ReplacePoint"});
+  std::vector<double> read;
+  for (set.Beginning(); set.Next();) {
+    set.GetPoint(p.data());
+    read.push_back(p[0]);
+    EXPECT_EQ(set.GetCurrentIndex(), static_cast<long>(read.size()) - 1);
+  }
+  EXPECT_EQ(read, (std::vector<double>{0, 1, 2, 3}));
+  // Past the end the cursor designates nothing.
+  ExpectError([&] { set.GetPoint(p.data()); }, 0x20008, {"Next", "GetPoint"});
+  set.Beginning();
+  set.Next();
+  set.ReplacePoint(Pt(9).data());
+  EXPECT_EQ(Ids(set), (std::vector<double>{9, 1, 2, 3}));
+
+  ExpectError([&] { set.GetPoint(4, p.data()); }, 0x20007, {"Wrong Index", "GetPoint"});
+  ExpectError([&] { set.GetPoint(-1, p.data()); }, 0x20007, {"Wrong Index", "GetPoint"});
+  ExpectError([&] { set.ReplacePoint(4, p.data()); }, 0x20008, {"Next", "ReplacePoint"});
+  set.ReplacePoint(3, Pt(8).data());
+  EXPECT_EQ(Ids(set), (std::vector<double>{9, 1, 2, 8}));
+
+  double flat[6] = {1, 2, 3, 4, 5, 6};
+  set.ReplacePoints(2, flat);
+  EXPECT_EQ(set.GetNumberOfPoints(), 2);
+  EXPECT_EQ(PointOf(set, 1), (std::vector<double>{4, 5, 6}));
+}
+
+TEST_F(PointSets, SetCoordAtPointAssignsThenReportsMisuse) {
+  XelMathSetOfPointsND set(2, 4);
+  double p[2] = {1, 2};
+  set.AddPoint(p);
+  set.AddPoint(p);
+  set.SetCoordAtPoint(7.0, 1, 0);
+  EXPECT_EQ(PointOf(set, 0), (std::vector<double>{1, 7}));
+  ExpectError([&] { set.SetCoordAtPoint(5.0, 2, 0); }, 0x20006,
+              {"Point or Composant", "Invalid", "XelMathSetOfPointsND::SetCoord"});
+  // Coordinate 2 of point 0 is the place of coordinate 0 of point 1: it was written.
+  EXPECT_EQ(PointOf(set, 1)[0], 5.0);
+  ExpectError([&] { set.SetCoordAtPoint(5.0, 0, 2); }, 0x20006, {"Point or Composant"});
+}
+
+TEST_F(PointSets, AddNewPointMergesPointsWithinTolerance) {
+  XelMathSetOfPointsND set(2);
+  const double tol = 1e-3;
+  double a[2] = {0, 0}, near[2] = {0.0004, -0.0002}, b[2] = {1, 0}, nearB[2] = {1.0001, 0};
+  EXPECT_EQ(set.AddNewPoint(a, tol), 1);
+  EXPECT_EQ(set.AddNewPoint(near, tol), 0);
+  EXPECT_EQ(PointOf(set, 0), (std::vector<double>{0, 0})) << "a single point stays";
+  EXPECT_EQ(set.AddNewPoint(b, tol), 1);
+  EXPECT_EQ(set.AddNewPoint(nearB, tol), 0);
+  EXPECT_EQ(set.GetNumberOfPoints(), 2);
+  EXPECT_EQ(PointOf(set, 1), (std::vector<double>{1.0001, 0})) << "the last point is replaced";
+  // A coordinate differing by exactly the tolerance counts as different.
+  double c[2] = {1.0001 + 0.5, 0};
+  EXPECT_EQ(set.AddNewPoint(c, 0.5), 1);
+}
+
+TEST_F(PointSets, InsertAndRemoveKeepTheOtherPointsInOrder) {
+  XelMathSetOfPointsND set(3);
+  for (long i = 0; i < 4; i++)
+    set.AddPoint(Pt(i).data());
+  set.InsertPoint(Pt(10).data(), 0);
+  set.InsertPoint(Pt(11).data(), 3);
+  set.InsertPoint(Pt(12).data(), set.GetNumberOfPoints());
+  EXPECT_EQ(Ids(set), (std::vector<double>{10, 0, 1, 11, 2, 3, 12}));
+  ExpectError([&] { set.InsertPoint(Pt(13).data(), set.GetNumberOfPoints() + 1); }, 0x20009,
+              {"XelMathSetOfPointsND::InsertPoint",
+               "with an index between 0 and the set number of points"});
+  ExpectError([&] { set.InsertPoint(Pt(13).data(), -1); }, 0x20009,
+              {"XelMathSetOfPointsND::InsertPoint"});
+
+  set.RemovePoint(0);
+  set.RemovePoint(5);
+  set.RemovePoint(2);
+  EXPECT_EQ(Ids(set), (std::vector<double>{0, 1, 2, 3}));
+  ExpectError([&] { set.RemovePoint(4); }, 0x20009,
+              {"XelMathSetOfPointsND::RemovePoint",
+               "with its argument index between 0 and the set number of points minus 1"});
+  XelMathSetOfLongs indices;
+  indices.AddElement(3);
+  indices.AddElement(1);
+  indices.AddElement(17); // outside: ignored
+  set.RemovePoints(indices);
+  EXPECT_EQ(Ids(set), (std::vector<double>{0, 2}));
+  set.RemovePoint(0);
+  set.RemovePoint(0);
+  ExpectError([&] { set.RemovePoint(0); }, 0x20009,
+              {"XelMathSetOfPointsND::RemovePoint", "on a non empty set"});
+}
+
+TEST_F(PointSets, SplitMovesTheTailAndPacks) {
+  for (int keep = 0; keep < 2; keep++) {
+    XelMathSetOfPointsND set(3), tail(3);
+    for (long i = 0; i < 5; i++)
+      set.AddPoint(Pt(i).data());
+    tail.AddPoint(Pt(99).data());
+    set.Split(2, tail, keep, 0.0);
+    EXPECT_EQ(Ids(set), (std::vector<double>{0, 1, 2}));
+    EXPECT_EQ(set.GetMaxNumberOfPoints(), 3);
+    EXPECT_EQ(Ids(tail), keep ? (std::vector<double>{2, 3, 4}) : (std::vector<double>{3, 4}));
+  }
+  XelMathSetOfPointsND set(3), tail(3), flat(2);
+  for (long i = 0; i < 3; i++)
+    set.AddPoint(Pt(i).data());
+  set.Split(2, tail, 0, 0.0); // empty tail: nothing happens
+  EXPECT_EQ(set.GetNumberOfPoints(), 3);
+  EXPECT_EQ(tail.GetNumberOfPoints(), 0);
+  ExpectError([&] { set.Split(1, flat, 1, 0.0); }, 0x20006, {"the same"});
+}
+
+TEST_F(PointSets, AddSetAppendsAndChecksDimensions) {
+  XelMathSetOfPointsND a(3), b(3), flat(2);
+  a.AddPoint(Pt(0).data());
+  for (long i = 1; i < 4; i++)
+    b.AddPoint(Pt(i).data());
+  a.AddSet(b, 1);
+  EXPECT_EQ(Ids(a), (std::vector<double>{0, 2, 3}));
+  EXPECT_EQ(a.GetMaxNumberOfPoints(), 3) << "grows to exactly the new count";
+  a.AddSet(a);
+  EXPECT_EQ(Ids(a), (std::vector<double>{0, 2, 3, 0, 2, 3}));
+  ExpectError([&] { a.AddSet(flat); }, 0x20006, {"the same", "XelMathSetOfPointsND::AddSet"});
+}
+
+TEST_F(PointSets, SortSelectsTheEarliestOfEqualKeys) {
+  // Keys 1, 0, 1, 0 (coordinate 1), told apart by coordinate 0. Selection: the first 0
+  // (b) comes to the front, then d is swapped with a, and c stays before a.
+  XelMathSetOfPointsND set = Make2D({{'a', 1}, {'b', 0}, {'c', 1}, {'d', 0}});
+  set.Sort(1);
+  std::string order;
+  for (long i = 0; i < 4; i++)
+    order += static_cast<char>(PointOf(set, i)[0]);
+  EXPECT_EQ(order, "bdca");
+  ExpectError([&] { set.Sort(2); }, 0x20006, {"Dimension not valid"});
+}
+
+TEST_F(PointSets, ReversalAndSwap) {
+  for (long n : {4L, 5L}) {
+    XelMathSetOfPointsND set(3), reversed(3);
+    std::vector<double> expected;
+    for (long i = 0; i < n; i++) {
+      set.AddPoint(Pt(i).data());
+      expected.insert(expected.begin(), static_cast<double>(i));
+    }
+    set.Invert(reversed);
+    EXPECT_EQ(Ids(reversed), expected);
+    set.AutoInvert();
+    EXPECT_EQ(Ids(set), expected);
+    set.SwapPoints(0, n - 1);
+    EXPECT_EQ(Ids(set).front(), 0.0);
+  }
+  XelMathSetOfPointsND set(3);
+  set.AddPoint(Pt(0).data());
+  ExpectError([&] { set.SwapPoints(0, 1); }, 0x20007, {"Wrong Index"});
+}
+
+TEST_F(PointSets, PeriodicFlagNeedsEqualEnds) {
+  XelMathSetOfPointsND set = Make2D({{0, 0}, {1, 0}, {0, 1}});
+  ExpectError([&] { set.SetPeriodic(1); }, 0x20009,
+              {"XelMathSetOfPointsND::SetPeriodic", "for a set with equal first and last points"});
+  EXPECT_FALSE(set.IsPeriodic());
+  double closing[2] = {0, 0};
+  set.AddPoint(closing);
+  set.SetPeriodic(1);
+  EXPECT_TRUE(set.IsPeriodic());
+  set.SetPeriodic(0);
+  EXPECT_FALSE(set.IsPeriodic());
+}
+
+// ---- vectors and tangents follow their points -----------------------------------------------
+
+TEST_F(PointSets, VectorsFollowTheirPointsThroughEveryMove) {
+  XelMathSetOfPointsNDWithVectors set = MakeWithVectors(6);
+  ExpectVectorsFollow(set);
+  set.InsertPointWithVector(Pt(20).data(), Vec(20).data(), 0);
+  set.InsertPointWithVector(Pt(21).data(), Vec(21).data(), 4);
+  set.InsertPointWithVector(Pt(22).data(), Vec(22).data(), set.GetNumberOfPoints());
+  EXPECT_EQ(Ids(set), (std::vector<double>{20, 0, 1, 2, 21, 3, 4, 5, 22}));
+  ExpectVectorsFollow(set);
+  set.RemovePoint(4);
+  set.RemovePoint(0);
+  ExpectVectorsFollow(set);
+  set.SwapPoints(1, 5);
+  set.Sort(0);
+  EXPECT_EQ(Ids(set), (std::vector<double>{0, 1, 2, 3, 4, 5, 22}));
+  ExpectVectorsFollow(set);
+  set.AutoInvert();
+  EXPECT_EQ(Ids(set), (std::vector<double>{22, 5, 4, 3, 2, 1, 0}));
+  ExpectVectorsFollow(set);
+
+  XelMathSetOfPointsNDWithVectors reversed(3), tail(3);
+  set.Invert(reversed);
+  ExpectVectorsFollow(reversed);
+  set.Split(3, tail, 1, 0.0);
+  EXPECT_EQ(Ids(set), (std::vector<double>{22, 5, 4, 3}));
+  EXPECT_EQ(Ids(tail), (std::vector<double>{3, 2, 1, 0}));
+  ExpectVectorsFollow(set);
+  ExpectVectorsFollow(tail);
+
+  set.AddSet(tail, 1);
+  set.AddSet(set);
+  EXPECT_EQ(set.GetNumberOfPoints(), 14);
+  ExpectVectorsFollow(set);
+
+  XelMathSetOfLongs indices;
+  indices.AddElement(0);
+  indices.AddElement(7);
+  set.RemovePoints(indices);
+  ExpectVectorsFollow(set);
+
+  // Copies and assignment carry the vectors.
+  XelMathSetOfPointsNDWithVectors copy(set), assigned(3);
+  assigned = set;
+  ExpectVectorsFollow(copy);
+  ExpectVectorsFollow(assigned);
+
+  // Growth one point at a time from capacity 0.
+  XelMathSetOfPointsNDWithVectors grown(3);
+  for (long i = 0; i < 33; i++)
+    EXPECT_EQ(grown.AddNewPointWithVector(Pt(i).data(), Vec(i).data(), 1e-9), 1);
+  ExpectVectorsFollow(grown);
+  grown.Pack();
+  EXPECT_EQ(grown.GetMaxNumberOfPoints(), 33);
+  ExpectVectorsFollow(grown);
+}
+
+TEST_F(PointSets, PointsWithoutVectorGetZeroVectors) {
+  XelMathSetOfPointsNDWithVectors set = MakeWithVectors(2);
+  set.AddPoint(Pt(5).data());
+  set.InsertPoint(Pt(6).data(), 0);
+  XelMathSetOfPointsND plain(3);
+  plain.AddPoint(Pt(7).data());
+  set.AddSet(plain);
+  std::vector<double> v(3), zero(3, 0.0);
+  for (long i : {0L, 3L, 4L}) {
+    set.GetVector(i, v.data());
+    EXPECT_EQ(v, zero) << i;
+  }
+  set.GetVector(1, v.data());
+  EXPECT_EQ(v, Vec(0));
+  // AddNewPointWithVector within tolerance replaces the last point and its vector.
+  EXPECT_EQ(set.AddNewPointWithVector(Pt(7).data(), Vec(7).data(), 1e-9), 0);
+  set.GetVector(4, v.data());
+  EXPECT_EQ(v, Vec(7));
+  // Cursor and replacement.
+  set.Beginning();
+  set.Next();
+  set.ReplaceVector(Vec(6).data());
+  set.GetVector(v.data());
+  EXPECT_EQ(v, Vec(6));
+  set.ReplaceVector(4, Vec(1).data());
+  set.GetVector(4, v.data());
+  EXPECT_EQ(v, Vec(1));
+  EXPECT_EQ(set.GetFirstTangent(), set.GetVectors());
+  EXPECT_EQ(set.GetLastTangent(), set.GetVectors() + 4 * 3);
+}
+
+TEST_F(PointSets, VectorErrorsNameTheirOperation) {
+  XelMathSetOfPointsNDWithVectors set = MakeWithVectors(2);
+  std::vector<double> p(3), v(3);
+  ExpectError([&] { set.InsertPointWithVector(Pt(1).data(), Vec(1).data(), 3); }, 0x20009,
+              {"XelMathSetOfPointsNDWithVectors::InsertPointWithVector",
+               "with an index between 0 and the set number of points"});
+  ExpectError([&] { set.InsertPoint(Pt(1).data(), -1); }, 0x20009,
+              {"XelMathSetOfPointsNDWithVectors::InsertPoint"});
+  ExpectError([&] { set.GetVector(v.data()); }, 0x20008, {"Next", "GetVector"});
+  ExpectError([&] { set.ReplaceVector(v.data()); }, 0x20008, {"Next", "ReplaceVector"});
+  ExpectError([&] { set.GetVector(2, v.data()); }, 0x20008, {"Next", "GetVector"});
+  ExpectError([&] { set.GetPointWithVector(2, p.data(), v.data()); }, 0x20008,
+              {"Next", "GetPointWithVector"});
+  ExpectError([&] { set.ReplaceVector(-1, v.data()); }, 0x20008, {"Next", "ReplaceVector"});
+  ExpectError([&] { set.RemovePoint(2); }, 0x20009, {"XelMathSetOfPointsND::RemovePoint"});
+  XelMathSetOfPointsNDWithVectors empty(3);
+  EXPECT_EQ(empty.GetLastTangent(), nullptr);
+  ExpectError([&] { empty.SetFirstTangent(v.data()); }, 0x20009, {"on a non empty set"});
+  ExpectVectorsFollow(set);
+}
+
+TEST_F(PointSets, TwoTangentsStayWithTheEnds) {
+  XelMathSetOfPointsNDTwoTangents set(3);
+  for (long i = 0; i < 5; i++)
+    set.AddPoint(Pt(i).data());
+  set.SetFirstTangent(Vec(100).data());
+  set.SetLastTangent(Vec(200).data());
+  auto first = [](const XelMathSetOfPointsNDTwoTangents& s) {
+    return std::vector<double>(s.GetFirstTangent(), s.GetFirstTangent() + 3);
+  };
+  auto last = [](const XelMathSetOfPointsNDTwoTangents& s) {
+    return std::vector<double>(s.GetLastTangent(), s.GetLastTangent() + 3);
+  };
+  set.InsertPoint(Pt(9).data(), 2);
+  set.RemovePoint(2);
+  EXPECT_EQ(first(set), Vec(100));
+  EXPECT_EQ(last(set), Vec(200));
+
+  set.AutoInvert();
+  EXPECT_EQ(first(set), Vec(200));
+  EXPECT_EQ(last(set), Vec(100));
+  XelMathSetOfPointsNDTwoTangents reversed(3);
+  set.Invert(reversed);
+  EXPECT_EQ(Ids(reversed), (std::vector<double>{0, 1, 2, 3, 4}));
+  EXPECT_EQ(first(reversed), Vec(100));
+  EXPECT_EQ(last(reversed), Vec(200));
+
+  XelMathSetOfPointsNDTwoTangents tail(3);
+  reversed.Split(1, tail, 0, 0.0);
+  const std::vector<double> zero(3, 0.0);
+  EXPECT_EQ(Ids(tail), (std::vector<double>{2, 3, 4}));
+  EXPECT_EQ(last(tail), Vec(200)) << "the tail takes the last tangent";
+  EXPECT_EQ(first(tail), zero);
+  EXPECT_EQ(last(reversed), zero);
+  EXPECT_EQ(first(reversed), Vec(100));
+
+  reversed.AddSet(tail);
+  EXPECT_EQ(last(reversed), Vec(200)) << "appending a set takes its last tangent";
+  XelMathSetOfPointsNDTwoTangents copy(reversed), assigned(3);
+  assigned = reversed;
+  EXPECT_EQ(first(copy), Vec(100));
+  EXPECT_EQ(last(assigned), Vec(200));
+  XelMathSetOfPointsND plain(3);
+  plain.AddPoint(Pt(1).data());
+  assigned = plain;
+  EXPECT_EQ(last(assigned), zero);
+  reversed.Reset();
+  EXPECT_EQ(first(reversed), zero);
+}
+
+// ---- measures and distances ---------------------------------------------------------------
+
+TEST_F(PointSets, FreeFunctionsAndLength) {
+  double a[3] = {1, 2, 3}, b[3] = {4, 6, 3}, c[3] = {1, 2, 4};
+  EXPECT_EQ(XelSquareDistanceND(3, a, b), 25.0);
+  EXPECT_EQ(XelScalarProductND(3, a, b, a, c), 0.0);
+  EXPECT_EQ(XelScalarProductND(3, a, b, a, b), 25.0);
+  double out[3];
+  double p[3] = {4, 2, 3}; // projects at 3/5 * 3/5 of ab... t = (3*3 + 0) / 25
+  double t = XelProjectPointOnSegmentND(3, p, a, b, out, 0.0);
+  EXPECT_NEAR(t, 9.0 / 25.0, RoundOff);
+  EXPECT_NEAR(out[0], 1 + 3 * 9.0 / 25.0, RoundOff);
+  EXPECT_NEAR(out[1], 2 + 4 * 9.0 / 25.0, RoundOff);
+  double beyond[3] = {10, 20, 3};
+  EXPECT_EQ(XelProjectPointOnSegmentND(3, beyond, a, b, out, 0.0), 1.0);
+  EXPECT_EQ(XelProjectPointOnSegmentND(3, p, a, a, out, 1e-9), 0.0);
+
+  XelMathSetOfPointsND set = Make2D({{0, 0}, {3, 4}, {3, 10}});
+  EXPECT_NEAR(set.Length(), 11.0, RoundOff);
+  EXPECT_EQ(Make2D({{1, 1}}).Length(), 0.0);
+}
+
+TEST_F(PointSets, DistanceToAPolyline) {
+  // An L: (0,0) -> (4,0) -> (4,3).
+  XelMathSetOfPointsND set = Make2D({{0, 0}, {4, 0}, {4, 3}});
+  long index;
+  double proj[2];
+  double q1[2] = {1, 2};
+  EXPECT_NEAR(set.DistanceMin(q1, index, 0.0, proj), 2.0, RoundOff);
+  EXPECT_EQ(index, 0);
+  EXPECT_NEAR(proj[0], 1.0, RoundOff);
+  EXPECT_NEAR(proj[1], 0.0, RoundOff);
+  double q2[2] = {5, 2};
+  EXPECT_NEAR(set.DistanceMin(q2, index, 0.0, proj), 1.0, RoundOff);
+  EXPECT_EQ(index, 1);
+  double q3[2] = {7, 7}; // nearest: the end (4,3), distance 5
+  EXPECT_NEAR(set.DistanceMin(q3, index, 0.0), 5.0, RoundOff);
+  EXPECT_EQ(index, 1);
+  XelMathSetOfPointsND empty(2);
+  EXPECT_EQ(empty.DistanceMin(q1, index, 0.0), XelMathInfinite);
+  EXPECT_EQ(index, -1);
+
+  // Two skew polylines in space: the x axis and a segment above it along y at height 2.
+  XelMathSetOfPointsND axis(3), above(3);
+  double a0[3] = {-1, 0, 0}, a1[3] = {1, 0, 0}, a2[3] = {3, 1, 0};
+  double b0[3] = {0.5, -1, 2}, b1[3] = {0.5, 1, 2};
+  axis.AddPoint(a0);
+  axis.AddPoint(a1);
+  axis.AddPoint(a2);
+  above.AddPoint(b0);
+  above.AddPoint(b1);
+  long i, j;
+  double pa[3], pb[3];
+  EXPECT_NEAR(axis.GetClosestPoints(above, i, j, pa, pb), 2.0, RoundOff);
+  EXPECT_EQ(i, 0);
+  EXPECT_EQ(j, 0);
+  EXPECT_NEAR(pa[0], 0.5, RoundOff);
+  EXPECT_NEAR(pb[1], 0.0, RoundOff);
+  EXPECT_NEAR(pb[2], 2.0, RoundOff);
+
+  // Inclusion: the middle points of the L lie on it.
+  XelMathSetOfPointsND inner = Make2D({{2, 0}, {4, 1.5}});
+  EXPECT_TRUE(inner.IsIncludedIn(set, 1e-12));
+  EXPECT_TRUE(set.IsContaining(inner, 1e-12));
+  EXPECT_FALSE(set.IsIncludedIn(inner, 1e-12));
+  double s0[2] = {3, -1}, s1[2] = {5, 1};
+  EXPECT_EQ(set.GetFirstPointOnSegment(s0, s1, 1e-12), 1);
+  EXPECT_EQ(set.GetFirstPointOnSegment(s0, s1, 1e-12, 2), -1);
+}
+
+TEST_F(PointSets, AlignmentMonotonyBoxAndVertices) {
+  XelMathSetOfPointsND set = Make2D({{0, 0}, {1, 1e-7}, {2, 0}, {3, 5}});
+  EXPECT_TRUE(set.IsLinear(0, 2, 1e-6));
+  EXPECT_FALSE(set.IsLinear(0, 2, 1e-8));
+  EXPECT_FALSE(set.IsLinear(0, 3, 1e-6));
+  ExpectError([&] { set.IsLinear(2, 4, 1e-6); }, 0x20007, {"Wrong Index"});
+  EXPECT_EQ(set.IsMonotonousAlong(0), 1);
+  EXPECT_EQ(set.IsMonotonousAlong(1), 0);
+  EXPECT_EQ(Make2D({{3, 1}, {2, 2}}).IsMonotonousAlong(0), -1);
+  double lo[2], hi[2];
+  EXPECT_EQ(set.BoundingBox(lo, hi), 1);
+  EXPECT_EQ(lo[0], 0.0);
+  EXPECT_EQ(hi[1], 5.0);
+  EXPECT_EQ(XelMathSetOfPointsND(2).BoundingBox(lo, hi), 0);
+  long index;
+  double q[2] = {2, 1e-11};
+  EXPECT_TRUE(set.IsPointVertex(q, 1e-10, index));
+  EXPECT_EQ(index, 2);
+  EXPECT_FALSE(set.IsPointVertex(q, 1e-12, index));
+  EXPECT_EQ(index, -1);
+}
+
+// ---- circles and conics -------------------------------------------------------------------
+
+TEST_F(PointSets, CircleThroughThreePoints) {
+  // Centre (1, 2), radius 5.
+  XelMathSetOfPointsND set = Make2D({{6, 2}, {1, 7}, {-4, 2}, {0, 0}, {2, 0}});
+  double center[2], radius;
+  ASSERT_EQ(set.FindCircle(0, 1, 2, center, radius, 1e-10), 1);
+  EXPECT_NEAR(center[0], 1.0, RoundOff);
+  EXPECT_NEAR(center[1], 2.0, RoundOff);
+  EXPECT_NEAR(radius, 5.0, RoundOff);
+  // (0,0), (2,0), (1,7): centre on x = 1 at y with 1 + y^2 = (7 - y)^2, y = 24/7.
+  ASSERT_EQ(set.FindCircle(3, 4, 1, center, radius, 1e-10), 1);
+  EXPECT_NEAR(center[0], 1.0, RoundOff);
+  EXPECT_NEAR(center[1], 24.0 / 7.0, RoundOff);
+  EXPECT_NEAR(radius, 25.0 / 7.0, RoundOff);
+  // Aligned or repeated points have no circle.
+  XelMathSetOfPointsND line = Make2D({{0, 0}, {1, 1}, {2, 2}});
+  EXPECT_EQ(line.FindCircle(0, 1, 2, center, radius, 1e-10), 0);
+  EXPECT_EQ(line.FindCircle(0, 1, 1, center, radius, 1e-10), 0);
+  ExpectError([&] { line.FindCircle(0, 1, 3, center, radius, 1e-10); }, 0x20007, {"Wrong Index"});
+
+  // In space: a circle of radius 2 about (1, 1, 1) in the plane spanned by u and w.
+  const double u[3] = {1 / std::sqrt(2.0), 1 / std::sqrt(2.0), 0}, w[3] = {0, 0, 1};
+  XelMathSetOfPointsND space(3);
+  for (double angle : {0.3, 1.9, 4.0}) {
+    double p[3];
+    for (int k = 0; k < 3; k++)
+      p[k] = 1 + 2 * (std::cos(angle) * u[k] + std::sin(angle) * w[k]);
+    space.AddPoint(p);
+  }
+  double c3[3];
+  ASSERT_EQ(space.FindCircle(0, 1, 2, c3, radius, 1e-10), 1);
+  for (int k = 0; k < 3; k++)
+    EXPECT_NEAR(c3[k], 1.0, RoundOff);
+  EXPECT_NEAR(radius, 2.0, RoundOff);
+}
+
+TEST_F(PointSets, ConicThroughFivePoints) {
+  // The ellipse x^2/9 + y^2/4 = 1 moved to centre (2, -1) and turned by 30 degrees.
+  const double a = 3, b = 2, cx = 2, cy = -1, phi = XelPI / 6;
+  XelMathSetOfPointsND set(2);
+  for (double t : {0.1, 1.2, 2.5, 3.9, 5.1, 0.7, 4.4}) {
+    double x = a * std::cos(t), y = b * std::sin(t);
+    double p[2] = {cx + x * std::cos(phi) - y * std::sin(phi),
+                   cy + x * std::sin(phi) + y * std::cos(phi)};
+    set.AddPoint(p);
+  }
+  long five[5] = {0, 1, 2, 3, 4};
+  double coef[6];
+  ASSERT_EQ(set.FindConic(five, coef, 1e-10), 1);
+  // The conic vanishes at the two other points of the ellipse.
+  for (long i : {5L, 6L}) {
+    std::vector<double> p = PointOf(set, i);
+    double q = coef[0] * p[0] * p[0] + coef[1] * p[0] * p[1] + coef[2] * p[1] * p[1] +
+               coef[3] * p[0] + coef[4] * p[1] + coef[5];
+    EXPECT_NEAR(q, 0.0, 1e-12);
+  }
+  double center[2], axes[2], angle;
+  ASSERT_EQ(XelMathSetOfPointsND::FindConicParameters(coef, center, axes, angle, 1e-12), 1);
+  const double geometry = 1e-9;
+  EXPECT_NEAR(center[0], cx, geometry);
+  EXPECT_NEAR(center[1], cy, geometry);
+  EXPECT_NEAR(axes[0], a, geometry);
+  EXPECT_NEAR(axes[1], b, geometry);
+  EXPECT_NEAR(angle, phi, geometry);
+
+  // Least squares on all seven points: they lie on the conic.
+  double all[6];
+  EXPECT_EQ(set.FindConic(all, 1e-9), 1);
+  for (int k = 0; k < 6; k++)
+    EXPECT_NEAR(all[k], coef[k], 1e-9);
+
+  // Four aligned points do not determine a conic; fewer than five points neither.
+  XelMathSetOfPointsND degenerate = Make2D({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {1, 1}});
+  EXPECT_EQ(degenerate.FindConic(five, coef, 1e-10), 0);
+  EXPECT_EQ(Make2D({{0, 0}, {1, 0}}).FindConic(coef, 1e-10), -1);
+  long bad[5] = {0, 1, 2, 3, 9};
+  ExpectError([&] { set.FindConic(bad, coef, 1e-10); }, 0x20007, {"Wrong Index"});
+}
+
+TEST_F(PointSets, ConicParametersOfParabolaAndHyperbola) {
+  // y = x^2 + 1: x^2 - y + 1 = 0, vertex (0, 1), x^2 = 2 p (y - 1) with p = 1/2, opening
+  // towards +y.
+  double parabola[6] = {1, 0, 0, 0, -1, 1};
+  double center[2], axes[2], angle;
+  ASSERT_EQ(XelMathSetOfPointsND::FindConicParameters(parabola, center, axes, angle, 1e-12), 3);
+  EXPECT_NEAR(center[0], 0.0, RoundOff);
+  EXPECT_NEAR(center[1], 1.0, RoundOff);
+  EXPECT_NEAR(axes[0], 0.5, RoundOff);
+  EXPECT_NEAR(angle, XelPIBY2, RoundOff);
+  // (x - 1)^2 / 4 - y^2 / 9 = 1: 9x^2 - 4y^2 - 18x - 27 = 0.
+  double hyperbola[6] = {9, 0, -4, -18, 0, -27};
+  ASSERT_EQ(XelMathSetOfPointsND::FindConicParameters(hyperbola, center, axes, angle, 1e-12), 2);
+  EXPECT_NEAR(center[0], 1.0, RoundOff);
+  EXPECT_NEAR(center[1], 0.0, RoundOff);
+  EXPECT_NEAR(axes[0], 2.0, RoundOff);
+  EXPECT_NEAR(axes[1], 3.0, RoundOff);
+  EXPECT_NEAR(angle, 0.0, RoundOff);
+  // Two crossing lines x^2 - y^2 = 0 and an empty ellipse x^2 + y^2 + 1 = 0.
+  double cross[6] = {1, 0, -1, 0, 0, 0}, empty[6] = {1, 0, 1, 0, 0, 1};
+  EXPECT_EQ(XelMathSetOfPointsND::FindConicParameters(cross, center, axes, angle, 1e-12), 0);
+  EXPECT_EQ(XelMathSetOfPointsND::FindConicParameters(empty, center, axes, angle, 1e-12), 0);
+}
+
+// ---- parameters and tangents --------------------------------------------------------------
+
+TEST_F(PointSets, ChordLengthParameters) {
+  XelMathSetOfPointsND set = Make2D({{0, 0}, {3, 4}, {3, 10}});
+  XelMathSetOfPointsND t(1);
+  set.InitializeParameters(t, 0);
+  EXPECT_EQ(PointOf(t, 0)[0], 0.0);
+  EXPECT_NEAR(PointOf(t, 1)[0], 5.0, RoundOff);
+  EXPECT_NEAR(PointOf(t, 2)[0], 11.0, RoundOff);
+  set.InitializeParameters(t);
+  EXPECT_NEAR(PointOf(t, 1)[0], 5.0 / 11.0, RoundOff);
+  EXPECT_EQ(PointOf(t, 2)[0], 1.0);
+  XelMathSetOfPointsND wrong(2);
+  ExpectError([&] { set.InitializeParameters(wrong); }, 0x20006, {"Dimension not valid"});
+}
+
+TEST_F(PointSets, MonotoneTangentsKeepMonotoneDataMonotone) {
+  // Monotone data with a flat stretch and a steep jump: the Hermite cubics built on the
+  // tangents never leave the monotone range.
+  const std::vector<double> x = {0, 1, 2, 3, 3.5, 6, 7}, y = {0, 0.1, 0.1, 0.2, 5, 5.5, 8};
+  XelMathSetOfPointsND graph(2), slopes(2);
+  for (size_t i = 0; i < x.size(); i++) {
+    double p[2] = {x[i], y[i]};
+    graph.AddPoint(p);
+  }
+  graph.ComputeTangents1D(slopes);
+  ASSERT_EQ(slopes.GetNumberOfPoints(), 7);
+  for (size_t i = 0; i + 1 < x.size(); i++) {
+    double m0 = PointOf(slopes, static_cast<long>(i))[1];
+    double m1 = PointOf(slopes, static_cast<long>(i) + 1)[1];
+    EXPECT_EQ(PointOf(slopes, static_cast<long>(i))[0], 1.0);
+    EXPECT_GE(m0, 0.0);
+    double previous = y[i];
+    for (int s = 1; s <= 50; s++) {
+      double v = Hermite(x[i], y[i], m0, x[i + 1], y[i + 1], m1, x[i] + (x[i + 1] - x[i]) * s / 50);
+      EXPECT_GE(v, previous - RoundOff) << "interval " << i;
+      previous = v;
+    }
+  }
+  // Equal neighbouring values give a zero slope (no overshoot on the flat stretch).
+  EXPECT_EQ(PointOf(slopes, 1)[1], 0.0);
+  EXPECT_EQ(PointOf(slopes, 2)[1], 0.0);
+
+  // Decreasing abscissae are accepted: the slopes are the same d/dx.
+  XelMathSetOfPointsND reversed(2), slopesReversed(2);
+  graph.Invert(reversed);
+  reversed.ComputeTangents1D(slopesReversed);
+  for (long i = 0; i < 7; i++)
+    EXPECT_NEAR(PointOf(slopesReversed, 6 - i)[1], PointOf(slopes, i)[1], RoundOff);
+}
+
+TEST_F(PointSets, TangentsOfAParabolaApproachTheDerivative) {
+  // y = x^2 sampled with step h on [0.5, 3]: interior slopes are the weighted harmonic
+  // mean of the neighbouring secants 2x - h and 2x + h, i.e. 2x - h^2 / (2x).
+  const double h = 0.25;
+  XelMathSetOfPointsND graph(2), slopes(2);
+  for (int i = 0; i <= 10; i++) {
+    double p[2] = {0.5 + h * i, (0.5 + h * i) * (0.5 + h * i)};
+    graph.AddPoint(p);
+  }
+  graph.ComputeTangents1D(slopes);
+  for (long i = 1; i < 10; i++) {
+    double x = PointOf(graph, i)[0];
+    EXPECT_NEAR(PointOf(slopes, i)[1], 2 * x - h * h / (2 * x), 1e-12) << x;
+  }
+  // The one-sided end estimates of a parabola are exact.
+  EXPECT_NEAR(PointOf(slopes, 0)[1], 1.0, 1e-12);
+  EXPECT_NEAR(PointOf(slopes, 10)[1], 6.0, 1e-12);
+}
+
+TEST_F(PointSets, TangentsAlongCurves) {
+  // Points along a straight line: chord-length tangents are the unit direction.
+  XelMathSetOfPointsND line(3), tangents(3);
+  for (double s : {0.0, 0.5, 2.0, 2.25}) {
+    double p[3] = {1 + 2 * s / 3, -s / 3, 2 * s / 3};
+    line.AddPoint(p);
+  }
+  line.ComputeTangents(tangents);
+  for (long i = 0; i < 4; i++) {
+    std::vector<double> t = PointOf(tangents, i);
+    EXPECT_NEAR(t[0], 2.0 / 3.0, RoundOff);
+    EXPECT_NEAR(t[1], -1.0 / 3.0, RoundOff);
+    EXPECT_NEAR(t[2], 2.0 / 3.0, RoundOff);
+  }
+  // A closed loop on the unit circle: tangents are perpendicular to the radius up to the
+  // first-order error of the estimate (a fraction of the angular step), and the closing
+  // point has the tangent of the first.
+  const int n = 48;
+  const double step = Xel2PI / n;
+  XelMathSetOfPointsND circle(2), loop(2);
+  for (int i = 0; i <= n; i++) {
+    double a = Xel2PI * (i % n) / n;
+    double p[2] = {std::cos(a), std::sin(a)};
+    circle.AddPoint(p);
+  }
+  circle.SetPeriodic(1);
+  circle.ComputeTangents(loop);
+  for (long i = 0; i <= n; i++) {
+    std::vector<double> p = PointOf(circle, i), t = PointOf(loop, i);
+    double radial = p[0] * t[0] + p[1] * t[1];
+    EXPECT_LT(std::fabs(radial), 0.5 * step * std::hypot(t[0], t[1])) << i;
+  }
+  EXPECT_EQ(PointOf(loop, 0), PointOf(loop, n));
+
+  // Explicit parameters, and end tangents given by a set with two tangents.
+  XelMathSetOfPointsNDTwoTangents ends(2);
+  ends.AddSet(Make2D({{0, 0}, {1, 1}, {2, 0}}));
+  double given[2] = {0, 7};
+  ends.SetFirstTangent(given);
+  XelMathSetOfPointsND params(1), out(2);
+  for (double t : {0.0, 1.0, 2.0})
+    params.AddPoint(&t);
+  ends.ComputeTangents(out, &params);
+  EXPECT_EQ(PointOf(out, 0), (std::vector<double>{0, 7}));
+  EXPECT_NEAR(PointOf(out, 1)[0], 1.0, RoundOff);
+  EXPECT_EQ(PointOf(out, 1)[1], 0.0);
+}
+
+TEST_F(PointSets, TangentsThatCannotBeComputedRaise) {
+  XelMathSetOfPointsND single = Make2D({{1, 1}}), out(2);
+  ExpectError([&] { single.ComputeTangents(out); }, 0x2000e, {});
+  ExpectError([&] { single.ComputeTangents1D(out); }, 0x2000e, {});
+  XelMathSetOfPointsND repeated = Make2D({{0, 0}, {1, 1}, {1, 2}});
+  ExpectError([&] { repeated.ComputeTangents1D(out); }, 0x2000e, {});
+  XelMathSetOfPointsND folded = Make2D({{0, 0}, {2, 1}, {1, 2}});
+  ExpectError([&] { folded.ComputeTangents1D(out); }, 0x2000e, {});
+  XelMathSetOfPointsND coincident = Make2D({{0, 0}, {0, 0}, {1, 2}});
+  ExpectError([&] { coincident.ComputeTangents(out); }, 0x2000e, {});
+  XelMathSetOfPointsND params(1);
+  double t = 0;
+  params.AddPoint(&t);
+  params.AddPoint(&t);
+  params.AddPoint(&t);
+  ExpectError([&] { repeated.ComputeTangents(out, &params); }, 0x2000e, {});
+  XelMathSetOfPointsND line(1), wrong(2);
+  line.AddPoint(&t);
+  line.AddPoint(&t);
+  ExpectError([&] { line.ComputeTangents1D(wrong); }, 0x2000e, {});
+  ExpectError([&] { repeated.ComputeTangents(line); }, 0x20006, {"Dimension not valid"});
+}
+
+// ---- cleaning -----------------------------------------------------------------------------
+
+TEST_F(PointSets, SimplifyKeepsTheShapeWithinTolerance) {
+  // A zigzag of small noise on a line with one real corner at (5, 3).
+  XelMathSetOfPointsND set =
+      Make2D({{0, 0}, {1, 0.01}, {2, -0.01}, {3, 0.0}, {5, 3}, {6, 3.01}, {7, 3}});
+  XelMathSetOfPointsND original(set);
+  XelMathSetOfLongs removed;
+  // Douglas-Peucker by hand: (3, 0) is the farthest from the chord (0,0)-(7,3), then (5, 3)
+  // from (3,0)-(7,3); the noise points 1, 2 and 5 lie within 0.01 of the kept chords.
+  EXPECT_EQ(set.Simplify(0.05, &removed), 3);
+  EXPECT_EQ(set.GetNumberOfPoints(), 4);
+  std::vector<long> gone;
+  for (long i = 0; i < removed.GetNumberOfElements(); i++)
+    gone.push_back(removed.GetElement(i));
+  EXPECT_EQ(gone, (std::vector<long>{1, 2, 5}));
+  EXPECT_TRUE(original.IsIncludedIn(set, 0.05));
+  EXPECT_EQ(set.Simplify(0.05), 0);
+}
+
+TEST_F(PointSets, RemoveMultiplePointsAndReduceGranularity) {
+  XelMathSetOfPointsNDWithVectors set(3);
+  const double jitter = 1e-9;
+  for (double id : {0.0, jitter, 1.0, 1.0 + jitter, 2.0, jitter * 2})
+    set.AddPointWithVector(Pt(id).data(), Vec(id).data());
+  XelMathSetOfPointsNDWithVectors global(set);
+  EXPECT_EQ(set.RemoveMultiplePoints(1e-6, 0), 2);
+  EXPECT_EQ(Ids(set), (std::vector<double>{0, 1, 2, 2 * jitter}));
+  ExpectVectorsFollow(set);
+  EXPECT_EQ(global.RemoveMultiplePoints(1e-6, 1), 3);
+  EXPECT_EQ(Ids(global), (std::vector<double>{0, 1, 2}));
+  ExpectVectorsFollow(global);
+
+  // Points every 0.1 along a line of length 1: keep a spacing of at least 0.25.
+  XelMathSetOfPointsND dense(1);
+  for (int i = 0; i <= 10; i++) {
+    double x = 0.1 * i;
+    dense.AddPoint(&x);
+  }
+  long removed = dense.ReduceGranularity(0.25);
+  EXPECT_EQ(dense.GetNumberOfPoints(), 11 - removed);
+  EXPECT_EQ(PointOf(dense, 0)[0], 0.0);
+  EXPECT_EQ(PointOf(dense, dense.GetNumberOfPoints() - 1)[0], 1.0);
+  for (long i = 0; i + 1 < dense.GetNumberOfPoints(); i++)
+    EXPECT_GE(PointOf(dense, i + 1)[0] - PointOf(dense, i)[0], 0.25 - RoundOff);
+  EXPECT_EQ(dense.GetNumberOfPoints(), 4); // 0, 0.3, 0.6, 1 (0.9 is too close to 1)
+}
+
+// ---- convexity and position ---------------------------------------------------------------
+
+TEST_F(PointSets, ConvexityOfContours) {
+  EXPECT_EQ(Make2D({{0, 0}, {1, 0}, {1, 1}, {0, 1}}).ConvexContour(1e-12), 1);
+  EXPECT_EQ(Make2D({{0, 0}, {0, 1}, {1, 1}, {1, 0}, {0, 0}}).ConvexContour(1e-12), -1);
+  EXPECT_EQ(Make2D({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}}).ConvexContour(1e-12), 0);
+  // A point on an edge is not a turn.
+  EXPECT_EQ(Make2D({{0, 0}, {1, 0}, {2, 0}, {2, 2}, {0, 2}}).ConvexContour(1e-12), 1);
+  // A pentagram turns the same way at every vertex but twice around.
+  XelMathSetOfPointsND star(2);
+  for (int i = 0; i < 5; i++) {
+    double a = Xel2PI * (2 * i % 5) / 5;
+    double p[2] = {std::cos(a), std::sin(a)};
+    star.AddPoint(p);
+  }
+  EXPECT_EQ(star.ConvexContour(1e-12), 0);
+  EXPECT_EQ(Make2D({{0, 0}, {1, 1}}).ConvexContour(1e-12), 0);
+}
+
+TEST_F(PointSets, ConvexHullOfAKnownCloud) {
+  // The square [0,4]^2 with edge midpoints, interior points and a repeated corner.
+  XelMathSetOfPointsND cloud = Make2D({{2, 2},
+                                       {4, 4},
+                                       {0, 0},
+                                       {2, 0},
+                                       {1, 3},
+                                       {4, 0},
+                                       {4, 2},
+                                       {0, 4},
+                                       {3, 1},
+                                       {0, 2},
+                                       {4, 4},
+                                       {2, 4}});
+  XelMathSetOfPointsND hull(2);
+  XelMathSetOfLongs indices;
+  EXPECT_EQ(cloud.CreateConvex(hull, 1e-12, &indices), 4);
+  std::vector<std::vector<double>> expected = {{0, 0}, {4, 0}, {4, 4}, {0, 4}};
+  for (long i = 0; i < 4; i++) {
+    EXPECT_EQ(PointOf(hull, i), expected[static_cast<size_t>(i)]);
+    EXPECT_EQ(PointOf(cloud, indices.GetElement(i)), expected[static_cast<size_t>(i)]);
+  }
+  EXPECT_EQ(hull.ConvexContour(1e-12), 1);
+
+  // A pseudo-random cloud: the hull is convex, counter-clockwise, contains every point and
+  // its vertices are points of the cloud.
+  XelMathSetOfPointsND random(2);
+  unsigned state = 12345;
+  auto next = [&] {
+    state = state * 1103515245u + 12345u;
+    return ((state >> 8) % 10000) / 10000.0;
+  };
+  for (int i = 0; i < 200; i++) {
+    double p[2] = {next() * 3 - 1, next() * 2 + 5};
+    random.AddPoint(p);
+  }
+  long count = random.CreateConvex(hull, 1e-12);
+  EXPECT_GE(count, 3);
+  EXPECT_EQ(hull.ConvexContour(1e-12), 1);
+  for (long i = 0; i < random.GetNumberOfPoints(); i++)
+    EXPECT_GE(hull.PointPosition(PointOf(random, i).data(), 1e-12), 0) << i;
+  long index;
+  for (long i = 0; i < count; i++)
+    EXPECT_TRUE(random.IsPointVertex(PointOf(hull, i).data(), 0.0, index));
+}
+
+TEST_F(PointSets, TrivialHulls) {
+  XelMathSetOfPointsND hull(2);
+  XelMathSetOfPointsND aligned = Make2D({{1, 1}, {3, 3}, {0, 0}, {2, 2}});
+  ASSERT_EQ(aligned.TrivialConvex(hull, 1e-12), 1);
+  ASSERT_EQ(hull.GetNumberOfPoints(), 2);
+  EXPECT_EQ(PointOf(hull, 0), (std::vector<double>{0, 0}));
+  EXPECT_EQ(PointOf(hull, 1), (std::vector<double>{3, 3}));
+  XelMathSetOfPointsND vertical = Make2D({{0, 5}, {0, -1}, {0, 2}});
+  EXPECT_EQ(vertical.CreateConvex(hull, 1e-12), 2);
+  EXPECT_EQ(PointOf(hull, 0), (std::vector<double>{0, -1}));
+  EXPECT_EQ(PointOf(hull, 1), (std::vector<double>{0, 5}));
+  XelMathSetOfPointsND cluster = Make2D({{1, 1}, {1 + 1e-13, 1}});
+  EXPECT_EQ(cluster.CreateConvex(hull, 1e-12), 1);
+  XelMathSetOfPointsND triangle = Make2D({{0, 0}, {1, 0}, {0, 1}});
+  EXPECT_EQ(triangle.TrivialConvex(hull, 1e-12), 0);
+  EXPECT_EQ(hull.GetNumberOfPoints(), 1) << "untouched when not trivial";
+  XelMathSetOfPointsND line(1);
+  ExpectError([&] { line.CreateConvex(line, 0.0); }, 0x20006, {"Dimension not valid"});
+}
+
+TEST_F(PointSets, PointPositionAgainstAPolygon) {
+  // A concave polygon (an L).
+  XelMathSetOfPointsND l = Make2D({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}});
+  double inside[2] = {0.5, 1.5}, notch[2] = {1.5, 1.5}, edge[2] = {1, 1.5}, far[2] = {-3, 0};
+  double vertex[2] = {2, 0};
+  EXPECT_EQ(l.PointPosition(inside, 1e-12), 1);
+  EXPECT_EQ(l.PointPosition(notch, 1e-12), -1);
+  EXPECT_EQ(l.PointPosition(edge, 1e-12), 0);
+  EXPECT_EQ(l.PointPosition(vertex, 1e-12), 0);
+  EXPECT_EQ(l.PointPosition(far, 1e-12), -1);
+  // Orientation does not matter.
+  XelMathSetOfPointsND reversed(2);
+  l.Invert(reversed);
+  EXPECT_EQ(reversed.PointPosition(inside, 1e-12), 1);
+  EXPECT_EQ(reversed.PointPosition(notch, 1e-12), -1);
+}
+
+// ---- stream -------------------------------------------------------------------------------
+
+TEST_F(PointSets, StreamRoundTripAtOldAndNewVersions) {
+  XelMathSetOfPointsND set(3);
+  for (long i = 0; i < 5; i++)
+    set.AddPoint(Pt(i * 0.1 + 1.0 / 3.0).data());
+  set.AddPoint(Pt(1.0 / 3.0).data());
+  set.SetPeriodic(1);
+  const long N = 3, n = 6;
+  for (long version : {1005L, 1011L, 1012L, 1013L, 1201L}) {
+    XelMathMemoryStream out(version);
+    set.Stream(out, "");
+    // Header of three longs (old) or one array record of three (new), then the array.
+    long headerBytes = version < 1012 ? 12 : 16;
+    EXPECT_EQ(static_cast<long>(out.GetBuffer().size()),
+              XelMathBinaryStreamImpl::HeaderBytes + headerBytes + 4 + 8 * N * n)
+        << version;
+    XelMathMemoryStream in(out.GetBuffer());
+    XelMathSetOfPointsND* read = nullptr;
+    XelMathSetOfPointsND::UnStream(in, read, "");
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(read->GetDimension(), N);
+    EXPECT_EQ(read->GetNumberOfPoints(), n);
+    EXPECT_TRUE(read->IsPeriodic());
+    EXPECT_EQ(0, std::memcmp(read->GetPoints(), set.GetPoints(), sizeof(double) * N * n));
+    EXPECT_EQ(in.GetRemainingBytes(), 0);
+    delete read;
+  }
+  // An empty set, and a stream without implementation (nothing written).
+  XelMathSetOfPointsND empty(2);
+  XelMathMemoryStream out;
+  empty.Stream(out, "");
+  XelMathMemoryStream in(out.GetBuffer());
+  XelMathSetOfPointsND* read = nullptr;
+  XelMathSetOfPointsND::UnStream(in, read, "");
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->GetNumberOfPoints(), 0);
+  EXPECT_EQ(read->GetDimension(), 2);
+  delete read;
+  XelMathStream none;
+  set.Stream(none, "");
+}
+
+TEST_F(PointSets, StreamOfTangentsAndVectors) {
+  XelMathSetOfPointsNDTwoTangents two(3);
+  for (long i = 0; i < 4; i++)
+    two.AddPoint(Pt(i).data());
+  two.SetFirstTangent(Vec(1.5).data());
+  two.SetLastTangent(Vec(-2.5).data());
+  for (long version : {1005L, 1013L}) {
+    XelMathMemoryStream out(version);
+    two.Stream(out, "");
+    XelMathMemoryStream in(out.GetBuffer());
+    XelMathSetOfPointsNDTwoTangents* read = nullptr;
+    XelMathSetOfPointsNDTwoTangents::UnStream(in, read, "");
+    ASSERT_NE(read, nullptr);
+    EXPECT_EQ(Ids(*read), Ids(two));
+    EXPECT_EQ(std::vector<double>(read->GetFirstTangent(), read->GetFirstTangent() + 3), Vec(1.5));
+    EXPECT_EQ(std::vector<double>(read->GetLastTangent(), read->GetLastTangent() + 3), Vec(-2.5));
+    delete read;
+  }
+  XelMathSetOfPointsNDWithVectors vectors = MakeWithVectors(5);
+  XelMathMemoryStream out;
+  vectors.Stream(out, "");
+  XelMathMemoryStream in(out.GetBuffer());
+  XelMathSetOfPointsNDWithVectors* read = nullptr;
+  XelMathSetOfPointsNDWithVectors::UnStream(in, read, "");
+  ASSERT_NE(read, nullptr);
+  EXPECT_EQ(read->GetNumberOfPoints(), 5);
+  ExpectVectorsFollow(*read);
+  delete read;
+
+  // The readable dump names the class and the fields.
+  std::ostringstream text;
+  XelMathDumpStreamImpl dump(text, 1005);
+  XelMathStream dumpStream(&dump);
+  two.Stream(dumpStream, "");
+  EXPECT_NE(text.str().find("XelMathSetOfPointsNDTwoTangents"), std::string::npos);
+  EXPECT_NE(text.str().find("NbPts"), std::string::npos);
+  EXPECT_NE(text.str().find("Tangents"), std::string::npos);
+  EXPECT_EQ(dump.GetDepth(), 0);
+}
+
+TEST_F(PointSets, DamagedStreamsRaiseAndLeakNothing) {
+  XelMathSetOfPointsNDTwoTangents set(2);
+  for (long i = 0; i < 7; i++) {
+    double p[2] = {static_cast<double>(i), 1.0 / (i + 1)};
+    set.AddPoint(p);
+  }
+  for (long version : {1005L, 1013L}) {
+    XelMathMemoryStream out(version);
+    set.Stream(out, "");
+    const std::vector<unsigned char>& bytes = out.GetBuffer();
+    // Every truncation raises a stream error.
+    for (size_t cut = XelMathBinaryStreamImpl::HeaderBytes; cut < bytes.size(); cut++) {
+      std::vector<unsigned char> part(bytes.begin(), bytes.begin() + static_cast<long>(cut));
+      XelMathMemoryStream in(part);
+      XelMathSetOfPointsNDTwoTangents* read = nullptr;
+      ExpectError([&] { XelMathSetOfPointsNDTwoTangents::UnStream(in, read, ""); }, 0x20009, {});
+      EXPECT_EQ(read, nullptr);
+    }
+    // A corrupted dimension or count (huge, negative, zero) is refused before allocating.
+    const size_t dimAt = XelMathBinaryStreamImpl::HeaderBytes + (version < 1012 ? 0 : 4);
+    for (unsigned char fill : {0x00, 0x7f, 0xff}) {
+      for (size_t field : {dimAt, dimAt + 4}) {
+        std::vector<unsigned char> bad(bytes);
+        for (size_t k = 0; k < 4; k++)
+          bad[field + k] = fill;
+        XelMathMemoryStream in(bad);
+        XelMathSetOfPointsND* read = nullptr;
+        try {
+          XelMathSetOfPointsND::UnStream(in, read, "");
+          // Only a count of 0 can read back (a shorter set), never more than was written.
+          ASSERT_NE(read, nullptr);
+          EXPECT_EQ(read->GetNumberOfPoints(), 0);
+          delete read;
+        } catch (const XelMathInputError& error) {
+          EXPECT_EQ(error.GetCode(), 0x20009) << error.what();
+          EXPECT_EQ(read, nullptr);
+        }
+      }
+    }
+  }
+}
