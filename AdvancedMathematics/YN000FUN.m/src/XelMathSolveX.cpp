@@ -5,13 +5,24 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "XelError.h"
+#include "XelFedEx.h"
+#include "XelMathAttrDoubleValue.h"
+#include "XelMathAttrIntegerValue.h"
+#include "XelMathAttrList.h"
+#include "XelMathAttrPointerValue.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelMathAttrTolObject.h"
+#include "XelMathBasisFunctionX.h"
 #include "XelMathConstants.h"
 #include "XelMathConstraint.h"
 #include "XelMathFunctionX.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
+#include "XelMathScaleFunctionX.h"
+#include "XelMathSetOfLongs.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelQuorMemory.h"
 #include "XelQuorOutput.h"
@@ -508,14 +519,55 @@ int XelMathSolveX::DSolve(const XelMathInterval& iI, long iNbPoints) {
         double xc = 0.5 * (x0 + x);
         SolveNewton(pair, d0, d, 1, xc);
         const double fc = _function->Eval(xc);
-        if (IsRoot(xc, fc, f2)) {
+        const bool crossing = fc * f < 0.0;
+        bool doubleRoot = IsRoot(xc, fc, f2) != 0;
+        if (doubleRoot && crossing) {
+          // Two sign changes: the roots lie about sqrt(2 |f| / |f''|) on each side of the
+          // extremum. They are kept apart when they are further than EpsRoot from each
+          // other and the value at the extremum is not rounding noise: that noise shows in
+          // the changes of f over steps far too small for its curvature to matter.
+          double dc, d2c;
+          EvalMode(xc, 1, dc, d2c);
+          const double delta = d2c != 0.0 ? std::sqrt(2.0 * std::fabs(fc) / std::fabs(d2c)) : 0.0;
+          if (delta > _epsRoot) {
+            const double step = std::fmax(1e-3 * delta, 8.0 * DBL_EPSILON * std::fabs(xc));
+            const double noise = std::fmax(std::fabs(_function->Eval(xc - step) - fc),
+                                           std::fabs(_function->Eval(xc + step) - fc));
+            if (std::fabs(fc) > 4.0 * noise)
+              doubleRoot = false;
+          }
+        }
+        if (doubleRoot) {
           AddRoot(xc); // a double root
-        } else if (fc * f < 0.0) {
-          double xl = 0.5 * (x0 + xc);
-          SolveNewton(XelMathInterval(x0, xc), f0, fc, 0, xl);
+        } else if (crossing) {
+          // Two roots. Brackets narrowed by the quadratic model at the extremum (roots near
+          // xc -+ sqrt(2 |f| / |f''|)) keep the iterations away from the flat bottom, where
+          // tiny values would stop them early.
+          double dc, d2c;
+          EvalMode(xc, 1, dc, d2c);
+          double la = x0, lfa = f0, rb = x, rfb = f;
+          if (d2c != 0.0) {
+            const double delta = 2.0 * std::sqrt(2.0 * std::fabs(fc) / std::fabs(d2c));
+            if (xc - delta > x0) {
+              const double v = _function->Eval(xc - delta);
+              if (v * fc < 0.0) {
+                la = xc - delta;
+                lfa = v;
+              }
+            }
+            if (xc + delta < x) {
+              const double v = _function->Eval(xc + delta);
+              if (v * fc < 0.0) {
+                rb = xc + delta;
+                rfb = v;
+              }
+            }
+          }
+          double xl = 0.5 * (la + xc);
+          SolveNewton(XelMathInterval(la, xc), lfa, fc, 0, xl);
           AddRoot(xl);
-          double xr = 0.5 * (xc + x);
-          SolveNewton(XelMathInterval(xc, x), fc, f, 0, xr);
+          double xr = 0.5 * (xc + rb);
+          SolveNewton(XelMathInterval(xc, rb), fc, rfb, 0, xr);
           AddRoot(xr);
         }
       }
@@ -989,4 +1041,211 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
     }
   }
   return 0;
+}
+
+// ---- entry points of XelMathFunctionX ---------------------------------------------------------
+
+namespace {
+
+/// The scale option of a XelMathBasisFunctionX, when it has one. Returns 1 then.
+int BasisScaleOption(const XelMathFunctionX* iF, XelMathAttrScaleOption& oOption) {
+  if (!iF->IsAKindOf("XelMathBasisFunctionX"))
+    return 0;
+  const XelMathAttrScaleOption* option =
+      static_cast<const XelMathBasisFunctionX*>(iF)->GetScaleOption();
+  if (!option)
+    return 0;
+  oOption = *option;
+  return 1;
+}
+
+/// The scale option that goes with iF: the filed one (mail message iMessage) or the
+/// one of a XelMathBasisFunctionX. Returns 1 when there is one.
+int FindScaleOption(const XelMathFunctionX* iF, long iMessage, XelMathAttrScaleOption& oOption) {
+  void* filed = nullptr;
+  long status = 0;
+  if (XelFedEx::Get(_XelR19QuorMail, iMessage, iF, filed, status) && filed) {
+    oOption = *static_cast<const XelMathAttrScaleOption*>(filed);
+    return 1;
+  }
+  return BasisScaleOption(iF, oOption);
+}
+
+/// Reads the single F and X powers of an option; raises 0x20006 with iWhere otherwise.
+void ReadPowers(const XelMathAttrScaleOption& iOption, const char* iWhere, long& oF, long& oX) {
+  long nbF = 0, nbX = 0;
+  const long* powersF = iOption.GetPowerScaleF(nbF);
+  const long* powersX = iOption.GetPowerScaleX(nbX);
+  if (nbF != 1 || nbX != 1 || !powersF || !powersX)
+    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension", iWhere);
+  oF = powersF[0];
+  oX = powersX[0];
+}
+
+} // namespace
+
+int XelMathFunctionX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
+                            const XelMathAttrList* iAttributes) const {
+  // Tolerance: the function's own, else the default one; an attribute overrides both.
+  const XelTolerance* tol = XelMathFunctionXFindTolerance(this);
+  if (!tol)
+    tol = &XelGetDefaultTolerance();
+  if (iAttributes) {
+    const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
+        iAttributes->GetAttribute("XelMathAttrTolObject"));
+    if (attr)
+      tol = &attr->GetTolObject();
+  }
+  if (!tol) {
+    XelQuornull(__FILE__, __LINE__);
+    return 0;
+  }
+  const double s = tol->GetScaleFactor();
+
+  // Scaling option: the list's, else the one of a basis function.
+  XelMathAttrScaleOption option(1, 1);
+  int found = 0;
+  if (iAttributes) {
+    const XelMathAttrScaleOption* attr = dynamic_cast<const XelMathAttrScaleOption*>(
+        iAttributes->GetAttribute("XelMathAttrScaleOption"));
+    if (attr) {
+      option = *attr;
+      found = 1;
+    }
+  }
+  if (!found)
+    found = BasisScaleOption(this, option);
+
+  double valueFactor = 1.0, variableFactor = 1.0;
+  bool scaled = false;
+  if (found && s != 1.0) {
+    long powerF = 1, powerX = 1;
+    ReadPowers(option, "XelMathFunctionX::Solve", powerF, powerX);
+    if (powerF != 1 || powerX != 1) {
+      scaled = true;
+      valueFactor = std::pow(s, static_cast<double>(1 - powerF));
+      variableFactor = std::pow(s, static_cast<double>(powerX - 1));
+    }
+  }
+  std::unique_ptr<XelMathScaleFunctionX> wrapper;
+  if (scaled) {
+    wrapper.reset(new XelMathScaleFunctionX(this, valueFactor, variableFactor));
+    if (option.GetOKReviewed())
+      wrapper->SetOKScaleReviewed();
+  }
+  XelMathSolveX solver(scaled ? static_cast<const XelMathFunctionX*>(wrapper.get()) : this, *tol);
+  if (scaled && option.GetOKReviewed())
+    solver.SetOKScaleReviewed();
+
+  // Options.
+  if (iAttributes) {
+    const XelMathConstraint* constraint =
+        dynamic_cast<const XelMathConstraint*>(iAttributes->GetAttribute(AttrFunctionXConstraint));
+    if (constraint)
+      solver.SetConstraint(constraint);
+    const XelMathAttrIntegerValue* sampling = dynamic_cast<const XelMathAttrIntegerValue*>(
+        iAttributes->GetAttribute(AttrFunctionXSamplingPoints));
+    if (sampling)
+      solver.SetSamplingValue(sampling->GetValue());
+    const XelMathAttrDoubleValue* absolute = dynamic_cast<const XelMathAttrDoubleValue*>(
+        iAttributes->GetAttribute(AttrFunctionXAbsoluteTolerance));
+    if (absolute)
+      solver.SetTolerance(absolute->GetValue() * (scaled ? valueFactor : 1.0), 1,
+                          absolute->GetOKReviewed() ? 1 : 0);
+    if (iAttributes->GetAttribute(AttrFunctionXCheckExtremities))
+      solver.SetCheckExtremities(1);
+    const XelMathAttrPointerValue* dichotomy = dynamic_cast<const XelMathAttrPointerValue*>(
+        iAttributes->GetAttribute(AttrFunctionXDichotomy));
+    if (dichotomy && dichotomy->GetValue()) {
+      const XelMathSetOfLongs* steps = static_cast<const XelMathSetOfLongs*>(dichotomy->GetValue());
+      const long n = steps->GetNumberOfElements();
+      if (n == 1)
+        solver.SetDichotomy(1, steps->GetElement(0), XelMaxNewtonIteration);
+      else if (n == 2)
+        solver.SetDichotomy(1, steps->GetElement(0), steps->GetElement(1));
+      else if (n >= 3)
+        solver.SetDichotomy(1, 10, XelMaxNewtonIteration);
+    }
+    const XelMathAttrDoubleValue* epsRoot = dynamic_cast<const XelMathAttrDoubleValue*>(
+        iAttributes->GetAttribute(AttrFunctionXEpsRoot));
+    if (epsRoot)
+      solver.SetEpsRoot(epsRoot->GetValue() * (scaled ? valueFactor : 1.0),
+                        epsRoot->GetOKReviewed() ? 1 : 0);
+  }
+
+  // The working set receives the roots; the caller's set is only written at the end.
+  XelMathSetOfPointsND work(oRoots);
+  int status;
+  if (scaled) {
+    XelMathInterval domain;
+    wrapper->ComputeScaledDomain(iDomain, domain);
+    status = solver.Run(domain, work);
+    wrapper->ComputeUnScaledRoots(work, oRoots);
+  } else {
+    status = solver.Run(iDomain, work);
+    oRoots = work;
+  }
+  oRoots.Beginning();
+  return status;
+}
+
+int XelMathFunctionX::SolveNewton(const XelMathInterval& iDomain, const XelMathInterval& iImage,
+                                  const long& iMode, double& ioX, const XelTolerance& iTol) const {
+  // iImage holds the values at the two ends of iDomain (of f in mode 0, of f' otherwise).
+  const double s = iTol.GetScaleFactor();
+  XelMathAttrScaleOption option(1, 1);
+  const int found = FindScaleOption(this, 1, option);
+  double valueFactor = 1.0, variableFactor = 1.0;
+  bool scaled = false;
+  if (found && s != 1.0) {
+    long powerF = 1, powerX = 1;
+    ReadPowers(option, "XelMathFunctionX::SolveNewton", powerF, powerX);
+    const long expected = iMode == 0 ? 1 : 2;
+    if (powerF != expected || powerX != 1) {
+      scaled = true;
+      valueFactor = std::pow(s, static_cast<double>(expected - powerF));
+      variableFactor = std::pow(s, static_cast<double>(powerX - 1));
+    }
+  }
+  if (!scaled) {
+    XelMathSolveX solver(this, iTol);
+    return solver.SolveNewton(iDomain, iImage.low, iImage.high, iMode, ioX);
+  }
+  XelMathScaleFunctionX wrapper(this, valueFactor, variableFactor);
+  if (option.GetOKReviewed())
+    wrapper.SetOKScaleReviewed();
+  XelMathSolveX solver(&wrapper, iTol);
+  if (option.GetOKReviewed())
+    solver.SetOKScaleReviewed();
+  XelMathInterval domain;
+  wrapper.ComputeScaledDomain(iDomain, domain);
+  // h = a f(b x): h' = a b f'(b x).
+  const double endFactor = iMode == 0 ? valueFactor : valueFactor * variableFactor;
+  double x = ioX / variableFactor;
+  const int status =
+      solver.SolveNewton(domain, endFactor * iImage.low, endFactor * iImage.high, iMode, x);
+  ioX = x * variableFactor;
+  return status;
+}
+
+int SolveNewton(const XelMathFunctionX* iF, const XelMathInterval& iDomain,
+                const XelMathInterval& iImage, const long& iMode, double& ioX,
+                const XelTolerance& iTol, XelMathAttrScaleOption* iOption) {
+  if (!iF) {
+    XelQuornull(__FILE__, __LINE__);
+    return 7;
+  }
+  if (iOption)
+    XelFedEx::Put(_XelR19QuorMail, 1, iF, iOption);
+  int status = 7;
+  try {
+    status = iF->SolveNewton(iDomain, iImage, iMode, ioX, iTol);
+  } catch (const XelError&) {
+    if (iOption)
+      XelFedEx::UnstackUntil(_XelR19QuorMail, 1, iF);
+    throw;
+  }
+  if (iOption)
+    XelFedEx::UnstackUntil(_XelR19QuorMail, 1, iF);
+  return status;
 }
