@@ -24,6 +24,7 @@
 #include "XelMathFunctionX.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
+#include "XelMathPolynomX.h"
 #include "XelMathSetOfLongs.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSolveX.h"
@@ -745,6 +746,56 @@ TEST(SolveXPolynom, NullConstantAndEmptyCases) {
   solver.Initialize(XelMathInterval(0.0, 1.0), set);
   solver.RunOnPolynom(1, bad, 0.0);
   EXPECT_EQ(set.GetNumberOfPoints(), 0);
+}
+
+TEST(SolveXPolynom, PolynomialClassSolvesThroughThePolynomialPath) {
+  // (x - 1)^3 (x - 2)^2 (x + 0.5) as a XelMathPolynomX with shift 1.5.
+  const FactoredPolynomial f({1.0, 2.0, -0.5}, {3, 2, 1}, 1.0, false);
+  std::vector<long double> c(f.Coefficients().begin(), f.Coefficients().end());
+  const long n = static_cast<long>(c.size()) - 1;
+  for (long i = 0; i < n; ++i)
+    for (long j = n - 1; j >= i; --j)
+      c[j] += 1.5L * c[j + 1];
+  std::vector<double> shifted(c.begin(), c.end());
+  shifted.push_back(0.0); // a leading zero coefficient is dropped
+  const XelMathPolynomX p(n + 1, shifted.data(), 1.5);
+  XelMathSetOfPointsND set(1);
+  EXPECT_EQ(p.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 0);
+  ExpectSameRoots(Roots(set), {-0.5, 1.0, 2.0}, kEpsRoot);
+  // Through the base class: the same answer.
+  const XelMathFunctionX& base = p;
+  EXPECT_EQ(base.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 0);
+  ExpectSameRoots(Roots(set), {-0.5, 1.0, 2.0}, kEpsRoot);
+  // A scaled model: variable in S^2 units (X power 2), values in S^1.
+  XelTolerance scaledTol(100.0);
+  XelMathAttrTolObject tolerance(scaledTol);
+  XelMathAttrScaleOption option(1, 2);
+  XelMathAttrList list(&tolerance);
+  list.AddAttribute(&option);
+  EXPECT_EQ(p.Solve(XelMathInterval(-1.0, 3.0), set, &list), 0);
+  ExpectSameRoots(Roots(set), {-0.5, 1.0, 2.0}, kEpsRoot * 100.0);
+  const double zero[3] = {0.0, 0.0, 0.0};
+  const XelMathPolynomX null(2, zero, 0.0);
+  EXPECT_EQ(null.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 1);
+  XelMathSetOfPointsND wrong(3);
+  EXPECT_THROW(p.Solve(XelMathInterval(-1.0, 3.0), wrong, nullptr), XelMathInputError);
+}
+
+TEST(SolveX, ScaledModelSolvesTheWrapperAndMapsTheRootsBack) {
+  // Variable expressed in S^2 (X power 2): the solver works on f(S x) over the domain / S.
+  XelTolerance scaledTol(1000.0);
+  XelMathAttrTolObject tolerance(scaledTol);
+  XelMathAttrScaleOption option(1, 2);
+  option.SetOKReviewed(1);
+  XelMathAttrList list(&tolerance);
+  list.AddAttribute(&option);
+  for (bool intervals : {false, true}) {
+    const FactoredPolynomial f({-0.5, 0.25, 2.0}, {1, 1, 1}, 1.0, intervals);
+    XelMathSetOfPointsND set(1);
+    EXPECT_EQ(f.Solve(XelMathInterval(-1.0, 3.0), set, &list), 0);
+    // The root tolerance of the scaled model is S times larger.
+    ExpectSameRoots(Roots(set), {-0.5, 0.25, 2.0}, kEpsRoot * scaledTol.GetScaleFactor());
+  }
 }
 
 // ---- trigonometric path -------------------------------------------------------------------

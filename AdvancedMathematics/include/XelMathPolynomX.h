@@ -134,6 +134,12 @@ public:
   // ---- copies, analyses, construction ----------------------------------------------------------
   XelMathFunctionX* Duplicate() const override;
   XelMathFunctionX* DeepDuplicate() const override;
+  /// Every real root in iDomain (multiple and clustered roots included) into oRoots
+  /// (dimension 1), through the root finder's polynomial path. Reads "XelMathAttrTolObject",
+  /// "XelMathAttrScaleOption", "AbsoluteTolerance" and "EpsilonRoot". Status 0, 1 (null
+  /// polynomial), 4 (empty domain).
+  int Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
+            const XelMathAttrList* iAttributes = nullptr) const override;
   /// Exact integral over iI (iEps is not used).
   double Integrate(const XelMathInterval& iI, double iEps) const override;
   /// Exact integral over iI, whatever the kind of tolerance.

@@ -7,12 +7,14 @@
 
 #include "XelError.h"
 #include "XelFedEx.h"
+#include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
 #include "XelMathInputError.h"
 #include "XelMathPointsToCubic.h"
 #include "XelMathSetOfPointsND.h"
+#include "XelMathSolveX.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
 
@@ -1424,4 +1426,75 @@ XelMathPolynomX& operator*=(XelMathPolynomX& ioP, const double iA) {
   for (long k = 0; k <= ioP.GetDegree(); ++k)
     ioP.SetCoefficient(k, ioP.GetCoefficient(k) * iA);
   return ioP;
+}
+
+// ---- roots ------------------------------------------------------------------------------------
+
+int XelMathPolynomX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
+                           const XelMathAttrList* iAttributes) const {
+  const XelTolerance* tol = &XelGetDefaultTolerance();
+  const XelMathAttrScaleOption* option = nullptr;
+  const XelMathAttrDoubleValue* absolute = nullptr;
+  const XelMathAttrDoubleValue* epsRoot = nullptr;
+  if (iAttributes) {
+    const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
+        iAttributes->GetAttribute("XelMathAttrTolObject"));
+    if (attr)
+      tol = &attr->GetTolObject();
+    option = dynamic_cast<const XelMathAttrScaleOption*>(
+        iAttributes->GetAttribute("XelMathAttrScaleOption"));
+    absolute = dynamic_cast<const XelMathAttrDoubleValue*>(
+        iAttributes->GetAttribute(AttrFunctionXAbsoluteTolerance));
+    epsRoot = dynamic_cast<const XelMathAttrDoubleValue*>(
+        iAttributes->GetAttribute(AttrFunctionXEpsRoot));
+  }
+  // Scaled copy a P(b x) over the domain divided by b, when the model asks for it.
+  const double s = tol->GetScaleFactor();
+  double variableFactor = 1.0, functionFactor = 1.0;
+  XelMathPolynomX* scaled = nullptr;
+  if (option && s != 1.0 && s > 0.0) {
+    long nbF = 0, nbX = 0;
+    const long* pF = option->GetPowerScaleF(nbF);
+    const long* pX = option->GetPowerScaleX(nbX);
+    if (nbF != 1 || nbX != 1)
+      XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
+                   "XelMathPolynomX::Solve");
+    if (!(pX[0] == 1 && pF[0] == 1)) {
+      variableFactor = pX[0] == 1 ? 1.0 : (pX[0] == 2 ? s : std::pow(s, double(pX[0] - 1)));
+      functionFactor = pF[0] == 1 ? 1.0 : (pF[0] == 0 ? s : std::pow(s, double(1 - pF[0])));
+      XelMathPolynomX* changed = LinearChangeVariable(variableFactor, 0.0);
+      scaled = Product(changed, functionFactor);
+      delete changed;
+    }
+  }
+  const XelMathPolynomX* work = scaled ? scaled : this;
+  XelMathInterval domain = iDomain;
+  if (scaled)
+    domain = XelMathInterval(iDomain.low / variableFactor, iDomain.high / variableFactor);
+
+  XelMathSolveX solver(work, *tol);
+  if (absolute)
+    solver.SetTolerance(absolute->GetValue() * functionFactor, 1,
+                        absolute->GetOKReviewed() ? 1 : 0);
+  if (epsRoot)
+    solver.SetEpsRoot(epsRoot->GetValue() * functionFactor, epsRoot->GetOKReviewed() ? 1 : 0);
+  int status = 4;
+  try {
+    solver.Initialize(domain, oRoots);
+    long d = work->_degree;
+    while (d > 0 && work->_coefficients[d] == 0.0)
+      --d;
+    status = solver.RunOnPolynom(d, work->_coefficients, work->_shift);
+  } catch (const XelError&) {
+    delete scaled;
+    throw;
+  }
+  delete scaled;
+  if (variableFactor != 1.0) {
+    double* points = oRoots.GetPoints();
+    for (long i = 0; i < oRoots.GetNumberOfPoints(); ++i)
+      points[i] *= variableFactor;
+  }
+  oRoots.Beginning();
+  return status;
 }
