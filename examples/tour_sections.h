@@ -1,6 +1,14 @@
 #pragma once
 // Sections of the tour, one function per family of classes (examples/tour_<family>.cpp).
 
+/// Intervals and boxes: enclosures of elementary functions, periodic folding, box queries,
+/// and a binary stream written and read back.
+void TourIntervals();
+
+/// Polynomials: evaluation with derivatives, interval images, the derivative, and the
+/// Chebyshev approximation of a function by a polynomial.
+void TourPolynomials();
+
 /// Point sets: growing a set, reading it with the cursor, the geometric queries, tangents
 /// for interpolation and the stream round trip.
 void TourPointSets();
