@@ -22,8 +22,3 @@ int XelMathFunctionRN::Minimize(const XelMathIntervalND&, XelMathSetOfPointsND&,
 XelMathFunctionX* XelMathFunctionRN::CreateCompositionX(const XelMathFunctionX**) const {
   return nullptr;
 }
-// ---- cubic interpolation (XelMathPiecewiseX.cpp) ----
-XelMathFunctionX* XelMathFunctionX::CreateCubicInterpolation(const long, const double*,
-                                                             const double*, const XelTolerance&) {
-  return nullptr;
-}

@@ -1,0 +1,78 @@
+#pragma once
+// Small interval helpers shared by the elementary functions (trigonometric, arc tangent of a
+// cosine, hyperbolic, fraction, periodic, piecewise). Ends are computed in ordinary floating
+// point, as the interval functions of the library do. Internal to the library.
+#include <cmath>
+
+#include "XelMathConstants.h"
+#include "XelMathInterval.h"
+
+namespace XelMathElementary {
+
+inline double Min2(double a, double b) {
+  return b < a ? b : a;
+}
+inline double Max2(double a, double b) {
+  return b > a ? b : a;
+}
+
+/// k I, ends ordered by the sign of k.
+inline XelMathInterval Scale(const double k, const XelMathInterval& iI) {
+  return k >= 0.0 ? XelMathInterval(k * iI.low, k * iI.high)
+                  : XelMathInterval(k * iI.high, k * iI.low);
+}
+/// I + c.
+inline XelMathInterval Shift(const XelMathInterval& iI, const double c) {
+  return XelMathInterval(iI.low + c, iI.high + c);
+}
+inline XelMathInterval Add(const XelMathInterval& iA, const XelMathInterval& iB) {
+  return XelMathInterval(iA.low + iB.low, iA.high + iB.high);
+}
+/// [a - d, b - c].
+inline XelMathInterval Sub(const XelMathInterval& iA, const XelMathInterval& iB) {
+  return XelMathInterval(iA.low - iB.high, iA.high - iB.low);
+}
+/// Four-case product: minimum and maximum of the four end products.
+inline XelMathInterval Mul(const XelMathInterval& iA, const XelMathInterval& iB) {
+  const double p1 = iA.low * iB.low, p2 = iA.low * iB.high;
+  const double p3 = iA.high * iB.low, p4 = iA.high * iB.high;
+  return XelMathInterval(Min2(Min2(p1, p2), Min2(p3, p4)), Max2(Max2(p1, p2), Max2(p3, p4)));
+}
+/// Smallest interval holding both.
+inline XelMathInterval Hull(const XelMathInterval& iA, const XelMathInterval& iB) {
+  return XelMathInterval(Min2(iA.low, iB.low), Max2(iA.high, iB.high));
+}
+/// [-XelMathInfinite, XelMathInfinite].
+inline XelMathInterval Infinite() {
+  return XelMathInterval(-XelMathInfinite, XelMathInfinite);
+}
+/// Whether an interval holds 0 (ends of product <= 0), so that dividing by it is unbounded.
+inline bool MayVanish(const XelMathInterval& iI) {
+  return !(iI.low * iI.high > 0.0);
+}
+/// 1 / I for an interval that does not hold 0.
+inline XelMathInterval Inverse(const XelMathInterval& iI) {
+  return XelMathInterval(1.0 / iI.high, 1.0 / iI.low);
+}
+/// I^3 (monotone).
+inline XelMathInterval Cube(const XelMathInterval& iI) {
+  return XelMathInterval(iI.low * iI.low * iI.low, iI.high * iI.high * iI.high);
+}
+/// Image of iI by a smooth function whose extrema can only lie at the iNb critical points:
+/// the values at both ends and at the critical points inside.
+template <class Fn>
+XelMathInterval ImageByCriticalPoints(Fn iFn, const XelMathInterval& iI, const double* iCritical,
+                                      const int iNb) {
+  const double a = iFn(iI.low), b = iFn(iI.high);
+  XelMathInterval r(Min2(a, b), Max2(a, b));
+  for (int k = 0; k < iNb; ++k) {
+    if (iI.low < iCritical[k] && iCritical[k] < iI.high) {
+      const double v = iFn(iCritical[k]);
+      r.low = Min2(r.low, v);
+      r.high = Max2(r.high, v);
+    }
+  }
+  return r;
+}
+
+} // namespace XelMathElementary

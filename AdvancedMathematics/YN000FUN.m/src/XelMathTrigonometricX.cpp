@@ -1,0 +1,270 @@
+#include "XelMathTrigonometricX.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "XelError.h"
+#include "XelMathAttrDoubleValue.h"
+#include "XelMathAttrKeys.h"
+#include "XelMathAttrList.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelMathAttrTolObject.h"
+#include "XelMathConstants.h"
+#include "XelMathElementaryTools.h"
+#include "XelMathInputError.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelMathSolveX.h"
+#include "XelTolerance.h"
+
+using namespace XelMathElementary;
+
+namespace {
+void SinCos(const double t, double& oS, double& oC) {
+  oS = std::sin(t);
+  oC = std::cos(t);
+}
+} // namespace
+
+XelMathTrigonometricX::XelMathTrigonometricX(const double a, const double b, const double c,
+                                             const double w, const XelTolerance& iTol)
+    : _amplitude(0.0), _phase(0.0), _pulsation(w), _constant(c), _tolerance(&iTol) {
+  if (a != 0.0 || b != 0.0) {
+    _amplitude = std::hypot(a, b);
+    _phase = std::atan2(b, a);
+  }
+  if (w < 0.0) {
+    // cos(-w x - phi) = cos(w x + phi): the value is unchanged.
+    _pulsation = -w;
+    _phase = -_phase;
+  }
+}
+
+XelMathTrigonometricX::XelMathTrigonometricX(const double* iP, const XelTolerance& iTol)
+    : _amplitude(iP ? iP[0] : 0.0), _phase(iP ? iP[1] : 0.0), _pulsation(iP ? iP[2] : 0.0),
+      _constant(iP ? iP[3] : 0.0), _tolerance(&iTol) {}
+
+XelMathTrigonometricX::~XelMathTrigonometricX() = default;
+
+const char* XelMathTrigonometricX::IsA() const {
+  return "XelMathTrigonometricX";
+}
+
+unsigned char XelMathTrigonometricX::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathTrigonometricX"))
+    return 1;
+  return XelMathFunctionX::IsAKindOf(iName);
+}
+
+unsigned char XelMathTrigonometricX::IsOption(const long iOption) const {
+  return (iOption & ~(2L | 4L | 16L | 32L | 64L)) == 0 ? 1 : 0;
+}
+
+int XelMathTrigonometricX::GetDirectComponents(const int, const XelMathFunctionGeneral**) const {
+  return 0;
+}
+
+unsigned char XelMathTrigonometricX::IsATypeOf(const long iType) const {
+  return (iType == 0 || iType == 30) ? 1 : 0;
+}
+
+short XelMathTrigonometricX::GetStreamType() const {
+  return 2;
+}
+
+unsigned char XelMathTrigonometricX::_IsStreamable(const XelQuorStreamVersion,
+                                                   unsigned char& oFlag) const {
+  oFlag = 1;
+  return 1;
+}
+
+// ==== point evaluations ==========================================================================
+double XelMathTrigonometricX::Eval(const double& x) const {
+  return _amplitude * std::cos(_pulsation * x - _phase) + _constant;
+}
+
+double XelMathTrigonometricX::EvalFirstDeriv(const double& x) const {
+  return -_amplitude * _pulsation * std::sin(_pulsation * x - _phase);
+}
+
+double XelMathTrigonometricX::EvalSecondDeriv(const double& x) const {
+  return -_amplitude * _pulsation * _pulsation * std::cos(_pulsation * x - _phase);
+}
+
+double XelMathTrigonometricX::EvalThirdDeriv(const double& x) const {
+  return _amplitude * _pulsation * _pulsation * _pulsation * std::sin(_pulsation * x - _phase);
+}
+
+void XelMathTrigonometricX::Eval(const double x, const long iOptions, double* oF, double* oF1,
+                                 double* oF2) const {
+  double s, c;
+  SinCos(_pulsation * x - _phase, s, c);
+  if (oF && (iOptions & 1))
+    *oF = _amplitude * c + _constant;
+  if (oF1 && (iOptions & 2))
+    *oF1 = -_amplitude * _pulsation * s;
+  if (oF2 && (iOptions & 4))
+    *oF2 = -_amplitude * _pulsation * _pulsation * c;
+}
+
+// ==== interval evaluations =======================================================================
+namespace {
+// Phase interval [w low - phi, w high - phi], ends swapped when w <= 0.
+XelMathInterval Phase(const XelMathInterval& iI, const double w, const double phi) {
+  const double a = w * iI.low - phi, b = w * iI.high - phi;
+  return w > 0.0 ? XelMathInterval(a, b) : XelMathInterval(b, a);
+}
+} // namespace
+
+XelMathInterval XelMathTrigonometricX::Eval(const XelMathInterval& iI) const {
+  return Shift(Scale(_amplitude, cos(Phase(iI, _pulsation, _phase))), _constant);
+}
+
+XelMathInterval XelMathTrigonometricX::EvalFirstDeriv(const XelMathInterval& iI) const {
+  return Scale(-_amplitude * _pulsation, sin(Phase(iI, _pulsation, _phase)));
+}
+
+XelMathInterval XelMathTrigonometricX::EvalSecondDeriv(const XelMathInterval& iI) const {
+  return Scale(-_amplitude * _pulsation * _pulsation, cos(Phase(iI, _pulsation, _phase)));
+}
+
+XelMathInterval XelMathTrigonometricX::EvalThirdDeriv(const XelMathInterval& iI) const {
+  return Scale(_amplitude * _pulsation * _pulsation * _pulsation,
+               sin(Phase(iI, _pulsation, _phase)));
+}
+
+void XelMathTrigonometricX::Eval(const XelMathInterval& iI, const long iOptions,
+                                 XelMathInterval* oF, XelMathInterval* oF1,
+                                 XelMathInterval* oF2) const {
+  const XelMathInterval theta = Phase(iI, _pulsation, _phase);
+  const bool wantF = oF && (iOptions & 16), wantF2 = oF2 && (iOptions & 64);
+  if (wantF || wantF2) {
+    const XelMathInterval c = cos(theta);
+    if (wantF)
+      *oF = Shift(Scale(_amplitude, c), _constant);
+    if (wantF2)
+      *oF2 = Scale(-_amplitude * _pulsation * _pulsation, c);
+  }
+  if (oF1 && (iOptions & 32))
+    *oF1 = Scale(-_amplitude * _pulsation, sin(theta));
+}
+
+XelMathInterval XelMathTrigonometricX::ComputeOptimalImage(const XelMathInterval& iI,
+                                                           const XelTolerance&) const {
+  return Eval(iI);
+}
+
+// ==== copies, construction
+// ========================================================================
+XelMathFunctionX* XelMathTrigonometricX::Duplicate() const {
+  return new XelMathTrigonometricX(*this);
+}
+
+XelMathFunctionX* XelMathTrigonometricX::DeepDuplicate() const {
+  return Duplicate();
+}
+
+XelMathFunctionX* XelMathTrigonometricX::CreateDeriv() const {
+  const double p[4] = {_amplitude * _pulsation, _phase - XelPIBY2, _pulsation, 0.0};
+  return new XelMathTrigonometricX(p, *_tolerance);
+}
+
+XelMathFunctionX* XelMathTrigonometricX::FormalCombination(const long iN,
+                                                           const XelMathFunctionX** iF,
+                                                           const double* iC,
+                                                           const double iC0) const {
+  if (iN <= 0 || !iF || !iC || !iF[0] || !iF[0]->IsAKindOf("XelMathTrigonometricX"))
+    return nullptr;
+  const double w = static_cast<const XelMathTrigonometricX*>(iF[0])->_pulsation;
+  double x = 0.0, y = 0.0, c = iC0;
+  for (long i = 0; i < iN; ++i) {
+    if (!iF[i] || !iF[i]->IsAKindOf("XelMathTrigonometricX"))
+      return nullptr;
+    const XelMathTrigonometricX* t = static_cast<const XelMathTrigonometricX*>(iF[i]);
+    if (t->_pulsation != w)
+      return nullptr;
+    // A cos(w x - phi) = A cos(phi) cos(w x) + A sin(phi) sin(w x).
+    x += iC[i] * t->_amplitude * std::cos(t->_phase);
+    y += iC[i] * t->_amplitude * std::sin(t->_phase);
+    c += iC[i] * t->_constant;
+  }
+  return new XelMathTrigonometricX(x, y, c, w, *_tolerance);
+}
+
+double XelMathTrigonometricX::IntegrateAbsOrRel(const XelMathInterval& iI, double,
+                                                unsigned char) const {
+  const double width = iI.high - iI.low;
+  if (_pulsation == 0.0)
+    return (_amplitude * std::cos(_phase) + _constant) * width;
+  const double ta = _pulsation * iI.low - _phase, tb = _pulsation * iI.high - _phase;
+  // sin(tb) - sin(ta) = 2 cos((ta + tb) / 2) sin((tb - ta) / 2): no cancellation for a
+  // narrow interval.
+  const double half = 0.5 * _pulsation * width;
+  const double diff = 2.0 * std::cos(0.5 * (ta + tb)) * std::sin(half);
+  return _amplitude / _pulsation * diff + _constant * width;
+}
+
+// ==== roots
+// =========================================================================================
+int XelMathTrigonometricX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
+                                 const XelMathAttrList* iAttributes) const {
+  const XelTolerance* tol = _tolerance ? _tolerance : &XelGetDefaultTolerance();
+  const XelMathAttrScaleOption* option = nullptr;
+  if (iAttributes) {
+    if (const XelMathAttrTolObject* t = dynamic_cast<const XelMathAttrTolObject*>(
+            iAttributes->GetAttribute("XelMathAttrTolObject")))
+      tol = &t->GetTolObject();
+    option = dynamic_cast<const XelMathAttrScaleOption*>(
+        iAttributes->GetAttribute("XelMathAttrScaleOption"));
+  }
+  if (!tol || !tol->IsValidMark()) {
+    XelQuornull(__FILE__, __LINE__);
+    return 0;
+  }
+  // Scaling: h(u) = a f(b u) with a = S^(1 - F), b = S^(X - 1), solved in closed form.
+  const double s = tol->GetScaleFactor();
+  double valueFactor = 1.0, variableFactor = 1.0;
+  bool scaled = false;
+  if (option && s != 1.0) {
+    long nbF = 0, nbX = 0;
+    const long* pF = option->GetPowerScaleF(nbF);
+    const long* pX = option->GetPowerScaleX(nbX);
+    if (nbF != 1 || nbX != 1 || !pF || !pX)
+      XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
+                   "XelMathTrigonometricX::Solve");
+    if (pF[0] != 1 || pX[0] != 1) {
+      scaled = true;
+      valueFactor = std::pow(s, double(1 - pF[0]));
+      variableFactor = std::pow(s, double(pX[0] - 1));
+    }
+  }
+  const double p[4] = {valueFactor * _amplitude, _phase, _pulsation * variableFactor,
+                       valueFactor * _constant};
+  const XelMathTrigonometricX work(p, *tol);
+  XelMathSolveX solver(&work, *tol);
+  if (scaled && option->GetOKReviewed())
+    solver.SetOKScaleReviewed();
+  if (iAttributes) {
+    if (const XelMathAttrDoubleValue* v = dynamic_cast<const XelMathAttrDoubleValue*>(
+            iAttributes->GetAttribute(AttrFunctionXAbsoluteTolerance)))
+      solver.SetTolerance(v->GetValue() * valueFactor, 1, v->GetOKReviewed() ? 1 : 0);
+    if (const XelMathAttrDoubleValue* v = dynamic_cast<const XelMathAttrDoubleValue*>(
+            iAttributes->GetAttribute(AttrFunctionXEpsRoot)))
+      solver.SetEpsRoot(v->GetValue() * valueFactor, v->GetOKReviewed() ? 1 : 0);
+  }
+  const XelMathInterval domain(iDomain.low / variableFactor, iDomain.high / variableFactor);
+  solver.Initialize(domain, oRoots);
+  int status = 4;
+  if (domain.low <= domain.high)
+    status = solver.RunOnTrigonometric(p[0], p[2], p[1], p[3]);
+  const long n = oRoots.GetNumberOfPoints();
+  double* x = oRoots.GetPoints();
+  if (n > 0 && x) {
+    // The two families of roots come one after the other: one sorted list.
+    std::sort(x, x + n);
+    if (scaled)
+      for (long i = 0; i < n; ++i)
+        x[i] *= variableFactor;
+  }
+  oRoots.Beginning();
+  return status;
+}
