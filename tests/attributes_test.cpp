@@ -10,6 +10,7 @@
 
 #include "XelMathAttrDecomposition.h"
 #include "XelMathAttrDoubleValue.h"
+#include "XelMathAttrExclusion2D.h"
 #include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrMultipleDomain.h"
@@ -21,6 +22,7 @@
 #include "XelMathConstraint.h"
 #include "XelMathConstraintOption.h"
 #include "XelMathInterval.h"
+#include "XelMathInterval2D.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
 
@@ -687,4 +689,107 @@ TEST(AttrConstraint, ConstraintOptionIsAPresenceFlag) {
   list.AddAttribute(&second);
   EXPECT_EQ(list.GetNumberOfAttributes(), 1);
   EXPECT_EQ(list.GetAttribute("XelMathConstraintOption"), &second);
+}
+
+// ---- exclusion rectangles --------------------------------------------------------------------------
+
+namespace {
+XelMathInterval2D Box(double iU0, double iU1, double iV0, double iV1) {
+  XelMathInterval2D box;
+  box.SetX(XelMathInterval(iU0, iU1));
+  box.SetY(XelMathInterval(iV0, iV1));
+  return box;
+}
+} // namespace
+
+TEST(AttrExclusion2D, BoxInsideARectangleIsExcluded) {
+  XelMathAttrExclusion2D exclusion(Box(0.0, 1.0, 0.0, 1.0));
+  EXPECT_STREQ(exclusion.GetType(), "XelMathAttrExclusion2D");
+  EXPECT_TRUE(exclusion.IsExclusive());
+  XelMathInterval2D inside = Box(0.2, 0.8, 0.0, 1.0); // touching ends count as inside
+  EXPECT_EQ(exclusion.Includes(inside), 1);
+  XelMathInterval2D outside = Box(2.0, 3.0, 2.0, 3.0);
+  EXPECT_EQ(exclusion.Includes(outside), 0);
+  EXPECT_EQ(outside.GetY().low, 2.0);
+  EXPECT_EQ(outside.GetY().high, 3.0);
+  XelMathAttrExclusion2D none;
+  EXPECT_EQ(none.GetNumberOfIntervals(), 0);
+  EXPECT_EQ(none.Includes(inside), 0);
+}
+
+TEST(AttrExclusion2D, RectanglesCoveringTheUIntervalTrimTheVEnds) {
+  // Overlap at the top: the box's V interval ends at the rectangle's low V end.
+  XelMathAttrExclusion2D top(Box(-1.0, 2.0, 0.6, 5.0));
+  XelMathInterval2D box = Box(0.0, 1.0, 0.0, 1.0);
+  EXPECT_EQ(top.Includes(box), 0);
+  EXPECT_EQ(box.GetX().low, 0.0);
+  EXPECT_EQ(box.GetX().high, 1.0);
+  EXPECT_EQ(box.GetY().low, 0.0);
+  EXPECT_EQ(box.GetY().high, 0.6);
+
+  // Overlap at the bottom: the low V end moves up to the rectangle's high V end.
+  XelMathAttrExclusion2D bottom(Box(0.0, 1.0, -3.0, 0.25));
+  box = Box(0.0, 1.0, 0.0, 1.0);
+  EXPECT_EQ(bottom.Includes(box), 0);
+  EXPECT_EQ(box.GetY().low, 0.25);
+  EXPECT_EQ(box.GetY().high, 1.0);
+
+  // A rectangle strictly inside the V interval touches neither end: nothing is trimmed.
+  XelMathAttrExclusion2D middle(Box(0.0, 1.0, 0.4, 0.5));
+  box = Box(0.0, 1.0, 0.0, 1.0);
+  EXPECT_EQ(middle.Includes(box), 0);
+  EXPECT_EQ(box.GetY().low, 0.0);
+  EXPECT_EQ(box.GetY().high, 1.0);
+
+  // A rectangle that does not cover the whole U interval is passed over.
+  XelMathAttrExclusion2D partial(Box(0.5, 2.0, -1.0, 2.0));
+  box = Box(0.0, 1.0, 0.0, 1.0);
+  EXPECT_EQ(partial.Includes(box), 0);
+  EXPECT_EQ(box.GetY().low, 0.0);
+  EXPECT_EQ(box.GetY().high, 1.0);
+}
+
+TEST(AttrExclusion2D, TrimsAccumulateUntilTheBoxIsCovered) {
+  // The top rectangle trims the box to [0, 0.6]; the bottom one then trims it to
+  // [0.3, 0.6], which the third rectangle contains.
+  XelMathAttrExclusion2D exclusion(Box(-1.0, 2.0, 0.6, 5.0));
+  exclusion.AddInterval(Box(-1.0, 2.0, -1.0, 0.3));
+  exclusion.AddInterval(Box(0.0, 1.0, 0.25, 0.65));
+  ASSERT_EQ(exclusion.GetNumberOfIntervals(), 3);
+  XelMathInterval2D box = Box(0.0, 1.0, 0.0, 1.0);
+  EXPECT_EQ(exclusion.Includes(box), 1);
+
+  // Without the third rectangle the trimmed box comes back.
+  XelMathAttrExclusion2D two(Box(-1.0, 2.0, 0.6, 5.0));
+  two.AddInterval(Box(-1.0, 2.0, -1.0, 0.3));
+  box = Box(0.0, 1.0, 0.0, 1.0);
+  EXPECT_EQ(two.Includes(box), 0);
+  EXPECT_EQ(box.GetY().low, 0.3);
+  EXPECT_EQ(box.GetY().high, 0.6);
+}
+
+TEST(AttrExclusion2D, RectanglesAreCopiedAndOwned) {
+  const long before = LiveBlocks();
+  {
+    XelMathInterval2D rectangle = Box(0.0, 1.0, 0.0, 1.0);
+    XelMathAttrExclusion2D exclusion(rectangle);
+    rectangle.SetX(XelMathInterval(5.0, 6.0));
+    EXPECT_EQ(exclusion.GetInterval(0)->GetX().low, 0.0);
+    for (int i = 0; i < 10; i++) exclusion.AddInterval(Box(i, i + 1.0, 0.0, 1.0));
+    exclusion.AddInterval(*exclusion.GetInterval(3)); // adding one of its own rectangles
+    EXPECT_EQ(exclusion.GetNumberOfIntervals(), 12);
+    EXPECT_EQ(exclusion.GetInterval(11)->GetX().low, 2.0);
+    EXPECT_EQ(exclusion.GetInterval(12), nullptr);
+    EXPECT_EQ(exclusion.GetInterval(-1), nullptr);
+    XelMathAttrExclusion2D copy(exclusion);
+    EXPECT_NE(copy.GetInterval(0), exclusion.GetInterval(0));
+    XelMathAttrExclusion2D assigned;
+    assigned = copy;
+    EXPECT_EQ(assigned.GetNumberOfIntervals(), 12);
+    assigned = XelMathAttrExclusion2D();
+    EXPECT_EQ(assigned.GetNumberOfIntervals(), 0);
+    XelMathAttrList list(&copy);
+    EXPECT_EQ(list.GetAttribute("XelMathAttrExclusion2D"), &copy);
+  }
+  EXPECT_EQ(LiveBlocks(), before);
 }
