@@ -29,9 +29,9 @@ class XelSoftwareConfiguration;
 class XELADVANCEDMATHEMATICS_EXPORT XelMathIntegration : public XelQuorVirtual {
 public:
   /// Largest dimension whose work arrays live inside the object.
-  static const long InlineDimension = 11;
+  static constexpr long InlineDimension = 11;
   /// Largest accepted maximum depth (2^30 final intervals at most).
-  static const long DepthLimit = 30;
+  static constexpr long DepthLimit = 30;
 
   /// An integrator of iDimension components (a negative count counts as 0), maximum depth 6,
   /// minimum depth 0. iConfig may be null (the current level is then used).

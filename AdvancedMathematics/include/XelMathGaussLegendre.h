@@ -1,0 +1,50 @@
+#pragma once
+// Gauss-Legendre rules on [-1, 1] and the adaptive integration driver of one-variable
+// functions built on them.
+//
+// The tables hold, for each supported order n in {2, 4, 6, 8, 10, 12, 16, 20}, the n/2
+// positive nodes of the n-point rule and their weights in increasing order of the node, to
+// full double precision. The orders lie end to end in one array of 39 nodes and one of 39
+// weights; order n starts at entry 0, 1, 3, 6, 10, 15, 21, 29 for n = 2, 4, ..., 20.
+//
+// The members XelMathFunctionX::GaussLegendre (both forms) and IntegrateAbsOrRel are
+// implemented with these tables; MyOwnIntegrateAbsOrRel below is the same adaptive driver
+// with an explicit tolerance object and explicit rule orders. Nothing here allocates or
+// raises, except the scale-option dimension check (0x20006) on a XelMathBasisFunctionX.
+#include "XelAdvancedMathematicsExport.h"
+
+class XelMathFunctionX;
+class XelMathInterval;
+class XelTolerance;
+
+class XELADVANCEDMATHEMATICS_EXPORT XelMathGaussLegendre {
+public:
+  /// Total length of the node and weight tables.
+  static constexpr long TableSize = 39;
+  /// Positive nodes of all supported rules, end to end.
+  static const double GaussLegendreNodes[TableSize];
+  /// The matching weights.
+  static const double GaussLegendreWeights[TableSize];
+
+  /// The rule used for iOrder: its first node and weight in oNodes / oWeights and the number
+  /// of node pairs summed, which is iOrder / 2 (integer division). An order outside the
+  /// supported list uses the 20-point table; the pair count is then capped at the 10 pairs
+  /// that table holds. An order below 2 gives 0 pairs.
+  static long GetRule(long iOrder, const double*& oNodes, const double*& oWeights);
+
+  /// The rule of order iOrder applied to iF over [iA, iB] (negated when iB < iA).
+  static double Apply(const XelMathFunctionX& iF, double iA, double iB, long iOrder);
+};
+
+/// Integral of iF over iI, adaptive: the rules of orders iLowOrder and iHighOrder are
+/// compared first (8 and 12 when not positive); when they differ by more than the tolerance
+/// the 20-point rule is applied on 1, 2, 4, ... equal sub-intervals until two successive
+/// sums agree, or the count would exceed iMaxIntervals (64 when not positive) and the last
+/// sum is returned. The tolerance is 0.5 iEps, or 0.5 iEps (XelHardTol(1) + |high-order
+/// value|) when iRelative is not 0. For a XelMathBasisFunctionX carrying a scale option,
+/// iTol's scale factor rescales the tolerance (see IntegrateAbsOrRel); a scale option
+/// without exactly one F and one X power raises 0x20006. A null iF gives 0.
+XELADVANCEDMATHEMATICS_EXPORT double
+MyOwnIntegrateAbsOrRel(const XelMathFunctionX* iF, const XelMathInterval& iI, double iEps,
+                       unsigned char iRelative, const XelTolerance& iTol, long iLowOrder,
+                       long iHighOrder, long iMaxIntervals);
