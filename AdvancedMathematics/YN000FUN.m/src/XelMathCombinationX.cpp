@@ -88,15 +88,6 @@ int XelMathCombinationX::GetDirectComponents(const int iSize,
   return static_cast<int>(_n);
 }
 
-namespace {
-bool HasNull(long iN, const XelMathFunctionX* const* iF) {
-  for (long i = 0; i < iN; i++)
-    if (!iF[i])
-      return true;
-  return false;
-}
-} // namespace
-
 // ==== point evaluations ==================================================================
 double XelMathCombinationX::Eval(const double& x) const {
   if (HasNull(_n, _functions))
@@ -305,13 +296,7 @@ XelMathCombinationXDel::XelMathCombinationXDel(const long& iN, XelMathFunctionX*
 
 XelMathCombinationXDel::~XelMathCombinationXDel() {
   // A function given twice is deleted once.
-  for (long i = 0; i < _n; i++) {
-    bool seen = false;
-    for (long j = 0; j < i && !seen; j++)
-      seen = _functions[j] == _functions[i];
-    if (!seen)
-      delete _functions[i];
-  }
+  DeleteOnce(_n, _functions);
   for (long i = 0; i < _n; i++)
     _functions[i] = nullptr;
 }

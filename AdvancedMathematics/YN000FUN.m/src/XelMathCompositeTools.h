@@ -98,4 +98,63 @@ inline int IntervalOrder(const long iOptions) {
   return (iOptions & 64) ? 2 : (iOptions & 32) ? 1 : (iOptions & 16) ? 0 : -1;
 }
 
+/// Sum over i of (f_i(x) - c_i)^2 and its derivatives up to iOrder (c null: no shift):
+/// oH[k] for k = 0..iOrder. The components must not be null.
+inline void SumOfSquaresAt(const long iN, const XelMathFunctionX* const* iF, const double* iC,
+                           const double x, const int iOrder, double* oH) {
+  for (int k = 0; k <= iOrder; k++)
+    oH[k] = 0.0;
+  for (long i = 0; i < iN; i++) {
+    double d[4] = {0.0, 0.0, 0.0, 0.0};
+    EvalUpTo(iF[i], x, iOrder, d);
+    const double r = iC ? d[0] - iC[i] : d[0];
+    oH[0] += r * r;
+    if (iOrder >= 1)
+      oH[1] += 2.0 * r * d[1];
+    if (iOrder >= 2)
+      oH[2] += 2.0 * (d[1] * d[1] + r * d[2]);
+    if (iOrder >= 3)
+      oH[3] += 2.0 * (3.0 * d[1] * d[2] + r * d[3]);
+  }
+}
+
+/// Interval images of the same sum and of its derivatives up to iOrder over iI.
+inline void SumOfSquaresOver(const long iN, const XelMathFunctionX* const* iF, const double* iC,
+                             const XelMathInterval& iI, const int iOrder, XelMathInterval* oH) {
+  for (int k = 0; k <= iOrder; k++)
+    oH[k] = Zero();
+  for (long i = 0; i < iN; i++) {
+    XelMathInterval d[4];
+    EvalUpTo(iF[i], iI, iOrder, d);
+    const XelMathInterval r = iC ? Shift(d[0], -iC[i]) : d[0];
+    oH[0] = Add(oH[0], square(r));
+    if (iOrder >= 1)
+      oH[1] = Add(oH[1], Scale(2.0, Mul(r, d[1])));
+    if (iOrder >= 2)
+      oH[2] = Add(oH[2], Scale(2.0, Add(square(d[1]), Mul(r, d[2]))));
+    if (iOrder >= 3)
+      oH[3] = Add(oH[3], Scale(2.0, Add(Scale(3.0, Mul(d[1], d[2])), Mul(r, d[3]))));
+  }
+}
+
+/// Whether one of the iN pointers is null.
+inline bool HasNull(const long iN, const XelMathFunctionX* const* iF) {
+  for (long i = 0; i < iN; i++)
+    if (!iF[i])
+      return true;
+  return false;
+}
+
+/// Deletes each of the iN functions once (a pointer given twice is deleted at its first
+/// place only).
+inline void DeleteOnce(const long iN, const XelMathFunctionX* const* iF) {
+  for (long i = 0; i < iN; i++) {
+    bool seen = false;
+    for (long j = 0; j < i && !seen; j++)
+      seen = iF[j] == iF[i];
+    if (!seen)
+      delete iF[i];
+  }
+}
+
 } // namespace XelMathComposite

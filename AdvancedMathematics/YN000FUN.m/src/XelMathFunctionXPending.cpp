@@ -18,7 +18,3 @@ int XelMathFunctionRN::Minimize(const XelMathIntervalND&, XelMathSetOfPointsND&,
                                 const XelMathAttrList*) const {
   return 0;
 }
-// ---- factories of composite functions (their classes' sources) ----
-XelMathFunctionX* XelMathFunctionRN::CreateCompositionX(const XelMathFunctionX**) const {
-  return nullptr;
-}

@@ -1,0 +1,189 @@
+#include "XelMathDefinitionMemoryX.h"
+
+#include "XelMathCompositeTools.h"
+#include "XelMathConstants.h"
+
+using namespace XelMathComposite;
+
+XelMathDefinitionMemoryX::XelMathDefinitionMemoryX()
+    : _function(nullptr), _min(0.0), _max(1.0), _image(Zero()), _derivImage(Zero()) {}
+
+XelMathDefinitionMemoryX::XelMathDefinitionMemoryX(const XelMathFunctionX* iF,
+                                                   const XelMathInterval& iI)
+    : _function(nullptr), _min(0.0), _max(1.0), _image(Zero()), _derivImage(Zero()) {
+  XelMathDefinitionMemoryX::Set(iF, iI);
+}
+
+XelMathDefinitionMemoryX::~XelMathDefinitionMemoryX() = default;
+
+void XelMathDefinitionMemoryX::Set(const XelMathFunctionX* iF, const XelMathInterval& iI) {
+  _function = iF;
+  _min = iI.low;
+  _max = iI.high;
+  _image = _function ? _function->Eval(iI) : Zero();
+  _derivImage = _function ? _function->EvalFirstDeriv(iI) : Zero();
+}
+
+void XelMathDefinitionMemoryX::CopyDefinition(const XelMathDefinitionMemoryX& iOther) {
+  _min = iOther._min;
+  _max = iOther._max;
+  _image = iOther._image;
+  _derivImage = iOther._derivImage;
+}
+
+const char* XelMathDefinitionMemoryX::IsA() const {
+  return "XelMathDefinitionMemoryX";
+}
+
+unsigned char XelMathDefinitionMemoryX::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathDefinitionMemoryX"))
+    return 1;
+  return XelMathFunctionX::IsAKindOf(iName);
+}
+
+unsigned char XelMathDefinitionMemoryX::IsATypeOf(const long iType) const {
+  return (iType == 80 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
+}
+
+unsigned char XelMathDefinitionMemoryX::IsOption(const long iOption) const {
+  return _function ? _function->IsOption(iOption) : 0;
+}
+
+int XelMathDefinitionMemoryX::GetDirectComponents(
+    const int iSize, const XelMathFunctionGeneral** oComponents) const {
+  if (iSize > 0)
+    oComponents[0] = _function;
+  return 1;
+}
+
+// ==== point evaluations: forwarded =======================================================
+double XelMathDefinitionMemoryX::Eval(const double& x) const {
+  return _function ? _function->Eval(x) : XelMathInfinite;
+}
+
+double XelMathDefinitionMemoryX::EvalFirstDeriv(const double& x) const {
+  return _function ? _function->EvalFirstDeriv(x) : XelMathInfinite;
+}
+
+double XelMathDefinitionMemoryX::EvalSecondDeriv(const double& x) const {
+  return _function ? _function->EvalSecondDeriv(x) : XelMathInfinite;
+}
+
+double XelMathDefinitionMemoryX::EvalThirdDeriv(const double& x) const {
+  return _function ? _function->EvalThirdDeriv(x) : XelMathInfinite;
+}
+
+void XelMathDefinitionMemoryX::Eval(const double x, const long iOptions, double* oF, double* oF1,
+                                    double* oF2) const {
+  if (_function) {
+    _function->Eval(x, iOptions, oF, oF1, oF2);
+    return;
+  }
+  if (oF && (iOptions & 1))
+    *oF = XelMathInfinite;
+  if (oF1 && (iOptions & 2))
+    *oF1 = XelMathInfinite;
+  if (oF2 && (iOptions & 4))
+    *oF2 = XelMathInfinite;
+}
+
+// ==== interval evaluations ===============================================================
+XelMathInterval XelMathDefinitionMemoryX::Eval(const XelMathInterval& iI) const {
+  if (!_function)
+    return Zero();
+  return IsDefinitionInterval(iI) ? _image : _function->Eval(iI);
+}
+
+XelMathInterval XelMathDefinitionMemoryX::EvalFirstDeriv(const XelMathInterval& iI) const {
+  if (!_function)
+    return Zero();
+  return IsDefinitionInterval(iI) ? _derivImage : _function->EvalFirstDeriv(iI);
+}
+
+XelMathInterval XelMathDefinitionMemoryX::EvalSecondDeriv(const XelMathInterval& iI) const {
+  return _function ? _function->EvalSecondDeriv(iI) : Zero();
+}
+
+XelMathInterval XelMathDefinitionMemoryX::EvalThirdDeriv(const XelMathInterval& iI) const {
+  return _function ? _function->EvalThirdDeriv(iI) : Zero();
+}
+
+void XelMathDefinitionMemoryX::Eval(const XelMathInterval& iI, const long iOptions,
+                                    XelMathInterval* oF, XelMathInterval* oF1,
+                                    XelMathInterval* oF2) const {
+  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
+             wantF2 = oF2 && (iOptions & 64);
+  if (!_function || !IsDefinitionInterval(iI)) {
+    if (_function) {
+      _function->Eval(iI, iOptions, oF, oF1, oF2);
+      return;
+    }
+    if (wantF)
+      *oF = Zero();
+    if (wantF1)
+      *oF1 = Zero();
+    if (wantF2)
+      *oF2 = Zero();
+    return;
+  }
+  if (wantF)
+    *oF = _image;
+  if (wantF1)
+    *oF1 = _derivImage;
+  if (wantF2)
+    *oF2 = _function->EvalSecondDeriv(iI);
+}
+
+// ==== copies =============================================================================
+XelMathFunctionX* XelMathDefinitionMemoryX::Duplicate() const {
+  XelMathDefinitionMemoryX* copy = new XelMathDefinitionMemoryX();
+  copy->_function = _function;
+  copy->CopyDefinition(*this);
+  return copy;
+}
+
+XelMathFunctionX* XelMathDefinitionMemoryX::DeepDuplicate() const {
+  XelMathFunctionX* f = _function ? _function->DeepDuplicate() : nullptr;
+  // Built on no function, then given the copy and the stored images (no re-evaluation).
+  XelMathDefinitionMemoryXDel* copy = nullptr;
+  try {
+    copy = new XelMathDefinitionMemoryXDel(nullptr, XelMathInterval(_min, _max));
+  } catch (...) {
+    delete f;
+    throw;
+  }
+  copy->_function = f;
+  copy->CopyDefinition(*this);
+  return copy;
+}
+
+// ==== owning variant =====================================================================
+XelMathDefinitionMemoryXDel::XelMathDefinitionMemoryXDel(XelMathFunctionX* iF,
+                                                         const XelMathInterval& iI)
+    : XelMathDefinitionMemoryX(iF, iI) {}
+
+XelMathDefinitionMemoryXDel::~XelMathDefinitionMemoryXDel() {
+  delete _function;
+  _function = nullptr;
+}
+
+void XelMathDefinitionMemoryXDel::Set(const XelMathFunctionX* iF, const XelMathInterval& iI) {
+  if (_function != iF)
+    delete _function;
+  _function = nullptr;
+  XelMathDefinitionMemoryX::Set(iF, iI);
+}
+
+const char* XelMathDefinitionMemoryXDel::IsA() const {
+  return "XelMathDefinitionMemoryXDel";
+}
+
+unsigned char XelMathDefinitionMemoryXDel::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathDefinitionMemoryXDel"))
+    return 1;
+  return XelMathDefinitionMemoryX::IsAKindOf(iName);
+}
+
+XelMathFunctionX* XelMathDefinitionMemoryXDel::Duplicate() const {
+  return DeepDuplicate();
+}

@@ -1,0 +1,225 @@
+#include "XelMathProdX.h"
+
+#include "XelMathCompositeTools.h"
+#include "XelMathConstants.h"
+
+using namespace XelMathComposite;
+
+XelMathProdX::XelMathProdX(const XelMathFunctionX* iF, const XelMathFunctionX* iG)
+    : _f(iF), _g(iG) {}
+
+XelMathProdX::~XelMathProdX() = default;
+
+const char* XelMathProdX::IsA() const {
+  return "XelMathProdX";
+}
+
+unsigned char XelMathProdX::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathProdX"))
+    return 1;
+  return XelMathFunctionX::IsAKindOf(iName);
+}
+
+unsigned char XelMathProdX::IsOption(const long iOption) const {
+  if (!_f || !_g || (iOption & 128))
+    return 0;
+  const long needed = DerivativeClosure(iOption);
+  return (_f->IsOption(needed) && _g->IsOption(needed)) ? 1 : 0;
+}
+
+int XelMathProdX::GetDirectComponents(const int iSize,
+                                      const XelMathFunctionGeneral** oComponents) const {
+  if (iSize > 0)
+    oComponents[0] = _f;
+  if (iSize > 1)
+    oComponents[1] = _g;
+  return 2;
+}
+
+// ==== point evaluations: Leibniz's rule ==================================================
+namespace {
+// The derivatives of order 0..iOrder of f g from those of f (iF) and g (iG).
+void Leibniz(const double* iF, const double* iG, const int iOrder, double* oH) {
+  oH[0] = iF[0] * iG[0];
+  if (iOrder >= 1)
+    oH[1] = iF[1] * iG[0] + iF[0] * iG[1];
+  if (iOrder >= 2)
+    oH[2] = iF[2] * iG[0] + 2.0 * iF[1] * iG[1] + iF[0] * iG[2];
+  if (iOrder >= 3)
+    oH[3] = iF[3] * iG[0] + 3.0 * (iF[2] * iG[1] + iF[1] * iG[2]) + iF[0] * iG[3];
+}
+
+XelMathInterval LeibnizOver(const XelMathInterval* iF, const XelMathInterval* iG, const bool iSame,
+                            const int iOrder) {
+  switch (iOrder) {
+  case 0:
+    return iSame ? square(iF[0]) : Mul(iF[0], iG[0]);
+  case 1:
+    return Add(Mul(iF[1], iG[0]), Mul(iF[0], iG[1]));
+  case 2:
+    return Add(Add(Mul(iF[2], iG[0]), Scale(2.0, Mul(iF[1], iG[1]))), Mul(iF[0], iG[2]));
+  default:
+    return Add(Add(Mul(iF[3], iG[0]), Scale(3.0, Add(Mul(iF[2], iG[1]), Mul(iF[1], iG[2])))),
+               Mul(iF[0], iG[3]));
+  }
+}
+} // namespace
+
+double XelMathProdX::Eval(const double& x) const {
+  if (!_f || !_g)
+    return XelMathInfinite;
+  return _f->Eval(x) * _g->Eval(x);
+}
+
+double XelMathProdX::EvalFirstDeriv(const double& x) const {
+  if (!_f || !_g)
+    return XelMathInfinite;
+  double f[2], g[2], h[2];
+  EvalUpTo(_f, x, 1, f);
+  EvalUpTo(_g, x, 1, g);
+  Leibniz(f, g, 1, h);
+  return h[1];
+}
+
+double XelMathProdX::EvalSecondDeriv(const double& x) const {
+  if (!_f || !_g)
+    return XelMathInfinite;
+  double f[3], g[3], h[3];
+  EvalUpTo(_f, x, 2, f);
+  EvalUpTo(_g, x, 2, g);
+  Leibniz(f, g, 2, h);
+  return h[2];
+}
+
+double XelMathProdX::EvalThirdDeriv(const double& x) const {
+  if (!_f || !_g)
+    return XelMathInfinite;
+  double f[4], g[4], h[4];
+  EvalUpTo(_f, x, 3, f);
+  EvalUpTo(_g, x, 3, g);
+  Leibniz(f, g, 3, h);
+  return h[3];
+}
+
+void XelMathProdX::Eval(const double x, const long iOptions, double* oF, double* oF1,
+                        double* oF2) const {
+  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
+             wantF2 = oF2 && (iOptions & 4);
+  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
+  if (order < 0)
+    return;
+  double h[3] = {XelMathInfinite, XelMathInfinite, XelMathInfinite};
+  if (_f && _g) {
+    double f[3], g[3];
+    EvalUpTo(_f, x, order, f);
+    EvalUpTo(_g, x, order, g);
+    Leibniz(f, g, order, h);
+  }
+  if (wantF)
+    *oF = h[0];
+  if (wantF1)
+    *oF1 = h[1];
+  if (wantF2)
+    *oF2 = h[2];
+}
+
+// ==== interval evaluations ===============================================================
+XelMathInterval XelMathProdX::Eval(const XelMathInterval& iI) const {
+  if (!_f || !_g)
+    return Zero();
+  const XelMathInterval f = _f->Eval(iI);
+  return _f == _g ? square(f) : Mul(f, _g->Eval(iI));
+}
+
+XelMathInterval XelMathProdX::EvalFirstDeriv(const XelMathInterval& iI) const {
+  if (!_f || !_g)
+    return Zero();
+  XelMathInterval f[2], g[2];
+  EvalUpTo(_f, iI, 1, f);
+  EvalUpTo(_g, iI, 1, g);
+  return LeibnizOver(f, g, false, 1);
+}
+
+XelMathInterval XelMathProdX::EvalSecondDeriv(const XelMathInterval& iI) const {
+  if (!_f || !_g)
+    return Zero();
+  XelMathInterval f[3], g[3];
+  EvalUpTo(_f, iI, 2, f);
+  EvalUpTo(_g, iI, 2, g);
+  return LeibnizOver(f, g, false, 2);
+}
+
+XelMathInterval XelMathProdX::EvalThirdDeriv(const XelMathInterval& iI) const {
+  if (!_f || !_g)
+    return Zero();
+  XelMathInterval f[4], g[4];
+  EvalUpTo(_f, iI, 3, f);
+  EvalUpTo(_g, iI, 3, g);
+  return LeibnizOver(f, g, false, 3);
+}
+
+void XelMathProdX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
+                        XelMathInterval* oF1, XelMathInterval* oF2) const {
+  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
+             wantF2 = oF2 && (iOptions & 64);
+  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
+  if (order < 0)
+    return;
+  XelMathInterval h[3];
+  if (_f && _g) {
+    XelMathInterval f[3], g[3];
+    EvalUpTo(_f, iI, order, f);
+    EvalUpTo(_g, iI, order, g);
+    for (int k = 0; k <= order; k++)
+      h[k] = LeibnizOver(f, g, _f == _g, k);
+  }
+  if (wantF)
+    *oF = h[0];
+  if (wantF1)
+    *oF1 = h[1];
+  if (wantF2)
+    *oF2 = h[2];
+}
+
+// ==== copies =============================================================================
+XelMathFunctionX* XelMathProdX::Duplicate() const {
+  return new XelMathProdX(_f, _g);
+}
+
+XelMathFunctionX* XelMathProdX::DeepDuplicate() const {
+  XelMathFunctionX* f = _f ? _f->DeepDuplicate() : nullptr;
+  XelMathFunctionX* g = nullptr;
+  try {
+    g = _g ? _g->DeepDuplicate() : nullptr;
+    return new XelMathProdXDel(f, g);
+  } catch (...) {
+    delete f;
+    delete g;
+    throw;
+  }
+}
+
+// ==== owning variant =====================================================================
+XelMathProdXDel::XelMathProdXDel(XelMathFunctionX* iF, XelMathFunctionX* iG)
+    : XelMathProdX(iF, iG) {}
+
+XelMathProdXDel::~XelMathProdXDel() {
+  if (_g != _f)
+    delete _g;
+  delete _f;
+  _f = _g = nullptr;
+}
+
+const char* XelMathProdXDel::IsA() const {
+  return "XelMathProdXDel";
+}
+
+unsigned char XelMathProdXDel::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathProdXDel"))
+    return 1;
+  return XelMathProdX::IsAKindOf(iName);
+}
+
+XelMathFunctionX* XelMathProdXDel::Duplicate() const {
+  return DeepDuplicate();
+}

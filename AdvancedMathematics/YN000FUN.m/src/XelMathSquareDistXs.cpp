@@ -1,0 +1,213 @@
+#include "XelMathSquareDistXs.h"
+
+#include "XelMathCompositeTools.h"
+#include "XelMathConstants.h"
+
+using namespace XelMathComposite;
+
+XelMathSquareDistXs::XelMathSquareDistXs(long iN, const XelMathFunctionX** iF, const double* iC,
+                                         double iD)
+    : _n(iN < 0          ? 0
+         : iN > MaxCount ? MaxCount
+                         : iN),
+      _functions{nullptr, nullptr, nullptr}, _target{0.0, 0.0, 0.0}, _offset(iD) {
+  for (long i = 0; i < _n; i++) {
+    _functions[i] = iF ? iF[i] : nullptr;
+    _target[i] = iC ? iC[i] : 0.0;
+  }
+}
+
+XelMathSquareDistXs::~XelMathSquareDistXs() = default;
+
+const char* XelMathSquareDistXs::IsA() const {
+  return "XelMathSquareDistXs";
+}
+
+unsigned char XelMathSquareDistXs::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathSquareDistXs"))
+    return 1;
+  return XelMathFunctionX::IsAKindOf(iName);
+}
+
+unsigned char XelMathSquareDistXs::IsOption(const long iOption) const {
+  if (iOption & 128)
+    return 0;
+  const long needed = DerivativeClosure(iOption);
+  for (long i = 0; i < _n; i++)
+    if (!_functions[i] || !_functions[i]->IsOption(needed))
+      return 0;
+  return 1;
+}
+
+int XelMathSquareDistXs::GetDirectComponents(const int iSize,
+                                             const XelMathFunctionGeneral** oComponents) const {
+  for (long i = 0; i < _n && i < iSize; i++)
+    oComponents[i] = _functions[i];
+  return static_cast<int>(_n);
+}
+
+// ==== point evaluations ==================================================================
+double XelMathSquareDistXs::Eval(const double& x) const {
+  if (HasNull(_n, _functions))
+    return XelMathInfinite;
+  double h = -_offset;
+  for (long i = 0; i < _n; i++) {
+    const double r = _functions[i]->Eval(x) - _target[i];
+    h += r * r;
+  }
+  return h;
+}
+
+double XelMathSquareDistXs::EvalFirstDeriv(const double& x) const {
+  if (HasNull(_n, _functions))
+    return XelMathInfinite;
+  double h[2];
+  SumOfSquaresAt(_n, _functions, _target, x, 1, h);
+  return h[1];
+}
+
+double XelMathSquareDistXs::EvalSecondDeriv(const double& x) const {
+  if (HasNull(_n, _functions))
+    return XelMathInfinite;
+  double h[3];
+  SumOfSquaresAt(_n, _functions, _target, x, 2, h);
+  return h[2];
+}
+
+double XelMathSquareDistXs::EvalThirdDeriv(const double& x) const {
+  if (HasNull(_n, _functions))
+    return XelMathInfinite;
+  double h[4];
+  SumOfSquaresAt(_n, _functions, _target, x, 3, h);
+  return h[3];
+}
+
+void XelMathSquareDistXs::Eval(const double x, const long iOptions, double* oF, double* oF1,
+                               double* oF2) const {
+  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
+             wantF2 = oF2 && (iOptions & 4);
+  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
+  if (order < 0)
+    return;
+  double h[3] = {XelMathInfinite, XelMathInfinite, XelMathInfinite};
+  if (!HasNull(_n, _functions)) {
+    SumOfSquaresAt(_n, _functions, _target, x, order, h);
+    h[0] -= _offset;
+  }
+  if (wantF)
+    *oF = h[0];
+  if (wantF1)
+    *oF1 = h[1];
+  if (wantF2)
+    *oF2 = h[2];
+}
+
+// ==== interval evaluations ===============================================================
+XelMathInterval XelMathSquareDistXs::Eval(const XelMathInterval& iI) const {
+  if (HasNull(_n, _functions))
+    return Zero();
+  XelMathInterval h[1];
+  SumOfSquaresOver(_n, _functions, _target, iI, 0, h);
+  return Shift(h[0], -_offset);
+}
+
+XelMathInterval XelMathSquareDistXs::EvalFirstDeriv(const XelMathInterval& iI) const {
+  if (HasNull(_n, _functions))
+    return Zero();
+  XelMathInterval h[2];
+  SumOfSquaresOver(_n, _functions, _target, iI, 1, h);
+  return h[1];
+}
+
+XelMathInterval XelMathSquareDistXs::EvalSecondDeriv(const XelMathInterval& iI) const {
+  if (HasNull(_n, _functions))
+    return Zero();
+  XelMathInterval h[3];
+  SumOfSquaresOver(_n, _functions, _target, iI, 2, h);
+  return h[2];
+}
+
+XelMathInterval XelMathSquareDistXs::EvalThirdDeriv(const XelMathInterval& iI) const {
+  if (HasNull(_n, _functions))
+    return Zero();
+  XelMathInterval h[4];
+  SumOfSquaresOver(_n, _functions, _target, iI, 3, h);
+  return h[3];
+}
+
+void XelMathSquareDistXs::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
+                               XelMathInterval* oF1, XelMathInterval* oF2) const {
+  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
+             wantF2 = oF2 && (iOptions & 64);
+  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
+  if (order < 0)
+    return;
+  XelMathInterval h[3];
+  if (!HasNull(_n, _functions)) {
+    SumOfSquaresOver(_n, _functions, _target, iI, order, h);
+    h[0] = Shift(h[0], -_offset);
+  }
+  if (wantF)
+    *oF = h[0];
+  if (wantF1)
+    *oF1 = h[1];
+  if (wantF2)
+    *oF2 = h[2];
+}
+
+XelMathInterval XelMathSquareDistXs::ComputeOptimalImage(const XelMathInterval& iI,
+                                                         const XelTolerance& iTol) const {
+  if (HasNull(_n, _functions))
+    return Zero();
+  XelMathInterval h(-_offset, -_offset);
+  for (long i = 0; i < _n; i++) {
+    const XelMathInterval r = Shift(_functions[i]->ComputeOptimalImage(iI, iTol), -_target[i]);
+    h = Add(h, Mul(r, r));
+  }
+  return h;
+}
+
+// ==== copies =============================================================================
+XelMathFunctionX* XelMathSquareDistXs::Duplicate() const {
+  return new XelMathSquareDistXs(_n, const_cast<const XelMathFunctionX**>(_functions), _target,
+                                 _offset);
+}
+
+XelMathFunctionX* XelMathSquareDistXs::DeepDuplicate() const {
+  XelMathFunctionX* copies[MaxCount] = {nullptr, nullptr, nullptr};
+  long done = 0;
+  try {
+    for (; done < _n; done++)
+      copies[done] = _functions[done] ? _functions[done]->DeepDuplicate() : nullptr;
+    return new XelMathSquareDistXsDel(_n, copies, _target, _offset);
+  } catch (...) {
+    for (long i = 0; i < done; i++)
+      delete copies[i];
+    throw;
+  }
+}
+
+// ==== owning variant =====================================================================
+XelMathSquareDistXsDel::XelMathSquareDistXsDel(long iN, XelMathFunctionX** iF, const double* iC,
+                                               double iD)
+    : XelMathSquareDistXs(iN, const_cast<const XelMathFunctionX**>(iF), iC, iD) {}
+
+XelMathSquareDistXsDel::~XelMathSquareDistXsDel() {
+  DeleteOnce(_n, _functions);
+  for (long i = 0; i < _n; i++)
+    _functions[i] = nullptr;
+}
+
+const char* XelMathSquareDistXsDel::IsA() const {
+  return "XelMathSquareDistXsDel";
+}
+
+unsigned char XelMathSquareDistXsDel::IsAKindOf(const char* iName) const {
+  if (iName && SameName(iName, "XelMathSquareDistXsDel"))
+    return 1;
+  return XelMathSquareDistXs::IsAKindOf(iName);
+}
+
+XelMathFunctionX* XelMathSquareDistXsDel::Duplicate() const {
+  return DeepDuplicate();
+}
