@@ -5,6 +5,9 @@
 // samples) and prints the widths of the interval images.
 #include <benchmark/benchmark.h>
 
+#include <cstdio>
+
+#if XEL_BENCH_HAVE_BOOST
 #include <boost/math/tools/rational.hpp>
 #include <boost/numeric/interval.hpp>
 
@@ -303,3 +306,10 @@ int main(int argc, char** argv) {
   benchmark::Shutdown();
   return EXIT_SUCCESS;
 }
+
+#else
+int main() {
+  std::printf("polynomial_bench: Boost not found, nothing to compare\n");
+  return 0;
+}
+#endif

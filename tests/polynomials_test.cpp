@@ -771,6 +771,42 @@ TEST(PolynomX, MonotonicityDecidedByDerivativeSign) {
   EXPECT_EQ(sense, -1);
 }
 
+TEST(PolynomX, MonotonicityDecidedByDerivativeRoots) {
+  // The derivative image does not settle these: the roots of the derivative do.
+  const XelTolerance& tol = XelGetDefaultTolerance();
+  long sense = 7;
+  const double par[3] = {0.0, 0.0, 1.0};
+  EXPECT_EQ(XelMathPolynomX(2, par, 0.0).IsMonotone(XelMathInterval(-1, 2), sense, tol), 0);
+  // x^3 - 3x written around the distant shift 5: increasing on [1.5, 3] (critical points
+  // at -1 and 1), although the interval image of its derivative holds 0.
+  const double cub[4] = {0.0, -3.0, 0.0, 1.0};
+  XelMathPolynomX p(3, cub, 0.0);
+  p.ChangeShift(5.0);
+  const XelMathInterval D = p.EvalFirstDeriv(XelMathInterval(1.5, 3.0));
+  ASSERT_LE(D.low, 0.0);
+  EXPECT_EQ(p.IsMonotone(XelMathInterval(1.5, 3.0), sense, tol), 1);
+  EXPECT_EQ(sense, 1);
+  // A critical point at an end of the interval still leaves it monotone.
+  EXPECT_EQ(p.IsMonotone(XelMathInterval(1.0, 3.0), sense, tol), 1);
+  EXPECT_EQ(sense, 1);
+  EXPECT_EQ(p.IsMonotone(XelMathInterval(-0.5, 0.5), sense, tol), 1);
+  EXPECT_EQ(sense, -1);
+  EXPECT_EQ(p.IsMonotone(XelMathInterval(-0.5, 1.5), sense, tol), 0);
+  // A scale option of the wrong dimension is refused.
+  const long two[2] = {1, 1}, one[1] = {1};
+  XelMathAttrScaleOption bad(2, two, 1, one, 0, nullptr);
+  try {
+    IsMonotone(&p, XelMathInterval(0, 1), sense, tol, &bad);
+    ADD_FAILURE() << "a scale option with two function powers was accepted";
+  } catch (const XelMathInputError& e) {
+    EXPECT_EQ(e.GetCode(), 0x20006);
+    EXPECT_STREQ(e.GetParameter(2), "XelMathPolynomX::IsMonotone");
+  }
+  void* filed = nullptr;
+  long status = 0;
+  EXPECT_EQ(XelFedEx::Get(_XelR19QuorMail, 6, &p, filed, status), 0); // removed after the error
+}
+
 // ==== null arguments and leaks
 // ======================================================================
 TEST(PolynomX, NullArgumentsAreReported) {

@@ -821,6 +821,24 @@ TEST(SolveXTrigonometric, RootsOfAShiftedCosine) {
   ExpectSameRoots(Roots(set), truth, kEpsRoot);
 }
 
+TEST(SolveXTrigonometric, ManyRootsComeOutSortedAndComplete) {
+  // cos(1000 x) on [0, 100]: the roots (pi / 2 + k pi) / 1000.
+  XelMathSetOfPointsND set(1);
+  XelMathSolveX solver(nullptr, XelGetDefaultTolerance());
+  solver.Initialize(XelMathInterval(0.0, 100.0), set);
+  EXPECT_EQ(solver.RunOnTrigonometric(1.0, 1000.0, 0.0, 0.0), 0);
+  const long expected = static_cast<long>(std::floor((100000.0 - 0.5 * kPi) / kPi)) + 1;
+  ASSERT_EQ(set.GetNumberOfPoints(), expected);
+  const double* x = set.GetPoints();
+  // Phase error of the closed form grows with the phase: about u * 1000 * 100.
+  const double tol = 8.0 * kUnit * 1e5 / 1000.0;
+  for (long k = 0; k < expected; ++k)
+    ASSERT_NEAR(x[k], (0.5 * kPi + k * kPi) / 1000.0, tol) << k;
+  // A frequency beyond ten million periods on the domain is refused.
+  solver.Initialize(XelMathInterval(0.0, 1.0), set);
+  EXPECT_EQ(solver.RunOnTrigonometric(1.0, 1e9, 0.0, 0.0), 4);
+}
+
 TEST(SolveXTrigonometric, TangentNoRootAndNullCases) {
   XelMathSetOfPointsND set(1);
   XelMathSolveX solver(nullptr, XelGetDefaultTolerance());

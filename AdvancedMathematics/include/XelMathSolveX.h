@@ -120,7 +120,8 @@ public:
   /// k = 0..iDegree, multiple and clustered roots included, in increasing order. Status 0,
   /// 1 (polynomial null on the domain), 4 (empty domain).
   int RunOnPolynom(long iDegree, const double* iC, double iShift);
-  /// Every root in the stored domain of iA cos(iOmega x - iPhi) + iC. Status 0, 1 (null).
+  /// Every root in the stored domain of iA cos(iOmega x - iPhi) + iC. Status 0, 1 (null),
+  /// 4 (empty domain, or more than ten million periods in it).
   int RunOnTrigonometric(double iA, double iOmega, double iPhi, double iC);
 
 private:
@@ -156,4 +157,6 @@ private:
   double _relativeEps;  // E
   double _bisectionEps; // W
   double _pointRes;     // P
+  // The roots of the set are in increasing order (duplicate tests then look at neighbours).
+  unsigned char _rootsSorted;
 };

@@ -204,7 +204,7 @@ XelMathSolveX::XelMathSolveX(const XelMathFunctionX* iFunction, const XelToleran
       _checkExtremities(0), _oldNewtonWithInit(0), _dichotomy(0), _dichotomySteps(-1),
       _dichotomyStart(-1), _tolerance(&iTol), _epsRoot(0.0), _derivativeThreshold(0.0),
       _scaleReviewed(0), _unreviewedCount(0), _running(0), _scale(0.0), _relativeEps(0.0),
-      _bisectionEps(0.0), _pointRes(0.0) {
+      _bisectionEps(0.0), _pointRes(0.0), _rootsSorted(1) {
   ReadTolerance();
   const double r = _tolerance->GetRootResolution();
   _absoluteTolerance = 1000.0 * r;
@@ -275,11 +275,27 @@ int XelMathSolveX::AddRoot(double x) {
     return 0;
   const double* points = _roots->GetPoints();
   const long n = _roots->GetNumberOfPoints();
-  for (long i = 0; i < n; ++i) {
-    const double r = points[i];
-    if (std::fabs(x - r) < _pointRes * (_scale + std::fabs(r)))
-      return 0;
+  auto close = [&](double r) { return std::fabs(x - r) < _pointRes * (_scale + std::fabs(r)); };
+  if (_rootsSorted && n > 8) {
+    // Sorted roots: only the neighbours of x can be within the point resolution of it.
+    long lo = 0, hi = n; // first root not below x
+    while (lo < hi) {
+      const long m = lo + (hi - lo) / 2;
+      if (points[m] < x)
+        lo = m + 1;
+      else
+        hi = m;
+    }
+    for (long i = lo - 2; i <= lo + 1; ++i)
+      if (i >= 0 && i < n && close(points[i]))
+        return 0;
+  } else {
+    for (long i = 0; i < n; ++i)
+      if (close(points[i]))
+        return 0;
   }
+  if (n > 0 && !(x > points[n - 1]))
+    _rootsSorted = 0;
   _roots->AddPoint(&x);
   return 0;
 }
@@ -316,6 +332,7 @@ void XelMathSolveX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPoint
   _domainHigh = iDomain.high;
   _roots = &ioRoots;
   ioRoots.Reset();
+  _rootsSorted = 1;
   if (XelMathSolveAndMinimizeDebug_UnReviewedControl() && _scale != 1.0 && !_scaleReviewed &&
       _function && IsFinite(iDomain.low) && IsFinite(iDomain.high)) {
     // Debug trace of a solve on a scaled model whose values were not reviewed.
@@ -994,52 +1011,50 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
     return 1;
   auto value = [&](double x) { return a * std::cos(omega * x - phi) + c; };
   auto deriv = [&](double x) { return -a * omega * std::sin(omega * x - phi); };
-  {
-    double f = value(lo), df = deriv(lo);
-    if (IsRoot(lo, f, f2, &df))
-      AddRoot(lo);
-    f = value(hi);
-    df = deriv(hi);
-    if (IsRoot(hi, f, f2, &df))
-      AddRoot(hi);
-  }
-  if (omega == 0.0)
-    return 0; // a constant that is not null
-  // Number of periods: bounded so that a pathological frequency cannot run for ever.
-  const double periods = omega * (hi - lo) / Xel2PI;
-  if (!(periods < 1e8))
-    return 0;
-  if (IsNull(mid, gap, f2)) {
-    // Tangent: the extremum nearest to 0 touches it; double roots at cos = -1 when a and c
-    // have the same sign, at cos = +1 otherwise.
-    const double base = (a * c > 0.0) ? XelPI : 0.0;
-    double k = std::ceil((omega * lo - phi - base) / Xel2PI);
-    for (;; k += 1.0) {
-      const double x = (base + k * Xel2PI + phi) / omega;
-      if (x > hi)
-        break;
-      if (x >= lo)
-        AddRoot(x);
-    }
-    return 0;
-  }
-  double ratio = -c / a;
-  if (ratio > 1.0)
-    ratio = 1.0;
-  if (ratio < -1.0)
-    ratio = -1.0;
-  const double theta = std::acos(ratio);
-  for (int family = 0; family < 2; ++family) {
-    const double th = family == 0 ? theta : -theta;
-    double k = std::ceil((omega * lo - phi - th) / Xel2PI);
-    for (;; k += 1.0) {
-      const double x = (th + k * Xel2PI + phi) / omega;
-      if (x > hi)
-        break;
-      if (x >= lo)
-        AddRoot(x);
+  // The roots go into the set in increasing order: the low end, the interior, the high end.
+  double flo = value(lo), dlo = deriv(lo);
+  if (IsRoot(lo, flo, f2, &dlo))
+    AddRoot(lo);
+  if (omega != 0.0) {
+    // Number of periods: bounded so that a pathological frequency cannot run for ever.
+    const double periods = omega * (hi - lo) / Xel2PI;
+    if (!(periods < 1e7))
+      return 4;
+    if (IsNull(mid, gap, f2)) {
+      // Tangent: the extremum nearest to 0 touches it; double roots at cos = -1 when a and c
+      // have the same sign, at cos = +1 otherwise.
+      const double base = (a * c > 0.0) ? XelPI : 0.0;
+      for (double k = std::ceil((omega * lo - phi - base) / Xel2PI);; k += 1.0) {
+        const double x = (base + k * Xel2PI + phi) / omega;
+        if (x > hi)
+          break;
+        if (x >= lo)
+          AddRoot(x);
+      }
+    } else {
+      // General case: phases -theta + 2 k pi and theta + 2 k pi, in that order in each period
+      // since 0 <= theta <= pi.
+      double ratio = -c / a;
+      if (ratio > 1.0)
+        ratio = 1.0;
+      if (ratio < -1.0)
+        ratio = -1.0;
+      const double theta = std::acos(ratio);
+      for (double k = std::floor((omega * lo - phi + theta) / Xel2PI);; k += 1.0) {
+        const double x1 = (-theta + k * Xel2PI + phi) / omega;
+        if (x1 > hi)
+          break;
+        if (x1 >= lo)
+          AddRoot(x1);
+        const double x2 = (theta + k * Xel2PI + phi) / omega;
+        if (x2 >= lo && x2 <= hi)
+          AddRoot(x2);
+      }
     }
   }
+  double fhi = value(hi), dhi = deriv(hi);
+  if (IsRoot(hi, fhi, f2, &dhi))
+    AddRoot(hi);
   return 0;
 }
 
