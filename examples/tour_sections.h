@@ -12,3 +12,7 @@ void TourPolynomials();
 /// Point sets: growing a set, reading it with the cursor, the geometric queries, tangents
 /// for interpolation and the stream round trip.
 void TourPointSets();
+
+/// Elementary functions: a fraction of polynomials, its composition with a trigonometric
+/// function, derivatives and interval images, closed-form roots and a cubic interpolant.
+void TourFunctions();
