@@ -494,6 +494,7 @@ TEST(IntervalPeriodic, ResidueOfHugeNaNOrDegenerateInputsTerminates) {
   XelMathInterval point(2.0, 2.0);
   x = 5.0;
   point.PeriodicResidue(x);
+  EXPECT_EQ(x, 2.0);
   XelMathInterval reversed(1.0, 0.0);
   x = 7.0;
   reversed.PeriodicResidue(x);

@@ -26,24 +26,30 @@ inline bool HasPeriodicPoint(double t1, double t2, double phase) {
   return std::floor(u2 + s2) > u1 - s1;
 }
 
-/// Image of sine-like function over an interval whose ends, shifted so that the function is
-/// sine, are t1 and t2; f1 and f2 are the function's values at the (unshifted) ends.
-XelMathInterval SineLikeImage(double t1, double t2, double f1, double f2) {
+/// Image of sine (kCosine false) or cosine (true) over [x1, x2]. The branch is decided on the
+/// ends shifted so that the function is sine, t1 and t2; the end values are those of the
+/// function at the unshifted ends, computed only when the image needs them.
+template <bool kCosine> XelMathInterval SineLikeImage(double x1, double x2, double t1, double t2) {
   if (t2 - t1 >= Xel2PI)
     return XelMathInterval(-1.0, 1.0);
   // Fixed monotonic windows, not reduced by the period.
-  if (t1 >= -XelPIBY2 && t2 <= XelPIBY2)
+  const bool increasing =
+      (t1 >= -XelPIBY2 && t2 <= XelPIBY2) || (t1 >= Xel3PIBY2 && t2 <= Xel2PI + XelPIBY2);
+  const bool decreasing = !increasing && t1 >= XelPIBY2 && t2 <= Xel3PIBY2;
+  bool hasMax = false, hasMin = false;
+  if (!increasing && !decreasing) {
+    hasMax = (t1 <= XelPIBY2 && t2 >= XelPIBY2) || HasPeriodicPoint(t1, t2, 0.25);
+    hasMin = (t1 <= Xel3PIBY2 && t2 >= Xel3PIBY2) || HasPeriodicPoint(t1, t2, 0.75);
+    if (hasMax && hasMin)
+      return XelMathInterval(-1.0, 1.0);
+  }
+  const double f1 = kCosine ? std::cos(x1) : std::sin(x1);
+  const double f2 = kCosine ? std::cos(x2) : std::sin(x2);
+  if (increasing)
     return XelMathInterval(f1, f2);
-  if (t1 >= XelPIBY2 && t2 <= Xel3PIBY2)
+  if (decreasing)
     return XelMathInterval(f2, f1);
-  if (t1 >= Xel3PIBY2 && t2 <= Xel2PI + XelPIBY2)
-    return XelMathInterval(f1, f2);
-
-  const bool hasMax = (t1 <= XelPIBY2 && t2 >= XelPIBY2) || HasPeriodicPoint(t1, t2, 0.25);
-  const bool hasMin = (t1 <= Xel3PIBY2 && t2 >= Xel3PIBY2) || HasPeriodicPoint(t1, t2, 0.75);
   const double lo = f2 < f1 ? f2 : f1, hi = f2 > f1 ? f2 : f1;
-  if (hasMax && hasMin)
-    return XelMathInterval(-1.0, 1.0);
   if (hasMax)
     return XelMathInterval(lo, 1.0);
   if (hasMin)
@@ -57,6 +63,11 @@ void FoldIntoPeriod(double lo, double hi, double& ioX) {
   if (std::fabs(lo) >= XelMathInfinite || std::fabs(hi) >= XelMathInfinite)
     return;
   const double p = hi - lo;
+  if (p == 0.0) { // a single point: every value folds onto it
+    if (ioX > hi || ioX < lo)
+      ioX = lo;
+    return;
+  }
   if (ioX > hi) {
     if (ioX > hi + 6.0 * p)
       ioX -= std::ceil((ioX - hi) / p) * p;
@@ -150,14 +161,14 @@ XelMathInterval abs(const XelMathInterval& iI) {
 }
 
 XelMathInterval sin(const XelMathInterval& iI) {
-  return SineLikeImage(iI.low, iI.high, std::sin(iI.low), std::sin(iI.high));
+  return SineLikeImage<false>(iI.low, iI.high, iI.low, iI.high);
 }
 
 // Cosine is sine shifted by pi/2: the shifted ends decide the branch, while the end values
 // are the cosines of the ends themselves (the shifted end carries the rounding of the sum,
 // up to half an ulp of the end, which would otherwise move the value off the true cosine).
 XelMathInterval cos(const XelMathInterval& iI) {
-  return SineLikeImage(iI.low + XelPIBY2, iI.high + XelPIBY2, std::cos(iI.low), std::cos(iI.high));
+  return SineLikeImage<true>(iI.low, iI.high, iI.low + XelPIBY2, iI.high + XelPIBY2);
 }
 
 XelMathInterval atan(const XelMathInterval& iI) {
