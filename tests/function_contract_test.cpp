@@ -12,11 +12,19 @@
 
 #include "XelError.h"
 #include "XelFedEx.h"
+#include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
+#include "XelMathAttrTolObject.h"
+#include "XelMathBasisFunctionX.h"
+#include "XelMathCombinationX.h"
 #include "XelMathFunctionRN.h"
 #include "XelMathFunctionX.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
+#include "XelMathIntervalND.h"
+#include "XelMathOppositeX.h"
+#include "XelMathScaleFunctionX.h"
+#include "XelMathSetOfPointsND.h"
 #include "XelTolerance.h"
 
 namespace {
@@ -123,6 +131,69 @@ public:
     return XelMathInterval(std::min(a, b), top);
   }
   XelMathFunctionX* Duplicate() const override { return new RungeX; }
+};
+
+// The Runge function without interval images: its image needs the global extremum search.
+// The searches are answered here, and the options they receive are recorded.
+class SearchedX : public XelMathFunctionX {
+public:
+  const char* IsA() const override { return "SearchedX"; }
+  using XelMathFunctionX::Eval;
+  double Eval(const double& x) const override { return 1.0 / (1.0 + 25.0 * x * x); }
+  XelMathFunctionX* Duplicate() const override { return new SearchedX; }
+  int Minimize(const XelMathInterval& iDomain, XelMathSetOfPointsND& oMinima,
+               const XelMathAttrList* iAttributes) const override {
+    Record(iDomain, oMinima, iAttributes);
+    const double x = 1.0;
+    oMinima.AddPoint(&x);
+    return 0;
+  }
+  int Maximize(const XelMathInterval& iDomain, XelMathSetOfPointsND& oMaxima,
+               const XelMathAttrList* iAttributes) const override {
+    Record(iDomain, oMaxima, iAttributes);
+    const double x = 0.0;
+    oMaxima.AddPoint(&x);
+    return 0;
+  }
+  void Record(const XelMathInterval& iDomain, const XelMathSetOfPointsND& iSet,
+              const XelMathAttrList* iAttributes) const {
+    ++searches;
+    domain = iDomain;
+    dimension = iSet.GetDimension();
+    absolute = iAttributes && iAttributes->GetAttribute("AbsoluteExtremum");
+    const XelMathAttribute* t = iAttributes ? iAttributes->GetAttribute("XelMathAttrTolObject") : 0;
+    tolerance = t ? &static_cast<const XelMathAttrTolObject*>(t)->GetTolObject() : nullptr;
+    const XelMathAttribute* o =
+        iAttributes ? iAttributes->GetAttribute("XelMathAttrScaleOption") : 0;
+    powerF = powerX = -99;
+    reviewed = -1;
+    if (o) {
+      const XelMathAttrScaleOption* option = static_cast<const XelMathAttrScaleOption*>(o);
+      long n = 0;
+      powerF = option->GetPowerScaleF(n)[0];
+      powerX = option->GetPowerScaleX(n)[0];
+      reviewed = option->GetOKReviewed();
+    }
+  }
+  mutable int searches = 0;
+  mutable XelMathInterval domain;
+  mutable long dimension = 0;
+  mutable bool absolute = false;
+  mutable const XelTolerance* tolerance = nullptr;
+  mutable long powerF = 0, powerX = 0, reviewed = 0;
+};
+
+// A caller's function built on the basis class: exp(x), with the model's tolerance and,
+// optionally, the powers of the scale in which it is expressed.
+class ExpBasisX : public XelMathBasisFunctionX {
+public:
+  explicit ExpBasisX(const XelTolerance& iTol) : XelMathBasisFunctionX(iTol, 1) {}
+  ExpBasisX(const XelTolerance& iTol, XelMathAttrScaleOption& iOption)
+      : XelMathBasisFunctionX(iTol, iOption) {}
+  const char* IsA() const override { return "ExpBasisX"; }
+  using XelMathFunctionX::Eval;
+  double Eval(const double& x) const override { return std::exp(x); }
+  XelMathFunctionX* Duplicate() const override { return new ExpBasisX(*this); }
 };
 
 // Raises from its evaluation (a caller's function in trouble).
@@ -508,6 +579,49 @@ TEST(FunctionContract, ImageFallsBackOnIntervalBisection) {
   EXPECT_NEAR(image.high, 1.0, 1e-15);
 }
 
+TEST(FunctionContract, ImageFallsBackOnTheGlobalExtremumSearch) {
+  SearchedX f;
+  const XelMathInterval I(-1.0, 1.0);
+  const XelTolerance& tol = XelGetDefaultTolerance();
+  const XelMathInterval image = f.ComputeOptimalImage(I, tol);
+  EXPECT_EQ(f.searches, 2);
+  EXPECT_EQ(f.domain, I);
+  EXPECT_EQ(f.dimension, 1);
+  EXPECT_TRUE(f.absolute);
+  EXPECT_EQ(f.tolerance, &tol);
+  EXPECT_EQ(f.powerF, 2);
+  EXPECT_EQ(f.powerX, 1);
+  EXPECT_EQ(f.reviewed, 0);
+  EXPECT_EQ(image, XelMathInterval(f.Eval(1.0), f.Eval(0.0)));
+
+  // A reviewed option filed with the function marks the searches' option reviewed.
+  XelMathAttrScaleOption option(1, 1);
+  option.SetOKReviewed(1);
+  ComputeOptimalImage(&f, I, tol, &option, 0);
+  EXPECT_EQ(f.reviewed, 1);
+}
+
+TEST(FunctionContract, UnreviewedControlAlsoRunsTheSearchAfterAConvergedSeries) {
+  struct SmoothSearched : SearchedX {
+    using XelMathFunctionX::Eval;
+    double Eval(const double& x) const override { return std::sin(x); }
+  } f;
+  const XelMathInterval I(0.0, 1.0);
+  const int saved = _QuorSolveAndMinimizeUnReviewedControl;
+  _QuorSolveAndMinimizeUnReviewedControl = 1;
+  const XelMathInterval image = f.ComputeOptimalImage(I, XelGetDefaultTolerance());
+  EXPECT_EQ(f.searches, 2);
+  XelMathAttrScaleOption reviewed(1, 1);
+  reviewed.SetOKReviewed(1);
+  const XelMathInterval again = ComputeOptimalImage(&f, I, XelGetDefaultTolerance(), &reviewed, 1);
+  EXPECT_EQ(f.searches, 2);
+  _QuorSolveAndMinimizeUnReviewedControl = saved;
+  // The search result is discarded: the series' image stands.
+  EXPECT_EQ(image, again);
+  EXPECT_LE(image.low, 0.0);
+  EXPECT_GE(image.high, std::sin(1.0));
+}
+
 TEST(FunctionContract, BisectionOfAMonotonePieceUsesItsEndValues) {
   ChainX f(XelMathInterval(1.0, 4.0), XelMathInterval(0.0, 0.0));
   struct Offering : ChainX {
@@ -592,6 +706,28 @@ TEST(FunctionContract, ScaledImageEnclosesTheUnscaledSamples) {
   EXPECT_EQ(_XelR19QuorMail.GetNumberOfFilings(), filings);
 }
 
+TEST(FunctionContract, BasisFunctionBringsItsOwnScaleOption) {
+  const XelTolerance tol(1000.0);
+  const XelMathInterval I(-0.5, 1.5);
+  for (long pF : {0L, 2L})
+    for (long pX : {0L, 2L}) {
+      XelMathAttrScaleOption option(pF, pX);
+      ExpBasisX f(tol, option);
+      const XelMathInterval seen = Sampled(f, I);
+      const XelMathInterval image = f.ComputeOptimalImage(I, tol);
+      const double slack = 64.0 * kEps * seen.high;
+      EXPECT_LE(image.low, seen.low + slack) << pF << " " << pX;
+      EXPECT_GE(image.high, seen.high - slack) << pF << " " << pX;
+      EXPECT_LE(image.high - image.low, 3.0 * (seen.high - seen.low)) << pF << " " << pX;
+    }
+  // An option of the wrong dimension filed with the function wins over the basis one.
+  XelMathAttrScaleOption good(1, 1);
+  ExpBasisX f(tol, good);
+  const long two[2] = {1, 1};
+  XelMathAttrScaleOption wrong(1, two, 2, two, 0, nullptr);
+  EXPECT_THROW(ComputeOptimalImage(&f, I, tol, &wrong, 1), XelMathInputError);
+}
+
 // ==== streamability ======================================================================
 TEST(FunctionContract, StreamabilityWalksTheWholeTree) {
   unsigned char flag = 9;
@@ -649,12 +785,30 @@ TEST(FunctionContract, IntegralsAskForAbsoluteOrRelativePrecision) {
 }
 
 // ==== tolerance lookup ===================================================================
-TEST(FunctionContract, ToleranceLookupOfAPlainFunction) {
+TEST(FunctionContract, ToleranceLookupWalksDownTheTree) {
   ValueOnlyX f(Sine);
   EXPECT_EQ(XelMathFunctionXFindTolerance(nullptr), nullptr);
   EXPECT_EQ(XelMathFunctionXFindTolerance(&f), nullptr);
   EXPECT_EQ(&XelMathFunctionXGetTolerance(&f), &XelGetDefaultTolerance());
   EXPECT_EQ(&XelMathFunctionXGetTolerance(nullptr), &XelGetDefaultTolerance());
+
+  const XelTolerance model(50.0), other(2.0);
+  ExpBasisX held(model), second(other);
+  EXPECT_EQ(XelMathFunctionXFindTolerance(&held), &model);
+  XelMathOppositeX opposite(&held);
+  XelMathScaleFunctionX scaled(&opposite, 2.0, 3.0);
+  EXPECT_EQ(XelMathFunctionXFindTolerance(&opposite), &model);
+  EXPECT_EQ(&XelMathFunctionXGetTolerance(&scaled), &model);
+  // A combination gives the first tolerance found among its components, in order.
+  const XelMathFunctionX* parts[3] = {&f, &scaled, &second};
+  const double c[3] = {1.0, -1.0, 2.0};
+  XelMathCombinationX sum(3, parts, c, 0.5);
+  EXPECT_EQ(XelMathFunctionXFindTolerance(&sum), &model);
+  const XelMathFunctionX* plain[2] = {&f, &f};
+  XelMathCombinationX none(2, plain, c, 0.0);
+  EXPECT_EQ(XelMathFunctionXFindTolerance(&none), nullptr);
+  XelMathOppositeX empty(nullptr);
+  EXPECT_EQ(XelMathFunctionXFindTolerance(&empty), nullptr);
 }
 
 // ==== functions of N variables ===========================================================
@@ -719,6 +873,18 @@ TEST(FunctionContractRN, MultiOutputFillsValueGradientAndFullHessian) {
   f.Eval(x, 2, &v, onlyG, nullptr);
   EXPECT_EQ(v, -1.0);
   EXPECT_EQ(onlyG[1], f.EvalFirstDeriv(1, x));
+}
+
+TEST(FunctionContractRN, IntervalEvaluationsDefaultToZero) {
+  CubicRN f;
+  const double bounds[6] = {-1.0, 1.0, 0.0, 2.0, 3.0, 4.0};
+  const XelMathIntervalND box(3, bounds);
+  const XelMathInterval zero(0.0, 0.0);
+  EXPECT_EQ(f.Eval(box), zero);
+  EXPECT_EQ(f.EvalFirstDeriv(1, box), zero);
+  EXPECT_EQ(f.EvalSecondDeriv(0, 2, box), zero);
+  EXPECT_EQ(f.EvalThirdDeriv(2, 2, 1, box), zero);
+  EXPECT_FALSE(f.IsOption(16));
 }
 
 TEST(FunctionContractRN, DeepDuplicateIsACopy) {

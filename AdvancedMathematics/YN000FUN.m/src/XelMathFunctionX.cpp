@@ -1,13 +1,23 @@
 #include "XelMathFunctionX.h"
 
 #include <cmath>
+#include <memory>
+#include <vector>
 
 #include "XelError.h"
 #include "XelFedEx.h"
+#include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
+#include "XelMathAttrString.h"
+#include "XelMathAttrTolObject.h"
+#include "XelMathBasisFunctionX.h"
+#include "XelMathCombinationX.h"
 #include "XelMathFourierTransform.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
+#include "XelMathOppositeX.h"
+#include "XelMathScaleFunctionX.h"
+#include "XelMathSetOfPointsND.h"
 #include "XelTolerance.h"
 
 namespace {
@@ -248,6 +258,50 @@ XelMathInterval XelMathFunctionX::RComputeOptimalImage(const XelMathInterval& iI
   return XelMathInterval(Min(l.low, r.low), Max(l.high, r.high));
 }
 
+namespace {
+// The extremum search behind the image: the global minimum and maximum of iG over iI (in
+// the variable of iG), run on iS iG when the model is scaled so that the searches compare
+// values in model units. The image is [g(min point), g(max point)]; the ends of iI take part
+// too, so that a search that finds nothing still leaves an enclosure of what was seen.
+XelMathInterval ImageByExtremumSearch(const XelMathFunctionX* iG, const XelMathInterval& iI,
+                                      const XelTolerance& iTol, double iS, long iReviewed) {
+  XelMathAttrString absolute("AbsoluteExtremum", 1);
+  XelMathAttrTolObject tolerance(iTol);
+  XelMathAttrScaleOption scale(2, 1);
+  scale.SetOKReviewed(iReviewed);
+  XelMathAttrList attributes;
+  attributes.AddAttribute(&absolute);
+  attributes.AddAttribute(&tolerance);
+  attributes.AddAttribute(&scale);
+
+  std::unique_ptr<XelMathCombinationX> scaled;
+  const XelMathFunctionX* searched = iG;
+  if (iS != 1.0 && iS > 0.0) {
+    const XelMathFunctionX* parts[1] = {iG};
+    const double factor[1] = {iS};
+    scaled.reset(new XelMathCombinationX(1, parts, factor, 0.0));
+    searched = scaled.get();
+  }
+
+  const double gl = iG->Eval(iI.low), gh = iG->Eval(iI.high);
+  XelMathInterval image(Min(gl, gh), Max(gl, gh));
+  XelMathSetOfPointsND points(1, 1);
+  double x = 0.0;
+  searched->Minimize(iI, points, &attributes);
+  for (long i = 0; i < points.GetNumberOfPoints(); ++i) {
+    points.GetPoint(i, &x);
+    image.low = Min(image.low, iG->Eval(x));
+  }
+  points.Reset();
+  searched->Maximize(iI, points, &attributes);
+  for (long i = 0; i < points.GetNumberOfPoints(); ++i) {
+    points.GetPoint(i, &x);
+    image.high = Max(image.high, iG->Eval(x));
+  }
+  return image;
+}
+} // namespace
+
 XelMathInterval XelMathFunctionX::BaseComputeOptimalImage(const XelMathInterval& iI,
                                                           const XelTolerance& iTol) const {
   if (IsNullReference(iTol)) {
@@ -257,30 +311,60 @@ XelMathInterval XelMathFunctionX::BaseComputeOptimalImage(const XelMathInterval&
   double s = 0.0, eps = 0.0;
   ReadTolerance(iTol, s, eps);
 
-  // 1. The scale option filed for this function.
+  // 1. The scale option filed for this function, else the one a basis function carries.
+  const XelMathAttrScaleOption* option = nullptr;
   void* filed = nullptr;
   long status = 0;
-  const XelMathAttrScaleOption* option = nullptr;
   if (XelFedEx::Get(_XelR19QuorMail, ImageScaleMessage, this, filed, status) && filed)
     option = static_cast<const XelMathAttrScaleOption*>(filed);
+  else if (IsAKindOf("XelMathBasisFunctionX"))
+    option = static_cast<const XelMathBasisFunctionX*>(this)->GetScaleOption();
+  long reviewed = 0;
+  std::unique_ptr<XelMathScaleFunctionX> scaled;
+  const XelMathFunctionX* work = this;
+  XelMathInterval J = iI;
   if (option) {
     long nbF = 0, nbX = 0;
-    option->GetPowerScaleF(nbF);
-    option->GetPowerScaleX(nbX);
+    const long* powersF = option->GetPowerScaleF(nbF);
+    const long* powersX = option->GetPowerScaleX(nbX);
     if (nbF != 1 || nbX != 1)
       XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
                    "XelMathFunctionX::ComputeOptimalImage");
+    reviewed = option->GetOKReviewed();
+    const long pF = powersF[0], pX = powersX[0];
+    if (s != 1.0 && s > 0.0 && !(pX == 1 && pF == 1)) {
+      const double variableFactor = pX == 1 ? 1.0 : (pX == 2 ? s : std::pow(s, double(pX - 1)));
+      const double functionFactor = pF == 1 ? 1.0 : (pF == 0 ? s : std::pow(s, double(1 - pF)));
+      scaled.reset(new XelMathScaleFunctionX(this, functionFactor, variableFactor));
+      if (reviewed)
+        scaled->SetOKScaleReviewed();
+      // The image of this function over I is the image of the scaled one over I / b.
+      scaled->ComputeScaledDomain(iI, J);
+      work = scaled.get();
+    }
+  } else if (IsAKindOf("XelMathScaleFunctionX")) {
+    reviewed = static_cast<const XelMathScaleFunctionX*>(this)->GetOKScaleReviewed();
   }
-  const XelMathFunctionX* work = this;
 
-  // 2. Chebyshev bound; 3. recursive bisection on the function's own interval images.
+  // 2. Chebyshev bound.
   XelMathInterval image;
-  if (!ChebyshevImage(work, iI, s, eps, GetChebyshevConfidenceParametre(), image)) {
-    if (work->IsOption(16))
-      image = work->RComputeOptimalImage(iI, work->Eval(iI), 0, iTol);
-    else
-      image = XelMathInterval(Min(work->Eval(iI.low), work->Eval(iI.high)),
-                              Max(work->Eval(iI.low), work->Eval(iI.high)));
+  if (ChebyshevImage(work, J, s, eps, GetChebyshevConfidenceParametre(), image)) {
+    // 5. Under the debug control of unreviewed scales the search runs too, for its checks.
+    if (XelMathSolveAndMinimizeDebug_UnReviewedControl() && !reviewed)
+      ImageByExtremumSearch(work, J, iTol, s, reviewed);
+  } else if (work->IsOption(16)) {
+    // 3. Recursive bisection on the function's own interval images.
+    image = work->RComputeOptimalImage(J, work->Eval(J), 0, iTol);
+  } else {
+    // 4. Global extremum search.
+    image = ImageByExtremumSearch(work, J, iTol, s, reviewed);
+  }
+
+  // 6. Back to the values of this function.
+  if (scaled) {
+    const double a = scaled->GetFunctionFactor();
+    image = a < 0.0 ? XelMathInterval(image.high / a, image.low / a)
+                    : XelMathInterval(image.low / a, image.high / a);
   }
   return image;
 }
@@ -312,6 +396,29 @@ XelMathInterval ComputeOptimalImage(const XelMathFunctionX* iF, const XelMathInt
 const XelTolerance* XelMathFunctionXFindTolerance(const XelMathFunctionX* iF) {
   if (!iF)
     return nullptr;
+  if (iF->IsAKindOf("XelMathBasisFunctionX"))
+    return static_cast<const XelMathBasisFunctionX*>(iF)->GetToleranceObject();
+  if (iF->IsAKindOf("XelMathCombinationX")) {
+    const int n = iF->GetDirectComponents(0, nullptr);
+    if (n <= 0)
+      return nullptr;
+    std::vector<const XelMathFunctionGeneral*> components(static_cast<size_t>(n), nullptr);
+    const int m = iF->GetDirectComponents(n, components.data());
+    for (int i = 0; i < n && i < m; ++i) {
+      const XelMathFunctionGeneral* component = components[i];
+      if (!component || !component->IsAKindOf("XelMathFunctionX"))
+        continue;
+      if (const XelTolerance* tol =
+              XelMathFunctionXFindTolerance(static_cast<const XelMathFunctionX*>(component)))
+        return tol;
+    }
+    return nullptr;
+  }
+  if (iF->IsAKindOf("XelMathOppositeX"))
+    return XelMathFunctionXFindTolerance(static_cast<const XelMathOppositeX*>(iF)->GetFunction());
+  if (iF->IsAKindOf("XelMathScaleFunctionX"))
+    return XelMathFunctionXFindTolerance(
+        static_cast<const XelMathScaleFunctionX*>(iF)->GetFunction());
   return nullptr;
 }
 
