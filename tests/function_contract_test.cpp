@@ -17,6 +17,7 @@
 #include "XelMathAttrTolObject.h"
 #include "XelMathBasisFunctionX.h"
 #include "XelMathCombinationX.h"
+#include "XelMathFractionX.h"
 #include "XelMathFunctionRN.h"
 #include "XelMathFunctionX.h"
 #include "XelMathGlobals.h"
@@ -25,6 +26,7 @@
 #include "XelMathOppositeX.h"
 #include "XelMathScaleFunctionX.h"
 #include "XelMathSetOfPointsND.h"
+#include "XelMathTrigonometricX.h"
 #include "XelTolerance.h"
 
 namespace {
@@ -809,6 +811,16 @@ TEST(FunctionContract, ToleranceLookupWalksDownTheTree) {
   EXPECT_EQ(XelMathFunctionXFindTolerance(&none), nullptr);
   XelMathOppositeX empty(nullptr);
   EXPECT_EQ(XelMathFunctionXFindTolerance(&empty), nullptr);
+
+  // Trigonometric functions and fractions give the tolerance they were built with.
+  XelMathTrigonometricX wave(1.0, 2.0, 0.0, 3.0, other);
+  EXPECT_EQ(XelMathFunctionXFindTolerance(&wave), &other);
+  XelMathFractionX ratio(&f, &held, model);
+  XelMathOppositeX negatedRatio(&ratio);
+  EXPECT_EQ(XelMathFunctionXFindTolerance(&negatedRatio), &model);
+  const XelMathFunctionX* mixed[2] = {&f, &wave};
+  XelMathCombinationX withWave(2, mixed, c, 0.0);
+  EXPECT_EQ(XelMathFunctionXFindTolerance(&withWave), &other);
 }
 
 // ==== functions of N variables ===========================================================

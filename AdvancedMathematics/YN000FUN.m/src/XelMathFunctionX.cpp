@@ -13,11 +13,13 @@
 #include "XelMathBasisFunctionX.h"
 #include "XelMathCombinationX.h"
 #include "XelMathFourierTransform.h"
+#include "XelMathFractionX.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
 #include "XelMathOppositeX.h"
 #include "XelMathScaleFunctionX.h"
 #include "XelMathSetOfPointsND.h"
+#include "XelMathTrigonometricX.h"
 #include "XelTolerance.h"
 
 namespace {
@@ -419,6 +421,10 @@ const XelTolerance* XelMathFunctionXFindTolerance(const XelMathFunctionX* iF) {
   if (iF->IsAKindOf("XelMathScaleFunctionX"))
     return XelMathFunctionXFindTolerance(
         static_cast<const XelMathScaleFunctionX*>(iF)->GetFunction());
+  if (iF->IsAKindOf("XelMathTrigonometricX"))
+    return static_cast<const XelMathTrigonometricX*>(iF)->GetTolerance();
+  if (iF->IsAKindOf("XelMathFractionX"))
+    return static_cast<const XelMathFractionX*>(iF)->GetTolerance();
   return nullptr;
 }
 
