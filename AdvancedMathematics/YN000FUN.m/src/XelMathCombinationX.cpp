@@ -225,15 +225,17 @@ XelMathFunctionX* XelMathCombinationX::DeepDuplicate() const {
   XelMathFunctionX* local[LocalComponents];
   XelMathFunctionX** copies = local;
   if (_n > LocalComponents)
-    copies = reinterpret_cast<XelMathFunctionX**>(XelQuorArrayPtrsNew(_n));
-  long done = 0;
+    copies = static_cast<XelMathFunctionX**>(static_cast<void*>(XelQuorArrayPtrsNew(_n)));
   XelMathFunctionX* result = nullptr;
   try {
-    for (; done < _n; done++)
-      copies[done] = _functions[done] ? _functions[done]->DeepDuplicate() : nullptr;
-    result = new XelMathCombinationXDel(_n, copies, _coefficients, _coefficients[_n]);
+    DeepCopies(_n, _functions, copies);
+    try {
+      result = new XelMathCombinationXDel(_n, copies, _coefficients, _coefficients[_n]);
+    } catch (...) {
+      DeleteOnce(_n, copies);
+      throw;
+    }
   } catch (...) {
-    DeleteCopies(done, copies);
     if (copies != local)
       XelQuorArrayPtrsDel(reinterpret_cast<void**>(copies), _n);
     throw;

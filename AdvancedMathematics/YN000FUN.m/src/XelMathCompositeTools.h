@@ -157,4 +157,27 @@ inline void DeleteOnce(const long iN, const XelMathFunctionX* const* iF) {
   }
 }
 
+/// Deep copies of the iN functions into oCopies, a function given several times being
+/// copied once and shared (null stays null). When a copy raises, the copies already made are
+/// deleted and the error goes on.
+inline void DeepCopies(const long iN, const XelMathFunctionX* const* iF,
+                       XelMathFunctionX** oCopies) {
+  long done = 0;
+  try {
+    for (; done < iN; done++) {
+      oCopies[done] = nullptr;
+      long j = 0;
+      while (j < done && iF[j] != iF[done])
+        j++;
+      if (j < done)
+        oCopies[done] = oCopies[j];
+      else if (iF[done])
+        oCopies[done] = iF[done]->DeepDuplicate();
+    }
+  } catch (...) {
+    DeleteOnce(done, oCopies);
+    throw;
+  }
+}
+
 } // namespace XelMathComposite

@@ -316,17 +316,18 @@ XelMathFunctionX* XelMathCompositionXByRN::DeepDuplicate() const {
   if (_n > LocalComponents)
     copies = const_cast<XelMathFunctionX**>(NewPointers(_n));
   XelMathFunctionRN* outer = nullptr;
-  long done = 0;
   XelMathFunctionX* result = nullptr;
   try {
     outer = _outer ? _outer->DeepDuplicate() : nullptr;
-    for (; done < _n; done++)
-      copies[done] = _inner[done] ? _inner[done]->DeepDuplicate() : nullptr;
-    result = new XelMathCompositionXByRNDel(outer, copies);
+    DeepCopies(_n, _inner, copies);
+    try {
+      result = new XelMathCompositionXByRNDel(outer, copies);
+    } catch (...) {
+      DeleteOnce(_n, copies);
+      throw;
+    }
   } catch (...) {
     delete outer;
-    for (long j = 0; j < done; j++)
-      delete copies[j];
     if (copies != local)
       DelPointers(const_cast<const XelMathFunctionX**>(copies), _n);
     throw;

@@ -188,14 +188,13 @@ XelMathFunctionX* XelMathCompositionXByX::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathCompositionXByX::DeepDuplicate() const {
-  XelMathFunctionX* f = _outer ? _outer->DeepDuplicate() : nullptr;
-  XelMathFunctionX* g = nullptr;
+  const XelMathFunctionX* parts[2] = {_outer, _inner};
+  XelMathFunctionX* copies[2] = {nullptr, nullptr};
+  DeepCopies(2, parts, copies);
   try {
-    g = _inner ? _inner->DeepDuplicate() : nullptr;
-    return new XelMathCompositionXByXDel(f, g);
+    return new XelMathCompositionXByXDel(copies[0], copies[1]);
   } catch (...) {
-    delete f;
-    delete g;
+    DeleteOnce(2, copies);
     throw;
   }
 }

@@ -187,14 +187,13 @@ XelMathFunctionX* XelMathProdX::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathProdX::DeepDuplicate() const {
-  XelMathFunctionX* f = _f ? _f->DeepDuplicate() : nullptr;
-  XelMathFunctionX* g = nullptr;
+  const XelMathFunctionX* parts[2] = {_f, _g};
+  XelMathFunctionX* copies[2] = {nullptr, nullptr};
+  DeepCopies(2, parts, copies);
   try {
-    g = _g ? _g->DeepDuplicate() : nullptr;
-    return new XelMathProdXDel(f, g);
+    return new XelMathProdXDel(copies[0], copies[1]);
   } catch (...) {
-    delete f;
-    delete g;
+    DeleteOnce(2, copies);
     throw;
   }
 }

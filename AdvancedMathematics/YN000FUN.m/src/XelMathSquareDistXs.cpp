@@ -175,14 +175,11 @@ XelMathFunctionX* XelMathSquareDistXs::Duplicate() const {
 
 XelMathFunctionX* XelMathSquareDistXs::DeepDuplicate() const {
   XelMathFunctionX* copies[MaxCount] = {nullptr, nullptr, nullptr};
-  long done = 0;
+  DeepCopies(_n, _functions, copies);
   try {
-    for (; done < _n; done++)
-      copies[done] = _functions[done] ? _functions[done]->DeepDuplicate() : nullptr;
     return new XelMathSquareDistXsDel(_n, copies, _target, _offset);
   } catch (...) {
-    for (long i = 0; i < done; i++)
-      delete copies[i];
+    DeleteOnce(_n, copies);
     throw;
   }
 }

@@ -154,15 +154,16 @@ XelMathFunctionX* XelMathSumSquareX::DeepDuplicate() const {
   XelMathFunctionX** copies = local;
   if (_n > LocalComponents)
     copies = const_cast<XelMathFunctionX**>(NewPointers(_n));
-  long done = 0;
   XelMathFunctionX* result = nullptr;
   try {
-    for (; done < _n; done++)
-      copies[done] = _functions[done] ? _functions[done]->DeepDuplicate() : nullptr;
-    result = new XelMathSumSquareXDel(_n, copies);
+    DeepCopies(_n, _functions, copies);
+    try {
+      result = new XelMathSumSquareXDel(_n, copies);
+    } catch (...) {
+      DeleteOnce(_n, copies);
+      throw;
+    }
   } catch (...) {
-    for (long i = 0; i < done; i++)
-      delete copies[i];
     if (copies != local)
       DelPointers(const_cast<const XelMathFunctionX**>(copies), _n);
     throw;

@@ -1,0 +1,1098 @@
+// Composite one-variable functions: combination, compositions (by one-variable and by
+// N-variable functions), product, opposite, scaling, derivative, memories, sums of squares,
+// squared distance, vector of functions and the base of caller-written functions.
+//
+// Derivatives are checked against centred differences of independent closed forms of the same
+// composite; interval images against dense samples; ownership against counters of live test
+// objects and of the kernel's memory services.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <limits>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "XelError.h"
+#include "XelMathAttrDoubleValue.h"
+#include "XelMathAttrList.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelMathBasisFunctionX.h"
+#include "XelMathCombinationX.h"
+#include "XelMathCompositionXByRN.h"
+#include "XelMathCompositionXByX.h"
+#include "XelMathConstants.h"
+#include "XelMathDefinitionMemoryX.h"
+#include "XelMathDerivFunctionX.h"
+#include "XelMathFunctionRN.h"
+#include "XelMathGlobals.h"
+#include "XelMathInputError.h"
+#include "XelMathIntervalND.h"
+#include "XelMathMultiFunctionX.h"
+#include "XelMathOppositeX.h"
+#include "XelMathProdX.h"
+#include "XelMathScaleFunctionX.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelMathSingleMemoryX.h"
+#include "XelMathSquareDistXs.h"
+#include "XelMathSumSquareX.h"
+#include "XelQuorMemory.h"
+#include "XelTolerance.h"
+
+namespace {
+
+const double kEps = std::numeric_limits<double>::epsilon();
+const double kPi = 3.14159265358979323846;
+
+// Steps of the reference centred differences and the tolerances they allow: truncation
+// (step squared) plus rounding (epsilon over step to the order), with a margin of 100 for
+// the size of the higher derivatives of the test functions.
+const double kStep1 = 1e-5, kStep2 = 1e-4, kStep3 = 1e-3;
+const double kTolD1 = 100.0 * (kStep1 * kStep1 + kEps / kStep1);
+const double kTolD2 = 100.0 * (kStep2 * kStep2 + kEps / (kStep2 * kStep2));
+const double kTolD3 = 100.0 * (kStep3 * kStep3 + kEps / (kStep3 * kStep3 * kStep3));
+// The derivative function differentiates its function's third derivative with XelMathh3.
+const double kTolDerivOfThird = 10.0 * XelMathh3 * XelMathh3;
+// Two ways of computing the same expression in floating point (multi-output against single).
+const double kTolSameFormula = 64.0 * kEps;
+// Interval images are computed without directed rounding: allow a few ulps on each end.
+const double kTolEnclosure = 1e-12;
+
+// ---- interval helpers of the test (independent of the library's) ------------------------
+XelMathInterval IMul(const XelMathInterval& a, const XelMathInterval& b) {
+  const double p[4] = {a.low * b.low, a.low * b.high, a.high * b.low, a.high * b.high};
+  return XelMathInterval(std::min(std::min(p[0], p[1]), std::min(p[2], p[3])),
+                         std::max(std::max(p[0], p[1]), std::max(p[2], p[3])));
+}
+XelMathInterval IAdd(const XelMathInterval& a, const XelMathInterval& b) {
+  return XelMathInterval(a.low + b.low, a.high + b.high);
+}
+XelMathInterval IScale(double c, const XelMathInterval& a) {
+  return c >= 0.0 ? XelMathInterval(c * a.low, c * a.high) : XelMathInterval(c * a.high, c * a.low);
+}
+XelMathInterval ISquare(const XelMathInterval& a) {
+  if (a.low >= 0.0)
+    return XelMathInterval(a.low * a.low, a.high * a.high);
+  if (a.high <= 0.0)
+    return XelMathInterval(a.high * a.high, a.low * a.low);
+  return XelMathInterval(0.0, std::max(a.low * a.low, a.high * a.high));
+}
+XelMathInterval IExp(const XelMathInterval& a) {
+  return XelMathInterval(std::exp(a.low), std::exp(a.high));
+}
+// sin over [lo, hi], extrema included when a crest or a trough lies inside.
+XelMathInterval ISin(double lo, double hi) {
+  if (hi - lo >= 2.0 * kPi)
+    return XelMathInterval(-1.0, 1.0);
+  double a = std::sin(lo), b = std::sin(hi);
+  XelMathInterval r(std::min(a, b), std::max(a, b));
+  if (0.5 * kPi + 2.0 * kPi * std::ceil((lo - 0.5 * kPi) / (2.0 * kPi)) <= hi)
+    r.high = 1.0;
+  if (-0.5 * kPi + 2.0 * kPi * std::ceil((lo + 0.5 * kPi) / (2.0 * kPi)) <= hi)
+    r.low = -1.0;
+  return r;
+}
+
+// ---- instrumented leaf functions ----------------------------------------------------------
+
+// Live test functions (constructions minus destructions).
+long gLive = 0;
+
+// Base of the test leaves: counts itself, offers every evaluation exactly, counts its
+// point and interval evaluations.
+class LeafX : public XelMathFunctionX {
+public:
+  LeafX() { ++gLive; }
+  LeafX(const LeafX& iOther) : XelMathFunctionX(iOther) { ++gLive; }
+  LeafX& operator=(const LeafX&) = delete;
+  ~LeafX() override { --gLive; }
+  unsigned char IsOption(const long iOption) const override { return (iOption & _refused) == 0; }
+  int GetDirectComponents(const int, const XelMathFunctionGeneral**) const override { return 0; }
+  XelMathFunctionX* DeepDuplicate() const override { return Duplicate(); }
+
+  /// The derivative of order k (0..3) at x and its image over I.
+  virtual double D(int k, double x) const = 0;
+  virtual XelMathInterval DI(int k, const XelMathInterval& I) const = 0;
+
+  using XelMathFunctionX::Eval;
+  using XelMathFunctionX::EvalFirstDeriv;
+  using XelMathFunctionX::EvalSecondDeriv;
+  using XelMathFunctionX::EvalThirdDeriv;
+  double Eval(const double& x) const override { return Count(D(0, x)); }
+  double EvalFirstDeriv(const double& x) const override { return Count(D(1, x)); }
+  double EvalSecondDeriv(const double& x) const override { return Count(D(2, x)); }
+  double EvalThirdDeriv(const double& x) const override { return Count(D(3, x)); }
+  XelMathInterval Eval(const XelMathInterval& I) const override { return CountI(DI(0, I)); }
+  XelMathInterval EvalFirstDeriv(const XelMathInterval& I) const override {
+    return CountI(DI(1, I));
+  }
+  XelMathInterval EvalSecondDeriv(const XelMathInterval& I) const override {
+    return CountI(DI(2, I));
+  }
+  XelMathInterval EvalThirdDeriv(const XelMathInterval& I) const override {
+    return CountI(DI(3, I));
+  }
+
+  mutable long pointCalls = 0;
+  mutable long intervalCalls = 0;
+  long _refused = 0; // option bits this leaf refuses
+
+private:
+  double Count(double v) const {
+    ++pointCalls;
+    return v;
+  }
+  XelMathInterval CountI(const XelMathInterval& v) const {
+    ++intervalCalls;
+    return v;
+  }
+};
+
+// a exp(b x).
+class ExpX : public LeafX {
+public:
+  ExpX(double a, double b) : _a(a), _b(b) {}
+  const char* IsA() const override { return "ExpX"; }
+  double D(int k, double x) const override { return _a * std::pow(_b, k) * std::exp(_b * x); }
+  XelMathInterval DI(int k, const XelMathInterval& I) const override {
+    return IScale(_a * std::pow(_b, k), IExp(IScale(_b, I)));
+  }
+  XelMathFunctionX* Duplicate() const override { return new ExpX(*this); }
+
+private:
+  double _a, _b;
+};
+
+// sin(w x + p).
+class SineX : public LeafX {
+public:
+  SineX(double w, double p) : _w(w), _p(p) {}
+  const char* IsA() const override { return "SineX"; }
+  double D(int k, double x) const override {
+    return std::pow(_w, k) * std::sin(_w * x + _p + 0.5 * kPi * k);
+  }
+  XelMathInterval DI(int k, const XelMathInterval& I) const override {
+    const XelMathInterval t = IScale(_w, I);
+    const double shift = _p + 0.5 * kPi * k;
+    return IScale(std::pow(_w, k), ISin(t.low + shift, t.high + shift));
+  }
+  XelMathFunctionX* Duplicate() const override { return new SineX(*this); }
+
+private:
+  double _w, _p;
+};
+
+// a x^2 + b x + c, with the exact image over an interval.
+class QuadX : public LeafX {
+public:
+  QuadX(double a, double b, double c) : _a(a), _b(b), _c(c) {}
+  const char* IsA() const override { return "QuadX"; }
+  double D(int k, double x) const override {
+    switch (k) {
+    case 0:
+      return (_a * x + _b) * x + _c;
+    case 1:
+      return 2.0 * _a * x + _b;
+    case 2:
+      return 2.0 * _a;
+    default:
+      return 0.0;
+    }
+  }
+  XelMathInterval DI(int k, const XelMathInterval& I) const override {
+    if (k >= 2)
+      return XelMathInterval(D(k, 0.0), D(k, 0.0));
+    if (k == 1)
+      return IAdd(IScale(2.0 * _a, I), XelMathInterval(_b, _b));
+    double lo = std::min(D(0, I.low), D(0, I.high)), hi = std::max(D(0, I.low), D(0, I.high));
+    if (_a != 0.0) {
+      const double v = -_b / (2.0 * _a);
+      if (v > I.low && v < I.high) {
+        lo = std::min(lo, D(0, v));
+        hi = std::max(hi, D(0, v));
+      }
+    }
+    return XelMathInterval(lo, hi);
+  }
+  XelMathFunctionX* Duplicate() const override { return new QuadX(*this); }
+
+private:
+  double _a, _b, _c;
+};
+
+// A leaf that cannot be deep-copied (the contract's default raises).
+class RawX : public XelMathFunctionX {
+public:
+  RawX() { ++gLive; }
+  ~RawX() override { --gLive; }
+  const char* IsA() const override { return "RawX"; }
+  using XelMathFunctionX::Eval;
+  double Eval(const double& x) const override { return x; }
+  XelMathFunctionX* Duplicate() const override { return new RawX(); }
+};
+
+// F(u, v) = u^2 v + exp(v) with exact partial derivatives and interval images.
+class QuadExpRN : public XelMathFunctionRN {
+public:
+  QuadExpRN() : XelMathFunctionRN(2) { ++gLive; }
+  ~QuadExpRN() override { --gLive; }
+  const char* IsA() const override { return "QuadExpRN"; }
+  unsigned char IsOption(const long) const override { return 1; }
+  XelMathFunctionRN* Duplicate() const override { return new QuadExpRN(); }
+  using XelMathFunctionRN::Eval;
+  using XelMathFunctionRN::EvalFirstDeriv;
+  using XelMathFunctionRN::EvalSecondDeriv;
+  using XelMathFunctionRN::EvalThirdDeriv;
+  double Eval(const double* x) const override { return x[0] * x[0] * x[1] + std::exp(x[1]); }
+  double EvalFirstDeriv(const long& i, const double* x) const override {
+    return i == 0 ? 2.0 * x[0] * x[1] : x[0] * x[0] + std::exp(x[1]);
+  }
+  double EvalSecondDeriv(const long& i, const long& j, const double* x) const override {
+    if (i == 0 && j == 0)
+      return 2.0 * x[1];
+    if (i != j)
+      return 2.0 * x[0];
+    return std::exp(x[1]);
+  }
+  double EvalThirdDeriv(const long& i, const long& j, const long& k,
+                        const double* x) const override {
+    const long zeros = (i == 0) + (j == 0) + (k == 0);
+    if (zeros == 2)
+      return 2.0;
+    if (zeros == 0)
+      return std::exp(x[1]);
+    return 0.0;
+  }
+  XelMathInterval Eval(const XelMathIntervalND& b) const override {
+    return IAdd(IMul(ISquare(b.GetInterval(0)), b.GetInterval(1)), IExp(b.GetInterval(1)));
+  }
+  XelMathInterval EvalFirstDeriv(const long& i, const XelMathIntervalND& b) const override {
+    if (i == 0)
+      return IScale(2.0, IMul(b.GetInterval(0), b.GetInterval(1)));
+    return IAdd(ISquare(b.GetInterval(0)), IExp(b.GetInterval(1)));
+  }
+  XelMathInterval EvalSecondDeriv(const long& i, const long& j,
+                                  const XelMathIntervalND& b) const override {
+    if (i == 0 && j == 0)
+      return IScale(2.0, b.GetInterval(1));
+    if (i != j)
+      return IScale(2.0, b.GetInterval(0));
+    return IExp(b.GetInterval(1));
+  }
+  XelMathInterval EvalThirdDeriv(const long& i, const long& j, const long& k,
+                                 const XelMathIntervalND& b) const override {
+    const long zeros = (i == 0) + (j == 0) + (k == 0);
+    if (zeros == 2)
+      return XelMathInterval(2.0, 2.0);
+    if (zeros == 0)
+      return IExp(b.GetInterval(1));
+    return XelMathInterval(0.0, 0.0);
+  }
+};
+
+// ---- the composites under test --------------------------------------------------------------
+
+// The leaves every case is built on, with closed forms for the references.
+struct Leaves {
+  ExpX e{0.5, 0.7};  // 0.5 exp(0.7 x)
+  SineX s{1.3, 0.4}; // sin(1.3 x + 0.4)
+  QuadX q{0.3, -0.5, 0.2};
+  QuadExpRN F;
+  static double E(double x) { return 0.5 * std::exp(0.7 * x); }
+  static double S(double x) { return std::sin(1.3 * x + 0.4); }
+  static double Q(double x) { return (0.3 * x - 0.5) * x + 0.2; }
+};
+
+struct Case {
+  std::string name;
+  std::unique_ptr<XelMathFunctionX> f;
+  std::function<double(double)> ref;
+  int intervalOrders; // interval derivatives offered: 0..intervalOrders
+  double tolThird;    // tolerance on the third derivative
+};
+
+std::vector<Case> MakeCases(const Leaves& L) {
+  std::vector<Case> cases;
+  auto add = [&](const char* name, XelMathFunctionX* f, std::function<double(double)> ref,
+                 int orders = 3, double tolThird = kTolD3) {
+    cases.push_back(Case{name, std::unique_ptr<XelMathFunctionX>(f), ref, orders, tolThird});
+  };
+  {
+    const XelMathFunctionX* fs[3] = {&L.e, &L.s, &L.q};
+    const double c[3] = {2.0, -3.0, 0.5};
+    add("Combination", new XelMathCombinationX(3, fs, c, 1.5), [](double x) {
+      return 1.5 + 2.0 * Leaves::E(x) - 3.0 * Leaves::S(x) + 0.5 * Leaves::Q(x);
+    });
+  }
+  add("CompositionSineOfQuad", new XelMathCompositionXByX(&L.s, &L.q),
+      [](double x) { return std::sin(1.3 * Leaves::Q(x) + 0.4); });
+  add("CompositionExpOfSine", new XelMathCompositionXByX(&L.e, &L.s),
+      [](double x) { return 0.5 * std::exp(0.7 * Leaves::S(x)); });
+  {
+    const XelMathFunctionX* g[2] = {&L.s, &L.q};
+    add("CompositionByRN", new XelMathCompositionXByRN(&L.F, g), [](double x) {
+      const double u = Leaves::S(x), v = Leaves::Q(x);
+      return u * u * v + std::exp(v);
+    });
+  }
+  add("Product", new XelMathProdX(&L.e, &L.s),
+      [](double x) { return Leaves::E(x) * Leaves::S(x); });
+  add("ProductOfSameFunction", new XelMathProdX(&L.s, &L.s),
+      [](double x) { return Leaves::S(x) * Leaves::S(x); });
+  add("Opposite", new XelMathOppositeX(&L.e), [](double x) { return -Leaves::E(x); });
+  add("Scale", new XelMathScaleFunctionX(&L.s, 2.0, -1.5),
+      [](double x) { return 2.0 * Leaves::S(-1.5 * x); });
+  add(
+      "Derivative", new XelMathDerivFunctionX(&L.s),
+      [](double x) { return 1.3 * std::cos(1.3 * x + 0.4); }, 2,
+      kTolD3 + kTolDerivOfThird * std::pow(1.3, 5));
+  add("SingleMemory", new XelMathSingleMemoryX(&L.s, 0.25), &Leaves::S);
+  add("DefinitionMemory", new XelMathDefinitionMemoryX(&L.e, XelMathInterval(-1.0, 1.0)),
+      &Leaves::E);
+  {
+    const XelMathFunctionX* fs[3] = {&L.e, &L.s, &L.q};
+    add("SumSquareInline", new XelMathSumSquareX(3, fs), [](double x) {
+      return Leaves::E(x) * Leaves::E(x) + Leaves::S(x) * Leaves::S(x) +
+             Leaves::Q(x) * Leaves::Q(x);
+    });
+    const XelMathFunctionX* gs[4] = {&L.e, &L.s, &L.q, &L.e};
+    add("SumSquareAllocated", new XelMathSumSquareX(4, gs), [](double x) {
+      return 2.0 * Leaves::E(x) * Leaves::E(x) + Leaves::S(x) * Leaves::S(x) +
+             Leaves::Q(x) * Leaves::Q(x);
+    });
+  }
+  {
+    const XelMathFunctionX* fs[2] = {&L.s, &L.q};
+    const double c[2] = {0.1, -0.2};
+    add("SquareDistance", new XelMathSquareDistXs(2, fs, c, 0.3), [](double x) {
+      const double a = Leaves::S(x) - 0.1, b = Leaves::Q(x) + 0.2;
+      return a * a + b * b - 0.3;
+    });
+  }
+  return cases;
+}
+
+// Centred differences of order 1, 2 and 3 of a closed form.
+double CentredDiff(const std::function<double(double)>& f, int k, double x) {
+  switch (k) {
+  case 1:
+    return (f(x + kStep1) - f(x - kStep1)) / (2.0 * kStep1);
+  case 2:
+    return (f(x + kStep2) - 2.0 * f(x) + f(x - kStep2)) / (kStep2 * kStep2);
+  default:
+    return (f(x + 2.0 * kStep3) - 2.0 * f(x + kStep3) + 2.0 * f(x - kStep3) - f(x - 2.0 * kStep3)) /
+           (2.0 * kStep3 * kStep3 * kStep3);
+  }
+}
+
+double Derivative(const XelMathFunctionX& f, int k, double x) {
+  switch (k) {
+  case 0:
+    return f.Eval(x);
+  case 1:
+    return f.EvalFirstDeriv(x);
+  case 2:
+    return f.EvalSecondDeriv(x);
+  default:
+    return f.EvalThirdDeriv(x);
+  }
+}
+
+XelMathInterval IntervalDerivative(const XelMathFunctionX& f, int k, const XelMathInterval& I) {
+  switch (k) {
+  case 0:
+    return f.Eval(I);
+  case 1:
+    return f.EvalFirstDeriv(I);
+  case 2:
+    return f.EvalSecondDeriv(I);
+  default:
+    return f.EvalThirdDeriv(I);
+  }
+}
+
+std::vector<double> TestPoints() {
+  std::vector<double> xs;
+  for (int i = 0; i <= 16; i++)
+    xs.push_back(-1.6 + 0.2 * i + 0.013 * i * i / 16.0);
+  return xs;
+}
+
+::testing::AssertionResult Encloses(const XelMathInterval& I, double v) {
+  const double slack = kTolEnclosure * (1.0 + std::fabs(v));
+  if (v >= I.low - slack && v <= I.high + slack)
+    return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << v << " outside [" << I.low << ", " << I.high << "]";
+}
+
+// Random intervals in [-1.5, 1.5], plus the definition interval of the memory case.
+std::vector<XelMathInterval> TestIntervals() {
+  std::mt19937 rng(20240611);
+  std::uniform_real_distribution<double> start(-1.5, 1.2), width(0.0, 1.0);
+  std::vector<XelMathInterval> intervals{XelMathInterval(-1.0, 1.0), XelMathInterval(0.3, 0.3)};
+  for (int i = 0; i < 40; i++) {
+    const double a = start(rng);
+    intervals.push_back(XelMathInterval(a, std::min(1.5, a + width(rng))));
+  }
+  return intervals;
+}
+
+// ---- derivatives ----------------------------------------------------------------------------
+
+TEST(Composites, DerivativesMatchCentredDifferencesOfClosedForms) {
+  Leaves L;
+  for (const Case& c : MakeCases(L)) {
+    SCOPED_TRACE(c.name);
+    for (double x : TestPoints()) {
+      const double scale = 1.0 + std::fabs(c.ref(x));
+      EXPECT_NEAR(c.f->Eval(x), c.ref(x), kTolSameFormula * scale) << "x=" << x;
+      EXPECT_NEAR(c.f->EvalFirstDeriv(x), CentredDiff(c.ref, 1, x), kTolD1 * scale) << "x=" << x;
+      EXPECT_NEAR(c.f->EvalSecondDeriv(x), CentredDiff(c.ref, 2, x), kTolD2 * scale) << "x=" << x;
+      EXPECT_NEAR(c.f->EvalThirdDeriv(x), CentredDiff(c.ref, 3, x), c.tolThird * scale)
+          << "x=" << x;
+    }
+  }
+}
+
+TEST(Composites, MultiOutputEvaluationsAgreeWithSingleOnes) {
+  Leaves L;
+  for (const Case& c : MakeCases(L)) {
+    SCOPED_TRACE(c.name);
+    for (double x : TestPoints()) {
+      double v[3];
+      for (int k = 0; k < 3; k++)
+        v[k] = Derivative(*c.f, k, x);
+      for (long options = 1; options <= 7; options++) {
+        double out[3] = {-7.0, -7.0, -7.0};
+        c.f->Eval(x, options, &out[0], &out[1], &out[2]);
+        for (int k = 0; k < 3; k++) {
+          if (options & (1L << k))
+            EXPECT_NEAR(out[k], v[k], kTolSameFormula * (1.0 + std::fabs(v[k])))
+                << "x=" << x << " options=" << options << " order=" << k;
+          else
+            EXPECT_EQ(out[k], -7.0) << "unrequested output written, options=" << options;
+        }
+      }
+    }
+    // The grid evaluation goes through the multi-output one: five points, the last at high.
+    double grid[5], gridD[5];
+    c.f->Eval(XelMathInterval(-0.5, 0.7), 5, 3, grid, gridD, nullptr);
+    for (int i = 0; i < 5; i++) {
+      const double x = i == 4 ? 0.7 : -0.5 + 0.3 * i;
+      EXPECT_NEAR(grid[i], c.f->Eval(x), kTolSameFormula * (1.0 + std::fabs(grid[i])));
+      EXPECT_NEAR(gridD[i], c.f->EvalFirstDeriv(x), kTolSameFormula * (1.0 + std::fabs(gridD[i])));
+    }
+  }
+}
+
+// ---- interval images ------------------------------------------------------------------------
+
+TEST(Composites, IntervalImagesEncloseDenseSamples) {
+  Leaves L;
+  const int samples = 200;
+  for (const Case& c : MakeCases(L)) {
+    SCOPED_TRACE(c.name);
+    for (const XelMathInterval& I : TestIntervals()) {
+      XelMathInterval multi[3];
+      c.f->Eval(I, 112, &multi[0], &multi[1], &multi[2]);
+      for (int k = 0; k <= c.intervalOrders; k++) {
+        const XelMathInterval image = IntervalDerivative(*c.f, k, I);
+        for (int i = 0; i <= samples; i++) {
+          const double x = i == samples ? I.high : I.low + (I.high - I.low) * i / samples;
+          const double v = Derivative(*c.f, k, x);
+          EXPECT_TRUE(Encloses(image, v)) << "order " << k << " x=" << x;
+          if (k < 3) {
+            EXPECT_TRUE(Encloses(multi[k], v)) << "multi-output order " << k << " x=" << x;
+          }
+        }
+      }
+    }
+  }
+}
+
+TEST(Composites, OptionsFollowTheComponentsAndTheRulesOfDifferentiation) {
+  Leaves L;
+  for (const Case& c : MakeCases(L)) {
+    SCOPED_TRACE(c.name);
+    // Exact leaves: every first and second order is offered, at a point and over an interval.
+    EXPECT_TRUE(c.f->IsOption(2 | 4 | 16 | 32 | 64));
+  }
+  // Bits refused by a component are refused by the composite, lower orders included.
+  SineX s(1.0, 0.0);
+  QuadX q(1.0, 0.0, 0.0);
+  s._refused = 16;
+  XelMathCompositionXByX comp(&q, &s);
+  EXPECT_FALSE(comp.IsOption(16));
+  EXPECT_FALSE(comp.IsOption(32)); // the chain rule needs the inner image
+  EXPECT_TRUE(comp.IsOption(2 | 4));
+  EXPECT_FALSE(comp.IsOption(8));
+  EXPECT_FALSE(comp.IsOption(128));
+  XelMathProdX prod(&q, &s);
+  EXPECT_FALSE(prod.IsOption(64));
+  EXPECT_TRUE(prod.IsOption(8));
+  EXPECT_FALSE(prod.IsOption(128));
+  const XelMathFunctionX* fs[2] = {&q, &s};
+  const double c2[2] = {1.0, 1.0};
+  XelMathCombinationX comb(2, fs, c2, 0.0);
+  EXPECT_FALSE(comb.IsOption(16));
+  EXPECT_TRUE(comb.IsOption(32 | 64 | 128)); // linear: each order needs only itself
+  XelMathSumSquareX sum(2, fs);
+  EXPECT_FALSE(sum.IsOption(32));
+  EXPECT_FALSE(sum.IsOption(128));
+  XelMathOppositeX opp(&s);
+  EXPECT_FALSE(opp.IsOption(16));
+  EXPECT_TRUE(opp.IsOption(32));
+  XelMathScaleFunctionX scaled(&s, 2.0, 3.0);
+  EXPECT_FALSE(scaled.IsOption(16));
+  // A derivative function answers bit k as its function answers bit k + 1.
+  XelMathDerivFunctionX d(&s);
+  s._refused = 4;
+  EXPECT_EQ(d.IsOption(1), s.IsOption(2));
+  EXPECT_FALSE(d.IsOption(2));
+  EXPECT_TRUE(d.IsOption(1 | 16 | 32));
+  EXPECT_FALSE(d.IsOption(8));
+  EXPECT_FALSE(d.IsOption(128));
+  EXPECT_TRUE(d.IsOption(0));
+  // A combination of nothing is a constant and offers everything.
+  XelMathCombinationX constant(0, nullptr, nullptr, 4.5);
+  EXPECT_TRUE(constant.IsOption(255));
+  EXPECT_EQ(constant.Eval(3.0), 4.5);
+  EXPECT_EQ(constant.EvalFirstDeriv(3.0), 0.0);
+  EXPECT_EQ(constant.Eval(XelMathInterval(-1.0, 2.0)), XelMathInterval(4.5, 4.5));
+}
+
+// ---- identities, components and factories ----------------------------------------------------
+
+TEST(Composites, TypeIdentifiersNamesAndComponents) {
+  Leaves L;
+  struct Expected {
+    long type;
+    const char* name;
+    int components;
+  };
+  const Expected expected[] = {{50, "XelMathCombinationX", 3},
+                               {91, "XelMathCompositionXByX", 2},
+                               {91, "XelMathCompositionXByX", 2},
+                               {90, "XelMathCompositionXByRN", 3},
+                               {0, "XelMathProdX", 2},
+                               {0, "XelMathProdX", 2},
+                               {94, "XelMathOppositeX", 1},
+                               {0, "XelMathScaleFunctionX", 1},
+                               {93, "XelMathDerivFunctionX", 1},
+                               {70, "XelMathSingleMemoryX", 1},
+                               {80, "XelMathDefinitionMemoryX", 1},
+                               {0, "XelMathSumSquareX", 3},
+                               {0, "XelMathSumSquareX", 4},
+                               {0, "XelMathSquareDistXs", 2}};
+  std::vector<Case> cases = MakeCases(L);
+  ASSERT_EQ(cases.size(), sizeof(expected) / sizeof(expected[0]));
+  const long ids[] = {10, 11, 20, 30, 50, 60, 70, 80, 90, 91, 92, 93, 94, 95, 96};
+  for (size_t i = 0; i < cases.size(); i++) {
+    const XelMathFunctionX& f = *cases[i].f;
+    SCOPED_TRACE(cases[i].name);
+    EXPECT_STREQ(f.IsA(), expected[i].name);
+    EXPECT_TRUE(f.IsAKindOf(expected[i].name));
+    EXPECT_TRUE(f.IsAKindOf("XelMathFunctionX"));
+    EXPECT_TRUE(f.IsATypeOf(0));
+    for (long id : ids)
+      EXPECT_EQ(f.IsATypeOf(id) != 0, id == expected[i].type) << "id " << id;
+    const XelMathFunctionGeneral* parts[8] = {};
+    EXPECT_EQ(f.GetDirectComponents(0, parts), expected[i].components);
+    EXPECT_EQ(f.GetDirectComponents(8, parts), expected[i].components);
+    for (int k = 0; k < expected[i].components; k++)
+      EXPECT_NE(parts[k], nullptr);
+  }
+  // The composition by an N-variable function lists F first.
+  const XelMathFunctionGeneral* parts[3];
+  cases[3].f->GetDirectComponents(3, parts);
+  EXPECT_EQ(parts[0], &L.F);
+  EXPECT_EQ(parts[1], &L.s);
+  EXPECT_EQ(parts[2], &L.q);
+}
+
+TEST(Composites, FactoriesOfTheFunctionContract) {
+  Leaves L;
+  const long live = gLive;
+  std::unique_ptr<XelMathFunctionX> d(L.s.CreateDeriv());
+  EXPECT_TRUE(d->IsATypeOf(93));
+  EXPECT_DOUBLE_EQ(d->Eval(0.3), L.s.EvalFirstDeriv(0.3));
+
+  std::unique_ptr<XelMathFunctionX> fg(XelMathFunctionX::CreateCompositionX(&L.s, &L.q));
+  EXPECT_TRUE(fg->IsATypeOf(91));
+  EXPECT_DOUBLE_EQ(fg->Eval(0.3), L.s.Eval(L.q.Eval(0.3)));
+  EXPECT_EQ(XelMathFunctionX::CreateCompositionX(nullptr, &L.q), nullptr);
+
+  // The owning composition deletes what it was given.
+  delete XelMathFunctionX::CreateCompositionXDel(new SineX(1.0, 0.0), new QuadX(1.0, 0.0, 0.0));
+  EXPECT_EQ(gLive, live);
+
+  const XelMathFunctionX* fs[2] = {&L.e, &L.s};
+  const double c[2] = {2.0, -1.0};
+  std::unique_ptr<XelMathFunctionX> comb(CreateCombination(2, fs, c, 0.5));
+  EXPECT_TRUE(comb->IsATypeOf(50));
+  EXPECT_DOUBLE_EQ(comb->Eval(0.2), 0.5 + 2.0 * L.e.Eval(0.2) - L.s.Eval(0.2));
+
+  // The derivative of a combination combines the derivatives and owns them.
+  std::unique_ptr<XelMathFunctionX> dcomb(comb->CreateDeriv());
+  for (double x : TestPoints())
+    EXPECT_NEAR(dcomb->Eval(x), comb->EvalFirstDeriv(x), kTolSameFormula * 4.0);
+  dcomb.reset();
+
+  const XelMathFunctionX* g[2] = {&L.s, &L.q};
+  std::unique_ptr<XelMathFunctionX> Fg(L.F.CreateCompositionX(g));
+  EXPECT_TRUE(Fg->IsATypeOf(90));
+  const double u[2] = {L.s.Eval(0.4), L.q.Eval(0.4)};
+  EXPECT_DOUBLE_EQ(Fg->Eval(0.4), L.F.Eval(u));
+}
+
+// ---- spot values ------------------------------------------------------------------------------
+
+TEST(Composites, SpotValuesOfCombinationScaleAndSquareDistance) {
+  // 2 f - 3 g + 1 with f(I) = [0, 1] and g(I) = [1, 2].
+  QuadX f(0.0, 1.0, 0.0), g(0.0, 1.0, 1.0);
+  const XelMathFunctionX* fs[2] = {&f, &g};
+  const double c[2] = {2.0, -3.0};
+  XelMathCombinationX comb(2, fs, c, 1.0);
+  EXPECT_EQ(comb.Eval(XelMathInterval(0.0, 1.0)), XelMathInterval(-5.0, 0.0));
+
+  SineX s(1.3, 0.4);
+  XelMathScaleFunctionX scaled(&s, 2.0, -1.0);
+  EXPECT_DOUBLE_EQ(scaled.Eval(3.0), 2.0 * s.Eval(-3.0));
+  EXPECT_DOUBLE_EQ(scaled.EvalFirstDeriv(3.0), -2.0 * s.EvalFirstDeriv(-3.0));
+  EXPECT_EQ(scaled.GetFunction(), &s);
+  EXPECT_FALSE(scaled.GetOKScaleReviewed());
+  scaled.SetOKScaleReviewed();
+  XelMathScaleFunctionX copy(scaled);
+  EXPECT_TRUE(copy.GetOKScaleReviewed());
+  EXPECT_EQ(copy.GetFunctionFactor(), 2.0);
+  EXPECT_EQ(copy.GetVariableFactor(), -1.0);
+  XelMathScaleFunctionX byFour(&s, 1.0, 4.0);
+  XelMathInterval J;
+  byFour.ComputeScaledDomain(XelMathInterval(-2.0, 8.0), J);
+  EXPECT_EQ(J, XelMathInterval(-0.5, 2.0));
+  XelMathSetOfPointsND roots(1), unscaled(1);
+  const double r1 = 0.25, r2 = -1.5;
+  roots.AddPoint(&r1);
+  roots.AddPoint(&r2);
+  unscaled.AddPoint(&r1);
+  byFour.ComputeUnScaledRoots(roots, unscaled);
+  ASSERT_EQ(unscaled.GetNumberOfPoints(), 2);
+  EXPECT_EQ(unscaled.GetPoints()[0], 1.0);
+  EXPECT_EQ(unscaled.GetPoints()[1], -6.0);
+
+  // (x, 2x) to the point (1, 2): 5 (x - 1)^2.
+  QuadX x1(0.0, 1.0, 0.0), x2(0.0, 2.0, 0.0);
+  const XelMathFunctionX* curve[2] = {&x1, &x2};
+  const double target[2] = {1.0, 2.0};
+  XelMathSquareDistXs dist(2, curve, target, 0.0);
+  for (double x : TestPoints())
+    EXPECT_NEAR(dist.Eval(x), 5.0 * (x - 1.0) * (x - 1.0), kTolSameFormula * 40.0);
+  // Its guaranteed image multiplies each shifted component image by itself, end by end.
+  const XelTolerance tol;
+  const XelMathInterval image = dist.ComputeOptimalImage(XelMathInterval(0.0, 2.0), tol);
+  EXPECT_NEAR(image.low, -1.0 - 4.0, 1e-9);
+  EXPECT_NEAR(image.high, 1.0 + 4.0, 1e-9);
+  // More than three components are cut to three.
+  const XelMathFunctionX* four[4] = {&x1, &x2, &x1, &x2};
+  XelMathSquareDistXs cut(4, four, nullptr, 0.0);
+  EXPECT_EQ(cut.GetNumberOfFunctions(), 3);
+}
+
+// ---- memories ---------------------------------------------------------------------------------
+
+TEST(Composites, SingleMemoryEvaluatesItsFunctionOncePerPointAndInterval) {
+  ExpX e(1.0, 1.0);
+  XelMathSingleMemoryX m(&e, 0.5);
+  const long afterConstruction = e.pointCalls;
+  EXPECT_EQ(m.Eval(0.5), std::exp(0.5));
+  EXPECT_EQ(m.EvalFirstDeriv(0.5), std::exp(0.5));
+  EXPECT_EQ(e.pointCalls, afterConstruction); // served by the caches filled at x0
+  EXPECT_DOUBLE_EQ(m.Eval(1.25), std::exp(1.25));
+  EXPECT_DOUBLE_EQ(m.Eval(1.25), std::exp(1.25));
+  EXPECT_EQ(e.pointCalls, afterConstruction + 1);
+  // The multi-output asks only for the missing first derivative.
+  double v = 0.0, d = 0.0;
+  m.Eval(1.25, 3, &v, &d, nullptr);
+  EXPECT_EQ(e.pointCalls, afterConstruction + 2);
+  EXPECT_DOUBLE_EQ(d, std::exp(1.25));
+  m.Eval(1.25, 3, &v, &d, nullptr);
+  EXPECT_EQ(e.pointCalls, afterConstruction + 2);
+
+  // The degenerate interval of the construction point is served by the caches.
+  EXPECT_EQ(m.Eval(XelMathInterval(0.5, 0.5)), XelMathInterval(std::exp(0.5), std::exp(0.5)));
+  EXPECT_EQ(m.EvalFirstDeriv(XelMathInterval(0.5, 0.5)),
+            XelMathInterval(std::exp(0.5), std::exp(0.5)));
+  EXPECT_EQ(e.intervalCalls, 0);
+  const XelMathInterval I(0.0, 1.0);
+  const XelMathInterval first = m.Eval(I);
+  EXPECT_EQ(m.Eval(I), first);
+  EXPECT_EQ(e.intervalCalls, 1);
+  m.EvalFirstDeriv(I);
+  XelMathInterval F, F1;
+  m.Eval(I, 48, &F, &F1, nullptr);
+  EXPECT_EQ(e.intervalCalls, 2);
+  EXPECT_EQ(F, first);
+  EXPECT_EQ(m.GetFunctionX(), &e);
+  EXPECT_GT(m.GetStaticMemoryBytes(), 0);
+}
+
+TEST(Composites, DefinitionMemoryStoresTheImagesOfItsInterval) {
+  SineX s(1.0, 0.0);
+  XelMathDefinitionMemoryX m(&s, XelMathInterval(-1.0, 2.0));
+  const long calls = s.intervalCalls;
+  EXPECT_EQ(calls, 2); // value and first-derivative images, once
+  EXPECT_EQ(m.Eval(XelMathInterval(-1.0, 2.0)), s.DI(0, XelMathInterval(-1.0, 2.0)));
+  EXPECT_EQ(m.EvalFirstDeriv(XelMathInterval(-1.0, 2.0)), s.DI(1, XelMathInterval(-1.0, 2.0)));
+  EXPECT_EQ(s.intervalCalls, calls);
+  m.Eval(XelMathInterval(-1.0, 1.0));
+  EXPECT_EQ(s.intervalCalls, calls + 1);
+  EXPECT_EQ(m.GetMinParam(), -1.0);
+  EXPECT_EQ(m.GetMaxParam(), 2.0);
+  EXPECT_EQ(m.GetWidth(), 3.0);
+  XelMathDefinitionMemoryX empty;
+  EXPECT_EQ(empty.GetMinParam(), 0.0);
+  EXPECT_EQ(empty.GetMaxParam(), 1.0);
+  EXPECT_EQ(empty.Eval(0.5), XelMathInfinite);
+  empty.Set(&s, XelMathInterval(0.0, 0.5));
+  EXPECT_EQ(empty.Eval(0.5), s.Eval(0.5));
+
+  // The owning variant deletes the function it replaces.
+  const long live = gLive;
+  XelMathDefinitionMemoryXDel owner(new SineX(2.0, 0.0), XelMathInterval(0.0, 1.0));
+  owner.Set(new ExpX(1.0, 1.0), XelMathInterval(0.0, 1.0));
+  EXPECT_EQ(gLive, live + 1);
+}
+
+// ---- ownership ---------------------------------------------------------------------------------
+
+// Each owning variant deletes exactly the components it was given.
+TEST(Composites, OwningVariantsDeleteTheirComponents) {
+  const long live = gLive;
+  const long blocks = XelQuorGetMemoryCounters().liveBlocks;
+  {
+    XelMathFunctionX* fs[3] = {new ExpX(1, 1), new SineX(1, 0), new QuadX(1, 0, 0)};
+    const double c[3] = {1, 2, 3};
+    delete new XelMathCombinationXDel(3, fs, c, 0.0);
+  }
+  delete new XelMathCompositionXByXDel(new SineX(1, 0), new ExpX(1, 1));
+  {
+    XelMathFunctionX* g[2] = {new SineX(1, 0), new QuadX(1, 0, 0)};
+    delete new XelMathCompositionXByRNDel(new QuadExpRN(), g);
+  }
+  delete new XelMathProdXDel(new SineX(1, 0), new ExpX(1, 1));
+  delete new XelMathOppositeXDel(new SineX(1, 0));
+  delete new XelMathScaleFunctionXDel(new SineX(1, 0), 2.0, 3.0);
+  delete new XelMathDerivFunctionXDel(new SineX(1, 0));
+  delete new XelMathSingleMemoryXDel(new SineX(1, 0), 0.0);
+  delete new XelMathDefinitionMemoryXDel(new SineX(1, 0), XelMathInterval(0, 1));
+  {
+    XelMathFunctionX* fs[5] = {new SineX(1, 0), new ExpX(1, 1), new QuadX(1, 0, 0), new SineX(2, 0),
+                               new ExpX(2, 1)};
+    delete new XelMathSumSquareXDel(5, fs);
+    XelMathFunctionX* gs[2] = {new SineX(1, 0), new ExpX(1, 1)};
+    const double c[2] = {1, 2};
+    delete new XelMathSquareDistXsDel(2, gs, c, 0.5);
+  }
+  EXPECT_EQ(gLive, live);
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, blocks);
+}
+
+// A component given twice to an owning variant, or shared with a non-owning composite, is
+// deleted once; copies of owning variants are deep.
+TEST(Composites, SharedComponentsAreNeverDeletedTwice) {
+  const long live = gLive;
+  const long blocks = XelQuorGetMemoryCounters().liveBlocks;
+  {
+    SineX* s = new SineX(1, 0);
+    XelMathProdXDel square(s, s);
+    XelMathOppositeX view(s); // a non-owning composite on the same function
+    EXPECT_DOUBLE_EQ(square.Eval(0.3), std::sin(0.3) * std::sin(0.3));
+    EXPECT_DOUBLE_EQ(view.Eval(0.3), -std::sin(0.3));
+    // The copy of an owning product is deep, and keeps the factor shared.
+    std::unique_ptr<XelMathFunctionX> copy(square.Duplicate());
+    EXPECT_EQ(gLive, live + 2);
+    EXPECT_DOUBLE_EQ(copy->Eval(0.3), square.Eval(0.3));
+  }
+  {
+    SineX* s = new SineX(1, 0);
+    XelMathCompositionXByXDel ss(s, s);
+    SineX* t = new SineX(2, 0);
+    XelMathFunctionX* fs[3] = {t, t, new ExpX(1, 1)};
+    const double c[3] = {1, 1, 1};
+    XelMathCombinationXDel comb(3, fs, c, 0.0);
+    XelMathFunctionX* gs[2] = {new QuadX(1, 0, 0), nullptr};
+    gs[1] = gs[0];
+    XelMathSumSquareXDel sum(2, gs);
+    XelMathFunctionX* hs[2] = {new QuadX(1, 0, 1), nullptr};
+    hs[1] = hs[0];
+    XelMathSquareDistXsDel dist(2, hs, nullptr, 0.0);
+    std::unique_ptr<XelMathFunctionX> combCopy(comb.Duplicate());
+    EXPECT_TRUE(combCopy->IsAKindOf("XelMathCombinationXDel"));
+  }
+  EXPECT_EQ(gLive, live);
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, blocks);
+}
+
+TEST(Composites, DeepDuplicatesEvaluateLikeTheOriginalAndReleaseEverything) {
+  Leaves L;
+  std::vector<Case> cases = MakeCases(L);
+  const long live = gLive;
+  const long blocks = XelQuorGetMemoryCounters().liveBlocks;
+  std::vector<const XelMathFunctionX*> parts;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<XelMathFunctionX> copy(c.f->DeepDuplicate());
+    EXPECT_NE(std::string(copy->IsA()).find("Del"), std::string::npos) << copy->IsA();
+    EXPECT_GT(gLive, live);
+    for (double x : TestPoints())
+      for (int k = 0; k < 4; k++)
+        EXPECT_DOUBLE_EQ(Derivative(*copy, k, x), Derivative(*c.f, k, x)) << "order " << k;
+    const XelMathInterval I(-0.4, 0.9);
+    EXPECT_EQ(copy->Eval(I), c.f->Eval(I));
+    parts.push_back(c.f.get());
+  }
+  EXPECT_EQ(gLive, live);
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, blocks);
+
+  // One tree holding every composite, with more components than the local copy buffer.
+  std::vector<double> coefficients(parts.size(), 0.5);
+  XelMathCombinationX all(static_cast<long>(parts.size()), parts.data(), coefficients.data(), 1.0);
+  XelMathCompositionXByX outer(&L.s, &all);
+  XelMathSingleMemoryX tree(&outer, 0.0);
+  const long blocksWithTree = XelQuorGetMemoryCounters().liveBlocks;
+  {
+    std::unique_ptr<XelMathFunctionX> copy(tree.DeepDuplicate());
+    for (double x : TestPoints()) {
+      EXPECT_DOUBLE_EQ(copy->Eval(x), tree.Eval(x));
+      EXPECT_DOUBLE_EQ(copy->EvalSecondDeriv(x), tree.EvalSecondDeriv(x));
+    }
+  }
+  EXPECT_EQ(gLive, live);
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, blocksWithTree);
+}
+
+TEST(Composites, FailedDeepDuplicateLeavesNothingBehind) {
+  ExpX e(1, 1);
+  RawX raw;
+  const XelMathFunctionX* fs[2] = {&e, &raw};
+  const double c[2] = {1, 1};
+  XelMathCombinationX comb(2, fs, c, 0.0);
+  XelMathCompositionXByX comp(&e, &raw);
+  XelMathProdX prod(&e, &raw);
+  XelMathSumSquareX sum(2, fs);
+  const long live = gLive;
+  const long blocks = XelQuorGetMemoryCounters().liveBlocks;
+  for (const XelMathFunctionX* f :
+       std::vector<const XelMathFunctionX*>{&comb, &comp, &prod, &sum}) {
+    try {
+      delete f->DeepDuplicate();
+      ADD_FAILURE() << f->IsA() << " copied a component that cannot be copied";
+    } catch (const XelMathInputError& error) {
+      EXPECT_EQ(error.GetCode(), 0x20009);
+    }
+    EXPECT_EQ(gLive, live) << f->IsA();
+    EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, blocks) << f->IsA();
+  }
+}
+
+// ---- null components ---------------------------------------------------------------------------
+
+TEST(Composites, NullComponentsGiveInfiniteValuesAndNoIntervalInformation) {
+  SineX s(1, 0);
+  QuadExpRN F;
+  const XelMathFunctionX* withNull[2] = {&s, nullptr};
+  const double c[2] = {1, 1};
+  std::vector<std::unique_ptr<XelMathFunctionX>> fs;
+  fs.emplace_back(new XelMathCompositionXByX(&s, nullptr));
+  fs.emplace_back(new XelMathCompositionXByX(nullptr, &s));
+  fs.emplace_back(new XelMathCompositionXByRN(nullptr, withNull));
+  fs.emplace_back(XelMathCompositionXByRN(&F, withNull).Duplicate());
+  fs.emplace_back(new XelMathCombinationX(2, withNull, c, 0.0));
+  fs.emplace_back(new XelMathProdX(nullptr, &s));
+  fs.emplace_back(new XelMathOppositeX(nullptr));
+  fs.emplace_back(new XelMathScaleFunctionX(nullptr, 1.0, 1.0));
+  fs.emplace_back(new XelMathDerivFunctionX(nullptr));
+  fs.emplace_back(new XelMathSingleMemoryX(nullptr, 0.0));
+  fs.emplace_back(new XelMathDefinitionMemoryX(nullptr, XelMathInterval(0, 1)));
+  fs.emplace_back(new XelMathSumSquareX(2, withNull));
+  fs.emplace_back(new XelMathSquareDistXs(2, withNull, nullptr, 0.0));
+  const XelMathInterval zero(0.0, 0.0), I(0.0, 1.0);
+  for (const auto& f : fs) {
+    SCOPED_TRACE(f->IsA());
+    for (int k = 0; k < 4; k++) {
+      EXPECT_EQ(Derivative(*f, k, 0.5), XelMathInfinite) << "order " << k;
+      EXPECT_EQ(IntervalDerivative(*f, k, I), zero) << "order " << k;
+    }
+    double v = 0, d1 = 0, d2 = 0;
+    f->Eval(0.5, 7, &v, &d1, &d2);
+    EXPECT_EQ(v, XelMathInfinite);
+    EXPECT_EQ(d2, XelMathInfinite);
+    XelMathInterval J(5, 6), J1(5, 6);
+    f->Eval(I, 48, &J, &J1, nullptr);
+    EXPECT_EQ(J, zero);
+    EXPECT_EQ(J1, zero);
+    EXPECT_FALSE(f->IsOption(16));
+    // Copies of composites with null components are possible and stay null.
+    std::unique_ptr<XelMathFunctionX> copy(f->DeepDuplicate());
+    EXPECT_EQ(copy->Eval(0.5), XelMathInfinite);
+  }
+}
+
+// ---- evaluation does not allocate
+// ----------------------------------------------------------------
+
+TEST(Composites, EvaluationsDoNotAllocate) {
+  Leaves L;
+  std::vector<Case> cases = MakeCases(L);
+  const long before = XelQuorGetMemoryCounters().totalAllocations;
+  double sink = 0.0;
+  for (const Case& c : cases) {
+    double v[3];
+    c.f->Eval(0.3, 7, &v[0], &v[1], &v[2]);
+    sink += v[0] + c.f->EvalThirdDeriv(0.2);
+    XelMathInterval J[3];
+    c.f->Eval(XelMathInterval(-0.2, 0.6), 112, &J[0], &J[1], &J[2]);
+    sink += c.f->EvalThirdDeriv(XelMathInterval(0.1, 0.2)).high;
+  }
+  EXPECT_EQ(XelQuorGetMemoryCounters().totalAllocations, before);
+  EXPECT_TRUE(std::isfinite(sink));
+}
+
+// ---- analyses on the opposite
+// ---------------------------------------------------------------------
+
+// A leaf whose minimizer records the "LimitValue" it was given.
+class RecordingX : public SineX {
+public:
+  RecordingX() : SineX(1, 0) {}
+  int Minimize(const XelMathInterval&, XelMathSetOfPointsND&,
+               const XelMathAttrList* iList) const override {
+    const XelMathAttribute* a = iList ? iList->GetAttribute("LimitValue") : nullptr;
+    seen = a ? static_cast<const XelMathAttrDoubleValue*>(a)->GetValue() : -99.0;
+    return 3;
+  }
+  mutable double seen = 0.0;
+};
+
+TEST(Composites, OppositeMaximizesByMinimizingWithTheLimitNegated) {
+  RecordingX f;
+  XelMathOppositeX opposite(&f);
+  XelMathAttrDoubleValue limit("LimitValue", 2.5, 1);
+  XelMathAttrList list(&limit);
+  XelMathSetOfPointsND out(1);
+  EXPECT_EQ(opposite.Maximize(XelMathInterval(0, 1), out, &list), 3);
+  EXPECT_EQ(f.seen, -2.5);
+  EXPECT_EQ(limit.GetValue(), 2.5);
+  EXPECT_EQ(opposite.Maximize(XelMathInterval(0, 1), out, nullptr), 3);
+  EXPECT_EQ(f.seen, -99.0);
+  XelMathOppositeX none(nullptr);
+  EXPECT_EQ(none.Maximize(XelMathInterval(0, 1), out, nullptr), 4);
+  EXPECT_EQ(none.Solve(XelMathInterval(0, 1), out, nullptr), 1);
+}
+
+// ---- vector of functions
+// ---------------------------------------------------------------------------
+
+TEST(Composites, MultiFunctionFillsOneEntryPerComponent) {
+  Leaves L;
+  const XelMathFunctionX* fs[4] = {&L.e, &L.s, nullptr, &L.q};
+  const XelTolerance tol;
+  XelMathMultiFunctionX v(nullptr, 4, fs, tol);
+  EXPECT_EQ(v.GetDimension(), 4);
+  EXPECT_EQ(v.GetTolerance(), &tol);
+  double a[4], b[4], d2[4];
+  v.Eval(0.7, a);
+  v.EvalSecondDeriv(0.7, d2);
+  for (int i = 0; i < 4; i++) {
+    if (!fs[i]) {
+      EXPECT_EQ(a[i], XelMathInfinite);
+      continue;
+    }
+    EXPECT_EQ(a[i], fs[i]->Eval(0.7));
+    EXPECT_EQ(d2[i], fs[i]->EvalSecondDeriv(0.7));
+  }
+  v.Eval(0.7, a, b);
+  for (int i = 0; i < 4; i++)
+    if (fs[i]) {
+      EXPECT_NEAR(a[i], fs[i]->Eval(0.7), kTolSameFormula);
+      EXPECT_NEAR(b[i], fs[i]->EvalFirstDeriv(0.7), kTolSameFormula);
+    }
+  v.EvalFirstDeriv(0.7, b);
+  EXPECT_EQ(b[1], L.s.EvalFirstDeriv(0.7));
+}
+
+// ---- base of caller-written functions
+// --------------------------------------------------------------
+
+class ExpBasis : public XelMathBasisFunctionX {
+public:
+  ExpBasis(const XelTolerance& iTol, long iPower) : XelMathBasisFunctionX(iTol, iPower) {}
+  ExpBasis(const XelTolerance& iTol, XelMathAttrScaleOption& iOption)
+      : XelMathBasisFunctionX(iTol, iOption) {}
+  const char* IsA() const override { return "ExpBasis"; }
+  using XelMathFunctionX::Eval;
+  double Eval(const double& x) const override { return std::exp(x / scale); }
+  XelMathFunctionX* Duplicate() const override { return new ExpBasis(*this); }
+  double scale = 1.0;
+};
+
+TEST(Composites, BasisFunctionStepsFollowTheModelScale) {
+  const XelTolerance unit, big(1000.0);
+  ExpBasis f(unit, 1);
+  EXPECT_EQ(f.GetStep1(), XelMathh1);
+  EXPECT_EQ(f.GetToleranceObject(), &unit);
+  EXPECT_TRUE(f.IsAKindOf("XelMathBasisFunctionX"));
+  // Centred differences: truncation h^2 f'''/6 plus rounding eps/h at each order.
+  EXPECT_NEAR(f.EvalFirstDeriv(0.3), std::exp(0.3),
+              10.0 * (XelMathh1 * XelMathh1 + kEps / XelMathh1));
+  EXPECT_NEAR(f.EvalSecondDeriv(0.3), std::exp(0.3),
+              10.0 * (XelMathh2 * XelMathh2 + kEps / (XelMathh2 * XelMathh2)));
+  // The third derivative differentiates the second difference with step h3.
+  const double tolThird =
+      10.0 * (XelMathh3 * XelMathh3 + kEps / (XelMathh2 * XelMathh2 * XelMathh3));
+  EXPECT_NEAR(f.EvalThirdDeriv(0.3), std::exp(0.3), tolThird);
+
+  ExpBasis scaled(big, 1);
+  EXPECT_DOUBLE_EQ(scaled.GetStep1(), 1000.0 * XelMathh1);
+  EXPECT_DOUBLE_EQ(scaled.GetStep2(), 1000.0 * XelMathh2);
+  EXPECT_DOUBLE_EQ(scaled.GetStep3(), 1000.0 * XelMathh3);
+  scaled.scale = 1000.0; // a function of a variable in model units
+  EXPECT_NEAR(scaled.EvalFirstDeriv(300.0), std::exp(0.3) / 1000.0, 1e-9);
+  scaled.InitStep(2);
+  EXPECT_DOUBLE_EQ(scaled.GetStep1(), 1e6 * XelMathh1);
+  scaled.InitStep(0);
+  EXPECT_DOUBLE_EQ(scaled.GetStep1(), XelMathh1);
+
+  XelMathAttrScaleOption out(3, 3);
+  EXPECT_FALSE(f.GetScaleOption(out));
+  long n = 0;
+  EXPECT_EQ(out.GetPowerScaleF(n)[0], 1);
+  EXPECT_EQ(f.GetScaleOption(), nullptr);
+
+  XelMathAttrScaleOption option(0, 2);
+  ExpBasis withOption(big, option);
+  EXPECT_DOUBLE_EQ(withOption.GetStep1(), 1e6 * XelMathh1);
+  EXPECT_TRUE(withOption.GetScaleOption(out));
+  EXPECT_EQ(out.GetPowerScaleX(n)[0], 2);
+  ASSERT_NE(withOption.GetScaleOption(), nullptr);
+  EXPECT_NE(withOption.GetScaleOption(), &option); // a copy is kept
+  std::unique_ptr<XelMathFunctionX> copy(withOption.Duplicate());
+  EXPECT_TRUE(static_cast<ExpBasis*>(copy.get())->GetScaleOption(out));
+
+  const long powersF[2] = {1, 1}, powersX[1] = {1};
+  XelMathAttrScaleOption wrong(2, powersF, 1, powersX, 0, nullptr);
+  try {
+    ExpBasis bad(unit, wrong);
+    ADD_FAILURE() << "a scale option with two function powers was accepted";
+  } catch (const XelMathInputError& error) {
+    EXPECT_EQ(error.GetCode(), 0x20006);
+    EXPECT_STREQ(error.GetParameter(0), "the XelMathAttrScaleOption");
+    EXPECT_STREQ(error.GetParameter(1), "wrong dimension");
+    EXPECT_STREQ(error.GetParameter(2), "XelMathBasisFunctionX::XelMathBasisFunctionX");
+  }
+}
+
+} // namespace
