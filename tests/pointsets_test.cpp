@@ -970,6 +970,24 @@ TEST_F(PointSets, TrivialHulls) {
   EXPECT_EQ(hull.GetNumberOfPoints(), 1) << "untouched when not trivial";
   XelMathSetOfPointsND line(1);
   ExpectError([&] { line.CreateConvex(line, 0.0); }, 0x20006, {"Dimension not valid"});
+  // Points with a non-finite coordinate take no part in the hull.
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  XelMathSetOfPointsND spoiled = Make2D({{0, 0}, {nan, 1}, {2, 0}, {1, 2}, {1, HUGE_VAL}});
+  EXPECT_EQ(spoiled.CreateConvex(hull, 1e-12), 3);
+  EXPECT_EQ(hull.ConvexContour(1e-12), 1);
+}
+
+TEST_F(PointSets, ImpossibleStorageIsAResourceError) {
+  XelMathSetOfPointsNDWithVectors set(1L << 20);
+  try {
+    set.Resize(1L << 50);
+    ADD_FAILURE() << "no error";
+  } catch (const XelError& error) {
+    EXPECT_EQ(error.GetCode(), 0x20001) << error.what();
+  }
+  EXPECT_EQ(set.GetMaxNumberOfPoints(), 0);
+  set.AddPoint(std::vector<double>(1L << 20, 1.0).data());
+  EXPECT_EQ(set.GetNumberOfPoints(), 1);
 }
 
 TEST_F(PointSets, PointPositionAgainstAPolygon) {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 #include "XelError.h"
@@ -350,6 +351,8 @@ unsigned char XelMathSetOfPointsND::IsAKindOf(const char* iName) const {
 
 void XelMathSetOfPointsND::SetCapacity(const long iCapacity) {
   long capacity = std::max(0L, iCapacity);
+  if (capacity > std::numeric_limits<long>::max() / _dimension)
+    XelQuorThrowFunction(new XelQuorNoMoreMemoryError(capacity), __FILE__, __LINE__);
   long kept = std::min(_nbPoints, capacity);
   double* points = capacity > 0 ? XelQuorArrayDoubleNew(capacity * _dimension) : nullptr;
   if (kept > 0)
@@ -1271,13 +1274,20 @@ int XelMathSetOfPointsND::ConvexContour(const double iTol) const {
 
 int XelMathSetOfPointsND::TrivialHull(long& oCount, long* oIndices, const double iTol) const {
   oCount = 0;
-  if (_nbPoints <= 0)
+  // Points with a non-finite planar coordinate take no part in the hull.
+  auto finite = [&](long i) { return std::isfinite(At(i)[0]) && std::isfinite(At(i)[1]); };
+  long firstFinite = 0;
+  while (firstFinite < _nbPoints && !finite(firstFinite))
+    firstFinite++;
+  if (firstFinite >= _nbPoints)
     return 1;
   auto lexLess = [&](long i, long j) {
     return At(i)[0] < At(j)[0] || (At(i)[0] == At(j)[0] && At(i)[1] < At(j)[1]);
   };
-  long lo = 0, hi = 0;
-  for (long i = 1; i < _nbPoints; i++) {
+  long lo = firstFinite, hi = firstFinite;
+  for (long i = firstFinite + 1; i < _nbPoints; i++) {
+    if (!finite(i))
+      continue;
     if (lexLess(i, lo))
       lo = i;
     if (lexLess(hi, i))
@@ -1285,7 +1295,7 @@ int XelMathSetOfPointsND::TrivialHull(long& oCount, long* oIndices, const double
   }
   bool allNearLo = true;
   for (long i = 0; i < _nbPoints && allNearLo; i++)
-    allNearLo = Dist2D(At(i), At(lo)) <= iTol;
+    allNearLo = !finite(i) || Dist2D(At(i), At(lo)) <= iTol;
   if (allNearLo) {
     oIndices[0] = lo;
     oCount = 1;
@@ -1294,17 +1304,19 @@ int XelMathSetOfPointsND::TrivialHull(long& oCount, long* oIndices, const double
   // Farthest point from lo gives a reliable direction for the alignment test.
   long far = hi;
   for (long i = 0; i < _nbPoints; i++)
-    if (Dist2D(At(i), At(lo)) > Dist2D(At(far), At(lo)))
+    if (finite(i) && Dist2D(At(i), At(lo)) > Dist2D(At(far), At(lo)))
       far = i;
   double length = Dist2D(At(lo), At(far));
   for (long i = 0; i < _nbPoints; i++)
-    if (std::fabs(Cross2(At(lo), At(far), At(i))) > iTol * length)
+    if (finite(i) && std::fabs(Cross2(At(lo), At(far), At(i))) > iTol * length)
       return 0;
   // Aligned: the extremes along the direction lo -> far.
   double ux = (At(far)[0] - At(lo)[0]) / length, uy = (At(far)[1] - At(lo)[1]) / length;
   long a = 0, b = 0;
   double sa = XelMathInfinite, sb = -XelMathInfinite;
   for (long i = 0; i < _nbPoints; i++) {
+    if (!finite(i))
+      continue;
     double s = At(i)[0] * ux + At(i)[1] * uy;
     if (s < sa) {
       sa = s;
@@ -1347,9 +1359,10 @@ long XelMathSetOfPointsND::CreateConvex(XelMathSetOfPointsND& oHull, const doubl
   if (TrivialHull(trivialCount, trivial, iTol)) {
     hull.assign(trivial, trivial + trivialCount);
   } else {
-    std::vector<long> order(static_cast<size_t>(_nbPoints));
+    std::vector<long> order;
     for (long i = 0; i < _nbPoints; i++)
-      order[static_cast<size_t>(i)] = i;
+      if (std::isfinite(At(i)[0]) && std::isfinite(At(i)[1]))
+        order.push_back(i);
     std::stable_sort(order.begin(), order.end(), [&](long i, long j) {
       return At(i)[0] < At(j)[0] || (At(i)[0] == At(j)[0] && At(i)[1] < At(j)[1]);
     });

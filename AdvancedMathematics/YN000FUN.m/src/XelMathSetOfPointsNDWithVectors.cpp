@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
+#include "XelMathInputError.h"
 #include "XelMathSetOfPointsNDInternal.h"
 #include "XelMathStream.h"
 #include "XelQuorMemory.h"
@@ -63,6 +65,8 @@ const char* XelMathSetOfPointsNDWithVectors::IsA() const {
 
 void XelMathSetOfPointsNDWithVectors::SetCapacity(const long iCapacity) {
   long capacity = std::max(0L, iCapacity);
+  if (capacity > std::numeric_limits<long>::max() / _dimension)
+    XelQuorThrowFunction(new XelQuorNoMoreMemoryError(capacity), __FILE__, __LINE__);
   long kept = std::min(_nbPoints, capacity);
   long size = capacity * _dimension;
   double* vectors = size > 0 ? XelQuorArrayDoubleNew(size) : nullptr;
