@@ -27,6 +27,7 @@
 #include "XelMathScaleFunctionX.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathTrigonometricX.h"
+#include "XelQuorMemory.h"
 #include "XelTolerance.h"
 
 namespace {
@@ -678,6 +679,18 @@ TEST(FunctionContract, MailboxIsCleanedWhenTheEvaluationRaises) {
   EXPECT_EQ(_XelR19QuorMail.GetNumberOfFilings(), filings + 1);
   XelFedEx::UnstackUntil(_XelR19QuorMail, 5, &f);
   EXPECT_EQ(_XelR19QuorMail.GetNumberOfFilings(), filings);
+}
+
+TEST(FunctionContract, ImageWorkObjectsAreReleasedEvenOnError) {
+  const XelTolerance tol(1000.0);
+  const XelMathInterval I(-1.0, 1.0);
+  const long live = XelQuorGetMemoryCounters().liveBlocks;
+  XelMathAttrScaleOption option(0, 2);
+  SearchedX searched; // rescaled copy, combination s g, point sets and option lists
+  ComputeOptimalImage(&searched, I, tol, &option, 1);
+  RaisingX raising;
+  EXPECT_THROW(ComputeOptimalImage(&raising, I, tol, &option, 0), XelMathInputError);
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, live);
 }
 
 TEST(FunctionContract, FreeImageOfANullFunctionIsReported) {
