@@ -10,6 +10,8 @@ int main() {
     TourIntervals();
     TourPolynomials();
     TourPointSets();
+    TourFunctions();
+    TourAnalysis();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

@@ -16,3 +16,7 @@ void TourPointSets();
 /// Elementary functions: a fraction of polynomials, its composition with a trigonometric
 /// function, derivatives and interval images, closed-form roots and a cubic interpolant.
 void TourFunctions();
+
+/// Analyses of one-variable functions: all roots on an interval (multiple roots included),
+/// local and absolute extrema, integrals.
+void TourAnalysis();
