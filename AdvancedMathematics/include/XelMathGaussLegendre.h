@@ -41,9 +41,12 @@ public:
 /// the 20-point rule is applied on 1, 2, 4, ... equal sub-intervals until two successive
 /// sums agree, or the count would exceed iMaxIntervals (64 when not positive) and the last
 /// sum is returned. The tolerance is 0.5 iEps, or 0.5 iEps (XelHardTol(1) + |high-order
-/// value|) when iRelative is not 0. For a XelMathBasisFunctionX carrying a scale option,
-/// iTol's scale factor rescales the tolerance (see IntegrateAbsOrRel); a scale option
-/// without exactly one F and one X power raises 0x20006. A null iF gives 0.
+/// value|) when iRelative is not 0. For a XelMathBasisFunctionX carrying a scale option of
+/// powers F (values) and X (variable), iEps is read in unscaled units: the tolerance (and
+/// the relative floor) is multiplied by S^(F + X), S being iTol's scale factor, unless the
+/// option is marked reviewed. A scale option without exactly one F and one X power raises
+/// 0x20006. The member IntegrateAbsOrRel is this scheme with orders 8, 12, at most 64 pieces
+/// and the function's own tolerance object. A null iF gives 0.
 XELADVANCEDMATHEMATICS_EXPORT double
 MyOwnIntegrateAbsOrRel(const XelMathFunctionX* iF, const XelMathInterval& iI, double iEps,
                        unsigned char iRelative, const XelTolerance& iTol, long iLowOrder,
