@@ -1,0 +1,150 @@
+// Cost of composite evaluation against the cost of its components: the value and two
+// derivatives of a combination of three polynomials, and of a composition f(g(x)), each
+// compared with the sum of the component evaluations it needs. The ratio printed at the end
+// is composite time / sum of component times (aim: at most 1.2).
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <string>
+
+#include "XelMathCombinationX.h"
+#include "XelMathCompositionXByX.h"
+#include "XelMathPolynomX.h"
+#include "XelMathTrigonometricX.h"
+#include "XelTolerance.h"
+
+namespace {
+const int NbPoints = 1024;
+
+struct Fixture {
+  XelMathPolynomX p1, p2, p3;
+  const XelMathFunctionX* parts[3];
+  double weights[3] = {1.5, -0.25, 2.0};
+  XelMathCombinationX* combination = nullptr;
+  XelMathTrigonometricX wave;
+  XelMathCompositionXByX* composition = nullptr;
+  double x[NbPoints];
+
+  static XelMathPolynomX Make(int iSeed) {
+    double c[6];
+    for (int k = 0; k < 6; k++) c[k] = std::sin(1.7 * (k + 1) * (iSeed + 1));
+    return XelMathPolynomX(5, c, 0.1 * iSeed);
+  }
+  Fixture()
+      : p1(Make(1)), p2(Make(2)), p3(Make(3)),
+        wave(1.0, 0.5, 0.2, 3.0, XelGetDefaultTolerance()) {
+    parts[0] = &p1;
+    parts[1] = &p2;
+    parts[2] = &p3;
+    combination = new XelMathCombinationX(3, parts, weights, 0.5);
+    composition = new XelMathCompositionXByX(&wave, &p1);
+    for (int i = 0; i < NbPoints; i++) x[i] = -1.0 + 2.0 * i / (NbPoints - 1);
+    // Check the composites against their components before timing.
+    for (int i = 0; i < NbPoints; i += 97) {
+      double f, f1, f2, g, g1, g2;
+      combination->Eval(x[i], 7, &f, &f1, &f2);
+      double ref = 0.5, ref1 = 0.0, ref2 = 0.0;
+      for (int k = 0; k < 3; k++) {
+        parts[k]->Eval(x[i], 7, &g, &g1, &g2);
+        ref += weights[k] * g;
+        ref1 += weights[k] * g1;
+        ref2 += weights[k] * g2;
+      }
+      double u, u1, u2, w, w1, w2, h, h1, h2;
+      p1.Eval(x[i], 7, &u, &u1, &u2);
+      wave.Eval(u, 7, &w, &w1, &w2);
+      composition->Eval(x[i], 7, &h, &h1, &h2);
+      const double bound = 1e-12 * (1.0 + std::fabs(ref) + std::fabs(ref1) + std::fabs(ref2));
+      if (std::fabs(f - ref) > bound || std::fabs(f1 - ref1) > bound ||
+          std::fabs(f2 - ref2) > bound || std::fabs(h - w) > 1e-12 ||
+          std::fabs(h1 - w1 * u1) > 1e-11 || std::fabs(h2 - (w2 * u1 * u1 + w1 * u2)) > 1e-10) {
+        std::fprintf(stderr, "composite values differ from their components at x = %g\n", x[i]);
+        std::exit(1);
+      }
+    }
+  }
+  ~Fixture() {
+    delete combination;
+    delete composition;
+  }
+};
+
+Fixture& Data() {
+  static Fixture fixture;
+  return fixture;
+}
+
+void RunEval(benchmark::State& ioState, const XelMathFunctionX* const* iFunctions, int iCount) {
+  Fixture& d = Data();
+  for (auto _ : ioState) {
+    double sum = 0.0;
+    for (int i = 0; i < NbPoints; i++)
+      for (int k = 0; k < iCount; k++) {
+        double f, f1, f2;
+        iFunctions[k]->Eval(d.x[i], 7, &f, &f1, &f2);
+        sum += f + f1 + f2;
+      }
+    benchmark::DoNotOptimize(sum);
+  }
+  ioState.SetItemsProcessed(ioState.iterations() * NbPoints);
+}
+
+void CombinationOfThree(benchmark::State& s) {
+  const XelMathFunctionX* f[1] = {Data().combination};
+  RunEval(s, f, 1);
+}
+void ThreeComponents(benchmark::State& s) { RunEval(s, Data().parts, 3); }
+
+void Composition(benchmark::State& s) {
+  const XelMathFunctionX* f[1] = {Data().composition};
+  RunEval(s, f, 1);
+}
+void CompositionComponents(benchmark::State& s) {
+  // f(g(x)) needs g at x and f at g(x): time both evaluations in sequence.
+  Fixture& d = Data();
+  for (auto _ : s) {
+    double sum = 0.0;
+    for (int i = 0; i < NbPoints; i++) {
+      double u, u1, u2, w, w1, w2;
+      d.p1.Eval(d.x[i], 7, &u, &u1, &u2);
+      d.wave.Eval(u, 7, &w, &w1, &w2);
+      sum += w + w1 + w2 + u1 + u2;
+    }
+    benchmark::DoNotOptimize(sum);
+  }
+  s.SetItemsProcessed(s.iterations() * NbPoints);
+}
+
+BENCHMARK(CombinationOfThree);
+BENCHMARK(ThreeComponents);
+BENCHMARK(Composition);
+BENCHMARK(CompositionComponents);
+
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run>& iRuns) override {
+    for (const Run& run : iRuns) times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+    ConsoleReporter::ReportRuns(iRuns);
+  }
+  std::map<std::string, double> times;
+};
+} // namespace
+
+int main(int argc, char** argv) {
+  benchmark::Initialize(&argc, argv);
+  Data();
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  auto& t = reporter.times;
+  if (t.count("CombinationOfThree") && t.count("ThreeComponents"))
+    std::printf("combination of three polynomials / sum of components: %.2f\n",
+                t["CombinationOfThree"] / t["ThreeComponents"]);
+  if (t.count("Composition") && t.count("CompositionComponents"))
+    std::printf("composition / its two component evaluations: %.2f\n",
+                t["Composition"] / t["CompositionComponents"]);
+  benchmark::Shutdown();
+  return 0;
+}
