@@ -126,7 +126,18 @@ BENCHMARK(CompositionComponents);
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
   void ReportRuns(const std::vector<Run>& iRuns) override {
-    for (const Run& run : iRuns) times[run.benchmark_name()] = run.GetAdjustedCPUTime();
+    // Keep single runs, or the median when repetitions are aggregated.
+    for (const Run& run : iRuns) {
+      std::string name = run.benchmark_name();
+      const std::string median = "_median";
+      if (run.run_type == Run::RT_Aggregate) {
+        if (name.size() <= median.size() ||
+            name.compare(name.size() - median.size(), median.size(), median) != 0)
+          continue;
+        name.resize(name.size() - median.size());
+      }
+      times[name] = run.GetAdjustedCPUTime();
+    }
     ConsoleReporter::ReportRuns(iRuns);
   }
   std::map<std::string, double> times;
