@@ -159,4 +159,10 @@ private:
   double _pointRes;     // P
   // The roots of the set are in increasing order (duplicate tests then look at neighbours).
   unsigned char _rootsSorted;
+  // Candidates in the null zone of a multiple root are merged (general strategies only),
+  // within this distance of each other.
+  unsigned char _mergeZones;
+  double _mergeRadius;
+  // Splits of the interval strategy below the minimum width in this run.
+  long _narrowSplits;
 };

@@ -37,6 +37,9 @@ const double Unit = 0.5 * DBL_EPSILON;
 /// a sane function never comes close).
 const long MaxRecursionDepth = 200;
 
+/// Splits below the minimum width allowed in one run of the interval strategy.
+const long MaxNarrowSplits = 100000;
+
 /// Iterations of the polynomial root refinement (bisection alone needs about 60 in
 /// double precision; Newton steps make it far fewer).
 const long MaxPolynomialIterations = 200;
@@ -204,7 +207,8 @@ XelMathSolveX::XelMathSolveX(const XelMathFunctionX* iFunction, const XelToleran
       _checkExtremities(0), _oldNewtonWithInit(0), _dichotomy(0), _dichotomySteps(-1),
       _dichotomyStart(-1), _tolerance(&iTol), _epsRoot(0.0), _derivativeThreshold(0.0),
       _scaleReviewed(0), _unreviewedCount(0), _running(0), _scale(0.0), _relativeEps(0.0),
-      _bisectionEps(0.0), _pointRes(0.0), _rootsSorted(1) {
+      _bisectionEps(0.0), _pointRes(0.0), _rootsSorted(1), _mergeZones(0), _mergeRadius(0.0),
+      _narrowSplits(0) {
   ReadTolerance();
   const double r = _tolerance->GetRootResolution();
   _absoluteTolerance = 1000.0 * r;
@@ -276,6 +280,8 @@ int XelMathSolveX::AddRoot(double x) {
   const double* points = _roots->GetPoints();
   const long n = _roots->GetNumberOfPoints();
   auto close = [&](double r) { return std::fabs(x - r) < _pointRes * (_scale + std::fabs(r)); };
+  double f2;
+  long below = -1, above = -1; // nearest roots on each side of x
   if (_rootsSorted && n > 8) {
     // Sorted roots: only the neighbours of x can be within the point resolution of it.
     long lo = 0, hi = n; // first root not below x
@@ -289,10 +295,36 @@ int XelMathSolveX::AddRoot(double x) {
     for (long i = lo - 2; i <= lo + 1; ++i)
       if (i >= 0 && i < n && close(points[i]))
         return 0;
+    below = lo - 1;
+    above = lo < n ? lo : -1;
   } else {
-    for (long i = 0; i < n; ++i)
+    for (long i = 0; i < n; ++i) {
       if (close(points[i]))
         return 0;
+      if (points[i] < x && (below < 0 || points[i] > points[below]))
+        below = i;
+      if (points[i] > x && (above < 0 || points[i] < points[above]))
+        above = i;
+    }
+  }
+  if (_mergeZones && _function) {
+    // A multiple root is null on a whole zone around it, and candidates from different
+    // brackets may land anywhere in it: x is the root r already found when the function is
+    // null half-way and does not rise there above its values at x and r (between two distinct
+    // roots |f| has a maximum).
+    for (long i : {below, above}) {
+      if (i < 0 || !(std::fabs(points[i] - x) < _mergeRadius))
+        continue;
+      const double r = points[i], half = 0.5 * (x + r);
+      const double fx = _function->Eval(x), fr = _function->Eval(r), fh = _function->Eval(half);
+      if (IsNull(half, fh, f2) && std::fabs(fh) <= std::fmax(std::fabs(fx), std::fabs(fr))) {
+        // Keep the better of the two when the order of the set allows it.
+        const bool ordered = (i == 0 || points[i - 1] < x) && (i == n - 1 || x < points[i + 1]);
+        if (std::fabs(fx) < std::fabs(fr) && ordered)
+          _roots->GetPoints()[i] = x;
+        return 0;
+      }
+    }
   }
   if (n > 0 && !(x > points[n - 1]))
     _rootsSorted = 0;
@@ -333,6 +365,8 @@ void XelMathSolveX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPoint
   _roots = &ioRoots;
   ioRoots.Reset();
   _rootsSorted = 1;
+  _mergeZones = 0;
+  _narrowSplits = 0;
   if (XelMathSolveAndMinimizeDebug_UnReviewedControl() && _scale != 1.0 && !_scaleReviewed &&
       _function && IsFinite(iDomain.low) && IsFinite(iDomain.high)) {
     // Debug trace of a solve on a scaled model whose values were not reviewed.
@@ -349,6 +383,8 @@ int XelMathSolveX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioR
   Initialize(iDomain, ioRoots);
   _running = 1;
   _notAllNull = 0;
+  _mergeZones = 1;
+  _mergeRadius = XelMinWidth * (iDomain.high - iDomain.low);
   int status = 4;
   if (_function && iDomain.low <= iDomain.high && IsFinite(iDomain.low) && IsFinite(iDomain.high)) {
     if (_function->IsOption(48)) {
@@ -432,8 +468,18 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
     return SolveMonotone(N);
   }
 
-  if (b - a < _minimumWidth)
-    return Solve_MaxDepth(iI);
+  if (b - a < _minimumWidth) {
+    // Narrower than the minimum width: the two ends settle a double root or a cluster within
+    // tolerance, but an interval where the function is far from 0 at the middle may still
+    // hold several simple roots (oscillations), so it is split on, down to the bisection
+    // resolution and within a budget of such splits.
+    const double floorWidth = 64.0 * _bisectionEps * (_scale + std::fabs(a) + std::fabs(b));
+    if (b - a < floorWidth || ++_narrowSplits > MaxNarrowSplits)
+      return Solve_MaxDepth(iI);
+    const double fmid = _function->Eval(mid);
+    if (!IsFinite(fmid) || IsNull(mid, fmid, f2))
+      return Solve_MaxDepth(iI);
+  }
 
   // Not monotone: split where the derivative bounds allow roots.
   double m = mid;
@@ -882,13 +928,15 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
   const double mid = 0.5 * (lo + hi);
   double f2;
 
-  // Null on the domain: a bound of |p| over the domain passes the null test.
+  // Null on the domain: every coefficient is 0, or, under an absolute tolerance given by
+  // the caller, a bound of |p| over the domain passes it. Without one the roots do not
+  // depend on a common factor of the coefficients, however small or large.
   {
     const double m = std::fmax(std::fabs(ta), std::fabs(tb));
     double bound = 0.0;
     for (long k = d; k >= 0; --k)
       bound = bound * m + std::fabs(iC[k]);
-    if (IsNull(mid, bound, f2))
+    if (bound == 0.0 || (_toleranceGiven && IsNull(mid, bound, f2)))
       return 1;
   }
   if (d == 0)
@@ -936,9 +984,16 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
       if (std::fabs(q[k]) > largest)
         largest = std::fabs(q[k]);
     }
-    if (j > 0 && largest > 0.0 && IsFinite(largest))
+    // Levels above 0 are normalised (the roots do not change). Level 0 keeps the scale of
+    // its values for the root tests, but a polynomial of tiny coefficients is brought up to
+    // unit size: a common factor must not make every point a root. An absolute tolerance
+    // given by the caller is compared with the raw values.
+    double norm = 1.0;
+    if (largest > 0.0 && IsFinite(largest) && (j > 0 || largest < 1.0)) {
+      norm = largest;
       for (long k = 0; k <= n; ++k)
         q[k] /= largest;
+    }
 
     roots.Clear();
     // Points: ca, the critical points strictly inside, cb.
@@ -965,7 +1020,8 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
         const bool domainEnd = (i == 0 && !clippedLow) || (i == nbPoints - 1 && !clippedHigh);
         if (domainEnd && IsRoot(x, v.value, f2, &v.deriv))
           zero = true;
-        if (_toleranceGiven && IsNull(x, v.value, f2, &v.deriv))
+        const double rawValue = v.value * norm, rawDeriv = v.deriv * norm;
+        if (_toleranceGiven && IsNull(x, rawValue, f2, &rawDeriv))
           zero = true;
       }
       if (i > 0 && !prevZero && !zero &&
