@@ -51,6 +51,10 @@ public:
   XelMathInterval EvalFirstDeriv(const XelMathInterval& iI) const override;
   XelMathInterval EvalSecondDeriv(const XelMathInterval& iI) const override;
   XelMathInterval EvalThirdDeriv(const XelMathInterval& iI) const override;
+  /// The interval image: x occurs once in the formula, so it is the image itself up to
+  /// rounding.
+  XelMathInterval ComputeOptimalImage(const XelMathInterval& iI,
+                                      const XelTolerance& iTol) const override;
   /// One phase interval for all outputs.
   void Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
             XelMathInterval* oF1, XelMathInterval* oF2) const override;

@@ -45,6 +45,10 @@ public:
   XelMathInterval EvalFirstDeriv(const XelMathInterval& iI) const override;
   XelMathInterval EvalSecondDeriv(const XelMathInterval& iI) const override;
   XelMathInterval EvalThirdDeriv(const XelMathInterval& iI) const override;
+  /// The values at the ends of iI and at the only possible extremum, tanh(w x) = -b / a
+  /// (when |b| < |a|), within the interval image.
+  XelMathInterval ComputeOptimalImage(const XelMathInterval& iI,
+                                      const XelTolerance& iTol) const override;
 
   XelMathFunctionX* Duplicate() const override;
   XelMathFunctionX* DeepDuplicate() const override;

@@ -53,6 +53,10 @@ public:
   XelMathInterval EvalThirdDeriv(const XelMathInterval& iI) const override;
   void Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
             XelMathInterval* oF1, XelMathInterval* oF2) const override;
+  /// The union of g's guaranteed images of the parts of the folded interval (f jumps at the
+  /// fold points, where a series in x would not converge).
+  XelMathInterval ComputeOptimalImage(const XelMathInterval& iI,
+                                      const XelTolerance& iTol) const override;
 
   XelMathFunctionX* Duplicate() const override;
   /// A XelMathPeriodicXDel of a deep copy of g.

@@ -88,6 +88,13 @@ public:
   XelMathInterval EvalFirstDeriv(const XelMathInterval& iI) const override;
   XelMathInterval EvalSecondDeriv(const XelMathInterval& iI) const override;
   XelMathInterval EvalThirdDeriv(const XelMathInterval& iI) const override;
+  /// Each requested image (bits 16, 32, 64) as its own union over the pieces: the function
+  /// and its derivatives jump at the borders, so images cannot be chained by monotonicity.
+  void Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
+            XelMathInterval* oF1, XelMathInterval* oF2) const override;
+  /// The union over the pieces covered of their guaranteed images.
+  XelMathInterval ComputeOptimalImage(const XelMathInterval& iI,
+                                      const XelTolerance& iTol) const override;
   /// The union over the pieces covered of their images (iCommand says which).
   XelMathInterval EvalInterval(const XelMathInterval& iI, const XelMathCommand iCommand) const;
 

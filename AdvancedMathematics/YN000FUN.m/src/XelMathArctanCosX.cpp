@@ -162,6 +162,11 @@ XelMathInterval Third(const Chain& k) {
 }
 } // namespace
 
+XelMathInterval XelMathArctanCosX::ComputeOptimalImage(const XelMathInterval& iI,
+                                                       const XelTolerance&) const {
+  return Eval(iI);
+}
+
 XelMathInterval XelMathArctanCosX::Eval(const XelMathInterval& iI) const {
   const XelMathInterval u = Scale(_b, cos(PhaseOf(iI, _omega, _phi)));
   return Shift(Scale(_a, atan(u)), _c);

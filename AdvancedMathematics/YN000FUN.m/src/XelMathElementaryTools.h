@@ -42,6 +42,16 @@ inline XelMathInterval Mul(const XelMathInterval& iA, const XelMathInterval& iB)
 inline XelMathInterval Hull(const XelMathInterval& iA, const XelMathInterval& iB) {
   return XelMathInterval(Min2(iA.low, iB.low), Max2(iA.high, iB.high));
 }
+/// Intersection of two enclosures of the same image (the tighter bound on each side); when
+/// rounding makes them disjoint, their hull. A NaN end in iB keeps iA.
+inline XelMathInterval Tighter(const XelMathInterval& iA, const XelMathInterval& iB) {
+  if (!(iB.low <= iB.high))
+    return iA;
+  const XelMathInterval r(iB.low > iA.low ? iB.low : iA.low, iB.high < iA.high ? iB.high : iA.high);
+  if (r.low <= r.high)
+    return r;
+  return Hull(iA, iB);
+}
 /// [-XelMathInfinite, XelMathInfinite].
 inline XelMathInterval Infinite() {
   return XelMathInterval(-XelMathInfinite, XelMathInfinite);

@@ -282,7 +282,8 @@ XelMathInterval XelMathFractionX::ComputeOptimalImage(const XelMathInterval& iI,
   if (!_numerator || !_denominator)
     return XelMathInterval();
   try {
-    return XelMathFunctionX::ComputeOptimalImage(iI, iTol);
+    // The interval quotient encloses the image too and is often the tighter one.
+    return Tighter(XelMathFunctionX::ComputeOptimalImage(iI, iTol), Eval(iI));
   } catch (const XelMathInputError& e) {
     // A sample fell on a zero of the denominator: the image is unbounded.
     if (e.GetCode() == 0x20005)

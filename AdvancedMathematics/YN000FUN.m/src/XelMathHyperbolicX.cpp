@@ -77,6 +77,22 @@ XelMathInterval XelMathHyperbolicX::Eval(const XelMathInterval& iI) const {
   return Terms(Scale(_omega, iI), _a, _b, _c);
 }
 
+XelMathInterval XelMathHyperbolicX::ComputeOptimalImage(const XelMathInterval& iI,
+                                                        const XelTolerance&) const {
+  // In u = w x the derivative a sinh u + b cosh u vanishes only where tanh u = -b / a.
+  const XelMathInterval u = Scale(_omega, iI);
+  double critical[1];
+  int nb = 0;
+  if (std::fabs(_b) < std::fabs(_a)) {
+    critical[0] = std::atanh(-_b / _a);
+    nb = 1;
+  }
+  const double a = _a, b = _b, c = _c;
+  const XelMathInterval exact = ImageByCriticalPoints(
+      [a, b, c](double v) { return a * std::cosh(v) + b * std::sinh(v) + c; }, u, critical, nb);
+  return Tighter(Eval(iI), exact);
+}
+
 XelMathInterval XelMathHyperbolicX::EvalFirstDeriv(const XelMathInterval& iI) const {
   return Terms(Scale(_omega, iI), _b * _omega, _a * _omega, 0.0);
 }

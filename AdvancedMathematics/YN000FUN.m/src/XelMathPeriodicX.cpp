@@ -130,6 +130,19 @@ XelMathInterval XelMathPeriodicX::Eval(const XelMathInterval& iI) const {
   return r;
 }
 
+XelMathInterval XelMathPeriodicX::ComputeOptimalImage(const XelMathInterval& iI,
+                                                      const XelTolerance& iTol) const {
+  if (!_function)
+    return XelMathInterval();
+  XelMathInterval parts[2];
+  int nb = 0;
+  FoldInterval(iI, parts, nb);
+  XelMathInterval r = _function->ComputeOptimalImage(parts[0], iTol);
+  if (nb == 2)
+    r = Hull(r, _function->ComputeOptimalImage(parts[1], iTol));
+  return r;
+}
+
 XelMathInterval XelMathPeriodicX::EvalFirstDeriv(const XelMathInterval& iI) const {
   if (!_function)
     return XelMathInterval();

@@ -438,6 +438,36 @@ XelMathInterval XelMathPiecewiseX::EvalInterval(const XelMathInterval& iI,
   return Hull(r, PieceImage(j, XelMathInterval(0.0, th), iCommand));
 }
 
+void XelMathPiecewiseX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
+                             XelMathInterval* oF1, XelMathInterval* oF2) const {
+  if (oF && (iOptions & 16))
+    *oF = EvalInterval(iI, CommandValue);
+  if (oF1 && (iOptions & 32))
+    *oF1 = EvalInterval(iI, CommandFirstDeriv);
+  if (oF2 && (iOptions & 64))
+    *oF2 = EvalInterval(iI, CommandSecondDeriv);
+}
+
+XelMathInterval XelMathPiecewiseX::ComputeOptimalImage(const XelMathInterval& iI,
+                                                       const XelTolerance& iTol) const {
+  if (_nbPieces <= 0)
+    return XelMathInterval();
+  long i, j;
+  double tl, th;
+  GlobalToLocal(iI.low, i, tl);
+  GlobalToLocal(iI.high, j, th);
+  const auto image = [this, &iTol](const long k, const XelMathInterval& iLocal) {
+    const XelMathFunctionX* g = _functions[k];
+    return g ? g->ComputeOptimalImage(iLocal, iTol) : XelMathInterval();
+  };
+  if (j <= i)
+    return image(i, XelMathInterval(tl, th));
+  XelMathInterval r = image(i, XelMathInterval(tl, _borders[i + 1] - _borders[i]));
+  for (long k = i + 1; k < j; ++k)
+    r = Hull(r, image(k, XelMathInterval(0.0, _borders[k + 1] - _borders[k])));
+  return Hull(r, image(j, XelMathInterval(0.0, th)));
+}
+
 XelMathInterval XelMathPiecewiseX::Eval(const XelMathInterval& iI) const {
   return EvalInterval(iI, CommandValue);
 }

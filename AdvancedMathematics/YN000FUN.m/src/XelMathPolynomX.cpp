@@ -2,6 +2,7 @@
 // Chebyshev basis conversions and the free polynomial algebra.
 #include "XelMathPolynomX.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 
@@ -866,6 +867,19 @@ XelMathInterval XelMathPolynomX::ComputeImageByChebychev(const XelMathInterval& 
   return XelMathInterval(a[0] - radius, a[0] + radius);
 }
 
+namespace {
+// Intersection of two enclosures of the same image; their hull when rounding makes them
+// disjoint; iA when iB has a NaN end.
+XelMathInterval TighterImage(const XelMathInterval& iA, const XelMathInterval& iB) {
+  if (!(iB.low <= iB.high))
+    return iA;
+  const XelMathInterval r(std::max(iA.low, iB.low), std::min(iA.high, iB.high));
+  if (r.low <= r.high)
+    return r;
+  return XelMathInterval(std::min(iA.low, iB.low), std::max(iA.high, iB.high));
+}
+} // namespace
+
 XelMathInterval XelMathPolynomX::ComputeOptimalImage(const XelMathInterval& iI,
                                                      const XelTolerance& iTol) const {
   if (_degree < 0)
@@ -901,6 +915,7 @@ XelMathInterval XelMathPolynomX::ComputeOptimalImage(const XelMathInterval& iI,
     image = XelMathInterval(Eval(iI.high), Eval(iI.low));
   } else if (_degree >= 16) {
     image = ::ComputeOptimalImage(this, iI, iTol, nullptr, 1);
+    image = TighterImage(image, Eval(iI));
   } else {
     // The working polynomial takes x / variableFactor where this one takes x.
     XelMathInterval J(iI.low / variableFactor, iI.high / variableFactor);
@@ -916,6 +931,9 @@ XelMathInterval XelMathPolynomX::ComputeOptimalImage(const XelMathInterval& iI,
         back = XelMathInterval(back.high, back.low);
       image = back;
     }
+    // The interval Horner image encloses the image too and can be the tighter one (x^2 on
+    // [0, 1]: [0, 1] against the Chebyshev bound [-1/4, 1]).
+    image = TighterImage(image, Eval(iI));
   }
   delete scaled;
   return image;

@@ -1,0 +1,894 @@
+// Randomized battery of the one-variable function classes: polynomials (general and fixed
+// degree), trigonometric, arc tangent of a cosine, hyperbolic, fraction, periodic and
+// piecewise functions. Every instance is checked against an independent long double formula
+// of its value and derivatives (not the class's own point evaluation):
+//  - point values and derivatives 1..3;
+//  - the multi-order point evaluation and the grid evaluation against point evaluations;
+//  - interval images of the value and derivatives 1..3, and the multi-output interval
+//    evaluation under every option mask, enclose dense samples of the formula;
+//  - ComputeOptimalImage encloses the samples and is not wider than the interval image;
+//  - nothing is left allocated.
+// Allowances are derived from the magnitudes involved: a term of size M computed in double
+// carries about eps M of rounding, and the argument x - s (or w x - phi) about
+// eps (|x| + |s|), which moves an order-j value by that much times the order-(j+1) magnitude.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <limits>
+#include <random>
+#include <vector>
+
+#include "XelMathArctanCosX.h"
+#include "XelMathConstants.h"
+#include "XelMathCubicX.h"
+#include "XelMathFourierTransform.h"
+#include "XelMathFractionX.h"
+#include "XelMathHyperbolicX.h"
+#include "XelMathLinearX.h"
+#include "XelMathPeriodicX.h"
+#include "XelMathPiecewiseX.h"
+#include "XelMathPolynomX.h"
+#include "XelMathQuinticX.h"
+#include "XelMathTrigonometricX.h"
+#include "XelQuorMemory.h"
+#include "XelTolerance.h"
+
+namespace {
+
+typedef long double LD;
+const double kEps = std::numeric_limits<double>::epsilon();
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+// Margin over first-order rounding estimates (a few operations per term).
+const double kRoundingSafety = 16.0;
+// Samples per interval in the enclosure checks.
+const int kSamples = 96;
+
+// Values of orders 0..3 at a point from an independent formula, with the rounding allowance of
+// a double evaluation of each order.
+struct RefValue {
+  LD d[4];
+  double allow[4];
+};
+typedef std::function<RefValue(double)> Reference;
+
+struct LeakGuard {
+  long start;
+  LeakGuard() : start(XelQuorGetMemoryCounters().liveBlocks) {}
+  ~LeakGuard() { EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, start) << "blocks leaked"; }
+};
+
+bool Encloses(const XelMathInterval& iI, LD v, double iAllow) {
+  return (LD)iI.low - iAllow <= v && v <= (LD)iI.high + iAllow;
+}
+
+// ---- polynomial reference ---------------------------------------------------------------------
+struct PolyData {
+  std::vector<double> c;
+  double s;
+};
+
+// sum_k c_k k!/(k-j)! t^(k-j) in long double, with the magnitude sum of absolute terms.
+RefValue PolyRef(const PolyData& iP, double x) {
+  RefValue r;
+  const LD t = (LD)x - (LD)iP.s;
+  const long d = (long)iP.c.size() - 1;
+  LD mag[5];
+  for (int j = 0; j < 5; ++j) {
+    LD v = 0, m = 0;
+    for (long k = d; k >= j; --k) {
+      LD f = 1;
+      for (long q = 0; q < j; ++q)
+        f *= (LD)(k - q);
+      v = v * t + f * iP.c[k];
+      m = m * std::fabs(t) + std::fabs(f * iP.c[k]);
+    }
+    if (j < 4)
+      r.d[j] = v;
+    mag[j] = m;
+  }
+  const double argErr = kEps * (std::fabs(x) + std::fabs(iP.s));
+  for (int j = 0; j < 4; ++j)
+    r.allow[j] = kRoundingSafety * (double)((d + 2) * kEps * mag[j] + argErr * mag[j + 1]) +
+                 std::numeric_limits<double>::min();
+  return r;
+}
+
+// ---- generic checks ---------------------------------------------------------------------------
+std::vector<double> Samples(const XelMathInterval& iI) {
+  std::vector<double> x;
+  x.push_back(iI.low);
+  x.push_back(iI.high);
+  for (int k = 1; k < kSamples; ++k) {
+    double v = iI.low + (iI.high - iI.low) * ((double)k / kSamples);
+    if (v < iI.low)
+      v = iI.low;
+    if (v > iI.high)
+      v = iI.high;
+    x.push_back(v);
+  }
+  return x;
+}
+
+// Point values and derivatives against the reference; the multi-order evaluation against the
+// single ones. Orders whose exactness the function does not claim are skipped.
+void CheckPoint(const XelMathFunctionX& f, const Reference& ref, double x, const char* iWhat) {
+  const RefValue r = ref(x);
+  const double got[4] = {f.Eval(x), f.EvalFirstDeriv(x), f.EvalSecondDeriv(x), f.EvalThirdDeriv(x)};
+  for (int j = 0; j < 4; ++j) {
+    if (j > 0 && !f.IsOption(1L << j))
+      continue;
+    EXPECT_LE(std::fabs((LD)got[j] - r.d[j]), (LD)r.allow[j])
+        << iWhat << " order " << j << " at x=" << x << " got " << got[j] << " ref "
+        << (double)r.d[j];
+  }
+  double F = kNaN, F1 = kNaN, F2 = kNaN;
+  f.Eval(x, 7, &F, &F1, &F2);
+  EXPECT_LE(std::fabs(F - got[0]), r.allow[0]) << iWhat << " multi-order value at " << x;
+  EXPECT_LE(std::fabs(F1 - got[1]), r.allow[1]) << iWhat << " multi-order first at " << x;
+  EXPECT_LE(std::fabs(F2 - got[2]), r.allow[2]) << iWhat << " multi-order second at " << x;
+}
+
+// The grid evaluation against point evaluations at the grid points (produced by repeated
+// addition of the step, the last exactly at the high end).
+void CheckGrid(const XelMathFunctionX& f, const Reference& ref, const XelMathInterval& iI, long iM,
+               const char* iWhat) {
+  std::vector<double> F(iM, kNaN), F1(iM, kNaN), F2(iM, kNaN);
+  f.Eval(iI, iM, 7, F.data(), F1.data(), F2.data());
+  const double step = iM > 1 ? (iI.high - iI.low) / (iM - 1) : 0.0;
+  double x = iI.low;
+  for (long k = 0; k < iM; ++k) {
+    const double xk = (k == iM - 1 && iM > 1) ? iI.high : x;
+    // The class may form the grid point in its own shifted variable: allow one step's
+    // worth of accumulated rounding per point on the argument.
+    const RefValue r = ref(xk);
+    const double drift = (k + 1) * kEps * (std::fabs(xk) + std::fabs(step) * k);
+    const double slope[3] = {std::fabs(f.EvalFirstDeriv(xk)), std::fabs(f.EvalSecondDeriv(xk)),
+                             std::fabs(f.EvalThirdDeriv(xk))};
+    EXPECT_LE(std::fabs(F[k] - f.Eval(xk)), 2 * r.allow[0] + drift * slope[0])
+        << iWhat << " grid value " << k << "/" << iM;
+    EXPECT_LE(std::fabs(F1[k] - f.EvalFirstDeriv(xk)), 2 * r.allow[1] + drift * slope[1])
+        << iWhat << " grid first " << k << "/" << iM;
+    EXPECT_LE(std::fabs(F2[k] - f.EvalSecondDeriv(xk)), 2 * r.allow[2] + drift * slope[2])
+        << iWhat << " grid second " << k << "/" << iM;
+    x += step;
+  }
+}
+
+// Interval images of orders 0..3, the multi-output interval evaluation under every mask, and
+// ComputeOptimalImage, against dense samples of the reference.
+void CheckInterval(const XelMathFunctionX& f, const Reference& ref, const XelMathInterval& iI,
+                   const char* iWhat) {
+  const std::vector<double> xs = Samples(iI);
+  std::vector<RefValue> rs;
+  double allow[4] = {0, 0, 0, 0};
+  for (double x : xs) {
+    rs.push_back(ref(x));
+    for (int j = 0; j < 4; ++j)
+      allow[j] = std::max(allow[j], rs.back().allow[j]);
+  }
+  const XelMathInterval img[4] = {f.Eval(iI), f.EvalFirstDeriv(iI), f.EvalSecondDeriv(iI),
+                                  f.EvalThirdDeriv(iI)};
+  bool claimed[4];
+  for (int j = 0; j < 4; ++j) {
+    claimed[j] = f.IsOption(16L << j) != 0;
+    if (!claimed[j])
+      continue;
+    for (size_t k = 0; k < xs.size(); ++k) {
+      if (!Encloses(img[j], rs[k].d[j], allow[j])) {
+        ADD_FAILURE() << iWhat << " interval order " << j << " [" << iI.low << ", " << iI.high
+                      << "] image [" << img[j].low << ", " << img[j].high << "] misses "
+                      << (double)rs[k].d[j] << " at " << xs[k];
+        break;
+      }
+    }
+  }
+  // Multi-output evaluation: each requested output encloses the samples, the others are left
+  // untouched.
+  for (long mask = 0; mask < 256; mask += 16) {
+    const XelMathInterval sentinel(12345.0, -12345.0);
+    XelMathInterval out[3] = {sentinel, sentinel, sentinel};
+    f.Eval(iI, mask, &out[0], &out[1], &out[2]);
+    for (int j = 0; j < 3; ++j) {
+      const bool wanted = (mask & (16L << j)) != 0;
+      if (!wanted) {
+        EXPECT_TRUE(out[j] == sentinel) << iWhat << " mask " << mask << " wrote output " << j;
+        continue;
+      }
+      if (!f.IsOption(16L << j) || !f.IsOption(mask & 112))
+        continue;
+      for (size_t k = 0; k < xs.size(); ++k) {
+        if (!Encloses(out[j], rs[k].d[j], allow[j])) {
+          ADD_FAILURE() << iWhat << " multi-output mask " << mask << " order " << j << " ["
+                        << iI.low << ", " << iI.high << "] gives [" << out[j].low << ", "
+                        << out[j].high << "] missing " << (double)rs[k].d[j] << " at " << xs[k];
+          break;
+        }
+      }
+    }
+  }
+  // Guaranteed image: encloses, and is not wider than the interval image (both enclose the
+  // true image, so the better one is kept) beyond the relative flatness test of the
+  // Chebyshev bound, 2 eps_rel (1 + |value|) on each side.
+  if (claimed[0]) {
+    const XelTolerance& tol = XelGetDefaultTolerance();
+    const XelMathInterval opt = f.ComputeOptimalImage(iI, tol);
+    for (size_t k = 0; k < xs.size(); ++k) {
+      if (!Encloses(opt, rs[k].d[0], allow[0])) {
+        ADD_FAILURE() << iWhat << " optimal image [" << opt.low << ", " << opt.high << "] misses "
+                      << (double)rs[k].d[0] << " at " << xs[k];
+        break;
+      }
+    }
+    const double norm = std::max(std::fabs(img[0].low), std::fabs(img[0].high));
+    const double widthAllow = 4.0 * tol.GetRelativeEpsilon() * (1.0 + norm) + 4.0 * allow[0];
+    EXPECT_LE(opt.high - opt.low, img[0].high - img[0].low + widthAllow)
+        << iWhat << " optimal image [" << opt.low << ", " << opt.high
+        << "] wider than the interval image [" << img[0].low << ", " << img[0].high << "] on ["
+        << iI.low << ", " << iI.high << "]";
+  }
+}
+
+// An interval of random placement and width: far from 0, point, width 1e-12, width up to 1e6.
+XelMathInterval RandomInterval(std::mt19937_64& ioRng, double iMaxAbs) {
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  std::uniform_int_distribution<int> kind(0, 4);
+  const double centre = u(ioRng) * iMaxAbs;
+  double width = 0.0;
+  switch (kind(ioRng)) {
+  case 0:
+    width = 0.0;
+    break;
+  case 1:
+    width = 1e-12 * (1.0 + std::fabs(centre));
+    break;
+  case 2:
+    width = std::fabs(u(ioRng)) * 0.1;
+    break;
+  case 3:
+    width = std::fabs(u(ioRng)) * 2.0;
+    break;
+  default:
+    width = std::fabs(u(ioRng)) * std::min(1e6, 4.0 * iMaxAbs);
+    break;
+  }
+  return XelMathInterval(centre - 0.5 * width, centre + 0.5 * width);
+}
+
+void CheckAll(const XelMathFunctionX& f, const Reference& ref, const XelMathInterval& iI,
+              const char* iWhat) {
+  CheckInterval(f, ref, iI, iWhat);
+  for (double x : {iI.low, iI.high, 0.5 * (iI.low + iI.high)})
+    CheckPoint(f, ref, x, iWhat);
+  for (long m : {1L, 2L, 5L, 11L})
+    CheckGrid(f, ref, iI, m, iWhat);
+}
+
+// Sum of the absolute terms |c_k| |x - s|^k.
+double PolyMag(const PolyData& iP, double x) {
+  double m = 0.0;
+  for (size_t k = iP.c.size(); k-- > 0;)
+    m = m * std::fabs(x - iP.s) + std::fabs(iP.c[k]);
+  return m;
+}
+
+double Mag(const PolyData& iP) {
+  double m = 0.0;
+  for (double c : iP.c)
+    m += std::fabs(c);
+  return m;
+}
+
+PolyData RandomPoly(std::mt19937_64& ioRng, long iDegree, double iShiftRange) {
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  std::uniform_int_distribution<int> expo(-3, 3);
+  PolyData p;
+  const double scale = std::pow(10.0, expo(ioRng));
+  for (long k = 0; k <= iDegree; ++k)
+    p.c.push_back(u(ioRng) * scale * (u(ioRng) > -0.8 ? 1.0 : 0.0));
+  p.s = u(ioRng) * iShiftRange;
+  return p;
+}
+
+} // namespace
+
+// ---- polynomials -----------------------------------------------------------------------------
+
+TEST(FunctionsBattery, PolynomialsOfEveryDegreeMatchIndependentHorner) {
+  LeakGuard guard;
+  std::mt19937_64 rng(20240611);
+  for (int trial = 0; trial < 260; ++trial) {
+    const long d = trial % 26;
+    // Keep |t|^d representable: the interval reaches at most 10^(300/d) from the shift.
+    const double reach = d > 0 ? std::min(1e6, std::pow(10.0, 250.0 / d)) : 1e6;
+    const PolyData p = RandomPoly(rng, d, trial % 3 == 0 ? 1e5 : 3.0);
+    XelMathPolynomX P(d, p.c.data(), p.s);
+    XelMathInterval I = RandomInterval(rng, std::min(reach, 1e6) * 0.5);
+    if (trial % 4 == 0) { // around the shift, where the symmetric kernel runs
+      I.low += p.s;
+      I.high += p.s;
+    }
+    if (std::fabs(I.low - p.s) > reach || std::fabs(I.high - p.s) > reach)
+      continue;
+    const Reference ref = [&p](double x) { return PolyRef(p, x); };
+    CheckAll(P, ref, I, "PolynomX");
+  }
+}
+
+TEST(FunctionsBattery, FixedDegreeSubclassesMatchIndependentHorner) {
+  LeakGuard guard;
+  std::mt19937_64 rng(77);
+  for (int trial = 0; trial < 90; ++trial) {
+    XelMathInterval I = RandomInterval(rng, trial % 2 ? 1e3 : 5.0);
+    {
+      PolyData p = RandomPoly(rng, 1, 0.0);
+      p.s = 0.0;
+      XelMathLinearX L(p.c[1], p.c[0]);
+      CheckAll(
+          L, [&p](double x) { return PolyRef(p, x); }, I, "LinearX");
+    }
+    {
+      PolyData p = RandomPoly(rng, 3, 0.0);
+      p.s = 0.0;
+      XelMathCubicX C(p.c.data());
+      CheckAll(
+          C, [&p](double x) { return PolyRef(p, x); }, I, "CubicX");
+    }
+    {
+      PolyData p = RandomPoly(rng, 5, 10.0);
+      XelMathQuinticX Q(p.c.data(), p.s);
+      CheckAll(
+          Q, [&p](double x) { return PolyRef(p, x); }, I, "QuinticX");
+    }
+  }
+}
+
+// x^2 on [0, 1]: the interval Horner image [0, 1] is exact while the Chebyshev bound
+// 3/8 -/+ (1/2 + 1/8) = [-1/4, 1] is not; the guaranteed image keeps the tighter enclosure.
+TEST(FunctionsBattery, OptimalImageOfPolynomialIsNoWiderThanHornerImage) {
+  const double c[3] = {0.0, 0.0, 1.0};
+  XelMathPolynomX P(2, c, 0.0);
+  const XelMathInterval I(0.0, 1.0);
+  const XelMathInterval opt = P.ComputeOptimalImage(I, XelGetDefaultTolerance());
+  EXPECT_GE(opt.low, -kEps);
+  EXPECT_LE(opt.low, 0.0);
+  EXPECT_GE(opt.high, 1.0);
+  EXPECT_LE(opt.high, 1.0 + 4 * kEps);
+}
+
+TEST(FunctionsBattery, PolynomialAlgebraKeepsValues) {
+  LeakGuard guard;
+  std::mt19937_64 rng(4242);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  for (int trial = 0; trial < 200; ++trial) {
+    const long dp = trial % 12, dq = (trial * 7) % 10;
+    const PolyData p = RandomPoly(rng, dp, 3.0), q = RandomPoly(rng, dq, 3.0);
+    XelMathPolynomX P(dp, p.c.data(), p.s), Q(dq, q.c.data(), q.s);
+    const double a = u(rng) * 3.0, b = u(rng) * 3.0;
+    const double aNonZero = (std::fabs(a) < 0.1 ? 0.5 : a);
+    XelMathPolynomX* sum = Sum(&P, &Q);
+    XelMathPolynomX* diff = Difference(&P, &Q);
+    XelMathPolynomX* prod = Product(&P, &Q);
+    XelMathPolynomX* sq = Square(&P);
+    XelMathPolynomX* comb = Combination(&P, &Q, a, b);
+    XelMathPolynomX* shifted = P.ShiftVariable(b);
+    XelMathPolynomX* fshifted = P.FormalShiftVariable(b);
+    XelMathPolynomX* scaled = P.ScaleVariable(aNonZero);
+    XelMathPolynomX* lin = P.LinearChangeVariable(aNonZero, b);
+    XelMathPolynomX* flin = P.FormalLinearChangeVariable(aNonZero, b);
+    XelMathPolynomX* prim = Primitiv(&P, b);
+    XelMathPolynomX* der = FirstDeriv(&P);
+    XelMathLinearX g(aNonZero, b);
+    XelMathFunctionX* compo = P.FormalCompositionX(&g);
+    XelMathPolynomX canceled(P);
+    canceled.CancelShift();
+    XelMathPolynomX moved(P);
+    moved.ChangeShift(b * 2.0);
+    ASSERT_TRUE(sum && diff && prod && sq && comb && shifted && fshifted && scaled && lin && flin &&
+                prim && der && compo);
+    EXPECT_TRUE(compo->IsATypeOf(10)) << "P(a x + b) stays a polynomial";
+    for (int k = 0; k < 7; ++k) {
+      const double x = u(rng) * 4.0;
+      const double y = aNonZero * x + b;
+      const RefValue rp = PolyRef(p, x), rq = PolyRef(q, x);
+      const RefValue ry = PolyRef(p, y), rxb = PolyRef(p, x + b), rax = PolyRef(p, aNonZero * x);
+      // A change of variable or a Taylor shift recombines terms of size mag (the sum of the
+      // absolute terms at the point) and grows them by at most (1 + |shift moved|)^(d+1).
+      const double shiftGrowth = std::pow(1.0 + std::fabs(b) + std::fabs(p.s) + std::fabs(q.s) +
+                                              std::fabs(x) + std::fabs(y),
+                                          (double)std::max(dp, dq) + 1);
+      const double mp = PolyMag(p, x), mq = PolyMag(q, x);
+      const double unitVar =
+          kRoundingSafety * kEps * shiftGrowth *
+          (1.0 + mp + PolyMag(p, y) + PolyMag(p, x + b) + PolyMag(p, aNonZero * x));
+      const double unit = kRoundingSafety * kEps * shiftGrowth * (1.0 + mp + mq) *
+                          (1.0 + std::fabs(a) + std::fabs(b));
+      const double unitProd =
+          kRoundingSafety * kEps * shiftGrowth * (dp + dq + 2) * (1.0 + mp) * (1.0 + mq);
+      const double sP = unitVar;
+      EXPECT_NEAR(sum->Eval(x), (double)(rp.d[0] + rq.d[0]), unit) << "Sum";
+      EXPECT_NEAR(diff->Eval(x), (double)(rp.d[0] - rq.d[0]), unit) << "Difference";
+      EXPECT_NEAR(prod->Eval(x), (double)(rp.d[0] * rq.d[0]), unitProd) << "Product";
+      EXPECT_NEAR(sq->Eval(x), (double)(rp.d[0] * rp.d[0]),
+                  kRoundingSafety * kEps * shiftGrowth * (2 * dp + 2) * (1.0 + mp) * (1.0 + mp))
+          << "Square";
+      EXPECT_NEAR(comb->Eval(x), (double)(a * rp.d[0] + b * rq.d[0]), 4 * unit) << "Combination";
+      EXPECT_NEAR(shifted->Eval(x), (double)rxb.d[0], sP + rxb.allow[0]) << "ShiftVariable";
+      EXPECT_NEAR(fshifted->Eval(x), (double)rxb.d[0], unitVar) << "FormalShiftVariable";
+      EXPECT_NEAR(scaled->Eval(x), (double)rax.d[0], unitVar) << "ScaleVariable";
+      EXPECT_NEAR(lin->Eval(x), (double)ry.d[0], unitVar) << "LinearChangeVariable";
+      EXPECT_NEAR(flin->Eval(x), (double)ry.d[0], unitVar) << "FormalLinearChangeVariable";
+      EXPECT_NEAR(compo->Eval(x), (double)ry.d[0], unitVar) << "FormalCompositionX with a linear";
+      EXPECT_NEAR(canceled.Eval(x), (double)rp.d[0], unitVar) << "CancelShift";
+      EXPECT_NEAR(moved.Eval(x), (double)rp.d[0], unitVar) << "ChangeShift";
+      EXPECT_NEAR(der->Eval(x), (double)rp.d[1], rp.allow[1]) << "FirstDeriv";
+      EXPECT_NEAR(prim->EvalFirstDeriv(x), (double)rp.d[0], unitVar * (dp + 2))
+          << "Primitiv derivative";
+    }
+    EXPECT_NEAR(prim->Eval(0.0), b,
+                64 * kEps * (1.0 + std::fabs(b)) * std::pow(1.0 + std::fabs(p.s), (double)dp + 1) *
+                    (1.0 + Mag(p)))
+        << "Primitiv value at 0";
+    for (XelMathFunctionX* o : std::vector<XelMathFunctionX*>{
+             sum, diff, prod, sq, comb, shifted, fshifted, scaled, lin, flin, prim, der, compo})
+      delete o;
+  }
+}
+
+// ---- elementary functions ------------------------------------------------------------------
+
+namespace {
+
+// a cos(w x) + b sin(w x) + c and its derivatives, from the constructor's own arguments.
+RefValue TrigRef(double a, double b, double c, double w, double x) {
+  RefValue r;
+  const LD th = (LD)w * (LD)x;
+  const LD cs = std::cos(th), sn = std::sin(th);
+  const LD W = w;
+  r.d[0] = a * cs + b * sn + c;
+  r.d[1] = W * (-a * sn + b * cs);
+  r.d[2] = -W * W * (a * cs + b * sn);
+  r.d[3] = W * W * W * (a * sn - b * cs);
+  const double amp = std::fabs(a) + std::fabs(b);
+  const double argErr = kEps * (std::fabs(w * x) + 4.0); // w x and the phase
+  double wj = 1.0;
+  for (int j = 0; j < 4; ++j) {
+    r.allow[j] = kRoundingSafety * (kEps * amp * wj + argErr * amp * wj) +
+                 (j == 0 ? kRoundingSafety * kEps * std::fabs(c) : 0.0) +
+                 std::numeric_limits<double>::min();
+    wj *= std::fabs(w);
+  }
+  return r;
+}
+
+// A atan(B cos(w x + phi)) + C with u = B cos(theta), q = 1 / (1 + u^2):
+//   g' = u' q, g'' = u'' q - 2 u u'^2 q^2,
+//   g''' = u''' q - 6 u u' u'' q^2 - 2 u'^3 q^2 + 8 u^2 u'^3 q^3.
+RefValue ArctanCosRef(double A, double B, double w, double phi, double C, double x) {
+  RefValue r;
+  const LD th = (LD)w * (LD)x + (LD)phi;
+  const LD W = w, cs = std::cos(th), sn = std::sin(th);
+  const LD u = B * cs, u1 = -B * W * sn, u2 = -B * W * W * cs, u3 = B * W * W * W * sn;
+  const LD q = 1.0L / (1.0L + u * u);
+  r.d[0] = A * std::atan(u) + C;
+  r.d[1] = A * u1 * q;
+  r.d[2] = A * (u2 * q - 2 * u * u1 * u1 * q * q);
+  r.d[3] = A * (u3 * q - 6 * u * u1 * u2 * q * q - 2 * u1 * u1 * u1 * q * q +
+                8 * u * u * u1 * u1 * u1 * q * q * q);
+  const double argErr = kEps * (std::fabs(w * x) + std::fabs(phi) + 4.0);
+  const double bw = 1.0 + std::fabs(B);
+  double wj = 1.0;
+  for (int j = 0; j < 4; ++j) {
+    r.allow[j] = kRoundingSafety * std::fabs(A) * std::pow(bw, j + 1) * wj * 8.0 * (kEps + argErr) +
+                 (j == 0 ? kRoundingSafety * kEps * std::fabs(C) : 0.0) +
+                 std::numeric_limits<double>::min();
+    wj *= std::fabs(w);
+  }
+  return r;
+}
+
+// a cosh(w x) + b sinh(w x) + c.
+RefValue HyperbolicRef(double a, double b, double c, double w, double x) {
+  RefValue r;
+  const LD t = (LD)w * (LD)x, W = w;
+  const LD ch = std::cosh(t), sh = std::sinh(t);
+  r.d[0] = a * ch + b * sh + c;
+  r.d[1] = W * (a * sh + b * ch);
+  r.d[2] = W * W * (a * ch + b * sh);
+  r.d[3] = W * W * W * (a * sh + b * ch);
+  const double big = (std::fabs(a) + std::fabs(b)) * (double)ch;
+  double wj = 1.0;
+  for (int j = 0; j < 4; ++j) {
+    r.allow[j] = kRoundingSafety * big * wj * kEps * (2.0 + std::fabs(w * x)) +
+                 (j == 0 ? kRoundingSafety * kEps * std::fabs(c) : 0.0) +
+                 std::numeric_limits<double>::min();
+    wj *= std::fabs(w);
+  }
+  return r;
+}
+
+} // namespace
+
+TEST(FunctionsBattery, TrigonometricMatchesIndependentFormula) {
+  LeakGuard guard;
+  std::mt19937_64 rng(99);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  const XelTolerance& tol = XelGetDefaultTolerance();
+  for (int trial = 0; trial < 150; ++trial) {
+    const double scale = std::pow(10.0, (trial % 7) - 3);
+    const double a = u(rng) * scale * (trial % 11 == 0 ? 0.0 : 1.0);
+    const double b = u(rng) * scale * (trial % 13 == 0 ? 0.0 : 1.0);
+    const double c = u(rng) * scale;
+    const double w = (trial % 5 == 0 ? 0.0 : u(rng) * std::pow(10.0, (trial % 5) - 1));
+    XelMathTrigonometricX f(a, b, c, w, tol);
+    const XelMathInterval I = RandomInterval(rng, trial % 3 == 0 ? 1e5 : 10.0);
+    CheckAll(
+        f, [=](double x) { return TrigRef(a, b, c, w, x); }, I, "TrigonometricX");
+    XelMathFunctionX* d = f.CreateDeriv();
+    for (double x : {I.low, I.high})
+      EXPECT_NEAR(d->Eval(x), (double)TrigRef(a, b, c, w, x).d[1], TrigRef(a, b, c, w, x).allow[1])
+          << "CreateDeriv";
+    delete d;
+  }
+}
+
+TEST(FunctionsBattery, TrigonometricCombinationKeepsValues) {
+  LeakGuard guard;
+  std::mt19937_64 rng(5);
+  std::uniform_real_distribution<double> u(-2.0, 2.0);
+  const XelTolerance& tol = XelGetDefaultTolerance();
+  for (int trial = 0; trial < 60; ++trial) {
+    const double w = u(rng) * 3.0;
+    const double a1 = u(rng), b1 = u(rng), c1 = u(rng), a2 = u(rng), b2 = u(rng), c2 = u(rng);
+    XelMathTrigonometricX f1(a1, b1, c1, w, tol), f2(a2, b2, c2, -w, tol);
+    const XelMathFunctionX* fs[2] = {&f1, &f2};
+    const double k[2] = {u(rng), u(rng)};
+    const double k0 = u(rng);
+    XelMathFunctionX* comb = f1.FormalCombination(2, fs, k, k0);
+    ASSERT_NE(comb, nullptr) << "equal pulsations up to sign combine";
+    for (int s = 0; s < 9; ++s) {
+      const double x = u(rng) * 10.0;
+      const RefValue r1 = TrigRef(a1, b1, c1, w, x), r2 = TrigRef(a2, b2, c2, -w, x);
+      EXPECT_NEAR(comb->Eval(x), (double)(k[0] * r1.d[0] + k[1] * r2.d[0] + k0),
+                  4 * (r1.allow[0] + r2.allow[0]) + kRoundingSafety * kEps)
+          << "w=" << w;
+    }
+    delete comb;
+  }
+}
+
+TEST(FunctionsBattery, ArctanCosMatchesIndependentFormula) {
+  LeakGuard guard;
+  std::mt19937_64 rng(31);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  for (int trial = 0; trial < 150; ++trial) {
+    const double A = u(rng) * std::pow(10.0, (trial % 5) - 2);
+    const double B = u(rng) * std::pow(10.0, (trial % 4) - 1);
+    const double w = (trial % 7 == 0 ? 0.0 : u(rng) * std::pow(10.0, (trial % 3) - 1));
+    const double phi = u(rng) * 10.0, C = u(rng);
+    XelMathArctanCosX f(A, B, w, phi, C);
+    const XelMathInterval I = RandomInterval(rng, trial % 3 == 0 ? 1e4 : 10.0);
+    CheckAll(
+        f, [=](double x) { return ArctanCosRef(A, B, w, phi, C, x); }, I, "ArctanCosX");
+  }
+}
+
+TEST(FunctionsBattery, HyperbolicMatchesIndependentFormula) {
+  LeakGuard guard;
+  std::mt19937_64 rng(17);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  for (int trial = 0; trial < 150; ++trial) {
+    const double a = u(rng) * std::pow(10.0, (trial % 5) - 2);
+    const double b = u(rng) * std::pow(10.0, (trial % 3) - 1) * (trial % 4 == 0 ? 0.0 : 1.0);
+    const double c = u(rng);
+    const double w = (trial % 9 == 0 ? 0.0 : u(rng) * std::pow(10.0, (trial % 3) - 1));
+    // Keep w x within the range of cosh.
+    const double reach = std::fabs(w) > 0 ? 30.0 / std::fabs(w) : 1e6;
+    XelMathInterval I = RandomInterval(rng, std::min(reach, 1e3) * 0.5);
+    if (std::fabs(I.low) > reach || std::fabs(I.high) > reach)
+      continue;
+    XelMathHyperbolicX f(a, b, c, w);
+    CheckAll(
+        f, [=](double x) { return HyperbolicRef(a, b, c, w, x); }, I, "HyperbolicX");
+    const XelMathHyperbolicX d = f.Deriv();
+    for (double x : {I.low, I.high})
+      EXPECT_NEAR(d.Eval(x), (double)HyperbolicRef(a, b, c, w, x).d[1],
+                  HyperbolicRef(a, b, c, w, x).allow[1])
+          << "Deriv";
+  }
+}
+
+TEST(FunctionsBattery, FractionOfPolynomialsMatchesQuotientRule) {
+  LeakGuard guard;
+  std::mt19937_64 rng(8);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  const XelTolerance& tol = XelGetDefaultTolerance();
+  for (int trial = 0; trial < 150; ++trial) {
+    const PolyData n = RandomPoly(rng, trial % 6, 2.0);
+    PolyData d = RandomPoly(rng, trial % 4, 2.0);
+    const XelMathInterval I = RandomInterval(rng, trial % 3 == 0 ? 100.0 : 3.0);
+    // A denominator kept away from zero on I half of the time: lift it above its magnitude.
+    if (trial % 2 == 0) {
+      double m = 0.0;
+      for (double x : Samples(I))
+        m = std::max(m, std::fabs((double)PolyRef(d, x).d[0]));
+      d.c[0] += (d.c[0] >= 0 ? 1.0 : -1.0) * (2.0 * m + 1.0);
+    }
+    XelMathPolynomX N((long)n.c.size() - 1, n.c.data(), n.s);
+    XelMathPolynomX D((long)d.c.size() - 1, d.c.data(), d.s);
+    XelMathFractionX f(&N, &D, tol);
+    const Reference ref = [n, d](double x) {
+      const RefValue rn = PolyRef(n, x), rd = PolyRef(d, x);
+      RefValue r;
+      const LD q0 = rn.d[0] / rd.d[0];
+      const LD q1 = (rn.d[1] - q0 * rd.d[1]) / rd.d[0];
+      const LD q2 = (rn.d[2] - 2 * q1 * rd.d[1] - q0 * rd.d[2]) / rd.d[0];
+      const LD q3 = (rn.d[3] - 3 * q2 * rd.d[1] - 3 * q1 * rd.d[2] - q0 * rd.d[3]) / rd.d[0];
+      r.d[0] = q0;
+      r.d[1] = q1;
+      r.d[2] = q2;
+      r.d[3] = q3;
+      // Relative errors of N and D carried through the quotient and its derivatives.
+      const double inv = 1.0 / std::fabs((double)rd.d[0]);
+      double errN = 0.0, errD = 0.0, q = 0.0;
+      for (int j = 0; j < 4; ++j) {
+        errN += rn.allow[j] + std::fabs((double)rn.d[j]) * kEps;
+        errD += rd.allow[j] + std::fabs((double)rd.d[j]) * kEps;
+        q += std::fabs((double)r.d[j]);
+        const double rel = 1.0 + std::fabs((double)rd.d[1]) * inv +
+                           std::fabs((double)rd.d[2]) * inv + std::fabs((double)rd.d[3]) * inv;
+        r.allow[j] = kRoundingSafety * std::pow(rel, j + 1) * inv * (errN + q * errD) * (j + 1) +
+                     std::numeric_limits<double>::min();
+      }
+      return r;
+    };
+    bool denomVanishes = false;
+    for (double x : Samples(I))
+      denomVanishes = denomVanishes || PolyRef(d, x).d[0] == 0;
+    if (denomVanishes)
+      continue;
+    CheckAll(f, ref, I, "FractionX");
+  }
+}
+
+TEST(FunctionsBattery, PeriodicMatchesFoldedPolynomial) {
+  LeakGuard guard;
+  std::mt19937_64 rng(12);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  for (int trial = 0; trial < 150; ++trial) {
+    const PolyData p = RandomPoly(rng, trial % 6, 1.0);
+    XelMathPolynomX g((long)p.c.size() - 1, p.c.data(), p.s);
+    const double T = std::pow(10.0, u(rng) * 2.0);
+    const double a = u(rng) * 5.0;
+    XelMathPeriodicX f(&g, T, a);
+    // The fold in long double; near a fold point either side is an acceptable value.
+    const auto fold = [=](double x) {
+      LD r = std::fmod((LD)x - (LD)a, (LD)T);
+      if (r < 0)
+        r += T;
+      return (LD)a + r;
+    };
+    const Reference ref = [=](double x) {
+      const LD r = fold(x);
+      RefValue v = PolyRef(p, (double)r);
+      // Far from the period the folded argument carries the rounding of x.
+      const RefValue v2 = PolyRef(p, (double)r + kEps * std::fabs(x));
+      for (int j = 0; j < 4; ++j)
+        v.allow[j] +=
+            4.0 * std::fabs((double)(v2.d[j] - v.d[j])) +
+            kRoundingSafety * kEps * std::fabs(x) * std::fabs((double)v2.d[std::min(j + 1, 3)]);
+      return v;
+    };
+    const XelMathInterval I = RandomInterval(rng, trial % 3 == 0 ? 1e3 * T : 3.0 * T);
+    // Point checks away from fold points, where the value is not ambiguous.
+    for (double x : {I.low, I.high, 0.5 * (I.low + I.high)}) {
+      const LD r = fold(x);
+      const double margin = 1e-9 * (std::fabs(x) + T);
+      if (r - a > margin && a + T - r > margin)
+        CheckPoint(f, ref, x, "PeriodicX");
+    }
+    // Interval images against samples: both sides of a fold point belong to the image, so
+    // only samples away from fold points are used.
+    XelMathInterval multi[3];
+    f.Eval(I, 112, &multi[0], &multi[1], &multi[2]);
+    const XelMathInterval opt = f.ComputeOptimalImage(I, XelGetDefaultTolerance());
+    const XelMathInterval img[5] = {f.Eval(I), f.EvalFirstDeriv(I), multi[0], multi[1], opt};
+    const int order[5] = {0, 1, 0, 1, 0};
+    for (double x : Samples(I)) {
+      const LD r = fold(x);
+      const double margin = 1e-9 * (std::fabs(x) + T);
+      if (!(r - a > margin && a + T - r > margin))
+        continue;
+      const RefValue v = ref(x);
+      for (int j = 0; j < 5; ++j)
+        EXPECT_TRUE(Encloses(img[j], v.d[order[j]], v.allow[order[j]]))
+            << "PeriodicX image " << j << " on [" << I.low << ", " << I.high << "] image ["
+            << img[j].low << ", " << img[j].high << "] misses " << (double)v.d[order[j]] << " at "
+            << x;
+    }
+  }
+}
+
+TEST(FunctionsBattery, PiecewiseMatchesPieceLookup) {
+  LeakGuard guard;
+  std::mt19937_64 rng(1234);
+  std::uniform_real_distribution<double> u(0.0, 1.0);
+  for (int trial = 0; trial < 80; ++trial) {
+    const long n = 1 + trial % 7;
+    std::vector<double> b(n + 1);
+    b[0] = (u(rng) - 0.5) * 20.0;
+    for (long i = 1; i <= n; ++i)
+      b[i] = b[i - 1] + 0.01 + u(rng) * 3.0;
+    std::vector<PolyData> ps;
+    std::vector<XelMathPolynomX> polys;
+    polys.reserve(n);
+    std::vector<const XelMathFunctionX*> gs;
+    for (long i = 0; i < n; ++i) {
+      ps.push_back(RandomPoly(rng, (trial + i) % 5, 1.0));
+      polys.emplace_back((long)ps.back().c.size() - 1, ps.back().c.data(), ps.back().s);
+    }
+    for (long i = 0; i < n; ++i)
+      gs.push_back(&polys[i]);
+    XelMathPiecewiseX f(n, b.data(), gs.data());
+    // Piece of x: an inner border b_k belongs to piece k - 1; the end pieces extrapolate.
+    const Reference ref = [=](double x) {
+      long i = 0;
+      while (i < n - 1 && x > b[i + 1])
+        ++i;
+      RefValue v = PolyRef(ps[i], (double)((LD)x - (LD)b[i]));
+      const RefValue v2 =
+          PolyRef(ps[i], (double)((LD)x - (LD)b[i]) + kEps * (std::fabs(x) + std::fabs(b[i])));
+      for (int j = 0; j < 4; ++j)
+        v.allow[j] += 4.0 * std::fabs((double)(v2.d[j] - v.d[j]));
+      return v;
+    };
+    for (int rep = 0; rep < 3; ++rep) {
+      XelMathInterval I = RandomInterval(rng, 15.0);
+      if (rep == 2) // exactly on borders
+        I = XelMathInterval(b[0], b[n]);
+      CheckAll(f, ref, I, "PiecewiseX");
+    }
+  }
+}
+
+// ---- NaN, infinite and huge inputs: defined answers, no hang, no crash --------------------------
+
+TEST(FunctionsBattery, NonFiniteInputsNeitherHangNorCrash) {
+  LeakGuard guard;
+  const XelTolerance& tol = XelGetDefaultTolerance();
+  const double c[6] = {1.0, -2.0, 0.5, 3.0, -1.0, 0.25};
+  XelMathPolynomX P(5, c, 0.5);
+  XelMathCubicX C(c);
+  XelMathLinearX L(2.0, 1.0);
+  XelMathTrigonometricX T(1.0, 2.0, 0.5, 3.0, tol);
+  XelMathArctanCosX A(1.0, 2.0, 3.0, 0.5, 0.1);
+  XelMathHyperbolicX H(1.0, 0.5, 0.0, 2.0);
+  XelMathFractionX F(&P, &L, tol);
+  XelMathPeriodicX Pe(&P, 1.5, 0.25);
+  const double borders[3] = {0.0, 1.0, 2.0};
+  const XelMathFunctionX* pieces[2] = {&P, &C};
+  XelMathPiecewiseX Pw(2, borders, pieces);
+  const XelMathFunctionX* all[] = {&P, &C, &L, &T, &A, &H, &Pe, &Pw};
+  const double bad[] = {kNaN, kInf, -kInf, 1e300, -1e300, 1e30};
+  for (const XelMathFunctionX* f : all) {
+    for (double x : bad) {
+      (void)f->Eval(x);
+      (void)f->EvalFirstDeriv(x);
+      (void)f->EvalSecondDeriv(x);
+      (void)f->EvalThirdDeriv(x);
+      double v[3];
+      f->Eval(x, 7, &v[0], &v[1], &v[2]);
+      const XelMathInterval is[] = {XelMathInterval(x, x), XelMathInterval(0.0, x),
+                                    XelMathInterval(-std::fabs(x), 1.0)};
+      for (const XelMathInterval& I : is) {
+        (void)f->Eval(I);
+        (void)f->EvalFirstDeriv(I);
+        (void)f->EvalSecondDeriv(I);
+        (void)f->EvalThirdDeriv(I);
+        XelMathInterval o[3];
+        f->Eval(I, 112, &o[0], &o[1], &o[2]);
+        double g[4][3];
+        f->Eval(I, 4, 7, g[0], g[1], g[2]);
+      }
+    }
+  }
+  // The fraction at a NaN: a NaN denominator is not a zero denominator.
+  EXPECT_NO_THROW((void)F.Eval(kNaN));
+  // The periodic fold far away is bounded in cost and lands in the period.
+  const double far = 1e15 + 0.3;
+  const double v = Pe.Eval(far);
+  EXPECT_TRUE(std::isfinite(v));
+}
+
+// ---- Chebyshev approximations ---------------------------------------------------------------
+
+TEST(FunctionsBattery, ChebyshevApproximationsMeetTheirTolerance) {
+  LeakGuard guard;
+  std::mt19937_64 rng(2718);
+  std::uniform_real_distribution<double> u(-1.0, 1.0);
+  const XelTolerance& tol = XelGetDefaultTolerance();
+  int built = 0;
+  for (int trial = 0; trial < 200; ++trial) {
+    const long n = 4 + 2 * (trial % 7); // 4 .. 16
+    const double approxTol = std::pow(10.0, -2.0 - (trial % 9));
+    const XelMathInterval I = RandomInterval(rng, trial % 2 ? 100.0 : 2.0);
+    XelMathFunctionX* f = nullptr;
+    Reference ref;
+    switch (trial % 3) {
+    case 0: {
+      const PolyData p = RandomPoly(rng, trial % 14, 0.5 * (I.low + I.high));
+      f = new XelMathPolynomX((long)p.c.size() - 1, p.c.data(), p.s);
+      ref = [p](double x) { return PolyRef(p, x); };
+      break;
+    }
+    case 1: {
+      const double a = u(rng), b = u(rng), c = u(rng), w = u(rng) * 4.0;
+      f = new XelMathTrigonometricX(a, b, c, w, tol);
+      ref = [=](double x) { return TrigRef(a, b, c, w, x); };
+      break;
+    }
+    default: {
+      const double A = u(rng), B = u(rng), w = u(rng), phi = u(rng), C = u(rng);
+      f = new XelMathArctanCosX(A, B, w, phi, C);
+      ref = [=](double x) { return ArctanCosRef(A, B, w, phi, C, x); };
+      break;
+    }
+    }
+    XelMathPolynomX* a = XelMathFourierTransform::ChebyshevApproximationX(f, I, n, approxTol);
+    if (a) {
+      ++built;
+      double scaleAllow = 0.0;
+      for (double x : Samples(I))
+        scaleAllow = std::max(scaleAllow, ref(x).allow[0]);
+      double worst = 0.0;
+      for (double x : Samples(I))
+        worst = std::max(worst, std::fabs(a->Eval(x) - (double)ref(x).d[0]));
+      EXPECT_LE(worst, approxTol + 64.0 * scaleAllow)
+          << "n=" << n << " tol=" << approxTol << " on [" << I.low << ", " << I.high << "] "
+          << f->IsA();
+      delete a;
+    }
+    delete f;
+  }
+  EXPECT_GT(built, 40) << "most smooth instances converge";
+}
+
+// ---- regressions of faults found by the battery ------------------------------------------
+
+// The first derivative jumps from 2 to -1 at the border while the second derivative image
+// [0, 2] is non-negative: chaining monotonicity across pieces gave the empty [0, -1].
+TEST(FunctionsBattery, PiecewiseMultiOutputImagesDoNotChainAcrossBorders) {
+  const double square[3] = {0.0, 0.0, 1.0}, down[2] = {1.0, -1.0};
+  XelMathPolynomX g0(2, square, 0.0), g1(1, down, 0.0);
+  const double borders[3] = {0.0, 1.0, 2.0};
+  const XelMathFunctionX* g[2] = {&g0, &g1};
+  XelMathPiecewiseX f(2, borders, g);
+  XelMathInterval F, F1, F2;
+  f.Eval(XelMathInterval(0.0, 2.0), 112, &F, &F1, &F2);
+  EXPECT_LE(F1.low, -1.0);
+  EXPECT_GE(F1.high, 2.0);
+  EXPECT_LE(F.low, 0.0);
+  EXPECT_GE(F.high, 1.0);
+  EXPECT_LE(F2.low, 0.0);
+  EXPECT_GE(F2.high, 2.0);
+  const XelMathInterval opt =
+      f.ComputeOptimalImage(XelMathInterval(0.0, 2.0), XelGetDefaultTolerance());
+  EXPECT_LE(opt.low, 0.0);
+  EXPECT_GE(opt.high, 1.0);
+}
+
+// cosh on [-1, 2]: the interval cosh starts at 0 by convention; the guaranteed image is
+// [cosh 0, cosh 2] from the critical point.
+TEST(FunctionsBattery, HyperbolicOptimalImageUsesTheCriticalPoint) {
+  XelMathHyperbolicX f(1.0, 0.0, 0.0, 1.0);
+  const XelMathInterval opt =
+      f.ComputeOptimalImage(XelMathInterval(-1.0, 2.0), XelGetDefaultTolerance());
+  EXPECT_NEAR(opt.low, 1.0, 4 * kEps);
+  EXPECT_NEAR(opt.high, std::cosh(2.0), 4 * kEps * std::cosh(2.0));
+  // 2 cosh x - sinh x has its minimum sqrt(3) at tanh x = 1/2.
+  XelMathHyperbolicX h(2.0, -1.0, 0.0, 1.0);
+  const XelMathInterval img =
+      h.ComputeOptimalImage(XelMathInterval(-1.0, 2.0), XelGetDefaultTolerance());
+  EXPECT_NEAR(img.low, std::sqrt(3.0), 8 * kEps);
+}
