@@ -4,17 +4,3 @@
 #include "XelMathFunctionRN.h"
 #include "XelMathFunctionX.h"
 
-// ---- analyses: extremum search (XelMathMinimizeX.cpp) ----
-int XelMathFunctionX::Minimize(const XelMathInterval&, XelMathSetOfPointsND&,
-                               const XelMathAttrList*) const {
-  return 0;
-}
-int XelMathFunctionX::Maximize(const XelMathInterval&, XelMathSetOfPointsND&,
-                               const XelMathAttrList*) const {
-  return 0;
-}
-// ---- N-variable minimizer (XelMathMinimizeRN.cpp) ----
-int XelMathFunctionRN::Minimize(const XelMathIntervalND&, XelMathSetOfPointsND&,
-                                const XelMathAttrList*) const {
-  return 0;
-}

@@ -1,0 +1,668 @@
+// Minimizer of one-variable functions: interval bisection on f, f' (and f''), derivative
+// sampling with Newton solves of f' = 0, Brent's derivative-free search; the Minimize and
+// Maximize entry points of XelMathFunctionX.
+#include "XelMathMinimizeX.h"
+
+#include <cfloat>
+#include <cmath>
+#include <memory>
+
+#include "XelError.h"
+#include "XelMathAttrDoubleValue.h"
+#include "XelMathAttrIntegerValue.h"
+#include "XelMathAttrKeys.h"
+#include "XelMathAttrList.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelMathAttrTolObject.h"
+#include "XelMathBasisFunctionX.h"
+#include "XelMathFunctionX.h"
+#include "XelMathInputError.h"
+#include "XelMathOppositeX.h"
+#include "XelMathScaleFunctionX.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelMathSolveX.h"
+#include "XelTolerance.h"
+
+namespace {
+
+/// Recursion guard of the interval strategies (the minimum width stops them far earlier).
+const long MaxRecursionDepth = 40;
+
+/// The smallest piece of the interval strategies, as a fraction of the domain: it bounds
+/// the number of pieces whatever ratio the caller gives.
+const double SmallestPieceRatio = 1.0 / 4096.0;
+
+/// Iterations of one Brent refinement (golden-section steps alone shrink the bracket by
+/// 0.618 each: 100 of them take any bracket below the resolution of double).
+const long MaxBrentIterations = 100;
+
+/// 2 - golden ratio: the golden-section fraction of Brent's method.
+const double GoldenFraction = 0.38196601125010515;
+
+/// Samples of the constant test and of the absolute-mode presampling.
+const long ConstantSamples = 15;
+const long BestSamples = 11;
+
+bool IsFinite(double x) {
+  return std::isfinite(x);
+}
+
+} // namespace
+
+// ---- construction and settings ------------------------------------------------------------
+
+XelMathMinimizeX::XelMathMinimizeX(const XelMathFunctionX* iFunction, const XelTolerance& iTol)
+    : _function(iFunction), _domainLow(0.0), _domainHigh(0.0), _minima(nullptr), _sampling(15),
+      _limitSet(0), _limitValue(0.0), _absoluteMinimum(0), _interiorMinimum(0),
+      _discretizationMethod(0), _brentMethod(0), _brentTrueSampling(0), _reconvergeBestPoint(0),
+      _minimumWidth(0.0), _internalMinWidthRatio(0.1), _notConstant(0), _tolerance(&iTol),
+      _scaleReviewed(0), _unreviewedCount(0), _scale(0.0), _relativeEps(0.0), _valueUnit(0.0),
+      _pointRes(0.0), _bisectionEps(0.0), _accepted(0), _derivative(nullptr) {
+  ReadTolerance();
+  _limitValue = _tolerance->GetSquareLengthResolution();
+  _minimumWidth = 0.005 * _scale;
+}
+
+XelMathMinimizeX::~XelMathMinimizeX() {
+  delete _derivative;
+}
+
+void XelMathMinimizeX::ReadTolerance() {
+  _scale = _tolerance->GetScaleFactor();
+  _relativeEps = _tolerance->GetRelativeEpsilon();
+  _valueUnit = _tolerance->GetValueUnit();
+  _pointRes = _tolerance->GetPointResolution();
+  _bisectionEps = _tolerance->GetBisectionEpsilon();
+}
+
+void XelMathMinimizeX::SetLimitValue(double iLimit, unsigned char iReviewed) {
+  _limitValue = iLimit;
+  _limitSet = 1;
+  if (!iReviewed)
+    ++_unreviewedCount;
+}
+
+// ---- entry points -------------------------------------------------------------------------
+
+void XelMathMinimizeX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioMinima) {
+  if (ioMinima.GetDimension() != 1)
+    XelMathRaise(0x20006, "the XelMathSetOfPointsND", "1", "XelMathMinimize::Initialize");
+  _minima = &ioMinima;
+  _minima->Reset();
+  _domainLow = iDomain.low;
+  _domainHigh = iDomain.high;
+}
+
+int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioMinima) {
+  if (!_function) {
+    XelQuornull(__FILE__, __LINE__);
+    return 0;
+  }
+  Initialize(iDomain, ioMinima);
+  _notConstant = 0;
+  _accepted = 0;
+  const double a = iDomain.low, b = iDomain.high;
+  if (!(a <= b) || !IsFinite(a) || !IsFinite(b))
+    return 4;
+
+  // Absolute mode: the best of eleven samples is a first minimum and bounds the others.
+  if (_absoluteMinimum && !_brentTrueSampling) {
+    double best = 0.0, fBest = 0.0;
+    bool found = false;
+    for (long k = 0; k < BestSamples; ++k) {
+      const double x = k == BestSamples - 1 ? b : a + k * (b - a) / (BestSamples - 1);
+      const double f = _function->Eval(x);
+      if (IsFinite(f) && (!found || f < fBest)) {
+        best = x;
+        fBest = f;
+        found = true;
+      }
+    }
+    if (found) {
+      const double limit = fBest + _relativeEps * _valueUnit;
+      if (!_limitSet) {
+        _limitValue = limit;
+        _limitSet = 1;
+      } else if (fBest < _limitValue) {
+        _limitValue = limit;
+      }
+      AddMinimum(best);
+    }
+  }
+
+  // Minima at the ends: the derivative points outwards.
+  if (!_interiorMinimum) {
+    if (_function->EvalFirstDeriv(a) > 0.0)
+      AddMinimum(a);
+    if (_function->EvalFirstDeriv(b) < 0.0)
+      AddMinimum(b);
+  }
+
+  XelMathInterval domain(a, b);
+  int status = 0;
+  if (b - a < _relativeEps * (_scale + domain.Norm())) {
+    AddMinimum(0.5 * (a + b));
+  } else if (_function->IsOption(112) && !_discretizationMethod) {
+    _minimumWidth = 0.005 * (b - a);
+    status = RMinimize(domain);
+  } else if (_function->IsOption(48) && !_discretizationMethod) {
+    const double ratio = _internalMinWidthRatio < 0.1 ? _internalMinWidthRatio : 0.1;
+    _minimumWidth = (b - a) * ratio;
+    status = FMinimize(domain);
+  } else if (!_brentMethod) {
+    status = DMinimize(domain, _sampling);
+  } else {
+    status = BrentMinimize(domain, _brentTrueSampling ? _sampling : 3 * _sampling, 0);
+  }
+
+  if (status == 2) {
+    // A constant function: its midpoint is the one minimum.
+    _minima->Reset();
+    AddMinimum(0.5 * (a + b));
+  }
+  _minima->Beginning();
+  return status;
+}
+
+// ---- minima ---------------------------------------------------------------------------------
+
+int XelMathMinimizeX::AddMinimum(double x) {
+  if (!_minima || !IsFinite(x))
+    return 0;
+  const double f = _function->Eval(x);
+  if (_brentTrueSampling && _minima->GetNumberOfPoints() == 0 && IsFinite(f)) {
+    _limitValue = f + _relativeEps * _valueUnit;
+    _limitSet = 1;
+  }
+  if (_limitSet) {
+    if (!(f <= _limitValue)) // above the limit, or NaN
+      return 0;
+    if (_absoluteMinimum)
+      _limitValue = f;
+  }
+  const double* points = _minima->GetPoints();
+  const long n = _minima->GetNumberOfPoints();
+  for (long i = 0; i < n; ++i)
+    if (std::fabs(x - points[i]) < _pointRes * (_scale + std::fabs(points[i])))
+      return 0;
+  if (_absoluteMinimum)
+    _minima->Reset();
+  _minima->AddPoint(&x);
+  ++_accepted;
+  return 1;
+}
+
+int XelMathMinimizeX::IsConstant() {
+  if (_notConstant)
+    return 0;
+  const double a = _domainLow, b = _domainHigh;
+  const double fa = _function->Eval(a);
+  const double bound = _relativeEps * (_valueUnit + std::fabs(fa));
+  for (long k = 1; k < ConstantSamples; ++k) {
+    const double x = k == ConstantSamples - 1 ? b : a + k * (b - a) / (ConstantSamples - 1);
+    const double f = _function->Eval(x);
+    if (!(std::fabs(f - fa) <= bound)) {
+      _notConstant = 1;
+      return 0;
+    }
+  }
+  return 1;
+}
+
+// ---- Newton solves of f' = 0 ------------------------------------------------------------------
+
+int XelMathMinimizeX::SolveStationary(double iA, double iB, double iDa, double iDb, double iX) {
+  // f' goes from negative (or 0) to positive across [iA, iB]: a bracketed solve of f' = 0.
+  XelMathAttrScaleOption option(2, 1);
+  if (_scaleReviewed)
+    option.SetOKReviewed(1);
+  double x = iX;
+  if (!(x >= iA && x <= iB))
+    x = 0.5 * (iA + iB);
+  int status = SolveNewton(_function, XelMathInterval(iA, iB), XelMathInterval(iDa, iDb), 1, x,
+                           *_tolerance, &option);
+  if (status == 0)
+    return AddMinimum(x);
+  // Not accepted: once more on the part of the bracket where f' still changes sign.
+  if (!(x >= iA && x <= iB))
+    return 0;
+  const double d = _function->EvalFirstDeriv(x);
+  if (!IsFinite(d))
+    return 0;
+  double lo = iA, hi = iB, dlo = iDa, dhi = iDb;
+  if (d <= 0.0) {
+    lo = x;
+    dlo = d;
+  } else {
+    hi = x;
+    dhi = d;
+  }
+  double y = 0.5 * (lo + hi);
+  status = SolveNewton(_function, XelMathInterval(lo, hi), XelMathInterval(dlo, dhi), 1, y,
+                       *_tolerance, &option);
+  return status == 0 ? AddMinimum(y) : 0;
+}
+
+int XelMathMinimizeX::SolveDip(double iA, double iB, double iDa, double iDb) {
+  // f' keeps its sign at both samples while f'' changes sign: f' has an extremum between
+  // them, found as the root of f'' (f''' from the derivative function), and may cross 0
+  // there.
+  if (!_derivative)
+    _derivative = _function->CreateDeriv();
+  if (!_derivative)
+    return 0;
+  const double dda = _function->EvalSecondDeriv(iA);
+  const double ddb = _function->EvalSecondDeriv(iB);
+  if (!(dda * ddb < 0.0))
+    return 0;
+  XelMathAttrScaleOption option(2, 1);
+  if (_scaleReviewed)
+    option.SetOKReviewed(1);
+  double xc = 0.5 * (iA + iB);
+  SolveNewton(_derivative, XelMathInterval(iA, iB), XelMathInterval(dda, ddb), 1, xc, *_tolerance,
+              &option);
+  if (!(xc > iA && xc < iB))
+    return 0;
+  const double dc = _function->EvalFirstDeriv(xc);
+  if (iDa > 0.0 && iDb > 0.0 && dc < 0.0) // a dip: the minimum of f is right of xc
+    return SolveStationary(xc, iB, dc, iDb, (xc * iDb - iB * dc) / (iDb - dc));
+  if (iDa < 0.0 && iDb < 0.0 && dc > 0.0) // a bump: the minimum of f is left of xc
+    return SolveStationary(iA, xc, iDa, dc, (iA * dc - xc * iDa) / (dc - iDa));
+  return 0;
+}
+
+// ---- strategies -------------------------------------------------------------------------------
+
+int XelMathMinimizeX::DMinimize(const XelMathInterval& iI, long iNbPoints) {
+  const double a = iI.low, b = iI.high;
+  if (a > b)
+    return 4;
+  const long n = iNbPoints < 2 ? 2 : iNbPoints;
+  const long acceptedBefore = _accepted;
+  const double h = (b - a) / static_cast<double>(n - 1);
+  long stationary = 0;
+  double xPrev = a, dPrev = 0.0, ddPrev = 0.0;
+  for (long i = 0; i < n; ++i) {
+    const double x = i == n - 1 ? b : a + static_cast<double>(i) * h;
+    double d = 0.0, dd = 0.0;
+    _function->Eval(x, 6, nullptr, &d, &dd);
+    if (std::fabs(d) < _relativeEps * (_scale + std::fabs(x)) * (std::fabs(dd) + 1.0)) {
+      ++stationary;
+      if (dd >= 0.0)
+        AddMinimum(x);
+      d = 0.0; // taken as exactly stationary for the sign tests below
+    }
+    if (i > 0) {
+      if (dPrev < 0.0 && d > 0.0)
+        SolveStationary(xPrev, x, dPrev, d, (xPrev * d - x * dPrev) / (d - dPrev));
+      else if (dPrev * d > 0.0 && ddPrev * dd < 0.0)
+        SolveDip(xPrev, x, dPrev, d);
+    }
+    xPrev = x;
+    dPrev = d;
+    ddPrev = dd;
+  }
+  if (stationary == n)
+    return 2;
+
+  // Absolute mode: the loop found nothing better than the best presample; refine that one.
+  if (_absoluteMinimum && _reconvergeBestPoint && _accepted == acceptedBefore && a == _domainLow &&
+      b == _domainHigh && _minima->GetNumberOfPoints() == 1) {
+    double x = _minima->GetPoints()[0];
+    const double step = (_domainHigh - _domainLow) / (BestSamples - 1);
+    const double lo = x - step < _domainLow ? _domainLow : x - step;
+    const double hi = x + step > _domainHigh ? _domainHigh : x + step;
+    XelMathSolveX solver(_function, *_tolerance);
+    double value = 0.0;
+    if (solver.SolveNewtonWithInit(XelMathInterval(lo, hi), 1, x, value) == 0 &&
+        _function->EvalSecondDeriv(x) >= 0.0)
+      AddMinimum(x);
+  }
+  return 0;
+}
+
+int XelMathMinimizeX::NarrowPiece(const XelMathInterval& iI) {
+  const int status = DMinimize(iI, 4);
+  if (status == 2)
+    return IsConstant() ? 2 : 0;
+  return status;
+}
+
+int XelMathMinimizeX::FMinimize(const XelMathInterval& iI) {
+  return FMinimizeDepth(iI, 0);
+}
+
+int XelMathMinimizeX::FMinimizeDepth(const XelMathInterval& iI, long iDepth) {
+  const double a = iI.low, b = iI.high;
+  if (a > b)
+    return 4;
+  XelMathInterval image, deriv;
+  _function->Eval(iI, 48, &image, &deriv, nullptr);
+  if (deriv.Sign() != 0) // f' keeps its sign: no interior minimum
+    return 0;
+  if (_limitSet && image.low > _limitValue)
+    return 0;
+  const double floor = (_domainHigh - _domainLow) * SmallestPieceRatio;
+  if (b - a < _minimumWidth || b - a < floor || iDepth >= MaxRecursionDepth)
+    return NarrowPiece(iI);
+  const double m = 0.5 * (a + b);
+  if (FMinimizeDepth(XelMathInterval(a, m), iDepth + 1) == 2)
+    return 2;
+  if (FMinimizeDepth(XelMathInterval(m, b), iDepth + 1) == 2)
+    return 2;
+  return 0;
+}
+
+int XelMathMinimizeX::RMinimize(const XelMathInterval& iI) {
+  return RMinimizeDepth(iI, 0);
+}
+
+int XelMathMinimizeX::RMinimizeDepth(const XelMathInterval& iI, long iDepth) {
+  const double a = iI.low, b = iI.high;
+  if (a > b)
+    return 4;
+  XelMathInterval image, deriv, second;
+  _function->Eval(iI, 112, &image, &deriv, &second);
+  if (deriv.Sign() != 0)
+    return 0;
+  if (_limitSet && image.low > _limitValue)
+    return 0;
+  if (second.low >= 0.0) {
+    // f' does not decrease on iI: at most one change of sign, from negative to positive.
+    const double da = _function->EvalFirstDeriv(a);
+    const double db = _function->EvalFirstDeriv(b);
+    if (da <= 0.0 && db > 0.0) {
+      SolveStationary(a, b, da, db, (a * db - b * da) / (db - da));
+      return 0;
+    }
+    if (da == 0.0 && db == 0.0 && second.high <= 0.0)
+      return IsConstant() ? 2 : 0; // f'' = 0 on the piece: flat there
+    if (db == 0.0 && da < 0.0)
+      AddMinimum(b);
+    return 0;
+  }
+  if (second.high <= 0.0)
+    return 0; // f' does not increase: only maxima inside
+  const double floor = (_domainHigh - _domainLow) * SmallestPieceRatio;
+  if (b - a < _minimumWidth || b - a < floor || iDepth >= MaxRecursionDepth)
+    return NarrowPiece(iI);
+  const double m = 0.5 * (a + b);
+  if (RMinimizeDepth(XelMathInterval(a, m), iDepth + 1) == 2)
+    return 2;
+  if (RMinimizeDepth(XelMathInterval(m, b), iDepth + 1) == 2)
+    return 2;
+  return 0;
+}
+
+int XelMathMinimizeX::BrentMinimize(const XelMathInterval& iI, long iNbPoints, long iLevel) {
+  const double a = iI.low, b = iI.high;
+  if (a > b)
+    return 4;
+  if (iLevel == 0 && IsConstant())
+    return 2;
+  const long n = iNbPoints < 3 ? 3 : iNbPoints;
+  const double h = (b - a) / static_cast<double>(n - 1);
+  // A sliding window of three samples: a local minimum of the samples brackets a minimum.
+  double x0 = a, f0 = _function->Eval(a);
+  double x1 = n == 2 ? b : a + h, f1 = _function->Eval(x1);
+  // First piece: f'(a) < 0 with f(a) <= f(x1) hides a minimum inside [a, x1].
+  if (f0 <= f1 && _function->EvalFirstDeriv(a) < 0.0) {
+    const double x = a + GoldenFraction * (x1 - a);
+    LocalBrentMinimize(a, x, x1, f0, _function->Eval(x), f1);
+  }
+  for (long i = 2; i < n; ++i) {
+    const double x2 = i == n - 1 ? b : a + static_cast<double>(i) * h;
+    const double f2 = _function->Eval(x2);
+    if (f1 < f0 && f1 <= f2)
+      LocalBrentMinimize(x0, x1, x2, f0, f1, f2);
+    x0 = x1;
+    f0 = f1;
+    x1 = x2;
+    f1 = f2;
+  }
+  // Last piece: f'(b) > 0 with f(b) <= f(x_{n-2}).
+  if (f1 <= f0 && _function->EvalFirstDeriv(b) > 0.0) {
+    const double x = b - GoldenFraction * (b - x0);
+    LocalBrentMinimize(x0, x, b, f0, _function->Eval(x), f1);
+  }
+  return 0;
+}
+
+int XelMathMinimizeX::LocalBrentMinimize(double iA, double iX, double iB, double iFa, double iFx,
+                                         double iFb) {
+  double a = iA, b = iB;
+  double x = iX, fx = iFx;
+  if (!(a <= x && x <= b) || !IsFinite(fx))
+    return 0;
+  // w: second best point, v: the previous w. The bracket ends give the first parabola.
+  double w = iFa <= iFb ? a : b, fw = iFa <= iFb ? iFa : iFb;
+  double v = iFa <= iFb ? b : a, fv = iFa <= iFb ? iFb : iFa;
+  if (!IsFinite(fw) || !IsFinite(fv)) {
+    w = v = x;
+    fw = fv = fx;
+  }
+  double d = 0.0, e = b - a;
+  const double sqrtEps = std::sqrt(DBL_EPSILON);
+  long smallChanges = 0;
+  for (long it = 0; it < MaxBrentIterations; ++it) {
+    const double xm = 0.5 * (a + b);
+    const double floor = _pointRes * (_scale + std::fabs(a) + std::fabs(b));
+    if (b - a < floor)
+      break;
+    const double tol1 = sqrtEps * std::fabs(x) + floor / 3.0;
+    const double tol2 = 2.0 * tol1;
+    if (std::fabs(x - xm) <= tol2 - 0.5 * (b - a))
+      break;
+    bool golden = true;
+    if (std::fabs(e) > tol1) {
+      // Parabola through (v, fv), (w, fw), (x, fx).
+      double r = (x - w) * (fx - fv);
+      double q = (x - v) * (fx - fw);
+      double p = (x - v) * q - (x - w) * r;
+      q = 2.0 * (q - r);
+      if (q > 0.0)
+        p = -p;
+      q = std::fabs(q);
+      const double eOld = e;
+      if (std::fabs(p) < std::fabs(0.5 * q * eOld) && p > q * (a - x) && p < q * (b - x)) {
+        e = d;
+        d = p / q;
+        const double u = x + d;
+        if (u - a < tol2 || b - u < tol2)
+          d = xm >= x ? tol1 : -tol1;
+        golden = false;
+      }
+    }
+    if (golden) {
+      e = x >= xm ? a - x : b - x;
+      d = GoldenFraction * e;
+    }
+    const double u = std::fabs(d) >= tol1 ? x + d : x + (d >= 0.0 ? tol1 : -tol1);
+    const double fu = _function->Eval(u);
+    if (fu <= fx) {
+      const double change = fx - fu;
+      if (u >= x)
+        a = x;
+      else
+        b = x;
+      v = w;
+      fv = fw;
+      w = x;
+      fw = fx;
+      x = u;
+      fx = fu;
+      // The best value no longer moves: two small changes in a row end the refinement.
+      smallChanges = change < _bisectionEps * (_valueUnit + std::fabs(fx)) ? smallChanges + 1 : 0;
+      if (smallChanges >= 2)
+        break;
+    } else {
+      if (u < x)
+        a = u;
+      else
+        b = u;
+      if (fu <= fw || w == x) {
+        v = w;
+        fv = fw;
+        w = u;
+        fw = fu;
+      } else if (fu <= fv || v == x || v == w) {
+        v = u;
+        fv = fu;
+      }
+    }
+  }
+  return AddMinimum(x);
+}
+
+// ---- entry points of XelMathFunctionX ---------------------------------------------------------
+
+namespace {
+
+/// The scale option of a XelMathBasisFunctionX, when it has one. Returns 1 then.
+int BasisScaleOption(const XelMathFunctionX* iF, XelMathAttrScaleOption& oOption) {
+  if (!iF->IsAKindOf("XelMathBasisFunctionX"))
+    return 0;
+  const XelMathAttrScaleOption* option =
+      static_cast<const XelMathBasisFunctionX*>(iF)->GetScaleOption();
+  if (!option)
+    return 0;
+  oOption = *option;
+  return 1;
+}
+
+} // namespace
+
+int XelMathFunctionX::Minimize(const XelMathInterval& iDomain, XelMathSetOfPointsND& oMinima,
+                               const XelMathAttrList* iAttributes) const {
+  // Tolerance: the function's own, else the default one; an attribute overrides both.
+  const XelTolerance* tol = XelMathFunctionXFindTolerance(this);
+  if (!tol)
+    tol = &XelGetDefaultTolerance();
+  if (iAttributes) {
+    const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
+        iAttributes->GetAttribute("XelMathAttrTolObject"));
+    if (attr)
+      tol = &attr->GetTolObject();
+  }
+  const double s = tol->GetScaleFactor();
+
+  // Scaling option: the list's, else the one of a basis function. Values of a minimized
+  // function are expected in the square of the scale (F power 2), variables in the scale.
+  XelMathAttrScaleOption option(2, 1);
+  int found = 0;
+  if (iAttributes) {
+    const XelMathAttrScaleOption* attr = dynamic_cast<const XelMathAttrScaleOption*>(
+        iAttributes->GetAttribute("XelMathAttrScaleOption"));
+    if (attr) {
+      option = *attr;
+      found = 1;
+    }
+  }
+  if (!found)
+    found = BasisScaleOption(this, option);
+  double valueFactor = 1.0, variableFactor = 1.0;
+  bool scaled = false;
+  if (found && s != 1.0) {
+    long nbF = 0, nbX = 0;
+    const long* powersF = option.GetPowerScaleF(nbF);
+    const long* powersX = option.GetPowerScaleX(nbX);
+    if (nbF != 1 || nbX != 1 || !powersF || !powersX)
+      XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
+                   "XelMathFunctionX::Minimize");
+    if (powersF[0] != 2 || powersX[0] != 1) {
+      scaled = true;
+      valueFactor = std::pow(s, static_cast<double>(2 - powersF[0]));
+      variableFactor = std::pow(s, static_cast<double>(powersX[0] - 1));
+    }
+  }
+  if (oMinima.GetDimension() != 1)
+    XelMathRaise(0x20006, "the XelMathSetOfPointsND", "1", "XelMathMinimize::Initialize");
+  std::unique_ptr<XelMathScaleFunctionX> wrapper;
+  if (scaled) {
+    wrapper.reset(new XelMathScaleFunctionX(this, valueFactor, variableFactor));
+    if (option.GetOKReviewed())
+      wrapper->SetOKScaleReviewed();
+  }
+  XelMathMinimizeX minimizer(scaled ? static_cast<const XelMathFunctionX*>(wrapper.get()) : this,
+                             *tol);
+  if (scaled && option.GetOKReviewed())
+    minimizer.SetOKScaleReviewed();
+
+  if (iAttributes) {
+    if (iAttributes->GetAttribute(AttrFunctionXAbsoluteExtremum))
+      minimizer.SetAbsoluteMinimum();
+    if (iAttributes->GetAttribute(AttrFunctionXInteriorExtremum))
+      minimizer.SetInteriorMinimum();
+    const XelMathAttrDoubleValue* limit = dynamic_cast<const XelMathAttrDoubleValue*>(
+        iAttributes->GetAttribute(AttrFunctionXLimitValue));
+    if (limit)
+      minimizer.SetLimitValue(limit->GetValue() * valueFactor, limit->GetOKReviewed() ? 1 : 0);
+    if (iAttributes->GetAttribute(AttrFunctionXDiscretizationMethod))
+      minimizer.SetDiscretizationMethod();
+    const XelMathAttrIntegerValue* sampling = dynamic_cast<const XelMathAttrIntegerValue*>(
+        iAttributes->GetAttribute(AttrFunctionXSamplingPoints));
+    if (sampling)
+      minimizer.SetSamplingValue(sampling->GetValue());
+    if (iAttributes->GetAttribute(AttrFunctionXBrentMethod)) {
+      minimizer.SetBrentMethod();
+      if (iAttributes->GetAttribute(AttrFunctionXBrentMethodTrueSampling))
+        minimizer.SetBrentMethodTrueSampling();
+    }
+    const XelMathAttrDoubleValue* ratio = dynamic_cast<const XelMathAttrDoubleValue*>(
+        iAttributes->GetAttribute(AttrFunctionXInternalMinWidthRatio));
+    if (ratio)
+      minimizer.SetInternalMinWidthRatio(ratio->GetValue());
+    if (iAttributes->GetAttribute(AttrFunctionXReconvergeBestPoint))
+      minimizer.SetReconvergeBestPoint();
+  }
+
+  XelMathSetOfPointsND work(1, 10);
+  int status;
+  if (scaled) {
+    XelMathInterval domain;
+    wrapper->ComputeScaledDomain(iDomain, domain);
+    status = minimizer.Run(domain, work);
+    wrapper->ComputeUnScaledRoots(work, oMinima);
+  } else {
+    status = minimizer.Run(iDomain, work);
+    oMinima = work;
+  }
+  if (oMinima.GetNumberOfPoints() > 1)
+    oMinima.Sort(0);
+  oMinima.Beginning();
+  return status;
+}
+
+int XelMathFunctionX::Maximize(const XelMathInterval& iDomain, XelMathSetOfPointsND& oMaxima,
+                               const XelMathAttrList* iAttributes) const {
+  XelMathOppositeX opposite(this);
+  // The opposite is no basis function: a scale option of this one travels in the list.
+  XelMathAttrScaleOption option(2, 1);
+  const bool carryOption = (!iAttributes || !iAttributes->GetAttribute("XelMathAttrScaleOption")) &&
+                           BasisScaleOption(this, option);
+  XelMathAttrList list;
+  if (iAttributes)
+    list = *iAttributes;
+  if (carryOption)
+    list.AddAttribute(&option);
+  const XelMathAttrList* attributes = carryOption ? &list : iAttributes;
+
+  // A bound on the values of f is the opposite bound on the values of -f.
+  XelMathAttrDoubleValue* limit = nullptr;
+  if (iAttributes)
+    limit =
+        dynamic_cast<XelMathAttrDoubleValue*>(iAttributes->GetAttribute(AttrFunctionXLimitValue));
+  if (limit)
+    limit->SetValue(-limit->GetValue());
+  int status = 0;
+  try {
+    status = opposite.Minimize(iDomain, oMaxima, attributes);
+  } catch (...) {
+    if (limit)
+      limit->SetValue(-limit->GetValue());
+    throw;
+  }
+  if (limit)
+    limit->SetValue(-limit->GetValue());
+  return status;
+}
