@@ -9,8 +9,11 @@
 //
 // The members XelMathFunctionX::GaussLegendre (both forms) and IntegrateAbsOrRel are
 // implemented with these tables; MyOwnIntegrateAbsOrRel below is the same adaptive driver
-// with an explicit tolerance object and explicit rule orders. Nothing here allocates or
-// raises, except the scale-option dimension check (0x20006) on a XelMathBasisFunctionX.
+// with an explicit tolerance object and explicit rule orders. The 21-point Kronrod rule
+// serves the global adaptive continuation of that driver, which allocates one work array
+// through the memory services (freed before returning, also when an evaluation raises).
+// Nothing here raises, except the scale-option dimension check (0x20006) on a
+// XelMathBasisFunctionX.
 #include "XelAdvancedMathematicsExport.h"
 
 class XelMathFunctionX;
@@ -34,18 +37,39 @@ public:
 
   /// The rule of order iOrder applied to iF over [iA, iB] (negated when iB < iA).
   static double Apply(const XelMathFunctionX& iF, double iA, double iB, long iOrder);
+
+  /// Number of positive nodes of the 21-point Kronrod rule.
+  static constexpr long KronrodPairs = 10;
+  /// Nodes of the 21-point Kronrod extension of the 10-point rule, from 0 upwards; the
+  /// entries 1, 3, ..., 9 are the 10-point Gauss nodes.
+  static const double KronrodNodes[KronrodPairs + 1];
+  /// The matching Kronrod weights.
+  static const double KronrodWeights[KronrodPairs + 1];
+
+  /// The 21-point Kronrod rule applied to iF over [iA, iB] (iA < iB), 21 evaluations. oError
+  /// is the error estimate drawn from the embedded 10-point rule (scaled by the spread of the
+  /// values, never below oFloor when the values are not all tiny); oFloor is 50 epsilon times
+  /// the integral of |f|, the rounding level below which the estimate means nothing.
+  static double ApplyKronrod(const XelMathFunctionX& iF, double iA, double iB, double& oError,
+                             double& oFloor);
 };
 
 /// Integral of iF over iI, adaptive: the rules of orders iLowOrder and iHighOrder are
 /// compared first (8 and 12 when not positive); when they differ by more than the tolerance
 /// the 20-point rule is applied on 1, 2, 4, ... equal sub-intervals until two successive
-/// sums agree, or the count would exceed iMaxIntervals (64 when not positive) and the last
-/// sum is returned. The tolerance is 0.5 iEps, or 0.5 iEps (XelHardTol(1) + |high-order
-/// value|) when iRelative is not 0. For a XelMathBasisFunctionX carrying a scale option of
-/// powers F (values) and X (variable), iEps is read in unscaled units: the tolerance (and
-/// the relative floor) is multiplied by S^(F + X), S being iTol's scale factor, unless the
-/// option is marked reviewed. A scale option without exactly one F and one X power raises
-/// 0x20006. The member IntegrateAbsOrRel is this scheme with orders 8, 12, at most 64 pieces
+/// sums agree, and that sum is returned. When the count would exceed iMaxIntervals (64 when
+/// not positive) without agreement, a global adaptive scheme continues from the last
+/// partition: each piece gets the 21-point Kronrod value and error estimate, the piece of
+/// largest error is bisected until the summed estimate is within the tolerance (in relative
+/// mode, relative to the current estimate), pieces are too narrow to split or the whole call
+/// has spent 200000 evaluations; its sum is returned (the last doubling sum when it is not
+/// finite, and at once for a NaN tolerance). The achievable accuracy is bounded below by
+/// about 50 epsilon times the integral of |f|. The tolerance is 0.5 iEps, or 0.5 iEps
+/// (XelHardTol(1) + |high-order value|) when iRelative is not 0. For a XelMathBasisFunctionX
+/// carrying a scale option of powers F (values) and X (variable), iEps is read in unscaled units:
+/// the tolerance (and the relative floor) is multiplied by S^(F + X), S being iTol's scale factor,
+/// unless the option is marked reviewed. A scale option without exactly one F and one X power
+/// raises 0x20006. The member IntegrateAbsOrRel is this scheme with orders 8, 12, at most 64 pieces
 /// and the function's own tolerance object. A null iF gives 0.
 XELADVANCEDMATHEMATICS_EXPORT double
 MyOwnIntegrateAbsOrRel(const XelMathFunctionX* iF, const XelMathInterval& iI, double iEps,

@@ -2,6 +2,7 @@
 // integration driver.
 #include "XelMathGaussLegendre.h"
 
+#include <cfloat>
 #include <cmath>
 
 #include "XelMathAttrScaleOption.h"
@@ -10,6 +11,7 @@
 #include "XelMathFunctionX.h"
 #include "XelMathInputError.h"
 #include "XelMathInterval.h"
+#include "XelQuorMemory.h"
 #include "XelTolerance.h"
 
 // Positive nodes of the n-point rules in increasing order, 20 significant digits (the
@@ -112,6 +114,68 @@ double XelMathGaussLegendre::Apply(const XelMathFunctionX& iF, double iA, double
   return h * sum;
 }
 
+// The 21-point Kronrod extension of the 10-point Gauss rule: the nodes in increasing order
+// from 0 (the Gauss nodes at the odd entries) and their weights, computed in 60-digit
+// arithmetic from the Stieltjes polynomial of degree 11 and the moment equations.
+const double XelMathGaussLegendre::KronrodNodes[XelMathGaussLegendre::KronrodPairs + 1] = {
+    0.0,
+    0.14887433898163121088,
+    0.29439286270146019813,
+    0.43339539412924719080,
+    0.56275713466860468334,
+    0.67940956829902440623,
+    0.78081772658641689706,
+    0.86506336668898451073,
+    0.93015749135570822600,
+    0.97390652851717172008,
+    0.99565716302580808074};
+
+const double XelMathGaussLegendre::KronrodWeights[XelMathGaussLegendre::KronrodPairs + 1] = {
+    0.14944555400291690566,  0.14773910490133849137,  0.14277593857706008080,
+    0.13470921731147332593,  0.12349197626206585108,  0.10938715880229764190,
+    0.093125454583697605535, 0.075039674810919952767, 0.054755896574351996031,
+    0.032558162307964727479, 0.011694638867371874278};
+
+double XelMathGaussLegendre::ApplyKronrod(const XelMathFunctionX& iF, double iA, double iB,
+                                          double& oError, double& oFloor) {
+  const double h = 0.5 * (iB - iA);
+  const double c = 0.5 * (iA + iB);
+  const double* gaussWeights = GaussLegendreWeights + 10; // the 10-point rule
+  double values[2 * KronrodPairs + 1];
+  values[0] = iF.Eval(c);
+  double kronrod = KronrodWeights[0] * values[0], gauss = 0.0;
+  double absolute = KronrodWeights[0] * std::fabs(values[0]);
+  for (long k = 1; k <= KronrodPairs; ++k) {
+    const double d = h * KronrodNodes[k];
+    const double f1 = iF.Eval(c - d), f2 = iF.Eval(c + d);
+    values[2 * k - 1] = f1;
+    values[2 * k] = f2;
+    kronrod += KronrodWeights[k] * (f1 + f2);
+    absolute += KronrodWeights[k] * (std::fabs(f1) + std::fabs(f2));
+    if (k % 2 == 1)
+      gauss += gaussWeights[k / 2] * (f1 + f2);
+  }
+  // Spread of the values around their mean, which scales the raw Kronrod-Gauss difference.
+  const double mean = 0.5 * kronrod;
+  double spread = KronrodWeights[0] * std::fabs(values[0] - mean);
+  for (long k = 1; k <= KronrodPairs; ++k)
+    spread +=
+        KronrodWeights[k] * (std::fabs(values[2 * k - 1] - mean) + std::fabs(values[2 * k] - mean));
+  const double ah = std::fabs(h);
+  absolute *= ah;
+  spread *= ah;
+  double error = std::fabs((kronrod - gauss) * h);
+  // The difference estimates the error of the Gauss rule; the Kronrod value is far better
+  // on smooth pieces, hence the power 1.5 once the difference is small against the spread.
+  if (spread != 0.0 && error != 0.0)
+    error = spread * std::fmin(1.0, std::pow(200.0 * error / spread, 1.5));
+  oFloor = 50.0 * DBL_EPSILON * absolute;
+  if (absolute > DBL_MIN / (50.0 * DBL_EPSILON))
+    error = std::fmax(oFloor, error);
+  oError = error;
+  return kronrod * h;
+}
+
 double XelMathFunctionX::GaussLegendre(const XelMathInterval& iI, const long iOrder) const {
   return XelMathGaussLegendre::Apply(*this, iI.low, iI.high, iOrder);
 }
@@ -158,9 +222,312 @@ double IntegralScale(const XelMathFunctionX& iF, const XelTolerance* iTol, const
   return std::pow(s, double(powerF[0] + powerX[0]));
 }
 
+// ---- global adaptive continuation ------------------------------------------------------------
+//
+// When the doubling stops without agreement, the interval is cut into the same equal pieces,
+// each integrated by the 21-point Kronrod rule with its error estimate, and the piece of
+// largest error is bisected until the summed estimate is within the tolerance, the pieces
+// cannot be refined any more or the evaluation budget is spent.
+
+// Evaluations allowed for a whole call (doubling and continuation).
+const long kEvaluationBudget = 200000;
+// Fields of a piece in the work array.
+enum { kLow = 0, kHigh = 1, kValue = 2, kError = 3, kFields = 4 };
+
+// The work array of the continuation, allocated once through the memory services and freed on
+// every way out (an evaluation may raise).
+class PieceArray {
+public:
+  explicit PieceArray(long iCapacity)
+      : _capacity(iCapacity), _data(XelQuorArrayDoubleNew(kFields * iCapacity)) {}
+  ~PieceArray() { XelQuorArrayDoubleDel(_data, kFields * _capacity); }
+  PieceArray(const PieceArray&) = delete;
+  PieceArray& operator=(const PieceArray&) = delete;
+  double* operator[](long iIndex) { return _data + kFields * iIndex; }
+  long Capacity() const { return _capacity; }
+
+private:
+  long _capacity;
+  double* _data;
+};
+
+// Max-heap of pieces ordered by their error estimate.
+class PieceHeap {
+public:
+  explicit PieceHeap(PieceArray& ioArray) : _array(ioArray) {}
+  long Size() const { return _size; }
+  bool Full() const { return _size >= _array.Capacity(); }
+  double* Piece(long iIndex) { return _array[iIndex]; }
+  void Push(double iLow, double iHigh, double iValue, double iError) {
+    long k = _size++;
+    double* p = _array[k];
+    p[kLow] = iLow, p[kHigh] = iHigh, p[kValue] = iValue, p[kError] = iError;
+    while (k > 0) {
+      const long parent = (k - 1) / 2;
+      if (!(_array[parent][kError] < _array[k][kError]))
+        break;
+      Swap(parent, k);
+      k = parent;
+    }
+  }
+  // Removes the top piece into oPiece.
+  void Pop(double* oPiece) {
+    for (long f = 0; f < kFields; ++f)
+      oPiece[f] = _array[0][f];
+    --_size;
+    if (_size == 0)
+      return;
+    Swap(0, _size);
+    long k = 0;
+    for (;;) {
+      const long left = 2 * k + 1, right = left + 1;
+      long largest = k;
+      if (left < _size && _array[largest][kError] < _array[left][kError])
+        largest = left;
+      if (right < _size && _array[largest][kError] < _array[right][kError])
+        largest = right;
+      if (largest == k)
+        break;
+      Swap(k, largest);
+      k = largest;
+    }
+  }
+
+private:
+  void Swap(long iA, long iB) {
+    double *a = _array[iA], *b = _array[iB];
+    for (long f = 0; f < kFields; ++f) {
+      const double t = a[f];
+      a[f] = b[f];
+      b[f] = t;
+    }
+  }
+  PieceArray& _array;
+  long _size = 0;
+};
+
+// Compensated (Neumaier) sum.
+struct CompensatedSum {
+  double sum = 0.0, carry = 0.0;
+  void Add(double iX) {
+    const double t = sum + iX;
+    carry += std::fabs(sum) >= std::fabs(iX) ? (sum - t) + iX : (iX - t) + sum;
+    sum = t;
+  }
+  double Value() const { return sum + carry; }
+};
+
+// Whether [iLow, iHigh] can still be bisected into pieces on which the rule's nodes are
+// distinct numbers.
+bool Splittable(double iLow, double iHigh) {
+  const double width = iHigh - iLow;
+  const double size = std::fmax(std::fabs(iLow), std::fabs(iHigh));
+  const double mid = 0.5 * (iLow + iHigh);
+  return iLow < mid && mid < iHigh && width > 1024.0 * DBL_EPSILON * size && width > 1e-290;
+}
+
+// Wynn's epsilon algorithm on the sums recorded each time the narrowest piece is halved:
+// near an endpoint singularity those sums converge geometrically, and the extrapolated limit
+// is reached long before the pieces could be made narrow enough. Fixed storage.
+class EpsilonExtrapolation {
+public:
+  // Records a new sum; returns true and the extrapolated value with its error estimate
+  // (differences of the last extrapolations) once there are enough sums.
+  bool Add(double iSum, double& oValue, double& oError) {
+    if (_count == kSize) {
+      for (long k = 1; k < kSize; ++k)
+        _sums[k - 1] = _sums[k];
+      --_count;
+    }
+    _sums[_count++] = iSum;
+    if (_count < 3)
+      return false;
+    // Columns of the table; the even ones approximate the limit.
+    double older[kSize], previous[kSize], current[kSize];
+    long length = _count;
+    for (long j = 0; j < length; ++j) {
+      older[j] = 0.0;
+      previous[j] = _sums[j];
+    }
+    double best = _sums[_count - 1], bestError = HUGE_VAL;
+    for (long column = 1; length > 1; ++column) {
+      bool converged = false;
+      for (long j = 0; j + 1 < length; ++j) {
+        const double d = previous[j + 1] - previous[j];
+        const double size = std::fmax(std::fabs(previous[j + 1]), std::fabs(previous[j]));
+        if (!(std::fabs(d) > 4.0 * DBL_EPSILON * size)) {
+          converged = true; // the column stands still: its last value is the limit
+          break;
+        }
+        current[j] = older[j + 1] + 1.0 / d;
+      }
+      if (converged) {
+        if (column % 2 == 1) { // previous is an even column
+          const double last = previous[length - 1];
+          const double error = std::fabs(last - previous[length - 2]);
+          if (error < bestError)
+            best = last, bestError = error;
+        }
+        break;
+      }
+      --length;
+      if (column % 2 == 0 && length >= 3) {
+        const double last = current[length - 1];
+        const double error = std::fabs(last - current[length - 2]) +
+                             std::fabs(current[length - 2] - current[length - 3]);
+        if (error < bestError)
+          best = last, bestError = error;
+      }
+      for (long j = 0; j < length; ++j) {
+        older[j] = previous[j];
+        previous[j] = current[j];
+      }
+      older[length] = previous[length];
+    }
+    // The estimate compares the newest extrapolation with the three before it.
+    double error = HUGE_VAL;
+    if (_results == 3)
+      error = std::fabs(best - _last[0]) + std::fabs(best - _last[1]) + std::fabs(best - _last[2]);
+    if (_results == 3)
+      _last[0] = _last[1], _last[1] = _last[2], _last[2] = best;
+    else
+      _last[_results++] = best;
+    if (!std::isfinite(best) || !(bestError < HUGE_VAL))
+      return false;
+    oValue = best;
+    oError = std::fmax(std::fmax(error, bestError), 5.0 * DBL_EPSILON * std::fabs(best));
+    return error < HUGE_VAL;
+  }
+
+private:
+  static const long kSize = 25;
+  double _sums[kSize];
+  long _count = 0;
+  double _last[3] = {0.0, 0.0, 0.0};
+  long _results = 0;
+};
+
+// The continuation on [iLow, iHigh] (iLow < iHigh) cut into iPieces equal pieces. iTau is the
+// absolute tolerance; in relative mode (iRelFactor > 0) the tolerance is iRelFactor (iFloor +
+// |current estimate|). At most iBudget evaluations. Returns false when the budget does not
+// even allow the first pass or the result is not finite.
+bool GlobalAdaptive(const XelMathFunctionX& iF, double iLow, double iHigh, long iPieces,
+                    double iTau, double iRelFactor, double iFloor, long iBudget, double& oResult) {
+  const long perRule = 2 * XelMathGaussLegendre::KronrodPairs + 1;
+  if (iPieces < 1 || iBudget < iPieces * perRule)
+    return false;
+  const long bisections = (iBudget - iPieces * perRule) / (2 * perRule);
+  PieceArray array(iPieces + bisections + 1);
+  PieceHeap heap(array);
+  double totalError = 0.0, retiredError = 0.0;
+  CompensatedSum retired, estimate;
+  const double width = iHigh - iLow;
+  double left = iLow;
+  for (long j = 1; j <= iPieces; ++j) {
+    const double right = j == iPieces ? iHigh : iLow + width * (double(j) / double(iPieces));
+    double error = 0.0, floor = 0.0;
+    const double value = XelMathGaussLegendre::ApplyKronrod(iF, left, right, error, floor);
+    if (!std::isfinite(value) || !std::isfinite(error))
+      return false;
+    if (error > floor) {
+      heap.Push(left, right, value, error);
+      totalError += error;
+    } else {
+      retired.Add(value);
+      retiredError += error;
+    }
+    estimate.Add(value);
+    left = right;
+  }
+  double running = estimate.Value();
+  double narrowest = width / double(iPieces);
+  EpsilonExtrapolation extrapolation;
+  bool extrapolated = false, useExtrapolation = false;
+  double bestValue = 0.0, bestError = HUGE_VAL;
+  for (long done = 0; heap.Size() > 0;) {
+    const double tau = iRelFactor > 0.0 ? iRelFactor * (iFloor + std::fabs(running)) : iTau;
+    // Once rounding or the narrowest width has left more error than asked for, refining the
+    // rest further cannot change the accuracy reached.
+    const double target = std::fmax(tau, retiredError);
+    if (totalError + retiredError <= target || (done & 63) == 0) {
+      // Confirm (and refresh every 64 steps) the incrementally kept error by a full sum.
+      totalError = 0.0;
+      for (long k = 0; k < heap.Size(); ++k)
+        totalError += heap.Piece(k)[kError];
+      if (totalError + retiredError <= target)
+        break;
+    }
+    if (done >= bisections)
+      break;
+    double worst[kFields];
+    heap.Pop(worst);
+    totalError -= worst[kError];
+    const double a = worst[kLow], b = worst[kHigh], m = 0.5 * (a + b);
+    if (!Splittable(a, b)) {
+      // Nothing finer can be computed here: the piece keeps its estimate.
+      retired.Add(worst[kValue]);
+      retiredError += worst[kError];
+      continue;
+    }
+    ++done;
+    double errorL = 0.0, floorL = 0.0, errorR = 0.0, floorR = 0.0;
+    const double valueL = XelMathGaussLegendre::ApplyKronrod(iF, a, m, errorL, floorL);
+    const double valueR = XelMathGaussLegendre::ApplyKronrod(iF, m, b, errorR, floorR);
+    if (!std::isfinite(valueL + valueR) || !std::isfinite(errorL + errorR))
+      return false;
+    running += valueL + valueR - worst[kValue];
+    // A half whose estimate is at the rounding floor of its rule cannot improve: retire it.
+    const double halves[2][5] = {{a, m, valueL, errorL, floorL}, {m, b, valueR, errorR, floorR}};
+    for (const auto& half : halves) {
+      if (!(half[3] > half[4]) || heap.Full()) {
+        retired.Add(half[2]);
+        retiredError += half[3];
+      } else {
+        heap.Push(half[0], half[1], half[2], half[3]);
+        totalError += half[3];
+      }
+    }
+    if (totalError < 0.0)
+      totalError = 0.0;
+    if (m - a < narrowest * (1.0 - 1e-9)) {
+      // A new narrowest level: record the sum for the extrapolation; its error adds that of
+      // the pieces wider than the two narrowest levels, which the limit does not cover.
+      narrowest = m - a;
+      double value = 0.0, error = 0.0;
+      if (extrapolation.Add(running, value, error)) {
+        double wide = 0.0;
+        for (long k = 0; k < heap.Size(); ++k) {
+          const double* p = heap.Piece(k);
+          if (p[kHigh] - p[kLow] > 2.5 * narrowest)
+            wide += p[kError];
+        }
+        error += wide + retiredError;
+        if (error < bestError) {
+          bestValue = value, bestError = error, extrapolated = true;
+          if (bestError <= tau && bestError < totalError + retiredError) {
+            useExtrapolation = true;
+            break;
+          }
+        }
+      }
+    }
+  }
+  totalError = 0.0;
+  CompensatedSum total = retired;
+  for (long k = 0; k < heap.Size(); ++k) {
+    total.Add(heap.Piece(k)[kValue]);
+    totalError += heap.Piece(k)[kError];
+  }
+  if (extrapolated && bestError < totalError + retiredError)
+    useExtrapolation = true;
+  oResult = useExtrapolation ? bestValue : total.Value();
+  return std::isfinite(oResult);
+}
+
 // The adaptive scheme shared by IntegrateAbsOrRel and MyOwnIntegrateAbsOrRel. The rules go
 // through the virtual slots so that a class overriding GaussLegendre is integrated by its
-// own rule.
+// own rule. When the doubling ends without two agreeing sums, the global adaptive
+// continuation above takes over from its last partition.
 double Adaptive(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
                 unsigned char iRelative, const XelTolerance* iTol, long iLowOrder, long iHighOrder,
                 long iMaxIntervals, const char* iWhere) {
@@ -173,13 +540,29 @@ double Adaptive(const XelMathFunctionX& iF, const XelMathInterval& iI, double iE
   if (std::fabs(high - low) <= tau)
     return high;
   double previous = high, sum = high;
-  for (long n = 1; n <= iMaxIntervals; n *= 2) {
+  long n = 1;
+  for (;; n *= 2) {
     sum = iF.GaussLegendre(iI, 20, n);
     if (2 * n > iMaxIntervals || std::fabs(sum - previous) <= tau)
       break;
     previous = sum;
   }
-  return sum;
+  if (std::fabs(sum - previous) <= tau || !std::isfinite(sum) || std::isnan(iEps) ||
+      !std::isfinite(iI.low) || !std::isfinite(iI.high) || iI.low == iI.high)
+    return sum;
+  // Evaluations spent so far: both first rules and the 20-point rule on 1 + 2 + ... + n pieces.
+  const double *x = nullptr, *w = nullptr;
+  const long spent = 2 * (XelMathGaussLegendre::GetRule(iLowOrder, x, w) +
+                          XelMathGaussLegendre::GetRule(iHighOrder, x, w)) +
+                     20 * (2 * n - 1);
+  const double absTau = tau > 0.0 ? tau : 0.0;
+  const double relFactor = iRelative ? 0.5 * (iEps > 0.0 ? iEps : 0.0) : 0.0;
+  const bool reversed = iI.low > iI.high;
+  double result = 0.0;
+  if (!GlobalAdaptive(iF, reversed ? iI.high : iI.low, reversed ? iI.low : iI.high, n, absTau,
+                      relFactor, XelHardTol(1.0) * scale, kEvaluationBudget - spent, result))
+    return sum;
+  return reversed ? -result : result;
 }
 
 } // namespace
