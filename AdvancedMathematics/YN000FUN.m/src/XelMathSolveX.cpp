@@ -722,6 +722,13 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
     if (deriv * deriv > _derivativeThreshold * _derivativeThreshold) {
       const double xn = x - value / deriv;
       if (xn >= a && xn <= b) {
+        if (lastAccepted && std::fabs(xn - x) < _bisectionEps * (_scale + std::fabs(x))) {
+          // An accepted point whose Newton correction is below the bisection resolution: the
+          // next iterations would only move it within rounding, so the corrected point ends
+          // the solve without further evaluations.
+          ioX = xn;
+          return 0;
+        }
         newtonX = xn;
         useSecant = false;
         continue;
