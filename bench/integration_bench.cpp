@@ -1,6 +1,7 @@
 // Definite integrals side by side with peers, at the same requested absolute accuracy:
 //  - the library's adaptive Gauss-Legendre driver (XelMathFunctionX::Integrate: 8- and
-//    12-point rules, then the 20-point rule on 1, 2, ..., 64 pieces),
+//    12-point rules, then the 20-point rule on 1, 2, ..., 64 pieces, then the global adaptive
+//    Kronrod continuation with extrapolation when the doubling does not agree),
 //  - the library's adaptive vector integrator (XelMathIntegrationFunctionX: Romberg, Boole
 //    and Clenshaw-Curtis on nine samples per interval, maximum depth 10),
 //  - Boost.Math's adaptive gauss_kronrod<double, 15>,
@@ -63,6 +64,30 @@ double Log(double x) {
   ++gEvaluations;
   return std::log(x);
 }
+double InvSqrt(double x) {
+  ++gEvaluations;
+  return 1.0 / std::sqrt(x);
+}
+double Pow01(double x) {
+  ++gEvaluations;
+  return std::pow(x, 0.1);
+}
+double ChebyshevWeight(double x) {
+  ++gEvaluations;
+  return 1.0 / std::sqrt(1.0 - x * x);
+}
+double Lorentz(double x) {
+  ++gEvaluations;
+  return 1.0 / (x * x + 1e-6);
+}
+double GaussPeak(double x) {
+  ++gEvaluations;
+  return std::exp(-1e4 * x * x);
+}
+double Kink(double x) {
+  ++gEvaluations;
+  return std::fabs(x - 1.0 / 3.0);
+}
 
 // Integral of |cos(50 x)| over [0, 2] = (1/50) * integral of |cos u| over [0, 100]: 2 per
 // period pi, plus the remainder r (sin r up to pi/2, 2 - sin r beyond).
@@ -75,12 +100,22 @@ double AbsCos50Integral() {
 }
 
 const std::vector<Integrand>& Integrands() {
+  const double pi = 3.14159265358979323846;
   static const std::vector<Integrand> list = {
       {"exp(x) on [0,1]", Exp, 0.0, 1.0, std::exp(1.0) - 1.0, std::exp(1.0) - 1.0},
       {"1/(1+x^2) on [-5,5]", Runge, -5.0, 5.0, 2.0 * std::atan(5.0), 2.0 * std::atan(5.0)},
       {"cos(50x) on [0,2]", Cos50, 0.0, 2.0, std::sin(100.0) / 50.0, AbsCos50Integral()},
       {"sqrt(x) on [0,1]", Sqrt, 0.0, 1.0, 2.0 / 3.0, 2.0 / 3.0},
-      {"log(x) on [0,1]", Log, 0.0, 1.0, -1.0, 1.0}};
+      {"log(x) on [0,1]", Log, 0.0, 1.0, -1.0, 1.0},
+      {"x^-0.5 on [0,1]", InvSqrt, 0.0, 1.0, 2.0, 2.0},
+      {"x^0.1 on [0,1]", Pow01, 0.0, 1.0, 1.0 / 1.1, 1.0 / 1.1},
+      {"1/sqrt(1-x^2) on [-1,1]", ChebyshevWeight, -1.0, 1.0, pi, pi},
+      {"1/(x^2+1e-6) on [-1,1]", Lorentz, -1.0, 1.0, 2000.0 * std::atan(1000.0),
+       2000.0 * std::atan(1000.0)},
+      {"exp(-1e4 x^2) on [0,1]", GaussPeak, 0.0, 1.0, std::sqrt(pi) / 200.0, std::sqrt(pi) / 200.0},
+      {"exp(-1e4 x^2) on [-1,1]", GaussPeak, -1.0, 1.0, std::sqrt(pi) / 100.0,
+       std::sqrt(pi) / 100.0},
+      {"|x-1/3| on [0,1]", Kink, 0.0, 1.0, 5.0 / 18.0, 5.0 / 18.0}};
   return list;
 }
 
