@@ -129,23 +129,23 @@ void XelMathCombinationX::Eval(const double x, const long iOptions, double* oF, 
                                double* oF2) const {
   const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
              wantF2 = oF2 && (iOptions & 4);
-  if (HasNull(_n, _functions)) {
-    if (wantF)
-      *oF = XelMathInfinite;
-    if (wantF1)
-      *oF1 = XelMathInfinite;
-    if (wantF2)
-      *oF2 = XelMathInfinite;
-    return;
-  }
   const long options = (wantF ? 1 : 0) | (wantF1 ? 2 : 0) | (wantF2 ? 4 : 0);
   double h = _coefficients[_n], h1 = 0.0, h2 = 0.0;
-  for (long i = 0; i < _n && options; i++) {
+  // One pass: a null component is detected where it is met (the values are then infinite).
+  for (long i = 0; i < _n; i++) {
+    const XelMathFunctionX* f = _functions[i];
+    if (!f) {
+      h = h1 = h2 = XelMathInfinite;
+      break;
+    }
+    if (!options)
+      continue;
     double v = 0.0, d1 = 0.0, d2 = 0.0;
-    _functions[i]->Eval(x, options, &v, &d1, &d2);
-    h += _coefficients[i] * v;
-    h1 += _coefficients[i] * d1;
-    h2 += _coefficients[i] * d2;
+    f->Eval(x, options, &v, &d1, &d2);
+    const double c = _coefficients[i];
+    h += c * v;
+    h1 += c * d1;
+    h2 += c * d2;
   }
   if (wantF)
     *oF = h;
