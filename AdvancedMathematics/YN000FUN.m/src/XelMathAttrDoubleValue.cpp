@@ -14,14 +14,12 @@ XelMathAttrDoubleValue::XelMathAttrDoubleValue(const XelMathAttrDoubleValue& iOt
       _exclusive(iOther._exclusive), _reviewed(iOther._reviewed) {}
 
 XelMathAttrDoubleValue& XelMathAttrDoubleValue::operator=(const XelMathAttrDoubleValue& iOther) {
-  if (this == &iOther)
-    return *this;
-  char* name = XelMathAttrName::Copy(iOther._name);
-  XelMathAttrName::Free(_name);
-  _name = name;
-  _value = iOther._value;
-  _exclusive = iOther._exclusive;
-  _reviewed = iOther._reviewed;
+  if (this != &iOther) {
+    XelMathAttrName::Assign(_name, iOther._name);
+    _value = iOther._value;
+    _exclusive = iOther._exclusive;
+    _reviewed = iOther._reviewed;
+  }
   return *this;
 }
 

@@ -12,13 +12,11 @@ XelMathAttrIntegerValue::XelMathAttrIntegerValue(const XelMathAttrIntegerValue& 
       _exclusive(iOther._exclusive) {}
 
 XelMathAttrIntegerValue& XelMathAttrIntegerValue::operator=(const XelMathAttrIntegerValue& iOther) {
-  if (this == &iOther)
-    return *this;
-  char* name = XelMathAttrName::Copy(iOther._name);
-  XelMathAttrName::Free(_name);
-  _name = name;
-  _value = iOther._value;
-  _exclusive = iOther._exclusive;
+  if (this != &iOther) {
+    XelMathAttrName::Assign(_name, iOther._name);
+    _value = iOther._value;
+    _exclusive = iOther._exclusive;
+  }
   return *this;
 }
 

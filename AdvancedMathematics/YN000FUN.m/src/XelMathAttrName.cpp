@@ -20,6 +20,12 @@ void XelMathAttrName::Free(char* iName) {
                        static_cast<long>(std::strlen(iName)) + 1);
 }
 
+void XelMathAttrName::Assign(char*& ioName, const char* iName) {
+  char* copy = Copy(iName);
+  Free(ioName);
+  ioName = copy;
+}
+
 bool XelMathAttrName::SameKey(const char* iKey1, const char* iKey2) {
   if (iKey1 == iKey2)
     return true;

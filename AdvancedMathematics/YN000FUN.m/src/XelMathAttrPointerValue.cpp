@@ -14,13 +14,11 @@ XelMathAttrPointerValue::XelMathAttrPointerValue(const XelMathAttrPointerValue& 
       _exclusive(iOther._exclusive) {}
 
 XelMathAttrPointerValue& XelMathAttrPointerValue::operator=(const XelMathAttrPointerValue& iOther) {
-  if (this == &iOther)
-    return *this;
-  char* name = XelMathAttrName::Copy(iOther._name);
-  XelMathAttrName::Free(_name);
-  _name = name;
-  _value = iOther._value;
-  _exclusive = iOther._exclusive;
+  if (this != &iOther) {
+    XelMathAttrName::Assign(_name, iOther._name);
+    _value = iOther._value;
+    _exclusive = iOther._exclusive;
+  }
   return *this;
 }
 

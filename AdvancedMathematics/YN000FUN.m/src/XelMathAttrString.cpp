@@ -12,12 +12,10 @@ XelMathAttrString::XelMathAttrString(const XelMathAttrString& iOther)
       _exclusive(iOther._exclusive) {}
 
 XelMathAttrString& XelMathAttrString::operator=(const XelMathAttrString& iOther) {
-  if (this == &iOther)
-    return *this;
-  char* name = XelMathAttrName::Copy(iOther._name);
-  XelMathAttrName::Free(_name);
-  _name = name;
-  _exclusive = iOther._exclusive;
+  if (this != &iOther) {
+    XelMathAttrName::Assign(_name, iOther._name);
+    _exclusive = iOther._exclusive;
+  }
   return *this;
 }
 

@@ -2,8 +2,12 @@
 // Interval arithmetic and option bookkeeping shared by the composite one-variable functions
 // (internal to the library). Bounds are ordinary floating point on the end values, as for
 // the elementary interval functions.
+#include "XelMathAttrDoubleValue.h"
+#include "XelMathAttrKeys.h"
+#include "XelMathAttrList.h"
 #include "XelMathFunctionX.h"
 #include "XelMathInterval.h"
+#include "XelMathSetOfPointsND.h"
 
 namespace XelMathComposite {
 
@@ -178,6 +182,69 @@ inline void DeepCopies(const long iN, const XelMathFunctionX* const* iF,
     DeleteOnce(done, oCopies);
     throw;
   }
+}
+
+/// Writes iValue to each output a multi-output evaluation asked for (iWantF, iWantF1, iWantF2).
+template <class T>
+inline void SetAsked(const bool iWantF, const bool iWantF1, const bool iWantF2, const T& iValue,
+                     T* oF, T* oF1, T* oF2) {
+  if (iWantF)
+    *oF = iValue;
+  if (iWantF1)
+    *oF1 = iValue;
+  if (iWantF2)
+    *oF2 = iValue;
+}
+
+/// Writes iH[0], iH[1], iH[2] to the outputs asked for.
+template <class T>
+inline void StoreAsked(const bool iWantF, const bool iWantF1, const bool iWantF2, const T* iH,
+                       T* oF, T* oF1, T* oF2) {
+  if (iWantF)
+    *oF = iH[0];
+  if (iWantF1)
+    *oF1 = iH[1];
+  if (iWantF2)
+    *oF2 = iH[2];
+}
+
+/// A deep copy of iF (null stays null) handed to the owning wrapper iMakeOwner builds around
+/// it; when that raises, the copy is deleted and the error goes on.
+template <class MakeOwner>
+inline XelMathFunctionX* WrapDeepCopy(const XelMathFunctionX* iF, MakeOwner iMakeOwner) {
+  XelMathFunctionX* copy = iF ? iF->DeepDuplicate() : nullptr;
+  try {
+    return iMakeOwner(copy);
+  } catch (...) {
+    delete copy;
+    throw;
+  }
+}
+
+/// iF->Minimize(iDomain, oMinima, iAttributes) with the limit value of iLimitList (a
+/// XelMathAttrDoubleValue) negated during the call: a bound on the values of a function is the
+/// opposite bound on those of its opposite. The limit is restored, also when an error passes.
+inline int MinimizeWithOppositeLimit(const XelMathFunctionX* iF, const XelMathInterval& iDomain,
+                                     XelMathSetOfPointsND& oMinima,
+                                     const XelMathAttrList* iLimitList,
+                                     const XelMathAttrList* iAttributes) {
+  XelMathAttrDoubleValue* limit = nullptr;
+  if (iLimitList)
+    limit =
+        dynamic_cast<XelMathAttrDoubleValue*>(iLimitList->GetAttribute(AttrFunctionXLimitValue));
+  if (limit)
+    limit->SetValue(-limit->GetValue());
+  int status = 0;
+  try {
+    status = iF->Minimize(iDomain, oMinima, iAttributes);
+  } catch (...) {
+    if (limit)
+      limit->SetValue(-limit->GetValue());
+    throw;
+  }
+  if (limit)
+    limit->SetValue(-limit->GetValue());
+  return status;
 }
 
 } // namespace XelMathComposite

@@ -192,12 +192,7 @@ void XelMathCompositionXByRN::Eval(const double x, const long iOptions, double* 
   double h[3] = {XelMathInfinite, XelMathInfinite, XelMathInfinite};
   if (!PointDerivatives(x, order, h))
     h[0] = h[1] = h[2] = XelMathInfinite;
-  if (wantF)
-    *oF = h[0];
-  if (wantF1)
-    *oF1 = h[1];
-  if (wantF2)
-    *oF2 = h[2];
+  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
 }
 
 // ==== the chain rule over an interval ====================================================
@@ -295,12 +290,7 @@ void XelMathCompositionXByRN::Eval(const XelMathInterval& iI, const long iOption
   XelMathInterval h[3];
   if (!IntervalDerivatives(iI, order, h))
     h[0] = h[1] = h[2] = Zero();
-  if (wantF)
-    *oF = h[0];
-  if (wantF1)
-    *oF1 = h[1];
-  if (wantF2)
-    *oF2 = h[2];
+  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
 }
 
 // ==== copies =============================================================================

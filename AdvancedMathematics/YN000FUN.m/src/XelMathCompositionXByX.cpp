@@ -96,12 +96,7 @@ void XelMathCompositionXByX::Eval(const double x, const long iOptions, double* o
   const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
              wantF2 = oF2 && (iOptions & 4);
   if (!_outer || !_inner) {
-    if (wantF)
-      *oF = XelMathInfinite;
-    if (wantF1)
-      *oF1 = XelMathInfinite;
-    if (wantF2)
-      *oF2 = XelMathInfinite;
+    SetAsked(wantF, wantF1, wantF2, XelMathInfinite, oF, oF1, oF2);
     return;
   }
   const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
@@ -159,12 +154,7 @@ void XelMathCompositionXByX::Eval(const XelMathInterval& iI, const long iOptions
   const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
              wantF2 = oF2 && (iOptions & 64);
   if (!_outer || !_inner) {
-    if (wantF)
-      *oF = Zero();
-    if (wantF1)
-      *oF1 = Zero();
-    if (wantF2)
-      *oF2 = Zero();
+    SetAsked(wantF, wantF1, wantF2, Zero(), oF, oF1, oF2);
     return;
   }
   const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;

@@ -118,12 +118,7 @@ void XelMathDefinitionMemoryX::Eval(const XelMathInterval& iI, const long iOptio
       _function->Eval(iI, iOptions, oF, oF1, oF2);
       return;
     }
-    if (wantF)
-      *oF = Zero();
-    if (wantF1)
-      *oF1 = Zero();
-    if (wantF2)
-      *oF2 = Zero();
+    SetAsked(wantF, wantF1, wantF2, Zero(), oF, oF1, oF2);
     return;
   }
   if (wantF)

@@ -74,12 +74,7 @@ void XelMathDerivFunctionX::Eval(const double x, const long iOptions, double* oF
   const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
              wantF2 = oF2 && (iOptions & 4);
   if (!_function) {
-    if (wantF)
-      *oF = XelMathInfinite;
-    if (wantF1)
-      *oF1 = XelMathInfinite;
-    if (wantF2)
-      *oF2 = XelMathInfinite;
+    SetAsked(wantF, wantF1, wantF2, XelMathInfinite, oF, oF1, oF2);
     return;
   }
   if (wantF || wantF1) {
@@ -117,12 +112,7 @@ void XelMathDerivFunctionX::Eval(const XelMathInterval& iI, const long iOptions,
   const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
              wantF2 = oF2 && (iOptions & 64);
   if (!_function) {
-    if (wantF)
-      *oF = Zero();
-    if (wantF1)
-      *oF1 = Zero();
-    if (wantF2)
-      *oF2 = Zero();
+    SetAsked(wantF, wantF1, wantF2, Zero(), oF, oF1, oF2);
     return;
   }
   if (wantF || wantF1) {
@@ -143,13 +133,8 @@ XelMathFunctionX* XelMathDerivFunctionX::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathDerivFunctionX::DeepDuplicate() const {
-  XelMathFunctionX* copy = _function ? _function->DeepDuplicate() : nullptr;
-  try {
-    return new XelMathDerivFunctionXDel(copy);
-  } catch (...) {
-    delete copy;
-    throw;
-  }
+  return WrapDeepCopy(_function,
+                      [](XelMathFunctionX* iCopy) { return new XelMathDerivFunctionXDel(iCopy); });
 }
 
 // ==== owning variant =====================================================================

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "XelError.h"
+#include "XelMathAnalysisScaling.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrKeys.h"
@@ -15,6 +16,7 @@
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
 #include "XelMathBasisFunctionX.h"
+#include "XelMathCompositeTools.h"
 #include "XelMathFunctionX.h"
 #include "XelMathInputError.h"
 #include "XelMathOppositeX.h"
@@ -516,73 +518,23 @@ int XelMathMinimizeX::LocalBrentMinimize(double iA, double iX, double iB, double
 
 // ---- entry points of XelMathFunctionX ---------------------------------------------------------
 
-namespace {
-
-/// The scale option of a XelMathBasisFunctionX, when it has one. Returns 1 then.
-int BasisScaleOption(const XelMathFunctionX* iF, XelMathAttrScaleOption& oOption) {
-  if (!iF->IsAKindOf("XelMathBasisFunctionX"))
-    return 0;
-  const XelMathAttrScaleOption* option =
-      static_cast<const XelMathBasisFunctionX*>(iF)->GetScaleOption();
-  if (!option)
-    return 0;
-  oOption = *option;
-  return 1;
-}
-
-} // namespace
-
 int XelMathFunctionX::Minimize(const XelMathInterval& iDomain, XelMathSetOfPointsND& oMinima,
                                const XelMathAttrList* iAttributes) const {
-  // Tolerance: the function's own, else the default one; an attribute overrides both.
-  const XelTolerance* tol = XelMathFunctionXFindTolerance(this);
-  if (!tol)
-    tol = &XelGetDefaultTolerance();
-  if (iAttributes) {
-    const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
-        iAttributes->GetAttribute("XelMathAttrTolObject"));
-    if (attr)
-      tol = &attr->GetTolObject();
-  }
+  const XelTolerance* tol = XelMathAnalysisScaling::FindTolerance(this, iAttributes);
   const double s = tol->GetScaleFactor();
 
   // Scaling option: the list's, else the one of a basis function. Values of a minimized
   // function are expected in the square of the scale (F power 2), variables in the scale.
   XelMathAttrScaleOption option(2, 1);
-  int found = 0;
-  if (iAttributes) {
-    const XelMathAttrScaleOption* attr = dynamic_cast<const XelMathAttrScaleOption*>(
-        iAttributes->GetAttribute("XelMathAttrScaleOption"));
-    if (attr) {
-      option = *attr;
-      found = 1;
-    }
-  }
-  if (!found)
-    found = BasisScaleOption(this, option);
   double valueFactor = 1.0, variableFactor = 1.0;
-  bool scaled = false;
-  if (found && s != 1.0) {
-    long nbF = 0, nbX = 0;
-    const long* powersF = option.GetPowerScaleF(nbF);
-    const long* powersX = option.GetPowerScaleX(nbX);
-    if (nbF != 1 || nbX != 1 || !powersF || !powersX)
-      XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
-                   "XelMathFunctionX::Minimize");
-    if (powersF[0] != 2 || powersX[0] != 1) {
-      scaled = true;
-      valueFactor = std::pow(s, static_cast<double>(2 - powersF[0]));
-      variableFactor = std::pow(s, static_cast<double>(powersX[0] - 1));
-    }
-  }
+  const bool scaled = XelMathAnalysisScaling::ListScaleOption(this, iAttributes, option) &&
+                      XelMathAnalysisScaling::ScaleFactors(
+                          option, s, 2, "XelMathFunctionX::Minimize", valueFactor, variableFactor);
   if (oMinima.GetDimension() != 1)
     XelMathRaise(0x20006, "the XelMathSetOfPointsND", "1", "XelMathMinimize::Initialize");
   std::unique_ptr<XelMathScaleFunctionX> wrapper;
-  if (scaled) {
-    wrapper.reset(new XelMathScaleFunctionX(this, valueFactor, variableFactor));
-    if (option.GetOKReviewed())
-      wrapper->SetOKScaleReviewed();
-  }
+  if (scaled)
+    wrapper = XelMathAnalysisScaling::MakeWrapper(this, option, valueFactor, variableFactor);
   XelMathMinimizeX minimizer(scaled ? static_cast<const XelMathFunctionX*>(wrapper.get()) : this,
                              *tol);
   if (scaled && option.GetOKReviewed())
@@ -617,16 +569,8 @@ int XelMathFunctionX::Minimize(const XelMathInterval& iDomain, XelMathSetOfPoint
   }
 
   XelMathSetOfPointsND work(1, 10);
-  int status;
-  if (scaled) {
-    XelMathInterval domain;
-    wrapper->ComputeScaledDomain(iDomain, domain);
-    status = minimizer.Run(domain, work);
-    wrapper->ComputeUnScaledRoots(work, oMinima);
-  } else {
-    status = minimizer.Run(iDomain, work);
-    oMinima = work;
-  }
+  const int status =
+      XelMathAnalysisScaling::RunMapped(minimizer, wrapper.get(), iDomain, work, oMinima);
   if (oMinima.GetNumberOfPoints() > 1)
     oMinima.Sort(0);
   oMinima.Beginning();
@@ -639,7 +583,7 @@ int XelMathFunctionX::Maximize(const XelMathInterval& iDomain, XelMathSetOfPoint
   // The opposite is no basis function: a scale option of this one travels in the list.
   XelMathAttrScaleOption option(2, 1);
   const bool carryOption = (!iAttributes || !iAttributes->GetAttribute("XelMathAttrScaleOption")) &&
-                           BasisScaleOption(this, option);
+                           XelMathAnalysisScaling::BasisScaleOption(this, option);
   XelMathAttrList list;
   if (iAttributes)
     list = *iAttributes;
@@ -648,21 +592,6 @@ int XelMathFunctionX::Maximize(const XelMathInterval& iDomain, XelMathSetOfPoint
   const XelMathAttrList* attributes = carryOption ? &list : iAttributes;
 
   // A bound on the values of f is the opposite bound on the values of -f.
-  XelMathAttrDoubleValue* limit = nullptr;
-  if (iAttributes)
-    limit =
-        dynamic_cast<XelMathAttrDoubleValue*>(iAttributes->GetAttribute(AttrFunctionXLimitValue));
-  if (limit)
-    limit->SetValue(-limit->GetValue());
-  int status = 0;
-  try {
-    status = opposite.Minimize(iDomain, oMaxima, attributes);
-  } catch (...) {
-    if (limit)
-      limit->SetValue(-limit->GetValue());
-    throw;
-  }
-  if (limit)
-    limit->SetValue(-limit->GetValue());
-  return status;
+  return XelMathComposite::MinimizeWithOppositeLimit(&opposite, iDomain, oMaxima, iAttributes,
+                                                     attributes);
 }

@@ -59,12 +59,7 @@ void XelMathOppositeX::Eval(const double x, const long iOptions, double* oF, dou
   const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
              wantF2 = oF2 && (iOptions & 4);
   if (!_function) {
-    if (wantF)
-      *oF = XelMathInfinite;
-    if (wantF1)
-      *oF1 = XelMathInfinite;
-    if (wantF2)
-      *oF2 = XelMathInfinite;
+    SetAsked(wantF, wantF1, wantF2, XelMathInfinite, oF, oF1, oF2);
     return;
   }
   _function->Eval(x, iOptions, oF, oF1, oF2);
@@ -98,12 +93,7 @@ void XelMathOppositeX::Eval(const XelMathInterval& iI, const long iOptions, XelM
   const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
              wantF2 = oF2 && (iOptions & 64);
   if (!_function) {
-    if (wantF)
-      *oF = Zero();
-    if (wantF1)
-      *oF1 = Zero();
-    if (wantF2)
-      *oF2 = Zero();
+    SetAsked(wantF, wantF1, wantF2, Zero(), oF, oF1, oF2);
     return;
   }
   _function->Eval(iI, iOptions, oF, oF1, oF2);
@@ -121,13 +111,8 @@ XelMathFunctionX* XelMathOppositeX::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathOppositeX::DeepDuplicate() const {
-  XelMathFunctionX* copy = _function ? _function->DeepDuplicate() : nullptr;
-  try {
-    return new XelMathOppositeXDel(copy);
-  } catch (...) {
-    delete copy;
-    throw;
-  }
+  return WrapDeepCopy(_function,
+                      [](XelMathFunctionX* iCopy) { return new XelMathOppositeXDel(iCopy); });
 }
 
 // ==== analyses ===========================================================================
@@ -142,24 +127,7 @@ int XelMathOppositeX::Maximize(const XelMathInterval& iDomain, XelMathSetOfPoint
                                const XelMathAttrList* iAttributes) const {
   if (!_function)
     return 4;
-  // A bound on the values of -f is the opposite bound on the values of f.
-  XelMathAttrDoubleValue* limit = nullptr;
-  if (iAttributes)
-    limit =
-        dynamic_cast<XelMathAttrDoubleValue*>(iAttributes->GetAttribute(AttrFunctionXLimitValue));
-  if (limit)
-    limit->SetValue(-limit->GetValue());
-  int status = 0;
-  try {
-    status = _function->Minimize(iDomain, oMaxima, iAttributes);
-  } catch (...) {
-    if (limit)
-      limit->SetValue(-limit->GetValue());
-    throw;
-  }
-  if (limit)
-    limit->SetValue(-limit->GetValue());
-  return status;
+  return MinimizeWithOppositeLimit(_function, iDomain, oMaxima, iAttributes, iAttributes);
 }
 
 // ==== owning variant =====================================================================

@@ -115,12 +115,7 @@ void XelMathProdX::Eval(const double x, const long iOptions, double* oF, double*
     EvalUpTo(_g, x, order, g);
     Leibniz(f, g, order, h);
   }
-  if (wantF)
-    *oF = h[0];
-  if (wantF1)
-    *oF1 = h[1];
-  if (wantF2)
-    *oF2 = h[2];
+  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
 }
 
 // ==== interval evaluations ===============================================================
@@ -173,12 +168,7 @@ void XelMathProdX::Eval(const XelMathInterval& iI, const long iOptions, XelMathI
     for (int k = 0; k <= order; k++)
       h[k] = LeibnizOver(f, g, _f == _g, k);
   }
-  if (wantF)
-    *oF = h[0];
-  if (wantF1)
-    *oF1 = h[1];
-  if (wantF2)
-    *oF2 = h[2];
+  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
 }
 
 // ==== copies =============================================================================

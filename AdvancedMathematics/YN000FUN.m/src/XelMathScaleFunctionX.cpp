@@ -159,17 +159,13 @@ XelMathFunctionX* XelMathScaleFunctionX::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathScaleFunctionX::DeepDuplicate() const {
-  XelMathFunctionX* copy = _function ? _function->DeepDuplicate() : nullptr;
-  XelMathScaleFunctionXDel* result = nullptr;
-  try {
-    result = new XelMathScaleFunctionXDel(copy, _functionFactor, _variableFactor);
-  } catch (...) {
-    delete copy;
-    throw;
-  }
-  if (_reviewed)
-    result->SetOKScaleReviewed();
-  return result;
+  return WrapDeepCopy(_function, [this](XelMathFunctionX* iCopy) {
+    XelMathScaleFunctionXDel* result =
+        new XelMathScaleFunctionXDel(iCopy, _functionFactor, _variableFactor);
+    if (_reviewed)
+      result->SetOKScaleReviewed();
+    return result;
+  });
 }
 
 void XelMathScaleFunctionX::ComputeScaledDomain(const XelMathInterval& iI,

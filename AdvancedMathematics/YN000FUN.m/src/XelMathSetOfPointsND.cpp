@@ -289,18 +289,8 @@ XelMathSetOfPointsND::XelMathSetOfPointsND(const long iDimension, const long iCa
 XelMathSetOfPointsND::XelMathSetOfPointsND(const XelMathSetOfPointsND& iOther)
     : XelQuorVirtual(iOther), _dimension(iOther._dimension), _nbPoints(0), _cursor(0), _periodic(0),
       _capacity(0), _points(nullptr) {
-  if (iOther._nbPoints > 0)
-    XelMathSetOfPointsND::SetCapacity(iOther._nbPoints);
-  if (iOther._nbPoints > 0)
-    std::memcpy(_points, iOther._points,
-                sizeof(double) * static_cast<size_t>(iOther._nbPoints * _dimension));
-  _nbPoints = iOther._nbPoints;
-  _cursor = iOther._cursor;
-  _periodic = iOther._periodic;
-  for (int k = 0; k < 3; k++) {
-    _reservedIndex[k] = iOther._reservedIndex[k];
-    _reservedValue[k] = iOther._reservedValue[k];
-  }
+  // Same dimension and no room yet: the assignment only sizes the array and copies.
+  XelMathSetOfPointsND::operator=(iOther);
 }
 
 XelMathSetOfPointsND::~XelMathSetOfPointsND() {
@@ -465,14 +455,7 @@ void XelMathSetOfPointsND::RemovePoint(const long i) {
 }
 
 void XelMathSetOfPointsND::KeepPoints(const unsigned char* iKeep) {
-  long kept = 0;
-  for (long i = 0; i < _nbPoints; i++)
-    if (iKeep[i]) {
-      if (kept != i)
-        std::memcpy(At(kept), At(i), sizeof(double) * static_cast<size_t>(_dimension));
-      kept++;
-    }
-  _nbPoints = kept;
+  _nbPoints = XelMathCompactRows(_points, _nbPoints, _dimension, iKeep);
   if (_cursor > _nbPoints)
     _cursor = _nbPoints;
 }

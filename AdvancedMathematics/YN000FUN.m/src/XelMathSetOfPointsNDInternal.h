@@ -1,5 +1,8 @@
 #pragma once
 // Helpers shared by the sources of the point-set classes (not exported).
+#include <cstddef>
+#include <cstring>
+
 #include "XelQuorMemory.h"
 
 /// Raises a XelMathInputError of code iCode with iCount texts from iFile:iLine.
@@ -36,3 +39,18 @@ private:
   long _count;
   unsigned char* _flags;
 };
+
+/// Moves the rows of iStride doubles whose flag in iKeep is set to the front of ioRows (in
+/// order) and returns their number: the compaction of a point array and of its companions.
+inline long XelMathCompactRows(double* ioRows, const long iCount, const long iStride,
+                               const unsigned char* iKeep) {
+  long kept = 0;
+  for (long i = 0; i < iCount; i++)
+    if (iKeep[i]) {
+      if (kept != i)
+        std::memcpy(ioRows + kept * iStride, ioRows + i * iStride,
+                    sizeof(double) * static_cast<std::size_t>(iStride));
+      kept++;
+    }
+  return kept;
+}

@@ -90,13 +90,7 @@ void XelMathSetOfPointsNDWithVectors::SetCapacity(const long iCapacity) {
 }
 
 void XelMathSetOfPointsNDWithVectors::KeepPoints(const unsigned char* iKeep) {
-  long kept = 0;
-  for (long i = 0; i < _nbPoints; i++)
-    if (iKeep[i]) {
-      if (kept != i)
-        std::memcpy(VectorAt(kept), VectorAt(i), sizeof(double) * static_cast<size_t>(_dimension));
-      kept++;
-    }
+  XelMathCompactRows(_tangents, _nbPoints, _dimension, iKeep);
   XelMathSetOfPointsND::KeepPoints(iKeep);
 }
 

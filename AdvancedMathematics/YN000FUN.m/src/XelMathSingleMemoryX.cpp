@@ -107,12 +107,7 @@ void XelMathSingleMemoryX::Eval(const double x, const long iOptions, double* oF,
   const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
              wantF2 = oF2 && (iOptions & 4);
   if (!_function) {
-    if (wantF)
-      *oF = XelMathInfinite;
-    if (wantF1)
-      *oF1 = XelMathInfinite;
-    if (wantF2)
-      *oF2 = XelMathInfinite;
+    SetAsked(wantF, wantF1, wantF2, XelMathInfinite, oF, oF1, oF2);
     return;
   }
   // Ask f only for what the caches cannot serve.
@@ -172,12 +167,7 @@ void XelMathSingleMemoryX::Eval(const XelMathInterval& iI, const long iOptions, 
   const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
              wantF2 = oF2 && (iOptions & 64);
   if (!_function) {
-    if (wantF)
-      *oF = Zero();
-    if (wantF1)
-      *oF1 = Zero();
-    if (wantF2)
-      *oF2 = Zero();
+    SetAsked(wantF, wantF1, wantF2, Zero(), oF, oF1, oF2);
     return;
   }
   const bool askF = wantF && !SameInterval(iI, _valueInterval),
@@ -209,16 +199,11 @@ XelMathFunctionX* XelMathSingleMemoryX::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathSingleMemoryX::DeepDuplicate() const {
-  XelMathFunctionX* copy = _function ? _function->DeepDuplicate() : nullptr;
-  XelMathSingleMemoryXDel* result = nullptr;
-  try {
-    result = new XelMathSingleMemoryXDel(copy, _valuePoint);
-  } catch (...) {
-    delete copy;
-    throw;
-  }
-  result->CopyCaches(*this);
-  return result;
+  return WrapDeepCopy(_function, [this](XelMathFunctionX* iCopy) {
+    XelMathSingleMemoryXDel* result = new XelMathSingleMemoryXDel(iCopy, _valuePoint);
+    result->CopyCaches(*this);
+    return result;
+  });
 }
 
 // ==== owning variant =====================================================================

@@ -9,6 +9,7 @@
 
 #include "XelError.h"
 #include "XelFedEx.h"
+#include "XelMathAnalysisScaling.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrList.h"
@@ -1125,18 +1126,6 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
 
 namespace {
 
-/// The scale option of a XelMathBasisFunctionX, when it has one. Returns 1 then.
-int BasisScaleOption(const XelMathFunctionX* iF, XelMathAttrScaleOption& oOption) {
-  if (!iF->IsAKindOf("XelMathBasisFunctionX"))
-    return 0;
-  const XelMathAttrScaleOption* option =
-      static_cast<const XelMathBasisFunctionX*>(iF)->GetScaleOption();
-  if (!option)
-    return 0;
-  oOption = *option;
-  return 1;
-}
-
 /// The scale option that goes with iF: the filed one (mail message iMessage) or the
 /// one of a XelMathBasisFunctionX. Returns 1 when there is one.
 int FindScaleOption(const XelMathFunctionX* iF, long iMessage, XelMathAttrScaleOption& oOption) {
@@ -1146,71 +1135,25 @@ int FindScaleOption(const XelMathFunctionX* iF, long iMessage, XelMathAttrScaleO
     oOption = *static_cast<const XelMathAttrScaleOption*>(filed);
     return 1;
   }
-  return BasisScaleOption(iF, oOption);
-}
-
-/// Reads the single F and X powers of an option; raises 0x20006 with iWhere otherwise.
-void ReadPowers(const XelMathAttrScaleOption& iOption, const char* iWhere, long& oF, long& oX) {
-  long nbF = 0, nbX = 0;
-  const long* powersF = iOption.GetPowerScaleF(nbF);
-  const long* powersX = iOption.GetPowerScaleX(nbX);
-  if (nbF != 1 || nbX != 1 || !powersF || !powersX)
-    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension", iWhere);
-  oF = powersF[0];
-  oX = powersX[0];
+  return XelMathAnalysisScaling::BasisScaleOption(iF, oOption);
 }
 
 } // namespace
 
 int XelMathFunctionX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
                             const XelMathAttrList* iAttributes) const {
-  // Tolerance: the function's own, else the default one; an attribute overrides both.
-  const XelTolerance* tol = XelMathFunctionXFindTolerance(this);
-  if (!tol)
-    tol = &XelGetDefaultTolerance();
-  if (iAttributes) {
-    const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
-        iAttributes->GetAttribute("XelMathAttrTolObject"));
-    if (attr)
-      tol = &attr->GetTolObject();
-  }
-  if (!tol) {
-    XelQuornull(__FILE__, __LINE__);
-    return 0;
-  }
+  const XelTolerance* tol = XelMathAnalysisScaling::FindTolerance(this, iAttributes);
   const double s = tol->GetScaleFactor();
 
   // Scaling option: the list's, else the one of a basis function.
   XelMathAttrScaleOption option(1, 1);
-  int found = 0;
-  if (iAttributes) {
-    const XelMathAttrScaleOption* attr = dynamic_cast<const XelMathAttrScaleOption*>(
-        iAttributes->GetAttribute("XelMathAttrScaleOption"));
-    if (attr) {
-      option = *attr;
-      found = 1;
-    }
-  }
-  if (!found)
-    found = BasisScaleOption(this, option);
-
   double valueFactor = 1.0, variableFactor = 1.0;
-  bool scaled = false;
-  if (found && s != 1.0) {
-    long powerF = 1, powerX = 1;
-    ReadPowers(option, "XelMathFunctionX::Solve", powerF, powerX);
-    if (powerF != 1 || powerX != 1) {
-      scaled = true;
-      valueFactor = std::pow(s, static_cast<double>(1 - powerF));
-      variableFactor = std::pow(s, static_cast<double>(powerX - 1));
-    }
-  }
+  const bool scaled = XelMathAnalysisScaling::ListScaleOption(this, iAttributes, option) &&
+                      XelMathAnalysisScaling::ScaleFactors(option, s, 1, "XelMathFunctionX::Solve",
+                                                           valueFactor, variableFactor);
   std::unique_ptr<XelMathScaleFunctionX> wrapper;
-  if (scaled) {
-    wrapper.reset(new XelMathScaleFunctionX(this, valueFactor, variableFactor));
-    if (option.GetOKReviewed())
-      wrapper->SetOKScaleReviewed();
-  }
+  if (scaled)
+    wrapper = XelMathAnalysisScaling::MakeWrapper(this, option, valueFactor, variableFactor);
   XelMathSolveX solver(scaled ? static_cast<const XelMathFunctionX*>(wrapper.get()) : this, *tol);
   if (scaled && option.GetOKReviewed())
     solver.SetOKScaleReviewed();
@@ -1253,16 +1196,8 @@ int XelMathFunctionX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND
 
   // The working set receives the roots; the caller's set is only written at the end.
   XelMathSetOfPointsND work(oRoots);
-  int status;
-  if (scaled) {
-    XelMathInterval domain;
-    wrapper->ComputeScaledDomain(iDomain, domain);
-    status = solver.Run(domain, work);
-    wrapper->ComputeUnScaledRoots(work, oRoots);
-  } else {
-    status = solver.Run(iDomain, work);
-    oRoots = work;
-  }
+  const int status =
+      XelMathAnalysisScaling::RunMapped(solver, wrapper.get(), iDomain, work, oRoots);
   oRoots.Beginning();
   return status;
 }
@@ -1274,18 +1209,9 @@ int XelMathFunctionX::SolveNewton(const XelMathInterval& iDomain, const XelMathI
   XelMathAttrScaleOption option(1, 1);
   const int found = FindScaleOption(this, 1, option);
   double valueFactor = 1.0, variableFactor = 1.0;
-  bool scaled = false;
-  if (found && s != 1.0) {
-    long powerF = 1, powerX = 1;
-    ReadPowers(option, "XelMathFunctionX::SolveNewton", powerF, powerX);
-    const long expected = iMode == 0 ? 1 : 2;
-    if (powerF != expected || powerX != 1) {
-      scaled = true;
-      valueFactor = std::pow(s, static_cast<double>(expected - powerF));
-      variableFactor = std::pow(s, static_cast<double>(powerX - 1));
-    }
-  }
-  if (!scaled) {
+  if (!found || !XelMathAnalysisScaling::ScaleFactors(option, s, iMode == 0 ? 1 : 2,
+                                                      "XelMathFunctionX::SolveNewton", valueFactor,
+                                                      variableFactor)) {
     XelMathSolveX solver(this, iTol);
     return solver.SolveNewton(iDomain, iImage.low, iImage.high, iMode, ioX);
   }

@@ -94,12 +94,7 @@ void XelMathSquareDistXs::Eval(const double x, const long iOptions, double* oF, 
     SumOfSquaresAt(_n, _functions, _target, x, order, h);
     h[0] -= _offset;
   }
-  if (wantF)
-    *oF = h[0];
-  if (wantF1)
-    *oF1 = h[1];
-  if (wantF2)
-    *oF2 = h[2];
+  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
 }
 
 // ==== interval evaluations ===============================================================
@@ -147,12 +142,7 @@ void XelMathSquareDistXs::Eval(const XelMathInterval& iI, const long iOptions, X
     SumOfSquaresOver(_n, _functions, _target, iI, order, h);
     h[0] = Shift(h[0], -_offset);
   }
-  if (wantF)
-    *oF = h[0];
-  if (wantF1)
-    *oF1 = h[1];
-  if (wantF2)
-    *oF2 = h[2];
+  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
 }
 
 XelMathInterval XelMathSquareDistXs::ComputeOptimalImage(const XelMathInterval& iI,

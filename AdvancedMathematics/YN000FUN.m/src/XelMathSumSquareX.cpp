@@ -105,12 +105,7 @@ void XelMathSumSquareX::Eval(const double x, const long iOptions, double* oF, do
   double h[3] = {XelMathInfinite, XelMathInfinite, XelMathInfinite};
   if (!HasNull(_n, _functions))
     SumOfSquaresAt(_n, _functions, nullptr, x, order, h);
-  if (wantF)
-    *oF = h[0];
-  if (wantF1)
-    *oF1 = h[1];
-  if (wantF2)
-    *oF2 = h[2];
+  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
 }
 
 XelMathInterval XelMathSumSquareX::Eval(const XelMathInterval& iI) const {
@@ -136,12 +131,7 @@ void XelMathSumSquareX::Eval(const XelMathInterval& iI, const long iOptions, Xel
   XelMathInterval h[3];
   if (!HasNull(_n, _functions))
     SumOfSquaresOver(_n, _functions, nullptr, iI, order, h);
-  if (wantF)
-    *oF = h[0];
-  if (wantF1)
-    *oF1 = h[1];
-  if (wantF2)
-    *oF2 = h[2];
+  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
 }
 
 // ==== copies =============================================================================

@@ -1,0 +1,127 @@
+#pragma once
+// Tolerance and scale-option handling shared by the entry points of the one-variable analyses
+// (root finding and minimization; internal to the library). An analysis works on values in
+// the scale power iExpectedF and on variables in the scale; a function declaring other
+// powers (XelMathAttrScaleOption) is run through a XelMathScaleFunctionX wrapper whose
+// results are mapped back. Misuse (an option of more than one power) raises 0x20006.
+#include <cmath>
+#include <memory>
+
+#include "XelMathAttrList.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelMathAttrTolObject.h"
+#include "XelMathBasisFunctionX.h"
+#include "XelMathFunctionX.h"
+#include "XelMathInputError.h"
+#include "XelMathInterval.h"
+#include "XelMathScaleFunctionX.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelTolerance.h"
+
+namespace XelMathAnalysisScaling {
+
+/// The tolerance of an analysis of iF: the function's own, else the default one; a
+/// XelMathAttrTolObject of iAttributes overrides both.
+inline const XelTolerance* FindTolerance(const XelMathFunctionX* iF,
+                                         const XelMathAttrList* iAttributes) {
+  const XelTolerance* tol = XelMathFunctionXFindTolerance(iF);
+  if (!tol)
+    tol = &XelGetDefaultTolerance();
+  if (iAttributes) {
+    const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
+        iAttributes->GetAttribute("XelMathAttrTolObject"));
+    if (attr)
+      tol = &attr->GetTolObject();
+  }
+  return tol;
+}
+
+/// The scale option of a XelMathBasisFunctionX, when it has one. Returns 1 then.
+inline int BasisScaleOption(const XelMathFunctionX* iF, XelMathAttrScaleOption& oOption) {
+  if (!iF->IsAKindOf("XelMathBasisFunctionX"))
+    return 0;
+  const XelMathAttrScaleOption* option =
+      static_cast<const XelMathBasisFunctionX*>(iF)->GetScaleOption();
+  if (!option)
+    return 0;
+  oOption = *option;
+  return 1;
+}
+
+/// The scale option of an analysis: the one of iAttributes, else the one of a basis
+/// function. Returns 1 when there is one.
+inline int ListScaleOption(const XelMathFunctionX* iF, const XelMathAttrList* iAttributes,
+                           XelMathAttrScaleOption& oOption) {
+  if (iAttributes) {
+    const XelMathAttrScaleOption* attr = dynamic_cast<const XelMathAttrScaleOption*>(
+        iAttributes->GetAttribute("XelMathAttrScaleOption"));
+    if (attr) {
+      oOption = *attr;
+      return 1;
+    }
+  }
+  return BasisScaleOption(iF, oOption);
+}
+
+/// Reads the single F and X powers of an option; raises 0x20006 with iWhere otherwise.
+inline void ReadPowers(const XelMathAttrScaleOption& iOption, const char* iWhere, long& oF,
+                       long& oX) {
+  long nbF = 0, nbX = 0;
+  const long* powersF = iOption.GetPowerScaleF(nbF);
+  const long* powersX = iOption.GetPowerScaleX(nbX);
+  if (nbF != 1 || nbX != 1 || !powersF || !powersX)
+    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension", iWhere);
+  oF = powersF[0];
+  oX = powersX[0];
+}
+
+/// The factors that bring a function declared with iOption to values in the power
+/// iExpectedF of the scale iScale and variables in the scale: h(x) = oValueFactor *
+/// f(oVariableFactor * x). Returns true when a wrapper is needed (factors other than 1).
+inline bool ScaleFactors(const XelMathAttrScaleOption& iOption, const double iScale,
+                         const long iExpectedF, const char* iWhere, double& oValueFactor,
+                         double& oVariableFactor) {
+  oValueFactor = 1.0;
+  oVariableFactor = 1.0;
+  if (iScale == 1.0)
+    return false;
+  long powerF = iExpectedF, powerX = 1;
+  ReadPowers(iOption, iWhere, powerF, powerX);
+  if (powerF == iExpectedF && powerX == 1)
+    return false;
+  oValueFactor = std::pow(iScale, static_cast<double>(iExpectedF - powerF));
+  oVariableFactor = std::pow(iScale, static_cast<double>(powerX - 1));
+  return true;
+}
+
+/// The wrapper of iF with the given factors, marked reviewed as the option says.
+inline std::unique_ptr<XelMathScaleFunctionX> MakeWrapper(const XelMathFunctionX* iF,
+                                                          const XelMathAttrScaleOption& iOption,
+                                                          const double iValueFactor,
+                                                          const double iVariableFactor) {
+  std::unique_ptr<XelMathScaleFunctionX> wrapper(
+      new XelMathScaleFunctionX(iF, iValueFactor, iVariableFactor));
+  if (iOption.GetOKReviewed())
+    wrapper->SetOKScaleReviewed();
+  return wrapper;
+}
+
+/// Runs ioAnalysis over iDomain into the working set ioWork and writes the points to oPoints:
+/// through the wrapper's domain and back when iWrapper is given, as they are otherwise.
+template <class Analysis>
+int RunMapped(Analysis& ioAnalysis, const XelMathScaleFunctionX* iWrapper,
+              const XelMathInterval& iDomain, XelMathSetOfPointsND& ioWork,
+              XelMathSetOfPointsND& oPoints) {
+  if (!iWrapper) {
+    const int status = ioAnalysis.Run(iDomain, ioWork);
+    oPoints = ioWork;
+    return status;
+  }
+  XelMathInterval domain;
+  iWrapper->ComputeScaledDomain(iDomain, domain);
+  const int status = ioAnalysis.Run(domain, ioWork);
+  iWrapper->ComputeUnScaledRoots(ioWork, oPoints);
+  return status;
+}
+
+} // namespace XelMathAnalysisScaling
