@@ -41,11 +41,14 @@
 #include "XelMathSumSquareX.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
+#include "reference_functions.h"
+#include "test_helpers.h"
 
 namespace {
 
+using namespace xeltest;
+
 const double kEps = std::numeric_limits<double>::epsilon();
-const double kPi = 3.14159265358979323846;
 
 // Steps of the reference centred differences and the tolerances they allow: truncation
 // (step squared) plus rounding (epsilon over step to the order), with a margin of 100 for
@@ -61,173 +64,11 @@ const double kTolSameFormula = 64.0 * kEps;
 // Interval images are computed without directed rounding: allow a few ulps on each end.
 const double kTolEnclosure = 1e-12;
 
-// ---- interval helpers of the test (independent of the library's) ------------------------
-XelMathInterval IMul(const XelMathInterval& a, const XelMathInterval& b) {
-  const double p[4] = {a.low * b.low, a.low * b.high, a.high * b.low, a.high * b.high};
-  return XelMathInterval(std::min(std::min(p[0], p[1]), std::min(p[2], p[3])),
-                         std::max(std::max(p[0], p[1]), std::max(p[2], p[3])));
-}
-XelMathInterval IAdd(const XelMathInterval& a, const XelMathInterval& b) {
-  return XelMathInterval(a.low + b.low, a.high + b.high);
-}
-XelMathInterval IScale(double c, const XelMathInterval& a) {
-  return c >= 0.0 ? XelMathInterval(c * a.low, c * a.high) : XelMathInterval(c * a.high, c * a.low);
-}
-XelMathInterval ISquare(const XelMathInterval& a) {
-  if (a.low >= 0.0)
-    return XelMathInterval(a.low * a.low, a.high * a.high);
-  if (a.high <= 0.0)
-    return XelMathInterval(a.high * a.high, a.low * a.low);
-  return XelMathInterval(0.0, std::max(a.low * a.low, a.high * a.high));
-}
-XelMathInterval IExp(const XelMathInterval& a) {
-  return XelMathInterval(std::exp(a.low), std::exp(a.high));
-}
-// sin over [lo, hi], extrema included when a crest or a trough lies inside.
-XelMathInterval ISin(double lo, double hi) {
-  if (hi - lo >= 2.0 * kPi)
-    return XelMathInterval(-1.0, 1.0);
-  double a = std::sin(lo), b = std::sin(hi);
-  XelMathInterval r(std::min(a, b), std::max(a, b));
-  if (0.5 * kPi + 2.0 * kPi * std::ceil((lo - 0.5 * kPi) / (2.0 * kPi)) <= hi)
-    r.high = 1.0;
-  if (-0.5 * kPi + 2.0 * kPi * std::ceil((lo + 0.5 * kPi) / (2.0 * kPi)) <= hi)
-    r.low = -1.0;
-  return r;
-}
-
-// ---- instrumented leaf functions ----------------------------------------------------------
-
-// Live test functions (constructions minus destructions).
-long gLive = 0;
-
-// Base of the test leaves: counts itself, offers every evaluation exactly, counts its
-// point and interval evaluations.
-class LeafX : public XelMathFunctionX {
-public:
-  LeafX() { ++gLive; }
-  LeafX(const LeafX& iOther) : XelMathFunctionX(iOther) { ++gLive; }
-  LeafX& operator=(const LeafX&) = delete;
-  ~LeafX() override { --gLive; }
-  unsigned char IsOption(const long iOption) const override { return (iOption & _refused) == 0; }
-  int GetDirectComponents(const int, const XelMathFunctionGeneral**) const override { return 0; }
-  XelMathFunctionX* DeepDuplicate() const override { return Duplicate(); }
-
-  /// The derivative of order k (0..3) at x and its image over I.
-  virtual double D(int k, double x) const = 0;
-  virtual XelMathInterval DI(int k, const XelMathInterval& I) const = 0;
-
-  using XelMathFunctionX::Eval;
-  using XelMathFunctionX::EvalFirstDeriv;
-  using XelMathFunctionX::EvalSecondDeriv;
-  using XelMathFunctionX::EvalThirdDeriv;
-  double Eval(const double& x) const override { return Count(D(0, x)); }
-  double EvalFirstDeriv(const double& x) const override { return Count(D(1, x)); }
-  double EvalSecondDeriv(const double& x) const override { return Count(D(2, x)); }
-  double EvalThirdDeriv(const double& x) const override { return Count(D(3, x)); }
-  XelMathInterval Eval(const XelMathInterval& I) const override { return CountI(DI(0, I)); }
-  XelMathInterval EvalFirstDeriv(const XelMathInterval& I) const override {
-    return CountI(DI(1, I));
-  }
-  XelMathInterval EvalSecondDeriv(const XelMathInterval& I) const override {
-    return CountI(DI(2, I));
-  }
-  XelMathInterval EvalThirdDeriv(const XelMathInterval& I) const override {
-    return CountI(DI(3, I));
-  }
-
-  mutable long pointCalls = 0;
-  mutable long intervalCalls = 0;
-  long _refused = 0; // option bits this leaf refuses
-
-private:
-  double Count(double v) const {
-    ++pointCalls;
-    return v;
-  }
-  XelMathInterval CountI(const XelMathInterval& v) const {
-    ++intervalCalls;
-    return v;
-  }
-};
-
-// a exp(b x).
-class ExpX : public LeafX {
-public:
-  ExpX(double a, double b) : _a(a), _b(b) {}
-  const char* IsA() const override { return "ExpX"; }
-  double D(int k, double x) const override { return _a * std::pow(_b, k) * std::exp(_b * x); }
-  XelMathInterval DI(int k, const XelMathInterval& I) const override {
-    return IScale(_a * std::pow(_b, k), IExp(IScale(_b, I)));
-  }
-  XelMathFunctionX* Duplicate() const override { return new ExpX(*this); }
-
-private:
-  double _a, _b;
-};
-
-// sin(w x + p).
-class SineX : public LeafX {
-public:
-  SineX(double w, double p) : _w(w), _p(p) {}
-  const char* IsA() const override { return "SineX"; }
-  double D(int k, double x) const override {
-    return std::pow(_w, k) * std::sin(_w * x + _p + 0.5 * kPi * k);
-  }
-  XelMathInterval DI(int k, const XelMathInterval& I) const override {
-    const XelMathInterval t = IScale(_w, I);
-    const double shift = _p + 0.5 * kPi * k;
-    return IScale(std::pow(_w, k), ISin(t.low + shift, t.high + shift));
-  }
-  XelMathFunctionX* Duplicate() const override { return new SineX(*this); }
-
-private:
-  double _w, _p;
-};
-
-// a x^2 + b x + c, with the exact image over an interval.
-class QuadX : public LeafX {
-public:
-  QuadX(double a, double b, double c) : _a(a), _b(b), _c(c) {}
-  const char* IsA() const override { return "QuadX"; }
-  double D(int k, double x) const override {
-    switch (k) {
-    case 0:
-      return (_a * x + _b) * x + _c;
-    case 1:
-      return 2.0 * _a * x + _b;
-    case 2:
-      return 2.0 * _a;
-    default:
-      return 0.0;
-    }
-  }
-  XelMathInterval DI(int k, const XelMathInterval& I) const override {
-    if (k >= 2)
-      return XelMathInterval(D(k, 0.0), D(k, 0.0));
-    if (k == 1)
-      return IAdd(IScale(2.0 * _a, I), XelMathInterval(_b, _b));
-    double lo = std::min(D(0, I.low), D(0, I.high)), hi = std::max(D(0, I.low), D(0, I.high));
-    if (_a != 0.0) {
-      const double v = -_b / (2.0 * _a);
-      if (v > I.low && v < I.high) {
-        lo = std::min(lo, D(0, v));
-        hi = std::max(hi, D(0, v));
-      }
-    }
-    return XelMathInterval(lo, hi);
-  }
-  XelMathFunctionX* Duplicate() const override { return new QuadX(*this); }
-
-private:
-  double _a, _b, _c;
-};
-
 // A leaf that cannot be deep-copied (the contract's default raises).
 class RawX : public XelMathFunctionX {
 public:
-  RawX() { ++gLive; }
-  ~RawX() override { --gLive; }
+  RawX() { ++gLiveLeaves; }
+  ~RawX() override { --gLiveLeaves; }
   const char* IsA() const override { return "RawX"; }
   using XelMathFunctionX::Eval;
   double Eval(const double& x) const override { return x; }
@@ -237,8 +78,8 @@ public:
 // F(u, v) = u^2 v + exp(v) with exact partial derivatives and interval images.
 class QuadExpRN : public XelMathFunctionRN {
 public:
-  QuadExpRN() : XelMathFunctionRN(2) { ++gLive; }
-  ~QuadExpRN() override { --gLive; }
+  QuadExpRN() : XelMathFunctionRN(2) { ++gLiveLeaves; }
+  ~QuadExpRN() override { --gLiveLeaves; }
   const char* IsA() const override { return "QuadExpRN"; }
   unsigned char IsOption(const long) const override { return 1; }
   XelMathFunctionRN* Duplicate() const override { return new QuadExpRN(); }
@@ -523,7 +364,7 @@ TEST(Composites, OptionsFollowTheComponentsAndTheRulesOfDifferentiation) {
   // Bits refused by a component are refused by the composite, lower orders included.
   SineX s(1.0, 0.0);
   QuadX q(1.0, 0.0, 0.0);
-  s._refused = 16;
+  s.offered = ~16L;
   XelMathCompositionXByX comp(&q, &s);
   EXPECT_FALSE(comp.IsOption(16));
   EXPECT_FALSE(comp.IsOption(32)); // the chain rule needs the inner image
@@ -549,7 +390,7 @@ TEST(Composites, OptionsFollowTheComponentsAndTheRulesOfDifferentiation) {
   EXPECT_FALSE(scaled.IsOption(16));
   // A derivative function answers bit k as its function answers bit k + 1.
   XelMathDerivFunctionX d(&s);
-  s._refused = 4;
+  s.offered = ~4L;
   EXPECT_EQ(d.IsOption(1), s.IsOption(2));
   EXPECT_FALSE(d.IsOption(2));
   EXPECT_TRUE(d.IsOption(1 | 16 | 32));
@@ -615,7 +456,7 @@ TEST(Composites, TypeIdentifiersNamesAndComponents) {
 
 TEST(Composites, FactoriesOfTheFunctionContract) {
   Leaves L;
-  const long live = gLive;
+  const long live = gLiveLeaves;
   std::unique_ptr<XelMathFunctionX> d(L.s.CreateDeriv());
   EXPECT_TRUE(d->IsATypeOf(93));
   EXPECT_DOUBLE_EQ(d->Eval(0.3), L.s.EvalFirstDeriv(0.3));
@@ -627,7 +468,7 @@ TEST(Composites, FactoriesOfTheFunctionContract) {
 
   // The owning composition deletes what it was given.
   delete XelMathFunctionX::CreateCompositionXDel(new SineX(1.0, 0.0), new QuadX(1.0, 0.0, 0.0));
-  EXPECT_EQ(gLive, live);
+  EXPECT_EQ(gLiveLeaves, live);
 
   const XelMathFunctionX* fs[2] = {&L.e, &L.s};
   const double c[2] = {2.0, -1.0};
@@ -760,17 +601,17 @@ TEST(Composites, DefinitionMemoryStoresTheImagesOfItsInterval) {
   EXPECT_EQ(empty.Eval(0.5), s.Eval(0.5));
 
   // The owning variant deletes the function it replaces.
-  const long live = gLive;
+  const long live = gLiveLeaves;
   XelMathDefinitionMemoryXDel owner(new SineX(2.0, 0.0), XelMathInterval(0.0, 1.0));
   owner.Set(new ExpX(1.0, 1.0), XelMathInterval(0.0, 1.0));
-  EXPECT_EQ(gLive, live + 1);
+  EXPECT_EQ(gLiveLeaves, live + 1);
 }
 
 // ---- ownership ---------------------------------------------------------------------------------
 
 // Each owning variant deletes exactly the components it was given.
 TEST(Composites, OwningVariantsDeleteTheirComponents) {
-  const long live = gLive;
+  const long live = gLiveLeaves;
   const long blocks = XelQuorGetMemoryCounters().liveBlocks;
   {
     XelMathFunctionX* fs[3] = {new ExpX(1, 1), new SineX(1, 0), new QuadX(1, 0, 0)};
@@ -796,14 +637,14 @@ TEST(Composites, OwningVariantsDeleteTheirComponents) {
     const double c[2] = {1, 2};
     delete new XelMathSquareDistXsDel(2, gs, c, 0.5);
   }
-  EXPECT_EQ(gLive, live);
+  EXPECT_EQ(gLiveLeaves, live);
   EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, blocks);
 }
 
 // A component given twice to an owning variant, or shared with a non-owning composite, is
 // deleted once; copies of owning variants are deep.
 TEST(Composites, SharedComponentsAreNeverDeletedTwice) {
-  const long live = gLive;
+  const long live = gLiveLeaves;
   const long blocks = XelQuorGetMemoryCounters().liveBlocks;
   {
     SineX* s = new SineX(1, 0);
@@ -813,7 +654,7 @@ TEST(Composites, SharedComponentsAreNeverDeletedTwice) {
     EXPECT_DOUBLE_EQ(view.Eval(0.3), -std::sin(0.3));
     // The copy of an owning product is deep, and keeps the factor shared.
     std::unique_ptr<XelMathFunctionX> copy(square.Duplicate());
-    EXPECT_EQ(gLive, live + 2);
+    EXPECT_EQ(gLiveLeaves, live + 2);
     EXPECT_DOUBLE_EQ(copy->Eval(0.3), square.Eval(0.3));
   }
   {
@@ -832,21 +673,21 @@ TEST(Composites, SharedComponentsAreNeverDeletedTwice) {
     std::unique_ptr<XelMathFunctionX> combCopy(comb.Duplicate());
     EXPECT_TRUE(combCopy->IsAKindOf("XelMathCombinationXDel"));
   }
-  EXPECT_EQ(gLive, live);
+  EXPECT_EQ(gLiveLeaves, live);
   EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, blocks);
 }
 
 TEST(Composites, DeepDuplicatesEvaluateLikeTheOriginalAndReleaseEverything) {
   Leaves L;
   std::vector<Case> cases = MakeCases(L);
-  const long live = gLive;
+  const long live = gLiveLeaves;
   const long blocks = XelQuorGetMemoryCounters().liveBlocks;
   std::vector<const XelMathFunctionX*> parts;
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     std::unique_ptr<XelMathFunctionX> copy(c.f->DeepDuplicate());
     EXPECT_NE(std::string(copy->IsA()).find("Del"), std::string::npos) << copy->IsA();
-    EXPECT_GT(gLive, live);
+    EXPECT_GT(gLiveLeaves, live);
     for (double x : TestPoints())
       for (int k = 0; k < 4; k++)
         EXPECT_DOUBLE_EQ(Derivative(*copy, k, x), Derivative(*c.f, k, x)) << "order " << k;
@@ -854,7 +695,7 @@ TEST(Composites, DeepDuplicatesEvaluateLikeTheOriginalAndReleaseEverything) {
     EXPECT_EQ(copy->Eval(I), c.f->Eval(I));
     parts.push_back(c.f.get());
   }
-  EXPECT_EQ(gLive, live);
+  EXPECT_EQ(gLiveLeaves, live);
   EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, blocks);
 
   // One tree holding every composite, with more components than the local copy buffer.
@@ -870,7 +711,7 @@ TEST(Composites, DeepDuplicatesEvaluateLikeTheOriginalAndReleaseEverything) {
       EXPECT_DOUBLE_EQ(copy->EvalSecondDeriv(x), tree.EvalSecondDeriv(x));
     }
   }
-  EXPECT_EQ(gLive, live);
+  EXPECT_EQ(gLiveLeaves, live);
   EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, blocksWithTree);
 }
 
@@ -883,7 +724,7 @@ TEST(Composites, FailedDeepDuplicateLeavesNothingBehind) {
   XelMathCompositionXByX comp(&e, &raw);
   XelMathProdX prod(&e, &raw);
   XelMathSumSquareX sum(2, fs);
-  const long live = gLive;
+  const long live = gLiveLeaves;
   const long blocks = XelQuorGetMemoryCounters().liveBlocks;
   for (const XelMathFunctionX* f :
        std::vector<const XelMathFunctionX*>{&comb, &comp, &prod, &sum}) {
@@ -893,7 +734,7 @@ TEST(Composites, FailedDeepDuplicateLeavesNothingBehind) {
     } catch (const XelMathInputError& error) {
       EXPECT_EQ(error.GetCode(), 0x20009);
     }
-    EXPECT_EQ(gLive, live) << f->IsA();
+    EXPECT_EQ(gLiveLeaves, live) << f->IsA();
     EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, blocks) << f->IsA();
   }
 }

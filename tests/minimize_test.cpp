@@ -28,10 +28,13 @@
 #include "XelMathSetOfPointsND.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
+#include "reference_functions.h"
+#include "test_helpers.h"
 
 namespace {
 
-const double kPi = 3.14159265358979323846;
+using namespace xeltest;
+
 const XelTolerance& Tol() {
   return XelGetDefaultTolerance();
 }
@@ -46,60 +49,17 @@ const double kBrentArgTol =
 // Two minima closer than this are one.
 const double kPointRes = XelGetDefaultTolerance().GetPointResolution();
 
-// ---- interval helpers independent of the library's interval functions --------------------
-
-XelMathInterval SinRange(double p0, double p1) {
-  double lo = std::min(std::sin(p0), std::sin(p1));
-  double hi = std::max(std::sin(p0), std::sin(p1));
-  if (std::floor((p1 - 0.5 * kPi) / (2 * kPi)) >= std::ceil((p0 - 0.5 * kPi) / (2 * kPi)))
-    hi = 1.0;
-  if (std::floor((p1 + 0.5 * kPi) / (2 * kPi)) >= std::ceil((p0 + 0.5 * kPi) / (2 * kPi)))
-    lo = -1.0;
-  return XelMathInterval(lo, hi);
-}
-XelMathInterval CosRange(double p0, double p1) {
-  return SinRange(p0 + 0.5 * kPi, p1 + 0.5 * kPi);
-}
-
 // ---- test functions -------------------------------------------------------------------------
 
 // f(x) = sin(w x) + s x with exact derivatives; interval images of the value and of the first
-// two derivatives according to iIntervals (0 none, 48 value and f', 112 value, f', f'').
-class WaveX : public XelMathFunctionX {
+// two derivatives offered according to iIntervals (0 none, 48 value and f', 112 value, f', f'').
+class WaveX : public SineX {
 public:
-  WaveX(double iW, double iS, long iIntervals) : _w(iW), _s(iS), _intervals(iIntervals) {}
+  WaveX(double iW, double iS, long iIntervals) : SineX(iW, 0.0, iS), _w(iW), _s(iS) {
+    offered = 1 | 2 | 4 | 8 | iIntervals;
+  }
   const char* IsA() const override { return "WaveX"; }
-  unsigned char IsOption(const long o) const override {
-    const long mask = 1 | 2 | 4 | 8 | _intervals;
-    return (o & ~mask) == 0;
-  }
-  using XelMathFunctionX::Eval;
-  using XelMathFunctionX::EvalFirstDeriv;
-  using XelMathFunctionX::EvalSecondDeriv;
-  using XelMathFunctionX::EvalThirdDeriv;
-  double Eval(const double& x) const override { return std::sin(_w * x) + _s * x; }
-  double EvalFirstDeriv(const double& x) const override { return _w * std::cos(_w * x) + _s; }
-  double EvalSecondDeriv(const double& x) const override { return -_w * _w * std::sin(_w * x); }
-  double EvalThirdDeriv(const double& x) const override { return -_w * _w * _w * std::cos(_w * x); }
-  XelMathInterval Eval(const XelMathInterval& i) const override {
-    if (!(_intervals & 16))
-      return XelMathInterval();
-    XelMathInterval r = SinRange(_w * i.low, _w * i.high);
-    return XelMathInterval(r.low + _s * i.low, r.high + _s * i.high);
-  }
-  XelMathInterval EvalFirstDeriv(const XelMathInterval& i) const override {
-    if (!(_intervals & 32))
-      return XelMathInterval();
-    XelMathInterval r = CosRange(_w * i.low, _w * i.high);
-    return XelMathInterval(_w * r.low + _s, _w * r.high + _s);
-  }
-  XelMathInterval EvalSecondDeriv(const XelMathInterval& i) const override {
-    if (!(_intervals & 64))
-      return XelMathInterval();
-    XelMathInterval r = SinRange(_w * i.low, _w * i.high);
-    return XelMathInterval(-_w * _w * r.high, -_w * _w * r.low);
-  }
-  XelMathFunctionX* Duplicate() const override { return new WaveX(_w, _s, _intervals); }
+  XelMathFunctionX* Duplicate() const override { return new WaveX(*this); }
 
   // Interior minima in [a, b] in closed form: f' = 0 where cos(w x) = -s / w, with
   // sin(w x) < 0 (f'' > 0), i.e. w x = 2 pi k - acos(-s / w).
@@ -126,7 +86,6 @@ public:
 
 private:
   double _w, _s;
-  long _intervals;
 };
 
 // A function known only by its values: derivatives by differences, no interval images.
@@ -149,46 +108,11 @@ private:
 };
 
 // c0 + c1 x + c2 x^2 with every evaluation exact, intervals included.
-class QuadraticX : public XelMathFunctionX {
-public:
-  QuadraticX(double c0, double c1, double c2) : _c0(c0), _c1(c1), _c2(c2) {}
-  const char* IsA() const override { return "QuadraticX"; }
-  unsigned char IsOption(const long o) const override { return (o & ~255L) == 0; }
-  using XelMathFunctionX::Eval;
-  using XelMathFunctionX::EvalFirstDeriv;
-  using XelMathFunctionX::EvalSecondDeriv;
-  using XelMathFunctionX::EvalThirdDeriv;
-  double Eval(const double& x) const override { return _c0 + x * (_c1 + x * _c2); }
-  double EvalFirstDeriv(const double& x) const override { return _c1 + 2.0 * _c2 * x; }
-  double EvalSecondDeriv(const double&) const override { return 2.0 * _c2; }
-  double EvalThirdDeriv(const double&) const override { return 0.0; }
-  XelMathInterval Eval(const XelMathInterval& i) const override {
-    // Exact range: the ends and the vertex when inside.
-    double lo = std::min(Eval(i.low), Eval(i.high)), hi = std::max(Eval(i.low), Eval(i.high));
-    if (_c2 != 0.0) {
-      const double v = -_c1 / (2.0 * _c2);
-      if (v > i.low && v < i.high) {
-        lo = std::min(lo, Eval(v));
-        hi = std::max(hi, Eval(v));
-      }
-    }
-    return XelMathInterval(lo, hi);
-  }
-  XelMathInterval EvalFirstDeriv(const XelMathInterval& i) const override {
-    const double p = EvalFirstDeriv(i.low), q = EvalFirstDeriv(i.high);
-    return XelMathInterval(std::min(p, q), std::max(p, q));
-  }
-  XelMathInterval EvalSecondDeriv(const XelMathInterval&) const override {
-    return XelMathInterval(2.0 * _c2, 2.0 * _c2);
-  }
-  XelMathInterval EvalThirdDeriv(const XelMathInterval&) const override {
-    return XelMathInterval();
-  }
-  XelMathFunctionX* Duplicate() const override { return new QuadraticX(_c0, _c1, _c2); }
-
-private:
-  double _c0, _c1, _c2;
-};
+QuadX Quadratic(double c0, double c1, double c2) {
+  QuadX f(c2, c1, c0);
+  f.offered = 255;
+  return f;
+}
 
 class NaNX : public XelMathFunctionX {
 public:
@@ -198,10 +122,6 @@ public:
   double Eval(const double&) const override { return std::numeric_limits<double>::quiet_NaN(); }
   XelMathFunctionX* Duplicate() const override { return new NaNX; }
 };
-
-std::vector<double> Points(const XelMathSetOfPointsND& s) {
-  return std::vector<double>(s.GetPoints(), s.GetPoints() + s.GetNumberOfPoints());
-}
 
 // Every expected point matched by exactly one found point within iTol, nothing else found.
 void ExpectSameMinima(const std::vector<double>& iFound, const std::vector<double>& iExpected,
@@ -242,7 +162,7 @@ TEST(MinimizeX, EveryLocalMinimumOnEachStrategy) {
     XelMathSetOfPointsND minima(1);
     EXPECT_EQ(f.Minimize(XelMathInterval(a, b), minima), 0);
     SCOPED_TRACE(intervals);
-    ExpectSameMinima(Points(minima), expected, kNewtonArgTol);
+    ExpectSameMinima(PointsOf(minima), expected, kNewtonArgTol);
   }
 }
 
@@ -254,7 +174,7 @@ TEST(MinimizeX, MinimumAtTheHighEndAndSortedResult) {
   ASSERT_LT(f.EvalFirstDeriv(b), 0.0);
   XelMathSetOfPointsND minima(1);
   EXPECT_EQ(f.Minimize(XelMathInterval(a, b), minima), 0);
-  ExpectSameMinima(Points(minima), WaveMinima(f, a, b), kNewtonArgTol);
+  ExpectSameMinima(PointsOf(minima), WaveMinima(f, a, b), kNewtonArgTol);
 }
 
 TEST(MinimizeX, ValuesOnlyFunctionBySamplingAndByBrent) {
@@ -264,12 +184,12 @@ TEST(MinimizeX, ValuesOnlyFunctionBySamplingAndByBrent) {
   XelMathSetOfPointsND minima(1);
   EXPECT_EQ(f.Minimize(XelMathInterval(a, b), minima), 0);
   // Differences of step 1e-5 on a function of third derivative 125: f' within 1e-8.
-  ExpectSameMinima(Points(minima), WaveMinima(wave, a, b), kNewtonArgTol);
+  ExpectSameMinima(PointsOf(minima), WaveMinima(wave, a, b), kNewtonArgTol);
 
   XelMathAttrString brent("BrentMethod", 1);
   XelMathAttrList list(&brent);
   EXPECT_EQ(f.Minimize(XelMathInterval(a, b), minima, &list), 0);
-  ExpectSameMinima(Points(minima), WaveMinima(wave, a, b), kBrentArgTol);
+  ExpectSameMinima(PointsOf(minima), WaveMinima(wave, a, b), kBrentArgTol);
 
   XelMathAttrString trueSampling("BrentMethodTrueSampling", 1);
   XelMathAttrIntegerValue sampling("SamplingPoints", 40, 1);
@@ -278,7 +198,7 @@ TEST(MinimizeX, ValuesOnlyFunctionBySamplingAndByBrent) {
   EXPECT_EQ(f.Minimize(XelMathInterval(a, b), minima, &list), 0);
   // True sampling: the first minimum found sets the limit, so only minima not above it
   // follow. The first one is the end 0 (value 0); the interior ones are all below it.
-  ExpectSameMinima(Points(minima), WaveMinima(wave, a, b), kBrentArgTol);
+  ExpectSameMinima(PointsOf(minima), WaveMinima(wave, a, b), kBrentArgTol);
 }
 
 TEST(MinimizeX, MinimaBetweenSamplesOfTheSameDerivativeSignAreFound) {
@@ -291,12 +211,12 @@ TEST(MinimizeX, MinimaBetweenSamplesOfTheSameDerivativeSignAreFound) {
   EXPECT_EQ(f.Minimize(XelMathInterval(0.0, 1.0), minima), 0);
   const std::vector<double> expected = WaveMinima(f, 0.0, 1.0);
   ASSERT_EQ(expected.size(), 8u); // six inside, both ends
-  ExpectSameMinima(Points(minima), expected, kNewtonArgTol);
+  ExpectSameMinima(PointsOf(minima), expected, kNewtonArgTol);
 }
 
 TEST(MinimizeX, ConstantFunctionGivesStatus2AndTheMidpoint) {
   for (long intervals : {255L, 0L}) {
-    QuadraticX c(3.0, 0.0, 0.0);
+    QuadX c = Quadratic(3.0, 0.0, 0.0);
     ValuesOnlyX values(c);
     const XelMathFunctionX& f = intervals ? static_cast<const XelMathFunctionX&>(c) : values;
     XelMathSetOfPointsND minima(1);
@@ -315,7 +235,7 @@ TEST(MinimizeX, LinearFunctionHasItsMinimumAtAnEndOrNoneInside) {
   XelMathAttrString interior("InteriorExtremum", 1);
   XelMathAttrList interiorList(&interior);
   for (double slope : {2.0, -0.5}) {
-    QuadraticX f(1.0, slope, 0.0);
+    QuadX f = Quadratic(1.0, slope, 0.0);
     ValuesOnlyX values(f);
     for (const XelMathFunctionX* g : {static_cast<const XelMathFunctionX*>(&f),
                                       static_cast<const XelMathFunctionX*>(&values)}) {
@@ -335,7 +255,7 @@ TEST(MinimizeX, InteriorModeDropsTheEnds) {
   XelMathAttrList list(&interior);
   XelMathSetOfPointsND minima(1);
   EXPECT_EQ(f.Minimize(XelMathInterval(0.0, 3.3), minima, &list), 0);
-  ExpectSameMinima(Points(minima), f.InteriorMinima(0.0, 3.3), kNewtonArgTol);
+  ExpectSameMinima(PointsOf(minima), f.InteriorMinima(0.0, 3.3), kNewtonArgTol);
 }
 
 TEST(MinimizeX, AbsoluteModeReturnsTheGlobalMinimum) {
@@ -354,7 +274,7 @@ TEST(MinimizeX, AbsoluteModeReturnsTheGlobalMinimum) {
     XelMathSetOfPointsND minima(1);
     EXPECT_EQ(f.Minimize(XelMathInterval(-3.0, 4.0), minima, &list), 0);
     SCOPED_TRACE(intervals);
-    ExpectSameMinima(Points(minima), {best}, kNewtonArgTol);
+    ExpectSameMinima(PointsOf(minima), {best}, kNewtonArgTol);
   }
   // Brent path too.
   WaveX wave(5.0, 0.1, 0);
@@ -363,12 +283,12 @@ TEST(MinimizeX, AbsoluteModeReturnsTheGlobalMinimum) {
   list.AddAttribute(&brent);
   XelMathSetOfPointsND minima(1);
   EXPECT_EQ(values.Minimize(XelMathInterval(-3.0, 4.0), minima, &list), 0);
-  ExpectSameMinima(Points(minima), {wave.InteriorMinima(-3.0, 4.0).front()}, kBrentArgTol);
+  ExpectSameMinima(PointsOf(minima), {wave.InteriorMinima(-3.0, 4.0).front()}, kBrentArgTol);
 }
 
 TEST(MinimizeX, AbsoluteModeWithReconvergenceRefinesTheBestSample) {
   // A single well of a quadratic: the absolute minimum, with or without reconvergence.
-  QuadraticX q(0.0, -1.0, 2.0); // vertex at 0.25
+  QuadX q = Quadratic(0.0, -1.0, 2.0); // vertex at 0.25
   ValuesOnlyX f(q);
   XelMathAttrString absolute("AbsoluteExtremum", 1);
   XelMathAttrString reconverge("ReconvergeBestPoint", 1);
@@ -376,7 +296,7 @@ TEST(MinimizeX, AbsoluteModeWithReconvergenceRefinesTheBestSample) {
   list.AddAttribute(&reconverge);
   XelMathSetOfPointsND minima(1);
   EXPECT_EQ(f.Minimize(XelMathInterval(-1.0, 1.0), minima, &list), 0);
-  ExpectSameMinima(Points(minima), {0.25}, kNewtonArgTol);
+  ExpectSameMinima(PointsOf(minima), {0.25}, kNewtonArgTol);
 }
 
 TEST(MinimizeX, LimitValueKeepsOnlyMinimaBelowIt) {
@@ -390,7 +310,7 @@ TEST(MinimizeX, LimitValueKeepsOnlyMinimaBelowIt) {
     WaveX g(5.0, 0.1, intervals);
     XelMathSetOfPointsND minima(1);
     EXPECT_EQ(g.Minimize(XelMathInterval(0.0, 4.0), minima, &list), 0);
-    ExpectSameMinima(Points(minima), {inside[0]}, kNewtonArgTol);
+    ExpectSameMinima(PointsOf(minima), {inside[0]}, kNewtonArgTol);
   }
 }
 
@@ -402,7 +322,7 @@ TEST(MinimizeX, MaximizeFindsTheMaximaAndRestoresTheLimit) {
   expected.push_back(b);
   XelMathSetOfPointsND maxima(1);
   EXPECT_EQ(f.Maximize(XelMathInterval(a, b), maxima), 0);
-  ExpectSameMinima(Points(maxima), expected, kNewtonArgTol);
+  ExpectSameMinima(PointsOf(maxima), expected, kNewtonArgTol);
 
   // Only maxima at or above the limit; the attribute holds its value again afterwards.
   const double limit = 0.5 * (f.Eval(expected[1]) + f.Eval(expected[2]));
@@ -415,15 +335,15 @@ TEST(MinimizeX, MaximizeFindsTheMaximaAndRestoresTheLimit) {
     for (double x : expected)
       if (g.Eval(x) >= limit)
         high.push_back(x);
-    ExpectSameMinima(Points(maxima), high, kNewtonArgTol);
+    ExpectSameMinima(PointsOf(maxima), high, kNewtonArgTol);
     EXPECT_EQ(attr.GetValue(), limit);
   }
   // A downward parabola: the vertex; an upward one: both ends.
-  QuadraticX cap(1.0, 0.0, -1.0), cup(1.0, 0.0, 1.0);
+  QuadX cap = Quadratic(1.0, 0.0, -1.0), cup = Quadratic(1.0, 0.0, 1.0);
   EXPECT_EQ(cap.Maximize(XelMathInterval(-1.0, 2.0), maxima), 0);
-  ExpectSameMinima(Points(maxima), {0.0}, kNewtonArgTol);
+  ExpectSameMinima(PointsOf(maxima), {0.0}, kNewtonArgTol);
   EXPECT_EQ(cup.Maximize(XelMathInterval(-1.0, 2.0), maxima), 0);
-  ExpectSameMinima(Points(maxima), {-1.0, 2.0}, 0.0);
+  ExpectSameMinima(PointsOf(maxima), {-1.0, 2.0}, 0.0);
 }
 
 TEST(MinimizeX, ScaledModelMapsDomainAndMinimaBack) {
@@ -438,7 +358,7 @@ TEST(MinimizeX, ScaledModelMapsDomainAndMinimaBack) {
   XelMathSetOfPointsND minima(1);
   EXPECT_EQ(f.Minimize(XelMathInterval(0.0, 4.0), minima, &list), 0);
   // Point resolution and root resolution scale with the model: 10 times the unit ones.
-  ExpectSameMinima(Points(minima), WaveMinima(f, 0.0, 4.0), 10.0 * kNewtonArgTol);
+  ExpectSameMinima(PointsOf(minima), WaveMinima(f, 0.0, 4.0), 10.0 * kNewtonArgTol);
   XelMathAttrScaleOption two(2, std::vector<long>{1, 2}.data(), 1, std::vector<long>{1}.data(), 0,
                              nullptr);
   XelMathAttrList bad(&tol);
@@ -482,7 +402,7 @@ TEST(MinimizeX, MisuseAndDegenerateInput) {
 }
 
 TEST(MinimizeX, MinimizerObjectSettersAndNoLeak) {
-  const long before = XelQuorGetMemoryCounters().liveBlocks;
+  const long before = LiveBlocks();
   {
     WaveX f(5.0, 0.1, 0);
     XelMathMinimizeX m(&f, Tol());
@@ -492,14 +412,14 @@ TEST(MinimizeX, MinimizerObjectSettersAndNoLeak) {
     EXPECT_TRUE(m.IsLimitSet());
     XelMathSetOfPointsND minima(1);
     EXPECT_EQ(m.Run(XelMathInterval(0.0, 4.0), minima), 0);
-    for (double x : Points(minima))
+    for (double x : PointsOf(minima))
       EXPECT_LE(f.Eval(x), -0.5);
     // Duplicates: offering a kept minimum again, or a point within the resolution, fails.
     const double x0 = minima.GetPoints()[0];
     EXPECT_EQ(m.AddMinimum(x0), 0);
     EXPECT_EQ(m.AddMinimum(x0 + 0.5 * kPointRes), 0);
   }
-  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+  EXPECT_EQ(LiveBlocks(), before);
 }
 
 // ==== N variables =============================================================================
@@ -740,7 +660,7 @@ TEST(MinimizeRN, KeepBestSolReturnsTheKeptPointsWithStatus7) {
 }
 
 TEST(MinimizeRN, OptionsStartsFromTheSetAndMisuse) {
-  const long before = XelQuorGetMemoryCounters().liveBlocks;
+  const long before = LiveBlocks();
   {
     const double a[4] = {1, 0, 0, 1};
     const double c[2] = {0.25, 0.5};
@@ -784,5 +704,5 @@ TEST(MinimizeRN, OptionsStartsFromTheSetAndMisuse) {
       }
     }
   }
-  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+  EXPECT_EQ(LiveBlocks(), before);
 }

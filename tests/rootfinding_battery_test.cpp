@@ -21,11 +21,14 @@
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSolveX.h"
 #include "XelTolerance.h"
+#include "reference_functions.h"
+#include "test_helpers.h"
 
 namespace {
 
+using namespace xeltest;
+
 const double kUnit = 0.5 * std::numeric_limits<double>::epsilon();
-const double kPi = 3.14159265358979323846;
 // Root acceptance width of the solver under the default tolerance (1000 root resolutions).
 const double kEpsRoot = 1000.0 * XelGetDefaultTolerance().GetRootResolution();
 
@@ -36,48 +39,19 @@ typedef std::function<void(double, double, double&, double&)> Bounds;
 // A function given by closed forms of f, f', f''. With derivative bounds, it offers interval
 // images of f and f' by the mean-value form f(m) +- r max|f'| (resp. f'(m) +- r max|f''|)
 // over I = [m - r, m + r], widened by the rounding of the centre value.
-class Battery : public XelMathFunctionX {
-public:
-  Battery(Scalar iF, Scalar iD, Scalar iD2, Bounds iBounds = Bounds())
-      : _f(iF), _d(iD), _d2(iD2), _bounds(iBounds) {}
-  const char* IsA() const override { return "Battery"; }
-  unsigned char IsOption(const long o) const override {
-    const long mask = 1 | 2 | 4 | (_bounds ? 16 | 32 : 0);
-    return (o & ~mask) == 0;
-  }
-  using XelMathFunctionX::Eval;
-  using XelMathFunctionX::EvalFirstDeriv;
-  using XelMathFunctionX::EvalSecondDeriv;
-  double Eval(const double& x) const override { return _f(x); }
-  double EvalFirstDeriv(const double& x) const override { return _d(x); }
-  double EvalSecondDeriv(const double& x) const override { return _d2(x); }
-  void Eval(const double x, const long o, double* oF, double* oF1, double* oF2) const override {
-    if ((o & 1) && oF)
-      *oF = _f(x);
-    if ((o & 2) && oF1)
-      *oF1 = _d(x);
-    if ((o & 4) && oF2)
-      *oF2 = _d2(x);
-  }
-  XelMathInterval Eval(const XelMathInterval& I) const override { return MeanValue(I, _f, 1); }
-  XelMathInterval EvalFirstDeriv(const XelMathInterval& I) const override {
-    return MeanValue(I, _d, 2);
-  }
-  XelMathFunctionX* Duplicate() const override { return new Battery(*this); }
-
-private:
-  XelMathInterval MeanValue(const XelMathInterval& I, const Scalar& g, int iOrder) const {
-    const double m = 0.5 * (I.low + I.high), r = 0.5 * (I.high - I.low);
-    const double gm = g(m);
-    double m1 = 0.0, m2 = 0.0;
-    if (_bounds)
-      _bounds(I.low, I.high, m1, m2);
-    const double spread = r * (iOrder == 1 ? m1 : m2) + 8.0 * kUnit * std::fabs(gm);
-    return XelMathInterval(gm - spread, gm + spread);
-  }
-  Scalar _f, _d, _d2;
-  Bounds _bounds;
-};
+ClosedFormX Battery(Scalar iF, Scalar iD, Scalar iD2, Bounds iBounds = Bounds()) {
+  ClosedFormX::Image meanValue;
+  if (iBounds)
+    meanValue = [iF, iD, iBounds](int k, const XelMathInterval& I) {
+      const double m = 0.5 * (I.low + I.high), r = 0.5 * (I.high - I.low);
+      const double gm = k == 0 ? iF(m) : iD(m);
+      double m1 = 0.0, m2 = 0.0;
+      iBounds(I.low, I.high, m1, m2);
+      const double spread = r * (k == 0 ? m1 : m2) + 8.0 * kUnit * std::fabs(gm);
+      return XelMathInterval(gm - spread, gm + spread);
+    };
+  return ClosedFormX(iF, iD, iD2, meanValue);
+}
 
 struct Root {
   double x;
@@ -94,38 +68,15 @@ double RootTolerance(double x, int m, double iTaylor) {
   return tol + 16.0 * kUnit * (1.0 + std::fabs(x));
 }
 
-std::vector<double> Sorted(const XelMathSetOfPointsND& iSet) {
-  std::vector<double> r(iSet.GetPoints(), iSet.GetPoints() + iSet.GetNumberOfPoints());
-  std::sort(r.begin(), r.end());
-  return r;
-}
-
-// Every found root within tolerance of a true root, every true root found exactly once.
-void ExpectRoots(const std::vector<double>& iFound, const std::vector<double>& iTrue,
-                 const std::vector<double>& iTol) {
-  std::vector<int> hits(iTrue.size(), 0);
-  for (double x : iFound) {
-    ASSERT_FALSE(iTrue.empty()) << "root " << x << " found where there is none";
-    std::size_t best = 0;
-    for (std::size_t i = 1; i < iTrue.size(); ++i)
-      if (std::fabs(x - iTrue[i]) < std::fabs(x - iTrue[best]))
-        best = i;
-    EXPECT_LE(std::fabs(x - iTrue[best]), iTol[best])
-        << "root " << x << " is not within tolerance of " << iTrue[best];
-    ++hits[best];
-  }
-  for (std::size_t i = 0; i < iTrue.size(); ++i)
-    EXPECT_EQ(hits[i], 1) << "true root " << iTrue[i] << " found " << hits[i] << " times";
-}
-
 // Solves f on [a, b] through XelMathFunctionX::Solve with iSampling sample points (0: the
 // default), on the interval strategy when the function has images, else by sampling.
-int SolveWith(const Battery& f, double a, double b, long iSampling, std::vector<double>& oRoots) {
+int SolveWith(const ClosedFormX& f, double a, double b, long iSampling,
+              std::vector<double>& oRoots) {
   XelMathAttrIntegerValue sampling(AttrFunctionXSamplingPoints, iSampling, 1);
   XelMathAttrList list(&sampling);
   XelMathSetOfPointsND set(1);
   const int status = f.Solve(XelMathInterval(a, b), set, iSampling > 0 ? &list : nullptr);
-  oRoots = Sorted(set);
+  oRoots = SortedPoints(set);
   return status;
 }
 
@@ -148,10 +99,10 @@ void RunCase(const Case& c) {
   }
   for (bool intervals : {false, true}) {
     SCOPED_TRACE(c.name + (intervals ? " (interval Newton)" : " (sampling)"));
-    const Battery f(c.f, c.d, c.d2, intervals ? c.bounds : Bounds());
+    const ClosedFormX f = Battery(c.f, c.d, c.d2, intervals ? c.bounds : Bounds());
     std::vector<double> found;
     EXPECT_EQ(SolveWith(f, c.a, c.b, c.sampling, found), 0);
-    ExpectRoots(found, truth, tol);
+    ExpectSameRoots(found, truth, tol);
   }
 }
 
@@ -252,10 +203,10 @@ TEST(SolveXBattery, TextbookEquations) {
       // The tolerance of a triple root: |f'''/6| delta^3 = EpsRoot.
       for (bool intervals : {false, true}) {
         SCOPED_TRACE(c.name);
-        const Battery f(c.f, c.d, c.d2, intervals ? c.bounds : Bounds());
+        const ClosedFormX f = Battery(c.f, c.d, c.d2, intervals ? c.bounds : Bounds());
         std::vector<double> found;
         SolveWith(f, c.a, c.b, 0, found);
-        ExpectRoots(found, {1.0}, {2.0 * std::cbrt(kEpsRoot)});
+        ExpectSameRoots(found, {1.0}, {2.0 * std::cbrt(kEpsRoot)});
       }
       continue;
     }
@@ -450,13 +401,15 @@ TEST(SolveXBattery, WilkinsonTenOnBothStrategies) {
 
 TEST(SolveXBattery, ConstantAndNullFunctions) {
   for (bool intervals : {false, true}) {
-    const Battery three([](double) { return 3.0; }, [](double) { return 0.0; },
-                        [](double) { return 0.0; }, intervals ? Constant(0.0, 0.0) : Bounds());
+    const ClosedFormX three =
+        Battery([](double) { return 3.0; }, [](double) { return 0.0; }, [](double) { return 0.0; },
+                intervals ? Constant(0.0, 0.0) : Bounds());
     std::vector<double> found;
     EXPECT_EQ(SolveWith(three, -5.0, 5.0, 0, found), 0);
     EXPECT_TRUE(found.empty());
-    const Battery zero([](double) { return 0.0; }, [](double) { return 0.0; },
-                       [](double) { return 0.0; }, intervals ? Constant(0.0, 0.0) : Bounds());
+    const ClosedFormX zero =
+        Battery([](double) { return 0.0; }, [](double) { return 0.0; }, [](double) { return 0.0; },
+                intervals ? Constant(0.0, 0.0) : Bounds());
     EXPECT_EQ(SolveWith(zero, -5.0, 5.0, 0, found), 1);
   }
 }
@@ -466,16 +419,18 @@ TEST(SolveXBattery, NaNAndInfiniteValuesEndTheSearch) {
   const double inf = std::numeric_limits<double>::infinity();
   // log x: NaN below 0, -inf at 0, root 1.
   {
-    const Battery f([](double x) { return std::log(x); }, [](double x) { return 1.0 / x; },
-                    [](double x) { return -1.0 / (x * x); });
+    const ClosedFormX f =
+        Battery([](double x) { return std::log(x); }, [](double x) { return 1.0 / x; },
+                [](double x) { return -1.0 / (x * x); });
     std::vector<double> found;
     SolveWith(f, -1.0, 2.0, 0, found);
-    ExpectRoots(found, {1.0}, {RootTolerance(1.0, 1, 1.0)});
+    ExpectSameRoots(found, {1.0}, {RootTolerance(1.0, 1, 1.0)});
   }
   // 1/x - 2: a pole inside; the root 0.5 is found and the call returns.
   {
-    const Battery f([](double x) { return 1.0 / x - 2.0; }, [](double x) { return -1.0 / (x * x); },
-                    [](double x) { return 2.0 / (x * x * x); });
+    const ClosedFormX f =
+        Battery([](double x) { return 1.0 / x - 2.0; }, [](double x) { return -1.0 / (x * x); },
+                [](double x) { return 2.0 / (x * x * x); });
     std::vector<double> found;
     SolveWith(f, -1.0, 1.0, 0, found);
     EXPECT_TRUE(std::any_of(found.begin(), found.end(), [](double x) {
@@ -487,7 +442,7 @@ TEST(SolveXBattery, NaNAndInfiniteValuesEndTheSearch) {
                             [inf](double x) { return std::sin(40.0 * x) > 0.0 ? inf : -inf; }};
   for (const Scalar& v : values)
     for (bool intervals : {false, true}) {
-      const Battery f(v, v, v, intervals ? Constant(nan, nan) : Bounds());
+      const ClosedFormX f = Battery(v, v, v, intervals ? Constant(nan, nan) : Bounds());
       std::vector<double> found;
       SolveWith(f, -1.0, 1.0, 0, found);
       for (double x : found)
@@ -538,7 +493,7 @@ void CheckPolynomial(const std::string& iName, const std::vector<double>& iRealR
       tol.push_back(std::max(RootTolerance(r, 1, p.EvalFirstDeriv(r)),
                              Conditioning(iCoefficients, iShift, r)));
     }
-  ExpectRoots(Sorted(set), truth, tol);
+  ExpectSameRoots(SortedPoints(set), truth, tol);
 }
 
 TEST(SolveXBatteryPolynom, Wilkinson) {
@@ -559,7 +514,7 @@ TEST(SolveXBatteryPolynom, PowersOfXMinusOneHaveOneRoot) {
     const XelMathPolynomX p(n, c.data(), 0.0);
     XelMathSetOfPointsND set(1);
     EXPECT_EQ(p.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 0);
-    ExpectRoots(Sorted(set), {1.0}, {2.0 * std::pow(kEpsRoot, 1.0 / n)});
+    ExpectSameRoots(SortedPoints(set), {1.0}, {2.0 * std::pow(kEpsRoot, 1.0 / n)});
   }
 }
 

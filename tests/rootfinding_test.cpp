@@ -30,44 +30,18 @@
 #include "XelMathSolveX.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
+#include "reference_functions.h"
+#include "test_helpers.h"
 
 namespace {
 
+using namespace xeltest;
+
 const double kUnit = 0.5 * std::numeric_limits<double>::epsilon();
-const double kPi = 3.14159265358979323846;
 // The solver's default root acceptance width: 1000 root resolutions of the default tolerance.
 const double kEpsRoot = 1000.0 * XelGetDefaultTolerance().GetRootResolution();
 // Two roots closer than this are one (point resolution, unit scale).
 const double kPointRes = XelGetDefaultTolerance().GetPointResolution();
-
-// ---- interval helpers (independent of the library's interval functions) -------------------
-
-XelMathInterval Mul(const XelMathInterval& a, const XelMathInterval& b) {
-  const double p[4] = {a.low * b.low, a.low * b.high, a.high * b.low, a.high * b.high};
-  return XelMathInterval(*std::min_element(p, p + 4), *std::max_element(p, p + 4));
-}
-XelMathInterval Add(const XelMathInterval& a, const XelMathInterval& b) {
-  return XelMathInterval(a.low + b.low, a.high + b.high);
-}
-XelMathInterval Power(const XelMathInterval& a, int m) {
-  XelMathInterval r(1.0, 1.0);
-  for (int i = 0; i < m; ++i)
-    r = Mul(r, a);
-  if (m % 2 == 0 && m > 0 && a.low < 0.0 && a.high > 0.0)
-    r.low = 0.0; // an even power of an interval around 0
-  return r;
-}
-// Range of sin over [p0, p1].
-XelMathInterval SinRange(double p0, double p1) {
-  double lo = std::min(std::sin(p0), std::sin(p1));
-  double hi = std::max(std::sin(p0), std::sin(p1));
-  // A maximum pi/2 + 2k pi or a minimum -pi/2 + 2k pi inside.
-  if (std::floor((p1 - 0.5 * kPi) / (2 * kPi)) >= std::ceil((p0 - 0.5 * kPi) / (2 * kPi)))
-    hi = 1.0;
-  if (std::floor((p1 + 0.5 * kPi) / (2 * kPi)) >= std::ceil((p0 + 0.5 * kPi) / (2 * kPi)))
-    lo = -1.0;
-  return XelMathInterval(lo, hi);
-}
 
 // ---- test functions -----------------------------------------------------------------------
 
@@ -105,18 +79,10 @@ public:
   double EvalFirstDeriv(const double& x) const override { return Horner(x, 1); }
   double EvalSecondDeriv(const double& x) const override { return Horner(x, 2); }
   double EvalThirdDeriv(const double& x) const override { return Horner(x, 3); }
-  void Eval(const double x, const long o, double* oF, double* oF1, double* oF2) const override {
-    if ((o & 1) && oF)
-      *oF = Horner(x, 0);
-    if ((o & 2) && oF1)
-      *oF1 = Horner(x, 1);
-    if ((o & 4) && oF2)
-      *oF2 = Horner(x, 2);
-  }
   XelMathInterval Eval(const XelMathInterval& I) const override {
     XelMathInterval r(_lead, _lead);
     for (std::size_t i = 0; i < _roots.size(); ++i)
-      r = Mul(r, Power(XelMathInterval(I.low - _roots[i], I.high - _roots[i]), _mult[i]));
+      r = IMul(r, IPower(XelMathInterval(I.low - _roots[i], I.high - _roots[i]), _mult[i]));
     return r;
   }
   XelMathInterval EvalFirstDeriv(const XelMathInterval& I) const override {
@@ -124,11 +90,12 @@ public:
     for (std::size_t i = 0; i < _roots.size(); ++i) {
       const XelMathInterval shifted(I.low - _roots[i], I.high - _roots[i]);
       XelMathInterval term =
-          Mul(XelMathInterval(_lead * _mult[i], _lead * _mult[i]), Power(shifted, _mult[i] - 1));
+          IMul(XelMathInterval(_lead * _mult[i], _lead * _mult[i]), IPower(shifted, _mult[i] - 1));
       for (std::size_t j = 0; j < _roots.size(); ++j)
         if (j != i)
-          term = Mul(term, Power(XelMathInterval(I.low - _roots[j], I.high - _roots[j]), _mult[j]));
-      sum = Add(sum, term);
+          term =
+              IMul(term, IPower(XelMathInterval(I.low - _roots[j], I.high - _roots[j]), _mult[j]));
+      sum = IAdd(sum, term);
     }
     return sum;
   }
@@ -168,85 +135,25 @@ private:
   std::vector<double> _c;
 };
 
-// a sin(w x) with exact derivatives and, when asked, exact interval images.
-class Sine : public XelMathFunctionX {
-public:
-  Sine(double iOmega, bool iIntervals) : _omega(iOmega), _intervals(iIntervals) {}
-  const char* IsA() const override { return "Sine"; }
-  unsigned char IsOption(const long o) const override {
-    const long mask = 1 | 2 | 4 | (_intervals ? 16 | 32 : 0);
-    return (o & ~mask) == 0;
-  }
-  using XelMathFunctionX::Eval;
-  using XelMathFunctionX::EvalFirstDeriv;
-  using XelMathFunctionX::EvalSecondDeriv;
-  double Eval(const double& x) const override { return std::sin(_omega * x); }
-  double EvalFirstDeriv(const double& x) const override { return _omega * std::cos(_omega * x); }
-  double EvalSecondDeriv(const double& x) const override {
-    return -_omega * _omega * std::sin(_omega * x);
-  }
-  void Eval(const double x, const long o, double* oF, double* oF1, double* oF2) const override {
-    if ((o & 1) && oF)
-      *oF = Eval(x);
-    if ((o & 2) && oF1)
-      *oF1 = EvalFirstDeriv(x);
-    if ((o & 4) && oF2)
-      *oF2 = EvalSecondDeriv(x);
-  }
-  XelMathInterval Eval(const XelMathInterval& I) const override {
-    return SinRange(_omega * I.low, _omega * I.high);
-  }
-  XelMathInterval EvalFirstDeriv(const XelMathInterval& I) const override {
-    // w cos(w x) = w sin(w x + pi/2).
-    const XelMathInterval s = SinRange(_omega * I.low + 0.5 * kPi, _omega * I.high + 0.5 * kPi);
-    return XelMathInterval(_omega * s.low, _omega * s.high);
-  }
-  XelMathFunctionX* Duplicate() const override { return new Sine(*this); }
+// sin(w x) with exact derivatives and, when asked, exact interval images of f and f'.
+SineX Sine(double iOmega, bool iIntervals) {
+  SineX f(iOmega, 0.0);
+  f.offered = 1 | 2 | 4 | (iIntervals ? 16 | 32 : 0);
+  return f;
+}
 
-private:
-  double _omega;
-  bool _intervals;
-};
-
-// A function given by a plain formula with its derivatives (no interval image).
-class Formula : public XelMathFunctionX {
-public:
-  typedef double (*F)(double);
-  Formula(F iF, F iD, F iD2, bool iIntervalsClaimed = false)
-      : _f(iF), _d(iD), _d2(iD2), _claimed(iIntervalsClaimed) {}
-  const char* IsA() const override { return "Formula"; }
-  unsigned char IsOption(const long o) const override {
-    const long mask = 1 | 2 | 4 | (_claimed ? 16 | 32 : 0);
-    return (o & ~mask) == 0;
-  }
-  using XelMathFunctionX::Eval;
-  using XelMathFunctionX::EvalFirstDeriv;
-  using XelMathFunctionX::EvalSecondDeriv;
-  double Eval(const double& x) const override { return _f(x); }
-  double EvalFirstDeriv(const double& x) const override { return _d(x); }
-  double EvalSecondDeriv(const double& x) const override { return _d2(x); }
-  void Eval(const double x, const long o, double* oF, double* oF1, double* oF2) const override {
-    if ((o & 1) && oF)
-      *oF = _f(x);
-    if ((o & 2) && oF1)
-      *oF1 = _d(x);
-    if ((o & 4) && oF2)
-      *oF2 = _d2(x);
-  }
-  XelMathInterval Eval(const XelMathInterval& I) const override {
-    const double v = _f(0.5 * (I.low + I.high));
-    return XelMathInterval(v, v);
-  }
-  XelMathInterval EvalFirstDeriv(const XelMathInterval& I) const override {
-    const double v = _d(0.5 * (I.low + I.high));
-    return XelMathInterval(v, v);
-  }
-  XelMathFunctionX* Duplicate() const override { return new Formula(*this); }
-
-private:
-  F _f, _d, _d2;
-  bool _claimed;
-};
+// A function given by a plain formula with its derivatives; with iIntervalsClaimed it claims
+// interval images but answers only the point values at their midpoints.
+ClosedFormX Formula(double (*iF)(double), double (*iD)(double), double (*iD2)(double),
+                    bool iIntervalsClaimed = false) {
+  ClosedFormX::Image midpoint;
+  if (iIntervalsClaimed)
+    midpoint = [iF, iD](int k, const XelMathInterval& I) {
+      const double v = (k == 0 ? iF : iD)(0.5 * (I.low + I.high));
+      return XelMathInterval(v, v);
+    };
+  return ClosedFormX(iF, iD, iD2, midpoint);
+}
 
 double Zero(double) {
   return 0.0;
@@ -264,35 +171,6 @@ double SqrtShiftedD2(double x) {
   return -0.25 / (x * std::sqrt(x));
 }
 
-std::vector<double> Roots(const XelMathSetOfPointsND& iSet) {
-  std::vector<double> r(iSet.GetPoints(), iSet.GetPoints() + iSet.GetNumberOfPoints());
-  std::sort(r.begin(), r.end());
-  return r;
-}
-
-// Every found root lies within its tolerance of a true root, every true root is found, and
-// no true root is found twice.
-void ExpectSameRoots(const std::vector<double>& iFound, const std::vector<double>& iTrue,
-                     const std::vector<double>& iTol) {
-  std::vector<int> hits(iTrue.size(), 0);
-  for (double x : iFound) {
-    long best = -1;
-    for (std::size_t i = 0; i < iTrue.size(); ++i)
-      if (best < 0 || std::fabs(x - iTrue[i]) < std::fabs(x - iTrue[best]))
-        best = static_cast<long>(i);
-    ASSERT_GE(best, 0) << "root " << x << " found where there is none";
-    EXPECT_LE(std::fabs(x - iTrue[best]), iTol[best])
-        << "root " << x << " is not within tolerance of " << iTrue[best];
-    ++hits[best];
-  }
-  for (std::size_t i = 0; i < iTrue.size(); ++i)
-    EXPECT_EQ(hits[i], 1) << "true root " << iTrue[i] << " found " << hits[i] << " times";
-}
-void ExpectSameRoots(const std::vector<double>& iFound, const std::vector<double>& iTrue,
-                     double iTol) {
-  ExpectSameRoots(iFound, iTrue, std::vector<double>(iTrue.size(), iTol));
-}
-
 // Solves iF on iDomain through RunOnPolynom with its expanded coefficients around iShift.
 int SolvePolynomial(const FactoredPolynomial& iF, const XelMathInterval& iDomain, double iShift,
                     std::vector<double>& oRoots) {
@@ -307,7 +185,7 @@ int SolvePolynomial(const FactoredPolynomial& iF, const XelMathInterval& iDomain
   XelMathSolveX solver(&iF, XelGetDefaultTolerance());
   solver.Initialize(iDomain, set);
   const int status = solver.RunOnPolynom(n, shifted.data(), iShift);
-  oRoots = Roots(set);
+  oRoots = SortedPoints(set);
   return status;
 }
 
@@ -320,14 +198,14 @@ TEST(SolveX, SineHasAllItsRootsOnBothStrategies) {
     truth.push_back(k * kPi / 50.0);
   ASSERT_EQ(truth.size(), 160u);
   for (bool intervals : {true, false}) {
-    Sine f(50.0, intervals);
+    const SineX f = Sine(50.0, intervals);
     XelMathSetOfPointsND set(1);
     // The sampling needs samples closer than half a period to see every sign change.
     XelMathSolveX solver(&f, XelGetDefaultTolerance());
     solver.SetSamplingValue(1000);
     EXPECT_EQ(solver.Run(XelMathInterval(0.0, 10.0), set), 0);
     SCOPED_TRACE(intervals ? "interval Newton" : "sampling");
-    ExpectSameRoots(Roots(set), truth, kEpsRoot);
+    ExpectSameRoots(SortedPoints(set), truth, kEpsRoot);
   }
 }
 
@@ -345,7 +223,7 @@ TEST(SolveX, MultipleRootsAreFoundOnce) {
     for (double& t : tol)
       t = std::max(t, kEpsRoot);
     SCOPED_TRACE(p == &fi ? "interval Newton" : "sampling");
-    ExpectSameRoots(Roots(set), truth, tol);
+    ExpectSameRoots(SortedPoints(set), truth, tol);
   }
 }
 
@@ -354,7 +232,7 @@ TEST(SolveX, DoubleRootBetweenSamplesOfTheSameSignIsFoundThroughTheDerivative) {
   const FactoredPolynomial f({0.3, -2.0}, {2, 1}, 1.0, false);
   XelMathSetOfPointsND set(1);
   EXPECT_EQ(f.Solve(XelMathInterval(-1.0, 1.0), set, nullptr), 0);
-  ExpectSameRoots(Roots(set), {0.3}, std::max(kEpsRoot, f.Accuracy(0.3, 2)));
+  ExpectSameRoots(SortedPoints(set), {0.3}, std::max(kEpsRoot, f.Accuracy(0.3, 2)));
 }
 
 TEST(SolveX, ClusteredRootsAreSeparated) {
@@ -366,7 +244,7 @@ TEST(SolveX, ClusteredRootsAreSeparated) {
     XelMathSolveX solver(&f, XelGetDefaultTolerance());
     solver.Run(XelMathInterval(-1.0, 1.0), set);
     SCOPED_TRACE(intervals ? "interval Newton" : "sampling");
-    ExpectSameRoots(Roots(set), {-0.4, 0.3, 0.3 + gap}, kEpsRoot);
+    ExpectSameRoots(SortedPoints(set), {-0.4, 0.3, 0.3 + gap}, kEpsRoot);
   }
 }
 
@@ -380,7 +258,7 @@ TEST(SolveX, RootsAtTheEndsOfTheDomainAreFoundOnce) {
       const FactoredPolynomial f({0.0, 0.5, 1.0}, {1, 1, 1}, 1.0, intervals);
       XelMathSetOfPointsND set(1);
       EXPECT_EQ(f.Solve(XelMathInterval(0.0, 1.0), set, list), 0);
-      ExpectSameRoots(Roots(set), {0.0, 0.5, 1.0}, kEpsRoot);
+      ExpectSameRoots(SortedPoints(set), {0.0, 0.5, 1.0}, kEpsRoot);
     }
 }
 
@@ -388,12 +266,12 @@ TEST(SolveX, RootsOutsideTheDomainAreNotReturned) {
   const FactoredPolynomial f({-0.5, 0.25, 2.0}, {1, 1, 1}, 1.0, true);
   XelMathSetOfPointsND set(1);
   f.Solve(XelMathInterval(0.0, 1.0), set, nullptr);
-  ExpectSameRoots(Roots(set), {0.25}, kEpsRoot);
+  ExpectSameRoots(SortedPoints(set), {0.25}, kEpsRoot);
 }
 
 TEST(SolveX, NullFunctionReturnsStatusOne) {
   for (bool intervals : {false, true}) {
-    const Formula zero(Zero, Zero, Zero, intervals);
+    const ClosedFormX zero = Formula(Zero, Zero, Zero, intervals);
     XelMathSetOfPointsND set(1);
     EXPECT_EQ(zero.Solve(XelMathInterval(-1.0, 2.0), set, nullptr), 1);
   }
@@ -416,16 +294,16 @@ TEST(SolveX, EmptyDomainReturnsStatusFour) {
 
 TEST(SolveX, FunctionsReturningNaNEndWithoutHanging) {
   for (bool claimed : {false, true}) {
-    const Formula nan(NotANumber, NotANumber, NotANumber, claimed);
+    const ClosedFormX nan = Formula(NotANumber, NotANumber, NotANumber, claimed);
     XelMathSetOfPointsND set(1);
     nan.Solve(XelMathInterval(-1.0, 1.0), set, nullptr);
     EXPECT_EQ(set.GetNumberOfPoints(), 0);
   }
   // NaN on half the domain: the root where the function is defined is still found.
-  const Formula half(SqrtShifted, SqrtShiftedD, SqrtShiftedD2);
+  const ClosedFormX half = Formula(SqrtShifted, SqrtShiftedD, SqrtShiftedD2);
   XelMathSetOfPointsND set(1);
   half.Solve(XelMathInterval(-1.0, 1.0), set, nullptr);
-  ExpectSameRoots(Roots(set), {0.25}, kEpsRoot);
+  ExpectSameRoots(SortedPoints(set), {0.25}, kEpsRoot);
 }
 
 TEST(SolveX, ResultSetOfTheWrongDimensionRaises) {
@@ -473,7 +351,7 @@ TEST(SolveX, EarlierContentsOfTheResultSetAreDiscarded) {
   set.AddPoint(old);
   set.AddPoint(old);
   f.Solve(XelMathInterval(0.0, 1.0), set, nullptr);
-  ExpectSameRoots(Roots(set), {0.5}, kEpsRoot);
+  ExpectSameRoots(SortedPoints(set), {0.5}, kEpsRoot);
 }
 
 // ---- options ------------------------------------------------------------------------------
@@ -523,7 +401,7 @@ TEST(SolveX, DichotomyStepsStillConvergeToTheRoot) {
     XelMathSetOfPointsND set(1);
     f.Solve(XelMathInterval(-1.0, 1.0), set, &list);
     SCOPED_TRACE(count);
-    ExpectSameRoots(Roots(set), {-0.3, 0.2, 0.7}, kEpsRoot);
+    ExpectSameRoots(SortedPoints(set), {-0.3, 0.2, 0.7}, kEpsRoot);
   }
 }
 
@@ -541,7 +419,7 @@ TEST(SolveX, ConstraintDropsTheRootsItRejects) {
     const FactoredPolynomial f({-0.5, 0.25, 0.75}, {1, 1, 1}, 1.0, intervals);
     XelMathSetOfPointsND set(1);
     f.Solve(XelMathInterval(-1.0, 1.0), set, &list);
-    ExpectSameRoots(Roots(set), {0.25, 0.75}, kEpsRoot);
+    ExpectSameRoots(SortedPoints(set), {0.25, 0.75}, kEpsRoot);
   }
 }
 
@@ -551,7 +429,7 @@ TEST(SolveX, SamplingOfOnePointTestsOnlyTheLowEnd) {
   solver.SetSamplingValue(1);
   XelMathSetOfPointsND set(1);
   solver.Run(XelMathInterval(0.0, 1.0), set);
-  ExpectSameRoots(Roots(set), {0.0}, kEpsRoot);
+  ExpectSameRoots(SortedPoints(set), {0.0}, kEpsRoot);
   EXPECT_EQ(solver.Run(XelMathInterval(0.25, 1.0), set), 0);
   EXPECT_EQ(set.GetNumberOfPoints(), 0);
 }
@@ -635,7 +513,7 @@ TEST(SolveXPolynom, ClusteredRootsAreSeparated) {
   XelMathSolveX solver(nullptr, XelGetDefaultTolerance());
   solver.Initialize(XelMathInterval(-1.0, 1.0), set);
   EXPECT_EQ(solver.RunOnPolynom(4, c, 0.3), 0);
-  ExpectSameRoots(Roots(set), {-0.2, 0.3, 0.3 + d, 0.8}, kEpsRoot);
+  ExpectSameRoots(SortedPoints(set), {-0.2, 0.3, 0.3 + d, 0.8}, kEpsRoot);
 }
 
 TEST(SolveXPolynom, RootsAtTheEndsAndOutside) {
@@ -723,7 +601,7 @@ TEST(SolveXPolynom, RandomPolynomialsUpToDegreeThirty) {
       tol.push_back(std::max(kEpsRoot, 64.0 * kUnit * size / std::fabs(slope)));
     }
     SCOPED_TRACE(trial);
-    ExpectSameRoots(Roots(set), truth, tol);
+    ExpectSameRoots(SortedPoints(set), truth, tol);
   }
 }
 
@@ -739,7 +617,7 @@ TEST(SolveXPolynom, NullConstantAndEmptyCases) {
   // Leading zeros are dropped: 0 x^3 + 0 x^2 + x - 0.5.
   const double line[4] = {-0.5, 1.0, 0.0, 0.0};
   EXPECT_EQ(solver.RunOnPolynom(3, line, 0.0), 0);
-  ExpectSameRoots(Roots(set), {0.5}, kEpsRoot);
+  ExpectSameRoots(SortedPoints(set), {0.5}, kEpsRoot);
   solver.Initialize(XelMathInterval(1.0, 0.0), set);
   EXPECT_EQ(solver.RunOnPolynom(1, line, 0.0), 4);
   const double bad[2] = {std::numeric_limits<double>::quiet_NaN(), 1.0};
@@ -761,11 +639,11 @@ TEST(SolveXPolynom, PolynomialClassSolvesThroughThePolynomialPath) {
   const XelMathPolynomX p(n + 1, shifted.data(), 1.5);
   XelMathSetOfPointsND set(1);
   EXPECT_EQ(p.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 0);
-  ExpectSameRoots(Roots(set), {-0.5, 1.0, 2.0}, kEpsRoot);
+  ExpectSameRoots(SortedPoints(set), {-0.5, 1.0, 2.0}, kEpsRoot);
   // Through the base class: the same answer.
   const XelMathFunctionX& base = p;
   EXPECT_EQ(base.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 0);
-  ExpectSameRoots(Roots(set), {-0.5, 1.0, 2.0}, kEpsRoot);
+  ExpectSameRoots(SortedPoints(set), {-0.5, 1.0, 2.0}, kEpsRoot);
   // A scaled model: variable in S^2 units (X power 2), values in S^1.
   XelTolerance scaledTol(100.0);
   XelMathAttrTolObject tolerance(scaledTol);
@@ -773,7 +651,7 @@ TEST(SolveXPolynom, PolynomialClassSolvesThroughThePolynomialPath) {
   XelMathAttrList list(&tolerance);
   list.AddAttribute(&option);
   EXPECT_EQ(p.Solve(XelMathInterval(-1.0, 3.0), set, &list), 0);
-  ExpectSameRoots(Roots(set), {-0.5, 1.0, 2.0}, kEpsRoot * 100.0);
+  ExpectSameRoots(SortedPoints(set), {-0.5, 1.0, 2.0}, kEpsRoot * 100.0);
   const double zero[3] = {0.0, 0.0, 0.0};
   const XelMathPolynomX null(2, zero, 0.0);
   EXPECT_EQ(null.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 1);
@@ -794,7 +672,7 @@ TEST(SolveX, ScaledModelSolvesTheWrapperAndMapsTheRootsBack) {
     XelMathSetOfPointsND set(1);
     EXPECT_EQ(f.Solve(XelMathInterval(-1.0, 3.0), set, &list), 0);
     // The root tolerance of the scaled model is S times larger.
-    ExpectSameRoots(Roots(set), {-0.5, 0.25, 2.0}, kEpsRoot * scaledTol.GetScaleFactor());
+    ExpectSameRoots(SortedPoints(set), {-0.5, 0.25, 2.0}, kEpsRoot * scaledTol.GetScaleFactor());
   }
 }
 
@@ -814,11 +692,11 @@ TEST(SolveXTrigonometric, RootsOfAShiftedCosine) {
   XelMathSolveX solver(nullptr, XelGetDefaultTolerance());
   solver.Initialize(XelMathInterval(0.0, 5.0), set);
   EXPECT_EQ(solver.RunOnTrigonometric(2.0, 3.0, 0.4, 1.0), 0);
-  ExpectSameRoots(Roots(set), truth, kEpsRoot);
+  ExpectSameRoots(SortedPoints(set), truth, kEpsRoot);
   // A negative frequency gives the same function.
   solver.Initialize(XelMathInterval(0.0, 5.0), set);
   EXPECT_EQ(solver.RunOnTrigonometric(2.0, -3.0, -0.4, 1.0), 0);
-  ExpectSameRoots(Roots(set), truth, kEpsRoot);
+  ExpectSameRoots(SortedPoints(set), truth, kEpsRoot);
 }
 
 TEST(SolveXTrigonometric, ManyRootsComeOutSortedAndComplete) {
@@ -845,7 +723,7 @@ TEST(SolveXTrigonometric, TangentNoRootAndNullCases) {
   // cos(x) + 1 touches 0 at pi and 3 pi.
   solver.Initialize(XelMathInterval(0.0, 10.0), set);
   EXPECT_EQ(solver.RunOnTrigonometric(1.0, 1.0, 0.0, 1.0), 0);
-  ExpectSameRoots(Roots(set), {kPi, 3.0 * kPi}, kEpsRoot);
+  ExpectSameRoots(SortedPoints(set), {kPi, 3.0 * kPi}, kEpsRoot);
   // cos(x) + 2 never vanishes.
   solver.Initialize(XelMathInterval(0.0, 10.0), set);
   EXPECT_EQ(solver.RunOnTrigonometric(1.0, 1.0, 0.0, 2.0), 0);
@@ -869,7 +747,7 @@ TEST(SolveX, NothingLeaks) {
     XelMathSolveX solver(&f, XelGetDefaultTolerance());
     solver.Initialize(XelMathInterval(-1.0, 1.0), set);
     solver.RunOnPolynom(69, many.data(), 0.0); // buffers beyond the local ones
-    EXPECT_EQ(Roots(set).size(), 1u);
+    EXPECT_EQ(SortedPoints(set).size(), 1u);
   }
   EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
 }

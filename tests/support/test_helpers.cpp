@@ -1,0 +1,90 @@
+#include "test_helpers.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "XelMathSetOfPointsND.h"
+#include "XelQuorMemory.h"
+
+namespace xeltest {
+
+XelMathInterval IAdd(const XelMathInterval& a, const XelMathInterval& b) {
+  return XelMathInterval(a.low + b.low, a.high + b.high);
+}
+
+XelMathInterval IMul(const XelMathInterval& a, const XelMathInterval& b) {
+  const double p[4] = {a.low * b.low, a.low * b.high, a.high * b.low, a.high * b.high};
+  return XelMathInterval(*std::min_element(p, p + 4), *std::max_element(p, p + 4));
+}
+
+XelMathInterval IScale(double c, const XelMathInterval& a) {
+  return c >= 0.0 ? XelMathInterval(c * a.low, c * a.high) : XelMathInterval(c * a.high, c * a.low);
+}
+
+XelMathInterval ISquare(const XelMathInterval& a) {
+  return IPower(a, 2);
+}
+
+XelMathInterval IPower(const XelMathInterval& a, int m) {
+  XelMathInterval r(1.0, 1.0);
+  for (int i = 0; i < m; ++i)
+    r = IMul(r, a);
+  if (m % 2 == 0 && m > 0 && a.low < 0.0 && a.high > 0.0)
+    r.low = 0.0;
+  return r;
+}
+
+XelMathInterval IExp(const XelMathInterval& a) {
+  return XelMathInterval(std::exp(a.low), std::exp(a.high));
+}
+
+XelMathInterval ISin(double lo, double hi) {
+  if (hi - lo >= 2.0 * kPi)
+    return XelMathInterval(-1.0, 1.0);
+  XelMathInterval r(std::min(std::sin(lo), std::sin(hi)), std::max(std::sin(lo), std::sin(hi)));
+  if (std::floor((hi - 0.5 * kPi) / (2 * kPi)) >= std::ceil((lo - 0.5 * kPi) / (2 * kPi)))
+    r.high = 1.0;
+  if (std::floor((hi + 0.5 * kPi) / (2 * kPi)) >= std::ceil((lo + 0.5 * kPi) / (2 * kPi)))
+    r.low = -1.0;
+  return r;
+}
+
+std::vector<double> PointsOf(const XelMathSetOfPointsND& iSet) {
+  return std::vector<double>(iSet.GetPoints(), iSet.GetPoints() + iSet.GetNumberOfPoints());
+}
+
+std::vector<double> SortedPoints(const XelMathSetOfPointsND& iSet) {
+  std::vector<double> r = PointsOf(iSet);
+  std::sort(r.begin(), r.end());
+  return r;
+}
+
+void ExpectSameRoots(const std::vector<double>& iFound, const std::vector<double>& iTrue,
+                     const std::vector<double>& iTol) {
+  std::vector<int> hits(iTrue.size(), 0);
+  for (double x : iFound) {
+    ASSERT_FALSE(iTrue.empty()) << "root " << x << " found where there is none";
+    std::size_t best = 0;
+    for (std::size_t i = 1; i < iTrue.size(); ++i)
+      if (std::fabs(x - iTrue[i]) < std::fabs(x - iTrue[best]))
+        best = i;
+    EXPECT_LE(std::fabs(x - iTrue[best]), iTol[best])
+        << "root " << x << " is not within tolerance of " << iTrue[best];
+    ++hits[best];
+  }
+  for (std::size_t i = 0; i < iTrue.size(); ++i)
+    EXPECT_EQ(hits[i], 1) << "true root " << iTrue[i] << " found " << hits[i] << " times";
+}
+
+void ExpectSameRoots(const std::vector<double>& iFound, const std::vector<double>& iTrue,
+                     double iTol) {
+  ExpectSameRoots(iFound, iTrue, std::vector<double>(iTrue.size(), iTol));
+}
+
+long LiveBlocks() {
+  return XelQuorGetMemoryCounters().liveBlocks;
+}
+
+} // namespace xeltest

@@ -1,0 +1,62 @@
+// Helpers shared by the tests: reference interval arithmetic (independent of the library's
+// interval functions), point sets as vectors, root-set comparison and the live-block counter
+// of the kernel's memory services.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "XelMathInputError.h"
+#include "XelMathInterval.h"
+
+class XelMathSetOfPointsND;
+
+namespace xeltest {
+
+const double kPi = 3.14159265358979323846;
+
+// Interval arithmetic by endpoint enumeration, without directed rounding.
+XelMathInterval IAdd(const XelMathInterval& a, const XelMathInterval& b);
+XelMathInterval IMul(const XelMathInterval& a, const XelMathInterval& b);
+XelMathInterval IScale(double c, const XelMathInterval& a);
+XelMathInterval ISquare(const XelMathInterval& a);
+// a^m, m >= 0; an even power of an interval around 0 starts at 0.
+XelMathInterval IPower(const XelMathInterval& a, int m);
+XelMathInterval IExp(const XelMathInterval& a);
+// Range of sin over [lo, hi]: the end values, widened to +-1 when a crest or trough is inside.
+XelMathInterval ISin(double lo, double hi);
+
+// The points of a one-dimensional set, in set order or sorted.
+std::vector<double> PointsOf(const XelMathSetOfPointsND& iSet);
+std::vector<double> SortedPoints(const XelMathSetOfPointsND& iSet);
+
+// Every found root lies within its tolerance of the nearest true root, and every true root is
+// found exactly once (non-fatal failures; fatal when a root is found where there is none).
+void ExpectSameRoots(const std::vector<double>& iFound, const std::vector<double>& iTrue,
+                     const std::vector<double>& iTol);
+void ExpectSameRoots(const std::vector<double>& iFound, const std::vector<double>& iTrue,
+                     double iTol);
+
+// Expects iCall to raise a XelMathInputError of code iCode whose texts (what, why, where) are
+// iTexts; an empty text is not checked.
+template <class Call>
+void ExpectInputError(Call iCall, long iCode, const std::vector<std::string>& iTexts = {}) {
+  try {
+    iCall();
+    ADD_FAILURE() << "no error raised, expected code " << std::hex << iCode;
+  } catch (const XelMathInputError& error) {
+    EXPECT_EQ(error.GetCode(), iCode) << error.what();
+    for (std::size_t i = 0; i < iTexts.size(); ++i)
+      if (!iTexts[i].empty()) {
+        EXPECT_STREQ(error.GetParameter(static_cast<long>(i)), iTexts[i].c_str()) << "text " << i;
+      }
+  }
+}
+
+// Blocks currently allocated through the kernel's memory services: a scope that releases
+// everything leaves this unchanged.
+long LiveBlocks();
+
+} // namespace xeltest
