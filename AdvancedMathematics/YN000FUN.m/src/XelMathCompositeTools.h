@@ -5,6 +5,7 @@
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrKeys.h"
 #include "XelMathAttrList.h"
+#include "XelMathConstants.h"
 #include "XelMathFunctionX.h"
 #include "XelMathInterval.h"
 #include "XelMathSetOfPointsND.h"
@@ -102,6 +103,38 @@ inline int IntervalOrder(const long iOptions) {
   return (iOptions & 64) ? 2 : (iOptions & 32) ? 1 : (iOptions & 16) ? 0 : -1;
 }
 
+/// Writes iValue to each output a multi-output evaluation asked for (iWantF, iWantF1, iWantF2).
+template <class T>
+inline void SetAsked(const bool iWantF, const bool iWantF1, const bool iWantF2, const T& iValue,
+                     T* oF, T* oF1, T* oF2) {
+  if (iWantF)
+    *oF = iValue;
+  if (iWantF1)
+    *oF1 = iValue;
+  if (iWantF2)
+    *oF2 = iValue;
+}
+
+/// Writes iH[0], iH[1], iH[2] to the outputs asked for.
+template <class T>
+inline void StoreAsked(const bool iWantF, const bool iWantF1, const bool iWantF2, const T* iH,
+                       T* oF, T* oF1, T* oF2) {
+  if (iWantF)
+    *oF = iH[0];
+  if (iWantF1)
+    *oF1 = iH[1];
+  if (iWantF2)
+    *oF2 = iH[2];
+}
+
+/// Whether one of the iN pointers is null.
+inline bool HasNull(const long iN, const XelMathFunctionX* const* iF) {
+  for (long i = 0; i < iN; i++)
+    if (!iF[i])
+      return true;
+  return false;
+}
+
 /// Sum over i of (f_i(x) - c_i)^2 and its derivatives up to iOrder (c null: no shift):
 /// oH[k] for k = 0..iOrder. The components must not be null.
 inline void SumOfSquaresAt(const long iN, const XelMathFunctionX* const* iF, const double* iC,
@@ -141,12 +174,83 @@ inline void SumOfSquaresOver(const long iN, const XelMathFunctionX* const* iF, c
   }
 }
 
-/// Whether one of the iN pointers is null.
-inline bool HasNull(const long iN, const XelMathFunctionX* const* iF) {
+/// Derivative of order iOrder (0..3) of the sum of squares minus iOffset at x; infinite when a
+/// component is null.
+inline double SumOfSquaresDerivativeAt(const long iN, const XelMathFunctionX* const* iF,
+                                       const double* iC, const double iOffset, const double x,
+                                       const int iOrder) {
+  if (HasNull(iN, iF))
+    return XelMathInfinite;
+  double h[4];
+  SumOfSquaresAt(iN, iF, iC, x, iOrder, h);
+  return iOrder == 0 ? h[0] - iOffset : h[iOrder];
+}
+
+/// Interval image of the same derivative over iI; [0, 0] when a component is null.
+inline XelMathInterval SumOfSquaresDerivativeOver(const long iN, const XelMathFunctionX* const* iF,
+                                                  const double* iC, const double iOffset,
+                                                  const XelMathInterval& iI, const int iOrder) {
+  if (HasNull(iN, iF))
+    return Zero();
+  XelMathInterval h[4];
+  SumOfSquaresOver(iN, iF, iC, iI, iOrder, h);
+  return iOrder == 0 ? Shift(h[0], -iOffset) : h[iOrder];
+}
+
+/// Multi-output evaluation of the sum of squares minus iOffset at x (bits 1, 2, 4 of iOptions):
+/// infinite values when a component is null.
+inline void SumOfSquaresAsked(const long iN, const XelMathFunctionX* const* iF, const double* iC,
+                              const double iOffset, const double x, const long iOptions, double* oF,
+                              double* oF1, double* oF2) {
+  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
+             wantF2 = oF2 && (iOptions & 4);
+  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
+  if (order < 0)
+    return;
+  double h[3] = {XelMathInfinite, XelMathInfinite, XelMathInfinite};
+  if (!HasNull(iN, iF)) {
+    SumOfSquaresAt(iN, iF, iC, x, order, h);
+    h[0] -= iOffset;
+  }
+  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+}
+
+/// The same over iI (bits 16, 32, 64 of iOptions): [0, 0] images when a component is null.
+inline void SumOfSquaresAsked(const long iN, const XelMathFunctionX* const* iF, const double* iC,
+                              const double iOffset, const XelMathInterval& iI, const long iOptions,
+                              XelMathInterval* oF, XelMathInterval* oF1, XelMathInterval* oF2) {
+  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
+             wantF2 = oF2 && (iOptions & 64);
+  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
+  if (order < 0)
+    return;
+  XelMathInterval h[3];
+  if (!HasNull(iN, iF)) {
+    SumOfSquaresOver(iN, iF, iC, iI, order, h);
+    h[0] = Shift(h[0], -iOffset);
+  }
+  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+}
+
+/// Whether every one of the iN components is there and evaluates what iOption and the rules
+/// of differentiation need (no interval third derivative: bit 128).
+inline unsigned char ComponentsAllow(const long iN, const XelMathFunctionX* const* iF,
+                                     const long iOption) {
+  if (iOption & 128)
+    return 0;
+  const long needed = DerivativeClosure(iOption);
   for (long i = 0; i < iN; i++)
-    if (!iF[i])
-      return true;
-  return false;
+    if (!iF[i] || !iF[i]->IsOption(needed))
+      return 0;
+  return 1;
+}
+
+/// Lists the iN components in oComponents (at most iSize of them) and returns iN.
+inline int ListComponents(const long iN, const XelMathFunctionX* const* iF, const int iSize,
+                          const XelMathFunctionGeneral** oComponents) {
+  for (long i = 0; i < iN && i < iSize; i++)
+    oComponents[i] = iF[i];
+  return static_cast<int>(iN);
 }
 
 /// Deletes each of the iN functions once (a pointer given twice is deleted at its first
@@ -182,30 +286,6 @@ inline void DeepCopies(const long iN, const XelMathFunctionX* const* iF,
     DeleteOnce(done, oCopies);
     throw;
   }
-}
-
-/// Writes iValue to each output a multi-output evaluation asked for (iWantF, iWantF1, iWantF2).
-template <class T>
-inline void SetAsked(const bool iWantF, const bool iWantF1, const bool iWantF2, const T& iValue,
-                     T* oF, T* oF1, T* oF2) {
-  if (iWantF)
-    *oF = iValue;
-  if (iWantF1)
-    *oF1 = iValue;
-  if (iWantF2)
-    *oF2 = iValue;
-}
-
-/// Writes iH[0], iH[1], iH[2] to the outputs asked for.
-template <class T>
-inline void StoreAsked(const bool iWantF, const bool iWantF1, const bool iWantF2, const T* iH,
-                       T* oF, T* oF1, T* oF2) {
-  if (iWantF)
-    *oF = iH[0];
-  if (iWantF1)
-    *oF1 = iH[1];
-  if (iWantF2)
-    *oF2 = iH[2];
 }
 
 /// A deep copy of iF (null stays null) handed to the owning wrapper iMakeOwner builds around

@@ -30,20 +30,12 @@ unsigned char XelMathSquareDistXs::IsAKindOf(const char* iName) const {
 }
 
 unsigned char XelMathSquareDistXs::IsOption(const long iOption) const {
-  if (iOption & 128)
-    return 0;
-  const long needed = DerivativeClosure(iOption);
-  for (long i = 0; i < _n; i++)
-    if (!_functions[i] || !_functions[i]->IsOption(needed))
-      return 0;
-  return 1;
+  return ComponentsAllow(_n, _functions, iOption);
 }
 
 int XelMathSquareDistXs::GetDirectComponents(const int iSize,
                                              const XelMathFunctionGeneral** oComponents) const {
-  for (long i = 0; i < _n && i < iSize; i++)
-    oComponents[i] = _functions[i];
-  return static_cast<int>(_n);
+  return ListComponents(_n, _functions, iSize, oComponents);
 }
 
 // ==== point evaluations ==================================================================
@@ -59,90 +51,42 @@ double XelMathSquareDistXs::Eval(const double& x) const {
 }
 
 double XelMathSquareDistXs::EvalFirstDeriv(const double& x) const {
-  if (HasNull(_n, _functions))
-    return XelMathInfinite;
-  double h[2];
-  SumOfSquaresAt(_n, _functions, _target, x, 1, h);
-  return h[1];
+  return SumOfSquaresDerivativeAt(_n, _functions, _target, _offset, x, 1);
 }
 
 double XelMathSquareDistXs::EvalSecondDeriv(const double& x) const {
-  if (HasNull(_n, _functions))
-    return XelMathInfinite;
-  double h[3];
-  SumOfSquaresAt(_n, _functions, _target, x, 2, h);
-  return h[2];
+  return SumOfSquaresDerivativeAt(_n, _functions, _target, _offset, x, 2);
 }
 
 double XelMathSquareDistXs::EvalThirdDeriv(const double& x) const {
-  if (HasNull(_n, _functions))
-    return XelMathInfinite;
-  double h[4];
-  SumOfSquaresAt(_n, _functions, _target, x, 3, h);
-  return h[3];
+  return SumOfSquaresDerivativeAt(_n, _functions, _target, _offset, x, 3);
 }
 
 void XelMathSquareDistXs::Eval(const double x, const long iOptions, double* oF, double* oF1,
                                double* oF2) const {
-  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
-             wantF2 = oF2 && (iOptions & 4);
-  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
-  if (order < 0)
-    return;
-  double h[3] = {XelMathInfinite, XelMathInfinite, XelMathInfinite};
-  if (!HasNull(_n, _functions)) {
-    SumOfSquaresAt(_n, _functions, _target, x, order, h);
-    h[0] -= _offset;
-  }
-  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+  SumOfSquaresAsked(_n, _functions, _target, _offset, x, iOptions, oF, oF1, oF2);
 }
 
 // ==== interval evaluations ===============================================================
 XelMathInterval XelMathSquareDistXs::Eval(const XelMathInterval& iI) const {
-  if (HasNull(_n, _functions))
-    return Zero();
-  XelMathInterval h[1];
-  SumOfSquaresOver(_n, _functions, _target, iI, 0, h);
-  return Shift(h[0], -_offset);
+  return SumOfSquaresDerivativeOver(_n, _functions, _target, _offset, iI, 0);
 }
 
 XelMathInterval XelMathSquareDistXs::EvalFirstDeriv(const XelMathInterval& iI) const {
-  if (HasNull(_n, _functions))
-    return Zero();
-  XelMathInterval h[2];
-  SumOfSquaresOver(_n, _functions, _target, iI, 1, h);
-  return h[1];
+  return SumOfSquaresDerivativeOver(_n, _functions, _target, _offset, iI, 1);
 }
 
 XelMathInterval XelMathSquareDistXs::EvalSecondDeriv(const XelMathInterval& iI) const {
-  if (HasNull(_n, _functions))
-    return Zero();
-  XelMathInterval h[3];
-  SumOfSquaresOver(_n, _functions, _target, iI, 2, h);
-  return h[2];
+  return SumOfSquaresDerivativeOver(_n, _functions, _target, _offset, iI, 2);
 }
 
 XelMathInterval XelMathSquareDistXs::EvalThirdDeriv(const XelMathInterval& iI) const {
-  if (HasNull(_n, _functions))
-    return Zero();
-  XelMathInterval h[4];
-  SumOfSquaresOver(_n, _functions, _target, iI, 3, h);
-  return h[3];
+  return SumOfSquaresDerivativeOver(_n, _functions, _target, _offset, iI, 3);
 }
 
 void XelMathSquareDistXs::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
                                XelMathInterval* oF1, XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
-             wantF2 = oF2 && (iOptions & 64);
-  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
-  if (order < 0)
-    return;
-  XelMathInterval h[3];
-  if (!HasNull(_n, _functions)) {
-    SumOfSquaresOver(_n, _functions, _target, iI, order, h);
-    h[0] = Shift(h[0], -_offset);
-  }
-  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+  SumOfSquaresAsked(_n, _functions, _target, _offset, iI, iOptions, oF, oF1, oF2);
 }
 
 XelMathInterval XelMathSquareDistXs::ComputeOptimalImage(const XelMathInterval& iI,

@@ -45,93 +45,50 @@ unsigned char XelMathSumSquareX::IsAKindOf(const char* iName) const {
 }
 
 unsigned char XelMathSumSquareX::IsOption(const long iOption) const {
-  if (iOption & 128)
-    return 0;
-  const long needed = DerivativeClosure(iOption);
-  for (long i = 0; i < _n; i++)
-    if (!_functions[i] || !_functions[i]->IsOption(needed))
-      return 0;
-  return 1;
+  return ComponentsAllow(_n, _functions, iOption);
 }
 
 int XelMathSumSquareX::GetDirectComponents(const int iSize,
                                            const XelMathFunctionGeneral** oComponents) const {
-  for (long i = 0; i < _n && i < iSize; i++)
-    oComponents[i] = _functions[i];
-  return static_cast<int>(_n);
+  return ListComponents(_n, _functions, iSize, oComponents);
 }
 
 // ==== evaluations ========================================================================
-namespace {
-double PointDerivative(const XelMathSumSquareX& iH, const int iOrder, const double x) {
-  const long n = iH.GetNumberOfFunctions();
-  if (HasNull(n, iH.GetFunctions()))
-    return XelMathInfinite;
-  double h[4];
-  SumOfSquaresAt(n, iH.GetFunctions(), nullptr, x, iOrder, h);
-  return h[iOrder];
-}
-XelMathInterval IntervalDerivative(const XelMathSumSquareX& iH, const int iOrder,
-                                   const XelMathInterval& iI) {
-  const long n = iH.GetNumberOfFunctions();
-  if (HasNull(n, iH.GetFunctions()))
-    return Zero();
-  XelMathInterval h[4];
-  SumOfSquaresOver(n, iH.GetFunctions(), nullptr, iI, iOrder, h);
-  return h[iOrder];
-}
-} // namespace
 
 double XelMathSumSquareX::Eval(const double& x) const {
-  return PointDerivative(*this, 0, x);
+  return SumOfSquaresDerivativeAt(_n, _functions, nullptr, 0.0, x, 0);
 }
 double XelMathSumSquareX::EvalFirstDeriv(const double& x) const {
-  return PointDerivative(*this, 1, x);
+  return SumOfSquaresDerivativeAt(_n, _functions, nullptr, 0.0, x, 1);
 }
 double XelMathSumSquareX::EvalSecondDeriv(const double& x) const {
-  return PointDerivative(*this, 2, x);
+  return SumOfSquaresDerivativeAt(_n, _functions, nullptr, 0.0, x, 2);
 }
 double XelMathSumSquareX::EvalThirdDeriv(const double& x) const {
-  return PointDerivative(*this, 3, x);
+  return SumOfSquaresDerivativeAt(_n, _functions, nullptr, 0.0, x, 3);
 }
 
 void XelMathSumSquareX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                              double* oF2) const {
-  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
-             wantF2 = oF2 && (iOptions & 4);
-  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
-  if (order < 0)
-    return;
-  double h[3] = {XelMathInfinite, XelMathInfinite, XelMathInfinite};
-  if (!HasNull(_n, _functions))
-    SumOfSquaresAt(_n, _functions, nullptr, x, order, h);
-  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+  SumOfSquaresAsked(_n, _functions, nullptr, 0.0, x, iOptions, oF, oF1, oF2);
 }
 
 XelMathInterval XelMathSumSquareX::Eval(const XelMathInterval& iI) const {
-  return IntervalDerivative(*this, 0, iI);
+  return SumOfSquaresDerivativeOver(_n, _functions, nullptr, 0.0, iI, 0);
 }
 XelMathInterval XelMathSumSquareX::EvalFirstDeriv(const XelMathInterval& iI) const {
-  return IntervalDerivative(*this, 1, iI);
+  return SumOfSquaresDerivativeOver(_n, _functions, nullptr, 0.0, iI, 1);
 }
 XelMathInterval XelMathSumSquareX::EvalSecondDeriv(const XelMathInterval& iI) const {
-  return IntervalDerivative(*this, 2, iI);
+  return SumOfSquaresDerivativeOver(_n, _functions, nullptr, 0.0, iI, 2);
 }
 XelMathInterval XelMathSumSquareX::EvalThirdDeriv(const XelMathInterval& iI) const {
-  return IntervalDerivative(*this, 3, iI);
+  return SumOfSquaresDerivativeOver(_n, _functions, nullptr, 0.0, iI, 3);
 }
 
 void XelMathSumSquareX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
                              XelMathInterval* oF1, XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
-             wantF2 = oF2 && (iOptions & 64);
-  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
-  if (order < 0)
-    return;
-  XelMathInterval h[3];
-  if (!HasNull(_n, _functions))
-    SumOfSquaresOver(_n, _functions, nullptr, iI, order, h);
-  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+  SumOfSquaresAsked(_n, _functions, nullptr, 0.0, iI, iOptions, oF, oF1, oF2);
 }
 
 // ==== copies =============================================================================
