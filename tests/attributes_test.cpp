@@ -25,13 +25,11 @@
 #include "XelMathInterval2D.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
+#include "test_helpers.h"
 
 namespace {
 
-// Live blocks of the kernel's memory services, to prove that a scope released everything.
-long LiveBlocks() {
-  return XelQuorGetMemoryCounters().liveBlocks;
-}
+using xeltest::LiveBlocks;
 
 // The powers held by a scale option, as a string "a,b,c" (easy to compare).
 std::string Powers(const long* iPowers, long iCount) {
@@ -691,7 +689,8 @@ TEST(AttrConstraint, ConstraintOptionIsAPresenceFlag) {
   EXPECT_EQ(list.GetAttribute("XelMathConstraintOption"), &second);
 }
 
-// ---- exclusion rectangles --------------------------------------------------------------------------
+// ---- exclusion rectangles
+// --------------------------------------------------------------------------
 
 namespace {
 XelMathInterval2D Box(double iU0, double iU1, double iV0, double iV1) {
@@ -775,7 +774,8 @@ TEST(AttrExclusion2D, RectanglesAreCopiedAndOwned) {
     XelMathAttrExclusion2D exclusion(rectangle);
     rectangle.SetX(XelMathInterval(5.0, 6.0));
     EXPECT_EQ(exclusion.GetInterval(0)->GetX().low, 0.0);
-    for (int i = 0; i < 10; i++) exclusion.AddInterval(Box(i, i + 1.0, 0.0, 1.0));
+    for (int i = 0; i < 10; i++)
+      exclusion.AddInterval(Box(i, i + 1.0, 0.0, 1.0));
     exclusion.AddInterval(*exclusion.GetInterval(3)); // adding one of its own rectangles
     EXPECT_EQ(exclusion.GetNumberOfIntervals(), 12);
     EXPECT_EQ(exclusion.GetInterval(11)->GetX().low, 2.0);

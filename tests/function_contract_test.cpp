@@ -29,8 +29,11 @@
 #include "XelMathTrigonometricX.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
+#include "test_helpers.h"
 
 namespace {
+
+using xeltest::ExpectInputError;
 
 const double kEps = std::numeric_limits<double>::epsilon();
 
@@ -646,15 +649,12 @@ TEST(FunctionContract, ScaleOptionWithTwoFunctionPowersRaises) {
   const long powersF[2] = {1, 2}, powersX[1] = {1};
   XelMathAttrScaleOption option(2, powersF, 1, powersX, 0, nullptr);
   const long filings = _XelR19QuorMail.GetNumberOfFilings();
-  try {
-    ComputeOptimalImage(&f, XelMathInterval(0.0, 1.0), XelGetDefaultTolerance(), &option, 0);
-    FAIL() << "no error raised";
-  } catch (const XelMathInputError& e) {
-    EXPECT_EQ(e.GetCode(), 0x20006);
-    EXPECT_STREQ(e.GetParameter(0), "the XelMathAttrScaleOption");
-    EXPECT_STREQ(e.GetParameter(1), "wrong dimension");
-    EXPECT_STREQ(e.GetParameter(2), "XelMathFunctionX::ComputeOptimalImage");
-  }
+  ExpectInputError(
+      [&] {
+        ComputeOptimalImage(&f, XelMathInterval(0.0, 1.0), XelGetDefaultTolerance(), &option, 0);
+      },
+      0x20006,
+      {"the XelMathAttrScaleOption", "wrong dimension", "XelMathFunctionX::ComputeOptimalImage"});
   EXPECT_EQ(_XelR19QuorMail.GetNumberOfFilings(), filings);
 }
 

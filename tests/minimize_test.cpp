@@ -363,26 +363,15 @@ TEST(MinimizeX, ScaledModelMapsDomainAndMinimaBack) {
                              nullptr);
   XelMathAttrList bad(&tol);
   bad.AddAttribute(&two);
-  try {
-    f.Minimize(XelMathInterval(0.0, 4.0), minima, &bad);
-    ADD_FAILURE() << "no error";
-  } catch (const XelMathInputError& e) {
-    EXPECT_EQ(e.GetCode(), 0x20006);
-    EXPECT_STREQ(e.GetParameter(2), "XelMathFunctionX::Minimize");
-  }
+  ExpectInputError([&] { f.Minimize(XelMathInterval(0.0, 4.0), minima, &bad); }, 0x20006,
+                   {"", "", "XelMathFunctionX::Minimize"});
 }
 
 TEST(MinimizeX, MisuseAndDegenerateInput) {
   WaveX f(5.0, 0.1, 112);
   XelMathSetOfPointsND wrong(2);
-  try {
-    f.Minimize(XelMathInterval(0.0, 1.0), wrong);
-    ADD_FAILURE() << "no error";
-  } catch (const XelMathInputError& e) {
-    EXPECT_EQ(e.GetCode(), 0x20006);
-    EXPECT_STREQ(e.GetParameter(0), "the XelMathSetOfPointsND");
-    EXPECT_STREQ(e.GetParameter(2), "XelMathMinimize::Initialize");
-  }
+  ExpectInputError([&] { f.Minimize(XelMathInterval(0.0, 1.0), wrong); }, 0x20006,
+                   {"the XelMathSetOfPointsND", "", "XelMathMinimize::Initialize"});
   XelMathSetOfPointsND minima(1);
   EXPECT_EQ(f.Minimize(XelMathInterval(1.0, 0.0), minima), 4);
   EXPECT_EQ(minima.GetNumberOfPoints(), 0);
@@ -691,18 +680,13 @@ TEST(MinimizeRN, OptionsStartsFromTheSetAndMisuse) {
     EXPECT_EQ(minima.GetNumberOfPoints(), 0);
     // Wrong dimensions raise.
     XelMathSetOfPointsND wrong(3);
-    for (int which = 0; which < 2; ++which) {
-      try {
-        if (which == 0)
+    ExpectInputError(
+        [&] {
           MinimizeFrom(f, Box(3, -1.0, 1.0), {0.0, 0.0}, true, minima);
-        else
-          f.Minimize(box, wrong, &list);
-        ADD_FAILURE() << "no error";
-      } catch (const XelMathInputError& e) {
-        EXPECT_EQ(e.GetCode(), 0x20006);
-        EXPECT_STREQ(e.GetParameter(2), "XelMathMinimizeRN::Run");
-      }
-    }
+        },
+        0x20006, {"", "", "XelMathMinimizeRN::Run"});
+    ExpectInputError([&] { f.Minimize(box, wrong, &list); }, 0x20006,
+                     {"", "", "XelMathMinimizeRN::Run"});
   }
   EXPECT_EQ(LiveBlocks(), before);
 }

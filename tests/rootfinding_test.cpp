@@ -309,15 +309,8 @@ TEST(SolveX, FunctionsReturningNaNEndWithoutHanging) {
 TEST(SolveX, ResultSetOfTheWrongDimensionRaises) {
   const FactoredPolynomial f({0.5}, {1}, 1.0, true);
   XelMathSetOfPointsND set(2);
-  try {
-    f.Solve(XelMathInterval(0.0, 1.0), set, nullptr);
-    FAIL() << "no error raised";
-  } catch (const XelMathInputError& e) {
-    EXPECT_EQ(e.GetCode(), 0x20006);
-    EXPECT_STREQ(e.GetParameter(0), "the XelMathSetOfPointsND");
-    EXPECT_STREQ(e.GetParameter(1), "1");
-    EXPECT_STREQ(e.GetParameter(2), "XelMathSolveX::Run");
-  }
+  ExpectInputError([&] { f.Solve(XelMathInterval(0.0, 1.0), set, nullptr); }, 0x20006,
+                   {"the XelMathSetOfPointsND", "1", "XelMathSolveX::Run"});
 }
 
 TEST(SolveX, ScaleOptionOfTheWrongDimensionRaisesOnAScaledModel) {
@@ -330,15 +323,8 @@ TEST(SolveX, ScaleOptionOfTheWrongDimensionRaisesOnAScaledModel) {
   XelMathAttrList list(&tolerance);
   list.AddAttribute(&option);
   XelMathSetOfPointsND set(1);
-  try {
-    f.Solve(XelMathInterval(0.0, 1.0), set, &list);
-    FAIL() << "no error raised";
-  } catch (const XelMathInputError& e) {
-    EXPECT_EQ(e.GetCode(), 0x20006);
-    EXPECT_STREQ(e.GetParameter(0), "the XelMathAttrScaleOption");
-    EXPECT_STREQ(e.GetParameter(1), "wrong dimension");
-    EXPECT_STREQ(e.GetParameter(2), "XelMathFunctionX::Solve");
-  }
+  ExpectInputError([&] { f.Solve(XelMathInterval(0.0, 1.0), set, &list); }, 0x20006,
+                   {"the XelMathAttrScaleOption", "wrong dimension", "XelMathFunctionX::Solve"});
   // Unscaled, the option is not read.
   XelMathAttrList unscaled(&option);
   EXPECT_EQ(f.Solve(XelMathInterval(0.0, 1.0), set, &unscaled), 0);
