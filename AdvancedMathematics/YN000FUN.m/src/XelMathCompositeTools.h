@@ -127,6 +127,23 @@ inline void StoreAsked(const bool iWantF, const bool iWantF1, const bool iWantF2
     *oF2 = iH[2];
 }
 
+/// Frame of a multi-output evaluation through the derivatives of orders 0..2: the outputs
+/// asked for are those of bits iFirstBit, 2 iFirstBit, 4 iFirstBit of iOptions with a pointer;
+/// iCompute(order, h) fills h[0..order] for the highest order asked for (h holds iMissing
+/// before) and the outputs asked for receive h. Nothing is computed when none is asked for.
+template <class T, class Compute>
+inline void EvalAsked(const long iOptions, const long iFirstBit, const T& iMissing, T* oF, T* oF1,
+                      T* oF2, Compute iCompute) {
+  const bool wantF = oF && (iOptions & iFirstBit), wantF1 = oF1 && (iOptions & (2 * iFirstBit)),
+             wantF2 = oF2 && (iOptions & (4 * iFirstBit));
+  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
+  if (order < 0)
+    return;
+  T h[3] = {iMissing, iMissing, iMissing};
+  iCompute(order, h);
+  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+}
+
 /// Whether one of the iN pointers is null.
 inline bool HasNull(const long iN, const XelMathFunctionX* const* iF) {
   for (long i = 0; i < iN; i++)
@@ -202,34 +219,25 @@ inline XelMathInterval SumOfSquaresDerivativeOver(const long iN, const XelMathFu
 inline void SumOfSquaresAsked(const long iN, const XelMathFunctionX* const* iF, const double* iC,
                               const double iOffset, const double x, const long iOptions, double* oF,
                               double* oF1, double* oF2) {
-  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
-             wantF2 = oF2 && (iOptions & 4);
-  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
-  if (order < 0)
-    return;
-  double h[3] = {XelMathInfinite, XelMathInfinite, XelMathInfinite};
-  if (!HasNull(iN, iF)) {
-    SumOfSquaresAt(iN, iF, iC, x, order, h);
-    h[0] -= iOffset;
-  }
-  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+  EvalAsked(iOptions, 1, XelMathInfinite, oF, oF1, oF2, [&](const int iOrder, double* oH) {
+    if (!HasNull(iN, iF)) {
+      SumOfSquaresAt(iN, iF, iC, x, iOrder, oH);
+      oH[0] -= iOffset;
+    }
+  });
 }
 
 /// The same over iI (bits 16, 32, 64 of iOptions): [0, 0] images when a component is null.
 inline void SumOfSquaresAsked(const long iN, const XelMathFunctionX* const* iF, const double* iC,
                               const double iOffset, const XelMathInterval& iI, const long iOptions,
                               XelMathInterval* oF, XelMathInterval* oF1, XelMathInterval* oF2) {
-  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
-             wantF2 = oF2 && (iOptions & 64);
-  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
-  if (order < 0)
-    return;
-  XelMathInterval h[3];
-  if (!HasNull(iN, iF)) {
-    SumOfSquaresOver(iN, iF, iC, iI, order, h);
-    h[0] = Shift(h[0], -iOffset);
-  }
-  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+  EvalAsked(iOptions, 16, XelMathInterval(), oF, oF1, oF2,
+            [&](const int iOrder, XelMathInterval* oH) {
+              if (!HasNull(iN, iF)) {
+                SumOfSquaresOver(iN, iF, iC, iI, iOrder, oH);
+                oH[0] = Shift(oH[0], -iOffset);
+              }
+            });
 }
 
 /// Whether every one of the iN components is there and evaluates what iOption and the rules

@@ -184,15 +184,10 @@ double XelMathCompositionXByRN::EvalThirdDeriv(const double& x) const {
 
 void XelMathCompositionXByRN::Eval(const double x, const long iOptions, double* oF, double* oF1,
                                    double* oF2) const {
-  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
-             wantF2 = oF2 && (iOptions & 4);
-  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
-  if (order < 0)
-    return;
-  double h[3] = {XelMathInfinite, XelMathInfinite, XelMathInfinite};
-  if (!PointDerivatives(x, order, h))
-    h[0] = h[1] = h[2] = XelMathInfinite;
-  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+  EvalAsked(iOptions, 1, XelMathInfinite, oF, oF1, oF2, [&](const int iOrder, double* oH) {
+    if (!PointDerivatives(x, iOrder, oH))
+      oH[0] = oH[1] = oH[2] = XelMathInfinite;
+  });
 }
 
 // ==== the chain rule over an interval ====================================================
@@ -282,15 +277,11 @@ XelMathInterval XelMathCompositionXByRN::EvalThirdDeriv(const XelMathInterval& i
 void XelMathCompositionXByRN::Eval(const XelMathInterval& iI, const long iOptions,
                                    XelMathInterval* oF, XelMathInterval* oF1,
                                    XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
-             wantF2 = oF2 && (iOptions & 64);
-  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
-  if (order < 0)
-    return;
-  XelMathInterval h[3];
-  if (!IntervalDerivatives(iI, order, h))
-    h[0] = h[1] = h[2] = Zero();
-  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+  EvalAsked(iOptions, 16, XelMathInterval(), oF, oF1, oF2,
+            [&](const int iOrder, XelMathInterval* oH) {
+              if (!IntervalDerivatives(iI, iOrder, oH))
+                oH[0] = oH[1] = oH[2] = Zero();
+            });
 }
 
 // ==== copies =============================================================================

@@ -103,19 +103,14 @@ double XelMathProdX::EvalThirdDeriv(const double& x) const {
 
 void XelMathProdX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                         double* oF2) const {
-  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
-             wantF2 = oF2 && (iOptions & 4);
-  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
-  if (order < 0)
-    return;
-  double h[3] = {XelMathInfinite, XelMathInfinite, XelMathInfinite};
-  if (_f && _g) {
-    double f[3], g[3];
-    EvalUpTo(_f, x, order, f);
-    EvalUpTo(_g, x, order, g);
-    Leibniz(f, g, order, h);
-  }
-  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+  EvalAsked(iOptions, 1, XelMathInfinite, oF, oF1, oF2, [&](const int iOrder, double* oH) {
+    if (_f && _g) {
+      double f[3], g[3];
+      EvalUpTo(_f, x, iOrder, f);
+      EvalUpTo(_g, x, iOrder, g);
+      Leibniz(f, g, iOrder, oH);
+    }
+  });
 }
 
 // ==== interval evaluations ===============================================================
@@ -155,20 +150,16 @@ XelMathInterval XelMathProdX::EvalThirdDeriv(const XelMathInterval& iI) const {
 
 void XelMathProdX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
                         XelMathInterval* oF1, XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
-             wantF2 = oF2 && (iOptions & 64);
-  const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
-  if (order < 0)
-    return;
-  XelMathInterval h[3];
-  if (_f && _g) {
-    XelMathInterval f[3], g[3];
-    EvalUpTo(_f, iI, order, f);
-    EvalUpTo(_g, iI, order, g);
-    for (int k = 0; k <= order; k++)
-      h[k] = LeibnizOver(f, g, _f == _g, k);
-  }
-  StoreAsked(wantF, wantF1, wantF2, h, oF, oF1, oF2);
+  EvalAsked(iOptions, 16, XelMathInterval(), oF, oF1, oF2,
+            [&](const int iOrder, XelMathInterval* oH) {
+              if (_f && _g) {
+                XelMathInterval f[3], g[3];
+                EvalUpTo(_f, iI, iOrder, f);
+                EvalUpTo(_g, iI, iOrder, g);
+                for (int k = 0; k <= iOrder; k++)
+                  oH[k] = LeibnizOver(f, g, _f == _g, k);
+              }
+            });
 }
 
 // ==== copies =============================================================================
