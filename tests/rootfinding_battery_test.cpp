@@ -453,18 +453,6 @@ TEST(SolveXBattery, NaNAndInfiniteValuesEndTheSearch) {
 // ---- polynomials --------------------------------------------------------------------------
 
 // Coefficients of lead * prod (x - r_i) around iShift, expanded in long double.
-std::vector<double> Expand(const std::vector<double>& iRoots, double iLead, double iShift) {
-  std::vector<long double> c(1, static_cast<long double>(iLead));
-  for (double r : iRoots) {
-    std::vector<long double> n(c.size() + 1, 0.0L);
-    for (std::size_t j = 0; j < c.size(); ++j) {
-      n[j + 1] += c[j];
-      n[j] -= c[j] * (static_cast<long double>(r) - iShift);
-    }
-    c = n;
-  }
-  return std::vector<double>(c.begin(), c.end());
-}
 
 // Attainable accuracy of a simple root r of sum c_k (x - s)^k: the rounding of the value
 // (u sum |c_k| |t|^k, with a safety factor for the degree) over the slope.
@@ -502,15 +490,15 @@ TEST(SolveXBatteryPolynom, Wilkinson) {
     ten.push_back(k);
   for (int k = 1; k <= 20; ++k)
     twenty.push_back(k);
-  CheckPolynomial("Wilkinson 10", ten, Expand(ten, 1.0, 0.0), 0.0, 0.0, 11.0);
-  CheckPolynomial("Wilkinson 20 centred", twenty, Expand(twenty, 1.0, 10.5), 10.5, 0.0, 21.0);
+  CheckPolynomial("Wilkinson 10", ten, ExpandRoots(ten, 1.0, 0.0), 0.0, 0.0, 11.0);
+  CheckPolynomial("Wilkinson 20 centred", twenty, ExpandRoots(twenty, 1.0, 10.5), 10.5, 0.0, 21.0);
 }
 
 TEST(SolveXBatteryPolynom, PowersOfXMinusOneHaveOneRoot) {
   // (x - 1)^n with exact binomial coefficients: a single root of multiplicity n.
   for (int n = 1; n <= 9; ++n) {
     SCOPED_TRACE(n);
-    const std::vector<double> c = Expand(std::vector<double>(n, 1.0), 1.0, 0.0);
+    const std::vector<double> c = ExpandRoots(std::vector<double>(n, 1.0), 1.0, 0.0);
     const XelMathPolynomX p(n, c.data(), 0.0);
     XelMathSetOfPointsND set(1);
     EXPECT_EQ(p.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 0);
@@ -521,9 +509,9 @@ TEST(SolveXBatteryPolynom, PowersOfXMinusOneHaveOneRoot) {
 TEST(SolveXBatteryPolynom, ClustersAtTenToTheMinusSeven) {
   const double d = 1e-7;
   const std::vector<double> pair = {-0.6, 0.5, 0.5 + d, 0.9};
-  CheckPolynomial("pair", pair, Expand(pair, 1.0, 0.5), 0.5, -1.0, 1.0);
+  CheckPolynomial("pair", pair, ExpandRoots(pair, 1.0, 0.5), 0.5, -1.0, 1.0);
   const std::vector<double> triple = {-0.6, 0.5 - d, 0.5, 0.5 + d};
-  CheckPolynomial("triple", triple, Expand(triple, 1.0, 0.5), 0.5, -1.0, 1.0);
+  CheckPolynomial("triple", triple, ExpandRoots(triple, 1.0, 0.5), 0.5, -1.0, 1.0);
 }
 
 TEST(SolveXBatteryPolynom, RandomDegreesTwentyFiveToThirty) {
@@ -533,33 +521,11 @@ TEST(SolveXBatteryPolynom, RandomDegreesTwentyFiveToThirty) {
     for (int trial = 0; trial < 4; ++trial) {
       const int nbPairs = (degree + trial) % 5;
       const int nbReal = degree - 2 * nbPairs;
-      std::vector<double> real;
-      while (static_cast<int>(real.size()) < nbReal) {
-        const double r = uniform(generator);
-        bool apart = true;
-        for (double s : real)
-          apart = apart && std::fabs(r - s) > 0.01;
-        if (apart)
-          real.push_back(r);
-      }
-      std::vector<long double> c(1, 1.0L);
-      for (double r : real) {
-        std::vector<long double> n(c.size() + 1, 0.0L);
-        for (std::size_t j = 0; j < c.size(); ++j) {
-          n[j + 1] += c[j];
-          n[j] -= c[j] * r;
-        }
-        c = n;
-      }
+      const std::vector<double> real = RandomSeparatedRoots(generator, nbReal, 0.01);
+      std::vector<long double> c = ExpandRootsLong(real, 1.0);
       for (int p = 0; p < nbPairs; ++p) {
         const long double a = uniform(generator), b = 0.05 + 0.5 * std::fabs(uniform(generator));
-        std::vector<long double> n(c.size() + 2, 0.0L);
-        for (std::size_t j = 0; j < c.size(); ++j) {
-          n[j + 2] += c[j];
-          n[j + 1] -= 2 * a * c[j];
-          n[j] += (a * a + b * b) * c[j];
-        }
-        c = n;
+        MultiplyByComplexPair(c, a, b);
       }
       CheckPolynomial("degree " + std::to_string(degree) + " trial " + std::to_string(trial), real,
                       std::vector<double>(c.begin(), c.end()), 0.0, -1.0, 1.0);
@@ -570,21 +536,22 @@ TEST(SolveXBatteryPolynom, LargeAndTinyCoefficients) {
   // Scaling every coefficient does not move the roots.
   const std::vector<double> roots = {-0.75, -0.1, 0.2, 0.65};
   for (double lead : {1e150, 1e30, 1.0, 1e-30, 1e-150}) {
-    CheckPolynomial("lead " + std::to_string(std::log10(lead)), roots, Expand(roots, lead, 0.0),
-                    0.0, -1.0, 1.0);
+    CheckPolynomial("lead " + std::to_string(std::log10(lead)), roots,
+                    ExpandRoots(roots, lead, 0.0), 0.0, -1.0, 1.0);
   }
   // Coefficients spanning many orders: (x - 1e-3)(x - 1)(x - 1e3).
   const std::vector<double> spread = {1e-3, 1.0, 1e3};
-  CheckPolynomial("spread", spread, Expand(spread, 1.0, 0.0), 0.0, -1e4, 1e4);
+  CheckPolynomial("spread", spread, ExpandRoots(spread, 1.0, 0.0), 0.0, -1e4, 1e4);
 }
 
 TEST(SolveXBatteryPolynom, DomainsFarFromZeroAndHuge) {
   const std::vector<double> far = {1e6 + 3.7, 1e6 + 7.1};
-  CheckPolynomial("far, shifted", far, Expand(far, 1.0, 1e6 + 5.0), 1e6 + 5.0, 1e6, 1e6 + 10.0);
-  CheckPolynomial("far, unshifted", far, Expand(far, 1.0, 0.0), 0.0, 1e6, 1e6 + 10.0);
+  CheckPolynomial("far, shifted", far, ExpandRoots(far, 1.0, 1e6 + 5.0), 1e6 + 5.0, 1e6,
+                  1e6 + 10.0);
+  CheckPolynomial("far, unshifted", far, ExpandRoots(far, 1.0, 0.0), 0.0, 1e6, 1e6 + 10.0);
   const std::vector<double> spread = {-3.0, 0.5, 2.0};
-  CheckPolynomial("huge domain", spread, Expand(spread, 1.0, 0.0), 0.0, -1e12, 1e12);
-  CheckPolynomial("ends", {0.0, 0.5, 1.0}, Expand({0.0, 0.5, 1.0}, 1.0, 0.0), 0.0, 0.0, 1.0);
+  CheckPolynomial("huge domain", spread, ExpandRoots(spread, 1.0, 0.0), 0.0, -1e12, 1e12);
+  CheckPolynomial("ends", {0.0, 0.5, 1.0}, ExpandRoots({0.0, 0.5, 1.0}, 1.0, 0.0), 0.0, 0.0, 1.0);
 }
 
 } // namespace

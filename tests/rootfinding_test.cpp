@@ -53,18 +53,10 @@ public:
   FactoredPolynomial(const std::vector<double>& iRoots, const std::vector<int>& iMult, double iLead,
                      bool iIntervals)
       : _roots(iRoots), _mult(iMult), _lead(iLead), _intervals(iIntervals) {
-    std::vector<long double> c(1, static_cast<long double>(iLead));
+    std::vector<double> all;
     for (std::size_t i = 0; i < iRoots.size(); ++i)
-      for (int k = 0; k < iMult[i]; ++k) {
-        std::vector<long double> n(c.size() + 1, 0.0L);
-        for (std::size_t j = 0; j < c.size(); ++j) {
-          n[j + 1] += c[j];
-          n[j] -= c[j] * static_cast<long double>(iRoots[i]);
-        }
-        c = n;
-      }
-    for (long double v : c)
-      _c.push_back(static_cast<double>(v));
+      all.insert(all.end(), iMult[i], iRoots[i]);
+    _c = ExpandRoots(all, iLead);
   }
   const char* IsA() const override { return "FactoredPolynomial"; }
   unsigned char IsOption(const long o) const override {
@@ -545,15 +537,7 @@ TEST(SolveXPolynom, RandomPolynomialsUpToDegreeThirty) {
   for (int trial = 0; trial < 60; ++trial) {
     const int nbReal = 1 + trial % 20;
     const int nbPairs = (trial * 7) % 6; // complex pairs: (x - a)^2 + b^2
-    std::vector<double> truth;
-    while (static_cast<int>(truth.size()) < nbReal) {
-      const double r = uniform(generator);
-      bool apart = true;
-      for (double s : truth)
-        apart = apart && std::fabs(r - s) > 0.02;
-      if (apart)
-        truth.push_back(r);
-    }
+    std::vector<double> truth = RandomSeparatedRoots(generator, nbReal, 0.02);
     std::sort(truth.begin(), truth.end());
     FactoredPolynomial real(truth, std::vector<int>(truth.size(), 1), 1.0 + uniform(generator),
                             false);
@@ -561,13 +545,7 @@ TEST(SolveXPolynom, RandomPolynomialsUpToDegreeThirty) {
     std::vector<long double> c(real.Coefficients().begin(), real.Coefficients().end());
     for (int p = 0; p < nbPairs; ++p) {
       const long double a = uniform(generator), b = 0.1 + std::fabs(uniform(generator));
-      std::vector<long double> n(c.size() + 2, 0.0L);
-      for (std::size_t j = 0; j < c.size(); ++j) {
-        n[j + 2] += c[j];
-        n[j + 1] -= 2 * a * c[j];
-        n[j] += (a * a + b * b) * c[j];
-      }
-      c = n;
+      MultiplyByComplexPair(c, a, b);
     }
     std::vector<double> coefficients(c.begin(), c.end());
     const long degree = static_cast<long>(coefficients.size()) - 1;

@@ -83,6 +83,49 @@ void ExpectSameRoots(const std::vector<double>& iFound, const std::vector<double
   ExpectSameRoots(iFound, iTrue, std::vector<double>(iTrue.size(), iTol));
 }
 
+std::vector<long double> ExpandRootsLong(const std::vector<double>& iRoots, double iLead,
+                                         double iShift) {
+  std::vector<long double> c(1, static_cast<long double>(iLead));
+  for (double r : iRoots) {
+    std::vector<long double> n(c.size() + 1, 0.0L);
+    for (std::size_t j = 0; j < c.size(); ++j) {
+      n[j + 1] += c[j];
+      n[j] -= c[j] * (static_cast<long double>(r) - iShift);
+    }
+    c = n;
+  }
+  return c;
+}
+
+std::vector<double> ExpandRoots(const std::vector<double>& iRoots, double iLead, double iShift) {
+  const std::vector<long double> c = ExpandRootsLong(iRoots, iLead, iShift);
+  return std::vector<double>(c.begin(), c.end());
+}
+
+void MultiplyByComplexPair(std::vector<long double>& ioC, long double a, long double b) {
+  std::vector<long double> n(ioC.size() + 2, 0.0L);
+  for (std::size_t j = 0; j < ioC.size(); ++j) {
+    n[j + 2] += ioC[j];
+    n[j + 1] -= 2 * a * ioC[j];
+    n[j] += (a * a + b * b) * ioC[j];
+  }
+  ioC = n;
+}
+
+std::vector<double> RandomSeparatedRoots(std::mt19937& ioGenerator, int iCount, double iGap) {
+  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  std::vector<double> roots;
+  while (static_cast<int>(roots.size()) < iCount) {
+    const double r = uniform(ioGenerator);
+    bool apart = true;
+    for (double s : roots)
+      apart = apart && std::fabs(r - s) > iGap;
+    if (apart)
+      roots.push_back(r);
+  }
+  return roots;
+}
+
 long LiveBlocks() {
   return XelQuorGetMemoryCounters().liveBlocks;
 }

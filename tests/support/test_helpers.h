@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,17 @@ void ExpectSameRoots(const std::vector<double>& iFound, const std::vector<double
                      const std::vector<double>& iTol);
 void ExpectSameRoots(const std::vector<double>& iFound, const std::vector<double>& iTrue,
                      double iTol);
+
+// Coefficients (increasing powers of t = x - iShift) of iLead * prod (x - r) over iRoots,
+// expanded in long double.
+std::vector<long double> ExpandRootsLong(const std::vector<double>& iRoots, double iLead,
+                                         double iShift = 0.0);
+std::vector<double> ExpandRoots(const std::vector<double>& iRoots, double iLead,
+                                double iShift = 0.0);
+// Multiplies the polynomial ioC by the complex pair (x - a)^2 + b^2.
+void MultiplyByComplexPair(std::vector<long double>& ioC, long double a, long double b);
+// iCount values drawn uniformly in [-1, 1), each farther than iGap from the earlier ones.
+std::vector<double> RandomSeparatedRoots(std::mt19937& ioGenerator, int iCount, double iGap);
 
 // Expects iCall to raise a XelMathInputError of code iCode whose texts (what, why, where) are
 // iTexts; an empty text is not checked.
