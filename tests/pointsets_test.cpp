@@ -19,6 +19,7 @@
 #include "XelMathSetOfPointsNDTwoTangents.h"
 #include "XelMathSetOfPointsNDWithVectors.h"
 #include "XelQuorMemory.h"
+#include "test_helpers.h"
 
 namespace {
 
@@ -29,8 +30,8 @@ const double RoundOff = 64 * Eps;
 // Every test checks that the blocks it allocated are released.
 class PointSets : public ::testing::Test {
 protected:
-  void SetUp() override { _live = XelQuorGetMemoryCounters().liveBlocks; }
-  void TearDown() override { EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, _live); }
+  void SetUp() override { _live = xeltest::LiveBlocks(); }
+  void TearDown() override { EXPECT_EQ(xeltest::LiveBlocks(), _live); }
 
 private:
   long _live = 0;
