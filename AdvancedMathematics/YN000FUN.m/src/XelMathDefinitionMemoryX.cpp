@@ -51,9 +51,7 @@ unsigned char XelMathDefinitionMemoryX::IsOption(const long iOption) const {
 
 int XelMathDefinitionMemoryX::GetDirectComponents(
     const int iSize, const XelMathFunctionGeneral** oComponents) const {
-  if (iSize > 0)
-    oComponents[0] = _function;
-  return 1;
+  return ListComponents(1, &_function, iSize, oComponents);
 }
 
 // ==== point evaluations: forwarded =======================================================

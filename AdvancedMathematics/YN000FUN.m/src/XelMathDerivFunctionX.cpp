@@ -6,6 +6,26 @@
 
 using namespace XelMathComposite;
 
+namespace {
+/// The outputs asked for of the derivative h = f' at iX: h and h' from one evaluation of f'
+/// and f'' (bits 2 iFirstBit and 4 iFirstBit), h'' from the third derivative of f.
+template <class Arg, class T>
+void ShiftedOutputs(const XelMathFunctionX* iF, const Arg& iX, const long iFirstBit,
+                    const bool iWantF, const bool iWantF1, const bool iWantF2, T* oF, T* oF1,
+                    T* oF2) {
+  if (iWantF || iWantF1) {
+    T d0 = T(), d1 = T(), d2 = T();
+    iF->Eval(iX, (iWantF ? 2 * iFirstBit : 0) | (iWantF1 ? 4 * iFirstBit : 0), &d0, &d1, &d2);
+    if (iWantF)
+      *oF = d1;
+    if (iWantF1)
+      *oF1 = d2;
+  }
+  if (iWantF2)
+    *oF2 = iF->EvalThirdDeriv(iX);
+}
+} // namespace
+
 XelMathDerivFunctionX::XelMathDerivFunctionX(const XelMathFunctionX* iF) : _function(iF) {}
 
 XelMathDerivFunctionX::~XelMathDerivFunctionX() = default;
@@ -44,9 +64,7 @@ unsigned char XelMathDerivFunctionX::IsOption(const long iOption) const {
 
 int XelMathDerivFunctionX::GetDirectComponents(const int iSize,
                                                const XelMathFunctionGeneral** oComponents) const {
-  if (iSize > 0)
-    oComponents[0] = _function;
-  return 1;
+  return ListComponents(1, &_function, iSize, oComponents);
 }
 
 // ==== point evaluations ==================================================================
@@ -77,16 +95,7 @@ void XelMathDerivFunctionX::Eval(const double x, const long iOptions, double* oF
     SetAsked(wantF, wantF1, wantF2, XelMathInfinite, oF, oF1, oF2);
     return;
   }
-  if (wantF || wantF1) {
-    double d0 = 0.0, d1 = 0.0, d2 = 0.0;
-    _function->Eval(x, (wantF ? 2 : 0) | (wantF1 ? 4 : 0), &d0, &d1, &d2);
-    if (wantF)
-      *oF = d1;
-    if (wantF1)
-      *oF1 = d2;
-  }
-  if (wantF2)
-    *oF2 = _function->EvalThirdDeriv(x);
+  ShiftedOutputs(_function, x, 1, wantF, wantF1, wantF2, oF, oF1, oF2);
 }
 
 // ==== interval evaluations ===============================================================
@@ -115,16 +124,7 @@ void XelMathDerivFunctionX::Eval(const XelMathInterval& iI, const long iOptions,
     SetAsked(wantF, wantF1, wantF2, Zero(), oF, oF1, oF2);
     return;
   }
-  if (wantF || wantF1) {
-    XelMathInterval d0, d1, d2;
-    _function->Eval(iI, (wantF ? 32 : 0) | (wantF1 ? 64 : 0), &d0, &d1, &d2);
-    if (wantF)
-      *oF = d1;
-    if (wantF1)
-      *oF1 = d2;
-  }
-  if (wantF2)
-    *oF2 = _function->EvalThirdDeriv(iI);
+  ShiftedOutputs(_function, iI, 16, wantF, wantF1, wantF2, oF, oF1, oF2);
 }
 
 // ==== copies =============================================================================

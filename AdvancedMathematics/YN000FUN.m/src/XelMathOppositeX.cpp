@@ -8,6 +8,26 @@
 
 using namespace XelMathComposite;
 
+namespace {
+double Negated(const double iV) {
+  return -iV;
+}
+XelMathInterval Negated(const XelMathInterval& iV) {
+  return Neg(iV);
+}
+/// Changes the sign of the outputs asked for.
+template <class T>
+void NegateAsked(const bool iWantF, const bool iWantF1, const bool iWantF2, T* ioF, T* ioF1,
+                 T* ioF2) {
+  if (iWantF)
+    *ioF = Negated(*ioF);
+  if (iWantF1)
+    *ioF1 = Negated(*ioF1);
+  if (iWantF2)
+    *ioF2 = Negated(*ioF2);
+}
+} // namespace
+
 XelMathOppositeX::XelMathOppositeX(const XelMathFunctionX* iF) : _function(iF) {}
 
 XelMathOppositeX::~XelMathOppositeX() = default;
@@ -32,9 +52,7 @@ unsigned char XelMathOppositeX::IsOption(const long iOption) const {
 
 int XelMathOppositeX::GetDirectComponents(const int iSize,
                                           const XelMathFunctionGeneral** oComponents) const {
-  if (iSize > 0)
-    oComponents[0] = _function;
-  return 1;
+  return ListComponents(1, &_function, iSize, oComponents);
 }
 
 // ==== point evaluations ==================================================================
@@ -63,12 +81,7 @@ void XelMathOppositeX::Eval(const double x, const long iOptions, double* oF, dou
     return;
   }
   _function->Eval(x, iOptions, oF, oF1, oF2);
-  if (wantF)
-    *oF = -*oF;
-  if (wantF1)
-    *oF1 = -*oF1;
-  if (wantF2)
-    *oF2 = -*oF2;
+  NegateAsked(wantF, wantF1, wantF2, oF, oF1, oF2);
 }
 
 // ==== interval evaluations ===============================================================
@@ -97,12 +110,7 @@ void XelMathOppositeX::Eval(const XelMathInterval& iI, const long iOptions, XelM
     return;
   }
   _function->Eval(iI, iOptions, oF, oF1, oF2);
-  if (wantF)
-    *oF = Neg(*oF);
-  if (wantF1)
-    *oF1 = Neg(*oF1);
-  if (wantF2)
-    *oF2 = Neg(*oF2);
+  NegateAsked(wantF, wantF1, wantF2, oF, oF1, oF2);
 }
 
 // ==== copies =============================================================================

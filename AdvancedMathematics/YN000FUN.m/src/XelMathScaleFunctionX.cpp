@@ -42,9 +42,7 @@ unsigned char XelMathScaleFunctionX::IsOption(const long iOption) const {
 
 int XelMathScaleFunctionX::GetDirectComponents(const int iSize,
                                                const XelMathFunctionGeneral** oComponents) const {
-  if (iSize > 0)
-    oComponents[0] = _function;
-  return 1;
+  return ListComponents(1, &_function, iSize, oComponents);
 }
 
 // ==== point evaluations: a b^k f^(k)(b x) ================================================
