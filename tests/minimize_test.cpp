@@ -61,28 +61,20 @@ public:
   const char* IsA() const override { return "WaveX"; }
   XelMathFunctionX* Duplicate() const override { return new WaveX(*this); }
 
-  // Interior minima in [a, b] in closed form: f' = 0 where cos(w x) = -s / w, with
-  // sin(w x) < 0 (f'' > 0), i.e. w x = 2 pi k - acos(-s / w).
-  std::vector<double> InteriorMinima(double a, double b) const {
+  // Interior minima (iSign -1) or maxima (+1) in [a, b] in closed form: f' = 0 where
+  // cos(w x) = -s / w; f'' > 0 where sin(w x) < 0, i.e. minima at w x = 2 pi k - acos(-s / w).
+  std::vector<double> InteriorExtrema(double a, double b, double iSign) const {
     std::vector<double> r;
     const double t = std::acos(-_s / _w);
     for (long k = -100; k <= 100; ++k) {
-      const double x = (2.0 * kPi * static_cast<double>(k) - t) / _w;
+      const double x = (2.0 * kPi * static_cast<double>(k) + iSign * t) / _w;
       if (x > a && x < b)
         r.push_back(x);
     }
     return r;
   }
-  std::vector<double> InteriorMaxima(double a, double b) const {
-    std::vector<double> r;
-    const double t = std::acos(-_s / _w);
-    for (long k = -100; k <= 100; ++k) {
-      const double x = (2.0 * kPi * static_cast<double>(k) + t) / _w;
-      if (x > a && x < b)
-        r.push_back(x);
-    }
-    return r;
-  }
+  std::vector<double> InteriorMinima(double a, double b) const { return InteriorExtrema(a, b, -1); }
+  std::vector<double> InteriorMaxima(double a, double b) const { return InteriorExtrema(a, b, 1); }
 
 private:
   double _w, _s;
