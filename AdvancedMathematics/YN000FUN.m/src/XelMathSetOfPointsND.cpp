@@ -880,6 +880,15 @@ int XelMathSetOfPointsND::FindConicParameters(const double* iCoefficients, doubl
       a += Xel2PI;
     return a;
   };
+  // The direction of an axis, brought into (-pi/2, pi/2].
+  auto axisAngle = [&normalizeAngle](double a) {
+    a = normalizeAngle(a);
+    if (a > XelPIBY2)
+      a -= XelPI;
+    else if (a <= -XelPIBY2)
+      a += XelPI;
+    return a;
+  };
   bool flatA = std::fabs(Ar) <= tol, flatC = std::fabs(Cr) <= tol;
   if (flatA && flatC)
     return 0;
@@ -934,12 +943,7 @@ int XelMathSetOfPointsND::FindConicParameters(const double* iCoefficients, doubl
     }
     oAxes[0] = std::sqrt(a2);
     oAxes[1] = std::sqrt(b2);
-    angle = normalizeAngle(angle);
-    if (angle > XelPIBY2)
-      angle -= XelPI;
-    else if (angle <= -XelPIBY2)
-      angle += XelPI;
-    oAngle = angle;
+    oAngle = axisAngle(angle);
     return 1;
   }
   double angle;
@@ -952,12 +956,7 @@ int XelMathSetOfPointsND::FindConicParameters(const double* iCoefficients, doubl
     oAxes[1] = std::sqrt(F0 / Ar);
     angle = theta + XelPIBY2;
   }
-  angle = normalizeAngle(angle);
-  if (angle > XelPIBY2)
-    angle -= XelPI;
-  else if (angle <= -XelPIBY2)
-    angle += XelPI;
-  oAngle = angle;
+  oAngle = axisAngle(angle);
   return 2;
 }
 

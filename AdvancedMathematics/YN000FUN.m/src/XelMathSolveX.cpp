@@ -31,6 +31,16 @@
 
 namespace {
 
+/// The start of a Newton solve on [a, b]: iX brought into it (a NaN start becomes a).
+double ClampedStart(const double iX, const double a, const double b) {
+  double x = iX;
+  if (!(x >= a))
+    x = a;
+  if (x > b)
+    x = b;
+  return x;
+}
+
 /// Unit roundoff of double.
 const double Unit = 0.5 * DBL_EPSILON;
 
@@ -790,11 +800,7 @@ int XelMathSolveX::SolveNewtonWithInit(const XelMathInterval& iI, long iMode, do
   oValue = 0.0;
   if (!(a <= b))
     return 4;
-  double x = ioX;
-  if (!(x >= a))
-    x = a;
-  if (x > b)
-    x = b;
+  double x = ClampedStart(ioX, a, b);
   // A bracket, when the ends of the interval give one, safeguards the Newton steps.
   double va, da, vb, db;
   EvalMode(a, iMode, va, da);
@@ -886,11 +892,7 @@ int XelMathSolveX::SolveNewtonWithInitOld(const XelMathInterval& iI, long iMode,
   oValue = 0.0;
   if (!(a <= b))
     return 4;
-  double x = ioX;
-  if (!(x >= a))
-    x = a;
-  if (x > b)
-    x = b;
+  double x = ClampedStart(ioX, a, b);
   const double xtol = _bisectionEps * (_scale + std::fabs(a) + std::fabs(b));
   double value = 0.0, deriv = 0.0;
   for (long k = 0; k < 2 * XelMaxNewtonIteration; ++k) {
