@@ -1452,14 +1452,7 @@ void XelMathSetOfPointsND::StreamPoints(XelMathStream& ioStream) const {
 }
 
 void XelMathSetOfPointsND::Stream(XelMathStream& ioStream, const char*) const {
-  if (!ioStream.GetImpl())
-    return;
-  int dump = ioStream.IsDumpMode();
-  if (dump)
-    ioStream.DumpCommentBegin(ClassName);
-  StreamPoints(ioStream);
-  if (dump)
-    ioStream.DumpCommentEnd(ClassName);
+  XelMathStreamPointSet(ioStream, ClassName, [&] { StreamPoints(ioStream); });
 }
 
 XelMathSetOfPointsND* XelMathSetOfPointsND::UnStreamPoints(

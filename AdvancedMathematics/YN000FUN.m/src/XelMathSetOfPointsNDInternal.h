@@ -3,7 +3,10 @@
 #include <cstddef>
 #include <cstring>
 
+#include "XelMathStream.h"
 #include "XelQuorMemory.h"
+
+class XelMathSetOfPointsND;
 
 /// Raises a XelMathInputError of code iCode with iCount texts from iFile:iLine.
 [[noreturn]] void XelMathPointSetRaise(long iCode, int iCount, const char* iText1,
@@ -53,4 +56,32 @@ inline long XelMathCompactRows(double* ioRows, const long iCount, const long iSt
       kept++;
     }
   return kept;
+}
+
+/// Writes a point set between the dump comments of its class iClassName (dump mode only):
+/// iWrite writes the points and what follows them. Nothing without a stream implementation.
+template <class Write>
+void XelMathStreamPointSet(XelMathStream& ioStream, const char* iClassName, Write iWrite) {
+  if (!ioStream.GetImpl())
+    return;
+  const int dump = ioStream.IsDumpMode();
+  if (dump)
+    ioStream.DumpCommentBegin(iClassName);
+  iWrite();
+  if (dump)
+    ioStream.DumpCommentEnd(iClassName);
+}
+
+/// Reads with iReadRest what follows the points of a set of class Set just read (iRead);
+/// the set is deleted when that raises, and the error goes on.
+template <class Set, class ReadRest>
+Set* XelMathUnStreamRest(XelMathSetOfPointsND* iRead, ReadRest iReadRest) {
+  Set* set = static_cast<Set*>(iRead);
+  try {
+    iReadRest(*set);
+  } catch (...) {
+    delete set;
+    throw;
+  }
+  return set;
 }

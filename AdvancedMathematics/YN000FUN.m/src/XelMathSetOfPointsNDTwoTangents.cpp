@@ -178,15 +178,10 @@ void XelMathSetOfPointsNDTwoTangents::ComputeTangents(
 }
 
 void XelMathSetOfPointsNDTwoTangents::Stream(XelMathStream& ioStream, const char*) const {
-  if (!ioStream.GetImpl())
-    return;
-  int dump = ioStream.IsDumpMode();
-  if (dump)
-    ioStream.DumpCommentBegin(ClassName);
-  StreamPoints(ioStream);
-  ioStream.WriteDoubleByAddress(_tangents, 2 * _dimension, "Tangents");
-  if (dump)
-    ioStream.DumpCommentEnd(ClassName);
+  XelMathStreamPointSet(ioStream, ClassName, [&] {
+    StreamPoints(ioStream);
+    ioStream.WriteDoubleByAddress(_tangents, 2 * _dimension, "Tangents");
+  });
 }
 
 void XelMathSetOfPointsNDTwoTangents::UnStream(XelMathStream& ioStream,
@@ -199,12 +194,8 @@ void XelMathSetOfPointsNDTwoTangents::UnStream(XelMathStream& ioStream,
         return new XelMathSetOfPointsNDTwoTangents(N, n);
       },
       "XelMathSetOfPointsNDTwoTangents::UnStream");
-  auto* set = static_cast<XelMathSetOfPointsNDTwoTangents*>(read);
-  try {
-    ioStream.ReadDouble(set->_tangents, 2 * set->_dimension, "Tangents");
-  } catch (...) {
-    delete set;
-    throw;
-  }
-  oSet = set;
+  oSet = XelMathUnStreamRest<XelMathSetOfPointsNDTwoTangents>(
+      read, [&](XelMathSetOfPointsNDTwoTangents& ioSet) {
+        ioStream.ReadDouble(ioSet._tangents, 2 * ioSet._dimension, "Tangents");
+      });
 }

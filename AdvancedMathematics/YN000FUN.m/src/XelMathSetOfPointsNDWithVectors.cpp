@@ -324,15 +324,10 @@ void XelMathSetOfPointsNDWithVectors::ComputeTangents(
 }
 
 void XelMathSetOfPointsNDWithVectors::Stream(XelMathStream& ioStream, const char*) const {
-  if (!ioStream.GetImpl())
-    return;
-  int dump = ioStream.IsDumpMode();
-  if (dump)
-    ioStream.DumpCommentBegin(ClassName);
-  StreamPoints(ioStream);
-  ioStream.WriteDoubleByAddress(_tangents, _nbPoints * _dimension, "Vectors");
-  if (dump)
-    ioStream.DumpCommentEnd(ClassName);
+  XelMathStreamPointSet(ioStream, ClassName, [&] {
+    StreamPoints(ioStream);
+    ioStream.WriteDoubleByAddress(_tangents, _nbPoints * _dimension, "Vectors");
+  });
 }
 
 void XelMathSetOfPointsNDWithVectors::UnStream(XelMathStream& ioStream,
@@ -345,13 +340,9 @@ void XelMathSetOfPointsNDWithVectors::UnStream(XelMathStream& ioStream,
         return new XelMathSetOfPointsNDWithVectors(N, n);
       },
       "XelMathSetOfPointsNDWithVectors::UnStream");
-  auto* set = static_cast<XelMathSetOfPointsNDWithVectors*>(read);
-  try {
-    long count = set->_nbPoints * set->_dimension;
-    ioStream.ReadDouble(count > 0 ? set->_tangents : nullptr, count, "Vectors");
-  } catch (...) {
-    delete set;
-    throw;
-  }
-  oSet = set;
+  oSet = XelMathUnStreamRest<XelMathSetOfPointsNDWithVectors>(
+      read, [&](XelMathSetOfPointsNDWithVectors& ioSet) {
+        const long count = ioSet._nbPoints * ioSet._dimension;
+        ioStream.ReadDouble(count > 0 ? ioSet._tangents : nullptr, count, "Vectors");
+      });
 }
