@@ -13,11 +13,7 @@ XelMathAttrDecomposition&
 XelMathAttrDecomposition::operator=(const XelMathAttrDecomposition& iOther) {
   if (this == &iOther)
     return *this;
-  long count = 0;
-  long* tab = XelMathAttrLongArray::Copy(iOther._tab, iOther._count, count);
-  XelMathAttrLongArray::Free(_tab, _count);
-  _tab = tab;
-  _count = count;
+  XelMathAttrLongArray::Assign(_tab, _count, iOther._tab, iOther._count);
   return *this;
 }
 

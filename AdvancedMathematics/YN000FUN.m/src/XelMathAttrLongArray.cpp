@@ -18,3 +18,11 @@ void XelMathAttrLongArray::Free(long* iTab, long iCount) {
   if (iTab)
     xelquordel(iTab, sizeof(long) * static_cast<std::size_t>(iCount));
 }
+
+void XelMathAttrLongArray::Assign(long*& ioTab, long& ioCount, const long* iTab, long iCount) {
+  long count = 0;
+  long* tab = Copy(iTab, iCount, count);
+  Free(ioTab, ioCount);
+  ioTab = tab;
+  ioCount = count;
+}

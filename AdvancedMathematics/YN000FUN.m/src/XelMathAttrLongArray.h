@@ -7,4 +7,7 @@ namespace XelMathAttrLongArray {
 long* Copy(const long* iTab, long iCount, long& oCount);
 /// Frees an array made by Copy (null accepted).
 void Free(long* iTab, long iCount);
+/// Replaces the array ioTab of ioCount integers by a copy of iTab (the copy is made before the
+/// old array is freed, so that a failure leaves ioTab as it was).
+void Assign(long*& ioTab, long& ioCount, const long* iTab, long iCount);
 } // namespace XelMathAttrLongArray

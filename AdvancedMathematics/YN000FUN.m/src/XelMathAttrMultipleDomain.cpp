@@ -23,11 +23,7 @@ XelMathAttrMultipleDomain&
 XelMathAttrMultipleDomain::operator=(const XelMathAttrMultipleDomain& iOther) {
   if (this == &iOther)
     return *this;
-  long count = 0;
-  long* tab = XelMathAttrLongArray::Copy(iOther._tab, iOther._count, count);
-  XelMathAttrLongArray::Free(_tab, _count);
-  _tab = tab;
-  _count = count;
+  XelMathAttrLongArray::Assign(_tab, _count, iOther._tab, iOther._count);
   _twiceNbDomains = iOther._twiceNbDomains;
   _constraints = iOther._constraints;
   _domain = iOther._domain;

@@ -4,6 +4,18 @@
 
 #include "XelQuorMemory.h"
 
+namespace {
+/// Gives iValue to oValue and returns 1 when the kind iKind is one of iFirst..iLast (a
+/// value the kind carries); returns 0 and leaves oValue otherwise.
+template <class T>
+int GetForKinds(const long iKind, const long iFirst, const long iLast, const T& iValue, T& oValue) {
+  if (iKind < iFirst || iKind > iLast)
+    return 0;
+  oValue = iValue;
+  return 1;
+}
+} // namespace
+
 void XelMathAttrRepartition::Init(long iKind) {
   _kind = iKind;
   _orientation = 0;
@@ -137,10 +149,7 @@ unsigned char XelMathAttrRepartition::IsExclusive() const {
 }
 
 int XelMathAttrRepartition::GetSag(double& oSag) const {
-  if (_kind < 1 || _kind > 7)
-    return 0;
-  oSag = _sag;
-  return 1;
+  return GetForKinds(_kind, 1, 7, _sag, oSag);
 }
 
 int XelMathAttrRepartition::GetMinMaxStep(double& oMinStep, double& oMaxStep) const {
@@ -153,31 +162,19 @@ int XelMathAttrRepartition::GetMinMaxStep(double& oMinStep, double& oMaxStep) co
 
 int XelMathAttrRepartition::GetOrientation(long& oOrientation) const {
   oOrientation = 0;
-  if (_kind < 3 || _kind > 6)
-    return 0;
-  oOrientation = _orientation;
-  return 1;
+  return GetForKinds(_kind, 3, 6, _orientation, oOrientation);
 }
 
 int XelMathAttrRepartition::GetMinStepPoint(double& oMinStepPoint) const {
-  if (_kind < 4 || _kind > 6)
-    return 0;
-  oMinStepPoint = _minStepPoint;
-  return 1;
+  return GetForKinds(_kind, 4, 6, _minStepPoint, oMinStepPoint);
 }
 
 int XelMathAttrRepartition::GetAngle(double& oAngle) const {
-  if (_kind < 5 || _kind > 6)
-    return 0;
-  oAngle = _angle;
-  return 1;
+  return GetForKinds(_kind, 5, 6, _angle, oAngle);
 }
 
 int XelMathAttrRepartition::GetMaxStepPoint(double& oMaxStepPoint) const {
-  if (_kind != 6)
-    return 0;
-  oMaxStepPoint = _maxStepPoint;
-  return 1;
+  return GetForKinds(_kind, 6, 6, _maxStepPoint, oMaxStepPoint);
 }
 
 int XelMathAttrRepartition::GetMinMaxStepVect(double& oStep, double* oSteps, long iNbSteps) const {
