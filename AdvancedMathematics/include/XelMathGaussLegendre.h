@@ -62,15 +62,17 @@ public:
 /// partition: each piece gets the 21-point Kronrod value and error estimate, the piece of
 /// largest error is bisected until the summed estimate is within the tolerance (in relative
 /// mode, relative to the current estimate), pieces are too narrow to split or the whole call
-/// has spent 200000 evaluations; its sum is returned (the last doubling sum when it is not
-/// finite, and at once for a NaN tolerance). The achievable accuracy is bounded below by
-/// about 50 epsilon times the integral of |f|. The tolerance is 0.5 iEps, or 0.5 iEps
-/// (XelHardTol(1) + |high-order value|) when iRelative is not 0. For a XelMathBasisFunctionX
-/// carrying a scale option of powers F (values) and X (variable), iEps is read in unscaled units:
-/// the tolerance (and the relative floor) is multiplied by S^(F + X), S being iTol's scale factor,
-/// unless the option is marked reviewed. A scale option without exactly one F and one X power
-/// raises 0x20006. The member IntegrateAbsOrRel is this scheme with orders 8, 12, at most 64 pieces
-/// and the function's own tolerance object. A null iF gives 0.
+/// has spent 200000 evaluations. The sums recorded each time the narrowest piece is halved
+/// are extrapolated by the epsilon algorithm (endpoint singularities); the extrapolated
+/// limit is returned when its estimate is the better one, the sum of the pieces otherwise
+/// (the last doubling sum when neither is finite, and at once for a NaN tolerance). The achievable
+/// accuracy is bounded below by about 50 epsilon times the integral of |f|. The tolerance is 0.5
+/// iEps, or 0.5 iEps (XelHardTol(1) + |high-order value|) when iRelative is not 0. For a
+/// XelMathBasisFunctionX carrying a scale option of powers F (values) and X (variable), iEps is
+/// read in unscaled units: the tolerance (and the relative floor) is multiplied by S^(F + X), S
+/// being iTol's scale factor, unless the option is marked reviewed. A scale option without exactly
+/// one F and one X power raises 0x20006. The member IntegrateAbsOrRel is this scheme with orders 8,
+/// 12, at most 64 pieces and the function's own tolerance object. A null iF gives 0.
 XELADVANCEDMATHEMATICS_EXPORT double
 MyOwnIntegrateAbsOrRel(const XelMathFunctionX* iF, const XelMathInterval& iI, double iEps,
                        unsigned char iRelative, const XelTolerance& iTol, long iLowOrder,
