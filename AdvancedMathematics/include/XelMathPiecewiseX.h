@@ -115,6 +115,8 @@ public:
                                       const double iC0) const override;
 
 protected:
+  /// The function of the piece holding x (null when there is none) and the local parameter.
+  const XelMathFunctionX* PieceAt(const double x, double& oLocal) const;
   /// Called on a function that leaves the object (replaced or removed); the owning variant
   /// deletes it.
   virtual void ReleaseFunction(const XelMathFunctionX* iG);

@@ -331,51 +331,42 @@ void XelMathPiecewiseX::Unextrapol(const long iNbBefore, const long iNbAfter) {
 }
 
 // ==== point evaluations ==========================================================================
-double XelMathPiecewiseX::Eval(const double& x) const {
+const XelMathFunctionX* XelMathPiecewiseX::PieceAt(const double x, double& oLocal) const {
   if (_nbPieces <= 0)
-    return XelMathInfinite;
+    return nullptr;
   long i;
+  GlobalToLocal(x, i, oLocal);
+  return _functions[i];
+}
+
+double XelMathPiecewiseX::Eval(const double& x) const {
   double t;
-  GlobalToLocal(x, i, t);
-  return _functions[i] ? _functions[i]->Eval(t) : XelMathInfinite;
+  const XelMathFunctionX* g = PieceAt(x, t);
+  return g ? g->Eval(t) : XelMathInfinite;
 }
 
 double XelMathPiecewiseX::EvalFirstDeriv(const double& x) const {
-  if (_nbPieces <= 0)
-    return XelMathInfinite;
-  long i;
   double t;
-  GlobalToLocal(x, i, t);
-  return _functions[i] ? _functions[i]->EvalFirstDeriv(t) : XelMathInfinite;
+  const XelMathFunctionX* g = PieceAt(x, t);
+  return g ? g->EvalFirstDeriv(t) : XelMathInfinite;
 }
 
 double XelMathPiecewiseX::EvalSecondDeriv(const double& x) const {
-  if (_nbPieces <= 0)
-    return XelMathInfinite;
-  long i;
   double t;
-  GlobalToLocal(x, i, t);
-  return _functions[i] ? _functions[i]->EvalSecondDeriv(t) : XelMathInfinite;
+  const XelMathFunctionX* g = PieceAt(x, t);
+  return g ? g->EvalSecondDeriv(t) : XelMathInfinite;
 }
 
 double XelMathPiecewiseX::EvalThirdDeriv(const double& x) const {
-  if (_nbPieces <= 0)
-    return XelMathInfinite;
-  long i;
   double t;
-  GlobalToLocal(x, i, t);
-  return _functions[i] ? _functions[i]->EvalThirdDeriv(t) : XelMathInfinite;
+  const XelMathFunctionX* g = PieceAt(x, t);
+  return g ? g->EvalThirdDeriv(t) : XelMathInfinite;
 }
 
 void XelMathPiecewiseX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                              double* oF2) const {
-  const XelMathFunctionX* g = nullptr;
   double t = x;
-  if (_nbPieces > 0) {
-    long i;
-    GlobalToLocal(x, i, t);
-    g = _functions[i];
-  }
+  const XelMathFunctionX* g = PieceAt(x, t);
   if (g) {
     g->Eval(t, iOptions, oF, oF1, oF2);
     return;

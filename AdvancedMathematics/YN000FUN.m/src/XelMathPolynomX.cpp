@@ -1183,15 +1183,21 @@ XelMathPolynomX* ThirdDeriv(const XelMathPolynomX* iP) {
   return d3;
 }
 
+namespace {
+// Writes a new derivative into oQ and releases it.
+XelMathPolynomX* MoveInto(XelMathPolynomX* iDerivative, XelMathPolynomX* oQ) {
+  *oQ = *iDerivative;
+  delete iDerivative;
+  return oQ;
+}
+} // namespace
+
 XelMathPolynomX* FirstDeriv(const XelMathPolynomX* iP, XelMathPolynomX* oQ) {
   if (!iP || !oQ) {
     XelQuornull(__FILE__, __LINE__);
     return nullptr;
   }
-  XelMathPolynomX* d = FirstDeriv(iP);
-  *oQ = *d;
-  delete d;
-  return oQ;
+  return MoveInto(FirstDeriv(iP), oQ);
 }
 
 XelMathPolynomX* SecondDeriv(const XelMathPolynomX* iP, XelMathPolynomX* oQ) {
@@ -1199,10 +1205,7 @@ XelMathPolynomX* SecondDeriv(const XelMathPolynomX* iP, XelMathPolynomX* oQ) {
     XelQuornull(__FILE__, __LINE__);
     return nullptr;
   }
-  XelMathPolynomX* d = SecondDeriv(iP);
-  *oQ = *d;
-  delete d;
-  return oQ;
+  return MoveInto(SecondDeriv(iP), oQ);
 }
 
 XelMathPolynomX* Primitiv(const XelMathPolynomX* iP, const double iC) {
