@@ -103,10 +103,36 @@ TEST(XelError, ThrowFunctionFreesTheHeapErrorAndKeepsTheDynamicType) {
   } catch (const XelError& error) {
     EXPECT_STREQ(error.ClassName(), "XelResourceError");
     EXPECT_NE(dynamic_cast<const XelResourceError*>(&error), nullptr);
-    EXPECT_STREQ(error.GetSourceFile(), "somewhere.cpp");
+    EXPECT_STREQ(error.GetSourceFile(), "somewhere");
     EXPECT_EQ(error.GetLine(), 42);
   }
   EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+}
+
+TEST(XelError, MessageNamesTheRaisedClassAndALibraryRelativeSource) {
+  // Composed from construction on, not only once texts are set.
+  EXPECT_EQ(std::string(XelMathInputError(0x20009).what()), "XelMathInputError 0x20009");
+  EXPECT_EQ(std::string(XelQuorNoMoreMemoryError(8).what()).rfind("XelQuorNoMoreMemoryError", 0),
+            0u);
+  // The build directory never reaches the caller.
+  const char* cases[][2] = {
+      {"/home/build/x/AdvancedMathematics/YN000FUN.m/src/XelMathFractionX.cpp",
+       "AdvancedMathematics/YN000FUN.m/src/XelMathFractionX"},
+      {"/tmp/KernelBase/src/XelQuorMemory.cpp", "KernelBase/src/XelQuorMemory"},
+      {"C:\\w\\AdvancedMathematics\\include\\XelMathPolynomX.h",
+       "AdvancedMathematics/include/XelMathPolynomX"},
+      {"/elsewhere/tool.v2/caller.cpp", "caller"},
+      {"", ""}};
+  for (auto& c : cases) {
+    XelError error(1);
+    error.SetSource(c[0], 7);
+    EXPECT_STREQ(error.GetSourceFile(), c[1]) << c[0];
+  }
+  try {
+    XelMathRaise(0x20005, "XelMathFractionX::Eval", "with a null denominator", nullptr);
+  } catch (const XelMathInputError& error) {
+    EXPECT_EQ(std::string(error.GetSourceFile()).find('/'), std::string::npos);
+  }
 }
 
 TEST(XelError, QuornullAndToleranceErrorReportAndReturn) {
@@ -170,6 +196,14 @@ TEST(XelQuorMemory, ImpossibleSizesRaiseNoMoreMemory) {
     EXPECT_EQ(error.GetSize(), -1);
   }
   EXPECT_THROW(XelQuorArrayBytesNew(std::numeric_limits<long>::max()), XelQuorNoMoreMemoryError);
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+  // A release never raises: a wrong count is reported and the block still freed.
+  long reports = XelQuornullCount();
+  CaptureTrace trace(XelQuorOutput::GetErr());
+  EXPECT_NO_THROW(XelQuorArrayDoubleDel(XelQuorArrayDoubleNew(4), -4));
+  EXPECT_NO_THROW(XelQuorArrayPtrsDel(XelQuorArrayPtrsNew(2), std::numeric_limits<long>::max()));
+  EXPECT_NO_THROW(XelQuorArrayBytesDel(XelQuorArrayBytesNew(3), -1));
+  EXPECT_EQ(XelQuornullCount(), reports + 3);
   EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
 }
 

@@ -6,7 +6,10 @@
 // exceptions: they are built with new, given their texts through SetParameters, and
 // raised by XelQuorThrowFunction, which throws a copy by value and frees the heap
 // object. Callers catch `const XelError&` (or a derived class) by reference. what() reads
-// "<class> 0x<code>: <text1>, <text2>, <text3> (<file>:<line>)".
+// "<class> 0x<code>: <text1>, <text2>, <text3> (<file>:<line>)", composed when asked so that
+// it names the most derived class from construction on. The source file is kept as a path
+// relative to the library's tree without extension ("AdvancedMathematics/YN000FUN.m/src/
+// XelMathFractionX"), whatever directory the library was built in.
 #include <cstddef>
 #include <exception>
 #include <string>
@@ -25,6 +28,8 @@ public:
   /// Sets iCount texts (at most three are kept); null texts are stored empty.
   void SetParameters(int iCount, const char* iText1 = nullptr, const char* iText2 = nullptr,
                      const char* iText3 = nullptr);
+  /// Records where the error was raised; iFile is reduced to the library-relative path
+  /// without extension (a path outside the library's tree keeps its file name only).
   void SetSource(const char* iFile, long iLine);
   /// Discards a caught error: nothing to release with exceptions held by value.
   void Flush() const {}
@@ -46,13 +51,12 @@ public:
   static void operator delete(void* iBlock, std::size_t iSize);
 
 private:
-  void Compose();
   long _code = 0;
   long _nbParameters = 0;
   std::string _parameters[3];
   std::string _file;
   long _line = 0;
-  std::string _message;
+  mutable std::string _message;
 };
 
 /// Raises an error built with new: sets its source, throws a copy and frees the original.

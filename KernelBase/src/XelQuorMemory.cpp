@@ -64,13 +64,24 @@ std::size_t Bytes(long iCount, std::size_t iSize) {
     RaiseNoMoreMemory(iCount, __LINE__);
   return static_cast<std::size_t>(iCount) * iSize;
 }
+
+// The byte size of an array being released. A release never raises (it runs on cleanup
+// paths, while another error may be in flight): an impossible count is reported and the
+// block is freed without adjusting the byte counter.
+std::size_t ReleasedBytes(long iCount, std::size_t iSize, long iLine) {
+  if (iCount < 0 || static_cast<unsigned long>(iCount) > (~std::size_t(0)) / (iSize * 2)) {
+    XelQuornull(__FILE__, iLine);
+    return 0;
+  }
+  return static_cast<std::size_t>(iCount) * iSize;
+}
 } // namespace
 
 double* XelQuorArrayDoubleNew(long iCount) {
   return static_cast<double*>(xelquornew(Bytes(iCount, sizeof(double))));
 }
 void XelQuorArrayDoubleDel(double* iArray, long iCount) {
-  xelquordel(iArray, Bytes(iCount, sizeof(double)));
+  xelquordel(iArray, ReleasedBytes(iCount, sizeof(double), __LINE__));
 }
 void** XelQuorArrayPtrsNew(long iCount) {
   void** array = static_cast<void**>(xelquornew(Bytes(iCount, sizeof(void*))));
@@ -79,13 +90,13 @@ void** XelQuorArrayPtrsNew(long iCount) {
   return array;
 }
 void XelQuorArrayPtrsDel(void** iArray, long iCount) {
-  xelquordel(iArray, Bytes(iCount, sizeof(void*)));
+  xelquordel(iArray, ReleasedBytes(iCount, sizeof(void*), __LINE__));
 }
 unsigned char* XelQuorArrayBytesNew(long iCount) {
   return static_cast<unsigned char*>(xelquornew(Bytes(iCount, 1)));
 }
 void XelQuorArrayBytesDel(unsigned char* iArray, long iCount) {
-  xelquordel(iArray, Bytes(iCount, 1));
+  xelquordel(iArray, ReleasedBytes(iCount, 1, __LINE__));
 }
 
 void* XelQuorScratchReserve(std::size_t iBytes) {
