@@ -17,9 +17,11 @@
 #include <vector>
 
 #include "XelError.h"
+#include "XelMathArctanCosX.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
+#include "XelMathAttrString.h"
 #include "XelMathBasisFunctionX.h"
 #include "XelMathCombinationX.h"
 #include "XelMathCompositionXByRN.h"
@@ -33,6 +35,7 @@
 #include "XelMathIntervalND.h"
 #include "XelMathMultiFunctionX.h"
 #include "XelMathOppositeX.h"
+#include "XelMathPiecewiseX.h"
 #include "XelMathProdX.h"
 #include "XelMathScaleFunctionX.h"
 #include "XelMathSetOfPointsND.h"
@@ -824,9 +827,84 @@ TEST(Composites, OppositeMaximizesByMinimizingWithTheLimitNegated) {
   EXPECT_EQ(limit.GetValue(), 2.5);
   EXPECT_EQ(opposite.Maximize(XelMathInterval(0, 1), out, nullptr), 3);
   EXPECT_EQ(f.seen, -99.0);
+}
+
+TEST(Composites, OppositeWithoutFunctionEmptiesTheResultSet) {
   XelMathOppositeX none(nullptr);
-  EXPECT_EQ(none.Maximize(XelMathInterval(0, 1), out, nullptr), 4);
-  EXPECT_EQ(none.Solve(XelMathInterval(0, 1), out, nullptr), 1);
+  const XelMathInterval I(0, 1);
+  const struct {
+    const char* name;
+    std::function<int(XelMathSetOfPointsND&)> call;
+    int status;
+  } cases[] = {
+      {"Solve", [&](XelMathSetOfPointsND& s) { return none.Solve(I, s, nullptr); }, 1},
+      {"Maximize", [&](XelMathSetOfPointsND& s) { return none.Maximize(I, s, nullptr); }, 4}};
+  for (const auto& c : cases) {
+    XelMathSetOfPointsND out(1);
+    const double stale = 0.5; // left by an earlier analysis
+    out.AddPoint(&stale);
+    EXPECT_EQ(c.call(out), c.status) << c.name;
+    EXPECT_EQ(out.GetNumberOfPoints(), 0) << c.name;
+  }
+}
+
+// ---- combinations of piecewise functions
+// ----------------------------------------------------------
+
+// Arc tangents of cosines have no closed-form sum: a combination of piecewise functions made
+// of them stays a general combination, and its derivative owns everything it refers to (the
+// minimizer builds and evaluates that derivative).
+TEST(Composites, CombinationOfPiecewiseFunctionsWithoutClosedFormAndItsDerivative) {
+  // Pieces (A, B, w, phi, C) of the two operands.
+  const double pa[2][5] = {{1.0, 2.0, 3.0, 0.5, 0.1}, {-0.5, 1.5, 2.0, 0.0, 0.2}};
+  const double pb[2][5] = {{0.7, -1.0, 4.0, 1.0, 0.0}, {0.3, 3.0, 1.0, -0.4, 0.0}};
+  const double borders[3] = {-1.0, 0.25, 1.5};
+  const double c[2] = {2.0, -1.5}, c0 = 0.5;
+  // Closed forms: g(t) = A atan(B cos(w t + phi)) + C at t = x - b_i, and its derivative.
+  const auto piece = [&](const double(*p)[5], double x, int order) {
+    const int i = x <= borders[1] ? 0 : 1;
+    const double A = p[i][0], B = p[i][1], w = p[i][2];
+    const double theta = w * (x - borders[i]) + p[i][3], bc = B * std::cos(theta);
+    if (order == 0)
+      return A * std::atan(bc) + p[i][4];
+    return -A * B * w * std::sin(theta) / (1.0 + bc * bc);
+  };
+  const auto ref = [&](double x, int order) {
+    return (order == 0 ? c0 : 0.0) + c[0] * piece(pa, x, order) + c[1] * piece(pb, x, order);
+  };
+  const long before = LiveBlocks();
+  {
+    XelMathArctanCosX a0(pa[0]), a1(pa[1]), b0(pb[0]), b1(pb[1]);
+    const XelMathFunctionX* ga[2] = {&a0, &a1};
+    const XelMathFunctionX* gb[2] = {&b0, &b1};
+    XelMathPiecewiseX fa(2, borders, ga), fb(2, borders, gb);
+    const XelMathFunctionX* both[2] = {&fa, &fb};
+    std::unique_ptr<XelMathFunctionX> comb(CreateCombination(2, both, c, c0));
+    ASSERT_TRUE(comb);
+    EXPECT_TRUE(comb->IsATypeOf(50));
+    std::unique_ptr<XelMathFunctionX> deriv(comb->CreateDeriv());
+    ASSERT_TRUE(deriv);
+    for (double x : TestPoints()) {
+      if (std::fabs(x - borders[1]) < 1e-9)
+        continue;
+      EXPECT_NEAR(comb->Eval(x), ref(x, 0), kTolSameFormula * 10) << x;
+      EXPECT_NEAR(deriv->Eval(x), ref(x, 1), kTolSameFormula * 100) << x;
+    }
+    // Minimization by discretization: the least minimum found is the least dense sample.
+    XelMathAttrString discretization("DiscretizationMethod", 1);
+    XelMathAttrList list(&discretization);
+    XelMathSetOfPointsND minima(1);
+    const XelMathInterval I(-0.9, 1.4);
+    EXPECT_EQ(comb->Minimize(I, minima, &list), 0);
+    ASSERT_GT(minima.GetNumberOfPoints(), 0);
+    double found = XelMathInfinite, sampled = XelMathInfinite;
+    for (double x : PointsOf(minima))
+      found = std::min(found, ref(x, 0));
+    for (int i = 0; i <= 20000; i++)
+      sampled = std::min(sampled, ref(I.low + (I.high - I.low) * i / 20000.0, 0));
+    EXPECT_LE(found, sampled + 1e-12);
+  }
+  EXPECT_EQ(LiveBlocks(), before);
 }
 
 // ---- vector of functions

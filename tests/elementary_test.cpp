@@ -30,6 +30,7 @@
 #include "XelMathTrigonometricX.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
+#include "test_helpers.h"
 
 namespace {
 
@@ -863,6 +864,58 @@ TEST(PiecewiseX, DerivativeCombinationAndIntegral) {
   EXPECT_NEAR(fa.IntegrateAbsOrRel(XelMathInterval(1.5, -0.5), 1e-12, 0), -expected, 64 * kEps);
 }
 
+TEST(PiecewiseX, CombinationIsNullUnlessEveryPieceHasAClosedForm) {
+  // Piece 1 of the operands: two polynomials (closed form) or a polynomial with an arc tangent
+  // of a cosine, or two of those (none): a result would have to point into the operands.
+  std::unique_ptr<XelMathPolynomX> p0(Poly({1, 2})), p1(Poly({0, 1, 1})), q0(Poly({3})),
+      q1(Poly({-1, 0, 2}));
+  XelMathArctanCosX a1(1, 2, 3, 0.5, 0.1), b1(-0.5, 1.5, 2, 0, 0.2);
+  const struct {
+    const char* name;
+    const XelMathFunctionX *f1, *g1;
+    bool closed;
+  } cases[] = {{"polynomials", p1.get(), q1.get(), true},
+               {"polynomial and arc tangent", p1.get(), &b1, false},
+               {"arc tangents", &a1, &b1, false}};
+  const double borders[3] = {-1, 0.5, 2};
+  const double c[2] = {2.0, -3.0};
+  for (const auto& k : cases) {
+    const XelMathFunctionX* ga[2] = {p0.get(), k.f1};
+    const XelMathFunctionX* gb[2] = {q0.get(), k.g1};
+    XelMathPiecewiseX fa(2, borders, ga), fb(2, borders, gb);
+    const XelMathFunctionX* both[2] = {&fa, &fb};
+    std::unique_ptr<XelMathFunctionX> comb(fa.FormalCombination(2, both, c, 0.5));
+    EXPECT_EQ(comb != nullptr, k.closed) << k.name;
+  }
+}
+
+TEST(PiecewiseX, BordersThatAreNaNOrDoNotIncreaseAreRefused) {
+  const double nan = std::nan("");
+  Probe g0, g1;
+  const XelMathFunctionX* g[2] = {&g0, &g1};
+  const double bad[4][3] = {{0, 0, 1}, {0, 2, 1}, {nan, 1, 2}, {0, 1, nan}};
+  const long before = LiveBlocks();
+  for (const auto& b : bad)
+    xeltest::ExpectInputError([&] { XelMathPiecewiseX f(2, b, g); }, 0x2000b,
+                              {"Invalid Domain", " ", "XelMathPiecewiseX::XelMathPiecewiseX"});
+  EXPECT_EQ(LiveBlocks(), before);
+
+  const double b[3] = {0, 1, 2};
+  XelMathPiecewiseX f(2, b, g);
+  const struct {
+    const char* where;
+    std::function<void()> call;
+  } setters[] = {
+      {"XelMathPiecewiseX::ChangeFirstFunction", [&] { f.ChangeFirstFunction(1, &g0); }},
+      {"XelMathPiecewiseX::ChangeFirstFunction", [&] { f.ChangeFirstFunction(nan, &g0); }},
+      {"XelMathPiecewiseX::ChangeLastBorder", [&] { f.ChangeLastBorder(1); }},
+      {"XelMathPiecewiseX::ChangeLastBorder", [&] { f.ChangeLastBorder(nan); }}};
+  for (const auto& s : setters)
+    xeltest::ExpectInputError(s.call, 0x2000b, {"Invalid Domain", " ", s.where});
+  for (long k = 0; k < 3; ++k)
+    EXPECT_EQ(f.GetBorder(k), b[k]); // refused changes leave the partition alone
+}
+
 // ==== ownership ==================================================================================
 TEST(ElementaryOwnership, DelVariantsDeleteExactlyTheirComponents) {
   ASSERT_EQ(Probe::Alive, 0);
@@ -995,4 +1048,65 @@ TEST(CubicInterpolation, FewPointsAndBadInput) {
   EXPECT_EQ(CodeOf([&] { XelMathFunctionX::CreateCubicInterpolation(3, nullptr, y, Tol()); }),
             0x2000e);
   EXPECT_EQ(LiveBlocks(), before);
+}
+
+// ==== fixed-degree polynomials ===================================================================
+TEST(LinearAndCubicX, ChangesOfVariableRewriteTheCoefficientsAtShiftZero) {
+  // Each change turns P into P(u(x)); the function must then be sum c_k x^k with its own
+  // coefficients (the form its records and GetScale / GetShift describe).
+  const double a = -1.5, b = 0.75;
+  const struct {
+    const char* name;
+    std::function<void(XelMathPolynomX&)> change;
+    std::function<double(double)> u;
+  } changes[] = {
+      {"shift", [&](XelMathPolynomX& p) { p.ApplyShiftOnVariable(b); },
+       [&](double x) { return x + b; }},
+      {"linear change", [&](XelMathPolynomX& p) { p.ApplyLinearChangeOnVariable(a, b); },
+       [&](double x) { return a * x + b; }},
+      {"scaling then shift",
+       [&](XelMathPolynomX& p) {
+         p.ApplyScalingOnVariable(a);
+         p.ApplyShiftOnVariable(b);
+       },
+       [&](double x) { return a * (x + b); }},
+      {"set shift", [&](XelMathPolynomX& p) { p.SetShift(b); }, [&](double x) { return x - b; }},
+      {"change shift", [&](XelMathPolynomX& p) { p.ChangeShift(b); }, [](double x) { return x; }}};
+  const double cl[2] = {3.0, 2.0}, cc[4] = {1.0, -2.0, 0.5, 0.25};
+  const auto P = [](const double* c, int d, double x) {
+    double v = 0.0;
+    for (int k = d; k >= 0; --k)
+      v = v * x + c[k];
+    return v;
+  };
+  for (const auto& change : changes) {
+    XelMathLinearX line(cl);
+    XelMathCubicX cubic(cc);
+    const struct {
+      XelMathPolynomX* p;
+      const double* c;
+      int d;
+    } functions[] = {{&line, cl, 1}, {&cubic, cc, 3}};
+    for (const auto& f : functions) {
+      SCOPED_TRACE(std::string(change.name) + " " + f.p->IsA());
+      change.change(*f.p);
+      const auto ref = [&](double x) { return P(f.c, f.d, change.u(x)); };
+      EXPECT_EQ(f.p->XelMathPolynomX::GetShift(), 0.0);
+      double own[4];
+      f.p->GetCoefficients(own);
+      for (double x : Points(-2, 2, 9)) {
+        const double tol = 64 * kEps * (1 + std::fabs(ref(x)) + std::pow(std::fabs(x), f.d));
+        EXPECT_NEAR(f.p->Eval(x), ref(x), tol) << x;
+        EXPECT_NEAR(P(own, f.d, x), ref(x), tol) << x;
+      }
+      // Simpson's rule is exact on cubics.
+      const double lo = -0.5, hi = 1.25;
+      const double simpson = (hi - lo) / 6 * (ref(lo) + 4 * ref(0.5 * (lo + hi)) + ref(hi));
+      EXPECT_NEAR(f.p->Integrate(XelMathInterval(lo, hi), 1e-12), simpson, 64 * kEps * 10);
+    }
+    // The line's constant term and slope, read from its reference.
+    const double at0 = P(cl, 1, change.u(0.0)), at1 = P(cl, 1, change.u(1.0));
+    EXPECT_NEAR(line.GetShift(), at0, 64 * kEps * 10) << change.name;
+    EXPECT_NEAR(line.GetScale(), at1 - at0, 64 * kEps * 10) << change.name;
+  }
 }

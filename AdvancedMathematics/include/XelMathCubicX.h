@@ -1,7 +1,7 @@
 #pragma once
 // Polynomial of degree 3 with inline coefficients c_0..c_3, evaluated by straight-line code
-// c_0 + x (c_1 + x (c_2 + x c_3)). Objects built here have shift 0; a shift set later by a
-// change of variable is honoured (x is then replaced by x - s).
+// c_0 + x (c_1 + x (c_2 + x c_3)). The shift stays 0: changes of variable rewrite the
+// coefficients (see XelMathPolynomX), so that values, coefficients and records agree.
 #include "XelMathPointsToCubic.h"
 #include "XelMathPolynomX.h"
 
@@ -30,7 +30,7 @@ public:
   double EvalThirdDeriv(const double& x) const override;
   void Eval(const double x, const long iOptions, double* oF, double* oF1,
             double* oF2) const override;
-  /// EvalPos on the (shifted) interval when it is non-negative, else a nested interval
+  /// EvalPos on the interval when it is non-negative, else a nested interval
   /// product ((c_2 + c_3 I) I + c_1) I + c_0.
   XelMathInterval Eval(const XelMathInterval& iI) const override;
   XelMathFunctionX* Duplicate() const override;

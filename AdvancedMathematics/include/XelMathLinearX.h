@@ -2,8 +2,8 @@
 // The affine function a x + b as a polynomial of degree 1 with inline coefficients
 // (c_0 = b, c_1 = a). Evaluation is straight-line code; its interval image is exact.
 // Note that GetShift here returns the constant term c_0 and GetScale the slope c_1, as the
-// callers of this class expect; the polynomial shift (always 0 for objects built here) is
-// read through XelMathPolynomX::GetShift.
+// callers of this class expect; the polynomial shift, read through XelMathPolynomX::GetShift,
+// stays 0 (changes of variable rewrite the coefficients, see XelMathPolynomX).
 #include "XelMathPolynomX.h"
 
 class XELADVANCEDMATHEMATICS_EXPORT XelMathLinearX : public XelMathPolynomX {

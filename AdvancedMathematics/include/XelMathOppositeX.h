@@ -44,12 +44,13 @@ public:
   /// A XelMathOppositeXDel of a deep copy of f.
   XelMathFunctionX* DeepDuplicate() const override;
 
-  /// The roots of f (f's Solve with the same arguments); status 1 with a null f.
+  /// The roots of f (f's Solve with the same arguments); status 1 and an empty set with a
+  /// null f.
   int Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
             const XelMathAttrList* iAttributes = nullptr) const override;
   /// The maxima of -f are the minima of f: f's Minimize over iDomain into oMaxima, with the
   /// attribute "LimitValue" (when the list holds one) negated for the call and restored
-  /// after it. Status 4 with a null f.
+  /// after it. Status 4 and an empty set with a null f.
   int Maximize(const XelMathInterval& iDomain, XelMathSetOfPointsND& oMaxima,
                const XelMathAttrList* iAttributes = nullptr) const override;
 

@@ -16,7 +16,9 @@
 // and it deletes those that Unextrapol or ChangeFirstFunction remove). The arrays come from
 // the kernel's array allocators. Failures: a positive count with null arrays raises
 // XelMathInputError 0x20006; GetFunction outside the pieces raises 0x20007 ("Wrong Index");
-// borders of Extrapol that do not continue the partition raise 0x2000b ("Invalid Domain").
+// borders that are NaN or do not increase strictly (given to the constructor,
+// ChangeFirstFunction, ChangeLastBorder or Extrapol) raise 0x2000b ("Invalid Domain") and
+// leave the object unchanged.
 // A null piece function evaluates to XelMathInfinite with the image [0, 0].
 #include "XelMathFunctionX.h"
 
@@ -30,7 +32,8 @@ public:
     CommandThirdDeriv = 9
   };
 
-  /// iN pieces over the iN + 1 borders iB (copied) with the functions iG (pointers copied).
+  /// iN pieces over the iN + 1 borders iB (copied, strictly increasing) with the functions iG
+  /// (pointers copied).
   XelMathPiecewiseX(const long iN, const double* iB, const XelMathFunctionX** iG);
   XelMathPiecewiseX(const XelMathPiecewiseX& iOther);
   XelMathPiecewiseX& operator=(const XelMathPiecewiseX& iOther);
@@ -60,9 +63,9 @@ public:
   /// The piece that contains x and the local parameter x - b_i.
   void GlobalToLocal(const double& x, long& oPiece, double& oLocal) const;
 
-  /// Piece 0 takes iG and the border b_0 = iX0; its caches are cleared.
+  /// Piece 0 takes iG and the border b_0 = iX0 (below b_1); its caches are cleared.
   void ChangeFirstFunction(const double iX0, const XelMathFunctionX* iG);
-  /// b_n = iB; the caches of the last piece are cleared.
+  /// b_n = iB (above b_{n-1}); the caches of the last piece are cleared.
   void ChangeLastBorder(const double iB);
   /// Adds iNbBefore pieces before the first one, starting at the borders iBordersBefore
   /// (increasing, below b_0) with the functions iFunctionsBefore, and iNbAfter pieces after the
@@ -109,8 +112,9 @@ public:
   double IntegrateAbsOrRel(const XelMathInterval& iI, double iEps,
                            unsigned char iRelative) const override;
   /// sum c_i f_i + c0 as a new XelMathPiecewiseXDel when every f_i is piecewise on the same
-  /// partition (borders equal within the parametric resolution), each piece combined by
-  /// CreateCombination; null otherwise.
+  /// partition (borders equal within the parametric resolution) and the pieces of every
+  /// piece index have a closed-form combination (their own FormalCombination); null
+  /// otherwise. The result owns all its pieces and refers to nothing of the operands.
   XelMathFunctionX* FormalCombination(const long iN, const XelMathFunctionX** iF, const double* iC,
                                       const double iC0) const override;
 

@@ -10,7 +10,10 @@
 // polynomial on the interval (degree below 16), then the general algorithm of the base.
 //
 // Changes of variable either move the shift (Apply...OnVariable, exact and cheap) or
-// recompute the coefficients and keep the shift ("formal" operations, Taylor shifts). Shifts
+// recompute the coefficients and keep the shift ("formal" operations, Taylor shifts). The
+// linear and cubic subclasses evaluate without shift and keep it at 0: on them, every
+// operation that would move the shift (changes of variable, SetShift, assignment) rewrites
+// the coefficients instead, and ChangeShift does nothing. Shifts
 // closer than the default tolerance's parametric resolution are considered equal when
 // polynomials are combined (ShiftCheck); otherwise one operand is carried to the other's
 // shift by a formal Taylor shift on a copy.
@@ -56,7 +59,11 @@ public:
   // ---- access ------------------------------------------------------------------------------
   long GetDegree() const { return _degree; }
   double GetShift() const { return _shift; }
-  void SetShift(const double iShift) { _shift = iShift; }
+  /// The polynomial becomes sum c_k (x - iShift)^k (same coefficients, new shift).
+  void SetShift(const double iShift) {
+    _shift = iShift;
+    HoldShift();
+  }
   /// Coefficient c_k in the shifted basis (0 outside 0..d).
   double GetCoefficient(const long k) const {
     return (k >= 0 && k <= _degree) ? _coefficients[k] : 0.0;
@@ -190,6 +197,10 @@ protected:
 
 private:
   void Release();
+  /// Whether this is a linear or cubic function, whose shift stays 0.
+  bool IsUnshiftedForm() const;
+  /// On such a function, rewrites the coefficients at shift 0 (values kept).
+  void HoldShift();
   static double ChebychevPolynomials[(ChebychevTableDegree + 1) * (ChebychevTableDegree + 1)];
   static bool ChebychevPolynomialsInitialized;
 };

@@ -25,8 +25,7 @@ XelMathCubicX::XelMathCubicX(const double p0, const double d0, const double p1, 
   XelMathPointsToCubic(p0, d0, p1, d1, L, _inline);
 }
 
-XelMathCubicX::XelMathCubicX(const XelMathCubicX& iOther)
-    : XelMathPolynomX(_inline, 3, iOther._shift) {
+XelMathCubicX::XelMathCubicX(const XelMathCubicX& iOther) : XelMathPolynomX(_inline, 3, 0.0) {
   for (int k = 0; k < 4; ++k)
     _inline[k] = 0.0;
   SetCoefficients(iOther._degree, iOther._coefficients);
@@ -57,22 +56,20 @@ double XelMathCubicX::Eval(const double& x) const {
   if (_degree != 3)
     return XelMathPolynomX::Eval(x);
   const double* c = _coefficients;
-  const double t = x - _shift;
-  return c[0] + t * (c[1] + t * (c[2] + t * c[3]));
+  return c[0] + x * (c[1] + x * (c[2] + x * c[3]));
 }
 
 double XelMathCubicX::EvalFirstDeriv(const double& x) const {
   if (_degree != 3)
     return XelMathPolynomX::EvalFirstDeriv(x);
   const double* c = _coefficients;
-  const double t = x - _shift;
-  return c[1] + t * (2.0 * c[2] + t * 3.0 * c[3]);
+  return c[1] + x * (2.0 * c[2] + x * 3.0 * c[3]);
 }
 
 double XelMathCubicX::EvalSecondDeriv(const double& x) const {
   if (_degree != 3)
     return XelMathPolynomX::EvalSecondDeriv(x);
-  return 2.0 * _coefficients[2] + 6.0 * _coefficients[3] * (x - _shift);
+  return 2.0 * _coefficients[2] + 6.0 * _coefficients[3] * x;
 }
 
 double XelMathCubicX::EvalThirdDeriv(const double& x) const {
@@ -88,20 +85,19 @@ void XelMathCubicX::Eval(const double x, const long iOptions, double* oF, double
     return;
   }
   const double* c = _coefficients;
-  const double t = x - _shift;
   if ((iOptions & 1) && oF)
-    *oF = c[0] + t * (c[1] + t * (c[2] + t * c[3]));
+    *oF = c[0] + x * (c[1] + x * (c[2] + x * c[3]));
   if ((iOptions & 2) && oF1)
-    *oF1 = c[1] + t * (2.0 * c[2] + t * 3.0 * c[3]);
+    *oF1 = c[1] + x * (2.0 * c[2] + x * 3.0 * c[3]);
   if ((iOptions & 4) && oF2)
-    *oF2 = 2.0 * c[2] + 6.0 * c[3] * t;
+    *oF2 = 2.0 * c[2] + 6.0 * c[3] * x;
 }
 
 XelMathInterval XelMathCubicX::Eval(const XelMathInterval& iI) const {
   if (_degree != 3)
     return XelMathPolynomX::Eval(iI);
   const double* c = _coefficients;
-  const double a = iI.low - _shift, b = iI.high - _shift;
+  const double a = iI.low, b = iI.high;
   if (a >= 0.0)
     return EvalPos(XelMathInterval(a, b), c, 3);
   // ((c_2 + c_3 T) T + c_1) T + c_0 with the four-case product.

@@ -11,8 +11,7 @@ XelMathLinearX::XelMathLinearX(const double* c) : XelMathPolynomX(_inline, 1, 0.
   _inline[1] = c ? c[1] : 0.0;
 }
 
-XelMathLinearX::XelMathLinearX(const XelMathLinearX& iOther)
-    : XelMathPolynomX(_inline, 1, iOther._shift) {
+XelMathLinearX::XelMathLinearX(const XelMathLinearX& iOther) : XelMathPolynomX(_inline, 1, 0.0) {
   _inline[0] = _inline[1] = 0.0;
   SetCoefficients(iOther._degree, iOther._coefficients);
 }
@@ -41,7 +40,7 @@ unsigned char XelMathLinearX::IsATypeOf(const long iType) const {
 double XelMathLinearX::Eval(const double& x) const {
   if (_degree != 1)
     return XelMathPolynomX::Eval(x);
-  return _coefficients[0] + (x - _shift) * _coefficients[1];
+  return _coefficients[0] + x * _coefficients[1];
 }
 
 double XelMathLinearX::EvalFirstDeriv(const double& x) const {
@@ -66,7 +65,7 @@ XelMathInterval XelMathLinearX::Eval(const XelMathInterval& iI) const {
   if (_degree != 1)
     return XelMathPolynomX::Eval(iI);
   const double c0 = _coefficients[0], c1 = _coefficients[1];
-  const double l = c0 + c1 * (iI.low - _shift), h = c0 + c1 * (iI.high - _shift);
+  const double l = c0 + c1 * iI.low, h = c0 + c1 * iI.high;
   return c1 < 0.0 ? XelMathInterval(h, l) : XelMathInterval(l, h);
 }
 
@@ -90,8 +89,8 @@ XelMathFunctionX* XelMathLinearX::Duplicate() const {
 double XelMathLinearX::Integrate(const XelMathInterval& iI, double iEps) const {
   if (_degree != 1)
     return XelMathPolynomX::Integrate(iI, iEps);
-  const double tl = iI.low - _shift, th = iI.high - _shift;
-  return _coefficients[0] * (th - tl) + 0.5 * _coefficients[1] * (th - tl) * (th + tl);
+  const double l = iI.low, h = iI.high;
+  return _coefficients[0] * (h - l) + 0.5 * _coefficients[1] * (h - l) * (h + l);
 }
 
 int XelMathLinearX::IsMonotone(const XelMathInterval&, long& oSense) const {

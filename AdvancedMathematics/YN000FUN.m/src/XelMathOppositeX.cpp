@@ -126,15 +126,19 @@ XelMathFunctionX* XelMathOppositeX::DeepDuplicate() const {
 // ==== analyses ===========================================================================
 int XelMathOppositeX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
                             const XelMathAttrList* iAttributes) const {
-  if (!_function)
+  if (!_function) {
+    oRoots.Reset();
     return 1;
+  }
   return _function->Solve(iDomain, oRoots, iAttributes);
 }
 
 int XelMathOppositeX::Maximize(const XelMathInterval& iDomain, XelMathSetOfPointsND& oMaxima,
                                const XelMathAttrList* iAttributes) const {
-  if (!_function)
+  if (!_function) {
+    oMaxima.Reset();
     return 4;
+  }
   return MinimizeWithOppositeLimit(_function, iDomain, oMaxima, iAttributes, iAttributes);
 }
 

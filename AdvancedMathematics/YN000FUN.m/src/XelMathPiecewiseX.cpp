@@ -50,6 +50,13 @@ private:
   XelMathFunctionX** _data;
 };
 
+// Borders iB[0..iN] must increase strictly (NaN fails every comparison and is refused too).
+void CheckBorders(const long iN, const double* iB, const char* iWhere) {
+  for (long k = 0; k <= iN; ++k)
+    if (!(iB[k] == iB[k]) || (k > 0 && !(iB[k - 1] < iB[k])))
+      XelMathRaise(0x2000b, "Invalid Domain", " ", iWhere);
+}
+
 [[noreturn]] void RaiseBadInterpolation(const char* iWhy) {
   XelMathRaise(0x2000e, "the points", iWhy, "XelMathFunctionX::CreateCubicInterpolation");
 }
@@ -63,6 +70,8 @@ XelMathPiecewiseX::XelMathPiecewiseX(const long iN, const double* iB, const XelM
   if (n > 0 && (!iB || !iG))
     XelMathRaise(0x20006, "the borders or the functions", "null",
                  "XelMathPiecewiseX::XelMathPiecewiseX");
+  if (iB)
+    CheckBorders(n, iB, "XelMathPiecewiseX::XelMathPiecewiseX");
   Allocate(n);
   for (long i = 0; i < n; ++i)
     _functions[i] = iG[i];
@@ -236,6 +245,8 @@ void XelMathPiecewiseX::GlobalToLocal(const double& x, long& oPiece, double& oLo
 void XelMathPiecewiseX::ChangeFirstFunction(const double iX0, const XelMathFunctionX* iG) {
   if (_nbPieces <= 0)
     return;
+  if (!(iX0 < _borders[1]))
+    XelMathRaise(0x2000b, "Invalid Domain", " ", "XelMathPiecewiseX::ChangeFirstFunction");
   if (_functions[0] != iG)
     ReleaseFunction(_functions[0]);
   _functions[0] = iG;
@@ -246,6 +257,8 @@ void XelMathPiecewiseX::ChangeFirstFunction(const double iX0, const XelMathFunct
 }
 
 void XelMathPiecewiseX::ChangeLastBorder(const double iB) {
+  if (!(iB == iB) || (_nbPieces > 0 && !(_borders[_nbPieces - 1] < iB)))
+    XelMathRaise(0x2000b, "Invalid Domain", " ", "XelMathPiecewiseX::ChangeLastBorder");
   _borders[_nbPieces] = iB;
   if (_nbPieces > 0) {
     _flags[2 * (_nbPieces - 1)] = 0;
@@ -560,9 +573,9 @@ XelMathFunctionX* XelMathPiecewiseX::FormalCombination(const long iN, const XelM
         column[f] = const_cast<XelMathFunctionX*>(
             static_cast<const XelMathPiecewiseX*>(iF[f])->_functions[k]);
       const XelMathFunctionX** c = const_cast<const XelMathFunctionX**>(column.Get());
+      // Only closed forms: a general combination would point into the pieces of the
+      // operands, which the result does not own and may outlive.
       combined[k] = c[0]->FormalCombination(iN, c, iC, iC0);
-      if (!combined[k])
-        combined[k] = CreateCombination(iN, c, iC, iC0);
       if (!combined[k]) {
         combined.DeleteAll();
         return nullptr;

@@ -476,6 +476,7 @@ XelMathPolynomX& XelMathPolynomX::operator=(const XelMathPolynomX& iOther) {
     SetCoefficients(iOther._degree, iOther._coefficients);
   }
   _shift = iOther._shift;
+  HoldShift();
   return *this;
 }
 
@@ -568,6 +569,7 @@ unsigned char XelMathPolynomX::IsATypeOf(const long iType) const {
 // ==== changes of variable ======================================================================
 void XelMathPolynomX::ApplyShiftOnVariable(const double b) {
   _shift -= b;
+  HoldShift();
 }
 
 void XelMathPolynomX::ApplyScalingOnVariable(const double a) {
@@ -588,6 +590,7 @@ void XelMathPolynomX::ApplyLinearChangeOnVariable(const double a, const double b
   if (std::fabs(a) > ShiftResolution()) {
     ApplyScalingOnVariable(a);
     _shift -= b / a;
+    HoldShift();
     return;
   }
   // Nearly constant map: rewrite at shift 0, then P(x + b), then P(a x + b).
@@ -624,11 +627,20 @@ double XelMathPolynomX::CancelShift() {
 }
 
 void XelMathPolynomX::ChangeShift(const double iShift) {
-  if (iShift == _shift)
+  if (iShift == _shift || IsUnshiftedForm())
     return;
   if (_degree > 0)
     TaylorShift(_coefficients, _degree, iShift - _shift);
   _shift = iShift;
+}
+
+bool XelMathPolynomX::IsUnshiftedForm() const {
+  return IsATypeOf(11) || IsATypeOf(13);
+}
+
+void XelMathPolynomX::HoldShift() {
+  if (_shift != 0.0 && IsUnshiftedForm())
+    CancelShift();
 }
 
 XelMathPolynomX* XelMathPolynomX::ShiftVariable(const double b) const {
@@ -1011,9 +1023,10 @@ XelMathFunctionX* XelMathPolynomX::FormalCombination(const long iN, const XelMat
       d = di;
   }
   const double s = f0->_shift;
-  XelMathPolynomX* r = new XelMathPolynomX(d, nullptr, s);
+  // Work array first: nothing to release should it fail.
   ScratchArray buffer(d + 1);
   double* tmp = buffer.Data();
+  XelMathPolynomX* r = new XelMathPolynomX(d, nullptr, s);
   for (long i = 0; i < iN; ++i) {
     const XelMathPolynomX* fi = static_cast<const XelMathPolynomX*>(iF[i]);
     if (fi->_degree < 0)
