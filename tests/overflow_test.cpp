@@ -247,3 +247,24 @@ TEST(Overflow, MinimumWhereTheImageOverflows) {
   ASSERT_EQ(minima.GetNumberOfPoints(), 1);
   EXPECT_NEAR(minima.GetPoints()[0], 0.0, 1e-6);
 }
+
+TEST(Overflow, TrigonometricRootsAtTheResolutionOfDoubles) {
+  // cos x + 0.5 on [1e8, 1e8 + 100]: 32 roots 2pi/3 + 2k pi and 4pi/3 + 2k pi. The doubles
+  // there are 1.5e-8 apart, so no double is within EpsRoot of a root: each root is returned as
+  // a double within one spacing of it (long double reference).
+  XelMathTrigonometricX f(1, 0, 0.5, 1, Tol());
+  XelMathSetOfPointsND roots(1);
+  const double lo = 1e8, hi = 1e8 + 100;
+  EXPECT_EQ(f.Solve(XelMathInterval(lo, hi), roots), 0);
+  const long double twoPi = 6.283185307179586476925286766559L;
+  const long double third = 2.094395102393195492308428922186L; // 2pi/3
+  std::vector<double> expected, tol;
+  for (long k = static_cast<long>(lo / twoPi) - 1; k <= static_cast<long>(hi / twoPi) + 1; ++k)
+    for (long double r : {k * twoPi + third, k * twoPi + 2 * third})
+      if (r >= lo && r <= hi) {
+        expected.push_back(static_cast<double>(r));
+        tol.push_back(std::nextafter(static_cast<double>(r), HUGE_VAL) - static_cast<double>(r));
+      }
+  ASSERT_EQ(expected.size(), 32u);
+  xeltest::ExpectSameRoots(xeltest::PointsOf(roots), expected, tol);
+}
