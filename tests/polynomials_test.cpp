@@ -807,6 +807,31 @@ TEST(PolynomX, MonotonicityDecidedByDerivativeRoots) {
   EXPECT_EQ(XelFedEx::Get(_XelR19QuorMail, 6, &p, filed, status), 0); // removed after the error
 }
 
+TEST(PolynomX, MonotonicityOfHugeCoefficients) {
+  // 1e300 (x - 0.5) (1 + x + ... + x^199): coefficients 0.5e300 to 1e300 whose derivative
+  // terms and values overflow. It falls to 0 at -1, has its minimum inside (-1, 0.5) and rises
+  // through 0.5: decreasing left of -1, increasing right of 0.5 (both factors are monotone
+  // there), not monotone across the minimum.
+  std::vector<double> c(201, 0.5e300);
+  c[0] = -0.5e300;
+  c[200] = 1e300;
+  const XelMathPolynomX p(200, c.data(), 0.0);
+  const struct {
+    double low, high;
+    int monotone;
+    long sense;
+  } cases[] = {{-1, 1, 0, 0}, {-2, 2, 0, 0}, {0.6, 2, 1, 1}, {-2, -1.01, 1, -1}};
+  for (const auto& k : cases) {
+    long sense = 7;
+    EXPECT_EQ(p.IsMonotone(XelMathInterval(k.low, k.high), sense, XelGetDefaultTolerance()),
+              k.monotone)
+        << k.low << " " << k.high;
+    if (k.monotone) {
+      EXPECT_EQ(sense, k.sense) << k.low << " " << k.high;
+    }
+  }
+}
+
 // ==== null arguments and leaks
 // ======================================================================
 TEST(PolynomX, NullArgumentsAreReported) {

@@ -6,7 +6,9 @@
 // inexact). Over an interval, the value and the first three derivatives are bounded from the
 // interval cosh and sinh of w I, each term ordered by the sign of its factor (the two terms
 // are bounded separately, so the image encloses the range without being tight). Evaluation
-// never raises; large arguments overflow to infinities as the platform's functions do.
+// never raises. Where cosh and sinh overflow, values and images come from the exponential
+// form ((a + b) e^t + (a - b) e^-t) / 2: finite where the function is (a cosh t - a sinh t),
+// infinite where it overflows, never NaN.
 #include "XelMathFunctionX.h"
 
 class XELADVANCEDMATHEMATICS_EXPORT XelMathHyperbolicX : public XelMathFunctionX {

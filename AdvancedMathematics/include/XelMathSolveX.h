@@ -120,8 +120,11 @@ public:
   /// k = 0..iDegree, multiple and clustered roots included, in increasing order. Status 0,
   /// 1 (polynomial null on the domain), 4 (empty domain).
   int RunOnPolynom(long iDegree, const double* iC, double iShift);
-  /// Every root in the stored domain of iA cos(iOmega x - iPhi) + iC. Status 0, 1 (null),
-  /// 4 (empty domain, or more than ten million periods in it).
+  /// Every root in the stored domain of iA cos(iOmega x - iPhi) + iC, in closed form; only
+  /// points that pass the root test (the null test for the double roots of a tangent wave)
+  /// are kept. Where the roots are denser than the doubles (huge iOmega x) they cannot be
+  /// told apart: the candidates are then the doubles of the domain. Status 0, 1 (null),
+  /// 4 (empty domain, or more than twenty million candidates, about ten million periods).
   int RunOnTrigonometric(double iA, double iOmega, double iPhi, double iC);
 
 private:

@@ -135,7 +135,7 @@ XelMathInterval PhaseOf(const XelMathInterval& iI, const double w, const double 
 }
 
 Chain MakeChain(const XelMathInterval& iTheta, const double b, const double w) {
-  const XelMathInterval c = cos(iTheta), s = sin(iTheta);
+  const XelMathInterval c = PhaseCos(iTheta), s = PhaseSin(iTheta);
   Chain k;
   k.u = Scale(b, c);
   k.u1 = Scale(-b * w, s);
@@ -168,7 +168,7 @@ XelMathInterval XelMathArctanCosX::ComputeOptimalImage(const XelMathInterval& iI
 }
 
 XelMathInterval XelMathArctanCosX::Eval(const XelMathInterval& iI) const {
-  const XelMathInterval u = Scale(_b, cos(PhaseOf(iI, _omega, _phi)));
+  const XelMathInterval u = Scale(_b, PhaseCos(PhaseOf(iI, _omega, _phi)));
   return Shift(Scale(_a, atan(u)), _c);
 }
 

@@ -16,10 +16,15 @@ inline double Max2(double a, double b) {
   return b > a ? b : a;
 }
 
+/// Product of two bounds: 0 when either is 0, so that an exact zero times an end that
+/// overflowed to infinity stays 0 instead of NaN.
+inline double EndProduct(double a, double b) {
+  return (a == 0.0 || b == 0.0) ? 0.0 : a * b;
+}
 /// k I, ends ordered by the sign of k.
 inline XelMathInterval Scale(const double k, const XelMathInterval& iI) {
-  return k >= 0.0 ? XelMathInterval(k * iI.low, k * iI.high)
-                  : XelMathInterval(k * iI.high, k * iI.low);
+  return k >= 0.0 ? XelMathInterval(EndProduct(k, iI.low), EndProduct(k, iI.high))
+                  : XelMathInterval(EndProduct(k, iI.high), EndProduct(k, iI.low));
 }
 /// I + c.
 inline XelMathInterval Shift(const XelMathInterval& iI, const double c) {
@@ -34,8 +39,8 @@ inline XelMathInterval Sub(const XelMathInterval& iA, const XelMathInterval& iB)
 }
 /// Four-case product: minimum and maximum of the four end products.
 inline XelMathInterval Mul(const XelMathInterval& iA, const XelMathInterval& iB) {
-  const double p1 = iA.low * iB.low, p2 = iA.low * iB.high;
-  const double p3 = iA.high * iB.low, p4 = iA.high * iB.high;
+  const double p1 = EndProduct(iA.low, iB.low), p2 = EndProduct(iA.low, iB.high);
+  const double p3 = EndProduct(iA.high, iB.low), p4 = EndProduct(iA.high, iB.high);
   return XelMathInterval(Min2(Min2(p1, p2), Min2(p3, p4)), Max2(Max2(p1, p2), Max2(p3, p4)));
 }
 /// Smallest interval holding both.
@@ -43,10 +48,12 @@ inline XelMathInterval Hull(const XelMathInterval& iA, const XelMathInterval& iB
   return XelMathInterval(Min2(iA.low, iB.low), Max2(iA.high, iB.high));
 }
 /// Intersection of two enclosures of the same image (the tighter bound on each side); when
-/// rounding makes them disjoint, their hull. A NaN end in iB keeps iA.
+/// rounding makes them disjoint, their hull. A NaN end in iB keeps iA, one in iA keeps iB.
 inline XelMathInterval Tighter(const XelMathInterval& iA, const XelMathInterval& iB) {
   if (!(iB.low <= iB.high))
     return iA;
+  if (!(iA.low <= iA.high))
+    return iB;
   const XelMathInterval r(iB.low > iA.low ? iB.low : iA.low, iB.high < iA.high ? iB.high : iA.high);
   if (r.low <= r.high)
     return r;
@@ -67,6 +74,18 @@ inline XelMathInterval Inverse(const XelMathInterval& iI) {
 /// I^3 (monotone).
 inline XelMathInterval Cube(const XelMathInterval& iI) {
   return XelMathInterval(iI.low * iI.low * iI.low, iI.high * iI.high * iI.high);
+}
+/// Interval cosine and sine of a phase w x + p; [-1, 1] when w x overflows, where the
+/// platform's functions have no value.
+inline XelMathInterval PhaseCos(const XelMathInterval& iTheta) {
+  if (!std::isfinite(iTheta.low) || !std::isfinite(iTheta.high))
+    return XelMathInterval(-1.0, 1.0);
+  return cos(iTheta);
+}
+inline XelMathInterval PhaseSin(const XelMathInterval& iTheta) {
+  if (!std::isfinite(iTheta.low) || !std::isfinite(iTheta.high))
+    return XelMathInterval(-1.0, 1.0);
+  return sin(iTheta);
 }
 /// Image of iI by a smooth function whose extrema can only lie at the iNb critical points:
 /// the values at both ends and at the critical points inside.

@@ -172,6 +172,8 @@ void XelMathFunctionX::Eval(const XelMathInterval& iI, const long iOptions, XelM
         f1 = XelMathInterval(EvalFirstDeriv(iI.high), EvalFirstDeriv(iI.low));
       else
         f1 = EvalFirstDeriv(iI);
+      if (std::isnan(f1.low) || std::isnan(f1.high)) // an end value that overflowed to no number
+        f1 = EvalFirstDeriv(iI);
       *oF1 = f1;
       haveF1 = true;
     }
@@ -186,6 +188,8 @@ void XelMathFunctionX::Eval(const XelMathInterval& iI, const long iOptions, XelM
     else if (haveF1 && f1.high <= 0.0)
       *oF = XelMathInterval(Eval(iI.high), Eval(iI.low));
     else
+      *oF = Eval(iI);
+    if (std::isnan(oF->low) || std::isnan(oF->high)) // an end value that overflowed to no number
       *oF = Eval(iI);
   }
 }

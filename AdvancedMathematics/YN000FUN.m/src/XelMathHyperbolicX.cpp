@@ -35,20 +35,59 @@ unsigned char XelMathHyperbolicX::IsATypeOf(const long iType) const {
 }
 
 // ==== point evaluations ==========================================================================
+namespace {
+/// p e^t without an intermediate overflow (p tiny, e^t huge); 0 when p is 0.
+double ScaledExp(const double p, const double t) {
+  if (p == 0.0)
+    return 0.0;
+  const double r = std::exp(t + std::log(std::fabs(p)));
+  return p < 0.0 ? -r : r;
+}
+
+/// p cosh t + q sinh t from ch = cosh t and sh = sinh t. Where cosh overflows the direct form
+/// gives inf - inf, 0 inf or a spurious inf; the exponential form
+/// ((p + q) e^t + (p - q) e^-t) / 2 then gives the value, or the infinity of the right sign
+/// when the value itself overflows.
+double Combination(const double p, const double q, const double t, const double ch,
+                   const double sh) {
+  const double direct = p * ch + q * sh;
+  if (std::isfinite(direct))
+    return direct;
+  return ScaledExp(0.5 * p + 0.5 * q, t) + ScaledExp(0.5 * p - 0.5 * q, -t);
+}
+
+/// w^k g where g is p cosh + q sinh at t, for a derivative whose coefficients w^k p, w^k q
+/// overflow or whose direct value is not a number.
+double PowerTimes(const double w, const int k, const double g) {
+  double r = g;
+  for (int i = 0; i < k && r != 0.0; ++i)
+    r *= w;
+  return r;
+}
+} // namespace
+
 double XelMathHyperbolicX::Eval(const double& x) const {
   const double t = _omega * x;
-  return _a * std::cosh(t) + _b * std::sinh(t) + _c;
+  return Combination(_a, _b, t, std::cosh(t), std::sinh(t)) + _c;
 }
 
 double XelMathHyperbolicX::EvalFirstDeriv(const double& x) const {
   const double t = _omega * x;
-  return _a * _omega * std::sinh(t) + _b * _omega * std::cosh(t);
+  const double ch = std::cosh(t), sh = std::sinh(t);
+  const double direct = _a * _omega * sh + _b * _omega * ch;
+  if (std::isfinite(direct))
+    return direct;
+  return PowerTimes(_omega, 1, Combination(_b, _a, t, ch, sh));
 }
 
 double XelMathHyperbolicX::EvalSecondDeriv(const double& x) const {
   const double t = _omega * x;
   const double w2 = _omega * _omega;
-  return _a * w2 * std::cosh(t) + _b * w2 * std::sinh(t);
+  const double ch = std::cosh(t), sh = std::sinh(t);
+  const double direct = _a * w2 * ch + _b * w2 * sh;
+  if (std::isfinite(direct))
+    return direct;
+  return PowerTimes(_omega, 2, Combination(_a, _b, t, ch, sh));
 }
 
 void XelMathHyperbolicX::Eval(const double x, const long iOptions, double* oF, double* oF1,
@@ -56,20 +95,58 @@ void XelMathHyperbolicX::Eval(const double x, const long iOptions, double* oF, d
   const double t = _omega * x;
   const double ch = std::cosh(t), sh = std::sinh(t);
   if (oF && (iOptions & 1))
-    *oF = _a * ch + _b * sh + _c;
-  if (oF1 && (iOptions & 2))
+    *oF = Combination(_a, _b, t, ch, sh) + _c;
+  if (oF1 && (iOptions & 2)) {
     *oF1 = _a * _omega * sh + _b * _omega * ch;
+    if (!std::isfinite(*oF1))
+      *oF1 = PowerTimes(_omega, 1, Combination(_b, _a, t, ch, sh));
+  }
   if (oF2 && (iOptions & 4)) {
     const double w2 = _omega * _omega;
     *oF2 = _a * w2 * ch + _b * w2 * sh;
+    if (!std::isfinite(*oF2))
+      *oF2 = PowerTimes(_omega, 2, Combination(_a, _b, t, ch, sh));
   }
 }
 
 // ==== interval evaluations =======================================================================
 namespace {
-// p cosh(T) + q sinh(T) + r, each term ordered by the sign of its factor.
+/// p e^T, ends ordered by the sign of p.
+XelMathInterval ExpTerm(const double p, const XelMathInterval& iT) {
+  const double l = ScaledExp(p, iT.low), h = ScaledExp(p, iT.high);
+  return p >= 0.0 ? XelMathInterval(l, h) : XelMathInterval(h, l);
+}
+
+// p cosh(T) + q sinh(T) + r, each term ordered by the sign of its factor (the two terms are
+// bounded separately). Where cosh and sinh overflow, an end of that form may be inf - inf or a
+// spurious infinity: the exponential form P e^T + Q e^-T (P = (p + q) / 2, Q = (p - q) / 2,
+// each term monotone, never NaN) bounds the image too, and each end is the tighter of the two.
 XelMathInterval Terms(const XelMathInterval& iT, const double p, const double q, const double r) {
-  return Shift(Add(Scale(p, cosh(iT)), Scale(q, sinh(iT))), r);
+  const XelMathInterval direct = Shift(Add(Scale(p, cosh(iT)), Scale(q, sinh(iT))), r);
+  if (std::isfinite(direct.low) && std::isfinite(direct.high))
+    return direct;
+  const XelMathInterval e =
+      Shift(Add(ExpTerm(0.5 * p + 0.5 * q, iT),
+                ExpTerm(0.5 * p - 0.5 * q, XelMathInterval(-iT.high, -iT.low))),
+            r);
+  const XelMathInterval tight(direct.low > e.low ? direct.low : e.low,
+                              direct.high < e.high ? direct.high : e.high);
+  return tight.low <= tight.high ? tight : e;
+}
+
+// w^k (p cosh(T) + q sinh(T)): the image of a derivative. Its coefficients w^k p, w^k q are
+// used directly unless they overflow, in which case the power of w multiplies the image.
+XelMathInterval DerivativeTerms(const XelMathInterval& iT, const double w, const int k,
+                                const double p, const double q) {
+  double wk = 1.0;
+  for (int i = 0; i < k; ++i)
+    wk *= w;
+  if (std::isfinite(wk * p) && std::isfinite(wk * q))
+    return Terms(iT, wk * p, wk * q, 0.0);
+  XelMathInterval r = Terms(iT, p, q, 0.0);
+  for (int i = 0; i < k; ++i)
+    r = Scale(w, r);
+  return r;
 }
 } // namespace
 
@@ -89,22 +166,21 @@ XelMathInterval XelMathHyperbolicX::ComputeOptimalImage(const XelMathInterval& i
   }
   const double a = _a, b = _b, c = _c;
   const XelMathInterval exact = ImageByCriticalPoints(
-      [a, b, c](double v) { return a * std::cosh(v) + b * std::sinh(v) + c; }, u, critical, nb);
+      [a, b, c](double v) { return Combination(a, b, v, std::cosh(v), std::sinh(v)) + c; }, u,
+      critical, nb);
   return Tighter(Eval(iI), exact);
 }
 
 XelMathInterval XelMathHyperbolicX::EvalFirstDeriv(const XelMathInterval& iI) const {
-  return Terms(Scale(_omega, iI), _b * _omega, _a * _omega, 0.0);
+  return DerivativeTerms(Scale(_omega, iI), _omega, 1, _b, _a);
 }
 
 XelMathInterval XelMathHyperbolicX::EvalSecondDeriv(const XelMathInterval& iI) const {
-  const double w2 = _omega * _omega;
-  return Terms(Scale(_omega, iI), _a * w2, _b * w2, 0.0);
+  return DerivativeTerms(Scale(_omega, iI), _omega, 2, _a, _b);
 }
 
 XelMathInterval XelMathHyperbolicX::EvalThirdDeriv(const XelMathInterval& iI) const {
-  const double w3 = _omega * _omega * _omega;
-  return Terms(Scale(_omega, iI), _b * w3, _a * w3, 0.0);
+  return DerivativeTerms(Scale(_omega, iI), _omega, 3, _b, _a);
 }
 
 // ==== copies, construction

@@ -3,6 +3,8 @@
 #include "XelMathPolynomX.h"
 
 #include <algorithm>
+#include <cfloat>
+#include <climits>
 #include <cmath>
 #include <cstring>
 
@@ -136,6 +138,13 @@ inline XelMathInterval KernelGeneral(const double a, const double b, const Coef&
   return XelMathInterval(lo, hi);
 }
 
+/// An image whose end is NaN (terms that overflowed with opposite signs) is unbounded on
+/// that side.
+inline XelMathInterval Unbounded(const XelMathInterval& iI) {
+  return XelMathInterval(iI.low == iI.low ? iI.low : -HUGE_VAL,
+                         iI.high == iI.high ? iI.high : HUGE_VAL);
+}
+
 /// The three-way choice of kernel on the shifted interval [a, b].
 template <class Coef>
 inline XelMathInterval KernelChoose(const double a, const double b, const Coef& coef,
@@ -182,9 +191,15 @@ inline double HornerKernel(const double* c, const long d, const double t) {
     a = a * t2 + c[k];
     b = b * t2 + c[k - 1];
   }
-  if (k == 0) // d even: a ends with c_0, b with c_1
-    return (a * t2 + c[0]) + t * b;
-  return a * t + b; // d odd: a ends with c_1, b with c_0
+  const double r = k == 0 ? (a * t2 + c[0]) + t * b // d even: a ends with c_0, b with c_1
+                          : a * t + b;              // d odd: a ends with c_1, b with c_0
+  if (r == r)
+    return r;
+  // Both chains overflowed with opposite signs: one chain gives the infinity of the right sign.
+  double y = c[d];
+  for (long j = d - 1; j >= 0; --j)
+    y = y * t + c[j];
+  return y;
 }
 
 /// Value and first two derivatives of c_0..c_d at t in one pass.
@@ -825,17 +840,17 @@ XelMathInterval XelMathPolynomX::Eval(const XelMathInterval& iI) const {
   if (_degree < 0)
     return XelMathInterval(0.0, 0.0);
   const double* c = _coefficients;
-  return KernelChoose(
-      iI.low - _shift, iI.high - _shift, [c](long k) { return c[k]; }, _degree);
+  return Unbounded(KernelChoose(
+      iI.low - _shift, iI.high - _shift, [c](long k) { return c[k]; }, _degree));
 }
 
 XelMathInterval XelMathPolynomX::EvalFirstDeriv(const XelMathInterval& iI) const {
   if (_degree < 1)
     return XelMathInterval(0.0, 0.0);
   const double* c = _coefficients;
-  return KernelChoose(
+  return Unbounded(KernelChoose(
       iI.low - _shift, iI.high - _shift, [c](long k) { return double(k + 1) * c[k + 1]; },
-      _degree - 1);
+      _degree - 1));
 }
 
 XelMathInterval XelMathPolynomX::EvalSecondDeriv(const XelMathInterval& iI) const {
@@ -844,39 +859,68 @@ XelMathInterval XelMathPolynomX::EvalSecondDeriv(const XelMathInterval& iI) cons
   const double* c = _coefficients;
   if (_degree == 2)
     return XelMathInterval(2.0 * c[2], 2.0 * c[2]);
-  return KernelGeneral(
+  return Unbounded(KernelGeneral(
       iI.low - _shift, iI.high - _shift,
-      [c](long k) { return double((k + 2) * (k + 1)) * c[k + 2]; }, _degree - 2);
+      [c](long k) { return double((k + 2) * (k + 1)) * c[k + 2]; }, _degree - 2));
 }
 
 XelMathInterval XelMathPolynomX::EvalThirdDeriv(const XelMathInterval& iI) const {
   if (_degree < 3)
     return XelMathInterval(0.0, 0.0);
   const double* c = _coefficients;
-  return KernelGeneral(
+  return Unbounded(KernelGeneral(
       iI.low - _shift, iI.high - _shift,
-      [c](long k) { return double((k + 3) * (k + 2) * (k + 1)) * c[k + 3]; }, _degree - 3);
+      [c](long k) { return double((k + 3) * (k + 2) * (k + 1)) * c[k + 3]; }, _degree - 3));
 }
 
 XelMathInterval XelMathPolynomX::ComputeImageByChebychev(const XelMathInterval& iI) const {
   const long d = _degree;
   if (d < 0)
     return XelMathInterval(0.0, 0.0);
-  const double m = 0.5 * (iI.low + iI.high), r = 0.5 * (iI.high - iI.low);
+  const double m = 0.5 * iI.low + 0.5 * iI.high, r = 0.5 * iI.high - 0.5 * iI.low;
+  // The work runs in tau = (x - s) / R, R a power of two at least max |x - s| on iI, on the
+  // coefficients c_k R^k / 2^e that the largest brings to unit size: powers of two scale
+  // exactly, so nothing overflows and the image is scaled back by 2^e at the end.
+  if (!std::isfinite(m) || !std::isfinite(r) || !std::isfinite(m - _shift))
+    return d == 0 ? XelMathInterval(_coefficients[0], _coefficients[0])
+                  : XelMathInterval(-HUGE_VAL, HUGE_VAL);
+  int logR = 0;
+  std::frexp(std::fabs(m - _shift) + r, &logR);
+  const double R = std::ldexp(1.0, logR);
+  long e = LONG_MIN;
+  for (long k = 0; k <= d; ++k)
+    if (_coefficients[k] != 0.0)
+      e = std::max(e, static_cast<long>(std::ilogb(_coefficients[k])) + k * logR);
+  if (e == LONG_MIN)
+    return XelMathInterval(0.0, 0.0);
   ScratchArray bq(d + 1), ba(d + 2);
   double* q = bq.Data();
   double* a = ba.Data();
-  // Q(u) = P(m + r u): Taylor shift to the centre, then scale by powers of r.
-  GetCoefficients(q);
-  TaylorShift(q, d, m - _shift);
-  double p = r;
-  for (long k = 1; k <= d; ++k, p *= r)
+  // total = sum |c_k| T^k / 2^e, T = max |x - s| on iI: the magnitude of the terms.
+  const double reach = (std::fabs(m - _shift) + r) / R;
+  double total = 0.0, power = 1.0;
+  for (long k = 0; k <= d; ++k, power *= reach) {
+    const long n = std::min(std::max(k * logR - e, -4000L), 4000L);
+    q[k] = std::ldexp(_coefficients[k], static_cast<int>(n));
+    total += std::fabs(q[k]) * power;
+  }
+  // Q(u) = P(m + r u) / 2^e: Taylor shift to the centre, then scale by powers of r / R.
+  TaylorShift(q, d, (m - _shift) / R);
+  const double ratio = r / R;
+  double p = ratio;
+  for (long k = 1; k <= d; ++k, p *= ratio)
     q[k] *= p;
   CanonicalToChebyshev(d, q, a);
   double radius = 0.0;
   for (long k = 1; k <= d; ++k)
     radius += std::fabs(a[k]);
-  return XelMathInterval(a[0] - radius, a[0] + radius);
+  // The shift and the change of basis round at most about 2 (d + 1) epsilons of the terms'
+  // magnitude: the bound is widened by it, or the cancellation of large terms could cut off
+  // part of the image (x^2 - 2 on [-1e150, 1e150]: the -2 is below their rounding).
+  const double rounding = 4.0 * static_cast<double>(d + 1) * DBL_EPSILON * total;
+  const int ee = static_cast<int>(std::min(std::max(e, -4000L), 4000L));
+  return XelMathInterval(std::ldexp(a[0] - radius - rounding, ee),
+                         std::ldexp(a[0] + radius + rounding, ee));
 }
 
 namespace {
@@ -885,6 +929,8 @@ namespace {
 XelMathInterval TighterImage(const XelMathInterval& iA, const XelMathInterval& iB) {
   if (!(iB.low <= iB.high))
     return iA;
+  if (!(iA.low <= iA.high))
+    return iB;
   const XelMathInterval r(std::max(iA.low, iB.low), std::min(iA.high, iB.high));
   if (r.low <= r.high)
     return r;

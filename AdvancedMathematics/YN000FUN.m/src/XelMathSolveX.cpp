@@ -180,7 +180,8 @@ double RefinePolyRoot(const double* c, long n, double iLo, double iHi, double iF
   double dx = dxOld;
   for (long it = 0; it < MaxPolynomialIterations; ++it) {
     PolyValue v = EvalPoly(c, n, x);
-    if (v.value == 0.0 || !IsFinite(v.value))
+    // An overflowed value still has a sign (the bracket goes on); only NaN stops.
+    if (v.value == 0.0 || std::isnan(v.value))
       return x;
     if ((v.value < 0.0) == loNegative)
       lo = x;
@@ -205,6 +206,20 @@ double RefinePolyRoot(const double* c, long n, double iLo, double iHi, double iF
     }
   }
   return x;
+}
+
+/// Candidate roots of the closed-form trigonometric path beyond which a domain is refused
+/// (about ten million periods).
+const double MaxTrigonometricCandidates = 2e7;
+
+/// Number of doubles in [lo, hi] (finite ends, lo <= hi), from their ordered bit patterns.
+double DoublesBetween(double lo, double hi) {
+  auto ordered = [](double x) {
+    long long bits;
+    std::memcpy(&bits, &x, sizeof bits);
+    return bits < 0 ? -(bits & 0x7fffffffffffffffLL) : bits;
+  };
+  return static_cast<double>(ordered(hi)) - static_cast<double>(ordered(lo)) + 1.0;
 }
 
 } // namespace
@@ -935,8 +950,24 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
     if (!IsFinite(iC[k]))
       return 4;
   const double ta = lo - iShift, tb = hi - iShift;
-  const double mid = 0.5 * (lo + hi);
+  const double mid = 0.5 * lo + 0.5 * hi;
   double f2;
+
+  // The work runs on the coefficients brought to unit size by a power of two, exactly: the
+  // roots do not change, the binomial factors of the derivatives and the values do not
+  // overflow, and raw values are recovered exactly (or as infinities) where a test needs them.
+  int unitExp = 0;
+  {
+    double largest = 0.0;
+    for (long k = 0; k <= d; ++k)
+      largest = std::fmax(largest, std::fabs(iC[k]));
+    std::frexp(largest, &unitExp);
+  }
+  DoubleBuffer unitCoefficients;
+  unitCoefficients.Reserve(d + 1, 0);
+  double* unit = unitCoefficients.Data();
+  for (long k = 0; k <= d; ++k)
+    unit[k] = std::ldexp(iC[k], -unitExp);
 
   // Null on the domain: every coefficient is 0, or, under an absolute tolerance given by
   // the caller, a bound of |p| over the domain passes it. Without one the roots do not
@@ -956,7 +987,7 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
   // wide domains neither overflow nor waste steps.
   double rootBound = 0.0;
   for (long k = 1; k <= d; ++k) {
-    double r = std::fabs(iC[d - k] / iC[d]);
+    double r = std::fabs(unit[d - k] / unit[d]);
     if (k == d)
       r *= 0.5;
     r = std::pow(r, 1.0 / static_cast<double>(k));
@@ -990,7 +1021,7 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
     for (long k = 0; k <= n; ++k) {
       if (k > 0)
         binomial = binomial * static_cast<double>(k + j) / static_cast<double>(k);
-      q[k] = binomial * iC[k + j];
+      q[k] = binomial * unit[k + j];
       if (std::fabs(q[k]) > largest)
         largest = std::fabs(q[k]);
     }
@@ -999,8 +1030,10 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
     // unit size: a common factor must not make every point a root. An absolute tolerance
     // given by the caller is compared with the raw values.
     double norm = 1.0;
-    if (largest > 0.0 && IsFinite(largest) && (j > 0 || largest < 1.0)) {
-      norm = largest;
+    bool normalised = false;
+    if (largest > 0.0 && IsFinite(largest) && (j > 0 || std::ldexp(largest, unitExp) < 1.0)) {
+      norm = std::ldexp(largest, unitExp);
+      normalised = true;
       for (long k = 0; k <= n; ++k)
         q[k] /= largest;
     }
@@ -1021,16 +1054,21 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
       const PolyValue v = EvalPoly(q, n, t);
       double t1, t2, t3;
       TaylorAt(q, n, t, t1, t2, t3);
-      // A root of q_j may lie within EpsRoot of t, or q_j(t) is null within rounding.
+      // A root of q_j may lie within EpsRoot of t, or q_j(t) is null within rounding. Where
+      // the terms overflow nothing is known: no root is claimed there.
       const double reach =
           std::fabs(t1) * eps + std::fabs(t2) * eps * eps + std::fabs(t3) * eps * eps * eps;
-      bool zero = std::fabs(v.value) <= v.noise + reach;
+      const double slack = v.noise + reach;
+      bool zero = IsFinite(v.value) && IsFinite(slack) && std::fabs(v.value) <= slack;
       if (j == 0) {
         const double x = t + iShift;
         const bool domainEnd = (i == 0 && !clippedLow) || (i == nbPoints - 1 && !clippedHigh);
-        if (domainEnd && IsRoot(x, v.value, f2, &v.deriv))
+        const double rawValue = normalised ? v.value * norm : std::ldexp(v.value, unitExp);
+        const double rawDeriv = normalised ? v.deriv * norm : std::ldexp(v.deriv, unitExp);
+        // A polynomial of coefficients below 1 is tested at unit size, others as they are.
+        if (domainEnd &&
+            (normalised ? IsRoot(x, v.value, f2, &v.deriv) : IsRoot(x, rawValue, f2, &rawDeriv)))
           zero = true;
-        const double rawValue = v.value * norm, rawDeriv = v.deriv * norm;
         if (_toleranceGiven && IsNull(x, rawValue, f2, &rawDeriv))
           zero = true;
       }
@@ -1062,14 +1100,16 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
     omega = -omega;
     phi = -phi;
   }
-  const double mid = 0.5 * (lo + hi);
+  const double mid = 0.5 * lo + 0.5 * hi;
   double f2;
   const double gap = std::fabs(c) - std::fabs(a); // smallest |f| when positive
   if (a * a < c * c && !IsNull(mid, gap, f2))
     return 0;
-  // Image of f on the domain.
-  const XelMathInterval phase(omega * lo - phi, omega * hi - phi);
-  const XelMathInterval cosImage = cos(phase);
+  // Image of f on the domain (the whole range of cos where w x overflows).
+  const double pl = omega * lo - phi, ph = omega * hi - phi;
+  const bool finitePhase = IsFinite(pl) && IsFinite(ph);
+  const XelMathInterval cosImage =
+      finitePhase ? cos(XelMathInterval(pl, ph)) : XelMathInterval(-1.0, 1.0);
   XelMathInterval image(a * cosImage.low + c, a * cosImage.high + c);
   if (a < 0.0)
     image = XelMathInterval(a * cosImage.high + c, a * cosImage.low + c);
@@ -1077,45 +1117,90 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
     return 1;
   auto value = [&](double x) { return a * std::cos(omega * x - phi) + c; };
   auto deriv = [&](double x) { return -a * omega * std::sin(omega * x - phi); };
+
+  // Roots: phases -theta + 2k pi and theta + 2k pi (0 <= theta <= pi), or, when the extremum
+  // nearest to 0 touches it within the null test (tangent), the double roots at phase
+  // base + 2k pi: cos = -1 when a and c have the same sign, +1 otherwise.
+  const bool tangent = IsNull(mid, gap, f2) != 0;
+  double theta = 0.0, base = 0.0;
+  if (tangent) {
+    base = (a * c > 0.0) ? XelPI : 0.0;
+  } else {
+    double ratio = -c / a;
+    if (ratio > 1.0)
+      ratio = 1.0;
+    if (ratio < -1.0)
+      ratio = -1.0;
+    theta = std::acos(ratio);
+  }
+  // Candidates: the closed-form roots while they are sparser than the doubles of the domain;
+  // where they are denser (huge w x), no root can be represented on its own and every double
+  // of the domain is a candidate. Either way only points that pass the test are kept, and a
+  // domain with more candidates than can be listed is refused.
+  const double periods = finitePhase ? (ph - pl) / Xel2PI : HUGE_VAL;
+  const double kFirst = std::floor((pl - (tangent ? base : theta)) / Xel2PI);
+  const double kLast = std::ceil((ph - (tangent ? base : -theta)) / Xel2PI);
+  const double closedForm = omega == 0.0 ? 0.0 : (tangent ? 1.0 : 2.0) * (periods + 3.0);
+  const double doubles = DoublesBetween(lo, hi);
+  const bool dense = !(closedForm <= doubles);
+  if (omega != 0.0 && !((dense ? doubles : closedForm) <= MaxTrigonometricCandidates))
+    return 4;
+
+  // Accepts x, or the point that at most iSteps Newton steps (each within a quarter period)
+  // lead to, when it passes the null test (tangent) or the root test. A closed-form root
+  // (iSteps > 0) is also kept at the resolution of doubles: where no double lies within
+  // EpsRoot of it (|x| of 1e8 and beyond for w = 1), the double whose tangent zero is within
+  // one spacing of doubles, up to the rounding of the phase, is the root.
+  const double quarter = omega != 0.0 ? XelPIBY2 / omega : 0.0;
+  auto offer = [&](double x, int iSteps) {
+    double v = value(x), dv = deriv(x);
+    for (int step = 0;; ++step) {
+      const double spacing = std::nextafter(std::fabs(x), HUGE_VAL) - std::fabs(x);
+      const double phaseNoise =
+          std::fabs(a) * DBL_EPSILON * (std::fabs(omega * x) + std::fabs(phi));
+      if ((tangent ? IsNull(x, v, f2, &dv) : IsRoot(x, v, f2, &dv)) ||
+          (iSteps > 0 && std::fabs(v) <= std::fabs(dv) * spacing + phaseNoise)) {
+        AddRoot(x);
+        return;
+      }
+      if (step >= iSteps || !(dv != 0.0))
+        return;
+      const double xn = x - v / dv;
+      if (!(xn >= lo && xn <= hi && std::fabs(xn - x) <= quarter) || xn == x)
+        return;
+      x = xn;
+      v = value(x);
+      dv = deriv(x);
+    }
+  };
   // The roots go into the set in increasing order: the low end, the interior, the high end.
   double flo = value(lo), dlo = deriv(lo);
   if (IsRoot(lo, flo, f2, &dlo))
     AddRoot(lo);
-  if (omega != 0.0) {
-    // Number of periods: bounded so that a pathological frequency cannot run for ever.
-    const double periods = omega * (hi - lo) / Xel2PI;
-    if (!(periods < 1e7))
-      return 4;
-    if (IsNull(mid, gap, f2)) {
-      // Tangent: the extremum nearest to 0 touches it; double roots at cos = -1 when a and c
-      // have the same sign, at cos = +1 otherwise.
-      const double base = (a * c > 0.0) ? XelPI : 0.0;
-      for (double k = std::ceil((omega * lo - phi - base) / Xel2PI);; k += 1.0) {
+  if (omega != 0.0 && dense) {
+    for (double x = std::nextafter(lo, hi); x < hi; x = std::nextafter(x, hi))
+      offer(x, 0);
+  } else if (omega != 0.0) {
+    // k counts from kFirst by an integer, so that the count advances even where kFirst + j
+    // cannot (beyond 2^53).
+    double span = kLast - kFirst;
+    if (!(span <= closedForm))
+      span = closedForm; // rounding of huge phases: the count stays within the estimate
+    const long long count = static_cast<long long>(span) + 1;
+    for (long long j = 0; j < count; ++j) {
+      const double k = kFirst + static_cast<double>(j);
+      if (tangent) {
         const double x = (base + k * Xel2PI + phi) / omega;
-        if (x > hi)
-          break;
-        if (x >= lo)
-          AddRoot(x);
+        if (x >= lo && x <= hi)
+          offer(x, 2);
+        continue;
       }
-    } else {
-      // General case: phases -theta + 2 k pi and theta + 2 k pi, in that order in each period
-      // since 0 <= theta <= pi.
-      double ratio = -c / a;
-      if (ratio > 1.0)
-        ratio = 1.0;
-      if (ratio < -1.0)
-        ratio = -1.0;
-      const double theta = std::acos(ratio);
-      for (double k = std::floor((omega * lo - phi + theta) / Xel2PI);; k += 1.0) {
-        const double x1 = (-theta + k * Xel2PI + phi) / omega;
-        if (x1 > hi)
-          break;
-        if (x1 >= lo)
-          AddRoot(x1);
-        const double x2 = (theta + k * Xel2PI + phi) / omega;
-        if (x2 >= lo && x2 <= hi)
-          AddRoot(x2);
-      }
+      const double x1 = (-theta + k * Xel2PI + phi) / omega;
+      if (x1 >= lo && x1 <= hi)
+        offer(x1, 2);
+      const double x2 = (theta + k * Xel2PI + phi) / omega;
+      if (x2 >= lo && x2 <= hi)
+        offer(x2, 2);
     }
   }
   double fhi = value(hi), dhi = deriv(hi);

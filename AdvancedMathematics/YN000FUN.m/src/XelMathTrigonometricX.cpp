@@ -116,20 +116,20 @@ XelMathInterval Phase(const XelMathInterval& iI, const double w, const double ph
 } // namespace
 
 XelMathInterval XelMathTrigonometricX::Eval(const XelMathInterval& iI) const {
-  return Shift(Scale(_amplitude, cos(Phase(iI, _pulsation, _phase))), _constant);
+  return Shift(Scale(_amplitude, PhaseCos(Phase(iI, _pulsation, _phase))), _constant);
 }
 
 XelMathInterval XelMathTrigonometricX::EvalFirstDeriv(const XelMathInterval& iI) const {
-  return Scale(-_amplitude * _pulsation, sin(Phase(iI, _pulsation, _phase)));
+  return Scale(-_amplitude * _pulsation, PhaseSin(Phase(iI, _pulsation, _phase)));
 }
 
 XelMathInterval XelMathTrigonometricX::EvalSecondDeriv(const XelMathInterval& iI) const {
-  return Scale(-_amplitude * _pulsation * _pulsation, cos(Phase(iI, _pulsation, _phase)));
+  return Scale(-_amplitude * _pulsation * _pulsation, PhaseCos(Phase(iI, _pulsation, _phase)));
 }
 
 XelMathInterval XelMathTrigonometricX::EvalThirdDeriv(const XelMathInterval& iI) const {
   return Scale(_amplitude * _pulsation * _pulsation * _pulsation,
-               sin(Phase(iI, _pulsation, _phase)));
+               PhaseSin(Phase(iI, _pulsation, _phase)));
 }
 
 void XelMathTrigonometricX::Eval(const XelMathInterval& iI, const long iOptions,
@@ -138,14 +138,14 @@ void XelMathTrigonometricX::Eval(const XelMathInterval& iI, const long iOptions,
   const XelMathInterval theta = Phase(iI, _pulsation, _phase);
   const bool wantF = oF && (iOptions & 16), wantF2 = oF2 && (iOptions & 64);
   if (wantF || wantF2) {
-    const XelMathInterval c = cos(theta);
+    const XelMathInterval c = PhaseCos(theta);
     if (wantF)
       *oF = Shift(Scale(_amplitude, c), _constant);
     if (wantF2)
       *oF2 = Scale(-_amplitude * _pulsation * _pulsation, c);
   }
   if (oF1 && (iOptions & 32))
-    *oF1 = Scale(-_amplitude * _pulsation, sin(theta));
+    *oF1 = Scale(-_amplitude * _pulsation, PhaseSin(theta));
 }
 
 XelMathInterval XelMathTrigonometricX::ComputeOptimalImage(const XelMathInterval& iI,

@@ -1,0 +1,270 @@
+// Extreme inputs of the closed-form functions: arguments where cosh, sinh or the powers of a
+// polynomial overflow, frequencies whose roots are denser than the doubles. Interval images
+// stay enclosures (infinite ends where the function overflows, never NaN), the roots are
+// found, every point returned passes the root test, and every search ends.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "XelMathArctanCosX.h"
+#include "XelMathFractionX.h"
+#include "XelMathHyperbolicX.h"
+#include "XelMathPolynomX.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelMathTrigonometricX.h"
+#include "XelTolerance.h"
+#include "test_helpers.h"
+
+namespace {
+
+const XelTolerance& Tol() {
+  return XelGetDefaultTolerance();
+}
+
+/// Whether v lies in I, up to a rounding slack for a finite v.
+bool Encloses(const XelMathInterval& I, double v) {
+  const double slack = std::isfinite(v) ? 1e-12 * (std::fabs(v) + 1.0) : 0.0;
+  return I.low - slack <= v && v <= I.high + slack;
+}
+
+bool HasNaN(const XelMathInterval& I) {
+  return std::isnan(I.low) || std::isnan(I.high);
+}
+
+/// Every image of f over I (value, first and second derivatives one by one and through the
+/// multi-output evaluation, third derivative, optimal image) has no NaN end, and the images
+/// of orders 0 to 2 enclose the point values at 401 samples of I. With iFiniteValues the
+/// point values themselves are never NaN.
+void ExpectSafeImages(const XelMathFunctionX& f, const XelMathInterval& I, bool iFiniteValues) {
+  XelMathInterval single[3] = {f.Eval(I), f.EvalFirstDeriv(I), f.EvalSecondDeriv(I)};
+  XelMathInterval multi[3];
+  f.Eval(I, 112, &multi[0], &multi[1], &multi[2]);
+  const XelMathInterval optimal = f.ComputeOptimalImage(I, Tol());
+  for (int k = 0; k < 3; ++k) {
+    EXPECT_FALSE(HasNaN(single[k]))
+        << "order " << k << ": " << single[k].low << " " << single[k].high;
+    EXPECT_FALSE(HasNaN(multi[k])) << "multi-output, order " << k;
+  }
+  EXPECT_FALSE(HasNaN(f.EvalThirdDeriv(I))) << "third derivative";
+  EXPECT_FALSE(HasNaN(optimal)) << "optimal: " << optimal.low << " " << optimal.high;
+  const int n = 400;
+  for (int i = 0; i <= n; ++i) {
+    // Written so that a domain of huge ends does not overflow.
+    const double x = i == n ? I.high : I.low + (I.high / n - I.low / n) * i;
+    const double v[3] = {f.Eval(x), f.EvalFirstDeriv(x), f.EvalSecondDeriv(x)};
+    for (int k = 0; k < 3; ++k) {
+      if (std::isnan(v[k])) {
+        EXPECT_FALSE(iFiniteValues) << "order " << k << " NaN at " << x;
+        continue;
+      }
+      EXPECT_TRUE(Encloses(single[k], v[k])) << "order " << k << " at " << x << ": " << v[k];
+      EXPECT_TRUE(Encloses(multi[k], v[k])) << "multi-output, order " << k << " at " << x;
+    }
+    if (!std::isnan(v[0])) {
+      EXPECT_TRUE(Encloses(optimal, v[0])) << "optimal at " << x << ": " << v[0];
+    }
+  }
+}
+
+/// (x - 0.5) (1 + x + ... + x^199) 1e300: degree 200, coefficients 0.5e300 to 1e300, real
+/// roots -1 and 0.5; its values overflow beyond |x| of about 1.8.
+std::vector<double> HugeDegree200() {
+  std::vector<double> c(201, 0.5e300);
+  c[0] = -0.5e300;
+  c[200] = 1e300;
+  return c;
+}
+
+struct Case {
+  const char* name;
+  std::function<XelMathFunctionX*()> make;
+  XelMathInterval domain;
+  bool finiteValues; // the point values are defined everywhere on the domain
+  bool checkRoots;   // compare with the roots below
+  std::vector<double> roots;
+};
+
+} // namespace
+
+TEST(Overflow, ImagesRootsAndTerminationOnExtremeInputs) {
+  const double acosh2 = 1.3169578969248167; // cosh x = 2
+  const std::vector<double> huge = HugeDegree200();
+  const Case cases[] = {
+      {"cosh x - 2 on [0, 711]",
+       [] { return new XelMathHyperbolicX(1, 0, -2, 1); },
+       XelMathInterval(0, 711),
+       true,
+       true,
+       {acosh2}},
+      {"cosh 1000x - 2",
+       [] { return new XelMathHyperbolicX(1, 0, -2, 1000); },
+       XelMathInterval(-1, 1),
+       true,
+       true,
+       {-acosh2 / 1000, acosh2 / 1000}},
+      {"1e300 exp(-x) - 1",
+       [] { return new XelMathHyperbolicX(1e300, -1e300, -1, 1); },
+       XelMathInterval(600, 800),
+       true,
+       true,
+       {300 * std::log(10.0)}},
+      {"sinh x",
+       [] { return new XelMathHyperbolicX(0, 1, 0, 1); },
+       XelMathInterval(-800, 800),
+       true,
+       true,
+       {0.0}},
+      {"cosh 1e300x - 2",
+       [] { return new XelMathHyperbolicX(1, 0, -2, 1e300); },
+       XelMathInterval(-1, 1),
+       true,
+       false,
+       {}},
+      {"cos(1e300 x) + 0.5 near 0",
+       [] { return new XelMathTrigonometricX(1, 0, 0.5, 1e300, Tol()); },
+       XelMathInterval(0, 1e-301),
+       true,
+       false,
+       {}},
+      {"cos(1e300 x) + 0.5",
+       [] { return new XelMathTrigonometricX(1, 0, 0.5, 1e300, Tol()); },
+       XelMathInterval(-1, 1),
+       true,
+       false,
+       {}},
+      {"cos(1e300 x) + 0.5 at a point",
+       [] { return new XelMathTrigonometricX(1, 0, 0.5, 1e300, Tol()); },
+       XelMathInterval(0.5, 0.5),
+       true,
+       false,
+       {}},
+      {"cos x + 0.5 far out",
+       [] { return new XelMathTrigonometricX(1, 0, 0.5, 1, Tol()); },
+       XelMathInterval(1e17, 1e17 + 1000),
+       true,
+       false,
+       {}},
+      {"atan(2 cos(1e300 x))",
+       [] { return new XelMathArctanCosX(1, 2, 1e300, 0, 0); },
+       XelMathInterval(0, 1e-301),
+       true,
+       false,
+       {}},
+      {"atan(2 cos(1e300 x)) wide",
+       [] { return new XelMathArctanCosX(1, 2, 1e300, 0, 0); },
+       XelMathInterval(-1, 1),
+       true,
+       false,
+       {}},
+      {"atan(2 cos(1e300 x)) where w x overflows",
+       [] { return new XelMathArctanCosX(1, 2, 1e300, 0, 0); },
+       XelMathInterval(1e9, 2e9),
+       false,
+       false,
+       {}},
+      {"cos(1e300 x) + 0.5 where w x overflows",
+       [] { return new XelMathTrigonometricX(1, 0, 0.5, 1e300, Tol()); },
+       XelMathInterval(1e9, 2e9),
+       false,
+       false,
+       {}},
+      {"tanh as sinh / cosh", // inf / inf beyond 710: no value there
+       [] {
+         return new XelMathFractionXDel(new XelMathHyperbolicX(0, 1, 0, 1),
+                                        new XelMathHyperbolicX(1, 0, 0, 1), Tol());
+       },
+       XelMathInterval(700, 800),
+       false,
+       true,
+       {}},
+      {"1 / cosh x",
+       [] {
+         const double one = 1.0;
+         return new XelMathFractionXDel(new XelMathPolynomX(0, &one, 0.0),
+                                        new XelMathHyperbolicX(1, 0, 0, 1), Tol());
+       },
+       XelMathInterval(700, 800),
+       false,
+       true,
+       {}}, // its point derivatives are 0 inf beyond 710
+      {"x^2 - 2 on [-1e300, 1e300]",
+       [] {
+         const double c[3] = {-2, 0, 1};
+         return new XelMathPolynomX(2, c, 0.0);
+       },
+       XelMathInterval(-1e300, 1e300),
+       true,
+       true,
+       {-std::sqrt(2.0), std::sqrt(2.0)}},
+      {"x^2 - 2 on [-1e150, 1e150]",
+       [] {
+         const double c[3] = {-2, 0, 1};
+         return new XelMathPolynomX(2, c, 0.0);
+       },
+       XelMathInterval(-1e150, 1e150),
+       true,
+       true,
+       {-std::sqrt(2.0), std::sqrt(2.0)}},
+      {"degree 200 near 1e300",
+       [&huge] { return new XelMathPolynomX(200, huge.data(), 0.0); },
+       XelMathInterval(-2, 2),
+       true,
+       true,
+       {-1.0, 0.5}},
+  };
+  const double epsRoot = 1000 * Tol().GetRootResolution();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<XelMathFunctionX> f(c.make());
+    ExpectSafeImages(*f, c.domain, c.finiteValues);
+    XelMathSetOfPointsND roots(1);
+    const int status = f->Solve(c.domain, roots);
+    const std::vector<double> found = xeltest::PointsOf(roots);
+    if (c.checkRoots) {
+      EXPECT_EQ(status, 0);
+      std::vector<double> tol;
+      for (double r : c.roots)
+        tol.push_back(1e-9 * (std::fabs(r) + 1e-3));
+      xeltest::ExpectSameRoots(found, c.roots, tol);
+    }
+    // Whatever the status, a point returned is a root: within EpsRoot of the zero of the
+    // tangent line.
+    for (double x : found) {
+      const double v = f->Eval(x), d = f->EvalFirstDeriv(x);
+      EXPECT_TRUE(std::fabs(v) <= epsRoot * std::sqrt(1 + d * d)) << x << ": " << v;
+    }
+  }
+}
+
+TEST(Overflow, MinimumWhereTheImageOverflows) {
+  // cosh(1000 x) - 2 reaches 1e434 on [-1, 1]; its only minimum is -1 at 0.
+  XelMathHyperbolicX f(1, 0, -2, 1000);
+  XelMathSetOfPointsND minima(1);
+  EXPECT_EQ(f.Minimize(XelMathInterval(-1, 1), minima), 0);
+  ASSERT_EQ(minima.GetNumberOfPoints(), 1);
+  EXPECT_NEAR(minima.GetPoints()[0], 0.0, 1e-6);
+}
+
+TEST(Overflow, TrigonometricRootsAtTheResolutionOfDoubles) {
+  // cos x + 0.5 on [1e8, 1e8 + 100]: 32 roots 2pi/3 + 2k pi and 4pi/3 + 2k pi. The doubles
+  // there are 1.5e-8 apart, so no double is within EpsRoot of a root: each root is returned as
+  // a double within one spacing of it (long double reference).
+  XelMathTrigonometricX f(1, 0, 0.5, 1, Tol());
+  XelMathSetOfPointsND roots(1);
+  const double lo = 1e8, hi = 1e8 + 100;
+  EXPECT_EQ(f.Solve(XelMathInterval(lo, hi), roots), 0);
+  const long double twoPi = 6.283185307179586476925286766559L;
+  const long double third = 2.094395102393195492308428922186L; // 2pi/3
+  std::vector<double> expected, tol;
+  for (long k = static_cast<long>(lo / twoPi) - 1; k <= static_cast<long>(hi / twoPi) + 1; ++k)
+    for (long double r : {k * twoPi + third, k * twoPi + 2 * third})
+      if (r >= lo && r <= hi) {
+        expected.push_back(static_cast<double>(r));
+        tol.push_back(std::nextafter(static_cast<double>(r), HUGE_VAL) - static_cast<double>(r));
+      }
+  ASSERT_EQ(expected.size(), 32u);
+  xeltest::ExpectSameRoots(xeltest::PointsOf(roots), expected, tol);
+}
