@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "XelMathFourierTransform.h"
+#include "XelMathGrid.h"
 #include "XelMathInputError.h"
 #include "XelMathInterval.h"
 #include "XelMathIntervalND.h"
@@ -190,6 +191,11 @@ TEST(ExtremeCounts, RaiseTheInputErrorBeforeAnyAllocation) {
        [&] { XelMathFourierTransform::CosineTransform2_2D(work, 1L << 32, 1L << 32, work); },
        0x20009,
        {"CosineTransform2_2D", " "}},
+      // Grids of the kernel base.
+      {"grid columns",
+       [] { XelMathGrid g(1, LONG_MAX); },
+       0x20009,
+       {"the size of a XelMathGrid", "too large", "XelMathGrid::SetSize"}},
   };
   // Every kind of set: counts of points and indices at both ends of the range.
   for (XelMathSetOfPointsND* set : sets) {
