@@ -56,11 +56,13 @@ const Kind kKinds[] = {
      }},
 };
 
-// A valid set of each kind: 5 points of dimension 3, closed for the plain one.
-XelMathSetOfPointsND* MakeSet(int iKind) {
+// A valid set of each kind of dimension 3: 5 points (closed for the plain one), or none.
+XelMathSetOfPointsND* MakeSet(int iKind, int iPoints) {
   XelMathSetOfPointsND* set = iKind == 0   ? new XelMathSetOfPointsND(3)
                               : iKind == 1 ? new XelMathSetOfPointsNDTwoTangents(3)
                                            : new XelMathSetOfPointsNDWithVectors(3);
+  if (iPoints == 0)
+    return set;
   for (int i = 0; i < 5; i++) {
     const double p[3] = {i == 4 ? 0.0 : 1.0 + i, 0.5 * i * (4 - i), -1.0 / (i + 3)};
     const double v[3] = {0.25 * i, -2.0, 1e300};
@@ -156,30 +158,33 @@ TEST(PointSetReaders, HugeDimensionWithoutDataIsRefusedBeforeAllocating) {
 TEST(PointSetReaders, TruncatedOrMutatedStreamsRaiseOrReadBackExactly) {
   std::mt19937 generator(20261206u); // fixed: the same mutations on every run
   const unsigned char special[] = {0x00, 0x01, 0x7f, 0x80, 0xff};
-  for (int kind = 0; kind < 3; kind++) {
-    XelMathSetOfPointsND* set = MakeSet(kind);
-    for (long version : kVersions) {
-      const Bytes bytes = Written(*set, version);
-      const std::string where = std::string(kKinds[kind].name) + " at " + std::to_string(version);
-      ExpectRaisesOrReadsBack(kind, bytes, where);
-      for (size_t cut = 0; cut < bytes.size(); cut++)
-        ExpectRaisesOrReadsBack(kind, Bytes(bytes.begin(), bytes.begin() + static_cast<long>(cut)),
-                                where + " cut at " + std::to_string(cut));
-      for (int m = 0; m < 2000; m++) {
-        Bytes mutated = bytes;
-        const size_t at = generator() % bytes.size();
-        const std::uint32_t draw = generator();
-        unsigned char value =
-            (draw & 1) ? special[(draw >> 1) % 5] : static_cast<unsigned char>(draw >> 8);
-        if (value == mutated[at])
-          value = static_cast<unsigned char>(value ^ 0x10);
-        mutated[at] = value;
-        ExpectRaisesOrReadsBack(
-            kind, mutated, where + " byte " + std::to_string(at) + " = " + std::to_string(value));
-        if (::testing::Test::HasFailure())
-          break;
+  for (int kind = 0; kind < 3; kind++)
+    for (int points : {5, 0}) {
+      XelMathSetOfPointsND* set = MakeSet(kind, points);
+      for (long version : kVersions) {
+        const Bytes bytes = Written(*set, version);
+        const std::string where = std::string(kKinds[kind].name) + " of " + std::to_string(points) +
+                                  " points at " + std::to_string(version);
+        ExpectRaisesOrReadsBack(kind, bytes, where);
+        for (size_t cut = 0; cut < bytes.size(); cut++)
+          ExpectRaisesOrReadsBack(kind,
+                                  Bytes(bytes.begin(), bytes.begin() + static_cast<long>(cut)),
+                                  where + " cut at " + std::to_string(cut));
+        for (int m = 0; m < 2000; m++) {
+          Bytes mutated = bytes;
+          const size_t at = generator() % bytes.size();
+          const std::uint32_t draw = generator();
+          unsigned char value =
+              (draw & 1) ? special[(draw >> 1) % 5] : static_cast<unsigned char>(draw >> 8);
+          if (value == mutated[at])
+            value = static_cast<unsigned char>(value ^ 0x10);
+          mutated[at] = value;
+          ExpectRaisesOrReadsBack(
+              kind, mutated, where + " byte " + std::to_string(at) + " = " + std::to_string(value));
+          if (::testing::Test::HasFailure())
+            break;
+        }
       }
+      delete set;
     }
-    delete set;
-  }
 }
