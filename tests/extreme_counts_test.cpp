@@ -51,7 +51,8 @@ TEST(ExtremeCounts, RaiseTheInputErrorBeforeAnyAllocation) {
   }
   const double bounds[6] = {0.0, 1.0, -1.0, 1.0, 2.0, 3.0};
   XelMathIntervalND box(3, bounds);
-  XelMathPolynomX cubic(3, p, 0.0);
+  const double coefficients[4] = {1.0, -2.0, 0.5, 3.0};
+  XelMathPolynomX cubic(3, coefficients, 0.0);
 
   const std::string badIndex = "with an index between 0 and the set number of points";
   const std::string badRemoval =
