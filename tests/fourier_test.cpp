@@ -12,6 +12,7 @@
 #include "XelMathInterval.h"
 #include "XelMathPolynomX.h"
 #include "XelQuorMemory.h"
+#include "test_helpers.h"
 
 namespace {
 
@@ -383,16 +384,20 @@ TEST(ChebyshevExpansion, ExponentialGivesModifiedBesselCoefficients) {
     }
 }
 
+// The array comes from the memory services (their counters see it) and goes back to them.
 TEST(ChebyshevExpansion, MemberCoefficientsInterpolateAtTheGivenCount) {
   const XelMathInterval interval(-1.0, 1.0);
   ExpFunction f;
   for (long n : {3L, 11L, 15L, 16L, 20L, 40L}) { // n + 1 nodes: odd and even counts
+    const long live = xeltest::LiveBlocks();
     double* c = f.ComputeChebyshevCoefficients(interval, n);
     ASSERT_NE(c, nullptr);
+    EXPECT_EQ(xeltest::LiveBlocks(), live + 1) << n;
     const double bound = 64.0 * kEps * std::exp(1.0);
     for (long k = 0; k <= n; k++)
       EXPECT_NEAR(c[k], ExpInterpolationCoefficient(k, n + 1, interval), bound) << n << " " << k;
-    delete[] c;
+    XelQuorArrayDoubleDel(c, n + 1);
+    EXPECT_EQ(xeltest::LiveBlocks(), live) << n;
   }
 }
 

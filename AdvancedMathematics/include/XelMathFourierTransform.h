@@ -18,11 +18,12 @@
 //  - a block of N values at 69, 73, 79, 87, 99: entry k = cos((k + 0.5) h), the Chebyshev
 //    nodes of the first kind on [-1, 1].
 //
-// Arrays are allocated by the caller. Lengths that are odd, negative or (for the Chebyshev
-// operations) greater than 16 raise XelMathInputError 0x20009 with the operation's name
-// and " " as texts. A series that has not converged is not an error: the approximation
-// returns null and the caller falls back on another method. Objects returned belong to
-// the caller.
+// Arrays are allocated by the caller. Lengths that are odd, negative, longer than an array
+// of the memory services (XelQuorMaxArrayDoubles, for both lengths together in two
+// dimensions) or (for the Chebyshev operations) greater than 16 raise XelMathInputError
+// 0x20009 with the operation's name and " " as texts. A series that has not converged is not an
+// error: the approximation returns null and the caller falls back on another method. Objects
+// returned belong to the caller.
 #include "XelAdvancedMathematicsExport.h"
 
 class XelMathFunctionX;

@@ -123,8 +123,10 @@ public:
   /// The base algorithm of ComputeOptimalImage, whatever the class overrides.
   XelMathInterval BaseComputeOptimalImage(const XelMathInterval& iI,
                                           const XelTolerance& iTol) const;
-  /// A new array of iN + 1 Chebyshev interpolation coefficients on iI (first halved); the
-  /// caller frees it with delete[].
+  /// A new array of iN + 1 Chebyshev interpolation coefficients on iI (first halved),
+  /// allocated by the kernel's memory services: the caller frees it with
+  /// XelQuorArrayDoubleDel(array, iN + 1) (XelQuorMemory.h), never with delete[]. A
+  /// negative iN, or one whose array the services cannot hold, raises 0x20004.
   double* ComputeChebyshevCoefficients(const XelMathInterval& iI, long iN) const;
   /// A polynomial approximating the function on iI within iTol from iN Chebyshev
   /// coefficients (iN even, at most 16), or null when the series has not converged.

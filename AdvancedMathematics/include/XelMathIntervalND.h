@@ -5,8 +5,10 @@
 // Boxes of up to 6 dimensions keep their bounds inside the object; from 7 on they are held in
 // an array from the kernel's memory services, owned by the box and released by its destructor
 // or when an assignment changes the dimension. The default box has dimension 0 and no
-// storage; a negative dimension is taken as 0. Indices run from 0 and are not validated. No
-// operation raises; an empty box (some min > max) is accepted as it is.
+// storage; a negative dimension is taken as 0, one too large for the memory services raises
+// XelMathInputError 0x20006 ("Dimension not valid"). Indices run from 0; one outside
+// 0..N-1 raises 0x20007 ("Wrong Index", the operation) instead of reaching outside the
+// bounds. No other operation raises; an empty box (some min > max) is accepted as it is.
 #include "XelMathInterval.h"
 #include "XelQuorVirtual.h"
 
@@ -26,16 +28,24 @@ public:
   long GetDynamicMemoryBytes() const override;
 
   long GetDimension() const { return _dimension; }
-  double GetMin(const long i) const { return _coords[2 * i]; }
-  double GetMax(const long i) const { return _coords[2 * i + 1]; }
+  double GetMin(const long i) const { return _coords[2 * Index(i, "XelMathIntervalND::GetMin")]; }
+  double GetMax(const long i) const {
+    return _coords[2 * Index(i, "XelMathIntervalND::GetMax") + 1];
+  }
   XelMathInterval GetInterval(const long i) const {
-    return XelMathInterval(_coords[2 * i], _coords[2 * i + 1]);
+    const long at = 2 * Index(i, "XelMathIntervalND::GetInterval");
+    return XelMathInterval(_coords[at], _coords[at + 1]);
   }
   /// The 2N bounds themselves (null for dimension 0).
   const double* GetCoords() const { return _coords; }
-  void SetMin(const long i, const double iValue) { _coords[2 * i] = iValue; }
-  void SetMax(const long i, const double iValue) { _coords[2 * i + 1] = iValue; }
+  void SetMin(const long i, const double iValue) {
+    _coords[2 * Index(i, "XelMathIntervalND::SetMin")] = iValue;
+  }
+  void SetMax(const long i, const double iValue) {
+    _coords[2 * Index(i, "XelMathIntervalND::SetMax") + 1] = iValue;
+  }
   void SetInterval(const long i, const XelMathInterval& iInterval) {
+    Index(i, "XelMathIntervalND::SetInterval");
     _coords[2 * i] = iInterval.low;
     _coords[2 * i + 1] = iInterval.high;
   }
@@ -66,6 +76,13 @@ public:
   static const long InlineDimension = 6;
 
 private:
+  /// i when it designates an interval of the box, else raises 0x20007 for iWhere.
+  long Index(const long i, const char* iWhere) const {
+    if (i < 0 || i >= _dimension)
+      RaiseWrongIndex(iWhere);
+    return i;
+  }
+  [[noreturn]] static void RaiseWrongIndex(const char* iWhere);
   void Allocate(long iDimension);
   void Release();
 

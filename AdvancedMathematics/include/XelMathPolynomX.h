@@ -22,7 +22,9 @@
 // subclass keeps them inline (capacity 0). Every polynomial returned by pointer (factories,
 // free algebra, changes of variable applied to copies) is new and belongs to the caller.
 // Null arguments of the free functions are reported (XelQuornull) and give null; evaluation
-// never raises.
+// never raises. A degree whose coefficients the memory services cannot hold (constructor,
+// NeedCoeffForDegree, SetCoefficients, the Chebyshev basis conversions) raises 0x20006
+// ("the degree", "Dimension not valid", the operation) before anything is allocated.
 #include "XelMathFunctionX.h"
 
 class XelTolerance;

@@ -283,9 +283,13 @@ protected:
   /// Writes the header and the points (without comment section).
   void StreamPoints(XelMathStream& ioStream) const;
   /// Reads a header and the points into a new set of class iMake(N, n) (null on error).
+  /// The record that follows the points holds iFixedRows + iRowsPerPoint * n rows of N
+  /// doubles (none when both are 0): a header whose arrays cannot fit in the bytes left
+  /// raises 0x20009 before anything is allocated.
   static XelMathSetOfPointsND* UnStreamPoints(XelMathStream& ioStream,
                                               XelMathSetOfPointsND* (*iMake)(long, long),
-                                              const char* iWhere);
+                                              const char* iWhere, const long iFixedRows,
+                                              const long iRowsPerPoint);
   /// Point i (no check).
   double* At(const long i) { return _points + i * _dimension; }
   const double* At(const long i) const { return _points + i * _dimension; }

@@ -3,8 +3,9 @@
 //
 // Each row is one element of the underlying XelMathExtendableSet, so
 // XelMathExtendableSet::SetSize(rows) changes the number of rows (new rows are zero) and
-// SetSize(rows, columns) changes both, keeping the values of the common block. Indices
-// outside the grid raise XelMathInputError 0x20007 "Wrong Index".
+// SetSize(rows, columns) changes both, keeping the values of the common block; a negative
+// size or more columns than an array of the memory services holds raises XelMathInputError
+// 0x20009. Indices outside the grid raise 0x20007 "Wrong Index".
 #include "XelMathExtendableSet.h"
 
 class XELKERNELBASE_EXPORT XelMathGrid : public XelMathExtendableSet {

@@ -10,13 +10,19 @@ struct XelQuorMemoryCounters {
   long liveBlocks; // blocks allocated and not yet freed
   long liveBytes;  // bytes of those blocks
   long totalAllocations;
+  long peakLiveBytes; // highest liveBytes since load or the last XelQuorResetPeakLiveBytes
 };
 
 /// The current counters of everything allocated through these services.
 XELKERNELBASE_EXPORT XelQuorMemoryCounters XelQuorGetMemoryCounters();
+/// Restarts the peak of live bytes from the bytes alive now.
+XELKERNELBASE_EXPORT void XelQuorResetPeakLiveBytes();
 
 /// Largest block served (1 TiB); a larger request raises XelQuorNoMoreMemoryError.
 constexpr std::size_t XelQuorMaxBlockBytes = std::size_t(1) << 40;
+/// Most doubles in one array the services can serve. Classes check the counts they are
+/// given against it and raise their own input error before any size arithmetic can overflow.
+constexpr long XelQuorMaxArrayDoubles = static_cast<long>(XelQuorMaxBlockBytes / sizeof(double));
 
 /// A block of iSize bytes; raises XelQuorNoMoreMemoryError (code 0x20001) when it cannot be
 /// served.

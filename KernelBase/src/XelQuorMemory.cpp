@@ -9,7 +9,7 @@
 #include "XelMathInputError.h"
 
 namespace {
-XelQuorMemoryCounters counters = {0, 0, 0};
+XelQuorMemoryCounters counters = {0, 0, 0, 0};
 void* scratch = nullptr;
 std::size_t scratchBytes = 0;
 
@@ -25,6 +25,10 @@ std::vector<std::string>& Libraries() {
 
 XelQuorMemoryCounters XelQuorGetMemoryCounters() {
   return counters;
+}
+
+void XelQuorResetPeakLiveBytes() {
+  counters.peakLiveBytes = counters.liveBytes;
 }
 
 namespace {
@@ -46,6 +50,8 @@ void* xelquornew(std::size_t iSize) {
     RaiseNoMoreMemory(static_cast<long>(iSize), __LINE__);
   counters.liveBlocks++;
   counters.liveBytes += static_cast<long>(iSize);
+  if (counters.liveBytes > counters.peakLiveBytes)
+    counters.peakLiveBytes = counters.liveBytes;
   counters.totalAllocations++;
   return block;
 }

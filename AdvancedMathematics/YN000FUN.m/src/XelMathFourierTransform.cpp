@@ -37,6 +37,12 @@ long TableIndex(long iN) {
   XelQuorThrowFunction(error, iFile, iLine);
 }
 
+// Lengths of arrays the memory services can hold; a longer one cannot be the caller's
+// array, and the index arithmetic below (multiples up to 8n) stays far from overflow.
+bool TooLong(long iN) {
+  return iN > XelQuorMaxArrayDoubles;
+}
+
 void EnsureTable() {
   if (!XelMathFourierTransform::SinCosArrayInitialized)
     XelMathFourierTransform::InitializeSinCosArray();
@@ -198,9 +204,10 @@ void DirectDftReal(const double* iX, long iN, const Angles& iAngles, double* oOu
   oOut[0] = sum;
   for (long k = 1; 2 * k <= iN; k++) {
     double re = 0.0, im = 0.0;
-    for (long j = 0; j < iN; j++) {
+    long jk = 0; // j k modulo n, kept without forming the product
+    for (long j = 0; j < iN; j++, jk = (jk + k) % iN) {
       double c, s;
-      iAngles.CosSin(2 * ((j * k) % iN), c, s);
+      iAngles.CosSin(2 * jk, c, s);
       re += iX[j] * c;
       im -= iX[j] * s;
     }
@@ -220,10 +227,9 @@ void DirectCosineTransform2(const double* iX, long iN, double* oOut) {
   const double step = 0.5 * XelPI / static_cast<double>(iN);
   for (long j = 0; j < iN; j++) {
     double sum = 0.0;
-    for (long i = 0; i < iN; i++) {
-      long t = (j * (2 * i + 1)) % period;
+    long t = j % period; // j (2i + 1) modulo 4n, stepped by 2j without forming the product
+    for (long i = 0; i < iN; i++, t = (t + 2 * j) % period)
       sum += iX[i] * std::cos(static_cast<double>(t) * step);
-    }
     oOut[j] = sum;
   }
 }
@@ -258,7 +264,7 @@ void XelMathFourierTransform::InitializeSinCosArray() {
 }
 
 void XelMathFourierTransform::SlowCosineTransform2(const double* iX, long iN, double* oOut) {
-  if (iN < 0 || iN % 2 != 0 || (iN > 0 && iX == oOut))
+  if (iN < 0 || iN % 2 != 0 || TooLong(iN) || (iN > 0 && iX == oOut))
     RaiseForbidden("SlowCosineTransform2", __FILE__, __LINE__);
   if (iN == 0)
     return;
@@ -280,10 +286,9 @@ void XelMathFourierTransform::SlowCosineTransform2(const double* iX, long iN, do
   for (long j = 0; j < iN; j++) {
     const double* half = (j % 2 == 0) ? s : d;
     double sum = 0.0;
-    for (long k = 0; k < m; k++) {
-      long t = (j * (2 * k + 1)) % period;
+    long t = j % period;
+    for (long k = 0; k < m; k++, t = (t + 2 * j) % period)
       sum += half[k] * std::cos(static_cast<double>(t) * step);
-    }
     oOut[j] = sum;
   }
   if (m > 8) {
@@ -293,7 +298,7 @@ void XelMathFourierTransform::SlowCosineTransform2(const double* iX, long iN, do
 }
 
 void XelMathFourierTransform::FastFourierTransformReal(const double* iX, long iN, double* oOut) {
-  if (iN < 0)
+  if (iN < 0 || TooLong(iN))
     RaiseForbidden("FastFourierTransformReal", __FILE__, __LINE__);
   if (iN == 0)
     return;
@@ -337,7 +342,7 @@ void XelMathFourierTransform::FastFourierTransformReal(const double* iX, long iN
 }
 
 void XelMathFourierTransform::CosineTransform2(const double* iX, long iN, double* oOut) {
-  if (iN < 0 || iN % 2 != 0)
+  if (iN < 0 || iN % 2 != 0 || TooLong(iN))
     RaiseForbidden("CosineTransform2", __FILE__, __LINE__);
   if (iN == 0)
     return;
@@ -384,7 +389,8 @@ void XelMathFourierTransform::CosineTransform2(const double* iX, long iN, double
 
 void XelMathFourierTransform::CosineTransform2_2D(const double* iX, long iNx, long iNy,
                                                   double* oOut) {
-  if (iNx < 0 || iNy < 0 || iNx % 2 != 0 || iNy % 2 != 0)
+  if (iNx < 0 || iNy < 0 || iNx % 2 != 0 || iNy % 2 != 0 ||
+      (iNx > 0 && iNy > XelQuorMaxArrayDoubles / iNx))
     RaiseForbidden("CosineTransform2_2D", __FILE__, __LINE__);
   if (iNx == 0 || iNy == 0)
     return;
@@ -475,7 +481,8 @@ XelMathPolynomX* XelMathFourierTransform::ChebyshevApproximationX(const XelMathF
 // ---- members of XelMathFunctionX built on the expansions ----------------------------------
 
 double* XelMathFunctionX::ComputeChebyshevCoefficients(const XelMathInterval& iI, long iN) const {
-  if (iN < 0)
+  // iN + 1 coefficients must be an array the memory services can hold.
+  if (iN < 0 || iN >= XelQuorMaxArrayDoubles)
     XelMathRaise(0x20004, "Invalid Number Of Points", " ",
                  "XelMathFunctionX::ComputeChebyshevCoefficients");
   const long count = iN + 1;
@@ -491,11 +498,18 @@ double* XelMathFunctionX::ComputeChebyshevCoefficients(const XelMathInterval& iI
     const double x = centre + radius * t;
     samples[k] = Eval(x);
   }
-  double* coefficients = new double[count];
-  if (count % 2 == 0)
-    XelMathFourierTransform::CosineTransform2(samples, count, coefficients);
-  else
-    DirectCosineTransform2(samples, count, coefficients);
+  // From the memory services, so that their counters see it; the caller frees it with
+  // XelQuorArrayDoubleDel(coefficients, iN + 1).
+  double* coefficients = XelQuorArrayDoubleNew(count);
+  try {
+    if (count % 2 == 0)
+      XelMathFourierTransform::CosineTransform2(samples, count, coefficients);
+    else
+      DirectCosineTransform2(samples, count, coefficients);
+  } catch (...) {
+    XelQuorArrayDoubleDel(coefficients, count);
+    throw;
+  }
   coefficients[0] *= 0.5;
   const double scale = 2.0 / static_cast<double>(count);
   for (long k = 0; k < count; k++)

@@ -47,6 +47,13 @@ private:
   double _local[LocalBufferSize];
 };
 
+/// Raises 0x20006 for a degree whose d + 1 coefficients the memory services cannot hold,
+/// before d + 1 or any size is computed.
+void CheckDegree(const long iDegree, const char* iWhere) {
+  if (iDegree >= XelQuorMaxArrayDoubles)
+    XelMathRaise(0x20006, "the degree", "Dimension not valid", iWhere);
+}
+
 /// The fixed resolution below which two shifts are equal and a scaling is degenerate: the
 /// default tolerance's parametric resolution (0 when that tolerance is invalid).
 double ShiftResolution() {
@@ -345,6 +352,7 @@ void XelMathPolynomX::ChebyshevToCanonical(const long iDegree, const double* iCh
                                            double* oCanonical) {
   if (iDegree < 0 || !iChebyshev || !oCanonical)
     return;
+  CheckDegree(iDegree, "XelMathPolynomX::ChebyshevToCanonical");
   const long d = iDegree;
   for (long k = 0; k <= d; ++k)
     oCanonical[k] = 0.0;
@@ -389,6 +397,7 @@ void XelMathPolynomX::CanonicalToChebyshev(const long iDegree, const double* iCa
                                            double* oChebyshev) {
   if (iDegree < 0 || !iCanonical || !oChebyshev)
     return;
+  CheckDegree(iDegree, "XelMathPolynomX::CanonicalToChebyshev");
   // Horner's scheme in the Chebyshev basis: b <- x b + q_k, where
   // x T_0 = T_1 and x T_j = (T_{j+1} + T_{j-1}) / 2. Only halvings and additions: stable.
   const long d = iDegree;
@@ -421,6 +430,7 @@ XelMathPolynomX::XelMathPolynomX(const long iDegree, const double* iCoefficients
     _degree = iDegree;
     return;
   }
+  CheckDegree(iDegree, "XelMathPolynomX::XelMathPolynomX");
   _capacity = iDegree + 1;
   _coefficients = XelQuorArrayDoubleNew(_capacity);
   for (long k = 0; k <= iDegree; ++k)
@@ -507,7 +517,10 @@ void XelMathPolynomX::Release() {
 }
 
 void XelMathPolynomX::NeedCoeffForDegree(const long iDegree) {
-  if (iDegree < 0 || iDegree == _degree || _capacity >= iDegree + 1)
+  if (iDegree < 0 || iDegree == _degree)
+    return;
+  CheckDegree(iDegree, "XelMathPolynomX::NeedCoeffForDegree");
+  if (_capacity >= iDegree + 1)
     return;
   if (_capacity == 0 && _coefficients && iDegree <= _degree)
     return; // storage not owned but large enough
@@ -525,6 +538,7 @@ void XelMathPolynomX::SetCoefficients(const long iDegree, const double* iCoeffic
     _degree = -1;
     return;
   }
+  CheckDegree(iDegree, "XelMathPolynomX::SetCoefficients");
   const bool fits =
       _capacity >= iDegree + 1 || (_capacity == 0 && _coefficients && iDegree <= _degree);
   if (!fits) {

@@ -23,6 +23,21 @@ void XelMathPointSetRaise(long iCode, int iCount, const char* iText1, const char
   XelQuorThrowFunction(error, iFile, iLine);
 }
 
+void XelMathPointSetCheckDimension(long iDimension, const char* iWhere) {
+  if (iDimension < 1)
+    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "a dimension of at least 1", iWhere,
+                         __FILE__, __LINE__);
+  if (iDimension > XelQuorMaxArrayDoubles / 2)
+    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "a dimension the memory can hold",
+                         iWhere, __FILE__, __LINE__);
+}
+
+void XelMathPointSetCheckCount(long iDimension, long iCount, const char* iWhere) {
+  if (iCount > 0 && iCount > XelQuorMaxArrayDoubles / iDimension)
+    XelMathPointSetRaise(0x20004, 2, "Invalid Number Of Points", iWhere, nullptr, __FILE__,
+                         __LINE__);
+}
+
 XelMathPointBuffer::XelMathPointBuffer(long iCount) : _count(iCount), _heap(nullptr) {
   if (iCount > LocalSize)
     _heap = XelQuorArrayDoubleNew(iCount);
@@ -279,9 +294,8 @@ double XelProjectPointOnSegmentND(const long N, const double* p, const double* a
 XelMathSetOfPointsND::XelMathSetOfPointsND(const long iDimension, const long iCapacity)
     : _dimension(iDimension), _nbPoints(0), _cursor(0), _periodic(0), _capacity(0),
       _points(nullptr), _reservedIndex{-1, -1, -1}, _reservedValue{0.0, 0.0, 0.0} {
-  if (iDimension < 1)
-    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "a dimension of at least 1",
-                         "XelMathSetOfPointsND::XelMathSetOfPointsND", __FILE__, __LINE__);
+  XelMathPointSetCheckDimension(iDimension, "XelMathSetOfPointsND::XelMathSetOfPointsND");
+  XelMathPointSetCheckCount(iDimension, iCapacity, "XelMathSetOfPointsND::XelMathSetOfPointsND");
   if (iCapacity > 0)
     XelMathSetOfPointsND::SetCapacity(iCapacity);
 }
@@ -341,8 +355,7 @@ unsigned char XelMathSetOfPointsND::IsAKindOf(const char* iName) const {
 
 void XelMathSetOfPointsND::SetCapacity(const long iCapacity) {
   long capacity = std::max(0L, iCapacity);
-  if (capacity > std::numeric_limits<long>::max() / _dimension)
-    XelQuorThrowFunction(new XelQuorNoMoreMemoryError(capacity), __FILE__, __LINE__);
+  XelMathPointSetCheckCount(_dimension, capacity, "XelMathSetOfPointsND::SetCapacity");
   long kept = std::min(_nbPoints, capacity);
   double* points = capacity > 0 ? XelQuorArrayDoubleNew(capacity * _dimension) : nullptr;
   if (kept > 0)
@@ -371,6 +384,7 @@ void XelMathSetOfPointsND::Reset() {
 }
 
 void XelMathSetOfPointsND::Resize(const long iNbPoints) {
+  XelMathPointSetCheckCount(_dimension, iNbPoints, "XelMathSetOfPointsND::Resize");
   _nbPoints = 0;
   _cursor = 0;
   if (iNbPoints > _capacity) {
@@ -562,6 +576,7 @@ void XelMathSetOfPointsND::ReplacePoints(const long iNbPoints, const double* iCo
   if (iNbPoints < 0)
     XelMathPointSetRaise(0x20004, 2, "Invalid Number Of Points", "ReplacePoints", nullptr, __FILE__,
                          __LINE__);
+  XelMathPointSetCheckCount(_dimension, iNbPoints, "ReplacePoints");
   if (iNbPoints > _capacity) {
     _nbPoints = 0;
     SetCapacity(iNbPoints);
@@ -575,10 +590,10 @@ void XelMathSetOfPointsND::ReplacePoints(const long iNbPoints, const double* iCo
 
 void XelMathSetOfPointsND::SetCoordAtPoint(const double iValue, const long k, const long i) {
   if (k < 0 || k >= _dimension || i < 0 || i >= _nbPoints) {
-    // The place is written when the storage holds it, then the misuse is raised.
-    long at = i * _dimension + k;
-    if (i >= 0 && k >= 0 && at < _capacity * _dimension)
-      _points[at] = iValue;
+    // The place is written when the storage holds it, then the misuse is raised. The index
+    // is compared before any product: a huge i must not wrap around into the array.
+    if (i >= 0 && k >= 0 && i < _capacity && k < (_capacity - i) * _dimension)
+      _points[i * _dimension + k] = iValue;
     XelMathPointSetRaise(0x20006, 3, "Point or Composant", "Invalid",
                          "XelMathSetOfPointsND::SetCoord", __FILE__, __LINE__);
   }
@@ -1455,8 +1470,10 @@ void XelMathSetOfPointsND::Stream(XelMathStream& ioStream, const char*) const {
   XelMathStreamPointSet(ioStream, ClassName, [&] { StreamPoints(ioStream); });
 }
 
-XelMathSetOfPointsND* XelMathSetOfPointsND::UnStreamPoints(
-    XelMathStream& ioStream, XelMathSetOfPointsND* (*iMake)(long, long), const char* iWhere) {
+XelMathSetOfPointsND*
+XelMathSetOfPointsND::UnStreamPoints(XelMathStream& ioStream,
+                                     XelMathSetOfPointsND* (*iMake)(long, long), const char* iWhere,
+                                     const long iFixedRows, const long iRowsPerPoint) {
   long dimension, count, periodic;
   if (OldHeader(ioStream.GetVersionNumber())) {
     ioStream.ReadLong(dimension, "Dim");
@@ -1471,13 +1488,20 @@ XelMathSetOfPointsND* XelMathSetOfPointsND::UnStreamPoints(
     count = header[1] > limit ? -1 : static_cast<long>(header[1]);
     periodic = header[2] > limit ? -1 : static_cast<long>(header[2]);
   }
-  long remaining = ioStream.GetRemainingBytes();
   bool valid = dimension >= 1 && count >= 0 && (periodic == 0 || periodic == 1);
-  // The coordinates cannot be more than the bytes left (8 bytes each).
-  if (valid && remaining >= 0 && count > 0 && dimension > remaining / 8 / count)
-    valid = false;
-  if (valid && remaining < 0 && static_cast<double>(count) * dimension > 1e12)
-    valid = false;
+  if (valid) {
+    // Both values are below 2^31: the products below cannot overflow. Whatever the set
+    // allocates (points, then tangents or vectors) must be in the stream: each array
+    // record is a count of 4 bytes and 8 bytes per double.
+    const long points = count * dimension;
+    const long companion = iFixedRows * dimension + iRowsPerPoint * points;
+    const long records = (iFixedRows > 0 || iRowsPerPoint > 0) ? 2 : 1;
+    const long remaining = ioStream.GetRemainingBytes();
+    if (points > XelQuorMaxArrayDoubles || companion > XelQuorMaxArrayDoubles)
+      valid = false;
+    else if (remaining >= 0 && points + companion > (remaining - 4 * records) / 8)
+      valid = false;
+  }
   if (!valid)
     XelMathPointSetRaise(0x20009, 3, iWhere, "with a valid dimension and number of points",
                          "damaged or foreign data", __FILE__, __LINE__);
@@ -1501,5 +1525,5 @@ void XelMathSetOfPointsND::UnStream(XelMathStream& ioStream, XelMathSetOfPointsN
   oSet = nullptr;
   oSet = UnStreamPoints(
       ioStream, [](long N, long n) { return new XelMathSetOfPointsND(N, n); },
-      "XelMathSetOfPointsND::UnStream");
+      "XelMathSetOfPointsND::UnStream", 0, 0);
 }

@@ -13,6 +13,14 @@ class XelMathSetOfPointsND;
                                        const char* iText2, const char* iText3, const char* iFile,
                                        long iLine);
 
+/// Raises 0x20006 ("Dimension not valid") for a dimension below 1 or too large for the
+/// memory services to hold the two tangents (2N doubles); iWhere names the constructor.
+void XelMathPointSetCheckDimension(long iDimension, const char* iWhere);
+/// Raises 0x20004 ("Invalid Number Of Points", iWhere) when iCount points of iDimension
+/// coordinates (a valid dimension) exceed the largest array of doubles; the product
+/// iCount * iDimension is then safe to form.
+void XelMathPointSetCheckCount(long iDimension, long iCount, const char* iWhere);
+
 /// Room for iCount doubles: a local buffer of 64, the memory services beyond.
 class XelMathPointBuffer {
 public:

@@ -9,11 +9,18 @@
 
 namespace {
 const char* const ClassName = "XelMathSetOfPointsNDTwoTangents";
+
+// 2N, once N is known to be a valid dimension.
+long TangentsSize(long iDimension) {
+  XelMathPointSetCheckDimension(iDimension,
+                                "XelMathSetOfPointsNDTwoTangents::XelMathSetOfPointsNDTwoTangents");
+  return 2 * iDimension;
+}
 } // namespace
 
 XelMathSetOfPointsNDTwoTangents::XelMathSetOfPointsNDTwoTangents(const long iDimension,
                                                                  const long iCapacity)
-    : XelMathSetOfPointsNDTwoTangents(iDimension, iCapacity, 2 * iDimension) {}
+    : XelMathSetOfPointsNDTwoTangents(iDimension, iCapacity, TangentsSize(iDimension)) {}
 
 XelMathSetOfPointsNDTwoTangents::XelMathSetOfPointsNDTwoTangents(const long iDimension,
                                                                  const long iCapacity,
@@ -193,7 +200,7 @@ void XelMathSetOfPointsNDTwoTangents::UnStream(XelMathStream& ioStream,
       [](long N, long n) -> XelMathSetOfPointsND* {
         return new XelMathSetOfPointsNDTwoTangents(N, n);
       },
-      "XelMathSetOfPointsNDTwoTangents::UnStream");
+      "XelMathSetOfPointsNDTwoTangents::UnStream", 2, 0);
   oSet = XelMathUnStreamRest<XelMathSetOfPointsNDTwoTangents>(
       read, [&](XelMathSetOfPointsNDTwoTangents& ioSet) {
         ioStream.ReadDouble(ioSet._tangents, 2 * ioSet._dimension, "Tangents");

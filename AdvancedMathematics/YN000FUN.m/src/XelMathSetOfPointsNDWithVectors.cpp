@@ -12,12 +12,19 @@
 
 namespace {
 const char* const ClassName = "XelMathSetOfPointsNDWithVectors";
+
+// One vector per reserved point, once the dimension and the capacity are known valid.
+long VectorsSize(long iDimension, long iCapacity) {
+  const char* where = "XelMathSetOfPointsNDWithVectors::XelMathSetOfPointsNDWithVectors";
+  XelMathPointSetCheckDimension(iDimension, where);
+  XelMathPointSetCheckCount(iDimension, iCapacity, where);
+  return iCapacity > 0 ? iCapacity * iDimension : 0;
+}
 } // namespace
 
 XelMathSetOfPointsNDWithVectors::XelMathSetOfPointsNDWithVectors(const long iDimension,
                                                                  const long iCapacity)
-    : XelMathSetOfPointsNDTwoTangents(iDimension, iCapacity,
-                                      iCapacity > 0 ? iCapacity * iDimension : 0) {}
+    : XelMathSetOfPointsNDTwoTangents(iDimension, iCapacity, VectorsSize(iDimension, iCapacity)) {}
 
 XelMathSetOfPointsNDWithVectors::XelMathSetOfPointsNDWithVectors(
     const XelMathSetOfPointsNDWithVectors& iOther)
@@ -65,8 +72,7 @@ const char* XelMathSetOfPointsNDWithVectors::IsA() const {
 
 void XelMathSetOfPointsNDWithVectors::SetCapacity(const long iCapacity) {
   long capacity = std::max(0L, iCapacity);
-  if (capacity > std::numeric_limits<long>::max() / _dimension)
-    XelQuorThrowFunction(new XelQuorNoMoreMemoryError(capacity), __FILE__, __LINE__);
+  XelMathPointSetCheckCount(_dimension, capacity, "XelMathSetOfPointsND::SetCapacity");
   long kept = std::min(_nbPoints, capacity);
   long size = capacity * _dimension;
   double* vectors = size > 0 ? XelQuorArrayDoubleNew(size) : nullptr;
@@ -339,7 +345,7 @@ void XelMathSetOfPointsNDWithVectors::UnStream(XelMathStream& ioStream,
       [](long N, long n) -> XelMathSetOfPointsND* {
         return new XelMathSetOfPointsNDWithVectors(N, n);
       },
-      "XelMathSetOfPointsNDWithVectors::UnStream");
+      "XelMathSetOfPointsNDWithVectors::UnStream", 0, 1);
   oSet = XelMathUnStreamRest<XelMathSetOfPointsNDWithVectors>(
       read, [&](XelMathSetOfPointsNDWithVectors& ioSet) {
         const long count = ioSet._nbPoints * ioSet._dimension;
