@@ -187,9 +187,9 @@ TEST(Overflow, ImagesRootsAndTerminationOnExtremeInputs) {
                                         new XelMathHyperbolicX(1, 0, 0, 1), Tol());
        },
        XelMathInterval(700, 800),
-       false,
        true,
-       {}}, // its point derivatives are 0 inf beyond 710
+       true,
+       {}}, // 0 and its derivatives 0 beyond 710, not 0 inf
       {"x^2 - 2 on [-1e300, 1e300]",
        [] {
          const double c[3] = {-2, 0, 1};
@@ -237,6 +237,37 @@ TEST(Overflow, ImagesRootsAndTerminationOnExtremeInputs) {
       EXPECT_TRUE(std::fabs(v) <= epsRoot * std::sqrt(1 + d * d)) << x << ": " << v;
     }
   }
+}
+
+TEST(Overflow, IntegralsAndDerivativesPastTheOverflow) {
+  // Primitives in closed form: exp(-x) = cosh x - sinh x, sinh, cosh x - 2 around 0.
+  const struct {
+    double a, b, c, w, lo, hi, integral;
+  } integrals[] = {{1, -1, 0, 1, 0, 800, -std::expm1(-800.0)},
+                   {1, -1, 0, -1, -800, 0, -std::expm1(-800.0)}, // exp(x)
+                   {0, 1, 0, 1, 0, 800, HUGE_VAL},
+                   {1, 0, -2, 1, 710, 710, 0.0},
+                   {1e-300, 1e-300, 0, 1, 0, 1000, std::exp(1000.0 - 300 * std::log(10.0))}};
+  for (const auto& t : integrals) {
+    XelMathHyperbolicX f(t.a, t.b, t.c, t.w);
+    const double v = f.Integrate(XelMathInterval(t.lo, t.hi), 1e-12);
+    if (std::isinf(t.integral))
+      EXPECT_EQ(v, t.integral);
+    else
+      // e^t of an exponent near 1000 carries its rounding times 1000.
+      EXPECT_NEAR(v, t.integral, 8 * 1000 * xeltest::kEps * std::fabs(t.integral)) << t.a << " " << t.b;
+  }
+  // A coefficient that overflowed times an exact zero of the sine is 0.
+  XelMathTrigonometricX g(1, 0, 0.5, 1e300, Tol());
+  EXPECT_EQ(g.EvalThirdDeriv(0.0), 0.0);
+  // 1 / cosh x beyond the overflow of cosh: every derivative is 0.
+  const double one = 1.0;
+  XelMathFractionXDel h(new XelMathPolynomX(0, &one, 0.0), new XelMathHyperbolicX(1, 0, 0, 1),
+                        Tol());
+  double f[3];
+  h.Eval(750.0, 7, f, f + 1, f + 2);
+  for (double v : {f[0], f[1], f[2], h.EvalFirstDeriv(750.0), h.EvalThirdDeriv(750.0)})
+    EXPECT_EQ(v, 0.0);
 }
 
 TEST(Overflow, MinimumWhereTheImageOverflows) {

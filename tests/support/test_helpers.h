@@ -17,6 +17,7 @@ class XelMathSetOfPointsND;
 namespace xeltest {
 
 const double kPi = 3.14159265358979323846;
+const double kEps = 2.220446049250313e-16; // spacing of doubles at 1
 
 // Interval arithmetic by endpoint enumeration, without directed rounding.
 XelMathInterval IAdd(const XelMathInterval& a, const XelMathInterval& b);

@@ -118,7 +118,7 @@ double XelMathFractionX::EvalFirstDeriv(const double& x) const {
   if (d == 0.0)
     ThrowForNullDenom();
   _numerator->Eval(x, 3, &n, &n1, nullptr);
-  return (n1 * d - n * d1) / (d * d);
+  return (n1 - EndProduct(n / d, d1)) / d;
 }
 
 double XelMathFractionX::EvalSecondDeriv(const double& x) const {
@@ -138,10 +138,13 @@ double XelMathFractionX::EvalThirdDeriv(const double& x) const {
   const double n3 = _numerator->EvalThirdDeriv(x), d3 = _denominator->EvalThirdDeriv(x);
   // q = n / d, q' = (n' - q d') / d, q'' = (n'' - 2 q' d' - q d'') / d,
   // q''' = (n''' - 3 q'' d' - 3 q' d'' - q d''') / d.
+  // Products with an exact zero stay zero: past the overflow of the denominator the
+  // quotient and its derivatives are 0, not 0 * inf.
   const double q = n[0] / d[0];
-  const double q1 = (n[1] - q * d[1]) / d[0];
-  const double q2 = (n[2] - 2.0 * q1 * d[1] - q * d[2]) / d[0];
-  return (n3 - 3.0 * q2 * d[1] - 3.0 * q1 * d[2] - q * d3) / d[0];
+  const double q1 = (n[1] - EndProduct(q, d[1])) / d[0];
+  const double q2 = (n[2] - 2.0 * EndProduct(q1, d[1]) - EndProduct(q, d[2])) / d[0];
+  return (n3 - 3.0 * EndProduct(q2, d[1]) - 3.0 * EndProduct(q1, d[2]) - EndProduct(q, d3)) /
+         d[0];
 }
 
 void XelMathFractionX::Eval(const double x, const long iOptions, double* oF, double* oF1,
@@ -170,11 +173,11 @@ void XelMathFractionX::Eval(const double x, const long iOptions, double* oF, dou
   if (wantF)
     *oF = q;
   if (wantF1 || wantF2) {
-    const double q1 = (n[1] - q * d[1]) / d[0];
+    const double q1 = (n[1] - EndProduct(q, d[1])) / d[0];
     if (wantF1)
       *oF1 = q1;
     if (wantF2)
-      *oF2 = (n[2] - 2.0 * q1 * d[1] - q * d[2]) / d[0];
+      *oF2 = (n[2] - 2.0 * EndProduct(q1, d[1]) - EndProduct(q, d[2])) / d[0];
   }
 }
 

@@ -213,5 +213,16 @@ double XelMathHyperbolicX::IntegrateAbsOrRel(const XelMathInterval& iI, double,
   const double sh = std::sinh(h);
   const double dSinh = 2.0 * std::cosh(m) * sh; // sinh(tb) - sinh(ta)
   const double dCosh = 2.0 * std::sinh(m) * sh; // cosh(tb) - cosh(ta)
-  return (_a * dSinh + _b * dCosh) / _omega + _c * width;
+  const double direct = (_a * dSinh + _b * dCosh) / _omega + _c * width;
+  if (std::isfinite(direct))
+    return direct;
+  // Where sinh or cosh overflow: the primitive a sinh t + b cosh t is
+  // ((a + b) e^t + (b - a) e^-t) / 2, and between lo <= hi
+  // e^hi - e^lo = e^hi (1 - e^(lo - hi)), e^-hi - e^-lo = -e^-lo (1 - e^(lo - hi)),
+  // each computed without an intermediate overflow.
+  const double lo = ta < tb ? ta : tb, hi = ta < tb ? tb : ta;
+  const double e = -std::expm1(lo - hi);
+  const double primitive =
+      ScaledExp((0.5 * _a + 0.5 * _b) * e, hi) + ScaledExp((0.5 * _a - 0.5 * _b) * e, -lo);
+  return primitive / std::fabs(_omega) + _c * width;
 }

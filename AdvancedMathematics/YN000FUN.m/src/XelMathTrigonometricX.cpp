@@ -83,15 +83,17 @@ double XelMathTrigonometricX::Eval(const double& x) const {
 }
 
 double XelMathTrigonometricX::EvalFirstDeriv(const double& x) const {
-  return -_amplitude * _pulsation * std::sin(_pulsation * x - _phase);
+  return EndProduct(-_amplitude * _pulsation, std::sin(_pulsation * x - _phase));
 }
 
 double XelMathTrigonometricX::EvalSecondDeriv(const double& x) const {
-  return -_amplitude * _pulsation * _pulsation * std::cos(_pulsation * x - _phase);
+  return EndProduct(-_amplitude * _pulsation * _pulsation, std::cos(_pulsation * x - _phase));
 }
 
 double XelMathTrigonometricX::EvalThirdDeriv(const double& x) const {
-  return _amplitude * _pulsation * _pulsation * _pulsation * std::sin(_pulsation * x - _phase);
+  // A coefficient that overflowed times an exact zero of the sine is 0, not NaN.
+  return EndProduct(_amplitude * _pulsation * _pulsation * _pulsation,
+                    std::sin(_pulsation * x - _phase));
 }
 
 void XelMathTrigonometricX::Eval(const double x, const long iOptions, double* oF, double* oF1,
