@@ -1,7 +1,8 @@
 // Definite integrals side by side with peers, at the same requested absolute accuracy:
-//  - the library's adaptive Gauss-Legendre driver (XelMathFunctionX::Integrate: 8- and
-//    12-point rules, then the 20-point rule on 1, 2, ..., 64 pieces, then the global adaptive
-//    Kronrod continuation with extrapolation when the doubling does not agree),
+//  - the library's adaptive Gauss-Legendre driver (XelMathIntegrateX with the option
+//    "AdaptiveIntegration": 8- and 12-point rules, then the 20-point rule on 1, 2, ..., 64
+//    pieces, then the global adaptive Kronrod continuation with extrapolation when the
+//    doubling does not agree),
 //  - the library's adaptive vector integrator (XelMathIntegrationFunctionX: Romberg, Boole
 //    and Clenshaw-Curtis on nine samples per interval, maximum depth 10),
 //  - Boost.Math's adaptive gauss_kronrod<double, 15>,
@@ -26,7 +27,11 @@
 #include <gsl/gsl_integration.h>
 #endif
 
+#include "XelMathAttrKeys.h"
+#include "XelMathAttrList.h"
+#include "XelMathAttrString.h"
 #include "XelMathFunctionX.h"
+#include "XelMathGaussLegendre.h"
 #include "XelMathIntegrationFunctionX.h"
 #include "XelMathInterval.h"
 
@@ -135,7 +140,11 @@ private:
 
 double XelGauss(const Integrand& iI) {
   const BenchFunctionX f(iI.f);
-  return f.Integrate(XelMathInterval(iI.a, iI.b), kEps);
+  XelMathAttrString adaptive(AttrFunctionXAdaptiveIntegration, 1);
+  XelMathAttrList list(&adaptive);
+  double result = 0.0;
+  XelMathIntegrateX(&f, XelMathInterval(iI.a, iI.b), kEps, 0, &list, result);
+  return result;
 }
 
 double XelVector(const Integrand& iI) {

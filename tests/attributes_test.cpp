@@ -302,6 +302,7 @@ TEST(AttrKeys, HaveTheirExactTexts) {
       {AttrFunctionXBrentMethodTrueSampling, "BrentMethodTrueSampling"},
       {AttrFunctionXInternalMinWidthRatio, "InternalMinWidthRatio"},
       {AttrFunctionXReconvergeBestPoint, "ReconvergeBestPoint"},
+      {AttrFunctionXAdaptiveIntegration, "AdaptiveIntegration"},
       {AttrDomain, "MaxDomain"},
       {AttrSystemSamplingPoints, "SamplingPoints"},
       {AttrSystemNoSingularityTreatment, "NoSingularityTreatment"},

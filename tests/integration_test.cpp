@@ -8,7 +8,10 @@
 #include <limits>
 #include <stdexcept>
 
+#include "XelMathAttrKeys.h"
+#include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
+#include "XelMathAttrString.h"
 #include "XelMathBasisFunctionX.h"
 #include "XelMathConstants.h"
 #include "XelMathFunctionX.h"
@@ -19,13 +22,18 @@
 #include "XelQuorMemory.h"
 #include "XelSoftwareConfiguration.h"
 #include "XelTolerance.h"
+#include "test_helpers.h"
 
 namespace {
 
+using xeltest::ExpectInputError;
+
 const double kEps = std::numeric_limits<double>::epsilon();
 const long kOrders[] = {2, 4, 6, 8, 10, 12, 16, 20};
-// Evaluations one call of the adaptive driver may spend.
-const long kEvaluationBudget = 200000;
+// Evaluations of the plain scheme: G8, G12 and the 20-point rule on 1, 2, ..., 64 pieces.
+const long kPlainEvaluations = 8 + 12 + 20 * 127;
+// Evaluations one call may spend with the adaptive continuation: 80 times the plain scheme.
+const long kEvaluationBudget = 80 * kPlainEvaluations;
 // The rounding level of a computed integral: about 50 epsilon times the integral of |f| (the
 // floor of the Kronrod error estimate summed over the pieces). No tolerance below it can be
 // promised in absolute mode.
@@ -93,6 +101,39 @@ void Legendre(long n, long double x, long double& oP, long double& oDP) {
   }
   oP = p1;
   oDP = n * (x * p1 - p0) / (x * x - 1.0L);
+}
+
+// The integral with the adaptive continuation asked for in the option list; the status in
+// oStatus when given.
+double Continued(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
+                 bool iRelative = false, int* oStatus = nullptr) {
+  XelMathAttrString adaptive(AttrFunctionXAdaptiveIntegration, 1);
+  XelMathAttrList list(&adaptive);
+  double result = 0.0;
+  const int status = XelMathIntegrateX(&iF, iI, iEps, iRelative ? 1 : 0, &list, result);
+  if (oStatus)
+    *oStatus = status;
+  return result;
+}
+
+// The plain doubling (G8/G12, then 1 ... 64 pieces of the 20-point rule) through the public
+// rules; oConverged tells whether two successive sums agreed.
+double PlainDoubling(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
+                     bool iRelative, bool& oConverged) {
+  const double g8 = iF.GaussLegendre(iI, 8), g12 = iF.GaussLegendre(iI, 12);
+  const double tau = iRelative ? 0.5 * iEps * (1.0 + std::fabs(g12)) : 0.5 * iEps;
+  oConverged = true;
+  if (std::fabs(g12 - g8) <= tau)
+    return g12;
+  double previous = g12;
+  for (long n = 1; n <= 64; n *= 2) {
+    const double sum = iF.GaussLegendre(iI, 20, n);
+    if (std::fabs(sum - previous) <= tau)
+      return sum;
+    previous = sum;
+  }
+  oConverged = false;
+  return previous;
 }
 
 // ---- Gauss-Legendre tables and rules --------------------------------------------------------
@@ -275,14 +316,45 @@ TEST(IntegrateX, OscillatoryCosine) {
 }
 
 TEST(IntegrateX, EndpointSingularitiesMeetTheToleranceBeyondTheDoubling) {
-  // sqrt(x) and log(x) on [0, 1]: the doubling stalls (the error of the first piece falls
-  // like h^1.5 and h), the adaptive continuation goes on to the requested accuracy.
-  FormulaX root(Sqrt), log(Log);
-  const double eps = 1e-12;
-  EXPECT_NEAR(root.Integrate({0.0, 1.0}, eps), 2.0 / 3.0, eps);
-  EXPECT_NEAR(log.Integrate({0.0, 1.0}, eps), -1.0, eps);
-  EXPECT_GT(log.count, 20 + 8 + 12 + 20 * 127);
-  EXPECT_LE(log.count, kEvaluationBudget);
+  // Singular ends at 0 and at 1: the doubling stalls (the error of the end piece falls like
+  // h^1.5, h or h^0.5), and by default the 64-piece estimate comes back with status 7. The
+  // adaptive continuation, when asked for, goes on to the requested accuracy with status 0
+  // and within a modest number of evaluations.
+  struct Case {
+    const char* name;
+    FormulaX::Formula f;
+    double exact;
+  };
+  const Case cases[] = {
+      {"sqrt(x)", Sqrt, 2.0 / 3.0},
+      {"log(x)", Log, -1.0},
+      {"1/sqrt(1-x)", [](double x, double) { return 1.0 / std::sqrt(1.0 - x); }, 2.0},
+      {"log(1-x)", [](double x, double) { return std::log(1.0 - x); }, -1.0},
+      {"log(x)/sqrt(1-x)", [](double x, double) { return std::log(x) / std::sqrt(1.0 - x); },
+       4.0 * std::log(2.0) - 4.0},
+  };
+  for (const Case& c : cases)
+    for (bool relative : {false, true})
+      for (double eps : {1e-10, 1e-12}) {
+        SCOPED_TRACE(testing::Message() << c.name << " eps " << eps << " relative " << relative);
+        FormulaX f(c.f);
+        bool converged = true;
+        const double plain = PlainDoubling(f, {0.0, 1.0}, eps, relative, converged);
+        ASSERT_FALSE(converged);
+        f.count = 0;
+        double result = 0.0;
+        EXPECT_EQ(XelMathIntegrateX(&f, {0.0, 1.0}, eps, relative, nullptr, result), 7);
+        EXPECT_EQ(result, plain);
+        EXPECT_EQ(f.count, kPlainEvaluations);
+        EXPECT_EQ(relative ? f.IntegrateRelative({0.0, 1.0}, eps) : f.Integrate({0.0, 1.0}, eps),
+                  plain);
+        f.count = 0;
+        int status = -1;
+        const double continued = Continued(f, {0.0, 1.0}, eps, relative, &status);
+        EXPECT_EQ(status, 0);
+        EXPECT_NEAR(continued, c.exact, relative ? eps * (1.0 + std::fabs(c.exact)) : eps);
+        EXPECT_LE(f.count, kEvaluationBudget / 20) << "evaluations";
+      }
 }
 
 TEST(IntegrateX, ExplicitToleranceVariant) {
@@ -294,11 +366,11 @@ TEST(IntegrateX, ExplicitToleranceVariant) {
             runge.Integrate({-5.0, 5.0}, eps));
   EXPECT_EQ(MyOwnIntegrateAbsOrRel(&log, {0.0, 1.0}, eps, 0, tol, 0, 0, 0),
             log.Integrate({0.0, 1.0}, eps));
-  // A cap of 4 pieces on log(x): the doubling stops early, the continuation starts from the
-  // 4 pieces and still meets the tolerance.
+  // A cap of 4 pieces on log(x): the doubling stops early with the 4-piece sum.
   log.count = 0;
-  EXPECT_NEAR(MyOwnIntegrateAbsOrRel(&log, {0.0, 1.0}, eps, 0, tol, 4, 6, 4), -1.0, eps);
-  EXPECT_GT(log.count, 4 + 6 + 20 * 7);
+  EXPECT_EQ(MyOwnIntegrateAbsOrRel(&log, {0.0, 1.0}, eps, 0, tol, 4, 6, 4),
+            log.GaussLegendre({0.0, 1.0}, 20, 4));
+  EXPECT_EQ(log.count, 4 + 6 + 20 * 7 + 20 * 4);
   // Low orders 2 and 4 on a quadratic agree at once.
   FormulaX square(Power, 2.0);
   EXPECT_NEAR(MyOwnIntegrateAbsOrRel(&square, {0.0, 3.0}, 1e-12, 1, tol, 2, 4, 64), 9.0,
@@ -307,15 +379,33 @@ TEST(IntegrateX, ExplicitToleranceVariant) {
   EXPECT_EQ(MyOwnIntegrateAbsOrRel(nullptr, {0.0, 1.0}, eps, 0, tol, 0, 0, 0), 0.0);
 }
 
-TEST(IntegrateX, NonFiniteInputTerminates) {
-  // NaN ends and NaN tolerances run the bounded doubling and return NaN, never hang.
+TEST(IntegrateX, NonFiniteInputTerminatesAndInvalidTolerancesRaise) {
+  // NaN ends run the bounded doubling and return NaN, never hang, with or without the
+  // continuation.
   FormulaX f(Exp);
   const double nan = std::numeric_limits<double>::quiet_NaN();
   EXPECT_TRUE(std::isnan(f.Integrate({nan, 1.0}, 1e-8)));
-  f.count = 0;
-  const double r = f.Integrate({0.0, 1.0}, nan);
-  EXPECT_NEAR(r, std::exp(1.0) - 1.0, 1e-12);
-  EXPECT_EQ(f.count, 20 + 20 * 127);
+  int status = 0;
+  EXPECT_TRUE(std::isnan(Continued(f, {nan, 1.0}, 1e-8, false, &status)));
+  EXPECT_EQ(status, 7);
+  // A negative or NaN tolerance is refused; an infinite one accepts the first estimate.
+  for (double eps : {nan, -1e-8}) {
+    ExpectInputError(
+        [&] {
+          f.Integrate({0.0, 1.0}, eps);
+        },
+        0x20006, {"the tolerance of the integral", "", "XelMathFunctionX::IntegrateAbsOrRel"});
+    ExpectInputError(
+        [&] {
+          Continued(f, {0.0, 1.0}, eps);
+        },
+        0x20006, {"the tolerance of the integral", "", "XelMathIntegrateX"});
+  }
+  EXPECT_EQ(f.Integrate({0.0, 1.0}, std::numeric_limits<double>::infinity()),
+            f.GaussLegendre({0.0, 1.0}, 12));
+  double result = 0.0;
+  EXPECT_EQ(XelMathIntegrateX(nullptr, {0.0, 1.0}, 1e-8, 0, nullptr, result), 4);
+  EXPECT_EQ(result, 0.0);
 }
 
 // ---- battery of published integrals ----------------------------------------------------------
@@ -378,26 +468,6 @@ const Published kPublished[] = {
      [](double x, double) { return 1.0 / std::sqrt(1.0 - x * x); }, 0, 1.0, -1.0, -kPi, kPi},
 };
 
-// The plain doubling (G8/G12, then 1 ... 64 pieces of the 20-point rule) through the public
-// rules; oConverged tells whether two successive sums agreed.
-double PlainDoubling(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
-                     bool iRelative, bool& oConverged) {
-  const double g8 = iF.GaussLegendre(iI, 8), g12 = iF.GaussLegendre(iI, 12);
-  const double tau = iRelative ? 0.5 * iEps * (1.0 + std::fabs(g12)) : 0.5 * iEps;
-  oConverged = true;
-  if (std::fabs(g12 - g8) <= tau)
-    return g12;
-  double previous = g12;
-  for (long n = 1; n <= 64; n *= 2) {
-    const double sum = iF.GaussLegendre(iI, 20, n);
-    if (std::fabs(sum - previous) <= tau)
-      return sum;
-    previous = sum;
-  }
-  oConverged = false;
-  return previous;
-}
-
 TEST(IntegrateX, PublishedIntegralsWithinTheRequestedAbsoluteTolerance) {
   // Smooth, oscillatory, peaked, endpoint-singular (algebraic and logarithmic), kinked,
   // discontinuous, long and reversed intervals. The achieved error is within the requested
@@ -406,12 +476,12 @@ TEST(IntegrateX, PublishedIntegralsWithinTheRequestedAbsoluteTolerance) {
   for (double eps : {1e-6, 1e-10, 1e-12}) {
     for (const Published& t : kPublished) {
       FormulaX f(t.f, t.p);
-      const double result = f.Integrate({t.a, t.b}, eps);
+      const double result = Continued(f, {t.a, t.b}, eps);
       const double bound = std::fmax(eps, kRoundingFactor * t.l1);
       EXPECT_LE(std::fabs(result - t.exact), bound)
           << t.name << " eps " << eps << " evaluations " << f.count;
       EXPECT_LE(f.count, kEvaluationBudget) << t.name;
-      hard += f.count > 20 + 20 * 127;
+      hard += f.count > kPlainEvaluations;
     }
   }
   // The battery does reach the continuation.
@@ -423,34 +493,34 @@ TEST(IntegrateX, PublishedIntegralsWithinTheRequestedRelativeTolerance) {
   for (double eps : {1e-8, 1e-11}) {
     for (const Published& t : kPublished) {
       FormulaX f(t.f, t.p);
-      const double result = f.IntegrateRelative({t.a, t.b}, eps);
+      const double result = Continued(f, {t.a, t.b}, eps, true);
       const double bound = std::fmax(eps * (1.0 + std::fabs(t.exact)), kRoundingFactor * t.l1);
       EXPECT_LE(std::fabs(result - t.exact), bound) << t.name << " eps " << eps;
     }
   }
   // 1e6 / sqrt(x): a relative 1e-10 of 2e6 is far above the absolute floor.
   FormulaX big([](double x, double) { return 1e6 / std::sqrt(x); });
-  EXPECT_NEAR(big.IntegrateRelative({0.0, 1.0}, 1e-10), 2e6, 1e-10 * 2e6);
+  EXPECT_NEAR(Continued(big, {0.0, 1.0}, 1e-10, true), 2e6, 1e-10 * 2e6);
 }
 
 TEST(IntegrateX, TinyIntervalsAtTheirOwnScale) {
   // sqrt(x) over [0, 1e-8]: an integral of 6.7e-13 asked to 1e-22 (relative 1.5e-10).
   FormulaX root(Sqrt);
   const double h = 1e-8, exact = 2.0 / 3.0 * h * std::sqrt(h);
-  EXPECT_NEAR(root.Integrate({0.0, h}, 1e-22), exact, 1e-22);
+  EXPECT_NEAR(Continued(root, {0.0, h}, 1e-22), exact, 1e-22);
   // log(x - 1) over [1, 1 + w], w about 1e-6: w (log w - 1) = -1.5e-5. The nodes are
   // rounded to the spacing epsilon of the numbers near 1, a relative shift of up to
   // epsilon / w = 2.2e-10 of the integral: 1e-14 is within reach, not 1e-16.
   FormulaX shifted([](double x, double) { return std::log(x - 1.0); });
   const double hi = 1.0 + 1e-6, width = hi - 1.0;
   const double nodeShift = kEps / width * std::fabs(width * (std::log(width) - 1.0));
-  EXPECT_NEAR(shifted.Integrate({1.0, hi}, 1e-14), width * (std::log(width) - 1.0),
+  EXPECT_NEAR(Continued(shifted, {1.0, hi}, 1e-14), width * (std::log(width) - 1.0),
               1e-14 + nodeShift);
 }
 
 TEST(IntegrateX, ConvergingDoublingReturnsExactlyThePlainValue) {
-  // Wherever G8/G12 or the doubling agree, the continuation does not run and the result is
-  // bit for bit the plain doubling sum, in both modes.
+  // By default the result is bit for bit the plain doubling sum, converged or not. Wherever
+  // G8/G12 or the doubling agree, the continuation does not run either when asked for.
   long converged = 0;
   for (double eps : {1e-3, 1e-6, 1e-10, 1e-12}) {
     for (const Published& t : kPublished) {
@@ -458,14 +528,18 @@ TEST(IntegrateX, ConvergingDoublingReturnsExactlyThePlainValue) {
         FormulaX f(t.f, t.p);
         bool plainConverged = false;
         const double plain = PlainDoubling(f, {t.a, t.b}, eps, relative, plainConverged);
+        f.count = 0;
+        double result =
+            relative ? f.IntegrateRelative({t.a, t.b}, eps) : f.Integrate({t.a, t.b}, eps);
+        EXPECT_EQ(result, plain) << t.name << " eps " << eps << " relative " << relative;
+        EXPECT_LE(f.count, kPlainEvaluations) << t.name;
         if (!plainConverged)
           continue;
         ++converged;
-        f.count = 0;
-        const double result =
-            relative ? f.IntegrateRelative({t.a, t.b}, eps) : f.Integrate({t.a, t.b}, eps);
+        int status = -1;
+        result = Continued(f, {t.a, t.b}, eps, relative, &status);
         EXPECT_EQ(result, plain) << t.name << " eps " << eps << " relative " << relative;
-        EXPECT_LE(f.count, 20 + 20 * 127) << t.name;
+        EXPECT_EQ(status, 0) << t.name;
       }
     }
   }
@@ -482,7 +556,7 @@ TEST(IntegrateX, AgreementOfTheFirstTwoRulesIsFinal) {
   const double eps = 1e-10;
   EXPECT_EQ(hidden.Integrate({-1.0, 1.0}, eps), hidden.GaussLegendre({-1.0, 1.0}, 12));
   EXPECT_LT(std::fabs(hidden.GaussLegendre({-1.0, 1.0}, 12)), 1e-20);
-  EXPECT_NEAR(seen.Integrate({0.0, 1.0}, eps), std::sqrt(kPi) / 200.0, eps);
+  EXPECT_NEAR(Continued(seen, {0.0, 1.0}, eps), std::sqrt(kPi) / 200.0, eps);
 }
 
 TEST(IntegrateX, ContinuationIsBoundedWhereNoAccuracyCanBeReached) {
@@ -490,7 +564,9 @@ TEST(IntegrateX, ContinuationIsBoundedWhereNoAccuracyCanBeReached) {
   // 1/x on [0, 1] diverges: the pieces at 0 are split to the narrowest width and the call
   // ends within the budget with a finite sum.
   FormulaX inverse(Power, -1.0);
-  const double diverging = inverse.Integrate({0.0, 1.0}, 1e-10);
+  int status = 0;
+  const double diverging = Continued(inverse, {0.0, 1.0}, 1e-10, false, &status);
+  EXPECT_EQ(status, 7);
   EXPECT_TRUE(std::isfinite(diverging));
   EXPECT_GT(diverging, 100.0);
   EXPECT_LE(inverse.count, kEvaluationBudget);
@@ -498,15 +574,15 @@ TEST(IntegrateX, ContinuationIsBoundedWhereNoAccuracyCanBeReached) {
   // 1e-12 is not, and both calls stay within the budget.
   FormulaX wild([](double x, double) { return std::sin(1.0 / x); });
   const double exact = 0.50406706190692837199; // sin(1) - Ci(1)
-  EXPECT_NEAR(wild.Integrate({0.0, 1.0}, 1e-3), exact, 1e-3);
+  EXPECT_NEAR(Continued(wild, {0.0, 1.0}, 1e-3), exact, 1e-3);
   EXPECT_LE(wild.count, kEvaluationBudget);
   wild.count = 0;
-  EXPECT_NEAR(wild.Integrate({0.0, 1.0}, 1e-12), exact, 1e-3);
+  EXPECT_NEAR(Continued(wild, {0.0, 1.0}, 1e-12), exact, 1e-3);
   EXPECT_LE(wild.count, kEvaluationBudget);
   // A zero tolerance asks for the rounding level: log(x) to within it, in few evaluations
   // once every piece is at its floor.
   FormulaX log(Log);
-  EXPECT_NEAR(log.Integrate({0.0, 1.0}, 0.0), -1.0, kRoundingFactor);
+  EXPECT_NEAR(Continued(log, {0.0, 1.0}, 0.0), -1.0, kRoundingFactor);
   EXPECT_LE(log.count, kEvaluationBudget);
   EXPECT_EQ(LiveBlocks(), before);
 }
@@ -534,7 +610,7 @@ TEST(IntegrateX, RaisingIntegrandInTheContinuationLeavesNothingBehind) {
   // work array is released.
   const long before = LiveBlocks();
   RaisingLogX f(4000);
-  EXPECT_THROW(f.Integrate({0.0, 1.0}, 1e-12), std::runtime_error);
+  EXPECT_THROW(Continued(f, {0.0, 1.0}, 1e-12), std::runtime_error);
   EXPECT_EQ(LiveBlocks(), before);
 }
 

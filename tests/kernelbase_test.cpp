@@ -271,9 +271,32 @@ TEST(XelTolerance, ScaleFactorScalesAbsoluteRolesOnly) {
   EXPECT_EQ(scaled.GetRelativeEpsilon(), unit.GetRelativeEpsilon());
   EXPECT_EQ(scaled.GetParametricResolution(), unit.GetParametricResolution());
   EXPECT_EQ(scaled.GetSymmetryEpsilon(), unit.GetSymmetryEpsilon());
-  // A meaningless scale factor falls back to the unscaled model.
-  EXPECT_EQ(XelTolerance(-2.0).GetScaleFactor(), 1.0);
-  EXPECT_EQ(XelTolerance(std::nan("")).GetScaleFactor(), 1.0);
+}
+
+TEST(XelTolerance, MeaninglessScaleOrResolutionsRaise) {
+  // A scale factor must be positive and finite, a resolution or epsilon finite and not
+  // negative: a negative or NaN one would make every point a root or a duplicate.
+  const double nan = std::nan(""), inf = HUGE_VAL;
+  for (double scale : {0.0, -1.0, -2.0, nan, inf})
+    ExpectInputError([&] { XelTolerance tol(scale); }, 0x20006,
+                     {"the scale factor of the XelTolerance", "", "XelTolerance::XelTolerance"});
+  XelTolerance tol;
+  typedef void (XelTolerance::*Setter)(double);
+  const Setter setters[] = {
+      &XelTolerance::SetRelativeEpsilon,      &XelTolerance::SetRootResolution,
+      &XelTolerance::SetParametricResolution, &XelTolerance::SetPointResolution,
+      &XelTolerance::SetLengthResolution,     &XelTolerance::SetBisectionEpsilon,
+      &XelTolerance::SetSingularValueEpsilon};
+  for (Setter set : setters)
+    for (double value : {-1e-9, nan, inf})
+      ExpectInputError([&] { (tol.*set)(value); }, 0x20006);
+  ExpectInputError(
+      [&] { tol.SetRootResolution(-1e-9); }, 0x20006,
+      {"the root resolution of the XelTolerance", "", "XelTolerance::SetRootResolution"});
+  // The tolerance keeps its values; 0 is a valid resolution.
+  EXPECT_EQ(tol.GetRootResolution(), 1e-13);
+  tol.SetRootResolution(0.0);
+  EXPECT_EQ(tol.GetRootResolution(), 0.0);
 }
 
 TEST(XelTolerance, InvalidToleranceAnswersZeroAndReports) {

@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <limits>
 #include <vector>
@@ -380,6 +381,187 @@ TEST(MinimizeX, MisuseAndDegenerateInput) {
   EXPECT_NO_THROW(nan.Minimize(XelMathInterval(0.0, 1.0), minima));
   EXPECT_NO_THROW(nan.Minimize(XelMathInterval(0.0, 1.0), minima, &list));
   EXPECT_EQ(minima.GetNumberOfPoints(), 0);
+}
+
+namespace {
+
+// Functions whose first derivatives vanish at a point that is no extremum, or at an end where
+// the function still rises or falls: sin(x^2) + cos^2 x, which grows from 0 like x^4 / 3, and
+// x^3, which has an inflection at 0. Exact derivatives and interval images up to f'''.
+class DegenerateX : public LeafX {
+public:
+  explicit DegenerateX(int iKind, long iOffered) : _kind(iKind) { offered = iOffered; }
+  const char* IsA() const override { return "DegenerateX"; }
+  XelMathFunctionX* Duplicate() const override { return new DegenerateX(*this); }
+  double D(int k, double x) const override {
+    if (_kind == 1)
+      return k == 0 ? x * x * x : (k == 1 ? 3.0 * x * x : (k == 2 ? 6.0 * x : 6.0));
+    const double s = std::sin(x * x), c = std::cos(x * x);
+    switch (k) {
+    case 0:
+      return s + std::cos(x) * std::cos(x);
+    case 1:
+      return 2.0 * x * c - std::sin(2.0 * x);
+    case 2:
+      return 2.0 * c - 4.0 * x * x * s - 2.0 * std::cos(2.0 * x);
+    default:
+      return -12.0 * x * s - 8.0 * x * x * x * c + 4.0 * std::sin(2.0 * x);
+    }
+  }
+  XelMathInterval DI(int k, const XelMathInterval& I) const override {
+    if (_kind == 1)
+      return k == 0 ? IPower(I, 3)
+                    : (k == 1 ? IScale(3.0, IPower(I, 2))
+                              : (k == 2 ? IScale(6.0, I) : XelMathInterval(6.0, 6.0)));
+    const XelMathInterval x2 = ISquare(I), s = ISin(x2.low, x2.high);
+    const XelMathInterval c = ISin(x2.low + 0.5 * kPi, x2.high + 0.5 * kPi);
+    const XelMathInterval s2 = ISin(2.0 * I.low, 2.0 * I.high);
+    const XelMathInterval c2 = ISin(2.0 * I.low + 0.5 * kPi, 2.0 * I.high + 0.5 * kPi);
+    switch (k) {
+    case 0:
+      return IAdd(s, IAdd(XelMathInterval(0.5, 0.5), IScale(0.5, c2)));
+    case 1:
+      return IAdd(IScale(2.0, IMul(I, c)), IScale(-1.0, s2));
+    case 2:
+      return IAdd(IScale(2.0, c), IAdd(IScale(-4.0, IMul(x2, s)), IScale(-2.0, c2)));
+    default:
+      return IAdd(IScale(-12.0, IMul(I, s)),
+                  IAdd(IScale(-8.0, IMul(IPower(I, 3), c)), IScale(4.0, s2)));
+    }
+  }
+
+private:
+  int _kind;
+};
+
+// log x: NaN below 0, -infinity at 0; exact derivatives, no interval images.
+class LogX : public LeafX {
+public:
+  explicit LogX(long iOffered) { offered = iOffered; }
+  const char* IsA() const override { return "LogX"; }
+  XelMathFunctionX* Duplicate() const override { return new LogX(*this); }
+  double D(int k, double x) const override {
+    return k == 0 ? std::log(x)
+                  : (k == 1 ? 1.0 / x : (k == 2 ? -1.0 / (x * x) : 2.0 / (x * x * x)));
+  }
+  XelMathInterval DI(int, const XelMathInterval&) const override { return XelMathInterval(); }
+};
+
+} // namespace
+
+TEST(MinimizeX, StationaryPointsAreClassifiedByHowTheFunctionChanges) {
+  // On every strategy, minimizing and maximizing: an end where f' = f'' = 0 is a minimum only
+  // when the function rises from it, and an inflection with f' = f'' = 0 is no extremum.
+  struct Case {
+    int kind;
+    XelMathInterval domain;
+    std::vector<double> minima, maxima;
+  };
+  const Case cases[] = {{0, {0.0, 0.5}, {0.0}, {0.5}},
+                        {0, {-0.5, 0.0}, {0.0}, {-0.5}},
+                        {1, {-1.0, 1.0}, {-1.0}, {1.0}},
+                        {1, {0.0, 1.0}, {0.0}, {1.0}},
+                        {1, {-1.0, 0.0}, {-1.0}, {0.0}}};
+  XelMathAttrString brent("BrentMethod", 1);
+  XelMathAttrList brentList(&brent);
+  for (const Case& c : cases)
+    for (long strategy : {255L, 63L, 15L, -1L}) {
+      const DegenerateX f(c.kind, strategy < 0 ? 15L : strategy);
+      const XelMathAttrList* list = strategy < 0 ? &brentList : nullptr;
+      SCOPED_TRACE(testing::Message() << "kind " << c.kind << " on [" << c.domain.low << ", "
+                                      << c.domain.high << "] strategy " << strategy);
+      XelMathSetOfPointsND points(1);
+      f.Minimize(c.domain, points, list);
+      ExpectSameMinima(PointsOf(points), c.minima, kBrentArgTol);
+      f.Maximize(c.domain, points, list);
+      ExpectSameMinima(PointsOf(points), c.maxima, kBrentArgTol);
+    }
+}
+
+TEST(MinimizeX, PointsWhereTheFunctionIsNaNAreNeverExtrema) {
+  // log x on [-1, 1]: NaN on the left half, unbounded below at 0+; the only extremum is the
+  // maximum at 1. Nothing returned may have a non-finite value.
+  XelMathAttrString brent("BrentMethod", 1), absolute("AbsoluteExtremum", 1);
+  XelMathAttrList brentList(&brent), absoluteList(&absolute);
+  for (long offered : {15L, 1L})
+    for (const XelMathAttrList* list : {static_cast<const XelMathAttrList*>(nullptr),
+                                        static_cast<const XelMathAttrList*>(&brentList),
+                                        static_cast<const XelMathAttrList*>(&absoluteList)}) {
+      const LogX f(offered);
+      SCOPED_TRACE(testing::Message() << "offered " << offered << " list " << list);
+      XelMathSetOfPointsND points(1);
+      f.Minimize(XelMathInterval(-1.0, 1.0), points, list);
+      for (double x : PointsOf(points))
+        EXPECT_TRUE(std::isfinite(f.Eval(x))) << "minimum at " << x;
+      f.Maximize(XelMathInterval(-1.0, 1.0), points, list);
+      ExpectSameMinima(PointsOf(points), {1.0}, kBrentArgTol);
+    }
+}
+
+TEST(MinimizeX, ImageByExtremumSearchEnclosesTheValuesOrSaysItCannot) {
+  // log x known by its values only: no Chebyshev series converges, the image comes from the
+  // extremum search. It encloses every finite value, or has an infinite end.
+  const LogX f(1);
+  for (const XelMathInterval I :
+       {XelMathInterval(-1.0, 1.0), XelMathInterval(1e-3, 1.0), XelMathInterval(-1.0, -0.5)}) {
+    const XelMathInterval image = f.ComputeOptimalImage(I, Tol());
+    SCOPED_TRACE(testing::Message() << "[" << I.low << ", " << I.high << "]");
+    EXPECT_FALSE(std::isnan(image.low) || std::isnan(image.high));
+    for (long k = 0; k <= 1000; ++k) {
+      const double x = k == 1000 ? I.high : I.low + (I.high - I.low) * (k / 1000.0);
+      const double v = f.Eval(x);
+      if (std::isfinite(v)) {
+        EXPECT_LE(image.low, v) << x;
+        EXPECT_GE(image.high, v) << x;
+      }
+    }
+  }
+  // Where the function is finite the answer stays bounded.
+  const XelMathInterval bounded = f.ComputeOptimalImage(XelMathInterval(1e-3, 1.0), Tol());
+  EXPECT_TRUE(std::isfinite(bounded.low) && std::isfinite(bounded.high));
+}
+
+TEST(MinimizeX, InvalidOptionValuesRaise) {
+  WaveX f(5.0, 0.1, 0);
+  const XelMathInterval domain(0.0, 4.0);
+  XelMathSetOfPointsND minima(1);
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  XelMathAttrString brent("BrentMethod", 1);
+  for (bool withBrent : {false, true}) {
+    XelMathAttrIntegerValue sampling("SamplingPoints", LONG_MAX, 1);
+    XelMathAttrList list(&sampling);
+    if (withBrent)
+      list.AddAttribute(&brent);
+    ExpectInputError(
+        [&] { f.Minimize(domain, minima, &list); }, 0x20004,
+        {"SamplingPoints", "Invalid Number Of Points", "XelMathMinimizeX::SetSamplingValue"});
+  }
+  for (double ratio : {-0.1, nan, inf}) {
+    XelMathAttrDoubleValue attr("InternalMinWidthRatio", ratio, 1);
+    XelMathAttrList list(&attr);
+    ExpectInputError([&] { f.Minimize(domain, minima, &list); }, 0x20006,
+                     {"InternalMinWidthRatio", "", "XelMathMinimizeX::SetInternalMinWidthRatio"});
+  }
+  XelMathAttrDoubleValue limit("LimitValue", nan, 1);
+  XelMathAttrList limitList(&limit);
+  ExpectInputError([&] { f.Minimize(domain, minima, &limitList); }, 0x20006,
+                   {"LimitValue", "", "XelMathMinimizeX::SetLimitValue"});
+  ExpectInputError([&] { f.Maximize(domain, minima, &limitList); }, 0x20006,
+                   {"LimitValue", "", "XelMathMinimizeX::SetLimitValue"});
+  // Scale powers whose factors overflow or underflow, or whose differences would overflow.
+  XelTolerance scaled(10.0);
+  XelMathAttrTolObject tol(scaled);
+  for (long power : {LONG_MIN, LONG_MAX, -400L, 400L}) {
+    XelMathAttrScaleOption option(power, 1), variable(2, power);
+    for (XelMathAttrScaleOption* o : {&option, &variable}) {
+      XelMathAttrList list(&tol);
+      list.AddAttribute(o);
+      SCOPED_TRACE(power);
+      ExpectInputError([&] { f.Minimize(domain, minima, &list); }, 0x20006,
+                       {"the XelMathAttrScaleOption", "", "XelMathFunctionX::Minimize"});
+    }
+  }
 }
 
 TEST(MinimizeX, MinimizerObjectSettersAndNoLeak) {

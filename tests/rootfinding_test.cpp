@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstring>
 #include <limits>
@@ -298,6 +299,72 @@ TEST(SolveX, FunctionsReturningNaNEndWithoutHanging) {
   ExpectSameRoots(SortedPoints(set), {0.25}, kEpsRoot);
 }
 
+// Functions with poles, jumps or NaN parts: 1/x, tan x and log x, with interval images of f
+// and f' (infinite across a pole) or without. A pole is a sign change whose values grow
+// towards it; a point where f is NaN or infinite is no root either.
+ClosedFormX Singular(int iKind, bool iIntervals) {
+  const double inf = std::numeric_limits<double>::infinity();
+  ClosedFormX::Scalar f, d, d2;
+  ClosedFormX::Image image;
+  if (iKind == 0) {
+    f = [](double x) { return 1.0 / x; };
+    d = [](double x) { return -1.0 / (x * x); };
+    d2 = [](double x) { return 2.0 / (x * x * x); };
+    image = [inf](int k, const XelMathInterval& I) {
+      if (I.low <= 0.0 && I.high >= 0.0)
+        return k == 0 ? XelMathInterval(-inf, inf)
+                      : XelMathInterval(-inf, -1.0 / std::fmax(I.low * I.low, I.high * I.high));
+      const double lo2 = I.low * I.low, hi2 = I.high * I.high;
+      return k == 0 ? XelMathInterval(1.0 / I.high, 1.0 / I.low)
+                    : XelMathInterval(-1.0 / std::fmin(lo2, hi2), -1.0 / std::fmax(lo2, hi2));
+    };
+  } else if (iKind == 1) {
+    f = [](double x) { return std::tan(x); };
+    d = [](double x) { return 1.0 + std::tan(x) * std::tan(x); };
+    d2 = [](double x) { return 2.0 * std::tan(x) * (1.0 + std::tan(x) * std::tan(x)); };
+    image = [inf](int k, const XelMathInterval& I) {
+      // A pole k pi + pi/2 inside I makes both images unbounded.
+      if (std::floor((I.low - kPi / 2) / kPi) != std::floor((I.high - kPi / 2) / kPi))
+        return k == 0 ? XelMathInterval(-inf, inf) : XelMathInterval(1.0, inf);
+      const double tl = std::tan(I.low), th = std::tan(I.high);
+      if (k == 0)
+        return XelMathInterval(tl, th);
+      const double low = tl <= 0.0 && th >= 0.0 ? 0.0 : std::fmin(tl * tl, th * th);
+      return XelMathInterval(1.0 + low, 1.0 + std::fmax(tl * tl, th * th));
+    };
+  } else {
+    f = [](double x) { return std::log(x); };
+    d = [](double x) { return 1.0 / x; };
+    d2 = [](double x) { return -1.0 / (x * x); };
+  }
+  return ClosedFormX(f, d, d2, iIntervals ? image : ClosedFormX::Image());
+}
+
+TEST(SolveX, PolesJumpsAndNaNPointsAreNeverRoots) {
+  struct Case {
+    int kind;
+    XelMathInterval domain;
+    std::vector<double> roots;
+  };
+  const Case cases[] = {{0, {-1.0, 1.0}, {}},         {0, {-1.0, 2.0}, {}},
+                        {1, {-1.0, 5.0}, {0.0, kPi}}, {1, {0.5, 10.0}, {kPi, 2.0 * kPi, 3.0 * kPi}},
+                        {2, {-1.0, 1.0}, {1.0}},      {2, {-1.0, 2.0}, {1.0}}};
+  for (const Case& c : cases)
+    for (bool intervals : {false, true}) {
+      if (c.kind == 2 && intervals)
+        continue;
+      const ClosedFormX f = Singular(c.kind, intervals);
+      XelMathSetOfPointsND set(1);
+      const int status = f.Solve(c.domain, set, nullptr);
+      SCOPED_TRACE(testing::Message() << "kind " << c.kind << " on [" << c.domain.low << ", "
+                                      << c.domain.high << "] intervals " << intervals);
+      EXPECT_EQ(status, 0);
+      for (double r : PointsOf(set))
+        EXPECT_TRUE(std::isfinite(f.Eval(r))) << r;
+      ExpectSameRoots(SortedPoints(set), c.roots, kEpsRoot);
+    }
+}
+
 TEST(SolveX, ResultSetOfTheWrongDimensionRaises) {
   const FactoredPolynomial f({0.5}, {1}, 1.0, true);
   XelMathSetOfPointsND set(2);
@@ -381,6 +448,59 @@ TEST(SolveX, DichotomyStepsStillConvergeToTheRoot) {
     SCOPED_TRACE(count);
     ExpectSameRoots(SortedPoints(set), {-0.3, 0.2, 0.7}, kEpsRoot);
   }
+}
+
+TEST(SolveX, InvalidOptionValuesRaiseAndHugeCountsNeverRun) {
+  const FactoredPolynomial f({0.5}, {1}, 1.0, false);
+  const XelMathInterval domain(0.0, 1.0);
+  XelMathSetOfPointsND set(1);
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const double inf = std::numeric_limits<double>::infinity();
+  // Widths and tolerances: a negative, infinite or NaN value would make every point a root.
+  struct Width {
+    const char* key;
+    const char* where;
+  };
+  for (const Width& w : {Width{AttrFunctionXEpsRoot, "XelMathSolveX::SetEpsRoot"},
+                         Width{AttrFunctionXAbsoluteTolerance, "XelMathSolveX::SetTolerance"}})
+    for (double value : {-1e-6, nan, inf, -inf}) {
+      XelMathAttrDoubleValue attr(w.key, value, 1);
+      XelMathAttrList list(&attr);
+      SCOPED_TRACE(testing::Message() << w.key << " " << value);
+      ExpectInputError([&] { f.Solve(domain, set, &list); }, 0x20006, {w.key, "", w.where});
+    }
+  // Sampling counts beyond what one call can run.
+  for (long count : {LONG_MAX, LONG_MAX / 3 + 1}) {
+    XelMathAttrIntegerValue sampling(AttrFunctionXSamplingPoints, count, 1);
+    XelMathAttrList list(&sampling);
+    ExpectInputError([&] { f.Solve(domain, set, &list); }, 0x20004,
+                     {AttrFunctionXSamplingPoints, "Invalid Number Of Points",
+                      "XelMathSolveX::SetSamplingValue"});
+  }
+  // Scale powers whose factors overflow, underflow or whose differences would overflow.
+  XelTolerance scaled(1000.0);
+  XelMathAttrTolObject tolerance(scaled);
+  for (long powerF : {LONG_MIN, LONG_MAX, -400L, 400L}) {
+    XelMathAttrScaleOption option(powerF, 1);
+    XelMathAttrList list(&tolerance);
+    list.AddAttribute(&option);
+    SCOPED_TRACE(powerF);
+    ExpectInputError([&] { f.Solve(domain, set, &list); }, 0x20006,
+                     {"the XelMathAttrScaleOption", "", "XelMathFunctionX::Solve"});
+  }
+  // A dichotomy of LONG_MAX steps is out of the Newton budget: off, and the solve still ends.
+  XelMathSolveX solver(&f, XelGetDefaultTolerance());
+  for (long start : {0L, 50L}) {
+    solver.SetDichotomy(1, LONG_MAX, start);
+    EXPECT_FALSE(solver.IsDichotomyOn());
+  }
+  XelMathSetOfLongs steps;
+  steps.AddElement(LONG_MAX);
+  steps.AddElement(LONG_MAX);
+  XelMathAttrPointerValue dichotomy(AttrFunctionXDichotomy, &steps, 1);
+  XelMathAttrList list(&dichotomy);
+  EXPECT_EQ(f.Solve(domain, set, &list), 0);
+  ExpectSameRoots(SortedPoints(set), {0.5}, kEpsRoot);
 }
 
 // Admits only x >= 0.

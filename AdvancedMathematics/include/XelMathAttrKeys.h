@@ -36,6 +36,10 @@ XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrFunctionXBrentMethodT
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrFunctionXInternalMinWidthRatio;
 /// "ReconvergeBestPoint" (presence): the best point is refined once more.
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrFunctionXReconvergeBestPoint;
+/// "AdaptiveIntegration" (presence): XelMathIntegrateX goes on, when the doubling of the
+/// 20-point rule has not converged at 64 pieces, with the global adaptive Gauss-Kronrod
+/// scheme (see XelMathGaussLegendre.h), within 80 times the evaluations of the doubling.
+XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrFunctionXAdaptiveIntegration;
 /// "MaxDomain": exported for callers; no analysis of the library reads it.
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrDomain;
 /// "SamplingPoints" (XelMathAttrIntegerValue): sampling of the N-variable system solver.

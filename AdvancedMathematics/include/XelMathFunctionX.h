@@ -62,7 +62,9 @@ public:
   /// default chains monotonicity from the highest derivative requested.
   virtual void Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
                     XelMathInterval* oF1, XelMathInterval* oF2) const;
-  /// A guaranteed enclosure of the image of iI, tight to the tolerance.
+  /// A guaranteed enclosure of the image of iI, tight to the tolerance. When the image comes
+  /// from the extremum search and the function is NaN or infinite somewhere on iI, no bound
+  /// can be given: the image is then the whole line (infinite ends).
   virtual XelMathInterval ComputeOptimalImage(const XelMathInterval& iI,
                                               const XelTolerance& iTol) const;
 
@@ -109,7 +111,9 @@ public:
                                               const double* iC, const double iC0) const;
   /// Relative convergence threshold of the Chebyshev image (1e-4 by default).
   virtual double GetChebyshevConfidenceParametre() const;
-  /// Integral over iI within iEps, absolute (iRelative 0) or relative (1).
+  /// Integral over iI within iEps, absolute (iRelative 0) or relative (1). When the doubling
+  /// has not converged at 64 pieces, the 64-piece estimate (XelMathIntegrateX gives the status
+  /// and, on request, goes on adaptively). A negative or NaN iEps raises 0x20006.
   virtual double IntegrateAbsOrRel(const XelMathInterval& iI, double iEps,
                                    unsigned char iRelative) const;
   /// Gauss-Legendre rule of order iOrder over iI.

@@ -16,7 +16,10 @@
 //  - BrentMinimize, a derivative-free search: samples of f bracket each decrease-increase
 //    pattern, refined by Brent's parabolic interpolation with golden-section fallback.
 // Every minimum goes through AddMinimum, which applies the limit value, the absolute mode
-// and the duplicate test.
+// and the duplicate test, and never keeps a point where f is NaN or infinite. A stationary
+// point (an end included) is a minimum only when f does not decrease from it on either side:
+// where f' and f'' both vanish (x^3 at 0, x^4 / 3 at an end) the derivatives alone cannot tell
+// a minimum from an inflection or a maximum, the change of f over small steps does.
 //
 // Tolerances (read from the tolerance given at construction): S scale factor, E relative
 // epsilon (stationary and constant tests), U value unit, P point resolution (two minima
@@ -45,9 +48,11 @@ public:
   ~XelMathMinimizeX() override;
 
   // ---- setters ---------------------------------------------------------------------------
-  /// Number of sample points of the sampling strategies (default 15; at least 2 is used).
-  void SetSamplingValue(long iNbPoints) { _sampling = iNbPoints; }
-  /// Minima whose value is above iLimit are rejected. An unreviewed value is counted.
+  /// Number of sample points of the sampling strategies (default 15; at least 2 is used). A
+  /// count above 2^24 raises XelMathInputError 0x20004 ("Invalid Number Of Points").
+  void SetSamplingValue(long iNbPoints);
+  /// Minima whose value is above iLimit are rejected. An unreviewed value is counted. A NaN
+  /// limit raises XelMathInputError 0x20006.
   void SetLimitValue(double iLimit, unsigned char iReviewed);
   /// Keep only the best minimum.
   void SetAbsoluteMinimum() { _absoluteMinimum = 1; }
@@ -62,8 +67,8 @@ public:
   /// In absolute mode, refine a lone best sample once more by Newton on f' = 0.
   void SetReconvergeBestPoint() { _reconvergeBestPoint = 1; }
   /// Smallest piece of the first-derivative strategy, as a ratio of the domain (at most
-  /// 0.1 is used).
-  void SetInternalMinWidthRatio(double iRatio) { _internalMinWidthRatio = iRatio; }
+  /// 0.1 is used). A negative, infinite or NaN ratio raises XelMathInputError 0x20006.
+  void SetInternalMinWidthRatio(double iRatio);
   void SetOKScaleReviewed() { _scaleReviewed = 1; }
 
   // ---- getters ---------------------------------------------------------------------------
@@ -114,6 +119,12 @@ private:
   /// The derivative sampling on a narrow piece: a run of stationary samples there only
   /// means constant when the whole function is.
   int NarrowPiece(const XelMathInterval& iI);
+  /// 1 when f does not decrease from x on either side inside the domain: the first of the
+  /// steps 1e-4, 1e-3, 1e-2 times the width of the domain at which the change of f leaves the
+  /// noise E (U + |f(x)|) decides each side; a side flat within the noise counts as rising.
+  bool RisesAround(double x);
+  /// AddMinimum of a stationary point that RisesAround accepts.
+  int AddStationary(double x);
   /// Newton solve of f' = 0 in [iA, iB] with f'(iA) = iDa < 0 < f'(iB) = iDb, from iX.
   /// Returns 1 when a point was accepted into the set.
   int SolveStationary(double iA, double iB, double iDa, double iDb, double iX);

@@ -80,16 +80,19 @@ public:
                              double& oX);
 
   // ---- setters ---------------------------------------------------------------------------
-  /// Number of sample points of the sampling strategy (default 15).
-  void SetSamplingValue(long iNbPoints) { _sampling = iNbPoints; }
+  /// Number of sample points of the sampling strategy (default 15). A count above 2^24
+  /// raises XelMathInputError 0x20004 ("Invalid Number Of Points").
+  void SetSamplingValue(long iNbPoints);
   void SetConstraint(const XelMathConstraint* iConstraint) { _constraint = iConstraint; }
   void SetCheckExtremities(unsigned char iCheck) { _checkExtremities = iCheck; }
   void SetOldNewtonWithInit(unsigned char iOld) { _oldNewtonWithInit = iOld; }
   void SetOKScaleReviewed() { _scaleReviewed = 1; }
   /// Absolute tolerance on the value at a null point, the given flag, and whether the
-  /// value is already in scaled units (an unreviewed value is counted).
+  /// value is already in scaled units (an unreviewed value is counted). A negative,
+  /// infinite or NaN tolerance raises XelMathInputError 0x20006.
   void SetTolerance(double iTolerance, unsigned char iGiven, unsigned char iReviewed);
-  /// New EpsRoot; the derivative threshold keeps its ratio to EpsRoot.
+  /// New EpsRoot; the derivative threshold keeps its ratio to EpsRoot. A negative, infinite
+  /// or NaN width raises XelMathInputError 0x20006.
   void SetEpsRoot(double iEpsRoot, unsigned char iReviewed);
   /// Dichotomy with iSteps bisection steps after iStart Newton iterations; stays off unless
   /// iOn, iSteps >= 1, 0 <= iStart < 2 XelMaxNewtonIteration and

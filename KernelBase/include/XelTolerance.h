@@ -15,7 +15,8 @@
 
 class XELKERNELBASE_EXPORT XelTolerance {
 public:
-  /// A tolerance for a model at scale iScaleFactor (must be > 0; 1 for an unscaled model).
+  /// A tolerance for a model at scale iScaleFactor (1 for an unscaled model). A scale that
+  /// is not a positive finite number raises XelMathInputError 0x20006.
   explicit XelTolerance(double iScaleFactor = 1.0);
   XelTolerance(const XelTolerance&) = default;
   XelTolerance& operator=(const XelTolerance&) = default;
@@ -38,13 +39,15 @@ public:
   double GetReferenceLength() const;
   double GetMinimumLength() const;
 
-  void SetRelativeEpsilon(double iValue) { _relativeEpsilon = iValue; }
-  void SetRootResolution(double iValue) { _rootResolution = iValue; }
-  void SetParametricResolution(double iValue) { _parametricResolution = iValue; }
-  void SetPointResolution(double iValue) { _pointResolution = iValue; }
-  void SetLengthResolution(double iValue) { _lengthResolution = iValue; }
-  void SetBisectionEpsilon(double iValue) { _bisectionEpsilon = iValue; }
-  void SetSingularValueEpsilon(double iValue) { _singularValueEpsilon = iValue; }
+  /// Setters of the unscaled roles. A negative, infinite or NaN value raises
+  /// XelMathInputError 0x20006 naming the role; the tolerance keeps its former value.
+  void SetRelativeEpsilon(double iValue);
+  void SetRootResolution(double iValue);
+  void SetParametricResolution(double iValue);
+  void SetPointResolution(double iValue);
+  void SetLengthResolution(double iValue);
+  void SetBisectionEpsilon(double iValue);
+  void SetSingularValueEpsilon(double iValue);
 
   /// True when the object carries the validity mark of a live tolerance.
   bool IsValidMark() const { return _mark == ValidMark; }

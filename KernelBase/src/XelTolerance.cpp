@@ -1,14 +1,60 @@
 #include "XelTolerance.h"
 
+#include <cmath>
+
 #include "XelError.h"
+#include "XelMathInputError.h"
 #include "XelQuorOutput.h"
 
+namespace {
+// A resolution or epsilon is a width or a ratio: finite and not negative. A negative one
+// squares to a positive bound in the tests that compare squares, a NaN one fails every test,
+// an infinite one passes every test.
+double CheckedRole(double iValue, const char* iWhat, const char* iWhere) {
+  if (!(iValue >= 0.0) || !std::isfinite(iValue))
+    XelMathRaise(0x20006, iWhat, "negative, infinite or NaN", iWhere);
+  return iValue;
+}
+} // namespace
+
 XelTolerance::XelTolerance(double iScaleFactor)
-    : _mark(ValidMark), _error(0), _scaleFactor(iScaleFactor > 0 ? iScaleFactor : 1.0),
-      _relativeEpsilon(1e-13), _rootResolution(1e-13), _parametricResolution(1e-10),
-      _pointResolution(1e-10), _lengthResolution(1e-10), _bisectionEpsilon(1e-13),
-      _singularValueEpsilon(1e-13), _symmetryEpsilon(1e-13), _squaredZero(1e-26),
-      _minimumLength(1e-6) {}
+    : _mark(ValidMark), _error(0), _scaleFactor(iScaleFactor), _relativeEpsilon(1e-13),
+      _rootResolution(1e-13), _parametricResolution(1e-10), _pointResolution(1e-10),
+      _lengthResolution(1e-10), _bisectionEpsilon(1e-13), _singularValueEpsilon(1e-13),
+      _symmetryEpsilon(1e-13), _squaredZero(1e-26), _minimumLength(1e-6) {
+  if (!(iScaleFactor > 0.0) || !std::isfinite(iScaleFactor))
+    XelMathRaise(0x20006, "the scale factor of the XelTolerance", "not a positive finite number",
+                 "XelTolerance::XelTolerance");
+}
+
+void XelTolerance::SetRelativeEpsilon(double iValue) {
+  _relativeEpsilon = CheckedRole(iValue, "the relative epsilon of the XelTolerance",
+                                 "XelTolerance::SetRelativeEpsilon");
+}
+void XelTolerance::SetRootResolution(double iValue) {
+  _rootResolution = CheckedRole(iValue, "the root resolution of the XelTolerance",
+                                "XelTolerance::SetRootResolution");
+}
+void XelTolerance::SetParametricResolution(double iValue) {
+  _parametricResolution = CheckedRole(iValue, "the parametric resolution of the XelTolerance",
+                                      "XelTolerance::SetParametricResolution");
+}
+void XelTolerance::SetPointResolution(double iValue) {
+  _pointResolution = CheckedRole(iValue, "the point resolution of the XelTolerance",
+                                 "XelTolerance::SetPointResolution");
+}
+void XelTolerance::SetLengthResolution(double iValue) {
+  _lengthResolution = CheckedRole(iValue, "the length resolution of the XelTolerance",
+                                  "XelTolerance::SetLengthResolution");
+}
+void XelTolerance::SetBisectionEpsilon(double iValue) {
+  _bisectionEpsilon = CheckedRole(iValue, "the bisection epsilon of the XelTolerance",
+                                  "XelTolerance::SetBisectionEpsilon");
+}
+void XelTolerance::SetSingularValueEpsilon(double iValue) {
+  _singularValueEpsilon = CheckedRole(iValue, "the singular-value epsilon of the XelTolerance",
+                                      "XelTolerance::SetSingularValueEpsilon");
+}
 
 XelTolerance::~XelTolerance() {
   // A volatile store: the compiler may not drop it as a store to a dying object.

@@ -75,6 +75,34 @@ inline void ReadPowers(const XelMathAttrScaleOption& iOption, const char* iWhere
   oX = powersX[0];
 }
 
+/// Raises 0x20006 with iWhere unless both scale factors are finite and not 0.
+inline void CheckFactors(const double iValueFactor, const double iVariableFactor,
+                         const char* iWhere) {
+  if (!std::isfinite(iValueFactor) || !std::isfinite(iVariableFactor) || iValueFactor == 0.0 ||
+      iVariableFactor == 0.0)
+    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "scale factor out of range", iWhere);
+}
+
+/// A value read from an option: raises 0x20006 (iKey, why, iWhere) unless it is finite and not
+/// negative.
+inline double CheckedWidth(const double iValue, const char* iKey, const char* iWhere) {
+  if (!(iValue >= 0.0) || !std::isfinite(iValue))
+    XelMathRaise(0x20006, iKey, "negative, infinite or NaN", iWhere);
+  return iValue;
+}
+
+/// Largest sampling count of the one-variable analyses: beyond it a call would run for hours
+/// (and three times it, Brent's sampling, must still be a long).
+const long MaxSamplingPoints = 1L << 24;
+
+/// A sampling count read from an option: raises 0x20004 "Invalid Number Of Points" (iKey,
+/// iWhere) above MaxSamplingPoints.
+inline long CheckedSampling(const long iCount, const char* iKey, const char* iWhere) {
+  if (iCount > MaxSamplingPoints)
+    XelMathRaise(0x20004, iKey, "Invalid Number Of Points", iWhere);
+  return iCount;
+}
+
 /// The factors that bring a function declared with iOption to values in the power
 /// iExpectedF of the scale iScale and variables in the scale: h(x) = oValueFactor *
 /// f(oVariableFactor * x). Returns true when a wrapper is needed (factors other than 1).
@@ -89,8 +117,11 @@ inline bool ScaleFactors(const XelMathAttrScaleOption& iOption, const double iSc
   ReadPowers(iOption, iWhere, powerF, powerX);
   if (powerF == iExpectedF && powerX == 1)
     return false;
-  oValueFactor = std::pow(iScale, static_cast<double>(iExpectedF - powerF));
-  oVariableFactor = std::pow(iScale, static_cast<double>(powerX - 1));
+  // Powers are subtracted in double: LONG_MIN or LONG_MAX must not overflow. A factor that
+  // overflows or underflows would turn every value of the wrapper into 0, inf or NaN.
+  oValueFactor = std::pow(iScale, static_cast<double>(iExpectedF) - static_cast<double>(powerF));
+  oVariableFactor = std::pow(iScale, static_cast<double>(powerX) - 1.0);
+  CheckFactors(oValueFactor, oVariableFactor, iWhere);
   return true;
 }
 

@@ -14,6 +14,7 @@ const char* const AttrFunctionXBrentMethod = "BrentMethod";
 const char* const AttrFunctionXBrentMethodTrueSampling = "BrentMethodTrueSampling";
 const char* const AttrFunctionXInternalMinWidthRatio = "InternalMinWidthRatio";
 const char* const AttrFunctionXReconvergeBestPoint = "ReconvergeBestPoint";
+const char* const AttrFunctionXAdaptiveIntegration = "AdaptiveIntegration";
 const char* const AttrDomain = "MaxDomain";
 const char* const AttrSystemSamplingPoints = "SamplingPoints";
 const char* const AttrSystemNoSingularityTreatment = "NoSingularityTreatment";

@@ -6,6 +6,7 @@
 
 #include "XelError.h"
 #include "XelFedEx.h"
+#include "XelMathAnalysisScaling.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrString.h"
@@ -265,10 +266,15 @@ XelMathInterval XelMathFunctionX::RComputeOptimalImage(const XelMathInterval& iI
 }
 
 namespace {
+// Samples of the check of the image found by the extremum search.
+const long ImageCheckSamples = 33;
+
 // The extremum search behind the image: the global minimum and maximum of iG over iI (in
 // the variable of iG), run on iS iG when the model is scaled so that the searches compare
-// values in model units. The image is [g(min point), g(max point)]; the ends of iI take part
-// too, so that a search that finds nothing still leaves an enclosure of what was seen.
+// values in model units. The image is [g(min point), g(max point)]; the ends of iI and a few
+// samples take part too, so that a search that misses an extremum still leaves an enclosure
+// of what was seen. A function that is NaN or infinite at any of these points has no bound
+// the search can give: the image is then the whole line, which says so.
 XelMathInterval ImageByExtremumSearch(const XelMathFunctionX* iG, const XelMathInterval& iI,
                                       const XelTolerance& iTol, double iS, long iReviewed) {
   XelMathAttrString absolute("AbsoluteExtremum", 1);
@@ -304,6 +310,15 @@ XelMathInterval ImageByExtremumSearch(const XelMathFunctionX* iG, const XelMathI
     points.GetPoint(i, &x);
     image.high = Max(image.high, iG->Eval(x));
   }
+  bool bounded = std::isfinite(gl) && std::isfinite(gh);
+  for (long k = 1; k + 1 < ImageCheckSamples && bounded; ++k) {
+    const double g = iG->Eval(iI.low + (iI.high - iI.low) * (double(k) / (ImageCheckSamples - 1)));
+    bounded = std::isfinite(g);
+    image.low = Min(image.low, g);
+    image.high = Max(image.high, g);
+  }
+  if (!bounded || !std::isfinite(image.low) || !std::isfinite(image.high))
+    return XelMathInterval(-HUGE_VAL, HUGE_VAL);
   return image;
 }
 } // namespace
@@ -339,8 +354,11 @@ XelMathInterval XelMathFunctionX::BaseComputeOptimalImage(const XelMathInterval&
     reviewed = option->GetOKReviewed();
     const long pF = powersF[0], pX = powersX[0];
     if (s != 1.0 && s > 0.0 && !(pX == 1 && pF == 1)) {
-      const double variableFactor = pX == 1 ? 1.0 : (pX == 2 ? s : std::pow(s, double(pX - 1)));
-      const double functionFactor = pF == 1 ? 1.0 : (pF == 0 ? s : std::pow(s, double(1 - pF)));
+      // Powers are shifted in double: LONG_MIN or LONG_MAX must not overflow.
+      const double variableFactor = pX == 1 ? 1.0 : (pX == 2 ? s : std::pow(s, double(pX) - 1.0));
+      const double functionFactor = pF == 1 ? 1.0 : (pF == 0 ? s : std::pow(s, 1.0 - double(pF)));
+      XelMathAnalysisScaling::CheckFactors(functionFactor, variableFactor,
+                                           "XelMathFunctionX::ComputeOptimalImage");
       scaled.reset(new XelMathScaleFunctionX(this, functionFactor, variableFactor));
       if (reviewed)
         scaled->SetOKScaleReviewed();

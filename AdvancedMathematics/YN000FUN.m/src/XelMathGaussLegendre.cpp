@@ -5,6 +5,7 @@
 #include <cfloat>
 #include <cmath>
 
+#include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathBasisFunctionX.h"
 #include "XelMathConstants.h"
@@ -219,20 +220,29 @@ double IntegralScale(const XelMathFunctionX& iF, const XelTolerance* iTol, const
   const double s = iTol->GetScaleFactor();
   if (!(s > 0.0) || s == 1.0 || !std::isfinite(s))
     return 1.0;
-  return std::pow(s, double(powerF[0] + powerX[0]));
+  // Powers are added in double: LONG_MIN or LONG_MAX must not overflow.
+  const double factor = std::pow(s, double(powerF[0]) + double(powerX[0]));
+  if (!std::isfinite(factor) || factor == 0.0)
+    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "scale factor out of range", iWhere);
+  return factor;
 }
 
 // ---- global adaptive continuation ------------------------------------------------------------
 //
-// When the doubling stops without agreement, the interval is cut into the same equal pieces,
-// each integrated by the 21-point Kronrod rule with its error estimate, and the piece of
-// largest error is bisected until the summed estimate is within the tolerance, the pieces
-// cannot be refined any more or the evaluation budget is spent.
+// On request, when the doubling stops without agreement, the interval is cut into the same
+// equal pieces, each integrated by the 21-point Kronrod rule with its error estimate, and the
+// piece of largest error is bisected until the summed estimate is within the tolerance (plus
+// the summed rounding floors), the worst piece cannot be split any more, the error stops
+// decreasing or the evaluation budget is spent.
 
-// Evaluations allowed for a whole call (doubling and continuation).
-const long kEvaluationBudget = 200000;
+// The whole call may spend this many times the evaluations of the plain scheme.
+const long kBudgetFactor = 80;
+// Bisections between two checks that the summed error still decreases, and the decrease
+// asked for over such a window.
+const long kProgressWindow = 512;
+const double kProgressRatio = 0.9;
 // Fields of a piece in the work array.
-enum { kLow = 0, kHigh = 1, kValue = 2, kError = 3, kFields = 4 };
+enum { kLow = 0, kHigh = 1, kValue = 2, kError = 3, kFloor = 4, kFields = 5 };
 
 // The work array of the continuation, allocated once through the memory services and freed on
 // every way out (an evaluation may raise).
@@ -258,10 +268,10 @@ public:
   long Size() const { return _size; }
   bool Full() const { return _size >= _array.Capacity(); }
   double* Piece(long iIndex) { return _array[iIndex]; }
-  void Push(double iLow, double iHigh, double iValue, double iError) {
+  void Push(double iLow, double iHigh, double iValue, double iError, double iFloor) {
     long k = _size++;
     double* p = _array[k];
-    p[kLow] = iLow, p[kHigh] = iHigh, p[kValue] = iValue, p[kError] = iError;
+    p[kLow] = iLow, p[kHigh] = iHigh, p[kValue] = iValue, p[kError] = iError, p[kFloor] = iFloor;
     while (k > 0) {
       const long parent = (k - 1) / 2;
       if (!(_array[parent][kError] < _array[k][kError]))
@@ -407,19 +417,24 @@ private:
   long _results = 0;
 };
 
+// Outcomes of the continuation.
+enum { kUnusable = -1, kConverged = 0, kNotConverged = 7 };
+
 // The continuation on [iLow, iHigh] (iLow < iHigh) cut into iPieces equal pieces. iTau is the
 // absolute tolerance; in relative mode (iRelFactor > 0) the tolerance is iRelFactor (iFloor +
-// |current estimate|). At most iBudget evaluations. Returns false when the budget does not
-// even allow the first pass or the result is not finite.
-bool GlobalAdaptive(const XelMathFunctionX& iF, double iLow, double iHigh, long iPieces,
-                    double iTau, double iRelFactor, double iFloor, long iBudget, double& oResult) {
+// |current estimate|). At most iBudget evaluations. Returns kUnusable when the budget does not
+// even allow the first pass or the result is not finite; otherwise oResult, and kConverged when
+// its error estimate is within the tolerance plus the summed rounding floors of the pieces.
+int GlobalAdaptive(const XelMathFunctionX& iF, double iLow, double iHigh, long iPieces, double iTau,
+                   double iRelFactor, double iFloor, long iBudget, double& oResult) {
   const long perRule = 2 * XelMathGaussLegendre::KronrodPairs + 1;
   if (iPieces < 1 || iBudget < iPieces * perRule)
-    return false;
+    return kUnusable;
   const long bisections = (iBudget - iPieces * perRule) / (2 * perRule);
   PieceArray array(iPieces + bisections + 1);
   PieceHeap heap(array);
-  double totalError = 0.0, retiredError = 0.0;
+  // Errors and rounding floors of the pieces still in the heap and of the retired ones.
+  double heapError = 0.0, heapFloor = 0.0, retiredError = 0.0, retiredFloor = 0.0;
   CompensatedSum retired, estimate;
   const double width = iHigh - iLow;
   double left = iLow;
@@ -428,70 +443,85 @@ bool GlobalAdaptive(const XelMathFunctionX& iF, double iLow, double iHigh, long 
     double error = 0.0, floor = 0.0;
     const double value = XelMathGaussLegendre::ApplyKronrod(iF, left, right, error, floor);
     if (!std::isfinite(value) || !std::isfinite(error))
-      return false;
-    if (error > floor) {
-      heap.Push(left, right, value, error);
-      totalError += error;
-    } else {
-      retired.Add(value);
-      retiredError += error;
-    }
+      return kUnusable;
+    heap.Push(left, right, value, error, floor);
+    heapError += error;
+    heapFloor += floor;
     estimate.Add(value);
     left = right;
   }
   double running = estimate.Value();
   double narrowest = width / double(iPieces);
+  auto tauOf = [&](double iEstimate) {
+    return iRelFactor > 0.0 ? iRelFactor * (iFloor + std::fabs(iEstimate)) : iTau;
+  };
+  // The tolerance plus the rounding level that no refinement can go below.
+  auto goalOf = [&](double iEstimate) { return tauOf(iEstimate) + heapFloor + retiredFloor; };
   EpsilonExtrapolation extrapolation;
-  bool extrapolated = false, useExtrapolation = false;
+  bool extrapolated = false;
   double bestValue = 0.0, bestError = HUGE_VAL;
+  double checkpoint = HUGE_VAL;
   for (long done = 0; heap.Size() > 0;) {
-    const double tau = iRelFactor > 0.0 ? iRelFactor * (iFloor + std::fabs(running)) : iTau;
-    // Once rounding or the narrowest width has left more error than asked for, refining the
-    // rest further cannot change the accuracy reached.
-    const double target = std::fmax(tau, retiredError);
-    if (totalError + retiredError <= target || (done & 63) == 0) {
-      // Confirm (and refresh every 64 steps) the incrementally kept error by a full sum.
-      totalError = 0.0;
-      for (long k = 0; k < heap.Size(); ++k)
-        totalError += heap.Piece(k)[kError];
-      if (totalError + retiredError <= target)
+    const double goal = goalOf(running);
+    if (heapError + retiredError <= goal || (done & 63) == 0) {
+      // Confirm (and refresh every 64 steps) the incrementally kept sums by full ones.
+      heapError = heapFloor = 0.0;
+      for (long k = 0; k < heap.Size(); ++k) {
+        heapError += heap.Piece(k)[kError];
+        heapFloor += heap.Piece(k)[kFloor];
+      }
+      if (heapError + retiredError <= goalOf(running))
         break;
     }
     if (done >= bisections)
       break;
+    if (done > 0 && done % kProgressWindow == 0) {
+      // The error no longer decreases (a divergent or wildly oscillating integrand): more
+      // bisections would only spend the budget.
+      const double now = heapError + retiredError;
+      if (!(now < kProgressRatio * checkpoint))
+        break;
+      checkpoint = now;
+    }
     double worst[kFields];
     heap.Pop(worst);
-    totalError -= worst[kError];
     const double a = worst[kLow], b = worst[kHigh], m = 0.5 * (a + b);
     if (!Splittable(a, b)) {
-      // Nothing finer can be computed here: the piece keeps its estimate.
-      retired.Add(worst[kValue]);
-      retiredError += worst[kError];
-      continue;
+      // The worst piece cannot be refined: the remaining error cannot decrease any more.
+      heap.Push(a, b, worst[kValue], worst[kError], worst[kFloor]);
+      break;
     }
     ++done;
+    heapError -= worst[kError];
+    heapFloor -= worst[kFloor];
     double errorL = 0.0, floorL = 0.0, errorR = 0.0, floorR = 0.0;
     const double valueL = XelMathGaussLegendre::ApplyKronrod(iF, a, m, errorL, floorL);
     const double valueR = XelMathGaussLegendre::ApplyKronrod(iF, m, b, errorR, floorR);
     if (!std::isfinite(valueL + valueR) || !std::isfinite(errorL + errorR))
-      return false;
+      return kUnusable;
     running += valueL + valueR - worst[kValue];
-    // A half whose estimate is at the rounding floor of its rule cannot improve: retire it.
+    // A half is retired once its error is within an eighth of its share of the tolerance, or
+    // at the rounding floor of its rule: it needs no further work.
+    const double tau = tauOf(running);
     const double halves[2][5] = {{a, m, valueL, errorL, floorL}, {m, b, valueR, errorR, floorR}};
     for (const auto& half : halves) {
-      if (!(half[3] > half[4]) || heap.Full()) {
+      const double share = 0.125 * tau * ((half[1] - half[0]) / width);
+      if (half[3] <= share || !(half[3] > half[4]) || heap.Full()) {
         retired.Add(half[2]);
         retiredError += half[3];
+        retiredFloor += half[4];
       } else {
-        heap.Push(half[0], half[1], half[2], half[3]);
-        totalError += half[3];
+        heap.Push(half[0], half[1], half[2], half[3], half[4]);
+        heapError += half[3];
+        heapFloor += half[4];
       }
     }
-    if (totalError < 0.0)
-      totalError = 0.0;
+    if (heapError < 0.0)
+      heapError = 0.0;
     if (m - a < narrowest * (1.0 - 1e-9)) {
       // A new narrowest level: record the sum for the extrapolation; its error adds that of
-      // the pieces wider than the two narrowest levels, which the limit does not cover.
+      // the pieces wider than the two narrowest levels and of the retired ones, which the
+      // limit does not cover.
       narrowest = m - a;
       double value = 0.0, error = 0.0;
       if (extrapolation.Add(running, value, error)) {
@@ -504,41 +534,49 @@ bool GlobalAdaptive(const XelMathFunctionX& iF, double iLow, double iHigh, long 
         error += wide + retiredError;
         if (error < bestError) {
           bestValue = value, bestError = error, extrapolated = true;
-          if (bestError <= tau && bestError < totalError + retiredError) {
-            useExtrapolation = true;
-            break;
+          if (bestError <= goalOf(bestValue) && bestError < heapError + retiredError) {
+            oResult = bestValue;
+            return std::isfinite(oResult) ? kConverged : kUnusable;
           }
         }
       }
     }
   }
-  totalError = 0.0;
+  double sumError = retiredError;
   CompensatedSum total = retired;
   for (long k = 0; k < heap.Size(); ++k) {
     total.Add(heap.Piece(k)[kValue]);
-    totalError += heap.Piece(k)[kError];
+    sumError += heap.Piece(k)[kError];
   }
-  if (extrapolated && bestError < totalError + retiredError)
-    useExtrapolation = true;
+  const bool useExtrapolation = extrapolated && bestError < sumError;
   oResult = useExtrapolation ? bestValue : total.Value();
-  return std::isfinite(oResult);
+  if (!std::isfinite(oResult))
+    return kUnusable;
+  return (useExtrapolation ? bestError : sumError) <= goalOf(oResult) ? kConverged : kNotConverged;
 }
 
-// The adaptive scheme shared by IntegrateAbsOrRel and MyOwnIntegrateAbsOrRel. The rules go
-// through the virtual slots so that a class overriding GaussLegendre is integrated by its
-// own rule. When the doubling ends without two agreeing sums, the global adaptive
-// continuation above takes over from its last partition.
-double Adaptive(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
-                unsigned char iRelative, const XelTolerance* iTol, long iLowOrder, long iHighOrder,
-                long iMaxIntervals, const char* iWhere) {
+// The adaptive scheme shared by IntegrateAbsOrRel, MyOwnIntegrateAbsOrRel and
+// XelMathIntegrateX: the integral in oResult, status 0 when two successive estimates agree
+// within the tolerance, 7 when not. The rules go through the virtual slots so that a class
+// overriding GaussLegendre is integrated by its own rule. When the doubling ends without two
+// agreeing sums, the last doubling sum is the answer, unless iContinue asks for the global
+// adaptive continuation above, which then starts from the last partition.
+int Adaptive(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
+             unsigned char iRelative, const XelTolerance* iTol, long iLowOrder, long iHighOrder,
+             long iMaxIntervals, bool iContinue, const char* iWhere, double& oResult) {
+  // A negative or NaN tolerance asks for nothing meaningful (an infinite one accepts the
+  // first estimate).
+  if (!(iEps >= 0.0))
+    XelMathRaise(0x20006, "the tolerance of the integral", "negative or NaN", iWhere);
   const double low = iF.GaussLegendre(iI, iLowOrder);
   const double high = iF.GaussLegendre(iI, iHighOrder);
   const double scale = IntegralScale(iF, iTol, iWhere);
   double tau = 0.5 * iEps * scale;
   if (iRelative)
     tau = 0.5 * iEps * (XelHardTol(1.0) * scale + std::fabs(high));
+  oResult = high;
   if (std::fabs(high - low) <= tau)
-    return high;
+    return kConverged;
   double previous = high, sum = high;
   long n = 1;
   for (;; n *= 2) {
@@ -547,33 +585,45 @@ double Adaptive(const XelMathFunctionX& iF, const XelMathInterval& iI, double iE
       break;
     previous = sum;
   }
-  if (std::fabs(sum - previous) <= tau || !std::isfinite(sum) || std::isnan(iEps) ||
-      !std::isfinite(iI.low) || !std::isfinite(iI.high) || iI.low == iI.high)
-    return sum;
-  // Evaluations spent so far: both first rules and the 20-point rule on 1 + 2 + ... + n pieces.
+  oResult = sum;
+  if (std::fabs(sum - previous) <= tau)
+    return kConverged;
+  if (!iContinue || !std::isfinite(iI.low) || !std::isfinite(iI.high) || iI.low == iI.high)
+    return kNotConverged;
+  // Evaluations of the plain scheme: both first rules and the 20-point rule on 1 + 2 + ... + n
+  // pieces. The continuation may spend kBudgetFactor times as many for the whole call.
   const double *x = nullptr, *w = nullptr;
-  const long spent = 2 * (XelMathGaussLegendre::GetRule(iLowOrder, x, w) +
+  const long plain = 2 * (XelMathGaussLegendre::GetRule(iLowOrder, x, w) +
                           XelMathGaussLegendre::GetRule(iHighOrder, x, w)) +
                      20 * (2 * n - 1);
   const double absTau = tau > 0.0 ? tau : 0.0;
-  const double relFactor = iRelative ? 0.5 * (iEps > 0.0 ? iEps : 0.0) : 0.0;
+  const double relFactor = iRelative ? 0.5 * iEps : 0.0;
   const bool reversed = iI.low > iI.high;
   double result = 0.0;
-  if (!GlobalAdaptive(iF, reversed ? iI.high : iI.low, reversed ? iI.low : iI.high, n, absTau,
-                      relFactor, XelHardTol(1.0) * scale, kEvaluationBudget - spent, result))
-    return sum;
-  return reversed ? -result : result;
+  const int status =
+      GlobalAdaptive(iF, reversed ? iI.high : iI.low, reversed ? iI.low : iI.high, n, absTau,
+                     relFactor, XelHardTol(1.0) * scale, (kBudgetFactor - 1) * plain, result);
+  if (status == kUnusable)
+    return kNotConverged;
+  oResult = reversed ? -result : result;
+  return status;
+}
+
+// The tolerance object of a function for its integration: the one of a basis function.
+const XelTolerance* OwnTolerance(const XelMathFunctionX& iF) {
+  if (iF.IsAKindOf("XelMathBasisFunctionX"))
+    return static_cast<const XelMathBasisFunctionX&>(iF).GetToleranceObject();
+  return nullptr;
 }
 
 } // namespace
 
 double XelMathFunctionX::IntegrateAbsOrRel(const XelMathInterval& iI, double iEps,
                                            unsigned char iRelative) const {
-  const XelTolerance* tol = nullptr;
-  if (IsAKindOf("XelMathBasisFunctionX"))
-    tol = static_cast<const XelMathBasisFunctionX*>(this)->GetToleranceObject();
-  return Adaptive(*this, iI, iEps, iRelative, tol, 8, 12, 64,
-                  "XelMathFunctionX::IntegrateAbsOrRel");
+  double result = 0.0;
+  Adaptive(*this, iI, iEps, iRelative, OwnTolerance(*this), 8, 12, 64, false,
+           "XelMathFunctionX::IntegrateAbsOrRel", result);
+  return result;
 }
 
 double MyOwnIntegrateAbsOrRel(const XelMathFunctionX* iF, const XelMathInterval& iI, double iEps,
@@ -584,6 +634,20 @@ double MyOwnIntegrateAbsOrRel(const XelMathFunctionX* iF, const XelMathInterval&
   // Beyond about a million sub-intervals the doubling would only accumulate rounding.
   const long maxIntervals =
       iMaxIntervals <= 0 ? 64 : (iMaxIntervals < (1L << 20) ? iMaxIntervals : (1L << 20));
-  return Adaptive(*iF, iI, iEps, iRelative, &iTol, iLowOrder > 0 ? iLowOrder : 8,
-                  iHighOrder > 0 ? iHighOrder : 12, maxIntervals, "MyOwnIntegrateAbsOrRel");
+  double result = 0.0;
+  Adaptive(*iF, iI, iEps, iRelative, &iTol, iLowOrder > 0 ? iLowOrder : 8,
+           iHighOrder > 0 ? iHighOrder : 12, maxIntervals, false, "MyOwnIntegrateAbsOrRel", result);
+  return result;
+}
+
+int XelMathIntegrateX(const XelMathFunctionX* iF, const XelMathInterval& iI, double iEps,
+                      unsigned char iRelative, const XelMathAttrList* iAttributes,
+                      double& oIntegral) {
+  oIntegral = 0.0;
+  if (!iF)
+    return 4;
+  const bool adaptive =
+      iAttributes && iAttributes->GetAttribute(AttrFunctionXAdaptiveIntegration) != nullptr;
+  return Adaptive(*iF, iI, iEps, iRelative, OwnTolerance(*iF), 8, 12, 64, adaptive,
+                  "XelMathIntegrateX", oIntegral);
 }

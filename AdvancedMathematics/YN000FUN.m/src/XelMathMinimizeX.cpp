@@ -77,7 +77,20 @@ void XelMathMinimizeX::ReadTolerance() {
   _bisectionEps = _tolerance->GetBisectionEpsilon();
 }
 
+void XelMathMinimizeX::SetSamplingValue(long iNbPoints) {
+  _sampling = XelMathAnalysisScaling::CheckedSampling(iNbPoints, AttrFunctionXSamplingPoints,
+                                                      "XelMathMinimizeX::SetSamplingValue");
+}
+
+void XelMathMinimizeX::SetInternalMinWidthRatio(double iRatio) {
+  _internalMinWidthRatio = XelMathAnalysisScaling::CheckedWidth(
+      iRatio, AttrFunctionXInternalMinWidthRatio, "XelMathMinimizeX::SetInternalMinWidthRatio");
+}
+
 void XelMathMinimizeX::SetLimitValue(double iLimit, unsigned char iReviewed) {
+  // An infinite limit is no limit (or rejects everything); a NaN one means nothing.
+  if (std::isnan(iLimit))
+    XelMathRaise(0x20006, AttrFunctionXLimitValue, "NaN", "XelMathMinimizeX::SetLimitValue");
   _limitValue = iLimit;
   _limitSet = 1;
   if (!iReviewed)
@@ -132,12 +145,16 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
     }
   }
 
-  // Minima at the ends: the derivative points outwards.
+  // Minima at the ends: the derivative points outwards, or vanishes and f rises from the end.
   if (!_interiorMinimum) {
-    if (_function->EvalFirstDeriv(a) > 0.0)
-      AddMinimum(a);
-    if (_function->EvalFirstDeriv(b) < 0.0)
-      AddMinimum(b);
+    for (const double end : {a, b}) {
+      double d = 0.0, dd = 0.0;
+      _function->Eval(end, 6, nullptr, &d, &dd);
+      if (end == a ? d > 0.0 : d < 0.0)
+        AddMinimum(end);
+      else if (std::fabs(d) < _relativeEps * (_scale + std::fabs(end)) * (std::fabs(dd) + 1.0))
+        AddStationary(end);
+    }
   }
 
   XelMathInterval domain(a, b);
@@ -172,6 +189,8 @@ int XelMathMinimizeX::AddMinimum(double x) {
   if (!_minima || !IsFinite(x))
     return 0;
   const double f = _function->Eval(x);
+  if (!IsFinite(f)) // NaN there, or a pole: no minimum
+    return 0;
   if (_brentTrueSampling && _minima->GetNumberOfPoints() == 0 && IsFinite(f)) {
     _limitValue = f + _relativeEps * _valueUnit;
     _limitSet = 1;
@@ -192,6 +211,32 @@ int XelMathMinimizeX::AddMinimum(double x) {
   _minima->AddPoint(&x);
   ++_accepted;
   return 1;
+}
+
+bool XelMathMinimizeX::RisesAround(double x) {
+  const double fx = _function->Eval(x);
+  if (!IsFinite(fx))
+    return false;
+  const double noise = _relativeEps * (_valueUnit + std::fabs(fx));
+  const double width = _domainHigh - _domainLow;
+  bool decided[2] = {false, false};
+  for (const double ratio : {1e-4, 1e-3, 1e-2}) {
+    for (int side = 0; side < 2; ++side) {
+      const double y = side == 0 ? x - ratio * width : x + ratio * width;
+      if (decided[side] || !(y >= _domainLow && y <= _domainHigh) || y == x)
+        continue;
+      const double change = _function->Eval(y) - fx;
+      if (change < -noise)
+        return false;
+      if (change > noise)
+        decided[side] = true;
+    }
+  }
+  return true;
+}
+
+int XelMathMinimizeX::AddStationary(double x) {
+  return RisesAround(x) ? AddMinimum(x) : 0;
 }
 
 int XelMathMinimizeX::IsConstant() {
@@ -224,7 +269,7 @@ int XelMathMinimizeX::SolveStationary(double iA, double iB, double iDa, double i
   int status = SolveNewton(_function, XelMathInterval(iA, iB), XelMathInterval(iDa, iDb), 1, x,
                            *_tolerance, &option);
   if (status == 0)
-    return AddMinimum(x);
+    return AddStationary(x);
   // Not accepted: once more on the part of the bracket where f' still changes sign.
   if (!(x >= iA && x <= iB))
     return 0;
@@ -242,7 +287,7 @@ int XelMathMinimizeX::SolveStationary(double iA, double iB, double iDa, double i
   double y = 0.5 * (lo + hi);
   status = SolveNewton(_function, XelMathInterval(lo, hi), XelMathInterval(dlo, dhi), 1, y,
                        *_tolerance, &option);
-  return status == 0 ? AddMinimum(y) : 0;
+  return status == 0 ? AddStationary(y) : 0;
 }
 
 int XelMathMinimizeX::SolveDip(double iA, double iB, double iDa, double iDb) {
@@ -290,8 +335,7 @@ int XelMathMinimizeX::DMinimize(const XelMathInterval& iI, long iNbPoints) {
     _function->Eval(x, 6, nullptr, &d, &dd);
     if (std::fabs(d) < _relativeEps * (_scale + std::fabs(x)) * (std::fabs(dd) + 1.0)) {
       ++stationary;
-      if (dd >= 0.0)
-        AddMinimum(x);
+      AddStationary(x);
       d = 0.0; // taken as exactly stationary for the sign tests below
     }
     if (i > 0) {
@@ -380,7 +424,7 @@ int XelMathMinimizeX::RMinimizeDepth(const XelMathInterval& iI, long iDepth) {
     if (da == 0.0 && db == 0.0 && second.high <= 0.0)
       return IsConstant() ? 2 : 0; // f'' = 0 on the piece: flat there
     if (db == 0.0 && da < 0.0)
-      AddMinimum(b);
+      AddStationary(b);
     return 0;
   }
   if (second.high <= 0.0)

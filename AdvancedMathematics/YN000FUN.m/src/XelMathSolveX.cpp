@@ -44,6 +44,21 @@ double ClampedStart(const double iX, const double a, const double b) {
 /// Unit roundoff of double.
 const double Unit = 0.5 * DBL_EPSILON;
 
+/// Distance, in root acceptance widths, of the probes of the pole test.
+const double PoleProbe = 8.0;
+
+/// Whether iX, where iF has the value iFx, lies on a pole rather than on a root: a point
+/// within iEpsRoot of a pole passes the tangent test of a root (the zero of the tangent of
+/// c / x^k lies within x / k), but its value is far larger than at points a few widths away,
+/// where a root's neighbours are larger than its own value.
+bool OnPole(const XelMathFunctionX* iF, double iX, double iFx, double iEpsRoot) {
+  if (!(std::fabs(iFx) > iEpsRoot))
+    return false;
+  const double step = PoleProbe * iEpsRoot;
+  const double around = std::fmax(std::fabs(iF->Eval(iX - step)), std::fabs(iF->Eval(iX + step)));
+  return std::fabs(iFx) > 2.0 * around + iEpsRoot;
+}
+
 /// Recursion guard of the interval strategy (each split at least halves the interval, so
 /// a sane function never comes close).
 const long MaxRecursionDepth = 200;
@@ -251,14 +266,21 @@ void XelMathSolveX::ReadTolerance() {
   _pointRes = _tolerance->GetPointResolution();
 }
 
+void XelMathSolveX::SetSamplingValue(long iNbPoints) {
+  _sampling = XelMathAnalysisScaling::CheckedSampling(iNbPoints, AttrFunctionXSamplingPoints,
+                                                      "XelMathSolveX::SetSamplingValue");
+}
+
 void XelMathSolveX::SetTolerance(double iTolerance, unsigned char iGiven, unsigned char iReviewed) {
-  _absoluteTolerance = iTolerance;
+  _absoluteTolerance = XelMathAnalysisScaling::CheckedWidth(
+      iTolerance, AttrFunctionXAbsoluteTolerance, "XelMathSolveX::SetTolerance");
   _toleranceGiven = iGiven;
   if (!iReviewed)
     ++_unreviewedCount;
 }
 
 void XelMathSolveX::SetEpsRoot(double iEpsRoot, unsigned char iReviewed) {
+  XelMathAnalysisScaling::CheckedWidth(iEpsRoot, AttrFunctionXEpsRoot, "XelMathSolveX::SetEpsRoot");
   if (_epsRoot != 0.0)
     _derivativeThreshold = _derivativeThreshold * iEpsRoot / _epsRoot;
   _epsRoot = iEpsRoot;
@@ -271,7 +293,8 @@ void XelMathSolveX::SetDichotomy(unsigned char iOn, long iSteps, long iStart) {
   _dichotomySteps = -1;
   _dichotomyStart = -1;
   const long budget = 2 * XelMaxNewtonIteration;
-  if (iOn && iSteps >= 1 && iStart >= 0 && iStart < budget && iSteps + iStart - 1 < budget) {
+  // iSteps + iStart - 1 < budget, written so that no count near LONG_MAX overflows.
+  if (iOn && iSteps >= 1 && iStart >= 0 && iStart < budget && iSteps - 1 < budget - iStart) {
     _dichotomy = 1;
     _dichotomySteps = iSteps;
     _dichotomyStart = iStart;
@@ -303,6 +326,12 @@ int XelMathSolveX::AddRoot(double x) {
     return 0;
   if (_constraint && !_constraint->IsAdmissible(XelMathInterval(x, x)))
     return 0;
+  if (_function) {
+    // A point where the function is NaN or infinite, or that lies on a pole, is no root.
+    const double fx = _function->Eval(x);
+    if (!IsFinite(fx) || OnPole(_function, x, fx, _epsRoot))
+      return 0;
+  }
   const double* points = _roots->GetPoints();
   const long n = _roots->GetNumberOfPoints();
   auto close = [&](double r) { return std::fabs(x - r) < _pointRes * (_scale + std::fabs(r)); };
@@ -535,6 +564,15 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
 
   const double dl = D.low, dh = D.high;
   int result = 0;
+  if (!IsFinite(dl) || !IsFinite(dh) || !IsFinite(F.low) || !IsFinite(F.high)) {
+    // Unbounded images: a pole may lie inside, across which the function is not continuous
+    // and the derivative bounds tell nothing about where its roots are. Plain halves.
+    if (RSolve(XelMathInterval(a, mid), iDepth + 1) == 1)
+      result = 1;
+    if (RSolve(XelMathInterval(mid, b), iDepth + 1) == 1)
+      result = 1;
+    return result;
+  }
   if (fm < 0.0) {
     if (dl < 0.0 && RSolve(XelMathInterval(a, m - fm / dl), iDepth + 1) == 1)
       result = 1;
@@ -560,9 +598,10 @@ int XelMathSolveX::SolveMonotone(const XelMathInterval& iI) {
   const double fb = _function->Eval(b);
   double f2;
   if (fa * fb < 0.0) {
+    // Only a point that passed the root test is offered: a sign change may be a pole or a jump.
     double x = 0.5 * (a + b);
-    SolveNewton(iI, fa, fb, 0, x);
-    AddRoot(x);
+    if (SolveNewton(iI, fa, fb, 0, x) == 0)
+      AddRoot(x);
   } else if (IsRoot(a, fa, f2)) {
     AddRoot(a);
   } else if (IsRoot(b, fb, f2)) {
@@ -601,8 +640,8 @@ int XelMathSolveX::DSolve(const XelMathInterval& iI, long iNbPoints) {
       const XelMathInterval pair(x0, x);
       if (f0 * f < 0.0) {
         double xr = 0.5 * (x0 + x);
-        SolveNewton(pair, f0, f, 0, xr);
-        AddRoot(xr);
+        if (SolveNewton(pair, f0, f, 0, xr) == 0)
+          AddRoot(xr);
       } else if (d0 * d < 0.0 && d * f > 0.0) {
         // An extremum between the samples that turns towards 0.
         double xc = 0.5 * (x0 + x);
@@ -653,11 +692,11 @@ int XelMathSolveX::DSolve(const XelMathInterval& iI, long iNbPoints) {
             }
           }
           double xl = 0.5 * (la + xc);
-          SolveNewton(XelMathInterval(la, xc), lfa, fc, 0, xl);
-          AddRoot(xl);
+          if (SolveNewton(XelMathInterval(la, xc), lfa, fc, 0, xl) == 0)
+            AddRoot(xl);
           double xr = 0.5 * (xc + rb);
-          SolveNewton(XelMathInterval(xc, rb), fc, rfb, 0, xr);
-          AddRoot(xr);
+          if (SolveNewton(XelMathInterval(xc, rb), fc, rfb, 0, xr) == 0)
+            AddRoot(xr);
         }
       }
     }
@@ -676,6 +715,9 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
   double a = iI.low, b = iI.high;
   double fa = iFa, fb = iFb;
   const double w = (_scale + (b - a)) * _bisectionEps;
+  // A point whose value exceeds in size the values at both ends of the bracket lies on a pole
+  // (a sign change through infinity), however close its tangent's zero.
+  const double endSize = std::fmax(std::fabs(iFa), std::fabs(iFb));
   auto secantAllowed = [&]() {
     return fa != fb && std::fabs(fa - fb) >= _relativeEps * (_scale + std::fabs(fa)) &&
            fa * fb <= 0.0;
@@ -708,7 +750,7 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
       testDeriv = 10.0 * deriv;
     const double q = value * value;
     double f2;
-    lastAccepted = IsRoot(x, value, f2, &testDeriv) != 0;
+    lastAccepted = IsRoot(x, value, f2, &testDeriv) != 0 && !(std::fabs(value) > endSize);
     if (q == 0.0) {
       ioX = x;
       return 0;
@@ -719,8 +761,10 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
     }
     previousQ = q;
     if (b - a < w) {
+      // The bracket is closed: a root when the point passes the root test, a pole or a jump
+      // of the function otherwise.
       ioX = x;
-      return 0;
+      return lastAccepted ? 0 : 7;
     }
     if (_dichotomy && !dichotomyUsed && k == _dichotomyStart) {
       double xd = x;
