@@ -5,7 +5,8 @@
 #   1. a CMake project with find_package,
 #   2. a plain compiler command with the flags of pkg-config,
 #   3. a plain link against XelAdvancedMathematics alone: its base library must be found
-#      through the run path of the installed library itself.
+#      through the run path of the installed library itself;
+# and builds and runs the first C++ program of the README the same way as 2.
 set -euo pipefail
 build=$1
 src=$(cd "$(dirname "$0")" && pwd)
@@ -42,3 +43,9 @@ run "pkg-config" "$work/pkg-config-consumer"
   -I"$prefix/include/XelAdvancedMathematics" -L"$libdir" -Wl,-rpath,"$libdir" \
   -lXelAdvancedMathematics
 run "XelAdvancedMathematics alone" "$work/plain-consumer"
+
+readme=$src/../../README.md
+awk '/^```cpp$/ { inside = 1; next } inside && /^```$/ { exit } inside { print }' "$readme" \
+  >"$work/readme.cpp"
+"$cxx" -std=c++17 -Wall -Wextra -Werror "$work/readme.cpp" -o "$work/readme-program" "${flags[@]}"
+run "README program" "$work/readme-program"
