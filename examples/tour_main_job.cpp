@@ -16,6 +16,17 @@ void Print(const char* iWhat, const XelMathSetOfPointsND& iSet, const XelMathFun
   std::printf("\n");
 }
 
+// The largest of iSign * f over the points of iSet, times iSign (0 for an empty set).
+double Extreme(const XelMathSetOfPointsND& iSet, const XelMathFunctionX& iF, double iSign) {
+  double best = 0.0;
+  for (long i = 0; i < iSet.GetNumberOfPoints(); i++) {
+    const double v = iF.Eval(iSet.GetPoints()[i]);
+    if (i == 0 || iSign * v > iSign * best)
+      best = v;
+  }
+  return best;
+}
+
 // The function with its roots, minima and maxima marked.
 void Picture(const XelMathFunctionX& iF, const XelMathInterval& iDomain,
              const XelMathSetOfPointsND& iRoots, const XelMathSetOfPointsND& iMinima,
@@ -74,7 +85,8 @@ void TourMainJob() {
   Print("maxima", maxima, *f);
   Print("lowest", lowest, *f);
   std::printf("integral of f over the domain: %.12f\n", integral);
-  std::printf("image of the domain: [%.6f, %.6f] (an enclosure: every f(x) lies inside)\n",
-              image.low, image.high);
+  std::printf("image of the domain: [%.6f, %.6f], an enclosure of the values of f, which span\n"
+              "  [%.6f, %.6f] (lowest minimum, highest maximum)\n",
+              image.low, image.high, Extreme(minima, *f, -1.0), Extreme(maxima, *f, 1.0));
   Picture(*f, domain, roots, minima, maxima);
 }
