@@ -10,7 +10,7 @@
 set -euo pipefail
 build=$1
 src=$(cd "$(dirname "$0")" && pwd)
-cxx=${CXX:-c++}
+cxx=${CXX:-$(command -v c++ || command -v g++)}
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
