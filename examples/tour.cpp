@@ -1,4 +1,4 @@
-// A tour of XelAdvancedMathematics: the main job first, then one section per family of
+// A tour of XelAdvancedMathematics: the main job first, then one chapter per family of
 // classes. Usage: xel_tour [directory for the SVG pictures, default "."]
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-// Tour section: the main job of the library on a composed function: all its roots, minima
+// Tour: the main job of the library on a composed function: all its roots, minima
 // and maxima on an interval, an integral and a guaranteed image. The README shows these lines.
 #include <cstdio>
 #include <memory>
