@@ -1,12 +1,18 @@
-// A tour of XelAdvancedMathematics: each section shows one family of classes.
+// A tour of XelAdvancedMathematics: the main job first, then one chapter per family of
+// classes. Usage: xel_tour [directory for the SVG pictures, default "."]
 #include <cstdio>
 
 #include "XelMathInputError.h"
 #include "tour_sections.h"
+#include "tour_svg.h"
 
-int main() {
-  std::printf("XelAdvancedMathematics tour\n");
+int main(int argc, char** argv) {
+  if (argc > 1)
+    TourSetPictureDirectory(argv[1]);
+  std::printf("XelAdvancedMathematics tour (the code is in examples/tour_*.cpp; numbers\n"
+              "printed as 1e+30 are the library's infinity, XelMathInfinite)\n\n");
   try {
+    TourMainJob();
     TourIntervals();
     TourPolynomials();
     TourPointSets();

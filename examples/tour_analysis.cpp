@@ -3,12 +3,13 @@
 #include <cmath>
 #include <cstdio>
 
+#include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrString.h"
 #include "XelMathCombinationX.h"
+#include "XelMathConstants.h"
 #include "XelMathPolynomX.h"
 #include "XelMathSetOfPointsND.h"
-#include "XelMathConstants.h"
 #include "XelMathTrigonometricX.h"
 #include "XelTolerance.h"
 #include "tour_sections.h"
@@ -21,6 +22,19 @@ void PrintAbscissae(const char* iWhat, int iStatus, const XelMathSetOfPointsND& 
   for (long i = 0; i < iSet.GetNumberOfPoints(); i++)
     std::printf("   x = % .15f   f(x) = % .3e\n", x[i], iF.Eval(x[i]));
 }
+
+// A function written by the caller that gives its values only: no derivative, no interval
+// image. The root finder can only sample it: a narrow bump exp(-((x - 1.234) / 0.01)^2) - 0.5.
+class NarrowBump : public XelMathFunctionX {
+public:
+  using XelMathFunctionX::Eval;
+  const char* IsA() const override { return "NarrowBump"; }
+  double Eval(const double& x) const override {
+    const double t = (x - 1.234) / 0.01;
+    return std::exp(-t * t) - 0.5;
+  }
+  XelMathFunctionX* Duplicate() const override { return new NarrowBump; }
+};
 } // namespace
 
 void TourAnalysis() {
@@ -66,4 +80,17 @@ void TourAnalysis() {
               2.0 / 3.0 + 0.25 * XelPI * XelPI - 0.2 * XelPI);
   const double polyIntegral = p.Integrate(XelMathInterval(-0.5, 2.0), 0.0);
   std::printf("integral of the polynomial on [-0.5, 2] = %.15f\n", polyIntegral);
+
+  // A function known only by its values is searched by sampling: 15 intervals by default,
+  // more with the option "SamplingPoints". The bump is 0.017 wide: 15 samples of [0, 3]
+  // step over it, 300 do not.
+  NarrowBump bump;
+  XelMathSetOfPointsND bumpRoots(1);
+  status = bump.Solve(XelMathInterval(0.0, 3.0), bumpRoots, nullptr);
+  PrintAbscissae("roots of a narrow bump known only by its values, default sampling", status,
+                 bumpRoots, bump);
+  XelMathAttrIntegerValue dense("SamplingPoints", 300, 1);
+  XelMathAttrList denseOptions(&dense);
+  status = bump.Solve(XelMathInterval(0.0, 3.0), bumpRoots, &denseOptions);
+  PrintAbscissae("the same with the option \"SamplingPoints\" = 300", status, bumpRoots, bump);
 }

@@ -33,7 +33,7 @@ void TourFunctions() {
               f2);
   PrintInterval("r over [0, 1]:          ", r.Eval(XelMathInterval(0.0, 1.0)));
   PrintInterval("r' over [0, 1]:         ", r.EvalFirstDeriv(XelMathInterval(0.0, 1.0)));
-  PrintInterval("r over [1, 3] (a pole): ", r.Eval(XelMathInterval(1.0, 3.0)));
+  PrintInterval("r over [1, 3] (a pole, so unbounded):", r.Eval(XelMathInterval(1.0, 3.0)));
   try {
     r.Eval(2.0);
   } catch (const XelMathInputError& e) {

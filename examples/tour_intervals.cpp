@@ -16,7 +16,8 @@ void TourIntervals() {
   XelMathInterval A = atan2(XelMathInterval(-1.0, 1.0), XelMathInterval(-2.0, -1.0));
   std::printf("sin[0, pi]        = [%g, %g]\n", S.low, S.high);
   std::printf("cos[-0.1, 0.1]    = [%g, %g]\n", C.low, C.high);
-  std::printf("atan2 across cut  = [%g, %g]\n", A.low, A.high);
+  std::printf("atan2([-1, 1], [-2, -1]) = [%g, %g] (the angles straddle the cut at +/-pi)\n", A.low,
+              A.high);
   XelMathInterval Q = 1.0 / XelMathInterval(-1.0, 2.0);
   std::printf("1 / [-1, 2]       = [%g, %g] (touches 0: unbounded)\n", Q.low, Q.high);
 
@@ -31,13 +32,16 @@ void TourIntervals() {
   XelMathIntervalND box(3, coords);
   const double inside[3] = {0.5, 1.0, 0.0}, outside[3] = {2.0, 1.0, 0.0};
   double closest[3];
-  std::printf("box width sum = %g, contains (0.5,1,0): %d, squared distance of (2,1,0): %g\n",
-              box.Width(), box.ContainsPoint(inside) ? 1 : 0,
+  std::printf("box [0, 1] x [0, 2] x [-1, 1]: sum of widths %g, contains (0.5, 1, 0): %s,"
+              " squared distance of (2, 1, 0): %g\n",
+              box.Width(), box.ContainsPoint(inside) ? "yes" : "no",
               box.MinSquareDistance(outside, closest));
   double t = 0.0;
   long face = -1;
   if (box.Intersection(inside, outside, t, face))
-    std::printf("segment leaves the box at t = %g through face %ld\n", t, face);
+    std::printf("the segment from (0.5, 1, 0) to (2, 1, 0) leaves the box at t = %g through face"
+                " %ld\n",
+                t, face);
 
   std::printf("\n== Streams ==\n");
   // Write a few values at a chosen version, read them back in the same order.

@@ -51,7 +51,7 @@ void TourPointSets() {
   for (const double* d : data)
     samples.AddPoint(d);
   samples.ComputeTangents1D(slopes);
-  std::printf("slopes:");
+  std::printf("slopes at x = 0, 1, 2, 3, 4 of (0, 0.2, 0.2, 2, 2.1):");
   for (long i = 0; i < slopes.GetNumberOfPoints(); i++) {
     slopes.GetPoint(i, p);
     std::printf(" %.4g", p[1]);

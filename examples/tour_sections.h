@@ -1,6 +1,10 @@
 #pragma once
 // Sections of the tour, one function per family of classes (examples/tour_<family>.cpp).
 
+/// The main job: every root, minimum and maximum of a composed function on an interval, an
+/// option, an integral and a guaranteed image; writes a picture of the function and its points.
+void TourMainJob();
+
 /// Intervals and boxes: enclosures of elementary functions, periodic folding, box queries,
 /// and a binary stream written and read back.
 void TourIntervals();
