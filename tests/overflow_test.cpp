@@ -199,6 +199,15 @@ TEST(Overflow, ImagesRootsAndTerminationOnExtremeInputs) {
        true,
        true,
        {-std::sqrt(2.0), std::sqrt(2.0)}},
+      {"x^2 - 2 up to the largest doubles", // 2^1024 is no double
+       [] {
+         const double c[3] = {-2, 0, 1};
+         return new XelMathPolynomX(2, c, 0.0);
+       },
+       XelMathInterval(-1.7e308, 1.7e308),
+       true,
+       true,
+       {-std::sqrt(2.0), std::sqrt(2.0)}},
       {"x^2 - 2 on [-1e150, 1e150]",
        [] {
          const double c[3] = {-2, 0, 1};

@@ -898,8 +898,12 @@ XelMathInterval XelMathPolynomX::ComputeImageByChebychev(const XelMathInterval& 
   if (!std::isfinite(m) || !std::isfinite(r) || !std::isfinite(m - _shift))
     return d == 0 ? XelMathInterval(_coefficients[0], _coefficients[0])
                   : XelMathInterval(-HUGE_VAL, HUGE_VAL);
+  // R from half of max |x - s|, so that neither the sum nor R overflow: beyond 2^1023 R stays
+  // 2^1023 and |tau| reaches up to 2, which the bounds below allow for.
   int logR = 0;
-  std::frexp(std::fabs(m - _shift) + r, &logR);
+  const double halfReach = 0.5 * std::fabs(m - _shift) + 0.5 * r;
+  std::frexp(halfReach, &logR);
+  logR = std::min(logR + 1, DBL_MAX_EXP - 1);
   const double R = std::ldexp(1.0, logR);
   long e = LONG_MIN;
   for (long k = 0; k <= d; ++k)
@@ -911,7 +915,7 @@ XelMathInterval XelMathPolynomX::ComputeImageByChebychev(const XelMathInterval& 
   double* q = bq.Data();
   double* a = ba.Data();
   // total = sum |c_k| T^k / 2^e, T = max |x - s| on iI: the magnitude of the terms.
-  const double reach = (std::fabs(m - _shift) + r) / R;
+  const double reach = std::ldexp(halfReach, 1 - logR);
   double total = 0.0, power = 1.0;
   for (long k = 0; k <= d; ++k, power *= reach) {
     const long n = std::min(std::max(k * logR - e, -4000L), 4000L);
