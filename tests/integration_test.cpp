@@ -387,6 +387,11 @@ TEST(IntegrateX, NonFiniteInputTerminatesAndInvalidTolerancesRaise) {
   EXPECT_TRUE(std::isnan(f.Integrate({nan, 1.0}, 1e-8)));
   int status = 0;
   EXPECT_TRUE(std::isnan(Continued(f, {nan, 1.0}, 1e-8, false, &status)));
+  EXPECT_EQ(status, 4); // an end that is not finite is refused
+  Continued(f, {0.0, std::numeric_limits<double>::infinity()}, 1e-8, false, &status);
+  EXPECT_EQ(status, 4);
+  // A value that overflows is never a success: exp on [0, 800].
+  EXPECT_TRUE(std::isinf(Continued(f, {0.0, 800.0}, 1e-8, false, &status)));
   EXPECT_EQ(status, 7);
   // A negative or NaN tolerance is refused; an infinite one accepts the first estimate.
   for (double eps : {nan, -1e-8}) {

@@ -94,8 +94,9 @@ MyOwnIntegrateAbsOrRel(const XelMathFunctionX* iF, const XelMathInterval& iI, do
 /// neither is finite). The continuation allocates one work array through the memory services,
 /// freed before returning, also when an evaluation raises.
 ///
-/// A negative or NaN iEps raises XelMathInputError 0x20006 ("the tolerance of the integral");
-/// a scale option of iF as for MyOwnIntegrateAbsOrRel.
+/// A domain with an infinite or NaN end gives status 4, a value that is not finite never
+/// status 0. A negative or NaN iEps raises XelMathInputError 0x20006 ("the tolerance of the
+/// integral"); a scale option of iF as for MyOwnIntegrateAbsOrRel.
 XELADVANCEDMATHEMATICS_EXPORT int
 XelMathIntegrateX(const XelMathFunctionX* iF, const XelMathInterval& iI, double iEps,
                   unsigned char iRelative, const XelMathAttrList* iAttributes, double& oIntegral);

@@ -648,6 +648,10 @@ int XelMathIntegrateX(const XelMathFunctionX* iF, const XelMathInterval& iI, dou
     return 4;
   const bool adaptive =
       iAttributes && iAttributes->GetAttribute(AttrFunctionXAdaptiveIntegration) != nullptr;
-  return Adaptive(*iF, iI, iEps, iRelative, OwnTolerance(*iF), 8, 12, 64, adaptive,
-                  "XelMathIntegrateX", oIntegral);
+  const int status = Adaptive(*iF, iI, iEps, iRelative, OwnTolerance(*iF), 8, 12, 64, adaptive,
+                              "XelMathIntegrateX", oIntegral);
+  // An infinite or NaN end is refused; a value that is not finite is never a success.
+  if (!std::isfinite(iI.low) || !std::isfinite(iI.high))
+    return 4;
+  return status == 0 && !std::isfinite(oIntegral) ? 7 : status;
 }
