@@ -385,8 +385,31 @@ TEST(FunctionsBattery, PolynomialAlgebraKeepsValues) {
     canceled.CancelShift();
     XelMathPolynomX moved(P);
     moved.ChangeShift(b * 2.0);
+    XelMathPolynomX* opp = Opposite(&Q);
+    XelMathPolynomX* plusC = Sum(&Q, a);
+    XelMathPolynomX* minusC = Difference(&Q, a);
+    XelMathPolynomX* cMinus = Difference(a, &Q);
+    XelMathPolynomX* times = Product(&Q, a);
+    XelMathPolynomX* comb3 = Combination(&P, &Q, &P, a, b, 0.5);
+    XelMathPolynomX* der2 = SecondDeriv(&P);
+    XelMathPolynomX* der3 = ThirdDeriv(&P);
+    XelMathPolynomX* zero = P.ScaleVariable(0.0);
+    const XelMathFunctionX* pq[2] = {&P, &Q};
+    const double ab[2] = {a, b};
+    XelMathFunctionX* formal = P.FormalCombination(2, pq, ab, 0.25);
+    XelMathPolynomX into, opMix = 2.0 * P - Q / 4.0 + 1.0, acc(P);
+    FirstDeriv(&P, &into);
+    acc += Q;
+    acc -= 1.0;
+    acc *= Q;
+    acc *= 2.0;
+    acc -= P;
+    acc += 3.0;
+    std::vector<double> mono(dp + 1);
+    P.GetFormalCoefficients(mono.data());
     ASSERT_TRUE(sum && diff && prod && sq && comb && shifted && fshifted && scaled && lin && flin &&
-                prim && der && compo);
+                prim && der && compo && opp && plusC && minusC && cMinus && times && comb3 &&
+                der2 && der3 && zero && formal);
     EXPECT_TRUE(compo->IsATypeOf(10)) << "P(a x + b) stays a polynomial";
     for (int k = 0; k < 7; ++k) {
       const double x = u(rng) * 4.0;
@@ -425,13 +448,47 @@ TEST(FunctionsBattery, PolynomialAlgebraKeepsValues) {
       EXPECT_NEAR(der->Eval(x), (double)rp.d[1], rp.allow[1]) << "FirstDeriv";
       EXPECT_NEAR(prim->EvalFirstDeriv(x), (double)rp.d[0], unitVar * (dp + 2))
           << "Primitiv derivative";
+      EXPECT_NEAR(opp->Eval(x), (double)-rq.d[0], unit) << "Opposite";
+      EXPECT_NEAR(plusC->Eval(x), (double)(rq.d[0] + a), unit) << "Sum with a number";
+      EXPECT_NEAR(minusC->Eval(x), (double)(rq.d[0] - a), unit) << "Difference with a number";
+      EXPECT_NEAR(cMinus->Eval(x), (double)(a - rq.d[0]), unit) << "Difference from a number";
+      EXPECT_NEAR(times->Eval(x), (double)(a * rq.d[0]), unit) << "Product by a number";
+      EXPECT_NEAR(comb3->Eval(x), (double)((a + 0.5) * rp.d[0] + b * rq.d[0]), 4 * unit)
+          << "Combination of three";
+      EXPECT_NEAR(formal->Eval(x), (double)(a * rp.d[0] + b * rq.d[0] + 0.25), 4 * unit)
+          << "FormalCombination";
+      EXPECT_NEAR(opMix.Eval(x), (double)(2 * rp.d[0] - rq.d[0] / 4 + 1), 4 * unit) << "operators";
+      EXPECT_NEAR(acc.Eval(x), (double)(2 * (rp.d[0] + rq.d[0] - 1) * rq.d[0] - rp.d[0] + 3),
+                  8 * unitProd * (1.0 + mq) + 4 * unit)
+          << "assignment operators";
+      EXPECT_NEAR(into.Eval(x), (double)rp.d[1], rp.allow[1]) << "FirstDeriv into";
+      EXPECT_NEAR(der2->Eval(x), (double)rp.d[2], rp.allow[2]) << "SecondDeriv";
+      EXPECT_NEAR(der3->Eval(x), (double)rp.d[3], rp.allow[3]) << "ThirdDeriv";
+      EXPECT_NEAR(zero->Eval(x), (double)PolyRef(p, 0.0).d[0], unitVar) << "ScaleVariable by 0";
+      double m = 0.0;
+      for (long j = dp; j >= 0; --j)
+        m = m * x + mono[j];
+      EXPECT_NEAR(m, (double)rp.d[0], unitVar) << "GetFormalCoefficients";
     }
+    // The integral against the primitive's closed form sum c_k t^(k+1) / (k+1), t = x - s.
+    const double lo = u(rng) * 2.0, hi = lo + std::fabs(u(rng)) * 2.0;
+    LD exact = 0;
+    for (long k = dp; k >= 0; --k)
+      exact += (LD)p.c[k] *
+               (std::pow((LD)hi - p.s, (LD)(k + 1)) - std::pow((LD)lo - p.s, (LD)(k + 1))) / (k + 1);
+    const double intAllow = kRoundingSafety * kEps * (dp + 2) * (hi - lo + 1.0) *
+                            std::pow(1.0 + std::fabs(p.s) + std::fabs(hi) + std::fabs(lo), dp + 1) *
+                            (1.0 + Mag(p));
+    EXPECT_NEAR(P.Integrate(XelMathInterval(lo, hi), 0.0), (double)exact, intAllow) << "Integrate";
+    EXPECT_NEAR(P.IntegrateRelative(XelMathInterval(lo, hi), 1e-3), (double)exact, intAllow)
+        << "IntegrateRelative";
     EXPECT_NEAR(prim->Eval(0.0), b,
                 64 * kEps * (1.0 + std::fabs(b)) * std::pow(1.0 + std::fabs(p.s), (double)dp + 1) *
                     (1.0 + Mag(p)))
         << "Primitiv value at 0";
     for (XelMathFunctionX* o : std::vector<XelMathFunctionX*>{
-             sum, diff, prod, sq, comb, shifted, fshifted, scaled, lin, flin, prim, der, compo})
+             sum, diff, prod, sq, comb, shifted, fshifted, scaled, lin, flin, prim, der, compo, opp,
+             plusC, minusC, cMinus, times, comb3, der2, der3, zero, formal})
       delete o;
   }
 }

@@ -87,142 +87,59 @@ struct Case {
   std::vector<double> roots;
 };
 
+XelMathFunctionX* Hyp(double a, double b, double c, double w) {
+  return new XelMathHyperbolicX(a, b, c, w);
+}
+XelMathFunctionX* Trig(double a, double b, double c, double w) {
+  return new XelMathTrigonometricX(a, b, c, w, Tol());
+}
+XelMathFunctionX* AtanCos(double w) {
+  return new XelMathArctanCosX(1, 2, w, 0, 0);
+}
+
 } // namespace
 
 TEST(Overflow, ImagesRootsAndTerminationOnExtremeInputs) {
   const double acosh2 = 1.3169578969248167; // cosh x = 2
   const std::vector<double> huge = HugeDegree200();
+  const double square[3] = {-2, 0, 1}, one = 1.0, r2 = std::sqrt(2.0);
+  const XelMathInterval tiny(0, 1e-301), unit(-1, 1), beyond(1e9, 2e9);
   const Case cases[] = {
-      {"cosh x - 2 on [0, 711]",
-       [] { return new XelMathHyperbolicX(1, 0, -2, 1); },
-       XelMathInterval(0, 711),
-       true,
-       true,
-       {acosh2}},
-      {"cosh 1000x - 2",
-       [] { return new XelMathHyperbolicX(1, 0, -2, 1000); },
-       XelMathInterval(-1, 1),
-       true,
-       true,
+      {"cosh x - 2 on [0, 711]", [] { return Hyp(1, 0, -2, 1); }, {0, 711}, true, true, {acosh2}},
+      {"cosh 1000x - 2", [] { return Hyp(1, 0, -2, 1000); }, unit, true, true,
        {-acosh2 / 1000, acosh2 / 1000}},
-      {"1e300 exp(-x) - 1",
-       [] { return new XelMathHyperbolicX(1e300, -1e300, -1, 1); },
-       XelMathInterval(600, 800),
-       true,
-       true,
+      {"1e300 exp(-x) - 1", [] { return Hyp(1e300, -1e300, -1, 1); }, {600, 800}, true, true,
        {300 * std::log(10.0)}},
-      {"sinh x",
-       [] { return new XelMathHyperbolicX(0, 1, 0, 1); },
-       XelMathInterval(-800, 800),
-       true,
-       true,
-       {0.0}},
-      {"cosh 1e300x - 2",
-       [] { return new XelMathHyperbolicX(1, 0, -2, 1e300); },
-       XelMathInterval(-1, 1),
-       true,
-       false,
+      {"sinh x", [] { return Hyp(0, 1, 0, 1); }, {-800, 800}, true, true, {0.0}},
+      {"cosh 1e300x - 2", [] { return Hyp(1, 0, -2, 1e300); }, unit, true, false, {}},
+      {"cos(1e300 x) + 0.5 near 0", [] { return Trig(1, 0, 0.5, 1e300); }, tiny, true, false, {}},
+      {"cos(1e300 x) + 0.5", [] { return Trig(1, 0, 0.5, 1e300); }, unit, true, false, {}},
+      {"cos(1e300 x) + 0.5 at a point", [] { return Trig(1, 0, 0.5, 1e300); }, {0.5, 0.5}, true,
+       false, {}},
+      {"cos x + 0.5 far out", [] { return Trig(1, 0, 0.5, 1); }, {1e17, 1e17 + 1000}, true, false,
        {}},
-      {"cos(1e300 x) + 0.5 near 0",
-       [] { return new XelMathTrigonometricX(1, 0, 0.5, 1e300, Tol()); },
-       XelMathInterval(0, 1e-301),
-       true,
-       false,
-       {}},
-      {"cos(1e300 x) + 0.5",
-       [] { return new XelMathTrigonometricX(1, 0, 0.5, 1e300, Tol()); },
-       XelMathInterval(-1, 1),
-       true,
-       false,
-       {}},
-      {"cos(1e300 x) + 0.5 at a point",
-       [] { return new XelMathTrigonometricX(1, 0, 0.5, 1e300, Tol()); },
-       XelMathInterval(0.5, 0.5),
-       true,
-       false,
-       {}},
-      {"cos x + 0.5 far out",
-       [] { return new XelMathTrigonometricX(1, 0, 0.5, 1, Tol()); },
-       XelMathInterval(1e17, 1e17 + 1000),
-       true,
-       false,
-       {}},
-      {"atan(2 cos(1e300 x))",
-       [] { return new XelMathArctanCosX(1, 2, 1e300, 0, 0); },
-       XelMathInterval(0, 1e-301),
-       true,
-       false,
-       {}},
-      {"atan(2 cos(1e300 x)) wide",
-       [] { return new XelMathArctanCosX(1, 2, 1e300, 0, 0); },
-       XelMathInterval(-1, 1),
-       true,
-       false,
-       {}},
-      {"atan(2 cos(1e300 x)) where w x overflows",
-       [] { return new XelMathArctanCosX(1, 2, 1e300, 0, 0); },
-       XelMathInterval(1e9, 2e9),
-       false,
-       false,
-       {}},
-      {"cos(1e300 x) + 0.5 where w x overflows",
-       [] { return new XelMathTrigonometricX(1, 0, 0.5, 1e300, Tol()); },
-       XelMathInterval(1e9, 2e9),
-       false,
-       false,
-       {}},
-      {"tanh as sinh / cosh", // inf / inf beyond 710: no value there
-       [] {
-         return new XelMathFractionXDel(new XelMathHyperbolicX(0, 1, 0, 1),
-                                        new XelMathHyperbolicX(1, 0, 0, 1), Tol());
-       },
-       XelMathInterval(700, 800),
-       false,
-       true,
-       {}},
+      {"atan(2 cos(1e300 x))", [] { return AtanCos(1e300); }, tiny, true, false, {}},
+      {"atan(2 cos(1e300 x)) wide", [] { return AtanCos(1e300); }, unit, true, false, {}},
+      {"atan(2 cos(1e300 x)) where w x overflows", [] { return AtanCos(1e300); }, beyond, false,
+       false, {}},
+      {"cos(1e300 x) + 0.5 where w x overflows", [] { return Trig(1, 0, 0.5, 1e300); }, beyond,
+       false, false, {}},
+      // inf / inf beyond 710: no value there
+      {"tanh as sinh / cosh",
+       [] { return new XelMathFractionXDel(Hyp(0, 1, 0, 1), Hyp(1, 0, 0, 1), Tol()); },
+       {700, 800}, false, true, {}},
+      // 0 and its derivatives 0 beyond 710, not 0 inf
       {"1 / cosh x",
-       [] {
-         const double one = 1.0;
-         return new XelMathFractionXDel(new XelMathPolynomX(0, &one, 0.0),
-                                        new XelMathHyperbolicX(1, 0, 0, 1), Tol());
-       },
-       XelMathInterval(700, 800),
-       true,
-       true,
-       {}}, // 0 and its derivatives 0 beyond 710, not 0 inf
-      {"x^2 - 2 on [-1e300, 1e300]",
-       [] {
-         const double c[3] = {-2, 0, 1};
-         return new XelMathPolynomX(2, c, 0.0);
-       },
-       XelMathInterval(-1e300, 1e300),
-       true,
-       true,
-       {-std::sqrt(2.0), std::sqrt(2.0)}},
-      {"x^2 - 2 up to the largest doubles", // 2^1024 is no double
-       [] {
-         const double c[3] = {-2, 0, 1};
-         return new XelMathPolynomX(2, c, 0.0);
-       },
-       XelMathInterval(-1.7e308, 1.7e308),
-       true,
-       true,
-       {-std::sqrt(2.0), std::sqrt(2.0)}},
-      {"x^2 - 2 on [-1e150, 1e150]",
-       [] {
-         const double c[3] = {-2, 0, 1};
-         return new XelMathPolynomX(2, c, 0.0);
-       },
-       XelMathInterval(-1e150, 1e150),
-       true,
-       true,
-       {-std::sqrt(2.0), std::sqrt(2.0)}},
-      {"degree 200 near 1e300",
-       [&huge] { return new XelMathPolynomX(200, huge.data(), 0.0); },
-       XelMathInterval(-2, 2),
-       true,
-       true,
-       {-1.0, 0.5}},
+       [&] { return new XelMathFractionXDel(new XelMathPolynomX(0, &one, 0), Hyp(1, 0, 0, 1), Tol()); },
+       {700, 800}, true, true, {}},
+      {"x^2 - 2 on [-1e300, 1e300]", [&] { return new XelMathPolynomX(2, square, 0.0); },
+       {-1e300, 1e300}, true, true, {-r2, r2}},
+      {"x^2 - 2 up to the largest doubles", [&] { return new XelMathPolynomX(2, square, 0.0); },
+       {-1.7e308, 1.7e308}, true, true, {-r2, r2}}, // 2^1024 is no double
+      {"x^2 - 2 on [-1e150, 1e150]", [&] { return new XelMathPolynomX(2, square, 0.0); },
+       {-1e150, 1e150}, true, true, {-r2, r2}},
+      {"degree 200 near 1e300", [&huge] { return new XelMathPolynomX(200, huge.data(), 0.0); },
+       {-2, 2}, true, true, {-1.0, 0.5}},
   };
   const double epsRoot = 1000 * Tol().GetRootResolution();
   for (const Case& c : cases) {

@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <cmath>
 
+#include "XelMathFunctionX.h"
+#include "XelMathPolynomX.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelQuorMemory.h"
+#include "XelTolerance.h"
 
 namespace xeltest {
 
@@ -124,6 +127,46 @@ std::vector<double> RandomSeparatedRoots(std::mt19937& ioGenerator, int iCount, 
       roots.push_back(r);
   }
   return roots;
+}
+
+const XelTolerance& DefaultTol() {
+  return XelGetDefaultTolerance();
+}
+
+XelMathPolynomX* Poly(std::initializer_list<double> c, double s) {
+  const std::vector<double> v(c);
+  return new XelMathPolynomX(long(v.size()) - 1, v.data(), s);
+}
+
+double DerivAt(const XelMathFunctionX& f, int k, double x) {
+  return k == 0 ? f.Eval(x)
+                : k == 1 ? f.EvalFirstDeriv(x) : k == 2 ? f.EvalSecondDeriv(x) : f.EvalThirdDeriv(x);
+}
+
+XelMathInterval DerivImage(const XelMathFunctionX& f, int k, const XelMathInterval& I) {
+  return k == 0 ? f.Eval(I)
+                : k == 1 ? f.EvalFirstDeriv(I) : k == 2 ? f.EvalSecondDeriv(I) : f.EvalThirdDeriv(I);
+}
+
+void ExpectImagesEnclose(const XelMathFunctionX& f, const XelMathInterval& I, int iMaxOrder,
+                         double iRel) {
+  XelMathInterval m[3];
+  f.Eval(I, 112, &m[0], &m[1], &m[2]);
+  const int n = 400;
+  for (int k = 0; k <= iMaxOrder; ++k) {
+    const XelMathInterval image = DerivImage(f, k, I);
+    for (int s = 0; s <= n; ++s) {
+      const double x = s == n ? I.high : I.low + (I.high - I.low) * s / n;
+      const double v = DerivAt(f, k, x), slack = iRel * (1.0 + std::fabs(v));
+      ASSERT_TRUE(v >= image.low - slack && v <= image.high + slack)
+          << f.IsA() << " order " << k << " on [" << I.low << ", " << I.high << "] misses " << v
+          << " at " << x;
+      if (k < 3) {
+        ASSERT_TRUE(v >= m[k].low - slack && v <= m[k].high + slack)
+            << f.IsA() << " multi-output order " << k << " at " << x;
+      }
+    }
+  }
 }
 
 long LiveBlocks() {

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+#include <limits>
 #include <random>
 #include <string>
 #include <vector>
@@ -12,12 +14,30 @@
 #include "XelMathInputError.h"
 #include "XelMathInterval.h"
 
+class XelMathFunctionX;
+class XelMathPolynomX;
 class XelMathSetOfPointsND;
+class XelTolerance;
 
 namespace xeltest {
 
 const double kPi = 3.14159265358979323846;
 const double kEps = 2.220446049250313e-16; // spacing of doubles at 1
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kInf = std::numeric_limits<double>::infinity();
+
+// The default tolerance of the library.
+const XelTolerance& DefaultTol();
+// sum c_k (x - s)^k.
+XelMathPolynomX* Poly(std::initializer_list<double> c, double s = 0.0);
+// The derivative of order k (0..3) of f at x, and its interval image over I.
+double DerivAt(const XelMathFunctionX& f, int k, double x);
+XelMathInterval DerivImage(const XelMathFunctionX& f, int k, const XelMathInterval& I);
+// The images of f over I of orders 0..iMaxOrder, one by one and (orders 0..2) through the
+// multi-output evaluation, enclose the point evaluations at 401 samples of I, up to the
+// rounding allowance iRel (1 + |v|) of a value v computed by another formula.
+void ExpectImagesEnclose(const XelMathFunctionX& f, const XelMathInterval& I, int iMaxOrder = 3,
+                         double iRel = 256 * kEps);
 
 // Interval arithmetic by endpoint enumeration, without directed rounding.
 XelMathInterval IAdd(const XelMathInterval& a, const XelMathInterval& b);
