@@ -1,0 +1,143 @@
+// Boundary cases of indices, degenerate inputs and signs that ordinary samples never reach:
+// the last valid index, a point interval, a zero slope, orders left at their default, the
+// stale points beyond the end of a shortened set, and mixed third derivatives.
+#include <cmath>
+#include <vector>
+
+#include "XelMathCircle.h"
+#include "XelMathCompositionXByRN.h"
+#include "XelMathFunctionRN.h"
+#include "XelMathGaussLegendre.h"
+#include "XelMathPolynomX.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelMathSetOfPointsNDWithVectors.h"
+#include "XelMathSolveX.h"
+#include "XelMathTransformation2D.h"
+#include "XelTolerance.h"
+#include "test_helpers.h"
+
+using namespace xeltest;
+
+namespace {
+
+XelMathSetOfPointsND Polyline(const std::vector<std::vector<double>>& iPoints) {
+  XelMathSetOfPointsND set(static_cast<long>(iPoints.front().size()));
+  for (const auto& p : iPoints)
+    set.AddPoint(p.data());
+  return set;
+}
+
+// F(u, v, w) = u v w: its only non-zero third derivative is the mixed one, (0, 1, 2) = 1.
+class TripleProductRN : public XelMathFunctionRN {
+public:
+  TripleProductRN() : XelMathFunctionRN(3) {}
+  const char* IsA() const override { return "TripleProductRN"; }
+  XelMathFunctionRN* Duplicate() const override { return new TripleProductRN(); }
+  using XelMathFunctionRN::Eval;
+  using XelMathFunctionRN::EvalFirstDeriv;
+  using XelMathFunctionRN::EvalSecondDeriv;
+  using XelMathFunctionRN::EvalThirdDeriv;
+  double Eval(const double* x) const override { return x[0] * x[1] * x[2]; }
+  double EvalFirstDeriv(const long& i, const double* x) const override {
+    return x[(i + 1) % 3] * x[(i + 2) % 3];
+  }
+  double EvalSecondDeriv(const long& i, const long& j, const double* x) const override {
+    return i == j ? 0.0 : x[3 - i - j];
+  }
+  double EvalThirdDeriv(const long& i, const long& j, const long& k,
+                        const double*) const override {
+    return i != j && j != k && i != k ? 1.0 : 0.0;
+  }
+};
+
+} // namespace
+
+TEST(Boundaries, PointSetIndicesAndStalePoints) {
+  // Splitting at the point count is off the set.
+  XelMathSetOfPointsND line = Polyline({{0, 0}, {1, 0}, {2, 0}}), other(2);
+  ExpectInputError([&] { line.Split(3, other, 1, 0.0); }, 0x20007);
+  // Points removed from the end stay in memory: simplification reads only the live ones, and the
+  // straight three-point line loses its middle point.
+  XelMathSetOfPointsND shortened = Polyline({{0, 0}, {1, 0}, {2, 0}, {3, 100}, {4, -100}});
+  shortened.RemovePoint(4);
+  shortened.RemovePoint(3);
+  EXPECT_EQ(shortened.Simplify(0.1), 1);
+  EXPECT_EQ(shortened.GetNumberOfPoints(), 2);
+  // Points farther apart than the minimum length all stay, the last interior one included.
+  XelMathSetOfPointsND spaced = Polyline({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}});
+  EXPECT_EQ(spaced.ReduceGranularity(0.5), 0);
+  EXPECT_EQ(spaced.GetNumberOfPoints(), 5);
+  // More points than the local scratch holds: the chord parameters stay inside their buffer.
+  XelMathSetOfPointsND arc(2), tangents(2);
+  for (int i = 0; i < 100; ++i) {
+    const double p[2] = {std::cos(0.01 * i), std::sin(0.01 * i)};
+    arc.AddPoint(p);
+  }
+  arc.ComputeTangents(tangents);
+  EXPECT_EQ(tangents.GetNumberOfPoints(), 100);
+}
+
+TEST(Boundaries, ACoincidentPointLeavesAOnePointSetAlone) {
+  XelMathSetOfPointsNDWithVectors set(2);
+  const double p[2] = {1, 2}, v[2] = {3, 4}, q[2] = {1 + 1e-12, 2}, w[2] = {5, 6};
+  set.AddPointWithVector(p, v);
+  EXPECT_EQ(set.AddNewPointWithVector(q, w, 1e-9), 0);
+  double outP[2], outV[2];
+  set.GetPointWithVector(0, outP, outV);
+  EXPECT_EQ(outP[0], 1.0);
+  EXPECT_EQ(outV[0], 3.0);
+}
+
+TEST(Boundaries, PlaneMapsAndCircles) {
+  // A rotation by 30 degrees with a translation: the inverse undoes it.
+  const double c = std::cos(kPi / 6), s = std::sin(kPi / 6);
+  const double coefs[6] = {2 * c, -2 * s, 3.0, 2 * s, 2 * c, -2.0};
+  XelMathTransformation2D map(coefs), inverse;
+  ASSERT_EQ(map.Inverse(inverse), 0);
+  const XelMathPoint2D back = inverse * (map * XelMathPoint2D(0.7, -1.3));
+  EXPECT_NEAR(back.GetX(), 0.7, 1e-14);
+  EXPECT_NEAR(back.GetY(), -1.3, 1e-14);
+  // A quarter turn of a circle from its first axis reaches its second axis.
+  XelMathCircle circle(XelMathPoint(1, 2, 3), 2.0, XelMathVector(1, 0, 0), XelMathVector(0, 1, 0));
+  const XelMathPoint quarter = circle.EvalPoint(kPi / 2);
+  EXPECT_NEAR(quarter.GetX(), 1.0, 1e-14);
+  EXPECT_NEAR(quarter.GetY(), 4.0, 1e-14);
+}
+
+TEST(Boundaries, DegenerateIntervalsSlopesAndDefaultOrders) {
+  // A line of zero slope is monotone and constant.
+  const double flat[2] = {3.0, 0.0};
+  XelMathPolynomX line(1, flat);
+  long sense = 7;
+  EXPECT_EQ(line.IsMonotone(XelMathInterval(-1, 1), sense, DefaultTol()), 1);
+  EXPECT_EQ(sense, 0);
+  // Newton on a point interval at a root succeeds there.
+  const double shifted[2] = {-1.0, 1.0};
+  XelMathPolynomX root(1, shifted);
+  XelMathSolveX solver(&root, DefaultTol());
+  double x = 1.0, value = 1.0;
+  EXPECT_EQ(solver.SolveNewtonWithInit(XelMathInterval(1, 1), 0, x, value), 0);
+  EXPECT_EQ(x, 1.0);
+  // Orders that are not positive mean the default pair 8 and 12: x^30 is integrated exactly by
+  // neither, so the early answer shows which rules were compared.
+  const std::vector<double> power30 = [] {
+    std::vector<double> c(31, 0.0);
+    c[30] = 1.0;
+    return c;
+  }();
+  XelMathPolynomX p(30, power30.data());
+  const XelMathInterval unit(0, 1);
+  EXPECT_EQ(MyOwnIntegrateAbsOrRel(&p, unit, 1e-2, 0, DefaultTol(), 0, 0, 0),
+            MyOwnIntegrateAbsOrRel(&p, unit, 1e-2, 0, DefaultTol(), 8, 12, 64));
+}
+
+TEST(Boundaries, MixedThirdDerivativeOfAComposition) {
+  // u v w along u = v = w = x is x^3: every ordering of the mixed index counts.
+  const double identity[2] = {0.0, 1.0};
+  XelMathPolynomX x(1, identity);
+  const XelMathFunctionX* inner[3] = {&x, &x, &x};
+  TripleProductRN product;
+  XelMathCompositionXByRN cube(&product, inner);
+  EXPECT_NEAR(cube.EvalThirdDeriv(0.5), 6.0, 1e-12);
+  EXPECT_NEAR(cube.EvalSecondDeriv(0.5), 3.0, 1e-12);
+}
