@@ -55,6 +55,12 @@ template <class F> void ExpectError(F iCall, long iCode, std::vector<std::string
   }
 }
 
+// Element-wise closeness of computed values to references.
+void ExpectNear(const std::vector<double>& iGot, const std::vector<double>& iWant, double iTol) {
+  for (size_t k = 0; k < iWant.size(); k++)
+    EXPECT_NEAR(iGot[k], iWant[k], iTol) << "entry " << k;
+}
+
 // A point of dimension 3 that encodes its identity, and the vector that belongs to it.
 std::vector<double> Pt(double id) {
   return {id, 10.0 * id + 1.0, -id};
@@ -517,9 +523,7 @@ TEST_F(PointSets, FreeFunctionsAndLength) {
   double out[3];
   double p[3] = {4, 2, 3}; // projects at 3/5 * 3/5 of ab... t = (3*3 + 0) / 25
   double t = XelProjectPointOnSegmentND(3, p, a, b, out, 0.0);
-  EXPECT_NEAR(t, 9.0 / 25.0, RoundOff);
-  EXPECT_NEAR(out[0], 1 + 3 * 9.0 / 25.0, RoundOff);
-  EXPECT_NEAR(out[1], 2 + 4 * 9.0 / 25.0, RoundOff);
+  ExpectNear({t, out[0], out[1]}, {9.0 / 25.0, 1 + 3 * 9.0 / 25.0, 2 + 4 * 9.0 / 25.0}, RoundOff);
   double beyond[3] = {10, 20, 3};
   EXPECT_EQ(XelProjectPointOnSegmentND(3, beyond, a, b, out, 0.0), 1.0);
   EXPECT_EQ(XelProjectPointOnSegmentND(3, p, a, a, out, 1e-9), 0.0);
@@ -563,9 +567,7 @@ TEST_F(PointSets, DistanceToAPolyline) {
   EXPECT_NEAR(axis.GetClosestPoints(above, i, j, pa, pb), 2.0, RoundOff);
   EXPECT_EQ(i, 0);
   EXPECT_EQ(j, 0);
-  EXPECT_NEAR(pa[0], 0.5, RoundOff);
-  EXPECT_NEAR(pb[1], 0.0, RoundOff);
-  EXPECT_NEAR(pb[2], 2.0, RoundOff);
+  ExpectNear({pa[0], pb[1], pb[2]}, {0.5, 0.0, 2.0}, RoundOff);
 
   // Inclusion: the middle points of the L lie on it.
   XelMathSetOfPointsND inner = Make2D({{2, 0}, {4, 1.5}});
@@ -606,14 +608,10 @@ TEST_F(PointSets, CircleThroughThreePoints) {
   XelMathSetOfPointsND set = Make2D({{6, 2}, {1, 7}, {-4, 2}, {0, 0}, {2, 0}});
   double center[2], radius;
   ASSERT_EQ(set.FindCircle(0, 1, 2, center, radius, 1e-10), 1);
-  EXPECT_NEAR(center[0], 1.0, RoundOff);
-  EXPECT_NEAR(center[1], 2.0, RoundOff);
-  EXPECT_NEAR(radius, 5.0, RoundOff);
+  ExpectNear({center[0], center[1], radius}, {1.0, 2.0, 5.0}, RoundOff);
   // (0,0), (2,0), (1,7): centre on x = 1 at y with 1 + y^2 = (7 - y)^2, y = 24/7.
   ASSERT_EQ(set.FindCircle(3, 4, 1, center, radius, 1e-10), 1);
-  EXPECT_NEAR(center[0], 1.0, RoundOff);
-  EXPECT_NEAR(center[1], 24.0 / 7.0, RoundOff);
-  EXPECT_NEAR(radius, 25.0 / 7.0, RoundOff);
+  ExpectNear({center[0], center[1], radius}, {1.0, 24.0 / 7.0, 25.0 / 7.0}, RoundOff);
   // Aligned or repeated points have no circle.
   XelMathSetOfPointsND line = Make2D({{0, 0}, {1, 1}, {2, 2}});
   EXPECT_EQ(line.FindCircle(0, 1, 2, center, radius, 1e-10), 0);
@@ -659,11 +657,7 @@ TEST_F(PointSets, ConicThroughFivePoints) {
   double center[2], axes[2], angle;
   ASSERT_EQ(XelMathSetOfPointsND::FindConicParameters(coef, center, axes, angle, 1e-12), 1);
   const double geometry = 1e-9;
-  EXPECT_NEAR(center[0], cx, geometry);
-  EXPECT_NEAR(center[1], cy, geometry);
-  EXPECT_NEAR(axes[0], a, geometry);
-  EXPECT_NEAR(axes[1], b, geometry);
-  EXPECT_NEAR(angle, phi, geometry);
+  ExpectNear({center[0], center[1], axes[0], axes[1], angle}, {cx, cy, a, b, phi}, geometry);
 
   // Least squares on all seven points: they lie on the conic.
   double all[6];
@@ -685,18 +679,11 @@ TEST_F(PointSets, ConicParametersOfParabolaAndHyperbola) {
   double parabola[6] = {1, 0, 0, 0, -1, 1};
   double center[2], axes[2], angle;
   ASSERT_EQ(XelMathSetOfPointsND::FindConicParameters(parabola, center, axes, angle, 1e-12), 3);
-  EXPECT_NEAR(center[0], 0.0, RoundOff);
-  EXPECT_NEAR(center[1], 1.0, RoundOff);
-  EXPECT_NEAR(axes[0], 0.5, RoundOff);
-  EXPECT_NEAR(angle, XelPIBY2, RoundOff);
+  ExpectNear({center[0], center[1], axes[0], angle}, {0.0, 1.0, 0.5, XelPIBY2}, RoundOff);
   // (x - 1)^2 / 4 - y^2 / 9 = 1: 9x^2 - 4y^2 - 18x - 27 = 0.
   double hyperbola[6] = {9, 0, -4, -18, 0, -27};
   ASSERT_EQ(XelMathSetOfPointsND::FindConicParameters(hyperbola, center, axes, angle, 1e-12), 2);
-  EXPECT_NEAR(center[0], 1.0, RoundOff);
-  EXPECT_NEAR(center[1], 0.0, RoundOff);
-  EXPECT_NEAR(axes[0], 2.0, RoundOff);
-  EXPECT_NEAR(axes[1], 3.0, RoundOff);
-  EXPECT_NEAR(angle, 0.0, RoundOff);
+  ExpectNear({center[0], center[1], axes[0], axes[1], angle}, {1.0, 0.0, 2.0, 3.0, 0.0}, RoundOff);
   // Two crossing lines x^2 - y^2 = 0 and an empty ellipse x^2 + y^2 + 1 = 0.
   double cross[6] = {1, 0, -1, 0, 0, 0}, empty[6] = {1, 0, 1, 0, 0, 1};
   EXPECT_EQ(XelMathSetOfPointsND::FindConicParameters(cross, center, axes, angle, 1e-12), 0);
@@ -783,9 +770,7 @@ TEST_F(PointSets, TangentsAlongCurves) {
   line.ComputeTangents(tangents);
   for (long i = 0; i < 4; i++) {
     std::vector<double> t = PointOf(tangents, i);
-    EXPECT_NEAR(t[0], 2.0 / 3.0, RoundOff);
-    EXPECT_NEAR(t[1], -1.0 / 3.0, RoundOff);
-    EXPECT_NEAR(t[2], 2.0 / 3.0, RoundOff);
+    ExpectNear({t[0], t[1], t[2]}, {2.0 / 3.0, -1.0 / 3.0, 2.0 / 3.0}, RoundOff);
   }
   // A closed loop on the unit circle: tangents are perpendicular to the radius up to the
   // first-order error of the estimate (a fraction of the angular step), and the closing
