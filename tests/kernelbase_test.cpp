@@ -2,6 +2,7 @@
 // mailbox, version levels, geometry value types, transformations, sets and lists.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -37,11 +38,10 @@
 
 namespace {
 
-using xeltest::ExpectInputError;
-const double Eps = std::numeric_limits<double>::epsilon();
+using namespace xeltest;
 // Results of a few flops on unit-sized data.
-const double FewFlops = 16 * Eps;
-const double Pi = std::acos(-1.0);
+const double FewFlops = 16 * kEps;
+const double Pi = kPi;
 
 // Redirects a trace stream into a string for the lifetime of the object.
 class CaptureTrace {
@@ -81,11 +81,8 @@ TEST(XelError, CarriesCodeTextsFileAndLine) {
     for (const char* part : {"XelMathInputError", "0x20006", "wrong dimension", "kernelbase_test"})
       EXPECT_NE(message.find(part), std::string::npos) << message;
   }
-}
-
-TEST(XelError, SetParametersKeepsAtMostThreeAndNullTextsAreEmpty) {
   XelError error(0x20009);
-  error.SetParameters(5, "a", nullptr, "c");
+  error.SetParameters(5, "a", nullptr, "c"); // at most three; a null text is empty
   EXPECT_EQ(error.GetNumberOfParameters(), 3);
   EXPECT_STREQ(error.GetParameter(1), "");
   EXPECT_STREQ(error.GetParameter(2), "c");
@@ -94,10 +91,10 @@ TEST(XelError, SetParametersKeepsAtMostThreeAndNullTextsAreEmpty) {
 }
 
 TEST(XelError, ThrowFunctionFreesTheHeapErrorAndKeepsTheDynamicType) {
-  long before = XelQuorGetMemoryCounters().liveBlocks;
+  long before = LiveBlocks();
   try {
     XelResourceError* error = new XelResourceError(0x20001);
-    EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before + 1); // counted allocation
+    EXPECT_EQ(LiveBlocks(), before + 1); // counted allocation
     error->SetParameters(1, "no more room");
     XelQuorThrowFunction(error, "somewhere.cpp", 42);
   } catch (const XelError& error) {
@@ -106,7 +103,7 @@ TEST(XelError, ThrowFunctionFreesTheHeapErrorAndKeepsTheDynamicType) {
     EXPECT_STREQ(error.GetSourceFile(), "somewhere");
     EXPECT_EQ(error.GetLine(), 42);
   }
-  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+  EXPECT_EQ(LiveBlocks(), before);
 }
 
 TEST(XelError, MessageNamesTheRaisedClassAndALibraryRelativeSource) {
@@ -133,27 +130,6 @@ TEST(XelError, MessageNamesTheRaisedClassAndALibraryRelativeSource) {
   } catch (const XelMathInputError& error) {
     EXPECT_EQ(std::string(error.GetSourceFile()).find('/'), std::string::npos);
   }
-}
-
-TEST(XelError, QuornullAndToleranceErrorReportAndReturn) {
-  CaptureTrace trace(XelQuorOutput::GetErr());
-  long nulls = XelQuornullCount();
-  XelQuornull("file.cpp", 7);
-  EXPECT_EQ(XelQuornullCount(), nulls + 1);
-  EXPECT_NE(trace.Text().find("file.cpp:7"), std::string::npos);
-  long tolerances = XelToleranceErrorCount();
-  XelToleranceError(nullptr);
-  EXPECT_EQ(XelToleranceErrorCount(), tolerances + 1);
-}
-
-TEST(XelError, ProtectedRegionsNest) {
-  long depth = XelXHContext::GetDepth();
-  {
-    XelXHContext outer;
-    XelXHContext inner;
-    EXPECT_EQ(XelXHContext::GetDepth(), depth + 2);
-  }
-  EXPECT_EQ(XelXHContext::GetDepth(), depth);
 }
 
 // ---- memory ----------------------------------------------------------------------------
@@ -187,7 +163,7 @@ TEST(XelQuorMemory, CountersFollowAllocationsAndReleases) {
 }
 
 TEST(XelQuorMemory, ImpossibleSizesRaiseNoMoreMemory) {
-  long before = XelQuorGetMemoryCounters().liveBlocks;
+  long before = LiveBlocks();
   try {
     XelQuorArrayDoubleNew(-1);
     FAIL();
@@ -196,7 +172,7 @@ TEST(XelQuorMemory, ImpossibleSizesRaiseNoMoreMemory) {
     EXPECT_EQ(error.GetSize(), -1);
   }
   EXPECT_THROW(XelQuorArrayBytesNew(std::numeric_limits<long>::max()), XelQuorNoMoreMemoryError);
-  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+  EXPECT_EQ(LiveBlocks(), before);
   // A release never raises: a wrong count is reported and the block still freed.
   long reports = XelQuornullCount();
   CaptureTrace trace(XelQuorOutput::GetErr());
@@ -204,7 +180,7 @@ TEST(XelQuorMemory, ImpossibleSizesRaiseNoMoreMemory) {
   EXPECT_NO_THROW(XelQuorArrayPtrsDel(XelQuorArrayPtrsNew(2), std::numeric_limits<long>::max()));
   EXPECT_NO_THROW(XelQuorArrayBytesDel(XelQuorArrayBytesNew(3), -1));
   EXPECT_EQ(XelQuornullCount(), reports + 3);
-  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+  EXPECT_EQ(LiveBlocks(), before);
 }
 
 namespace {
@@ -215,12 +191,12 @@ void CountGarbage() {
 } // namespace
 
 TEST(XelQuorMemory, ScratchGarbageAndLibraryDeclaration) {
-  long before = XelQuorGetMemoryCounters().liveBlocks;
+  long before = LiveBlocks();
   void* small = XelQuorScratchReserve(64);
   EXPECT_EQ(XelQuorScratchReserve(32), small); // a smaller request reuses the area
   XelQuorScratchReserve(4096);
   XelQuorScratchClear();
-  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+  EXPECT_EQ(LiveBlocks(), before);
 
   XelQuorManageMemory::DeclareMemoryGarbage(&CountGarbage);
   int calls = garbageCalls;
@@ -232,45 +208,35 @@ TEST(XelQuorMemory, ScratchGarbageAndLibraryDeclaration) {
   EXPECT_TRUE(XelQuorIsLibraryLoaded("KernelBaseTestLibrary"));
 }
 
-TEST(XelQuorVirtual, EstimatedBytesAddStaticAndDynamic) {
-  XelMathSetOfLongs set;
-  for (long i = 0; i < 100; i++)
-    set.AddElement(i);
-  EXPECT_GE(set.GetDynamicMemoryBytes(), long(100 * sizeof(long)));
-  EXPECT_EQ(set.GetEstimatedMemoryBytes(),
-            set.GetStaticMemoryBytes() + set.GetDynamicMemoryBytes());
-}
-
 // ---- tolerance -------------------------------------------------------------------------
 
-TEST(XelTolerance, DefaultRolesAreSmallAgainstTheUnit) {
-  const XelTolerance& tol = XelGetDefaultTolerance();
-  EXPECT_EQ(tol.GetScaleFactor(), 1.0);
-  EXPECT_EQ(tol.GetAbsoluteResolution(), 1.0);
-  EXPECT_EQ(tol.GetRelativeEpsilon(), 1e-13);
-  EXPECT_EQ(tol.GetRootResolution(), 1e-13);
-  EXPECT_EQ(tol.GetParametricResolution(), 1e-10);
-  EXPECT_EQ(tol.GetPointResolution(), 1e-10);
-  EXPECT_EQ(tol.GetLengthResolution(), 1e-10);
-  EXPECT_DOUBLE_EQ(tol.GetSquareLengthResolution(), 1e-20);
-  EXPECT_EQ(tol.GetSquaredZero(), 1e-26);
-  EXPECT_EQ(tol.GetMinimumLength(), 1e-6);
-  EXPECT_EQ(&XelGetDefaultTolerance(), &tol); // one process-wide object
-}
-
-TEST(XelTolerance, ScaleFactorScalesAbsoluteRolesOnly) {
+TEST(XelTolerance, DefaultRolesAndTheScaleFactorScalesAbsoluteRolesOnly) {
   const double scale = 1000.0;
-  XelTolerance unit, scaled(scale);
-  EXPECT_EQ(scaled.GetScaleFactor(), scale);
-  EXPECT_DOUBLE_EQ(scaled.GetAbsoluteResolution(), scale * unit.GetAbsoluteResolution());
-  EXPECT_DOUBLE_EQ(scaled.GetRootResolution(), scale * unit.GetRootResolution());
-  EXPECT_DOUBLE_EQ(scaled.GetPointResolution(), scale * unit.GetPointResolution());
-  EXPECT_DOUBLE_EQ(scaled.GetLengthResolution(), scale * unit.GetLengthResolution());
-  EXPECT_DOUBLE_EQ(scaled.GetSquareLengthResolution(),
-                   scale * scale * unit.GetSquareLengthResolution());
-  EXPECT_EQ(scaled.GetRelativeEpsilon(), unit.GetRelativeEpsilon());
-  EXPECT_EQ(scaled.GetParametricResolution(), unit.GetParametricResolution());
-  EXPECT_EQ(scaled.GetSymmetryEpsilon(), unit.GetSymmetryEpsilon());
+  const XelTolerance &unit = XelGetDefaultTolerance(), scaled(scale);
+  EXPECT_EQ(&XelGetDefaultTolerance(), &unit); // one process-wide object
+  typedef double (XelTolerance::*Getter)() const;
+  // Getter, default value, power of the scale factor it follows.
+  const struct {
+    Getter get;
+    double value;
+    int power;
+  } roles[] = {{&XelTolerance::GetScaleFactor, 1.0, 1},
+               {&XelTolerance::GetAbsoluteResolution, 1.0, 1},
+               {&XelTolerance::GetRelativeEpsilon, 1e-13, 0},
+               {&XelTolerance::GetRootResolution, 1e-13, 1},
+               {&XelTolerance::GetParametricResolution, 1e-10, 0},
+               {&XelTolerance::GetPointResolution, 1e-10, 1},
+               {&XelTolerance::GetLengthResolution, 1e-10, 1},
+               {&XelTolerance::GetSquareLengthResolution, 1e-20, 2},
+               {&XelTolerance::GetSquaredZero, 1e-26, -1},
+               {&XelTolerance::GetMinimumLength, 1e-6, -1},
+               {&XelTolerance::GetSymmetryEpsilon, (unit.*(&XelTolerance::GetSymmetryEpsilon))(), 0}};
+  for (const auto& role : roles) {
+    EXPECT_DOUBLE_EQ((unit.*role.get)(), role.value);
+    if (role.power >= 0) {
+      EXPECT_DOUBLE_EQ((scaled.*role.get)(), std::pow(scale, role.power) * role.value);
+    }
+  }
 }
 
 TEST(XelTolerance, MeaninglessScaleOrResolutionsRaise) {
@@ -301,6 +267,10 @@ TEST(XelTolerance, MeaninglessScaleOrResolutionsRaise) {
 
 TEST(XelTolerance, InvalidToleranceAnswersZeroAndReports) {
   CaptureTrace trace(XelQuorOutput::GetErr());
+  const long nulls = XelQuornullCount();
+  XelQuornull("file.cpp", 7);
+  EXPECT_EQ(XelQuornullCount(), nulls + 1);
+  EXPECT_NE(trace.Text().find("file.cpp:7"), std::string::npos);
   XelTolerance tol;
   tol.SetRootResolution(1e-9);
   EXPECT_EQ(tol.GetRootResolution(), 1e-9);
@@ -331,29 +301,31 @@ TEST(XelQuorOutput, RedirectionPrecisionAndWidth) {
   EXPECT_EQ(out.precision(), old);
 }
 
-TEST(XelMathDebug, ReadsEnvironmentAsTextAndInteger) {
+TEST(XelMathDebug, ReadsEnvironmentAndRecordsLifetimesOnlyInDebugMode) {
   setenv("XelKernelBaseTestSwitch", "42", 1);
   setenv("XelKernelBaseTestText", "abc", 1);
   EXPECT_STREQ(XelMathDebug::_stringGetEnv("XelKernelBaseTestText"), "abc");
-  EXPECT_EQ(XelMathDebug::_integerGetEnv("XelKernelBaseTestSwitch"), 42);
-  EXPECT_EQ(XelMathDebug::_integerGetEnv("XelKernelBaseTestText"), 0); // not a number
-  EXPECT_EQ(XelMathDebug::_integerGetEnv("XelKernelBaseTestAbsent"), 0);
   EXPECT_EQ(XelMathDebug::_stringGetEnv("XelKernelBaseTestAbsent"), nullptr);
-  EXPECT_EQ(XelMathDebug::_integerGetEnv(nullptr), 0);
+  const struct {
+    const char* name;
+    int value;
+  } integers[] = {{"XelKernelBaseTestSwitch", 42},
+                  {"XelKernelBaseTestText", 0}, // not a number
+                  {"XelKernelBaseTestAbsent", 0},
+                  {nullptr, 0}};
+  for (const auto& row : integers)
+    EXPECT_EQ(XelMathDebug::_integerGetEnv(row.name), row.value) << (row.name ? row.name : "null");
   setenv("XelKernelBaseTestSwitch", "99999999999", 1);
   EXPECT_EQ(XelMathDebug::_integerGetEnv("XelKernelBaseTestSwitch"), 2147483647);
   unsetenv("XelKernelBaseTestSwitch");
   unsetenv("XelKernelBaseTestText");
-}
 
-TEST(XelMathDebug, RecordsLifetimesOnlyInDebugMode) {
-  int mode = XelMathDebug::GetDebugOnly();
-  long live = XelMathDebug::GetLiveRecordCount();
+  const int mode = XelMathDebug::GetDebugOnly();
+  const long live = XelMathDebug::GetLiveRecordCount();
   XelMathDebug::SetDebugOnly(0);
   XelMathDebug::_RecordCreation("A");
   EXPECT_EQ(XelMathDebug::GetLiveRecordCount(), live);
   XelMathDebug::SetDebugOnly(1);
-  EXPECT_EQ(XelMathDebug::GetDebugOnly(), 1);
   XelMathDebug::_RecordCreation("A");
   EXPECT_EQ(XelMathDebug::GetLiveRecordCount(), live + 1);
   XelMathDebug::_RecordDeletion("A");
@@ -405,98 +377,76 @@ TEST(XelSoftwareConfiguration, LevelsSelectTheNewerBehaviourFromTheFlagOn) {
 }
 
 TEST(XelMathConstants, MatchTheirMathematicalValues) {
-  EXPECT_DOUBLE_EQ(XelPI, Pi);
-  EXPECT_DOUBLE_EQ(Xel2PI, 2 * Pi);
-  EXPECT_DOUBLE_EQ(XelPIBY2, Pi / 2);
-  EXPECT_DOUBLE_EQ(Xel3PIBY2, 3 * Pi / 2);
-  EXPECT_DOUBLE_EQ(XelINV2PI, 1 / (2 * Pi));
-  EXPECT_DOUBLE_EQ(XelSQRT3, std::sqrt(3.0));
-  EXPECT_DOUBLE_EQ(XelDegreeToRadian * 180.0, Pi);
-  EXPECT_DOUBLE_EQ(XelRadianToDegree * Pi, 180.0);
+  const double pairs[][2] = {{XelPI, Pi},
+                             {Xel2PI, 2 * Pi},
+                             {XelPIBY2, Pi / 2},
+                             {Xel3PIBY2, 3 * Pi / 2},
+                             {XelINV2PI, 1 / (2 * Pi)},
+                             {XelSQRT3, std::sqrt(3.0)},
+                             {XelDegreeToRadian * 180.0, Pi},
+                             {XelRadianToDegree * Pi, 180.0},
+                             {XelHardTol(0.01), 0.01}};
+  for (const auto& pair : pairs)
+    EXPECT_DOUBLE_EQ(pair[0], pair[1]);
   EXPECT_GE(XelMathInfinite, 1e30);
-  EXPECT_EQ(XelHardTol(0.01), 0.01);
   EXPECT_EQ(XelMathO, XelMathPoint(0, 0, 0));
 }
 
-// ---- value types -----------------------------------------------------------------------
+// ---- value types, matrices and transformations -------------------------------------------
 
-TEST(XelMathPoint, DistancesAndArithmetic) {
+TEST(XelMathPoint, DistancesArithmeticAndProducts) {
   XelMathPoint a(1, 2, 3), b(4, 6, 15); // offsets 3, 4, 12: distance 13
   EXPECT_DOUBLE_EQ(a.DistanceTo(b), 13.0);
   EXPECT_DOUBLE_EQ(a.SquareDistanceTo(b), 169.0);
-  XelMathVector ab = b - a;
+  const XelMathVector ab = b - a;
   EXPECT_EQ(ab, XelMathVector(3, 4, 12));
-  EXPECT_EQ(a + ab, b);
   EXPECT_EQ(b - ab, a);
   EXPECT_EQ(0.5 * (a + b), XelMathPoint(2.5, 4, 9));
-  XelMathPoint c;
-  c.SetCoord(7, 8, 9);
-  c[1] = -8;
-  EXPECT_EQ(c.GetY(), -8);
-  EXPECT_EQ(c[2], 9);
-  // Coordinates near the overflow threshold keep their distance.
-  XelMathPoint far(3e200, 0, 0), farther(0, 4e200, 0);
-  EXPECT_NEAR(far.DistanceTo(farther) / 5e200, 1.0, FewFlops);
-  XelMathPoint tiny(3e-200, 0, 0);
-  EXPECT_NEAR(tiny.DistanceTo(XelMathPoint(0, 4e-200, 0)) / 5e-200, 1.0, FewFlops);
-}
+  a[1] = -8;
+  EXPECT_EQ(a.GetY() + a[2], -5);
+  // Coordinates near the overflow and underflow thresholds keep their distance.
+  for (double unit : {1e200, 1e-200})
+    EXPECT_NEAR(XelMathPoint(3 * unit, 0, 0).DistanceTo(XelMathPoint(0, 4 * unit, 0)) / (5 * unit),
+                1.0, FewFlops);
 
-TEST(XelMathPoint, OutOfRangeCoordinateRaisesWrongIndex) {
-  XelMathPoint p(1, 2, 3);
-  XelMathVector v(1, 2, 3);
-  XelMathPoint2D q(1, 2);
-  XelMathVector2D w(1, 2);
-  try {
-    (void)p[3];
-    FAIL();
-  } catch (const XelMathInputError& error) {
-    EXPECT_EQ(error.GetCode(), 0x20007);
-    EXPECT_STREQ(error.GetParameter(1), "Wrong Index");
-  }
-  ExpectInputError([&] { (void)v[-1]; }, 0x20007);
-  ExpectInputError([&] { (void)q[2]; }, 0x20007);
-  ExpectInputError([&] { w[2] = 0; }, 0x20007);
-}
-
-TEST(XelMathVector, ProductsNormAndAngles) {
   XelMathVector u(1, 2, 2), v(2, -2, 1);
   EXPECT_DOUBLE_EQ(u.Norm(), 3.0);
   EXPECT_EQ(u * v, 0.0);
-  XelMathVector n = u ^ v;
-  EXPECT_EQ(n * u, 0.0);
-  EXPECT_EQ(n * v, 0.0);
+  const XelMathVector n = u ^ v;
+  EXPECT_EQ(n * u + n * v, 0.0);
   EXPECT_DOUBLE_EQ(n.Norm(), 9.0); // |u||v| sin(pi/2)
-  EXPECT_NEAR(u.GetAngleTo(v), Pi / 2, FewFlops);
-  XelMathVector x(1, 0, 0), diagonal(1, 1, 0), z(0, 0, 1);
-  EXPECT_NEAR(x.GetAngleTo(diagonal), Pi / 4, FewFlops);
-  EXPECT_NEAR(diagonal.GetAngleTo(x, z), -Pi / 4, FewFlops);
-  EXPECT_NEAR(x.GetAngleTo(-x), Pi, FewFlops);
-  // Accurate for tiny angles, where acos would lose half the digits.
-  const double small = 1e-9;
-  EXPECT_NEAR(x.GetAngleTo(XelMathVector(std::cos(small), std::sin(small), 0)), small,
-              small * FewFlops);
-  EXPECT_EQ(x.GetAngleTo(XelMathVector()), 0.0);
-  XelMathVector w(0, 3, 4);
+  EXPECT_EQ(n, XelMathVector(6, 3, -6));
+  XelMathVector w(0, 3, 4), null;
   EXPECT_DOUBLE_EQ(w.Normalize(), 5.0);
   EXPECT_NEAR(w.Norm(), 1.0, FewFlops);
-  XelMathVector null;
   EXPECT_EQ(null.Normalize(), 0.0);
   EXPECT_EQ(null, XelMathVector(0, 0, 0));
+  XelMathPoint2D p(1, 1), q(4, 5);
+  EXPECT_DOUBLE_EQ(p.DistanceTo(q), 5.0);
+  EXPECT_EQ(p + (q - p), q);
 }
 
-TEST(XelMathVector2D, SignedAndUnsignedAngles) {
-  XelMathVector2D x(1, 0), y(0, 2), minusY(0, -1);
-  EXPECT_NEAR(x.GetSignedAngleTo(y), Pi / 2, FewFlops);
-  EXPECT_NEAR(x.GetSignedAngleTo(minusY), -Pi / 2, FewFlops);
-  EXPECT_NEAR(x.GetAngleTo(minusY), Pi / 2, FewFlops);
-  EXPECT_EQ(x ^ y, 2.0);
-  EXPECT_EQ(x * y, 0.0);
-  XelMathPoint2D a(1, 1), b(4, 5);
-  EXPECT_DOUBLE_EQ(a.DistanceTo(b), 5.0);
-  EXPECT_EQ(a + (b - a), b);
+TEST(XelMathVector, AnglesInThreeAndTwoDimensions) {
+  const double small = 1e-9; // where acos would lose half the digits
+  const XelMathVector x(1, 0, 0), z(0, 0, 1), diagonal(1, 1, 0);
+  const struct {
+    XelMathVector u, v;
+    double angle;
+  } rows[] = {{XelMathVector(1, 2, 2), XelMathVector(2, -2, 1), Pi / 2},
+              {x, diagonal, Pi / 4},
+              {x, -x, Pi},
+              {x, XelMathVector(std::cos(small), std::sin(small), 0), small},
+              {x, XelMathVector(), 0.0}};
+  for (const auto& row : rows)
+    EXPECT_NEAR(row.u.GetAngleTo(row.v), row.angle, row.angle * FewFlops + FewFlops * (row.angle > 1e-3));
+  EXPECT_NEAR(diagonal.GetAngleTo(x, z), -Pi / 4, FewFlops); // signed about z
+  const XelMathVector2D x2(1, 0), y2(0, 2), minusY(0, -1);
+  EXPECT_NEAR(x2.GetSignedAngleTo(y2), Pi / 2, FewFlops);
+  EXPECT_NEAR(x2.GetSignedAngleTo(minusY), -Pi / 2, FewFlops);
+  EXPECT_NEAR(x2.GetAngleTo(minusY), Pi / 2, FewFlops);
+  EXPECT_EQ(x2 ^ y2, 2.0);
+  EXPECT_EQ(x2 * y2, 0.0);
 }
-
-// ---- matrices and transformations -------------------------------------------------------
 
 namespace {
 // Rotation by iAngle about z, then translation by iShift.
@@ -510,13 +460,12 @@ XelMathTransformation RotationZ(double iAngle, const XelMathVector& iShift) {
 TEST(XelMath3x3Matrix, ProductsTransposeAndInverse) {
   double coefs[9] = {2, 1, 0, 1, 3, 1, 0, 1, 4};
   XelMath3x3Matrix a(coefs);
-  EXPECT_EQ(a.GetCoef(1, 2), 1.0);
-  XelMathVector image = a * XelMathVector(1, 1, 1);
-  EXPECT_EQ(image, XelMathVector(3, 5, 5));
-  EXPECT_DOUBLE_EQ(a.Determinant(), 18.0); // 2(12-1) - 1(4-0)
+  EXPECT_EQ(a * XelMathVector(1, 1, 1), XelMathVector(3, 5, 5));
+  EXPECT_EQ(a * XelMathVector(1, 0, 0), XelMathVector(2, 1, 0)); // row-major
+  EXPECT_DOUBLE_EQ(a.Determinant(), 18.0);                       // 2(12-1) - 1(4-0)
   XelMath3x3Matrix inverse;
   ASSERT_EQ(a.Inverse(inverse), 0);
-  XelMath3x3Matrix product = a * inverse;
+  const XelMath3x3Matrix product = a * inverse;
   for (int i = 0; i < 3; i++)
     for (int j = 0; j < 3; j++)
       EXPECT_NEAR(product.GetCoef(i, j), i == j, 4 * FewFlops);
@@ -533,52 +482,39 @@ TEST(XelMathTransformation, CoefficientsCompositionImagesAndInverse) {
   double coefs[12];
   t.GetCoef(coefs);
   EXPECT_EQ(coefs[3], 1.0); // row 0: A00 A01 A02 t0
-  EXPECT_EQ(coefs[10], 1.0);
   EXPECT_EQ(XelMathTransformation(coefs), t);
-  XelMathPoint p(1, 0, 5);
-  XelMathPoint image = t * p; // (0, 1, 5) + (1, 0, 0)
-  EXPECT_NEAR(image.DistanceTo(XelMathPoint(1, 1, 5)), 0.0, 8 * FewFlops);
-  XelMathVector direction = t * XelMathVector(1, 0, 0); // translation does not apply
-  EXPECT_NEAR((direction - XelMathVector(0, 1, 0)).Norm(), 0.0, FewFlops);
-
+  EXPECT_NEAR((t * XelMathPoint(1, 0, 5)).DistanceTo(XelMathPoint(1, 1, 5)), 0.0, 8 * FewFlops);
+  // The translation does not apply to a direction.
+  EXPECT_NEAR((t * XelMathVector(1, 0, 0) - XelMathVector(0, 1, 0)).Norm(), 0.0, FewFlops);
   XelMathTransformation s = RotationZ(0.3, XelMathVector(-2, 5, 1));
   XelMathPoint q(0.7, -1.3, 2.9);
   EXPECT_NEAR((t * s * q).DistanceTo(t * (s * q)), 0.0, 16 * FewFlops); // s applied first
   EXPECT_GT((s * t * q).DistanceTo(t * (s * q)), 0.1);                  // not commutative
-
   XelMathTransformation inverse;
   ASSERT_EQ(s.Inverse(inverse), 0);
   EXPECT_TRUE((inverse * s).IsIdentity(16 * FewFlops));
-  EXPECT_TRUE(XelMathTransformation().IsIdentity());
+  EXPECT_FALSE(s.IsIdentity(0.1));
   double flat[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(XelMathTransformation(flat).Inverse(inverse), 1);
-  EXPECT_EQ(t.GetMatrix().GetCoef(2, 2), 1.0);
   EXPECT_EQ(t.GetVector(), XelMathVector(1, 0, 0));
-}
 
-TEST(XelMathTransformation2D, CoefficientsCompositionAndImages) {
-  double coefs[6] = {0, -2, 1, 2, 0, 3}; // rotation by pi/2, scale 2, shift (1, 3)
-  XelMathTransformation2D t(coefs);
-  EXPECT_EQ(t * XelMathPoint2D(1, 1), XelMathPoint2D(-1, 5));
-  EXPECT_EQ(t * XelMathVector2D(1, 1), XelMathVector2D(-2, 2));
-  XelMathTransformation2D linear(t);
+  double coefs2[6] = {0, -2, 1, 2, 0, 3}; // rotation by pi/2, scale 2, shift (1, 3)
+  XelMathTransformation2D t2(coefs2), linear(coefs2);
+  EXPECT_EQ(t2 * XelMathPoint2D(1, 1), XelMathPoint2D(-1, 5));
+  EXPECT_EQ(t2 * XelMathVector2D(1, 1), XelMathVector2D(-2, 2));
   linear.SetVector(0, 0);
-  EXPECT_EQ(linear * XelMathPoint2D(1, 1), XelMathPoint2D(-2, 2));
-  linear.SetCoef(5, 4.0);
-  EXPECT_EQ(linear.GetCoef(5), 4.0);
-  XelMathPoint2D p(0.25, -3);
-  EXPECT_EQ(t * linear * p, t * (linear * p));
-  XelMathTransformation2D inverse;
-  ASSERT_EQ(t.Inverse(inverse), 0);
-  EXPECT_TRUE((inverse * t).IsIdentity(4 * FewFlops));
+  EXPECT_EQ(t2 * linear * XelMathPoint2D(0.25, -3), t2 * (linear * XelMathPoint2D(0.25, -3)));
+  XelMathTransformation2D inverse2;
+  ASSERT_EQ(t2.Inverse(inverse2), 0);
+  EXPECT_TRUE((inverse2 * t2).IsIdentity(4 * FewFlops));
   double singular[6] = {1, 2, 0, 2, 4, 0};
-  EXPECT_EQ(XelMathTransformation2D(singular).Inverse(inverse), 1);
-  ExpectInputError([&] { t.GetCoef(6); }, 0x20007);
+  EXPECT_EQ(XelMathTransformation2D(singular).Inverse(inverse2), 1);
+  ExpectInputError([&] { t2.GetCoef(6); }, 0x20007);
 }
 
 // ---- curves and planes -----------------------------------------------------------------
 
-TEST(XelMathLine, ProjectionDistanceAndScale) {
+TEST(XelMathCurves, LineCircleAndPlaneProjectionsAndDistances) {
   XelMathLine line(XelMathPoint(1, 1, 0), XelMathVector(0, 2, 0));
   EXPECT_DOUBLE_EQ(line.GetScale(), 2.0);
   EXPECT_EQ(line.EvalPoint(1.5), XelMathPoint(1, 4, 0));
@@ -586,15 +522,12 @@ TEST(XelMathLine, ProjectionDistanceAndScale) {
   EXPECT_DOUBLE_EQ(line.Project(XelMathPoint(4, 5, 4), projection), 2.0);
   EXPECT_EQ(projection, XelMathPoint(1, 5, 0));
   EXPECT_DOUBLE_EQ(line.DistanceTo(XelMathPoint(4, 5, 4)), 5.0);
-  EXPECT_TRUE(line.IsATypeOf(XelMathCurve::LineType));
   EXPECT_TRUE(line.IsATypeOf(XelMathCurve::CurveType));
   EXPECT_FALSE(line.IsATypeOf(XelMathCurve::CircleType));
   XelMathLine degenerate(XelMathPoint(0, 0, 0), XelMathVector());
   EXPECT_EQ(degenerate.Project(XelMathPoint(1, 1, 1)), 0.0);
   EXPECT_DOUBLE_EQ(degenerate.DistanceTo(XelMathPoint(0, 3, 4)), 5.0);
-}
 
-TEST(XelMathCircle, PointsAndMinimalDistance) {
   const double radius = 2.0;
   // Directions given neither unit nor orthogonal: the circle orthonormalises them.
   XelMathCircle circle(XelMathPoint(1, 0, 0), radius, XelMathVector(3, 0, 0),
@@ -607,17 +540,13 @@ TEST(XelMathCircle, PointsAndMinimalDistance) {
   // angle = 2 t + 0.5: t = -0.25 is the point at angle 0.
   EXPECT_NEAR(circle.EvalPoint(-0.25).DistanceTo(XelMathPoint(3, 0, 0)), 0.0, 4 * FewFlops);
   EXPECT_NEAR(circle.EvalFirstDeriv(-0.25).GetY(), radius * 2.0, 4 * FewFlops);
-  double param;
   // From (1 + 5 cos 1, 5 sin 1, 4): in-plane distance 5, height 4 -> hypot(5 - 2, 4) = 5.
-  double angle = 1.0;
+  double param, angle = 1.0;
   EXPECT_NEAR(
       circle.DistanceMin(XelMathPoint(1 + 5 * std::cos(angle), 5 * std::sin(angle), 4), param), 5.0,
       8 * FewFlops);
   EXPECT_NEAR(2.0 * param + 0.5, angle, 8 * FewFlops);
-  // From the axis every point is at the same distance.
   EXPECT_NEAR(circle.DistanceMin(XelMathPoint(1, 0, 3)), std::hypot(3.0, radius), 4 * FewFlops);
-  EXPECT_TRUE(circle.IsATypeOf(XelMathCurve::CircleType));
-  EXPECT_STREQ(circle.IsA(), "XelMathCircle");
   XelMathCurve* copy = circle.Duplicate();
   EXPECT_EQ(copy->EvalPoint(0.3), circle.EvalPoint(0.3));
   delete copy;
@@ -627,15 +556,12 @@ TEST(XelMathCircle, PointsAndMinimalDistance) {
   ExpectInputError(
       [] { XelMathCircle(XelMathPoint(), -1, XelMathVector(1, 0, 0), XelMathVector(0, 1, 0)); },
       0x20009);
-}
 
-TEST(XelMathPlane, ProjectionAndSignedDistance) {
   XelMathPlane plane(XelMathPoint(0, 0, 1), XelMathVector(1, 0, 0), XelMathVector(1, 1, 0));
-  double u, v;
-  XelMathPoint p(3, 2, 5);
-  plane.Project(p, u, v);
-  EXPECT_NEAR(plane.EvalPoint(u, v).DistanceTo(XelMathPoint(3, 2, 1)), 0.0, 8 * FewFlops);
-  EXPECT_DOUBLE_EQ(plane.DistanceTo(p), 4.0);
+  double pu, pv;
+  plane.Project(XelMathPoint(3, 2, 5), pu, pv);
+  EXPECT_NEAR(plane.EvalPoint(pu, pv).DistanceTo(XelMathPoint(3, 2, 1)), 0.0, 8 * FewFlops);
+  EXPECT_DOUBLE_EQ(plane.DistanceTo(XelMathPoint(3, 2, 5)), 4.0);
   EXPECT_DOUBLE_EQ(plane.DistanceTo(XelMathPoint(0, 0, -1)), -2.0);
   ExpectInputError(
       [] { XelMathPlane(XelMathPoint(), XelMathVector(1, 1, 1), XelMathVector(-2, -2, -2)); },
@@ -645,31 +571,19 @@ TEST(XelMathPlane, ProjectionAndSignedDistance) {
 // ---- sets and lists --------------------------------------------------------------------
 
 TEST(XelMathSetOfLongs, ElementsFindCursorAndCopies) {
-  long before = XelQuorGetMemoryCounters().liveBlocks;
+  const long before = LiveBlocks();
   {
     XelMathSetOfLongs set;
     for (long value : {5L, -3L, 8L, -3L})
       set.AddElement(value);
     EXPECT_EQ(set.GetNumberOfElements(), 4);
-    EXPECT_EQ(set.GetElement(2), 8);
     EXPECT_EQ(set.Find(-3), 1);
     EXPECT_EQ(set.Find(42), -1);
     long sum = 0;
-    set.Reset();
-    while (set.Next())
-      sum += set.GetElement();
-    EXPECT_EQ(sum, 7);
-    sum = 0;
     for (int on = set.Beginning(); on; on = set.Next())
-      sum += set.GetElement();
-    EXPECT_EQ(sum, 7);
-    try {
-      set.GetElement(); // past the end
-      FAIL();
-    } catch (const XelMathInputError& error) {
-      EXPECT_EQ(error.GetCode(), 0x20008);
-      EXPECT_STREQ(error.GetParameter(2), "Next");
-    }
+      sum = 10 * sum + set.GetElement();
+    EXPECT_EQ(sum, ((5 * 10 - 3) * 10 + 8) * 10 - 3);
+    ExpectInputError([&] { set.GetElement(); }, 0x20008, {"", "", "Next"}); // past the end
     ExpectInputError([&] { set.GetElement(4); }, 0x20007);
     ExpectInputError([&] { set.GetElement(-1); }, 0x20007);
     XelMathSetOfLongs copy(set);
@@ -683,8 +597,9 @@ TEST(XelMathSetOfLongs, ElementsFindCursorAndCopies) {
     for (long i = 0; i < 1000; i++)
       set.AddElement(i);
     EXPECT_EQ(set.GetElement(1002), 999);
+    EXPECT_GE(set.GetDynamicMemoryBytes(), long(1003 * sizeof(long)));
   }
-  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+  EXPECT_EQ(LiveBlocks(), before);
 }
 
 TEST(XelRawColl, IndexingFromOneInsertLocateRemove) {
@@ -698,7 +613,6 @@ TEST(XelRawColl, IndexingFromOneInsertLocateRemove) {
   list.FillArray(values);
   for (int i = 0; i < 5; i++)
     EXPECT_EQ(values[i], 10 * i);
-  EXPECT_EQ(list[3], 20);
   EXPECT_EQ(list.Locate(30), 4);
   EXPECT_EQ(list.Locate(31), 0);
   EXPECT_EQ(list.Remove(30), 4);
@@ -717,62 +631,51 @@ TEST(XelRawColl, IndexingFromOneInsertLocateRemove) {
   pointers.Append(&a);
   pointers.Append(&c);
   pointers.InsertAt(2, &b);
-  EXPECT_EQ(pointers[2], &b);
   EXPECT_EQ(pointers.Locate(&c), 3);
   pointers[3] = &a;
   EXPECT_EQ(pointers.Remove(&a), 1);
   EXPECT_EQ(pointers[2], &a);
   ExpectInputError([&] { (void)pointers[3]; }, 0x20007);
-  pointers.RemoveAll();
-  EXPECT_EQ(pointers.Size(), 0);
 }
 
 TEST(XelMathDoubleSort, ReturnsAStablePermutationWithNaNLast) {
-  const double nan = std::nan("");
-  double values[7] = {3.0, -1.0, nan, 3.0, 0.5, -7.0, 0.5};
-  XelMathDoubleSort sort(7, values);
-  sort.Sort();
-  long expected[7] = {5, 1, 4, 6, 0, 3, 2};
-  for (long r = 0; r < 7; r++)
-    EXPECT_EQ(sort.GetIndex(r), expected[r]) << r;
-  double sorted[7];
-  sort.GetSortedValues(sorted);
-  for (long r = 0; r + 2 < 7; r++)
-    EXPECT_LE(sorted[r], sorted[r + 1]);
-  EXPECT_TRUE(std::isnan(sorted[6]));
-
-  XelMathDoubleSort decreasing(7, values, 1);
-  decreasing.Sort();
-  long expectedDecreasing[7] = {0, 3, 4, 6, 1, 5, 2};
-  for (long r = 0; r < 7; r++)
-    EXPECT_EQ(decreasing.GetIndex(r), expectedDecreasing[r]) << r;
-  ExpectInputError([&] { sort.GetIndex(7); }, 0x20007);
-
+  double values[7] = {3.0, -1.0, kNaN, 3.0, 0.5, -7.0, 0.5};
+  const long increasing[7] = {5, 1, 4, 6, 0, 3, 2}, decreasing[7] = {0, 3, 4, 6, 1, 5, 2};
+  for (int order = 0; order < 2; order++) {
+    XelMathDoubleSort sort(7, values, order);
+    sort.Sort();
+    for (long r = 0; r < 7; r++)
+      EXPECT_EQ(sort.GetIndex(r), (order ? decreasing : increasing)[r]) << order << " " << r;
+    double sorted[7];
+    sort.GetSortedValues(sorted);
+    EXPECT_TRUE(std::isnan(sorted[6]));
+    ExpectInputError([&] { sort.GetIndex(7); }, 0x20007);
+  }
   // A larger random-like input: the permutation is a bijection ordering the values.
   const long n = 1000;
-  double many[n];
+  std::vector<double> many(n);
   for (long i = 0; i < n; i++)
     many[i] = std::sin(i * 12.9898) * 43758.5453;
-  XelMathDoubleSort big(n, many);
+  XelMathDoubleSort big(n, many.data());
   big.Sort();
   std::vector<int> seen(n, 0);
-  for (long r = 0; r < n; r++)
+  for (long r = 0; r < n; r++) {
     seen[big.GetIndex(r)]++;
-  for (long i = 0; i < n; i++)
-    EXPECT_EQ(seen[i], 1);
-  for (long r = 0; r + 1 < n; r++)
-    EXPECT_LE(big.GetValue(r), big.GetValue(r + 1));
+    if (r + 1 < n) {
+      EXPECT_LE(big.GetValue(r), big.GetValue(r + 1));
+    }
+  }
+  EXPECT_EQ(std::count(seen.begin(), seen.end(), 1), n);
 }
 
 TEST(XelMathGrid, SetSizeKeepsTheCommonBlock) {
-  long before = XelQuorGetMemoryCounters().liveBlocks;
+  const long before = LiveBlocks();
   {
     XelMathGrid grid(2, 3);
     for (long i = 0; i < 2; i++)
       for (long j = 0; j < 3; j++)
         grid.SetCoef(i, j, 10 * i + j);
     grid.SetSize(3, 2);
-    EXPECT_EQ(grid.GetNumberOfRows(), 3);
     EXPECT_EQ(grid.GetNumberOfColumns(), 2);
     EXPECT_EQ(grid.GetCoef(1, 1), 11.0);
     EXPECT_EQ(grid.GetCoef(2, 0), 0.0);
@@ -792,5 +695,5 @@ TEST(XelMathGrid, SetSizeKeepsTheCommonBlock) {
     EXPECT_EQ(vectors.GetData()[8], 6.0);
     ExpectInputError([&] { vectors.GetObject(3); }, 0x20007);
   }
-  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+  EXPECT_EQ(LiveBlocks(), before);
 }

@@ -5,16 +5,17 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <initializer_list>
 #include <limits>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "XelMathFunctionX.h"
 #include "XelMathInputError.h"
 #include "XelMathInterval.h"
 
-class XelMathFunctionX;
 class XelMathPolynomX;
 class XelMathSetOfPointsND;
 class XelTolerance;
@@ -87,6 +88,19 @@ void ExpectInputError(Call iCall, long iCode, const std::vector<std::string>& iT
       }
   }
 }
+
+// A function known only through its point values, given as a closure.
+class FnX : public XelMathFunctionX {
+public:
+  explicit FnX(std::function<double(double)> iF) : _f(iF) {}
+  const char* IsA() const override { return "FnX"; }
+  using XelMathFunctionX::Eval;
+  double Eval(const double& x) const override { return _f(x); }
+  XelMathFunctionX* Duplicate() const override { return new FnX(*this); }
+
+private:
+  std::function<double(double)> _f;
+};
 
 // Blocks currently allocated through the kernel's memory services: a scope that releases
 // everything leaves this unchanged.
