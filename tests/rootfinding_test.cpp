@@ -529,6 +529,18 @@ TEST(SolveX, StatusesOfNullConstantAndEmptyCases) {
     f.Solve(XelMathInterval(0.0, 1.0), set, nullptr);
     ExpectSameRoots(SortedPoints(set), {0.5}, kEpsRoot);
   }
+  // Null within the default absolute tolerance (the acceptance width) and not beyond it;
+  // null at the first half of the samples only is not null.
+  for (double level : {0.5, 1.5}) {
+    const ClosedFormX c([level](double) { return level * kEpsRoot; }, [](double) { return 0.0; },
+                        [](double) { return 0.0; });
+    const std::vector<double> found = Roots(c, XelMathInterval(0.0, 1.0), nullptr, 0, level < 1.0);
+    EXPECT_TRUE(level < 1.0 || found.empty());
+  }
+  const ClosedFormX late([](double x) { return x > 0.5 ? x - 0.5 : 0.0; },
+                         [](double x) { return x > 0.5 ? 1.0 : 0.0; }, [](double) { return 0.0; });
+  XelMathSetOfPointsND lateRoots(1);
+  EXPECT_NE(late.Solve(XelMathInterval(0.0, 1.0), lateRoots, nullptr), 1);
   // Null within the absolute tolerance given by the caller.
   const ClosedFormX tiny = Factored({0.5}, {1}, 1e-9, false);
   XelMathAttrDoubleValue absolute(AttrFunctionXAbsoluteTolerance, 1e-8, 1);
@@ -834,6 +846,7 @@ TEST(SolveXTrigonometric, ClosedFormRoots) {
   } cases[] = {{2.0, 3.0, 0.4, 1.0, 0.0, 5.0, 0, shifted},
                {2.0, -3.0, -0.4, 1.0, 0.0, 5.0, 0, shifted}, // a negative frequency
                {1.0, 1.0, 0.0, 1.0, 0.0, 10.0, 0, {kPi, 3.0 * kPi}}, // touching 0
+               {1.0, 1.0, 0.0, 1.0, 0.0, 3.0 * kPi, 0, {kPi, 3.0 * kPi}}, // at the end
                {1.0, 1.0, 0.0, 2.0, 0.0, 10.0, 0, {}},
                {0.0, 1.0, 0.0, 0.0, 0.0, 10.0, 1, {}},
                // Beyond ten million periods on the domain: refused.
