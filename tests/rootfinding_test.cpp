@@ -529,16 +529,10 @@ TEST(SolveX, StatusesOfNullConstantAndEmptyCases) {
     f.Solve(XelMathInterval(0.0, 1.0), set, nullptr);
     ExpectSameRoots(SortedPoints(set), {0.5}, kEpsRoot);
   }
-  // Null within the default absolute tolerance (the acceptance width) and not beyond it;
-  // null at the first half of the samples only is not null.
-  for (double level : {0.5, 1.5}) {
-    const ClosedFormX c([level](double) { return level * kEpsRoot; }, [](double) { return 0.0; },
-                        [](double) { return 0.0; });
-    const std::vector<double> found = Roots(c, XelMathInterval(0.0, 1.0), nullptr, 0, level < 1.0);
-    EXPECT_TRUE(level < 1.0 || found.empty());
-  }
-  const ClosedFormX late([](double x) { return x > 0.5 ? x - 0.5 : 0.0; },
-                         [](double x) { return x > 0.5 ? 1.0 : 0.0; }, [](double) { return 0.0; });
+  // Null at the samples of the first half of the domain and at its end only is not null.
+  const ClosedFormX late([](double x) { return x > 0.5 && x < 0.95 ? (x - 0.5) * (0.95 - x) : 0.0; },
+                         [](double x) { return x > 0.5 && x < 0.95 ? 1.45 - 2.0 * x : 0.0; },
+                         [](double x) { return x > 0.5 && x < 0.95 ? -2.0 : 0.0; });
   XelMathSetOfPointsND lateRoots(1);
   EXPECT_NE(late.Solve(XelMathInterval(0.0, 1.0), lateRoots, nullptr), 1);
   // Null within the absolute tolerance given by the caller.
@@ -559,12 +553,15 @@ TEST(SolveX, AcceptanceWidthsAndDichotomy) {
   XelMathSolveX solver(&f, XelGetDefaultTolerance());
   // The derivative threshold follows the root width; an unreviewed width is counted.
   const double ratio = solver.GetDerivativeThreshold() / solver.GetEpsRoot();
+  double f2;
+  // The default null tolerance is the default acceptance width.
+  EXPECT_TRUE(solver.IsNull(0.5, 0.9 * kEpsRoot, f2));
+  EXPECT_FALSE(solver.IsNull(0.5, 1.1 * kEpsRoot, f2));
   solver.SetEpsRoot(1e-3, 1);
   EXPECT_DOUBLE_EQ(solver.GetDerivativeThreshold() / solver.GetEpsRoot(), ratio);
   solver.SetEpsRoot(1e-4, 0);
   solver.SetTolerance(1e-6, 1, 0);
   EXPECT_EQ(solver.GetUnreviewedCount(), 2);
-  double f2;
   const double slope = 1.0;
   EXPECT_TRUE(solver.IsRoot(0.5, 1e-4, f2, &slope)); // 1e-8 < 1e-8 (1 + 1)
   EXPECT_FALSE(solver.IsRoot(0.5, 2e-4, f2, &slope));
