@@ -1,18 +1,18 @@
-// Minimization: every local minimum of one-variable functions with known minima on each
-// strategy (interval images of f, f', f''; of f, f'; derivative sampling; Brent search),
-// constant and linear functions, absolute and interior modes, limit values, maxima through
-// the opposite function, scaled models, misuse; the N-variable minimizer from start points
-// by BFGS and by bounded Newton on a Rosenbrock valley, convex quadratics and box-bound
-// optima.
+// Minimization: every local minimum of one-variable functions with known minima, as tables run
+// on each strategy (interval images of f, f', f''; of f, f'; derivative sampling; values only by
+// sampling and by Brent's search) under the options of Minimize (interior, absolute, limit
+// value, true sampling, scaled models); constant, linear and quadratic functions, maxima,
+// stationary points that are no extrema, NaN, misuse; the N-variable minimizer from start
+// points by BFGS and by bounded Newton on a Rosenbrock valley, quadratics and box-bound optima.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
+#include <functional>
 #include <limits>
 #include <vector>
 
-#include "XelError.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrList.h"
@@ -27,10 +27,10 @@
 #include "XelMathMinimizeRN.h"
 #include "XelMathMinimizeX.h"
 #include "XelMathSetOfPointsND.h"
-#include "XelQuorMemory.h"
 #include "XelTolerance.h"
 #include "reference_functions.h"
 #include "test_helpers.h"
+#include "values_only.h"
 
 namespace {
 
@@ -50,8 +50,6 @@ const double kBrentArgTol =
 // Two minima closer than this are one.
 const double kPointRes = XelGetDefaultTolerance().GetPointResolution();
 
-// ---- test functions -------------------------------------------------------------------------
-
 // f(x) = sin(w x) + s x with exact derivatives; interval images of the value and of the first
 // two derivatives offered according to iIntervals (0 none, 48 value and f', 112 value, f', f'').
 class WaveX : public SineX {
@@ -64,7 +62,7 @@ public:
 
   // Interior minima (iSign -1) or maxima (+1) in [a, b] in closed form: f' = 0 where
   // cos(w x) = -s / w; f'' > 0 where sin(w x) < 0, i.e. minima at w x = 2 pi k - acos(-s / w).
-  std::vector<double> InteriorExtrema(double a, double b, double iSign) const {
+  std::vector<double> Interior(double a, double b, double iSign) const {
     std::vector<double> r;
     const double t = std::acos(-_s / _w);
     for (long k = -100; k <= 100; ++k) {
@@ -74,30 +72,18 @@ public:
     }
     return r;
   }
-  std::vector<double> InteriorMinima(double a, double b) const { return InteriorExtrema(a, b, -1); }
-  std::vector<double> InteriorMaxima(double a, double b) const { return InteriorExtrema(a, b, 1); }
+  // The minima with the ends where the function rises from them.
+  std::vector<double> Minima(double a, double b) const {
+    std::vector<double> r = Interior(a, b, -1.0);
+    if (EvalFirstDeriv(a) > 0.0)
+      r.insert(r.begin(), a);
+    if (EvalFirstDeriv(b) < 0.0)
+      r.push_back(b);
+    return r;
+  }
 
 private:
   double _w, _s;
-};
-
-// A function known only by its values: derivatives by differences, no interval images.
-class ValuesOnlyX : public XelMathFunctionX {
-public:
-  explicit ValuesOnlyX(const XelMathFunctionX& iF) : _f(iF) {}
-  const char* IsA() const override { return "ValuesOnlyX"; }
-  unsigned char IsOption(const long o) const override { return o == 1; }
-  using XelMathFunctionX::Eval;
-  double Eval(const double& x) const override {
-    ++_count;
-    return _f.Eval(x);
-  }
-  XelMathFunctionX* Duplicate() const override { return new ValuesOnlyX(_f); }
-  long Count() const { return _count; }
-
-private:
-  const XelMathFunctionX& _f;
-  mutable long _count = 0;
 };
 
 // c0 + c1 x + c2 x^2 with every evaluation exact, intervals included.
@@ -106,15 +92,6 @@ QuadX Quadratic(double c0, double c1, double c2) {
   f.offered = 255;
   return f;
 }
-
-class NaNX : public XelMathFunctionX {
-public:
-  const char* IsA() const override { return "NaNX"; }
-  unsigned char IsOption(const long) const override { return 0; }
-  using XelMathFunctionX::Eval;
-  double Eval(const double&) const override { return std::numeric_limits<double>::quiet_NaN(); }
-  XelMathFunctionX* Duplicate() const override { return new NaNX; }
-};
 
 // Every expected point matched by exactly one found point within iTol, nothing else found.
 void ExpectSameMinima(const std::vector<double>& iFound, const std::vector<double>& iExpected,
@@ -130,257 +107,160 @@ void ExpectSameMinima(const std::vector<double>& iFound, const std::vector<doubl
   EXPECT_TRUE(std::is_sorted(iFound.begin(), iFound.end()));
 }
 
-// The minima of sin(5x) + 0.1x on [0, 4]: the end 0 (f'(0) = 5.1 > 0) and the interior ones.
-std::vector<double> WaveMinima(const WaveX& f, double a, double b) {
-  std::vector<double> r;
-  if (f.EvalFirstDeriv(a) > 0.0)
-    r.push_back(a);
-  for (double x : f.InteriorMinima(a, b))
-    r.push_back(x);
-  if (f.EvalFirstDeriv(b) < 0.0)
-    r.push_back(b);
-  return r;
+// The extrema of f on I under the attributes iOptions; the status is checked.
+std::vector<double> Extrema(const XelMathFunctionX& f, const XelMathInterval& I,
+                            const std::vector<const XelMathAttribute*>& iOptions = {},
+                            bool iMaximize = false, int iStatus = 0) {
+  XelMathAttrList list;
+  for (const XelMathAttribute* a : iOptions)
+    list.AddAttribute(a);
+  XelMathSetOfPointsND points(1);
+  EXPECT_EQ(iMaximize ? f.Maximize(I, points, &list) : f.Minimize(I, points, &list), iStatus);
+  return PointsOf(points);
 }
+
+XelMathAttrString gBrent("BrentMethod", 1), gInterior("InteriorExtremum", 1);
+XelMathAttrString gAbsolute("AbsoluteExtremum", 1), gReconverge("ReconvergeBestPoint", 1);
+XelMathAttrString gTrueSampling("BrentMethodTrueSampling", 1);
+XelMathAttrIntegerValue gForty("SamplingPoints", 40, 1);
+
+// The strategies: interval images of f, f', f'' (112) or of f and f' (48), exact derivatives
+// sampled (0), values only by sampling (-1) and by Brent's search (-2).
+const std::vector<long> kAll = {112, 48, 0, -1, -2}, kDerivatives = {112, 48, 0};
 
 } // namespace
 
 // ==== one variable ==========================================================================
 
-TEST(MinimizeX, EveryLocalMinimumOnEachStrategy) {
-  const double a = 0.0, b = 4.0;
-  for (long intervals : {112L, 48L, 0L}) {
-    WaveX f(5.0, 0.1, intervals);
-    const std::vector<double> expected = WaveMinima(f, a, b);
-    ASSERT_EQ(expected.size(), 4u);
-    XelMathSetOfPointsND minima(1);
-    EXPECT_EQ(f.Minimize(XelMathInterval(a, b), minima), 0);
-    SCOPED_TRACE(intervals);
-    ExpectSameMinima(PointsOf(minima), expected, kNewtonArgTol);
-  }
+TEST(MinimizeX, WaveMinimaOnEveryStrategy) {
+  const XelTolerance scaled(10.0);
+  XelMathAttrTolObject scaledTol(scaled);
+  XelMathAttrScaleOption scale(1, 1);
+  // Values at the interior minima on [0, 4]: about -0.906, -0.780, -0.655; at the end 0: 0.
+  const WaveX ref(5.0, 0.1, 0);
+  const std::vector<double> inside = ref.Interior(0.0, 4.0, -1.0);
+  XelMathAttrDoubleValue limit("LimitValue", 0.5 * (ref.Eval(inside[0]) + ref.Eval(inside[1])), 1);
+  typedef std::function<std::vector<double>(const WaveX&, double, double)> Expected;
+  const Expected all = [](const WaveX& f, double a, double b) { return f.Minima(a, b); };
+  const struct {
+    const char* name;
+    double w, a, b;
+    std::vector<long> strategies;
+    std::vector<const XelMathAttribute*> options;
+    Expected expected;
+    double scale;
+  } cases[] = {
+      {"sin(5x) + 0.1x", 5.0, 0.0, 4.0, kAll, {}, all, 1.0},
+      // f'(3.3) < 0: a minimum at the high end, found first by the sampling and returned last.
+      {"minimum at the high end", 5.0, 0.0, 3.3, kAll, {}, all, 1.0},
+      // sin(40x) + 0.1x with 15 samples: the phase advances by 2.86 rad between samples, so f'
+      // often has one sign at two samples and crosses 0 twice in between; every minimum is
+      // found through the dip of f'.
+      {"between samples of one derivative sign", 40.0, 0.0, 1.0, kDerivatives, {}, all, 1.0},
+      {"interior mode", 5.0, 0.0, 3.3, kDerivatives, {&gInterior},
+       [](const WaveX& f, double a, double b) { return f.Interior(a, b, -1.0); }, 1.0},
+      // The leftmost interior minimum is the lowest: on [-3, 4] the one near -2.32.
+      {"absolute mode", 5.0, -3.0, 4.0, kAll, {&gAbsolute},
+       [](const WaveX& f, double a, double b) {
+         return std::vector<double>{f.Interior(a, b, -1.0).front()};
+       },
+       1.0},
+      {"limit value", 5.0, 0.0, 4.0, kDerivatives, {&limit},
+       [&](const WaveX&, double, double) { return std::vector<double>{inside[0]}; }, 1.0},
+      // True sampling: the first minimum found (the end 0, value 0) sets the limit; the
+      // interior ones are all below it.
+      {"true sampling", 5.0, 0.0, 4.0, {-2}, {&gTrueSampling, &gForty}, all, 1.0},
+      // At scale 10, values in scale power 1: the minima come back in the caller's variable,
+      // to 10 times the unit resolutions.
+      {"scaled model", 5.0, 0.0, 4.0, {112}, {&scaledTol, &scale}, all, 10.0},
+  };
+  for (const auto& c : cases)
+    for (long strategy : c.strategies) {
+      SCOPED_TRACE(testing::Message() << c.name << ", strategy " << strategy);
+      const WaveX wave(c.w, 0.1, std::max(strategy, 0L));
+      const ValuesX values([&wave](double x) { return wave.Eval(x); });
+      std::vector<const XelMathAttribute*> options = c.options;
+      if (strategy == -2)
+        options.push_back(&gBrent);
+      const XelMathFunctionX& f = strategy < 0 ? static_cast<const XelMathFunctionX&>(values) : wave;
+      ExpectSameMinima(Extrema(f, XelMathInterval(c.a, c.b), options), c.expected(wave, c.a, c.b),
+                       c.scale * (strategy == -2 ? kBrentArgTol : kNewtonArgTol));
+    }
 }
 
-TEST(MinimizeX, MinimumAtTheHighEndAndSortedResult) {
-  // f'(3.3) = 5 cos(16.5) + 0.1 < 0: 3.3 is a minimum at the end, found before the interior
-  // ones by the sampling and still returned last.
-  WaveX f(5.0, 0.1, 0);
-  const double a = 0.0, b = 3.3;
-  ASSERT_LT(f.EvalFirstDeriv(b), 0.0);
-  XelMathSetOfPointsND minima(1);
-  EXPECT_EQ(f.Minimize(XelMathInterval(a, b), minima), 0);
-  ExpectSameMinima(PointsOf(minima), WaveMinima(f, a, b), kNewtonArgTol);
-}
-
-TEST(MinimizeX, ValuesOnlyFunctionBySamplingAndByBrent) {
-  WaveX wave(5.0, 0.1, 0);
-  ValuesOnlyX f(wave);
-  const double a = 0.0, b = 4.0;
-  XelMathSetOfPointsND minima(1);
-  EXPECT_EQ(f.Minimize(XelMathInterval(a, b), minima), 0);
-  // Differences of step 1e-5 on a function of third derivative 125: f' within 1e-8.
-  ExpectSameMinima(PointsOf(minima), WaveMinima(wave, a, b), kNewtonArgTol);
-
-  XelMathAttrString brent("BrentMethod", 1);
-  XelMathAttrList list(&brent);
-  EXPECT_EQ(f.Minimize(XelMathInterval(a, b), minima, &list), 0);
-  ExpectSameMinima(PointsOf(minima), WaveMinima(wave, a, b), kBrentArgTol);
-
-  XelMathAttrString trueSampling("BrentMethodTrueSampling", 1);
-  XelMathAttrIntegerValue sampling("SamplingPoints", 40, 1);
-  list.AddAttribute(&trueSampling);
-  list.AddAttribute(&sampling);
-  EXPECT_EQ(f.Minimize(XelMathInterval(a, b), minima, &list), 0);
-  // True sampling: the first minimum found sets the limit, so only minima not above it
-  // follow. The first one is the end 0 (value 0); the interior ones are all below it.
-  ExpectSameMinima(PointsOf(minima), WaveMinima(wave, a, b), kBrentArgTol);
-}
-
-TEST(MinimizeX, MinimaBetweenSamplesOfTheSameDerivativeSignAreFound) {
-  // sin(40x) + 0.1x on [0, 1] with the default 15 samples: the phase advances by 2.86 rad
-  // between samples, so f' often has the same sign at two samples and crosses 0 twice in
-  // between. The phase step is below pi, so one extremum of f' at most lies between two
-  // samples and f'' changes sign across it: every minimum is found through the dip of f'.
-  WaveX f(40.0, 0.1, 0);
-  XelMathSetOfPointsND minima(1);
-  EXPECT_EQ(f.Minimize(XelMathInterval(0.0, 1.0), minima), 0);
-  const std::vector<double> expected = WaveMinima(f, 0.0, 1.0);
-  ASSERT_EQ(expected.size(), 8u); // six inside, both ends
-  ExpectSameMinima(PointsOf(minima), expected, kNewtonArgTol);
-}
-
-TEST(MinimizeX, ConstantFunctionGivesStatus2AndTheMidpoint) {
-  for (long intervals : {255L, 0L}) {
-    QuadX c = Quadratic(3.0, 0.0, 0.0);
-    ValuesOnlyX values(c);
-    const XelMathFunctionX& f = intervals ? static_cast<const XelMathFunctionX&>(c) : values;
-    XelMathSetOfPointsND minima(1);
-    EXPECT_EQ(f.Minimize(XelMathInterval(-1.0, 2.0), minima), 2);
-    ASSERT_EQ(minima.GetNumberOfPoints(), 1);
-    EXPECT_DOUBLE_EQ(minima.GetPoints()[0], 0.5);
-    XelMathAttrString brent("BrentMethod", 1);
-    XelMathAttrList list(&brent);
-    EXPECT_EQ(f.Minimize(XelMathInterval(-1.0, 2.0), minima, &list), 2);
-    ASSERT_EQ(minima.GetNumberOfPoints(), 1);
-    EXPECT_DOUBLE_EQ(minima.GetPoints()[0], 0.5);
-  }
-}
-
-TEST(MinimizeX, LinearFunctionHasItsMinimumAtAnEndOrNoneInside) {
-  XelMathAttrString interior("InteriorExtremum", 1);
-  XelMathAttrList interiorList(&interior);
-  for (double slope : {2.0, -0.5}) {
-    QuadX f = Quadratic(1.0, slope, 0.0);
-    ValuesOnlyX values(f);
-    for (const XelMathFunctionX* g : {static_cast<const XelMathFunctionX*>(&f),
+TEST(MinimizeX, ConstantLinearAndQuadraticFunctions) {
+  const struct {
+    double c0, c1, c2, a, b;
+    std::vector<const XelMathAttribute*> options;
+    bool maximize;
+    int status;
+    std::vector<double> expected;
+    double tol;
+  } cases[] = {
+      // Constant: status 2 and the midpoint, by sampling and by Brent's search.
+      {3.0, 0.0, 0.0, -1.0, 2.0, {}, false, 2, {0.5}, 0.0},
+      {3.0, 0.0, 0.0, -1.0, 2.0, {&gBrent}, false, 2, {0.5}, 0.0},
+      // Linear: the minimum at an end, none inside.
+      {1.0, 2.0, 0.0, -1.0, 3.0, {}, false, 0, {-1.0}, 0.0},
+      {1.0, -0.5, 0.0, -1.0, 3.0, {}, false, 0, {3.0}, 0.0},
+      {1.0, 2.0, 0.0, -1.0, 3.0, {&gInterior}, false, 0, {}, 0.0},
+      {1.0, -0.5, 0.0, -1.0, 3.0, {&gInterior}, false, 0, {}, 0.0},
+      // A single well, absolute with reconvergence of the best sample.
+      {0.0, -1.0, 2.0, -1.0, 1.0, {&gAbsolute, &gReconverge}, false, 0, {0.25}, kNewtonArgTol},
+      // Maxima: a downward parabola at its vertex, an upward one at both ends.
+      {1.0, 0.0, -1.0, -1.0, 2.0, {}, true, 0, {0.0}, kNewtonArgTol},
+      {1.0, 0.0, 1.0, -1.0, 2.0, {}, true, 0, {-1.0, 2.0}, 0.0},
+      // A domain of one point: the point itself.
+      {0.0, -1.0, 2.0, 0.7, 0.7, {}, false, 0, {0.7}, 0.0},
+  };
+  for (const auto& c : cases) {
+    const QuadX q = Quadratic(c.c0, c.c1, c.c2);
+    const ValuesX values([&q](double x) { return q.Eval(x); });
+    for (const XelMathFunctionX* f : {static_cast<const XelMathFunctionX*>(&q),
                                       static_cast<const XelMathFunctionX*>(&values)}) {
-      XelMathSetOfPointsND minima(1);
-      EXPECT_EQ(g->Minimize(XelMathInterval(-1.0, 3.0), minima), 0);
-      ASSERT_EQ(minima.GetNumberOfPoints(), 1);
-      EXPECT_EQ(minima.GetPoints()[0], slope > 0.0 ? -1.0 : 3.0);
-      EXPECT_EQ(g->Minimize(XelMathInterval(-1.0, 3.0), minima, &interiorList), 0);
-      EXPECT_EQ(minima.GetNumberOfPoints(), 0);
+      SCOPED_TRACE(testing::Message() << c.c0 << " + " << c.c1 << " x + " << c.c2 << " x^2 on ["
+                                      << c.a << ", " << c.b << "] " << f->IsA());
+      ExpectSameMinima(Extrema(*f, XelMathInterval(c.a, c.b), c.options, c.maximize, c.status),
+                       c.expected, c.tol);
     }
   }
 }
 
-TEST(MinimizeX, InteriorModeDropsTheEnds) {
-  WaveX f(5.0, 0.1, 112);
-  XelMathAttrString interior("InteriorExtremum", 1);
-  XelMathAttrList list(&interior);
-  XelMathSetOfPointsND minima(1);
-  EXPECT_EQ(f.Minimize(XelMathInterval(0.0, 3.3), minima, &list), 0);
-  ExpectSameMinima(PointsOf(minima), f.InteriorMinima(0.0, 3.3), kNewtonArgTol);
-}
-
-TEST(MinimizeX, AbsoluteModeReturnsTheGlobalMinimum) {
-  // Interior minima of sin(5x) + 0.1x have values -sqrt(1 - 0.0004) + 0.1 x: the leftmost
-  // interior one is the lowest; on [-3, 4] that is the one near -2.32.
-  XelMathAttrString absolute("AbsoluteExtremum", 1);
-  XelMathAttrList list(&absolute);
-  for (long intervals : {112L, 48L, 0L}) {
-    WaveX f(5.0, 0.1, intervals);
-    const std::vector<double> inside = f.InteriorMinima(-3.0, 4.0);
-    ASSERT_FALSE(inside.empty());
-    double best = inside.front();
-    for (double x : WaveMinima(f, -3.0, 4.0))
-      if (f.Eval(x) < f.Eval(best))
-        best = x;
-    XelMathSetOfPointsND minima(1);
-    EXPECT_EQ(f.Minimize(XelMathInterval(-3.0, 4.0), minima, &list), 0);
-    SCOPED_TRACE(intervals);
-    ExpectSameMinima(PointsOf(minima), {best}, kNewtonArgTol);
-  }
-  // Brent path too.
-  WaveX wave(5.0, 0.1, 0);
-  ValuesOnlyX values(wave);
-  XelMathAttrString brent("BrentMethod", 1);
-  list.AddAttribute(&brent);
-  XelMathSetOfPointsND minima(1);
-  EXPECT_EQ(values.Minimize(XelMathInterval(-3.0, 4.0), minima, &list), 0);
-  ExpectSameMinima(PointsOf(minima), {wave.InteriorMinima(-3.0, 4.0).front()}, kBrentArgTol);
-}
-
-TEST(MinimizeX, AbsoluteModeWithReconvergenceRefinesTheBestSample) {
-  // A single well of a quadratic: the absolute minimum, with or without reconvergence.
-  QuadX q = Quadratic(0.0, -1.0, 2.0); // vertex at 0.25
-  ValuesOnlyX f(q);
-  XelMathAttrString absolute("AbsoluteExtremum", 1);
-  XelMathAttrString reconverge("ReconvergeBestPoint", 1);
-  XelMathAttrList list(&absolute);
-  list.AddAttribute(&reconverge);
-  XelMathSetOfPointsND minima(1);
-  EXPECT_EQ(f.Minimize(XelMathInterval(-1.0, 1.0), minima, &list), 0);
-  ExpectSameMinima(PointsOf(minima), {0.25}, kNewtonArgTol);
-}
-
-TEST(MinimizeX, LimitValueKeepsOnlyMinimaBelowIt) {
-  // Values at the interior minima on [0, 4]: about -0.906, -0.780, -0.655; at the end 0: 0.
-  WaveX f(5.0, 0.1, 112);
-  const std::vector<double> inside = f.InteriorMinima(0.0, 4.0);
-  const double limit = 0.5 * (f.Eval(inside[0]) + f.Eval(inside[1]));
-  XelMathAttrDoubleValue attr("LimitValue", limit, 1);
-  XelMathAttrList list(&attr);
-  for (long intervals : {112L, 48L, 0L}) {
-    WaveX g(5.0, 0.1, intervals);
-    XelMathSetOfPointsND minima(1);
-    EXPECT_EQ(g.Minimize(XelMathInterval(0.0, 4.0), minima, &list), 0);
-    ExpectSameMinima(PointsOf(minima), {inside[0]}, kNewtonArgTol);
-  }
-}
-
-TEST(MinimizeX, MaximizeFindsTheMaximaAndRestoresTheLimit) {
+TEST(MinimizeX, MaximaLimitsAndDuplicates) {
   WaveX f(5.0, 0.1, 112);
   const double a = 0.0, b = 4.0;
-  std::vector<double> expected = f.InteriorMaxima(a, b);
+  std::vector<double> expected = f.Interior(a, b, 1.0);
   ASSERT_GT(f.EvalFirstDeriv(b), 0.0); // the high end is a maximum too
   expected.push_back(b);
-  XelMathSetOfPointsND maxima(1);
-  EXPECT_EQ(f.Maximize(XelMathInterval(a, b), maxima), 0);
-  ExpectSameMinima(PointsOf(maxima), expected, kNewtonArgTol);
-
+  ExpectSameMinima(Extrema(f, XelMathInterval(a, b), {}, true), expected, kNewtonArgTol);
   // Only maxima at or above the limit; the attribute holds its value again afterwards.
   const double limit = 0.5 * (f.Eval(expected[1]) + f.Eval(expected[2]));
   XelMathAttrDoubleValue attr("LimitValue", limit, 1);
-  XelMathAttrList list(&attr);
   for (long intervals : {112L, 0L}) {
-    WaveX g(5.0, 0.1, intervals);
-    EXPECT_EQ(g.Maximize(XelMathInterval(a, b), maxima, &list), 0);
+    const WaveX g(5.0, 0.1, intervals);
     std::vector<double> high;
     for (double x : expected)
       if (g.Eval(x) >= limit)
         high.push_back(x);
-    ExpectSameMinima(PointsOf(maxima), high, kNewtonArgTol);
+    ExpectSameMinima(Extrema(g, XelMathInterval(a, b), {&attr}, true), high, kNewtonArgTol);
     EXPECT_EQ(attr.GetValue(), limit);
   }
-  // A downward parabola: the vertex; an upward one: both ends.
-  QuadX cap = Quadratic(1.0, 0.0, -1.0), cup = Quadratic(1.0, 0.0, 1.0);
-  EXPECT_EQ(cap.Maximize(XelMathInterval(-1.0, 2.0), maxima), 0);
-  ExpectSameMinima(PointsOf(maxima), {0.0}, kNewtonArgTol);
-  EXPECT_EQ(cup.Maximize(XelMathInterval(-1.0, 2.0), maxima), 0);
-  ExpectSameMinima(PointsOf(maxima), {-1.0, 2.0}, 0.0);
-}
-
-TEST(MinimizeX, ScaledModelMapsDomainAndMinimaBack) {
-  // At scale 10 with values in scale power 1: the minimizer works on a rescaled copy; the
-  // minima come back in the caller's variable.
-  WaveX f(5.0, 0.1, 112);
-  XelTolerance scaled(10.0);
-  XelMathAttrTolObject tol(scaled);
-  XelMathAttrScaleOption option(1, 1);
-  XelMathAttrList list(&tol);
-  list.AddAttribute(&option);
-  XelMathSetOfPointsND minima(1);
-  EXPECT_EQ(f.Minimize(XelMathInterval(0.0, 4.0), minima, &list), 0);
-  // Point resolution and root resolution scale with the model: 10 times the unit ones.
-  ExpectSameMinima(PointsOf(minima), WaveMinima(f, 0.0, 4.0), 10.0 * kNewtonArgTol);
-  XelMathAttrScaleOption two(2, std::vector<long>{1, 2}.data(), 1, std::vector<long>{1}.data(), 0,
-                             nullptr);
-  XelMathAttrList bad(&tol);
-  bad.AddAttribute(&two);
-  ExpectInputError([&] { f.Minimize(XelMathInterval(0.0, 4.0), minima, &bad); }, 0x20006,
-                   {"", "", "XelMathFunctionX::Minimize"});
-}
-
-TEST(MinimizeX, MisuseAndDegenerateInput) {
-  WaveX f(5.0, 0.1, 112);
-  XelMathSetOfPointsND wrong(2);
-  ExpectInputError([&] { f.Minimize(XelMathInterval(0.0, 1.0), wrong); }, 0x20006,
-                   {"the XelMathSetOfPointsND", "", "XelMathMinimize::Initialize"});
-  XelMathSetOfPointsND minima(1);
-  EXPECT_EQ(f.Minimize(XelMathInterval(1.0, 0.0), minima), 4);
-  EXPECT_EQ(minima.GetNumberOfPoints(), 0);
-  const double inf = std::numeric_limits<double>::infinity();
-  EXPECT_EQ(f.Minimize(XelMathInterval(0.0, inf), minima), 4);
-  // A point domain: the point itself.
-  EXPECT_EQ(f.Minimize(XelMathInterval(0.7, 0.7), minima), 0);
-  ASSERT_EQ(minima.GetNumberOfPoints(), 1);
-  EXPECT_EQ(minima.GetPoints()[0], 0.7);
-  // A function that returns NaN ends, whatever strategy.
-  NaNX nan;
-  XelMathAttrString brent("BrentMethod", 1);
-  XelMathAttrList list(&brent);
-  EXPECT_NO_THROW(nan.Minimize(XelMathInterval(0.0, 1.0), minima));
-  EXPECT_NO_THROW(nan.Minimize(XelMathInterval(0.0, 1.0), minima, &list));
-  EXPECT_EQ(minima.GetNumberOfPoints(), 0);
+  // A minimizer object with a limit keeps only minima below it, and refuses a duplicate: a
+  // kept minimum offered again, or a point within the resolution; nothing is left allocated.
+  const long before = LiveBlocks();
+  {
+    XelMathMinimizeX m(&f, Tol());
+    m.SetLimitValue(-0.5, 1);
+    XelMathSetOfPointsND minima(1);
+    EXPECT_EQ(m.Run(XelMathInterval(0.0, 4.0), minima), 0);
+    ASSERT_GT(minima.GetNumberOfPoints(), 0);
+    for (double x : PointsOf(minima))
+      EXPECT_LE(f.Eval(x), -0.5);
+    const double x0 = minima.GetPoints()[0];
+    EXPECT_EQ(m.AddMinimum(x0), 0);
+    EXPECT_EQ(m.AddMinimum(x0 + 0.5 * kPointRes), 0);
+  }
+  EXPECT_EQ(LiveBlocks(), before);
 }
 
 namespace {
@@ -525,64 +405,59 @@ TEST(MinimizeX, InvalidOptionValuesRaise) {
   WaveX f(5.0, 0.1, 0);
   const XelMathInterval domain(0.0, 4.0);
   XelMathSetOfPointsND minima(1);
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
-  XelMathAttrString brent("BrentMethod", 1);
   for (bool withBrent : {false, true}) {
     XelMathAttrIntegerValue sampling("SamplingPoints", LONG_MAX, 1);
     XelMathAttrList list(&sampling);
     if (withBrent)
-      list.AddAttribute(&brent);
+      list.AddAttribute(&gBrent);
     ExpectInputError(
         [&] { f.Minimize(domain, minima, &list); }, 0x20004,
         {"SamplingPoints", "Invalid Number Of Points", "XelMathMinimizeX::SetSamplingValue"});
   }
-  for (double ratio : {-0.1, nan, inf}) {
+  for (double ratio : {-0.1, kNaN, kInf}) {
     XelMathAttrDoubleValue attr("InternalMinWidthRatio", ratio, 1);
     XelMathAttrList list(&attr);
     ExpectInputError([&] { f.Minimize(domain, minima, &list); }, 0x20006,
                      {"InternalMinWidthRatio", "", "XelMathMinimizeX::SetInternalMinWidthRatio"});
   }
-  XelMathAttrDoubleValue limit("LimitValue", nan, 1);
+  XelMathAttrDoubleValue limit("LimitValue", kNaN, 1);
   XelMathAttrList limitList(&limit);
   ExpectInputError([&] { f.Minimize(domain, minima, &limitList); }, 0x20006,
                    {"LimitValue", "", "XelMathMinimizeX::SetLimitValue"});
   ExpectInputError([&] { f.Maximize(domain, minima, &limitList); }, 0x20006,
                    {"LimitValue", "", "XelMathMinimizeX::SetLimitValue"});
-  // Scale powers whose factors overflow or underflow, or whose differences would overflow.
+  // Scale powers whose factors overflow or underflow, or whose differences would overflow;
+  // an option of the wrong dimension.
   XelTolerance scaled(10.0);
   XelMathAttrTolObject tol(scaled);
+  const long powersF[2] = {1, 2}, powersX[1] = {1};
+  XelMathAttrScaleOption two(2, powersF, 1, powersX, 0, nullptr);
   for (long power : {LONG_MIN, LONG_MAX, -400L, 400L}) {
     XelMathAttrScaleOption option(power, 1), variable(2, power);
-    for (XelMathAttrScaleOption* o : {&option, &variable}) {
+    for (XelMathAttrScaleOption* o : {&option, &variable, &two}) {
       XelMathAttrList list(&tol);
       list.AddAttribute(o);
       SCOPED_TRACE(power);
       ExpectInputError([&] { f.Minimize(domain, minima, &list); }, 0x20006,
-                       {"the XelMathAttrScaleOption", "", "XelMathFunctionX::Minimize"});
+                       {"", "", "XelMathFunctionX::Minimize"});
     }
   }
-}
-
-TEST(MinimizeX, MinimizerObjectSettersAndNoLeak) {
-  const long before = LiveBlocks();
-  {
-    WaveX f(5.0, 0.1, 0);
-    XelMathMinimizeX m(&f, Tol());
-    m.SetLimitValue(-0.5, 0);
-    m.SetLimitValue(-0.5, 1);
-    EXPECT_EQ(m.GetUnreviewedCount(), 1);
-    EXPECT_TRUE(m.IsLimitSet());
-    XelMathSetOfPointsND minima(1);
-    EXPECT_EQ(m.Run(XelMathInterval(0.0, 4.0), minima), 0);
-    for (double x : PointsOf(minima))
-      EXPECT_LE(f.Eval(x), -0.5);
-    // Duplicates: offering a kept minimum again, or a point within the resolution, fails.
-    const double x0 = minima.GetPoints()[0];
-    EXPECT_EQ(m.AddMinimum(x0), 0);
-    EXPECT_EQ(m.AddMinimum(x0 + 0.5 * kPointRes), 0);
+  // A result set of the wrong dimension; an empty or infinite domain gives status 4; a
+  // function that returns NaN ends, whatever the strategy.
+  XelMathSetOfPointsND wrong(2);
+  ExpectInputError([&] { f.Minimize(domain, wrong); }, 0x20006,
+                   {"the XelMathSetOfPointsND", "", "XelMathMinimize::Initialize"});
+  EXPECT_TRUE(Extrema(f, XelMathInterval(1.0, 0.0), {}, false, 4).empty());
+  EXPECT_TRUE(Extrema(f, XelMathInterval(0.0, kInf), {}, false, 4).empty());
+  const ValuesX nan([](double) { return kNaN; });
+  for (const std::vector<const XelMathAttribute*>& options :
+       {std::vector<const XelMathAttribute*>{}, {&gBrent}}) {
+    XelMathAttrList list;
+    for (const XelMathAttribute* o : options)
+      list.AddAttribute(o);
+    EXPECT_NO_THROW(nan.Minimize(XelMathInterval(0.0, 1.0), minima, &list));
+    EXPECT_EQ(minima.GetNumberOfPoints(), 0);
   }
-  EXPECT_EQ(LiveBlocks(), before);
 }
 
 // ==== N variables =============================================================================
@@ -591,108 +466,49 @@ namespace {
 
 // The minimizer stops when the projected gradient is below 1e5 relative epsilons (S + |f|):
 // at a minimum whose Hessian has smallest eigenvalue lambda, the point is then within that
-// over lambda. Each test divides by its own lambda and keeps a factor 10 of margin.
+// over lambda. Each case divides by its own lambda and keeps a factor 10 of margin.
 const double kGradTol = 1e5 * XelGetDefaultTolerance().GetRelativeEpsilon();
 
 // Rosenbrock valley 100 (y - x^2)^2 + (1 - x)^2, minimum 0 at (1, 1) where the smallest
 // Hessian eigenvalue is about 0.4; exact gradient and Hessian unless iValuesOnly.
-class RosenbrockRN : public XelMathFunctionRN {
-public:
-  explicit RosenbrockRN(bool iValuesOnly) : XelMathFunctionRN(2), _valuesOnly(iValuesOnly) {}
-  const char* IsA() const override { return "RosenbrockRN"; }
-  unsigned char IsOption(const long o) const override {
-    return _valuesOnly ? o == 1 : (o & ~7L) == 0;
-  }
-  using XelMathFunctionRN::Eval;
-  using XelMathFunctionRN::EvalFirstDeriv;
-  using XelMathFunctionRN::EvalSecondDeriv;
-  double Eval(const double* p) const override {
-    const double x = p[0], y = p[1];
-    return 100.0 * (y - x * x) * (y - x * x) + (1.0 - x) * (1.0 - x);
-  }
-  double EvalFirstDeriv(const long& i, const double* p) const override {
-    if (_valuesOnly)
-      return XelMathFunctionRN::EvalFirstDeriv(i, p);
-    const double x = p[0], y = p[1];
-    return i == 0 ? -400.0 * x * (y - x * x) - 2.0 * (1.0 - x) : 200.0 * (y - x * x);
-  }
-  double EvalSecondDeriv(const long& i, const long& j, const double* p) const override {
-    if (_valuesOnly)
-      return XelMathFunctionRN::EvalSecondDeriv(i, j, p);
-    const double x = p[0], y = p[1];
-    if (i == 0 && j == 0)
-      return 1200.0 * x * x - 400.0 * y + 2.0;
-    if (i == 1 && j == 1)
-      return 200.0;
-    return -400.0 * x;
-  }
-  XelMathFunctionRN* Duplicate() const override { return new RosenbrockRN(_valuesOnly); }
+ValuesRN Rosenbrock(bool iValuesOnly) {
+  const ValuesRN::Value f = [](const double* p) {
+    return 100.0 * (p[1] - p[0] * p[0]) * (p[1] - p[0] * p[0]) + (1.0 - p[0]) * (1.0 - p[0]);
+  };
+  if (iValuesOnly)
+    return ValuesRN(2, f);
+  return ValuesRN(
+      2, f,
+      [](long i, const double* p) {
+        const double x = p[0], y = p[1];
+        return i == 0 ? -400.0 * x * (y - x * x) - 2.0 * (1.0 - x) : 200.0 * (y - x * x);
+      },
+      [](long i, long j, const double* p) {
+        if (i != j)
+          return -400.0 * p[0];
+        return i == 0 ? 1200.0 * p[0] * p[0] - 400.0 * p[1] + 2.0 : 200.0;
+      });
+}
 
-private:
-  bool _valuesOnly;
-};
-
-// 1/2 (x - c)^T A (x - c) + iShift with A symmetric positive definite (row-major).
-class QuadraticRN : public XelMathFunctionRN {
-public:
-  QuadraticRN(long n, const double* a, const double* c)
-      : XelMathFunctionRN(n), _a(a, a + n * n), _c(c, c + n) {}
-  const char* IsA() const override { return "QuadraticRN"; }
-  unsigned char IsOption(const long o) const override { return (o & ~7L) == 0; }
-  using XelMathFunctionRN::Eval;
-  using XelMathFunctionRN::EvalFirstDeriv;
-  using XelMathFunctionRN::EvalSecondDeriv;
-  double Eval(const double* x) const override {
-    double s = 0.0;
-    for (long i = 0; i < _n; ++i)
-      for (long j = 0; j < _n; ++j)
-        s += 0.5 * (x[i] - _c[i]) * _a[i * _n + j] * (x[j] - _c[j]);
-    return s;
-  }
-  double EvalFirstDeriv(const long& i, const double* x) const override {
-    double s = 0.0;
-    for (long j = 0; j < _n; ++j)
-      s += _a[i * _n + j] * (x[j] - _c[j]);
-    return s;
-  }
-  double EvalSecondDeriv(const long& i, const long& j, const double*) const override {
-    return _a[i * _n + j];
-  }
-  XelMathFunctionRN* Duplicate() const override {
-    return new QuadraticRN(_n, _a.data(), _c.data());
-  }
-
-private:
-  std::vector<double> _a, _c;
-};
-
-// (x^2 - 1)^2 + y^2: two minima (+-1, 0), smallest Hessian eigenvalue 2 at both.
-class DoubleWellRN : public XelMathFunctionRN {
-public:
-  DoubleWellRN() : XelMathFunctionRN(2) {}
-  const char* IsA() const override { return "DoubleWellRN"; }
-  unsigned char IsOption(const long o) const override { return o == 1; }
-  using XelMathFunctionRN::Eval;
-  double Eval(const double* p) const override {
-    return (p[0] * p[0] - 1.0) * (p[0] * p[0] - 1.0) + p[1] * p[1];
-  }
-  XelMathFunctionRN* Duplicate() const override { return new DoubleWellRN; }
-};
-
-// |x - 0.3| + |y + 0.2| + 0.5 (x - 0.3 + y + 0.2): its minimum is a kink where the slopes
-// are 1.5 and -0.5, so no gradient (exact on either side, or centred difference: 0.5) is
-// ever small there.
-class KinkRN : public XelMathFunctionRN {
-public:
-  KinkRN() : XelMathFunctionRN(2) {}
-  const char* IsA() const override { return "KinkRN"; }
-  unsigned char IsOption(const long o) const override { return o == 1; }
-  using XelMathFunctionRN::Eval;
-  double Eval(const double* p) const override {
-    return std::fabs(p[0] - 0.3) + std::fabs(p[1] + 0.2) + 0.5 * (p[0] - 0.3 + p[1] + 0.2);
-  }
-  XelMathFunctionRN* Duplicate() const override { return new KinkRN; }
-};
+// 1/2 (x - c)^T A (x - c) with A symmetric positive definite (row-major).
+ValuesRN Quadratic(long n, std::vector<double> a, std::vector<double> c) {
+  return ValuesRN(
+      n,
+      [=](const double* x) {
+        double s = 0.0;
+        for (long i = 0; i < n; ++i)
+          for (long j = 0; j < n; ++j)
+            s += 0.5 * (x[i] - c[i]) * a[i * n + j] * (x[j] - c[j]);
+        return s;
+      },
+      [=](long i, const double* x) {
+        double s = 0.0;
+        for (long j = 0; j < n; ++j)
+          s += a[i * n + j] * (x[j] - c[j]);
+        return s;
+      },
+      [=](long i, long j, const double*) { return a[i * n + j]; });
+}
 
 XelMathIntervalND Box(long n, double lo, double hi) {
   XelMathIntervalND box(n);
@@ -710,8 +526,7 @@ int MinimizeFrom(const XelMathFunctionRN& f, const XelMathIntervalND& box,
   for (std::size_t k = 0; k + n <= iStarts.size(); k += n)
     starts.AddPoint(iStarts.data() + k);
   XelMathAttrPointerValue inits("MinimizeWithInits", &starts, 1);
-  XelMathAttrString bfgs("BFGS", 1);
-  XelMathAttrString keep("KeepBestSol", 1);
+  XelMathAttrString bfgs("BFGS", 1), keep("KeepBestSol", 1);
   XelMathAttrList list(&inits);
   if (iBfgs)
     list.AddAttribute(&bfgs);
@@ -730,84 +545,73 @@ void ExpectPoint(const XelMathSetOfPointsND& s, long k, const std::vector<double
 
 } // namespace
 
-TEST(MinimizeRN, RosenbrockValleyByBfgsAndByNewton) {
-  const double tol = 10.0 * kGradTol / 0.4;
-  const XelMathIntervalND box = Box(2, -5.0, 5.0);
-  for (bool valuesOnly : {false, true})
-    for (bool bfgs : {true, false}) {
-      SCOPED_TRACE(testing::Message() << "values only " << valuesOnly << ", BFGS " << bfgs);
-      RosenbrockRN f(valuesOnly);
-      XelMathSetOfPointsND minima(2);
-      EXPECT_EQ(MinimizeFrom(f, box, {-1.2, 1.0, 2.5, -3.0, -4.0, 4.0}, bfgs, minima), 0);
-      ASSERT_EQ(minima.GetNumberOfPoints(), 1); // three starts, one minimum
+TEST(MinimizeRN, MinimaFromStartsByBfgsAndByNewton) {
+  const ValuesRN doubleWell(2, [](const double* p) {
+    return (p[0] * p[0] - 1.0) * (p[0] * p[0] - 1.0) + p[1] * p[1];
+  });
+  const struct {
+    const char* name;
+    ValuesRN f;
+    double lo, hi;
+    std::vector<double> starts;
+    std::vector<std::vector<double>> minima; // sorted on the first coordinate
+    double tol;
+    std::vector<bool> methods; // BFGS, Newton
+  } cases[] = {
+      {"Rosenbrock", Rosenbrock(false), -5.0, 5.0, {-1.2, 1.0, 2.5, -3.0, -4.0, 4.0},
+       {{1.0, 1.0}}, 10.0 * kGradTol / 0.4, {true, false}},
       // Difference gradients (step 1e-6) carry errors of 1e-10 |f| / 1e-6: the valley floor
       // is then resolved to about 1e-6 along its flat direction.
-      ExpectPoint(minima, 0, {1.0, 1.0}, valuesOnly ? 1e3 * tol : tol);
+      {"Rosenbrock by values", Rosenbrock(true), -5.0, 5.0, {-1.2, 1.0, 2.5, -3.0, -4.0, 4.0},
+       {{1.0, 1.0}}, 1e3 * 10.0 * kGradTol / 0.4, {true, false}},
+      // Eigenvalues above 1.2, centre inside the box: three starts merge into one minimum.
+      {"convex quadratic", Quadratic(3, {4, 1, 0, 1, 3, 1, 0, 1, 2}, {0.5, -1.0, 2.0}), -3.0, 3.0,
+       {0, 0, 0, 3, 3, 3, -3, 2, -1}, {{0.5, -1.0, 2.0}}, 10.0 * kGradTol / 1.2, {true, false}},
+      // On x = 1 the best y solves (1 - 2) + 2 (y + 1) = 0, y = -0.5; there the x-gradient
+      // 2 (1 - 2) + 0.5 = -1.5 pushes out of the box.
+      {"optimum on the boundary", Quadratic(2, {2, 1, 1, 2}, {2.0, -1.0}), -1.0, 1.0,
+       {-1, -1, 0.9, 0.9, 0, 0.5}, {{1.0, -0.5}}, 10.0 * kGradTol / 2.0, {true, false}},
+      // A diagonal Hessian with the centre outside in two coordinates: the clamped centre.
+      {"clamped centre", Quadratic(3, {1, 0, 0, 0, 4, 0, 0, 0, 9}, {5.0, -0.25, -7.0}), -2.0,
+       2.0, {0, 0, 0}, {{2.0, -0.25, -2.0}}, 10.0 * kGradTol / 4.0, {false}},
+      // (x^2 - 1)^2 + y^2 by values: two minima (+-1, 0) from three starts.
+      {"two wells", doubleWell, -3.0, 3.0, {-2.0, 0.5, 2.0, -0.5, 0.7, 1.0},
+       {{-1.0, 0.0}, {1.0, 0.0}}, 1e3 * kGradTol, {true, false}},
+  };
+  for (const auto& c : cases)
+    for (bool bfgs : c.methods) {
+      SCOPED_TRACE(testing::Message() << c.name << (bfgs ? ", BFGS" : ", Newton"));
+      const long n = c.f.GetNumberOfVariables();
+      XelMathSetOfPointsND minima(n);
+      EXPECT_EQ(MinimizeFrom(c.f, Box(n, c.lo, c.hi), c.starts, bfgs, minima), 0);
+      ASSERT_EQ(minima.GetNumberOfPoints(), static_cast<long>(c.minima.size()));
+      minima.Sort(0);
+      for (std::size_t k = 0; k < c.minima.size(); ++k)
+        ExpectPoint(minima, static_cast<long>(k), c.minima[k], c.tol);
     }
-}
-
-TEST(MinimizeRN, ConvexQuadraticFromSeveralStartsMergesIntoOne) {
-  // A = [[4, 1, 0], [1, 3, 1], [0, 1, 2]] (eigenvalues above 1.2), centre inside the box.
-  const double a[9] = {4, 1, 0, 1, 3, 1, 0, 1, 2};
-  const double c[3] = {0.5, -1.0, 2.0};
-  QuadraticRN f(3, a, c);
-  const double tol = 10.0 * kGradTol / 1.2;
-  for (bool bfgs : {true, false}) {
-    XelMathSetOfPointsND minima(3);
-    EXPECT_EQ(MinimizeFrom(f, Box(3, -3.0, 3.0), {0, 0, 0, 3, 3, 3, -3, 2, -1}, bfgs, minima), 0);
-    ASSERT_EQ(minima.GetNumberOfPoints(), 1);
-    ExpectPoint(minima, 0, {0.5, -1.0, 2.0}, tol);
-  }
-}
-
-TEST(MinimizeRN, OptimumOnTheBoundaryOfTheBox) {
-  // A = [[2, 1], [1, 2]], c = (2, -1), box [-1, 1]^2: on x = 1 the best y solves
-  // (1 - 2) + 2 (y + 1) = 0, y = -0.5; there the x-gradient 2 (1 - 2) + 0.5 = -1.5 pushes out.
-  const double a[4] = {2, 1, 1, 2};
-  const double c[2] = {2.0, -1.0};
-  QuadraticRN f(2, a, c);
-  for (bool bfgs : {true, false}) {
-    XelMathSetOfPointsND minima(2);
-    EXPECT_EQ(MinimizeFrom(f, Box(2, -1.0, 1.0), {-1, -1, 0.9, 0.9, 0, 0.5}, bfgs, minima), 0);
-    ASSERT_EQ(minima.GetNumberOfPoints(), 1);
-    ExpectPoint(minima, 0, {1.0, -0.5}, 10.0 * kGradTol / 2.0);
-    EXPECT_EQ(minima.GetPoints()[0], 1.0); // exactly on the bound
-  }
-  // Diagonal case with the centre outside in two coordinates: the clamp of the centre.
-  const double d[9] = {1, 0, 0, 0, 4, 0, 0, 0, 9};
-  const double c3[3] = {5.0, -0.25, -7.0};
-  QuadraticRN g(3, d, c3);
-  XelMathSetOfPointsND minima(3);
-  EXPECT_EQ(MinimizeFrom(g, Box(3, -2.0, 2.0), {0, 0, 0}, false, minima), 0);
-  ExpectPoint(minima, 0, {2.0, -0.25, -2.0}, 10.0 * kGradTol / 4.0);
-}
-
-TEST(MinimizeRN, TwoWellsFromTwoStartsGiveTwoMinima) {
-  DoubleWellRN f;
-  for (bool bfgs : {true, false}) {
-    XelMathSetOfPointsND minima(2);
-    EXPECT_EQ(MinimizeFrom(f, Box(2, -3.0, 3.0), {-2.0, 0.5, 2.0, -0.5, 0.7, 1.0}, bfgs, minima),
-              0);
-    ASSERT_EQ(minima.GetNumberOfPoints(), 2);
-    minima.Sort(0);
-    // Difference gradients: about 1e-10 accuracy, far below this.
-    ExpectPoint(minima, 0, {-1.0, 0.0}, 1e3 * kGradTol);
-    ExpectPoint(minima, 1, {1.0, 0.0}, 1e3 * kGradTol);
-  }
+  // The boundary optimum lies exactly on the bound.
+  XelMathSetOfPointsND minima(2);
+  MinimizeFrom(cases[3].f, Box(2, -1.0, 1.0), {0.0, 0.5}, true, minima);
+  ASSERT_EQ(minima.GetNumberOfPoints(), 1);
+  EXPECT_EQ(minima.GetPoints()[0], 1.0);
 }
 
 TEST(MinimizeRN, KeepBestSolReturnsTheKeptPointsWithStatus7) {
-  KinkRN f;
+  // |x - 0.3| + |y + 0.2| + 0.5 (x - 0.3 + y + 0.2): its minimum is a kink where the slopes
+  // are 1.5 and -0.5, so no gradient (exact on either side, or centred difference: 0.5) is
+  // ever small there.
+  const ValuesRN kink(2, [](const double* p) {
+    return std::fabs(p[0] - 0.3) + std::fabs(p[1] + 0.2) + 0.5 * (p[0] - 0.3 + p[1] + 0.2);
+  });
   XelMathSetOfPointsND minima(2);
-  EXPECT_EQ(MinimizeFrom(f, Box(2, -1.0, 1.0), {0.9, 0.9}, true, minima, true), 7);
+  EXPECT_EQ(MinimizeFrom(kink, Box(2, -1.0, 1.0), {0.9, 0.9}, true, minima, true), 7);
   ASSERT_EQ(minima.GetNumberOfPoints(), 1);
   // The best point reached is close to the kink (differences of step 1e-6 around it).
   ExpectPoint(minima, 0, {0.3, -0.2}, 1e-4);
-  EXPECT_EQ(MinimizeFrom(f, Box(2, -1.0, 1.0), {0.9, 0.9}, true, minima, false), 7);
+  EXPECT_EQ(MinimizeFrom(kink, Box(2, -1.0, 1.0), {0.9, 0.9}, true, minima, false), 7);
   EXPECT_EQ(minima.GetNumberOfPoints(), 0);
-
   // A budget too small to converge on the valley: the kept point, status 7.
-  RosenbrockRN r(false);
+  const ValuesRN r = Rosenbrock(false);
   XelMathMinimizeRN m(&r, Tol());
   m.SetMaxIterations(2, 2);
   XelMathSetOfPointsND starts(2);
@@ -825,9 +629,7 @@ TEST(MinimizeRN, KeepBestSolReturnsTheKeptPointsWithStatus7) {
 TEST(MinimizeRN, OptionsStartsFromTheSetAndMisuse) {
   const long before = LiveBlocks();
   {
-    const double a[4] = {1, 0, 0, 1};
-    const double c[2] = {0.25, 0.5};
-    QuadraticRN f(2, a, c);
+    const ValuesRN f = Quadratic(2, {1, 0, 0, 1}, {0.25, 0.5});
     const XelMathIntervalND box = Box(2, -1.0, 1.0);
     // Without "MinimizeWithInits": nothing done, the set untouched.
     XelMathSetOfPointsND minima(2);
@@ -845,20 +647,15 @@ TEST(MinimizeRN, OptionsStartsFromTheSetAndMisuse) {
     ASSERT_EQ(minima.GetNumberOfPoints(), 1);
     ExpectPoint(minima, 0, {0.25, 0.5}, 10.0 * kGradTol);
     // Starts outside the box are projected into it; NaN starts are skipped.
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    EXPECT_EQ(MinimizeFrom(f, box, {nan, 0.0, 7.0, -7.0}, true, minima), 0);
+    EXPECT_EQ(MinimizeFrom(f, box, {kNaN, 0.0, 7.0, -7.0}, true, minima), 0);
     ASSERT_EQ(minima.GetNumberOfPoints(), 1);
     // An empty box: status 4, nothing.
-    XelMathIntervalND empty = Box(2, 1.0, -1.0);
-    EXPECT_EQ(MinimizeFrom(f, empty, {0.0, 0.0}, true, minima), 4);
+    EXPECT_EQ(MinimizeFrom(f, Box(2, 1.0, -1.0), {0.0, 0.0}, true, minima), 4);
     EXPECT_EQ(minima.GetNumberOfPoints(), 0);
     // Wrong dimensions raise.
     XelMathSetOfPointsND wrong(3);
-    ExpectInputError(
-        [&] {
-          MinimizeFrom(f, Box(3, -1.0, 1.0), {0.0, 0.0}, true, minima);
-        },
-        0x20006, {"", "", "XelMathMinimizeRN::Run"});
+    ExpectInputError([&] { MinimizeFrom(f, Box(3, -1.0, 1.0), {0.0, 0.0}, true, minima); },
+                     0x20006, {"", "", "XelMathMinimizeRN::Run"});
     ExpectInputError([&] { f.Minimize(box, wrong, &list); }, 0x20006,
                      {"", "", "XelMathMinimizeRN::Run"});
   }

@@ -1,18 +1,20 @@
-// Root finding of one-variable functions: the interval Newton and sampling strategies on
-// functions with known roots (simple, multiple, clustered, at the ends of the domain), the
-// polynomial path (multiple roots, Wilkinson-like and random polynomials up to degree 30),
-// the trigonometric path, the options of Solve, misuse, and functions that return NaN.
+// Root finding of one-variable functions, as tables of cases with known roots run on both
+// strategies (interval Newton when the function offers interval images, sampling otherwise):
+// factored polynomials (simple, multiple, clustered, at and beyond the domain ends), classic
+// equations given by closed forms, poles, jumps and NaN; the polynomial path (Wilkinson,
+// clusters, powers, random polynomials up to degree 30, huge and far domains); the
+// trigonometric path; the options of Solve, misuse and resources. Every true root must be found
+// once, within the accuracy its conditioning allows.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <random>
+#include <string>
 #include <vector>
 
-#include "XelError.h"
 #include "XelFedEx.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrIntegerValue.h"
@@ -29,7 +31,6 @@
 #include "XelMathSetOfLongs.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSolveX.h"
-#include "XelQuorMemory.h"
 #include "XelTolerance.h"
 #include "reference_functions.h"
 #include "test_helpers.h"
@@ -44,259 +45,381 @@ const double kEpsRoot = 1000.0 * XelGetDefaultTolerance().GetRootResolution();
 // Two roots closer than this are one (point resolution, unit scale).
 const double kPointRes = XelGetDefaultTolerance().GetPointResolution();
 
-// ---- test functions -----------------------------------------------------------------------
+typedef ClosedFormX::Scalar Scalar;
 
-// lead * prod (x - r_i)^m_i with exact derivatives from the expanded coefficients (computed in
-// long double), and, when asked, interval images of the value and first derivative from
-// the factored form. Counts its point evaluations.
-class FactoredPolynomial : public XelMathFunctionX {
-public:
-  FactoredPolynomial(const std::vector<double>& iRoots, const std::vector<int>& iMult, double iLead,
-                     bool iIntervals)
-      : _roots(iRoots), _mult(iMult), _lead(iLead), _intervals(iIntervals) {
-    std::vector<double> all;
-    for (std::size_t i = 0; i < iRoots.size(); ++i)
-      all.insert(all.end(), iMult[i], iRoots[i]);
-    _c = ExpandRoots(all, iLead);
-  }
-  const char* IsA() const override { return "FactoredPolynomial"; }
-  unsigned char IsOption(const long o) const override {
-    const long mask = 1 | 2 | 4 | 8 | (_intervals ? 16 | 32 : 0);
-    return (o & ~mask) == 0;
-  }
-  using XelMathFunctionX::Eval;
-  using XelMathFunctionX::EvalFirstDeriv;
-  using XelMathFunctionX::EvalSecondDeriv;
-  using XelMathFunctionX::EvalThirdDeriv;
-  double Eval(const double& x) const override { return Horner(x, 0); }
-  double EvalFirstDeriv(const double& x) const override { return Horner(x, 1); }
-  double EvalSecondDeriv(const double& x) const override { return Horner(x, 2); }
-  double EvalThirdDeriv(const double& x) const override { return Horner(x, 3); }
-  XelMathInterval Eval(const XelMathInterval& I) const override {
-    XelMathInterval r(_lead, _lead);
-    for (std::size_t i = 0; i < _roots.size(); ++i)
-      r = IMul(r, IPower(XelMathInterval(I.low - _roots[i], I.high - _roots[i]), _mult[i]));
-    return r;
-  }
-  XelMathInterval EvalFirstDeriv(const XelMathInterval& I) const override {
-    XelMathInterval sum(0.0, 0.0);
-    for (std::size_t i = 0; i < _roots.size(); ++i) {
-      const XelMathInterval shifted(I.low - _roots[i], I.high - _roots[i]);
-      XelMathInterval term =
-          IMul(XelMathInterval(_lead * _mult[i], _lead * _mult[i]), IPower(shifted, _mult[i] - 1));
-      for (std::size_t j = 0; j < _roots.size(); ++j)
-        if (j != i)
-          term =
-              IMul(term, IPower(XelMathInterval(I.low - _roots[j], I.high - _roots[j]), _mult[j]));
-      sum = IAdd(sum, term);
-    }
-    return sum;
-  }
-  XelMathFunctionX* Duplicate() const override { return new FactoredPolynomial(*this); }
+// Accuracy allowed for a root of multiplicity m whose first non-vanishing Taylor coefficient
+// is iTaylor: the solver accepts points where |f| is below EpsRoot (scaled by the slope for a
+// simple root), i.e. |iTaylor| delta^m ~ EpsRoot, plus the rounding of x itself.
+double RootTolerance(double x, int m, double iTaylor) {
+  const double t = std::fabs(iTaylor);
+  double tol =
+      m == 1 ? kEpsRoot * std::sqrt(1.0 + 1.0 / (t * t)) : 2.0 * std::pow(kEpsRoot / t, 1.0 / m);
+  return tol + 16.0 * kUnit * (1.0 + std::fabs(x));
+}
 
-  const std::vector<double>& Coefficients() const { return _c; }
-  // Attainable accuracy of a root r of multiplicity m: the rounding of the value,
-  // u sum |c_k| |r|^k, against the first non-vanishing Taylor term |f^(m)(r)| / m! delta^m.
-  double Accuracy(double r, int m) const {
-    double size = 0.0;
-    for (std::size_t k = _c.size(); k-- > 0;)
-      size = size * std::fabs(r) + std::fabs(_c[k]);
-    double taylor = Horner(r, m);
-    for (int i = 2; i <= m; ++i)
-      taylor /= i;
-    return std::pow(64.0 * kUnit * size / std::fabs(taylor), 1.0 / m);
-  }
-  mutable long evaluations = 0;
+// Attainable accuracy of a simple root r of sum c_k (x - s)^k: the rounding of the value
+// (u sum |c_k| |t|^k, with a safety factor for the degree) over the slope.
+double Conditioning(const std::vector<double>& c, double s, double r) {
+  const double t = r - s;
+  double size = 0.0, slope = 0.0;
+  for (std::size_t k = c.size(); k-- > 0;)
+    size = size * std::fabs(t) + std::fabs(c[k]);
+  for (std::size_t k = c.size(); k-- > 1;)
+    slope = slope * t + static_cast<double>(k) * c[k];
+  return 8.0 * static_cast<double>(c.size()) * kUnit * size / std::fabs(slope);
+}
 
-private:
-  double Horner(double x, int order) const {
-    ++evaluations;
-    const long n = static_cast<long>(_c.size()) - 1;
-    double y = 0.0;
-    for (long k = n; k >= order; --k) {
-      double f = _c[k];
-      for (int j = 0; j < order; ++j)
-        f *= static_cast<double>(k - j);
-      y = y * x + f;
-    }
-    return y;
+// The derivative of order iOrder at x of sum c_k x^k, by Horner.
+double Horner(const std::vector<double>& c, double x, int iOrder) {
+  double y = 0.0;
+  for (long k = static_cast<long>(c.size()) - 1; k >= iOrder; --k) {
+    double f = c[k];
+    for (int j = 0; j < iOrder; ++j)
+      f *= static_cast<double>(k - j);
+    y = y * x + f;
   }
-  std::vector<double> _roots;
-  std::vector<int> _mult;
-  double _lead;
-  bool _intervals;
-  std::vector<double> _c;
+  return y;
+}
+
+// Attainable accuracy of a root r of multiplicity m of sum c_k x^k: the rounding of the value,
+// u sum |c_k| |r|^k, against the first non-vanishing Taylor term |f^(m)(r)| / m! delta^m, and
+// never below the acceptance width.
+double Accuracy(const std::vector<double>& c, double r, int m) {
+  double size = 0.0, taylor = Horner(c, r, m);
+  for (std::size_t k = c.size(); k-- > 0;)
+    size = size * std::fabs(r) + std::fabs(c[k]);
+  for (int i = 2; i <= m; ++i)
+    taylor /= i;
+  return std::max(kEpsRoot, std::pow(64.0 * kUnit * size / std::fabs(taylor), 1.0 / m));
+}
+
+ClosedFormX MeanValue(Scalar iF, Scalar iD, Scalar iD2, double iM1 = -1.0, double iM2 = 0.0);
+
+// lead * prod (x - r_i)^m_i from its coefficients expanded in long double, with exact
+// derivatives and, when asked, mean-value images from the bounds of |f'| and |f''| over [-4, 4].
+ClosedFormX Factored(const std::vector<double>& iRoots, const std::vector<int>& iMult,
+                     double iLead, bool iIntervals) {
+  std::vector<double> all;
+  for (std::size_t i = 0; i < iRoots.size(); ++i)
+    all.insert(all.end(), iMult[i], iRoots[i]);
+  const std::vector<double> c = ExpandRoots(all, iLead);
+  std::vector<double> a(c.size());
+  for (std::size_t k = 0; k < c.size(); ++k)
+    a[k] = std::fabs(c[k]);
+  return MeanValue([c](double x) { return Horner(c, x, 0); },
+                   [c](double x) { return Horner(c, x, 1); },
+                   [c](double x) { return Horner(c, x, 2); },
+                   iIntervals ? Horner(a, 4.0, 1) : -1.0, Horner(a, 4.0, 2));
+}
+
+// Solves f on iDomain through Solve with the options in iList, or with iSampling sample
+// points; the status is checked unless iStatus is negative.
+std::vector<double> Roots(const XelMathFunctionX& f, const XelMathInterval& iDomain,
+                          const XelMathAttrList* iList = nullptr, long iSampling = 0,
+                          int iStatus = 0) {
+  XelMathAttrIntegerValue sampling(AttrFunctionXSamplingPoints, iSampling, 1);
+  XelMathAttrList withSampling(&sampling);
+  XelMathSetOfPointsND set(1);
+  const int status = f.Solve(iDomain, set, iSampling > 0 ? &withSampling : iList);
+  EXPECT_TRUE(iStatus < 0 || status == iStatus) << status;
+  return SortedPoints(set);
+}
+
+// Runs factored polynomials on both strategies: every root found once within its accuracy.
+struct FactoredCase {
+  std::vector<double> roots;
+  std::vector<int> mult;
+  XelMathInterval domain;
+  std::vector<double> expected; // sorted; the roots inside the domain
+  long sampling;
 };
 
-// sin(w x) with exact derivatives and, when asked, exact interval images of f and f'.
-SineX Sine(double iOmega, bool iIntervals) {
-  SineX f(iOmega, 0.0);
-  f.offered = 1 | 2 | 4 | (iIntervals ? 16 | 32 : 0);
-  return f;
+void RunFactored(const FactoredCase& c, const XelMathAttrList* iList = nullptr) {
+  for (bool intervals : {false, true}) {
+    const ClosedFormX f = Factored(c.roots, c.mult, 1.0, intervals);
+    std::vector<double> all, tol;
+    for (std::size_t i = 0; i < c.roots.size(); ++i)
+      all.insert(all.end(), c.mult[i], c.roots[i]);
+    for (double r : c.expected) {
+      const std::size_t i = std::find(c.roots.begin(), c.roots.end(), r) - c.roots.begin();
+      tol.push_back(Accuracy(ExpandRoots(all, 1.0), r, i < c.mult.size() ? c.mult[i] : 1));
+    }
+    SCOPED_TRACE(testing::Message() << c.roots.size() << " roots from " << c.roots[0]
+                                    << (intervals ? ", interval Newton" : ", sampling"));
+    ExpectSameRoots(Roots(f, c.domain, iList, c.sampling), c.expected, tol);
+  }
 }
 
-// A function given by a plain formula with its derivatives; with iIntervalsClaimed it claims
-// interval images but answers only the point values at their midpoints.
-ClosedFormX Formula(double (*iF)(double), double (*iD)(double), double (*iD2)(double),
-                    bool iIntervalsClaimed = false) {
-  ClosedFormX::Image midpoint;
-  if (iIntervalsClaimed)
-    midpoint = [iF, iD](int k, const XelMathInterval& I) {
-      const double v = (k == 0 ? iF : iD)(0.5 * (I.low + I.high));
-      return XelMathInterval(v, v);
+// A function given by closed forms of f, f', f''. With bounds of |f'| and |f''| over the
+// domain, it offers interval images of f and f' by the mean-value form f(m) +- r max|f'|
+// (resp. f'(m) +- r max|f''|) over I = [m - r, m + r], widened by the rounding of f(m).
+ClosedFormX MeanValue(Scalar iF, Scalar iD, Scalar iD2, double iM1, double iM2) {
+  ClosedFormX::Image image;
+  if (iM1 >= 0.0 || std::isnan(iM1))
+    image = [=](int k, const XelMathInterval& I) {
+      const double m = 0.5 * (I.low + I.high), r = 0.5 * (I.high - I.low);
+      const double gm = k == 0 ? iF(m) : iD(m);
+      const double spread = r * (k == 0 ? iM1 : iM2) + 8.0 * kUnit * std::fabs(gm);
+      return XelMathInterval(gm - spread, gm + spread);
     };
-  return ClosedFormX(iF, iD, iD2, midpoint);
+  return ClosedFormX(iF, iD, iD2, image);
 }
 
-double Zero(double) {
-  return 0.0;
-}
-double NotANumber(double) {
-  return std::numeric_limits<double>::quiet_NaN();
-}
-double SqrtShifted(double x) {
-  return std::sqrt(x) - 0.5;
-} // NaN below 0, root 0.25
-double SqrtShiftedD(double x) {
-  return 0.5 / std::sqrt(x);
-}
-double SqrtShiftedD2(double x) {
-  return -0.25 / (x * std::sqrt(x));
+struct Root {
+  double x;
+  int m;
+  double taylor; // first non-vanishing Taylor coefficient; 0: from f' or f''/2
+};
+
+struct Case {
+  std::string name;
+  Scalar f, d, d2;
+  double m1, m2; // bounds of |f'| and |f''| over the domain
+  double a, b;
+  std::vector<Root> roots;
+  long sampling; // sample points needed to see every root (0: the default 15)
+};
+
+void RunCase(const Case& c) {
+  std::vector<double> truth, tol;
+  for (const Root& r : c.roots) {
+    truth.push_back(r.x);
+    const double t = r.taylor != 0.0 ? r.taylor : (r.m == 1 ? c.d(r.x) : 0.5 * c.d2(r.x));
+    tol.push_back(RootTolerance(r.x, r.m, t));
+  }
+  for (bool intervals : {false, true}) {
+    SCOPED_TRACE(c.name + (intervals ? " (interval Newton)" : " (sampling)"));
+    const ClosedFormX f = MeanValue(c.f, c.d, c.d2, intervals ? c.m1 : -1.0, c.m2);
+    ExpectSameRoots(Roots(f, XelMathInterval(c.a, c.b), nullptr, c.sampling), truth, tol);
+  }
 }
 
-// Solves iF on iDomain through RunOnPolynom with its expanded coefficients around iShift.
-int SolvePolynomial(const FactoredPolynomial& iF, const XelMathInterval& iDomain, double iShift,
-                    std::vector<double>& oRoots) {
-  // Coefficients in the shifted variable t = x - iShift, by a Taylor shift in long double.
-  std::vector<long double> c(iF.Coefficients().begin(), iF.Coefficients().end());
-  const long n = static_cast<long>(c.size()) - 1;
-  for (long i = 0; i < n; ++i)
-    for (long j = n - 1; j >= i; --j)
-      c[j] += static_cast<long double>(iShift) * c[j + 1];
-  std::vector<double> shifted(c.begin(), c.end());
+// Solves through XelMathPolynomX::Solve and checks simple roots against their conditioning.
+void CheckPolynomial(const std::string& iName, const std::vector<double>& iRealRoots,
+                     const std::vector<double>& iCoefficients, double iShift, double a, double b) {
+  SCOPED_TRACE(iName);
+  const XelMathPolynomX p(static_cast<long>(iCoefficients.size()) - 1, iCoefficients.data(),
+                          iShift);
   XelMathSetOfPointsND set(1);
-  XelMathSolveX solver(&iF, XelGetDefaultTolerance());
-  solver.Initialize(iDomain, set);
-  const int status = solver.RunOnPolynom(n, shifted.data(), iShift);
-  oRoots = SortedPoints(set);
-  return status;
+  EXPECT_EQ(p.Solve(XelMathInterval(a, b), set, nullptr), 0);
+  std::vector<double> truth, tol;
+  for (double r : iRealRoots)
+    if (r >= a && r <= b) {
+      truth.push_back(r);
+      tol.push_back(std::max(RootTolerance(r, 1, p.EvalFirstDeriv(r)),
+                             Conditioning(iCoefficients, iShift, r)));
+    }
+  ExpectSameRoots(SortedPoints(set), truth, tol);
 }
+
+std::vector<double> Range(int iFrom, int iTo) {
+  std::vector<double> r;
+  for (int k = iFrom; k <= iTo; ++k)
+    r.push_back(k);
+  return r;
+}
+
+// Admits only x >= 0.
+class NonNegative : public XelMathConstraint {
+public:
+  unsigned char IsAdmissible(const XelMathInterval& iI) const override { return iI.high >= 0.0; }
+  double EvalConstraint(double x) const override { return x; }
+};
 
 // ---- general functions: both strategies -------------------------------------------------
 
-TEST(SolveX, SineHasAllItsRootsOnBothStrategies) {
-  // sin(50 x) on [0, 10]: the roots k pi / 50, k = 0..159.
-  std::vector<double> truth;
-  for (int k = 0; k * kPi / 50.0 <= 10.0; ++k)
-    truth.push_back(k * kPi / 50.0);
-  ASSERT_EQ(truth.size(), 160u);
-  for (bool intervals : {true, false}) {
-    const SineX f = Sine(50.0, intervals);
-    XelMathSetOfPointsND set(1);
-    // The sampling needs samples closer than half a period to see every sign change.
-    XelMathSolveX solver(&f, XelGetDefaultTolerance());
-    solver.SetSamplingValue(1000);
-    EXPECT_EQ(solver.Run(XelMathInterval(0.0, 10.0), set), 0);
-    SCOPED_TRACE(intervals ? "interval Newton" : "sampling");
-    ExpectSameRoots(SortedPoints(set), truth, kEpsRoot);
-  }
-}
-
-TEST(SolveX, MultipleRootsAreFoundOnce) {
-  // (x - 1)^3 (x - 2)^2 (x + 0.5) on [-1, 3], and a double root between two samples.
-  const FactoredPolynomial f({1.0, 2.0, -0.5}, {3, 2, 1}, 1.0, false);
-  const FactoredPolynomial fi({1.0, 2.0, -0.5}, {3, 2, 1}, 1.0, true);
-  const std::vector<double> truth = {-0.5, 1.0, 2.0};
-  for (const FactoredPolynomial* p : {&f, &fi}) {
-    XelMathSetOfPointsND set(1);
-    XelMathSolveX solver(p, XelGetDefaultTolerance());
-    solver.SetSamplingValue(40);
-    solver.Run(XelMathInterval(-1.0, 3.0), set);
-    std::vector<double> tol = {kEpsRoot, p->Accuracy(1.0, 3), p->Accuracy(2.0, 2)};
-    for (double& t : tol)
-      t = std::max(t, kEpsRoot);
-    SCOPED_TRACE(p == &fi ? "interval Newton" : "sampling");
-    ExpectSameRoots(SortedPoints(set), truth, tol);
-  }
-}
-
-TEST(SolveX, DoubleRootBetweenSamplesOfTheSameSignIsFoundThroughTheDerivative) {
-  // (x - 0.3)^2 (x + 2): positive at every sample of [-1, 1] but at the tangent.
-  const FactoredPolynomial f({0.3, -2.0}, {2, 1}, 1.0, false);
-  XelMathSetOfPointsND set(1);
-  EXPECT_EQ(f.Solve(XelMathInterval(-1.0, 1.0), set, nullptr), 0);
-  ExpectSameRoots(SortedPoints(set), {0.3}, std::max(kEpsRoot, f.Accuracy(0.3, 2)));
+TEST(SolveX, FactoredPolynomialsOnBothStrategies) {
+  const FactoredCase cases[] = {
+      // A triple, a double and a simple root, seen through 40 samples.
+      {{1.0, 2.0, -0.5}, {3, 2, 1}, {-1.0, 3.0}, {-0.5, 1.0, 2.0}, 40},
+      // A double root positive at every sample of [-1, 1] but at the tangent.
+      {{0.3, -2.0}, {2, 1}, {-1.0, 1.0}, {0.3}, 0},
+      // Roots at the ends of the domain are found once; roots outside it are not returned.
+      {{0.0, 0.5, 1.0}, {1, 1, 1}, {0.0, 1.0}, {0.0, 0.5, 1.0}, 0},
+      {{-0.5, 0.25, 2.0}, {1, 1, 1}, {0.0, 1.0}, {0.25}, 0},
+  };
+  for (const FactoredCase& c : cases)
+    RunFactored(c);
+  XelMathAttrString check(AttrFunctionXCheckExtremities, 1);
+  XelMathAttrList withCheck(&check);
+  RunFactored(cases[2], &withCheck);
+  // A constraint drops the roots it rejects.
+  NonNegative constraint;
+  XelMathAttrList constrained(&constraint);
+  RunFactored({{-0.5, 0.25, 0.75}, {1, 1, 1}, {-1.0, 1.0}, {0.25, 0.75}, 0}, &constrained);
 }
 
 TEST(SolveX, ClusteredRootsAreSeparated) {
-  // Two roots 5e-7 apart, far closer than the sampling step, and a third one.
-  const double gap = 5e-7;
-  for (bool intervals : {false, true}) {
-    const FactoredPolynomial f({0.3, 0.3 + gap, -0.4}, {1, 1, 1}, 1.0, intervals);
-    XelMathSetOfPointsND set(1);
-    XelMathSolveX solver(&f, XelGetDefaultTolerance());
-    solver.Run(XelMathInterval(-1.0, 1.0), set);
-    SCOPED_TRACE(intervals ? "interval Newton" : "sampling");
-    ExpectSameRoots(SortedPoints(set), {-0.4, 0.3, 0.3 + gap}, kEpsRoot);
+  // Simple roots 5e-7 and 1e-7 apart, far closer than the sampling step, next to a third one;
+  // a cluster from coefficients rounded once on the polynomial path; one exact in the shifted
+  // basis, 2^-27 apart: t (t - d) (t^2 - 1/4).
+  for (double gap : {5e-7, 1e-7})
+    RunFactored({{0.3, 0.3 + gap, -0.4}, {1, 1, 1}, {-1.0, 1.0}, {-0.4, 0.3, 0.3 + gap}, 0});
+  for (double d : {5e-7, 1e-7}) {
+    const std::vector<double> pair = {-0.6, 0.5, 0.5 + d, 0.9}, triple = {-0.6, 0.5 - d, 0.5, 0.5 + d};
+    CheckPolynomial("pair", pair, ExpandRoots(pair, 2.0, 0.5), 0.5, -1.0, 1.0);
+    CheckPolynomial("triple", triple, ExpandRoots(triple, 1.0, 0.5), 0.5, -1.0, 1.0);
+  }
+  const double d = std::ldexp(1.0, -27);
+  const double c[5] = {0.0, 0.25 * d, -0.25, -d, 1.0};
+  XelMathSetOfPointsND set(1);
+  XelMathSolveX solver(nullptr, XelGetDefaultTolerance());
+  solver.Initialize(XelMathInterval(-1.0, 1.0), set);
+  EXPECT_EQ(solver.RunOnPolynom(4, c, 0.3), 0);
+  ExpectSameRoots(SortedPoints(set), {-0.2, 0.3, 0.3 + d, 0.8}, kEpsRoot);
+}
+
+TEST(SolveX, RootsCloserThanThePointResolutionAreOne) {
+  XelMathSetOfPointsND set(1);
+  const ClosedFormX f = Factored({0.5}, {1}, 1.0, false);
+  XelMathSolveX solver(&f, XelGetDefaultTolerance());
+  solver.Initialize(XelMathInterval(0.0, 1.0), set);
+  solver.AddRoot(0.5);
+  solver.AddRoot(0.5 + 0.5 * kPointRes);
+  solver.AddRoot(0.5 + 4.0 * kPointRes);
+  EXPECT_EQ(set.GetNumberOfPoints(), 2);
+}
+
+TEST(SolveXBattery, ClassicEquations) {
+  const double e = std::exp(1.0), gap = 1e-7, r1 = 1e6 + 3.7, r2 = 1e6 + 7.1;
+  const std::vector<Case> cases = {
+      {"x^3 - 2x - 5", [](double x) { return x * x * x - 2.0 * x - 5.0; },
+       [](double x) { return 3.0 * x * x - 2.0; }, [](double x) { return 6.0 * x; }, 48.0, 24.0,
+       -4.0, 4.0, {{2.0945514815423265, 1, 0}}, 0},
+      // The fixed point of cos (Dottie number).
+      {"cos x - x", [](double x) { return std::cos(x) - x; },
+       [](double x) { return -std::sin(x) - 1.0; }, [](double x) { return -std::cos(x); }, 2.0,
+       1.0, -2.0, 3.0, {{0.73908513321516064, 1, 0}}, 0},
+      {"sin x - x/2", [](double x) { return std::sin(x) - 0.5 * x; },
+       [](double x) { return std::cos(x) - 0.5; }, [](double x) { return -std::sin(x); }, 1.5, 1.0,
+       0.5 * kPi, kPi, {{1.8954942670339809, 1, 0}}, 0},
+      {"exp x - 2", [](double x) { return std::exp(x) - 2.0; }, [](double x) { return std::exp(x); },
+       [](double x) { return std::exp(x); }, std::exp(3.0), std::exp(3.0), -3.0, 3.0,
+       {{std::log(2.0), 1, 0}}, 0},
+      // Two roots, one each side of the maximum at 1 (by bisection in long double).
+      {"x exp(-x) - 0.1", [](double x) { return x * std::exp(-x) - 0.1; },
+       [](double x) { return (1.0 - x) * std::exp(-x); },
+       [](double x) { return (x - 2.0) * std::exp(-x); }, 1.0, 2.0, 0.0, 6.0,
+       {{0.11183255915896297, 1, 0}, {3.5771520639572972, 1, 0}}, 0},
+      {"x^2 - 1e-8", [](double x) { return x * x - 1e-8; }, [](double x) { return 2.0 * x; },
+       [](double) { return 2.0; }, 2.0, 2.0, -1.0, 1.0, {{-1e-4, 1, 0}, {1e-4, 1, 0}}, 0},
+      {"(x - 1)^3", [](double x) { return (x - 1.0) * (x - 1.0) * (x - 1.0); },
+       [](double x) { return 3.0 * (x - 1.0) * (x - 1.0); },
+       [](double x) { return 6.0 * (x - 1.0); }, 12.0, 12.0, -1.0, 2.5, {{1.0, 3, 1.0}}, 0},
+      // Roots exactly at the domain ends.
+      {"sin(pi x)", [](double x) { return std::sin(kPi * x); },
+       [](double x) { return kPi * std::cos(kPi * x); },
+       [](double x) { return -kPi * kPi * std::sin(kPi * x); }, kPi, kPi * kPi, 0.0, 3.0,
+       {{0.0, 1, 0}, {1.0, 1, 0}, {2.0, 1, 0}, {3.0, 1, 0}}, 0},
+      {"x (x - 1) e^x", [](double x) { return x * (x - 1.0) * std::exp(x); },
+       [](double x) { return (x * x + x - 1.0) * std::exp(x); },
+       [](double x) { return (x * x + 3.0 * x) * std::exp(x); }, e, 4.0 * e, 0.0, 1.0,
+       {{0.0, 1, 0}, {1.0, 1, 0}}, 0},
+      // Tangential roots of even multiplicity, between samples.
+      {"(x - 0.4)^2 e^x", [](double x) { return (x - 0.4) * (x - 0.4) * std::exp(x); },
+       [](double x) { return (x - 0.4) * (x + 1.6) * std::exp(x); },
+       [](double x) { return ((x - 0.4) * (x + 1.6) + 2.0 * x + 1.2) * std::exp(x); }, 3.0 * e,
+       8.0 * e, -1.0, 1.0, {{0.4, 2, 0}}, 0},
+      {"cos x + 1", [](double x) { return std::cos(x) + 1.0; }, [](double x) { return -std::sin(x); },
+       [](double x) { return -std::cos(x); }, 1.0, 1.0, 0.0, 10.0, {{kPi, 2, 0}, {3.0 * kPi, 2, 0}},
+       0},
+      {"(x - 0.3)^2 (x + 0.5)", [](double x) { return (x - 0.3) * (x - 0.3) * (x + 0.5); },
+       [](double x) { return (x - 0.3) * (3.0 * x + 0.7); }, [](double x) { return 6.0 * x - 0.2; },
+       6.0, 6.2, -1.0, 1.0, {{-0.5, 1, 0}, {0.3, 2, 0}}, 0},
+      // A pair 1e-7 apart next to a third root.
+      {"cluster 1e-7", [=](double x) { return (x - 0.5) * (x - 0.5 - gap) * (x + 0.3); },
+       [=](double x) {
+         return (x - 0.5 - gap) * (x + 0.3) + (x - 0.5) * (x + 0.3) + (x - 0.5) * (x - 0.5 - gap);
+       },
+       [=](double x) { return 2.0 * ((x - 0.5) + (x - 0.5 - gap) + (x + 0.3)); }, 6.0, 6.0, -1.0,
+       1.0, {{-0.3, 1, 0}, {0.5, 1, 0}, {0.5 + gap, 1, 0}}, 0},
+      // Domains far from 0 and huge ones.
+      {"far domain", [=](double x) { return (x - r1) * (x - r2); },
+       [=](double x) { return (x - r1) + (x - r2); }, [](double) { return 2.0; }, 20.0, 2.0, 1e6,
+       1e6 + 10.0, {{r1, 1, 0}, {r2, 1, 0}}, 0},
+      {"atan(x - 123.4)", [](double x) { return std::atan(x - 123.4); },
+       [](double x) { return 1.0 / (1.0 + (x - 123.4) * (x - 123.4)); },
+       [](double x) {
+         const double t = x - 123.4;
+         return -2.0 * t / ((1.0 + t * t) * (1.0 + t * t));
+       },
+       1.0, 1.0, -1e8, 1e8, {{123.4, 1, 0}}, 0},
+      // Sampled maxima of |f'| and |f''| over the line are 2.42 and 6.25.
+      {"(x - 1)(x + 2) / (1 + x^2)", [](double x) { return (x - 1.0) * (x + 2.0) / (1.0 + x * x); },
+       [](double x) { return (1.0 + 6.0 * x - x * x) / ((1.0 + x * x) * (1.0 + x * x)); },
+       [](double x) {
+         const double q = 1.0 + x * x;
+         return (6.0 - 2.0 * x) / (q * q) - 4.0 * x * (1.0 + 6.0 * x - x * x) / (q * q * q);
+       },
+       2.5, 6.5, -1e6, 1e6, {{-2.0, 1, 0}, {1.0, 1, 0}}, 0},
+      // prod (x - k), k = 1..10, in factored form: |x - k| <= 10 for every factor.
+      {"Wilkinson 10",
+       [](double x) {
+         double p = 1.0;
+         for (int k = 1; k <= 10; ++k)
+           p *= x - k;
+         return p;
+       },
+       [](double x) {
+         double s = 0.0;
+         for (int i = 1; i <= 10; ++i) {
+           double p = 1.0;
+           for (int k = 1; k <= 10; ++k)
+             p *= k != i ? x - k : 1.0;
+           s += p;
+         }
+         return s;
+       },
+       [](double x) {
+         double s = 0.0;
+         for (int i = 1; i <= 10; ++i)
+           for (int j = 1; j <= 10; ++j) {
+             double p = j != i ? 1.0 : 0.0;
+             for (int k = 1; k <= 10; ++k)
+               p *= k != i && k != j ? x - k : 1.0;
+             s += p;
+           }
+         return s;
+       },
+       1e10, 9e9, 0.5, 10.5, {}, 100},
+  };
+  for (const Case& c : cases) {
+    Case run = c;
+    if (c.name == "Wilkinson 10")
+      for (double k : Range(1, 10))
+        run.roots.push_back({k, 1, 0});
+    RunCase(run);
   }
 }
 
-TEST(SolveX, RootsAtTheEndsOfTheDomainAreFoundOnce) {
-  // x (x - 0.5) (x - 1) on [0, 1]: the ends are roots; with "CheckExtremities" too.
-  XelMathAttrString check(AttrFunctionXCheckExtremities, 1);
-  XelMathAttrList withCheck(&check);
-  for (bool intervals : {false, true})
-    for (const XelMathAttrList* list : {static_cast<const XelMathAttrList*>(nullptr),
-                                        static_cast<const XelMathAttrList*>(&withCheck)}) {
-      const FactoredPolynomial f({0.0, 0.5, 1.0}, {1, 1, 1}, 1.0, intervals);
-      XelMathSetOfPointsND set(1);
-      EXPECT_EQ(f.Solve(XelMathInterval(0.0, 1.0), set, list), 0);
-      ExpectSameRoots(SortedPoints(set), {0.0, 0.5, 1.0}, kEpsRoot);
-    }
-}
-
-TEST(SolveX, RootsOutsideTheDomainAreNotReturned) {
-  const FactoredPolynomial f({-0.5, 0.25, 2.0}, {1, 1, 1}, 1.0, true);
-  XelMathSetOfPointsND set(1);
-  f.Solve(XelMathInterval(0.0, 1.0), set, nullptr);
-  ExpectSameRoots(SortedPoints(set), {0.25}, kEpsRoot);
-}
-
-TEST(SolveX, NullFunctionReturnsStatusOne) {
-  for (bool intervals : {false, true}) {
-    const ClosedFormX zero = Formula(Zero, Zero, Zero, intervals);
-    XelMathSetOfPointsND set(1);
-    EXPECT_EQ(zero.Solve(XelMathInterval(-1.0, 2.0), set, nullptr), 1);
-  }
-  // Null within the absolute tolerance given by the caller.
-  const FactoredPolynomial tiny({0.5}, {1}, 1e-9, false);
-  XelMathAttrDoubleValue absolute(AttrFunctionXAbsoluteTolerance, 1e-8, 1);
-  XelMathAttrList list(&absolute);
-  XelMathSetOfPointsND set(1);
-  EXPECT_EQ(tiny.Solve(XelMathInterval(0.0, 1.0), set, &list), 1);
-}
-
-TEST(SolveX, EmptyDomainReturnsStatusFour) {
-  const FactoredPolynomial f({0.5}, {1}, 1.0, true);
-  const FactoredPolynomial g({0.5}, {1}, 1.0, false);
-  XelMathSetOfPointsND set(1);
-  EXPECT_EQ(f.Solve(XelMathInterval(1.0, 0.0), set, nullptr), 4);
-  EXPECT_EQ(g.Solve(XelMathInterval(1.0, 0.0), set, nullptr), 4);
-  EXPECT_EQ(set.GetNumberOfPoints(), 0);
-}
-
-TEST(SolveX, FunctionsReturningNaNEndWithoutHanging) {
-  for (bool claimed : {false, true}) {
-    const ClosedFormX nan = Formula(NotANumber, NotANumber, NotANumber, claimed);
-    XelMathSetOfPointsND set(1);
-    nan.Solve(XelMathInterval(-1.0, 1.0), set, nullptr);
-    EXPECT_EQ(set.GetNumberOfPoints(), 0);
-  }
-  // NaN on half the domain: the root where the function is defined is still found.
-  const ClosedFormX half = Formula(SqrtShifted, SqrtShiftedD, SqrtShiftedD2);
-  XelMathSetOfPointsND set(1);
-  half.Solve(XelMathInterval(-1.0, 1.0), set, nullptr);
-  ExpectSameRoots(SortedPoints(set), {0.25}, kEpsRoot);
+TEST(SolveXBattery, ManyRootsAwayFromZero) {
+  // sin(1/x) on [0.01, 1]: the roots 1/(k pi), k = 1..31, ever closer towards 0.01; samples
+  // closer than half the smallest gap between roots (3.2e-4).
+  const double lo = 0.01;
+  Case c{"sin(1/x)", [](double x) { return std::sin(1.0 / x); },
+         [](double x) { return -std::cos(1.0 / x) / (x * x); },
+         [](double x) { return (2.0 * x * std::cos(1.0 / x) - std::sin(1.0 / x)) / (x * x * x * x); },
+         1.0 / (lo * lo), 2.0 / (lo * lo * lo) + 1.0 / (lo * lo * lo * lo), lo, 1.0, {}, 8000};
+  for (int k = 31; k >= 1; --k)
+    c.roots.push_back({1.0 / (k * kPi), 1, 0});
+  RunCase(c);
+  // sin(50 x) + 0.5 on [0, 2]: two roots per period.
+  Case s{"sin(50x) + 0.5", [](double x) { return std::sin(50.0 * x) + 0.5; },
+         [](double x) { return 50.0 * std::cos(50.0 * x); },
+         [](double x) { return -2500.0 * std::sin(50.0 * x); }, 50.0, 2500.0, 0.0, 2.0, {}, 400};
+  for (int k = 0; k < 20; ++k)
+    for (double phase : {kPi + kPi / 6.0, 2.0 * kPi - kPi / 6.0})
+      if ((phase + 2.0 * k * kPi) / 50.0 <= 2.0)
+        s.roots.push_back({(phase + 2.0 * k * kPi) / 50.0, 1, 0});
+  RunCase(s);
+  // sin(50 x) on [0, 10]: the 160 roots k pi / 50, with 1000 samples.
+  Case t{"sin(50x)", [](double x) { return std::sin(50.0 * x); },
+         [](double x) { return 50.0 * std::cos(50.0 * x); },
+         [](double x) { return -2500.0 * std::sin(50.0 * x); }, 50.0, 2500.0, 0.0, 10.0, {}, 1000};
+  for (int k = 0; k * kPi / 50.0 <= 10.0; ++k)
+    t.roots.push_back({k * kPi / 50.0, 1, 0});
+  ASSERT_EQ(t.roots.size(), 160u);
+  RunCase(t);
 }
 
 // Functions with poles, jumps or NaN parts: 1/x, tan x and log x, with interval images of f
@@ -304,12 +427,8 @@ TEST(SolveX, FunctionsReturningNaNEndWithoutHanging) {
 // towards it; a point where f is NaN or infinite is no root either.
 ClosedFormX Singular(int iKind, bool iIntervals) {
   const double inf = std::numeric_limits<double>::infinity();
-  ClosedFormX::Scalar f, d, d2;
   ClosedFormX::Image image;
   if (iKind == 0) {
-    f = [](double x) { return 1.0 / x; };
-    d = [](double x) { return -1.0 / (x * x); };
-    d2 = [](double x) { return 2.0 / (x * x * x); };
     image = [inf](int k, const XelMathInterval& I) {
       if (I.low <= 0.0 && I.high >= 0.0)
         return k == 0 ? XelMathInterval(-inf, inf)
@@ -318,10 +437,11 @@ ClosedFormX Singular(int iKind, bool iIntervals) {
       return k == 0 ? XelMathInterval(1.0 / I.high, 1.0 / I.low)
                     : XelMathInterval(-1.0 / std::fmin(lo2, hi2), -1.0 / std::fmax(lo2, hi2));
     };
-  } else if (iKind == 1) {
-    f = [](double x) { return std::tan(x); };
-    d = [](double x) { return 1.0 + std::tan(x) * std::tan(x); };
-    d2 = [](double x) { return 2.0 * std::tan(x) * (1.0 + std::tan(x) * std::tan(x)); };
+    return ClosedFormX([](double x) { return 1.0 / x; }, [](double x) { return -1.0 / (x * x); },
+                       [](double x) { return 2.0 / (x * x * x); },
+                       iIntervals ? image : ClosedFormX::Image());
+  }
+  if (iKind == 1) {
     image = [inf](int k, const XelMathInterval& I) {
       // A pole k pi + pi/2 inside I makes both images unbounded.
       if (std::floor((I.low - kPi / 2) / kPi) != std::floor((I.high - kPi / 2) / kPi))
@@ -332,142 +452,158 @@ ClosedFormX Singular(int iKind, bool iIntervals) {
       const double low = tl <= 0.0 && th >= 0.0 ? 0.0 : std::fmin(tl * tl, th * th);
       return XelMathInterval(1.0 + low, 1.0 + std::fmax(tl * tl, th * th));
     };
-  } else {
-    f = [](double x) { return std::log(x); };
-    d = [](double x) { return 1.0 / x; };
-    d2 = [](double x) { return -1.0 / (x * x); };
+    return ClosedFormX([](double x) { return std::tan(x); },
+                       [](double x) { return 1.0 + std::tan(x) * std::tan(x); },
+                       [](double x) { return 2.0 * std::tan(x) * (1.0 + std::tan(x) * std::tan(x)); },
+                       iIntervals ? image : ClosedFormX::Image());
   }
-  return ClosedFormX(f, d, d2, iIntervals ? image : ClosedFormX::Image());
+  return ClosedFormX([](double x) { return std::log(x); }, [](double x) { return 1.0 / x; },
+                     [](double x) { return -1.0 / (x * x); });
 }
 
 TEST(SolveX, PolesJumpsAndNaNPointsAreNeverRoots) {
-  struct Case {
+  const struct {
     int kind;
     XelMathInterval domain;
     std::vector<double> roots;
-  };
-  const Case cases[] = {{0, {-1.0, 1.0}, {}},         {0, {-1.0, 2.0}, {}},
+  } cases[] = {{0, {-1.0, 1.0}, {}},         {0, {-1.0, 2.0}, {}},
                         {1, {-1.0, 5.0}, {0.0, kPi}}, {1, {0.5, 10.0}, {kPi, 2.0 * kPi, 3.0 * kPi}},
                         {2, {-1.0, 1.0}, {1.0}},      {2, {-1.0, 2.0}, {1.0}}};
-  for (const Case& c : cases)
+  for (const auto& c : cases)
     for (bool intervals : {false, true}) {
       if (c.kind == 2 && intervals)
         continue;
       const ClosedFormX f = Singular(c.kind, intervals);
-      XelMathSetOfPointsND set(1);
-      const int status = f.Solve(c.domain, set, nullptr);
       SCOPED_TRACE(testing::Message() << "kind " << c.kind << " on [" << c.domain.low << ", "
                                       << c.domain.high << "] intervals " << intervals);
-      EXPECT_EQ(status, 0);
-      for (double r : PointsOf(set))
+      const std::vector<double> found = Roots(f, c.domain);
+      for (double r : found)
         EXPECT_TRUE(std::isfinite(f.Eval(r))) << r;
-      ExpectSameRoots(SortedPoints(set), c.roots, kEpsRoot);
+      ExpectSameRoots(found, c.roots, kEpsRoot);
     }
 }
 
-TEST(SolveX, ResultSetOfTheWrongDimensionRaises) {
-  const FactoredPolynomial f({0.5}, {1}, 1.0, true);
-  XelMathSetOfPointsND set(2);
-  ExpectInputError([&] { f.Solve(XelMathInterval(0.0, 1.0), set, nullptr); }, 0x20006,
-                   {"the XelMathSetOfPointsND", "1", "XelMathSolveX::Run"});
+TEST(SolveXBattery, NaNAndInfiniteValuesEndTheSearch) {
+  const double nan = kNaN, inf = kInf;
+  // sqrt(x) - 0.5: NaN on half the domain; the root where it is defined is still found.
+  const ClosedFormX half([](double x) { return std::sqrt(x) - 0.5; },
+                         [](double x) { return 0.5 / std::sqrt(x); },
+                         [](double x) { return -0.25 / (x * std::sqrt(x)); });
+  ExpectSameRoots(Roots(half, XelMathInterval(-1.0, 1.0)), {0.25}, kEpsRoot);
+  // 1/x - 2: a pole inside; the root 0.5 is found and the call returns.
+  const ClosedFormX pole([](double x) { return 1.0 / x - 2.0; },
+                         [](double x) { return -1.0 / (x * x); },
+                         [](double x) { return 2.0 / (x * x * x); });
+  const std::vector<double> found = Roots(pole, XelMathInterval(-1.0, 1.0));
+  EXPECT_TRUE(std::any_of(found.begin(), found.end(), [](double x) {
+    return std::fabs(x - 0.5) <= RootTolerance(0.5, 1, 4.0);
+  }));
+  // Always NaN, always infinite, alternating infinities, NaN claimed as an interval image:
+  // nothing outside the domain, and no hang.
+  const Scalar values[3] = {[nan](double) { return nan; }, [inf](double) { return inf; },
+                            [inf](double x) { return std::sin(40.0 * x) > 0.0 ? inf : -inf; }};
+  for (const Scalar& v : values)
+    for (bool intervals : {false, true}) {
+      XelMathSetOfPointsND set(1);
+      MeanValue(v, v, v, intervals ? nan : -1.0, nan).Solve(XelMathInterval(-1.0, 1.0), set, nullptr);
+      for (double x : PointsOf(set))
+        EXPECT_TRUE(x >= -1.0 && x <= 1.0);
+      EXPECT_TRUE(v(0.3) == v(0.3) || set.GetNumberOfPoints() == 0);
+    }
 }
 
-TEST(SolveX, ScaleOptionOfTheWrongDimensionRaisesOnAScaledModel) {
-  const FactoredPolynomial f({0.5}, {1}, 1.0, true);
-  XelTolerance scaled(1000.0);
-  XelMathAttrTolObject tolerance(scaled);
-  const long powersF[2] = {1, 2};
-  const long powersX[1] = {1};
-  XelMathAttrScaleOption option(2, powersF, 1, powersX, 0, nullptr);
-  XelMathAttrList list(&tolerance);
-  list.AddAttribute(&option);
-  XelMathSetOfPointsND set(1);
-  ExpectInputError([&] { f.Solve(XelMathInterval(0.0, 1.0), set, &list); }, 0x20006,
-                   {"the XelMathAttrScaleOption", "wrong dimension", "XelMathFunctionX::Solve"});
-  // Unscaled, the option is not read.
-  XelMathAttrList unscaled(&option);
-  EXPECT_EQ(f.Solve(XelMathInterval(0.0, 1.0), set, &unscaled), 0);
+TEST(SolveX, StatusesOfNullConstantAndEmptyCases) {
+  for (bool intervals : {false, true}) {
+    const ClosedFormX zero = MeanValue([](double) { return 0.0; }, [](double) { return 0.0; },
+                                       [](double) { return 0.0; }, intervals ? 0.0 : -1.0);
+    const ClosedFormX three = MeanValue([](double) { return 3.0; }, [](double) { return 0.0; },
+                                        [](double) { return 0.0; }, intervals ? 0.0 : -1.0);
+    Roots(zero, XelMathInterval(-1.0, 2.0), nullptr, 0, 1);
+    EXPECT_TRUE(Roots(three, XelMathInterval(-5.0, 5.0)).empty());
+    const ClosedFormX f = Factored({0.5}, {1}, 1.0, intervals);
+    EXPECT_TRUE(Roots(f, XelMathInterval(1.0, 0.0), nullptr, 0, 4).empty());
+    // Earlier contents of the result set are discarded.
+    XelMathSetOfPointsND set(1);
+    const double old[1] = {7.0};
+    set.AddPoint(old);
+    f.Solve(XelMathInterval(0.0, 1.0), set, nullptr);
+    ExpectSameRoots(SortedPoints(set), {0.5}, kEpsRoot);
+  }
+  // Null at the samples of the first half of the domain and at its end only is not null.
+  const ClosedFormX late([](double x) { return x > 0.5 && x < 0.95 ? (x - 0.5) * (0.95 - x) : 0.0; },
+                         [](double x) { return x > 0.5 && x < 0.95 ? 1.45 - 2.0 * x : 0.0; },
+                         [](double x) { return x > 0.5 && x < 0.95 ? -2.0 : 0.0; });
+  XelMathSetOfPointsND lateRoots(1);
+  EXPECT_NE(late.Solve(XelMathInterval(0.0, 1.0), lateRoots, nullptr), 1);
+  // Null within the absolute tolerance given by the caller.
+  const ClosedFormX tiny = Factored({0.5}, {1}, 1e-9, false);
+  XelMathAttrDoubleValue absolute(AttrFunctionXAbsoluteTolerance, 1e-8, 1);
+  XelMathAttrList list(&absolute);
+  Roots(tiny, XelMathInterval(0.0, 1.0), &list, 0, 1);
+  // A sampling of one point tests only the low end.
+  const ClosedFormX g = Factored({0.0, 0.5}, {1, 1}, 1.0, false);
+  ExpectSameRoots(Roots(g, XelMathInterval(0.0, 1.0), nullptr, 1, -1), {0.0}, kEpsRoot);
+  EXPECT_TRUE(Roots(g, XelMathInterval(0.25, 1.0), nullptr, 1).empty());
 }
 
-TEST(SolveX, EarlierContentsOfTheResultSetAreDiscarded) {
-  const FactoredPolynomial f({0.5}, {1}, 1.0, false);
-  XelMathSetOfPointsND set(1);
-  const double old[1] = {7.0};
-  set.AddPoint(old);
-  set.AddPoint(old);
-  f.Solve(XelMathInterval(0.0, 1.0), set, nullptr);
-  ExpectSameRoots(SortedPoints(set), {0.5}, kEpsRoot);
-}
+// ---- options and misuse -------------------------------------------------------------------
 
-// ---- options ------------------------------------------------------------------------------
-
-TEST(SolveX, EpsilonRootWidensTheAcceptanceAndTheDerivativeThresholdFollows) {
-  const FactoredPolynomial f({0.5}, {1}, 1.0, false);
+TEST(SolveX, AcceptanceWidthsAndDichotomy) {
+  const ClosedFormX f = Factored({0.5}, {1}, 1.0, false);
   XelMathSolveX solver(&f, XelGetDefaultTolerance());
+  // The derivative threshold follows the root width; an unreviewed width is counted.
   const double ratio = solver.GetDerivativeThreshold() / solver.GetEpsRoot();
+  double f2;
+  // The default null tolerance is the default acceptance width.
+  EXPECT_TRUE(solver.IsNull(0.5, 0.9 * kEpsRoot, f2));
+  EXPECT_FALSE(solver.IsNull(0.5, 1.1 * kEpsRoot, f2));
   solver.SetEpsRoot(1e-3, 1);
   EXPECT_DOUBLE_EQ(solver.GetDerivativeThreshold() / solver.GetEpsRoot(), ratio);
-  EXPECT_EQ(solver.GetUnreviewedCount(), 0);
   solver.SetEpsRoot(1e-4, 0);
   solver.SetTolerance(1e-6, 1, 0);
   EXPECT_EQ(solver.GetUnreviewedCount(), 2);
-  double f2;
   const double slope = 1.0;
   EXPECT_TRUE(solver.IsRoot(0.5, 1e-4, f2, &slope)); // 1e-8 < 1e-8 (1 + 1)
   EXPECT_FALSE(solver.IsRoot(0.5, 2e-4, f2, &slope));
   EXPECT_TRUE(solver.IsNull(0.5, 9e-7, f2)); // absolute tolerance given
   EXPECT_FALSE(solver.IsNull(0.5, 2e-6, f2));
-}
-
-TEST(SolveX, DichotomyIsSwitchedOnOnlyWithinTheNewtonBudget) {
-  const FactoredPolynomial f({0.5}, {1}, 1.0, false);
-  XelMathSolveX solver(&f, XelGetDefaultTolerance());
-  solver.SetDichotomy(1, 60, 50); // 60 + 50 - 1 >= 2 * 50
-  EXPECT_FALSE(solver.IsDichotomyOn());
-  EXPECT_EQ(solver.GetDichotomySteps(), -1);
-  solver.SetDichotomy(1, 10, 2);
-  EXPECT_TRUE(solver.IsDichotomyOn());
-  EXPECT_EQ(solver.GetDichotomyStart(), 2);
-  solver.SetDichotomy(0, 10, 2);
-  EXPECT_FALSE(solver.IsDichotomyOn());
-  solver.SetDichotomy(1, 0, 2);
-  EXPECT_FALSE(solver.IsDichotomyOn());
-}
-
-TEST(SolveX, DichotomyStepsStillConvergeToTheRoot) {
-  // Zero to three elements in the set of steps: none, (5), (5, 1), three or more.
-  const FactoredPolynomial f({0.2, 0.7, -0.3}, {1, 1, 1}, 1.0, false);
+  // The dichotomy is on only within the Newton budget: steps + start - 1 < 2 * 50.
+  const struct {
+    unsigned char on;
+    long steps, start;
+    bool expected;
+  } dichotomies[] = {{1, 60, 50, false}, {1, 51, 49, true}, {1, 10, 2, true},
+                     {0, 10, 2, false},  {1, 0, 2, false}};
+  for (const auto& d : dichotomies) {
+    solver.SetDichotomy(d.on, d.steps, d.start);
+    EXPECT_EQ(solver.IsDichotomyOn() != 0, d.expected) << d.steps << " " << d.start;
+  }
+  // Zero to three steps in the option: the roots are still found.
+  const ClosedFormX g = Factored({0.2, 0.7, -0.3}, {1, 1, 1}, 1.0, false);
   for (long count : {0L, 1L, 2L, 3L}) {
     XelMathSetOfLongs steps;
     for (long i = 0; i < count; ++i)
       steps.AddElement(i == 0 ? 5 : 1);
     XelMathAttrPointerValue dichotomy(AttrFunctionXDichotomy, &steps, 1);
     XelMathAttrList list(&dichotomy);
-    XelMathSetOfPointsND set(1);
-    f.Solve(XelMathInterval(-1.0, 1.0), set, &list);
     SCOPED_TRACE(count);
-    ExpectSameRoots(SortedPoints(set), {-0.3, 0.2, 0.7}, kEpsRoot);
+    ExpectSameRoots(Roots(g, XelMathInterval(-1.0, 1.0), &list), {-0.3, 0.2, 0.7}, kEpsRoot);
   }
 }
 
 TEST(SolveX, InvalidOptionValuesRaiseAndHugeCountsNeverRun) {
-  const FactoredPolynomial f({0.5}, {1}, 1.0, false);
+  const ClosedFormX f = Factored({0.5}, {1}, 1.0, false);
   const XelMathInterval domain(0.0, 1.0);
   XelMathSetOfPointsND set(1);
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  const double inf = std::numeric_limits<double>::infinity();
   // Widths and tolerances: a negative, infinite or NaN value would make every point a root.
-  struct Width {
-    const char* key;
-    const char* where;
-  };
-  for (const Width& w : {Width{AttrFunctionXEpsRoot, "XelMathSolveX::SetEpsRoot"},
-                         Width{AttrFunctionXAbsoluteTolerance, "XelMathSolveX::SetTolerance"}})
-    for (double value : {-1e-6, nan, inf, -inf}) {
-      XelMathAttrDoubleValue attr(w.key, value, 1);
+  for (const char* key : {AttrFunctionXEpsRoot, AttrFunctionXAbsoluteTolerance})
+    for (double value : {-1e-6, kNaN, kInf, -kInf}) {
+      XelMathAttrDoubleValue attr(key, value, 1);
       XelMathAttrList list(&attr);
-      SCOPED_TRACE(testing::Message() << w.key << " " << value);
-      ExpectInputError([&] { f.Solve(domain, set, &list); }, 0x20006, {w.key, "", w.where});
+      SCOPED_TRACE(testing::Message() << key << " " << value);
+      const bool eps = std::string(key) == AttrFunctionXEpsRoot;
+      ExpectInputError([&] { f.Solve(domain, set, &list); }, 0x20006,
+                       {key, "", eps ? "XelMathSolveX::SetEpsRoot" : "XelMathSolveX::SetTolerance"});
     }
   // Sampling counts beyond what one call can run.
   for (long count : {LONG_MAX, LONG_MAX / 3 + 1}) {
@@ -477,17 +613,26 @@ TEST(SolveX, InvalidOptionValuesRaiseAndHugeCountsNeverRun) {
                      {AttrFunctionXSamplingPoints, "Invalid Number Of Points",
                       "XelMathSolveX::SetSamplingValue"});
   }
-  // Scale powers whose factors overflow, underflow or whose differences would overflow.
+  // Scale powers whose factors overflow, underflow or whose differences would overflow; a
+  // scale option of the wrong dimension on a scaled model (unscaled, it is not read).
   XelTolerance scaled(1000.0);
   XelMathAttrTolObject tolerance(scaled);
-  for (long powerF : {LONG_MIN, LONG_MAX, -400L, 400L}) {
+  const long powersF[2] = {1, 2}, powersX[1] = {1};
+  XelMathAttrScaleOption wrong(2, powersF, 1, powersX, 0, nullptr);
+  for (long powerF : {LONG_MIN, LONG_MAX, -400L, 400L, 0L}) {
     XelMathAttrScaleOption option(powerF, 1);
     XelMathAttrList list(&tolerance);
-    list.AddAttribute(&option);
+    list.AddAttribute(powerF == 0 ? &wrong : &option);
     SCOPED_TRACE(powerF);
     ExpectInputError([&] { f.Solve(domain, set, &list); }, 0x20006,
-                     {"the XelMathAttrScaleOption", "", "XelMathFunctionX::Solve"});
+                     {"the XelMathAttrScaleOption", powerF == 0 ? "wrong dimension" : "",
+                      "XelMathFunctionX::Solve"});
   }
+  XelMathAttrList unscaled(&wrong);
+  EXPECT_EQ(f.Solve(domain, set, &unscaled), 0);
+  XelMathSetOfPointsND wrongSet(2);
+  ExpectInputError([&] { f.Solve(domain, wrongSet, nullptr); }, 0x20006,
+                   {"the XelMathSetOfPointsND", "1", "XelMathSolveX::Run"});
   // A dichotomy of LONG_MAX steps is out of the Newton budget: off, and the solve still ends.
   XelMathSolveX solver(&f, XelGetDefaultTolerance());
   for (long start : {0L, 50L}) {
@@ -499,54 +644,27 @@ TEST(SolveX, InvalidOptionValuesRaiseAndHugeCountsNeverRun) {
   steps.AddElement(LONG_MAX);
   XelMathAttrPointerValue dichotomy(AttrFunctionXDichotomy, &steps, 1);
   XelMathAttrList list(&dichotomy);
-  EXPECT_EQ(f.Solve(domain, set, &list), 0);
-  ExpectSameRoots(SortedPoints(set), {0.5}, kEpsRoot);
+  ExpectSameRoots(Roots(f, domain, &list), {0.5}, kEpsRoot);
 }
 
-// Admits only x >= 0.
-class NonNegative : public XelMathConstraint {
-public:
-  unsigned char IsAdmissible(const XelMathInterval& iI) const override { return iI.high >= 0.0; }
-  double EvalConstraint(double x) const override { return x; }
-};
-
-TEST(SolveX, ConstraintDropsTheRootsItRejects) {
-  NonNegative constraint;
-  XelMathAttrList list(&constraint);
+TEST(SolveX, ScaledModelSolvesTheWrapperAndMapsTheRootsBack) {
+  // Variable expressed in S^2 (X power 2): the solver works on f(S x) over the domain / S;
+  // the root tolerance of the scaled model is S times larger.
+  XelTolerance scaledTol(1000.0);
+  XelMathAttrTolObject tolerance(scaledTol);
+  XelMathAttrScaleOption option(1, 2);
+  option.SetOKReviewed(1);
+  XelMathAttrList list(&tolerance);
+  list.AddAttribute(&option);
   for (bool intervals : {false, true}) {
-    const FactoredPolynomial f({-0.5, 0.25, 0.75}, {1, 1, 1}, 1.0, intervals);
-    XelMathSetOfPointsND set(1);
-    f.Solve(XelMathInterval(-1.0, 1.0), set, &list);
-    ExpectSameRoots(SortedPoints(set), {0.25, 0.75}, kEpsRoot);
+    const ClosedFormX f = Factored({-0.5, 0.25, 2.0}, {1, 1, 1}, 1.0, intervals);
+    ExpectSameRoots(Roots(f, XelMathInterval(-1.0, 3.0), &list), {-0.5, 0.25, 2.0},
+                    kEpsRoot * scaledTol.GetScaleFactor());
   }
 }
 
-TEST(SolveX, SamplingOfOnePointTestsOnlyTheLowEnd) {
-  const FactoredPolynomial f({0.0, 0.5}, {1, 1}, 1.0, false);
-  XelMathSolveX solver(&f, XelGetDefaultTolerance());
-  solver.SetSamplingValue(1);
-  XelMathSetOfPointsND set(1);
-  solver.Run(XelMathInterval(0.0, 1.0), set);
-  ExpectSameRoots(SortedPoints(set), {0.0}, kEpsRoot);
-  EXPECT_EQ(solver.Run(XelMathInterval(0.25, 1.0), set), 0);
-  EXPECT_EQ(set.GetNumberOfPoints(), 0);
-}
-
-TEST(SolveX, RootsCloserThanThePointResolutionAreOne) {
-  XelMathSetOfPointsND set(1);
-  const FactoredPolynomial f({0.5}, {1}, 1.0, false);
-  XelMathSolveX solver(&f, XelGetDefaultTolerance());
-  solver.Initialize(XelMathInterval(0.0, 1.0), set);
-  solver.AddRoot(0.5);
-  solver.AddRoot(0.5 + 0.5 * kPointRes);
-  solver.AddRoot(0.5 + 4.0 * kPointRes);
-  EXPECT_EQ(set.GetNumberOfPoints(), 2);
-}
-
-// ---- Newton solves ------------------------------------------------------------------------
-
-TEST(SolveX, BracketedNewtonConvergesOnValueAndDerivative) {
-  const FactoredPolynomial f({-0.2, 0.6}, {1, 1}, 1.0, false);
+TEST(SolveX, NewtonSolvesOfABracket) {
+  const ClosedFormX f = Factored({-0.2, 0.6}, {1, 1}, 1.0, false);
   XelMathSolveX solver(&f, XelGetDefaultTolerance());
   double x = 0.0;
   EXPECT_EQ(solver.SolveNewton(XelMathInterval(0.0, 1.0), f.Eval(0.0), f.Eval(1.0), 0, x), 0);
@@ -565,275 +683,189 @@ TEST(SolveX, BracketedNewtonConvergesOnValueAndDerivative) {
     EXPECT_NEAR(y, 0.2, kEpsRoot);
     EXPECT_NEAR(value, 0.0, kEpsRoot);
   }
-}
-
-TEST(SolveX, MemberAndFreeNewtonSolveTheSameBracket) {
-  const FactoredPolynomial f({0.3}, {1}, 2.0, false);
-  const XelMathInterval domain(0.0, 1.0);
-  const XelMathInterval ends(f.Eval(0.0), f.Eval(1.0));
-  double x = 0.5;
-  EXPECT_EQ(f.SolveNewton(domain, ends, 0, x, XelGetDefaultTolerance()), 0);
-  EXPECT_NEAR(x, 0.3, kEpsRoot);
+  // The member and the free solve of a bracket agree; the filing is removed.
+  const ClosedFormX g = Factored({0.3}, {1}, 2.0, false);
+  const XelMathInterval ends(g.Eval(0.0), g.Eval(1.0));
   XelMathAttrScaleOption unit(1, 1);
-  double y = 0.5;
-  EXPECT_EQ(SolveNewton(&f, domain, ends, 0, y, XelGetDefaultTolerance(), &unit), 0);
-  EXPECT_NEAR(y, 0.3, kEpsRoot);
+  double a = 0.5, b = 0.5;
+  EXPECT_EQ(g.SolveNewton(XelMathInterval(0.0, 1.0), ends, 0, a, XelGetDefaultTolerance()), 0);
+  EXPECT_EQ(SolveNewton(&g, XelMathInterval(0.0, 1.0), ends, 0, b, XelGetDefaultTolerance(), &unit),
+            0);
+  EXPECT_NEAR(a, 0.3, kEpsRoot);
+  EXPECT_NEAR(b, 0.3, kEpsRoot);
   void* filed = nullptr;
   long status = 0;
-  EXPECT_EQ(XelFedEx::Get(_XelR19QuorMail, 1, &f, filed, status), 0); // filing removed
+  EXPECT_EQ(XelFedEx::Get(_XelR19QuorMail, 1, &g, filed, status), 0);
 }
 
 // ---- polynomial path ------------------------------------------------------------------------
 
-TEST(SolveXPolynom, MultipleRootsAreExactAtTheRootsOfTheDerivatives) {
-  // (x - 1)^3 (x - 2)^2 (x + 0.5): exact coefficients; the triple root is the simple root of
-  // the second derivative, the double root that of the first.
-  const FactoredPolynomial f({1.0, 2.0, -0.5}, {3, 2, 1}, 1.0, false);
-  for (double shift : {0.0, 1.0, 0.75}) {
+TEST(SolveXPolynom, TableOfPolynomials) {
+  const std::vector<double> far = {1e6 + 3.7, 1e6 + 7.1}, spread = {-3.0, 0.5, 2.0};
+  const std::vector<double> ends = {0.0, 0.5, 1.0}, wide = {1e-3, 1.0, 1e3};
+  const std::vector<double> scaled = {-0.75, -0.1, 0.2, 0.65};
+  std::vector<double> twenty;
+  for (double k : Range(1, 20))
+    twenty.push_back((k - 10.5) / 10.0);
+  const struct {
+    std::string name;
     std::vector<double> roots;
-    EXPECT_EQ(SolvePolynomial(f, XelMathInterval(-3.0, 4.0), shift, roots), 0);
-    SCOPED_TRACE(shift);
-    ExpectSameRoots(roots, {-0.5, 1.0, 2.0}, kEpsRoot);
-  }
+    double lead, shift, a, b;
+  } cases[] = {
+      {"Wilkinson 10", Range(1, 10), 1.0, 0.0, 0.0, 11.0},
+      {"Wilkinson 20 centred", Range(1, 20), 1.0, 10.5, 0.0, 21.0},
+      {"Wilkinson 20 on [-1, 1]", twenty, 1.0, 0.0, -1.0, 1.0},
+      {"far, shifted", far, 1.0, 1e6 + 5.0, 1e6, 1e6 + 10.0},
+      {"far, unshifted", far, 1.0, 0.0, 1e6, 1e6 + 10.0},
+      {"huge domain", spread, 1.0, 0.0, -1e12, 1e12},
+      {"ends", ends, 1.0, 0.0, 0.0, 1.0},
+      {"a domain of one point", {-1.0, 1.0, 3.0}, 1.0, 0.0, 1.0, 1.0},
+      {"a domain clipped to the root bound", spread, 1.0, 0.5, -1e30, 1e30},
+      {"coefficients spanning many orders", wide, 1.0, 0.0, -1e4, 1e4},
+      {"lead 1e150", scaled, 1e150, 0.0, -1.0, 1.0},
+      {"lead 1e30", scaled, 1e30, 0.0, -1.0, 1.0},
+      {"lead 1e-30", scaled, 1e-30, 0.0, -1.0, 1.0},
+      {"lead 1e-150", scaled, 1e-150, 0.0, -1.0, 1.0},
+  };
+  for (const auto& c : cases)
+    CheckPolynomial(c.name, c.roots, ExpandRoots(c.roots, c.lead, c.shift), c.shift, c.a, c.b);
 }
 
-TEST(SolveXPolynom, ClusteredRootsAreSeparated) {
-  // Roots 5e-7 apart from coefficients rounded once.
-  const double gap = 5e-7;
-  const FactoredPolynomial f({0.3, 0.3 + gap, -0.4, 0.8}, {1, 1, 1, 1}, 2.0, false);
-  std::vector<double> roots;
-  SolvePolynomial(f, XelMathInterval(-1.0, 1.0), 0.3, roots);
-  ExpectSameRoots(roots, {-0.4, 0.3, 0.3 + gap, 0.8}, kEpsRoot);
-  // Roots 2^-27 (7.5e-9) apart, exact in the shifted basis: t (t - d) (t^2 - 1/4).
-  const double d = std::ldexp(1.0, -27);
-  const double c[5] = {0.0, 0.25 * d, -0.25, -d, 1.0};
-  XelMathSetOfPointsND set(1);
-  XelMathSolveX solver(nullptr, XelGetDefaultTolerance());
-  solver.Initialize(XelMathInterval(-1.0, 1.0), set);
-  EXPECT_EQ(solver.RunOnPolynom(4, c, 0.3), 0);
-  ExpectSameRoots(SortedPoints(set), {-0.2, 0.3, 0.3 + d, 0.8}, kEpsRoot);
-}
-
-TEST(SolveXPolynom, RootsAtTheEndsAndOutside) {
-  const FactoredPolynomial f({-1.0, 0.0, 1.0, 3.0}, {1, 2, 1, 1}, 1.0, false);
-  std::vector<double> roots;
-  SolvePolynomial(f, XelMathInterval(-1.0, 1.0), 0.0, roots);
-  ExpectSameRoots(roots, {-1.0, 0.0, 1.0}, kEpsRoot);
-  // A domain of a single point that is a root.
-  SolvePolynomial(f, XelMathInterval(1.0, 1.0), 0.0, roots);
-  ExpectSameRoots(roots, {1.0}, kEpsRoot);
-  // A huge domain: clipped to the root bound, no overflow.
-  SolvePolynomial(f, XelMathInterval(-1e30, 1e30), 0.5, roots);
-  ExpectSameRoots(roots, {-1.0, 0.0, 1.0, 3.0}, kEpsRoot);
-}
-
-TEST(SolveXPolynom, WilkinsonLikeDegreeTwenty) {
-  // Roots 1..20 mapped to [-0.95, 0.95], coefficients around the middle of the domain.
-  std::vector<double> truth;
-  for (int k = 1; k <= 20; ++k)
-    truth.push_back((k - 10.5) / 10.0);
-  const FactoredPolynomial f(truth, std::vector<int>(20, 1), 1.0, false);
-  std::vector<double> roots;
-  EXPECT_EQ(SolvePolynomial(f, XelMathInterval(-1.0, 1.0), 0.0, roots), 0);
-  std::vector<double> tol;
-  for (double r : truth)
-    tol.push_back(std::max(kEpsRoot, f.Accuracy(r, 1)));
-  ExpectSameRoots(roots, truth, tol);
-  // The original roots 1..20 in a shifted basis.
-  std::vector<double> integers;
-  for (int k = 1; k <= 20; ++k)
-    integers.push_back(k);
-  const FactoredPolynomial w(integers, std::vector<int>(20, 1), 1.0, false);
-  SolvePolynomial(w, XelMathInterval(0.0, 21.0), 10.5, roots);
-  tol.clear();
-  for (double r : integers)
-    tol.push_back(std::max(kEpsRoot, w.Accuracy(r, 1)));
-  ExpectSameRoots(roots, integers, tol);
-}
-
-TEST(SolveXPolynom, RandomPolynomialsUpToDegreeThirty) {
-  std::mt19937 generator(12345);
-  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
-  for (int trial = 0; trial < 60; ++trial) {
-    const int nbReal = 1 + trial % 20;
-    const int nbPairs = (trial * 7) % 6; // complex pairs: (x - a)^2 + b^2
-    std::vector<double> truth = RandomSeparatedRoots(generator, nbReal, 0.02);
-    std::sort(truth.begin(), truth.end());
-    FactoredPolynomial real(truth, std::vector<int>(truth.size(), 1), 1.0 + uniform(generator),
-                            false);
-    // Multiply by the complex pairs in long double through a second expansion.
-    std::vector<long double> c(real.Coefficients().begin(), real.Coefficients().end());
-    for (int p = 0; p < nbPairs; ++p) {
-      const long double a = uniform(generator), b = 0.1 + std::fabs(uniform(generator));
-      MultiplyByComplexPair(c, a, b);
-    }
-    std::vector<double> coefficients(c.begin(), c.end());
-    const long degree = static_cast<long>(coefficients.size()) - 1;
-    ASSERT_LE(degree, 30);
+TEST(SolveXPolynom, MultipleRoots) {
+  // (x - 1)^n with exact binomial coefficients: a single root of multiplicity n.
+  for (int n = 1; n <= 9; ++n) {
+    SCOPED_TRACE(n);
+    const std::vector<double> c = ExpandRoots(std::vector<double>(n, 1.0), 1.0, 0.0);
+    const XelMathPolynomX p(n, c.data(), 0.0);
     XelMathSetOfPointsND set(1);
-    XelMathSolveX solver(&real, XelGetDefaultTolerance());
-    solver.Initialize(XelMathInterval(-1.5, 1.5), set);
-    EXPECT_EQ(solver.RunOnPolynom(degree, coefficients.data(), 0.0), 0);
-    // Tolerance from the conditioning of each root: value rounding over the slope.
-    std::vector<double> tol;
-    for (double r : truth) {
-      double size = 0.0, slope = 0.0;
-      for (long k = degree; k >= 0; --k)
-        size = size * std::fabs(r) + std::fabs(coefficients[k]);
-      for (long k = degree; k >= 1; --k)
-        slope = slope * r + k * coefficients[k];
-      tol.push_back(std::max(kEpsRoot, 64.0 * kUnit * size / std::fabs(slope)));
-    }
-    SCOPED_TRACE(trial);
-    ExpectSameRoots(SortedPoints(set), truth, tol);
+    EXPECT_EQ(p.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 0);
+    ExpectSameRoots(SortedPoints(set), {1.0}, {2.0 * std::pow(kEpsRoot, 1.0 / n)});
   }
-}
-
-TEST(SolveXPolynom, NullConstantAndEmptyCases) {
-  XelMathSetOfPointsND set(1);
-  XelMathSolveX solver(nullptr, XelGetDefaultTolerance());
-  const double zeros[4] = {0.0, 0.0, 0.0, 0.0};
-  solver.Initialize(XelMathInterval(0.0, 1.0), set);
-  EXPECT_EQ(solver.RunOnPolynom(3, zeros, 0.0), 1);
-  const double constant[1] = {2.0};
-  EXPECT_EQ(solver.RunOnPolynom(0, constant, 0.0), 0);
-  EXPECT_EQ(set.GetNumberOfPoints(), 0);
-  // Leading zeros are dropped: 0 x^3 + 0 x^2 + x - 0.5.
-  const double line[4] = {-0.5, 1.0, 0.0, 0.0};
-  EXPECT_EQ(solver.RunOnPolynom(3, line, 0.0), 0);
-  ExpectSameRoots(SortedPoints(set), {0.5}, kEpsRoot);
-  solver.Initialize(XelMathInterval(1.0, 0.0), set);
-  EXPECT_EQ(solver.RunOnPolynom(1, line, 0.0), 4);
-  const double bad[2] = {std::numeric_limits<double>::quiet_NaN(), 1.0};
-  solver.Initialize(XelMathInterval(0.0, 1.0), set);
-  solver.RunOnPolynom(1, bad, 0.0);
-  EXPECT_EQ(set.GetNumberOfPoints(), 0);
-}
-
-TEST(SolveXPolynom, PolynomialClassSolvesThroughThePolynomialPath) {
-  // (x - 1)^3 (x - 2)^2 (x + 0.5) as a XelMathPolynomX with shift 1.5.
-  const FactoredPolynomial f({1.0, 2.0, -0.5}, {3, 2, 1}, 1.0, false);
-  std::vector<long double> c(f.Coefficients().begin(), f.Coefficients().end());
-  const long n = static_cast<long>(c.size()) - 1;
-  for (long i = 0; i < n; ++i)
-    for (long j = n - 1; j >= i; --j)
-      c[j] += 1.5L * c[j + 1];
-  std::vector<double> shifted(c.begin(), c.end());
-  shifted.push_back(0.0); // a leading zero coefficient is dropped
-  const XelMathPolynomX p(n + 1, shifted.data(), 1.5);
-  XelMathSetOfPointsND set(1);
-  EXPECT_EQ(p.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 0);
-  ExpectSameRoots(SortedPoints(set), {-0.5, 1.0, 2.0}, kEpsRoot);
-  // Through the base class: the same answer.
-  const XelMathFunctionX& base = p;
-  EXPECT_EQ(base.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 0);
-  ExpectSameRoots(SortedPoints(set), {-0.5, 1.0, 2.0}, kEpsRoot);
+  // (x - 1)^3 (x - 2)^2 (x + 0.5) with exact coefficients at several shifts (the triple root is
+  // the simple root of the second derivative, the double root that of the first), as a
+  // polynomial class with a leading zero coefficient, and through the base class.
+  const std::vector<double> truth = {-0.5, 1.0, 2.0};
+  for (double shift : {0.0, 1.0, 0.75, 1.5}) {
+    SCOPED_TRACE(shift);
+    std::vector<double> c = ExpandRoots({1.0, 1.0, 1.0, 2.0, 2.0, -0.5}, 1.0, shift);
+    c.push_back(0.0);
+    const XelMathPolynomX p(7, c.data(), shift);
+    const XelMathFunctionX& base = p;
+    XelMathSetOfPointsND set(1);
+    EXPECT_EQ(base.Solve(XelMathInterval(-3.0, 4.0), set, nullptr), 0);
+    ExpectSameRoots(SortedPoints(set), truth, kEpsRoot);
+  }
   // A scaled model: variable in S^2 units (X power 2), values in S^1.
+  const std::vector<double> c = ExpandRoots({1.0, 1.0, 1.0, 2.0, 2.0, -0.5}, 1.0, 1.5);
+  const XelMathPolynomX p(6, c.data(), 1.5);
   XelTolerance scaledTol(100.0);
   XelMathAttrTolObject tolerance(scaledTol);
   XelMathAttrScaleOption option(1, 2);
   XelMathAttrList list(&tolerance);
   list.AddAttribute(&option);
+  XelMathSetOfPointsND set(1);
   EXPECT_EQ(p.Solve(XelMathInterval(-1.0, 3.0), set, &list), 0);
-  ExpectSameRoots(SortedPoints(set), {-0.5, 1.0, 2.0}, kEpsRoot * 100.0);
-  const double zero[3] = {0.0, 0.0, 0.0};
-  const XelMathPolynomX null(2, zero, 0.0);
-  EXPECT_EQ(null.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 1);
+  ExpectSameRoots(SortedPoints(set), truth, kEpsRoot * 100.0);
   XelMathSetOfPointsND wrong(3);
   EXPECT_THROW(p.Solve(XelMathInterval(-1.0, 3.0), wrong, nullptr), XelMathInputError);
 }
 
-TEST(SolveX, ScaledModelSolvesTheWrapperAndMapsTheRootsBack) {
-  // Variable expressed in S^2 (X power 2): the solver works on f(S x) over the domain / S.
-  XelTolerance scaledTol(1000.0);
-  XelMathAttrTolObject tolerance(scaledTol);
-  XelMathAttrScaleOption option(1, 2);
-  option.SetOKReviewed(1);
-  XelMathAttrList list(&tolerance);
-  list.AddAttribute(&option);
-  for (bool intervals : {false, true}) {
-    const FactoredPolynomial f({-0.5, 0.25, 2.0}, {1, 1, 1}, 1.0, intervals);
-    XelMathSetOfPointsND set(1);
-    EXPECT_EQ(f.Solve(XelMathInterval(-1.0, 3.0), set, &list), 0);
-    // The root tolerance of the scaled model is S times larger.
-    ExpectSameRoots(SortedPoints(set), {-0.5, 0.25, 2.0}, kEpsRoot * scaledTol.GetScaleFactor());
+TEST(SolveXPolynom, RandomPolynomialsUpToDegreeThirty) {
+  // Separated real roots times complex pairs (x - a)^2 + b^2, expanded in long double.
+  std::mt19937 generator(12345);
+  std::uniform_real_distribution<double> uniform(-1.0, 1.0);
+  for (int trial = 0; trial < 84; ++trial) {
+    const int degree = trial < 60 ? 0 : 25 + (trial - 60) / 4;
+    const int nbPairs = trial < 60 ? (trial * 7) % 6 : (degree + trial) % 5;
+    const int nbReal = trial < 60 ? 1 + trial % 20 : degree - 2 * nbPairs;
+    std::vector<double> truth = RandomSeparatedRoots(generator, nbReal, trial < 60 ? 0.02 : 0.01);
+    std::vector<long double> c = ExpandRootsLong(truth, 1.0 + 0.5 * uniform(generator));
+    for (int p = 0; p < nbPairs; ++p) {
+      const long double a = uniform(generator), b = 0.05 + 0.5 * std::fabs(uniform(generator));
+      MultiplyByComplexPair(c, a, b);
+    }
+    ASSERT_LE(c.size(), 31u);
+    CheckPolynomial("trial " + std::to_string(trial), truth, std::vector<double>(c.begin(), c.end()),
+                    0.0, -1.0, 1.0);
   }
+}
+
+TEST(SolveXPolynom, NullConstantEmptyAndLargeCases) {
+  const long before = LiveBlocks();
+  {
+    XelMathSetOfPointsND set(1);
+    XelMathSolveX solver(nullptr, XelGetDefaultTolerance());
+    const double zeros[4] = {0.0, 0.0, 0.0, 0.0};
+    solver.Initialize(XelMathInterval(0.0, 1.0), set);
+    EXPECT_EQ(solver.RunOnPolynom(3, zeros, 0.0), 1);
+    const double constant[1] = {2.0};
+    EXPECT_EQ(solver.RunOnPolynom(0, constant, 0.0), 0);
+    EXPECT_EQ(set.GetNumberOfPoints(), 0);
+    // Leading zeros are dropped: 0 x^3 + 0 x^2 + x - 0.5.
+    const double line[4] = {-0.5, 1.0, 0.0, 0.0};
+    EXPECT_EQ(solver.RunOnPolynom(3, line, 0.0), 0);
+    ExpectSameRoots(SortedPoints(set), {0.5}, kEpsRoot);
+    solver.Initialize(XelMathInterval(1.0, 0.0), set);
+    EXPECT_EQ(solver.RunOnPolynom(1, line, 0.0), 4);
+    const double bad[2] = {kNaN, 1.0};
+    solver.Initialize(XelMathInterval(0.0, 1.0), set);
+    solver.RunOnPolynom(1, bad, 0.0);
+    EXPECT_EQ(set.GetNumberOfPoints(), 0);
+    // Degree 69: buffers beyond the local ones.
+    std::vector<double> many(70, 0.0);
+    many[69] = 1.0;
+    many[0] = -0.5;
+    solver.Initialize(XelMathInterval(-1.0, 1.0), set);
+    solver.RunOnPolynom(69, many.data(), 0.0);
+    ExpectSameRoots(SortedPoints(set), {std::pow(0.5, 1.0 / 69.0)}, kEpsRoot);
+    const XelMathPolynomX null(2, zeros, 0.0);
+    EXPECT_EQ(null.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 1);
+  }
+  EXPECT_EQ(LiveBlocks(), before);
 }
 
 // ---- trigonometric path -------------------------------------------------------------------
 
-TEST(SolveXTrigonometric, RootsOfAShiftedCosine) {
-  // 2 cos(3 x - 0.4) + 1 on [0, 5]: 3 x - 0.4 = +-2 pi / 3 + 2 k pi.
-  std::vector<double> truth;
+TEST(SolveXTrigonometric, ClosedFormRoots) {
+  // a cos(w x - phi) + c on a domain: the roots of cos(w x - phi) = -c / a.
+  std::vector<double> shifted; // 2 cos(3 x - 0.4) + 1 on [0, 5]: 3 x - 0.4 = +-2 pi / 3 + 2 k pi
   for (int k = -2; k <= 4; ++k)
     for (double s : {1.0, -1.0}) {
       const double x = (s * 2.0 * kPi / 3.0 + 2.0 * k * kPi + 0.4) / 3.0;
       if (x >= 0.0 && x <= 5.0)
-        truth.push_back(x);
+        shifted.push_back(x);
     }
-  std::sort(truth.begin(), truth.end());
-  XelMathSetOfPointsND set(1);
-  XelMathSolveX solver(nullptr, XelGetDefaultTolerance());
-  solver.Initialize(XelMathInterval(0.0, 5.0), set);
-  EXPECT_EQ(solver.RunOnTrigonometric(2.0, 3.0, 0.4, 1.0), 0);
-  ExpectSameRoots(SortedPoints(set), truth, kEpsRoot);
-  // A negative frequency gives the same function.
-  solver.Initialize(XelMathInterval(0.0, 5.0), set);
-  EXPECT_EQ(solver.RunOnTrigonometric(2.0, -3.0, -0.4, 1.0), 0);
-  ExpectSameRoots(SortedPoints(set), truth, kEpsRoot);
-}
-
-TEST(SolveXTrigonometric, ManyRootsComeOutSortedAndComplete) {
-  // cos(1000 x) on [0, 100]: the roots (pi / 2 + k pi) / 1000.
+  std::sort(shifted.begin(), shifted.end());
+  const struct {
+    double a, w, phi, c, lo, hi;
+    int status;
+    std::vector<double> roots;
+  } cases[] = {{2.0, 3.0, 0.4, 1.0, 0.0, 5.0, 0, shifted},
+               {2.0, -3.0, -0.4, 1.0, 0.0, 5.0, 0, shifted}, // a negative frequency
+               {1.0, 1.0, 0.0, 1.0, 0.0, 10.0, 0, {kPi, 3.0 * kPi}}, // touching 0
+               {1.0, 1.0, 0.0, 1.0, 0.0, 3.0 * kPi, 0, {kPi, 3.0 * kPi}}, // at the end
+               {1.0, 1.0, 0.0, 2.0, 0.0, 10.0, 0, {}},
+               {0.0, 1.0, 0.0, 0.0, 0.0, 10.0, 1, {}},
+               // Beyond ten million periods on the domain: refused.
+               {1.0, 1e9, 0.0, 0.0, 0.0, 1.0, 4, {}}};
+  for (const auto& c : cases) {
+    XelMathSetOfPointsND set(1);
+    XelMathSolveX solver(nullptr, XelGetDefaultTolerance());
+    solver.Initialize(XelMathInterval(c.lo, c.hi), set);
+    EXPECT_EQ(solver.RunOnTrigonometric(c.a, c.w, c.phi, c.c), c.status);
+    ExpectSameRoots(SortedPoints(set), c.roots, kEpsRoot);
+  }
+  // cos(1000 x) on [0, 100]: the roots (pi / 2 + k pi) / 1000, sorted and complete; the
+  // phase error of the closed form grows with the phase, about u * 1000 * 100.
   XelMathSetOfPointsND set(1);
   XelMathSolveX solver(nullptr, XelGetDefaultTolerance());
   solver.Initialize(XelMathInterval(0.0, 100.0), set);
   EXPECT_EQ(solver.RunOnTrigonometric(1.0, 1000.0, 0.0, 0.0), 0);
   const long expected = static_cast<long>(std::floor((100000.0 - 0.5 * kPi) / kPi)) + 1;
   ASSERT_EQ(set.GetNumberOfPoints(), expected);
-  const double* x = set.GetPoints();
-  // Phase error of the closed form grows with the phase: about u * 1000 * 100.
-  const double tol = 8.0 * kUnit * 1e5 / 1000.0;
   for (long k = 0; k < expected; ++k)
-    ASSERT_NEAR(x[k], (0.5 * kPi + k * kPi) / 1000.0, tol) << k;
-  // A frequency beyond ten million periods on the domain is refused.
-  solver.Initialize(XelMathInterval(0.0, 1.0), set);
-  EXPECT_EQ(solver.RunOnTrigonometric(1.0, 1e9, 0.0, 0.0), 4);
-}
-
-TEST(SolveXTrigonometric, TangentNoRootAndNullCases) {
-  XelMathSetOfPointsND set(1);
-  XelMathSolveX solver(nullptr, XelGetDefaultTolerance());
-  // cos(x) + 1 touches 0 at pi and 3 pi.
-  solver.Initialize(XelMathInterval(0.0, 10.0), set);
-  EXPECT_EQ(solver.RunOnTrigonometric(1.0, 1.0, 0.0, 1.0), 0);
-  ExpectSameRoots(SortedPoints(set), {kPi, 3.0 * kPi}, kEpsRoot);
-  // cos(x) + 2 never vanishes.
-  solver.Initialize(XelMathInterval(0.0, 10.0), set);
-  EXPECT_EQ(solver.RunOnTrigonometric(1.0, 1.0, 0.0, 2.0), 0);
-  EXPECT_EQ(set.GetNumberOfPoints(), 0);
-  // 0 cos(x) + 0 is null.
-  solver.Initialize(XelMathInterval(0.0, 10.0), set);
-  EXPECT_EQ(solver.RunOnTrigonometric(0.0, 1.0, 0.0, 0.0), 1);
-}
-
-// ---- resources ------------------------------------------------------------------------------
-
-TEST(SolveX, NothingLeaks) {
-  const long before = XelQuorGetMemoryCounters().liveBlocks;
-  {
-    const FactoredPolynomial f({0.1, 0.2, 0.3}, {1, 2, 3}, 1.0, true);
-    XelMathSetOfPointsND set(1);
-    f.Solve(XelMathInterval(-1.0, 1.0), set, nullptr);
-    std::vector<double> many(70, 0.0);
-    many[69] = 1.0;
-    many[0] = -0.5;
-    XelMathSolveX solver(&f, XelGetDefaultTolerance());
-    solver.Initialize(XelMathInterval(-1.0, 1.0), set);
-    solver.RunOnPolynom(69, many.data(), 0.0); // buffers beyond the local ones
-    EXPECT_EQ(SortedPoints(set).size(), 1u);
-  }
-  EXPECT_EQ(XelQuorGetMemoryCounters().liveBlocks, before);
+    ASSERT_NEAR(set.GetPoints()[k], (0.5 * kPi + k * kPi) / 1000.0, 8.0 * kUnit * 1e5 / 1000.0)
+        << k;
 }
 
 } // namespace
