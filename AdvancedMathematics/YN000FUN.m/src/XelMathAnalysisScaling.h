@@ -13,6 +13,7 @@
 #include "XelMathBasisFunctionX.h"
 #include "XelMathFunctionX.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelMathInterval.h"
 #include "XelMathScaleFunctionX.h"
 #include "XelMathSetOfPointsND.h"
@@ -48,17 +49,21 @@ inline int BasisScaleOption(const XelMathFunctionX* iF, XelMathAttrScaleOption& 
   return 1;
 }
 
+/// The XelMathAttrScaleOption of iAttributes (which may be null), or null.
+inline const XelMathAttrScaleOption* AttrScaleOption(const XelMathAttrList* iAttributes) {
+  if (!iAttributes)
+    return nullptr;
+  return dynamic_cast<const XelMathAttrScaleOption*>(
+      iAttributes->GetAttribute("XelMathAttrScaleOption"));
+}
+
 /// The scale option of an analysis: the one of iAttributes, else the one of a basis
 /// function. Returns 1 when there is one.
 inline int ListScaleOption(const XelMathFunctionX* iF, const XelMathAttrList* iAttributes,
                            XelMathAttrScaleOption& oOption) {
-  if (iAttributes) {
-    const XelMathAttrScaleOption* attr = dynamic_cast<const XelMathAttrScaleOption*>(
-        iAttributes->GetAttribute("XelMathAttrScaleOption"));
-    if (attr) {
-      oOption = *attr;
-      return 1;
-    }
+  if (const XelMathAttrScaleOption* attr = AttrScaleOption(iAttributes)) {
+    oOption = *attr;
+    return 1;
   }
   return BasisScaleOption(iF, oOption);
 }
@@ -70,7 +75,8 @@ inline void ReadPowers(const XelMathAttrScaleOption& iOption, const char* iWhere
   const long* powersF = iOption.GetPowerScaleF(nbF);
   const long* powersX = iOption.GetPowerScaleX(nbX);
   if (nbF != 1 || nbX != 1 || !powersF || !powersX)
-    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension", iWhere);
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption", "wrong dimension",
+                 iWhere);
   oF = powersF[0];
   oX = powersX[0];
 }
@@ -80,14 +86,15 @@ inline void CheckFactors(const double iValueFactor, const double iVariableFactor
                          const char* iWhere) {
   if (!std::isfinite(iValueFactor) || !std::isfinite(iVariableFactor) || iValueFactor == 0.0 ||
       iVariableFactor == 0.0)
-    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "scale factor out of range", iWhere);
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption",
+                 "scale factor out of range", iWhere);
 }
 
 /// A value read from an option: raises 0x20006 (iKey, why, iWhere) unless it is finite and not
 /// negative.
 inline double CheckedWidth(const double iValue, const char* iKey, const char* iWhere) {
   if (!(iValue >= 0.0) || !std::isfinite(iValue))
-    XelMathRaise(0x20006, iKey, "negative, infinite or NaN", iWhere);
+    XelMathRaise(XelErrorCode::InvalidOption, iKey, "negative, infinite or NaN", iWhere);
   return iValue;
 }
 
@@ -99,7 +106,7 @@ const long MaxSamplingPoints = 1L << 24;
 /// iWhere) above MaxSamplingPoints.
 inline long CheckedSampling(const long iCount, const char* iKey, const char* iWhere) {
   if (iCount > MaxSamplingPoints)
-    XelMathRaise(0x20004, iKey, "Invalid Number Of Points", iWhere);
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, iKey, "Invalid Number Of Points", iWhere);
   return iCount;
 }
 

@@ -1,8 +1,13 @@
 #include "XelMathCompositionXByRN.h"
 
+#include <memory>
+
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
 #include "XelMathFunctionRN.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathScratch.h"
 #include "XelQuorMemory.h"
 
 using namespace XelMathComposite;
@@ -71,19 +76,9 @@ long XelMathCompositionXByRN::GetDynamicMemoryBytes() const {
                 : 0;
 }
 
-const char* XelMathCompositionXByRN::IsA() const {
-  return "XelMathCompositionXByRN";
-}
+XelMathDefineIdentity(XelMathCompositionXByRN, XelMathFunctionX);
 
-unsigned char XelMathCompositionXByRN::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathCompositionXByRN"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
-
-unsigned char XelMathCompositionXByRN::IsATypeOf(const long iType) const {
-  return (iType == 90 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathCompositionXByRN, XelMathFunctionX, XelMathTypeId::CompositionXByRN);
 
 bool XelMathCompositionXByRN::HasNullComponent() const {
   return !_outer || HasNull(_n, _inner);
@@ -133,7 +128,8 @@ bool XelMathCompositionXByRN::PointDerivatives(const double x, const int iOrder,
     oH[0] = _outer->Eval(u);
     return true;
   }
-  _outer->Eval(u, 1 | 2 | (iOrder >= 2 ? 4 : 0), &oH[0], grad, hess);
+  _outer->Eval(u, XelMathOption::ValueAndFirst | (iOrder >= 2 ? XelMathOption::SecondDeriv : 0),
+               &oH[0], grad, hess);
   double h1 = 0.0;
   for (long j = 0; j < n; j++)
     h1 += grad[j] * g1[j];
@@ -292,29 +288,13 @@ XelMathFunctionX* XelMathCompositionXByRN::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathCompositionXByRN::DeepDuplicate() const {
-  XelMathFunctionX* local[LocalComponents];
-  XelMathFunctionX** copies = local;
-  if (_n > LocalComponents)
-    copies = const_cast<XelMathFunctionX**>(NewPointers(_n));
-  XelMathFunctionRN* outer = nullptr;
-  XelMathFunctionX* result = nullptr;
-  try {
-    outer = _outer ? _outer->DeepDuplicate() : nullptr;
-    DeepCopies(_n, _inner, copies);
-    try {
-      result = new XelMathCompositionXByRNDel(outer, copies);
-    } catch (...) {
-      DeleteOnce(_n, copies);
-      throw;
-    }
-  } catch (...) {
-    delete outer;
-    if (copies != local)
-      DelPointers(const_cast<const XelMathFunctionX**>(copies), _n);
-    throw;
-  }
-  if (copies != local)
-    DelPointers(const_cast<const XelMathFunctionX**>(copies), _n);
+  XelMathScratchPointers<XelMathFunctionX, LocalComponents> copies(_n);
+  std::unique_ptr<XelMathFunctionRN> outer(_outer ? _outer->DeepDuplicate() : nullptr);
+  XelMathFunctionX* result =
+      OwnDeepCopies(_n, _inner, copies.Data(), [&outer](XelMathFunctionX** iC) {
+        return new XelMathCompositionXByRNDel(outer.get(), iC);
+      });
+  outer.release();
   return result;
 }
 
@@ -332,15 +312,7 @@ XelMathCompositionXByRNDel::~XelMathCompositionXByRNDel() {
   _outer = nullptr;
 }
 
-const char* XelMathCompositionXByRNDel::IsA() const {
-  return "XelMathCompositionXByRNDel";
-}
-
-unsigned char XelMathCompositionXByRNDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathCompositionXByRNDel"))
-    return 1;
-  return XelMathCompositionXByRN::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathCompositionXByRNDel, XelMathCompositionXByRN);
 
 XelMathFunctionX* XelMathCompositionXByRNDel::Duplicate() const {
   return DeepDuplicate();

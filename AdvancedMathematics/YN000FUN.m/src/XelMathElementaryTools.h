@@ -1,7 +1,9 @@
 #pragma once
-// Small interval helpers shared by the elementary functions (trigonometric, arc tangent of a
-// cosine, hyperbolic, fraction, periodic, piecewise). Ends are computed in ordinary floating
-// point, as the interval functions of the library do. Internal to the library.
+// The interval helpers of the library's function classes, one copy (internal, never
+// installed): the elementary functions (trigonometric, arc tangent of a cosine, hyperbolic,
+// fraction, periodic, piecewise) use them directly, the composite functions through
+// XelMathCompositeTools.h. Ends are computed in ordinary floating point, as the interval
+// functions of the library do; products keep an exact zero.
 #include <cmath>
 
 #include "XelMathConstants.h"
@@ -25,6 +27,14 @@ inline double EndProduct(double a, double b) {
 inline XelMathInterval Scale(const double k, const XelMathInterval& iI) {
   return k >= 0.0 ? XelMathInterval(EndProduct(k, iI.low), EndProduct(k, iI.high))
                   : XelMathInterval(EndProduct(k, iI.high), EndProduct(k, iI.low));
+}
+/// -I.
+inline XelMathInterval Neg(const XelMathInterval& iI) {
+  return XelMathInterval(-iI.high, -iI.low);
+}
+/// [0, 0].
+inline XelMathInterval Zero() {
+  return XelMathInterval(0.0, 0.0);
 }
 /// I + c.
 inline XelMathInterval Shift(const XelMathInterval& iI, const double c) {

@@ -2,6 +2,8 @@
 
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
+#include "XelMathIdentity.h"
+#include "XelMathScratch.h"
 #include "XelQuorMemory.h"
 
 using namespace XelMathComposite;
@@ -34,15 +36,7 @@ long XelMathSumSquareX::GetDynamicMemoryBytes() const {
   return _functions != _inline ? static_cast<long>(_n * sizeof(void*)) : 0;
 }
 
-const char* XelMathSumSquareX::IsA() const {
-  return "XelMathSumSquareX";
-}
-
-unsigned char XelMathSumSquareX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathSumSquareX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathSumSquareX, XelMathFunctionX);
 
 unsigned char XelMathSumSquareX::IsOption(const long iOption) const {
   return ComponentsAllow(_n, _functions, iOption);
@@ -97,27 +91,9 @@ XelMathFunctionX* XelMathSumSquareX::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathSumSquareX::DeepDuplicate() const {
-  XelMathFunctionX* local[LocalComponents];
-  XelMathFunctionX** copies = local;
-  if (_n > LocalComponents)
-    copies = const_cast<XelMathFunctionX**>(NewPointers(_n));
-  XelMathFunctionX* result = nullptr;
-  try {
-    DeepCopies(_n, _functions, copies);
-    try {
-      result = new XelMathSumSquareXDel(_n, copies);
-    } catch (...) {
-      DeleteOnce(_n, copies);
-      throw;
-    }
-  } catch (...) {
-    if (copies != local)
-      DelPointers(const_cast<const XelMathFunctionX**>(copies), _n);
-    throw;
-  }
-  if (copies != local)
-    DelPointers(const_cast<const XelMathFunctionX**>(copies), _n);
-  return result;
+  XelMathScratchPointers<XelMathFunctionX, LocalComponents> copies(_n);
+  return OwnDeepCopies(_n, _functions, copies.Data(),
+                       [this](XelMathFunctionX** iC) { return new XelMathSumSquareXDel(_n, iC); });
 }
 
 // ==== owning variant =====================================================================
@@ -130,15 +106,7 @@ XelMathSumSquareXDel::~XelMathSumSquareXDel() {
     _functions[i] = nullptr;
 }
 
-const char* XelMathSumSquareXDel::IsA() const {
-  return "XelMathSumSquareXDel";
-}
-
-unsigned char XelMathSumSquareXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathSumSquareXDel"))
-    return 1;
-  return XelMathSumSquareX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathSumSquareXDel, XelMathSumSquareX);
 
 XelMathFunctionX* XelMathSumSquareXDel::Duplicate() const {
   return DeepDuplicate();
