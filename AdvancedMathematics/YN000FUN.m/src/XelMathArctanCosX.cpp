@@ -55,9 +55,7 @@ unsigned char XelMathArctanCosX::IsOption(const long iOption) const {
              : 0;
 }
 
-int XelMathArctanCosX::GetDirectComponents(const int, const XelMathFunctionGeneral**) const {
-  return 0;
-}
+XelMathDefineNoComponents(XelMathArctanCosX);
 
 XelMathDefineTypeId(XelMathArctanCosX, XelMathFunctionX, XelMathTypeId::ArctanCos);
 

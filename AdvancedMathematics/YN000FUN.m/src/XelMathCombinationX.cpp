@@ -277,8 +277,4 @@ XelMathCombinationXDel::~XelMathCombinationXDel() {
     _functions[i] = nullptr;
 }
 
-XelMathDefineIdentity(XelMathCombinationXDel, XelMathCombinationX);
-
-XelMathFunctionX* XelMathCombinationXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathCombinationXDel, XelMathCombinationX);

@@ -246,6 +246,15 @@ inline int ListComponents(const long iN, const XelMathFunctionX* const* iF, cons
   return static_cast<int>(iN);
 }
 
+/// GetDirectComponents of a composite whose components are the iN functions of iArray (a
+/// member: &_function for one, _functions for several).
+#define XelMathDefineComponents(Class, iN, iArray)                                                 \
+  int Class::GetDirectComponents(const int iSize, const XelMathFunctionGeneral** oComponents)      \
+      const {                                                                                      \
+    return XelMathComposite::ListComponents(iN, iArray, iSize, oComponents);                       \
+  }                                                                                                \
+  static_assert(true, #Class)
+
 /// Deletes each of the iN functions once (a pointer given twice is deleted at its first
 /// place only).
 inline void DeleteOnce(const long iN, const XelMathFunctionX* const* iF) {

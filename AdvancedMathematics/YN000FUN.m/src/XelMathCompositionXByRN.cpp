@@ -312,8 +312,4 @@ XelMathCompositionXByRNDel::~XelMathCompositionXByRNDel() {
   _outer = nullptr;
 }
 
-XelMathDefineIdentity(XelMathCompositionXByRNDel, XelMathCompositionXByRN);
-
-XelMathFunctionX* XelMathCompositionXByRNDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathCompositionXByRNDel, XelMathCompositionXByRN);

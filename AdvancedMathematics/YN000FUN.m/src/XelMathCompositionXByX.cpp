@@ -195,8 +195,4 @@ XelMathCompositionXByXDel::~XelMathCompositionXByXDel() {
   _outer = _inner = nullptr;
 }
 
-XelMathDefineIdentity(XelMathCompositionXByXDel, XelMathCompositionXByX);
-
-XelMathFunctionX* XelMathCompositionXByXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathCompositionXByXDel, XelMathCompositionXByX);

@@ -157,8 +157,4 @@ void XelMathDefinitionMemoryXDel::Set(const XelMathFunctionX* iF, const XelMathI
   XelMathDefinitionMemoryX::Set(iF, iI);
 }
 
-XelMathDefineIdentity(XelMathDefinitionMemoryXDel, XelMathDefinitionMemoryX);
-
-XelMathFunctionX* XelMathDefinitionMemoryXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathDefinitionMemoryXDel, XelMathDefinitionMemoryX);

@@ -55,10 +55,7 @@ unsigned char XelMathDerivFunctionX::IsOption(const long iOption) const {
   return _function->IsOption(shifted);
 }
 
-int XelMathDerivFunctionX::GetDirectComponents(const int iSize,
-                                               const XelMathFunctionGeneral** oComponents) const {
-  return ListComponents(1, &_function, iSize, oComponents);
-}
+XelMathDefineComponents(XelMathDerivFunctionX, 1, &_function);
 
 // ==== point evaluations ==================================================================
 double XelMathDerivFunctionX::Eval(const double& x) const {
@@ -141,8 +138,4 @@ XelMathDerivFunctionXDel::~XelMathDerivFunctionXDel() {
   _function = nullptr;
 }
 
-XelMathDefineIdentity(XelMathDerivFunctionXDel, XelMathDerivFunctionX);
-
-XelMathFunctionX* XelMathDerivFunctionXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathDerivFunctionXDel, XelMathDerivFunctionX);

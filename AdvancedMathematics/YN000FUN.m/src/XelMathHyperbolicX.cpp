@@ -24,9 +24,7 @@ unsigned char XelMathHyperbolicX::IsOption(const long iOption) const {
              : 0;
 }
 
-int XelMathHyperbolicX::GetDirectComponents(const int, const XelMathFunctionGeneral**) const {
-  return 0;
-}
+XelMathDefineNoComponents(XelMathHyperbolicX);
 
 XelMathDefineTypeId(XelMathHyperbolicX, XelMathFunctionX, XelMathTypeId::Hyperbolic);
 

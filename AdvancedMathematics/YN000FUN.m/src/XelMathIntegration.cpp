@@ -165,7 +165,7 @@ int XelMathIntegration::CCRSubdivision(const double iA, const double iB, const d
                                        long iDepth) {
   const long n = _dimension;
   if (n == 0)
-    return 0;
+    return XelMathStatus::Done;
   // Own samples (when not given), Romberg and Boole values, the samples of a half and the
   // results and errors of the right half.
   XelMathScratchDoubles<22 * InlineDimension> buffer(22 * n);
@@ -214,7 +214,7 @@ int XelMathIntegration::CCRSubdivision(const double iA, const double iB, const d
         hopeless = true;
     }
     if (met)
-      return 0;
+      return XelMathStatus::Done;
     if (atMax || hopeless)
       return XelMathStatus::NotConverged;
   }

@@ -369,7 +369,7 @@ int XelMathMinimizeRN::Run(const XelMathIntervalND& iBox, XelMathSetOfPointsND& 
                            const XelMathAttrList* iAttributes) {
   if (!_function) {
     XelQuornull(__FILE__, __LINE__);
-    return 0;
+    return XelMathStatus::Done;
   }
   _evaluations = 0;
   if (iBox.GetDimension() != _n)
@@ -381,7 +381,7 @@ int XelMathMinimizeRN::Run(const XelMathIntervalND& iBox, XelMathSetOfPointsND& 
   const XelMathAttribute* inits =
       iAttributes ? iAttributes->GetAttribute("MinimizeWithInits") : nullptr;
   if (!inits)
-    return 0;
+    return XelMathStatus::Done;
   const unsigned char bfgs = iAttributes->GetAttribute("BFGS") ? 1 : 0;
   const bool keepBest = iAttributes->GetAttribute("KeepBestSol") != nullptr;
 
@@ -439,7 +439,7 @@ int XelMathMinimizeRN::Run(const XelMathIntervalND& iBox, XelMathSetOfPointsND& 
   }
   if (converged > 0 || starts.GetNumberOfPoints() == 0) {
     ioMinima.Beginning();
-    return 0;
+    return XelMathStatus::Done;
   }
   if (keepBest)
     ioMinima = kept;

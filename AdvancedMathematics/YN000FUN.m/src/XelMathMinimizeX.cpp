@@ -115,7 +115,7 @@ void XelMathMinimizeX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPo
 int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioMinima) {
   if (!_function) {
     XelQuornull(__FILE__, __LINE__);
-    return 0;
+    return XelMathStatus::Done;
   }
   Initialize(iDomain, ioMinima);
   _notConstant = 0;
@@ -162,7 +162,7 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
   }
 
   XelMathInterval domain(a, b);
-  int status = 0;
+  int status = XelMathStatus::Done;
   if (b - a < _relativeEps * (_scale + domain.Norm())) {
     AddMinimum(0.5 * (a + b));
   } else if (_function->IsOption(XelMathOption::ImageUpToSecond) && !_discretizationMethod) {
@@ -370,7 +370,7 @@ int XelMathMinimizeX::DMinimize(const XelMathInterval& iI, long iNbPoints) {
         _function->EvalSecondDeriv(x) >= 0.0)
       AddMinimum(x);
   }
-  return 0;
+  return XelMathStatus::Done;
 }
 
 int XelMathMinimizeX::NarrowPiece(const XelMathInterval& iI) {
@@ -391,9 +391,9 @@ int XelMathMinimizeX::FMinimizeDepth(const XelMathInterval& iI, long iDepth) {
   XelMathInterval image, deriv;
   _function->Eval(iI, XelMathOption::ImageAndFirst, &image, &deriv, nullptr);
   if (deriv.Sign() != 0) // f' keeps its sign: no interior minimum
-    return 0;
+    return XelMathStatus::Done;
   if (_limitSet && image.low > _limitValue)
-    return 0;
+    return XelMathStatus::Done;
   const double floor = (_domainHigh - _domainLow) * SmallestPieceRatio;
   if (b - a < _minimumWidth || b - a < floor || iDepth >= MaxRecursionDepth)
     return NarrowPiece(iI);
@@ -402,7 +402,7 @@ int XelMathMinimizeX::FMinimizeDepth(const XelMathInterval& iI, long iDepth) {
     return XelMathStatus::ConstantFunction;
   if (FMinimizeDepth(XelMathInterval(m, b), iDepth + 1) == XelMathStatus::ConstantFunction)
     return XelMathStatus::ConstantFunction;
-  return 0;
+  return XelMathStatus::Done;
 }
 
 int XelMathMinimizeX::RMinimize(const XelMathInterval& iI) {
@@ -416,25 +416,25 @@ int XelMathMinimizeX::RMinimizeDepth(const XelMathInterval& iI, long iDepth) {
   XelMathInterval image, deriv, second;
   _function->Eval(iI, XelMathOption::ImageUpToSecond, &image, &deriv, &second);
   if (deriv.Sign() != 0)
-    return 0;
+    return XelMathStatus::Done;
   if (_limitSet && image.low > _limitValue)
-    return 0;
+    return XelMathStatus::Done;
   if (second.low >= 0.0) {
     // f' does not decrease on iI: at most one change of sign, from negative to positive.
     const double da = _function->EvalFirstDeriv(a);
     const double db = _function->EvalFirstDeriv(b);
     if (da <= 0.0 && db > 0.0) {
       SolveStationary(a, b, da, db, (a * db - b * da) / (db - da));
-      return 0;
+      return XelMathStatus::Done;
     }
     if (da == 0.0 && db == 0.0 && second.high <= 0.0)
       return IsConstant() ? 2 : 0; // f'' = 0 on the piece: flat there
     if (db == 0.0 && da < 0.0)
       AddStationary(b);
-    return 0;
+    return XelMathStatus::Done;
   }
   if (second.high <= 0.0)
-    return 0; // f' does not increase: only maxima inside
+    return XelMathStatus::Done; // f' does not increase: only maxima inside
   const double floor = (_domainHigh - _domainLow) * SmallestPieceRatio;
   if (b - a < _minimumWidth || b - a < floor || iDepth >= MaxRecursionDepth)
     return NarrowPiece(iI);
@@ -443,7 +443,7 @@ int XelMathMinimizeX::RMinimizeDepth(const XelMathInterval& iI, long iDepth) {
     return XelMathStatus::ConstantFunction;
   if (RMinimizeDepth(XelMathInterval(m, b), iDepth + 1) == XelMathStatus::ConstantFunction)
     return XelMathStatus::ConstantFunction;
-  return 0;
+  return XelMathStatus::Done;
 }
 
 int XelMathMinimizeX::BrentMinimize(const XelMathInterval& iI, long iNbPoints, long iLevel) {
@@ -477,7 +477,7 @@ int XelMathMinimizeX::BrentMinimize(const XelMathInterval& iI, long iNbPoints, l
     const double x = b - GoldenFraction * (b - x0);
     LocalBrentMinimize(x0, x, b, f0, _function->Eval(x), f1);
   }
-  return 0;
+  return XelMathStatus::Done;
 }
 
 int XelMathMinimizeX::LocalBrentMinimize(double iA, double iX, double iB, double iFa, double iFx,

@@ -42,10 +42,7 @@ unsigned char XelMathOppositeX::IsOption(const long iOption) const {
   return _function ? _function->IsOption(iOption) : 0;
 }
 
-int XelMathOppositeX::GetDirectComponents(const int iSize,
-                                          const XelMathFunctionGeneral** oComponents) const {
-  return ListComponents(1, &_function, iSize, oComponents);
-}
+XelMathDefineComponents(XelMathOppositeX, 1, &_function);
 
 // ==== point evaluations ==================================================================
 double XelMathOppositeX::Eval(const double& x) const {
@@ -144,8 +141,4 @@ XelMathOppositeXDel::~XelMathOppositeXDel() {
   _function = nullptr;
 }
 
-XelMathDefineIdentity(XelMathOppositeXDel, XelMathOppositeX);
-
-XelMathFunctionX* XelMathOppositeXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathOppositeXDel, XelMathOppositeX);

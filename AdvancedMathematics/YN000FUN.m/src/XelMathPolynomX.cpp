@@ -564,9 +564,7 @@ XelMathDefineIdentity(XelMathPolynomX, XelMathFunctionX);
 unsigned char XelMathPolynomX::IsOption(const long iOption) const {
   return (iOption & ~0xFEL) == 0 ? 1 : 0;
 }
-int XelMathPolynomX::GetDirectComponents(const int, const XelMathFunctionGeneral**) const {
-  return 0;
-}
+XelMathDefineNoComponents(XelMathPolynomX);
 XelMathDefineTypeId(XelMathPolynomX, XelMathFunctionX, XelMathTypeId::Polynom);
 
 // ==== changes of variable ======================================================================

@@ -179,8 +179,4 @@ XelMathProdXDel::~XelMathProdXDel() {
   _f = _g = nullptr;
 }
 
-XelMathDefineIdentity(XelMathProdXDel, XelMathProdX);
-
-XelMathFunctionX* XelMathProdXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathProdXDel, XelMathProdX);

@@ -34,10 +34,7 @@ unsigned char XelMathScaleFunctionX::IsOption(const long iOption) const {
   return _function ? _function->IsOption(iOption) : 0;
 }
 
-int XelMathScaleFunctionX::GetDirectComponents(const int iSize,
-                                               const XelMathFunctionGeneral** oComponents) const {
-  return ListComponents(1, &_function, iSize, oComponents);
-}
+XelMathDefineComponents(XelMathScaleFunctionX, 1, &_function);
 
 // ==== point evaluations: a b^k f^(k)(b x) ================================================
 double XelMathScaleFunctionX::Eval(const double& x) const {
@@ -199,8 +196,4 @@ XelMathScaleFunctionXDel::~XelMathScaleFunctionXDel() {
   _function = nullptr;
 }
 
-XelMathDefineIdentity(XelMathScaleFunctionXDel, XelMathScaleFunctionX);
-
-XelMathFunctionX* XelMathScaleFunctionXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathScaleFunctionXDel, XelMathScaleFunctionX);

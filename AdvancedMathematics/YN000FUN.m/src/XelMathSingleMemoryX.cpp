@@ -58,10 +58,7 @@ unsigned char XelMathSingleMemoryX::IsOption(const long iOption) const {
   return _function ? _function->IsOption(iOption) : 0;
 }
 
-int XelMathSingleMemoryX::GetDirectComponents(const int iSize,
-                                              const XelMathFunctionGeneral** oComponents) const {
-  return ListComponents(1, &_function, iSize, oComponents);
-}
+XelMathDefineComponents(XelMathSingleMemoryX, 1, &_function);
 
 // ==== point evaluations ==================================================================
 double XelMathSingleMemoryX::Eval(const double& x) const {
@@ -208,8 +205,4 @@ XelMathSingleMemoryXDel::~XelMathSingleMemoryXDel() {
   _function = nullptr;
 }
 
-XelMathDefineIdentity(XelMathSingleMemoryXDel, XelMathSingleMemoryX);
-
-XelMathFunctionX* XelMathSingleMemoryXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathSingleMemoryXDel, XelMathSingleMemoryX);

@@ -452,7 +452,7 @@ int XelMathSolveX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioR
       status = DSolve(iDomain, _sampling);
     }
   } else if (!_function) {
-    status = 0;
+    status = XelMathStatus::Done;
   }
   ioRoots.Beginning();
   _running = 0;
@@ -466,19 +466,19 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
   if (a > b)
     return XelMathStatus::Refused;
   if (!(a <= b) || iDepth > MaxRecursionDepth)
-    return 0; // NaN ends or a runaway recursion: nothing more to find here
+    return XelMathStatus::Done; // NaN ends or a runaway recursion: nothing more to find here
   if (_constraint && !_constraint->IsAdmissible(iI))
-    return 0;
+    return XelMathStatus::Done;
   const double mid = 0.5 * (a + b);
   double f2;
   const XelMathInterval F = _function->Eval(iI);
   const double dist = F.DistanceTo(0.0);
   if (dist > 0.0 && !IsNull(mid, dist, f2))
-    return 0;
+    return XelMathStatus::Done;
   if (!(F.low == F.low) || !(F.high == F.high))
-    return 0; // no usable image
+    return XelMathStatus::Done; // no usable image
   if (IsNull(mid, F.low, f2) && IsNull(mid, F.high, f2) && IsAllNull())
-    return 1;
+    return XelMathStatus::NullFunction;
   const XelMathInterval D = _function->EvalFirstDeriv(iI);
 
   if (iDepth == 0 && _checkExtremities) {
@@ -502,7 +502,7 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
     if (N.high > b)
       N.high = b;
     if (!(N.low == N.low) || !(N.high == N.high))
-      return 0;
+      return XelMathStatus::Done;
     if (N.high - N.low < _relativeEps * (_scale + N.Norm())) {
       double x = 0.5 * (N.low + N.high);
       if (x < a)
@@ -522,7 +522,7 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
         return AddRoot(x);
     }
     if (N.low > N.high)
-      return 0;
+      return XelMathStatus::Done;
     return SolveMonotone(N);
   }
 
@@ -557,13 +557,13 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
     }
     if (!taken) {
       if (IsAllNull())
-        return 1;
+        return XelMathStatus::NullFunction;
       m = mid;
       fm = _function->Eval(m);
     }
   }
   if (!IsFinite(fm))
-    return 0;
+    return XelMathStatus::Done;
 
   const double dl = D.low, dh = D.high;
   int result = 0;
@@ -620,7 +620,7 @@ int XelMathSolveX::DSolve(const XelMathInterval& iI, long iNbPoints) {
   if (a > b)
     return XelMathStatus::Refused;
   if (!(a <= b))
-    return 0;
+    return XelMathStatus::Done;
   const long n = iNbPoints > 1 ? iNbPoints : 1;
   const double h = n > 1 ? (b - a) / static_cast<double>(n - 1) : 0.0;
   long nbNull = 0;
@@ -824,11 +824,11 @@ int XelMathSolveX::SolveDichotomy(double& ioA, double& ioB, double& ioFa, double
   double f2;
   if (IsRoot(ioA, ioFa, f2)) {
     oX = ioA;
-    return 0;
+    return XelMathStatus::Done;
   }
   if (IsRoot(ioB, ioFb, f2)) {
     oX = ioB;
-    return 0;
+    return XelMathStatus::Done;
   }
   if (IsNull(ioA, ioFa, f2) || IsNull(ioB, ioFb, f2) || ioFa * ioFb > 0.0)
     return XelMathStatus::Refused;
@@ -847,7 +847,7 @@ int XelMathSolveX::SolveDichotomy(double& ioA, double& ioB, double& ioFa, double
     }
     oX = m;
     if (value == 0.0 || IsRoot(m, value, f2))
-      return 0;
+      return XelMathStatus::Done;
     if ((ioB - ioA) * (ioB - ioA) < bound2)
       return XelMathStatus::NotConverged;
   }
@@ -896,7 +896,7 @@ int XelMathSolveX::SolveNewtonWithInit(const XelMathInterval& iI, long iMode, do
       }
       ioX = x;
       oValue = value;
-      return 0;
+      return XelMathStatus::Done;
     }
     if (bracket) {
       if ((value < 0.0) == (vlo < 0.0)) {
@@ -938,7 +938,7 @@ int XelMathSolveX::SolveNewtonWithInit(const XelMathInterval& iI, long iMode, do
       EvalMode(x, iMode, value, deriv);
       ioX = x;
       oValue = value;
-      return 0;
+      return XelMathStatus::Done;
     }
     x = xn;
     EvalMode(x, iMode, value, deriv);
@@ -964,7 +964,7 @@ int XelMathSolveX::SolveNewtonWithInitOld(const XelMathInterval& iI, long iMode,
     if (value == 0.0 || IsRoot(x, value, f2, &testDeriv)) {
       ioX = x;
       oValue = value;
-      return 0;
+      return XelMathStatus::Done;
     }
     if (deriv == 0.0 || !IsFinite(value))
       break;
@@ -1025,10 +1025,10 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
     for (long k = d; k >= 0; --k)
       bound = bound * m + std::fabs(iC[k]);
     if (bound == 0.0 || (_toleranceGiven && IsNull(mid, bound, f2)))
-      return 1;
+      return XelMathStatus::NullFunction;
   }
   if (d == 0)
-    return 0;
+    return XelMathStatus::Done;
 
   // Every real root lies within Fujiwara's bound: the search is clipped to it, so that
   // wide domains neither overflow nor waste steps.
@@ -1132,7 +1132,7 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
   }
   for (long i = 0; i < critical.Count(); ++i)
     AddRoot(critical[i] + iShift);
-  return 0;
+  return XelMathStatus::Done;
 }
 
 int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, double iC) {
@@ -1140,7 +1140,7 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
   if (!(lo <= hi) || !IsFinite(lo) || !IsFinite(hi))
     return XelMathStatus::Refused;
   if (!IsFinite(iA) || !IsFinite(iOmega) || !IsFinite(iPhi) || !IsFinite(iC))
-    return 0;
+    return XelMathStatus::Done;
   double a = iA, omega = iOmega, phi = iPhi, c = iC;
   if (omega < 0.0) {
     // cos is even: a cos(w x - phi) = a cos(-w x + phi).
@@ -1151,7 +1151,7 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
   double f2;
   const double gap = std::fabs(c) - std::fabs(a); // smallest |f| when positive
   if (a * a < c * c && !IsNull(mid, gap, f2))
-    return 0;
+    return XelMathStatus::Done;
   // Image of f on the domain (the whole range of cos where w x overflows).
   const double pl = omega * lo - phi, ph = omega * hi - phi;
   const bool finitePhase = IsFinite(pl) && IsFinite(ph);
@@ -1161,7 +1161,7 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
   if (a < 0.0)
     image = XelMathInterval(a * cosImage.high + c, a * cosImage.low + c);
   if (IsNull(mid, image.Norm(), f2))
-    return 1;
+    return XelMathStatus::NullFunction;
   auto value = [&](double x) { return a * std::cos(omega * x - phi) + c; };
   auto deriv = [&](double x) { return -a * omega * std::sin(omega * x - phi); };
 
@@ -1253,7 +1253,7 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
   double fhi = value(hi), dhi = deriv(hi);
   if (IsRoot(hi, fhi, f2, &dhi))
     AddRoot(hi);
-  return 0;
+  return XelMathStatus::Done;
 }
 
 // ---- entry points of XelMathFunctionX ---------------------------------------------------------

@@ -26,10 +26,7 @@ unsigned char XelMathSquareDistXs::IsOption(const long iOption) const {
   return ComponentsAllow(_n, _functions, iOption);
 }
 
-int XelMathSquareDistXs::GetDirectComponents(const int iSize,
-                                             const XelMathFunctionGeneral** oComponents) const {
-  return ListComponents(_n, _functions, iSize, oComponents);
-}
+XelMathDefineComponents(XelMathSquareDistXs, _n, _functions);
 
 // ==== point evaluations ==================================================================
 double XelMathSquareDistXs::Eval(const double& x) const {
@@ -118,8 +115,4 @@ XelMathSquareDistXsDel::~XelMathSquareDistXsDel() {
     _functions[i] = nullptr;
 }
 
-XelMathDefineIdentity(XelMathSquareDistXsDel, XelMathSquareDistXs);
-
-XelMathFunctionX* XelMathSquareDistXsDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathSquareDistXsDel, XelMathSquareDistXs);

@@ -42,10 +42,7 @@ unsigned char XelMathSumSquareX::IsOption(const long iOption) const {
   return ComponentsAllow(_n, _functions, iOption);
 }
 
-int XelMathSumSquareX::GetDirectComponents(const int iSize,
-                                           const XelMathFunctionGeneral** oComponents) const {
-  return ListComponents(_n, _functions, iSize, oComponents);
-}
+XelMathDefineComponents(XelMathSumSquareX, _n, _functions);
 
 // ==== evaluations ========================================================================
 
@@ -106,8 +103,4 @@ XelMathSumSquareXDel::~XelMathSumSquareXDel() {
     _functions[i] = nullptr;
 }
 
-XelMathDefineIdentity(XelMathSumSquareXDel, XelMathSumSquareX);
-
-XelMathFunctionX* XelMathSumSquareXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathSumSquareXDel, XelMathSumSquareX);

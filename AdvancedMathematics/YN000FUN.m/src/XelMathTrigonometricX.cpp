@@ -58,9 +58,7 @@ unsigned char XelMathTrigonometricX::IsOption(const long iOption) const {
              : 0;
 }
 
-int XelMathTrigonometricX::GetDirectComponents(const int, const XelMathFunctionGeneral**) const {
-  return 0;
-}
+XelMathDefineNoComponents(XelMathTrigonometricX);
 
 XelMathDefineTypeId(XelMathTrigonometricX, XelMathFunctionX, XelMathTypeId::Trigonometric);
 
