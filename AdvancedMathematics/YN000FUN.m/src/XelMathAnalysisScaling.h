@@ -1,12 +1,15 @@
 #pragma once
 // Tolerance and scale-option handling shared by the entry points of the one-variable analyses
-// (root finding and minimization; internal to the library). An analysis works on values in
-// the scale power iExpectedF and on variables in the scale; a function declaring other
-// powers (XelMathAttrScaleOption) is run through a XelMathScaleFunctionX wrapper whose
-// results are mapped back. Misuse (an option of more than one power) raises 0x20006.
+// (roots, extrema, images, integrals; internal to the library). Every entry point reads its
+// scale option here: from its attribute list (AttrScaleOption), the mailbox
+// (FiledScaleOption) or a basis function (BasisOption), and its powers through ReadPowers. An
+// analysis works on values in the scale power iExpectedF and on variables in the scale; a function
+// declaring other powers (XelMathAttrScaleOption) is run through a XelMathScaleFunctionX wrapper
+// whose results are mapped back. Misuse (an option of more than one power) raises 0x20006.
 #include <cmath>
 #include <memory>
 
+#include "XelFedEx.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
@@ -21,28 +24,44 @@
 
 namespace XelMathAnalysisScaling {
 
+/// The tolerance of the XelMathAttrTolObject of iAttributes (which may be null), else iOther.
+inline const XelTolerance* ListTolerance(const XelMathAttrList* iAttributes,
+                                         const XelTolerance* iOther) {
+  if (!iAttributes)
+    return iOther;
+  const XelMathAttrTolObject* attr =
+      dynamic_cast<const XelMathAttrTolObject*>(iAttributes->GetAttribute("XelMathAttrTolObject"));
+  return attr ? &attr->GetTolObject() : iOther;
+}
+
 /// The tolerance of an analysis of iF: the function's own, else the default one; a
 /// XelMathAttrTolObject of iAttributes overrides both.
 inline const XelTolerance* FindTolerance(const XelMathFunctionX* iF,
                                          const XelMathAttrList* iAttributes) {
   const XelTolerance* tol = XelMathFunctionXFindTolerance(iF);
-  if (!tol)
-    tol = &XelGetDefaultTolerance();
-  if (iAttributes) {
-    const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
-        iAttributes->GetAttribute("XelMathAttrTolObject"));
-    if (attr)
-      tol = &attr->GetTolObject();
-  }
-  return tol;
+  return ListTolerance(iAttributes, tol ? tol : &XelGetDefaultTolerance());
+}
+
+/// The scale option iF carries when it is a XelMathBasisFunctionX with one, else null.
+inline const XelMathAttrScaleOption* BasisOption(const XelMathFunctionX* iF) {
+  if (!iF->IsAKindOf("XelMathBasisFunctionX"))
+    return nullptr;
+  return static_cast<const XelMathBasisFunctionX*>(iF)->GetScaleOption();
+}
+
+/// The scale option filed for iKey under iMessage (XelMathMessage) in the library's mailbox
+/// for the duration of a call (XelMathMailboxEntry), else null.
+inline const XelMathAttrScaleOption* FiledScaleOption(const long iMessage, const void* iKey) {
+  void* filed = nullptr;
+  long status = 0;
+  if (XelFedEx::Get(_XelR19QuorMail, iMessage, iKey, filed, status) && filed)
+    return static_cast<const XelMathAttrScaleOption*>(filed);
+  return nullptr;
 }
 
 /// The scale option of a XelMathBasisFunctionX, when it has one. Returns 1 then.
 inline int BasisScaleOption(const XelMathFunctionX* iF, XelMathAttrScaleOption& oOption) {
-  if (!iF->IsAKindOf("XelMathBasisFunctionX"))
-    return 0;
-  const XelMathAttrScaleOption* option =
-      static_cast<const XelMathBasisFunctionX*>(iF)->GetScaleOption();
+  const XelMathAttrScaleOption* option = BasisOption(iF);
   if (!option)
     return 0;
   oOption = *option;

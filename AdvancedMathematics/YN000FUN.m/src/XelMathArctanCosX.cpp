@@ -48,11 +48,7 @@ XelMathArctanCosX::~XelMathArctanCosX() = default;
 XelMathDefineIdentity(XelMathArctanCosX, XelMathFunctionX);
 
 unsigned char XelMathArctanCosX::IsOption(const long iOption) const {
-  return (iOption &
-          ~(XelMathOption::FirstDeriv | XelMathOption::SecondDeriv | XelMathOption::Image |
-            XelMathOption::FirstDerivImage | XelMathOption::SecondDerivImage)) == 0
-             ? 1
-             : 0;
+  return (iOption & ~(XelMathOption::FirstAndSecond | XelMathOption::ImageUpToSecond)) == 0 ? 1 : 0;
 }
 
 XelMathDefineNoComponents(XelMathArctanCosX);

@@ -326,13 +326,10 @@ XelMathInterval XelMathFunctionX::BaseComputeOptimalImage(const XelMathInterval&
   ReadTolerance(iTol, s, eps);
 
   // 1. The scale option filed for this function, else the one a basis function carries.
-  const XelMathAttrScaleOption* option = nullptr;
-  void* filed = nullptr;
-  long status = 0;
-  if (XelFedEx::Get(_XelR19QuorMail, XelMathMessage::ImageScale, this, filed, status) && filed)
-    option = static_cast<const XelMathAttrScaleOption*>(filed);
-  else if (IsAKindOf("XelMathBasisFunctionX"))
-    option = static_cast<const XelMathBasisFunctionX*>(this)->GetScaleOption();
+  const XelMathAttrScaleOption* option =
+      XelMathAnalysisScaling::FiledScaleOption(XelMathMessage::ImageScale, this);
+  if (!option)
+    option = XelMathAnalysisScaling::BasisOption(this);
   long reviewed = 0;
   std::unique_ptr<XelMathScaleFunctionX> scaled;
   const XelMathFunctionX* work = this;

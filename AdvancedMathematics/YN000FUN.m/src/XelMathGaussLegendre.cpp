@@ -206,10 +206,7 @@ namespace {
 // reviewed (the tolerance is then already in scaled units) or when S is 1. Raises 0x20006
 // for an option without exactly one F and one X power.
 double IntegralScale(const XelMathFunctionX& iF, const XelTolerance* iTol, const char* iWhere) {
-  if (!iF.IsAKindOf("XelMathBasisFunctionX"))
-    return 1.0;
-  const XelMathBasisFunctionX& basis = static_cast<const XelMathBasisFunctionX&>(iF);
-  const XelMathAttrScaleOption* option = basis.GetScaleOption();
+  const XelMathAttrScaleOption* option = XelMathAnalysisScaling::BasisOption(&iF);
   if (!option)
     return 1.0;
   long powerF = 1, powerX = 1;

@@ -17,11 +17,7 @@ XelMathHyperbolicX::~XelMathHyperbolicX() = default;
 XelMathDefineIdentity(XelMathHyperbolicX, XelMathFunctionX);
 
 unsigned char XelMathHyperbolicX::IsOption(const long iOption) const {
-  return (iOption &
-          ~(XelMathOption::FirstDeriv | XelMathOption::SecondDeriv | XelMathOption::Image |
-            XelMathOption::FirstDerivImage | XelMathOption::SecondDerivImage)) == 0
-             ? 1
-             : 0;
+  return (iOption & ~(XelMathOption::FirstAndSecond | XelMathOption::ImageUpToSecond)) == 0 ? 1 : 0;
 }
 
 XelMathDefineNoComponents(XelMathHyperbolicX);

@@ -22,6 +22,9 @@ constexpr long PointUpToSecond = Value | FirstDeriv | SecondDeriv;
 constexpr long ImageAndFirst = Image | FirstDerivImage;
 constexpr long FirstAndSecondImages = FirstDerivImage | SecondDerivImage;
 constexpr long ImageUpToSecond = Image | FirstDerivImage | SecondDerivImage;
+/// Every derivative at a point and every image (all but the value).
+constexpr long DerivativesAndImages = FirstDeriv | SecondDeriv | ThirdDeriv | Image |
+                                      FirstDerivImage | SecondDerivImage | ThirdDerivImage;
 } // namespace XelMathOption
 
 /// Statuses returned by the analyses (roots, extrema, integrals, Newton solves).

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "XelError.h"
+#include "XelMathAnalysisScaling.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrPointerValue.h"
 #include "XelMathAttrTolObject.h"
@@ -451,13 +452,8 @@ int XelMathMinimizeRN::Run(const XelMathIntervalND& iBox, XelMathSetOfPointsND& 
 
 int XelMathFunctionRN::Minimize(const XelMathIntervalND& iBox, XelMathSetOfPointsND& oMinima,
                                 const XelMathAttrList* iAttributes) const {
-  const XelTolerance* tol = &XelGetDefaultTolerance();
-  if (iAttributes) {
-    const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
-        iAttributes->GetAttribute("XelMathAttrTolObject"));
-    if (attr)
-      tol = &attr->GetTolObject();
-  }
+  const XelTolerance* tol =
+      XelMathAnalysisScaling::ListTolerance(iAttributes, &XelGetDefaultTolerance());
   XelMathMinimizeRN minimizer(this, *tol);
   return minimizer.Run(iBox, oMinima, iAttributes);
 }

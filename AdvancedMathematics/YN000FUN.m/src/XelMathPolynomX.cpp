@@ -289,15 +289,6 @@ void ProductInto(const XelMathPolynomX* iP, const XelMathPolynomX* iQ, XelMathPo
   oR->SetShift(s);
 }
 
-/// Scale option filed for iKey under iMessage in the mailbox, or null.
-const XelMathAttrScaleOption* FiledScaleOption(long iMessage, const void* iKey) {
-  void* value = nullptr;
-  long status = 0;
-  if (XelFedEx::Get(_XelR19QuorMail, iMessage, iKey, value, status) && value)
-    return static_cast<const XelMathAttrScaleOption*>(value);
-  return nullptr;
-}
-
 } // namespace
 
 // ==== class-wide table ====================================================================
@@ -562,7 +553,7 @@ long XelMathPolynomX::GetStaticMemoryBytes() const {
 }
 XelMathDefineIdentity(XelMathPolynomX, XelMathFunctionX);
 unsigned char XelMathPolynomX::IsOption(const long iOption) const {
-  return (iOption & ~0xFEL) == 0 ? 1 : 0;
+  return (iOption & ~XelMathOption::DerivativesAndImages) == 0 ? 1 : 0;
 }
 XelMathDefineNoComponents(XelMathPolynomX);
 XelMathDefineTypeId(XelMathPolynomX, XelMathFunctionX, XelMathTypeId::Polynom);
@@ -944,7 +935,8 @@ XelMathInterval XelMathPolynomX::ComputeOptimalImage(const XelMathInterval& iI,
   std::unique_ptr<XelMathPolynomX> scaled;
   double variableFactor = 1.0, functionFactor = 1.0;
   if (_degree < 16) {
-    const XelMathAttrScaleOption* option = FiledScaleOption(XelMathMessage::ImageScale, this);
+    const XelMathAttrScaleOption* option =
+        XelMathAnalysisScaling::FiledScaleOption(XelMathMessage::ImageScale, this);
     if (option) {
       const double s = iTol.IsValidMark() && !iTol.GetError() ? iTol.GetScaleFactor() : 1.0;
       scaled = ScaledCopy(*this, *option, s, "XelMathPolynomX::ComputeOptimalImage", variableFactor,
@@ -1076,7 +1068,8 @@ int XelMathPolynomX::IsMonotone(const XelMathInterval& iI, long& oSense,
   oSense = 0;
   // Scale option filed for this polynomial for the duration of the test.
   long powerX = 1, powerF = 1, reviewed = 0;
-  const XelMathAttrScaleOption* option = FiledScaleOption(XelMathMessage::MonotoneScale, this);
+  const XelMathAttrScaleOption* option =
+      XelMathAnalysisScaling::FiledScaleOption(XelMathMessage::MonotoneScale, this);
   if (option) {
     XelMathAnalysisScaling::ReadPowers(*option, "XelMathPolynomX::IsMonotone", powerF, powerX);
     reviewed = option->GetOKReviewed();
@@ -1474,16 +1467,12 @@ XelMathPolynomX& operator*=(XelMathPolynomX& ioP, const double iA) {
 
 int XelMathPolynomX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
                            const XelMathAttrList* iAttributes) const {
-  const XelTolerance* tol = &XelGetDefaultTolerance();
-  const XelMathAttrScaleOption* option = nullptr;
+  const XelTolerance* tol =
+      XelMathAnalysisScaling::ListTolerance(iAttributes, &XelGetDefaultTolerance());
+  const XelMathAttrScaleOption* option = XelMathAnalysisScaling::AttrScaleOption(iAttributes);
   const XelMathAttrDoubleValue* absolute = nullptr;
   const XelMathAttrDoubleValue* epsRoot = nullptr;
   if (iAttributes) {
-    const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
-        iAttributes->GetAttribute("XelMathAttrTolObject"));
-    if (attr)
-      tol = &attr->GetTolObject();
-    option = XelMathAnalysisScaling::AttrScaleOption(iAttributes);
     absolute = dynamic_cast<const XelMathAttrDoubleValue*>(
         iAttributes->GetAttribute(AttrFunctionXAbsoluteTolerance));
     epsRoot = dynamic_cast<const XelMathAttrDoubleValue*>(

@@ -1263,10 +1263,9 @@ namespace {
 /// The scale option that goes with iF: the filed one (mail message iMessage) or the
 /// one of a XelMathBasisFunctionX. Returns 1 when there is one.
 int FindScaleOption(const XelMathFunctionX* iF, long iMessage, XelMathAttrScaleOption& oOption) {
-  void* filed = nullptr;
-  long status = 0;
-  if (XelFedEx::Get(_XelR19QuorMail, iMessage, iF, filed, status) && filed) {
-    oOption = *static_cast<const XelMathAttrScaleOption*>(filed);
+  if (const XelMathAttrScaleOption* filed =
+          XelMathAnalysisScaling::FiledScaleOption(iMessage, iF)) {
+    oOption = *filed;
     return 1;
   }
   return XelMathAnalysisScaling::BasisScaleOption(iF, oOption);

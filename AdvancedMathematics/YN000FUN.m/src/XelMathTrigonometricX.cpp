@@ -51,11 +51,7 @@ XelMathTrigonometricX::~XelMathTrigonometricX() = default;
 XelMathDefineIdentity(XelMathTrigonometricX, XelMathFunctionX);
 
 unsigned char XelMathTrigonometricX::IsOption(const long iOption) const {
-  return (iOption &
-          ~(XelMathOption::FirstDeriv | XelMathOption::SecondDeriv | XelMathOption::Image |
-            XelMathOption::FirstDerivImage | XelMathOption::SecondDerivImage)) == 0
-             ? 1
-             : 0;
+  return (iOption & ~(XelMathOption::FirstAndSecond | XelMathOption::ImageUpToSecond)) == 0 ? 1 : 0;
 }
 
 XelMathDefineNoComponents(XelMathTrigonometricX);
@@ -201,14 +197,9 @@ double XelMathTrigonometricX::IntegrateAbsOrRel(const XelMathInterval& iI, doubl
 // =========================================================================================
 int XelMathTrigonometricX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
                                  const XelMathAttrList* iAttributes) const {
-  const XelTolerance* tol = _tolerance ? _tolerance : &XelGetDefaultTolerance();
-  const XelMathAttrScaleOption* option = nullptr;
-  if (iAttributes) {
-    if (const XelMathAttrTolObject* t = dynamic_cast<const XelMathAttrTolObject*>(
-            iAttributes->GetAttribute("XelMathAttrTolObject")))
-      tol = &t->GetTolObject();
-    option = XelMathAnalysisScaling::AttrScaleOption(iAttributes);
-  }
+  const XelTolerance* tol = XelMathAnalysisScaling::ListTolerance(
+      iAttributes, _tolerance ? _tolerance : &XelGetDefaultTolerance());
+  const XelMathAttrScaleOption* option = XelMathAnalysisScaling::AttrScaleOption(iAttributes);
   if (!tol || !tol->IsValidMark()) {
     XelQuornull(__FILE__, __LINE__);
     return 0;
