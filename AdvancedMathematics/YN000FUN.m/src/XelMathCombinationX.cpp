@@ -121,9 +121,7 @@ double XelMathCombinationX::EvalThirdDeriv(const double& x) const {
 
 void XelMathCombinationX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                                double* oF2) const {
-  const bool wantF = oF && (iOptions & XelMathOption::Value),
-             wantF1 = oF1 && (iOptions & XelMathOption::FirstDeriv),
-             wantF2 = oF2 && (iOptions & XelMathOption::SecondDeriv);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
   const long options = (wantF ? XelMathOption::Value : 0) |
                        (wantF1 ? XelMathOption::FirstDeriv : 0) |
                        (wantF2 ? XelMathOption::SecondDeriv : 0);
@@ -191,9 +189,7 @@ XelMathInterval XelMathCombinationX::EvalThirdDeriv(const XelMathInterval& iI) c
 
 void XelMathCombinationX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
                                XelMathInterval* oF1, XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & XelMathOption::Image),
-             wantF1 = oF1 && (iOptions & XelMathOption::FirstDerivImage),
-             wantF2 = oF2 && (iOptions & XelMathOption::SecondDerivImage);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
   XelMathInterval h = Zero(), h1 = Zero(), h2 = Zero();
   if (!HasNull(_n, _functions)) {
     const long options = (wantF ? XelMathOption::Image : 0) |

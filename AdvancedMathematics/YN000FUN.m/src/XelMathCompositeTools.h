@@ -19,6 +19,7 @@ namespace XelMathComposite {
 
 // The interval helpers are those of the elementary functions (one copy).
 using XelMathElementary::Add;
+using XelMathElementary::AskedOutputs;
 using XelMathElementary::Cube;
 using XelMathElementary::Max2;
 using XelMathElementary::Min2;
@@ -119,8 +120,7 @@ inline void StoreAsked(const bool iWantF, const bool iWantF1, const bool iWantF2
 template <class T, class Compute>
 inline void EvalAsked(const long iOptions, const long iFirstBit, const T& iMissing, T* oF, T* oF1,
                       T* oF2, Compute iCompute) {
-  const bool wantF = oF && (iOptions & iFirstBit), wantF1 = oF1 && (iOptions & (2 * iFirstBit)),
-             wantF2 = oF2 && (iOptions & (4 * iFirstBit));
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, iFirstBit, oF, oF1, oF2);
   const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
   if (order < 0)
     return;

@@ -103,9 +103,7 @@ XelMathInterval XelMathDefinitionMemoryX::EvalThirdDeriv(const XelMathInterval& 
 void XelMathDefinitionMemoryX::Eval(const XelMathInterval& iI, const long iOptions,
                                     XelMathInterval* oF, XelMathInterval* oF1,
                                     XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & XelMathOption::Image),
-             wantF1 = oF1 && (iOptions & XelMathOption::FirstDerivImage),
-             wantF2 = oF2 && (iOptions & XelMathOption::SecondDerivImage);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
   if (!_function || !IsDefinitionInterval(iI)) {
     if (_function) {
       _function->Eval(iI, iOptions, oF, oF1, oF2);

@@ -79,9 +79,7 @@ double XelMathDerivFunctionX::EvalThirdDeriv(const double& x) const {
 
 void XelMathDerivFunctionX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                                  double* oF2) const {
-  const bool wantF = oF && (iOptions & XelMathOption::Value),
-             wantF1 = oF1 && (iOptions & XelMathOption::FirstDeriv),
-             wantF2 = oF2 && (iOptions & XelMathOption::SecondDeriv);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
   if (!_function) {
     SetAsked(wantF, wantF1, wantF2, XelMathInfinite, oF, oF1, oF2);
     return;
@@ -109,9 +107,7 @@ XelMathInterval XelMathDerivFunctionX::EvalThirdDeriv(const XelMathInterval&) co
 void XelMathDerivFunctionX::Eval(const XelMathInterval& iI, const long iOptions,
                                  XelMathInterval* oF, XelMathInterval* oF1,
                                  XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & XelMathOption::Image),
-             wantF1 = oF1 && (iOptions & XelMathOption::FirstDerivImage),
-             wantF2 = oF2 && (iOptions & XelMathOption::SecondDerivImage);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
   if (!_function) {
     SetAsked(wantF, wantF1, wantF2, Zero(), oF, oF1, oF2);
     return;

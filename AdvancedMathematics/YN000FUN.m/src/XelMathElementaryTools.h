@@ -5,6 +5,7 @@
 // XelMathCompositeTools.h. Ends are computed in ordinary floating point, as the interval
 // functions of the library do; products keep an exact zero.
 #include <cmath>
+#include <tuple>
 
 #include "XelMathConstants.h"
 #include "XelMathInterval.h"
@@ -85,6 +86,16 @@ inline XelMathInterval Inverse(const XelMathInterval& iI) {
 inline XelMathInterval Cube(const XelMathInterval& iI) {
   return XelMathInterval(iI.low * iI.low * iI.low, iI.high * iI.high * iI.high);
 }
+/// The outputs a multi-output evaluation asks for: those of the bits iFirstBit, 2 iFirstBit
+/// and 4 iFirstBit of iOptions (XelMathOption::Value at a point, XelMathOption::Image over an
+/// interval) whose pointer is not null.
+/// const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
+inline std::tuple<bool, bool, bool> AskedOutputs(const long iOptions, const long iFirstBit,
+                                                 const void* oF, const void* oF1, const void* oF2) {
+  return std::make_tuple(oF && (iOptions & iFirstBit), oF1 && (iOptions & (2 * iFirstBit)),
+                         oF2 && (iOptions & (4 * iFirstBit)));
+}
+
 /// Interval cosine and sine of a phase w x + p; [-1, 1] when w x overflows, where the
 /// platform's functions have no value.
 inline XelMathInterval PhaseCos(const XelMathInterval& iTheta) {

@@ -137,9 +137,7 @@ double XelMathFractionX::EvalThirdDeriv(const double& x) const {
 
 void XelMathFractionX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                             double* oF2) const {
-  const bool wantF = oF && (iOptions & XelMathOption::Value),
-             wantF1 = oF1 && (iOptions & XelMathOption::FirstDeriv),
-             wantF2 = oF2 && (iOptions & XelMathOption::SecondDeriv);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
   if (!wantF && !wantF1 && !wantF2)
     return;
   if (!_numerator || !_denominator) {

@@ -65,9 +65,7 @@ double XelMathScaleFunctionX::EvalThirdDeriv(const double& x) const {
 
 void XelMathScaleFunctionX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                                  double* oF2) const {
-  const bool wantF = oF && (iOptions & XelMathOption::Value),
-             wantF1 = oF1 && (iOptions & XelMathOption::FirstDeriv),
-             wantF2 = oF2 && (iOptions & XelMathOption::SecondDeriv);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
   double v = XelMathInfinite, d1 = XelMathInfinite, d2 = XelMathInfinite;
   const double a = _functionFactor, b = _variableFactor;
   if (_function) {
@@ -127,9 +125,7 @@ XelMathInterval XelMathScaleFunctionX::EvalThirdDeriv(const XelMathInterval& iI)
 void XelMathScaleFunctionX::Eval(const XelMathInterval& iI, const long iOptions,
                                  XelMathInterval* oF, XelMathInterval* oF1,
                                  XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & XelMathOption::Image),
-             wantF1 = oF1 && (iOptions & XelMathOption::FirstDerivImage),
-             wantF2 = oF2 && (iOptions & XelMathOption::SecondDerivImage);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
   XelMathInterval v, d1, d2;
   if (_function) {
     const double a = _functionFactor, b = _variableFactor;

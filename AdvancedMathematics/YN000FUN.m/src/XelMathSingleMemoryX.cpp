@@ -91,9 +91,7 @@ double XelMathSingleMemoryX::EvalThirdDeriv(const double& x) const {
 
 void XelMathSingleMemoryX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                                 double* oF2) const {
-  const bool wantF = oF && (iOptions & XelMathOption::Value),
-             wantF1 = oF1 && (iOptions & XelMathOption::FirstDeriv),
-             wantF2 = oF2 && (iOptions & XelMathOption::SecondDeriv);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
   if (!_function) {
     SetAsked(wantF, wantF1, wantF2, XelMathInfinite, oF, oF1, oF2);
     return;
@@ -152,9 +150,7 @@ XelMathInterval XelMathSingleMemoryX::EvalThirdDeriv(const XelMathInterval& iI) 
 
 void XelMathSingleMemoryX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
                                 XelMathInterval* oF1, XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & XelMathOption::Image),
-             wantF1 = oF1 && (iOptions & XelMathOption::FirstDerivImage),
-             wantF2 = oF2 && (iOptions & XelMathOption::SecondDerivImage);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
   if (!_function) {
     SetAsked(wantF, wantF1, wantF2, Zero(), oF, oF1, oF2);
     return;
