@@ -1,9 +1,8 @@
 #pragma once
 // Helpers shared by the sources of the point-set classes (not exported).
-#include <memory>
-
 #include <cstddef>
 #include <cstring>
+#include <memory>
 
 #include "XelMathInternalGuards.h"
 #include "XelMathScratch.h"
@@ -11,6 +10,17 @@
 #include "XelQuorMemory.h"
 
 class XelMathSetOfPointsND;
+
+/// IsA and IsAKindOf of a point-set class derived from Base, named by the ClassName of its
+/// source file; its use takes a semicolon.
+#define XelMathDefinePointSetIdentity(Class, Base)                                                 \
+  const char* Class::IsA() const {                                                                 \
+    return ClassName;                                                                              \
+  }                                                                                                \
+  unsigned char Class::IsAKindOf(const char* iName) const {                                        \
+    return (iName && std::strcmp(iName, ClassName) == 0) || Base::IsAKindOf(iName);                \
+  }                                                                                                \
+  static_assert(true, #Class)
 
 /// Raises 0x20006 ("Dimension not valid") for a dimension below 1 or too large for the
 /// memory services to hold the two tangents (2N doubles); iWhere names the constructor.

@@ -62,13 +62,7 @@ XelMathSetOfPointsNDWithVectors::operator=(const XelMathSetOfPointsNDWithVectors
   return *this;
 }
 
-unsigned char XelMathSetOfPointsNDWithVectors::IsAKindOf(const char* iName) const {
-  return (iName && std::strcmp(iName, ClassName) == 0) ||
-         XelMathSetOfPointsNDTwoTangents::IsAKindOf(iName);
-}
-const char* XelMathSetOfPointsNDWithVectors::IsA() const {
-  return ClassName;
-}
+XelMathDefinePointSetIdentity(XelMathSetOfPointsNDWithVectors, XelMathSetOfPointsNDTwoTangents);
 
 // ---- storage ------------------------------------------------------------------------------
 
