@@ -42,11 +42,8 @@ unsigned char XelMathCompositionXByX::IsOption(const long iOption) const {
 
 int XelMathCompositionXByX::GetDirectComponents(const int iSize,
                                                 const XelMathFunctionGeneral** oComponents) const {
-  if (iSize > 0)
-    oComponents[0] = _outer;
-  if (iSize > 1)
-    oComponents[1] = _inner;
-  return 2;
+  const XelMathFunctionX* const parts[2] = {_outer, _inner};
+  return ListComponents(2, parts, iSize, oComponents);
 }
 
 // ==== point evaluations ==================================================================

@@ -23,11 +23,8 @@ unsigned char XelMathProdX::IsOption(const long iOption) const {
 
 int XelMathProdX::GetDirectComponents(const int iSize,
                                       const XelMathFunctionGeneral** oComponents) const {
-  if (iSize > 0)
-    oComponents[0] = _f;
-  if (iSize > 1)
-    oComponents[1] = _g;
-  return 2;
+  const XelMathFunctionX* const parts[2] = {_f, _g};
+  return ListComponents(2, parts, iSize, oComponents);
 }
 
 // ==== point evaluations: Leibniz's rule ==================================================
