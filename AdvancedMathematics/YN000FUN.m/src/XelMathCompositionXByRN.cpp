@@ -19,13 +19,6 @@ long WorkSize(long iN) {
   return 11 * iN + iN * iN;
 }
 
-const XelMathFunctionX** NewPointers(long iN) {
-  return static_cast<const XelMathFunctionX**>(static_cast<void*>(XelQuorArrayPtrsNew(iN)));
-}
-void DelPointers(const XelMathFunctionX** iArray, long iN) {
-  XelQuorArrayPtrsDel(static_cast<void**>(const_cast<void*>(static_cast<const void*>(iArray))), iN);
-}
-
 // Interval number j of an array of intervals stored as (low, high) pairs.
 XelMathInterval GetPair(const double* iPairs, long j) {
   return XelMathInterval(iPairs[2 * j], iPairs[2 * j + 1]);
@@ -56,7 +49,7 @@ XelMathCompositionXByRN::XelMathCompositionXByRN(const XelMathFunctionRN* iF,
   if (_n < 0)
     _n = 0;
   if (_n > 0) {
-    _inner = NewPointers(_n);
+    _inner = XelMathNewPointers<const XelMathFunctionX>(_n);
     for (long j = 0; j < _n; j++)
       _inner[j] = iG ? iG[j] : nullptr;
     _work = XelQuorArrayDoubleNew(WorkSize(_n));
@@ -65,7 +58,7 @@ XelMathCompositionXByRN::XelMathCompositionXByRN(const XelMathFunctionRN* iF,
 
 XelMathCompositionXByRN::~XelMathCompositionXByRN() {
   if (_inner)
-    DelPointers(_inner, _n);
+    XelMathDelPointers(_inner, _n);
   if (_work)
     XelQuorArrayDoubleDel(_work, WorkSize(_n));
 }

@@ -4,6 +4,16 @@
 // released on every way out of the scope, an error included.
 #include "XelQuorMemory.h"
 
+/// An array of iCount pointers to T from the memory services (members that outgrow their
+/// inline storage); released by XelMathDelPointers with the same count.
+template <class T> T** XelMathNewPointers(const long iCount) {
+  return static_cast<T**>(static_cast<void*>(XelQuorArrayPtrsNew(iCount)));
+}
+template <class T> void XelMathDelPointers(T** iArray, const long iCount) {
+  XelQuorArrayPtrsDel(static_cast<void**>(const_cast<void*>(static_cast<const void*>(iArray))),
+                      iCount);
+}
+
 /// iCount doubles, on the stack up to InlineCount (contents not initialised).
 template <long InlineCount = 64> class XelMathScratchDoubles {
 public:

@@ -10,26 +10,19 @@ using namespace XelMathComposite;
 
 namespace {
 const long LocalComponents = 10;
-
-const XelMathFunctionX** NewPointers(long iN) {
-  return static_cast<const XelMathFunctionX**>(static_cast<void*>(XelQuorArrayPtrsNew(iN)));
-}
-void DelPointers(const XelMathFunctionX** iArray, long iN) {
-  XelQuorArrayPtrsDel(static_cast<void**>(const_cast<void*>(static_cast<const void*>(iArray))), iN);
-}
 } // namespace
 
 XelMathSumSquareX::XelMathSumSquareX(long iN, const XelMathFunctionX** iF)
     : _n(iN > 0 ? iN : 0), _functions(_inline), _inline {nullptr, nullptr, nullptr} {
   if (_n > InlineCount)
-    _functions = NewPointers(_n);
+    _functions = XelMathNewPointers<const XelMathFunctionX>(_n);
   for (long i = 0; i < _n; i++)
     _functions[i] = iF ? iF[i] : nullptr;
 }
 
 XelMathSumSquareX::~XelMathSumSquareX() {
   if (_functions != _inline)
-    DelPointers(_functions, _n);
+    XelMathDelPointers(_functions, _n);
 }
 
 long XelMathSumSquareX::GetDynamicMemoryBytes() const {
