@@ -1,7 +1,7 @@
 #pragma once
-// Interval arithmetic and option bookkeeping shared by the composite one-variable functions
-// (internal to the library). Bounds are ordinary floating point on the end values, as for
-// the elementary interval functions.
+// Option bookkeeping, multi-output frames, sums of squares and deep copies shared by the
+// composite one-variable functions (internal, never installed). The interval helpers are the
+// one copy of XelMathElementaryTools.h, brought into this namespace.
 #include <memory>
 
 #include "XelMathAttrDoubleValue.h"
