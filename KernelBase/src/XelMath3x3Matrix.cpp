@@ -1,5 +1,6 @@
 #include "XelMath3x3Matrix.h"
 
+#include "XelKernelInternalConstants.h"
 #include <cmath>
 
 XelMath3x3Matrix::XelMath3x3Matrix() : _coef{1, 0, 0, 0, 1, 0, 0, 0, 1} {}
@@ -17,7 +18,8 @@ XelMath3x3Matrix::XelMath3x3Matrix(const XelMathVector& iColumn0, const XelMathV
 }
 
 void XelMath3x3Matrix::RaiseIndex(const char* iWhere) {
-  XelMathRaise(0x20007, "the row or column of a XelMath3x3Matrix", "Wrong Index", iWhere);
+  XelMathRaise(XelErrorCode::WrongIndex, "the row or column of a XelMath3x3Matrix", "Wrong Index",
+               iWhere);
 }
 
 void XelMath3x3Matrix::GetCoef(double* oCoefs) const {

@@ -1,5 +1,6 @@
 #include "XelMathCircle.h"
 
+#include "XelKernelInternalConstants.h"
 #include <cmath>
 
 XelMathCircle::XelMathCircle()
@@ -12,19 +13,21 @@ XelMathCircle::XelMathCircle(const XelMathPoint& iCenter, double iRadius,
       _shift(iShift) {
   const char* where = "XelMathCircle::XelMathCircle";
   if (!(iRadius >= 0.0) || !std::isfinite(iRadius))
-    XelMathRaise(0x20009, "the radius of a XelMathCircle", "negative or not finite", where);
-  if (!(iScale != 0.0) || !std::isfinite(iScale) || !std::isfinite(iShift))
-    XelMathRaise(0x20009, "the parametrisation of a XelMathCircle", "null or not finite scale",
+    XelMathRaise(XelErrorCode::Forbidden, "the radius of a XelMathCircle", "negative or not finite",
                  where);
+  if (!(iScale != 0.0) || !std::isfinite(iScale) || !std::isfinite(iShift))
+    XelMathRaise(XelErrorCode::Forbidden, "the parametrisation of a XelMathCircle",
+                 "null or not finite scale", where);
   double firstNorm = _first.Normalize();
   double secondNorm = _second.Norm();
   if (!(firstNorm > 0.0) || !std::isfinite(firstNorm) || !(secondNorm > 0.0) ||
       !std::isfinite(secondNorm))
-    XelMathRaise(0x20009, "the directions of a XelMathCircle", "null or not finite", where);
+    XelMathRaise(XelErrorCode::Forbidden, "the directions of a XelMathCircle", "null or not finite",
+                 where);
   _second -= (_second * _first) * _first;
   // Parallel when what is left of the second direction is negligible against it.
   if (!(_second.Norm() > 1e-12 * secondNorm))
-    XelMathRaise(0x20009, "the directions of a XelMathCircle", "parallel", where);
+    XelMathRaise(XelErrorCode::Forbidden, "the directions of a XelMathCircle", "parallel", where);
   _second.Normalize();
 }
 

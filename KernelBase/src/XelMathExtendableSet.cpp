@@ -2,13 +2,14 @@
 
 #include <cstring>
 
+#include "XelKernelInternalConstants.h"
 #include "XelMathInputError.h"
 #include "XelQuorMemory.h"
 
 XelMathExtendableSet::XelMathExtendableSet(long iElementBytes, long iCapacity)
     : _elementBytes(iElementBytes), _size(0), _capacity(0), _data(nullptr) {
   if (iElementBytes < 0)
-    XelMathRaise(0x20009, "the element size of a XelMathExtendableSet", "negative",
+    XelMathRaise(XelErrorCode::Forbidden, "the element size of a XelMathExtendableSet", "negative",
                  "XelMathExtendableSet::XelMathExtendableSet");
   if (iCapacity > 0)
     Reserve(iCapacity);
@@ -50,7 +51,7 @@ void XelMathExtendableSet::Release() {
 }
 
 void XelMathExtendableSet::RaiseIndex(const char* iWhere) {
-  XelMathRaise(0x20007, "the index of an element", "Wrong Index", iWhere);
+  XelMathRaise(XelErrorCode::WrongIndex, "the index of an element", "Wrong Index", iWhere);
 }
 
 void XelMathExtendableSet::Reserve(long iCapacity) {
@@ -73,7 +74,8 @@ void XelMathExtendableSet::Reserve(long iCapacity) {
 
 void XelMathExtendableSet::SetSize(long iSize) {
   if (iSize < 0)
-    XelMathRaise(0x20009, "the size of a set", "negative", "XelMathExtendableSet::SetSize");
+    XelMathRaise(XelErrorCode::Forbidden, "the size of a set", "negative",
+                 "XelMathExtendableSet::SetSize");
   if (iSize > _capacity) {
     long capacity = _capacity < 4 ? 4 : _capacity;
     while (capacity < iSize)
@@ -110,7 +112,7 @@ void XelMathExtendableSet::RemoveElements(long iAt, long iCount) {
 
 void XelMathExtendableSet::Reshape(long iElementBytes) {
   if (iElementBytes < 0)
-    XelMathRaise(0x20009, "the element size of a XelMathExtendableSet", "negative",
+    XelMathRaise(XelErrorCode::Forbidden, "the element size of a XelMathExtendableSet", "negative",
                  "XelMathExtendableSet::Reshape");
   if (iElementBytes == _elementBytes)
     return;

@@ -1,5 +1,6 @@
 #include "XelMathGrid.h"
 
+#include "XelKernelInternalConstants.h"
 #include "XelMathInputError.h"
 #include "XelQuorMemory.h"
 
@@ -20,10 +21,12 @@ XelMathGrid::~XelMathGrid() = default;
 
 void XelMathGrid::SetSize(long iRows, long iColumns) {
   if (iRows < 0 || iColumns < 0)
-    XelMathRaise(0x20009, "the size of a XelMathGrid", "negative", "XelMathGrid::SetSize");
+    XelMathRaise(XelErrorCode::Forbidden, "the size of a XelMathGrid", "negative",
+                 "XelMathGrid::SetSize");
   // A row must be an array the memory services can serve before its bytes are counted.
   if (iColumns > XelQuorMaxArrayDoubles)
-    XelMathRaise(0x20009, "the size of a XelMathGrid", "too large", "XelMathGrid::SetSize");
+    XelMathRaise(XelErrorCode::Forbidden, "the size of a XelMathGrid", "too large",
+                 "XelMathGrid::SetSize");
   if (iColumns != _columns) {
     Reshape(static_cast<long>(iColumns * sizeof(double)));
     _columns = iColumns;

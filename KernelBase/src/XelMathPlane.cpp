@@ -1,5 +1,6 @@
 #include "XelMathPlane.h"
 
+#include "XelKernelInternalConstants.h"
 #include <cmath>
 
 XelMathPlane::XelMathPlane()
@@ -30,7 +31,7 @@ void XelMathPlane::Set(const XelMathPoint& iOrigin, const XelMathVector& iFirst,
   double scale = iFirst.Norm() * iSecond.Norm();
   // Parallel when |first ^ second| is negligible against |first| |second| (sine of the angle).
   if (!(scale > 0.0) || !std::isfinite(scale) || !(normal.Norm() > 1e-12 * scale))
-    XelMathRaise(0x20009, "the directions of a XelMathPlane", "null or parallel",
+    XelMathRaise(XelErrorCode::Forbidden, "the directions of a XelMathPlane", "null or parallel",
                  "XelMathPlane::Set");
   normal.Normalize();
   _origin = iOrigin;

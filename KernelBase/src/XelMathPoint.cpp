@@ -1,5 +1,6 @@
 #include "XelMathPoint.h"
 
+#include "XelKernelInternalConstants.h"
 #include <cmath>
 
 const XelMathPoint XelMathO(0.0, 0.0, 0.0);
@@ -17,7 +18,7 @@ void XelMathPoint::SetCoord(const double* iCoords) {
 }
 
 void XelMathPoint::RaiseIndex() {
-  XelMathRaise(0x20007, "the coordinate index of a XelMathPoint", "Wrong Index",
+  XelMathRaise(XelErrorCode::WrongIndex, "the coordinate index of a XelMathPoint", "Wrong Index",
                "XelMathPoint::operator[]");
 }
 

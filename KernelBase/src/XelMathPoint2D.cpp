@@ -1,7 +1,8 @@
 #include "XelMathPoint2D.h"
+#include "XelKernelInternalConstants.h"
 
 void XelMathPoint2D::RaiseIndex() {
-  XelMathRaise(0x20007, "the coordinate index of a XelMathPoint2D", "Wrong Index",
+  XelMathRaise(XelErrorCode::WrongIndex, "the coordinate index of a XelMathPoint2D", "Wrong Index",
                "XelMathPoint2D::operator[]");
 }
 

@@ -1,5 +1,6 @@
 #include "XelMathSetOfLongs.h"
 
+#include "XelKernelInternalConstants.h"
 #include "XelMathInputError.h"
 
 XelMathSetOfLongs::XelMathSetOfLongs()
@@ -63,6 +64,7 @@ int XelMathSetOfLongs::Next() {
 
 long XelMathSetOfLongs::GetElement() const {
   if (_cursor < 0 || _cursor >= GetSize())
-    XelMathRaise(0x20008, "the cursor of a XelMathSetOfLongs", "not on an element", "Next");
+    XelMathRaise(XelErrorCode::NotOnElement, "the cursor of a XelMathSetOfLongs",
+                 "not on an element", "Next");
   return Data()[_cursor];
 }

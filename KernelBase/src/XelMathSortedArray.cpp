@@ -1,5 +1,6 @@
 #include "XelMathSortedArray.h"
 
+#include "XelKernelInternalConstants.h"
 #include "XelMathInputError.h"
 #include "XelQuorMemory.h"
 
@@ -14,8 +15,8 @@ void DelLongs(long* iArray, long iCount) {
 
 XelMathSortedArray::XelMathSortedArray(long iCount) : _count(iCount), _permutation(nullptr) {
   if (iCount < 0)
-    XelMathRaise(0x20004, "the number of elements to sort", "Invalid Number Of Points",
-                 "XelMathSortedArray::XelMathSortedArray");
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "the number of elements to sort",
+                 "Invalid Number Of Points", "XelMathSortedArray::XelMathSortedArray");
   _permutation = NewLongs(_count);
   for (long i = 0; i < _count; i++)
     _permutation[i] = i;
@@ -75,7 +76,7 @@ void XelMathSortedArray::Sort() {
 
 long XelMathSortedArray::GetIndex(long iRank) const {
   if (iRank < 0 || iRank >= _count)
-    XelMathRaise(0x20007, "the rank of a sorted element", "Wrong Index",
+    XelMathRaise(XelErrorCode::WrongIndex, "the rank of a sorted element", "Wrong Index",
                  "XelMathSortedArray::GetIndex");
   return _permutation[iRank];
 }

@@ -1,8 +1,9 @@
 #include "XelMathStream.h"
+#include "XelKernelInternalConstants.h"
 
 namespace {
 [[noreturn]] void RaiseNoImpl(const char* iWhere) {
-  XelMathRaise(0x20009, "XelMathStream", "no stream implementation", iWhere);
+  XelMathRaise(XelErrorCode::Forbidden, "XelMathStream", "no stream implementation", iWhere);
 }
 const char* Label(const char* iLabel) {
   return iLabel ? iLabel : "";

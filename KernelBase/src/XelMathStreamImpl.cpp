@@ -1,4 +1,5 @@
 #include "XelMathStreamImpl.h"
+#include "XelKernelInternalConstants.h"
 
 XelMathStreamImpl::~XelMathStreamImpl() = default;
 
@@ -12,5 +13,5 @@ long XelMathStreamImpl::GetRemainingBytes() const {
 
 void XelMathStreamImpl::RaiseStreamError(const char* iWhy, const char* iWhere, const char* iFile,
                                          long iLine) {
-  XelMathRaiseInputError(0x20009, "XelMathStream", iWhy, iWhere, iFile, iLine);
+  XelMathRaiseInputError(XelErrorCode::Forbidden, "XelMathStream", iWhy, iWhere, iFile, iLine);
 }

@@ -1,5 +1,6 @@
 #include "XelMathTransformation2D.h"
 
+#include "XelKernelInternalConstants.h"
 #include <cmath>
 
 namespace {
@@ -38,15 +39,15 @@ void XelMathTransformation2D::SetCoef(const double* iCoefs) {
 
 double XelMathTransformation2D::GetCoef(int k) const {
   if (k < 0 || k > 5)
-    XelMathRaise(0x20007, "the coefficient index of a XelMathTransformation2D", "Wrong Index",
-                 "XelMathTransformation2D::GetCoef");
+    XelMathRaise(XelErrorCode::WrongIndex, "the coefficient index of a XelMathTransformation2D",
+                 "Wrong Index", "XelMathTransformation2D::GetCoef");
   return _coef[k];
 }
 
 void XelMathTransformation2D::SetCoef(int k, double iValue) {
   if (k < 0 || k > 5)
-    XelMathRaise(0x20007, "the coefficient index of a XelMathTransformation2D", "Wrong Index",
-                 "XelMathTransformation2D::SetCoef");
+    XelMathRaise(XelErrorCode::WrongIndex, "the coefficient index of a XelMathTransformation2D",
+                 "Wrong Index", "XelMathTransformation2D::SetCoef");
   _coef[k] = iValue;
 }
 

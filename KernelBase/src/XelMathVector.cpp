@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "XelKernelInternalConstants.h"
 #include "XelMathPoint.h"
 
 XelMathVector::XelMathVector(const double* iCoords) : _coord{iCoords[0], iCoords[1], iCoords[2]} {}
@@ -20,7 +21,7 @@ void XelMathVector::SetCoord(const double* iCoords) {
 }
 
 void XelMathVector::RaiseIndex() {
-  XelMathRaise(0x20007, "the coordinate index of a XelMathVector", "Wrong Index",
+  XelMathRaise(XelErrorCode::WrongIndex, "the coordinate index of a XelMathVector", "Wrong Index",
                "XelMathVector::operator[]");
 }
 

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "XelKernelInternalConstants.h"
 #include "XelMathPoint2D.h"
 
 XelMathVector2D::XelMathVector2D(const double* iCoords) : _coord{iCoords[0], iCoords[1]} {}
@@ -10,7 +11,7 @@ XelMathVector2D::XelMathVector2D(const XelMathPoint2D& iPoint)
     : _coord{iPoint.GetX(), iPoint.GetY()} {}
 
 void XelMathVector2D::RaiseIndex() {
-  XelMathRaise(0x20007, "the coordinate index of a XelMathVector2D", "Wrong Index",
+  XelMathRaise(XelErrorCode::WrongIndex, "the coordinate index of a XelMathVector2D", "Wrong Index",
                "XelMathVector2D::operator[]");
 }
 

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "XelError.h"
+#include "XelKernelInternalConstants.h"
 #include "XelMathInputError.h"
 #include "XelQuorOutput.h"
 
@@ -12,7 +13,7 @@ namespace {
 // an infinite one passes every test.
 double CheckedRole(double iValue, const char* iWhat, const char* iWhere) {
   if (!(iValue >= 0.0) || !std::isfinite(iValue))
-    XelMathRaise(0x20006, iWhat, "negative, infinite or NaN", iWhere);
+    XelMathRaise(XelErrorCode::InvalidOption, iWhat, "negative, infinite or NaN", iWhere);
   return iValue;
 }
 } // namespace
@@ -23,8 +24,8 @@ XelTolerance::XelTolerance(double iScaleFactor)
       _lengthResolution(1e-10), _bisectionEpsilon(1e-13), _singularValueEpsilon(1e-13),
       _symmetryEpsilon(1e-13), _squaredZero(1e-26), _minimumLength(1e-6) {
   if (!(iScaleFactor > 0.0) || !std::isfinite(iScaleFactor))
-    XelMathRaise(0x20006, "the scale factor of the XelTolerance", "not a positive finite number",
-                 "XelTolerance::XelTolerance");
+    XelMathRaise(XelErrorCode::InvalidOption, "the scale factor of the XelTolerance",
+                 "not a positive finite number", "XelTolerance::XelTolerance");
 }
 
 void XelTolerance::SetRelativeEpsilon(double iValue) {

@@ -1,18 +1,22 @@
 #pragma once
 // Tolerance and scale-option handling shared by the entry points of the one-variable analyses
-// (root finding and minimization; internal to the library). An analysis works on values in
-// the scale power iExpectedF and on variables in the scale; a function declaring other
-// powers (XelMathAttrScaleOption) is run through a XelMathScaleFunctionX wrapper whose
-// results are mapped back. Misuse (an option of more than one power) raises 0x20006.
+// (roots, extrema, images, integrals; internal to the library). Every entry point reads its
+// scale option here: from its attribute list (AttrScaleOption), the mailbox
+// (FiledScaleOption) or a basis function (BasisOption), and its powers through ReadPowers. An
+// analysis works on values in the scale power iExpectedF and on variables in the scale; a function
+// declaring other powers (XelMathAttrScaleOption) is run through a XelMathScaleFunctionX wrapper
+// whose results are mapped back. Misuse (an option of more than one power) raises 0x20006.
 #include <cmath>
 #include <memory>
 
+#include "XelFedEx.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
 #include "XelMathBasisFunctionX.h"
 #include "XelMathFunctionX.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelMathInterval.h"
 #include "XelMathScaleFunctionX.h"
 #include "XelMathSetOfPointsND.h"
@@ -20,45 +24,65 @@
 
 namespace XelMathAnalysisScaling {
 
+/// The tolerance of the XelMathAttrTolObject of iAttributes (which may be null), else iOther.
+inline const XelTolerance* ListTolerance(const XelMathAttrList* iAttributes,
+                                         const XelTolerance* iOther) {
+  if (!iAttributes)
+    return iOther;
+  const XelMathAttrTolObject* attr =
+      dynamic_cast<const XelMathAttrTolObject*>(iAttributes->GetAttribute("XelMathAttrTolObject"));
+  return attr ? &attr->GetTolObject() : iOther;
+}
+
 /// The tolerance of an analysis of iF: the function's own, else the default one; a
 /// XelMathAttrTolObject of iAttributes overrides both.
 inline const XelTolerance* FindTolerance(const XelMathFunctionX* iF,
                                          const XelMathAttrList* iAttributes) {
   const XelTolerance* tol = XelMathFunctionXFindTolerance(iF);
-  if (!tol)
-    tol = &XelGetDefaultTolerance();
-  if (iAttributes) {
-    const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
-        iAttributes->GetAttribute("XelMathAttrTolObject"));
-    if (attr)
-      tol = &attr->GetTolObject();
-  }
-  return tol;
+  return ListTolerance(iAttributes, tol ? tol : &XelGetDefaultTolerance());
+}
+
+/// The scale option iF carries when it is a XelMathBasisFunctionX with one, else null.
+inline const XelMathAttrScaleOption* BasisOption(const XelMathFunctionX* iF) {
+  if (!iF->IsAKindOf("XelMathBasisFunctionX"))
+    return nullptr;
+  return static_cast<const XelMathBasisFunctionX*>(iF)->GetScaleOption();
+}
+
+/// The scale option filed for iKey under iMessage (XelMathMessage) in the library's mailbox
+/// for the duration of a call (XelMathMailboxEntry), else null.
+inline const XelMathAttrScaleOption* FiledScaleOption(const long iMessage, const void* iKey) {
+  void* filed = nullptr;
+  long status = 0;
+  if (XelFedEx::Get(_XelR19QuorMail, iMessage, iKey, filed, status) && filed)
+    return static_cast<const XelMathAttrScaleOption*>(filed);
+  return nullptr;
 }
 
 /// The scale option of a XelMathBasisFunctionX, when it has one. Returns 1 then.
 inline int BasisScaleOption(const XelMathFunctionX* iF, XelMathAttrScaleOption& oOption) {
-  if (!iF->IsAKindOf("XelMathBasisFunctionX"))
-    return 0;
-  const XelMathAttrScaleOption* option =
-      static_cast<const XelMathBasisFunctionX*>(iF)->GetScaleOption();
+  const XelMathAttrScaleOption* option = BasisOption(iF);
   if (!option)
     return 0;
   oOption = *option;
   return 1;
 }
 
+/// The XelMathAttrScaleOption of iAttributes (which may be null), or null.
+inline const XelMathAttrScaleOption* AttrScaleOption(const XelMathAttrList* iAttributes) {
+  if (!iAttributes)
+    return nullptr;
+  return dynamic_cast<const XelMathAttrScaleOption*>(
+      iAttributes->GetAttribute("XelMathAttrScaleOption"));
+}
+
 /// The scale option of an analysis: the one of iAttributes, else the one of a basis
 /// function. Returns 1 when there is one.
 inline int ListScaleOption(const XelMathFunctionX* iF, const XelMathAttrList* iAttributes,
                            XelMathAttrScaleOption& oOption) {
-  if (iAttributes) {
-    const XelMathAttrScaleOption* attr = dynamic_cast<const XelMathAttrScaleOption*>(
-        iAttributes->GetAttribute("XelMathAttrScaleOption"));
-    if (attr) {
-      oOption = *attr;
-      return 1;
-    }
+  if (const XelMathAttrScaleOption* attr = AttrScaleOption(iAttributes)) {
+    oOption = *attr;
+    return 1;
   }
   return BasisScaleOption(iF, oOption);
 }
@@ -70,7 +94,8 @@ inline void ReadPowers(const XelMathAttrScaleOption& iOption, const char* iWhere
   const long* powersF = iOption.GetPowerScaleF(nbF);
   const long* powersX = iOption.GetPowerScaleX(nbX);
   if (nbF != 1 || nbX != 1 || !powersF || !powersX)
-    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension", iWhere);
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption", "wrong dimension",
+                 iWhere);
   oF = powersF[0];
   oX = powersX[0];
 }
@@ -80,14 +105,15 @@ inline void CheckFactors(const double iValueFactor, const double iVariableFactor
                          const char* iWhere) {
   if (!std::isfinite(iValueFactor) || !std::isfinite(iVariableFactor) || iValueFactor == 0.0 ||
       iVariableFactor == 0.0)
-    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "scale factor out of range", iWhere);
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption",
+                 "scale factor out of range", iWhere);
 }
 
 /// A value read from an option: raises 0x20006 (iKey, why, iWhere) unless it is finite and not
 /// negative.
 inline double CheckedWidth(const double iValue, const char* iKey, const char* iWhere) {
   if (!(iValue >= 0.0) || !std::isfinite(iValue))
-    XelMathRaise(0x20006, iKey, "negative, infinite or NaN", iWhere);
+    XelMathRaise(XelErrorCode::InvalidOption, iKey, "negative, infinite or NaN", iWhere);
   return iValue;
 }
 
@@ -99,7 +125,7 @@ const long MaxSamplingPoints = 1L << 24;
 /// iWhere) above MaxSamplingPoints.
 inline long CheckedSampling(const long iCount, const char* iKey, const char* iWhere) {
   if (iCount > MaxSamplingPoints)
-    XelMathRaise(0x20004, iKey, "Invalid Number Of Points", iWhere);
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, iKey, "Invalid Number Of Points", iWhere);
   return iCount;
 }
 

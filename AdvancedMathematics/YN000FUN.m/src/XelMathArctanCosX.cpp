@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "XelMathElementaryTools.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 
 using namespace XelMathElementary;
 
@@ -43,37 +45,21 @@ XelMathArctanCosX::XelMathArctanCosX(const double* iP)
 
 XelMathArctanCosX::~XelMathArctanCosX() = default;
 
-const char* XelMathArctanCosX::IsA() const {
-  return "XelMathArctanCosX";
-}
-
-unsigned char XelMathArctanCosX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathArctanCosX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathArctanCosX, XelMathFunctionX);
 
 unsigned char XelMathArctanCosX::IsOption(const long iOption) const {
-  return (iOption & ~(2L | 4L | 16L | 32L | 64L)) == 0 ? 1 : 0;
+  return (iOption & ~(XelMathOption::FirstAndSecond | XelMathOption::ImageUpToSecond)) == 0 ? 1 : 0;
 }
 
-int XelMathArctanCosX::GetDirectComponents(const int, const XelMathFunctionGeneral**) const {
-  return 0;
-}
+XelMathDefineNoComponents(XelMathArctanCosX);
 
-unsigned char XelMathArctanCosX::IsATypeOf(const long iType) const {
-  return (iType == 0 || iType == 31) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathArctanCosX, XelMathFunctionX, XelMathTypeId::ArctanCos);
 
 short XelMathArctanCosX::GetStreamType() const {
-  return 7;
+  return XelMathStreamType::ArctanCos;
 }
 
-unsigned char XelMathArctanCosX::_IsStreamable(const XelQuorStreamVersion,
-                                               unsigned char& oFlag) const {
-  oFlag = 1;
-  return 1;
-}
+XelMathDefineStreamable(XelMathArctanCosX);
 
 void XelMathArctanCosX::GetParameters(double* oP) const {
   if (!oP)
@@ -116,13 +102,14 @@ void XelMathArctanCosX::Eval(const double x, const long iOptions, double* oF, do
   const double t = _omega * x + _phi;
   const double s = std::sin(t), c = std::cos(t);
   const double u = _b * c;
-  if (oF && (iOptions & 1))
+  if (oF && (iOptions & XelMathOption::Value))
     *oF = _a * std::atan(u) + _c;
-  if ((oF1 && (iOptions & 2)) || (oF2 && (iOptions & 4))) {
+  if ((oF1 && (iOptions & XelMathOption::FirstDeriv)) ||
+      (oF2 && (iOptions & XelMathOption::SecondDeriv))) {
     const double u1 = -_b * _omega * s;
-    if (oF1 && (iOptions & 2))
+    if (oF1 && (iOptions & XelMathOption::FirstDeriv))
       *oF1 = _a * AtanD1(u) * u1;
-    if (oF2 && (iOptions & 4))
+    if (oF2 && (iOptions & XelMathOption::SecondDeriv))
       *oF2 = _a * (AtanD2(u) * u1 * u1 + AtanD1(u) * (-_b * _omega * _omega * c));
   }
 }
@@ -187,11 +174,11 @@ XelMathInterval XelMathArctanCosX::EvalThirdDeriv(const XelMathInterval& iI) con
 void XelMathArctanCosX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
                              XelMathInterval* oF1, XelMathInterval* oF2) const {
   const Chain k = MakeChain(PhaseOf(iI, _omega, _phi), _b, _omega);
-  if (oF && (iOptions & 16))
+  if (oF && (iOptions & XelMathOption::Image))
     *oF = Shift(Scale(_a, atan(k.u)), _c);
-  if (oF1 && (iOptions & 32))
+  if (oF1 && (iOptions & XelMathOption::FirstDerivImage))
     *oF1 = Scale(_a, First(k));
-  if (oF2 && (iOptions & 64))
+  if (oF2 && (iOptions & XelMathOption::SecondDerivImage))
     *oF2 = Scale(_a, Second(k));
 }
 

@@ -6,9 +6,11 @@
 namespace {
 // A new array of iCount rectangles copying the first iCopied of iFrom (null when empty).
 XelMathInterval2D* NewRectangles(long iCount, const XelMathInterval2D* iFrom, long iCopied) {
-  if (iCount <= 0) return nullptr;
+  if (iCount <= 0)
+    return nullptr;
   XelMathInterval2D* rectangles = new XelMathInterval2D[static_cast<std::size_t>(iCount)];
-  for (long i = 0; i < iCopied; i++) rectangles[i] = iFrom[i];
+  for (long i = 0; i < iCopied; i++)
+    rectangles[i] = iFrom[i];
   return rectangles;
 }
 } // namespace
@@ -23,7 +25,8 @@ XelMathAttrExclusion2D::XelMathAttrExclusion2D(const XelMathAttrExclusion2D& iOt
       _rectangles(NewRectangles(iOther._count, iOther._rectangles, iOther._count)) {}
 
 XelMathAttrExclusion2D& XelMathAttrExclusion2D::operator=(const XelMathAttrExclusion2D& iOther) {
-  if (this == &iOther) return *this;
+  if (this == &iOther)
+    return *this;
   XelMathInterval2D* rectangles = NewRectangles(iOther._count, iOther._rectangles, iOther._count);
   delete[] _rectangles;
   _rectangles = rectangles;
@@ -31,11 +34,17 @@ XelMathAttrExclusion2D& XelMathAttrExclusion2D::operator=(const XelMathAttrExclu
   return *this;
 }
 
-XelMathAttrExclusion2D::~XelMathAttrExclusion2D() { delete[] _rectangles; }
+XelMathAttrExclusion2D::~XelMathAttrExclusion2D() {
+  delete[] _rectangles;
+}
 
-const char* XelMathAttrExclusion2D::GetType() const { return "XelMathAttrExclusion2D"; }
+const char* XelMathAttrExclusion2D::GetType() const {
+  return "XelMathAttrExclusion2D";
+}
 
-unsigned char XelMathAttrExclusion2D::IsExclusive() const { return 1; }
+unsigned char XelMathAttrExclusion2D::IsExclusive() const {
+  return 1;
+}
 
 void XelMathAttrExclusion2D::AddInterval(const XelMathInterval2D& iRectangle) {
   // Copy the new rectangle first: it may be one of ours.
@@ -48,7 +57,8 @@ void XelMathAttrExclusion2D::AddInterval(const XelMathInterval2D& iRectangle) {
 }
 
 const XelMathInterval2D* XelMathAttrExclusion2D::GetInterval(long iIndex) const {
-  if (iIndex < 0 || iIndex >= _count) return nullptr;
+  if (iIndex < 0 || iIndex >= _count)
+    return nullptr;
   return &_rectangles[iIndex];
 }
 
@@ -57,9 +67,11 @@ int XelMathAttrExclusion2D::Includes(XelMathInterval2D& ioBox) const {
   XelMathInterval v = ioBox.GetY();
   for (long i = 0; i < _count; i++) {
     const XelMathInterval rectangleU = _rectangles[i].GetX();
-    if (!u.IsIncludedIn(rectangleU)) continue;
+    if (!u.IsIncludedIn(rectangleU))
+      continue;
     const XelMathInterval rectangleV = _rectangles[i].GetY();
-    if (v.IsIncludedIn(rectangleV)) return 1;
+    if (v.IsIncludedIn(rectangleV))
+      return 1;
     if (rectangleV.DistanceTo(v.high) == 0.0)
       v.high = rectangleV.low;
     else if (rectangleV.DistanceTo(v.low) == 0.0)

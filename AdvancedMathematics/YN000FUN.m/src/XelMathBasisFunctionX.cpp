@@ -5,7 +5,9 @@
 #include "XelError.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathGlobals.h"
+#include "XelMathIdentity.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelTolerance.h"
 
 namespace {
@@ -15,7 +17,7 @@ long CheckedVariablePower(const XelMathAttrScaleOption& iOption) {
   iOption.GetPowerScaleF(nbF);
   const long* powersX = iOption.GetPowerScaleX(nbX);
   if (nbF != 1 || nbX != 1)
-    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption", "wrong dimension",
                  "XelMathBasisFunctionX::XelMathBasisFunctionX");
   return powersX[0];
 }
@@ -64,15 +66,7 @@ long XelMathBasisFunctionX::GetDynamicMemoryBytes() const {
   return _scaleOption ? _scaleOption->GetEstimatedMemoryBytes() : 0;
 }
 
-const char* XelMathBasisFunctionX::IsA() const {
-  return "XelMathBasisFunctionX";
-}
-
-unsigned char XelMathBasisFunctionX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathBasisFunctionX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathBasisFunctionX, XelMathFunctionX);
 
 void XelMathBasisFunctionX::InitStep(long iPowerX) {
   double s = 1.0;
@@ -114,7 +108,7 @@ double XelMathBasisFunctionX::EvalFirstDeriv(const double& x) const {
 }
 
 double XelMathBasisFunctionX::EvalSecondDeriv(const double& x) const {
-  if (IsOption(2)) {
+  if (IsOption(XelMathOption::FirstDeriv)) {
     const double xp = x + _h1, xm = x - _h1;
     return (EvalFirstDeriv(xp) - EvalFirstDeriv(xm)) / (2.0 * _h1);
   }

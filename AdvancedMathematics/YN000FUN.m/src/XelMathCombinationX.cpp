@@ -2,6 +2,10 @@
 
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
+#include "XelMathScratch.h"
 #include "XelQuorMemory.h"
 
 using namespace XelMathComposite;
@@ -60,19 +64,9 @@ long XelMathCombinationX::GetStaticMemoryBytes() const {
 }
 
 // ==== identity ===========================================================================
-const char* XelMathCombinationX::IsA() const {
-  return "XelMathCombinationX";
-}
+XelMathDefineIdentity(XelMathCombinationX, XelMathFunctionX);
 
-unsigned char XelMathCombinationX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathCombinationX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
-
-unsigned char XelMathCombinationX::IsATypeOf(const long iType) const {
-  return (iType == 50 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathCombinationX, XelMathFunctionX, XelMathTypeId::Combination);
 
 unsigned char XelMathCombinationX::IsOption(const long iOption) const {
   for (long i = 0; i < _n; i++)
@@ -127,9 +121,10 @@ double XelMathCombinationX::EvalThirdDeriv(const double& x) const {
 
 void XelMathCombinationX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                                double* oF2) const {
-  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
-             wantF2 = oF2 && (iOptions & 4);
-  const long options = (wantF ? 1 : 0) | (wantF1 ? 2 : 0) | (wantF2 ? 4 : 0);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
+  const long options = (wantF ? XelMathOption::Value : 0) |
+                       (wantF1 ? XelMathOption::FirstDeriv : 0) |
+                       (wantF2 ? XelMathOption::SecondDeriv : 0);
   double h = _coefficients[_n], h1 = 0.0, h2 = 0.0;
   // One pass: a null component is detected where it is met (the values are then infinite).
   for (long i = 0; i < _n; i++) {
@@ -194,11 +189,12 @@ XelMathInterval XelMathCombinationX::EvalThirdDeriv(const XelMathInterval& iI) c
 
 void XelMathCombinationX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
                                XelMathInterval* oF1, XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
-             wantF2 = oF2 && (iOptions & 64);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
   XelMathInterval h = Zero(), h1 = Zero(), h2 = Zero();
   if (!HasNull(_n, _functions)) {
-    const long options = (wantF ? 16 : 0) | (wantF1 ? 32 : 0) | (wantF2 ? 64 : 0);
+    const long options = (wantF ? XelMathOption::Image : 0) |
+                         (wantF1 ? XelMathOption::FirstDerivImage : 0) |
+                         (wantF2 ? XelMathOption::SecondDerivImage : 0);
     for (long i = 0; i < _n && options; i++) {
       XelMathInterval v, d1, d2;
       _functions[i]->Eval(iI, options, &v, &d1, &d2);
@@ -222,57 +218,31 @@ XelMathFunctionX* XelMathCombinationX::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathCombinationX::DeepDuplicate() const {
-  XelMathFunctionX* local[LocalComponents];
-  XelMathFunctionX** copies = local;
-  if (_n > LocalComponents)
-    copies = static_cast<XelMathFunctionX**>(static_cast<void*>(XelQuorArrayPtrsNew(_n)));
-  XelMathFunctionX* result = nullptr;
-  try {
-    DeepCopies(_n, _functions, copies);
-    try {
-      result = new XelMathCombinationXDel(_n, copies, _coefficients, _coefficients[_n]);
-    } catch (...) {
-      DeleteOnce(_n, copies);
-      throw;
-    }
-  } catch (...) {
-    if (copies != local)
-      XelQuorArrayPtrsDel(reinterpret_cast<void**>(copies), _n);
-    throw;
-  }
-  if (copies != local)
-    XelQuorArrayPtrsDel(reinterpret_cast<void**>(copies), _n);
-  return result;
+  XelMathScratchPointers<XelMathFunctionX, LocalComponents> copies(_n);
+  return OwnDeepCopies(_n, _functions, copies.Data(), [this](XelMathFunctionX** iC) {
+    return new XelMathCombinationXDel(_n, iC, _coefficients, _coefficients[_n]);
+  });
 }
 
 XelMathFunctionX* XelMathCombinationX::CreateDeriv() const {
   if (HasNull(_n, _functions))
     return XelMathFunctionX::CreateDeriv();
-  XelMathFunctionX* local[LocalComponents];
-  XelMathFunctionX** derivs = local;
-  if (_n > LocalComponents)
-    derivs = reinterpret_cast<XelMathFunctionX**>(XelQuorArrayPtrsNew(_n));
+  XelMathScratchPointers<XelMathFunctionX, LocalComponents> scratch(_n);
+  XelMathFunctionX** derivs = scratch.Data();
   long done = 0;
-  XelMathFunctionX* result = nullptr;
-  try {
-    for (; done < _n; done++)
-      derivs[done] = _functions[done]->CreateDeriv();
-    // A closed form of the first derivative's class (polynomials add up to a polynomial).
-    if (_n > 0 && derivs[0])
-      result = derivs[0]->FormalCombination(_n, const_cast<const XelMathFunctionX**>(derivs),
-                                            _coefficients, 0.0);
-    if (result)
-      DeleteCopies(_n, derivs);
-    else
-      result = new XelMathCombinationXDel(_n, derivs, _coefficients, 0.0);
-  } catch (...) {
-    DeleteCopies(done, derivs);
-    if (derivs != local)
-      XelQuorArrayPtrsDel(reinterpret_cast<void**>(derivs), _n);
-    throw;
+  // The derivatives are deleted on every way out but the one that hands them to the result.
+  auto undo = XelMathMakeOnExit([&] { DeleteCopies(done, derivs); });
+  for (; done < _n; done++)
+    derivs[done] = _functions[done]->CreateDeriv();
+  // A closed form of the first derivative's class (polynomials add up to a polynomial).
+  if (_n > 0 && derivs[0]) {
+    XelMathFunctionX* formal = derivs[0]->FormalCombination(
+        _n, const_cast<const XelMathFunctionX**>(derivs), _coefficients, 0.0);
+    if (formal)
+      return formal;
   }
-  if (derivs != local)
-    XelQuorArrayPtrsDel(reinterpret_cast<void**>(derivs), _n);
+  XelMathFunctionX* result = new XelMathCombinationXDel(_n, derivs, _coefficients, 0.0);
+  undo.Dismiss();
   return result;
 }
 
@@ -303,16 +273,4 @@ XelMathCombinationXDel::~XelMathCombinationXDel() {
     _functions[i] = nullptr;
 }
 
-const char* XelMathCombinationXDel::IsA() const {
-  return "XelMathCombinationXDel";
-}
-
-unsigned char XelMathCombinationXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathCombinationXDel"))
-    return 1;
-  return XelMathCombinationX::IsAKindOf(iName);
-}
-
-XelMathFunctionX* XelMathCombinationXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathCombinationXDel, XelMathCombinationX);

@@ -1,54 +1,34 @@
 #pragma once
-// Interval arithmetic and option bookkeeping shared by the composite one-variable functions
-// (internal to the library). Bounds are ordinary floating point on the end values, as for
-// the elementary interval functions.
+// Option bookkeeping, multi-output frames, sums of squares and deep copies shared by the
+// composite one-variable functions (internal, never installed). The interval helpers are the
+// one copy of XelMathElementaryTools.h, brought into this namespace.
+#include <memory>
+
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrKeys.h"
 #include "XelMathAttrList.h"
 #include "XelMathConstants.h"
+#include "XelMathElementaryTools.h"
 #include "XelMathFunctionX.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathInterval.h"
 #include "XelMathSetOfPointsND.h"
 
 namespace XelMathComposite {
 
-inline double Min2(double a, double b) {
-  return b < a ? b : a;
-}
-inline double Max2(double a, double b) {
-  return b > a ? b : a;
-}
-
-inline XelMathInterval Add(const XelMathInterval& a, const XelMathInterval& b) {
-  return XelMathInterval(a.low + b.low, a.high + b.high);
-}
-inline XelMathInterval Sub(const XelMathInterval& a, const XelMathInterval& b) {
-  return XelMathInterval(a.low - b.high, a.high - b.low);
-}
-inline XelMathInterval Neg(const XelMathInterval& a) {
-  return XelMathInterval(-a.high, -a.low);
-}
-/// c times the interval; ends kept for c > 0, swapped otherwise.
-inline XelMathInterval Scale(const double c, const XelMathInterval& a) {
-  if (c > 0.0)
-    return XelMathInterval(c * a.low, c * a.high);
-  return XelMathInterval(c * a.high, c * a.low);
-}
-inline XelMathInterval Shift(const XelMathInterval& a, const double c) {
-  return XelMathInterval(a.low + c, a.high + c);
-}
-/// Four-case product: the smallest and largest of the end products.
-inline XelMathInterval Mul(const XelMathInterval& a, const XelMathInterval& b) {
-  const double p1 = a.low * b.low, p2 = a.low * b.high, p3 = a.high * b.low, p4 = a.high * b.high;
-  return XelMathInterval(Min2(Min2(p1, p2), Min2(p3, p4)), Max2(Max2(p1, p2), Max2(p3, p4)));
-}
-/// Cube of an interval (monotone).
-inline XelMathInterval Cube(const XelMathInterval& a) {
-  return XelMathInterval(a.low * a.low * a.low, a.high * a.high * a.high);
-}
-inline XelMathInterval Zero() {
-  return XelMathInterval(0.0, 0.0);
-}
+// The interval helpers are those of the elementary functions (one copy).
+using XelMathElementary::Add;
+using XelMathElementary::AskedOutputs;
+using XelMathElementary::Cube;
+using XelMathElementary::Max2;
+using XelMathElementary::Min2;
+using XelMathElementary::Mul;
+using XelMathElementary::Neg;
+using XelMathElementary::Scale;
+using XelMathElementary::Shift;
+using XelMathElementary::Sub;
+using XelMathElementary::Zero;
 
 /// The evaluation bits that the rules of differentiation need along with iOption: a point
 /// derivative of order k needs the derivatives of orders 1..k of the components, an
@@ -56,16 +36,16 @@ inline XelMathInterval Zero() {
 /// (bit 1) is never added.
 inline long DerivativeClosure(const long iOption) {
   long o = iOption;
-  if (o & 8)
-    o |= 4;
-  if (o & 4)
-    o |= 2;
-  if (o & 128)
-    o |= 64;
-  if (o & 64)
-    o |= 32;
-  if (o & 32)
-    o |= 16;
+  if (o & XelMathOption::ThirdDeriv)
+    o |= XelMathOption::SecondDeriv;
+  if (o & XelMathOption::SecondDeriv)
+    o |= XelMathOption::FirstDeriv;
+  if (o & XelMathOption::ThirdDerivImage)
+    o |= XelMathOption::SecondDerivImage;
+  if (o & XelMathOption::SecondDerivImage)
+    o |= XelMathOption::FirstDerivImage;
+  if (o & XelMathOption::FirstDerivImage)
+    o |= XelMathOption::Image;
   return o;
 }
 
@@ -96,11 +76,17 @@ inline void EvalUpTo(const XelMathFunctionX* iF, const XelMathInterval& iI, cons
 
 /// Highest order requested by the point bits 1, 2, 4 of a multi-output evaluation (-1 none).
 inline int PointOrder(const long iOptions) {
-  return (iOptions & 4) ? 2 : (iOptions & 2) ? 1 : (iOptions & 1) ? 0 : -1;
+  return (iOptions & XelMathOption::SecondDeriv)  ? 2
+         : (iOptions & XelMathOption::FirstDeriv) ? 1
+         : (iOptions & XelMathOption::Value)      ? 0
+                                                  : -1;
 }
 /// Highest order requested by the interval bits 16, 32, 64 (-1 none).
 inline int IntervalOrder(const long iOptions) {
-  return (iOptions & 64) ? 2 : (iOptions & 32) ? 1 : (iOptions & 16) ? 0 : -1;
+  return (iOptions & XelMathOption::SecondDerivImage)  ? 2
+         : (iOptions & XelMathOption::FirstDerivImage) ? 1
+         : (iOptions & XelMathOption::Image)           ? 0
+                                                       : -1;
 }
 
 /// Writes iValue to each output a multi-output evaluation asked for (iWantF, iWantF1, iWantF2).
@@ -134,8 +120,7 @@ inline void StoreAsked(const bool iWantF, const bool iWantF1, const bool iWantF2
 template <class T, class Compute>
 inline void EvalAsked(const long iOptions, const long iFirstBit, const T& iMissing, T* oF, T* oF1,
                       T* oF2, Compute iCompute) {
-  const bool wantF = oF && (iOptions & iFirstBit), wantF1 = oF1 && (iOptions & (2 * iFirstBit)),
-             wantF2 = oF2 && (iOptions & (4 * iFirstBit));
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, iFirstBit, oF, oF1, oF2);
   const int order = wantF2 ? 2 : wantF1 ? 1 : wantF ? 0 : -1;
   if (order < 0)
     return;
@@ -244,7 +229,7 @@ inline void SumOfSquaresAsked(const long iN, const XelMathFunctionX* const* iF, 
 /// of differentiation need (no interval third derivative: bit 128).
 inline unsigned char ComponentsAllow(const long iN, const XelMathFunctionX* const* iF,
                                      const long iOption) {
-  if (iOption & 128)
+  if (iOption & XelMathOption::ThirdDerivImage)
     return 0;
   const long needed = DerivativeClosure(iOption);
   for (long i = 0; i < iN; i++)
@@ -260,6 +245,15 @@ inline int ListComponents(const long iN, const XelMathFunctionX* const* iF, cons
     oComponents[i] = iF[i];
   return static_cast<int>(iN);
 }
+
+/// GetDirectComponents of a composite whose components are the iN functions of iArray (a
+/// member: &_function for one, _functions for several).
+#define XelMathDefineComponents(Class, iN, iArray)                                                 \
+  int Class::GetDirectComponents(const int iSize, const XelMathFunctionGeneral** oComponents)      \
+      const {                                                                                      \
+    return XelMathComposite::ListComponents(iN, iArray, iSize, oComponents);                       \
+  }                                                                                                \
+  static_assert(true, #Class)
 
 /// Deletes each of the iN functions once (a pointer given twice is deleted at its first
 /// place only).
@@ -279,34 +273,41 @@ inline void DeleteOnce(const long iN, const XelMathFunctionX* const* iF) {
 inline void DeepCopies(const long iN, const XelMathFunctionX* const* iF,
                        XelMathFunctionX** oCopies) {
   long done = 0;
-  try {
-    for (; done < iN; done++) {
-      oCopies[done] = nullptr;
-      long j = 0;
-      while (j < done && iF[j] != iF[done])
-        j++;
-      if (j < done)
-        oCopies[done] = oCopies[j];
-      else if (iF[done])
-        oCopies[done] = iF[done]->DeepDuplicate();
-    }
-  } catch (...) {
-    DeleteOnce(done, oCopies);
-    throw;
+  auto undo = XelMathMakeOnExit([&] { DeleteOnce(done, oCopies); });
+  for (; done < iN; done++) {
+    oCopies[done] = nullptr;
+    long j = 0;
+    while (j < done && iF[j] != iF[done])
+      j++;
+    if (j < done)
+      oCopies[done] = oCopies[j];
+    else if (iF[done])
+      oCopies[done] = iF[done]->DeepDuplicate();
   }
+  undo.Dismiss();
+}
+
+/// The deep-copy pattern of the owning wrappers: deep copies of the iN functions (as
+/// DeepCopies makes them, into oCopies) handed to the owner that iMakeOwner(oCopies) builds.
+/// When a copy or the owner raises, the copies are deleted and the error goes on.
+template <class MakeOwner>
+inline XelMathFunctionX* OwnDeepCopies(const long iN, const XelMathFunctionX* const* iF,
+                                       XelMathFunctionX** oCopies, MakeOwner iMakeOwner) {
+  DeepCopies(iN, iF, oCopies);
+  auto undo = XelMathMakeOnExit([&] { DeleteOnce(iN, oCopies); });
+  XelMathFunctionX* owner = iMakeOwner(oCopies);
+  undo.Dismiss();
+  return owner;
 }
 
 /// A deep copy of iF (null stays null) handed to the owning wrapper iMakeOwner builds around
 /// it; when that raises, the copy is deleted and the error goes on.
 template <class MakeOwner>
 inline XelMathFunctionX* WrapDeepCopy(const XelMathFunctionX* iF, MakeOwner iMakeOwner) {
-  XelMathFunctionX* copy = iF ? iF->DeepDuplicate() : nullptr;
-  try {
-    return iMakeOwner(copy);
-  } catch (...) {
-    delete copy;
-    throw;
-  }
+  std::unique_ptr<XelMathFunctionX> copy(iF ? iF->DeepDuplicate() : nullptr);
+  XelMathFunctionX* owner = iMakeOwner(copy.get());
+  copy.release();
+  return owner;
 }
 
 /// iF->Minimize(iDomain, oMinima, iAttributes) with the limit value of iLimitList (a
@@ -322,17 +323,11 @@ inline int MinimizeWithOppositeLimit(const XelMathFunctionX* iF, const XelMathIn
         dynamic_cast<XelMathAttrDoubleValue*>(iLimitList->GetAttribute(AttrFunctionXLimitValue));
   if (limit)
     limit->SetValue(-limit->GetValue());
-  int status = 0;
-  try {
-    status = iF->Minimize(iDomain, oMinima, iAttributes);
-  } catch (...) {
+  const auto restore = XelMathMakeOnExit([limit] {
     if (limit)
       limit->SetValue(-limit->GetValue());
-    throw;
-  }
-  if (limit)
-    limit->SetValue(-limit->GetValue());
-  return status;
+  });
+  return iF->Minimize(iDomain, oMinima, iAttributes);
 }
 
 } // namespace XelMathComposite

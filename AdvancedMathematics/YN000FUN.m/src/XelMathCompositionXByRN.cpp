@@ -1,8 +1,13 @@
 #include "XelMathCompositionXByRN.h"
 
+#include <memory>
+
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
 #include "XelMathFunctionRN.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathScratch.h"
 #include "XelQuorMemory.h"
 
 using namespace XelMathComposite;
@@ -12,13 +17,6 @@ const long LocalComponents = 10;
 
 long WorkSize(long iN) {
   return 11 * iN + iN * iN;
-}
-
-const XelMathFunctionX** NewPointers(long iN) {
-  return static_cast<const XelMathFunctionX**>(static_cast<void*>(XelQuorArrayPtrsNew(iN)));
-}
-void DelPointers(const XelMathFunctionX** iArray, long iN) {
-  XelQuorArrayPtrsDel(static_cast<void**>(const_cast<void*>(static_cast<const void*>(iArray))), iN);
 }
 
 // Interval number j of an array of intervals stored as (low, high) pairs.
@@ -51,7 +49,7 @@ XelMathCompositionXByRN::XelMathCompositionXByRN(const XelMathFunctionRN* iF,
   if (_n < 0)
     _n = 0;
   if (_n > 0) {
-    _inner = NewPointers(_n);
+    _inner = XelMathNewPointers<const XelMathFunctionX>(_n);
     for (long j = 0; j < _n; j++)
       _inner[j] = iG ? iG[j] : nullptr;
     _work = XelQuorArrayDoubleNew(WorkSize(_n));
@@ -60,7 +58,7 @@ XelMathCompositionXByRN::XelMathCompositionXByRN(const XelMathFunctionRN* iF,
 
 XelMathCompositionXByRN::~XelMathCompositionXByRN() {
   if (_inner)
-    DelPointers(_inner, _n);
+    XelMathDelPointers(_inner, _n);
   if (_work)
     XelQuorArrayDoubleDel(_work, WorkSize(_n));
 }
@@ -71,19 +69,9 @@ long XelMathCompositionXByRN::GetDynamicMemoryBytes() const {
                 : 0;
 }
 
-const char* XelMathCompositionXByRN::IsA() const {
-  return "XelMathCompositionXByRN";
-}
+XelMathDefineIdentity(XelMathCompositionXByRN, XelMathFunctionX);
 
-unsigned char XelMathCompositionXByRN::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathCompositionXByRN"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
-
-unsigned char XelMathCompositionXByRN::IsATypeOf(const long iType) const {
-  return (iType == 90 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathCompositionXByRN, XelMathFunctionX, XelMathTypeId::CompositionXByRN);
 
 bool XelMathCompositionXByRN::HasNullComponent() const {
   return !_outer || HasNull(_n, _inner);
@@ -133,7 +121,8 @@ bool XelMathCompositionXByRN::PointDerivatives(const double x, const int iOrder,
     oH[0] = _outer->Eval(u);
     return true;
   }
-  _outer->Eval(u, 1 | 2 | (iOrder >= 2 ? 4 : 0), &oH[0], grad, hess);
+  _outer->Eval(u, XelMathOption::ValueAndFirst | (iOrder >= 2 ? XelMathOption::SecondDeriv : 0),
+               &oH[0], grad, hess);
   double h1 = 0.0;
   for (long j = 0; j < n; j++)
     h1 += grad[j] * g1[j];
@@ -292,29 +281,13 @@ XelMathFunctionX* XelMathCompositionXByRN::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathCompositionXByRN::DeepDuplicate() const {
-  XelMathFunctionX* local[LocalComponents];
-  XelMathFunctionX** copies = local;
-  if (_n > LocalComponents)
-    copies = const_cast<XelMathFunctionX**>(NewPointers(_n));
-  XelMathFunctionRN* outer = nullptr;
-  XelMathFunctionX* result = nullptr;
-  try {
-    outer = _outer ? _outer->DeepDuplicate() : nullptr;
-    DeepCopies(_n, _inner, copies);
-    try {
-      result = new XelMathCompositionXByRNDel(outer, copies);
-    } catch (...) {
-      DeleteOnce(_n, copies);
-      throw;
-    }
-  } catch (...) {
-    delete outer;
-    if (copies != local)
-      DelPointers(const_cast<const XelMathFunctionX**>(copies), _n);
-    throw;
-  }
-  if (copies != local)
-    DelPointers(const_cast<const XelMathFunctionX**>(copies), _n);
+  XelMathScratchPointers<XelMathFunctionX, LocalComponents> copies(_n);
+  std::unique_ptr<XelMathFunctionRN> outer(_outer ? _outer->DeepDuplicate() : nullptr);
+  XelMathFunctionX* result =
+      OwnDeepCopies(_n, _inner, copies.Data(), [&outer](XelMathFunctionX** iC) {
+        return new XelMathCompositionXByRNDel(outer.get(), iC);
+      });
+  outer.release();
   return result;
 }
 
@@ -332,16 +305,4 @@ XelMathCompositionXByRNDel::~XelMathCompositionXByRNDel() {
   _outer = nullptr;
 }
 
-const char* XelMathCompositionXByRNDel::IsA() const {
-  return "XelMathCompositionXByRNDel";
-}
-
-unsigned char XelMathCompositionXByRNDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathCompositionXByRNDel"))
-    return 1;
-  return XelMathCompositionXByRN::IsAKindOf(iName);
-}
-
-XelMathFunctionX* XelMathCompositionXByRNDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathCompositionXByRNDel, XelMathCompositionXByRN);

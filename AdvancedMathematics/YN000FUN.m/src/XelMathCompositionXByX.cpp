@@ -2,6 +2,8 @@
 
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 
 using namespace XelMathComposite;
 
@@ -27,19 +29,9 @@ XelMathFunctionX* XelMathFunctionX::CreateCompositionXDel(XelMathFunctionX* iF,
 }
 
 // ==== identity ===========================================================================
-const char* XelMathCompositionXByX::IsA() const {
-  return "XelMathCompositionXByX";
-}
+XelMathDefineIdentity(XelMathCompositionXByX, XelMathFunctionX);
 
-unsigned char XelMathCompositionXByX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathCompositionXByX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
-
-unsigned char XelMathCompositionXByX::IsATypeOf(const long iType) const {
-  return (iType == 91 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathCompositionXByX, XelMathFunctionX, XelMathTypeId::CompositionXByX);
 
 unsigned char XelMathCompositionXByX::IsOption(const long iOption) const {
   if (!_outer || !_inner || (iOption & (8 | 128)))
@@ -50,11 +42,8 @@ unsigned char XelMathCompositionXByX::IsOption(const long iOption) const {
 
 int XelMathCompositionXByX::GetDirectComponents(const int iSize,
                                                 const XelMathFunctionGeneral** oComponents) const {
-  if (iSize > 0)
-    oComponents[0] = _outer;
-  if (iSize > 1)
-    oComponents[1] = _inner;
-  return 2;
+  const XelMathFunctionX* const parts[2] = {_outer, _inner};
+  return ListComponents(2, parts, iSize, oComponents);
 }
 
 // ==== point evaluations ==================================================================
@@ -77,7 +66,7 @@ double XelMathCompositionXByX::EvalSecondDeriv(const double& x) const {
     return XelMathInfinite;
   double g[3], f1 = 0.0, f2 = 0.0;
   EvalUpTo(_inner, x, 2, g);
-  _outer->Eval(g[0], 6, nullptr, &f1, &f2);
+  _outer->Eval(g[0], XelMathOption::FirstAndSecond, nullptr, &f1, &f2);
   return f2 * g[1] * g[1] + f1 * g[2];
 }
 
@@ -86,15 +75,14 @@ double XelMathCompositionXByX::EvalThirdDeriv(const double& x) const {
     return XelMathInfinite;
   double g[4], f1 = 0.0, f2 = 0.0;
   EvalUpTo(_inner, x, 3, g);
-  _outer->Eval(g[0], 6, nullptr, &f1, &f2);
+  _outer->Eval(g[0], XelMathOption::FirstAndSecond, nullptr, &f1, &f2);
   const double f3 = _outer->EvalThirdDeriv(g[0]);
   return f3 * g[1] * g[1] * g[1] + 3.0 * f2 * g[1] * g[2] + f1 * g[3];
 }
 
 void XelMathCompositionXByX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                                   double* oF2) const {
-  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
-             wantF2 = oF2 && (iOptions & 4);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
   if (!_outer || !_inner) {
     SetAsked(wantF, wantF1, wantF2, XelMathInfinite, oF, oF1, oF2);
     return;
@@ -104,8 +92,10 @@ void XelMathCompositionXByX::Eval(const double x, const long iOptions, double* o
     return;
   double g[3] = {0.0, 0.0, 0.0}, f[3] = {0.0, 0.0, 0.0};
   EvalUpTo(_inner, x, order, g);
-  _outer->Eval(g[0], (wantF ? 1 : 0) | (order >= 1 ? 2 : 0) | (order >= 2 ? 4 : 0), &f[0], &f[1],
-               &f[2]);
+  _outer->Eval(g[0],
+               (wantF ? XelMathOption::Value : 0) | (order >= 1 ? XelMathOption::FirstDeriv : 0) |
+                   (order >= 2 ? XelMathOption::SecondDeriv : 0),
+               &f[0], &f[1], &f[2]);
   if (wantF)
     *oF = f[0];
   if (wantF1)
@@ -134,7 +124,7 @@ XelMathInterval XelMathCompositionXByX::EvalSecondDeriv(const XelMathInterval& i
     return Zero();
   XelMathInterval g[3], f1, f2;
   EvalUpTo(_inner, iI, 2, g);
-  _outer->Eval(g[0], 96, nullptr, &f1, &f2);
+  _outer->Eval(g[0], XelMathOption::FirstAndSecondImages, nullptr, &f1, &f2);
   return Add(Mul(f2, square(g[1])), Mul(f1, g[2]));
 }
 
@@ -143,7 +133,7 @@ XelMathInterval XelMathCompositionXByX::EvalThirdDeriv(const XelMathInterval& iI
     return Zero();
   XelMathInterval g[4], f1, f2;
   EvalUpTo(_inner, iI, 3, g);
-  _outer->Eval(g[0], 96, nullptr, &f1, &f2);
+  _outer->Eval(g[0], XelMathOption::FirstAndSecondImages, nullptr, &f1, &f2);
   const XelMathInterval f3 = _outer->EvalThirdDeriv(g[0]);
   return Add(Add(Mul(f3, Cube(g[1])), Scale(3.0, Mul(f2, Mul(g[1], g[2])))), Mul(f1, g[3]));
 }
@@ -151,8 +141,7 @@ XelMathInterval XelMathCompositionXByX::EvalThirdDeriv(const XelMathInterval& iI
 void XelMathCompositionXByX::Eval(const XelMathInterval& iI, const long iOptions,
                                   XelMathInterval* oF, XelMathInterval* oF1,
                                   XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
-             wantF2 = oF2 && (iOptions & 64);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
   if (!_outer || !_inner) {
     SetAsked(wantF, wantF1, wantF2, Zero(), oF, oF1, oF2);
     return;
@@ -162,8 +151,11 @@ void XelMathCompositionXByX::Eval(const XelMathInterval& iI, const long iOptions
     return;
   XelMathInterval g[3], f[3];
   EvalUpTo(_inner, iI, order, g);
-  _outer->Eval(g[0], (wantF ? 16 : 0) | (order >= 1 ? 32 : 0) | (order >= 2 ? 64 : 0), &f[0], &f[1],
-               &f[2]);
+  _outer->Eval(g[0],
+               (wantF ? XelMathOption::Image : 0) |
+                   (order >= 1 ? XelMathOption::FirstDerivImage : 0) |
+                   (order >= 2 ? XelMathOption::SecondDerivImage : 0),
+               &f[0], &f[1], &f[2]);
   if (wantF)
     *oF = f[0];
   if (wantF1)
@@ -180,13 +172,9 @@ XelMathFunctionX* XelMathCompositionXByX::Duplicate() const {
 XelMathFunctionX* XelMathCompositionXByX::DeepDuplicate() const {
   const XelMathFunctionX* parts[2] = {_outer, _inner};
   XelMathFunctionX* copies[2] = {nullptr, nullptr};
-  DeepCopies(2, parts, copies);
-  try {
-    return new XelMathCompositionXByXDel(copies[0], copies[1]);
-  } catch (...) {
-    DeleteOnce(2, copies);
-    throw;
-  }
+  return OwnDeepCopies(2, parts, copies, [](XelMathFunctionX** iC) {
+    return new XelMathCompositionXByXDel(iC[0], iC[1]);
+  });
 }
 
 // ==== owning variant =====================================================================
@@ -200,16 +188,4 @@ XelMathCompositionXByXDel::~XelMathCompositionXByXDel() {
   _outer = _inner = nullptr;
 }
 
-const char* XelMathCompositionXByXDel::IsA() const {
-  return "XelMathCompositionXByXDel";
-}
-
-unsigned char XelMathCompositionXByXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathCompositionXByXDel"))
-    return 1;
-  return XelMathCompositionXByX::IsAKindOf(iName);
-}
-
-XelMathFunctionX* XelMathCompositionXByXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathCompositionXByXDel, XelMathCompositionXByX);

@@ -1,6 +1,8 @@
 // Polynomial of degree 3 with inline coefficients, and the cubic Hermite coefficients.
 #include "XelMathCubicX.h"
 
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 #include <cmath>
 
 void XelMathPointsToCubic(const double iP0, const double iD0, const double iP1, const double iD1,
@@ -38,19 +40,9 @@ XelMathCubicX& XelMathCubicX::operator=(const XelMathCubicX& iOther) {
 
 XelMathCubicX::~XelMathCubicX() = default;
 
-const char* XelMathCubicX::IsA() const {
-  return "XelMathCubicX";
-}
+XelMathDefineIdentity(XelMathCubicX, XelMathPolynomX);
 
-unsigned char XelMathCubicX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathCubicX"))
-    return 1;
-  return XelMathPolynomX::IsAKindOf(iName);
-}
-
-unsigned char XelMathCubicX::IsATypeOf(const long iType) const {
-  return (iType == 13 || XelMathPolynomX::IsATypeOf(iType)) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathCubicX, XelMathPolynomX, XelMathTypeId::Cubic);
 
 double XelMathCubicX::Eval(const double& x) const {
   if (_degree != 3)
@@ -85,11 +77,11 @@ void XelMathCubicX::Eval(const double x, const long iOptions, double* oF, double
     return;
   }
   const double* c = _coefficients;
-  if ((iOptions & 1) && oF)
+  if ((iOptions & XelMathOption::Value) && oF)
     *oF = c[0] + x * (c[1] + x * (c[2] + x * c[3]));
-  if ((iOptions & 2) && oF1)
+  if ((iOptions & XelMathOption::FirstDeriv) && oF1)
     *oF1 = c[1] + x * (2.0 * c[2] + x * 3.0 * c[3]);
-  if ((iOptions & 4) && oF2)
+  if ((iOptions & XelMathOption::SecondDeriv) && oF2)
     *oF2 = 2.0 * c[2] + 6.0 * c[3] * x;
 }
 

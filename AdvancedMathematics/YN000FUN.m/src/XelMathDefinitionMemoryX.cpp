@@ -1,7 +1,11 @@
 #include "XelMathDefinitionMemoryX.h"
 
+#include <memory>
+
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 
 using namespace XelMathComposite;
 
@@ -31,19 +35,9 @@ void XelMathDefinitionMemoryX::CopyDefinition(const XelMathDefinitionMemoryX& iO
   _derivImage = iOther._derivImage;
 }
 
-const char* XelMathDefinitionMemoryX::IsA() const {
-  return "XelMathDefinitionMemoryX";
-}
+XelMathDefineIdentity(XelMathDefinitionMemoryX, XelMathFunctionX);
 
-unsigned char XelMathDefinitionMemoryX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathDefinitionMemoryX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
-
-unsigned char XelMathDefinitionMemoryX::IsATypeOf(const long iType) const {
-  return (iType == 80 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathDefinitionMemoryX, XelMathFunctionX, XelMathTypeId::DefinitionMemory);
 
 unsigned char XelMathDefinitionMemoryX::IsOption(const long iOption) const {
   return _function ? _function->IsOption(iOption) : 0;
@@ -77,11 +71,11 @@ void XelMathDefinitionMemoryX::Eval(const double x, const long iOptions, double*
     _function->Eval(x, iOptions, oF, oF1, oF2);
     return;
   }
-  if (oF && (iOptions & 1))
+  if (oF && (iOptions & XelMathOption::Value))
     *oF = XelMathInfinite;
-  if (oF1 && (iOptions & 2))
+  if (oF1 && (iOptions & XelMathOption::FirstDeriv))
     *oF1 = XelMathInfinite;
-  if (oF2 && (iOptions & 4))
+  if (oF2 && (iOptions & XelMathOption::SecondDeriv))
     *oF2 = XelMathInfinite;
 }
 
@@ -109,8 +103,7 @@ XelMathInterval XelMathDefinitionMemoryX::EvalThirdDeriv(const XelMathInterval& 
 void XelMathDefinitionMemoryX::Eval(const XelMathInterval& iI, const long iOptions,
                                     XelMathInterval* oF, XelMathInterval* oF1,
                                     XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
-             wantF2 = oF2 && (iOptions & 64);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
   if (!_function || !IsDefinitionInterval(iI)) {
     if (_function) {
       _function->Eval(iI, iOptions, oF, oF1, oF2);
@@ -136,16 +129,11 @@ XelMathFunctionX* XelMathDefinitionMemoryX::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathDefinitionMemoryX::DeepDuplicate() const {
-  XelMathFunctionX* f = _function ? _function->DeepDuplicate() : nullptr;
+  std::unique_ptr<XelMathFunctionX> f(_function ? _function->DeepDuplicate() : nullptr);
   // Built on no function, then given the copy and the stored images (no re-evaluation).
-  XelMathDefinitionMemoryXDel* copy = nullptr;
-  try {
-    copy = new XelMathDefinitionMemoryXDel(nullptr, XelMathInterval(_min, _max));
-  } catch (...) {
-    delete f;
-    throw;
-  }
-  copy->_function = f;
+  XelMathDefinitionMemoryXDel* copy =
+      new XelMathDefinitionMemoryXDel(nullptr, XelMathInterval(_min, _max));
+  copy->_function = f.release();
   copy->CopyDefinition(*this);
   return copy;
 }
@@ -167,16 +155,4 @@ void XelMathDefinitionMemoryXDel::Set(const XelMathFunctionX* iF, const XelMathI
   XelMathDefinitionMemoryX::Set(iF, iI);
 }
 
-const char* XelMathDefinitionMemoryXDel::IsA() const {
-  return "XelMathDefinitionMemoryXDel";
-}
-
-unsigned char XelMathDefinitionMemoryXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathDefinitionMemoryXDel"))
-    return 1;
-  return XelMathDefinitionMemoryX::IsAKindOf(iName);
-}
-
-XelMathFunctionX* XelMathDefinitionMemoryXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathDefinitionMemoryXDel, XelMathDefinitionMemoryX);

@@ -3,6 +3,8 @@
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
 #include "XelMathGlobals.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 
 using namespace XelMathComposite;
 
@@ -34,19 +36,9 @@ XelMathFunctionX* XelMathFunctionX::CreateDeriv() const {
   return new XelMathDerivFunctionX(this);
 }
 
-const char* XelMathDerivFunctionX::IsA() const {
-  return "XelMathDerivFunctionX";
-}
+XelMathDefineIdentity(XelMathDerivFunctionX, XelMathFunctionX);
 
-unsigned char XelMathDerivFunctionX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathDerivFunctionX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
-
-unsigned char XelMathDerivFunctionX::IsATypeOf(const long iType) const {
-  return (iType == 93 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathDerivFunctionX, XelMathFunctionX, XelMathTypeId::Deriv);
 
 unsigned char XelMathDerivFunctionX::IsOption(const long iOption) const {
   if (!_function)
@@ -56,16 +48,14 @@ unsigned char XelMathDerivFunctionX::IsOption(const long iOption) const {
   // The k-th derivative of h is the (k+1)-th of f: each bit moves up one place in its group.
   if (iOption & (8 | 128))
     return 0;
-  const long shifted = ((iOption & 7) << 1) | ((iOption & 112) << 1);
+  const long shifted = ((iOption & XelMathOption::PointUpToSecond) << 1) |
+                       ((iOption & XelMathOption::ImageUpToSecond) << 1);
   if (shifted == 0)
     return 0;
   return _function->IsOption(shifted);
 }
 
-int XelMathDerivFunctionX::GetDirectComponents(const int iSize,
-                                               const XelMathFunctionGeneral** oComponents) const {
-  return ListComponents(1, &_function, iSize, oComponents);
-}
+XelMathDefineComponents(XelMathDerivFunctionX, 1, &_function);
 
 // ==== point evaluations ==================================================================
 double XelMathDerivFunctionX::Eval(const double& x) const {
@@ -89,8 +79,7 @@ double XelMathDerivFunctionX::EvalThirdDeriv(const double& x) const {
 
 void XelMathDerivFunctionX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                                  double* oF2) const {
-  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
-             wantF2 = oF2 && (iOptions & 4);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
   if (!_function) {
     SetAsked(wantF, wantF1, wantF2, XelMathInfinite, oF, oF1, oF2);
     return;
@@ -118,8 +107,7 @@ XelMathInterval XelMathDerivFunctionX::EvalThirdDeriv(const XelMathInterval&) co
 void XelMathDerivFunctionX::Eval(const XelMathInterval& iI, const long iOptions,
                                  XelMathInterval* oF, XelMathInterval* oF1,
                                  XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
-             wantF2 = oF2 && (iOptions & 64);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
   if (!_function) {
     SetAsked(wantF, wantF1, wantF2, Zero(), oF, oF1, oF2);
     return;
@@ -146,16 +134,4 @@ XelMathDerivFunctionXDel::~XelMathDerivFunctionXDel() {
   _function = nullptr;
 }
 
-const char* XelMathDerivFunctionXDel::IsA() const {
-  return "XelMathDerivFunctionXDel";
-}
-
-unsigned char XelMathDerivFunctionXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathDerivFunctionXDel"))
-    return 1;
-  return XelMathDerivFunctionX::IsAKindOf(iName);
-}
-
-XelMathFunctionX* XelMathDerivFunctionXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathDerivFunctionXDel, XelMathDerivFunctionX);

@@ -1,8 +1,11 @@
 #pragma once
-// Small interval helpers shared by the elementary functions (trigonometric, arc tangent of a
-// cosine, hyperbolic, fraction, periodic, piecewise). Ends are computed in ordinary floating
-// point, as the interval functions of the library do. Internal to the library.
+// The interval helpers of the library's function classes, one copy (internal, never
+// installed): the elementary functions (trigonometric, arc tangent of a cosine, hyperbolic,
+// fraction, periodic, piecewise) use them directly, the composite functions through
+// XelMathCompositeTools.h. Ends are computed in ordinary floating point, as the interval
+// functions of the library do; products keep an exact zero.
 #include <cmath>
+#include <tuple>
 
 #include "XelMathConstants.h"
 #include "XelMathInterval.h"
@@ -25,6 +28,14 @@ inline double EndProduct(double a, double b) {
 inline XelMathInterval Scale(const double k, const XelMathInterval& iI) {
   return k >= 0.0 ? XelMathInterval(EndProduct(k, iI.low), EndProduct(k, iI.high))
                   : XelMathInterval(EndProduct(k, iI.high), EndProduct(k, iI.low));
+}
+/// -I.
+inline XelMathInterval Neg(const XelMathInterval& iI) {
+  return XelMathInterval(-iI.high, -iI.low);
+}
+/// [0, 0].
+inline XelMathInterval Zero() {
+  return XelMathInterval(0.0, 0.0);
 }
 /// I + c.
 inline XelMathInterval Shift(const XelMathInterval& iI, const double c) {
@@ -75,6 +86,16 @@ inline XelMathInterval Inverse(const XelMathInterval& iI) {
 inline XelMathInterval Cube(const XelMathInterval& iI) {
   return XelMathInterval(iI.low * iI.low * iI.low, iI.high * iI.high * iI.high);
 }
+/// The outputs a multi-output evaluation asks for: those of the bits iFirstBit, 2 iFirstBit
+/// and 4 iFirstBit of iOptions (XelMathOption::Value at a point, XelMathOption::Image over an
+/// interval) whose pointer is not null.
+/// const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
+inline std::tuple<bool, bool, bool> AskedOutputs(const long iOptions, const long iFirstBit,
+                                                 const void* oF, const void* oF1, const void* oF2) {
+  return std::make_tuple(oF && (iOptions & iFirstBit), oF1 && (iOptions & (2 * iFirstBit)),
+                         oF2 && (iOptions & (4 * iFirstBit)));
+}
+
 /// Interval cosine and sine of a phase w x + p; [-1, 1] when w x overflows, where the
 /// platform's functions have no value.
 inline XelMathInterval PhaseCos(const XelMathInterval& iTheta) {

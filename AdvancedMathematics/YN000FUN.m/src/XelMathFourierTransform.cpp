@@ -6,8 +6,11 @@
 #include "XelMathConstants.h"
 #include "XelMathFunctionX.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathInterval.h"
 #include "XelMathPolynomX.h"
+#include "XelMathScratch.h"
 #include "XelQuorMemory.h"
 
 double XelMathFourierTransform::SinCosArray[115] = {0.0};
@@ -27,14 +30,6 @@ long TableIndex(long iN) {
     if (kTabulatedLengths[i] == iN)
       return i;
   return -1;
-}
-
-// Raises 0x20009 with the operation's name and " ": a length or an array that the
-// operation cannot take.
-[[noreturn]] void RaiseForbidden(const char* iOperation, const char* iFile, long iLine) {
-  XelMathInputError* error = new XelMathInputError(0x20009);
-  error->SetParameters(2, iOperation, " ");
-  XelQuorThrowFunction(error, iFile, iLine);
 }
 
 // Lengths of arrays the memory services can hold; a longer one cannot be the caller's
@@ -65,26 +60,6 @@ const double* NodeBlock(long iN) {
   EnsureTable();
   return XelMathFourierTransform::SinCosArray + kNodeOffsets[index];
 }
-
-// A work array of doubles: a fixed local buffer, with a heap fallback for larger counts.
-class WorkArray {
-public:
-  explicit WorkArray(long iCount)
-      : _count(iCount), _heap(iCount > kLocal ? XelQuorArrayDoubleNew(iCount) : nullptr) {}
-  ~WorkArray() {
-    if (_heap)
-      XelQuorArrayDoubleDel(_heap, _count);
-  }
-  WorkArray(const WorkArray&) = delete;
-  WorkArray& operator=(const WorkArray&) = delete;
-  double* Get() { return _heap ? _heap : _local; }
-
-private:
-  static const long kLocal = 64;
-  long _count;
-  double* _heap;
-  double _local[kLocal];
-};
 
 // Cosine and sine of m pi / n for any integer m, reduced by symmetry to an angle in
 // [0, pi/2] and read from the table when n is tabulated (so that the fast transforms use
@@ -265,7 +240,7 @@ void XelMathFourierTransform::InitializeSinCosArray() {
 
 void XelMathFourierTransform::SlowCosineTransform2(const double* iX, long iN, double* oOut) {
   if (iN < 0 || iN % 2 != 0 || TooLong(iN) || (iN > 0 && iX == oOut))
-    RaiseForbidden("SlowCosineTransform2", __FILE__, __LINE__);
+    XelMathRaiseForbidden("SlowCosineTransform2", __FILE__, __LINE__);
   if (iN == 0)
     return;
   if (!iX || !oOut) {
@@ -299,7 +274,7 @@ void XelMathFourierTransform::SlowCosineTransform2(const double* iX, long iN, do
 
 void XelMathFourierTransform::FastFourierTransformReal(const double* iX, long iN, double* oOut) {
   if (iN < 0 || TooLong(iN))
-    RaiseForbidden("FastFourierTransformReal", __FILE__, __LINE__);
+    XelMathRaiseForbidden("FastFourierTransformReal", __FILE__, __LINE__);
   if (iN == 0)
     return;
   if (!iX || !oOut) {
@@ -309,8 +284,8 @@ void XelMathFourierTransform::FastFourierTransformReal(const double* iX, long iN
   const Angles angles(iN);
   if (iN % 2 != 0 || !IsSmooth23(iN / 2)) {
     if (iX == oOut) {
-      WorkArray copy(iN);
-      double* x = copy.Get();
+      XelMathScratchDoubles<> copy(iN);
+      double* x = copy.Data();
       for (long j = 0; j < iN; j++)
         x[j] = iX[j];
       DirectDftReal(x, iN, angles, oOut);
@@ -323,8 +298,8 @@ void XelMathFourierTransform::FastFourierTransformReal(const double* iX, long iN
   // W gives X_k = E_k + exp(-2 pi i k / n) O_k with E_k = (W_k + conj W_{m-k}) / 2 and
   // O_k = (W_k - conj W_{m-k}) / (2i).
   const long m = iN / 2;
-  WorkArray work(iN);
-  double* w = work.Get();
+  XelMathScratchDoubles<> work(iN);
+  double* w = work.Data();
   ComplexDft23(iX, 1, m, 4, angles, w);
   oOut[0] = w[0] + w[1];
   oOut[iN - 1] = w[0] - w[1];
@@ -343,7 +318,7 @@ void XelMathFourierTransform::FastFourierTransformReal(const double* iX, long iN
 
 void XelMathFourierTransform::CosineTransform2(const double* iX, long iN, double* oOut) {
   if (iN < 0 || iN % 2 != 0 || TooLong(iN))
-    RaiseForbidden("CosineTransform2", __FILE__, __LINE__);
+    XelMathRaiseForbidden("CosineTransform2", __FILE__, __LINE__);
   if (iN == 0)
     return;
   if (!iX || !oOut) {
@@ -353,8 +328,8 @@ void XelMathFourierTransform::CosineTransform2(const double* iX, long iN, double
   const double* block = SinCosBlock(iN);
   if (!block) {
     if (iX == oOut) {
-      WorkArray copy(iN);
-      double* x = copy.Get();
+      XelMathScratchDoubles<> copy(iN);
+      double* x = copy.Data();
       for (long i = 0; i < iN; i++)
         x[i] = iX[i];
       SlowCosineTransform2(x, iN, oOut);
@@ -391,7 +366,7 @@ void XelMathFourierTransform::CosineTransform2_2D(const double* iX, long iNx, lo
                                                   double* oOut) {
   if (iNx < 0 || iNy < 0 || iNx % 2 != 0 || iNy % 2 != 0 ||
       (iNx > 0 && iNy > XelQuorMaxArrayDoubles / iNx))
-    RaiseForbidden("CosineTransform2_2D", __FILE__, __LINE__);
+    XelMathRaiseForbidden("CosineTransform2_2D", __FILE__, __LINE__);
   if (iNx == 0 || iNy == 0)
     return;
   if (!iX || !oOut) {
@@ -400,8 +375,8 @@ void XelMathFourierTransform::CosineTransform2_2D(const double* iX, long iNx, lo
   }
   for (long i = 0; i < iNx; i++)
     CosineTransform2(iX + i * iNy, iNy, oOut + i * iNy);
-  WorkArray work(iNx);
-  double* column = work.Get();
+  XelMathScratchDoubles<> work(iNx);
+  double* column = work.Data();
   for (long j = 0; j < iNy; j++) {
     for (long i = 0; i < iNx; i++)
       column[i] = oOut[i * iNy + j];
@@ -415,7 +390,7 @@ void XelMathFourierTransform::ChebyshevCoefficientsX(const XelMathFunctionX* iF,
                                                      const XelMathInterval& iI, long iN,
                                                      double* oC) {
   if (iN <= 0 || iN % 2 != 0 || iN > kMaxChebyshevLength)
-    RaiseForbidden("ChebyshevCoefficientsX", __FILE__, __LINE__);
+    XelMathRaiseForbidden("ChebyshevCoefficientsX", __FILE__, __LINE__);
   if (!oC) {
     XelQuornull(__FILE__, __LINE__);
     return;
@@ -448,7 +423,7 @@ XelMathPolynomX* XelMathFourierTransform::ChebyshevApproximationX(const XelMathF
                                                                   const XelMathInterval& iI,
                                                                   long iN, double iTol) {
   if (iN <= 0 || iN % 2 != 0 || iN > kMaxChebyshevLength)
-    RaiseForbidden("ChebyshevApproximationX", __FILE__, __LINE__);
+    XelMathRaiseForbidden("ChebyshevApproximationX", __FILE__, __LINE__);
   if (!iF) {
     XelQuornull(__FILE__, __LINE__);
     return nullptr;
@@ -483,14 +458,14 @@ XelMathPolynomX* XelMathFourierTransform::ChebyshevApproximationX(const XelMathF
 double* XelMathFunctionX::ComputeChebyshevCoefficients(const XelMathInterval& iI, long iN) const {
   // iN + 1 coefficients must be an array the memory services can hold.
   if (iN < 0 || iN >= XelQuorMaxArrayDoubles)
-    XelMathRaise(0x20004, "Invalid Number Of Points", " ",
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "Invalid Number Of Points", " ",
                  "XelMathFunctionX::ComputeChebyshevCoefficients");
   const long count = iN + 1;
   const double centre = (iI.low + iI.high) * 0.5;
   const double radius = (iI.high - iI.low) * 0.5;
   const double* nodes = NodeBlock(count);
-  WorkArray work(count);
-  double* samples = work.Get();
+  XelMathScratchDoubles<> work(count);
+  double* samples = work.Data();
   for (long k = 0; k < count; k++) {
     const double t =
         nodes ? nodes[k]
@@ -501,15 +476,12 @@ double* XelMathFunctionX::ComputeChebyshevCoefficients(const XelMathInterval& iI
   // From the memory services, so that their counters see it; the caller frees it with
   // XelQuorArrayDoubleDel(coefficients, iN + 1).
   double* coefficients = XelQuorArrayDoubleNew(count);
-  try {
-    if (count % 2 == 0)
-      XelMathFourierTransform::CosineTransform2(samples, count, coefficients);
-    else
-      DirectCosineTransform2(samples, count, coefficients);
-  } catch (...) {
-    XelQuorArrayDoubleDel(coefficients, count);
-    throw;
-  }
+  auto release = XelMathMakeOnExit([&] { XelQuorArrayDoubleDel(coefficients, count); });
+  if (count % 2 == 0)
+    XelMathFourierTransform::CosineTransform2(samples, count, coefficients);
+  else
+    DirectCosineTransform2(samples, count, coefficients);
+  release.Dismiss();
   coefficients[0] *= 0.5;
   const double scale = 2.0 / static_cast<double>(count);
   for (long k = 0; k < count; k++)

@@ -1,13 +1,17 @@
 #include "XelMathFractionX.h"
 
 #include <cmath>
+#include <memory>
 
 #include "XelError.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrString.h"
 #include "XelMathConstants.h"
 #include "XelMathElementaryTools.h"
+#include "XelMathIdentity.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelTolerance.h"
 
@@ -45,15 +49,7 @@ XelMathFractionX::XelMathFractionX(const XelMathFunctionX* iN, const XelMathFunc
 
 XelMathFractionX::~XelMathFractionX() = default;
 
-const char* XelMathFractionX::IsA() const {
-  return "XelMathFractionX";
-}
-
-unsigned char XelMathFractionX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathFractionX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathFractionX, XelMathFunctionX);
 
 unsigned char XelMathFractionX::IsOption(const long iOption) const {
   if (!_numerator || !_denominator)
@@ -72,24 +68,17 @@ int XelMathFractionX::GetDirectComponents(const int iSize,
   return 2;
 }
 
-unsigned char XelMathFractionX::IsATypeOf(const long iType) const {
-  return (iType == 0 || iType == 20) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathFractionX, XelMathFunctionX, XelMathTypeId::Fraction);
 
 short XelMathFractionX::GetStreamType() const {
-  return 3;
+  return XelMathStreamType::Fraction;
 }
 
-unsigned char XelMathFractionX::_IsStreamable(const XelQuorStreamVersion,
-                                              unsigned char& oFlag) const {
-  oFlag = 1;
-  return 1;
-}
+XelMathDefineStreamable(XelMathFractionX);
 
 void XelMathFractionX::ThrowForNullDenom() {
-  XelMathInputError* error = new XelMathInputError(0x20005);
-  error->SetParameters(2, "XelMathFractionX::Eval", "with a null denominator");
-  XelQuorThrowFunction(error, FractionSource, __LINE__);
+  XelMathRaiseTexts(XelErrorCode::NullDenominator, 2, "XelMathFractionX::Eval",
+                    "with a null denominator", nullptr, FractionSource, __LINE__);
 }
 
 double XelMathFractionX::Epsilon() const {
@@ -114,16 +103,16 @@ double XelMathFractionX::EvalFirstDeriv(const double& x) const {
   if (!_numerator || !_denominator)
     return XelMathInfinite;
   double n = 0.0, n1 = 0.0, d = 0.0, d1 = 0.0;
-  _denominator->Eval(x, 3, &d, &d1, nullptr);
+  _denominator->Eval(x, XelMathOption::ValueAndFirst, &d, &d1, nullptr);
   if (d == 0.0)
     ThrowForNullDenom();
-  _numerator->Eval(x, 3, &n, &n1, nullptr);
+  _numerator->Eval(x, XelMathOption::ValueAndFirst, &n, &n1, nullptr);
   return (n1 - EndProduct(n / d, d1)) / d;
 }
 
 double XelMathFractionX::EvalSecondDeriv(const double& x) const {
   double f2 = XelMathInfinite;
-  Eval(x, 4, nullptr, nullptr, &f2);
+  Eval(x, XelMathOption::SecondDeriv, nullptr, nullptr, &f2);
   return f2;
 }
 
@@ -131,10 +120,10 @@ double XelMathFractionX::EvalThirdDeriv(const double& x) const {
   if (!_numerator || !_denominator)
     return XelMathInfinite;
   double n[3] = {0.0, 0.0, 0.0}, d[3] = {0.0, 0.0, 0.0};
-  _denominator->Eval(x, 7, d, d + 1, d + 2);
+  _denominator->Eval(x, XelMathOption::PointUpToSecond, d, d + 1, d + 2);
   if (d[0] == 0.0)
     ThrowForNullDenom();
-  _numerator->Eval(x, 7, n, n + 1, n + 2);
+  _numerator->Eval(x, XelMathOption::PointUpToSecond, n, n + 1, n + 2);
   const double n3 = _numerator->EvalThirdDeriv(x), d3 = _denominator->EvalThirdDeriv(x);
   // q = n / d, q' = (n' - q d') / d, q'' = (n'' - 2 q' d' - q d'') / d,
   // q''' = (n''' - 3 q'' d' - 3 q' d'' - q d''') / d.
@@ -143,14 +132,12 @@ double XelMathFractionX::EvalThirdDeriv(const double& x) const {
   const double q = n[0] / d[0];
   const double q1 = (n[1] - EndProduct(q, d[1])) / d[0];
   const double q2 = (n[2] - 2.0 * EndProduct(q1, d[1]) - EndProduct(q, d[2])) / d[0];
-  return (n3 - 3.0 * EndProduct(q2, d[1]) - 3.0 * EndProduct(q1, d[2]) - EndProduct(q, d3)) /
-         d[0];
+  return (n3 - 3.0 * EndProduct(q2, d[1]) - 3.0 * EndProduct(q1, d[2]) - EndProduct(q, d3)) / d[0];
 }
 
 void XelMathFractionX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                             double* oF2) const {
-  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
-             wantF2 = oF2 && (iOptions & 4);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
   if (!wantF && !wantF1 && !wantF2)
     return;
   if (!_numerator || !_denominator) {
@@ -196,7 +183,7 @@ void XelMathFractionX::EvalDenom(const XelMathInterval& iI, const long iOptions,
   if (!_denominator)
     return;
   _denominator->Eval(iI, iOptions, oD, oD1, oD2);
-  if (!oD || !(iOptions & 16))
+  if (!oD || !(iOptions & XelMathOption::Image))
     return;
   const double eps = Epsilon();
   if (oD->DistanceTo(0.0) > eps && !MayVanish(*oD))
@@ -238,7 +225,7 @@ XelMathInterval XelMathFractionX::EvalFirstDeriv(const XelMathInterval& iI) cons
   if (!_numerator || !_denominator)
     return XelMathInterval();
   XelMathInterval n, n1, d, d1;
-  _numerator->Eval(iI, 48, &n, &n1, nullptr);
+  _numerator->Eval(iI, XelMathOption::ImageAndFirst, &n, &n1, nullptr);
   EvalDenom(iI, 48, &d, &d1, nullptr);
   const XelMathInterval numerator = Sub(Mul(n1, d), Mul(n, d1));
   const XelMathInterval q = square(d);
@@ -251,7 +238,7 @@ XelMathInterval XelMathFractionX::EvalSecondDeriv(const XelMathInterval& iI) con
   if (!_numerator || !_denominator)
     return XelMathInterval();
   XelMathInterval n, n1, n2, d, d1, d2;
-  _numerator->Eval(iI, 112, &n, &n1, &n2);
+  _numerator->Eval(iI, XelMathOption::ImageUpToSecond, &n, &n1, &n2);
   EvalDenom(iI, 112, &d, &d1, &d2);
   if (MayVanish(d))
     return Infinite();
@@ -266,7 +253,7 @@ XelMathInterval XelMathFractionX::EvalThirdDeriv(const XelMathInterval& iI) cons
   if (!_numerator || !_denominator)
     return XelMathInterval();
   XelMathInterval n, n1, n2, d, d1, d2;
-  _numerator->Eval(iI, 112, &n, &n1, &n2);
+  _numerator->Eval(iI, XelMathOption::ImageUpToSecond, &n, &n1, &n2);
   EvalDenom(iI, 112, &d, &d1, &d2);
   if (MayVanish(d))
     return Infinite();
@@ -289,7 +276,7 @@ XelMathInterval XelMathFractionX::ComputeOptimalImage(const XelMathInterval& iI,
     return Tighter(XelMathFunctionX::ComputeOptimalImage(iI, iTol), Eval(iI));
   } catch (const XelMathInputError& e) {
     // A sample fell on a zero of the denominator: the image is unbounded.
-    if (e.GetCode() == 0x20005)
+    if (e.GetCode() == XelErrorCode::NullDenominator)
       return Infinite();
     throw;
   }
@@ -301,15 +288,12 @@ XelMathFunctionX* XelMathFractionX::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathFractionX::DeepDuplicate() const {
-  XelMathFunctionX* n = _numerator ? _numerator->DeepDuplicate() : nullptr;
-  XelMathFunctionX* d = nullptr;
-  try {
-    d = _denominator ? _denominator->DeepDuplicate() : nullptr;
-  } catch (...) {
-    delete n;
-    throw;
-  }
-  return new XelMathFractionXDel(n, d, *_tolerance);
+  std::unique_ptr<XelMathFunctionX> n(_numerator ? _numerator->DeepDuplicate() : nullptr);
+  std::unique_ptr<XelMathFunctionX> d(_denominator ? _denominator->DeepDuplicate() : nullptr);
+  XelMathFunctionX* copy = new XelMathFractionXDel(n.get(), d.get(), *_tolerance);
+  n.release();
+  d.release();
+  return copy;
 }
 
 int XelMathFractionX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
@@ -334,12 +318,4 @@ XelMathFractionXDel::~XelMathFractionXDel() {
   _denominator = nullptr;
 }
 
-const char* XelMathFractionXDel::IsA() const {
-  return "XelMathFractionXDel";
-}
-
-unsigned char XelMathFractionXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathFractionXDel"))
-    return 1;
-  return XelMathFractionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathFractionXDel, XelMathFractionX);

@@ -5,19 +5,14 @@
 
 #include "XelError.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathStream.h"
 
 namespace {
 // The stream writers and readers of all functions live together; errors about streaming
 // name that source.
 const char* const StreamSource = "AdvancedMathematics/YN000FUN.m/src/XelMathFunctionStr.cpp";
-
-// Raises 0x20009 with the operation's name and " ": the object does not know how to do it.
-[[noreturn]] void RaiseForbidden(const char* iOperation, const char* iFile, long iLine) {
-  XelMathInputError* error = new XelMathInputError(0x20009);
-  error->SetParameters(2, iOperation, " ");
-  XelQuorThrowFunction(error, iFile, iLine);
-}
 
 // Components fetched on the stack up to this count, on the heap beyond.
 const int LocalComponents = 5;
@@ -50,11 +45,11 @@ int XelMathFunctionGeneral::GetDirectComponents(const int, const XelMathFunction
 }
 
 short XelMathFunctionGeneral::GetStreamType() const {
-  RaiseForbidden("GetStreamType", StreamSource, __LINE__);
+  XelMathRaiseForbidden("GetStreamType", StreamSource, __LINE__);
 }
 
 void XelMathFunctionGeneral::Stream(XelMathStream&, const char*) const {
-  RaiseForbidden("Stream", StreamSource, __LINE__);
+  XelMathRaiseForbidden("Stream", StreamSource, __LINE__);
 }
 
 unsigned char XelMathFunctionGeneral::_IsStreamable(const XelQuorStreamVersion,

@@ -1,4 +1,6 @@
 #include "XelMathFunctionRN.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 
 namespace {
 // Steps of the centred differences: first derivatives, second derivatives from values,
@@ -12,11 +14,7 @@ XelMathFunctionRN::XelMathFunctionRN(const long iN) : _n(iN) {}
 
 XelMathFunctionRN::~XelMathFunctionRN() = default;
 
-unsigned char XelMathFunctionRN::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathFunctionRN"))
-    return 1;
-  return XelMathFunctionGeneral::IsAKindOf(iName);
-}
+XelMathDefineIsAKindOf(XelMathFunctionRN, XelMathFunctionGeneral);
 
 long XelMathFunctionRN::GetNumberOfVariables() const {
   return _n;
@@ -42,7 +40,7 @@ double XelMathFunctionRN::EvalFirstDeriv(const long& i, const double* x) const {
 double XelMathFunctionRN::EvalSecondDeriv(const long& i, const long& j, const double* x) const {
   double* p = const_cast<double*>(x);
   const long ii = i, jj = j;
-  if (IsOption(2)) {
+  if (IsOption(XelMathOption::FirstDeriv)) {
     const double xi = p[ii];
     p[ii] = xi + FirstStep;
     const double dp = EvalFirstDeriv(jj, p);
@@ -95,12 +93,12 @@ double XelMathFunctionRN::EvalThirdDeriv(const long& i, const long& j, const lon
 void XelMathFunctionRN::Eval(const double* x, const long iOptions, double* oF, double* oGrad,
                              double* oHessian) const {
   const long n = _n;
-  if ((iOptions & 1) && oF)
+  if ((iOptions & XelMathOption::Value) && oF)
     *oF = Eval(x);
-  if ((iOptions & 2) && oGrad)
+  if ((iOptions & XelMathOption::FirstDeriv) && oGrad)
     for (long i = 0; i < n; ++i)
       oGrad[i] = EvalFirstDeriv(i, x);
-  if ((iOptions & 4) && oHessian)
+  if ((iOptions & XelMathOption::SecondDeriv) && oHessian)
     for (long i = 0; i < n; ++i)
       for (long j = 0; j <= i; ++j) {
         const double v = EvalSecondDeriv(j, i, x);

@@ -16,7 +16,10 @@
 #include "XelMathFourierTransform.h"
 #include "XelMathFractionX.h"
 #include "XelMathGlobals.h"
+#include "XelMathIdentity.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathOppositeX.h"
 #include "XelMathScaleFunctionX.h"
 #include "XelMathSetOfPointsND.h"
@@ -24,10 +27,6 @@
 #include "XelTolerance.h"
 
 namespace {
-// Message number under which a scale option travels with a function for the duration of
-// one image computation.
-const long ImageScaleMessage = 5;
-
 // The scale factor s and relative epsilon e that the image computations read. A tolerance
 // without its validity mark is reported and read as s = e = 0; one in error is handed to
 // XelToleranceError and read the same way.
@@ -82,18 +81,14 @@ inline double Max(double a, double b) {
 
 XelMathFunctionX::~XelMathFunctionX() = default;
 
-unsigned char XelMathFunctionX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathFunctionX"))
-    return 1;
-  return XelMathFunctionGeneral::IsAKindOf(iName);
-}
+XelMathDefineIsAKindOf(XelMathFunctionX, XelMathFunctionGeneral);
 
 long XelMathFunctionX::GetNumberOfVariables() const {
   return 1;
 }
 
 unsigned char XelMathFunctionX::IsATypeOf(const long iType) const {
-  return iType == 0 ? 1 : 0;
+  return iType == XelMathTypeId::FunctionX ? 1 : 0;
 }
 
 // ==== point evaluations ==================================================================
@@ -103,7 +98,7 @@ double XelMathFunctionX::EvalFirstDeriv(const double& x) const {
 }
 
 double XelMathFunctionX::EvalSecondDeriv(const double& x) const {
-  if (IsOption(2)) {
+  if (IsOption(XelMathOption::FirstDeriv)) {
     const double xp = x + XelMathh1, xm = x - XelMathh1;
     return (EvalFirstDeriv(xp) - EvalFirstDeriv(xm)) / (2.0 * XelMathh1);
   }
@@ -118,11 +113,11 @@ double XelMathFunctionX::EvalThirdDeriv(const double& x) const {
 
 void XelMathFunctionX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                             double* oF2) const {
-  if ((iOptions & 1) && oF)
+  if ((iOptions & XelMathOption::Value) && oF)
     *oF = Eval(x);
-  if ((iOptions & 2) && oF1)
+  if ((iOptions & XelMathOption::FirstDeriv) && oF1)
     *oF1 = EvalFirstDeriv(x);
-  if ((iOptions & 4) && oF2)
+  if ((iOptions & XelMathOption::SecondDeriv) && oF2)
     *oF2 = EvalSecondDeriv(x);
 }
 
@@ -163,9 +158,9 @@ void XelMathFunctionX::Eval(const XelMathInterval& iI, const long iOptions, XelM
                             XelMathInterval* oF1, XelMathInterval* oF2) const {
   bool haveF1 = false;
   XelMathInterval f1;
-  if (oF2 && (iOptions & 64)) {
+  if (oF2 && (iOptions & XelMathOption::SecondDerivImage)) {
     *oF2 = EvalSecondDeriv(iI);
-    if (oF1 && (iOptions & 32)) {
+    if (oF1 && (iOptions & XelMathOption::FirstDerivImage)) {
       // A second derivative of constant sign makes the first derivative monotone.
       if (oF2->low >= 0.0)
         f1 = XelMathInterval(EvalFirstDeriv(iI.low), EvalFirstDeriv(iI.high));
@@ -178,12 +173,12 @@ void XelMathFunctionX::Eval(const XelMathInterval& iI, const long iOptions, XelM
       *oF1 = f1;
       haveF1 = true;
     }
-  } else if (oF1 && (iOptions & 32)) {
+  } else if (oF1 && (iOptions & XelMathOption::FirstDerivImage)) {
     f1 = EvalFirstDeriv(iI);
     *oF1 = f1;
     haveF1 = true;
   }
-  if (oF && (iOptions & 16)) {
+  if (oF && (iOptions & XelMathOption::Image)) {
     if (haveF1 && f1.low >= 0.0)
       *oF = XelMathInterval(Eval(iI.low), Eval(iI.high));
     else if (haveF1 && f1.high <= 0.0)
@@ -197,9 +192,7 @@ void XelMathFunctionX::Eval(const XelMathInterval& iI, const long iOptions, XelM
 
 // ==== copies =============================================================================
 XelMathFunctionX* XelMathFunctionX::DeepDuplicate() const {
-  XelMathInputError* error = new XelMathInputError(0x20009);
-  error->SetParameters(2, "DeepDuplicate", " ");
-  XelQuorThrowFunction(error, __FILE__, __LINE__);
+  XelMathRaiseForbidden("DeepDuplicate", __FILE__, __LINE__);
 }
 
 // ==== analyses ===========================================================================
@@ -242,7 +235,7 @@ XelMathInterval XelMathFunctionX::RComputeOptimalImage(const XelMathInterval& iI
                                                        const XelMathInterval& iImage,
                                                        const long iDepth,
                                                        const XelTolerance& iTol) const {
-  if (IsOption(32)) {
+  if (IsOption(XelMathOption::FirstDerivImage)) {
     const XelMathInterval d = EvalFirstDeriv(iI);
     if (d.low >= 0.0 || d.high <= 0.0) {
       const double fl = Eval(iI.low), fh = Eval(iI.high);
@@ -333,26 +326,18 @@ XelMathInterval XelMathFunctionX::BaseComputeOptimalImage(const XelMathInterval&
   ReadTolerance(iTol, s, eps);
 
   // 1. The scale option filed for this function, else the one a basis function carries.
-  const XelMathAttrScaleOption* option = nullptr;
-  void* filed = nullptr;
-  long status = 0;
-  if (XelFedEx::Get(_XelR19QuorMail, ImageScaleMessage, this, filed, status) && filed)
-    option = static_cast<const XelMathAttrScaleOption*>(filed);
-  else if (IsAKindOf("XelMathBasisFunctionX"))
-    option = static_cast<const XelMathBasisFunctionX*>(this)->GetScaleOption();
+  const XelMathAttrScaleOption* option =
+      XelMathAnalysisScaling::FiledScaleOption(XelMathMessage::ImageScale, this);
+  if (!option)
+    option = XelMathAnalysisScaling::BasisOption(this);
   long reviewed = 0;
   std::unique_ptr<XelMathScaleFunctionX> scaled;
   const XelMathFunctionX* work = this;
   XelMathInterval J = iI;
   if (option) {
-    long nbF = 0, nbX = 0;
-    const long* powersF = option->GetPowerScaleF(nbF);
-    const long* powersX = option->GetPowerScaleX(nbX);
-    if (nbF != 1 || nbX != 1)
-      XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
-                   "XelMathFunctionX::ComputeOptimalImage");
+    long pF = 1, pX = 1;
+    XelMathAnalysisScaling::ReadPowers(*option, "XelMathFunctionX::ComputeOptimalImage", pF, pX);
     reviewed = option->GetOKReviewed();
-    const long pF = powersF[0], pX = powersX[0];
     if (s != 1.0 && s > 0.0 && !(pX == 1 && pF == 1)) {
       // Powers are shifted in double: LONG_MIN or LONG_MAX must not overflow.
       const double variableFactor = pX == 1 ? 1.0 : (pX == 2 ? s : std::pow(s, double(pX) - 1.0));
@@ -376,7 +361,7 @@ XelMathInterval XelMathFunctionX::BaseComputeOptimalImage(const XelMathInterval&
     // 5. Under the debug control of unreviewed scales the search runs too, for its checks.
     if (XelMathSolveAndMinimizeDebug_UnReviewedControl() && !reviewed)
       ImageByExtremumSearch(work, J, iTol, s, reviewed);
-  } else if (work->IsOption(16)) {
+  } else if (work->IsOption(XelMathOption::Image)) {
     // 3. Recursive bisection on the function's own interval images.
     image = work->RComputeOptimalImage(J, work->Eval(J), 0, iTol);
   } else {
@@ -400,20 +385,9 @@ XelMathInterval ComputeOptimalImage(const XelMathFunctionX* iF, const XelMathInt
     XelQuornull(__FILE__, __LINE__);
     return XelMathInterval(0.0, 0.0);
   }
-  if (iOption)
-    XelFedEx::Put(_XelR19QuorMail, ImageScaleMessage, iF, iOption);
-  XelMathInterval image;
-  try {
-    XelXHContext region;
-    image = iForceBase ? iF->BaseComputeOptimalImage(iI, iTol) : iF->ComputeOptimalImage(iI, iTol);
-  } catch (...) {
-    if (iOption)
-      XelFedEx::UnstackUntil(_XelR19QuorMail, ImageScaleMessage, iF);
-    throw;
-  }
-  if (iOption)
-    XelFedEx::UnstackUntil(_XelR19QuorMail, ImageScaleMessage, iF);
-  return image;
+  const XelMathMailboxEntry filed(XelMathMessage::ImageScale, iF, iOption);
+  XelXHContext region;
+  return iForceBase ? iF->BaseComputeOptimalImage(iI, iTol) : iF->ComputeOptimalImage(iI, iTol);
 }
 
 // ==== tolerance lookup ===================================================================

@@ -5,12 +5,14 @@
 #include <cfloat>
 #include <cmath>
 
+#include "XelMathAnalysisScaling.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathBasisFunctionX.h"
 #include "XelMathConstants.h"
 #include "XelMathFunctionX.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelMathInterval.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
@@ -204,26 +206,21 @@ namespace {
 // reviewed (the tolerance is then already in scaled units) or when S is 1. Raises 0x20006
 // for an option without exactly one F and one X power.
 double IntegralScale(const XelMathFunctionX& iF, const XelTolerance* iTol, const char* iWhere) {
-  if (!iF.IsAKindOf("XelMathBasisFunctionX"))
-    return 1.0;
-  const XelMathBasisFunctionX& basis = static_cast<const XelMathBasisFunctionX&>(iF);
-  const XelMathAttrScaleOption* option = basis.GetScaleOption();
+  const XelMathAttrScaleOption* option = XelMathAnalysisScaling::BasisOption(&iF);
   if (!option)
     return 1.0;
-  long nbF = 0, nbX = 0;
-  const long* powerF = option->GetPowerScaleF(nbF);
-  const long* powerX = option->GetPowerScaleX(nbX);
-  if (nbF != 1 || nbX != 1)
-    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension", iWhere);
+  long powerF = 1, powerX = 1;
+  XelMathAnalysisScaling::ReadPowers(*option, iWhere, powerF, powerX);
   if (option->GetOKReviewed() || !iTol)
     return 1.0;
   const double s = iTol->GetScaleFactor();
   if (!(s > 0.0) || s == 1.0 || !std::isfinite(s))
     return 1.0;
   // Powers are added in double: LONG_MIN or LONG_MAX must not overflow.
-  const double factor = std::pow(s, double(powerF[0]) + double(powerX[0]));
+  const double factor = std::pow(s, double(powerF) + double(powerX));
   if (!std::isfinite(factor) || factor == 0.0)
-    XelMathRaise(0x20006, "the XelMathAttrScaleOption", "scale factor out of range", iWhere);
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption",
+                 "scale factor out of range", iWhere);
   return factor;
 }
 
@@ -567,7 +564,8 @@ int Adaptive(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
   // A negative or NaN tolerance asks for nothing meaningful (an infinite one accepts the
   // first estimate).
   if (!(iEps >= 0.0))
-    XelMathRaise(0x20006, "the tolerance of the integral", "negative or NaN", iWhere);
+    XelMathRaise(XelErrorCode::InvalidOption, "the tolerance of the integral", "negative or NaN",
+                 iWhere);
   const double low = iF.GaussLegendre(iI, iLowOrder);
   const double high = iF.GaussLegendre(iI, iHighOrder);
   const double scale = IntegralScale(iF, iTol, iWhere);
@@ -645,13 +643,14 @@ int XelMathIntegrateX(const XelMathFunctionX* iF, const XelMathInterval& iI, dou
                       double& oIntegral) {
   oIntegral = 0.0;
   if (!iF)
-    return 4;
+    return XelMathStatus::Refused;
   const bool adaptive =
       iAttributes && iAttributes->GetAttribute(AttrFunctionXAdaptiveIntegration) != nullptr;
   const int status = Adaptive(*iF, iI, iEps, iRelative, OwnTolerance(*iF), 8, 12, 64, adaptive,
                               "XelMathIntegrateX", oIntegral);
   // An infinite or NaN end is refused; a value that is not finite is never a success.
   if (!std::isfinite(iI.low) || !std::isfinite(iI.high))
-    return 4;
-  return status == 0 && !std::isfinite(oIntegral) ? 7 : status;
+    return XelMathStatus::Refused;
+  return status == XelMathStatus::Done && !std::isfinite(oIntegral) ? XelMathStatus::NotConverged
+                                                                    : status;
 }

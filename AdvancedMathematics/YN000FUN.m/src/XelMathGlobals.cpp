@@ -35,8 +35,12 @@ int XelMathSolveAndMinimizeDebug_UnReviewedControl() {
 }
 
 namespace {
-int Present(const char* iName) { return XelMathDebug::_stringGetEnv(iName) ? 1 : 0; }
-int Integer(const char* iName) { return XelMathDebug::_integerGetEnv(iName); }
+int Present(const char* iName) {
+  return XelMathDebug::_stringGetEnv(iName) ? 1 : 0;
+}
+int Integer(const char* iName) {
+  return XelMathDebug::_integerGetEnv(iName);
+}
 } // namespace
 
 void XelMathReadDebugSwitches() {
@@ -60,7 +64,9 @@ void XelMathReadDebugSwitches() {
 
 namespace {
 // Load-time declaration of the library: memory services, garbage callback, switches.
-void ReleaseCachedMemory() { XelQuorScratchClear(); }
+void ReleaseCachedMemory() {
+  XelQuorScratchClear();
+}
 
 struct LibraryLoading {
   LibraryLoading() {

@@ -3,6 +3,8 @@
 #include <cmath>
 
 #include "XelMathElementaryTools.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 
 using namespace XelMathElementary;
 
@@ -12,27 +14,15 @@ XelMathHyperbolicX::XelMathHyperbolicX(const double a, const double b, const dou
 
 XelMathHyperbolicX::~XelMathHyperbolicX() = default;
 
-const char* XelMathHyperbolicX::IsA() const {
-  return "XelMathHyperbolicX";
-}
-
-unsigned char XelMathHyperbolicX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathHyperbolicX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathHyperbolicX, XelMathFunctionX);
 
 unsigned char XelMathHyperbolicX::IsOption(const long iOption) const {
-  return (iOption & ~(2L | 4L | 16L | 32L | 64L)) == 0 ? 1 : 0;
+  return (iOption & ~(XelMathOption::FirstAndSecond | XelMathOption::ImageUpToSecond)) == 0 ? 1 : 0;
 }
 
-int XelMathHyperbolicX::GetDirectComponents(const int, const XelMathFunctionGeneral**) const {
-  return 0;
-}
+XelMathDefineNoComponents(XelMathHyperbolicX);
 
-unsigned char XelMathHyperbolicX::IsATypeOf(const long iType) const {
-  return (iType == 0 || iType == 40) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathHyperbolicX, XelMathFunctionX, XelMathTypeId::Hyperbolic);
 
 // ==== point evaluations ==========================================================================
 namespace {
@@ -94,14 +84,14 @@ void XelMathHyperbolicX::Eval(const double x, const long iOptions, double* oF, d
                               double* oF2) const {
   const double t = _omega * x;
   const double ch = std::cosh(t), sh = std::sinh(t);
-  if (oF && (iOptions & 1))
+  if (oF && (iOptions & XelMathOption::Value))
     *oF = Combination(_a, _b, t, ch, sh) + _c;
-  if (oF1 && (iOptions & 2)) {
+  if (oF1 && (iOptions & XelMathOption::FirstDeriv)) {
     *oF1 = _a * _omega * sh + _b * _omega * ch;
     if (!std::isfinite(*oF1))
       *oF1 = PowerTimes(_omega, 1, Combination(_b, _a, t, ch, sh));
   }
-  if (oF2 && (iOptions & 4)) {
+  if (oF2 && (iOptions & XelMathOption::SecondDeriv)) {
     const double w2 = _omega * _omega;
     *oF2 = _a * w2 * ch + _b * w2 * sh;
     if (!std::isfinite(*oF2))

@@ -4,6 +4,8 @@
 #include <climits>
 #include <cmath>
 
+#include "XelMathInternalConstants.h"
+#include "XelMathScratch.h"
 #include "XelQuorMemory.h"
 #include "XelSoftwareConfiguration.h"
 
@@ -33,26 +35,6 @@ const RuleWeights& Weights() {
                                 2.0 / 15.0,   0.5 * std::sqrt(3.0)};
   return w;
 }
-
-// A block of doubles on the stack when small enough, on the kernel's heap otherwise;
-// released on every exit, including an error raised by an evaluation.
-template <long InlineCount> class WorkBuffer {
-public:
-  explicit WorkBuffer(long iCount)
-      : _count(iCount), _data(iCount <= InlineCount ? _inline : XelQuorArrayDoubleNew(iCount)) {}
-  WorkBuffer(const WorkBuffer&) = delete;
-  WorkBuffer& operator=(const WorkBuffer&) = delete;
-  ~WorkBuffer() {
-    if (_data != _inline)
-      XelQuorArrayDoubleDel(_data, _count);
-  }
-  double* Get() { return _data; }
-
-private:
-  long _count;
-  double _inline[InlineCount];
-  double* _data;
-};
 
 // Raises the library-wide nesting count for the lifetime of one Integration call.
 class NestingGuard {
@@ -183,11 +165,11 @@ int XelMathIntegration::CCRSubdivision(const double iA, const double iB, const d
                                        long iDepth) {
   const long n = _dimension;
   if (n == 0)
-    return 0;
+    return XelMathStatus::Done;
   // Own samples (when not given), Romberg and Boole values, the samples of a half and the
   // results and errors of the right half.
-  WorkBuffer<22 * InlineDimension> buffer(22 * n);
-  double* own = buffer.Get();
+  XelMathScratchDoubles<22 * InlineDimension> buffer(22 * n);
+  double* own = buffer.Data();
   double* romberg = own + 9 * n;
   double* boole = romberg + n;
   double* half = boole + n;
@@ -232,9 +214,9 @@ int XelMathIntegration::CCRSubdivision(const double iA, const double iB, const d
         hopeless = true;
     }
     if (met)
-      return 0;
+      return XelMathStatus::Done;
     if (atMax || hopeless)
-      return 7;
+      return XelMathStatus::NotConverged;
   }
 
   // Halve: the even samples of each half are samples of this interval.
@@ -252,7 +234,7 @@ int XelMathIntegration::CCRSubdivision(const double iA, const double iB, const d
   for (long k = 1; k < 8; k += 2)
     Eval(SamplePoint(m, iB, k), half + k * n);
   if (CCRSubdivision(m, iB, iTol, half, rightResults, rightErrors, iDepth + 1) != 0)
-    status = 7;
+    status = XelMathStatus::NotConverged;
 
   for (long i = 0; i < n; ++i) {
     oResults[i] += rightResults[i];
@@ -264,8 +246,8 @@ int XelMathIntegration::CCRSubdivision(const double iA, const double iB, const d
 int XelMathIntegration::Integration(const double iA, const double iB, const double* iTol,
                                     double* oResults, double* oErrors) {
   if (!oResults)
-    return 4;
+    return XelMathStatus::Refused;
   NestingGuard guard(NestedIntegrations);
-  WorkBuffer<InlineDimension> scratch(oErrors ? 0 : _dimension);
-  return CCRSubdivision(iA, iB, iTol, nullptr, oResults, oErrors ? oErrors : scratch.Get(), 0);
+  XelMathScratchDoubles<InlineDimension> scratch(oErrors ? 0 : _dimension);
+  return CCRSubdivision(iA, iB, iTol, nullptr, oResults, oErrors ? oErrors : scratch.Data(), 0);
 }

@@ -3,17 +3,18 @@
 #include <cstring>
 
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelQuorMemory.h"
 
 void XelMathIntervalND::RaiseWrongIndex(const char* iWhere) {
-  XelMathRaise(0x20007, "Wrong Index", iWhere, " ");
+  XelMathRaise(XelErrorCode::WrongIndex, "Wrong Index", iWhere, " ");
 }
 
 void XelMathIntervalND::Allocate(long iDimension) {
   // 2N doubles must be an array the memory services can serve.
   if (iDimension > XelQuorMaxArrayDoubles / 2)
-    XelMathRaise(0x20006, "Dimension not valid", "a dimension the memory can hold",
-                 "XelMathIntervalND::XelMathIntervalND");
+    XelMathRaise(XelErrorCode::InvalidOption, "Dimension not valid",
+                 "a dimension the memory can hold", "XelMathIntervalND::XelMathIntervalND");
   _dimension = iDimension > 0 ? iDimension : 0;
   if (_dimension == 0)
     _coords = nullptr;

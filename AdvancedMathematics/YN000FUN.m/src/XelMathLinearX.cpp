@@ -1,5 +1,6 @@
 // The affine function c_0 + c_1 x with inline coefficients.
 #include "XelMathLinearX.h"
+#include "XelMathIdentity.h"
 
 XelMathLinearX::XelMathLinearX(const double a, const double b) : XelMathPolynomX(_inline, 1, 0.0) {
   _inline[0] = b;
@@ -23,19 +24,9 @@ XelMathLinearX& XelMathLinearX::operator=(const XelMathLinearX& iOther) {
 
 XelMathLinearX::~XelMathLinearX() = default;
 
-const char* XelMathLinearX::IsA() const {
-  return "XelMathLinearX";
-}
+XelMathDefineIdentity(XelMathLinearX, XelMathPolynomX);
 
-unsigned char XelMathLinearX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathLinearX"))
-    return 1;
-  return XelMathPolynomX::IsAKindOf(iName);
-}
-
-unsigned char XelMathLinearX::IsATypeOf(const long iType) const {
-  return (iType == 11 || XelMathPolynomX::IsATypeOf(iType)) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathLinearX, XelMathPolynomX, XelMathTypeId::Linear);
 
 double XelMathLinearX::Eval(const double& x) const {
   if (_degree != 1)

@@ -7,11 +7,13 @@
 #include <vector>
 
 #include "XelError.h"
+#include "XelMathAnalysisScaling.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrPointerValue.h"
 #include "XelMathAttrTolObject.h"
 #include "XelMathFunctionRN.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelMathIntervalND.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelTolerance.h"
@@ -115,7 +117,7 @@ XelMathMinimizeRN::~XelMathMinimizeRN() = default;
 
 double XelMathMinimizeRN::ValueAndGradient(const double* x, double* oGrad) {
   double f = 0.0;
-  _function->Eval(x, 3, &f, oGrad, nullptr);
+  _function->Eval(x, XelMathOption::ValueAndFirst, &f, oGrad, nullptr);
   ++_evaluations;
   return f;
 }
@@ -288,7 +290,7 @@ int XelMathMinimizeRN::Newton(const XelMathIntervalND& iBox, Work& w, double& oV
   double f = 0.0;
   const double boxWidth = iBox.Width();
   for (long it = 0; it < _maxNewtonIterations; ++it) {
-    _function->Eval(x, 7, &f, g, h);
+    _function->Eval(x, XelMathOption::PointUpToSecond, &f, g, h);
     ++_evaluations;
     oValue = f;
     if (!IsFinite(f))
@@ -351,7 +353,7 @@ int XelMathMinimizeRN::Newton(const XelMathIntervalND& iBox, Work& w, double& oV
       x[i] = w.x1[i];
     }
     if (moved <= _pointRes * (_scale + MaxAbs(x, n))) {
-      _function->Eval(x, 3, &f, g, nullptr);
+      _function->Eval(x, XelMathOption::ValueAndFirst, &f, g, nullptr);
       ++_evaluations;
       oValue = f;
       return ProjectedGradientNorm(iBox, x, g) <= std::sqrt(_relativeEps) * (_scale + std::fabs(f))
@@ -368,17 +370,19 @@ int XelMathMinimizeRN::Run(const XelMathIntervalND& iBox, XelMathSetOfPointsND& 
                            const XelMathAttrList* iAttributes) {
   if (!_function) {
     XelQuornull(__FILE__, __LINE__);
-    return 0;
+    return XelMathStatus::Done;
   }
   _evaluations = 0;
   if (iBox.GetDimension() != _n)
-    XelMathRaise(0x20006, "the XelMathIntervalND", "wrong dimension", "XelMathMinimizeRN::Run");
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathIntervalND", "wrong dimension",
+                 "XelMathMinimizeRN::Run");
   if (ioMinima.GetDimension() != _n)
-    XelMathRaise(0x20006, "the XelMathSetOfPointsND", "wrong dimension", "XelMathMinimizeRN::Run");
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "wrong dimension",
+                 "XelMathMinimizeRN::Run");
   const XelMathAttribute* inits =
       iAttributes ? iAttributes->GetAttribute("MinimizeWithInits") : nullptr;
   if (!inits)
-    return 0;
+    return XelMathStatus::Done;
   const unsigned char bfgs = iAttributes->GetAttribute("BFGS") ? 1 : 0;
   const bool keepBest = iAttributes->GetAttribute("KeepBestSol") != nullptr;
 
@@ -388,11 +392,12 @@ int XelMathMinimizeRN::Run(const XelMathIntervalND& iBox, XelMathSetOfPointsND& 
   if (pointer && pointer->GetValue())
     given = static_cast<const XelMathSetOfPointsND*>(pointer->GetValue());
   if (given && given->GetDimension() != _n)
-    XelMathRaise(0x20006, "the start points", "wrong dimension", "XelMathMinimizeRN::Run");
+    XelMathRaise(XelErrorCode::InvalidOption, "the start points", "wrong dimension",
+                 "XelMathMinimizeRN::Run");
   XelMathSetOfPointsND starts(given ? *given : ioMinima);
   ioMinima.Reset();
   if (iBox.IsEmpty())
-    return 4;
+    return XelMathStatus::Refused;
 
   XelMathSetOfPointsND kept(_n);
   std::vector<double> x(_n), keptValues;
@@ -435,25 +440,20 @@ int XelMathMinimizeRN::Run(const XelMathIntervalND& iBox, XelMathSetOfPointsND& 
   }
   if (converged > 0 || starts.GetNumberOfPoints() == 0) {
     ioMinima.Beginning();
-    return 0;
+    return XelMathStatus::Done;
   }
   if (keepBest)
     ioMinima = kept;
   ioMinima.Beginning();
-  return 7;
+  return XelMathStatus::NotConverged;
 }
 
 // ---- entry point of XelMathFunctionRN -----------------------------------------------------------
 
 int XelMathFunctionRN::Minimize(const XelMathIntervalND& iBox, XelMathSetOfPointsND& oMinima,
                                 const XelMathAttrList* iAttributes) const {
-  const XelTolerance* tol = &XelGetDefaultTolerance();
-  if (iAttributes) {
-    const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
-        iAttributes->GetAttribute("XelMathAttrTolObject"));
-    if (attr)
-      tol = &attr->GetTolObject();
-  }
+  const XelTolerance* tol =
+      XelMathAnalysisScaling::ListTolerance(iAttributes, &XelGetDefaultTolerance());
   XelMathMinimizeRN minimizer(this, *tol);
   return minimizer.Run(iBox, oMinima, iAttributes);
 }

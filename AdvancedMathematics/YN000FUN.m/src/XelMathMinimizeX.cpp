@@ -18,7 +18,9 @@
 #include "XelMathBasisFunctionX.h"
 #include "XelMathCompositeTools.h"
 #include "XelMathFunctionX.h"
+#include "XelMathGlobals.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelMathOppositeX.h"
 #include "XelMathScaleFunctionX.h"
 #include "XelMathSetOfPointsND.h"
@@ -57,12 +59,12 @@ XelMathMinimizeX::XelMathMinimizeX(const XelMathFunctionX* iFunction, const XelT
     : _function(iFunction), _domainLow(0.0), _domainHigh(0.0), _minima(nullptr), _sampling(15),
       _limitSet(0), _limitValue(0.0), _absoluteMinimum(0), _interiorMinimum(0),
       _discretizationMethod(0), _brentMethod(0), _brentTrueSampling(0), _reconvergeBestPoint(0),
-      _minimumWidth(0.0), _internalMinWidthRatio(0.1), _notConstant(0), _tolerance(&iTol),
-      _scaleReviewed(0), _unreviewedCount(0), _scale(0.0), _relativeEps(0.0), _valueUnit(0.0),
-      _pointRes(0.0), _bisectionEps(0.0), _accepted(0), _derivative(nullptr) {
+      _minimumWidth(0.0), _internalMinWidthRatio(XelMathRatio::InternalMinWidth), _notConstant(0),
+      _tolerance(&iTol), _scaleReviewed(0), _unreviewedCount(0), _scale(0.0), _relativeEps(0.0),
+      _valueUnit(0.0), _pointRes(0.0), _bisectionEps(0.0), _accepted(0), _derivative(nullptr) {
   ReadTolerance();
   _limitValue = _tolerance->GetSquareLengthResolution();
-  _minimumWidth = 0.005 * _scale;
+  _minimumWidth = XelMinWidth * _scale;
 }
 
 XelMathMinimizeX::~XelMathMinimizeX() {
@@ -90,7 +92,8 @@ void XelMathMinimizeX::SetInternalMinWidthRatio(double iRatio) {
 void XelMathMinimizeX::SetLimitValue(double iLimit, unsigned char iReviewed) {
   // An infinite limit is no limit (or rejects everything); a NaN one means nothing.
   if (std::isnan(iLimit))
-    XelMathRaise(0x20006, AttrFunctionXLimitValue, "NaN", "XelMathMinimizeX::SetLimitValue");
+    XelMathRaise(XelErrorCode::InvalidOption, AttrFunctionXLimitValue, "NaN",
+                 "XelMathMinimizeX::SetLimitValue");
   _limitValue = iLimit;
   _limitSet = 1;
   if (!iReviewed)
@@ -101,7 +104,8 @@ void XelMathMinimizeX::SetLimitValue(double iLimit, unsigned char iReviewed) {
 
 void XelMathMinimizeX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioMinima) {
   if (ioMinima.GetDimension() != 1)
-    XelMathRaise(0x20006, "the XelMathSetOfPointsND", "1", "XelMathMinimize::Initialize");
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "1",
+                 "XelMathMinimize::Initialize");
   _minima = &ioMinima;
   _minima->Reset();
   _domainLow = iDomain.low;
@@ -111,14 +115,14 @@ void XelMathMinimizeX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPo
 int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioMinima) {
   if (!_function) {
     XelQuornull(__FILE__, __LINE__);
-    return 0;
+    return XelMathStatus::Done;
   }
   Initialize(iDomain, ioMinima);
   _notConstant = 0;
   _accepted = 0;
   const double a = iDomain.low, b = iDomain.high;
   if (!(a <= b) || !IsFinite(a) || !IsFinite(b))
-    return 4;
+    return XelMathStatus::Refused;
 
   // Absolute mode: the best of eleven samples is a first minimum and bounds the others.
   if (_absoluteMinimum && !_brentTrueSampling) {
@@ -149,7 +153,7 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
   if (!_interiorMinimum) {
     for (const double end : {a, b}) {
       double d = 0.0, dd = 0.0;
-      _function->Eval(end, 6, nullptr, &d, &dd);
+      _function->Eval(end, XelMathOption::FirstAndSecond, nullptr, &d, &dd);
       if (end == a ? d > 0.0 : d < 0.0)
         AddMinimum(end);
       else if (std::fabs(d) < _relativeEps * (_scale + std::fabs(end)) * (std::fabs(dd) + 1.0))
@@ -158,14 +162,16 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
   }
 
   XelMathInterval domain(a, b);
-  int status = 0;
+  int status = XelMathStatus::Done;
   if (b - a < _relativeEps * (_scale + domain.Norm())) {
     AddMinimum(0.5 * (a + b));
-  } else if (_function->IsOption(112) && !_discretizationMethod) {
-    _minimumWidth = 0.005 * (b - a);
+  } else if (_function->IsOption(XelMathOption::ImageUpToSecond) && !_discretizationMethod) {
+    _minimumWidth = XelMinWidth * (b - a);
     status = RMinimize(domain);
-  } else if (_function->IsOption(48) && !_discretizationMethod) {
-    const double ratio = _internalMinWidthRatio < 0.1 ? _internalMinWidthRatio : 0.1;
+  } else if (_function->IsOption(XelMathOption::ImageAndFirst) && !_discretizationMethod) {
+    const double ratio = _internalMinWidthRatio < XelMathRatio::InternalMinWidth
+                             ? _internalMinWidthRatio
+                             : XelMathRatio::InternalMinWidth;
     _minimumWidth = (b - a) * ratio;
     status = FMinimize(domain);
   } else if (!_brentMethod) {
@@ -174,7 +180,7 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
     status = BrentMinimize(domain, _brentTrueSampling ? _sampling : 3 * _sampling, 0);
   }
 
-  if (status == 2) {
+  if (status == XelMathStatus::ConstantFunction) {
     // A constant function: its midpoint is the one minimum.
     _minima->Reset();
     AddMinimum(0.5 * (a + b));
@@ -323,7 +329,7 @@ int XelMathMinimizeX::SolveDip(double iA, double iB, double iDa, double iDb) {
 int XelMathMinimizeX::DMinimize(const XelMathInterval& iI, long iNbPoints) {
   const double a = iI.low, b = iI.high;
   if (a > b)
-    return 4;
+    return XelMathStatus::Refused;
   const long n = iNbPoints < 2 ? 2 : iNbPoints;
   const long acceptedBefore = _accepted;
   const double h = (b - a) / static_cast<double>(n - 1);
@@ -332,7 +338,7 @@ int XelMathMinimizeX::DMinimize(const XelMathInterval& iI, long iNbPoints) {
   for (long i = 0; i < n; ++i) {
     const double x = i == n - 1 ? b : a + static_cast<double>(i) * h;
     double d = 0.0, dd = 0.0;
-    _function->Eval(x, 6, nullptr, &d, &dd);
+    _function->Eval(x, XelMathOption::FirstAndSecond, nullptr, &d, &dd);
     if (std::fabs(d) < _relativeEps * (_scale + std::fabs(x)) * (std::fabs(dd) + 1.0)) {
       ++stationary;
       AddStationary(x);
@@ -349,7 +355,7 @@ int XelMathMinimizeX::DMinimize(const XelMathInterval& iI, long iNbPoints) {
     ddPrev = dd;
   }
   if (stationary == n)
-    return 2;
+    return XelMathStatus::ConstantFunction;
 
   // Absolute mode: the loop found nothing better than the best presample; refine that one.
   if (_absoluteMinimum && _reconvergeBestPoint && _accepted == acceptedBefore && a == _domainLow &&
@@ -364,12 +370,12 @@ int XelMathMinimizeX::DMinimize(const XelMathInterval& iI, long iNbPoints) {
         _function->EvalSecondDeriv(x) >= 0.0)
       AddMinimum(x);
   }
-  return 0;
+  return XelMathStatus::Done;
 }
 
 int XelMathMinimizeX::NarrowPiece(const XelMathInterval& iI) {
   const int status = DMinimize(iI, 4);
-  if (status == 2)
+  if (status == XelMathStatus::ConstantFunction)
     return IsConstant() ? 2 : 0;
   return status;
 }
@@ -381,22 +387,22 @@ int XelMathMinimizeX::FMinimize(const XelMathInterval& iI) {
 int XelMathMinimizeX::FMinimizeDepth(const XelMathInterval& iI, long iDepth) {
   const double a = iI.low, b = iI.high;
   if (a > b)
-    return 4;
+    return XelMathStatus::Refused;
   XelMathInterval image, deriv;
-  _function->Eval(iI, 48, &image, &deriv, nullptr);
+  _function->Eval(iI, XelMathOption::ImageAndFirst, &image, &deriv, nullptr);
   if (deriv.Sign() != 0) // f' keeps its sign: no interior minimum
-    return 0;
+    return XelMathStatus::Done;
   if (_limitSet && image.low > _limitValue)
-    return 0;
+    return XelMathStatus::Done;
   const double floor = (_domainHigh - _domainLow) * SmallestPieceRatio;
   if (b - a < _minimumWidth || b - a < floor || iDepth >= MaxRecursionDepth)
     return NarrowPiece(iI);
   const double m = 0.5 * (a + b);
-  if (FMinimizeDepth(XelMathInterval(a, m), iDepth + 1) == 2)
-    return 2;
-  if (FMinimizeDepth(XelMathInterval(m, b), iDepth + 1) == 2)
-    return 2;
-  return 0;
+  if (FMinimizeDepth(XelMathInterval(a, m), iDepth + 1) == XelMathStatus::ConstantFunction)
+    return XelMathStatus::ConstantFunction;
+  if (FMinimizeDepth(XelMathInterval(m, b), iDepth + 1) == XelMathStatus::ConstantFunction)
+    return XelMathStatus::ConstantFunction;
+  return XelMathStatus::Done;
 }
 
 int XelMathMinimizeX::RMinimize(const XelMathInterval& iI) {
@@ -406,46 +412,46 @@ int XelMathMinimizeX::RMinimize(const XelMathInterval& iI) {
 int XelMathMinimizeX::RMinimizeDepth(const XelMathInterval& iI, long iDepth) {
   const double a = iI.low, b = iI.high;
   if (a > b)
-    return 4;
+    return XelMathStatus::Refused;
   XelMathInterval image, deriv, second;
-  _function->Eval(iI, 112, &image, &deriv, &second);
+  _function->Eval(iI, XelMathOption::ImageUpToSecond, &image, &deriv, &second);
   if (deriv.Sign() != 0)
-    return 0;
+    return XelMathStatus::Done;
   if (_limitSet && image.low > _limitValue)
-    return 0;
+    return XelMathStatus::Done;
   if (second.low >= 0.0) {
     // f' does not decrease on iI: at most one change of sign, from negative to positive.
     const double da = _function->EvalFirstDeriv(a);
     const double db = _function->EvalFirstDeriv(b);
     if (da <= 0.0 && db > 0.0) {
       SolveStationary(a, b, da, db, (a * db - b * da) / (db - da));
-      return 0;
+      return XelMathStatus::Done;
     }
     if (da == 0.0 && db == 0.0 && second.high <= 0.0)
       return IsConstant() ? 2 : 0; // f'' = 0 on the piece: flat there
     if (db == 0.0 && da < 0.0)
       AddStationary(b);
-    return 0;
+    return XelMathStatus::Done;
   }
   if (second.high <= 0.0)
-    return 0; // f' does not increase: only maxima inside
+    return XelMathStatus::Done; // f' does not increase: only maxima inside
   const double floor = (_domainHigh - _domainLow) * SmallestPieceRatio;
   if (b - a < _minimumWidth || b - a < floor || iDepth >= MaxRecursionDepth)
     return NarrowPiece(iI);
   const double m = 0.5 * (a + b);
-  if (RMinimizeDepth(XelMathInterval(a, m), iDepth + 1) == 2)
-    return 2;
-  if (RMinimizeDepth(XelMathInterval(m, b), iDepth + 1) == 2)
-    return 2;
-  return 0;
+  if (RMinimizeDepth(XelMathInterval(a, m), iDepth + 1) == XelMathStatus::ConstantFunction)
+    return XelMathStatus::ConstantFunction;
+  if (RMinimizeDepth(XelMathInterval(m, b), iDepth + 1) == XelMathStatus::ConstantFunction)
+    return XelMathStatus::ConstantFunction;
+  return XelMathStatus::Done;
 }
 
 int XelMathMinimizeX::BrentMinimize(const XelMathInterval& iI, long iNbPoints, long iLevel) {
   const double a = iI.low, b = iI.high;
   if (a > b)
-    return 4;
+    return XelMathStatus::Refused;
   if (iLevel == 0 && IsConstant())
-    return 2;
+    return XelMathStatus::ConstantFunction;
   const long n = iNbPoints < 3 ? 3 : iNbPoints;
   const double h = (b - a) / static_cast<double>(n - 1);
   // A sliding window of three samples: a local minimum of the samples brackets a minimum.
@@ -471,7 +477,7 @@ int XelMathMinimizeX::BrentMinimize(const XelMathInterval& iI, long iNbPoints, l
     const double x = b - GoldenFraction * (b - x0);
     LocalBrentMinimize(x0, x, b, f0, _function->Eval(x), f1);
   }
-  return 0;
+  return XelMathStatus::Done;
 }
 
 int XelMathMinimizeX::LocalBrentMinimize(double iA, double iX, double iB, double iFa, double iFx,
@@ -575,7 +581,8 @@ int XelMathFunctionX::Minimize(const XelMathInterval& iDomain, XelMathSetOfPoint
                       XelMathAnalysisScaling::ScaleFactors(
                           option, s, 2, "XelMathFunctionX::Minimize", valueFactor, variableFactor);
   if (oMinima.GetDimension() != 1)
-    XelMathRaise(0x20006, "the XelMathSetOfPointsND", "1", "XelMathMinimize::Initialize");
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "1",
+                 "XelMathMinimize::Initialize");
   std::unique_ptr<XelMathScaleFunctionX> wrapper;
   if (scaled)
     wrapper = XelMathAnalysisScaling::MakeWrapper(this, option, valueFactor, variableFactor);

@@ -2,6 +2,7 @@
 
 #include "XelMathConstants.h"
 #include "XelMathFunctionX.h"
+#include "XelMathInternalConstants.h"
 #include "XelQuorMemory.h"
 
 XelMathMultiFunctionX::XelMathMultiFunctionX(long iN, const XelMathFunctionX** iF)
@@ -52,7 +53,7 @@ void XelMathMultiFunctionX::EvalSecondDeriv(const double x, double* oDerivs) con
 void XelMathMultiFunctionX::Eval(const double x, double* oValues, double* oDerivs) const {
   for (long i = 0; i < _dimension; i++) {
     if (_functions[i]) {
-      _functions[i]->Eval(x, 3, &oValues[i], &oDerivs[i], nullptr);
+      _functions[i]->Eval(x, XelMathOption::ValueAndFirst, &oValues[i], &oDerivs[i], nullptr);
     } else {
       oValues[i] = XelMathInfinite;
       oDerivs[i] = XelMathInfinite;

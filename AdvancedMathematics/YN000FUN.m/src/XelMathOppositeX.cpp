@@ -5,6 +5,8 @@
 #include "XelMathAttrList.h"
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 
 using namespace XelMathComposite;
 
@@ -32,28 +34,15 @@ XelMathOppositeX::XelMathOppositeX(const XelMathFunctionX* iF) : _function(iF) {
 
 XelMathOppositeX::~XelMathOppositeX() = default;
 
-const char* XelMathOppositeX::IsA() const {
-  return "XelMathOppositeX";
-}
+XelMathDefineIdentity(XelMathOppositeX, XelMathFunctionX);
 
-unsigned char XelMathOppositeX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathOppositeX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
-
-unsigned char XelMathOppositeX::IsATypeOf(const long iType) const {
-  return (iType == 94 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathOppositeX, XelMathFunctionX, XelMathTypeId::Opposite);
 
 unsigned char XelMathOppositeX::IsOption(const long iOption) const {
   return _function ? _function->IsOption(iOption) : 0;
 }
 
-int XelMathOppositeX::GetDirectComponents(const int iSize,
-                                          const XelMathFunctionGeneral** oComponents) const {
-  return ListComponents(1, &_function, iSize, oComponents);
-}
+XelMathDefineComponents(XelMathOppositeX, 1, &_function);
 
 // ==== point evaluations ==================================================================
 double XelMathOppositeX::Eval(const double& x) const {
@@ -74,8 +63,7 @@ double XelMathOppositeX::EvalThirdDeriv(const double& x) const {
 
 void XelMathOppositeX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                             double* oF2) const {
-  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
-             wantF2 = oF2 && (iOptions & 4);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
   if (!_function) {
     SetAsked(wantF, wantF1, wantF2, XelMathInfinite, oF, oF1, oF2);
     return;
@@ -103,8 +91,7 @@ XelMathInterval XelMathOppositeX::EvalThirdDeriv(const XelMathInterval& iI) cons
 
 void XelMathOppositeX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
                             XelMathInterval* oF1, XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
-             wantF2 = oF2 && (iOptions & 64);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
   if (!_function) {
     SetAsked(wantF, wantF1, wantF2, Zero(), oF, oF1, oF2);
     return;
@@ -137,7 +124,7 @@ int XelMathOppositeX::Maximize(const XelMathInterval& iDomain, XelMathSetOfPoint
                                const XelMathAttrList* iAttributes) const {
   if (!_function) {
     oMaxima.Reset();
-    return 4;
+    return XelMathStatus::Refused;
   }
   return MinimizeWithOppositeLimit(_function, iDomain, oMaxima, iAttributes, iAttributes);
 }
@@ -150,16 +137,4 @@ XelMathOppositeXDel::~XelMathOppositeXDel() {
   _function = nullptr;
 }
 
-const char* XelMathOppositeXDel::IsA() const {
-  return "XelMathOppositeXDel";
-}
-
-unsigned char XelMathOppositeXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathOppositeXDel"))
-    return 1;
-  return XelMathOppositeX::IsAKindOf(iName);
-}
-
-XelMathFunctionX* XelMathOppositeXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathOppositeXDel, XelMathOppositeX);

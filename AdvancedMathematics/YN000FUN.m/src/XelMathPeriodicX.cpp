@@ -4,6 +4,8 @@
 
 #include "XelMathConstants.h"
 #include "XelMathElementaryTools.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 
 using namespace XelMathElementary;
 
@@ -19,15 +21,7 @@ XelMathPeriodicX::XelMathPeriodicX(const XelMathFunctionX* iG, double iPeriod, d
 
 XelMathPeriodicX::~XelMathPeriodicX() = default;
 
-const char* XelMathPeriodicX::IsA() const {
-  return "XelMathPeriodicX";
-}
-
-unsigned char XelMathPeriodicX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathPeriodicX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathPeriodicX, XelMathFunctionX);
 
 unsigned char XelMathPeriodicX::IsOption(const long iOption) const {
   return _function ? _function->IsOption(iOption) : 0;
@@ -40,9 +34,7 @@ int XelMathPeriodicX::GetDirectComponents(const int iSize,
   return 1;
 }
 
-unsigned char XelMathPeriodicX::IsATypeOf(const long iType) const {
-  return (iType == 0 || iType == 96) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathPeriodicX, XelMathFunctionX, XelMathTypeId::Periodic);
 
 double XelMathPeriodicX::Fold(double x) const {
   const double a = _start, t = _period;
@@ -109,11 +101,11 @@ void XelMathPeriodicX::Eval(const double x, const long iOptions, double* oF, dou
     _function->Eval(Fold(x), iOptions, oF, oF1, oF2);
     return;
   }
-  if (oF && (iOptions & 1))
+  if (oF && (iOptions & XelMathOption::Value))
     *oF = XelMathInfinite;
-  if (oF1 && (iOptions & 2))
+  if (oF1 && (iOptions & XelMathOption::FirstDeriv))
     *oF1 = XelMathInfinite;
-  if (oF2 && (iOptions & 4))
+  if (oF2 && (iOptions & XelMathOption::SecondDeriv))
     *oF2 = XelMathInfinite;
 }
 
@@ -182,11 +174,11 @@ XelMathInterval XelMathPeriodicX::EvalThirdDeriv(const XelMathInterval& iI) cons
 void XelMathPeriodicX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
                             XelMathInterval* oF1, XelMathInterval* oF2) const {
   if (!_function) {
-    if (oF && (iOptions & 16))
+    if (oF && (iOptions & XelMathOption::Image))
       *oF = XelMathInterval();
-    if (oF1 && (iOptions & 32))
+    if (oF1 && (iOptions & XelMathOption::FirstDerivImage))
       *oF1 = XelMathInterval();
-    if (oF2 && (iOptions & 64))
+    if (oF2 && (iOptions & XelMathOption::SecondDerivImage))
       *oF2 = XelMathInterval();
     return;
   }
@@ -198,11 +190,11 @@ void XelMathPeriodicX::Eval(const XelMathInterval& iI, const long iOptions, XelM
     XelMathInterval f, f1, f2;
     _function->Eval(parts[1], iOptions, oF ? &f : nullptr, oF1 ? &f1 : nullptr,
                     oF2 ? &f2 : nullptr);
-    if (oF && (iOptions & 16))
+    if (oF && (iOptions & XelMathOption::Image))
       *oF = Hull(*oF, f);
-    if (oF1 && (iOptions & 32))
+    if (oF1 && (iOptions & XelMathOption::FirstDerivImage))
       *oF1 = Hull(*oF1, f1);
-    if (oF2 && (iOptions & 64))
+    if (oF2 && (iOptions & XelMathOption::SecondDerivImage))
       *oF2 = Hull(*oF2, f2);
   }
 }
@@ -234,12 +226,4 @@ XelMathPeriodicXDel::~XelMathPeriodicXDel() {
   _function = nullptr;
 }
 
-const char* XelMathPeriodicXDel::IsA() const {
-  return "XelMathPeriodicXDel";
-}
-
-unsigned char XelMathPeriodicXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathPeriodicXDel"))
-    return 1;
-  return XelMathPeriodicX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathPeriodicXDel, XelMathPeriodicX);

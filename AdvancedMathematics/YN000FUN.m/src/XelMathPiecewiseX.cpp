@@ -8,7 +8,10 @@
 #include "XelMathCubicX.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathGlobals.h"
+#include "XelMathIdentity.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathLinearX.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelQuorMemory.h"
@@ -54,11 +57,12 @@ private:
 void CheckBorders(const long iN, const double* iB, const char* iWhere) {
   for (long k = 0; k <= iN; ++k)
     if (!(iB[k] == iB[k]) || (k > 0 && !(iB[k - 1] < iB[k])))
-      XelMathRaise(0x2000b, "Invalid Domain", " ", iWhere);
+      XelMathRaise(XelErrorCode::InvalidDomain, "Invalid Domain", " ", iWhere);
 }
 
 [[noreturn]] void RaiseBadInterpolation(const char* iWhy) {
-  XelMathRaise(0x2000e, "the points", iWhy, "XelMathFunctionX::CreateCubicInterpolation");
+  XelMathRaise(XelErrorCode::NoTangents, "the points", iWhy,
+               "XelMathFunctionX::CreateCubicInterpolation");
 }
 } // namespace
 
@@ -68,7 +72,7 @@ XelMathPiecewiseX::XelMathPiecewiseX(const long iN, const double* iB, const XelM
       _flags(nullptr), _optionsTrue(0), _lastOptionFalse(-1) {
   const long n = iN > 0 ? iN : 0;
   if (n > 0 && (!iB || !iG))
-    XelMathRaise(0x20006, "the borders or the functions", "null",
+    XelMathRaise(XelErrorCode::InvalidOption, "the borders or the functions", "null",
                  "XelMathPiecewiseX::XelMathPiecewiseX");
   if (iB)
     CheckBorders(n, iB, "XelMathPiecewiseX::XelMathPiecewiseX");
@@ -160,15 +164,7 @@ long XelMathPiecewiseX::GetStaticMemoryBytes() const {
 }
 
 // ==== names, options =============================================================================
-const char* XelMathPiecewiseX::IsA() const {
-  return "XelMathPiecewiseX";
-}
-
-unsigned char XelMathPiecewiseX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathPiecewiseX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathPiecewiseX, XelMathFunctionX);
 
 unsigned char XelMathPiecewiseX::IsOption(const long iOption) const {
   if (iOption == _lastOptionFalse)
@@ -193,21 +189,15 @@ int XelMathPiecewiseX::GetDirectComponents(const int iSize,
   return int(_nbPieces);
 }
 
-unsigned char XelMathPiecewiseX::IsATypeOf(const long iType) const {
-  return (iType == 0 || iType == 60) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathPiecewiseX, XelMathFunctionX, XelMathTypeId::Piecewise);
 
-unsigned char XelMathPiecewiseX::_IsStreamable(const XelQuorStreamVersion,
-                                               unsigned char& oFlag) const {
-  oFlag = 1;
-  return 1;
-}
+XelMathDefineStreamable(XelMathPiecewiseX);
 
 // ==== pieces =====================================================================================
 void XelMathPiecewiseX::GetFunction(const long i, const XelMathFunctionX*& oG,
                                     XelMathInterval& oDomain) const {
   if (i < 0 || i >= _nbPieces)
-    XelMathRaise(0x20007, "Wrong Index", " ", "XelMathPiecewiseX::GetFunction");
+    XelMathRaise(XelErrorCode::WrongIndex, "Wrong Index", " ", "XelMathPiecewiseX::GetFunction");
   oG = _functions[i];
   oDomain = XelMathInterval(_borders[i], _borders[i + 1]);
 }
@@ -246,7 +236,8 @@ void XelMathPiecewiseX::ChangeFirstFunction(const double iX0, const XelMathFunct
   if (_nbPieces <= 0)
     return;
   if (!(iX0 < _borders[1]))
-    XelMathRaise(0x2000b, "Invalid Domain", " ", "XelMathPiecewiseX::ChangeFirstFunction");
+    XelMathRaise(XelErrorCode::InvalidDomain, "Invalid Domain", " ",
+                 "XelMathPiecewiseX::ChangeFirstFunction");
   if (_functions[0] != iG)
     ReleaseFunction(_functions[0]);
   _functions[0] = iG;
@@ -258,7 +249,8 @@ void XelMathPiecewiseX::ChangeFirstFunction(const double iX0, const XelMathFunct
 
 void XelMathPiecewiseX::ChangeLastBorder(const double iB) {
   if (!(iB == iB) || (_nbPieces > 0 && !(_borders[_nbPieces - 1] < iB)))
-    XelMathRaise(0x2000b, "Invalid Domain", " ", "XelMathPiecewiseX::ChangeLastBorder");
+    XelMathRaise(XelErrorCode::InvalidDomain, "Invalid Domain", " ",
+                 "XelMathPiecewiseX::ChangeLastBorder");
   _borders[_nbPieces] = iB;
   if (_nbPieces > 0) {
     _flags[2 * (_nbPieces - 1)] = 0;
@@ -273,17 +265,20 @@ void XelMathPiecewiseX::Extrapol(const long iNbBefore, const double* iBordersBef
   const long nb = iNbBefore > 0 ? iNbBefore : 0, na = iNbAfter > 0 ? iNbAfter : 0;
   if ((nb > 0 && (!iBordersBefore || !iFunctionsBefore)) ||
       (na > 0 && (!iBordersAfter || !iFunctionsAfter)))
-    XelMathRaise(0x20006, "the borders or the functions", "null", "XelMathPiecewiseX::Extrapol");
+    XelMathRaise(XelErrorCode::InvalidOption, "the borders or the functions", "null",
+                 "XelMathPiecewiseX::Extrapol");
   // The new borders must continue the partition.
   for (long k = 0; k < nb; ++k) {
     const double next = k + 1 < nb ? iBordersBefore[k + 1] : _borders[0];
     if (!(iBordersBefore[k] < next))
-      XelMathRaise(0x2000b, "Invalid Domain", " ", "XelMathPiecewiseX::Extrapol");
+      XelMathRaise(XelErrorCode::InvalidDomain, "Invalid Domain", " ",
+                   "XelMathPiecewiseX::Extrapol");
   }
   for (long k = 0; k < na; ++k) {
     const double previous = k > 0 ? iBordersAfter[k - 1] : _borders[_nbPieces];
     if (!(previous < iBordersAfter[k]))
-      XelMathRaise(0x2000b, "Invalid Domain", " ", "XelMathPiecewiseX::Extrapol");
+      XelMathRaise(XelErrorCode::InvalidDomain, "Invalid Domain", " ",
+                   "XelMathPiecewiseX::Extrapol");
   }
   if (nb == 0 && na == 0)
     return;
@@ -384,11 +379,11 @@ void XelMathPiecewiseX::Eval(const double x, const long iOptions, double* oF, do
     g->Eval(t, iOptions, oF, oF1, oF2);
     return;
   }
-  if (oF && (iOptions & 1))
+  if (oF && (iOptions & XelMathOption::Value))
     *oF = XelMathInfinite;
-  if (oF1 && (iOptions & 2))
+  if (oF1 && (iOptions & XelMathOption::FirstDeriv))
     *oF1 = XelMathInfinite;
-  if (oF2 && (iOptions & 4))
+  if (oF2 && (iOptions & XelMathOption::SecondDeriv))
     *oF2 = XelMathInfinite;
 }
 
@@ -444,11 +439,11 @@ XelMathInterval XelMathPiecewiseX::EvalInterval(const XelMathInterval& iI,
 
 void XelMathPiecewiseX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
                              XelMathInterval* oF1, XelMathInterval* oF2) const {
-  if (oF && (iOptions & 16))
+  if (oF && (iOptions & XelMathOption::Image))
     *oF = EvalInterval(iI, CommandValue);
-  if (oF1 && (iOptions & 32))
+  if (oF1 && (iOptions & XelMathOption::FirstDerivImage))
     *oF1 = EvalInterval(iI, CommandFirstDeriv);
-  if (oF2 && (iOptions & 64))
+  if (oF2 && (iOptions & XelMathOption::SecondDerivImage))
     *oF2 = EvalInterval(iI, CommandSecondDeriv);
 }
 
@@ -495,31 +490,27 @@ XelMathFunctionX* XelMathPiecewiseX::Duplicate() const {
 
 XelMathFunctionX* XelMathPiecewiseX::DeepDuplicate() const {
   FunctionBuffer copies(_nbPieces);
-  try {
-    for (long i = 0; i < _nbPieces; ++i)
-      copies[i] = _functions[i] ? _functions[i]->DeepDuplicate() : nullptr;
-    return new XelMathPiecewiseXDel(_nbPieces, _borders, copies.Get());
-  } catch (...) {
-    copies.DeleteAll();
-    throw;
-  }
+  auto undo = XelMathMakeOnExit([&copies] { copies.DeleteAll(); });
+  for (long i = 0; i < _nbPieces; ++i)
+    copies[i] = _functions[i] ? _functions[i]->DeepDuplicate() : nullptr;
+  XelMathFunctionX* result = new XelMathPiecewiseXDel(_nbPieces, _borders, copies.Get());
+  undo.Dismiss();
+  return result;
 }
 
 XelMathFunctionX* XelMathPiecewiseX::CreateDeriv() const {
   FunctionBuffer derivatives(_nbPieces);
-  try {
-    for (long i = 0; i < _nbPieces; ++i) {
-      derivatives[i] = _functions[i] ? _functions[i]->CreateDeriv() : nullptr;
-      if (!derivatives[i]) {
-        derivatives.DeleteAll();
-        return XelMathFunctionX::CreateDeriv();
-      }
+  auto undo = XelMathMakeOnExit([&derivatives] { derivatives.DeleteAll(); });
+  for (long i = 0; i < _nbPieces; ++i) {
+    derivatives[i] = _functions[i] ? _functions[i]->CreateDeriv() : nullptr;
+    if (!derivatives[i]) {
+      derivatives.DeleteAll();
+      return XelMathFunctionX::CreateDeriv();
     }
-    return new XelMathPiecewiseXDel(_nbPieces, _borders, derivatives.Get());
-  } catch (...) {
-    derivatives.DeleteAll();
-    throw;
   }
+  XelMathFunctionX* result = new XelMathPiecewiseXDel(_nbPieces, _borders, derivatives.Get());
+  undo.Dismiss();
+  return result;
 }
 
 double XelMathPiecewiseX::IntegrateAbsOrRel(const XelMathInterval& iI, double iEps,
@@ -552,7 +543,7 @@ XelMathFunctionX* XelMathPiecewiseX::FormalCombination(const long iN, const XelM
   const double resolution = XelGetDefaultTolerance().GetParametricResolution();
   const long n = _nbPieces;
   for (long f = 0; f < iN; ++f) {
-    if (!iF[f] || !iF[f]->IsATypeOf(60))
+    if (!iF[f] || !iF[f]->IsATypeOf(XelMathTypeId::Piecewise))
       return nullptr;
     const XelMathPiecewiseX* p = static_cast<const XelMathPiecewiseX*>(iF[f]);
     if (p->_nbPieces != n)
@@ -565,27 +556,23 @@ XelMathFunctionX* XelMathPiecewiseX::FormalCombination(const long iN, const XelM
         return nullptr;
   }
   FunctionBuffer combined(n);
-  try {
-    for (long k = 0; k < n; ++k) {
-      // The terms of piece k, one per function combined (iN may exceed n: own buffer).
-      FunctionBuffer column(iN);
-      for (long f = 0; f < iN; ++f)
-        column[f] = const_cast<XelMathFunctionX*>(
-            static_cast<const XelMathPiecewiseX*>(iF[f])->_functions[k]);
-      const XelMathFunctionX** c = const_cast<const XelMathFunctionX**>(column.Get());
-      // Only closed forms: a general combination would point into the pieces of the
-      // operands, which the result does not own and may outlive.
-      combined[k] = c[0]->FormalCombination(iN, c, iC, iC0);
-      if (!combined[k]) {
-        combined.DeleteAll();
-        return nullptr;
-      }
-    }
-    return new XelMathPiecewiseXDel(n, _borders, combined.Get());
-  } catch (...) {
-    combined.DeleteAll();
-    throw;
+  auto undo = XelMathMakeOnExit([&combined] { combined.DeleteAll(); });
+  for (long k = 0; k < n; ++k) {
+    // The terms of piece k, one per function combined (iN may exceed n: own buffer).
+    FunctionBuffer column(iN);
+    for (long f = 0; f < iN; ++f)
+      column[f] = const_cast<XelMathFunctionX*>(
+          static_cast<const XelMathPiecewiseX*>(iF[f])->_functions[k]);
+    const XelMathFunctionX** c = const_cast<const XelMathFunctionX**>(column.Get());
+    // Only closed forms: a general combination would point into the pieces of the
+    // operands, which the result does not own and may outlive.
+    combined[k] = c[0]->FormalCombination(iN, c, iC, iC0);
+    if (!combined[k])
+      return nullptr;
   }
+  XelMathFunctionX* result = new XelMathPiecewiseXDel(n, _borders, combined.Get());
+  undo.Dismiss();
+  return result;
 }
 
 // ==== owning variant
@@ -600,15 +587,7 @@ XelMathPiecewiseXDel::~XelMathPiecewiseXDel() {
   }
 }
 
-const char* XelMathPiecewiseXDel::IsA() const {
-  return "XelMathPiecewiseXDel";
-}
-
-unsigned char XelMathPiecewiseXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathPiecewiseXDel"))
-    return 1;
-  return XelMathPiecewiseX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathPiecewiseXDel, XelMathPiecewiseX);
 
 void XelMathPiecewiseXDel::ReleaseFunction(const XelMathFunctionX* iG) {
   delete iG;
@@ -644,12 +623,10 @@ XelMathFunctionX* XelMathFunctionX::CreateCubicInterpolation(const long iN, cons
   const double* d = tangents.GetPoints();
   const long n = iN - 1;
   FunctionBuffer cubics(n);
-  try {
-    for (long i = 0; i < n; ++i)
-      cubics[i] = new XelMathCubicX(iY[i], d[i], iY[i + 1], d[i + 1], iX[i + 1] - iX[i]);
-    return new XelMathPiecewiseXDel(n, iX, cubics.Get());
-  } catch (...) {
-    cubics.DeleteAll();
-    throw;
-  }
+  auto undo = XelMathMakeOnExit([&cubics] { cubics.DeleteAll(); });
+  for (long i = 0; i < n; ++i)
+    cubics[i] = new XelMathCubicX(iY[i], d[i], iY[i + 1], d[i + 1], iX[i + 1] - iX[i]);
+  XelMathFunctionX* result = new XelMathPiecewiseXDel(n, iX, cubics.Get());
+  undo.Dismiss();
+  return result;
 }

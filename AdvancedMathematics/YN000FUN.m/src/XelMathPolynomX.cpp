@@ -7,15 +7,22 @@
 #include <climits>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "XelError.h"
 #include "XelFedEx.h"
+#include "XelMathAnalysisScaling.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
+#include "XelMathElementaryTools.h"
+#include "XelMathIdentity.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathPointsToCubic.h"
+#include "XelMathScratch.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSolveX.h"
 #include "XelQuorMemory.h"
@@ -23,35 +30,11 @@
 
 namespace {
 
-/// Local buffers of this many doubles live on the stack; larger ones on the heap.
-const long LocalBufferSize = 64;
-
-/// A scratch array of n doubles: on the stack up to LocalBufferSize, else on the heap.
-class ScratchArray {
-public:
-  explicit ScratchArray(long n) : _count(n), _heap(nullptr) {
-    if (n > LocalBufferSize)
-      _heap = XelQuorArrayDoubleNew(n);
-  }
-  ~ScratchArray() {
-    if (_heap)
-      XelQuorArrayDoubleDel(_heap, _count);
-  }
-  ScratchArray(const ScratchArray&) = delete;
-  ScratchArray& operator=(const ScratchArray&) = delete;
-  double* Data() { return _heap ? _heap : _local; }
-
-private:
-  long _count;
-  double* _heap;
-  double _local[LocalBufferSize];
-};
-
 /// Raises 0x20006 for a degree whose d + 1 coefficients the memory services cannot hold,
 /// before d + 1 or any size is computed.
 void CheckDegree(const long iDegree, const char* iWhere) {
   if (iDegree >= XelQuorMaxArrayDoubles)
-    XelMathRaise(0x20006, "the degree", "Dimension not valid", iWhere);
+    XelMathRaise(XelErrorCode::InvalidOption, "the degree", "Dimension not valid", iWhere);
 }
 
 /// The fixed resolution below which two shifts are equal and a scaling is degenerate: the
@@ -269,7 +252,7 @@ XelMathPolynomX* LinearCombination(const long n, const XelMathPolynomX* const* i
   const double s = iP[ref]->GetShift();
   XelMathPolynomX* r = new XelMathPolynomX(d, nullptr, s);
   double* out = const_cast<double*>(r->GetCoefficientsPointer());
-  ScratchArray buffer(d + 1);
+  XelMathScratchDoubles<> buffer(d + 1);
   double* tmp = buffer.Data();
   for (long i = 0; i < n; ++i) {
     const long di = iP[i]->GetDegree();
@@ -293,7 +276,7 @@ void ProductInto(const XelMathPolynomX* iP, const XelMathPolynomX* iQ, XelMathPo
   }
   const double s = ReferenceShift(iP, iQ);
   const long d = dp + dq;
-  ScratchArray bp(dp + 1), bq(dq + 1), br(d + 1);
+  XelMathScratchDoubles<> bp(dp + 1), bq(dq + 1), br(d + 1);
   double *p = bp.Data(), *q = bq.Data(), *r = br.Data();
   CoefficientsAtShift(iP, s, p);
   CoefficientsAtShift(iQ, s, q);
@@ -304,15 +287,6 @@ void ProductInto(const XelMathPolynomX* iP, const XelMathPolynomX* iQ, XelMathPo
       r[i + j] += p[i] * q[j];
   oR->SetCoefficients(d, r);
   oR->SetShift(s);
-}
-
-/// Scale option filed for iKey under iMessage in the mailbox, or null.
-const XelMathAttrScaleOption* FiledScaleOption(long iMessage, const void* iKey) {
-  void* value = nullptr;
-  long status = 0;
-  if (XelFedEx::Get(_XelR19QuorMail, iMessage, iKey, value, status) && value)
-    return static_cast<const XelMathAttrScaleOption*>(value);
-  return nullptr;
 }
 
 } // namespace
@@ -370,7 +344,7 @@ void XelMathPolynomX::ChebyshevToCanonical(const long iDegree, const double* iCh
     return;
   }
   // Beyond the table: the same sum with T_j built by the recurrence.
-  ScratchArray b0(d + 1), b1(d + 1), b2(d + 1);
+  XelMathScratchDoubles<> b0(d + 1), b1(d + 1), b2(d + 1);
   double *prev = b0.Data(), *cur = b1.Data(), *next = b2.Data();
   for (long k = 0; k <= d; ++k)
     prev[k] = cur[k] = 0.0;
@@ -401,7 +375,7 @@ void XelMathPolynomX::CanonicalToChebyshev(const long iDegree, const double* iCa
   // Horner's scheme in the Chebyshev basis: b <- x b + q_k, where
   // x T_0 = T_1 and x T_j = (T_{j+1} + T_{j-1}) / 2. Only halvings and additions: stable.
   const long d = iDegree;
-  ScratchArray work(d + 2);
+  XelMathScratchDoubles<> work(d + 2);
   double* b = oChebyshev;
   double* nb = work.Data();
   for (long k = 0; k <= d; ++k)
@@ -445,8 +419,8 @@ XelMathPolynomX::XelMathPolynomX(const long iDegree, const XelMathInterval& iI,
                                  const unsigned char iShiftAtMiddle)
     : _degree(-1), _coefficients(nullptr), _capacity(0), _shift(0.0) {
   if (iDegree != 3 && iDegree != 5)
-    XelMathRaise(0x20006, "the degree of the Hermite interpolant", "Dimension not valid",
-                 "XelMathPolynomX::XelMathPolynomX");
+    XelMathRaise(XelErrorCode::InvalidOption, "the degree of the Hermite interpolant",
+                 "Dimension not valid", "XelMathPolynomX::XelMathPolynomX");
   if (!iLowData || !iHighData) {
     XelQuornull(__FILE__, __LINE__);
     const double zero = 0.0;
@@ -577,23 +551,12 @@ long XelMathPolynomX::GetDynamicMemoryBytes() const {
 long XelMathPolynomX::GetStaticMemoryBytes() const {
   return 24;
 }
-const char* XelMathPolynomX::IsA() const {
-  return "XelMathPolynomX";
-}
-unsigned char XelMathPolynomX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathPolynomX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathPolynomX, XelMathFunctionX);
 unsigned char XelMathPolynomX::IsOption(const long iOption) const {
-  return (iOption & ~0xFEL) == 0 ? 1 : 0;
+  return (iOption & ~XelMathOption::DerivativesAndImages) == 0 ? 1 : 0;
 }
-int XelMathPolynomX::GetDirectComponents(const int, const XelMathFunctionGeneral**) const {
-  return 0;
-}
-unsigned char XelMathPolynomX::IsATypeOf(const long iType) const {
-  return (iType == 0 || iType == 10) ? 1 : 0;
-}
+XelMathDefineNoComponents(XelMathPolynomX);
+XelMathDefineTypeId(XelMathPolynomX, XelMathFunctionX, XelMathTypeId::Polynom);
 
 // ==== changes of variable ======================================================================
 void XelMathPolynomX::ApplyShiftOnVariable(const double b) {
@@ -664,7 +627,7 @@ void XelMathPolynomX::ChangeShift(const double iShift) {
 }
 
 bool XelMathPolynomX::IsUnshiftedForm() const {
-  return IsATypeOf(11) || IsATypeOf(13);
+  return IsATypeOf(XelMathTypeId::Linear) || IsATypeOf(XelMathTypeId::Cubic);
 }
 
 void XelMathPolynomX::HoldShift() {
@@ -746,18 +709,18 @@ double XelMathPolynomX::EvalThirdDeriv(const double& x) const {
 void XelMathPolynomX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                            double* oF2) const {
   const double t = x - _shift;
-  if ((iOptions & 6) == 0) {
-    if ((iOptions & 1) && oF)
+  if ((iOptions & XelMathOption::FirstAndSecond) == 0) {
+    if ((iOptions & XelMathOption::Value) && oF)
       *oF = HornerKernel(_coefficients, _degree, t);
     return;
   }
   double f, f1, f2;
   HornerAll(_coefficients, _degree, t, f, f1, f2);
-  if ((iOptions & 1) && oF)
+  if ((iOptions & XelMathOption::Value) && oF)
     *oF = f;
-  if ((iOptions & 2) && oF1)
+  if ((iOptions & XelMathOption::FirstDeriv) && oF1)
     *oF1 = f1;
-  if ((iOptions & 4) && oF2)
+  if ((iOptions & XelMathOption::SecondDeriv) && oF2)
     *oF2 = f2;
 }
 
@@ -770,8 +733,9 @@ void XelMathPolynomX::Eval(const XelMathInterval& iI, const long iNbPoints, cons
     Eval(iI.low, iOptions, oF, oF1, oF2);
     return;
   }
-  const bool wantF = (iOptions & 1) && oF, want1 = (iOptions & 2) && oF1,
-             want2 = (iOptions & 4) && oF2;
+  const bool wantF = (iOptions & XelMathOption::Value) && oF,
+             want1 = (iOptions & XelMathOption::FirstDeriv) && oF1,
+             want2 = (iOptions & XelMathOption::SecondDeriv) && oF2;
   const double step = (iI.high - iI.low) / double(m - 1);
   const long d = _degree;
   const double* c = _coefficients;
@@ -911,7 +875,7 @@ XelMathInterval XelMathPolynomX::ComputeImageByChebychev(const XelMathInterval& 
       e = std::max(e, static_cast<long>(std::ilogb(_coefficients[k])) + k * logR);
   if (e == LONG_MIN)
     return XelMathInterval(0.0, 0.0);
-  ScratchArray bq(d + 1), ba(d + 2);
+  XelMathScratchDoubles<> bq(d + 1), ba(d + 2);
   double* q = bq.Data();
   double* a = ba.Data();
   // total = sum |c_k| T^k / 2^e, T = max |x - s| on iI: the magnitude of the terms.
@@ -942,17 +906,25 @@ XelMathInterval XelMathPolynomX::ComputeImageByChebychev(const XelMathInterval& 
 }
 
 namespace {
-// Intersection of two enclosures of the same image; their hull when rounding makes them
-// disjoint; iA when iB has a NaN end.
-XelMathInterval TighterImage(const XelMathInterval& iA, const XelMathInterval& iB) {
-  if (!(iB.low <= iB.high))
-    return iA;
-  if (!(iA.low <= iA.high))
-    return iB;
-  const XelMathInterval r(std::max(iA.low, iB.low), std::min(iA.high, iB.high));
-  if (r.low <= r.high)
-    return r;
-  return XelMathInterval(std::min(iA.low, iB.low), std::max(iA.high, iB.high));
+/// The copy a P(b x) of iP that works in the scale iScale for a polynomial declared with
+/// iOption (a = S^(1 - F), b = S^(X - 1)), and its factors; null (factors 1) when the scale is 1
+/// or the powers are those of the scale. Raises InvalidOption (iWhere) for an option that does
+/// not hold exactly one power of each.
+std::unique_ptr<XelMathPolynomX> ScaledCopy(const XelMathPolynomX& iP,
+                                            const XelMathAttrScaleOption& iOption,
+                                            const double iScale, const char* iWhere,
+                                            double& oVariableFactor, double& oFunctionFactor) {
+  oVariableFactor = 1.0;
+  oFunctionFactor = 1.0;
+  long pF = 1, pX = 1;
+  XelMathAnalysisScaling::ReadPowers(iOption, iWhere, pF, pX);
+  if (iScale == 1.0 || !(iScale > 0.0) || (pX == 1 && pF == 1))
+    return nullptr;
+  // Powers are shifted in double: LONG_MIN or LONG_MAX must not overflow.
+  oVariableFactor = pX == 1 ? 1.0 : (pX == 2 ? iScale : std::pow(iScale, double(pX) - 1.0));
+  oFunctionFactor = pF == 1 ? 1.0 : (pF == 0 ? iScale : std::pow(iScale, 1.0 - double(pF)));
+  const std::unique_ptr<XelMathPolynomX> changed(iP.LinearChangeVariable(oVariableFactor, 0.0));
+  return std::unique_ptr<XelMathPolynomX>(Product(changed.get(), oFunctionFactor));
 }
 } // namespace
 
@@ -960,29 +932,18 @@ XelMathInterval XelMathPolynomX::ComputeOptimalImage(const XelMathInterval& iI,
                                                      const XelTolerance& iTol) const {
   if (_degree < 0)
     return XelMathInterval(0.0, 0.0);
-  const XelMathPolynomX* work = this;
-  XelMathPolynomX* scaled = nullptr;
+  std::unique_ptr<XelMathPolynomX> scaled;
   double variableFactor = 1.0, functionFactor = 1.0;
   if (_degree < 16) {
-    const XelMathAttrScaleOption* option = FiledScaleOption(5, this);
+    const XelMathAttrScaleOption* option =
+        XelMathAnalysisScaling::FiledScaleOption(XelMathMessage::ImageScale, this);
     if (option) {
-      long nbF = 0, nbX = 0;
-      const long* pF = option->GetPowerScaleF(nbF);
-      const long* pX = option->GetPowerScaleX(nbX);
-      if (nbF != 1 || nbX != 1)
-        XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
-                     "XelMathPolynomX::ComputeOptimalImage");
       const double s = iTol.IsValidMark() && !iTol.GetError() ? iTol.GetScaleFactor() : 1.0;
-      if (s != 1.0 && s > 0.0 && !(pX[0] == 1 && pF[0] == 1)) {
-        variableFactor = pX[0] == 1 ? 1.0 : (pX[0] == 2 ? s : std::pow(s, double(pX[0] - 1)));
-        functionFactor = pF[0] == 1 ? 1.0 : (pF[0] == 0 ? s : std::pow(s, double(1 - pF[0])));
-        XelMathPolynomX* changed = LinearChangeVariable(variableFactor, 0.0);
-        scaled = Product(changed, functionFactor);
-        delete changed;
-        work = scaled;
-      }
+      scaled = ScaledCopy(*this, *option, s, "XelMathPolynomX::ComputeOptimalImage", variableFactor,
+                          functionFactor);
     }
   }
+  const XelMathPolynomX* work = scaled ? scaled.get() : this;
   const XelMathInterval D = EvalFirstDeriv(iI);
   XelMathInterval image;
   if (D.low > 0.0) {
@@ -991,7 +952,7 @@ XelMathInterval XelMathPolynomX::ComputeOptimalImage(const XelMathInterval& iI,
     image = XelMathInterval(Eval(iI.high), Eval(iI.low));
   } else if (_degree >= 16) {
     image = ::ComputeOptimalImage(this, iI, iTol, nullptr, 1);
-    image = TighterImage(image, Eval(iI));
+    image = XelMathElementary::Tighter(image, Eval(iI));
   } else {
     // The working polynomial takes x / variableFactor where this one takes x.
     XelMathInterval J(iI.low / variableFactor, iI.high / variableFactor);
@@ -1009,9 +970,8 @@ XelMathInterval XelMathPolynomX::ComputeOptimalImage(const XelMathInterval& iI,
     }
     // The interval Horner image encloses the image too and can be the tighter one (x^2 on
     // [0, 1]: [0, 1] against the Chebyshev bound [-1/4, 1]).
-    image = TighterImage(image, Eval(iI));
+    image = XelMathElementary::Tighter(image, Eval(iI));
   }
-  delete scaled;
   return image;
 }
 
@@ -1061,7 +1021,7 @@ XelMathFunctionX* XelMathPolynomX::FormalCompositionX(const XelMathFunctionX* iG
     XelQuornull(__FILE__, __LINE__);
     return nullptr;
   }
-  if (iG->IsATypeOf(10)) {
+  if (iG->IsATypeOf(XelMathTypeId::Polynom)) {
     const XelMathPolynomX* g = static_cast<const XelMathPolynomX*>(iG);
     if (g->_degree == 1) {
       const double a = g->_coefficients[1];
@@ -1077,7 +1037,7 @@ XelMathFunctionX* XelMathPolynomX::FormalCombination(const long iN, const XelMat
   if (iN <= 0 || !iF || !iC)
     return nullptr;
   for (long i = 0; i < iN; ++i)
-    if (!iF[i] || !iF[i]->IsATypeOf(10))
+    if (!iF[i] || !iF[i]->IsATypeOf(XelMathTypeId::Polynom))
       return nullptr;
   const XelMathPolynomX* f0 = static_cast<const XelMathPolynomX*>(iF[0]);
   long d = 0;
@@ -1088,7 +1048,7 @@ XelMathFunctionX* XelMathPolynomX::FormalCombination(const long iN, const XelMat
   }
   const double s = f0->_shift;
   // Work array first: nothing to release should it fail.
-  ScratchArray buffer(d + 1);
+  XelMathScratchDoubles<> buffer(d + 1);
   double* tmp = buffer.Data();
   XelMathPolynomX* r = new XelMathPolynomX(d, nullptr, s);
   for (long i = 0; i < iN; ++i) {
@@ -1108,16 +1068,10 @@ int XelMathPolynomX::IsMonotone(const XelMathInterval& iI, long& oSense,
   oSense = 0;
   // Scale option filed for this polynomial for the duration of the test.
   long powerX = 1, powerF = 1, reviewed = 0;
-  const XelMathAttrScaleOption* option = FiledScaleOption(6, this);
+  const XelMathAttrScaleOption* option =
+      XelMathAnalysisScaling::FiledScaleOption(XelMathMessage::MonotoneScale, this);
   if (option) {
-    long nbF = 0, nbX = 0;
-    const long* pF = option->GetPowerScaleF(nbF);
-    const long* pX = option->GetPowerScaleX(nbX);
-    if (nbF != 1 || nbX != 1)
-      XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
-                   "XelMathPolynomX::IsMonotone");
-    powerF = pF[0];
-    powerX = pX[0];
+    XelMathAnalysisScaling::ReadPowers(*option, "XelMathPolynomX::IsMonotone", powerF, powerX);
     reviewed = option->GetOKReviewed();
   }
   if (_degree <= 0)
@@ -1139,7 +1093,7 @@ int XelMathPolynomX::IsMonotone(const XelMathInterval& iI, long& oSense,
   const double m = powerX == 0 ? 1.0 : (powerX == 1 ? s : std::pow(s, double(powerX)));
   const double epsX = resolution * m;
 
-  XelMathFunctionX* D = CreateDeriv();
+  const std::unique_ptr<XelMathFunctionX> D(CreateDeriv());
   if (!D) {
     XelQuornull(__FILE__, __LINE__);
     return 0;
@@ -1153,31 +1107,25 @@ int XelMathPolynomX::IsMonotone(const XelMathInterval& iI, long& oSense,
   if (option)
     attributes.AddAttribute(&derivativeOption);
   int answer = 0;
-  try {
-    const int status = D->Solve(iI, roots, &attributes);
-    if (status == 1) {
-      answer = 1; // the derivative vanishes identically
-    } else if (status == 0) {
-      const long n = roots.GetNumberOfPoints();
-      const double* t = roots.GetPoints();
-      bool outside = false;
-      if (n == 0)
-        outside = true;
-      else if (n == 1)
-        outside = t[0] <= iI.low + epsX || t[0] >= iI.high - epsX;
-      else if (n == 2)
-        outside = std::fmin(t[0], t[1]) <= iI.low + epsX && std::fmax(t[0], t[1]) >= iI.high - epsX;
-      if (outside) {
-        const double mid = D->Eval(0.5 * (iI.low + iI.high));
-        oSense = mid > 0.0 ? 1 : (mid < 0.0 ? -1 : 0);
-        answer = 1;
-      }
+  const int status = D->Solve(iI, roots, &attributes);
+  if (status == XelMathStatus::NullFunction) {
+    answer = 1; // the derivative vanishes identically
+  } else if (status == XelMathStatus::Done) {
+    const long n = roots.GetNumberOfPoints();
+    const double* t = roots.GetPoints();
+    bool outside = false;
+    if (n == 0)
+      outside = true;
+    else if (n == 1)
+      outside = t[0] <= iI.low + epsX || t[0] >= iI.high - epsX;
+    else if (n == 2)
+      outside = std::fmin(t[0], t[1]) <= iI.low + epsX && std::fmax(t[0], t[1]) >= iI.high - epsX;
+    if (outside) {
+      const double mid = D->Eval(0.5 * (iI.low + iI.high));
+      oSense = mid > 0.0 ? 1 : (mid < 0.0 ? -1 : 0);
+      answer = 1;
     }
-  } catch (...) {
-    delete D;
-    throw;
   }
-  delete D;
   return answer;
 }
 
@@ -1435,20 +1383,9 @@ int IsMonotone(const XelMathPolynomX* iP, const XelMathInterval& iI, long& oSens
     oSense = 0;
     return 0;
   }
-  if (iOption)
-    XelFedEx::Put(_XelR19QuorMail, 6, iP, iOption);
-  int answer = 0;
-  try {
-    XelXHContext region;
-    answer = iP->IsMonotone(iI, oSense, iTol);
-  } catch (const XelError&) {
-    if (iOption)
-      XelFedEx::UnstackUntil(_XelR19QuorMail, 6, iP);
-    throw;
-  }
-  if (iOption)
-    XelFedEx::UnstackUntil(_XelR19QuorMail, 6, iP);
-  return answer;
+  const XelMathMailboxEntry filed(XelMathMessage::MonotoneScale, iP, iOption);
+  XelXHContext region;
+  return iP->IsMonotone(iI, oSense, iTol);
 }
 
 // ==== operators
@@ -1530,17 +1467,12 @@ XelMathPolynomX& operator*=(XelMathPolynomX& ioP, const double iA) {
 
 int XelMathPolynomX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
                            const XelMathAttrList* iAttributes) const {
-  const XelTolerance* tol = &XelGetDefaultTolerance();
-  const XelMathAttrScaleOption* option = nullptr;
+  const XelTolerance* tol =
+      XelMathAnalysisScaling::ListTolerance(iAttributes, &XelGetDefaultTolerance());
+  const XelMathAttrScaleOption* option = XelMathAnalysisScaling::AttrScaleOption(iAttributes);
   const XelMathAttrDoubleValue* absolute = nullptr;
   const XelMathAttrDoubleValue* epsRoot = nullptr;
   if (iAttributes) {
-    const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
-        iAttributes->GetAttribute("XelMathAttrTolObject"));
-    if (attr)
-      tol = &attr->GetTolObject();
-    option = dynamic_cast<const XelMathAttrScaleOption*>(
-        iAttributes->GetAttribute("XelMathAttrScaleOption"));
     absolute = dynamic_cast<const XelMathAttrDoubleValue*>(
         iAttributes->GetAttribute(AttrFunctionXAbsoluteTolerance));
     epsRoot = dynamic_cast<const XelMathAttrDoubleValue*>(
@@ -1549,23 +1481,11 @@ int XelMathPolynomX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND&
   // Scaled copy a P(b x) over the domain divided by b, when the model asks for it.
   const double s = tol->GetScaleFactor();
   double variableFactor = 1.0, functionFactor = 1.0;
-  XelMathPolynomX* scaled = nullptr;
-  if (option && s != 1.0 && s > 0.0) {
-    long nbF = 0, nbX = 0;
-    const long* pF = option->GetPowerScaleF(nbF);
-    const long* pX = option->GetPowerScaleX(nbX);
-    if (nbF != 1 || nbX != 1)
-      XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
-                   "XelMathPolynomX::Solve");
-    if (!(pX[0] == 1 && pF[0] == 1)) {
-      variableFactor = pX[0] == 1 ? 1.0 : (pX[0] == 2 ? s : std::pow(s, double(pX[0] - 1)));
-      functionFactor = pF[0] == 1 ? 1.0 : (pF[0] == 0 ? s : std::pow(s, double(1 - pF[0])));
-      XelMathPolynomX* changed = LinearChangeVariable(variableFactor, 0.0);
-      scaled = Product(changed, functionFactor);
-      delete changed;
-    }
-  }
-  const XelMathPolynomX* work = scaled ? scaled : this;
+  std::unique_ptr<XelMathPolynomX> scaled;
+  if (option && s != 1.0 && s > 0.0)
+    scaled =
+        ScaledCopy(*this, *option, s, "XelMathPolynomX::Solve", variableFactor, functionFactor);
+  const XelMathPolynomX* work = scaled ? scaled.get() : this;
   XelMathInterval domain = iDomain;
   if (scaled)
     domain = XelMathInterval(iDomain.low / variableFactor, iDomain.high / variableFactor);
@@ -1576,18 +1496,11 @@ int XelMathPolynomX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND&
                         absolute->GetOKReviewed() ? 1 : 0);
   if (epsRoot)
     solver.SetEpsRoot(epsRoot->GetValue() * functionFactor, epsRoot->GetOKReviewed() ? 1 : 0);
-  int status = 4;
-  try {
-    solver.Initialize(domain, oRoots);
-    long d = work->_degree;
-    while (d > 0 && work->_coefficients[d] == 0.0)
-      --d;
-    status = solver.RunOnPolynom(d, work->_coefficients, work->_shift);
-  } catch (const XelError&) {
-    delete scaled;
-    throw;
-  }
-  delete scaled;
+  solver.Initialize(domain, oRoots);
+  long d = work->_degree;
+  while (d > 0 && work->_coefficients[d] == 0.0)
+    --d;
+  const int status = solver.RunOnPolynom(d, work->_coefficients, work->_shift);
   if (variableFactor != 1.0) {
     double* points = oRoots.GetPoints();
     for (long i = 0; i < oRoots.GetNumberOfPoints(); ++i)

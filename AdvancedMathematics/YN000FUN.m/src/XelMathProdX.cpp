@@ -2,6 +2,8 @@
 
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 
 using namespace XelMathComposite;
 
@@ -10,18 +12,10 @@ XelMathProdX::XelMathProdX(const XelMathFunctionX* iF, const XelMathFunctionX* i
 
 XelMathProdX::~XelMathProdX() = default;
 
-const char* XelMathProdX::IsA() const {
-  return "XelMathProdX";
-}
-
-unsigned char XelMathProdX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathProdX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathProdX, XelMathFunctionX);
 
 unsigned char XelMathProdX::IsOption(const long iOption) const {
-  if (!_f || !_g || (iOption & 128))
+  if (!_f || !_g || (iOption & XelMathOption::ThirdDerivImage))
     return 0;
   const long needed = DerivativeClosure(iOption);
   return (_f->IsOption(needed) && _g->IsOption(needed)) ? 1 : 0;
@@ -29,11 +23,8 @@ unsigned char XelMathProdX::IsOption(const long iOption) const {
 
 int XelMathProdX::GetDirectComponents(const int iSize,
                                       const XelMathFunctionGeneral** oComponents) const {
-  if (iSize > 0)
-    oComponents[0] = _f;
-  if (iSize > 1)
-    oComponents[1] = _g;
-  return 2;
+  const XelMathFunctionX* const parts[2] = {_f, _g};
+  return ListComponents(2, parts, iSize, oComponents);
 }
 
 // ==== point evaluations: Leibniz's rule ==================================================
@@ -170,13 +161,8 @@ XelMathFunctionX* XelMathProdX::Duplicate() const {
 XelMathFunctionX* XelMathProdX::DeepDuplicate() const {
   const XelMathFunctionX* parts[2] = {_f, _g};
   XelMathFunctionX* copies[2] = {nullptr, nullptr};
-  DeepCopies(2, parts, copies);
-  try {
-    return new XelMathProdXDel(copies[0], copies[1]);
-  } catch (...) {
-    DeleteOnce(2, copies);
-    throw;
-  }
+  return OwnDeepCopies(2, parts, copies,
+                       [](XelMathFunctionX** iC) { return new XelMathProdXDel(iC[0], iC[1]); });
 }
 
 // ==== owning variant =====================================================================
@@ -190,16 +176,4 @@ XelMathProdXDel::~XelMathProdXDel() {
   _f = _g = nullptr;
 }
 
-const char* XelMathProdXDel::IsA() const {
-  return "XelMathProdXDel";
-}
-
-unsigned char XelMathProdXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathProdXDel"))
-    return 1;
-  return XelMathProdX::IsAKindOf(iName);
-}
-
-XelMathFunctionX* XelMathProdXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathProdXDel, XelMathProdX);

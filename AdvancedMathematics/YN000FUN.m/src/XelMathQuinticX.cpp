@@ -1,5 +1,7 @@
 // Polynomial of degree 5 with inline coefficients and its Hermite constructor.
 #include "XelMathQuinticX.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 
 XelMathQuinticX::XelMathQuinticX(const double* c, const double s) : XelMathPolynomX(_inline, 5, s) {
   for (int k = 0; k < 6; ++k)
@@ -31,19 +33,9 @@ XelMathQuinticX& XelMathQuinticX::operator=(const XelMathQuinticX& iOther) {
 
 XelMathQuinticX::~XelMathQuinticX() = default;
 
-const char* XelMathQuinticX::IsA() const {
-  return "XelMathQuinticX";
-}
+XelMathDefineIdentity(XelMathQuinticX, XelMathPolynomX);
 
-unsigned char XelMathQuinticX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathQuinticX"))
-    return 1;
-  return XelMathPolynomX::IsAKindOf(iName);
-}
-
-unsigned char XelMathQuinticX::IsATypeOf(const long iType) const {
-  return (iType == 15 || XelMathPolynomX::IsATypeOf(iType)) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathQuinticX, XelMathPolynomX, XelMathTypeId::Quintic);
 
 double XelMathQuinticX::Eval(const double& x) const {
   if (_degree != 5)
@@ -85,11 +77,11 @@ void XelMathQuinticX::Eval(const double x, const long iOptions, double* oF, doub
   }
   const double* c = _coefficients;
   const double t = x - _shift;
-  if ((iOptions & 1) && oF)
+  if ((iOptions & XelMathOption::Value) && oF)
     *oF = c[0] + t * (c[1] + t * (c[2] + t * (c[3] + t * (c[4] + t * c[5]))));
-  if ((iOptions & 2) && oF1)
+  if ((iOptions & XelMathOption::FirstDeriv) && oF1)
     *oF1 = c[1] + t * (2.0 * c[2] + t * (3.0 * c[3] + t * (4.0 * c[4] + t * 5.0 * c[5])));
-  if ((iOptions & 4) && oF2)
+  if ((iOptions & XelMathOption::SecondDeriv) && oF2)
     *oF2 = 2.0 * c[2] + t * (6.0 * c[3] + t * (12.0 * c[4] + t * 20.0 * c[5]));
 }
 

@@ -2,6 +2,8 @@
 
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 #include "XelMathSetOfPointsND.h"
 
 using namespace XelMathComposite;
@@ -26,24 +28,13 @@ XelMathScaleFunctionX& XelMathScaleFunctionX::operator=(const XelMathScaleFuncti
 
 XelMathScaleFunctionX::~XelMathScaleFunctionX() = default;
 
-const char* XelMathScaleFunctionX::IsA() const {
-  return "XelMathScaleFunctionX";
-}
-
-unsigned char XelMathScaleFunctionX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathScaleFunctionX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathScaleFunctionX, XelMathFunctionX);
 
 unsigned char XelMathScaleFunctionX::IsOption(const long iOption) const {
   return _function ? _function->IsOption(iOption) : 0;
 }
 
-int XelMathScaleFunctionX::GetDirectComponents(const int iSize,
-                                               const XelMathFunctionGeneral** oComponents) const {
-  return ListComponents(1, &_function, iSize, oComponents);
-}
+XelMathDefineComponents(XelMathScaleFunctionX, 1, &_function);
 
 // ==== point evaluations: a b^k f^(k)(b x) ================================================
 double XelMathScaleFunctionX::Eval(const double& x) const {
@@ -74,12 +65,14 @@ double XelMathScaleFunctionX::EvalThirdDeriv(const double& x) const {
 
 void XelMathScaleFunctionX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                                  double* oF2) const {
-  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
-             wantF2 = oF2 && (iOptions & 4);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
   double v = XelMathInfinite, d1 = XelMathInfinite, d2 = XelMathInfinite;
   const double a = _functionFactor, b = _variableFactor;
   if (_function) {
-    _function->Eval(b * x, (wantF ? 1 : 0) | (wantF1 ? 2 : 0) | (wantF2 ? 4 : 0), &v, &d1, &d2);
+    _function->Eval(b * x,
+                    (wantF ? XelMathOption::Value : 0) | (wantF1 ? XelMathOption::FirstDeriv : 0) |
+                        (wantF2 ? XelMathOption::SecondDeriv : 0),
+                    &v, &d1, &d2);
     v *= a;
     d1 *= a * b;
     d2 *= a * b * b;
@@ -132,12 +125,14 @@ XelMathInterval XelMathScaleFunctionX::EvalThirdDeriv(const XelMathInterval& iI)
 void XelMathScaleFunctionX::Eval(const XelMathInterval& iI, const long iOptions,
                                  XelMathInterval* oF, XelMathInterval* oF1,
                                  XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
-             wantF2 = oF2 && (iOptions & 64);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
   XelMathInterval v, d1, d2;
   if (_function) {
     const double a = _functionFactor, b = _variableFactor;
-    _function->Eval(ScaledArgument(b, iI), (wantF ? 16 : 0) | (wantF1 ? 32 : 0) | (wantF2 ? 64 : 0),
+    _function->Eval(ScaledArgument(b, iI),
+                    (wantF ? XelMathOption::Image : 0) |
+                        (wantF1 ? XelMathOption::FirstDerivImage : 0) |
+                        (wantF2 ? XelMathOption::SecondDerivImage : 0),
                     &v, &d1, &d2);
     v = Scale(a, v);
     d1 = Scale(a * b, d1);
@@ -197,16 +192,4 @@ XelMathScaleFunctionXDel::~XelMathScaleFunctionXDel() {
   _function = nullptr;
 }
 
-const char* XelMathScaleFunctionXDel::IsA() const {
-  return "XelMathScaleFunctionXDel";
-}
-
-unsigned char XelMathScaleFunctionXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathScaleFunctionXDel"))
-    return 1;
-  return XelMathScaleFunctionX::IsAKindOf(iName);
-}
-
-XelMathFunctionX* XelMathScaleFunctionXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathScaleFunctionXDel, XelMathScaleFunctionX);

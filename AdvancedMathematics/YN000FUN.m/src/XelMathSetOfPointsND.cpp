@@ -4,11 +4,13 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <memory>
 #include <vector>
 
 #include "XelError.h"
 #include "XelMathConstants.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelMathSetOfLongs.h"
 #include "XelMathSetOfPointsNDInternal.h"
 #include "XelMathStream.h"
@@ -16,35 +18,19 @@
 
 // ---- helpers shared by the three point-set classes -------------------------------------
 
-void XelMathPointSetRaise(long iCode, int iCount, const char* iText1, const char* iText2,
-                          const char* iText3, const char* iFile, long iLine) {
-  XelMathInputError* error = new XelMathInputError(iCode);
-  error->SetParameters(iCount, iText1, iText2, iText3);
-  XelQuorThrowFunction(error, iFile, iLine);
-}
-
 void XelMathPointSetCheckDimension(long iDimension, const char* iWhere) {
   if (iDimension < 1)
-    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "a dimension of at least 1", iWhere,
-                         __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "Dimension not valid",
+                      "a dimension of at least 1", iWhere, __FILE__, __LINE__);
   if (iDimension > XelQuorMaxArrayDoubles / 2)
-    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "a dimension the memory can hold",
-                         iWhere, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "Dimension not valid",
+                      "a dimension the memory can hold", iWhere, __FILE__, __LINE__);
 }
 
 void XelMathPointSetCheckCount(long iDimension, long iCount, const char* iWhere) {
   if (iCount > 0 && iCount > XelQuorMaxArrayDoubles / iDimension)
-    XelMathPointSetRaise(0x20004, 2, "Invalid Number Of Points", iWhere, nullptr, __FILE__,
-                         __LINE__);
-}
-
-XelMathPointBuffer::XelMathPointBuffer(long iCount) : _count(iCount), _heap(nullptr) {
-  if (iCount > LocalSize)
-    _heap = XelQuorArrayDoubleNew(iCount);
-}
-XelMathPointBuffer::~XelMathPointBuffer() {
-  if (_heap)
-    XelQuorArrayDoubleDel(_heap, _count);
+    XelMathRaiseTexts(XelErrorCode::InvalidNumberOfPoints, 2, "Invalid Number Of Points", iWhere,
+                      nullptr, __FILE__, __LINE__);
 }
 
 XelMathKeepFlags::XelMathKeepFlags(long iCount) : _count(iCount), _flags(nullptr) {
@@ -441,9 +427,9 @@ void XelMathSetOfPointsND::InsertRaw(const double* p, const long i) {
 
 void XelMathSetOfPointsND::InsertPoint(const double* p, const long i) {
   if (i < 0 || i > _nbPoints)
-    XelMathPointSetRaise(0x20009, 2, "XelMathSetOfPointsND::InsertPoint",
-                         "with an index between 0 and the set number of points", nullptr, __FILE__,
-                         __LINE__);
+    XelMathRaiseTexts(XelErrorCode::Forbidden, 2, "XelMathSetOfPointsND::InsertPoint",
+                      "with an index between 0 and the set number of points", nullptr, __FILE__,
+                      __LINE__);
   if (i == _nbPoints)
     XelMathSetOfPointsND::AddPoint(p);
   else
@@ -452,11 +438,12 @@ void XelMathSetOfPointsND::InsertPoint(const double* p, const long i) {
 
 void XelMathSetOfPointsND::CheckRemoveIndex(const long i, const char* iWhere) const {
   if (_nbPoints <= 0)
-    XelMathPointSetRaise(0x20009, 2, iWhere, "on a non empty set", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::Forbidden, 2, iWhere, "on a non empty set", nullptr, __FILE__,
+                      __LINE__);
   if (i < 0 || i >= _nbPoints)
-    XelMathPointSetRaise(0x20009, 2, iWhere,
-                         "with its argument index between 0 and the set number of points minus 1",
-                         nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::Forbidden, 2, iWhere,
+                      "with its argument index between 0 and the set number of points minus 1",
+                      nullptr, __FILE__, __LINE__);
 }
 
 void XelMathSetOfPointsND::RemovePoint(const long i) {
@@ -490,8 +477,8 @@ void XelMathSetOfPointsND::RemovePoints(const XelMathSetOfLongs& iIndices) {
 void XelMathSetOfPointsND::CheckSameDimension(const XelMathSetOfPointsND& iOther,
                                               const char* iWhere) const {
   if (iOther._dimension != _dimension)
-    XelMathPointSetRaise(0x20006, 3, iWhere, "with sets of dimension", "the same", __FILE__,
-                         __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, iWhere, "with sets of dimension", "the same",
+                      __FILE__, __LINE__);
 }
 
 void XelMathSetOfPointsND::AddSet(const XelMathSetOfPointsND& iOther, const int iSkipFirst) {
@@ -516,8 +503,8 @@ void XelMathSetOfPointsND::SplitPoints(const long i, XelMathSetOfPointsND& oOthe
                                        const int iKeepSplitPoint, long& oFirst, long& oCount) {
   CheckSameDimension(oOther, "XelMathSetOfPointsND::Split");
   if (i < 0 || i >= _nbPoints)
-    XelMathPointSetRaise(0x20007, 2, "Wrong Index", "XelMathSetOfPointsND::Split", nullptr,
-                         __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::WrongIndex, 2, "Wrong Index", "XelMathSetOfPointsND::Split",
+                      nullptr, __FILE__, __LINE__);
   oFirst = iKeepSplitPoint ? i : i + 1;
   oCount = _nbPoints - oFirst;
   if (oCount <= 0 || &oOther == this) {
@@ -550,32 +537,36 @@ void XelMathSetOfPointsND::Split(const long i, XelMathSetOfPointsND& oOther,
 
 void XelMathSetOfPointsND::GetPoint(double* oP) const {
   if (_cursor < 1 || _cursor > _nbPoints)
-    XelMathPointSetRaise(0x20008, 2, "Next", "GetPoint", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::NotOnElement, 2, "Next", "GetPoint", nullptr, __FILE__,
+                      __LINE__);
   std::memcpy(oP, At(_cursor - 1), sizeof(double) * static_cast<size_t>(_dimension));
 }
 
 void XelMathSetOfPointsND::ReplacePoint(const double* p) {
   if (_cursor < 1 || _cursor > _nbPoints)
-    XelMathPointSetRaise(0x20008, 2, "Next", "ReplacePoint", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::NotOnElement, 2, "Next", "ReplacePoint", nullptr, __FILE__,
+                      __LINE__);
   std::memmove(At(_cursor - 1), p, sizeof(double) * static_cast<size_t>(_dimension));
 }
 
 void XelMathSetOfPointsND::GetPoint(const long i, double* oP) const {
   if (i < 0 || i >= _nbPoints)
-    XelMathPointSetRaise(0x20007, 2, "Wrong Index", "GetPoint", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::WrongIndex, 2, "Wrong Index", "GetPoint", nullptr, __FILE__,
+                      __LINE__);
   std::memcpy(oP, At(i), sizeof(double) * static_cast<size_t>(_dimension));
 }
 
 void XelMathSetOfPointsND::ReplacePoint(const long i, const double* p) {
   if (i < 0 || i >= _nbPoints)
-    XelMathPointSetRaise(0x20008, 2, "Next", "ReplacePoint", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::NotOnElement, 2, "Next", "ReplacePoint", nullptr, __FILE__,
+                      __LINE__);
   std::memmove(At(i), p, sizeof(double) * static_cast<size_t>(_dimension));
 }
 
 void XelMathSetOfPointsND::ReplacePoints(const long iNbPoints, const double* iCoords) {
   if (iNbPoints < 0)
-    XelMathPointSetRaise(0x20004, 2, "Invalid Number Of Points", "ReplacePoints", nullptr, __FILE__,
-                         __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidNumberOfPoints, 2, "Invalid Number Of Points",
+                      "ReplacePoints", nullptr, __FILE__, __LINE__);
   XelMathPointSetCheckCount(_dimension, iNbPoints, "ReplacePoints");
   if (iNbPoints > _capacity) {
     _nbPoints = 0;
@@ -594,8 +585,8 @@ void XelMathSetOfPointsND::SetCoordAtPoint(const double iValue, const long k, co
     // is compared before any product: a huge i must not wrap around into the array.
     if (i >= 0 && k >= 0 && i < _capacity && k < (_capacity - i) * _dimension)
       _points[i * _dimension + k] = iValue;
-    XelMathPointSetRaise(0x20006, 3, "Point or Composant", "Invalid",
-                         "XelMathSetOfPointsND::SetCoord", __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "Point or Composant", "Invalid",
+                      "XelMathSetOfPointsND::SetCoord", __FILE__, __LINE__);
   }
   At(i)[k] = iValue;
 }
@@ -609,8 +600,8 @@ void XelMathSetOfPointsND::SetPeriodic(const int iPeriodic) {
   for (long k = 0; equal && k < _dimension; k++)
     equal = At(0)[k] == At(_nbPoints - 1)[k];
   if (!equal)
-    XelMathPointSetRaise(0x20009, 2, "XelMathSetOfPointsND::SetPeriodic",
-                         "for a set with equal first and last points", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::Forbidden, 2, "XelMathSetOfPointsND::SetPeriodic",
+                      "for a set with equal first and last points", nullptr, __FILE__, __LINE__);
   _periodic = 1;
 }
 
@@ -618,7 +609,8 @@ void XelMathSetOfPointsND::SetPeriodic(const int iPeriodic) {
 
 void XelMathSetOfPointsND::SwapPoints(const long i, const long j) {
   if (i < 0 || i >= _nbPoints || j < 0 || j >= _nbPoints)
-    XelMathPointSetRaise(0x20007, 2, "Wrong Index", "SwapPoints", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::WrongIndex, 2, "Wrong Index", "SwapPoints", nullptr, __FILE__,
+                      __LINE__);
   if (i == j)
     return;
   double* a = At(i);
@@ -648,8 +640,9 @@ void XelMathSetOfPointsND::Invert(XelMathSetOfPointsND& oOther) const {
 
 void XelMathSetOfPointsND::Sort(const long k) {
   if (k < 0 || k >= _dimension)
-    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "a coordinate of the points",
-                         "XelMathSetOfPointsND::Sort", __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "Dimension not valid",
+                      "a coordinate of the points", "XelMathSetOfPointsND::Sort", __FILE__,
+                      __LINE__);
   for (long i = 0; i + 1 < _nbPoints; i++) {
     long best = i;
     for (long j = i + 1; j < _nbPoints; j++)
@@ -764,7 +757,8 @@ long XelMathSetOfPointsND::GetFirstPointOnSegment(const double* a, const double*
 
 int XelMathSetOfPointsND::IsLinear(const long iFirst, const long iLast, const double iTol) const {
   if (iFirst < 0 || iLast >= _nbPoints || iFirst > iLast)
-    XelMathPointSetRaise(0x20007, 2, "Wrong Index", "IsLinear", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::WrongIndex, 2, "Wrong Index", "IsLinear", nullptr, __FILE__,
+                      __LINE__);
   const double* a = At(iFirst);
   const double* b = At(iLast);
   double l2 = XelSquareDistanceND(_dimension, a, b);
@@ -784,8 +778,9 @@ int XelMathSetOfPointsND::IsLinear(const long iFirst, const long iLast, const do
 
 int XelMathSetOfPointsND::IsMonotonousAlong(const long k, const double iTol) const {
   if (k < 0 || k >= _dimension)
-    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "a coordinate of the points",
-                         "XelMathSetOfPointsND::IsMonotonousAlong", __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "Dimension not valid",
+                      "a coordinate of the points", "XelMathSetOfPointsND::IsMonotonousAlong",
+                      __FILE__, __LINE__);
   if (_nbPoints < 2)
     return 0;
   int direction = 0;
@@ -802,7 +797,8 @@ int XelMathSetOfPointsND::IsMonotonousAlong(const long k, const double iTol) con
 int XelMathSetOfPointsND::FindCircle(const long i0, const long i1, const long i2, double* oCenter,
                                      double& oRadius, const double iTol) const {
   if (i0 < 0 || i0 >= _nbPoints || i1 < 0 || i1 >= _nbPoints || i2 < 0 || i2 >= _nbPoints)
-    XelMathPointSetRaise(0x20007, 2, "Wrong Index", "FindCircle", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::WrongIndex, 2, "Wrong Index", "FindCircle", nullptr, __FILE__,
+                      __LINE__);
   const double* a = At(i0);
   const double* b = At(i1);
   const double* c = At(i2);
@@ -832,11 +828,13 @@ int XelMathSetOfPointsND::FindCircle(const long i0, const long i1, const long i2
 int XelMathSetOfPointsND::FindConic(const long* iIndices, double* oCoefficients,
                                     const double iTol) const {
   if (_dimension < 2)
-    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "points of at least two coordinates",
-                         "XelMathSetOfPointsND::FindConic", __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "Dimension not valid",
+                      "points of at least two coordinates", "XelMathSetOfPointsND::FindConic",
+                      __FILE__, __LINE__);
   for (int r = 0; r < 5; r++)
     if (iIndices[r] < 0 || iIndices[r] >= _nbPoints)
-      XelMathPointSetRaise(0x20007, 2, "Wrong Index", "FindConic", nullptr, __FILE__, __LINE__);
+      XelMathRaiseTexts(XelErrorCode::WrongIndex, 2, "Wrong Index", "FindConic", nullptr, __FILE__,
+                        __LINE__);
   double scale, center[2], coefficients[6];
   if (!FitConic(*this, 5, iIndices, iTol, coefficients, scale, center))
     return 0;
@@ -846,8 +844,9 @@ int XelMathSetOfPointsND::FindConic(const long* iIndices, double* oCoefficients,
 
 int XelMathSetOfPointsND::FindConic(double* oCoefficients, const double iTol) const {
   if (_dimension < 2)
-    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "points of at least two coordinates",
-                         "XelMathSetOfPointsND::FindConic", __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "Dimension not valid",
+                      "points of at least two coordinates", "XelMathSetOfPointsND::FindConic",
+                      __FILE__, __LINE__);
   if (_nbPoints < 5)
     return -1;
   double scale, center[2], c[6];
@@ -980,8 +979,9 @@ int XelMathSetOfPointsND::FindConicParameters(const double* iCoefficients, doubl
 void XelMathSetOfPointsND::InitializeParameters(XelMathSetOfPointsND& oParameters,
                                                 const int iNormalize) const {
   if (oParameters._dimension != 1)
-    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "a set of parameters of dimension 1",
-                         "XelMathSetOfPointsND::InitializeParameters", __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "Dimension not valid",
+                      "a set of parameters of dimension 1",
+                      "XelMathSetOfPointsND::InitializeParameters", __FILE__, __LINE__);
   oParameters.Reset();
   if (oParameters._capacity < _nbPoints)
     oParameters.SetCapacity(_nbPoints);
@@ -1040,16 +1040,16 @@ void XelMathSetOfPointsND::ComputeTangents(XelMathSetOfPointsND& oTangents,
                                            const XelMathSetOfPointsND* iParameters) const {
   const char* where = "XelMathSetOfPointsND::ComputeTangents";
   if (oTangents._dimension != _dimension)
-    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "tangents of the set dimension", where,
-                         __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "Dimension not valid",
+                      "tangents of the set dimension", where, __FILE__, __LINE__);
   if (_nbPoints < 2)
-    XelMathPointSetRaise(0x2000e, 2, where, "with at least two points", nullptr, __FILE__,
-                         __LINE__);
+    XelMathRaiseTexts(XelErrorCode::NoTangents, 2, where, "with at least two points", nullptr,
+                      __FILE__, __LINE__);
   XelMathPointBuffer params(_nbPoints);
   if (iParameters) {
     if (iParameters->_dimension != 1 || iParameters->_nbPoints != _nbPoints)
-      XelMathPointSetRaise(0x2000e, 2, where, "with one parameter per point", nullptr, __FILE__,
-                           __LINE__);
+      XelMathRaiseTexts(XelErrorCode::NoTangents, 2, where, "with one parameter per point", nullptr,
+                        __FILE__, __LINE__);
     std::memcpy(params.Data(), iParameters->_points,
                 sizeof(double) * static_cast<size_t>(_nbPoints));
   } else {
@@ -1060,10 +1060,10 @@ void XelMathSetOfPointsND::ComputeTangents(XelMathSetOfPointsND& oTangents,
   }
   for (long i = 0; i + 1 < _nbPoints; i++)
     if (!(params.Data()[i + 1] > params.Data()[i]) || !std::isfinite(params.Data()[i + 1]))
-      XelMathPointSetRaise(0x2000e, 2, where,
-                           iParameters ? "with strictly increasing parameters"
-                                       : "without coincident consecutive points",
-                           nullptr, __FILE__, __LINE__);
+      XelMathRaiseTexts(XelErrorCode::NoTangents, 2, where,
+                        iParameters ? "with strictly increasing parameters"
+                                    : "without coincident consecutive points",
+                        nullptr, __FILE__, __LINE__);
   if (&oTangents == this) {
     XelMathSetOfPointsND result(_dimension, _nbPoints);
     ComputeTangents(result, iParameters);
@@ -1080,21 +1080,21 @@ void XelMathSetOfPointsND::ComputeTangents(XelMathSetOfPointsND& oTangents,
 void XelMathSetOfPointsND::ComputeTangents1D(XelMathSetOfPointsND& oTangents) const {
   const char* where = "XelMathSetOfPointsND::ComputeTangents1D";
   if (_dimension < 2)
-    XelMathPointSetRaise(0x2000e, 2, where, "with points of at least two coordinates", nullptr,
-                         __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::NoTangents, 2, where, "with points of at least two coordinates",
+                      nullptr, __FILE__, __LINE__);
   if (oTangents._dimension != _dimension)
-    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "tangents of the set dimension", where,
-                         __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "Dimension not valid",
+                      "tangents of the set dimension", where, __FILE__, __LINE__);
   if (_nbPoints < 2)
-    XelMathPointSetRaise(0x2000e, 2, where, "with at least two points", nullptr, __FILE__,
-                         __LINE__);
+    XelMathRaiseTexts(XelErrorCode::NoTangents, 2, where, "with at least two points", nullptr,
+                      __FILE__, __LINE__);
   XelMathPointBuffer x(_nbPoints);
   double sense = At(1)[0] > At(0)[0] ? 1.0 : -1.0;
   for (long i = 0; i < _nbPoints; i++) {
     x.Data()[i] = sense * At(i)[0];
     if (!std::isfinite(x.Data()[i]) || (i > 0 && !(x.Data()[i] > x.Data()[i - 1])))
-      XelMathPointSetRaise(0x2000e, 2, where, "with distinct monotone abscissae", nullptr, __FILE__,
-                           __LINE__);
+      XelMathRaiseTexts(XelErrorCode::NoTangents, 2, where, "with distinct monotone abscissae",
+                        nullptr, __FILE__, __LINE__);
   }
   XelMathSetOfPointsND result(_dimension, _nbPoints);
   MonotoneSlopes(x.Data(), result._points);
@@ -1230,8 +1230,8 @@ int XelMathSetOfPointsND::BoundingBox(double* oMin, double* oMax) const {
 
 void XelMathSetOfPointsND::CheckPlanar(const char* iWhere) const {
   if (_dimension < 2)
-    XelMathPointSetRaise(0x20006, 3, "Dimension not valid", "points of at least two coordinates",
-                         iWhere, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "Dimension not valid",
+                      "points of at least two coordinates", iWhere, __FILE__, __LINE__);
 }
 
 int XelMathSetOfPointsND::ConvexContour(const double iTol) const {
@@ -1503,21 +1503,17 @@ XelMathSetOfPointsND::UnStreamPoints(XelMathStream& ioStream,
       valid = false;
   }
   if (!valid)
-    XelMathPointSetRaise(0x20009, 3, iWhere, "with a valid dimension and number of points",
-                         "damaged or foreign data", __FILE__, __LINE__);
-  XelMathSetOfPointsND* set = iMake(dimension, count);
-  try {
-    if (count > 0)
-      ioStream.ReadDouble(set->_points, count * dimension, "Points");
-    else
-      ioStream.ReadDouble(static_cast<double*>(nullptr), 0, "Points");
-    set->_nbPoints = count;
-    set->_periodic = periodic == 1 ? 1 : 0;
-  } catch (...) {
-    delete set;
-    throw;
-  }
-  return set;
+    XelMathRaiseTexts(XelErrorCode::Forbidden, 3, iWhere,
+                      "with a valid dimension and number of points", "damaged or foreign data",
+                      __FILE__, __LINE__);
+  std::unique_ptr<XelMathSetOfPointsND> set(iMake(dimension, count));
+  if (count > 0)
+    ioStream.ReadDouble(set->_points, count * dimension, "Points");
+  else
+    ioStream.ReadDouble(static_cast<double*>(nullptr), 0, "Points");
+  set->_nbPoints = count;
+  set->_periodic = periodic == 1 ? 1 : 0;
+  return set.release();
 }
 
 void XelMathSetOfPointsND::UnStream(XelMathStream& ioStream, XelMathSetOfPointsND*& oSet,

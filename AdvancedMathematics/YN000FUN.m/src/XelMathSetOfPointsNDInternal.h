@@ -2,16 +2,25 @@
 // Helpers shared by the sources of the point-set classes (not exported).
 #include <cstddef>
 #include <cstring>
+#include <memory>
 
+#include "XelMathInternalGuards.h"
+#include "XelMathScratch.h"
 #include "XelMathStream.h"
 #include "XelQuorMemory.h"
 
 class XelMathSetOfPointsND;
 
-/// Raises a XelMathInputError of code iCode with iCount texts from iFile:iLine.
-[[noreturn]] void XelMathPointSetRaise(long iCode, int iCount, const char* iText1,
-                                       const char* iText2, const char* iText3, const char* iFile,
-                                       long iLine);
+/// IsA and IsAKindOf of a point-set class derived from Base, named by the ClassName of its
+/// source file; its use takes a semicolon.
+#define XelMathDefinePointSetIdentity(Class, Base)                                                 \
+  const char* Class::IsA() const {                                                                 \
+    return ClassName;                                                                              \
+  }                                                                                                \
+  unsigned char Class::IsAKindOf(const char* iName) const {                                        \
+    return (iName && std::strcmp(iName, ClassName) == 0) || Base::IsAKindOf(iName);                \
+  }                                                                                                \
+  static_assert(true, #Class)
 
 /// Raises 0x20006 ("Dimension not valid") for a dimension below 1 or too large for the
 /// memory services to hold the two tangents (2N doubles); iWhere names the constructor.
@@ -22,20 +31,7 @@ void XelMathPointSetCheckDimension(long iDimension, const char* iWhere);
 void XelMathPointSetCheckCount(long iDimension, long iCount, const char* iWhere);
 
 /// Room for iCount doubles: a local buffer of 64, the memory services beyond.
-class XelMathPointBuffer {
-public:
-  explicit XelMathPointBuffer(long iCount);
-  ~XelMathPointBuffer();
-  XelMathPointBuffer(const XelMathPointBuffer&) = delete;
-  XelMathPointBuffer& operator=(const XelMathPointBuffer&) = delete;
-  double* Data() { return _heap ? _heap : _local; }
-
-private:
-  static const long LocalSize = 64;
-  long _count;
-  double* _heap;
-  double _local[LocalSize];
-};
+using XelMathPointBuffer = XelMathScratchDoubles<64>;
 
 /// One flag per point, all set to 1 at construction.
 class XelMathKeepFlags {
@@ -84,12 +80,7 @@ void XelMathStreamPointSet(XelMathStream& ioStream, const char* iClassName, Writ
 /// the set is deleted when that raises, and the error goes on.
 template <class Set, class ReadRest>
 Set* XelMathUnStreamRest(XelMathSetOfPointsND* iRead, ReadRest iReadRest) {
-  Set* set = static_cast<Set*>(iRead);
-  try {
-    iReadRest(*set);
-  } catch (...) {
-    delete set;
-    throw;
-  }
-  return set;
+  std::unique_ptr<Set> set(static_cast<Set*>(iRead));
+  iReadRest(*set);
+  return set.release();
 }

@@ -91,12 +91,7 @@ long XelMathSetOfPointsNDTwoTangents::GetStaticMemoryBytes() const {
   return static_cast<long>(sizeof(XelMathSetOfPointsNDTwoTangents));
 }
 
-unsigned char XelMathSetOfPointsNDTwoTangents::IsAKindOf(const char* iName) const {
-  return (iName && std::strcmp(iName, ClassName) == 0) || XelMathSetOfPointsND::IsAKindOf(iName);
-}
-const char* XelMathSetOfPointsNDTwoTangents::IsA() const {
-  return ClassName;
-}
+XelMathDefinePointSetIdentity(XelMathSetOfPointsNDTwoTangents, XelMathSetOfPointsND);
 
 double* XelMathSetOfPointsNDTwoTangents::GetFirstTangent() {
   return _tangents;

@@ -6,6 +6,8 @@
 #include <limits>
 
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathSetOfPointsNDInternal.h"
 #include "XelMathStream.h"
 #include "XelQuorMemory.h"
@@ -60,13 +62,7 @@ XelMathSetOfPointsNDWithVectors::operator=(const XelMathSetOfPointsNDWithVectors
   return *this;
 }
 
-unsigned char XelMathSetOfPointsNDWithVectors::IsAKindOf(const char* iName) const {
-  return (iName && std::strcmp(iName, ClassName) == 0) ||
-         XelMathSetOfPointsNDTwoTangents::IsAKindOf(iName);
-}
-const char* XelMathSetOfPointsNDWithVectors::IsA() const {
-  return ClassName;
-}
+XelMathDefinePointSetIdentity(XelMathSetOfPointsNDWithVectors, XelMathSetOfPointsNDTwoTangents);
 
 // ---- storage ------------------------------------------------------------------------------
 
@@ -82,12 +78,14 @@ void XelMathSetOfPointsNDWithVectors::SetCapacity(const long iCapacity) {
     std::memset(vectors + kept * _dimension, 0,
                 sizeof(double) * static_cast<size_t>((capacity - kept) * _dimension));
   }
-  try {
+  {
+    // The new vectors are released when growing the points raises.
+    auto release = XelMathMakeOnExit([vectors, size] {
+      if (vectors)
+        XelQuorArrayDoubleDel(vectors, size);
+    });
     XelMathSetOfPointsND::SetCapacity(capacity);
-  } catch (...) {
-    if (vectors)
-      XelQuorArrayDoubleDel(vectors, size);
-    throw;
+    release.Dismiss();
   }
   if (_tangents)
     XelQuorArrayDoubleDel(_tangents, _tangentsSize);
@@ -148,9 +146,9 @@ int XelMathSetOfPointsNDWithVectors::AddNewPointWithVector(const double* p, cons
 void XelMathSetOfPointsNDWithVectors::InsertPointWithVector(const double* p, const double* v,
                                                             const long i) {
   if (i < 0 || i > _nbPoints)
-    XelMathPointSetRaise(0x20009, 2, "XelMathSetOfPointsNDWithVectors::InsertPointWithVector",
-                         "with an index between 0 and the set number of points", nullptr, __FILE__,
-                         __LINE__);
+    XelMathRaiseTexts(
+        XelErrorCode::Forbidden, 2, "XelMathSetOfPointsNDWithVectors::InsertPointWithVector",
+        "with an index between 0 and the set number of points", nullptr, __FILE__, __LINE__);
   if (i == _nbPoints) {
     AddPointWithVector(p, v);
     return;
@@ -169,9 +167,9 @@ void XelMathSetOfPointsNDWithVectors::InsertPointWithVector(const double* p, con
 
 void XelMathSetOfPointsNDWithVectors::InsertPoint(const double* p, const long i) {
   if (i < 0 || i > _nbPoints)
-    XelMathPointSetRaise(0x20009, 2, "XelMathSetOfPointsNDWithVectors::InsertPoint",
-                         "with an index between 0 and the set number of points", nullptr, __FILE__,
-                         __LINE__);
+    XelMathRaiseTexts(XelErrorCode::Forbidden, 2, "XelMathSetOfPointsNDWithVectors::InsertPoint",
+                      "with an index between 0 and the set number of points", nullptr, __FILE__,
+                      __LINE__);
   InsertPointWithVector(p, nullptr, i);
 }
 
@@ -258,33 +256,38 @@ void XelMathSetOfPointsNDWithVectors::Invert(XelMathSetOfPointsND& oOther) const
 
 void XelMathSetOfPointsNDWithVectors::GetVector(double* oV) const {
   if (_cursor < 1 || _cursor > _nbPoints)
-    XelMathPointSetRaise(0x20008, 2, "Next", "GetVector", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::NotOnElement, 2, "Next", "GetVector", nullptr, __FILE__,
+                      __LINE__);
   std::memcpy(oV, VectorAt(_cursor - 1), sizeof(double) * static_cast<size_t>(_dimension));
 }
 
 void XelMathSetOfPointsNDWithVectors::GetVector(const long i, double* oV) const {
   if (i < 0 || i >= _nbPoints)
-    XelMathPointSetRaise(0x20008, 2, "Next", "GetVector", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::NotOnElement, 2, "Next", "GetVector", nullptr, __FILE__,
+                      __LINE__);
   std::memcpy(oV, VectorAt(i), sizeof(double) * static_cast<size_t>(_dimension));
 }
 
 void XelMathSetOfPointsNDWithVectors::GetPointWithVector(const long i, double* oP,
                                                          double* oV) const {
   if (i < 0 || i >= _nbPoints)
-    XelMathPointSetRaise(0x20008, 2, "Next", "GetPointWithVector", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::NotOnElement, 2, "Next", "GetPointWithVector", nullptr,
+                      __FILE__, __LINE__);
   std::memcpy(oP, At(i), sizeof(double) * static_cast<size_t>(_dimension));
   std::memcpy(oV, VectorAt(i), sizeof(double) * static_cast<size_t>(_dimension));
 }
 
 void XelMathSetOfPointsNDWithVectors::ReplaceVector(const double* v) {
   if (_cursor < 1 || _cursor > _nbPoints)
-    XelMathPointSetRaise(0x20008, 2, "Next", "ReplaceVector", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::NotOnElement, 2, "Next", "ReplaceVector", nullptr, __FILE__,
+                      __LINE__);
   std::memmove(VectorAt(_cursor - 1), v, sizeof(double) * static_cast<size_t>(_dimension));
 }
 
 void XelMathSetOfPointsNDWithVectors::ReplaceVector(const long i, const double* v) {
   if (i < 0 || i >= _nbPoints)
-    XelMathPointSetRaise(0x20008, 2, "Next", "ReplaceVector", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::NotOnElement, 2, "Next", "ReplaceVector", nullptr, __FILE__,
+                      __LINE__);
   std::memmove(VectorAt(i), v, sizeof(double) * static_cast<size_t>(_dimension));
 }
 
@@ -302,14 +305,15 @@ const double* XelMathSetOfPointsNDWithVectors::GetLastTangent() const {
 }
 void XelMathSetOfPointsNDWithVectors::SetFirstTangent(const double* iTangent) {
   if (_nbPoints <= 0)
-    XelMathPointSetRaise(0x20009, 2, "XelMathSetOfPointsNDWithVectors::SetFirstTangent",
-                         "on a non empty set", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::Forbidden, 2,
+                      "XelMathSetOfPointsNDWithVectors::SetFirstTangent", "on a non empty set",
+                      nullptr, __FILE__, __LINE__);
   std::memmove(VectorAt(0), iTangent, sizeof(double) * static_cast<size_t>(_dimension));
 }
 void XelMathSetOfPointsNDWithVectors::SetLastTangent(const double* iTangent) {
   if (_nbPoints <= 0)
-    XelMathPointSetRaise(0x20009, 2, "XelMathSetOfPointsNDWithVectors::SetLastTangent",
-                         "on a non empty set", nullptr, __FILE__, __LINE__);
+    XelMathRaiseTexts(XelErrorCode::Forbidden, 2, "XelMathSetOfPointsNDWithVectors::SetLastTangent",
+                      "on a non empty set", nullptr, __FILE__, __LINE__);
   std::memmove(VectorAt(_nbPoints - 1), iTangent, sizeof(double) * static_cast<size_t>(_dimension));
 }
 

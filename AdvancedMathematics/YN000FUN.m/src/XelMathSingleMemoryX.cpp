@@ -2,6 +2,8 @@
 
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
+#include "XelMathIdentity.h"
+#include "XelMathInternalConstants.h"
 
 using namespace XelMathComposite;
 
@@ -16,7 +18,7 @@ XelMathSingleMemoryX::XelMathSingleMemoryX(const XelMathFunctionX* iF, const dou
     : _function(iF), _valuePoint(x0), _value(XelMathInfinite), _derivPoint(x0),
       _deriv(XelMathInfinite) {
   if (_function)
-    _function->Eval(x0, 3, &_value, &_deriv, nullptr);
+    _function->Eval(x0, XelMathOption::ValueAndFirst, &_value, &_deriv, nullptr);
   _valueInterval = _derivInterval = XelMathInterval(x0, x0);
   _valueImage = XelMathInterval(_value, _value);
   _derivImage = XelMathInterval(_deriv, _deriv);
@@ -48,28 +50,15 @@ long XelMathSingleMemoryX::GetStaticMemoryBytes() const {
   return static_cast<long>(sizeof(*this));
 }
 
-const char* XelMathSingleMemoryX::IsA() const {
-  return "XelMathSingleMemoryX";
-}
+XelMathDefineIdentity(XelMathSingleMemoryX, XelMathFunctionX);
 
-unsigned char XelMathSingleMemoryX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathSingleMemoryX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
-
-unsigned char XelMathSingleMemoryX::IsATypeOf(const long iType) const {
-  return (iType == 70 || XelMathFunctionX::IsATypeOf(iType)) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathSingleMemoryX, XelMathFunctionX, XelMathTypeId::SingleMemory);
 
 unsigned char XelMathSingleMemoryX::IsOption(const long iOption) const {
   return _function ? _function->IsOption(iOption) : 0;
 }
 
-int XelMathSingleMemoryX::GetDirectComponents(const int iSize,
-                                              const XelMathFunctionGeneral** oComponents) const {
-  return ListComponents(1, &_function, iSize, oComponents);
-}
+XelMathDefineComponents(XelMathSingleMemoryX, 1, &_function);
 
 // ==== point evaluations ==================================================================
 double XelMathSingleMemoryX::Eval(const double& x) const {
@@ -102,15 +91,14 @@ double XelMathSingleMemoryX::EvalThirdDeriv(const double& x) const {
 
 void XelMathSingleMemoryX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                                 double* oF2) const {
-  const bool wantF = oF && (iOptions & 1), wantF1 = oF1 && (iOptions & 2),
-             wantF2 = oF2 && (iOptions & 4);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
   if (!_function) {
     SetAsked(wantF, wantF1, wantF2, XelMathInfinite, oF, oF1, oF2);
     return;
   }
   // Ask f only for what the caches cannot serve.
   const bool askF = wantF && x != _valuePoint, askF1 = wantF1 && x != _derivPoint;
-  const long options = (askF ? 1 : 0) | (askF1 ? 2 : 0) | (wantF2 ? 4 : 0);
+  const long options = (askF ? 1 : 0) | (askF1 ? 2 : 0) | (wantF2 ? XelMathOption::SecondDeriv : 0);
   if (options) {
     double v = 0.0, d1 = 0.0, d2 = 0.0;
     _function->Eval(x, options, &v, &d1, &d2);
@@ -162,15 +150,15 @@ XelMathInterval XelMathSingleMemoryX::EvalThirdDeriv(const XelMathInterval& iI) 
 
 void XelMathSingleMemoryX::Eval(const XelMathInterval& iI, const long iOptions, XelMathInterval* oF,
                                 XelMathInterval* oF1, XelMathInterval* oF2) const {
-  const bool wantF = oF && (iOptions & 16), wantF1 = oF1 && (iOptions & 32),
-             wantF2 = oF2 && (iOptions & 64);
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
   if (!_function) {
     SetAsked(wantF, wantF1, wantF2, Zero(), oF, oF1, oF2);
     return;
   }
   const bool askF = wantF && !SameInterval(iI, _valueInterval),
              askF1 = wantF1 && !SameInterval(iI, _derivInterval);
-  const long options = (askF ? 16 : 0) | (askF1 ? 32 : 0) | (wantF2 ? 64 : 0);
+  const long options =
+      (askF ? 16 : 0) | (askF1 ? 32 : 0) | (wantF2 ? XelMathOption::SecondDerivImage : 0);
   if (options) {
     XelMathInterval v, d1, d2;
     _function->Eval(iI, options, &v, &d1, &d2);
@@ -213,16 +201,4 @@ XelMathSingleMemoryXDel::~XelMathSingleMemoryXDel() {
   _function = nullptr;
 }
 
-const char* XelMathSingleMemoryXDel::IsA() const {
-  return "XelMathSingleMemoryXDel";
-}
-
-unsigned char XelMathSingleMemoryXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathSingleMemoryXDel"))
-    return 1;
-  return XelMathSingleMemoryX::IsAKindOf(iName);
-}
-
-XelMathFunctionX* XelMathSingleMemoryXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathSingleMemoryXDel, XelMathSingleMemoryX);

@@ -22,6 +22,8 @@
 #include "XelMathFunctionX.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathScaleFunctionX.h"
 #include "XelMathSetOfLongs.h"
 #include "XelMathSetOfPointsND.h"
@@ -244,12 +246,12 @@ double DoublesBetween(double lo, double hi) {
 XelMathSolveX::XelMathSolveX(const XelMathFunctionX* iFunction, const XelTolerance& iTol)
     : _function(iFunction), _domainLow(0.0), _domainHigh(0.0), _roots(nullptr), _sampling(15),
       _constraint(nullptr), _minimumWidth(0.0), _absoluteTolerance(0.0), _toleranceGiven(0),
-      _noSecondOption(iFunction && iFunction->IsOption(2) ? 0 : 1), _notAllNull(0),
-      _checkExtremities(0), _oldNewtonWithInit(0), _dichotomy(0), _dichotomySteps(-1),
-      _dichotomyStart(-1), _tolerance(&iTol), _epsRoot(0.0), _derivativeThreshold(0.0),
-      _scaleReviewed(0), _unreviewedCount(0), _running(0), _scale(0.0), _relativeEps(0.0),
-      _bisectionEps(0.0), _pointRes(0.0), _rootsSorted(1), _mergeZones(0), _mergeRadius(0.0),
-      _narrowSplits(0) {
+      _noSecondOption(iFunction && iFunction->IsOption(XelMathOption::FirstDeriv) ? 0 : 1),
+      _notAllNull(0), _checkExtremities(0), _oldNewtonWithInit(0), _dichotomy(0),
+      _dichotomySteps(-1), _dichotomyStart(-1), _tolerance(&iTol), _epsRoot(0.0),
+      _derivativeThreshold(0.0), _scaleReviewed(0), _unreviewedCount(0), _running(0), _scale(0.0),
+      _relativeEps(0.0), _bisectionEps(0.0), _pointRes(0.0), _rootsSorted(1), _mergeZones(0),
+      _mergeRadius(0.0), _narrowSplits(0) {
   ReadTolerance();
   const double r = _tolerance->GetRootResolution();
   _absoluteTolerance = 1000.0 * r;
@@ -405,16 +407,17 @@ int XelMathSolveX::IsAllNull() {
 
 void XelMathSolveX::EvalMode(double x, long iMode, double& oValue, double& oDeriv) const {
   if (iMode == 0)
-    _function->Eval(x, 3, &oValue, &oDeriv, nullptr);
+    _function->Eval(x, XelMathOption::ValueAndFirst, &oValue, &oDeriv, nullptr);
   else
-    _function->Eval(x, 6, nullptr, &oValue, &oDeriv);
+    _function->Eval(x, XelMathOption::FirstAndSecond, nullptr, &oValue, &oDeriv);
 }
 
 // ---- entry points -------------------------------------------------------------------------
 
 void XelMathSolveX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioRoots) {
   if (ioRoots.GetDimension() != 1)
-    XelMathRaise(0x20006, "the XelMathSetOfPointsND", "1", "XelMathSolveX::Run");
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "1",
+                 "XelMathSolveX::Run");
   _domainLow = iDomain.low;
   _domainHigh = iDomain.high;
   _roots = &ioRoots;
@@ -440,16 +443,16 @@ int XelMathSolveX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioR
   _notAllNull = 0;
   _mergeZones = 1;
   _mergeRadius = XelMinWidth * (iDomain.high - iDomain.low);
-  int status = 4;
+  int status = XelMathStatus::Refused;
   if (_function && iDomain.low <= iDomain.high && IsFinite(iDomain.low) && IsFinite(iDomain.high)) {
-    if (_function->IsOption(48)) {
+    if (_function->IsOption(XelMathOption::ImageAndFirst)) {
       _minimumWidth = XelMinWidth * (iDomain.high - iDomain.low);
       status = RSolve(iDomain, 0);
     } else {
       status = DSolve(iDomain, _sampling);
     }
   } else if (!_function) {
-    status = 0;
+    status = XelMathStatus::Done;
   }
   ioRoots.Beginning();
   _running = 0;
@@ -461,29 +464,29 @@ int XelMathSolveX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioR
 int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
   const double a = iI.low, b = iI.high;
   if (a > b)
-    return 4;
+    return XelMathStatus::Refused;
   if (!(a <= b) || iDepth > MaxRecursionDepth)
-    return 0; // NaN ends or a runaway recursion: nothing more to find here
+    return XelMathStatus::Done; // NaN ends or a runaway recursion: nothing more to find here
   if (_constraint && !_constraint->IsAdmissible(iI))
-    return 0;
+    return XelMathStatus::Done;
   const double mid = 0.5 * (a + b);
   double f2;
   const XelMathInterval F = _function->Eval(iI);
   const double dist = F.DistanceTo(0.0);
   if (dist > 0.0 && !IsNull(mid, dist, f2))
-    return 0;
+    return XelMathStatus::Done;
   if (!(F.low == F.low) || !(F.high == F.high))
-    return 0; // no usable image
+    return XelMathStatus::Done; // no usable image
   if (IsNull(mid, F.low, f2) && IsNull(mid, F.high, f2) && IsAllNull())
-    return 1;
+    return XelMathStatus::NullFunction;
   const XelMathInterval D = _function->EvalFirstDeriv(iI);
 
   if (iDepth == 0 && _checkExtremities) {
     double fa, da, fb, db;
-    _function->Eval(a, 3, &fa, &da, nullptr);
+    _function->Eval(a, XelMathOption::ValueAndFirst, &fa, &da, nullptr);
     if (IsRoot(a, fa, f2, &da))
       AddRoot(a);
-    _function->Eval(b, 3, &fb, &db, nullptr);
+    _function->Eval(b, XelMathOption::ValueAndFirst, &fb, &db, nullptr);
     if (IsRoot(b, fb, f2, &db))
       AddRoot(b);
   }
@@ -499,7 +502,7 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
     if (N.high > b)
       N.high = b;
     if (!(N.low == N.low) || !(N.high == N.high))
-      return 0;
+      return XelMathStatus::Done;
     if (N.high - N.low < _relativeEps * (_scale + N.Norm())) {
       double x = 0.5 * (N.low + N.high);
       if (x < a)
@@ -507,19 +510,19 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
       if (x > b)
         x = b;
       double fx, dx;
-      _function->Eval(x, 3, &fx, &dx, nullptr);
+      _function->Eval(x, XelMathOption::ValueAndFirst, &fx, &dx, nullptr);
       if (dx != 0.0) {
         const double xn = x - fx / dx;
         if (xn >= a && xn <= b) {
           x = xn;
-          _function->Eval(x, 3, &fx, &dx, nullptr);
+          _function->Eval(x, XelMathOption::ValueAndFirst, &fx, &dx, nullptr);
         }
       }
       if (IsRoot(x, fx, f2, &dx))
         return AddRoot(x);
     }
     if (N.low > N.high)
-      return 0;
+      return XelMathStatus::Done;
     return SolveMonotone(N);
   }
 
@@ -554,13 +557,13 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
     }
     if (!taken) {
       if (IsAllNull())
-        return 1;
+        return XelMathStatus::NullFunction;
       m = mid;
       fm = _function->Eval(m);
     }
   }
   if (!IsFinite(fm))
-    return 0;
+    return XelMathStatus::Done;
 
   const double dl = D.low, dh = D.high;
   int result = 0;
@@ -615,9 +618,9 @@ int XelMathSolveX::SolveMonotone(const XelMathInterval& iI) {
 int XelMathSolveX::DSolve(const XelMathInterval& iI, long iNbPoints) {
   const double a = iI.low, b = iI.high;
   if (a > b)
-    return 4;
+    return XelMathStatus::Refused;
   if (!(a <= b))
-    return 0;
+    return XelMathStatus::Done;
   const long n = iNbPoints > 1 ? iNbPoints : 1;
   const double h = n > 1 ? (b - a) / static_cast<double>(n - 1) : 0.0;
   long nbNull = 0;
@@ -628,7 +631,7 @@ int XelMathSolveX::DSolve(const XelMathInterval& iI, long iNbPoints) {
     if (i == n - 1 && n > 1)
       x = b;
     double f, d;
-    _function->Eval(x, 3, &f, &d, nullptr);
+    _function->Eval(x, XelMathOption::ValueAndFirst, &f, &d, nullptr);
     if (IsNull(x, f, f2, &d)) {
       ++nbNull;
       if (IsRoot(x, f, f2, &d)) {
@@ -817,18 +820,18 @@ int XelMathSolveX::SolveDichotomy(double& ioA, double& ioB, double& ioFa, double
                                   double& oX) {
   oX = 0.5 * (ioA + ioB);
   if (!_dichotomy)
-    return 4;
+    return XelMathStatus::Refused;
   double f2;
   if (IsRoot(ioA, ioFa, f2)) {
     oX = ioA;
-    return 0;
+    return XelMathStatus::Done;
   }
   if (IsRoot(ioB, ioFb, f2)) {
     oX = ioB;
-    return 0;
+    return XelMathStatus::Done;
   }
   if (IsNull(ioA, ioFa, f2) || IsNull(ioB, ioFb, f2) || ioFa * ioFb > 0.0)
-    return 4;
+    return XelMathStatus::Refused;
   const double bound = _bisectionEps * (_scale + std::fabs(ioA) + std::fabs(ioB));
   const double bound2 = bound * bound;
   for (long i = 0; i < _dichotomySteps; ++i) {
@@ -844,11 +847,11 @@ int XelMathSolveX::SolveDichotomy(double& ioA, double& ioB, double& ioFa, double
     }
     oX = m;
     if (value == 0.0 || IsRoot(m, value, f2))
-      return 0;
+      return XelMathStatus::Done;
     if ((ioB - ioA) * (ioB - ioA) < bound2)
-      return 7;
+      return XelMathStatus::NotConverged;
   }
-  return 7;
+  return XelMathStatus::NotConverged;
 }
 
 int XelMathSolveX::SolveNewtonWithInit(const XelMathInterval& iI, long iMode, double& ioX,
@@ -858,7 +861,7 @@ int XelMathSolveX::SolveNewtonWithInit(const XelMathInterval& iI, long iMode, do
   const double a = iI.low, b = iI.high;
   oValue = 0.0;
   if (!(a <= b))
-    return 4;
+    return XelMathStatus::Refused;
   double x = ClampedStart(ioX, a, b);
   // A bracket, when the ends of the interval give one, safeguards the Newton steps.
   double va, da, vb, db;
@@ -874,7 +877,7 @@ int XelMathSolveX::SolveNewtonWithInit(const XelMathInterval& iI, long iMode, do
     if (!IsFinite(value)) {
       ioX = x;
       oValue = value;
-      return 7;
+      return XelMathStatus::NotConverged;
     }
     double f2;
     double testDeriv = (iMode != 0 && _noSecondOption) ? 10.0 * deriv : deriv;
@@ -893,7 +896,7 @@ int XelMathSolveX::SolveNewtonWithInit(const XelMathInterval& iI, long iMode, do
       }
       ioX = x;
       oValue = value;
-      return 0;
+      return XelMathStatus::Done;
     }
     if (bracket) {
       if ((value < 0.0) == (vlo < 0.0)) {
@@ -923,7 +926,7 @@ int XelMathSolveX::SolveNewtonWithInit(const XelMathInterval& iI, long iMode, do
       if (std::fabs(xn - x) <= xtol) {
         ioX = x;
         oValue = value;
-        return 7; // stalled away from a root
+        return XelMathStatus::NotConverged; // stalled away from a root
       }
       x = xn;
       value = vn;
@@ -935,14 +938,14 @@ int XelMathSolveX::SolveNewtonWithInit(const XelMathInterval& iI, long iMode, do
       EvalMode(x, iMode, value, deriv);
       ioX = x;
       oValue = value;
-      return 0;
+      return XelMathStatus::Done;
     }
     x = xn;
     EvalMode(x, iMode, value, deriv);
   }
   ioX = x;
   oValue = value;
-  return 7;
+  return XelMathStatus::NotConverged;
 }
 
 int XelMathSolveX::SolveNewtonWithInitOld(const XelMathInterval& iI, long iMode, double& ioX,
@@ -950,7 +953,7 @@ int XelMathSolveX::SolveNewtonWithInitOld(const XelMathInterval& iI, long iMode,
   const double a = iI.low, b = iI.high;
   oValue = 0.0;
   if (!(a <= b))
-    return 4;
+    return XelMathStatus::Refused;
   double x = ClampedStart(ioX, a, b);
   const double xtol = _bisectionEps * (_scale + std::fabs(a) + std::fabs(b));
   double value = 0.0, deriv = 0.0;
@@ -961,7 +964,7 @@ int XelMathSolveX::SolveNewtonWithInitOld(const XelMathInterval& iI, long iMode,
     if (value == 0.0 || IsRoot(x, value, f2, &testDeriv)) {
       ioX = x;
       oValue = value;
-      return 0;
+      return XelMathStatus::Done;
     }
     if (deriv == 0.0 || !IsFinite(value))
       break;
@@ -978,7 +981,7 @@ int XelMathSolveX::SolveNewtonWithInitOld(const XelMathInterval& iI, long iMode,
   }
   ioX = x;
   oValue = value;
-  return 7;
+  return XelMathStatus::NotConverged;
 }
 
 // ---- closed-form paths ----------------------------------------------------------------------
@@ -986,13 +989,13 @@ int XelMathSolveX::SolveNewtonWithInitOld(const XelMathInterval& iI, long iMode,
 int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
   const double lo = _domainLow, hi = _domainHigh;
   if (!(lo <= hi) || !iC || iDegree < 0 || !IsFinite(lo) || !IsFinite(hi) || !IsFinite(iShift))
-    return 4;
+    return XelMathStatus::Refused;
   long d = iDegree;
   while (d > 0 && iC[d] == 0.0)
     --d;
   for (long k = 0; k <= d; ++k)
     if (!IsFinite(iC[k]))
-      return 4;
+      return XelMathStatus::Refused;
   const double ta = lo - iShift, tb = hi - iShift;
   const double mid = 0.5 * lo + 0.5 * hi;
   double f2;
@@ -1022,10 +1025,10 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
     for (long k = d; k >= 0; --k)
       bound = bound * m + std::fabs(iC[k]);
     if (bound == 0.0 || (_toleranceGiven && IsNull(mid, bound, f2)))
-      return 1;
+      return XelMathStatus::NullFunction;
   }
   if (d == 0)
-    return 0;
+    return XelMathStatus::Done;
 
   // Every real root lies within Fujiwara's bound: the search is clipped to it, so that
   // wide domains neither overflow nor waste steps.
@@ -1129,15 +1132,15 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
   }
   for (long i = 0; i < critical.Count(); ++i)
     AddRoot(critical[i] + iShift);
-  return 0;
+  return XelMathStatus::Done;
 }
 
 int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, double iC) {
   const double lo = _domainLow, hi = _domainHigh;
   if (!(lo <= hi) || !IsFinite(lo) || !IsFinite(hi))
-    return 4;
+    return XelMathStatus::Refused;
   if (!IsFinite(iA) || !IsFinite(iOmega) || !IsFinite(iPhi) || !IsFinite(iC))
-    return 0;
+    return XelMathStatus::Done;
   double a = iA, omega = iOmega, phi = iPhi, c = iC;
   if (omega < 0.0) {
     // cos is even: a cos(w x - phi) = a cos(-w x + phi).
@@ -1148,7 +1151,7 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
   double f2;
   const double gap = std::fabs(c) - std::fabs(a); // smallest |f| when positive
   if (a * a < c * c && !IsNull(mid, gap, f2))
-    return 0;
+    return XelMathStatus::Done;
   // Image of f on the domain (the whole range of cos where w x overflows).
   const double pl = omega * lo - phi, ph = omega * hi - phi;
   const bool finitePhase = IsFinite(pl) && IsFinite(ph);
@@ -1158,7 +1161,7 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
   if (a < 0.0)
     image = XelMathInterval(a * cosImage.high + c, a * cosImage.low + c);
   if (IsNull(mid, image.Norm(), f2))
-    return 1;
+    return XelMathStatus::NullFunction;
   auto value = [&](double x) { return a * std::cos(omega * x - phi) + c; };
   auto deriv = [&](double x) { return -a * omega * std::sin(omega * x - phi); };
 
@@ -1188,7 +1191,7 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
   const double doubles = DoublesBetween(lo, hi);
   const bool dense = !(closedForm <= doubles);
   if (omega != 0.0 && !((dense ? doubles : closedForm) <= MaxTrigonometricCandidates))
-    return 4;
+    return XelMathStatus::Refused;
 
   // Accepts x, or the point that at most iSteps Newton steps (each within a quarter period)
   // lead to, when it passes the null test (tangent) or the root test. A closed-form root
@@ -1250,7 +1253,7 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
   double fhi = value(hi), dhi = deriv(hi);
   if (IsRoot(hi, fhi, f2, &dhi))
     AddRoot(hi);
-  return 0;
+  return XelMathStatus::Done;
 }
 
 // ---- entry points of XelMathFunctionX ---------------------------------------------------------
@@ -1260,10 +1263,9 @@ namespace {
 /// The scale option that goes with iF: the filed one (mail message iMessage) or the
 /// one of a XelMathBasisFunctionX. Returns 1 when there is one.
 int FindScaleOption(const XelMathFunctionX* iF, long iMessage, XelMathAttrScaleOption& oOption) {
-  void* filed = nullptr;
-  long status = 0;
-  if (XelFedEx::Get(_XelR19QuorMail, iMessage, iF, filed, status) && filed) {
-    oOption = *static_cast<const XelMathAttrScaleOption*>(filed);
+  if (const XelMathAttrScaleOption* filed =
+          XelMathAnalysisScaling::FiledScaleOption(iMessage, iF)) {
+    oOption = *filed;
     return 1;
   }
   return XelMathAnalysisScaling::BasisScaleOption(iF, oOption);
@@ -1338,7 +1340,7 @@ int XelMathFunctionX::SolveNewton(const XelMathInterval& iDomain, const XelMathI
   // iImage holds the values at the two ends of iDomain (of f in mode 0, of f' otherwise).
   const double s = iTol.GetScaleFactor();
   XelMathAttrScaleOption option(1, 1);
-  const int found = FindScaleOption(this, 1, option);
+  const int found = FindScaleOption(this, XelMathMessage::NewtonScale, option);
   double valueFactor = 1.0, variableFactor = 1.0;
   if (!found || !XelMathAnalysisScaling::ScaleFactors(option, s, iMode == 0 ? 1 : 2,
                                                       "XelMathFunctionX::SolveNewton", valueFactor,
@@ -1368,19 +1370,8 @@ int SolveNewton(const XelMathFunctionX* iF, const XelMathInterval& iDomain,
                 const XelTolerance& iTol, XelMathAttrScaleOption* iOption) {
   if (!iF) {
     XelQuornull(__FILE__, __LINE__);
-    return 7;
+    return XelMathStatus::NotConverged;
   }
-  if (iOption)
-    XelFedEx::Put(_XelR19QuorMail, 1, iF, iOption);
-  int status = 7;
-  try {
-    status = iF->SolveNewton(iDomain, iImage, iMode, ioX, iTol);
-  } catch (const XelError&) {
-    if (iOption)
-      XelFedEx::UnstackUntil(_XelR19QuorMail, 1, iF);
-    throw;
-  }
-  if (iOption)
-    XelFedEx::UnstackUntil(_XelR19QuorMail, 1, iF);
-  return status;
+  const XelMathMailboxEntry filed(XelMathMessage::NewtonScale, iF, iOption);
+  return iF->SolveNewton(iDomain, iImage, iMode, ioX, iTol);
 }

@@ -2,6 +2,7 @@
 
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
+#include "XelMathIdentity.h"
 
 using namespace XelMathComposite;
 
@@ -19,24 +20,13 @@ XelMathSquareDistXs::XelMathSquareDistXs(long iN, const XelMathFunctionX** iF, c
 
 XelMathSquareDistXs::~XelMathSquareDistXs() = default;
 
-const char* XelMathSquareDistXs::IsA() const {
-  return "XelMathSquareDistXs";
-}
-
-unsigned char XelMathSquareDistXs::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathSquareDistXs"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathSquareDistXs, XelMathFunctionX);
 
 unsigned char XelMathSquareDistXs::IsOption(const long iOption) const {
   return ComponentsAllow(_n, _functions, iOption);
 }
 
-int XelMathSquareDistXs::GetDirectComponents(const int iSize,
-                                             const XelMathFunctionGeneral** oComponents) const {
-  return ListComponents(_n, _functions, iSize, oComponents);
-}
+XelMathDefineComponents(XelMathSquareDistXs, _n, _functions);
 
 // ==== point evaluations ==================================================================
 double XelMathSquareDistXs::Eval(const double& x) const {
@@ -109,13 +99,9 @@ XelMathFunctionX* XelMathSquareDistXs::Duplicate() const {
 
 XelMathFunctionX* XelMathSquareDistXs::DeepDuplicate() const {
   XelMathFunctionX* copies[MaxCount] = {nullptr, nullptr, nullptr};
-  DeepCopies(_n, _functions, copies);
-  try {
-    return new XelMathSquareDistXsDel(_n, copies, _target, _offset);
-  } catch (...) {
-    DeleteOnce(_n, copies);
-    throw;
-  }
+  return OwnDeepCopies(_n, _functions, copies, [this](XelMathFunctionX** iC) {
+    return new XelMathSquareDistXsDel(_n, iC, _target, _offset);
+  });
 }
 
 // ==== owning variant =====================================================================
@@ -129,16 +115,4 @@ XelMathSquareDistXsDel::~XelMathSquareDistXsDel() {
     _functions[i] = nullptr;
 }
 
-const char* XelMathSquareDistXsDel::IsA() const {
-  return "XelMathSquareDistXsDel";
-}
-
-unsigned char XelMathSquareDistXsDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathSquareDistXsDel"))
-    return 1;
-  return XelMathSquareDistXs::IsAKindOf(iName);
-}
-
-XelMathFunctionX* XelMathSquareDistXsDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathSquareDistXsDel, XelMathSquareDistXs);

@@ -2,56 +2,40 @@
 
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
+#include "XelMathIdentity.h"
+#include "XelMathScratch.h"
 #include "XelQuorMemory.h"
 
 using namespace XelMathComposite;
 
 namespace {
 const long LocalComponents = 10;
-
-const XelMathFunctionX** NewPointers(long iN) {
-  return static_cast<const XelMathFunctionX**>(static_cast<void*>(XelQuorArrayPtrsNew(iN)));
-}
-void DelPointers(const XelMathFunctionX** iArray, long iN) {
-  XelQuorArrayPtrsDel(static_cast<void**>(const_cast<void*>(static_cast<const void*>(iArray))), iN);
-}
 } // namespace
 
 XelMathSumSquareX::XelMathSumSquareX(long iN, const XelMathFunctionX** iF)
     : _n(iN > 0 ? iN : 0), _functions(_inline), _inline {nullptr, nullptr, nullptr} {
   if (_n > InlineCount)
-    _functions = NewPointers(_n);
+    _functions = XelMathNewPointers<const XelMathFunctionX>(_n);
   for (long i = 0; i < _n; i++)
     _functions[i] = iF ? iF[i] : nullptr;
 }
 
 XelMathSumSquareX::~XelMathSumSquareX() {
   if (_functions != _inline)
-    DelPointers(_functions, _n);
+    XelMathDelPointers(_functions, _n);
 }
 
 long XelMathSumSquareX::GetDynamicMemoryBytes() const {
   return _functions != _inline ? static_cast<long>(_n * sizeof(void*)) : 0;
 }
 
-const char* XelMathSumSquareX::IsA() const {
-  return "XelMathSumSquareX";
-}
-
-unsigned char XelMathSumSquareX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathSumSquareX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathSumSquareX, XelMathFunctionX);
 
 unsigned char XelMathSumSquareX::IsOption(const long iOption) const {
   return ComponentsAllow(_n, _functions, iOption);
 }
 
-int XelMathSumSquareX::GetDirectComponents(const int iSize,
-                                           const XelMathFunctionGeneral** oComponents) const {
-  return ListComponents(_n, _functions, iSize, oComponents);
-}
+XelMathDefineComponents(XelMathSumSquareX, _n, _functions);
 
 // ==== evaluations ========================================================================
 
@@ -97,27 +81,9 @@ XelMathFunctionX* XelMathSumSquareX::Duplicate() const {
 }
 
 XelMathFunctionX* XelMathSumSquareX::DeepDuplicate() const {
-  XelMathFunctionX* local[LocalComponents];
-  XelMathFunctionX** copies = local;
-  if (_n > LocalComponents)
-    copies = const_cast<XelMathFunctionX**>(NewPointers(_n));
-  XelMathFunctionX* result = nullptr;
-  try {
-    DeepCopies(_n, _functions, copies);
-    try {
-      result = new XelMathSumSquareXDel(_n, copies);
-    } catch (...) {
-      DeleteOnce(_n, copies);
-      throw;
-    }
-  } catch (...) {
-    if (copies != local)
-      DelPointers(const_cast<const XelMathFunctionX**>(copies), _n);
-    throw;
-  }
-  if (copies != local)
-    DelPointers(const_cast<const XelMathFunctionX**>(copies), _n);
-  return result;
+  XelMathScratchPointers<XelMathFunctionX, LocalComponents> copies(_n);
+  return OwnDeepCopies(_n, _functions, copies.Data(),
+                       [this](XelMathFunctionX** iC) { return new XelMathSumSquareXDel(_n, iC); });
 }
 
 // ==== owning variant =====================================================================
@@ -130,16 +96,4 @@ XelMathSumSquareXDel::~XelMathSumSquareXDel() {
     _functions[i] = nullptr;
 }
 
-const char* XelMathSumSquareXDel::IsA() const {
-  return "XelMathSumSquareXDel";
-}
-
-unsigned char XelMathSumSquareXDel::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathSumSquareXDel"))
-    return 1;
-  return XelMathSumSquareX::IsAKindOf(iName);
-}
-
-XelMathFunctionX* XelMathSumSquareXDel::Duplicate() const {
-  return DeepDuplicate();
-}
+XelMathDefineOwningVariant(XelMathSumSquareXDel, XelMathSumSquareX);

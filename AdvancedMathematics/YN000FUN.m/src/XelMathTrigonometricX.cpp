@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "XelError.h"
+#include "XelMathAnalysisScaling.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrKeys.h"
 #include "XelMathAttrList.h"
@@ -11,7 +12,9 @@
 #include "XelMathAttrTolObject.h"
 #include "XelMathConstants.h"
 #include "XelMathElementaryTools.h"
+#include "XelMathIdentity.h"
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSolveX.h"
 #include "XelTolerance.h"
@@ -45,37 +48,21 @@ XelMathTrigonometricX::XelMathTrigonometricX(const double* iP, const XelToleranc
 
 XelMathTrigonometricX::~XelMathTrigonometricX() = default;
 
-const char* XelMathTrigonometricX::IsA() const {
-  return "XelMathTrigonometricX";
-}
-
-unsigned char XelMathTrigonometricX::IsAKindOf(const char* iName) const {
-  if (iName && SameName(iName, "XelMathTrigonometricX"))
-    return 1;
-  return XelMathFunctionX::IsAKindOf(iName);
-}
+XelMathDefineIdentity(XelMathTrigonometricX, XelMathFunctionX);
 
 unsigned char XelMathTrigonometricX::IsOption(const long iOption) const {
-  return (iOption & ~(2L | 4L | 16L | 32L | 64L)) == 0 ? 1 : 0;
+  return (iOption & ~(XelMathOption::FirstAndSecond | XelMathOption::ImageUpToSecond)) == 0 ? 1 : 0;
 }
 
-int XelMathTrigonometricX::GetDirectComponents(const int, const XelMathFunctionGeneral**) const {
-  return 0;
-}
+XelMathDefineNoComponents(XelMathTrigonometricX);
 
-unsigned char XelMathTrigonometricX::IsATypeOf(const long iType) const {
-  return (iType == 0 || iType == 30) ? 1 : 0;
-}
+XelMathDefineTypeId(XelMathTrigonometricX, XelMathFunctionX, XelMathTypeId::Trigonometric);
 
 short XelMathTrigonometricX::GetStreamType() const {
-  return 2;
+  return XelMathStreamType::Trigonometric;
 }
 
-unsigned char XelMathTrigonometricX::_IsStreamable(const XelQuorStreamVersion,
-                                                   unsigned char& oFlag) const {
-  oFlag = 1;
-  return 1;
-}
+XelMathDefineStreamable(XelMathTrigonometricX);
 
 // ==== point evaluations ==========================================================================
 double XelMathTrigonometricX::Eval(const double& x) const {
@@ -100,11 +87,11 @@ void XelMathTrigonometricX::Eval(const double x, const long iOptions, double* oF
                                  double* oF2) const {
   double s, c;
   SinCos(_pulsation * x - _phase, s, c);
-  if (oF && (iOptions & 1))
+  if (oF && (iOptions & XelMathOption::Value))
     *oF = _amplitude * c + _constant;
-  if (oF1 && (iOptions & 2))
+  if (oF1 && (iOptions & XelMathOption::FirstDeriv))
     *oF1 = -_amplitude * _pulsation * s;
-  if (oF2 && (iOptions & 4))
+  if (oF2 && (iOptions & XelMathOption::SecondDeriv))
     *oF2 = -_amplitude * _pulsation * _pulsation * c;
 }
 
@@ -138,7 +125,8 @@ void XelMathTrigonometricX::Eval(const XelMathInterval& iI, const long iOptions,
                                  XelMathInterval* oF, XelMathInterval* oF1,
                                  XelMathInterval* oF2) const {
   const XelMathInterval theta = Phase(iI, _pulsation, _phase);
-  const bool wantF = oF && (iOptions & 16), wantF2 = oF2 && (iOptions & 64);
+  const bool wantF = oF && (iOptions & XelMathOption::Image),
+             wantF2 = oF2 && (iOptions & XelMathOption::SecondDerivImage);
   if (wantF || wantF2) {
     const XelMathInterval c = PhaseCos(theta);
     if (wantF)
@@ -146,7 +134,7 @@ void XelMathTrigonometricX::Eval(const XelMathInterval& iI, const long iOptions,
     if (wantF2)
       *oF2 = Scale(-_amplitude * _pulsation * _pulsation, c);
   }
-  if (oF1 && (iOptions & 32))
+  if (oF1 && (iOptions & XelMathOption::FirstDerivImage))
     *oF1 = Scale(-_amplitude * _pulsation, PhaseSin(theta));
 }
 
@@ -209,15 +197,9 @@ double XelMathTrigonometricX::IntegrateAbsOrRel(const XelMathInterval& iI, doubl
 // =========================================================================================
 int XelMathTrigonometricX::Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
                                  const XelMathAttrList* iAttributes) const {
-  const XelTolerance* tol = _tolerance ? _tolerance : &XelGetDefaultTolerance();
-  const XelMathAttrScaleOption* option = nullptr;
-  if (iAttributes) {
-    if (const XelMathAttrTolObject* t = dynamic_cast<const XelMathAttrTolObject*>(
-            iAttributes->GetAttribute("XelMathAttrTolObject")))
-      tol = &t->GetTolObject();
-    option = dynamic_cast<const XelMathAttrScaleOption*>(
-        iAttributes->GetAttribute("XelMathAttrScaleOption"));
-  }
+  const XelTolerance* tol = XelMathAnalysisScaling::ListTolerance(
+      iAttributes, _tolerance ? _tolerance : &XelGetDefaultTolerance());
+  const XelMathAttrScaleOption* option = XelMathAnalysisScaling::AttrScaleOption(iAttributes);
   if (!tol || !tol->IsValidMark()) {
     XelQuornull(__FILE__, __LINE__);
     return 0;
@@ -227,16 +209,13 @@ int XelMathTrigonometricX::Solve(const XelMathInterval& iDomain, XelMathSetOfPoi
   double valueFactor = 1.0, variableFactor = 1.0;
   bool scaled = false;
   if (option && s != 1.0) {
-    long nbF = 0, nbX = 0;
-    const long* pF = option->GetPowerScaleF(nbF);
-    const long* pX = option->GetPowerScaleX(nbX);
-    if (nbF != 1 || nbX != 1 || !pF || !pX)
-      XelMathRaise(0x20006, "the XelMathAttrScaleOption", "wrong dimension",
-                   "XelMathTrigonometricX::Solve");
-    if (pF[0] != 1 || pX[0] != 1) {
+    long pF = 1, pX = 1;
+    XelMathAnalysisScaling::ReadPowers(*option, "XelMathTrigonometricX::Solve", pF, pX);
+    if (pF != 1 || pX != 1) {
       scaled = true;
-      valueFactor = std::pow(s, double(1 - pF[0]));
-      variableFactor = std::pow(s, double(pX[0] - 1));
+      // Powers are shifted in double: LONG_MIN or LONG_MAX must not overflow.
+      valueFactor = std::pow(s, 1.0 - double(pF));
+      variableFactor = std::pow(s, double(pX) - 1.0);
     }
   }
   const double p[4] = {valueFactor * _amplitude, _phase, _pulsation * variableFactor,
@@ -255,7 +234,7 @@ int XelMathTrigonometricX::Solve(const XelMathInterval& iDomain, XelMathSetOfPoi
   }
   const XelMathInterval domain(iDomain.low / variableFactor, iDomain.high / variableFactor);
   solver.Initialize(domain, oRoots);
-  int status = 4;
+  int status = XelMathStatus::Refused;
   if (domain.low <= domain.high)
     status = solver.RunOnTrigonometric(p[0], p[2], p[1], p[3]);
   const long n = oRoots.GetNumberOfPoints();

@@ -1,0 +1,58 @@
+#pragma once
+// Scratch arrays of the hot paths (internal, never installed): on the stack up to a fixed
+// count, from the kernel's memory services beyond (so that their counters see them), and
+// released on every way out of the scope, an error included.
+#include "XelQuorMemory.h"
+
+/// An array of iCount pointers to T from the memory services (members that outgrow their
+/// inline storage); released by XelMathDelPointers with the same count.
+template <class T> T** XelMathNewPointers(const long iCount) {
+  return static_cast<T**>(static_cast<void*>(XelQuorArrayPtrsNew(iCount)));
+}
+template <class T> void XelMathDelPointers(T** iArray, const long iCount) {
+  XelQuorArrayPtrsDel(static_cast<void**>(const_cast<void*>(static_cast<const void*>(iArray))),
+                      iCount);
+}
+
+/// iCount doubles, on the stack up to InlineCount (contents not initialised).
+template <long InlineCount = 64> class XelMathScratchDoubles {
+public:
+  explicit XelMathScratchDoubles(const long iCount)
+      : _count(iCount), _data(iCount > InlineCount ? XelQuorArrayDoubleNew(iCount) : _local) {}
+  ~XelMathScratchDoubles() {
+    if (_data != _local)
+      XelQuorArrayDoubleDel(_data, _count);
+  }
+  XelMathScratchDoubles(const XelMathScratchDoubles&) = delete;
+  XelMathScratchDoubles& operator=(const XelMathScratchDoubles&) = delete;
+  double* Data() { return _data; }
+  double& operator[](const long i) { return _data[i]; }
+
+private:
+  long _count;
+  double _local[InlineCount];
+  double* _data;
+};
+
+/// iCount pointers to T, on the stack up to InlineCount (contents not initialised).
+template <class T, long InlineCount> class XelMathScratchPointers {
+public:
+  explicit XelMathScratchPointers(const long iCount)
+      : _count(iCount),
+        _data(iCount > InlineCount
+                  ? static_cast<T**>(static_cast<void*>(XelQuorArrayPtrsNew(iCount)))
+                  : _local) {}
+  ~XelMathScratchPointers() {
+    if (_data != _local)
+      XelQuorArrayPtrsDel(static_cast<void**>(static_cast<void*>(_data)), _count);
+  }
+  XelMathScratchPointers(const XelMathScratchPointers&) = delete;
+  XelMathScratchPointers& operator=(const XelMathScratchPointers&) = delete;
+  T** Data() { return _data; }
+  T*& operator[](const long i) { return _data[i]; }
+
+private:
+  long _count;
+  T* _local[InlineCount];
+  T** _data;
+};
