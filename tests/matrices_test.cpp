@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "XelMath3x3Matrix.h"
+#include "XelMathFunctionRN.h"
 #include "XelMathGrid.h"
 #include "XelMathMxNMatrix.h"
 #include "XelMathNxNBandSymMatrix.h"
@@ -636,4 +637,27 @@ TEST(MatrixHotPaths, SmallSolvesDoNotAllocate) {
   EXPECT_EQ(sym.Solve(y.data(), 1), 0);
   EXPECT_EQ(band.Solve(y.data(), 1), 0);
   EXPECT_EQ(Allocations(), before);
+}
+
+// The Hessian of an N-variable function written into a packed symmetric matrix matches the
+// full-array form; null outputs are skipped.
+TEST(MatrixSymmetric, FunctionHessianIntoPackedMatrix) {
+  struct Cubic : XelMathFunctionRN {
+    Cubic() : XelMathFunctionRN(3) {}
+    const char* IsA() const override { return "Cubic"; }
+    XelMathFunctionRN* Duplicate() const override { return new Cubic(); }
+    using XelMathFunctionRN::Eval;
+    double Eval(const double* x) const override { return x[0] * x[0] * x[1] + 3 * x[1] * x[2] * x[2] + x[2]; }
+  } f;
+  double x[3] = {0.5, -1.0, 2.0}, full[9], grad[3], value = 0.0;
+  XelMathNxNFullSymMatrix packed(3);
+  f.Eval(x, 7, &value, grad, &packed);
+  f.Eval(x, 4, nullptr, nullptr, full);
+  const double exact[9] = {2 * x[1], 2 * x[0], 0, 2 * x[0], 0, 6 * x[2], 0, 6 * x[2], 6 * x[1]};
+  for (long i = 0; i < 3; ++i)
+    for (long j = 0; j < 3; ++j) {
+      EXPECT_EQ(packed.GetCoef(i, j), full[i * 3 + j]);
+      EXPECT_NEAR(packed.GetCoef(i, j), exact[i * 3 + j], 1e-6);
+    }
+  EXPECT_DOUBLE_EQ(value, f.Eval(x));
 }
