@@ -119,7 +119,8 @@ double Time(const std::function<void()>& f) {
     const auto t0 = Clock::now();
     for (long r = 0; r < reps; ++r)
       f();
-    best = std::min(best, std::chrono::duration<double, std::nano>(Clock::now() - t0).count() / reps);
+    best =
+        std::min(best, std::chrono::duration<double, std::nano>(Clock::now() - t0).count() / reps);
   }
   return best;
 }
@@ -130,10 +131,12 @@ void OursSquare(const Problem& p, const XelMathNxNMatrix& a, double* x) {
   a.Solve(p.b.data(), x, 1);
 }
 void EigenPartialLU(const Problem& p, const RowMatrix& a, double* x) {
-  Eigen::Map<Eigen::VectorXd>(x, p.n) = a.partialPivLu().solve(Eigen::Map<const Eigen::VectorXd>(p.b.data(), p.n));
+  Eigen::Map<Eigen::VectorXd>(x, p.n) =
+      a.partialPivLu().solve(Eigen::Map<const Eigen::VectorXd>(p.b.data(), p.n));
 }
 void EigenFullLU(const Problem& p, const RowMatrix& a, double* x) {
-  Eigen::Map<Eigen::VectorXd>(x, p.n) = a.fullPivLu().solve(Eigen::Map<const Eigen::VectorXd>(p.b.data(), p.n));
+  Eigen::Map<Eigen::VectorXd>(x, p.n) =
+      a.fullPivLu().solve(Eigen::Map<const Eigen::VectorXd>(p.b.data(), p.n));
 }
 void LapackGesv(const Problem& p, Vec& work, std::vector<int>& ipiv, double* x) {
   const int n = static_cast<int>(p.n), one = 1;
@@ -165,7 +168,8 @@ void OursSym(const Problem& p, const XelMathNxNFullSymMatrix& a, double* x) {
   const_cast<XelMathNxNFullSymMatrix&>(a).Solve(x, 1);
 }
 void EigenLDLT(const Problem& p, const RowMatrix& a, double* x) {
-  Eigen::Map<Eigen::VectorXd>(x, p.n) = a.ldlt().solve(Eigen::Map<const Eigen::VectorXd>(p.b.data(), p.n));
+  Eigen::Map<Eigen::VectorXd>(x, p.n) =
+      a.ldlt().solve(Eigen::Map<const Eigen::VectorXd>(p.b.data(), p.n));
 }
 void LapackSytr(const Problem& p, Vec& work, std::vector<int>& ipiv, Vec& lwork, double* x) {
   const int n = static_cast<int>(p.n), one = 1, lw = static_cast<int>(lwork.size());
@@ -243,11 +247,14 @@ bool CheckAndCompare() {
     ok = ok && Agree("square", n, x.data(), y.data(), n, 1e-9);
     const double tOurs = Time([&] { OursSquare(sq, A, x.data()); });
     EigenPartialLU(sq, E, y.data());
-    row("square / PartialPivLU", tOurs, Time([&] { EigenPartialLU(sq, E, y.data()); }), bo, BackwardError(sq, y.data()));
+    row("square / PartialPivLU", tOurs, Time([&] { EigenPartialLU(sq, E, y.data()); }), bo,
+        BackwardError(sq, y.data()));
     EigenFullLU(sq, E, y.data());
-    row("square / FullPivLU", tOurs, Time([&] { EigenFullLU(sq, E, y.data()); }), bo, BackwardError(sq, y.data()));
+    row("square / FullPivLU", tOurs, Time([&] { EigenFullLU(sq, E, y.data()); }), bo,
+        BackwardError(sq, y.data()));
     LapackGesv(sq, work, ipiv, y.data());
-    row("square / dgesv", tOurs, Time([&] { LapackGesv(sq, work, ipiv, y.data()); }), bo, BackwardError(sq, y.data()));
+    row("square / dgesv", tOurs, Time([&] { LapackGesv(sq, work, ipiv, y.data()); }), bo,
+        BackwardError(sq, y.data()));
     // Least squares (2n x n).
     const Problem ls = MakeProblem(2 * n, n, 0);
     const XelMathMxNMatrix R(2 * n, n, ls.a.data());
@@ -268,10 +275,12 @@ bool CheckAndCompare() {
       return std::sqrt(r);
     };
     const double rOurs = resid(x.data());
-    row("lsq / HouseholderQR", tQR, Time([&] { EigenQR(ls, F, y.data()); }), rOurs, resid(y.data()));
+    row("lsq / HouseholderQR", tQR, Time([&] { EigenQR(ls, F, y.data()); }), rOurs,
+        resid(y.data()));
     LapackGels(ls, work, rhs, lwork, y.data());
     ok = ok && Agree("least squares dgels", n, x.data(), y.data(), n, 1e-9);
-    row("lsq / dgels", tQR, Time([&] { LapackGels(ls, work, rhs, lwork, y.data()); }), rOurs, resid(y.data()));
+    row("lsq / dgels", tQR, Time([&] { LapackGels(ls, work, rhs, lwork, y.data()); }), rOurs,
+        resid(y.data()));
     // SVD (2n x n, thin).
     XelMathMxNMatrix U, V;
     Vec w(n), ew(n), uc(2 * n * n), vc(n * n);
@@ -291,14 +300,17 @@ bool CheckAndCompare() {
     row("svd / JacobiSVD", tSvd, Time([&] {
           Eigen::JacobiSVD<Eigen::MatrixXd> s(F, Eigen::ComputeThinU | Eigen::ComputeThinV);
           benchmark::DoNotOptimize(s.singularValues().data());
-        }), eo, 0.0);
+        }),
+        eo, 0.0);
     row("svd / BDCSVD", tSvd, Time([&] {
           Eigen::BDCSVD<Eigen::MatrixXd> s(F, Eigen::ComputeThinU | Eigen::ComputeThinV);
           benchmark::DoNotOptimize(s.singularValues().data());
-        }), eo, 0.0);
+        }),
+        eo, 0.0);
     Vec su(2 * n * n), svt(n * n), sw(n), swork(64 * n + 64);
     auto gesvd = [&] {
-      const int m = static_cast<int>(2 * n), nn = static_cast<int>(n), lw = static_cast<int>(swork.size());
+      const int m = static_cast<int>(2 * n), nn = static_cast<int>(n),
+                lw = static_cast<int>(swork.size());
       int info = 0;
       std::memcpy(work.data(), ls.colMajor.data(), sizeof(double) * 2 * n * n);
       dgesvd_("S", "S", &m, &nn, work.data(), &m, sw.data(), su.data(), &m, svt.data(), &nn,
@@ -317,7 +329,8 @@ bool CheckAndCompare() {
     const double bs = BackwardError(sy, x.data());
     const double tSym = Time([&] { OursSym(sy, S, x.data()); });
     EigenLDLT(sy, G, y.data());
-    row("sym / LDLT", tSym, Time([&] { EigenLDLT(sy, G, y.data()); }), bs, BackwardError(sy, y.data()));
+    row("sym / LDLT", tSym, Time([&] { EigenLDLT(sy, G, y.data()); }), bs,
+        BackwardError(sy, y.data()));
     LapackSytr(sy, work, ipiv, lwork, y.data());
     row("sym / dsytrf+dsytrs", tSym, Time([&] { LapackSytr(sy, work, ipiv, lwork, y.data()); }), bs,
         BackwardError(sy, y.data()));

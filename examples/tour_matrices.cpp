@@ -22,8 +22,8 @@ void TourMatrices() {
   const long flags[6] = {0, 1, 1, 1, 1, 1};
   double c[3];
   design.Solve(y, c, flags, 1);
-  std::printf("fit through (0, 1): y = %.4f + %.4f t + %.4f t^2 (value at 0: %.15g)\n", c[0],
-              c[1], c[2], c[0]);
+  std::printf("fit through (0, 1): y = %.4f + %.4f t + %.4f t^2 (value at 0: %.15g)\n", c[0], c[1],
+              c[2], c[0]);
   double free[3];
   design.Solve(y, free, 1);
   std::printf("unconstrained fit:  y = %.4f + %.4f t + %.4f t^2 (value at 0: %.4f)\n", free[0],
@@ -39,8 +39,8 @@ void TourMatrices() {
   long rank = 0;
   for (double s : w)
     rank += s > 1e-12 * w[0] ? 1 : 0;
-  std::printf("SVD status %d, singular values %.6g %.6g %.3g: rank %ld\n", status, w[0], w[1],
-              w[2], rank);
+  std::printf("SVD status %d, singular values %.6g %.6g %.3g: rank %ld\n", status, w[0], w[1], w[2],
+              rank);
   try {
     double x[3];
     const double b[4] = {1, 2, 3, 4};

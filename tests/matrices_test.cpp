@@ -169,11 +169,10 @@ TEST(MatrixSolve, BackwardStableOnHardMatrices) {
     std::vector<long> sizes;
     bool mayBeSingular;
   };
-  const std::vector<Case> cases = {
-      {"hilbert", Hilbert, {1, 2, 3, 4, 6, 8, 10, 12}, true},
-      {"kahan", Kahan, {4, 10, 20, 25}, false},
-      {"graded", Graded, {3, 5, 8, 12}, false},
-      {"random", RandomSquare, {1, 2, 3, 4, 7, 20, 21, 30}, false}};
+  const std::vector<Case> cases = {{"hilbert", Hilbert, {1, 2, 3, 4, 6, 8, 10, 12}, true},
+                                   {"kahan", Kahan, {4, 10, 20, 25}, false},
+                                   {"graded", Graded, {3, 5, 8, 12}, false},
+                                   {"random", RandomSquare, {1, 2, 3, 4, 7, 20, 21, 30}, false}};
   for (const Case& c : cases)
     for (long n : c.sizes) {
       SCOPED_TRACE(std::string(c.name) + " n=" + std::to_string(n));
@@ -367,8 +366,10 @@ TEST(MatrixSvd, KnownSingularValuesOrthogonalFactorsAndRank) {
     Dense s;
     long rank;
   };
-  const std::vector<Case> cases = {{3, 3, {1, 1, 1}, 3},          {6, 4, {5, 3, 2, 1e-3}, 4},
-                                   {8, 5, {4, 2, 1, 0, 0}, 3},     {1, 1, {2.5}, 1},
+  const std::vector<Case> cases = {{3, 3, {1, 1, 1}, 3},
+                                   {6, 4, {5, 3, 2, 1e-3}, 4},
+                                   {8, 5, {4, 2, 1, 0, 0}, 3},
+                                   {1, 1, {2.5}, 1},
                                    {12, 12, {9, 8, 7, 6, 5, 4, 3, 2, 1, 0.5, 0.25, 0}, 11},
                                    {5, 2, {1e-8, 1e-9}, 2}};
   for (const Case& c : cases) {
@@ -472,7 +473,8 @@ TEST(MatrixSymmetric, CholeskyJacobiAndBfgs) {
     h.SetCoef(i, i, 1.0);
   const Dense step = {0.3, -0.2, 0.5}, dy = {0.9, -0.1, 1.2};
   Dense w(3), hs(3);
-  ASSERT_EQ(h.UpdateH(Norm(dy) * Norm(dy), Norm(step) * Norm(step), step.data(), dy.data(), w.data()), 1);
+  ASSERT_EQ(
+      h.UpdateH(Norm(dy) * Norm(dy), Norm(step) * Norm(step), step.data(), dy.data(), w.data()), 1);
   h.Multiply(step.data(), hs.data());
   for (long i = 0; i < 3; ++i)
     EXPECT_NEAR(hs[i], dy[i], 1e-14);
@@ -499,19 +501,26 @@ TEST(MatrixSymmetric, BandLayoutMessagesAndImpositions) {
     EXPECT_EQ(trace.Text(), " a non positive matrix ");
   }
   XelMathNxNBandSymMatrix indefiniteBand(indefinite, 2);
-  ExpectInputError([&] { indefiniteBand.Cholesky(); }, 0x20009, {"Cholesky", " A non positive matrix"});
+  ExpectInputError([&] { indefiniteBand.Cholesky(); }, 0x20009,
+                   {"Cholesky", " A non positive matrix"});
   ExpectInputError([&] { indefiniteBand.DeterminantFastCholesky(); }, 0x20009,
                    {"DeterminantFastCholesky", " A non positive matrix"});
   const std::vector<std::pair<std::function<void()>, std::string>> messages = {
       {[] { XelMathNxNFullSymMatrix(XelMathMxNMatrix(2, 3, 1.0)); }, " non square matrix !! "},
-      {[] { XelMathNxNFullSymMatrix(XelMathMxNMatrix(2, 2, Dense{1, 2, 3, 1}.data())); },
+      {[] {
+         XelMathNxNFullSymMatrix(XelMathMxNMatrix(2, 2, Dense{1, 2, 3, 1}.data()));
+       },
        " non symetric matrix !! "},
       {[] { XelMathNxNBandSymMatrix(XelMathNxNFullSymMatrix(2), 3); },
        " Band width greater than matrix size!! "},
-      {[] { XelMathNxNBandSymMatrix(XelMathNxNMatrix(3, Dense{1, 0, 5, 0, 1, 0, 5, 0, 1}.data()), 2); },
+      {[] {
+         XelMathNxNBandSymMatrix(XelMathNxNMatrix(3, Dense{1, 0, 5, 0, 1, 0, 5, 0, 1}.data()), 2);
+       },
        " uncorrect matrix (symetry or band) !! "},
-      {[] { XelMathNxNBandSymMatrix(XelMathMxNMatrix(2, 2, 1.0), 3); }, " bandwidth greater than size !! "},
-      {[] { XelMathNxNBandSymMatrix(3, 4); }, " XelMathNxNMatrix : largeur de bande superieure a la dimension "},
+      {[] { XelMathNxNBandSymMatrix(XelMathMxNMatrix(2, 2, 1.0), 3); },
+       " bandwidth greater than size !! "},
+      {[] { XelMathNxNBandSymMatrix(3, 4); },
+       " XelMathNxNMatrix : largeur de bande superieure a la dimension "},
       {[] { XelMathNxNFullSymMatrix(3).SetSizeOfMatrix(4); }, " invalid size matrix  "},
       {[] { XelMathNxNBandSymMatrix(5, 3).SetSizeOfMatrix(2); }, " invalid size matrix  "}};
   for (const auto& m : messages) {
@@ -523,7 +532,8 @@ TEST(MatrixSymmetric, BandLayoutMessagesAndImpositions) {
   {
     Trace trace;
     EXPECT_EQ(three.SetData(XelMath3x3Matrix(Dense{1, 2, 3, 2, 1, 0, 3, 0, 1}.data())), 0);
-    EXPECT_EQ(three.SetData(XelMath3x3Matrix(Dense{1, 2, 3, 0, 1, 0, 3, 0, 1}.data())), 0x80004005L);
+    EXPECT_EQ(three.SetData(XelMath3x3Matrix(Dense{1, 2, 3, 0, 1, 0, 3, 0, 1}.data())),
+              0x80004005L);
     EXPECT_EQ(trace.Text(), " non symetric matrix !! ");
   }
   // imp = {1, 0, 1}: x1 keeps its given value 2, the free rows hold exactly.
@@ -538,6 +548,13 @@ TEST(MatrixSymmetric, BandLayoutMessagesAndImpositions) {
     EXPECT_NEAR(4 * x[0] + 1 * x[1], 6.0, 1e-14);
     EXPECT_NEAR(1 * x[1] + 5 * x[2], 7.0, 1e-14);
   }
+  // A permutation matrix whose leading 1 x 1 and 2 x 2 blocks are singular: the packed LDLᵀ
+  // interchanges rows, the band LDLᵀ (no interchanges, to stay in the band) reports 5.
+  const Dense perm = {0, 0, 1, 0, 1, 0, 1, 0, 0};
+  Dense px = {1, 2, 3}, bx = px;
+  EXPECT_EQ(XelMathNxNFullSymMatrix(XelMathMxNMatrix(3, 3, perm.data())).Solve(px.data(), 1), 0);
+  EXPECT_EQ(px, (Dense{3, 2, 1}));
+  EXPECT_EQ(XelMathNxNBandSymMatrix(XelMathMxNMatrix(3, 3, perm.data()), 3).Solve(bx.data(), 1), 5);
   const long none[3] = {0, 0, 0};
   Dense kept = {1, 2, 3};
   EXPECT_EQ(packed.Solve(kept.data(), none, 1), 0);
@@ -553,7 +570,8 @@ TEST(MatrixStorage, TransposeFillsAndProducts) {
   row.Transpose();
   EXPECT_EQ(Coefs(row), (Dense{1, 2, 3, 4}));
   std::mt19937 g(29);
-  for (const auto& mn : {std::make_pair(7L, 5L), std::make_pair(13L, 2L), std::make_pair(1201L, 3L)}) {
+  for (const auto& mn :
+       {std::make_pair(7L, 5L), std::make_pair(13L, 2L), std::make_pair(1201L, 3L)}) {
     const Dense a = Random(g, mn.first * mn.second);
     XelMathMxNMatrix inPlace(mn.first, mn.second, a.data()), copy(mn.second, mn.first);
     inPlace.Transpose(copy);
@@ -597,14 +615,20 @@ TEST(MatrixMisuse, DimensionsAndSizesRaiseWithTheirTexts) {
       {[&] { p = a - b; }, {"the Matrix", "wrong dimension", "Operator -"}},
       {[&] { p = a * a; }, {"the Matrix", "wrong dimension", "Operator *"}},
       {[&] { a.QRFactorization(p, nullptr); }, {"the Matrix", "wrong dimension", "QRFactors"}},
-      {[&] { XelMathGrid g(2, 2); a.MatrixTimesGrid(g); },
+      {[&] {
+         XelMathGrid g(2, 2);
+         a.MatrixTimesGrid(g);
+       },
        {"the XelMathMxNMatrix", "the same as the grid's", "XelMathMxNMatrix::MatrixTimesGrid()"}},
-      {[&] { XelMathGrid g(2, 3); a.GridTimesMatrix(g); },
+      {[&] {
+         XelMathGrid g(2, 3);
+         a.GridTimesMatrix(g);
+       },
        {"the XelMathMxNMatrix", "the same as the grid's", "XelMathMxNMatrix::GridTimesMatrix()"}}};
   for (const auto& c : cases)
     ExpectInputError(c.first, 0x20006, c.second);
-  for (const auto& mn : {std::make_pair(-1L, 3L), std::make_pair(3L, -1L), std::make_pair(LONG_MAX, 2L),
-                         std::make_pair(1L << 32, 1L << 32)})
+  for (const auto& mn : {std::make_pair(-1L, 3L), std::make_pair(3L, -1L),
+                         std::make_pair(LONG_MAX, 2L), std::make_pair(1L << 32, 1L << 32)})
     ExpectInputError([&] { XelMathMxNMatrix(mn.first, mn.second); }, 0x2000c,
                      {"Constructor", "Dimension not valid", ""});
   ExpectInputError([] { XelMathNxNFullSymMatrix(LONG_MAX); }, 0x2000c);
@@ -647,7 +671,9 @@ TEST(MatrixSymmetric, FunctionHessianIntoPackedMatrix) {
     const char* IsA() const override { return "Cubic"; }
     XelMathFunctionRN* Duplicate() const override { return new Cubic(); }
     using XelMathFunctionRN::Eval;
-    double Eval(const double* x) const override { return x[0] * x[0] * x[1] + 3 * x[1] * x[2] * x[2] + x[2]; }
+    double Eval(const double* x) const override {
+      return x[0] * x[0] * x[1] + 3 * x[1] * x[2] * x[2] + x[2];
+    }
   } f;
   double x[3] = {0.5, -1.0, 2.0}, full[9], grad[3], value = 0.0;
   XelMathNxNFullSymMatrix packed(3);

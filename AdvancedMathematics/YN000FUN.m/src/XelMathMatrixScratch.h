@@ -4,8 +4,7 @@
 // so a raise in the middle of a solve frees it.
 #include "XelQuorMemory.h"
 
-template <long Local>
-class XelMathMatrixScratch {
+template <long Local> class XelMathMatrixScratch {
 public:
   explicit XelMathMatrixScratch(long iCount)
       : _count(iCount), _data(iCount <= Local ? _local : XelQuorArrayDoubleNew(iCount)) {}

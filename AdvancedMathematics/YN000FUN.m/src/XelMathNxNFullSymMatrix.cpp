@@ -178,8 +178,7 @@ void XelMathPackedLDLtSolve(long iN, const double* a, const long* iKind, const l
       } else {
         const double b1 = b[k * iC + c], b2 = b[(k + 1) * iC + c];
         for (long i = k + 2; i < n; ++i)
-          b[i * iC + c] -=
-              a[XelMathPackedIndex(i, k)] * b1 + a[XelMathPackedIndex(i, k + 1)] * b2;
+          b[i * iC + c] -= a[XelMathPackedIndex(i, k)] * b1 + a[XelMathPackedIndex(i, k + 1)] * b2;
         k += 2;
       }
     }
@@ -630,8 +629,7 @@ int XelMathNxNFullSymMatrix::Cholesky(XelMathNxNFullSymMatrix* oL, const long* i
   return 0;
 }
 
-int XelMathNxNFullSymMatrix::SolveCholesky(double* ioB, const long* iImp,
-                                           const long iNRHS) const {
+int XelMathNxNFullSymMatrix::SolveCholesky(double* ioB, const long* iImp, const long iNRHS) const {
   const long n = GetSizeOfMatrix();
   const long count = n * (n + 1) / 2;
   XelMathMatrixScratch<LocalPacked> copy(count);
@@ -715,8 +713,8 @@ bool XelMathNxNFullSymMatrix::StopJacobi(const double iEps) const {
   return true;
 }
 
-int XelMathNxNFullSymMatrix::EvalEigenVal(XelMathNxNMatrix& oV, double* oLambda,
-                                          const double iEps, const long iFlag) const {
+int XelMathNxNFullSymMatrix::EvalEigenVal(XelMathNxNMatrix& oV, double* oLambda, const double iEps,
+                                          const long iFlag) const {
   const long n = GetSizeOfMatrix();
   XelMathNxNFullSymMatrix a(*this);
   XelMathNxNMatrix identity(n, 1.0);
@@ -737,8 +735,8 @@ int XelMathNxNFullSymMatrix::EvalEigenVal(XelMathNxNMatrix& oV, double* oLambda,
           continue;
         const double app = a.GetCoef(p, p), aqq = a.GetCoef(q, q);
         const double theta = (aqq - app) / (2.0 * apq);
-        const double t = (theta >= 0.0 ? 1.0 : -1.0) /
-                         (std::fabs(theta) + std::sqrt(theta * theta + 1.0));
+        const double t =
+            (theta >= 0.0 ? 1.0 : -1.0) / (std::fabs(theta) + std::sqrt(theta * theta + 1.0));
         const double c = 1.0 / std::sqrt(t * t + 1.0), s = t * c;
         for (long k = 0; k < n; ++k) {
           if (k == p || k == q)

@@ -25,5 +25,4 @@ double XelMathPackedLDLtDeterminant(long iN, const double* iA, const long* iKind
 /// iImp is null). Returns 0, or 5 on a diagonal that is not positive.
 int XelMathPackedCholesky(long iN, double* ioA, const long* iImp);
 /// Solves L Lᵀ X = B over the free unknowns (ioB iN x iC); returns 0 or 5 (zero diagonal).
-int XelMathPackedCholeskySolve(long iN, const double* iL, const long* iImp, double* ioB,
-                               long iC);
+int XelMathPackedCholeskySolve(long iN, const double* iL, const long* iImp, double* ioB, long iC);
