@@ -49,13 +49,22 @@ double Norm(const Dense& v) {
   return std::sqrt(s);
 }
 
-Dense Product(const Dense& a, long m, long n, const Dense& x, long c = 1) {
-  Dense y(m * c, 0.0);
+// The m x n row-major matrix of the values f(i, j).
+Dense Fill(long m, long n, const std::function<double(long, long)>& f) {
+  Dense a(m * n);
   for (long i = 0; i < m; ++i)
+    for (long j = 0; j < n; ++j)
+      a[i * n + j] = f(i, j);
+  return a;
+}
+
+Dense Product(const Dense& a, long m, long n, const Dense& x, long c = 1) {
+  return Fill(m, c, [&](long i, long j) {
+    double s = 0.0;
     for (long k = 0; k < n; ++k)
-      for (long j = 0; j < c; ++j)
-        y[i * c + j] += a[i * n + k] * x[k * c + j];
-  return y;
+      s += a[i * n + k] * x[k * c + j];
+    return s;
+  });
 }
 
 // ||A x - b|| / (||A|| ||x||), Frobenius norm of A.
@@ -68,88 +77,64 @@ double BackwardError(const Dense& a, long m, long n, const Dense& x, const Dense
 
 Dense Random(std::mt19937& g, long count, double lo = -1.0, double hi = 1.0) {
   std::uniform_real_distribution<double> u(lo, hi);
-  Dense v(count);
-  for (double& x : v)
-    x = u(g);
-  return v;
+  return Fill(count, 1, [&](long, long) { return u(g); });
 }
 
 // The reflection I - 2 u uᵀ / uᵀu (n x n), an orthogonal matrix built independently.
 Dense Reflection(std::mt19937& g, long n) {
   const Dense u = Random(g, n);
-  const double uu = Norm(u) * Norm(u);
-  Dense h(n * n);
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j < n; ++j)
-      h[i * n + j] = (i == j ? 1.0 : 0.0) - 2.0 * u[i] * u[j] / uu;
-  return h;
+  return Fill(n, n,
+              [&](long i, long j) { return (i == j) - 2.0 * u[i] * u[j] / (Norm(u) * Norm(u)); });
 }
 
 // U diag(s) Vᵀ with U, V reflections: an m x n matrix of known singular values s.
 Dense WithSingularValues(std::mt19937& g, long m, long n, const Dense& s) {
   const Dense u = Reflection(g, m), v = Reflection(g, n);
-  Dense a(m * n, 0.0);
-  for (long i = 0; i < m; ++i)
-    for (long j = 0; j < n; ++j)
-      for (long k = 0; k < n; ++k)
-        a[i * n + j] += u[i * m + k] * s[k] * v[j * n + k];
-  return a;
+  return Fill(m, n, [&](long i, long j) {
+    double a = 0.0;
+    for (long k = 0; k < n; ++k)
+      a += u[i * m + k] * s[k] * v[j * n + k];
+    return a;
+  });
 }
 
 Dense Hilbert(long n) {
-  Dense a(n * n);
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j < n; ++j)
-      a[i * n + j] = 1.0 / double(i + j + 1);
-  return a;
+  return Fill(n, n, [](long i, long j) { return 1.0 / double(i + j + 1); });
 }
-
 // Kahan's upper triangular matrix: diag(1, s, ..., s^(n-1)) times (1 on the diagonal, -c above).
 Dense Kahan(long n) {
-  const double s = std::sin(1.2), c = std::cos(1.2);
-  Dense a(n * n, 0.0);
-  for (long i = 0; i < n; ++i)
-    for (long j = i; j < n; ++j)
-      a[i * n + j] = std::pow(s, double(i)) * (i == j ? 1.0 : -c);
-  return a;
+  return Fill(n, n, [](long i, long j) {
+    return j < i ? 0.0 : std::pow(std::sin(1.2), double(i)) * (i == j ? 1.0 : -std::cos(1.2));
+  });
 }
-
 // Rows of a random matrix scaled by 10^-i: badly scaled but well conditioned by rows.
 Dense Graded(long n) {
   std::mt19937 g(7);
-  Dense a = Random(g, n * n);
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j < n; ++j)
-      a[i * n + j] *= std::pow(10.0, -double(i));
-  return a;
+  const Dense r = Random(g, n * n);
+  return Fill(n, n, [&](long i, long j) { return r[i * n + j] * std::pow(10.0, -double(i)); });
 }
-
 Dense RandomSquare(long n) {
   std::mt19937 g(static_cast<unsigned>(n));
   return Random(g, n * n);
 }
 
-// Max |X Y - I| for n x n dense X (or Xᵀ when iTransposeX) and Y.
+// max |(XᵀX)_ij - δ_ij| for the m x n row-major X.
 double OrthogonalityDefect(const Dense& x, long m, long n) {
   double worst = 0.0;
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j < n; ++j) {
-      double s = 0.0;
-      for (long k = 0; k < m; ++k)
-        s += x[k * n + i] * x[k * n + j];
-      worst = std::max(worst, std::fabs(s - (i == j ? 1.0 : 0.0)));
-    }
+  for (double v : Fill(n, n, [&](long i, long j) {
+         double s = -double(i == j);
+         for (long k = 0; k < m; ++k)
+           s += x[k * n + i] * x[k * n + j];
+         return s;
+       }))
+    worst = std::max(worst, std::fabs(v));
   return worst;
 }
 
 Dense Coefs(const XelMathMxNMatrix& a) {
   long m = 0, n = 0;
   a.GetSizeOfMatrix(m, n);
-  Dense v(m * n);
-  for (long i = 0; i < m; ++i)
-    for (long j = 0; j < n; ++j)
-      v[i * n + j] = a.GetCoef(i, j);
-  return v;
+  return Fill(m, n, [&](long i, long j) { return a.GetCoef(i, j); });
 }
 
 long Allocations() {
@@ -631,6 +616,13 @@ TEST(MatrixMisuse, DimensionsAndSizesRaiseWithTheirTexts) {
                          std::make_pair(LONG_MAX, 2L), std::make_pair(1L << 32, 1L << 32)})
     ExpectInputError([&] { XelMathMxNMatrix(mn.first, mn.second); }, 0x2000c,
                      {"Constructor", "Dimension not valid", ""});
+  const XelMathNxNFullSymMatrix sym3(3);
+  const XelMathNxNBandSymMatrix band3(3, 2);
+  for (const auto& call : std::vector<std::function<void()>>{
+           [&] { b.GetCoef(3, 0); }, [&] { b.GetCoef(-1); }, [&] { p.SetCoef(0, 1.0); },
+           [&] { sym3.GetCoef(0, 3); }, [&] { sym3.GetCoef(6); }, [&] { band3.GetCoef(5); },
+           [&] { band3.GetCoef(-1, 0); }})
+    ExpectInputError(call, 0x20007, {"the coefficient index of a matrix", "Wrong Index"});
   ExpectInputError([] { XelMathNxNFullSymMatrix(LONG_MAX); }, 0x2000c);
   ExpectInputError([] { XelMathNxNBandSymMatrix(LONG_MAX / 2, 3); }, 0x2000c);
   Trace trace;

@@ -345,10 +345,12 @@ void XelMathMxNMatrix::SetCoef(const double* iValues) {
 }
 
 void XelMathMxNMatrix::SetCoef(const long i, const long j, const double iValue) {
+  XEL_MATRIX_CHECK_INDEX(i >= 0 && i < _m && j >= 0 && j < _n, "XelMathMxNMatrix::SetCoef");
   _coef[i * _n + j] = iValue;
 }
 
 void XelMathMxNMatrix::SetCoef(const long k, const double iValue) {
+  XEL_MATRIX_CHECK_INDEX(k >= 0 && k < _m * _n, "XelMathMxNMatrix::SetCoef");
   _coef[k] = iValue;
 }
 
@@ -376,10 +378,12 @@ void XelMathMxNMatrix::SetSubMatrix(const XelMathMxNMatrix& iSub, const long i0,
 }
 
 double XelMathMxNMatrix::GetCoef(const long i, const long j) const {
+  XEL_MATRIX_CHECK_INDEX(i >= 0 && i < _m && j >= 0 && j < _n, "XelMathMxNMatrix::GetCoef");
   return _coef[i * _n + j];
 }
 
 double XelMathMxNMatrix::GetCoef(const long k) const {
+  XEL_MATRIX_CHECK_INDEX(k >= 0 && k < _m * _n, "XelMathMxNMatrix::GetCoef");
   return _coef[k];
 }
 

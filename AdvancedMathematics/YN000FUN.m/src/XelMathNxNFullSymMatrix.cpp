@@ -399,10 +399,12 @@ void XelMathNxNFullSymMatrix::SetCoef(const double* iPacked) {
 }
 
 void XelMathNxNFullSymMatrix::SetCoef(const long i, const long j, const double iValue) {
+  XEL_MATRIX_CHECK_INDEX(i >= 0 && i < _n && j >= 0 && j < _n, "XelMathNxNFullSymMatrix::SetCoef");
   _packed[XelMathPackedIndex(i, j)] = iValue;
 }
 
 void XelMathNxNFullSymMatrix::SetCoef(const long k, const double iValue) {
+  XEL_MATRIX_CHECK_INDEX(k >= 0 && k < _n * (_n + 1) / 2, "XelMathNxNFullSymMatrix::SetCoef");
   _packed[k] = iValue;
 }
 
@@ -412,10 +414,12 @@ void XelMathNxNFullSymMatrix::Reset() {
 }
 
 double XelMathNxNFullSymMatrix::GetCoef(const long i, const long j) const {
+  XEL_MATRIX_CHECK_INDEX(i >= 0 && i < _n && j >= 0 && j < _n, "XelMathNxNFullSymMatrix::GetCoef");
   return _packed[XelMathPackedIndex(i, j)];
 }
 
 double XelMathNxNFullSymMatrix::GetCoef(const long k) const {
+  XEL_MATRIX_CHECK_INDEX(k >= 0 && k < _n * (_n + 1) / 2, "XelMathNxNFullSymMatrix::GetCoef");
   return _packed[k];
 }
 
