@@ -452,6 +452,19 @@ TEST(MatrixSymmetric, CholeskyJacobiAndBfgs) {
   ASSERT_EQ(spd.SolveCholesky(rhs.data(), nullptr, 1), 0);
   for (long i = 0; i < n; ++i)
     EXPECT_NEAR(rhs[i], x[i], 1e-13);
+  // Imposed unknowns 1 and 3 keep their values; the free rows hold exactly.
+  const long imp[5] = {1, 0, 1, 0, 1};
+  Dense held = Product(Coefs(spd), n, n, x);
+  held[1] = x[1];
+  held[3] = x[3];
+  ASSERT_EQ(spd.SolveCholesky(held.data(), imp, 1), 0);
+  for (long i = 0; i < n; ++i)
+    EXPECT_NEAR(held[i], x[i], 1e-13);
+  XelMathNxNFullSymMatrix inverse; // the inverse solves every column of the identity
+  ASSERT_EQ(spd.InverseCholesky(&inverse), 0);
+  const Dense id = Product(Coefs(spd), n, n, Coefs(inverse), n);
+  for (long k = 0; k < n * n; ++k)
+    EXPECT_NEAR(id[k], k % (n + 1) == 0 ? 1.0 : 0.0, 1e-13);
   // BFGS: after an update the estimate satisfies the secant condition H s = y.
   XelMathNxNFullSymMatrixForBfgs h(3);
   for (long i = 0; i < 3; ++i)

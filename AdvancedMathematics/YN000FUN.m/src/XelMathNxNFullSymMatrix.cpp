@@ -214,22 +214,6 @@ void XelMathPackedLDLtSolve(long iN, const double* a, const long* iKind, const l
     swapRows(k, iSwap[k]);
 }
 
-double XelMathPackedLDLtDeterminant(long iN, const double* a, const long* iKind) {
-  double det = 1.0;
-  for (long k = 0; k < iN;) {
-    if (iKind[k] == 1) {
-      det *= a[XelMathPackedIndex(k, k)];
-      k += 1;
-    } else {
-      const double d11 = a[XelMathPackedIndex(k, k)], d21 = a[XelMathPackedIndex(k + 1, k)],
-                   d22 = a[XelMathPackedIndex(k + 1, k + 1)];
-      det *= d11 * d22 - d21 * d21;
-      k += 2;
-    }
-  }
-  return det;
-}
-
 int XelMathPackedCholesky(long iN, double* a, const long* iImp) {
   for (long i = 0; i < iN; ++i) {
     if (iImp && iImp[i] == 0)
