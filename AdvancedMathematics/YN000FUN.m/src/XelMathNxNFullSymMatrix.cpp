@@ -326,6 +326,17 @@ long XelMathNxNFullSymMatrix::GetStaticMemoryBytes() const {
   return static_cast<long>(sizeof(*this));
 }
 
+void XelMathNxNFullSymMatrix::CopyPacked(double* oPacked) const {
+  const long n = GetSizeOfMatrix();
+  if (GetTypeOfMatrix() == 2 && _packed) {
+    std::memcpy(oPacked, _packed, sizeof(double) * n * (n + 1) / 2);
+    return;
+  }
+  for (long i = 0; i < n; ++i)
+    for (long j = 0; j <= i; ++j)
+      oPacked[i * (i + 1) / 2 + j] = GetCoef(i, j);
+}
+
 void XelMathNxNFullSymMatrix::ResizePacked(const long iN) {
   CheckSize(iN, iN);
   const long count = iN * (iN + 1) / 2;
@@ -480,9 +491,7 @@ int XelMathNxNFullSymMatrix::Solve(double* ioB, const long iNRHS) {
   const long count = n * (n + 1) / 2;
   XelMathMatrixScratch<LocalPacked> copy(count);
   double* a = copy.Get();
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j <= i; ++j)
-      a[i * (i + 1) / 2 + j] = GetCoef(i, j);
+  CopyPacked(a);
   PivotRecords pivots(n);
   const double tiny = GetPivotThreshold() * MaxAbsPacked(count, a);
   if (XelMathPackedLDLt(n, a, pivots.Kind(), pivots.Swap(), tiny) != 0)
@@ -596,9 +605,7 @@ int XelMathNxNFullSymMatrix::Cholesky(XelMathNxNFullSymMatrix* oL, const long* i
   const long count = n * (n + 1) / 2;
   XelMathMatrixScratch<LocalPacked> copy(count);
   double* a = copy.Get();
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j <= i; ++j)
-      a[i * (i + 1) / 2 + j] = GetCoef(i, j);
+  CopyPacked(a);
   if (XelMathPackedCholesky(n, a, iImp) != 0) {
     XelQuorOutput::GetOut() << " a non positive matrix ";
     return 5;
@@ -622,9 +629,7 @@ int XelMathNxNFullSymMatrix::SolveCholesky(double* ioB, const long* iImp, const 
   const long count = n * (n + 1) / 2;
   XelMathMatrixScratch<LocalPacked> copy(count);
   double* a = copy.Get();
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j <= i; ++j)
-      a[i * (i + 1) / 2 + j] = GetCoef(i, j);
+  CopyPacked(a);
   if (XelMathPackedCholesky(n, a, iImp) != 0)
     return 5;
   Modifie(ioB, iImp, iNRHS);
@@ -636,9 +641,7 @@ int XelMathNxNFullSymMatrix::Resolution(double* ioB, const long iNRHS) const {
   const long count = n * (n + 1) / 2;
   XelMathMatrixScratch<LocalPacked> copy(count);
   double* a = copy.Get();
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j <= i; ++j)
-      a[i * (i + 1) / 2 + j] = GetCoef(i, j);
+  CopyPacked(a);
   return XelMathPackedCholeskySolve(n, a, nullptr, ioB, iNRHS);
 }
 
