@@ -1,0 +1,34 @@
+#pragma once
+// Work arrays of the matrix classes: a fixed local buffer of Local doubles, with a fallback
+// to the memory services for larger requests. The heap block is released by the destructor,
+// so a raise in the middle of a solve frees it.
+#include "XelQuorMemory.h"
+
+template <long Local>
+class XelMathMatrixScratch {
+public:
+  explicit XelMathMatrixScratch(long iCount)
+      : _count(iCount), _data(iCount <= Local ? _local : XelQuorArrayDoubleNew(iCount)) {}
+  XelMathMatrixScratch(const XelMathMatrixScratch&) = delete;
+  XelMathMatrixScratch& operator=(const XelMathMatrixScratch&) = delete;
+  ~XelMathMatrixScratch() {
+    if (_data != _local)
+      XelQuorArrayDoubleDel(_data, _count);
+  }
+  double* Get() { return _data; }
+
+private:
+  long _count;
+  double _local[Local];
+  double* _data;
+};
+
+// Bytes of a matrix of M x N doubles, or -1 when M x N cannot be stored (negative sizes, or
+// a product beyond what the memory services hold); checked before any product is formed.
+inline long XelMathMatrixCount(long iM, long iN) {
+  if (iM < 0 || iN < 0)
+    return -1;
+  if (iM != 0 && iN > XelQuorMaxArrayDoubles / iM)
+    return -1;
+  return iM * iN;
+}
