@@ -91,6 +91,7 @@
 #include "XelMathMinimizeRN.h"
 #include "XelMathMinimizeX.h"
 #include "XelMathMultiFunctionX.h"
+#include "XelMathMxNBandMatrix.h"
 #include "XelMathOppositeX.h"
 #include "XelMathPeriodicX.h"
 #include "XelMathPiecewiseX.h"
