@@ -9,6 +9,7 @@
 
 #include "XelMathGrid.h"
 #include "XelMathMxNBandMatrix.h"
+#include "XelMathMxNMatrix.h"
 #include "XelMathSetOf3DObjects.h"
 
 namespace {
@@ -66,92 +67,119 @@ double MaxDiff(const double* x, const Vec& y) {
   return d;
 }
 
-// A fit by uniform quadratic B-splines (w = 3) at m points of [0, 1): open (n = cells + 2) or
-// periodic (n = cells, rows wrap around). Returns the band matrix and fills its dense copy.
+// A fit by uniform quadratic B-splines (w = 3) at the points i0..i1-1 of m points of [0, 1):
+// open (n = cells + 2) or periodic (n = cells, rows wrap around), with its dense copy.
 struct Fit {
   long m, n;
   XelMathMxNBandMatrix band;
   Vec dense, b, weights;
 };
-void BuildFit(Fit& f, long m, long cells, bool periodic, bool weighted, long nRHS) {
-  f.m = m;
+void BuildFit(Fit& f, long m, long cells, bool periodic, bool weighted, long nRHS, long i0 = 0,
+              long i1 = -1) {
+  f.m = (i1 < 0 ? m : i1) - i0;
   f.n = periodic ? cells : cells + 2;
-  f.band = XelMathMxNBandMatrix(m, f.n, 3);
-  f.dense.assign(m * f.n, 0.0);
-  f.b.resize(m * nRHS);
-  f.weights.assign(m, 1.0);
-  for (long i = 0; i < m; i++) {
+  f.band = XelMathMxNBandMatrix(f.m, f.n, 3);
+  f.dense.assign(f.m * f.n, 0.0);
+  f.b.resize(f.m * nRHS);
+  f.weights.assign(f.m, 1.0);
+  for (long r = 0; r < f.m; r++) {
+    const long i = r + i0;
     const double t = (i + 0.37) / m, s = t * cells;
     const long cell = std::min(static_cast<long>(s), cells - 1);
     const double u = s - cell;
     const double v[3] = {0.5 * (1 - u) * (1 - u), 0.5 * (-2 * u * u + 2 * u + 1), 0.5 * u * u};
-    f.band.SetCoef(i, cell, v);
+    f.band.SetCoef(r, cell, v);
     for (long k = 0; k < 3; k++)
-      f.dense[i * f.n + (cell + k) % f.n] += v[k];
+      f.dense[r * f.n + (cell + k) % f.n] += v[k];
     for (long c = 0; c < nRHS; c++)
-      f.b[i * nRHS + c] = std::sin(2 * kPi * t + c) + 0.1 * std::cos(17.0 * t * (c + 1));
+      f.b[r * nRHS + c] = std::sin(2 * kPi * t + c) + 0.1 * std::cos(17.0 * t * (c + 1));
     if (weighted)
-      f.weights[i] = 0.5 + std::fabs(std::sin(3.0 * i));
+      f.weights[r] = 0.5 + std::fabs(std::sin(3.0 * i));
   }
   if (weighted)
     f.band.SetRowWeights(f.weights.data());
 }
 
-enum Method { kNormal, kQR, kGrid, kSet3D, kTransfQR };
+// The solve paths of a rectangular matrix: copying, QR, grids and sets in place, QR in two
+// steps, and the normal matrix formed first then solved in place (imposed values at their rows).
+enum Method { kNormal, kQR, kGrid, kSet3D, kTransfQR, kFormed };
+int SolveBy(Method iMethod, XelMathMxNBandMatrix& a, const Vec& b, Vec& x, long nRHS,
+            const long* iImp = nullptr) {
+  long m, n;
+  a.GetSizeOfMatrix(m, n);
+  Vec w(std::max(m, n) * nRHS, 0.0);
+  std::copy(b.begin(), b.end(), w.begin());
+  int done = 0;
+  if (iMethod == kNormal)
+    return a.Solve(b.data(), x.data(), nRHS, m) && a.GetStorageMode() == 3;
+  if (iMethod == kQR)
+    return a.SolveQR(b.data(), x.data(), nRHS);
+  if (iMethod == kGrid) {
+    XelMathGrid g(m, nRHS);
+    std::copy(b.begin(), b.end(), g.GetData());
+    done = a.Solve(g) && g.GetNumberOfRows() == n;
+    std::copy(g.GetData(), g.GetData() + n * nRHS, w.begin());
+  } else if (iMethod == kSet3D) {
+    XelMathSetOf3DObjects in(m), out;
+    std::copy(b.begin(), b.end(), in.GetData());
+    done = a.Solve(in, out) && out.GetNumberOfObjects() == n;
+    std::copy(out.GetData(), out.GetData() + n * 3, w.begin());
+  } else if (iMethod == kTransfQR) {
+    done = a.TransfQR(w.data(), nRHS) && a.SolveQRII(w.data(), nRHS) && a.GetStorageMode() == 4;
+  } else {
+    done = a.TransMultiply(w.data(), nRHS) && a.TransGramProduct();
+    for (long j = 0; j < n && iImp; j++)
+      if (!iImp[j])
+        w[j] = x[j];
+    done = done && a.Solve(w.data(), nRHS, n);
+  }
+  std::copy(w.begin(), w.begin() + n * nRHS, x.begin());
+  return done;
+}
 
 TEST(BandMatrix, LeastSquaresFitsMatchTheDenseNormalEquations) {
-  struct Case { bool periodic, weighted; Method method; long nRHS; };
-  const Case cases[] = {{false, false, kNormal, 1}, {false, true, kNormal, 2},
-                        {true, false, kNormal, 1},  {true, true, kNormal, 2},
-                        {false, false, kQR, 2},     {false, true, kQR, 1},
-                        {true, false, kQR, 1},      {true, true, kQR, 2},
-                        {true, true, kGrid, 2},     {false, true, kSet3D, 3},
-                        {true, false, kTransfQR, 2}};
+  struct Case {
+    bool periodic, weighted;
+    Method method;
+    long nRHS;
+  };
+  const Case cases[] = {
+      {false, false, kNormal, 1}, {false, true, kNormal, 2},   {true, false, kNormal, 1},
+      {true, true, kNormal, 2},   {false, false, kQR, 2},      {false, true, kQR, 1},
+      {true, false, kQR, 1},      {true, true, kQR, 2},        {true, true, kGrid, 2},
+      {false, true, kSet3D, 3},   {true, false, kTransfQR, 2}, {false, true, kFormed, 1}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.periodic << c.weighted << c.method);
     Fit f;
     BuildFit(f, 60, 9, c.periodic, c.weighted, c.nRHS);
     EXPECT_EQ(f.band.GetIfPeriodic(), c.periodic ? 1 : 0);
+    XelMathMxNMatrix full;
+    ASSERT_EQ(f.band.GetFullMatrix(full), 1);
+    EXPECT_LT(MaxDiff(full.GetFullMatrixCoef(), f.dense), 1e-15);
     const Vec ref = DenseLeastSquares(f.dense, f.b, f.weights, f.m, f.n, c.nRHS);
     Vec x(f.n * c.nRHS, 0.0);
-    int done = 0;
-    if (c.method == kNormal) {
-      done = f.band.Solve(f.b.data(), x.data(), c.nRHS, f.m);
-      EXPECT_EQ(f.band.GetStorageMode(), 3);
-    } else if (c.method == kQR) {
-      done = f.band.SolveQR(f.b.data(), x.data(), c.nRHS);
-    } else if (c.method == kGrid) {
-      XelMathGrid g(f.m, c.nRHS);
-      std::copy(f.b.begin(), f.b.end(), g.GetData());
-      done = f.band.Solve(g) && g.GetNumberOfRows() == f.n;
-      std::copy(g.GetData(), g.GetData() + f.n * c.nRHS, x.begin());
-    } else if (c.method == kSet3D) {
-      XelMathSetOf3DObjects in(f.m), out;
-      std::copy(f.b.begin(), f.b.end(), in.GetData());
-      done = f.band.Solve(in, out) && out.GetNumberOfObjects() == f.n;
-      std::copy(out.GetData(), out.GetData() + f.n * 3, x.begin());
-    } else {
-      Vec b = f.b;
-      done = f.band.TransfQR(b.data(), c.nRHS) && f.band.SolveQRII(b.data(), c.nRHS);
-      std::copy(b.begin(), b.begin() + f.n * c.nRHS, x.begin());
-      EXPECT_EQ(f.band.GetStorageMode(), 4);
-    }
-    ASSERT_EQ(done, 1);
+    ASSERT_EQ(SolveBy(c.method, f.band, f.b, x, c.nRHS), 1);
     EXPECT_LT(MaxDiff(x.data(), ref), 1e-10);
   }
 }
 
 // Circulant systems with a symmetric stencil: for b_j = cos(2 pi q j / n) the solution is
-// b / lambda_q, lambda_q = c0 + 2 sum c_m cos(2 pi q m / n).
+// b / lambda_q, lambda_q = c0 + 2 sum c_m cos(2 pi q m / n). Method kFormed here writes the
+// symmetric band (mode 2) and its corner directly.
 TEST(BandMatrix, PeriodicSystemsMatchTheCirculantClosedForm) {
-  struct Case { long n; Vec stencil; Method method; };
+  struct Case {
+    long n;
+    Vec stencil;
+    Method method;
+  };
   const Case cases[] = {{7, {4, 1}, kNormal},        {12, {8, -4, 1}, kNormal},
                         {9, {8, -4, 1}, kQR},        {7, {4, 1}, kQR},
-                        {12, {8, -4, 1}, kTransfQR}, {7, {4, 1}, kGrid}};
+                        {12, {8, -4, 1}, kTransfQR}, {7, {4, 1}, kFormed},
+                        {12, {8, -4, 1}, kFormed},   {9, {4, 1}, kGrid}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.n << " " << c.method);
     const long n = c.n, h = static_cast<long>(c.stencil.size()) - 1, q[2] = {1, 3};
-    Vec b(2 * n), ref(2 * n), row(2 * h + 1);
+    Vec b(2 * n), ref(2 * n), row(2 * h + 1), x(2 * n, 0.0);
     for (long k = -h; k <= h; k++)
       row[k + h] = c.stencil[std::labs(k)];
     for (long j = 0; j < n; j++)
@@ -162,28 +190,20 @@ TEST(BandMatrix, PeriodicSystemsMatchTheCirculantClosedForm) {
         b[j * 2 + r] = std::cos(2 * kPi * q[r] * j / n);
         ref[j * 2 + r] = b[j * 2 + r] / lambda;
       }
-    Vec x(2 * n, 0.0);
     int done = 0;
-    if (c.method == kGrid) { // the symmetric band (mode 2) with its corner written directly
+    if (c.method == kFormed) {
       XelMathMxNBandMatrix s(n, n, h + 1, 2);
       for (long i = 0; i < n; i++)
         for (long k = 0; k <= h; k++)
           s.SetCoef(i, (i + k) % n, c.stencil[k]);
       EXPECT_EQ(s.GetIfPeriodic(), 1);
-      done = s.FactorizeLDLt(0.0) && s.SolveLDLt(b.data(), 2);
       x = b;
+      done = s.FactorizeLDLt(0.0) && s.SolveLDLt(x.data(), 2);
     } else {
       XelMathMxNBandMatrix a(n, n, 2 * h + 1);
       for (long i = 0; i < n; i++)
         a.SetCoef(i, i - h, row.data());
-      if (c.method == kNormal)
-        done = a.Solve(b.data(), x.data(), 2, n);
-      else if (c.method == kQR)
-        done = a.SolveQR(b.data(), x.data(), 2);
-      else {
-        x = b;
-        done = a.TransfQR(x.data(), 2) && a.SolveQRII(x.data(), 2);
-      }
+      done = SolveBy(c.method, a, b, x, 2);
     }
     ASSERT_EQ(done, 1);
     EXPECT_LT(MaxDiff(x.data(), ref), 1e-12);
@@ -216,10 +236,10 @@ TEST(BandMatrix, QRKeepsTheAccuracyThatNormalEquationsLose) {
   EXPECT_TRUE(normalDone == 0 || MaxDiff(xne.data(), xTrue) > 100 * errQR);
 }
 
-// Imposed unknowns keep their values; the others solve the reduced problem (imposed columns
-// moved to the right-hand side), solved densely here.
+// Imposed unknowns keep their values; the others solve the normal equations of the free
+// columns with the imposed ones moved to the right-hand side (dense reference).
 TEST(BandMatrix, ImposedUnknownsKeepTheirGivenValues) {
-  for (Method method : {kNormal, kQR, kGrid}) {
+  for (Method method : {kNormal, kQR, kFormed}) {
     for (bool periodic : {false, true}) {
       SCOPED_TRACE(testing::Message() << method << periodic);
       Fit f;
@@ -227,42 +247,25 @@ TEST(BandMatrix, ImposedUnknownsKeepTheirGivenValues) {
       const long n = f.n;
       std::vector<long> imp(n, 1);
       imp[0] = imp[n - 1] = imp[n / 2] = 0;
-      Vec x(n, 0.0);
+      Vec x(n, 0.0), g(n * n, 0.0), r(n, 0.0);
       x[0] = 0.25, x[n - 1] = -0.5, x[n / 2] = 2.0;
-      Vec rhs = f.b;
-      for (long i = 0; i < f.m; i++)
-        for (long j = 0; j < n; j++)
-          if (!imp[j])
-            rhs[i] -= f.dense[i * n + j] * x[j];
-      // Reference: dense normal equations of the free columns only.
-      Vec g(n * n, 0.0), r(n, 0.0);
       for (long i = 0; i < f.m; i++)
         for (long j = 0; j < n; j++) {
           for (long k = 0; k < n; k++)
-            if (imp[j] && imp[k])
-              g[j * n + k] += f.weights[i] * f.dense[i * n + j] * f.dense[i * n + k];
-          r[j] += imp[j] ? f.weights[i] * f.dense[i * n + j] * rhs[i] : 0.0;
+            g[j * n + k] += f.weights[i] * f.dense[i * n + j] * f.dense[i * n + k];
+          r[j] += f.weights[i] * f.dense[i * n + j] * f.b[i];
         }
       for (long j = 0; j < n; j++)
-        if (!imp[j])
-          g[j * n + j] = 1.0, r[j] = x[j];
+        for (long k = 0; k < n && !imp[j]; k++)
+          r[k] -= imp[k] ? g[k * n + j] * x[j] : 0.0;
+      for (long j = 0; j < n; j++)
+        for (long k = 0; k < n && !imp[j]; k++) {
+          g[j * n + k] = g[k * n + j] = j == k ? 1.0 : 0.0;
+          r[j] = x[j];
+        }
       const Vec ref = DenseSolve(g, r, n, 1);
       f.band.SetImpositions(imp.data());
-      int done = 0;
-      if (method == kNormal) {
-        done = f.band.Solve(f.b.data(), x.data(), 1, f.m);
-      } else if (method == kQR) {
-        done = f.band.SolveQR(f.b.data(), x.data(), 1);
-      } else { // normal matrix formed first, then the symmetric solve in place
-        Vec atb(n);
-        ASSERT_TRUE(f.band.TransMultiply(f.b.data(), atb.data(), 1) && f.band.TransGramProduct());
-        for (long j = 0; j < n; j++)
-          if (!imp[j])
-            atb[j] = x[j];
-        done = f.band.Solve(atb.data(), 1, n);
-        x = atb;
-      }
-      ASSERT_EQ(done, 1);
+      ASSERT_EQ(SolveBy(method, f.band, f.b, x, 1, imp.data()), 1);
       EXPECT_LT(MaxDiff(x.data(), ref), 1e-10);
       EXPECT_EQ(x[0], 0.25);
       EXPECT_EQ(x[n / 2], 2.0);
@@ -272,13 +275,13 @@ TEST(BandMatrix, ImposedUnknownsKeepTheirGivenValues) {
 
 // Smoothing terms and appended rows give the same normal equations as the dense sums.
 TEST(BandMatrix, GramProductsAddUpLikeTheDenseSums) {
-  Fit f;
+  Fit f, head, rest;
   BuildFit(f, 50, 10, false, true, 1);
-  const long n = f.n, half = 23;
-  const double lambda = 0.3;
-  // Second differences D (n-2 rows of width 3) as the smoothing term lambda D^T D.
-  XelMathMxNBandMatrix d(n - 2, n, 3);
-  const double diff[3] = {1.0, -2.0, 1.0};
+  BuildFit(head, 50, 10, false, true, 1, 0, 23);
+  BuildFit(rest, 50, 10, false, true, 1, 23, 50);
+  const long n = f.n;
+  const double lambda = 0.3, diff[3] = {1.0, -2.0, 1.0};
+  XelMathMxNBandMatrix d(n - 2, n, 3); // second differences: the smoothing term lambda D^T D
   for (long i = 0; i < n - 2; i++)
     d.SetCoef(i, i, diff);
   Vec g(n * n, 0.0), r(n, 0.0);
@@ -296,28 +299,21 @@ TEST(BandMatrix, GramProductsAddUpLikeTheDenseSums) {
   for (int variant = 0; variant < 3; variant++) {
     SCOPED_TRACE(variant);
     XelMathMxNBandMatrix normal, smooth;
-    Vec atb(n, 0.0), x(n, 0.0);
+    Vec atb(n, 0.0), x(n, 0.0), dense(n * n);
     if (variant == 0) { // whole normal matrix, smoothing formed apart then added
       ASSERT_EQ(f.band.TransGramProduct(normal, 1.0, 0, -1), 1);
       ASSERT_EQ(d.TransGramProduct(smooth, lambda, 0, -1), 1);
       ASSERT_EQ(normal.AddGramProduct(smooth, 1.0), 1);
       f.band.TransMultiply(f.b.data(), atb.data(), 1);
-    } else { // the first rows, then the rest appended, smoothing accumulated directly
-      ASSERT_EQ(f.band.TransGramProduct(normal, 1.0, 0, half - 1), 1);
-      XelMathMxNBandMatrix rest(f.m - half, n, 3);
-      for (long i = half; i < f.m; i++)
-        rest.SetCoef(i - half, f.band.GetFirstColumns()[i], f.band.GetCoef() + 3 * i);
-      rest.SetRowWeights(f.weights.data() + half);
-      Vec firstRows(f.b.begin(), f.b.begin() + half), weights(f.weights.begin(), f.weights.begin() + half);
-      XelMathMxNBandMatrix head(half, n, 3);
-      for (long i = 0; i < half; i++)
-        head.SetCoef(i, f.band.GetFirstColumns()[i], f.band.GetCoef() + 3 * i);
-      head.SetRowWeights(weights.data());
-      head.TransMultiply(firstRows.data(), atb.data(), 1);
-      ASSERT_EQ(normal.UpdateTransMultiplyAndGramProduct(rest, f.b.data() + half, atb.data(), 1), 1);
-      ASSERT_EQ(normal.UpdateTransGramProduct(d, lambda, 0, variant == 1 ? -1 : n - 3), 1);
+    } else { // the first rows, the rest appended, the smoothing accumulated (in two ranges)
+      ASSERT_EQ(head.band.TransGramProduct(normal, 1.0, 0, -1), 1);
+      head.band.TransMultiply(head.b.data(), atb.data(), 1);
+      ASSERT_EQ(normal.UpdateTransMultiplyAndGramProduct(rest.band, rest.b.data(), atb.data(), 1),
+                1);
+      ASSERT_EQ(normal.UpdateTransGramProduct(d, lambda, 0, variant == 1 ? -1 : 3), 1);
+      const int second = variant == 1 || normal.UpdateTransGramProduct(d, lambda, 4, n - 3);
+      ASSERT_EQ(second, 1);
     }
-    Vec dense(n * n);
     ASSERT_EQ(normal.TransGramProduct(dense.data(), n), 1);
     EXPECT_LT(MaxDiff(dense.data(), g), 1e-12);
     ASSERT_EQ(normal.Solve(atb.data(), x.data(), 1, n), 1);
@@ -338,8 +334,9 @@ TEST(BandMatrix, RefusalsAreResultsAndLeaveNothingAllocated) {
   EXPECT_EQ(indefinite.FactorizeLDLt(0.0), 0);
   EXPECT_EQ(indefinite.GetStorageMode(), 2);
   EXPECT_EQ(indefinite.FactorizeLDLt(3.0), 1); // the diagonal shift makes it definite
-  const long sizes[][3] = {{-1, 4, 2}, {4, -1, 2}, {4, 4, -2}, {4, 3, 4},
-                           {1L << 40, 1L << 40, 1L << 30}, {1L << 62, 2, 2}};
+  const long sizes[][3] = {
+      {-1, 4, 2},      {4, -1, 2}, {4, 4, -2}, {4, 3, 4}, {1L << 40, 1L << 40, 1L << 30},
+      {1L << 62, 2, 2}};
   for (const auto& s : sizes) {
     XelMathMxNBandMatrix m(s[0], s[1], s[2]);
     long rowsOut = -1, cols = -1, w = -1;
@@ -366,25 +363,20 @@ TEST(BandMatrix, RefusalsAreResultsAndLeaveNothingAllocated) {
   EXPECT_LT(MaxDiff(res.data(), Vec(4, 0.0)), 1e-12);
 }
 
-// D = the (n+1) x n first-difference matrix: D^T D = tridiag(-1, 2, -1), so the singular values
-// are 2 sin(k pi / (2(n+1))); its transpose has the same ones.
+// D = the (n+1) x n first-difference matrix (dense mode) and its transpose (band): D^T D is
+// tridiag(-1, 2, -1), so both have the singular values 2 sin(k pi / (2(n+1))).
 TEST(BandMatrix, SingularValuesOfDifferencesMatchTheClosedForm) {
   const long n = 9;
   for (bool transposed : {false, true}) {
     SCOPED_TRACE(transposed);
     const long m = transposed ? n : n + 1, cols = transposed ? n + 1 : n;
-    XelMathMxNBandMatrix d(m, cols, 2);
-    for (long i = 0; i < m; i++) {
-      const double v[2] = {transposed ? -1.0 : 1.0, transposed ? 1.0 : 0.0};
-      const double last[2] = {0.0, 1.0};
-      if (!transposed && i == n)
-        d.SetCoef(i, n - 2, last);
-      else if (!transposed && i > 0) {
-        const double pair[2] = {-1.0, 1.0};
-        d.SetCoef(i, i - 1, pair);
-      } else
-        d.SetCoef(i, i, v);
-    }
+    XelMathMxNBandMatrix d(m, cols, transposed ? 2 : n, transposed ? 1 : 5);
+    const double pair[2] = {-1.0, 1.0};
+    for (long i = 0; i < m; i++)
+      if (transposed)
+        d.SetCoef(i, i, pair);
+      else
+        d.SetCoef(i, i, 1.0), d.SetCoef(i, i - 1, -1.0);
     Vec sigma(n);
     ASSERT_EQ(d.SVD(sigma.data(), n), n);
     for (long k = 0; k < n; k++)
@@ -392,26 +384,24 @@ TEST(BandMatrix, SingularValuesOfDifferencesMatchTheClosedForm) {
     long rank = 0;
     const double* u = d.GetONRange(rank);
     ASSERT_EQ(rank, n);
-    for (long p = 0; p < rank; p++) // orthonormal, and U U^T D = D
-      for (long q = 0; q < rank; q++) {
-        double dot = 0.0;
+    Vec gram(n * n, 0.0), eye(n * n, 0.0), proj(m * cols, 0.0), dense(m * cols);
+    for (long p = 0; p < n; p++) { // U^T U = I and U U^T D = D
+      eye[p * n + p] = 1.0;
+      for (long q = 0; q < n; q++)
         for (long i = 0; i < m; i++)
-          dot += u[p * m + i] * u[q * m + i];
-        EXPECT_NEAR(dot, p == q ? 1.0 : 0.0, 1e-13);
-      }
-    for (long j = 0; j < cols; j++) {
-      Vec col(m), proj(m, 0.0);
-      for (long i = 0; i < m; i++)
-        col[i] = d.GetCoef(i, j);
-      for (long p = 0; p < rank; p++) {
+          gram[p * n + q] += u[p * m + i] * u[q * m + i];
+      for (long j = 0; j < cols; j++) {
         double beta = 0.0;
         for (long i = 0; i < m; i++)
-          beta += u[p * m + i] * col[i];
+          beta += u[p * m + i] * d.GetCoef(i, j);
         for (long i = 0; i < m; i++)
-          proj[i] += beta * u[p * m + i];
+          proj[i * cols + j] += beta * u[p * m + i];
       }
-      EXPECT_LT(MaxDiff(proj.data(), col), 1e-13);
     }
+    for (long i = 0; i < m * cols; i++)
+      dense[i] = d.GetCoef(i / cols, i % cols);
+    EXPECT_LT(MaxDiff(gram.data(), eye), 1e-13);
+    EXPECT_LT(MaxDiff(proj.data(), dense), 1e-13);
   }
 }
 
@@ -427,7 +417,8 @@ TEST(BandMatrix, EigenvaluesOfTridiagonalAndCirculantMatchTheClosedForm) {
     }
     Vec expected(n);
     for (long k = 0; k < n; k++)
-      expected[k] = periodic ? 2 - 2 * std::cos(2 * kPi * k / n) : 2 - 2 * std::cos((k + 1) * kPi / (n + 1));
+      expected[k] =
+          periodic ? 2 - 2 * std::cos(2 * kPi * k / n) : 2 - 2 * std::cos((k + 1) * kPi / (n + 1));
     std::sort(expected.begin(), expected.end());
     ASSERT_EQ(t.SymmetricEigenSystem(0), n);
     long count = 0;
@@ -475,7 +466,9 @@ TEST(BandMatrix, SmoothingLevelFollowsTheSingularValues) {
 
 // The storage addresses written for each mode.
 TEST(BandMatrix, CoefficientsLiveWhereTheStorageModeSaysTheyDo) {
-  struct Case { long mode, m, n, w, i, j, first, element; };
+  struct Case {
+    long mode, m, n, w, i, j, first, element;
+  };
   const Case cases[] = {{1, 4, 6, 3, 2, 4, 3, 7},  {1, 4, 6, 3, 1, 5, -1, 3},
                         {1, 4, 6, 3, 1, 0, -1, 4}, {2, 6, 6, 3, 4, 3, 0, 13},
                         {2, 6, 6, 3, 5, 0, 0, 1},  {2, 6, 6, 3, 0, 5, 0, 1},

@@ -123,8 +123,7 @@ public:
   virtual int ResidualVector(const XelMathSetOf3DObjects& iB, const XelMathSetOf3DObjects& iX,
                              XelMathSetOf3DObjects& oR) const;
   /// oR = iB - A iX on grid rows.
-  virtual int ResidualVector(const XelMathGrid& iB, const XelMathGrid& iX,
-                             XelMathGrid& oR) const;
+  virtual int ResidualVector(const XelMathGrid& iB, const XelMathGrid& iX, XelMathGrid& oR) const;
   /// oY (N x nRHS) = A^T W iB (iB is M x nRHS). Modes 1, 2, 4, 5.
   virtual int TransMultiply(const double* iB, double* oY, long nRHS) const;
   /// oY = A^T W iB on vectors of space (oY resized to N).
@@ -139,8 +138,8 @@ public:
   virtual int TransMultiply(XelMathGrid& ioB) const;
   /// Appends rows to normal equations already formed (mode 2): this += R^T W R and ioAtB
   /// (N x nRHS) += R^T W iB, with R = iRows (same N) and W its weights.
-  virtual int UpdateTransMultiplyAndGramProduct(const XelMathMxNBandMatrix& iRows,
-                                                const double* iB, double* ioAtB, long nRHS);
+  virtual int UpdateTransMultiplyAndGramProduct(const XelMathMxNBandMatrix& iRows, const double* iB,
+                                                double* ioAtB, long nRHS);
   /// Replaces the matrix (modes 1, 5, or 4 without a periodic block) by A^T W A in mode 2.
   virtual int TransGramProduct();
   /// oG = iFactor A^T W A over rows iFirstRow..iLastRow (iLastRow < 0: to the last row),
@@ -152,8 +151,8 @@ public:
   virtual int AddGramProduct(const XelMathMxNBandMatrix& iG, double iFactor);
   /// This (mode 2) += iFactor A^T W A over rows iFirstRow..iLastRow of iA (iLastRow < 0: to
   /// the last row); the band widens when needed.
-  virtual int UpdateTransGramProduct(const XelMathMxNBandMatrix& iA, double iFactor,
-                                     long iFirstRow, long iLastRow);
+  virtual int UpdateTransGramProduct(const XelMathMxNBandMatrix& iA, double iFactor, long iFirstRow,
+                                     long iLastRow);
   /// Factors the mode-2 matrix plus iShift on the free diagonal in place (mode 3). Pivots
   /// below XelHardTol(1e-15) GetNormOfDiag() stop it: 0 is returned and the matrix is left
   /// partly factored in mode 2. Periodic matrices factor their corner block too; imposed
@@ -247,27 +246,27 @@ private:
   void Touch() { _normValid = false; }
   friend struct XelMathMxNBandMatrixAccess;
 
-  long _nbRows;           // M
-  long _nbCols;           // N
-  long _rowWidth;         // w
-  long _capacity;         // doubles available in _coef
-  long _mode;             // storage mode
-  long* _firstCol;        // first column of each row (M, mode 1)
-  long _firstCapacity;    // longs available in _firstCol
-  double* _coef;          // owned coefficients
-  double* _symCoef;       // == _coef in modes 2 and 3, else null
-  long* _impositions;     // N flags (owned) or null
-  long _firstImposed;     // index of the first imposed unknown, -1 when none
+  long _nbRows;        // M
+  long _nbCols;        // N
+  long _rowWidth;      // w
+  long _capacity;      // doubles available in _coef
+  long _mode;          // storage mode
+  long* _firstCol;     // first column of each row (M, mode 1)
+  long _firstCapacity; // longs available in _firstCol
+  double* _coef;       // owned coefficients
+  double* _symCoef;    // == _coef in modes 2 and 3, else null
+  long* _impositions;  // N flags (owned) or null
+  long _firstImposed;  // index of the first imposed unknown, -1 when none
   const double* _rowWeights;
-  int _periodic;          // last answer of GetIfPeriodic
+  int _periodic; // last answer of GetIfPeriodic
   mutable double _normOfDiag;
   mutable bool _normValid;
-  double* _block;         // periodic factor block: dense last rows (mode 3) or columns (mode 4)
+  double* _block; // periodic factor block: dense last rows (mode 3) or columns (mode 4)
   long _blockSize;
-  long _blockStart;       // first row (mode 3) or column (mode 4) of the block
-  double* _spectral;      // SVD: values, U, V; eigen: values, vectors
+  long _blockStart;  // first row (mode 3) or column (mode 4) of the block
+  double* _spectral; // SVD: values, U, V; eigen: values, vectors
   long _spectralSize;
-  long _spectralKind;     // 0 none, 1 SVD, 2 eigen
+  long _spectralKind; // 0 none, 1 SVD, 2 eigen
   long _spectralCount;
   long _spectralRank;
 };

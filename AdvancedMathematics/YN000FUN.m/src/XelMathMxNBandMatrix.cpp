@@ -40,7 +40,9 @@ void DelDoubles(double*& ioArray, long iCount) {
 }
 
 // a * b <= XelQuorMaxArrayDoubles for non-negative a and b.
-bool ProductFits(long a, long b) { return a == 0 || b <= XelQuorMaxArrayDoubles / a; }
+bool ProductFits(long a, long b) {
+  return a == 0 || b <= XelQuorMaxArrayDoubles / a;
+}
 
 // Slot of (p, q), p >= q, in a symmetric band of order n and half-width w; -1 outside.
 long SymIndex(long n, long w, long p, long q) {
@@ -111,9 +113,9 @@ using Access = XelMathMxNBandMatrixAccess;
 XelMathMxNBandMatrix::XelMathMxNBandMatrix()
     : _nbRows(0), _nbCols(0), _rowWidth(0), _capacity(0), _mode(1), _firstCol(nullptr),
       _firstCapacity(0), _coef(nullptr), _symCoef(nullptr), _impositions(nullptr),
-      _firstImposed(-1), _rowWeights(nullptr), _periodic(0), _normOfDiag(0.0),
-      _normValid(false), _block(nullptr), _blockSize(0), _blockStart(0), _spectral(nullptr),
-      _spectralSize(0), _spectralKind(0), _spectralCount(0), _spectralRank(0) {}
+      _firstImposed(-1), _rowWeights(nullptr), _periodic(0), _normOfDiag(0.0), _normValid(false),
+      _block(nullptr), _blockSize(0), _blockStart(0), _spectral(nullptr), _spectralSize(0),
+      _spectralKind(0), _spectralCount(0), _spectralRank(0) {}
 
 XelMathMxNBandMatrix::XelMathMxNBandMatrix(long iM, long iN, long iW, long iMode)
     : XelMathMxNBandMatrix() {
@@ -126,7 +128,9 @@ XelMathMxNBandMatrix::XelMathMxNBandMatrix(const XelMathMxNBandMatrix& iOther)
   CopyFrom(iOther);
 }
 
-XelMathMxNBandMatrix::~XelMathMxNBandMatrix() { Release(); }
+XelMathMxNBandMatrix::~XelMathMxNBandMatrix() {
+  Release();
+}
 
 void XelMathMxNBandMatrix::Release() {
   DelDoubles(_coef, _capacity);
@@ -282,7 +286,9 @@ void XelMathMxNBandMatrix::GetSizeOfMatrix(long& oM, long& oN) const {
   oN = _nbCols;
 }
 
-long XelMathMxNBandMatrix::GetStorageMode() const { return _mode; }
+long XelMathMxNBandMatrix::GetStorageMode() const {
+  return _mode;
+}
 
 int XelMathMxNBandMatrix::GetIfPeriodic() {
   int periodic = 0;
@@ -530,7 +536,9 @@ double XelMathMxNBandMatrix::GetCoef(long i, long j) const {
   }
 }
 
-const double* XelMathMxNBandMatrix::GetCoef() const { return _coef; }
+const double* XelMathMxNBandMatrix::GetCoef() const {
+  return _coef;
+}
 
 int XelMathMxNBandMatrix::GetFullMatrix(XelMathMxNMatrix& oA) const {
 #ifdef XEL_BAND_HAS_DENSE
@@ -602,7 +610,9 @@ long XelMathMxNBandMatrix::IdentifyConstraints(double iTol) {
   return count;
 }
 
-void XelMathMxNBandMatrix::SetRowWeights(const double* iWeights) { _rowWeights = iWeights; }
+void XelMathMxNBandMatrix::SetRowWeights(const double* iWeights) {
+  _rowWeights = iWeights;
+}
 
 // ---- products ----------------------------------------------------------------------------
 
@@ -732,7 +742,9 @@ int XelMathMxNBandMatrix::TransMultiply(XelMathSetOf3DObjects& ioB) const {
   return TransMultiply(ioB, ioB);
 }
 
-int XelMathMxNBandMatrix::TransMultiply(XelMathGrid& ioB) const { return TransMultiply(ioB, ioB); }
+int XelMathMxNBandMatrix::TransMultiply(XelMathGrid& ioB) const {
+  return TransMultiply(ioB, ioB);
+}
 
 // ---- normal equations --------------------------------------------------------------------
 
@@ -820,8 +832,8 @@ int XelMathMxNBandMatrix::TransGramProduct() {
   return 1;
 }
 
-int XelMathMxNBandMatrix::TransGramProduct(XelMathMxNBandMatrix& oG, double iFactor,
-                                           long iFirstRow, long iLastRow) const {
+int XelMathMxNBandMatrix::TransGramProduct(XelMathMxNBandMatrix& oG, double iFactor, long iFirstRow,
+                                           long iLastRow) const {
   if (&oG == this || !Access::RowMode(*this) || _nbCols == 0)
     return 0;
   if (!oG.Allocate(_nbCols, _nbCols, _mode == 5 ? _nbCols : _rowWidth, 2))
@@ -1372,8 +1384,7 @@ long XelMathMxNBandMatrix::SVD(double* oValues, long iCount) {
     sigma[k] = std::sqrt(s);
     order[k] = k;
   }
-  std::stable_sort(order.begin(), order.end(),
-                   [&](long x, long y) { return sigma[x] > sigma[y]; });
+  std::stable_sort(order.begin(), order.end(), [&](long x, long y) { return sigma[x] > sigma[y]; });
   // Block: p values, p left vectors of M, p right vectors of N.
   const long size = p + p * m + p * n;
   bool ok;
