@@ -47,9 +47,11 @@ Vec DenseSolve(Vec g, Vec r, long n, long nRHS) {
   return r;
 }
 
-// Dense weighted normal equations A^T W A x = A^T W b of a dense m x n matrix.
-Vec DenseLeastSquares(const Vec& a, const Vec& b, const Vec& w, long m, long n, long nRHS) {
-  Vec g(n * n, 0.0), r(n * nRHS, 0.0);
+// Dense weighted normal equations g = A^T W A, r = A^T W b of a dense m x n matrix.
+void DenseNormal(const Vec& a, const Vec& b, const Vec& w, long m, long n, long nRHS, Vec& g,
+                 Vec& r) {
+  g.assign(n * n, 0.0);
+  r.assign(n * nRHS, 0.0);
   for (long i = 0; i < m; i++)
     for (long j = 0; j < n; j++) {
       for (long k = 0; k < n; k++)
@@ -57,7 +59,6 @@ Vec DenseLeastSquares(const Vec& a, const Vec& b, const Vec& w, long m, long n, 
       for (long c = 0; c < nRHS; c++)
         r[j * nRHS + c] += w[i] * a[i * n + j] * b[i * nRHS + c];
     }
-  return DenseSolve(g, r, n, nRHS);
 }
 
 double MaxDiff(const double* x, const Vec& y) {
@@ -156,7 +157,9 @@ TEST(BandMatrix, LeastSquaresFitsMatchTheDenseNormalEquations) {
     XelMathMxNMatrix full;
     ASSERT_EQ(f.band.GetFullMatrix(full), 1);
     EXPECT_LT(MaxDiff(full.GetFullMatrixCoef(), f.dense), 1e-15);
-    const Vec ref = DenseLeastSquares(f.dense, f.b, f.weights, f.m, f.n, c.nRHS);
+    Vec g, r;
+    DenseNormal(f.dense, f.b, f.weights, f.m, f.n, c.nRHS, g, r);
+    const Vec ref = DenseSolve(g, r, f.n, c.nRHS);
     Vec x(f.n * c.nRHS, 0.0);
     ASSERT_EQ(SolveBy(c.method, f.band, f.b, x, c.nRHS), 1);
     EXPECT_LT(MaxDiff(x.data(), ref), 1e-10);
@@ -247,14 +250,9 @@ TEST(BandMatrix, ImposedUnknownsKeepTheirGivenValues) {
       const long n = f.n;
       std::vector<long> imp(n, 1);
       imp[0] = imp[n - 1] = imp[n / 2] = 0;
-      Vec x(n, 0.0), g(n * n, 0.0), r(n, 0.0);
+      Vec x(n, 0.0), g, r;
       x[0] = 0.25, x[n - 1] = -0.5, x[n / 2] = 2.0;
-      for (long i = 0; i < f.m; i++)
-        for (long j = 0; j < n; j++) {
-          for (long k = 0; k < n; k++)
-            g[j * n + k] += f.weights[i] * f.dense[i * n + j] * f.dense[i * n + k];
-          r[j] += f.weights[i] * f.dense[i * n + j] * f.b[i];
-        }
+      DenseNormal(f.dense, f.b, f.weights, f.m, n, 1, g, r);
       for (long j = 0; j < n; j++)
         for (long k = 0; k < n && !imp[j]; k++)
           r[k] -= imp[k] ? g[k * n + j] * x[j] : 0.0;
@@ -284,13 +282,8 @@ TEST(BandMatrix, GramProductsAddUpLikeTheDenseSums) {
   XelMathMxNBandMatrix d(n - 2, n, 3); // second differences: the smoothing term lambda D^T D
   for (long i = 0; i < n - 2; i++)
     d.SetCoef(i, i, diff);
-  Vec g(n * n, 0.0), r(n, 0.0);
-  for (long i = 0; i < f.m; i++)
-    for (long j = 0; j < n; j++) {
-      for (long k = 0; k < n; k++)
-        g[j * n + k] += f.weights[i] * f.dense[i * n + j] * f.dense[i * n + k];
-      r[j] += f.weights[i] * f.dense[i * n + j] * f.b[i];
-    }
+  Vec g, r;
+  DenseNormal(f.dense, f.b, f.weights, f.m, n, 1, g, r);
   for (long i = 0; i < n - 2; i++)
     for (long a = 0; a < 3; a++)
       for (long c = 0; c < 3; c++)
@@ -485,6 +478,41 @@ TEST(BandMatrix, CoefficientsLiveWhereTheStorageModeSaysTheyDo) {
     EXPECT_EQ(a.GetCoef(c.i, c.j), 5.0);
     if (c.mode == 2) {
       EXPECT_EQ(a.GetCoef(c.j, c.i), 5.0);
+    }
+  }
+}
+
+// Re-storing rows (trimmed, widened, narrowed) keeps the matrix and its products.
+TEST(BandMatrix, ReshapingKeepsTheMatrix) {
+  for (int step = 0; step < 4; step++) {
+    SCOPED_TRACE(step);
+    Fit f;
+    BuildFit(f, 20, 5, step % 2 == 1, false, 1);
+    long w = 5;
+    if (step < 2) { // widen every row (zeros appended), then trim back
+      ASSERT_EQ(f.band.SetRowSize(0, f.band.GetFirstColumns()[0], w), 1);
+      ASSERT_EQ(w, 5);
+      EXPECT_EQ(f.band.Compress(), 3);
+    } else { // normal matrix widened then narrowed to its band
+      ASSERT_EQ(f.band.TransGramProduct() && f.band.SetColSize(5) && f.band.SetColSize(3), 1);
+      Vec g, r, dense(f.n * f.n);
+      DenseNormal(f.dense, f.b, f.weights, f.m, f.n, 1, g, r);
+      ASSERT_EQ(f.band.TransGramProduct(dense.data(), f.n), 1);
+      EXPECT_LT(MaxDiff(dense.data(), g), 1e-13);
+      continue;
+    }
+    XelMathMxNMatrix full;
+    ASSERT_EQ(f.band.GetFullMatrix(full), 1);
+    EXPECT_LT(MaxDiff(full.GetFullMatrixCoef(), f.dense), 1e-15);
+    Vec x(f.n), y(f.m), res(f.m);
+    for (long j = 0; j < f.n; j++)
+      x[j] = std::cos(1.0 + j);
+    ASSERT_EQ(f.band.ResidualVector(f.b.data(), x.data(), res.data(), 1), 1);
+    for (long i = 0; i < f.m; i++) {
+      double s = 0.0;
+      for (long j = 0; j < f.n; j++)
+        s += f.dense[i * f.n + j] * x[j];
+      EXPECT_NEAR(res[i], f.b[i] - s, 1e-14);
     }
   }
 }
