@@ -11,6 +11,7 @@
 #include "XelMathMxNBandMatrix.h"
 #include "XelMathMxNMatrix.h"
 #include "XelMathSetOf3DObjects.h"
+#include "XelQuorMemory.h"
 
 namespace {
 
@@ -178,7 +179,8 @@ TEST(BandMatrix, PeriodicSystemsMatchTheCirculantClosedForm) {
   const Case cases[] = {{7, {4, 1}, kNormal},        {12, {8, -4, 1}, kNormal},
                         {9, {8, -4, 1}, kQR},        {7, {4, 1}, kQR},
                         {12, {8, -4, 1}, kTransfQR}, {7, {4, 1}, kFormed},
-                        {12, {8, -4, 1}, kFormed},   {9, {4, 1}, kGrid}};
+                        {12, {8, -4, 1}, kFormed},   {9, {4, 1}, kGrid},
+                        {9, {8, -4, 1}, kNormal},    {5, {8, -4, 1}, kFormed}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.n << " " << c.method);
     const long n = c.n, h = static_cast<long>(c.stencil.size()) - 1, q[2] = {1, 3};
@@ -200,6 +202,8 @@ TEST(BandMatrix, PeriodicSystemsMatchTheCirculantClosedForm) {
         for (long k = 0; k <= h; k++)
           s.SetCoef(i, (i + k) % n, c.stencil[k]);
       EXPECT_EQ(s.GetIfPeriodic(), 1);
+      ASSERT_EQ(s.Multiply(ref.data(), x.data(), 2), 1); // A x = b with the closed-form x
+      EXPECT_LT(MaxDiff(x.data(), b), 1e-13);
       x = b;
       done = s.FactorizeLDLt(0.0) && s.SolveLDLt(x.data(), 2);
     } else {
@@ -399,6 +403,7 @@ TEST(BandMatrix, SingularValuesOfDifferencesMatchTheClosedForm) {
 }
 
 TEST(BandMatrix, EigenvaluesOfTridiagonalAndCirculantMatchTheClosedForm) {
+  const long liveBytes = XelQuorGetMemoryCounters().liveBytes;
   for (bool periodic : {false, true}) {
     SCOPED_TRACE(periodic);
     const long n = 11;
@@ -429,7 +434,10 @@ TEST(BandMatrix, EigenvaluesOfTridiagonalAndCirculantMatchTheClosedForm) {
     }
     EXPECT_EQ(t.SymmetricEigenSystem(3), 3); // the three smallest
     EXPECT_NEAR(t.GetEigenValues(count)[2], expected[2], 1e-13);
+    EXPECT_EQ(t.SVD(nullptr, 0), n); // the last decomposition replaces the eigen-system
+    EXPECT_EQ(t.GetEigenValues(count), nullptr);
   }
+  EXPECT_EQ(XelQuorGetMemoryCounters().liveBytes, liveBytes); // every block released
 }
 
 // Truncated SVD by generalized cross-validation: exact data of a full-rank fit keep every
@@ -465,7 +473,9 @@ TEST(BandMatrix, CoefficientsLiveWhereTheStorageModeSaysTheyDo) {
   const Case cases[] = {{1, 4, 6, 3, 2, 4, 3, 7},  {1, 4, 6, 3, 1, 5, -1, 3},
                         {1, 4, 6, 3, 1, 0, -1, 4}, {2, 6, 6, 3, 4, 3, 0, 13},
                         {2, 6, 6, 3, 5, 0, 0, 1},  {2, 6, 6, 3, 0, 5, 0, 1},
-                        {4, 5, 5, 2, 3, 4, 0, 7},  {5, 3, 4, 4, 2, 1, 0, 9}};
+                        {4, 5, 5, 2, 3, 4, 0, 7},  {5, 3, 4, 4, 2, 1, 0, 9},
+                        {1, 4, 6, 3, 2, 4, 1, -1}, {2, 6, 6, 3, 3, 0, 0, -1},
+                        {4, 5, 5, 2, 1, 3, 0, -1}}; // -1: outside the pattern, nothing stored
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.mode << " " << c.i << "," << c.j);
     XelMathMxNBandMatrix a(c.m, c.n, c.w, c.mode);
@@ -474,10 +484,13 @@ TEST(BandMatrix, CoefficientsLiveWhereTheStorageModeSaysTheyDo) {
       ASSERT_EQ(a.SetRowSize(c.i, c.first, w), 1);
     }
     a.SetCoef(c.i, c.j, 5.0);
-    EXPECT_EQ(a.GetCoef()[c.element], 5.0);
-    EXPECT_EQ(a.GetCoef(c.i, c.j), 5.0);
+    long stored = 0, size = c.mode == 5 ? c.m * c.n : (c.mode == 2 ? c.n : c.m) * c.w;
+    for (long k = 0; k < size; k++)
+      stored += a.GetCoef()[k] == 5.0 ? (k == c.element ? 1 : 100) : 0;
+    EXPECT_EQ(stored, c.element < 0 ? 0 : 1);
+    EXPECT_EQ(a.GetCoef(c.i, c.j), c.element < 0 ? 0.0 : 5.0);
     if (c.mode == 2) {
-      EXPECT_EQ(a.GetCoef(c.j, c.i), 5.0);
+      EXPECT_EQ(a.GetCoef(c.j, c.i), a.GetCoef(c.i, c.j));
     }
   }
 }

@@ -101,7 +101,7 @@ public:
   virtual const double* GetCoef() const;
   /// Writes the dense M x N matrix into oA (resized when needed). Modes 1, 2, 4, 5; 1 done.
   virtual int GetFullMatrix(XelMathMxNMatrix& oA) const;
-  /// First column of every row (mode 1), M values; null when empty.
+  /// First column of every row, M values (mode 1; null otherwise or when empty).
   virtual const long* GetFirstColumns() const;
   /// Copies N flags (0 = imposed unknown, other = free); null clears the impositions.
   virtual void SetImpositions(const long* iImp);

@@ -238,8 +238,9 @@ void XelMathMxNBandMatrix::CopyFrom(const XelMathMxNBandMatrix& iOther) {
   if (_spectralSize > 0)
     std::memcpy(_spectral, iOther._spectral,
                 sizeof(double) * static_cast<std::size_t>(_spectralSize));
-  if (first)
-    std::memcpy(first, iOther._firstCol, sizeof(long) * static_cast<std::size_t>(iOther._nbRows));
+  // After a normal matrix or an R factor is formed the rows are N, the first columns still M.
+  for (long i = 0; first && i < iOther._nbRows; i++)
+    first[i] = i < iOther._firstCapacity ? iOther._firstCol[i] : 0;
   if (imp)
     std::memcpy(imp, iOther._impositions, sizeof(long) * static_cast<std::size_t>(iOther._nbCols));
   _nbRows = iOther._nbRows;
@@ -562,7 +563,7 @@ int XelMathMxNBandMatrix::GetFullMatrix(XelMathMxNMatrix& oA) const {
 }
 
 const long* XelMathMxNBandMatrix::GetFirstColumns() const {
-  return _nbRows > 0 ? _firstCol : nullptr;
+  return _mode == 1 && _nbRows > 0 ? _firstCol : nullptr;
 }
 
 void XelMathMxNBandMatrix::SetImpositions(const long* iImp) {
