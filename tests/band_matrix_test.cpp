@@ -104,7 +104,7 @@ void BuildFit(Fit& f, long m, long cells, bool periodic, bool weighted, long nRH
 
 // The solve paths of a rectangular matrix: copying, QR, grids and sets in place, QR in two
 // steps, and the normal matrix formed first then solved in place (imposed values at their rows).
-enum Method { kNormal, kQR, kGrid, kSet3D, kTransfQR, kFormed };
+enum Method { kNormal, kQR, kGrid, kSet3D, kTransfQR, kFormed, kQRSet3D, kQRGrid };
 int SolveBy(Method iMethod, XelMathMxNBandMatrix& a, const Vec& b, Vec& x, long nRHS,
             const long* iImp = nullptr) {
   long m, n;
@@ -126,6 +126,16 @@ int SolveBy(Method iMethod, XelMathMxNBandMatrix& a, const Vec& b, Vec& x, long 
     std::copy(b.begin(), b.end(), in.GetData());
     done = a.Solve(in, out) && out.GetNumberOfObjects() == n;
     std::copy(out.GetData(), out.GetData() + n * 3, w.begin());
+  } else if (iMethod == kQRSet3D) {
+    XelMathSetOf3DObjects in(m), out;
+    std::copy(b.begin(), b.end(), in.GetData());
+    done = a.SolveQR(in, out) && out.GetNumberOfObjects() == n;
+    std::copy(out.GetData(), out.GetData() + n * 3, w.begin());
+  } else if (iMethod == kQRGrid) {
+    XelMathGrid g(m, nRHS);
+    std::copy(b.begin(), b.end(), g.GetData());
+    done = a.TransfQR(g) && a.SolveQRII(g) && g.GetNumberOfRows() == n;
+    std::copy(g.GetData(), g.GetData() + n * nRHS, w.begin());
   } else if (iMethod == kTransfQR) {
     done = a.TransfQR(w.data(), nRHS) && a.SolveQRII(w.data(), nRHS) && a.GetStorageMode() == 4;
   } else {
@@ -149,7 +159,8 @@ TEST(BandMatrix, LeastSquaresFitsMatchTheDenseNormalEquations) {
       {false, false, kNormal, 1}, {false, true, kNormal, 2},   {true, false, kNormal, 1},
       {true, true, kNormal, 2},   {false, false, kQR, 2},      {false, true, kQR, 1},
       {true, false, kQR, 1},      {true, true, kQR, 2},        {true, true, kGrid, 2},
-      {false, true, kSet3D, 3},   {true, false, kTransfQR, 2}, {false, true, kFormed, 1}};
+      {false, true, kSet3D, 3},   {true, false, kTransfQR, 2}, {false, true, kFormed, 1},
+      {true, true, kQRSet3D, 3},  {false, false, kQRGrid, 2}};
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.periodic << c.weighted << c.method);
     Fit f;
@@ -517,15 +528,16 @@ TEST(BandMatrix, ReshapingKeepsTheMatrix) {
     XelMathMxNMatrix full;
     ASSERT_EQ(f.band.GetFullMatrix(full), 1);
     EXPECT_LT(MaxDiff(full.GetFullMatrixCoef(), f.dense), 1e-15);
-    Vec x(f.n), y(f.m), res(f.m);
+    XelMathGrid x(f.n, 1), b(f.m, 1), res;
     for (long j = 0; j < f.n; j++)
-      x[j] = std::cos(1.0 + j);
-    ASSERT_EQ(f.band.ResidualVector(f.b.data(), x.data(), res.data(), 1), 1);
+      x.SetCoef(j, 0, std::cos(1.0 + j));
+    std::copy(f.b.begin(), f.b.end(), b.GetData());
+    ASSERT_EQ(f.band.ResidualVector(b, x, res), 1);
     for (long i = 0; i < f.m; i++) {
       double s = 0.0;
       for (long j = 0; j < f.n; j++)
-        s += f.dense[i * f.n + j] * x[j];
-      EXPECT_NEAR(res[i], f.b[i] - s, 1e-14);
+        s += f.dense[i * f.n + j] * x.GetCoef(j, 0);
+      EXPECT_NEAR(res.GetCoef(i, 0), f.b[i] - s, 1e-14);
     }
   }
 }
