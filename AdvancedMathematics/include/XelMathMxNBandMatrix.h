@@ -200,7 +200,8 @@ public:
   virtual int SolveQRII(XelMathGrid& ioB) const;
   /// Singular value decomposition of W^(1/2) A (one-sided Jacobi on a dense copy; modes 1,
   /// 2, 4, 5). Writes up to iCount singular values, decreasing, into oValues (may be null)
-  /// and keeps them with the singular vectors. Returns min(M, N), 0 on failure.
+  /// and keeps them with the singular vectors (replacing the last eigen-system). Returns
+  /// min(M, N), 0 on failure (no convergence in 60 sweeps, storage not served).
   virtual long SVD(double* oValues, long iCount);
   /// The singular values of the last SVD (decreasing; null when there is none).
   virtual const double* GetSingularValues(long& oCount) const;
@@ -208,8 +209,9 @@ public:
   /// (left singular vectors of the singular values above the singular-value epsilon).
   virtual const double* GetONRange(long& oRank) const;
   /// Eigenvalues and eigenvectors of the symmetric matrix (mode 2, or the symmetric part
-  /// of a square matrix in modes 1, 4, 5) by cyclic Jacobi; keeps the iCount smallest
-  /// (all when iCount <= 0 or > N). Returns their number, 0 on failure.
+  /// of a square matrix in modes 1, 4, 5) by cyclic Jacobi on a dense copy (N^3 work per
+  /// sweep: meant for moderate N); keeps the iCount smallest (all when iCount <= 0 or > N).
+  /// Returns their number, 0 on failure. It replaces the results of the last SVD.
   virtual long SymmetricEigenSystem(long iCount);
   /// Eigenvalues of the last SymmetricEigenSystem, increasing.
   virtual const double* GetEigenValues(long& oCount) const;

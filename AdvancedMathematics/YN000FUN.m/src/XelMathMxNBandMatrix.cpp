@@ -1315,7 +1315,7 @@ int XelMathMxNBandMatrix::SolveQR(const XelMathSetOf3DObjects& iB,
 
 // ---- spectral decompositions -------------------------------------------------------------
 
-long XelMathMxNBandMatrix::SVD(double* oValues, long iCount) {
+long XelMathMxNBandMatrix::SVD(double* oValues, long iCount) try {
   const long m = _nbRows, n = _nbCols;
   const long p = std::min(m, n);
   if (_mode == 3 || p == 0 || !ProductFits(m, n))
@@ -1421,6 +1421,8 @@ long XelMathMxNBandMatrix::SVD(double* oValues, long iCount) {
     for (long k = 0; k < std::min(iCount, p); k++)
       oValues[k] = values[k];
   return p;
+} catch (const std::bad_alloc&) {
+  return 0; // the dense work copy could not be served
 }
 
 const double* XelMathMxNBandMatrix::GetSingularValues(long& oCount) const {
@@ -1433,7 +1435,7 @@ const double* XelMathMxNBandMatrix::GetONRange(long& oRank) const {
   return _spectralKind == 1 ? _spectral + _spectralCount : nullptr;
 }
 
-long XelMathMxNBandMatrix::SymmetricEigenSystem(long iCount) {
+long XelMathMxNBandMatrix::SymmetricEigenSystem(long iCount) try {
   const long n = _nbCols;
   if (_mode == 3 || n == 0 || _nbRows != n || !ProductFits(n, n))
     return 0;
@@ -1502,6 +1504,8 @@ long XelMathMxNBandMatrix::SymmetricEigenSystem(long iCount) {
   _spectralCount = count;
   _spectralRank = count;
   return count;
+} catch (const std::bad_alloc&) {
+  return 0; // the dense work copy could not be served
 }
 
 const double* XelMathMxNBandMatrix::GetEigenValues(long& oCount) const {
