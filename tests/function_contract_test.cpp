@@ -803,7 +803,7 @@ TEST(FunctionContractRN, MultiOutputFillsValueGradientAndFullHessian) {
   }
   double onlyG[3] = {7.0, 7.0, 7.0};
   v = -1.0;
-  f.Eval(x, 2, &v, onlyG, nullptr);
+  f.Eval(x, 2, &v, onlyG, static_cast<double*>(nullptr));
   EXPECT_EQ(v, -1.0);
   EXPECT_EQ(onlyG[1], f.EvalFirstDeriv(1, x));
 }

@@ -9,8 +9,8 @@
 ///
 /// gives a caller the whole API: intervals and boxes, the one-variable functions and their
 /// analyses (roots, extrema, integrals), attribute lists and their option keys, point sets,
-/// Chebyshev expansions, and the base services they use (tolerance, errors, constants,
-/// streams, geometry value types). Including the one header of each class used is just as
+/// Chebyshev expansions, dense, symmetric and band matrices, and the base services they use
+/// (tolerance, errors, constants, streams, geometry value types). Including the one header of each class used is just as
 /// valid and compiles faster. Each header documents its class: it is the API reference.
 
 // Base services: tolerance, errors, constants, streams, geometry value types, containers.
@@ -51,6 +51,7 @@
 #include "XelTolerance.h"
 
 // Intervals, functions, analyses, attribute lists, point sets.
+#include "XelMath3x3FullMatrix.h"
 #include "XelMathArctanCosX.h"
 #include "XelMathAttrDecomposition.h"
 #include "XelMathAttrDoubleValue.h"
@@ -92,6 +93,14 @@
 #include "XelMathMinimizeX.h"
 #include "XelMathMultiFunctionX.h"
 #include "XelMathMxNBandMatrix.h"
+#include "XelMathMxNFullMatrix.h"
+#include "XelMathMxNMatrix.h"
+#include "XelMathNxNBandSymMatrix.h"
+#include "XelMathNxNFullMatrix.h"
+#include "XelMathNxNFullSymMatrix.h"
+#include "XelMathNxNFullSymMatrixForBfgs.h"
+#include "XelMathNxNMatrix.h"
+#include "XelMathNxNMatrixForNewtonBfgs.h"
 #include "XelMathOppositeX.h"
 #include "XelMathPeriodicX.h"
 #include "XelMathPiecewiseX.h"

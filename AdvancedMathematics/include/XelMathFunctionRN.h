@@ -10,6 +10,7 @@ class XelMathFunctionX;
 class XelMathIntervalND;
 class XelMathSetOfPointsND;
 class XelMathAttrList;
+class XelMathNxNFullSymMatrix;
 
 class XELADVANCEDMATHEMATICS_EXPORT XelMathFunctionRN : public XelMathFunctionGeneral {
 public:
@@ -31,6 +32,11 @@ public:
   /// Value (bit 1), gradient (bit 2, N values) and Hessian (bit 4, full N x N array).
   virtual void Eval(const double* x, const long iOptions, double* oF, double* oGrad,
                     double* oHessian) const;
+  /// The same with the Hessian (bit 4) written into a packed symmetric matrix of size N
+  /// through its element setter, in the order i = 0..N-1, j = 0..i (running index). A null
+  /// output is skipped.
+  virtual void Eval(const double* x, const long iOptions, double* oF, double* oGrad,
+                    XelMathNxNFullSymMatrix* oHessian) const;
   virtual XelMathInterval Eval(const XelMathIntervalND& iBox) const;
   virtual XelMathInterval EvalFirstDeriv(const long& i, const XelMathIntervalND& iBox) const;
   virtual XelMathInterval EvalSecondDeriv(const long& i, const long& j,

@@ -1,5 +1,7 @@
 #include "XelMathFunctionRN.h"
 
+#include "XelMathNxNFullSymMatrix.h"
+
 namespace {
 // Steps of the centred differences: first derivatives, second derivatives from values,
 // third derivatives from second ones.
@@ -107,6 +109,22 @@ void XelMathFunctionRN::Eval(const double* x, const long iOptions, double* oF, d
         oHessian[j * n + i] = v;
         oHessian[i * n + j] = v;
       }
+}
+
+void XelMathFunctionRN::Eval(const double* x, const long iOptions, double* oF, double* oGrad,
+                             XelMathNxNFullSymMatrix* oHessian) const {
+  const long n = _n;
+  if ((iOptions & 1) && oF)
+    *oF = Eval(x);
+  if ((iOptions & 2) && oGrad)
+    for (long i = 0; i < n; ++i)
+      oGrad[i] = EvalFirstDeriv(i, x);
+  if ((iOptions & 4) && oHessian) {
+    long k = 0;
+    for (long i = 0; i < n; ++i)
+      for (long j = 0; j <= i; ++j)
+        oHessian->SetCoef(k++, EvalSecondDeriv(j, i, x));
+  }
 }
 
 XelMathInterval XelMathFunctionRN::Eval(const XelMathIntervalND&) const {

@@ -13,6 +13,7 @@
 #include "XelMathFunctionRN.h"
 #include "XelMathInputError.h"
 #include "XelMathIntervalND.h"
+#include "XelMathNxNFullSymMatrix.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelTolerance.h"
 
@@ -32,41 +33,6 @@ const long MaxShiftTries = 40;
 
 bool IsFinite(double x) {
   return std::isfinite(x);
-}
-
-/// Cholesky factorization of the n x n matrix a (row-major, lower part read) into l.
-/// Returns false when a is not numerically positive definite.
-bool Cholesky(const double* a, long n, double* l) {
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j <= i; ++j) {
-      double s = a[i * n + j];
-      for (long k = 0; k < j; ++k)
-        s -= l[i * n + k] * l[j * n + k];
-      if (i == j) {
-        if (!(s > 0.0))
-          return false;
-        l[i * n + i] = std::sqrt(s);
-      } else {
-        l[i * n + j] = s / l[j * n + j];
-      }
-    }
-  return true;
-}
-
-/// Solves l l^T x = b in place (b becomes x).
-void CholeskySolve(const double* l, long n, double* b) {
-  for (long i = 0; i < n; ++i) {
-    double s = b[i];
-    for (long k = 0; k < i; ++k)
-      s -= l[i * n + k] * b[k];
-    b[i] = s / l[i * n + i];
-  }
-  for (long i = n - 1; i >= 0; --i) {
-    double s = b[i];
-    for (long k = i + 1; k < n; ++k)
-      s -= l[k * n + i] * b[k];
-    b[i] = s / l[i * n + i];
-  }
 }
 
 double MaxAbs(const double* x, long n) {
@@ -95,14 +61,11 @@ bool IsHeld(const XelMathIntervalND& iBox, const double* x, const double* g, lon
 /// Work arrays of one descent, allocated once.
 struct XelMathMinimizeRN::Work {
   explicit Work(long n)
-      : x(n), g(n), d(n), x1(n), g1(n), s(n), y(n), free(n), index(n), h(n * n), l(n * n),
-        r(n * n) {}
+      : x(n), g(n), d(n), x1(n), g1(n), s(n), y(n), free(n), index(n), h(n * n) {}
   std::vector<double> x, g, d, x1, g1, s, y;
   std::vector<unsigned char> free;
   std::vector<long> index; // free variables
   std::vector<double> h;   // inverse Hessian approximation (BFGS) or Hessian (Newton)
-  std::vector<double> l;   // Cholesky factor
-  std::vector<double> r;   // reduced matrix
 };
 
 XelMathMinimizeRN::XelMathMinimizeRN(const XelMathFunctionRN* iFunction, const XelTolerance& iTol)
@@ -115,7 +78,7 @@ XelMathMinimizeRN::~XelMathMinimizeRN() = default;
 
 double XelMathMinimizeRN::ValueAndGradient(const double* x, double* oGrad) {
   double f = 0.0;
-  _function->Eval(x, 3, &f, oGrad, nullptr);
+  _function->Eval(x, 3, &f, oGrad, static_cast<double*>(nullptr));
   ++_evaluations;
   return f;
 }
@@ -282,8 +245,6 @@ int XelMathMinimizeRN::Newton(const XelMathIntervalND& iBox, Work& w, double& oV
   double* g = w.g.data();
   double* d = w.d.data();
   double* h = w.h.data();
-  double* r = w.r.data();
-  double* l = w.l.data();
   long* index = w.index.data();
   double f = 0.0;
   const double boxWidth = iBox.Width();
@@ -310,11 +271,14 @@ int XelMathMinimizeRN::Newton(const XelMathIntervalND& iBox, Work& w, double& oV
                                                           : diag;
     double mu = 0.0;
     bool factored = false;
+    XelMathNxNFullSymMatrix reduced(m);
     for (long t = 0; t < MaxShiftTries && !factored; ++t) {
       for (long a = 0; a < m; ++a)
-        for (long b = 0; b < m; ++b)
-          r[a * m + b] = h[index[a] * n + index[b]] + (a == b ? mu : 0.0);
-      factored = Cholesky(r, m, l);
+        for (long b = 0; b <= a; ++b)
+          reduced.SetCoef(a, b, h[index[a] * n + index[b]] + (a == b ? mu : 0.0));
+      for (long a = 0; a < m; ++a)
+        w.s[a] = -g[index[a]];
+      factored = reduced.SolveCholesky(w.s.data(), nullptr, 1) == 0;
       if (!factored)
         mu = mu == 0.0 ? 1e-8 * (1.0 + diag) : 10.0 * mu;
     }
@@ -322,9 +286,6 @@ int XelMathMinimizeRN::Newton(const XelMathIntervalND& iBox, Work& w, double& oV
       d[i] = 0.0;
     double slope = 0.0;
     if (factored) {
-      for (long a = 0; a < m; ++a)
-        w.s[a] = -g[index[a]];
-      CholeskySolve(l, m, w.s.data());
       for (long a = 0; a < m; ++a) {
         d[index[a]] = w.s[a];
         slope += g[index[a]] * w.s[a];
@@ -351,7 +312,7 @@ int XelMathMinimizeRN::Newton(const XelMathIntervalND& iBox, Work& w, double& oV
       x[i] = w.x1[i];
     }
     if (moved <= _pointRes * (_scale + MaxAbs(x, n))) {
-      _function->Eval(x, 3, &f, g, nullptr);
+      _function->Eval(x, 3, &f, g, static_cast<double*>(nullptr));
       ++_evaluations;
       oValue = f;
       return ProjectedGradientNorm(iBox, x, g) <= std::sqrt(_relativeEps) * (_scale + std::fabs(f))
