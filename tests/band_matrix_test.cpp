@@ -342,6 +342,8 @@ TEST(BandMatrix, RefusalsAreResultsAndLeaveNothingAllocated) {
   EXPECT_EQ(indefinite.FactorizeLDLt(0.0), 0);
   EXPECT_EQ(indefinite.GetStorageMode(), 2);
   EXPECT_EQ(indefinite.FactorizeLDLt(3.0), 1); // the diagonal shift makes it definite
+  long width = 3;                              // first columns that no wrap-around makes valid
+  EXPECT_EQ(f.band.SetRowSize(0, -f.n - 3, width) + f.band.SetRowSize(0, f.n, width), 0);
   const long sizes[][3] = {
       {-1, 4, 2},      {4, -1, 2}, {4, 4, -2}, {4, 3, 4}, {1L << 40, 1L << 40, 1L << 30},
       {1L << 62, 2, 2}};
@@ -517,6 +519,8 @@ TEST(BandMatrix, ReshapingKeepsTheMatrix) {
       ASSERT_EQ(f.band.SetRowSize(0, f.band.GetFirstColumns()[0], w), 1);
       ASSERT_EQ(w, 5);
       EXPECT_EQ(f.band.Compress(), 3);
+      ASSERT_EQ(f.band.SetMaxColSize(6), 1); // room reserved, rows unchanged
+      EXPECT_GE(f.band.GetDynamicMemoryBytes(), f.m * 6 * static_cast<long>(sizeof(double)));
     } else { // normal matrix widened then narrowed to its band
       ASSERT_EQ(f.band.TransGramProduct() && f.band.SetColSize(5) && f.band.SetColSize(3), 1);
       Vec g, r, dense(f.n * f.n);
