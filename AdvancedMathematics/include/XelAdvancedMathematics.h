@@ -92,6 +92,7 @@
 #include "XelMathMinimizeRN.h"
 #include "XelMathMinimizeX.h"
 #include "XelMathMultiFunctionX.h"
+#include "XelMathMxNBandMatrix.h"
 #include "XelMathMxNFullMatrix.h"
 #include "XelMathMxNMatrix.h"
 #include "XelMathNxNBandSymMatrix.h"
