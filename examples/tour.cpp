@@ -18,6 +18,7 @@ int main(int argc, char** argv) {
     TourPointSets();
     TourFunctions();
     TourAnalysis();
+    TourMatrices();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

@@ -24,3 +24,7 @@ void TourFunctions();
 /// Analyses of one-variable functions: all roots on an interval (multiple roots included),
 /// local and absolute extrema, integrals.
 void TourAnalysis();
+
+/// Matrices: a least-squares fit with an exactly satisfied constraint, an SVD and the rank it
+/// reveals, and a symmetric indefinite solve.
+void TourMatrices();

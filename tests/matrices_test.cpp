@@ -49,13 +49,22 @@ double Norm(const Dense& v) {
   return std::sqrt(s);
 }
 
-Dense Product(const Dense& a, long m, long n, const Dense& x, long c = 1) {
-  Dense y(m * c, 0.0);
+// The m x n row-major matrix of the values f(i, j).
+Dense Fill(long m, long n, const std::function<double(long, long)>& f) {
+  Dense a(m * n);
   for (long i = 0; i < m; ++i)
+    for (long j = 0; j < n; ++j)
+      a[i * n + j] = f(i, j);
+  return a;
+}
+
+Dense Product(const Dense& a, long m, long n, const Dense& x, long c = 1) {
+  return Fill(m, c, [&](long i, long j) {
+    double s = 0.0;
     for (long k = 0; k < n; ++k)
-      for (long j = 0; j < c; ++j)
-        y[i * c + j] += a[i * n + k] * x[k * c + j];
-  return y;
+      s += a[i * n + k] * x[k * c + j];
+    return s;
+  });
 }
 
 // ||A x - b|| / (||A|| ||x||), Frobenius norm of A.
@@ -68,88 +77,64 @@ double BackwardError(const Dense& a, long m, long n, const Dense& x, const Dense
 
 Dense Random(std::mt19937& g, long count, double lo = -1.0, double hi = 1.0) {
   std::uniform_real_distribution<double> u(lo, hi);
-  Dense v(count);
-  for (double& x : v)
-    x = u(g);
-  return v;
+  return Fill(count, 1, [&](long, long) { return u(g); });
 }
 
 // The reflection I - 2 u uᵀ / uᵀu (n x n), an orthogonal matrix built independently.
 Dense Reflection(std::mt19937& g, long n) {
   const Dense u = Random(g, n);
-  const double uu = Norm(u) * Norm(u);
-  Dense h(n * n);
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j < n; ++j)
-      h[i * n + j] = (i == j ? 1.0 : 0.0) - 2.0 * u[i] * u[j] / uu;
-  return h;
+  return Fill(n, n,
+              [&](long i, long j) { return (i == j) - 2.0 * u[i] * u[j] / (Norm(u) * Norm(u)); });
 }
 
 // U diag(s) Vᵀ with U, V reflections: an m x n matrix of known singular values s.
 Dense WithSingularValues(std::mt19937& g, long m, long n, const Dense& s) {
   const Dense u = Reflection(g, m), v = Reflection(g, n);
-  Dense a(m * n, 0.0);
-  for (long i = 0; i < m; ++i)
-    for (long j = 0; j < n; ++j)
-      for (long k = 0; k < n; ++k)
-        a[i * n + j] += u[i * m + k] * s[k] * v[j * n + k];
-  return a;
+  return Fill(m, n, [&](long i, long j) {
+    double a = 0.0;
+    for (long k = 0; k < n; ++k)
+      a += u[i * m + k] * s[k] * v[j * n + k];
+    return a;
+  });
 }
 
 Dense Hilbert(long n) {
-  Dense a(n * n);
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j < n; ++j)
-      a[i * n + j] = 1.0 / double(i + j + 1);
-  return a;
+  return Fill(n, n, [](long i, long j) { return 1.0 / double(i + j + 1); });
 }
-
 // Kahan's upper triangular matrix: diag(1, s, ..., s^(n-1)) times (1 on the diagonal, -c above).
 Dense Kahan(long n) {
-  const double s = std::sin(1.2), c = std::cos(1.2);
-  Dense a(n * n, 0.0);
-  for (long i = 0; i < n; ++i)
-    for (long j = i; j < n; ++j)
-      a[i * n + j] = std::pow(s, double(i)) * (i == j ? 1.0 : -c);
-  return a;
+  return Fill(n, n, [](long i, long j) {
+    return j < i ? 0.0 : std::pow(std::sin(1.2), double(i)) * (i == j ? 1.0 : -std::cos(1.2));
+  });
 }
-
 // Rows of a random matrix scaled by 10^-i: badly scaled but well conditioned by rows.
 Dense Graded(long n) {
   std::mt19937 g(7);
-  Dense a = Random(g, n * n);
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j < n; ++j)
-      a[i * n + j] *= std::pow(10.0, -double(i));
-  return a;
+  const Dense r = Random(g, n * n);
+  return Fill(n, n, [&](long i, long j) { return r[i * n + j] * std::pow(10.0, -double(i)); });
 }
-
 Dense RandomSquare(long n) {
   std::mt19937 g(static_cast<unsigned>(n));
   return Random(g, n * n);
 }
 
-// Max |X Y - I| for n x n dense X (or Xᵀ when iTransposeX) and Y.
+// max |(XᵀX)_ij - δ_ij| for the m x n row-major X.
 double OrthogonalityDefect(const Dense& x, long m, long n) {
   double worst = 0.0;
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j < n; ++j) {
-      double s = 0.0;
-      for (long k = 0; k < m; ++k)
-        s += x[k * n + i] * x[k * n + j];
-      worst = std::max(worst, std::fabs(s - (i == j ? 1.0 : 0.0)));
-    }
+  for (double v : Fill(n, n, [&](long i, long j) {
+         double s = -double(i == j);
+         for (long k = 0; k < m; ++k)
+           s += x[k * n + i] * x[k * n + j];
+         return s;
+       }))
+    worst = std::max(worst, std::fabs(v));
   return worst;
 }
 
 Dense Coefs(const XelMathMxNMatrix& a) {
   long m = 0, n = 0;
   a.GetSizeOfMatrix(m, n);
-  Dense v(m * n);
-  for (long i = 0; i < m; ++i)
-    for (long j = 0; j < n; ++j)
-      v[i * n + j] = a.GetCoef(i, j);
-  return v;
+  return Fill(m, n, [&](long i, long j) { return a.GetCoef(i, j); });
 }
 
 long Allocations() {
@@ -169,11 +154,10 @@ TEST(MatrixSolve, BackwardStableOnHardMatrices) {
     std::vector<long> sizes;
     bool mayBeSingular;
   };
-  const std::vector<Case> cases = {
-      {"hilbert", Hilbert, {1, 2, 3, 4, 6, 8, 10, 12}, true},
-      {"kahan", Kahan, {4, 10, 20, 25}, false},
-      {"graded", Graded, {3, 5, 8, 12}, false},
-      {"random", RandomSquare, {1, 2, 3, 4, 7, 20, 21, 30}, false}};
+  const std::vector<Case> cases = {{"hilbert", Hilbert, {1, 2, 3, 4, 6, 8, 10, 12}, true},
+                                   {"kahan", Kahan, {4, 10, 20, 25}, false},
+                                   {"graded", Graded, {3, 5, 8, 12}, false},
+                                   {"random", RandomSquare, {1, 2, 3, 4, 7, 20, 21, 30}, false}};
   for (const Case& c : cases)
     for (long n : c.sizes) {
       SCOPED_TRACE(std::string(c.name) + " n=" + std::to_string(n));
@@ -367,8 +351,10 @@ TEST(MatrixSvd, KnownSingularValuesOrthogonalFactorsAndRank) {
     Dense s;
     long rank;
   };
-  const std::vector<Case> cases = {{3, 3, {1, 1, 1}, 3},          {6, 4, {5, 3, 2, 1e-3}, 4},
-                                   {8, 5, {4, 2, 1, 0, 0}, 3},     {1, 1, {2.5}, 1},
+  const std::vector<Case> cases = {{3, 3, {1, 1, 1}, 3},
+                                   {6, 4, {5, 3, 2, 1e-3}, 4},
+                                   {8, 5, {4, 2, 1, 0, 0}, 3},
+                                   {1, 1, {2.5}, 1},
                                    {12, 12, {9, 8, 7, 6, 5, 4, 3, 2, 1, 0.5, 0.25, 0}, 11},
                                    {5, 2, {1e-8, 1e-9}, 2}};
   for (const Case& c : cases) {
@@ -466,13 +452,27 @@ TEST(MatrixSymmetric, CholeskyJacobiAndBfgs) {
   ASSERT_EQ(spd.SolveCholesky(rhs.data(), nullptr, 1), 0);
   for (long i = 0; i < n; ++i)
     EXPECT_NEAR(rhs[i], x[i], 1e-13);
+  // Imposed unknowns 1 and 3 keep their values; the free rows hold exactly.
+  const long imp[5] = {1, 0, 1, 0, 1};
+  Dense held = Product(Coefs(spd), n, n, x);
+  held[1] = x[1];
+  held[3] = x[3];
+  ASSERT_EQ(spd.SolveCholesky(held.data(), imp, 1), 0);
+  for (long i = 0; i < n; ++i)
+    EXPECT_NEAR(held[i], x[i], 1e-13);
+  XelMathNxNFullSymMatrix inverse; // the inverse solves every column of the identity
+  ASSERT_EQ(spd.InverseCholesky(&inverse), 0);
+  const Dense id = Product(Coefs(spd), n, n, Coefs(inverse), n);
+  for (long k = 0; k < n * n; ++k)
+    EXPECT_NEAR(id[k], k % (n + 1) == 0 ? 1.0 : 0.0, 1e-13);
   // BFGS: after an update the estimate satisfies the secant condition H s = y.
   XelMathNxNFullSymMatrixForBfgs h(3);
   for (long i = 0; i < 3; ++i)
     h.SetCoef(i, i, 1.0);
   const Dense step = {0.3, -0.2, 0.5}, dy = {0.9, -0.1, 1.2};
   Dense w(3), hs(3);
-  ASSERT_EQ(h.UpdateH(Norm(dy) * Norm(dy), Norm(step) * Norm(step), step.data(), dy.data(), w.data()), 1);
+  ASSERT_EQ(
+      h.UpdateH(Norm(dy) * Norm(dy), Norm(step) * Norm(step), step.data(), dy.data(), w.data()), 1);
   h.Multiply(step.data(), hs.data());
   for (long i = 0; i < 3; ++i)
     EXPECT_NEAR(hs[i], dy[i], 1e-14);
@@ -499,19 +499,26 @@ TEST(MatrixSymmetric, BandLayoutMessagesAndImpositions) {
     EXPECT_EQ(trace.Text(), " a non positive matrix ");
   }
   XelMathNxNBandSymMatrix indefiniteBand(indefinite, 2);
-  ExpectInputError([&] { indefiniteBand.Cholesky(); }, 0x20009, {"Cholesky", " A non positive matrix"});
+  ExpectInputError([&] { indefiniteBand.Cholesky(); }, 0x20009,
+                   {"Cholesky", " A non positive matrix"});
   ExpectInputError([&] { indefiniteBand.DeterminantFastCholesky(); }, 0x20009,
                    {"DeterminantFastCholesky", " A non positive matrix"});
   const std::vector<std::pair<std::function<void()>, std::string>> messages = {
       {[] { XelMathNxNFullSymMatrix(XelMathMxNMatrix(2, 3, 1.0)); }, " non square matrix !! "},
-      {[] { XelMathNxNFullSymMatrix(XelMathMxNMatrix(2, 2, Dense{1, 2, 3, 1}.data())); },
+      {[] {
+         XelMathNxNFullSymMatrix(XelMathMxNMatrix(2, 2, Dense{1, 2, 3, 1}.data()));
+       },
        " non symetric matrix !! "},
       {[] { XelMathNxNBandSymMatrix(XelMathNxNFullSymMatrix(2), 3); },
        " Band width greater than matrix size!! "},
-      {[] { XelMathNxNBandSymMatrix(XelMathNxNMatrix(3, Dense{1, 0, 5, 0, 1, 0, 5, 0, 1}.data()), 2); },
+      {[] {
+         XelMathNxNBandSymMatrix(XelMathNxNMatrix(3, Dense{1, 0, 5, 0, 1, 0, 5, 0, 1}.data()), 2);
+       },
        " uncorrect matrix (symetry or band) !! "},
-      {[] { XelMathNxNBandSymMatrix(XelMathMxNMatrix(2, 2, 1.0), 3); }, " bandwidth greater than size !! "},
-      {[] { XelMathNxNBandSymMatrix(3, 4); }, " XelMathNxNMatrix : largeur de bande superieure a la dimension "},
+      {[] { XelMathNxNBandSymMatrix(XelMathMxNMatrix(2, 2, 1.0), 3); },
+       " bandwidth greater than size !! "},
+      {[] { XelMathNxNBandSymMatrix(3, 4); },
+       " XelMathNxNMatrix : largeur de bande superieure a la dimension "},
       {[] { XelMathNxNFullSymMatrix(3).SetSizeOfMatrix(4); }, " invalid size matrix  "},
       {[] { XelMathNxNBandSymMatrix(5, 3).SetSizeOfMatrix(2); }, " invalid size matrix  "}};
   for (const auto& m : messages) {
@@ -523,7 +530,8 @@ TEST(MatrixSymmetric, BandLayoutMessagesAndImpositions) {
   {
     Trace trace;
     EXPECT_EQ(three.SetData(XelMath3x3Matrix(Dense{1, 2, 3, 2, 1, 0, 3, 0, 1}.data())), 0);
-    EXPECT_EQ(three.SetData(XelMath3x3Matrix(Dense{1, 2, 3, 0, 1, 0, 3, 0, 1}.data())), 0x80004005L);
+    EXPECT_EQ(three.SetData(XelMath3x3Matrix(Dense{1, 2, 3, 0, 1, 0, 3, 0, 1}.data())),
+              0x80004005L);
     EXPECT_EQ(trace.Text(), " non symetric matrix !! ");
   }
   // imp = {1, 0, 1}: x1 keeps its given value 2, the free rows hold exactly.
@@ -538,6 +546,13 @@ TEST(MatrixSymmetric, BandLayoutMessagesAndImpositions) {
     EXPECT_NEAR(4 * x[0] + 1 * x[1], 6.0, 1e-14);
     EXPECT_NEAR(1 * x[1] + 5 * x[2], 7.0, 1e-14);
   }
+  // A permutation matrix whose leading 1 x 1 and 2 x 2 blocks are singular: the packed LDLᵀ
+  // interchanges rows, the band LDLᵀ (no interchanges, to stay in the band) reports 5.
+  const Dense perm = {0, 0, 1, 0, 1, 0, 1, 0, 0};
+  Dense px = {1, 2, 3}, bx = px;
+  EXPECT_EQ(XelMathNxNFullSymMatrix(XelMathMxNMatrix(3, 3, perm.data())).Solve(px.data(), 1), 0);
+  EXPECT_EQ(px, (Dense{3, 2, 1}));
+  EXPECT_EQ(XelMathNxNBandSymMatrix(XelMathMxNMatrix(3, 3, perm.data()), 3).Solve(bx.data(), 1), 5);
   const long none[3] = {0, 0, 0};
   Dense kept = {1, 2, 3};
   EXPECT_EQ(packed.Solve(kept.data(), none, 1), 0);
@@ -553,7 +568,8 @@ TEST(MatrixStorage, TransposeFillsAndProducts) {
   row.Transpose();
   EXPECT_EQ(Coefs(row), (Dense{1, 2, 3, 4}));
   std::mt19937 g(29);
-  for (const auto& mn : {std::make_pair(7L, 5L), std::make_pair(13L, 2L), std::make_pair(1201L, 3L)}) {
+  for (const auto& mn :
+       {std::make_pair(7L, 5L), std::make_pair(13L, 2L), std::make_pair(1201L, 3L)}) {
     const Dense a = Random(g, mn.first * mn.second);
     XelMathMxNMatrix inPlace(mn.first, mn.second, a.data()), copy(mn.second, mn.first);
     inPlace.Transpose(copy);
@@ -597,16 +613,29 @@ TEST(MatrixMisuse, DimensionsAndSizesRaiseWithTheirTexts) {
       {[&] { p = a - b; }, {"the Matrix", "wrong dimension", "Operator -"}},
       {[&] { p = a * a; }, {"the Matrix", "wrong dimension", "Operator *"}},
       {[&] { a.QRFactorization(p, nullptr); }, {"the Matrix", "wrong dimension", "QRFactors"}},
-      {[&] { XelMathGrid g(2, 2); a.MatrixTimesGrid(g); },
+      {[&] {
+         XelMathGrid g(2, 2);
+         a.MatrixTimesGrid(g);
+       },
        {"the XelMathMxNMatrix", "the same as the grid's", "XelMathMxNMatrix::MatrixTimesGrid()"}},
-      {[&] { XelMathGrid g(2, 3); a.GridTimesMatrix(g); },
+      {[&] {
+         XelMathGrid g(2, 3);
+         a.GridTimesMatrix(g);
+       },
        {"the XelMathMxNMatrix", "the same as the grid's", "XelMathMxNMatrix::GridTimesMatrix()"}}};
   for (const auto& c : cases)
     ExpectInputError(c.first, 0x20006, c.second);
-  for (const auto& mn : {std::make_pair(-1L, 3L), std::make_pair(3L, -1L), std::make_pair(LONG_MAX, 2L),
-                         std::make_pair(1L << 32, 1L << 32)})
+  for (const auto& mn : {std::make_pair(-1L, 3L), std::make_pair(3L, -1L),
+                         std::make_pair(LONG_MAX, 2L), std::make_pair(1L << 32, 1L << 32)})
     ExpectInputError([&] { XelMathMxNMatrix(mn.first, mn.second); }, 0x2000c,
                      {"Constructor", "Dimension not valid", ""});
+  const XelMathNxNFullSymMatrix sym3(3);
+  const XelMathNxNBandSymMatrix band3(3, 2);
+  for (const auto& call : std::vector<std::function<void()>>{
+           [&] { b.GetCoef(3, 0); }, [&] { b.GetCoef(-1); }, [&] { p.SetCoef(0, 1.0); },
+           [&] { sym3.GetCoef(0, 3); }, [&] { sym3.GetCoef(6); }, [&] { band3.GetCoef(5); },
+           [&] { band3.GetCoef(-1, 0); }})
+    ExpectInputError(call, 0x20007, {"the coefficient index of a matrix", "Wrong Index"});
   ExpectInputError([] { XelMathNxNFullSymMatrix(LONG_MAX); }, 0x2000c);
   ExpectInputError([] { XelMathNxNBandSymMatrix(LONG_MAX / 2, 3); }, 0x2000c);
   Trace trace;
@@ -647,7 +676,9 @@ TEST(MatrixSymmetric, FunctionHessianIntoPackedMatrix) {
     const char* IsA() const override { return "Cubic"; }
     XelMathFunctionRN* Duplicate() const override { return new Cubic(); }
     using XelMathFunctionRN::Eval;
-    double Eval(const double* x) const override { return x[0] * x[0] * x[1] + 3 * x[1] * x[2] * x[2] + x[2]; }
+    double Eval(const double* x) const override {
+      return x[0] * x[0] * x[1] + 3 * x[1] * x[2] * x[2] + x[2];
+    }
   } f;
   double x[3] = {0.5, -1.0, 2.0}, full[9], grad[3], value = 0.0;
   XelMathNxNFullSymMatrix packed(3);

@@ -133,8 +133,7 @@ public:
   /// Least squares in which every row whose flag is 0 is satisfied exactly (null-space
   /// method) and the others are fitted. Raises as Solve, and ("the Constraints", "don't
   /// have full rank", "Solve") when the constraint rows are rank-deficient.
-  virtual int Solve(const double* iB, double* oX, const long* iRowFlags,
-                    const long iNRHS) const;
+  virtual int Solve(const double* iB, double* oX, const long* iRowFlags, const long iNRHS) const;
 
   /// oY = xᵀ A (N values).
   void LeftMultiply(const double* iX, double* oY) const;

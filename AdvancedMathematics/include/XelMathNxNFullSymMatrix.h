@@ -135,6 +135,8 @@ public:
   bool StopJacobi(const double iEps) const;
 
 protected:
+  /// Copies the lower triangle (N(N+1)/2 values) into oPacked.
+  void CopyPacked(double* oPacked) const;
   /// Reallocates the packed array for size iN (contents zero).
   void ResizePacked(const long iN);
   /// The packed array (lower triangle by rows).

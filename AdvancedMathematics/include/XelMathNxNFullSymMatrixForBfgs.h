@@ -16,8 +16,7 @@ public:
   /// H += y yᵀ/(sᵀy) − w wᵀ/(sᵀHs) is made only when (sᵀy)² > ε² iA iB and
   /// (sᵀHs)² > ε² iB² (iA, iB: the caller's scales of y and s, e.g. yᵀy and sᵀs).
   /// Returns 1 when H was updated, 0 when the update was skipped.
-  int UpdateH(const double iA, const double iB, const double* iS, const double* iY,
-              double* oW);
+  int UpdateH(const double iA, const double iB, const double* iS, const double* iY, double* oW);
   /// The full N x N array, row-major (N·N values).
   void GetAllCoef(double* oCoefs) const;
 };

@@ -2,10 +2,10 @@
 // Work arrays of the matrix classes: a fixed local buffer of Local doubles, with a fallback
 // to the memory services for larger requests. The heap block is released by the destructor,
 // so a raise in the middle of a solve frees it.
+#include "XelMathInputError.h"
 #include "XelQuorMemory.h"
 
-template <long Local>
-class XelMathMatrixScratch {
+template <long Local> class XelMathMatrixScratch {
 public:
   explicit XelMathMatrixScratch(long iCount)
       : _count(iCount), _data(iCount <= Local ? _local : XelQuorArrayDoubleNew(iCount)) {}
@@ -32,3 +32,10 @@ inline long XelMathMatrixCount(long iM, long iN) {
     return -1;
   return iM * iN;
 }
+
+// Raises 0x20007 ("the coefficient index of a matrix", "Wrong Index", iWhere) unless iOk.
+#define XEL_MATRIX_CHECK_INDEX(iOk, iWhere)                                                        \
+  do {                                                                                             \
+    if (!(iOk))                                                                                    \
+      XelMathRaise(0x20007, "the coefficient index of a matrix", "Wrong Index", iWhere);           \
+  } while (0)

@@ -60,8 +60,7 @@ bool IsHeld(const XelMathIntervalND& iBox, const double* x, const double* g, lon
 
 /// Work arrays of one descent, allocated once.
 struct XelMathMinimizeRN::Work {
-  explicit Work(long n)
-      : x(n), g(n), d(n), x1(n), g1(n), s(n), y(n), free(n), index(n), h(n * n) {}
+  explicit Work(long n) : x(n), g(n), d(n), x1(n), g1(n), s(n), y(n), free(n), index(n), h(n * n) {}
   std::vector<double> x, g, d, x1, g1, s, y;
   std::vector<unsigned char> free;
   std::vector<long> index; // free variables

@@ -111,7 +111,6 @@ void BackSubstitute(long iN, const double* iR, long iC, const double* iY, double
     }
 }
 
-
 /// Householder QR in place (see XelMathMxNMatrix::QRFactors).
 int HouseholderQR(long iM, long iN, double* ioA, double* oBeta) {
   const double eps = RelativeEpsilon();
@@ -204,8 +203,7 @@ void ConstrainedLeastSquares(long iM, long iN, const double* iA, const long* iFl
   // Null-space method: Cᵀ = Q [R; 0]; x = Q y, C x = Rᵀ y1 = d fixes y1; the free rows
   // E Q = [E1 E2] give the least-squares problem E2 y2 = f - E1 y1.
   const long mf = iM - nc, nf = iN - nc;
-  XelMathMatrixScratch<LocalDoubles> work(iN * nc + nc + mf * iN + mf * iC + iN * iC +
-                                          mf * nf);
+  XelMathMatrixScratch<LocalDoubles> work(iN * nc + nc + mf * iN + mf * iC + iN * iC + mf * nf);
   double* ct = work.Get();
   double* beta = ct + iN * nc;
   double* e = beta + nc;
@@ -268,8 +266,7 @@ void XelMathMxNMatrix::CheckSize(const long iM, const long iN) {
 
 XelMathMxNMatrix::XelMathMxNMatrix() : _m(0), _n(0), _coef(nullptr) {}
 
-XelMathMxNMatrix::XelMathMxNMatrix(const long iM, const long iN)
-    : _m(0), _n(0), _coef(nullptr) {
+XelMathMxNMatrix::XelMathMxNMatrix(const long iM, const long iN) : _m(0), _n(0), _coef(nullptr) {
   CheckSize(iM, iN);
   _coef = NewCoefs(iM * iN);
   _m = iM;
@@ -348,10 +345,12 @@ void XelMathMxNMatrix::SetCoef(const double* iValues) {
 }
 
 void XelMathMxNMatrix::SetCoef(const long i, const long j, const double iValue) {
+  XEL_MATRIX_CHECK_INDEX(i >= 0 && i < _m && j >= 0 && j < _n, "XelMathMxNMatrix::SetCoef");
   _coef[i * _n + j] = iValue;
 }
 
 void XelMathMxNMatrix::SetCoef(const long k, const double iValue) {
+  XEL_MATRIX_CHECK_INDEX(k >= 0 && k < _m * _n, "XelMathMxNMatrix::SetCoef");
   _coef[k] = iValue;
 }
 
@@ -365,8 +364,7 @@ void XelMathMxNMatrix::Reset() {
     _coef[k] = 0.0;
 }
 
-void XelMathMxNMatrix::SetSubMatrix(const XelMathMxNMatrix& iSub, const long i0,
-                                    const long j0) {
+void XelMathMxNMatrix::SetSubMatrix(const XelMathMxNMatrix& iSub, const long i0, const long j0) {
   long m = 0, n = 0;
   iSub.GetSizeOfMatrix(m, n);
   if (i0 < 0 || j0 < 0 || i0 + m > _m || j0 + n > _n) {
@@ -380,10 +378,12 @@ void XelMathMxNMatrix::SetSubMatrix(const XelMathMxNMatrix& iSub, const long i0,
 }
 
 double XelMathMxNMatrix::GetCoef(const long i, const long j) const {
+  XEL_MATRIX_CHECK_INDEX(i >= 0 && i < _m && j >= 0 && j < _n, "XelMathMxNMatrix::GetCoef");
   return _coef[i * _n + j];
 }
 
 double XelMathMxNMatrix::GetCoef(const long k) const {
+  XEL_MATRIX_CHECK_INDEX(k >= 0 && k < _m * _n, "XelMathMxNMatrix::GetCoef");
   return _coef[k];
 }
 
@@ -401,8 +401,8 @@ double* XelMathMxNMatrix::GetCoef() const {
   return copy;
 }
 
-void XelMathMxNMatrix::Extract(XelMathMxNMatrix& oE, const long i1, const long i2,
-                               const long j1, const long j2) const {
+void XelMathMxNMatrix::Extract(XelMathMxNMatrix& oE, const long i1, const long i2, const long j1,
+                               const long j2) const {
   long m = 0, n = 0, em = 0, en = 0;
   GetSizeOfMatrix(m, n);
   oE.GetSizeOfMatrix(em, en);

@@ -370,6 +370,7 @@ void XelMathNxNBandSymMatrix::SetCoef(const double* iBand) {
 }
 
 void XelMathNxNBandSymMatrix::SetCoef(const long i, const long j, const double iValue) {
+  XEL_MATRIX_CHECK_INDEX(i >= 0 && i < _n && j >= 0 && j < _n, "XelMathNxNBandSymMatrix::SetCoef");
   const long r = i >= j ? i : j, c = i >= j ? j : i;
   if (r - c >= _band) {
     if (iValue * iValue > XelGetDefaultTolerance().GetSquaredZero())
@@ -380,6 +381,7 @@ void XelMathNxNBandSymMatrix::SetCoef(const long i, const long j, const double i
 }
 
 void XelMathNxNBandSymMatrix::SetCoef(const long k, const double iValue) {
+  XEL_MATRIX_CHECK_INDEX(k >= 0 && k < _bandCount, "XelMathNxNBandSymMatrix::SetCoef");
   _bandCoef[k] = iValue;
 }
 
@@ -389,11 +391,13 @@ void XelMathNxNBandSymMatrix::Reset() {
 }
 
 double XelMathNxNBandSymMatrix::GetCoef(const long i, const long j) const {
+  XEL_MATRIX_CHECK_INDEX(i >= 0 && i < _n && j >= 0 && j < _n, "XelMathNxNBandSymMatrix::GetCoef");
   const long r = i >= j ? i : j, c = i >= j ? j : i;
   return r - c >= _band ? 0.0 : _bandCoef[BandIndex(r, c)];
 }
 
 double XelMathNxNBandSymMatrix::GetCoef(const long k) const {
+  XEL_MATRIX_CHECK_INDEX(k >= 0 && k < _bandCount, "XelMathNxNBandSymMatrix::GetCoef");
   return _bandCoef[k];
 }
 

@@ -178,8 +178,7 @@ void XelMathPackedLDLtSolve(long iN, const double* a, const long* iKind, const l
       } else {
         const double b1 = b[k * iC + c], b2 = b[(k + 1) * iC + c];
         for (long i = k + 2; i < n; ++i)
-          b[i * iC + c] -=
-              a[XelMathPackedIndex(i, k)] * b1 + a[XelMathPackedIndex(i, k + 1)] * b2;
+          b[i * iC + c] -= a[XelMathPackedIndex(i, k)] * b1 + a[XelMathPackedIndex(i, k + 1)] * b2;
         k += 2;
       }
     }
@@ -213,22 +212,6 @@ void XelMathPackedLDLtSolve(long iN, const double* a, const long* iKind, const l
   }
   for (long k = n - 1; k >= 0; --k)
     swapRows(k, iSwap[k]);
-}
-
-double XelMathPackedLDLtDeterminant(long iN, const double* a, const long* iKind) {
-  double det = 1.0;
-  for (long k = 0; k < iN;) {
-    if (iKind[k] == 1) {
-      det *= a[XelMathPackedIndex(k, k)];
-      k += 1;
-    } else {
-      const double d11 = a[XelMathPackedIndex(k, k)], d21 = a[XelMathPackedIndex(k + 1, k)],
-                   d22 = a[XelMathPackedIndex(k + 1, k + 1)];
-      det *= d11 * d22 - d21 * d21;
-      k += 2;
-    }
-  }
-  return det;
 }
 
 int XelMathPackedCholesky(long iN, double* a, const long* iImp) {
@@ -343,6 +326,17 @@ long XelMathNxNFullSymMatrix::GetStaticMemoryBytes() const {
   return static_cast<long>(sizeof(*this));
 }
 
+void XelMathNxNFullSymMatrix::CopyPacked(double* oPacked) const {
+  const long n = GetSizeOfMatrix();
+  if (GetTypeOfMatrix() == 2 && _packed) {
+    std::memcpy(oPacked, _packed, sizeof(double) * n * (n + 1) / 2);
+    return;
+  }
+  for (long i = 0; i < n; ++i)
+    for (long j = 0; j <= i; ++j)
+      oPacked[i * (i + 1) / 2 + j] = GetCoef(i, j);
+}
+
 void XelMathNxNFullSymMatrix::ResizePacked(const long iN) {
   CheckSize(iN, iN);
   const long count = iN * (iN + 1) / 2;
@@ -400,10 +394,12 @@ void XelMathNxNFullSymMatrix::SetCoef(const double* iPacked) {
 }
 
 void XelMathNxNFullSymMatrix::SetCoef(const long i, const long j, const double iValue) {
+  XEL_MATRIX_CHECK_INDEX(i >= 0 && i < _n && j >= 0 && j < _n, "XelMathNxNFullSymMatrix::SetCoef");
   _packed[XelMathPackedIndex(i, j)] = iValue;
 }
 
 void XelMathNxNFullSymMatrix::SetCoef(const long k, const double iValue) {
+  XEL_MATRIX_CHECK_INDEX(k >= 0 && k < _n * (_n + 1) / 2, "XelMathNxNFullSymMatrix::SetCoef");
   _packed[k] = iValue;
 }
 
@@ -413,10 +409,12 @@ void XelMathNxNFullSymMatrix::Reset() {
 }
 
 double XelMathNxNFullSymMatrix::GetCoef(const long i, const long j) const {
+  XEL_MATRIX_CHECK_INDEX(i >= 0 && i < _n && j >= 0 && j < _n, "XelMathNxNFullSymMatrix::GetCoef");
   return _packed[XelMathPackedIndex(i, j)];
 }
 
 double XelMathNxNFullSymMatrix::GetCoef(const long k) const {
+  XEL_MATRIX_CHECK_INDEX(k >= 0 && k < _n * (_n + 1) / 2, "XelMathNxNFullSymMatrix::GetCoef");
   return _packed[k];
 }
 
@@ -493,9 +491,7 @@ int XelMathNxNFullSymMatrix::Solve(double* ioB, const long iNRHS) {
   const long count = n * (n + 1) / 2;
   XelMathMatrixScratch<LocalPacked> copy(count);
   double* a = copy.Get();
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j <= i; ++j)
-      a[i * (i + 1) / 2 + j] = GetCoef(i, j);
+  CopyPacked(a);
   PivotRecords pivots(n);
   const double tiny = GetPivotThreshold() * MaxAbsPacked(count, a);
   if (XelMathPackedLDLt(n, a, pivots.Kind(), pivots.Swap(), tiny) != 0)
@@ -609,9 +605,7 @@ int XelMathNxNFullSymMatrix::Cholesky(XelMathNxNFullSymMatrix* oL, const long* i
   const long count = n * (n + 1) / 2;
   XelMathMatrixScratch<LocalPacked> copy(count);
   double* a = copy.Get();
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j <= i; ++j)
-      a[i * (i + 1) / 2 + j] = GetCoef(i, j);
+  CopyPacked(a);
   if (XelMathPackedCholesky(n, a, iImp) != 0) {
     XelQuorOutput::GetOut() << " a non positive matrix ";
     return 5;
@@ -630,15 +624,12 @@ int XelMathNxNFullSymMatrix::Cholesky(XelMathNxNFullSymMatrix* oL, const long* i
   return 0;
 }
 
-int XelMathNxNFullSymMatrix::SolveCholesky(double* ioB, const long* iImp,
-                                           const long iNRHS) const {
+int XelMathNxNFullSymMatrix::SolveCholesky(double* ioB, const long* iImp, const long iNRHS) const {
   const long n = GetSizeOfMatrix();
   const long count = n * (n + 1) / 2;
   XelMathMatrixScratch<LocalPacked> copy(count);
   double* a = copy.Get();
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j <= i; ++j)
-      a[i * (i + 1) / 2 + j] = GetCoef(i, j);
+  CopyPacked(a);
   if (XelMathPackedCholesky(n, a, iImp) != 0)
     return 5;
   Modifie(ioB, iImp, iNRHS);
@@ -650,9 +641,7 @@ int XelMathNxNFullSymMatrix::Resolution(double* ioB, const long iNRHS) const {
   const long count = n * (n + 1) / 2;
   XelMathMatrixScratch<LocalPacked> copy(count);
   double* a = copy.Get();
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j <= i; ++j)
-      a[i * (i + 1) / 2 + j] = GetCoef(i, j);
+  CopyPacked(a);
   return XelMathPackedCholeskySolve(n, a, nullptr, ioB, iNRHS);
 }
 
@@ -715,8 +704,8 @@ bool XelMathNxNFullSymMatrix::StopJacobi(const double iEps) const {
   return true;
 }
 
-int XelMathNxNFullSymMatrix::EvalEigenVal(XelMathNxNMatrix& oV, double* oLambda,
-                                          const double iEps, const long iFlag) const {
+int XelMathNxNFullSymMatrix::EvalEigenVal(XelMathNxNMatrix& oV, double* oLambda, const double iEps,
+                                          const long iFlag) const {
   const long n = GetSizeOfMatrix();
   XelMathNxNFullSymMatrix a(*this);
   XelMathNxNMatrix identity(n, 1.0);
@@ -737,8 +726,8 @@ int XelMathNxNFullSymMatrix::EvalEigenVal(XelMathNxNMatrix& oV, double* oLambda,
           continue;
         const double app = a.GetCoef(p, p), aqq = a.GetCoef(q, q);
         const double theta = (aqq - app) / (2.0 * apq);
-        const double t = (theta >= 0.0 ? 1.0 : -1.0) /
-                         (std::fabs(theta) + std::sqrt(theta * theta + 1.0));
+        const double t =
+            (theta >= 0.0 ? 1.0 : -1.0) / (std::fabs(theta) + std::sqrt(theta * theta + 1.0));
         const double c = 1.0 / std::sqrt(t * t + 1.0), s = t * c;
         for (long k = 0; k < n; ++k) {
           if (k == p || k == q)

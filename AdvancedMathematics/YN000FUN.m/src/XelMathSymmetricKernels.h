@@ -19,11 +19,8 @@ int XelMathPackedLDLt(long iN, double* ioA, long* oKind, long* oSwap, double iTi
 /// Solves with the factors of XelMathPackedLDLt: ioB (iN x iC row-major) receives X.
 void XelMathPackedLDLtSolve(long iN, const double* iA, const long* iKind, const long* iSwap,
                             double* ioB, long iC);
-/// Determinant from the factors (the symmetric interchanges leave it unchanged).
-double XelMathPackedLDLtDeterminant(long iN, const double* iA, const long* iKind);
 /// Cholesky in place of the packed array over the unknowns whose flag is not 0 (all when
 /// iImp is null). Returns 0, or 5 on a diagonal that is not positive.
 int XelMathPackedCholesky(long iN, double* ioA, const long* iImp);
 /// Solves L Lᵀ X = B over the free unknowns (ioB iN x iC); returns 0 or 5 (zero diagonal).
-int XelMathPackedCholeskySolve(long iN, const double* iL, const long* iImp, double* ioB,
-                               long iC);
+int XelMathPackedCholeskySolve(long iN, const double* iL, const long* iImp, double* ioB, long iC);
