@@ -367,6 +367,11 @@ TEST(BandMatrix, RefusalsAreResultsAndLeaveNothingAllocated) {
   EXPECT_EQ(copy.Solve(b.data(), x.data(), 1, 4), 0);
   EXPECT_EQ(gap.SolveQR(b.data(), x.data(), 1), 0);
   EXPECT_EQ(gap.IdentifyConstraints(1e-12), 1);
+  XelMathMxNBandMatrix scaled(3, 3, 1, 2); // the tolerance is relative to the largest diagonal
+  const double diagonal[3] = {1e4, 1e-9, 1e4};
+  for (long i = 0; i < 3; i++)
+    scaled.SetCoef(i, i, diagonal[i]);
+  EXPECT_EQ(scaled.IdentifyConstraints(1e-12), 1);
   x[2] = 7.0; // the unknown held (column 2 is empty)
   EXPECT_EQ(gap.SolveQR(b.data(), x.data(), 1), 1);
   EXPECT_EQ(x[2], 7.0);
