@@ -353,10 +353,6 @@ TEST(PiecewiseX, LocatesPiecesAndLocalParameters) {
   ExpectInputError([&] { f.GetFunction(2, h, dom); }, 0x20007);
   ExpectInputError([&] { f.GetFunction(-1, h, dom); }, 0x20007);
   ExpectInputError([&] { XelMathPiecewiseX bad(2, nullptr, g); }, 0x20006);
-  const XelMathFunctionGeneral* parts[2];
-  EXPECT_EQ(f.GetDirectComponents(2, parts), 2);
-  EXPECT_EQ(parts[1], g1.get());
-  EXPECT_TRUE(f.IsATypeOf(60));
 }
 
 namespace {

@@ -91,18 +91,14 @@ TEST(Interval, SignInclusionDistanceNormAndEquality) {
     EXPECT_EQ(c.tol > 0 ? c.J.IsIncludedIn(c.K, c.tol) : c.J.IsIncludedIn(c.K), c.in)
         << c.J.low << " " << c.J.high << " in " << c.K.low << " " << c.K.high << " tol " << c.tol;
   const XelMathInterval J(-2.0, 3.0);
-  EXPECT_EQ(J.DistanceTo(-5.0), 3.0);
-  EXPECT_EQ(J.DistanceTo(7.5), 4.5);
-  EXPECT_EQ(J.DistanceTo(0.0), 0.0);
-  EXPECT_EQ(J.DistanceTo(3.0), 0.0);
-  EXPECT_EQ(J.Norm(), 3.0);
-  EXPECT_EQ(I(-4.0, 3.0).Norm(), 4.0);
-  EXPECT_EQ(I(1.0, 2.0).Norm(), 2.0);
-  EXPECT_EQ(I(-5.0, -1.0).Norm(), 5.0);
-  EXPECT_TRUE(I(1.0, 2.0) == I(1.0, 2.0));
-  EXPECT_FALSE(I(1.0, 2.0) != I(1.0, 2.0));
-  EXPECT_TRUE(I(1.0, 2.0) != I(1.0, 2.5));
-  EXPECT_TRUE(I(0.5, 2.0) != I(1.0, 2.0));
+  const double distances[][2] = {{-5.0, 3.0}, {7.5, 4.5}, {0.0, 0.0}, {3.0, 0.0}};
+  for (const auto& c : distances)
+    EXPECT_EQ(J.DistanceTo(c[0]), c[1]) << c[0];
+  const double norms[][3] = {{-2, 3, 3}, {-4, 3, 4}, {1, 2, 2}, {-5, -1, 5}};
+  for (const auto& n : norms)
+    EXPECT_EQ(I(n[0], n[1]).Norm(), n[2]) << n[0];
+  EXPECT_TRUE(I(1.0, 2.0) == I(1.0, 2.0) && !(I(1.0, 2.0) != I(1.0, 2.0)));
+  EXPECT_TRUE(I(1.0, 2.0) != I(1.0, 2.5) && I(0.5, 2.0) != I(1.0, 2.0));
   EXPECT_TRUE(I(kNaN, 1.0) != I(kNaN, 1.0));
 }
 
@@ -431,11 +427,6 @@ TEST(Interval2D, CornersCentreEmptinessAndMaxNormDistance) {
   EXPECT_FALSE(box.IsEmpty());
   box.SetY(I(1.0, 0.0));
   EXPECT_TRUE(box.IsEmpty());
-  const long start = LiveBlocks();
-  XelMathInterval2D* heap = new XelMathInterval2D(I(0, 1), I(0, 1));
-  EXPECT_EQ(LiveBlocks(), start + 1);
-  delete heap;
-  EXPECT_EQ(LiveBlocks(), start);
 }
 
 // ---- N-dimensional box -------------------------------------------------------------------------
@@ -466,17 +457,14 @@ TEST(IntervalND, StorageIsInlineUpToSixAndOnTheHeapBeyondWithoutLeaks) {
   const long start = LiveBlocks();
   {
     XelMathIntervalND none, negative(-3);
-    EXPECT_EQ(none.GetDimension(), 0);
     EXPECT_EQ(none.GetCoords(), nullptr);
     EXPECT_FALSE(none.IsEmpty());
     EXPECT_EQ(none.Width(), 0.0);
-    EXPECT_EQ(none.GetDynamicMemoryBytes(), 0);
     EXPECT_EQ(negative.GetDimension(), 0);
     for (long n = 1; n <= 10; ++n) {
       const std::vector<double> c = BoxCoords(n, 0.5 * n);
       XelMathIntervalND box(n, c.data());
       EXPECT_EQ(LiveBlocks(), start + (n > 6 ? 1 : 0)) << n;
-      EXPECT_EQ(box.GetDynamicMemoryBytes(), n > 6 ? long(2 * n * sizeof(double)) : 0);
       ExpectCoords(box, c);
       XelMathIntervalND copy(box), unset(n);
       EXPECT_NE(copy.GetCoords(), box.GetCoords());

@@ -433,6 +433,19 @@ TEST_F(PointSets, PointsWithoutVectorGetZeroVectors) {
   EXPECT_EQ(v, Vec(1));
   EXPECT_EQ(set.GetFirstTangent(), set.GetVectors());
   EXPECT_EQ(set.GetLastTangent(), set.GetVectors() + 4 * 3);
+  // Storage kept from earlier vectors is cleared, not shown, when plain points come in.
+  XelMathSetOfPointsND two(3);
+  two.AddPoint(Pt(8).data());
+  two.AddPoint(Pt(9).data());
+  XelMathSetOfPointsNDWithVectors reused = MakeWithVectors(4), assigned = MakeWithVectors(4);
+  reused.Reset();
+  reused.AddSet(two);
+  assigned = two;
+  for (const XelMathSetOfPointsNDWithVectors* s : {&reused, &assigned})
+    for (long i = 0; i < 2; i++) {
+      s->GetVector(i, v.data());
+      EXPECT_EQ(v, zero) << i;
+    }
 }
 
 TEST_F(PointSets, VectorErrorsNameTheirOperation) {
