@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "XelMathMxNBandMatrix.h"
 #include "XelMathMxNMatrix.h"
 #include "XelMathNxNBandSymMatrix.h"
 #include "XelMathNxNFullSymMatrix.h"
@@ -417,6 +418,56 @@ void BM_BandOurs(benchmark::State& state) {
     OursBand(p, a, x.data());
 }
 
+// Band least squares: a fit by m = 4n rows of width 4 (cubic-spline-like) to n unknowns, solved
+// by our banded Givens QR and by our band normal equations, against Eigen's dense Householder QR
+// of the same matrix. The answers are compared before timing.
+struct BandFit {
+  long m, n;
+  XelMathMxNBandMatrix band;
+  RowMatrix dense;
+  Vec b;
+};
+BandFit MakeBandFit(long n) {
+  BandFit f{4 * n, n, XelMathMxNBandMatrix(4 * n, n, 4), RowMatrix::Zero(4 * n, n), Vec(4 * n)};
+  for (long i = 0; i < f.m; i++) {
+    const double t = (i + 0.5) / f.m * (n - 3), u = t - std::floor(t);
+    const long first = std::min(static_cast<long>(t), n - 4);
+    const double v[4] = {(1 - u) * (1 - u) * (1 - u) / 6, (3 * u * u * u - 6 * u * u + 4) / 6,
+                         (-3 * u * u * u + 3 * u * u + 3 * u + 1) / 6, u * u * u / 6};
+    f.band.SetCoef(i, first, v);
+    for (long k = 0; k < 4; k++)
+      f.dense(i, first + k) = v[k];
+    f.b[i] = std::sin(0.01 * i) + 0.3 * std::cos(0.2 * i);
+  }
+  return f;
+}
+void BM_BandLeastSquaresOursQR(benchmark::State& state) {
+  const BandFit f = MakeBandFit(state.range(0));
+  Vec x(f.n), y(f.n);
+  const Eigen::Map<const Eigen::VectorXd> b(f.b.data(), f.m);
+  Eigen::Map<Eigen::VectorXd>(y.data(), f.n) = f.dense.householderQr().solve(b);
+  if (!f.band.SolveQR(f.b.data(), x.data(), 1) ||
+      !Agree("band lsq", f.n, x.data(), y.data(), f.n, 1e-8))
+    state.SkipWithError("the answers differ");
+  for (auto _ : state)
+    f.band.SolveQR(f.b.data(), x.data(), 1);
+}
+void BM_BandLeastSquaresOursNormal(benchmark::State& state) {
+  const BandFit f = MakeBandFit(state.range(0));
+  Vec x(f.n);
+  for (auto _ : state) {
+    XelMathMxNBandMatrix a(f.band); // Solve turns the matrix into its factor
+    a.Solve(f.b.data(), x.data(), 1, f.m);
+  }
+}
+void BM_BandLeastSquaresEigenQR(benchmark::State& state) {
+  const BandFit f = MakeBandFit(state.range(0));
+  const Eigen::Map<const Eigen::VectorXd> b(f.b.data(), f.m);
+  Eigen::VectorXd x;
+  for (auto _ : state)
+    benchmark::DoNotOptimize(x = f.dense.householderQr().solve(b));
+}
+
 } // namespace
 
 #define XEL_SIZES ->Arg(2)->Arg(3)->Arg(4)->Arg(8)->Arg(12)->Arg(20)
@@ -429,6 +480,9 @@ BENCHMARK(BM_SvdOurs) XEL_SIZES;
 BENCHMARK(BM_SvdEigenJacobi) XEL_SIZES;
 BENCHMARK(BM_SymOurs) XEL_SIZES;
 BENCHMARK(BM_BandOurs) XEL_SIZES;
+BENCHMARK(BM_BandLeastSquaresOursQR)->Arg(20)->Arg(100)->Arg(400);
+BENCHMARK(BM_BandLeastSquaresOursNormal)->Arg(20)->Arg(100)->Arg(400);
+BENCHMARK(BM_BandLeastSquaresEigenQR)->Arg(20)->Arg(100)->Arg(400);
 
 int main(int argc, char** argv) {
   if (!CheckAndCompare()) {
