@@ -529,10 +529,21 @@ TEST(SolveX, StatusesOfNullConstantAndEmptyCases) {
     f.Solve(XelMathInterval(0.0, 1.0), set, nullptr);
     ExpectSameRoots(SortedPoints(set), {0.5}, kEpsRoot);
   }
-  // Null at the samples of the first half of the domain and at its end only is not null.
-  const ClosedFormX late([](double x) { return x > 0.5 && x < 0.95 ? (x - 0.5) * (0.95 - x) : 0.0; },
-                         [](double x) { return x > 0.5 && x < 0.95 ? 1.45 - 2.0 * x : 0.0; },
-                         [](double x) { return x > 0.5 && x < 0.95 ? -2.0 : 0.0; });
+  // A hump (x - 0.5)(0.95 - x) on (0.5, 0.95), zero elsewhere, with exact images: null over
+  // [0, 0.5] and at the end, yet not a null function.
+  const auto hump = [](double x) { return x > 0.5 && x < 0.95 ? (x - 0.5) * (0.95 - x) : 0.0; };
+  const auto slope = [](double x) { return x > 0.5 && x < 0.95 ? 1.45 - 2.0 * x : 0.0; };
+  const ClosedFormX late(hump, slope, [](double x) { return x > 0.5 && x < 0.95 ? -2.0 : 0.0; },
+                         [=](int k, const XelMathInterval& I) {
+                           const auto g = k == 0 ? ClosedFormX::Scalar(hump) : slope;
+                           double lo = std::fmin(g(I.low), g(I.high)), hi = std::fmax(g(I.low), g(I.high));
+                           for (double x : {0.5, 0.725, 0.95})
+                             if (x > I.low && x < I.high) {
+                               lo = std::fmin(lo, k == 0 ? g(x) : (x == 0.5 ? 0.0 : g(x)));
+                               hi = std::fmax(hi, k == 0 ? g(x) : (x == 0.5 ? 0.45 : 0.0));
+                             }
+                           return XelMathInterval(k == 1 && I.high > 0.95 ? std::fmin(lo, -0.45) : lo, hi);
+                         });
   XelMathSetOfPointsND lateRoots(1);
   EXPECT_NE(late.Solve(XelMathInterval(0.0, 1.0), lateRoots, nullptr), 1);
   // Null within the absolute tolerance given by the caller.
