@@ -1,5 +1,6 @@
 // Symmetric band matrix: band storage, band LDLᵀ with 1 x 1 and 2 x 2 pivots kept in the
-// band, band Cholesky, determinants and solves with imposed unknowns.
+// band (FactorizeLDLtBand, SolveLDLtBand, InverseLDLtBand, ExtractLDLtBand), band Cholesky,
+// determinants and solves with imposed unknowns.
 #include "XelMathNxNBandSymMatrix.h"
 
 #include <cmath>
@@ -144,6 +145,16 @@ void SolveLDLtBand(const BandView& m, const long* iKind, double* b, long iC) {
       }
     }
   }
+}
+
+/// Inverse from the factors of FactorizeLDLtBand: oX (n x n row-major) receives A⁻¹.
+void InverseLDLtBand(const BandView& m, const long* iKind, double* oX) {
+  const long n = m.n;
+  for (long k = 0; k < n * n; ++k)
+    oX[k] = 0.0;
+  for (long i = 0; i < n; ++i)
+    oX[i * n + i] = 1.0;
+  SolveLDLtBand(m, iKind, oX, n);
 }
 
 /// The rows and columns of iM whose flag is not 0, into the band oFree (entries outside its
@@ -556,12 +567,18 @@ int XelMathNxNBandSymMatrix::Inverse(XelMathNxNFullSymMatrix* oR) const {
     XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
   XelMathMatrixScratch<LocalBand> identity(n * n);
   double* x = identity.Get();
-  for (long k = 0; k < n * n; ++k)
-    x[k] = 0.0;
-  for (long i = 0; i < n; ++i)
-    x[i * n + i] = 1.0;
-  if (const_cast<XelMathNxNBandSymMatrix*>(this)->XelMathNxNBandSymMatrix::Solve(x, n) != 0)
-    return 5;
+  if (n > 0) {
+    if (_band == 0)
+      return 5;
+    XelMathMatrixScratch<LocalBand> copy(_bandCount);
+    std::memcpy(copy.Get(), _bandCoef, sizeof(double) * _bandCount);
+    const BandView view{_n, _band, _rowOffset, copy.Get()};
+    KindRecords kind(_n);
+    const double tiny = GetPivotThreshold() * MaxAbs(_bandCount, copy.Get());
+    if (FactorizeLDLtBand(view, kind.Get(), tiny) != 0)
+      return 5;
+    InverseLDLtBand(view, kind.Get(), x);
+  }
   if (!oR)
     return 0;
   if (oR->GetSizeOfMatrix() != n || oR->GetTypeOfMatrix() != 2) {
