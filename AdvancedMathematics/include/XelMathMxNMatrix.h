@@ -116,8 +116,8 @@ public:
   /// full column rank, 5 otherwise. Raises 0x20006 ("the Matrix", "wrong dimension",
   /// "QRFactors") when N > M.
   virtual int QRFactorization(XelMathMxNMatrix& oQ, double* oBeta) const;
-  /// oR := this matrix, then oR.Inverse() (iRowFlags null) or oR.Inverse(iRowFlags).
-  virtual void Inverse(XelMathMxNMatrix& oR, const long* iRowFlags) const;
+  /// oR := this matrix, then oR.Inverse() (rowFlags null) or oR.Inverse(rowFlags).
+  virtual void Inverse(XelMathMxNMatrix& oR, const long* rowFlags) const;
   /// Replaces the matrix by its N x M left pseudo-inverse R⁻¹ Qᵀ. Raises 0x20006 with
   /// ("the Matrix", "wrong dimension", "Inverse") when N > M, ("the Matrix", "don't have
   /// full rank", "Inverse") when rank-deficient.
@@ -125,7 +125,7 @@ public:
   /// The same with every row whose flag is 0 satisfied exactly. Raises 0x20006 ("the
   /// Matrix", "wrong dimension", "Solve") when N > M, ("the Constraint rows", "don't have
   /// full rank", "Solve") when the constraint rows are rank-deficient.
-  virtual void Inverse(const long* iRowFlags);
+  virtual void Inverse(const long* rowFlags);
   /// Least-squares solution of A X = B (B is M x nRHS, X is N x nRHS, row-major). Returns 0
   /// (at once when nRHS < 1). Raises 0x20006 ("the Matrix", "wrong dimension", "Solve") when
   /// N > M, ("the Matrix", "don't have full rank", "Solve") when rank-deficient.
@@ -133,7 +133,7 @@ public:
   /// Least squares in which every row whose flag is 0 is satisfied exactly (null-space
   /// method) and the others are fitted. Raises as Solve, and ("the Constraints", "don't
   /// have full rank", "Solve") when the constraint rows are rank-deficient.
-  virtual int Solve(const double* iB, double* oX, const long* iRowFlags, const long iNRHS) const;
+  virtual int Solve(const double* iB, double* oX, const long* rowFlags, const long iNRHS) const;
 
   /// oY = xᵀ A (N values).
   void LeftMultiply(const double* iX, double* oY) const;

@@ -705,7 +705,7 @@ int XelMathMxNMatrix::Solve(const double* iB, double* oX, const long iNRHS) cons
   return 0;
 }
 
-int XelMathMxNMatrix::Solve(const double* iB, double* oX, const long* iRowFlags,
+int XelMathMxNMatrix::Solve(const double* iB, double* oX, const long* rowFlags,
                             const long iNRHS) const {
   if (iNRHS < 1)
     return 0;
@@ -715,18 +715,18 @@ int XelMathMxNMatrix::Solve(const double* iB, double* oX, const long* iRowFlags,
     XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Solve");
   if (XelMathMatrixCount(m, iNRHS) < 0)
     XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
-  if (!iRowFlags)
+  if (!rowFlags)
     return Solve(iB, oX, iNRHS);
   XelMathMatrixScratch<LocalDoubles> dense(m * n);
   ReadDense(*this, dense.Get());
-  ConstrainedLeastSquares(m, n, dense.Get(), iRowFlags, iNRHS, iB, oX, "the Constraints");
+  ConstrainedLeastSquares(m, n, dense.Get(), rowFlags, iNRHS, iB, oX, "the Constraints");
   return 0;
 }
 
-void XelMathMxNMatrix::Inverse(XelMathMxNMatrix& oR, const long* iRowFlags) const {
+void XelMathMxNMatrix::Inverse(XelMathMxNMatrix& oR, const long* rowFlags) const {
   oR = *this;
-  if (iRowFlags)
-    oR.Inverse(iRowFlags);
+  if (rowFlags)
+    oR.Inverse(rowFlags);
   else
     oR.Inverse();
 }
@@ -777,8 +777,8 @@ void XelMathMxNMatrix::Inverse() {
   WriteDense(y);
 }
 
-void XelMathMxNMatrix::Inverse(const long* iRowFlags) {
-  if (!iRowFlags) {
+void XelMathMxNMatrix::Inverse(const long* rowFlags) {
+  if (!rowFlags) {
     Inverse();
     return;
   }
@@ -802,7 +802,7 @@ void XelMathMxNMatrix::Inverse(const long* iRowFlags) {
     identity[k] = 0.0;
   for (long i = 0; i < m; ++i)
     identity[i * m + i] = 1.0;
-  ConstrainedLeastSquares(m, n, a, iRowFlags, m, identity, x, "the Constraint rows");
+  ConstrainedLeastSquares(m, n, a, rowFlags, m, identity, x, "the Constraint rows");
   SwapDimensions();
   WriteDense(x);
 }

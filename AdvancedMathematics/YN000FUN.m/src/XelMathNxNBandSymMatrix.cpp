@@ -1,5 +1,6 @@
 // Symmetric band matrix: band storage, band LDLᵀ with 1 x 1 and 2 x 2 pivots kept in the
-// band, band Cholesky, determinants and solves with imposed unknowns.
+// band (FactorizeLDLtBand, SolveLDLtBand, InverseLDLtBand, ExtractLDLtBand), band Cholesky,
+// determinants and solves with imposed unknowns.
 #include "XelMathNxNBandSymMatrix.h"
 
 #include <cmath>
@@ -37,7 +38,7 @@ struct BandView {
 /// Band LDLᵀ in place without interchanges: at step k a 1 x 1 pivot when the Bunch-Kaufman
 /// tests accept it, else the 2 x 2 pivot on k and k+1. Columns of a 2 x 2 block keep W = L D
 /// (inside the band); the solve applies D⁻¹. oKind as for the packed kernel. Returns 0 or 5.
-int BandLDLt(const BandView& m, long* oKind, double iTiny) {
+int FactorizeLDLtBand(const BandView& m, long* oKind, double iTiny) {
   const double alpha = XelMathBunchKaufmanAlpha;
   const long n = m.n;
   for (long k = 0; k < n;) {
@@ -99,8 +100,8 @@ int BandLDLt(const BandView& m, long* oKind, double iTiny) {
   return 0;
 }
 
-/// Solves with the factors of BandLDLt (ioB n x iC).
-void BandLDLtSolve(const BandView& m, const long* iKind, double* b, long iC) {
+/// Solves with the factors of FactorizeLDLtBand (ioB n x iC).
+void SolveLDLtBand(const BandView& m, const long* iKind, double* b, long iC) {
   const long n = m.n;
   auto w = [&](long i, long k) { return i - k < m.b ? m.At(i, k) : 0.0; };
   for (long c = 0; c < iC; ++c) {
@@ -143,6 +144,36 @@ void BandLDLtSolve(const BandView& m, const long* iKind, double* b, long iC) {
         b[k * iC + c] = s;
       }
     }
+  }
+}
+
+/// Inverse from the factors of FactorizeLDLtBand: oX (n x n row-major) receives A⁻¹.
+void InverseLDLtBand(const BandView& m, const long* iKind, double* oX) {
+  const long n = m.n;
+  for (long k = 0; k < n * n; ++k)
+    oX[k] = 0.0;
+  for (long i = 0; i < n; ++i)
+    oX[i * n + i] = 1.0;
+  SolveLDLtBand(m, iKind, oX, n);
+}
+
+/// The rows and columns of iM whose flag is not 0, into the band oFree (entries outside its
+/// width are dropped), and the same rows of iB (iNRHS columns) into oB.
+void ExtractLDLtBand(const XelMathNxNBandSymMatrix& iM, const long* iImp, long iNRHS,
+                     const double* iB, const BandView& oFree, double* oB) {
+  const long n = iM.GetSizeOfMatrix();
+  for (long i = 0, fi = 0; i < n; ++i) {
+    if (iImp[i] == 0)
+      continue;
+    for (long j = 0, fj = 0; j <= i; ++j)
+      if (iImp[j] != 0) {
+        if (fi - fj < oFree.b)
+          oFree.At(fi, fj) = iM.GetCoef(i, j);
+        ++fj;
+      }
+    for (long c = 0; c < iNRHS; ++c)
+      oB[fi * iNRHS + c] = iB[i * iNRHS + c];
+    ++fi;
   }
 }
 
@@ -463,9 +494,9 @@ int XelMathNxNBandSymMatrix::Solve(double* ioB, const long iNRHS) {
   const BandView view{_n, _band, _rowOffset, copy.Get()};
   KindRecords kind(_n);
   const double tiny = GetPivotThreshold() * MaxAbs(_bandCount, copy.Get());
-  if (BandLDLt(view, kind.Get(), tiny) != 0)
+  if (FactorizeLDLtBand(view, kind.Get(), tiny) != 0)
     return 5;
-  BandLDLtSolve(view, kind.Get(), ioB, iNRHS);
+  SolveLDLtBand(view, kind.Get(), ioB, iNRHS);
   return 0;
 }
 
@@ -496,19 +527,8 @@ int XelMathNxNBandSymMatrix::Solve(double* ioB, const long* iImp, const long iNR
   const long b = _band < nf ? _band : nf;
   XelMathNxNBandSymMatrix free(nf, b);
   XelMathMatrixScratch<LocalBand> rhs(nf * iNRHS);
-  for (long i = 0, fi = 0; i < n; ++i) {
-    if (iImp[i] == 0)
-      continue;
-    for (long j = 0, fj = 0; j <= i; ++j)
-      if (iImp[j] != 0) {
-        if (fi - fj < b)
-          free._bandCoef[free.BandIndex(fi, fj)] = GetCoef(i, j);
-        ++fj;
-      }
-    for (long c = 0; c < iNRHS; ++c)
-      rhs.Get()[fi * iNRHS + c] = ioB[i * iNRHS + c];
-    ++fi;
-  }
+  ExtractLDLtBand(*this, iImp, iNRHS, ioB, BandView{nf, b, free._rowOffset, free._bandCoef},
+                  rhs.Get());
   if (free.Solve(rhs.Get(), iNRHS) != 0)
     return 5;
   for (long i = 0, fi = 0; i < n; ++i)
@@ -530,7 +550,7 @@ double XelMathNxNBandSymMatrix::Determinant() const {
   const BandView view{_n, _band, _rowOffset, copy.Get()};
   KindRecords kind(_n);
   const double tiny = GetPivotThreshold() * MaxAbs(_bandCount, copy.Get());
-  if (BandLDLt(view, kind.Get(), tiny) != 0)
+  if (FactorizeLDLtBand(view, kind.Get(), tiny) != 0)
     return 0.0;
   return BandLDLtDeterminant(view, kind.Get());
 }
@@ -547,12 +567,18 @@ int XelMathNxNBandSymMatrix::Inverse(XelMathNxNFullSymMatrix* oR) const {
     XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
   XelMathMatrixScratch<LocalBand> identity(n * n);
   double* x = identity.Get();
-  for (long k = 0; k < n * n; ++k)
-    x[k] = 0.0;
-  for (long i = 0; i < n; ++i)
-    x[i * n + i] = 1.0;
-  if (const_cast<XelMathNxNBandSymMatrix*>(this)->XelMathNxNBandSymMatrix::Solve(x, n) != 0)
-    return 5;
+  if (n > 0) {
+    if (_band == 0)
+      return 5;
+    XelMathMatrixScratch<LocalBand> copy(_bandCount);
+    std::memcpy(copy.Get(), _bandCoef, sizeof(double) * _bandCount);
+    const BandView view{_n, _band, _rowOffset, copy.Get()};
+    KindRecords kind(_n);
+    const double tiny = GetPivotThreshold() * MaxAbs(_bandCount, copy.Get());
+    if (FactorizeLDLtBand(view, kind.Get(), tiny) != 0)
+      return 5;
+    InverseLDLtBand(view, kind.Get(), x);
+  }
   if (!oR)
     return 0;
   if (oR->GetSizeOfMatrix() != n || oR->GetTypeOfMatrix() != 2) {

@@ -20,23 +20,6 @@ const long LocalUnknowns = 64;
 /// Sweeps of the Jacobi method before giving up.
 const long MaxJacobiSweeps = 100;
 
-void SwapSymmetric(long iN, double* a, long p, long q) {
-  if (p == q)
-    return;
-  for (long j = 0; j < iN; ++j) {
-    if (j == p || j == q)
-      continue;
-    const long ip = XelMathPackedIndex(p, j), iq = XelMathPackedIndex(q, j);
-    const double t = a[ip];
-    a[ip] = a[iq];
-    a[iq] = t;
-  }
-  const long pp = XelMathPackedIndex(p, p), qq = XelMathPackedIndex(q, q);
-  const double t = a[pp];
-  a[pp] = a[qq];
-  a[qq] = t;
-}
-
 double MaxAbsPacked(long iCount, const double* a) {
   double m = 0.0;
   for (long k = 0; k < iCount; ++k)
@@ -64,6 +47,23 @@ private:
   long _local[2 * LocalUnknowns];
 };
 
+/// The rows and columns of iM whose flag is not 0, into the packed array oA, and the same
+/// rows of iB (iNRHS columns) into oB.
+void ExtractLDLt(const XelMathNxNFullSymMatrix& iM, const long* iImp, long iNRHS,
+                 const double* iB, double* oA, double* oB) {
+  const long n = iM.GetSizeOfMatrix();
+  for (long i = 0, fi = 0; i < n; ++i) {
+    if (iImp[i] == 0)
+      continue;
+    for (long j = 0, fj = 0; j <= i; ++j)
+      if (iImp[j] != 0)
+        oA[fi * (fi + 1) / 2 + fj++] = iM.GetCoef(i, j);
+    for (long c = 0; c < iNRHS; ++c)
+      oB[fi * iNRHS + c] = iB[i * iNRHS + c];
+    ++fi;
+  }
+}
+
 double SymmetryEpsilon() {
   return XelGetDefaultTolerance().GetSymmetryEpsilon();
 }
@@ -72,7 +72,25 @@ double SymmetryEpsilon() {
 
 // ---- packed kernels ------------------------------------------------------------------------
 
-int XelMathPackedLDLt(long iN, double* a, long* oKind, long* oSwap, double iTiny) {
+void SymmetricPivot(long iN, double* a, long p, long q, long* oSwap) {
+  oSwap[p] = q;
+  if (p == q)
+    return;
+  for (long j = 0; j < iN; ++j) {
+    if (j == p || j == q)
+      continue;
+    const long ip = XelMathPackedIndex(p, j), iq = XelMathPackedIndex(q, j);
+    const double t = a[ip];
+    a[ip] = a[iq];
+    a[iq] = t;
+  }
+  const long pp = XelMathPackedIndex(p, p), qq = XelMathPackedIndex(q, q);
+  const double t = a[pp];
+  a[pp] = a[qq];
+  a[qq] = t;
+}
+
+int FactorizeLDLt(long iN, double* a, long* oKind, long* oSwap, double iTiny) {
   const double alpha = XelMathBunchKaufmanAlpha;
   const long n = iN;
   long k = 0;
@@ -105,8 +123,7 @@ int XelMathPackedLDLt(long iN, double* a, long* oKind, long* oSwap, double iTiny
       }
     }
     const long kk = k + size - 1;
-    SwapSymmetric(n, a, kk, kp);
-    oSwap[kk] = kp;
+    SymmetricPivot(n, a, kk, kp, oSwap);
     if (size == 1) {
       oKind[k] = 1;
       const double d = a[XelMathPackedIndex(k, k)];
@@ -153,8 +170,8 @@ int XelMathPackedLDLt(long iN, double* a, long* oKind, long* oSwap, double iTiny
   return 0;
 }
 
-void XelMathPackedLDLtSolve(long iN, const double* a, const long* iKind, const long* iSwap,
-                            double* b, long iC) {
+void SolveLDLt(long iN, const double* a, const long* iKind, const long* iSwap, double* b,
+               long iC) {
   const long n = iN;
   auto swapRows = [&](long p, long q) {
     if (p == q)
@@ -212,6 +229,14 @@ void XelMathPackedLDLtSolve(long iN, const double* a, const long* iKind, const l
   }
   for (long k = n - 1; k >= 0; --k)
     swapRows(k, iSwap[k]);
+}
+
+void InverseLDLt(long iN, const double* a, const long* iKind, const long* iSwap, double* oX) {
+  for (long k = 0; k < iN * iN; ++k)
+    oX[k] = 0.0;
+  for (long i = 0; i < iN; ++i)
+    oX[i * iN + i] = 1.0;
+  SolveLDLt(iN, a, iKind, iSwap, oX, iN);
 }
 
 int XelMathPackedCholesky(long iN, double* a, const long* iImp) {
@@ -494,9 +519,9 @@ int XelMathNxNFullSymMatrix::Solve(double* ioB, const long iNRHS) {
   CopyPacked(a);
   PivotRecords pivots(n);
   const double tiny = GetPivotThreshold() * MaxAbsPacked(count, a);
-  if (XelMathPackedLDLt(n, a, pivots.Kind(), pivots.Swap(), tiny) != 0)
+  if (FactorizeLDLt(n, a, pivots.Kind(), pivots.Swap(), tiny) != 0)
     return 5;
-  XelMathPackedLDLtSolve(n, a, pivots.Kind(), pivots.Swap(), ioB, iNRHS);
+  SolveLDLt(n, a, pivots.Kind(), pivots.Swap(), ioB, iNRHS);
   return 0;
 }
 
@@ -545,21 +570,12 @@ int XelMathNxNFullSymMatrix::Solve(double* ioB, const long* iImp, const long iNR
   XelMathMatrixScratch<LocalPacked> work(count + nf * iNRHS);
   double* a = work.Get();
   double* b = a + count;
-  for (long i = 0, fi = 0; i < n; ++i) {
-    if (iImp[i] == 0)
-      continue;
-    for (long j = 0, fj = 0; j <= i; ++j)
-      if (iImp[j] != 0)
-        a[fi * (fi + 1) / 2 + fj++] = GetCoef(i, j);
-    for (long c = 0; c < iNRHS; ++c)
-      b[fi * iNRHS + c] = ioB[i * iNRHS + c];
-    ++fi;
-  }
+  ExtractLDLt(*this, iImp, iNRHS, ioB, a, b);
   PivotRecords pivots(nf);
   const double tiny = GetPivotThreshold() * MaxAbsPacked(count, a);
-  if (XelMathPackedLDLt(nf, a, pivots.Kind(), pivots.Swap(), tiny) != 0)
+  if (FactorizeLDLt(nf, a, pivots.Kind(), pivots.Swap(), tiny) != 0)
     return 5;
-  XelMathPackedLDLtSolve(nf, a, pivots.Kind(), pivots.Swap(), b, iNRHS);
+  SolveLDLt(nf, a, pivots.Kind(), pivots.Swap(), b, iNRHS);
   for (long i = 0, fi = 0; i < n; ++i)
     if (iImp[i] != 0) {
       for (long c = 0; c < iNRHS; ++c)
@@ -575,12 +591,17 @@ int XelMathNxNFullSymMatrix::Inverse(XelMathNxNFullSymMatrix* oR) const {
     XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
   XelMathMatrixScratch<LocalPacked> identity(n * n);
   double* x = identity.Get();
-  for (long k = 0; k < n * n; ++k)
-    x[k] = 0.0;
-  for (long i = 0; i < n; ++i)
-    x[i * n + i] = 1.0;
-  if (const_cast<XelMathNxNFullSymMatrix*>(this)->XelMathNxNFullSymMatrix::Solve(x, n) != 0)
-    return 5;
+  if (n > 0) {
+    const long count = n * (n + 1) / 2;
+    XelMathMatrixScratch<LocalPacked> copy(count);
+    double* a = copy.Get();
+    CopyPacked(a);
+    PivotRecords pivots(n);
+    const double tiny = GetPivotThreshold() * MaxAbsPacked(count, a);
+    if (FactorizeLDLt(n, a, pivots.Kind(), pivots.Swap(), tiny) != 0)
+      return 5;
+    InverseLDLt(n, a, pivots.Kind(), pivots.Swap(), x);
+  }
   if (!oR)
     return 0;
   if (oR->GetSizeOfMatrix() != n) {
