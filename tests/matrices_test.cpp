@@ -417,10 +417,17 @@ TEST(MatrixSymmetric, IndefiniteSolvesAndBandAgreesWithDense) {
       EXPECT_NEAR(xb[i], xd[i], 1e-10 * Norm(xd));
     const double det = XelMathNxNMatrix(n, a.data()).Determinant();
     EXPECT_NEAR(band.Determinant(), det, 1e-11 * std::fabs(det));
-    XelMathNxNFullSymMatrix inverse;
+    XelMathNxNFullSymMatrix inverse, packedInverse;
     ASSERT_EQ(band.Inverse(&inverse), 0);
-    const Dense id = Product(a, n, n, Coefs(inverse), n);
-    EXPECT_NEAR(id[0], 1.0, 1e-11);
+    ASSERT_EQ(packed.Inverse(&packedInverse), 0);
+    const Dense id = Product(a, n, n, Coefs(inverse), n),
+                pid = Product(a, n, n, Coefs(packedInverse), n);
+    for (long k = 0; k < n * n; ++k) {
+      EXPECT_NEAR(id[k], k % (n + 1) == 0 ? 1.0 : 0.0, 1e-11);
+      EXPECT_NEAR(pid[k], k % (n + 1) == 0 ? 1.0 : 0.0, 1e-11);
+    }
+    EXPECT_NEAR(band.SchurNorm(), Norm(a), 1e-14 * Norm(a));
+    EXPECT_NEAR(packed.SchurNorm(), Norm(a), 1e-14 * Norm(a));
   }
 }
 
