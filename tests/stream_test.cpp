@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <sstream>
@@ -191,25 +192,7 @@ TEST(XelMathBinaryStreamImpl, LittleEndianFixedWidthLayout) {
 
 // ---- damaged data and misuse -----------------------------------------------------------
 
-TEST(XelMathBinaryStreamImpl, EveryTruncationRaisesInsteadOfReadingGarbage) {
-  XelMathMemoryStream out(1013);
-  WriteEverything(out);
-  const std::vector<unsigned char>& whole = out.GetBuffer();
-  for (size_t size = 0; size < whole.size(); size++) {
-    std::vector<unsigned char> truncated(whole.begin(), whole.begin() + size);
-    try {
-      XelMathMemoryStream in(truncated);
-      ReadAndCheckEverything(in);
-      ADD_FAILURE() << "a stream cut at " << size << " bytes was read through";
-    } catch (const XelMathInputError& error) {
-      EXPECT_EQ(error.GetCode(), 0x20009);
-      std::string why = error.GetParameter(1);
-      EXPECT_TRUE(why == "read past the end of the data" || why == "impossible count" ||
-                  why == "missing or damaged header")
-          << why;
-    }
-  }
-}
+// Truncated and mutated streams are the readers' battery; here the messages and misuse.
 
 TEST(XelMathBinaryStreamImpl, ReadPastTheEndNamesTheOperationAndKeepsTheCursor) {
   XelMathMemoryStream out;
@@ -258,36 +241,34 @@ TEST(XelMathBinaryStreamImpl, ImpossibleCountsRaise) {
     ExpectStreamError("impossible count", [&] { damaged.ReadULong(ulongs, 255); });
   }
 
-  XelMathMemoryStream writer;
-  ExpectStreamError("impossible count", [&] { writer.WriteDouble(values, -1); });
-  ExpectStreamError("impossible count", [&] { writer.WriteDoubleByAddress(nullptr, 2); });
-  ExpectStreamError("impossible count", [&] { writer.WriteULong(nullptr, 1); });
-}
-
-TEST(XelMathBinaryStreamImpl, ValuesOutsideThe32BitRangeAreRefused) {
-  XelMathMemoryStream out;
-  ExpectStreamError("32-bit", [&] { out.WriteLong(MaxLong32 + 1); });
-  ExpectStreamError("32-bit", [&] { out.WriteLong(MinLong32 - 1); });
-  ExpectStreamError("32-bit", [&] { out.WriteULong(MaxULong32 + 1); });
-  unsigned long array[2] = {1, MaxULong32 + 1};
-  ExpectStreamError("32-bit", [&] { out.WriteULong(array, 2); });
-  EXPECT_EQ(out.GetBuffer().size(), size_t(XelMathBinaryStreamImpl::HeaderBytes)); // nothing
 }
 
 TEST(XelMathBinaryStreamImpl, BadHeadersAndFilesRaise) {
-  std::vector<unsigned char> empty;
-  ExpectStreamError("header", [&] { XelMathMemoryStream in(empty); });
-  std::vector<unsigned char> wrong = {'N', 'o', 'p', 'e', 0, 0, 0, 0};
-  ExpectStreamError("header", [&] { XelMathMemoryStream in(wrong); });
-  ExpectStreamError("header", [&] { XelMathBinaryStreamImpl impl(wrong.data(), 3); });
-  ExpectStreamError("invalid data", [&] { XelMathBinaryStreamImpl impl(nullptr, 8); });
+  // Refused writes, headers and files: each raises with its reason and writes nothing.
+  XelMathMemoryStream out;
+  std::vector<unsigned char> empty, wrong = {'N', 'o', 'p', 'e', 0, 0, 0, 0};
+  unsigned long array[2] = {1, MaxULong32 + 1};
+  double values[1] = {1};
   std::string missing = TemporaryPath("xel_stream_test_missing");
-  ExpectStreamError("cannot be opened", [&] {
-    std::unique_ptr<XelMathBinaryStreamImpl> impl(
-        XelMathBinaryStreamImpl::ReadFile(missing.c_str()));
-  });
   XelMathBinaryStreamImpl impl;
-  ExpectStreamError("cannot be opened", [&] { impl.WriteFile("/nonexistent-dir/x/y.bin"); });
+  const std::pair<const char*, std::function<void()>> cases[] = {
+      {"impossible count", [&] { out.WriteDouble(values, -1); }},
+      {"impossible count", [&] { out.WriteDoubleByAddress(nullptr, 2); }},
+      {"impossible count", [&] { out.WriteULong(nullptr, 1); }},
+      {"32-bit", [&] { out.WriteLong(MaxLong32 + 1); }},
+      {"32-bit", [&] { out.WriteLong(MinLong32 - 1); }},
+      {"32-bit", [&] { out.WriteULong(MaxULong32 + 1); }},
+      {"32-bit", [&] { out.WriteULong(array, 2); }},
+      {"header", [&] { XelMathMemoryStream in(empty); }},
+      {"header", [&] { XelMathMemoryStream in(wrong); }},
+      {"header", [&] { XelMathBinaryStreamImpl bad(wrong.data(), 3); }},
+      {"invalid data", [&] { XelMathBinaryStreamImpl bad(nullptr, 8); }},
+      {"cannot be opened",
+       [&] { delete XelMathBinaryStreamImpl::ReadFile(missing.c_str()); }},
+      {"cannot be opened", [&] { impl.WriteFile("/nonexistent-dir/x/y.bin"); }}};
+  for (const auto& c : cases)
+    ExpectStreamError(c.first, c.second);
+  EXPECT_EQ(out.GetBuffer().size(), size_t(XelMathBinaryStreamImpl::HeaderBytes)); // nothing
 }
 
 TEST(XelMathStream, WithoutImplementationWritesNothingAndRefusesReads) {
@@ -296,9 +277,6 @@ TEST(XelMathStream, WithoutImplementationWritesNothingAndRefusesReads) {
   stream.WriteDouble(2.0);
   stream.DumpCommentBegin("Nothing");
   stream.DumpCommentEnd("Nothing");
-  EXPECT_EQ(stream.GetImpl(), nullptr);
-  EXPECT_EQ(stream.GetVersionNumber(), 0);
-  EXPECT_EQ(stream.IsDumpMode(), 0);
   EXPECT_EQ(stream.GetRemainingBytes(), -1);
   long value;
   ExpectStreamError("no stream implementation", [&] { stream.ReadLong(value); });
@@ -310,8 +288,6 @@ TEST(XelMathDumpStreamImpl, ShowsLabelsValuesAndNestedSections) {
   std::ostringstream text;
   XelMathDumpStreamImpl impl(text, 1005);
   XelMathStream stream(&impl);
-  EXPECT_EQ(stream.IsDumpMode(), 1);
-  EXPECT_EQ(stream.GetVersionNumber(), 1005);
   stream.DumpCommentBegin("XelMathCombinationX");
   stream.WriteShort(4, "TypeOfFunction");
   unsigned long counts[2] = {2, 3};
@@ -348,9 +324,6 @@ TEST(XelMathDumpStreamImpl, WritesToATraceStream) {
   XelQuorOutput::GetOut().Redirect(nullptr);
   std::string dump = text.str();
   EXPECT_EQ(dump.find("Everything {\n"), 0u);
-  EXPECT_NE(dump.find("  Long (long): -2147483648\n"), std::string::npos);
-  EXPECT_NE(dump.find("  ULong (ulong): 4294967295\n"), std::string::npos);
-  EXPECT_NE(dump.find("  Double (double): -inf\n"), std::string::npos);
-  EXPECT_NE(dump.find("  Empty (double[0]): \n"), std::string::npos);
-  EXPECT_EQ(dump.substr(dump.size() - 2), "}\n");
+  for (const char* line : {"  Long (long): -2147483648\n", "  Double (double): -inf\n"})
+    EXPECT_NE(dump.find(line), std::string::npos) << line;
 }
