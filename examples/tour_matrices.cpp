@@ -22,11 +22,11 @@ void TourMatrices() {
   const long flags[6] = {0, 1, 1, 1, 1, 1};
   double c[3];
   design.Solve(y, c, flags, 1);
-  std::printf("fit through (0, 1): y = %.4f + %.4f t + %.4f t^2 (value at 0: %.15g)\n", c[0], c[1],
+  std::printf("fit through (0, 1): y = %.4f %+.4f t %+.4f t^2 (value at 0: %.15g)\n", c[0], c[1],
               c[2], c[0]);
   double free[3];
   design.Solve(y, free, 1);
-  std::printf("unconstrained fit:  y = %.4f + %.4f t + %.4f t^2 (value at 0: %.4f)\n", free[0],
+  std::printf("unconstrained fit:  y = %.4f %+.4f t %+.4f t^2 (value at 0: %.4f)\n", free[0],
               free[1], free[2], free[0]);
 
   // A 4 x 3 matrix whose third column is the sum of the first two: rank 2. The QR solve
