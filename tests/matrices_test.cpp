@@ -633,7 +633,8 @@ TEST(MatrixMisuse, DimensionsAndSizesRaiseWithTheirTexts) {
   for (const auto& c : cases)
     ExpectInputError(c.first, 0x20006, c.second);
   for (const auto& mn : {std::make_pair(-1L, 3L), std::make_pair(3L, -1L),
-                         std::make_pair(LONG_MAX, 2L), std::make_pair(1L << 32, 1L << 32)})
+                         std::make_pair(LONG_MAX, 2L), std::make_pair(1L << 32, 1L << 32),
+                         std::make_pair(1L << 31, 1L)})
     ExpectInputError([&] { XelMathMxNMatrix(mn.first, mn.second); }, 0x2000c,
                      {"Constructor", "Dimension not valid", ""});
   const XelMathNxNFullSymMatrix sym3(3);
@@ -645,6 +646,15 @@ TEST(MatrixMisuse, DimensionsAndSizesRaiseWithTheirTexts) {
     ExpectInputError(call, 0x20007, {"the coefficient index of a matrix", "Wrong Index"});
   ExpectInputError([] { XelMathNxNFullSymMatrix(LONG_MAX); }, 0x2000c);
   ExpectInputError([] { XelMathNxNBandSymMatrix(LONG_MAX / 2, 3); }, 0x2000c);
+  // Impossible right-hand-side counts raise before any product or read; a range of linear
+  // indices that leaves the matrix writes nothing.
+  double rhs[3] = {1, 2, 3};
+  XelMathNxNMatrix square(3, 2.0);
+  XelMathNxNFullSymMatrix packed(3);
+  ExpectInputError([&] { square.Solve(rhs, LONG_MAX); }, 0x2000c);
+  ExpectInputError([&] { packed.Solve(rhs, LONG_MAX / 2); }, 0x2000c);
+  ExpectInputError([&] { square.SetCoef(7, 12, rhs); }, 0x20007);
+  EXPECT_EQ(square.GetCoef(2, 1), 0.0);
   Trace trace;
   XelQuorOutput::GetErr().Redirect(&std::cout);
   XelMathMxNMatrix small(2, 2, 0.0);

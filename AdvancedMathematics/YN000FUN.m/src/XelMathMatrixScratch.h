@@ -23,14 +23,22 @@ private:
   double* _data;
 };
 
-// Bytes of a matrix of M x N doubles, or -1 when M x N cannot be stored (negative sizes, or
-// a product beyond what the memory services hold); checked before any product is formed.
+// Coefficients of a matrix of M x N doubles, or -1 when M x N cannot be stored (negative
+// sizes, a dimension beyond the 32-bit range of the row and column counts, or a product beyond
+// what the memory services hold); checked before any product is formed.
 inline long XelMathMatrixCount(long iM, long iN) {
-  if (iM < 0 || iN < 0)
+  if (iM < 0 || iN < 0 || iM > 2147483647L || iN > 2147483647L)
     return -1;
   if (iM != 0 && iN > XelQuorMaxArrayDoubles / iM)
     return -1;
   return iM * iN;
+}
+
+// Raises 0x2000c ("Constructor", "Dimension not valid") when M x N right-hand sides or
+// coefficients cannot exist, before any product of the two is formed.
+inline void XelMathCheckMatrixCount(long iM, long iN) {
+  if (XelMathMatrixCount(iM, iN) < 0)
+    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
 }
 
 // Raises 0x20007 ("the coefficient index of a matrix", "Wrong Index", iWhere) unless iOk.

@@ -260,8 +260,7 @@ void ConstrainedLeastSquares(long iM, long iN, const double* iA, const long* iFl
 // ---- construction and storage --------------------------------------------------------
 
 void XelMathMxNMatrix::CheckSize(const long iM, const long iN) {
-  if (XelMathMatrixCount(iM, iN) < 0)
-    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
+  XelMathCheckMatrixCount(iM, iN);
 }
 
 XelMathMxNMatrix::XelMathMxNMatrix() : _m(0), _n(0), _coef(nullptr) {}
@@ -355,6 +354,12 @@ void XelMathMxNMatrix::SetCoef(const long k, const double iValue) {
 }
 
 void XelMathMxNMatrix::SetCoef(const long k1, const long k2, const double* iValues) {
+  if (k1 > k2)
+    return;
+  // The whole range is checked before anything is written.
+  long m = 0, n = 0;
+  GetSizeOfMatrix(m, n);
+  XEL_MATRIX_CHECK_INDEX(k1 >= 0 && k2 < m * n, "XelMathMxNMatrix::SetCoef");
   for (long k = k1; k <= k2; ++k)
     SetCoef(k, iValues[k - k1]);
 }
@@ -543,8 +548,7 @@ void XelMathMxNMatrix::MatrixTimesGrid(XelMathGrid& ioG) const {
   if (rows != n)
     XelMathRaise(0x20006, "the XelMathMxNMatrix", "the same as the grid's",
                  "XelMathMxNMatrix::MatrixTimesGrid()");
-  if (XelMathMatrixCount(m, cols) < 0)
-    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
+  XelMathCheckMatrixCount(m, cols);
   XelMathGrid product(m, cols);
   for (long i = 0; i < m; ++i) {
     double* out = product.GetRow(i);
@@ -693,8 +697,7 @@ int XelMathMxNMatrix::Solve(const double* iB, double* oX, const long iNRHS) cons
   GetSizeOfMatrix(m, n);
   if (n > m)
     XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Solve");
-  if (XelMathMatrixCount(m, iNRHS) < 0)
-    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
+  XelMathCheckMatrixCount(m, iNRHS);
   if (IsDense(*this) && _coef) {
     LeastSquares(m, n, _coef, iNRHS, iB, oX);
     return 0;
@@ -713,8 +716,7 @@ int XelMathMxNMatrix::Solve(const double* iB, double* oX, const long* rowFlags,
   GetSizeOfMatrix(m, n);
   if (n > m)
     XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Solve");
-  if (XelMathMatrixCount(m, iNRHS) < 0)
-    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
+  XelMathCheckMatrixCount(m, iNRHS);
   if (!rowFlags)
     return Solve(iB, oX, iNRHS);
   XelMathMatrixScratch<LocalDoubles> dense(m * n);
@@ -790,8 +792,7 @@ void XelMathMxNMatrix::Inverse(const long* rowFlags) {
     SwapDimensions();
     return;
   }
-  if (XelMathMatrixCount(m, m) < 0)
-    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
+  XelMathCheckMatrixCount(m, m);
   // The constrained solution of A X = I, column by column of the identity.
   XelMathMatrixScratch<LocalDoubles> work(m * n + m * m + n * m);
   double* a = work.Get();

@@ -486,6 +486,7 @@ void XelMathNxNBandSymMatrix::Multiply(const double* iX, double* oY) const {
 int XelMathNxNBandSymMatrix::Solve(double* ioB, const long iNRHS) {
   if (iNRHS < 1)
     return 0;
+  XelMathCheckMatrixCount(_n, iNRHS);
   if (_n > 0 && _band == 0)
     return 5;
   XelMathMatrixScratch<LocalBand> copy(_bandCount);
@@ -503,8 +504,7 @@ int XelMathNxNBandSymMatrix::Solve(double* ioB, const long iNRHS) {
 int XelMathNxNBandSymMatrix::Solve(const double* iB, double* oX, const long iNRHS) const {
   if (iNRHS < 1)
     return 0;
-  if (XelMathMatrixCount(_n, iNRHS) < 0)
-    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
+  XelMathCheckMatrixCount(_n, iNRHS);
   if (oX != iB && _n > 0)
     std::memcpy(oX, iB, sizeof(double) * _n * iNRHS);
   return const_cast<XelMathNxNBandSymMatrix*>(this)->Solve(oX, iNRHS);
@@ -515,6 +515,7 @@ int XelMathNxNBandSymMatrix::Solve(double* ioB, const long* iImp, const long iNR
     return Solve(ioB, iNRHS);
   if (iNRHS < 1)
     return 0;
+  XelMathCheckMatrixCount(_n, iNRHS);
   const long n = _n;
   long nf = 0;
   for (long i = 0; i < n; ++i)
@@ -563,8 +564,7 @@ void XelMathNxNBandSymMatrix::Inverse() {}
 
 int XelMathNxNBandSymMatrix::Inverse(XelMathNxNFullSymMatrix* oR) const {
   const long n = _n;
-  if (XelMathMatrixCount(n, n) < 0)
-    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
+  XelMathCheckMatrixCount(n, n);
   XelMathMatrixScratch<LocalBand> identity(n * n);
   double* x = identity.Get();
   if (n > 0) {

@@ -512,6 +512,7 @@ void XelMathNxNFullSymMatrix::Multiply(const double* iX, double* oY) const {
 int XelMathNxNFullSymMatrix::Solve(double* ioB, const long iNRHS) {
   if (iNRHS < 1)
     return 0;
+  XelMathCheckMatrixCount(GetSizeOfMatrix(), iNRHS);
   const long n = GetSizeOfMatrix();
   const long count = n * (n + 1) / 2;
   XelMathMatrixScratch<LocalPacked> copy(count);
@@ -529,8 +530,7 @@ int XelMathNxNFullSymMatrix::Solve(const double* iB, double* oX, const long iNRH
   if (iNRHS < 1)
     return 0;
   const long n = GetSizeOfMatrix();
-  if (XelMathMatrixCount(n, iNRHS) < 0)
-    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
+  XelMathCheckMatrixCount(n, iNRHS);
   if (oX != iB && n > 0)
     std::memcpy(oX, iB, sizeof(double) * n * iNRHS);
   return const_cast<XelMathNxNFullSymMatrix*>(this)->Solve(oX, iNRHS);
@@ -557,6 +557,7 @@ int XelMathNxNFullSymMatrix::Solve(double* ioB, const long* iImp, const long iNR
     return Solve(ioB, iNRHS);
   if (iNRHS < 1)
     return 0;
+  XelMathCheckMatrixCount(GetSizeOfMatrix(), iNRHS);
   const long n = GetSizeOfMatrix();
   long nf = 0;
   for (long i = 0; i < n; ++i)
@@ -587,8 +588,7 @@ int XelMathNxNFullSymMatrix::Solve(double* ioB, const long* iImp, const long iNR
 
 int XelMathNxNFullSymMatrix::Inverse(XelMathNxNFullSymMatrix* oR) const {
   const long n = GetSizeOfMatrix();
-  if (XelMathMatrixCount(n, n) < 0)
-    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
+  XelMathCheckMatrixCount(n, n);
   XelMathMatrixScratch<LocalPacked> identity(n * n);
   double* x = identity.Get();
   if (n > 0) {
@@ -668,8 +668,7 @@ int XelMathNxNFullSymMatrix::Resolution(double* ioB, const long iNRHS) const {
 
 int XelMathNxNFullSymMatrix::InverseCholesky(XelMathNxNFullSymMatrix* oR) const {
   const long n = GetSizeOfMatrix();
-  if (XelMathMatrixCount(n, n) < 0)
-    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
+  XelMathCheckMatrixCount(n, n);
   XelMathMatrixScratch<LocalPacked> identity(n * n);
   double* x = identity.Get();
   for (long k = 0; k < n * n; ++k)

@@ -291,6 +291,7 @@ double XelMathNxNMatrix::DeterminantFast() {
 int XelMathNxNMatrix::Solve(double* ioB, const long iNRHS) {
   if (iNRHS < 1)
     return 0;
+  XelMathCheckMatrixCount(_n, iNRHS);
   return SquareSolve(_n, _coef, ioB, iNRHS);
 }
 
@@ -298,8 +299,7 @@ int XelMathNxNMatrix::Solve(const double* iB, double* oX, const long iNRHS) cons
   if (iNRHS < 1)
     return 0;
   const long n = GetSizeOfMatrix();
-  if (XelMathMatrixCount(n, iNRHS) < 0)
-    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
+  XelMathCheckMatrixCount(n, iNRHS);
   XelMathMatrixScratch<LocalUnknowns * LocalUnknowns> copy(n * n);
   double* a = copy.Get();
   for (long i = 0; i < n; ++i)
