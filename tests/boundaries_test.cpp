@@ -8,6 +8,7 @@
 #include "XelMathCompositionXByRN.h"
 #include "XelMathFunctionRN.h"
 #include "XelMathGaussLegendre.h"
+#include "XelMathNxNBandSymMatrix.h"
 #include "XelMathPolynomX.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSetOfPointsNDWithVectors.h"
@@ -75,6 +76,10 @@ TEST(Boundaries, PointSetIndicesAndStalePoints) {
   }
   arc.ComputeTangents(tangents);
   EXPECT_EQ(tangents.GetNumberOfPoints(), 100);
+  // Chord parameters of a set with no length are 0, normalised or not.
+  XelMathSetOfPointsND still = Polyline({{1, 1}, {1, 1}, {1, 1}}), params(1);
+  still.InitializeParameters(params, 1);
+  EXPECT_EQ(PointsOf(params), std::vector<double>(3, 0.0));
 }
 
 TEST(Boundaries, ACoincidentPointLeavesAOnePointSetAlone) {
@@ -97,6 +102,12 @@ TEST(Boundaries, PlaneMapsAndCircles) {
   const XelMathPoint2D back = inverse * (map * XelMathPoint2D(0.7, -1.3));
   EXPECT_NEAR(back.GetX(), 0.7, 1e-14);
   EXPECT_NEAR(back.GetY(), -1.3, 1e-14);
+  // The product of two maps applies the right one first.
+  const double shear[6] = {1.0, 0.5, -1.0, 0.25, 3.0, 2.0};
+  const XelMathTransformation2D other(shear);
+  const XelMathPoint2D p(0.3, 0.9), once = (map * other) * p, twice = map * (other * p);
+  EXPECT_NEAR(once.GetX(), twice.GetX(), 1e-14);
+  EXPECT_NEAR(once.GetY(), twice.GetY(), 1e-14);
   // A quarter turn of a circle from its first axis reaches its second axis.
   XelMathCircle circle(XelMathPoint(1, 2, 3), 2.0, XelMathVector(1, 0, 0), XelMathVector(0, 1, 0));
   const XelMathPoint quarter = circle.EvalPoint(kPi / 2);
@@ -140,4 +151,20 @@ TEST(Boundaries, MixedThirdDerivativeOfAComposition) {
   XelMathCompositionXByRN cube(&product, inner);
   EXPECT_NEAR(cube.EvalThirdDeriv(0.5), 6.0, 1e-12);
   EXPECT_NEAR(cube.EvalSecondDeriv(0.5), 3.0, 1e-12);
+}
+
+TEST(Boundaries, BandMatricesCopyEveryStoredCoefficient) {
+  XelMathNxNBandSymMatrix band(5, 2), copy(2, 1);
+  for (long i = 0; i < 5; ++i) {
+    band.SetCoef(i, i, 4.0 + i);
+    if (i > 0)
+      band.SetCoef(i, i - 1, -1.0 - i);
+  }
+  copy = band;
+  const XelMathNxNBandSymMatrix constructed(band);
+  for (long i = 0; i < 5; ++i)
+    for (long j = 0; j < 5; ++j) {
+      EXPECT_EQ(copy.GetCoef(i, j), band.GetCoef(i, j)) << i << ", " << j;
+      EXPECT_EQ(constructed.GetCoef(i, j), band.GetCoef(i, j)) << i << ", " << j;
+    }
 }
