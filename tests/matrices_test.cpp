@@ -10,6 +10,7 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "XelMath3x3Matrix.h"
@@ -394,6 +395,17 @@ TEST(MatrixSymmetric, IndefiniteSolvesAndBandAgreesWithDense) {
   Dense b = {2, 3};
   ASSERT_EQ(swap.Solve(b.data(), 1), 0);
   EXPECT_EQ(b, (Dense{3, 2}));
+  // A leading 2x2 block that is singular ([[1, 2], [2, 4]]) is refused as a pivot: 1x1 at 0,
+  // then the 2x2 pivot [[0, 1], [1, 3]] left by the elimination.
+  XelMathNxNBandSymMatrix tri(3, 2);
+  for (const auto& c : {std::make_tuple(0L, 0L, 1.0), std::make_tuple(1L, 0L, 2.0),
+                        std::make_tuple(1L, 1L, 4.0), std::make_tuple(2L, 1L, 1.0),
+                        std::make_tuple(2L, 2L, 3.0)})
+    tri.SetCoef(std::get<0>(c), std::get<1>(c), std::get<2>(c));
+  Dense tb = {5, 13, 11};
+  ASSERT_EQ(tri.Solve(tb.data(), 1), 0);
+  for (long i = 0; i < 3; ++i)
+    EXPECT_NEAR(tb[i], i + 1.0, 1e-14);
   std::mt19937 g(17);
   for (long n : {6L, 12L, 30L}) {
     SCOPED_TRACE(n);
