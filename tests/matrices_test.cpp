@@ -406,6 +406,16 @@ TEST(MatrixSymmetric, IndefiniteSolvesAndBandAgreesWithDense) {
   ASSERT_EQ(tri.Solve(tb.data(), 1), 0);
   for (long i = 0; i < 3; ++i)
     EXPECT_NEAR(tb[i], i + 1.0, 1e-14);
+  // The exchange matrix of 30 unknowns pivots row 0 with row 29: x = J b.
+  XelMathNxNFullSymMatrix exchange(30);
+  Dense jb(30);
+  for (long i = 0; i < 30; ++i) {
+    exchange.SetCoef(i, 29 - i, 1.0);
+    jb[i] = i;
+  }
+  ASSERT_EQ(exchange.Solve(jb.data(), 1), 0);
+  for (long i = 0; i < 30; ++i)
+    EXPECT_EQ(jb[i], 29.0 - i);
   std::mt19937 g(17);
   for (long n : {6L, 12L, 30L}) {
     SCOPED_TRACE(n);
