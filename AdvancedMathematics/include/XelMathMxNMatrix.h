@@ -158,6 +158,8 @@ protected:
   void SwapDimensions();
   /// Writes M x N row-major values (dense kinds by copy, the others through SetCoef).
   void WriteDense(const double* iValues);
+  /// One coefficient of A·Aᵀ (rows i and j), or of Aᵀ·A (columns i and j) when iColumns.
+  double GramEntry(long i, long j, bool iColumns) const;
   /// Number of rows.
   long _m;
   /// Number of columns.

@@ -485,23 +485,31 @@ void XelMathMxNMatrix::Transpose() {
   _n = m;
 }
 
+// Sum over k of A(i, k) A(j, k) (rows i and j), or of A(k, i) A(k, j) (columns i and j) when
+// iColumns; the dense array is read directly when the matrix has one.
+double XelMathMxNMatrix::GramEntry(long i, long j, bool iColumns) const {
+  long m = 0, n = 0;
+  GetSizeOfMatrix(m, n);
+  const double* a = IsDense(*this) ? _coef : nullptr;
+  double s = 0.0;
+  if (iColumns) {
+    for (long k = 0; k < m; ++k)
+      s += a ? a[k * n + i] * a[k * n + j] : GetCoef(k, i) * GetCoef(k, j);
+  } else {
+    for (long k = 0; k < n; ++k)
+      s += a ? a[i * n + k] * a[j * n + k] : GetCoef(i, k) * GetCoef(j, k);
+  }
+  return s;
+}
+
 void XelMathMxNMatrix::GramProduct(XelMathNxNFullSymMatrix& oS) const {
   long m = 0, n = 0;
   GetSizeOfMatrix(m, n);
   if (oS.GetSizeOfMatrix() != m)
     oS = XelMathNxNFullSymMatrix(m);
-  const double* a = IsDense(*this) ? _coef : nullptr;
   for (long i = 0; i < m; ++i)
-    for (long j = i; j < m; ++j) {
-      double s = 0.0;
-      if (a)
-        for (long k = 0; k < n; ++k)
-          s += a[i * n + k] * a[j * n + k];
-      else
-        for (long k = 0; k < n; ++k)
-          s += GetCoef(i, k) * GetCoef(j, k);
-      oS.SetCoef(i, j, s);
-    }
+    for (long j = i; j < m; ++j)
+      oS.SetCoef(i, j, GramEntry(i, j, false));
 }
 
 void XelMathMxNMatrix::GramProduct(const XelMathMxNMatrix& oS) const {
@@ -513,13 +521,8 @@ void XelMathMxNMatrix::GramProduct(const XelMathMxNMatrix& oS) const {
   if (sm != m || sn != m || !IsDense(oS) || !s)
     return;
   for (long i = 0; i < m; ++i)
-    for (long j = i; j < m; ++j) {
-      double v = 0.0;
-      for (long k = 0; k < n; ++k)
-        v += GetCoef(i, k) * GetCoef(j, k);
-      s[i * m + j] = v;
-      s[j * m + i] = v;
-    }
+    for (long j = i; j < m; ++j)
+      s[i * m + j] = s[j * m + i] = GramEntry(i, j, false);
 }
 
 void XelMathMxNMatrix::TransGramProduct(XelMathNxNFullSymMatrix& oS) const {
@@ -527,18 +530,9 @@ void XelMathMxNMatrix::TransGramProduct(XelMathNxNFullSymMatrix& oS) const {
   GetSizeOfMatrix(m, n);
   if (oS.GetSizeOfMatrix() != n)
     oS = XelMathNxNFullSymMatrix(n);
-  const double* a = IsDense(*this) ? _coef : nullptr;
   for (long i = 0; i < n; ++i)
-    for (long j = i; j < n; ++j) {
-      double s = 0.0;
-      if (a)
-        for (long k = 0; k < m; ++k)
-          s += a[k * n + i] * a[k * n + j];
-      else
-        for (long k = 0; k < m; ++k)
-          s += GetCoef(k, i) * GetCoef(k, j);
-      oS.SetCoef(i, j, s);
-    }
+    for (long j = i; j < n; ++j)
+      oS.SetCoef(i, j, GramEntry(i, j, true));
 }
 
 void XelMathMxNMatrix::MatrixTimesGrid(XelMathGrid& ioG) const {

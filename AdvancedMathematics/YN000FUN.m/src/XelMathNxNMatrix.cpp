@@ -33,6 +33,21 @@ void SwapRows(double* ioA, long iN, long iR1, long iR2) {
 }
 
 /// Solves the iN x iN row-major system ioA X = ioB in place (ioB: iN x iC). Returns 0 or 5.
+// The largest |a(i, j)| over the rows and columns k..n-1 (complete pivoting), at (oP, oQ).
+double CompletePivot(long n, const double* a, long k, long& oP, long& oQ) {
+  double big = -1.0;
+  for (long i = k; i < n; ++i)
+    for (long j = k; j < n; ++j) {
+      const double v = std::fabs(a[i * n + j]);
+      if (v > big) {
+        big = v;
+        oP = i;
+        oQ = j;
+      }
+    }
+  return big;
+}
+
 int SquareSolve(long iN, double* a, double* b, long iC) {
   const double eps = PivotThreshold;
   if (iN == 0)
@@ -94,16 +109,7 @@ int SquareSolve(long iN, double* a, double* b, long iC) {
   int status = 0;
   for (long k = 0; k < n && status == 0; ++k) {
     long p = k, q = k;
-    double big = -1.0;
-    for (long i = k; i < n; ++i)
-      for (long j = k; j < n; ++j) {
-        const double v = std::fabs(a[i * n + j]);
-        if (v > big) {
-          big = v;
-          p = i;
-          q = j;
-        }
-      }
+    const double big = CompletePivot(n, a, k, p, q);
     if (!(big > eps)) {
       status = 5;
       break;
@@ -169,16 +175,7 @@ double SquareDeterminant(long iN, double* a) {
   double det = 1.0;
   for (long k = 0; k < n; ++k) {
     long p = k, q = k;
-    double big = -1.0;
-    for (long i = k; i < n; ++i)
-      for (long j = k; j < n; ++j) {
-        const double v = std::fabs(a[i * n + j]);
-        if (v > big) {
-          big = v;
-          p = i;
-          q = j;
-        }
-      }
+    const double big = CompletePivot(n, a, k, p, q);
     if (!(big > PivotThreshold))
       return 0.0;
     if (p != k) {
