@@ -139,6 +139,9 @@ protected:
   void CopyPacked(double* oPacked) const;
   /// Reallocates the packed array for size iN (contents zero).
   void ResizePacked(const long iN);
+  /// Writes the symmetric part of the n x n row-major inverse x into oR (packed, resized when
+  /// it is packed); returns 0, or 5 when oR has another size and is not packed.
+  int StoreInverse(XelMathNxNFullSymMatrix* oR, const double* x) const;
   /// The packed array (lower triangle by rows).
   double* _packed;
   /// Number of doubles allocated for _packed.

@@ -602,6 +602,11 @@ int XelMathNxNFullSymMatrix::Inverse(XelMathNxNFullSymMatrix* oR) const {
       return 5;
     InverseLDLt(n, a, pivots.Kind(), pivots.Swap(), x);
   }
+  return StoreInverse(oR, x);
+}
+
+int XelMathNxNFullSymMatrix::StoreInverse(XelMathNxNFullSymMatrix* oR, const double* x) const {
+  const long n = GetSizeOfMatrix();
   if (!oR)
     return 0;
   if (oR->GetSizeOfMatrix() != n) {
@@ -677,17 +682,7 @@ int XelMathNxNFullSymMatrix::InverseCholesky(XelMathNxNFullSymMatrix* oR) const 
     x[i * n + i] = 1.0;
   if (SolveCholesky(x, nullptr, n) != 0)
     return 5;
-  if (!oR)
-    return 0;
-  if (oR->GetSizeOfMatrix() != n) {
-    if (oR->GetTypeOfMatrix() != 2)
-      return 5;
-    oR->ResizePacked(n);
-  }
-  for (long i = 0; i < n; ++i)
-    for (long j = 0; j <= i; ++j)
-      oR->SetCoef(i, j, 0.5 * (x[i * n + j] + x[j * n + i]));
-  return 0;
+  return StoreInverse(oR, x);
 }
 
 int XelMathNxNFullSymMatrix::FastInverseCholesky() {
