@@ -7,6 +7,7 @@
 #include "XelMathInterval.h"
 
 class XelMathFunctionX;
+class XelMathFunctionXY;
 class XelMathIntervalND;
 class XelMathSetOfPointsND;
 class XelMathAttrList;
@@ -45,6 +46,9 @@ public:
                                          const XelMathIntervalND& iBox) const;
   /// A new composition of this function with the N one-variable functions iG.
   virtual XelMathFunctionX* CreateCompositionX(const XelMathFunctionX** iG) const;
+  /// A new two-variable composition of this function with the N two-variable functions iG
+  /// (a XelMathCompositionXYByRN with the default tolerance).
+  virtual XelMathFunctionXY* CreateCompositionXY(const XelMathFunctionXY** iG) const;
   /// Minima in iBox (the N-variable minimizer); returns its status.
   virtual int Minimize(const XelMathIntervalND& iBox, XelMathSetOfPointsND& oMinima,
                        const XelMathAttrList* iAttributes = nullptr) const;

@@ -62,8 +62,10 @@ constexpr long SingleMemory = 70;
 constexpr long DefinitionMemory = 80;
 constexpr long CompositionXByRN = 90;
 constexpr long CompositionXByX = 91;
+constexpr long CompositionXByXY = 92;
 constexpr long Deriv = 93;
 constexpr long Opposite = 94;
+constexpr long FunctionXYToX = 95;
 constexpr long Periodic = 96;
 } // namespace XelMathTypeId
 
