@@ -13,6 +13,7 @@
 // class's type identifier and asks the base class otherwise.
 #include "XelMathFunctionGeneral.h"
 #include "XelMathFunctionX.h"
+#include "XelMathFunctionXY.h"
 #include "XelMathInternalConstants.h"
 
 // Each macro ends with a declaration so that its use takes a semicolon.
@@ -39,6 +40,14 @@
 #define XelMathDefineOwningVariant(ClassDel, Class)                                                \
   XelMathDefineIdentity(ClassDel, Class);                                                          \
   XelMathFunctionX* ClassDel::Duplicate() const {                                                  \
+    return DeepDuplicate();                                                                        \
+  }                                                                                                \
+  static_assert(true, #ClassDel)
+
+/// The same for a two-variable class.
+#define XelMathDefineOwningVariantXY(ClassDel, Class)                                              \
+  XelMathDefineIdentity(ClassDel, Class);                                                          \
+  XelMathFunctionXY* ClassDel::Duplicate() const {                                                 \
     return DeepDuplicate();                                                                        \
   }                                                                                                \
   static_assert(true, #ClassDel)
