@@ -27,8 +27,10 @@
 #include "XelAdvancedMathematicsExport.h"
 
 class XelMathFunctionX;
+class XelMathFunctionXY;
 class XelMathInterval;
 class XelMathPolynomX;
+class XelMathPolynomXY;
 
 class XELADVANCEDMATHEMATICS_EXPORT XelMathFourierTransform {
 public:
@@ -74,4 +76,17 @@ public:
   /// reaches 0.1 iTol. Null when the last two coefficients sum to 0.5 iTol or more.
   static XelMathPolynomX* ChebyshevApproximationX(const XelMathFunctionX* iF,
                                                   const XelMathInterval& iI, long iN, double iTol);
+
+  /// The iNx x iNy Chebyshev coefficients of iF on iIx x iIy into oC (both counts even, at
+  /// most 16), coefficient (p, q) at oC[p * iNy + q]: f is sampled through its point
+  /// evaluation at the iNx x iNy Chebyshev nodes of the box; no allocation. Thus
+  /// f(x, y) ~ sum c[p][q] T_p((x - mx) / rx) T_q((y - my) / ry).
+  static void ChebyshevCoefficientsXY(const XelMathFunctionXY* iF, const XelMathInterval& iIx,
+                                      const XelMathInterval& iIy, long iNx, long iNy, double* oC);
+  /// A new polynomial approximating iF on iIx x iIy within iTol from iNx x iNy Chebyshev
+  /// coefficients (both even, at most 16), or null when the series has not converged.
+  static XelMathPolynomXY* ChebyshevApproximationXY(const XelMathFunctionXY* iF,
+                                                    const XelMathInterval& iIx,
+                                                    const XelMathInterval& iIy, long iNx,
+                                                    long iNy, double iTol);
 };
