@@ -3,6 +3,7 @@
 // to the memory services for larger requests. The heap block is released by the destructor,
 // so a raise in the middle of a solve frees it.
 #include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelQuorMemory.h"
 
 template <long Local> class XelMathMatrixScratch {
@@ -38,12 +39,12 @@ inline long XelMathMatrixCount(long iM, long iN) {
 // coefficients cannot exist, before any product of the two is formed.
 inline void XelMathCheckMatrixCount(long iM, long iN) {
   if (XelMathMatrixCount(iM, iN) < 0)
-    XelMathRaise(0x2000c, "Constructor", "Dimension not valid", "");
+    XelMathRaise(XelErrorCode::InvalidMatrixSize, "Constructor", "Dimension not valid", "");
 }
 
 // Raises 0x20007 ("the coefficient index of a matrix", "Wrong Index", iWhere) unless iOk.
 #define XEL_MATRIX_CHECK_INDEX(iOk, iWhere)                                                        \
   do {                                                                                             \
     if (!(iOk))                                                                                    \
-      XelMathRaise(0x20007, "the coefficient index of a matrix", "Wrong Index", iWhere);           \
+      XelMathRaise(XelErrorCode::WrongIndex, "the coefficient index of a matrix", "Wrong Index", iWhere);           \
   } while (0)

@@ -169,7 +169,7 @@ void LeastSquares(long iM, long iN, const double* iA, long iC, const double* iB,
   if (nb > 0)
     std::memcpy(b, iB, sizeof(double) * nb);
   if (!HouseholderQR(iM, iN, a, beta) || HasZeroDiagonal(iN, a))
-    XelMathRaise(0x20006, "the Matrix", "don't have full rank", "Solve");
+    XelMathRaise(XelErrorCode::InvalidOption, "the Matrix", "don't have full rank", "Solve");
   ApplyQt(iM, iN, a, beta, iC, b);
   BackSubstitute(iN, a, iC, b, oX);
 }
@@ -227,7 +227,7 @@ void ConstrainedLeastSquares(long iM, long iN, const double* iA, const long* iFl
     }
   }
   if (!HouseholderQR(iN, nc, ct, beta) || HasZeroDiagonal(nc, ct))
-    XelMathRaise(0x20006, iWhat, "don't have full rank", "Solve");
+    XelMathRaise(XelErrorCode::InvalidOption, iWhat, "don't have full rank", "Solve");
   // y1 from Rᵀ y1 = d (forward substitution), for every right-hand side.
   for (long c = 0; c < iC; ++c)
     for (long i = 0; i < nc; ++i) {
@@ -540,7 +540,7 @@ void XelMathMxNMatrix::MatrixTimesGrid(XelMathGrid& ioG) const {
   GetSizeOfMatrix(m, n);
   const long rows = ioG.GetNumberOfRows(), cols = ioG.GetNumberOfColumns();
   if (rows != n)
-    XelMathRaise(0x20006, "the XelMathMxNMatrix", "the same as the grid's",
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathMxNMatrix", "the same as the grid's",
                  "XelMathMxNMatrix::MatrixTimesGrid()");
   XelMathCheckMatrixCount(m, cols);
   XelMathGrid product(m, cols);
@@ -561,7 +561,7 @@ void XelMathMxNMatrix::GridTimesMatrix(XelMathGrid& ioG) const {
   GetSizeOfMatrix(m, n);
   const long rows = ioG.GetNumberOfRows(), cols = ioG.GetNumberOfColumns();
   if (cols != m)
-    XelMathRaise(0x20006, "the XelMathMxNMatrix", "the same as the grid's",
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathMxNMatrix", "the same as the grid's",
                  "XelMathMxNMatrix::GridTimesMatrix()");
   XelMathGrid product(rows, n);
   for (long r = 0; r < rows; ++r) {
@@ -613,7 +613,7 @@ void XelMathMxNMatrix::Multiply(const XelMathMxNMatrix& iB, XelMathMxNMatrix& oP
   GetSizeOfMatrix(m, n);
   iB.GetSizeOfMatrix(bm, bn);
   if (n != bm)
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Multiply");
+    XelMathRaise(XelErrorCode::InvalidOption, "the Matrix", "wrong dimension", "Multiply");
   XelMathMxNMatrix product(m, bn);
   for (long i = 0; i < m; ++i)
     for (long j = 0; j < bn; ++j) {
@@ -625,30 +625,29 @@ void XelMathMxNMatrix::Multiply(const XelMathMxNMatrix& iB, XelMathMxNMatrix& oP
   oP = product;
 }
 
-void XelMathMxNMatrix::Add(const XelMathMxNMatrix& iB, XelMathMxNMatrix& oP) const {
+namespace {
+// oP = iA + iSign iB, element by element; iWhere names the operation in the error.
+void AddScaled(const XelMathMxNMatrix& iA, const XelMathMxNMatrix& iB, const double iSign,
+               XelMathMxNMatrix& oP, const char* iWhere) {
   long m = 0, n = 0, bm = 0, bn = 0;
-  GetSizeOfMatrix(m, n);
+  iA.GetSizeOfMatrix(m, n);
   iB.GetSizeOfMatrix(bm, bn);
   if (m != bm || n != bn)
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Add");
-  XelMathMxNMatrix sum(m, n);
+    XelMathRaise(XelErrorCode::InvalidOption, "the Matrix", "wrong dimension", iWhere);
+  XelMathMxNMatrix result(m, n);
   for (long i = 0; i < m; ++i)
     for (long j = 0; j < n; ++j)
-      sum._coef[i * n + j] = GetCoef(i, j) + iB.GetCoef(i, j);
-  oP = sum;
+      result.SetCoef(i, j, iA.GetCoef(i, j) + iSign * iB.GetCoef(i, j));
+  oP = result;
+}
+} // namespace
+
+void XelMathMxNMatrix::Add(const XelMathMxNMatrix& iB, XelMathMxNMatrix& oP) const {
+  AddScaled(*this, iB, 1.0, oP, "Add");
 }
 
 void XelMathMxNMatrix::Substract(const XelMathMxNMatrix& iB, XelMathMxNMatrix& oP) const {
-  long m = 0, n = 0, bm = 0, bn = 0;
-  GetSizeOfMatrix(m, n);
-  iB.GetSizeOfMatrix(bm, bn);
-  if (m != bm || n != bn)
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Substract");
-  XelMathMxNMatrix difference(m, n);
-  for (long i = 0; i < m; ++i)
-    for (long j = 0; j < n; ++j)
-      difference._coef[i * n + j] = GetCoef(i, j) - iB.GetCoef(i, j);
-  oP = difference;
+  AddScaled(*this, iB, -1.0, oP, "Substract");
 }
 
 XelMathMxNMatrix& XelMathMxNMatrix::operator*=(const double iFactor) {
@@ -675,9 +674,9 @@ int XelMathMxNMatrix::QRFactorization(XelMathMxNMatrix& oQ, double* oBeta) const
   long m = 0, n = 0;
   GetSizeOfMatrix(m, n);
   if (n > m)
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "QRFactors");
+    XelMathRaise(XelErrorCode::InvalidOption, "the Matrix", "wrong dimension", "QRFactors");
   if (!IsDense(oQ))
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "QRFactors");
+    XelMathRaise(XelErrorCode::InvalidOption, "the Matrix", "wrong dimension", "QRFactors");
   oQ = *this;
   if (m * n == 0)
     return 0;
@@ -690,7 +689,7 @@ int XelMathMxNMatrix::Solve(const double* iB, double* oX, const long iNRHS) cons
   long m = 0, n = 0;
   GetSizeOfMatrix(m, n);
   if (n > m)
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Solve");
+    XelMathRaise(XelErrorCode::InvalidOption, "the Matrix", "wrong dimension", "Solve");
   XelMathCheckMatrixCount(m, iNRHS);
   if (IsDense(*this) && _coef) {
     LeastSquares(m, n, _coef, iNRHS, iB, oX);
@@ -709,7 +708,7 @@ int XelMathMxNMatrix::Solve(const double* iB, double* oX, const long* rowFlags,
   long m = 0, n = 0;
   GetSizeOfMatrix(m, n);
   if (n > m)
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Solve");
+    XelMathRaise(XelErrorCode::InvalidOption, "the Matrix", "wrong dimension", "Solve");
   XelMathCheckMatrixCount(m, iNRHS);
   if (!rowFlags)
     return Solve(iB, oX, iNRHS);
@@ -731,7 +730,7 @@ void XelMathMxNMatrix::Inverse() {
   long m = 0, n = 0;
   GetSizeOfMatrix(m, n);
   if (n > m)
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Inverse");
+    XelMathRaise(XelErrorCode::InvalidOption, "the Matrix", "wrong dimension", "Inverse");
   if (m * n == 0) {
     SwapDimensions();
     return;
@@ -742,7 +741,7 @@ void XelMathMxNMatrix::Inverse() {
   double* y = beta + n;
   ReadDense(*this, a);
   if (!HouseholderQR(m, n, a, beta) || HasZeroDiagonal(n, a))
-    XelMathRaise(0x20006, "the Matrix", "don't have full rank", "Inverse");
+    XelMathRaise(XelErrorCode::InvalidOption, "the Matrix", "don't have full rank", "Inverse");
   // Y = [R⁻¹ 0] (N x M), column by column of R⁻¹ by back substitution.
   for (long k = 0; k < n * m; ++k)
     y[k] = 0.0;
@@ -781,7 +780,7 @@ void XelMathMxNMatrix::Inverse(const long* rowFlags) {
   long m = 0, n = 0;
   GetSizeOfMatrix(m, n);
   if (n > m)
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Solve");
+    XelMathRaise(XelErrorCode::InvalidOption, "the Matrix", "wrong dimension", "Solve");
   if (m * n == 0) {
     SwapDimensions();
     return;
@@ -1070,7 +1069,7 @@ int XelMathMxNMatrix::SVD(XelMathMxNMatrix& oU, double* oW, XelMathMxNMatrix& oV
   long m = 0, n = 0;
   GetSizeOfMatrix(m, n);
   if (n > m || !IsDense(oU) || !IsDense(oV))
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "SVD");
+    XelMathRaise(XelErrorCode::InvalidOption, "the Matrix", "wrong dimension", "SVD");
   oU.Resize(m, n);
   oV.Resize(n, n);
   if (m * n == 0)
@@ -1084,24 +1083,14 @@ int XelMathMxNMatrix::SVD(XelMathMxNMatrix& oU, double* oW, XelMathMxNMatrix& oV
 // ---- free operators ----------------------------------------------------------------------
 
 XelMathMxNMatrix operator+(const XelMathMxNMatrix& iA, const XelMathMxNMatrix& iB) {
-  long m = 0, n = 0, bm = 0, bn = 0;
-  iA.GetSizeOfMatrix(m, n);
-  iB.GetSizeOfMatrix(bm, bn);
-  if (m != bm || n != bn)
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Operator +");
-  XelMathMxNMatrix sum(m, n);
-  iA.Add(iB, sum);
+  XelMathMxNMatrix sum;
+  AddScaled(iA, iB, 1.0, sum, "Operator +");
   return sum;
 }
 
 XelMathMxNMatrix operator-(const XelMathMxNMatrix& iA, const XelMathMxNMatrix& iB) {
-  long m = 0, n = 0, bm = 0, bn = 0;
-  iA.GetSizeOfMatrix(m, n);
-  iB.GetSizeOfMatrix(bm, bn);
-  if (m != bm || n != bn)
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Operator -");
-  XelMathMxNMatrix difference(m, n);
-  iA.Substract(iB, difference);
+  XelMathMxNMatrix difference;
+  AddScaled(iA, iB, -1.0, difference, "Operator -");
   return difference;
 }
 
@@ -1110,7 +1099,7 @@ XelMathMxNMatrix operator*(const XelMathMxNMatrix& iA, const XelMathMxNMatrix& i
   iA.GetSizeOfMatrix(m, n);
   iB.GetSizeOfMatrix(bm, bn);
   if (n != bm)
-    XelMathRaise(0x20006, "the Matrix", "wrong dimension", "Operator *");
+    XelMathRaise(XelErrorCode::InvalidOption, "the Matrix", "wrong dimension", "Operator *");
   XelMathMxNMatrix product(m, bn);
   iA.Multiply(iB, product);
   return product;

@@ -7,6 +7,7 @@
 #include <cstring>
 
 #include "XelMathInputError.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathMatrixScratch.h"
 #include "XelMathSymmetricKernels.h"
 #include "XelQuorOutput.h"
@@ -18,9 +19,8 @@ const long LocalBand = 256;
 const long LocalUnknowns = 64;
 
 [[noreturn]] void RaiseNonPositive(const char* iWhere) {
-  XelMathInputError* error = new XelMathInputError(0x20009);
-  error->SetParameters(2, iWhere, " A non positive matrix");
-  XelQuorThrowFunction(error, __FILE__, __LINE__);
+  XelMathRaiseTexts(XelErrorCode::Forbidden, 2, iWhere, " A non positive matrix", nullptr,
+                    __FILE__, __LINE__);
 }
 
 /// Band view of a work array laid out as the matrix's band array.
