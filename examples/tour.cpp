@@ -19,6 +19,7 @@ int main(int argc, char** argv) {
     TourFunctions();
     TourAnalysis();
     TourMatrices();
+    TourSurfaces();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

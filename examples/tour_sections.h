@@ -28,3 +28,8 @@ void TourAnalysis();
 /// Matrices: a least-squares fit with an exactly satisfied constraint, an SVD and the rank it
 /// reveals, and a symmetric indefinite solve.
 void TourMatrices();
+
+/// Functions of two variables: a height field, its partial derivatives at a point, guaranteed
+/// images over a box and over the cells of a grid, a restriction to an iso-line and double
+/// integrals; writes a picture of sections of the field inside its guaranteed image.
+void TourSurfaces();

@@ -39,26 +39,36 @@ class XelMathAttrScaleOption;
 class XELADVANCEDMATHEMATICS_EXPORT XelMathFunctionXY : public XelMathFunctionGeneral {
 public:
   XelMathFunctionXY() = default;
+  /// Nothing to release at this level.
   ~XelMathFunctionXY() override;
 
+  /// True for "XelMathFunctionXY" and the names of its bases.
   unsigned char IsAKindOf(const char* iName) const override;
   /// 2.
   long GetNumberOfVariables() const override;
 
   // ---- point evaluations --------------------------------------------------------------------
+  /// The value f(x, y).
   virtual double Eval(const double& x, const double& y) const = 0;
-  /// Default: (f(x + h1, y) - f(x - h1, y)) / (2 h1).
+  /// df/dx; default (f(x + h1, y) - f(x - h1, y)) / (2 h1).
   virtual double EvalFirstDerivX(const double& x, const double& y) const;
+  /// df/dy; default (f(x, y + h1) - f(x, y - h1)) / (2 h1).
   virtual double EvalFirstDerivY(const double& x, const double& y) const;
-  /// Defaults: centred differences of the exact first derivatives when IsOption(2), else
-  /// second differences of the value with step XelMathh2.
+  /// d2f/dx2; default: centred difference of the exact fx when IsOption(2), else the second
+  /// difference of the value with step XelMathh2.
   virtual double EvalSecondDerivX2(const double& x, const double& y) const;
+  /// d2f/dxdy; default: centred difference of the exact fx in y when IsOption(2), else the
+  /// four-point difference of the value with step XelMathh2.
   virtual double EvalSecondDerivXY(const double& x, const double& y) const;
+  /// d2f/dy2; default as EvalSecondDerivX2 in y.
   virtual double EvalSecondDerivY2(const double& x, const double& y) const;
-  /// Defaults: centred differences of the second derivatives with step XelMathh3.
+  /// d3f/dx3; default: centred difference of fxx in x with step XelMathh3.
   virtual double EvalThirdDerivX3(const double& x, const double& y) const;
+  /// d3f/dx2dy; default: centred difference of fxy in x with step XelMathh3.
   virtual double EvalThirdDerivX2Y(const double& x, const double& y) const;
+  /// d3f/dxdy2; default: centred difference of fyy in x with step XelMathh3.
   virtual double EvalThirdDerivXY2(const double& x, const double& y) const;
+  /// d3f/dy3; default: centred difference of fyy in y with step XelMathh3.
   virtual double EvalThirdDerivY3(const double& x, const double& y) const;
   /// The value and every derivative up to the third order at (x, y).
   virtual void EvalUpToThirdDeriv(const double& x, const double& y, double& oF, double& oFx,
@@ -86,13 +96,17 @@ public:
   /// An enclosure of f over iI x iJ; default ComputeOptimalImage.
   virtual XelMathInterval Eval(const XelMathInterval& iI, const XelMathInterval& iJ,
                                const XelTolerance& iTol) const;
-  /// Interval derivatives: [0, 0] unless the class sets option 32 (first) or 64 (second).
+  /// Image of fx over iI x iJ: [0, 0] (no information) unless the class sets option 32.
   virtual XelMathInterval EvalFirstDerivX(const XelMathInterval& iI, const XelMathInterval& iJ) const;
+  /// Image of fy over iI x iJ: [0, 0] unless the class sets option 32.
   virtual XelMathInterval EvalFirstDerivY(const XelMathInterval& iI, const XelMathInterval& iJ) const;
+  /// Image of fxx over iI x iJ: [0, 0] unless the class sets option 64.
   virtual XelMathInterval EvalSecondDerivX2(const XelMathInterval& iI,
                                             const XelMathInterval& iJ) const;
+  /// Image of fxy over iI x iJ: [0, 0] unless the class sets option 64.
   virtual XelMathInterval EvalSecondDerivXY(const XelMathInterval& iI,
                                             const XelMathInterval& iJ) const;
+  /// Image of fyy over iI x iJ: [0, 0] unless the class sets option 64.
   virtual XelMathInterval EvalSecondDerivY2(const XelMathInterval& iI,
                                             const XelMathInterval& iJ) const;
   /// Masked interval evaluation: image of the value (bit 16), of fx and fy (32), of fxx, fxy
@@ -117,22 +131,26 @@ public:
   /// Every maximum: the minima of the opposite function ("LimitValue" negated for the call).
   virtual int Maximize(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& oPoints,
                        const XelMathAttrList* iAttributes = nullptr) const;
-  /// Integral over iI x iJ within the absolute (relative) tolerance iEps.
+  /// Integral over iI x iJ within the absolute tolerance iEps.
   virtual double Integrate(const XelMathInterval& iI, const XelMathInterval& iJ, double iEps) const;
+  /// Integral over iI x iJ within the relative tolerance iEps.
   virtual double IntegrateRelative(const XelMathInterval& iI, const XelMathInterval& iJ,
                                    double iEps) const;
   /// Integral over the region x in iI, y from iY0 to iG(x).
   virtual double Integrate(const XelMathInterval& iI, const double iY0, const XelMathFunctionX* iG,
                            double iEps) const;
+  /// The same within the relative tolerance iEps.
   virtual double IntegrateRelative(const XelMathInterval& iI, const double iY0,
                                    const XelMathFunctionX* iG, double iEps) const;
 
   // ---- derived functions ---------------------------------------------------------------------
-  /// A new function for df/dx (df/dy).
+  /// A new function for df/dx.
   virtual XelMathFunctionXY* CreateDerivX() const;
+  /// A new function for df/dy.
   virtual XelMathFunctionXY* CreateDerivY() const;
-  /// A new one-variable function y -> f(iX0, y) (x -> f(x, iY0)).
+  /// A new one-variable function y -> f(iX0, y).
   virtual XelMathFunctionX* CreateIsoparX(const double iX0) const;
+  /// A new one-variable function x -> f(x, iY0).
   virtual XelMathFunctionX* CreateIsoparY(const double iY0) const;
   /// A new one-variable function t -> f(iU(t), iV(t)).
   virtual XelMathFunctionX* CreateCompositionX(const XelMathFunctionX* iU,
@@ -143,8 +161,10 @@ public:
                              const XelTolerance& iTol) const;
 
   // ---- copies --------------------------------------------------------------------------------
-  /// Raise 0x20009 unless overridden.
+  /// A copy sharing the components; raises 0x20009 ("Duplicate") unless overridden.
   virtual XelMathFunctionXY* Duplicate() const;
+  /// A copy owning copies of the components; raises 0x20009 ("DeepDuplicate") unless
+  /// overridden.
   virtual XelMathFunctionXY* DeepDuplicate() const;
 
   // ---- construction and refinement -----------------------------------------------------------

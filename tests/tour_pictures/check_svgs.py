@@ -12,6 +12,7 @@ EXPECTED = {
     "roots-minima-maxima.svg": {"polyline": 1, "circle": 4, "polygon": 5, "text": 6},
     "interval-images.svg": {"polyline": 1, "rect": 16, "text": 6},
     "chebyshev-approximation.svg": {"polyline": 3, "clipPath": 2, "text": 6},
+    "surface-sections.svg": {"polyline": 3, "rect": 1, "text": 4},
 }
 
 
