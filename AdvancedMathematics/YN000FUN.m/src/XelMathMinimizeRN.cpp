@@ -33,10 +33,6 @@ const double MergeFactor = 1e4;
 /// Tries of the Levenberg shift (each ten times the previous).
 const long MaxShiftTries = 40;
 
-bool IsFinite(double x) {
-  return std::isfinite(x);
-}
-
 double MaxAbs(const double* x, long n) {
   double m = 0.0;
   for (long i = 0; i < n; ++i)
@@ -114,7 +110,7 @@ int XelMathMinimizeRN::LineSearch(const XelMathIntervalND& iBox, const double* x
       continue;
     double f1 = _function->Eval(oX1);
     ++_evaluations;
-    if (IsFinite(f1) && f1 <= fx + ArmijoFraction * decrease) {
+    if (std::isfinite(f1) && f1 <= fx + ArmijoFraction * decrease) {
       oF1 = f1;
       return 1;
     }
@@ -142,7 +138,7 @@ int XelMathMinimizeRN::Bfgs(const XelMathIntervalND& iBox, Work& w, double& oVal
   double* h = w.h.data();
   double f = ValueAndGradient(x, g);
   oValue = f;
-  if (!IsFinite(f))
+  if (!std::isfinite(f))
     return 0;
   const double boxWidth = iBox.Width();
   auto resetH = [&](double iGamma) {
@@ -155,7 +151,7 @@ int XelMathMinimizeRN::Bfgs(const XelMathIntervalND& iBox, Work& w, double& oVal
   bool fresh = true; // h is a multiple of the identity
   for (long it = 0; it < _maxBfgsIterations; ++it) {
     const double pg = ProjectedGradientNorm(iBox, x, g);
-    if (!IsFinite(pg))
+    if (!std::isfinite(pg))
       return 0;
     if (pg <= GradientFactor * _relativeEps * (_scale + std::fabs(f)))
       return 1;
@@ -194,7 +190,7 @@ int XelMathMinimizeRN::Bfgs(const XelMathIntervalND& iBox, Work& w, double& oVal
       return pg <= std::sqrt(_relativeEps) * (_scale + std::fabs(f)) ? 1 : 0;
     }
     const double f1g = ValueAndGradient(w.x1.data(), w.g1.data());
-    if (!IsFinite(f1g))
+    if (!std::isfinite(f1g))
       return 0;
     double sy = 0.0, yy = 0.0, ss = 0.0;
     for (long i = 0; i < n; ++i) {
@@ -253,10 +249,10 @@ int XelMathMinimizeRN::Newton(const XelMathIntervalND& iBox, Work& w, double& oV
     _function->Eval(x, XelMathOption::PointUpToSecond, &f, g, h);
     ++_evaluations;
     oValue = f;
-    if (!IsFinite(f))
+    if (!std::isfinite(f))
       return 0;
     const double pg = ProjectedGradientNorm(iBox, x, g);
-    if (!IsFinite(pg))
+    if (!std::isfinite(pg))
       return 0;
     if (pg <= GradientFactor * _relativeEps * (_scale + std::fabs(f)))
       return 1;
@@ -293,7 +289,7 @@ int XelMathMinimizeRN::Newton(const XelMathIntervalND& iBox, Work& w, double& oV
       }
     }
     double step = 1.0;
-    if (!(slope < 0.0) || !IsFinite(slope)) {
+    if (!(slope < 0.0) || !std::isfinite(slope)) {
       // No usable Newton direction: the projected gradient, scaled to the box.
       slope = 0.0;
       for (long a = 0; a < m; ++a) {
@@ -386,7 +382,7 @@ int XelMathMinimizeRN::Run(const XelMathIntervalND& iBox, XelMathSetOfPointsND& 
     bool finite = true;
     for (long i = 0; i < _n; ++i) {
       x[i] = p[i];
-      finite = finite && IsFinite(p[i]);
+      finite = finite && std::isfinite(p[i]);
     }
     if (!finite)
       continue;
@@ -394,7 +390,7 @@ int XelMathMinimizeRN::Run(const XelMathIntervalND& iBox, XelMathSetOfPointsND& 
     if (Descend(iBox, x.data(), value, bfgs)) {
       ++converged;
       merge(ioMinima, minimaValues, value);
-    } else if (keepBest && IsFinite(value)) {
+    } else if (keepBest && std::isfinite(value)) {
       merge(kept, keptValues, value);
     }
   }

@@ -47,10 +47,6 @@ const double GoldenFraction = 0.38196601125010515;
 const long ConstantSamples = 15;
 const long BestSamples = 11;
 
-bool IsFinite(double x) {
-  return std::isfinite(x);
-}
-
 } // namespace
 
 // ---- construction and settings ------------------------------------------------------------
@@ -121,7 +117,7 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
   _notConstant = 0;
   _accepted = 0;
   const double a = iDomain.low, b = iDomain.high;
-  if (!(a <= b) || !IsFinite(a) || !IsFinite(b))
+  if (!(a <= b) || !std::isfinite(a) || !std::isfinite(b))
     return XelMathStatus::Refused;
 
   // Absolute mode: the best of eleven samples is a first minimum and bounds the others.
@@ -131,7 +127,7 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
     for (long k = 0; k < BestSamples; ++k) {
       const double x = k == BestSamples - 1 ? b : a + k * (b - a) / (BestSamples - 1);
       const double f = _function->Eval(x);
-      if (IsFinite(f) && (!found || f < fBest)) {
+      if (std::isfinite(f) && (!found || f < fBest)) {
         best = x;
         fBest = f;
         found = true;
@@ -192,12 +188,12 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
 // ---- minima ---------------------------------------------------------------------------------
 
 int XelMathMinimizeX::AddMinimum(double x) {
-  if (!_minima || !IsFinite(x))
+  if (!_minima || !std::isfinite(x))
     return 0;
   const double f = _function->Eval(x);
-  if (!IsFinite(f)) // NaN there, or a pole: no minimum
+  if (!std::isfinite(f)) // NaN there, or a pole: no minimum
     return 0;
-  if (_brentTrueSampling && _minima->GetNumberOfPoints() == 0 && IsFinite(f)) {
+  if (_brentTrueSampling && _minima->GetNumberOfPoints() == 0 && std::isfinite(f)) {
     _limitValue = f + _relativeEps * _valueUnit;
     _limitSet = 1;
   }
@@ -221,7 +217,7 @@ int XelMathMinimizeX::AddMinimum(double x) {
 
 bool XelMathMinimizeX::RisesAround(double x) {
   const double fx = _function->Eval(x);
-  if (!IsFinite(fx))
+  if (!std::isfinite(fx))
     return false;
   const double noise = _relativeEps * (_valueUnit + std::fabs(fx));
   const double width = _domainHigh - _domainLow;
@@ -280,7 +276,7 @@ int XelMathMinimizeX::SolveStationary(double iA, double iB, double iDa, double i
   if (!(x >= iA && x <= iB))
     return 0;
   const double d = _function->EvalFirstDeriv(x);
-  if (!IsFinite(d))
+  if (!std::isfinite(d))
     return 0;
   double lo = iA, hi = iB, dlo = iDa, dhi = iDb;
   if (d <= 0.0) {
@@ -484,12 +480,12 @@ int XelMathMinimizeX::LocalBrentMinimize(double iA, double iX, double iB, double
                                          double iFb) {
   double a = iA, b = iB;
   double x = iX, fx = iFx;
-  if (!(a <= x && x <= b) || !IsFinite(fx))
+  if (!(a <= x && x <= b) || !std::isfinite(fx))
     return 0;
   // w: second best point, v: the previous w. The bracket ends give the first parabola.
   double w = iFa <= iFb ? a : b, fw = iFa <= iFb ? iFa : iFb;
   double v = iFa <= iFb ? b : a, fv = iFa <= iFb ? iFb : iFa;
-  if (!IsFinite(fw) || !IsFinite(fv)) {
+  if (!std::isfinite(fw) || !std::isfinite(fv)) {
     w = v = x;
     fw = fv = fx;
   }

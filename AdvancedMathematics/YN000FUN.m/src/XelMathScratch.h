@@ -2,6 +2,8 @@
 // Scratch arrays of the hot paths (internal, never installed): on the stack up to a fixed
 // count, from the kernel's memory services beyond (so that their counters see them), and
 // released on every way out of the scope, an error included.
+#include <cstring>
+
 #include "XelQuorMemory.h"
 
 /// An array of iCount pointers to T from the memory services (members that outgrow their
@@ -55,4 +57,36 @@ private:
   long _count;
   T* _local[InlineCount];
   T** _data;
+};
+
+/// A growable array of doubles: on the stack up to InlineCount entries, from the memory
+/// services beyond (contents not initialised).
+template <long InlineCount> class XelMathGrowableDoubles {
+public:
+  XelMathGrowableDoubles() : _data(_local), _capacity(InlineCount) {}
+  ~XelMathGrowableDoubles() {
+    if (_data != _local)
+      XelQuorArrayDoubleDel(_data, _capacity);
+  }
+  XelMathGrowableDoubles(const XelMathGrowableDoubles&) = delete;
+  XelMathGrowableDoubles& operator=(const XelMathGrowableDoubles&) = delete;
+  /// Ensures room for iCount entries, keeping the first iKeep.
+  void Reserve(const long iCount, const long iKeep) {
+    if (iCount <= _capacity)
+      return;
+    double* data = XelQuorArrayDoubleNew(iCount);
+    if (iKeep > 0)
+      std::memcpy(data, _data, sizeof(double) * static_cast<std::size_t>(iKeep));
+    if (_data != _local)
+      XelQuorArrayDoubleDel(_data, _capacity);
+    _data = data;
+    _capacity = iCount;
+  }
+  double* Data() { return _data; }
+  double& operator[](const long i) { return _data[i]; }
+
+private:
+  double _local[InlineCount];
+  double* _data;
+  long _capacity;
 };

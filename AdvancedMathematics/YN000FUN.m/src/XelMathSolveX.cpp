@@ -27,6 +27,7 @@
 #include "XelMathScaleFunctionX.h"
 #include "XelMathSetOfLongs.h"
 #include "XelMathSetOfPointsND.h"
+#include "XelMathScratch.h"
 #include "XelQuorMemory.h"
 #include "XelQuorOutput.h"
 #include "XelTolerance.h"
@@ -72,43 +73,7 @@ const long MaxNarrowSplits = 100000;
 /// double precision; Newton steps make it far fewer).
 const long MaxPolynomialIterations = 200;
 
-bool IsFinite(double x) {
-  return std::isfinite(x);
-}
-
-/// Growable array of doubles: on the stack up to 128 entries, on the heap beyond.
-class DoubleBuffer {
-public:
-  DoubleBuffer() : _data(_local), _capacity(LocalCount), _heap(false) {}
-  ~DoubleBuffer() {
-    if (_heap)
-      XelQuorArrayDoubleDel(_data, _capacity);
-  }
-  DoubleBuffer(const DoubleBuffer&) = delete;
-  DoubleBuffer& operator=(const DoubleBuffer&) = delete;
-  /// Ensures room for iCount entries, keeping the first iKeep.
-  void Reserve(long iCount, long iKeep) {
-    if (iCount <= _capacity)
-      return;
-    double* data = XelQuorArrayDoubleNew(iCount);
-    if (iKeep > 0)
-      std::memcpy(data, _data, sizeof(double) * static_cast<std::size_t>(iKeep));
-    if (_heap)
-      XelQuorArrayDoubleDel(_data, _capacity);
-    _data = data;
-    _capacity = iCount;
-    _heap = true;
-  }
-  double* Data() { return _data; }
-  double& operator[](long i) { return _data[i]; }
-
-private:
-  static const long LocalCount = 128;
-  double _local[LocalCount];
-  double* _data;
-  long _capacity;
-  bool _heap;
-};
+using DoubleBuffer = XelMathGrowableDoubles<128>;
 
 /// Sorted list of doubles appended in increasing order (equal neighbours are dropped).
 class SortedList {
@@ -324,14 +289,14 @@ unsigned char XelMathSolveX::IsRoot(const double&, const double& iF, double& oF2
 }
 
 int XelMathSolveX::AddRoot(double x) {
-  if (!_roots || !IsFinite(x))
+  if (!_roots || !std::isfinite(x))
     return 0;
   if (_constraint && !_constraint->IsAdmissible(XelMathInterval(x, x)))
     return 0;
   if (_function) {
     // A point where the function is NaN or infinite, or that lies on a pole, is no root.
     const double fx = _function->Eval(x);
-    if (!IsFinite(fx) || OnPole(_function, x, fx, _epsRoot))
+    if (!std::isfinite(fx) || OnPole(_function, x, fx, _epsRoot))
       return 0;
   }
   const double* points = _roots->GetPoints();
@@ -426,7 +391,7 @@ void XelMathSolveX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPoint
   _mergeZones = 0;
   _narrowSplits = 0;
   if (XelMathSolveAndMinimizeDebug_UnReviewedControl() && _scale != 1.0 && !_scaleReviewed &&
-      _function && IsFinite(iDomain.low) && IsFinite(iDomain.high)) {
+      _function && std::isfinite(iDomain.low) && std::isfinite(iDomain.high)) {
     // Debug trace of a solve on a scaled model whose values were not reviewed.
     const double width = (iDomain.high - iDomain.low) / _scale;
     XelQuorOutput& err = XelQuorOutput::GetErr();
@@ -444,7 +409,7 @@ int XelMathSolveX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioR
   _mergeZones = 1;
   _mergeRadius = XelMinWidth * (iDomain.high - iDomain.low);
   int status = XelMathStatus::Refused;
-  if (_function && iDomain.low <= iDomain.high && IsFinite(iDomain.low) && IsFinite(iDomain.high)) {
+  if (_function && iDomain.low <= iDomain.high && std::isfinite(iDomain.low) && std::isfinite(iDomain.high)) {
     if (_function->IsOption(XelMathOption::ImageAndFirst)) {
       _minimumWidth = XelMinWidth * (iDomain.high - iDomain.low);
       status = RSolve(iDomain, 0);
@@ -535,7 +500,7 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
     if (b - a < floorWidth || ++_narrowSplits > MaxNarrowSplits)
       return Solve_MaxDepth(iI);
     const double fmid = _function->Eval(mid);
-    if (!IsFinite(fmid) || IsNull(mid, fmid, f2))
+    if (!std::isfinite(fmid) || IsNull(mid, fmid, f2))
       return Solve_MaxDepth(iI);
   }
 
@@ -562,12 +527,12 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
       fm = _function->Eval(m);
     }
   }
-  if (!IsFinite(fm))
+  if (!std::isfinite(fm))
     return XelMathStatus::Done;
 
   const double dl = D.low, dh = D.high;
   int result = 0;
-  if (!IsFinite(dl) || !IsFinite(dh) || !IsFinite(F.low) || !IsFinite(F.high)) {
+  if (!std::isfinite(dl) || !std::isfinite(dh) || !std::isfinite(F.low) || !std::isfinite(F.high)) {
     // Unbounded images: a pole may lie inside, across which the function is not continuous
     // and the derivative bounds tell nothing about where its roots are. Plain halves.
     if (RSolve(XelMathInterval(a, mid), iDepth + 1) == 1)
@@ -874,7 +839,7 @@ int XelMathSolveX::SolveNewtonWithInit(const XelMathInterval& iI, long iMode, do
   EvalMode(x, iMode, value, deriv);
   const long budget = 2 * XelMaxNewtonIteration;
   for (long k = 0; k < budget; ++k) {
-    if (!IsFinite(value)) {
+    if (!std::isfinite(value)) {
       ioX = x;
       oValue = value;
       return XelMathStatus::NotConverged;
@@ -966,7 +931,7 @@ int XelMathSolveX::SolveNewtonWithInitOld(const XelMathInterval& iI, long iMode,
       oValue = value;
       return XelMathStatus::Done;
     }
-    if (deriv == 0.0 || !IsFinite(value))
+    if (deriv == 0.0 || !std::isfinite(value))
       break;
     double xn = x - value / deriv;
     if (!(xn >= a))
@@ -988,13 +953,13 @@ int XelMathSolveX::SolveNewtonWithInitOld(const XelMathInterval& iI, long iMode,
 
 int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
   const double lo = _domainLow, hi = _domainHigh;
-  if (!(lo <= hi) || !iC || iDegree < 0 || !IsFinite(lo) || !IsFinite(hi) || !IsFinite(iShift))
+  if (!(lo <= hi) || !iC || iDegree < 0 || !std::isfinite(lo) || !std::isfinite(hi) || !std::isfinite(iShift))
     return XelMathStatus::Refused;
   long d = iDegree;
   while (d > 0 && iC[d] == 0.0)
     --d;
   for (long k = 0; k <= d; ++k)
-    if (!IsFinite(iC[k]))
+    if (!std::isfinite(iC[k]))
       return XelMathStatus::Refused;
   const double ta = lo - iShift, tb = hi - iShift;
   const double mid = 0.5 * lo + 0.5 * hi;
@@ -1078,7 +1043,7 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
     // given by the caller is compared with the raw values.
     double norm = 1.0;
     bool normalised = false;
-    if (largest > 0.0 && IsFinite(largest) && (j > 0 || std::ldexp(largest, unitExp) < 1.0)) {
+    if (largest > 0.0 && std::isfinite(largest) && (j > 0 || std::ldexp(largest, unitExp) < 1.0)) {
       norm = std::ldexp(largest, unitExp);
       normalised = true;
       for (long k = 0; k <= n; ++k)
@@ -1106,7 +1071,7 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
       const double reach =
           std::fabs(t1) * eps + std::fabs(t2) * eps * eps + std::fabs(t3) * eps * eps * eps;
       const double slack = v.noise + reach;
-      bool zero = IsFinite(v.value) && IsFinite(slack) && std::fabs(v.value) <= slack;
+      bool zero = std::isfinite(v.value) && std::isfinite(slack) && std::fabs(v.value) <= slack;
       if (j == 0) {
         const double x = t + iShift;
         const bool domainEnd = (i == 0 && !clippedLow) || (i == nbPoints - 1 && !clippedHigh);
@@ -1137,9 +1102,9 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
 
 int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, double iC) {
   const double lo = _domainLow, hi = _domainHigh;
-  if (!(lo <= hi) || !IsFinite(lo) || !IsFinite(hi))
+  if (!(lo <= hi) || !std::isfinite(lo) || !std::isfinite(hi))
     return XelMathStatus::Refused;
-  if (!IsFinite(iA) || !IsFinite(iOmega) || !IsFinite(iPhi) || !IsFinite(iC))
+  if (!std::isfinite(iA) || !std::isfinite(iOmega) || !std::isfinite(iPhi) || !std::isfinite(iC))
     return XelMathStatus::Done;
   double a = iA, omega = iOmega, phi = iPhi, c = iC;
   if (omega < 0.0) {
@@ -1154,7 +1119,7 @@ int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, dou
     return XelMathStatus::Done;
   // Image of f on the domain (the whole range of cos where w x overflows).
   const double pl = omega * lo - phi, ph = omega * hi - phi;
-  const bool finitePhase = IsFinite(pl) && IsFinite(ph);
+  const bool finitePhase = std::isfinite(pl) && std::isfinite(ph);
   const XelMathInterval cosImage =
       finitePhase ? cos(XelMathInterval(pl, ph)) : XelMathInterval(-1.0, 1.0);
   XelMathInterval image(a * cosImage.low + c, a * cosImage.high + c);
