@@ -53,6 +53,18 @@ inline double SamplePoint(double iA, double iB, long iK) {
   return iK == 8 ? iB : iA + (iB - iA) * (double(iK) / 8.0);
 }
 
+/// A symmetric rule on nine equally spaced samples (iN values each, sample k at iF + k iN):
+/// weight iW0 at the ends, iW1 at the odd samples, iW2 at samples 2 and 6, iW4 at the centre.
+void NinePointRule(const double iH, const double iW0, const double iW1, const double iW2,
+                   const double iW4, const double* iF, const long iN, double* oResults) {
+  const double* f = iF;
+  const long n = iN;
+  for (long i = 0; i < n; ++i)
+    oResults[i] = iH * (iW0 * (f[i] + f[8 * n + i]) +
+                        iW1 * (f[n + i] + f[3 * n + i] + f[5 * n + i] + f[7 * n + i]) +
+                        iW2 * (f[2 * n + i] + f[6 * n + i]) + iW4 * f[4 * n + i]);
+}
+
 } // namespace
 
 XelMathIntegration::XelMathIntegration(XelSoftwareConfiguration* iConfig, long iDimension)
@@ -91,25 +103,14 @@ void XelMathIntegration::SetMinDepth(long iDepth) {
 void XelMathIntegration::Romberg9(const double iA, const double iB, const double* iSamples,
                                   double* oResults) {
   const RuleWeights& w = Weights();
-  const long n = _dimension;
-  const double h = iB - iA;
-  const double* f = iSamples;
-  for (long i = 0; i < n; ++i)
-    oResults[i] = h * (w.romberg0 * (f[i] + f[8 * n + i]) +
-                       w.romberg1 * (f[n + i] + f[3 * n + i] + f[5 * n + i] + f[7 * n + i]) +
-                       w.romberg2 * (f[2 * n + i] + f[6 * n + i]) + w.romberg4 * f[4 * n + i]);
+  NinePointRule(iB - iA, w.romberg0, w.romberg1, w.romberg2, w.romberg4, iSamples, _dimension,
+                oResults);
 }
 
 void XelMathIntegration::TwoNewtonCotes5(const double iA, const double iB, const double* iSamples,
                                          double* oResults) {
   const RuleWeights& w = Weights();
-  const long n = _dimension;
-  const double h = iB - iA;
-  const double* f = iSamples;
-  for (long i = 0; i < n; ++i)
-    oResults[i] = h * (w.boole0 * (f[i] + f[8 * n + i]) +
-                       w.boole1 * (f[n + i] + f[3 * n + i] + f[5 * n + i] + f[7 * n + i]) +
-                       w.boole2 * (f[2 * n + i] + f[6 * n + i]) + w.boole4 * f[4 * n + i]);
+  NinePointRule(iB - iA, w.boole0, w.boole1, w.boole2, w.boole4, iSamples, _dimension, oResults);
 }
 
 void XelMathIntegration::Lagrange3(const double iA, const double iB, const double* iSamples,

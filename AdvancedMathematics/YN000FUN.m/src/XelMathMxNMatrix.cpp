@@ -56,9 +56,11 @@ double RelativeEpsilon() {
 }
 
 /// Applies the reflections of a QRFactors array (iM x iN, beta) to the iM x iC row-major
-/// array ioB: ioB := Qᵀ B.
-void ApplyQt(long iM, long iN, const double* iA, const double* iBeta, long iC, double* ioB) {
-  for (long k = 0; k < iN; ++k) {
+/// array ioB: in their order (iReverse false) ioB := Qᵀ B, in reverse order ioB := Q B.
+void ApplyReflections(long iM, long iN, const double* iA, const double* iBeta, long iC,
+                      double* ioB, bool iReverse) {
+  for (long step = 0; step < iN; ++step) {
+    const long k = iReverse ? iN - 1 - step : step;
     const double beta = iBeta[k];
     if (beta == 0.0)
       continue;
@@ -74,22 +76,12 @@ void ApplyQt(long iM, long iN, const double* iA, const double* iBeta, long iC, d
   }
 }
 
-/// Applies the reflections in reverse order: ioY := Q Y (ioY is iM x iC).
+void ApplyQt(long iM, long iN, const double* iA, const double* iBeta, long iC, double* ioB) {
+  ApplyReflections(iM, iN, iA, iBeta, iC, ioB, false);
+}
+
 void ApplyQ(long iM, long iN, const double* iA, const double* iBeta, long iC, double* ioY) {
-  for (long k = iN - 1; k >= 0; --k) {
-    const double beta = iBeta[k];
-    if (beta == 0.0)
-      continue;
-    for (long c = 0; c < iC; ++c) {
-      double s = ioY[k * iC + c];
-      for (long i = k + 1; i < iM; ++i)
-        s += iA[i * iN + k] * ioY[i * iC + c];
-      s *= beta;
-      ioY[k * iC + c] -= s;
-      for (long i = k + 1; i < iM; ++i)
-        ioY[i * iC + c] -= s * iA[i * iN + k];
-    }
-  }
+  ApplyReflections(iM, iN, iA, iBeta, iC, ioY, true);
 }
 
 bool HasZeroDiagonal(long iN, const double* iA) {
