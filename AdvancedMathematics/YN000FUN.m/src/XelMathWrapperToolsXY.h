@@ -120,11 +120,28 @@ inline void StoreImages(const long iAsked, const Images& iImages, XelMathInterva
   }
 }
 
-/// The masked interval evaluation of iF for the groups of iAsked (all outputs given).
+/// The images of iF for the groups of iAsked (bits 16, 32, 64). One masked evaluation when iF
+/// offers every group asked for; otherwise the value image is iF's box image (an enclosure
+/// whatever the class) and the derivative images come one by one, so that derivative images
+/// that carry no information never narrow the value image.
 inline Images ImagesOf(const XelMathFunctionXY* iF, const XelMathInterval& iI,
                        const XelMathInterval& iJ, const long iAsked, const XelTolerance& iTol) {
   Images r;
-  iF->Eval(iI, iJ, iAsked, &r.f, &r.fx, &r.fy, &r.fxx, &r.fxy, &r.fyy, iTol);
+  if (iF->IsOption(iAsked)) {
+    iF->Eval(iI, iJ, iAsked, &r.f, &r.fx, &r.fy, &r.fxx, &r.fxy, &r.fyy, iTol);
+    return r;
+  }
+  if (iAsked & XelMathOption::Image)
+    r.f = iF->Eval(iI, iJ, iTol);
+  if (iAsked & XelMathOption::FirstDerivImage) {
+    r.fx = iF->EvalFirstDerivX(iI, iJ);
+    r.fy = iF->EvalFirstDerivY(iI, iJ);
+  }
+  if (iAsked & XelMathOption::SecondDerivImage) {
+    r.fxx = iF->EvalSecondDerivX2(iI, iJ);
+    r.fxy = iF->EvalSecondDerivXY(iI, iJ);
+    r.fyy = iF->EvalSecondDerivY2(iI, iJ);
+  }
   return r;
 }
 
