@@ -107,9 +107,9 @@ protected:
   long _n;
   const XelMathFunctionRN* _outer;
   const XelMathFunctionXY** _inner;
-  // Work arrays: the values of the f_k (N), their nine derivatives up to the third order
-  // (9N), the gradient of F (N), its Hessian (N x N), and the derivative images of the f_k as
-  // (low, high) pairs (10N).
+  // Work arrays: the value and the nine derivatives of each f_k (10N), the values again side
+  // by side (N), the gradient of F (N), its Hessian (N x N), and the derivative images of the
+  // f_k as (low, high) pairs (10N).
   double* _work;
   mutable XelMathIntervalND _box;
 };

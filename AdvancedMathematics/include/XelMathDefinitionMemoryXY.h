@@ -78,9 +78,8 @@ public:
   XelMathInterval EvalSecondDerivY2(const XelMathInterval& iI,
                                     const XelMathInterval& iJ) const override;
   void Eval(const XelMathInterval& iI, const XelMathInterval& iJ, const long iDiff,
-            XelMathInterval* oF, XelMathInterval* oFx, XelMathInterval* oFy,
-            XelMathInterval* oFxx, XelMathInterval* oFxy, XelMathInterval* oFyy,
-            const XelTolerance& iTol) const override;
+            XelMathInterval* oF, XelMathInterval* oFx, XelMathInterval* oFy, XelMathInterval* oFxx,
+            XelMathInterval* oFxy, XelMathInterval* oFyy, const XelTolerance& iTol) const override;
   XelMathInterval ComputeOptimalImage(const XelMathInterval& iI, const XelMathInterval& iJ,
                                       const XelTolerance& iTol) const override;
 

@@ -72,9 +72,8 @@ public:
   XelMathInterval EvalSecondDerivY2(const XelMathInterval& iI,
                                     const XelMathInterval& iJ) const override;
   void Eval(const XelMathInterval& iI, const XelMathInterval& iJ, const long iDiff,
-            XelMathInterval* oF, XelMathInterval* oFx, XelMathInterval* oFy,
-            XelMathInterval* oFxx, XelMathInterval* oFxy, XelMathInterval* oFyy,
-            const XelTolerance& iTol) const override;
+            XelMathInterval* oF, XelMathInterval* oFx, XelMathInterval* oFy, XelMathInterval* oFxx,
+            XelMathInterval* oFxy, XelMathInterval* oFyy, const XelTolerance& iTol) const override;
   XelMathInterval ComputeOptimalImage(const XelMathInterval& iI, const XelMathInterval& iJ,
                                       const XelTolerance& iTol) const override;
 
@@ -91,12 +90,8 @@ protected:
   void CopyMemories(const XelMathSingleMemoryXY& iOther);
   /// Refreshes the derivative memory at (x, y) when it is not there.
   void RefreshDerivatives(const double x, const double y) const;
-  bool AtValuePoint(const double x, const double y) const {
-    return x == _valueX && y == _valueY;
-  }
-  bool AtDerivPoint(const double x, const double y) const {
-    return x == _derivX && y == _derivY;
-  }
+  bool AtValuePoint(const double x, const double y) const { return x == _valueX && y == _valueY; }
+  bool AtDerivPoint(const double x, const double y) const { return x == _derivX && y == _derivY; }
 
   const XelMathFunctionXY* _function;
   const XelTolerance* _tolerance;

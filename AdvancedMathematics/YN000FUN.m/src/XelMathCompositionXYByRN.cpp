@@ -10,6 +10,7 @@
 #include "XelMathInternalConstants.h"
 #include "XelMathInternalGuards.h"
 #include "XelMathScratch.h"
+#include "XelMathWrapperToolsXY.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
 
@@ -35,8 +36,13 @@ inline long Third(int p, int q, int r) {
   return 6 + p + q + r;
 }
 
+// The work array: the rows of the f_k (DerivCount N), their values side by side (N), the
+// gradient of F (N), its Hessian (N x N), then the derivative images of the f_k (ImagePairs N).
+long ImagesOffset(long iN) {
+  return (DerivCount + 2) * iN + iN * iN;
+}
 long WorkSize(long iN) {
-  return (DerivCount + 1 + ImagePairs) * iN + iN * iN;
+  return ImagesOffset(iN) + ImagePairs * iN;
 }
 
 // N from F, refused before anything is allocated when the work arrays would not fit in the
@@ -46,8 +52,8 @@ long CheckedDimension(const XelMathFunctionRN* iF) {
   if (n <= 0)
     return 0;
   const long limit = XelQuorMaxArrayDoubles;
-  if (n > limit / (DerivCount + 1 + ImagePairs + 1) || n > limit / n ||
-      WorkSize(n) > limit || n > limit / 2)
+  if (n > limit / (DerivCount + 2 + ImagePairs + 1) || n > limit / n || WorkSize(n) > limit ||
+      n > limit / 2)
     XelMathRaise(XelErrorCode::InvalidOption, "Dimension not valid",
                  "a dimension the memory can hold",
                  "XelMathCompositionXYByRN::XelMathCompositionXYByRN");
@@ -81,41 +87,13 @@ void EvalRow(const XelMathFunctionXY* iF, const double x, const double y, const 
     iF->Eval(x, y, XelMathOption::ValueAndFirst, &oRow[0], &oRow[1], &oRow[2], nullptr, nullptr,
              nullptr);
   else if (iOrder == 2)
-    iF->Eval(x, y, XelMathOption::PointUpToSecond, &oRow[0], &oRow[1], &oRow[2], &oRow[3],
-             &oRow[4], &oRow[5]);
+    iF->Eval(x, y, XelMathOption::PointUpToSecond, &oRow[0], &oRow[1], &oRow[2], &oRow[3], &oRow[4],
+             &oRow[5]);
   else
     iF->EvalUpToThirdDeriv(x, y, oRow[0], oRow[1], oRow[2], oRow[3], oRow[4], oRow[5], oRow[6],
                            oRow[7], oRow[8], oRow[9]);
 }
 
-// Deletes each of the iN functions once (a pointer given twice at its first place only).
-void DeleteOnceXY(const long iN, const XelMathFunctionXY* const* iF) {
-  for (long i = 0; i < iN; i++) {
-    bool seen = false;
-    for (long j = 0; j < i && !seen; j++)
-      seen = iF[j] == iF[i];
-    if (!seen)
-      delete iF[i];
-  }
-}
-
-// Deep copies of the iN functions into oCopies, a function given several times copied once
-// and shared (null stays null). When a copy raises, those already made are deleted.
-void DeepCopiesXY(const long iN, const XelMathFunctionXY* const* iF, XelMathFunctionXY** oCopies) {
-  long done = 0;
-  auto undo = XelMathMakeOnExit([&] { DeleteOnceXY(done, oCopies); });
-  for (; done < iN; done++) {
-    oCopies[done] = nullptr;
-    long j = 0;
-    while (j < done && iF[j] != iF[done])
-      j++;
-    if (j < done)
-      oCopies[done] = oCopies[j];
-    else if (iF[done])
-      oCopies[done] = iF[done]->DeepDuplicate();
-  }
-  undo.Dismiss();
-}
 } // namespace
 
 XelMathFunctionXY* XelMathFunctionRN::CreateCompositionXY(const XelMathFunctionXY** iG) const {
@@ -166,8 +144,8 @@ bool XelMathCompositionXYByRN::HasNullComponent() const {
 }
 
 unsigned char XelMathCompositionXYByRN::IsOption(const long iOption) const {
-  const long offered = XelMathOption::PointUpToSecond | XelMathOption::ThirdDeriv |
-                       XelMathOption::ImageUpToSecond;
+  const long offered =
+      XelMathOption::PointUpToSecond | XelMathOption::ThirdDeriv | XelMathOption::ImageUpToSecond;
   if ((iOption & ~offered) || HasNullComponent())
     return 0;
   const long needed = DerivativeClosure(iOption);
@@ -238,9 +216,9 @@ bool XelMathCompositionXYByRN::PointDerivatives(const double x, const double y, 
       for (long k = 0; k < n; k++) {
         h += grad[k] * d(k, Third(p, q, r));
         for (long l = 0; l < n; l++)
-          h += hess[k * n + l] * (d(k, Second(p, q)) * d(l, First(r)) +
-                                  d(k, Second(p, r)) * d(l, First(q)) +
-                                  d(k, Second(q, r)) * d(l, First(p)));
+          h += hess[k * n + l] *
+               (d(k, Second(p, q)) * d(l, First(r)) + d(k, Second(p, r)) * d(l, First(q)) +
+                d(k, Second(q, r)) * d(l, First(p)));
       }
       h3[t] = h;
     }
@@ -380,16 +358,16 @@ bool XelMathCompositionXYByRN::IntervalDerivatives(const XelMathInterval& iI,
     return false;
   const long n = _n;
   const XelTolerance& tol = _tolerance ? *_tolerance : XelGetDefaultTolerance();
-  double* pairs = _work + (DerivCount + 1) * n + n + n * n;
-  const long options =
-      iOrder >= 2 ? XelMathOption::ImageUpToSecond : XelMathOption::ImageAndFirst;
+  double* pairs = _work + ImagesOffset(n);
+  // The images of each f_k, asked one by one when f_k does not offer them all (derivative
+  // images without information must not narrow its value image).
+  const long asked = iOrder >= 2 ? XelMathOption::ImageUpToSecond : XelMathOption::ImageAndFirst;
   for (long k = 0; k < n; k++) {
-    XelMathInterval d[6];
-    _inner[k]->Eval(iI, iJ, options, &d[0], &d[1], &d[2], iOrder >= 2 ? &d[3] : nullptr,
-                    iOrder >= 2 ? &d[4] : nullptr, iOrder >= 2 ? &d[5] : nullptr, tol);
-    _box.SetInterval(k, d[0]);
-    for (int i = 1; i < 6; i++)
-      SetPair(pairs, ImagePairs / 2 * k + i - 1, d[i]);
+    const XelMathWrapperXY::Images d = XelMathWrapperXY::ImagesOf(_inner[k], iI, iJ, asked, tol);
+    _box.SetInterval(k, d.f);
+    const XelMathInterval derivatives[5] = {d.fx, d.fy, d.fxx, d.fxy, d.fyy};
+    for (int i = 0; i < 5; i++)
+      SetPair(pairs, ImagePairs / 2 * k + i, derivatives[i]);
   }
   const XelMathIntervalND& box = _box;
   auto a = [pairs](long k, long i) { return GetPair(pairs, ImagePairs / 2 * k + i - 1); };
@@ -410,9 +388,9 @@ bool XelMathCompositionXYByRN::IntervalDerivatives(const XelMathInterval& iI,
         const XelMathInterval fp = a(k, First(p)), fq = a(k, First(q));
         h = Add(h, Mul(_outer->EvalSecondDeriv(k, k, box), p == q ? square(fp) : Mul(fp, fq)));
         for (long l = k + 1; l < n; l++) {
-          const XelMathInterval cross =
-              p == q ? Scale(2.0, Mul(fp, a(l, First(p))))
-                     : Add(Mul(fp, a(l, First(q))), Mul(a(l, First(p)), fq));
+          const XelMathInterval cross = p == q
+                                            ? Scale(2.0, Mul(fp, a(l, First(p))))
+                                            : Add(Mul(fp, a(l, First(q))), Mul(a(l, First(p)), fq));
           h = Add(h, Mul(_outer->EvalSecondDeriv(k, l, box), cross));
         }
       }
@@ -471,10 +449,10 @@ XelMathFunctionXY* XelMathCompositionXYByRN::Duplicate() const {
 XelMathFunctionXY* XelMathCompositionXYByRN::DeepDuplicate() const {
   std::unique_ptr<XelMathFunctionRN> outer(_outer ? _outer->DeepDuplicate() : nullptr);
   XelMathScratchPointers<XelMathFunctionXY, LocalComponents> copies(_n);
-  DeepCopiesXY(_n, _inner, copies.Data());
-  auto undo = XelMathMakeOnExit([&] { DeleteOnceXY(_n, copies.Data()); });
-  XelMathFunctionXY* result = new XelMathCompositionXYByRNDel(outer.get(), copies.Data(),
-                                                              *_tolerance);
+  XelMathWrapperXY::DeepCopies(_n, _inner, copies.Data());
+  auto undo = XelMathMakeOnExit([&] { XelMathWrapperXY::DeleteOnce(_n, copies.Data()); });
+  XelMathFunctionXY* result =
+      new XelMathCompositionXYByRNDel(outer.get(), copies.Data(), *_tolerance);
   undo.Dismiss();
   outer.release();
   return result;
@@ -488,7 +466,7 @@ XelMathCompositionXYByRNDel::XelMathCompositionXYByRNDel(XelMathFunctionRN* iF,
 
 XelMathCompositionXYByRNDel::~XelMathCompositionXYByRNDel() {
   if (_inner) {
-    DeleteOnceXY(_n, _inner);
+    XelMathWrapperXY::DeleteOnce(_n, _inner);
     for (long k = 0; k < _n; k++)
       _inner[k] = nullptr;
   }

@@ -23,9 +23,12 @@ void FillAsked(const long iDiff, const long* iBits, T* const* oOutputs, const T&
 const long PointBits[6] = {XelMathOption::Value,       XelMathOption::FirstDeriv,
                            XelMathOption::FirstDeriv,  XelMathOption::SecondDeriv,
                            XelMathOption::SecondDeriv, XelMathOption::SecondDeriv};
-const long ImageBits[6] = {XelMathOption::Image,           XelMathOption::FirstDerivImage,
-                           XelMathOption::FirstDerivImage,  XelMathOption::SecondDerivImage,
-                           XelMathOption::SecondDerivImage, XelMathOption::SecondDerivImage};
+const long ImageBits[6] = {XelMathOption::Image,
+                           XelMathOption::FirstDerivImage,
+                           XelMathOption::FirstDerivImage,
+                           XelMathOption::SecondDerivImage,
+                           XelMathOption::SecondDerivImage,
+                           XelMathOption::SecondDerivImage};
 
 } // namespace
 
@@ -139,8 +142,7 @@ void XelMathDefinitionMemoryXY::EvalUpToThirdDeriv(const double& x, const double
                                                    double& oFxxy, double& oFxyy,
                                                    double& oFyyy) const {
   if (_function) {
-    _function->EvalUpToThirdDeriv(x, y, oF, oFx, oFy, oFxx, oFxy, oFyy, oFxxx, oFxxy, oFxyy,
-                                  oFyyy);
+    _function->EvalUpToThirdDeriv(x, y, oF, oFx, oFy, oFxx, oFxy, oFyy, oFxxx, oFxxy, oFxyy, oFyyy);
     return;
   }
   oF = oFx = oFy = oFxx = oFxy = oFyy = oFxxx = oFxxy = oFxyy = oFyyy = XelMathInfinite;
@@ -156,9 +158,9 @@ void XelMathDefinitionMemoryXY::EvalAllThirdDerivs(const double& x, const double
   oFxxx = oFxxy = oFxyy = oFyyy = XelMathInfinite;
 }
 
-void XelMathDefinitionMemoryXY::Eval(const double& x, const double& y, const long iDiff,
-                                     double* oF, double* oFx, double* oFy, double* oFxx,
-                                     double* oFxy, double* oFyy) const {
+void XelMathDefinitionMemoryXY::Eval(const double& x, const double& y, const long iDiff, double* oF,
+                                     double* oFx, double* oFy, double* oFxx, double* oFxy,
+                                     double* oFyy) const {
   if (_function) {
     _function->Eval(x, y, iDiff, oF, oFx, oFy, oFxx, oFxy, oFyy);
     return;

@@ -122,10 +122,9 @@ double XelMathSingleMemoryXY::EvalThirdDerivY3(const double& x, const double& y)
 }
 
 void XelMathSingleMemoryXY::EvalUpToThirdDeriv(const double& x, const double& y, double& oF,
-                                               double& oFx, double& oFy, double& oFxx,
-                                               double& oFxy, double& oFyy, double& oFxxx,
-                                               double& oFxxy, double& oFxyy,
-                                               double& oFyyy) const {
+                                               double& oFx, double& oFy, double& oFxx, double& oFxy,
+                                               double& oFyy, double& oFxxx, double& oFxxy,
+                                               double& oFxyy, double& oFyyy) const {
   if (!_function) {
     oF = oFx = oFy = oFxx = oFxy = oFyy = oFxxx = oFxxy = oFxyy = oFyyy = XelMathInfinite;
     return;
@@ -155,8 +154,7 @@ void XelMathSingleMemoryXY::EvalUpToThirdDeriv(const double& x, const double& y,
 }
 
 void XelMathSingleMemoryXY::EvalAllThirdDerivs(const double& x, const double& y, double& oFxxx,
-                                               double& oFxxy, double& oFxyy,
-                                               double& oFyyy) const {
+                                               double& oFxxy, double& oFxyy, double& oFyyy) const {
   if (!_function) {
     oFxxx = oFxxy = oFxyy = oFyyy = XelMathInfinite;
     return;
@@ -249,16 +247,18 @@ XelMathInterval XelMathSingleMemoryXY::EvalSecondDerivY2(const XelMathInterval& 
 
 void XelMathSingleMemoryXY::Eval(const XelMathInterval& iI, const XelMathInterval& iJ,
                                  const long iDiff, XelMathInterval* oF, XelMathInterval* oFx,
-                                 XelMathInterval* oFy, XelMathInterval* oFxx,
-                                 XelMathInterval* oFxy, XelMathInterval* oFyy,
-                                 const XelTolerance& iTol) const {
+                                 XelMathInterval* oFy, XelMathInterval* oFxx, XelMathInterval* oFxy,
+                                 XelMathInterval* oFyy, const XelTolerance& iTol) const {
   if (_function) {
     _function->Eval(iI, iJ, iDiff, oF, oFx, oFy, oFxx, oFxy, oFyy, iTol);
     return;
   }
-  const long bits[6] = {XelMathOption::Image,           XelMathOption::FirstDerivImage,
-                        XelMathOption::FirstDerivImage,  XelMathOption::SecondDerivImage,
-                        XelMathOption::SecondDerivImage, XelMathOption::SecondDerivImage};
+  const long bits[6] = {XelMathOption::Image,
+                        XelMathOption::FirstDerivImage,
+                        XelMathOption::FirstDerivImage,
+                        XelMathOption::SecondDerivImage,
+                        XelMathOption::SecondDerivImage,
+                        XelMathOption::SecondDerivImage};
   XelMathInterval* outputs[6] = {oF, oFx, oFy, oFxx, oFxy, oFyy};
   for (int i = 0; i < 6; i++)
     if (outputs[i] && (iDiff & bits[i]))
