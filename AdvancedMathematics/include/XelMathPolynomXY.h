@@ -146,11 +146,10 @@ public:
                              const long iNX, const double iVStart, const double iVEnd,
                              const double iVStep, const long iNY, double* oF, double* oFx,
                              double* oFy) const;
-  void GridEvalAndFirstAndSecondDeriv(const double iUStart, const double iUEnd,
-                                      const double iUStep, const long iNX, const double iVStart,
-                                      const double iVEnd, const double iVStep, const long iNY,
-                                      double* oF, double* oFx, double* oFy, double* oFxx,
-                                      double* oFxy, double* oFyy) const;
+  void GridEvalAndFirstAndSecondDeriv(const double iUStart, const double iUEnd, const double iUStep,
+                                      const long iNX, const double iVStart, const double iVEnd,
+                                      const double iVStep, const long iNY, double* oF, double* oFx,
+                                      double* oFy, double* oFxx, double* oFxy, double* oFyy) const;
 
   // ---- interval evaluations --------------------------------------------------------------------
   /// Sign-aware interval Horner image of iI x iJ.
@@ -246,8 +245,8 @@ private:
   /// Sum over i >= p, j >= q of (i)_p (j)_q a_ij u^(i-p) v^(j-q).
   double EvalPartial(const double u, const double v, const long p, const long q) const;
   /// Image of the derivative (p, q) over the shifted box by the scheme of iU.
-  XelMathInterval ImageOfPartial(const XelMathInterval& iU, const XelMathInterval& iV,
-                                 const long p, const long q) const;
+  XelMathInterval ImageOfPartial(const XelMathInterval& iU, const XelMathInterval& iV, const long p,
+                                 const long q) const;
 
   int _degreeX;
   int _degreeY;

@@ -68,10 +68,10 @@ double XelMathLinearXY::EvalThirdDerivY3(const double&, const double&) const {
   return 0.0;
 }
 
-void XelMathLinearXY::EvalUpToThirdDeriv(const double& x, const double& y, double& oF,
-                                         double& oFx, double& oFy, double& oFxx, double& oFxy,
-                                         double& oFyy, double& oFxxx, double& oFxxy,
-                                         double& oFxyy, double& oFyyy) const {
+void XelMathLinearXY::EvalUpToThirdDeriv(const double& x, const double& y, double& oF, double& oFx,
+                                         double& oFy, double& oFxx, double& oFxy, double& oFyy,
+                                         double& oFxxx, double& oFxxy, double& oFxyy,
+                                         double& oFyyy) const {
   oF = Eval(x, y);
   oFx = _a;
   oFy = _b;
@@ -79,8 +79,8 @@ void XelMathLinearXY::EvalUpToThirdDeriv(const double& x, const double& y, doubl
   oFxxx = oFxxy = oFxyy = oFyyy = 0.0;
 }
 
-void XelMathLinearXY::EvalAllThirdDerivs(const double&, const double&, double& oFxxx,
-                                         double& oFxxy, double& oFxyy, double& oFyyy) const {
+void XelMathLinearXY::EvalAllThirdDerivs(const double&, const double&, double& oFxxx, double& oFxxy,
+                                         double& oFxyy, double& oFyyy) const {
   oFxxx = oFxxy = oFxyy = oFyyy = 0.0;
 }
 
@@ -107,10 +107,10 @@ void XelMathLinearXY::Eval(const double& x, const double& y, const long iDiff, d
 
 XelMathInterval XelMathLinearXY::Eval(const XelMathInterval& iI, const XelMathInterval& iJ,
                                       const XelTolerance&) const {
-  const double lo = _c + (_a > 0.0 ? _a * iI.low : _a * iI.high) +
-                    (_b > 0.0 ? _b * iJ.low : _b * iJ.high);
-  const double hi = _c + (_a > 0.0 ? _a * iI.high : _a * iI.low) +
-                    (_b > 0.0 ? _b * iJ.high : _b * iJ.low);
+  const double lo =
+      _c + (_a > 0.0 ? _a * iI.low : _a * iI.high) + (_b > 0.0 ? _b * iJ.low : _b * iJ.high);
+  const double hi =
+      _c + (_a > 0.0 ? _a * iI.high : _a * iI.low) + (_b > 0.0 ? _b * iJ.high : _b * iJ.low);
   return XelMathInterval(lo, hi);
 }
 

@@ -172,6 +172,13 @@ inline void StepNeg(const double a, const double b, double& lo, double& hi) {
   hi = h;
 }
 
+/// Interval Horner step t [lo, hi] for any t in [a, b] (four-case product).
+inline void StepGeneral(const double a, const double b, double& lo, double& hi) {
+  const double p1 = lo * a, p2 = lo * b, p3 = hi * a, p4 = hi * b;
+  lo = std::fmin(std::fmin(p1, p2), std::fmin(p3, p4));
+  hi = std::fmax(std::fmax(p1, p2), std::fmax(p3, p4));
+}
+
 /// An image whose end is NaN (terms that overflowed with opposite signs) is unbounded there.
 inline XelMathInterval Unbounded(const XelMathInterval& iI) {
   return XelMathInterval(iI.low == iI.low ? iI.low : -HUGE_VAL,
@@ -189,7 +196,8 @@ inline bool UsableTolerance(const XelTolerance& iTol) {
 
 } // namespace
 
-// ==== class-wide Chebyshev table ==================================================================
+// ==== class-wide Chebyshev table
+// ==================================================================
 double XelMathPolynomXY::_InverseOfChebychevArray[256] = {0.0};
 unsigned char XelMathPolynomXY::_ChebychevInitializationDone = 0;
 
@@ -224,7 +232,8 @@ void XelMathPolynomXY::InitializeStaticChebychevData() {
   _ChebychevInitializationDone = 1;
 }
 
-// ==== construction =================================================================================
+// ==== construction
+// =================================================================================
 double* XelMathPolynomXY::NewCoefficients(const long iDegreeX, const long iDegreeY,
                                           const char* iWhere) {
   // Both degrees fit the 32-bit members and their product the memory services, checked
@@ -252,9 +261,8 @@ void XelMathPolynomXY::Release() {
   _coefficients = nullptr;
 }
 
-XelMathPolynomXY::XelMathPolynomXY(const long iDegreeX, const long iDegreeY,
-                                   double** iCoefficients, const double iShiftX,
-                                   const double iShiftY)
+XelMathPolynomXY::XelMathPolynomXY(const long iDegreeX, const long iDegreeY, double** iCoefficients,
+                                   const double iShiftX, const double iShiftY)
     : _degreeX(0), _degreeY(0), _coefficients(nullptr), _shiftX(iShiftX), _shiftY(iShiftY) {
   SetCoefficients(iDegreeX, iDegreeY, iCoefficients);
 }
@@ -314,7 +322,8 @@ void XelMathPolynomXY::SetCoefficients(const long iDegreeX, const long iDegreeY,
   Adopt(c, iDegreeX, iDegreeY);
 }
 
-// ==== memory, names, options ========================================================================
+// ==== memory, names, options
+// ========================================================================
 long XelMathPolynomXY::GetDynamicMemoryBytes() const {
   return 8 * (long(_degreeX) + 1) * (long(_degreeY) + 1);
 }
@@ -329,7 +338,8 @@ unsigned char XelMathPolynomXY::IsOption(const long iOption) const {
   return (iOption & ~exact) == 0 ? 1 : 0;
 }
 
-// ==== changes of variable ============================================================================
+// ==== changes of variable
+// ============================================================================
 void XelMathPolynomXY::ApplyFormalShiftOnVariable(const double iDX, const double iDY) {
   const long m = _degreeY + 1;
   if (iDX != 0.0 && _degreeX > 0)
@@ -362,7 +372,8 @@ void XelMathPolynomXY::ApplyScalingOnVariables(const double iSX, const double iS
   }
 }
 
-// ==== point evaluations ===============================================================================
+// ==== point evaluations
+// ===============================================================================
 double XelMathPolynomXY::Eval(const double& x, const double& y) const {
   const double u = x - _shiftX, v = y - _shiftY;
   const long dx = _degreeX, dy = _degreeY, m = dy + 1;
@@ -431,8 +442,8 @@ void XelMathPolynomXY::EvalFirstDeriv(const double& x, const double& y, double& 
   oFy = P[1][0];
 }
 
-void XelMathPolynomXY::EvalAndFirstDeriv(const double& x, const double& y, double& oF,
-                                         double& oFx, double& oFy) const {
+void XelMathPolynomXY::EvalAndFirstDeriv(const double& x, const double& y, double& oF, double& oFx,
+                                         double& oFy) const {
   double P[2][2];
   NestedHorner<1>(_coefficients, _degreeX, _degreeY, x - _shiftX, y - _shiftY, P);
   oF = P[0][0];
@@ -468,10 +479,10 @@ void XelMathPolynomXY::HornerSchemeUpToThird(const double& x, const double& y, d
   oD[9] = 6.0 * P[3][0];
 }
 
-void XelMathPolynomXY::EvalUpToThirdDeriv(const double& x, const double& y, double& oF,
-                                          double& oFx, double& oFy, double& oFxx, double& oFxy,
-                                          double& oFyy, double& oFxxx, double& oFxxy,
-                                          double& oFxyy, double& oFyyy) const {
+void XelMathPolynomXY::EvalUpToThirdDeriv(const double& x, const double& y, double& oF, double& oFx,
+                                          double& oFy, double& oFxx, double& oFxy, double& oFyy,
+                                          double& oFxxx, double& oFxxy, double& oFxyy,
+                                          double& oFyyy) const {
   double d[10];
   HornerSchemeUpToThird(x, y, d);
   oF = d[0];
@@ -532,7 +543,8 @@ void XelMathPolynomXY::Eval(const double& x, const double& y, const long iDiff, 
   }
 }
 
-// ==== grids =========================================================================================
+// ==== grids
+// =========================================================================================
 void XelMathPolynomXY::GridEval(const double iUStart, const double iUEnd, const double iUStep,
                                 const long iNX, const double iVStart, const double iVEnd,
                                 const double iVStep, const long iNY, double* oF) const {
@@ -562,10 +574,9 @@ void XelMathPolynomXY::GridEval(const double iUStart, const double iUEnd, const 
 }
 
 void XelMathPolynomXY::GridEvalFirstDeriv(const double iUStart, const double iUEnd,
-                                          const double iUStep, const long iNX,
-                                          const double iVStart, const double iVEnd,
-                                          const double iVStep, const long iNY, double* oFx,
-                                          double* oFy) const {
+                                          const double iUStep, const long iNX, const double iVStart,
+                                          const double iVEnd, const double iVStep, const long iNY,
+                                          double* oFx, double* oFy) const {
   GridEvalAndFirstDeriv(iUStart, iUEnd, iUStep, iNX, iVStart, iVEnd, iVStep, iNY, nullptr, oFx,
                         oFy);
 }
@@ -639,7 +650,8 @@ void XelMathPolynomXY::EvalGrid(const long iNX, const double* iX, const long iNY
   GridKernel<1>(_coefficients, _degreeX, _degreeY, iNX, U, iNY, V, out);
 }
 
-// ==== interval evaluations ===========================================================================
+// ==== interval evaluations
+// ===========================================================================
 XelMathInterval XelMathPolynomXY::SubEvalPos(const long iRow, const XelMathInterval& iV,
                                              const long iOrderX, const long iOrderY) const {
   const long i = iRow + iOrderX, dy = _degreeY, n = dy - iOrderY;
@@ -701,11 +713,22 @@ XelMathInterval XelMathPolynomXY::SubEvalSym(const long iRow, const XelMathInter
     return XelMathInterval(el, eh);
   double ol, oh;
   chain(1, ol, oh);
+  XelMathInterval split;
   if (ol >= 0.0)
-    return XelMathInterval(el + a * oh, eh + b * oh);
-  if (oh <= 0.0)
-    return XelMathInterval(el + b * ol, eh + a * ol);
-  return XelMathInterval(el + std::fmin(b * ol, a * oh), eh + std::fmax(a * ol, b * oh));
+    split = XelMathInterval(el + a * oh, eh + b * oh);
+  else if (oh <= 0.0)
+    split = XelMathInterval(el + b * ol, eh + a * ol);
+  else
+    split = XelMathInterval(el + std::fmin(b * ol, a * oh), eh + std::fmax(a * ol, b * oh));
+  // The split loses when the interval is far from symmetric: the plain scheme is kept when
+  // it is the tighter on a side.
+  double lo = coef(n), hi = lo;
+  for (long j = n - 1; j >= 0; --j) {
+    StepGeneral(a, b, lo, hi);
+    lo += coef(j);
+    hi += coef(j);
+  }
+  return XelMathElementary::Tighter(split, XelMathInterval(lo, hi));
 }
 
 namespace {
@@ -756,31 +779,48 @@ XelMathInterval XelMathPolynomXY::EvalIntervalSymX(const XelMathInterval& iU,
   const long n = _degreeX - iOrderX;
   if (n < 0 || iOrderY > _degreeY)
     return XelMathInterval(0.0, 0.0);
-  // P = E(u^2) + u O(u^2) with interval coefficients (the row images), E and O bounded on
-  // [0, max(a^2, b^2)] by the non-negative scheme.
+  // P = E(u^2) + u O(u^2) with interval coefficients (the row images, computed once), E and
+  // O bounded on [0, max(a^2, b^2)] by the non-negative scheme.
+  XelMathScratchDoubles<64> buffer(2 * (n + 1));
+  double* R = buffer.Data();
+  for (long i = 0; i <= n; ++i) {
+    const XelMathInterval r = RowImage(*this, i, iV, iOrderX, iOrderY);
+    R[2 * i] = r.low;
+    R[2 * i + 1] = r.high;
+  }
   const double a = iU.low, b = iU.high, m = std::fmax(a * a, b * b);
   auto chain = [&](const long first) {
     long top = first;
     while (top + 2 <= n)
       top += 2;
-    XelMathInterval acc = RowImage(*this, top, iV, iOrderX, iOrderY);
+    double lo = R[2 * top], hi = R[2 * top + 1];
     for (long i = top - 2; i >= first; i -= 2) {
-      StepPos(0.0, m, acc.low, acc.high);
-      const XelMathInterval r = RowImage(*this, i, iV, iOrderX, iOrderY);
-      acc = XelMathInterval(acc.low + r.low, acc.high + r.high);
+      StepPos(0.0, m, lo, hi);
+      lo += R[2 * i];
+      hi += R[2 * i + 1];
     }
-    return acc;
+    return XelMathInterval(lo, hi);
   };
   const XelMathInterval E = chain(0);
   if (n < 1)
     return E;
   const XelMathInterval O = chain(1);
   const double ol = O.low, oh = O.high;
+  XelMathInterval split;
   if (ol >= 0.0)
-    return XelMathInterval(E.low + a * oh, E.high + b * oh);
-  if (oh <= 0.0)
-    return XelMathInterval(E.low + b * ol, E.high + a * ol);
-  return XelMathInterval(E.low + std::fmin(b * ol, a * oh), E.high + std::fmax(a * ol, b * oh));
+    split = XelMathInterval(E.low + a * oh, E.high + b * oh);
+  else if (oh <= 0.0)
+    split = XelMathInterval(E.low + b * ol, E.high + a * ol);
+  else
+    split = XelMathInterval(E.low + std::fmin(b * ol, a * oh), E.high + std::fmax(a * ol, b * oh));
+  // The plain scheme on the same row images, kept where it is the tighter.
+  double lo = R[2 * n], hi = R[2 * n + 1];
+  for (long i = n - 1; i >= 0; --i) {
+    StepGeneral(a, b, lo, hi);
+    lo += R[2 * i];
+    hi += R[2 * i + 1];
+  }
+  return XelMathElementary::Tighter(split, XelMathInterval(lo, hi));
 }
 
 XelMathInterval XelMathPolynomXY::ImageOfPartial(const XelMathInterval& iU,
@@ -879,10 +919,10 @@ void XelMathPolynomXY::EvalAndFirstAndSecondDeriv(const XelMathInterval& iI,
     *oF = ImageOfPartial(U, V, 0, 0);
 }
 
-void XelMathPolynomXY::Eval(const XelMathInterval& iI, const XelMathInterval& iJ,
-                            const long iDiff, XelMathInterval* oF, XelMathInterval* oFx,
-                            XelMathInterval* oFy, XelMathInterval* oFxx, XelMathInterval* oFxy,
-                            XelMathInterval* oFyy, const XelTolerance& iTol) const {
+void XelMathPolynomXY::Eval(const XelMathInterval& iI, const XelMathInterval& iJ, const long iDiff,
+                            XelMathInterval* oF, XelMathInterval* oFx, XelMathInterval* oFy,
+                            XelMathInterval* oFxx, XelMathInterval* oFxy, XelMathInterval* oFyy,
+                            const XelTolerance& iTol) const {
   XelMathInterval* f = (iDiff & XelMathOption::Image) ? oF : nullptr;
   XelMathInterval* fx = (iDiff & XelMathOption::FirstDerivImage) ? oFx : nullptr;
   XelMathInterval* fy = (iDiff & XelMathOption::FirstDerivImage) ? oFy : nullptr;
@@ -895,7 +935,8 @@ void XelMathPolynomXY::Eval(const XelMathInterval& iI, const XelMathInterval& iJ
     *f = Eval(iI, iJ, iTol);
 }
 
-// ==== Chebyshev image ===================================================================================
+// ==== Chebyshev image
+// ===================================================================================
 XelMathInterval XelMathPolynomXY::ComputeImageByChebychev(const XelMathInterval& iI,
                                                           const XelMathInterval& iJ,
                                                           const XelTolerance& iTol) const {
@@ -1019,8 +1060,7 @@ XelMathInterval XelMathPolynomXY::ComputeOptimalImage(const XelMathInterval& iI,
   const double sY = std::pow(e, static_cast<double>(pY) - 1.0);
   const double sF = std::pow(e, 1.0 - static_cast<double>(pF));
   const bool scaled = (pF != 1 || pX != 1 || pY != 1) && e > 0.0 && std::isfinite(sX) &&
-                      std::isfinite(sY) && std::isfinite(sF) && sX != 0.0 && sY != 0.0 &&
-                      sF != 0.0;
+                      std::isfinite(sY) && std::isfinite(sF) && sX != 0.0 && sY != 0.0 && sF != 0.0;
   if (scaled) {
     // Q(X, Y) = sF P(sX X, sY Y) over the box divided by (sX, sY), then divided by sF.
     XelMathPolynomXY copy(*this);
@@ -1036,7 +1076,8 @@ XelMathInterval XelMathPolynomXY::ComputeOptimalImage(const XelMathInterval& iI,
   return XelMathElementary::Tighter(image, Eval(iI, iJ, iTol));
 }
 
-// ==== derived functions, copies ===========================================================================
+// ==== derived functions, copies
+// ===========================================================================
 XelMathFunctionXY* XelMathPolynomXY::CreateDerivX() const {
   const long dx = _degreeX, dy = _degreeY, m = dy + 1;
   if (dx == 0)
@@ -1155,7 +1196,8 @@ XelMathFunctionXY* XelMathPolynomXY::FormalCombination(const long iN, const XelM
   return LinearCombination(iN, ops.Data(), iC, iC0);
 }
 
-// ==== free algebra ==========================================================================================
+// ==== free algebra
+// ==========================================================================================
 XelMathPolynomXY* Sum(const XelMathPolynomXY* iP, const double iC) {
   if (!iP) {
     XelQuornull(__FILE__, __LINE__);
