@@ -436,32 +436,59 @@ double XelMathPolynomXY::EvalThirdDerivY3(const double& x, const double& y) cons
 
 void XelMathPolynomXY::EvalFirstDeriv(const double& x, const double& y, double& oFx,
                                       double& oFy) const {
-  double P[2][2];
-  NestedHorner<1>(_coefficients, _degreeX, _degreeY, x - _shiftX, y - _shiftY, P);
-  oFx = P[0][1];
-  oFy = P[1][0];
+  double f;
+  EvalAndFirstDeriv(x, y, f, oFx, oFy);
 }
 
 void XelMathPolynomXY::EvalAndFirstDeriv(const double& x, const double& y, double& oF, double& oFx,
                                          double& oFy) const {
-  double P[2][2];
-  NestedHorner<1>(_coefficients, _degreeX, _degreeY, x - _shiftX, y - _shiftY, P);
-  oF = P[0][0];
-  oFx = P[0][1];
-  oFy = P[1][0];
+  const double u = x - _shiftX, v = y - _shiftY;
+  const long dx = _degreeX, dy = _degreeY, m = dy + 1;
+  double p0 = 0.0, p1 = 0.0, q0 = 0.0;
+  for (long i = dx; i >= 0; --i) {
+    const double* row = _coefficients + i * m;
+    double r = row[dy], r1 = 0.0;
+    for (long j = dy - 1; j >= 0; --j) {
+      r1 = r1 * v + r;
+      r = r * v + row[j];
+    }
+    p1 = p1 * u + p0;
+    p0 = p0 * u + r;
+    q0 = q0 * u + r1;
+  }
+  oF = p0;
+  oFx = p1;
+  oFy = q0;
 }
 
 void XelMathPolynomXY::EvalAndFirstAndSecondDeriv(const double& x, const double& y, double& oF,
                                                   double& oFx, double& oFy, double& oFxx,
                                                   double& oFxy, double& oFyy) const {
-  double P[3][3];
-  NestedHorner<2>(_coefficients, _degreeX, _degreeY, x - _shiftX, y - _shiftY, P);
-  oF = P[0][0];
-  oFx = P[0][1];
-  oFy = P[1][0];
-  oFxx = 2.0 * P[0][2];
-  oFxy = P[1][1];
-  oFyy = 2.0 * P[2][0];
+  const double u = x - _shiftX, v = y - _shiftY;
+  const long dx = _degreeX, dy = _degreeY, m = dy + 1;
+  // Rows r, r' and r''/2 in v; then f, fx, fxx/2 from r, fy, fxy from r', fyy/2 from r''/2.
+  double p0 = 0.0, p1 = 0.0, p2 = 0.0, q0 = 0.0, q1 = 0.0, s0 = 0.0;
+  for (long i = dx; i >= 0; --i) {
+    const double* row = _coefficients + i * m;
+    double r = row[dy], r1 = 0.0, r2 = 0.0;
+    for (long j = dy - 1; j >= 0; --j) {
+      r2 = r2 * v + r1;
+      r1 = r1 * v + r;
+      r = r * v + row[j];
+    }
+    p2 = p2 * u + p1;
+    p1 = p1 * u + p0;
+    p0 = p0 * u + r;
+    q1 = q1 * u + q0;
+    q0 = q0 * u + r1;
+    s0 = s0 * u + r2;
+  }
+  oF = p0;
+  oFx = p1;
+  oFy = q0;
+  oFxx = 2.0 * p2;
+  oFxy = q1;
+  oFyy = 2.0 * s0;
 }
 
 void XelMathPolynomXY::HornerSchemeUpToThird(const double& x, const double& y, double* oD) const {
