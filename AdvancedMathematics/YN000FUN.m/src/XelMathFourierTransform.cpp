@@ -11,6 +11,7 @@
 #include "XelMathInternalGuards.h"
 #include "XelMathInterval.h"
 #include "XelMathPolynomX.h"
+#include "XelMathPolynomXY.h"
 #include "XelMathScratch.h"
 #include "XelQuorMemory.h"
 
@@ -546,4 +547,80 @@ double* XelMathFunctionX::ComputeChebyshevCoefficients(const XelMathInterval& iI
 XelMathPolynomX* XelMathFunctionX::ChebyshevApproximation(const XelMathInterval& iI, long iN,
                                                           double iTol) const {
   return XelMathFourierTransform::ChebyshevApproximationX(this, iI, iN, iTol);
+}
+
+// ---- two-variable approximation ------------------------------------------------------------
+
+XelMathPolynomXY* XelMathFourierTransform::ChebyshevApproximationXY(const XelMathFunctionXY* iF,
+                                                                    const XelMathInterval& iIx,
+                                                                    const XelMathInterval& iIy,
+                                                                    long iNx, long iNy,
+                                                                    double iTol) {
+  if (iNx <= 0 || iNx % 2 != 0 || iNx > kMaxChebyshevLength || iNy <= 0 || iNy % 2 != 0 ||
+      iNy > kMaxChebyshevLength)
+    XelMathRaiseForbidden("ChebyshevApproximationXY", __FILE__, __LINE__);
+  if (!iF) {
+    XelQuornull(__FILE__, __LINE__);
+    return nullptr;
+  }
+  double c[kMaxChebyshevLength * kMaxChebyshevLength];
+  ChebyshevCoefficientsXY(iF, iIx, iIy, iNx, iNy, c);
+  // Not converged (or not finite) when the last two rows and columns weigh 0.5 iTol or more.
+  double tail = 0.0;
+  for (long p = 0; p < iNx; p++)
+    for (long q = 0; q < iNy; q++)
+      if (p >= iNx - 2 || q >= iNy - 2)
+        tail += std::fabs(c[p * iNy + q]);
+  if (!(tail < 0.5 * iTol))
+    return nullptr;
+  const double mx = (iIx.low + iIx.high) * 0.5, rx = (iIx.high - iIx.low) * 0.5;
+  const double my = (iIy.low + iIy.high) * 0.5, ry = (iIy.high - iIy.low) * 0.5;
+  // Degrees cut from the top, a last row or column at a time, while all that was dropped
+  // (both directions together) stays below 0.1 iTol. A point interval keeps the constant only.
+  long dx = rx == 0.0 ? 0 : iNx - 1, dy = ry == 0.0 ? 0 : iNy - 1;
+  const double cut = 0.1 * iTol;
+  double dropped = 0.0;
+  for (bool progress = true; progress;) {
+    progress = false;
+    double row = 0.0, column = 0.0;
+    for (long q = 0; q <= dy; q++)
+      row += std::fabs(c[dx * iNy + q]);
+    for (long p = 0; p <= dx; p++)
+      column += std::fabs(c[p * iNy + dy]);
+    // The lighter of the two goes first.
+    if (dx >= 1 && (dy < 1 || row <= column) && dropped + row < cut) {
+      dropped += row;
+      dx--;
+      progress = true;
+    } else if (dy >= 1 && dropped + column < cut) {
+      dropped += column;
+      dy--;
+      progress = true;
+    } else if (dx >= 1 && dropped + row < cut) {
+      dropped += row;
+      dx--;
+      progress = true;
+    }
+  }
+  // Rows to the power basis in y, then columns in x: e[p][q] with p <= dx, q <= dy.
+  double d[kMaxChebyshevLength * kMaxChebyshevLength];
+  double e[kMaxChebyshevLength * kMaxChebyshevLength];
+  double in[kMaxChebyshevLength], out[kMaxChebyshevLength];
+  const long m = dy + 1;
+  for (long p = 0; p <= dx; p++) {
+    XelMathPolynomX::ChebyshevToCanonical(dy, c + p * iNy, d + p * m);
+  }
+  for (long q = 0; q <= dy; q++) {
+    for (long p = 0; p <= dx; p++)
+      in[p] = d[p * m + q];
+    XelMathPolynomX::ChebyshevToCanonical(dx, in, out);
+    for (long p = 0; p <= dx; p++)
+      e[p * m + q] = out[p];
+  }
+  // A polynomial in ((x - mx) / rx, (y - my) / ry): scaled by the inverse radii about the
+  // origin, then the shift point moved to the centre.
+  XelMathPolynomXY* polynomial = new XelMathPolynomXY(dx, dy, static_cast<const double*>(e));
+  polynomial->ApplyScalingOnVariables(rx == 0.0 ? 1.0 : 1.0 / rx, ry == 0.0 ? 1.0 : 1.0 / ry);
+  polynomial->SetShiftXY(mx, my);
+  return polynomial;
 }
