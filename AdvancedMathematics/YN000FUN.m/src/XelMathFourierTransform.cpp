@@ -5,6 +5,7 @@
 #include "XelError.h"
 #include "XelMathConstants.h"
 #include "XelMathFunctionX.h"
+#include "XelMathFunctionXY.h"
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
 #include "XelMathInternalGuards.h"
@@ -417,6 +418,59 @@ void XelMathFourierTransform::ChebyshevCoefficientsX(const XelMathFunctionX* iF,
   const double scale = 2.0 / static_cast<double>(iN);
   for (long k = 0; k < iN; k++)
     oC[k] *= scale;
+}
+
+void XelMathFourierTransform::ChebyshevCoefficientsXY(const XelMathFunctionXY* iF,
+                                                      const XelMathInterval& iIx,
+                                                      const XelMathInterval& iIy, long iNx,
+                                                      long iNy, double* oC) {
+  if (iNx <= 0 || iNx % 2 != 0 || iNx > kMaxChebyshevLength || iNy <= 0 || iNy % 2 != 0 ||
+      iNy > kMaxChebyshevLength)
+    XelMathRaiseForbidden("ChebyshevCoefficientsXY", __FILE__, __LINE__);
+  if (!oC) {
+    XelQuornull(__FILE__, __LINE__);
+    return;
+  }
+  if (!iF) {
+    XelQuornull(__FILE__, __LINE__);
+    for (long k = 0; k < iNx * iNy; k++)
+      oC[k] = 0.0;
+    return;
+  }
+  // Nodes of each direction mapped to its interval.
+  double xs[kMaxChebyshevLength], ys[kMaxChebyshevLength];
+  const long counts[2] = {iNx, iNy};
+  const XelMathInterval* intervals[2] = {&iIx, &iIy};
+  double* abscissae[2] = {xs, ys};
+  for (long d = 0; d < 2; d++) {
+    const long n = counts[d];
+    const double centre = (intervals[d]->low + intervals[d]->high) * 0.5;
+    const double radius = (intervals[d]->high - intervals[d]->low) * 0.5;
+    const double* nodes = NodeBlock(n);
+    for (long i = 0; i < n; i++) {
+      const double t =
+          nodes ? nodes[i]
+                : std::cos((static_cast<double>(i) + 0.5) * XelPI / static_cast<double>(n));
+      abscissae[d][i] = centre + radius * t;
+    }
+  }
+  double samples[kMaxChebyshevLength * kMaxChebyshevLength];
+  for (long i = 0; i < iNx; i++)
+    for (long j = 0; j < iNy; j++)
+      samples[i * iNy + j] = iF->Eval(xs[i], ys[j]);
+  CosineTransform2_2D(samples, iNx, iNy, oC);
+  // The first row and the first column are halved (c[0][0] twice), then every coefficient
+  // takes the factor (2 / nx) (2 / ny).
+  const double scale = (2.0 / static_cast<double>(iNx)) * (2.0 / static_cast<double>(iNy));
+  for (long p = 0; p < iNx; p++)
+    for (long q = 0; q < iNy; q++) {
+      double c = oC[p * iNy + q] * scale;
+      if (p == 0)
+        c *= 0.5;
+      if (q == 0)
+        c *= 0.5;
+      oC[p * iNy + q] = c;
+    }
 }
 
 XelMathPolynomX* XelMathFourierTransform::ChebyshevApproximationX(const XelMathFunctionX* iF,

@@ -15,6 +15,7 @@
 #include "XelMathCombinationX.h"
 #include "XelMathFourierTransform.h"
 #include "XelMathFractionX.h"
+#include "XelMathFunctionXYToX.h"
 #include "XelMathGlobals.h"
 #include "XelMathIdentity.h"
 #include "XelMathInputError.h"
@@ -419,6 +420,8 @@ const XelTolerance* XelMathFunctionXFindTolerance(const XelMathFunctionX* iF) {
         static_cast<const XelMathScaleFunctionX*>(iF)->GetFunction());
   if (iF->IsAKindOf("XelMathTrigonometricX"))
     return static_cast<const XelMathTrigonometricX*>(iF)->GetTolerance();
+  if (iF->IsAKindOf("XelMathFunctionXYToX"))
+    return static_cast<const XelMathFunctionXYToX*>(iF)->GetTolerance();
   if (iF->IsAKindOf("XelMathFractionX"))
     return static_cast<const XelMathFractionX*>(iF)->GetTolerance();
   return nullptr;
