@@ -492,13 +492,14 @@ void XelMathFunctionXY::Eval(const XelMathInterval& iI, const XelMathInterval& i
                              const long iDiff, XelMathInterval* oF, XelMathInterval* oFx,
                              XelMathInterval* oFy, XelMathInterval* oFxx, XelMathInterval* oFxy,
                              XelMathInterval* oFyy, const XelTolerance& iTol) const {
-  // 1. Second derivatives.
+  // 1. Second derivatives. Their signs (and below those of the first derivatives) are
+  // information only when the class computes those images: the base's [0, 0] says nothing.
   bool haveSecond = false;
   if ((iDiff & XelMathOption::SecondDerivImage) && oFxx && oFxy && oFyy) {
     *oFxx = EvalSecondDerivX2(iI, iJ);
     *oFxy = EvalSecondDerivXY(iI, iJ);
     *oFyy = EvalSecondDerivY2(iI, iJ);
-    haveSecond = true;
+    haveSecond = IsOption(XelMathOption::SecondDerivImage) != 0;
   }
   // 2. First derivatives: fx is monotone in x when fxx has a sign, in y when fxy has one;
   // its extrema are then at two opposite corners (fy alike with fxy and fyy).
@@ -521,7 +522,7 @@ void XelMathFunctionXY::Eval(const XelMathInterval& iI, const XelMathInterval& i
       fy = EvalFirstDerivY(iI, iJ);
     *oFx = fx;
     *oFy = fy;
-    haveFirst = true;
+    haveFirst = IsOption(XelMathOption::FirstDerivImage) != 0;
   }
   // 3. The value: monotone in both variables when fx and fy have a sign.
   if ((iDiff & XelMathOption::Image) && oF) {
