@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "XelMathAttrDoubleValue.h"
+#include "XelMathAttrList.h"
 #include "XelMathBasisFunctionXY.h"
 #include "XelMathCombinationX.h"
 #include "XelMathCombinationXY.h"
@@ -387,4 +389,25 @@ TEST(WrappersXY, BasisStepsFollowTheScaleAndTheToleranceIsFound) {
   const double c[1] = {2.0};
   const XelMathCombinationX comb(1, fs, c, 0.0);
   EXPECT_EQ(XelMathFunctionXFindTolerance(&comb), &other);
+}
+
+TEST(WrappersXY, OppositeMaximizesByMinimizingWithTheOppositeLimit) {
+  // Maxima of -((x - 0.3)^2 + (y + 0.2)^2) not below -1: minima of the bowl not above 1.
+  struct Bowl : XelMathFunctionXY {
+    const char* IsA() const override { return "Bowl"; }
+    using XelMathFunctionXY::Eval;
+    double Eval(const double& x, const double& y) const override {
+      return (x - 0.3) * (x - 0.3) + (y + 0.2) * (y + 0.2);
+    }
+  } bowl;
+  const XelMathOppositeXY opp(&bowl);
+  XelMathAttrDoubleValue limit("LimitValue", -1.0, 0);
+  XelMathAttrList list;
+  list.AddAttribute(&limit);
+  XelMathSetOfPointsND maxima(2);
+  EXPECT_EQ(opp.Maximize(XelMathInterval2D(-1, 1, -1, 1), maxima, &list), 0);
+  ASSERT_EQ(maxima.GetNumberOfPoints(), 1);
+  EXPECT_NEAR(maxima.GetPoints()[0], 0.3, 1e-5);
+  EXPECT_NEAR(maxima.GetPoints()[1], -0.2, 1e-5);
+  EXPECT_EQ(limit.GetValue(), -1.0);
 }

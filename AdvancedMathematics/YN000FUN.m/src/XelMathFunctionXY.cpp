@@ -137,8 +137,7 @@ const double ProbeRounding = 64.0 * 2.220446049250313e-16;
 // and the centre (already known points): a series whose samples all miss the function's
 // variation (f = T_n sampled at its own zeros) then goes on to more terms.
 int ChebyshevImage(const XelMathFunctionXY* iF, const XelMathInterval& iI,
-                   const XelMathInterval& iJ, const ImageTolerance& iTol,
-                   XelMathInterval& oImage) {
+                   const XelMathInterval& iJ, const ImageTolerance& iTol, XelMathInterval& oImage) {
   double c[MaxChebyshevTerms * MaxChebyshevTerms];
   double probes[5];
   bool probed = false;
@@ -238,8 +237,8 @@ XelMathInterval ImageByExtremumSearch(const XelMathFunctionXY* iG, const XelMath
   }
   if (!IsFinite(image))
     return whole;
-  const double widening =
-      16.0 * iRoles.relative * (iRoles.absolute + Max2(std::fabs(image.low), std::fabs(image.high)));
+  const double widening = 16.0 * iRoles.relative *
+                          (iRoles.absolute + Max2(std::fabs(image.low), std::fabs(image.high)));
   return XelMathInterval(image.low - widening, image.high + widening);
 }
 
@@ -276,8 +275,8 @@ public:
   XelMathFunctionXYUtil1(const XelMathFunctionXY* iF, const XelMathInterval& iJ, double iEps,
                          unsigned char iRelative)
       : _function(iF), _g(nullptr), _j(iJ), _y0(iJ.low), _eps(iEps), _relative(iRelative) {}
-  XelMathFunctionXYUtil1(const XelMathFunctionXY* iF, const double iY0,
-                         const XelMathFunctionX* iG, double iEps, unsigned char iRelative)
+  XelMathFunctionXYUtil1(const XelMathFunctionXY* iF, const double iY0, const XelMathFunctionX* iG,
+                         double iEps, unsigned char iRelative)
       : _function(iF), _g(iG), _j(iY0, iY0), _y0(iY0), _eps(iEps), _relative(iRelative) {}
   const char* IsA() const override { return "XelMathFunctionXYUtil1"; }
   unsigned char IsAKindOf(const char* iName) const override {
@@ -417,9 +416,9 @@ void XelMathFunctionXY::Eval(const double& x, const double& y, const long iDiff,
   }
 }
 
-void XelMathFunctionXY::Eval(const XelMathIntervalND& iBox, const long* iCounts,
-                             const long iDiff, double* oF, double* oFx, double* oFy, double* oFxx,
-                             double* oFxy, double* oFyy) const {
+void XelMathFunctionXY::Eval(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff,
+                             double* oF, double* oFx, double* oFy, double* oFxx, double* oFxy,
+                             double* oFyy) const {
   if (!iCounts) {
     XelQuornull(__FILE__, __LINE__);
     return;
@@ -440,9 +439,8 @@ void XelMathFunctionXY::Eval(const XelMathIntervalND& iBox, const long* iCounts,
   }
 }
 
-void XelMathFunctionXY::EvalGrid(const long iNX, const double* iX, const long iNY,
-                                 const double* iY, const long iDiff, double* oF, double* oFx,
-                                 double* oFy) const {
+void XelMathFunctionXY::EvalGrid(const long iNX, const double* iX, const long iNY, const double* iY,
+                                 const long iDiff, double* oF, double* oFx, double* oFy) const {
   if (iNX < 1 || iNY < 1)
     return;
   if (!iX || !iY) {
@@ -488,10 +486,10 @@ XelMathInterval XelMathFunctionXY::EvalSecondDerivY2(const XelMathInterval&,
   return XelMathInterval(0.0, 0.0);
 }
 
-void XelMathFunctionXY::Eval(const XelMathInterval& iI, const XelMathInterval& iJ,
-                             const long iDiff, XelMathInterval* oF, XelMathInterval* oFx,
-                             XelMathInterval* oFy, XelMathInterval* oFxx, XelMathInterval* oFxy,
-                             XelMathInterval* oFyy, const XelTolerance& iTol) const {
+void XelMathFunctionXY::Eval(const XelMathInterval& iI, const XelMathInterval& iJ, const long iDiff,
+                             XelMathInterval* oF, XelMathInterval* oFx, XelMathInterval* oFy,
+                             XelMathInterval* oFxx, XelMathInterval* oFxy, XelMathInterval* oFyy,
+                             const XelTolerance& iTol) const {
   // 1. Second derivatives. Their signs (and below those of the first derivatives) are
   // information only when the class computes those images: the base's [0, 0] says nothing.
   bool haveSecond = false;
@@ -561,8 +559,7 @@ XelMathInterval XelMathFunctionXY::ComputeOptimalImage(const XelMathInterval& iI
   return BaseComputeOptimalImage(iI, iJ, iTol);
 }
 
-int XelMathFunctionXY::ComputeImageByChebyshev(const XelMathInterval& iI,
-                                               const XelMathInterval& iJ,
+int XelMathFunctionXY::ComputeImageByChebyshev(const XelMathInterval& iI, const XelMathInterval& iJ,
                                                XelMathInterval& oImage,
                                                const XelTolerance& iTol) const {
   if (IsNullReference(iTol)) {
@@ -715,7 +712,8 @@ int XelMathFunctionXY::Maximize(const XelMathInterval2D& iDomain, XelMathSetOfPo
   // restored on every way out.
   XelMathAttrDoubleValue* limit = nullptr;
   if (iAttributes)
-    limit = dynamic_cast<XelMathAttrDoubleValue*>(iAttributes->GetAttribute(AttrFunctionXLimitValue));
+    limit =
+        dynamic_cast<XelMathAttrDoubleValue*>(iAttributes->GetAttribute(AttrFunctionXLimitValue));
   if (limit)
     limit->SetValue(-limit->GetValue());
   const auto restore = XelMathMakeOnExit([limit] {
@@ -789,8 +787,8 @@ XelMathFunctionXY* XelMathFunctionXY::FormalCombination(const long, const XelMat
   return nullptr;
 }
 
-XelMathFunctionXY* CreateCombination(const long iN, const XelMathFunctionXY** iF,
-                                     const double* iC, const double iC0) {
+XelMathFunctionXY* CreateCombination(const long iN, const XelMathFunctionXY** iF, const double* iC,
+                                     const double iC0) {
   if (!iF || !iF[0])
     return nullptr;
   if (XelMathFunctionXY* formal = iF[0]->FormalCombination(iN, iF, iC, iC0))
@@ -827,8 +825,7 @@ const XelTolerance& XelMathFunctionXYGetTolerance(const XelMathFunctionXY* iF) {
   return tol ? *tol : XelGetDefaultTolerance();
 }
 
-void XelMathFunctionXY_DirtyAttributeScaling(XelMathAttrList* ioAttributes,
-                                             const double iFactor) {
+void XelMathFunctionXY_DirtyAttributeScaling(XelMathAttrList* ioAttributes, const double iFactor) {
   if (!ioAttributes)
     return;
   static const char* const keys[5] = {"TolForCst", "AbsoluteTolerance", "Tolerance", "LimitValue",

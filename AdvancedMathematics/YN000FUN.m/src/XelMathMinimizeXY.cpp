@@ -10,6 +10,7 @@
 // converge (a kink, a function without usable derivatives) a Nelder-Mead search with
 // restarts, kept inside the rectangle, takes over from the point it reached. The minima
 // found are merged, filtered by the options and returned by increasing value.
+#include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cmath>
@@ -55,7 +56,9 @@ const double NewtonStallRatio = 1e-9;
 /// Relative size at which a simplex search stops, and its budget of evaluations.
 const double SimplexStopRatio = 1e-13;
 const long SimplexBudget = 3000;
-const long SimplexRestarts = 8;
+const long SimplexRestarts = 12;
+/// Turn of the first simplex from one restart to the next (radians, the golden angle).
+const double SimplexTurn = 2.399963229728653;
 /// Relative rounding of a computed value (for stopping tests and merges).
 const double Rounding = 8.0 * DBL_EPSILON;
 
@@ -73,7 +76,8 @@ inline double ValueAt(const XelMathFunctionXY& iF, const double x, const double 
 /// The step under which two abscissae of iI are the same for a descent: the root resolution,
 /// or the rounding of the coordinates when it is coarser.
 inline double StepTolerance(const XelMathInterval& iI, const double iR) {
-  const double size = std::fabs(iI.low) > std::fabs(iI.high) ? std::fabs(iI.low) : std::fabs(iI.high);
+  const double size =
+      std::fabs(iI.low) > std::fabs(iI.high) ? std::fabs(iI.low) : std::fabs(iI.high);
   const double rounding = Rounding * size;
   return iR > rounding ? iR : rounding;
 }
@@ -83,14 +87,19 @@ inline double StepTolerance(const XelMathInterval& iI, const double iR) {
 /// evaluations are spent. The best vertex is returned in (ioX, ioY, ioF).
 void Simplex(const XelMathFunctionXY& iF, const XelMathInterval& iI, const XelMathInterval& iJ,
              double& ioX, double& ioY, double& ioF, const double iHx, const double iHy,
-             const double iStopX, const double iStopY, long& ioBudget) {
-  double px[3] = {ioX, 0.0, ioX}, py[3] = {ioY, ioY, 0.0}, v[3] = {ioF, 0.0, 0.0};
-  px[1] = Clamp(ioX + iHx, iI);
-  if (px[1] == ioX)
-    px[1] = Clamp(ioX - iHx, iI);
-  py[2] = Clamp(ioY + iHy, iJ);
-  if (py[2] == ioY)
-    py[2] = Clamp(ioY - iHy, iJ);
+             const double iAngle, const double iStopX, const double iStopY, long& ioBudget) {
+  // First simplex: two edges at right angles (in units of iHx, iHy) turned by iAngle, each
+  // taken backwards when it leaves the rectangle.
+  const double c = std::cos(iAngle), s = std::sin(iAngle);
+  double px[3] = {ioX, 0.0, 0.0}, py[3] = {ioY, 0.0, 0.0}, v[3] = {ioF, 0.0, 0.0};
+  const double edges[2][2] = {{c, s}, {-s, c}};
+  for (int k = 1; k < 3; ++k) {
+    const double ex = edges[k - 1][0] * iHx, ey = edges[k - 1][1] * iHy;
+    const bool inside =
+        iI.low <= ioX + ex && ioX + ex <= iI.high && iJ.low <= ioY + ey && ioY + ey <= iJ.high;
+    px[k] = Clamp(inside ? ioX + ex : ioX - ex, iI);
+    py[k] = Clamp(inside ? ioY + ey : ioY - ey, iJ);
+  }
   v[1] = ValueAt(iF, px[1], py[1]);
   v[2] = ValueAt(iF, px[2], py[2]);
   ioBudget -= 2;
@@ -161,7 +170,7 @@ class MinimumSearch {
 public:
   MinimumSearch(const XelMathFunctionXY& iF, const XelMathInterval2D& iDomain,
                 const XelTolerance& iTol)
-      : _f(iF), _tol(iTol), _i(iDomain.GetX()), _j(iDomain.GetY()), _found(3, 8) {
+      : _f(iF), _tol(iTol), _i(iDomain.GetX()), _j(iDomain.GetY()), _ends(3, 8) {
     _r = iTol.GetRootResolution();
     _e = iTol.GetRelativeEpsilon();
     _s = iTol.GetScaleFactor();
@@ -169,9 +178,9 @@ public:
     _stopY = StepTolerance(_j, SimplexStopRatio * (_j.high - _j.low));
   }
 
-  long absolute = 0;      // only the best minimum
-  long interior = 0;      // no minimum on the boundary
-  long limited = 0;       // only minima not above limit
+  long absolute = 0; // only the best minimum
+  long interior = 0; // no minimum on the boundary
+  long limited = 0;  // only minima not above limit
   double limit = 0.0;
   long nu = DefaultSampling, nv = DefaultSampling;
   long constantGiven = 0; // constantTolerance given by the caller
@@ -183,7 +192,7 @@ private:
   void SearchEdge(const long iIndex, const double iValue, const XelMathInterval& iRange,
                   const long iSampling, XelMathSetOfPointsND& ioStarts) const;
   void Descend(double x, double y);
-  void Offer(const double x, const double y, const double v);
+  bool Same(const double* p, const double* q) const;
   bool OnBoundary(const double x, const double y) const {
     return x - _i.low <= _r || _i.high - x <= _r || y - _j.low <= _r || _j.high - y <= _r;
   }
@@ -194,7 +203,7 @@ private:
   double _r = 0.0, _e = 0.0, _s = 1.0;
   double _stopX = 0.0, _stopY = 0.0;
   double _cellX = 0.0, _cellY = 0.0; // grid steps
-  XelMathSetOfPointsND _found;        // (x, y, f) of the minima found
+  XelMathSetOfPointsND _ends;        // (x, y, f) where the descents ended
 };
 
 void MinimumSearch::SearchEdge(const long iIndex, const double iValue,
@@ -225,47 +234,35 @@ void MinimumSearch::Descend(double x, double y) {
   double v = ValueAt(_f, x, y);
   if (status != XelMathStatus::Done) {
     // No convergence: a kink or derivatives that cannot be trusted. A simplex search from
-    // there, restarted from its own result while it improves.
+    // there, restarted from its own result, turned and smaller each time, until two
+    // restarts in a row bring nothing (a simplex can stall across an oblique kink).
     long budget = SimplexBudget;
     double hx = 0.5 * _cellX, hy = 0.5 * _cellY;
-    for (long k = 0; k < SimplexRestarts && budget > 0; ++k) {
+    long idle = 0;
+    for (long k = 0; k < SimplexRestarts && budget > 0 && idle < 2; ++k) {
       const double before = v;
-      Simplex(_f, _i, _j, x, y, v, hx, hy, _stopX, _stopY, budget);
-      if (!(v < before - Rounding * std::fabs(before)) && k > 0)
-        break;
-      hx = std::fmax(0.125 * hx, 16.0 * _stopX);
-      hy = std::fmax(0.125 * hy, 16.0 * _stopY);
+      Simplex(_f, _i, _j, x, y, v, hx, hy, SimplexTurn * double(k), _stopX, _stopY, budget);
+      idle = v < before - Rounding * std::fabs(before) ? 0 : idle + 1;
+      hx = std::fmax(0.5 * hx, 16.0 * _stopX);
+      hy = std::fmax(0.5 * hy, 16.0 * _stopY);
     }
   }
-  if (std::isfinite(v))
-    Offer(x, y, v);
+  if (std::isfinite(v)) {
+    const double end[3] = {x, y, v};
+    _ends.AddPoint(end);
+  }
 }
 
-void MinimumSearch::Offer(const double x, const double y, const double v) {
-  const long n = _found.GetNumberOfPoints();
-  double* points = _found.GetPoints();
-  for (long k = 0; k < n; ++k) {
-    double* q = points + 3 * k;
-    const double distance = std::fabs(q[0] - x) + std::fabs(q[1] - y);
-    bool same = distance <= _r;
-    if (!same && std::fabs(q[0] - x) <= _cellX && std::fabs(q[1] - y) <= _cellY) {
-      // Two ends of descents that no ridge separates (the midpoint is not above both) are
-      // one minimum reached with the precision of the descent.
-      const double mid = ValueAt(_f, 0.5 * (q[0] + x), 0.5 * (q[1] + y));
-      const double top = std::fmax(q[2], v);
-      same = mid <= top + Rounding * std::fabs(top);
-    }
-    if (same) {
-      if (v < q[2]) {
-        q[0] = x;
-        q[1] = y;
-        q[2] = v;
-      }
-      return;
-    }
-  }
-  const double p[3] = {x, y, v};
-  _found.AddPoint(p);
+bool MinimumSearch::Same(const double* p, const double* q) const {
+  if (std::fabs(p[0] - q[0]) + std::fabs(p[1] - q[1]) <= _r)
+    return true;
+  if (std::fabs(p[0] - q[0]) > _cellX || std::fabs(p[1] - q[1]) > _cellY)
+    return false;
+  // Two ends of descents that no ridge separates (the midpoint is not above both, up to the
+  // tolerance on values) are one minimum reached with the precision of the descents.
+  const double mid = ValueAt(_f, 0.5 * (p[0] + q[0]), 0.5 * (p[1] + q[1]));
+  const double top = std::fmax(p[2], q[2]);
+  return mid <= top + std::fmax(_e * (_s * _s + std::fabs(top)), Rounding * std::fabs(top));
 }
 
 int MinimumSearch::Run(XelMathSetOfPointsND& oPoints) {
@@ -334,8 +331,9 @@ int MinimumSearch::Run(XelMathSetOfPointsND& oPoints) {
             minimum = false;
         }
       if (minimum) {
-        const double node[2] = {mx > 1 ? (a == mx - 1 ? _i.high : _i.low + double(a) * _cellX) : _i.low,
-                                my > 1 ? (b == my - 1 ? _j.high : _j.low + double(b) * _cellY) : _j.low};
+        const double node[2] = {
+            mx > 1 ? (a == mx - 1 ? _i.high : _i.low + double(a) * _cellX) : _i.low,
+            my > 1 ? (b == my - 1 ? _j.high : _j.low + double(b) * _cellY) : _j.low};
         starts.AddPoint(node);
       }
     }
@@ -347,26 +345,37 @@ int MinimumSearch::Run(XelMathSetOfPointsND& oPoints) {
     Descend(p[0], p[1]);
   }
 
-  // 5. Options, then the minima by increasing value (the first found first among equals).
-  const long n = _found.GetNumberOfPoints();
-  const double* found = _found.GetPoints();
-  XelMathScratchDoubles<> keep(n > 0 ? n : 1);
+  // 5. The ends by increasing value (the first found first among equals); each end that is
+  // the same minimum as a lower one already kept is dropped. Then the options.
+  const long n = _ends.GetNumberOfPoints();
+  const double* ends = _ends.GetPoints();
+  XelMathScratchDoubles<> order(n > 0 ? n : 1);
+  double* index = order.Data();
+  for (long k = 0; k < n; ++k)
+    index[k] = double(k);
+  std::sort(index, index + n, [ends](const double a, const double b) {
+    const double va = ends[3 * long(a) + 2], vb = ends[3 * long(b) + 2];
+    return va < vb || (va == vb && a < b);
+  });
   long kept = 0;
   for (long k = 0; k < n; ++k) {
-    const double* q = found + 3 * k;
+    const double* q = ends + 3 * long(index[k]);
+    bool known = false;
+    for (long m = 0; m < kept && !known; ++m)
+      known = Same(ends + 3 * long(index[m]), q);
+    if (!known)
+      index[kept++] = index[k];
+  }
+  long reported = 0;
+  for (long k = 0; k < kept && !(absolute && reported == 1); ++k) {
+    const double* q = ends + 3 * long(index[k]);
     if (interior && OnBoundary(q[0], q[1]))
       continue;
     if (limited && q[2] > limit + _e * (_s * _s + std::fabs(limit)))
       continue;
-    keep[kept++] = double(k);
+    oPoints.AddPoint(q);
+    ++reported;
   }
-  for (long a = 1; a < kept; ++a)
-    for (long b = a; b > 0 && found[3 * long(keep[b]) + 2] < found[3 * long(keep[b - 1]) + 2]; --b)
-      std::swap(keep[b], keep[b - 1]);
-  if (absolute && kept > 1)
-    kept = 1;
-  for (long k = 0; k < kept; ++k)
-    oPoints.AddPoint(found + 3 * long(keep[k]));
   return XelMathStatus::Done;
 }
 
@@ -394,8 +403,8 @@ int XelMathFunctionXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPo
   oPoints.Reset();
   const XelMathInterval& I = iDomain.GetX();
   const XelMathInterval& J = iDomain.GetY();
-  if (!(I.low <= I.high) || !(J.low <= J.high) || !std::isfinite(I.low) ||
-      !std::isfinite(I.high) || !std::isfinite(J.low) || !std::isfinite(J.high))
+  if (!(I.low <= I.high) || !(J.low <= J.high) || !std::isfinite(I.low) || !std::isfinite(I.high) ||
+      !std::isfinite(J.low) || !std::isfinite(J.high))
     return XelMathStatus::Refused;
 
   const XelTolerance* tol =
@@ -489,8 +498,8 @@ int XelMathFunctionXY::MinimizeNewton(double& ioX, double& ioY, const XelMathInt
     }
     // No step leaves the rectangle's size: at most the whole rectangle for Newton, a
     // fraction of it for the gradient.
-    const double reach = std::fmax(wx > 0.0 ? std::fabs(dx) / wx : 0.0,
-                                   wy > 0.0 ? std::fabs(dy) / wy : 0.0);
+    const double reach =
+        std::fmax(wx > 0.0 ? std::fabs(dx) / wx : 0.0, wy > 0.0 ? std::fabs(dy) / wy : 0.0);
     const double most = newton ? 1.0 : GradientStepRatio;
     if (reach > most) {
       dx *= most / reach;
@@ -522,8 +531,9 @@ int XelMathFunctionXY::MinimizeNewton(double& ioX, double& ioY, const XelMathInt
     const double stepX = std::fabs(nx - x), stepY = std::fabs(ny - y);
     x = nx;
     y = ny;
-    // Converged when a full step is negligible (a shortened gradient step says nothing).
-    if (stepX <= tolX && stepY <= tolY && (newton || t == 1.0))
+    // Converged when a full step is negligible (a shortened step says nothing: it may be
+    // held back by a kink).
+    if (stepX <= tolX && stepY <= tolY && t == 1.0)
       return finish(XelMathStatus::Done);
   }
   return finish(XelMathStatus::NotConverged);
