@@ -360,6 +360,17 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
   ExpectMinima(wells, wide, {{a, 0}}, &lim, "two wells under a limit");
   ExpectMinima(kink, square, {{0.2, -0.4}}, nullptr, "kinks", 1e-8);
   ExpectMinima(valley, square, {{0.5, 0.25}}, nullptr, "oblique valley", 1e-6);
+  // The six local minima of the six-hump camel function, each once (published values).
+  const FnXY camel(
+      XY((4 - 2.1 * x * x + x * x * x * x / 3) * x * x + x * y + (4 * y * y - 4) * y * y));
+  ExpectMinima(camel, XelMathInterval2D(-3, 3, -2, 2),
+               {{0.0898, -0.7126},
+                {-0.0898, 0.7126},
+                {1.7036, -0.7961},
+                {-1.7036, 0.7961},
+                {1.6071, 0.5687},
+                {-1.6071, -0.5687}},
+               nullptr, "six-hump camel", 1e-4);
 
   // Maxima not below the limit: the cap's top (0 at (0.3, 0.1)) passes -0.5, not 0.5; the
   // limit is negated for the minimization of the opposite and restored.
