@@ -384,7 +384,10 @@ void XelMathFunctionXY::EvalUpToThirdDeriv(const double& x, const double& y, dou
                                            double& oFyy, double& oFxxx, double& oFxxy,
                                            double& oFxyy, double& oFyyy) const {
   Eval(x, y, XelMathOption::PointUpToSecond, &oF, &oFx, &oFy, &oFxx, &oFxy, &oFyy);
-  EvalAllThirdDerivs(x, y, oFxxx, oFxxy, oFxyy, oFyyy);
+  oFxxx = EvalThirdDerivX3(x, y);
+  oFxxy = EvalThirdDerivX2Y(x, y);
+  oFxyy = EvalThirdDerivXY2(x, y);
+  oFyyy = EvalThirdDerivY3(x, y);
 }
 
 void XelMathFunctionXY::EvalAllThirdDerivs(const double& x, const double& y, double& oFxxx,
