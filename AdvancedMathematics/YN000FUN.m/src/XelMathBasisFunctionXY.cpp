@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "XelMathGlobals.h"
+#include "XelMathDifferencesXY.h"
 #include "XelMathIdentity.h"
 #include "XelMathInternalConstants.h"
 #include "XelTolerance.h"
@@ -61,58 +62,37 @@ double XelMathBasisFunctionXY::GetStep(const long iVariable, const long iOrder) 
 
 // ==== centred differences with the scaled steps ==========================================
 double XelMathBasisFunctionXY::EvalFirstDerivX(const double& x, const double& y) const {
-  const double xp = x + _h1X, xm = x - _h1X;
-  return (Eval(xp, y) - Eval(xm, y)) / (2.0 * _h1X);
+  return XelMathDifferencesXY::FirstX(*this, x, y, {_h1X, _h1Y, _h2X, _h2Y, _h3X, _h3Y});
 }
 
 double XelMathBasisFunctionXY::EvalFirstDerivY(const double& x, const double& y) const {
-  const double yp = y + _h1Y, ym = y - _h1Y;
-  return (Eval(x, yp) - Eval(x, ym)) / (2.0 * _h1Y);
+  return XelMathDifferencesXY::FirstY(*this, x, y, {_h1X, _h1Y, _h2X, _h2Y, _h3X, _h3Y});
 }
 
 double XelMathBasisFunctionXY::EvalSecondDerivX2(const double& x, const double& y) const {
-  if (IsOption(XelMathOption::FirstDeriv)) {
-    const double xp = x + _h1X, xm = x - _h1X;
-    return (EvalFirstDerivX(xp, y) - EvalFirstDerivX(xm, y)) / (2.0 * _h1X);
-  }
-  const double xp = x + _h2X, xm = x - _h2X;
-  return (Eval(xp, y) + Eval(xm, y) - 2.0 * Eval(x, y)) / (_h2X * _h2X);
+  return XelMathDifferencesXY::SecondX2(*this, x, y, {_h1X, _h1Y, _h2X, _h2Y, _h3X, _h3Y});
 }
 
 double XelMathBasisFunctionXY::EvalSecondDerivXY(const double& x, const double& y) const {
-  if (IsOption(XelMathOption::FirstDeriv)) {
-    const double yp = y + _h1Y, ym = y - _h1Y;
-    return (EvalFirstDerivX(x, yp) - EvalFirstDerivX(x, ym)) / (2.0 * _h1Y);
-  }
-  const double xp = x + _h2X, xm = x - _h2X, yp = y + _h2Y, ym = y - _h2Y;
-  return (Eval(xp, yp) - Eval(xm, yp) - Eval(xp, ym) + Eval(xm, ym)) / (4.0 * _h2X * _h2Y);
+  return XelMathDifferencesXY::SecondXY(*this, x, y, {_h1X, _h1Y, _h2X, _h2Y, _h3X, _h3Y});
 }
 
 double XelMathBasisFunctionXY::EvalSecondDerivY2(const double& x, const double& y) const {
-  if (IsOption(XelMathOption::FirstDeriv)) {
-    const double yp = y + _h1Y, ym = y - _h1Y;
-    return (EvalFirstDerivY(x, yp) - EvalFirstDerivY(x, ym)) / (2.0 * _h1Y);
-  }
-  const double yp = y + _h2Y, ym = y - _h2Y;
-  return (Eval(x, yp) + Eval(x, ym) - 2.0 * Eval(x, y)) / (_h2Y * _h2Y);
+  return XelMathDifferencesXY::SecondY2(*this, x, y, {_h1X, _h1Y, _h2X, _h2Y, _h3X, _h3Y});
 }
 
 double XelMathBasisFunctionXY::EvalThirdDerivX3(const double& x, const double& y) const {
-  const double xp = x + _h3X, xm = x - _h3X;
-  return (EvalSecondDerivX2(xp, y) - EvalSecondDerivX2(xm, y)) / (2.0 * _h3X);
+  return XelMathDifferencesXY::ThirdX3(*this, x, y, {_h1X, _h1Y, _h2X, _h2Y, _h3X, _h3Y});
 }
 
 double XelMathBasisFunctionXY::EvalThirdDerivX2Y(const double& x, const double& y) const {
-  const double xp = x + _h3X, xm = x - _h3X;
-  return (EvalSecondDerivXY(xp, y) - EvalSecondDerivXY(xm, y)) / (2.0 * _h3X);
+  return XelMathDifferencesXY::ThirdX2Y(*this, x, y, {_h1X, _h1Y, _h2X, _h2Y, _h3X, _h3Y});
 }
 
 double XelMathBasisFunctionXY::EvalThirdDerivXY2(const double& x, const double& y) const {
-  const double xp = x + _h3X, xm = x - _h3X;
-  return (EvalSecondDerivY2(xp, y) - EvalSecondDerivY2(xm, y)) / (2.0 * _h3X);
+  return XelMathDifferencesXY::ThirdXY2(*this, x, y, {_h1X, _h1Y, _h2X, _h2Y, _h3X, _h3Y});
 }
 
 double XelMathBasisFunctionXY::EvalThirdDerivY3(const double& x, const double& y) const {
-  const double yp = y + _h3Y, ym = y - _h3Y;
-  return (EvalSecondDerivY2(x, yp) - EvalSecondDerivY2(x, ym)) / (2.0 * _h3Y);
+  return XelMathDifferencesXY::ThirdY3(*this, x, y, {_h1X, _h1Y, _h2X, _h2Y, _h3X, _h3Y});
 }

@@ -17,6 +17,7 @@
 #include "XelMathCombinationXY.h"
 #include "XelMathCompositionXByXY.h"
 #include "XelMathDerivFunctionXY.h"
+#include "XelMathDifferencesXY.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathFourierTransform.h"
 #include "XelMathFunctionX.h"
@@ -35,6 +36,10 @@
 #include "XelTolerance.h"
 
 namespace {
+/// The steps of the default derivatives.
+const XelMathDifferencesXY::Steps kDefaultSteps = {XelMathh1, XelMathh1, XelMathh2,
+                                                   XelMathh2, XelMathh3, XelMathh3};
+
 
 using XelMathElementary::Hull;
 using XelMathElementary::Max2;
@@ -321,62 +326,39 @@ long XelMathFunctionXY::GetNumberOfVariables() const {
 
 // ==== point evaluations ==================================================================
 double XelMathFunctionXY::EvalFirstDerivX(const double& x, const double& y) const {
-  const double xp = x + XelMathh1, xm = x - XelMathh1;
-  return (Eval(xp, y) - Eval(xm, y)) / (2.0 * XelMathh1);
+  return XelMathDifferencesXY::FirstX(*this, x, y, kDefaultSteps);
 }
 
 double XelMathFunctionXY::EvalFirstDerivY(const double& x, const double& y) const {
-  const double yp = y + XelMathh1, ym = y - XelMathh1;
-  return (Eval(x, yp) - Eval(x, ym)) / (2.0 * XelMathh1);
+  return XelMathDifferencesXY::FirstY(*this, x, y, kDefaultSteps);
 }
 
 double XelMathFunctionXY::EvalSecondDerivX2(const double& x, const double& y) const {
-  if (IsOption(XelMathOption::FirstDeriv)) {
-    const double xp = x + XelMathh1, xm = x - XelMathh1;
-    return (EvalFirstDerivX(xp, y) - EvalFirstDerivX(xm, y)) / (2.0 * XelMathh1);
-  }
-  const double xp = x + XelMathh2, xm = x - XelMathh2;
-  return (Eval(xp, y) + Eval(xm, y) - 2.0 * Eval(x, y)) / (XelMathh2 * XelMathh2);
+  return XelMathDifferencesXY::SecondX2(*this, x, y, kDefaultSteps);
 }
 
 double XelMathFunctionXY::EvalSecondDerivXY(const double& x, const double& y) const {
-  if (IsOption(XelMathOption::FirstDeriv)) {
-    const double yp = y + XelMathh1, ym = y - XelMathh1;
-    return (EvalFirstDerivX(x, yp) - EvalFirstDerivX(x, ym)) / (2.0 * XelMathh1);
-  }
-  const double xp = x + XelMathh2, xm = x - XelMathh2;
-  const double yp = y + XelMathh2, ym = y - XelMathh2;
-  return (Eval(xp, yp) - Eval(xm, yp) - Eval(xp, ym) + Eval(xm, ym)) /
-         (4.0 * XelMathh2 * XelMathh2);
+  return XelMathDifferencesXY::SecondXY(*this, x, y, kDefaultSteps);
 }
 
 double XelMathFunctionXY::EvalSecondDerivY2(const double& x, const double& y) const {
-  if (IsOption(XelMathOption::FirstDeriv)) {
-    const double yp = y + XelMathh1, ym = y - XelMathh1;
-    return (EvalFirstDerivY(x, yp) - EvalFirstDerivY(x, ym)) / (2.0 * XelMathh1);
-  }
-  const double yp = y + XelMathh2, ym = y - XelMathh2;
-  return (Eval(x, yp) + Eval(x, ym) - 2.0 * Eval(x, y)) / (XelMathh2 * XelMathh2);
+  return XelMathDifferencesXY::SecondY2(*this, x, y, kDefaultSteps);
 }
 
 double XelMathFunctionXY::EvalThirdDerivX3(const double& x, const double& y) const {
-  const double xp = x + XelMathh3, xm = x - XelMathh3;
-  return (EvalSecondDerivX2(xp, y) - EvalSecondDerivX2(xm, y)) / (2.0 * XelMathh3);
+  return XelMathDifferencesXY::ThirdX3(*this, x, y, kDefaultSteps);
 }
 
 double XelMathFunctionXY::EvalThirdDerivX2Y(const double& x, const double& y) const {
-  const double xp = x + XelMathh3, xm = x - XelMathh3;
-  return (EvalSecondDerivXY(xp, y) - EvalSecondDerivXY(xm, y)) / (2.0 * XelMathh3);
+  return XelMathDifferencesXY::ThirdX2Y(*this, x, y, kDefaultSteps);
 }
 
 double XelMathFunctionXY::EvalThirdDerivXY2(const double& x, const double& y) const {
-  const double xp = x + XelMathh3, xm = x - XelMathh3;
-  return (EvalSecondDerivY2(xp, y) - EvalSecondDerivY2(xm, y)) / (2.0 * XelMathh3);
+  return XelMathDifferencesXY::ThirdXY2(*this, x, y, kDefaultSteps);
 }
 
 double XelMathFunctionXY::EvalThirdDerivY3(const double& x, const double& y) const {
-  const double yp = y + XelMathh3, ym = y - XelMathh3;
-  return (EvalSecondDerivY2(x, yp) - EvalSecondDerivY2(x, ym)) / (2.0 * XelMathh3);
+  return XelMathDifferencesXY::ThirdY3(*this, x, y, kDefaultSteps);
 }
 
 void XelMathFunctionXY::EvalUpToThirdDeriv(const double& x, const double& y, double& oF,
