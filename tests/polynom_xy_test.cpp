@@ -296,6 +296,12 @@ TEST(PolynomXY, ImagesEncloseSamplesAndTheOptimalOneIsTheTightest) {
   const XelMathInterval unit(0.0, 1.0), cheb = X2.ComputeImageByChebychev(unit, unit, tol);
   EXPECT_NEAR(cheb.low, -0.25, 1e-12);
   EXPECT_NEAR(X2.ComputeOptimalImage(unit, unit, tol).low, 0.0, 1e-12);
+  // A box thinner than the parametric resolution still encloses: 1e6 x + y^2 on it.
+  const double steep[6] = {0.0, 0.0, 1.0, 1e6, 0.0, 0.0};
+  const XelMathPolynomXY S(1, 2, steep);
+  const XelMathInterval thin(0.3, 0.3 + 1e-10), T = S.ComputeImageByChebychev(thin, unit, tol);
+  EXPECT_LE(T.low, S.Eval(thin.low, 0.0));
+  EXPECT_GE(T.high, S.Eval(thin.high, 1.0));
 }
 
 TEST(PolynomXY, HighDegreesAndScaleOptionsOfTheOptimalImage) {
