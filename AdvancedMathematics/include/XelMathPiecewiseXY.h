@@ -119,9 +119,8 @@ public:
                                     const XelMathInterval& iJ) const override;
   /// Each group asked for as the union of the patches' masked images.
   void Eval(const XelMathInterval& iI, const XelMathInterval& iJ, const long iDiff,
-            XelMathInterval* oF, XelMathInterval* oFx, XelMathInterval* oFy,
-            XelMathInterval* oFxx, XelMathInterval* oFxy, XelMathInterval* oFyy,
-            const XelTolerance& iTol) const override;
+            XelMathInterval* oF, XelMathInterval* oFx, XelMathInterval* oFy, XelMathInterval* oFxx,
+            XelMathInterval* oFxy, XelMathInterval* oFyy, const XelTolerance& iTol) const override;
   /// The union of the patches' guaranteed images.
   XelMathInterval ComputeOptimalImage(const XelMathInterval& iI, const XelMathInterval& iJ,
                                       const XelTolerance& iTol) const override;
