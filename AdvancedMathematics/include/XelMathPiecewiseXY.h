@@ -38,6 +38,7 @@
 // 0x20006 ("the number of patches", "Dimension not valid"); null arrays with patches raise
 // 0x20006 ("the breakpoints or the patches", "null"); breakpoints that are not finite or do not
 // increase strictly raise 0x2000b ("Invalid Domain"); all before anything is allocated.
+// Extrapol to a bound beyond the grid that is not finite raises 0x2000b and changes nothing.
 // GetFunction outside the grid raises 0x20007 ("Wrong Index"). A null patch function
 // evaluates to XelMathInfinite with the whole line as image.
 #include "XelMathFunctionXY.h"
@@ -119,9 +120,8 @@ public:
                                     const XelMathInterval& iJ) const override;
   /// Each group asked for as the union of the patches' masked images.
   void Eval(const XelMathInterval& iI, const XelMathInterval& iJ, const long iDiff,
-            XelMathInterval* oF, XelMathInterval* oFx, XelMathInterval* oFy,
-            XelMathInterval* oFxx, XelMathInterval* oFxy, XelMathInterval* oFyy,
-            const XelTolerance& iTol) const override;
+            XelMathInterval* oF, XelMathInterval* oFx, XelMathInterval* oFy, XelMathInterval* oFxx,
+            XelMathInterval* oFxy, XelMathInterval* oFyy, const XelTolerance& iTol) const override;
   /// The union of the patches' guaranteed images.
   XelMathInterval ComputeOptimalImage(const XelMathInterval& iI, const XelMathInterval& iJ,
                                       const XelTolerance& iTol) const override;

@@ -69,9 +69,8 @@ public:
                                     const XelMathInterval& iJ) const override;
   /// Each group asked for from the terms' own multi-output interval evaluations.
   void Eval(const XelMathInterval& iI, const XelMathInterval& iJ, const long iDiff,
-            XelMathInterval* oF, XelMathInterval* oFx, XelMathInterval* oFy,
-            XelMathInterval* oFxx, XelMathInterval* oFxy, XelMathInterval* oFyy,
-            const XelTolerance& iTol) const override;
+            XelMathInterval* oF, XelMathInterval* oFx, XelMathInterval* oFy, XelMathInterval* oFxx,
+            XelMathInterval* oFxy, XelMathInterval* oFyy, const XelTolerance& iTol) const override;
   /// The sum of the terms' guaranteed images.
   XelMathInterval ComputeOptimalImage(const XelMathInterval& iI, const XelMathInterval& iJ,
                                       const XelTolerance& iTol) const override;

@@ -368,8 +368,7 @@ XelMathInterval DerivativeImage(const XelMathFractionXY& iQ, const XelMathInterv
   const int order = iIndex >= 3 ? 2 : 1;
   XelMathInterval f[6], g[6], q[6];
   if (order == 1)
-    iQ.EvalDenom(iI, iJ, XelMathOption::ImageAndFirst, g, g + 1, g + 2, nullptr, nullptr,
-                 nullptr);
+    iQ.EvalDenom(iI, iJ, XelMathOption::ImageAndFirst, g, g + 1, g + 2, nullptr, nullptr, nullptr);
   else
     iQ.EvalDenom(iI, iJ, XelMathOption::ImageUpToSecond, g, g + 1, g + 2, g + 3, g + 4, g + 5);
   if (MayVanish(g[0]))
@@ -449,8 +448,7 @@ XelMathFunctionX* XelMathFractionXY::CreateIsoparY(const double iY0) const {
 }
 
 XelMathFunctionXY* XelMathFractionXY::FormalCombination(const long iN, const XelMathFunctionXY** iF,
-                                                        const double* iC,
-                                                        const double iC0) const {
+                                                        const double* iC, const double iC0) const {
   if (iN <= 0 || !iF || !iC || !_denominator)
     return nullptr;
   for (long k = 0; k < iN; ++k) {

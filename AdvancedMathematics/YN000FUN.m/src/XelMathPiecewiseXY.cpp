@@ -93,12 +93,8 @@ public:
   using XelMathFunctionXY::EvalSecondDerivXY;
   using XelMathFunctionXY::EvalSecondDerivY2;
   double Eval(const double& a, const double& b) const override { return At(a, b, 0, 0); }
-  double EvalFirstDerivX(const double& a, const double& b) const override {
-    return At(a, b, 1, 1);
-  }
-  double EvalFirstDerivY(const double& a, const double& b) const override {
-    return At(a, b, 1, 2);
-  }
+  double EvalFirstDerivX(const double& a, const double& b) const override { return At(a, b, 1, 1); }
+  double EvalFirstDerivY(const double& a, const double& b) const override { return At(a, b, 1, 2); }
   double EvalSecondDerivX2(const double& a, const double& b) const override {
     return At(a, b, 2, 3);
   }
@@ -300,8 +296,8 @@ void DeleteDistinct(const long iN, const XelMathFunctionXY* const* iF) {
 XelMathPiecewiseXY::XelMathPiecewiseXY(long iNX, const double* iBreaksX, long iNY,
                                        const double* iBreaksY, const XelMathFunctionXY** iPatches,
                                        const double* iStartsX, const double* iStartsY)
-    : _lastI(0), _lastJ(0), _nX(0), _nY(0), _breaksX(nullptr), _breaksY(nullptr),
-      _startsX(nullptr), _startsY(nullptr), _patches(nullptr), _owned(nullptr) {
+    : _lastI(0), _lastJ(0), _nX(0), _nY(0), _breaksX(nullptr), _breaksY(nullptr), _startsX(nullptr),
+      _startsY(nullptr), _patches(nullptr), _owned(nullptr) {
   // Every check before the first allocation.
   if (iNX < 0 || iNY < 0 || iNX >= XelQuorMaxArrayDoubles || iNY >= XelQuorMaxArrayDoubles ||
       (iNX > 0 && iNY > XelQuorMaxArrayDoubles / iNX))
@@ -332,8 +328,7 @@ XelMathPiecewiseXY::XelMathPiecewiseXY(long iNX, const double* iBreaksX, long iN
 
 XelMathPiecewiseXY::XelMathPiecewiseXY(const XelMathPiecewiseXY& iOther)
     : XelMathFunctionXY(iOther), _lastI(0), _lastJ(0), _nX(0), _nY(0), _breaksX(nullptr),
-      _breaksY(nullptr), _startsX(nullptr), _startsY(nullptr), _patches(nullptr),
-      _owned(nullptr) {
+      _breaksY(nullptr), _startsX(nullptr), _startsY(nullptr), _patches(nullptr), _owned(nullptr) {
   CopyFrom(iOther);
 }
 
@@ -487,8 +482,8 @@ void XelMathPiecewiseXY::GetInternalData(long& oNX, long& oNY, const double*& oB
   oFunctions = _patches;
 }
 
-void XelMathPiecewiseXY::GlobalToLocal(const double& x, const double& y, long& oI,
-                                       double& oLocalX, long& oJ, double& oLocalY) const {
+void XelMathPiecewiseXY::GlobalToLocal(const double& x, const double& y, long& oI, double& oLocalX,
+                                       long& oJ, double& oLocalY) const {
   oI = LocatePiece(x, _breaksX, _nX, _lastI);
   oJ = LocatePiece(y, _breaksY, _nY, _lastJ);
   _lastI = oI;
@@ -663,8 +658,8 @@ void XelMathPiecewiseXY::Eval(const double& x, const double& y, const long iDiff
     return;
   }
   double* outputs[6] = {oF, oFx, oFy, oFxx, oFxy, oFyy};
-  const long bits[6] = {XelMathOption::Value,      XelMathOption::FirstDeriv,
-                        XelMathOption::FirstDeriv, XelMathOption::SecondDeriv,
+  const long bits[6] = {XelMathOption::Value,       XelMathOption::FirstDeriv,
+                        XelMathOption::FirstDeriv,  XelMathOption::SecondDeriv,
                         XelMathOption::SecondDeriv, XelMathOption::SecondDeriv};
   for (int k = 0; k < 6; ++k)
     if (outputs[k] && (iDiff & bits[k]))
@@ -775,9 +770,9 @@ XelMathInterval XelMathPiecewiseXY::ComputeOptimalImage(const XelMathInterval& i
 }
 
 // ==== combinations, copies =======================================================================
-XelMathFunctionXY* XelMathPiecewiseXY::FormalCombination(const long iN, const XelMathFunctionXY** iF,
-                                                         const double* iC,
-                                                         const double iC0) const {
+XelMathFunctionXY* XelMathPiecewiseXY::FormalCombination(const long iN,
+                                                         const XelMathFunctionXY** iF,
+                                                         const double* iC, const double iC0) const {
   if (iN <= 0 || !iF || !iC)
     return nullptr;
   const double resolution = XelGetDefaultTolerance().GetParametricResolution();
@@ -823,8 +818,8 @@ XelMathFunctionXY* XelMathPiecewiseXY::FormalCombination(const long iN, const Xe
     if (!combined[p])
       return nullptr;
   }
-  XelMathFunctionXY* result = new XelMathPiecewiseXYDel(_nX, _breaksX, _nY, _breaksY,
-                                                        combined.Data(), _startsX, _startsY);
+  XelMathFunctionXY* result =
+      new XelMathPiecewiseXYDel(_nX, _breaksX, _nY, _breaksY, combined.Data(), _startsX, _startsY);
   undo.Dismiss();
   return result;
 }

@@ -156,9 +156,9 @@ double XelMathSquareDistXYs::EvalThirdDerivY3(const double& x, const double& y) 
 }
 
 void XelMathSquareDistXYs::EvalUpToThirdDeriv(const double& x, const double& y, double& oF,
-                                              double& oFx, double& oFy, double& oFxx,
-                                              double& oFxy, double& oFyy, double& oFxxx,
-                                              double& oFxxy, double& oFxyy, double& oFyyy) const {
+                                              double& oFx, double& oFy, double& oFxx, double& oFxy,
+                                              double& oFyy, double& oFxxx, double& oFxxy,
+                                              double& oFxyy, double& oFyyy) const {
   double h[10];
   Derivatives(x, y, 3, h);
   oF = h[0];
@@ -283,8 +283,8 @@ XelMathInterval XelMathSquareDistXYs::ComputeOptimalImage(const XelMathInterval&
     return Infinite();
   XelMathInterval h = Zero();
   for (long k = 0; k < _n; ++k)
-    h = Add(h, square(Sub(_u[k]->ComputeOptimalImage(iI, iTol),
-                          _v[k]->ComputeOptimalImage(iJ, iTol))));
+    h = Add(
+        h, square(Sub(_u[k]->ComputeOptimalImage(iI, iTol), _v[k]->ComputeOptimalImage(iJ, iTol))));
   return h;
 }
 

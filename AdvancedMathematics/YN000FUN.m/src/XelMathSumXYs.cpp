@@ -16,7 +16,7 @@ namespace {
 // iDiff whose outputs are given; -1 when none is.
 int AskedOrder(const long iDiff, const long iFirst, const bool iValue, const bool iFirstGroup,
                const bool iSecondGroup) {
-  return ((iDiff & (4 * iFirst)) && iSecondGroup) ? 2
+  return ((iDiff & (4 * iFirst)) && iSecondGroup)  ? 2
          : ((iDiff & (2 * iFirst)) && iFirstGroup) ? 1
          : ((iDiff & iFirst) && iValue)            ? 0
                                                    : -1;
@@ -97,8 +97,7 @@ double XelMathSumXYs::EvalThirdDerivY3(const double&, const double& y) const {
 }
 
 void XelMathSumXYs::Eval(const double& x, const double& y, const long iDiff, double* oF,
-                         double* oFx, double* oFy, double* oFxx, double* oFxy,
-                         double* oFyy) const {
+                         double* oFx, double* oFy, double* oFxx, double* oFxy, double* oFyy) const {
   const bool d1 = oFx && oFy, d2 = oFxx && oFxy && oFyy;
   const int order = AskedOrder(iDiff, XelMathOption::Value, oF != nullptr, d1, d2);
   if (order < 0)
