@@ -286,21 +286,6 @@ TEST(XelTolerance, InvalidToleranceAnswersZeroAndReports) {
 
 // ---- trace output, debug, mailbox, versions --------------------------------------------
 
-TEST(XelQuorOutput, RedirectionPrecisionAndWidth) {
-  XelQuorOutput& out = XelQuorOutput::GetOut();
-  std::ostringstream text;
-  out.Redirect(&text);
-  int old = out.precision(3);
-  out << "x=" << quorsetw(8) << Pi << '|' << 12L << ' ' << short(-3) << ' ' << 7 << ' ' << 8UL;
-  out.precision(old);
-  out << ' ' << 0.125;
-  out.Redirect(nullptr);
-  EXPECT_EQ(text.str(), "x=    3.14|12 -3 7 8 0.125");
-  EXPECT_EQ(out.precision(), old);
-  EXPECT_EQ(out.precision(0), old); // a non-positive precision is refused
-  EXPECT_EQ(out.precision(), old);
-}
-
 TEST(XelMathDebug, ReadsEnvironmentAndRecordsLifetimesOnlyInDebugMode) {
   setenv("XelKernelBaseTestSwitch", "42", 1);
   setenv("XelKernelBaseTestText", "abc", 1);
@@ -370,22 +355,6 @@ TEST(XelSoftwareConfiguration, LevelsSelectTheNewerBehaviourFromTheFlagOn) {
   EXPECT_TRUE(XelQuorStreamIsStrictlyOlderThan(1005, 1012));
   EXPECT_FALSE(XelQuorStreamIsStrictlyOlderThan(1012, 1012));
   EXPECT_FALSE(XelQuorStreamIsStrictlyOlderThan(1013, 1012));
-}
-
-TEST(XelMathConstants, MatchTheirMathematicalValues) {
-  const double pairs[][2] = {{XelPI, Pi},
-                             {Xel2PI, 2 * Pi},
-                             {XelPIBY2, Pi / 2},
-                             {Xel3PIBY2, 3 * Pi / 2},
-                             {XelINV2PI, 1 / (2 * Pi)},
-                             {XelSQRT3, std::sqrt(3.0)},
-                             {XelDegreeToRadian * 180.0, Pi},
-                             {XelRadianToDegree * Pi, 180.0},
-                             {XelHardTol(0.01), 0.01}};
-  for (const auto& pair : pairs)
-    EXPECT_DOUBLE_EQ(pair[0], pair[1]);
-  EXPECT_GE(XelMathInfinite, 1e30);
-  EXPECT_EQ(XelMathO, XelMathPoint(0, 0, 0));
 }
 
 // ---- value types, matrices and transformations -------------------------------------------
