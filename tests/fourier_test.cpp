@@ -124,22 +124,6 @@ TEST(FourierTransform, UntabulatedEvenLengthsFallBackOnDirectSums) {
   }
 }
 
-TEST(FourierTransform, EqualValuesGiveOnlyTheMeanTerm) {
-  const double v = 0.37;
-  for (long n = 2; n <= 24; n += 2) {
-    std::vector<double> x(n, v), slow(n), fast(n);
-    XelMathFourierTransform::SlowCosineTransform2(x.data(), n, slow.data());
-    XelMathFourierTransform::CosineTransform2(x.data(), n, fast.data());
-    const double bound = TransformBound(x);
-    EXPECT_NEAR(slow[0], n * v, bound);
-    EXPECT_NEAR(fast[0], n * v, bound);
-    for (long j = 1; j < n; j++) {
-      EXPECT_NEAR(slow[j], 0.0, bound) << n << " " << j;
-      EXPECT_NEAR(fast[j], 0.0, bound) << n << " " << j;
-    }
-  }
-}
-
 TEST(FourierTransform, RealFourierTransformMatchesTheDefinition) {
   std::mt19937 gen(17);
   const long double pi = 3.141592653589793238462643383279502884L;
