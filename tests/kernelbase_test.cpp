@@ -14,7 +14,6 @@
 #include "XelMath3x3Matrix.h"
 #include "XelMathCircle.h"
 #include "XelMathConstants.h"
-#include "XelMathDebug.h"
 #include "XelMathDoubleSort.h"
 #include "XelMathGrid.h"
 #include "XelMathInputError.h"
@@ -285,38 +284,6 @@ TEST(XelTolerance, InvalidToleranceAnswersZeroAndReports) {
 }
 
 // ---- trace output, debug, mailbox, versions --------------------------------------------
-
-TEST(XelMathDebug, ReadsEnvironmentAndRecordsLifetimesOnlyInDebugMode) {
-  setenv("XelKernelBaseTestSwitch", "42", 1);
-  setenv("XelKernelBaseTestText", "abc", 1);
-  EXPECT_STREQ(XelMathDebug::_stringGetEnv("XelKernelBaseTestText"), "abc");
-  EXPECT_EQ(XelMathDebug::_stringGetEnv("XelKernelBaseTestAbsent"), nullptr);
-  const struct {
-    const char* name;
-    int value;
-  } integers[] = {{"XelKernelBaseTestSwitch", 42},
-                  {"XelKernelBaseTestText", 0}, // not a number
-                  {"XelKernelBaseTestAbsent", 0},
-                  {nullptr, 0}};
-  for (const auto& row : integers)
-    EXPECT_EQ(XelMathDebug::_integerGetEnv(row.name), row.value) << (row.name ? row.name : "null");
-  setenv("XelKernelBaseTestSwitch", "99999999999", 1);
-  EXPECT_EQ(XelMathDebug::_integerGetEnv("XelKernelBaseTestSwitch"), 2147483647);
-  unsetenv("XelKernelBaseTestSwitch");
-  unsetenv("XelKernelBaseTestText");
-
-  const int mode = XelMathDebug::GetDebugOnly();
-  const long live = XelMathDebug::GetLiveRecordCount();
-  XelMathDebug::SetDebugOnly(0);
-  XelMathDebug::_RecordCreation("A");
-  EXPECT_EQ(XelMathDebug::GetLiveRecordCount(), live);
-  XelMathDebug::SetDebugOnly(1);
-  XelMathDebug::_RecordCreation("A");
-  EXPECT_EQ(XelMathDebug::GetLiveRecordCount(), live + 1);
-  XelMathDebug::_RecordDeletion("A");
-  EXPECT_EQ(XelMathDebug::GetLiveRecordCount(), live);
-  XelMathDebug::SetDebugOnly(mode);
-}
 
 TEST(XelFedEx, PutGetAndUnstackUntil) {
   XelFedExMail mail;

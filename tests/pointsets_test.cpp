@@ -907,15 +907,6 @@ TEST_F(PointSets, TrivialHulls) {
   EXPECT_EQ(hull.ConvexContour(1e-12), 1);
 }
 
-TEST_F(PointSets, ImpossibleStorageIsAnInvalidCount) {
-  XelMathSetOfPointsNDWithVectors set(1L << 20);
-  ExpectError([&] { set.Resize(1L << 50); }, 0x20004,
-              {"Invalid Number Of Points", "XelMathSetOfPointsND::Resize"});
-  EXPECT_EQ(set.GetMaxNumberOfPoints(), 0);
-  set.AddPoint(std::vector<double>(1L << 20, 1.0).data());
-  EXPECT_EQ(set.GetNumberOfPoints(), 1);
-}
-
 TEST_F(PointSets, PointPositionAgainstAPolygon) {
   // A concave polygon (an L).
   XelMathSetOfPointsND l = Make2D({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}});
