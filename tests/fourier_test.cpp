@@ -13,6 +13,7 @@
 #include "XelMathPolynomX.h"
 #include "XelQuorMemory.h"
 #include "test_helpers.h"
+#include "values_only.h"
 
 using namespace xeltest;
 
@@ -215,7 +216,7 @@ TEST(FourierTransform, ShortTransformsDoNotAllocateAndLongOnesDoNotLeak) {
 
 namespace {
 
-const FnX kExp([](double x) { return std::exp(x); });
+const ValuesX kExp([](double x) { return std::exp(x); });
 
 // T_k((x - m) / r) by the three-term recurrence.
 double Chebyshev(long iK, const XelMathInterval& iI, double x) {
@@ -272,7 +273,7 @@ TEST(ChebyshevExpansion, ScaledChebyshevPolynomialGivesASingleCoefficient) {
   for (const XelMathInterval& interval : intervals)
     for (long n = 2; n <= 16; n += 2)
       for (long k = 0; k < n; k++) {
-        const FnX tk([&](double x) { return v * Chebyshev(k, interval, x); });
+        const ValuesX tk([&](double x) { return v * Chebyshev(k, interval, x); });
         double c[16];
         XelMathFourierTransform::ChebyshevCoefficientsX(&tk, interval, n, c);
         // T_k at the nodes carries the rounding of the recurrence (about k eps).
@@ -317,7 +318,7 @@ TEST(ChebyshevExpansion, MemberCoefficientsInterpolateAtTheGivenCount) {
 
 TEST(ChebyshevApproximation, CubicIsReproducedWithItsDegree) {
   const double coefficients[4] = {1.0, -2.0, 0.5, 3.0};
-  const FnX cubic([&](double x) {
+  const ValuesX cubic([&](double x) {
     return coefficients[0] + x * (coefficients[1] + x * (coefficients[2] + x * coefficients[3]));
   });
   const XelMathInterval interval(-2.0, 3.0);
