@@ -235,6 +235,16 @@ double Mag(const PolyData& iP) {
   return m;
 }
 
+// Takes ownership of factory results, every one of which must exist.
+std::vector<std::unique_ptr<XelMathFunctionX>> Own(std::initializer_list<XelMathFunctionX*> iFs) {
+  std::vector<std::unique_ptr<XelMathFunctionX>> owned;
+  for (XelMathFunctionX* f : iFs) {
+    EXPECT_NE(f, nullptr) << "factory " << owned.size() << " gave null";
+    owned.emplace_back(f);
+  }
+  return owned;
+}
+
 PolyData RandomPoly(std::mt19937_64& ioRng, long iDegree, double iShiftRange) {
   std::uniform_real_distribution<double> u(-1.0, 1.0);
   std::uniform_int_distribution<int> expo(-3, 3);
@@ -339,9 +349,9 @@ TEST(FunctionsBattery, PolynomialAlgebraKeepsValues) {
     acc += 3.0;
     std::vector<double> mono(dp + 1);
     P.GetFormalCoefficients(mono.data());
-    ASSERT_TRUE(sum && diff && prod && sq && comb && shifted && fshifted && scaled && lin && flin &&
-                prim && der && compo && opp && plusC && minusC && cMinus && times && comb3 &&
-                der2 && der3 && zero && formal);
+    const std::vector<std::unique_ptr<XelMathFunctionX>> owned = Own(
+        {sum, diff, prod, sq, comb, shifted, fshifted, scaled, lin, flin, prim, der, compo, opp,
+         plusC, minusC, cMinus, times, comb3, der2, der3, zero, formal});
     EXPECT_TRUE(compo->IsATypeOf(10)) << "P(a x + b) stays a polynomial";
     for (int k = 0; k < 7; ++k) {
       const double x = u(rng) * 4.0;
@@ -418,10 +428,6 @@ TEST(FunctionsBattery, PolynomialAlgebraKeepsValues) {
                 64 * kEps * (1.0 + std::fabs(b)) * std::pow(1.0 + std::fabs(p.s), (double)dp + 1) *
                     (1.0 + Mag(p)))
         << "Primitiv value at 0";
-    for (XelMathFunctionX* o : std::vector<XelMathFunctionX*>{
-             sum, diff, prod, sq, comb, shifted, fshifted, scaled, lin, flin, prim, der, compo, opp,
-             plusC, minusC, cMinus, times, comb3, der2, der3, zero, formal})
-      delete o;
   }
 }
 

@@ -717,25 +717,6 @@ TEST_F(PointSets, MonotoneTangentsKeepMonotoneDataMonotone) {
     EXPECT_NEAR(PointOf(slopesReversed, 6 - i)[1], PointOf(slopes, i)[1], RoundOff);
 }
 
-TEST_F(PointSets, TangentsOfAParabolaApproachTheDerivative) {
-  // y = x^2 sampled with step h on [0.5, 3]: interior slopes are the weighted harmonic
-  // mean of the neighbouring secants 2x - h and 2x + h, i.e. 2x - h^2 / (2x).
-  const double h = 0.25;
-  XelMathSetOfPointsND graph(2), slopes(2);
-  for (int i = 0; i <= 10; i++) {
-    double p[2] = {0.5 + h * i, (0.5 + h * i) * (0.5 + h * i)};
-    graph.AddPoint(p);
-  }
-  graph.ComputeTangents1D(slopes);
-  for (long i = 1; i < 10; i++) {
-    double x = PointOf(graph, i)[0];
-    EXPECT_NEAR(PointOf(slopes, i)[1], 2 * x - h * h / (2 * x), 1e-12) << x;
-  }
-  // The one-sided end estimates of a parabola are exact.
-  EXPECT_NEAR(PointOf(slopes, 0)[1], 1.0, 1e-12);
-  EXPECT_NEAR(PointOf(slopes, 10)[1], 6.0, 1e-12);
-}
-
 TEST_F(PointSets, TangentsAlongCurves) {
   // Points along a straight line: chord-length tangents are the unit direction.
   XelMathSetOfPointsND line(3), tangents(3);
