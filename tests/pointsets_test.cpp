@@ -94,6 +94,14 @@ void ExpectVectorsFollow(const XelMathSetOfPointsNDWithVectors& set) {
   }
 }
 
+// The points Pt(i0) .. Pt(i0 + n - 1), in that order.
+XelMathSetOfPointsND Make(long n, long i0 = 0) {
+  XelMathSetOfPointsND set(3);
+  for (long i = i0; i < i0 + n; i++)
+    set.AddPoint(Pt(i).data());
+  return set;
+}
+
 XelMathSetOfPointsNDWithVectors MakeWithVectors(long n) {
   XelMathSetOfPointsNDWithVectors set(3);
   for (long i = 0; i < n; i++)
@@ -148,9 +156,7 @@ TEST_F(PointSets, GrowthDoublesCapacityAndKeepsEveryPoint) {
 
 TEST_F(PointSets, CursorReadsEveryPointAndRefusesToReadOffTheSet) {
   ExpectError([] { XelMathSetOfPointsND bad(0); }, 0x20006, {"Dimension not valid"});
-  XelMathSetOfPointsND set(3);
-  for (long i = 0; i < 4; i++)
-    set.AddPoint(Pt(i).data());
+  XelMathSetOfPointsND set = Make(4);
   std::vector<double> p(3);
   ExpectError([&] { set.GetPoint(p.data()); }, 0x20008, {"Next", "GetPoint"});
   ExpectError([&] { set.ReplacePoint(p.data()); }, 0x20008, {"Next", "ReplacePoint"});
@@ -211,9 +217,7 @@ TEST_F(PointSets, AddNewPointMergesPointsWithinTolerance) {
 }
 
 TEST_F(PointSets, InsertAndRemoveKeepTheOtherPointsInOrder) {
-  XelMathSetOfPointsND set(3);
-  for (long i = 0; i < 4; i++)
-    set.AddPoint(Pt(i).data());
+  XelMathSetOfPointsND set = Make(4);
   set.InsertPoint(Pt(10).data(), 0);
   set.InsertPoint(Pt(11).data(), 3);
   set.InsertPoint(Pt(12).data(), set.GetNumberOfPoints());
@@ -245,18 +249,13 @@ TEST_F(PointSets, InsertAndRemoveKeepTheOtherPointsInOrder) {
 
 TEST_F(PointSets, SplitMovesTheTailAndPacks) {
   for (int keep = 0; keep < 2; keep++) {
-    XelMathSetOfPointsND set(3), tail(3);
-    for (long i = 0; i < 5; i++)
-      set.AddPoint(Pt(i).data());
-    tail.AddPoint(Pt(99).data());
+    XelMathSetOfPointsND set = Make(5), tail = Make(1, 99);
     set.Split(2, tail, keep, 0.0);
     EXPECT_EQ(Ids(set), (std::vector<double>{0, 1, 2}));
     EXPECT_EQ(set.GetMaxNumberOfPoints(), 3);
     EXPECT_EQ(Ids(tail), keep ? (std::vector<double>{2, 3, 4}) : (std::vector<double>{3, 4}));
   }
-  XelMathSetOfPointsND set(3), tail(3), flat(2);
-  for (long i = 0; i < 3; i++)
-    set.AddPoint(Pt(i).data());
+  XelMathSetOfPointsND set = Make(3), tail(3), flat(2);
   set.Split(2, tail, 0, 0.0); // empty tail: nothing happens
   EXPECT_EQ(set.GetNumberOfPoints(), 3);
   EXPECT_EQ(tail.GetNumberOfPoints(), 0);
@@ -264,10 +263,7 @@ TEST_F(PointSets, SplitMovesTheTailAndPacks) {
 }
 
 TEST_F(PointSets, AddSetAppendsAndChecksDimensions) {
-  XelMathSetOfPointsND a(3), b(3), flat(2);
-  a.AddPoint(Pt(0).data());
-  for (long i = 1; i < 4; i++)
-    b.AddPoint(Pt(i).data());
+  XelMathSetOfPointsND a = Make(1), b = Make(3, 1), flat(2);
   a.AddSet(b, 1);
   EXPECT_EQ(Ids(a), (std::vector<double>{0, 2, 3}));
   EXPECT_EQ(a.GetMaxNumberOfPoints(), 3) << "grows to exactly the new count";
