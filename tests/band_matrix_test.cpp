@@ -116,26 +116,18 @@ int SolveBy(Method iMethod, XelMathMxNBandMatrix& a, const Vec& b, Vec& x, long 
     return a.Solve(b.data(), x.data(), nRHS, m) && a.GetStorageMode() == 3;
   if (iMethod == kQR)
     return a.SolveQR(b.data(), x.data(), nRHS);
-  if (iMethod == kGrid) {
+  if (iMethod == kGrid || iMethod == kQRGrid) {
     XelMathGrid g(m, nRHS);
     std::copy(b.begin(), b.end(), g.GetData());
-    done = a.Solve(g) && g.GetNumberOfRows() == n;
+    done = (iMethod == kGrid ? a.Solve(g) : a.TransfQR(g) && a.SolveQRII(g)) &&
+           g.GetNumberOfRows() == n;
     std::copy(g.GetData(), g.GetData() + n * nRHS, w.begin());
-  } else if (iMethod == kSet3D) {
+  } else if (iMethod == kSet3D || iMethod == kQRSet3D) {
     XelMathSetOf3DObjects in(m), out;
     std::copy(b.begin(), b.end(), in.GetData());
-    done = a.Solve(in, out) && out.GetNumberOfObjects() == n;
+    done = (iMethod == kSet3D ? a.Solve(in, out) : a.SolveQR(in, out)) &&
+           out.GetNumberOfObjects() == n;
     std::copy(out.GetData(), out.GetData() + n * 3, w.begin());
-  } else if (iMethod == kQRSet3D) {
-    XelMathSetOf3DObjects in(m), out;
-    std::copy(b.begin(), b.end(), in.GetData());
-    done = a.SolveQR(in, out) && out.GetNumberOfObjects() == n;
-    std::copy(out.GetData(), out.GetData() + n * 3, w.begin());
-  } else if (iMethod == kQRGrid) {
-    XelMathGrid g(m, nRHS);
-    std::copy(b.begin(), b.end(), g.GetData());
-    done = a.TransfQR(g) && a.SolveQRII(g) && g.GetNumberOfRows() == n;
-    std::copy(g.GetData(), g.GetData() + n * nRHS, w.begin());
   } else if (iMethod == kTransfQR) {
     done = a.TransfQR(w.data(), nRHS) && a.SolveQRII(w.data(), nRHS) && a.GetStorageMode() == 4;
   } else {

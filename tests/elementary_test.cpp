@@ -395,7 +395,7 @@ TEST(PiecewiseX, OptionAnswersAreCachedAndFollowChanges) {
   EXPECT_EQ(empty.Eval(XelMathInterval(0, 1)), XelMathInterval(0, 0));
 }
 
-TEST(PiecewiseX, ChangesOfBordersExtrapolationAndCopies) {
+TEST(PiecewiseX, ChangesOfBordersAndExtrapolation) {
   ThreePieces s;
   XelMathPiecewiseX& f = *s.f;
   const XelMathInterval all(-1, 6);
@@ -421,13 +421,9 @@ TEST(PiecewiseX, ChangesOfBordersExtrapolationAndCopies) {
   EXPECT_EQ(f.GetNumberOfPieces(), 3);
   EXPECT_EQ(f.Eval(2.0), mid);
   EXPECT_EQ(f.Eval(-1.0), ThreePieces::Ref(-1.0));
-  XelMathPiecewiseX copy(f), assigned(0, nullptr, nullptr);
+  XelMathPiecewiseX assigned(0, nullptr, nullptr);
   assigned = f;
-  for (double x : Points(-1, 6, 11)) {
-    EXPECT_EQ(copy.Eval(x), f.Eval(x));
-    EXPECT_EQ(assigned.Eval(x), f.Eval(x));
-  }
-  EXPECT_EQ(copy.Eval(all), f.Eval(all));
+  EXPECT_EQ(assigned.Eval(all), f.Eval(all));
 }
 
 TEST(PiecewiseX, DerivativeCombinationAndIntegral) {

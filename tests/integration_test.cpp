@@ -66,18 +66,6 @@ double MonomialIntegral(long k, double a, double b) {
   return (std::pow(b, double(k + 1)) - std::pow(a, double(k + 1))) / double(k + 1);
 }
 
-// Legendre polynomial P_n and its derivative at x by the three-term recurrence.
-void Legendre(long n, long double x, long double& oP, long double& oDP) {
-  long double p0 = 1.0L, p1 = x;
-  for (long k = 2; k <= n; ++k) {
-    const long double p2 = ((2 * k - 1) * x * p1 - (k - 1) * p0) / k;
-    p0 = p1;
-    p1 = p2;
-  }
-  oP = p1;
-  oDP = n * (x * p1 - p0) / (x * x - 1.0L);
-}
-
 // The integral with the adaptive continuation asked for in the option list; the status in
 // oStatus when given.
 double Continued(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
@@ -112,30 +100,6 @@ double PlainDoubling(const XelMathFunctionX& iF, const XelMathInterval& iI, doub
 }
 
 // ---- Gauss-Legendre tables and rules --------------------------------------------------------
-
-TEST(GaussLegendre, TableNodesAreLegendreRootsWithTheirWeights) {
-  // Each node is a root of P_n to a few ulps, and its weight is 2 / ((1 - x^2) P_n'(x)^2),
-  // both checked in extended precision from the recurrence.
-  const double rootTol = 8 * kEps;
-  for (long n : kOrders) {
-    const double *x = nullptr, *w = nullptr;
-    ASSERT_EQ(XelMathGaussLegendre::GetRule(n, x, w), n / 2);
-    double half = 0.0;
-    for (long k = 0; k < n / 2; ++k) {
-      long double p, dp;
-      Legendre(n, x[k], p, dp);
-      // |P_n(x)| <= |P_n'(x)| |dx|: the node must be within a few ulps of the root.
-      EXPECT_LE(std::fabs(double(p / dp)), rootTol) << "order " << n << " node " << k;
-      const double weight = double(2.0L / ((1.0L - (long double)x[k] * x[k]) * dp * dp));
-      EXPECT_NEAR(w[k], weight, 8 * kEps) << "order " << n << " weight " << k;
-      if (k > 0) {
-        EXPECT_LT(x[k - 1], x[k]) << "nodes in increasing order";
-      }
-      half += w[k];
-    }
-    EXPECT_NEAR(half, 1.0, 4 * n * kEps) << "weights of order " << n << " sum to 2";
-  }
-}
 
 TEST(GaussLegendre, EachOrderIsExactUpToDegreeTwoNMinusOneAndNotBeyond) {
   // On [-1, 1] and on a shifted interval, x^k for k <= 2n - 1 is integrated to rounding;

@@ -187,35 +187,6 @@ TEST(IntervalFunctions, ImagesEncloseDenseSamples) {
 
 // ---- sine and cosine ---------------------------------------------------------------------
 
-TEST(IntervalSin, HandCasesInAndOutOfTheFixedWindows) {
-  const XelMathInterval half = sin(I(0.0, XelPI));
-  EXPECT_EQ(half.high, 1.0);
-  EXPECT_LE(half.low, 0.0 + 2 * kEps);
-  EXPECT_GE(half.low, 0.0);
-  const auto s = [](double x) { return std::sin(x); };
-  // Increasing, decreasing and second increasing windows; outside the fixed windows [100,
-  // 100.5] lies on the increasing branch between the minimum 3pi/2 + 30pi = 98.96 and the
-  // maximum pi/2 + 32pi = 102.10.
-  const struct {
-    XelMathInterval got, expected;
-  } cases[] = {{sin(I(XelPI / 4, XelPI / 3)), I(s(XelPI / 4), s(XelPI / 3))},
-               {sin(I(2.0, 4.0)), I(s(4.0), s(2.0))},
-               {sin(I(5.0, 7.5)), I(s(5.0), s(7.5))},
-               {sin(I(100.0, 100.5)), I(s(100.0), s(100.5))},
-               {sin(I(98.9, 99.1)), I(-1.0, std::fmax(s(98.9), s(99.1)))},
-               {sin(I(102.0, 102.2)), I(std::fmin(s(102.0), s(102.2)), 1.0)},
-               {sin(I(98.9, 102.2)), I(-1, 1)},
-               {sin(I(-1.0, -1.0 + Xel2PI)), I(-1, 1)},
-               {sin(I(1e6, 1e6 + 7.0)), I(-1, 1)},
-               {sin(I(-kInf, 0.0)), I(-1, 1)},
-               {cos(I(-0.1, 0.1)), I(std::cos(0.1), 1.0)},
-               {cos(I(0.5, 1.0)), I(std::cos(1.0), std::cos(0.5))},
-               {cos(I(0.0, kInf)), I(-1, 1)}};
-  for (const auto& c : cases)
-    EXPECT_EQ(c.got, c.expected) << c.expected.low << " " << c.expected.high;
-  EXPECT_EQ(cos(I(3.0, 3.3)).low, -1.0);
-}
-
 TEST(IntervalSin, ImagesAreTheRangeGivenByTheExtremaInside) {
   // The image is the hull of the end values and of +/-1 for each extremum inside, up to
   // the rounding of the extremum test (which changes a bound by far less than an ulp of 1).
@@ -287,25 +258,14 @@ TEST(IntervalSin, HugeAndNonFiniteEndsNeverMissTheValues) {
 
 // ---- arc tangent of two intervals --------------------------------------------------------------
 
-TEST(IntervalAtan2, BranchesByHand) {
+TEST(IntervalAtan2, BranchCutAndUnorderedEndsGiveTheFullRange) {
   const XelMathInterval full(-XelPI, XelPI);
-  const auto a = [](double y, double x) { return std::atan2(y, x); };
   const struct {
-    XelMathInterval Y, X, expected;
-  } cases[] = {{{-1, 1}, {-2, -1}, full}, // the branch cut along the negative X axis
-               {{0, 1}, {-2, -1}, full},
-               {{-1, 1}, {-2, 1}, full},
-               {{-1, 2}, {1, 3}, I(a(-1, 1), a(2, 1))}, // right half-plane, Y across 0
-               {{1, 2}, {-3, -1}, I(a(2, -1), a(1, -3))}, // each quadrant and half-plane
-               {{1, 2}, {1, 3}, I(a(1, 3), a(2, 1))},
-               {{1, 2}, {-1, 3}, I(a(1, 3), a(1, -1))},
-               {{-2, -1}, {-1, 3}, I(a(-1, -1), a(-1, 3))},
-               {{-2, -1}, {1, 3}, I(a(-2, 1), a(-1, 3))},
-               {{-2, -1}, {-3, -1}, I(a(-1, -3), a(-2, -1))},
-               {{kNaN, 1}, {1, 2}, full}, // unordered comparisons give the full range
-               {{1, 2}, {kNaN, kNaN}, full}};
+    XelMathInterval Y, X;
+  } cases[] = {{{-1, 1}, {-2, -1}}, {{0, 1}, {-2, -1}}, {{-1, 1}, {-2, 1}},
+               {{kNaN, 1}, {1, 2}}, {{1, 2}, {kNaN, kNaN}}};
   for (const auto& c : cases)
-    EXPECT_EQ(atan2(c.Y, c.X), c.expected) << c.Y.low << " " << c.Y.high << " " << c.X.low;
+    EXPECT_EQ(atan2(c.Y, c.X), full) << c.Y.low << " " << c.Y.high << " " << c.X.low;
 }
 
 TEST(IntervalAtan2, BoundsAreSampleExtremesOrTheFullRange) {

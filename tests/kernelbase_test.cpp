@@ -14,7 +14,6 @@
 #include "XelMath3x3Matrix.h"
 #include "XelMathCircle.h"
 #include "XelMathConstants.h"
-#include "XelMathDebug.h"
 #include "XelMathDoubleSort.h"
 #include "XelMathGrid.h"
 #include "XelMathInputError.h"
@@ -286,53 +285,6 @@ TEST(XelTolerance, InvalidToleranceAnswersZeroAndReports) {
 
 // ---- trace output, debug, mailbox, versions --------------------------------------------
 
-TEST(XelQuorOutput, RedirectionPrecisionAndWidth) {
-  XelQuorOutput& out = XelQuorOutput::GetOut();
-  std::ostringstream text;
-  out.Redirect(&text);
-  int old = out.precision(3);
-  out << "x=" << quorsetw(8) << Pi << '|' << 12L << ' ' << short(-3) << ' ' << 7 << ' ' << 8UL;
-  out.precision(old);
-  out << ' ' << 0.125;
-  out.Redirect(nullptr);
-  EXPECT_EQ(text.str(), "x=    3.14|12 -3 7 8 0.125");
-  EXPECT_EQ(out.precision(), old);
-  EXPECT_EQ(out.precision(0), old); // a non-positive precision is refused
-  EXPECT_EQ(out.precision(), old);
-}
-
-TEST(XelMathDebug, ReadsEnvironmentAndRecordsLifetimesOnlyInDebugMode) {
-  setenv("XelKernelBaseTestSwitch", "42", 1);
-  setenv("XelKernelBaseTestText", "abc", 1);
-  EXPECT_STREQ(XelMathDebug::_stringGetEnv("XelKernelBaseTestText"), "abc");
-  EXPECT_EQ(XelMathDebug::_stringGetEnv("XelKernelBaseTestAbsent"), nullptr);
-  const struct {
-    const char* name;
-    int value;
-  } integers[] = {{"XelKernelBaseTestSwitch", 42},
-                  {"XelKernelBaseTestText", 0}, // not a number
-                  {"XelKernelBaseTestAbsent", 0},
-                  {nullptr, 0}};
-  for (const auto& row : integers)
-    EXPECT_EQ(XelMathDebug::_integerGetEnv(row.name), row.value) << (row.name ? row.name : "null");
-  setenv("XelKernelBaseTestSwitch", "99999999999", 1);
-  EXPECT_EQ(XelMathDebug::_integerGetEnv("XelKernelBaseTestSwitch"), 2147483647);
-  unsetenv("XelKernelBaseTestSwitch");
-  unsetenv("XelKernelBaseTestText");
-
-  const int mode = XelMathDebug::GetDebugOnly();
-  const long live = XelMathDebug::GetLiveRecordCount();
-  XelMathDebug::SetDebugOnly(0);
-  XelMathDebug::_RecordCreation("A");
-  EXPECT_EQ(XelMathDebug::GetLiveRecordCount(), live);
-  XelMathDebug::SetDebugOnly(1);
-  XelMathDebug::_RecordCreation("A");
-  EXPECT_EQ(XelMathDebug::GetLiveRecordCount(), live + 1);
-  XelMathDebug::_RecordDeletion("A");
-  EXPECT_EQ(XelMathDebug::GetLiveRecordCount(), live);
-  XelMathDebug::SetDebugOnly(mode);
-}
-
 TEST(XelFedEx, PutGetAndUnstackUntil) {
   XelFedExMail mail;
   int keyA = 0, keyB = 0;
@@ -370,22 +322,6 @@ TEST(XelSoftwareConfiguration, LevelsSelectTheNewerBehaviourFromTheFlagOn) {
   EXPECT_TRUE(XelQuorStreamIsStrictlyOlderThan(1005, 1012));
   EXPECT_FALSE(XelQuorStreamIsStrictlyOlderThan(1012, 1012));
   EXPECT_FALSE(XelQuorStreamIsStrictlyOlderThan(1013, 1012));
-}
-
-TEST(XelMathConstants, MatchTheirMathematicalValues) {
-  const double pairs[][2] = {{XelPI, Pi},
-                             {Xel2PI, 2 * Pi},
-                             {XelPIBY2, Pi / 2},
-                             {Xel3PIBY2, 3 * Pi / 2},
-                             {XelINV2PI, 1 / (2 * Pi)},
-                             {XelSQRT3, std::sqrt(3.0)},
-                             {XelDegreeToRadian * 180.0, Pi},
-                             {XelRadianToDegree * Pi, 180.0},
-                             {XelHardTol(0.01), 0.01}};
-  for (const auto& pair : pairs)
-    EXPECT_DOUBLE_EQ(pair[0], pair[1]);
-  EXPECT_GE(XelMathInfinite, 1e30);
-  EXPECT_EQ(XelMathO, XelMathPoint(0, 0, 0));
 }
 
 // ---- value types, matrices and transformations -------------------------------------------

@@ -290,12 +290,6 @@ TEST(SolveXBattery, ClassicEquations) {
       {"cos x - x", [](double x) { return std::cos(x) - x; },
        [](double x) { return -std::sin(x) - 1.0; }, [](double x) { return -std::cos(x); }, 2.0,
        1.0, -2.0, 3.0, {{0.73908513321516064, 1, 0}}, 0},
-      {"sin x - x/2", [](double x) { return std::sin(x) - 0.5 * x; },
-       [](double x) { return std::cos(x) - 0.5; }, [](double x) { return -std::sin(x); }, 1.5, 1.0,
-       0.5 * kPi, kPi, {{1.8954942670339809, 1, 0}}, 0},
-      {"exp x - 2", [](double x) { return std::exp(x) - 2.0; }, [](double x) { return std::exp(x); },
-       [](double x) { return std::exp(x); }, std::exp(3.0), std::exp(3.0), -3.0, 3.0,
-       {{std::log(2.0), 1, 0}}, 0},
       // Two roots, one each side of the maximum at 1 (by bisection in long double).
       {"x exp(-x) - 0.1", [](double x) { return x * std::exp(-x) - 0.1; },
        [](double x) { return (1.0 - x) * std::exp(-x); },
@@ -311,18 +305,11 @@ TEST(SolveXBattery, ClassicEquations) {
        [](double x) { return kPi * std::cos(kPi * x); },
        [](double x) { return -kPi * kPi * std::sin(kPi * x); }, kPi, kPi * kPi, 0.0, 3.0,
        {{0.0, 1, 0}, {1.0, 1, 0}, {2.0, 1, 0}, {3.0, 1, 0}}, 0},
-      {"x (x - 1) e^x", [](double x) { return x * (x - 1.0) * std::exp(x); },
-       [](double x) { return (x * x + x - 1.0) * std::exp(x); },
-       [](double x) { return (x * x + 3.0 * x) * std::exp(x); }, e, 4.0 * e, 0.0, 1.0,
-       {{0.0, 1, 0}, {1.0, 1, 0}}, 0},
       // Tangential roots of even multiplicity, between samples.
       {"(x - 0.4)^2 e^x", [](double x) { return (x - 0.4) * (x - 0.4) * std::exp(x); },
        [](double x) { return (x - 0.4) * (x + 1.6) * std::exp(x); },
        [](double x) { return ((x - 0.4) * (x + 1.6) + 2.0 * x + 1.2) * std::exp(x); }, 3.0 * e,
        8.0 * e, -1.0, 1.0, {{0.4, 2, 0}}, 0},
-      {"cos x + 1", [](double x) { return std::cos(x) + 1.0; }, [](double x) { return -std::sin(x); },
-       [](double x) { return -std::cos(x); }, 1.0, 1.0, 0.0, 10.0, {{kPi, 2, 0}, {3.0 * kPi, 2, 0}},
-       0},
       {"(x - 0.3)^2 (x + 0.5)", [](double x) { return (x - 0.3) * (x - 0.3) * (x + 0.5); },
        [](double x) { return (x - 0.3) * (3.0 * x + 0.7); }, [](double x) { return 6.0 * x - 0.2; },
        6.0, 6.2, -1.0, 1.0, {{-0.5, 1, 0}, {0.3, 2, 0}}, 0},
@@ -344,52 +331,9 @@ TEST(SolveXBattery, ClassicEquations) {
          return -2.0 * t / ((1.0 + t * t) * (1.0 + t * t));
        },
        1.0, 1.0, -1e8, 1e8, {{123.4, 1, 0}}, 0},
-      // Sampled maxima of |f'| and |f''| over the line are 2.42 and 6.25.
-      {"(x - 1)(x + 2) / (1 + x^2)", [](double x) { return (x - 1.0) * (x + 2.0) / (1.0 + x * x); },
-       [](double x) { return (1.0 + 6.0 * x - x * x) / ((1.0 + x * x) * (1.0 + x * x)); },
-       [](double x) {
-         const double q = 1.0 + x * x;
-         return (6.0 - 2.0 * x) / (q * q) - 4.0 * x * (1.0 + 6.0 * x - x * x) / (q * q * q);
-       },
-       2.5, 6.5, -1e6, 1e6, {{-2.0, 1, 0}, {1.0, 1, 0}}, 0},
-      // prod (x - k), k = 1..10, in factored form: |x - k| <= 10 for every factor.
-      {"Wilkinson 10",
-       [](double x) {
-         double p = 1.0;
-         for (int k = 1; k <= 10; ++k)
-           p *= x - k;
-         return p;
-       },
-       [](double x) {
-         double s = 0.0;
-         for (int i = 1; i <= 10; ++i) {
-           double p = 1.0;
-           for (int k = 1; k <= 10; ++k)
-             p *= k != i ? x - k : 1.0;
-           s += p;
-         }
-         return s;
-       },
-       [](double x) {
-         double s = 0.0;
-         for (int i = 1; i <= 10; ++i)
-           for (int j = 1; j <= 10; ++j) {
-             double p = j != i ? 1.0 : 0.0;
-             for (int k = 1; k <= 10; ++k)
-               p *= k != i && k != j ? x - k : 1.0;
-             s += p;
-           }
-         return s;
-       },
-       1e10, 9e9, 0.5, 10.5, {}, 100},
   };
-  for (const Case& c : cases) {
-    Case run = c;
-    if (c.name == "Wilkinson 10")
-      for (double k : Range(1, 10))
-        run.roots.push_back({k, 1, 0});
-    RunCase(run);
-  }
+  for (const Case& c : cases)
+    RunCase(c);
 }
 
 TEST(SolveXBattery, ManyRootsAwayFromZero) {

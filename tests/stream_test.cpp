@@ -17,7 +17,6 @@
 #include "XelMathDumpStreamImpl.h"
 #include "XelMathMemoryStream.h"
 #include "XelMathStream.h"
-#include "XelQuorOutput.h"
 
 namespace {
 const long MaxLong32 = 2147483647L;
@@ -30,14 +29,8 @@ bool SameBits(double iA, double iB) {
 }
 
 // Values that exercise every byte of each width.
-const double Doubles[] = {0.0,
-                          -0.0,
-                          1.0,
-                          -2.5,
-                          3.141592653589793,
-                          1e-310, // subnormal
-                          std::numeric_limits<double>::max(),
-                          std::numeric_limits<double>::infinity(),
+const double Doubles[] = {0.0, -0.0, 1.0, -2.5, 3.141592653589793, 1e-310 /* subnormal */,
+                          std::numeric_limits<double>::max(), std::numeric_limits<double>::infinity(),
                           -std::numeric_limits<double>::infinity(),
                           std::numeric_limits<double>::quiet_NaN()};
 const long NbDoubles = sizeof(Doubles) / sizeof(Doubles[0]);
@@ -133,6 +126,9 @@ TEST_P(StreamAtVersion, EveryPrimitiveRoundTripsInMemoryAndThroughAFile) {
   EXPECT_EQ(out.IsDumpMode(), 0);
   XelMathMemoryStream in(out.GetBuffer()); // a reader built from the bytes
   EXPECT_EQ(in.GetVersionNumber(), GetParam());
+  out.SetVersionNumber(-4); // the header carries any version, set after writing
+  EXPECT_EQ(XelMathMemoryStream(out.GetBuffer()).GetVersionNumber(), -4);
+  out.SetVersionNumber(GetParam());
   ReadAndCheckEverything(in);
   out.Rewind(); // the writer itself reads back from the start
   ReadAndCheckEverything(out);
@@ -152,21 +148,6 @@ TEST_P(StreamAtVersion, EveryPrimitiveRoundTripsInMemoryAndThroughAFile) {
 }
 
 INSTANTIATE_TEST_SUITE_P(OlderAndNewerThan1012, StreamAtVersion, ::testing::Values(1005L, 1013L));
-
-TEST(XelMathBinaryStreamImpl, VersionIsSettableAndCarriedByTheHeader) {
-  XelMathMemoryStream out(1005);
-  EXPECT_TRUE(XelQuorStreamIsStrictlyOlderThan(out.GetVersionNumber(), 1012));
-  out.WriteLong(3);
-  out.SetVersionNumber(1254);
-  XelMathMemoryStream in(out.GetBuffer());
-  EXPECT_EQ(in.GetVersionNumber(), 1254);
-  long value = 0;
-  in.ReadLong(value);
-  EXPECT_EQ(value, 3);
-  XelMathMemoryStream negative(-4);
-  EXPECT_EQ(XelMathMemoryStream(negative.GetBuffer()).GetVersionNumber(), -4);
-  EXPECT_EQ(XelMathMemoryStream().GetVersionNumber(), XelMathBinaryStreamImpl::DefaultVersion);
-}
 
 TEST(XelMathBinaryStreamImpl, LittleEndianFixedWidthLayout) {
   XelMathMemoryStream out(1013);
@@ -311,19 +292,4 @@ TEST(XelMathDumpStreamImpl, ShowsLabelsValuesAndNestedSections) {
                         "}\n");
   short tag;
   ExpectStreamError("cannot be read back", [&] { stream.ReadShort(tag); });
-}
-
-TEST(XelMathDumpStreamImpl, WritesToATraceStream) {
-  std::ostringstream text;
-  XelQuorOutput::GetOut().Redirect(&text);
-  {
-    XelMathDumpStreamImpl impl(XelQuorOutput::GetOut());
-    XelMathStream stream(&impl);
-    WriteEverything(stream);
-  }
-  XelQuorOutput::GetOut().Redirect(nullptr);
-  std::string dump = text.str();
-  EXPECT_EQ(dump.find("Everything {\n"), 0u);
-  for (const char* line : {"  Long (long): -2147483648\n", "  Double (double): -inf\n"})
-    EXPECT_NE(dump.find(line), std::string::npos) << line;
 }

@@ -89,19 +89,6 @@ void ExpectInputError(Call iCall, long iCode, const std::vector<std::string>& iT
   }
 }
 
-// A function known only through its point values, given as a closure.
-class FnX : public XelMathFunctionX {
-public:
-  explicit FnX(std::function<double(double)> iF) : _f(iF) {}
-  const char* IsA() const override { return "FnX"; }
-  using XelMathFunctionX::Eval;
-  double Eval(const double& x) const override { return _f(x); }
-  XelMathFunctionX* Duplicate() const override { return new FnX(*this); }
-
-private:
-  std::function<double(double)> _f;
-};
-
 // Blocks currently allocated through the kernel's memory services: a scope that releases
 // everything leaves this unchanged.
 long LiveBlocks();
