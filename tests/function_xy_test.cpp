@@ -26,6 +26,7 @@
 #include "XelMathSetOfPointsND.h"
 #include "XelTolerance.h"
 #include "test_helpers.h"
+#include "values_only.h"
 
 namespace {
 
@@ -299,7 +300,7 @@ TEST(FunctionXYIntegrals, DoubleIntegralsMatchClosedForms) {
   EXPECT_NEAR(f.Integrate({0, 1}, {0, 2}, 1e-9), rect, 1e-8);
   EXPECT_NEAR(f.IntegrateRelative({0, 1}, {0, 2}, 1e-9), rect, 1e-8 * rect);
   // Under g(x) = x from y = 0: (e - 1) - (e (cos 1 + sin 1) - 1) / 2 + 1/10.
-  const FnX g([](double x) { return x; });
+  const ValuesX g([](double x) { return x; });
   const double region = (e - 1) - (e * (std::cos(1.0) + std::sin(1.0)) - 1) / 2 + 0.1;
   EXPECT_NEAR(f.Integrate({0, 1}, 0.0, &g, 1e-9), region, 1e-8);
   EXPECT_NEAR(f.IntegrateRelative({0, 1}, 0.0, &g, 1e-9), region, 1e-8 * region);
@@ -400,7 +401,7 @@ public:
 
 TEST(FunctionXYFactories, DerivedFunctionsCombinationsToleranceAndCopies) {
   const FnXY f(F);
-  const FnX u([](double t) { return t * t; }), v([](double t) { return 1 - t; });
+  const ValuesX u([](double t) { return t * t; }), v([](double t) { return 1 - t; });
   std::unique_ptr<XelMathFunctionXY> dx(f.CreateDerivX()), dy(f.CreateDerivY());
   std::unique_ptr<XelMathFunctionX> ix(f.CreateIsoparX(0.3)), iy(f.CreateIsoparY(0.3)),
       comp(f.CreateCompositionX(&u, &v));
