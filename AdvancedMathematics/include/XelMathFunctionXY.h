@@ -36,6 +36,7 @@ class XelMathSetOfPointsND;
 class XelMathAttrList;
 class XelMathAttrScaleOption;
 
+/// \brief The abstract function f(x, y) of two real variables (see the file comment).
 class XELADVANCEDMATHEMATICS_EXPORT XelMathFunctionXY : public XelMathFunctionGeneral {
 public:
   XelMathFunctionXY() = default;
