@@ -107,17 +107,20 @@ void ExpectEncloses(const XelMathInterval& image, const XelMathInterval& range, 
 
 } // namespace
 
-typedef double (XelMathPolynomXY::*PointFn)(const double&, const double&) const;
-const PointFn kPoint[10] = {&XelMathPolynomXY::Eval,
-                            &XelMathPolynomXY::EvalFirstDerivX,
-                            &XelMathPolynomXY::EvalFirstDerivY,
-                            &XelMathPolynomXY::EvalSecondDerivX2,
-                            &XelMathPolynomXY::EvalSecondDerivXY,
-                            &XelMathPolynomXY::EvalSecondDerivY2,
-                            &XelMathPolynomXY::EvalThirdDerivX3,
-                            &XelMathPolynomXY::EvalThirdDerivX2Y,
-                            &XelMathPolynomXY::EvalThirdDerivXY2,
-                            &XelMathPolynomXY::EvalThirdDerivY3};
+// The ten point evaluations, value first, in the order of Reference's orders below.
+#define XEL_POINT(Name) [](const XelMathPolynomXY& p, double x, double y) { return p.Name(x, y); }
+typedef double (*PointFn)(const XelMathPolynomXY&, double, double);
+const PointFn kPoint[10] = {XEL_POINT(Eval),
+                            XEL_POINT(EvalFirstDerivX),
+                            XEL_POINT(EvalFirstDerivY),
+                            XEL_POINT(EvalSecondDerivX2),
+                            XEL_POINT(EvalSecondDerivXY),
+                            XEL_POINT(EvalSecondDerivY2),
+                            XEL_POINT(EvalThirdDerivX3),
+                            XEL_POINT(EvalThirdDerivX2Y),
+                            XEL_POINT(EvalThirdDerivXY2),
+                            XEL_POINT(EvalThirdDerivY3)};
+#undef XEL_POINT
 
 TEST(PolynomXY, EveryDerivativeMatchesTheDifferentiatedMonomials) {
   std::mt19937 rng(7);
@@ -132,7 +135,7 @@ TEST(PolynomXY, EveryDerivativeMatchesTheDifferentiatedMonomials) {
       const double x = u(rng), y = u(rng);
       double single[10];
       for (int k = 0; k < 10; ++k)
-        single[k] = (P.*kPoint[k])(x, y);
+        single[k] = kPoint[k](P, x, y);
       double pass[10], d[6], mask[6];
       P.HornerSchemeUpToThird(x, y, pass);
       P.EvalAndFirstAndSecondDeriv(x, y, d[0], d[1], d[2], d[3], d[4], d[5]);
@@ -245,7 +248,7 @@ TEST(PolynomXY, GridsAgreeWithPointEvaluation) {
   P.EvalGrid(3, xs, 2, ys, 3, g[0], g[1], g[2]);
   for (int k = 0; k < 6; ++k)
     for (int o = 0; o < 3; ++o)
-      EXPECT_NEAR(g[o][k], (P.*kPoint[o])(xs[k / 2], ys[k % 2]), 1e-11) << k;
+      EXPECT_NEAR(g[o][k], kPoint[o](P, xs[k / 2], ys[k % 2]), 1e-11) << k;
 }
 
 TEST(PolynomXY, ImagesEncloseSamplesAndTheOptimalOneIsTheTightest) {
