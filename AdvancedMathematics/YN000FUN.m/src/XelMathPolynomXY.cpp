@@ -172,6 +172,27 @@ inline void StepNeg(const double a, const double b, double& lo, double& hi) {
   hi = h;
 }
 
+/// Image over iV (of one sign, Step the matching sign-aware Horner step) of row iRow + iOrderX
+/// of the coefficients differentiated iOrderX times in x and iOrderY times in y.
+template <void (*Step)(double, double, double&, double&)>
+XelMathInterval SignedRowImage(const double* iCoefficients, const long iDegreeX,
+                               const long iDegreeY, const long iRow, const XelMathInterval& iV,
+                               const long iOrderX, const long iOrderY) {
+  const long i = iRow + iOrderX, dy = iDegreeY, n = dy - iOrderY;
+  if (i > iDegreeX || n < 0 || iRow < 0)
+    return XelMathInterval(0.0, 0.0);
+  const double* row = iCoefficients + i * (dy + 1);
+  const double f = Falling(i, iOrderX);
+  double lo = f * Falling(dy, iOrderY) * row[dy], hi = lo;
+  for (long j = n - 1; j >= 0; --j) {
+    Step(iV.low, iV.high, lo, hi);
+    const double c = f * Falling(j + iOrderY, iOrderY) * row[j + iOrderY];
+    lo += c;
+    hi += c;
+  }
+  return XelMathInterval(lo, hi);
+}
+
 /// Interval Horner step t [lo, hi] for any t in [a, b] (four-case product).
 inline void StepGeneral(const double a, const double b, double& lo, double& hi) {
   const double p1 = lo * a, p2 = lo * b, p3 = hi * a, p4 = hi * b;
@@ -677,40 +698,15 @@ void XelMathPolynomXY::EvalGrid(const long iNX, const double* iX, const long iNY
   GridKernel<1>(_coefficients, _degreeX, _degreeY, iNX, U, iNY, V, out);
 }
 
-// ==== interval evaluations
-// ===========================================================================
+// ==== interval evaluations ===================================================================
 XelMathInterval XelMathPolynomXY::SubEvalPos(const long iRow, const XelMathInterval& iV,
                                              const long iOrderX, const long iOrderY) const {
-  const long i = iRow + iOrderX, dy = _degreeY, n = dy - iOrderY;
-  if (i > _degreeX || n < 0 || iRow < 0)
-    return XelMathInterval(0.0, 0.0);
-  const double* row = _coefficients + i * (dy + 1);
-  const double f = Falling(i, iOrderX);
-  double lo = f * Falling(dy, iOrderY) * row[dy], hi = lo;
-  for (long j = n - 1; j >= 0; --j) {
-    StepPos(iV.low, iV.high, lo, hi);
-    const double c = f * Falling(j + iOrderY, iOrderY) * row[j + iOrderY];
-    lo += c;
-    hi += c;
-  }
-  return XelMathInterval(lo, hi);
+  return SignedRowImage<StepPos>(_coefficients, _degreeX, _degreeY, iRow, iV, iOrderX, iOrderY);
 }
 
 XelMathInterval XelMathPolynomXY::SubEvalNeg(const long iRow, const XelMathInterval& iV,
                                              const long iOrderX, const long iOrderY) const {
-  const long i = iRow + iOrderX, dy = _degreeY, n = dy - iOrderY;
-  if (i > _degreeX || n < 0 || iRow < 0)
-    return XelMathInterval(0.0, 0.0);
-  const double* row = _coefficients + i * (dy + 1);
-  const double f = Falling(i, iOrderX);
-  double lo = f * Falling(dy, iOrderY) * row[dy], hi = lo;
-  for (long j = n - 1; j >= 0; --j) {
-    StepNeg(iV.low, iV.high, lo, hi);
-    const double c = f * Falling(j + iOrderY, iOrderY) * row[j + iOrderY];
-    lo += c;
-    hi += c;
-  }
-  return XelMathInterval(lo, hi);
+  return SignedRowImage<StepNeg>(_coefficients, _degreeX, _degreeY, iRow, iV, iOrderX, iOrderY);
 }
 
 XelMathInterval XelMathPolynomXY::SubEvalSym(const long iRow, const XelMathInterval& iV,
