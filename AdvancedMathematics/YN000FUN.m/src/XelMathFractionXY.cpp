@@ -22,7 +22,7 @@ const char* const FractionXYSource = "AdvancedMathematics/YN000FUN.m/src/XelMath
 const double DenominatorMinWidth = 0.001;
 // Bounds on the depth of that bisection and on the number of images it computes.
 const int DenominatorMaxDepth = 40;
-const long DenominatorBudget = 256;
+const long DenominatorBudget = 64;
 
 // The operations of the quotient rule, on numbers (products keep an exact zero) and on
 // intervals (four-case products; a division is a product by the inverse, the divisor being
