@@ -305,16 +305,7 @@ void XelMathCompositionXYByRN::EvalUpToThirdDeriv(const double& x, const double&
   if (!PointDerivatives(x, y, 3, h))
     for (double& v : h)
       v = XelMathInfinite;
-  oF = h[0];
-  oFx = h[1];
-  oFy = h[2];
-  oFxx = h[3];
-  oFxy = h[4];
-  oFyy = h[5];
-  oFxxx = h[6];
-  oFxxy = h[7];
-  oFxyy = h[8];
-  oFyyy = h[9];
+  XelMathWrapperXY::UnpackUpToThird(h, oF, oFx, oFy, oFxx, oFxy, oFyy, oFxxx, oFxxy, oFxyy, oFyyy);
 }
 
 void XelMathCompositionXYByRN::EvalAllThirdDerivs(const double& x, const double& y, double& oFxxx,
@@ -324,10 +315,7 @@ void XelMathCompositionXYByRN::EvalAllThirdDerivs(const double& x, const double&
   if (!PointDerivatives(x, y, 3, h))
     for (double& v : h)
       v = XelMathInfinite;
-  oFxxx = h[6];
-  oFxxy = h[7];
-  oFxyy = h[8];
-  oFyyy = h[9];
+  XelMathWrapperXY::UnpackThirds(h, oFxxx, oFxxy, oFxyy, oFyyy);
 }
 
 void XelMathCompositionXYByRN::Eval(const double& x, const double& y, const long iDiff, double* oF,

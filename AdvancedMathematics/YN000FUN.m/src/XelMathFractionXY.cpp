@@ -11,6 +11,7 @@
 #include "XelMathInternalConstants.h"
 #include "XelMathInternalGuards.h"
 #include "XelMathScratch.h"
+#include "XelMathWrapperToolsXY.h"
 #include "XelTolerance.h"
 
 using namespace XelMathElementary;
@@ -269,49 +270,25 @@ void XelMathFractionXY::EvalUpToThirdDeriv(const double& x, const double& y, dou
                                            double& oFxyy, double& oFyyy) const {
   double q[10];
   Derivatives(x, y, 3, q);
-  oF = q[0];
-  oFx = q[1];
-  oFy = q[2];
-  oFxx = q[3];
-  oFxy = q[4];
-  oFyy = q[5];
-  oFxxx = q[6];
-  oFxxy = q[7];
-  oFxyy = q[8];
-  oFyyy = q[9];
+  XelMathWrapperXY::UnpackUpToThird(q, oF, oFx, oFy, oFxx, oFxy, oFyy, oFxxx, oFxxy, oFxyy, oFyyy);
 }
 
 void XelMathFractionXY::EvalAllThirdDerivs(const double& x, const double& y, double& oFxxx,
                                            double& oFxxy, double& oFxyy, double& oFyyy) const {
   double q[10];
   Derivatives(x, y, 3, q);
-  oFxxx = q[6];
-  oFxxy = q[7];
-  oFxyy = q[8];
-  oFyyy = q[9];
+  XelMathWrapperXY::UnpackThirds(q, oFxxx, oFxxy, oFxyy, oFyyy);
 }
 
 void XelMathFractionXY::Eval(const double& x, const double& y, const long iDiff, double* oF,
                              double* oFx, double* oFy, double* oFxx, double* oFxy,
                              double* oFyy) const {
-  const bool wantF = (iDiff & XelMathOption::Value) && oF;
-  const bool wantD1 = (iDiff & XelMathOption::FirstDeriv) && oFx && oFy;
-  const bool wantD2 = (iDiff & XelMathOption::SecondDeriv) && oFxx && oFxy && oFyy;
-  if (!wantF && !wantD1 && !wantD2)
+  const int order = XelMathWrapperXY::AskedPointOrder(iDiff, oF, oFx, oFy, oFxx, oFxy, oFyy);
+  if (order < 0)
     return;
-  double q[10];
-  Derivatives(x, y, wantD2 ? 2 : wantD1 ? 1 : 0, q);
-  if (wantF)
-    *oF = q[0];
-  if (wantD1) {
-    *oFx = q[1];
-    *oFy = q[2];
-  }
-  if (wantD2) {
-    *oFxx = q[3];
-    *oFxy = q[4];
-    *oFyy = q[5];
-  }
+  double q[10] = {};
+  Derivatives(x, y, order, q);
+  XelMathWrapperXY::StoreArray(iDiff, q, oF, oFx, oFy, oFxx, oFxy, oFyy);
 }
 
 // ==== interval evaluations =======================================================================

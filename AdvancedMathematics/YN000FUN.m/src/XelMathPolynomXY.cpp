@@ -20,6 +20,7 @@
 #include "XelMathNxNMatrix.h"
 #include "XelMathPolynomX.h"
 #include "XelMathScratch.h"
+#include "XelMathWrapperToolsXY.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
 
@@ -533,26 +534,14 @@ void XelMathPolynomXY::EvalUpToThirdDeriv(const double& x, const double& y, doub
                                           double& oFyyy) const {
   double d[10];
   HornerSchemeUpToThird(x, y, d);
-  oF = d[0];
-  oFx = d[1];
-  oFy = d[2];
-  oFxx = d[3];
-  oFxy = d[4];
-  oFyy = d[5];
-  oFxxx = d[6];
-  oFxxy = d[7];
-  oFxyy = d[8];
-  oFyyy = d[9];
+  XelMathWrapperXY::UnpackUpToThird(d, oF, oFx, oFy, oFxx, oFxy, oFyy, oFxxx, oFxxy, oFxyy, oFyyy);
 }
 
 void XelMathPolynomXY::EvalAllThirdDerivs(const double& x, const double& y, double& oFxxx,
                                           double& oFxxy, double& oFxyy, double& oFyyy) const {
   double d[10];
   HornerSchemeUpToThird(x, y, d);
-  oFxxx = d[6];
-  oFxxy = d[7];
-  oFxyy = d[8];
-  oFyyy = d[9];
+  XelMathWrapperXY::UnpackThirds(d, oFxxx, oFxxy, oFxyy, oFyyy);
 }
 
 void XelMathPolynomXY::Eval(const double& x, const double& y, const long iDiff, double* oF,

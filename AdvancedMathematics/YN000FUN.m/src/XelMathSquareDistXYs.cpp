@@ -9,6 +9,7 @@
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
 #include "XelMathInternalGuards.h"
+#include "XelMathWrapperToolsXY.h"
 #include "XelTolerance.h"
 
 using namespace XelMathComposite;
@@ -161,49 +162,25 @@ void XelMathSquareDistXYs::EvalUpToThirdDeriv(const double& x, const double& y, 
                                               double& oFxyy, double& oFyyy) const {
   double h[10];
   Derivatives(x, y, 3, h);
-  oF = h[0];
-  oFx = h[1];
-  oFy = h[2];
-  oFxx = h[3];
-  oFxy = h[4];
-  oFyy = h[5];
-  oFxxx = h[6];
-  oFxxy = h[7];
-  oFxyy = h[8];
-  oFyyy = h[9];
+  XelMathWrapperXY::UnpackUpToThird(h, oF, oFx, oFy, oFxx, oFxy, oFyy, oFxxx, oFxxy, oFxyy, oFyyy);
 }
 
 void XelMathSquareDistXYs::EvalAllThirdDerivs(const double& x, const double& y, double& oFxxx,
                                               double& oFxxy, double& oFxyy, double& oFyyy) const {
   double h[10];
   Derivatives(x, y, 3, h);
-  oFxxx = h[6];
-  oFxxy = h[7];
-  oFxyy = h[8];
-  oFyyy = h[9];
+  XelMathWrapperXY::UnpackThirds(h, oFxxx, oFxxy, oFxyy, oFyyy);
 }
 
 void XelMathSquareDistXYs::Eval(const double& x, const double& y, const long iDiff, double* oF,
                                 double* oFx, double* oFy, double* oFxx, double* oFxy,
                                 double* oFyy) const {
-  const bool wantF = (iDiff & XelMathOption::Value) && oF;
-  const bool wantD1 = (iDiff & XelMathOption::FirstDeriv) && oFx && oFy;
-  const bool wantD2 = (iDiff & XelMathOption::SecondDeriv) && oFxx && oFxy && oFyy;
-  if (!wantF && !wantD1 && !wantD2)
+  const int order = XelMathWrapperXY::AskedPointOrder(iDiff, oF, oFx, oFy, oFxx, oFxy, oFyy);
+  if (order < 0)
     return;
-  double h[10];
-  Derivatives(x, y, wantD2 ? 2 : wantD1 ? 1 : 0, h);
-  if (wantF)
-    *oF = h[0];
-  if (wantD1) {
-    *oFx = h[1];
-    *oFy = h[2];
-  }
-  if (wantD2) {
-    *oFxx = h[3];
-    *oFxy = h[4];
-    *oFyy = h[5];
-  }
+  double h[10] = {};
+  Derivatives(x, y, order, h);
+  XelMathWrapperXY::StoreArray(iDiff, h, oF, oFx, oFy, oFxx, oFxy, oFyy);
 }
 
 // ==== interval evaluations =======================================================================

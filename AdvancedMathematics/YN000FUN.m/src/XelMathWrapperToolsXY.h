@@ -43,9 +43,8 @@ inline Jet JetAt(const XelMathFunctionXY* iF, const double x, const double y, co
 
 /// The highest order asked for by the point bits 1, 2, 4 of iDiff whose outputs are given
 /// (-1 when none is asked for).
-inline int AskedPointOrder(const long iDiff, const double* oF, const double* oFx,
-                           const double* oFy, const double* oFxx, const double* oFxy,
-                           const double* oFyy) {
+inline int AskedPointOrder(const long iDiff, const double* oF, const double* oFx, const double* oFy,
+                           const double* oFxx, const double* oFxy, const double* oFyy) {
   if ((iDiff & XelMathOption::SecondDeriv) && (oFxx || oFxy || oFyy))
     return 2;
   if ((iDiff & XelMathOption::FirstDeriv) && (oFx || oFy))
@@ -75,6 +74,45 @@ inline void StoreJet(const long iDiff, const Jet& iJ, double* oF, double* oFx, d
     if (oFyy)
       *oFyy = iJ.fyy;
   }
+}
+
+/// Copies a derivative array d (f, fx, fy, fxx, fxy, fyy, fxxx, fxxy, fxyy, fyyy) into the
+/// outputs of EvalUpToThirdDeriv.
+inline void UnpackUpToThird(const double* d, double& oF, double& oFx, double& oFy, double& oFxx,
+                            double& oFxy, double& oFyy, double& oFxxx, double& oFxxy, double& oFxyy,
+                            double& oFyyy) {
+  oF = d[0];
+  oFx = d[1];
+  oFy = d[2];
+  oFxx = d[3];
+  oFxy = d[4];
+  oFyy = d[5];
+  oFxxx = d[6];
+  oFxxy = d[7];
+  oFxyy = d[8];
+  oFyyy = d[9];
+}
+
+/// The four third derivatives of a derivative array into the outputs of EvalAllThirdDerivs.
+inline void UnpackThirds(const double* d, double& oFxxx, double& oFxxy, double& oFxyy,
+                         double& oFyyy) {
+  oFxxx = d[6];
+  oFxxy = d[7];
+  oFxyy = d[8];
+  oFyyy = d[9];
+}
+
+/// Writes the outputs of a masked point evaluation from a derivative array (layout above): each
+/// output is written when its bit is set and its pointer given.
+inline void StoreArray(const long iDiff, const double* d, double* oF, double* oFx, double* oFy,
+                       double* oFxx, double* oFxy, double* oFyy) {
+  double* const out[6] = {oF, oFx, oFy, oFxx, oFxy, oFyy};
+  const long bit[6] = {XelMathOption::Value,       XelMathOption::FirstDeriv,
+                       XelMathOption::FirstDeriv,  XelMathOption::SecondDeriv,
+                       XelMathOption::SecondDeriv, XelMathOption::SecondDeriv};
+  for (int k = 0; k < 6; ++k)
+    if ((iDiff & bit[k]) && out[k])
+      *out[k] = d[k];
 }
 
 /// A jet whose every member is iValue.
