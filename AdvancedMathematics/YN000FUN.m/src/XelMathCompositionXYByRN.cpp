@@ -77,23 +77,6 @@ double Multiplicity(long k, long l, long m) {
   return 6.0;
 }
 
-// The value and derivatives of orders 1..iOrder of a component at (x, y) into a row of
-// DerivCount numbers.
-void EvalRow(const XelMathFunctionXY* iF, const double x, const double y, const int iOrder,
-             double* oRow) {
-  if (iOrder <= 0)
-    oRow[0] = iF->Eval(x, y);
-  else if (iOrder == 1)
-    iF->Eval(x, y, XelMathOption::ValueAndFirst, &oRow[0], &oRow[1], &oRow[2], nullptr, nullptr,
-             nullptr);
-  else if (iOrder == 2)
-    iF->Eval(x, y, XelMathOption::PointUpToSecond, &oRow[0], &oRow[1], &oRow[2], &oRow[3], &oRow[4],
-             &oRow[5]);
-  else
-    iF->EvalUpToThirdDeriv(x, y, oRow[0], oRow[1], oRow[2], oRow[3], oRow[4], oRow[5], oRow[6],
-                           oRow[7], oRow[8], oRow[9]);
-}
-
 } // namespace
 
 XelMathFunctionXY* XelMathFunctionRN::CreateCompositionXY(const XelMathFunctionXY** iG) const {
@@ -178,7 +161,7 @@ bool XelMathCompositionXYByRN::PointDerivatives(const double x, const double y, 
   double* hess = grad + n;
   for (long k = 0; k < n; k++) {
     double* row = rows + DerivCount * k;
-    EvalRow(_inner[k], x, y, iOrder, row);
+    XelMathWrapperXY::DerivativesAt(_inner[k], x, y, iOrder, row);
     u[k] = row[0];
   }
   if (iOrder <= 0) {

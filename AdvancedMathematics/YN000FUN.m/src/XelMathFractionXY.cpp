@@ -76,20 +76,6 @@ template <class T> void QuotientRule(const T* f, const T* g, const int iOrder, T
   }
 }
 
-// A component's value and derivatives up to iOrder at (x, y) in the order above.
-void ComponentAt(const XelMathFunctionXY* iF, const double x, const double y, const int iOrder,
-                 double* oD) {
-  if (iOrder <= 0)
-    oD[0] = iF->Eval(x, y);
-  else if (iOrder == 1)
-    iF->Eval(x, y, XelMathOption::ValueAndFirst, oD, oD + 1, oD + 2, nullptr, nullptr, nullptr);
-  else if (iOrder == 2)
-    iF->Eval(x, y, XelMathOption::PointUpToSecond, oD, oD + 1, oD + 2, oD + 3, oD + 4, oD + 5);
-  else
-    iF->EvalUpToThirdDeriv(x, y, oD[0], oD[1], oD[2], oD[3], oD[4], oD[5], oD[6], oD[7], oD[8],
-                           oD[9]);
-}
-
 // A component's images up to iOrder (0..2) over iI x iJ in the same order.
 void ComponentOver(const XelMathFunctionXY* iF, const XelMathInterval& iI,
                    const XelMathInterval& iJ, const int iOrder, const XelTolerance& iTol,
@@ -194,10 +180,10 @@ void XelMathFractionXY::Derivatives(const double x, const double y, const int iO
     return;
   }
   double f[10], g[10];
-  ComponentAt(_denominator, x, y, iOrder, g);
+  XelMathWrapperXY::DerivativesAt(_denominator, x, y, iOrder, g);
   if (g[0] == 0.0)
     ThrowForNullDenom();
-  ComponentAt(_numerator, x, y, iOrder, f);
+  XelMathWrapperXY::DerivativesAt(_numerator, x, y, iOrder, f);
   QuotientRule(f, g, iOrder, oQ);
 }
 

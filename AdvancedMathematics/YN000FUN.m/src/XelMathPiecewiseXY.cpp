@@ -16,6 +16,7 @@
 #include "XelMathInternalConstants.h"
 #include "XelMathInternalGuards.h"
 #include "XelMathScratch.h"
+#include "XelMathWrapperToolsXY.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
 
@@ -23,21 +24,6 @@ using namespace XelMathElementary;
 
 namespace {
 const char* const PiecewiseXYName = "XelMathPiecewiseXY::XelMathPiecewiseXY";
-
-// A function's value and derivatives up to iOrder at (x, y), stored f, fx, fy, fxx, fxy, fyy,
-// fxxx, fxxy, fxyy, fyyy.
-void DerivativesAt(const XelMathFunctionXY* iF, const double x, const double y, const int iOrder,
-                   double* oD) {
-  if (iOrder <= 0)
-    oD[0] = iF->Eval(x, y);
-  else if (iOrder == 1)
-    iF->Eval(x, y, XelMathOption::ValueAndFirst, oD, oD + 1, oD + 2, nullptr, nullptr, nullptr);
-  else if (iOrder == 2)
-    iF->Eval(x, y, XelMathOption::PointUpToSecond, oD, oD + 1, oD + 2, oD + 3, oD + 4, oD + 5);
-  else
-    iF->EvalUpToThirdDeriv(x, y, oD[0], oD[1], oD[2], oD[3], oD[4], oD[5], oD[6], oD[7], oD[8],
-                           oD[9]);
-}
 
 // First-order Taylor extension of a patch function f across the edge a = iEdgeX (when
 // iAlongX), across the edge b = iEdgeY (when iAlongY), or across the corner of both, in the
@@ -145,7 +131,7 @@ public:
     const XelMathInterval t = Shift(iI, -_edgeX), s = Shift(iJ, -_edgeY);
     if (_alongX && _alongY) {
       double d[10];
-      DerivativesAt(_f, _edgeX, _edgeY, 2, d);
+      XelMathWrapperXY::DerivativesAt(_f, _edgeX, _edgeY, 2, d);
       const XelMathInterval linear = Add(Shift(Scale(d[1], t), d[0]), Scale(d[2], s));
       return Add(linear, Scale(d[4], Mul(t, s)));
     }
@@ -169,7 +155,7 @@ private:
   }
 
   // The extension's value and derivatives up to iOrder at (a, b) into oE (order of
-  // DerivativesAt).
+  // XelMathWrapperXY::DerivativesAt).
   void Compute(const double a, const double b, const int iOrder, double* oE) const {
     for (int k = 0; k < 10; ++k)
       oE[k] = _f ? 0.0 : XelMathInfinite;
@@ -178,7 +164,7 @@ private:
     double d[10];
     const double t = a - _edgeX, s = b - _edgeY;
     if (_alongX && _alongY) {
-      DerivativesAt(_f, _edgeX, _edgeY, 2, d);
+      XelMathWrapperXY::DerivativesAt(_f, _edgeX, _edgeY, 2, d);
       oE[0] = d[0] + t * d[1] + s * d[2] + t * s * d[4];
       oE[1] = d[1] + s * d[4];
       oE[2] = d[2] + t * d[4];
@@ -189,7 +175,7 @@ private:
     // derivative of f one order higher.
     const int order = iOrder + 1 > 3 ? 3 : iOrder + 1;
     if (_alongX) {
-      DerivativesAt(_f, _edgeX, b, order, d);
+      XelMathWrapperXY::DerivativesAt(_f, _edgeX, b, order, d);
       oE[0] = d[0] + t * d[1];
       oE[1] = d[1];
       if (iOrder >= 1)
@@ -207,7 +193,7 @@ private:
       }
       return;
     }
-    DerivativesAt(_f, a, _edgeY, order, d);
+    XelMathWrapperXY::DerivativesAt(_f, a, _edgeY, order, d);
     oE[0] = d[0] + s * d[2];
     oE[2] = d[2];
     if (iOrder >= 1)

@@ -41,6 +41,22 @@ inline Jet JetAt(const XelMathFunctionXY* iF, const double x, const double y, co
   return j;
 }
 
+/// The value and derivatives up to iOrder (0..3) of iF at (x, y) into the derivative array oD
+/// (f, fx, fy, fxx, fxy, fyy, fxxx, fxxy, fxyy, fyyy), in as few calls as the contract allows;
+/// the entries above iOrder are not written.
+inline void DerivativesAt(const XelMathFunctionXY* iF, const double x, const double y,
+                          const int iOrder, double* oD) {
+  if (iOrder <= 0)
+    oD[0] = iF->Eval(x, y);
+  else if (iOrder == 1)
+    iF->Eval(x, y, XelMathOption::ValueAndFirst, oD, oD + 1, oD + 2, nullptr, nullptr, nullptr);
+  else if (iOrder == 2)
+    iF->Eval(x, y, XelMathOption::PointUpToSecond, oD, oD + 1, oD + 2, oD + 3, oD + 4, oD + 5);
+  else
+    iF->EvalUpToThirdDeriv(x, y, oD[0], oD[1], oD[2], oD[3], oD[4], oD[5], oD[6], oD[7], oD[8],
+                           oD[9]);
+}
+
 /// The highest order asked for by the point bits 1, 2, 4 of iDiff whose outputs are given
 /// (-1 when none is asked for).
 inline int AskedPointOrder(const long iDiff, const double* oF, const double* oFx, const double* oFy,
