@@ -42,18 +42,6 @@ using namespace xeltest;
 const double FewFlops = 16 * kEps;
 const double Pi = kPi;
 
-// Redirects a trace stream into a string for the lifetime of the object.
-class CaptureTrace {
-public:
-  explicit CaptureTrace(XelQuorOutput& ioOutput) : _output(ioOutput) { _output.Redirect(&_text); }
-  ~CaptureTrace() { _output.Redirect(nullptr); }
-  std::string Text() const { return _text.str(); }
-
-private:
-  XelQuorOutput& _output;
-  std::ostringstream _text;
-};
-
 } // namespace
 
 // ---- errors ----------------------------------------------------------------------------

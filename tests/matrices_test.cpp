@@ -26,22 +26,12 @@
 #include "XelQuorOutput.h"
 #include "test_helpers.h"
 
+using xeltest::CaptureTrace;
 using xeltest::ExpectInputError;
 using xeltest::kEps;
 using Dense = std::vector<double>;
 
 namespace {
-
-// Captures the standard trace stream for the lifetime of the object.
-class Trace {
-public:
-  Trace() { XelQuorOutput::GetOut().Redirect(&_text); }
-  ~Trace() { XelQuorOutput::GetOut().Redirect(nullptr); }
-  std::string Text() const { return _text.str(); }
-
-private:
-  std::ostringstream _text;
-};
 
 double Norm(const Dense& v) {
   double s = 0.0;
@@ -516,14 +506,14 @@ TEST(MatrixSymmetric, BandLayoutMessagesAndImpositions) {
   EXPECT_EQ(band.GetCoef(7), 7.5); // row 4 holds (4,3), (4,4) at 7, 8: rows are contiguous
   EXPECT_EQ(band.GetBandCount(), 9);
   {
-    Trace trace;
+    CaptureTrace trace;
     band.SetCoef(4, 1, 1.0);
     EXPECT_EQ(band.GetCoef(4, 1), 0.0);
     EXPECT_NE(trace.Text().find(" element non nul hors de la bande diagonale "), std::string::npos);
   }
   XelMathNxNFullSymMatrix indefinite(2, Dense{1, 2, 1}.data());
   {
-    Trace trace;
+    CaptureTrace trace;
     EXPECT_EQ(indefinite.Cholesky(), 5);
     EXPECT_EQ(trace.Text(), " a non positive matrix ");
   }
@@ -546,13 +536,13 @@ TEST(MatrixSymmetric, BandLayoutMessagesAndImpositions) {
       {[] { XelMathNxNFullSymMatrix(3).SetSizeOfMatrix(4); }, " invalid size matrix  "},
       {[] { XelMathNxNBandSymMatrix(5, 3).SetSizeOfMatrix(2); }, " invalid size matrix  "}};
   for (const auto& m : messages) {
-    Trace trace;
+    CaptureTrace trace;
     m.first();
     EXPECT_EQ(trace.Text(), m.second);
   }
   XelMathNxNFullSymMatrix three;
   {
-    Trace trace;
+    CaptureTrace trace;
     EXPECT_EQ(three.SetData(XelMath3x3Matrix(Dense{1, 2, 3, 2, 1, 0, 3, 0, 1}.data())), 0);
     EXPECT_EQ(three.SetData(XelMath3x3Matrix(Dense{1, 2, 3, 0, 1, 0, 3, 0, 1}.data())),
               0x80004005L);
@@ -669,7 +659,7 @@ TEST(MatrixMisuse, DimensionsAndSizesRaiseWithTheirTexts) {
   ExpectInputError([&] { packed.Solve(rhs, LONG_MAX / 2); }, 0x2000c);
   ExpectInputError([&] { square.SetCoef(7, 12, rhs); }, 0x20007);
   EXPECT_EQ(square.GetCoef(2, 1), 0.0);
-  Trace trace;
+  CaptureTrace trace;
   XelQuorOutput::GetErr().Redirect(&std::cout);
   XelMathMxNMatrix small(2, 2, 0.0);
   small.SetSubMatrix(b, 1, 0); // passes the last row: nothing written

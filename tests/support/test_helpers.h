@@ -9,12 +9,14 @@
 #include <initializer_list>
 #include <limits>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "XelMathFunctionX.h"
 #include "XelMathInputError.h"
 #include "XelMathInterval.h"
+#include "XelQuorOutput.h"
 
 class XelMathPolynomX;
 class XelMathSetOfPointsND;
@@ -88,6 +90,20 @@ void ExpectInputError(Call iCall, long iCode, const std::vector<std::string>& iT
       }
   }
 }
+
+// Captures a trace stream (the standard one by default) for the lifetime of the object.
+class CaptureTrace {
+public:
+  explicit CaptureTrace(XelQuorOutput& ioOutput = XelQuorOutput::GetOut()) : _output(ioOutput) {
+    _output.Redirect(&_text);
+  }
+  ~CaptureTrace() { _output.Redirect(nullptr); }
+  std::string Text() const { return _text.str(); }
+
+private:
+  XelQuorOutput& _output;
+  std::ostringstream _text;
+};
 
 // Blocks currently allocated through the kernel's memory services: a scope that releases
 // everything leaves this unchanged.
