@@ -217,25 +217,29 @@ public:
 
 TEST(SystemXYCoreSolve, MergeRuleAndLimit) {
   FnXY F([](double x, double) { return x - 0.5; }), G([](double, double y) { return y - 0.5; });
-  FnXY F2([](double x, double) { return (x - 0.5) * (x - 0.50001); });
+  // Both change monotonicity between x = 0.5 and 0.50001 on y = 0.5.
+  FnXY F2([](double x, double y) { return (x - 0.5) * (x - 0.50001) + 2 * (y - 0.5); });
+  FnXY G2([](double x, double y) { return (x - 0.5) * (x - 0.50001) + (y - 0.5); });
   struct MergeCase {
-    const FnXY* f;
+    const FnXY *f, *g;
     std::vector<Pt> script;
     std::vector<int> results;
     std::vector<Pt> kept;
   };
   const MergeCase cases[] = {
       // Closer than 2e-4 and F monotone between them: one point, the smaller residual.
-      {&F, {{0.50001, 0.5}, {0.5, 0.5}, {0.50002, 0.5}}, {1, 1, 0}, {{0.5, 0.5}}},
+      {&F, &G, {{0.50001, 0.5}, {0.5, 0.5}, {0.50002, 0.5}}, {1, 1, 0}, {{0.5, 0.5}}},
       // Farther apart: two points.
-      {&F, {{0.5, 0.5}, {0.5003, 0.5}}, {1, 1}, {{0.5, 0.5}, {0.5003, 0.5}}},
+      {&F, &G, {{0.5, 0.5}, {0.5003, 0.5}}, {1, 1}, {{0.5, 0.5}, {0.5003, 0.5}}},
       // Both F and G change monotonicity between them: two solutions.
-      {&F2, {{0.5, 0.5}, {0.50001, 0.5}}, {1, 1}, {{0.5, 0.5}, {0.50001, 0.5}}},
+      {&F2, &G2, {{0.5, 0.5}, {0.50001, 0.5}}, {1, 1}, {{0.5, 0.5}, {0.50001, 0.5}}},
+      // Only F does (G flat along the join): one point.
+      {&F2, &G, {{0.5, 0.5}, {0.50001, 0.5}}, {1, 0}, {{0.5, 0.5}}},
       // Not a number: rejected.
-      {&F, {{std::nan(""), 0.5}}, {0}, {}},
+      {&F, &G, {{std::nan(""), 0.5}}, {0}, {}},
   };
   for (const MergeCase& c : cases) {
-    Scripted system(c.f, &G, DefaultTol());
+    Scripted system(c.f, c.g, DefaultTol());
     system.script = c.script;
     XelMathSetOfPointsND out(2);
     EXPECT_EQ(system.Solve(XelMathInterval2D(0, 1, 0, 1), out), 0);

@@ -935,10 +935,10 @@ int XelMathSystemXY::TangentialNewton(Cell& ioCell) {
     }
   }
   if (converged) {
-    double f, g, norm;
-    Eval2(0, x, y, XelMathOption::Value, &f, nullptr, nullptr);
-    Eval2(1, x, y, XelMathOption::Value, &g, nullptr, nullptr);
-    if (IsNull(x, y, f, g, norm))
+    double f, fx, fy, g, gx, gy;
+    Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+    Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+    if (BothNull(x, y, f, fx, fy, g, gx, gy))
       return Found(x, y, ioCell) == -1 ? -1 : 1;
     return 0;
   }
@@ -947,11 +947,10 @@ int XelMathSystemXY::TangentialNewton(Cell& ioCell) {
   // The iteration met a degenerate point: minimize F^2 + G^2 there and follow the curve.
   double value = 0.0;
   FletcherReeves(2, 1.0, x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, value);
-  double f, fx, fy, g, gx, gy, norm;
+  double f, fx, fy, g, gx, gy;
   Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
   Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-  const double jac[4] = {fx, fy, gx, gy};
-  if (!IsNull(x, y, f, g, norm, jac))
+  if (!BothNull(x, y, f, fx, fy, g, gx, gy))
     return 0;
   return Found(x, y, ioCell) == -1 ? -1 : 1;
 }
@@ -963,11 +962,11 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
   const double floor = 1e-6 * _tolerance.GetAbsoluteResolution();
   double r = ExclusionRadiusOnZero(x, y);
   if (r < floor) {
-    r = floor;
     if (TryMarching(x, y)) {
       AddSolution(x, y);
       return -1;
     }
+    r = std::max(floor, SingularRadius(x, y));
   }
   // The radius rests on derivatives at the point only: inside a cell it is not trusted beyond
   // a quarter of the cell, the rest of which is searched again.
@@ -1061,20 +1060,7 @@ int XelMathSystemXY::EdgeTreatment(const double* iA, const double* iB, const int
     append(1);
   if (iG0 == 0.0) {
     const int r = TreatEdgeSolution(iA[0], iA[1]);
-    if (r == 0 && _current) {
-      // A solution already known: this cell is still searched around it.
-      double rad = std::max(ExclusionRadiusOnZero(iA[0], iA[1]),
-                            1e-6 * _tolerance.GetAbsoluteResolution());
-      rad = std::min(rad, 0.25 * std::min(_current->x1 - _current->x0,
-                                          _current->y1 - _current->y0));
-      if (_depth >= EdgeSearchDepth)
-        return 2;
-      return DSolveMinusBox(_current->x0, _current->x1, _current->y0, _current->y1, iA[0],
-                            iA[1], rad) == -1
-                 ? -1
-                 : 2;
-    }
-    return r;
+    return r == 0 ? SearchAroundKnown(iA[0], iA[1]) : r;
   }
   return 0;
 }
@@ -1125,11 +1111,10 @@ int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const do
   }
   const double t = 0.5 * (tF + tG);
   double x = iA[0] + t * dx, y = iA[1] + t * dy;
-  double f, fx, fy, g, gx, gy, norm;
+  double f, fx, fy, g, gx, gy;
   Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
   Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-  const double jac[4] = {fx, fy, gx, gy};
-  if (!IsNull(x, y, f, g, norm, jac)) {
+  if (!BothNull(x, y, f, fx, fy, g, gx, gy)) {
     // Refine on the cell when there is one before giving up the order.
     if (!_current)
       return 3;
@@ -1137,16 +1122,7 @@ int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const do
       return 3;
   }
   const int r = TreatEdgeSolution(x, y);
-  if (r == 0 && _current) {
-    double rad = std::max(ExclusionRadiusOnZero(x, y), 1e-6 * _tolerance.GetAbsoluteResolution());
-    rad = std::min(rad, 0.25 * std::min(_current->x1 - _current->x0, _current->y1 - _current->y0));
-    if (_depth >= EdgeSearchDepth)
-      return 2;
-    return DSolveMinusBox(_current->x0, _current->x1, _current->y0, _current->y1, x, y, rad) == -1
-               ? -1
-               : 2;
-  }
-  return r;
+  return r == 0 ? SearchAroundKnown(x, y) : r;
 }
 
 int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
@@ -1158,11 +1134,11 @@ int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
   double r = ExclusionRadiusOnZero(x, y);
   const double floor = 1e-6 * _tolerance.GetAbsoluteResolution();
   if (r < floor) {
-    r = floor;
     if (TryMarching(x, y)) {
       AddSolution(x, y);
       return -1;
     }
+    r = std::max(floor, SingularRadius(x, y));
   }
   if (_depth >= EdgeSearchDepth || !_current)
     return 2;
@@ -1194,6 +1170,36 @@ double XelMathSystemXY::ExclusionRadiusOnZero(const double x, const double y) co
     m = Finite(m) ? 1.0 : m;
   const double r = 1.0 / (m * k);
   return Finite(r) ? r : 0.0;
+}
+
+double XelMathSystemXY::SearchRadius(const double x, const double y) const {
+  const double floor = 1e-6 * _tolerance.GetAbsoluteResolution();
+  const double r = ExclusionRadiusOnZero(x, y);
+  return r < floor ? std::max(floor, SingularRadius(x, y)) : r;
+}
+
+int XelMathSystemXY::SearchAroundKnown(const double x, const double y) {
+  // A solution already known met on the boundary of the current cell: the cell is still
+  // searched around it.
+  if (!_current || _depth >= EdgeSearchDepth)
+    return 2;
+  const Cell& c = *_current;
+  const double r = std::min(SearchRadius(x, y), 0.25 * std::min(c.x1 - c.x0, c.y1 - c.y0));
+  return DSolveMinusBox(c.x0, c.x1, c.y0, c.y1, x, y, r) == -1 ? -1 : 2;
+}
+
+double XelMathSystemXY::SingularRadius(const double x, const double y) const {
+  // Around a singular solution the residual test holds over a disc of about
+  // sqrt(2 threshold / curvature): points found there are the same solution.
+  double fx, fy, fxx, fxy, fyy, gx, gy, gxx, gxy, gyy;
+  Eval2(0, x, y, XelMathOption::FirstAndSecond, nullptr, &fx, &fy, &fxx, &fxy, &fyy);
+  Eval2(1, x, y, XelMathOption::FirstAndSecond, nullptr, &gx, &gy, &gxx, &gxy, &gyy);
+  const double m = std::max(0.5 * (std::fabs(fxx) + std::fabs(fyy)) + std::fabs(fxy),
+                            0.5 * (std::fabs(gxx) + std::fabs(gyy)) + std::fabs(gxy));
+  const double jac = std::fabs(fx) + std::fabs(fy) + std::fabs(gx) + std::fabs(gy);
+  if (!(m > 0.0) || !Finite(m) || !Finite(jac))
+    return 0.0;
+  return std::sqrt(2.0 * _epsSol * (1.0 + jac) / m);
 }
 
 int XelMathSystemXY::DSolveMinusBox(const double x0, const double x1, const double y0,
@@ -1247,8 +1253,30 @@ int XelMathSystemXY::SafeNewton(double& ioX, double& ioY, const double x0, const
   for (long it = 0; it < XelMaxNewtonIteration; ++it) {
     if (!Finite(f) || !Finite(g) || !Finite(fx) || !Finite(fy) || !Finite(gx) || !Finite(gy))
       return 0;
-    const double jac[4] = {fx, fy, gx, gy};
-    if (IsNull(x, y, f, g, norm, jac)) {
+    norm = std::fabs(f) + std::fabs(g);
+    if (BothNull(x, y, f, fx, fy, g, gx, gy)) {
+      // Polish: a few more full steps while they stay in the box and lower the residual.
+      for (int k = 0; k < 3; ++k) {
+        const double det = fx * gy - fy * gx;
+        if (det == 0.0 || !Finite(det))
+          break;
+        const double nx = x - (gy * f - fy * g) / det, ny = y - (fx * g - gx * f) / det;
+        if (!(nx >= x0 && nx <= x1 && ny >= y0 && ny <= y1))
+          break;
+        double pf, pfx, pfy, pg, pgx, pgy;
+        Eval2(0, nx, ny, XelMathOption::ValueAndFirst, &pf, &pfx, &pfy);
+        Eval2(1, nx, ny, XelMathOption::ValueAndFirst, &pg, &pgx, &pgy);
+        if (!(std::fabs(pf) + std::fabs(pg) < std::fabs(f) + std::fabs(g)))
+          break;
+        x = nx;
+        y = ny;
+        f = pf;
+        g = pg;
+        fx = pfx;
+        fy = pfy;
+        gx = pgx;
+        gy = pgy;
+      }
       ioX = x;
       ioY = y;
       return 1;
@@ -1287,10 +1315,9 @@ int XelMathSystemXY::SafeNewton(double& ioX, double& ioY, const double x0, const
     gx = ngx;
     gy = ngy;
     if (newton <= lengthRes * (1.0 + std::fabs(x) + std::fabs(y)) && Finite(f) && Finite(g)) {
-      const double jac2[4] = {fx, fy, gx, gy};
       // A step below the resolution converges when the residual is within a few
       // resolutions of the Jacobian's scale.
-      if (IsNull(x, y, f, g, norm, jac2) ||
+      if (BothNull(x, y, f, fx, fy, g, gx, gy) ||
           norm <= 1e3 * lengthRes * (1.0 + std::fabs(fx) + std::fabs(fy) + std::fabs(gx) + std::fabs(gy))) {
         ioX = x;
         ioY = y;
@@ -1304,48 +1331,66 @@ int XelMathSystemXY::SafeNewton(double& ioX, double& ioY, const double x0, const
 // ---- singular solutions -----------------------------------------------------------------------
 
 int XelMathSystemXY::HyperbolicSingularity(Cell& ioCell, const int iWhich) {
-  // Where the zero curves of F and G cross at a point where the Jacobian is singular (two
-  // branches of one curve, or two curves tangent), the degree fails: F^2 + G^2 is minimized
-  // from the cell centre and from the stationary point of the function whose derivatives
-  // turn, and a minimum that is a solution with a near-singular Jacobian is taken.
-  double starts[2][2] = {{0.5 * (ioCell.x0 + ioCell.x1), 0.5 * (ioCell.y0 + ioCell.y1)},
-                         {0.5 * (ioCell.x0 + ioCell.x1), 0.5 * (ioCell.y0 + ioCell.y1)}};
-  {
-    // Newton on the gradient of the function (its saddle or extremum).
-    double x = starts[1][0], y = starts[1][1];
-    for (long it = 0; it < XelMaxNewtonIteration; ++it) {
-      double v, vx, vy, vxx, vxy, vyy;
-      Eval2(iWhich, x, y, XelMathOption::PointUpToSecond, &v, &vx, &vy, &vxx, &vxy, &vyy);
-      const double h = vxx * vyy - vxy * vxy;
-      if (!Finite(h) || h == 0.0)
-        break;
-      double sx = (vyy * vx - vxy * vy) / h, sy = (vxx * vy - vxy * vx) / h;
-      if (!SafeNewtonStep(x, y, sx, sy, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1))
-        break;
-      x -= sx;
-      y -= sy;
-      if (std::fabs(sx) + std::fabs(sy) <= _tolerance.GetLengthResolution())
-        break;
+  // Two branches of the zero curve of F (or G) crossing at a saddle of the function: the
+  // Jacobian is singular there and the degree cannot see the solution. The stationary point
+  // of the function whose derivatives turn is sought by Newton's method on its gradient;
+  // when the function nearly vanishes there, F^2 + G^2 is minimized from it and a minimum
+  // that solves the system with a near-singular Jacobian is taken.
+  double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
+  int stationary = 0;
+  for (long it = 0; it < XelMaxNewtonIteration; ++it) {
+    double v, vx, vy, vxx, vxy, vyy;
+    Eval2(iWhich, x, y, XelMathOption::PointUpToSecond, &v, &vx, &vy, &vxx, &vxy, &vyy);
+    const double h = vxx * vyy - vxy * vxy;
+    if (!Finite(h) || h == 0.0)
+      break;
+    double sx = (vyy * vx - vxy * vy) / h, sy = (vxx * vy - vxy * vx) / h;
+    const double full = std::fabs(sx) + std::fabs(sy);
+    if (!SafeNewtonStep(x, y, sx, sy, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1))
+      break;
+    x -= sx;
+    y -= sy;
+    if (full <= _tolerance.GetLengthResolution() * (1.0 + std::fabs(x) + std::fabs(y))) {
+      stationary = 1;
+      break;
     }
-    starts[1][0] = x;
-    starts[1][1] = y;
   }
-  for (const auto& s : starts) {
-    double x = s[0], y = s[1], value = 0.0;
-    FletcherReeves(2, 1.0, x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, value);
-    double f, fx, fy, g, gx, gy, norm;
-    Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
-    Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-    const double jac[4] = {fx, fy, gx, gy};
-    if (!IsNull(x, y, f, g, norm, jac))
-      continue;
-    const double det = std::fabs(fx * gy - fy * gx);
-    const double scale = (std::fabs(fx) + std::fabs(fy)) * (std::fabs(gx) + std::fabs(gy));
-    if (det > 1e-6 * scale && det > _epsJacobian)
-      return 0; // a regular solution: the degree finds it
-    return Found(x, y, ioCell) == -1 ? -1 : 1;
-  }
-  return 0;
+  if (!stationary)
+    return 0;
+  const double* corners = iWhich ? ioCell.g : ioCell.f;
+  double spread = 0.0;
+  for (int k = 0; k < 4; ++k)
+    spread = std::max(spread, std::fabs(corners[k]));
+  double v = 0.0;
+  Eval2(iWhich, x, y, XelMathOption::Value, &v, nullptr, nullptr);
+  if (!(std::fabs(v) <= 1e-3 * spread + _epsSol))
+    return 0;
+  double value = 0.0;
+  FletcherReeves(2, 1.0, x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, value);
+  double f, fx, fy, g, gx, gy;
+  Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  if (!BothNull(x, y, f, fx, fy, g, gx, gy))
+    return 0;
+  const double det = std::fabs(fx * gy - fy * gx);
+  const double scale = (std::fabs(fx) + std::fabs(fy)) * (std::fabs(gx) + std::fabs(gy));
+  if (det > 1e-6 * scale && det > _epsJacobian)
+    return 0; // a regular solution: the degree finds it
+  return Found(x, y, ioCell) == -1 ? -1 : 1;
+}
+
+bool XelMathSystemXY::BothNull(const double x, const double y, const double f, const double fx,
+                               const double fy, const double g, const double gx,
+                               const double gy) const {
+  // The residual test of the system, and each equation within the threshold on its own
+  // scale (an equation of large values must not hide the other one).
+  double norm = 0.0;
+  const double jac[4] = {fx, fy, gx, gy};
+  if (!IsNull(x, y, f, g, norm, jac))
+    return false;
+  const double lr = _tolerance.GetLengthResolution() * (std::fabs(x) + std::fabs(y));
+  return std::fabs(f) < _epsSol * (1.0 + std::fabs(fx) + std::fabs(fy)) + lr &&
+         std::fabs(g) < _epsSol * (1.0 + std::fabs(gx) + std::fabs(gy)) + lr;
 }
 
 double XelMathSystemXY::Objective(const int iObjective, const double iSign, const double x,
@@ -1487,17 +1532,34 @@ double XelMathSystemXY::SolveOnLine(const int iObjective, const double iSign, co
   }
   if (sHi <= 0.0)
     return vHi <= v0 ? hi : 0.0;
-  double lo = 0.0;
-  for (long it = 0; it < MaxLineSteps && hi - lo > 1e-16 * (1.0 + hi); ++it) {
-    const double m = 0.5 * (lo + hi);
+  // Illinois regula falsi on the slope over [lo, hi].
+  double lo = 0.0, sLo = s0;
+  int side = 0;
+  for (long it = 0; it < MaxLineSteps && hi - lo > 1e-12 * (1.0 + hi); ++it) {
+    double m = (lo * sHi - hi * sLo) / (sHi - sLo);
+    if (!(m > lo && m < hi))
+      m = 0.5 * (lo + hi);
     double vm = 0.0;
     const double sm = slope(m, vm);
-    if (!Finite(sm))
+    if (!Finite(sm)) {
       hi = m;
-    else if (sm < 0.0)
+      continue;
+    }
+    if (sm == 0.0)
+      return m;
+    if (sm < 0.0) {
       lo = m;
-    else
+      sLo = sm;
+      if (side == -1)
+        sHi *= 0.5;
+      side = -1;
+    } else {
       hi = m;
+      sHi = sm;
+      if (side == 1)
+        sLo *= 0.5;
+      side = 1;
+    }
   }
   return 0.5 * (lo + hi);
 }
@@ -1529,11 +1591,15 @@ int XelMathSystemXY::TryMarching(const double x, const double y) {
         if (std::fabs(f) <= _epsSol * std::sqrt(n2))
           break;
       }
-      double g, gx, gy, norm;
-      Eval2(0, px, py, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+      // G must vanish there on its own scale: its zero curve passes within a millionth of
+      // the step (a tangent curve of G leaves it by about the squared step).
+      double g, gx, gy;
       Eval2(1, px, py, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-      const double jac[4] = {fx, fy, gx, gy};
-      if (!IsNull(px, py, f, g, norm, jac))
+      const double ng = std::sqrt(gx * gx + gy * gy);
+      if (!Finite(g) || !Finite(ng))
+        return 0;
+      if (!(std::fabs(g) <= ng * std::max(1e-6 * step, _tolerance.GetLengthResolution() *
+                                                           (1.0 + std::fabs(px) + std::fabs(py)))))
         return 0;
     }
   }
@@ -1551,8 +1617,10 @@ int XelMathSystemXY::AreSeparateSolutions(const double* p1, const double* p2) co
   Eval2(1, p1[0], p1[1], XelMathOption::FirstDeriv, nullptr, &g1x, &g1y);
   Eval2(0, p2[0], p2[1], XelMathOption::FirstDeriv, nullptr, &f2x, &f2y);
   Eval2(1, p2[0], p2[1], XelMathOption::FirstDeriv, nullptr, &g2x, &g2y);
-  const bool fTurns = (f1x * dx + f1y * dy) * (f2x * dx + f2y * dy) <= 0.0;
-  const bool gTurns = (g1x * dx + g1y * dy) * (g2x * dx + g2y * dy) <= 0.0;
+  // A function flat along the join at one end (a null directional derivative) does not
+  // change monotonicity there.
+  const bool fTurns = (f1x * dx + f1y * dy) * (f2x * dx + f2y * dy) < 0.0;
+  const bool gTurns = (g1x * dx + g1y * dy) * (g2x * dx + g2y * dy) < 0.0;
   return (fTurns && gTurns) ? 1 : 0;
 }
 
