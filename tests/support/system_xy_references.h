@@ -1,7 +1,8 @@
 // Solutions of test systems computed outside the library: Newton's method in 50-digit
 // arithmetic (mpmath) from a 40 x 40 to 80 x 80 grid of starting points over the box,
 // deduplicated; for the polynomial systems the number of real solutions in the box was
-// confirmed by the resultant in x (sympy). Shared by the system battery and its benchmark.
+// confirmed by the resultant in x (sympy). Shared by the system battery and its benchmark;
+// system_xy_references.py recomputes them.
 #pragma once
 
 namespace xelsystems {
