@@ -120,7 +120,8 @@ std::vector<Case> Cases() {
   for (const Pt2& p : kCircleQuartic)
     scaled.push_back({1e3 * p.x, 1e-3 * p.y});
   const double rr = 1e-4, c = std::sqrt(rr * rr - 2.5e-9); // circles of radius 1e-4
-  const double r4 = 0.21213203435596426;                   // 0.3 / sqrt(2)
+  const double dc = 0.01 / std::sqrt(1.04);
+  const double r4 = 0.21213203435596426; // 0.3 / sqrt(2)
   // clang-format off
   return {
       {"Chebyshev grid, 49 solutions", {-1.1, 1.05, -1.02, 1.1}, Pts(kChebyshev49), 1e-7, nullptr,
@@ -135,8 +136,19 @@ std::vector<Case> Cases() {
        }},
       // T11(x) = 0, T11(y) = 0: cos((2k - 1) pi / 22) in each coordinate.
       {"two roots of F in one sampling cell", {-1.03, 1.01, 0.05, 1.04}, t11roots, 1e-7,
-       "misses the two roots 0.9096 and 0.9898 of T11 sharing the last sampling cell in x",
+       "the cell [0.82, 1.01] in x drops two roots: F > 0 at its corners, Fx > 0 at both ends",
        [=](Sys& s) { s.Set(PolyXY(t11x), PolyXY(t11y)); }},
+      // x = 0.123, (y - 0.5)^2 = 4e-4: G keeps its sign at the corners of the cell.
+      {"two roots of G in one sampling cell", {0, 1, 0, 1}, {{0.123, 0.48}, {0.123, 0.52}}, 1e-7,
+       nullptr, [](Sys& s) {
+         s.Set(PolyXY({{1, 0, 1}, {0, 0, -0.123}}), PolyXY({{0, 2, 1}, {0, 0, -4e-4}}, 0, 0.5));
+       }},
+      // (x - 0.31)^2 + (y - 0.47)^2 = 1e-4, y - 0.47 = 0.2 (x - 0.31).
+      {"circle inside a sampling cell", {0, 1, 0, 1}, {{0.31 - dc, 0.47 - 0.2 * dc},
+       {0.31 + dc, 0.47 + 0.2 * dc}}, 1e-7, nullptr, [](Sys& s) {
+         s.Set(PolyXY({{2, 0, 1}, {0, 2, 1}, {0, 0, -1e-4}}, 0.31, 0.47),
+               PolyXY({{0, 1, 1}, {1, 0, -0.2}}, 0.31, 0.47));
+       }},
       {"circle and quartic", {-1, 1, -1, 1}, kCircleQuartic, 1e-7, nullptr,
        [](Sys& s) { s.Set(PolyXY(kCircle, 0.1, -0.05), PolyXY(kQuartic)); }},
       {"circle and quartic, x scaled by 1e3 and y by 1e-3", {-1e3, 1e3, -1e-3, 1e-3}, scaled, 1e-7,
