@@ -210,6 +210,7 @@ private:
   double Objective(const int iObjective, const double iSign, const double x, const double y,
                    double* oGx, double* oGy) const;
   bool InsideExclusion(const Cell& iCell) const;
+  bool CombinationExcludes(const Cell& iCell) const;
   double SingularRadius(const double x, const double y) const;
   bool BothNull(const double x, const double y, const double f, const double fx, const double fy,
                 const double g, const double gx, const double gy) const;

@@ -42,7 +42,7 @@ const long EdgeSearchDepth = 20;
 /// Depth below which a failed Newton iteration subdivides the cell.
 const long DichotomyDepth = 2;
 /// Depth until which cells holding a NaN corner are subdivided (then dropped).
-const long NaNDepth = 6;
+const long NaNDepth = 4;
 /// Iterations of the conjugate-gradient search and of the line search bisection.
 const long MaxGradientSteps = 200;
 const long MaxLineSteps = 60;
@@ -617,9 +617,11 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
       const int sign = CornerSign(cell.f, eps);
       int r = 0;
       if (sign == 2) {
-        // F is not defined everywhere in the cell: look closer a few times, then give up.
-        if (_depth < NaNDepth)
-          r = Subdivide(cell, 2);
+        // F is not defined everywhere in the cell: look closer a few times where part of it
+        // is, then give up.
+        if (_depth < NaNDepth && !(std::isnan(cell.f[0]) && std::isnan(cell.f[1]) &&
+                                   std::isnan(cell.f[2]) && std::isnan(cell.f[3])))
+          r = Subdivide(cell, 3);
       } else if (sign != 0) {
         if (DerivativeTurns(cell.fx, cell.fy))
           r = SuspectF(cell);
@@ -633,6 +635,7 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
   return 0;
 }
 
+// The cell searched again on an iN x iN grid (iN - 1 pieces per side).
 int XelMathSystemXY::Subdivide(const Cell& iCell, const long iN) {
   if (iCell.x1 - iCell.x0 < _minWidthU && iCell.y1 - iCell.y0 < _minWidthV)
     return 0;
@@ -659,7 +662,7 @@ int XelMathSystemXY::CandidateF(Cell& ioCell) {
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   const int sign = CornerSign(ioCell.g, eps);
   if (sign == 2)
-    return _depth < NaNDepth ? Subdivide(ioCell, 2) : 0;
+    return _depth < NaNDepth ? Subdivide(ioCell, 3) : 0;
   if (sign != 0)
     return DerivativeTurns(ioCell.gx, ioCell.gy) ? CandidateFSuspectG(ioCell) : 0;
   return CandidateFG(ioCell);
@@ -899,9 +902,9 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
   const int tangential = TangentialNewton(ioCell);
   if (tangential != 0)
     return tangential;
-  if (_depth < MaxDepth - 1)
-    return Subdivide(ioCell, 2);
-  return 0;
+  if (CombinationExcludes(ioCell) || _depth >= MaxDepth - 1)
+    return 0;
+  return Subdivide(ioCell, 3);
 }
 
 int XelMathSystemXY::TangentialNewton(Cell& ioCell) {
@@ -1236,11 +1239,10 @@ int XelMathSystemXY::NewtonDichotomy(Cell& ioCell) {
   }
   // The corner ranges of F and G: a cell where both may still vanish is looked at closer.
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
-  if (CornerSign(ioCell.f, eps) != 0 || CornerSign(ioCell.g, eps) != 0)
+  if (CornerSign(ioCell.f, eps) != 0 || CornerSign(ioCell.g, eps) != 0 ||
+      CombinationExcludes(ioCell) || _depth >= MaxDepth - 1)
     return 0;
-  if (_depth < MaxDepth - 1)
-    return Subdivide(ioCell, 2);
-  return 0;
+  return Subdivide(ioCell, 3);
 }
 
 int XelMathSystemXY::SafeNewton(double& ioX, double& ioY, const double x0, const double x1,
@@ -1565,45 +1567,123 @@ double XelMathSystemXY::SolveOnLine(const int iObjective, const double iSign, co
 }
 
 int XelMathSystemXY::TryMarching(const double x, const double y) {
+  // The zero curve of F is followed (of G when F's gradient vanishes at the point) with a
+  // predictor along the tangent and a corrector back onto the curve along the gradient; the
+  // other function must vanish on its own scale at every step. When neither gradient is
+  // usable, a ring of points around the solution is tested instead (a region of solutions).
   const double step = GetStepMarching();
   const XelMathInterval2D* domain = static_cast<const XelMathInterval2D*>(_domain);
+  const double lr = _tolerance.GetLengthResolution();
+  auto otherVanishes = [&](const int iOther, const double px, const double py) {
+    double v, vx, vy;
+    Eval2(iOther, px, py, XelMathOption::ValueAndFirst, &v, &vx, &vy);
+    const double n = std::sqrt(vx * vx + vy * vy);
+    if (!Finite(v) || !Finite(n))
+      return false;
+    // Its zero curve passes within a millionth of the step (a tangent curve leaves by about
+    // the squared step); a function flat at the point must be null there.
+    return std::fabs(v) <= n * std::max(1e-6 * step, lr * (1.0 + std::fabs(px) + std::fabs(py))) ||
+           std::fabs(v) <= _epsSol * 1e-3;
+  };
+  double fx, fy, gx, gy;
+  Eval2(0, x, y, XelMathOption::FirstDeriv, nullptr, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::FirstDeriv, nullptr, &gx, &gy);
+  const double nf = std::hypot(fx, fy), ng = std::hypot(gx, gy);
+  if (!Finite(nf) || !Finite(ng))
+    return 0;
+  if (!(nf > 0.0) && !(ng > 0.0)) {
+    for (int k = 0; k < 8; ++k) {
+      const double a = 0.25 * 3.14159265358979323846 * k;
+      const double px = x + step * std::cos(a), py = y + step * std::sin(a);
+      if (!otherVanishes(0, px, py) || !otherVanishes(1, px, py))
+        return 0;
+    }
+    return 1;
+  }
+  const int follow = nf > 0.0 ? 0 : 1, other = 1 - follow;
   for (int way = -1; way <= 1; way += 2) {
     double px = x, py = y;
     for (long s = 0; s < MarchingSteps; ++s) {
-      double f, fx, fy;
-      Eval2(0, px, py, XelMathOption::ValueAndFirst, &f, &fx, &fy);
-      const double n = std::sqrt(fx * fx + fy * fy);
+      double f, dx, dy;
+      Eval2(follow, px, py, XelMathOption::ValueAndFirst, &f, &dx, &dy);
+      const double n = std::sqrt(dx * dx + dy * dy);
       if (!(n > 0.0) || !Finite(n))
         return 0;
-      // Predictor along the tangent (-fy, fx), corrector back onto F = 0 along the gradient.
-      px += way * step * (-fy / n);
-      py += way * step * (fx / n);
+      px += way * step * (-dy / n);
+      py += way * step * (dx / n);
       if (domain && (px < domain->GetX().low || px > domain->GetX().high ||
                      py < domain->GetY().low || py > domain->GetY().high))
         break;
       for (long c = 0; c < 10; ++c) {
-        Eval2(0, px, py, XelMathOption::ValueAndFirst, &f, &fx, &fy);
-        const double n2 = fx * fx + fy * fy;
+        Eval2(follow, px, py, XelMathOption::ValueAndFirst, &f, &dx, &dy);
+        const double n2 = dx * dx + dy * dy;
         if (!(n2 > 0.0) || !Finite(f))
           return 0;
-        px -= f * fx / n2;
-        py -= f * fy / n2;
-        if (std::fabs(f) <= _epsSol * std::sqrt(n2))
+        px -= f * dx / n2;
+        py -= f * dy / n2;
+        if (std::fabs(f) <= _epsSol * 1e-3 * std::sqrt(n2))
           break;
       }
-      // G must vanish there on its own scale: its zero curve passes within a millionth of
-      // the step (a tangent curve of G leaves it by about the squared step).
-      double g, gx, gy;
-      Eval2(1, px, py, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-      const double ng = std::sqrt(gx * gx + gy * gy);
-      if (!Finite(g) || !Finite(ng))
-        return 0;
-      if (!(std::fabs(g) <= ng * std::max(1e-6 * step, _tolerance.GetLengthResolution() *
-                                                           (1.0 + std::fabs(px) + std::fabs(py)))))
+      if (!otherVanishes(other, px, py))
         return 0;
     }
   }
   return 1;
+}
+
+bool XelMathSystemXY::CombinationExcludes(const Cell& iCell) const {
+  // F, G and the combination a F + b G whose gradient nearly cancels over the cell ((a, b) the
+  // left singular vector of the mean Jacobian for its smallest singular value) are bounded
+  // over the cell from the corner values and gradients: a combination of one sign whose
+  // smallest corner magnitude exceeds its possible variation to the nearest corner cannot
+  // vanish, nor can F and G together. The gradient bound takes the largest corner gradient
+  // plus the spread of the corner gradients, for the curvature between corners.
+  double j[4] = {0.0, 0.0, 0.0, 0.0};
+  for (int k = 0; k < 4; ++k) {
+    j[0] += 0.25 * iCell.fx[k];
+    j[1] += 0.25 * iCell.fy[k];
+    j[2] += 0.25 * iCell.gx[k];
+    j[3] += 0.25 * iCell.gy[k];
+  }
+  const double p = j[0] * j[0] + j[1] * j[1], q = j[0] * j[2] + j[1] * j[3];
+  const double r = j[2] * j[2] + j[3] * j[3];
+  const double lambda = 0.5 * (p + r) - std::sqrt(0.25 * (p - r) * (p - r) + q * q);
+  double a1 = q, b1 = lambda - p, a2 = lambda - r, b2 = q;
+  if (std::hypot(a2, b2) > std::hypot(a1, b1)) {
+    a1 = a2;
+    b1 = b2;
+  }
+  const double norm = std::hypot(a1, b1);
+  const double combos[3][2] = {{1.0, 0.0}, {0.0, 1.0}, {norm > 0.0 ? a1 / norm : 0.0, norm > 0.0 ? b1 / norm : 0.0}};
+  const double hx = 0.5 * (iCell.x1 - iCell.x0), hy = 0.5 * (iCell.y1 - iCell.y0);
+  for (const auto& c : combos) {
+    if (c[0] == 0.0 && c[1] == 0.0)
+      continue;
+    double lo = XelMathInfinite, hi = -XelMathInfinite;
+    double dxMin = XelMathInfinite, dxMax = -XelMathInfinite, dyMin = XelMathInfinite,
+           dyMax = -XelMathInfinite;
+    for (int k = 0; k < 4; ++k) {
+      const double h = c[0] * iCell.f[k] + c[1] * iCell.g[k];
+      const double hxk = c[0] * iCell.fx[k] + c[1] * iCell.gx[k];
+      const double hyk = c[0] * iCell.fy[k] + c[1] * iCell.gy[k];
+      if (!Finite(h) || !Finite(hxk) || !Finite(hyk))
+        return false;
+      lo = std::min(lo, h);
+      hi = std::max(hi, h);
+      dxMin = std::min(dxMin, hxk);
+      dxMax = std::max(dxMax, hxk);
+      dyMin = std::min(dyMin, hyk);
+      dyMax = std::max(dyMax, hyk);
+    }
+    if (lo <= 0.0 && hi >= 0.0)
+      continue;
+    const double lx = std::max(std::fabs(dxMin), std::fabs(dxMax)) + (dxMax - dxMin);
+    const double ly = std::max(std::fabs(dyMin), std::fabs(dyMax)) + (dyMax - dyMin);
+    const double smallest = std::min(std::fabs(lo), std::fabs(hi));
+    if (smallest > lx * hx + ly * hy)
+      return true;
+  }
+  return false;
 }
 
 // ---- solutions --------------------------------------------------------------------------------
