@@ -206,6 +206,7 @@ private:
   void FillCorners(const int iWhich, Cell& ioCell);
   int Found(const double x, const double y, const Cell& iCell);
   int Subdivide(const Cell& iCell, const long iN);
+  int ScanCell(Cell& ioCell);
   int TangentialNewton(Cell& ioCell);
   double Objective(const int iObjective, const double iSign, const double x, const double y,
                    double* oGx, double* oGy) const;

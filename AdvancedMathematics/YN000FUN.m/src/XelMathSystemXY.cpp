@@ -599,7 +599,6 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
   const long n = nU * nV;
   XelMathScratchDoubles<LocalGridPoints> F(n), Fx(n), Fy(n);
   SampleGrid(0, x0, x1, y0, y1, nU, nV, F.Data(), Fx.Data(), Fy.Data());
-  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   for (long i = 0; i + 1 < nU; ++i) {
     for (long j = 0; j + 1 < nV; ++j) {
       Cell cell;
@@ -614,25 +613,28 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
         cell.fy[c] = Fy[k[c]];
         cell.g[c] = cell.gx[c] = cell.gy[c] = 0.0;
       }
-      const int sign = CornerSign(cell.f, eps);
-      int r = 0;
-      if (sign == 2) {
-        // F is not defined everywhere in the cell: look closer a few times where part of it
-        // is, then give up.
-        if (_depth < NaNDepth && !(std::isnan(cell.f[0]) && std::isnan(cell.f[1]) &&
-                                   std::isnan(cell.f[2]) && std::isnan(cell.f[3])))
-          r = Subdivide(cell, 3);
-      } else if (sign != 0) {
-        if (DerivativeTurns(cell.fx, cell.fy))
-          r = SuspectF(cell);
-      } else {
-        r = CandidateF(cell);
-      }
-      if (r == -1)
+      if (ScanCell(cell) == -1)
         return -1;
     }
   }
   return 0;
+}
+
+int XelMathSystemXY::ScanCell(Cell& ioCell) {
+  // F known at the corners: dropped, suspected or a candidate.
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  const int sign = CornerSign(ioCell.f, eps);
+  if (sign == 2) {
+    // F is not defined everywhere in the cell: look closer a few times where part of it is,
+    // then give up.
+    if (_depth < NaNDepth && !(std::isnan(ioCell.f[0]) && std::isnan(ioCell.f[1]) &&
+                               std::isnan(ioCell.f[2]) && std::isnan(ioCell.f[3])))
+      return Subdivide(ioCell, 3);
+    return 0;
+  }
+  if (sign != 0)
+    return DerivativeTurns(ioCell.fx, ioCell.fy) ? SuspectF(ioCell) : 0;
+  return CandidateF(ioCell);
 }
 
 // The cell searched again on an iN x iN grid (iN - 1 pieces per side).
@@ -754,15 +756,7 @@ int XelMathSystemXY::TryTwoBranchesByEdge(Cell& ioCell, const int iWhich) {
       if (!(h.x1 > h.x0) || !(h.y1 > h.y0))
         continue;
       FillCorners(0, h);
-      int r = 0;
-      if (iWhich == 0) {
-        r = CandidateF(h);
-      } else {
-        FillCorners(1, h);
-        const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
-        r = CornerSign(h.f, eps) == 0 ? CandidateFG(h) : 0;
-      }
-      if (r == -1)
+      if ((iWhich == 0 ? CandidateF(h) : ScanCell(h)) == -1)
         return -1;
     }
     return 1;
