@@ -133,14 +133,14 @@ public:
   virtual int TopologicalDegree(Cell& ioCell);
   /// Order of the zeros of F and G along the edge iA -> iB (both change sign): 0 F first,
   /// 1 G first, 2 common zero handled, 3 undecided, -1 stop.
-  virtual int SeparateOnEdge(const double* iA, const double* iB, const double iF0,
-                             const double iF1, const double iG0, const double iG1);
+  virtual int SeparateOnEdge(const double* iA, const double* iB, const double iF0, const double iF1,
+                             const double iG0, const double iG1);
   /// Half-size of the square around the solution (x, y) free of other solutions.
   virtual double ExclusionRadiusOnZero(const double x, const double y) const;
   /// Codes of the zeros met along one edge (0 for F, 1 for G) appended to ioSequence.
   virtual int EdgeTreatment(const double* iA, const double* iB, const int iDirection,
-                            const double iF0, const double iF1, const double iG0,
-                            const double iG1, unsigned char* ioSequence, long& ioLength);
+                            const double iF0, const double iF1, const double iG0, const double iG1,
+                            unsigned char* ioSequence, long& ioLength);
   /// Degree read from a partial sign sequence: 0, 1, or 3 undecided.
   virtual int TryTopologicalDegree(const unsigned char* iSequence, const long iLength) const;
   /// A common zero (x, y) on a cell edge: 0 duplicate, 2 handled, -1 stop.
@@ -155,8 +155,8 @@ public:
                          const double y0, const double y1);
   /// Whether F (iWhich 0) or G (1) changes sign inside the edge iA -> iB: 1 with the point
   /// (oX, oY) where it takes the sign opposite to its ends, 0 otherwise.
-  virtual int IsChangingSignOnEdge(const double* iA, const double* iB, const int iWhich,
-                                   double& oX, double& oY);
+  virtual int IsChangingSignOnEdge(const double* iA, const double* iB, const int iWhich, double& oX,
+                                   double& oY);
   /// Whether the zero set of F (iWhich 0) or G (1) holds a closed loop inside the cell: 1
   /// with the extremum (oX, oY) of opposite sign, 0 otherwise.
   virtual int IsLoopInSquare(Cell& ioCell, const int iWhich, double& oX, double& oY);
@@ -178,8 +178,7 @@ public:
   /// Line search: the t of [0, iTMax] where the objective (as FletcherReeves) is smallest
   /// along (x, y) + t (dx, dy), by bracketing its slope and bisection.
   virtual double SolveOnLine(const int iObjective, const double iSign, const double x,
-                             const double y, const double dx, const double dy,
-                             const double iTMax);
+                             const double y, const double dx, const double dy, const double iTMax);
   /// A cell below the smallest widths: 0 no common zero, 1 solution found, 2 not settled,
   /// -1 stop.
   virtual int TreatSmallSubDomain(const double x0, const double x1, const double y0,
@@ -251,9 +250,8 @@ private:
 /// 1 when (x - dx, y - dy) lies in the box, or when the step clipped to the box boundary is
 /// below the resolution or keeps a quarter of the squared length; dx, dy are clipped.
 XELADVANCEDMATHEMATICS_EXPORT int SafeNewtonStep(const double x, const double y, double& ioDx,
-                                                 double& ioDy, const double xmin,
-                                                 const double xmax, const double ymin,
-                                                 const double ymax);
+                                                 double& ioDy, const double xmin, const double xmax,
+                                                 const double ymin, const double ymax);
 /// The fraction of iStep that reaches the bound it points to: (high - x) / step for a
 /// positive step, (low - x) / step for a negative one, XelMathInfinite for 0.
 XELADVANCEDMATHEMATICS_EXPORT double ScalingValue(const double iLow, const double iHigh,

@@ -49,7 +49,9 @@ const long MaxLineSteps = 60;
 /// Steps of the curve following, each way.
 const long MarchingSteps = 8;
 
-bool Finite(const double a) { return std::isfinite(a); }
+bool Finite(const double a) {
+  return std::isfinite(a);
+}
 
 /// Corner indices of the four edges, counter-clockwise from the lower-left corner.
 const int EdgeFrom[4] = {0, 1, 3, 2};
@@ -124,8 +126,8 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
     : _solutions(nullptr), _domain(nullptr), _box(2), _scaleU(1.0), _scaleV(1.0), _scaleF(1.0),
       _scaleG(1.0), _isScaled(0), _tolerance(iTol), _callCount(0), _level(0), _minWidthU(0.0),
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
-      _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0),
-      _current(nullptr), _work(0) {
+      _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
+      _work(0) {
   if (!iTol.IsValidMark() || iTol.GetError())
     XelToleranceError(&iTol);
   const double rel = iTol.GetRelativeEpsilon();
@@ -155,7 +157,9 @@ long XelMathSystemXY::GetDynamicMemoryBytes() const {
   return _box.GetDynamicMemoryBytes() + _scaleOption.GetDynamicMemoryBytes();
 }
 
-long XelMathSystemXY::GetStaticMemoryBytes() const { return sizeof(XelMathSystemXY); }
+long XelMathSystemXY::GetStaticMemoryBytes() const {
+  return sizeof(XelMathSystemXY);
+}
 
 int XelMathSystemXY::ApplyScaleAttribute(const XelMathAttrList* iAttributes) {
   if (!iAttributes || _tolerance.GetAbsoluteResolution() == 1.0)
@@ -179,7 +183,9 @@ unsigned char XelMathSystemXY::IsAKindOf(const char* iName) const {
   return (own && !std::strcmp(iName, own)) ? 1 : 0;
 }
 
-unsigned char XelMathSystemXY::IsOption(const long) const { return 0; }
+unsigned char XelMathSystemXY::IsOption(const long) const {
+  return 0;
+}
 
 // ---- default derivatives ----------------------------------------------------------------------
 
@@ -313,7 +319,9 @@ void EvalOnGrid(const XelMathIntervalND& iBox, const long* iCounts, PointEval iE
   }
 }
 
-double* At(double* iArray, const long k) { return iArray ? iArray + k : nullptr; }
+double* At(double* iArray, const long k) {
+  return iArray ? iArray + k : nullptr;
+}
 } // namespace
 
 void XelMathSystemXY::EvalF(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff,
@@ -418,8 +426,8 @@ int XelMathSystemXY::IsNull(const double x, const double y, const double iF, con
   if (iJacobian)
     jac = std::fabs(iJacobian[0]) + std::fabs(iJacobian[1]) + std::fabs(iJacobian[2]) +
           std::fabs(iJacobian[3]);
-  const double bound = _epsSol * (1.0 + jac) +
-                       _tolerance.GetLengthResolution() * (std::fabs(x) + std::fabs(y));
+  const double bound =
+      _epsSol * (1.0 + jac) + _tolerance.GetLengthResolution() * (std::fabs(x) + std::fabs(y));
   return oNorm < bound ? 1 : 0;
 }
 
@@ -446,7 +454,9 @@ void XelMathSystemXY::SetEpsSol(const double iEps, const int iRelative) {
   _epsSol = eps;
 }
 
-void XelMathSystemXY::SetEpsSing(const double iEps) { _epsSing = iEps; }
+void XelMathSystemXY::SetEpsSing(const double iEps) {
+  _epsSing = iEps;
+}
 
 void XelMathSystemXY::SetScaleOption(const XelMathAttrScaleOption& iOption) {
   long nbF = 0, nbX = 0;
@@ -460,8 +470,8 @@ void XelMathSystemXY::SetScaleOption(const XelMathAttrScaleOption& iOption) {
   const double v = std::pow(e, double(powersX[1]) - 1.0);
   const double f = std::pow(e, 1.0 - double(powersF[0]));
   const double g = std::pow(e, 1.0 - double(powersF[1]));
-  if (!Finite(u) || !Finite(v) || !Finite(f) || !Finite(g) || u == 0.0 || v == 0.0 ||
-      f == 0.0 || g == 0.0)
+  if (!Finite(u) || !Finite(v) || !Finite(f) || !Finite(g) || u == 0.0 || v == 0.0 || f == 0.0 ||
+      g == 0.0)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption",
                  "scale factor out of range", "XelMathSystemXY::SetScaleOption");
   _scaleOption = iOption;
@@ -581,7 +591,9 @@ int XelMathSystemXY::SolveSafeNewton(double& ioX, double& ioY, const XelMathInte
   return 0;
 }
 
-bool XelMathSystemXY::Budget() { return ++_work <= MaxWork; }
+bool XelMathSystemXY::Budget() {
+  return ++_work <= MaxWork;
+}
 
 // ---- the cell scan ----------------------------------------------------------------------------
 
@@ -829,9 +841,9 @@ int XelMathSystemXY::IsLoopInSquare(Cell& ioCell, const int iWhich, double& oX, 
   const double* v = iWhich ? ioCell.g : ioCell.f;
   const double sign = v[0] > 0.0 ? 1.0 : -1.0;
   double bestV = XelMathInfinite, bx = 0.0, by = 0.0;
-  const double starts[2][2] = {{0.5 * (ioCell.x0 + ioCell.x1), 0.5 * (ioCell.y0 + ioCell.y1)},
-                               {0.25 * (3.0 * ioCell.x0 + ioCell.x1),
-                                0.25 * (3.0 * ioCell.y0 + ioCell.y1)}};
+  const double starts[2][2] = {
+      {0.5 * (ioCell.x0 + ioCell.x1), 0.5 * (ioCell.y0 + ioCell.y1)},
+      {0.25 * (3.0 * ioCell.x0 + ioCell.x1), 0.25 * (3.0 * ioCell.y0 + ioCell.y1)}};
   for (const auto& s : starts) {
     double x = s[0], y = s[1], value = 0.0;
     FletcherReeves(iWhich, sign, x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, value);
@@ -1008,9 +1020,9 @@ int XelMathSystemXY::TopologicalDegree(Cell& ioCell) {
   return degree;
 }
 
-int XelMathSystemXY::EdgeTreatment(const double* iA, const double* iB, const int,
-                                   const double iF0, const double iF1, const double iG0,
-                                   const double iG1, unsigned char* ioSequence, long& ioLength) {
+int XelMathSystemXY::EdgeTreatment(const double* iA, const double* iB, const int, const double iF0,
+                                   const double iF1, const double iG0, const double iG1,
+                                   unsigned char* ioSequence, long& ioLength) {
   // Room is kept for two codes; a longer sequence is undecided anyway.
   auto append = [&](const unsigned char code) {
     if (ioLength < 14)
@@ -1223,7 +1235,8 @@ int XelMathSystemXY::NewtonDichotomy(Cell& ioCell) {
     return Subdivide(ioCell, 3);
   if (r == -2) {
     const double mx = 0.5 * (ioCell.x0 + ioCell.x1), my = 0.5 * (ioCell.y0 + ioCell.y1);
-    const double starts[4][2] = {{mx, ioCell.y1}, {mx, ioCell.y0}, {ioCell.x1, my}, {ioCell.x0, my}};
+    const double starts[4][2] = {
+        {mx, ioCell.y1}, {mx, ioCell.y0}, {ioCell.x1, my}, {ioCell.x0, my}};
     for (const auto& s : starts) {
       x = s[0];
       y = s[1];
@@ -1314,7 +1327,8 @@ int XelMathSystemXY::SafeNewton(double& ioX, double& ioY, const double x0, const
       // A step below the resolution converges when the residual is within a few
       // resolutions of the Jacobian's scale.
       if (BothNull(x, y, f, fx, fy, g, gx, gy) ||
-          norm <= 1e3 * lengthRes * (1.0 + std::fabs(fx) + std::fabs(fy) + std::fabs(gx) + std::fabs(gy))) {
+          norm <= 1e3 * lengthRes *
+                      (1.0 + std::fabs(fx) + std::fabs(fy) + std::fabs(gx) + std::fabs(gy))) {
         ioX = x;
         ioY = y;
         return 1;
@@ -1411,8 +1425,8 @@ double XelMathSystemXY::Objective(const int iObjective, const double iSign, cons
 }
 
 int XelMathSystemXY::FletcherReeves(const int iObjective, const double iSign, double& ioX,
-                                    double& ioY, const double x0, const double x1,
-                                    const double y0, const double y1, double& oValue) {
+                                    double& ioY, const double x0, const double x1, const double y0,
+                                    const double y1, double& oValue) {
   double x = std::min(std::max(ioX, x0), x1), y = std::min(std::max(ioY, y0), y1);
   double gx = 0.0, gy = 0.0;
   double value = Objective(iObjective, iSign, x, y, &gx, &gy);
@@ -1648,7 +1662,8 @@ bool XelMathSystemXY::CombinationExcludes(const Cell& iCell) const {
     b1 = b2;
   }
   const double norm = std::hypot(a1, b1);
-  const double combos[3][2] = {{1.0, 0.0}, {0.0, 1.0}, {norm > 0.0 ? a1 / norm : 0.0, norm > 0.0 ? b1 / norm : 0.0}};
+  const double combos[3][2] = {
+      {1.0, 0.0}, {0.0, 1.0}, {norm > 0.0 ? a1 / norm : 0.0, norm > 0.0 ? b1 / norm : 0.0}};
   const double hx = 0.5 * (iCell.x1 - iCell.x0), hy = 0.5 * (iCell.y1 - iCell.y0);
   for (const auto& c : combos) {
     if (c[0] == 0.0 && c[1] == 0.0)
@@ -1748,8 +1763,9 @@ int XelMathSystemXY::TreatSmallSubDomain(const double x0, const double x1, const
       continue;
     }
     const double q = 1.0 / std::fabs(v);
-    const double b = std::max(std::sqrt((0.5 * (std::fabs(vxx) + std::fabs(vyy)) + std::fabs(vxy)) * q),
-                              (std::fabs(vx) + std::fabs(vy)) * q);
+    const double b =
+        std::max(std::sqrt((0.5 * (std::fabs(vxx) + std::fabs(vyy)) + std::fabs(vxy)) * q),
+                 (std::fabs(vx) + std::fabs(vy)) * q);
     bound[w] = (b > 0.0 && Finite(b)) ? 0.5 / b : (x1 - x0) + (y1 - y0);
   }
   if (std::max(bound[0], bound[1]) > _minWidthU + _minWidthV)

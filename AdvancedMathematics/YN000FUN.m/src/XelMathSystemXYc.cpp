@@ -13,8 +13,8 @@ namespace {
 const double NaN = std::numeric_limits<double>::quiet_NaN();
 
 /// The masked outputs of a missing function: NaN everywhere asked.
-void Undefined(const long iDiff, const long iCount, double* o0, double* o1, double* o2,
-               double* o3, double* o4, double* o5) {
+void Undefined(const long iDiff, const long iCount, double* o0, double* o1, double* o2, double* o3,
+               double* o4, double* o5) {
   auto fill = [&](double* o) {
     if (o)
       for (long k = 0; k < iCount; ++k)
@@ -49,7 +49,9 @@ XelMathSystemXYc::XelMathSystemXYc(const XelMathFunctionXY* f, const XelMathFunc
 
 XelMathSystemXYc::~XelMathSystemXYc() = default;
 
-long XelMathSystemXYc::GetStaticMemoryBytes() const { return sizeof(XelMathSystemXYc); }
+long XelMathSystemXYc::GetStaticMemoryBytes() const {
+  return sizeof(XelMathSystemXYc);
+}
 
 unsigned char XelMathSystemXYc::IsAKindOf(const char* iName) const {
   if (iName && !std::strcmp(iName, "XelMathSystemXYc"))
@@ -61,7 +63,9 @@ unsigned char XelMathSystemXYc::IsOption(const long iOption) const {
   return (_f && _g && _f->IsOption(iOption) && _g->IsOption(iOption)) ? 1 : 0;
 }
 
-const char* XelMathSystemXYc::IsA() const { return "XelMathSystemXYc"; }
+const char* XelMathSystemXYc::IsA() const {
+  return "XelMathSystemXYc";
+}
 
 double XelMathSystemXYc::EvalF(const double& x, const double& y) const {
   return _f ? _f->Eval(x, y) : NaN;
