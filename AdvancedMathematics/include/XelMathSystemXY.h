@@ -219,6 +219,7 @@ private:
   bool Budget();
   int ApplyScaleAttribute(const XelMathAttrList* iAttributes);
   double Residual2(const double x, const double y) const;
+  void ReadTolerance();
 
   XelMathSetOfPointsND* _solutions;
   const void* _domain;
@@ -245,6 +246,8 @@ private:
   const Cell* _current;
   double _radius[100];
   long _work;
+  // The tolerance's values, read at construction and at the start of each solve.
+  double _absRes, _lengthRes, _sqLengthRes, _paramRes, _relEps;
 };
 
 /// 1 when (x - dx, y - dy) lies in the box, or when the step clipped to the box boundary is

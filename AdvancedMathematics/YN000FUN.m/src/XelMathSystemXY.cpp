@@ -128,13 +128,11 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
       _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
       _work(0) {
-  if (!iTol.IsValidMark() || iTol.GetError())
-    XelToleranceError(&iTol);
-  const double rel = iTol.GetRelativeEpsilon();
-  const double abs = iTol.GetAbsoluteResolution();
-  _epsRel10 = 10.0 * rel;
-  _epsParam10 = 10.0 * iTol.GetParametricResolution();
-  _epsJacobian = 10.0 * rel * iTol.GetSquareLengthResolution();
+  ReadTolerance();
+  const double abs = _absRes;
+  _epsRel10 = 10.0 * _relEps;
+  _epsParam10 = 10.0 * _paramRes;
+  _epsJacobian = 10.0 * _relEps * _sqLengthRes;
   _epsAbsSmall = 2e-4 * abs;
   _epsSol = _epsParam10;
   // A tolerance read as 0 must not give null difference steps.
@@ -153,6 +151,15 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
 
 XelMathSystemXY::~XelMathSystemXY() = default;
 
+void XelMathSystemXY::ReadTolerance() {
+  // Read once per solve: an invalid tolerance is reported here and reads as 0.
+  _absRes = _tolerance.GetAbsoluteResolution();
+  _lengthRes = _tolerance.GetLengthResolution();
+  _sqLengthRes = _tolerance.GetSquareLengthResolution();
+  _paramRes = _tolerance.GetParametricResolution();
+  _relEps = _tolerance.GetRelativeEpsilon();
+}
+
 long XelMathSystemXY::GetDynamicMemoryBytes() const {
   return _box.GetDynamicMemoryBytes() + _scaleOption.GetDynamicMemoryBytes();
 }
@@ -162,7 +169,7 @@ long XelMathSystemXY::GetStaticMemoryBytes() const {
 }
 
 int XelMathSystemXY::ApplyScaleAttribute(const XelMathAttrList* iAttributes) {
-  if (!iAttributes || _tolerance.GetAbsoluteResolution() == 1.0)
+  if (!iAttributes || _absRes == 1.0)
     return 0;
   const XelMathAttrScaleOption* option = dynamic_cast<const XelMathAttrScaleOption*>(
       iAttributes->GetAttribute("XelMathAttrScaleOption"));
@@ -426,8 +433,7 @@ int XelMathSystemXY::IsNull(const double x, const double y, const double iF, con
   if (iJacobian)
     jac = std::fabs(iJacobian[0]) + std::fabs(iJacobian[1]) + std::fabs(iJacobian[2]) +
           std::fabs(iJacobian[3]);
-  const double bound =
-      _epsSol * (1.0 + jac) + _tolerance.GetLengthResolution() * (std::fabs(x) + std::fabs(y));
+  const double bound = _epsSol * (1.0 + jac) + _lengthRes * (std::fabs(x) + std::fabs(y));
   return oNorm < bound ? 1 : 0;
 }
 
@@ -440,7 +446,7 @@ void XelMathSystemXY::SetEps(const double iEps, const int iRelative, double& oEp
                    "SetEps inconsistent with scale dimensions", "XelMathSystemXY::SetEps");
   }
   if (iRelative)
-    oEps = iEps * _tolerance.GetAbsoluteResolution();
+    oEps = iEps * _absRes;
   else
     oEps = _isScaled ? iEps * _scaleF : iEps;
 }
@@ -465,7 +471,7 @@ void XelMathSystemXY::SetScaleOption(const XelMathAttrScaleOption& iOption) {
   if (nbF != 2 || nbX != 2 || !powersF || !powersX)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption", "wrong dimension",
                  "XelMathSystemXY::SetScaleOption");
-  const double e = _tolerance.GetAbsoluteResolution();
+  const double e = _absRes;
   const double u = std::pow(e, double(powersX[0]) - 1.0);
   const double v = std::pow(e, double(powersX[1]) - 1.0);
   const double f = std::pow(e, 1.0 - double(powersF[0]));
@@ -508,6 +514,7 @@ long SamplingOption(const XelMathAttrList* iAttributes, const char* iKey) {
 
 int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& oSolutions,
                            const XelMathAttrList* iAttributes) {
+  ReadTolerance();
   ApplyScaleAttribute(iAttributes);
   double x0 = iDomain.GetX().low, x1 = iDomain.GetX().high;
   double y0 = iDomain.GetY().low, y1 = iDomain.GetY().high;
@@ -693,7 +700,7 @@ int XelMathSystemXY::SuspectF(Cell& ioCell) {
   if (!IsLoopInSquare(ioCell, 0, px, py))
     return 0;
   // F may vanish around its interior extremum: split there into up to four sub-cells.
-  const double sq = _tolerance.GetSquareLengthResolution();
+  const double sq = _sqLengthRes;
   double xs[3] = {ioCell.x0, px, ioCell.x1}, ys[3] = {ioCell.y0, py, ioCell.y1};
   int nx = 3, ny = 3;
   if (px - ioCell.x0 <= sq || ioCell.x1 - px <= sq) {
@@ -720,7 +727,7 @@ int XelMathSystemXY::CandidateFSuspectG(Cell& ioCell) {
   double px = 0.0, py = 0.0;
   if (!IsLoopInSquare(ioCell, 1, px, py))
     return 0;
-  const double sq = _tolerance.GetSquareLengthResolution();
+  const double sq = _sqLengthRes;
   double xs[3] = {ioCell.x0, px, ioCell.x1}, ys[3] = {ioCell.y0, py, ioCell.y1};
   int nx = 3, ny = 3;
   if (px - ioCell.x0 <= sq || ioCell.x1 - px <= sq) {
@@ -886,7 +893,7 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
   if ((SignChangeOnAllEdges(ioCell.f) || SignChangeOnAllEdges(ioCell.g)) &&
       !(ioCell.x1 - ioCell.x0 < _minWidthU && ioCell.y1 - ioCell.y0 < _minWidthV))
     return DSolve(ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, 3, 3);
-  const double zero = (_level & 8) ? _epsSol : _tolerance.GetParametricResolution();
+  const double zero = (_level & 8) ? _epsSol : _paramRes;
   for (int k = 0; k < 4; ++k) {
     if (std::fabs(ioCell.f[k]) < zero)
       ioCell.f[k] = 0.0;
@@ -916,7 +923,7 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
 int XelMathSystemXY::TangentialNewton(Cell& ioCell) {
   // F = 0 and det J = 0 together: a double solution where the curves touch.
   double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
-  const double tolStep = _tolerance.GetLengthResolution();
+  const double tolStep = _lengthRes;
   int converged = 0, singular = 0;
   for (long it = 0; it < XelMaxNewtonIteration; ++it) {
     double f, fx, fy, fxx, fxy, fyy, g, gx, gy, gxx, gxy, gyy;
@@ -968,7 +975,7 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
   const int added = AddSolution(x, y);
   if (added == -1)
     return -1;
-  const double floor = 1e-6 * _tolerance.GetAbsoluteResolution();
+  const double floor = 1e-6 * _absRes;
   double r = ExclusionRadiusOnZero(x, y);
   if (r < floor) {
     if (TryMarching(x, y)) {
@@ -1114,7 +1121,7 @@ int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const do
   };
   const double tF = zeroOf(0, iF0, iF1), tG = zeroOf(1, iG0, iG1);
   const double length = std::sqrt(dx * dx + dy * dy);
-  if (std::fabs(tF - tG) * length > _tolerance.GetLengthResolution() * 1e3 + 1e-14 * length) {
+  if (std::fabs(tF - tG) * length > _lengthRes * 1e3 + 1e-14 * length) {
     // Compare the other function's sign at each zero as well: it must agree with the order.
     return tF < tG ? 0 : 1;
   }
@@ -1141,7 +1148,7 @@ int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
   if (added == 0)
     return 0;
   double r = ExclusionRadiusOnZero(x, y);
-  const double floor = 1e-6 * _tolerance.GetAbsoluteResolution();
+  const double floor = 1e-6 * _absRes;
   if (r < floor) {
     if (TryMarching(x, y)) {
       AddSolution(x, y);
@@ -1169,7 +1176,7 @@ double XelMathSystemXY::ExclusionRadiusOnZero(const double x, const double y) co
   Eval2(0, x, y, XelMathOption::FirstAndSecond, nullptr, &fx, &fy, &fxx, &fxy, &fyy);
   Eval2(1, x, y, XelMathOption::FirstAndSecond, nullptr, &gx, &gy, &gxx, &gxy, &gyy);
   const double d = std::fabs(fx * gy - fy * gx);
-  if (!(d >= _tolerance.GetRelativeEpsilon()) || !Finite(d))
+  if (!(d >= _relEps) || !Finite(d))
     return 0.0;
   const double k = std::max(std::fabs(fx) + std::fabs(gx), std::fabs(fy) + std::fabs(gy)) / d;
   const double mF = 0.5 * (std::fabs(fxx) + std::fabs(fyy)) + std::fabs(fxy);
@@ -1182,7 +1189,7 @@ double XelMathSystemXY::ExclusionRadiusOnZero(const double x, const double y) co
 }
 
 double XelMathSystemXY::SearchRadius(const double x, const double y) const {
-  const double floor = 1e-6 * _tolerance.GetAbsoluteResolution();
+  const double floor = 1e-6 * _absRes;
   const double r = ExclusionRadiusOnZero(x, y);
   return r < floor ? std::max(floor, SingularRadius(x, y)) : r;
 }
@@ -1258,7 +1265,7 @@ int XelMathSystemXY::SafeNewton(double& ioX, double& ioY, const double x0, const
   double f, fx, fy, g, gx, gy, norm;
   Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
   Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-  const double lengthRes = _tolerance.GetLengthResolution();
+  const double lengthRes = _lengthRes;
   for (long it = 0; it < XelMaxNewtonIteration; ++it) {
     if (!Finite(f) || !Finite(g) || !Finite(fx) || !Finite(fy) || !Finite(gx) || !Finite(gy))
       return 0;
@@ -1360,7 +1367,7 @@ int XelMathSystemXY::HyperbolicSingularity(Cell& ioCell, const int iWhich) {
       break;
     x -= sx;
     y -= sy;
-    if (full <= _tolerance.GetLengthResolution() * (1.0 + std::fabs(x) + std::fabs(y))) {
+    if (full <= _lengthRes * (1.0 + std::fabs(x) + std::fabs(y))) {
       stationary = 1;
       break;
     }
@@ -1398,7 +1405,7 @@ bool XelMathSystemXY::BothNull(const double x, const double y, const double f, c
   const double jac[4] = {fx, fy, gx, gy};
   if (!IsNull(x, y, f, g, norm, jac))
     return false;
-  const double lr = _tolerance.GetLengthResolution() * (std::fabs(x) + std::fabs(y));
+  const double lr = _lengthRes * (std::fabs(x) + std::fabs(y));
   return std::fabs(f) < _epsSol * (1.0 + std::fabs(fx) + std::fabs(fy)) + lr &&
          std::fabs(g) < _epsSol * (1.0 + std::fabs(gx) + std::fabs(gy)) + lr;
 }
@@ -1581,7 +1588,7 @@ int XelMathSystemXY::TryMarching(const double x, const double y) {
   // usable, a ring of points around the solution is tested instead (a region of solutions).
   const double step = GetStepMarching();
   const XelMathInterval2D* domain = static_cast<const XelMathInterval2D*>(_domain);
-  const double lr = _tolerance.GetLengthResolution();
+  const double lr = _lengthRes;
   auto otherVanishes = [&](const int iOther, const double px, const double py) {
     double v, vx, vy;
     Eval2(iOther, px, py, XelMathOption::ValueAndFirst, &v, &vx, &vy);
@@ -1699,7 +1706,7 @@ bool XelMathSystemXY::CombinationExcludes(const Cell& iCell) const {
 
 int XelMathSystemXY::AreSeparateSolutions(const double* p1, const double* p2) const {
   const double dx = p2[0] - p1[0], dy = p2[1] - p1[1];
-  if (dx * dx + dy * dy <= 1e-12 * _tolerance.GetSquareLengthResolution())
+  if (dx * dx + dy * dy <= 1e-12 * _sqLengthRes)
     return 0;
   double f1x, f1y, g1x, g1y, f2x, f2y, g2x, g2y;
   Eval2(0, p1[0], p1[1], XelMathOption::FirstDeriv, nullptr, &f1x, &f1y);
