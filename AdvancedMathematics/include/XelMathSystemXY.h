@@ -199,30 +199,47 @@ protected:
              double* oVyy = nullptr) const;
 
 private:
+  /// F (iWhich 0) or G (1) with its gradient on the nU x nV grid of the box (solving units).
   void SampleGrid(const int iWhich, const double x0, const double x1, const double y0,
                   const double y1, const long nU, const long nV, double* oV, double* oVx,
                   double* oVy);
+  /// The corner values and gradients of F or G of the cell.
   void FillCorners(const int iWhich, Cell& ioCell);
+  /// A solution reached inside the cell: added, then the cell searched around it.
   int Found(const double x, const double y, const Cell& iCell);
+  /// The cell searched again on an iN x iN grid (nothing below the smallest widths).
   int Subdivide(const Cell& iCell, const long iN);
+  /// A cell with F known at its corners: dropped, SuspectF or CandidateF.
   int ScanCell(Cell& ioCell);
+  /// Newton's method on F = 0, det J = 0 from the cell centre (double solutions).
   int TangentialNewton(Cell& ioCell);
+  /// The objective of FletcherReeves and SolveOnLine and its gradient.
   double Objective(const int iObjective, const double iSign, const double x, const double y,
                    double* oGx, double* oGy) const;
+  /// Whether the cell lies inside the exclusion square of a solution found.
   bool InsideExclusion(const Cell& iCell) const;
+  /// Whether F, G or their gradient-cancelling combination keeps one sign over the cell.
   bool CombinationExcludes(const Cell& iCell) const;
+  /// Radius of the disc where the residual test holds around a singular solution.
   double SingularRadius(const double x, const double y) const;
+  /// IsNull, and each equation null on its own scale.
   bool BothNull(const double x, const double y, const double f, const double fx, const double fy,
                 const double g, const double gx, const double gy) const;
+  /// The exclusion half-size used by the search around a solution.
   double SearchRadius(const double x, const double y) const;
+  /// The current cell searched around a solution already known on its boundary.
   int SearchAroundKnown(const double x, const double y);
+  /// Counts one cell examined; false once the budget of the solve is spent.
   bool Budget();
+  /// SetScaleOption with the "XelMathAttrScaleOption" of iAttributes (scaled tolerance only).
   int ApplyScaleAttribute(const XelMathAttrList* iAttributes);
+  /// F^2 + G^2 at (x, y).
   double Residual2(const double x, const double y) const;
+  /// Reads the tolerance's values into the members below.
   void ReadTolerance();
 
   XelMathSetOfPointsND* _solutions;
-  const void* _domain;
+  const XelMathInterval2D* _domain;
   XelMathIntervalND _box;
   double _scaleU, _scaleV, _scaleF, _scaleG;
   int _isScaled;

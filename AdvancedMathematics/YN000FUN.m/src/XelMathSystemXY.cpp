@@ -1587,7 +1587,7 @@ int XelMathSystemXY::TryMarching(const double x, const double y) {
   // other function must vanish on its own scale at every step. When neither gradient is
   // usable, a ring of points around the solution is tested instead (a region of solutions).
   const double step = GetStepMarching();
-  const XelMathInterval2D* domain = static_cast<const XelMathInterval2D*>(_domain);
+  const XelMathInterval2D* domain = _domain;
   const double lr = _lengthRes;
   auto otherVanishes = [&](const int iOther, const double px, const double py) {
     double v, vx, vy;
