@@ -241,7 +241,11 @@ TEST(SystemXYCoreSolve, EmptyDomainAndWrongSetDimension) {
   XelMathAttrList attrs;
   attrs.AddAttribute(&method);
   attrs.AddAttribute(&bad);
-  ExpectInputError([&] { system.Solve(XelMathInterval2D(0, 1, 0, 1), out, &attrs); }, 0x20004);
+  ExpectInputError([&] { system.Solve(XelMathInterval2D(0, 1, 0, 1), out, &attrs); }, 0x20004,
+                   {"SamplingPointsY", "Invalid Number Of Points", "XelMathSystemXY::Solve"});
+  const long live = LiveBlocks();
+  ExpectInputError([&] { system.DSolve(0, 1, 0, 1, 1L << 40, 1L << 40); }, 0x20004);
+  EXPECT_EQ(LiveBlocks(), live);
 }
 
 TEST(SystemXYCoreSolve, LargeGridAndScaleOptions) {

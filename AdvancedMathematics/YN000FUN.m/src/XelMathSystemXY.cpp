@@ -606,6 +606,9 @@ bool XelMathSystemXY::Budget() {
 
 int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, const double y1,
                             const long nU, const long nV) {
+  if (nU > MaxSampling || nV > MaxSampling)
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "the sampling of the box",
+                 "Invalid Number Of Points", "XelMathSystemXY::DSolve");
   if (!Budget() || _depth >= MaxDepth || nU < 2 || nV < 2)
     return 0;
   if (x1 - x0 < _minWidthU && y1 - y0 < _minWidthV) {
