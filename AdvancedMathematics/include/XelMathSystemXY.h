@@ -35,6 +35,7 @@
 // functions and solution set, which must outlive the call.
 #include "XelAdvancedMathematicsExport.h"
 #include "XelMathAttrScaleOption.h"
+#include "XelMathInterval.h"
 #include "XelMathIntervalND.h"
 #include "XelQuorVirtual.h"
 
@@ -183,6 +184,12 @@ public:
   /// -1 stop.
   virtual int TreatSmallSubDomain(const double x0, const double x1, const double y0,
                                   const double y1);
+  /// Guaranteed images over iX x iY of F (iWhich 0) or G (1) and of its two first
+  /// derivatives, when the system can compute them: 1 and the images, else 0 (the default).
+  /// The cell scan uses them to drop cells where the function cannot vanish and to tell
+  /// whether a function of one sign at the corners may dip inside.
+  virtual int EvalImages(const int iWhich, const XelMathInterval& iX, const XelMathInterval& iY,
+                         XelMathInterval& oV, XelMathInterval& oVx, XelMathInterval& oVy) const;
 
   // ---- non-virtual ----
   /// The threshold of SetEpsSol into oEps (0x20006 when inconsistent with the scale option).
@@ -205,6 +212,8 @@ private:
                   double* oVy);
   /// The corner values and gradients of F or G of the cell.
   void FillCorners(const int iWhich, Cell& ioCell);
+  /// AddSolution, after merging a point into a stored singular solution it is joined to.
+  int Record(const double x, const double y);
   /// A solution reached inside the cell: added, then the cell searched around it.
   int Found(const double x, const double y, const Cell& iCell);
   /// The cell searched again on an iN x iN grid (nothing below the smallest widths).
@@ -218,6 +227,10 @@ private:
                    double* oGx, double* oGy) const;
   /// Whether the cell lies inside the exclusion square of a solution found.
   bool InsideExclusion(const Cell& iCell) const;
+  /// For a function of one sign at the corners (iWhich 0 for F, 1 for G): 0 it cannot vanish
+  /// in the cell, 1 it may dip to zero inside (SuspectF), from the images when the system
+  /// has them, else from the corner derivatives.
+  int MayDip(const int iWhich, const Cell& iCell) const;
   /// Whether F, G or their gradient-cancelling combination keeps one sign over the cell.
   bool CombinationExcludes(const Cell& iCell) const;
   /// Radius of the disc where the residual test holds around a singular solution.

@@ -655,8 +655,36 @@ int XelMathSystemXY::ScanCell(Cell& ioCell) {
     return 0;
   }
   if (sign != 0)
-    return DerivativeTurns(ioCell.fx, ioCell.fy) ? SuspectF(ioCell) : 0;
+    return MayDip(0, ioCell) ? SuspectF(ioCell) : 0;
   return CandidateF(ioCell);
+}
+
+int XelMathSystemXY::EvalImages(const int, const XelMathInterval&, const XelMathInterval&,
+                                XelMathInterval&, XelMathInterval&, XelMathInterval&) const {
+  return 0;
+}
+
+int XelMathSystemXY::MayDip(const int iWhich, const Cell& iCell) const {
+  // With guaranteed images: a value image of one sign proves the cell empty; derivative
+  // images of one sign each make the function monotone in x and in y, so that its extremes
+  // are at the corners. Otherwise a derivative changing sign between the ends of an edge.
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const double sf = _isScaled ? (iWhich ? _scaleG : _scaleF) : 1.0;
+  XelMathInterval v, vx, vy;
+  const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
+  if (EvalImages(iWhich, X, Y, v, vx, vy)) {
+    const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+    const double lo = v.low * sf, hi = v.high * sf;
+    if (Finite(lo) && Finite(hi) && (lo > eps || hi < -eps))
+      return 0;
+    const bool monotoneX = Finite(vx.low) && Finite(vx.high) && (vx.low > 0.0 || vx.high < 0.0);
+    const bool monotoneY = Finite(vy.low) && Finite(vy.high) && (vy.low > 0.0 || vy.high < 0.0);
+    if (monotoneX && monotoneY)
+      return 0;
+    return 1;
+  }
+  return iWhich ? (DerivativeTurns(iCell.gx, iCell.gy) ? 1 : 0)
+                : (DerivativeTurns(iCell.fx, iCell.fy) ? 1 : 0);
 }
 
 // The cell searched again on an iN x iN grid (iN - 1 pieces per side).
@@ -688,7 +716,7 @@ int XelMathSystemXY::CandidateF(Cell& ioCell) {
   if (sign == 2)
     return _depth < NaNDepth ? Subdivide(ioCell, 3) : 0;
   if (sign != 0)
-    return DerivativeTurns(ioCell.gx, ioCell.gy) ? CandidateFSuspectG(ioCell) : 0;
+    return MayDip(1, ioCell) ? CandidateFSuspectG(ioCell) : 0;
   return CandidateFG(ioCell);
 }
 
@@ -975,7 +1003,7 @@ int XelMathSystemXY::TangentialNewton(Cell& ioCell) {
 }
 
 int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
-  const int added = AddSolution(x, y);
+  const int added = Record(x, y);
   if (added == -1)
     return -1;
   const double floor = 1e-6 * _absRes;
@@ -1145,7 +1173,7 @@ int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const do
 }
 
 int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
-  const int added = AddSolution(x, y);
+  const int added = Record(x, y);
   if (added == -1)
     return -1;
   if (added == 0)
@@ -1723,6 +1751,40 @@ int XelMathSystemXY::AreSeparateSolutions(const double* p1, const double* p2) co
   return (fTurns && gTurns) ? 1 : 0;
 }
 
+int XelMathSystemXY::Record(const double x, const double y) {
+  // Around a singular solution the residual test holds on a whole blob: a point joined to a
+  // stored solution by a segment whose quarter points all pass it is that solution again
+  // (the one of smaller residual is kept). Everything else is AddSolution's decision.
+  if (_solutions && Finite(x) && Finite(y)) {
+    double* points = _solutions->GetPoints();
+    const double reach = 1e-2 * ((_minWidthU + _minWidthV) * 1e4);
+    for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i) {
+      double* q = points + 2 * i;
+      const double dx = x - q[0], dy = y - q[1];
+      if (std::max(std::fabs(dx), std::fabs(dy)) < _epsAbsSmall ||
+          std::fabs(dx) + std::fabs(dy) > reach)
+        continue;
+      bool joined = true;
+      for (int k = 1; k <= 3 && joined; ++k) {
+        const double px = q[0] + 0.25 * k * dx, py = q[1] + 0.25 * k * dy;
+        double f, fx, fy, g, gx, gy;
+        Eval2(0, px, py, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+        Eval2(1, px, py, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+        joined = BothNull(px, py, f, fx, fy, g, gx, gy);
+      }
+      if (!joined)
+        continue;
+      if (Residual2(x, y) < Residual2(q[0], q[1])) {
+        q[0] = x;
+        q[1] = y;
+        return 1;
+      }
+      return 0;
+    }
+  }
+  return AddSolution(x, y);
+}
+
 int XelMathSystemXY::AddSolution(const double x, const double y) {
   if (!_solutions || !Finite(x) || !Finite(y))
     return 0;
@@ -1784,5 +1846,5 @@ int XelMathSystemXY::TreatSmallSubDomain(const double x0, const double x1, const
   const int r = SafeNewton(nx, ny, x0, x1, y0, y1);
   if (r <= 0)
     return 2;
-  return AddSolution(nx, ny) == -1 ? -1 : 1;
+  return Record(nx, ny) == -1 ? -1 : 1;
 }

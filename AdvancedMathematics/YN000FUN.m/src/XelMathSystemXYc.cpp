@@ -7,7 +7,9 @@
 #include "XelError.h"
 #include "XelMathFunctionXY.h"
 #include "XelMathInternalConstants.h"
+#include "XelMathInterval.h"
 #include "XelMathIntervalND.h"
+#include "XelTolerance.h"
 
 namespace {
 const double NaN = std::numeric_limits<double>::quiet_NaN();
@@ -138,4 +140,15 @@ void XelMathSystemXYc::EvalG(const XelMathIntervalND& iBox, const long* iCounts,
     _g->Eval(iBox, iCounts, iDiff, oG, oGx, oGy, oGxx, oGxy, oGyy);
   else
     Undefined(iDiff, GridCount(iCounts), oG, oGx, oGy, oGxx, oGxy, oGyy);
+}
+
+int XelMathSystemXYc::EvalImages(const int iWhich, const XelMathInterval& iX,
+                                 const XelMathInterval& iY, XelMathInterval& oV,
+                                 XelMathInterval& oVx, XelMathInterval& oVy) const {
+  const XelMathFunctionXY* h = iWhich ? _g : _f;
+  if (!h || !h->IsOption(XelMathOption::ImageAndFirst))
+    return 0;
+  h->Eval(iX, iY, XelMathOption::ImageAndFirst, &oV, &oVx, &oVy, nullptr, nullptr, nullptr,
+          XelMathFunctionXYGetTolerance(h));
+  return 1;
 }
