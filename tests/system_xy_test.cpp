@@ -10,11 +10,11 @@
 #include <vector>
 
 #include "XelError.h"
-#include "XelMathConstants.h"
 #include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrString.h"
+#include "XelMathConstants.h"
 #include "XelMathFunctionXY.h"
 #include "XelMathInterval2D.h"
 #include "XelMathSetOfPointsND.h"
@@ -74,6 +74,16 @@ const double r2 = std::sqrt(0.5);
 // x^2 + 1/x^2 = 4 on the hyperbola x y = 1.
 const double hA = std::sqrt(2.0 + std::sqrt(3.0)), hB = std::sqrt(2.0 - std::sqrt(3.0));
 
+// sin(50 x) = 0 or cos(50 y) = 0 on x + y = 1.
+std::vector<Pt> OscillatingSolutions() {
+  std::vector<Pt> s;
+  for (int k = 0; k < 16; ++k) {
+    s.push_back({k * kPi / 50, 1 - k * kPi / 50});
+    s.push_back({1 - (k + 0.5) * kPi / 50, (k + 0.5) * kPi / 50});
+  }
+  return s;
+}
+
 struct Case {
   const char* name;
   Fn2 f, g;
@@ -86,30 +96,90 @@ struct Case {
 
 TEST(SystemXYCoreSolve, ClosedFormSystems) {
   const Case cases[] = {
-      {"affine", [](double x, double) { return x - 0.5; }, [](double, double y) { return y - 0.5; },
-       {0, 1, 0, 1}, {{0.5, 0.5}}, 1e-9},
-      {"on a grid node", [](double x, double) { return x - 0.5; },
-       [](double, double y) { return y - 0.5; }, {0, 1.1, 0, 1.1}, {{0.5, 0.5}}, 1e-9},
-      {"on the domain edge", [](double x, double) { return x - 0.5; },
-       [](double, double y) { return y - 0.25; }, {0.5, 1, 0, 1}, {{0.5, 0.25}}, 1e-9},
-      {"at a domain corner", [](double x, double y) { return x + y; },
-       [](double x, double y) { return x - y; }, {0, 1, 0, 1}, {{0, 0}}, 1e-9},
-      {"circle and line", [](double x, double y) { return x * x + y * y - 1; },
-       [](double x, double y) { return y - x; }, {-2, 2, -2, 2}, {{r2, r2}, {-r2, -r2}}, 1e-8},
-      {"circle and hyperbola", [](double x, double y) { return x * x + y * y - 4; },
-       [](double x, double y) { return x * y - 1; }, {-3, 3, -3, 3},
-       {{hA, 1 / hA}, {hB, 1 / hB}, {-hA, -1 / hA}, {-hB, -1 / hB}}, 1e-8},
-      {"trigonometric grid", [](double x, double) { return std::sin(3 * x); },
-       [](double, double y) { return std::cos(3 * y); }, {0.5, 2.5, 0, 2},
+      {"affine",
+       [](double x, double) { return x - 0.5; },
+       [](double, double y) { return y - 0.5; },
+       {0, 1, 0, 1},
+       {{0.5, 0.5}},
+       1e-9},
+      {"on a grid node",
+       [](double x, double) { return x - 0.5; },
+       [](double, double y) { return y - 0.5; },
+       {0, 1.1, 0, 1.1},
+       {{0.5, 0.5}},
+       1e-9},
+      {"on the domain edge",
+       [](double x, double) { return x - 0.5; },
+       [](double, double y) { return y - 0.25; },
+       {0.5, 1, 0, 1},
+       {{0.5, 0.25}},
+       1e-9},
+      {"at a domain corner",
+       [](double x, double y) { return x + y; },
+       [](double x, double y) { return x - y; },
+       {0, 1, 0, 1},
+       {{0, 0}},
+       1e-9},
+      {"circle and line",
+       [](double x, double y) { return x * x + y * y - 1; },
+       [](double x, double y) { return y - x; },
+       {-2, 2, -2, 2},
+       {{r2, r2}, {-r2, -r2}},
+       1e-8},
+      {"circle and hyperbola",
+       [](double x, double y) { return x * x + y * y - 4; },
+       [](double x, double y) { return x * y - 1; },
+       {-3, 3, -3, 3},
+       {{hA, 1 / hA}, {hB, 1 / hB}, {-hA, -1 / hA}, {-hB, -1 / hB}},
+       1e-8},
+      {"trigonometric grid",
+       [](double x, double) { return std::sin(3 * x); },
+       [](double, double y) { return std::cos(3 * y); },
+       {0.5, 2.5, 0, 2},
        {{kPi / 3, kPi / 6}, {2 * kPi / 3, kPi / 6}, {kPi / 3, kPi / 2}, {2 * kPi / 3, kPi / 2}},
        1e-8},
-      {"no solution", [](double x, double y) { return x * x + y * y - 1; },
-       [](double x, double y) { return x * x + y * y - 4; }, {-3, 3, -3, 3}, {}, 1e-8},
-      {"tangential contact", [](double x, double y) { return y - x * x; },
-       [](double, double y) { return y; }, {-1, 1.3, -0.5, 1}, {{0, 0}}, 1e-4},
+      {"no solution",
+       [](double x, double y) { return x * x + y * y - 1; },
+       [](double x, double y) { return x * x + y * y - 4; },
+       {-3, 3, -3, 3},
+       {},
+       1e-8},
+      {"tangential contact",
+       [](double x, double y) { return y - x * x; },
+       [](double, double y) { return y; },
+       {-1, 1.3, -0.5, 1},
+       {{0, 0}},
+       1e-4},
       {"undefined in part of the box",
        [](double x, double) { return x > 0.7 ? std::nan("") : x - 0.5; },
-       [](double, double y) { return y - 0.5; }, {0, 1, 0, 1}, {{0.5, 0.5}}, 1e-9},
+       [](double, double y) { return y - 0.5; },
+       {0, 1, 0, 1},
+       {{0.5, 0.5}},
+       1e-9},
+      {"equations of very different scales",
+       [](double x, double) { return 1e12 * (x - 0.25); },
+       [](double x, double y) { return 1e-6 * (y + x - 1); },
+       {0, 1, 0, 1},
+       {{0.25, 0.75}},
+       1e-9},
+      {"curves 5e-5 apart",
+       [](double x, double y) { return x * x + y * y - 1; },
+       [](double x, double y) { return x * x + y * y - 1.0001; },
+       {-2, 2, -2, 2},
+       {},
+       1e-8},
+      {"four solutions in one sampling cell",
+       [](double x, double) { return (x - 0.3) * (x - 0.305); },
+       [](double, double y) { return (y - 0.5) * (y - 0.52); },
+       {0, 1, 0, 1},
+       {{0.3, 0.5}, {0.305, 0.5}, {0.3, 0.52}, {0.305, 0.52}},
+       1e-9},
+      {"oscillating along a line",
+       [](double x, double y) { return std::sin(50 * x) * std::cos(50 * y); },
+       [](double x, double y) { return x + y - 1; },
+       {0, 1, 0, 1},
+       OscillatingSolutions(),
+       1e-8},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -125,14 +195,24 @@ TEST(SystemXYCoreSolve, ClosedFormSystems) {
 TEST(SystemXYCoreSolve, MoreThanAHundredSolutionsStopWithOne) {
   int status = 0;
   // sin(12 pi x) sin(12 pi y) has 11 x 11 common zeros inside the open unit square.
-  const std::vector<Pt> found =
-      Solve([](double x, double) { return std::sin(12 * kPi * x); },
-            [](double, double y) { return std::sin(12 * kPi * y); }, {0.01, 0.99, 0.01, 0.99},
-            status);
+  const std::vector<Pt> found = Solve([](double x, double) { return std::sin(12 * kPi * x); },
+                                      [](double, double y) { return std::sin(12 * kPi * y); },
+                                      {0.01, 0.99, 0.01, 0.99}, status);
   EXPECT_EQ(status, 10);
   ASSERT_EQ(found.size(), 1u);
   EXPECT_NEAR(std::fmod(found[0].first * 12 + 0.5, 1.0), 0.5, 1e-6);
   EXPECT_NEAR(std::fmod(found[0].second * 12 + 0.5, 1.0), 0.5, 1e-6);
+}
+
+TEST(SystemXYCoreSolve, CurveOfSolutionsStops) {
+  // G = 2 F: the whole unit circle solves the system.
+  int status = 0;
+  const std::vector<Pt> found =
+      Solve([](double x, double y) { return x * x + y * y - 1; },
+            [](double x, double y) { return 2 * (x * x + y * y - 1); }, {-2, 2, -2, 2}, status);
+  EXPECT_EQ(status, 10);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_NEAR(std::hypot(found[0].first, found[0].second), 1.0, 1e-9);
 }
 
 TEST(SystemXYCoreSolve, EmptyDomainAndWrongSetDimension) {
@@ -147,9 +227,9 @@ TEST(SystemXYCoreSolve, EmptyDomainAndWrongSetDimension) {
   XelMathSetOfPointsND three(3);
   ExpectInputError([&] { system.Solve(XelMathInterval2D(0, 1, 0, 1), three); }, 0x20006,
                    {"the XelMathSetOfPointsND", "2", "XelMathSystemXY::Solve"});
-  ExpectInputError([&] { system.SetScaleOption(XelMathAttrScaleOption(1, 1)); }, 0x20006,
-                   {"the XelMathAttrScaleOption", "wrong dimension",
-                    "XelMathSystemXY::SetScaleOption"});
+  ExpectInputError(
+      [&] { system.SetScaleOption(XelMathAttrScaleOption(1, 1)); }, 0x20006,
+      {"the XelMathAttrScaleOption", "wrong dimension", "XelMathSystemXY::SetScaleOption"});
   const long pf[2] = {1, 2}, px[2] = {1, 1};
   XelMathSystemXYc other(&F, &G, DefaultTol());
   other.SetScaleOption(XelMathAttrScaleOption(2, pf, 2, px, 0, nullptr));
@@ -161,7 +241,11 @@ TEST(SystemXYCoreSolve, EmptyDomainAndWrongSetDimension) {
   XelMathAttrList attrs;
   attrs.AddAttribute(&method);
   attrs.AddAttribute(&bad);
-  ExpectInputError([&] { system.Solve(XelMathInterval2D(0, 1, 0, 1), out, &attrs); }, 0x20004);
+  ExpectInputError([&] { system.Solve(XelMathInterval2D(0, 1, 0, 1), out, &attrs); }, 0x20004,
+                   {"SamplingPointsY", "Invalid Number Of Points", "XelMathSystemXY::Solve"});
+  const long live = LiveBlocks();
+  ExpectInputError([&] { system.DSolve(0, 1, 0, 1, 1L << 40, 1L << 40); }, 0x20004);
+  EXPECT_EQ(LiveBlocks(), live);
 }
 
 TEST(SystemXYCoreSolve, LargeGridAndScaleOptions) {
@@ -332,9 +416,9 @@ TEST(SystemXYCoreTools, StepHelpersDegreeAndExclusionRadius) {
     std::vector<unsigned char> seq;
     int degree;
   };
-  const DegreeCase degrees[] = {{{0}, 3},          {{0, 0}, 0},       {{0, 1}, 3},
-                                {{0, 1, 0}, 1},    {{0, 1, 1}, 0},    {{1, 0, 1, 0}, 1},
-                                {{0, 1, 0, 1, 0}, 3}};
+  const DegreeCase degrees[] = {
+      {{0}, 3},       {{0, 0}, 0},       {{0, 1}, 3},         {{0, 1, 0}, 1},
+      {{0, 1, 1}, 0}, {{1, 0, 1, 0}, 1}, {{0, 1, 0, 1, 0}, 3}};
   for (const DegreeCase& c : degrees)
     EXPECT_EQ(system.TryTopologicalDegree(c.seq.data(), long(c.seq.size())), c.degree);
   // At (1, 2): J = [[8, 3], [-2, 4]], det 38, k = 10 / 38; M_F = 0.5 * 2 + 3, M_G = 1.

@@ -35,6 +35,7 @@
 // functions and solution set, which must outlive the call.
 #include "XelAdvancedMathematicsExport.h"
 #include "XelMathAttrScaleOption.h"
+#include "XelMathInterval.h"
 #include "XelMathIntervalND.h"
 #include "XelQuorVirtual.h"
 
@@ -133,14 +134,14 @@ public:
   virtual int TopologicalDegree(Cell& ioCell);
   /// Order of the zeros of F and G along the edge iA -> iB (both change sign): 0 F first,
   /// 1 G first, 2 common zero handled, 3 undecided, -1 stop.
-  virtual int SeparateOnEdge(const double* iA, const double* iB, const double iF0,
-                             const double iF1, const double iG0, const double iG1);
+  virtual int SeparateOnEdge(const double* iA, const double* iB, const double iF0, const double iF1,
+                             const double iG0, const double iG1);
   /// Half-size of the square around the solution (x, y) free of other solutions.
   virtual double ExclusionRadiusOnZero(const double x, const double y) const;
   /// Codes of the zeros met along one edge (0 for F, 1 for G) appended to ioSequence.
   virtual int EdgeTreatment(const double* iA, const double* iB, const int iDirection,
-                            const double iF0, const double iF1, const double iG0,
-                            const double iG1, unsigned char* ioSequence, long& ioLength);
+                            const double iF0, const double iF1, const double iG0, const double iG1,
+                            unsigned char* ioSequence, long& ioLength);
   /// Degree read from a partial sign sequence: 0, 1, or 3 undecided.
   virtual int TryTopologicalDegree(const unsigned char* iSequence, const long iLength) const;
   /// A common zero (x, y) on a cell edge: 0 duplicate, 2 handled, -1 stop.
@@ -155,8 +156,8 @@ public:
                          const double y0, const double y1);
   /// Whether F (iWhich 0) or G (1) changes sign inside the edge iA -> iB: 1 with the point
   /// (oX, oY) where it takes the sign opposite to its ends, 0 otherwise.
-  virtual int IsChangingSignOnEdge(const double* iA, const double* iB, const int iWhich,
-                                   double& oX, double& oY);
+  virtual int IsChangingSignOnEdge(const double* iA, const double* iB, const int iWhich, double& oX,
+                                   double& oY);
   /// Whether the zero set of F (iWhich 0) or G (1) holds a closed loop inside the cell: 1
   /// with the extremum (oX, oY) of opposite sign, 0 otherwise.
   virtual int IsLoopInSquare(Cell& ioCell, const int iWhich, double& oX, double& oY);
@@ -178,12 +179,17 @@ public:
   /// Line search: the t of [0, iTMax] where the objective (as FletcherReeves) is smallest
   /// along (x, y) + t (dx, dy), by bracketing its slope and bisection.
   virtual double SolveOnLine(const int iObjective, const double iSign, const double x,
-                             const double y, const double dx, const double dy,
-                             const double iTMax);
+                             const double y, const double dx, const double dy, const double iTMax);
   /// A cell below the smallest widths: 0 no common zero, 1 solution found, 2 not settled,
   /// -1 stop.
   virtual int TreatSmallSubDomain(const double x0, const double x1, const double y0,
                                   const double y1);
+  /// Guaranteed images over iX x iY of F (iWhich 0) or G (1) and of its two first
+  /// derivatives, when the system can compute them: 1 and the images, else 0 (the default).
+  /// The cell scan uses them to drop cells where the function cannot vanish and to tell
+  /// whether a function of one sign at the corners may dip inside.
+  virtual int EvalImages(const int iWhich, const XelMathInterval& iX, const XelMathInterval& iY,
+                         XelMathInterval& oV, XelMathInterval& oVx, XelMathInterval& oVy) const;
 
   // ---- non-virtual ----
   /// The threshold of SetEpsSol into oEps (0x20006 when inconsistent with the scale option).
@@ -200,27 +206,53 @@ protected:
              double* oVyy = nullptr) const;
 
 private:
+  /// F (iWhich 0) or G (1) with its gradient on the nU x nV grid of the box (solving units).
   void SampleGrid(const int iWhich, const double x0, const double x1, const double y0,
                   const double y1, const long nU, const long nV, double* oV, double* oVx,
                   double* oVy);
+  /// The corner values and gradients of F or G of the cell.
   void FillCorners(const int iWhich, Cell& ioCell);
+  /// AddSolution, after merging a point into a stored singular solution it is joined to.
+  int Record(const double x, const double y);
+  /// A solution reached inside the cell: added, then the cell searched around it.
   int Found(const double x, const double y, const Cell& iCell);
+  /// The cell searched again on an iN x iN grid (nothing below the smallest widths).
   int Subdivide(const Cell& iCell, const long iN);
+  /// A cell with F known at its corners: dropped, SuspectF or CandidateF.
+  int ScanCell(Cell& ioCell);
+  /// Newton's method on F = 0, det J = 0 from the cell centre (double solutions).
   int TangentialNewton(Cell& ioCell);
+  /// The objective of FletcherReeves and SolveOnLine and its gradient.
   double Objective(const int iObjective, const double iSign, const double x, const double y,
                    double* oGx, double* oGy) const;
+  /// Whether the cell lies inside the exclusion square of a solution found.
   bool InsideExclusion(const Cell& iCell) const;
+  /// For a function of one sign at the corners (iWhich 0 for F, 1 for G): 0 it cannot vanish
+  /// in the cell, 1 it may dip to zero inside (SuspectF), from the images when the system
+  /// has them, else from the corner derivatives.
+  int MayDip(const int iWhich, const Cell& iCell) const;
+  /// Whether F, G or their gradient-cancelling combination keeps one sign over the cell.
+  bool CombinationExcludes(const Cell& iCell) const;
+  /// Radius of the disc where the residual test holds around a singular solution.
   double SingularRadius(const double x, const double y) const;
+  /// IsNull, and each equation null on its own scale.
   bool BothNull(const double x, const double y, const double f, const double fx, const double fy,
                 const double g, const double gx, const double gy) const;
+  /// The exclusion half-size used by the search around a solution.
   double SearchRadius(const double x, const double y) const;
+  /// The current cell searched around a solution already known on its boundary.
   int SearchAroundKnown(const double x, const double y);
+  /// Counts one cell examined; false once the budget of the solve is spent.
   bool Budget();
+  /// SetScaleOption with the "XelMathAttrScaleOption" of iAttributes (scaled tolerance only).
   int ApplyScaleAttribute(const XelMathAttrList* iAttributes);
+  /// F^2 + G^2 at (x, y).
   double Residual2(const double x, const double y) const;
+  /// Reads the tolerance's values into the members below.
+  void ReadTolerance();
 
   XelMathSetOfPointsND* _solutions;
-  const void* _domain;
+  const XelMathInterval2D* _domain;
   XelMathIntervalND _box;
   double _scaleU, _scaleV, _scaleF, _scaleG;
   int _isScaled;
@@ -244,14 +276,15 @@ private:
   const Cell* _current;
   double _radius[100];
   long _work;
+  // The tolerance's values, read at construction and at the start of each solve.
+  double _absRes, _lengthRes, _sqLengthRes, _paramRes, _relEps;
 };
 
 /// 1 when (x - dx, y - dy) lies in the box, or when the step clipped to the box boundary is
 /// below the resolution or keeps a quarter of the squared length; dx, dy are clipped.
 XELADVANCEDMATHEMATICS_EXPORT int SafeNewtonStep(const double x, const double y, double& ioDx,
-                                                 double& ioDy, const double xmin,
-                                                 const double xmax, const double ymin,
-                                                 const double ymax);
+                                                 double& ioDy, const double xmin, const double xmax,
+                                                 const double ymin, const double ymax);
 /// The fraction of iStep that reaches the bound it points to: (high - x) / step for a
 /// positive step, (low - x) / step for a negative one, XelMathInfinite for 0.
 XELADVANCEDMATHEMATICS_EXPORT double ScalingValue(const double iLow, const double iHigh,

@@ -43,6 +43,11 @@ public:
   void EvalG(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff, double* oG,
              double* oGx, double* oGy, double* oGxx, double* oGxy, double* oGyy) const override;
 
+  /// The images of f or g when that function computes value and first-derivative images
+  /// (IsOption(48)).
+  int EvalImages(const int iWhich, const XelMathInterval& iX, const XelMathInterval& iY,
+                 XelMathInterval& oV, XelMathInterval& oVx, XelMathInterval& oVy) const override;
+
   const XelMathFunctionXY* GetF() const { return _f; }
   const XelMathFunctionXY* GetG() const { return _g; }
 

@@ -22,6 +22,5 @@ public:
                               double& oVx, double& oVy) const = 0;
   /// The six second partial derivatives of u (xx, xy, yy) then of v at (x, y).
   virtual void EvalSecondDeriv(const double& x, const double& y, double& oUxx, double& oUxy,
-                               double& oUyy, double& oVxx, double& oVxy,
-                               double& oVyy) const = 0;
+                               double& oUyy, double& oVxx, double& oVxy, double& oVyy) const = 0;
 };

@@ -19,7 +19,9 @@ XelMathSolveNewtonXY::XelMathSolveNewtonXY(const XelQuorTransfo2D* iTransformati
 
 XelMathSolveNewtonXY::~XelMathSolveNewtonXY() = default;
 
-long XelMathSolveNewtonXY::GetStaticMemoryBytes() const { return sizeof(XelMathSolveNewtonXY); }
+long XelMathSolveNewtonXY::GetStaticMemoryBytes() const {
+  return sizeof(XelMathSolveNewtonXY);
+}
 
 unsigned char XelMathSolveNewtonXY::IsAKindOf(const char* iName) const {
   if (iName && !std::strcmp(iName, "XelMathSolveNewtonXY"))
@@ -31,10 +33,12 @@ unsigned char XelMathSolveNewtonXY::IsOption(const long iOption) const {
   return (iOption & ~XelMathOption::PointUpToSecond) == 0 && _transformation ? 1 : 0;
 }
 
-const char* XelMathSolveNewtonXY::IsA() const { return "XelMathSolveNewtonXY"; }
+const char* XelMathSolveNewtonXY::IsA() const {
+  return "XelMathSolveNewtonXY";
+}
 
-void XelMathSolveNewtonXY::Read(const int iWhich, const int iOrder, const double x,
-                                const double y, double* oD) const {
+void XelMathSolveNewtonXY::Read(const int iWhich, const int iOrder, const double x, const double y,
+                                double* oD) const {
   if (!_transformation) {
     oD[0] = oD[1] = oD[2] = std::numeric_limits<double>::quiet_NaN();
     return;
@@ -57,7 +61,7 @@ void XelMathSolveNewtonXY::Read(const int iWhich, const int iOrder, const double
 }
 
 #define XelMathNewtonXYRead(Name, Which, Order, Index)                                             \
-  double XelMathSolveNewtonXY::Name(const double& x, const double& y) const {                     \
+  double XelMathSolveNewtonXY::Name(const double& x, const double& y) const {                      \
     double d[3];                                                                                   \
     Read(Which, Order, x, y, d);                                                                   \
     return d[Index];                                                                               \

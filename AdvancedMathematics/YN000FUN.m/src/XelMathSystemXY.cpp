@@ -42,14 +42,16 @@ const long EdgeSearchDepth = 20;
 /// Depth below which a failed Newton iteration subdivides the cell.
 const long DichotomyDepth = 2;
 /// Depth until which cells holding a NaN corner are subdivided (then dropped).
-const long NaNDepth = 6;
+const long NaNDepth = 4;
 /// Iterations of the conjugate-gradient search and of the line search bisection.
 const long MaxGradientSteps = 200;
 const long MaxLineSteps = 60;
 /// Steps of the curve following, each way.
 const long MarchingSteps = 8;
 
-bool Finite(const double a) { return std::isfinite(a); }
+bool Finite(const double a) {
+  return std::isfinite(a);
+}
 
 /// Corner indices of the four edges, counter-clockwise from the lower-left corner.
 const int EdgeFrom[4] = {0, 1, 3, 2};
@@ -124,15 +126,13 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
     : _solutions(nullptr), _domain(nullptr), _box(2), _scaleU(1.0), _scaleV(1.0), _scaleF(1.0),
       _scaleG(1.0), _isScaled(0), _tolerance(iTol), _callCount(0), _level(0), _minWidthU(0.0),
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
-      _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0),
-      _current(nullptr), _work(0) {
-  if (!iTol.IsValidMark() || iTol.GetError())
-    XelToleranceError(&iTol);
-  const double rel = iTol.GetRelativeEpsilon();
-  const double abs = iTol.GetAbsoluteResolution();
-  _epsRel10 = 10.0 * rel;
-  _epsParam10 = 10.0 * iTol.GetParametricResolution();
-  _epsJacobian = 10.0 * rel * iTol.GetSquareLengthResolution();
+      _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
+      _work(0) {
+  ReadTolerance();
+  const double abs = _absRes;
+  _epsRel10 = 10.0 * _relEps;
+  _epsParam10 = 10.0 * _paramRes;
+  _epsJacobian = 10.0 * _relEps * _sqLengthRes;
   _epsAbsSmall = 2e-4 * abs;
   _epsSol = _epsParam10;
   // A tolerance read as 0 must not give null difference steps.
@@ -151,14 +151,25 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
 
 XelMathSystemXY::~XelMathSystemXY() = default;
 
+void XelMathSystemXY::ReadTolerance() {
+  // Read once per solve: an invalid tolerance is reported here and reads as 0.
+  _absRes = _tolerance.GetAbsoluteResolution();
+  _lengthRes = _tolerance.GetLengthResolution();
+  _sqLengthRes = _tolerance.GetSquareLengthResolution();
+  _paramRes = _tolerance.GetParametricResolution();
+  _relEps = _tolerance.GetRelativeEpsilon();
+}
+
 long XelMathSystemXY::GetDynamicMemoryBytes() const {
   return _box.GetDynamicMemoryBytes() + _scaleOption.GetDynamicMemoryBytes();
 }
 
-long XelMathSystemXY::GetStaticMemoryBytes() const { return sizeof(XelMathSystemXY); }
+long XelMathSystemXY::GetStaticMemoryBytes() const {
+  return sizeof(XelMathSystemXY);
+}
 
 int XelMathSystemXY::ApplyScaleAttribute(const XelMathAttrList* iAttributes) {
-  if (!iAttributes || _tolerance.GetAbsoluteResolution() == 1.0)
+  if (!iAttributes || _absRes == 1.0)
     return 0;
   const XelMathAttrScaleOption* option = dynamic_cast<const XelMathAttrScaleOption*>(
       iAttributes->GetAttribute("XelMathAttrScaleOption"));
@@ -179,7 +190,9 @@ unsigned char XelMathSystemXY::IsAKindOf(const char* iName) const {
   return (own && !std::strcmp(iName, own)) ? 1 : 0;
 }
 
-unsigned char XelMathSystemXY::IsOption(const long) const { return 0; }
+unsigned char XelMathSystemXY::IsOption(const long) const {
+  return 0;
+}
 
 // ---- default derivatives ----------------------------------------------------------------------
 
@@ -313,7 +326,9 @@ void EvalOnGrid(const XelMathIntervalND& iBox, const long* iCounts, PointEval iE
   }
 }
 
-double* At(double* iArray, const long k) { return iArray ? iArray + k : nullptr; }
+double* At(double* iArray, const long k) {
+  return iArray ? iArray + k : nullptr;
+}
 } // namespace
 
 void XelMathSystemXY::EvalF(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff,
@@ -418,8 +433,7 @@ int XelMathSystemXY::IsNull(const double x, const double y, const double iF, con
   if (iJacobian)
     jac = std::fabs(iJacobian[0]) + std::fabs(iJacobian[1]) + std::fabs(iJacobian[2]) +
           std::fabs(iJacobian[3]);
-  const double bound = _epsSol * (1.0 + jac) +
-                       _tolerance.GetLengthResolution() * (std::fabs(x) + std::fabs(y));
+  const double bound = _epsSol * (1.0 + jac) + _lengthRes * (std::fabs(x) + std::fabs(y));
   return oNorm < bound ? 1 : 0;
 }
 
@@ -432,7 +446,7 @@ void XelMathSystemXY::SetEps(const double iEps, const int iRelative, double& oEp
                    "SetEps inconsistent with scale dimensions", "XelMathSystemXY::SetEps");
   }
   if (iRelative)
-    oEps = iEps * _tolerance.GetAbsoluteResolution();
+    oEps = iEps * _absRes;
   else
     oEps = _isScaled ? iEps * _scaleF : iEps;
 }
@@ -446,7 +460,9 @@ void XelMathSystemXY::SetEpsSol(const double iEps, const int iRelative) {
   _epsSol = eps;
 }
 
-void XelMathSystemXY::SetEpsSing(const double iEps) { _epsSing = iEps; }
+void XelMathSystemXY::SetEpsSing(const double iEps) {
+  _epsSing = iEps;
+}
 
 void XelMathSystemXY::SetScaleOption(const XelMathAttrScaleOption& iOption) {
   long nbF = 0, nbX = 0;
@@ -455,13 +471,13 @@ void XelMathSystemXY::SetScaleOption(const XelMathAttrScaleOption& iOption) {
   if (nbF != 2 || nbX != 2 || !powersF || !powersX)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption", "wrong dimension",
                  "XelMathSystemXY::SetScaleOption");
-  const double e = _tolerance.GetAbsoluteResolution();
+  const double e = _absRes;
   const double u = std::pow(e, double(powersX[0]) - 1.0);
   const double v = std::pow(e, double(powersX[1]) - 1.0);
   const double f = std::pow(e, 1.0 - double(powersF[0]));
   const double g = std::pow(e, 1.0 - double(powersF[1]));
-  if (!Finite(u) || !Finite(v) || !Finite(f) || !Finite(g) || u == 0.0 || v == 0.0 ||
-      f == 0.0 || g == 0.0)
+  if (!Finite(u) || !Finite(v) || !Finite(f) || !Finite(g) || u == 0.0 || v == 0.0 || f == 0.0 ||
+      g == 0.0)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption",
                  "scale factor out of range", "XelMathSystemXY::SetScaleOption");
   _scaleOption = iOption;
@@ -498,6 +514,7 @@ long SamplingOption(const XelMathAttrList* iAttributes, const char* iKey) {
 
 int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& oSolutions,
                            const XelMathAttrList* iAttributes) {
+  ReadTolerance();
   ApplyScaleAttribute(iAttributes);
   double x0 = iDomain.GetX().low, x1 = iDomain.GetX().high;
   double y0 = iDomain.GetY().low, y1 = iDomain.GetY().high;
@@ -581,12 +598,17 @@ int XelMathSystemXY::SolveSafeNewton(double& ioX, double& ioY, const XelMathInte
   return 0;
 }
 
-bool XelMathSystemXY::Budget() { return ++_work <= MaxWork; }
+bool XelMathSystemXY::Budget() {
+  return ++_work <= MaxWork;
+}
 
 // ---- the cell scan ----------------------------------------------------------------------------
 
 int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, const double y1,
                             const long nU, const long nV) {
+  if (nU > MaxSampling || nV > MaxSampling)
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "the sampling of the box",
+                 "Invalid Number Of Points", "XelMathSystemXY::DSolve");
   if (!Budget() || _depth >= MaxDepth || nU < 2 || nV < 2)
     return 0;
   if (x1 - x0 < _minWidthU && y1 - y0 < _minWidthV) {
@@ -599,7 +621,6 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
   const long n = nU * nV;
   XelMathScratchDoubles<LocalGridPoints> F(n), Fx(n), Fy(n);
   SampleGrid(0, x0, x1, y0, y1, nU, nV, F.Data(), Fx.Data(), Fy.Data());
-  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   for (long i = 0; i + 1 < nU; ++i) {
     for (long j = 0; j + 1 < nV; ++j) {
       Cell cell;
@@ -614,25 +635,59 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
         cell.fy[c] = Fy[k[c]];
         cell.g[c] = cell.gx[c] = cell.gy[c] = 0.0;
       }
-      const int sign = CornerSign(cell.f, eps);
-      int r = 0;
-      if (sign == 2) {
-        // F is not defined everywhere in the cell: look closer a few times, then give up.
-        if (_depth < NaNDepth)
-          r = Subdivide(cell, 2);
-      } else if (sign != 0) {
-        if (DerivativeTurns(cell.fx, cell.fy))
-          r = SuspectF(cell);
-      } else {
-        r = CandidateF(cell);
-      }
-      if (r == -1)
+      if (ScanCell(cell) == -1)
         return -1;
     }
   }
   return 0;
 }
 
+int XelMathSystemXY::ScanCell(Cell& ioCell) {
+  // F known at the corners: dropped, suspected or a candidate.
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  const int sign = CornerSign(ioCell.f, eps);
+  if (sign == 2) {
+    // F is not defined everywhere in the cell: look closer a few times where part of it is,
+    // then give up.
+    if (_depth < NaNDepth && !(std::isnan(ioCell.f[0]) && std::isnan(ioCell.f[1]) &&
+                               std::isnan(ioCell.f[2]) && std::isnan(ioCell.f[3])))
+      return Subdivide(ioCell, 3);
+    return 0;
+  }
+  if (sign != 0)
+    return MayDip(0, ioCell) ? SuspectF(ioCell) : 0;
+  return CandidateF(ioCell);
+}
+
+int XelMathSystemXY::EvalImages(const int, const XelMathInterval&, const XelMathInterval&,
+                                XelMathInterval&, XelMathInterval&, XelMathInterval&) const {
+  return 0;
+}
+
+int XelMathSystemXY::MayDip(const int iWhich, const Cell& iCell) const {
+  // With guaranteed images: a value image of one sign proves the cell empty; derivative
+  // images of one sign each make the function monotone in x and in y, so that its extremes
+  // are at the corners. Otherwise a derivative changing sign between the ends of an edge.
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const double sf = _isScaled ? (iWhich ? _scaleG : _scaleF) : 1.0;
+  XelMathInterval v, vx, vy;
+  const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
+  if (EvalImages(iWhich, X, Y, v, vx, vy)) {
+    const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+    const double lo = v.low * sf, hi = v.high * sf;
+    if (Finite(lo) && Finite(hi) && (lo > eps || hi < -eps))
+      return 0;
+    const bool monotoneX = Finite(vx.low) && Finite(vx.high) && (vx.low > 0.0 || vx.high < 0.0);
+    const bool monotoneY = Finite(vy.low) && Finite(vy.high) && (vy.low > 0.0 || vy.high < 0.0);
+    if (monotoneX && monotoneY)
+      return 0;
+    return 1;
+  }
+  return iWhich ? (DerivativeTurns(iCell.gx, iCell.gy) ? 1 : 0)
+                : (DerivativeTurns(iCell.fx, iCell.fy) ? 1 : 0);
+}
+
+// The cell searched again on an iN x iN grid (iN - 1 pieces per side).
 int XelMathSystemXY::Subdivide(const Cell& iCell, const long iN) {
   if (iCell.x1 - iCell.x0 < _minWidthU && iCell.y1 - iCell.y0 < _minWidthV)
     return 0;
@@ -659,9 +714,9 @@ int XelMathSystemXY::CandidateF(Cell& ioCell) {
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   const int sign = CornerSign(ioCell.g, eps);
   if (sign == 2)
-    return _depth < NaNDepth ? Subdivide(ioCell, 2) : 0;
+    return _depth < NaNDepth ? Subdivide(ioCell, 3) : 0;
   if (sign != 0)
-    return DerivativeTurns(ioCell.gx, ioCell.gy) ? CandidateFSuspectG(ioCell) : 0;
+    return MayDip(1, ioCell) ? CandidateFSuspectG(ioCell) : 0;
   return CandidateFG(ioCell);
 }
 
@@ -676,7 +731,7 @@ int XelMathSystemXY::SuspectF(Cell& ioCell) {
   if (!IsLoopInSquare(ioCell, 0, px, py))
     return 0;
   // F may vanish around its interior extremum: split there into up to four sub-cells.
-  const double sq = _tolerance.GetSquareLengthResolution();
+  const double sq = _sqLengthRes;
   double xs[3] = {ioCell.x0, px, ioCell.x1}, ys[3] = {ioCell.y0, py, ioCell.y1};
   int nx = 3, ny = 3;
   if (px - ioCell.x0 <= sq || ioCell.x1 - px <= sq) {
@@ -703,7 +758,7 @@ int XelMathSystemXY::CandidateFSuspectG(Cell& ioCell) {
   double px = 0.0, py = 0.0;
   if (!IsLoopInSquare(ioCell, 1, px, py))
     return 0;
-  const double sq = _tolerance.GetSquareLengthResolution();
+  const double sq = _sqLengthRes;
   double xs[3] = {ioCell.x0, px, ioCell.x1}, ys[3] = {ioCell.y0, py, ioCell.y1};
   int nx = 3, ny = 3;
   if (px - ioCell.x0 <= sq || ioCell.x1 - px <= sq) {
@@ -751,15 +806,7 @@ int XelMathSystemXY::TryTwoBranchesByEdge(Cell& ioCell, const int iWhich) {
       if (!(h.x1 > h.x0) || !(h.y1 > h.y0))
         continue;
       FillCorners(0, h);
-      int r = 0;
-      if (iWhich == 0) {
-        r = CandidateF(h);
-      } else {
-        FillCorners(1, h);
-        const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
-        r = CornerSign(h.f, eps) == 0 ? CandidateFG(h) : 0;
-      }
-      if (r == -1)
+      if ((iWhich == 0 ? CandidateF(h) : ScanCell(h)) == -1)
         return -1;
     }
     return 1;
@@ -832,9 +879,9 @@ int XelMathSystemXY::IsLoopInSquare(Cell& ioCell, const int iWhich, double& oX, 
   const double* v = iWhich ? ioCell.g : ioCell.f;
   const double sign = v[0] > 0.0 ? 1.0 : -1.0;
   double bestV = XelMathInfinite, bx = 0.0, by = 0.0;
-  const double starts[2][2] = {{0.5 * (ioCell.x0 + ioCell.x1), 0.5 * (ioCell.y0 + ioCell.y1)},
-                               {0.25 * (3.0 * ioCell.x0 + ioCell.x1),
-                                0.25 * (3.0 * ioCell.y0 + ioCell.y1)}};
+  const double starts[2][2] = {
+      {0.5 * (ioCell.x0 + ioCell.x1), 0.5 * (ioCell.y0 + ioCell.y1)},
+      {0.25 * (3.0 * ioCell.x0 + ioCell.x1), 0.25 * (3.0 * ioCell.y0 + ioCell.y1)}};
   for (const auto& s : starts) {
     double x = s[0], y = s[1], value = 0.0;
     FletcherReeves(iWhich, sign, x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, value);
@@ -877,7 +924,7 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
   if ((SignChangeOnAllEdges(ioCell.f) || SignChangeOnAllEdges(ioCell.g)) &&
       !(ioCell.x1 - ioCell.x0 < _minWidthU && ioCell.y1 - ioCell.y0 < _minWidthV))
     return DSolve(ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, 3, 3);
-  const double zero = (_level & 8) ? _epsSol : _tolerance.GetParametricResolution();
+  const double zero = (_level & 8) ? _epsSol : _paramRes;
   for (int k = 0; k < 4; ++k) {
     if (std::fabs(ioCell.f[k]) < zero)
       ioCell.f[k] = 0.0;
@@ -899,15 +946,15 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
   const int tangential = TangentialNewton(ioCell);
   if (tangential != 0)
     return tangential;
-  if (_depth < MaxDepth - 1)
-    return Subdivide(ioCell, 2);
-  return 0;
+  if (CombinationExcludes(ioCell) || _depth >= MaxDepth - 1)
+    return 0;
+  return Subdivide(ioCell, 3);
 }
 
 int XelMathSystemXY::TangentialNewton(Cell& ioCell) {
   // F = 0 and det J = 0 together: a double solution where the curves touch.
   double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
-  const double tolStep = _tolerance.GetLengthResolution();
+  const double tolStep = _lengthRes;
   int converged = 0, singular = 0;
   for (long it = 0; it < XelMaxNewtonIteration; ++it) {
     double f, fx, fy, fxx, fxy, fyy, g, gx, gy, gxx, gxy, gyy;
@@ -956,10 +1003,10 @@ int XelMathSystemXY::TangentialNewton(Cell& ioCell) {
 }
 
 int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
-  const int added = AddSolution(x, y);
+  const int added = Record(x, y);
   if (added == -1)
     return -1;
-  const double floor = 1e-6 * _tolerance.GetAbsoluteResolution();
+  const double floor = 1e-6 * _absRes;
   double r = ExclusionRadiusOnZero(x, y);
   if (r < floor) {
     if (TryMarching(x, y)) {
@@ -1011,9 +1058,9 @@ int XelMathSystemXY::TopologicalDegree(Cell& ioCell) {
   return degree;
 }
 
-int XelMathSystemXY::EdgeTreatment(const double* iA, const double* iB, const int,
-                                   const double iF0, const double iF1, const double iG0,
-                                   const double iG1, unsigned char* ioSequence, long& ioLength) {
+int XelMathSystemXY::EdgeTreatment(const double* iA, const double* iB, const int, const double iF0,
+                                   const double iF1, const double iG0, const double iG1,
+                                   unsigned char* ioSequence, long& ioLength) {
   // Room is kept for two codes; a longer sequence is undecided anyway.
   auto append = [&](const unsigned char code) {
     if (ioLength < 14)
@@ -1105,7 +1152,7 @@ int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const do
   };
   const double tF = zeroOf(0, iF0, iF1), tG = zeroOf(1, iG0, iG1);
   const double length = std::sqrt(dx * dx + dy * dy);
-  if (std::fabs(tF - tG) * length > _tolerance.GetLengthResolution() * 1e3 + 1e-14 * length) {
+  if (std::fabs(tF - tG) * length > _lengthRes * 1e3 + 1e-14 * length) {
     // Compare the other function's sign at each zero as well: it must agree with the order.
     return tF < tG ? 0 : 1;
   }
@@ -1126,13 +1173,13 @@ int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const do
 }
 
 int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
-  const int added = AddSolution(x, y);
+  const int added = Record(x, y);
   if (added == -1)
     return -1;
   if (added == 0)
     return 0;
   double r = ExclusionRadiusOnZero(x, y);
-  const double floor = 1e-6 * _tolerance.GetAbsoluteResolution();
+  const double floor = 1e-6 * _absRes;
   if (r < floor) {
     if (TryMarching(x, y)) {
       AddSolution(x, y);
@@ -1160,7 +1207,7 @@ double XelMathSystemXY::ExclusionRadiusOnZero(const double x, const double y) co
   Eval2(0, x, y, XelMathOption::FirstAndSecond, nullptr, &fx, &fy, &fxx, &fxy, &fyy);
   Eval2(1, x, y, XelMathOption::FirstAndSecond, nullptr, &gx, &gy, &gxx, &gxy, &gyy);
   const double d = std::fabs(fx * gy - fy * gx);
-  if (!(d >= _tolerance.GetRelativeEpsilon()) || !Finite(d))
+  if (!(d >= _relEps) || !Finite(d))
     return 0.0;
   const double k = std::max(std::fabs(fx) + std::fabs(gx), std::fabs(fy) + std::fabs(gy)) / d;
   const double mF = 0.5 * (std::fabs(fxx) + std::fabs(fyy)) + std::fabs(fxy);
@@ -1173,7 +1220,7 @@ double XelMathSystemXY::ExclusionRadiusOnZero(const double x, const double y) co
 }
 
 double XelMathSystemXY::SearchRadius(const double x, const double y) const {
-  const double floor = 1e-6 * _tolerance.GetAbsoluteResolution();
+  const double floor = 1e-6 * _absRes;
   const double r = ExclusionRadiusOnZero(x, y);
   return r < floor ? std::max(floor, SingularRadius(x, y)) : r;
 }
@@ -1226,7 +1273,8 @@ int XelMathSystemXY::NewtonDichotomy(Cell& ioCell) {
     return Subdivide(ioCell, 3);
   if (r == -2) {
     const double mx = 0.5 * (ioCell.x0 + ioCell.x1), my = 0.5 * (ioCell.y0 + ioCell.y1);
-    const double starts[4][2] = {{mx, ioCell.y1}, {mx, ioCell.y0}, {ioCell.x1, my}, {ioCell.x0, my}};
+    const double starts[4][2] = {
+        {mx, ioCell.y1}, {mx, ioCell.y0}, {ioCell.x1, my}, {ioCell.x0, my}};
     for (const auto& s : starts) {
       x = s[0];
       y = s[1];
@@ -1236,11 +1284,10 @@ int XelMathSystemXY::NewtonDichotomy(Cell& ioCell) {
   }
   // The corner ranges of F and G: a cell where both may still vanish is looked at closer.
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
-  if (CornerSign(ioCell.f, eps) != 0 || CornerSign(ioCell.g, eps) != 0)
+  if (CornerSign(ioCell.f, eps) != 0 || CornerSign(ioCell.g, eps) != 0 ||
+      CombinationExcludes(ioCell) || _depth >= MaxDepth - 1)
     return 0;
-  if (_depth < MaxDepth - 1)
-    return Subdivide(ioCell, 2);
-  return 0;
+  return Subdivide(ioCell, 3);
 }
 
 int XelMathSystemXY::SafeNewton(double& ioX, double& ioY, const double x0, const double x1,
@@ -1249,7 +1296,7 @@ int XelMathSystemXY::SafeNewton(double& ioX, double& ioY, const double x0, const
   double f, fx, fy, g, gx, gy, norm;
   Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
   Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-  const double lengthRes = _tolerance.GetLengthResolution();
+  const double lengthRes = _lengthRes;
   for (long it = 0; it < XelMaxNewtonIteration; ++it) {
     if (!Finite(f) || !Finite(g) || !Finite(fx) || !Finite(fy) || !Finite(gx) || !Finite(gy))
       return 0;
@@ -1318,7 +1365,8 @@ int XelMathSystemXY::SafeNewton(double& ioX, double& ioY, const double x0, const
       // A step below the resolution converges when the residual is within a few
       // resolutions of the Jacobian's scale.
       if (BothNull(x, y, f, fx, fy, g, gx, gy) ||
-          norm <= 1e3 * lengthRes * (1.0 + std::fabs(fx) + std::fabs(fy) + std::fabs(gx) + std::fabs(gy))) {
+          norm <= 1e3 * lengthRes *
+                      (1.0 + std::fabs(fx) + std::fabs(fy) + std::fabs(gx) + std::fabs(gy))) {
         ioX = x;
         ioY = y;
         return 1;
@@ -1350,7 +1398,7 @@ int XelMathSystemXY::HyperbolicSingularity(Cell& ioCell, const int iWhich) {
       break;
     x -= sx;
     y -= sy;
-    if (full <= _tolerance.GetLengthResolution() * (1.0 + std::fabs(x) + std::fabs(y))) {
+    if (full <= _lengthRes * (1.0 + std::fabs(x) + std::fabs(y))) {
       stationary = 1;
       break;
     }
@@ -1388,7 +1436,7 @@ bool XelMathSystemXY::BothNull(const double x, const double y, const double f, c
   const double jac[4] = {fx, fy, gx, gy};
   if (!IsNull(x, y, f, g, norm, jac))
     return false;
-  const double lr = _tolerance.GetLengthResolution() * (std::fabs(x) + std::fabs(y));
+  const double lr = _lengthRes * (std::fabs(x) + std::fabs(y));
   return std::fabs(f) < _epsSol * (1.0 + std::fabs(fx) + std::fabs(fy)) + lr &&
          std::fabs(g) < _epsSol * (1.0 + std::fabs(gx) + std::fabs(gy)) + lr;
 }
@@ -1415,8 +1463,8 @@ double XelMathSystemXY::Objective(const int iObjective, const double iSign, cons
 }
 
 int XelMathSystemXY::FletcherReeves(const int iObjective, const double iSign, double& ioX,
-                                    double& ioY, const double x0, const double x1,
-                                    const double y0, const double y1, double& oValue) {
+                                    double& ioY, const double x0, const double x1, const double y0,
+                                    const double y1, double& oValue) {
   double x = std::min(std::max(ioX, x0), x1), y = std::min(std::max(ioY, y0), y1);
   double gx = 0.0, gy = 0.0;
   double value = Objective(iObjective, iSign, x, y, &gx, &gy);
@@ -1565,52 +1613,131 @@ double XelMathSystemXY::SolveOnLine(const int iObjective, const double iSign, co
 }
 
 int XelMathSystemXY::TryMarching(const double x, const double y) {
+  // The zero curve of F is followed (of G when F's gradient vanishes at the point) with a
+  // predictor along the tangent and a corrector back onto the curve along the gradient; the
+  // other function must vanish on its own scale at every step. When neither gradient is
+  // usable, a ring of points around the solution is tested instead (a region of solutions).
   const double step = GetStepMarching();
-  const XelMathInterval2D* domain = static_cast<const XelMathInterval2D*>(_domain);
+  const XelMathInterval2D* domain = _domain;
+  const double lr = _lengthRes;
+  auto otherVanishes = [&](const int iOther, const double px, const double py) {
+    double v, vx, vy;
+    Eval2(iOther, px, py, XelMathOption::ValueAndFirst, &v, &vx, &vy);
+    const double n = std::sqrt(vx * vx + vy * vy);
+    if (!Finite(v) || !Finite(n))
+      return false;
+    // Its zero curve passes within a millionth of the step (a tangent curve leaves by about
+    // the squared step); a function flat at the point must be null there.
+    return std::fabs(v) <= n * std::max(1e-6 * step, lr * (1.0 + std::fabs(px) + std::fabs(py))) ||
+           std::fabs(v) <= _epsSol * 1e-3;
+  };
+  double fx, fy, gx, gy;
+  Eval2(0, x, y, XelMathOption::FirstDeriv, nullptr, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::FirstDeriv, nullptr, &gx, &gy);
+  const double nf = std::hypot(fx, fy), ng = std::hypot(gx, gy);
+  if (!Finite(nf) || !Finite(ng))
+    return 0;
+  if (!(nf > 0.0) && !(ng > 0.0)) {
+    for (int k = 0; k < 8; ++k) {
+      const double a = 0.25 * 3.14159265358979323846 * k;
+      const double px = x + step * std::cos(a), py = y + step * std::sin(a);
+      if (!otherVanishes(0, px, py) || !otherVanishes(1, px, py))
+        return 0;
+    }
+    return 1;
+  }
+  const int follow = nf > 0.0 ? 0 : 1, other = 1 - follow;
   for (int way = -1; way <= 1; way += 2) {
     double px = x, py = y;
     for (long s = 0; s < MarchingSteps; ++s) {
-      double f, fx, fy;
-      Eval2(0, px, py, XelMathOption::ValueAndFirst, &f, &fx, &fy);
-      const double n = std::sqrt(fx * fx + fy * fy);
+      double f, dx, dy;
+      Eval2(follow, px, py, XelMathOption::ValueAndFirst, &f, &dx, &dy);
+      const double n = std::sqrt(dx * dx + dy * dy);
       if (!(n > 0.0) || !Finite(n))
         return 0;
-      // Predictor along the tangent (-fy, fx), corrector back onto F = 0 along the gradient.
-      px += way * step * (-fy / n);
-      py += way * step * (fx / n);
+      px += way * step * (-dy / n);
+      py += way * step * (dx / n);
       if (domain && (px < domain->GetX().low || px > domain->GetX().high ||
                      py < domain->GetY().low || py > domain->GetY().high))
         break;
       for (long c = 0; c < 10; ++c) {
-        Eval2(0, px, py, XelMathOption::ValueAndFirst, &f, &fx, &fy);
-        const double n2 = fx * fx + fy * fy;
+        Eval2(follow, px, py, XelMathOption::ValueAndFirst, &f, &dx, &dy);
+        const double n2 = dx * dx + dy * dy;
         if (!(n2 > 0.0) || !Finite(f))
           return 0;
-        px -= f * fx / n2;
-        py -= f * fy / n2;
-        if (std::fabs(f) <= _epsSol * std::sqrt(n2))
+        px -= f * dx / n2;
+        py -= f * dy / n2;
+        if (std::fabs(f) <= _epsSol * 1e-3 * std::sqrt(n2))
           break;
       }
-      // G must vanish there on its own scale: its zero curve passes within a millionth of
-      // the step (a tangent curve of G leaves it by about the squared step).
-      double g, gx, gy;
-      Eval2(1, px, py, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-      const double ng = std::sqrt(gx * gx + gy * gy);
-      if (!Finite(g) || !Finite(ng))
-        return 0;
-      if (!(std::fabs(g) <= ng * std::max(1e-6 * step, _tolerance.GetLengthResolution() *
-                                                           (1.0 + std::fabs(px) + std::fabs(py)))))
+      if (!otherVanishes(other, px, py))
         return 0;
     }
   }
   return 1;
 }
 
+bool XelMathSystemXY::CombinationExcludes(const Cell& iCell) const {
+  // F, G and the combination a F + b G whose gradient nearly cancels over the cell ((a, b) the
+  // left singular vector of the mean Jacobian for its smallest singular value) are bounded
+  // over the cell from the corner values and gradients: a combination of one sign whose
+  // smallest corner magnitude exceeds its possible variation to the nearest corner cannot
+  // vanish, nor can F and G together. The gradient bound takes the largest corner gradient
+  // plus the spread of the corner gradients, for the curvature between corners.
+  double j[4] = {0.0, 0.0, 0.0, 0.0};
+  for (int k = 0; k < 4; ++k) {
+    j[0] += 0.25 * iCell.fx[k];
+    j[1] += 0.25 * iCell.fy[k];
+    j[2] += 0.25 * iCell.gx[k];
+    j[3] += 0.25 * iCell.gy[k];
+  }
+  const double p = j[0] * j[0] + j[1] * j[1], q = j[0] * j[2] + j[1] * j[3];
+  const double r = j[2] * j[2] + j[3] * j[3];
+  const double lambda = 0.5 * (p + r) - std::sqrt(0.25 * (p - r) * (p - r) + q * q);
+  double a1 = q, b1 = lambda - p, a2 = lambda - r, b2 = q;
+  if (std::hypot(a2, b2) > std::hypot(a1, b1)) {
+    a1 = a2;
+    b1 = b2;
+  }
+  const double norm = std::hypot(a1, b1);
+  const double combos[3][2] = {
+      {1.0, 0.0}, {0.0, 1.0}, {norm > 0.0 ? a1 / norm : 0.0, norm > 0.0 ? b1 / norm : 0.0}};
+  const double hx = 0.5 * (iCell.x1 - iCell.x0), hy = 0.5 * (iCell.y1 - iCell.y0);
+  for (const auto& c : combos) {
+    if (c[0] == 0.0 && c[1] == 0.0)
+      continue;
+    double lo = XelMathInfinite, hi = -XelMathInfinite;
+    double dxMin = XelMathInfinite, dxMax = -XelMathInfinite, dyMin = XelMathInfinite,
+           dyMax = -XelMathInfinite;
+    for (int k = 0; k < 4; ++k) {
+      const double h = c[0] * iCell.f[k] + c[1] * iCell.g[k];
+      const double hxk = c[0] * iCell.fx[k] + c[1] * iCell.gx[k];
+      const double hyk = c[0] * iCell.fy[k] + c[1] * iCell.gy[k];
+      if (!Finite(h) || !Finite(hxk) || !Finite(hyk))
+        return false;
+      lo = std::min(lo, h);
+      hi = std::max(hi, h);
+      dxMin = std::min(dxMin, hxk);
+      dxMax = std::max(dxMax, hxk);
+      dyMin = std::min(dyMin, hyk);
+      dyMax = std::max(dyMax, hyk);
+    }
+    if (lo <= 0.0 && hi >= 0.0)
+      continue;
+    const double lx = std::max(std::fabs(dxMin), std::fabs(dxMax)) + (dxMax - dxMin);
+    const double ly = std::max(std::fabs(dyMin), std::fabs(dyMax)) + (dyMax - dyMin);
+    const double smallest = std::min(std::fabs(lo), std::fabs(hi));
+    if (smallest > lx * hx + ly * hy)
+      return true;
+  }
+  return false;
+}
+
 // ---- solutions --------------------------------------------------------------------------------
 
 int XelMathSystemXY::AreSeparateSolutions(const double* p1, const double* p2) const {
   const double dx = p2[0] - p1[0], dy = p2[1] - p1[1];
-  if (dx * dx + dy * dy <= 1e-12 * _tolerance.GetSquareLengthResolution())
+  if (dx * dx + dy * dy <= 1e-12 * _sqLengthRes)
     return 0;
   double f1x, f1y, g1x, g1y, f2x, f2y, g2x, g2y;
   Eval2(0, p1[0], p1[1], XelMathOption::FirstDeriv, nullptr, &f1x, &f1y);
@@ -1622,6 +1749,40 @@ int XelMathSystemXY::AreSeparateSolutions(const double* p1, const double* p2) co
   const bool fTurns = (f1x * dx + f1y * dy) * (f2x * dx + f2y * dy) < 0.0;
   const bool gTurns = (g1x * dx + g1y * dy) * (g2x * dx + g2y * dy) < 0.0;
   return (fTurns && gTurns) ? 1 : 0;
+}
+
+int XelMathSystemXY::Record(const double x, const double y) {
+  // Around a singular solution the residual test holds on a whole blob: a point joined to a
+  // stored solution by a segment whose quarter points all pass it is that solution again
+  // (the one of smaller residual is kept). Everything else is AddSolution's decision.
+  if (_solutions && Finite(x) && Finite(y)) {
+    double* points = _solutions->GetPoints();
+    const double reach = 1e-2 * ((_minWidthU + _minWidthV) * 1e4);
+    for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i) {
+      double* q = points + 2 * i;
+      const double dx = x - q[0], dy = y - q[1];
+      if (std::max(std::fabs(dx), std::fabs(dy)) < _epsAbsSmall ||
+          std::fabs(dx) + std::fabs(dy) > reach)
+        continue;
+      bool joined = true;
+      for (int k = 1; k <= 3 && joined; ++k) {
+        const double px = q[0] + 0.25 * k * dx, py = q[1] + 0.25 * k * dy;
+        double f, fx, fy, g, gx, gy;
+        Eval2(0, px, py, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+        Eval2(1, px, py, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+        joined = BothNull(px, py, f, fx, fy, g, gx, gy);
+      }
+      if (!joined)
+        continue;
+      if (Residual2(x, y) < Residual2(q[0], q[1])) {
+        q[0] = x;
+        q[1] = y;
+        return 1;
+      }
+      return 0;
+    }
+  }
+  return AddSolution(x, y);
 }
 
 int XelMathSystemXY::AddSolution(const double x, const double y) {
@@ -1674,8 +1835,9 @@ int XelMathSystemXY::TreatSmallSubDomain(const double x0, const double x1, const
       continue;
     }
     const double q = 1.0 / std::fabs(v);
-    const double b = std::max(std::sqrt((0.5 * (std::fabs(vxx) + std::fabs(vyy)) + std::fabs(vxy)) * q),
-                              (std::fabs(vx) + std::fabs(vy)) * q);
+    const double b =
+        std::max(std::sqrt((0.5 * (std::fabs(vxx) + std::fabs(vyy)) + std::fabs(vxy)) * q),
+                 (std::fabs(vx) + std::fabs(vy)) * q);
     bound[w] = (b > 0.0 && Finite(b)) ? 0.5 / b : (x1 - x0) + (y1 - y0);
   }
   if (std::max(bound[0], bound[1]) > _minWidthU + _minWidthV)
@@ -1684,5 +1846,5 @@ int XelMathSystemXY::TreatSmallSubDomain(const double x0, const double x1, const
   const int r = SafeNewton(nx, ny, x0, x1, y0, y1);
   if (r <= 0)
     return 2;
-  return AddSolution(nx, ny) == -1 ? -1 : 1;
+  return Record(nx, ny) == -1 ? -1 : 1;
 }

@@ -7,14 +7,16 @@
 #include "XelError.h"
 #include "XelMathFunctionXY.h"
 #include "XelMathInternalConstants.h"
+#include "XelMathInterval.h"
 #include "XelMathIntervalND.h"
+#include "XelTolerance.h"
 
 namespace {
 const double NaN = std::numeric_limits<double>::quiet_NaN();
 
 /// The masked outputs of a missing function: NaN everywhere asked.
-void Undefined(const long iDiff, const long iCount, double* o0, double* o1, double* o2,
-               double* o3, double* o4, double* o5) {
+void Undefined(const long iDiff, const long iCount, double* o0, double* o1, double* o2, double* o3,
+               double* o4, double* o5) {
   auto fill = [&](double* o) {
     if (o)
       for (long k = 0; k < iCount; ++k)
@@ -49,7 +51,9 @@ XelMathSystemXYc::XelMathSystemXYc(const XelMathFunctionXY* f, const XelMathFunc
 
 XelMathSystemXYc::~XelMathSystemXYc() = default;
 
-long XelMathSystemXYc::GetStaticMemoryBytes() const { return sizeof(XelMathSystemXYc); }
+long XelMathSystemXYc::GetStaticMemoryBytes() const {
+  return sizeof(XelMathSystemXYc);
+}
 
 unsigned char XelMathSystemXYc::IsAKindOf(const char* iName) const {
   if (iName && !std::strcmp(iName, "XelMathSystemXYc"))
@@ -61,7 +65,9 @@ unsigned char XelMathSystemXYc::IsOption(const long iOption) const {
   return (_f && _g && _f->IsOption(iOption) && _g->IsOption(iOption)) ? 1 : 0;
 }
 
-const char* XelMathSystemXYc::IsA() const { return "XelMathSystemXYc"; }
+const char* XelMathSystemXYc::IsA() const {
+  return "XelMathSystemXYc";
+}
 
 double XelMathSystemXYc::EvalF(const double& x, const double& y) const {
   return _f ? _f->Eval(x, y) : NaN;
@@ -134,4 +140,15 @@ void XelMathSystemXYc::EvalG(const XelMathIntervalND& iBox, const long* iCounts,
     _g->Eval(iBox, iCounts, iDiff, oG, oGx, oGy, oGxx, oGxy, oGyy);
   else
     Undefined(iDiff, GridCount(iCounts), oG, oGx, oGy, oGxx, oGxy, oGyy);
+}
+
+int XelMathSystemXYc::EvalImages(const int iWhich, const XelMathInterval& iX,
+                                 const XelMathInterval& iY, XelMathInterval& oV,
+                                 XelMathInterval& oVx, XelMathInterval& oVy) const {
+  const XelMathFunctionXY* h = iWhich ? _g : _f;
+  if (!h || !h->IsOption(XelMathOption::ImageAndFirst))
+    return 0;
+  h->Eval(iX, iY, XelMathOption::ImageAndFirst, &oV, &oVx, &oVy, nullptr, nullptr, nullptr,
+          XelMathFunctionXYGetTolerance(h));
+  return 1;
 }
