@@ -136,7 +136,7 @@ std::vector<Case> Cases() {
        }},
       // T11(x) = 0, T11(y) = 0: cos((2k - 1) pi / 22) in each coordinate.
       {"two roots of F in one sampling cell", {-1.03, 1.01, 0.05, 1.04}, t11roots, 1e-7,
-       "the cell [0.82, 1.01] in x drops two roots: F > 0 at its corners, Fx > 0 at both ends",
+       nullptr,
        [=](Sys& s) { s.Set(PolyXY(t11x), PolyXY(t11y)); }},
       // x = 0.123, (y - 0.5)^2 = 4e-4: G keeps its sign at the corners of the cell.
       {"two roots of G in one sampling cell", {0, 1, 0, 1}, {{0.123, 0.48}, {0.123, 0.52}}, 1e-7,
@@ -286,6 +286,27 @@ TEST(SystemXYBattery, MoreThanAHundredSolutionsStopsWithOneTrueSolution) {
   const double sx = std::sin(kPi * p.x), sy = std::sin(kPi * p.y);
   EXPECT_LT(std::fabs(sx + 0.1 * sy) + std::fabs(sy - 0.1 * sx), 1e-9) << p.x << ", " << p.y;
   EXPECT_LT(std::fabs(p.x - std::round(p.x)) + std::fabs(p.y - std::round(p.y)), 1e-6);
+}
+
+// T11(x) = 0, T11(y) = 0: 121 solutions, cos((2k - 1) pi / 22) in each coordinate.
+TEST(SystemXYBattery, ChebyshevGridOfMoreThanAHundredStopsWithOneTrueSolution) {
+  const double t11[] = {0, -11, 0, 220, 0, -1232, 0, 2816, 0, -2816, 0, 1024};
+  Monos fx, gy;
+  for (long k = 0; k <= 11; ++k)
+    fx.push_back({k, 0, t11[k]}), gy.push_back({0, k, t11[k]});
+  auto f = PolyXY(fx), g = PolyXY(gy);
+  const double box[] = {-1.03, 1.01, -1.02, 1.04};
+  XelMathSetOfPointsND out(2);
+  EXPECT_EQ(SolveInto(f.get(), g.get(), box, out), 10);
+  ASSERT_EQ(out.GetNumberOfPoints(), 1);
+  const Pt2 p = PointsOf2D(out)[0];
+  auto nearNode = [](double v) {
+    bool near = false;
+    for (int k = 1; k <= 11; ++k)
+      near = near || std::fabs(v - std::cos((2 * k - 1) * kPi / 22)) < 1e-7;
+    return near;
+  };
+  EXPECT_TRUE(nearNode(p.x) && nearNode(p.y)) << p.x << ", " << p.y;
 }
 
 TEST(SystemXYBattery, EmptyDomainLeavesTheSet) {
