@@ -36,7 +36,7 @@ const long LocalGridPoints = 144;
 const long MaxSampling = 4096;
 /// Deepest recursion of the cell search, and the number of cells one solve may examine.
 const long MaxDepth = 48;
-const long MaxWork = 400000;
+const long MaxWork = 50000;
 /// Depth from which an edge solution no longer triggers the search of its cell.
 const long EdgeSearchDepth = 20;
 /// Depth below which a failed Newton iteration subdivides the cell.
