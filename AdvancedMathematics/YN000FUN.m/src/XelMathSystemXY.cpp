@@ -842,6 +842,12 @@ int XelMathSystemXY::IsChangingSignOnEdge(const double* iA, const double* iB, co
       bestT = t;
     }
   }
+  if (best < 0.0) {
+    // A sample of the opposite sign already: the cut can go there.
+    oX = iA[0] + bestT * dx;
+    oY = iA[1] + bestT * dy;
+    return 1;
+  }
   double a = 0.0, b = 1.0;
   if (bestT > 0.0) {
     a = bestT - 1.0 / samples;
