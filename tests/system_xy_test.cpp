@@ -99,6 +99,9 @@ TEST(SystemXYCoreSolve, ClosedFormSystems) {
        [](double x, double y) { return y - x; }, {-2, 2, -2, 2}, {{r2, r2}, {-r2, -r2}}, 1e-8},
       {"tangential contact", [](double x, double y) { return y - x * x; },
        [](double, double y) { return y; }, {-1, 1.3, -0.5, 1}, {{0, 0}}, 1e-4},
+      // The residual test holds for |x - 0.37| < 5.6e-3: one point of that blob.
+      {"quadruple root", [](double x, double y) { return y - std::pow(x - 0.37, 4); },
+       [](double, double y) { return y; }, {0, 1, -0.5, 1}, {{0.37, 0}}, 6e-3},
       {"undefined in part of the box", [](double x, double) { return x > 0.7 ? nan("") : x - 0.5; },
        [](double, double y) { return y - 0.5; }, {0, 1, 0, 1}, {{0.5, 0.5}}, 1e-9},
       {"equations of very different scales", [](double x, double) { return 1e12 * (x - 0.25); },
