@@ -1,7 +1,8 @@
-// The two-variable system solver: solutions of systems with known closed-form solutions,
-// solutions on grid nodes and edges, the merge rule, the 100-solution limit, empty domains,
-// option errors, larger grids, scale options, a function undefined in part of the box, the
-// inversion of a plane map, and the free step helpers against hand-computed values.
+// The two-variable system solver: systems with closed-form solutions (grid nodes, edges and
+// corners, tangency, equations of very different scales, near curves, crowded cells, NaN in
+// part of the box), curves of solutions, the merge rule and the 100-solution limit, empty
+// domains and option errors, larger grids and scale options, the inversion of a plane map, and
+// the step helpers, the degree rule and the exclusion radius against hand-computed values.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -71,18 +72,6 @@ void ExpectSolutions(const std::vector<Pt>& found, const std::vector<Pt>& expect
 }
 
 const double r2 = std::sqrt(0.5);
-// x^2 + 1/x^2 = 4 on the hyperbola x y = 1.
-const double hA = std::sqrt(2.0 + std::sqrt(3.0)), hB = std::sqrt(2.0 - std::sqrt(3.0));
-
-// sin(50 x) = 0 or cos(50 y) = 0 on x + y = 1.
-std::vector<Pt> OscillatingSolutions() {
-  std::vector<Pt> s;
-  for (int k = 0; k < 16; ++k) {
-    s.push_back({k * kPi / 50, 1 - k * kPi / 50});
-    s.push_back({1 - (k + 0.5) * kPi / 50, (k + 0.5) * kPi / 50});
-  }
-  return s;
-}
 
 struct Case {
   const char* name;
@@ -95,92 +84,35 @@ struct Case {
 } // namespace
 
 TEST(SystemXYCoreSolve, ClosedFormSystems) {
+  using std::nan;
+  // clang-format off
   const Case cases[] = {
-      {"affine",
-       [](double x, double) { return x - 0.5; },
-       [](double, double y) { return y - 0.5; },
-       {0, 1, 0, 1},
-       {{0.5, 0.5}},
-       1e-9},
-      {"on a grid node",
-       [](double x, double) { return x - 0.5; },
-       [](double, double y) { return y - 0.5; },
-       {0, 1.1, 0, 1.1},
-       {{0.5, 0.5}},
-       1e-9},
-      {"on the domain edge",
-       [](double x, double) { return x - 0.5; },
-       [](double, double y) { return y - 0.25; },
-       {0.5, 1, 0, 1},
-       {{0.5, 0.25}},
-       1e-9},
-      {"at a domain corner",
-       [](double x, double y) { return x + y; },
-       [](double x, double y) { return x - y; },
-       {0, 1, 0, 1},
-       {{0, 0}},
-       1e-9},
-      {"circle and line",
-       [](double x, double y) { return x * x + y * y - 1; },
-       [](double x, double y) { return y - x; },
-       {-2, 2, -2, 2},
-       {{r2, r2}, {-r2, -r2}},
-       1e-8},
-      {"circle and hyperbola",
-       [](double x, double y) { return x * x + y * y - 4; },
-       [](double x, double y) { return x * y - 1; },
-       {-3, 3, -3, 3},
-       {{hA, 1 / hA}, {hB, 1 / hB}, {-hA, -1 / hA}, {-hB, -1 / hB}},
-       1e-8},
-      {"trigonometric grid",
-       [](double x, double) { return std::sin(3 * x); },
-       [](double, double y) { return std::cos(3 * y); },
-       {0.5, 2.5, 0, 2},
-       {{kPi / 3, kPi / 6}, {2 * kPi / 3, kPi / 6}, {kPi / 3, kPi / 2}, {2 * kPi / 3, kPi / 2}},
-       1e-8},
-      {"no solution",
-       [](double x, double y) { return x * x + y * y - 1; },
-       [](double x, double y) { return x * x + y * y - 4; },
-       {-3, 3, -3, 3},
-       {},
-       1e-8},
-      {"tangential contact",
-       [](double x, double y) { return y - x * x; },
-       [](double, double y) { return y; },
-       {-1, 1.3, -0.5, 1},
-       {{0, 0}},
-       1e-4},
-      {"undefined in part of the box",
-       [](double x, double) { return x > 0.7 ? std::nan("") : x - 0.5; },
-       [](double, double y) { return y - 0.5; },
-       {0, 1, 0, 1},
-       {{0.5, 0.5}},
-       1e-9},
-      {"equations of very different scales",
-       [](double x, double) { return 1e12 * (x - 0.25); },
-       [](double x, double y) { return 1e-6 * (y + x - 1); },
-       {0, 1, 0, 1},
-       {{0.25, 0.75}},
-       1e-9},
-      {"curves 5e-5 apart",
-       [](double x, double y) { return x * x + y * y - 1; },
-       [](double x, double y) { return x * x + y * y - 1.0001; },
-       {-2, 2, -2, 2},
-       {},
-       1e-8},
-      {"four solutions in one sampling cell",
-       [](double x, double) { return (x - 0.3) * (x - 0.305); },
-       [](double, double y) { return (y - 0.5) * (y - 0.52); },
-       {0, 1, 0, 1},
-       {{0.3, 0.5}, {0.305, 0.5}, {0.3, 0.52}, {0.305, 0.52}},
-       1e-9},
-      {"oscillating along a line",
-       [](double x, double y) { return std::sin(50 * x) * std::cos(50 * y); },
-       [](double x, double y) { return x + y - 1; },
-       {0, 1, 0, 1},
-       OscillatingSolutions(),
-       1e-8},
+      {"affine", [](double x, double) { return x - 0.5; }, [](double, double y) { return y - 0.5; },
+       {0, 1, 0, 1}, {{0.5, 0.5}}, 1e-9},
+      {"on a grid node", [](double x, double) { return x - 0.5; },
+       [](double, double y) { return y - 0.5; }, {0, 1.1, 0, 1.1}, {{0.5, 0.5}}, 1e-9},
+      {"on the domain edge", [](double x, double) { return x - 0.5; },
+       [](double, double y) { return y - 0.25; }, {0.5, 1, 0, 1}, {{0.5, 0.25}}, 1e-9},
+      {"at a domain corner", [](double x, double y) { return x + y; },
+       [](double x, double y) { return x - y; }, {0, 1, 0, 1}, {{0, 0}}, 1e-9},
+      {"circle and line", [](double x, double y) { return x * x + y * y - 1; },
+       [](double x, double y) { return y - x; }, {-2, 2, -2, 2}, {{r2, r2}, {-r2, -r2}}, 1e-8},
+      {"tangential contact", [](double x, double y) { return y - x * x; },
+       [](double, double y) { return y; }, {-1, 1.3, -0.5, 1}, {{0, 0}}, 1e-4},
+      // The residual test holds for |x - 0.37| < 5.6e-3: one point of that blob.
+      {"quadruple root", [](double x, double y) { return y - std::pow(x - 0.37, 4); },
+       [](double, double y) { return y; }, {0, 1, -0.5, 1}, {{0.37, 0}}, 6e-3},
+      {"undefined in part of the box", [](double x, double) { return x > 0.7 ? nan("") : x - 0.5; },
+       [](double, double y) { return y - 0.5; }, {0, 1, 0, 1}, {{0.5, 0.5}}, 1e-9},
+      {"equations of very different scales", [](double x, double) { return 1e12 * (x - 0.25); },
+       [](double x, double y) { return 1e-6 * (y + x - 1); }, {0, 1, 0, 1}, {{0.25, 0.75}}, 1e-9},
+      {"curves 5e-5 apart", [](double x, double y) { return x * x + y * y - 1; },
+       [](double x, double y) { return x * x + y * y - 1.0001; }, {-2, 2, -2, 2}, {}, 1e-8},
+      {"four solutions in one sampling cell", [](double x, double) { return (x - 0.3) * (x - 0.305); },
+       [](double, double y) { return (y - 0.5) * (y - 0.52); }, {0, 1, 0, 1},
+       {{0.3, 0.5}, {0.305, 0.5}, {0.3, 0.52}, {0.305, 0.52}}, 1e-9},
   };
+  // clang-format on
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     const long live = LiveBlocks();
@@ -190,18 +122,6 @@ TEST(SystemXYCoreSolve, ClosedFormSystems) {
     ExpectSolutions(found, c.solutions, c.tol);
     EXPECT_EQ(LiveBlocks(), live);
   }
-}
-
-TEST(SystemXYCoreSolve, MoreThanAHundredSolutionsStopWithOne) {
-  int status = 0;
-  // sin(12 pi x) sin(12 pi y) has 11 x 11 common zeros inside the open unit square.
-  const std::vector<Pt> found = Solve([](double x, double) { return std::sin(12 * kPi * x); },
-                                      [](double, double y) { return std::sin(12 * kPi * y); },
-                                      {0.01, 0.99, 0.01, 0.99}, status);
-  EXPECT_EQ(status, 10);
-  ASSERT_EQ(found.size(), 1u);
-  EXPECT_NEAR(std::fmod(found[0].first * 12 + 0.5, 1.0), 0.5, 1e-6);
-  EXPECT_NEAR(std::fmod(found[0].second * 12 + 0.5, 1.0), 0.5, 1e-6);
 }
 
 TEST(SystemXYCoreSolve, CurveOfSolutionsStops) {
@@ -346,27 +266,21 @@ TEST(SystemXYCoreSolve, MergeRuleAndLimit) {
 
 namespace {
 // (u, v) = (x + y^2, x y).
+// clang-format off
 class PlaneMap : public XelQuorTransfo2D {
 public:
   const char* IsA() const override { return "PlaneMap"; }
   void Eval(const double& x, const double& y, double& u, double& v) const override {
-    u = x + y * y;
-    v = x * y;
+    u = x + y * y; v = x * y;
   }
   void EvalFirstDeriv(const double& x, const double& y, double& ux, double& uy, double& vx,
-                      double& vy) const override {
-    ux = 1;
-    uy = 2 * y;
-    vx = y;
-    vy = x;
-  }
+                      double& vy) const override { ux = 1; uy = 2 * y; vx = y; vy = x; }
   void EvalSecondDeriv(const double&, const double&, double& uxx, double& uxy, double& uyy,
                        double& vxx, double& vxy, double& vyy) const override {
-    uxx = uxy = vxx = vyy = 0;
-    uyy = 2;
-    vxy = 1;
+    uxx = uxy = vxx = vyy = 0; uyy = 2; vxy = 1;
   }
 };
+// clang-format on
 } // namespace
 
 TEST(SystemXYCoreSolve, InverseOfAPlaneMap) {

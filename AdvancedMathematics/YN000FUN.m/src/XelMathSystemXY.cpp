@@ -36,7 +36,7 @@ const long LocalGridPoints = 144;
 const long MaxSampling = 4096;
 /// Deepest recursion of the cell search, and the number of cells one solve may examine.
 const long MaxDepth = 48;
-const long MaxWork = 400000;
+const long MaxWork = 50000;
 /// Depth from which an edge solution no longer triggers the search of its cell.
 const long EdgeSearchDepth = 20;
 /// Depth below which a failed Newton iteration subdivides the cell.
@@ -841,6 +841,12 @@ int XelMathSystemXY::IsChangingSignOnEdge(const double* iA, const double* iB, co
       best = sign * v;
       bestT = t;
     }
+  }
+  if (best < 0.0) {
+    // A sample of the opposite sign already: the cut can go there.
+    oX = iA[0] + bestT * dx;
+    oY = iA[1] + bestT * dy;
+    return 1;
   }
   double a = 0.0, b = 1.0;
   if (bestT > 0.0) {
