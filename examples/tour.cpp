@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     TourAnalysis();
     TourMatrices();
     TourSurfaces();
+    TourSystems();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

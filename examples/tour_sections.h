@@ -33,3 +33,7 @@ void TourMatrices();
 /// images over a box and over the cells of a grid, a restriction to an iso-line and double
 /// integrals; writes a picture of sections of the field inside its guaranteed image.
 void TourSurfaces();
+
+/// Systems of two equations: every intersection point of a circle and a quartic in a box,
+/// with the residuals of each; writes a picture of the two curves and their intersections.
+void TourSystems();

@@ -13,6 +13,7 @@ EXPECTED = {
     "interval-images.svg": {"polyline": 1, "rect": 16, "text": 6},
     "chebyshev-approximation.svg": {"polyline": 3, "clipPath": 2, "text": 6},
     "surface-sections.svg": {"polyline": 3, "rect": 1, "text": 4},
+    "circle-quartic.svg": {"polyline": 2, "circle": 6, "text": 5},
 }
 
 

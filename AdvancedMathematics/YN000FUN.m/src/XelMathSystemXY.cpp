@@ -1,0 +1,1856 @@
+// XelMathSystemXY: all solutions of F(x, y) = 0, G(x, y) = 0 in a rectangle by recursive
+// exclusion and subdivision (see the header for the outline).
+//
+// Every evaluation of the search goes through Eval2, which works in the solving variables:
+// with a scale option the domain is divided by (scaleU, scaleV) and the equations multiplied
+// by (scaleF, scaleG), and the solutions are brought back at the end of Solve.
+#include "XelMathSystemXY.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "XelError.h"
+#include "XelMathAttrIntegerValue.h"
+#include "XelMathAttrKeys.h"
+#include "XelMathAttrList.h"
+#include "XelMathConstants.h"
+#include "XelMathGlobals.h"
+#include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
+#include "XelMathInterval2D.h"
+#include "XelMathScratch.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelQuorMemory.h"
+#include "XelTolerance.h"
+
+namespace {
+
+/// Most solutions of one solve.
+const long MaxSolutions = 100;
+/// Default sampling per direction, and the grid held in local storage.
+const long DefaultSampling = 12;
+const long LocalGridPoints = 144;
+/// Largest sampling per direction read from the options.
+const long MaxSampling = 4096;
+/// Deepest recursion of the cell search, and the number of cells one solve may examine.
+const long MaxDepth = 48;
+const long MaxWork = 50000;
+/// Depth from which an edge solution no longer triggers the search of its cell.
+const long EdgeSearchDepth = 20;
+/// Depth below which a failed Newton iteration subdivides the cell.
+const long DichotomyDepth = 2;
+/// Depth until which cells holding a NaN corner are subdivided (then dropped).
+const long NaNDepth = 4;
+/// Iterations of the conjugate-gradient search and of the line search bisection.
+const long MaxGradientSteps = 200;
+const long MaxLineSteps = 60;
+/// Steps of the curve following, each way.
+const long MarchingSteps = 8;
+
+bool Finite(const double a) {
+  return std::isfinite(a);
+}
+
+/// Corner indices of the four edges, counter-clockwise from the lower-left corner.
+const int EdgeFrom[4] = {0, 1, 3, 2};
+const int EdgeTo[4] = {1, 3, 2, 0};
+
+/// Whether the derivative along an edge changes sign: x edges (bottom, top) use d/dx, y
+/// edges d/dy.
+bool DerivativeTurns(const double* iDx, const double* iDy) {
+  return (iDx[0] * iDx[1] < 0.0) || (iDx[2] * iDx[3] < 0.0) || (iDy[0] * iDy[2] < 0.0) ||
+         (iDy[1] * iDy[3] < 0.0);
+}
+
+/// The classification of one function at four corners: +1 all above eps, -1 all below -eps,
+/// 0 otherwise; 2 when a corner is NaN.
+int CornerSign(const double* iV, const double iEps) {
+  int above = 0, below = 0;
+  for (int k = 0; k < 4; ++k) {
+    if (std::isnan(iV[k]))
+      return 2;
+    if (iV[k] > iEps)
+      ++above;
+    else if (iV[k] < -iEps)
+      ++below;
+  }
+  return above == 4 ? 1 : (below == 4 ? -1 : 0);
+}
+
+/// Whether F changes sign on every edge of the cell.
+bool SignChangeOnAllEdges(const double* iV) {
+  for (int e = 0; e < 4; ++e)
+    if (!(iV[EdgeFrom[e]] * iV[EdgeTo[e]] < 0.0))
+      return false;
+  return true;
+}
+
+} // namespace
+
+// ---- free functions ---------------------------------------------------------------------------
+
+int SafeNewtonStep(const double x, const double y, double& ioDx, double& ioDy, const double xmin,
+                   const double xmax, const double ymin, const double ymax) {
+  const double nx = x - ioDx, ny = y - ioDy;
+  if (nx >= xmin && nx <= xmax && ny >= ymin && ny <= ymax)
+    return 1;
+  const double full = ioDx * ioDx + ioDy * ioDy;
+  if (nx < xmin)
+    ioDx = x - xmin;
+  else if (nx > xmax)
+    ioDx = x - xmax;
+  if (ny < ymin)
+    ioDy = y - ymin;
+  else if (ny > ymax)
+    ioDy = y - ymax;
+  const double clipped = ioDx * ioDx + ioDy * ioDy;
+  const double scale = xmin * xmin + xmax * xmax + ymin * ymin + ymax * ymax;
+  if (clipped < XelGetDefaultTolerance().GetSquareLengthResolution() * scale)
+    return 1;
+  return clipped >= 0.25 * full ? 1 : 0;
+}
+
+double ScalingValue(const double iLow, const double iHigh, const double x, const double iStep) {
+  if (iStep > 0.0)
+    return (iHigh - x) / iStep;
+  if (iStep < 0.0)
+    return (iLow - x) / iStep;
+  return XelMathInfinite;
+}
+
+// ---- construction -----------------------------------------------------------------------------
+
+XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList* iAttributes)
+    : _solutions(nullptr), _domain(nullptr), _box(2), _scaleU(1.0), _scaleV(1.0), _scaleF(1.0),
+      _scaleG(1.0), _isScaled(0), _tolerance(iTol), _callCount(0), _level(0), _minWidthU(0.0),
+      _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
+      _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
+      _work(0) {
+  ReadTolerance();
+  const double abs = _absRes;
+  _epsRel10 = 10.0 * _relEps;
+  _epsParam10 = 10.0 * _paramRes;
+  _epsJacobian = 10.0 * _relEps * _sqLengthRes;
+  _epsAbsSmall = 2e-4 * abs;
+  _epsSol = _epsParam10;
+  // A tolerance read as 0 must not give null difference steps.
+  const double unit = abs > 0.0 && Finite(abs) ? abs : 1.0;
+  _h1 = unit * XelMathh1;
+  _h2 = unit * XelMathh2;
+  _h3 = unit * XelMathh3;
+  for (double& r : _radius)
+    r = 0.0;
+  _box.SetMin(0, 0.0);
+  _box.SetMax(0, 0.0);
+  _box.SetMin(1, 0.0);
+  _box.SetMax(1, 0.0);
+  ApplyScaleAttribute(iAttributes);
+}
+
+XelMathSystemXY::~XelMathSystemXY() = default;
+
+void XelMathSystemXY::ReadTolerance() {
+  // Read once per solve: an invalid tolerance is reported here and reads as 0.
+  _absRes = _tolerance.GetAbsoluteResolution();
+  _lengthRes = _tolerance.GetLengthResolution();
+  _sqLengthRes = _tolerance.GetSquareLengthResolution();
+  _paramRes = _tolerance.GetParametricResolution();
+  _relEps = _tolerance.GetRelativeEpsilon();
+}
+
+long XelMathSystemXY::GetDynamicMemoryBytes() const {
+  return _box.GetDynamicMemoryBytes() + _scaleOption.GetDynamicMemoryBytes();
+}
+
+long XelMathSystemXY::GetStaticMemoryBytes() const {
+  return sizeof(XelMathSystemXY);
+}
+
+int XelMathSystemXY::ApplyScaleAttribute(const XelMathAttrList* iAttributes) {
+  if (!iAttributes || _absRes == 1.0)
+    return 0;
+  const XelMathAttrScaleOption* option = dynamic_cast<const XelMathAttrScaleOption*>(
+      iAttributes->GetAttribute("XelMathAttrScaleOption"));
+  if (!option)
+    return 0;
+  SetScaleOption(*option);
+  return 1;
+}
+
+// ---- identity ---------------------------------------------------------------------------------
+
+unsigned char XelMathSystemXY::IsAKindOf(const char* iName) const {
+  if (!iName)
+    return 0;
+  if (!std::strcmp(iName, "XelMathSystemXY"))
+    return 1;
+  const char* own = IsA();
+  return (own && !std::strcmp(iName, own)) ? 1 : 0;
+}
+
+unsigned char XelMathSystemXY::IsOption(const long) const {
+  return 0;
+}
+
+// ---- default derivatives ----------------------------------------------------------------------
+
+double XelMathSystemXY::EvalFirstDerivFX(const double& x, const double& y) const {
+  const double xp = x + _h1, xm = x - _h1;
+  return (EvalF(xp, y) - EvalF(xm, y)) / (2.0 * _h1);
+}
+double XelMathSystemXY::EvalFirstDerivFY(const double& x, const double& y) const {
+  const double yp = y + _h1, ym = y - _h1;
+  return (EvalF(x, yp) - EvalF(x, ym)) / (2.0 * _h1);
+}
+double XelMathSystemXY::EvalFirstDerivGX(const double& x, const double& y) const {
+  const double xp = x + _h1, xm = x - _h1;
+  return (EvalG(xp, y) - EvalG(xm, y)) / (2.0 * _h1);
+}
+double XelMathSystemXY::EvalFirstDerivGY(const double& x, const double& y) const {
+  const double yp = y + _h1, ym = y - _h1;
+  return (EvalG(x, yp) - EvalG(x, ym)) / (2.0 * _h1);
+}
+
+double XelMathSystemXY::EvalSecondDerivFX2(const double& x, const double& y) const {
+  if (IsOption(XelMathOption::FirstDeriv)) {
+    const double xp = x + _h1, xm = x - _h1;
+    return (EvalFirstDerivFX(xp, y) - EvalFirstDerivFX(xm, y)) / (2.0 * _h1);
+  }
+  const double xp = x + _h2, xm = x - _h2;
+  return (EvalF(xp, y) + EvalF(xm, y) - 2.0 * EvalF(x, y)) / (_h2 * _h2);
+}
+double XelMathSystemXY::EvalSecondDerivFXY(const double& x, const double& y) const {
+  if (IsOption(XelMathOption::FirstDeriv)) {
+    const double yp = y + _h1, ym = y - _h1;
+    return (EvalFirstDerivFX(x, yp) - EvalFirstDerivFX(x, ym)) / (2.0 * _h1);
+  }
+  const double xp = x + _h2, xm = x - _h2, yp = y + _h2, ym = y - _h2;
+  return (EvalF(xp, yp) - EvalF(xp, ym) - EvalF(xm, yp) + EvalF(xm, ym)) / (4.0 * _h2 * _h2);
+}
+double XelMathSystemXY::EvalSecondDerivFY2(const double& x, const double& y) const {
+  if (IsOption(XelMathOption::FirstDeriv)) {
+    const double yp = y + _h1, ym = y - _h1;
+    return (EvalFirstDerivFY(x, yp) - EvalFirstDerivFY(x, ym)) / (2.0 * _h1);
+  }
+  const double yp = y + _h2, ym = y - _h2;
+  return (EvalF(x, yp) + EvalF(x, ym) - 2.0 * EvalF(x, y)) / (_h2 * _h2);
+}
+double XelMathSystemXY::EvalSecondDerivGX2(const double& x, const double& y) const {
+  if (IsOption(XelMathOption::FirstDeriv)) {
+    const double xp = x + _h1, xm = x - _h1;
+    return (EvalFirstDerivGX(xp, y) - EvalFirstDerivGX(xm, y)) / (2.0 * _h1);
+  }
+  const double xp = x + _h2, xm = x - _h2;
+  return (EvalG(xp, y) + EvalG(xm, y) - 2.0 * EvalG(x, y)) / (_h2 * _h2);
+}
+double XelMathSystemXY::EvalSecondDerivGXY(const double& x, const double& y) const {
+  if (IsOption(XelMathOption::FirstDeriv)) {
+    const double yp = y + _h1, ym = y - _h1;
+    return (EvalFirstDerivGX(x, yp) - EvalFirstDerivGX(x, ym)) / (2.0 * _h1);
+  }
+  const double xp = x + _h2, xm = x - _h2, yp = y + _h2, ym = y - _h2;
+  return (EvalG(xp, yp) - EvalG(xp, ym) - EvalG(xm, yp) + EvalG(xm, ym)) / (4.0 * _h2 * _h2);
+}
+double XelMathSystemXY::EvalSecondDerivGY2(const double& x, const double& y) const {
+  if (IsOption(XelMathOption::FirstDeriv)) {
+    const double yp = y + _h1, ym = y - _h1;
+    return (EvalFirstDerivGY(x, yp) - EvalFirstDerivGY(x, ym)) / (2.0 * _h1);
+  }
+  const double yp = y + _h2, ym = y - _h2;
+  return (EvalG(x, yp) + EvalG(x, ym) - 2.0 * EvalG(x, y)) / (_h2 * _h2);
+}
+
+void XelMathSystemXY::EvalF(const double& x, const double& y, const long iDiff, double* oF,
+                            double* oFx, double* oFy, double* oFxx, double* oFxy,
+                            double* oFyy) const {
+  if ((iDiff & XelMathOption::Value) && oF)
+    *oF = EvalF(x, y);
+  if (iDiff & XelMathOption::FirstDeriv) {
+    if (oFx)
+      *oFx = EvalFirstDerivFX(x, y);
+    if (oFy)
+      *oFy = EvalFirstDerivFY(x, y);
+  }
+  if (iDiff & XelMathOption::SecondDeriv) {
+    if (oFxx)
+      *oFxx = EvalSecondDerivFX2(x, y);
+    if (oFxy)
+      *oFxy = EvalSecondDerivFXY(x, y);
+    if (oFyy)
+      *oFyy = EvalSecondDerivFY2(x, y);
+  }
+}
+
+void XelMathSystemXY::EvalG(const double& x, const double& y, const long iDiff, double* oG,
+                            double* oGx, double* oGy, double* oGxx, double* oGxy,
+                            double* oGyy) const {
+  if ((iDiff & XelMathOption::Value) && oG)
+    *oG = EvalG(x, y);
+  if (iDiff & XelMathOption::FirstDeriv) {
+    if (oGx)
+      *oGx = EvalFirstDerivGX(x, y);
+    if (oGy)
+      *oGy = EvalFirstDerivGY(x, y);
+  }
+  if (iDiff & XelMathOption::SecondDeriv) {
+    if (oGxx)
+      *oGxx = EvalSecondDerivGX2(x, y);
+    if (oGxy)
+      *oGxy = EvalSecondDerivGXY(x, y);
+    if (oGyy)
+      *oGyy = EvalSecondDerivGY2(x, y);
+  }
+}
+
+namespace {
+/// The k-th of n regular samples of [a, b] (the last exactly b).
+double GridCoordinate(const double a, const double b, const long k, const long n) {
+  if (n <= 1 || k == 0)
+    return a;
+  if (k == n - 1)
+    return b;
+  return a + (b - a) * double(k) / double(n - 1);
+}
+
+template <class PointEval>
+void EvalOnGrid(const XelMathIntervalND& iBox, const long* iCounts, PointEval iEval) {
+  if (!iCounts || iBox.GetDimension() != 2)
+    return;
+  const long nX = iCounts[0], nY = iCounts[1];
+  for (long i = 0; i < nX; ++i) {
+    const double x = GridCoordinate(iBox.GetMin(0), iBox.GetMax(0), i, nX);
+    for (long j = 0; j < nY; ++j)
+      iEval(x, GridCoordinate(iBox.GetMin(1), iBox.GetMax(1), j, nY), i * nY + j);
+  }
+}
+
+double* At(double* iArray, const long k) {
+  return iArray ? iArray + k : nullptr;
+}
+} // namespace
+
+void XelMathSystemXY::EvalF(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff,
+                            double* oF, double* oFx, double* oFy, double* oFxx, double* oFxy,
+                            double* oFyy) const {
+  EvalOnGrid(iBox, iCounts, [&](const double x, const double y, const long k) {
+    EvalF(x, y, iDiff, At(oF, k), At(oFx, k), At(oFy, k), At(oFxx, k), At(oFxy, k), At(oFyy, k));
+  });
+}
+
+void XelMathSystemXY::EvalG(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff,
+                            double* oG, double* oGx, double* oGy, double* oGxx, double* oGxy,
+                            double* oGyy) const {
+  EvalOnGrid(iBox, iCounts, [&](const double x, const double y, const long k) {
+    EvalG(x, y, iDiff, At(oG, k), At(oGx, k), At(oGy, k), At(oGxx, k), At(oGxy, k), At(oGyy, k));
+  });
+}
+
+// ---- evaluation in the solving variables ------------------------------------------------------
+
+void XelMathSystemXY::Eval2(const int iWhich, const double x, const double y, const long iDiff,
+                            double* oV, double* oVx, double* oVy, double* oVxx, double* oVxy,
+                            double* oVyy) const {
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const double sf = _isScaled ? (iWhich ? _scaleG : _scaleF) : 1.0;
+  const double X = x * su, Y = y * sv;
+  if (iWhich)
+    EvalG(X, Y, iDiff, oV, oVx, oVy, oVxx, oVxy, oVyy);
+  else
+    EvalF(X, Y, iDiff, oV, oVx, oVy, oVxx, oVxy, oVyy);
+  if (!_isScaled)
+    return;
+  if ((iDiff & XelMathOption::Value) && oV)
+    *oV *= sf;
+  if (iDiff & XelMathOption::FirstDeriv) {
+    if (oVx)
+      *oVx *= sf * su;
+    if (oVy)
+      *oVy *= sf * sv;
+  }
+  if (iDiff & XelMathOption::SecondDeriv) {
+    if (oVxx)
+      *oVxx *= sf * su * su;
+    if (oVxy)
+      *oVxy *= sf * su * sv;
+    if (oVyy)
+      *oVyy *= sf * sv * sv;
+  }
+}
+
+void XelMathSystemXY::SampleGrid(const int iWhich, const double x0, const double x1,
+                                 const double y0, const double y1, const long nU, const long nV,
+                                 double* oV, double* oVx, double* oVy) {
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  _box.SetMin(0, x0 * su);
+  _box.SetMax(0, x1 * su);
+  _box.SetMin(1, y0 * sv);
+  _box.SetMax(1, y1 * sv);
+  const long counts[2] = {nU, nV};
+  if (iWhich)
+    EvalG(_box, counts, XelMathOption::ValueAndFirst, oV, oVx, oVy, nullptr, nullptr, nullptr);
+  else
+    EvalF(_box, counts, XelMathOption::ValueAndFirst, oV, oVx, oVy, nullptr, nullptr, nullptr);
+  if (!_isScaled)
+    return;
+  const double sf = iWhich ? _scaleG : _scaleF;
+  for (long k = 0; k < nU * nV; ++k) {
+    oV[k] *= sf;
+    oVx[k] *= sf * su;
+    oVy[k] *= sf * sv;
+  }
+}
+
+void XelMathSystemXY::FillCorners(const int iWhich, Cell& ioCell) {
+  double v[4], vx[4], vy[4];
+  SampleGrid(iWhich, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, 2, 2, v, vx, vy);
+  // The grid is x outer, y inner: (x0,y0) (x0,y1) (x1,y0) (x1,y1).
+  const int order[4] = {0, 2, 1, 3};
+  double* dst = iWhich ? ioCell.g : ioCell.f;
+  double* dstx = iWhich ? ioCell.gx : ioCell.fx;
+  double* dsty = iWhich ? ioCell.gy : ioCell.fy;
+  for (int k = 0; k < 4; ++k) {
+    dst[k] = v[order[k]];
+    dstx[k] = vx[order[k]];
+    dsty[k] = vy[order[k]];
+  }
+}
+
+double XelMathSystemXY::Residual2(const double x, const double y) const {
+  double f = 0.0, g = 0.0;
+  Eval2(0, x, y, XelMathOption::Value, &f, nullptr, nullptr);
+  Eval2(1, x, y, XelMathOption::Value, &g, nullptr, nullptr);
+  return f * f + g * g;
+}
+
+// ---- thresholds and options -------------------------------------------------------------------
+
+int XelMathSystemXY::IsNull(const double x, const double y, const double iF, const double iG,
+                            double& oNorm, const double* iJacobian) const {
+  oNorm = std::fabs(iF) + std::fabs(iG);
+  double jac = 0.0;
+  if (iJacobian)
+    jac = std::fabs(iJacobian[0]) + std::fabs(iJacobian[1]) + std::fabs(iJacobian[2]) +
+          std::fabs(iJacobian[3]);
+  const double bound = _epsSol * (1.0 + jac) + _lengthRes * (std::fabs(x) + std::fabs(y));
+  return oNorm < bound ? 1 : 0;
+}
+
+void XelMathSystemXY::SetEps(const double iEps, const int iRelative, double& oEps) const {
+  if (_scaleOptionSet) {
+    long nbF = 0;
+    const long* powersF = _scaleOption.GetPowerScaleF(nbF);
+    if (nbF != 2 || !powersF || powersF[0] != powersF[1])
+      XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption",
+                   "SetEps inconsistent with scale dimensions", "XelMathSystemXY::SetEps");
+  }
+  if (iRelative)
+    oEps = iEps * _absRes;
+  else
+    oEps = _isScaled ? iEps * _scaleF : iEps;
+}
+
+void XelMathSystemXY::SetEpsSol(const double iEps, const int iRelative) {
+  double eps = 0.0;
+  SetEps(iEps, iRelative, eps);
+  _epsSolSet = 1;
+  _epsSolValue = iEps;
+  _epsSolIsRelative = iRelative;
+  _epsSol = eps;
+}
+
+void XelMathSystemXY::SetEpsSing(const double iEps) {
+  _epsSing = iEps;
+}
+
+void XelMathSystemXY::SetScaleOption(const XelMathAttrScaleOption& iOption) {
+  long nbF = 0, nbX = 0;
+  const long* powersF = iOption.GetPowerScaleF(nbF);
+  const long* powersX = iOption.GetPowerScaleX(nbX);
+  if (nbF != 2 || nbX != 2 || !powersF || !powersX)
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption", "wrong dimension",
+                 "XelMathSystemXY::SetScaleOption");
+  const double e = _absRes;
+  const double u = std::pow(e, double(powersX[0]) - 1.0);
+  const double v = std::pow(e, double(powersX[1]) - 1.0);
+  const double f = std::pow(e, 1.0 - double(powersF[0]));
+  const double g = std::pow(e, 1.0 - double(powersF[1]));
+  if (!Finite(u) || !Finite(v) || !Finite(f) || !Finite(g) || u == 0.0 || v == 0.0 || f == 0.0 ||
+      g == 0.0)
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption",
+                 "scale factor out of range", "XelMathSystemXY::SetScaleOption");
+  _scaleOption = iOption;
+  _scaleOptionSet = 1;
+  _scaleU = u;
+  _scaleV = v;
+  _scaleF = f;
+  _scaleG = g;
+  _isScaled = (powersF[0] != 1 || powersX[0] != 1 || powersF[1] != 1 || powersX[1] != 1) ? 1 : 0;
+  if (_epsSolSet)
+    SetEpsSol(_epsSolValue, _epsSolIsRelative);
+}
+
+double XelMathSystemXY::GetStepMarching() const {
+  const double step = 10.0 * (_minWidthU + _minWidthV);
+  return step > 0.0 ? step : _h2;
+}
+
+// ---- Solve ------------------------------------------------------------------------------------
+
+namespace {
+long SamplingOption(const XelMathAttrList* iAttributes, const char* iKey) {
+  const XelMathAttrIntegerValue* attr =
+      dynamic_cast<const XelMathAttrIntegerValue*>(iAttributes->GetAttribute(iKey));
+  if (!attr)
+    return DefaultSampling;
+  const long n = attr->GetValue();
+  if (n < 2 || n > MaxSampling)
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, iKey, "Invalid Number Of Points",
+                 "XelMathSystemXY::Solve");
+  return n;
+}
+} // namespace
+
+int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& oSolutions,
+                           const XelMathAttrList* iAttributes) {
+  ReadTolerance();
+  ApplyScaleAttribute(iAttributes);
+  double x0 = iDomain.GetX().low, x1 = iDomain.GetX().high;
+  double y0 = iDomain.GetY().low, y1 = iDomain.GetY().high;
+  if (_isScaled) {
+    x0 /= _scaleU;
+    x1 /= _scaleU;
+    y0 /= _scaleV;
+    y1 /= _scaleV;
+  }
+  if (!(x0 <= x1) || !(y0 <= y1) || !Finite(x0) || !Finite(x1) || !Finite(y0) || !Finite(y1))
+    return XelMathStatus::Refused;
+  if (oSolutions.GetDimension() != 2)
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "2",
+                 "XelMathSystemXY::Solve");
+  long nU = DefaultSampling, nV = DefaultSampling;
+  int grid = 1;
+  if (iAttributes) {
+    if (!iAttributes->GetAttribute(AttrFunctionXDiscretizationMethod) &&
+        IsOption(XelMathOption::ImageAndFirst))
+      grid = 0;
+    if (grid) {
+      nU = SamplingOption(iAttributes, "SamplingPointsX");
+      nV = SamplingOption(iAttributes, "SamplingPointsY");
+    }
+  } else if (IsOption(XelMathOption::ImageAndFirst)) {
+    grid = 0;
+  }
+  oSolutions.Reset();
+  _solutions = &oSolutions;
+  const XelMathInterval2D scaled(x0, x1, y0, y1);
+  _domain = &scaled;
+  auto reset = XelMathMakeOnExit([this] {
+    _solutions = nullptr;
+    _domain = nullptr;
+    _current = nullptr;
+  });
+  _minWidthU = 1e-4 * (x1 - x0);
+  _minWidthV = 1e-4 * (y1 - y0);
+  _callCount = 0;
+  _depth = 0;
+  _work = 0;
+  _maxSingularDepth = 2;
+  int status = 0;
+  if (!grid) {
+    status = ISolve(scaled, iAttributes);
+  } else {
+    if (iAttributes && iAttributes->GetAttribute(AttrSystemNoSingularityTreatment))
+      _maxSingularDepth = 0;
+    status = DSolve(x0, x1, y0, y1, nU, nV);
+  }
+  if (status == -1 && oSolutions.GetNumberOfPoints() > 0) {
+    double first[2];
+    std::memcpy(first, oSolutions.GetPoints(), sizeof first);
+    oSolutions.Reset();
+    oSolutions.AddPoint(first);
+  }
+  if (_isScaled) {
+    double* p = oSolutions.GetPoints();
+    for (long i = 0; i < oSolutions.GetNumberOfPoints(); ++i) {
+      p[2 * i] *= _scaleU;
+      p[2 * i + 1] *= _scaleV;
+    }
+  }
+  return status == -1 ? XelMathStatus::Stopped : XelMathStatus::Done;
+}
+
+int XelMathSystemXY::ISolve(const XelMathInterval2D& iDomain, const XelMathAttrList*) {
+  return DSolve(iDomain.GetX().low, iDomain.GetX().high, iDomain.GetY().low, iDomain.GetY().high,
+                DefaultSampling, DefaultSampling);
+}
+
+int XelMathSystemXY::SolveSafeNewton(double& ioX, double& ioY, const XelMathInterval2D& iDomain) {
+  double x = ioX, y = ioY;
+  const int r = SafeNewton(x, y, iDomain.GetX().low, iDomain.GetX().high, iDomain.GetY().low,
+                           iDomain.GetY().high);
+  if (r > 0) {
+    ioX = x;
+    ioY = y;
+    return 1;
+  }
+  return 0;
+}
+
+bool XelMathSystemXY::Budget() {
+  return ++_work <= MaxWork;
+}
+
+// ---- the cell scan ----------------------------------------------------------------------------
+
+int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, const double y1,
+                            const long nU, const long nV) {
+  if (nU > MaxSampling || nV > MaxSampling)
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "the sampling of the box",
+                 "Invalid Number Of Points", "XelMathSystemXY::DSolve");
+  if (!Budget() || _depth >= MaxDepth || nU < 2 || nV < 2)
+    return 0;
+  if (x1 - x0 < _minWidthU && y1 - y0 < _minWidthV) {
+    const int small = TreatSmallSubDomain(x0, x1, y0, y1);
+    if (small != 2)
+      return small == -1 ? -1 : 0;
+  }
+  ++_depth;
+  auto depthGuard = XelMathMakeOnExit([this] { --_depth; });
+  const long n = nU * nV;
+  XelMathScratchDoubles<LocalGridPoints> F(n), Fx(n), Fy(n);
+  SampleGrid(0, x0, x1, y0, y1, nU, nV, F.Data(), Fx.Data(), Fy.Data());
+  for (long i = 0; i + 1 < nU; ++i) {
+    for (long j = 0; j + 1 < nV; ++j) {
+      Cell cell;
+      cell.x0 = GridCoordinate(x0, x1, i, nU);
+      cell.x1 = GridCoordinate(x0, x1, i + 1, nU);
+      cell.y0 = GridCoordinate(y0, y1, j, nV);
+      cell.y1 = GridCoordinate(y0, y1, j + 1, nV);
+      const long k[4] = {i * nV + j, (i + 1) * nV + j, i * nV + j + 1, (i + 1) * nV + j + 1};
+      for (int c = 0; c < 4; ++c) {
+        cell.f[c] = F[k[c]];
+        cell.fx[c] = Fx[k[c]];
+        cell.fy[c] = Fy[k[c]];
+        cell.g[c] = cell.gx[c] = cell.gy[c] = 0.0;
+      }
+      if (ScanCell(cell) == -1)
+        return -1;
+    }
+  }
+  return 0;
+}
+
+int XelMathSystemXY::ScanCell(Cell& ioCell) {
+  // F known at the corners: dropped, suspected or a candidate.
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  const int sign = CornerSign(ioCell.f, eps);
+  if (sign == 2) {
+    // F is not defined everywhere in the cell: look closer a few times where part of it is,
+    // then give up.
+    if (_depth < NaNDepth && !(std::isnan(ioCell.f[0]) && std::isnan(ioCell.f[1]) &&
+                               std::isnan(ioCell.f[2]) && std::isnan(ioCell.f[3])))
+      return Subdivide(ioCell, 3);
+    return 0;
+  }
+  if (sign != 0)
+    return MayDip(0, ioCell) ? SuspectF(ioCell) : 0;
+  return CandidateF(ioCell);
+}
+
+int XelMathSystemXY::EvalImages(const int, const XelMathInterval&, const XelMathInterval&,
+                                XelMathInterval&, XelMathInterval&, XelMathInterval&) const {
+  return 0;
+}
+
+int XelMathSystemXY::MayDip(const int iWhich, const Cell& iCell) const {
+  // With guaranteed images: a value image of one sign proves the cell empty; derivative
+  // images of one sign each make the function monotone in x and in y, so that its extremes
+  // are at the corners. Otherwise a derivative changing sign between the ends of an edge.
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const double sf = _isScaled ? (iWhich ? _scaleG : _scaleF) : 1.0;
+  XelMathInterval v, vx, vy;
+  const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
+  if (EvalImages(iWhich, X, Y, v, vx, vy)) {
+    const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+    const double lo = v.low * sf, hi = v.high * sf;
+    if (Finite(lo) && Finite(hi) && (lo > eps || hi < -eps))
+      return 0;
+    const bool monotoneX = Finite(vx.low) && Finite(vx.high) && (vx.low > 0.0 || vx.high < 0.0);
+    const bool monotoneY = Finite(vy.low) && Finite(vy.high) && (vy.low > 0.0 || vy.high < 0.0);
+    if (monotoneX && monotoneY)
+      return 0;
+    return 1;
+  }
+  return iWhich ? (DerivativeTurns(iCell.gx, iCell.gy) ? 1 : 0)
+                : (DerivativeTurns(iCell.fx, iCell.fy) ? 1 : 0);
+}
+
+// The cell searched again on an iN x iN grid (iN - 1 pieces per side).
+int XelMathSystemXY::Subdivide(const Cell& iCell, const long iN) {
+  if (iCell.x1 - iCell.x0 < _minWidthU && iCell.y1 - iCell.y0 < _minWidthV)
+    return 0;
+  return DSolve(iCell.x0, iCell.x1, iCell.y0, iCell.y1, iN, iN) == -1 ? -1 : 0;
+}
+
+bool XelMathSystemXY::InsideExclusion(const Cell& iCell) const {
+  if (!_solutions)
+    return false;
+  const double* p = _solutions->GetPoints();
+  for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i) {
+    const double r = _radius[i];
+    if (r > 0.0 && iCell.x0 >= p[2 * i] - r && iCell.x1 <= p[2 * i] + r &&
+        iCell.y0 >= p[2 * i + 1] - r && iCell.y1 <= p[2 * i + 1] + r)
+      return true;
+  }
+  return false;
+}
+
+int XelMathSystemXY::CandidateF(Cell& ioCell) {
+  if (InsideExclusion(ioCell))
+    return 0;
+  FillCorners(1, ioCell);
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  const int sign = CornerSign(ioCell.g, eps);
+  if (sign == 2)
+    return _depth < NaNDepth ? Subdivide(ioCell, 3) : 0;
+  if (sign != 0)
+    return MayDip(1, ioCell) ? CandidateFSuspectG(ioCell) : 0;
+  return CandidateFG(ioCell);
+}
+
+// A cell where one function (iWhich) keeps its sign at the corners without being monotone:
+// shared by SuspectF and CandidateFSuspectG. Edge dips cut the cell; otherwise the interior
+// extremum decides.
+int XelMathSystemXY::SuspectF(Cell& ioCell) {
+  const int two = TryTwoBranchesByEdge(ioCell, 0);
+  if (two != 0)
+    return two == -1 ? -1 : 0;
+  double px = 0.0, py = 0.0;
+  if (!IsLoopInSquare(ioCell, 0, px, py))
+    return 0;
+  // F may vanish around its interior extremum: split there into up to four sub-cells.
+  const double sq = _sqLengthRes;
+  double xs[3] = {ioCell.x0, px, ioCell.x1}, ys[3] = {ioCell.y0, py, ioCell.y1};
+  int nx = 3, ny = 3;
+  if (px - ioCell.x0 <= sq || ioCell.x1 - px <= sq) {
+    xs[1] = ioCell.x1;
+    nx = 2;
+  }
+  if (py - ioCell.y0 <= sq || ioCell.y1 - py <= sq) {
+    ys[1] = ioCell.y1;
+    ny = 2;
+  }
+  if (nx == 2 && ny == 2 && _depth >= MaxDepth - 1)
+    return 0;
+  for (int i = 0; i + 1 < nx; ++i)
+    for (int j = 0; j + 1 < ny; ++j)
+      if (DSolve(xs[i], xs[i + 1], ys[j], ys[j + 1], 2, 2) == -1)
+        return -1;
+  return 0;
+}
+
+int XelMathSystemXY::CandidateFSuspectG(Cell& ioCell) {
+  const int two = TryTwoBranchesByEdge(ioCell, 1);
+  if (two != 0)
+    return two == -1 ? -1 : 0;
+  double px = 0.0, py = 0.0;
+  if (!IsLoopInSquare(ioCell, 1, px, py))
+    return 0;
+  const double sq = _sqLengthRes;
+  double xs[3] = {ioCell.x0, px, ioCell.x1}, ys[3] = {ioCell.y0, py, ioCell.y1};
+  int nx = 3, ny = 3;
+  if (px - ioCell.x0 <= sq || ioCell.x1 - px <= sq) {
+    xs[1] = ioCell.x1;
+    nx = 2;
+  }
+  if (py - ioCell.y0 <= sq || ioCell.y1 - py <= sq) {
+    ys[1] = ioCell.y1;
+    ny = 2;
+  }
+  for (int i = 0; i + 1 < nx; ++i)
+    for (int j = 0; j + 1 < ny; ++j)
+      if (DSolve(xs[i], xs[i + 1], ys[j], ys[j + 1], 2, 2) == -1)
+        return -1;
+  return 0;
+}
+
+int XelMathSystemXY::TryTwoBranchesByEdge(Cell& ioCell, const int iWhich) {
+  const double* d[2] = {iWhich ? ioCell.gx : ioCell.fx, iWhich ? ioCell.gy : ioCell.fy};
+  const double c[4][2] = {{ioCell.x0, ioCell.y0},
+                          {ioCell.x1, ioCell.y0},
+                          {ioCell.x0, ioCell.y1},
+                          {ioCell.x1, ioCell.y1}};
+  for (int e = 0; e < 4; ++e) {
+    const int a = EdgeFrom[e], b = EdgeTo[e];
+    const int alongX = (e == 0 || e == 2);
+    const double* der = alongX ? d[0] : d[1];
+    if (!(der[a] * der[b] < 0.0))
+      continue;
+    double px = 0.0, py = 0.0;
+    if (!IsChangingSignOnEdge(c[a], c[b], iWhich, px, py))
+      continue;
+    // Cut across the edge at the dip: each half has corners of both signs.
+    Cell halves[2];
+    halves[0] = ioCell;
+    halves[1] = ioCell;
+    if (alongX) {
+      halves[0].x1 = px;
+      halves[1].x0 = px;
+    } else {
+      halves[0].y1 = py;
+      halves[1].y0 = py;
+    }
+    for (Cell& h : halves) {
+      if (!(h.x1 > h.x0) || !(h.y1 > h.y0))
+        continue;
+      FillCorners(0, h);
+      if ((iWhich == 0 ? CandidateF(h) : ScanCell(h)) == -1)
+        return -1;
+    }
+    return 1;
+  }
+  return 0;
+}
+
+int XelMathSystemXY::IsChangingSignOnEdge(const double* iA, const double* iB, const int iWhich,
+                                          double& oX, double& oY) {
+  // The extremum of the restriction along the edge: bisection on the directional derivative,
+  // then the value there against the sign of the ends.
+  const double dx = iB[0] - iA[0], dy = iB[1] - iA[1];
+  auto slope = [&](const double t, double& oV) {
+    double v = 0.0, vx = 0.0, vy = 0.0;
+    Eval2(iWhich, iA[0] + t * dx, iA[1] + t * dy, XelMathOption::ValueAndFirst, &v, &vx, &vy);
+    oV = v;
+    return vx * dx + vy * dy;
+  };
+  double v0 = 0.0, v1 = 0.0, vm = 0.0;
+  double s0 = slope(0.0, v0), s1 = slope(1.0, v1);
+  if (!Finite(v0) || !Finite(v1) || v0 == 0.0 || v0 * v1 < 0.0)
+    return 0;
+  const double sign = v0 > 0.0 ? 1.0 : -1.0;
+  // Also sample the edge: a dip between two sign changes of the slope is found too.
+  const long samples = 8;
+  double best = sign * v0, bestT = 0.0;
+  for (long k = 1; k < samples; ++k) {
+    const double t = double(k) / double(samples);
+    double v = 0.0;
+    slope(t, v);
+    if (Finite(v) && sign * v < best) {
+      best = sign * v;
+      bestT = t;
+    }
+  }
+  if (best < 0.0) {
+    // A sample of the opposite sign already: the cut can go there.
+    oX = iA[0] + bestT * dx;
+    oY = iA[1] + bestT * dy;
+    return 1;
+  }
+  double a = 0.0, b = 1.0;
+  if (bestT > 0.0) {
+    a = bestT - 1.0 / samples;
+    b = bestT + 1.0 / samples;
+    s0 = slope(a, vm);
+    s1 = slope(b, vm);
+  }
+  double t = bestT;
+  if (s0 * s1 < 0.0) {
+    for (long it = 0; it < MaxLineSteps && b - a > 1e-14; ++it) {
+      const double m = 0.5 * (a + b);
+      const double sm = slope(m, vm);
+      if (!Finite(sm))
+        break;
+      if ((sm < 0.0) == (s0 < 0.0)) {
+        a = m;
+        s0 = sm;
+      } else {
+        b = m;
+      }
+    }
+    t = 0.5 * (a + b);
+  }
+  slope(t, vm);
+  if (!Finite(vm) || sign * vm > 0.0)
+    return 0;
+  oX = iA[0] + t * dx;
+  oY = iA[1] + t * dy;
+  return 1;
+}
+
+int XelMathSystemXY::IsLoopInSquare(Cell& ioCell, const int iWhich, double& oX, double& oY) {
+  // The extremum of F (or G) of the sign opposite to the corners' is sought by minimizing
+  // sign * F over the cell from its centre and from the best corner.
+  const double* v = iWhich ? ioCell.g : ioCell.f;
+  const double sign = v[0] > 0.0 ? 1.0 : -1.0;
+  double bestV = XelMathInfinite, bx = 0.0, by = 0.0;
+  const double starts[2][2] = {
+      {0.5 * (ioCell.x0 + ioCell.x1), 0.5 * (ioCell.y0 + ioCell.y1)},
+      {0.25 * (3.0 * ioCell.x0 + ioCell.x1), 0.25 * (3.0 * ioCell.y0 + ioCell.y1)}};
+  for (const auto& s : starts) {
+    double x = s[0], y = s[1], value = 0.0;
+    FletcherReeves(iWhich, sign, x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, value);
+    if (Finite(value) && value < bestV) {
+      bestV = value;
+      bx = x;
+      by = y;
+    }
+  }
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  if (!(bestV <= eps))
+    return 0;
+  oX = bx;
+  oY = by;
+  return 1;
+}
+
+// ---- cells where both may vanish --------------------------------------------------------------
+
+int XelMathSystemXY::CandidateFG(Cell& ioCell) {
+  if (ioCell.x1 - ioCell.x0 < _minWidthU && ioCell.y1 - ioCell.y0 < _minWidthV) {
+    const int small = TreatSmallSubDomain(ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1);
+    if (small != 2)
+      return small;
+  }
+  if (!Budget())
+    return 0;
+  if (_depth <= _maxSingularDepth) {
+    if (DerivativeTurns(ioCell.fx, ioCell.fy)) {
+      const int r = HyperbolicSingularity(ioCell, 0);
+      if (r != 0)
+        return r;
+    }
+    if (DerivativeTurns(ioCell.gx, ioCell.gy)) {
+      const int r = HyperbolicSingularity(ioCell, 1);
+      if (r != 0)
+        return r;
+    }
+  }
+  if ((SignChangeOnAllEdges(ioCell.f) || SignChangeOnAllEdges(ioCell.g)) &&
+      !(ioCell.x1 - ioCell.x0 < _minWidthU && ioCell.y1 - ioCell.y0 < _minWidthV))
+    return DSolve(ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, 3, 3);
+  const double zero = (_level & 8) ? _epsSol : _paramRes;
+  for (int k = 0; k < 4; ++k) {
+    if (std::fabs(ioCell.f[k]) < zero)
+      ioCell.f[k] = 0.0;
+    if (std::fabs(ioCell.g[k]) < zero)
+      ioCell.g[k] = 0.0;
+  }
+  const int degree = TopologicalDegree(ioCell);
+  if (degree == -1)
+    return -1;
+  if (degree == 2)
+    return 1;
+  if (degree == 1 || degree == 3)
+    return NewtonDichotomy(ioCell);
+  // Degree 0 proves nothing: a Newton iteration, then the tangential search, then a closer
+  // look while F and G may both vanish.
+  double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
+  if (SafeNewton(x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1) > 0)
+    return Found(x, y, ioCell);
+  const int tangential = TangentialNewton(ioCell);
+  if (tangential != 0)
+    return tangential;
+  if (CombinationExcludes(ioCell) || _depth >= MaxDepth - 1)
+    return 0;
+  return Subdivide(ioCell, 3);
+}
+
+int XelMathSystemXY::TangentialNewton(Cell& ioCell) {
+  // F = 0 and det J = 0 together: a double solution where the curves touch.
+  double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
+  const double tolStep = _lengthRes;
+  int converged = 0, singular = 0;
+  for (long it = 0; it < XelMaxNewtonIteration; ++it) {
+    double f, fx, fy, fxx, fxy, fyy, g, gx, gy, gxx, gxy, gyy;
+    Eval2(0, x, y, XelMathOption::PointUpToSecond, &f, &fx, &fy, &fxx, &fxy, &fyy);
+    Eval2(1, x, y, XelMathOption::PointUpToSecond, &g, &gx, &gy, &gxx, &gxy, &gyy);
+    const double d = fx * gy - fy * gx;
+    const double dx = fxx * gy + fx * gxy - fxy * gx - fy * gxx;
+    const double dy = fxy * gy + fx * gyy - fyy * gx - fy * gxy;
+    const double m = fx * dy - fy * dx;
+    if (!Finite(m) || !Finite(f) || !Finite(d))
+      return 0;
+    if (std::fabs(m) <= _epsSing || m == 0.0) {
+      singular = 1;
+      break;
+    }
+    double sx = (dy * f - fy * d) / m, sy = (fx * d - dx * f) / m;
+    const double full = std::fabs(sx) + std::fabs(sy);
+    if (!SafeNewtonStep(x, y, sx, sy, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1))
+      return 0;
+    x -= sx;
+    y -= sy;
+    if (full <= tolStep * (1.0 + std::fabs(x) + std::fabs(y))) {
+      converged = 1;
+      break;
+    }
+  }
+  if (converged) {
+    double f, fx, fy, g, gx, gy;
+    Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+    Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+    if (BothNull(x, y, f, fx, fy, g, gx, gy))
+      return Found(x, y, ioCell) == -1 ? -1 : 1;
+    return 0;
+  }
+  if (!singular)
+    return 0;
+  // The iteration met a degenerate point: minimize F^2 + G^2 there and follow the curve.
+  double value = 0.0;
+  FletcherReeves(2, 1.0, x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, value);
+  double f, fx, fy, g, gx, gy;
+  Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  if (!BothNull(x, y, f, fx, fy, g, gx, gy))
+    return 0;
+  return Found(x, y, ioCell) == -1 ? -1 : 1;
+}
+
+int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
+  const int added = Record(x, y);
+  if (added == -1)
+    return -1;
+  const double floor = 1e-6 * _absRes;
+  double r = ExclusionRadiusOnZero(x, y);
+  if (r < floor) {
+    if (TryMarching(x, y)) {
+      AddSolution(x, y);
+      return -1;
+    }
+    r = std::max(floor, SingularRadius(x, y));
+  }
+  // The radius rests on derivatives at the point only: inside a cell it is not trusted beyond
+  // a quarter of the cell, the rest of which is searched again.
+  const double cap = 0.25 * std::min(iCell.x1 - iCell.x0, iCell.y1 - iCell.y0);
+  if (cap > 0.0)
+    r = std::min(r, cap);
+  if (added == 1 && _solutions) {
+    const double* p = _solutions->GetPoints();
+    for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i)
+      if (p[2 * i] == x && p[2 * i + 1] == y)
+        _radius[i] = r;
+  }
+  if (_depth >= EdgeSearchDepth)
+    return 1;
+  return DSolveMinusBox(iCell.x0, iCell.x1, iCell.y0, iCell.y1, x, y, r) == -1 ? -1 : 1;
+}
+
+int XelMathSystemXY::TopologicalDegree(Cell& ioCell) {
+  const Cell* saved = _current;
+  _current = &ioCell;
+  auto restore = XelMathMakeOnExit([this, saved] { _current = saved; });
+  const double c[4][2] = {{ioCell.x0, ioCell.y0},
+                          {ioCell.x1, ioCell.y0},
+                          {ioCell.x0, ioCell.y1},
+                          {ioCell.x1, ioCell.y1}};
+  unsigned char sequence[16];
+  long length = 0;
+  int degree = 3;
+  for (int e = 0; e < 4; ++e) {
+    const int a = EdgeFrom[e], b = EdgeTo[e];
+    const int direction = (e == 0 || e == 2) ? 2 : 4;
+    const int r = EdgeTreatment(c[a], c[b], direction, ioCell.f[a], ioCell.f[b], ioCell.g[a],
+                                ioCell.g[b], sequence, length);
+    if (r == -1 || r >= 2)
+      return r;
+    if (e >= 1) {
+      degree = TryTopologicalDegree(sequence, length);
+      if (degree < 2)
+        return degree;
+    }
+  }
+  return degree;
+}
+
+int XelMathSystemXY::EdgeTreatment(const double* iA, const double* iB, const int, const double iF0,
+                                   const double iF1, const double iG0, const double iG1,
+                                   unsigned char* ioSequence, long& ioLength) {
+  // Room is kept for two codes; a longer sequence is undecided anyway.
+  auto append = [&](const unsigned char code) {
+    if (ioLength < 14)
+      ioSequence[ioLength] = code;
+    ++ioLength;
+    if (ioLength > 14)
+      ioLength = 14;
+  };
+  if (iF0 * iF1 < 0.0 && iG0 * iG1 < 0.0) {
+    const int r = SeparateOnEdge(iA, iB, iF0, iF1, iG0, iG1);
+    switch (r) {
+    case 0:
+      append(0);
+      append(1);
+      return 0;
+    case 3:
+      if (_level & 4)
+        return 3;
+      append(1);
+      append(0);
+      return 0;
+    case 1:
+      append(1);
+      append(0);
+      return 0;
+    default:
+      return r;
+    }
+  }
+  if (iF0 * iF1 < 0.0) {
+    if (iG0 == 0.0)
+      append(1);
+    append(0);
+    return 0;
+  }
+  if (iF0 != 0.0) {
+    if (iG0 * iG1 < 0.0 || iG0 == 0.0)
+      append(1);
+    return 0;
+  }
+  // F vanishes at the start corner.
+  append(0);
+  if (iG0 * iG1 < 0.0)
+    append(1);
+  if (iG0 == 0.0) {
+    const int r = TreatEdgeSolution(iA[0], iA[1]);
+    return r == 0 ? SearchAroundKnown(iA[0], iA[1]) : r;
+  }
+  return 0;
+}
+
+int XelMathSystemXY::TryTopologicalDegree(const unsigned char* iSequence,
+                                          const long iLength) const {
+  if (iLength < 2 || iLength > 4)
+    return 3;
+  if (iSequence[0] == iSequence[1])
+    return 0;
+  if (iLength == 2)
+    return 3;
+  return iSequence[1] != iSequence[2] ? 1 : 0;
+}
+
+int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const double iF0,
+                                    const double iF1, const double iG0, const double iG1) {
+  // The zero of each function along the edge by bisection with a secant guess, then their
+  // order; a common zero is a solution on the edge.
+  const double dx = iB[0] - iA[0], dy = iB[1] - iA[1];
+  auto zeroOf = [&](const int iWhich, double v0, double v1) {
+    double a = 0.0, b = 1.0;
+    for (long it = 0; it < 2 * MaxLineSteps && b - a > 1e-16; ++it) {
+      double m = a - v0 * (b - a) / (v1 - v0);
+      if (!(m > a + 0.01 * (b - a) && m < b - 0.01 * (b - a)) || (it & 1))
+        m = 0.5 * (a + b);
+      double vm = 0.0;
+      Eval2(iWhich, iA[0] + m * dx, iA[1] + m * dy, XelMathOption::Value, &vm, nullptr, nullptr);
+      if (!Finite(vm))
+        return 0.5 * (a + b);
+      if (vm == 0.0)
+        return m;
+      if ((vm < 0.0) == (v0 < 0.0)) {
+        a = m;
+        v0 = vm;
+      } else {
+        b = m;
+        v1 = vm;
+      }
+    }
+    return 0.5 * (a + b);
+  };
+  const double tF = zeroOf(0, iF0, iF1), tG = zeroOf(1, iG0, iG1);
+  const double length = std::sqrt(dx * dx + dy * dy);
+  if (std::fabs(tF - tG) * length > _lengthRes * 1e3 + 1e-14 * length) {
+    // Compare the other function's sign at each zero as well: it must agree with the order.
+    return tF < tG ? 0 : 1;
+  }
+  const double t = 0.5 * (tF + tG);
+  double x = iA[0] + t * dx, y = iA[1] + t * dy;
+  double f, fx, fy, g, gx, gy;
+  Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  if (!BothNull(x, y, f, fx, fy, g, gx, gy)) {
+    // Refine on the cell when there is one before giving up the order.
+    if (!_current)
+      return 3;
+    if (SafeNewton(x, y, _current->x0, _current->x1, _current->y0, _current->y1) <= 0)
+      return 3;
+  }
+  const int r = TreatEdgeSolution(x, y);
+  return r == 0 ? SearchAroundKnown(x, y) : r;
+}
+
+int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
+  const int added = Record(x, y);
+  if (added == -1)
+    return -1;
+  if (added == 0)
+    return 0;
+  double r = ExclusionRadiusOnZero(x, y);
+  const double floor = 1e-6 * _absRes;
+  if (r < floor) {
+    if (TryMarching(x, y)) {
+      AddSolution(x, y);
+      return -1;
+    }
+    r = std::max(floor, SingularRadius(x, y));
+  }
+  if (_depth >= EdgeSearchDepth || !_current)
+    return 2;
+  const Cell& c = *_current;
+  const double cap = 0.25 * std::min(c.x1 - c.x0, c.y1 - c.y0);
+  if (cap > 0.0)
+    r = std::min(r, cap);
+  if (_solutions) {
+    const double* p = _solutions->GetPoints();
+    for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i)
+      if (p[2 * i] == x && p[2 * i + 1] == y)
+        _radius[i] = r;
+  }
+  return DSolveMinusBox(c.x0, c.x1, c.y0, c.y1, x, y, r) == -1 ? -1 : 2;
+}
+
+double XelMathSystemXY::ExclusionRadiusOnZero(const double x, const double y) const {
+  double fx, fy, fxx, fxy, fyy, gx, gy, gxx, gxy, gyy;
+  Eval2(0, x, y, XelMathOption::FirstAndSecond, nullptr, &fx, &fy, &fxx, &fxy, &fyy);
+  Eval2(1, x, y, XelMathOption::FirstAndSecond, nullptr, &gx, &gy, &gxx, &gxy, &gyy);
+  const double d = std::fabs(fx * gy - fy * gx);
+  if (!(d >= _relEps) || !Finite(d))
+    return 0.0;
+  const double k = std::max(std::fabs(fx) + std::fabs(gx), std::fabs(fy) + std::fabs(gy)) / d;
+  const double mF = 0.5 * (std::fabs(fxx) + std::fabs(fyy)) + std::fabs(fxy);
+  const double mG = 0.5 * (std::fabs(gxx) + std::fabs(gyy)) + std::fabs(gxy);
+  double m = std::max(mF, mG);
+  if (!(m >= 1.0))
+    m = Finite(m) ? 1.0 : m;
+  const double r = 1.0 / (m * k);
+  return Finite(r) ? r : 0.0;
+}
+
+double XelMathSystemXY::SearchRadius(const double x, const double y) const {
+  const double floor = 1e-6 * _absRes;
+  const double r = ExclusionRadiusOnZero(x, y);
+  return r < floor ? std::max(floor, SingularRadius(x, y)) : r;
+}
+
+int XelMathSystemXY::SearchAroundKnown(const double x, const double y) {
+  // A solution already known met on the boundary of the current cell: the cell is still
+  // searched around it.
+  if (!_current || _depth >= EdgeSearchDepth)
+    return 2;
+  const Cell& c = *_current;
+  const double r = std::min(SearchRadius(x, y), 0.25 * std::min(c.x1 - c.x0, c.y1 - c.y0));
+  return DSolveMinusBox(c.x0, c.x1, c.y0, c.y1, x, y, r) == -1 ? -1 : 2;
+}
+
+double XelMathSystemXY::SingularRadius(const double x, const double y) const {
+  // Around a singular solution the residual test holds over a disc of about
+  // sqrt(2 threshold / curvature): points found there are the same solution.
+  double fx, fy, fxx, fxy, fyy, gx, gy, gxx, gxy, gyy;
+  Eval2(0, x, y, XelMathOption::FirstAndSecond, nullptr, &fx, &fy, &fxx, &fxy, &fyy);
+  Eval2(1, x, y, XelMathOption::FirstAndSecond, nullptr, &gx, &gy, &gxx, &gxy, &gyy);
+  const double m = std::max(0.5 * (std::fabs(fxx) + std::fabs(fyy)) + std::fabs(fxy),
+                            0.5 * (std::fabs(gxx) + std::fabs(gyy)) + std::fabs(gxy));
+  const double jac = std::fabs(fx) + std::fabs(fy) + std::fabs(gx) + std::fabs(gy);
+  if (!(m > 0.0) || !Finite(m) || !Finite(jac))
+    return 0.0;
+  return std::sqrt(2.0 * _epsSol * (1.0 + jac) / m);
+}
+
+int XelMathSystemXY::DSolveMinusBox(const double x0, const double x1, const double y0,
+                                    const double y1, const double cx, const double cy,
+                                    const double r) {
+  const double a = std::max(cx - r, x0), b = std::min(cx + r, x1);
+  const double c = std::max(cy - r, y0), d = std::min(cy + r, y1);
+  const double strips[4][4] = {{x0, a, y0, d}, {a, x1, y0, c}, {b, x1, c, y1}, {x0, b, d, y1}};
+  for (const auto& s : strips) {
+    if (!(s[1] > s[0]) || !(s[3] > s[2]))
+      continue;
+    if (DSolve(s[0], s[1], s[2], s[3], 2, 2) == -1)
+      return -1;
+  }
+  return 0;
+}
+
+int XelMathSystemXY::NewtonDichotomy(Cell& ioCell) {
+  double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
+  const int r = SafeNewton(x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1);
+  if (r > 0)
+    return Found(x, y, ioCell);
+  if (_depth < DichotomyDepth)
+    return Subdivide(ioCell, 3);
+  if (r == -2) {
+    const double mx = 0.5 * (ioCell.x0 + ioCell.x1), my = 0.5 * (ioCell.y0 + ioCell.y1);
+    const double starts[4][2] = {
+        {mx, ioCell.y1}, {mx, ioCell.y0}, {ioCell.x1, my}, {ioCell.x0, my}};
+    for (const auto& s : starts) {
+      x = s[0];
+      y = s[1];
+      if (SafeNewton(x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1) > 0)
+        return Found(x, y, ioCell);
+    }
+  }
+  // The corner ranges of F and G: a cell where both may still vanish is looked at closer.
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  if (CornerSign(ioCell.f, eps) != 0 || CornerSign(ioCell.g, eps) != 0 ||
+      CombinationExcludes(ioCell) || _depth >= MaxDepth - 1)
+    return 0;
+  return Subdivide(ioCell, 3);
+}
+
+int XelMathSystemXY::SafeNewton(double& ioX, double& ioY, const double x0, const double x1,
+                                const double y0, const double y1) {
+  double x = ioX, y = ioY;
+  double f, fx, fy, g, gx, gy, norm;
+  Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  const double lengthRes = _lengthRes;
+  for (long it = 0; it < XelMaxNewtonIteration; ++it) {
+    if (!Finite(f) || !Finite(g) || !Finite(fx) || !Finite(fy) || !Finite(gx) || !Finite(gy))
+      return 0;
+    norm = std::fabs(f) + std::fabs(g);
+    if (BothNull(x, y, f, fx, fy, g, gx, gy)) {
+      // Polish: a few more full steps while they stay in the box and lower the residual.
+      for (int k = 0; k < 3; ++k) {
+        const double det = fx * gy - fy * gx;
+        if (det == 0.0 || !Finite(det))
+          break;
+        const double nx = x - (gy * f - fy * g) / det, ny = y - (fx * g - gx * f) / det;
+        if (!(nx >= x0 && nx <= x1 && ny >= y0 && ny <= y1))
+          break;
+        double pf, pfx, pfy, pg, pgx, pgy;
+        Eval2(0, nx, ny, XelMathOption::ValueAndFirst, &pf, &pfx, &pfy);
+        Eval2(1, nx, ny, XelMathOption::ValueAndFirst, &pg, &pgx, &pgy);
+        if (!(std::fabs(pf) + std::fabs(pg) < std::fabs(f) + std::fabs(g)))
+          break;
+        x = nx;
+        y = ny;
+        f = pf;
+        g = pg;
+        fx = pfx;
+        fy = pfy;
+        gx = pgx;
+        gy = pgy;
+      }
+      ioX = x;
+      ioY = y;
+      return 1;
+    }
+    const double det = fx * gy - fy * gx;
+    if (std::fabs(det) < _epsSing || det == 0.0)
+      return -2;
+    const double inv = 1.0 / det;
+    double dx = (gy * f - fy * g) * inv, dy = (fx * g - gx * f) * inv;
+    if (!Finite(dx) || !Finite(dy))
+      return -2;
+    const double newton = std::fabs(dx) + std::fabs(dy);
+    if (!SafeNewtonStep(x, y, dx, dy, x0, x1, y0, y1))
+      return 0;
+    double nf = 0.0, ng = 0.0, nfx = 0.0, nfy = 0.0, ngx = 0.0, ngy = 0.0, nnorm = XelMathInfinite;
+    long halvings = 0;
+    for (;;) {
+      const double nx = x - dx, ny = y - dy;
+      Eval2(0, nx, ny, XelMathOption::ValueAndFirst, &nf, &nfx, &nfy);
+      Eval2(1, nx, ny, XelMathOption::ValueAndFirst, &ng, &ngx, &ngy);
+      nnorm = std::fabs(nf) + std::fabs(ng);
+      if (nnorm < norm || halvings >= XelMaxIntervalIteration)
+        break;
+      dx *= 0.5;
+      dy *= 0.5;
+      ++halvings;
+    }
+    if (!(nnorm < norm) && !(newton <= lengthRes * (1.0 + std::fabs(x) + std::fabs(y))))
+      return 0;
+    x -= dx;
+    y -= dy;
+    f = nf;
+    g = ng;
+    fx = nfx;
+    fy = nfy;
+    gx = ngx;
+    gy = ngy;
+    if (newton <= lengthRes * (1.0 + std::fabs(x) + std::fabs(y)) && Finite(f) && Finite(g)) {
+      // A step below the resolution converges when the residual is within a few
+      // resolutions of the Jacobian's scale.
+      if (BothNull(x, y, f, fx, fy, g, gx, gy) ||
+          norm <= 1e3 * lengthRes *
+                      (1.0 + std::fabs(fx) + std::fabs(fy) + std::fabs(gx) + std::fabs(gy))) {
+        ioX = x;
+        ioY = y;
+        return 1;
+      }
+    }
+  }
+  return 0;
+}
+
+// ---- singular solutions -----------------------------------------------------------------------
+
+int XelMathSystemXY::HyperbolicSingularity(Cell& ioCell, const int iWhich) {
+  // Two branches of the zero curve of F (or G) crossing at a saddle of the function: the
+  // Jacobian is singular there and the degree cannot see the solution. The stationary point
+  // of the function whose derivatives turn is sought by Newton's method on its gradient;
+  // when the function nearly vanishes there, F^2 + G^2 is minimized from it and a minimum
+  // that solves the system with a near-singular Jacobian is taken.
+  double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
+  int stationary = 0;
+  for (long it = 0; it < XelMaxNewtonIteration; ++it) {
+    double v, vx, vy, vxx, vxy, vyy;
+    Eval2(iWhich, x, y, XelMathOption::PointUpToSecond, &v, &vx, &vy, &vxx, &vxy, &vyy);
+    const double h = vxx * vyy - vxy * vxy;
+    if (!Finite(h) || h == 0.0)
+      break;
+    double sx = (vyy * vx - vxy * vy) / h, sy = (vxx * vy - vxy * vx) / h;
+    const double full = std::fabs(sx) + std::fabs(sy);
+    if (!SafeNewtonStep(x, y, sx, sy, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1))
+      break;
+    x -= sx;
+    y -= sy;
+    if (full <= _lengthRes * (1.0 + std::fabs(x) + std::fabs(y))) {
+      stationary = 1;
+      break;
+    }
+  }
+  if (!stationary)
+    return 0;
+  const double* corners = iWhich ? ioCell.g : ioCell.f;
+  double spread = 0.0;
+  for (int k = 0; k < 4; ++k)
+    spread = std::max(spread, std::fabs(corners[k]));
+  double v = 0.0;
+  Eval2(iWhich, x, y, XelMathOption::Value, &v, nullptr, nullptr);
+  if (!(std::fabs(v) <= 1e-3 * spread + _epsSol))
+    return 0;
+  double value = 0.0;
+  FletcherReeves(2, 1.0, x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, value);
+  double f, fx, fy, g, gx, gy;
+  Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  if (!BothNull(x, y, f, fx, fy, g, gx, gy))
+    return 0;
+  const double det = std::fabs(fx * gy - fy * gx);
+  const double scale = (std::fabs(fx) + std::fabs(fy)) * (std::fabs(gx) + std::fabs(gy));
+  if (det > 1e-6 * scale && det > _epsJacobian)
+    return 0; // a regular solution: the degree finds it
+  return Found(x, y, ioCell) == -1 ? -1 : 1;
+}
+
+bool XelMathSystemXY::BothNull(const double x, const double y, const double f, const double fx,
+                               const double fy, const double g, const double gx,
+                               const double gy) const {
+  // The residual test of the system, and each equation within the threshold on its own
+  // scale (an equation of large values must not hide the other one).
+  double norm = 0.0;
+  const double jac[4] = {fx, fy, gx, gy};
+  if (!IsNull(x, y, f, g, norm, jac))
+    return false;
+  const double lr = _lengthRes * (std::fabs(x) + std::fabs(y));
+  return std::fabs(f) < _epsSol * (1.0 + std::fabs(fx) + std::fabs(fy)) + lr &&
+         std::fabs(g) < _epsSol * (1.0 + std::fabs(gx) + std::fabs(gy)) + lr;
+}
+
+double XelMathSystemXY::Objective(const int iObjective, const double iSign, const double x,
+                                  const double y, double* oGx, double* oGy) const {
+  if (iObjective == 2) {
+    double f, fx, fy, g, gx, gy;
+    Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+    Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+    if (oGx)
+      *oGx = 2.0 * (f * fx + g * gx);
+    if (oGy)
+      *oGy = 2.0 * (f * fy + g * gy);
+    return f * f + g * g;
+  }
+  double v, vx, vy;
+  Eval2(iObjective, x, y, XelMathOption::ValueAndFirst, &v, &vx, &vy);
+  if (oGx)
+    *oGx = iSign * vx;
+  if (oGy)
+    *oGy = iSign * vy;
+  return iSign * v;
+}
+
+int XelMathSystemXY::FletcherReeves(const int iObjective, const double iSign, double& ioX,
+                                    double& ioY, const double x0, const double x1, const double y0,
+                                    const double y1, double& oValue) {
+  double x = std::min(std::max(ioX, x0), x1), y = std::min(std::max(ioY, y0), y1);
+  double gx = 0.0, gy = 0.0;
+  double value = Objective(iObjective, iSign, x, y, &gx, &gy);
+  if (!Finite(value)) {
+    oValue = value;
+    return 0;
+  }
+  // Components pushing out of the box at a face are dropped (projected gradient).
+  auto project = [&](double& ioGx, double& ioGy) {
+    if ((x <= x0 && ioGx > 0.0) || (x >= x1 && ioGx < 0.0))
+      ioGx = 0.0;
+    if ((y <= y0 && ioGy > 0.0) || (y >= y1 && ioGy < 0.0))
+      ioGy = 0.0;
+  };
+  double px = gx, py = gy;
+  project(px, py);
+  double dx = -px, dy = -py;
+  double g2 = px * px + py * py;
+  const double size = (x1 - x0) + (y1 - y0);
+  int converged = 0;
+  for (long it = 0; it < MaxGradientSteps; ++it) {
+    if (g2 == 0.0 || !Finite(g2)) {
+      converged = 1;
+      break;
+    }
+    const double tx = ScalingValue(x0, x1, x, dx), ty = ScalingValue(y0, y1, y, dy);
+    const double tmax = std::min(tx, ty);
+    if (!(tmax > 0.0)) {
+      // Stuck on a face: restart along the projected steepest descent.
+      dx = -px;
+      dy = -py;
+      if (it > 0 && (std::fabs(dx) + std::fabs(dy)) == 0.0) {
+        converged = 1;
+        break;
+      }
+      const double t2 = std::min(ScalingValue(x0, x1, x, dx), ScalingValue(y0, y1, y, dy));
+      if (!(t2 > 0.0)) {
+        converged = 1;
+        break;
+      }
+    }
+    const double tm = std::min(ScalingValue(x0, x1, x, dx), ScalingValue(y0, y1, y, dy));
+    const double t = SolveOnLine(iObjective, iSign, x, y, dx, dy, tm);
+    const double nx = std::min(std::max(x + t * dx, x0), x1);
+    const double ny = std::min(std::max(y + t * dy, y0), y1);
+    double ngx = 0.0, ngy = 0.0;
+    const double nvalue = Objective(iObjective, iSign, nx, ny, &ngx, &ngy);
+    if (!Finite(nvalue) || nvalue > value)
+      break;
+    const double moved = std::fabs(nx - x) + std::fabs(ny - y);
+    const double drop = value - nvalue;
+    x = nx;
+    y = ny;
+    value = nvalue;
+    double qx = ngx, qy = ngy;
+    project(qx, qy);
+    const double ng2 = qx * qx + qy * qy;
+    if (moved <= 1e-15 * (1.0 + size) || drop <= 1e-15 * std::fabs(value) + 1e-300) {
+      converged = 1;
+      break;
+    }
+    // Fletcher-Reeves update, restarted every two steps (two unknowns) and on a face.
+    const double beta = ((it + 1) % 2 == 0) ? 0.0 : ng2 / g2;
+    dx = -qx + beta * dx;
+    dy = -qy + beta * dy;
+    if (dx * qx + dy * qy >= 0.0) {
+      dx = -qx;
+      dy = -qy;
+    }
+    px = qx;
+    py = qy;
+    g2 = ng2;
+  }
+  ioX = x;
+  ioY = y;
+  oValue = value;
+  return converged;
+}
+
+double XelMathSystemXY::SolveOnLine(const int iObjective, const double iSign, const double x,
+                                    const double y, const double dx, const double dy,
+                                    const double iTMax) {
+  if (!(iTMax > 0.0) || !Finite(dx) || !Finite(dy))
+    return 0.0;
+  auto slope = [&](const double t, double& oV) {
+    double gx = 0.0, gy = 0.0;
+    oV = Objective(iObjective, iSign, x + t * dx, y + t * dy, &gx, &gy);
+    return gx * dx + gy * dy;
+  };
+  double v0 = 0.0;
+  double s0 = slope(0.0, v0);
+  if (!(s0 < 0.0))
+    return 0.0;
+  // Bracket the zero of the slope within [0, tmax] (a finite guess first when tmax is
+  // unbounded), else the far end is the best point.
+  const bool bounded = Finite(iTMax) && iTMax < XelMathInfinite;
+  double hi = bounded ? iTMax : 1.0;
+  double vHi = 0.0, sHi = slope(hi, vHi);
+  long grow = 0;
+  while (!bounded && sHi < 0.0 && grow++ < 60) {
+    hi *= 2.0;
+    sHi = slope(hi, vHi);
+  }
+  if (!Finite(sHi) || !Finite(vHi)) {
+    // Shrink until the objective is defined.
+    long shrink = 0;
+    while ((!Finite(sHi) || !Finite(vHi)) && shrink++ < 60) {
+      hi *= 0.5;
+      sHi = slope(hi, vHi);
+    }
+    if (!Finite(sHi))
+      return 0.0;
+  }
+  if (sHi <= 0.0)
+    return vHi <= v0 ? hi : 0.0;
+  // Illinois regula falsi on the slope over [lo, hi].
+  double lo = 0.0, sLo = s0;
+  int side = 0;
+  for (long it = 0; it < MaxLineSteps && hi - lo > 1e-12 * (1.0 + hi); ++it) {
+    double m = (lo * sHi - hi * sLo) / (sHi - sLo);
+    if (!(m > lo && m < hi))
+      m = 0.5 * (lo + hi);
+    double vm = 0.0;
+    const double sm = slope(m, vm);
+    if (!Finite(sm)) {
+      hi = m;
+      continue;
+    }
+    if (sm == 0.0)
+      return m;
+    if (sm < 0.0) {
+      lo = m;
+      sLo = sm;
+      if (side == -1)
+        sHi *= 0.5;
+      side = -1;
+    } else {
+      hi = m;
+      sHi = sm;
+      if (side == 1)
+        sLo *= 0.5;
+      side = 1;
+    }
+  }
+  return 0.5 * (lo + hi);
+}
+
+int XelMathSystemXY::TryMarching(const double x, const double y) {
+  // The zero curve of F is followed (of G when F's gradient vanishes at the point) with a
+  // predictor along the tangent and a corrector back onto the curve along the gradient; the
+  // other function must vanish on its own scale at every step. When neither gradient is
+  // usable, a ring of points around the solution is tested instead (a region of solutions).
+  const double step = GetStepMarching();
+  const XelMathInterval2D* domain = _domain;
+  const double lr = _lengthRes;
+  auto otherVanishes = [&](const int iOther, const double px, const double py) {
+    double v, vx, vy;
+    Eval2(iOther, px, py, XelMathOption::ValueAndFirst, &v, &vx, &vy);
+    const double n = std::sqrt(vx * vx + vy * vy);
+    if (!Finite(v) || !Finite(n))
+      return false;
+    // Its zero curve passes within a millionth of the step (a tangent curve leaves by about
+    // the squared step); a function flat at the point must be null there.
+    return std::fabs(v) <= n * std::max(1e-6 * step, lr * (1.0 + std::fabs(px) + std::fabs(py))) ||
+           std::fabs(v) <= _epsSol * 1e-3;
+  };
+  double fx, fy, gx, gy;
+  Eval2(0, x, y, XelMathOption::FirstDeriv, nullptr, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::FirstDeriv, nullptr, &gx, &gy);
+  const double nf = std::hypot(fx, fy), ng = std::hypot(gx, gy);
+  if (!Finite(nf) || !Finite(ng))
+    return 0;
+  if (!(nf > 0.0) && !(ng > 0.0)) {
+    for (int k = 0; k < 8; ++k) {
+      const double a = 0.25 * 3.14159265358979323846 * k;
+      const double px = x + step * std::cos(a), py = y + step * std::sin(a);
+      if (!otherVanishes(0, px, py) || !otherVanishes(1, px, py))
+        return 0;
+    }
+    return 1;
+  }
+  const int follow = nf > 0.0 ? 0 : 1, other = 1 - follow;
+  for (int way = -1; way <= 1; way += 2) {
+    double px = x, py = y;
+    for (long s = 0; s < MarchingSteps; ++s) {
+      double f, dx, dy;
+      Eval2(follow, px, py, XelMathOption::ValueAndFirst, &f, &dx, &dy);
+      const double n = std::sqrt(dx * dx + dy * dy);
+      if (!(n > 0.0) || !Finite(n))
+        return 0;
+      px += way * step * (-dy / n);
+      py += way * step * (dx / n);
+      if (domain && (px < domain->GetX().low || px > domain->GetX().high ||
+                     py < domain->GetY().low || py > domain->GetY().high))
+        break;
+      for (long c = 0; c < 10; ++c) {
+        Eval2(follow, px, py, XelMathOption::ValueAndFirst, &f, &dx, &dy);
+        const double n2 = dx * dx + dy * dy;
+        if (!(n2 > 0.0) || !Finite(f))
+          return 0;
+        px -= f * dx / n2;
+        py -= f * dy / n2;
+        if (std::fabs(f) <= _epsSol * 1e-3 * std::sqrt(n2))
+          break;
+      }
+      if (!otherVanishes(other, px, py))
+        return 0;
+    }
+  }
+  return 1;
+}
+
+bool XelMathSystemXY::CombinationExcludes(const Cell& iCell) const {
+  // F, G and the combination a F + b G whose gradient nearly cancels over the cell ((a, b) the
+  // left singular vector of the mean Jacobian for its smallest singular value) are bounded
+  // over the cell from the corner values and gradients: a combination of one sign whose
+  // smallest corner magnitude exceeds its possible variation to the nearest corner cannot
+  // vanish, nor can F and G together. The gradient bound takes the largest corner gradient
+  // plus the spread of the corner gradients, for the curvature between corners.
+  double j[4] = {0.0, 0.0, 0.0, 0.0};
+  for (int k = 0; k < 4; ++k) {
+    j[0] += 0.25 * iCell.fx[k];
+    j[1] += 0.25 * iCell.fy[k];
+    j[2] += 0.25 * iCell.gx[k];
+    j[3] += 0.25 * iCell.gy[k];
+  }
+  const double p = j[0] * j[0] + j[1] * j[1], q = j[0] * j[2] + j[1] * j[3];
+  const double r = j[2] * j[2] + j[3] * j[3];
+  const double lambda = 0.5 * (p + r) - std::sqrt(0.25 * (p - r) * (p - r) + q * q);
+  double a1 = q, b1 = lambda - p, a2 = lambda - r, b2 = q;
+  if (std::hypot(a2, b2) > std::hypot(a1, b1)) {
+    a1 = a2;
+    b1 = b2;
+  }
+  const double norm = std::hypot(a1, b1);
+  const double combos[3][2] = {
+      {1.0, 0.0}, {0.0, 1.0}, {norm > 0.0 ? a1 / norm : 0.0, norm > 0.0 ? b1 / norm : 0.0}};
+  const double hx = 0.5 * (iCell.x1 - iCell.x0), hy = 0.5 * (iCell.y1 - iCell.y0);
+  for (const auto& c : combos) {
+    if (c[0] == 0.0 && c[1] == 0.0)
+      continue;
+    double lo = XelMathInfinite, hi = -XelMathInfinite;
+    double dxMin = XelMathInfinite, dxMax = -XelMathInfinite, dyMin = XelMathInfinite,
+           dyMax = -XelMathInfinite;
+    for (int k = 0; k < 4; ++k) {
+      const double h = c[0] * iCell.f[k] + c[1] * iCell.g[k];
+      const double hxk = c[0] * iCell.fx[k] + c[1] * iCell.gx[k];
+      const double hyk = c[0] * iCell.fy[k] + c[1] * iCell.gy[k];
+      if (!Finite(h) || !Finite(hxk) || !Finite(hyk))
+        return false;
+      lo = std::min(lo, h);
+      hi = std::max(hi, h);
+      dxMin = std::min(dxMin, hxk);
+      dxMax = std::max(dxMax, hxk);
+      dyMin = std::min(dyMin, hyk);
+      dyMax = std::max(dyMax, hyk);
+    }
+    if (lo <= 0.0 && hi >= 0.0)
+      continue;
+    const double lx = std::max(std::fabs(dxMin), std::fabs(dxMax)) + (dxMax - dxMin);
+    const double ly = std::max(std::fabs(dyMin), std::fabs(dyMax)) + (dyMax - dyMin);
+    const double smallest = std::min(std::fabs(lo), std::fabs(hi));
+    if (smallest > lx * hx + ly * hy)
+      return true;
+  }
+  return false;
+}
+
+// ---- solutions --------------------------------------------------------------------------------
+
+int XelMathSystemXY::AreSeparateSolutions(const double* p1, const double* p2) const {
+  const double dx = p2[0] - p1[0], dy = p2[1] - p1[1];
+  if (dx * dx + dy * dy <= 1e-12 * _sqLengthRes)
+    return 0;
+  double f1x, f1y, g1x, g1y, f2x, f2y, g2x, g2y;
+  Eval2(0, p1[0], p1[1], XelMathOption::FirstDeriv, nullptr, &f1x, &f1y);
+  Eval2(1, p1[0], p1[1], XelMathOption::FirstDeriv, nullptr, &g1x, &g1y);
+  Eval2(0, p2[0], p2[1], XelMathOption::FirstDeriv, nullptr, &f2x, &f2y);
+  Eval2(1, p2[0], p2[1], XelMathOption::FirstDeriv, nullptr, &g2x, &g2y);
+  // A function flat along the join at one end (a null directional derivative) does not
+  // change monotonicity there.
+  const bool fTurns = (f1x * dx + f1y * dy) * (f2x * dx + f2y * dy) < 0.0;
+  const bool gTurns = (g1x * dx + g1y * dy) * (g2x * dx + g2y * dy) < 0.0;
+  return (fTurns && gTurns) ? 1 : 0;
+}
+
+int XelMathSystemXY::Record(const double x, const double y) {
+  // Around a singular solution the residual test holds on a whole blob: a point joined to a
+  // stored solution by a segment whose quarter points all pass it is that solution again
+  // (the one of smaller residual is kept). Everything else is AddSolution's decision.
+  if (_solutions && Finite(x) && Finite(y)) {
+    double* points = _solutions->GetPoints();
+    const double reach = 1e-2 * ((_minWidthU + _minWidthV) * 1e4);
+    for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i) {
+      double* q = points + 2 * i;
+      const double dx = x - q[0], dy = y - q[1];
+      if (std::max(std::fabs(dx), std::fabs(dy)) < _epsAbsSmall ||
+          std::fabs(dx) + std::fabs(dy) > reach)
+        continue;
+      bool joined = true;
+      for (int k = 1; k <= 3 && joined; ++k) {
+        const double px = q[0] + 0.25 * k * dx, py = q[1] + 0.25 * k * dy;
+        double f, fx, fy, g, gx, gy;
+        Eval2(0, px, py, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+        Eval2(1, px, py, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+        joined = BothNull(px, py, f, fx, fy, g, gx, gy);
+      }
+      if (!joined)
+        continue;
+      if (Residual2(x, y) < Residual2(q[0], q[1])) {
+        q[0] = x;
+        q[1] = y;
+        return 1;
+      }
+      return 0;
+    }
+  }
+  return AddSolution(x, y);
+}
+
+int XelMathSystemXY::AddSolution(const double x, const double y) {
+  if (!_solutions || !Finite(x) || !Finite(y))
+    return 0;
+  const double residual = Residual2(x, y);
+  if (!Finite(residual))
+    return 0;
+  const double p[2] = {x, y};
+  double* points = _solutions->GetPoints();
+  const long n = _solutions->GetNumberOfPoints();
+  for (long i = 0; i < n; ++i) {
+    double* q = points + 2 * i;
+    if (std::max(std::fabs(q[0] - x), std::fabs(q[1] - y)) >= _epsAbsSmall)
+      continue;
+    if (AreSeparateSolutions(p, q))
+      continue;
+    if (residual < Residual2(q[0], q[1])) {
+      q[0] = x;
+      q[1] = y;
+      if (i < MaxSolutions)
+        _radius[i] = 0.0;
+      return 1;
+    }
+    return 0;
+  }
+  if (n >= MaxSolutions)
+    return -1;
+  _radius[n] = 0.0;
+  _solutions->AddPoint(p);
+  return 1;
+}
+
+// ---- small cells ------------------------------------------------------------------------------
+
+int XelMathSystemXY::TreatSmallSubDomain(const double x0, const double x1, const double y0,
+                                         const double y1) {
+  ++_callCount;
+  if (_callCount > MaxWork)
+    return 0;
+  const double x = 0.5 * (x0 + x1), y = 0.5 * (y0 + y1);
+  double bound[2] = {0.0, 0.0};
+  for (int w = 0; w < 2; ++w) {
+    double v, vx, vy, vxx, vxy, vyy;
+    Eval2(w, x, y, XelMathOption::PointUpToSecond, &v, &vx, &vy, &vxx, &vxy, &vyy);
+    if (!Finite(v))
+      return 0;
+    if (std::fabs(v) < _epsParam10) {
+      bound[w] = 0.0;
+      continue;
+    }
+    const double q = 1.0 / std::fabs(v);
+    const double b =
+        std::max(std::sqrt((0.5 * (std::fabs(vxx) + std::fabs(vyy)) + std::fabs(vxy)) * q),
+                 (std::fabs(vx) + std::fabs(vy)) * q);
+    bound[w] = (b > 0.0 && Finite(b)) ? 0.5 / b : (x1 - x0) + (y1 - y0);
+  }
+  if (std::max(bound[0], bound[1]) > _minWidthU + _minWidthV)
+    return 0;
+  double nx = x, ny = y;
+  const int r = SafeNewton(nx, ny, x0, x1, y0, y1);
+  if (r <= 0)
+    return 2;
+  return Record(nx, ny) == -1 ? -1 : 1;
+}

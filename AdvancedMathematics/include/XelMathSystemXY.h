@@ -1,0 +1,291 @@
+#pragma once
+// Solver of a system of two equations F(x, y) = 0, G(x, y) = 0 in two unknowns over a
+// rectangle: every isolated solution found is returned in a XelMathSetOfPointsND of
+// dimension 2.
+//
+// A derived class supplies F and G (EvalF, EvalG, IsA) and, when it can, their exact
+// derivatives; the defaults are centred differences with the steps h1, h2 (absolute
+// resolution times XelMathh1, XelMathh2).
+//
+// Method: recursive exclusion and subdivision. F is sampled with its gradient on a regular
+// grid; cells where F keeps one sign and is monotone along the edges are dropped, G is
+// looked at only in the remaining cells, and a cell where both may vanish is tested by the
+// sequence of the zeros of F and G met around its boundary (a discrete topological degree).
+// Solutions are reached by a safeguarded Newton iteration; each solution found excludes a
+// square whose half-size comes from the local Jacobian and second derivatives. Solutions on
+// cell edges, tangential (double) and crossing (singular) solutions, and cells below the
+// smallest useful size have their own treatments.
+//
+// Result codes of the internal operations: 0 nothing found (or done), 1 solution added or
+// cell handled, 2 handled on an edge or not settled, 3 undecided, -1 stop (the limit of
+// 100 solutions is reached, or a whole curve of solutions was met).
+//
+// Statuses of Solve: 0 done, 4 empty domain (set untouched), 10 stopped early (only the first
+// solution found is returned).
+//
+// Options: "DiscretizationMethod" (presence: grid sampling even for systems with interval
+// images), "SamplingPointsX", "SamplingPointsY" (XelMathAttrIntegerValue, default 12, from 2
+// to 4096), "NoSingularityTreatment" (presence), "XelMathAttrScaleOption" (power scales of
+// the two equations and of the two variables, read when the tolerance is scaled).
+//
+// Work is bounded whatever F and G do (NaN in part of the box included): the recursion depth
+// and the number of cells examined are capped; no NaN is returned as a solution.
+//
+// A system object is used by one thread at a time and keeps pointers to the caller's
+// functions and solution set, which must outlive the call.
+#include "XelAdvancedMathematicsExport.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelMathInterval.h"
+#include "XelMathIntervalND.h"
+#include "XelQuorVirtual.h"
+
+class XelTolerance;
+class XelMathAttrList;
+class XelMathInterval2D;
+class XelMathSetOfPointsND;
+
+class XELADVANCEDMATHEMATICS_EXPORT XelMathSystemXY : public XelQuorVirtual {
+public:
+  /// A rectangular cell with the values and gradients of F and G at its corners, numbered
+  /// 0 (x0, y0), 1 (x1, y0), 2 (x0, y1), 3 (x1, y1).
+  struct Cell {
+    double x0, x1, y0, y1;
+    double f[4], fx[4], fy[4];
+    double g[4], gx[4], gy[4];
+  };
+
+  /// A system solved within iTol (kept by reference). With attributes and a scaled tolerance,
+  /// an attribute "XelMathAttrScaleOption" is handed to SetScaleOption.
+  explicit XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList* iAttributes = nullptr);
+  ~XelMathSystemXY() override;
+  XelMathSystemXY(const XelMathSystemXY&) = delete;
+  XelMathSystemXY& operator=(const XelMathSystemXY&) = delete;
+
+  long GetDynamicMemoryBytes() const override;
+  long GetStaticMemoryBytes() const override;
+
+  // ---- virtual operations (slot order) ----
+  /// True for "XelMathSystemXY" and the names of the derived classes.
+  virtual unsigned char IsAKindOf(const char* iName) const;
+  /// Whether the evaluations named by the bits of iOption are exact (none at this level).
+  virtual unsigned char IsOption(const long iOption) const;
+  virtual const char* IsA() const = 0;
+  virtual double EvalF(const double& x, const double& y) const = 0;
+  virtual double EvalG(const double& x, const double& y) const = 0;
+  virtual double EvalFirstDerivFX(const double& x, const double& y) const;
+  virtual double EvalFirstDerivFY(const double& x, const double& y) const;
+  virtual double EvalFirstDerivGX(const double& x, const double& y) const;
+  virtual double EvalFirstDerivGY(const double& x, const double& y) const;
+  virtual double EvalSecondDerivFX2(const double& x, const double& y) const;
+  virtual double EvalSecondDerivFXY(const double& x, const double& y) const;
+  virtual double EvalSecondDerivFY2(const double& x, const double& y) const;
+  virtual double EvalSecondDerivGX2(const double& x, const double& y) const;
+  virtual double EvalSecondDerivGXY(const double& x, const double& y) const;
+  virtual double EvalSecondDerivGY2(const double& x, const double& y) const;
+  /// Masked evaluation of F at a point: value (bit 1), first (2), second derivatives (4).
+  virtual void EvalF(const double& x, const double& y, const long iDiff, double* oF, double* oFx,
+                     double* oFy, double* oFxx, double* oFxy, double* oFyy) const;
+  virtual void EvalG(const double& x, const double& y, const long iDiff, double* oG, double* oGx,
+                     double* oGy, double* oGxx, double* oGxy, double* oGyy) const;
+  /// Masked evaluation of F on the regular iCounts[0] x iCounts[1] grid of iBox (point
+  /// (x_i, y_j) at i * iCounts[1] + j, the last point at the high end).
+  virtual void EvalF(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff,
+                     double* oF, double* oFx, double* oFy, double* oFxx, double* oFxy,
+                     double* oFyy) const;
+  virtual void EvalG(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff,
+                     double* oG, double* oGx, double* oGy, double* oGxx, double* oGxy,
+                     double* oGyy) const;
+  /// Every solution in iDomain into oSolutions (dimension 2, emptied first). 0, 4 or 10.
+  virtual int Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& oSolutions,
+                    const XelMathAttrList* iAttributes = nullptr);
+  /// Safeguarded Newton iteration from (ioX, ioY) inside iDomain: 1 converged (point
+  /// updated), 0 otherwise.
+  virtual int SolveSafeNewton(double& ioX, double& ioY, const XelMathInterval2D& iDomain);
+  /// oNorm = |F| + |G|; true when oNorm < epsSol (1 + sum |J_ij|) + length resolution
+  /// (|x| + |y|), the sum taken when iJacobian (Fx, Fy, Gx, Gy) is given.
+  virtual int IsNull(const double x, const double y, const double iF, const double iG,
+                     double& oNorm, const double* iJacobian = nullptr) const;
+  /// Residual threshold: iEps times the absolute resolution when iRelative, else iEps
+  /// (times the scale of F when scaled). Remembered for a later scale option.
+  virtual void SetEpsSol(const double iEps, const int iRelative);
+  /// Determinant below which the Jacobian counts as singular (default 0).
+  virtual void SetEpsSing(const double iEps);
+  /// Power scales of the two equations and the two variables (0x20006 otherwise).
+  virtual void SetScaleOption(const XelMathAttrScaleOption& iOption);
+  /// 1 added or replaced a close duplicate, 0 duplicate rejected, -1 limit of 100 reached.
+  virtual int AddSolution(const double x, const double y);
+  /// DSolve over iDomain with a 12 x 12 grid.
+  virtual int ISolve(const XelMathInterval2D& iDomain, const XelMathAttrList* iAttributes);
+  /// Search of one box on an nU x nV sampling grid: 0, or -1 when the search must stop.
+  virtual int DSolve(const double x0, const double x1, const double y0, const double y1,
+                     const long nU, const long nV);
+  /// The step of the curve following of TryMarching.
+  virtual double GetStepMarching() const;
+  /// A cell where F may vanish (F filled): G sampled at the corners and classified.
+  virtual int CandidateF(Cell& ioCell);
+  /// A cell where F and G may both vanish (both filled).
+  virtual int CandidateFG(Cell& ioCell);
+  /// A cell where F keeps one sign at the corners but is not monotone along an edge.
+  virtual int SuspectF(Cell& ioCell);
+  /// A cell where F may vanish and G keeps one sign at the corners without being monotone.
+  virtual int CandidateFSuspectG(Cell& ioCell);
+  /// Sign sequence around the cell: 0 no solution proved, 1 or 3 solution likely, 2 edge
+  /// solution handled, -1 stop.
+  virtual int TopologicalDegree(Cell& ioCell);
+  /// Order of the zeros of F and G along the edge iA -> iB (both change sign): 0 F first,
+  /// 1 G first, 2 common zero handled, 3 undecided, -1 stop.
+  virtual int SeparateOnEdge(const double* iA, const double* iB, const double iF0, const double iF1,
+                             const double iG0, const double iG1);
+  /// Half-size of the square around the solution (x, y) free of other solutions.
+  virtual double ExclusionRadiusOnZero(const double x, const double y) const;
+  /// Codes of the zeros met along one edge (0 for F, 1 for G) appended to ioSequence.
+  virtual int EdgeTreatment(const double* iA, const double* iB, const int iDirection,
+                            const double iF0, const double iF1, const double iG0, const double iG1,
+                            unsigned char* ioSequence, long& ioLength);
+  /// Degree read from a partial sign sequence: 0, 1, or 3 undecided.
+  virtual int TryTopologicalDegree(const unsigned char* iSequence, const long iLength) const;
+  /// A common zero (x, y) on a cell edge: 0 duplicate, 2 handled, -1 stop.
+  virtual int TreatEdgeSolution(const double x, const double y);
+  /// The box minus the square of half-size r around (cx, cy), by four strips.
+  virtual int DSolveMinusBox(const double x0, const double x1, const double y0, const double y1,
+                             const double cx, const double cy, const double r);
+  /// Newton from the cell centre, else subdivision or exclusion.
+  virtual int NewtonDichotomy(Cell& ioCell);
+  /// Safeguarded Newton in the box: 1 converged, -2 singular Jacobian, 0 no convergence.
+  virtual int SafeNewton(double& ioX, double& ioY, const double x0, const double x1,
+                         const double y0, const double y1);
+  /// Whether F (iWhich 0) or G (1) changes sign inside the edge iA -> iB: 1 with the point
+  /// (oX, oY) where it takes the sign opposite to its ends, 0 otherwise.
+  virtual int IsChangingSignOnEdge(const double* iA, const double* iB, const int iWhich, double& oX,
+                                   double& oY);
+  /// Whether the zero set of F (iWhich 0) or G (1) holds a closed loop inside the cell: 1
+  /// with the extremum (oX, oY) of opposite sign, 0 otherwise.
+  virtual int IsLoopInSquare(Cell& ioCell, const int iWhich, double& oX, double& oY);
+  /// Two branches of the zero set of F (iWhich 0) or G (1) crossing one edge: the cell is
+  /// cut between them. 0 none found, 1 handled, -1 stop.
+  virtual int TryTwoBranchesByEdge(Cell& ioCell, const int iWhich);
+  /// A singular solution (crossing branches or tangency) in the cell: 0 none, 1 handled,
+  /// -1 stop.
+  virtual int HyperbolicSingularity(Cell& ioCell, const int iWhich);
+  /// Whether p1 and p2 are two solutions (see AddSolution).
+  virtual int AreSeparateSolutions(const double* p1, const double* p2) const;
+  /// Conjugate-gradient minimization in the box of F (iObjective 0), G (1), times iSign, or of
+  /// F^2 + G^2 (2) from (ioX, ioY): 1 converged, 0 budget exhausted. oValue at the end.
+  virtual int FletcherReeves(const int iObjective, const double iSign, double& ioX, double& ioY,
+                             const double x0, const double x1, const double y0, const double y1,
+                             double& oValue);
+  /// Whether G vanishes along the whole arc of the zero curve of F through (x, y): 1 or 0.
+  virtual int TryMarching(const double x, const double y);
+  /// Line search: the t of [0, iTMax] where the objective (as FletcherReeves) is smallest
+  /// along (x, y) + t (dx, dy), by bracketing its slope and bisection.
+  virtual double SolveOnLine(const int iObjective, const double iSign, const double x,
+                             const double y, const double dx, const double dy, const double iTMax);
+  /// A cell below the smallest widths: 0 no common zero, 1 solution found, 2 not settled,
+  /// -1 stop.
+  virtual int TreatSmallSubDomain(const double x0, const double x1, const double y0,
+                                  const double y1);
+  /// Guaranteed images over iX x iY of F (iWhich 0) or G (1) and of its two first
+  /// derivatives, when the system can compute them: 1 and the images, else 0 (the default).
+  /// The cell scan uses them to drop cells where the function cannot vanish and to tell
+  /// whether a function of one sign at the corners may dip inside.
+  virtual int EvalImages(const int iWhich, const XelMathInterval& iX, const XelMathInterval& iY,
+                         XelMathInterval& oV, XelMathInterval& oVx, XelMathInterval& oVy) const;
+
+  // ---- non-virtual ----
+  /// The threshold of SetEpsSol into oEps (0x20006 when inconsistent with the scale option).
+  void SetEps(const double iEps, const int iRelative, double& oEps) const;
+  /// Flags: bit 1 sign threshold epsSol, bit 4 undecided edge order kept, bit 8 corner zeros
+  /// at epsSol.
+  void SetLevel(const unsigned long iLevel) { _level = iLevel; }
+
+protected:
+  /// Value and gradient (and second derivatives when asked) of F (iWhich 0) or G (1) in the
+  /// solving variables (scaled when a scale option applies).
+  void Eval2(const int iWhich, const double x, const double y, const long iDiff, double* oV,
+             double* oVx, double* oVy, double* oVxx = nullptr, double* oVxy = nullptr,
+             double* oVyy = nullptr) const;
+
+private:
+  /// F (iWhich 0) or G (1) with its gradient on the nU x nV grid of the box (solving units).
+  void SampleGrid(const int iWhich, const double x0, const double x1, const double y0,
+                  const double y1, const long nU, const long nV, double* oV, double* oVx,
+                  double* oVy);
+  /// The corner values and gradients of F or G of the cell.
+  void FillCorners(const int iWhich, Cell& ioCell);
+  /// AddSolution, after merging a point into a stored singular solution it is joined to.
+  int Record(const double x, const double y);
+  /// A solution reached inside the cell: added, then the cell searched around it.
+  int Found(const double x, const double y, const Cell& iCell);
+  /// The cell searched again on an iN x iN grid (nothing below the smallest widths).
+  int Subdivide(const Cell& iCell, const long iN);
+  /// A cell with F known at its corners: dropped, SuspectF or CandidateF.
+  int ScanCell(Cell& ioCell);
+  /// Newton's method on F = 0, det J = 0 from the cell centre (double solutions).
+  int TangentialNewton(Cell& ioCell);
+  /// The objective of FletcherReeves and SolveOnLine and its gradient.
+  double Objective(const int iObjective, const double iSign, const double x, const double y,
+                   double* oGx, double* oGy) const;
+  /// Whether the cell lies inside the exclusion square of a solution found.
+  bool InsideExclusion(const Cell& iCell) const;
+  /// For a function of one sign at the corners (iWhich 0 for F, 1 for G): 0 it cannot vanish
+  /// in the cell, 1 it may dip to zero inside (SuspectF), from the images when the system
+  /// has them, else from the corner derivatives.
+  int MayDip(const int iWhich, const Cell& iCell) const;
+  /// Whether F, G or their gradient-cancelling combination keeps one sign over the cell.
+  bool CombinationExcludes(const Cell& iCell) const;
+  /// Radius of the disc where the residual test holds around a singular solution.
+  double SingularRadius(const double x, const double y) const;
+  /// IsNull, and each equation null on its own scale.
+  bool BothNull(const double x, const double y, const double f, const double fx, const double fy,
+                const double g, const double gx, const double gy) const;
+  /// The exclusion half-size used by the search around a solution.
+  double SearchRadius(const double x, const double y) const;
+  /// The current cell searched around a solution already known on its boundary.
+  int SearchAroundKnown(const double x, const double y);
+  /// Counts one cell examined; false once the budget of the solve is spent.
+  bool Budget();
+  /// SetScaleOption with the "XelMathAttrScaleOption" of iAttributes (scaled tolerance only).
+  int ApplyScaleAttribute(const XelMathAttrList* iAttributes);
+  /// F^2 + G^2 at (x, y).
+  double Residual2(const double x, const double y) const;
+  /// Reads the tolerance's values into the members below.
+  void ReadTolerance();
+
+  XelMathSetOfPointsND* _solutions;
+  const XelMathInterval2D* _domain;
+  XelMathIntervalND _box;
+  double _scaleU, _scaleV, _scaleF, _scaleG;
+  int _isScaled;
+  const XelTolerance& _tolerance;
+  double _epsRel10, _epsParam10, _epsJacobian, _epsAbsSmall;
+  long _callCount;
+  unsigned long _level;
+  double _minWidthU, _minWidthV;
+  long _depth;
+  long _maxSingularDepth;
+  double _epsSol;
+  double _epsSing;
+  double _h1, _h2, _h3;
+  XelMathAttrScaleOption _scaleOption;
+  int _scaleOptionSet;
+  int _epsSolSet;
+  double _epsSolValue;
+  int _epsSolIsRelative;
+  // Search state beyond the above: the cell whose boundary is being walked, the exclusion
+  // half-size of each solution, and the count of cells examined in this solve.
+  const Cell* _current;
+  double _radius[100];
+  long _work;
+  // The tolerance's values, read at construction and at the start of each solve.
+  double _absRes, _lengthRes, _sqLengthRes, _paramRes, _relEps;
+};
+
+/// 1 when (x - dx, y - dy) lies in the box, or when the step clipped to the box boundary is
+/// below the resolution or keeps a quarter of the squared length; dx, dy are clipped.
+XELADVANCEDMATHEMATICS_EXPORT int SafeNewtonStep(const double x, const double y, double& ioDx,
+                                                 double& ioDy, const double xmin, const double xmax,
+                                                 const double ymin, const double ymax);
+/// The fraction of iStep that reaches the bound it points to: (high - x) / step for a
+/// positive step, (low - x) / step for a negative one, XelMathInfinite for 0.
+XELADVANCEDMATHEMATICS_EXPORT double ScalingValue(const double iLow, const double iHigh,
+                                                  const double x, const double iStep);

@@ -1,0 +1,322 @@
+// Completeness battery of the two-variable system solver: every solution in the box found
+// once, nothing else, on systems of polynomials and composites with many solutions, close
+// pairs, tangential contacts, solutions on box edges, corners and sampling lines, near misses,
+// singular points, anisotropic scaling, the solution limit and partly undefined functions.
+//
+// Reference solutions: closed forms where the system has them; otherwise the tables of
+// system_xy_references.h, computed outside the library in 50-digit arithmetic.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "XelMathCombinationXY.h"
+#include "XelMathFractionXY.h"
+#include "XelMathFunctionXY.h"
+#include "XelMathInterval2D.h"
+#include "XelMathPolynomXY.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelMathSumXYs.h"
+#include "XelMathSystemXYc.h"
+#include "XelMathTrigonometricX.h"
+#include "XelTolerance.h"
+#include "solution_sets.h"
+#include "system_xy_references.h"
+#include "test_helpers.h"
+
+using namespace xeltest;
+
+namespace {
+
+struct Mono {
+  long i, j;
+  double c;
+};
+using Monos = std::vector<Mono>;
+
+// sum c (x - sx)^i (y - sy)^j over the monomials.
+std::unique_ptr<XelMathPolynomXY> PolyXY(const Monos& m, double sx = 0, double sy = 0) {
+  long dx = 0, dy = 0;
+  for (const Mono& t : m)
+    dx = std::max(dx, t.i), dy = std::max(dy, t.j);
+  std::vector<double> a((dx + 1) * (dy + 1), 0.0);
+  for (const Mono& t : m)
+    a[t.i * (dy + 1) + t.j] += t.c;
+  return std::make_unique<XelMathPolynomXY>(dx, dy, a.data(), sx, sy);
+}
+
+// Known by its values only, NaN left of x = 0.2.
+class HalfDefinedXY : public XelMathFunctionXY {
+public:
+  const char* IsA() const override { return "HalfDefinedXY"; }
+  using XelMathFunctionXY::Eval;
+  double Eval(const double& x, const double& y) const override {
+    return x < 0.2 ? kNaN : (x - 0.5) * (x - 0.5) + (y - 0.5) * (y - 0.5) - 0.09;
+  }
+};
+
+// The functions of one system, kept alive for the solve.
+struct Sys {
+  std::vector<std::unique_ptr<XelMathFunctionXY>> xy;
+  std::vector<std::unique_ptr<XelMathFunctionX>> x;
+  const XelMathFunctionXY* Add(std::unique_ptr<XelMathFunctionXY> p) {
+    xy.push_back(std::move(p));
+    return xy.back().get();
+  }
+  const XelMathFunctionX* AddX(std::unique_ptr<XelMathFunctionX> p) {
+    x.push_back(std::move(p));
+    return x.back().get();
+  }
+  void Set(std::unique_ptr<XelMathFunctionXY> iF, std::unique_ptr<XelMathFunctionXY> iG) {
+    f = Add(std::move(iF)), g = Add(std::move(iG));
+  }
+  const XelMathFunctionXY *f = nullptr, *g = nullptr;
+};
+
+struct Case {
+  const char* name;
+  double box[4]; // x0, x1, y0, y1
+  std::vector<Pt2> truth;
+  double tol;       // per coordinate, relative to the widths of the box
+  const char* skip; // why the case is skipped, or null
+  std::function<void(Sys&)> build;
+};
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << c.name;
+}
+
+// Circle of centre (0.1, -0.05) and radius 0.8, quartic x^4 + y^4 + 0.1 x y = 0.3.
+const Monos kCircle = {{2, 0, 1.0}, {0, 2, 1.0}, {0, 0, -0.64}};
+const Monos kQuartic = {{4, 0, 1.0}, {0, 4, 1.0}, {1, 1, 0.1}, {0, 0, -0.3}};
+const Monos kUnitCircle = {{2, 0, 1}, {0, 2, 1}, {0, 0, -1}};
+const Monos kQuarterCircle = {{2, 0, 1}, {0, 2, 1}, {0, 0, -0.0625}};
+const Monos kCornerCircle = {{2, 0, 1}, {0, 2, 1}, {0, 0, -60.5}}; // about (5.5, 5.5)
+
+template <std::size_t N> std::vector<Pt2> Pts(const double (&a)[N][2]) {
+  std::vector<Pt2> v;
+  for (const auto& p : a)
+    v.push_back({p[0], p[1]});
+  return v;
+}
+
+std::vector<Case> Cases() {
+  using namespace xelsystems;
+  const std::vector<Pt2> kCircleQuartic = Pts(xelsystems::kCircleQuartic);
+  const Monos t7x = {{7, 0, 64}, {5, 0, -112}, {3, 0, 56}, {1, 0, -7}, {0, 1, 0.1}};
+  const Monos t7y = {{0, 7, 64}, {0, 5, -112}, {0, 3, 56}, {0, 1, -7}, {1, 0, -0.1}};
+  const double t11[] = {0, -11, 0, 220, 0, -1232, 0, 2816, 0, -2816, 0, 1024};
+  Monos t11x, t11y;
+  for (long k = 0; k <= 11; ++k)
+    t11x.push_back({k, 0, t11[k]}), t11y.push_back({0, k, t11[k]});
+  std::vector<Pt2> t11roots, scaled;
+  for (int k = 1; k <= 11; ++k)
+    for (int l = 1; l <= 5; ++l)
+      t11roots.push_back({std::cos((2 * k - 1) * kPi / 22), std::cos((2 * l - 1) * kPi / 22)});
+  for (const Pt2& p : kCircleQuartic)
+    scaled.push_back({1e3 * p.x, 1e-3 * p.y});
+  const double rr = 1e-4, c = std::sqrt(rr * rr - 2.5e-9); // circles of radius 1e-4
+  const double dc = 0.01 / std::sqrt(1.04);
+  const double r4 = 0.21213203435596426; // 0.3 / sqrt(2)
+  // clang-format off
+  return {
+      {"Chebyshev grid, 49 solutions", {-1.1, 1.05, -1.02, 1.1}, Pts(kChebyshev49), 1e-7, nullptr,
+       [=](Sys& s) { s.Set(PolyXY(t7x), PolyXY(t7y)); }},
+      {"sine waves, 42 solutions", {0.2, 3.9, -0.3, 2.95}, Pts(kSines42), 1e-7, nullptr,
+       [](Sys& s) {
+         auto w = [&](double a, double b, double k) {
+           return s.AddX(std::make_unique<XelMathTrigonometricX>(a, b, 0.0, k, DefaultTol()));
+         }; // a cos kx + b sin kx
+         s.Set(std::make_unique<XelMathSumXYs>(w(0, 1, 6), w(0, 0.3, 5)),
+               std::make_unique<XelMathSumXYs>(w(0.3, 0, 5), w(0, 1, 6)));
+       }},
+      // T11(x) = 0, T11(y) = 0: cos((2k - 1) pi / 22) in each coordinate.
+      {"two roots of F in one sampling cell", {-1.03, 1.01, 0.05, 1.04}, t11roots, 1e-7,
+       nullptr,
+       [=](Sys& s) { s.Set(PolyXY(t11x), PolyXY(t11y)); }},
+      // x = 0.123, (y - 0.5)^2 = 4e-4: G keeps its sign at the corners of the cell.
+      {"two roots of G in one sampling cell", {0, 1, 0, 1}, {{0.123, 0.48}, {0.123, 0.52}}, 1e-7,
+       nullptr, [](Sys& s) {
+         s.Set(PolyXY({{1, 0, 1}, {0, 0, -0.123}}), PolyXY({{0, 2, 1}, {0, 0, -4e-4}}, 0, 0.5));
+       }},
+      // (x - 0.31)^2 + (y - 0.47)^2 = 1e-4, y - 0.47 = 0.2 (x - 0.31).
+      {"circle inside a sampling cell", {0, 1, 0, 1}, {{0.31 - dc, 0.47 - 0.2 * dc},
+       {0.31 + dc, 0.47 + 0.2 * dc}}, 1e-7, nullptr, [](Sys& s) {
+         s.Set(PolyXY({{2, 0, 1}, {0, 2, 1}, {0, 0, -1e-4}}, 0.31, 0.47),
+               PolyXY({{0, 1, 1}, {1, 0, -0.2}}, 0.31, 0.47));
+       }},
+      {"circle and quartic", {-1, 1, -1, 1}, kCircleQuartic, 1e-7, nullptr,
+       [](Sys& s) { s.Set(PolyXY(kCircle, 0.1, -0.05), PolyXY(kQuartic)); }},
+      {"circle and quartic, x scaled by 1e3 and y by 1e-3", {-1e3, 1e3, -1e-3, 1e-3}, scaled, 1e-7,
+       nullptr,
+       [](Sys& s) {
+         auto f = PolyXY(kCircle, 0.1, -0.05), g = PolyXY(kQuartic);
+         f->ApplyScalingOnVariables(1e-3, 1e3), g->ApplyScalingOnVariables(1e-3, 1e3);
+         s.Set(std::move(f), std::move(g));
+       }},
+      // (x^2 + y^2 - 1) / (2 + x y) = 0, (y - x^3) + 0.5 (x - 0.5) - 0.2 = 0.
+      {"fraction and combination", {-1.5, 1.5, -1.5, 1.5},
+       {{-0.99888472441610698, -0.047215541171927583}, {0.81348441594341747, 0.58158671323990629}},
+       1e-7, nullptr,
+       [](Sys& s) {
+         auto den = s.Add(PolyXY({{1, 1, 1}, {0, 0, 2}}));
+         const XelMathFunctionXY* parts[] = {s.Add(PolyXY({{0, 1, 1}, {3, 0, -1}})),
+                                             s.Add(PolyXY({{1, 0, 1}, {0, 0, -0.5}}))};
+         const double k[] = {1.0, 0.5};
+         s.Set(std::make_unique<XelMathFractionXY>(s.Add(PolyXY(kUnitCircle)), den, DefaultTol()),
+               std::make_unique<XelMathCombinationXY>(2, parts, k, -0.2));
+       }},
+      {"two circles crossing 1e-4 apart", {0, 1, 0, 1}, {{0.3, 0.6 - 5e-5}, {0.3, 0.6 + 5e-5}},
+       1e-7, nullptr,
+       [=](Sys& s) {
+         const Monos m = {{2, 0, 1 / rr}, {0, 2, 1 / rr}, {0, 0, -rr}};
+         s.Set(PolyXY(m, 0.3 - c, 0.6), PolyXY(m, 0.3 + c, 0.6));
+       }},
+      {"line tangent to a circle", {-0.5, 1, -0.5, 1}, {{0.25, 0.625}}, 1e-4, nullptr,
+       [](Sys& s) {
+         s.Set(PolyXY({{2, 0, 1}, {0, 2, 1}, {0, 0, -0.25}}, 0.25, 0.125),
+               PolyXY({{0, 1, 1}, {0, 0, -0.625}}));
+       }},
+      {"two circles touching", {0, 1, 0, 1}, {{0.5, 0.5}}, 1e-4, nullptr,
+       [](Sys& s) { s.Set(PolyXY(kQuarterCircle, 0.25, 0.5), PolyXY(kQuarterCircle, 0.75, 0.5)); }},
+      {"two circles touching at a sampling node", {0, 11, 0, 11}, {{5, 5}}, 1e-4, nullptr,
+       [](Sys& s) { s.Set(PolyXY(kUnitCircle, 4, 5), PolyXY(kUnitCircle, 6, 5)); }},
+      {"circle through the corners and the diagonal", {0, 11, 0, 11}, {{0, 0}, {11, 11}}, 1e-7,
+       nullptr,
+       [](Sys& s) {
+         s.Set(PolyXY(kCornerCircle, 5.5, 5.5), PolyXY({{1, 0, 1}, {0, 1, -1}}));
+       }},
+      {"circle through the corners and the other diagonal", {0, 11, 0, 11}, {{0, 11}, {11, 0}},
+       1e-7, nullptr,
+       [](Sys& s) {
+         s.Set(PolyXY(kCornerCircle, 5.5, 5.5), PolyXY({{1, 0, 1}, {0, 1, 1}, {0, 0, -11}}));
+       }},
+      // (x - 2)(x - 7) = 0, (y - 3)(y - 11) = 0.
+      {"grid nodes and the top edge", {0, 11, 0, 11}, {{2, 3}, {7, 3}, {2, 11}, {7, 11}}, 1e-7,
+       nullptr,
+       [](Sys& s) {
+         s.Set(PolyXY({{2, 0, 1}, {1, 0, -9}, {0, 0, 14}}),
+               PolyXY({{0, 2, 1}, {0, 1, -14}, {0, 0, 33}}));
+       }},
+      // x - 7 + 0.001 (y - 2.5)^2 = 0, y - 2.5 + 0.2 (x - 7) = 0.
+      {"curve touching a sampling line", {0, 11, 0, 11}, {{7, 2.5}}, 1e-7, nullptr,
+       [](Sys& s) {
+         s.Set(PolyXY({{1, 0, 1}, {0, 2, 0.001}}, 7, 2.5),
+               PolyXY({{0, 1, 1}, {1, 0, 0.2}}, 7, 2.5));
+       }},
+      // x - 0.1 (y - 4.3)^2 = 0, y - 4.3 - 0.3 x = 0.
+      {"on the left edge", {0, 11, 0, 11}, {{0, 4.3}}, 1e-7, nullptr,
+       [](Sys& s) {
+         s.Set(PolyXY({{1, 0, 1}, {0, 2, -0.1}}, 0, 4.3),
+               PolyXY({{0, 1, 1}, {1, 0, -0.3}}, 0, 4.3));
+       }},
+      {"line 1e-6 above a circle", {-1, 1, -1, 1}, {}, 1e-7, nullptr,
+       [](Sys& s) {
+         s.Set(PolyXY({{2, 0, 1}, {0, 2, 1}, {0, 0, -0.25}}),
+               PolyXY({{0, 1, 1}, {0, 0, -0.500001}}));
+       }},
+      {"circles 1e-6 apart", {0, 1, 0, 1}, {}, 1e-7, nullptr,
+       [](Sys& s) {
+         s.Set(PolyXY(kQuarterCircle, 0.25, 0.5), PolyXY(kQuarterCircle, 0.750001, 0.5));
+       }},
+      {"parabolas 1e-6 apart", {-1, 1, -0.5, 1}, {}, 1e-7, nullptr,
+       [](Sys& s) {
+         s.Set(PolyXY({{0, 1, 1}, {2, 0, -1}}), PolyXY({{0, 1, 1}, {2, 0, -1}, {0, 0, -1e-6}}));
+       }},
+      // y^2 - x^2 (x + 1) = 0 (node at the origin), y - 0.3 x = 0.
+      {"line through the node of a cubic", {-1.2, 0.7, -0.8, 0.9}, {{0, 0}, {-0.91, -0.273}}, 1e-4,
+       nullptr,
+       [](Sys& s) {
+         s.Set(PolyXY({{0, 2, 1}, {3, 0, -1}, {2, 0, -1}}), PolyXY({{0, 1, 1}, {1, 0, -0.3}}));
+       }},
+      {"undefined left of x = 0.2", {0, 1, 0, 1}, {{0.5 - r4, 0.5 - r4}, {0.5 + r4, 0.5 + r4}},
+       1e-7, nullptr,
+       [](Sys& s) {
+         s.Set(std::make_unique<HalfDefinedXY>(), PolyXY({{1, 0, 1}, {0, 1, -1}}));
+       }},
+  };
+  // clang-format on
+}
+
+int SolveInto(const XelMathFunctionXY* f, const XelMathFunctionXY* g, const double* box,
+              XelMathSetOfPointsND& out) {
+  XelMathSystemXYc system(f, g, DefaultTol());
+  return system.Solve(XelMathInterval2D(box[0], box[1], box[2], box[3]), out);
+}
+
+} // namespace
+
+class SystemXYBatteryCases : public testing::TestWithParam<Case> {};
+
+TEST_P(SystemXYBatteryCases, EverySolutionOnceAndNothingElse) {
+  const Case& c = GetParam();
+  if (c.skip)
+    GTEST_SKIP() << c.skip;
+  Sys s;
+  c.build(s);
+  XelMathSetOfPointsND out(2);
+  EXPECT_EQ(SolveInto(s.f, s.g, c.box, out), 0);
+  ExpectSameSolutions(PointsOf2D(out), c.truth, c.tol * (c.box[1] - c.box[0]),
+                      c.tol * (c.box[3] - c.box[2]));
+}
+
+INSTANTIATE_TEST_SUITE_P(SystemXYBattery, SystemXYBatteryCases, testing::ValuesIn(Cases()),
+                         [](const testing::TestParamInfo<Case>& i) {
+                           std::string n;
+                           for (const char* p = i.param.name; *p; ++p)
+                             n += std::isalnum(static_cast<unsigned char>(*p)) ? *p : '_';
+                           return n;
+                         });
+
+// sin(pi x) + 0.1 sin(pi y) = 0, sin(pi y) - 0.1 sin(pi x) = 0 has one solution near every node
+// (k, l) of the integer grid (both sines vanish there), 121 in the box.
+TEST(SystemXYBattery, MoreThanAHundredSolutionsStopsWithOneTrueSolution) {
+  const XelTolerance& t = DefaultTol();
+  XelMathTrigonometricX s1(0, 1, 0, kPi, t), s01(0, 0.1, 0, kPi, t), m01(0, -0.1, 0, kPi, t);
+  XelMathSumXYs f(&s1, &s01), g(&m01, &s1);
+  const double box[] = {0.5, 11.5, 0.5, 11.5};
+  XelMathSetOfPointsND out(2);
+  EXPECT_EQ(SolveInto(&f, &g, box, out), 10);
+  ASSERT_EQ(out.GetNumberOfPoints(), 1);
+  const Pt2 p = PointsOf2D(out)[0];
+  const double sx = std::sin(kPi * p.x), sy = std::sin(kPi * p.y);
+  EXPECT_LT(std::fabs(sx + 0.1 * sy) + std::fabs(sy - 0.1 * sx), 1e-9) << p.x << ", " << p.y;
+  EXPECT_LT(std::fabs(p.x - std::round(p.x)) + std::fabs(p.y - std::round(p.y)), 1e-6);
+}
+
+// T11(x) = 0, T11(y) = 0: 121 solutions, cos((2k - 1) pi / 22) in each coordinate.
+TEST(SystemXYBattery, ChebyshevGridOfMoreThanAHundredStopsWithOneTrueSolution) {
+  const double t11[] = {0, -11, 0, 220, 0, -1232, 0, 2816, 0, -2816, 0, 1024};
+  Monos fx, gy;
+  for (long k = 0; k <= 11; ++k)
+    fx.push_back({k, 0, t11[k]}), gy.push_back({0, k, t11[k]});
+  auto f = PolyXY(fx), g = PolyXY(gy);
+  const double box[] = {-1.03, 1.01, -1.02, 1.04};
+  XelMathSetOfPointsND out(2);
+  EXPECT_EQ(SolveInto(f.get(), g.get(), box, out), 10);
+  ASSERT_EQ(out.GetNumberOfPoints(), 1);
+  const Pt2 p = PointsOf2D(out)[0];
+  auto nearNode = [](double v) {
+    bool near = false;
+    for (int k = 1; k <= 11; ++k)
+      near = near || std::fabs(v - std::cos((2 * k - 1) * kPi / 22)) < 1e-7;
+    return near;
+  };
+  EXPECT_TRUE(nearNode(p.x) && nearNode(p.y)) << p.x << ", " << p.y;
+}
+
+TEST(SystemXYBattery, EmptyDomainLeavesTheSet) {
+  auto f = PolyXY({{1, 0, 1}}), g = PolyXY({{0, 1, 1}});
+  const double pt[] = {7, 8};
+  for (const auto& box : {std::vector<double>{1, 0, 0, 1}, std::vector<double>{0, 1, 2, -2}}) {
+    XelMathSetOfPointsND out(2);
+    out.AddPoint(pt);
+    EXPECT_EQ(SolveInto(f.get(), g.get(), box.data(), out), 4);
+    ASSERT_EQ(out.GetNumberOfPoints(), 1);
+    EXPECT_EQ(out.GetPoints()[0], 7.0);
+  }
+}
