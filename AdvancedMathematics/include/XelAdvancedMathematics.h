@@ -8,7 +8,7 @@
 /// \endcode
 ///
 /// gives a caller the whole API: intervals and boxes, the one-variable functions and their
-/// analyses (roots, extrema, integrals), the two-variable functions, attribute lists and their option keys, point sets,
+/// analyses (roots, extrema, integrals), the two-variable functions and systems, attribute lists and their option keys, point sets,
 /// Chebyshev expansions, dense, symmetric and band matrices, and the base services they use
 /// (tolerance, errors, constants, streams, geometry value types). Including the one header of each class used is just as
 /// valid and compiles faster. Each header documents its class: it is the API reference.
@@ -128,10 +128,14 @@
 #include "XelMathSetOfPointsNDWithVectors.h"
 #include "XelMathSingleMemoryX.h"
 #include "XelMathSingleMemoryXY.h"
+#include "XelMathSolveNewtonXY.h"
 #include "XelMathSolveX.h"
 #include "XelMathSquareDistXYs.h"
 #include "XelMathSquareDistXs.h"
 #include "XelMathSumSquareX.h"
 #include "XelMathSumXYs.h"
+#include "XelMathSystemXY.h"
+#include "XelMathSystemXYc.h"
 #include "XelMathTrigonometricX.h"
 #include "XelMathVectorialFunctionX.h"
+#include "XelQuorTransfo2D.h"
