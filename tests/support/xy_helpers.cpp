@@ -114,6 +114,8 @@ void ExpectImagesEncloseXY(const XelMathFunctionXY& f, const XelMathInterval& I,
   for (int k = 0; k < count[groups]; ++k) {
     const Fn2 g = [&](double x, double y) { return DerivXY(f, k, x, y); };
     const std::string what = std::string(f.IsA()) + " image " + std::to_string(k);
+    for (const XelMathInterval& K : {im[k], masked[k], best})
+      EXPECT_TRUE(std::isfinite(K.low) && K.high - K.low < 1e6) << what;
     ExpectEnclosesXY(g, I, J, im[k], what, 20, r);
     ExpectEnclosesXY(g, I, J, masked[k], "masked " + what, 20, r);
     if (k == 0)

@@ -137,7 +137,7 @@ XelMathInterval ExpectEnclosesXY(const Fn2& g, const XelMathInterval& I, const X
                                  double r = 1e-13);
 // The images of f over I x J (value, masked and optimal; the derivative groups the function
 // offers, one by one and masked) enclose f's own point evaluations on a 21 x 21 grid, up to
-// r (1 + |v|).
+// r (1 + |v|); they are finite and narrower than 1e6.
 void ExpectImagesEncloseXY(const XelMathFunctionXY& f, const XelMathInterval& I,
                            const XelMathInterval& J, double r = 1e-9);
 
