@@ -27,112 +27,29 @@
 #include "XelTolerance.h"
 #include "test_helpers.h"
 #include "values_only.h"
+#include "xy_helpers.h"
 
 namespace {
 
 using namespace xeltest;
-using Fn = std::function<double(double, double)>;
-using IFn = std::function<XelMathInterval(const XelMathInterval&, const XelMathInterval&)>;
+using Fn = Fn2;
 // A function of (x, y) given by an expression.
 #define XY(expr) [=](double x, double y) { return (expr); }
 
-// A function known by closures: its value, and optionally exact first derivatives (then it
-// offers option 2) and interval images of f, fx, fy, fxx, fxy, fyy (then options 16, 32, 64).
-class FnXY : public XelMathFunctionXY {
-public:
-  explicit FnXY(Fn f, Fn fx = nullptr, Fn fy = nullptr) : _f(f), _fx(fx), _fy(fy) {}
-  const char* IsA() const override { return "FnXY"; }
-  unsigned char IsOption(const long o) const override {
-    const long offered = (_fx ? 2L : 0L) | (images[0] ? 16L | 32L | 64L : 0L);
-    return o != 0 && (o & ~offered) == 0;
-  }
-  using XelMathFunctionXY::Eval;
-  using XelMathFunctionXY::EvalFirstDerivX;
-  using XelMathFunctionXY::EvalFirstDerivY;
-  using XelMathFunctionXY::EvalSecondDerivX2;
-  using XelMathFunctionXY::EvalSecondDerivXY;
-  using XelMathFunctionXY::EvalSecondDerivY2;
-  double Eval(const double& x, const double& y) const override { return _f(x, y); }
-  double EvalFirstDerivX(const double& x, const double& y) const override {
-    return _fx ? _fx(x, y) : XelMathFunctionXY::EvalFirstDerivX(x, y);
-  }
-  double EvalFirstDerivY(const double& x, const double& y) const override {
-    return _fy ? _fy(x, y) : XelMathFunctionXY::EvalFirstDerivY(x, y);
-  }
-  XelMathInterval Eval(const XelMathInterval& I, const XelMathInterval& J,
-                       const XelTolerance& t) const override {
-    ++intervalCalls;
-    return images[0] ? images[0](I, J) : XelMathFunctionXY::Eval(I, J, t);
-  }
-#define XEL_IMAGE(Name, k)                                                                         \
-  XelMathInterval Name(const XelMathInterval& I, const XelMathInterval& J) const override {        \
-    return images[k] ? images[k](I, J) : XelMathFunctionXY::Name(I, J);                            \
-  }
-  XEL_IMAGE(EvalFirstDerivX, 1)
-  XEL_IMAGE(EvalFirstDerivY, 2)
-  XEL_IMAGE(EvalSecondDerivX2, 3)
-  XEL_IMAGE(EvalSecondDerivXY, 4)
-  XEL_IMAGE(EvalSecondDerivY2, 5)
-#undef XEL_IMAGE
-  IFn images[6];
-  mutable long intervalCalls = 0;
-
-private:
-  Fn _f, _fx, _fy;
-};
-
 // f = exp(x) sin(y) + x^2 y and its derivatives D(a, b) = d^(a+b) f / dx^a dy^b (a + b <= 3).
-double F(double x, double y) {
-  return std::exp(x) * std::sin(y) + x * x * y;
-}
-double D(int a, int b, double x, double y) {
-  const double sinDerivs[4] = {std::sin(y), std::cos(y), -std::sin(y), -std::cos(y)};
-  const double x2Derivs[4] = {x * x, 2 * x, 2, 0}, yDerivs[4] = {y, 1, 0, 0};
-  return std::exp(x) * sinDerivs[b] + x2Derivs[a] * yDerivs[b];
-}
-Fn Part(int a, int b) {
-  return XY(D(a, b, x, y));
-}
-XelMathInterval ICos(const XelMathInterval& J) {
-  return ISin(J.low + kPi / 2, J.high + kPi / 2);
-}
+double F(double x, double y) { return ClosedD(0, 0.0, 0, 0, x, y); }
+double D(int a, int b, double x, double y) { return ClosedD(0, 0.0, a, b, x, y); }
+Fn Part(int a, int b) { return XY(D(a, b, x, y)); }
 // Interval images of f, fx, fy, fxx, fxy, fyy by interval arithmetic.
 void GiveImages(FnXY& f) {
-  auto ES = [](const XelMathInterval& I, const XelMathInterval& J) {
-    return IMul(IExp(I), ISin(J.low, J.high));
-  };
-  auto EC = [](const XelMathInterval& I, const XelMathInterval& J) {
-    return IMul(IExp(I), ICos(J));
-  };
-  f.images[0] = [=](auto I, auto J) { return IAdd(ES(I, J), IMul(ISquare(I), J)); };
-  f.images[1] = [=](auto I, auto J) { return IAdd(ES(I, J), IScale(2, IMul(I, J))); };
-  f.images[2] = [=](auto I, auto J) { return IAdd(EC(I, J), ISquare(I)); };
-  f.images[3] = [=](auto I, auto J) { return IAdd(ES(I, J), IScale(2, J)); };
-  f.images[4] = [=](auto I, auto J) { return IAdd(EC(I, J), IScale(2, I)); };
-  f.images[5] = [=](auto I, auto J) { return IScale(-1, ES(I, J)); };
+  for (int k = 0; k < 6; ++k)
+    f.images[k] = [k](const XelMathInterval& I, const XelMathInterval& J) {
+      return ClosedDI(0, 0.0, kOrdersXY[k][0], kOrdersXY[k][1], I, J);
+    };
 }
-
-// Every sample of g on a (n+1) x (n+1) grid of I x J lies in K, up to the rounding of the
-// samples' own formulas (and of abscissae that end an ulp off the box's ends). Returns the
-// range of the samples.
 XelMathInterval ExpectEncloses(const Fn& g, const XelMathInterval& I, const XelMathInterval& J,
                                const XelMathInterval& K, const std::string& what, int n = 120) {
-  const double r = 1e-13;
-  XelMathInterval range(HUGE_VAL, -HUGE_VAL);
-  long misses = 0;
-  double miss[3] = {0, 0, 0};
-  for (int i = 0; i <= n; ++i)
-    for (int j = 0; j <= n; ++j) {
-      const double x = I.low + (I.high - I.low) * i / n, y = J.low + (J.high - J.low) * j / n;
-      const double v = g(x, y);
-      range = XelMathInterval(std::fmin(range.low, v), std::fmax(range.high, v));
-      if (!(v >= K.low - r * (1 + std::fabs(v)) && v <= K.high + r * (1 + std::fabs(v))) &&
-          misses++ == 0)
-        miss[0] = x, miss[1] = y, miss[2] = v;
-    }
-  EXPECT_EQ(misses, 0) << what << ": g(" << miss[0] << ", " << miss[1] << ") = " << miss[2]
-                       << " not in [" << K.low << ", " << K.high << "]";
-  return range;
+  return ExpectEnclosesXY(g, I, J, K, what, n);
 }
 
 TEST(FunctionXYDerivatives, DefaultDifferencesMatchClosedForms) {
@@ -153,11 +70,9 @@ TEST(FunctionXYDerivatives, DefaultDifferencesMatchClosedForms) {
       const double e3 = h3 * h3 * M / 6 + e2 / h3;
       double v[10];
       f->EvalUpToThirdDeriv(x, y, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]);
-      const int orders[10][2] = {{0, 0}, {1, 0}, {0, 1}, {2, 0}, {1, 1},
-                                 {0, 2}, {3, 0}, {2, 1}, {1, 2}, {0, 3}};
       const double tols[10] = {0, e1, e1, e2, e2, e2, e3, e3, e3, e3};
       for (int k = 0; k < 10; ++k)
-        EXPECT_NEAR(v[k], D(orders[k][0], orders[k][1], x, y), 2 * tols[k])
+        EXPECT_NEAR(v[k], D(kOrdersXY[k][0], kOrdersXY[k][1], x, y), 2 * tols[k])
             << "derivative " << k << (exact ? " (exact first)" : " (values only)");
     }
   }
