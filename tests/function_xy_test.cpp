@@ -47,11 +47,6 @@ void GiveImages(FnXY& f) {
       return ClosedDI(0, 0.0, kOrdersXY[k][0], kOrdersXY[k][1], I, J);
     };
 }
-XelMathInterval ExpectEncloses(const Fn& g, const XelMathInterval& I, const XelMathInterval& J,
-                               const XelMathInterval& K, const std::string& what, int n = 120) {
-  return ExpectEnclosesXY(g, I, J, K, what, n);
-}
-
 TEST(FunctionXYDerivatives, DefaultDifferencesMatchClosedForms) {
   // Errors of centred differences with step h for derivatives bounded by M = 8 on the
   // sampled square: truncation h^2 M / 6 (h^2 M / 3 for the four-point mixed one, h^2 M / 12
@@ -121,7 +116,6 @@ TEST(FunctionXYGrids, GridAndMaskedEvaluationsMatchPointValues) {
 TEST(FunctionXYIntervals, MaskedImagesEncloseSamples) {
   FnXY withImages(F, Part(1, 0), Part(0, 1)), valuesOnly(F);
   GiveImages(withImages);
-  const Fn parts[6] = {F, Part(1, 0), Part(0, 1), Part(2, 0), Part(1, 1), Part(0, 2)};
   std::mt19937 gen(11);
   std::uniform_real_distribution<double> u(-1.0, 1.0), w(0.0, 1.0);
   for (int trial = 0; trial < 16; ++trial) {
@@ -131,7 +125,7 @@ TEST(FunctionXYIntervals, MaskedImagesEncloseSamples) {
       XelMathInterval r[6];
       f->Eval(I, J, 112, &r[0], &r[1], &r[2], &r[3], &r[4], &r[5], DefaultTol());
       for (int k = 0; k < (f == &withImages ? 6 : 1); ++k)
-        ExpectEncloses(parts[k], I, J, r[k], "masked image " + std::to_string(k), 40);
+        ExpectEnclosesXY(Part(kOrdersXY[k][0], kOrdersXY[k][1]), I, J, r[k], "masked image " + std::to_string(k), 40);
     }
   }
   // Cells of equal size, the last ending exactly at the box's end.
@@ -142,7 +136,7 @@ TEST(FunctionXYIntervals, MaskedImagesEncloseSamples) {
   valuesOnly.Eval(box, counts, cells);
   for (int k = 0; k < 6; ++k) {
     const double x0 = -1.0 + 2.0 * (k / 2) / 3, y0 = -2.0 + 4.5 * (k % 2) / 2;
-    ExpectEncloses(F, XelMathInterval(x0, x0 + 2.0 / 3), XelMathInterval(y0, y0 + 2.25), cells[k],
+    ExpectEnclosesXY(F, XelMathInterval(x0, x0 + 2.0 / 3), XelMathInterval(y0, y0 + 2.25), cells[k],
                    "cell " + std::to_string(k), 40);
   }
 }
@@ -166,7 +160,7 @@ TEST(FunctionXYImages, OptimalImageEnclosesDenseSamples) {
     XelMathInterval cheb;
     const bool byChebyshev = f.ComputeImageByChebyshev(row.I, row.J, cheb, DefaultTol()) != 0;
     const XelMathInterval K = f.ComputeOptimalImage(row.I, row.J, DefaultTol());
-    const XelMathInterval seen = ExpectEncloses(row.f, row.I, row.J, K, row.name, 300);
+    const XelMathInterval seen = ExpectEnclosesXY(row.f, row.I, row.J, K, row.name, 300);
     // Tightness: the fallback is the extremum search itself, the series bound a sum of terms.
     const double spread = seen.high - seen.low;
     EXPECT_LE(K.high - K.low, spread * (byChebyshev ? 2.5 : 1.001)) << row.name;
@@ -182,7 +176,7 @@ TEST(FunctionXYImages, OptimalImageEnclosesDenseSamples) {
   XelMathAttrScaleOption option(1, &pF, 2, pX, 0, nullptr);
   const FnXY kink(rows[3].f);
   const XelMathInterval S = ComputeOptimalImage(&kink, {-1, 1}, {-1, 1}, model, &option, 0);
-  ExpectEncloses(rows[3].f, {-1, 1}, {-1, 1}, S, "scaled model", 300);
+  ExpectEnclosesXY(rows[3].f, {-1, 1}, {-1, 1}, S, "scaled model", 300);
   EXPECT_LE(S.high - S.low, 2.3424);
   EXPECT_EQ(LiveBlocks(), before);
 }
@@ -194,7 +188,7 @@ TEST(FunctionXYImages, RecursiveRefinementEnclosesAndStopsAtDepthThree) {
   const XelMathInterval K = f.Eval(I, J, DefaultTol());
   f.intervalCalls = 0;
   const XelMathInterval R = f.RComputeOptimalImage(I, J, K, 0, DefaultTol());
-  ExpectEncloses(F, I, J, R, "refined image", 200);
+  ExpectEnclosesXY(F, I, J, R, "refined image", 200);
   EXPECT_LE(R.high - R.low, K.high - K.low);
   EXPECT_LE(f.intervalCalls, 4 + 16 + 64); // three levels of four pieces at most
   f.intervalCalls = 0;
@@ -271,12 +265,8 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
   const FnXY camel(
       XY((4 - 2.1 * x * x + x * x * x * x / 3) * x * x + x * y + (4 * y * y - 4) * y * y));
   ExpectMinima(camel, XelMathInterval2D(-3, 3, -2, 2),
-               {{0.0898, -0.7126},
-                {-0.0898, 0.7126},
-                {1.7036, -0.7961},
-                {-1.7036, 0.7961},
-                {1.6071, 0.5687},
-                {-1.6071, -0.5687}},
+               {{0.0898, -0.7126}, {-0.0898, 0.7126}, {1.7036, -0.7961}, {-1.7036, 0.7961},
+                {1.6071, 0.5687}, {-1.6071, -0.5687}},
                nullptr, "six-hump camel", 1e-4);
 
   // Maxima not below the limit: the cap's top (0 at (0.3, 0.1)) passes -0.5, not 0.5; the
@@ -385,13 +375,9 @@ TEST(FunctionXYChebyshev, CoefficientsOfAKnownSeries) {
       }
   }
   double c[400];
-  using T = XelMathFourierTransform;
   for (const long bad : {7L, 18L, 0L})
-    ExpectInputError(
-        [&] {
-          T::ChebyshevCoefficientsXY(&f, {0, 1}, {0, 1}, 4, bad, c);
-        },
-        0x20009, {"ChebyshevCoefficientsXY", " "});
+    ExpectInputError([&] { XelMathFourierTransform::ChebyshevCoefficientsXY(&f, {0, 1}, {0, 1}, 4, bad, c); },
+                     0x20009, {"ChebyshevCoefficientsXY", " "});
 }
 
 } // namespace
