@@ -77,18 +77,6 @@ XelMathInterval NaiveImage(const std::vector<double>& a, const Shape& s, const X
   return acc;
 }
 
-// Range of g over 21 x 21 samples of I x J (corners included).
-XelMathInterval SampledRange(const std::function<double(double, double)>& g,
-                             const XelMathInterval& I, const XelMathInterval& J) {
-  XelMathInterval r(HUGE_VAL, -HUGE_VAL);
-  for (int k = 0; k <= 20; ++k)
-    for (int l = 0; l <= 20; ++l) {
-      const double v = g(I.low + (I.high - I.low) * k / 20.0, J.low + (J.high - J.low) * l / 20.0);
-      r = XelMathInterval(std::fmin(r.low, v), std::fmax(r.high, v));
-    }
-  return r;
-}
-
 void ExpectEncloses(const XelMathInterval& image, const XelMathInterval& range, double slack,
                     const char* what) {
   EXPECT_LE(image.low, range.low + slack) << what;
@@ -216,7 +204,7 @@ TEST(PolynomXY, ImagesEncloseSamplesAndTheOptimalOneIsTheTightest) {
   std::mt19937 rng(5);
   std::uniform_real_distribution<double> centre(-1.5, 1.5), half(0.0, 1.0);
   const XelTolerance& tol = DefaultTol();
-  const int orders[6][2] = {{0, 0}, {1, 0}, {0, 1}, {2, 0}, {1, 1}, {0, 2}};
+  const auto& orders = kOrdersXY;
   for (const Shape& s : kShapes) {
     const std::vector<double> a = Coefficients(rng, s);
     const XelMathPolynomXY P(s.dx, s.dy, a.data(), s.sx, s.sy);
@@ -235,12 +223,9 @@ TEST(PolynomXY, ImagesEncloseSamplesAndTheOptimalOneIsTheTightest) {
         double mag = 0.0;
         Reference(a, s, I.high, J.high, orders[k][0], orders[k][1], &mag);
         const double slack = 1e-12 * (1 + 10 * mag);
-        const XelMathInterval range = SampledRange(
-            [&](double x, double y) {
-              return double(Reference(a, s, x, y, orders[k][0], orders[k][1]));
-            },
-            I, J);
-        ExpectEncloses(single[k], range, slack, "interval Horner");
+        const XelMathInterval range = ExpectEnclosesXY(
+            [&](double x, double y) { return double(Reference(a, s, x, y, orders[k][0], orders[k][1])); },
+            I, J, single[k], "interval Horner", 20, slack / (1 + mag));
         ExpectEncloses(masked[k], range, slack, "masked interval evaluation");
         if (k > 0)
           continue;
@@ -279,8 +264,7 @@ TEST(PolynomXY, HighDegreesAndScaleOptionsOfTheOptimalImage) {
   const XelMathInterval image = P.ComputeOptimalImage(I, J, tol);
   EXPECT_EQ(image.low, general.low);
   EXPECT_EQ(image.high, general.high);
-  ExpectEncloses(image, SampledRange([&](double x, double y) { return P.Eval(x, y); }, I, J), 1e-9,
-                 "degree 16");
+  ExpectEnclosesXY([&](double x, double y) { return P.Eval(x, y); }, I, J, image, "degree 16", 20, 1e-9);
   // An option filed for the polynomial must be one function of two variables.
   XelMathAttrScaleOption wrong(1, 1);
   ExpectInputError(
@@ -293,8 +277,7 @@ TEST(PolynomXY, HighDegreesAndScaleOptionsOfTheOptimalImage) {
   const std::vector<double> b = Coefficients(rng, s);
   const XelMathPolynomXY Q(4, 5, b.data(), 0.3, 0.1);
   const XelMathInterval withOption = ComputeOptimalImage(&Q, I, J, scaled, &right, 0);
-  ExpectEncloses(withOption, SampledRange([&](double x, double y) { return Q.Eval(x, y); }, I, J),
-                 1e-9, "scaled copy");
+  ExpectEnclosesXY([&](double x, double y) { return Q.Eval(x, y); }, I, J, withOption, "scaled copy", 20, 1e-9);
 }
 
 TEST(PolynomXY, AlgebraAcrossShiftPointsIsPointwise) {
