@@ -81,74 +81,14 @@ public:
 
 const auto& kOrders = kOrdersXY;
 
-// g(x, y) = a(x) b(y) from two reference leaves, exact to the third order and over boxes,
-// counting its point and interval evaluations (one per call of any operation).
-class ProductXY : public XelMathFunctionXY {
-public:
-  ProductXY(LeafX* a, LeafX* b) : _a(a), _b(b) { ++gLiveLeaves; }
-  ProductXY(const ProductXY& o) : XelMathFunctionXY(o), offered(o.offered), _a(o._a), _b(o._b) {
-    ++gLiveLeaves;
-  }
-  ~ProductXY() override { --gLiveLeaves; }
-  const char* IsA() const override { return "ProductXY"; }
-  unsigned char IsOption(const long o) const override { return (o & ~offered) == 0; }
-  XelMathFunctionXY* Duplicate() const override { return new ProductXY(*this); }
-  XelMathFunctionXY* DeepDuplicate() const override { return Duplicate(); }
-  double D(int i, int j, double x, double y) const { return _a->D(i, x) * _b->D(j, y); }
-  Iv DI(int i, int j, const Iv& I, const Iv& J) const {
-    ++intervalCalls;
-    return IMul(_a->DI(i, I), _b->DI(j, J));
-  }
-  double One(int k, double x, double y) const {
-    ++pointCalls;
-    return D(kOrders[k][0], kOrders[k][1], x, y);
-  }
-  typedef const double& R;
-  using XelMathFunctionXY::Eval;
-  double Eval(R x, R y) const override { return One(0, x, y); }
-  double EvalFirstDerivX(R x, R y) const override { return One(1, x, y); }
-  double EvalFirstDerivY(R x, R y) const override { return One(2, x, y); }
-  double EvalSecondDerivX2(R x, R y) const override { return One(3, x, y); }
-  double EvalSecondDerivXY(R x, R y) const override { return One(4, x, y); }
-  double EvalSecondDerivY2(R x, R y) const override { return One(5, x, y); }
-  double EvalThirdDerivX3(R x, R y) const override { return One(6, x, y); }
-  double EvalThirdDerivX2Y(R x, R y) const override { return One(7, x, y); }
-  double EvalThirdDerivXY2(R x, R y) const override { return One(8, x, y); }
-  double EvalThirdDerivY3(R x, R y) const override { return One(9, x, y); }
-  // One counted call for every output asked for.
-  void Eval(R x, R y, const long m, double* f, double* fx, double* fy, double* fxx, double* fxy,
-            double* fyy) const override {
-    ++pointCalls;
-    double* const out[6] = {f, fx, fy, fxx, fxy, fyy};
-    for (int k = 0; k < 6; k++)
-      if (out[k] && (m & (k == 0 ? 1 : k < 3 ? 2 : 4)))
-        *out[k] = D(kOrders[k][0], kOrders[k][1], x, y);
-  }
-  Iv Eval(const Iv& I, const Iv& J, const XelTolerance&) const override { return DI(0, 0, I, J); }
-  Iv EvalFirstDerivX(const Iv& I, const Iv& J) const override { return DI(1, 0, I, J); }
-  Iv EvalFirstDerivY(const Iv& I, const Iv& J) const override { return DI(0, 1, I, J); }
-  Iv EvalSecondDerivX2(const Iv& I, const Iv& J) const override { return DI(2, 0, I, J); }
-  Iv EvalSecondDerivXY(const Iv& I, const Iv& J) const override { return DI(1, 1, I, J); }
-  Iv EvalSecondDerivY2(const Iv& I, const Iv& J) const override { return DI(0, 2, I, J); }
-
-  long offered = ~0L;
-  mutable long pointCalls = 0, intervalCalls = 0;
-
-private:
-  std::shared_ptr<LeafX> _a, _b;
-};
-
-// g1 = sin(1.3 x + 0.2) (0.5 y^2 - 0.3 y + 0.8), g2 = exp(0.5 x) sin(0.7 y + 0.1),
-// g3 = (x^2 - x + 0.5) 0.9 exp(-0.4 y), and h = F(g1, g2, g3) written out.
+// g1 = exp(x) sin(y) + x^2 y + 0.3, g2 = sin(x + 2y) - 0.2, g3 = x - y^2 + 0.5 (counting their
+// evaluations), and h = F(g1, g2, g3) written out.
 struct Components {
-  ProductXY g1{new SineX(1.3, 0.2), new QuadX(0.5, -0.3, 0.8)};
-  ProductXY g2{new ExpX(1.0, 0.5), new SineX(0.7, 0.1)};
-  ProductXY g3{new QuadX(1.0, -1.0, 0.5), new ExpX(0.9, -0.4)};
+  ClosedXY g1{0, 0.3}, g2{2, -0.2}, g3{1, 0.5};
   const XelMathFunctionXY* g[3] = {&g1, &g2, &g3};
   static double H(double x, double y) {
-    const double u = std::sin(1.3 * x + 0.2) * ((0.5 * y - 0.3) * y + 0.8);
-    const double v = std::exp(0.5 * x) * std::sin(0.7 * y + 0.1);
-    const double w = ((x - 1.0) * x + 0.5) * 0.9 * std::exp(-0.4 * y);
+    const double u = std::exp(x) * std::sin(y) + x * x * y + 0.3;
+    const double v = std::sin(x + 2 * y) - 0.2, w = x - y * y + 0.5;
     return u * std::exp(v) + w * w + 0.5 * u * v * w;
   }
 };
@@ -265,7 +205,7 @@ TEST(CompositionsXY, MemoriesEvaluateTheirFunctionOncePerPointAndBox) {
 // Owning variants delete every component once (one given twice included), deep copies own
 // independent copies, and nothing stays allocated.
 TEST(CompositionsXY, OwningVariantsAndDeepCopiesReleaseEverything) {
-  const long leaves = gLiveLeaves, blocks = LiveBlocks();
+  const long leaves = gLiveLeaves, leavesXY = gLiveXY, blocks = LiveBlocks();
   const XelTolerance& tol = DefaultTol();
   {
     Components c;
@@ -295,6 +235,7 @@ TEST(CompositionsXY, OwningVariantsAndDeepCopiesReleaseEverything) {
     EXPECT_EQ(definitionCopy->Eval(0.5, 0.5), c.g1.D(0, 0, 0.5, 0.5));
   }
   EXPECT_EQ(gLiveLeaves, leaves);
+  EXPECT_EQ(gLiveXY, leavesXY);
   EXPECT_EQ(LiveBlocks(), blocks);
 }
 

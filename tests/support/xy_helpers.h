@@ -26,7 +26,7 @@ void RoutesXY(const XelMathFunctionXY& f, double x, double y, double o[3][10]);
 // 1 and 2 to h^6, order 3 to h^4); order 0 is g itself.
 double StencilXY(const Fn2& g, int a, int b, double x, double y, double h = 0.01);
 
-// kind 0: exp(x) sin(y) + x^2 y + c; kind 1: x - y^2 + c. Derivative (a, b), a + b <= 3, and
+// kind 0: exp(x) sin(y) + x^2 y + c; kind 1: x - y^2 + c; kind 2: sin(x + 2y) + c. Derivative (a, b), a + b <= 3, and
 // its image over I x J by interval arithmetic, a + b <= 2.
 double ClosedD(int kind, double c, int a, int b, double x, double y);
 XelMathInterval ClosedDI(int kind, double c, int a, int b, const XelMathInterval& I,
@@ -34,19 +34,24 @@ XelMathInterval ClosedDI(int kind, double c, int a, int b, const XelMathInterval
 
 extern long gLiveXY; // ClosedXY objects alive
 
-// ClosedD with every exact point derivative and image (options up to 64).
+// ClosedD with every exact point derivative and image, offering the options in `offered`,
+// counting its point evaluations (one per call, the masked one included) and interval ones.
 class ClosedXY : public XelMathFunctionXY {
 public:
   explicit ClosedXY(int kind = 0, double c = 0.0) : _kind(kind), _c(c) { ++gLiveXY; }
-  ClosedXY(const ClosedXY& o) : XelMathFunctionXY(o), loose(o.loose), _kind(o._kind), _c(o._c) {
+  ClosedXY(const ClosedXY& o)
+      : XelMathFunctionXY(o), loose(o.loose), offered(o.offered), _kind(o._kind), _c(o._c) {
     ++gLiveXY;
   }
   ~ClosedXY() override { --gLiveXY; }
   const char* IsA() const override { return "ClosedXY"; }
-  unsigned char IsOption(const long o) const override { return (o & ~127L) == 0; }
+  unsigned char IsOption(const long o) const override { return (o & ~offered) == 0; }
   XelMathFunctionXY* Duplicate() const override { return new ClosedXY(*this); }
   XelMathFunctionXY* DeepDuplicate() const override { return Duplicate(); }
   double D(int a, int b, double x, double y) const { return ClosedD(_kind, _c, a, b, x, y); }
+  XelMathInterval DI(int a, int b, const XelMathInterval& I, const XelMathInterval& J) const {
+    return ClosedDI(_kind, _c, a, b, I, J);
+  }
   using XelMathFunctionXY::Eval;
   using XelMathFunctionXY::EvalFirstDerivX;
   using XelMathFunctionXY::EvalFirstDerivY;
@@ -54,7 +59,7 @@ public:
   using XelMathFunctionXY::EvalSecondDerivXY;
   using XelMathFunctionXY::EvalSecondDerivY2;
 #define XEL_D(Name, a, b)                                                                          \
-  double Name(const double& x, const double& y) const override { return D(a, b, x, y); }
+  double Name(const double& x, const double& y) const override { return ++pointCalls, D(a, b, x, y); }
   XEL_D(Eval, 0, 0)
   XEL_D(EvalFirstDerivX, 1, 0)
   XEL_D(EvalFirstDerivY, 0, 1)
@@ -66,11 +71,13 @@ public:
   XEL_D(EvalThirdDerivXY2, 1, 2)
   XEL_D(EvalThirdDerivY3, 0, 3)
 #undef XEL_D
+  void Eval(const double& x, const double& y, const long m, double* f, double* fx, double* fy,
+            double* fxx, double* fxy, double* fyy) const override;
   XelMathInterval Eval(const XelMathInterval& I, const XelMathInterval& J,
                        const XelTolerance&) const override;
 #define XEL_DI(Name, a, b)                                                                         \
   XelMathInterval Name(const XelMathInterval& I, const XelMathInterval& J) const override {        \
-    return ClosedDI(_kind, _c, a, b, I, J);                                                        \
+    return ++intervalCalls, DI(a, b, I, J);                                                        \
   }
   XEL_DI(EvalFirstDerivX, 1, 0)
   XEL_DI(EvalFirstDerivY, 0, 1)
@@ -79,6 +86,8 @@ public:
   XEL_DI(EvalSecondDerivY2, 0, 2)
 #undef XEL_DI
   double loose = 0; // widening of the value image, in proportion to the box
+  long offered = 127;
+  mutable long pointCalls = 0, intervalCalls = 0;
 
 private:
   int _kind;
