@@ -53,11 +53,6 @@ public:
     return ClosedDI(_kind, _c, a, b, I, J);
   }
   using XelMathFunctionXY::Eval;
-  using XelMathFunctionXY::EvalFirstDerivX;
-  using XelMathFunctionXY::EvalFirstDerivY;
-  using XelMathFunctionXY::EvalSecondDerivX2;
-  using XelMathFunctionXY::EvalSecondDerivXY;
-  using XelMathFunctionXY::EvalSecondDerivY2;
 #define XEL_D(Name, a, b)                                                                          \
   double Name(const double& x, const double& y) const override { return ++pointCalls, D(a, b, x, y); }
   XEL_D(Eval, 0, 0)
@@ -105,8 +100,6 @@ public:
     return o != 0 && (o & ~offered) == 0;
   }
   using XelMathFunctionXY::Eval;
-  using XelMathFunctionXY::EvalFirstDerivX;
-  using XelMathFunctionXY::EvalFirstDerivY;
   using XelMathFunctionXY::EvalSecondDerivX2;
   using XelMathFunctionXY::EvalSecondDerivXY;
   using XelMathFunctionXY::EvalSecondDerivY2;
