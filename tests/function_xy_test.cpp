@@ -128,16 +128,17 @@ TEST(FunctionXYIntervals, MaskedImagesEncloseSamples) {
         ExpectEnclosesXY(Part(kOrdersXY[k][0], kOrdersXY[k][1]), I, J, r[k], "masked image " + std::to_string(k), 40);
     }
   }
-  // Cells of equal size, the last ending exactly at the box's end.
+  // Cells of equal size, the last ending exactly at the box's end: each the image of its cell.
   const double coords[4] = {-1.0, 1.0, -2.0, 2.5};
   const XelMathIntervalND box(2, coords);
   const long counts[2] = {3, 2};
   XelMathInterval cells[6];
-  valuesOnly.Eval(box, counts, cells);
+  withImages.Eval(box, counts, cells);
   for (int k = 0; k < 6; ++k) {
     const double x0 = -1.0 + 2.0 * (k / 2) / 3, y0 = -2.0 + 4.5 * (k % 2) / 2;
-    ExpectEnclosesXY(F, XelMathInterval(x0, x0 + 2.0 / 3), XelMathInterval(y0, y0 + 2.25), cells[k],
-                   "cell " + std::to_string(k), 40);
+    const XelMathInterval cell = ClosedDI(0, 0.0, 0, 0, {x0, x0 + 2.0 / 3}, {y0, y0 + 2.25});
+    EXPECT_NEAR(cells[k].low, cell.low, 1e-12) << k;
+    EXPECT_NEAR(cells[k].high, cell.high, 1e-12) << k;
   }
 }
 
