@@ -33,7 +33,7 @@ namespace {
 using namespace xeltest;
 using Ptr = std::unique_ptr<XelMathFunctionXY>;
 
-double A0(int a, int b, double x, double y) { return ClosedD(0, 0.0, a, b, x, y); }
+const auto A0 = [](int a, int b, double x, double y) { return ClosedD(0, 0.0, a, b, x, y); };
 
 // The composites under test, each owning its leaves, with an independent closed form.
 struct Case {
@@ -59,7 +59,8 @@ XelMathFunctionXY* MakeGrid() {
 
 double GridValue(double x, double y) {
   const int i = x > 0.2, j = (y > -0.3) + (y > 0.4), p = 3 * i + j;
-  return ClosedD(p % 2, p % 2 ? 2.0 + p : 0.1 * p, 0, 0, x - kBx[i] + 0.1 * p, y - kBy[j] - 0.05 * p);
+  return ClosedD(p % 2, p % 2 ? 2.0 + p : 0.1 * p, 0, 0, x - kBx[i] + 0.1 * p,
+                 y - kBy[j] - 0.05 * p);
 }
 
 XelMathFunctionXY* MakeExtended() {
@@ -86,7 +87,8 @@ XelMathFunctionXY* MakeDistance3() {
 std::vector<Case> Cases() {
   const XelMathInterval unit(-1, 1);
   return {
-      {"fraction", [] { return new XelMathFractionXYDel(new ClosedXY(0, 0.3), new ClosedXY(1, 3.0)); },
+      {"fraction",
+       [] { return new XelMathFractionXYDel(new ClosedXY(0, 0.3), new ClosedXY(1, 3.0)); },
        [](double x, double y) { return (A0(0, 0, x, y) + 0.3) / (x - y * y + 3); }, unit, unit,
        1e-6},
       {"sum", [] { return new XelMathSumXYsDel(new ExpX(0.7, 1.3), new SineX(2, 0.4, 0.5)); },
@@ -210,6 +212,7 @@ TEST(CompositesXY, PiecewiseLookupTakesTheLowerPatchOnABreakpoint) {
 TEST(CompositesXY, ConstructionRefusesBadInputBeforeAllocating) {
   const long blocks = LiveBlocks();
   const double good[3] = {0, 1, 2}, flat[3] = {0, 1, 1}, nan[3] = {0, kNaN, 2};
+  const long big = 1L << 40;
   ClosedXY leaf(0, 0.0);
   const XelMathFunctionXY* four[4] = {&leaf, &leaf, &leaf, &leaf};
   QuadX line(0, 1, 0);
@@ -227,7 +230,7 @@ TEST(CompositesXY, ConstructionRefusesBadInputBeforeAllocating) {
       {[&] { XelMathPiecewiseXY p(2, flat, 2, good, four, nullptr, nullptr); }, 0x2000b, {}},
       {[&] { XelMathPiecewiseXY p(2, good, 2, nan, four, nullptr, nullptr); }, 0x2000b, {}},
       {[&] { XelMathPiecewiseXY p(-1, good, 2, good, four, nullptr, nullptr); }, 0x20006, {}},
-      {[&] { XelMathPiecewiseXY p(1L << 40, good, 1L << 40, good, four, nullptr, nullptr); }, 0x20006, {}},
+      {[&] { XelMathPiecewiseXY p(big, good, big, good, four, nullptr, nullptr); }, 0x20006, {}},
       {[&] { XelMathPiecewiseXY p(2, good, 2, good, nullptr, nullptr, nullptr); }, 0x20006, {}},
   };
   for (const Bad& b : table)

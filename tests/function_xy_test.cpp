@@ -37,9 +37,9 @@ using Fn = Fn2;
 #define XY(expr) [=](double x, double y) { return (expr); }
 
 // f = exp(x) sin(y) + x^2 y and its derivatives D(a, b) = d^(a+b) f / dx^a dy^b (a + b <= 3).
-double F(double x, double y) { return ClosedD(0, 0.0, 0, 0, x, y); }
-double D(int a, int b, double x, double y) { return ClosedD(0, 0.0, a, b, x, y); }
-Fn Part(int a, int b) { return XY(D(a, b, x, y)); }
+const auto F = [](double x, double y) { return ClosedD(0, 0.0, 0, 0, x, y); };
+const auto D = [](int a, int b, double x, double y) { return ClosedD(0, 0.0, a, b, x, y); };
+const auto Part = [](int a, int b) { return Fn(XY(D(a, b, x, y))); };
 // Interval images of f, fx, fy, fxx, fxy, fyy by interval arithmetic.
 void GiveImages(FnXY& f) {
   for (int k = 0; k < 6; ++k)
@@ -125,7 +125,8 @@ TEST(FunctionXYIntervals, MaskedImagesEncloseSamples) {
       XelMathInterval r[6];
       f->Eval(I, J, 112, &r[0], &r[1], &r[2], &r[3], &r[4], &r[5], DefaultTol());
       for (int k = 0; k < (f == &withImages ? 6 : 1); ++k)
-        ExpectEnclosesXY(Part(kOrdersXY[k][0], kOrdersXY[k][1]), I, J, r[k], "masked image " + std::to_string(k), 40);
+        ExpectEnclosesXY(Part(kOrdersXY[k][0], kOrdersXY[k][1]), I, J, r[k],
+                         "masked image " + std::to_string(k), 40);
     }
   }
   // Cells of equal size, the last ending exactly at the box's end: each the image of its cell.
@@ -265,10 +266,10 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
   // The six local minima of the six-hump camel function, each once (published values).
   const FnXY camel(
       XY((4 - 2.1 * x * x + x * x * x * x / 3) * x * x + x * y + (4 * y * y - 4) * y * y));
-  ExpectMinima(camel, XelMathInterval2D(-3, 3, -2, 2),
-               {{0.0898, -0.7126}, {-0.0898, 0.7126}, {1.7036, -0.7961}, {-1.7036, 0.7961},
-                {1.6071, 0.5687}, {-1.6071, -0.5687}},
-               nullptr, "six-hump camel", 1e-4);
+  Points six; // symmetric under (x, y) -> (-x, -y)
+  for (const auto& p : Points{{0.0898, -0.7126}, {1.7036, -0.7961}, {1.6071, 0.5687}})
+    six.push_back(p), six.push_back({-p[0], -p[1]});
+  ExpectMinima(camel, XelMathInterval2D(-3, 3, -2, 2), six, nullptr, "six-hump camel", 1e-4);
 
   // Maxima not below the limit: the cap's top (0 at (0.3, 0.1)) passes -0.5, not 0.5; the
   // limit is negated for the minimization of the opposite and restored.
@@ -376,9 +377,13 @@ TEST(FunctionXYChebyshev, CoefficientsOfAKnownSeries) {
       }
   }
   double c[400];
+  using T = XelMathFourierTransform;
   for (const long bad : {7L, 18L, 0L})
-    ExpectInputError([&] { XelMathFourierTransform::ChebyshevCoefficientsXY(&f, {0, 1}, {0, 1}, 4, bad, c); },
-                     0x20009, {"ChebyshevCoefficientsXY", " "});
+    ExpectInputError(
+        [&] {
+          T::ChebyshevCoefficientsXY(&f, {0, 1}, {0, 1}, 4, bad, c);
+        },
+        0x20009, {"ChebyshevCoefficientsXY", " "});
 }
 
 } // namespace

@@ -105,10 +105,13 @@ TEST(PolynomXY, EveryDerivativeMatchesTheDifferentiatedMonomials) {
         double mag = 0.0;
         const double ref = double(Reference(a, s, x, y, orders[k][0], orders[k][1], &mag));
         const double tol = 64 * (s.dx + s.dy + 2) * kEps * (mag + 1e-300);
-        const double got[6] = {routes[0][k], routes[1][k], routes[2][k], pass[k],
-                               k < 6 ? d[k] : ref, k == 1 || k == 2 ? (k == 1 ? DX : DY)->Eval(x, y) : ref};
+        const double dk = k < 6 ? d[k] : ref, dp = k == 1   ? DX->Eval(x, y)
+                                                   : k == 2 ? DY->Eval(x, y)
+                                                            : ref;
+        const double got[6] = {routes[0][k], routes[1][k], routes[2][k], pass[k], dk, dp};
         for (int r = 0; r < 6; ++r)
-          EXPECT_NEAR(got[r], ref, tol) << "order " << k << " route " << r << " degrees " << s.dx << "," << s.dy;
+          EXPECT_NEAR(got[r], ref, tol)
+              << "order " << k << " route " << r << " degrees " << s.dx << "," << s.dy;
       }
       // Masked evaluation writes exactly the requested groups.
       for (long m = 0; m <= 7; ++m) {
@@ -117,7 +120,8 @@ TEST(PolynomXY, EveryDerivativeMatchesTheDifferentiatedMonomials) {
         P.Eval(x, y, m, &mask[0], &mask[1], &mask[2], &mask[3], &mask[4], &mask[5]);
         for (int k = 0; k < 6; ++k) {
           const long bit = k == 0 ? 1 : (k < 3 ? 2 : 4);
-          EXPECT_NEAR(mask[k], (m & bit) ? d[k] : -777.0, 1e-12 * (1 + std::fabs(d[k]))) << m << " " << k;
+          EXPECT_NEAR(mask[k], (m & bit) ? d[k] : -777.0, 1e-12 * (1 + std::fabs(d[k])))
+              << m << " " << k;
         }
       }
     }
@@ -174,7 +178,8 @@ TEST(PolynomXY, GridsAgreeWithPointEvaluation) {
              out[4].data(), out[5].data());
       for (long i = 0; i < n[0]; ++i)
         for (long j = 0; j < n[1]; ++j) {
-          const double x = i == n[0] - 1 && n[0] > 1 ? 0.7 : -1.0 + i * 1.7 / std::max(n[0] - 1, 1L);
+          const double x =
+              i == n[0] - 1 && n[0] > 1 ? 0.7 : -1.0 + i * 1.7 / std::max(n[0] - 1, 1L);
           const double y = j == n[1] - 1 && n[1] > 1 ? 1.9 : 0.1 + j * 1.8 / std::max(n[1] - 1, 1L);
           double e[6] = {-777.0, -777.0, -777.0, -777.0, -777.0, -777.0};
           P.Eval(x, y, mask, &e[0], &e[1], &e[2], &e[3], &e[4], &e[5]);
@@ -219,7 +224,9 @@ TEST(PolynomXY, ImagesEncloseSamplesAndTheOptimalOneIsTheTightest) {
         Reference(a, s, I.high, J.high, orders[k][0], orders[k][1], &mag);
         const double slack = 1e-12 * (1 + 10 * mag);
         const XelMathInterval range = ExpectEnclosesXY(
-            [&](double x, double y) { return double(Reference(a, s, x, y, orders[k][0], orders[k][1])); },
+            [&](double x, double y) {
+              return double(Reference(a, s, x, y, orders[k][0], orders[k][1]));
+            },
             I, J, single[k], "interval Horner", 20, slack / (1 + mag));
         ExpectEncloses(masked[k], range, slack, "masked interval evaluation");
         if (k > 0)
@@ -259,7 +266,8 @@ TEST(PolynomXY, HighDegreesAndScaleOptionsOfTheOptimalImage) {
   const XelMathInterval image = P.ComputeOptimalImage(I, J, tol);
   EXPECT_EQ(image.low, general.low);
   EXPECT_EQ(image.high, general.high);
-  ExpectEnclosesXY([&](double x, double y) { return P.Eval(x, y); }, I, J, image, "degree 16", 20, 1e-9);
+  ExpectEnclosesXY([&](double x, double y) { return P.Eval(x, y); }, I, J, image, "degree 16", 20,
+                   1e-9);
   // An option filed for the polynomial must be one function of two variables.
   XelMathAttrScaleOption wrong(1, 1);
   ExpectInputError(
@@ -272,7 +280,8 @@ TEST(PolynomXY, HighDegreesAndScaleOptionsOfTheOptimalImage) {
   const std::vector<double> b = Coefficients(rng, s);
   const XelMathPolynomXY Q(4, 5, b.data(), 0.3, 0.1);
   const XelMathInterval withOption = ComputeOptimalImage(&Q, I, J, scaled, &right, 0);
-  ExpectEnclosesXY([&](double x, double y) { return Q.Eval(x, y); }, I, J, withOption, "scaled copy", 20, 1e-9);
+  ExpectEnclosesXY([&](double x, double y) { return Q.Eval(x, y); }, I, J, withOption,
+                   "scaled copy", 20, 1e-9);
 }
 
 TEST(PolynomXY, AlgebraAcrossShiftPointsIsPointwise) {
@@ -330,7 +339,8 @@ TEST(PolynomXY, ChebyshevApproximationXYIsWithinTolerance) {
   const FnXY smooth([](double x, double y) { return std::exp(0.5 * x) * std::cos(y); });
   const XelMathInterval I(0.2, 1.4), J(-1.0, 0.5);
   using T = XelMathFourierTransform;
-  const std::unique_ptr<XelMathPolynomXY> A(T::ChebyshevApproximationXY(&smooth, I, J, 16, 16, 1e-8));
+  const std::unique_ptr<XelMathPolynomXY> A(
+      T::ChebyshevApproximationXY(&smooth, I, J, 16, 16, 1e-8));
   ASSERT_TRUE(A);
   ExpectEnclosesXY(XY(A->Eval(x, y) - smooth.Eval(x, y)), I, J, XelMathInterval(-1e-8, 1e-8),
                    "approximation error", 12, 0.0);

@@ -12,13 +12,18 @@ const int kOrdersXY[10][2] = {{0, 0}, {1, 0}, {0, 1}, {2, 0}, {1, 1},
 long gLiveXY = 0;
 
 double DerivXY(const XelMathFunctionXY& f, int k, double x, double y) {
-  typedef double (XelMathFunctionXY::*Op)(const double&, const double&) const;
-  static const Op ops[10] = {
-      &XelMathFunctionXY::Eval,              &XelMathFunctionXY::EvalFirstDerivX,
-      &XelMathFunctionXY::EvalFirstDerivY,   &XelMathFunctionXY::EvalSecondDerivX2,
-      &XelMathFunctionXY::EvalSecondDerivXY, &XelMathFunctionXY::EvalSecondDerivY2,
-      &XelMathFunctionXY::EvalThirdDerivX3,  &XelMathFunctionXY::EvalThirdDerivX2Y,
-      &XelMathFunctionXY::EvalThirdDerivXY2, &XelMathFunctionXY::EvalThirdDerivY3};
+  typedef XelMathFunctionXY G;
+  typedef double (G::*Op)(const double&, const double&) const;
+  static const Op ops[10] = {&G::Eval,
+                             &G::EvalFirstDerivX,
+                             &G::EvalFirstDerivY,
+                             &G::EvalSecondDerivX2,
+                             &G::EvalSecondDerivXY,
+                             &G::EvalSecondDerivY2,
+                             &G::EvalThirdDerivX3,
+                             &G::EvalThirdDerivX2Y,
+                             &G::EvalThirdDerivXY2,
+                             &G::EvalThirdDerivY3};
   return (f.*ops[k])(x, y);
 }
 
@@ -33,11 +38,10 @@ void RoutesXY(const XelMathFunctionXY& f, double x, double y, double o[3][10]) {
 }
 
 double StencilXY(const Fn2& g, int a, int b, double x, double y, double h) {
-  static const double w[4][7] = {
-      {0, 0, 0, 1, 0, 0, 0},
-      {-1. / 60, 3. / 20, -3. / 4, 0, 3. / 4, -3. / 20, 1. / 60},
-      {1. / 90, -3. / 20, 3. / 2, -49. / 18, 3. / 2, -3. / 20, 1. / 90},
-      {1. / 8, -1, 13. / 8, 0, -13. / 8, 1, -1. / 8}};
+  static const double w[4][7] = {{0, 0, 0, 1, 0, 0, 0},
+                                 {-1. / 60, 3. / 20, -3. / 4, 0, 3. / 4, -3. / 20, 1. / 60},
+                                 {1. / 90, -3. / 20, 3. / 2, -49. / 18, 3. / 2, -3. / 20, 1. / 90},
+                                 {1. / 8, -1, 13. / 8, 0, -13. / 8, 1, -1. / 8}};
   double sum = 0.0;
   for (int i = 0; i < 7; ++i)
     for (int j = 0; j < 7; ++j)

@@ -26,8 +26,8 @@ void RoutesXY(const XelMathFunctionXY& f, double x, double y, double o[3][10]);
 // 1 and 2 to h^6, order 3 to h^4); order 0 is g itself.
 double StencilXY(const Fn2& g, int a, int b, double x, double y, double h = 0.01);
 
-// kind 0: exp(x) sin(y) + x^2 y + c; kind 1: x - y^2 + c; kind 2: sin(x + 2y) + c. Derivative (a, b), a + b <= 3, and
-// its image over I x J by interval arithmetic, a + b <= 2.
+// kind 0: exp(x) sin(y) + x^2 y + c; kind 1: x - y^2 + c; kind 2: sin(x + 2y) + c.
+// Derivative (a, b), a + b <= 3, and its image over I x J by interval arithmetic, a + b <= 2.
 double ClosedD(int kind, double c, int a, int b, double x, double y);
 XelMathInterval ClosedDI(int kind, double c, int a, int b, const XelMathInterval& I,
                          const XelMathInterval& J);
@@ -54,7 +54,9 @@ public:
   }
   using XelMathFunctionXY::Eval;
 #define XEL_D(Name, a, b)                                                                          \
-  double Name(const double& x, const double& y) const override { return ++pointCalls, D(a, b, x, y); }
+  double Name(const double& x, const double& y) const override {                                   \
+    return ++pointCalls, D(a, b, x, y);                                                            \
+  }
   XEL_D(Eval, 0, 0)
   XEL_D(EvalFirstDerivX, 1, 0)
   XEL_D(EvalFirstDerivY, 0, 1)
