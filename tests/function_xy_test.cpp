@@ -40,13 +40,6 @@ using Fn = Fn2;
 const auto F = [](double x, double y) { return ClosedD(0, 0.0, 0, 0, x, y); };
 const auto D = [](int a, int b, double x, double y) { return ClosedD(0, 0.0, a, b, x, y); };
 const auto Part = [](int a, int b) { return Fn(XY(D(a, b, x, y))); };
-// Interval images of f, fx, fy, fxx, fxy, fyy by interval arithmetic.
-void GiveImages(FnXY& f) {
-  for (int k = 0; k < 6; ++k)
-    f.images[k] = [k](const XelMathInterval& I, const XelMathInterval& J) {
-      return ClosedDI(0, 0.0, kOrdersXY[k][0], kOrdersXY[k][1], I, J);
-    };
-}
 TEST(FunctionXYDerivatives, DefaultDifferencesMatchClosedForms) {
   // Errors of centred differences with step h for derivatives bounded by M = 8 on the
   // sampled square: truncation h^2 M / 6 (h^2 M / 3 for the four-point mixed one, h^2 M / 12
@@ -114,14 +107,15 @@ TEST(FunctionXYGrids, GridAndMaskedEvaluationsMatchPointValues) {
 }
 
 TEST(FunctionXYIntervals, MaskedImagesEncloseSamples) {
-  FnXY withImages(F, Part(1, 0), Part(0, 1)), valuesOnly(F);
-  GiveImages(withImages);
+  const ClosedXY images; // exact images by interval arithmetic
+  const FnXY values(F);
+  const XelMathFunctionXY &withImages = images, &valuesOnly = values;
   std::mt19937 gen(11);
   std::uniform_real_distribution<double> u(-1.0, 1.0), w(0.0, 1.0);
   for (int trial = 0; trial < 16; ++trial) {
     const double a = u(gen), b = u(gen), wx = w(gen) * (trial % 2 ? 0.05 : 1.5);
     const XelMathInterval I(a, a + wx), J(b, b + w(gen));
-    for (const FnXY* f : {&withImages, &valuesOnly}) {
+    for (const XelMathFunctionXY* f : {&withImages, &valuesOnly}) {
       XelMathInterval r[6];
       f->Eval(I, J, 112, &r[0], &r[1], &r[2], &r[3], &r[4], &r[5], DefaultTol());
       for (int k = 0; k < (f == &withImages ? 6 : 1); ++k)
@@ -184,18 +178,17 @@ TEST(FunctionXYImages, OptimalImageEnclosesDenseSamples) {
 }
 
 TEST(FunctionXYImages, RecursiveRefinementEnclosesAndStopsAtDepthThree) {
-  FnXY f(F);
-  GiveImages(f);
+  const ClosedXY f;
   const XelMathInterval I(-1, 1.5), J(-2, 2);
   const XelMathInterval K = f.Eval(I, J, DefaultTol());
-  f.intervalCalls = 0;
+  f.valueImageCalls = 0;
   const XelMathInterval R = f.RComputeOptimalImage(I, J, K, 0, DefaultTol());
   ExpectEnclosesXY(F, I, J, R, "refined image", 200);
   EXPECT_LE(R.high - R.low, K.high - K.low);
-  EXPECT_LE(f.intervalCalls, 4 + 16 + 64); // three levels of four pieces at most
-  f.intervalCalls = 0;
+  EXPECT_LE(f.valueImageCalls, 4 + 16 + 64); // three levels of four pieces at most
+  f.valueImageCalls = 0;
   const XelMathInterval S = f.RComputeOptimalImage(I, J, K, 3, DefaultTol());
-  EXPECT_EQ(f.intervalCalls, 0);
+  EXPECT_EQ(f.valueImageCalls, 0);
   EXPECT_EQ(S.low, K.low);
   // Monotone on a small box (fx > 0, fy > 0 near (0.5, 0.5)): the two corner values.
   const XelMathInterval M = f.RComputeOptimalImage({0.4, 0.5}, {0.4, 0.5}, K, 0, DefaultTol());

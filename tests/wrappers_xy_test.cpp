@@ -240,13 +240,7 @@ TEST(WrappersXY, BasisStepsFollowTheScaleAndTheToleranceIsFound) {
 
 TEST(WrappersXY, OppositeMaximizesByMinimizingWithTheOppositeLimit) {
   // Maxima of -((x - 0.3)^2 + (y + 0.2)^2) not below -1: minima of the bowl not above 1.
-  struct Bowl : XelMathFunctionXY {
-    const char* IsA() const override { return "Bowl"; }
-    using XelMathFunctionXY::Eval;
-    double Eval(const double& x, const double& y) const override {
-      return (x - 0.3) * (x - 0.3) + (y + 0.2) * (y + 0.2);
-    }
-  } bowl;
+  const FnXY bowl(XY((x - 0.3) * (x - 0.3) + (y + 0.2) * (y + 0.2)));
   const XelMathOppositeXY opp(&bowl);
   XelMathAttrDoubleValue limit("LimitValue", -1.0, 0);
   XelMathAttrList list(&limit);

@@ -93,7 +93,7 @@ void ClosedXY::Eval(const double& x, const double& y, const long m, double* f, d
 
 XelMathInterval ClosedXY::Eval(const XelMathInterval& I, const XelMathInterval& J,
                                const XelTolerance&) const {
-  ++intervalCalls;
+  ++intervalCalls, ++valueImageCalls;
   const XelMathInterval r = DI(0, 0, I, J);
   const double m = loose * (I.high - I.low + J.high - J.low);
   return XelMathInterval(r.low - m, r.high + m);

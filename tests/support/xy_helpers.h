@@ -6,6 +6,7 @@
 
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "XelMathFunctionXY.h"
 #include "test_helpers.h"
@@ -13,7 +14,6 @@
 namespace xeltest {
 
 using Fn2 = std::function<double(double, double)>;
-using IFn2 = std::function<XelMathInterval(const XelMathInterval&, const XelMathInterval&)>;
 
 // Orders (in x, in y) of f, fx, fy, fxx, fxy, fyy, fxxx, fxxy, fxyy, fyyy.
 extern const int kOrdersXY[10][2];
@@ -84,27 +84,24 @@ public:
 #undef XEL_DI
   double loose = 0; // widening of the value image, in proportion to the box
   long offered = 127;
-  mutable long pointCalls = 0, intervalCalls = 0;
+  mutable long pointCalls = 0, intervalCalls = 0, valueImageCalls = 0;
 
 private:
   int _kind;
   double _c;
 };
 
-// A function known by closures: its value, optionally exact first derivatives (option 2) and
-// images of f, fx, fy, fxx, fxy, fyy (options 16, 32, 64); everything else is the default.
+// A function known by closures: its value and optionally exact first derivatives (then it
+// offers option 2); everything else is the base's default.
 class FnXY : public XelMathFunctionXY {
 public:
-  explicit FnXY(Fn2 f, Fn2 fx = nullptr, Fn2 fy = nullptr) : _f(f), _fx(fx), _fy(fy) {}
+  explicit FnXY(Fn2 f) : _f(std::move(f)) {}
+  FnXY(Fn2 f, Fn2 fx, Fn2 fy) : _f(std::move(f)), _fx(std::move(fx)), _fy(std::move(fy)) {}
   const char* IsA() const override { return "FnXY"; }
-  unsigned char IsOption(const long o) const override {
-    const long offered = (_fx ? 2L : 0L) | (images[0] ? 16L | 32L | 64L : 0L);
-    return o != 0 && (o & ~offered) == 0;
-  }
+  unsigned char IsOption(const long o) const override { return o == 2 && _fx; }
   using XelMathFunctionXY::Eval;
-  using XelMathFunctionXY::EvalSecondDerivX2;
-  using XelMathFunctionXY::EvalSecondDerivXY;
-  using XelMathFunctionXY::EvalSecondDerivY2;
+  using XelMathFunctionXY::EvalFirstDerivX;
+  using XelMathFunctionXY::EvalFirstDerivY;
   double Eval(const double& x, const double& y) const override { return _f(x, y); }
   double EvalFirstDerivX(const double& x, const double& y) const override {
     return _fx ? _fx(x, y) : XelMathFunctionXY::EvalFirstDerivX(x, y);
@@ -112,23 +109,6 @@ public:
   double EvalFirstDerivY(const double& x, const double& y) const override {
     return _fy ? _fy(x, y) : XelMathFunctionXY::EvalFirstDerivY(x, y);
   }
-  XelMathInterval Eval(const XelMathInterval& I, const XelMathInterval& J,
-                       const XelTolerance& t) const override {
-    ++intervalCalls;
-    return images[0] ? images[0](I, J) : XelMathFunctionXY::Eval(I, J, t);
-  }
-#define XEL_IMAGE(Name, k)                                                                         \
-  XelMathInterval Name(const XelMathInterval& I, const XelMathInterval& J) const override {        \
-    return images[k] ? images[k](I, J) : XelMathFunctionXY::Name(I, J);                            \
-  }
-  XEL_IMAGE(EvalFirstDerivX, 1)
-  XEL_IMAGE(EvalFirstDerivY, 2)
-  XEL_IMAGE(EvalSecondDerivX2, 3)
-  XEL_IMAGE(EvalSecondDerivXY, 4)
-  XEL_IMAGE(EvalSecondDerivY2, 5)
-#undef XEL_IMAGE
-  IFn2 images[6];
-  mutable long intervalCalls = 0;
 
 private:
   Fn2 _f, _fx, _fy;
