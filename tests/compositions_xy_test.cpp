@@ -19,6 +19,7 @@
 #include "XelTolerance.h"
 #include "reference_functions.h"
 #include "test_helpers.h"
+#include "xy_helpers.h"
 
 namespace {
 
@@ -78,96 +79,19 @@ public:
   long offered;
 };
 
-// Orders (in x, in y) of f, fx, fy, fxx, fxy, fyy, fxxx, fxxy, fxyy, fyyy.
-const int kOrders[10][2] = {{0, 0}, {1, 0}, {0, 1}, {2, 0}, {1, 1},
-                            {0, 2}, {3, 0}, {2, 1}, {1, 2}, {0, 3}};
+const auto& kOrders = kOrdersXY;
 
-// g(x, y) = a(x) b(y) from two reference leaves, exact to the third order and over boxes,
-// counting its point and interval evaluations (one per call of any operation).
-class ProductXY : public XelMathFunctionXY {
-public:
-  ProductXY(LeafX* a, LeafX* b) : _a(a), _b(b) { ++gLiveLeaves; }
-  ProductXY(const ProductXY& o) : XelMathFunctionXY(o), offered(o.offered), _a(o._a), _b(o._b) {
-    ++gLiveLeaves;
-  }
-  ~ProductXY() override { --gLiveLeaves; }
-  const char* IsA() const override { return "ProductXY"; }
-  unsigned char IsOption(const long o) const override { return (o & ~offered) == 0; }
-  XelMathFunctionXY* Duplicate() const override { return new ProductXY(*this); }
-  XelMathFunctionXY* DeepDuplicate() const override { return Duplicate(); }
-  double D(int i, int j, double x, double y) const { return _a->D(i, x) * _b->D(j, y); }
-  Iv DI(int i, int j, const Iv& I, const Iv& J) const {
-    ++intervalCalls;
-    return IMul(_a->DI(i, I), _b->DI(j, J));
-  }
-  double One(int k, double x, double y) const {
-    ++pointCalls;
-    return D(kOrders[k][0], kOrders[k][1], x, y);
-  }
-  typedef const double& R;
-  using XelMathFunctionXY::Eval;
-  double Eval(R x, R y) const override { return One(0, x, y); }
-  double EvalFirstDerivX(R x, R y) const override { return One(1, x, y); }
-  double EvalFirstDerivY(R x, R y) const override { return One(2, x, y); }
-  double EvalSecondDerivX2(R x, R y) const override { return One(3, x, y); }
-  double EvalSecondDerivXY(R x, R y) const override { return One(4, x, y); }
-  double EvalSecondDerivY2(R x, R y) const override { return One(5, x, y); }
-  double EvalThirdDerivX3(R x, R y) const override { return One(6, x, y); }
-  double EvalThirdDerivX2Y(R x, R y) const override { return One(7, x, y); }
-  double EvalThirdDerivXY2(R x, R y) const override { return One(8, x, y); }
-  double EvalThirdDerivY3(R x, R y) const override { return One(9, x, y); }
-  // One counted call for every output asked for.
-  void Eval(R x, R y, const long m, double* f, double* fx, double* fy, double* fxx, double* fxy,
-            double* fyy) const override {
-    ++pointCalls;
-    double* const out[6] = {f, fx, fy, fxx, fxy, fyy};
-    for (int k = 0; k < 6; k++)
-      if (out[k] && (m & (k == 0 ? 1 : k < 3 ? 2 : 4)))
-        *out[k] = D(kOrders[k][0], kOrders[k][1], x, y);
-  }
-  Iv Eval(const Iv& I, const Iv& J, const XelTolerance&) const override { return DI(0, 0, I, J); }
-  Iv EvalFirstDerivX(const Iv& I, const Iv& J) const override { return DI(1, 0, I, J); }
-  Iv EvalFirstDerivY(const Iv& I, const Iv& J) const override { return DI(0, 1, I, J); }
-  Iv EvalSecondDerivX2(const Iv& I, const Iv& J) const override { return DI(2, 0, I, J); }
-  Iv EvalSecondDerivXY(const Iv& I, const Iv& J) const override { return DI(1, 1, I, J); }
-  Iv EvalSecondDerivY2(const Iv& I, const Iv& J) const override { return DI(0, 2, I, J); }
-
-  long offered = ~0L;
-  mutable long pointCalls = 0, intervalCalls = 0;
-
-private:
-  std::shared_ptr<LeafX> _a, _b;
-};
-
-// g1 = sin(1.3 x + 0.2) (0.5 y^2 - 0.3 y + 0.8), g2 = exp(0.5 x) sin(0.7 y + 0.1),
-// g3 = (x^2 - x + 0.5) 0.9 exp(-0.4 y), and h = F(g1, g2, g3) written out.
+// g1 = exp(x) sin(y) + x^2 y + 0.3, g2 = sin(x + 2y) - 0.2, g3 = x - y^2 + 0.5 (counting their
+// evaluations), and h = F(g1, g2, g3) written out.
 struct Components {
-  ProductXY g1{new SineX(1.3, 0.2), new QuadX(0.5, -0.3, 0.8)};
-  ProductXY g2{new ExpX(1.0, 0.5), new SineX(0.7, 0.1)};
-  ProductXY g3{new QuadX(1.0, -1.0, 0.5), new ExpX(0.9, -0.4)};
+  ClosedXY g1{0, 0.3}, g2{2, -0.2}, g3{1, 0.5};
   const XelMathFunctionXY* g[3] = {&g1, &g2, &g3};
   static double H(double x, double y) {
-    const double u = std::sin(1.3 * x + 0.2) * ((0.5 * y - 0.3) * y + 0.8);
-    const double v = std::exp(0.5 * x) * std::sin(0.7 * y + 0.1);
-    const double w = ((x - 1.0) * x + 0.5) * 0.9 * std::exp(-0.4 * y);
+    const double u = std::exp(x) * std::sin(y) + x * x * y + 0.3;
+    const double v = std::sin(x + 2 * y) - 0.2, w = x - y * y + 0.5;
     return u * std::exp(v) + w * w + 0.5 * u * v * w;
   }
 };
-
-// Derivative (i in x, j in y) of H by tensor products of fourth-order centred stencils.
-double Stencil(int i, int j, double x, double y) {
-  static const double s[4][7] = {{0, 0, 0, 1, 0, 0, 0},
-                                 {0, 1 / 12., -8 / 12., 0, 8 / 12., -1 / 12., 0},
-                                 {0, -1 / 12., 16 / 12., -30 / 12., 16 / 12., -1 / 12., 0},
-                                 {1 / 8., -1, 13 / 8., 0, -13 / 8., 1, -1 / 8.}};
-  const double h = 5e-3;
-  double sum = 0.0;
-  for (int a = 0; a < 7; a++)
-    for (int b = 0; b < 7; b++)
-      if (s[i][a] != 0.0 && s[j][b] != 0.0)
-        sum += s[i][a] * s[j][b] * Components::H(x + (a - 3) * h, y + (b - 3) * h);
-  return sum / std::pow(h, i + j);
-}
 
 } // namespace
 
@@ -191,18 +115,9 @@ TEST(CompositionsXY, ChainRuleToTheThirdOrderMatchesDifferencesOfTheClosedForm) 
     const double x = coord(gen), y = coord(gen);
     for (const XelMathFunctionXY* f : cases) {
       double r[3][10];
-      double* o = r[0];
-      o[0] = f->Eval(x, y), o[1] = f->EvalFirstDerivX(x, y), o[2] = f->EvalFirstDerivY(x, y);
-      o[3] = f->EvalSecondDerivX2(x, y), o[4] = f->EvalSecondDerivXY(x, y);
-      o[5] = f->EvalSecondDerivY2(x, y), o[6] = f->EvalThirdDerivX3(x, y);
-      o[7] = f->EvalThirdDerivX2Y(x, y), o[8] = f->EvalThirdDerivXY2(x, y);
-      o[9] = f->EvalThirdDerivY3(x, y);
-      f->Eval(x, y, 7, &r[1][0], &r[1][1], &r[1][2], &r[1][3], &r[1][4], &r[1][5]);
-      f->EvalAllThirdDerivs(x, y, r[1][6], r[1][7], r[1][8], r[1][9]);
-      f->EvalUpToThirdDeriv(x, y, r[2][0], r[2][1], r[2][2], r[2][3], r[2][4], r[2][5], r[2][6],
-                            r[2][7], r[2][8], r[2][9]);
+      RoutesXY(*f, x, y, r);
       for (int k = 0; k < 10; k++) {
-        const double ref = Stencil(kOrders[k][0], kOrders[k][1], x, y);
+        const double ref = StencilXY(Components::H, kOrders[k][0], kOrders[k][1], x, y, 5e-3);
         for (int route = 0; route < 3; route++)
           EXPECT_NEAR(r[route][k], ref, 2e-6 * (1 + std::fabs(ref)))
               << f->IsA() << " output " << k << " route " << route << " at " << x << ", " << y;
@@ -228,29 +143,8 @@ TEST(CompositionsXY, ImagesEncloseDenseSamples) {
                              {-1, 1, -1, 1},
                              {0.4, 0.4, -0.3, 0.6}};
   for (const XelMathFunctionXY* f : functions)
-    for (const auto& box : boxes) {
-      const Iv I(box[0], box[1]), J(box[2], box[3]);
-      const bool derivatives = f->IsOption(32 | 64);
-      Iv im[12] = {f->Eval(I, J, tol)};
-      if (derivatives) {
-        im[1] = f->EvalFirstDerivX(I, J), im[2] = f->EvalFirstDerivY(I, J);
-        im[3] = f->EvalSecondDerivX2(I, J), im[4] = f->EvalSecondDerivXY(I, J);
-        im[5] = f->EvalSecondDerivY2(I, J);
-        f->Eval(I, J, 16 | 32 | 64, &im[6], &im[7], &im[8], &im[9], &im[10], &im[11], tol);
-      }
-      for (int a = 0; a <= 40; a++)
-        for (int b = 0; b <= 40; b++) {
-          const double x = I.low + a * (I.high - I.low) / 40, y = J.low + b * (J.high - J.low) / 40;
-          double v[6];
-          f->Eval(x, y, 7, &v[0], &v[1], &v[2], &v[3], &v[4], &v[5]);
-          for (int k = 0; k < (derivatives ? 12 : 1); k++) {
-            const double s = v[k % 6], allowance = 1e-12 * (1 + std::fabs(s));
-            EXPECT_TRUE(im[k].low - allowance <= s && s <= im[k].high + allowance)
-                << f->IsA() << " image " << k << " [" << im[k].low << ", " << im[k].high
-                << "] misses " << s << " at " << x << ", " << y;
-          }
-        }
-    }
+    for (const auto& box : boxes)
+      ExpectImagesEncloseXY(*f, Iv(box[0], box[1]), Iv(box[2], box[3]), 1e-12);
 }
 
 // The single memory asks its function once per new point for the value and once per new
@@ -311,7 +205,7 @@ TEST(CompositionsXY, MemoriesEvaluateTheirFunctionOncePerPointAndBox) {
 // Owning variants delete every component once (one given twice included), deep copies own
 // independent copies, and nothing stays allocated.
 TEST(CompositionsXY, OwningVariantsAndDeepCopiesReleaseEverything) {
-  const long leaves = gLiveLeaves, blocks = LiveBlocks();
+  const long leaves = gLiveLeaves, leavesXY = gLiveXY, blocks = LiveBlocks();
   const XelTolerance& tol = DefaultTol();
   {
     Components c;
@@ -341,6 +235,7 @@ TEST(CompositionsXY, OwningVariantsAndDeepCopiesReleaseEverything) {
     EXPECT_EQ(definitionCopy->Eval(0.5, 0.5), c.g1.D(0, 0, 0.5, 0.5));
   }
   EXPECT_EQ(gLiveLeaves, leaves);
+  EXPECT_EQ(gLiveXY, leavesXY);
   EXPECT_EQ(LiveBlocks(), blocks);
 }
 

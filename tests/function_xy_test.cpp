@@ -27,114 +27,19 @@
 #include "XelTolerance.h"
 #include "test_helpers.h"
 #include "values_only.h"
+#include "xy_helpers.h"
 
 namespace {
 
 using namespace xeltest;
-using Fn = std::function<double(double, double)>;
-using IFn = std::function<XelMathInterval(const XelMathInterval&, const XelMathInterval&)>;
+using Fn = Fn2;
 // A function of (x, y) given by an expression.
 #define XY(expr) [=](double x, double y) { return (expr); }
 
-// A function known by closures: its value, and optionally exact first derivatives (then it
-// offers option 2) and interval images of f, fx, fy, fxx, fxy, fyy (then options 16, 32, 64).
-class FnXY : public XelMathFunctionXY {
-public:
-  explicit FnXY(Fn f, Fn fx = nullptr, Fn fy = nullptr) : _f(f), _fx(fx), _fy(fy) {}
-  const char* IsA() const override { return "FnXY"; }
-  unsigned char IsOption(const long o) const override {
-    const long offered = (_fx ? 2L : 0L) | (images[0] ? 16L | 32L | 64L : 0L);
-    return o != 0 && (o & ~offered) == 0;
-  }
-  using XelMathFunctionXY::Eval;
-  using XelMathFunctionXY::EvalFirstDerivX;
-  using XelMathFunctionXY::EvalFirstDerivY;
-  using XelMathFunctionXY::EvalSecondDerivX2;
-  using XelMathFunctionXY::EvalSecondDerivXY;
-  using XelMathFunctionXY::EvalSecondDerivY2;
-  double Eval(const double& x, const double& y) const override { return _f(x, y); }
-  double EvalFirstDerivX(const double& x, const double& y) const override {
-    return _fx ? _fx(x, y) : XelMathFunctionXY::EvalFirstDerivX(x, y);
-  }
-  double EvalFirstDerivY(const double& x, const double& y) const override {
-    return _fy ? _fy(x, y) : XelMathFunctionXY::EvalFirstDerivY(x, y);
-  }
-  XelMathInterval Eval(const XelMathInterval& I, const XelMathInterval& J,
-                       const XelTolerance& t) const override {
-    ++intervalCalls;
-    return images[0] ? images[0](I, J) : XelMathFunctionXY::Eval(I, J, t);
-  }
-#define XEL_IMAGE(Name, k)                                                                         \
-  XelMathInterval Name(const XelMathInterval& I, const XelMathInterval& J) const override {        \
-    return images[k] ? images[k](I, J) : XelMathFunctionXY::Name(I, J);                            \
-  }
-  XEL_IMAGE(EvalFirstDerivX, 1)
-  XEL_IMAGE(EvalFirstDerivY, 2)
-  XEL_IMAGE(EvalSecondDerivX2, 3)
-  XEL_IMAGE(EvalSecondDerivXY, 4)
-  XEL_IMAGE(EvalSecondDerivY2, 5)
-#undef XEL_IMAGE
-  IFn images[6];
-  mutable long intervalCalls = 0;
-
-private:
-  Fn _f, _fx, _fy;
-};
-
 // f = exp(x) sin(y) + x^2 y and its derivatives D(a, b) = d^(a+b) f / dx^a dy^b (a + b <= 3).
-double F(double x, double y) {
-  return std::exp(x) * std::sin(y) + x * x * y;
-}
-double D(int a, int b, double x, double y) {
-  const double sinDerivs[4] = {std::sin(y), std::cos(y), -std::sin(y), -std::cos(y)};
-  const double x2Derivs[4] = {x * x, 2 * x, 2, 0}, yDerivs[4] = {y, 1, 0, 0};
-  return std::exp(x) * sinDerivs[b] + x2Derivs[a] * yDerivs[b];
-}
-Fn Part(int a, int b) {
-  return XY(D(a, b, x, y));
-}
-XelMathInterval ICos(const XelMathInterval& J) {
-  return ISin(J.low + kPi / 2, J.high + kPi / 2);
-}
-// Interval images of f, fx, fy, fxx, fxy, fyy by interval arithmetic.
-void GiveImages(FnXY& f) {
-  auto ES = [](const XelMathInterval& I, const XelMathInterval& J) {
-    return IMul(IExp(I), ISin(J.low, J.high));
-  };
-  auto EC = [](const XelMathInterval& I, const XelMathInterval& J) {
-    return IMul(IExp(I), ICos(J));
-  };
-  f.images[0] = [=](auto I, auto J) { return IAdd(ES(I, J), IMul(ISquare(I), J)); };
-  f.images[1] = [=](auto I, auto J) { return IAdd(ES(I, J), IScale(2, IMul(I, J))); };
-  f.images[2] = [=](auto I, auto J) { return IAdd(EC(I, J), ISquare(I)); };
-  f.images[3] = [=](auto I, auto J) { return IAdd(ES(I, J), IScale(2, J)); };
-  f.images[4] = [=](auto I, auto J) { return IAdd(EC(I, J), IScale(2, I)); };
-  f.images[5] = [=](auto I, auto J) { return IScale(-1, ES(I, J)); };
-}
-
-// Every sample of g on a (n+1) x (n+1) grid of I x J lies in K, up to the rounding of the
-// samples' own formulas (and of abscissae that end an ulp off the box's ends). Returns the
-// range of the samples.
-XelMathInterval ExpectEncloses(const Fn& g, const XelMathInterval& I, const XelMathInterval& J,
-                               const XelMathInterval& K, const std::string& what, int n = 120) {
-  const double r = 1e-13;
-  XelMathInterval range(HUGE_VAL, -HUGE_VAL);
-  long misses = 0;
-  double miss[3] = {0, 0, 0};
-  for (int i = 0; i <= n; ++i)
-    for (int j = 0; j <= n; ++j) {
-      const double x = I.low + (I.high - I.low) * i / n, y = J.low + (J.high - J.low) * j / n;
-      const double v = g(x, y);
-      range = XelMathInterval(std::fmin(range.low, v), std::fmax(range.high, v));
-      if (!(v >= K.low - r * (1 + std::fabs(v)) && v <= K.high + r * (1 + std::fabs(v))) &&
-          misses++ == 0)
-        miss[0] = x, miss[1] = y, miss[2] = v;
-    }
-  EXPECT_EQ(misses, 0) << what << ": g(" << miss[0] << ", " << miss[1] << ") = " << miss[2]
-                       << " not in [" << K.low << ", " << K.high << "]";
-  return range;
-}
-
+const auto F = [](double x, double y) { return ClosedD(0, 0.0, 0, 0, x, y); };
+const auto D = [](int a, int b, double x, double y) { return ClosedD(0, 0.0, a, b, x, y); };
+const auto Part = [](int a, int b) { return Fn(XY(D(a, b, x, y))); };
 TEST(FunctionXYDerivatives, DefaultDifferencesMatchClosedForms) {
   // Errors of centred differences with step h for derivatives bounded by M = 8 on the
   // sampled square: truncation h^2 M / 6 (h^2 M / 3 for the four-point mixed one, h^2 M / 12
@@ -153,11 +58,9 @@ TEST(FunctionXYDerivatives, DefaultDifferencesMatchClosedForms) {
       const double e3 = h3 * h3 * M / 6 + e2 / h3;
       double v[10];
       f->EvalUpToThirdDeriv(x, y, v[0], v[1], v[2], v[3], v[4], v[5], v[6], v[7], v[8], v[9]);
-      const int orders[10][2] = {{0, 0}, {1, 0}, {0, 1}, {2, 0}, {1, 1},
-                                 {0, 2}, {3, 0}, {2, 1}, {1, 2}, {0, 3}};
       const double tols[10] = {0, e1, e1, e2, e2, e2, e3, e3, e3, e3};
       for (int k = 0; k < 10; ++k)
-        EXPECT_NEAR(v[k], D(orders[k][0], orders[k][1], x, y), 2 * tols[k])
+        EXPECT_NEAR(v[k], D(kOrdersXY[k][0], kOrdersXY[k][1], x, y), 2 * tols[k])
             << "derivative " << k << (exact ? " (exact first)" : " (values only)");
     }
   }
@@ -204,31 +107,33 @@ TEST(FunctionXYGrids, GridAndMaskedEvaluationsMatchPointValues) {
 }
 
 TEST(FunctionXYIntervals, MaskedImagesEncloseSamples) {
-  FnXY withImages(F, Part(1, 0), Part(0, 1)), valuesOnly(F);
-  GiveImages(withImages);
-  const Fn parts[6] = {F, Part(1, 0), Part(0, 1), Part(2, 0), Part(1, 1), Part(0, 2)};
+  const ClosedXY images; // exact images by interval arithmetic
+  const FnXY values(F);
+  const XelMathFunctionXY &withImages = images, &valuesOnly = values;
   std::mt19937 gen(11);
   std::uniform_real_distribution<double> u(-1.0, 1.0), w(0.0, 1.0);
   for (int trial = 0; trial < 16; ++trial) {
     const double a = u(gen), b = u(gen), wx = w(gen) * (trial % 2 ? 0.05 : 1.5);
     const XelMathInterval I(a, a + wx), J(b, b + w(gen));
-    for (const FnXY* f : {&withImages, &valuesOnly}) {
+    for (const XelMathFunctionXY* f : {&withImages, &valuesOnly}) {
       XelMathInterval r[6];
       f->Eval(I, J, 112, &r[0], &r[1], &r[2], &r[3], &r[4], &r[5], DefaultTol());
       for (int k = 0; k < (f == &withImages ? 6 : 1); ++k)
-        ExpectEncloses(parts[k], I, J, r[k], "masked image " + std::to_string(k), 40);
+        ExpectEnclosesXY(Part(kOrdersXY[k][0], kOrdersXY[k][1]), I, J, r[k],
+                         "masked image " + std::to_string(k), 40);
     }
   }
-  // Cells of equal size, the last ending exactly at the box's end.
+  // Cells of equal size, the last ending exactly at the box's end: each the image of its cell.
   const double coords[4] = {-1.0, 1.0, -2.0, 2.5};
   const XelMathIntervalND box(2, coords);
   const long counts[2] = {3, 2};
   XelMathInterval cells[6];
-  valuesOnly.Eval(box, counts, cells);
+  withImages.Eval(box, counts, cells);
   for (int k = 0; k < 6; ++k) {
     const double x0 = -1.0 + 2.0 * (k / 2) / 3, y0 = -2.0 + 4.5 * (k % 2) / 2;
-    ExpectEncloses(F, XelMathInterval(x0, x0 + 2.0 / 3), XelMathInterval(y0, y0 + 2.25), cells[k],
-                   "cell " + std::to_string(k), 40);
+    const XelMathInterval cell = ClosedDI(0, 0.0, 0, 0, {x0, x0 + 2.0 / 3}, {y0, y0 + 2.25});
+    EXPECT_NEAR(cells[k].low, cell.low, 1e-12) << k;
+    EXPECT_NEAR(cells[k].high, cell.high, 1e-12) << k;
   }
 }
 
@@ -251,7 +156,7 @@ TEST(FunctionXYImages, OptimalImageEnclosesDenseSamples) {
     XelMathInterval cheb;
     const bool byChebyshev = f.ComputeImageByChebyshev(row.I, row.J, cheb, DefaultTol()) != 0;
     const XelMathInterval K = f.ComputeOptimalImage(row.I, row.J, DefaultTol());
-    const XelMathInterval seen = ExpectEncloses(row.f, row.I, row.J, K, row.name, 300);
+    const XelMathInterval seen = ExpectEnclosesXY(row.f, row.I, row.J, K, row.name, 300);
     // Tightness: the fallback is the extremum search itself, the series bound a sum of terms.
     const double spread = seen.high - seen.low;
     EXPECT_LE(K.high - K.low, spread * (byChebyshev ? 2.5 : 1.001)) << row.name;
@@ -267,24 +172,23 @@ TEST(FunctionXYImages, OptimalImageEnclosesDenseSamples) {
   XelMathAttrScaleOption option(1, &pF, 2, pX, 0, nullptr);
   const FnXY kink(rows[3].f);
   const XelMathInterval S = ComputeOptimalImage(&kink, {-1, 1}, {-1, 1}, model, &option, 0);
-  ExpectEncloses(rows[3].f, {-1, 1}, {-1, 1}, S, "scaled model", 300);
+  ExpectEnclosesXY(rows[3].f, {-1, 1}, {-1, 1}, S, "scaled model", 300);
   EXPECT_LE(S.high - S.low, 2.3424);
   EXPECT_EQ(LiveBlocks(), before);
 }
 
 TEST(FunctionXYImages, RecursiveRefinementEnclosesAndStopsAtDepthThree) {
-  FnXY f(F);
-  GiveImages(f);
+  const ClosedXY f;
   const XelMathInterval I(-1, 1.5), J(-2, 2);
   const XelMathInterval K = f.Eval(I, J, DefaultTol());
-  f.intervalCalls = 0;
+  f.valueImageCalls = 0;
   const XelMathInterval R = f.RComputeOptimalImage(I, J, K, 0, DefaultTol());
-  ExpectEncloses(F, I, J, R, "refined image", 200);
+  ExpectEnclosesXY(F, I, J, R, "refined image", 200);
   EXPECT_LE(R.high - R.low, K.high - K.low);
-  EXPECT_LE(f.intervalCalls, 4 + 16 + 64); // three levels of four pieces at most
-  f.intervalCalls = 0;
+  EXPECT_LE(f.valueImageCalls, 4 + 16 + 64); // three levels of four pieces at most
+  f.valueImageCalls = 0;
   const XelMathInterval S = f.RComputeOptimalImage(I, J, K, 3, DefaultTol());
-  EXPECT_EQ(f.intervalCalls, 0);
+  EXPECT_EQ(f.valueImageCalls, 0);
   EXPECT_EQ(S.low, K.low);
   // Monotone on a small box (fx > 0, fy > 0 near (0.5, 0.5)): the two corner values.
   const XelMathInterval M = f.RComputeOptimalImage({0.4, 0.5}, {0.4, 0.5}, K, 0, DefaultTol());
@@ -355,14 +259,10 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
   // The six local minima of the six-hump camel function, each once (published values).
   const FnXY camel(
       XY((4 - 2.1 * x * x + x * x * x * x / 3) * x * x + x * y + (4 * y * y - 4) * y * y));
-  ExpectMinima(camel, XelMathInterval2D(-3, 3, -2, 2),
-               {{0.0898, -0.7126},
-                {-0.0898, 0.7126},
-                {1.7036, -0.7961},
-                {-1.7036, 0.7961},
-                {1.6071, 0.5687},
-                {-1.6071, -0.5687}},
-               nullptr, "six-hump camel", 1e-4);
+  Points six; // symmetric under (x, y) -> (-x, -y)
+  for (const auto& p : Points{{0.0898, -0.7126}, {1.7036, -0.7961}, {1.6071, 0.5687}})
+    six.push_back(p), six.push_back({-p[0], -p[1]});
+  ExpectMinima(camel, XelMathInterval2D(-3, 3, -2, 2), six, nullptr, "six-hump camel", 1e-4);
 
   // Maxima not below the limit: the cap's top (0 at (0.3, 0.1)) passes -0.5, not 0.5; the
   // limit is negated for the minimization of the opposite and restored.
