@@ -112,7 +112,8 @@ public:
   virtual void SetEpsSing(const double iEps);
   /// Power scales of the two equations and the two variables (0x20006 otherwise).
   virtual void SetScaleOption(const XelMathAttrScaleOption& iOption);
-  /// 1 added or replaced a close duplicate, 0 duplicate rejected, -1 limit of 100 reached.
+  /// 1 added or replaced a close duplicate, 0 duplicate rejected (or not a finite point, or
+  /// outside a solve), -1 limit of 100 reached.
   virtual int AddSolution(const double x, const double y);
   /// DSolve over iDomain with a 12 x 12 grid.
   virtual int ISolve(const XelMathInterval2D& iDomain, const XelMathAttrList* iAttributes);
