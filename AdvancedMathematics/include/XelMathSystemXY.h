@@ -232,6 +232,9 @@ private:
   /// in the cell, 1 it may dip to zero inside (SuspectF), from the images when the system
   /// has them, else from the corner derivatives.
   int MayDip(const int iWhich, const Cell& iCell) const;
+  /// Whether the derivative of F (iWhich 0) or G (1) along edge iEdge (0 bottom, 1 right,
+  /// 2 top, 3 left) changes sign, judged from the Hermite cubic of the corner data.
+  bool EdgeTurns(const Cell& iCell, const int iWhich, const int iEdge) const;
   /// Whether F, G or their gradient-cancelling combination keeps one sign over the cell.
   bool CombinationExcludes(const Cell& iCell) const;
   /// Radius of the disc where the residual test holds around a singular solution.
