@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "XelError.h"
@@ -73,6 +74,20 @@ void ExpectSolutions(const std::vector<Pt>& found, const std::vector<Pt>& expect
 
 const double r2 = std::sqrt(0.5);
 
+// T11(x) by the three-term recurrence, and its roots cos((2k - 1) pi / 22) on y = 0.5.
+double T11(double x) {
+  double a = 1, b = x;
+  for (int k = 2; k <= 11; ++k)
+    a = std::exchange(b, 2 * x * b - a);
+  return b;
+}
+std::vector<Pt> T11Roots() {
+  std::vector<Pt> r;
+  for (int k = 1; k <= 11; ++k)
+    r.push_back({std::cos((2 * k - 1) * kPi / 22), 0.5});
+  return r;
+}
+
 struct Case {
   const char* name;
   Fn2 f, g;
@@ -111,6 +126,9 @@ TEST(SystemXYCoreSolve, ClosedFormSystems) {
       {"four solutions in one sampling cell", [](double x, double) { return (x - 0.3) * (x - 0.305); },
        [](double, double y) { return (y - 0.5) * (y - 0.52); }, {0, 1, 0, 1},
        {{0.3, 0.5}, {0.305, 0.5}, {0.3, 0.52}, {0.305, 0.52}}, 1e-9},
+      // The last sampling cell in x holds two roots; F rises at both of its ends.
+      {"two roots in one cell, values only", [](double x, double) { return T11(x); },
+       [](double, double y) { return y - 0.5; }, {-1.03, 1.01, 0, 1}, T11Roots(), 1e-9},
   };
   // clang-format on
   for (const Case& c : cases) {

@@ -112,7 +112,8 @@ public:
   virtual void SetEpsSing(const double iEps);
   /// Power scales of the two equations and the two variables (0x20006 otherwise).
   virtual void SetScaleOption(const XelMathAttrScaleOption& iOption);
-  /// 1 added or replaced a close duplicate, 0 duplicate rejected, -1 limit of 100 reached.
+  /// 1 added or replaced a close duplicate, 0 duplicate rejected (or not a finite point, or
+  /// outside a solve), -1 limit of 100 reached.
   virtual int AddSolution(const double x, const double y);
   /// DSolve over iDomain with a 12 x 12 grid.
   virtual int ISolve(const XelMathInterval2D& iDomain, const XelMathAttrList* iAttributes);
@@ -231,6 +232,9 @@ private:
   /// in the cell, 1 it may dip to zero inside (SuspectF), from the images when the system
   /// has them, else from the corner derivatives.
   int MayDip(const int iWhich, const Cell& iCell) const;
+  /// Whether the derivative of F (iWhich 0) or G (1) along edge iEdge (0 bottom, 1 right,
+  /// 2 top, 3 left) changes sign, judged from the Hermite cubic of the corner data.
+  bool EdgeTurns(const Cell& iCell, const int iWhich, const int iEdge) const;
   /// Whether F, G or their gradient-cancelling combination keeps one sign over the cell.
   bool CombinationExcludes(const Cell& iCell) const;
   /// Radius of the disc where the residual test holds around a singular solution.

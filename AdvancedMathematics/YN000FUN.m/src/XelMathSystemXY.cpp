@@ -64,6 +64,27 @@ bool DerivativeTurns(const double* iDx, const double* iDy) {
          (iDy[1] * iDy[3] < 0.0);
 }
 
+/// Whether the derivative of the cubic Hermite interpolant of the end values v0, v1 and end
+/// slopes d0, d1 (per unit of t in [0, 1]) changes sign inside (0, 1): always when the end
+/// slopes differ in sign, and also when the values cannot be joined monotonically with those
+/// slopes (a dip and a rise between two ends of the same slope sign).
+bool HermiteTurns(const double v0, const double v1, const double d0, const double d1) {
+  if (!Finite(v0) || !Finite(v1) || !Finite(d0) || !Finite(d1))
+    return false;
+  if (d0 * d1 < 0.0)
+    return true;
+  const double delta = v1 - v0;
+  const double a = 3.0 * (d0 + d1 - 2.0 * delta), b = 2.0 * (3.0 * delta - 2.0 * d0 - d1);
+  if (a == 0.0)
+    return false;
+  const double t = -b / (2.0 * a);
+  if (!(t > 0.0 && t < 1.0))
+    return false;
+  const double m = d0 + b * t + a * t * t;
+  const double reference = d0 != 0.0 ? d0 : d1;
+  return m * reference < 0.0;
+}
+
 /// The classification of one function at four corners: +1 all above eps, -1 all below -eps,
 /// 0 otherwise; 2 when a corner is NaN.
 int CornerSign(const double* iV, const double iEps) {
@@ -667,7 +688,8 @@ int XelMathSystemXY::EvalImages(const int, const XelMathInterval&, const XelMath
 int XelMathSystemXY::MayDip(const int iWhich, const Cell& iCell) const {
   // With guaranteed images: a value image of one sign proves the cell empty; derivative
   // images of one sign each make the function monotone in x and in y, so that its extremes
-  // are at the corners. Otherwise a derivative changing sign between the ends of an edge.
+  // are at the corners. Otherwise a derivative changing sign along an edge, as the cubic
+  // Hermite interpolant of the corner values and derivatives along it shows.
   const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
   const double sf = _isScaled ? (iWhich ? _scaleG : _scaleF) : 1.0;
   XelMathInterval v, vx, vy;
@@ -683,8 +705,21 @@ int XelMathSystemXY::MayDip(const int iWhich, const Cell& iCell) const {
       return 0;
     return 1;
   }
-  return iWhich ? (DerivativeTurns(iCell.gx, iCell.gy) ? 1 : 0)
-                : (DerivativeTurns(iCell.fx, iCell.fy) ? 1 : 0);
+  for (int e = 0; e < 4; ++e)
+    if (EdgeTurns(iCell, iWhich, e))
+      return 1;
+  return 0;
+}
+
+bool XelMathSystemXY::EdgeTurns(const Cell& iCell, const int iWhich, const int iEdge) const {
+  const int a = EdgeFrom[iEdge], b = EdgeTo[iEdge];
+  const bool alongX = (iEdge == 0 || iEdge == 2);
+  const double* v = iWhich ? iCell.g : iCell.f;
+  const double* d = alongX ? (iWhich ? iCell.gx : iCell.fx) : (iWhich ? iCell.gy : iCell.fy);
+  const double xs[4] = {iCell.x0, iCell.x1, iCell.x0, iCell.x1};
+  const double ys[4] = {iCell.y0, iCell.y0, iCell.y1, iCell.y1};
+  const double length = alongX ? xs[b] - xs[a] : ys[b] - ys[a];
+  return HermiteTurns(v[a], v[b], d[a] * length, d[b] * length);
 }
 
 // The cell searched again on an iN x iN grid (iN - 1 pieces per side).
@@ -777,7 +812,6 @@ int XelMathSystemXY::CandidateFSuspectG(Cell& ioCell) {
 }
 
 int XelMathSystemXY::TryTwoBranchesByEdge(Cell& ioCell, const int iWhich) {
-  const double* d[2] = {iWhich ? ioCell.gx : ioCell.fx, iWhich ? ioCell.gy : ioCell.fy};
   const double c[4][2] = {{ioCell.x0, ioCell.y0},
                           {ioCell.x1, ioCell.y0},
                           {ioCell.x0, ioCell.y1},
@@ -785,8 +819,7 @@ int XelMathSystemXY::TryTwoBranchesByEdge(Cell& ioCell, const int iWhich) {
   for (int e = 0; e < 4; ++e) {
     const int a = EdgeFrom[e], b = EdgeTo[e];
     const int alongX = (e == 0 || e == 2);
-    const double* der = alongX ? d[0] : d[1];
-    if (!(der[a] * der[b] < 0.0))
+    if (!EdgeTurns(ioCell, iWhich, e))
       continue;
     double px = 0.0, py = 0.0;
     if (!IsChangingSignOnEdge(c[a], c[b], iWhich, px, py))
