@@ -222,7 +222,7 @@ private:
   /// A cell with F known at its corners: dropped, SuspectF or CandidateF.
   int ScanCell(Cell& ioCell);
   /// Newton's method on F = 0, det J = 0 from the cell centre (double solutions).
-  int TangentialNewton(Cell& ioCell);
+  int FindSingularity(Cell& ioCell);
   /// The objective of FletcherReeves and SolveOnLine and its gradient.
   double Objective(const int iObjective, const double iSign, const double x, const double y,
                    double* oGx, double* oGy) const;

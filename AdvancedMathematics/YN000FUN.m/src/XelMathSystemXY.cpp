@@ -982,7 +982,7 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
   double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
   if (SafeNewton(x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1) > 0)
     return Found(x, y, ioCell);
-  const int tangential = TangentialNewton(ioCell);
+  const int tangential = FindSingularity(ioCell);
   if (tangential != 0)
     return tangential;
   if (CombinationExcludes(ioCell) || _depth >= MaxDepth - 1)
@@ -990,7 +990,7 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
   return Subdivide(ioCell, 3);
 }
 
-int XelMathSystemXY::TangentialNewton(Cell& ioCell) {
+int XelMathSystemXY::FindSingularity(Cell& ioCell) {
   // F = 0 and det J = 0 together: a double solution where the curves touch.
   double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
   const double tolStep = _lengthRes;
