@@ -1,9 +1,6 @@
-// Minimization: every local minimum of one-variable functions with known minima, as tables run
-// on each strategy (interval images of f, f', f''; of f, f'; derivative sampling; values only by
-// sampling and by Brent's search) under the options of Minimize (interior, absolute, limit
-// value, true sampling, scaled models); constant, linear and quadratic functions, maxima,
-// stationary points that are no extrema, NaN, misuse; the N-variable minimizer from start
-// points by BFGS and by bounded Newton on a Rosenbrock valley, quadratics and box-bound optima.
+// Minimization: every local minimum of functions with known minima, on each strategy and under
+// each option of Minimize; degenerate stationary points, NaN, misuse; the N-variable minimizer
+// by BFGS and by bounded Newton on a Rosenbrock valley, quadratics and box-bound optima.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +8,7 @@
 #include <cmath>
 #include <functional>
 #include <limits>
+#include <string>
 #include <vector>
 
 #include "XelMathAttrDoubleValue.h"
@@ -107,15 +105,17 @@ void ExpectSameMinima(const std::vector<double>& iFound, const std::vector<doubl
   EXPECT_TRUE(std::is_sorted(iFound.begin(), iFound.end()));
 }
 
-// The extrema of f on I under the attributes iOptions; the status is checked.
+typedef std::vector<const XelMathAttribute*> Options;
+
+// The extrema of f on I under the attributes iOptions; the status is checked unless iStatus < 0.
 std::vector<double> Extrema(const XelMathFunctionX& f, const XelMathInterval& I,
-                            const std::vector<const XelMathAttribute*>& iOptions = {},
-                            bool iMaximize = false, int iStatus = 0) {
+                            const Options& iOptions = {}, bool iMaximize = false, int iStatus = 0) {
   XelMathAttrList list;
   for (const XelMathAttribute* a : iOptions)
     list.AddAttribute(a);
   XelMathSetOfPointsND points(1);
-  EXPECT_EQ(iMaximize ? f.Maximize(I, points, &list) : f.Minimize(I, points, &list), iStatus);
+  const int status = iMaximize ? f.Maximize(I, points, &list) : f.Minimize(I, points, &list);
+  EXPECT_TRUE(iStatus < 0 || status == iStatus) << status;
   return PointsOf(points);
 }
 
@@ -146,7 +146,7 @@ TEST(MinimizeX, WaveMinimaOnEveryStrategy) {
     const char* name;
     double w, a, b;
     std::vector<long> strategies;
-    std::vector<const XelMathAttribute*> options;
+    Options options;
     Expected expected;
     double scale;
   } cases[] = {
@@ -179,7 +179,7 @@ TEST(MinimizeX, WaveMinimaOnEveryStrategy) {
       SCOPED_TRACE(testing::Message() << c.name << ", strategy " << strategy);
       const WaveX wave(c.w, 0.1, std::max(strategy, 0L));
       const ValuesX values([&wave](double x) { return wave.Eval(x); });
-      std::vector<const XelMathAttribute*> options = c.options;
+      Options options = c.options;
       if (strategy == -2)
         options.push_back(&gBrent);
       const XelMathFunctionX& f = strategy < 0 ? static_cast<const XelMathFunctionX&>(values) : wave;
@@ -191,7 +191,7 @@ TEST(MinimizeX, WaveMinimaOnEveryStrategy) {
 TEST(MinimizeX, ConstantLinearAndQuadraticFunctions) {
   const struct {
     double c0, c1, c2, a, b;
-    std::vector<const XelMathAttribute*> options;
+    Options options;
     bool maximize;
     int status;
     std::vector<double> expected;
@@ -274,40 +274,26 @@ public:
   const char* IsA() const override { return "DegenerateX"; }
   XelMathFunctionX* Duplicate() const override { return new DegenerateX(*this); }
   double D(int k, double x) const override {
-    if (_kind == 1)
-      return k == 0 ? x * x * x : (k == 1 ? 3.0 * x * x : (k == 2 ? 6.0 * x : 6.0));
     const double s = std::sin(x * x), c = std::cos(x * x);
-    switch (k) {
-    case 0:
-      return s + std::cos(x) * std::cos(x);
-    case 1:
-      return 2.0 * x * c - std::sin(2.0 * x);
-    case 2:
-      return 2.0 * c - 4.0 * x * x * s - 2.0 * std::cos(2.0 * x);
-    default:
-      return -12.0 * x * s - 8.0 * x * x * x * c + 4.0 * std::sin(2.0 * x);
-    }
+    const double cube[4] = {x * x * x, 3.0 * x * x, 6.0 * x, 6.0};
+    const double wave[4] = {s + std::cos(x) * std::cos(x), 2.0 * x * c - std::sin(2.0 * x),
+                            2.0 * c - 4.0 * x * x * s - 2.0 * std::cos(2.0 * x),
+                            -12.0 * x * s - 8.0 * x * x * x * c + 4.0 * std::sin(2.0 * x)};
+    return _kind == 1 ? cube[k] : wave[k];
   }
   XelMathInterval DI(int k, const XelMathInterval& I) const override {
-    if (_kind == 1)
-      return k == 0 ? IPower(I, 3)
-                    : (k == 1 ? IScale(3.0, IPower(I, 2))
-                              : (k == 2 ? IScale(6.0, I) : XelMathInterval(6.0, 6.0)));
+    const XelMathInterval cube[4] = {IPower(I, 3), IScale(3.0, IPower(I, 2)), IScale(6.0, I),
+                                     XelMathInterval(6.0, 6.0)};
     const XelMathInterval x2 = ISquare(I), s = ISin(x2.low, x2.high);
     const XelMathInterval c = ISin(x2.low + 0.5 * kPi, x2.high + 0.5 * kPi);
     const XelMathInterval s2 = ISin(2.0 * I.low, 2.0 * I.high);
     const XelMathInterval c2 = ISin(2.0 * I.low + 0.5 * kPi, 2.0 * I.high + 0.5 * kPi);
-    switch (k) {
-    case 0:
-      return IAdd(s, IAdd(XelMathInterval(0.5, 0.5), IScale(0.5, c2)));
-    case 1:
-      return IAdd(IScale(2.0, IMul(I, c)), IScale(-1.0, s2));
-    case 2:
-      return IAdd(IScale(2.0, c), IAdd(IScale(-4.0, IMul(x2, s)), IScale(-2.0, c2)));
-    default:
-      return IAdd(IScale(-12.0, IMul(I, s)),
-                  IAdd(IScale(-8.0, IMul(IPower(I, 3), c)), IScale(4.0, s2)));
-    }
+    const XelMathInterval wave[4] = {
+        IAdd(s, IAdd(XelMathInterval(0.5, 0.5), IScale(0.5, c2))),
+        IAdd(IScale(2.0, IMul(I, c)), IScale(-1.0, s2)),
+        IAdd(IScale(2.0, c), IAdd(IScale(-4.0, IMul(x2, s)), IScale(-2.0, c2))),
+        IAdd(IScale(-12.0, IMul(I, s)), IAdd(IScale(-8.0, IMul(IPower(I, 3), c)), IScale(4.0, s2)))};
+    return _kind == 1 ? cube[k] : wave[k];
   }
 
 private:
@@ -342,39 +328,27 @@ TEST(MinimizeX, StationaryPointsAreClassifiedByHowTheFunctionChanges) {
                         {1, {-1.0, 1.0}, {-1.0}, {1.0}},
                         {1, {0.0, 1.0}, {0.0}, {1.0}},
                         {1, {-1.0, 0.0}, {-1.0}, {0.0}}};
-  XelMathAttrString brent("BrentMethod", 1);
-  XelMathAttrList brentList(&brent);
   for (const Case& c : cases)
     for (long strategy : {255L, 63L, 15L, -1L}) {
       const DegenerateX f(c.kind, strategy < 0 ? 15L : strategy);
-      const XelMathAttrList* list = strategy < 0 ? &brentList : nullptr;
+      const Options o = strategy < 0 ? Options{&gBrent} : Options{};
       SCOPED_TRACE(testing::Message() << "kind " << c.kind << " on [" << c.domain.low << ", "
                                       << c.domain.high << "] strategy " << strategy);
-      XelMathSetOfPointsND points(1);
-      f.Minimize(c.domain, points, list);
-      ExpectSameMinima(PointsOf(points), c.minima, kBrentArgTol);
-      f.Maximize(c.domain, points, list);
-      ExpectSameMinima(PointsOf(points), c.maxima, kBrentArgTol);
+      ExpectSameMinima(Extrema(f, c.domain, o, false, -1), c.minima, kBrentArgTol);
+      ExpectSameMinima(Extrema(f, c.domain, o, true, -1), c.maxima, kBrentArgTol);
     }
 }
 
 TEST(MinimizeX, PointsWhereTheFunctionIsNaNAreNeverExtrema) {
   // log x on [-1, 1]: NaN on the left half, unbounded below at 0+; the only extremum is the
   // maximum at 1. Nothing returned may have a non-finite value.
-  XelMathAttrString brent("BrentMethod", 1), absolute("AbsoluteExtremum", 1);
-  XelMathAttrList brentList(&brent), absoluteList(&absolute);
   for (long offered : {15L, 1L})
-    for (const XelMathAttrList* list : {static_cast<const XelMathAttrList*>(nullptr),
-                                        static_cast<const XelMathAttrList*>(&brentList),
-                                        static_cast<const XelMathAttrList*>(&absoluteList)}) {
+    for (const Options& o : {Options{}, Options{&gBrent}, Options{&gAbsolute}}) {
       const LogX f(offered);
-      SCOPED_TRACE(testing::Message() << "offered " << offered << " list " << list);
-      XelMathSetOfPointsND points(1);
-      f.Minimize(XelMathInterval(-1.0, 1.0), points, list);
-      for (double x : PointsOf(points))
+      SCOPED_TRACE(testing::Message() << "offered " << offered << " options " << o.size());
+      for (double x : Extrema(f, XelMathInterval(-1.0, 1.0), o, false, -1))
         EXPECT_TRUE(std::isfinite(f.Eval(x))) << "minimum at " << x;
-      f.Maximize(XelMathInterval(-1.0, 1.0), points, list);
-      ExpectSameMinima(PointsOf(points), {1.0}, kBrentArgTol);
+      ExpectSameMinima(Extrema(f, XelMathInterval(-1.0, 1.0), o, true, -1), {1.0}, kBrentArgTol);
     }
 }
 
@@ -405,27 +379,27 @@ TEST(MinimizeX, InvalidOptionValuesRaise) {
   WaveX f(5.0, 0.1, 0);
   const XelMathInterval domain(0.0, 4.0);
   XelMathSetOfPointsND minima(1);
-  for (bool withBrent : {false, true}) {
-    XelMathAttrIntegerValue sampling("SamplingPoints", LONG_MAX, 1);
-    XelMathAttrList list(&sampling);
-    if (withBrent)
-      list.AddAttribute(&gBrent);
-    ExpectInputError(
-        [&] { f.Minimize(domain, minima, &list); }, 0x20004,
-        {"SamplingPoints", "Invalid Number Of Points", "XelMathMinimizeX::SetSamplingValue"});
-  }
+  const auto raises = [&](const Options& iOptions, long iCode, std::vector<std::string> iTexts,
+                          bool iMaximize = false) {
+    XelMathAttrList list;
+    for (const XelMathAttribute* o : iOptions)
+      list.AddAttribute(o);
+    ExpectInputError([&] { iMaximize ? f.Maximize(domain, minima, &list)
+                                     : f.Minimize(domain, minima, &list); },
+                     iCode, iTexts);
+  };
+  XelMathAttrIntegerValue sampling("SamplingPoints", LONG_MAX, 1);
+  for (const Options& o : {Options{&sampling}, Options{&sampling, &gBrent}})
+    raises(o, 0x20004,
+           {"SamplingPoints", "Invalid Number Of Points", "XelMathMinimizeX::SetSamplingValue"});
   for (double ratio : {-0.1, kNaN, kInf}) {
     XelMathAttrDoubleValue attr("InternalMinWidthRatio", ratio, 1);
-    XelMathAttrList list(&attr);
-    ExpectInputError([&] { f.Minimize(domain, minima, &list); }, 0x20006,
-                     {"InternalMinWidthRatio", "", "XelMathMinimizeX::SetInternalMinWidthRatio"});
+    raises({&attr}, 0x20006,
+           {"InternalMinWidthRatio", "", "XelMathMinimizeX::SetInternalMinWidthRatio"});
   }
   XelMathAttrDoubleValue limit("LimitValue", kNaN, 1);
-  XelMathAttrList limitList(&limit);
-  ExpectInputError([&] { f.Minimize(domain, minima, &limitList); }, 0x20006,
-                   {"LimitValue", "", "XelMathMinimizeX::SetLimitValue"});
-  ExpectInputError([&] { f.Maximize(domain, minima, &limitList); }, 0x20006,
-                   {"LimitValue", "", "XelMathMinimizeX::SetLimitValue"});
+  for (bool maximize : {false, true})
+    raises({&limit}, 0x20006, {"LimitValue", "", "XelMathMinimizeX::SetLimitValue"}, maximize);
   // Scale powers whose factors overflow or underflow, or whose differences would overflow;
   // an option of the wrong dimension.
   XelTolerance scaled(10.0);
@@ -434,13 +408,9 @@ TEST(MinimizeX, InvalidOptionValuesRaise) {
   XelMathAttrScaleOption two(2, powersF, 1, powersX, 0, nullptr);
   for (long power : {LONG_MIN, LONG_MAX, -400L, 400L}) {
     XelMathAttrScaleOption option(power, 1), variable(2, power);
-    for (XelMathAttrScaleOption* o : {&option, &variable, &two}) {
-      XelMathAttrList list(&tol);
-      list.AddAttribute(o);
-      SCOPED_TRACE(power);
-      ExpectInputError([&] { f.Minimize(domain, minima, &list); }, 0x20006,
-                       {"", "", "XelMathFunctionX::Minimize"});
-    }
+    SCOPED_TRACE(power);
+    for (XelMathAttrScaleOption* o : {&option, &variable, &two})
+      raises({&tol, o}, 0x20006, {"", "", "XelMathFunctionX::Minimize"});
   }
   // A result set of the wrong dimension; an empty or infinite domain gives status 4; a
   // function that returns NaN ends, whatever the strategy.
@@ -450,14 +420,8 @@ TEST(MinimizeX, InvalidOptionValuesRaise) {
   EXPECT_TRUE(Extrema(f, XelMathInterval(1.0, 0.0), {}, false, 4).empty());
   EXPECT_TRUE(Extrema(f, XelMathInterval(0.0, kInf), {}, false, 4).empty());
   const ValuesX nan([](double) { return kNaN; });
-  for (const std::vector<const XelMathAttribute*>& options :
-       {std::vector<const XelMathAttribute*>{}, {&gBrent}}) {
-    XelMathAttrList list;
-    for (const XelMathAttribute* o : options)
-      list.AddAttribute(o);
-    EXPECT_NO_THROW(nan.Minimize(XelMathInterval(0.0, 1.0), minima, &list));
-    EXPECT_EQ(minima.GetNumberOfPoints(), 0);
-  }
+  for (const Options& o : {Options{}, Options{&gBrent}})
+    EXPECT_TRUE(Extrema(nan, XelMathInterval(0.0, 1.0), o, false, -1).empty());
 }
 
 // ==== N variables =============================================================================
@@ -517,10 +481,10 @@ XelMathIntervalND Box(long n, double lo, double hi) {
   return box;
 }
 
-// Runs the minimizer from iStarts (flat array of N-coordinate points).
+// Runs the minimizer (iMinimizer, or that of f) from iStarts (flat array of N-coordinate points).
 int MinimizeFrom(const XelMathFunctionRN& f, const XelMathIntervalND& box,
                  const std::vector<double>& iStarts, bool iBfgs, XelMathSetOfPointsND& oMinima,
-                 bool iKeep = false) {
+                 bool iKeep = false, XelMathMinimizeRN* iMinimizer = nullptr) {
   const long n = f.GetNumberOfVariables();
   XelMathSetOfPointsND starts(n);
   for (std::size_t k = 0; k + n <= iStarts.size(); k += n)
@@ -532,7 +496,7 @@ int MinimizeFrom(const XelMathFunctionRN& f, const XelMathIntervalND& box,
     list.AddAttribute(&bfgs);
   if (iKeep)
     list.AddAttribute(&keep);
-  return f.Minimize(box, oMinima, &list);
+  return iMinimizer ? iMinimizer->Run(box, oMinima, &list) : f.Minimize(box, oMinima, &list);
 }
 
 void ExpectPoint(const XelMathSetOfPointsND& s, long k, const std::vector<double>& iExpected,
@@ -614,14 +578,8 @@ TEST(MinimizeRN, KeepBestSolReturnsTheKeptPointsWithStatus7) {
   const ValuesRN r = Rosenbrock(false);
   XelMathMinimizeRN m(&r, Tol());
   m.SetMaxIterations(2, 2);
-  XelMathSetOfPointsND starts(2);
   const double s[2] = {-1.2, 1.0};
-  starts.AddPoint(s);
-  XelMathAttrPointerValue inits("MinimizeWithInits", &starts, 1);
-  XelMathAttrString keep("KeepBestSol", 1);
-  XelMathAttrList list(&inits);
-  list.AddAttribute(&keep);
-  EXPECT_EQ(m.Run(Box(2, -5.0, 5.0), minima, &list), 7);
+  EXPECT_EQ(MinimizeFrom(r, Box(2, -5.0, 5.0), {s[0], s[1]}, true, minima, true, &m), 7);
   ASSERT_EQ(minima.GetNumberOfPoints(), 1);
   EXPECT_LT(r.Eval(minima.GetPoints()), r.Eval(s));
 }
