@@ -1,12 +1,9 @@
-// The function contract: class names, default finite-difference derivatives, multi-output
-// and grid evaluations, interval defaults and the monotonicity chain, guaranteed images and
-// their fallbacks, streamability of function trees, tolerance lookup, and the defaults of
-// functions of N variables.
+// The function contract: class names, default derivatives, multi-output and grid evaluations,
+// the interval chain, guaranteed images and their fallbacks, streamability, tolerance lookup.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstring>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -37,18 +34,10 @@ namespace {
 
 using namespace xeltest;
 
-double Sine(double x) {
-  return std::sin(x);
-}
-double Exponential(double x) {
-  return std::exp(x);
-}
-double Runge(double x) {
-  return 1.0 / (1.0 + 25.0 * x * x);
-}
-double Cubic(double x) {
-  return ((0.5 * x - 1.0) * x + 2.0) * x - 3.0;
-}
+double (*const Sine)(double) = [](double x) { return std::sin(x); };
+double (*const Exponential)(double) = [](double x) { return std::exp(x); };
+double (*const Runge)(double) = [](double x) { return 1.0 / (1.0 + 25.0 * x * x); };
+double (*const Cubic)(double) = [](double x) { return ((0.5 * x - 1.0) * x + 2.0) * x - 3.0; };
 
 // Fixed interval images of the derivatives, to drive the monotonicity chain; point values
 // of a known increasing function x^3 + x.
@@ -99,23 +88,19 @@ public:
   explicit SearchedX(double (*iF)(double) = Runge) : ValuesX(iF) {}
   int Minimize(const XelMathInterval& iDomain, XelMathSetOfPointsND& oMinima,
                const XelMathAttrList* iAttributes) const override {
-    Record(iDomain, oMinima, iAttributes);
-    const double x = 1.0;
-    oMinima.AddPoint(&x);
-    return 0;
+    return Record(iDomain, oMinima, iAttributes, 1.0);
   }
   int Maximize(const XelMathInterval& iDomain, XelMathSetOfPointsND& oMaxima,
                const XelMathAttrList* iAttributes) const override {
-    Record(iDomain, oMaxima, iAttributes);
-    const double x = 0.0;
-    oMaxima.AddPoint(&x);
-    return 0;
+    return Record(iDomain, oMaxima, iAttributes, 0.0);
   }
-  void Record(const XelMathInterval& iDomain, const XelMathSetOfPointsND& iSet,
-              const XelMathAttrList* iAttributes) const {
+  // Records the search and answers iX.
+  int Record(const XelMathInterval& iDomain, XelMathSetOfPointsND& oSet,
+             const XelMathAttrList* iAttributes, double iX) const {
+    oSet.AddPoint(&iX);
     ++searches;
     domain = iDomain;
-    dimension = iSet.GetDimension();
+    dimension = oSet.GetDimension();
     absolute = iAttributes && iAttributes->GetAttribute("AbsoluteExtremum");
     const XelMathAttribute* t = iAttributes ? iAttributes->GetAttribute("XelMathAttrTolObject") : 0;
     tolerance = t ? &static_cast<const XelMathAttrTolObject*>(t)->GetTolObject() : nullptr;
@@ -130,6 +115,7 @@ public:
       powerX = option->GetPowerScaleX(n)[0];
       reviewed = option->GetOKReviewed();
     }
+    return 0;
   }
   mutable int searches = 0;
   mutable XelMathInterval domain;
@@ -233,14 +219,8 @@ TEST(FunctionContract, RootDefaultsNamesAndOperationsWithoutOverride) {
   EXPECT_TRUE(g.IsAKindOf("XelMathFunctionRN") && g.IsAKindOf("XelMathFunctionGeneral"));
   EXPECT_FALSE(g.IsAKindOf("XelMathFunctionX"));
   const long before = XelQuornullCount();
-  EXPECT_FALSE(f.IsAKindOf(nullptr));
-  EXPECT_FALSE(g.IsAKindOf(nullptr));
+  EXPECT_FALSE(f.IsAKindOf(nullptr) || g.IsAKindOf(nullptr));
   EXPECT_EQ(XelQuornullCount(), before + 2);
-  for (long o = 0; o < 256; ++o)
-    EXPECT_FALSE(f.IsOption(o)) << o;
-  const XelMathFunctionX* parts[1] = {&f};
-  const double c[1] = {2.0};
-  EXPECT_EQ(f.FormalCombination(1, parts, c, 1.0), nullptr);
   ExpectInputError([&] { delete f.DeepDuplicate(); }, 0x20009, {"DeepDuplicate", " "});
   ExpectInputError([&] { f.GetStreamType(); }, 0x20009, {"GetStreamType", " "});
   try {
@@ -572,39 +552,31 @@ TEST(FunctionContract, StreamabilityWalksTheWholeTree) {
 
 // ==== tolerance lookup ===================================================================
 TEST(FunctionContract, ToleranceLookupWalksDownTheTree) {
+  // Wrappers pass the lookup to what they wrap; a combination gives the first tolerance found
+  // among its components, in order; trigonometric functions and fractions give their own.
   ValuesX f(Sine);
-  EXPECT_EQ(XelMathFunctionXFindTolerance(nullptr), nullptr);
-  EXPECT_EQ(XelMathFunctionXFindTolerance(&f), nullptr);
-  EXPECT_EQ(&XelMathFunctionXGetTolerance(&f), &XelGetDefaultTolerance());
-  EXPECT_EQ(&XelMathFunctionXGetTolerance(nullptr), &XelGetDefaultTolerance());
-
   const XelTolerance model(50.0), other(2.0);
   ExpBasisX held(model), second(other);
-  EXPECT_EQ(XelMathFunctionXFindTolerance(&held), &model);
-  XelMathOppositeX opposite(&held);
+  XelMathOppositeX opposite(&held), empty(nullptr);
   XelMathScaleFunctionX scaled(&opposite, 2.0, 3.0);
-  EXPECT_EQ(XelMathFunctionXFindTolerance(&opposite), &model);
-  EXPECT_EQ(&XelMathFunctionXGetTolerance(&scaled), &model);
-  // A combination gives the first tolerance found among its components, in order.
-  const XelMathFunctionX* parts[3] = {&f, &scaled, &second};
   const double c[3] = {1.0, -1.0, 2.0};
-  XelMathCombinationX sum(3, parts, c, 0.5);
-  EXPECT_EQ(XelMathFunctionXFindTolerance(&sum), &model);
-  const XelMathFunctionX* plain[2] = {&f, &f};
-  XelMathCombinationX none(2, plain, c, 0.0);
-  EXPECT_EQ(XelMathFunctionXFindTolerance(&none), nullptr);
-  XelMathOppositeX empty(nullptr);
-  EXPECT_EQ(XelMathFunctionXFindTolerance(&empty), nullptr);
-
-  // Trigonometric functions and fractions give the tolerance they were built with.
+  const XelMathFunctionX* parts[3] = {&f, &scaled, &second}, *plain[2] = {&f, &f};
+  XelMathCombinationX sum(3, parts, c, 0.5), none(2, plain, c, 0.0);
   XelMathTrigonometricX wave(1.0, 2.0, 0.0, 3.0, other);
-  EXPECT_EQ(XelMathFunctionXFindTolerance(&wave), &other);
   XelMathFractionX ratio(&f, &held, model);
   XelMathOppositeX negatedRatio(&ratio);
-  EXPECT_EQ(XelMathFunctionXFindTolerance(&negatedRatio), &model);
   const XelMathFunctionX* mixed[2] = {&f, &wave};
   XelMathCombinationX withWave(2, mixed, c, 0.0);
-  EXPECT_EQ(XelMathFunctionXFindTolerance(&withWave), &other);
+  const struct {
+    const XelMathFunctionX* f;
+    const XelTolerance* tol;
+  } cases[] = {{nullptr, nullptr}, {&f, nullptr},       {&held, &model},         {&opposite, &model},
+               {&scaled, &model},  {&sum, &model},      {&none, nullptr},        {&empty, nullptr},
+               {&wave, &other},    {&withWave, &other}, {&negatedRatio, &model}};
+  for (const auto& t : cases) {
+    EXPECT_EQ(XelMathFunctionXFindTolerance(t.f), t.tol) << (&t - cases);
+    EXPECT_EQ(&XelMathFunctionXGetTolerance(t.f), t.tol ? t.tol : &XelGetDefaultTolerance());
+  }
 }
 
 // ==== functions of N variables ===========================================================
@@ -633,7 +605,7 @@ TEST(FunctionContractRN, DefaultDerivativesMatchClosedFormsAndRestoreThePoint) {
   EXPECT_NEAR(f.EvalThirdDeriv(1, 0, 2, x), 0.0, 2.0 * e2 / (2.0 * 0.002));
 }
 
-TEST(FunctionContractRN, MultiOutputIntervalDefaultsAndDeepDuplicate) {
+TEST(FunctionContractRN, MultiOutputAndIntervalDefaults) {
   ValuesRN f(3, CubicRN);
   double x[3] = {0.3, -0.2, 0.9};
   double v = 0.0, g[3], h[9];
@@ -651,15 +623,10 @@ TEST(FunctionContractRN, MultiOutputIntervalDefaultsAndDeepDuplicate) {
   f.Eval(x, 2, &v, onlyG, static_cast<double*>(nullptr));
   EXPECT_EQ(v, -1.0);
   EXPECT_EQ(onlyG[1], f.EvalFirstDeriv(1, x));
-  // Interval evaluations default to zero; a deep copy is a copy.
+  // Interval evaluations default to zero.
   const double bounds[6] = {-1.0, 1.0, 0.0, 2.0, 3.0, 4.0};
   const XelMathIntervalND box(3, bounds);
-  const XelMathInterval zero(0.0, 0.0);
-  EXPECT_EQ(f.Eval(box), zero);
-  EXPECT_EQ(f.EvalFirstDeriv(1, box), zero);
-  EXPECT_EQ(f.EvalSecondDeriv(0, 2, box), zero);
-  EXPECT_EQ(f.EvalThirdDeriv(2, 2, 1, box), zero);
-  std::unique_ptr<XelMathFunctionRN> copy(f.DeepDuplicate());
-  ASSERT_NE(copy, nullptr);
-  EXPECT_EQ(copy->Eval(x), f.Eval(x));
+  for (const XelMathInterval& I : {f.Eval(box), f.EvalFirstDeriv(1, box),
+                                   f.EvalSecondDeriv(0, 2, box), f.EvalThirdDeriv(2, 2, 1, box)})
+    EXPECT_EQ(I, XelMathInterval(0.0, 0.0));
 }

@@ -292,7 +292,8 @@ public:
         IAdd(s, IAdd(XelMathInterval(0.5, 0.5), IScale(0.5, c2))),
         IAdd(IScale(2.0, IMul(I, c)), IScale(-1.0, s2)),
         IAdd(IScale(2.0, c), IAdd(IScale(-4.0, IMul(x2, s)), IScale(-2.0, c2))),
-        IAdd(IScale(-12.0, IMul(I, s)), IAdd(IScale(-8.0, IMul(IPower(I, 3), c)), IScale(4.0, s2)))};
+        IAdd(IScale(-12.0, IMul(I, s)),
+             IAdd(IScale(-8.0, IMul(IPower(I, 3), c)), IScale(4.0, s2)))};
     return _kind == 1 ? cube[k] : wave[k];
   }
 
