@@ -362,18 +362,13 @@ TEST(MinimizeX, ImageByExtremumSearchEnclosesTheValuesOrSaysItCannot) {
     const XelMathInterval image = f.ComputeOptimalImage(I, Tol());
     SCOPED_TRACE(testing::Message() << "[" << I.low << ", " << I.high << "]");
     EXPECT_FALSE(std::isnan(image.low) || std::isnan(image.high));
+    // Where the function is finite the answer stays bounded.
+    EXPECT_TRUE(I.low <= 0.0 || (std::isfinite(image.low) && std::isfinite(image.high)));
     for (long k = 0; k <= 1000; ++k) {
-      const double x = k == 1000 ? I.high : I.low + (I.high - I.low) * (k / 1000.0);
-      const double v = f.Eval(x);
-      if (std::isfinite(v)) {
-        EXPECT_LE(image.low, v) << x;
-        EXPECT_GE(image.high, v) << x;
-      }
+      const double x = k == 1000 ? I.high : I.low + (I.high - I.low) * (k / 1000.0), v = f.Eval(x);
+      EXPECT_TRUE(!std::isfinite(v) || (image.low <= v && v <= image.high)) << x << ": " << v;
     }
   }
-  // Where the function is finite the answer stays bounded.
-  const XelMathInterval bounded = f.ComputeOptimalImage(XelMathInterval(1e-3, 1.0), Tol());
-  EXPECT_TRUE(std::isfinite(bounded.low) && std::isfinite(bounded.high));
 }
 
 TEST(MinimizeX, InvalidOptionValuesRaise) {
