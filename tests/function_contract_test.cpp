@@ -563,9 +563,9 @@ TEST(FunctionContract, ToleranceLookupWalksDownTheTree) {
   const struct {
     const XelMathFunctionX* f;
     const XelTolerance* tol;
-  } cases[] = {{nullptr, nullptr}, {&f, nullptr},       {&held, &model},         {&opposite, &model},
-               {&scaled, &model},  {&sum, &model},      {&none, nullptr},        {&empty, nullptr},
-               {&wave, &other},    {&withWave, &other}, {&negatedRatio, &model}};
+  } cases[] = {{nullptr, nullptr},  {&f, nullptr},      {&held, &model},   {&opposite, &model},
+               {&scaled, &model},   {&sum, &model},     {&none, nullptr},  {&empty, nullptr},
+               {&wave, &other},     {&withWave, &other}, {&negatedRatio, &model}};
   for (const auto& t : cases) {
     EXPECT_EQ(XelMathFunctionXFindTolerance(t.f), t.tol) << (&t - cases);
     EXPECT_EQ(&XelMathFunctionXGetTolerance(t.f), t.tol ? t.tol : &XelGetDefaultTolerance());

@@ -84,13 +84,6 @@ private:
   double _w, _s;
 };
 
-// c0 + c1 x + c2 x^2 with every evaluation exact, intervals included.
-QuadX Quadratic(double c0, double c1, double c2) {
-  QuadX f(c2, c1, c0);
-  f.offered = 255;
-  return f;
-}
-
 // Every expected point matched by exactly one found point within iTol, nothing else found.
 void ExpectSameMinima(const std::vector<double>& iFound, const std::vector<double>& iExpected,
                       double iTol) {
@@ -182,8 +175,9 @@ TEST(MinimizeX, WaveMinimaOnEveryStrategy) {
       Options options = c.options;
       if (strategy == -2)
         options.push_back(&gBrent);
-      const XelMathFunctionX& f = strategy < 0 ? static_cast<const XelMathFunctionX&>(values) : wave;
-      ExpectSameMinima(Extrema(f, XelMathInterval(c.a, c.b), options), c.expected(wave, c.a, c.b),
+      ExpectSameMinima(Extrema(strategy < 0 ? static_cast<const XelMathFunctionX&>(values) : wave,
+                               XelMathInterval(c.a, c.b), options),
+                       c.expected(wave, c.a, c.b),
                        c.scale * (strategy == -2 ? kBrentArgTol : kNewtonArgTol));
     }
 }
@@ -214,7 +208,8 @@ TEST(MinimizeX, ConstantLinearAndQuadraticFunctions) {
       {0.0, -1.0, 2.0, 0.7, 0.7, {}, false, 0, {0.7}, 0.0},
   };
   for (const auto& c : cases) {
-    const QuadX q = Quadratic(c.c0, c.c1, c.c2);
+    QuadX q(c.c2, c.c1, c.c0); // c0 + c1 x + c2 x^2, every evaluation exact, intervals included
+    q.offered = 255;
     const ValuesX values([&q](double x) { return q.Eval(x); });
     for (const XelMathFunctionX* f : {static_cast<const XelMathFunctionX*>(&q),
                                       static_cast<const XelMathFunctionX*>(&values)}) {
