@@ -38,8 +38,7 @@ const XelTolerance& Tol() {
   return XelGetDefaultTolerance();
 }
 // Newton solves of f' = 0 accept |f'| below 1000 root resolutions (times sqrt(1 + f''^2)):
-// with |f''| of order 1 to 25 the argument is within that distance of the true minimum; a
-// factor 100 leaves room for the conditioning of the test functions.
+// with |f''| of order 1 to 25, the argument within that, times 100 of margin.
 const double kNewtonArgTol = 100.0 * 1000.0 * XelGetDefaultTolerance().GetRootResolution();
 // Brent's search resolves f to the bisection epsilon W: near a minimum with curvature c the
 // argument is known to sqrt(2 W (1 + |f|) / c); c >= 1 here, a factor 30 of margin.
@@ -48,8 +47,7 @@ const double kBrentArgTol =
 // Two minima closer than this are one.
 const double kPointRes = XelGetDefaultTolerance().GetPointResolution();
 
-// f(x) = sin(w x) + s x with exact derivatives; interval images of the value and of the first
-// two derivatives offered according to iIntervals (0 none, 48 value and f', 112 value, f', f'').
+// f(x) = sin(w x) + s x, exact derivatives; interval images per iIntervals (0, 48, 112).
 class WaveX : public SineX {
 public:
   WaveX(double iW, double iS, long iIntervals) : SineX(iW, 0.0, iS), _w(iW), _s(iS) {
@@ -84,17 +82,14 @@ private:
   double _w, _s;
 };
 
-// Every expected point matched by exactly one found point within iTol, nothing else found.
+// Every expected point matched by exactly one found point within iTol (1 + |e|), nothing else
+// found, in increasing order.
 void ExpectSameMinima(const std::vector<double>& iFound, const std::vector<double>& iExpected,
                       double iTol) {
-  ASSERT_EQ(iFound.size(), iExpected.size()) << "found " << iFound.size() << " minima";
-  for (double e : iExpected) {
-    long matches = 0;
-    for (double f : iFound)
-      if (std::fabs(f - e) <= iTol * (1.0 + std::fabs(e)))
-        ++matches;
-    EXPECT_EQ(matches, 1) << "expected minimum " << e;
-  }
+  std::vector<double> tol;
+  for (double e : iExpected)
+    tol.push_back(iTol * (1.0 + std::fabs(e)));
+  ExpectSameRoots(iFound, iExpected, tol);
   EXPECT_TRUE(std::is_sorted(iFound.begin(), iFound.end()));
 }
 
@@ -117,8 +112,8 @@ XelMathAttrString gAbsolute("AbsoluteExtremum", 1), gReconverge("ReconvergeBestP
 XelMathAttrString gTrueSampling("BrentMethodTrueSampling", 1);
 XelMathAttrIntegerValue gForty("SamplingPoints", 40, 1);
 
-// The strategies: interval images of f, f', f'' (112) or of f and f' (48), exact derivatives
-// sampled (0), values only by sampling (-1) and by Brent's search (-2).
+// Strategies: interval images of f, f', f'' (112) or f, f' (48), sampled exact derivatives (0),
+// values only by sampling (-1) and by Brent's search (-2).
 const std::vector<long> kAll = {112, 48, 0, -1, -2}, kDerivatives = {112, 48, 0};
 
 } // namespace
@@ -146,9 +141,8 @@ TEST(MinimizeX, WaveMinimaOnEveryStrategy) {
       {"sin(5x) + 0.1x", 5.0, 0.0, 4.0, kAll, {}, all, 1.0},
       // f'(3.3) < 0: a minimum at the high end, found first by the sampling and returned last.
       {"minimum at the high end", 5.0, 0.0, 3.3, kAll, {}, all, 1.0},
-      // sin(40x) + 0.1x with 15 samples: the phase advances by 2.86 rad between samples, so f'
-      // often has one sign at two samples and crosses 0 twice in between; every minimum is
-      // found through the dip of f'.
+      // sin(40x) + 0.1x, 15 samples 2.86 rad apart: f' often has one sign at two samples and
+      // crosses 0 twice in between; every minimum is found through the dip of f'.
       {"between samples of one derivative sign", 40.0, 0.0, 1.0, kDerivatives, {}, all, 1.0},
       {"interior mode", 5.0, 0.0, 3.3, kDerivatives, {&gInterior},
        [](const WaveX& f, double a, double b) { return f.Interior(a, b, -1.0); }, 1.0},
@@ -160,11 +154,9 @@ TEST(MinimizeX, WaveMinimaOnEveryStrategy) {
        1.0},
       {"limit value", 5.0, 0.0, 4.0, kDerivatives, {&limit},
        [&](const WaveX&, double, double) { return std::vector<double>{inside[0]}; }, 1.0},
-      // True sampling: the first minimum found (the end 0, value 0) sets the limit; the
-      // interior ones are all below it.
+      // True sampling: the end 0 (value 0), found first, sets the limit; all others are below.
       {"true sampling", 5.0, 0.0, 4.0, {-2}, {&gTrueSampling, &gForty}, all, 1.0},
-      // At scale 10, values in scale power 1: the minima come back in the caller's variable,
-      // to 10 times the unit resolutions.
+      // At scale 10 (values in power 1) the minima come back to 10 times the unit resolutions.
       {"scaled model", 5.0, 0.0, 4.0, {112}, {&scaledTol, &scale}, all, 10.0},
   };
   for (const auto& c : cases)
@@ -240,8 +232,7 @@ TEST(MinimizeX, MaximaLimitsAndDuplicates) {
     ExpectSameMinima(Extrema(g, XelMathInterval(a, b), {&attr}, true), high, kNewtonArgTol);
     EXPECT_EQ(attr.GetValue(), limit);
   }
-  // A minimizer object with a limit keeps only minima below it, and refuses a duplicate: a
-  // kept minimum offered again, or a point within the resolution; nothing is left allocated.
+  // A limit on a minimizer object keeps minima below it; duplicates are refused, no leak.
   const long before = LiveBlocks();
   {
     XelMathMinimizeX m(&f, Tol());
@@ -260,9 +251,8 @@ TEST(MinimizeX, MaximaLimitsAndDuplicates) {
 
 namespace {
 
-// Functions whose first derivatives vanish at a point that is no extremum, or at an end where
-// the function still rises or falls: sin(x^2) + cos^2 x, which grows from 0 like x^4 / 3, and
-// x^3, which has an inflection at 0. Exact derivatives and interval images up to f'''.
+// f' = 0 at a point that is no extremum, or at an end where f still rises or falls:
+// sin(x^2) + cos^2 x (from 0 like x^4 / 3) and x^3; derivatives and images up to f'''.
 class DegenerateX : public LeafX {
 public:
   explicit DegenerateX(int iKind, long iOffered) : _kind(iKind) { offered = iOffered; }
@@ -312,8 +302,8 @@ public:
 } // namespace
 
 TEST(MinimizeX, StationaryPointsAreClassifiedByHowTheFunctionChanges) {
-  // On every strategy, minimizing and maximizing: an end where f' = f'' = 0 is a minimum only
-  // when the function rises from it, and an inflection with f' = f'' = 0 is no extremum.
+  // Each strategy: an end with f' = f'' = 0 is a minimum only if f rises from it; an inflection
+  // is no extremum.
   struct Case {
     int kind;
     XelMathInterval domain;
@@ -336,8 +326,7 @@ TEST(MinimizeX, StationaryPointsAreClassifiedByHowTheFunctionChanges) {
 }
 
 TEST(MinimizeX, PointsWhereTheFunctionIsNaNAreNeverExtrema) {
-  // log x on [-1, 1]: NaN on the left half, unbounded below at 0+; the only extremum is the
-  // maximum at 1. Nothing returned may have a non-finite value.
+  // log x on [-1, 1]: NaN left of 0, unbounded at 0+: only the maximum at 1, no non-finite value.
   for (long offered : {15L, 1L})
     for (const Options& o : {Options{}, Options{&gBrent}, Options{&gAbsolute}}) {
       const LogX f(offered);
@@ -349,8 +338,7 @@ TEST(MinimizeX, PointsWhereTheFunctionIsNaNAreNeverExtrema) {
 }
 
 TEST(MinimizeX, ImageByExtremumSearchEnclosesTheValuesOrSaysItCannot) {
-  // log x known by its values only: no Chebyshev series converges, the image comes from the
-  // extremum search. It encloses every finite value, or has an infinite end.
+  // log x by values: no Chebyshev series converges; the search's image encloses every finite value.
   const LogX f(1);
   for (const XelMathInterval I :
        {XelMathInterval(-1.0, 1.0), XelMathInterval(1e-3, 1.0), XelMathInterval(-1.0, -0.5)}) {
@@ -391,8 +379,7 @@ TEST(MinimizeX, InvalidOptionValuesRaise) {
   XelMathAttrDoubleValue limit("LimitValue", kNaN, 1);
   for (bool maximize : {false, true})
     raises({&limit}, 0x20006, {"LimitValue", "", "XelMathMinimizeX::SetLimitValue"}, maximize);
-  // Scale powers whose factors overflow or underflow, or whose differences would overflow;
-  // an option of the wrong dimension.
+  // Scale powers whose factors or differences overflow or underflow; a wrong dimension.
   XelTolerance scaled(10.0);
   XelMathAttrTolObject tol(scaled);
   const long powersF[2] = {1, 2}, powersX[1] = {1};
@@ -403,8 +390,7 @@ TEST(MinimizeX, InvalidOptionValuesRaise) {
     for (XelMathAttrScaleOption* o : {&option, &variable, &two})
       raises({&tol, o}, 0x20006, {"", "", "XelMathFunctionX::Minimize"});
   }
-  // A result set of the wrong dimension; an empty or infinite domain gives status 4; a
-  // function that returns NaN ends, whatever the strategy.
+  // A result set of the wrong dimension; empty or infinite domains (status 4); NaN values.
   XelMathSetOfPointsND wrong(2);
   ExpectInputError([&] { f.Minimize(domain, wrong); }, 0x20006,
                    {"the XelMathSetOfPointsND", "", "XelMathMinimize::Initialize"});
@@ -419,9 +405,8 @@ TEST(MinimizeX, InvalidOptionValuesRaise) {
 
 namespace {
 
-// The minimizer stops when the projected gradient is below 1e5 relative epsilons (S + |f|):
-// at a minimum whose Hessian has smallest eigenvalue lambda, the point is then within that
-// over lambda. Each case divides by its own lambda and keeps a factor 10 of margin.
+// The minimizer stops when the projected gradient is below 1e5 relative epsilons (S + |f|): the
+// point is then within that over the smallest Hessian eigenvalue; each case keeps a factor 10.
 const double kGradTol = 1e5 * XelGetDefaultTolerance().GetRelativeEpsilon();
 
 // Rosenbrock valley 100 (y - x^2)^2 + (1 - x)^2, minimum 0 at (1, 1) where the smallest
@@ -515,8 +500,7 @@ TEST(MinimizeRN, MinimaFromStartsByBfgsAndByNewton) {
   } cases[] = {
       {"Rosenbrock", Rosenbrock(false), -5.0, 5.0, {-1.2, 1.0, 2.5, -3.0, -4.0, 4.0},
        {{1.0, 1.0}}, 10.0 * kGradTol / 0.4, {true, false}},
-      // Difference gradients (step 1e-6) carry errors of 1e-10 |f| / 1e-6: the valley floor
-      // is then resolved to about 1e-6 along its flat direction.
+      // Difference gradients (step 1e-6, errors 1e-10 |f| / 1e-6) resolve the floor to about 1e-6.
       {"Rosenbrock by values", Rosenbrock(true), -5.0, 5.0, {-1.2, 1.0, 2.5, -3.0, -4.0, 4.0},
        {{1.0, 1.0}}, 1e3 * 10.0 * kGradTol / 0.4, {true, false}},
       // Eigenvalues above 1.2, centre inside the box: three starts merge into one minimum.
@@ -552,9 +536,8 @@ TEST(MinimizeRN, MinimaFromStartsByBfgsAndByNewton) {
 }
 
 TEST(MinimizeRN, KeepBestSolReturnsTheKeptPointsWithStatus7) {
-  // |x - 0.3| + |y + 0.2| + 0.5 (x - 0.3 + y + 0.2): its minimum is a kink where the slopes
-  // are 1.5 and -0.5, so no gradient (exact on either side, or centred difference: 0.5) is
-  // ever small there.
+  // |x - 0.3| + |y + 0.2| + 0.5 (x - 0.3 + y + 0.2): a kink of slopes 1.5 and -0.5, where no
+  // gradient (one-sided, or centred: 0.5) is ever small.
   const ValuesRN kink(2, [](const double* p) {
     return std::fabs(p[0] - 0.3) + std::fabs(p[1] + 0.2) + 0.5 * (p[0] - 0.3 + p[1] + 0.2);
   });
