@@ -39,8 +39,7 @@ double (*const Exponential)(double) = [](double x) { return std::exp(x); };
 double (*const Runge)(double) = [](double x) { return 1.0 / (1.0 + 25.0 * x * x); };
 double (*const Cubic)(double) = [](double x) { return ((0.5 * x - 1.0) * x + 2.0) * x - 3.0; };
 
-// Fixed interval images of the derivatives, to drive the monotonicity chain; point values
-// of a known increasing function x^3 + x.
+// Fixed interval images of f', f'' to drive the monotonicity chain; values of x^3 + x.
 class ChainX : public XelMathFunctionX {
 public:
   ChainX(XelMathInterval iD1, XelMathInterval iD2) : _d1(iD1), _d2(iD2) {}
@@ -67,8 +66,7 @@ private:
   XelMathInterval _d1, _d2;
 };
 
-// The Runge function 1/(1 + 25 x^2), whose Chebyshev series needs far more than 16 terms on
-// [-1, 1]; it offers exact interval images (it is monotone on each side of 0).
+// 1/(1 + 25 x^2): 16 Chebyshev terms do not resolve it on [-1, 1]; exact interval images.
 class RungeX : public ValuesX {
 public:
   RungeX() : ValuesX(Runge) {}
@@ -81,8 +79,7 @@ public:
   }
 };
 
-// The Runge function without interval images: its image needs the global extremum search.
-// The searches are answered here, and the options they receive are recorded.
+// The Runge function without images: its searches are answered and their options recorded.
 class SearchedX : public ValuesX {
 public:
   explicit SearchedX(double (*iF)(double) = Runge) : ValuesX(iF) {}
@@ -125,8 +122,7 @@ public:
   mutable long powerF = 0, powerX = 0, reviewed = 0;
 };
 
-// A caller's function built on the basis class: exp(x), with the model's tolerance and,
-// optionally, the powers of the scale in which it is expressed.
+// A caller's exp(x) on the basis class, with the model's tolerance and maybe a scale option.
 class ExpBasisX : public XelMathBasisFunctionX {
 public:
   explicit ExpBasisX(const XelTolerance& iTol) : XelMathBasisFunctionX(iTol, 1) {}
@@ -138,8 +134,7 @@ public:
   XelMathFunctionX* Duplicate() const override { return new ExpBasisX(*this); }
 };
 
-// Raises from its evaluation (a caller's function in trouble), after looking for a scale
-// option filed under it.
+// Raises from its evaluation, after looking for a scale option filed under it.
 struct RaisingX : ValuesX {
   RaisingX()
       : ValuesX([this](double) -> double {
@@ -151,8 +146,8 @@ struct RaisingX : ValuesX {
   bool sawOption = false;
 };
 
-// Functions that say which version can store them, for the streamability walk: a leaf with
-// its answer and flag, a node with its components (which may change on the second call).
+// Says which version can store it: a leaf its answer and flag, a node its components
+// (which may change on the second call).
 class StreamX : public ValuesX {
 public:
   StreamX(unsigned char iAnswer, unsigned char iFlag,
@@ -207,7 +202,6 @@ XelMathInterval Sampled(const XelMathFunctionX& f, const XelMathInterval& iI, in
 
 } // namespace
 
-// ==== class names ========================================================================
 TEST(FunctionContract, RootDefaultsNamesAndOperationsWithoutOverride) {
   ValuesX f(Sine);
   ValuesRN g(3, CubicRN);
@@ -231,7 +225,6 @@ TEST(FunctionContract, RootDefaultsNamesAndOperationsWithoutOverride) {
   }
 }
 
-// ==== point evaluations ==================================================================
 TEST(FunctionContract, DefaultDerivativesAreCentredDifferencesWithinTruncationBounds) {
   // The first derivative is (f(x + h1) - f(x - h1)) / (2 h1), evaluated at exactly those points.
   ValuesX s(Sine);
@@ -239,9 +232,8 @@ TEST(FunctionContract, DefaultDerivativesAreCentredDifferencesWithinTruncationBo
   const double d = s.EvalFirstDeriv(0.7);
   EXPECT_EQ(s.points, std::vector<double>({0.7 + XelMathh1, 0.7 - XelMathh1}));
   EXPECT_NEAR(d, std::cos(0.7), XelMathh1 * XelMathh1 / 6.0 + kEps / XelMathh1);
-  // exp at points of [-1, 2]: every derivative is exp, bounded near x by m = e^(x + 0.01).
-  // Truncation h^2 / 6 m (h^2 / 12 m for the second) plus the rounding of the values over the
-  // step; the third derivative differences two second derivatives, each within e2.
+  // exp on [-1, 2], all derivatives bounded near x by m = e^(x + 0.01): truncation h^2 / 6 m
+  // (h^2 / 12 m for f'') plus rounding over the step; f''' differences two f'' within e2.
   ValuesX f(Exponential);
   for (double x : {-1.0, -0.3, 0.0, 0.45, 1.2, 2.0}) {
     const double m = std::exp(x + 0.01);
@@ -261,8 +253,7 @@ TEST(FunctionContract, DefaultDerivativesAreCentredDifferencesWithinTruncationBo
     EXPECT_NEAR(p.EvalSecondDeriv(x), 3.0 * x - 2.0, 8.0 * kEps * m / (XelMathh2 * XelMathh2));
     EXPECT_NEAR(p.EvalThirdDeriv(x), 3.0, 16.0 * kEps * m / (XelMathh2 * XelMathh2 * XelMathh3));
   }
-  // With an exact first derivative offered, the second differences it with step h1 (two
-  // evaluations, no values), to the accuracy of a first difference; the third follows.
+  // With an exact f' offered, f'' differences it with step h1 (no values); f''' follows.
   struct SineWithDeriv : ValuesX {
     SineWithDeriv() : ValuesX(Sine) {}
     unsigned char IsOption(const long iOption) const override { return (iOption & ~2L) == 0; }
@@ -317,16 +308,14 @@ TEST(FunctionContract, MultiOutputAndGridEvaluationsWriteOnlyWhatIsAsked) {
     EXPECT_EQ(DerivImage(f, k, I), zero) << k;
 }
 
-// ==== interval evaluations ===============================================================
 TEST(FunctionContract, IntervalChainUsesThePointValuesOfAMonotoneFunction) {
   const XelMathInterval I(-0.5, 1.5), any(-100.0, 100.0);
   const ChainX sample{XelMathInterval(), XelMathInterval()};
   const XelMathInterval up(sample.Eval(I.low), sample.Eval(I.high));
   const XelMathInterval slopeUp(sample.EvalFirstDeriv(I.low), sample.EvalFirstDeriv(I.high));
   const XelMathInterval down(up.high, up.low), slopeDown(slopeUp.high, slopeUp.low);
-  // (image of f', image of f'', expected F, F1, value images asked, derivative images asked):
-  // a derivative image of one sign gives F from the end values; one around 0 asks for the
-  // value image; a second derivative of one sign gives F1 from two point derivatives.
+  // (f', f'' images, expected F, F1, calls): f' of one sign gives F from the end values, one
+  // around 0 asks for the value image; f'' of one sign gives F1 from two point derivatives.
   const struct {
     XelMathInterval d1, d2, F, F1;
     int imageCalls, derivImageCalls;
@@ -355,10 +344,9 @@ TEST(FunctionContract, IntervalChainUsesThePointValuesOfAMonotoneFunction) {
   EXPECT_EQ(F1, slopeDown);
 }
 
-// ==== guaranteed images ==================================================================
 TEST(FunctionContract, ImagesEncloseDenseSamplesOrFallBack) {
-  // Chebyshev bounds of smooth functions known by their values enclose dense samples, up to
-  // the rounding of the coefficients, and are not grossly wide; a constant stops at four terms.
+  // Chebyshev bounds enclose dense samples up to coefficient rounding, not grossly wide; a
+  // constant stops at four terms.
   const XelTolerance& tol = XelGetDefaultTolerance();
   const struct {
     ValuesX::Formula f;
@@ -465,8 +453,7 @@ TEST(FunctionContract, ImageErrorsLeaveNothingFiledOrAllocated) {
   EXPECT_THROW(ComputeOptimalImage(&raising, I, tol, nullptr, 0), XelMathInputError);
   EXPECT_EQ(_XelR19QuorMail.GetNumberOfFilings(), filings + 1);
   XelFedEx::UnstackUntil(_XelR19QuorMail, 5, &raising);
-  // The work objects of a scaled search (rescaled copy, combination, point sets, option
-  // lists) are released, even on error.
+  // The work objects of a scaled search are released, even on error.
   const XelTolerance big(1000.0);
   XelMathAttrScaleOption variable(0, 2);
   SearchedX searched;
@@ -481,8 +468,8 @@ TEST(FunctionContract, ImageErrorsLeaveNothingFiledOrAllocated) {
 }
 
 TEST(FunctionContract, ScaledImagesEncloseTheUnscaledSamples) {
-  // A model at scale 1000 whose function values scale as S^pF and variable as S^pX: the image
-  // is computed on a rescaled copy and brought back; a basis function brings its own option.
+  // Scale 1000, values ~ S^pF, variable ~ S^pX: the image of a rescaled copy, brought back; a
+  // basis function brings its own option.
   const XelTolerance tol(1000.0);
   const XelMathInterval I(-0.5, 1.5);
   ValuesX f(Exponential);
@@ -509,7 +496,6 @@ TEST(FunctionContract, ScaledImagesEncloseTheUnscaledSamples) {
   EXPECT_THROW(ComputeOptimalImage(&b, I, tol, &wrong, 1), XelMathInputError);
 }
 
-// ==== streamability ======================================================================
 TEST(FunctionContract, StreamabilityWalksTheWholeTree) {
   unsigned char flag = 9;
   ValuesX plain(Sine);
@@ -524,8 +510,7 @@ TEST(FunctionContract, StreamabilityWalksTheWholeTree) {
   liar.lieOnSecondCall = true;
   seven[6] = &refused;
   StreamX wideRefused(1, 1, seven, false);
-  // (function, answer, flag or -1 when not read): beyond five components the list is fetched
-  // again, and must agree.
+  // (function, answer, flag or -1): past five components the list is fetched again, must agree.
   const struct {
     const StreamX* f;
     int answer, flag;
@@ -543,7 +528,6 @@ TEST(FunctionContract, StreamabilityWalksTheWholeTree) {
   EXPECT_EQ(XelQuornullCount(), before + 1);
 }
 
-// ==== tolerance lookup ===================================================================
 TEST(FunctionContract, ToleranceLookupWalksDownTheTree) {
   // Wrappers pass the lookup to what they wrap; a combination gives the first tolerance found
   // among its components, in order; trigonometric functions and fractions give their own.
@@ -572,12 +556,10 @@ TEST(FunctionContract, ToleranceLookupWalksDownTheTree) {
   }
 }
 
-// ==== functions of N variables ===========================================================
 TEST(FunctionContractRN, DefaultDerivativesMatchClosedFormsAndRestoreThePoint) {
-  // Magnitude of the values on the stencils (4): the scale of their rounding errors. Step
-  // 1e-6 for the gradient, whose truncation h^2 |f(3)| / 6 is at most 1e-12; step 1e-4 for the
-  // Hessian, whose fourth derivatives vanish; the third derivatives difference it with 0.002.
-  // With the exact gradient offered, the Hessian differences it: only rounding eps |g| / h.
+  // Stencil values of magnitude m = 4 set the rounding. Gradient step 1e-6 (truncation at most
+  // 1e-12); Hessian step 1e-4 (fourth derivatives vanish); third derivatives step 0.002. With
+  // the exact gradient the Hessian differences it: only rounding eps |g| / h.
   const double m = 4.0, e2 = 4.0 * kEps * m / 1e-8;
   ValuesRN f(3, CubicRN), g(3, CubicRN, CubicGradient);
   for (const ValuesRN* h : {&f, &g}) {

@@ -118,7 +118,6 @@ const std::vector<long> kAll = {112, 48, 0, -1, -2}, kDerivatives = {112, 48, 0}
 
 } // namespace
 
-// ==== one variable ==========================================================================
 
 TEST(MinimizeX, WaveMinimaOnEveryStrategy) {
   const XelTolerance scaled(10.0);
@@ -401,7 +400,6 @@ TEST(MinimizeX, InvalidOptionValuesRaise) {
     EXPECT_TRUE(Extrema(nan, XelMathInterval(0.0, 1.0), o, false, -1).empty());
 }
 
-// ==== N variables =============================================================================
 
 namespace {
 
