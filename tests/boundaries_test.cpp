@@ -56,8 +56,7 @@ TEST(Boundaries, PointSetIndicesAndStalePoints) {
   // Splitting at the point count is off the set.
   XelMathSetOfPointsND line = Polyline({{0, 0}, {1, 0}, {2, 0}}), other(2);
   ExpectInputError([&] { line.Split(3, other, 1, 0.0); }, 0x20007);
-  // Points removed from the end stay in memory: simplification reads only the live ones, and the
-  // straight three-point line loses its middle point.
+  // Points removed from the end stay in memory; simplification reads only the live ones.
   XelMathSetOfPointsND shortened = Polyline({{0, 0}, {1, 0}, {2, 0}, {3, 100}, {4, -100}});
   shortened.RemovePoint(4);
   shortened.RemovePoint(3);
@@ -129,8 +128,7 @@ TEST(Boundaries, DegenerateIntervalsSlopesAndDefaultOrders) {
   double x = 1.0, value = 1.0;
   EXPECT_EQ(solver.SolveNewtonWithInit(XelMathInterval(1, 1), 0, x, value), 0);
   EXPECT_EQ(x, 1.0);
-  // Orders that are not positive mean the default pair 8 and 12: x^30 is integrated exactly by
-  // neither, so the early answer shows which rules were compared.
+  // Non-positive orders mean the default pair 8 and 12 (x^30 is exact for neither).
   std::vector<double> power30(31, 0.0);
   power30[30] = 1.0;
   XelMathPolynomX p(30, power30.data());

@@ -1,7 +1,5 @@
-// Extreme inputs of the closed-form functions: arguments where cosh, sinh or the powers of a
-// polynomial overflow, frequencies whose roots are denser than the doubles. Interval images
-// stay enclosures (infinite ends where the function overflows, never NaN), the roots are
-// found, every point returned passes the root test, and every search ends.
+// Extreme inputs of the closed-form functions (overflowing cosh, sinh, powers; roots denser
+// than the doubles): images enclose without NaN, roots pass the root test, searches end.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -30,10 +28,8 @@ bool Encloses(const XelMathInterval& I, double v) {
   return I.low - slack <= v && v <= I.high + slack;
 }
 
-/// Every image of f over I (value, first and second derivatives one by one and through the
-/// multi-output evaluation, third derivative, optimal image) has no NaN end, and the images
-/// of orders 0 to 2 enclose the point values at 401 samples of I. With iFiniteValues the
-/// point values themselves are never NaN.
+/// Images of f over I (orders 0 to 3, one by one and multi-output; optimal) have no NaN end;
+/// those of orders 0 to 2 enclose 401 samples, which are never NaN with iFiniteValues.
 void ExpectSafeImages(const XelMathFunctionX& f, const XelMathInterval& I, bool iFiniteValues) {
   XelMathInterval images[2][3] = {{f.Eval(I), f.EvalFirstDeriv(I), f.EvalSecondDeriv(I)}, {}};
   f.Eval(I, 112, &images[1][0], &images[1][1], &images[1][2]);
@@ -56,8 +52,7 @@ void ExpectSafeImages(const XelMathFunctionX& f, const XelMathInterval& I, bool 
   }
 }
 
-/// (x - 0.5) (1 + x + ... + x^199) 1e300: degree 200, coefficients 0.5e300 to 1e300, real
-/// roots -1 and 0.5; its values overflow beyond |x| of about 1.8.
+/// (x - 0.5) (1 + x + ... + x^199) 1e300: roots -1 and 0.5, overflows beyond |x| ~ 1.8.
 std::vector<double> HugeDegree200() {
   std::vector<double> c(201, 0.5e300);
   c[0] = -0.5e300;
@@ -141,8 +136,7 @@ TEST(Overflow, ImagesRootsAndTerminationOnExtremeInputs) {
         tol.push_back(1e-9 * (std::fabs(r) + 1e-3));
       xeltest::ExpectSameRoots(found, c.roots, tol);
     }
-    // Whatever the status, a point returned is a root: within EpsRoot of the zero of the
-    // tangent line.
+    // Whatever the status, a point returned is within EpsRoot of the zero of the tangent.
     for (double x : found) {
       const double v = f->Eval(x), d = f->EvalFirstDeriv(x);
       EXPECT_TRUE(std::fabs(v) <= epsRoot * std::sqrt(1 + d * d)) << x << ": " << v;
@@ -190,9 +184,8 @@ TEST(Overflow, MinimumWhereTheImageOverflows) {
 }
 
 TEST(Overflow, TrigonometricRootsAtTheResolutionOfDoubles) {
-  // cos x + 0.5 on [1e8, 1e8 + 100]: 32 roots 2pi/3 + 2k pi and 4pi/3 + 2k pi. The doubles
-  // there are 1.5e-8 apart, so no double is within EpsRoot of a root: each root is returned as
-  // a double within one spacing of it (long double reference).
+  // cos x + 0.5 on [1e8, 1e8 + 100]: 32 roots; doubles there are 1.5e-8 apart, so each is
+  // returned within one spacing of the long double reference.
   XelMathTrigonometricX f(1, 0, 0.5, 1, Tol());
   XelMathSetOfPointsND roots(1);
   const double lo = 1e8, hi = 1e8 + 100;
