@@ -7,7 +7,6 @@
 #include <climits>
 #include <cmath>
 #include <functional>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -20,7 +19,6 @@
 #include "XelMathAttrTolObject.h"
 #include "XelMathFunctionRN.h"
 #include "XelMathFunctionX.h"
-#include "XelMathInputError.h"
 #include "XelMathIntervalND.h"
 #include "XelMathMinimizeRN.h"
 #include "XelMathMinimizeX.h"
