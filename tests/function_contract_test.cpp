@@ -101,25 +101,19 @@ public:
     absolute = iAttributes && iAttributes->GetAttribute("AbsoluteExtremum");
     const XelMathAttribute* t = iAttributes ? iAttributes->GetAttribute("XelMathAttrTolObject") : 0;
     tolerance = t ? &static_cast<const XelMathAttrTolObject*>(t)->GetTolObject() : nullptr;
-    const XelMathAttribute* o =
-        iAttributes ? iAttributes->GetAttribute("XelMathAttrScaleOption") : 0;
-    powerF = powerX = -99;
-    reviewed = -1;
-    if (o) {
-      const XelMathAttrScaleOption* option = static_cast<const XelMathAttrScaleOption*>(o);
-      long n = 0;
-      powerF = option->GetPowerScaleF(n)[0];
-      powerX = option->GetPowerScaleX(n)[0];
-      reviewed = option->GetOKReviewed();
-    }
+    const XelMathAttrScaleOption* o = static_cast<const XelMathAttrScaleOption*>(
+        iAttributes ? iAttributes->GetAttribute("XelMathAttrScaleOption") : nullptr);
+    long n = 0;
+    powerF = o ? o->GetPowerScaleF(n)[0] : -99;
+    powerX = o ? o->GetPowerScaleX(n)[0] : -99;
+    reviewed = o ? o->GetOKReviewed() : -1;
     return 0;
   }
   mutable int searches = 0;
   mutable XelMathInterval domain;
-  mutable long dimension = 0;
   mutable bool absolute = false;
   mutable const XelTolerance* tolerance = nullptr;
-  mutable long powerF = 0, powerX = 0, reviewed = 0;
+  mutable long dimension = 0, powerF = 0, powerX = 0, reviewed = 0;
 };
 
 // A caller's exp(x) on the basis class, with the model's tolerance and maybe a scale option.
@@ -148,12 +142,11 @@ struct RaisingX : ValuesX {
 
 // Says which version can store it: a leaf its answer and flag, a node its components
 // (which may change on the second call).
-class StreamX : public ValuesX {
-public:
+struct StreamX : ValuesX {
   StreamX(unsigned char iAnswer, unsigned char iFlag,
           std::vector<const XelMathFunctionGeneral*> iComponents = {}, bool iLeaf = true)
-      : ValuesX(Sine), components(std::move(iComponents)), _answer(iAnswer), _flag(iFlag),
-        _leaf(iLeaf) {}
+      : ValuesX(Sine), components(std::move(iComponents)), answer(iAnswer), flag(iFlag),
+        leaf(iLeaf) {}
   int GetDirectComponents(const int iSize, const XelMathFunctionGeneral** oC) const override {
     ++calls;
     const int n = static_cast<int>(components.size());
@@ -162,16 +155,13 @@ public:
     return (calls > 1 && lieOnSecondCall) ? n - 1 : n;
   }
   unsigned char _IsStreamable(const XelQuorStreamVersion, unsigned char& oFlag) const override {
-    oFlag = _leaf ? _flag : 1;
-    return _leaf ? _answer : 1;
+    oFlag = leaf ? flag : 1;
+    return leaf ? answer : 1;
   }
   std::vector<const XelMathFunctionGeneral*> components;
-  bool lieOnSecondCall = false;
+  unsigned char answer, flag;
+  bool leaf, lieOnSecondCall = false;
   mutable int calls = 0;
-
-private:
-  unsigned char _answer, _flag;
-  bool _leaf;
 };
 
 // f(x, y, z) = x^2 y + 3 y z - z^3 + 2 x, with its closed-form gradient and Hessian.
