@@ -59,8 +59,7 @@ public:
   }
   XelMathInterval EvalSecondDeriv(const XelMathInterval&) const override { return _d2; }
   XelMathFunctionX* Duplicate() const override { return new ChainX(_d1, _d2); }
-  mutable int imageCalls = 0;
-  mutable int derivImageCalls = 0;
+  mutable int imageCalls = 0, derivImageCalls = 0;
 
 private:
   XelMathInterval _d1, _d2;

@@ -420,30 +420,28 @@ ValuesRN Rosenbrock(bool iValuesOnly) {
         return i == 0 ? -400.0 * x * (y - x * x) - 2.0 * (1.0 - x) : 200.0 * (y - x * x);
       },
       [](long i, long j, const double* p) {
-        if (i != j)
-          return -400.0 * p[0];
-        return i == 0 ? 1200.0 * p[0] * p[0] - 400.0 * p[1] + 2.0 : 200.0;
+        const double xx = 1200.0 * p[0] * p[0] - 400.0 * p[1] + 2.0;
+        return i != j ? -400.0 * p[0] : (i == 0 ? xx : 200.0);
       });
 }
 
 // 1/2 (x - c)^T A (x - c) with A symmetric positive definite (row-major).
 ValuesRN Quadratic(long n, std::vector<double> a, std::vector<double> c) {
+  const auto gradient = [=](long i, const double* x) {
+    double s = 0.0;
+    for (long j = 0; j < n; ++j)
+      s += a[i * n + j] * (x[j] - c[j]);
+    return s;
+  };
   return ValuesRN(
       n,
       [=](const double* x) {
         double s = 0.0;
         for (long i = 0; i < n; ++i)
-          for (long j = 0; j < n; ++j)
-            s += 0.5 * (x[i] - c[i]) * a[i * n + j] * (x[j] - c[j]);
+          s += 0.5 * (x[i] - c[i]) * gradient(i, x);
         return s;
       },
-      [=](long i, const double* x) {
-        double s = 0.0;
-        for (long j = 0; j < n; ++j)
-          s += a[i * n + j] * (x[j] - c[j]);
-        return s;
-      },
-      [=](long i, long j, const double*) { return a[i * n + j]; });
+      gradient, [=](long i, long j, const double*) { return a[i * n + j]; });
 }
 
 XelMathIntervalND Box(long n, double lo, double hi) {
