@@ -1,6 +1,5 @@
-// Boundary cases of indices, degenerate inputs and signs that ordinary samples never reach:
-// the last valid index, a point interval, a zero slope, orders left at their default, the
-// stale points beyond the end of a shortened set, and mixed third derivatives.
+// Boundary cases that ordinary samples never reach: the last valid index, a point interval, a
+// zero slope, default orders, stale points past the end of a set, mixed third derivatives.
 #include <cmath>
 #include <vector>
 
@@ -57,8 +56,7 @@ TEST(Boundaries, PointSetIndicesAndStalePoints) {
   // Splitting at the point count is off the set.
   XelMathSetOfPointsND line = Polyline({{0, 0}, {1, 0}, {2, 0}}), other(2);
   ExpectInputError([&] { line.Split(3, other, 1, 0.0); }, 0x20007);
-  // Points removed from the end stay in memory: simplification reads only the live ones, and the
-  // straight three-point line loses its middle point.
+  // Points removed from the end stay in memory; simplification reads only the live ones.
   XelMathSetOfPointsND shortened = Polyline({{0, 0}, {1, 0}, {2, 0}, {3, 100}, {4, -100}});
   shortened.RemovePoint(4);
   shortened.RemovePoint(3);
@@ -99,20 +97,21 @@ TEST(Boundaries, PlaneMapsAndCircles) {
   const double coefs[6] = {2 * c, -2 * s, 3.0, 2 * s, 2 * c, -2.0};
   XelMathTransformation2D map(coefs), inverse;
   ASSERT_EQ(map.Inverse(inverse), 0);
+  const auto expectNear = [](double x, double y, double iX, double iY) {
+    EXPECT_NEAR(x, iX, 1e-14);
+    EXPECT_NEAR(y, iY, 1e-14);
+  };
   const XelMathPoint2D back = inverse * (map * XelMathPoint2D(0.7, -1.3));
-  EXPECT_NEAR(back.GetX(), 0.7, 1e-14);
-  EXPECT_NEAR(back.GetY(), -1.3, 1e-14);
+  expectNear(back.GetX(), back.GetY(), 0.7, -1.3);
   // The product of two maps applies the right one first.
   const double shear[6] = {1.0, 0.5, -1.0, 0.25, 3.0, 2.0};
   const XelMathTransformation2D other(shear);
   const XelMathPoint2D p(0.3, 0.9), once = (map * other) * p, twice = map * (other * p);
-  EXPECT_NEAR(once.GetX(), twice.GetX(), 1e-14);
-  EXPECT_NEAR(once.GetY(), twice.GetY(), 1e-14);
+  expectNear(once.GetX(), once.GetY(), twice.GetX(), twice.GetY());
   // A quarter turn of a circle from its first axis reaches its second axis.
   XelMathCircle circle(XelMathPoint(1, 2, 3), 2.0, XelMathVector(1, 0, 0), XelMathVector(0, 1, 0));
   const XelMathPoint quarter = circle.EvalPoint(kPi / 2);
-  EXPECT_NEAR(quarter.GetX(), 1.0, 1e-14);
-  EXPECT_NEAR(quarter.GetY(), 4.0, 1e-14);
+  expectNear(quarter.GetX(), quarter.GetY(), 1.0, 4.0);
 }
 
 TEST(Boundaries, DegenerateIntervalsSlopesAndDefaultOrders) {
@@ -129,13 +128,9 @@ TEST(Boundaries, DegenerateIntervalsSlopesAndDefaultOrders) {
   double x = 1.0, value = 1.0;
   EXPECT_EQ(solver.SolveNewtonWithInit(XelMathInterval(1, 1), 0, x, value), 0);
   EXPECT_EQ(x, 1.0);
-  // Orders that are not positive mean the default pair 8 and 12: x^30 is integrated exactly by
-  // neither, so the early answer shows which rules were compared.
-  const std::vector<double> power30 = [] {
-    std::vector<double> c(31, 0.0);
-    c[30] = 1.0;
-    return c;
-  }();
+  // Non-positive orders mean the default pair 8 and 12 (x^30 is exact for neither).
+  std::vector<double> power30(31, 0.0);
+  power30[30] = 1.0;
   XelMathPolynomX p(30, power30.data());
   const XelMathInterval unit(0, 1);
   EXPECT_EQ(MyOwnIntegrateAbsOrRel(&p, unit, 1e-2, 0, DefaultTol(), 0, 0, 0),

@@ -1,7 +1,5 @@
-// Extreme inputs of the closed-form functions: arguments where cosh, sinh or the powers of a
-// polynomial overflow, frequencies whose roots are denser than the doubles. Interval images
-// stay enclosures (infinite ends where the function overflows, never NaN), the roots are
-// found, every point returned passes the root test, and every search ends.
+// Extreme inputs of the closed-form functions (overflowing cosh, sinh, powers; roots denser
+// than the doubles): images enclose without NaN, roots pass the root test, searches end.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -24,53 +22,37 @@ const XelTolerance& Tol() {
   return XelGetDefaultTolerance();
 }
 
-/// Whether v lies in I, up to a rounding slack for a finite v.
+/// Whether v lies in I, up to a rounding slack for a finite v; NaN ends fail.
 bool Encloses(const XelMathInterval& I, double v) {
   const double slack = std::isfinite(v) ? 1e-12 * (std::fabs(v) + 1.0) : 0.0;
   return I.low - slack <= v && v <= I.high + slack;
 }
 
-bool HasNaN(const XelMathInterval& I) {
-  return std::isnan(I.low) || std::isnan(I.high);
-}
-
-/// Every image of f over I (value, first and second derivatives one by one and through the
-/// multi-output evaluation, third derivative, optimal image) has no NaN end, and the images
-/// of orders 0 to 2 enclose the point values at 401 samples of I. With iFiniteValues the
-/// point values themselves are never NaN.
+/// Images of f over I (orders 0 to 3, one by one and multi-output; optimal) have no NaN end;
+/// those of orders 0 to 2 enclose 401 samples, which are never NaN with iFiniteValues.
 void ExpectSafeImages(const XelMathFunctionX& f, const XelMathInterval& I, bool iFiniteValues) {
-  XelMathInterval single[3] = {f.Eval(I), f.EvalFirstDeriv(I), f.EvalSecondDeriv(I)};
-  XelMathInterval multi[3];
-  f.Eval(I, 112, &multi[0], &multi[1], &multi[2]);
-  const XelMathInterval optimal = f.ComputeOptimalImage(I, Tol());
-  for (int k = 0; k < 3; ++k) {
-    EXPECT_FALSE(HasNaN(single[k]))
-        << "order " << k << ": " << single[k].low << " " << single[k].high;
-    EXPECT_FALSE(HasNaN(multi[k])) << "multi-output, order " << k;
-  }
-  EXPECT_FALSE(HasNaN(f.EvalThirdDeriv(I))) << "third derivative";
-  EXPECT_FALSE(HasNaN(optimal)) << "optimal: " << optimal.low << " " << optimal.high;
+  XelMathInterval images[2][3] = {{f.Eval(I), f.EvalFirstDeriv(I), f.EvalSecondDeriv(I)}, {}};
+  f.Eval(I, 112, &images[1][0], &images[1][1], &images[1][2]);
+  const XelMathInterval optimal = f.ComputeOptimalImage(I, Tol()), third = f.EvalThirdDeriv(I);
+  for (const XelMathInterval& J : {images[0][0], images[0][1], images[0][2], images[1][0],
+                                   images[1][1], images[1][2], third, optimal})
+    EXPECT_FALSE(std::isnan(J.low) || std::isnan(J.high)) << J.low << " " << J.high;
   const int n = 400;
   for (int i = 0; i <= n; ++i) {
     // Written so that a domain of huge ends does not overflow.
     const double x = i == n ? I.high : I.low + (I.high / n - I.low / n) * i;
     const double v[3] = {f.Eval(x), f.EvalFirstDeriv(x), f.EvalSecondDeriv(x)};
     for (int k = 0; k < 3; ++k) {
-      if (std::isnan(v[k])) {
-        EXPECT_FALSE(iFiniteValues) << "order " << k << " NaN at " << x;
-        continue;
-      }
-      EXPECT_TRUE(Encloses(single[k], v[k])) << "order " << k << " at " << x << ": " << v[k];
-      EXPECT_TRUE(Encloses(multi[k], v[k])) << "multi-output, order " << k << " at " << x;
+      EXPECT_FALSE(iFiniteValues && std::isnan(v[k])) << "order " << k << " NaN at " << x;
+      for (const auto& row : images)
+        EXPECT_TRUE(std::isnan(v[k]) || Encloses(row[k], v[k]))
+            << "order " << k << " at " << x << ": " << v[k] << " (" << (&row - images) << ")";
     }
-    if (!std::isnan(v[0])) {
-      EXPECT_TRUE(Encloses(optimal, v[0])) << "optimal at " << x << ": " << v[0];
-    }
+    EXPECT_TRUE(std::isnan(v[0]) || Encloses(optimal, v[0])) << "optimal at " << x;
   }
 }
 
-/// (x - 0.5) (1 + x + ... + x^199) 1e300: degree 200, coefficients 0.5e300 to 1e300, real
-/// roots -1 and 0.5; its values overflow beyond |x| of about 1.8.
+/// (x - 0.5) (1 + x + ... + x^199) 1e300: roots -1 and 0.5, overflows beyond |x| ~ 1.8.
 std::vector<double> HugeDegree200() {
   std::vector<double> c(201, 0.5e300);
   c[0] = -0.5e300;
@@ -104,6 +86,15 @@ TEST(Overflow, ImagesRootsAndTerminationOnExtremeInputs) {
   const std::vector<double> huge = HugeDegree200();
   const double square[3] = {-2, 0, 1}, one = 1.0, r2 = std::sqrt(2.0);
   const XelMathInterval tiny(0, 1e-301), unit(-1, 1), beyond(1e9, 2e9);
+  const auto sinhOverCosh = [] {
+    return new XelMathFractionXDel(Hyp(0, 1, 0, 1), Hyp(1, 0, 0, 1), Tol());
+  };
+  const auto oneOverCosh = [&] {
+    return new XelMathFractionXDel(new XelMathPolynomX(0, &one, 0), Hyp(1, 0, 0, 1), Tol());
+  };
+  const auto squareMinus2 = [&] { return new XelMathPolynomX(2, square, 0.0); };
+  const auto trig = [] { return Trig(1, 0, 0.5, 1e300); };
+  const auto atan = [] { return AtanCos(1e300); };
   const Case cases[] = {
       {"cosh x - 2 on [0, 711]", [] { return Hyp(1, 0, -2, 1); }, {0, 711}, true, true, {acosh2}},
       {"cosh 1000x - 2", [] { return Hyp(1, 0, -2, 1000); }, unit, true, true,
@@ -112,32 +103,21 @@ TEST(Overflow, ImagesRootsAndTerminationOnExtremeInputs) {
        {300 * std::log(10.0)}},
       {"sinh x", [] { return Hyp(0, 1, 0, 1); }, {-800, 800}, true, true, {0.0}},
       {"cosh 1e300x - 2", [] { return Hyp(1, 0, -2, 1e300); }, unit, true, false, {}},
-      {"cos(1e300 x) + 0.5 near 0", [] { return Trig(1, 0, 0.5, 1e300); }, tiny, true, false, {}},
-      {"cos(1e300 x) + 0.5", [] { return Trig(1, 0, 0.5, 1e300); }, unit, true, false, {}},
-      {"cos(1e300 x) + 0.5 at a point", [] { return Trig(1, 0, 0.5, 1e300); }, {0.5, 0.5}, true,
-       false, {}},
+      {"cos(1e300 x) + 0.5 near 0", trig, tiny, true, false, {}},
+      {"cos(1e300 x) + 0.5", trig, unit, true, false, {}},
+      {"cos(1e300 x) + 0.5 at a point", trig, {0.5, 0.5}, true, false, {}},
       {"cos x + 0.5 far out", [] { return Trig(1, 0, 0.5, 1); }, {1e17, 1e17 + 1000}, true, false,
        {}},
-      {"atan(2 cos(1e300 x))", [] { return AtanCos(1e300); }, tiny, true, false, {}},
-      {"atan(2 cos(1e300 x)) wide", [] { return AtanCos(1e300); }, unit, true, false, {}},
-      {"atan(2 cos(1e300 x)) where w x overflows", [] { return AtanCos(1e300); }, beyond, false,
-       false, {}},
-      {"cos(1e300 x) + 0.5 where w x overflows", [] { return Trig(1, 0, 0.5, 1e300); }, beyond,
-       false, false, {}},
-      // inf / inf beyond 710: no value there
-      {"tanh as sinh / cosh",
-       [] { return new XelMathFractionXDel(Hyp(0, 1, 0, 1), Hyp(1, 0, 0, 1), Tol()); },
-       {700, 800}, false, true, {}},
-      // 0 and its derivatives 0 beyond 710, not 0 inf
-      {"1 / cosh x",
-       [&] { return new XelMathFractionXDel(new XelMathPolynomX(0, &one, 0), Hyp(1, 0, 0, 1), Tol()); },
-       {700, 800}, true, true, {}},
-      {"x^2 - 2 on [-1e300, 1e300]", [&] { return new XelMathPolynomX(2, square, 0.0); },
-       {-1e300, 1e300}, true, true, {-r2, r2}},
-      {"x^2 - 2 up to the largest doubles", [&] { return new XelMathPolynomX(2, square, 0.0); },
-       {-1.7e308, 1.7e308}, true, true, {-r2, r2}}, // 2^1024 is no double
-      {"x^2 - 2 on [-1e150, 1e150]", [&] { return new XelMathPolynomX(2, square, 0.0); },
-       {-1e150, 1e150}, true, true, {-r2, r2}},
+      {"atan(2 cos(1e300 x))", atan, tiny, true, false, {}},
+      {"atan(2 cos(1e300 x)) wide", atan, unit, true, false, {}},
+      {"atan(2 cos(1e300 x)) where w x overflows", atan, beyond, false, false, {}},
+      {"cos(1e300 x) + 0.5 where w x overflows", trig, beyond, false, false, {}},
+      {"tanh as sinh / cosh", sinhOverCosh, {700, 800}, false, true, {}}, // inf / inf beyond 710
+      {"1 / cosh x", oneOverCosh, {700, 800}, true, true, {}}, // 0, derivatives 0 beyond 710
+      {"x^2 - 2 on [-1e300, 1e300]", squareMinus2, {-1e300, 1e300}, true, true, {-r2, r2}},
+      {"x^2 - 2 up to the largest doubles", squareMinus2, {-1.7e308, 1.7e308}, true, true,
+       {-r2, r2}}, // 2^1024 is no double
+      {"x^2 - 2 on [-1e150, 1e150]", squareMinus2, {-1e150, 1e150}, true, true, {-r2, r2}},
       {"degree 200 near 1e300", [&huge] { return new XelMathPolynomX(200, huge.data(), 0.0); },
        {-2, 2}, true, true, {-1.0, 0.5}},
   };
@@ -156,8 +136,7 @@ TEST(Overflow, ImagesRootsAndTerminationOnExtremeInputs) {
         tol.push_back(1e-9 * (std::fabs(r) + 1e-3));
       xeltest::ExpectSameRoots(found, c.roots, tol);
     }
-    // Whatever the status, a point returned is a root: within EpsRoot of the zero of the
-    // tangent line.
+    // Whatever the status, a point returned is within EpsRoot of the zero of the tangent.
     for (double x : found) {
       const double v = f->Eval(x), d = f->EvalFirstDeriv(x);
       EXPECT_TRUE(std::fabs(v) <= epsRoot * std::sqrt(1 + d * d)) << x << ": " << v;
@@ -179,9 +158,8 @@ TEST(Overflow, IntegralsAndDerivativesPastTheOverflow) {
     const double v = f.Integrate(XelMathInterval(t.lo, t.hi), 1e-12);
     if (std::isinf(t.integral))
       EXPECT_EQ(v, t.integral);
-    else
-      // e^t of an exponent near 1000 carries its rounding times 1000.
-      EXPECT_NEAR(v, t.integral, 8 * 1000 * xeltest::kEps * std::fabs(t.integral)) << t.a << " " << t.b;
+    else // e^t of an exponent near 1000 carries its rounding times 1000
+      EXPECT_NEAR(v, t.integral, 8e3 * xeltest::kEps * std::fabs(t.integral)) << t.a << t.b;
   }
   // A coefficient that overflowed times an exact zero of the sine is 0.
   XelMathTrigonometricX g(1, 0, 0.5, 1e300, Tol());
@@ -206,9 +184,8 @@ TEST(Overflow, MinimumWhereTheImageOverflows) {
 }
 
 TEST(Overflow, TrigonometricRootsAtTheResolutionOfDoubles) {
-  // cos x + 0.5 on [1e8, 1e8 + 100]: 32 roots 2pi/3 + 2k pi and 4pi/3 + 2k pi. The doubles
-  // there are 1.5e-8 apart, so no double is within EpsRoot of a root: each root is returned as
-  // a double within one spacing of it (long double reference).
+  // cos x + 0.5 on [1e8, 1e8 + 100]: 32 roots; doubles there are 1.5e-8 apart, so each is
+  // returned within one spacing of the long double reference.
   XelMathTrigonometricX f(1, 0, 0.5, 1, Tol());
   XelMathSetOfPointsND roots(1);
   const double lo = 1e8, hi = 1e8 + 100;
