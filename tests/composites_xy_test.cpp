@@ -19,6 +19,7 @@
 #include "XelMathFractionXY.h"
 #include "XelMathGlobals.h"
 #include "XelMathInterval2D.h"
+#include "XelMathLinearXY.h"
 #include "XelMathPiecewiseXY.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSquareDistXYs.h"
@@ -181,6 +182,18 @@ TEST(CompositesXY, PiecewiseLookupTakesTheLowerPatchOnABreakpoint) {
     sy[p] = -0.02 * p;
   }
   const XelMathPiecewiseXY f(2, bx, 3, by, patches, sx, sy);
+  // Affine patches add in closed form on one grid with the same start values, not when the
+  // start values differ in y; with no patch in y there is nothing to bound.
+  const XelMathLinearXY lin(1.0, -2.0, 0.5);
+  const XelMathFunctionXY* flat[6] = {&lin, &lin, &lin, &lin, &lin, &lin};
+  const XelMathPiecewiseXY lf(2, bx, 3, by, flat, sx, sy), lg(2, bx, 3, by, flat, sx, nullptr),
+      none(2, bx, 0, by, flat, nullptr, nullptr);
+  const XelMathFunctionXY *pair[2] = {&lf, &lf}, *mixed[2] = {&lf, &lg};
+  const double ones[2] = {1.0, 1.0};
+  EXPECT_NE(Ptr(lf.FormalCombination(2, pair, ones, 0.0)), nullptr);
+  EXPECT_EQ(lf.FormalCombination(2, mixed, ones, 0.0), nullptr);
+  EXPECT_EQ(none.Eval(XelMathInterval(0, 1), XelMathInterval(0, 1), DefaultTol()).high,
+            XelMathInfinite);
   struct Row {
     double x, y;
     long i, j;

@@ -388,9 +388,9 @@ TEST(MatrixSymmetric, IndefiniteSolvesAndBandAgreesWithDense) {
   // A leading 2x2 block that is singular ([[1, 2], [2, 4]]) is refused as a pivot: 1x1 at 0,
   // then the 2x2 pivot [[0, 1], [1, 3]] left by the elimination.
   XelMathNxNBandSymMatrix tri(3, 2);
-  for (const auto& c : {std::make_tuple(0L, 0L, 1.0), std::make_tuple(1L, 0L, 2.0),
-                        std::make_tuple(1L, 1L, 4.0), std::make_tuple(2L, 1L, 1.0),
-                        std::make_tuple(2L, 2L, 3.0)})
+  for (const auto& c :
+       {std::make_tuple(0L, 0L, 1.0), std::make_tuple(1L, 0L, 2.0), std::make_tuple(1L, 1L, 4.0),
+        std::make_tuple(2L, 1L, 1.0), std::make_tuple(2L, 2L, 3.0)})
     tri.SetCoef(std::get<0>(c), std::get<1>(c), std::get<2>(c));
   Dense tb = {5, 13, 11};
   ASSERT_EQ(tri.Solve(tb.data(), 1), 0);
@@ -524,13 +524,18 @@ TEST(MatrixSymmetric, BandLayoutMessagesAndImpositions) {
                    {"DeterminantFastCholesky", " A non positive matrix"});
   const std::vector<std::pair<std::function<void()>, std::string>> messages = {
       {[] { XelMathNxNFullSymMatrix(XelMathMxNMatrix(2, 3, 1.0)); }, " non square matrix !! "},
-      {[] { XelMathNxNFullSymMatrix(XelMathMxNMatrix(2, 2, Dense{1, 2, 3, 1}.data())); },
+      {[] {
+         XelMathNxNFullSymMatrix(XelMathMxNMatrix(2, 2, Dense{1, 2, 3, 1}.data()));
+       },
        " non symetric matrix !! "},
       {[] { XelMathNxNBandSymMatrix(XelMathNxNFullSymMatrix(2), 3); },
        " Band width greater than matrix size!! "},
-      {[] { XelMathNxNBandSymMatrix(XelMathNxNMatrix(3, Dense{1, 0, 5, 0, 1, 0, 5, 0, 1}.data()), 2); },
+      {[] {
+         XelMathNxNBandSymMatrix(XelMathNxNMatrix(3, Dense{1, 0, 5, 0, 1, 0, 5, 0, 1}.data()), 2);
+       },
        " uncorrect matrix (symetry or band) !! "},
-      {[] { XelMathNxNBandSymMatrix(XelMathMxNMatrix(2, 2, 1.0), 3); }, " bandwidth greater than size !! "},
+      {[] { XelMathNxNBandSymMatrix(XelMathMxNMatrix(2, 2, 1.0), 3); },
+       " bandwidth greater than size !! "},
       {[] { XelMathNxNBandSymMatrix(3, 4); },
        " XelMathNxNMatrix : largeur de bande superieure a la dimension "},
       {[] { XelMathNxNFullSymMatrix(3).SetSizeOfMatrix(4); }, " invalid size matrix  "},
@@ -636,9 +641,9 @@ TEST(MatrixMisuse, DimensionsAndSizesRaiseWithTheirTexts) {
        {"the XelMathMxNMatrix", "the same as the grid's", "XelMathMxNMatrix::GridTimesMatrix()"}}};
   for (const auto& c : cases)
     ExpectInputError(c.first, 0x20006, c.second);
-  for (const auto& mn : {std::make_pair(-1L, 3L), std::make_pair(3L, -1L),
-                         std::make_pair(LONG_MAX, 2L), std::make_pair(1L << 32, 1L << 32),
-                         std::make_pair(1L << 31, 1L)})
+  for (const auto& mn :
+       {std::make_pair(-1L, 3L), std::make_pair(3L, -1L), std::make_pair(LONG_MAX, 2L),
+        std::make_pair(1L << 32, 1L << 32), std::make_pair(1L << 31, 1L)})
     ExpectInputError([&] { XelMathMxNMatrix(mn.first, mn.second); }, 0x2000c,
                      {"Constructor", "Dimension not valid", ""});
   const XelMathNxNFullSymMatrix sym3(3);
@@ -664,6 +669,10 @@ TEST(MatrixMisuse, DimensionsAndSizesRaiseWithTheirTexts) {
   XelMathMxNMatrix small(2, 2, 0.0);
   small.SetSubMatrix(b, 1, 0); // passes the last row: nothing written
   EXPECT_EQ(Coefs(small), Dense(4, 0.0));
+  XelMathMxNMatrix tall(3, 2, 0.0);
+  const double row[2] = {1.0, 2.0};
+  tall.SetSubMatrix(XelMathMxNMatrix(1, 2, row), 1, 0); // one row: the last one stays 0
+  EXPECT_EQ(Coefs(tall), (Dense{0, 0, 1, 2, 0, 0}));
   XelQuorOutput::GetErr().Redirect(nullptr);
 }
 
