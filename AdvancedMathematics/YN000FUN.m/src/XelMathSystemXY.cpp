@@ -102,7 +102,7 @@ int CornerSign(const double* iV, const double iEps) {
 
 /// The zero in [0, 1] of a function of opposite signs v0, v1 at the ends, by regula falsi
 /// with the Illinois correction (the value kept at an end chosen twice in a row is halved) so
-/// that both ends close in, bisection when the guess leaves the inner 98 % of the bracket;
+/// that both ends close in, bisection when the guess falls outside the bracket;
 /// one evaluation per step: Next gives the abscissa to evaluate (or ends the search), Take
 /// its value. Until done the zero lies in [a, b]; then it is t.
 struct EdgeZero {
@@ -122,7 +122,7 @@ struct EdgeZero {
       return t;
     }
     double m = a - v0 * (b - a) / (v1 - v0);
-    if (!(m > a + 0.01 * (b - a) && m < b - 0.01 * (b - a)))
+    if (!(m > a && m < b))
       m = 0.5 * (a + b);
     return m;
   }
@@ -899,7 +899,7 @@ int XelMathSystemXY::TryTwoBranchesByEdge(Cell& ioCell, const int iWhich) {
 
 int XelMathSystemXY::IsChangingSignOnEdge(const double* iA, const double* iB, const int iWhich,
                                           double& oX, double& oY) {
-  // The extremum of the restriction along the edge: bisection on the directional derivative,
+  // The extremum of the restriction along the edge: the zero of the directional derivative,
   // then the value there against the sign of the ends.
   const double dx = iB[0] - iA[0], dy = iB[1] - iA[1];
   auto slope = [&](const double t, double& oV) {
@@ -908,21 +908,26 @@ int XelMathSystemXY::IsChangingSignOnEdge(const double* iA, const double* iB, co
     oV = v;
     return vx * dx + vy * dy;
   };
-  double v0 = 0.0, v1 = 0.0, vm = 0.0;
-  double s0 = slope(0.0, v0), s1 = slope(1.0, v1);
+  // Values and slopes at the ends and at the samples t = k / samples, kept for the bracket.
+  const long samples = 8;
+  double sv[samples + 1], ss[samples + 1];
+  ss[0] = slope(0.0, sv[0]);
+  ss[samples] = slope(1.0, sv[samples]);
+  const double v0 = sv[0], v1 = sv[samples];
   if (!Finite(v0) || !Finite(v1) || v0 == 0.0 || v0 * v1 < 0.0)
     return 0;
   const double sign = v0 > 0.0 ? 1.0 : -1.0;
   // Also sample the edge: a dip between two sign changes of the slope is found too.
-  const long samples = 8;
   double best = sign * v0, bestT = 0.0;
+  long bestK = 0;
   for (long k = 1; k < samples; ++k) {
     const double t = double(k) / double(samples);
-    double v = 0.0;
-    slope(t, v);
+    ss[k] = slope(t, sv[k]);
+    const double v = sv[k];
     if (Finite(v) && sign * v < best) {
       best = sign * v;
       bestT = t;
+      bestK = k;
     }
   }
   if (best < 0.0) {
@@ -931,23 +936,30 @@ int XelMathSystemXY::IsChangingSignOnEdge(const double* iA, const double* iB, co
     oY = iA[1] + bestT * dy;
     return 1;
   }
-  double a = 0.0, b = 1.0;
-  if (bestT > 0.0) {
-    a = bestT - 1.0 / samples;
-    b = bestT + 1.0 / samples;
-    s0 = slope(a, vm);
-    s1 = slope(b, vm);
+  double a = 0.0, b = 1.0, vm = 0.0;
+  double s0 = ss[0], s1 = ss[samples];
+  if (bestK > 0) {
+    a = double(bestK - 1) / double(samples);
+    b = double(bestK + 1) / double(samples);
+    s0 = ss[bestK - 1];
+    s1 = ss[bestK + 1];
   }
   double t = bestT;
   if (s0 * s1 < 0.0) {
     // The zero of the slope by regula falsi with the Illinois correction (bisection when the
-    // guess leaves the inner 98 % of the bracket).
+    // guess falls outside the bracket).
     int side = 0;
     for (long it = 0; it < MaxLineSteps && b - a > 1e-14; ++it) {
       double m = a - s0 * (b - a) / (s1 - s0);
-      if (!(m > a + 0.01 * (b - a) && m < b - 0.01 * (b - a)))
+      if (!(m > a && m < b))
         m = 0.5 * (a + b);
       const double sm = slope(m, vm);
+      if (Finite(vm) && sign * vm < 0.0) {
+        // Already of the opposite sign: the cut can go there.
+        oX = iA[0] + m * dx;
+        oY = iA[1] + m * dy;
+        return 1;
+      }
       if (!Finite(sm))
         break;
       if (sm == 0.0) {
