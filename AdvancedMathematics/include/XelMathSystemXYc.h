@@ -45,6 +45,10 @@ public:
 
   /// The images of f or g when that function computes value and first-derivative images
   /// (IsOption(48)).
+  /// The solve of XelMathSystemXY, with what EvalImages needs of f and g looked up once.
+  int Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& oSolutions,
+            const XelMathAttrList* iAttributes = nullptr) override;
+
   int EvalImages(const int iWhich, const XelMathInterval& iX, const XelMathInterval& iY,
                  XelMathInterval& oV, XelMathInterval& oVx, XelMathInterval& oVy) const override;
 
@@ -54,4 +58,8 @@ public:
 private:
   const XelMathFunctionXY* _f;
   const XelMathFunctionXY* _g;
+  /// During Solve: whether f and g give images, and their tolerances.
+  const XelTolerance* _imageTolerance[2];
+  unsigned char _hasImages[2];
+  unsigned char _imagesKnown;
 };

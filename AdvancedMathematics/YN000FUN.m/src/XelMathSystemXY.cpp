@@ -100,6 +100,56 @@ int CornerSign(const double* iV, const double iEps) {
   return above == 4 ? 1 : (below == 4 ? -1 : 0);
 }
 
+/// The zero in [0, 1] of a function of opposite signs v0, v1 at the ends, by regula falsi
+/// with the Illinois correction (the value kept at an end chosen twice in a row is halved) so
+/// that both ends close in, bisection when the guess falls outside the bracket;
+/// one evaluation per step: Next gives the abscissa to evaluate (or ends the search), Take
+/// its value. Until done the zero lies in [a, b]; then it is t.
+struct EdgeZero {
+  double a = 0.0, b = 1.0, v0, v1, t = 0.0;
+  long it = 0;
+  int side = 0;
+  bool done = false;
+  EdgeZero(const double iV0, const double iV1) : v0(iV0), v1(iV1) {}
+  double Low() const { return done ? t : a; }
+  double High() const { return done ? t : b; }
+  double Next() {
+    // Ends at neighbouring doubles: nothing lies between them any more.
+    const double mid = 0.5 * (a + b);
+    if (!(it < 2 * MaxLineSteps && b - a > 1e-16 && mid > a && mid < b)) {
+      t = mid;
+      done = true;
+      return t;
+    }
+    double m = a - v0 * (b - a) / (v1 - v0);
+    if (!(m > a && m < b))
+      m = 0.5 * (a + b);
+    return m;
+  }
+  void Take(const double m, const double vm) {
+    ++it;
+    if (!std::isfinite(vm)) {
+      t = 0.5 * (a + b);
+      done = true;
+    } else if (vm == 0.0) {
+      t = m;
+      done = true;
+    } else if ((vm < 0.0) == (v0 < 0.0)) {
+      a = m;
+      v0 = vm;
+      if (side == -1)
+        v1 *= 0.5;
+      side = -1;
+    } else {
+      b = m;
+      v1 = vm;
+      if (side == 1)
+        v0 *= 0.5;
+      side = 1;
+    }
+  }
+};
+
 /// Whether F changes sign on every edge of the cell.
 bool SignChangeOnAllEdges(const double* iV) {
   for (int e = 0; e < 4; ++e)
@@ -849,7 +899,7 @@ int XelMathSystemXY::TryTwoBranchesByEdge(Cell& ioCell, const int iWhich) {
 
 int XelMathSystemXY::IsChangingSignOnEdge(const double* iA, const double* iB, const int iWhich,
                                           double& oX, double& oY) {
-  // The extremum of the restriction along the edge: bisection on the directional derivative,
+  // The extremum of the restriction along the edge: the zero of the directional derivative,
   // then the value there against the sign of the ends.
   const double dx = iB[0] - iA[0], dy = iB[1] - iA[1];
   auto slope = [&](const double t, double& oV) {
@@ -858,21 +908,26 @@ int XelMathSystemXY::IsChangingSignOnEdge(const double* iA, const double* iB, co
     oV = v;
     return vx * dx + vy * dy;
   };
-  double v0 = 0.0, v1 = 0.0, vm = 0.0;
-  double s0 = slope(0.0, v0), s1 = slope(1.0, v1);
+  // Values and slopes at the ends and at the samples t = k / samples, kept for the bracket.
+  const long samples = 8;
+  double sv[samples + 1], ss[samples + 1];
+  ss[0] = slope(0.0, sv[0]);
+  ss[samples] = slope(1.0, sv[samples]);
+  const double v0 = sv[0], v1 = sv[samples];
   if (!Finite(v0) || !Finite(v1) || v0 == 0.0 || v0 * v1 < 0.0)
     return 0;
   const double sign = v0 > 0.0 ? 1.0 : -1.0;
   // Also sample the edge: a dip between two sign changes of the slope is found too.
-  const long samples = 8;
   double best = sign * v0, bestT = 0.0;
+  long bestK = 0;
   for (long k = 1; k < samples; ++k) {
     const double t = double(k) / double(samples);
-    double v = 0.0;
-    slope(t, v);
+    ss[k] = slope(t, sv[k]);
+    const double v = sv[k];
     if (Finite(v) && sign * v < best) {
       best = sign * v;
       bestT = t;
+      bestK = k;
     }
   }
   if (best < 0.0) {
@@ -881,25 +936,48 @@ int XelMathSystemXY::IsChangingSignOnEdge(const double* iA, const double* iB, co
     oY = iA[1] + bestT * dy;
     return 1;
   }
-  double a = 0.0, b = 1.0;
-  if (bestT > 0.0) {
-    a = bestT - 1.0 / samples;
-    b = bestT + 1.0 / samples;
-    s0 = slope(a, vm);
-    s1 = slope(b, vm);
+  double a = 0.0, b = 1.0, vm = 0.0;
+  double s0 = ss[0], s1 = ss[samples];
+  if (bestK > 0) {
+    a = double(bestK - 1) / double(samples);
+    b = double(bestK + 1) / double(samples);
+    s0 = ss[bestK - 1];
+    s1 = ss[bestK + 1];
   }
   double t = bestT;
   if (s0 * s1 < 0.0) {
+    // The zero of the slope by regula falsi with the Illinois correction (bisection when the
+    // guess falls outside the bracket).
+    int side = 0;
     for (long it = 0; it < MaxLineSteps && b - a > 1e-14; ++it) {
-      const double m = 0.5 * (a + b);
+      double m = a - s0 * (b - a) / (s1 - s0);
+      if (!(m > a && m < b))
+        m = 0.5 * (a + b);
       const double sm = slope(m, vm);
+      if (Finite(vm) && sign * vm < 0.0) {
+        // Already of the opposite sign: the cut can go there.
+        oX = iA[0] + m * dx;
+        oY = iA[1] + m * dy;
+        return 1;
+      }
       if (!Finite(sm))
         break;
+      if (sm == 0.0) {
+        a = b = m;
+        break;
+      }
       if ((sm < 0.0) == (s0 < 0.0)) {
         a = m;
         s0 = sm;
+        if (side == -1)
+          s1 *= 0.5;
+        side = -1;
       } else {
         b = m;
+        s1 = sm;
+        if (side == 1)
+          s0 *= 0.5;
+        side = 1;
       }
     }
     t = 0.5 * (a + b);
@@ -1165,36 +1243,35 @@ int XelMathSystemXY::TryTopologicalDegree(const unsigned char* iSequence,
 int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const double iF0,
                                     const double iF1, const double iG0, const double iG1) {
   // The zero of each function along the edge by bisection with a secant guess, then their
-  // order; a common zero is a solution on the edge.
+  // order; a common zero is a solution on the edge. The two searches advance side by side
+  // and stop as soon as their brackets are apart by more than the threshold: each zero lies
+  // in its bracket, so the order is then decided.
   const double dx = iB[0] - iA[0], dy = iB[1] - iA[1];
-  auto zeroOf = [&](const int iWhich, double v0, double v1) {
-    double a = 0.0, b = 1.0;
-    for (long it = 0; it < 2 * MaxLineSteps && b - a > 1e-16; ++it) {
-      double m = a - v0 * (b - a) / (v1 - v0);
-      if (!(m > a + 0.01 * (b - a) && m < b - 0.01 * (b - a)) || (it & 1))
-        m = 0.5 * (a + b);
+  const double length = std::sqrt(dx * dx + dy * dy);
+  const double apart = _lengthRes * 1e3 + 1e-14 * length;
+  EdgeZero zero[2] = {EdgeZero(iF0, iF1), EdgeZero(iG0, iG1)};
+  for (;;) {
+    const EdgeZero &zF = zero[0], &zG = zero[1];
+    if (zF.High() < zG.Low() && (zG.Low() - zF.High()) * length > apart)
+      return 0;
+    if (zG.High() < zF.Low() && (zF.Low() - zG.High()) * length > apart)
+      return 1;
+    if (zF.done && zG.done)
+      break;
+    for (int w = 0; w < 2; ++w) {
+      if (zero[w].done)
+        continue;
       double vm = 0.0;
-      Eval2(iWhich, iA[0] + m * dx, iA[1] + m * dy, XelMathOption::Value, &vm, nullptr, nullptr);
-      if (!Finite(vm))
-        return 0.5 * (a + b);
-      if (vm == 0.0)
-        return m;
-      if ((vm < 0.0) == (v0 < 0.0)) {
-        a = m;
-        v0 = vm;
-      } else {
-        b = m;
-        v1 = vm;
+      const double m = zero[w].Next();
+      if (!zero[w].done) {
+        Eval2(w, iA[0] + m * dx, iA[1] + m * dy, XelMathOption::Value, &vm, nullptr, nullptr);
+        zero[w].Take(m, vm);
       }
     }
-    return 0.5 * (a + b);
-  };
-  const double tF = zeroOf(0, iF0, iF1), tG = zeroOf(1, iG0, iG1);
-  const double length = std::sqrt(dx * dx + dy * dy);
-  if (std::fabs(tF - tG) * length > _lengthRes * 1e3 + 1e-14 * length) {
-    // Compare the other function's sign at each zero as well: it must agree with the order.
-    return tF < tG ? 0 : 1;
   }
+  const double tF = zero[0].t, tG = zero[1].t;
+  if (std::fabs(tF - tG) * length > apart)
+    return tF < tG ? 0 : 1;
   const double t = 0.5 * (tF + tG);
   double x = iA[0] + t * dx, y = iA[1] + t * dy;
   double f, fx, fy, g, gx, gy;

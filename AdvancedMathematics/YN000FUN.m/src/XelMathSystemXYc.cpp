@@ -7,6 +7,7 @@
 #include "XelError.h"
 #include "XelMathFunctionXY.h"
 #include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathInterval.h"
 #include "XelMathIntervalND.h"
 #include "XelTolerance.h"
@@ -44,7 +45,8 @@ long GridCount(const long* iCounts) {
 
 XelMathSystemXYc::XelMathSystemXYc(const XelMathFunctionXY* f, const XelMathFunctionXY* g,
                                    const XelTolerance& tol, const XelMathAttrList* attrs)
-    : XelMathSystemXY(tol, attrs), _f(f), _g(g) {
+    : XelMathSystemXY(tol, attrs), _f(f), _g(g), _imageTolerance{nullptr, nullptr},
+      _hasImages{0, 0}, _imagesKnown(0) {
   if (!f || !g)
     XelQuornull(__FILE__, __LINE__);
 }
@@ -142,10 +144,32 @@ void XelMathSystemXYc::EvalG(const XelMathIntervalND& iBox, const long* iCounts,
     Undefined(iDiff, GridCount(iCounts), oG, oGx, oGy, oGxx, oGxy, oGyy);
 }
 
+int XelMathSystemXYc::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& oSolutions,
+                            const XelMathAttrList* iAttributes) {
+  // The search asks for images cell after cell: the option and the tolerance of each
+  // function are read once per solve.
+  const XelMathFunctionXY* h[2] = {_f, _g};
+  for (int w = 0; w < 2; ++w) {
+    _hasImages[w] = (h[w] && h[w]->IsOption(XelMathOption::ImageAndFirst)) ? 1 : 0;
+    _imageTolerance[w] = _hasImages[w] ? &XelMathFunctionXYGetTolerance(h[w]) : nullptr;
+  }
+  _imagesKnown = 1;
+  auto forget = XelMathMakeOnExit([this] { _imagesKnown = 0; });
+  return XelMathSystemXY::Solve(iDomain, oSolutions, iAttributes);
+}
+
 int XelMathSystemXYc::EvalImages(const int iWhich, const XelMathInterval& iX,
                                  const XelMathInterval& iY, XelMathInterval& oV,
                                  XelMathInterval& oVx, XelMathInterval& oVy) const {
   const XelMathFunctionXY* h = iWhich ? _g : _f;
+  if (_imagesKnown) {
+    const int w = iWhich ? 1 : 0;
+    if (!_hasImages[w])
+      return 0;
+    h->Eval(iX, iY, XelMathOption::ImageAndFirst, &oV, &oVx, &oVy, nullptr, nullptr, nullptr,
+            *_imageTolerance[w]);
+    return 1;
+  }
   if (!h || !h->IsOption(XelMathOption::ImageAndFirst))
     return 0;
   h->Eval(iX, iY, XelMathOption::ImageAndFirst, &oV, &oVx, &oVy, nullptr, nullptr, nullptr,
