@@ -1,8 +1,10 @@
 // Boundary cases that ordinary samples never reach: the last valid index, a point interval, a
 // zero slope, default orders, stale points past the end of a set, mixed third derivatives.
 #include <cmath>
+#include <memory>
 #include <vector>
 
+#include "XelError.h"
 #include "XelMathCircle.h"
 #include "XelMathCompositionXByRN.h"
 #include "XelMathFunctionRN.h"
@@ -44,8 +46,7 @@ public:
   double EvalSecondDeriv(const long& i, const long& j, const double* x) const override {
     return i == j ? 0.0 : x[3 - i - j];
   }
-  double EvalThirdDeriv(const long& i, const long& j, const long& k,
-                        const double*) const override {
+  double EvalThirdDeriv(const long& i, const long& j, const long& k, const double*) const override {
     return i != j && j != k && i != k ? 1.0 : 0.0;
   }
 };
@@ -66,6 +67,8 @@ TEST(Boundaries, PointSetIndicesAndStalePoints) {
   XelMathSetOfPointsND spaced = Polyline({{0, 0}, {1, 0}, {2, 0}, {3, 0}, {4, 0}});
   EXPECT_EQ(spaced.ReduceGranularity(0.5), 0);
   EXPECT_EQ(spaced.GetNumberOfPoints(), 5);
+  // A last run exactly the minimum length is long enough: the interior point before it stays.
+  EXPECT_EQ(spaced.ReduceGranularity(1.0), 0);
   // More points than the local scratch holds: the chord parameters stay inside their buffer.
   XelMathSetOfPointsND arc(2), tangents(2);
   for (int i = 0; i < 100; ++i) {
@@ -115,6 +118,12 @@ TEST(Boundaries, PlaneMapsAndCircles) {
 }
 
 TEST(Boundaries, DegenerateIntervalsSlopesAndDefaultOrders) {
+  // Either polynomial missing: no curve to compare, reported once.
+  std::unique_ptr<XelMathPolynomX> affine(Poly({1.0, 2.0}));
+  const long nulls = XelQuornullCount();
+  EXPECT_FALSE(IsConjuguate(affine.get(), 0.0, 1.0, nullptr, 0.0, 1.0, 1e-12));
+  EXPECT_FALSE(IsConjuguate(nullptr, 0.0, 1.0, affine.get(), 0.0, 1.0, 1e-12));
+  EXPECT_EQ(XelQuornullCount(), nulls + 2);
   // A line of zero slope is monotone and constant.
   const double flat[2] = {3.0, 0.0};
   XelMathPolynomX line(1, flat);
