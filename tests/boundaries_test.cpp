@@ -69,6 +69,11 @@ TEST(Boundaries, PointSetIndicesAndStalePoints) {
   EXPECT_EQ(spaced.GetNumberOfPoints(), 5);
   // A last run exactly the minimum length is long enough: the interior point before it stays.
   EXPECT_EQ(spaced.ReduceGranularity(1.0), 0);
+  // Rays through vertices: a vertex at the height of the point counts once.
+  const XelMathSetOfPointsND diamond = Polyline({{0, -1}, {1, 0}, {0, 1}, {-1, 0}});
+  const double left[2] = {-2, 0}, inside[2] = {0.5, 0};
+  EXPECT_EQ(diamond.PointPosition(left, 1e-12), -1);
+  EXPECT_EQ(diamond.PointPosition(inside, 1e-12), 1);
   // More points than the local scratch holds: the chord parameters stay inside their buffer.
   XelMathSetOfPointsND arc(2), tangents(2);
   for (int i = 0; i < 100; ++i) {
