@@ -69,6 +69,13 @@ TEST(Boundaries, PointSetIndicesAndStalePoints) {
   EXPECT_EQ(spaced.GetNumberOfPoints(), 5);
   // A last run exactly the minimum length is long enough: the interior point before it stays.
   EXPECT_EQ(spaced.ReduceGranularity(1.0), 0);
+  // There and back as a closed set of three points: the end tangents are the periodic ones
+  // (the data turn: zero), not the one-sided estimates of an open set.
+  XelMathSetOfPointsND loop = Polyline({{0, 0}, {1, 0}, {0, 0}}), loopTangents(2);
+  loop.SetPeriodic(1);
+  loop.ComputeTangents(loopTangents, nullptr);
+  EXPECT_EQ(loopTangents.GetPoints()[0], 0.0);
+  EXPECT_EQ(loopTangents.GetPoints()[4], 0.0);
   // Rays through vertices: a vertex at the height of the point counts once.
   const XelMathSetOfPointsND diamond = Polyline({{0, -1}, {1, 0}, {0, 1}, {-1, 0}});
   const double left[2] = {-2, 0}, inside[2] = {0.5, 0};
