@@ -24,6 +24,7 @@
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSquareDistXYs.h"
 #include "XelMathSumXYs.h"
+#include "XelQuorMemory.h"
 #include "XelTolerance.h"
 #include "reference_functions.h"
 #include "test_helpers.h"
@@ -182,6 +183,12 @@ TEST(CompositesXY, PiecewiseLookupTakesTheLowerPatchOnABreakpoint) {
     sy[p] = -0.02 * p;
   }
   const XelMathPiecewiseXY f(2, bx, 3, by, patches, sx, sy);
+  // The memory it reports is what it holds from the memory services.
+  const long held = XelQuorGetMemoryCounters().liveBytes;
+  {
+    const XelMathPiecewiseXY counted(2, bx, 3, by, patches, sx, sy);
+    EXPECT_EQ(XelQuorGetMemoryCounters().liveBytes - held, counted.GetDynamicMemoryBytes());
+  }
   // Affine patches add in closed form on one grid with the same start values, not when the
   // start values differ in y; with no patch in y there is nothing to bound.
   const XelMathLinearXY lin(1.0, -2.0, 0.5);
