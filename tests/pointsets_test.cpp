@@ -12,7 +12,6 @@
 
 #include "XelMathConstants.h"
 #include "XelMathInputError.h"
-#include "XelMathMemoryStream.h"
 #include "XelMathSetOfLongs.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSetOfPointsNDTwoTangents.h"
@@ -109,8 +108,9 @@ XelMathSetOfPointsNDWithVectors MakeWithVectors(long n) {
   return set;
 }
 
+// The given points, of dimension 2 or that of the first.
 XelMathSetOfPointsND Make2D(const std::vector<std::vector<double>>& iPoints) {
-  XelMathSetOfPointsND set(2);
+  XelMathSetOfPointsND set(iPoints.empty() ? 2 : static_cast<long>(iPoints[0].size()));
   for (const auto& p : iPoints)
     set.AddPoint(p.data());
   return set;
@@ -503,9 +503,6 @@ TEST_F(PointSets, FreeFunctionsAndLength) {
   double beyond[3] = {10, 20, 3};
   EXPECT_EQ(XelProjectPointOnSegmentND(3, beyond, a, b, out, 0.0), 1.0);
   EXPECT_EQ(XelProjectPointOnSegmentND(3, p, a, a, out, 1e-9), 0.0);
-
-  XelMathSetOfPointsND set = Make2D({{0, 0}, {3, 4}, {3, 10}});
-  EXPECT_NEAR(set.Length(), 11.0, RoundOff);
   EXPECT_EQ(Make2D({{1, 1}}).Length(), 0.0);
 }
 
@@ -527,14 +524,8 @@ TEST_F(PointSets, DistanceToAPolyline) {
   EXPECT_EQ(index, -1);
 
   // Two skew polylines in space: the x axis and a segment above it along y at height 2.
-  XelMathSetOfPointsND axis(3), above(3);
-  double a0[3] = {-1, 0, 0}, a1[3] = {1, 0, 0}, a2[3] = {3, 1, 0};
-  double b0[3] = {0.5, -1, 2}, b1[3] = {0.5, 1, 2};
-  axis.AddPoint(a0);
-  axis.AddPoint(a1);
-  axis.AddPoint(a2);
-  above.AddPoint(b0);
-  above.AddPoint(b1);
+  XelMathSetOfPointsND axis = Make2D({{-1, 0, 0}, {1, 0, 0}, {3, 1, 0}});
+  XelMathSetOfPointsND above = Make2D({{0.5, -1, 2}, {0.5, 1, 2}});
   long i, j;
   double pa[3], pb[3];
   EXPECT_NEAR(axis.GetClosestPoints(above, i, j, pa, pb), 2.0, RoundOff);
@@ -667,6 +658,7 @@ TEST_F(PointSets, ConicParametersOfParabolaAndHyperbola) {
 TEST_F(PointSets, ChordLengthParameters) {
   XelMathSetOfPointsND set = Make2D({{0, 0}, {3, 4}, {3, 10}});
   XelMathSetOfPointsND t(1);
+  EXPECT_NEAR(set.Length(), 11.0, RoundOff);
   set.InitializeParameters(t, 0);
   EXPECT_EQ(PointOf(t, 0)[0], 0.0);
   EXPECT_NEAR(PointOf(t, 1)[0], 5.0, RoundOff);
@@ -887,37 +879,12 @@ TEST_F(PointSets, TrivialHulls) {
 TEST_F(PointSets, PointPositionAgainstAPolygon) {
   // A concave polygon (an L).
   XelMathSetOfPointsND l = Make2D({{0, 0}, {2, 0}, {2, 1}, {1, 1}, {1, 2}, {0, 2}});
-  double inside[2] = {0.5, 1.5}, notch[2] = {1.5, 1.5}, edge[2] = {1, 1.5}, far[2] = {-3, 0};
-  double vertex[2] = {2, 0};
-  EXPECT_EQ(l.PointPosition(inside, 1e-12), 1);
-  EXPECT_EQ(l.PointPosition(notch, 1e-12), -1);
-  EXPECT_EQ(l.PointPosition(edge, 1e-12), 0);
-  EXPECT_EQ(l.PointPosition(vertex, 1e-12), 0);
-  EXPECT_EQ(l.PointPosition(far, 1e-12), -1);
-  // Orientation does not matter.
-  XelMathSetOfPointsND reversed(2);
+  XelMathSetOfPointsND reversed(2); // orientation does not matter
   l.Invert(reversed);
-  EXPECT_EQ(reversed.PointPosition(inside, 1e-12), 1);
-  EXPECT_EQ(reversed.PointPosition(notch, 1e-12), -1);
-}
-
-// ---- stream -------------------------------------------------------------------------------
-
-TEST_F(PointSets, StreamSizesAtOldAndNewVersions) {
-  // Reading back every byte is the readers' battery; here the layout sizes.
-  XelMathSetOfPointsND set(3);
-  for (long i = 0; i < 6; i++)
-    set.AddPoint(Pt(i * 0.1 + 1.0 / 3.0).data());
-  const long N = 3, n = 6;
-  for (long version : {1005L, 1011L, 1012L, 1013L, 1201L}) {
-    XelMathMemoryStream out(version);
-    set.Stream(out, "");
-    // Header of three longs (old) or one array record of three (new), then the array.
-    const long headerBytes = version < 1012 ? 12 : 16;
-    EXPECT_EQ(static_cast<long>(out.GetBuffer().size()),
-              XelMathBinaryStreamImpl::HeaderBytes + headerBytes + 4 + 8 * N * n)
-        << version;
-  }
-  XelMathStream none; // a stream without implementation: nothing written
-  set.Stream(none, "");
+  // Inside, in the notch, on an edge, at a vertex, far away.
+  const struct { double q[2]; long where; } rows[] = {
+      {{0.5, 1.5}, 1}, {{1.5, 1.5}, -1}, {{1, 1.5}, 0}, {{2, 0}, 0}, {{-3, 0}, -1}};
+  for (const auto& row : rows)
+    for (const XelMathSetOfPointsND* s : {&l, &reversed})
+      EXPECT_EQ(s->PointPosition(row.q, 1e-12), row.where) << row.q[0] << " " << row.q[1];
 }
