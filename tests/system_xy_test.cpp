@@ -47,16 +47,20 @@ private:
 
 using Pt = std::pair<double, double>;
 
+std::vector<Pt> PairsOf(const XelMathSetOfPointsND& iSet) {
+  std::vector<Pt> pts;
+  for (long i = 0; i < iSet.GetNumberOfPoints(); ++i)
+    pts.push_back({iSet.GetPoints()[2 * i], iSet.GetPoints()[2 * i + 1]});
+  return pts;
+}
+
 std::vector<Pt> Solve(const Fn2& f, const Fn2& g, const XelMathInterval2D& box, int& oStatus,
                       const XelMathAttrList* attrs = nullptr, const XelTolerance* tol = nullptr) {
   FnXY F(f), G(g);
   XelMathSystemXYc system(&F, &G, tol ? *tol : DefaultTol(), attrs);
   XelMathSetOfPointsND out(2);
   oStatus = system.Solve(box, out, attrs);
-  std::vector<Pt> pts;
-  for (long i = 0; i < out.GetNumberOfPoints(); ++i)
-    pts.push_back({out.GetPoints()[2 * i], out.GetPoints()[2 * i + 1]});
-  return pts;
+  return PairsOf(out);
 }
 
 // Each expected point found exactly once within iTol, and nothing else.
@@ -73,6 +77,8 @@ void ExpectSolutions(const std::vector<Pt>& found, const std::vector<Pt>& expect
 }
 
 const double r2 = std::sqrt(0.5);
+const Fn2 xHalf = [](double x, double) { return x - 0.5; };
+const Fn2 yHalf = [](double, double y) { return y - 0.5; };
 
 // T11(x) by the three-term recurrence, and its roots cos((2k - 1) pi / 22) on y = 0.5.
 double T11(double x) {
@@ -102,12 +108,10 @@ TEST(SystemXYCoreSolve, ClosedFormSystems) {
   using std::nan;
   // clang-format off
   const Case cases[] = {
-      {"affine", [](double x, double) { return x - 0.5; }, [](double, double y) { return y - 0.5; },
-       {0, 1, 0, 1}, {{0.5, 0.5}}, 1e-9},
-      {"on a grid node", [](double x, double) { return x - 0.5; },
-       [](double, double y) { return y - 0.5; }, {0, 1.1, 0, 1.1}, {{0.5, 0.5}}, 1e-9},
-      {"on the domain edge", [](double x, double) { return x - 0.5; },
-       [](double, double y) { return y - 0.25; }, {0.5, 1, 0, 1}, {{0.5, 0.25}}, 1e-9},
+      {"affine", xHalf, yHalf, {0, 1, 0, 1}, {{0.5, 0.5}}, 1e-9},
+      {"on a grid node", xHalf, yHalf, {0, 1.1, 0, 1.1}, {{0.5, 0.5}}, 1e-9},
+      {"on the domain edge", xHalf, [](double, double y) { return y - 0.25; }, {0.5, 1, 0, 1},
+       {{0.5, 0.25}}, 1e-9},
       {"at a domain corner", [](double x, double y) { return x + y; },
        [](double x, double y) { return x - y; }, {0, 1, 0, 1}, {{0, 0}}, 1e-9},
       {"circle and line", [](double x, double y) { return x * x + y * y - 1; },
@@ -118,7 +122,7 @@ TEST(SystemXYCoreSolve, ClosedFormSystems) {
       {"quadruple root", [](double x, double y) { return y - std::pow(x - 0.37, 4); },
        [](double, double y) { return y; }, {0, 1, -0.5, 1}, {{0.37, 0}}, 6e-3},
       {"undefined in part of the box", [](double x, double) { return x > 0.7 ? nan("") : x - 0.5; },
-       [](double, double y) { return y - 0.5; }, {0, 1, 0, 1}, {{0.5, 0.5}}, 1e-9},
+       yHalf, {0, 1, 0, 1}, {{0.5, 0.5}}, 1e-9},
       {"equations of very different scales", [](double x, double) { return 1e12 * (x - 0.25); },
        [](double x, double y) { return 1e-6 * (y + x - 1); }, {0, 1, 0, 1}, {{0.25, 0.75}}, 1e-9},
       {"curves 5e-5 apart", [](double x, double y) { return x * x + y * y - 1; },
@@ -128,7 +132,7 @@ TEST(SystemXYCoreSolve, ClosedFormSystems) {
        {{0.3, 0.5}, {0.305, 0.5}, {0.3, 0.52}, {0.305, 0.52}}, 1e-9},
       // The last sampling cell in x holds two roots; F rises at both of its ends.
       {"two roots in one cell, values only", [](double x, double) { return T11(x); },
-       [](double, double y) { return y - 0.5; }, {-1.03, 1.01, 0, 1}, T11Roots(), 1e-9},
+       yHalf, {-1.03, 1.01, 0, 1}, T11Roots(), 1e-9},
   };
   // clang-format on
   for (const Case& c : cases) {
@@ -238,7 +242,7 @@ public:
 } // namespace
 
 TEST(SystemXYCoreSolve, MergeRuleAndLimit) {
-  FnXY F([](double x, double) { return x - 0.5; }), G([](double, double y) { return y - 0.5; });
+  FnXY F(xHalf), G(yHalf);
   // Both change monotonicity between x = 0.5 and 0.50001 on y = 0.5.
   FnXY F2([](double x, double y) { return (x - 0.5) * (x - 0.50001) + 2 * (y - 0.5); });
   FnXY G2([](double x, double y) { return (x - 0.5) * (x - 0.50001) + (y - 0.5); });
@@ -266,11 +270,7 @@ TEST(SystemXYCoreSolve, MergeRuleAndLimit) {
     XelMathSetOfPointsND out(2);
     EXPECT_EQ(system.Solve(XelMathInterval2D(0, 1, 0, 1), out), 0);
     EXPECT_EQ(system.results, c.results);
-    ASSERT_EQ(out.GetNumberOfPoints(), long(c.kept.size()));
-    for (long i = 0; i < out.GetNumberOfPoints(); ++i) {
-      EXPECT_EQ(out.GetPoints()[2 * i], c.kept[i].first);
-      EXPECT_EQ(out.GetPoints()[2 * i + 1], c.kept[i].second);
-    }
+    EXPECT_EQ(PairsOf(out), c.kept);
   }
   Scripted many(&F, &G, DefaultTol());
   for (int k = 0; k < 101; ++k)
@@ -309,10 +309,7 @@ TEST(SystemXYCoreSolve, InverseOfAPlaneMap) {
   EXPECT_EQ(system.Solve(XelMathInterval2D(0, 1, 0, 1), out), 0);
   // x^3 - 0.66 x^2 + 0.0324 = (x - 0.3)(x^2 - 0.36 x - 0.108), y = 0.18 / x.
   const double x2 = (0.36 + std::sqrt(0.36 * 0.36 + 4 * 0.108)) / 2;
-  std::vector<Pt> found;
-  for (long i = 0; i < out.GetNumberOfPoints(); ++i)
-    found.push_back({out.GetPoints()[2 * i], out.GetPoints()[2 * i + 1]});
-  ExpectSolutions(found, {{0.3, 0.6}, {x2, 0.18 / x2}}, 1e-9);
+  ExpectSolutions(PairsOf(out), {{0.3, 0.6}, {x2, 0.18 / x2}}, 1e-9);
   const long nulls = XelQuornullCount();
   XelMathSolveNewtonXY none(nullptr, DefaultTol());
   EXPECT_EQ(XelQuornullCount(), nulls + 1);
