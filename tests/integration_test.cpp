@@ -364,8 +364,6 @@ TEST(IntegrateX, EndpointSingularitiesMeetTheToleranceBeyondTheDoubling) {
         EXPECT_EQ(XelMathIntegrateX(&f, {0.0, 1.0}, eps, relative, nullptr, result), 7);
         EXPECT_EQ(result, plain);
         EXPECT_EQ(f.count, kPlainEvaluations);
-        EXPECT_EQ(relative ? f.IntegrateRelative({0.0, 1.0}, eps) : f.Integrate({0.0, 1.0}, eps),
-                  plain);
         f.count = 0;
         int status = -1;
         const double continued = Continued(f, {0.0, 1.0}, eps, relative, &status);
@@ -382,8 +380,6 @@ TEST(IntegrateX, ExplicitToleranceVariant) {
   // Default orders and cap (non-positive arguments): the same answer as the member.
   EXPECT_EQ(MyOwnIntegrateAbsOrRel(&runge, {-5.0, 5.0}, eps, 0, tol, 0, 0, 0),
             runge.Integrate({-5.0, 5.0}, eps));
-  EXPECT_EQ(MyOwnIntegrateAbsOrRel(&log, {0.0, 1.0}, eps, 0, tol, 0, 0, 0),
-            log.Integrate({0.0, 1.0}, eps));
   // A cap of 4 pieces on log(x): the doubling stops early with the 4-piece sum.
   log.count = 0;
   EXPECT_EQ(MyOwnIntegrateAbsOrRel(&log, {0.0, 1.0}, eps, 0, tol, 4, 6, 4),
@@ -697,7 +693,6 @@ TEST(Integration, FunctionBindingOnEndpointSingularityAndNaN) {
   // error still bounds the true one. With a tolerance it can meet, it does.
   ValuesX sqrtX(Sqrt);
   XelMathIntegrationFunctionX f(1, &sqrtX);
-  EXPECT_EQ(f.GetFunction(), &sqrtX);
   const double tol[1] = {1e-12}, loose[2] = {1e-4, 1e-4};
   double result[2], error[2];
   EXPECT_EQ(f.Integration(0.0, 1.0, tol, result, error), 7);
