@@ -1,6 +1,5 @@
-// Tests of the point sets: storage and growth, the cursor, insertion, removal, split, sort
-// and reversal (with the vectors and tangents that follow the points), misuse errors,
-// geometric queries against hand-computed geometry, tangents, and the stream format.
+// Point sets: storage, editing with the vectors and tangents that follow the points, misuse
+// errors, and geometric queries against hand-computed geometry.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -35,8 +34,7 @@ private:
   long _live = 0;
 };
 
-// Runs iCall and checks that it raises a XelMathInputError of code iCode whose texts
-// include each of iTexts.
+// Expects iCall to raise a XelMathInputError of code iCode whose texts include iTexts.
 template <class F> void ExpectError(F iCall, long iCode, std::vector<std::string> iTexts) {
   try {
     iCall();
@@ -128,7 +126,6 @@ double Hermite(double x0, double y0, double m0, double x1, double y1, double m1,
 
 } // namespace
 
-// ---- storage, growth and access ---------------------------------------------------------------
 
 TEST_F(PointSets, GrowthDoublesCapacityAndKeepsEveryPoint) {
   XelMathSetOfPointsND set(3);
@@ -275,8 +272,7 @@ TEST_F(PointSets, AddSetAppendsAndChecksDimensions) {
 }
 
 TEST_F(PointSets, SortSelectsTheEarliestOfEqualKeys) {
-  // Keys 1, 0, 1, 0 (coordinate 1), told apart by coordinate 0. Selection: the first 0
-  // (b) comes to the front, then d is swapped with a, and c stays before a.
+  // Keys 1, 0, 1, 0: selection brings b to the front, swaps d with a, and c stays before a.
   XelMathSetOfPointsND set = Make2D({{'a', 1}, {'b', 0}, {'c', 1}, {'d', 0}});
   set.Sort(1);
   std::string order;
@@ -317,7 +313,6 @@ TEST_F(PointSets, PeriodicFlagNeedsEqualEnds) {
   EXPECT_TRUE(set.IsPeriodic());
 }
 
-// ---- vectors and tangents follow their points -----------------------------------------------
 
 TEST_F(PointSets, VectorsFollowTheirPointsThroughEveryMove) {
   XelMathSetOfPointsNDWithVectors set = MakeWithVectors(6);
@@ -482,7 +477,6 @@ TEST_F(PointSets, TwoTangentsStayWithTheEnds) {
   EXPECT_EQ(first(reversed), zero);
 }
 
-// ---- measures and distances ---------------------------------------------------------------
 
 TEST_F(PointSets, FreeFunctionsAndLength) {
   double a[3] = {1, 2, 3}, b[3] = {4, 6, 3}, c[3] = {1, 2, 4};
@@ -557,7 +551,6 @@ TEST_F(PointSets, AlignmentMonotonyBoxAndVertices) {
   EXPECT_EQ(index, -1);
 }
 
-// ---- circles and conics -------------------------------------------------------------------
 
 TEST_F(PointSets, CircleThroughThreePoints) {
   // Centre (1, 2), radius 5.
@@ -630,8 +623,7 @@ TEST_F(PointSets, ConicThroughFivePoints) {
 }
 
 TEST_F(PointSets, ConicParametersOfParabolaAndHyperbola) {
-  // y = x^2 + 1 (vertex (0, 1), p = 1/2, opening towards +y); (x - 1)^2/4 - y^2/9 = 1; two
-  // crossing lines x^2 - y^2 = 0; the empty ellipse x^2 + y^2 + 1 = 0.
+  // y = x^2 + 1 (p = 1/2, towards +y); (x - 1)^2/4 - y^2/9 = 1; x^2 = y^2; x^2 + y^2 = -1.
   struct Row { double coef[6]; int kind; std::vector<double> want; };
   const Row rows[] = {{{1, 0, 0, 0, -1, 1}, 3, {0.0, 1.0, 0.5, 0.0, XelPIBY2}},
                       {{9, 0, -4, -18, 0, -27}, 2, {1.0, 0.0, 2.0, 3.0, 0.0}},
@@ -646,7 +638,6 @@ TEST_F(PointSets, ConicParametersOfParabolaAndHyperbola) {
   }
 }
 
-// ---- parameters and tangents --------------------------------------------------------------
 
 TEST_F(PointSets, ChordLengthParameters) {
   XelMathSetOfPointsND set = Make2D({{0, 0}, {3, 4}, {3, 10}});
@@ -664,8 +655,7 @@ TEST_F(PointSets, ChordLengthParameters) {
 }
 
 TEST_F(PointSets, MonotoneTangentsKeepMonotoneDataMonotone) {
-  // Monotone data with a flat stretch and a steep jump: the Hermite cubics built on the
-  // tangents never leave the monotone range.
+  // Monotone data with a flat stretch and a jump: the Hermite cubics stay monotone.
   const std::vector<double> x = {0, 1, 2, 3, 3.5, 6, 7}, y = {0, 0.1, 0.1, 0.2, 5, 5.5, 8};
   XelMathSetOfPointsND graph(2), slopes(2);
   for (size_t i = 0; i < x.size(); i++) {
@@ -710,9 +700,8 @@ TEST_F(PointSets, TangentsAlongCurves) {
     std::vector<double> t = PointOf(tangents, i);
     ExpectNear({t[0], t[1], t[2]}, {2.0 / 3.0, -1.0 / 3.0, 2.0 / 3.0}, RoundOff);
   }
-  // A closed loop on the unit circle: tangents are perpendicular to the radius up to the
-  // first-order error of the estimate (a fraction of the angular step), and the closing
-  // point has the tangent of the first.
+  // A closed loop on the unit circle: tangents perpendicular to the radius up to a fraction
+  // of the angular step; the closing point has the tangent of the first.
   const int n = 48;
   const double step = Xel2PI / n;
   XelMathSetOfPointsND circle(2), loop(2);
@@ -764,7 +753,6 @@ TEST_F(PointSets, TangentsThatCannotBeComputedRaise) {
   ExpectError([&] { repeated.ComputeTangents(line); }, 0x20006, {"Dimension not valid"});
 }
 
-// ---- cleaning -----------------------------------------------------------------------------
 
 TEST_F(PointSets, SimplifyKeepsTheShapeWithinTolerance) {
   // A zigzag of small noise on a line with one real corner at (5, 3).
@@ -772,8 +760,7 @@ TEST_F(PointSets, SimplifyKeepsTheShapeWithinTolerance) {
       Make2D({{0, 0}, {1, 0.01}, {2, -0.01}, {3, 0.0}, {5, 3}, {6, 3.01}, {7, 3}});
   XelMathSetOfPointsND original(set);
   XelMathSetOfLongs removed;
-  // Douglas-Peucker by hand: (3, 0) is the farthest from the chord (0,0)-(7,3), then (5, 3)
-  // from (3,0)-(7,3); the noise points 1, 2 and 5 lie within 0.01 of the kept chords.
+  // By hand: (3, 0) is farthest from (0,0)-(7,3), then (5, 3); points 1, 2, 5 are noise.
   EXPECT_EQ(set.Simplify(0.05, &removed), 3);
   EXPECT_EQ(set.GetNumberOfPoints(), 4);
   std::vector<long> gone;
@@ -810,7 +797,6 @@ TEST_F(PointSets, RemoveMultiplePointsAndReduceGranularity) {
   EXPECT_EQ(dense.GetNumberOfPoints(), 4); // 0, 0.3, 0.6, 1 (0.9 is too close to 1)
 }
 
-// ---- convexity and position ---------------------------------------------------------------
 
 TEST_F(PointSets, ConvexityOfContours) {
   EXPECT_EQ(Make2D({{0, 0}, {1, 0}, {1, 1}, {0, 1}}).ConvexContour(1e-12), 1);
