@@ -1,8 +1,5 @@
-// The two-variable system solver: systems with closed-form solutions (grid nodes, edges and
-// corners, tangency, equations of very different scales, near curves, crowded cells, NaN in
-// part of the box), curves of solutions, the merge rule and the 100-solution limit, empty
-// domains and option errors, larger grids and scale options, the inversion of a plane map, and
-// the step helpers, the degree rule and the exclusion radius against hand-computed values.
+// The two-variable system solver on systems with closed-form solutions, the merge rule and
+// limit, errors, scale options, a plane map's inverse, and the step and degree helpers.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -210,8 +207,7 @@ TEST(SystemXYCoreSolve, LargeGridAndScaleOptions) {
   ExpectSolutions(Solve(f, g, {-2, 2, -2, 2}, status), expected, 1e-8);
   const long with12 = XelQuorGetMemoryCounters().totalAllocations - before - with30;
   EXPECT_GT(with30, with12); // the 30 x 12 grid does not fit the local buffer
-  // Scale options on a tolerance of scale 10: the identity leaves the system unscaled, and
-  // powers that scale the equations or the variables give the same solutions.
+  // Scale options on a model of scale 10 give the same solutions.
   const XelTolerance tol(10.0);
   const long powers[4][4] = {{1, 1, 1, 1}, {2, 2, 1, 1}, {1, 1, 2, 2}, {0, 0, 2, 0}};
   for (const auto& p : powers) {
