@@ -84,7 +84,6 @@ double PlainDoubling(const XelMathFunctionX& iF, const XelMathInterval& iI, doub
   return previous;
 }
 
-// ---- Gauss-Legendre tables and rules --------------------------------------------------------
 
 TEST(GaussLegendre, EachOrderIsExactUpToDegreeTwoNMinusOneAndNotBeyond) {
   // On [-1, 1] and on a shifted interval, x^k for k <= 2n - 1 is integrated to rounding;
@@ -183,7 +182,6 @@ TEST(GaussLegendre, KronrodRuleExtendsTheTenPointRuleToDegreeThirtyOne) {
   EXPECT_NEAR(floor, 50 * kEps * 8.0, 1e-12 * floor);
 }
 
-// ---- adaptive driver on published integrals -----------------------------------------------
 
 struct Published {
   const char* name;
@@ -465,7 +463,6 @@ TEST(IntegrateX, ScaleOptionWidensTheToleranceByTheScaleOfTheIntegral) {
   EXPECT_EQ(LiveBlocks(), before);
 }
 
-// ---- adaptive integrator of vector integrands -------------------------------------------------
 
 // A vector integrand filled by a formula; it counts evaluations, records its nesting level
 // and raises at a given evaluation.
