@@ -312,10 +312,7 @@ TEST(SystemXYCoreSolve, InverseOfAPlaneMap) {
 }
 
 TEST(SystemXYCoreTools, StepHelpersDegreeAndExclusionRadius) {
-  struct StepCase {
-    double x, y, dx, dy, rdx, rdy;
-    int accepted;
-  };
+  struct StepCase { double x, y, dx, dy, rdx, rdy; int accepted; };
   // Box [0, 1]^2; the new point is (x - dx, y - dy).
   const StepCase steps[] = {
       {0.5, 0.5, 0.2, -0.3, 0.2, -0.3, 1},   // inside
@@ -337,10 +334,7 @@ TEST(SystemXYCoreTools, StepHelpersDegreeAndExclusionRadius) {
   FnXY F([](double x, double y) { return x * x + 3 * x * y; });
   FnXY G([](double x, double y) { return y * y - 2 * x; });
   XelMathSystemXYc system(&F, &G, DefaultTol());
-  struct DegreeCase {
-    std::vector<unsigned char> seq;
-    int degree;
-  };
+  struct DegreeCase { std::vector<unsigned char> seq; int degree; };
   const DegreeCase degrees[] = {
       {{0}, 3},       {{0, 0}, 0},       {{0, 1}, 3},         {{0, 1, 0}, 1},
       {{0, 1, 1}, 0}, {{1, 0, 1, 0}, 1}, {{0, 1, 0, 1, 0}, 3}};
