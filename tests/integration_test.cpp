@@ -298,11 +298,7 @@ TEST(IntegrateX, ConvergingDoublingReturnsExactlyThePlainValue) {
 TEST(IntegrateX, EndpointSingularitiesMeetTheToleranceBeyondTheDoubling) {
   // Singular ends: the doubling stalls and returns its 64-piece sum with status 7; the
   // continuation reaches the tolerance with status 0 in modest work.
-  struct Case {
-    const char* name;
-    ValuesX::Formula f;
-    double exact;
-  };
+  struct Case { const char* name; ValuesX::Formula f; double exact; };
   const Case cases[] = {
       {"sqrt(x)", Sqrt, 2.0 / 3.0},
       {"log(x)", Log, -1.0},
