@@ -403,10 +403,7 @@ TEST(PiecewiseX, CombinationIsNullUnlessEveryPieceHasAClosedForm) {
   // Piece 1 of the operands: two polynomials (closed form), or an arc tangent of a cosine.
   PolyPtr p0(Poly({1, 2})), p1(Poly({0, 1, 1})), q0(Poly({3})), q1(Poly({-1, 0, 2}));
   XelMathArctanCosX a1(1, 2, 3, 0.5, 0.1), b1(-0.5, 1.5, 2, 0, 0.2);
-  const struct {
-    const XelMathFunctionX *f1, *g1;
-    bool closed;
-  } cases[] = {{p1.get(), q1.get(), true}, {p1.get(), &b1, false}, {&a1, &b1, false}};
+  const struct { const XelMathFunctionX *f1, *g1; bool closed; } cases[] = {{p1.get(), q1.get(), true}, {p1.get(), &b1, false}, {&a1, &b1, false}};
   const double borders[3] = {-1, 0.5, 2}, c[2] = {2.0, -3.0};
   for (const auto& k : cases) {
     const XelMathFunctionX* ga[2] = {p0.get(), k.f1};
@@ -552,10 +549,8 @@ TEST(CubicInterpolation, FewPointsAndBadInput) {
   EXPECT_NEAR(two->Eval(3.0), 6.0, 8 * kEps);
   const double nan[3] = {0, kNaN, 2}, sorted[3] = {0, 1, 2}, repeated[3] = {0, 1, 1};
   const long before = LiveBlocks();
-  const struct {
-    long n;
-    const double *x, *y;
-  } bad[] = {{3, x, y}, {3, repeated, y}, {3, nan, y}, {3, sorted, nan}, {0, x, y}, {3, nullptr, y}};
+  const struct { long n; const double *x, *y; } bad[] = {
+      {3, x, y}, {3, repeated, y}, {3, nan, y}, {3, sorted, nan}, {0, x, y}, {3, nullptr, y}};
   for (const auto& b : bad)
     ExpectInputError([&] { XelMathFunctionX::CreateCubicInterpolation(b.n, b.x, b.y, DefaultTol()); },
                      0x2000e);
@@ -565,11 +560,8 @@ TEST(CubicInterpolation, FewPointsAndBadInput) {
 TEST(LinearAndCubicX, ChangesOfVariableRewriteTheCoefficientsAtShiftZero) {
   // Each change turns P into P(u(x)), which must be sum c_k x^k with its own coefficients.
   const double a = -1.5, b = 0.75;
-  const struct {
-    const char* name;
-    std::function<void(XelMathPolynomX&)> change;
-    std::function<double(double)> u;
-  } changes[] = {
+  using Change = std::function<void(XelMathPolynomX&)>;
+  const struct { const char* name; Change change; std::function<double(double)> u; } changes[] = {
       {"shift", [&](XelMathPolynomX& p) { p.ApplyShiftOnVariable(b); },
        [&](double x) { return x + b; }},
       {"linear change", [&](XelMathPolynomX& p) { p.ApplyLinearChangeOnVariable(a, b); },
@@ -592,11 +584,7 @@ TEST(LinearAndCubicX, ChangesOfVariableRewriteTheCoefficientsAtShiftZero) {
   for (const auto& change : changes) {
     XelMathLinearX line(cl);
     XelMathCubicX cubic(cc);
-    const struct {
-      XelMathPolynomX* p;
-      const double* c;
-      int d;
-    } functions[] = {{&line, cl, 1}, {&cubic, cc, 3}};
+    const struct { XelMathPolynomX* p; const double* c; int d; } functions[] = {{&line, cl, 1}, {&cubic, cc, 3}};
     for (const auto& f : functions) {
       SCOPED_TRACE(std::string(change.name) + " " + f.p->IsA());
       change.change(*f.p);
