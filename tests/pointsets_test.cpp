@@ -401,11 +401,7 @@ TEST_F(PointSets, VectorErrorsNameTheirOperation) {
   std::vector<double> p(3), v(3);
   const std::vector<double> point = Pt(1), vector = Vec(1);
   const double *pt = point.data(), *vec = vector.data();
-  const struct {
-    std::function<void()> call;
-    long code;
-    std::vector<std::string> texts;
-  } rows[] = {
+  const struct { std::function<void()> call; long code; std::vector<std::string> texts; } rows[] = {
       {[&] { set.InsertPointWithVector(pt, vec, 3); }, 0x20009,
        {"XelMathSetOfPointsNDWithVectors::InsertPointWithVector",
         "with an index between 0 and the set number of points"}},
