@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <functional>
 #include <limits>
 #include <string>
@@ -58,12 +57,8 @@ void ExpectNear(const std::vector<double>& iGot, const std::vector<double>& iWan
 }
 
 // A point of dimension 3 that encodes its identity, and the vector that belongs to it.
-std::vector<double> Pt(double id) {
-  return {id, 10.0 * id + 1.0, -id};
-}
-std::vector<double> Vec(double id) {
-  return {-2.0 * id, 0.5, id * id};
-}
+const auto Pt = [](double id) { return std::vector<double>{id, 10.0 * id + 1.0, -id}; };
+const auto Vec = [](double id) { return std::vector<double>{-2.0 * id, 0.5, id * id}; };
 
 std::vector<double> PointOf(const XelMathSetOfPointsND& set, long i) {
   std::vector<double> p(static_cast<size_t>(set.GetDimension()));

@@ -2,13 +2,11 @@
 // limit, errors, scale options, a plane map's inverse, and the step and degree helpers.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <utility>
 #include <vector>
 
-#include "XelError.h"
 #include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
@@ -177,8 +175,7 @@ TEST(SystemXYCoreSolve, EmptyDomainAndWrongSetDimension) {
                     "XelMathSystemXY::SetEps"});
   XelMathAttrString method("DiscretizationMethod", 1);
   XelMathAttrIntegerValue bad("SamplingPointsY", 1, 1);
-  XelMathAttrList attrs;
-  attrs.AddAttribute(&method);
+  XelMathAttrList attrs(&method);
   attrs.AddAttribute(&bad);
   ExpectInputError([&] { system.Solve(XelMathInterval2D(0, 1, 0, 1), out, &attrs); }, 0x20004,
                    {"SamplingPointsY", "Invalid Number Of Points", "XelMathSystemXY::Solve"});
@@ -196,8 +193,7 @@ TEST(SystemXYCoreSolve, LargeGridAndScaleOptions) {
   const std::vector<Pt> expected = {{x, y}, {-x, -y}};
   XelMathAttrString method("DiscretizationMethod", 1);
   XelMathAttrIntegerValue nx("SamplingPointsX", 30, 1);
-  XelMathAttrList attrs;
-  attrs.AddAttribute(&method);
+  XelMathAttrList attrs(&method);
   attrs.AddAttribute(&nx);
   int status = -1;
   const long before = XelQuorGetMemoryCounters().totalAllocations;
