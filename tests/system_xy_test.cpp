@@ -1,5 +1,4 @@
-// The two-variable system solver on systems with closed-form solutions, the merge rule and
-// limit, errors, scale options, a plane map's inverse, and the step and degree helpers.
+// The two-variable system solver on closed-form systems, its merge rule, errors and helpers.
 #include <gtest/gtest.h>
 
 #include <cmath>
