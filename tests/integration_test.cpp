@@ -1,5 +1,4 @@
-// Numerical integration: Gauss-Legendre tables and rules, the adaptive driver on published
-// integrals, and the adaptive integrator of vector integrands.
+// Gauss-Legendre rules, the adaptive driver on published integrals, vector integrands.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -86,8 +85,7 @@ double PlainDoubling(const XelMathFunctionX& iF, const XelMathInterval& iI, doub
 
 
 TEST(GaussLegendre, EachOrderIsExactUpToDegreeTwoNMinusOneAndNotBeyond) {
-  // On [-1, 1] and on a shifted interval, x^k for k <= 2n - 1 is integrated to rounding;
-  // x^(2n) leaves the error of the rule, 2^(2n+1) (n!)^4 / ((2n + 1) ((2n)!)^2).
+  // Exact for x^k, k < 2n; x^(2n) leaves the error 2^(2n+1) (n!)^4 / ((2n + 1) ((2n)!)^2).
   for (long n : kOrders) {
     for (long k = 0; k <= 2 * n - 1; ++k) {
       ValuesX f(Pow(double(k)));
@@ -152,8 +150,7 @@ TEST(GaussLegendre, SubIntervalsSumTheRuleAndReversalNegates) {
 }
 
 TEST(GaussLegendre, KronrodRuleExtendsTheTenPointRuleToDegreeThirtyOne) {
-  // Kronrod 21 keeps the 10 Gauss nodes and is exact up to x^31; its error estimate is at the
-  // rounding floor on what G10 integrates, not on x^20.
+  // Kronrod 21: the G10 nodes, exact to x^31; its error is at the floor up to x^19, not x^20.
   const double* kx = XelMathGaussLegendre::KronrodNodes;
   const double* kw = XelMathGaussLegendre::KronrodWeights;
   const double *gx = nullptr, *gw = nullptr;
@@ -192,8 +189,7 @@ struct Published {
   double L1() const { return l1 > 0 ? l1 : std::fabs(exact); }
 };
 
-// Closed forms from standard tables: smooth, oscillatory, peaked, endpoint-singular (algebraic
-// and logarithmic), kinked, discontinuous, long and reversed intervals.
+// Closed forms: smooth, oscillatory, peaked, singular ends, kinks, jumps, long, reversed.
 const double kThird = 1.0 / 3.0, kLog2 = std::log(2.0);
 const auto kArcsin = [](double x) { return 1.0 / std::sqrt(1.0 - x * x); };
 const Published kPublished[] = {
@@ -256,8 +252,7 @@ TEST(IntegrateX, PublishedIntegralsWithinTheRequestedTolerance) {
   // 1e6 / sqrt(x): a relative 1e-10 of 2e6 is far above the absolute floor.
   ValuesX big([](double x) { return 1e6 / std::sqrt(x); });
   EXPECT_NEAR(Continued(big, {0.0, 1.0}, 1e-10, true), 2e6, 1e-10 * 2e6);
-  // Tiny intervals at their own scale; the nodes of log(x - 1) on [1, 1 + w] are rounded near 1
-  // (a relative shift of up to eps / w).
+  // Tiny intervals at their own scale (nodes near 1 rounded: a shift of up to eps / w).
   ValuesX root(Sqrt), shifted([](double x) { return std::log(x - 1.0); });
   const double h = 1e-8, width = (1.0 + 1e-6) - 1.0, exact = width * (std::log(width) - 1.0);
   EXPECT_NEAR(Continued(root, {0.0, h}, 1e-22), 2.0 / 3.0 * h * std::sqrt(h), 1e-22);
@@ -266,8 +261,7 @@ TEST(IntegrateX, PublishedIntegralsWithinTheRequestedTolerance) {
 }
 
 TEST(IntegrateX, ConvergingDoublingReturnsExactlyThePlainValue) {
-  // By default the result is bit for bit the plain doubling sum; where that converges, the
-  // continuation does not run either.
+  // By default bit for bit the plain doubling; where that converges, no continuation either.
   long converged = 0;
   for (double eps : {1e-3, 1e-6, 1e-10, 1e-12}) {
     for (const Published& t : kPublished) {
@@ -294,8 +288,7 @@ TEST(IntegrateX, ConvergingDoublingReturnsExactlyThePlainValue) {
 }
 
 TEST(IntegrateX, EndpointSingularitiesMeetTheToleranceBeyondTheDoubling) {
-  // Singular ends: the doubling stalls and returns its 64-piece sum with status 7; the
-  // continuation reaches the tolerance with status 0 in modest work.
+  // Singular ends: the doubling stalls (status 7); the continuation reaches the tolerance.
   struct Case { const char* name; ValuesX::Formula f; double exact; };
   const Case cases[] = {
       {"sqrt(x)", Sqrt, 2.0 / 3.0},
@@ -424,8 +417,7 @@ public:
 };
 
 TEST(IntegrateX, ScaleOptionWidensTheToleranceByTheScaleOfTheIntegral) {
-  // Values and variable in S^1: an integral in S^2 = 100 for S = 10, so 1/50 of the G8-G12
-  // gap is met at once once scaled, not without it.
+  // An integral in S^2 = 100: 1/50 of the G8-G12 gap is met at once when scaled, not without.
   const XelTolerance scaled(10.0);
   XelMathAttrScaleOption option(1, 1);
   ScaledPowerX f(scaled, option);
@@ -458,8 +450,7 @@ TEST(IntegrateX, ScaleOptionWidensTheToleranceByTheScaleOfTheIntegral) {
 }
 
 
-// A vector integrand filled by a formula; it counts evaluations, records its nesting level
-// and raises at a given evaluation.
+// A vector integrand: counts evaluations, records its nesting level, raises when asked.
 class Integrand : public XelMathIntegration {
 public:
   typedef std::function<void(double, double*)> Values;
@@ -493,8 +484,7 @@ void Samples(Integrand& f, double a, double b, double* oSamples) {
 }
 
 TEST(Integration, FixedRulesHaveTheirDegreesOfExactness) {
-  // Romberg and paired Clenshaw-Curtis 7 are exact to degree 7; Boole (composite or not) to
-  // degree 5 and not 6.
+  // Romberg and paired Clenshaw-Curtis 7 are exact to degree 7, Boole to 5 and not 6.
   const long n = 9;
   Integrand f(nullptr, n, Monomials(n));
   const double a = -0.5, b = 1.25;
@@ -628,8 +618,7 @@ TEST(Integration, DepthsBoundTheSubdivision) {
 }
 
 TEST(Integration, FunctionBindingOnEndpointSingularityAndNaN) {
-  // sqrt(x) on [0, 1]: 1e-12 is out of reach at depth 6 (status 7, the error still bounds);
-  // 1e-4 is met.
+  // sqrt(x): 1e-12 is out of reach at depth 6 (status 7, the error bounds), 1e-4 is met.
   ValuesX sqrtX(Sqrt);
   XelMathIntegrationFunctionX f(1, &sqrtX);
   const double tol[1] = {1e-12}, loose[2] = {1e-4, 1e-4};
