@@ -1,5 +1,4 @@
-// Elementary functions of one variable: what the randomized battery (values, derivatives,
-// images) does not reach, and the piecewise cubic interpolation.
+// Elementary functions: what the randomized battery does not reach; cubic interpolation.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -399,7 +398,8 @@ TEST(PiecewiseX, CombinationIsNullUnlessEveryPieceHasAClosedForm) {
   // Piece 1 of the operands: two polynomials (closed form), or an arc tangent of a cosine.
   PolyPtr p0(Poly({1, 2})), p1(Poly({0, 1, 1})), q0(Poly({3})), q1(Poly({-1, 0, 2}));
   XelMathArctanCosX a1(1, 2, 3, 0.5, 0.1), b1(-0.5, 1.5, 2, 0, 0.2);
-  const struct { const XelMathFunctionX *f1, *g1; bool closed; } cases[] = {{p1.get(), q1.get(), true}, {p1.get(), &b1, false}, {&a1, &b1, false}};
+  const struct { const XelMathFunctionX *f1, *g1; bool closed; } cases[] = {
+      {p1.get(), q1.get(), true}, {p1.get(), &b1, false}, {&a1, &b1, false}};
   const double borders[3] = {-1, 0.5, 2}, c[2] = {2.0, -3.0};
   for (const auto& k : cases) {
     const XelMathFunctionX* ga[2] = {p0.get(), k.f1};
@@ -425,7 +425,8 @@ TEST(PiecewiseX, BordersThatAreNaNOrDoNotIncreaseAreRefused) {
   const std::string first = "XelMathPiecewiseX::ChangeFirstFunction",
                     last = "XelMathPiecewiseX::ChangeLastBorder";
   for (double border : {1.0, kNaN}) {
-    ExpectInputError([&] { f.ChangeFirstFunction(border, &g0); }, 0x2000b, {"Invalid Domain", " ", first});
+    ExpectInputError([&] { f.ChangeFirstFunction(border, &g0); }, 0x2000b,
+                     {"Invalid Domain", " ", first});
     ExpectInputError([&] { f.ChangeLastBorder(border); }, 0x2000b, {"Invalid Domain", " ", last});
   }
   for (long k = 0; k < 3; ++k)
@@ -580,7 +581,8 @@ TEST(LinearAndCubicX, ChangesOfVariableRewriteTheCoefficientsAtShiftZero) {
   for (const auto& change : changes) {
     XelMathLinearX line(cl);
     XelMathCubicX cubic(cc);
-    const struct { XelMathPolynomX* p; const double* c; int d; } functions[] = {{&line, cl, 1}, {&cubic, cc, 3}};
+    const struct { XelMathPolynomX* p; const double* c; int d; } functions[] = {
+        {&line, cl, 1}, {&cubic, cc, 3}};
     for (const auto& f : functions) {
       SCOPED_TRACE(std::string(change.name) + " " + f.p->IsA());
       change.change(*f.p);
