@@ -1,5 +1,4 @@
-// Point sets: storage, editing with the vectors and tangents that follow the points, misuse
-// errors, and geometric queries against hand-computed geometry.
+// Point sets: storage, editing (vectors and tangents follow), errors, geometric queries.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -681,8 +680,7 @@ TEST_F(PointSets, TangentsAlongCurves) {
     std::vector<double> t = PointOf(tangents, i);
     ExpectNear({t[0], t[1], t[2]}, {2.0 / 3.0, -1.0 / 3.0, 2.0 / 3.0}, RoundOff);
   }
-  // A closed loop on the unit circle: tangents perpendicular to the radius up to a fraction
-  // of the angular step; the closing point has the tangent of the first.
+  // Closed unit circle: tangents normal to the radius within the step; closing = first.
   const int n = 48;
   const double step = Xel2PI / n;
   XelMathSetOfPointsND circle(2), loop(2);
