@@ -638,10 +638,8 @@ TEST_F(PointSets, MonotoneTangentsKeepMonotoneDataMonotone) {
   // Monotone data with a flat stretch and a jump: the Hermite cubics stay monotone.
   const std::vector<double> x = {0, 1, 2, 3, 3.5, 6, 7}, y = {0, 0.1, 0.1, 0.2, 5, 5.5, 8};
   XelMathSetOfPointsND graph(2), slopes(2);
-  for (size_t i = 0; i < x.size(); i++) {
-    double p[2] = {x[i], y[i]};
-    graph.AddPoint(p);
-  }
+  for (size_t i = 0; i < x.size(); i++)
+    graph.AddPoint(std::vector<double>{x[i], y[i]}.data());
   graph.ComputeTangents1D(slopes);
   ASSERT_EQ(slopes.GetNumberOfPoints(), 7);
   for (size_t i = 0; i + 1 < x.size(); i++) {
@@ -671,23 +669,18 @@ TEST_F(PointSets, MonotoneTangentsKeepMonotoneDataMonotone) {
 TEST_F(PointSets, TangentsAlongCurves) {
   // Points along a straight line: chord-length tangents are the unit direction.
   XelMathSetOfPointsND line(3), tangents(3);
-  for (double s : {0.0, 0.5, 2.0, 2.25}) {
-    double p[3] = {1 + 2 * s / 3, -s / 3, 2 * s / 3};
-    line.AddPoint(p);
-  }
+  for (double s : {0.0, 0.5, 2.0, 2.25})
+    line.AddPoint(std::vector<double>{1 + 2 * s / 3, -s / 3, 2 * s / 3}.data());
   line.ComputeTangents(tangents);
-  for (long i = 0; i < 4; i++) {
-    std::vector<double> t = PointOf(tangents, i);
-    ExpectNear({t[0], t[1], t[2]}, {2.0 / 3.0, -1.0 / 3.0, 2.0 / 3.0}, RoundOff);
-  }
+  for (long i = 0; i < 4; i++)
+    ExpectNear(PointOf(tangents, i), {2.0 / 3.0, -1.0 / 3.0, 2.0 / 3.0}, RoundOff);
   // Closed unit circle: tangents normal to the radius within the step; closing = first.
   const int n = 48;
   const double step = Xel2PI / n;
   XelMathSetOfPointsND circle(2), loop(2);
   for (int i = 0; i <= n; i++) {
     double a = Xel2PI * (i % n) / n;
-    double p[2] = {std::cos(a), std::sin(a)};
-    circle.AddPoint(p);
+    circle.AddPoint(std::vector<double>{std::cos(a), std::sin(a)}.data());
   }
   circle.SetPeriodic(1);
   circle.ComputeTangents(loop);
@@ -787,8 +780,7 @@ TEST_F(PointSets, ConvexityOfContours) {
   XelMathSetOfPointsND star(2);
   for (int i = 0; i < 5; i++) {
     double a = Xel2PI * (2 * i % 5) / 5;
-    double p[2] = {std::cos(a), std::sin(a)};
-    star.AddPoint(p);
+    star.AddPoint(std::vector<double>{std::cos(a), std::sin(a)}.data());
   }
   EXPECT_EQ(star.ConvexContour(1e-12), 0);
   EXPECT_EQ(Make2D({{0, 0}, {1, 1}}).ConvexContour(1e-12), 0);
