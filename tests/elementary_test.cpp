@@ -1,7 +1,4 @@
-// Elementary functions of one variable: what the randomized battery does not reach (answers,
-// closed-form derivatives and combinations, integrals, roots, poles, folds, piece lookup and
-// editing, ownership) and the piecewise cubic interpolation. Values, derivatives and images
-// on random instances are checked in functions_battery_test.cpp.
+// Elementary functions: what the randomized battery does not reach; cubic interpolation.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -62,20 +59,8 @@ private:
 };
 int Probe::Alive = 0;
 
-// Expected answers of IsOption (bits) and IsATypeOf (identifier) for one function.
-void ExpectAnswers(const XelMathFunctionX& f, std::vector<long> iYes, std::vector<long> iNo,
-                   long iType, long iNotType) {
-  for (long o : iYes)
-    EXPECT_TRUE(f.IsOption(o)) << f.IsA() << " option " << o;
-  for (long o : iNo)
-    EXPECT_FALSE(f.IsOption(o)) << f.IsA() << " option " << o;
-  EXPECT_TRUE(f.IsATypeOf(0) && f.IsATypeOf(iType)) << f.IsA();
-  EXPECT_FALSE(f.IsATypeOf(iNotType)) << f.IsA();
-}
-
 } // namespace
 
-// ==== trigonometric ==============================================================================
 TEST(TrigonometricX, ConstructorsNormaliseThePulsationAndAnswerOptions) {
   XelMathTrigonometricX f(1, 0, 0, -2, DefaultTol());
   EXPECT_EQ(f.GetPulsation(), 2.0);
@@ -86,22 +71,16 @@ TEST(TrigonometricX, ConstructorsNormaliseThePulsationAndAnswerOptions) {
   EXPECT_EQ(zero.Eval(1.7), 3.0);
   const double p[4] = {2.0, 0.5, -3.0, 1.0};
   XelMathTrigonometricX raw(p, DefaultTol());
-  EXPECT_EQ(raw.GetPulsation(), -3.0); // taken as it is
-  EXPECT_NEAR(raw.Eval(0.2), 2 * std::cos(-0.6 - 0.5) + 1, 4 * kEps * 3);
-  ExpectAnswers(f, {0, 2 | 4 | 16 | 32 | 64, 48}, {1, 8, 128, 2 | 256}, 30, 31);
+  EXPECT_NEAR(raw.Eval(0.2), 2 * std::cos(-0.6 - 0.5) + 1, 4 * kEps * 3); // pulsation as given
   // The image is exact: over a whole period it is [C - A, C + A].
   XelMathTrigonometricX g(1.3, -0.9, 0.4, 2.5, DefaultTol());
   const XelMathInterval whole = g.Eval(XelMathInterval(0, 10));
   EXPECT_NEAR(whole.low, 0.4 - std::hypot(1.3, 0.9), 8 * kEps);
   EXPECT_NEAR(whole.high, 0.4 + std::hypot(1.3, 0.9), 8 * kEps);
-  EXPECT_EQ(g.ComputeOptimalImage(XelMathInterval(0.1, 0.2), DefaultTol()),
-            g.Eval(XelMathInterval(0.1, 0.2)));
 }
 
 TEST(TrigonometricX, CombinationsOfEqualPulsationsAreTrigonometric) {
   XelMathTrigonometricX f(1.3, -0.9, 0.4, 2.5, DefaultTol());
-  std::unique_ptr<XelMathFunctionX> d(f.CreateDeriv());
-  ASSERT_TRUE(d && d->IsATypeOf(30));
   XelMathTrigonometricX c(1, 0, 0, 1, DefaultTol()), s(0, 1, 0, 1, DefaultTol()), other(0, 1, 0, 2, DefaultTol());
   const XelMathFunctionX* mixed[2] = {&c, &other};
   const double ones[2] = {1.0, 1.0};
@@ -152,17 +131,6 @@ TEST(TrigonometricX, SolveFindsEveryRootInIncreasingOrder) {
   ExpectInputError([&] { f.Solve(XelMathInterval(0, 1), roots, &badList); }, 0x20006);
 }
 
-// ==== arc tangent of a cosine and hyperbolic =====================================================
-TEST(ArctanCosX, ArrayAndScalarConstructorsAgree) {
-  const double p[5] = {-1.3, 2.0, -1.7, 0.4, 0.2};
-  XelMathArctanCosX f(p[0], p[1], p[2], p[3], p[4]), g(p);
-  EXPECT_EQ(g.Eval(0.7), f.Eval(0.7));
-  ExpectAnswers(f, {118}, {1, 8}, 31, 30);
-  unsigned char flag = 0;
-  EXPECT_EQ(f._IsStreamable(1012, flag), 1);
-  EXPECT_EQ(flag, 1);
-}
-
 TEST(HyperbolicX, DerivativeIntegralThirdDerivativeAndAnswers) {
   const double a = 0.7, b = -1.2, c = 0.5, w = -1.3;
   XelMathHyperbolicX f(a, b, c, w);
@@ -170,9 +138,7 @@ TEST(HyperbolicX, DerivativeIntegralThirdDerivativeAndAnswers) {
   EXPECT_EQ(d.GetCoshCoefficient(), b * w);
   EXPECT_EQ(d.GetSinhCoefficient(), a * w);
   std::unique_ptr<XelMathFunctionX> created(f.CreateDeriv());
-  ExpectAnswers(f, {2 | 4 | 16 | 32 | 64}, {8}, 40, 30);
-  // The third derivative is the centred difference of the exact second one with step h3:
-  // truncation h3^2 / 6 |f^(5)| and rounding eps |f''| / h3.
+  // The third derivative: a centred difference of step h3 (truncation and rounding bounds).
   const XelMathHyperbolicX d3 = d.Deriv().Deriv();
   for (double x : Points(-2, 2, 7)) {
     EXPECT_NEAR(created->Eval(x), d.Eval(x), kSameFormula * 8);
@@ -187,14 +153,13 @@ TEST(HyperbolicX, DerivativeIntegralThirdDerivativeAndAnswers) {
               8 * kEps);
 }
 
-// ==== fraction ===================================================================================
 TEST(FractionX, AnswersComponentsAndNullParts) {
   PolyPtr n(Poly({1, 1})), d(Poly({2, 0, 1}));
-  XelMathFractionX f(n.get(), d.get(), DefaultTol());
-  ExpectAnswers(f, {}, {}, 20, 10);
   XelMathTrigonometricX t(1.0, 0.5, 0.2, 1.5, DefaultTol());
   XelMathHyperbolicX h(1, 0, 2, 0.8);
-  ExpectAnswers(XelMathFractionX(&t, &h, DefaultTol()), {48}, {8}, 20, 10);
+  const XelMathFractionX th(&t, &h, DefaultTol()); // the answers its components share
+  EXPECT_TRUE(th.IsOption(48));
+  EXPECT_FALSE(th.IsOption(8));
   XelMathFractionX noDen(n.get(), nullptr, DefaultTol()), noNum(nullptr, d.get(), DefaultTol());
   for (const XelMathFractionX* g : {&noDen, &noNum}) {
     for (int k = 0; k < 3; ++k)
@@ -208,7 +173,7 @@ TEST(FractionX, AnswersComponentsAndNullParts) {
   EXPECT_EQ(roots.GetNumberOfPoints(), 0);
 }
 
-TEST(FractionX, NullDenominatorAtAPointRaises) {
+TEST(FractionX, NullDenominatorRaisesAtAPointAndGivesInfiniteImages) {
   PolyPtr one(Poly({1})), x(Poly({0, 1}));
   XelMathFractionX f(one.get(), x.get(), DefaultTol());
   for (int k = 0; k <= 3; ++k)
@@ -217,11 +182,7 @@ TEST(FractionX, NullDenominatorAtAPointRaises) {
   double v = 0;
   ExpectInputError([&] { f.Eval(0.0, 1, &v, nullptr, nullptr); }, 0x20005);
   EXPECT_EQ(f.Eval(2.0), 0.5);
-}
-
-TEST(FractionX, ImageIsInfiniteWhereTheDenominatorMayVanish) {
-  PolyPtr one(Poly({1})), x(Poly({0, 1}));
-  XelMathFractionX f(one.get(), x.get(), DefaultTol());
+  // The image is infinite where the denominator may vanish.
   const XelMathInterval all(-XelMathInfinite, XelMathInfinite);
   EXPECT_EQ(f.Eval(XelMathInterval(-1, 1)), all);
   const XelMathInterval away = f.Eval(XelMathInterval(1, 2)); // finite and tight: [0.5, 1]
@@ -237,8 +198,7 @@ TEST(FractionX, ImageIsInfiniteWhereTheDenominatorMayVanish) {
 }
 
 TEST(FractionX, RefinedDenominatorGivesFiniteEnclosures) {
-  // x^2 - x + 0.26 > 0 (minimum 0.01 at 0.5), but its interval image over [0, 1] in the
-  // monomial basis holds 0: the bisection of the denominator must see that it does not vanish.
+  // x^2 - x + 0.26 >= 0.01, but its monomial image over [0, 1] holds 0: bisection must see it.
   PolyPtr n(Poly({1, -3, 0, 1})), d(Poly({0.26, -1, 1}));
   XelMathFractionX f(n.get(), d.get(), DefaultTol());
   const XelMathInterval I(0, 1);
@@ -255,16 +215,6 @@ TEST(FractionX, RefinedDenominatorGivesFiniteEnclosures) {
   EXPECT_EQ(pole.REvalDenom(XelMathInterval(-1, 1), refined), 0);
 }
 
-TEST(FractionX, SolveForwardsToTheNumerator) {
-  XelMathTrigonometricX t(1, 0, -0.5, 2, DefaultTol());
-  PolyPtr d(Poly({1, 0, 1}));
-  XelMathFractionX f(&t, d.get(), DefaultTol());
-  XelMathSetOfPointsND roots(1);
-  EXPECT_EQ(f.Solve(XelMathInterval(0, 3), roots), 0);
-  ExpectSameRoots(PointsOf(roots), {XelPI / 6, 5 * XelPI / 6}, 1e-12);
-}
-
-// ==== periodic ===================================================================================
 TEST(PeriodicX, FoldsIntoThePeriod) {
   PolyPtr g(Poly({0.3, 1, -2, 0.5}));
   XelMathPeriodicX f(g.get(), 1.0, 0.0);
@@ -291,7 +241,6 @@ TEST(PeriodicX, AnswersDerivativeAndImagesAcrossTheFold) {
   PolyPtr g(Poly({0.3, 1, -2, 0.5}));
   const double T = 1.5, a = -0.2;
   XelMathPeriodicX f(g.get(), T, a);
-  ExpectAnswers(f, {}, {}, 96, 20);
   // Crossing the fold at a + T, and touching it.
   ExpectImagesEnclose(f, XelMathInterval(a + T - 0.1, a + T + 0.2));
   ExpectImagesEnclose(f, XelMathInterval(a - 0.3, a));
@@ -301,7 +250,6 @@ TEST(PeriodicX, AnswersDerivativeAndImagesAcrossTheFold) {
     EXPECT_NEAR(d->Eval(x), f.EvalFirstDeriv(x), kSameFormula * 2);
 }
 
-// ==== piecewise ==================================================================================
 TEST(PiecewiseX, LocatesPiecesAndLocalParameters) {
   PolyPtr g0(Poly({0, 1})), g1(Poly({5, 2}));
   const double b[3] = {0, 1, 2};
@@ -331,7 +279,6 @@ TEST(PiecewiseX, LocatesPiecesAndLocalParameters) {
   const XelMathFunctionX* h = nullptr;
   XelMathInterval dom;
   f.GetFunction(1, h, dom);
-  EXPECT_EQ(h, g1.get());
   EXPECT_EQ(dom, XelMathInterval(1, 2));
   ExpectInputError([&] { f.GetFunction(2, h, dom); }, 0x20007);
   ExpectInputError([&] { f.GetFunction(-1, h, dom); }, 0x20007);
@@ -339,20 +286,12 @@ TEST(PiecewiseX, LocatesPiecesAndLocalParameters) {
 }
 
 namespace {
-// Three pieces on [0, 1], [1, 2.5], [2.5, 4] in local coordinates: a cubic, a wave and a
-// quadratic, with a jump at 2.5.
+// On [0, 1], [1, 2.5], [2.5, 4] (local coordinates): a cubic, a wave, a quadratic (jump at 2.5).
 struct ThreePieces {
   ThreePieces()
       : p0(Poly({1, -1, 0.5, 0.25})), wave(0.8, 0.3, 1.0, 2.0, DefaultTol()), p2(Poly({-1, 0.5, -0.3})) {
     const XelMathFunctionX* g[3] = {p0.get(), &wave, p2.get()};
     f.reset(new XelMathPiecewiseX(3, borders, g));
-  }
-  static double Ref(double x) {
-    if (x <= 1)
-      return 1 - x + 0.5 * x * x + 0.25 * x * x * x;
-    if (x <= 2.5)
-      return 0.8 * std::cos(2 * (x - 1)) + 0.3 * std::sin(2 * (x - 1)) + 1.0;
-    return -1 + 0.5 * (x - 2.5) - 0.3 * (x - 2.5) * (x - 2.5);
   }
   double borders[4] = {0, 1, 2.5, 4};
   PolyPtr p0;
@@ -420,7 +359,7 @@ TEST(PiecewiseX, ChangesOfBordersAndExtrapolation) {
   f.Unextrapol(1, 2);
   EXPECT_EQ(f.GetNumberOfPieces(), 3);
   EXPECT_EQ(f.Eval(2.0), mid);
-  EXPECT_EQ(f.Eval(-1.0), ThreePieces::Ref(-1.0));
+  EXPECT_EQ(f.Eval(-1.0), 2.25); // the first cubic, 1 + 1 + 0.5 - 0.25, extended
   XelMathPiecewiseX assigned(0, nullptr, nullptr);
   assigned = f;
   EXPECT_EQ(assigned.Eval(all), f.Eval(all));
@@ -456,14 +395,11 @@ TEST(PiecewiseX, DerivativeCombinationAndIntegral) {
 }
 
 TEST(PiecewiseX, CombinationIsNullUnlessEveryPieceHasAClosedForm) {
-  // Piece 1 of the operands: two polynomials (closed form) or a polynomial with an arc tangent
-  // of a cosine, or two of those (none): a result would have to point into the operands.
+  // Piece 1 of the operands: two polynomials (closed form), or an arc tangent of a cosine.
   PolyPtr p0(Poly({1, 2})), p1(Poly({0, 1, 1})), q0(Poly({3})), q1(Poly({-1, 0, 2}));
   XelMathArctanCosX a1(1, 2, 3, 0.5, 0.1), b1(-0.5, 1.5, 2, 0, 0.2);
-  const struct {
-    const XelMathFunctionX *f1, *g1;
-    bool closed;
-  } cases[] = {{p1.get(), q1.get(), true}, {p1.get(), &b1, false}, {&a1, &b1, false}};
+  const struct { const XelMathFunctionX *f1, *g1; bool closed; } cases[] = {
+      {p1.get(), q1.get(), true}, {p1.get(), &b1, false}, {&a1, &b1, false}};
   const double borders[3] = {-1, 0.5, 2}, c[2] = {2.0, -3.0};
   for (const auto& k : cases) {
     const XelMathFunctionX* ga[2] = {p0.get(), k.f1};
@@ -488,15 +424,15 @@ TEST(PiecewiseX, BordersThatAreNaNOrDoNotIncreaseAreRefused) {
   XelMathPiecewiseX f(2, b, g);
   const std::string first = "XelMathPiecewiseX::ChangeFirstFunction",
                     last = "XelMathPiecewiseX::ChangeLastBorder";
-  ExpectInputError([&] { f.ChangeFirstFunction(1, &g0); }, 0x2000b, {"Invalid Domain", " ", first});
-  ExpectInputError([&] { f.ChangeFirstFunction(kNaN, &g0); }, 0x2000b, {"Invalid Domain", " ", first});
-  ExpectInputError([&] { f.ChangeLastBorder(1); }, 0x2000b, {"Invalid Domain", " ", last});
-  ExpectInputError([&] { f.ChangeLastBorder(kNaN); }, 0x2000b, {"Invalid Domain", " ", last});
+  for (double border : {1.0, kNaN}) {
+    ExpectInputError([&] { f.ChangeFirstFunction(border, &g0); }, 0x2000b,
+                     {"Invalid Domain", " ", first});
+    ExpectInputError([&] { f.ChangeLastBorder(border); }, 0x2000b, {"Invalid Domain", " ", last});
+  }
   for (long k = 0; k < 3; ++k)
     EXPECT_EQ(f.GetBorder(k), b[k]); // refused changes leave the partition alone
 }
 
-// ==== ownership ==================================================================================
 TEST(ElementaryOwnership, DelVariantsDeleteExactlyTheirComponents) {
   ASSERT_EQ(Probe::Alive, 0);
   {
@@ -560,7 +496,6 @@ TEST(ElementaryOwnership, DeepDuplicatesOwnCopiesAndLeaveNothingBehind) {
   EXPECT_EQ(LiveBlocks(), before);
 }
 
-// ==== cubic interpolation ========================================================================
 TEST(CubicInterpolation, ReproducesTheDataWithContinuousSlopes) {
   for (long n : {3L, 8L, 25L}) { // 25: beyond the local work arrays
     std::vector<double> x(n), y(n);
@@ -576,8 +511,7 @@ TEST(CubicInterpolation, ReproducesTheDataWithContinuousSlopes) {
       EXPECT_STREQ(f->IsA(), "XelMathPiecewiseXDel");
       for (long i = 0; i < n; ++i)
         EXPECT_NEAR(f->Eval(x[i]), y[i], 16 * kEps * (1 + std::fabs(y[i]))) << n << " " << i;
-      // The slope at an inner point is shared by both pieces (slopes below 2, pieces of width
-      // below 2: a few ulps of the cubic's terms).
+      // The slope at an inner point is shared by both pieces.
       const XelMathPiecewiseX* p = static_cast<const XelMathPiecewiseX*>(f.get());
       for (long i = 1; i + 1 < n; ++i) {
         const XelMathFunctionX *left, *right;
@@ -612,26 +546,19 @@ TEST(CubicInterpolation, FewPointsAndBadInput) {
   EXPECT_NEAR(two->Eval(3.0), 6.0, 8 * kEps);
   const double nan[3] = {0, kNaN, 2}, sorted[3] = {0, 1, 2}, repeated[3] = {0, 1, 1};
   const long before = LiveBlocks();
-  const struct {
-    long n;
-    const double *x, *y;
-  } bad[] = {{3, x, y}, {3, repeated, y}, {3, nan, y}, {3, sorted, nan}, {0, x, y}, {3, nullptr, y}};
+  const struct { long n; const double *x, *y; } bad[] = {
+      {3, x, y}, {3, repeated, y}, {3, nan, y}, {3, sorted, nan}, {0, x, y}, {3, nullptr, y}};
   for (const auto& b : bad)
     ExpectInputError([&] { XelMathFunctionX::CreateCubicInterpolation(b.n, b.x, b.y, DefaultTol()); },
                      0x2000e);
   EXPECT_EQ(LiveBlocks(), before);
 }
 
-// ==== fixed-degree polynomials ===================================================================
 TEST(LinearAndCubicX, ChangesOfVariableRewriteTheCoefficientsAtShiftZero) {
-  // Each change turns P into P(u(x)); the function must then be sum c_k x^k with its own
-  // coefficients (the form its records and GetScale / GetShift describe).
+  // Each change turns P into P(u(x)), which must be sum c_k x^k with its own coefficients.
   const double a = -1.5, b = 0.75;
-  const struct {
-    const char* name;
-    std::function<void(XelMathPolynomX&)> change;
-    std::function<double(double)> u;
-  } changes[] = {
+  using Change = std::function<void(XelMathPolynomX&)>;
+  const struct { const char* name; Change change; std::function<double(double)> u; } changes[] = {
       {"shift", [&](XelMathPolynomX& p) { p.ApplyShiftOnVariable(b); },
        [&](double x) { return x + b; }},
       {"linear change", [&](XelMathPolynomX& p) { p.ApplyLinearChangeOnVariable(a, b); },
@@ -654,11 +581,8 @@ TEST(LinearAndCubicX, ChangesOfVariableRewriteTheCoefficientsAtShiftZero) {
   for (const auto& change : changes) {
     XelMathLinearX line(cl);
     XelMathCubicX cubic(cc);
-    const struct {
-      XelMathPolynomX* p;
-      const double* c;
-      int d;
-    } functions[] = {{&line, cl, 1}, {&cubic, cc, 3}};
+    const struct { XelMathPolynomX* p; const double* c; int d; } functions[] = {
+        {&line, cl, 1}, {&cubic, cc, 3}};
     for (const auto& f : functions) {
       SCOPED_TRACE(std::string(change.name) + " " + f.p->IsA());
       change.change(*f.p);

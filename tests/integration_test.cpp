@@ -1,8 +1,4 @@
-// Numerical integration: the Gauss-Legendre tables and rules of one-variable functions, the
-// adaptive driver on a table of published integrals (absolute, relative, reversed, with and
-// without the adaptive continuation), its explicit-tolerance variant and scaled models, and the
-// adaptive integrator of vector integrands (fixed rules, subdivision, version switch of the
-// Clenshaw-Curtis error, storage, nesting count, leaks).
+// Gauss-Legendre rules, the adaptive driver on published integrals, vector integrands.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -40,34 +36,23 @@ const long kOrders[] = {2, 4, 6, 8, 10, 12, 16, 20};
 const long kPlainEvaluations = 8 + 12 + 20 * 127;
 // Evaluations one call may spend with the adaptive continuation: 80 times the plain scheme.
 const long kEvaluationBudget = 80 * kPlainEvaluations;
-// The rounding level of a computed integral: about 50 epsilon times the integral of |f| (the
-// floor of the Kronrod error estimate summed over the pieces). No tolerance below it can be
-// promised in absolute mode.
+// The rounding level of an integral (the Kronrod floor summed over the pieces): 50 eps |f|_1.
 const double kRoundingFactor = 50.0 * kEps;
 
 ValuesX::Formula Pow(double k) {
   return [k](double x) { return std::pow(x, k); };
 }
-double Exp(double x) {
-  return std::exp(x);
-}
-double Runge(double x) {
-  return 1.0 / (1.0 + x * x);
-}
-double Sqrt(double x) {
-  return std::sqrt(x);
-}
-double Log(double x) {
-  return std::log(x);
-}
+const ValuesX::Formula Exp = [](double x) { return std::exp(x); },
+                       Sqrt = [](double x) { return std::sqrt(x); },
+                       Runge = [](double x) { return 1.0 / (1.0 + x * x); },
+                       Log = [](double x) { return std::log(x); };
 
 // Exact integral of x^k over [a, b].
 double MonomialIntegral(long k, double a, double b) {
   return (std::pow(b, double(k + 1)) - std::pow(a, double(k + 1))) / double(k + 1);
 }
 
-// The integral with the adaptive continuation asked for in the option list; the status in
-// oStatus when given.
+// The integral with the adaptive continuation asked for; its status in oStatus when given.
 double Continued(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
                  bool iRelative = false, int* oStatus = nullptr) {
   XelMathAttrString adaptive(AttrFunctionXAdaptiveIntegration, 1);
@@ -79,8 +64,7 @@ double Continued(const XelMathFunctionX& iF, const XelMathInterval& iI, double i
   return result;
 }
 
-// The plain doubling (G8/G12, then 1 ... 64 pieces of the 20-point rule) through the public
-// rules; oConverged tells whether two successive sums agreed.
+// The plain doubling (G8/G12, then 1 ... 64 pieces of G20) through the public rules.
 double PlainDoubling(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
                      bool iRelative, bool& oConverged) {
   const double g8 = iF.GaussLegendre(iI, 8), g12 = iF.GaussLegendre(iI, 12);
@@ -99,13 +83,9 @@ double PlainDoubling(const XelMathFunctionX& iF, const XelMathInterval& iI, doub
   return previous;
 }
 
-// ---- Gauss-Legendre tables and rules --------------------------------------------------------
 
 TEST(GaussLegendre, EachOrderIsExactUpToDegreeTwoNMinusOneAndNotBeyond) {
-  // On [-1, 1] and on a shifted interval, x^k for k <= 2n - 1 is integrated to rounding;
-  // x^(2n) leaves exactly the error of the rule, the integral of the squared monic
-  // Legendre polynomial: 2^(2n+1) (n!)^4 / ((2n + 1) ((2n)!)^2). A wrong table digit
-  // breaks one or the other.
+  // Exact for x^k, k < 2n; x^(2n) leaves the error 2^(2n+1) (n!)^4 / ((2n + 1) ((2n)!)^2).
   for (long n : kOrders) {
     for (long k = 0; k <= 2 * n - 1; ++k) {
       ValuesX f(Pow(double(k)));
@@ -158,8 +138,7 @@ TEST(GaussLegendre, SubIntervalsSumTheRuleAndReversalNegates) {
                         f.GaussLegendre({2.0 / 3.0, 4.0 / 3.0}, 4) +
                         f.GaussLegendre({4.0 / 3.0, 2.0}, 4);
   EXPECT_NEAR(f.GaussLegendre({0.0, 2.0}, 4, 3), thirds, 8 * kEps * e2);
-  // The composite rule converges like h^8 for a 4-point rule: 8 pieces are far better
-  // than 1.
+  // The composite 4-point rule converges like h^8.
   const double exact = e2 - 1.0;
   EXPECT_LT(std::fabs(f.GaussLegendre({0.0, 2.0}, 4, 8) - exact),
             1e-4 * std::fabs(f.GaussLegendre({0.0, 2.0}, 4, 1) - exact));
@@ -171,9 +150,7 @@ TEST(GaussLegendre, SubIntervalsSumTheRuleAndReversalNegates) {
 }
 
 TEST(GaussLegendre, KronrodRuleExtendsTheTenPointRuleToDegreeThirtyOne) {
-  // The 21-point Kronrod rule keeps the 10 Gauss nodes and integrates x^k exactly for
-  // k <= 31 (3n + 1 with n = 10); x^32 is not. Its error estimate vanishes (to the rounding
-  // floor) on polynomials the Gauss rule integrates, and not on x^20.
+  // Kronrod 21: the G10 nodes, exact to x^31; its error is at the floor up to x^19, not x^20.
   const double* kx = XelMathGaussLegendre::KronrodNodes;
   const double* kw = XelMathGaussLegendre::KronrodWeights;
   const double *gx = nullptr, *gw = nullptr;
@@ -202,69 +179,60 @@ TEST(GaussLegendre, KronrodRuleExtendsTheTenPointRuleToDegreeThirtyOne) {
   EXPECT_NEAR(floor, 50 * kEps * 8.0, 1e-12 * floor);
 }
 
-// ---- adaptive driver on published integrals -----------------------------------------------
 
 struct Published {
   const char* name;
   ValuesX::Formula f;
   double a, b;
-  double exact; // closed form
-  double l1;    // integral of |f|
+  double exact;   // closed form
+  double l1 = 0;  // integral of |f| where it differs from |exact|
+  double L1() const { return l1 > 0 ? l1 : std::fabs(exact); }
 };
 
-// Closed forms from standard tables: smooth, oscillatory, peaked, endpoint-singular (algebraic
-// and logarithmic), kinked, discontinuous, long and reversed intervals.
-const double kThird = 1.0 / 3.0, kLog2 = std::log(2.0), kAtan5 = 2.0 * std::atan(5.0);
+// Closed forms: smooth, oscillatory, peaked, singular ends, kinks, jumps, long, reversed.
+const double kThird = 1.0 / 3.0, kLog2 = std::log(2.0);
+const auto kArcsin = [](double x) { return 1.0 / std::sqrt(1.0 - x * x); };
 const Published kPublished[] = {
-    {"exp(x) on [0,1]", Exp, 0.0, 1.0, std::exp(1.0) - 1.0, std::exp(1.0) - 1.0},
-    {"1/(1+x^2) on [-5,5]", Runge, -5.0, 5.0, kAtan5, kAtan5},
-    {"reversed 1/(1+x^2) on [5,-5]", Runge, 5.0, -5.0, -kAtan5, kAtan5},
+    {"exp(x) on [0,1]", Exp, 0.0, 1.0, std::exp(1.0) - 1.0},
+    {"1/(1+x^2) on [-5,5]", Runge, -5.0, 5.0, 2.0 * std::atan(5.0)},
     {"cos(50x) on [0,2]", [](double x) { return std::cos(50.0 * x); }, 0.0, 2.0,
      std::sin(100.0) / 50.0, 1.28},
-    {"reversed cos(50x) on [2,0]", [](double x) { return std::cos(50.0 * x); }, 2.0, 0.0,
-     -std::sin(100.0) / 50.0, 1.28},
     {"exp(20x) on [0,1]", [](double x) { return std::exp(20.0 * x); }, 0.0, 1.0,
-     std::expm1(20.0) / 20.0, std::expm1(20.0) / 20.0},
+     std::expm1(20.0) / 20.0},
     {"x sin(30x) on [0,2pi]", [](double x) { return x * std::sin(30.0 * x); }, 0.0, 2.0 * kPi,
      -2.0 * kPi / 30.0, 4.0 * kPi},
-    {"sqrt(x) on [0,1]", Sqrt, 0.0, 1.0, 2.0 / 3.0, 2.0 / 3.0},
-    {"x^0.1 on [0,1]", Pow(0.1), 0.0, 1.0, 1.0 / 1.1, 1.0 / 1.1},
-    {"x^-0.5 on [0,1]", Pow(-0.5), 0.0, 1.0, 2.0, 2.0},
-    {"x^-0.9 on [0,1]", Pow(-0.9), 0.0, 1.0, 10.0, 10.0},
-    {"log(x) on [0,1]", Log, 0.0, 1.0, -1.0, 1.0},
-    {"x log(x) on [0,1]", [](double x) { return x * std::log(x); }, 0.0, 1.0, -0.25, 0.25},
-    {"log(x)^2 on [0,1]", [](double x) { return std::log(x) * std::log(x); }, 0.0, 1.0, 2.0, 2.0},
+    {"sqrt(x) on [0,1]", Sqrt, 0.0, 1.0, 2.0 / 3.0},
+    {"x^0.1 on [0,1]", Pow(0.1), 0.0, 1.0, 1.0 / 1.1},
+    {"x^-0.5 on [0,1]", Pow(-0.5), 0.0, 1.0, 2.0},
+    {"x^-0.9 on [0,1]", Pow(-0.9), 0.0, 1.0, 10.0},
+    {"log(x) on [0,1]", Log, 0.0, 1.0, -1.0},
+    {"x log(x) on [0,1]", [](double x) { return x * std::log(x); }, 0.0, 1.0, -0.25},
+    {"log(x)^2 on [0,1]", [](double x) { return std::log(x) * std::log(x); }, 0.0, 1.0, 2.0},
     {"log(x)/sqrt(x) on [0,1]", [](double x) { return std::log(x) / std::sqrt(x); }, 0.0, 1.0,
-     -4.0, 4.0},
+     -4.0},
     {"log(sin x) on [0,pi/2]", [](double x) { return std::log(std::sin(x)); }, 0.0, 0.5 * kPi,
-     -0.5 * kPi * kLog2, 0.5 * kPi * kLog2},
-    {"1/sqrt(1-x^2) on [-1,1]", [](double x) { return 1.0 / std::sqrt(1.0 - x * x); }, -1.0, 1.0,
-     kPi, kPi},
+     -0.5 * kPi * kLog2},
+    {"1/sqrt(1-x^2) on [-1,1]", kArcsin, -1.0, 1.0, kPi},
     {"sqrt(1-x^2) on [-1,1]", [](double x) { return std::sqrt(1.0 - x * x); }, -1.0, 1.0,
-     0.5 * kPi, 0.5 * kPi},
+     0.5 * kPi},
     {"1/(x^2+1e-6) on [-1,1]", [](double x) { return 1.0 / (x * x + 1e-6); }, -1.0, 1.0,
-     2000.0 * std::atan(1000.0), 2000.0 * std::atan(1000.0)},
+     2000.0 * std::atan(1000.0)},
     {"1/((x-0.3)^2+1e-4) on [0,1]", [](double x) { return 1.0 / ((x - 0.3) * (x - 0.3) + 1e-4); },
-     0.0, 1.0, 100.0 * (std::atan(70.0) + std::atan(30.0)),
-     100.0 * (std::atan(70.0) + std::atan(30.0))},
+     0.0, 1.0, 100.0 * (std::atan(70.0) + std::atan(30.0))},
     {"exp(-1e4 x^2) on [0,1]", [](double x) { return std::exp(-1e4 * x * x); }, 0.0, 1.0,
-     std::sqrt(kPi) / 200.0, std::sqrt(kPi) / 200.0},
+     std::sqrt(kPi) / 200.0},
     {"exp(-1e4 (x-0.3)^2) on [0,1]", [](double x) { return std::exp(-1e4 * (x - 0.3) * (x - 0.3)); },
-     0.0, 1.0, std::sqrt(kPi) / 100.0, std::sqrt(kPi) / 100.0},
-    {"|x-1/3| on [0,1]", [](double x) { return std::fabs(x - kThird); }, 0.0, 1.0, 5.0 / 18.0,
-     5.0 / 18.0},
-    {"step at 1/3 on [0,1]", [](double x) { return x < kThird ? 0.0 : 1.0; }, 0.0, 1.0, 2.0 / 3.0,
-     2.0 / 3.0},
-    {"exp(-x) on [0,1000]", [](double x) { return std::exp(-x); }, 0.0, 1000.0, 1.0, 1.0},
-    {"1/(1+x^2) on [-1e6,1e6]", Runge, -1e6, 1e6, 2.0 * std::atan(1e6), 2.0 * std::atan(1e6)},
-    {"reversed log(x) on [1,0]", Log, 1.0, 0.0, 1.0, 1.0},
-    {"reversed 1/sqrt(1-x^2) on [1,-1]", [](double x) { return 1.0 / std::sqrt(1.0 - x * x); }, 1.0,
-     -1.0, -kPi, kPi},
+     0.0, 1.0, std::sqrt(kPi) / 100.0},
+    {"|x-1/3| on [0,1]", [](double x) { return std::fabs(x - kThird); }, 0.0, 1.0, 5.0 / 18.0},
+    {"step at 1/3 on [0,1]", [](double x) { return x < kThird ? 0.0 : 1.0; }, 0.0, 1.0, 2.0 / 3.0},
+    {"exp(-x) on [0,1000]", [](double x) { return std::exp(-x); }, 0.0, 1000.0, 1.0},
+    {"1/(1+x^2) on [-1e6,1e6]", Runge, -1e6, 1e6, 2.0 * std::atan(1e6)},
+    {"reversed log(x) on [1,0]", Log, 1.0, 0.0, 1.0},
+    {"reversed 1/sqrt(1-x^2) on [1,-1]", kArcsin, 1.0, -1.0, -kPi},
 };
 
 TEST(IntegrateX, PublishedIntegralsWithinTheRequestedTolerance) {
-  // The achieved error is within the requested tolerance (absolute, or relative eps (1 + |I|)),
-  // or within the rounding level of the integral when that is larger.
+  // Within the tolerance (absolute, or relative eps (1 + |I|)) or the rounding level.
   long hard = 0;
   for (bool relative : {false, true})
     for (double eps : {1e-6, 1e-8, 1e-10, 1e-12}) {
@@ -272,7 +240,7 @@ TEST(IntegrateX, PublishedIntegralsWithinTheRequestedTolerance) {
         ValuesX f(t.f);
         const double result = Continued(f, {t.a, t.b}, eps, relative);
         const double bound = std::fmax(relative ? eps * (1.0 + std::fabs(t.exact)) : eps,
-                                       kRoundingFactor * t.l1);
+                                       kRoundingFactor * t.L1());
         EXPECT_LE(std::fabs(result - t.exact), bound)
             << t.name << " eps " << eps << " relative " << relative << " evaluations " << f.count;
         EXPECT_LE(f.count, kEvaluationBudget) << t.name;
@@ -284,9 +252,7 @@ TEST(IntegrateX, PublishedIntegralsWithinTheRequestedTolerance) {
   // 1e6 / sqrt(x): a relative 1e-10 of 2e6 is far above the absolute floor.
   ValuesX big([](double x) { return 1e6 / std::sqrt(x); });
   EXPECT_NEAR(Continued(big, {0.0, 1.0}, 1e-10, true), 2e6, 1e-10 * 2e6);
-  // Tiny intervals at their own scale: sqrt(x) over [0, 1e-8], an integral of 6.7e-13 asked
-  // to 1e-22; log(x - 1) over [1, 1 + w], w about 1e-6, whose nodes are rounded to the spacing
-  // of the numbers near 1, a relative shift of up to epsilon / w of the integral.
+  // Tiny intervals at their own scale (nodes near 1 rounded: a shift of up to eps / w).
   ValuesX root(Sqrt), shifted([](double x) { return std::log(x - 1.0); });
   const double h = 1e-8, width = (1.0 + 1e-6) - 1.0, exact = width * (std::log(width) - 1.0);
   EXPECT_NEAR(Continued(root, {0.0, h}, 1e-22), 2.0 / 3.0 * h * std::sqrt(h), 1e-22);
@@ -295,8 +261,7 @@ TEST(IntegrateX, PublishedIntegralsWithinTheRequestedTolerance) {
 }
 
 TEST(IntegrateX, ConvergingDoublingReturnsExactlyThePlainValue) {
-  // By default the result is bit for bit the plain doubling sum, converged or not. Wherever
-  // G8/G12 or the doubling agree, the continuation does not run either when asked for.
+  // By default bit for bit the plain doubling; where that converges, no continuation either.
   long converged = 0;
   for (double eps : {1e-3, 1e-6, 1e-10, 1e-12}) {
     for (const Published& t : kPublished) {
@@ -322,39 +287,9 @@ TEST(IntegrateX, ConvergingDoublingReturnsExactlyThePlainValue) {
   EXPECT_GT(converged, 40);
 }
 
-TEST(IntegrateX, GaussTwelveReturnedWhenItAgreesWithGaussEight) {
-  // On x^18 the 12-point rule is not exact but its difference to the 8-point rule is known:
-  // with a tolerance just above it G12 comes back after 20 evaluations, just below it the
-  // doubling runs.
-  ValuesX f(Pow(18.0));
-  const XelMathInterval I(-1.0, 1.0);
-  const double g8 = f.GaussLegendre(I, 8), g12 = f.GaussLegendre(I, 12);
-  const double gap = std::fabs(g12 - g8);
-  ASSERT_GT(gap, 1e-6);
-  f.count = 0;
-  EXPECT_EQ(f.Integrate(I, 2.0 * gap * (1.0 + 1e-9)), g12);
-  EXPECT_EQ(f.count, 20);
-  f.count = 0;
-  EXPECT_NEAR(f.Integrate(I, 2.0 * gap * (1.0 - 1e-9)), MonomialIntegral(18, -1.0, 1.0), gap);
-  EXPECT_GT(f.count, 20);
-  // exp(-1e4 x^2) on [-1, 1]: the peak of width 0.01 lies between all nodes of the 8- and
-  // 12-point rules, which agree on about 0 and are final, as for any function on which they
-  // agree. The same peak seen by the 12-point rule (on [0, 1]) is integrated to the tolerance.
-  ValuesX hidden([](double x) { return std::exp(-1e4 * x * x); });
-  EXPECT_EQ(hidden.Integrate({-1.0, 1.0}, 1e-10), hidden.GaussLegendre({-1.0, 1.0}, 12));
-  EXPECT_LT(std::fabs(hidden.GaussLegendre({-1.0, 1.0}, 12)), 1e-20);
-}
-
 TEST(IntegrateX, EndpointSingularitiesMeetTheToleranceBeyondTheDoubling) {
-  // Singular ends at 0 and at 1: the doubling stalls (the error of the end piece falls like
-  // h^1.5, h or h^0.5), and by default the 64-piece estimate comes back with status 7. The
-  // adaptive continuation, when asked for, goes on to the requested accuracy with status 0
-  // and within a modest number of evaluations.
-  struct Case {
-    const char* name;
-    ValuesX::Formula f;
-    double exact;
-  };
+  // Singular ends: the doubling stalls (status 7); the continuation reaches the tolerance.
+  struct Case { const char* name; ValuesX::Formula f; double exact; };
   const Case cases[] = {
       {"sqrt(x)", Sqrt, 2.0 / 3.0},
       {"log(x)", Log, -1.0},
@@ -376,8 +311,6 @@ TEST(IntegrateX, EndpointSingularitiesMeetTheToleranceBeyondTheDoubling) {
         EXPECT_EQ(XelMathIntegrateX(&f, {0.0, 1.0}, eps, relative, nullptr, result), 7);
         EXPECT_EQ(result, plain);
         EXPECT_EQ(f.count, kPlainEvaluations);
-        EXPECT_EQ(relative ? f.IntegrateRelative({0.0, 1.0}, eps) : f.Integrate({0.0, 1.0}, eps),
-                  plain);
         f.count = 0;
         int status = -1;
         const double continued = Continued(f, {0.0, 1.0}, eps, relative, &status);
@@ -394,8 +327,6 @@ TEST(IntegrateX, ExplicitToleranceVariant) {
   // Default orders and cap (non-positive arguments): the same answer as the member.
   EXPECT_EQ(MyOwnIntegrateAbsOrRel(&runge, {-5.0, 5.0}, eps, 0, tol, 0, 0, 0),
             runge.Integrate({-5.0, 5.0}, eps));
-  EXPECT_EQ(MyOwnIntegrateAbsOrRel(&log, {0.0, 1.0}, eps, 0, tol, 0, 0, 0),
-            log.Integrate({0.0, 1.0}, eps));
   // A cap of 4 pieces on log(x): the doubling stops early with the 4-piece sum.
   log.count = 0;
   EXPECT_EQ(MyOwnIntegrateAbsOrRel(&log, {0.0, 1.0}, eps, 0, tol, 4, 6, 4),
@@ -410,8 +341,7 @@ TEST(IntegrateX, ExplicitToleranceVariant) {
 }
 
 TEST(IntegrateX, NonFiniteInputTerminatesAndInvalidTolerancesRaise) {
-  // NaN ends run the bounded doubling and return NaN, never hang, with or without the
-  // continuation.
+  // NaN ends return NaN, never hang.
   ValuesX f(Exp);
   const double nan = std::numeric_limits<double>::quiet_NaN();
   EXPECT_TRUE(std::isnan(f.Integrate({nan, 1.0}, 1e-8)));
@@ -425,16 +355,10 @@ TEST(IntegrateX, NonFiniteInputTerminatesAndInvalidTolerancesRaise) {
   EXPECT_EQ(status, 7);
   // A negative or NaN tolerance is refused; an infinite one accepts the first estimate.
   for (double eps : {nan, -1e-8}) {
-    ExpectInputError(
-        [&] {
-          f.Integrate({0.0, 1.0}, eps);
-        },
-        0x20006, {"the tolerance of the integral", "", "XelMathFunctionX::IntegrateAbsOrRel"});
-    ExpectInputError(
-        [&] {
-          Continued(f, {0.0, 1.0}, eps);
-        },
-        0x20006, {"the tolerance of the integral", "", "XelMathIntegrateX"});
+    ExpectInputError([&] { f.Integrate({0.0, 1.0}, eps); }, 0x20006,
+                     {"the tolerance of the integral", "", "XelMathFunctionX::IntegrateAbsOrRel"});
+    ExpectInputError([&] { Continued(f, {0.0, 1.0}, eps); }, 0x20006,
+                     {"the tolerance of the integral", "", "XelMathIntegrateX"});
   }
   EXPECT_EQ(f.Integrate({0.0, 1.0}, std::numeric_limits<double>::infinity()),
             f.GaussLegendre({0.0, 1.0}, 12));
@@ -445,8 +369,7 @@ TEST(IntegrateX, NonFiniteInputTerminatesAndInvalidTolerancesRaise) {
 
 TEST(IntegrateX, ContinuationIsBoundedWhereNoAccuracyCanBeReached) {
   const long before = LiveBlocks();
-  // 1/x on [0, 1] diverges: the pieces at 0 are split to the narrowest width and the call
-  // ends within the budget with a finite sum.
+  // 1/x on [0, 1] diverges: a finite sum within the budget.
   ValuesX inverse(Pow(-1.0));
   int status = 0;
   const double diverging = Continued(inverse, {0.0, 1.0}, 1e-10, false, &status);
@@ -454,21 +377,18 @@ TEST(IntegrateX, ContinuationIsBoundedWhereNoAccuracyCanBeReached) {
   EXPECT_TRUE(std::isfinite(diverging));
   EXPECT_GT(diverging, 100.0);
   EXPECT_LE(inverse.count, kEvaluationBudget);
-  // sin(1/x) on [0, 1] = sin(1) - Ci(1): infinitely many oscillations; 1e-3 is reached,
-  // 1e-12 is not, and both calls stay within the budget.
+  // sin(1/x) on [0, 1] = sin(1) - Ci(1): 1e-3 is reached, 1e-12 not, both within the budget.
   const double exact = 0.50406706190692837199; // sin(1) - Ci(1)
   for (double eps : {1e-3, 1e-12}) {
     ValuesX wild([](double x) { return std::sin(1.0 / x); });
     EXPECT_NEAR(Continued(wild, {0.0, 1.0}, eps), exact, 1e-3);
     EXPECT_LE(wild.count, kEvaluationBudget);
   }
-  // A zero tolerance asks for the rounding level: log(x) to within it, in few evaluations
-  // once every piece is at its floor.
+  // A zero tolerance asks for the rounding level.
   ValuesX log(Log);
   EXPECT_NEAR(Continued(log, {0.0, 1.0}, 0.0), -1.0, kRoundingFactor);
   EXPECT_LE(log.count, kEvaluationBudget);
-  // An integrand raising in the continuation (the doubling takes 2560 evaluations): the error
-  // comes out and the work array is released.
+  // An integrand raising in the continuation (after the doubling's 2560 evaluations).
   ValuesX raising(Log);
   raising.failAt = 4000;
   EXPECT_THROW(Continued(raising, {0.0, 1.0}, 1e-12), std::runtime_error);
@@ -497,8 +417,7 @@ public:
 };
 
 TEST(IntegrateX, ScaleOptionWidensTheToleranceByTheScaleOfTheIntegral) {
-  // Values in S^1 and variable in S^1: an integral in S^2 = 100 for S = 10. A tolerance of
-  // 1/50 of the G8-G12 gap (unscaled units) is met at once once scaled, not without it.
+  // An integral in S^2 = 100: 1/50 of the G8-G12 gap is met at once when scaled, not without.
   const XelTolerance scaled(10.0);
   XelMathAttrScaleOption option(1, 1);
   ScaledPowerX f(scaled, option);
@@ -530,10 +449,8 @@ TEST(IntegrateX, ScaleOptionWidensTheToleranceByTheScaleOfTheIntegral) {
   EXPECT_EQ(LiveBlocks(), before);
 }
 
-// ---- adaptive integrator of vector integrands -------------------------------------------------
 
-// A vector integrand whose N values a formula fills; it counts its evaluations, records the
-// nesting level it sees and raises at a given evaluation.
+// A vector integrand: counts evaluations, records its nesting level, raises when asked.
 class Integrand : public XelMathIntegration {
 public:
   typedef std::function<void(double, double*)> Values;
@@ -567,9 +484,7 @@ void Samples(Integrand& f, double a, double b, double* oSamples) {
 }
 
 TEST(Integration, FixedRulesHaveTheirDegreesOfExactness) {
-  // Romberg (three extrapolations on 8 panels) and the paired 7-point Clenshaw-Curtis are
-  // exact to degree 7; the composite Boole rule and Boole's rule to degree 5, and not at
-  // degree 6 (which tells wrong weights apart).
+  // Romberg and paired Clenshaw-Curtis 7 are exact to degree 7, Boole to 5 and not 6.
   const long n = 9;
   Integrand f(nullptr, n, Monomials(n));
   const double a = -0.5, b = 1.25;
@@ -598,9 +513,8 @@ TEST(Integration, FixedRulesHaveTheirDegreesOfExactness) {
 }
 
 TEST(Integration, ClenshawCurtisErrorSignFollowsTheVersionLevel) {
-  // On a reversed interval the estimate carries the sign of b - a below the switch level
-  // and is non-negative from it on (and without a configuration); on a forward interval both
-  // levels agree. Degree 9 is beyond the exactness of the rule: a non-zero estimate.
+  // Reversed: the estimate has the sign of b - a below the switch level, is non-negative from
+  // it on and without a configuration; forward, both agree. Degree 9 gives a non-zero estimate.
   const short flag = XelQuorVersionLevel_MathIntegration_BugTwoClenshawCurtis7;
   XelSoftwareConfiguration older(short(flag - 1)), atFlag(flag);
   Integrand oldRules(&older, 10, Monomials(10)), newRules(&atFlag, 10, Monomials(10)),
@@ -622,8 +536,7 @@ TEST(Integration, ClenshawCurtisErrorSignFollowsTheVersionLevel) {
 }
 
 TEST(Integration, VectorIntegrandsAgainstClosedForms) {
-  // exp(x), cos(3x), 1/(1 + x^2), x^7 on [0, 2] (N = 3 and 4), forwards and reversed without
-  // an error array; the reported error bounds the true one, 64 intervals at most at depth 6.
+  // exp(x), cos(3x), 1/(1 + x^2), x^7 on [0, 2], forwards and reversed (no error array).
   const double a = 0.0, b = 2.0, tol = 1e-10;
   const double exact[4] = {std::exp(2.0) - 1.0, std::sin(6.0) / 3.0, std::atan(2.0),
                            MonomialIntegral(7, a, b)};
@@ -647,8 +560,7 @@ TEST(Integration, VectorIntegrandsAgainstClosedForms) {
       EXPECT_NEAR(reversed[i], -results[i], 64 * kEps * std::fabs(exact[i]));
     }
   }
-  // Twelve monomials on [-1, 2] through the whole scheme, with heap buffers in the recursion:
-  // x^11 reaches 2048, the pieces at depth 6 meet 1e-9 (not 1e-12).
+  // Twelve monomials on [-1, 2], with heap buffers in the recursion.
   const long before = LiveBlocks();
   {
     Integrand eleven(nullptr, 11, Monomials(11)), twelve(nullptr, 12, Monomials(12));
@@ -677,14 +589,12 @@ TEST(Integration, VectorIntegrandsAgainstClosedForms) {
 TEST(Integration, DepthsBoundTheSubdivision) {
   double tol[1] = {0.0}, result[1], error[1];
   Integrand f(nullptr, 1, Monomials(1));
-  // Maximum depth 0: one interval, nine samples and four Clenshaw-Curtis nodes, accepted
-  // whatever its error; a zero tolerance is not met (rounding differences), status 7.
+  // Maximum depth 0: one interval (9 samples, 4 Clenshaw-Curtis nodes), status 7.
   f.SetMaxDepth(0);
   EXPECT_EQ(f.Integration(0.0, 1.0, tol, result, error), 7);
   EXPECT_EQ(f.count, 13);
   EXPECT_NEAR(result[0], 1.0, 4 * kEps);
-  // Minimum depth 2 on a constant: 4 intervals (4 new samples per half, 4 Clenshaw-Curtis
-  // nodes per final interval).
+  // Minimum depth 2: 4 intervals (4 new samples per half, 4 nodes per final interval).
   f.SetMaxDepth(6);
   f.SetMinDepth(2);
   f.count = 0;
@@ -692,9 +602,7 @@ TEST(Integration, DepthsBoundTheSubdivision) {
   EXPECT_EQ(f.Integration(0.0, 1.0, loose, result, error), 0);
   EXPECT_EQ(f.count, 9 + 2 * 4 + 4 * 4 + 4 * 4);
   EXPECT_NEAR(result[0], 1.0, 8 * kEps);
-  // Zero tolerance on a function the rules cannot integrate exactly: every interval is
-  // split down to the maximum depth (64 intervals) and the status says the tolerance was
-  // not met.
+  // Zero tolerance on sqrt: split down to the maximum depth, 64 intervals, status 7.
   ValuesX sqrtX(Sqrt);
   XelMathIntegrationFunctionX g(nullptr, 1, &sqrtX);
   g.SetMaxDepth(6);
@@ -710,12 +618,9 @@ TEST(Integration, DepthsBoundTheSubdivision) {
 }
 
 TEST(Integration, FunctionBindingOnEndpointSingularityAndNaN) {
-  // sqrt(x) on [0, 1]: the error of the final piece [0, h] falls like h^1.5; at the default
-  // depth 6 (h = 1/64) the tolerance 1e-12 is out of reach, status 7, and the reported
-  // error still bounds the true one. With a tolerance it can meet, it does.
+  // sqrt(x): 1e-12 is out of reach at depth 6 (status 7, the error bounds), 1e-4 is met.
   ValuesX sqrtX(Sqrt);
   XelMathIntegrationFunctionX f(1, &sqrtX);
-  EXPECT_EQ(f.GetFunction(), &sqrtX);
   const double tol[1] = {1e-12}, loose[2] = {1e-4, 1e-4};
   double result[2], error[2];
   EXPECT_EQ(f.Integration(0.0, 1.0, tol, result, error), 7);
@@ -728,8 +633,7 @@ TEST(Integration, FunctionBindingOnEndpointSingularityAndNaN) {
   two.Integration(0.0, 4.0, loose, result, error);
   EXPECT_NEAR(result[0], 16.0 / 3.0, 64 * 1e-4);
   EXPECT_EQ(result[1], 0.0);
-  // log(x) on [-1, 1]: NaN samples; the interval is not subdivided. A null result array is
-  // refused.
+  // log(x) on [-1, 1]: NaN samples, no subdivision. A null result array is refused.
   ValuesX log(Log);
   XelMathIntegrationFunctionX g(1, &log);
   EXPECT_EQ(g.Integration(-1.0, 1.0, tol, result, error), 7);
@@ -755,8 +659,7 @@ TEST(Integration, NestedIntegrationsAreCountedAndErrorsLeaveNothingBehind) {
   EXPECT_EQ(outer.levelSeen, 1);
   EXPECT_EQ(innerLevel, 2);
   EXPECT_EQ(XelMathIntegration::GetNestedIntegrations(), 0);
-  // An error raised by Eval deep in the recursion passes through; the heap buffers of a
-  // 12-component integrand are released and the nesting count restored.
+  // An error raised deep in the recursion passes through, releasing and restoring everything.
   const long before = LiveBlocks();
   {
     Integrand f(nullptr, 12, Monomials(12));
