@@ -108,15 +108,21 @@ public:
   }
 };
 
-// The leaves every case is built on, with closed forms for the references.
+double E(double x) {
+  return 0.5 * std::exp(0.7 * x);
+}
+double S(double x) {
+  return std::sin(1.3 * x + 0.4);
+}
+double Q(double x) {
+  return (0.3 * x - 0.5) * x + 0.2;
+}
+// The leaves every case is built on, E, S and Q their closed forms.
 struct Leaves {
   ExpX e{0.5, 0.7};  // 0.5 exp(0.7 x)
   SineX s{1.3, 0.4}; // sin(1.3 x + 0.4)
   QuadX q{0.3, -0.5, 0.2};
   QuadExpRN F;
-  static double E(double x) { return 0.5 * std::exp(0.7 * x); }
-  static double S(double x) { return std::sin(1.3 * x + 0.4); }
-  static double Q(double x) { return (0.3 * x - 0.5) * x + 0.2; }
 };
 
 struct Case {
@@ -130,66 +136,35 @@ struct Case {
 
 std::vector<Case> MakeCases(const Leaves& L) {
   std::vector<Case> cases;
-  auto add = [&](XelMathFunctionX* f, std::function<double(double)> ref, long type, int parts,
+  auto add = [&](long type, int parts, XelMathFunctionX* f, std::function<double(double)> ref,
                  int orders = 3, double tolThird = kTolD3) {
     cases.push_back(Case{std::unique_ptr<XelMathFunctionX>(f), ref, type, parts, orders, tolThird});
   };
   const XelMathFunctionX* esq[4] = {&L.e, &L.s, &L.q, &L.e};
-  const double c[3] = {2.0, -3.0, 0.5};
-  add(
-      new XelMathCombinationX(3, esq, c, 1.5),
-      [](double x) { return 1.5 + 2.0 * Leaves::E(x) - 3.0 * Leaves::S(x) + 0.5 * Leaves::Q(x); },
-      50, 3);
-  add(
-      new XelMathCompositionXByX(&L.s, &L.q),
-      [](double x) { return std::sin(1.3 * Leaves::Q(x) + 0.4); }, 91, 2);
-  add(
-      new XelMathCompositionXByX(&L.e, &L.s),
-      [](double x) { return 0.5 * std::exp(0.7 * Leaves::S(x)); }, 91, 2);
   const XelMathFunctionX* sq[2] = {&L.s, &L.q};
+  const double c[3] = {2.0, -3.0, 0.5}, target[2] = {0.1, -0.2};
+  add(50, 3, new XelMathCombinationX(3, esq, c, 1.5),
+      [](double x) { return 1.5 + 2.0 * E(x) - 3.0 * S(x) + 0.5 * Q(x); });
+  add(91, 2, new XelMathCompositionXByX(&L.s, &L.q), [](double x) { return S(Q(x)); });
+  add(91, 2, new XelMathCompositionXByX(&L.e, &L.s), [](double x) { return E(S(x)); });
+  add(90, 3, new XelMathCompositionXByRN(&L.F, sq),
+      [](double x) { return S(x) * S(x) * Q(x) + std::exp(Q(x)); });
+  add(0, 2, new XelMathProdX(&L.e, &L.s), [](double x) { return E(x) * S(x); });
+  add(0, 2, new XelMathProdX(&L.s, &L.s), [](double x) { return S(x) * S(x); });
+  add(94, 1, new XelMathOppositeX(&L.e), [](double x) { return -E(x); });
+  add(0, 1, new XelMathScaleFunctionX(&L.s, 2.0, -1.5), [](double x) { return 2.0 * S(-1.5 * x); });
   add(
-      new XelMathCompositionXByRN(&L.F, sq),
-      [](double x) {
-        const double u = Leaves::S(x), v = Leaves::Q(x);
-        return u * u * v + std::exp(v);
-      },
-      90, 3);
-  add(
-      new XelMathProdX(&L.e, &L.s), [](double x) { return Leaves::E(x) * Leaves::S(x); }, 0, 2);
-  add(
-      new XelMathProdX(&L.s, &L.s), [](double x) { return Leaves::S(x) * Leaves::S(x); }, 0, 2);
-  add(
-      new XelMathOppositeX(&L.e), [](double x) { return -Leaves::E(x); }, 94, 1);
-  add(
-      new XelMathScaleFunctionX(&L.s, 2.0, -1.5),
-      [](double x) { return 2.0 * Leaves::S(-1.5 * x); }, 0, 1);
-  add(
-      new XelMathDerivFunctionX(&L.s), [](double x) { return 1.3 * std::cos(1.3 * x + 0.4); }, 93,
-      1, 2, kTolD3 + kTolDerivOfThird * std::pow(1.3, 5));
-  add(new XelMathSingleMemoryX(&L.s, 0.25), &Leaves::S, 70, 1);
-  add(new XelMathDefinitionMemoryX(&L.e, XelMathInterval(-1.0, 1.0)), &Leaves::E, 80, 1);
-  add(
-      new XelMathSumSquareX(3, esq),
-      [](double x) {
-        return Leaves::E(x) * Leaves::E(x) + Leaves::S(x) * Leaves::S(x) +
-               Leaves::Q(x) * Leaves::Q(x);
-      },
-      0, 3);
-  add(
-      new XelMathSumSquareX(4, esq),
-      [](double x) { // beyond the inline storage
-        return 2.0 * Leaves::E(x) * Leaves::E(x) + Leaves::S(x) * Leaves::S(x) +
-               Leaves::Q(x) * Leaves::Q(x);
-      },
-      0, 4);
-  const double target[2] = {0.1, -0.2};
-  add(
-      new XelMathSquareDistXs(2, sq, target, 0.3),
-      [](double x) {
-        const double a = Leaves::S(x) - 0.1, b = Leaves::Q(x) + 0.2;
-        return a * a + b * b - 0.3;
-      },
-      0, 2);
+      93, 1, new XelMathDerivFunctionX(&L.s),
+      [](double x) { return 1.3 * std::cos(1.3 * x + 0.4); }, 2,
+      kTolD3 + kTolDerivOfThird * std::pow(1.3, 5));
+  add(70, 1, new XelMathSingleMemoryX(&L.s, 0.25), &S);
+  add(80, 1, new XelMathDefinitionMemoryX(&L.e, XelMathInterval(-1.0, 1.0)), &E);
+  add(0, 3, new XelMathSumSquareX(3, esq),
+      [](double x) { return E(x) * E(x) + S(x) * S(x) + Q(x) * Q(x); });
+  add(0, 4, new XelMathSumSquareX(4, esq), // beyond the inline storage
+      [](double x) { return 2.0 * E(x) * E(x) + S(x) * S(x) + Q(x) * Q(x); });
+  add(0, 2, new XelMathSquareDistXs(2, sq, target, 0.3),
+      [](double x) { return (S(x) - 0.1) * (S(x) - 0.1) + (Q(x) + 0.2) * (Q(x) + 0.2) - 0.3; });
   return cases;
 }
 
