@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numeric>
 #include <vector>
 
 #include "XelMathGrid.h"
@@ -37,10 +38,9 @@ Vec DenseSolve(Vec g, Vec r, long n, long nRHS) {
   }
   for (long i = n - 1; i >= 0; i--)
     for (long c = 0; c < nRHS; c++) {
-      double s = r[i * nRHS + c];
       for (long j = i + 1; j < n; j++)
-        s -= g[i * n + j] * r[j * nRHS + c];
-      r[i * nRHS + c] = s / g[i * n + i];
+        r[i * nRHS + c] -= g[i * n + j] * r[j * nRHS + c];
+      r[i * nRHS + c] /= g[i * n + i];
     }
   return r;
 }
@@ -153,9 +153,8 @@ TEST(BandMatrix, LeastSquaresFitsMatchTheDenseNormalEquations) {
     SCOPED_TRACE(testing::Message() << c.periodic << c.weighted << c.method);
     Fit f;
     BuildFit(f, 60, 9, c.periodic, c.weighted, c.nRHS);
-    EXPECT_EQ(f.band.GetIfPeriodic(), c.periodic ? 1 : 0);
     XelMathMxNMatrix full;
-    ASSERT_EQ(f.band.GetFullMatrix(full), 1);
+    ASSERT_TRUE(f.band.GetIfPeriodic() == (c.periodic ? 1 : 0) && f.band.GetFullMatrix(full) == 1);
     EXPECT_LT(MaxDiff(full.GetFullMatrixCoef(), f.dense), 1e-15);
     Vec g, r;
     DenseNormal(f.dense, f.b, f.weights, f.m, f.n, c.nRHS, g, r);
@@ -416,14 +415,12 @@ TEST(BandMatrix, EigenvaluesOfTridiagonalAndCirculantMatchTheClosedForm) {
     std::sort(expected.begin(), expected.end());
     ASSERT_EQ(t.SymmetricEigenSystem(0), n);
     long count = 0;
-    const double* lambda = t.GetEigenValues(count);
-    const double* v = t.GetEigenVectors(count);
+    const double *lambda = t.GetEigenValues(count), *v = t.GetEigenVectors(count);
     ASSERT_EQ(count, n);
     EXPECT_LT(MaxDiff(lambda, expected), 1e-13);
     for (long k = 0; k < n; k++) { // T v = lambda v, |v| = 1
-      Vec tv(n);
+      Vec tv(n), lv(v + k * n, v + (k + 1) * n);
       t.Multiply(v + k * n, tv.data(), 1);
-      Vec lv(v + k * n, v + (k + 1) * n);
       for (double& e : lv)
         e *= lambda[k];
       EXPECT_LT(MaxDiff(tv.data(), lv), 1e-13);
@@ -448,11 +445,9 @@ TEST(BandMatrix, SmoothingLevelFollowsTheSingularValues) {
   EXPECT_LT(MaxDiff(x.data(), xTrue), 1e-10);
   EXPECT_LT(f.band.SVFunc(b.data(), f.n), f.band.SVFunc(b.data(), f.n - 1));
   XelMathMxNBandMatrix gap(6, 4, 1);
-  for (long i = 0; i < 6; i++) {
-    const double one = 1.0 + i;
-    gap.SetCoef(i, i % 3, &one); // column 3 is null
-  }
   Vec g = {1, 2, 3, 4, 5, 6}, y(4);
+  for (long i = 0; i < 6; i++)
+    gap.SetCoef(i, i % 3, &g[i]); // column 3 is null
   ASSERT_EQ(gap.SVD(nullptr, 0), 4);
   EXPECT_TRUE(gap.SmoothIndices(g.data(), y.data()) == 3 && y[3] == 0.0);
   EXPECT_NEAR(y[0], (1 * 1 + 4 * 4) / (1.0 + 16.0), 1e-13);
@@ -510,12 +505,11 @@ TEST(BandMatrix, ReshapingKeepsTheMatrix) {
       x.SetCoef(j, 0, std::cos(1.0 + j));
     std::copy(f.b.begin(), f.b.end(), b.GetData());
     ASSERT_EQ(f.band.ResidualVector(b, x, res), 1);
-    for (long i = 0; i < f.m; i++) {
-      double s = 0.0;
-      for (long j = 0; j < f.n; j++)
-        s += f.dense[i * f.n + j] * x.GetCoef(j, 0);
-      EXPECT_NEAR(res.GetCoef(i, 0), f.b[i] - s, 1e-14);
-    }
+    for (long i = 0; i < f.m; i++)
+      EXPECT_NEAR(
+          res.GetCoef(i, 0),
+          f.b[i] - std::inner_product(&f.dense[i * f.n], &f.dense[i * f.n] + f.n, x.GetData(), 0.0),
+          1e-14);
   }
 }
 
