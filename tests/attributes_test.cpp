@@ -50,6 +50,18 @@ XelMathInterval2D Box(double iU0, double iU1, double iV0, double iV1) {
   return box;
 }
 
+// g(x) = x^3 - 2x, admissible where g >= 0.
+class CubicConstraint : public XelMathConstraint {
+public:
+  unsigned char IsAdmissible(const XelMathInterval& I) const override {
+    const double c = std::sqrt(2.0 / 3.0);
+    double high = std::fmax(EvalConstraint(I.low), EvalConstraint(I.high));
+    if (I.low <= -c && -c <= I.high)
+      high = std::fmax(high, EvalConstraint(-c));
+    return high >= 0.0;
+  }
+  double EvalConstraint(double x) const override { return x * x * x - 2.0 * x; }
+};
 } // namespace
 
 TEST(AttrList, ExclusiveReplacesTheFirstOfItsKeyInPlaceAndNonExclusivePilesUp) {
@@ -97,19 +109,16 @@ TEST(AttrList, KeysMatchByTextAndNullEntriesArePassedOver) {
   XelMathAttrDoubleValue eps2(copy.c_str(), 1e-7, 1); // same text in another buffer replaces
   list.AddAttribute(&eps2);
   list.AddAttribute(nullptr); // ignored
-  EXPECT_EQ(list.GetNumberOfAttributes(), 1);
-  EXPECT_EQ(list.GetAttribute(AttrFunctionXEpsRoot), &eps2);
+  EXPECT_TRUE(list.GetNumberOfAttributes() == 1 &&
+              list.GetAttribute(AttrFunctionXEpsRoot) == &eps2);
   EXPECT_TRUE(list.GetAttributeAt(-1) == nullptr && list.GetAttributeAt(1) == nullptr);
-
   // The one-attribute constructor keeps a null entry; lookups pass over it.
   XelMathAttrString present("CheckExtremities", 1);
   XelMathAttrList withNull(nullptr);
-  ASSERT_EQ(withNull.GetNumberOfAttributes(), 1);
-  EXPECT_EQ(withNull.GetAttribute("CheckExtremities"), nullptr);
+  EXPECT_TRUE(withNull.GetNumberOfAttributes() == 1 && !withNull.GetAttribute("CheckExtremities"));
   withNull.AddAttribute(&present);
-  ASSERT_EQ(withNull.GetNumberOfAttributes(), 2);
-  EXPECT_EQ(withNull.GetAttribute("CheckExtremities"), &present);
-
+  EXPECT_TRUE(withNull.GetNumberOfAttributes() == 2 &&
+              withNull.GetAttribute("CheckExtremities") == &present);
   // Unnamed attributes (default constructors) are exclusive and share the null key.
   XelMathAttrDoubleValue unnamed1, unnamed2;
   XelMathAttrList unnamed(&unnamed1);
@@ -294,21 +303,6 @@ TEST(AttrRepartition, StepsOfKindSevenAreCopiedAndOwned) {
   }
   EXPECT_EQ(LiveBlocks(), before);
 }
-
-namespace {
-// g(x) = x^3 - 2x, admissible where g >= 0.
-class CubicConstraint : public XelMathConstraint {
-public:
-  unsigned char IsAdmissible(const XelMathInterval& I) const override {
-    const double c = std::sqrt(2.0 / 3.0);
-    double high = std::fmax(EvalConstraint(I.low), EvalConstraint(I.high));
-    if (I.low <= -c && -c <= I.high)
-      high = std::fmax(high, EvalConstraint(-c));
-    return high >= 0.0;
-  }
-  double EvalConstraint(double x) const override { return x * x * x - 2.0 * x; }
-};
-} // namespace
 
 TEST(AttrConstraint, DefaultDerivativeIsACentredDifferenceAndTheOptionIsAPresenceFlag) {
   CubicConstraint g;
