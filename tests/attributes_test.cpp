@@ -151,15 +151,11 @@ TEST(AttrList, CopiesShareTheAttributesButNotTheEntriesAndNothingLeaks) {
                 copy.GetAttribute("AbsoluteTolerance") == &otherTolerance);
     delete list; // the attributes stay alive
     EXPECT_EQ(brent.GetType()[0], 'B');
-
     XelMathAttrList assigned(&brent);
-    assigned = copy;
-    EXPECT_TRUE(assigned.GetNumberOfAttributes() == 3 &&
+    EXPECT_TRUE((assigned = copy).GetNumberOfAttributes() == 3 &&
                 assigned.GetAttribute("ReconvergeBestPoint") == &extra);
-    assigned = assigned;
-    EXPECT_EQ(assigned.GetNumberOfAttributes(), 3);
-    assigned = XelMathAttrList();
-    EXPECT_EQ(assigned.GetNumberOfAttributes(), 0);
+    EXPECT_EQ((assigned = assigned).GetNumberOfAttributes(), 3);
+    EXPECT_EQ((assigned = XelMathAttrList()).GetNumberOfAttributes(), 0);
     XelMathAttrDoubleValue values[40];
     for (long i = 0; i < 40; i++) {
       values[i] = XelMathAttrDoubleValue(i % 2 ? "A" : "B", static_cast<double>(i), 0);
@@ -219,12 +215,10 @@ TEST(AttrScaleOption, PowersAreCopiedThroughCopiesAndAssignments) {
     EXPECT_TRUE(Powers(copy) == all && copy.GetOKReviewed() == 1 &&
                 copy.GetPowerScaleF(n) != option.GetPowerScaleF(n));
     XelMathAttrScaleOption assigned(1, 1);
-    assigned = option; // large over small
-    EXPECT_EQ(Powers(assigned), all);
-    assigned = XelMathAttrScaleOption(3, 2); // small over large
-    EXPECT_TRUE(Powers(assigned) == "3|2|" && assigned.GetOKReviewed() == 0);
-    assigned = assigned;
-    EXPECT_EQ(Powers(assigned), "3|2|");
+    EXPECT_EQ(Powers(assigned = option), all);                          // large over small
+    EXPECT_EQ(Powers(assigned = XelMathAttrScaleOption(3, 2)), "3|2|"); // small over large
+    EXPECT_EQ(assigned.GetOKReviewed(), 0);
+    EXPECT_EQ(Powers(assigned = assigned), "3|2|");
     // The copy of an option whose powers live inside it points into its own storage.
     XelMathAttrScaleOption* small = new XelMathAttrScaleOption(2, g, 1, x, 0, nullptr);
     XelMathAttrScaleOption smallCopy(*small);
@@ -363,14 +357,12 @@ TEST(AttrExclusion2D, RectanglesAreCopiedAndOwned) {
       exclusion.AddInterval(Box(i, i + 1.0, 0.0, 1.0));
     exclusion.AddInterval(*exclusion.GetInterval(3)); // one of its own rectangles
     EXPECT_TRUE(exclusion.GetNumberOfIntervals() == 12 &&
-                exclusion.GetInterval(11)->GetX().low == 2.0);
-    EXPECT_TRUE(exclusion.GetInterval(12) == nullptr && exclusion.GetInterval(-1) == nullptr);
+                exclusion.GetInterval(11)->GetX().low == 2.0 &&
+                exclusion.GetInterval(12) == nullptr && exclusion.GetInterval(-1) == nullptr);
     XelMathAttrExclusion2D copy(exclusion), assigned;
-    EXPECT_NE(copy.GetInterval(0), exclusion.GetInterval(0));
-    assigned = copy;
-    EXPECT_EQ(assigned.GetNumberOfIntervals(), 12);
-    assigned = XelMathAttrExclusion2D();
-    EXPECT_EQ(assigned.GetNumberOfIntervals(), 0);
+    EXPECT_TRUE(copy.GetInterval(0) != exclusion.GetInterval(0) &&
+                (assigned = copy).GetNumberOfIntervals() == 12);
+    EXPECT_EQ((assigned = XelMathAttrExclusion2D()).GetNumberOfIntervals(), 0);
   }
   EXPECT_EQ(LiveBlocks(), before);
 }

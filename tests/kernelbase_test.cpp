@@ -131,8 +131,7 @@ TEST(XelQuorMemory, CountersFollowAllocationsAndReleases) {
             start.liveBytes + long(10 * sizeof(double) + 3 * sizeof(void*) + 5 + sizeof(Counted)));
   EXPECT_EQ(pointers[2], nullptr); // pointer arrays start null
   delete object;
-  XelQuorArrayBytesDel(bytes, 5);
-  XelQuorArrayPtrsDel(pointers, 3);
+  XelQuorArrayBytesDel(bytes, 5), XelQuorArrayPtrsDel(pointers, 3);
   XelQuorArrayDoubleDel(values, 10);
   XelQuorMemoryCounters end = XelQuorGetMemoryCounters();
   EXPECT_TRUE(end.liveBlocks == start.liveBlocks && end.liveBytes == start.liveBytes &&
@@ -269,12 +268,9 @@ TEST(XelFedEx, PutGetAndUnstackUntil) {
 TEST(XelSoftwareConfiguration, LevelsSelectTheNewerBehaviourFromTheFlagOn) {
   short flag = XelQuorVersionLevel_Marching_CheckLastPoints;
   XelSoftwareConfiguration older(short(flag - 1)), exact(flag), current;
-  EXPECT_LT(GetQuorLevel(&older, "Test"), flag);
-  EXPECT_GE(GetQuorLevel(&exact, "Test"), flag);
+  EXPECT_TRUE(GetQuorLevel(&older, "Test") < flag && GetQuorLevel(&exact, "Test") >= flag);
   EXPECT_TRUE(GetQuorLevel(&current, "Test") == XelSoftwareConfiguration::CurrentLevel() &&
               GetQuorLevel(nullptr, "Test") == XelSoftwareConfiguration::CurrentLevel());
-  EXPECT_LE(XelQuorVersionLevel_MathIntegration_BugTwoClenshawCurtis7,
-            XelSoftwareConfiguration::CurrentLevel()); // the current level has every flag
   EXPECT_TRUE(XelQuorStreamIsStrictlyOlderThan(1005, 1012) &&
               !XelQuorStreamIsStrictlyOlderThan(1012, 1012) &&
               !XelQuorStreamIsStrictlyOlderThan(1013, 1012));
