@@ -175,8 +175,7 @@ TEST(AttrValues, NamesAndTablesAreCopiedFlagsCarriedAndPointedObjectsShared) {
     XelMathAttrDoubleValue value(name, 1e-8, 1);
     XelMathAttrDecomposition decomposition(3, tab);
     XelMathAttrMultipleDomain plain(4, tab, 2, nullptr), constrained(2, tab, 1, 55, nullptr);
-    std::strcpy(name, "Overwritten");
-    tab[0] = 9;
+    std::strcpy(name, "Overwritten"), tab[0] = 9;
     value.SetOKReviewed();
     XelMathAttrDoubleValue copy(value);
     EXPECT_STREQ(copy.GetType(), "AbsoluteTolerance");
@@ -186,13 +185,11 @@ TEST(AttrValues, NamesAndTablesAreCopiedFlagsCarriedAndPointedObjectsShared) {
     EXPECT_EQ(XelMathAttrPointerValue(XelMathAttrPointerValue("Dichotomy", &target, 0)).GetValue(),
               &target);
     XelMathAttrDecomposition decompositionCopy(decomposition);
-    decompositionCopy = decomposition;
-    EXPECT_EQ(Join(decompositionCopy.GetDecompositionTab(), 3), "2,1,1");
+    EXPECT_EQ(Join((decompositionCopy = decomposition).GetDecompositionTab(), 3), "2,1,1");
     EXPECT_EQ(plain.GetConstraints(), -1); // no constraints field given
     XelMathAttrMultipleDomain domainCopy(plain);
     EXPECT_EQ(Join(domainCopy.GetMultipleDomainTab(), 4), "2,1,1,3");
-    domainCopy = constrained;
-    EXPECT_EQ(domainCopy.GetConstraints(), 0);
+    EXPECT_EQ((domainCopy = constrained).GetConstraints(), 0);
     EXPECT_EQ(Join(domainCopy.GetMultipleDomainTab(), domainCopy.GetMultipleDomainNumber()), "2,1");
   }
   EXPECT_EQ(LiveBlocks(), before);
