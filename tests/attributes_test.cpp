@@ -260,8 +260,7 @@ TEST(AttrRepartition, GettersAnswerByConstructorKind) {
   }
   // Set keeps the kind: kind 1 still hides the steps, a default object answers nothing.
   XelMathAttrRepartition sagOnly(0.2), byDefault;
-  sagOnly.Set(0.3, 1e-4, 0.5);
-  byDefault.Set(0.4, 0.1, 0.2);
+  sagOnly.Set(0.3, 1e-4, 0.5), byDefault.Set(0.4, 0.1, 0.2);
   double sag = -1, minStep = 0, maxStep = 0;
   EXPECT_TRUE(sagOnly.GetKind() == 1 && sagOnly.GetSag(sag) == 1 && sag == 0.3);
   EXPECT_EQ(sagOnly.GetMinMaxStep(minStep, maxStep), 0);
