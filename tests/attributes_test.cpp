@@ -137,7 +137,7 @@ TEST(AttrList, CopiesShareTheAttributesButNotTheEntriesAndNothingLeaks) {
     XelMathAttrList* list = new XelMathAttrList(&tolerance);
     list->AddAttribute(&brent);
     XelMathAttrList copy(*list);
-    ASSERT_EQ(copy.GetNumberOfAttributes(), 2);
+    ASSERT_TRUE(copy.GetNumberOfAttributes() == 2 && copy.GetAttributeAt(1) == &brent);
     tolerance.SetValue(1e-3); // same objects: seen through both lists
     EXPECT_EQ(
         static_cast<XelMathAttrDoubleValue*>(copy.GetAttribute("AbsoluteTolerance"))->GetValue(),
