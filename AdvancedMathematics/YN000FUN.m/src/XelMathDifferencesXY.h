@@ -17,23 +17,25 @@ struct Steps {
   double h1x, h1y, h2x, h2y, h3x, h3y;
 };
 
-inline double FirstX(const XelMathFunctionXY& f, const double x, const double y, const Steps& h) {
+template <class F>
+inline double FirstX(const F& f, const double x, const double y, const Steps& h) {
   return (f.Eval(x + h.h1x, y) - f.Eval(x - h.h1x, y)) / (2.0 * h.h1x);
 }
 
-inline double FirstY(const XelMathFunctionXY& f, const double x, const double y, const Steps& h) {
+template <class F>
+inline double FirstY(const F& f, const double x, const double y, const Steps& h) {
   return (f.Eval(x, y + h.h1y) - f.Eval(x, y - h.h1y)) / (2.0 * h.h1y);
 }
 
-inline double SecondX2(const XelMathFunctionXY& f, const double x, const double y,
-                       const Steps& h) {
+template <class F>
+inline double SecondX2(const F& f, const double x, const double y, const Steps& h) {
   if (f.IsOption(XelMathOption::FirstDeriv))
     return (f.EvalFirstDerivX(x + h.h1x, y) - f.EvalFirstDerivX(x - h.h1x, y)) / (2.0 * h.h1x);
   return (f.Eval(x + h.h2x, y) + f.Eval(x - h.h2x, y) - 2.0 * f.Eval(x, y)) / (h.h2x * h.h2x);
 }
 
-inline double SecondXY(const XelMathFunctionXY& f, const double x, const double y,
-                       const Steps& h) {
+template <class F>
+inline double SecondXY(const F& f, const double x, const double y, const Steps& h) {
   if (f.IsOption(XelMathOption::FirstDeriv))
     return (f.EvalFirstDerivX(x, y + h.h1y) - f.EvalFirstDerivX(x, y - h.h1y)) / (2.0 * h.h1y);
   const double xp = x + h.h2x, xm = x - h.h2x, yp = y + h.h2y, ym = y - h.h2y;
@@ -41,28 +43,30 @@ inline double SecondXY(const XelMathFunctionXY& f, const double x, const double 
          (4.0 * h.h2x * h.h2y);
 }
 
-inline double SecondY2(const XelMathFunctionXY& f, const double x, const double y,
-                       const Steps& h) {
+template <class F>
+inline double SecondY2(const F& f, const double x, const double y, const Steps& h) {
   if (f.IsOption(XelMathOption::FirstDeriv))
     return (f.EvalFirstDerivY(x, y + h.h1y) - f.EvalFirstDerivY(x, y - h.h1y)) / (2.0 * h.h1y);
   return (f.Eval(x, y + h.h2y) + f.Eval(x, y - h.h2y) - 2.0 * f.Eval(x, y)) / (h.h2y * h.h2y);
 }
 
-inline double ThirdX3(const XelMathFunctionXY& f, const double x, const double y, const Steps& h) {
+template <class F>
+inline double ThirdX3(const F& f, const double x, const double y, const Steps& h) {
   return (f.EvalSecondDerivX2(x + h.h3x, y) - f.EvalSecondDerivX2(x - h.h3x, y)) / (2.0 * h.h3x);
 }
 
-inline double ThirdX2Y(const XelMathFunctionXY& f, const double x, const double y,
-                       const Steps& h) {
+template <class F>
+inline double ThirdX2Y(const F& f, const double x, const double y, const Steps& h) {
   return (f.EvalSecondDerivXY(x + h.h3x, y) - f.EvalSecondDerivXY(x - h.h3x, y)) / (2.0 * h.h3x);
 }
 
-inline double ThirdXY2(const XelMathFunctionXY& f, const double x, const double y,
-                       const Steps& h) {
+template <class F>
+inline double ThirdXY2(const F& f, const double x, const double y, const Steps& h) {
   return (f.EvalSecondDerivY2(x + h.h3x, y) - f.EvalSecondDerivY2(x - h.h3x, y)) / (2.0 * h.h3x);
 }
 
-inline double ThirdY3(const XelMathFunctionXY& f, const double x, const double y, const Steps& h) {
+template <class F>
+inline double ThirdY3(const F& f, const double x, const double y, const Steps& h) {
   return (f.EvalSecondDerivY2(x, y + h.h3y) - f.EvalSecondDerivY2(x, y - h.h3y)) / (2.0 * h.h3y);
 }
 

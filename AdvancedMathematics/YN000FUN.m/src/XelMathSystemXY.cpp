@@ -15,6 +15,7 @@
 #include "XelMathAttrKeys.h"
 #include "XelMathAttrList.h"
 #include "XelMathConstants.h"
+#include "XelMathDifferencesXY.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
@@ -267,70 +268,60 @@ unsigned char XelMathSystemXY::IsOption(const long) const {
 
 // ---- default derivatives ----------------------------------------------------------------------
 
+namespace {
+/// One equation of a system (F, or G when iG), seen as a function of two variables by the
+/// default differences.
+struct Equation {
+  const XelMathSystemXY& system;
+  bool g;
+  double Eval(const double& x, const double& y) const {
+    return g ? system.EvalG(x, y) : system.EvalF(x, y);
+  }
+  double EvalFirstDerivX(const double& x, const double& y) const {
+    return g ? system.EvalFirstDerivGX(x, y) : system.EvalFirstDerivFX(x, y);
+  }
+  double EvalFirstDerivY(const double& x, const double& y) const {
+    return g ? system.EvalFirstDerivGY(x, y) : system.EvalFirstDerivFY(x, y);
+  }
+  unsigned char IsOption(const long iOption) const { return system.IsOption(iOption); }
+};
+} // namespace
+
 double XelMathSystemXY::EvalFirstDerivFX(const double& x, const double& y) const {
-  const double xp = x + _h1, xm = x - _h1;
-  return (EvalF(xp, y) - EvalF(xm, y)) / (2.0 * _h1);
+  return XelMathDifferencesXY::FirstX(Equation{*this, false}, x, y, {_h1, _h1, _h2, _h2, _h3, _h3});
 }
 double XelMathSystemXY::EvalFirstDerivFY(const double& x, const double& y) const {
-  const double yp = y + _h1, ym = y - _h1;
-  return (EvalF(x, yp) - EvalF(x, ym)) / (2.0 * _h1);
+  return XelMathDifferencesXY::FirstY(Equation{*this, false}, x, y, {_h1, _h1, _h2, _h2, _h3, _h3});
 }
 double XelMathSystemXY::EvalFirstDerivGX(const double& x, const double& y) const {
-  const double xp = x + _h1, xm = x - _h1;
-  return (EvalG(xp, y) - EvalG(xm, y)) / (2.0 * _h1);
+  return XelMathDifferencesXY::FirstX(Equation{*this, true}, x, y, {_h1, _h1, _h2, _h2, _h3, _h3});
 }
 double XelMathSystemXY::EvalFirstDerivGY(const double& x, const double& y) const {
-  const double yp = y + _h1, ym = y - _h1;
-  return (EvalG(x, yp) - EvalG(x, ym)) / (2.0 * _h1);
+  return XelMathDifferencesXY::FirstY(Equation{*this, true}, x, y, {_h1, _h1, _h2, _h2, _h3, _h3});
 }
-
 double XelMathSystemXY::EvalSecondDerivFX2(const double& x, const double& y) const {
-  if (IsOption(XelMathOption::FirstDeriv)) {
-    const double xp = x + _h1, xm = x - _h1;
-    return (EvalFirstDerivFX(xp, y) - EvalFirstDerivFX(xm, y)) / (2.0 * _h1);
-  }
-  const double xp = x + _h2, xm = x - _h2;
-  return (EvalF(xp, y) + EvalF(xm, y) - 2.0 * EvalF(x, y)) / (_h2 * _h2);
+  return XelMathDifferencesXY::SecondX2(Equation{*this, false}, x, y,
+                                        {_h1, _h1, _h2, _h2, _h3, _h3});
 }
 double XelMathSystemXY::EvalSecondDerivFXY(const double& x, const double& y) const {
-  if (IsOption(XelMathOption::FirstDeriv)) {
-    const double yp = y + _h1, ym = y - _h1;
-    return (EvalFirstDerivFX(x, yp) - EvalFirstDerivFX(x, ym)) / (2.0 * _h1);
-  }
-  const double xp = x + _h2, xm = x - _h2, yp = y + _h2, ym = y - _h2;
-  return (EvalF(xp, yp) - EvalF(xp, ym) - EvalF(xm, yp) + EvalF(xm, ym)) / (4.0 * _h2 * _h2);
+  return XelMathDifferencesXY::SecondXY(Equation{*this, false}, x, y,
+                                        {_h1, _h1, _h2, _h2, _h3, _h3});
 }
 double XelMathSystemXY::EvalSecondDerivFY2(const double& x, const double& y) const {
-  if (IsOption(XelMathOption::FirstDeriv)) {
-    const double yp = y + _h1, ym = y - _h1;
-    return (EvalFirstDerivFY(x, yp) - EvalFirstDerivFY(x, ym)) / (2.0 * _h1);
-  }
-  const double yp = y + _h2, ym = y - _h2;
-  return (EvalF(x, yp) + EvalF(x, ym) - 2.0 * EvalF(x, y)) / (_h2 * _h2);
+  return XelMathDifferencesXY::SecondY2(Equation{*this, false}, x, y,
+                                        {_h1, _h1, _h2, _h2, _h3, _h3});
 }
 double XelMathSystemXY::EvalSecondDerivGX2(const double& x, const double& y) const {
-  if (IsOption(XelMathOption::FirstDeriv)) {
-    const double xp = x + _h1, xm = x - _h1;
-    return (EvalFirstDerivGX(xp, y) - EvalFirstDerivGX(xm, y)) / (2.0 * _h1);
-  }
-  const double xp = x + _h2, xm = x - _h2;
-  return (EvalG(xp, y) + EvalG(xm, y) - 2.0 * EvalG(x, y)) / (_h2 * _h2);
+  return XelMathDifferencesXY::SecondX2(Equation{*this, true}, x, y,
+                                        {_h1, _h1, _h2, _h2, _h3, _h3});
 }
 double XelMathSystemXY::EvalSecondDerivGXY(const double& x, const double& y) const {
-  if (IsOption(XelMathOption::FirstDeriv)) {
-    const double yp = y + _h1, ym = y - _h1;
-    return (EvalFirstDerivGX(x, yp) - EvalFirstDerivGX(x, ym)) / (2.0 * _h1);
-  }
-  const double xp = x + _h2, xm = x - _h2, yp = y + _h2, ym = y - _h2;
-  return (EvalG(xp, yp) - EvalG(xp, ym) - EvalG(xm, yp) + EvalG(xm, ym)) / (4.0 * _h2 * _h2);
+  return XelMathDifferencesXY::SecondXY(Equation{*this, true}, x, y,
+                                        {_h1, _h1, _h2, _h2, _h3, _h3});
 }
 double XelMathSystemXY::EvalSecondDerivGY2(const double& x, const double& y) const {
-  if (IsOption(XelMathOption::FirstDeriv)) {
-    const double yp = y + _h1, ym = y - _h1;
-    return (EvalFirstDerivGY(x, yp) - EvalFirstDerivGY(x, ym)) / (2.0 * _h1);
-  }
-  const double yp = y + _h2, ym = y - _h2;
-  return (EvalG(x, yp) + EvalG(x, ym) - 2.0 * EvalG(x, y)) / (_h2 * _h2);
+  return XelMathDifferencesXY::SecondY2(Equation{*this, true}, x, y,
+                                        {_h1, _h1, _h2, _h2, _h3, _h3});
 }
 
 void XelMathSystemXY::EvalF(const double& x, const double& y, const long iDiff, double* oF,
