@@ -221,6 +221,9 @@ private:
   int Subdivide(const Cell& iCell, const long iN);
   /// A cell with F known at its corners: dropped, SuspectF or CandidateF.
   int ScanCell(Cell& ioCell);
+  /// SuspectF (iWhich 0) or CandidateFSuspectG (1): edge dips cut the cell, else the interior
+  /// extremum splits it.
+  int SuspectOne(Cell& ioCell, const int iWhich);
   /// Newton's method on F = 0, det J = 0 from the cell centre (double solutions).
   int FindSingularity(Cell& ioCell);
   /// The objective of FletcherReeves and SolveOnLine and its gradient.

@@ -753,36 +753,37 @@ inline XelMathInterval RowImage(const XelMathPolynomXY& iP, const long i, const 
     return iP.SubEvalPos(i, V, p, q);
   return iP.SubEvalNeg(i, V, p, q);
 }
+
+/// Outer interval Horner scheme in x over iU (of one sign, Step the matching sign-aware step)
+/// on the images over iV of the rows differentiated iOrderX times in x and iOrderY in y.
+template <void (*Step)(double, double, double&, double&)>
+XelMathInterval SignedOuterImage(const XelMathPolynomXY& iP, const long iDegreeX,
+                                 const long iDegreeY, const XelMathInterval& iU,
+                                 const XelMathInterval& iV, const long iOrderX,
+                                 const long iOrderY) {
+  const long n = iDegreeX - iOrderX;
+  if (n < 0 || iOrderY > iDegreeY)
+    return XelMathInterval(0.0, 0.0);
+  XelMathInterval acc = RowImage(iP, n, iV, iOrderX, iOrderY);
+  for (long i = n - 1; i >= 0; --i) {
+    Step(iU.low, iU.high, acc.low, acc.high);
+    const XelMathInterval r = RowImage(iP, i, iV, iOrderX, iOrderY);
+    acc = XelMathInterval(acc.low + r.low, acc.high + r.high);
+  }
+  return acc;
+}
 } // namespace
 
 XelMathInterval XelMathPolynomXY::EvalIntervalPosX(const XelMathInterval& iU,
                                                    const XelMathInterval& iV, const long iOrderX,
                                                    const long iOrderY) const {
-  const long n = _degreeX - iOrderX;
-  if (n < 0 || iOrderY > _degreeY)
-    return XelMathInterval(0.0, 0.0);
-  XelMathInterval acc = RowImage(*this, n, iV, iOrderX, iOrderY);
-  for (long i = n - 1; i >= 0; --i) {
-    StepPos(iU.low, iU.high, acc.low, acc.high);
-    const XelMathInterval r = RowImage(*this, i, iV, iOrderX, iOrderY);
-    acc = XelMathInterval(acc.low + r.low, acc.high + r.high);
-  }
-  return acc;
+  return SignedOuterImage<StepPos>(*this, _degreeX, _degreeY, iU, iV, iOrderX, iOrderY);
 }
 
 XelMathInterval XelMathPolynomXY::EvalIntervalNegX(const XelMathInterval& iU,
                                                    const XelMathInterval& iV, const long iOrderX,
                                                    const long iOrderY) const {
-  const long n = _degreeX - iOrderX;
-  if (n < 0 || iOrderY > _degreeY)
-    return XelMathInterval(0.0, 0.0);
-  XelMathInterval acc = RowImage(*this, n, iV, iOrderX, iOrderY);
-  for (long i = n - 1; i >= 0; --i) {
-    StepNeg(iU.low, iU.high, acc.low, acc.high);
-    const XelMathInterval r = RowImage(*this, i, iV, iOrderX, iOrderY);
-    acc = XelMathInterval(acc.low + r.low, acc.high + r.high);
-  }
-  return acc;
+  return SignedOuterImage<StepNeg>(*this, _degreeX, _degreeY, iU, iV, iOrderX, iOrderY);
 }
 
 XelMathInterval XelMathPolynomXY::EvalIntervalSymX(const XelMathInterval& iU,

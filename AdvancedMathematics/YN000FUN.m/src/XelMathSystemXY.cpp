@@ -799,14 +799,15 @@ int XelMathSystemXY::CandidateF(Cell& ioCell) {
 // A cell where one function (iWhich) keeps its sign at the corners without being monotone:
 // shared by SuspectF and CandidateFSuspectG. Edge dips cut the cell; otherwise the interior
 // extremum decides.
-int XelMathSystemXY::SuspectF(Cell& ioCell) {
-  const int two = TryTwoBranchesByEdge(ioCell, 0);
+int XelMathSystemXY::SuspectOne(Cell& ioCell, const int iWhich) {
+  const int two = TryTwoBranchesByEdge(ioCell, iWhich);
   if (two != 0)
     return two == -1 ? -1 : 0;
   double px = 0.0, py = 0.0;
-  if (!IsLoopInSquare(ioCell, 0, px, py))
+  if (!IsLoopInSquare(ioCell, iWhich, px, py))
     return 0;
-  // F may vanish around its interior extremum: split there into up to four sub-cells.
+  // The function may vanish around its interior extremum: split there into up to four
+  // sub-cells (a split within the resolution of a side snaps to it).
   const double sq = _sqLengthRes;
   double xs[3] = {ioCell.x0, px, ioCell.x1}, ys[3] = {ioCell.y0, py, ioCell.y1};
   int nx = 3, ny = 3;
@@ -827,29 +828,12 @@ int XelMathSystemXY::SuspectF(Cell& ioCell) {
   return 0;
 }
 
+int XelMathSystemXY::SuspectF(Cell& ioCell) {
+  return SuspectOne(ioCell, 0);
+}
+
 int XelMathSystemXY::CandidateFSuspectG(Cell& ioCell) {
-  const int two = TryTwoBranchesByEdge(ioCell, 1);
-  if (two != 0)
-    return two == -1 ? -1 : 0;
-  double px = 0.0, py = 0.0;
-  if (!IsLoopInSquare(ioCell, 1, px, py))
-    return 0;
-  const double sq = _sqLengthRes;
-  double xs[3] = {ioCell.x0, px, ioCell.x1}, ys[3] = {ioCell.y0, py, ioCell.y1};
-  int nx = 3, ny = 3;
-  if (px - ioCell.x0 <= sq || ioCell.x1 - px <= sq) {
-    xs[1] = ioCell.x1;
-    nx = 2;
-  }
-  if (py - ioCell.y0 <= sq || ioCell.y1 - py <= sq) {
-    ys[1] = ioCell.y1;
-    ny = 2;
-  }
-  for (int i = 0; i + 1 < nx; ++i)
-    for (int j = 0; j + 1 < ny; ++j)
-      if (DSolve(xs[i], xs[i + 1], ys[j], ys[j + 1], 2, 2) == -1)
-        return -1;
-  return 0;
+  return SuspectOne(ioCell, 1);
 }
 
 int XelMathSystemXY::TryTwoBranchesByEdge(Cell& ioCell, const int iWhich) {
