@@ -249,6 +249,15 @@ private:
   double SearchRadius(const double x, const double y) const;
   /// The current cell searched around a solution already known on its boundary.
   int SearchAroundKnown(const double x, const double y);
+  /// Half-sizes (oRx, oRy) of the rectangle excluded around the solution (x, y) in the cell:
+  /// the square of half-size r, widened to the exclusion radius taken in the coordinates
+  /// scaled by the cell, each side at most a quarter of the cell's side along its axis.
+  void ExclusionRectangle(const double x, const double y, const double r, const double x0,
+                          const double x1, const double y0, const double y1, double& oRx,
+                          double& oRy) const;
+  /// The box minus the rectangle of half-sizes (rx, ry) around (cx, cy), by four strips.
+  int DSolveMinusRectangle(const double x0, const double x1, const double y0, const double y1,
+                           const double cx, const double cy, const double rx, const double ry);
   /// Counts one cell examined; false once the budget of the solve is spent.
   bool Budget();
   /// SetScaleOption with the "XelMathAttrScaleOption" of iAttributes (scaled tolerance only).

@@ -1120,7 +1120,10 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
   }
   if (_depth >= EdgeSearchDepth)
     return 1;
-  return DSolveMinusBox(iCell.x0, iCell.x1, iCell.y0, iCell.y1, x, y, r) == -1 ? -1 : 1;
+  double rx, ry;
+  ExclusionRectangle(x, y, r, iCell.x0, iCell.x1, iCell.y0, iCell.y1, rx, ry);
+  return DSolveMinusRectangle(iCell.x0, iCell.x1, iCell.y0, iCell.y1, x, y, rx, ry) == -1 ? -1
+                                                                                          : 1;
 }
 
 int XelMathSystemXY::TopologicalDegree(Cell& ioCell) {
@@ -1290,7 +1293,9 @@ int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
       if (p[2 * i] == x && p[2 * i + 1] == y)
         _radius[i] = r;
   }
-  return DSolveMinusBox(c.x0, c.x1, c.y0, c.y1, x, y, r) == -1 ? -1 : 2;
+  double rx, ry;
+  ExclusionRectangle(x, y, r, c.x0, c.x1, c.y0, c.y1, rx, ry);
+  return DSolveMinusRectangle(c.x0, c.x1, c.y0, c.y1, x, y, rx, ry) == -1 ? -1 : 2;
 }
 
 double XelMathSystemXY::ExclusionRadiusOnZero(const double x, const double y) const {
@@ -1323,7 +1328,45 @@ int XelMathSystemXY::SearchAroundKnown(const double x, const double y) {
     return 2;
   const Cell& c = *_current;
   const double r = std::min(SearchRadius(x, y), 0.25 * std::min(c.x1 - c.x0, c.y1 - c.y0));
-  return DSolveMinusBox(c.x0, c.x1, c.y0, c.y1, x, y, r) == -1 ? -1 : 2;
+  double rx, ry;
+  ExclusionRectangle(x, y, r, c.x0, c.x1, c.y0, c.y1, rx, ry);
+  return DSolveMinusRectangle(c.x0, c.x1, c.y0, c.y1, x, y, rx, ry) == -1 ? -1 : 2;
+}
+
+void XelMathSystemXY::ExclusionRectangle(const double x, const double y, const double r,
+                                         const double x0, const double x1, const double y0,
+                                         const double y1, double& oRx, double& oRy) const {
+  // The radius on zero taken in the coordinates (u, v) = ((x - x0) / wx, (y - y0) / wy): on a
+  // cell much longer than wide the square bounded by the shorter side leaves strips that are
+  // almost the whole cell, searched again and again around the same point.
+  const double wx = x1 - x0, wy = y1 - y0;
+  oRx = r;
+  oRy = r;
+  if (!(wx > 0.0) || !(wy > 0.0))
+    return;
+  double fx, fy, fxx, fxy, fyy, gx, gy, gxx, gxy, gyy;
+  Eval2(0, x, y, XelMathOption::FirstAndSecond, nullptr, &fx, &fy, &fxx, &fxy, &fyy);
+  Eval2(1, x, y, XelMathOption::FirstAndSecond, nullptr, &gx, &gy, &gxx, &gxy, &gyy);
+  fx *= wx;
+  gx *= wx;
+  fy *= wy;
+  gy *= wy;
+  const double sxx = wx * wx, sxy = wx * wy, syy = wy * wy;
+  const double d = std::fabs(fx * gy - fy * gx);
+  if (!(d > 0.0) || !Finite(d))
+    return;
+  const double k = std::max(std::fabs(fx) + std::fabs(gx), std::fabs(fy) + std::fabs(gy)) / d;
+  const double mF = 0.5 * (std::fabs(fxx) * sxx + std::fabs(fyy) * syy) + std::fabs(fxy) * sxy;
+  const double mG = 0.5 * (std::fabs(gxx) * sxx + std::fabs(gyy) * syy) + std::fabs(gxy) * sxy;
+  double m = std::max(mF, mG);
+  if (!(m >= 1.0))
+    m = Finite(m) ? 1.0 : m;
+  double s = 1.0 / (m * k);
+  if (!Finite(s))
+    return;
+  s = std::min(s, 0.25);
+  oRx = std::max(r, s * wx);
+  oRy = std::max(r, s * wy);
 }
 
 double XelMathSystemXY::SingularRadius(const double x, const double y) const {
@@ -1343,8 +1386,14 @@ double XelMathSystemXY::SingularRadius(const double x, const double y) const {
 int XelMathSystemXY::DSolveMinusBox(const double x0, const double x1, const double y0,
                                     const double y1, const double cx, const double cy,
                                     const double r) {
-  const double a = std::max(cx - r, x0), b = std::min(cx + r, x1);
-  const double c = std::max(cy - r, y0), d = std::min(cy + r, y1);
+  return DSolveMinusRectangle(x0, x1, y0, y1, cx, cy, r, r);
+}
+
+int XelMathSystemXY::DSolveMinusRectangle(const double x0, const double x1, const double y0,
+                                          const double y1, const double cx, const double cy,
+                                          const double rx, const double ry) {
+  const double a = std::max(cx - rx, x0), b = std::min(cx + rx, x1);
+  const double c = std::max(cy - ry, y0), d = std::min(cy + ry, y1);
   const double strips[4][4] = {{x0, a, y0, d}, {a, x1, y0, c}, {b, x1, c, y1}, {x0, b, d, y1}};
   for (const auto& s : strips) {
     if (!(s[1] > s[0]) || !(s[3] > s[2]))
