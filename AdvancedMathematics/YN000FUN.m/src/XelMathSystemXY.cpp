@@ -40,6 +40,8 @@ const long MaxDepth = 48;
 const long MaxWork = 50000;
 /// Depth from which an edge solution no longer triggers the search of its cell.
 const long EdgeSearchDepth = 20;
+/// Most pieces along the long side of a thin cell cut in more pieces than across.
+const long StripPieces = 8;
 /// Depth below which a failed Newton iteration subdivides the cell.
 const long DichotomyDepth = 2;
 /// Depth until which cells holding a NaN corner are subdivided (then dropped).
@@ -765,9 +767,19 @@ bool XelMathSystemXY::EdgeTurns(const Cell& iCell, const int iWhich, const int i
 
 // The cell searched again on an iN x iN grid (iN - 1 pieces per side).
 int XelMathSystemXY::Subdivide(const Cell& iCell, const long iN) {
-  if (iCell.x1 - iCell.x0 < _minWidthU && iCell.y1 - iCell.y0 < _minWidthV)
+  const double w = iCell.x1 - iCell.x0, h = iCell.y1 - iCell.y0;
+  if (w < _minWidthU && h < _minWidthV)
     return 0;
-  return DSolve(iCell.x0, iCell.x1, iCell.y0, iCell.y1, iN, iN) == -1 ? -1 : 0;
+  // A cell much longer than wide (in the proportions of the box) is cut more along its long
+  // side: halving a thin strip keeps every curve that crosses it in each half, down to the
+  // depth limit.
+  long nU = iN, nV = iN;
+  const double across = (w / _minWidthU) / (h / _minWidthV);
+  if (Finite(across) && across > 3.0)
+    nU = 1 + (iN - 1) * std::min(StripPieces, static_cast<long>(across + 0.5));
+  else if (Finite(across) && across > 0.0 && across < 1.0 / 3.0)
+    nV = 1 + (iN - 1) * std::min(StripPieces, static_cast<long>(1.0 / across + 0.5));
+  return DSolve(iCell.x0, iCell.x1, iCell.y0, iCell.y1, nU, nV) == -1 ? -1 : 0;
 }
 
 bool XelMathSystemXY::InsideExclusion(const Cell& iCell) const {
