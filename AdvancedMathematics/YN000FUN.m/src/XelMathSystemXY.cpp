@@ -1238,7 +1238,9 @@ int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const do
   // in its bracket, so the order is then decided.
   const double dx = iB[0] - iA[0], dy = iB[1] - iA[1];
   const double length = std::sqrt(dx * dx + dy * dy);
-  const double apart = _lengthRes * 1e3 + 1e-14 * length;
+  // The threshold follows the edge: on a short edge of a cell thin in one direction a fixed
+  // length would take apart zeros for one common zero.
+  const double apart = std::min(_lengthRes * 1e3, 1e-4 * length) + 1e-14 * length;
   EdgeZero zero[2] = {EdgeZero(iF0, iF1), EdgeZero(iG0, iG1)};
   for (;;) {
     const EdgeZero &zF = zero[0], &zG = zero[1];
