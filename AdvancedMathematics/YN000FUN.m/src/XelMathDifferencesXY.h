@@ -70,4 +70,28 @@ inline double ThirdY3(const F& f, const double x, const double y, const Steps& h
   return (f.EvalSecondDerivY2(x, y + h.h3y) - f.EvalSecondDerivY2(x, y - h.h3y)) / (2.0 * h.h3y);
 }
 
+/// The masked point evaluation through the single operations of f: the value (bit 1), fx and
+/// fy (bit 2), fxx, fxy and fyy (bit 4), each written when its bit is set and its pointer given.
+template <class F>
+inline void MaskedByOperations(const F& f, const double& x, const double& y, const long iDiff,
+                               double* oF, double* oFx, double* oFy, double* oFxx, double* oFxy,
+                               double* oFyy) {
+  if ((iDiff & XelMathOption::Value) && oF)
+    *oF = f.Eval(x, y);
+  if (iDiff & XelMathOption::FirstDeriv) {
+    if (oFx)
+      *oFx = f.EvalFirstDerivX(x, y);
+    if (oFy)
+      *oFy = f.EvalFirstDerivY(x, y);
+  }
+  if (iDiff & XelMathOption::SecondDeriv) {
+    if (oFxx)
+      *oFxx = f.EvalSecondDerivX2(x, y);
+    if (oFxy)
+      *oFxy = f.EvalSecondDerivXY(x, y);
+    if (oFyy)
+      *oFyy = f.EvalSecondDerivY2(x, y);
+  }
+}
+
 } // namespace XelMathDifferencesXY

@@ -40,7 +40,6 @@ namespace {
 const XelMathDifferencesXY::Steps kDefaultSteps = {XelMathh1, XelMathh1, XelMathh2,
                                                    XelMathh2, XelMathh3, XelMathh3};
 
-
 using XelMathElementary::Hull;
 using XelMathElementary::Max2;
 using XelMathElementary::Min2;
@@ -383,22 +382,7 @@ void XelMathFunctionXY::EvalAllThirdDerivs(const double& x, const double& y, dou
 void XelMathFunctionXY::Eval(const double& x, const double& y, const long iDiff, double* oF,
                              double* oFx, double* oFy, double* oFxx, double* oFxy,
                              double* oFyy) const {
-  if ((iDiff & XelMathOption::Value) && oF)
-    *oF = Eval(x, y);
-  if (iDiff & XelMathOption::FirstDeriv) {
-    if (oFx)
-      *oFx = EvalFirstDerivX(x, y);
-    if (oFy)
-      *oFy = EvalFirstDerivY(x, y);
-  }
-  if (iDiff & XelMathOption::SecondDeriv) {
-    if (oFxx)
-      *oFxx = EvalSecondDerivX2(x, y);
-    if (oFxy)
-      *oFxy = EvalSecondDerivXY(x, y);
-    if (oFyy)
-      *oFyy = EvalSecondDerivY2(x, y);
-  }
+  XelMathDifferencesXY::MaskedByOperations(*this, x, y, iDiff, oF, oFx, oFy, oFxx, oFxy, oFyy);
 }
 
 void XelMathFunctionXY::Eval(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff,

@@ -285,6 +285,15 @@ struct Equation {
   double EvalFirstDerivY(const double& x, const double& y) const {
     return g ? system.EvalFirstDerivGY(x, y) : system.EvalFirstDerivFY(x, y);
   }
+  double EvalSecondDerivX2(const double& x, const double& y) const {
+    return g ? system.EvalSecondDerivGX2(x, y) : system.EvalSecondDerivFX2(x, y);
+  }
+  double EvalSecondDerivXY(const double& x, const double& y) const {
+    return g ? system.EvalSecondDerivGXY(x, y) : system.EvalSecondDerivFXY(x, y);
+  }
+  double EvalSecondDerivY2(const double& x, const double& y) const {
+    return g ? system.EvalSecondDerivGY2(x, y) : system.EvalSecondDerivFY2(x, y);
+  }
   unsigned char IsOption(const long iOption) const { return system.IsOption(iOption); }
 };
 } // namespace
@@ -329,43 +338,15 @@ double XelMathSystemXY::EvalSecondDerivGY2(const double& x, const double& y) con
 void XelMathSystemXY::EvalF(const double& x, const double& y, const long iDiff, double* oF,
                             double* oFx, double* oFy, double* oFxx, double* oFxy,
                             double* oFyy) const {
-  if ((iDiff & XelMathOption::Value) && oF)
-    *oF = EvalF(x, y);
-  if (iDiff & XelMathOption::FirstDeriv) {
-    if (oFx)
-      *oFx = EvalFirstDerivFX(x, y);
-    if (oFy)
-      *oFy = EvalFirstDerivFY(x, y);
-  }
-  if (iDiff & XelMathOption::SecondDeriv) {
-    if (oFxx)
-      *oFxx = EvalSecondDerivFX2(x, y);
-    if (oFxy)
-      *oFxy = EvalSecondDerivFXY(x, y);
-    if (oFyy)
-      *oFyy = EvalSecondDerivFY2(x, y);
-  }
+  XelMathDifferencesXY::MaskedByOperations(Equation{*this, false}, x, y, iDiff, oF, oFx, oFy, oFxx,
+                                           oFxy, oFyy);
 }
 
 void XelMathSystemXY::EvalG(const double& x, const double& y, const long iDiff, double* oG,
                             double* oGx, double* oGy, double* oGxx, double* oGxy,
                             double* oGyy) const {
-  if ((iDiff & XelMathOption::Value) && oG)
-    *oG = EvalG(x, y);
-  if (iDiff & XelMathOption::FirstDeriv) {
-    if (oGx)
-      *oGx = EvalFirstDerivGX(x, y);
-    if (oGy)
-      *oGy = EvalFirstDerivGY(x, y);
-  }
-  if (iDiff & XelMathOption::SecondDeriv) {
-    if (oGxx)
-      *oGxx = EvalSecondDerivGX2(x, y);
-    if (oGxy)
-      *oGxy = EvalSecondDerivGXY(x, y);
-    if (oGyy)
-      *oGyy = EvalSecondDerivGY2(x, y);
-  }
+  XelMathDifferencesXY::MaskedByOperations(Equation{*this, true}, x, y, iDiff, oG, oGx, oGy, oGxx,
+                                           oGxy, oGyy);
 }
 
 namespace {
@@ -1134,8 +1115,7 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
     return 1;
   double rx, ry;
   ExclusionRectangle(x, y, r, iCell.x0, iCell.x1, iCell.y0, iCell.y1, rx, ry);
-  return DSolveMinusRectangle(iCell.x0, iCell.x1, iCell.y0, iCell.y1, x, y, rx, ry) == -1 ? -1
-                                                                                          : 1;
+  return DSolveMinusRectangle(iCell.x0, iCell.x1, iCell.y0, iCell.y1, x, y, rx, ry) == -1 ? -1 : 1;
 }
 
 int XelMathSystemXY::TopologicalDegree(Cell& ioCell) {
