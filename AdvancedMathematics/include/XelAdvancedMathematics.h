@@ -101,6 +101,7 @@
 #include "XelMathLinearXY.h"
 #include "XelMathMinimizeRN.h"
 #include "XelMathMinimizeX.h"
+#include "XelMathMinimizeXY.h"
 #include "XelMathMultiFunctionX.h"
 #include "XelMathMxNBandMatrix.h"
 #include "XelMathMxNFullMatrix.h"

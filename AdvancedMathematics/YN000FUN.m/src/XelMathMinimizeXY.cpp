@@ -1,19 +1,10 @@
-// Minimize and MinimizeNewton of XelMathFunctionXY: a global search of the minima of a
-// function of two variables over a rectangle.
-//
-// The rectangle is sampled on a regular grid; a function whose samples all agree within the
-// constant tolerance is constant (status 2, the centre reported). Otherwise every local
-// minimum is sought from three kinds of start points: the minima of the four edges (found by
-// the one-variable minimizer on the iso-parametric restrictions), the four corners, and every
-// grid node that is a discrete local minimum of its eight neighbours. From each start a
-// safeguarded Newton descent (MinimizeNewton) runs inside the rectangle; where it does not
-// converge (a kink, a function without usable derivatives) a Nelder-Mead search with
-// restarts, kept inside the rectangle, takes over from the point it reached. The minima
-// found are merged, filtered by the options and returned by increasing value.
+// XelMathMinimizeXY, and the entry points Minimize and MinimizeNewton of XelMathFunctionXY:
+// the minima of a function of two variables over a rectangle (see XelMathMinimizeXY.h).
 #include <algorithm>
 #include <cfloat>
 #include <climits>
 #include <cmath>
+#include <memory>
 #include <utility>
 
 #include "XelError.h"
@@ -22,7 +13,12 @@
 #include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrKeys.h"
 #include "XelMathAttrList.h"
+#include "XelMathAttrPointerValue.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelMathAttrString.h"
 #include "XelMathAttrTolObject.h"
+#include "XelMathDebug.h"
+#include "XelMathElementaryTools.h"
 #include "XelMathFunctionXY.h"
 #include "XelMathFunctionXYToX.h"
 #include "XelMathInputError.h"
@@ -30,17 +26,46 @@
 #include "XelMathInternalGuards.h"
 #include "XelMathInterval2D.h"
 #include "XelMathIntervalND.h"
+#include "XelMathLinearX.h"
+#include "XelMathMinimizeXY.h"
+#include "XelMathScaleFunctionXY.h"
 #include "XelMathScratch.h"
 #include "XelMathSetOfPointsND.h"
+#include "XelMathSystemXYc.h"
+#include "XelQuorOutput.h"
 #include "XelTolerance.h"
 
 namespace {
 
+using XelMathElementary::Inverse;
+using XelMathElementary::Mul;
+using XelMathElementary::Shift;
+
 /// Default grid of the sampling, per direction.
 const long DefaultSampling = 12;
 /// Largest grid per direction (a grid of 4096 x 4096 samples is already hours of work for an
-/// expensive function).
+/// expensive function), and the largest grid of a relentless retry.
 const long MaxSampling = 4096;
+const long MaxRelentlessSampling = 400;
+/// Gradients whose cross product is within this ratio of their norms are parallel.
+const double ParallelRatio = 1e-10;
+/// A gradient component may vanish in a cell when a corner value is within this multiple of
+/// its first-order change across the cell.
+const double ReachFactor = 0.0;
+/// Eigenvalues of the Hessian within this ratio of the largest one count as zero.
+const double CurvatureRatio = 1e-8;
+/// An inward slope whose change across the rectangle is within this ratio of the values is
+/// flat (the values around decide).
+const double InwardSlopeRatio = 1e-9;
+/// Interval subdivision: smallest box (ratio to the first box), deepest split, box budget of
+/// one cell, and the contraction under which a box is contracted rather than split.
+const double MinBoxRatio = 1e-6;
+const long MaxBoxDepth = 64;
+const long MaxBoxes = 4000;
+const double ContractionRatio = 0.75;
+/// Samples of the first bracketing along a direction, and golden-section steps after it.
+const long DirectionSamples = 16;
+const long GoldenSteps = 120;
 /// Smallest number of sampling intervals of the edge searches.
 const long MinEdgeSampling = 15;
 /// Iterations of one Newton descent.
@@ -165,218 +190,54 @@ void Simplex(const XelMathFunctionXY& iF, const XelMathInterval& iI, const XelMa
   }
 }
 
-/// The search behind Minimize (one call).
-class MinimumSearch {
-public:
-  MinimumSearch(const XelMathFunctionXY& iF, const XelMathInterval2D& iDomain,
-                const XelTolerance& iTol)
-      : _f(iF), _tol(iTol), _i(iDomain.GetX()), _j(iDomain.GetY()), _ends(3, 8) {
-    _r = iTol.GetRootResolution();
-    _e = iTol.GetRelativeEpsilon();
-    _s = iTol.GetScaleFactor();
-    _stopX = StepTolerance(_i, SimplexStopRatio * (_i.high - _i.low));
-    _stopY = StepTolerance(_j, SimplexStopRatio * (_j.high - _j.low));
+/// Ends of a rectangle and its grid: nodes from the low ends, the last one exactly on the
+/// high end; a side of no width has one node.
+struct Grid {
+  Grid(const XelMathInterval2D& iDomain, const long iNu, const long iNv)
+      : i(iDomain.GetX()), j(iDomain.GetY()) {
+    mu = i.high > i.low ? (iNu > 2 ? iNu : 2) : 1;
+    mv = j.high > j.low ? (iNv > 2 ? iNv : 2) : 1;
+    hu = mu > 1 ? (i.high - i.low) / double(mu - 1) : 0.0;
+    hv = mv > 1 ? (j.high - j.low) / double(mv - 1) : 0.0;
   }
-
-  long absolute = 0; // only the best minimum
-  long interior = 0; // no minimum on the boundary
-  long limited = 0;  // only minima not above limit
-  double limit = 0.0;
-  long nu = DefaultSampling, nv = DefaultSampling;
-  long constantGiven = 0; // constantTolerance given by the caller
-  double constantTolerance = 0.0;
-
-  int Run(XelMathSetOfPointsND& oPoints);
-
-private:
-  void SearchEdge(const long iIndex, const double iValue, const XelMathInterval& iRange,
-                  const long iSampling, XelMathSetOfPointsND& ioStarts) const;
-  void Descend(double x, double y);
-  bool Same(const double* p, const double* q) const;
-  bool OnBoundary(const double x, const double y) const {
-    return x - _i.low <= _r || _i.high - x <= _r || y - _j.low <= _r || _j.high - y <= _r;
+  double U(const long a) const { return a == mu - 1 ? i.high : i.low + double(a) * hu; }
+  double V(const long b) const { return b == mv - 1 ? j.high : j.low + double(b) * hv; }
+  long Count() const { return mu * mv; }
+  /// Values (and derivatives up to iDiff) of iF at the nodes, index a * mv + b.
+  void Evaluate(const XelMathFunctionXY& iF, const long iDiff, double* oF, double* oFu, double* oFv,
+                double* oFuu, double* oFuv, double* oFvv) const {
+    const double coords[4] = {i.low, i.high, j.low, j.high};
+    const XelMathIntervalND box(2, coords);
+    const long counts[2] = {mu, mv};
+    iF.Eval(box, counts, iDiff, oF, oFu, oFv, oFuu, oFuv, oFvv);
   }
-
-  const XelMathFunctionXY& _f;
-  const XelTolerance& _tol;
-  XelMathInterval _i, _j;
-  double _r = 0.0, _e = 0.0, _s = 1.0;
-  double _stopX = 0.0, _stopY = 0.0;
-  double _cellX = 0.0, _cellY = 0.0; // grid steps
-  XelMathSetOfPointsND _ends;        // (x, y, f) where the descents ended
+  /// Whether node (a, b) is lower than its eight neighbours (the first in grid order wins
+  /// among equal values; NaN neighbours do not count).
+  bool IsLowest(const double* iG, const long a, const long b) const {
+    const double v = iG[a * mv + b];
+    if (!std::isfinite(v))
+      return false;
+    for (long da = -1; da <= 1; ++da)
+      for (long db = -1; db <= 1; ++db) {
+        const long p = a + da, q = b + db;
+        if ((da == 0 && db == 0) || p < 0 || q < 0 || p >= mu || q >= mv)
+          continue;
+        const double w = iG[p * mv + q];
+        const bool earlier = p < a || (p == a && q < b);
+        if (std::isfinite(w) && (earlier ? w <= v : w < v))
+          return false;
+      }
+    return true;
+  }
+  XelMathInterval i, j;
+  long mu = 1, mv = 1;
+  double hu = 0.0, hv = 0.0;
 };
 
-void MinimumSearch::SearchEdge(const long iIndex, const double iValue,
-                               const XelMathInterval& iRange, const long iSampling,
-                               XelMathSetOfPointsND& ioStarts) const {
-  if (!(iRange.low < iRange.high))
-    return;
-  const XelMathFunctionXYToX edge(&_f, iValue, iIndex, _tol);
-  XelMathAttrTolObject tolerance(_tol);
-  XelMathAttrIntegerValue sampling(AttrFunctionXSamplingPoints,
-                                   iSampling > MinEdgeSampling ? iSampling : MinEdgeSampling, 1);
-  XelMathAttrList attributes;
-  attributes.AddAttribute(&tolerance);
-  attributes.AddAttribute(&sampling);
-  XelMathSetOfPointsND minima(1, 4);
-  edge.Minimize(iRange, minima, &attributes);
-  double t = 0.0;
-  for (long k = 0; k < minima.GetNumberOfPoints(); ++k) {
-    minima.GetPoint(k, &t);
-    const double p[2] = {iIndex == 0 ? iValue : Clamp(t, _i), iIndex == 0 ? Clamp(t, _j) : iValue};
-    ioStarts.AddPoint(p);
-  }
-}
-
-void MinimumSearch::Descend(double x, double y) {
-  const XelMathInterval2D domain(_i, _j);
-  const int status = _f.MinimizeNewton(x, y, domain, _tol);
-  double v = ValueAt(_f, x, y);
-  if (status != XelMathStatus::Done) {
-    // No convergence: a kink or derivatives that cannot be trusted. A simplex search from
-    // there, restarted from its own result, turned and smaller each time, until two
-    // restarts in a row bring nothing (a simplex can stall across an oblique kink).
-    long budget = SimplexBudget;
-    double hx = 0.5 * _cellX, hy = 0.5 * _cellY;
-    long idle = 0;
-    for (long k = 0; k < SimplexRestarts && budget > 0 && idle < 2; ++k) {
-      const double before = v;
-      Simplex(_f, _i, _j, x, y, v, hx, hy, SimplexTurn * double(k), _stopX, _stopY, budget);
-      idle = v < before - Rounding * std::fabs(before) ? 0 : idle + 1;
-      hx = std::fmax(0.5 * hx, 16.0 * _stopX);
-      hy = std::fmax(0.5 * hy, 16.0 * _stopY);
-    }
-  }
-  if (std::isfinite(v)) {
-    const double end[3] = {x, y, v};
-    _ends.AddPoint(end);
-  }
-}
-
-bool MinimumSearch::Same(const double* p, const double* q) const {
-  if (std::fabs(p[0] - q[0]) + std::fabs(p[1] - q[1]) <= _r)
-    return true;
-  if (std::fabs(p[0] - q[0]) > _cellX || std::fabs(p[1] - q[1]) > _cellY)
-    return false;
-  // Two ends of descents that no ridge separates (the midpoint is not above both, up to the
-  // tolerance on values) are one minimum reached with the precision of the descents.
-  const double mid = ValueAt(_f, 0.5 * (p[0] + q[0]), 0.5 * (p[1] + q[1]));
-  const double top = std::fmax(p[2], q[2]);
-  return mid <= top + std::fmax(_e * (_s * _s + std::fabs(top)), Rounding * std::fabs(top));
-}
-
-int MinimumSearch::Run(XelMathSetOfPointsND& oPoints) {
-  // 1. Sampling grid (a single node across a rectangle of no width).
-  const double wx = _i.high - _i.low, wy = _j.high - _j.low;
-  const long mx = wx > 0.0 ? (nu > 2 ? nu : 2) : 1;
-  const long my = wy > 0.0 ? (nv > 2 ? nv : 2) : 1;
-  _cellX = mx > 1 ? wx / double(mx - 1) : 0.0;
-  _cellY = my > 1 ? wy / double(my - 1) : 0.0;
-  const double coords[4] = {_i.low, _i.high, _j.low, _j.high};
-  const XelMathIntervalND box(2, coords);
-  const long counts[2] = {mx, my};
-  XelMathScratchDoubles<> grid(mx * my);
-  double* g = grid.Data();
-  _f.Eval(box, counts, XelMathOption::Value, g, nullptr, nullptr, nullptr, nullptr, nullptr);
-
-  // 2. Constant function.
-  double low = HUGE_VAL, high = -HUGE_VAL;
-  long finite = 0;
-  for (long k = 0; k < mx * my; ++k)
-    if (std::isfinite(g[k])) {
-      low = std::fmin(low, g[k]);
-      high = std::fmax(high, g[k]);
-      ++finite;
-    }
-  const double cst = constantGiven ? constantTolerance
-                                   : _tol.GetSquareLengthResolution() +
-                                         _e * std::fmax(std::fabs(low), std::fabs(high));
-  if (finite == mx * my && high - low <= cst) {
-    const double centre[2] = {0.5 * (_i.low + _i.high), 0.5 * (_j.low + _j.high)};
-    const double v = _f.Eval(centre[0], centre[1]);
-    if (!limited || v <= limit + _e * (_s * _s + std::fabs(limit)))
-      oPoints.AddPoint(centre);
-    return XelMathStatus::ConstantFunction;
-  }
-
-  // 3. Start points: edge minima, corners, discrete local minima of the grid.
-  XelMathSetOfPointsND starts(2, 16);
-  if (!interior) {
-    SearchEdge(1, _j.low, _i, mx, starts);
-    if (wy > 0.0)
-      SearchEdge(1, _j.high, _i, mx, starts);
-    SearchEdge(0, _i.low, _j, my, starts);
-    if (wx > 0.0)
-      SearchEdge(0, _i.high, _j, my, starts);
-    const double corners[4][2] = {
-        {_i.low, _j.low}, {_i.low, _j.high}, {_i.high, _j.low}, {_i.high, _j.high}};
-    for (const auto& c : corners)
-      starts.AddPoint(c);
-  }
-  for (long a = 0; a < mx; ++a)
-    for (long b = 0; b < my; ++b) {
-      const double v = g[a * my + b];
-      if (!std::isfinite(v))
-        continue;
-      bool minimum = true;
-      for (long da = -1; da <= 1 && minimum; ++da)
-        for (long db = -1; db <= 1 && minimum; ++db) {
-          const long p = a + da, q = b + db;
-          if ((da == 0 && db == 0) || p < 0 || q < 0 || p >= mx || q >= my)
-            continue;
-          const double w = g[p * my + q];
-          // Among equal neighbours only the first in grid order starts a descent.
-          const bool earlier = p < a || (p == a && q < b);
-          if (std::isfinite(w) && (earlier ? w <= v : w < v))
-            minimum = false;
-        }
-      if (minimum) {
-        const double node[2] = {
-            mx > 1 ? (a == mx - 1 ? _i.high : _i.low + double(a) * _cellX) : _i.low,
-            my > 1 ? (b == my - 1 ? _j.high : _j.low + double(b) * _cellY) : _j.low};
-        starts.AddPoint(node);
-      }
-    }
-
-  // 4. Descents.
-  double p[2] = {0.0, 0.0};
-  for (long k = 0; k < starts.GetNumberOfPoints(); ++k) {
-    starts.GetPoint(k, p);
-    Descend(p[0], p[1]);
-  }
-
-  // 5. The ends by increasing value (the first found first among equals); each end that is
-  // the same minimum as a lower one already kept is dropped. Then the options.
-  const long n = _ends.GetNumberOfPoints();
-  const double* ends = _ends.GetPoints();
-  XelMathScratchDoubles<> order(n > 0 ? n : 1);
-  double* index = order.Data();
-  for (long k = 0; k < n; ++k)
-    index[k] = double(k);
-  std::sort(index, index + n, [ends](const double a, const double b) {
-    const double va = ends[3 * long(a) + 2], vb = ends[3 * long(b) + 2];
-    return va < vb || (va == vb && a < b);
-  });
-  long kept = 0;
-  for (long k = 0; k < n; ++k) {
-    const double* q = ends + 3 * long(index[k]);
-    bool known = false;
-    for (long m = 0; m < kept && !known; ++m)
-      known = Same(ends + 3 * long(index[m]), q);
-    if (!known)
-      index[kept++] = index[k];
-  }
-  long reported = 0;
-  for (long k = 0; k < kept && !(absolute && reported == 1); ++k) {
-    const double* q = ends + 3 * long(index[k]);
-    if (interior && OnBoundary(q[0], q[1]))
-      continue;
-    if (limited && q[2] > limit + _e * (_s * _s + std::fabs(limit)))
-      continue;
-    oPoints.AddPoint(q);
-    ++reported;
-  }
-  return XelMathStatus::Done;
+/// Raises 0x20004 for a grid size below 1.
+void CheckGridSizes(const long iNu, const long iNv) {
+  if (iNu < 1 || iNv < 1)
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "Solve", "Invalid Number Of Points", "");
 }
 
 /// The integer option iKey of iAttributes when present (0x20004 below 1 or above
@@ -393,41 +254,1056 @@ long SamplingOption(const XelMathAttrList* iAttributes, const char* iKey, const 
   return n;
 }
 
+/// The double option iKey of iAttributes, or null.
+const XelMathAttrDoubleValue* DoubleOption(const XelMathAttrList* iAttributes, const char* iKey) {
+  return iAttributes ? dynamic_cast<const XelMathAttrDoubleValue*>(iAttributes->GetAttribute(iKey))
+                     : nullptr;
+}
+
+bool Present(const XelMathAttrList* iAttributes, const char* iKey) {
+  return iAttributes && iAttributes->GetAttribute(iKey);
+}
+
+/// Eigenvalues of the symmetric matrix [[a, b], [b, c]], smaller first.
+void Eigenvalues(const double a, const double b, const double c, double& oLow, double& oHigh) {
+  const double mean = 0.5 * (a + c), radius = std::hypot(0.5 * (a - c), b);
+  oLow = mean - radius;
+  oHigh = mean + radius;
+}
+
+/// The tolerance-like options of a list rescaled for a scaled model, restored on destruction
+/// to the values the caller gave (not recomputed, so that no rounding is left behind).
+class ScaledOptions {
+public:
+  ScaledOptions(const XelMathAttrList* iAttributes, const double iFactor) {
+    if (!iAttributes)
+      return;
+    static const char* const keys[5] = {"TolForCst", "AbsoluteTolerance", "Tolerance", "LimitValue",
+                                        "EpsRoot"};
+    for (const char* key : keys)
+      for (long k = 1; _count < MaxSaved; ++k) {
+        XelMathAttrDoubleValue* value =
+            dynamic_cast<XelMathAttrDoubleValue*>(iAttributes->GetAttribute(key, k));
+        if (!iAttributes->GetAttribute(key, k))
+          break;
+        bool seen = false;
+        for (long m = 0; m < _count && !seen; ++m)
+          seen = _saved[m] == value;
+        if (value && !seen) {
+          _saved[_count] = value;
+          _values[_count++] = value->GetValue();
+        }
+      }
+    XelMathFunctionXY_DirtyAttributeScaling(const_cast<XelMathAttrList*>(iAttributes), iFactor);
+  }
+  ~ScaledOptions() {
+    for (long m = 0; m < _count; ++m)
+      _saved[m]->SetValue(_values[m]);
+  }
+  ScaledOptions(const ScaledOptions&) = delete;
+  ScaledOptions& operator=(const ScaledOptions&) = delete;
+
+private:
+  static const long MaxSaved = 32;
+  XelMathAttrDoubleValue* _saved[MaxSaved] = {};
+  double _values[MaxSaved] = {};
+  long _count = 0;
+};
+
 } // namespace
+
+// ==== XelMathMinimizeXY ===================================================================
+
+XelMathMinimizeXY::XelMathMinimizeXY(const XelMathFunctionXY* iFunction, const XelTolerance& iTol)
+    : _function(iFunction), _tolerance(&iTol), _toleranceValue(0.0), _localMinCorrected(0),
+      _specialPoints(nullptr), _scaleReviewed(0), _debugConditionShown(0), _unreviewedCount(0),
+      _scale(iTol.GetScaleFactor()), _relativeEps(iTol.GetRelativeEpsilon()),
+      _rootRes(iTol.GetRootResolution()), _lengthRes(iTol.GetLengthResolution()),
+      _constantTolerance(0.0), _cellU(0.0), _cellV(0.0), _domain(), _hasDomain(0) {
+  _toleranceValue = _lengthRes * _lengthRes;
+}
+
+XelMathMinimizeXY::~XelMathMinimizeXY() = default;
+
+long XelMathMinimizeXY::GetDynamicMemoryBytes() const {
+  return 0;
+}
+
+long XelMathMinimizeXY::GetStaticMemoryBytes() const {
+  return sizeof(XelMathMinimizeXY);
+}
+
+void XelMathMinimizeXY::SetOKScaleReviewed() {
+  _scaleReviewed = 1;
+}
+
+void XelMathMinimizeXY::ForceLocalMinBugCorrected() {
+  _localMinCorrected = 1;
+}
+
+int XelMathMinimizeXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& ioMinima,
+                                const XelMathAttrList* iAttributes) const {
+  if (ioMinima.GetDimension() != 2)
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "2",
+                 "XelMathMinimizeXY::Minimize");
+  ioMinima.Reset();
+  XelMathMinimizeXYParallelDebugCond(iDomain, nullptr);
+  const XelMathInterval& I = iDomain.GetX();
+  const XelMathInterval& J = iDomain.GetY();
+  if (!_function || !(I.low <= I.high) || !(J.low <= J.high) || !std::isfinite(I.low) ||
+      !std::isfinite(I.high) || !std::isfinite(J.low) || !std::isfinite(J.high))
+    return XelMathStatus::Refused;
+
+  long mode = ModeEveryMinimum, nu = DefaultSampling, nv = DefaultSampling;
+  double best = 0.0;
+  _constantTolerance = _lengthRes * _lengthRes * _scale * _scale;
+  _specialPoints = nullptr;
+  if (iAttributes) {
+    if (Present(iAttributes, AttrFunctionXAbsoluteExtremum))
+      mode &= ~ModeEveryMinimum;
+    if (Present(iAttributes, AttrFunctionXInteriorExtremum))
+      mode |= ModeInterior;
+    if (const XelMathAttrDoubleValue* limit = DoubleOption(iAttributes, AttrFunctionXLimitValue)) {
+      mode |= ModeLimit;
+      best = limit->GetValue();
+      if (!limit->GetOKReviewed())
+        ++_unreviewedCount;
+    }
+    if (Present(iAttributes, "IntervalMethod"))
+      mode |= ModeInterval;
+    if (Present(iAttributes, "Relentlessly"))
+      mode |= ModeRelentless;
+    if (const XelMathAttrDoubleValue* cst = DoubleOption(iAttributes, "TolForCst"))
+      _constantTolerance = cst->GetValue();
+    if (Present(iAttributes, "LocalMin_BugCorrected"))
+      _localMinCorrected = 1;
+    if (const XelMathAttribute* special = iAttributes->GetAttribute("SpecialPoints")) {
+      const XelMathAttrPointerValue* pointer =
+          dynamic_cast<const XelMathAttrPointerValue*>(special);
+      if (!pointer || !pointer->GetValue()) {
+        XelQuornull(__FILE__, __LINE__);
+        return XelMathStatus::Refused;
+      }
+      _specialPoints = static_cast<const XelMathSetOfPointsND*>(pointer->GetValue());
+    }
+    if (const XelMathAttrDoubleValue* tolerance = DoubleOption(iAttributes, "Tolerance")) {
+      _toleranceValue = tolerance->GetValue();
+      if (!tolerance->GetOKReviewed())
+        ++_unreviewedCount;
+    }
+    if (const XelMathAttrScaleOption* scale = XelMathAnalysisScaling::AttrScaleOption(iAttributes))
+      if (scale->GetOKReviewed())
+        _scaleReviewed = 1;
+    nu = SamplingOption(iAttributes, "SamplingPointsX", nu);
+    nv = SamplingOption(iAttributes, "SamplingPointsY", nv);
+  }
+
+  int status = XelMathStatus::Done;
+  if (Present(iAttributes, "GridGlobalOptimum")) {
+    double u = 0.0, v = 0.0;
+    status = GridGlobalMinimization(I.low, I.high, J.low, J.high, nu, nv, _constantTolerance, u, v);
+    const double p[2] = {u, v};
+    if (std::isfinite(ValueAt(*_function, u, v)))
+      ioMinima.AddPoint(p);
+  } else if (Present(iAttributes, "GridLocalOptimum")) {
+    status = GridLocalMinimization(I.low, I.high, J.low, J.high, ioMinima, nu, nv, mode,
+                                   _constantTolerance);
+  } else {
+    status = FMinimize(iDomain, ioMinima, mode, best, nu, nv);
+    if (ioMinima.GetNumberOfPoints() == 0 && mode > 15) {
+      nu = 8 * nu < MaxRelentlessSampling ? 8 * nu : MaxRelentlessSampling;
+      nv = 8 * nv < MaxRelentlessSampling ? 8 * nv : MaxRelentlessSampling;
+      status = FMinimize(iDomain, ioMinima, mode, best, nu, nv);
+    }
+  }
+  SortByValue(ioMinima);
+  ioMinima.Beginning();
+  return status;
+}
+
+void XelMathMinimizeXY::SortByValue(XelMathSetOfPointsND& ioMinima) const {
+  const long n = ioMinima.GetNumberOfPoints();
+  double p[2], q[2];
+  // Insertion sort: a handful of minima, stable among equal values.
+  for (long k = 1; k < n; ++k)
+    for (long m = k; m > 0; --m) {
+      ioMinima.GetPoint(m - 1, p);
+      ioMinima.GetPoint(m, q);
+      if (!(ValueAt(*_function, q[0], q[1]) < ValueAt(*_function, p[0], p[1])))
+        break;
+      ioMinima.ReplacePoint(m - 1, q);
+      ioMinima.ReplacePoint(m, p);
+    }
+}
+
+int XelMathMinimizeXY::MinimizeNewton(double& ioU, double& ioV,
+                                      const XelMathInterval2D& iDomain) const {
+  return _function->MinimizeNewton(ioU, ioV, iDomain, *_tolerance);
+}
+
+int XelMathMinimizeXY::LocalMinimization(double& ioU, double& ioV,
+                                         const XelMathInterval2D& iDomain) const {
+  const XelMathInterval& I = iDomain.GetX();
+  const XelMathInterval& J = iDomain.GetY();
+  double u = Clamp(ioU, I), v = Clamp(ioV, J);
+  if (MinimizeNewton(u, v, iDomain) == XelMathStatus::Done) {
+    ioU = u;
+    ioV = v;
+    return XelMathStatus::Done;
+  }
+  // No convergence: a kink or derivatives that cannot be trusted. The first minimum down the
+  // gradient, then simplex searches restarted from their own result, turned and smaller each
+  // time, until two restarts in a row bring nothing (a simplex can stall across a kink).
+  double fu = 0.0, fv = 0.0;
+  _function->Eval(u, v, XelMathOption::FirstDeriv, nullptr, &fu, &fv, nullptr, nullptr, nullptr);
+  if (std::isfinite(fu) && std::isfinite(fv) && (fu != 0.0 || fv != 0.0))
+    FirstMinimumInDirection(u, v, -fu * (I.high - I.low), -fv * (J.high - J.low), iDomain);
+  double f = ValueAt(*_function, u, v);
+  const double stopU = StepTolerance(I, SimplexStopRatio * (I.high - I.low));
+  const double stopV = StepTolerance(J, SimplexStopRatio * (J.high - J.low));
+  double hu = 0.5 * (_cellU > 0.0 ? _cellU : (I.high - I.low) / double(DefaultSampling));
+  double hv = 0.5 * (_cellV > 0.0 ? _cellV : (J.high - J.low) / double(DefaultSampling));
+  long budget = SimplexBudget, idle = 0;
+  for (long k = 0; k < SimplexRestarts && budget > 0 && idle < 2; ++k) {
+    const double before = f;
+    Simplex(*_function, I, J, u, v, f, hu, hv, SimplexTurn * double(k), stopU, stopV, budget);
+    idle = f < before - Rounding * std::fabs(before) ? 0 : idle + 1;
+    hu = std::fmax(0.5 * hu, 16.0 * stopU);
+    hv = std::fmax(0.5 * hv, 16.0 * stopV);
+  }
+  ioU = u;
+  ioV = v;
+  return std::isfinite(f) ? XelMathStatus::Done : XelMathStatus::NotConverged;
+}
+
+int XelMathMinimizeXY::FMinimize(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& ioMinima,
+                                 const long iMode, double& ioBest, const long iNu,
+                                 const long iNv) const {
+  if ((iMode & ModeInterval) && _function->IsOption(XelMathOption::ImageAndFirst))
+    return RBMinimize(iDomain, ioMinima, iMode & (ModeEveryMinimum | ModeInterior | ModeLimit),
+                      ioBest, iNu, iNv);
+  return DMinimize(iDomain, ioMinima, iMode, ioBest, iNu, iNv);
+}
+
+int XelMathMinimizeXY::DMinimize(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& ioMinima,
+                                 const long iMode, double& ioBest, const long iNu,
+                                 const long iNv) const {
+  CheckGridSizes(iNu, iNv);
+  const Grid grid(iDomain, iNu, iNv);
+  _cellU = grid.hu;
+  _cellV = grid.hv;
+  const long n = grid.Count();
+  XelMathScratchDoubles<> values(6 * n);
+  double* g = values.Data();
+  double *gu = g + n, *gv = g + 2 * n, *guu = g + 3 * n, *guv = g + 4 * n, *gvv = g + 5 * n;
+  grid.Evaluate(*_function, XelMathOption::PointUpToSecond, g, gu, gv, guu, guv, gvv);
+
+  // Constant: a negligible gradient at every node and values that agree.
+  double low = HUGE_VAL, high = -HUGE_VAL, steepest = 0.0;
+  long finite = 0, flat = 0, steep = 0;
+  for (long k = 0; k < n; ++k) {
+    if (!std::isfinite(g[k]) || !std::isfinite(gu[k]) || !std::isfinite(gv[k]))
+      continue;
+    ++finite;
+    low = std::fmin(low, g[k]);
+    high = std::fmax(high, g[k]);
+    const double slope = gu[k] * gu[k] + gv[k] * gv[k];
+    const double curvature = guu[k] * guu[k] + guv[k] * guv[k] + gvv[k] * gvv[k];
+    if (slope <= _toleranceValue * (1.0 + (std::isfinite(curvature) ? curvature : 0.0)))
+      ++flat;
+    if (slope > steepest) {
+      steepest = slope;
+      steep = k;
+    }
+  }
+  if (finite == n && flat == n && high - low <= _constantTolerance) {
+    const double centre[2] = {0.5 * (grid.i.low + grid.i.high), 0.5 * (grid.j.low + grid.j.high)};
+    AddMinimum(centre[0], centre[1], iMode, ioMinima, ioBest);
+    return XelMathStatus::ConstantFunction;
+  }
+
+  // One-dimensional: every gradient parallel to the steepest one.
+  bool parallel = finite == n && steepest > 0.0;
+  const double au = gu[steep], av = gv[steep], norm = std::sqrt(steepest);
+  for (long k = 0; k < n && parallel; ++k) {
+    const double cross = au * gv[k] - av * gu[k];
+    parallel = std::fabs(cross) <= ParallelRatio * norm * std::hypot(gu[k], gv[k]);
+  }
+  if (parallel && n > 4)
+    return MinimizeAlongGradient(iDomain, ioMinima, iMode, ioBest, iNu, iNv, au, av);
+
+  if (!(iMode & ModeInterior))
+    MinimumBoundary(iDomain, ioMinima, iMode, ioBest, iNu, iNv);
+  MinimizeStationaryPoints(iDomain, ioMinima, iMode, ioBest, iNu, iNv, g);
+  MinimizeFromSpecialPoints(iDomain, ioMinima, iMode, ioBest);
+  return XelMathStatus::Done;
+}
+
+int XelMathMinimizeXY::MinimizeAlongGradient(const XelMathInterval2D& iDomain,
+                                             XelMathSetOfPointsND& ioMinima, const long iMode,
+                                             double& ioBest, const long iNu, const long iNv,
+                                             const double iGu, const double iGv) const {
+  // f depends on a u + b v only (a, b the gradient's direction): along the segment between
+  // the corners where a u + b v is lowest and highest it takes every value it takes on the
+  // rectangle. A negligible component keeps its variable at the centre.
+  const XelMathInterval& I = iDomain.GetX();
+  const XelMathInterval& J = iDomain.GetY();
+  const double scale = std::fmax(std::fabs(iGu), std::fabs(iGv));
+  const double su = std::fabs(iGu) <= ParallelRatio * scale ? 0.0 : (iGu > 0.0 ? 1.0 : -1.0);
+  const double sv = std::fabs(iGv) <= ParallelRatio * scale ? 0.0 : (iGv > 0.0 ? 1.0 : -1.0);
+  const double cu = 0.5 * (I.low + I.high), cv = 0.5 * (J.low + J.high);
+  const double u0 = su > 0.0 ? I.low : (su < 0.0 ? I.high : cu);
+  const double v0 = sv > 0.0 ? J.low : (sv < 0.0 ? J.high : cv);
+  const double u1 = su > 0.0 ? I.high : (su < 0.0 ? I.low : cu);
+  const double v1 = sv > 0.0 ? J.high : (sv < 0.0 ? J.low : cv);
+  const XelMathLinearX lu(u1 - u0, u0), lv(v1 - v0, v0);
+  std::unique_ptr<XelMathFunctionX> line(_function->CreateCompositionX(&lu, &lv));
+  if (!line)
+    return XelMathStatus::Done;
+
+  XelMathAttrTolObject tolerance(*_tolerance);
+  XelMathAttrIntegerValue sampling(AttrFunctionXSamplingPoints, iNu + iNv, 1);
+  XelMathAttrString restriction((iMode & ModeInterior) ? AttrFunctionXInteriorExtremum
+                                                       : AttrFunctionXDiscretizationMethod,
+                                1);
+  XelMathAttrScaleOption scale2(2, 1);
+  if (_scaleReviewed)
+    scale2.SetOKReviewed(1);
+  XelMathAttrList attributes;
+  attributes.AddAttribute(&tolerance);
+  attributes.AddAttribute(&sampling);
+  attributes.AddAttribute(&restriction);
+  attributes.AddAttribute(&scale2);
+  XelMathSetOfPointsND minima(1, 4);
+  line->Minimize(XelMathInterval(0.0, 1.0), minima, &attributes);
+  double t = 0.0;
+  for (long k = 0; k < minima.GetNumberOfPoints(); ++k) {
+    minima.GetPoint(k, &t);
+    const double u = Clamp(u0 + t * (u1 - u0), I), v = Clamp(v0 + t * (v1 - v0), J);
+    if ((iMode & ModeInterior) && OnBoundary(u, v, iDomain))
+      continue;
+    AddMinimum(u, v, iMode, ioMinima, ioBest);
+  }
+  return XelMathStatus::Done;
+}
+
+int XelMathMinimizeXY::MinimumBoundary(const XelMathInterval2D& iDomain,
+                                       XelMathSetOfPointsND& ioMinima, const long iMode,
+                                       double& ioBest, const long iNu, const long iNv) const {
+  const XelMathInterval& I = iDomain.GetX();
+  const XelMathInterval& J = iDomain.GetY();
+  XelMathAttrTolObject tolerance(*_tolerance);
+  XelMathAttrScaleOption scale2(2, 1);
+  if (_scaleReviewed)
+    scale2.SetOKReviewed(1);
+  // Edges: index 0 holds u at a side of I and runs over J, index 1 the converse.
+  struct Edge {
+    long index;
+    double value;
+  };
+  const Edge edges[4] = {{1, J.low}, {1, J.high}, {0, I.low}, {0, I.high}};
+  const long count = 4 - (J.high > J.low ? 0 : 1) - (I.high > I.low ? 0 : 1);
+  long added = 0;
+  for (long e = 0, used = 0; e < 4 && used < count; ++e) {
+    if ((e == 1 && !(J.high > J.low)) || (e == 3 && !(I.high > I.low)))
+      continue;
+    ++used;
+    const Edge& edge = edges[e];
+    const XelMathInterval& range = edge.index == 0 ? J : I;
+    if (!(range.low < range.high)) {
+      // A rectangle of no width: the edge is a point.
+      added += OfferCandidate(I.low, J.low, iDomain, iMode, ioMinima, ioBest);
+      continue;
+    }
+    const long n = edge.index == 0 ? iNv : iNu;
+    XelMathAttrIntegerValue sampling(AttrFunctionXSamplingPoints,
+                                     n > MinEdgeSampling ? n : MinEdgeSampling, 1);
+    XelMathAttrList attributes;
+    attributes.AddAttribute(&tolerance);
+    attributes.AddAttribute(&sampling);
+    attributes.AddAttribute(&scale2);
+    const XelMathFunctionXYToX restriction(_function, edge.value, edge.index, *_tolerance);
+    XelMathSetOfPointsND minima(1, 4);
+    restriction.Minimize(range, minima, &attributes);
+    double t = 0.0;
+    for (long k = 0; k < minima.GetNumberOfPoints(); ++k) {
+      minima.GetPoint(k, &t);
+      const double u = edge.index == 0 ? edge.value : Clamp(t, I);
+      const double v = edge.index == 0 ? Clamp(t, J) : edge.value;
+      if (RisesInwards(u, v, iDomain))
+        added += OfferCandidate(u, v, iDomain, iMode, ioMinima, ioBest);
+    }
+  }
+  return added;
+}
+
+bool XelMathMinimizeXY::HasGoodSign(const double* iGu, const double* iGv, const double (*iH)[3],
+                                    const double iHu, const double iHv) {
+  // Component c of the gradient (c = 0: fu, with derivatives fuu, fuv; c = 1: fv, with
+  // fuv, fvv) may vanish in the cell when it changes sign at the corners, or when a corner's
+  // value is within reach of its first-order change across the cell.
+  for (int c = 0; c < 2; ++c) {
+    const double* g = c == 0 ? iGu : iGv;
+    double low = HUGE_VAL, high = -HUGE_VAL;
+    bool reach = false;
+    for (int k = 0; k < 4; ++k) {
+      if (!std::isfinite(g[k]))
+        return true;
+      low = std::fmin(low, g[k]);
+      high = std::fmax(high, g[k]);
+      const double du = iH[k][c], dv = iH[k][c + 1];
+      const double change = std::fabs(du) * iHu + std::fabs(dv) * iHv;
+      reach = reach || !std::isfinite(change) || std::fabs(g[k]) <= ReachFactor * change;
+    }
+    if (!(low <= 0.0 && 0.0 <= high) && !reach)
+      return false;
+  }
+  return true;
+}
+
+int XelMathMinimizeXY::MinimizeStationaryPoints(const XelMathInterval2D& iDomain,
+                                                XelMathSetOfPointsND& ioMinima, const long iMode,
+                                                double& ioBest, const long iNu, const long iNv,
+                                                const double* iGrid) const {
+  const Grid grid(iDomain, iNu, iNv);
+  const long n = grid.Count();
+  const double *gu = iGrid + n, *gv = iGrid + 2 * n, *guu = iGrid + 3 * n, *guv = iGrid + 4 * n,
+               *gvv = iGrid + 5 * n;
+  long added = 0;
+  if (grid.mu > 1 && grid.mv > 1) {
+    // The gradient system fu = fv = 0 on each cell that may hold a stationary point (when
+    // the function has an exact gradient).
+    const bool exact = _function->IsOption(XelMathOption::FirstDeriv) != 0;
+    std::unique_ptr<XelMathFunctionXY> du(_function->CreateDerivX());
+    std::unique_ptr<XelMathFunctionXY> dv(_function->CreateDerivY());
+    if (du && dv) {
+      XelMathSystemXYc gradient(du.get(), dv.get(), *_tolerance);
+      XelMathAttrString discretization(AttrFunctionXDiscretizationMethod, 1);
+      XelMathAttrIntegerValue samplingX("SamplingPointsX", 2, 1),
+          samplingY("SamplingPointsY", 2, 1);
+      const long powersF[2] = {1, 1}, powersX[2] = {1, 1};
+      XelMathAttrScaleOption scale(2, powersF, 2, powersX, 0, nullptr);
+      if (_scaleReviewed)
+        scale.SetOKReviewed(1);
+      XelMathAttrList attributes;
+      attributes.AddAttribute(&discretization);
+      attributes.AddAttribute(&samplingX);
+      attributes.AddAttribute(&samplingY);
+      attributes.AddAttribute(&scale);
+      XelMathSetOfPointsND solutions(2, 4);
+      for (long a = 0; a + 1 < grid.mu; ++a)
+        for (long b = 0; b + 1 < grid.mv; ++b) {
+          const long corners[4] = {a * grid.mv + b, a * grid.mv + b + 1, (a + 1) * grid.mv + b,
+                                   (a + 1) * grid.mv + b + 1};
+          double cu[4], cv[4], h[4][3];
+          for (int k = 0; k < 4; ++k) {
+            cu[k] = gu[corners[k]];
+            cv[k] = gv[corners[k]];
+            h[k][0] = guu[corners[k]];
+            h[k][1] = guv[corners[k]];
+            h[k][2] = gvv[corners[k]];
+          }
+          if (!HasGoodSign(cu, cv, h, grid.hu, grid.hv))
+            continue;
+          if (!exact) {
+            // Derivatives by differences: a descent from the lowest corner is both cheaper
+            // and more precise than a solve of differences of differences.
+            long lowest = corners[0];
+            for (int k = 1; k < 4; ++k)
+              if (iGrid[corners[k]] < iGrid[lowest])
+                lowest = corners[k];
+            const long la = lowest / grid.mv, lb = lowest % grid.mv;
+            if (grid.IsLowest(iGrid, la, lb))
+              continue; // its descent comes below
+            double u = grid.U(la), v = grid.V(lb);
+            if (LocalMinimization(u, v, iDomain) == XelMathStatus::Done)
+              added += OfferCandidate(u, v, iDomain, iMode, ioMinima, ioBest);
+            continue;
+          }
+          const XelMathInterval2D cell(grid.U(a), grid.U(a + 1), grid.V(b), grid.V(b + 1));
+          gradient.Solve(cell, solutions, &attributes);
+          double p[2];
+          for (long k = 0; k < solutions.GetNumberOfPoints(); ++k) {
+            solutions.GetPoint(k, p);
+            added += OfferStationary(p[0], p[1], iDomain, iMode, ioMinima, ioBest);
+          }
+        }
+    }
+  }
+  // Descents from the nodes lower than their neighbours: minima the derivatives do not see
+  // (kinks, degenerate bottoms, derivatives that are not exact).
+  for (long a = 0; a < grid.mu; ++a)
+    for (long b = 0; b < grid.mv; ++b) {
+      if (!grid.IsLowest(iGrid, a, b))
+        continue;
+      double u = grid.U(a), v = grid.V(b);
+      if (LocalMinimization(u, v, iDomain) == XelMathStatus::Done)
+        added += OfferCandidate(u, v, iDomain, iMode, ioMinima, ioBest);
+    }
+  return added;
+}
+
+int XelMathMinimizeXY::MinimizeFromSpecialPoints(const XelMathInterval2D& iDomain,
+                                                 XelMathSetOfPointsND& ioMinima, const long iMode,
+                                                 double& ioBest) const {
+  if (!_specialPoints || _specialPoints->GetDimension() != 2)
+    return 0;
+  long added = 0;
+  double p[2];
+  for (long k = 0; k < _specialPoints->GetNumberOfPoints(); ++k) {
+    _specialPoints->GetPoint(k, p);
+    if (!(iDomain.GetX().low <= p[0] && p[0] <= iDomain.GetX().high && iDomain.GetY().low <= p[1] &&
+          p[1] <= iDomain.GetY().high))
+      continue;
+    // A special point is where the derivatives may fail (a kink, a singular point): it is a
+    // minimum itself or the start of a descent.
+    if (!IsLocalMinimum(p[0], p[1], iDomain) &&
+        LocalMinimization(p[0], p[1], iDomain) != XelMathStatus::Done)
+      continue;
+    added += OfferCandidate(p[0], p[1], iDomain, iMode, ioMinima, ioBest);
+  }
+  return added;
+}
+
+int XelMathMinimizeXY::RBMinimize(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& ioMinima,
+                                  const long iMode, double& ioBest, const long iNu,
+                                  const long iNv) const {
+  CheckGridSizes(iNu, iNv);
+  const Grid grid(iDomain, iNu, iNv);
+  _cellU = grid.hu;
+  _cellV = grid.hv;
+  _domain = iDomain;
+  _hasDomain = 1;
+  // Constant: the image over the rectangle within the constant tolerance.
+  const XelMathInterval image = _function->Eval(grid.i, grid.j, *_tolerance);
+  if (std::isfinite(image.low) && std::isfinite(image.high) &&
+      image.high - image.low <= _constantTolerance) {
+    AddMinimum(0.5 * (grid.i.low + grid.i.high), 0.5 * (grid.j.low + grid.j.high), iMode, ioMinima,
+               ioBest);
+    return XelMathStatus::ConstantFunction;
+  }
+  if (!(iMode & ModeInterior))
+    MinimumBoundary(iDomain, ioMinima, iMode, ioBest, iNu, iNv);
+  const bool second = _function->IsOption(XelMathOption::SecondDerivImage) != 0;
+  const long cu = grid.mu > 1 ? grid.mu - 1 : 1, cv = grid.mv > 1 ? grid.mv - 1 : 1;
+  for (long a = 0; a < cu; ++a)
+    for (long b = 0; b < cv; ++b) {
+      const XelMathInterval2D cell(
+          grid.mu > 1 ? grid.U(a) : grid.i.low, grid.mu > 1 ? grid.U(a + 1) : grid.i.high,
+          grid.mv > 1 ? grid.V(b) : grid.j.low, grid.mv > 1 ? grid.V(b + 1) : grid.j.high);
+      if (second)
+        R2Minimize(cell, ioMinima, iMode, ioBest, 0);
+      else
+        R1Minimize(cell, ioMinima, iMode, ioBest, 0);
+    }
+  MinimizeFromSpecialPoints(iDomain, ioMinima, iMode, ioBest);
+  return XelMathStatus::Done;
+}
+
+int XelMathMinimizeXY::R1Minimize(const XelMathInterval2D& iBox, XelMathSetOfPointsND& ioMinima,
+                                  const long iMode, double& ioBest, const long iDepth) const {
+  return SubdivideBoxes(iBox, ioMinima, iMode, ioBest, iDepth, false);
+}
+
+int XelMathMinimizeXY::R2Minimize(const XelMathInterval2D& iBox, XelMathSetOfPointsND& ioMinima,
+                                  const long iMode, double& ioBest, const long iDepth) const {
+  return SubdivideBoxes(iBox, ioMinima, iMode, ioBest, iDepth, true);
+}
+
+int XelMathMinimizeXY::SubdivideBoxes(const XelMathInterval2D& iBox, XelMathSetOfPointsND& ioMinima,
+                                      const long iMode, double& ioBest, const long iDepth,
+                                      const bool iSecond) const {
+  // Descents stay in the rectangle of the running RBMinimize (else in the box); the smallest
+  // box is a fixed fraction of the first one.
+  const XelMathInterval2D domain = _hasDomain ? _domain : iBox;
+  const double minU = std::fmax(MinBoxRatio * (iBox.GetX().high - iBox.GetX().low), _rootRes);
+  const double minV = std::fmax(MinBoxRatio * (iBox.GetY().high - iBox.GetY().low), _rootRes);
+  struct Box {
+    XelMathInterval2D box;
+    long depth;
+  };
+  Box stack[MaxBoxDepth + 4];
+  long top = 0, visited = 0, added = 0;
+  stack[top++] = {iBox, iDepth};
+  while (top > 0) {
+    Box current = stack[--top];
+    XelMathInterval2D& box = current.box;
+    if (++visited > MaxBoxes)
+      break;
+    const XelMathInterval U = box.GetX(), V = box.GetY();
+    // With a limit (or in absolute mode once a minimum is known) boxes above it go.
+    const bool bounded =
+        (iMode & ModeLimit) || (!(iMode & ModeEveryMinimum) && ioMinima.GetNumberOfPoints() > 0);
+    if (bounded) {
+      const XelMathInterval image = _function->Eval(U, V, *_tolerance);
+      if (image.low > ioBest + _relativeEps * (_scale * _scale + std::fabs(ioBest)))
+        continue;
+    }
+    const XelMathInterval Gu = _function->EvalFirstDerivX(U, V);
+    const XelMathInterval Gv = _function->EvalFirstDerivY(U, V);
+    if (Gu.low > 0.0 || Gu.high < 0.0 || Gv.low > 0.0 || Gv.high < 0.0)
+      continue; // no stationary point: the gradient keeps a sign
+    const bool small = U.high - U.low <= minU && V.high - V.low <= minV;
+    if (iSecond && !small) {
+      const XelMathInterval Huu = _function->EvalSecondDerivX2(U, V);
+      const XelMathInterval Hvv = _function->EvalSecondDerivY2(U, V);
+      if (Huu.high < 0.0 || Hvv.high < 0.0)
+        continue; // concave along a variable: no minimum inside
+      XelMathInterval2D contracted = box;
+      const int newton = MinimizeIntervalNewton(contracted);
+      if (newton == 0)
+        continue;
+      const XelMathInterval Huv = _function->EvalSecondDerivXY(U, V);
+      const double cross = std::fmax(Huv.low * Huv.low, Huv.high * Huv.high);
+      const bool convex = Huu.low > 0.0 && Hvv.low > 0.0 && Huu.low * Hvv.low > cross;
+      if (newton == 2 || convex) {
+        // At most one stationary point, a minimum when the box is convex.
+        double u = 0.5 * (contracted.GetX().low + contracted.GetX().high);
+        double v = 0.5 * (contracted.GetY().low + contracted.GetY().high);
+        // Newton's minimum of the box is the stationary point when one is proven inside or
+        // when it does not end on the box's border.
+        if (convex && MinimizeNewton(u, v, box) == XelMathStatus::Done &&
+            (newton == 2 || (U.low < u && u < U.high && V.low < v && v < V.high))) {
+          added += OfferStationary(u, v, domain, iMode, ioMinima, ioBest);
+          continue;
+        }
+      }
+      const double shrinkU = contracted.GetX().high - contracted.GetX().low;
+      const double shrinkV = contracted.GetY().high - contracted.GetY().low;
+      if (shrinkU < ContractionRatio * (U.high - U.low) ||
+          shrinkV < ContractionRatio * (V.high - V.low)) {
+        if (top < MaxBoxDepth + 4)
+          stack[top++] = {contracted, current.depth + 1};
+        continue;
+      }
+    }
+    if (small || current.depth >= MaxBoxDepth || top + 2 > MaxBoxDepth + 4) {
+      // A box the images cannot decide: a descent from its centre, unless a minimum is
+      // already known in it.
+      double u = 0.5 * (U.low + U.high), v = 0.5 * (V.low + V.high);
+      if (KnownNear(u, v, ioMinima, U.high - U.low, V.high - V.low))
+        continue;
+      if (LocalMinimization(u, v, domain) == XelMathStatus::Done)
+        added += OfferCandidate(u, v, domain, iMode, ioMinima, ioBest);
+      continue;
+    }
+    // Split the wider side (relative to the first box).
+    const bool alongU = (U.high - U.low) / (iBox.GetX().high - iBox.GetX().low + DBL_MIN) >=
+                        (V.high - V.low) / (iBox.GetY().high - iBox.GetY().low + DBL_MIN);
+    const double mid = alongU ? 0.5 * (U.low + U.high) : 0.5 * (V.low + V.high);
+    const XelMathInterval2D first = alongU ? XelMathInterval2D(U.low, mid, V.low, V.high)
+                                           : XelMathInterval2D(U.low, U.high, V.low, mid);
+    const XelMathInterval2D second = alongU ? XelMathInterval2D(mid, U.high, V.low, V.high)
+                                            : XelMathInterval2D(U.low, U.high, mid, V.high);
+    stack[top++] = {second, current.depth + 1};
+    stack[top++] = {first, current.depth + 1};
+  }
+  return added;
+}
+
+int XelMathMinimizeXY::MinimizeIntervalNewton(XelMathInterval2D& ioBox) const {
+  const XelMathInterval U = ioBox.GetX(), V = ioBox.GetY();
+  const double cu = 0.5 * (U.low + U.high), cv = 0.5 * (V.low + V.high);
+  double gu = 0.0, gv = 0.0;
+  _function->Eval(cu, cv, XelMathOption::FirstDeriv, nullptr, &gu, &gv, nullptr, nullptr, nullptr);
+  const XelMathInterval Huu = _function->EvalSecondDerivX2(U, V);
+  const XelMathInterval Huv = _function->EvalSecondDerivXY(U, V);
+  const XelMathInterval Hvv = _function->EvalSecondDerivY2(U, V);
+  if (!std::isfinite(gu) || !std::isfinite(gv))
+    return 1;
+  // Gauss-Seidel: u in cu - (gu(c) + Huv (V - cv)) / Huu, then v with the new u.
+  XelMathInterval newU = U, newV = V;
+  bool strict = true;
+  const auto solve = [](const double iG, const XelMathInterval& iCross,
+                        const XelMathInterval& iOther, const double iOtherCentre,
+                        const XelMathInterval& iDiagonal, const double iCentre,
+                        const XelMathInterval& iRange, XelMathInterval& oRange, bool& ioStrict) {
+    if (!(iDiagonal.low > 0.0 || iDiagonal.high < 0.0)) {
+      ioStrict = false;
+      return true; // a diagonal image through 0: no contraction
+    }
+    const XelMathInterval numerator = Shift(Mul(iCross, Shift(iOther, -iOtherCentre)), iG);
+    const XelMathInterval step = Mul(numerator, Inverse(iDiagonal));
+    const XelMathInterval candidate(iCentre - step.high, iCentre - step.low);
+    if (!std::isfinite(candidate.low) || !std::isfinite(candidate.high)) {
+      ioStrict = false;
+      return true;
+    }
+    ioStrict = ioStrict && iRange.low < candidate.low && candidate.high < iRange.high;
+    oRange = XelMathInterval(std::fmax(candidate.low, iRange.low),
+                             std::fmin(candidate.high, iRange.high));
+    return oRange.low <= oRange.high;
+  };
+  if (!solve(gu, Huv, V, cv, Huu, cu, U, newU, strict))
+    return 0;
+  if (!solve(gv, Huv, newU, cu, Hvv, cv, V, newV, strict))
+    return 0;
+  ioBox = XelMathInterval2D(newU.low, newU.high, newV.low, newV.high);
+  return strict ? 2 : 1;
+}
+
+int XelMathMinimizeXY::AddMinimum(const double iU, const double iV, const long iMode,
+                                  XelMathSetOfPointsND& ioMinima, double& ioBest) const {
+  const double f = _function->Eval(iU, iV);
+  if (!std::isfinite(f))
+    return 0; // never a NaN, infinite or pole value as a minimum
+  ioBest += _relativeEps * (_scale * _scale + std::fabs(ioBest));
+  const bool absolute = !(iMode & ModeEveryMinimum);
+  const double p[2] = {iU, iV};
+  if (ioMinima.GetNumberOfPoints() > 0) {
+    if (((iMode & ModeLimit) || absolute) && f > ioBest)
+      return 0;
+    if (absolute) {
+      ioMinima.ReplacePoint(0, p);
+      ioBest = f;
+      return 1;
+    }
+    double q[2];
+    for (long k = 0; k < ioMinima.GetNumberOfPoints(); ++k) {
+      ioMinima.GetPoint(k, q);
+      if (std::fabs(q[0] - iU) + std::fabs(q[1] - iV) < _rootRes)
+        return 0;
+    }
+    ioMinima.AddPoint(p);
+    return 1;
+  }
+  if ((iMode & ModeLimit) && f > ioBest)
+    return 0;
+  ioMinima.AddPoint(p);
+  if (absolute)
+    ioBest = f;
+  return 1;
+}
+
+int XelMathMinimizeXY::FirstMinimumInDirection(double& ioU, double& ioV, const double iDu,
+                                               const double iDv,
+                                               const XelMathInterval2D& iDomain) const {
+  const XelMathInterval& I = iDomain.GetX();
+  const XelMathInterval& J = iDomain.GetY();
+  // The segment (u, v) + t (du, dv), 0 <= t <= reach, inside the rectangle.
+  double reach = HUGE_VAL;
+  if (iDu > 0.0)
+    reach = std::fmin(reach, (I.high - ioU) / iDu);
+  else if (iDu < 0.0)
+    reach = std::fmin(reach, (I.low - ioU) / iDu);
+  if (iDv > 0.0)
+    reach = std::fmin(reach, (J.high - ioV) / iDv);
+  else if (iDv < 0.0)
+    reach = std::fmin(reach, (J.low - ioV) / iDv);
+  if (!(reach > 0.0) || !std::isfinite(reach))
+    return XelMathStatus::NotConverged;
+  const auto at = [&](const double t) {
+    return ValueAt(*_function, Clamp(ioU + t * iDu, I), Clamp(ioV + t * iDv, J));
+  };
+  // Samples until the values rise: the first local minimum is bracketed.
+  const double f0 = at(0.0);
+  double a = 0.0, x = 0.0, fx = f0;
+  double b = reach;
+  for (long k = 1; k <= DirectionSamples; ++k) {
+    const double t = reach * double(k) / double(DirectionSamples);
+    const double ft = at(t);
+    if (ft > fx) {
+      b = t;
+      break;
+    }
+    a = x;
+    x = t;
+    fx = ft;
+  }
+  if (x == 0.0)
+    a = 0.0;
+  // Golden section in [a, b] around x.
+  const double ratio = 0.3819660112501051;
+  for (long k = 0; k < GoldenSteps && b - a > Rounding * reach; ++k) {
+    const bool right = b - x > x - a;
+    const double t = right ? x + ratio * (b - x) : x - ratio * (x - a);
+    const double ft = at(t);
+    if (ft < fx) {
+      (right ? a : b) = x;
+      x = t;
+      fx = ft;
+    } else {
+      (right ? b : a) = t;
+    }
+  }
+  if (!(fx < f0))
+    return XelMathStatus::NotConverged;
+  ioU = Clamp(ioU + x * iDu, I);
+  ioV = Clamp(ioV + x * iDv, J);
+  return XelMathStatus::Done;
+}
+
+int XelMathMinimizeXY::GridGlobalMinimization(const double iUa, const double iUb, const double iVa,
+                                              const double iVb, const long iNu, const long iNv,
+                                              const double iTolerance, double& oU,
+                                              double& oV) const {
+  CheckGridSizes(iNu, iNv);
+  const XelMathInterval2D domain(iUa, iUb, iVa, iVb);
+  const Grid grid(domain, iNu, iNv);
+  _cellU = grid.hu;
+  _cellV = grid.hv;
+  XelMathScratchDoubles<> values(grid.Count());
+  double* g = values.Data();
+  grid.Evaluate(*_function, XelMathOption::Value, g, nullptr, nullptr, nullptr, nullptr, nullptr);
+  long best = -1;
+  double low = HUGE_VAL, high = -HUGE_VAL;
+  for (long k = 0; k < grid.Count(); ++k) {
+    if (!std::isfinite(g[k]))
+      continue;
+    if (best < 0 || g[k] < g[best])
+      best = k;
+    low = std::fmin(low, g[k]);
+    high = std::fmax(high, g[k]);
+  }
+  if (best < 0 || high - low <= iTolerance) {
+    oU = 0.5 * (iUa + iUb);
+    oV = 0.5 * (iVa + iVb);
+    return best < 0 ? XelMathStatus::NotConverged : XelMathStatus::ConstantFunction;
+  }
+  oU = grid.U(best / grid.mv);
+  oV = grid.V(best % grid.mv);
+  LocalMinimization(oU, oV, domain);
+  return XelMathStatus::Done;
+}
+
+int XelMathMinimizeXY::GridLocalMinimization(const double iUa, const double iUb, const double iVa,
+                                             const double iVb, XelMathSetOfPointsND& ioMinima,
+                                             const long iNu, const long iNv, const long iMode,
+                                             const double iTolerance) const {
+  CheckGridSizes(iNu, iNv);
+  const XelMathInterval2D domain(iUa, iUb, iVa, iVb);
+  const Grid grid(domain, iNu, iNv);
+  _cellU = grid.hu;
+  _cellV = grid.hv;
+  XelMathScratchDoubles<> values(grid.Count());
+  double* g = values.Data();
+  grid.Evaluate(*_function, XelMathOption::Value, g, nullptr, nullptr, nullptr, nullptr, nullptr);
+  double low = HUGE_VAL, high = -HUGE_VAL;
+  long finite = 0;
+  for (long k = 0; k < grid.Count(); ++k)
+    if (std::isfinite(g[k])) {
+      ++finite;
+      low = std::fmin(low, g[k]);
+      high = std::fmax(high, g[k]);
+    }
+  double best = 0.0;
+  if (finite == grid.Count() && high - low <= iTolerance) {
+    AddMinimum(0.5 * (iUa + iUb), 0.5 * (iVa + iVb), iMode, ioMinima, best);
+    return XelMathStatus::ConstantFunction;
+  }
+  for (long a = 0; a < grid.mu; ++a)
+    for (long b = 0; b < grid.mv; ++b) {
+      if (!grid.IsLowest(g, a, b))
+        continue;
+      double u = grid.U(a), v = grid.V(b);
+      if (LocalMinimization(u, v, domain) == XelMathStatus::Done)
+        OfferCandidate(u, v, domain, iMode, ioMinima, best);
+    }
+  return XelMathStatus::Done;
+}
+
+void XelMathMinimizeXY::XelMathMinimizeXYParallelDebugCond(
+    const XelMathInterval2D& iDomain, const XelMathFunctionXY* iUnscaled) const {
+  if (!XelMathDebug::GetDebugOnly() || _debugConditionShown || !_function)
+    return;
+  _debugConditionShown = 1;
+  const double u = 0.5 * (iDomain.GetX().low + iDomain.GetX().high);
+  const double v = 0.5 * (iDomain.GetY().low + iDomain.GetY().high);
+  XelQuorOutput::GetOut() << "XelMathMinimizeXY::Minimize " << (iUnscaled ? "scaled" : "")
+                          << " FCenter:" << _function->Eval(u, v);
+  if (iUnscaled)
+    XelQuorOutput::GetOut() << " " << iUnscaled->Eval(u, v);
+  XelQuorOutput::GetOut() << "\n";
+}
+
+bool XelMathMinimizeXY::OnBoundary(const double iU, const double iV,
+                                   const XelMathInterval2D& iDomain) const {
+  const XelMathInterval& I = iDomain.GetX();
+  const XelMathInterval& J = iDomain.GetY();
+  return iU - I.low <= _rootRes || I.high - iU <= _rootRes || iV - J.low <= _rootRes ||
+         J.high - iV <= _rootRes;
+}
+
+bool XelMathMinimizeXY::IsLocalMinimum(const double iU, const double iV,
+                                       const XelMathInterval2D& iDomain) const {
+  const XelMathInterval& I = iDomain.GetX();
+  const XelMathInterval& J = iDomain.GetY();
+  const double f0 = ValueAt(*_function, iU, iV);
+  if (!std::isfinite(f0))
+    return false;
+  const double noise = _relativeEps * (_scale * _scale + std::fabs(f0));
+  const double wu = I.high - I.low, wv = J.high - J.low;
+  static const double steps[3] = {1e-6, 1e-4, 1e-2};
+  for (const double step : steps) {
+    bool rising = true;
+    for (int k = 0; k < 8; ++k) {
+      const double angle = 0.7853981633974483 * k;
+      const double u = Clamp(iU + step * wu * std::cos(angle), I);
+      const double v = Clamp(iV + step * wv * std::sin(angle), J);
+      if (u == iU && v == iV)
+        continue;
+      const double f = ValueAt(*_function, u, v);
+      if (f < f0 - noise)
+        return false;
+      rising = rising && f > f0 + noise;
+    }
+    if (rising)
+      return true;
+  }
+  return true; // flat within the noise at every step: a (degenerate) minimum
+}
+
+bool XelMathMinimizeXY::RisesInwards(const double iU, const double iV,
+                                     const XelMathInterval2D& iDomain) const {
+  const XelMathInterval& I = iDomain.GetX();
+  const XelMathInterval& J = iDomain.GetY();
+  double f = 0.0, fu = 0.0, fv = 0.0;
+  _function->Eval(iU, iV, XelMathOption::ValueAndFirst, &f, &fu, &fv, nullptr, nullptr, nullptr);
+  if (!std::isfinite(f) || !std::isfinite(fu) || !std::isfinite(fv))
+    return IsLocalMinimum(iU, iV, iDomain);
+  // The change of f across the rectangle at the inward slope, against the precision of f.
+  const double noise = InwardSlopeRatio * (_scale * _scale + std::fabs(f));
+  bool flat = false;
+  const double slopes[4] = {iU <= I.low && I.high > I.low ? fu * (I.high - I.low) : HUGE_VAL,
+                            iU >= I.high && I.high > I.low ? -fu * (I.high - I.low) : HUGE_VAL,
+                            iV <= J.low && J.high > J.low ? fv * (J.high - J.low) : HUGE_VAL,
+                            iV >= J.high && J.high > J.low ? -fv * (J.high - J.low) : HUGE_VAL};
+  for (const double slope : slopes) {
+    if (slope < -noise)
+      return false; // f decreases into the rectangle
+    flat = flat || slope <= noise;
+  }
+  return !flat || IsLocalMinimum(iU, iV, iDomain);
+}
+
+bool XelMathMinimizeXY::KnownNear(const double iU, const double iV,
+                                  const XelMathSetOfPointsND& iMinima, const double iWu,
+                                  const double iWv) const {
+  double q[2];
+  for (long k = 0; k < iMinima.GetNumberOfPoints(); ++k) {
+    iMinima.GetPoint(k, q);
+    if (std::fabs(q[0] - iU) <= iWu && std::fabs(q[1] - iV) <= iWv)
+      return true;
+  }
+  return false;
+}
+
+int XelMathMinimizeXY::OfferStationary(const double iU, const double iV,
+                                       const XelMathInterval2D& iDomain, const long iMode,
+                                       XelMathSetOfPointsND& ioMinima, double& ioBest) const {
+  // A stationary point is a minimum when the Hessian is positive definite; negative
+  // curvature rules it out; a degenerate Hessian leaves it to the values around.
+  double h[3] = {0.0, 0.0, 0.0};
+  _function->Eval(iU, iV, XelMathOption::SecondDeriv, nullptr, nullptr, nullptr, h, h + 1, h + 2);
+  double low = 0.0, high = 0.0;
+  Eigenvalues(h[0], h[1], h[2], low, high);
+  if (!std::isfinite(low) || !std::isfinite(high))
+    return 0;
+  const double size = std::fmax(std::fabs(low), std::fabs(high));
+  if (low < -CurvatureRatio * size)
+    return 0;
+  if (low <= CurvatureRatio * size && !IsLocalMinimum(iU, iV, iDomain))
+    return 0;
+  return OfferCandidate(iU, iV, iDomain, iMode, ioMinima, ioBest);
+}
+
+int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
+                                      const XelMathInterval2D& iDomain, const long iMode,
+                                      XelMathSetOfPointsND& ioMinima, double& ioBest) const {
+  const double f = ValueAt(*_function, iU, iV);
+  if (!std::isfinite(f))
+    return 0;
+  if ((iMode & ModeInterior) && OnBoundary(iU, iV, iDomain))
+    return 0;
+  if (_localMinCorrected && !IsLocalMinimum(iU, iV, iDomain))
+    return 0;
+  // Another end of a descent in the same basin (no ridge between them, up to the precision
+  // of the values) is the same minimum reached with the precision of the descents.
+  double q[2];
+  for (long k = 0; k < ioMinima.GetNumberOfPoints(); ++k) {
+    ioMinima.GetPoint(k, q);
+    if (std::fabs(q[0] - iU) > _cellU || std::fabs(q[1] - iV) > _cellV)
+      continue;
+    if (std::fabs(q[0] - iU) + std::fabs(q[1] - iV) < _rootRes)
+      continue; // AddMinimum's own rule
+    const double fq = ValueAt(*_function, q[0], q[1]);
+    const double top = std::fmax(f, fq);
+    const double mid = ValueAt(*_function, 0.5 * (q[0] + iU), 0.5 * (q[1] + iV));
+    if (mid > top + std::fmax(_relativeEps * (_scale * _scale + std::fabs(top)),
+                              Rounding * std::fabs(top)))
+      continue;
+    if (!(f < fq))
+      return 0;
+    // The lower end of the two stands for the minimum.
+    const double p[2] = {iU, iV};
+    ioMinima.ReplacePoint(k, p);
+    if (!(iMode & ModeEveryMinimum))
+      ioBest = f;
+    return 1;
+  }
+  return AddMinimum(iU, iV, iMode, ioMinima, ioBest);
+}
+
+// ==== entry points of XelMathFunctionXY ===================================================
 
 int XelMathFunctionXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& oPoints,
                                 const XelMathAttrList* iAttributes) const {
   if (oPoints.GetDimension() != 2)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "2",
                  "XelMathFunctionXY::Minimize");
-  oPoints.Reset();
-  const XelMathInterval& I = iDomain.GetX();
-  const XelMathInterval& J = iDomain.GetY();
-  if (!(I.low <= I.high) || !(J.low <= J.high) || !std::isfinite(I.low) || !std::isfinite(I.high) ||
-      !std::isfinite(J.low) || !std::isfinite(J.high))
-    return XelMathStatus::Refused;
+  // 1. Tolerance: the function's own, or the one of the options.
+  const XelTolerance* tol = &XelMathFunctionXYGetTolerance(this);
+  if (iAttributes)
+    if (const XelMathAttrTolObject* attr = dynamic_cast<const XelMathAttrTolObject*>(
+            iAttributes->GetAttribute("XelMathAttrTolObject")))
+      tol = &attr->GetTolObject();
 
-  const XelTolerance* tol =
-      XelMathAnalysisScaling::ListTolerance(iAttributes, &XelMathFunctionXYGetTolerance(this));
-  MinimumSearch search(*this, iDomain, *tol);
-  if (iAttributes) {
-    search.absolute = iAttributes->GetAttribute(AttrFunctionXAbsoluteExtremum) ? 1 : 0;
-    search.interior = iAttributes->GetAttribute(AttrFunctionXInteriorExtremum) ? 1 : 0;
-    if (const XelMathAttrDoubleValue* limit = dynamic_cast<const XelMathAttrDoubleValue*>(
-            iAttributes->GetAttribute(AttrFunctionXLimitValue))) {
-      search.limited = 1;
-      search.limit = limit->GetValue();
+  // 2. A scaled model: the function in unit scale, the options with it.
+  const double S = tol->GetScaleFactor();
+  const XelMathAttrScaleOption* option = XelMathAnalysisScaling::AttrScaleOption(iAttributes);
+  std::unique_ptr<XelMathScaleFunctionXY> scaled;
+  std::unique_ptr<ScaledOptions> scaledOptions;
+  if (S != 1.0 && option) {
+    long nbF = 0, nbX = 0;
+    const long* powersF = option->GetPowerScaleF(nbF);
+    const long* powersX = option->GetPowerScaleX(nbX);
+    if (nbF != 1 || nbX != 2 || !powersF || !powersX)
+      XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption", "wrong dimension",
+                   "XelMathFunctionXY::Minimize");
+    if (powersF[0] != 2 || powersX[0] != 1 || powersX[1] != 1) {
+      const double valueFactor = std::pow(S, 2.0 - double(powersF[0]));
+      const double factorU = std::pow(S, double(powersX[0]) - 1.0);
+      const double factorV = std::pow(S, double(powersX[1]) - 1.0);
+      XelMathAnalysisScaling::CheckFactors(valueFactor, factorU * factorV,
+                                           "XelMathFunctionXY::Minimize");
+      scaled.reset(new XelMathScaleFunctionXY(this, valueFactor, factorU, factorV));
+      if (option->GetOKReviewed())
+        scaled->SetOKScaleReviewed();
+      scaledOptions.reset(new ScaledOptions(iAttributes, valueFactor));
     }
-    if (const XelMathAttrDoubleValue* cst =
-            dynamic_cast<const XelMathAttrDoubleValue*>(iAttributes->GetAttribute("TolForCst"))) {
-      search.constantGiven = 1;
-      search.constantTolerance = cst->GetValue();
-    }
-    search.nu = SamplingOption(iAttributes, "SamplingPointsX", DefaultSampling);
-    search.nv = SamplingOption(iAttributes, "SamplingPointsY", DefaultSampling);
   }
-  const int status = search.Run(oPoints);
-  oPoints.Beginning();
+
+  // 3. The strategy, on the scaled function and rectangle when scaled.
+  const XelMathFunctionXY* f = scaled ? scaled.get() : this;
+  XelMathInterval2D domain = iDomain;
+  if (scaled)
+    scaled->ComputeScaledDomain(iDomain, domain);
+  XelMathSetOfPointsND work(2, 4);
+  XelMathSetOfPointsND& target = scaled ? work : oPoints;
+  int status = XelMathStatus::Done;
+  {
+    XelMathMinimizeXY minimizer(f, *tol);
+    if (option && option->GetOKReviewed())
+      minimizer.SetOKScaleReviewed();
+    if (scaled)
+      minimizer.XelMathMinimizeXYParallelDebugCond(domain, this);
+    status = minimizer.Minimize(domain, target, iAttributes);
+  }
+  // 4. Back to the caller's variables.
+  if (scaled) {
+    scaled->ComputeUnScaledRoots(work, oPoints);
+    oPoints.Beginning();
+  }
   return status;
 }
 
