@@ -516,6 +516,16 @@ int XelMathMinimizeXY::DMinimize(const XelMathInterval2D& iDomain, XelMathSetOfP
       steep = k;
     }
   }
+  // The special points are where the grid may be blind: their values count too.
+  if (_specialPoints && _specialPoints->GetDimension() == 2)
+    for (long k = 0; k < _specialPoints->GetNumberOfPoints(); ++k) {
+      double p[2];
+      _specialPoints->GetPoint(k, p);
+      if (grid.i.low <= p[0] && p[0] <= grid.i.high && grid.j.low <= p[1] && p[1] <= grid.j.high) {
+        low = std::fmin(low, ValueAt(*_function, p[0], p[1]));
+        high = std::fmax(high, ValueAt(*_function, p[0], p[1]));
+      }
+    }
   if (finite == n && flat == n && high - low <= _constantTolerance) {
     const double centre[2] = {0.5 * (grid.i.low + grid.i.high), 0.5 * (grid.j.low + grid.j.high)};
     AddMinimum(centre[0], centre[1], iMode, ioMinima, ioBest);
