@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     TourMatrices();
     TourSurfaces();
     TourSystems();
+    TourMinimaXY();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

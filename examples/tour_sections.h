@@ -37,3 +37,7 @@ void TourSurfaces();
 /// Systems of two equations: every intersection point of a circle and a quartic in a box,
 /// with the residuals of each; writes a picture of the two curves and their intersections.
 void TourSystems();
+
+/// Minima of functions of two variables: the closest points of an ellipse and a wave as the
+/// minima of their squared distance; writes a picture of the curves and the minimizing pairs.
+void TourMinimaXY();
