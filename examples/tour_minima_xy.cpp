@@ -38,8 +38,7 @@ void TourMinimaXY() {
               minima.GetNumberOfPoints());
   for (long i = 0; i < minima.GetNumberOfPoints(); ++i) {
     const double s = minima.GetPoints()[2 * i], t = minima.GetPoints()[2 * i + 1];
-    std::printf("  s = %.10f  t = %+.10f  distance %.12f\n", s, t,
-                std::sqrt(distance.Eval(s, t)));
+    std::printf("  s = %.10f  t = %+.10f  distance %.12f\n", s, t, std::sqrt(distance.Eval(s, t)));
   }
   // Only the closest pair: the option "AbsoluteExtremum".
   XelMathAttrString absolute("AbsoluteExtremum", 1);
@@ -53,8 +52,8 @@ void TourMinimaXY() {
               status, a[0], a[1], b[0], b[1], std::hypot(a[0] - b[0], a[1] - b[1]));
 
   // Picture: the curves and the segment of each local minimum, the closest one in red.
-  TourSvg picture("closest points of an ellipse and a wave: minima of the squared distance",
-                  -1.6, 2.2);
+  TourSvg picture("closest points of an ellipse and a wave: minima of the squared distance", -1.6,
+                  2.2);
   TourSvgPanel& panel = picture.AddPanel(420, -0.8, 2.2, "y");
   const int n = 241;
   double cx[n], cy[n], qx[n], qy[n];

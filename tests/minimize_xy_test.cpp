@@ -142,15 +142,20 @@ TEST(MinimizeXYOptions, AddMinimumAppliesLimitAbsoluteModeAndCoincidence) {
 
 TEST(MinimizeXYStrategies, IntervalAndGridStrategiesFindTheMinima) {
   // Himmelblau (four zeros) and the six-hump camel (two global minima, four local ones).
-  const double h[5][5] = {{170, -22, -13, 0, 1}, {-14, 0, 2, 0, 0}, {-21, 2, 0, 0, 0},
-                          {0, 0, 0, 0, 0},       {1, 0, 0, 0, 0}};
+  const double h[5][5] = {{170, -22, -13, 0, 1},
+                          {-14, 0, 2, 0, 0},
+                          {-21, 2, 0, 0, 0},
+                          {0, 0, 0, 0, 0},
+                          {1, 0, 0, 0, 0}};
   const XelMathPolynomXY himmelblau(4, 4, &h[0][0]);
-  const double c[7][5] = {{0, 0, -4, 0, 4}, {0, 1, 0, 0, 0},        {4, 0, 0, 0, 0}, {},
-                          {-2.1, 0, 0, 0, 0}, {}, {1.0 / 3.0, 0, 0, 0, 0}};
+  const double c[7][5] = {
+      {0, 0, -4, 0, 4},       {0, 1, 0, 0, 0}, {4, 0, 0, 0, 0}, {}, {-2.1, 0, 0, 0, 0}, {},
+      {1.0 / 3.0, 0, 0, 0, 0}};
   const XelMathPolynomXY camel(6, 4, &c[0][0]);
-  const std::vector<xeltest::Pt2> zeros = {
-      {3, 2}, {-2.805118086952745, 3.131312518250573}, {-3.779310253377747, -3.283185991286170},
-      {3.584428340330492, -1.848126526964404}};
+  const std::vector<xeltest::Pt2> zeros = {{3, 2},
+                                           {-2.805118086952745, 3.131312518250573},
+                                           {-3.779310253377747, -3.283185991286170},
+                                           {3.584428340330492, -1.848126526964404}};
   XelMathAttrString interval("IntervalMethod", 1), gridLocal("GridLocalOptimum", 1),
       gridGlobal("GridGlobalOptimum", 1);
   for (XelMathAttrString* option : {&interval, &gridLocal}) {
@@ -220,8 +225,9 @@ TEST(MinimizeXYStrategies, ScaledModelsWorkInUnitScaleAndRestoreTheOptions) {
   XelMathAttrScaleOption wrong(2, 1);
   XelMathAttrList bad(&wrong);
   bad.AddAttribute(&tolerance);
-  ExpectInputError([&] { f.Minimize(XelMathInterval2D(0, 1, 0, 1), found, &bad); }, 0x20006,
-                   {"the XelMathAttrScaleOption", "wrong dimension", "XelMathFunctionXY::Minimize"});
+  ExpectInputError(
+      [&] { f.Minimize(XelMathInterval2D(0, 1, 0, 1), found, &bad); }, 0x20006,
+      {"the XelMathAttrScaleOption", "wrong dimension", "XelMathFunctionXY::Minimize"});
 }
 
 TEST(MinimizeXYMisuse, RefusedInputsAndTheDebugComparison) {
@@ -231,8 +237,9 @@ TEST(MinimizeXYMisuse, RefusedInputsAndTheDebugComparison) {
   ExpectInputError([&] { minimizer.Minimize(XelMathInterval2D(0, 1, 0, 1), wrong, nullptr); },
                    0x20006, {"the XelMathSetOfPointsND", "2", "XelMathMinimizeXY::Minimize"});
   double best = 0.0, u = 0.0, v = 0.0;
-  ExpectInputError([&] { minimizer.DMinimize(XelMathInterval2D(0, 1, 0, 1), found, 1, best, 0, 3); },
-                   0x20004, {"Solve", "Invalid Number Of Points", ""});
+  ExpectInputError(
+      [&] { minimizer.DMinimize(XelMathInterval2D(0, 1, 0, 1), found, 1, best, 0, 3); }, 0x20004,
+      {"Solve", "Invalid Number Of Points", ""});
   ExpectInputError([&] { minimizer.GridGlobalMinimization(0, 1, 0, 1, 3, 0, 0.0, u, v); }, 0x20004);
   // A null special-points set: status 4 after a null report.
   XelMathAttrPointerValue null("SpecialPoints", nullptr, 1);

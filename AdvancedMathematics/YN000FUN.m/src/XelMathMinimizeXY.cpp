@@ -51,7 +51,7 @@ const long MaxRelentlessSampling = 400;
 const double ParallelRatio = 1e-10;
 /// A gradient component may vanish in a cell when a corner value is within this multiple of
 /// its first-order change across the cell.
-const double ReachFactor = 0.0;
+const double ReachFactor = 1.0;
 /// Eigenvalues of the Hessian within this ratio of the largest one count as zero.
 const double CurvatureRatio = 1e-8;
 /// An inward slope whose change across the rectangle is within this ratio of the values is
@@ -612,12 +612,10 @@ int XelMathMinimizeXY::MinimumBoundary(const XelMathInterval2D& iDomain,
     double value;
   };
   const Edge edges[4] = {{1, J.low}, {1, J.high}, {0, I.low}, {0, I.high}};
-  const long count = 4 - (J.high > J.low ? 0 : 1) - (I.high > I.low ? 0 : 1);
   long added = 0;
-  for (long e = 0, used = 0; e < 4 && used < count; ++e) {
+  for (long e = 0; e < 4; ++e) {
     if ((e == 1 && !(J.high > J.low)) || (e == 3 && !(I.high > I.low)))
-      continue;
-    ++used;
+      continue; // the side coincides with its opposite
     const Edge& edge = edges[e];
     const XelMathInterval& range = edge.index == 0 ? J : I;
     if (!(range.low < range.high)) {
@@ -713,7 +711,8 @@ int XelMathMinimizeXY::MinimizeStationaryPoints(const XelMathInterval2D& iDomain
             h[k][1] = guv[corners[k]];
             h[k][2] = gvv[corners[k]];
           }
-          if (!HasGoodSign(cu, cv, h, grid.hu, grid.hv))
+          // The reach of the first-order changes only where solves are cheap and exact.
+          if (!HasGoodSign(cu, cv, h, exact ? grid.hu : 0.0, exact ? grid.hv : 0.0))
             continue;
           if (!exact) {
             // Derivatives by differences: a descent from the lowest corner is both cheaper
@@ -1284,8 +1283,8 @@ int XelMathFunctionXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPo
       const double valueFactor = std::pow(S, 2.0 - double(powersF[0]));
       const double factorU = std::pow(S, double(powersX[0]) - 1.0);
       const double factorV = std::pow(S, double(powersX[1]) - 1.0);
-      XelMathAnalysisScaling::CheckFactors(valueFactor, factorU * factorV,
-                                           "XelMathFunctionXY::Minimize");
+      XelMathAnalysisScaling::CheckFactors(valueFactor, factorU, "XelMathFunctionXY::Minimize");
+      XelMathAnalysisScaling::CheckFactors(valueFactor, factorV, "XelMathFunctionXY::Minimize");
       scaled.reset(new XelMathScaleFunctionXY(this, valueFactor, factorU, factorV));
       if (option->GetOKReviewed())
         scaled->SetOKScaleReviewed();
