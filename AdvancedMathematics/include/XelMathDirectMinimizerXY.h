@@ -33,7 +33,7 @@
 //    lies in a range this wide (default C^2 S^2, the square of the length resolution of the
 //    tolerance, plus the relative epsilon times the largest value);
 //  - "SamplingPointsX", "SamplingPointsY" (XelMathAttrIntegerValue, 1 to 1024): the first
-//    partition of the rectangle (boxes of the branch and bound, default 8 x 8; DIRECT rounds
+//    partition of the rectangle (boxes of the branch and bound, default 16 x 16; DIRECT rounds
 //    it up to a power of 3, default 1 x 1); other values raise XelMathInputError 0x20004.
 //
 // Status: 0 done (the set may be empty: no minimum admitted by the options, or no value that

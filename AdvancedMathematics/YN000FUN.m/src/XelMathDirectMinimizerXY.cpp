@@ -29,13 +29,13 @@ const long BoxBudget = 20000;
 /// A box narrower than this part of the rectangle on each side is not halved.
 const double LeafRatio = 1e-4;
 /// Default first partition of the branch and bound, per direction.
-const long DefaultBoxes = 8;
+const long DefaultBoxes = 16;
 /// Largest first partition, per direction.
 const long MaxSampling = 1024;
 /// Halvings between two descents from the best centre when it improves.
 const long DescentPeriod = 256;
-/// Evaluations of the DIRECT search.
-const long DirectBudget = 4000;
+/// Rectangles of the DIRECT search (one evaluation each).
+const long DirectBudget = 2000;
 /// Deepest division of a side in DIRECT (3^-20 of the side, below 1e-9).
 const long MaxLevel = 20;
 /// Least relative improvement that a rectangle picked by DIRECT must be able to bring.
@@ -70,11 +70,19 @@ public:
 struct Box {
   double xl, xh, yl, yh, lb, fc;
 };
-/// A rectangle of DIRECT in unit coordinates: centre, levels (side 3^-k), value at the centre.
+/// A rectangle of DIRECT in unit coordinates: centre, levels (side 3^-k), value at the centre,
+/// half sides and half diagonal (0 across a rectangle of no width).
 struct Rect {
   double cx, cy;
   long kx, ky;
-  double f;
+  double f, hx, hy, d;
+  void SetLevels(const long iKx, const long iKy, const bool iActiveX, const bool iActiveY) {
+    kx = iKx;
+    ky = iKy;
+    hx = iActiveX ? 0.5 * std::pow(3.0, -double(kx)) : 0.0;
+    hy = iActiveY ? 0.5 * std::pow(3.0, -double(ky)) : 0.0;
+    d = std::sqrt(hx * hx + hy * hy);
+  }
 };
 /// The end of a descent.
 struct End {
@@ -214,6 +222,12 @@ void Search::Compass(double& ioX, double& ioY, double& ioF) {
 void Search::Descend(double x, double y) {
   const double x0 = x, y0 = y;
   const double f0 = Value(x0, y0);
+  // A start that a lower minimum already found sees without a ridge between them is in its
+  // basin.
+  const End start{x0, y0, f0};
+  for (long k = 0; k < _ends.GetSize(); ++k)
+    if (_ends[k].f <= f0 && NoRidge(_ends[k], start))
+      return;
   int status = _f.MinimizeNewton(x, y, _domain, _tol);
   double f = Value(x, y);
   if (f0 < f) {
@@ -491,7 +505,7 @@ void Search::DirectDivide(const long iIndex) {
   // Divide across the side of the lowest third first; the middle third goes on.
   for (int c = 0; c < count; ++c) {
     const int d = dims[c];
-    (d == 0 ? r.kx : r.ky) = k + 1;
+    r.SetLevels(d == 0 ? k + 1 : r.kx, d == 0 ? r.ky : k + 1, _wx > 0.0, _wy > 0.0);
     for (int s = 0; s < 2; ++s) {
       Rect t = r;
       t.cx = side[d][s].cx;
@@ -518,25 +532,20 @@ void Search::Direct() {
   for (long a = 0; a < mx; ++a)
     for (long b = 0; b < my; ++b) {
       Rect r{_wx > 0.0 ? (double(a) + 0.5) / double(mx) : 0.0,
-             _wy > 0.0 ? (double(b) + 0.5) / double(my) : 0.0, kx, ky, 0.0};
+             _wy > 0.0 ? (double(b) + 0.5) / double(my) : 0.0, 0, 0, 0.0, 0.0, 0.0, 0.0};
+      r.SetLevels(kx, ky, _wx > 0.0, _wy > 0.0);
       r.f = DirectValue(r);
       _rects.Add(r);
     }
 
   Records<long> order, hull, picked;
-  for (long iteration = 0; iteration < DirectBudget; ++iteration) {
+  while (_rects.GetSize() < DirectBudget + mx * my) {
     const long n = _rects.GetSize();
-    if (2 * n > DirectBudget + 2 * mx * my)
-      break; // two evaluations a rectangle
     Rect* rect = _rects.Data();
     // Values on the hull: a value that is not a number counts as the largest one seen.
     const double worst = _high >= _low ? _high : 0.0;
     auto g = [&](const long k) { return std::isfinite(rect[k].f) ? rect[k].f : worst; };
-    auto size = [&](const long k) {
-      const double sx = _wx > 0.0 ? std::pow(3.0, -double(rect[k].kx)) : 0.0;
-      const double sy = _wy > 0.0 ? std::pow(3.0, -double(rect[k].ky)) : 0.0;
-      return 0.5 * std::sqrt(sx * sx + sy * sy);
-    };
+    auto size = [&](const long k) { return rect[k].d; };
     auto divisible = [&](const long k) {
       return (_wx > 0.0 && rect[k].kx < MaxLevel) || (_wy > 0.0 && rect[k].ky < MaxLevel);
     };
@@ -599,18 +608,15 @@ void Search::Direct() {
   // by increasing value: descents from them.
   const long n = _rects.GetSize();
   Rect* rect = _rects.Data();
-  auto half = [](const long k) { return 0.5 * std::pow(3.0, -double(k)); };
-  std::sort(rect, rect + n, [&](const Rect& a, const Rect& b) {
-    return a.cx - half(a.kx) < b.cx - half(b.kx);
-  });
+  std::sort(rect, rect + n, [](const Rect& a, const Rect& b) { return a.cx - a.hx < b.cx - b.hx; });
   Records<unsigned char> beaten;
   beaten.SetSize(n);
   for (long a = 0; a < n; ++a) {
     if (!std::isfinite(rect[a].f))
       beaten[a] = 1;
-    const double right = rect[a].cx + half(rect[a].kx) + 1e-12;
-    for (long b = a + 1; b < n && rect[b].cx - half(rect[b].kx) <= right; ++b) {
-      if (std::fabs(rect[a].cy - rect[b].cy) > half(rect[a].ky) + half(rect[b].ky) + 1e-12)
+    const double right = rect[a].cx + rect[a].hx + 1e-12;
+    for (long b = a + 1; b < n && rect[b].cx - rect[b].hx <= right; ++b) {
+      if (std::fabs(rect[a].cy - rect[b].cy) > rect[a].hy + rect[b].hy + 1e-12)
         continue;
       if (rect[b].f < rect[a].f)
         beaten[a] = 1;
