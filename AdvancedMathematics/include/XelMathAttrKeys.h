@@ -53,3 +53,6 @@ XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrSystemLightSingularit
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrDomainPoint;
 /// "StopParam": parameter at which the sampling of a vector function stops.
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrStopParam;
+/// "DirectMethod" (presence): XelMathFunctionXY::Minimize runs XelMathDirectMinimizerXY
+/// (interval branch and bound, or DIRECT search) instead of its sampling minimizer.
+XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrDirectMethod;

@@ -21,3 +21,4 @@ const char* const AttrSystemNoSingularityTreatment = "NoSingularityTreatment";
 const char* const AttrSystemLightSingularityTreatment = "NoSingularityTreatment";
 const char* const AttrDomainPoint = "DomainPoints";
 const char* const AttrStopParam = "StopParam";
+const char* const AttrDirectMethod = "DirectMethod";
