@@ -81,6 +81,7 @@
 #include "XelMathDefinitionMemoryXY.h"
 #include "XelMathDerivFunctionX.h"
 #include "XelMathDerivFunctionXY.h"
+#include "XelMathDirectMinimizerXY.h"
 #include "XelMathFourierTransform.h"
 #include "XelMathFractionX.h"
 #include "XelMathFractionXY.h"

@@ -18,6 +18,7 @@
 #include "XelMathAttrString.h"
 #include "XelMathAttrTolObject.h"
 #include "XelMathDebug.h"
+#include "XelMathDirectMinimizerXY.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathFunctionXY.h"
 #include "XelMathFunctionXYToX.h"
@@ -1300,7 +1301,12 @@ int XelMathFunctionXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPo
   XelMathSetOfPointsND work(2, 4);
   XelMathSetOfPointsND& target = scaled ? work : oPoints;
   int status = XelMathStatus::Done;
-  {
+  if (Present(iAttributes, AttrDirectMethod)) {
+    XelMathDirectMinimizerXY direct(f, *tol);
+    if (option && option->GetOKReviewed())
+      direct.SetOKScaleReviewed();
+    status = direct.Minimize(domain, target, iAttributes);
+  } else {
     XelMathMinimizeXY minimizer(f, *tol);
     if (option && option->GetOKReviewed())
       minimizer.SetOKScaleReviewed();
