@@ -192,6 +192,9 @@ TEST(MinimizeXYStrategies, OneDimensionalFunctionsAndSpecialPoints) {
   EXPECT_NEAR(found.GetPoints()[0] + found.GetPoints()[1], 0.5, 1e-7);
   EXPECT_EQ(plane.Minimize(XelMathInterval2D(-1, 1, -1, 1), found), 0);
   ExpectSameSet(found, {{-1, 1}}, 0.0);
+  // A constant up to rounding is constant.
+  const FnXY one(XY(std::sin(x + y) * std::sin(x + y) + std::cos(x + y) * std::cos(x + y)));
+  EXPECT_EQ(one.Minimize(XelMathInterval2D(-1, 1, -1, 1), found), 2);
   // A kink the grid does not see, given as a special point.
   const FnXY needle(XY(1 - std::exp(-1e6 * ((x - 0.31) * (x - 0.31) + (y - 0.47) * (y - 0.47)))));
   XelMathSetOfPointsND special(2);

@@ -527,7 +527,9 @@ int XelMathMinimizeXY::DMinimize(const XelMathInterval2D& iDomain, XelMathSetOfP
         high = std::fmax(high, ValueAt(*_function, p[0], p[1]));
       }
     }
-  if (finite == n && flat == n && high - low <= _constantTolerance) {
+  // (the values agree within the constant tolerance and their own rounding)
+  const double rounding = _relativeEps * std::fmax(std::fabs(low), std::fabs(high));
+  if (finite == n && flat == n && high - low <= _constantTolerance + rounding) {
     const double centre[2] = {0.5 * (grid.i.low + grid.i.high), 0.5 * (grid.j.low + grid.j.high)};
     AddMinimum(centre[0], centre[1], iMode, ioMinima, ioBest);
     return XelMathStatus::ConstantFunction;
