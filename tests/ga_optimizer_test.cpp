@@ -1,0 +1,291 @@
+// Differential evolution: every strategy on published test functions, reproducibility from the
+// seed, limits, stopping rules, Maximize against Minimize of the opposite, NaN and misuse.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <vector>
+
+#include "XelMathGAOptimizer.h"
+#include "test_helpers.h"
+
+namespace {
+
+using namespace xeltest;
+using Fn = std::function<double(long, const double*)>;
+
+// Runs Fitness through iF, counting the calls and those outside the limits.
+class Probe : public XelMathGAOptimizer {
+public:
+  Probe(Fn iF, long iN, double iLo, double iHi) : f(std::move(iF)), lo(10, iLo), hi(10, iHi) {
+    SetNumParams(iN);
+    SetParamValLimits(lo.data(), hi.data());
+  }
+  double Fitness(long n, double* x) override {
+    ++calls;
+    for (long j = 0; j < n; ++j)
+      outside += !(x[j] >= lo[j] && x[j] <= hi[j]);
+    lastN = n;
+    return f(n, x);
+  }
+  Fn f;
+  std::vector<double> lo, hi;
+  long calls = 0, outside = 0, lastN = 0;
+};
+
+double Sphere(long n, const double* x) {
+  double s = 0;
+  for (long j = 0; j < n; ++j)
+    s += x[j] * x[j];
+  return s;
+}
+double Rosenbrock(long n, const double* x) {
+  double s = 0;
+  for (long j = 0; j + 1 < n; ++j)
+    s += 100 * std::pow(x[j + 1] - x[j] * x[j], 2) + std::pow(1 - x[j], 2);
+  return s;
+}
+double Rastrigin(long n, const double* x) {
+  double s = 10.0 * n;
+  for (long j = 0; j < n; ++j)
+    s += x[j] * x[j] - 10 * std::cos(2 * kPi * x[j]);
+  return s;
+}
+double Ackley(long n, const double* x) {
+  double q = 0, c = 0;
+  for (long j = 0; j < n; ++j) {
+    q += x[j] * x[j];
+    c += std::cos(2 * kPi * x[j]);
+  }
+  return -20 * std::exp(-0.2 * std::sqrt(q / n)) - std::exp(c / n) + 20 + std::exp(1.0);
+}
+
+struct Published {
+  const char* name;
+  Fn f;
+  long n;
+  double lo, hi, argmin, fitTol, argTol;
+  long pop, gens;
+  double F, CR;
+};
+
+// The optimum of a run (parameters then fitness) as raw bytes.
+std::vector<double> Optimum(const XelMathGAOptimizer& ga) {
+  XelMathGAIndividual o;
+  ga.GetOptimum(o);
+  std::vector<double> v(o.parameters, o.parameters + XelMathGAMaxParams);
+  v.push_back(o.fitness);
+  return v;
+}
+
+TEST(GAOptimizer, EveryStrategyReachesThePublishedMinima) {
+  const Published table[] = {
+      {"sphere", Sphere, 5, -5.12, 5.12, 0.0, 1e-8, 1e-4, 40, 1500, 0.6, 0.9},
+      {"rosenbrock2", Rosenbrock, 2, -2.048, 2.048, 1.0, 1e-8, 1e-3, 30, 1500, 0.6, 0.9},
+      {"rosenbrock5", Rosenbrock, 5, -2.048, 2.048, 1.0, 1e-6, 1e-2, 60, 4000, 0.8, 0.9},
+      {"rastrigin", Rastrigin, 2, -5.12, 5.12, 0.0, 1e-8, 1e-4, 40, 1500, 0.5, 0.3},
+      {"ackley", Ackley, 2, -32.768, 32.768, 0.0, 1e-6, 1e-6, 40, 1500, 0.5, 0.5},
+  };
+  const long live = LiveBlocks();
+  for (const Published& p : table)
+    for (long process = 1; process <= 10; ++process) {
+      SCOPED_TRACE(std::string(p.name) + " process " + std::to_string(process));
+      Probe ga(p.f, p.n, p.lo, p.hi);
+      ga.SetProcess(process);
+      ga.SetPopulationSize(p.pop);
+      ga.SetMaxNumber(p.gens);
+      ga.SetCrossValue(p.F);
+      ga.SetMutatValue(p.CR);
+      ga.SetIdemFitnessCount(p.gens);
+      ga.SetFitnessReference(p.fitTol / 10);
+      ga.SetSeed(17);
+      const long before = nbeval;
+      EXPECT_EQ(ga.Minimize(), 0);
+      EXPECT_LE(ga.GetOptimumFitness(), p.fitTol);
+      double x[XelMathGAMaxParams];
+      ga.GetOptimumParams(x);
+      for (long j = 0; j < p.n; ++j)
+        EXPECT_NEAR(x[j], p.argmin, p.argTol);
+      EXPECT_EQ(ga.outside, 0);
+      EXPECT_EQ(nbeval - before, ga.calls);
+    }
+  EXPECT_EQ(LiveBlocks(), live);
+}
+
+TEST(GAOptimizer, SameSeedRepeatsTheRunAndMaximizeMirrorsMinimize) {
+  for (long process = 1; process <= 10; ++process) {
+    SCOPED_TRACE(process);
+    // Optimum, generations and evaluations of a run on Rosenbrock (3 parameters), or of
+    // Maximize on its opposite with the fitness turned back.
+    auto run = [&](bool maximize, long seed) {
+      const Fn f = [maximize](long n, const double* x) {
+        return maximize ? -Rosenbrock(n, x) : Rosenbrock(n, x);
+      };
+      Probe ga(f, 3, -2.048, 2.048);
+      ga.SetProcess(process);
+      ga.SetSeed(seed);
+      ga.SetFitnessReference(maximize ? 1.0 : -1.0);
+      maximize ? ga.Maximize() : ga.Minimize();
+      std::vector<double> v = Optimum(ga);
+      v.back() = maximize ? -v.back() : v.back();
+      v.push_back(static_cast<double>(ga.GetNumberOfGenerations()));
+      v.push_back(static_cast<double>(ga.calls));
+      return v;
+    };
+    const std::vector<double> first = run(false, 5);
+    EXPECT_EQ(run(false, 5), first);
+    EXPECT_EQ(run(true, 5), first);
+    EXPECT_NE(run(false, 6), first);
+  }
+}
+
+TEST(GAOptimizer, TrialsOutsideTheLimitsAreNeverEvaluated) {
+  // The unconstrained minimum (3, 3) lies outside [0, 1]^2: the optimum is the corner (1, 1).
+  Probe ga([](long, const double* x) { return std::pow(x[0] - 3, 2) + std::pow(x[1] - 3, 2); },
+           2, 0.0, 1.0);
+  ga.SetPopulationSize(20);
+  ga.SetMaxNumber(1);
+  ga.SetFitnessReference(-1.0);
+  ga.Minimize();
+  EXPECT_EQ(ga.GetNumberOfGenerations(), 1);
+  EXPECT_LT(ga.calls, 2 * 20); // the initial population, then fewer trials than members
+  ga.SetMaxNumber(500);
+  ga.SetIdemFitnessCount(500);
+  ga.Minimize();
+  EXPECT_EQ(ga.outside, 0);
+  EXPECT_NEAR(ga.GetOptimumFitness(), 8.0, 1e-6);
+}
+
+TEST(GAOptimizer, StoppingRules) {
+  struct Case {
+    Fn f;
+    double reference;
+    long maxNumber, idem, generations, evaluations;
+  };
+  const Case cases[] = {
+      // The reference is above the initial optimum: only the initial population.
+      {Sphere, 10.0, 100, 10, 0, 30},
+      // A constant fitness stays the same: stops after the same-fitness count.
+      {[](long, const double*) { return 1.0; }, 0.0, 100, 7, 7, -1},
+      // An unreachable reference: the maximum number of generations.
+      {Sphere, -1.0, 5, 100, 5, -1},
+  };
+  for (const Case& c : cases) {
+    Probe ga(c.f, 2, -1.0, 1.0);
+    ga.SetFitnessReference(c.reference);
+    ga.SetMaxNumber(c.maxNumber);
+    ga.SetIdemFitnessCount(c.idem);
+    ga.Minimize();
+    EXPECT_EQ(ga.GetNumberOfGenerations(), c.generations);
+    if (c.evaluations >= 0) {
+      EXPECT_EQ(ga.calls, c.evaluations);
+    }
+  }
+}
+
+TEST(GAOptimizer, OutOfRangeSettingsFallBackToTheDefaults) {
+  Probe wide(Sphere, 25, -1.0, 1.0);
+  wide.Minimize();
+  EXPECT_EQ(wide.lastN, 10);
+  wide.SetNumParams(0);
+  wide.Minimize();
+  EXPECT_EQ(wide.lastN, 10);
+  using Set = std::function<void(XelMathGAOptimizer&)>;
+  const std::pair<Set, Set> same[] = {
+      {[](XelMathGAOptimizer& g) { g.SetCrossValue(1.5); }, [](XelMathGAOptimizer&) {}},
+      {[](XelMathGAOptimizer& g) { g.SetMutatValue(-0.1); }, [](XelMathGAOptimizer&) {}},
+      {[](XelMathGAOptimizer& g) { g.SetProcess(11); }, [](XelMathGAOptimizer&) {}},
+      {[](XelMathGAOptimizer& g) { g.SetPopulationSize(-4); }, [](XelMathGAOptimizer&) {}},
+      {[](XelMathGAOptimizer& g) { g.SetMutatValue(0.3); }, [](XelMathGAOptimizer& g) {
+         g.SetMutatValue(0.3);
+         g.SetMutatValue(7.0);
+         g.SetMutatValue(0.3);
+       }},
+  };
+  for (const auto& s : same) {
+    Probe a(Rastrigin, 3, -5.0, 5.0), b(Rastrigin, 3, -5.0, 5.0);
+    s.first(a);
+    s.second(b);
+    a.Minimize();
+    b.Minimize();
+    EXPECT_EQ(Optimum(a), Optimum(b));
+  }
+}
+
+TEST(GAOptimizer, NaNFitnessIsNeverTheOptimum) {
+  Probe ga([](long, const double* x) { return x[0] < 0.5 ? kNaN : Sphere(1, x + 1) + x[0] - 0.5; },
+           2, -2.0, 2.0);
+  ga.SetFitnessReference(1e-9);
+  ga.SetMaxNumber(500);
+  ga.SetIdemFitnessCount(100);
+  ga.Minimize();
+  EXPECT_LE(ga.GetOptimumFitness(), 1e-6);
+  Probe none([](long, const double*) { return kNaN; }, 2, -1.0, 1.0);
+  none.Minimize();
+  EXPECT_EQ(none.GetOptimumFitness(), kInf);
+  EXPECT_EQ(none.GetNumberOfGenerations(), 10);
+  none.SetFitnessReference(1.0);
+  none.Maximize();
+  EXPECT_EQ(none.GetOptimumFitness(), -kInf);
+}
+
+TEST(GAOptimizer, MisuseRaisesBeforeAnyAllocation) {
+  const long live = LiveBlocks();
+  {
+    Probe ga(Sphere, 2, -1.0, 1.0);
+    ga.SetParamValLimits(nullptr, nullptr);
+    const std::vector<std::string> domain = {"the parameter limits", "Invalid Domain",
+                                             "XelMathGAOptimizer::Minimize"};
+    ExpectInputError([&] { ga.Minimize(); }, 0x2000b, domain);
+    ga.SetParamValLimits(ga.lo.data(), ga.hi.data());
+    ga.lo[1] = 2.0; // reversed
+    ExpectInputError([&] { ga.Minimize(); }, 0x2000b, domain);
+    ga.lo[1] = -kInf;
+    ExpectInputError([&] { ga.Minimize(); }, 0x2000b, domain);
+    ga.lo[1] = -1.0;
+    ga.SetPopulationSize(LONG_MAX);
+    ExpectInputError([&] { ga.Maximize(); }, 0x20004, {"the population size"});
+    ga.SetPopulationSize(5);
+    ga.SetProcess(10); // needs five members besides the target
+    ExpectInputError([&] { ga.Minimize(); }, 0x20004, {"", "", "XelMathGAOptimizer::Minimize"});
+    ga.SetProcess(4);
+    EXPECT_EQ(ga.Minimize(), 0);
+    ExpectInputError([] { XelMathGAPopulation p(3, 11, nullptr, nullptr); }, 0x20006);
+    ExpectInputError([&] { ga.GetCurrentPopulation()->GetMember(5); }, 0x20007);
+    Probe fresh(Sphere, 2, -1.0, 1.0);
+    CaptureTrace trace(XelQuorOutput::GetErr());
+    EXPECT_EQ(fresh.GenerateMin(), 4);
+    EXPECT_NE(trace.Text().find("invalid object"), std::string::npos);
+  }
+  EXPECT_EQ(LiveBlocks(), live);
+}
+
+TEST(GAOptimizer, PopulationsCopyDeeplyAndReportTheirStatistics) {
+  const long live = LiveBlocks();
+  {
+    Probe ga(Sphere, 2, -1.0, 1.0);
+    CaptureTrace trace;
+    ga.Initialize();
+    ga.Report(0);
+    const XelMathGAPopulation& pop = *ga.GetCurrentPopulation();
+    double lowest = kInf;
+    for (long i = 0; i < pop.GetSize(); ++i)
+      lowest = std::fmin(lowest, Sphere(2, pop.GetMember(i).parameters));
+    EXPECT_EQ(ga.GetOptimumFitness(), lowest);
+    for (const char* text : {"__________Simple GA parameters", " Chromosome length        = 2",
+                             " Initial XelMathGAPopulation minimum fitness = ", "_MaxFitness"})
+      EXPECT_NE(trace.Text().find(text), std::string::npos) << text;
+    XelMathGAPopulation copy(&pop), other(4, 1, nullptr, nullptr);
+    other = pop;
+    copy.GetMembers()[0].fitness = -1.0;
+    copy.ComputeStatistics();
+    EXPECT_EQ(copy.GetIndexOfMin(), 0);
+    EXPECT_EQ(other.GetMember(0).fitness, pop.GetMember(0).fitness);
+    EXPECT_NE(pop.GetMember(0).fitness, -1.0);
+  }
+  EXPECT_EQ(LiveBlocks(), live);
+}
+
+} // namespace
