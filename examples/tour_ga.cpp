@@ -27,9 +27,9 @@ void TourGeneticOptimizer() {
   search.SetParamValLimits(lower, upper);
   search.SetPopulationSize(30);
   search.SetMaxNumber(1000);
-  search.SetCrossValue(0.6);     // factor of the differences
-  search.SetMutatValue(0.9);     // probability of taking a trial value
-  search.SetProcess(7);          // random member plus one difference, binomial crossover
+  search.SetCrossValue(0.6); // factor of the differences
+  search.SetMutatValue(0.9); // probability of taking a trial value
+  search.SetProcess(7);      // random member plus one difference, binomial crossover
   search.SetFitnessReference(1e-12);
   search.SetIdemFitnessCount(200);
   search.SetSeed(2026);

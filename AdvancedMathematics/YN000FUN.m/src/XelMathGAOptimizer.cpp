@@ -61,9 +61,9 @@ int InvalidObject(const char* iWhere) {
 XelMathGAOptimizer::XelMathGAOptimizer()
     : _maxNumber(DefaultMaxNumber), _populationSize(DefaultPopulationSize), _numParams(1),
       _crossValue(DefaultCrossValue), _mutatValue(DefaultMutatValue), _lower(nullptr),
-      _upper(nullptr), _fitnessReference(0.0), _process(DefaultProcess), _refresh(2),
-      _seed(-3), _idemFitnessCount(DefaultIdemFitnessCount), _optimum(), _current(nullptr),
-      _next(nullptr), _generations(0) {}
+      _upper(nullptr), _fitnessReference(0.0), _process(DefaultProcess), _refresh(2), _seed(-3),
+      _idemFitnessCount(DefaultIdemFitnessCount), _optimum(), _current(nullptr), _next(nullptr),
+      _generations(0) {}
 
 XelMathGAOptimizer::~XelMathGAOptimizer() {
   delete _current;
@@ -92,8 +92,8 @@ void XelMathGAOptimizer::SetPopulationSize(long iSize) {
 }
 
 void XelMathGAOptimizer::SetNumParams(long iNumParams) {
-  _numParams = (iNumParams <= 0 || iNumParams > XelMathGAMaxParams) ? XelMathGAMaxParams
-                                                                     : iNumParams;
+  _numParams =
+      (iNumParams <= 0 || iNumParams > XelMathGAMaxParams) ? XelMathGAMaxParams : iNumParams;
 }
 
 void XelMathGAOptimizer::SetCrossValue(double iValue) {
@@ -168,8 +168,7 @@ int XelMathGAOptimizer::Start(bool iMaximize, const char* iWhere) {
   for (long j = 0; j < _numParams; ++j)
     if (!(std::isfinite(_lower[j]) && std::isfinite(_upper[j]) && _lower[j] <= _upper[j] &&
           std::isfinite(_upper[j] - _lower[j])))
-      XelMathRaise(XelErrorCode::InvalidDomain, "the parameter limits", "Invalid Domain",
-                   iWhere);
+      XelMathRaise(XelErrorCode::InvalidDomain, "the parameter limits", "Invalid Domain", iWhere);
   if (_populationSize <= NeededRandomMembers(_process))
     XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "the population size",
                  "Invalid Number Of Points", iWhere);
@@ -190,8 +189,7 @@ int XelMathGAOptimizer::Start(bool iMaximize, const char* iWhere) {
     members[i].fitness = Evaluate(members[i].parameters, _numParams, iMaximize);
   Statistics(_current);
   _next = new XelMathGAPopulation(_current);
-  _optimum =
-      members[iMaximize ? _current->GetIndexOfMax() : _current->GetIndexOfMin()];
+  _optimum = members[iMaximize ? _current->GetIndexOfMax() : _current->GetIndexOfMin()];
   return XelMathStatus::Done;
 }
 
@@ -243,8 +241,8 @@ int XelMathGAOptimizer::GenerateMax() {
 }
 
 int XelMathGAOptimizer::Generate(bool iMaximize) {
-  const char* where = iMaximize ? "XelMathGAOptimizer::GenerateMax"
-                                : "XelMathGAOptimizer::GenerateMin";
+  const char* where =
+      iMaximize ? "XelMathGAOptimizer::GenerateMax" : "XelMathGAOptimizer::GenerateMin";
   if (!_current || !_next || !_current->GetMembers() || !_next->GetMembers() ||
       _next->GetSize() != _current->GetSize())
     return InvalidObject(where);

@@ -11,8 +11,7 @@
 namespace {
 
 /// Most members whose storage the memory services can serve.
-constexpr long MaxMembers =
-    static_cast<long>(XelQuorMaxBlockBytes / sizeof(XelMathGAIndividual));
+constexpr long MaxMembers = static_cast<long>(XelQuorMaxBlockBytes / sizeof(XelMathGAIndividual));
 
 std::size_t BytesOf(long iSize) {
   return static_cast<std::size_t>(iSize) * sizeof(XelMathGAIndividual);
