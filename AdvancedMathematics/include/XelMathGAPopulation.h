@@ -12,7 +12,7 @@ public:
   /// "Dimension not valid"); iSize from 0 to what the memory services hold (else 0x20004
   /// "Invalid Number Of Points"). The limits are kept as pointers.
   XelMathGAPopulation(long iSize, long iNumParams, const double* iLower, const double* iUpper);
-  /// Deep copy of *iOther.
+  /// Deep copy of *iOther (a null pointer raises 0x20009).
   explicit XelMathGAPopulation(const XelMathGAPopulation* iOther);
   /// Deep copy.
   XelMathGAPopulation(const XelMathGAPopulation& iOther);

@@ -17,6 +17,12 @@ std::size_t BytesOf(long iSize) {
   return static_cast<std::size_t>(iSize) * sizeof(XelMathGAIndividual);
 }
 
+const XelMathGAPopulation& Existing(const XelMathGAPopulation* iPopulation) {
+  if (!iPopulation)
+    XelMathRaiseForbidden("XelMathGAPopulation::XelMathGAPopulation", __FILE__, __LINE__);
+  return *iPopulation;
+}
+
 } // namespace
 
 XelMathGAPopulation::XelMathGAPopulation(long iSize, long iNumParams, const double* iLower,
@@ -33,7 +39,7 @@ XelMathGAPopulation::XelMathGAPopulation(long iSize, long iNumParams, const doub
 }
 
 XelMathGAPopulation::XelMathGAPopulation(const XelMathGAPopulation* iOther)
-    : XelMathGAPopulation(*iOther) {}
+    : XelMathGAPopulation(Existing(iOther)) {}
 
 XelMathGAPopulation::XelMathGAPopulation(const XelMathGAPopulation& iOther)
     : XelQuorVirtual(iOther), _indexOfMax(iOther._indexOfMax), _indexOfMin(iOther._indexOfMin),
