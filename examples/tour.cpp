@@ -22,6 +22,7 @@ int main(int argc, char** argv) {
     TourSurfaces();
     TourSystems();
     TourMinimaXY();
+    TourGeneticOptimizer();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

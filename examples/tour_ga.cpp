@@ -3,8 +3,7 @@
 #include <cstdio>
 
 #include "XelMathGAOptimizer.h"
-
-void TourGeneticOptimizer();
+#include "tour_sections.h"
 
 namespace {
 

@@ -41,3 +41,7 @@ void TourSystems();
 /// Minima of functions of two variables: the closest points of an ellipse and a wave as the
 /// minima of their squared distance; writes a picture of the curves and the minimizing pairs.
 void TourMinimaXY();
+
+/// Differential evolution: a short run of the genetic-algorithm optimizer on a published
+/// function, with the best vector and its fitness.
+void TourGeneticOptimizer();
