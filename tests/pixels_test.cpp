@@ -231,6 +231,10 @@ TEST_F(Pixels, ArcsKeepTheSideOfTheMiddlePoint) {
   lines.DrawLine(2, 20, 15, 21, 1);
   lines.DrawLine(15, 21, 28, 20, 1);
   EXPECT_EQ(CellsOf(flat, 1), CellsOf(lines, 1));
+  const long far = 5000000000L;
+  flat.DrawArc(far, 5, 10, far + 10, 5, far, 15, far + 7, 12, 2); // misses the grid
+  EXPECT_TRUE(CellsOf(flat, 2).empty());
+  ExpectInputError([&] { flat.DrawArc(far, 5, far, 10, 5, 15, 10, 30, 30, 2); }, 0x20006);
 }
 
 // A frame of label 9 on the grid's edges, then the shapes; fills stay inside the frame.

@@ -77,7 +77,7 @@ public:
 
   /// The cell value, or the empty value outside the grid.
   long GetPixel(const long iX, const long iY) const;
-  /// Sets label iV on the cell (nothing outside the grid).
+  /// Sets iV, a label (>= 0) or a special value, on the cell (nothing outside the grid).
   void SetPixel(const long iX, const long iY, const long iV);
   /// Sets iV on the cells iX1..iX2 of row iY; nothing when iY is outside, iX1 < 0,
   /// iX2 >= nx or iX1 > iX2.

@@ -501,9 +501,15 @@ void XelMathGridOfPixels::DrawArc(const long iCx, const long iCy, const long iR,
   if (std::any_of(values, values + 9, IsFar)) {
     // Far geometry: nothing when the box of the circle and of the three points misses the
     // grid, otherwise refused like a far circle.
-    const long xlo = std::min({iCx - iR, iXs, iXe, iXm}), xhi = std::max({iCx + iR, iXs, iXe, iXm});
-    const long ylo = std::min({iCy - iR, iYs, iYe, iYm}), yhi = std::max({iCy + iR, iYs, iYe, iYm});
-    if (xhi < 0 || yhi < 0 || xlo >= _nx || ylo >= _ny)
+    const double cx = static_cast<double>(iCx), cy = static_cast<double>(iCy);
+    const double r = static_cast<double>(iR);
+    const double xs = static_cast<double>(iXs), xe = static_cast<double>(iXe);
+    const double xm = static_cast<double>(iXm), ys = static_cast<double>(iYs);
+    const double ye = static_cast<double>(iYe), ym = static_cast<double>(iYm);
+    const double xlo = std::min({cx - r, xs, xe, xm}), xhi = std::max({cx + r, xs, xe, xm});
+    const double ylo = std::min({cy - r, ys, ye, ym}), yhi = std::max({cy + r, ys, ye, ym});
+    if (xhi < 0.0 || yhi < 0.0 || xlo >= static_cast<double>(_nx) ||
+        ylo >= static_cast<double>(_ny))
       return;
     XelMathRaise(XelErrorCode::InvalidOption, "Dimension not valid",
                  "an arc reaching the grid has a point or radius beyond 2^29 cells",
