@@ -74,8 +74,9 @@ void TourPixels() {
       multi += v <= -100;
     }
   const double side = 1.2 * 50.0;
-  std::printf("circle of radius %ld cells; ring flooded: %ld cells (area of the ring: pi r^2 - side^2 = %.0f)\n", r,
-              flooded, 3.14159265358979 * r * r - side * side);
+  std::printf("circle of radius %ld cells; ring flooded: %ld cells (area of the ring: pi r^2 - "
+              "side^2 = %.0f)\n",
+              r, flooded, 3.14159265358979 * r * r - side * side);
   std::printf("inside of the square (active zone): %ld cells; cells with several labels: %ld\n",
               active, multi);
 

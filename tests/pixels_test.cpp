@@ -78,8 +78,8 @@ Cells PlainCircle(long cx, long cy, long r, long nx, long ny) {
   for (long x = 0, y = r, d = 3 - 2 * r; x <= y; x++) {
     for (long s : {-1, 1})
       for (long t : {-1, 1})
-        for (std::pair<long, long> p : {std::make_pair(cx + s * x, cy + t * y),
-                                        std::make_pair(cx + s * y, cy + t * x)})
+        for (std::pair<long, long> p :
+             {std::make_pair(cx + s * x, cy + t * y), std::make_pair(cx + s * y, cy + t * x)})
           if (p.first >= 0 && p.first < nx && p.second >= 0 && p.second < ny)
             out.insert(p);
     if (d >= 0) {
@@ -93,8 +93,12 @@ Cells PlainCircle(long cx, long cy, long r, long nx, long ny) {
 }
 
 TEST_F(Pixels, ImpossibleSizesRaiseBeforeAllocating) {
-  const long sizes[][2] = {{-1, 5}, {5, -1}, {(1L << 28) + 1, 1}, {1L << 20, 1L << 20},
-                           {LONG_MAX, 2}, {LONG_MIN, LONG_MIN}};
+  const long sizes[][2] = {{-1, 5},
+                           {5, -1},
+                           {(1L << 28) + 1, 1},
+                           {1L << 20, 1L << 20},
+                           {LONG_MAX, 2},
+                           {LONG_MIN, LONG_MIN}};
   for (const auto& s : sizes) {
     const long before = LiveBlocks();
     ExpectInputError([&] { XelMathGridOfPixels g(s[0], s[1]); }, 0x20006, {"Dimension not valid"});
@@ -110,9 +114,9 @@ TEST_F(Pixels, WindowMapsCornersAndLengths) {
   g.SetWindow(-1.0, 3.0, 2.0, 4.0); // cells of 1/64 x 1/64
   // {x, y, i, j}: nearest corner, halves upwards, no clamping.
   const double h = 1.0 / 128, t = 1.0 / 1024;
-  const double cases[][4] = {{3.0, 4.0, 256, 128},          {-1.0, 2.0, 0, 0},
-                             {-1 + h, 2 + 3 * h, 1, 2},     {-1 + h - t, 2 + 3 * h - t, 0, 1},
-                             {5.0, 0.0, 384, -128},         {1.0, 3.0, 128, 64}};
+  const double cases[][4] = {{3.0, 4.0, 256, 128},      {-1.0, 2.0, 0, 0},
+                             {-1 + h, 2 + 3 * h, 1, 2}, {-1 + h - t, 2 + 3 * h - t, 0, 1},
+                             {5.0, 0.0, 384, -128},     {1.0, 3.0, 128, 64}};
   for (const auto& c : cases) {
     long i, j;
     g.ConvertToPixel(c[0], c[1], i, j);
@@ -165,8 +169,8 @@ TEST_F(Pixels, LinesFollowTheStepRuleInsideTheGrid) {
   g.DrawLine(0, 0, 3, 1, 4);
   EXPECT_EQ(CellsOf(g, 4), Cells({{0, 0}, {1, 0}, {2, 1}, {3, 1}}));
   // End points on and off the grid, every octant, degenerate segments.
-  const long lines[][4] = {{-20, -7, 30, 15}, {5, 40, 7, -30}, {11, 8, 0, 0},   {3, 3, 3, 3},
-                           {-5, 4, 30, 4},    {2, -50, 9, 60}, {40, -3, -9, 20}, {6, 1, 6, 100},
+  const long lines[][4] = {{-20, -7, 30, 15},    {5, 40, 7, -30}, {11, 8, 0, 0},    {3, 3, 3, 3},
+                           {-5, 4, 30, 4},       {2, -50, 9, 60}, {40, -3, -9, 20}, {6, 1, 6, 100},
                            {-100, 90, 90, -100}, {13, 2, -2, 6}};
   for (const auto& l : lines) {
     XelMathGridOfPixels h(12, 9);
@@ -192,7 +196,7 @@ TEST_F(Pixels, CirclesFollowTheMidpointRuleAndFilledDiscsHaveTheirArea) {
   g.DrawCircle(4, 4, 0, 1);
   EXPECT_EQ(CellsOf(g, 1), Cells({{4, 4}}));
   // {cx, cy, r}: inside, cut by the edges, centred far off the grid (the walk starts late).
-  const long circles[][3] = {{20, 15, 12}, {0, 0, 25}, {-500, 15, 510}, {20, 4000, 3990},
+  const long circles[][3] = {{20, 15, 12},  {0, 0, 25},  {-500, 15, 510}, {20, 4000, 3990},
                              {39, -60, 75}, {10, 10, 1}, {5, 5, 1000}};
   for (const auto& c : circles) {
     XelMathGridOfPixels h(40, 30);

@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "XelError.h"
-#include "XelMathInputError.h"
 #include "XelKernelInternalConstants.h"
+#include "XelMathInputError.h"
 #include "XelQuorMemory.h"
 #include "XelQuorOutput.h"
 
@@ -67,7 +67,8 @@ void XelMathArrayOfIntegers::Add(const long iValue) {
       XelQuorThrowFunction(error, __FILE__, __LINE__);
     }
     // 0 -> 2, then doubling; the last step stops at the largest 16-bit count.
-    const long capacity = _capacity == 0 ? 2 : (2L * _capacity > SHRT_MAX ? SHRT_MAX : 2L * _capacity);
+    const long capacity =
+        _capacity == 0 ? 2 : (2L * _capacity > SHRT_MAX ? SHRT_MAX : 2L * _capacity);
     long* values = NewValues(capacity);
     if (_count > 0)
       std::memcpy(values, _values, sizeof(long) * static_cast<std::size_t>(_count));

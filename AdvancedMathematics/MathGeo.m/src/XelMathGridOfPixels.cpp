@@ -447,10 +447,8 @@ void XelMathGridOfPixels::TraceCircle(const long iCx, const long iCy, const long
                  "a circle or arc reaching the grid has a centre or radius beyond 2^29 cells",
                  "XelMathGridOfPixels::DrawCircle");
   // The column offsets x at which one of the eight points can be inside the grid.
-  std::pair<long, long> ranges[4] = {{-iCx, _nx - 1 - iCx},
-                                     {iCx - (_nx - 1), iCx},
-                                     {-iCy, _ny - 1 - iCy},
-                                     {iCy - (_ny - 1), iCy}};
+  std::pair<long, long> ranges[4] = {
+      {-iCx, _nx - 1 - iCx}, {iCx - (_nx - 1), iCx}, {-iCy, _ny - 1 - iCy}, {iCy - (_ny - 1), iCy}};
   std::sort(ranges, ranges + 4);
   auto plot = [&](long px, long py) {
     if (!Inside(px, py))
@@ -662,8 +660,8 @@ bool XelMathGridOfPixels::AreConnected(const long iX1, const long iY1, const lon
   return a <= FirstListValue && b <= FirstListValue && AreEqual(a, b);
 }
 
-bool XelMathGridOfPixels::IsCrossing(const long iX1, const long iY1, const long iX2,
-                                     const long iY2, const long iValue) const {
+bool XelMathGridOfPixels::IsCrossing(const long iX1, const long iY1, const long iX2, const long iY2,
+                                     const long iValue) const {
   return Holds(iX2, iY1, iValue) && Holds(iX1, iY2, iValue);
 }
 
@@ -696,9 +694,8 @@ long XelMathGridOfPixels::GetValueBoundary(const long iValue, const long iConnec
   long x0 = 0, y0 = 0, dx = 0, dy = 0;
   if (!FindBoundaryPoint(iValue, x0, y0, dx, dy))
     return BoundaryNoValue;
-  const long capacity =
-      std::max(1L, static_cast<long>(std::floor(static_cast<double>(std::max(_nx, _ny)) *
-                                                3.141592653)));
+  const long capacity = std::max(
+      1L, static_cast<long>(std::floor(static_cast<double>(std::max(_nx, _ny)) * 3.141592653)));
   LongBuffer xs(capacity), ys(capacity);
   long n = 0;
   xs[n] = x0;
@@ -716,8 +713,8 @@ long XelMathGridOfPixels::GetValueBoundary(const long iValue, const long iConnec
         nx = x + DirX[dir];
         ny = y + DirY[dir];
       } else {
-        const long cand[4][2] = {{x + dy, y - dx}, {x + dx, y + dy}, {x - dy, y + dx},
-                                 {x - dx, y - dy}};
+        const long cand[4][2] = {
+            {x + dy, y - dx}, {x + dx, y + dy}, {x - dy, y + dx}, {x - dx, y - dy}};
         nx = cand[k][0];
         ny = cand[k][1];
       }
