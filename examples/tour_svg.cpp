@@ -156,6 +156,10 @@ void TourSetPictureDirectory(const char* iDirectory) {
   PictureDirectory = iDirectory;
 }
 
+std::string TourPicturePath(const char* iName) {
+  return PictureDirectory + "/" + iName;
+}
+
 void TourWritePicture(const TourSvg& iPicture, const char* iName, const char* iWhat) {
   const std::string path = PictureDirectory + "/" + iName;
   if (iPicture.Write(path))

@@ -49,5 +49,7 @@ private:
 
 /// The directory where the tour writes its pictures (set once by main; "." by default).
 void TourSetPictureDirectory(const char* iDirectory);
+/// The path of a picture named iName in that directory (for pictures written otherwise).
+std::string TourPicturePath(const char* iName);
 /// Writes iPicture as iName in that directory and prints a line saying what it shows.
 void TourWritePicture(const TourSvg& iPicture, const char* iName, const char* iWhat);
