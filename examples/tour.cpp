@@ -23,6 +23,7 @@ int main(int argc, char** argv) {
     TourSystems();
     TourMinimaXY();
     TourGeneticOptimizer();
+    TourPixels();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

@@ -4,9 +4,9 @@
 #include <string>
 
 #include "XelMathGridOfPixels.h"
+#include "tour_sections.h"
 #include "tour_svg.h"
 
-void TourPixels();
 
 namespace {
 // Writes the grid as a grey-level PGM picture: walls black, cells of several labels dark

@@ -45,3 +45,7 @@ void TourMinimaXY();
 /// Differential evolution: a short run of the genetic-algorithm optimizer on a published
 /// function, with the best vector and its fitness.
 void TourGeneticOptimizer();
+
+/// Grid of pixels: labelled lines, circles and arcs rasterised, a region filled and its
+/// bounding labels and corners; writes the grid as a PGM image.
+void TourPixels();
