@@ -112,6 +112,9 @@ public:
   virtual int AddMinimum(double x);
 
 private:
+  /// In the kernel's debug mode, the trace of a run on a scaled model whose values were not
+  /// reviewed (width and values at the ends and the middle); nothing otherwise.
+  void XelMathMinimizeXParallelDebug(const XelMathInterval& iDomain) const;
   void ReadTolerance();
   /// RMinimize and FMinimize with the recursion depth.
   int RMinimizeDepth(const XelMathInterval& iI, long iDepth);

@@ -131,6 +131,9 @@ public:
   int RunOnTrigonometric(double iA, double iOmega, double iPhi, double iC);
 
 private:
+  /// In the kernel's debug mode, the trace of a solve on a scaled model whose values were not
+  /// reviewed (width and values at the ends and the middle); nothing otherwise.
+  void XelMathSolveXParallelDebug(const XelMathInterval& iDomain) const;
   /// Reads S, E, W, P from the tolerance (0 for an invalid tolerance).
   void ReadTolerance();
   /// Value (mode 0: f, f'; otherwise f', f'') of the solved function at x.

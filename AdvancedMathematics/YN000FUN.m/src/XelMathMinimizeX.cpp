@@ -25,6 +25,7 @@
 #include "XelMathScaleFunctionX.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSolveX.h"
+#include "XelQuorOutput.h"
 #include "XelTolerance.h"
 
 namespace {
@@ -106,6 +107,20 @@ void XelMathMinimizeX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPo
   _minima->Reset();
   _domainLow = iDomain.low;
   _domainHigh = iDomain.high;
+  XelMathMinimizeXParallelDebug(iDomain);
+}
+
+void XelMathMinimizeX::XelMathMinimizeXParallelDebug(const XelMathInterval& iDomain) const {
+  if (!XelMathSolveAndMinimizeDebug_UnReviewedControl() || _scale == 1.0 || _scaleReviewed ||
+      !_function || !std::isfinite(iDomain.low) || !std::isfinite(iDomain.high))
+    return;
+  // Debug trace of a run on a scaled model whose values were not reviewed.
+  XelQuorOutput& err = XelQuorOutput::GetErr();
+  err << "XelMathMinimizeX::Run "
+      << " Width:" << (iDomain.high - iDomain.low) / _scale
+      << " FMin:" << _function->Eval(iDomain.low)
+      << " FMid:" << _function->Eval(0.5 * (iDomain.low + iDomain.high))
+      << " FMax:" << _function->Eval(iDomain.high) << "\n";
 }
 
 int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioMinima) {

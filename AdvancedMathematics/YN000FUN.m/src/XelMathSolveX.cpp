@@ -390,16 +390,20 @@ void XelMathSolveX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPoint
   _rootsSorted = 1;
   _mergeZones = 0;
   _narrowSplits = 0;
-  if (XelMathSolveAndMinimizeDebug_UnReviewedControl() && _scale != 1.0 && !_scaleReviewed &&
-      _function && std::isfinite(iDomain.low) && std::isfinite(iDomain.high)) {
-    // Debug trace of a solve on a scaled model whose values were not reviewed.
-    const double width = (iDomain.high - iDomain.low) / _scale;
-    XelQuorOutput& err = XelQuorOutput::GetErr();
-    err << "XelMathSolveX::Initialize "
-        << " Width:" << width << " FMin:" << _function->Eval(iDomain.low)
-        << " FMid:" << _function->Eval(0.5 * (iDomain.low + iDomain.high))
-        << " FMax:" << _function->Eval(iDomain.high) << "\n";
-  }
+  XelMathSolveXParallelDebug(iDomain);
+}
+
+void XelMathSolveX::XelMathSolveXParallelDebug(const XelMathInterval& iDomain) const {
+  if (!XelMathSolveAndMinimizeDebug_UnReviewedControl() || _scale == 1.0 || _scaleReviewed ||
+      !_function || !std::isfinite(iDomain.low) || !std::isfinite(iDomain.high))
+    return;
+  // Debug trace of a solve on a scaled model whose values were not reviewed.
+  const double width = (iDomain.high - iDomain.low) / _scale;
+  XelQuorOutput& err = XelQuorOutput::GetErr();
+  err << "XelMathSolveX::Initialize "
+      << " Width:" << width << " FMin:" << _function->Eval(iDomain.low)
+      << " FMid:" << _function->Eval(0.5 * (iDomain.low + iDomain.high))
+      << " FMax:" << _function->Eval(iDomain.high) << "\n";
 }
 
 int XelMathSolveX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioRoots) {
