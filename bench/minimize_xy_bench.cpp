@@ -3,9 +3,10 @@
 // so that minima lie on edges), Himmelblau, Branin, Rosenbrock, a minimum on an edge, one in
 // a corner and a degenerate (quartic) bottom.
 //  - the library's XelMathFunctionXY::Minimize, general search, and the direct method when
-//    its class is built in;
-//  - GSL's Nelder-Mead (nmsimplex2) and BFGS (vector_bfgs2) from every node of a 12 x 12
-//    grid of cells of the box (the library's default sampling). GSL minimizes without bounds:
+//    its header is present (checked when this file is compiled: a compiler cache may serve
+//    an object compiled before the header existed, so rebuild this file without the cache);
+//  - GSL's Nelder-Mead (nmsimplex2) and BFGS (vector_bfgs2) from the centres of the 12 x 12
+//    cells of the box (the library's default sampling). GSL minimizes without bounds:
 //    both peers work in the variables t of x = m + h sin t (m the middle, h the half-width of
 //    the box), which keep every point inside the box and make the minima on its edges
 //    minima of the transformed function. Results closer than the match tolerance of a kept
