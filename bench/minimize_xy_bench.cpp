@@ -2,9 +2,8 @@
 // minima over boxes: the six-hump camel (on [-3, 3] x [-2, 2], and cut to [-1, 2] x [-0.5, 1]
 // so that minima lie on edges), Himmelblau, Branin, Rosenbrock, a minimum on an edge, one in
 // a corner and a degenerate (quartic) bottom.
-//  - the library's XelMathFunctionXY::Minimize, general search, and the direct method when
-//    its header is present (checked when this file is compiled: a compiler cache may serve
-//    an object compiled before the header existed, so rebuild this file without the cache);
+//  - the library's XelMathFunctionXY::Minimize, general search and direct method
+//    ("DirectMethod");
 //  - GSL's Nelder-Mead (nmsimplex2) and BFGS (vector_bfgs2) from the centres of the 12 x 12
 //    cells of the box (the library's default sampling). GSL minimizes without bounds:
 //    both peers work in the variables t of x = m + h sin t (m the middle, h the half-width of
@@ -36,12 +35,6 @@
 #include "XelMathFunctionXY.h"
 #include "XelMathInterval2D.h"
 #include "XelMathSetOfPointsND.h"
-
-#if defined(__has_include)
-#if __has_include("XelMathDirectMinimizerXY.h")
-#define XEL_BENCH_HAVE_DIRECT 1
-#endif
-#endif
 
 namespace {
 
@@ -304,9 +297,7 @@ struct Method {
 };
 std::vector<Method> Methods() {
   std::vector<Method> m = {{"library", [](const Problem& p) { return RunLibrary(p, false); }}};
-#ifdef XEL_BENCH_HAVE_DIRECT
   m.push_back({"library direct", [](const Problem& p) { return RunLibrary(p, true); }});
-#endif
 #ifdef XEL_BENCH_HAVE_GSL
   m.push_back({"GSL nmsimplex2", [](const Problem& p) { return RunGsl(p, true); }});
   m.push_back({"GSL vector_bfgs2", [](const Problem& p) { return RunGsl(p, false); }});
