@@ -155,6 +155,9 @@ TEST(DirectMinimizerXY, PublishedFunctionsByBothMethodsAndModes) {
       const bool inside = std::string(c.name) != "edge" && std::string(c.name) != "corner";
       for (const auto& q : c.global)
         EXPECT_EQ(Hits(q, found), inside ? 1 : 0) << what << " (interior)";
+      if (!inside) {
+        EXPECT_EQ(found.GetNumberOfPoints(), 0) << what << " (interior)";
+      }
     }
   EXPECT_EQ(LiveBlocks(), live);
 }

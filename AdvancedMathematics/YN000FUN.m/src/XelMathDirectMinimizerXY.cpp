@@ -134,10 +134,14 @@ public:
 
 private:
   double Value(double x, double y);
+  /// What two values of the function near iValue may differ by and still be equal.
   double Slack(const double iValue) const {
     const double cst = constantGiven ? constantTolerance : _tol.GetSquareLengthResolution();
-    return cst + _e * (_s * _s + std::fabs(iValue)) + Rounding * _size;
+    return cst + _e * (_s * _s + std::fabs(iValue)) + Rounding * std::fabs(iValue);
   }
+  /// The same, also allowing for the rounding of values computed from terms as large as the
+  /// largest value seen (for the lower bounds of the boxes).
+  double BoundSlack(const double iValue) const { return Slack(iValue) + Rounding * _size; }
   bool OnBoundary(const double x, const double y) const {
     return x - _i.low <= _r || _i.high - x <= _r || y - _j.low <= _r || _j.high - y <= _r;
   }
@@ -400,7 +404,7 @@ void Search::BranchAndBound() {
     std::pop_heap(heap.Data(), heap.Data() + heap.GetSize(), BoxAbove);
     Box box = heap[heap.GetSize() - 1];
     heap.SetSize(heap.GetSize() - 1);
-    if (box.lb > _best + Slack(_best))
+    if (box.lb > _best + BoundSlack(_best))
       break; // every box left is above too
     const double rx = _wx > 0.0 ? (box.xh - box.xl) / _wx : 0.0;
     const double ry = _wy > 0.0 ? (box.yh - box.yl) / _wy : 0.0;
@@ -426,7 +430,7 @@ void Search::BranchAndBound() {
 
   // The leaves that may still hold a best minimum, by regions of touching boxes: a descent
   // from the lowest centre of each region, lowest regions first.
-  const double top = _best + Slack(_best);
+  const double top = _best + BoundSlack(_best);
   long n = 0;
   for (long k = 0; k < _leaves.GetSize(); ++k)
     if (!(_leaves[k].lb > top))
