@@ -196,16 +196,24 @@ bool Search::Constant() const {
 
 // ---- descents ---------------------------------------------------------------------------------
 
+/// A pattern search with rotating directions (in units of the rectangle): the four directions
+/// of the current frame and its diagonals are polled; a success doubles the step, a failure
+/// halves it and turns the frame towards the progress made since the last turn, so that the
+/// search follows a valley that no fixed direction does (a kink across the axes).
 void Search::Compass(double& ioX, double& ioY, double& ioF) {
-  static const double dirs[8][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1},
-                                    {1, 1}, {-1, -1}, {1, -1}, {-1, 1}};
+  static const double dirs[8][2] = {{1, 0},  {-1, 0}, {0, 1},  {0, -1},
+                                    {1, 1},  {-1, -1}, {1, -1}, {-1, 1}};
+  const double ux = _wx > 0.0 ? _wx : 1.0, uy = _wy > 0.0 ? _wy : 1.0;
+  double ax = 1.0, ay = 0.0; // first axis of the frame (the second is its normal)
+  double anchorX = ioX, anchorY = ioY;
   double step = CompassFirstStep;
   long budget = CompassBudget;
   while (step >= CompassLastStep && budget > 0) {
     bool moved = false;
-    for (int k = 0; k < 8 && budget > 0; ++k) {
-      const double x = Clamp(ioX + dirs[k][0] * step * _wx, _i.low, _i.high);
-      const double y = Clamp(ioY + dirs[k][1] * step * _wy, _j.low, _j.high);
+    for (int k = 0; k < 8 && budget > 0 && !moved; ++k) {
+      const double du = dirs[k][0] * ax - dirs[k][1] * ay, dv = dirs[k][0] * ay + dirs[k][1] * ax;
+      const double x = Clamp(ioX + du * step * ux, _i.low, _i.high);
+      const double y = Clamp(ioY + dv * step * uy, _j.low, _j.high);
       if (x == ioX && y == ioY)
         continue;
       const double v = Value(x, y);
@@ -215,11 +223,21 @@ void Search::Compass(double& ioX, double& ioY, double& ioF) {
         ioY = y;
         ioF = v;
         moved = true;
-        break;
       }
     }
-    if (!moved)
-      step *= 0.5;
+    if (moved) {
+      step = std::fmin(2.0 * step, CompassFirstStep);
+      continue;
+    }
+    step *= 0.5;
+    const double px = (ioX - anchorX) / ux, py = (ioY - anchorY) / uy;
+    const double norm = std::sqrt(px * px + py * py);
+    if (norm > 0.0) {
+      ax = px / norm;
+      ay = py / norm;
+      anchorX = ioX;
+      anchorY = ioY;
+    }
   }
 }
 
@@ -243,7 +261,17 @@ void Search::Descend(double x, double y) {
   if (!std::isfinite(f))
     return;
   if (status == XelMathStatus::Done) {
-    // A minimum has no lower point around it (a saddle or a kink may stop the descent).
+    // A minimum has no lower point around it, and no slope along the free variables that a
+    // step of CheckRadius would turn into a change of value above the square root of the
+    // relative epsilon (a saddle or a kink may stop the descent; the slopes of difference
+    // formulas at a smooth minimum stay far below).
+    double gx = 0.0, gy = 0.0;
+    _f.Eval(x, y, XelMathOption::FirstDeriv, nullptr, &gx, &gy, nullptr, nullptr, nullptr);
+    const bool heldX = _wx == 0.0 || (x <= _i.low && gx > 0.0) || (x >= _i.high && gx < 0.0);
+    const bool heldY = _wy == 0.0 || (y <= _j.low && gy > 0.0) || (y >= _j.high && gy < 0.0);
+    const double slope = std::fabs(heldX ? 0.0 : gx * _wx) + std::fabs(heldY ? 0.0 : gy * _wy);
+    if (!(slope * CheckRadius <= Slack(f) + std::sqrt(_e) * (_s * _s + std::fabs(f))))
+      status = XelMathStatus::NotConverged;
     for (int k = 0; k < 8; ++k) {
       const double a = 0.7853981633974483 * k;
       const double px = Clamp(x + CheckRadius * _wx * std::cos(a), _i.low, _i.high);
