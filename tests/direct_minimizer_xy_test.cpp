@@ -172,6 +172,16 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
     EXPECT_EQ(MinimizeBy(*camel, kCases[0].box, found, &limList), 0);
     EXPECT_EQ(found.GetNumberOfPoints(), 2);
   }
+  // From a single first box (one start at its centre), the branch and bound alone finds
+  // every global minimum.
+  XelMathAttrIntegerValue oneX("SamplingPointsX", 1, 1), oneY("SamplingPointsY", 1, 1);
+  XelMathAttrList one(&oneX);
+  one.AddAttribute(&oneY);
+  for (const Case& c : kCases) {
+    EXPECT_EQ(MinimizeBy(*Make(c, true), c.box, found, &one), 0) << c.name;
+    for (const auto& p : c.global)
+      EXPECT_EQ(Hits(p, found), 1) << c.name << " from one box";
+  }
   // A constant: status 2 and the centre.
   const double three = 3.0;
   const XelMathPolynomXY cst(0, 0, &three);
