@@ -34,9 +34,10 @@ double Branin(double x, double y) {
 class BraninXY : public FnXY {
 public:
   BraninXY()
-      : FnXY(Branin, XY(2 * (y - kB * x * x + kC * x - 6) * (kC - 2 * kB * x) -
-                        10 * (1 - kT) * std::sin(x)),
-             XY(2 * (y - kB * x * x + kC * x - 6))) {}
+      : FnXY(
+            Branin,
+            XY(2 * (y - kB * x * x + kC * x - 6) * (kC - 2 * kB * x) - 10 * (1 - kT) * std::sin(x)),
+            XY(2 * (y - kB * x * x + kC * x - 6))) {}
   unsigned char IsOption(const long o) const override { return (o & ~(2L | 16L | 32L)) == 0; }
   using FnXY::Eval;
   using FnXY::EvalFirstDerivX;
@@ -54,7 +55,8 @@ public:
     const XelMathInterval d = IAdd(IScale(-2 * kB, I), XelMathInterval(kC, kC));
     return IAdd(IScale(2, IMul(Q(I, J), d)), IScale(-10 * (1 - kT), ISin(I.low, I.high)));
   }
-  XelMathInterval EvalFirstDerivY(const XelMathInterval& I, const XelMathInterval& J) const override {
+  XelMathInterval EvalFirstDerivY(const XelMathInterval& I,
+                                  const XelMathInterval& J) const override {
     return IScale(2, Q(I, J));
   }
 };
@@ -72,21 +74,50 @@ struct Case {
 
 const double k3 = 1.0 / 3;
 const std::vector<Case> kCases = {
-    {"six-hump camel", XY((4 - 2.1 * x * x + x * x * x * x / 3) * x * x + x * y + (4 * y * y - 4) * y * y),
-     6, 4, {0, 0, -4, 0, 4, 0, 1, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, -2.1, 0, 0, 0, 0,
-            0, 0, 0, 0, 0, k3, 0, 0, 0, 0},
-     {-3, 3, -2, 2}, {{0.0898420131003, -0.7126564030207}, {-0.0898420131003, 0.7126564030207}},
+    {"six-hump camel",
+     XY((4 - 2.1 * x * x + x * x * x * x / 3) * x * x + x * y + (4 * y * y - 4) * y * y),
+     6,
+     4,
+     {0, 0, -4,   0, 4, 0, 1, 0, 0, 0, 4, 0, 0,  0, 0, 0, 0, 0,
+      0, 0, -2.1, 0, 0, 0, 0, 0, 0, 0, 0, 0, k3, 0, 0, 0, 0},
+     {-3, 3, -2, 2},
+     {{0.0898420131003, -0.7126564030207}, {-0.0898420131003, 0.7126564030207}},
      -1.0316284534898774},
-    {"Himmelblau", XY((x * x + y - 11) * (x * x + y - 11) + (x + y * y - 7) * (x + y * y - 7)),
-     4, 4, {170, -22, -13, 0, 1, -14, 0, 2, 0, 0, -21, 2, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0},
+    {"Himmelblau",
+     XY((x * x + y - 11) * (x * x + y - 11) + (x + y * y - 7) * (x + y * y - 7)),
+     4,
+     4,
+     {170, -22, -13, 0, 1, -14, 0, 2, 0, 0, -21, 2, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0},
      {-5, 5, -5, 5},
-     {{3, 2}, {-2.805118086952745, 3.131312518250573}, {-3.779310253377747, -3.283185991286170},
-      {3.584428340330492, -1.848126526964404}}, 0},
-    {"Branin", Branin, -1, -1, {}, {-5, 10, 0, 15},
-     {{-kPi, 12.275}, {kPi, 2.275}, {3 * kPi, 2.475}}, 0.39788735772973816},
-    {"Rosenbrock", XY((1 - x) * (1 - x) + 100 * (y - x * x) * (y - x * x)),
-     4, 2, {1, 0, 100, -2, 0, 0, 1, -200, 0, 0, 0, 0, 100, 0, 0}, {-2, 2, -1, 3}, {{1, 1}}, 0},
-    {"edge", XY((x - 0.5) * (x - 0.5) + y), 2, 1, {0.25, 1, -1, 0, 1, 0}, {0, 1, 0, 1}, {{0.5, 0}}, 0},
+     {{3, 2},
+      {-2.805118086952745, 3.131312518250573},
+      {-3.779310253377747, -3.283185991286170},
+      {3.584428340330492, -1.848126526964404}},
+     0},
+    {"Branin",
+     Branin,
+     -1,
+     -1,
+     {},
+     {-5, 10, 0, 15},
+     {{-kPi, 12.275}, {kPi, 2.275}, {3 * kPi, 2.475}},
+     0.39788735772973816},
+    {"Rosenbrock",
+     XY((1 - x) * (1 - x) + 100 * (y - x * x) * (y - x * x)),
+     4,
+     2,
+     {1, 0, 100, -2, 0, 0, 1, -200, 0, 0, 0, 0, 100, 0, 0},
+     {-2, 2, -1, 3},
+     {{1, 1}},
+     0},
+    {"edge",
+     XY((x - 0.5) * (x - 0.5) + y),
+     2,
+     1,
+     {0.25, 1, -1, 0, 1, 0},
+     {0, 1, 0, 1},
+     {{0.5, 0}},
+     0},
     {"corner", XY((x - 2) * (x - 2) + y), 2, 1, {4, 1, -4, 0, 1, 0}, {0, 1, 0, 1}, {{1, 0}}, 1},
 };
 
@@ -99,8 +130,8 @@ std::unique_ptr<XelMathFunctionXY> Make(const Case& c, bool intervals) {
   return std::unique_ptr<XelMathFunctionXY>(new XelMathPolynomXY(c.dx, c.dy, c.coeffs.data()));
 }
 
-int MinimizeBy(const XelMathFunctionXY& f, const XelMathInterval2D& box, XelMathSetOfPointsND& found,
-        const XelMathAttrList* list) {
+int MinimizeBy(const XelMathFunctionXY& f, const XelMathInterval2D& box,
+               XelMathSetOfPointsND& found, const XelMathAttrList* list) {
   XelMathDirectMinimizerXY m(&f, DefaultTol());
   return m.Minimize(box, found, list);
 }
@@ -109,7 +140,8 @@ int MinimizeBy(const XelMathFunctionXY& f, const XelMathInterval2D& box, XelMath
 int Hits(const std::vector<double>& p, const XelMathSetOfPointsND& q) {
   int hits = 0;
   for (long k = 0; k < q.GetNumberOfPoints(); ++k)
-    hits += std::fabs(q.GetPoints()[2 * k] - p[0]) + std::fabs(q.GetPoints()[2 * k + 1] - p[1]) <= 1e-6;
+    hits +=
+        std::fabs(q.GetPoints()[2 * k] - p[0]) + std::fabs(q.GetPoints()[2 * k + 1] - p[1]) <= 1e-6;
   return hits;
 }
 
@@ -194,7 +226,8 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
     EXPECT_EQ(found.GetPoints()[1], -0.5);
   }
   // A ring of minima: points on it, in bounded work.
-  const double ring[] = {1, 0, -2, 0, 1, 0, 0, 0, 0, 0, -2, 0, 2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};
+  const double ring[] = {1, 0, -2, 0, 1, 0, 0, 0, 0, 0, -2, 0, 2,
+                         0, 0, 0,  0, 0, 0, 0, 1, 0, 0, 0,  0};
   const XelMathPolynomXY ringP(4, 4, ring);
   const FnXY ringF(XY((x * x + y * y - 1) * (x * x + y * y - 1)));
   for (const XelMathFunctionXY* f : {static_cast<const XelMathFunctionXY*>(&ringP),
@@ -219,7 +252,8 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
                    {"the XelMathSetOfPointsND", "2", "XelMathDirectMinimizerXY::Minimize"});
   XelMathAttrIntegerValue none("SamplingPointsX", 0, 1);
   XelMathAttrList noGrid(&none);
-  ExpectInputError([&] { MinimizeBy(cst, XelMathInterval2D(0, 1, 0, 1), found, &noGrid); }, 0x20004);
+  ExpectInputError([&] { MinimizeBy(cst, XelMathInterval2D(0, 1, 0, 1), found, &noGrid); },
+                   0x20004);
   EXPECT_EQ(MinimizeBy(cst, XelMathInterval2D(1, 0, 0, 1), found, nullptr), 4);
   EXPECT_EQ(MinimizeBy(cst, XelMathInterval2D(0, kInf, 0, 1), found, nullptr), 4);
 }

@@ -90,7 +90,9 @@ struct End {
 };
 
 /// Heap order of the work list: the lowest lower bound on top.
-bool BoxAbove(const Box& a, const Box& b) { return a.lb > b.lb; }
+bool BoxAbove(const Box& a, const Box& b) {
+  return a.lb > b.lb;
+}
 
 inline double Clamp(const double x, const double lo, const double hi) {
   return x < lo ? lo : (x > hi ? hi : x);
@@ -151,7 +153,9 @@ private:
   void BranchAndBound();
   void Direct();
   void DirectDivide(long iIndex);
-  double DirectValue(const Rect& iRect) { return Value(_i.low + iRect.cx * _wx, _j.low + iRect.cy * _wy); }
+  double DirectValue(const Rect& iRect) {
+    return Value(_i.low + iRect.cx * _wx, _j.low + iRect.cy * _wy);
+  }
   void Descend(double x, double y);
   void Compass(double& ioX, double& ioY, double& ioF);
   bool NoRidge(const End& a, const End& b);
@@ -201,8 +205,8 @@ bool Search::Constant() const {
 /// halves it and turns the frame towards the progress made since the last turn, so that the
 /// search follows a valley that no fixed direction does (a kink across the axes).
 void Search::Compass(double& ioX, double& ioY, double& ioF) {
-  static const double dirs[8][2] = {{1, 0},  {-1, 0}, {0, 1},  {0, -1},
-                                    {1, 1},  {-1, -1}, {1, -1}, {-1, 1}};
+  static const double dirs[8][2] = {{1, 0}, {-1, 0},  {0, 1},  {0, -1},
+                                    {1, 1}, {-1, -1}, {1, -1}, {-1, 1}};
   const double ux = _wx > 0.0 ? _wx : 1.0, uy = _wy > 0.0 ? _wy : 1.0;
   double ax = 1.0, ay = 0.0; // first axis of the frame (the second is its normal)
   double anchorX = ioX, anchorY = ioY;
@@ -363,8 +367,8 @@ bool Search::Bound(Box& ioBox) {
       _bestX = cx;
       _bestY = cy;
     }
-    const bool slopes = std::isfinite(Fx.low) && std::isfinite(Fx.high) &&
-                        std::isfinite(Fy.low) && std::isfinite(Fy.high);
+    const bool slopes = std::isfinite(Fx.low) && std::isfinite(Fx.high) && std::isfinite(Fy.low) &&
+                        std::isfinite(Fy.high);
     bool shrunk = false;
     if (slopes) {
       // One direction at a time: a box of width shrinks to the face the function decreases
@@ -511,7 +515,7 @@ void Search::BranchAndBound() {
 
 void Search::DirectDivide(const long iIndex) {
   Rect r = _rects[iIndex];
-  const bool ax = _wx > 0.0 && r.kx < MaxLevel, ay = _wy > 0.0 && r.ky < MaxLevel;
+  const bool ax = _wx > 0.0 && r.kx<MaxLevel, ay = _wy> 0.0 && r.ky < MaxLevel;
   if (!ax && !ay)
     return;
   const long k = ax && ay ? std::min(r.kx, r.ky) : (ax ? r.kx : r.ky);
@@ -564,7 +568,13 @@ void Search::Direct() {
   for (long a = 0; a < mx; ++a)
     for (long b = 0; b < my; ++b) {
       Rect r{_wx > 0.0 ? (double(a) + 0.5) / double(mx) : 0.0,
-             _wy > 0.0 ? (double(b) + 0.5) / double(my) : 0.0, 0, 0, 0.0, 0.0, 0.0, 0.0};
+             _wy > 0.0 ? (double(b) + 0.5) / double(my) : 0.0,
+             0,
+             0,
+             0.0,
+             0.0,
+             0.0,
+             0.0};
       r.SetLevels(kx, ky, _wx > 0.0, _wy > 0.0);
       r.f = DirectValue(r);
       _rects.Add(r);
@@ -608,7 +618,8 @@ void Search::Direct() {
       const long p = o[t];
       while (hull.GetSize() >= 2) {
         const long a = hull[hull.GetSize() - 2], b = hull[hull.GetSize() - 1];
-        const double cross = (size(b) - size(a)) * (g(p) - g(a)) - (g(b) - g(a)) * (size(p) - size(a));
+        const double cross =
+            (size(b) - size(a)) * (g(p) - g(a)) - (g(b) - g(a)) * (size(p) - size(a));
         if (cross > 0.0)
           break;
         hull.SetSize(hull.GetSize() - 1);
@@ -742,13 +753,17 @@ XelMathDirectMinimizerXY::XelMathDirectMinimizerXY(const XelMathFunctionXY* iFun
 
 XelMathDirectMinimizerXY::~XelMathDirectMinimizerXY() = default;
 
-long XelMathDirectMinimizerXY::GetDynamicMemoryBytes() const { return 0; }
+long XelMathDirectMinimizerXY::GetDynamicMemoryBytes() const {
+  return 0;
+}
 
 long XelMathDirectMinimizerXY::GetStaticMemoryBytes() const {
   return static_cast<long>(sizeof(XelMathDirectMinimizerXY));
 }
 
-void XelMathDirectMinimizerXY::SetOKScaleReviewed() { _scaleReviewed = 1; }
+void XelMathDirectMinimizerXY::SetOKScaleReviewed() {
+  _scaleReviewed = 1;
+}
 
 int XelMathDirectMinimizerXY::Minimize(const XelMathInterval2D& iDomain,
                                        XelMathSetOfPointsND& ioMinima,
