@@ -214,6 +214,15 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
     for (const auto& p : c.global)
       EXPECT_EQ(Hits(p, found), 1) << c.name << " from one box";
   }
+  // Without images, a narrow deep well away from the bowl's bottom is still the best.
+  const FnXY well(
+      XY(x * x + y * y - 2 * std::exp(-((x - 0.6) * (x - 0.6) + (y + 0.7) * (y + 0.7)) / 1e-3)));
+  XelMathAttrString absolute("AbsoluteExtremum", 1);
+  XelMathAttrList absList(&absolute);
+  EXPECT_EQ(MinimizeBy(well, XelMathInterval2D(-1, 1, -1, 1), found, &absList), 0);
+  ASSERT_EQ(found.GetNumberOfPoints(), 1);
+  EXPECT_NEAR(found.GetPoints()[0], 0.6, 0.01);
+  EXPECT_NEAR(found.GetPoints()[1], -0.7, 0.01);
   // A constant: status 2 and the centre.
   const double three = 3.0;
   const XelMathPolynomXY cst(0, 0, &three);

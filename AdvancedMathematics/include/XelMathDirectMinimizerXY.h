@@ -15,7 +15,8 @@
 //  - Otherwise a DIRECT search (dividing rectangles): the rectangle, in unit coordinates, is
 //    divided into thirds across its longest sides; at each iteration the rectangles picked
 //    are those on the lower right convex hull of (half-diagonal, value at the centre) that
-//    can still improve the best value by a relative 1e-4. A budget of evaluations bounds it.
+//    can still improve the best value by 1e-4 of its size plus a hundredth of the spread of
+//    the values. A budget of 4000 evaluations bounds it.
 // Either way, the regions left (touching leaf boxes, or rectangles whose centre is not above
 // any touching rectangle's) are polished by MinimizeNewton inside the rectangle (a projected
 // Newton descent that stops on the edges and corners); where it does not converge, or stops

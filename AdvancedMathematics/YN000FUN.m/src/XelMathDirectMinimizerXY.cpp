@@ -35,11 +35,14 @@ const long MaxSampling = 1024;
 /// Halvings between two descents from the best centre when it improves.
 const long DescentPeriod = 256;
 /// Rectangles of the DIRECT search (one evaluation each).
-const long DirectBudget = 2000;
+const long DirectBudget = 4000;
 /// Deepest division of a side in DIRECT (3^-20 of the side, below 1e-9).
 const long MaxLevel = 20;
-/// Least relative improvement that a rectangle picked by DIRECT must be able to bring.
+/// Least improvement that a rectangle picked by DIRECT must be able to bring, relative to the
+/// best value plus a hundredth of the spread of the values (without the spread a best value
+/// of 0 would keep the search on its own basin).
 const double DirectEpsilon = 1e-4;
+const double DirectSpreadRatio = 0.01;
 /// Regions polished by descents at most.
 const long MaxDescents = 64;
 /// Evaluations of one compass search, and its first and last steps (parts of the rectangle).
@@ -626,7 +629,7 @@ void Search::Direct() {
       }
       hull.Add(p);
     }
-    // Each hull rectangle that can improve fmin by a relative DirectEpsilon, with the ones of
+    // Each hull rectangle that can improve fmin by DirectEpsilon, with the ones of
     // its size and value.
     picked.SetSize(0);
     for (long h = 0; h < hull.GetSize(); ++h) {
@@ -634,7 +637,8 @@ void Search::Direct() {
       if (h + 1 < hull.GetSize()) {
         const long q = hull[h + 1];
         const double slope = (g(q) - g(p)) / (size(q) - size(p));
-        if (g(p) - slope * size(p) > fmin - DirectEpsilon * std::fabs(fmin))
+        if (g(p) - slope * size(p) >
+            fmin - DirectEpsilon * (std::fabs(fmin) + DirectSpreadRatio * (worst - fmin)))
           continue;
       }
       for (long t = 0; t < m; ++t)
