@@ -34,9 +34,10 @@ double Branin(double x, double y) {
 class BraninXY : public FnXY {
 public:
   BraninXY()
-      : FnXY(Branin, XY(2 * (y - kB * x * x + kC * x - 6) * (kC - 2 * kB * x) -
-                        10 * (1 - kT) * std::sin(x)),
-             XY(2 * (y - kB * x * x + kC * x - 6))) {}
+      : FnXY(
+            Branin,
+            XY(2 * (y - kB * x * x + kC * x - 6) * (kC - 2 * kB * x) - 10 * (1 - kT) * std::sin(x)),
+            XY(2 * (y - kB * x * x + kC * x - 6))) {}
   unsigned char IsOption(const long o) const override { return (o & ~(2L | 16L | 32L)) == 0; }
   using FnXY::Eval;
   using FnXY::EvalFirstDerivX;
@@ -54,7 +55,8 @@ public:
     const XelMathInterval d = IAdd(IScale(-2 * kB, I), XelMathInterval(kC, kC));
     return IAdd(IScale(2, IMul(Q(I, J), d)), IScale(-10 * (1 - kT), ISin(I.low, I.high)));
   }
-  XelMathInterval EvalFirstDerivY(const XelMathInterval& I, const XelMathInterval& J) const override {
+  XelMathInterval EvalFirstDerivY(const XelMathInterval& I,
+                                  const XelMathInterval& J) const override {
     return IScale(2, Q(I, J));
   }
 };
@@ -71,24 +73,28 @@ struct Case {
 };
 
 const double k3 = 1.0 / 3;
+// clang-format off
 const std::vector<Case> kCases = {
-    {"six-hump camel", XY((4 - 2.1 * x * x + x * x * x * x / 3) * x * x + x * y + (4 * y * y - 4) * y * y),
-     6, 4, {0, 0, -4, 0, 4, 0, 1, 0, 0, 0, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0, -2.1, 0, 0, 0, 0,
-            0, 0, 0, 0, 0, k3, 0, 0, 0, 0},
+    {"six-hump camel",
+     XY((4 - 2.1 * x * x + x * x * x * x / 3) * x * x + x * y + (4 * y * y - 4) * y * y), 6, 4,
+     {0, 0, -4, 0, 4,  0, 1, 0, 0, 0,  4, 0, 0, 0, 0,  0, 0, 0, 0, 0,  -2.1, 0, 0, 0, 0,
+      0, 0, 0, 0, 0,  k3, 0, 0, 0, 0},
      {-3, 3, -2, 2}, {{0.0898420131003, -0.7126564030207}, {-0.0898420131003, 0.7126564030207}},
      -1.0316284534898774},
-    {"Himmelblau", XY((x * x + y - 11) * (x * x + y - 11) + (x + y * y - 7) * (x + y * y - 7)),
-     4, 4, {170, -22, -13, 0, 1, -14, 0, 2, 0, 0, -21, 2, 0, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0},
+    {"Himmelblau", XY((x * x + y - 11) * (x * x + y - 11) + (x + y * y - 7) * (x + y * y - 7)), 4, 4,
+     {170, -22, -13, 0, 1,  -14, 0, 2, 0, 0,  -21, 2, 0, 0, 0,  0, 0, 0, 0, 0,  1, 0, 0, 0, 0},
      {-5, 5, -5, 5},
      {{3, 2}, {-2.805118086952745, 3.131312518250573}, {-3.779310253377747, -3.283185991286170},
       {3.584428340330492, -1.848126526964404}}, 0},
     {"Branin", Branin, -1, -1, {}, {-5, 10, 0, 15},
      {{-kPi, 12.275}, {kPi, 2.275}, {3 * kPi, 2.475}}, 0.39788735772973816},
-    {"Rosenbrock", XY((1 - x) * (1 - x) + 100 * (y - x * x) * (y - x * x)),
-     4, 2, {1, 0, 100, -2, 0, 0, 1, -200, 0, 0, 0, 0, 100, 0, 0}, {-2, 2, -1, 3}, {{1, 1}}, 0},
-    {"edge", XY((x - 0.5) * (x - 0.5) + y), 2, 1, {0.25, 1, -1, 0, 1, 0}, {0, 1, 0, 1}, {{0.5, 0}}, 0},
-    {"corner", XY((x - 2) * (x - 2) + y), 2, 1, {4, 1, -4, 0, 1, 0}, {0, 1, 0, 1}, {{1, 0}}, 1},
+    {"Rosenbrock", XY((1 - x) * (1 - x) + 100 * (y - x * x) * (y - x * x)), 4, 2,
+     {1, 0, 100,  -2, 0, 0,  1, -200, 0,  0, 0, 0,  100, 0, 0}, {-2, 2, -1, 3}, {{1, 1}}, 0},
+    {"edge", XY((x - 0.5) * (x - 0.5) + y), 2, 1, {0.25, 1,  -1, 0,  1, 0}, {0, 1, 0, 1},
+     {{0.5, 0}}, 0},
+    {"corner", XY((x - 2) * (x - 2) + y), 2, 1, {4, 1,  -4, 0,  1, 0}, {0, 1, 0, 1}, {{1, 0}}, 1},
 };
+// clang-format on
 
 // The function of a case by its method: polynomial or interval class, or values only.
 std::unique_ptr<XelMathFunctionXY> Make(const Case& c, bool intervals) {
@@ -99,8 +105,8 @@ std::unique_ptr<XelMathFunctionXY> Make(const Case& c, bool intervals) {
   return std::unique_ptr<XelMathFunctionXY>(new XelMathPolynomXY(c.dx, c.dy, c.coeffs.data()));
 }
 
-int MinimizeBy(const XelMathFunctionXY& f, const XelMathInterval2D& box, XelMathSetOfPointsND& found,
-        const XelMathAttrList* list) {
+int MinimizeBy(const XelMathFunctionXY& f, const XelMathInterval2D& box,
+               XelMathSetOfPointsND& found, const XelMathAttrList* list) {
   XelMathDirectMinimizerXY m(&f, DefaultTol());
   return m.Minimize(box, found, list);
 }
@@ -109,7 +115,8 @@ int MinimizeBy(const XelMathFunctionXY& f, const XelMathInterval2D& box, XelMath
 int Hits(const std::vector<double>& p, const XelMathSetOfPointsND& q) {
   int hits = 0;
   for (long k = 0; k < q.GetNumberOfPoints(); ++k)
-    hits += std::fabs(q.GetPoints()[2 * k] - p[0]) + std::fabs(q.GetPoints()[2 * k + 1] - p[1]) <= 1e-6;
+    hits +=
+        std::fabs(q.GetPoints()[2 * k] - p[0]) + std::fabs(q.GetPoints()[2 * k + 1] - p[1]) <= 1e-6;
   return hits;
 }
 
@@ -155,6 +162,9 @@ TEST(DirectMinimizerXY, PublishedFunctionsByBothMethodsAndModes) {
       const bool inside = std::string(c.name) != "edge" && std::string(c.name) != "corner";
       for (const auto& q : c.global)
         EXPECT_EQ(Hits(q, found), inside ? 1 : 0) << what << " (interior)";
+      if (!inside) {
+        EXPECT_EQ(found.GetNumberOfPoints(), 0) << what << " (interior)";
+      }
     }
   EXPECT_EQ(LiveBlocks(), live);
 }
@@ -169,6 +179,25 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
     EXPECT_EQ(MinimizeBy(*camel, kCases[0].box, found, &limList), 0);
     EXPECT_EQ(found.GetNumberOfPoints(), 2);
   }
+  // From a single first box (one start at its centre), the branch and bound alone finds
+  // every global minimum.
+  XelMathAttrIntegerValue oneX("SamplingPointsX", 1, 1), oneY("SamplingPointsY", 1, 1);
+  XelMathAttrList one(&oneX);
+  one.AddAttribute(&oneY);
+  for (const Case& c : kCases) {
+    EXPECT_EQ(MinimizeBy(*Make(c, true), c.box, found, &one), 0) << c.name;
+    for (const auto& p : c.global)
+      EXPECT_EQ(Hits(p, found), 1) << c.name << " from one box";
+  }
+  // Without images, a narrow deep well away from the bowl's bottom is still the best.
+  const FnXY well(
+      XY(x * x + y * y - 2 * std::exp(-((x - 0.6) * (x - 0.6) + (y + 0.7) * (y + 0.7)) / 1e-3)));
+  XelMathAttrString absolute("AbsoluteExtremum", 1);
+  XelMathAttrList absList(&absolute);
+  EXPECT_EQ(MinimizeBy(well, XelMathInterval2D(-1, 1, -1, 1), found, &absList), 0);
+  ASSERT_EQ(found.GetNumberOfPoints(), 1);
+  EXPECT_NEAR(found.GetPoints()[0], 0.6, 0.01);
+  EXPECT_NEAR(found.GetPoints()[1], -0.7, 0.01);
   // A constant: status 2 and the centre.
   const double three = 3.0;
   const XelMathPolynomXY cst(0, 0, &three);
@@ -181,7 +210,8 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
     EXPECT_EQ(found.GetPoints()[1], -0.5);
   }
   // A ring of minima: points on it, in bounded work.
-  const double ring[] = {1, 0, -2, 0, 1, 0, 0, 0, 0, 0, -2, 0, 2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0, 0};
+  const double ring[] = {1, 0, -2, 0, 1, 0, 0, 0, 0, 0, -2, 0, 2,
+                         0, 0, 0,  0, 0, 0, 0, 1, 0, 0, 0,  0};
   const XelMathPolynomXY ringP(4, 4, ring);
   const FnXY ringF(XY((x * x + y * y - 1) * (x * x + y * y - 1)));
   for (const XelMathFunctionXY* f : {static_cast<const XelMathFunctionXY*>(&ringP),
@@ -206,7 +236,8 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
                    {"the XelMathSetOfPointsND", "2", "XelMathDirectMinimizerXY::Minimize"});
   XelMathAttrIntegerValue none("SamplingPointsX", 0, 1);
   XelMathAttrList noGrid(&none);
-  ExpectInputError([&] { MinimizeBy(cst, XelMathInterval2D(0, 1, 0, 1), found, &noGrid); }, 0x20004);
+  ExpectInputError([&] { MinimizeBy(cst, XelMathInterval2D(0, 1, 0, 1), found, &noGrid); },
+                   0x20004);
   EXPECT_EQ(MinimizeBy(cst, XelMathInterval2D(1, 0, 0, 1), found, nullptr), 4);
   EXPECT_EQ(MinimizeBy(cst, XelMathInterval2D(0, kInf, 0, 1), found, nullptr), 4);
 }

@@ -15,14 +15,18 @@
 //  - Otherwise a DIRECT search (dividing rectangles): the rectangle, in unit coordinates, is
 //    divided into thirds across its longest sides; at each iteration the rectangles picked
 //    are those on the lower right convex hull of (half-diagonal, value at the centre) that
-//    can still improve the best value by a relative 1e-4. A budget of evaluations bounds it.
+//    can still improve the best value by 1e-4 of its size plus a hundredth of the spread of
+//    the values. A budget of 4000 evaluations bounds it.
 // Either way, the regions left (touching leaf boxes, or rectangles whose centre is not above
 // any touching rectangle's) are polished by MinimizeNewton inside the rectangle (a projected
-// Newton descent that stops on the edges and corners); where it does not converge a compass
-// search takes over. Two minima are one when |du| + |dv| <= R (root resolution of the
-// tolerance) or when no ridge rises between them (no point of the segment that joins them is
-// above both). Every minimum whose value is that of the best one (within the relative
-// epsilon) is reported, once each; values that are not numbers count as +infinity.
+// Newton descent that stops on the edges and corners); where it does not converge, or stops
+// on a slope (a kink), a pattern search whose frame turns with the progress takes over. The
+// centres of the first partition that no neighbour is below start descents too (only the
+// best one in absolute mode). Two minima are one when |du| + |dv| <= R (root resolution of
+// the tolerance) or when no ridge rises between them (no point of the segment that joins
+// them is above both). Every minimum whose value is that of the best one (within the
+// relative epsilon) is reported, once each, and, unless "AbsoluteExtremum" is given, every
+// other minimum the descents met; values that are not numbers count as +infinity.
 //
 // Options (keys of XelMathAttrKeys.h):
 //  - "AbsoluteExtremum" (presence): only the best minimum;
@@ -33,8 +37,9 @@
 //    lies in a range this wide (default C^2 S^2, the square of the length resolution of the
 //    tolerance, plus the relative epsilon times the largest value);
 //  - "SamplingPointsX", "SamplingPointsY" (XelMathAttrIntegerValue, 1 to 1024): the first
-//    partition of the rectangle (boxes of the branch and bound, default 16 x 16; DIRECT rounds
-//    it up to a power of 3, default 1 x 1); other values raise XelMathInputError 0x20004.
+//    partition of the rectangle (boxes of the branch and bound, default 16 x 16; DIRECT
+//    rounds it up to a power of 3, at most 729, default 1 x 1); other values raise
+//    XelMathInputError 0x20004.
 //
 // Status: 0 done (the set may be empty: no minimum admitted by the options, or no value that
 // is a number), 2 the function is constant on the rectangle (its centre is reported, unless

@@ -35,11 +35,14 @@ const long MaxSampling = 1024;
 /// Halvings between two descents from the best centre when it improves.
 const long DescentPeriod = 256;
 /// Rectangles of the DIRECT search (one evaluation each).
-const long DirectBudget = 2000;
+const long DirectBudget = 4000;
 /// Deepest division of a side in DIRECT (3^-20 of the side, below 1e-9).
 const long MaxLevel = 20;
-/// Least relative improvement that a rectangle picked by DIRECT must be able to bring.
+/// Least improvement that a rectangle picked by DIRECT must be able to bring, relative to the
+/// best value plus a hundredth of the spread of the values (without the spread a best value
+/// of 0 would keep the search on its own basin).
 const double DirectEpsilon = 1e-4;
+const double DirectSpreadRatio = 0.01;
 /// Regions polished by descents at most.
 const long MaxDescents = 64;
 /// Evaluations of one compass search, and its first and last steps (parts of the rectangle).
@@ -90,7 +93,9 @@ struct End {
 };
 
 /// Heap order of the work list: the lowest lower bound on top.
-bool BoxAbove(const Box& a, const Box& b) { return a.lb > b.lb; }
+bool BoxAbove(const Box& a, const Box& b) {
+  return a.lb > b.lb;
+}
 
 inline double Clamp(const double x, const double lo, const double hi) {
   return x < lo ? lo : (x > hi ? hi : x);
@@ -134,10 +139,14 @@ public:
 
 private:
   double Value(double x, double y);
+  /// What two values of the function near iValue may differ by and still be equal.
   double Slack(const double iValue) const {
     const double cst = constantGiven ? constantTolerance : _tol.GetSquareLengthResolution();
-    return cst + _e * (_s * _s + std::fabs(iValue)) + Rounding * _size;
+    return cst + _e * (_s * _s + std::fabs(iValue)) + Rounding * std::fabs(iValue);
   }
+  /// The same, also allowing for the rounding of values computed from terms as large as the
+  /// largest value seen (for the lower bounds of the boxes).
+  double BoundSlack(const double iValue) const { return Slack(iValue) + Rounding * _size; }
   bool OnBoundary(const double x, const double y) const {
     return x - _i.low <= _r || _i.high - x <= _r || y - _j.low <= _r || _j.high - y <= _r;
   }
@@ -147,7 +156,9 @@ private:
   void BranchAndBound();
   void Direct();
   void DirectDivide(long iIndex);
-  double DirectValue(const Rect& iRect) { return Value(_i.low + iRect.cx * _wx, _j.low + iRect.cy * _wy); }
+  double DirectValue(const Rect& iRect) {
+    return Value(_i.low + iRect.cx * _wx, _j.low + iRect.cy * _wy);
+  }
   void Descend(double x, double y);
   void Compass(double& ioX, double& ioY, double& ioF);
   bool NoRidge(const End& a, const End& b);
@@ -192,16 +203,24 @@ bool Search::Constant() const {
 
 // ---- descents ---------------------------------------------------------------------------------
 
+/// A pattern search with rotating directions (in units of the rectangle): the four directions
+/// of the current frame and its diagonals are polled; a success doubles the step, a failure
+/// halves it and turns the frame towards the progress made since the last turn, so that the
+/// search follows a valley that no fixed direction does (a kink across the axes).
 void Search::Compass(double& ioX, double& ioY, double& ioF) {
-  static const double dirs[8][2] = {{1, 0}, {-1, 0}, {0, 1}, {0, -1},
+  static const double dirs[8][2] = {{1, 0}, {-1, 0},  {0, 1},  {0, -1},
                                     {1, 1}, {-1, -1}, {1, -1}, {-1, 1}};
+  const double ux = _wx > 0.0 ? _wx : 1.0, uy = _wy > 0.0 ? _wy : 1.0;
+  double ax = 1.0, ay = 0.0; // first axis of the frame (the second is its normal)
+  double anchorX = ioX, anchorY = ioY;
   double step = CompassFirstStep;
   long budget = CompassBudget;
   while (step >= CompassLastStep && budget > 0) {
     bool moved = false;
-    for (int k = 0; k < 8 && budget > 0; ++k) {
-      const double x = Clamp(ioX + dirs[k][0] * step * _wx, _i.low, _i.high);
-      const double y = Clamp(ioY + dirs[k][1] * step * _wy, _j.low, _j.high);
+    for (int k = 0; k < 8 && budget > 0 && !moved; ++k) {
+      const double du = dirs[k][0] * ax - dirs[k][1] * ay, dv = dirs[k][0] * ay + dirs[k][1] * ax;
+      const double x = Clamp(ioX + du * step * ux, _i.low, _i.high);
+      const double y = Clamp(ioY + dv * step * uy, _j.low, _j.high);
       if (x == ioX && y == ioY)
         continue;
       const double v = Value(x, y);
@@ -211,11 +230,21 @@ void Search::Compass(double& ioX, double& ioY, double& ioF) {
         ioY = y;
         ioF = v;
         moved = true;
-        break;
       }
     }
-    if (!moved)
-      step *= 0.5;
+    if (moved) {
+      step = std::fmin(2.0 * step, CompassFirstStep);
+      continue;
+    }
+    step *= 0.5;
+    const double px = (ioX - anchorX) / ux, py = (ioY - anchorY) / uy;
+    const double norm = std::sqrt(px * px + py * py);
+    if (norm > 0.0) {
+      ax = px / norm;
+      ay = py / norm;
+      anchorX = ioX;
+      anchorY = ioY;
+    }
   }
 }
 
@@ -239,7 +268,17 @@ void Search::Descend(double x, double y) {
   if (!std::isfinite(f))
     return;
   if (status == XelMathStatus::Done) {
-    // A minimum has no lower point around it (a saddle or a kink may stop the descent).
+    // A minimum has no lower point around it, and no slope along the free variables that a
+    // step of CheckRadius would turn into a change of value above the square root of the
+    // relative epsilon (a saddle or a kink may stop the descent; the slopes of difference
+    // formulas at a smooth minimum stay far below).
+    double gx = 0.0, gy = 0.0;
+    _f.Eval(x, y, XelMathOption::FirstDeriv, nullptr, &gx, &gy, nullptr, nullptr, nullptr);
+    const bool heldX = _wx == 0.0 || (x <= _i.low && gx > 0.0) || (x >= _i.high && gx < 0.0);
+    const bool heldY = _wy == 0.0 || (y <= _j.low && gy > 0.0) || (y >= _j.high && gy < 0.0);
+    const double slope = std::fabs(heldX ? 0.0 : gx * _wx) + std::fabs(heldY ? 0.0 : gy * _wy);
+    if (!(slope * CheckRadius <= Slack(f) + std::sqrt(_e) * (_s * _s + std::fabs(f))))
+      status = XelMathStatus::NotConverged;
     for (int k = 0; k < 8; ++k) {
       const double a = 0.7853981633974483 * k;
       const double px = Clamp(x + CheckRadius * _wx * std::cos(a), _i.low, _i.high);
@@ -331,8 +370,8 @@ bool Search::Bound(Box& ioBox) {
       _bestX = cx;
       _bestY = cy;
     }
-    const bool slopes = std::isfinite(Fx.low) && std::isfinite(Fx.high) &&
-                        std::isfinite(Fy.low) && std::isfinite(Fy.high);
+    const bool slopes = std::isfinite(Fx.low) && std::isfinite(Fx.high) && std::isfinite(Fy.low) &&
+                        std::isfinite(Fy.high);
     bool shrunk = false;
     if (slopes) {
       // One direction at a time: a box of width shrinks to the face the function decreases
@@ -400,7 +439,7 @@ void Search::BranchAndBound() {
     std::pop_heap(heap.Data(), heap.Data() + heap.GetSize(), BoxAbove);
     Box box = heap[heap.GetSize() - 1];
     heap.SetSize(heap.GetSize() - 1);
-    if (box.lb > _best + Slack(_best))
+    if (box.lb > _best + BoundSlack(_best))
       break; // every box left is above too
     const double rx = _wx > 0.0 ? (box.xh - box.xl) / _wx : 0.0;
     const double ry = _wy > 0.0 ? (box.yh - box.yl) / _wy : 0.0;
@@ -426,7 +465,7 @@ void Search::BranchAndBound() {
 
   // The leaves that may still hold a best minimum, by regions of touching boxes: a descent
   // from the lowest centre of each region, lowest regions first.
-  const double top = _best + Slack(_best);
+  const double top = _best + BoundSlack(_best);
   long n = 0;
   for (long k = 0; k < _leaves.GetSize(); ++k)
     if (!(_leaves[k].lb > top))
@@ -479,7 +518,7 @@ void Search::BranchAndBound() {
 
 void Search::DirectDivide(const long iIndex) {
   Rect r = _rects[iIndex];
-  const bool ax = _wx > 0.0 && r.kx < MaxLevel, ay = _wy > 0.0 && r.ky < MaxLevel;
+  const bool ax = _wx > 0.0 && r.kx<MaxLevel, ay = _wy> 0.0 && r.ky < MaxLevel;
   if (!ax && !ay)
     return;
   const long k = ax && ay ? std::min(r.kx, r.ky) : (ax ? r.kx : r.ky);
@@ -532,7 +571,13 @@ void Search::Direct() {
   for (long a = 0; a < mx; ++a)
     for (long b = 0; b < my; ++b) {
       Rect r{_wx > 0.0 ? (double(a) + 0.5) / double(mx) : 0.0,
-             _wy > 0.0 ? (double(b) + 0.5) / double(my) : 0.0, 0, 0, 0.0, 0.0, 0.0, 0.0};
+             _wy > 0.0 ? (double(b) + 0.5) / double(my) : 0.0,
+             0,
+             0,
+             0.0,
+             0.0,
+             0.0,
+             0.0};
       r.SetLevels(kx, ky, _wx > 0.0, _wy > 0.0);
       r.f = DirectValue(r);
       _rects.Add(r);
@@ -576,14 +621,15 @@ void Search::Direct() {
       const long p = o[t];
       while (hull.GetSize() >= 2) {
         const long a = hull[hull.GetSize() - 2], b = hull[hull.GetSize() - 1];
-        const double cross = (size(b) - size(a)) * (g(p) - g(a)) - (g(b) - g(a)) * (size(p) - size(a));
+        const double cross =
+            (size(b) - size(a)) * (g(p) - g(a)) - (g(b) - g(a)) * (size(p) - size(a));
         if (cross > 0.0)
           break;
         hull.SetSize(hull.GetSize() - 1);
       }
       hull.Add(p);
     }
-    // Each hull rectangle that can improve fmin by a relative DirectEpsilon, with the ones of
+    // Each hull rectangle that can improve fmin by DirectEpsilon, with the ones of
     // its size and value.
     picked.SetSize(0);
     for (long h = 0; h < hull.GetSize(); ++h) {
@@ -591,7 +637,8 @@ void Search::Direct() {
       if (h + 1 < hull.GetSize()) {
         const long q = hull[h + 1];
         const double slope = (g(q) - g(p)) / (size(q) - size(p));
-        if (g(p) - slope * size(p) > fmin - DirectEpsilon * std::fabs(fmin))
+        if (g(p) - slope * size(p) >
+            fmin - DirectEpsilon * (std::fabs(fmin) + DirectSpreadRatio * (worst - fmin)))
           continue;
       }
       for (long t = 0; t < m; ++t)
@@ -710,13 +757,17 @@ XelMathDirectMinimizerXY::XelMathDirectMinimizerXY(const XelMathFunctionXY* iFun
 
 XelMathDirectMinimizerXY::~XelMathDirectMinimizerXY() = default;
 
-long XelMathDirectMinimizerXY::GetDynamicMemoryBytes() const { return 0; }
+long XelMathDirectMinimizerXY::GetDynamicMemoryBytes() const {
+  return 0;
+}
 
 long XelMathDirectMinimizerXY::GetStaticMemoryBytes() const {
   return static_cast<long>(sizeof(XelMathDirectMinimizerXY));
 }
 
-void XelMathDirectMinimizerXY::SetOKScaleReviewed() { _scaleReviewed = 1; }
+void XelMathDirectMinimizerXY::SetOKScaleReviewed() {
+  _scaleReviewed = 1;
+}
 
 int XelMathDirectMinimizerXY::Minimize(const XelMathInterval2D& iDomain,
                                        XelMathSetOfPointsND& ioMinima,
