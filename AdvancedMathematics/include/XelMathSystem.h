@@ -242,10 +242,8 @@ private:
   int _scaleOptionSet;
   const XelTolerance& _tolerance;
   double* _interSol;
-  // Search state beyond the above: the grid counts of the solve (for the subdivision of
-  // cells), cells examined in this solve, whether easy mode was set in this solve, and the
-  // tolerance's values read at each solve.
-  const long* _sampling;
+  // Search state beyond the above: cells examined in this solve, whether easy mode was set
+  // in this solve, and the tolerance's values read at each solve.
   long _work;
   int _easySet;
   double _absRes, _sqLengthRes, _paramRes, _relEps;

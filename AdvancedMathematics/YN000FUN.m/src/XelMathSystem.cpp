@@ -38,7 +38,7 @@ const long MaxSampling = 4096;
 const long MaxSolveDimension = 20;
 /// Deepest recursion of the cell search and the number of cells one solve may examine.
 const long MaxDepth = 40;
-const long MaxWork = 40000;
+const long MaxWork = 100000;
 /// Depth until which cells holding a NaN corner are subdivided (then dropped).
 const long NaNDepth = 3;
 /// Steps of the descent searching a sign change, of the edge bisection, and of the
@@ -148,8 +148,7 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _cornerValues(nullptr), _cornerJacobians(nullptr), _suspectWidth(0.0), _singularLevel(4),
       _depth(0), _callCount(0), _easySolver(0), _verySuspectCoeffs(nullptr),
       _scaleFactorsX(nullptr), _scaleFactorsF(nullptr), _isScaled(0), _scaleOption(1, 1),
-      _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _sampling(nullptr), _work(0),
-      _easySet(0) {
+      _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _easySet(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
   _epsSol = _relativeEpsSol * _absRes;
@@ -708,8 +707,6 @@ int XelMathSystem::FSolve(const XelMathIntervalND& iBox, const long* iCounts) {
   auto release = XelMathMakeOnExit([this] { ReleaseFillArrays(); });
   for (long k = 0; k < n; ++k)
     _counts[k] = 2;
-  _sampling = iCounts;
-  auto sampling = XelMathMakeOnExit([this] { _sampling = nullptr; });
   if (_suspectWidth <= 0.0)
     _suspectWidth = 0.005 * MaxWidth(iBox);
   return DSolve(iBox, iCounts, nullptr);
@@ -942,7 +939,8 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
           return -2;
         return r;
       }
-      return _sampling ? (DSolve(iCell, _sampling, nullptr) == -2 ? -2 : 1) : Subdivide(iCell, 3);
+      // Halving every side: 2^N sub-cells, whatever the sampling of the solve.
+      return Subdivide(iCell, 3);
     }
   }
   // At most one solution in the cell: Newton from the centre, then from the best corner.
