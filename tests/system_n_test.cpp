@@ -148,49 +148,80 @@ TEST(SystemN, ClosedFormBattery) {
       f[k] = x[k] * x[k] - 0.25;
   };
   const std::vector<Case> cases = {
-      {"cubic N=1", 1, [](const double* x, double* f) { f[0] = x[0] * x[0] * x[0] - x[0]; },
-       Cube(1, -2, 2), {{-1}, {0}, {1}}, 0, 1e-9},
-      {"sine N=1", 1, [](const double* x, double* f) { f[0] = std::sin(5 * x[0]); },
-       Cube(1, 0.1, 3), {{pi / 5}, {2 * pi / 5}, {3 * pi / 5}, {4 * pi / 5}}, 0, 1e-9},
-      {"circle and line", 2,
+      {"cubic N=1",
+       1,
+       [](const double* x, double* f) { f[0] = x[0] * x[0] * x[0] - x[0]; },
+       Cube(1, -2, 2),
+       {{-1}, {0}, {1}},
+       0,
+       1e-9},
+      {"sine N=1",
+       1,
+       [](const double* x, double* f) { f[0] = std::sin(5 * x[0]); },
+       Cube(1, 0.1, 3),
+       {{pi / 5}, {2 * pi / 5}, {3 * pi / 5}, {4 * pi / 5}},
+       0,
+       1e-9},
+      {"circle and line",
+       2,
        [](const double* x, double* f) {
          f[0] = x[0] * x[0] + x[1] * x[1] - 1;
          f[1] = x[1] - x[0];
        },
-       Cube(2, -2, 2), {{r, r}, {-r, -r}}, 0, 1e-9},
+       Cube(2, -2, 2),
+       {{r, r}, {-r, -r}},
+       0,
+       1e-9},
       {"two circles of the cylinder", 3, SphereCylinderPlane(0, 0.5, 0.1), Cube(3, -2.5, 2.5),
        CircleLine(0.5, 0.1, {s3, -s3}), 0, 1e-8},
       {"one circle in the box", 3, SphereCylinderPlane(2, -1.5, 0.2),
        Box({{-2, 2}, {-2, 2}, {0, 2}}), CircleLine(-1.5, 0.2, {2 - s3}), 0, 1e-8},
       {"plane through the axis", 3, SphereCylinderPlane(0, 0, 0), Cube(3, -2.2, 2.1),
        CircleLine(0, 0, {s3, -s3}), 0, 1e-8},
-      {"tangent plane: double solutions", 3, SphereCylinderPlane(0, 0, 1), Cube(3, -2.3, 2.2),
-       {{0, 1, s3}, {0, 1, -s3}}, 0, 1e-5},
+      {"tangent plane: double solutions",
+       3,
+       SphereCylinderPlane(0, 0, 1),
+       Cube(3, -2.3, 2.2),
+       {{0, 1, s3}, {0, 1, -s3}},
+       0,
+       1e-5},
       {"near miss", 3, SphereCylinderPlane(0, 0, 1.001), Cube(3, -2.3, 2.2), {}, 0, 1e-5},
       {"squares N=3, off the grid", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 0, 1e-9},
       {"squares N=3, on grid nodes", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 5, 1e-9},
       {"squares N=4, on grid nodes", 4, quarter4, Cube(4, -1, 1), Signs(4, 0.5), 5, 1e-9},
       {"squares N=3, corner of the box", 3, quarter, Cube(3, 0.5, 1), {{0.5, 0.5, 0.5}}, 0, 1e-9},
-      {"squares N=3, on faces", 3, quarter, Box({{-0.5, 1}, {-1, 0.5}, {-0.5, 0.5}}),
-       Signs(3, 0.5), 0, 1e-9},
-      {"two close solutions", 2,
+      {"squares N=3, on faces", 3, quarter, Box({{-0.5, 1}, {-1, 0.5}, {-0.5, 0.5}}), Signs(3, 0.5),
+       0, 1e-9},
+      {"two close solutions",
+       2,
        [](const double* x, double* f) {
          f[0] = (x[0] - 0.3) * (x[0] - 0.301);
          f[1] = x[1] - 0.2;
        },
-       Cube(2, -1, 1), {{0.3, 0.2}, {0.301, 0.2}}, 0, 1e-7},
-      {"closer than the merge window", 2,
+       Cube(2, -1, 1),
+       {{0.3, 0.2}, {0.301, 0.2}},
+       0,
+       1e-7},
+      {"closer than the merge window",
+       2,
        [](const double* x, double* f) {
          f[0] = (x[0] - 0.3) * (x[0] - 0.30005);
          f[1] = x[1] - 0.2;
        },
-       Cube(2, -1, 1), {{0.3, 0.2}, {0.30005, 0.2}}, 0, 1e-8},
-      {"undefined half box", 2,
+       Cube(2, -1, 1),
+       {{0.3, 0.2}, {0.30005, 0.2}},
+       0,
+       1e-8},
+      {"undefined half box",
+       2,
        [](const double* x, double* f) {
          f[0] = std::sqrt(x[0]) - 0.5;
          f[1] = x[1] - 0.1;
        },
-       Cube(2, -1, 1), {{0.25, 0.1}}, 0, 1e-9},
+       Cube(2, -1, 1),
+       {{0.25, 0.1}},
+       0,
+       1e-9},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -226,8 +257,8 @@ TEST(SystemN, OptionsAndScalingKeepTheSolutions) {
   XelMathAttrString easy(AttrSystemEasySolver, 1);
   const long counts[3] = {4, 7, 9};
   XelMathAttrPointerValue sampling(AttrSystemSamplingPoints, counts, 1);
-  for (const XelMathAttribute* a : std::vector<const XelMathAttribute*>{
-           nullptr, &none, &easy, &sampling}) {
+  for (const XelMathAttribute* a :
+       std::vector<const XelMathAttribute*>{nullptr, &none, &easy, &sampling}) {
     XelMathAttrList attrs;
     if (a)
       attrs.AddAttribute(a);
@@ -245,7 +276,6 @@ TEST(SystemN, OptionsAndScalingKeepTheSolutions) {
   XelMathAttrScaleOption option(3, pf, 3, px, 0, nullptr);
   XelMathAttrList attrs;
   attrs.AddAttribute(&option);
-  FnSystem s(3, SphereCylinderPlane(0, 0.5, 100), nullptr, scaled, &attrs);
   const double k = 1000.0;
   const FnN big = [k](const double* x, double* v) {
     v[0] = x[0] * x[0] + x[1] * x[1] + x[2] * x[2] - 4 * k * k;
