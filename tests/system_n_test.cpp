@@ -364,6 +364,42 @@ TEST(SystemN, StatusesAndErrors) {
   EXPECT_EQ(status, 0);
 }
 
+// The default derivatives (centred differences of the values) against the closed forms of
+// f = (x^2 y + sin z, x y z) at a few points.
+TEST(SystemN, DefaultDerivatives) {
+  FnSystem s(3, [](const double* x, double* f) {
+    f[0] = x[0] * x[0] * x[1] + std::sin(x[2]);
+    f[1] = x[0] * x[1] * x[2];
+    f[2] = 0.0;
+  });
+  for (const Pt& p : std::vector<Pt>{{0.3, -1.2, 0.7}, {2.0, 0.5, -3.0}}) {
+    const double x = p[0], y = p[1], z = p[2];
+    const double d1[2][3] = {{2 * x * y, x * x, std::cos(z)}, {y * z, x * z, x * y}};
+    const double d2[2][3][3] = {{{2 * y, 2 * x, 0}, {2 * x, 0, 0}, {0, 0, -std::sin(z)}},
+                                {{0, z, y}, {z, 0, x}, {y, x, 0}}};
+    for (long i = 0; i < 2; ++i)
+      for (long j = 0; j < 3; ++j) {
+        EXPECT_NEAR(s.EvalFirstDerivEquation(i, j, p.data()), d1[i][j], 1e-8);
+        for (long k = 0; k < 3; ++k)
+          EXPECT_NEAR(s.EvalSecondDerivEquation(i, j, k, p.data()), d2[i][j][k], 1e-5);
+      }
+  }
+  ExpectInputError([&] { s.EvalEquation(3, Pt{0, 0, 0}.data()); }, 0x20007);
+}
+
+// Two solutions in one cell of a 2-node grid: the derivative tests split the cell and find
+// both; without singular treatment the cell, of one sign at its corners, is dropped.
+TEST(SystemN, SuspectCellNeedsTheDerivativeTests) {
+  FnSystem s(1, [](const double* x, double* f) { f[0] = (x[0] - 0.4) * (x[0] - 0.45); });
+  XelMathAttrIntegerValue two(AttrSystemSamplingPoints, 2, 1);
+  XelMathAttrString none(AttrSystemNoSingularityTreatment, 1);
+  XelMathAttrList attrs(&two), light(&two);
+  light.AddAttribute(&none);
+  int status = -1;
+  ExpectSolutions(Solve(s, Cube(1, 0, 1), status, &attrs), {{0.4}, {0.45}}, 1e-9);
+  EXPECT_TRUE(Solve(s, Cube(1, 0, 1), status, &light).empty());
+}
+
 // Corner c of a cell takes the upper node in dimension k exactly when bit N - 1 - k is set.
 TEST(SystemN, CornersOfAGridCell) {
   FnSystem s(3, [](const double*, double* f) { f[0] = f[1] = f[2] = 0; });

@@ -23,7 +23,9 @@ using namespace XelMathSystemSearch;
 
 int XelMathSystem::TreatSuspectHyperCube(const long i, const XelMathIntervalND& iCell,
                                          const double* iCorner, const double* iGradients) {
-  if (MaxWidth(iCell) > _suspectWidth && _depth < _singularLevel)
+  // Split while the sub-cells are still sampled with gradients (depth < singularLevel),
+  // where the same test can be made on them.
+  if (MaxWidth(iCell) > _suspectWidth && _depth + 1 < _singularLevel)
     return Subdivide(iCell, 3);
   if ((iGradients && TryChangeSignOnEdge(i, iCell, iCorner, iGradients)) ||
       TryChangeSignInHyperCube(i, iCell, iCorner))
