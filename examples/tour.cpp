@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     TourMinimaXY();
     TourGeneticOptimizer();
     TourPixels();
+    TourSystemsN();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

@@ -8,9 +8,7 @@
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSystem.h"
 #include "XelTolerance.h"
-
-/// Systems of N equations: the points common to a sphere, a cylinder and a plane.
-void TourSystemsN();
+#include "tour_sections.h"
 
 namespace {
 

@@ -49,3 +49,7 @@ void TourGeneticOptimizer();
 /// Grid of pixels: labelled lines, circles and arcs rasterised, a region filled and its
 /// bounding labels and corners; writes the grid as a PGM image.
 void TourPixels();
+
+/// Systems of N equations: every intersection of a sphere, a cylinder and a plane in a box,
+/// including double solutions reported once.
+void TourSystemsN();

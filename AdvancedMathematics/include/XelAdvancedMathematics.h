@@ -42,6 +42,7 @@
 #include "XelMathSortedArray.h"
 #include "XelMathStream.h"
 #include "XelMathStreamImpl.h"
+#include "XelMathSystem.h"
 #include "XelMathTransformation.h"
 #include "XelMathTransformation2D.h"
 #include "XelMathVector.h"
