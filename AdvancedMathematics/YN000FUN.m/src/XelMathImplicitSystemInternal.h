@@ -43,7 +43,9 @@ constexpr long MonotoneFrom = 10;
 /// Cosine of the largest turn of the tangent accepted over one step (about 37 degrees).
 constexpr double TurnCosine = 0.8;
 /// A chord may deviate from the curve by this factor times the sag before it is refused.
-constexpr double SagSlack = 1.5;
+constexpr double SagSlack = 1.0;
+/// A group of variables may move by this factor times its maximum step.
+constexpr double GroupSlack = 1.05;
 /// Budget of the steps of one run (a march that goes on beyond it ends incomplete).
 constexpr long MaxStepsPerRun = 200000;
 /// Budget of the refusals in a row (each one shrinks the step by 2/3).

@@ -328,7 +328,7 @@ int XelMathImplicitSystem::ValidateNextPoint(const double* iX, const double* iT,
     double move = 0.0;
     for (long i = first; i < first + _groups[g]; ++i)
       move += (iXnew[i] - iX[i]) * (iXnew[i] - iX[i]);
-    if (std::sqrt(move) > SagSlack * _groupMaxStep[g])
+    if (std::sqrt(move) > GroupSlack * _groupMaxStep[g])
       return 0;
     first += _groups[g];
   }
@@ -534,7 +534,7 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
         const double renewed = EvalStep(Xprev, Tprev, X, T);
         h = std::fmin(renewed, StepGrowth * h);
       }
-      const double s = _ratio * h;
+      double s = _ratio * h;
       if (s < _minStep || !(s > 0.0)) {
         if (points.GetNumberOfPoints() < 2)
           SetDiagnostic(XelMathMarchingCode::Failure);
@@ -546,11 +546,37 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
         break;
       }
       // 1. Prediction (second order from the change of tangent).
+      bool frozen = false;
       for (long i = 0; i < n; ++i) {
-        if (std::fabs(T[i]) * _globalMaxStep < 1e-5 * std::fmin(S, _maxStep[i]))
+        if (std::fabs(T[i]) * _globalMaxStep < 1e-5 * std::fmin(S, _maxStep[i])) {
           Xp[i] = X[i];
-        else
+          frozen = true;
+        } else {
           Xp[i] = X[i] + s * (T[i] + s * (0.5 / h) * (T[i] - Tprev[i]));
+        }
+      }
+      // The correction ends on the hyperplane through the prediction: placed at the distance
+      // along the tangent of a chord of length s on the circle of the current curvature.
+      if (havePrevious && !frozen) {
+        double d2 = 0.0, q2 = 0.0, along = 0.0;
+        for (long i = 0; i < n; ++i) {
+          const double w2 = _metric[i] * _metric[i];
+          d2 += w2 * (X[i] - Xprev[i]) * (X[i] - Xprev[i]);
+          q2 += w2 * (T[i] - Tprev[i]) * (T[i] - Tprev[i]);
+          along += w2 * (Xp[i] - X[i]) * T[i];
+        }
+        const double k2 = d2 > 0.0 ? q2 / d2 : 0.0;
+        // No longer than the chord whose sag on that circle is exactly the sag.
+        if (k2 > 0.0) {
+          const double radius = 1.0 / std::sqrt(k2);
+          if (_sag < radius)
+            s = std::fmin(s, 2.0 * std::sqrt(_sag * (2.0 * radius - _sag)));
+        }
+        if (k2 * s * s < 4.0) {
+          const double shift = s * std::sqrt(1.0 - 0.25 * k2 * s * s) - along;
+          for (long i = 0; i < n; ++i)
+            Xp[i] += shift * T[i];
+        }
       }
       if (_level >= 8 && !iDomain.ContainsPoint(Xp))
         for (long i = 0; i < n; ++i)
@@ -580,8 +606,12 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
           std::memcpy(Tn, T, sizeof(double) * n);
         Doubles keep(n);
         if (ManageSingularity(X, T, Xn, Tn, keep.Get())) {
-          if (!EqualPoints(keep.Get(), X))
-            points.AddPointWithVector(keep.Get(), T);
+          if (!EqualPoints(keep.Get(), X)) {
+            Doubles branch(n);
+            std::memcpy(branch.Get(), T, sizeof(double) * n);
+            FindTangent(keep.Get(), branch.Get());
+            points.AddPointWithVector(keep.Get(), branch.Get());
+          }
           std::memcpy(_continuation, keep.Get(), sizeof(double) * n);
           std::memcpy(_continuation + n, Xn, sizeof(double) * n);
           std::memcpy(_continuation + 2 * n, Tn, sizeof(double) * n);
@@ -683,7 +713,10 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
           const double norm = std::sqrt(Dot(tj.Get(), tj.Get()) * Dot(Tn, Tn));
           const double c = norm > 0.0 ? signs[k] * Dot(tj.Get(), Tn) / norm : 1.0;
           if (c > ClosureCosine) {
-            points.AddPointWithVector(pj.Get(), Tn);
+            if (withVectors && signs[k] < 0.0)
+              for (long i = 0; i < n; ++i)
+                tj.Get()[i] = -tj.Get()[i];
+            points.AddPointWithVector(pj.Get(), tj.Get());
             _closed = 1;
             closed = true;
           } else if (c < -ClosureCosine && k == 0) {
@@ -853,8 +886,9 @@ int XelMathImplicitSystem::Solve(const XelMathIntervalND& iDomain, const double*
     t0[i] = iT0 ? iT0[i] : 0.0;
   // Orientation of the start tangent like the one given.
   if (!_optNotInverse) {
-    Doubles f(n);
-    if (iDomain.ContainsPoint(x0, _tol.GetPointResolution()) && IsRoot(x0, f.Get()))
+    Doubles f(2 * n);
+    if (iDomain.ContainsPoint(x0, _tol.GetPointResolution()) && IsRoot(x0, f.Get()) &&
+        (iT0 || EvalTangent(x0, f.Get() + n)))
       FindTangent(x0, t0);
   }
   XelMathSetOfPointsNDWithVectors forward(n), backward(n);
