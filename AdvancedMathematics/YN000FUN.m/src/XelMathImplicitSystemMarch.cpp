@@ -1084,7 +1084,7 @@ int XelMathImplicitSystem::CleverSolve(const XelMathIntervalND& iDomain, long& i
               dir.Get()[i] = -dir.Get()[i];
           // A direction whose first point is already on a traced branch is skipped.
           Doubles ahead(n), aheadT(n);
-          const double step = std::fmax(10.0 * _minStep, 0.01 * _globalMaxStep);
+          const double step = std::fmax(10.0 * _minStep, std::fmin(5.0 * onBranch, _globalMaxStep));
           if (!SolveOnBifurcation(x0, dir.Get(), step, ahead.Get(), aheadT.Get()))
             continue;
           bool done = false;

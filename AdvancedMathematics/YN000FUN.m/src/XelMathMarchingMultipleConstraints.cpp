@@ -99,22 +99,13 @@ int XelMathMarchingMultipleConstraints::Run(const XelMathIntervalND& iDomain, co
       }
     }
     if (bestDistance >= 0.0) {
-      const double together = 1e3 * _tol.GetPointResolution();
+      // Vanishing there: small against the values at the ends of the segment.
       for (long i = 0; i < _nbConstraints; ++i) {
-        double g = 0.0;
+        double g = 0.0, g0 = 0.0, g1 = 0.0;
         EvalOneConstraint(i, best, g, nullptr);
-        double g0 = 0.0;
         EvalOneConstraint(i, a, g0, nullptr);
-        double grad2 = 0.0;
-        {
-          double* gradient = XelQuorArrayDoubleNew(n);
-          EvalOneConstraint(i, best, g, gradient);
-          for (long k = 0; k < n; ++k)
-            grad2 += gradient[k] * gradient[k];
-          XelQuorArrayDoubleDel(gradient, n);
-        }
-        // Vanishing at the point (within the distance "together" by a first-order estimate).
-        if (std::fabs(g) <= together * std::sqrt(grad2) + _epsSol)
+        EvalOneConstraint(i, p + (earliest + 1) * n, g1, nullptr);
+        if (std::fabs(g) <= 1e-6 * std::fmax(std::fabs(g0), std::fabs(g1)) + _epsSol)
           _stop.Append(static_cast<int>(i));
       }
       // Cut: the points up to the segment, then the crossing.
@@ -132,7 +123,17 @@ int XelMathMarchingMultipleConstraints::Run(const XelMathIntervalND& iDomain, co
       SetDiagnostic(XelMathMarchingCode::OnConstraint);
     }
   } else if (watchedStop) {
-    _stop.Append(static_cast<int>(watched));
+    // Stopped by the watched constraint: with it, every constraint vanishing at the last point.
+    const double* p = march.GetPoints();
+    const double* last = p + (count - 1) * n;
+    for (long i = 0; i < _nbConstraints; ++i) {
+      double g = 0.0, g0 = 0.0;
+      EvalOneConstraint(i, last, g, nullptr);
+      if (count >= 2)
+        EvalOneConstraint(i, last - n, g0, nullptr);
+      if (i == watched || std::fabs(g) <= 1e-6 * std::fabs(g0) + _epsSol)
+        _stop.Append(static_cast<int>(i));
+    }
   }
   oResult.AddSet(march);
   return 0;
