@@ -19,6 +19,7 @@
 #include "XelMathMarchingMultipleConstraints.h"
 #include "XelMathNxNFullMatrix.h"
 #include "XelMathSetOfPointsNDWithVectors.h"
+#include "XelMathSystem.h"
 #include "XelSoftwareConfiguration.h"
 #include "XelTolerance.h"
 #include "test_helpers.h"
@@ -258,6 +259,45 @@ TEST(Marching, PlaneFunctionAndCircleLevels) {
   EXPECT_EQ(b.GetLevel(), 3);
   a.SetLevel(8);
   EXPECT_EQ(a.GetLevel(), 8);
+}
+
+// The singular points of the nodal cubic y^2 = x^2 + x^3: where its gradient vanishes.
+class CubicNodes : public XelMathSystem {
+public:
+  CubicNodes() : XelMathSystem(2, DefaultTol()) {}
+  using XelMathSystem::Eval;
+  void Eval(const double* x, double* f) const override {
+    ++calls;
+    f[0] = 2 * x[0] + 3 * x[0] * x[0];
+    f[1] = -2 * x[1];
+  }
+  mutable long calls = 0;
+};
+
+TEST(Marching, SingularSystemLocatesTheNode) {
+  Lambda cubic(2, [](const double* X, double* F) {
+    F[0] = X[0] * X[0] + X[0] * X[0] * X[0] - X[1] * X[1];
+  });
+  CubicNodes nodes;
+  cubic.SetSingularSystem(&nodes);
+  XelMathAttrString singularity("XelMathSingularity", 0);
+  XelMathAttrList list(&singularity);
+  XelMathSetOfPointsND result(2);
+  const double start[2] = {-0.5, std::sqrt(0.125)};
+  cubic.Solve(Box({-1.5, 1.5, -1.5, 1.5}), start, nullptr, result, &list);
+  EXPECT_GE(cubic.GetNumberOfSingularPoints(), 1);
+  EXPECT_GT(nodes.calls, 0);
+  long at = -1;
+  const double origin[2] = {0, 0};
+  EXPECT_TRUE(result.IsPointVertex(origin, 1e-12, at));
+  for (const auto& p : Points(result))
+    EXPECT_NEAR(p[0] * p[0] * (1 + p[0]), p[1] * p[1], 1e-10);
+  // The loop (x from -1 to 0) and both outer branches up to y = -1.5 and y = 1.5.
+  double lo[2], hi[2];
+  result.BoundingBox(lo, hi);
+  EXPECT_LT(lo[0], -0.99);
+  EXPECT_DOUBLE_EQ(lo[1], -1.5);
+  EXPECT_DOUBLE_EQ(hi[1], 1.5);
 }
 
 TEST(Marching, SingularTangentsQuadraticForm) {

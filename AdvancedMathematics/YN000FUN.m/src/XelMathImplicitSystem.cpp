@@ -16,10 +16,7 @@
 #include "XelMathInternalGuards.h"
 #include "XelMathNxNFullMatrix.h"
 #include "XelMathSetOfPointsND.h"
-#if __has_include("XelMathSystem.h")
 #include "XelMathSystem.h"
-#define XEL_MARCHING_HAS_SYSTEM 1
-#endif
 #include "XelQuorMemory.h"
 #include "XelSoftwareConfiguration.h"
 #include "XelTolerance.h"
@@ -815,7 +812,6 @@ int XelMathImplicitSystem::LocateSingularPoint(double* ioX, const double iRadius
   double* F = start + n;
   std::memcpy(start, ioX, sizeof(double) * n);
   // A system given by the caller first.
-#ifdef XEL_MARCHING_HAS_SYSTEM
   if (_singularSystem && _singularSystem->GetDimension() == n) {
     XelMathIntervalND box(n);
     for (long i = 0; i < n; ++i) {
@@ -842,7 +838,6 @@ int XelMathImplicitSystem::LocateSingularPoint(double* ioX, const double iRadius
       std::memcpy(ioX, start, sizeof(double) * n);
     }
   }
-#endif
   // Gauss-Newton on the 2N-1 equations F = 0 and raw tangent = 0 (normal equations).
   Doubles work(5 * n + (2 * n - 1) * (n + 1));
   double* r = work.Get();           // 2N-1 residuals
