@@ -34,8 +34,9 @@ using Equations = std::function<void(const double*, double*)>;
 // A system known by its equations only (Jacobian by the marcher's differences).
 class Lambda : public XelMathImplicitSystem {
 public:
-  Lambda(long n, Equations f, XelSoftwareConfiguration* c = nullptr)
-      : XelMathImplicitSystem(c, n, DefaultTol()), _f(std::move(f)) {}
+  Lambda(long n, Equations f, XelSoftwareConfiguration* c = nullptr,
+         const XelTolerance& tol = DefaultTol(), const XelMathAttrList* attrs = nullptr)
+      : XelMathImplicitSystem(c, n, tol, attrs), _f(std::move(f)) {}
   using XelMathImplicitSystem::Eval;
   void Eval(const double* X, double* F) const override { _f(X, F); }
 
@@ -466,6 +467,24 @@ TEST(Marching, OptionsAndSettings) {
   EXPECT_DOUBLE_EQ(line4.GetEpsSol(), eps);
   line4.SetEpsSol(1e-9);
   EXPECT_DOUBLE_EQ(line4.GetEpsSol(), 1e-9);
+  // A model at scale 1000: values in S^2, variables in S. A point 5e-11 off the circle is on
+  // it for the scaled system (F / S^2 = 1e-13) and off it without the scale option.
+  const XelTolerance scaled(1000.0);
+  XelMathAttrScaleOption powers(2, 1);
+  XelMathAttrList scaleList(&powers);
+  Lambda big(2, [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1e6; },
+             nullptr, scaled, &scaleList);
+  XelMathSetOfPointsND bigCircle(2);
+  const double onBig[2] = {1000, 0};
+  big.Solve(Box({-2000, 2000, -2000, 2000}), onBig, nullptr, bigCircle);
+  EXPECT_TRUE(big.IsClosed());
+  EXPECT_NEAR(bigCircle.Length(), 2000 * M_PI, 10.0);
+  Lambda plain(2, [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1e6; },
+               nullptr, scaled);
+  const double near[2] = {1000 + 5e-11, 0};
+  double value[2];
+  EXPECT_TRUE(big.IsRoot(near, value));
+  EXPECT_FALSE(plain.IsRoot(near, value));
   // The tangent of a 4-variable system is orthogonal to every Jacobian row.
   Lambda curve4(4, [](const double* X, double* F) {
     F[0] = X[0] * X[0] + X[1] * X[1] + X[2] * X[2] + X[3] * X[3] - 4;

@@ -784,6 +784,10 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
       GetQuorLevel(_config, "XelMathImplicitSystem::Run") >=
           XelQuorVersionLevel_Marching_CheckLastPoints)
     CheckLastPoints(points);
+  if (_XelMarchingDebug)
+    XelQuorOutput::GetOut() << "XelMathImplicitSystem::Run: " << points.GetNumberOfPoints()
+                            << " points, diagnostic " << _diagnostic << ", cumulative "
+                            << _cumulative << "\n";
   oResult.AddSet(points);
   return 0;
 }
@@ -910,6 +914,9 @@ int XelMathImplicitSystem::Solve(const XelMathIntervalND& iDomain, const double*
       if (_closed)
         break;
     }
+    // Beyond the singular points one branch may cross, the branch fails.
+    if (_singularStop && _nbSingular > MaxSingularities)
+      SetDiagnostic(XelMathMarchingCode::Failure);
   };
   // The first run sees only its own points; the runs after it see the forward part.
   _tracedSets[0] = _tracedSets[1] = nullptr;
