@@ -29,11 +29,18 @@
 // ends. Every loop is bounded.
 //
 // Levels (SetLevel, 0..8) add refinements: from 4 the step is rescaled by the metric norm of
-// the tangent, from 5 a point moving backwards along the tangent is refused, from 6 tangent
-// jumps are searched between points (debug trace only), from 7 the last points are
-// validated at the end (with XelQuorVersionLevel_Marching_CheckLastPoints), at 8 the
-// prediction is pulled back into the domain. The tests of a correction that jumps, of a
-// tangent that turns too much and of a chord that deviates from the sag are always on.
+// the tangent ("XelMathMetric"), from 5 a point moving backwards along the tangent is refused,
+// from 6 tangent jumps are searched between points (in debug mode, for the trace), from 7
+// the last points are validated at the end (with XelQuorVersionLevel_Marching_CheckLastPoints),
+// at 8 the prediction is pulled back into the domain. The tests of a correction that jumps,
+// of a tangent that turns too much and of a chord that deviates from the sag are always on.
+//
+// Closures: a new chord that passes within twice the sag of a traced point closes the curve
+// when the tangents there agree within 22.5 degrees (the closing point is the traced one);
+// opposite tangents mean that the march came back over itself (only its start is kept,
+// diagnostic 1024); other angles refuse the point. Solve marches backwards from the start
+// unless the curve closed, and with "XelMathSingularity" continues through singular points
+// along the branch closest to the incoming tangent (at most 4 runs, 10 singular points).
 //
 // Diagnostics: see XelMathMarchingCode (XelMathMarchingDiagnostic.h).
 //
@@ -213,6 +220,8 @@ public:
   void GetStartEndDiagnosticsOfSol(const long iSol, long& oStart, long& oEnd) const;
   /// Metric weights (N positive doubles; null restores 1).
   void SetMetric(const double* iWeights);
+  /// Whether a march is under way (set while Run executes).
+  int IsRunning() const { return _running; }
   /// Whether the last Solve ended with a closed curve.
   int IsClosed() const { return _closed; }
   /// Number of singular points met by the last Solve.

@@ -439,7 +439,9 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
   // Start: inside the domain (a point within tolerance is projected), on the curve, admissible.
   std::memcpy(X, iX0, sizeof(double) * n);
   if (!iDomain.ContainsPoint(X)) {
-    if (iDomain.ContainsPoint(X, resolution)) {
+    XelMathIntervalND grown(iDomain);
+    ExpandDomain(grown);
+    if (grown.ContainsPoint(X)) {
       for (long i = 0; i < n; ++i)
         X[i] = std::fmin(std::fmax(X[i], iDomain.GetMin(i)), iDomain.GetMax(i));
     } else {
@@ -739,7 +741,7 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
         }
       }
       // 5. Storage.
-      if (_level >= 6 && Dot(T, Tn) < 0.98)
+      if (_level >= 6 && _XelMarchingDebug && Dot(T, Tn) < 0.98)
         FindC1Discontinuity(X, T, Xn, Tn);
       points.AddPointWithVector(Xn, Tn);
       std::memcpy(Xprev, X, sizeof(double) * n);
