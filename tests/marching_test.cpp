@@ -560,6 +560,18 @@ TEST(Marching, MisuseErrors) {
   for (const Case& c : cases)
     ExpectInputError(c.call, c.code, c.texts);
   EXPECT_EQ(nbSol, 0);
+  // An equation that raises past x = 0.5: the march ends there with the points stored so far.
+  Lambda failing(2, [](const double* X, double* F) {
+    if (X[0] > 0.5)
+      XelMathRaise(0x20009, "equation", "raised", "test");
+    F[0] = X[1] - X[0];
+  });
+  XelMathSetOfPointsND part(2);
+  const double t0[2] = {1, 1};
+  failing.Run(box, zero, t0, part);
+  EXPECT_GE(part.GetNumberOfPoints(), 2);
+  for (const auto& p : Points(part))
+    EXPECT_LE(p[0], 0.5);
 }
 
 } // namespace

@@ -304,6 +304,7 @@ protected:
   long* _solDiagnostics; // 2 per solution: start, end
   int _quiet;
   int _running;
+  int _decoded;             // the options of the Solve under way are decoded
   int _closed;
   long _nbSingular;
   int _singularStop;        // the last run stopped at a singular point

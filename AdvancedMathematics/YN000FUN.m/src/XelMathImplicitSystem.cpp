@@ -110,7 +110,7 @@ XelMathImplicitSystem::XelMathImplicitSystem(XelSoftwareConfiguration* iConfig, 
       _multipleDomain(nullptr), _scaleOption(0, 1), _scaled(0), _scaleF(nullptr),
       _singularSystem(nullptr), _endPoints(nullptr), _ignoredEndPoint(-1), _reachedEndPoint(-1),
       _diagnostic(0), _cumulative(0), _stopInfo(0), _startDiagnostic(0), _endDiagnostic(0),
-      _nbSolDiag(0), _solDiagnostics(nullptr), _quiet(0), _running(0), _closed(0),
+      _nbSolDiag(0), _solDiagnostics(nullptr), _quiet(0), _running(0), _decoded(0), _closed(0),
       _nbSingular(0), _singularStop(0), _continuation(nullptr), _tracedSets{nullptr, nullptr}, _tracedSigns{1.0, 1.0} {
   if (iN < 2 || iN > 1000)
     XelMathRaise(XelErrorCode::InvalidOption, "XelMathImplicitSystem", "Dimension not valid",

@@ -413,8 +413,8 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
                  "XelMathImplicitSystem::Run");
   if (iDomain.GetDimension() != n || iDomain.IsEmpty())
     XelMathRaise(XelErrorCode::InvalidDomain, "Solve", "Invalid Domain", "");
-  if (_globalMaxStep <= 0.0)
-    DecodeOptions(iDomain, nullptr);
+  if (!_decoded)
+    DecodeOptions(iDomain, nullptr); // a run on its own: the defaults of its domain
   _running = 1;
   auto running = XelMathMakeOnExit([this] { _running = 0; });
   _reachedEndPoint = -1;
@@ -880,6 +880,8 @@ int XelMathImplicitSystem::Solve(const XelMathIntervalND& iDomain, const double*
   if (!iX0)
     XelMathRaise(XelErrorCode::InvalidStartPoint, "Solve", " Invalid Start Point", "");
   DecodeOptions(iDomain, iAttributes);
+  _decoded = 1;
+  auto undecode = XelMathMakeOnExit([this] { _decoded = 0; });
   _closed = 0;
   _nbSingular = 0;
   _startDiagnostic = 0;
