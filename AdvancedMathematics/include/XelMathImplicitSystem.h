@@ -161,6 +161,7 @@ public:
   /// singular point, the branch direction closest to ioT. Returns 1, or 0 when there is none.
   virtual int FindTangent(const double* X, double* ioT);
   /// One march from iX0 along iT0 (see the file comment); appends to oResult. Returns 0.
+  /// Called on its own (not from Solve), it marches with the defaults of iDomain.
   virtual int Run(const XelMathIntervalND& iDomain, const double* iX0, const double* iT0,
                   XelMathSetOfPointsND& oResult);
   /// The point of the curve between iX1 and iX2 (on the curve, constraint of opposite signs)
@@ -216,7 +217,9 @@ public:
   long GetIndexEndPoint() const { return _reachedEndPoint; }
   /// The cumulative diagnostic and the stop information (4 singular or closure, 8 failure).
   void GetRunInfo(long& oCumulative, long& oStop) const;
-  /// Start and end diagnostics of solution iSol of the last CleverSolve (0x20007 outside).
+  /// Start and end diagnostics of the solution iSol added by the last CleverSolve (0 its first
+  /// new set; 0x20007 outside). The start is the end of the backward march (the first point of
+  /// the set), the end that of the forward march.
   void GetStartEndDiagnosticsOfSol(const long iSol, long& oStart, long& oEnd) const;
   /// Metric weights (N positive doubles; null restores 1).
   void SetMetric(const double* iWeights);
