@@ -503,6 +503,17 @@ TEST(Marching, OptionsAndSettings) {
   double value[2];
   EXPECT_TRUE(big.IsRoot(near, value));
   EXPECT_FALSE(plain.IsRoot(near, value));
+  // A set with two tangents gets the unit tangents of its ends, in the order of the points.
+  Lambda parabola(2, [](const double* X, double* F) { F[0] = X[1] - X[0] * X[0] + 0.5; });
+  XelMathSetOfPointsNDTwoTangents ends(2);
+  const double vertex[2] = {0, -0.5}, right[2] = {1, 0};
+  parabola.Solve(Box({-1, 1, -1, 1}), vertex, right, ends);
+  const double* first = ends.GetFirstTangent();
+  const double* last = ends.GetLastTangent();
+  EXPECT_NEAR(first[0], 1 / std::sqrt(5.0), 1e-12);
+  EXPECT_NEAR(first[1], -2 / std::sqrt(5.0), 1e-12);
+  EXPECT_NEAR(last[0], 1 / std::sqrt(5.0), 1e-12);
+  EXPECT_NEAR(last[1], 2 / std::sqrt(5.0), 1e-12);
   // The tangent of a 4-variable system is orthogonal to every Jacobian row.
   Lambda curve4(4, [](const double* X, double* F) {
     F[0] = X[0] * X[0] + X[1] * X[1] + X[2] * X[2] + X[3] * X[3] - 4;
