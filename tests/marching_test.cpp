@@ -503,6 +503,24 @@ TEST(Marching, OptionsAndSettings) {
   double value[2];
   EXPECT_TRUE(big.IsRoot(near, value));
   EXPECT_FALSE(plain.IsRoot(near, value));
+  // y = sqrt(x) cannot be continued past the origin (no values for x < 0): that end is
+  // normal (1), or incomplete (4) when incomplete sets are accepted; the other is the border.
+  Lambda root(2, [](const double* X, double* F) { F[0] = X[1] - std::sqrt(X[0]); });
+  XelMathAttrString incomplete("XelMathAcceptNonCompleteSet", 0);
+  XelMathAttrList accept(&incomplete);
+  const XelMathAttrList* const lists[2] = {nullptr, &accept};
+  for (const XelMathAttrList* options : lists) {
+    long nbSol = 0;
+    XelMathSetOfPointsND** sols = nullptr;
+    const double onRoot[2] = {0.25, 0.5};
+    root.CleverSolve(Box({-1, 1, -1, 1}), nbSol, 1, onRoot, nullptr, sols, options);
+    ASSERT_EQ(nbSol, 1);
+    long first = 0, last = 0;
+    root.GetStartEndDiagnosticsOfSol(0, first, last);
+    EXPECT_EQ(first | last, (options ? XelMathMarchingCode::UnderWay : XelMathMarchingCode::NormalEnd) |
+                                XelMathMarchingCode::EndReached);
+    XelMathImplicitSystem::ReleaseSolutions(nbSol, sols);
+  }
   // A set with two tangents gets the unit tangents of its ends, in the order of the points.
   Lambda parabola(2, [](const double* X, double* F) { F[0] = X[1] - X[0] * X[0] + 0.5; });
   XelMathSetOfPointsNDTwoTangents ends(2);
