@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "XelMathAttrList.h"
+#include "XelMathAttrMultipleDomain.h"
 #include "XelMathAttrRepartition.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrString.h"
@@ -521,6 +522,20 @@ TEST(Marching, OptionsAndSettings) {
                                 XelMathMarchingCode::EndReached);
     XelMathImplicitSystem::ReleaseSolutions(nbSol, sols);
   }
+  // A sub-domain below y = 0.5: the circle is traced inside it, up to its exact border.
+  Lambda circle(2, [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1; });
+  XelMathIntervalND lower = Box({-2, 2, -2, 0.5});
+  long tab[1] = {0};
+  XelMathAttrMultipleDomain subdomains(1, tab, 1, &lower);
+  XelMathAttrList multiple(&subdomains);
+  XelMathSetOfPointsND arc(2);
+  const double bottom[2] = {0, -1};
+  circle.Solve(Box({-2, 2, -2, 2}), bottom, nullptr, arc, &multiple);
+  for (const auto& p : Points(arc))
+    EXPECT_LE(p[1], 0.5 + 1e-9);
+  EXPECT_NEAR(std::fabs(arc.GetPoints()[0]), std::sqrt(0.75), 1e-9);
+  EXPECT_NEAR(arc.GetPoints()[1], 0.5, 1e-9);
+  EXPECT_NEAR(arc.GetPoints()[2 * arc.GetNumberOfPoints() - 1], 0.5, 1e-9);
   // A set with two tangents gets the unit tangents of its ends, in the order of the points.
   Lambda parabola(2, [](const double* X, double* F) { F[0] = X[1] - X[0] * X[0] + 0.5; });
   XelMathSetOfPointsNDTwoTangents ends(2);

@@ -258,6 +258,8 @@ protected:
                     const double* iOut, double* oX, double* oT);
   /// Singular point near iX (Gauss-Newton on F = 0 and tangent = 0). Returns 1 when found.
   int LocateSingularPoint(double* ioX, const double iRadius);
+  /// Whether X lies in the sub-domain of "XelMathAttrMultipleDomain" (1 without one).
+  int InSubdomain(const double* X) const;
   /// Drops the last stored points that are not on the curve (at most 3, 2 points stay).
   void CheckLastPoints(XelMathSetOfPointsND& ioPoints);
   /// Looks for a tangent jump between two points (the outcome is traced in debug mode).

@@ -347,13 +347,7 @@ int XelMathImplicitSystem::FindLastPoint(const XelMathIntervalND& iDomain, const
   auto inside = [&](const double* x) {
     if (!iDomain.ContainsPoint(x, _tol.GetPointResolution()))
       return false;
-    if (!_multipleDomain)
-      return true;
-    const XelMathIntervalND* boxes = _multipleDomain->GetDomain();
-    for (long k = 0; k < _multipleDomain->GetNumberOfDomains(); ++k)
-      if (boxes[k].GetDimension() == n && boxes[k].ContainsPoint(x, _tol.GetPointResolution()))
-        return true;
-    return false;
+    return !_multipleDomain || InSubdomain(x);
   };
   // First the exact crossing: Newton on the face hyperplane through the crossing of the chord.
   double t = 0.0;
@@ -401,6 +395,13 @@ int XelMathImplicitSystem::FindLastPoint(const XelMathIntervalND& iDomain, const
   }
   std::memcpy(oT, iT, sizeof(double) * n);
   return FindTangent(oX, oT);
+}
+
+int XelMathImplicitSystem::InSubdomain(const double* X) const {
+  const XelMathIntervalND* box = _multipleDomain ? _multipleDomain->GetDomain() : nullptr;
+  if (!box || box->GetDimension() != _n)
+    return 1;
+  return box->ContainsPoint(X, _tol.GetPointResolution()) ? 1 : 0;
 }
 
 // ---- one march ----
@@ -638,12 +639,8 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
         continue;
       }
       bool insideAll = iDomain.ContainsPoint(Xn);
-      if (insideAll && _multipleDomain) {
-        insideAll = false;
-        const XelMathIntervalND* boxes = _multipleDomain->GetDomain();
-        for (long k = 0; k < _multipleDomain->GetNumberOfDomains() && !insideAll; ++k)
-          insideAll = boxes[k].GetDimension() == n && boxes[k].ContainsPoint(Xn, resolution);
-      }
+      if (insideAll && _multipleDomain)
+        insideAll = InSubdomain(Xn);
       if (!insideAll) {
         Doubles bx(n), bt(n);
         if (FindLastPoint(iDomain, X, T, Xn, bx.Get(), bt.Get())) {
