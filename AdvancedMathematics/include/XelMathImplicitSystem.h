@@ -25,8 +25,21 @@
 // step, and such that no variable moves by more than its maximum step. Defaults from the
 // domain: maximum step 0.100001 x width per variable, minimum step 1e-6 x the smallest width
 // (the exported MIN_DOMAIN), global maximum step 0.100001 x mean width, sag 0.001 x mean
-// width. A refused point multiplies the step ratio by 2/3; below the minimum step the march
-// ends. Every loop is bounded.
+// width. The chord is at most the one whose sag on the circle of the current curvature is s,
+// and the correction hyperplane is placed at its distance along the tangent. A refused point
+// multiplies the step ratio by 2/3; below the minimum step the march ends. Every loop is
+// bounded.
+//
+// Options (attribute keys): "XelMathAttrRepartition" (sag, minimum and maximum step, or
+// per-variable maxima), "XelMathMetric" (weights from the domain widths), "XelMathSingularity"
+// (continue through singular points), "XelMathNotInverse" (T0 kept as given),
+// "XelMathAttrDecomposition" and "XelMathDecompositionOn" (groups of variables),
+// "XelMathAttrMultipleDomain" (a sub-domain box; the sag is doubled), "XelMathConstraintOption"
+// (stop where the constraint changes sign, the start may be below it),
+// "XelMathAcceptNonCompleteSet" / "XelMathAcceptNonCompleteSetStrong" (an end that cannot be
+// continued is reported incomplete, 4), "XelMathTryAllDirections", "XelMathTrySingularTangent",
+// "XelMathTryBestReconverge" (singular or off-curve starts of the multiple-solution drivers),
+// "TwoTangents" and "WithVectors" (kind of the sets those drivers create).
 //
 // Levels (SetLevel, 0..8) add refinements: from 4 the step is rescaled by the metric norm of
 // the tangent ("XelMathMetric"), from 5 a point moving backwards along the tangent is refused,
