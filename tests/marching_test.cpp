@@ -343,6 +343,20 @@ TEST(Marching, ConstraintsStopTheMarch) {
   Watched system;
   XelMathIntervalND box = Box({-2, 2, -2, 2});
   const double start[2] = {1, 0};
+  // With "XelMathConstraintOption" a start below the watched constraint is accepted and the
+  // march stops where the constraint changes sign.
+  {
+    system.ActivateConstraint(0);
+    XelMathAttrString option("XelMathConstraintOption", 0);
+    XelMathAttrList list(&option);
+    XelMathSetOfPointsND below(2);
+    const double bottom[2] = {0, -1};
+    system.Solve(box, bottom, nullptr, below, &list);
+    for (const auto& p : Points(below))
+      EXPECT_LE(p[1], -0.5 + 1e-9);
+    EXPECT_NEAR(below.GetPoints()[1], -0.5, 1e-9);
+    EXPECT_NEAR(below.GetPoints()[2 * below.GetNumberOfPoints() - 1], -0.5, 1e-9);
+  }
   for (long active : {-1L, 0L}) {
     system.ActivateConstraint(active);
     long nbSol = 0;
@@ -591,6 +605,13 @@ TEST(Marching, MisuseErrors) {
        {"Solve", "Start Point out of Domain", ""}},
       {[&] { circle.Solve(box, off, nullptr, out); }, 0x2000a, {"Solve", " Invalid Start Point", ""}},
       {[&] { cross.Solve(box, zero, nullptr, out); }, 0x2000a, {"Solve", " Invalid Start Point", ""}},
+      {[&] {
+         Watched watched;
+         watched.ActivateConstraint(0);
+         const double below[2] = {0, -1};
+         watched.Solve(box, below, nullptr, out);
+       },
+       0x2000a, {"Solve", " Invalid Start Point", ""}},
       {[&] { cross.SolveMultipleSolutions(box, nbSol, 1, starts, sols); }, 0x2000a,
        {"SolveMultipleSolution", " Singular Start Point", ""}},
       {[&] { circle.SetScaleOption(wrong); }, 0x20006,
