@@ -25,6 +25,7 @@ int main(int argc, char** argv) {
     TourGeneticOptimizer();
     TourPixels();
     TourSystemsN();
+    TourMarching();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

@@ -12,8 +12,7 @@
 #include "XelMathIntervalND.h"
 #include "XelMathSetOfPointsNDWithVectors.h"
 #include "XelTolerance.h"
-
-void TourMarching();
+#include "tour_sections.h"
 
 namespace {
 /// Two equations in three unknowns: the sphere and the cylinder.

@@ -53,3 +53,7 @@ void TourPixels();
 /// Systems of N equations: every intersection of a sphere, a cylinder and a plane in a box,
 /// including double solutions reported once.
 void TourSystemsN();
+
+/// Marching: the intersection curve of a sphere and a cylinder (Viviani's curve) traced from
+/// one point, with its length against the exact one.
+void TourMarching();
