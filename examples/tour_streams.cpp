@@ -30,7 +30,8 @@ void TourStreams() {
 
   // Every class of the tree has a stored layout; the stream's version picks it.
   unsigned char lossless = 0;
-  std::printf("streamable: %d (lossless %d)\n", h->IsStreamable(1013, lossless), lossless);
+  const int streamable = h->IsStreamable(1013, lossless);
+  std::printf("streamable: %d (lossless %d)\n", streamable, lossless);
   XelMathMemoryStream out(1013);
   XelMathFunctionGeneral::Stream(out, h.get(), "");
   const char* path = "tour_function_tree.bin";

@@ -159,6 +159,7 @@ TEST(Streaming, EveryClassAloneAndNestedReadsBackBitForBitAtEveryVersion) {
       FX f(nested ? Nested(c) : c.make());
       unsigned char flag = 0;
       EXPECT_EQ(f->IsStreamable(1013, flag), 1) << c.name;
+      EXPECT_EQ(flag, 1) << c.name;
       for (long v : kVersions) {
         const Bytes bytes = Write(f.get(), v);
         FX g = Read(bytes);
