@@ -74,7 +74,7 @@ XelMathFunctionXY* PiecewiseXY() {
   return new XelMathPiecewiseXYDel(2, bx, 2, by, f, nullptr, nullptr);
 }
 
-// Each storable one-variable class, and (as f(x) with itself for y) each two-variable one.
+// Each storable one-variable class; the two-variable ones enter through compositions f(u, v).
 struct Case {
   const char* name;
   std::function<XelMathFunctionX*()> make;
