@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     TourPixels();
     TourSystemsN();
     TourMarching();
+    TourStreams();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

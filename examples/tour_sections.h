@@ -57,3 +57,6 @@ void TourSystemsN();
 /// Marching: the intersection curve of a sphere and a cylinder (Viviani's curve) traced from
 /// one point, with its length against the exact one.
 void TourMarching();
+
+/// Streams: a composed function tree written to a file, read back, and both evaluated.
+void TourStreams();

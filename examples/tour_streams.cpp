@@ -1,6 +1,7 @@
 // Tour section: a composed function tree stored in a file and read back.
 #include <cmath>
 #include <cstdio>
+#include <string>
 #include <memory>
 
 #include "XelMathBinaryStreamImpl.h"
@@ -12,8 +13,9 @@
 #include "XelMathStream.h"
 #include "XelMathTrigonometricX.h"
 #include "XelTolerance.h"
+#include "tour_sections.h"
+#include "tour_svg.h"
 
-void TourStreams();
 
 void TourStreams() {
   std::printf("\n== Function trees in streams ==\n");
@@ -34,17 +36,18 @@ void TourStreams() {
   std::printf("streamable: %d (lossless %d)\n", streamable, lossless);
   XelMathMemoryStream out(1013);
   XelMathFunctionGeneral::Stream(out, h.get(), "");
-  const char* path = "tour_function_tree.bin";
-  out.GetBinary().WriteFile(path);
-  std::printf("wrote %zu bytes to %s\n", out.GetBuffer().size(), path);
+  // Written beside the pictures (the tour's output directory), removed after reading.
+  const std::string path = TourPicturePath("tour_function_tree.bin");
+  out.GetBinary().WriteFile(path.c_str());
+  std::printf("wrote %zu bytes to tour_function_tree.bin\n", out.GetBuffer().size());
 
   // Read back: a new tree of owning variants that the caller deletes.
-  std::unique_ptr<XelMathBinaryStreamImpl> file(XelMathBinaryStreamImpl::ReadFile(path));
+  std::unique_ptr<XelMathBinaryStreamImpl> file(XelMathBinaryStreamImpl::ReadFile(path.c_str()));
   XelMathStream in(file.get());
   XelMathFunctionX* read = nullptr;
   XelMathFunctionGeneral::UnStream(in, read, "");
   std::unique_ptr<XelMathFunctionX> g(read);
-  std::remove(path);
+  std::remove(path.c_str());
   std::printf("read back a %s\n", g->IsA());
   for (double x : {-1.0, 0.0, 0.5, 2.0})
     std::printf("  x = %4.1f   original %.17g   read back %.17g\n", x, h->Eval(x), g->Eval(x));
