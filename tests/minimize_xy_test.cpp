@@ -175,11 +175,13 @@ TEST(MinimizeXYStrategies, IntervalAndGridStrategiesFindTheMinima) {
   EXPECT_EQ(camel.Minimize(XelMathInterval2D(-3, 3, -2, 2), one, &global), 0);
   ASSERT_EQ(one.GetNumberOfPoints(), 1);
   EXPECT_NEAR(camel.Eval(one.GetPoints()[0], one.GetPoints()[1]), -1.0316284534898774, 1e-12);
-  // Constant: status 2 and the centre.
+  // Constant: status 2 and the centre, whatever the strategy.
   const XelMathPolynomXY flat(0, 0, std::vector<double>{4.0}.data());
-  EXPECT_EQ(flat.Minimize(XelMathInterval2D(0, 2, 2, 6), one, &global), 2);
-  EXPECT_EQ(one.GetPoints()[0], 1.0);
-  EXPECT_EQ(one.GetPoints()[1], 4.0);
+  XelMathAttrList local(&gridLocal), intervals(&interval);
+  for (const XelMathAttrList* list : {&global, &local, &intervals}) {
+    EXPECT_EQ(flat.Minimize(XelMathInterval2D(0, 2, 2, 6), one, list), 2);
+    ExpectSameSet(one, {{1.0, 4.0}}, 0.0);
+  }
 }
 
 TEST(MinimizeXYStrategies, OneDimensionalFunctionsAndSpecialPoints) {
@@ -192,6 +194,18 @@ TEST(MinimizeXYStrategies, OneDimensionalFunctionsAndSpecialPoints) {
   EXPECT_NEAR(found.GetPoints()[0] + found.GetPoints()[1], 0.5, 1e-7);
   EXPECT_EQ(plane.Minimize(XelMathInterval2D(-1, 1, -1, 1), found), 0);
   ExpectSameSet(found, {{-1, 1}}, 0.0);
+  // A valley x = 0.3 across the box: its point at the centre line of the free variable.
+  const FnXY trough(XY((x - 0.3) * (x - 0.3) + 0.0 * y));
+  EXPECT_EQ(trough.Minimize(XelMathInterval2D(-1, 1, -0.5, 1.5), found), 0);
+  ExpectSameSet(found, {{0.3, 0.5}}, 1e-7);
+  // The first minimum along a direction, up to the border.
+  const XelMathMinimizeXY line(&trough, XelGetDefaultTolerance());
+  double u = -1.0, v = 0.5;
+  EXPECT_EQ(line.FirstMinimumInDirection(u, v, 1.0, 0.0, XelMathInterval2D(-1, 1, 0, 1)), 0);
+  EXPECT_NEAR(u, 0.3, 1e-7);
+  EXPECT_EQ(v, 0.5);
+  u = 0.3;
+  EXPECT_EQ(line.FirstMinimumInDirection(u, v, 0.0, -1.0, XelMathInterval2D(-1, 1, 0, 1)), 7);
   // A constant up to rounding is constant.
   const FnXY one(XY(std::sin(x + y) * std::sin(x + y) + std::cos(x + y) * std::cos(x + y)));
   EXPECT_EQ(one.Minimize(XelMathInterval2D(-1, 1, -1, 1), found), 2);
