@@ -32,6 +32,8 @@ public:
   /// 1 with the flag set, whatever the version.
   unsigned char _IsStreamable(const XelQuorStreamVersion iVersion,
                               unsigned char& oFlag) const override;
+  /// Writes the tag and the fields (XelMathFunctionStr.cpp).
+  void Stream(XelMathStream& ioStream, const char* iLabel) const override;
 
   /// A, B, w, phi, C into oP[0..4].
   void GetParameters(double* oP) const;

@@ -29,6 +29,13 @@ public:
   unsigned char IsOption(const long iOption) const override;
   int GetDirectComponents(const int iSize,
                           const XelMathFunctionGeneral** oComponents) const override;
+  /// Stream tag 4.
+  short GetStreamType() const override;
+  /// 1 with the flag set, whatever the version.
+  unsigned char _IsStreamable(const XelQuorStreamVersion iVersion,
+                              unsigned char& oFlag) const override;
+  /// Writes the tag and the fields, then the components (XelMathFunctionStr.cpp).
+  void Stream(XelMathStream& ioStream, const char* iLabel) const override;
 
   using XelMathFunctionX::Eval;
   using XelMathFunctionX::EvalFirstDeriv;

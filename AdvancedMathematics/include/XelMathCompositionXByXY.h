@@ -33,6 +33,13 @@ public:
   /// f, u, v.
   int GetDirectComponents(const int iSize,
                           const XelMathFunctionGeneral** oComponents) const override;
+  /// Stream tag 9.
+  short GetStreamType() const override;
+  /// 1 with the flag set, whatever the version.
+  unsigned char _IsStreamable(const XelQuorStreamVersion iVersion,
+                              unsigned char& oFlag) const override;
+  /// Writes the tag and the fields, then the components (XelMathFunctionStr.cpp).
+  void Stream(XelMathStream& ioStream, const char* iLabel) const override;
 
   using XelMathFunctionX::Eval;
   using XelMathFunctionX::EvalFirstDeriv;

@@ -19,6 +19,10 @@ public:
   unsigned char IsAKindOf(const char* iName) const override;
   /// 0, 10 and 13.
   unsigned char IsATypeOf(const long iType) const override;
+  /// Stream tag 10.
+  short GetStreamType() const override;
+  /// Writes the tag and the fields (XelMathFunctionStr.cpp).
+  void Stream(XelMathStream& ioStream, const char* iLabel) const override;
 
   using XelMathPolynomX::Eval;
   using XelMathPolynomX::EvalFirstDeriv;

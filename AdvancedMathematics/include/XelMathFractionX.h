@@ -38,6 +38,8 @@ public:
   /// 1 with the flag set, whatever the version.
   unsigned char _IsStreamable(const XelQuorStreamVersion iVersion,
                               unsigned char& oFlag) const override;
+  /// Writes the tag and the fields, then the components (XelMathFunctionStr.cpp).
+  void Stream(XelMathStream& ioStream, const char* iLabel) const override;
 
   const XelMathFunctionX* GetNumerator() const { return _numerator; }
   const XelMathFunctionX* GetDenominator() const { return _denominator; }

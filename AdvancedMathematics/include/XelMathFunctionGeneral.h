@@ -7,6 +7,8 @@
 #include "XelQuorStreamVersion.h"
 #include "XelQuorVirtual.h"
 
+class XelMathFunctionX;
+class XelMathFunctionXY;
 class XelMathStream;
 
 class XELADVANCEDMATHEMATICS_EXPORT XelMathFunctionGeneral : public XelQuorVirtual {
@@ -35,6 +37,21 @@ public:
 
   /// Whether the whole tree (this object and every component) can be streamed.
   unsigned char IsStreamable(const XelQuorStreamVersion iVersion, unsigned char& oFlag) const;
+
+  /// Writes iF (the short -1 labelled "TypeOfFunction" when iF is null) in a comment section
+  /// "XelMathFunctionGeneral" of the dump. Components follow their composite in pre-order.
+  static void Stream(XelMathStream& ioStream, const XelMathFunctionGeneral* iF,
+                     const char* iLabel);
+  /// Reads a one-variable function tree written by Stream into oF (null for the stored -1,
+  /// or for an unknown type, which is reported on the error output). The tree is built from
+  /// owning variants and deep copies: deleting oF deletes it all. Damaged data (an impossible
+  /// count, a truncated record, an unknown type or a null inside a composite, more than
+  /// StreamMaxDepth nested functions) raises 0x20009 and leaves nothing allocated.
+  static void UnStream(XelMathStream& ioStream, XelMathFunctionX*& oF, const char* iLabel);
+  /// The same for a two-variable function tree.
+  static void UnStream(XelMathStream& ioStream, XelMathFunctionXY*& oF, const char* iLabel);
+  /// Deepest nesting of functions that the readers accept.
+  static constexpr long StreamMaxDepth = 64;
 
 protected:
   /// Compares iName with iOwnName (same pointer, or equal text).

@@ -53,6 +53,10 @@ public:
   /// 1 with the flag set, whatever the version.
   unsigned char _IsStreamable(const XelQuorStreamVersion iVersion,
                               unsigned char& oFlag) const override;
+  /// Stream tag 5.
+  short GetStreamType() const override;
+  /// Writes the tag and the fields, then the components (XelMathFunctionStr.cpp).
+  void Stream(XelMathStream& ioStream, const char* iLabel) const override;
 
   long GetNumberOfPieces() const { return _nbPieces; }
   /// Border b_i (0 <= i <= n).

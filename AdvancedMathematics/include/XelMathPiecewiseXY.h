@@ -64,6 +64,13 @@ public:
   /// The nX * nY patch functions.
   int GetDirectComponents(const int iSize,
                           const XelMathFunctionGeneral** oComponents) const override;
+  /// Stream tag 102.
+  short GetStreamType() const override;
+  /// 1 with the flag set, whatever the version.
+  unsigned char _IsStreamable(const XelQuorStreamVersion iVersion,
+                              unsigned char& oFlag) const override;
+  /// Writes the tag and the fields, then the components (XelMathFunctionStr.cpp).
+  void Stream(XelMathStream& ioStream, const char* iLabel) const override;
 
   void GetNumberOfPieces(long& oNX, long& oNY) const;
   /// The function of patch (i, j) and its global intervals [bx_i, bx_{i+1}], [by_j, by_{j+1}];

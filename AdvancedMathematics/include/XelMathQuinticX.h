@@ -20,6 +20,10 @@ public:
   unsigned char IsAKindOf(const char* iName) const override;
   /// 0, 10 and 15.
   unsigned char IsATypeOf(const long iType) const override;
+  /// Stream tag 6.
+  short GetStreamType() const override;
+  /// Writes the tag and the fields (XelMathFunctionStr.cpp).
+  void Stream(XelMathStream& ioStream, const char* iLabel) const override;
 
   using XelMathPolynomX::Eval;
   using XelMathPolynomX::EvalFirstDeriv;

@@ -32,6 +32,13 @@ public:
   /// u and v (2).
   int GetDirectComponents(const int iSize,
                           const XelMathFunctionGeneral** oComponents) const override;
+  /// Stream tag 103.
+  short GetStreamType() const override;
+  /// 1 with the flag set, whatever the version.
+  unsigned char _IsStreamable(const XelQuorStreamVersion iVersion,
+                              unsigned char& oFlag) const override;
+  /// Writes the tag and the fields, then the components (XelMathFunctionStr.cpp).
+  void Stream(XelMathStream& ioStream, const char* iLabel) const override;
 
   const XelMathFunctionX* GetU() const { return _u; }
   const XelMathFunctionX* GetV() const { return _v; }

@@ -36,6 +36,8 @@ public:
   /// 1 with the flag set, whatever the version.
   unsigned char _IsStreamable(const XelQuorStreamVersion iVersion,
                               unsigned char& oFlag) const override;
+  /// Writes the tag and the fields (XelMathFunctionStr.cpp).
+  void Stream(XelMathStream& ioStream, const char* iLabel) const override;
 
   double GetAmplitude() const { return _amplitude; }
   double GetPhase() const { return _phase; }

@@ -71,10 +71,34 @@ constexpr long Periodic = 96;
 
 /// Stream types answered by GetStreamType (the record type of a function in a stream).
 namespace XelMathStreamType {
+/// A null function.
+constexpr short None = -1;
+constexpr short Polynom = 1;
 constexpr short Trigonometric = 2;
 constexpr short Fraction = 3;
+constexpr short Combination = 4;
+constexpr short Piecewise = 5;
+constexpr short Quintic = 6;
 constexpr short ArctanCos = 7;
+constexpr short SingleMemory = 8;
+constexpr short CompositionXByXY = 9;
+constexpr short Cubic = 10;
+constexpr short CompositionXByX = 11;
+constexpr short Linear = 12;
+constexpr short PolynomXY = 101;
+constexpr short PiecewiseXY = 102;
+constexpr short SumXYs = 103;
 } // namespace XelMathStreamType
+
+/// Stream versions from which the function records change layout.
+namespace XelMathStreamLayout {
+/// Polynomials of one and two variables store their shifts.
+constexpr long PolynomShifts = 1005;
+/// Quintic polynomials store their shift.
+constexpr long QuinticShift = 1006;
+/// Counts are stored unsigned (WriteULong) instead of signed (WriteLong).
+constexpr long UnsignedCounts = 1012;
+} // namespace XelMathStreamLayout
 
 /// Fixed ratios of the analyses.
 namespace XelMathRatio {
