@@ -153,7 +153,8 @@ void XelMathNonLinearTransformation::UnStream(XelMathStream& ioStream,
     return;
   }
   double c[2] = {0.0, 0.0};
-  ioStream.ReadDouble(c, n, "");
+  for (long i = 0; i < n; i++)
+    ioStream.ReadDouble(c[i], "");
   for (long i = 0; i < n; i++)
     if (!std::isfinite(c[i]))
       RaiseDamaged("with finite coefficients", __LINE__);
