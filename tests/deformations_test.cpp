@@ -73,8 +73,7 @@ std::vector<Pair> Pairs() {
   return {
       {"cylinder k=1", [] { return new XelMathCylindricDeformationFolded(1.0, Tol()); },
        [] { return new XelMathCylindricDeformationUnfolded(1.0, Tol()); }},
-      {"cylinder k=2 a=1",
-       [] { return new XelMathCylindricDeformationFolded(2.0, 1.0, Tol()); },
+      {"cylinder k=2 a=1", [] { return new XelMathCylindricDeformationFolded(2.0, 1.0, Tol()); },
        [] { return new XelMathCylindricDeformationUnfolded(0.5, 1.0, Tol()); }},
       {"cone 0.4", [] { return new XelMathConicDeformationFolded(0.4, Tol()); },
        [] { return new XelMathConicDeformationUnfolded(0.4, Tol()); }},
@@ -132,11 +131,13 @@ TEST(Deformations, FoldingThenUnfoldingReturnsEveryPoint) {
 }
 
 TEST(Deformations, FoldedAnglesAtTheRip) {
-  struct Case { double a, x, y, z, f, g, h; };
+  struct Case {
+    double a, x, y, z, f, g, h;
+  };
   const Case cases[] = {
-      {kPi, -1, 0, 5, 1, -kPi, 5},              // theta = pi is cut to -pi
-      {kPi, 0, 1, 0, 1, kPi / 2, 0},            //
-      {kPi / 2, 0, 1, 0, 1, kPi / 2 - 2 * kPi, 0}, // on the rip plane
+      {kPi, -1, 0, 5, 1, -kPi, 5},                   // theta = pi is cut to -pi
+      {kPi, 0, 1, 0, 1, kPi / 2, 0},                 //
+      {kPi / 2, 0, 1, 0, 1, kPi / 2 - 2 * kPi, 0},   // on the rip plane
       {-1.0, 1, -1, 0, std::sqrt(2.0), -kPi / 4, 0}, // window [-1, -1 + 2 pi)
       {-1.0, -1, -1, 0, std::sqrt(2.0), -3 * kPi / 4 + 2 * kPi, 0},
   };
@@ -240,7 +241,9 @@ TEST(Deformations, ConeApexAndSeamOfTheSector) {
   XelMathConicDeformationFolded fold(kPi / 6, Tol());
   EXPECT_EQ(Image(fold, {0, 0, 0}), std::vector<double>({0, 0, 0}));
   const double z = std::sqrt(3.0); // (1, 0, sqrt 3) lies on the cone; slant length 2
-  struct Case { double theta, g; };
+  struct Case {
+    double theta, g;
+  };
   for (const Case& c : {Case{kPi, -2}, Case{kPi - 1e-12, 2}, Case{0, 0}}) {
     const std::vector<double> y = Image(fold, {std::cos(c.theta), std::sin(c.theta), z});
     EXPECT_NEAR(y[0], c.g == 0 ? 2 * 0.5 : 0, 1e-11);
@@ -329,9 +332,9 @@ TEST(Deformations, IntervalImagesEncloseSamples) {
         for (int i = 0; i <= n; i++)
           for (int j = 0; j <= n; j++)
             for (int k = 0; k <= n; k++) {
-              const std::vector<double> y = Image(
-                  *t, {b[0] + (b[1] - b[0]) * i / n, b[2] + (b[3] - b[2]) * j / n,
-                       b[4] + (b[5] - b[4]) * k / n});
+              const std::vector<double> y =
+                  Image(*t, {b[0] + (b[1] - b[0]) * i / n, b[2] + (b[3] - b[2]) * j / n,
+                             b[4] + (b[5] - b[4]) * k / n});
               for (int c = 0; c < 3; c++)
                 ASSERT_TRUE(box[c].IsIncludedIn(box[c]) && y[c] >= box[c].low - 1e-13 &&
                             y[c] <= box[c].high + 1e-13)
@@ -422,9 +425,15 @@ TEST(Deformations, DamagedStreamsRaiseCodedErrors) {
     EXPECT_EQ(read, nullptr);
   }
   // Crafted records: type, n, coefficients, right tag.
-  struct Case { short type; long n; double c; short tag; int outcome; }; // 0 null, 1 raise
-  const Case cases[] = {{9, 2, 1.0, 0, 0},  {0, 2, 1.0, 0, 0},   {1, 7, 1.0, 0, 0},
-                        {1, -1, 1.0, 0, 0}, {2, 1, NAN, 0, 1},   {3, 1, INFINITY, 0, 1},
+  struct Case {
+    short type;
+    long n;
+    double c;
+    short tag;
+    int outcome;
+  }; // 0 null, 1 raise
+  const Case cases[] = {{9, 2, 1.0, 0, 0},  {0, 2, 1.0, 0, 0}, {1, 7, 1.0, 0, 0},
+                        {1, -1, 1.0, 0, 0}, {2, 1, NAN, 0, 1}, {3, 1, INFINITY, 0, 1},
                         {1, 1, 1.0, 2, 1},  {4, 1, 1.0, -1, 1}};
   for (const Case& c : cases) {
     XelMathMemoryStream in(1013);
@@ -477,8 +486,10 @@ TEST(Deformations, PlaneMapsAndTheirNewtonInversion) {
     auto f = [&](double a, double b) { return fold.EvalF(a, b); };
     auto g = [&](double a, double b) { return fold.EvalG(a, b); };
     const double x = p.first, y = p.second;
-    EXPECT_NEAR(fold.EvalFirstDerivFX(x, y), Diff6([&](double s) { return f(s, y); }, x, 1e-3), 1e-9);
-    EXPECT_NEAR(fold.EvalFirstDerivGY(x, y), Diff6([&](double s) { return g(x, s); }, y, 1e-3), 1e-9);
+    EXPECT_NEAR(fold.EvalFirstDerivFX(x, y), Diff6([&](double s) { return f(s, y); }, x, 1e-3),
+                1e-9);
+    EXPECT_NEAR(fold.EvalFirstDerivGY(x, y), Diff6([&](double s) { return g(x, s); }, y, 1e-3),
+                1e-9);
     EXPECT_NEAR(fold.EvalSecondDerivGXY(x, y),
                 Diff6([&](double s) { return fold.EvalFirstDerivGX(x, s); }, y, 1e-3), 1e-8);
     const double u = fold.EvalF(x, y), v = fold.EvalG(x, y);
@@ -500,7 +511,9 @@ TEST(Deformations, PlaneMapsAndTheirNewtonInversion) {
   // The unfolded plane map is close to the identity near (1, 0): Newton from (u, v) itself.
   double px = 0, py = 0;
   const double s = 0.05;
-  EXPECT_EQ(unfold.InvertPoint(std::cos(s / 1.5), std::sin(s / 1.5), XelMathInterval2D(0.5, 2, -1, 1), px, py), 1);
+  EXPECT_EQ(unfold.InvertPoint(std::cos(s / 1.5), std::sin(s / 1.5),
+                               XelMathInterval2D(0.5, 2, -1, 1), px, py),
+            1);
   EXPECT_NEAR(px, 1.0, 1e-10);
   EXPECT_NEAR(py, s, 1e-10);
 }

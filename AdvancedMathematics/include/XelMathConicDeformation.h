@@ -14,7 +14,8 @@
 
 class XelMathVector;
 
-class XELADVANCEDMATHEMATICS_EXPORT XelMathConicDeformation : public XelMathNonLinearTransformation {
+class XELADVANCEDMATHEMATICS_EXPORT XelMathConicDeformation
+    : public XelMathNonLinearTransformation {
 public:
   /// Rip angle XelPI, ratio 1.
   XelMathConicDeformation(const double iAlpha, const XelTolerance& iTol);
@@ -75,8 +76,8 @@ public:
   /// F, G or H with their derivatives up to iOrder (0 to 2) into oValues (1, 4 or 10).
   virtual void EvalF(const XelMathVector& iP, const int iOrder, double* oValues,
                      const double iResolution) const;
-  virtual void EvalG(const XelMathVector& iP, const double& iRip, const int iOrder,
-                     double* oValues, const double iResolution) const;
+  virtual void EvalG(const XelMathVector& iP, const double& iRip, const int iOrder, double* oValues,
+                     const double iResolution) const;
   virtual void EvalH(const XelMathVector& iP, const int iOrder, double* oValues,
                      const double iResolution) const;
   virtual void EvalFGH(const XelMathVector& iP, double& oF, double& oG, double& oH) const;
@@ -86,9 +87,8 @@ public:
                                      double& oHz) const;
   /// The three coordinate functions at iP with the rip angle iRip, each with its derivatives
   /// up to iOrder into oF, oG, oH (layout of EvalF).
-  virtual void EvalCoreFGH(const XelMathVector& iP, const double iRip, const int iOrder,
-                           double* oF, double* oG, double* oH,
-                           const double iResolution) const = 0;
+  virtual void EvalCoreFGH(const XelMathVector& iP, const double iRip, const int iOrder, double* oF,
+                           double* oG, double* oH, const double iResolution) const = 0;
   /// Enclosures of F, G, H over the box iP (three intervals) into oImage.
   virtual void EvalCoreFGH(const XelMathInterval* iP, const double iRip,
                            XelMathInterval* oImage) const = 0;

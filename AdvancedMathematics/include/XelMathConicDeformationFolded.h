@@ -15,7 +15,7 @@ public:
   /// Ratio 1.
   XelMathConicDeformationFolded(const double iAlpha, const double iRip, const XelTolerance& iTol);
   XelMathConicDeformationFolded(const double iAlpha, const double iRip, const double iLambda,
-                          const XelTolerance& iTol);
+                                const XelTolerance& iTol);
   ~XelMathConicDeformationFolded() override;
 
   long GetStaticMemoryBytes() const override;

@@ -7,14 +7,15 @@
 // to (+/-r, +/-r). Stream type 4.
 #include "XelMathConicDeformation.h"
 
-class XELADVANCEDMATHEMATICS_EXPORT XelMathConicDeformationUnfolded : public XelMathConicDeformation {
+class XELADVANCEDMATHEMATICS_EXPORT XelMathConicDeformationUnfolded
+    : public XelMathConicDeformation {
 public:
   /// Rip angle XelPI, ratio 1.
   XelMathConicDeformationUnfolded(const double iAlpha, const XelTolerance& iTol);
   /// Ratio 1.
   XelMathConicDeformationUnfolded(const double iAlpha, const double iRip, const XelTolerance& iTol);
   XelMathConicDeformationUnfolded(const double iAlpha, const double iRip, const double iLambda,
-                          const XelTolerance& iTol);
+                                  const XelTolerance& iTol);
   ~XelMathConicDeformationUnfolded() override;
 
   long GetStaticMemoryBytes() const override;

@@ -6,7 +6,8 @@
 // of x and y (0 counting as positive), so that they stay finite. Stream type 1.
 #include "XelMathCylindricDeformation.h"
 
-class XELADVANCEDMATHEMATICS_EXPORT XelMathCylindricDeformationFolded : public XelMathCylindricDeformation {
+class XELADVANCEDMATHEMATICS_EXPORT XelMathCylindricDeformationFolded
+    : public XelMathCylindricDeformation {
 public:
   /// Rip angle XelPI.
   XelMathCylindricDeformationFolded(const double iK, const XelTolerance& iTol);

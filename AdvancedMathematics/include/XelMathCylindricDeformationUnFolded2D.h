@@ -22,5 +22,4 @@ public:
                  double* oValues) const override;
   void EvalFunc2(const double& x, const double& y, const double& iRip, const int iOrder,
                  double* oValues) const override;
-
 };

@@ -4,7 +4,8 @@
 // radius r at the angle k y and height z. Stream type 2.
 #include "XelMathCylindricDeformation.h"
 
-class XELADVANCEDMATHEMATICS_EXPORT XelMathCylindricDeformationUnfolded : public XelMathCylindricDeformation {
+class XELADVANCEDMATHEMATICS_EXPORT XelMathCylindricDeformationUnfolded
+    : public XelMathCylindricDeformation {
 public:
   /// Rip angle XelPI.
   XelMathCylindricDeformationUnfolded(const double iK, const XelTolerance& iTol);

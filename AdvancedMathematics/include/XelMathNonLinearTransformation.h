@@ -118,8 +118,7 @@ protected:
   void LeftImage(XelMathInterval* ioBox) const;
   /// The rip half-plane through iOrigin with the directions iFirst and iSecond, given in the
   /// core's coordinates, carried back through R.
-  XelMathPlane* CarryBack(const double* iOrigin, const double* iFirst,
-                          const double* iSecond) const;
+  XelMathPlane* CarryBack(const double* iOrigin, const double* iFirst, const double* iSecond) const;
   /// Writes the right then the left transformation (short 0, or 1 and 12 doubles).
   void StreamAffineParts(XelMathStream& ioStream) const;
   /// Raises 0x20006 unless iCount is 3.

@@ -23,8 +23,7 @@ public:
   XelMathNonLinearTransformation2D(const XelMathTransformation2D& iLeft, const XelTolerance& iTol);
   /// Copies of iLeft and iRight.
   XelMathNonLinearTransformation2D(const XelMathTransformation2D& iLeft,
-                                   const XelMathTransformation2D& iRight,
-                                   const XelTolerance& iTol);
+                                   const XelMathTransformation2D& iRight, const XelTolerance& iTol);
   ~XelMathNonLinearTransformation2D() override;
 
   long GetDynamicMemoryBytes() const override;
@@ -61,8 +60,7 @@ public:
   /// Raises 0x20009 ("GetStreamType", " ") at this level.
   virtual short GetStreamTransfo2DType() const;
   /// Raises 0x20009 ("Stream", " "): the planar deformations are not stored.
-  virtual void Stream(XelMathStream& ioStream, const char* iLabel,
-                      const unsigned char iFlag) const;
+  virtual void Stream(XelMathStream& ioStream, const char* iLabel, const unsigned char iFlag) const;
 
   // ---- non-virtual ----
   /// The image (oU, oV) of (x, y) and, when iOrder >= 1, its derivatives (layout of EvalCore).
@@ -77,8 +75,8 @@ public:
   void DuplicateData(XelMathNonLinearTransformation2D& ioOther) const;
   /// The pre-image (oX, oY) of (u, v) by Newton's method started at (u, v) inside iDomain: 1
   /// converged, 0 not.
-  int InvertPoint(const double iU, const double iV, const XelMathInterval2D& iDomain,
-                  double& oX, double& oY) const;
+  int InvertPoint(const double iU, const double iV, const XelMathInterval2D& iDomain, double& oX,
+                  double& oY) const;
   /// Every pre-image of (u, v) in iDomain into oPreimages (dimension 2); the status of Solve.
   int Invert(const double iU, const double iV, const XelMathInterval2D& iDomain,
              XelMathSetOfPointsND& oPreimages) const;

@@ -18,8 +18,7 @@ class XelMathTransformation2D;
 class XELADVANCEDMATHEMATICS_EXPORT XelMathTransfo2DFunctionX : public XelMathFunctionX {
 public:
   XelMathTransfo2DFunctionX(const XelMathFunctionX* iF1, const XelMathFunctionX* iF2,
-                            const XelMathTransformation2D& iTransformation,
-                            const int iCoordinate);
+                            const XelMathTransformation2D& iTransformation, const int iCoordinate);
   XelMathTransfo2DFunctionX(const XelMathFunctionX* iF1, const XelMathFunctionX* iF2,
                             const XelMathSystemXY* iSystem, const int iCoordinate);
   XelMathTransfo2DFunctionX(const XelMathTransfo2DFunctionX&) = delete;

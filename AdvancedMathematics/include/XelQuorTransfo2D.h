@@ -48,8 +48,7 @@ public:
   /// iOrder 1: ReverseEvalPoint(u, v, oX, oY); iOrder 2: ReverseEvalFirstDeriv(u, v, du, dv,
   /// oDx, oDy); other orders do nothing. Answers 0.
   virtual int ReverseEval(const double iU, const double iV, const int iOrder, const double iDu,
-                          const double iDv, double& oX, double& oY, double& oDx,
-                          double& oDy) const;
+                          const double iDv, double& oX, double& oY, double& oDx, double& oDy) const;
   /// The pre-image (oX, oY) of (u, v) by Newton's method from (u, v) inside the domain: 1
   /// converged, 0 not (or no inversion system).
   virtual int ReverseEvalPoint(const double iU, const double iV, double& oX, double& oY) const;

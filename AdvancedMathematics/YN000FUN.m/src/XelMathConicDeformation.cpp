@@ -93,11 +93,11 @@ void XelMathConicDeformation::EvalFGH(const XelMathVector& iP, double& oF, doubl
   EvalCoreFGH(iP, _rip, 0, &oF, &oG, &oH, GetResolution());
 }
 
-void XelMathConicDeformation::EvalUpToFirstDerivFGH(const XelMathVector& iP, double& oF,
-                                                    double& oG, double& oH, double& oFx,
-                                                    double& oFy, double& oFz, double& oGx,
-                                                    double& oGy, double& oGz, double& oHx,
-                                                    double& oHy, double& oHz) const {
+void XelMathConicDeformation::EvalUpToFirstDerivFGH(const XelMathVector& iP, double& oF, double& oG,
+                                                    double& oH, double& oFx, double& oFy,
+                                                    double& oFz, double& oGx, double& oGy,
+                                                    double& oGz, double& oHx, double& oHy,
+                                                    double& oHz) const {
   double q[3], j[9];
   Core(iP.GetCoords(), q, j, GetResolution());
   oF = q[0], oG = q[1], oH = q[2];

@@ -12,15 +12,17 @@
 
 using namespace XelMathDeformation;
 
-XelMathConicDeformationFolded::XelMathConicDeformationFolded(const double iAlpha, const XelTolerance& iTol)
+XelMathConicDeformationFolded::XelMathConicDeformationFolded(const double iAlpha,
+                                                             const XelTolerance& iTol)
     : XelMathConicDeformation(iAlpha, iTol) {}
 
 XelMathConicDeformationFolded::XelMathConicDeformationFolded(const double iAlpha, const double iRip,
-                                                 const XelTolerance& iTol)
+                                                             const XelTolerance& iTol)
     : XelMathConicDeformation(iAlpha, iRip, iTol) {}
 
 XelMathConicDeformationFolded::XelMathConicDeformationFolded(const double iAlpha, const double iRip,
-                                                 const double iLambda, const XelTolerance& iTol)
+                                                             const double iLambda,
+                                                             const XelTolerance& iTol)
     : XelMathConicDeformation(iAlpha, iRip, iLambda, iTol) {}
 
 XelMathConicDeformationFolded::~XelMathConicDeformationFolded() = default;

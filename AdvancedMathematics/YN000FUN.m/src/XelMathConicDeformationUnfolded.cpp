@@ -12,15 +12,19 @@
 
 using namespace XelMathDeformation;
 
-XelMathConicDeformationUnfolded::XelMathConicDeformationUnfolded(const double iAlpha, const XelTolerance& iTol)
+XelMathConicDeformationUnfolded::XelMathConicDeformationUnfolded(const double iAlpha,
+                                                                 const XelTolerance& iTol)
     : XelMathConicDeformation(iAlpha, iTol) {}
 
-XelMathConicDeformationUnfolded::XelMathConicDeformationUnfolded(const double iAlpha, const double iRip,
-                                                 const XelTolerance& iTol)
+XelMathConicDeformationUnfolded::XelMathConicDeformationUnfolded(const double iAlpha,
+                                                                 const double iRip,
+                                                                 const XelTolerance& iTol)
     : XelMathConicDeformation(iAlpha, iRip, iTol) {}
 
-XelMathConicDeformationUnfolded::XelMathConicDeformationUnfolded(const double iAlpha, const double iRip,
-                                                 const double iLambda, const XelTolerance& iTol)
+XelMathConicDeformationUnfolded::XelMathConicDeformationUnfolded(const double iAlpha,
+                                                                 const double iRip,
+                                                                 const double iLambda,
+                                                                 const XelTolerance& iTol)
     : XelMathConicDeformation(iAlpha, iRip, iLambda, iTol) {}
 
 XelMathConicDeformationUnfolded::~XelMathConicDeformationUnfolded() = default;

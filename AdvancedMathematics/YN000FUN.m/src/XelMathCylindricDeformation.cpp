@@ -105,7 +105,8 @@ void XelMathCylindricDeformation::Eval(const double* x, double* oY) const {
   Eval(x, oY, GetResolution());
 }
 
-void XelMathCylindricDeformation::Eval(const double* x, double* oY, const double iResolution) const {
+void XelMathCylindricDeformation::Eval(const double* x, double* oY,
+                                       const double iResolution) const {
   double p[3], q[3];
   ApplyRight(x, p);
   Core(p, q, nullptr, iResolution);
@@ -174,6 +175,9 @@ void XelMathCylindricDeformation::SetCoef(const double* iCoefs) {
 
 unsigned char XelMathCylindricDeformation::IsStreamable(const XelQuorStreamVersion iVersion,
                                                         unsigned char& oFlag) const {
-  oFlag = (_rip == XelPI || !XelQuorStreamIsStrictlyOlderThan(iVersion, XelMathDeformation::TwoCoefficients)) ? 1 : 0;
+  oFlag = (_rip == XelPI ||
+           !XelQuorStreamIsStrictlyOlderThan(iVersion, XelMathDeformation::TwoCoefficients))
+              ? 1
+              : 0;
   return 1;
 }

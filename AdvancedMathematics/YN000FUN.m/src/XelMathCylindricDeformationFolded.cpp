@@ -78,9 +78,9 @@ void XelMathCylindricDeformationFolded::EvalF(const double& x, const double& y, 
   oValues[5] = u * u / rho3;
 }
 
-void XelMathCylindricDeformationFolded::EvalG(const double& x, const double& y,
-                                              const double& iRip, const int iOrder,
-                                              double* oValues, const double iResolution) const {
+void XelMathCylindricDeformationFolded::EvalG(const double& x, const double& y, const double& iRip,
+                                              const int iOrder, double* oValues,
+                                              const double iResolution) const {
   oValues[0] = _k * FoldAngle(std::atan2(y, x), iRip);
   if (iOrder < 1)
     return;

@@ -52,9 +52,8 @@ XelMathPlane* XelMathCylindricDeformationUnfolded::GetRipPlane() const {
   return CarryBack(origin, first, second);
 }
 
-void XelMathCylindricDeformationUnfolded::EvalF(const double& x, const double& y,
-                                                const int iOrder, double* oValues,
-                                                const double) const {
+void XelMathCylindricDeformationUnfolded::EvalF(const double& x, const double& y, const int iOrder,
+                                                double* oValues, const double) const {
   const double c = std::cos(_k * y), s = std::sin(_k * y);
   oValues[0] = x * c;
   if (iOrder < 1)

@@ -65,8 +65,7 @@ inline void AffineParts(const XelMathTransformation* iT, double* oA, double* oT)
 inline void Product3(const double* iA, const double* iB, double* oC) {
   for (int i = 0; i < 3; i++)
     for (int j = 0; j < 3; j++)
-      oC[3 * i + j] =
-          iA[3 * i] * iB[j] + iA[3 * i + 1] * iB[3 + j] + iA[3 * i + 2] * iB[6 + j];
+      oC[3 * i + j] = iA[3 * i] * iB[j] + iA[3 * i + 1] * iB[3 + j] + iA[3 * i + 2] * iB[6 + j];
 }
 
 /// The image of the box iIn (three intervals) by an affine map of space into oOut: each

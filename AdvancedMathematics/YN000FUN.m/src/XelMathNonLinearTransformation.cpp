@@ -83,7 +83,7 @@ void XelMathNonLinearTransformation::DuplicateData(XelMathNonLinearTransformatio
     return;
   std::unique_ptr<XelMathTransformation> left(_left ? new XelMathTransformation(*_left) : nullptr);
   std::unique_ptr<XelMathTransformation> right(_right ? new XelMathTransformation(*_right)
-                                                       : nullptr);
+                                                      : nullptr);
   delete ioOther._left;
   delete ioOther._right;
   ioOther._left = left.release();
@@ -135,8 +135,7 @@ void XelMathNonLinearTransformation::CheckBoxCount(const long iCount) {
                       nullptr, __FILE__, __LINE__);
 }
 
-XelMathPlane* XelMathNonLinearTransformation::CarryBack(const double* iOrigin,
-                                                        const double* iFirst,
+XelMathPlane* XelMathNonLinearTransformation::CarryBack(const double* iOrigin, const double* iFirst,
                                                         const double* iSecond) const {
   double a[9], t[3];
   AffineParts(_right, a, t);
@@ -172,8 +171,8 @@ namespace {
 class Preimage : public XelMathSystem {
 public:
   Preimage(const XelMathNonLinearTransformation& iT, const double* iTarget)
-      : XelMathSystem(3, iT.GetTolerance(), nullptr), _t(iT),
-        _target{iTarget[0], iTarget[1], iTarget[2]} {}
+      : XelMathSystem(3, iT.GetTolerance(), nullptr),
+        _t(iT), _target{iTarget[0], iTarget[1], iTarget[2]} {}
   using XelMathSystem::Eval;
   void Eval(const double* x, double* oF) const override {
     _t.Eval(x, oF);
@@ -200,8 +199,7 @@ int XelMathNonLinearTransformation::Invert(const double* iTarget, const XelMathI
 }
 
 int XelMathNonLinearTransformation::InvertNewton(const double* iTarget,
-                                                 const XelMathIntervalND& iBox,
-                                                 double* ioX) const {
+                                                 const XelMathIntervalND& iBox, double* ioX) const {
   Preimage system(*this, iTarget);
   int status = 0;
   return system.SolveSafeNewtonWithAlloc(iBox, ioX, status);

@@ -166,8 +166,8 @@ public:
     _map.EvalMap(x, y, 1, u, v);
     oUx = u[1], oUy = u[2], oVx = v[1], oVy = v[2];
   }
-  void EvalSecondDeriv(const double& x, const double& y, double& oUxx, double& oUxy,
-                       double& oUyy, double& oVxx, double& oVxy, double& oVyy) const override {
+  void EvalSecondDeriv(const double& x, const double& y, double& oUxx, double& oUxy, double& oUyy,
+                       double& oVxx, double& oVxy, double& oVyy) const override {
     double u[6], v[6];
     _map.EvalMap(x, y, 2, u, v);
     oUxx = u[3], oUxy = u[4], oUyy = u[5], oVxx = v[3], oVxy = v[4], oVyy = v[5];

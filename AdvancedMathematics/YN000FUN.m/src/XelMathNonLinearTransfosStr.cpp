@@ -139,8 +139,7 @@ void XelMathNonLinearTransformation::Stream(XelMathStream& ioStream,
 }
 
 void XelMathNonLinearTransformation::UnStream(XelMathStream& ioStream,
-                                              XelMathNonLinearTransformation*& oT,
-                                              const char*) {
+                                              XelMathNonLinearTransformation*& oT, const char*) {
   oT = nullptr;
   short type = 0;
   ioStream.ReadShort(type, "");

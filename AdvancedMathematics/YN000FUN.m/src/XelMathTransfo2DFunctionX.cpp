@@ -14,8 +14,8 @@ XelMathTransfo2DFunctionX::XelMathTransfo2DFunctionX(const XelMathFunctionX* iF1
                                                      const XelMathFunctionX* iF2,
                                                      const XelMathTransformation2D& iTransformation,
                                                      const int iCoordinate)
-    : _f{iF1, iF2}, _transformation(new XelMathTransformation2D(iTransformation)),
-      _system(nullptr), _coordinate(iCoordinate), _scaling(nullptr) {}
+    : _f{iF1, iF2}, _transformation(new XelMathTransformation2D(iTransformation)), _system(nullptr),
+      _coordinate(iCoordinate), _scaling(nullptr) {}
 
 XelMathTransfo2DFunctionX::XelMathTransfo2DFunctionX(const XelMathFunctionX* iF1,
                                                      const XelMathFunctionX* iF2,

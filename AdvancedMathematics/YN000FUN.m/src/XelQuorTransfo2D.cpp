@@ -21,8 +21,7 @@ XelQuorTransfo2D::~XelQuorTransfo2D() {
 }
 
 long XelQuorTransfo2D::GetDynamicMemoryBytes() const {
-  return _inversion ? _inversion->GetStaticMemoryBytes() + _inversion->GetDynamicMemoryBytes()
-                    : 0;
+  return _inversion ? _inversion->GetStaticMemoryBytes() + _inversion->GetDynamicMemoryBytes() : 0;
 }
 
 long XelQuorTransfo2D::GetStaticMemoryBytes() const {
