@@ -156,6 +156,17 @@ TEST(Deformations, FoldedAnglesAtTheRip) {
   EXPECT_EQ(rip->GetOrigin(), XelMathPoint(-1, -2, -3));
   EXPECT_NEAR((rip->GetSecondDirection() - XelMathVector(0, 1, 0)).Norm(), 0.0, 1e-16);
   EXPECT_EQ(rip->GetFirstDirection(), XelMathVector(0, 0, 1));
+  // The unfolded maps cut the angle of their images: the half-plane is carried through L.
+  XelMathCylindricDeformationUnfolded unfold(2.0, kPi / 2, Tol());
+  XelMathConicDeformationUnfolded cone(kPi / 6, kPi / 2, Tol());
+  unfold.ComposeLeft(XelMathTransformation(shift));
+  cone.ComposeLeft(XelMathTransformation(shift));
+  for (const XelMathNonLinearTransformation* t :
+       {(XelMathNonLinearTransformation*)&unfold, (XelMathNonLinearTransformation*)&cone}) {
+    std::unique_ptr<XelMathPlane> seam(t->GetRipPlane());
+    EXPECT_EQ(seam->GetOrigin(), XelMathPoint(1, 2, 3));
+    EXPECT_NEAR(std::fabs(seam->GetNormal().GetX()), 1.0, 1e-15); // the plane x = 1
+  }
 }
 
 TEST(Deformations, JacobianAndSecondDerivativesAgainstDifferences) {

@@ -65,8 +65,9 @@ public:
   virtual long GetNumberOfCoef() const = 0;
   virtual void GetCoef(double* oCoefs) const = 0;
   virtual void SetCoef(const double* iCoefs) = 0;
-  /// The half-plane where the angle window is cut, in the caller's coordinates; the caller
-  /// deletes it.
+  /// The half-plane where the angle window is cut, in the caller's coordinates of the space
+  /// where the surface lies (the arguments of a folded map, the images of an unfolded one);
+  /// the caller deletes it.
   virtual XelMathPlane* GetRipPlane() const = 0;
   /// Raises 0x20009 ("GetStreamType", " ") at this level.
   virtual short GetStreamTransfoType() const;
@@ -119,6 +120,9 @@ protected:
   /// The rip half-plane through iOrigin with the directions iFirst and iSecond, given in the
   /// core's coordinates, carried back through R.
   XelMathPlane* CarryBack(const double* iOrigin, const double* iFirst, const double* iSecond) const;
+  /// The same plane given in the core's image coordinates, carried forward through L.
+  XelMathPlane* CarryForward(const double* iOrigin, const double* iFirst,
+                             const double* iSecond) const;
   /// Writes the right then the left transformation (short 0, or 1 and 12 doubles).
   void StreamAffineParts(XelMathStream& ioStream) const;
   /// Raises 0x20006 unless iCount is 3.

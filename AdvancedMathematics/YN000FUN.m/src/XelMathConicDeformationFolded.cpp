@@ -52,9 +52,11 @@ XelMathNonLinearTransformation* XelMathConicDeformationFolded::Duplicate() const
   return copy;
 }
 
-// The seam is the half-plane of the axis at the rip angle, as for the cylinder.
+// The seam is the half-plane of the axis at the rip angle, spanned by the cone's generator
+// there, (sin(alpha) cos a, sin(alpha) sin a, cos(alpha)), and the radial direction.
 XelMathPlane* XelMathConicDeformationFolded::GetRipPlane() const {
-  const double origin[3] = {0.0, 0.0, 0.0}, first[3] = {0.0, 0.0, 1.0};
+  const double origin[3] = {0.0, 0.0, 0.0};
+  const double first[3] = {_sin * std::cos(_rip), _sin * std::sin(_rip), _cos};
   const double second[3] = {std::cos(_rip), std::sin(_rip), 0.0};
   return CarryBack(origin, first, second);
 }

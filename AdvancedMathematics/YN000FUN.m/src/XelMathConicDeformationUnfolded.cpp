@@ -54,13 +54,14 @@ XelMathNonLinearTransformation* XelMathConicDeformationUnfolded::Duplicate() con
   return copy;
 }
 
-// The seam of the development: the half-plane through the origin spanned by the normal
-// direction (-c, 0, s) and the in-plane direction at the angle a lambda s from the u axis.
+// The angle phi of the image around the axis is cut at a: the seam is the half-plane of the
+// axis at the angle a, given in the caller's image coordinates (L). Its first direction is
+// the cone's generator there, (sin(alpha) cos a, sin(alpha) sin a, cos(alpha)).
 XelMathPlane* XelMathConicDeformationUnfolded::GetRipPlane() const {
-  const double s = _sin, c = _cos, angle = _rip * _lambda * _sin;
-  const double origin[3] = {0.0, 0.0, 0.0}, first[3] = {-c, 0.0, s};
-  const double second[3] = {std::cos(angle) * s, std::sin(angle), std::cos(angle) * c};
-  return CarryBack(origin, first, second);
+  const double origin[3] = {0.0, 0.0, 0.0};
+  const double first[3] = {_sin * std::cos(_rip), _sin * std::sin(_rip), _cos};
+  const double second[3] = {std::cos(_rip), std::sin(_rip), 0.0};
+  return CarryForward(origin, first, second);
 }
 
 void XelMathConicDeformationUnfolded::EvalCoreFGH(const XelMathVector& iP, const double iRip,

@@ -44,12 +44,12 @@ XelMathNonLinearTransformation* XelMathCylindricDeformationUnfolded::Duplicate()
   return copy;
 }
 
-// The seam of the development is the line y = a / k of each level z: the plane through
-// (0, a / k, 0) spanned by the radial and axial directions (the plane y = 0 when k is 0).
+// The seam of the development, the line y = a / k of each level, goes to the half-plane of
+// the axis at the angle k (a / k) = a; it is given in the caller's image coordinates (L).
 XelMathPlane* XelMathCylindricDeformationUnfolded::GetRipPlane() const {
-  const double origin[3] = {0.0, _k != 0.0 ? _rip / _k : 0.0, 0.0};
-  const double first[3] = {1.0, 0.0, 0.0}, second[3] = {0.0, 0.0, 1.0};
-  return CarryBack(origin, first, second);
+  const double origin[3] = {0.0, 0.0, 0.0}, first[3] = {0.0, 0.0, 1.0};
+  const double second[3] = {std::cos(_rip), std::sin(_rip), 0.0};
+  return CarryForward(origin, first, second);
 }
 
 void XelMathCylindricDeformationUnfolded::EvalF(const double& x, const double& y, const int iOrder,

@@ -154,6 +154,25 @@ XelMathPlane* XelMathNonLinearTransformation::CarryBack(const double* iOrigin, c
                           XelMathVector(s[0], s[1], s[2]));
 }
 
+XelMathPlane* XelMathNonLinearTransformation::CarryForward(const double* iOrigin,
+                                                           const double* iFirst,
+                                                           const double* iSecond) const {
+  double a[9], t[3];
+  AffineParts(_left, a, t);
+  double o[3], f[3], s[3];
+  for (int i = 0; i < 3; i++) {
+    o[i] = t[i];
+    f[i] = s[i] = 0.0;
+    for (int j = 0; j < 3; j++) {
+      o[i] += a[3 * i + j] * iOrigin[j];
+      f[i] += a[3 * i + j] * iFirst[j];
+      s[i] += a[3 * i + j] * iSecond[j];
+    }
+  }
+  return new XelMathPlane(XelMathPoint(o[0], o[1], o[2]), XelMathVector(f[0], f[1], f[2]),
+                          XelMathVector(s[0], s[1], s[2]));
+}
+
 void XelMathNonLinearTransformation::EvalJacobian(const double* x, XelMathNxNFullMatrix* oJ) const {
   if (!oJ || oJ->GetSizeOfMatrix() != 3)
     XelMathRaiseTexts(XelErrorCode::InvalidOption, 2, "EvalJacobian", "Dimension not valid",
