@@ -30,6 +30,7 @@
 #include "XelMathTransfo2DFunctionX.h"
 #include "XelMathTransformation.h"
 #include "XelMathTransformation2D.h"
+#include "XelQuorTransfo2D.h"
 #include "XelTolerance.h"
 #include "support/test_helpers.h"
 
@@ -527,6 +528,52 @@ TEST(Deformations, PlaneMapsAndTheirNewtonInversion) {
             1);
   EXPECT_NEAR(px, 1.0, 1e-10);
   EXPECT_NEAR(py, s, 1e-10);
+}
+
+namespace {
+// (u, v) = (x + 0.1 y^2, y + 0.1 x y), close to the identity around (0.5, 0.3).
+// clang-format off
+class NearIdentity : public XelQuorTransfo2D {
+public:
+  explicit NearIdentity(const XelTolerance& iTol) : XelQuorTransfo2D(iTol) {}
+  NearIdentity() = default;
+  const char* IsA() const override { return "NearIdentity"; }
+  void Eval(const double& x, const double& y, double& u, double& v) const override {
+    u = x + 0.1 * y * y; v = y + 0.1 * x * y;
+  }
+  void EvalFirstDeriv(const double& x, const double& y, double& ux, double& uy, double& vx,
+                      double& vy) const override { ux = 1; uy = 0.2 * y; vx = 0.1 * y; vy = 1 + 0.1 * x; }
+  void EvalSecondDeriv(const double&, const double&, double& uxx, double& uxy, double& uyy,
+                       double& vxx, double& vxy, double& vyy) const override {
+    uxx = uxy = vxx = vyy = 0; uyy = 0.2; vxy = 0.1;
+  }
+};
+// clang-format on
+} // namespace
+
+TEST(Deformations, ReverseEvaluationOfAPlaneTransformation) {
+  const long live = xeltest::LiveBlocks();
+  {
+    NearIdentity map(Tol());
+    const double x = 0.5, y = 0.3;
+    double u, v, px = 0, py = 0, dx = 0, dy = 0;
+    map.Eval(x, y, u, v);
+    EXPECT_EQ(map.ReverseEvalPoint(u, v, px, py), 1); // in the unbounded default domain
+    EXPECT_NEAR(px, x, 1e-12);
+    EXPECT_NEAR(py, y, 1e-12);
+    // The derivative of the pre-image along (du, dv) is J^-1 (du, dv).
+    const double du = 0.6, dv = -0.8, ux = 1, uy = 0.2 * y, vx = 0.1 * y, vy = 1 + 0.1 * x;
+    const double det = ux * vy - uy * vx;
+    EXPECT_EQ(map.ReverseEvalFirstDeriv(u, v, du, dv, dx, dy), 1);
+    EXPECT_NEAR(dx, (vy * du - uy * dv) / det, 1e-8);
+    EXPECT_NEAR(dy, (-vx * du + ux * dv) / det, 1e-8);
+    double rx = 9, ry = 9;
+    EXPECT_EQ(map.ReverseEval(u, v, 3, du, dv, rx, ry, dx, dy), 0); // other orders: nothing
+    EXPECT_EQ(rx, 9);
+    NearIdentity bare; // no inversion system
+    EXPECT_EQ(bare.ReverseEvalPoint(u, v, px, py), 0);
+  }
+  EXPECT_EQ(xeltest::LiveBlocks(), live);
 }
 
 TEST(Deformations, PlanarCurveThroughAMap) {
