@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,7 @@
 #include "XelMathCylindricDeformationFolded2D.h"
 #include "XelMathCylindricDeformationUnFolded2D.h"
 #include "XelMathCylindricDeformationUnfolded.h"
+#include "XelMathDumpStreamImpl.h"
 #include "XelMathInterval.h"
 #include "XelMathInterval2D.h"
 #include "XelMathIntervalND.h"
@@ -366,6 +368,11 @@ TEST(Deformations, StreamRecordsAtEachVersion) {
           t->ComposeRight(motion);
           XelMathMemoryStream out(version);
           XelMathNonLinearTransformation::Stream(out, t.get(), "", flag);
+          std::ostringstream text;
+          XelMathDumpStreamImpl dumpImpl(text, version);
+          XelMathStream dump(&dumpImpl);
+          XelMathNonLinearTransformation::Stream(dump, t.get(), "", flag);
+          EXPECT_NE(text.str().find(t->IsA()), std::string::npos);
           XelMathMemoryStream in(out.GetBuffer());
           XelMathNonLinearTransformation* read = nullptr;
           XelMathNonLinearTransformation::UnStream(in, read, "");
@@ -469,7 +476,59 @@ TEST(Deformations, DamagedStreamsRaiseCodedErrors) {
   EXPECT_EQ(xeltest::LiveBlocks(), live);
 }
 
+namespace {
+// Maps that leave the stream type to their base classes.
+class NoTypeSpace : public XelMathCylindricDeformation {
+public:
+  NoTypeSpace() : XelMathCylindricDeformation(1.0, XelGetDefaultTolerance()) {}
+  const char* IsA() const override { return "NoTypeSpace"; }
+  long GetType() const override { return 0; }
+  XelMathNonLinearTransformation* Duplicate() const override { return new NoTypeSpace; }
+  XelMathPlane* GetRipPlane() const override { return nullptr; }
+  using XelMathCylindricDeformation::EvalF;
+  using XelMathCylindricDeformation::EvalG;
+  XelMathInterval EvalF(const XelMathInterval& x, const XelMathInterval&) const override {
+    return x;
+  }
+  XelMathInterval EvalG(const XelMathInterval& x, const XelMathInterval&,
+                        const double&) const override {
+    return x;
+  }
+  void EvalF(const double& x, const double&, const int, double* o, const double) const override {
+    o[0] = x, o[1] = 1, o[2] = 0;
+  }
+  void EvalG(const double&, const double& y, const double&, const int, double* o,
+             const double) const override {
+    o[0] = y, o[1] = 0, o[2] = 1;
+  }
+};
+class NoTypePlane : public XelMathCylindricDeformation2D {
+public:
+  NoTypePlane() : XelMathCylindricDeformation2D(1.0, kPi) {}
+  const char* IsA() const override { return "NoTypePlane"; }
+  long GetType() const override { return 0; }
+  XelMathNonLinearTransformation2D* Duplicate() const override { return new NoTypePlane; }
+  using XelMathCylindricDeformation2D::EvalFunc1;
+  using XelMathCylindricDeformation2D::EvalFunc2;
+  void EvalFunc1(const double& x, const double&, const int, double* o) const override { o[0] = x; }
+  void EvalFunc2(const double&, const double& y, const double&, const int,
+                 double* o) const override {
+    o[0] = y;
+  }
+};
+} // namespace
+
 TEST(Deformations, Misuse) {
+  NoTypeSpace space;
+  NoTypePlane plane2;
+  XelMathMemoryStream sink(1013);
+  xeltest::ExpectInputError([&] { space.GetStreamTransfoType(); }, 0x20009, {"GetStreamType", " "});
+  xeltest::ExpectInputError([&] { space.Stream(sink, "", 1); }, 0x20009, {"GetStreamType", " "});
+  xeltest::ExpectInputError([&] { plane2.GetStreamTransfo2DType(); }, 0x20009,
+                            {"GetStreamType", " "});
+  unsigned char flag = 7;
+  EXPECT_EQ(space.XelMathNonLinearTransformation::IsStreamable(1013, flag), 0);
+  EXPECT_EQ(flag, 0);
   XelMathCylindricDeformationFolded fold(1.0, Tol());
   XelMathInterval box[2];
   xeltest::ExpectInputError([&] { fold.EvalInterval(box, 2, 1e-10); }, 0x20006);
