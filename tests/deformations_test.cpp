@@ -78,6 +78,8 @@ std::vector<Pair> Pairs() {
        [] { return new XelMathCylindricDeformationUnfolded(1.0, Tol()); }},
       {"cylinder k=2 a=1", [] { return new XelMathCylindricDeformationFolded(2.0, 1.0, Tol()); },
        [] { return new XelMathCylindricDeformationUnfolded(0.5, 1.0, Tol()); }},
+      {"cylinder k=-1", [] { return new XelMathCylindricDeformationFolded(-1.0, Tol()); },
+       [] { return new XelMathCylindricDeformationUnfolded(-1.0, Tol()); }},
       {"cone 0.4", [] { return new XelMathConicDeformationFolded(0.4, Tol()); },
        [] { return new XelMathConicDeformationUnfolded(0.4, Tol()); }},
       {"cone 0.7 a=2 ratio 1.2",
