@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     TourSystemsN();
     TourMarching();
     TourStreams();
+    TourDeformations();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

@@ -15,9 +15,7 @@
 #include "XelMathIntervalND.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelTolerance.h"
-
-/// Deformations: a flat polyline wrapped onto a cylinder and a cone, and unwrapped again.
-void TourDeformations();
+#include "tour_sections.h"
 
 namespace {
 
@@ -48,6 +46,7 @@ void WrapAndUnwrap(const char* iName, const XelMathNonLinearTransformation& iWra
 } // namespace
 
 void TourDeformations() {
+  std::printf("\n== Deformations: wrapping onto a cylinder and a cone ==\n");
   const XelTolerance& tol = XelGetDefaultTolerance();
   // Cylinder: the development coordinate y becomes the angle y / 2 (k = 0.5), so a length
   // along the development is kept on the cylinder of radius 2.

@@ -60,3 +60,6 @@ void TourMarching();
 
 /// Streams: a composed function tree written to a file, read back, and both evaluated.
 void TourStreams();
+
+/// Deformations: a flat polyline wrapped onto a cylinder and a cone and unwrapped again.
+void TourDeformations();
