@@ -167,12 +167,15 @@ long XelMathCheckFunctionX::CheckGridEval(const XelMathInterval& iI, const long 
   for (int k = 0; k < 3; ++k)
     if (out[k][n] != Sentinel)
       return 104;
+  const bool exact[3] = {true, f.IsOption(XelMathOption::FirstDeriv) != 0,
+                         f.IsOption(XelMathOption::SecondDeriv) != 0};
   for (long i = 0; i < n; ++i) {
     const double x = Sample(iI, i, n);
-    const double t = (std::fabs(x) + 1.0) * _eps;
-    for (int k = 0; k < 3; ++k)
-      if (!Agree(out[k][i], Order(f, k, x), t))
+    for (int k = 0; k < 3; ++k) {
+      const double v = Order(f, k, x);
+      if (!Agree(out[k][i], v, GridTolerance(exact[k], k, _eps, std::fabs(x) + 1.0, v)))
         return 101 + k;
+    }
   }
   return 0;
 }

@@ -36,6 +36,9 @@ constexpr long OutputBit[6] = {XelMathOption::Value,       XelMathOption::FirstD
                                XelMathOption::FirstDeriv,  XelMathOption::SecondDeriv,
                                XelMathOption::SecondDeriv, XelMathOption::SecondDeriv};
 
+/// The derivative order of each output.
+constexpr int OrderOf[6] = {0, 1, 1, 2, 2, 2};
+
 /// The i-th cell of n equal cells of iI (the last ends exactly at high).
 XelMathInterval CellOf(const XelMathInterval& iI, const long i, const long n) {
   const double w = (iI.high - iI.low) / double(n);
@@ -254,15 +257,18 @@ long XelMathCheckFunctionXY::CheckGridEval(const XelMathInterval& iI, const XelM
   for (int k = 0; k < 6; ++k)
     if (out[k][n] != Sentinel)
       return 217;
+  bool exact[6];
+  for (int k = 0; k < 6; ++k)
+    exact[k] = _function->IsOption(OutputBit[k]) != 0;
   double v[6];
   for (long i = 0; i < nX; ++i) {
     const double x = Sample(iI, i, nX);
     for (long j = 0; j < nY; ++j) {
       const double y = Sample(iJ, j, nY);
-      const double t = (std::fabs(x) + std::fabs(y) + 1.0) * _eps;
+      const double a = std::fabs(x) + std::fabs(y) + 1.0;
       Singles(*_function, x, y, v);
       for (int k = 0; k < 6; ++k)
-        if (!Agree(out[k][i * nY + j], v[k], t))
+        if (!Agree(out[k][i * nY + j], v[k], GridTolerance(exact[k], OrderOf[k], _eps, a, v[k])))
           return 211 + k;
     }
   }
@@ -292,13 +298,14 @@ long XelMathCheckFunctionXY::CheckEvalGrid(const XelMathInterval& iI, const XelM
   for (int k = 0; k < 3; ++k)
     if (out[k][n] != Sentinel)
       return 224;
+  const bool exact = _function->IsOption(XelMathOption::FirstDeriv) != 0;
   double v[6];
   for (long i = 0; i < nX; ++i)
     for (long j = 0; j < nY; ++j) {
-      const double t = (std::fabs(xs[i]) + std::fabs(ys[j]) + 1.0) * _eps;
+      const double a = std::fabs(xs[i]) + std::fabs(ys[j]) + 1.0;
       Singles(*_function, xs[i], ys[j], v);
       for (int k = 0; k < 3; ++k)
-        if (!Agree(out[k][i * nY + j], v[k], t))
+        if (!Agree(out[k][i * nY + j], v[k], GridTolerance(exact, OrderOf[k], _eps, a, v[k])))
           return 221 + k;
     }
   return 0;

@@ -30,6 +30,9 @@ constexpr long OutputBit[6] = {XelMathOption::Value,       XelMathOption::FirstD
                                XelMathOption::FirstDeriv,  XelMathOption::SecondDeriv,
                                XelMathOption::SecondDeriv, XelMathOption::SecondDeriv};
 
+/// The derivative order of each output.
+constexpr int OrderOf[6] = {0, 1, 1, 2, 2, 2};
+
 /// The value and the five first and second derivatives of F (iWhich 0) or G (1), one by one.
 void Singles(const XelMathSystemXY& iS, const int iWhich, const double x, const double y,
              double* oV) {
@@ -210,15 +213,18 @@ long XelMathCheckSystemXY::CheckGrid(const int iWhich) const {
     if (out[k][n] != Sentinel)
       return Report("CheckGridEval", OutputNames[iWhich][k], I.high, J.high, out[k][n], Sentinel,
                     base + 7);
+  bool exact[6];
+  for (int k = 0; k < 6; ++k)
+    exact[k] = _system->IsOption(OutputBit[k]) != 0;
   double v[6];
   for (long i = 0; i < _n; ++i) {
     const double x = Sample(I, i, _n);
     for (long j = 0; j < _n; ++j) {
       const double y = Sample(J, j, _n);
-      const double t = (std::fabs(x) + std::fabs(y) + 1.0) * _eps;
+      const double a = std::fabs(x) + std::fabs(y) + 1.0;
       Singles(*_system, iWhich, x, y, v);
       for (int k = 0; k < 6; ++k)
-        if (!Agree(out[k][i * _n + j], v[k], t))
+        if (!Agree(out[k][i * _n + j], v[k], GridTolerance(exact[k], OrderOf[k], _eps, a, v[k])))
           return Report("CheckGridEval", OutputNames[iWhich][k], x, y, out[k][i * _n + j], v[k],
                         base + 1 + k);
     }

@@ -30,6 +30,19 @@ inline bool Encloses(const XelMathInterval& iImage, const double iValue, const d
   return iImage.DistanceTo(iValue) <= iTol;
 }
 
+/// The tolerance between a grid output of derivative order iOrder (0 the value) and the point
+/// evaluation at the same abscissae, at precision iEps and size a = 1 + |x| (+ |y|), d the point
+/// value. The abscissae of a grid may differ from the checker's by rounding: exact evaluations
+/// then agree within a eps, but derivatives by differences (the class does not declare them
+/// exact) only within the precision of the difference, eps^0.5 (a + |d|) for the first order
+/// and eps^0.333 (a + |d|) for the second.
+inline double GridTolerance(const bool iExact, const int iOrder, const double iEps, const double a,
+                            const double d) {
+  if (iExact || iOrder == 0)
+    return a * iEps;
+  return std::pow(iEps, iOrder == 1 ? 0.5 : 0.333) * (a + std::fabs(d));
+}
+
 /// The k-th of n regular samples of iI: low + k (high - low) / (n - 1), the last exactly at
 /// high, the single point low when n is 1.
 inline double Sample(const XelMathInterval& iI, const long k, const long n) {
