@@ -43,9 +43,28 @@ public:
 };
 
 enum Fault {
-  None, WrongName, NotKind, D1, D2, D3, MultiValue, MultiD2, ValueImage, D3Image, MultiImage,
-  Grid, GridOverrun, DropCopy, DropDeepCopy, NoDeepCopy, DeepCopyFails, Mixed, UpToThird, MaskedImage,
-  GridXY, Packed
+  None,
+  WrongName,
+  NotKind,
+  D1,
+  D2,
+  D3,
+  MultiValue,
+  MultiD2,
+  ValueImage,
+  D3Image,
+  MultiImage,
+  Grid,
+  GridOverrun,
+  DropCopy,
+  DropDeepCopy,
+  NoDeepCopy,
+  DeepCopyFails,
+  Mixed,
+  UpToThird,
+  MaskedImage,
+  GridXY,
+  Packed
 };
 
 // a e^x + b x (a, b > 0): exact derivatives, increasing images; `fault` breaks one operation.
@@ -128,10 +147,10 @@ TEST(SelfChecksX, CorrectClassesPassAndEachMistakeHasItsCode) {
   const struct {
     Fault fault;
     long code;
-  } cases[] = {{None, 0},         {NoDeepCopy, 0},   {WrongName, 1},     {NotKind, 2},
-               {D1, 10},          {D2, 11},          {D3, 12},           {MultiValue, 23},
-               {MultiD2, 44},     {ValueImage, 51},  {D3Image, 54},      {MultiImage, 67},
-               {Grid, 101},       {GridOverrun, 104}, {DropCopy, 130},   {DropDeepCopy, 131}};
+  } cases[] = {{None, 0},     {NoDeepCopy, 0},    {WrongName, 1},  {NotKind, 2},
+               {D1, 10},      {D2, 11},           {D3, 12},        {MultiValue, 23},
+               {MultiD2, 44}, {ValueImage, 51},   {D3Image, 54},   {MultiImage, 67},
+               {Grid, 101},   {GridOverrun, 104}, {DropCopy, 130}, {DropDeepCopy, 131}};
   for (const auto& c : cases) {
     const ExpLine f(1.5, 0.5, c.fault);
     EXPECT_EQ(XelMathCheckFunctionX(&f, kCheckEps).CheckAll(0.3, kI, 17), c.code)
@@ -142,18 +161,18 @@ TEST(SelfChecksX, CorrectClassesPassAndEachMistakeHasItsCode) {
   const SineX unnamed(2.0, 0.3, 0.5);
   EXPECT_EQ(XelMathCheckFunctionX(&unnamed, kCheckEps).CheckIsA(), 1);
   {
-  const XelTolerance& tol = DefaultTol();
-  std::unique_ptr<XelMathPolynomX> p(Poly({1.0, -2.0, 0.5, 3.0}, 0.25)), q(Poly({2.0, 0.0, 1.0}));
-  const XelMathTrigonometricX trig(1.0, 2.0, 0.5, 3.0, tol);
-  const XelMathHyperbolicX hyp(1.0, 0.5, 0.2, 1.2);
-  const XelMathFractionX frac(p.get(), q.get(), tol);
-  const Named<SineX> sine(2.0, 0.3, 0.5);
-  const Named<ExpX> ex(1.5, -0.7);
-  const XelMathOppositeX opp(&sine);
-  const XelMathProdX prod(&ex, &sine);
-  const XelMathFunctionX* good[] = {p.get(), &trig, &hyp, &frac, &sine, &ex, &opp, &prod};
-  for (const XelMathFunctionX* f : good)
-    EXPECT_EQ(XelMathCheckFunctionX(f, kCheckEps).CheckAll(0.3, kI, 17), 0) << f->IsA();
+    const XelTolerance& tol = DefaultTol();
+    std::unique_ptr<XelMathPolynomX> p(Poly({1.0, -2.0, 0.5, 3.0}, 0.25)), q(Poly({2.0, 0.0, 1.0}));
+    const XelMathTrigonometricX trig(1.0, 2.0, 0.5, 3.0, tol);
+    const XelMathHyperbolicX hyp(1.0, 0.5, 0.2, 1.2);
+    const XelMathFractionX frac(p.get(), q.get(), tol);
+    const Named<SineX> sine(2.0, 0.3, 0.5);
+    const Named<ExpX> ex(1.5, -0.7);
+    const XelMathOppositeX opp(&sine);
+    const XelMathProdX prod(&ex, &sine);
+    const XelMathFunctionX* good[] = {p.get(), &trig, &hyp, &frac, &sine, &ex, &opp, &prod};
+    for (const XelMathFunctionX* f : good)
+      EXPECT_EQ(XelMathCheckFunctionX(f, kCheckEps).CheckAll(0.3, kI, 17), 0) << f->IsA();
   }
   EXPECT_EQ(out.Text() + err.Text(), ""); // nothing printed
   EXPECT_EQ(LiveBlocks(), live);
@@ -193,7 +212,8 @@ public:
     ClosedXY::EvalUpToThirdDeriv(x, y, f, fx, fy, fxx, fxy, fyy, fxxx, fxxy, fxyy, fyyy);
     fxxy += _fault == UpToThird ? 1.0 : 0.0;
   }
-  XelMathInterval EvalFirstDerivY(const XelMathInterval& I, const XelMathInterval& J) const override {
+  XelMathInterval EvalFirstDerivY(const XelMathInterval& I,
+                                  const XelMathInterval& J) const override {
     const XelMathInterval r = DI(0, 1, I, J);
     return _fault == ValueImage ? XelMathInterval(r.low, r.low) : r;
   }
@@ -227,23 +247,23 @@ TEST(SelfChecksXY, CorrectClassesPassAndEachMistakeHasItsCode) {
   const struct {
     Fault fault;
     long code;
-  } cases[] = {{None, 0},        {D1, 10},         {D2, 13},          {D3, 18},
-               {Mixed, 42},      {UpToThird, 87},  {ValueImage, 103}, {MaskedImage, 174},
-               {Grid, 211},      {GridXY, 222},  {DropCopy, 130}};
+  } cases[] = {{None, 0},   {D1, 10},        {D2, 13},          {D3, 18},
+               {Mixed, 42}, {UpToThird, 87}, {ValueImage, 103}, {MaskedImage, 174},
+               {Grid, 211}, {GridXY, 222},   {DropCopy, 130}};
   for (const auto& c : cases) {
     const FaultyXY f(c.fault);
     EXPECT_EQ(XelMathCheckFunctionXY(&f, kCheckEps).CheckAll(0.3, -0.4, kI, kJ, 6), c.code)
         << "fault " << c.fault;
   }
   {
-  const double flat[9] = {1.0, -2.0, 0.5, 0.0, 3.0, 1.0, 2.0, 0.0, -1.0};
-  const XelMathPolynomXY poly(2, 2, flat, 0.5, -0.25);
-  const XelMathLinearXY lin(1.0, 2.0, 3.0);
-  const Named<ClosedXY> k1(1, 2.0), k2(2, -1.0);
-  const Named<FnXY> noCopy([](double x, double y) { return std::sin(x) * y; }); // no Duplicate
-  const XelMathFunctionXY* good[] = {&poly, &lin, &k1, &k2, &noCopy};
-  for (const XelMathFunctionXY* f : good)
-    EXPECT_EQ(XelMathCheckFunctionXY(f, kCheckEps).CheckAll(0.3, -0.4, kI, kJ, 6), 0) << f->IsA();
+    const double flat[9] = {1.0, -2.0, 0.5, 0.0, 3.0, 1.0, 2.0, 0.0, -1.0};
+    const XelMathPolynomXY poly(2, 2, flat, 0.5, -0.25);
+    const XelMathLinearXY lin(1.0, 2.0, 3.0);
+    const Named<ClosedXY> k1(1, 2.0), k2(2, -1.0);
+    const Named<FnXY> noCopy([](double x, double y) { return std::sin(x) * y; }); // no Duplicate
+    const XelMathFunctionXY* good[] = {&poly, &lin, &k1, &k2, &noCopy};
+    for (const XelMathFunctionXY* f : good)
+      EXPECT_EQ(XelMathCheckFunctionXY(f, kCheckEps).CheckAll(0.3, -0.4, kI, kJ, 6), 0) << f->IsA();
   }
   EXPECT_EQ(LiveBlocks(), live);
 }
@@ -279,7 +299,8 @@ public:
     const double h[3][3] = {{std::exp(x[0]), 2 * x[1], 0}, {2 * x[1], 2 * x[0], 0}, {0, 0, 0}};
     return h[i][j];
   }
-  double EvalThirdDeriv(const long& i, const long& j, const long& k, const double* x) const override {
+  double EvalThirdDeriv(const long& i, const long& j, const long& k,
+                        const double* x) const override {
     if (!_exact)
       return XelMathFunctionRN::EvalThirdDeriv(i, j, k, x);
     const long ones = (i == 1) + (j == 1) + (k == 1), zeros = (i == 0) + (j == 0) + (k == 0);
@@ -316,8 +337,9 @@ TEST(SelfChecksRN, CorrectClassesPassAndEachMistakeHasItsCode) {
     Fault fault;
     bool exact;
     long code;
-  } cases[] = {{None, true, 0},  {None, false, 0}, {D1, true, 10},        {D3, true, 12},
-               {Mixed, true, 32}, {Packed, true, 54}, {ValueImage, true, 71}, {DropCopy, true, 130}};
+  } cases[] = {{None, true, 0},        {None, false, 0},     {D1, true, 10},
+               {D3, true, 12},         {Mixed, true, 32},    {Packed, true, 54},
+               {ValueImage, true, 71}, {DropCopy, true, 130}};
   for (const auto& c : cases) {
     const Rn3 f(c.fault, c.exact);
     EXPECT_EQ(XelMathCheckFunctionRN(&f, kCheckEps).CheckAll(x, box, 8), c.code)

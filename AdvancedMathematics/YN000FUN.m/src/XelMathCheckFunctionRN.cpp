@@ -54,7 +54,8 @@ double Size(const double* x, const long n) {
 }
 } // namespace
 
-XelMathCheckFunctionRN::XelMathCheckFunctionRN(const XelMathFunctionRN* iFunction, const double iEps)
+XelMathCheckFunctionRN::XelMathCheckFunctionRN(const XelMathFunctionRN* iFunction,
+                                               const double iEps)
     : _function(iFunction), _eps(iEps) {}
 
 XelMathCheckFunctionRN::~XelMathCheckFunctionRN() = default;

@@ -128,8 +128,9 @@ long XelMathCheckFunctionX::CheckIntervalEvals(const XelMathInterval& iI) const 
   const XelMathInterval images[4] = {f.Eval(iI), f.EvalFirstDeriv(iI), f.EvalSecondDeriv(iI),
                                      f.EvalThirdDeriv(iI)};
   const long code =
-      CheckImages(iI, XelMathOption::Image | XelMathOption::FirstDerivImage |
-                          XelMathOption::SecondDerivImage | XelMathOption::ThirdDerivImage,
+      CheckImages(iI,
+                  XelMathOption::Image | XelMathOption::FirstDerivImage |
+                      XelMathOption::SecondDerivImage | XelMathOption::ThirdDerivImage,
                   images);
   return code ? 50 + code : 0;
 }

@@ -52,8 +52,8 @@ double Inner(const XelMathInterval& iI, const long k, const long n) {
 }
 } // namespace
 
-XelMathCheckFunctionXY::XelMathCheckFunctionXY(const XelMathFunctionXY* iFunction, const double iEps,
-                                               const XelTolerance* iTol)
+XelMathCheckFunctionXY::XelMathCheckFunctionXY(const XelMathFunctionXY* iFunction,
+                                               const double iEps, const XelTolerance* iTol)
     : _function(iFunction), _eps(iEps),
       _tolerance(iTol ? iTol : &XelMathFunctionXYGetTolerance(iFunction)) {}
 
@@ -98,20 +98,16 @@ long XelMathCheckFunctionXY::CheckDerivatives(const double x, const double y) co
   const XelMathFunctionXY& f = *_function;
   const double a = std::fabs(x) + std::fabs(y) + 1.0;
   // Each exact derivative against the base class's difference, orders 1, 2, 3 in turn.
-  const double d[9] = {f.XelMathFunctionXY::EvalFirstDerivX(x, y),
-                       f.XelMathFunctionXY::EvalFirstDerivY(x, y),
-                       f.XelMathFunctionXY::EvalSecondDerivX2(x, y),
-                       f.XelMathFunctionXY::EvalSecondDerivXY(x, y),
-                       f.XelMathFunctionXY::EvalSecondDerivY2(x, y),
-                       f.XelMathFunctionXY::EvalThirdDerivX3(x, y),
-                       f.XelMathFunctionXY::EvalThirdDerivX2Y(x, y),
-                       f.XelMathFunctionXY::EvalThirdDerivXY2(x, y),
-                       f.XelMathFunctionXY::EvalThirdDerivY3(x, y)};
-  const double own[9] = {f.EvalFirstDerivX(x, y),   f.EvalFirstDerivY(x, y),
-                         f.EvalSecondDerivX2(x, y), f.EvalSecondDerivXY(x, y),
-                         f.EvalSecondDerivY2(x, y), f.EvalThirdDerivX3(x, y),
-                         f.EvalThirdDerivX2Y(x, y), f.EvalThirdDerivXY2(x, y),
-                         f.EvalThirdDerivY3(x, y)};
+  const double d[9] = {
+      f.XelMathFunctionXY::EvalFirstDerivX(x, y),   f.XelMathFunctionXY::EvalFirstDerivY(x, y),
+      f.XelMathFunctionXY::EvalSecondDerivX2(x, y), f.XelMathFunctionXY::EvalSecondDerivXY(x, y),
+      f.XelMathFunctionXY::EvalSecondDerivY2(x, y), f.XelMathFunctionXY::EvalThirdDerivX3(x, y),
+      f.XelMathFunctionXY::EvalThirdDerivX2Y(x, y), f.XelMathFunctionXY::EvalThirdDerivXY2(x, y),
+      f.XelMathFunctionXY::EvalThirdDerivY3(x, y)};
+  const double own[9] = {
+      f.EvalFirstDerivX(x, y),   f.EvalFirstDerivY(x, y),   f.EvalSecondDerivX2(x, y),
+      f.EvalSecondDerivXY(x, y), f.EvalSecondDerivY2(x, y), f.EvalThirdDerivX3(x, y),
+      f.EvalThirdDerivX2Y(x, y), f.EvalThirdDerivXY2(x, y), f.EvalThirdDerivY3(x, y)};
   const double power[3] = {std::pow(_eps, 0.5), std::pow(_eps, 0.333), std::pow(_eps, 0.25)};
   for (int k = 0; k < 9; ++k) {
     const int order = k < 2 ? 0 : (k < 5 ? 1 : 2);
@@ -138,8 +134,8 @@ long XelMathCheckFunctionXY::CheckMultiDerivEval(const double x, const double y)
   single[8] = f.EvalThirdDerivXY2(x, y);
   single[9] = f.EvalThirdDerivY3(x, y);
   double all[10];
-  f.EvalUpToThirdDeriv(x, y, all[0], all[1], all[2], all[3], all[4], all[5], all[6], all[7],
-                       all[8], all[9]);
+  f.EvalUpToThirdDeriv(x, y, all[0], all[1], all[2], all[3], all[4], all[5], all[6], all[7], all[8],
+                       all[9]);
   for (int k = 0; k < 10; ++k)
     if (!Agree(all[k], single[k], t))
       return 80 + k;
@@ -151,8 +147,7 @@ long XelMathCheckFunctionXY::CheckMultiDerivEval(const double x, const double y)
 }
 
 long XelMathCheckFunctionXY::CheckImages(const XelMathInterval& iI, const XelMathInterval& iJ,
-                                         const long iOption,
-                                         const XelMathInterval* iImages) const {
+                                         const long iOption, const XelMathInterval* iImages) const {
   const XelMathFunctionXY& f = *_function;
   bool asked[6];
   for (int k = 0; k < 6; ++k) {
@@ -177,9 +172,9 @@ long XelMathCheckFunctionXY::CheckImages(const XelMathInterval& iI, const XelMat
 long XelMathCheckFunctionXY::CheckIntervalEvals(const XelMathInterval& iI,
                                                 const XelMathInterval& iJ) const {
   const XelMathFunctionXY& f = *_function;
-  const XelMathInterval images[6] = {f.Eval(iI, iJ, *_tolerance),  f.EvalFirstDerivX(iI, iJ),
-                                     f.EvalFirstDerivY(iI, iJ),    f.EvalSecondDerivX2(iI, iJ),
-                                     f.EvalSecondDerivXY(iI, iJ),  f.EvalSecondDerivY2(iI, iJ)};
+  const XelMathInterval images[6] = {f.Eval(iI, iJ, *_tolerance), f.EvalFirstDerivX(iI, iJ),
+                                     f.EvalFirstDerivY(iI, iJ),   f.EvalSecondDerivX2(iI, iJ),
+                                     f.EvalSecondDerivXY(iI, iJ), f.EvalSecondDerivY2(iI, iJ)};
   const long code = CheckImages(iI, iJ, XelMathOption::ImageUpToSecond, images);
   if (code)
     return 100 + code;

@@ -97,9 +97,9 @@ long XelMathCheckSystemXY::Report(const char* iCheck, const char* iQuantity, con
                                   const long iCode) const {
   XelQuorOutput& err = XelQuorOutput::GetErr();
   const int digits = err.precision(17);
-  err << "***** Erreur de CheckSystemXY::" << iCheck << " :" << " " << iQuantity
-      << " at x = " << x << " y = " << y << " : " << iFound << " instead of " << iExpected
-      << " (code " << iCode << ")\n";
+  err << "***** Erreur de CheckSystemXY::" << iCheck << " :"
+      << " " << iQuantity << " at x = " << x << " y = " << y << " : " << iFound << " instead of "
+      << iExpected << " (code " << iCode << ")\n";
   err.precision(digits);
   err.flush();
   return iCode;
@@ -144,12 +144,10 @@ long XelMathCheckSystemXY::CheckSecondDeriv() const {
     for (long j = 0; j < _n; ++j) {
       const double x = CentreX(i), y = CentreY(j);
       const double a = std::fabs(x) + std::fabs(y) + 1.0;
-      const double d[6] = {s.XelMathSystemXY::EvalSecondDerivFX2(x, y),
-                           s.XelMathSystemXY::EvalSecondDerivFXY(x, y),
-                           s.XelMathSystemXY::EvalSecondDerivFY2(x, y),
-                           s.XelMathSystemXY::EvalSecondDerivGX2(x, y),
-                           s.XelMathSystemXY::EvalSecondDerivGXY(x, y),
-                           s.XelMathSystemXY::EvalSecondDerivGY2(x, y)};
+      const double d[6] = {
+          s.XelMathSystemXY::EvalSecondDerivFX2(x, y), s.XelMathSystemXY::EvalSecondDerivFXY(x, y),
+          s.XelMathSystemXY::EvalSecondDerivFY2(x, y), s.XelMathSystemXY::EvalSecondDerivGX2(x, y),
+          s.XelMathSystemXY::EvalSecondDerivGXY(x, y), s.XelMathSystemXY::EvalSecondDerivGY2(x, y)};
       const double own[6] = {s.EvalSecondDerivFX2(x, y), s.EvalSecondDerivFXY(x, y),
                              s.EvalSecondDerivFY2(x, y), s.EvalSecondDerivGX2(x, y),
                              s.EvalSecondDerivGXY(x, y), s.EvalSecondDerivGY2(x, y)};
@@ -253,7 +251,7 @@ long XelMathCheckSystemXY::CheckImagesOver(const int iWhich, const XelMathInterv
         if (!Encloses(images[k], v[k], t))
           return Report("CheckImages", OutputNames[iWhich][k], x, y, v[k],
                         images[k].DistanceTo(v[k]) > 0.0 && v[k] < images[k].low ? images[k].low
-                                                                               : images[k].high,
+                                                                                 : images[k].high,
                         111 + 10 * iWhich + k);
     }
   }
