@@ -10,6 +10,7 @@
 #include "XelMathCheckFunctionRN.h"
 #include "XelMathCheckFunctionX.h"
 #include "XelMathCheckFunctionXY.h"
+#include "XelMathCheckSystem.h"
 #include "XelMathCheckSystemXY.h"
 #include "XelMathFractionX.h"
 #include "XelMathFunctionRN.h"
@@ -21,6 +22,7 @@
 #include "XelMathPolynomX.h"
 #include "XelMathPolynomXY.h"
 #include "XelMathProdX.h"
+#include "XelMathSystem.h"
 #include "XelMathSystemXYc.h"
 #include "XelMathTrigonometricX.h"
 #include "reference_functions.h"
@@ -64,7 +66,8 @@ enum Fault {
   UpToThird,
   MaskedImage,
   GridXY,
-  Packed
+  Packed,
+  NoJacobian
 };
 
 // a e^x + b x (a, b > 0): exact derivatives, increasing images; `fault` breaks one operation.
@@ -440,6 +443,64 @@ TEST(SelfChecksSystemXY, CorrectSystemsPassAndEachMistakeIsReported) {
   EXPECT_EQ(XelMathCheckSystemXY(&fg, domain, kCheckEps, 4).CheckAll(), 0);
   EXPECT_EQ(XelMathCheckSystemXY(&values, domain, kCheckEps).CheckAll(), 0);
   EXPECT_EQ(err.Text(), "");
+  EXPECT_EQ(LiveBlocks(), live);
+}
+
+// x0^2 + x1^2 + x2^2 - 1, x0 - x1, x1 x2 - 0.1 with the exact Jacobian; one operation broken.
+class Sphere3 : public XelMathSystem {
+public:
+  explicit Sphere3(Fault f) : XelMathSystem(3, DefaultTol()), _fault(f) {}
+  using XelMathSystem::Eval;
+  using XelMathSystem::EvalEquation;
+  void Eval(const double* x, double* f) const override {
+    f[0] = x[0] * x[0] + x[1] * x[1] + x[2] * x[2] - 1;
+    f[1] = x[0] - x[1];
+    f[2] = x[1] * x[2] - 0.1;
+  }
+  void EvalJacobian(const double* x, double* J) const override {
+    if (_fault == NoJacobian)
+      return XelMathSystem::EvalJacobian(x, J);
+    const double j[9] = {2 * x[0], 2 * x[1], 2 * x[2], 1, -1, 0, 0, x[2], x[1]};
+    for (int k = 0; k < 9; ++k)
+      J[k] = j[k];
+    J[7] += _fault == D1 ? 0.5 : 0.0;
+  }
+  double EvalEquation(const long i, const double* x) const override {
+    return XelMathSystem::EvalEquation(i, x) + (_fault == MultiValue && i == 2 ? 1e-6 : 0.0);
+  }
+  void EvalEquation(const long i, const XelMathIntervalND& b, const long* n, double* v,
+                    double* g) const override {
+    XelMathSystem::EvalEquation(i, b, n, v, g);
+    v[1] += _fault == Grid ? 1e-3 : 0.0;
+  }
+
+private:
+  Fault _fault;
+};
+
+TEST(SelfChecksSystem, CorrectSystemsPassAndEachMistakeIsReported) {
+  const long live = LiveBlocks();
+  const double x[3] = {0.3, -0.6, 0.8}, bounds[6] = {-1, 1, -1, 1, 0, 1};
+  const XelMathIntervalND box(3, bounds);
+  const struct {
+    Fault fault;
+    long code;
+    const char* report;
+  } cases[] = {{None, 0, ""},
+               {NoJacobian, 0, ""},
+               {D1, 10,
+                "***** Erreur de CheckSystem::CheckJacobian : first derivative of "
+                "equation 2 variable 1"},
+               {MultiValue, 32,
+                "***** Erreur de CheckSystem::CheckMultiEval : EvalEquation of "
+                "equation 2"},
+               {Grid, 40, "***** Erreur de CheckSystem::CheckGridEval : value of equation 0"}};
+  for (const auto& c : cases) {
+    const Sphere3 s(c.fault);
+    CaptureTrace err(XelQuorOutput::GetErr());
+    EXPECT_EQ(XelMathCheckSystem(&s, 1e-10).CheckAll(x, box, 4), c.code) << c.fault;
+    EXPECT_EQ(err.Text().rfind(c.report, 0), 0u) << err.Text();
+  }
   EXPECT_EQ(LiveBlocks(), live);
 }
 
