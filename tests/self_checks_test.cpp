@@ -473,6 +473,15 @@ public:
     XelMathSystem::EvalEquation(i, b, n, v, g);
     v[1] += _fault == Grid ? 1e-3 : 0.0;
   }
+  int EvalJacobianImage(const XelMathIntervalND& b, double* lo, double* hi) const override {
+    const XelMathInterval x0 = b.GetInterval(0), x1 = b.GetInterval(1), x2 = b.GetInterval(2);
+    const XelMathInterval j[9] = {
+        IScale(2, x0), IScale(2, x1), IScale(2, x2), {1, 1}, {-1, -1}, {0, 0}, {0, 0}, x2, x1};
+    for (int k = 0; k < 9; ++k)
+      lo[k] = j[k].low, hi[k] = j[k].high;
+    hi[8] = _fault == ValueImage ? lo[8] : hi[8];
+    return 1;
+  }
 
 private:
   Fault _fault;
@@ -494,7 +503,10 @@ TEST(SelfChecksSystem, CorrectSystemsPassAndEachMistakeIsReported) {
                {MultiValue, 32,
                 "***** Erreur de CheckSystem::CheckMultiEval : EvalEquation of "
                 "equation 2"},
-               {Grid, 40, "***** Erreur de CheckSystem::CheckGridEval : value of equation 0"}};
+               {Grid, 40, "***** Erreur de CheckSystem::CheckGridEval : value of equation 0"},
+               {ValueImage, 50,
+                "***** Erreur de CheckSystem::CheckJacobianImage : Jacobian"
+                " entry outside its image of equation 2 variable 2"}};
   for (const auto& c : cases) {
     const Sphere3 s(c.fault);
     CaptureTrace err(XelQuorOutput::GetErr());

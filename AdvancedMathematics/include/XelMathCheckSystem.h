@@ -14,6 +14,8 @@
 //   CheckGridEval(box, n)     40 a value, 41 a gradient of the grid evaluation of an equation
 //                             with gradients, 42 a value of the form without; 43 when a grid
 //                             evaluation writes past its values
+//   CheckJacobianImage(box, n) 50 an entry of the Jacobian at a node of the grid outside the
+//                             enclosure EvalJacobianImage gives over the box (when it gives one)
 //   CheckAll(x, box, n)       the first non-zero code of the checks in the order above
 //
 // Thresholds at x, with a = 1 + sum |x_i| and d the base class's difference: eps^0.5 (a + |d|)
@@ -48,11 +50,18 @@ public:
   /// The grid of n nodes per dimension of iBox (at most 2^20 nodes in all and 64 unknowns,
   /// else 0x20004 and 0x20006).
   long CheckGridEval(const XelMathIntervalND& iBox, const long n) const;
+  /// The Jacobian at the nodes of the same grid against the enclosure over iBox.
+  long CheckJacobianImage(const XelMathIntervalND& iBox, const long n) const;
 
   const XelMathSystem* GetSystem() const { return _system; }
   double GetEps() const { return _eps; }
 
 private:
+  /// The number of nodes of the grid of n nodes per dimension of iBox (0 for n < 1), after
+  /// the checks of the box dimension and of the counts.
+  long GridNodes(const XelMathIntervalND& iBox, const long n, const char* iWhere) const;
+  /// Node m of that grid (the last dimension varies fastest) into oNode.
+  void GridNode(const XelMathIntervalND& iBox, const long n, const long m, double* oNode) const;
   /// Writes a failure (equation i, indices j and k when not negative) and returns iCode.
   long Report(const char* iCheck, const char* iQuantity, const long i, const long j, const long k,
               const double iFound, const double iExpected, const long iCode) const;

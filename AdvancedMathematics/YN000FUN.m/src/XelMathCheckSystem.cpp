@@ -66,6 +66,8 @@ long XelMathCheckSystem::CheckAll(const double* x, const XelMathIntervalND& iBox
     code = CheckMultiEval(x);
   if (!code)
     code = CheckGridEval(iBox, n);
+  if (!code)
+    code = CheckJacobianImage(iBox, n);
   return code;
 }
 
@@ -143,26 +145,65 @@ long XelMathCheckSystem::CheckMultiEval(const double* x) const {
   return 0;
 }
 
-long XelMathCheckSystem::CheckGridEval(const XelMathIntervalND& iBox, const long n) const {
-  const XelMathSystem& s = *_system;
-  const long dim = s.GetDimension();
+long XelMathCheckSystem::GridNodes(const XelMathIntervalND& iBox, const long n,
+                                   const char* iWhere) const {
+  const long dim = _system->GetDimension();
   if (iBox.GetDimension() != dim)
     XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "the XelMathIntervalND", "wrong dimension",
-                      "XelMathCheckSystem::CheckGridEval", __FILE__, __LINE__);
+                      iWhere, __FILE__, __LINE__);
   if (n < 1)
     return 0;
   if (dim > MaxGridDimension)
     XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, "Dimension not valid",
-                      "too many unknowns for a grid", "XelMathCheckSystem::CheckGridEval", __FILE__,
-                      __LINE__);
+                      "too many unknowns for a grid", iWhere, __FILE__, __LINE__);
   long nodes = 1;
   for (long d = 0; d < dim; ++d) {
     if (nodes > MaxNodes / n)
       XelMathRaiseTexts(XelErrorCode::InvalidNumberOfPoints, 3, "Invalid Number Of Points",
-                        "more grid nodes than a check takes", "XelMathCheckSystem::CheckGridEval",
-                        __FILE__, __LINE__);
+                        "more grid nodes than a check takes", iWhere, __FILE__, __LINE__);
     nodes *= n;
   }
+  return nodes;
+}
+
+void XelMathCheckSystem::GridNode(const XelMathIntervalND& iBox, const long n, const long m,
+                                  double* oNode) const {
+  long rest = m;
+  for (long d = _system->GetDimension() - 1; d >= 0; --d) {
+    oNode[d] = Sample(iBox.GetInterval(d), rest % n, n);
+    rest /= n;
+  }
+}
+
+long XelMathCheckSystem::CheckJacobianImage(const XelMathIntervalND& iBox, const long n) const {
+  const XelMathSystem& s = *_system;
+  const long dim = s.GetDimension();
+  const long nodes = GridNodes(iBox, n, "XelMathCheckSystem::CheckJacobianImage");
+  XelMathScratchDoubles<64> work(3 * dim * dim + dim);
+  double* low = work.Data();
+  double* high = low + dim * dim;
+  double* jac = high + dim * dim;
+  double* node = jac + dim * dim;
+  if (!s.EvalJacobianImage(iBox, low, high))
+    return 0;
+  for (long m = 0; m < nodes; ++m) {
+    GridNode(iBox, n, m, node);
+    s.EvalJacobian(node, jac);
+    const double t = Size(node, dim) * _eps;
+    for (long k = 0; k < dim * dim; ++k)
+      if (!Encloses(XelMathInterval(low[k], high[k]), jac[k], t))
+        return Report("CheckJacobianImage", "Jacobian entry outside its image", k / dim, k % dim,
+                      -1, jac[k], jac[k] < low[k] ? low[k] : high[k], 50);
+  }
+  return 0;
+}
+
+long XelMathCheckSystem::CheckGridEval(const XelMathIntervalND& iBox, const long n) const {
+  const XelMathSystem& s = *_system;
+  const long dim = s.GetDimension();
+  const long nodes = GridNodes(iBox, n, "XelMathCheckSystem::CheckGridEval");
+  if (!nodes)
+    return 0;
   // Block: values with gradients, gradients, values alone (each with a sentinel), counts,
   // the node, its index, the point gradient.
   const long size = (nodes + 1) * (dim + 2) + 1 + 3 * dim;
@@ -183,12 +224,7 @@ long XelMathCheckSystem::CheckGridEval(const XelMathIntervalND& iBox, const long
     if (values[nodes] != Sentinel || grads[nodes * dim] != Sentinel || alone[nodes] != Sentinel)
       return Report("CheckGridEval", "output past the grid", i, -1, -1, 0.0, Sentinel, 43);
     for (long m = 0; m < nodes; ++m) {
-      // Node m: the last dimension varies fastest.
-      long rest = m;
-      for (long d = dim - 1; d >= 0; --d) {
-        node[d] = Sample(iBox.GetInterval(d), rest % n, n);
-        rest /= n;
-      }
+      GridNode(iBox, n, m, node);
       double v = 0.0;
       s.EvalEquation(i, node, v, grad);
       const double a = Size(node, dim);
