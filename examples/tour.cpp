@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     TourMarching();
     TourStreams();
     TourDeformations();
+    TourSelfChecks();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

@@ -10,8 +10,7 @@
 #include "XelMathSystemXY.h"
 #include "XelQuorOutput.h"
 #include "XelTolerance.h"
-
-void TourSelfChecks();
+#include "tour_sections.h"
 
 namespace {
 // The caller's profile f(x) = sqrt(1 + x^2). The first derivative has a slip: x / (1 + x^2)

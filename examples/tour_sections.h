@@ -63,3 +63,7 @@ void TourStreams();
 
 /// Deformations: a flat polyline wrapped onto a cylinder and a cone and unwrapped again.
 void TourDeformations();
+
+/// Self-checks: a caller's function with a slip in its derivative and a system with a wrong
+/// sign, each caught by its checker with the code that names the mistake.
+void TourSelfChecks();
