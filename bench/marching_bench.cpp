@@ -149,6 +149,8 @@ std::vector<Shape> Shapes() {
        [](double u) { return Vec{0.01 * std::exp(u), 0.01 * std::exp(-u)}; },
        -std::log(100.0), std::log(100.0), false, false},
       Circle("tiny circle r = 0.01", 0.3, -0.2, 0.01, {-1, 1, -1, 1}),
+      Circle("tiny circle r = 3e-3", 0.3, -0.2, 3e-3, {-1, 1, -1, 1}),
+      Circle("tiny circle r = 1e-3", 0.3, -0.2, 1e-3, {-1, 1, -1, 1}),
   };
 }
 
@@ -177,7 +179,7 @@ void Prepare(Curve& c) {
     c.samples.push_back(c.r(c.a + k * dt));
   for (int k = 1; k <= kSamples; ++k)
     c.length += std::sqrt(Dist2(c.samples[k], c.samples[k - 1]));
-  const double e = 1e-4 * dt;
+  const double e = 1e-4; // the parameters are angles or hyperbolic arguments
   for (int k = 0; k <= 5 * kSamples; ++k) {
     const double t = c.a + e + (c.b - c.a - 2 * e) * k / (5.0 * kSamples);
     const Vec p = c.r(t - e), q = c.r(t), s = c.r(t + e);
@@ -192,8 +194,11 @@ void Prepare(Curve& c) {
     width += c.box[2 * i + 1] - c.box[2 * i];
   c.sag = 0.001 * width / c.n;
   c.maxStep = 0.100001 * width / c.n;
+  // On the circle of radius R, the arc of half-angle phi has the sag R (1 - cos phi) and is
+  // reached by a prediction of R sin(2 phi) along the tangent; at most 6 points per circle.
   const double R = 1 / c.kmax;
-  c.h = std::min(c.sag < R ? 2 * std::sqrt(c.sag * (2 * R - c.sag)) : R, c.maxStep);
+  const double phi = std::min(c.sag < R ? std::acos(1 - c.sag / R) : kPi, kPi / 6);
+  c.h = std::min(R * std::sin(2 * phi), c.maxStep);
 }
 
 // Distance from p to the branch: nearest sample, then golden sections around it.
@@ -229,6 +234,7 @@ struct Track {
 struct Quality {
   long points = 0, jumps = 0;
   double chord = 0, dist = 0; // chord deviation / sag, point distance
+  double laps = 0;            // length of the polyline over the length of the branch
   bool closed = false, capped = false, border = false; // border: both ends on the box border
   long failures = 0;
 };
@@ -254,6 +260,7 @@ Quality Measure(const Curve& c, const Track& t) {
     if (last && !t.closed)
       break;
     const Vec& next = last ? t.pts[0] : t.pts[i + 1];
+    q.laps += std::sqrt(Dist2(t.pts[i], next)) / c.length;
     for (double w : {0.25, 0.5, 0.75}) {
       Vec m(c.n);
       for (int k = 0; k < c.n; ++k)
@@ -302,6 +309,7 @@ Track XelMarch(const Curve& c, long* oDiagnostic = nullptr) {
   if (t.closed && t.pts.size() > 1 && Dist2(t.pts.front(), t.pts.back()) < 1e-20)
     t.pts.pop_back();
   t.failures = (system.GetDiagnostic() & 128) != 0;
+  t.capped = (system.GetDiagnostic() & 4) != 0; // still under way when the step count ran out
   if (oDiagnostic)
     *oDiagnostic = system.GetDiagnostic();
   return t;
@@ -547,7 +555,7 @@ template <class Call> double TimeOf(Call iCall) {
 }
 
 void PrintSide(const Quality& q, double ms) {
-  std::printf(" | %6ld %8.3f %8.1e %c %3ld %c%ld %9.3f", q.points, q.chord, q.dist,
+  std::printf(" | %6ld %7.2f %8.3f %8.1e %c %3ld %c%ld %9.3f", q.points, q.laps, q.chord, q.dist,
               q.closed ? 'y' : (q.border ? 'b' : 'n'), q.jumps, q.capped ? 'C' : '-', q.failures, ms);
 }
 
@@ -558,6 +566,7 @@ void Register(const std::string& side, const Curve& c, const Quality& q,
     for (auto _ : st)
       benchmark::DoNotOptimize(march(c));
     st.counters["points"] = static_cast<double>(q.points);
+    st.counters["laps"] = q.laps;
     st.counters["chord/sag"] = q.chord;
     st.counters["max_dist"] = q.dist;
     st.counters["closed"] = q.closed;
@@ -575,14 +584,16 @@ std::vector<Curve> gCurves;
 int main(int argc, char** argv) {
   for (Shape& s : Shapes())
     gCurves.emplace_back(std::move(s));
-  std::printf("Tracing a curve at the marcher's default sag. Per side: points, largest chord "
-              "deviation\nover the sag, largest point distance to the curve, closed (y, or b: open with\nboth ends on the box border, n), "
-              "points off the branch\n(jumps), C when cut by the iteration cap then the number "
-              "of corrector failures, ms.\nThe plain loops use the fixed step h.\n\n");
+  std::printf(
+      "Tracing a curve at the marcher's default sag (h: the fixed step of the plain loops).\n"
+      "Per side: points; laps, the length traced over the branch's length; the largest chord\n"
+      "deviation over the sag; the largest distance of a point to the curve; closed (y), or\n"
+      "open with both ends on the box border (b), or neither (n); points off the branch\n"
+      "(jumps); C when cut by an iteration cap, then the number of corrector failures; ms.\n\n");
   std::printf("%-31s %7s %8s %8s", "curve", "sag", "kmax", "h");
-  std::printf(" | %-46s | %-46s", "Xel marcher", "fixed step + Newton");
+  std::printf(" | %-54s | %-54s", "Xel marcher", "fixed step + Newton");
 #ifdef XEL_BENCH_HAVE_OCCT
-  std::printf(" | %-46s", "fixed step + math_FunctionSetRoot");
+  std::printf(" | %-54s", "fixed step + math_FunctionSetRoot");
 #endif
   std::printf("\n");
   for (Curve& c : gCurves) {
