@@ -12,8 +12,11 @@
 // Quality is measured against the exact curve (its parametrisation, written here): the
 // largest distance of a traced point to the curve, the largest deviation of a chord (distance
 // to the curve of the chord's points at 1/4, 1/2, 3/4) divided by the sag, closure detected,
-// points off the branch of the start (jumps) and marches cut by an iteration cap (endless
-// loops). A table is printed before the timed runs, which report the same counters.
+// points off the branch of the start (jumps), the length traced over the branch's length
+// (laps: below 1 an unfinished curve, far above 1 a march going round again) and marches cut
+// by an iteration cap (the marcher's own cap shows as diagnostic 4). The tiny circles are
+// smaller than or comparable to the sag of their box. A table is printed before the timed
+// runs, which report the same counters.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
