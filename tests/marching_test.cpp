@@ -116,6 +116,14 @@ std::vector<CurveCase> Curves() {
        {-2, 2, -2, 2}, {1, 0}, {0, 1},
        [](double t) { return std::vector<double>{std::cos(t), std::sin(t)}; }, 0, 2 * M_PI, true,
        2 * M_PI, {}, {}, nullptr, {}},
+      // A closed curve much smaller than the sag (0.002 for this box): not skipped.
+      {"circle of radius 1e-3", 2,
+       [](const double* X, double* F) {
+         F[0] = (X[0] - 0.3) * (X[0] - 0.3) + (X[1] + 0.2) * (X[1] + 0.2) - 1e-6;
+       },
+       {-1, 1, -1, 1}, {0.301, -0.2}, {0, 1},
+       [](double t) { return std::vector<double>{0.3 + 1e-3 * std::cos(t), -0.2 + 1e-3 * std::sin(t)}; },
+       0, 2 * M_PI, true, 0, {}, {}, nullptr, {}},
       {"ellipse", 2, [](const double* X, double* F) { F[0] = X[0] * X[0] / 4 + X[1] * X[1] - 1; },
        {-3, 3, -2, 2}, {0, 1}, {}, ellipse, 0, 2 * M_PI, true, ArcLength(ellipse, 0, 2 * M_PI),
        {}, {}, nullptr, {}},

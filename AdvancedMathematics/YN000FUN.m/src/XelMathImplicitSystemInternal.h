@@ -30,6 +30,9 @@ constexpr double MinStepRatio = 1e-6;
 constexpr double SagRatio = 0.001;
 /// Cosine of 22.5 degrees: tangents closer than that close a curve.
 constexpr double ClosureCosine = 0.92388;
+/// Longest chord of one step, as a ratio of the radius of curvature: a turn of the tangent of
+/// at most 30 degrees (2 sin 15°), so that a closed curve has at least 12 points.
+constexpr double MaxTurnChord = 0.5176380902050415;
 /// Reduction of the step ratio after a refused point.
 constexpr double StepReduction = 2.0 / 3.0;
 /// Growth limit of the step from one point to the next.

@@ -569,11 +569,14 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
           along += w2 * (Xp[i] - X[i]) * T[i];
         }
         const double k2 = d2 > 0.0 ? q2 / d2 : 0.0;
-        // No longer than the chord whose sag on that circle is exactly the sag.
+        // No longer than the chord whose sag on that circle is exactly the sag, and no more
+        // than a fixed turn of the tangent: on a curve smaller than the sag the sag alone
+        // would allow a chord across the whole curve.
         if (k2 > 0.0) {
           const double radius = 1.0 / std::sqrt(k2);
           if (_sag < radius)
             s = std::fmin(s, 2.0 * std::sqrt(_sag * (2.0 * radius - _sag)));
+          s = std::fmin(s, MaxTurnChord * radius);
         }
         if (k2 * s * s < 4.0) {
           const double shift = s * std::sqrt(1.0 - 0.25 * k2 * s * s) - along;
@@ -688,8 +691,11 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
         refuse();
         continue;
       }
-      // 4. Closure and return onto the traced curve.
+      // 4. Closure and return onto the traced curve. The tolerance is also bounded by half the
+      // chord, so that on a curve smaller than the sag the points already traced are not all
+      // within it (neither skipped as the chord's start nor taken for a return).
       {
+        const double closureNow = std::fmin(closureTol, 0.5 * Distance(n, X, Xn));
         const XelMathSetOfPointsND* sets[3] = {&points, _tracedSets[0], _tracedSets[1]};
         const double signs[3] = {1.0, _tracedSigns[0], _tracedSigns[1]};
         bool refused = false, closed = false;
@@ -697,7 +703,7 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
           if (!sets[k])
             continue;
           long j = -1;
-          if (!IsContaining(*sets[k], X, Xn, closureTol, k == 0 ? 2 : 0, j))
+          if (!IsContaining(*sets[k], X, Xn, closureNow, k == 0 ? 2 : 0, j))
             continue;
           Doubles pj(n), tj(n);
           const XelMathSetOfPointsNDWithVectors* withVectors =
