@@ -111,6 +111,10 @@ std::vector<CurveCase> Curves() {
     return std::vector<double>{1 + std::cos(t), std::sin(t), 2 * std::sin(t / 2)};
   };
   auto ellipse = [](double t) { return std::vector<double>{2 * std::cos(t), std::sin(t)}; };
+  auto steinmetz = [](double t) {
+    const double z = 0.95 * std::sin(t);
+    return std::vector<double>{std::sqrt(1 - z * z), 0.95 * std::cos(t), z};
+  };
   return {
       {"circle", 2, [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1; },
        {-2, 2, -2, 2}, {1, 0}, {0, 1},
@@ -163,6 +167,14 @@ std::vector<CurveCase> Curves() {
        },
        {-0.5, 2.5, -1.5, 1.5, -2.5, 2.5}, {0, 0, 2}, {0, 1, 0}, viviani, 0, 4 * M_PI, true,
        ArcLength(viviani, 0, 4 * M_PI), {}, {"XelMathSingularity"}, nullptr, {2, 0, 0}},
+      // Two crossing cylinders of radii 1 and 0.95: the branch x > 0 of their intersection.
+      {"two cylinders", 3,
+       [](const double* X, double* F) {
+         F[0] = X[0] * X[0] + X[2] * X[2] - 1;
+         F[1] = X[1] * X[1] + X[2] * X[2] - 0.9025;
+       },
+       {-1.5, 1.5, -1.5, 1.5, -1.5, 1.5}, {1, 0.95, 0}, {0, 0, 1}, steinmetz, 0, 2 * M_PI, true,
+       ArcLength(steinmetz, 0, 2 * M_PI), {}, {}, [](const double* X) { return X[0] > 0; }, {}},
   };
 }
 
