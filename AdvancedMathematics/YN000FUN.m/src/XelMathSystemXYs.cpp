@@ -10,6 +10,7 @@
 #include "XelMathAttrExclusion2D.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
+#include "XelMathDebug.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathFunctionX.h"
 #include "XelMathGlobals.h"
@@ -42,6 +43,19 @@ const long NaNDepth = 8;
 const double MinReduction = 0.5;
 /// Relative padding of the Krawczyk image against rounding.
 const double Padding = 1e-12;
+/// Relative rounding allowed on the values of the components.
+const double RoundingWeight = 1e-14;
+
+/// The behaviour switch of the old sampling search, read from the environment at first use
+/// (debug mode only).
+int OldSearch() {
+  if (_XelQuorOldMathSystemXYs < 0)
+    _XelQuorOldMathSystemXYs = (XelMathDebug::GetDebugOnly() != 0 &&
+                                XelMathDebug::_stringGetEnv("XelQuorOldMathSystemXYs"))
+                                   ? 1
+                                   : 0;
+  return _XelQuorOldMathSystemXYs;
+}
 
 bool Finite(const double a) {
   return std::isfinite(a);
@@ -412,7 +426,7 @@ int XelMathSystemXYs::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPoints
 }
 
 int XelMathSystemXYs::ISolve(const XelMathInterval2D& iDomain, const XelMathAttrList* iAttributes) {
-  if (_scaled || _XelQuorOldMathSystemXYs)
+  if (_scaled || OldSearch())
     return XelMathSystemXY::ISolve(iDomain, iAttributes);
   const XelMathInterval X = iDomain.GetX(), Y = iDomain.GetY();
   _root[0] = X.low;
@@ -499,13 +513,19 @@ int XelMathSystemXYs::Krawczyk(XelMathInterval2D& ioBox, const XelMathInterval* 
     if (!FiniteInterval(iDerivs[k]))
       return 3;
   const double mx = Mid(X), my = Mid(Y);
-  double f = 0.0, fx = 0.0, fy = 0.0, g = 0.0, gx = 0.0, gy = 0.0;
-  EvalF(mx, my, XelMathOption::ValueAndFirst, &f, &fx, &fy, nullptr, nullptr, nullptr);
-  EvalG(mx, my, XelMathOption::ValueAndFirst, &g, &gx, &gy, nullptr, nullptr, nullptr);
+  double v[4], dv[4];
+  for (int k = 0; k < 4; ++k)
+    EvalComponent(Component(k), k < 2 ? mx : my, XelMathOption::ValueAndFirst, v + k, dv + k,
+                  nullptr);
+  const double f = v[0] - v[2], g = v[1] - v[3];
+  const double fx = dv[0], fy = -dv[2], gx = dv[1], gy = -dv[3];
   const double det = fx * gy - fy * gx;
   const double scale = (std::fabs(fx) + std::fabs(fy)) * (std::fabs(gx) + std::fabs(gy));
   if (!Finite(det) || !Finite(f) || !Finite(g) || !(std::fabs(det) > 1e-14 * scale))
     return 3;
+  // Rounding of the values at the centre, in the units of the variables.
+  const double roundF = RoundingWeight * (std::fabs(v[0]) + std::fabs(v[2]));
+  const double roundG = RoundingWeight * (std::fabs(v[1]) + std::fabs(v[3]));
   const double C[2][2] = {{gy / det, -fy / det}, {-gx / det, fx / det}};
   const XelMathInterval J[2][2] = {{iDerivs[0], Neg(iDerivs[2])}, {iDerivs[1], Neg(iDerivs[3])}};
   const XelMathInterval R[2] = {XelMathInterval(X.low - mx, X.high - mx),
@@ -523,7 +543,8 @@ int XelMathSystemXYs::Krawczyk(XelMathInterval2D& ioBox, const XelMathInterval* 
       const XelMathInterval M(delta - cj.high, delta - cj.low);
       sum = XelMathElementary::Add(sum, Mul(M, R[j]));
     }
-    const double pad = Padding * (std::fabs(m[i]) + Width(R[i]) + std::fabs(step[i]));
+    const double pad = Padding * (std::fabs(m[i]) + Width(R[i]) + std::fabs(step[i])) +
+                       std::fabs(C[i][0]) * roundF + std::fabs(C[i][1]) * roundG;
     K[i] = XelMathInterval(sum.low - pad, sum.high + pad);
     if (!FiniteInterval(K[i]))
       return 3;
@@ -532,11 +553,18 @@ int XelMathSystemXYs::Krawczyk(XelMathInterval2D& ioBox, const XelMathInterval* 
   bool inside = true;
   XelMathInterval cut[2];
   for (int i = 0; i < 2; ++i) {
-    if (K[i].low > B[i].high || K[i].high < B[i].low)
+    // A solution of the computed functions may sit just outside the box (their rounding
+    // moves it): only a clear miss proves the box empty, a near miss keeps the nearest end.
+    const double slack = _tol.GetParametricResolution() *
+                         (1.0 + std::fabs(B[i].low) + std::fabs(B[i].high));
+    if (K[i].low > B[i].high + slack || K[i].high < B[i].low - slack)
       return 0;
     if (!(K[i].low > B[i].low && K[i].high < B[i].high))
       inside = false;
     cut[i] = XelMathInterval(Max2(K[i].low, B[i].low), Min2(K[i].high, B[i].high));
+    if (cut[i].low > cut[i].high)
+      cut[i] = K[i].low > B[i].high ? XelMathInterval(B[i].high, B[i].high)
+                                    : XelMathInterval(B[i].low, B[i].low);
   }
   ioBox.SetX(cut[0]);
   ioBox.SetY(cut[1]);
@@ -632,6 +660,23 @@ int XelMathSystemXYs::RSolve(const XelMathInterval& iX, const XelMathInterval& i
     }
     X = narrowed.GetX();
     Y = narrowed.GetY();
+    if (Width(X) < _minWidthX && Width(Y) < _minWidthY) {
+      // Narrowed below the minimal widths without a proof, typically around a solution on
+      // the border of the box: Newton from the centre, else the cell scan of a box of the
+      // minimal size around it (within the box).
+      const double centre[2] = {Mid(X), Mid(Y)};
+      double p[2] = {centre[0], centre[1]};
+      const double mx = 1e-3 * _minWidthX, my = 1e-3 * _minWidthY;
+      if (Solve_Newton(p) && p[0] >= X.low - mx && p[0] <= X.high + mx && p[1] >= Y.low - my &&
+          p[1] <= Y.high + my)
+        return AddRoot(p) == -1 ? -1 : 0;
+      const XelMathInterval2D around(
+          Max2(box.GetX().low, centre[0] - 0.5 * _minWidthX),
+          Min2(box.GetX().high, centre[0] + 0.5 * _minWidthX),
+          Max2(box.GetY().low, centre[1] - 0.5 * _minWidthY),
+          Min2(box.GetY().high, centre[1] + 0.5 * _minWidthY));
+      return Solve_MaxDepth(around);
+    }
   }
   // Bisection across the side that is wider relative to its minimal width.
   const XelMathInterval* derivs = images.undefined ? nullptr : images.deriv;
