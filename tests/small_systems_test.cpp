@@ -84,6 +84,14 @@ TEST(SmallSystemsXYs, CurveIntersectionsMatchClosedForms) {
       // Segments (x, x) and (1 + y, 1 - 2y) meet at their ends: the corner (1, 0).
       {"ends", [] { return std::vector<FnPtr>{P({0, 1}), P({0, 1}), P({1, 1}), P({1, -2})}; },
        {0, 1, 0, 1}, {{1.0, 0.0}}, 1e-8, {}},
+      // (x, sin 10x) against the x axis: x = k pi / 10, the first at the corner, where the
+      // computed sine is only near 0.
+      {"sine/axis", [] { return std::vector<FnPtr>{P({0, 1}),
+                                                   FnPtr(new XelMathTrigonometricX(
+                                                       0, 1, 0, 10, DefaultTol())),
+                                                   P({0, 1}), P({0})}; },
+       {0, 1, 0, 1}, {{0, 0}, {kPi / 10, kPi / 10}, {kPi / 5, kPi / 5}, {0.3 * kPi, 0.3 * kPi}},
+       1e-9, {}},
       // Cubic (x, x^3 - x) against the x axis (y, 0): x = -1, 0, 1 with y = x.
       {"cubic/axis", [] { return std::vector<FnPtr>{P({0, 1}), P({0, -1, 0, 1}), P({0, 1}),
                                                     P({0})}; },

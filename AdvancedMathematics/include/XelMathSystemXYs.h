@@ -136,7 +136,8 @@ private:
   /// Solve_IntervalNewton.
   int IntervalNewton(XelMathInterval2D& ioBox, XelMathInterval* ioDerivs) const;
   void ReleaseDerivatives();
-  int ScaleOptionIsScaling(const XelMathAttrScaleOption& iOption) const;
+  /// Records whether iOption scales the solve, and the variable scale factors.
+  int ScaleOptionIsScaling(const XelMathAttrScaleOption& iOption);
 
   const XelMathFunctionX* _a;
   const XelMathFunctionX* _b;

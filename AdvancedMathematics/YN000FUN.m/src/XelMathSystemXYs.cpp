@@ -376,18 +376,17 @@ int XelMathSystemXYs::EvalImages(const int iWhich, const XelMathInterval& iX,
 
 // ---- options ----------------------------------------------------------------------------------
 
-int XelMathSystemXYs::ScaleOptionIsScaling(const XelMathAttrScaleOption& iOption) const {
+int XelMathSystemXYs::ScaleOptionIsScaling(const XelMathAttrScaleOption& iOption) {
   long nbF = 0, nbX = 0;
   const long* pF = iOption.GetPowerScaleF(nbF);
   const long* pX = iOption.GetPowerScaleX(nbX);
   if (nbF != 2 || nbX != 2 || !pF || !pX)
     return 0;
   const double e = _tol.GetAbsoluteResolution();
-  XelMathSystemXYs* self = const_cast<XelMathSystemXYs*>(this);
-  self->_scaleX = std::pow(e, double(pX[0]) - 1.0);
-  self->_scaleY = std::pow(e, double(pX[1]) - 1.0);
-  self->_scaled = (pF[0] != 1 || pX[0] != 1 || pF[1] != 1 || pX[1] != 1) ? 1 : 0;
-  return self->_scaled;
+  _scaleX = std::pow(e, double(pX[0]) - 1.0);
+  _scaleY = std::pow(e, double(pX[1]) - 1.0);
+  _scaled = (pF[0] != 1 || pX[0] != 1 || pF[1] != 1 || pX[1] != 1) ? 1 : 0;
+  return _scaled;
 }
 
 void XelMathSystemXYs::SetScaleOption(const XelMathAttrScaleOption& iOption) {
