@@ -10,6 +10,7 @@
 #include "XelError.h"
 #include "XelMathAttrExclusion2D.h"
 #include "XelMathAttrList.h"
+#include "XelMathAttrScaleOption.h"
 #include "XelMathInterval2D.h"
 #include "XelMathIntervalND.h"
 #include "XelMathPolynomX.h"
@@ -17,6 +18,7 @@
 #include "XelMathSystem3x3s.h"
 #include "XelMathSystemXYs.h"
 #include "XelMathTrigonometricX.h"
+#include "XelTolerance.h"
 #include "test_helpers.h"
 #include "values_only.h"
 #include "xy_helpers.h"
@@ -144,6 +146,22 @@ TEST(SmallSystemsXYs, MisuseAndUndefinedRegions) {
   EXPECT_EQ(XelQuornullCount(), reports + 1);
   EXPECT_EQ(broken.Solve(XelMathInterval2D(0, 1, 0, 1), out), 0);
   EXPECT_EQ(out.GetNumberOfPoints(), 0);
+}
+
+TEST(SmallSystemsXYs, ScaledModelGivesTheSameCrossings) {
+  // Variables in model units (power 0) at scale 1000: the sampling search, same solutions.
+  XelTolerance tol(1000.0);
+  const long pF[2] = {1, 1}, pX[2] = {0, 0};
+  XelMathAttrScaleOption option(2, pF, 2, pX, 0, nullptr);
+  XelMathAttrList attrs;
+  attrs.AddAttribute(&option);
+  XelMathTrigonometricX a(1, 0, 0, 1, tol), b(0, 1, 0, 1, tol);
+  auto c = P({0, 1}), d = P({0.5});
+  XelMathSystemXYs system(&a, &b, c.get(), d.get(), tol, &attrs);
+  XelMathSetOfPointsND out(2);
+  EXPECT_EQ(system.Solve(XelMathInterval2D(0, 6, -2, 2), out, &attrs), 0);
+  const double r3 = std::sqrt(3.0) / 2.0;
+  ExpectPoints(Points(out), {{kPi / 6, r3}, {5 * kPi / 6, -r3}}, 1e-8, "scaled");
 }
 
 // ---- surface and curve ----------------------------------------------------------------------
