@@ -92,8 +92,8 @@ public:
                  XelMathInterval& oV, XelMathInterval& oVx, XelMathInterval& oVy) const override;
 
   // ---- the interval search ----
-  /// The point clamped into the domain of the search, then AddSolution: 1, or -1 when the
-  /// solution limit is reached.
+  /// The point clamped into the domain of the search (not clamped outside a search), then
+  /// AddSolution: 1, or -1 when the solution limit is reached.
   virtual int AddRoot(const double* iPoint);
   /// A box that is not split further: DSolve(box, 2, 2). 0 or -1.
   virtual int Solve_MaxDepth(const XelMathInterval2D& iBox);

@@ -183,7 +183,8 @@ XelMathSystemXYs::XelMathSystemXYs(const XelMathFunctionX* a, const XelMathFunct
                                    const XelTolerance& iTol, const XelMathAttrList* iAttributes)
     : XelMathSystemXY(iTol, iAttributes), _a(a), _b(b), _c(c), _d(d), _tol(iTol),
       _exclusion(nullptr), _active(nullptr), _minWidthX(0.0), _minWidthY(0.0), _depth(0),
-      _maxDepth(MaxDepth), _scaled(0), _scaleX(1.0), _scaleY(1.0), _root{0.0, 0.0, 0.0, 0.0},
+      _maxDepth(MaxDepth), _scaled(0), _scaleX(1.0), _scaleY(1.0),
+      _root{-XelMathInfinite, XelMathInfinite, -XelMathInfinite, XelMathInfinite},
       _boxes(0), _derivs{nullptr, nullptr, nullptr, nullptr} {
   if (!a || !b || !c || !d)
     XelQuornull(__FILE__, __LINE__);
@@ -437,6 +438,10 @@ int XelMathSystemXYs::ISolve(const XelMathInterval2D& iDomain, const XelMathAttr
   _minWidthY = Max2(XelMinWidth * Width(Y), resolution);
   _depth = 0;
   _boxes = 0;
+  auto release = XelMathMakeOnExit([this] {
+    _root[0] = _root[2] = -XelMathInfinite;
+    _root[1] = _root[3] = XelMathInfinite;
+  });
   return RSolve(X, Y, nullptr);
 }
 
