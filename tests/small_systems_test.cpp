@@ -1,0 +1,300 @@
+// The separated systems: two planar curves (XelMathSystemXYs) and a surface with a curve
+// (XelMathSystem3x3sImp), against intersections known in closed form.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "XelError.h"
+#include "XelMathAttrExclusion2D.h"
+#include "XelMathAttrList.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelMathInterval2D.h"
+#include "XelMathIntervalND.h"
+#include "XelMathPolynomX.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelMathSystem3x3s.h"
+#include "XelMathSystemXYs.h"
+#include "XelMathTrigonometricX.h"
+#include "XelTolerance.h"
+#include "test_helpers.h"
+#include "values_only.h"
+#include "xy_helpers.h"
+
+using namespace xeltest;
+
+namespace {
+
+using Pts = std::vector<std::vector<double>>;
+using FnPtr = std::shared_ptr<XelMathFunctionX>;
+const double kPi = 3.14159265358979323846;
+
+FnPtr Cos(double a = 1.0) { return FnPtr(new XelMathTrigonometricX(a, 0, 0, 1, DefaultTol())); }
+FnPtr Sin(double a = 1.0) { return FnPtr(new XelMathTrigonometricX(0, a, 0, 1, DefaultTol())); }
+FnPtr P(std::initializer_list<double> c) { return FnPtr(Poly(c)); }
+
+Pts Points(const XelMathSetOfPointsND& s) {
+  Pts out;
+  const long n = s.GetDimension();
+  for (long i = 0; i < s.GetNumberOfPoints(); ++i)
+    out.emplace_back(s.GetPoints() + i * n, s.GetPoints() + (i + 1) * n);
+  return out;
+}
+
+// Every expected point found once (within tol), nothing else.
+void ExpectPoints(const Pts& found, const Pts& expected, double tol, const char* what) {
+  EXPECT_EQ(found.size(), expected.size()) << what;
+  for (const auto& e : expected) {
+    int hits = 0;
+    for (const auto& f : found) {
+      double d = 0.0;
+      for (std::size_t k = 0; k < e.size(); ++k)
+        d = std::max(d, std::fabs(f[k] - e[k]));
+      hits += d < tol;
+    }
+    EXPECT_EQ(hits, 1) << what << " at (" << e[0] << ", " << e[1] << ")";
+  }
+}
+
+struct CurveCase {
+  const char* name;
+  std::function<std::vector<FnPtr>()> curves; // a, b, c, d
+  XelMathInterval2D domain;
+  Pts expected;
+  double tol;
+  std::vector<XelMathInterval2D> exclusions;
+};
+
+TEST(SmallSystemsXYs, CurveIntersectionsMatchClosedForms) {
+  const double r3 = std::sqrt(3.0) / 2.0;
+  const std::vector<CurveCase> cases = {
+      // Unit circle (cos x, sin x) and the line (y, 1/2): sin x = 1/2.
+      {"circle/line", [] { return std::vector<FnPtr>{Cos(), Sin(), P({0, 1}), P({0.5})}; },
+       {0, 6, -2, 2}, {{kPi / 6, r3}, {5 * kPi / 6, -r3}}, 1e-8, {}},
+      // The same with the first point inside an exclusion box.
+      {"exclusion", [] { return std::vector<FnPtr>{Cos(), Sin(), P({0, 1}), P({0.5})}; },
+       {0, 6, -2, 2}, {{5 * kPi / 6, -r3}}, 1e-8, {{0.3, 0.7, 0.6, 1.1}}},
+      // The line y = 1 touches the circle at x = pi/2: one double solution.
+      {"tangency", [] { return std::vector<FnPtr>{Cos(), Sin(), P({0, 1}), P({1})}; },
+       {0, 6, -2, 2}, {{kPi / 2, 0.0}}, 1e-5, {}},
+      // Parabola (x, x^2) and line (y, 2y - 3/4): x = y = 1/2 and 3/2.
+      {"parabola/line", [] { return std::vector<FnPtr>{P({0, 1}), P({0, 0, 1}), P({0, 1}),
+                                                       P({-0.75, 2})}; },
+       {0, 2, 0, 2}, {{0.5, 0.5}, {1.5, 1.5}}, 1e-8, {}},
+      // Segments (x, x) and (1 + y, 1 - 2y) meet at their ends: the corner (1, 0).
+      {"ends", [] { return std::vector<FnPtr>{P({0, 1}), P({0, 1}), P({1, 1}), P({1, -2})}; },
+       {0, 1, 0, 1}, {{1.0, 0.0}}, 1e-8, {}},
+      // (x, sin 10x) against the x axis: x = k pi / 10, the first at the corner, where the
+      // computed sine is only near 0.
+      {"sine/axis", [] { return std::vector<FnPtr>{P({0, 1}),
+                                                   FnPtr(new XelMathTrigonometricX(
+                                                       0, 1, 0, 10, DefaultTol())),
+                                                   P({0, 1}), P({0})}; },
+       {0, 1, 0, 1}, {{0, 0}, {kPi / 10, kPi / 10}, {kPi / 5, kPi / 5}, {0.3 * kPi, 0.3 * kPi}},
+       1e-9, {}},
+      // Cubic (x, x^3 - x) against the x axis (y, 0): x = -1, 0, 1 with y = x.
+      {"cubic/axis", [] { return std::vector<FnPtr>{P({0, 1}), P({0, -1, 0, 1}), P({0, 1}),
+                                                    P({0})}; },
+       {-1.5, 1.5, -2, 2}, {{-1, -1}, {0, 0}, {1, 1}}, 1e-8, {}},
+  };
+  const long live = LiveBlocks();
+  for (const auto& c : cases) {
+    const auto f = c.curves();
+    XelMathAttrList attrs;
+    XelMathAttrExclusion2D exclusion;
+    for (const auto& e : c.exclusions)
+      exclusion.AddInterval(e);
+    if (!c.exclusions.empty())
+      attrs.AddAttribute(&exclusion);
+    XelMathSystemXYs system(f[0].get(), f[1].get(), f[2].get(), f[3].get(), DefaultTol());
+    XelMathSetOfPointsND out(2);
+    EXPECT_EQ(system.Solve(c.domain, out, &attrs), 0) << c.name;
+    ExpectPoints(Points(out), c.expected, c.tol, c.name);
+  }
+  EXPECT_EQ(LiveBlocks(), live);
+}
+
+TEST(SmallSystemsXYs, SharedArcStopsWithOnePointOnIt) {
+  // (x, x^2) and (y + 1, (y + 1)^2) share the arc 0.5 <= x <= 2.
+  auto a = P({0, 1}), b = P({0, 0, 1}), c = P({1, 1}), d = P({1, 2, 1});
+  XelMathSystemXYs system(a.get(), b.get(), c.get(), d.get(), DefaultTol());
+  XelMathSetOfPointsND out(2);
+  EXPECT_EQ(system.Solve(XelMathInterval2D(0, 2, -0.5, 1.5), out), 10);
+  ASSERT_EQ(out.GetNumberOfPoints(), 1);
+  EXPECT_NEAR(out.GetPoints()[0], out.GetPoints()[1] + 1.0, 1e-7);
+}
+
+TEST(SmallSystemsXYs, MisuseAndUndefinedRegions) {
+  auto a = P({0, 1}), b = P({0, 0, 1}), c = P({0, 1});
+  // Values only, undefined for y > 0.5: (y, sqrt(0.5 - y)) meets (x, x^2) once.
+  ValuesX d([](double y) { return std::sqrt(0.5 - y); });
+  XelMathSystemXYs system(a.get(), b.get(), c.get(), &d, DefaultTol());
+  XelMathSetOfPointsND out(2), wrong(3);
+  ExpectInputError([&] { system.Solve(XelMathInterval2D(0, 1, 0, 1), wrong); }, 0x20006,
+                   {"the XelMathSetOfPointsND", "2"});
+  EXPECT_EQ(system.Solve(XelMathInterval2D(1, 0, 0, 1), out), 4);
+  EXPECT_EQ(system.Solve(XelMathInterval2D(0, 1, 0, 1), out), 0);
+  // x = y, x^2 = sqrt(0.5 - x): x^4 + x - 0.5 = 0.
+  ASSERT_EQ(out.GetNumberOfPoints(), 1);
+  const double x = out.GetPoints()[0];
+  EXPECT_NEAR(x, out.GetPoints()[1], 1e-8);
+  EXPECT_NEAR(x * x * x * x + x - 0.5, 0.0, 1e-8);
+  const long reports = XelQuornullCount();
+  XelMathSystemXYs broken(a.get(), nullptr, c.get(), &d, DefaultTol());
+  EXPECT_EQ(XelQuornullCount(), reports + 1);
+  EXPECT_EQ(broken.Solve(XelMathInterval2D(0, 1, 0, 1), out), 0);
+  EXPECT_EQ(out.GetNumberOfPoints(), 0);
+}
+
+TEST(SmallSystemsXYs, ScaledModelGivesTheSameCrossings) {
+  // Variables in model units (power 0) at scale 1000: the sampling search, same solutions.
+  XelTolerance tol(1000.0);
+  const long pF[2] = {1, 1}, pX[2] = {0, 0};
+  XelMathAttrScaleOption option(2, pF, 2, pX, 0, nullptr);
+  XelMathAttrList attrs;
+  attrs.AddAttribute(&option);
+  XelMathTrigonometricX a(1, 0, 0, 1, tol), b(0, 1, 0, 1, tol);
+  auto c = P({0, 1}), d = P({0.5});
+  XelMathSystemXYs system(&a, &b, c.get(), d.get(), tol, &attrs);
+  XelMathSetOfPointsND out(2);
+  EXPECT_EQ(system.Solve(XelMathInterval2D(0, 6, -2, 2), out, &attrs), 0);
+  const double r3 = std::sqrt(3.0) / 2.0;
+  ExpectPoints(Points(out), {{kPi / 6, r3}, {5 * kPi / 6, -r3}}, 1e-8, "scaled");
+}
+
+// ---- surface and curve ----------------------------------------------------------------------
+
+using Fn3 = std::function<double(double, double)>;
+struct Surface {
+  Fn3 f[3], fu[3], fv[3];
+};
+
+Surface Torus() { // (2 + cos v) (cos u, sin u) and sin v
+  return {{[](double u, double v) { return (2 + std::cos(v)) * std::cos(u); },
+           [](double u, double v) { return (2 + std::cos(v)) * std::sin(u); },
+           [](double, double v) { return std::sin(v); }},
+          {[](double u, double v) { return -(2 + std::cos(v)) * std::sin(u); },
+           [](double u, double v) { return (2 + std::cos(v)) * std::cos(u); },
+           [](double, double) { return 0.0; }},
+          {[](double u, double v) { return -std::sin(v) * std::cos(u); },
+           [](double u, double v) { return -std::sin(v) * std::sin(u); },
+           [](double, double v) { return std::cos(v); }}};
+}
+
+Surface Sphere() { // cos v (cos u, sin u) and sin v
+  return {{[](double u, double v) { return std::cos(v) * std::cos(u); },
+           [](double u, double v) { return std::cos(v) * std::sin(u); },
+           [](double, double v) { return std::sin(v); }},
+          {[](double u, double v) { return -std::cos(v) * std::sin(u); },
+           [](double u, double v) { return std::cos(v) * std::cos(u); },
+           [](double, double) { return 0.0; }},
+          {[](double u, double v) { return -std::sin(v) * std::cos(u); },
+           [](double u, double v) { return -std::sin(v) * std::sin(u); },
+           [](double, double v) { return std::cos(v); }}};
+}
+
+Surface Cylinder(bool holed) { // (cos u, sin u, v), undefined for u > 2 when holed
+  const double nan = holed ? std::nan("") : 0.0;
+  return {{[=](double u, double) { return u > 2 ? nan : std::cos(u); },
+           [](double u, double) { return std::sin(u); }, [](double, double v) { return v; }},
+          {[](double u, double) { return -std::sin(u); }, [](double u, double) { return std::cos(u); },
+           [](double, double) { return 0.0; }},
+          {[](double, double) { return 0.0; }, [](double, double) { return 0.0; },
+           [](double, double) { return 1.0; }}};
+}
+
+XelMathIntervalND Box3(double u0, double u1, double v0, double v1, double w0, double w1) {
+  XelMathIntervalND box(3);
+  const double b[6] = {u0, u1, v0, v1, w0, w1};
+  for (long k = 0; k < 3; ++k) {
+    box.SetMin(k, b[2 * k]);
+    box.SetMax(k, b[2 * k + 1]);
+  }
+  return box;
+}
+
+struct SurfaceCase {
+  const char* name;
+  Surface s;
+  std::function<std::vector<FnPtr>()> curve;
+  XelMathIntervalND box;
+  int status;
+  Pts expected; // (u, v, w); for status 10 a single point checked by its residual
+  double tol;
+};
+
+TEST(SmallSystems3x3s, SurfaceCurveIntersections) {
+  const std::vector<SurfaceCase> cases = {
+      // The x axis (w, 0, 0) crosses the torus at x = +-1, +-3.
+      {"line/torus", Torus(), [] { return std::vector<FnPtr>{P({0, 1}), P({0}), P({0})}; },
+       Box3(-1, 5.5, -1, 5.5, -4, 4), 0,
+       {{0, 0, 3}, {0, kPi, 1}, {kPi, kPi, -1}, {kPi, 0, -3}}, 1e-7},
+      // The line (1, w, 0) touches the unit sphere at (1, 0, 0).
+      {"tangent/sphere", Sphere(), [] { return std::vector<FnPtr>{P({1}), P({0, 1}), P({0})}; },
+       Box3(-2, 2, -1.2, 1.2, -1, 1), 0, {{0, 0, 0}}, 1e-4},
+      // The helix (cos w, sin w, 0.3 w) lies in the cylinder: a status, one point.
+      {"helix/cylinder", Cylinder(false),
+       [] { return std::vector<FnPtr>{Cos(), Sin(), P({0, 0.3})}; }, Box3(-1, 1, -1, 1, -1, 1),
+       10, {{0, 0, 0}}, 0},
+      // The line (0.5, 0.5 w, w) through the cylinder, undefined on part of the box.
+      {"holed cylinder", Cylinder(true),
+       [] { return std::vector<FnPtr>{P({0.5}), P({0, 0.5}), P({0, 1})}; },
+       Box3(-4, 4, -3, 3, -3, 3), 0,
+       {{std::acos(0.5), std::sqrt(3.0), std::sqrt(3.0)},
+        {-std::acos(0.5), -std::sqrt(3.0), -std::sqrt(3.0)}},
+       1e-7},
+  };
+  const long live = LiveBlocks();
+  for (const auto& c : cases) {
+    std::vector<std::unique_ptr<FnXY>> s;
+    for (int i = 0; i < 3; ++i)
+      s.emplace_back(new FnXY(c.s.f[i], c.s.fu[i], c.s.fv[i]));
+    const auto g = c.curve();
+    XelMathSystem3x3sImp system(s[0].get(), s[1].get(), s[2].get(), g[0].get(), g[1].get(),
+                                g[2].get(), DefaultTol());
+    XelMathSetOfPointsND out(3);
+    EXPECT_EQ(system.Solve(c.box, out), c.status) << c.name;
+    if (c.status == 0) {
+      ExpectPoints(Points(out), c.expected, c.tol, c.name);
+      continue;
+    }
+    EXPECT_TRUE(system.IsCurveInSurface()) << c.name;
+    ASSERT_EQ(out.GetNumberOfPoints(), 1) << c.name;
+    const double* p = out.GetPoints();
+    for (int i = 0; i < 3; ++i)
+      EXPECT_NEAR(g[i]->Eval(p[2]), c.s.f[i](p[0], p[1]), 1e-8) << c.name;
+  }
+  EXPECT_EQ(LiveBlocks(), live);
+}
+
+TEST(SmallSystems3x3s, SeparableGridAndMisuse) {
+  const Surface t = Torus();
+  FnXY f0(t.f[0], t.fu[0], t.fv[0]), f1(t.f[1], t.fu[1], t.fv[1]), f2(t.f[2], t.fu[2], t.fv[2]);
+  auto g0 = P({0, 1}), g1 = P({0.5, 0, 1}), g2 = Sin();
+  XelMathSystem3x3sImp system(&f0, &f1, &f2, g0.get(), g1.get(), g2.get(), DefaultTol());
+  // Node (a, b, c) of a 3 x 4 x 5 grid: the last index runs fastest.
+  const XelMathIntervalND box = Box3(0, 1, -1, 2, -2, 2);
+  const long counts[3] = {3, 4, 5};
+  std::vector<double> values(60), grads(180);
+  for (long i = 0; i < 3; ++i) {
+    system.EvalEquation(i, box, counts, values.data(), grads.data());
+    for (long m = 0; m < 60; ++m) {
+      const double u = 0.5 * (m / 20), v = -1 + (m / 5 % 4), w = -2 + (m % 5);
+      const double gi[3] = {w, 0.5 + w * w, std::sin(w)};
+      const double dgi[3] = {1, 2 * w, std::cos(w)};
+      EXPECT_NEAR(values[m], gi[i] - t.f[i](u, v), 1e-12) << i << " " << m;
+      EXPECT_NEAR(grads[3 * m], -t.fu[i](u, v), 1e-12);
+      EXPECT_NEAR(grads[3 * m + 1], -t.fv[i](u, v), 1e-12);
+      EXPECT_NEAR(grads[3 * m + 2], dgi[i], 1e-12);
+    }
+  }
+  ExpectInputError([&] { system.EvalEquationF(3, 0.0, 0.0); }, 0x20007, {"", "Wrong Index"});
+  XelMathSetOfPointsND wrong(2);
+  ExpectInputError([&] { system.Solve(box, wrong); }, 0x20006);
+  XelMathSetOfPointsND out(3);
+  EXPECT_EQ(system.Solve(Box3(0, 1, 1, 1, 0, 1), out), 4);
+}
+
+} // namespace
