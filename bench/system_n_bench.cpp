@@ -313,12 +313,11 @@ int main(int argc, char** argv) {
     const long nn = BestGrid(p, NewtonSolve);
     PrintSide(Compare(p, NewtonSolve(p, nn)), nn, TimeOf([&] { return NewtonSolve(p, nn); }) / tx);
     std::fflush(stdout);
-    benchmark::RegisterBenchmark(("NewtonEigenLU/" + p.name).c_str(),
-                                 [&p, nn](benchmark::State& st) {
-                                   for (auto _ : st)
-                                     benchmark::DoNotOptimize(NewtonSolve(p, nn));
-                                 })
-        ->Unit(benchmark::kMillisecond);
+    benchmark::RegisterBenchmark(("NewtonEigenLU/" + p.name).c_str(), [&p,
+                                                                       nn](benchmark::State& st) {
+      for (auto _ : st)
+        benchmark::DoNotOptimize(NewtonSolve(p, nn));
+    })->Unit(benchmark::kMillisecond);
 #endif
 #ifdef XEL_BENCH_HAVE_OCCT
     const long no = BestGrid(p, OcctSolve);
