@@ -166,6 +166,10 @@ TEST(Relations, JacobiansAndIndexTables) {
   for (long k = 0; k < 16; ++k)
     EXPECT_NEAR(SJ[k], want[k], 1e-8) << k;
   EXPECT_DOUBLE_EQ(f[3], -0.7 - 0.4);
+  double g[4];
+  sys.EvalFirstDerivEquation(1, u, g);
+  for (long k = 0; k < 4; ++k)
+    EXPECT_NEAR(g[k], want[4 + k], 1e-8) << k;
   EXPECT_DOUBLE_EQ(sys.EvalEquation(1, u), -0.7 - 0.81);
 
   // Exterior dimensions 2, 0, 1 over n = 3: places 3, 4 | - | 5; equations (0,0) (0,1)

@@ -38,6 +38,7 @@ public:
 
   using XelMathSystem::Eval;
   using XelMathSystem::EvalEquation;
+  using XelMathSystem::EvalFirstDerivEquation;
   /// The N-variable search, then the solutions refused by a boolean constraint removed.
   int Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND& oSolutions,
             const XelMathAttrList* iAttributes = nullptr) override;
@@ -48,6 +49,8 @@ public:
   void Eval(const double* x, double* oF, double* oJ) const override;
   /// Component c of relation k for the equation i = (k, c).
   double EvalEquation(const long i, const double* x) const override;
+  /// The gradient of equation i = (k, c) from relation k's Jacobian alone.
+  void EvalFirstDerivEquation(const long i, const double* x, double* oGradient) const override;
 
   // ---- index tables ----
   long GetMainDimension() const { return _mainDimension; }

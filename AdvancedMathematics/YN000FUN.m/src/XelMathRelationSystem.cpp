@@ -187,6 +187,25 @@ double XelMathRelationSystem::EvalEquation(const long i, const double* x) const 
   return _f[_equationComponent[i]];
 }
 
+void XelMathRelationSystem::EvalFirstDerivEquation(const long i, const double* x,
+                                                   double* oGradient) const {
+  if (i < 0 || i >= GetDimension())
+    XelMathRaise(XelErrorCode::WrongIndex, "Wrong Index", "the equation",
+                 "XelMathRelationSystem::EvalFirstDerivEquation");
+  const long n = _mainDimension, k = _equationRelation[i], c = _equationComponent[i];
+  const long first = _firstExterior[k];
+  const long e = _firstExterior[k + 1] - first;
+  Gather(k, x);
+  XelMathMxNFullMatrix& J = *_jacobians[k];
+  _relations[k]->EvalJacobian(x, _z, J);
+  const double* row = J.GetFullMatrixCoef() + c * (n + e);
+  std::memset(oGradient, 0, sizeof(double) * static_cast<std::size_t>(GetDimension()));
+  for (long j = 0; j < n; ++j)
+    oGradient[j] = row[j];
+  for (long j = 0; j < e; ++j)
+    oGradient[_exteriorPlaces[first + j]] = row[n + j];
+}
+
 void XelMathRelationSystem::Eval(const double* x, double* oF) const {
   long equation = 0;
   for (long k = 0; k < _count; ++k) {
