@@ -155,6 +155,13 @@ TEST(SystemN, ClosedFormBattery) {
        {{-1}, {0}, {1}},
        0,
        1e-9},
+      {"triple root N=1, once",
+       1,
+       [](const double* x, double* f) { f[0] = std::pow(x[0] - 0.123, 3); },
+       Cube(1, -1, 1),
+       {{0.123}},
+       3,
+       1e-4},
       {"sine N=1",
        1,
        [](const double* x, double* f) { f[0] = std::sin(5 * x[0]); },
@@ -302,22 +309,23 @@ TEST(SystemN, AgreesWithTheTwoVariableSolver) {
     double Eval(const double& x, const double& y) const override { return _f(x, y); }
     std::function<double(double, double)> _f;
   };
-  // Seven crossings (counted by Newton's method from a fine grid of starts).
-  Fn F([](double x, double y) { return y - 0.7 * std::sin(5 * x); });
-  Fn G([](double x, double y) { return x - 0.7 * std::sin(5 * y); });
+  // 54 crossings (counted by Newton's method from a fine grid of starts), more than one per
+  // cell of the default grid.
+  Fn F([](double x, double y) { return std::sin(12 * x) - y; });
+  Fn G([](double x, double y) { return std::cos(10 * y) - 0.5 * x; });
   XelMathSystemXYc xy(&F, &G, DefaultTol(), nullptr);
   XelMathSetOfPointsND ref(2);
-  ASSERT_EQ(xy.Solve(XelMathInterval2D(-1, 1, -1, 1), ref, nullptr), 0);
+  ASSERT_EQ(xy.Solve(XelMathInterval2D(-1.2, 1.2, -1.2, 1.2), ref, nullptr), 0);
   std::vector<Pt> expected;
   for (long i = 0; i < ref.GetNumberOfPoints(); ++i)
     expected.push_back({ref.GetPoints()[2 * i], ref.GetPoints()[2 * i + 1]});
-  EXPECT_EQ(expected.size(), 7u);
+  EXPECT_EQ(expected.size(), 54u);
   FnSystem s(2, [&](const double* x, double* f) {
     f[0] = F.Eval(x[0], x[1]);
     f[1] = G.Eval(x[0], x[1]);
   });
   int status = -1;
-  ExpectSolutions(Solve(s, Cube(2, -1, 1), status), expected, 1e-8);
+  ExpectSolutions(Solve(s, Cube(2, -1.2, 1.2), status), expected, 1e-8);
 }
 
 TEST(SystemN, StatusesAndErrors) {

@@ -12,7 +12,8 @@
 // its corners and its corner gradients rule out an interior dip. A surviving cell whose
 // Jacobian, enclosed over the cell, is regular holds at most one solution, reached by a
 // safeguarded Newton iteration from its centre. A cell whose Jacobian may be singular is
-// subdivided, and from the level singularLevel - 1 on, searched by bisection down to a tiny
+// subdivided (every side halved), and from the level singularLevel - 1 on (singularLevel: 4,
+// 2 in easy mode, 0 with "NoSingularityTreatment"), searched by bisection down to a tiny
 // width with Newton's method and, for tangential (double) solutions, a Levenberg-Marquardt
 // minimization of the residual. Equations that keep one sign at the corners but may dip in
 // between (suspect cells) are split down to suspectWidth, then searched for a sign change
@@ -144,7 +145,8 @@ public:
   virtual int FindRootNearSingularity(const XelMathIntervalND& iCell, const double* x);
   /// The objective of the search of double solutions, 0.5 sum f_i^2, with its gradient
   /// J^T f (oGradient, N) and its Gauss-Newton Hessian J^T J (oHessian, N x N), and the
-  /// values oF (N) and Jacobian oJ (N x N) at x.
+  /// values oF (N) and Jacobian oJ (N x N) at x, all in the solving units (scaled when a
+  /// scale option applies).
   virtual double EvalForDoubleRoot(const double* x, double* oF, double* oJ, double* oGradient,
                                    double* oHessian) const;
   /// Easy mode for the rest of the solve: singularLevel 2, suspectWidth 0.06125 x domain

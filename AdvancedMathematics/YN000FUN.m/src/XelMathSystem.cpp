@@ -746,12 +746,20 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
     return 0;
   const long n = _dimension, corners = 1L << n;
   const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
-  // A derivative that turns along an edge...
+  // A derivative that turns along an edge, or an edge along which the corner data do not
+  // resolve the function: the trapezoidal rule on the end slopes misses the change of value
+  // by more than the margin between the function and 0 there...
   bool turns = false;
   for (long c = 0; c < corners && !turns; ++c)
     for (long k = 0; k < n && !turns; ++k) {
       const long bit = 1L << (n - 1 - k);
-      if (!(c & bit) && iGradients[c * n + k] * iGradients[(c | bit) * n + k] <= 0.0)
+      if (c & bit)
+        continue;
+      const double da = iGradients[c * n + k], db = iGradients[(c | bit) * n + k];
+      const double h = iCell.GetMax(k) - iCell.GetMin(k);
+      const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * h * (da + db);
+      const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
+      if (da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin)
         turns = true;
     }
   if (!turns)

@@ -323,12 +323,35 @@ int XelMathSystem::NewtonInCell(const XelMathIntervalND& iCell, double* ioX,
   XelMathScratchDoubles<8> start(n);
   std::memcpy(start.Data(), ioX, sizeof(double) * n);
   int status = 0;
-  if (SolveSafeNewtonWithAlloc(iCell, ioX, status))
-    return 1;
+  int found = SolveSafeNewtonWithAlloc(iCell, ioX, status);
   if (!iTangential)
+    return found;
+  if (!found) {
+    std::memcpy(ioX, start.Data(), sizeof(double) * n);
+    found = Minimize(iCell, ioX);
+  }
+  if (!found)
     return 0;
-  std::memcpy(ioX, start.Data(), sizeof(double) * n);
-  return Minimize(iCell, ioX);
+  // A point of a tiny cell may only be near a multiple solution (its residual within the
+  // tolerance, the solution in a neighbouring cell): it is carried on in a box of a few cells
+  // around, so that every cell near one solution ends on the same point.
+  XelMathIntervalND around(n);
+  for (long k = 0; k < n; ++k) {
+    const double w = PolishCells * (iCell.GetMax(k) - iCell.GetMin(k));
+    double lo = iCell.GetMin(k) - w, hi = iCell.GetMax(k) + w;
+    if (_domain) {
+      lo = std::max(lo, _domain->GetMin(k));
+      hi = std::min(hi, _domain->GetMax(k));
+    }
+    around.SetMin(k, lo);
+    around.SetMax(k, hi);
+  }
+  XelMathScratchDoubles<8> y(n);
+  std::memcpy(y.Data(), ioX, sizeof(double) * n);
+  if (SolveSafeNewtonWithAlloc(around, y.Data(), status) ||
+      (Minimize(around, y.Data()) && Residual2(y.Data()) <= Residual2(ioX)))
+    std::memcpy(ioX, y.Data(), sizeof(double) * n);
+  return 1;
 }
 
 int XelMathSystem::Minimize(const XelMathIntervalND& iCell, double* ioX) {
@@ -456,8 +479,9 @@ int XelMathSystem::SolveSafeNewton(const XelMathIntervalND& iBox, double* ioX, d
       }
     }
     if (!decreased) {
+      // Held against the box by the clipping: the solution, if any, lies beyond it.
       SEval(ioX, ioF, j);
-      if (IsNull(ioX, ioF, norm, j)) {
+      if (inside && IsNull(ioX, ioF, norm, j)) {
         oStatus = 0;
         return 1;
       }
@@ -472,7 +496,7 @@ int XelMathSystem::SolveSafeNewton(const XelMathIntervalND& iBox, double* ioX, d
     std::memcpy(ioX, xt, sizeof(double) * n);
     SEval(ioX, ioF, j);
     if (step <= 1e-30 * (1.0 + size)) {
-      if (IsNull(ioX, ioF, norm, j)) {
+      if (inside && IsNull(ioX, ioF, norm, j)) {
         oStatus = 0;
         return 1;
       }

@@ -46,6 +46,12 @@ const double SingularWidthRatio = 1e-4;
 const double MergeWindow = 2e-4;
 /// A Jacobian whose normalised determinant is below this is singular at a solution.
 const double SingularDeterminant = 1e-7;
+/// Half-width, in cells, of the box where a point found in a tiny singular cell is carried
+/// on.
+const double PolishCells = 16.0;
+/// An edge whose end values and slopes miss the change of value by more than this ratio of
+/// the smaller end value is not resolved by the sampling: the function may dip along it.
+const double UnresolvedEdge = 0.5;
 /// Widening of the Jacobian hull sampled at the corners and centre of a cell.
 const double HullWidening = 0.1;
 
