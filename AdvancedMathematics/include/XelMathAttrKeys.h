@@ -42,13 +42,17 @@ XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrFunctionXReconvergeBe
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrFunctionXAdaptiveIntegration;
 /// "MaxDomain": exported for callers; no analysis of the library reads it.
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrDomain;
-/// "SamplingPoints" (XelMathAttrIntegerValue): sampling of the N-variable system solver.
+/// "SamplingPoints": sampling of the N-variable system solver, a XelMathAttrPointerValue
+/// holding N longs (nodes per dimension) or a XelMathAttrIntegerValue for every dimension.
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrSystemSamplingPoints;
 /// "NoSingularityTreatment" (presence): singular solutions of a system are not treated.
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrSystemNoSingularityTreatment;
 /// The same text as AttrSystemNoSingularityTreatment: either key finds an attribute made
 /// with the other.
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrSystemLightSingularityTreatment;
+/// "EasySolver" (presence): the N-variable system solver starts in its light mode (fewer
+/// levels of singular treatment, coarser suspect cells).
+XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrSystemEasySolver;
 /// "DomainPoints": points of the domain that the sampling of a vector function must pass.
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrDomainPoint;
 /// "StopParam": parameter at which the sampling of a vector function stops.

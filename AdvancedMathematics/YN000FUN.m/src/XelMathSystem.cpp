@@ -1,0 +1,1542 @@
+// XelMathSystem: all solutions of N equations in N unknowns in a box by grid exclusion,
+// subdivision and safeguarded Newton iterations (see the header for the outline).
+//
+// Every evaluation of the search goes through the S* members, which work in the solving
+// units: with a scale option each variable is divided by its scale factor and each equation
+// multiplied by its own, and the solutions are brought back at the end of Solve.
+#include "XelMathSystem.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+#include "XelMathAttrIntegerValue.h"
+#include "XelMathAttrKeys.h"
+#include "XelMathAttrList.h"
+#include "XelMathAttrPointerValue.h"
+#include "XelMathConstants.h"
+#include "XelMathGlobals.h"
+#include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
+#include "XelMathIntervalND.h"
+#include "XelMathNxNFullMatrix.h"
+#include "XelMathScratch.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelQuorMemory.h"
+#include "XelTolerance.h"
+
+namespace {
+
+/// Most solutions of one solve.
+const long MaxSolutions = 500;
+/// Default sampling per dimension and the largest read from the options.
+const long DefaultSampling = 6;
+const long MaxSampling = 4096;
+/// Largest dimension a solve takes: its corner arrays (N x N x 2^N doubles) stay small.
+const long MaxSolveDimension = 20;
+/// Deepest recursion of the cell search and the number of cells one solve may examine.
+const long MaxDepth = 40;
+const long MaxWork = 100000;
+/// Depth until which cells holding a NaN corner are subdivided (then dropped).
+const long NaNDepth = 3;
+/// Steps of the descent searching a sign change, of the edge bisection, and of the
+/// minimization reaching a double solution.
+const long MaxDescentSteps = 100;
+const long MaxEdgeSteps = 50;
+const long MaxMinimizeSteps = 200;
+/// Most edges searched for a sign change in one cell.
+const long MaxEdges = 64;
+/// Tiny singular cells: width below this ratio of the domain's width.
+const double SingularWidthRatio = 1e-4;
+/// Merge window of two solutions, times the absolute resolution.
+const double MergeWindow = 2e-4;
+/// A Jacobian whose normalised determinant is below this is singular at a solution.
+const double SingularDeterminant = 1e-7;
+/// Widening of the Jacobian hull sampled at the corners and centre of a cell.
+const double HullWidening = 0.1;
+
+bool Finite(const double a) {
+  return std::isfinite(a);
+}
+
+bool AllFinite(const double* a, const long n) {
+  for (long k = 0; k < n; ++k)
+    if (!Finite(a[k]))
+      return false;
+  return true;
+}
+
+/// The k-th of n regular samples of [a, b] (the last exactly b).
+double GridCoordinate(const double a, const double b, const long k, const long n) {
+  if (n <= 1 || k == 0)
+    return a;
+  if (k == n - 1)
+    return b;
+  return a + (b - a) * double(k) / double(n - 1);
+}
+
+double MaxWidth(const XelMathIntervalND& iBox) {
+  double w = 0.0;
+  for (long k = 0; k < iBox.GetDimension(); ++k)
+    w = std::max(w, iBox.GetMax(k) - iBox.GetMin(k));
+  return w;
+}
+
+double Clip(const double v, const double lo, const double hi) {
+  return v < lo ? lo : (v > hi ? hi : v);
+}
+
+/// Nodes of a grid of iCounts, or -1 when a count is outside 2..MaxSampling or the grid
+/// (with iPerNode doubles per node) cannot be stored.
+long GridNodes(const long iN, const long* iCounts, const long iPerNode, const long iMinCount) {
+  long nodes = 1;
+  for (long k = 0; k < iN; ++k) {
+    if (iCounts[k] < iMinCount || iCounts[k] > MaxSampling)
+      return -1;
+    if (nodes > XelQuorMaxArrayDoubles / iCounts[k] / iPerNode)
+      return -1;
+    nodes *= iCounts[k];
+  }
+  return nodes;
+}
+
+/// Largest possible element of |a| over an interval [lo, hi].
+double MagOf(const double lo, const double hi) {
+  return std::max(std::fabs(lo), std::fabs(hi));
+}
+
+} // namespace
+
+// ---- free function --------------------------------------------------------------------------
+
+void RFillLocalHyperCube(const long iN, const long iK, const long iStride, const long* iCounts,
+                         const double* iValues, const double* iGradients, double* oCorner,
+                         double* oCornerGradients) {
+  if (iK < 0) {
+    *oCorner = *iValues;
+    if (iGradients && oCornerGradients)
+      std::memcpy(oCornerGradients, iGradients, sizeof(double) * iN);
+    return;
+  }
+  // Dimension iK is bit N - 1 - iK of the corner index.
+  const long bit = 1L << (iN - 1 - iK);
+  for (long b = 0; b < 2; ++b)
+    RFillLocalHyperCube(iN, iK - 1, iStride * iCounts[iK], iCounts, iValues + b * iStride,
+                        iGradients ? iGradients + b * iStride * iN : nullptr, oCorner + b * bit,
+                        oCornerGradients ? oCornerGradients + b * bit * iN : nullptr);
+}
+
+// ---- construction -----------------------------------------------------------------------------
+
+namespace {
+long CheckedDimension(const long iDimension) {
+  // An N x N matrix must be storable: N * N is formed only below that bound.
+  if (iDimension < 1 || iDimension > 370000 ||
+      iDimension * iDimension > XelQuorMaxArrayDoubles)
+    XelMathRaise(XelErrorCode::InvalidOption, "the dimension of the XelMathSystem",
+                 "Dimension not valid", "XelMathSystem::XelMathSystem");
+  return iDimension;
+}
+} // namespace
+
+XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
+                             const XelMathAttrList* iAttributes)
+    : _dimension(CheckedDimension(iDimension)), _cornerCount(0), _domain(nullptr),
+      _solutions(nullptr), _jacobian(nullptr), _work1(nullptr), _work2(nullptr), _counts(nullptr),
+      _cornerValues(nullptr), _cornerJacobians(nullptr), _suspectWidth(0.0), _singularLevel(4),
+      _depth(0), _callCount(0), _easySolver(0), _verySuspectCoeffs(nullptr),
+      _scaleFactorsX(nullptr), _scaleFactorsF(nullptr), _isScaled(0), _scaleOption(1, 1),
+      _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _easySet(0) {
+  ReadTolerance();
+  _relativeEpsSol = _relEps;
+  _epsSol = _relativeEpsSol * _absRes;
+  ApplyScaleAttribute(iAttributes);
+}
+
+XelMathSystem::~XelMathSystem() {
+  ReleaseFillArrays();
+  delete _jacobian;
+  if (_verySuspectCoeffs)
+    XelQuorArrayDoubleDel(_verySuspectCoeffs, _dimension);
+  if (_scaleFactorsX)
+    XelQuorArrayDoubleDel(_scaleFactorsX, _dimension);
+  if (_scaleFactorsF)
+    XelQuorArrayDoubleDel(_scaleFactorsF, _dimension);
+  if (_interSol)
+    XelQuorArrayDoubleDel(_interSol, _dimension + 1);
+}
+
+void XelMathSystem::ReadTolerance() {
+  _absRes = _tolerance.GetAbsoluteResolution();
+  _sqLengthRes = _tolerance.GetSquareLengthResolution();
+  _paramRes = _tolerance.GetParametricResolution();
+  _relEps = _tolerance.GetRelativeEpsilon();
+  // A tolerance read as 0 must not give null difference steps.
+  const double unit = _absRes > 0.0 && Finite(_absRes) ? _absRes : 1.0;
+  _h1 = unit * XelMathh1;
+  _h2 = unit * XelMathh2;
+}
+
+long XelMathSystem::GetDynamicMemoryBytes() const {
+  const long n = _dimension;
+  long bytes = _scaleOption.GetDynamicMemoryBytes();
+  if (_verySuspectCoeffs)
+    bytes += long(sizeof(double)) * n;
+  if (_scaleFactorsX)
+    bytes += long(sizeof(double)) * n;
+  if (_scaleFactorsF)
+    bytes += long(sizeof(double)) * n;
+  if (_interSol)
+    bytes += long(sizeof(double)) * (n + 1);
+  if (_counts)
+    bytes += long(sizeof(long)) * n;
+  if (_cornerValues)
+    bytes += long(sizeof(double)) * _cornerCount;
+  if (_cornerJacobians)
+    bytes += long(sizeof(double)) * _cornerCount * n * n;
+  for (const XelMathNxNFullMatrix* m : {_jacobian, _work1, _work2})
+    if (m)
+      bytes += m->GetStaticMemoryBytes() + m->GetDynamicMemoryBytes();
+  return bytes;
+}
+
+long XelMathSystem::GetStaticMemoryBytes() const {
+  return sizeof(XelMathSystem);
+}
+
+int XelMathSystem::ApplyScaleAttribute(const XelMathAttrList* iAttributes) {
+  if (!iAttributes || _absRes == 1.0)
+    return 0;
+  const XelMathAttrScaleOption* option = dynamic_cast<const XelMathAttrScaleOption*>(
+      iAttributes->GetAttribute("XelMathAttrScaleOption"));
+  if (!option)
+    return 0;
+  SetScaleOption(*option);
+  return 1;
+}
+
+// ---- options ----------------------------------------------------------------------------------
+
+void XelMathSystem::SetScaleOption(const XelMathAttrScaleOption& iOption) {
+  long nbF = 0, nbX = 0;
+  const long* powersF = iOption.GetPowerScaleF(nbF);
+  const long* powersX = iOption.GetPowerScaleX(nbX);
+  if (nbF != _dimension || nbX != _dimension || !powersF || !powersX)
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption", "wrong dimension",
+                 "XelMathSystem::SetScaleOption");
+  int scaled = 0;
+  for (long k = 0; k < _dimension; ++k)
+    if (powersF[k] != 1 || powersX[k] != 1)
+      scaled = 1;
+  const double e = _absRes;
+  if (scaled) {
+    for (long k = 0; k < _dimension; ++k) {
+      const double x = std::pow(e, double(powersX[k]) - 1.0);
+      const double f = std::pow(e, 1.0 - double(powersF[k]));
+      if (!Finite(x) || !Finite(f) || x == 0.0 || f == 0.0)
+        XelMathRaise(XelErrorCode::InvalidOption, "the XelMathAttrScaleOption",
+                     "scale factor out of range", "XelMathSystem::SetScaleOption");
+    }
+    if (!_scaleFactorsX)
+      _scaleFactorsX = XelQuorArrayDoubleNew(_dimension);
+    if (!_scaleFactorsF)
+      _scaleFactorsF = XelQuorArrayDoubleNew(_dimension);
+    for (long k = 0; k < _dimension; ++k) {
+      _scaleFactorsX[k] = std::pow(e, double(powersX[k]) - 1.0);
+      _scaleFactorsF[k] = std::pow(e, 1.0 - double(powersF[k]));
+    }
+  }
+  _scaleOption = iOption;
+  _scaleOptionSet = 1;
+  _isScaled = scaled;
+}
+
+void XelMathSystem::SetRelativeEpsSol(const double iRelative) {
+  _relativeEpsSol = iRelative;
+  _epsSol = iRelative * _absRes;
+}
+
+void XelMathSystem::SetVerySuspectCoeffs(const double* iCoeffs) {
+  if (!iCoeffs)
+    return;
+  if (!_verySuspectCoeffs)
+    _verySuspectCoeffs = XelQuorArrayDoubleNew(_dimension);
+  std::memcpy(_verySuspectCoeffs, iCoeffs, sizeof(double) * _dimension);
+}
+
+void XelMathSystem::SetEasySolver() {
+  if (_easySet)
+    return;
+  _easySet = 1;
+  _singularLevel = 2;
+  _suspectWidth = _domain ? 0.06125 * MaxWidth(*_domain) : _suspectWidth;
+  _easySolver = 1;
+  if (!_verySuspectCoeffs)
+    _verySuspectCoeffs = XelQuorArrayDoubleNew(_dimension);
+  const double c = _XelRollback_SolverPerfo ? 0.06 : 0.0;
+  for (long k = 0; k < _dimension; ++k)
+    _verySuspectCoeffs[k] = c;
+}
+
+int XelMathSystem::IsEasySolverOn() const {
+  return _easySolver;
+}
+
+void XelMathSystem::SetInterSol(const double* iPoint, const double iFlatness) {
+  if (!_interSol)
+    _interSol = XelQuorArrayDoubleNew(_dimension + 1);
+  for (long k = 0; k < _dimension; ++k)
+    _interSol[k] = iPoint ? iPoint[k] : 0.0;
+  _interSol[_dimension] = iFlatness;
+}
+
+double XelMathSystem::InterSol_GetFlatness() const {
+  return _interSol ? _interSol[_dimension] : 0.0;
+}
+
+// ---- default evaluations ----------------------------------------------------------------------
+
+namespace {
+void CheckIndex(const long i, const long n, const char* iWhere) {
+  if (i < 0 || i >= n)
+    XelMathRaise(XelErrorCode::WrongIndex, "the index of the equation or variable",
+                 "Wrong Index", iWhere);
+}
+} // namespace
+
+void XelMathSystem::EvalJacobian(const double* x, double* oJ) const {
+  const long n = _dimension;
+  XelMathScratchDoubles<24> work(3 * n);
+  double* xp = work.Data();
+  double* fp = xp + n;
+  double* fm = fp + n;
+  std::memcpy(xp, x, sizeof(double) * n);
+  for (long j = 0; j < n; ++j) {
+    xp[j] = x[j] + _h1;
+    Eval(xp, fp);
+    xp[j] = x[j] - _h1;
+    Eval(xp, fm);
+    xp[j] = x[j];
+    for (long i = 0; i < n; ++i)
+      oJ[i * n + j] = (fp[i] - fm[i]) / (2.0 * _h1);
+  }
+}
+
+void XelMathSystem::Eval(const double* x, double* oF, double* oJ) const {
+  Eval(x, oF);
+  EvalJacobian(x, oJ);
+}
+
+double XelMathSystem::EvalEquation(const long i, const double* x) const {
+  CheckIndex(i, _dimension, "XelMathSystem::EvalEquation");
+  XelMathScratchDoubles<8> f(_dimension);
+  Eval(x, f.Data());
+  return f[i];
+}
+
+void XelMathSystem::EvalFirstDerivEquation(const long i, const double* x,
+                                           double* oGradient) const {
+  CheckIndex(i, _dimension, "XelMathSystem::EvalFirstDerivEquation");
+  XelMathScratchDoubles<64> jac(_dimension * _dimension);
+  EvalJacobian(x, jac.Data());
+  std::memcpy(oGradient, jac.Data() + i * _dimension, sizeof(double) * _dimension);
+}
+
+double XelMathSystem::EvalFirstDerivEquation(const long i, const long j, const double* x) const {
+  CheckIndex(j, _dimension, "XelMathSystem::EvalFirstDerivEquation");
+  XelMathScratchDoubles<8> g(_dimension);
+  EvalFirstDerivEquation(i, x, g.Data());
+  return g[j];
+}
+
+double XelMathSystem::EvalSecondDerivEquation(const long i, const long j, const long k,
+                                              const double* x) const {
+  CheckIndex(k, _dimension, "XelMathSystem::EvalSecondDerivEquation");
+  XelMathScratchDoubles<8> xp(_dimension);
+  std::memcpy(xp.Data(), x, sizeof(double) * _dimension);
+  xp[k] = x[k] + _h2;
+  const double p = EvalFirstDerivEquation(i, j, xp.Data());
+  xp[k] = x[k] - _h2;
+  const double m = EvalFirstDerivEquation(i, j, xp.Data());
+  return (p - m) / (2.0 * _h2);
+}
+
+void XelMathSystem::EvalEquation(const long i, const double* x, double& oValue,
+                                 double* oGradient) const {
+  oValue = EvalEquation(i, x);
+  EvalFirstDerivEquation(i, x, oGradient);
+}
+
+namespace {
+/// Calls iVisit(x, m) at every node m of the grid (last dimension fastest).
+template <class Visit>
+void ForEachNode(const XelMathIntervalND& iBox, const long* iCounts, const long n, Visit iVisit) {
+  const long nodes = GridNodes(n, iCounts, n + 1, 1);
+  if (nodes < 0 || iBox.GetDimension() != n)
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "the grid of the box",
+                 "Invalid Number Of Points", "XelMathSystem::EvalEquation");
+  XelMathScratchDoubles<8> work(n);
+  double* x = work.Data();
+  long local[32];
+  long* idx = n <= 32 ? local : static_cast<long*>(xelquornew(sizeof(long) * n));
+  auto release = XelMathMakeOnExit([&] {
+    if (idx != local)
+      xelquordel(idx, sizeof(long) * n);
+  });
+  for (long k = 0; k < n; ++k) {
+    idx[k] = 0;
+    x[k] = iBox.GetMin(k);
+  }
+  for (long m = 0; m < nodes; ++m) {
+    iVisit(x, m);
+    for (long k = n - 1; k >= 0; --k) {
+      if (++idx[k] < iCounts[k]) {
+        x[k] = GridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k], iCounts[k]);
+        break;
+      }
+      idx[k] = 0;
+      x[k] = iBox.GetMin(k);
+    }
+  }
+}
+} // namespace
+
+void XelMathSystem::EvalEquation(const long i, const XelMathIntervalND& iBox, const long* iCounts,
+                                 double* oValues, double* oGradients) const {
+  CheckIndex(i, _dimension, "XelMathSystem::EvalEquation");
+  const long n = _dimension;
+  ForEachNode(iBox, iCounts, n, [&](const double* x, const long m) {
+    if (oGradients)
+      EvalEquation(i, x, oValues[m], oGradients + m * n);
+    else
+      oValues[m] = EvalEquation(i, x);
+  });
+}
+
+void XelMathSystem::EvalEquation(const long i, const XelMathIntervalND& iBox, const long* iCounts,
+                                 double* oValues) const {
+  EvalEquation(i, iBox, iCounts, oValues, nullptr);
+}
+
+int XelMathSystem::EvalJacobianImage(const XelMathIntervalND&, double*, double*) const {
+  return 0;
+}
+
+int XelMathSystem::TryMarching(const XelMathIntervalND&, const double*) {
+  return 0;
+}
+
+int XelMathSystem::FindRootNearSingularity(const XelMathIntervalND&, const double*) {
+  return 0;
+}
+
+// ---- evaluation in the solving units ----------------------------------------------------------
+
+void XelMathSystem::SEval(const double* x, double* oF) const {
+  if (!_isScaled) {
+    Eval(x, oF);
+    return;
+  }
+  XelMathScratchDoubles<8> X(_dimension);
+  for (long k = 0; k < _dimension; ++k)
+    X[k] = x[k] * _scaleFactorsX[k];
+  Eval(X.Data(), oF);
+  for (long k = 0; k < _dimension; ++k)
+    oF[k] *= _scaleFactorsF[k];
+}
+
+void XelMathSystem::SEval(const double* x, double* oF, double* oJ) const {
+  const long n = _dimension;
+  if (!_isScaled) {
+    Eval(x, oF, oJ);
+    return;
+  }
+  XelMathScratchDoubles<8> X(n);
+  for (long k = 0; k < n; ++k)
+    X[k] = x[k] * _scaleFactorsX[k];
+  Eval(X.Data(), oF, oJ);
+  for (long i = 0; i < n; ++i) {
+    oF[i] *= _scaleFactorsF[i];
+    for (long j = 0; j < n; ++j)
+      oJ[i * n + j] *= _scaleFactorsF[i] * _scaleFactorsX[j];
+  }
+}
+
+void XelMathSystem::SGrid(const long i, const XelMathIntervalND& iBox, const long* iCounts,
+                          double* oValues, double* oGradients) const {
+  const long n = _dimension;
+  if (!_isScaled) {
+    EvalEquation(i, iBox, iCounts, oValues, oGradients);
+    return;
+  }
+  XelMathIntervalND box(n);
+  for (long k = 0; k < n; ++k) {
+    box.SetMin(k, iBox.GetMin(k) * _scaleFactorsX[k]);
+    box.SetMax(k, iBox.GetMax(k) * _scaleFactorsX[k]);
+  }
+  EvalEquation(i, box, iCounts, oValues, oGradients);
+  const long nodes = GridNodes(n, iCounts, n + 1, 1);
+  const double sf = _scaleFactorsF[i];
+  for (long m = 0; m < nodes; ++m) {
+    oValues[m] *= sf;
+    if (oGradients)
+      for (long j = 0; j < n; ++j)
+        oGradients[m * n + j] *= sf * _scaleFactorsX[j];
+  }
+}
+
+double XelMathSystem::Residual2(const double* x) const {
+  XelMathScratchDoubles<8> f(_dimension);
+  SEval(x, f.Data());
+  double s = 0.0;
+  for (long k = 0; k < _dimension; ++k)
+    s += f[k] * f[k];
+  return Finite(s) ? s : XelMathInfinite;
+}
+
+double XelMathSystem::EvalForDoubleRoot(const double* x, double* oF, double* oJ,
+                                        double* oGradient, double* oHessian) const {
+  const long n = _dimension;
+  SEval(x, oF, oJ);
+  double phi = 0.0;
+  for (long i = 0; i < n; ++i)
+    phi += 0.5 * oF[i] * oF[i];
+  for (long j = 0; j < n; ++j) {
+    double g = 0.0;
+    for (long i = 0; i < n; ++i)
+      g += oJ[i * n + j] * oF[i];
+    oGradient[j] = g;
+    for (long k = 0; k <= j; ++k) {
+      double h = 0.0;
+      for (long i = 0; i < n; ++i)
+        h += oJ[i * n + j] * oJ[i * n + k];
+      oHessian[j * n + k] = oHessian[k * n + j] = h;
+    }
+  }
+  return phi;
+}
+
+// ---- root tests -------------------------------------------------------------------------------
+
+namespace {
+double SizeFactor(const double* x, const double* iJ, const long n) {
+  double xx = 0.0, jj = 0.0;
+  for (long k = 0; k < n; ++k)
+    xx += x[k] * x[k];
+  if (iJ)
+    for (long k = 0; k < n * n; ++k)
+      jj += iJ[k] * iJ[k];
+  return (1.0 + xx) * (1.0 + jj);
+}
+} // namespace
+
+int XelMathSystem::IsRoot(const double* x, const double* iF, double& oNorm,
+                          const double* iJ) const {
+  oNorm = 0.0;
+  for (long k = 0; k < _dimension; ++k)
+    oNorm += iF[k] * iF[k];
+  if (!Finite(oNorm))
+    return 0;
+  return oNorm <= _epsSol * _epsSol * SizeFactor(x, iJ, _dimension) ? 1 : 0;
+}
+
+int XelMathSystem::IsNull(const double* x, const double* iF, double& oNorm,
+                          const double* iJ) const {
+  oNorm = 0.0;
+  for (long k = 0; k < _dimension; ++k)
+    oNorm += iF[k] * iF[k];
+  if (!Finite(oNorm))
+    return 0;
+  const double eps = std::max(_epsSol, _paramRes * _absRes);
+  return oNorm <= eps * eps * SizeFactor(x, iJ, _dimension) ? 1 : 0;
+}
+
+// ---- Solve ------------------------------------------------------------------------------------
+
+void XelMathSystem::ComputeScaledDomain(const XelMathIntervalND& iDomain,
+                                        XelMathIntervalND& oScaled) const {
+  oScaled = iDomain;
+  if (!_isScaled)
+    return;
+  for (long k = 0; k < _dimension; ++k) {
+    oScaled.SetMin(k, iDomain.GetMin(k) / _scaleFactorsX[k]);
+    oScaled.SetMax(k, iDomain.GetMax(k) / _scaleFactorsX[k]);
+  }
+}
+
+namespace {
+[[noreturn]] void RaiseSampling(const char* iWhere) {
+  XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "SamplingPoints", "Invalid Number Of Points",
+               iWhere);
+}
+
+/// The per-dimension counts of "SamplingPoints" (N longs behind a pointer attribute, or one
+/// integer for all dimensions), default 6.
+void ReadSampling(const XelMathAttrList* iAttributes, const long iN, long* oCounts) {
+  for (long k = 0; k < iN; ++k)
+    oCounts[k] = DefaultSampling;
+  if (!iAttributes)
+    return;
+  const XelMathAttribute* attr = iAttributes->GetAttribute(AttrSystemSamplingPoints);
+  if (const XelMathAttrPointerValue* p = dynamic_cast<const XelMathAttrPointerValue*>(attr)) {
+    const long* counts = static_cast<const long*>(p->GetValue());
+    if (!counts)
+      RaiseSampling("XelMathSystem::Solve");
+    for (long k = 0; k < iN; ++k)
+      oCounts[k] = counts[k];
+  } else if (const XelMathAttrIntegerValue* v =
+                 dynamic_cast<const XelMathAttrIntegerValue*>(attr)) {
+    for (long k = 0; k < iN; ++k)
+      oCounts[k] = v->GetValue();
+  }
+}
+} // namespace
+
+int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND& oSolutions,
+                         const XelMathAttrList* iAttributes) {
+  const long n = _dimension;
+  ReadTolerance();
+  _epsSol = _relativeEpsSol * _absRes;
+  ApplyScaleAttribute(iAttributes);
+  if (iDomain.GetDimension() != n)
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathIntervalND", "N",
+                 "XelMathSystem::Solve");
+  XelMathIntervalND scaled(n);
+  ComputeScaledDomain(iDomain, scaled);
+  for (long k = 0; k < n; ++k)
+    if (!(scaled.GetMin(k) < scaled.GetMax(k)) || !Finite(scaled.GetMin(k)) ||
+        !Finite(scaled.GetMax(k)))
+      return XelMathStatus::Refused;
+  if (oSolutions.GetDimension() != n)
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "N",
+                 "XelMathSystem::Solve");
+  if (n > MaxSolveDimension)
+    XelMathRaise(XelErrorCode::InvalidOption, "the dimension of the XelMathSystem",
+                 "Dimension not valid", "XelMathSystem::Solve");
+  long counts[MaxSolveDimension];
+  ReadSampling(iAttributes, n, counts);
+  if (GridNodes(n, counts, n + 1, 2) < 0)
+    RaiseSampling("XelMathSystem::Solve");
+
+  oSolutions.Reset();
+  _solutions = &oSolutions;
+  _domain = &scaled;
+  _cornerCount = 1L << n;
+  std::unique_ptr<XelMathNxNFullMatrix> jacobian(new XelMathNxNFullMatrix(n));
+  _jacobian = jacobian.get();
+  auto reset = XelMathMakeOnExit([this] {
+    _solutions = nullptr;
+    _domain = nullptr;
+    _jacobian = nullptr;
+    _depth = 0;
+  });
+  _easySolver = 0;
+  _easySet = 0;
+  _singularLevel = 4;
+  _suspectWidth = 0.005 * MaxWidth(scaled);
+  _depth = 0;
+  _callCount = 0;
+  _work = 0;
+  if (iAttributes && iAttributes->GetAttribute(AttrSystemNoSingularityTreatment))
+    _singularLevel = 0;
+  if (iAttributes && iAttributes->GetAttribute(AttrSystemEasySolver))
+    SetEasySolver();
+
+  const int status = FSolve(scaled, counts);
+
+  jacobian.reset();
+  _jacobian = nullptr;
+  if (status == -2) {
+    for (long k = oSolutions.GetNumberOfPoints() - 1; k >= 1; --k)
+      oSolutions.RemovePoint(k);
+  } else if (_isScaled) {
+    double* p = oSolutions.GetPoints();
+    for (long m = 0; m < oSolutions.GetNumberOfPoints(); ++m)
+      for (long k = 0; k < n; ++k)
+        p[m * n + k] *= _scaleFactorsX[k];
+  }
+  if (status == -2 && _isScaled && oSolutions.GetNumberOfPoints() > 0) {
+    double* p = oSolutions.GetPoints();
+    for (long k = 0; k < n; ++k)
+      p[k] *= _scaleFactorsX[k];
+  }
+  return status == -2 ? XelMathStatus::Stopped : XelMathStatus::Done;
+}
+
+void XelMathSystem::AllocateFillArrays() {
+  const long n = _dimension;
+  if (!_work1)
+    _work1 = new XelMathNxNFullMatrix(n);
+  if (!_work2)
+    _work2 = new XelMathNxNFullMatrix(n);
+  if (!_counts)
+    _counts = static_cast<long*>(xelquornew(sizeof(long) * n));
+  if (!_cornerValues)
+    _cornerValues = XelQuorArrayDoubleNew(_cornerCount);
+  if (!_cornerJacobians)
+    _cornerJacobians = XelQuorArrayDoubleNew(_cornerCount * n * n);
+}
+
+void XelMathSystem::ReleaseFillArrays() {
+  delete _work1;
+  delete _work2;
+  _work1 = _work2 = nullptr;
+  if (_counts)
+    xelquordel(_counts, sizeof(long) * _dimension);
+  _counts = nullptr;
+  if (_cornerValues)
+    XelQuorArrayDoubleDel(_cornerValues, _cornerCount);
+  _cornerValues = nullptr;
+  if (_cornerJacobians)
+    XelQuorArrayDoubleDel(_cornerJacobians, _cornerCount * _dimension * _dimension);
+  _cornerJacobians = nullptr;
+}
+
+int XelMathSystem::FSolve(const XelMathIntervalND& iBox, const long* iCounts) {
+  const long n = _dimension;
+  if (n > MaxSolveDimension)
+    XelMathRaise(XelErrorCode::InvalidOption, "the dimension of the XelMathSystem",
+                 "Dimension not valid", "XelMathSystem::FSolve");
+  if (!iCounts || iBox.GetDimension() != n || GridNodes(n, iCounts, n + 1, 2) < 0)
+    RaiseSampling("XelMathSystem::FSolve");
+  ReleaseFillArrays();
+  _cornerCount = 1L << n;
+  AllocateFillArrays();
+  auto release = XelMathMakeOnExit([this] { ReleaseFillArrays(); });
+  for (long k = 0; k < n; ++k)
+    _counts[k] = 2;
+  if (_suspectWidth <= 0.0)
+    _suspectWidth = 0.005 * MaxWidth(iBox);
+  return DSolve(iBox, iCounts, nullptr);
+}
+
+bool XelMathSystem::Budget() {
+  ++_callCount;
+  return ++_work <= MaxWork;
+}
+
+// ---- the cell scan ----------------------------------------------------------------------------
+
+void XelMathSystem::FillLocalHyperCube(const long* iCell, const long* iCounts,
+                                       const double* iValues, const double* iGradients,
+                                       double* oCorner, double* oCornerGradients) const {
+  const long n = _dimension;
+  long offset = 0, stride = 1;
+  for (long k = n - 1; k >= 0; --k) {
+    offset += iCell[k] * stride;
+    stride *= iCounts[k];
+  }
+  RFillLocalHyperCube(n, n - 1, 1, iCounts, iValues + offset,
+                      iGradients ? iGradients + offset * n : nullptr, oCorner,
+                      iGradients ? oCornerGradients : nullptr);
+}
+
+int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
+                          const long* iCellMask) {
+  const long n = _dimension;
+  const long nodes = GridNodes(n, iCounts, n + 1, 2);
+  if (nodes < 0 || iBox.GetDimension() != n || n > MaxSolveDimension)
+    RaiseSampling("XelMathSystem::DSolve");
+  if (_depth >= MaxDepth || _work > MaxWork)
+    return 0;
+  if (_cornerCount != (1L << n))
+    _cornerCount = 1L << n;
+  ++_depth;
+  auto depthGuard = XelMathMakeOnExit([this] { --_depth; });
+  const bool gradients = _depth < _singularLevel && !_easySolver;
+  XelMathScratchDoubles<256> values(nodes);
+  XelMathScratchDoubles<256> grads(gradients ? nodes * n : 0);
+  SGrid(0, iBox, iCounts, values.Data(), gradients ? grads.Data() : nullptr);
+  const long corners = 1L << n;
+  XelMathScratchDoubles<64> corner(corners);
+  XelMathScratchDoubles<256> cornerGrads(gradients ? corners * n : 0);
+  long idx[MaxSolveDimension];
+  long cells = 1;
+  for (long k = 0; k < n; ++k) {
+    idx[k] = 0;
+    cells *= iCounts[k] - 1;
+  }
+  XelMathIntervalND cell(n);
+  for (long c = 0; c < cells; ++c) {
+    if (!iCellMask || iCellMask[c] == 1) {
+      for (long k = 0; k < n; ++k) {
+        cell.SetMin(k, GridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k], iCounts[k]));
+        cell.SetMax(k, GridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k] + 1, iCounts[k]));
+      }
+      FillLocalHyperCube(idx, iCounts, values.Data(), gradients ? grads.Data() : nullptr,
+                         corner.Data(), gradients ? cornerGrads.Data() : nullptr);
+      if (DSolveLocal(cell, corner.Data(), gradients ? cornerGrads.Data() : nullptr) == -2)
+        return -2;
+      if (_work > MaxWork)
+        return 0;
+    }
+    for (long k = n - 1; k >= 0; --k) {
+      if (++idx[k] < iCounts[k] - 1)
+        break;
+      idx[k] = 0;
+    }
+  }
+  return 0;
+}
+
+int XelMathSystem::SimpleDSolve(const XelMathIntervalND& iBox) {
+  const long n = _dimension;
+  if (iBox.GetDimension() != n || n > MaxSolveDimension)
+    RaiseSampling("XelMathSystem::SimpleDSolve");
+  const bool gradients = _depth < _singularLevel && !_easySolver;
+  const long corners = 1L << n;
+  long twos[MaxSolveDimension];
+  for (long k = 0; k < n; ++k)
+    twos[k] = 2;
+  XelMathScratchDoubles<64> corner(corners);
+  XelMathScratchDoubles<256> grads(gradients ? corners * n : 0);
+  SGrid(0, iBox, twos, corner.Data(), gradients ? grads.Data() : nullptr);
+  return DSolveLocal(iBox, corner.Data(), gradients ? grads.Data() : nullptr);
+}
+
+int XelMathSystem::IsChangingSignOnHyperCube(const double* iCornerValues) const {
+  return EasyChangingSignOnHyperCube(iCornerValues, _paramRes);
+}
+
+int XelMathSystem::EasyChangingSignOnHyperCube(const double* iCornerValues,
+                                               const double iThreshold) const {
+  const long corners = 1L << _dimension;
+  const double c0 = iCornerValues[0];
+  // A first corner within the threshold of 0 is itself a zero of the equation.
+  if (std::fabs(c0) <= iThreshold)
+    return 1;
+  for (long c = 1; c < corners; ++c) {
+    const double v = iCornerValues[c];
+    if (c0 >= -iThreshold ? v <= iThreshold : v >= -iThreshold)
+      return 1;
+  }
+  return 0;
+}
+
+int XelMathSystem::Subdivide(const XelMathIntervalND& iCell, const long iCount) {
+  long counts[MaxSolveDimension];
+  for (long k = 0; k < _dimension; ++k)
+    counts[k] = iCount;
+  return DSolve(iCell, counts, nullptr) == -2 ? -2 : 1;
+}
+
+int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
+                          const double* iGradients) const {
+  if (!iGradients)
+    return 0;
+  const long n = _dimension, corners = 1L << n;
+  const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
+  // A derivative that turns along an edge...
+  bool turns = false;
+  for (long c = 0; c < corners && !turns; ++c)
+    for (long k = 0; k < n && !turns; ++k) {
+      const long bit = 1L << (n - 1 - k);
+      if (!(c & bit) && iGradients[c * n + k] * iGradients[(c | bit) * n + k] <= 0.0)
+        turns = true;
+    }
+  if (!turns)
+    return 0;
+  // ... and a tangent plane at some corner that reaches the other sign inside the cell.
+  for (long c = 0; c < corners; ++c) {
+    double lowest = s * iCorner[c];
+    for (long k = 0; k < n; ++k) {
+      const double x = (c & (1L << (n - 1 - k))) ? iCell.GetMax(k) : iCell.GetMin(k);
+      const double g = s * iGradients[c * n + k];
+      lowest += std::min(g * (iCell.GetMin(k) - x), g * (iCell.GetMax(k) - x));
+    }
+    if (lowest <= 0.0)
+      return 1;
+  }
+  return 0;
+}
+
+int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCorner0,
+                               const double* iGradients0) {
+  const long n = _dimension, corners = 1L << n;
+  if (!Budget())
+    return 0;
+  const bool gradients = iGradients0 != nullptr;
+  if (!_cornerValues || !_cornerJacobians || _cornerCount != corners) {
+    ReleaseFillArrays();
+    _cornerCount = corners;
+    AllocateFillArrays();
+  }
+  XelMathScratchDoubles<64> vals(corners);
+  XelMathScratchDoubles<256> grads(gradients ? corners * n : 0);
+  XelMathScratchDoubles<64> residual(corners);
+  long twos[MaxSolveDimension];
+  for (long k = 0; k < n; ++k)
+    twos[k] = 2;
+  for (long c = 0; c < corners; ++c)
+    residual[c] = 0.0;
+  for (long i = 0; i < n; ++i) {
+    const double* v = iCorner0;
+    const double* g = iGradients0;
+    if (i > 0) {
+      SGrid(i, iCell, twos, vals.Data(), gradients ? grads.Data() : nullptr);
+      v = vals.Data();
+      g = gradients ? grads.Data() : nullptr;
+    }
+    if (i == 0)
+      std::memcpy(_cornerValues, v, sizeof(double) * corners);
+    long nans = 0;
+    for (long c = 0; c < corners; ++c) {
+      if (std::isnan(v[c]))
+        ++nans;
+      residual[c] += v[c] * v[c];
+    }
+    if (nans) {
+      // Not defined everywhere in the cell: look closer a few times where part of it is.
+      if (nans < corners && _depth < NaNDepth && MaxWidth(iCell) > _suspectWidth)
+        return Subdivide(iCell, 3);
+      return 0;
+    }
+    if (gradients)
+      for (long c = 0; c < corners; ++c)
+        for (long j = 0; j < n; ++j)
+          _cornerJacobians[c * n * n + i * n + j] = g[c * n + j];
+    int change = IsChangingSignOnHyperCube(v);
+    if (_easySolver) {
+      double big = 0.0;
+      for (long c = 0; c < corners; ++c)
+        big = std::max(big, std::fabs(v[c]));
+      const double coeff = _verySuspectCoeffs ? _verySuspectCoeffs[i] : 0.0;
+      if (!EasyChangingSignOnHyperCube(v, coeff * big))
+        return 0;
+      if (!change) {
+        const int r = TreatSuspectHyperCube(i, iCell, v, g);
+        if (r != 2)
+          return r;
+      }
+      continue;
+    }
+    if (!change) {
+      if (!(gradients && _depth <= _singularLevel && MayDip(iCell, v, g)))
+        return 0;
+      const int r = TreatSuspectHyperCube(i, iCell, v, g);
+      if (r != 2)
+        return r;
+    }
+  }
+
+  // Every equation may vanish in the cell.
+  XelMathScratchDoubles<64> centre(n);
+  iCell.Center(centre.Data());
+  if (gradients || (_singularLevel > 0 && !_easySolver)) {
+    int singular = 1;
+    if (gradients) {
+      XelMathScratchDoubles<8> f(n);
+      XelMathScratchDoubles<64> jc(n * n);
+      SEval(centre.Data(), f.Data(), jc.Data());
+      singular = IsSingularIntervalJacobian(iCell, _cornerJacobians, jc.Data());
+    }
+    if (singular) {
+      if (_depth + 1 >= _singularLevel || !gradients) {
+        const int r = TreatSingularJacobian(iCell);
+        if (r == -2 || (_solutions && _solutions->GetNumberOfPoints() > MaxSolutions))
+          return -2;
+        return r;
+      }
+      // Halving every side: 2^N sub-cells, whatever the sampling of the solve.
+      return Subdivide(iCell, 3);
+    }
+  }
+  // At most one solution in the cell: Newton from the centre, then from the best corner.
+  XelMathScratchDoubles<8> x(n);
+  std::memcpy(x.Data(), centre.Data(), sizeof(double) * n);
+  int status = 0;
+  if (SolveSafeNewtonWithAlloc(iCell, x.Data(), status))
+    return Recorded(x.Data(), iCell);
+  const int firstStatus = status;
+  long best = 0;
+  for (long c = 1; c < corners; ++c)
+    if (residual[c] < residual[best])
+      best = c;
+  for (long k = 0; k < n; ++k)
+    x[k] = (best & (1L << (n - 1 - k))) ? iCell.GetMax(k) : iCell.GetMin(k);
+  if (SolveSafeNewtonWithAlloc(iCell, x.Data(), status))
+    return Recorded(x.Data(), iCell);
+  // A system whose values break down is searched lightly for the rest of the solve.
+  if ((firstStatus == 4 || status == 4) && _depth < 2 && _depth <= _singularLevel)
+    SetEasySolver();
+  return 0;
+}
+
+int XelMathSystem::Recorded(const double* x, const XelMathIntervalND& iCell) {
+  const int r = AddSolution(x);
+  if (r == -1)
+    return -2;
+  if (r == 0)
+    return 1;
+  const long n = _dimension;
+  XelMathScratchDoubles<8> f(n);
+  XelMathScratchDoubles<64> j(n * n);
+  SEval(x, f.Data(), j.Data());
+  double hadamard = 1.0;
+  for (long i = 0; i < n; ++i) {
+    double row = 0.0;
+    for (long k = 0; k < n; ++k)
+      row += j[i * n + k] * j[i * n + k];
+    hadamard *= std::sqrt(row);
+  }
+  if (!_work1)
+    _work1 = new XelMathNxNFullMatrix(n);
+  std::memcpy(_work1->GetFullMatrixCoef(), j.Data(), sizeof(double) * n * n);
+  const double det = _work1->DeterminantFast();
+  if (!(std::fabs(det) > SingularDeterminant * hadamard) && FindRootNearSingularity(iCell, x))
+    return -1;
+  return 1;
+}
+
+// ---- suspect cells ----------------------------------------------------------------------------
+
+int XelMathSystem::TreatSuspectHyperCube(const long i, const XelMathIntervalND& iCell,
+                                         const double* iCorner, const double* iGradients) {
+  if (MaxWidth(iCell) > _suspectWidth && _depth < _singularLevel)
+    return Subdivide(iCell, 3);
+  if ((iGradients && TryChangeSignOnEdge(i, iCell, iCorner, iGradients)) ||
+      TryChangeSignInHyperCube(i, iCell, iCorner))
+    return 2;
+  return 0;
+}
+
+int XelMathSystem::TryChangeSignOnEdge(const long i, const XelMathIntervalND& iCell,
+                                       const double* iCorner, const double* iGradients) {
+  const long n = _dimension, corners = 1L << n;
+  const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
+  XelMathScratchDoubles<24> work(3 * n);
+  double* a = work.Data();
+  double* p = a + n;
+  double* grad = p + n;
+  long edges = 0;
+  for (long c = 0; c < corners; ++c)
+    for (long k = 0; k < n; ++k) {
+      const long bit = 1L << (n - 1 - k);
+      if ((c & bit) || !(iGradients[c * n + k] * iGradients[(c | bit) * n + k] < 0.0))
+        continue;
+      if (++edges > MaxEdges)
+        return 0;
+      for (long m = 0; m < n; ++m)
+        a[m] = (c & (1L << (n - 1 - m))) ? iCell.GetMax(m) : iCell.GetMin(m);
+      // Bisection on the sign of the derivative along the edge: it ends at the extremum.
+      double lo = iCell.GetMin(k), hi = iCell.GetMax(k);
+      const double d0 = iGradients[c * n + k];
+      std::memcpy(p, a, sizeof(double) * n);
+      for (long it = 0; it < MaxEdgeSteps && hi - lo > 0.0; ++it) {
+        const double mid = 0.5 * (lo + hi);
+        if (mid <= lo || mid >= hi)
+          break;
+        p[k] = mid;
+        double v = 0.0;
+        if (_isScaled) {
+          XelMathScratchDoubles<8> X(n);
+          for (long m = 0; m < n; ++m)
+            X[m] = p[m] * _scaleFactorsX[m];
+          EvalEquation(i, X.Data(), v, grad);
+          v *= _scaleFactorsF[i];
+          grad[k] *= _scaleFactorsF[i] * _scaleFactorsX[k];
+        } else {
+          EvalEquation(i, p, v, grad);
+        }
+        if (!Finite(v) || !Finite(grad[k]))
+          break;
+        if (s * v <= _paramRes)
+          return 1;
+        if (grad[k] * d0 > 0.0)
+          lo = mid;
+        else
+          hi = mid;
+      }
+    }
+  return 0;
+}
+
+int XelMathSystem::TryChangeSignInHyperCube(const long i, const XelMathIntervalND& iCell,
+                                            const double* iCorner) {
+  const long n = _dimension, corners = 1L << n;
+  const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
+  long best = 0;
+  for (long c = 1; c < corners; ++c)
+    if (s * iCorner[c] < s * iCorner[best])
+      best = c;
+  XelMathScratchDoubles<32> work(4 * n);
+  double* x = work.Data();
+  double* xn = x + n;
+  double* g = xn + n;
+  double* gn = g + n;
+  for (long k = 0; k < n; ++k)
+    x[k] = (best & (1L << (n - 1 - k))) ? iCell.GetMax(k) : iCell.GetMin(k);
+  auto phiAt = [&](const double* y, double* oGrad) {
+    double v = 0.0;
+    if (_isScaled) {
+      XelMathScratchDoubles<8> X(n);
+      for (long m = 0; m < n; ++m)
+        X[m] = y[m] * _scaleFactorsX[m];
+      EvalEquation(i, X.Data(), v, oGrad);
+      v *= _scaleFactorsF[i];
+      for (long m = 0; m < n; ++m)
+        oGrad[m] *= _scaleFactorsF[i] * _scaleFactorsX[m];
+    } else {
+      EvalEquation(i, y, v, oGrad);
+    }
+    for (long m = 0; m < n; ++m)
+      oGrad[m] *= s;
+    return s * v;
+  };
+  double phi = phiAt(x, g);
+  // Projected descent of s f_i, each step aimed at the zero of its tangent plane.
+  for (long it = 0; it < MaxDescentSteps; ++it) {
+    if (!Finite(phi) || !AllFinite(g, n))
+      return 0;
+    if (phi <= _paramRes)
+      return 1;
+    double gg = 0.0;
+    for (long k = 0; k < n; ++k)
+      gg += g[k] * g[k];
+    if (!(gg > 0.0))
+      return 0;
+    double t = phi / gg;
+    bool moved = false;
+    for (long half = 0; half < 40; ++half, t *= 0.5) {
+      double step = 0.0;
+      for (long k = 0; k < n; ++k) {
+        xn[k] = Clip(x[k] - t * g[k], iCell.GetMin(k), iCell.GetMax(k));
+        step = std::max(step, std::fabs(xn[k] - x[k]));
+      }
+      if (step <= 1e-15 * (1.0 + MaxWidth(iCell)))
+        return 0;
+      const double phin = phiAt(xn, gn);
+      if (phin < phi) {
+        std::memcpy(x, xn, sizeof(double) * n);
+        std::memcpy(g, gn, sizeof(double) * n);
+        phi = phin;
+        moved = true;
+        break;
+      }
+    }
+    if (!moved)
+      return 0;
+  }
+  return phi <= _paramRes ? 1 : 0;
+}
+
+// ---- singular cells ---------------------------------------------------------------------------
+
+void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double* iCornerJacobians,
+                                         const double* iCentreJacobian, double* oLow,
+                                         double* oHigh) const {
+  const long n = _dimension, nn = n * n, corners = 1L << n;
+  for (long e = 0; e < nn; ++e) {
+    double lo = iCentreJacobian[e], hi = lo;
+    for (long c = 0; c < corners; ++c) {
+      lo = std::min(lo, iCornerJacobians[c * nn + e]);
+      hi = std::max(hi, iCornerJacobians[c * nn + e]);
+    }
+    // The samples do not see the curvature between them: widen the hull.
+    const double w = HullWidening * (hi - lo) + 1e-12 * (std::fabs(lo) + std::fabs(hi));
+    oLow[e] = lo - w;
+    oHigh[e] = hi + w;
+  }
+}
+
+int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
+                                              const double* iCornerJacobians,
+                                              const double* iCentreJacobian) {
+  const long n = _dimension, nn = n * n;
+  XelMathScratchDoubles<128> hull(2 * nn);
+  double* low = hull.Data();
+  double* high = low + nn;
+  int image = 0;
+  if (!_isScaled) {
+    image = EvalJacobianImage(iCell, low, high);
+  } else {
+    XelMathIntervalND box(n);
+    for (long k = 0; k < n; ++k) {
+      box.SetMin(k, iCell.GetMin(k) * _scaleFactorsX[k]);
+      box.SetMax(k, iCell.GetMax(k) * _scaleFactorsX[k]);
+    }
+    image = EvalJacobianImage(box, low, high);
+    if (image)
+      for (long r = 0; r < n; ++r)
+        for (long c = 0; c < n; ++c) {
+          const double f = _scaleFactorsF[r] * _scaleFactorsX[c];
+          const double a = low[r * n + c] * f, b = high[r * n + c] * f;
+          low[r * n + c] = std::min(a, b);
+          high[r * n + c] = std::max(a, b);
+        }
+  }
+  if (!image) {
+    if (!iCornerJacobians || !iCentreJacobian)
+      return 1;
+    FillIntervalJacobian(iCell, iCornerJacobians, iCentreJacobian, low, high);
+  }
+  if (!AllFinite(low, nn) || !AllFinite(high, nn))
+    return 1;
+  // Regular when |I - C [J]| has every row sum below 1, C the inverse of the midpoint.
+  if (!_work1)
+    _work1 = new XelMathNxNFullMatrix(n);
+  XelMathScratchDoubles<64> inverse(nn);
+  double* m = _work1->GetFullMatrixCoef();
+  double* inv = inverse.Data();
+  for (long e = 0; e < nn; ++e) {
+    m[e] = 0.5 * (low[e] + high[e]);
+    inv[e] = 0.0;
+  }
+  for (long k = 0; k < n; ++k)
+    inv[k * n + k] = 1.0;
+  if (_work1->Solve(inv, n) != 0 || !AllFinite(inv, nn))
+    return 1;
+  for (long r = 0; r < n; ++r) {
+    double sum = 0.0;
+    for (long c = 0; c < n; ++c) {
+      double lo = r == c ? 1.0 : 0.0, hi = lo;
+      for (long k = 0; k < n; ++k) {
+        const double ck = inv[r * n + k];
+        const double a = ck * low[k * n + c], b = ck * high[k * n + c];
+        lo -= std::max(a, b);
+        hi -= std::min(a, b);
+      }
+      sum += MagOf(lo, hi);
+    }
+    if (!(sum < 1.0))
+      return 1;
+  }
+  return 0;
+}
+
+int XelMathSystem::TreatSingularJacobian(const XelMathIntervalND& iCell) {
+  const long n = _dimension;
+  XelMathScratchDoubles<8> centre(n);
+  iCell.Center(centre.Data());
+  if (TryMarching(iCell, centre.Data()))
+    return 1;
+  return SingularSearch(iCell, 0);
+}
+
+int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLevel) {
+  const long n = _dimension, corners = 1L << n, nn = n * n;
+  if (!Budget() || _depth + iLevel >= MaxDepth)
+    return 0;
+  long twos[MaxSolveDimension];
+  for (long k = 0; k < n; ++k)
+    twos[k] = 2;
+  XelMathScratchDoubles<128> vals(n * corners);
+  XelMathScratchDoubles<256> jac(nn * corners);
+  XelMathScratchDoubles<64> grads(n * corners);
+  XelMathScratchDoubles<64> residual(corners);
+  for (long c = 0; c < corners; ++c)
+    residual[c] = 0.0;
+  for (long i = 0; i < n; ++i) {
+    double* v = vals.Data() + i * corners;
+    SGrid(i, iCell, twos, v, grads.Data());
+    if (!AllFinite(v, corners) || !AllFinite(grads.Data(), n * corners))
+      return 0;
+    for (long c = 0; c < corners; ++c) {
+      residual[c] += v[c] * v[c];
+      for (long j = 0; j < n; ++j)
+        jac[c * nn + i * n + j] = grads[c * n + j];
+    }
+    if (!IsChangingSignOnHyperCube(v) &&
+        !(MayDip(iCell, v, grads.Data()) && (TryChangeSignOnEdge(i, iCell, v, grads.Data()) ||
+                                              TryChangeSignInHyperCube(i, iCell, v))))
+      return 0;
+  }
+  XelMathScratchDoubles<8> x(n), f(n);
+  XelMathScratchDoubles<64> jc(nn);
+  iCell.Center(x.Data());
+  SEval(x.Data(), f.Data(), jc.Data());
+  const int singular = IsSingularIntervalJacobian(iCell, jac.Data(), jc.Data());
+  bool tiny = true;
+  for (long k = 0; k < n; ++k)
+    if (iCell.GetMax(k) - iCell.GetMin(k) >
+        SingularWidthRatio * (_domain ? _domain->GetMax(k) - _domain->GetMin(k) : 1.0))
+      tiny = false;
+  if (!singular || tiny) {
+    long best = 0;
+    for (long c = 1; c < corners; ++c)
+      if (residual[c] < residual[best])
+        best = c;
+    for (long attempt = 0; attempt < 2; ++attempt) {
+      if (attempt == 1)
+        for (long k = 0; k < n; ++k)
+          x[k] = (best & (1L << (n - 1 - k))) ? iCell.GetMax(k) : iCell.GetMin(k);
+      else
+        iCell.Center(x.Data());
+      if (NewtonInCell(iCell, x.Data(), singular))
+        return Recorded(x.Data(), iCell) == -2 ? -2 : 1;
+    }
+    return 0;
+  }
+  // Bisect every side wider than the tiny width.
+  XelMathIntervalND child(n);
+  for (long c = 0; c < corners; ++c) {
+    for (long k = 0; k < n; ++k) {
+      const double lo = iCell.GetMin(k), hi = iCell.GetMax(k), mid = 0.5 * (lo + hi);
+      const bool upper = (c & (1L << (n - 1 - k))) != 0;
+      child.SetMin(k, upper ? mid : lo);
+      child.SetMax(k, upper ? hi : mid);
+    }
+    if (SingularSearch(child, iLevel + 1) == -2)
+      return -2;
+    if (_solutions && _solutions->GetNumberOfPoints() > MaxSolutions)
+      return -2;
+  }
+  return 1;
+}
+
+int XelMathSystem::NewtonInCell(const XelMathIntervalND& iCell, double* ioX,
+                                const int iTangential) {
+  const long n = _dimension;
+  XelMathScratchDoubles<8> start(n);
+  std::memcpy(start.Data(), ioX, sizeof(double) * n);
+  int status = 0;
+  if (SolveSafeNewtonWithAlloc(iCell, ioX, status))
+    return 1;
+  if (!iTangential)
+    return 0;
+  std::memcpy(ioX, start.Data(), sizeof(double) * n);
+  return Minimize(iCell, ioX);
+}
+
+int XelMathSystem::Minimize(const XelMathIntervalND& iCell, double* ioX) const {
+  // Levenberg-Marquardt on 0.5 |f|^2 inside the cell: it reaches double solutions, where
+  // Newton's steps are singular, at a linear rate.
+  const long n = _dimension, nn = n * n;
+  XelMathScratchDoubles<64> work(6 * n + 4 * nn);
+  double* f = work.Data();
+  double* g = f + n;
+  double* d = g + n;
+  double* xn = d + n;
+  double* fn = xn + n;
+  double* gn = fn + n;
+  double* j = gn + n;
+  double* h = j + nn;
+  double* jn = h + nn;
+  double* hn = jn + nn;
+  XelMathNxNFullMatrix system(n);
+  double phi = EvalForDoubleRoot(ioX, f, j, g, h);
+  double lambda = 1e-3;
+  double norm = 0.0;
+  for (long it = 0; it < MaxMinimizeSteps && Finite(phi); ++it) {
+    if (IsRoot(ioX, f, norm, j))
+      break;
+    double* a = system.GetFullMatrixCoef();
+    std::memcpy(a, h, sizeof(double) * nn);
+    for (long k = 0; k < n; ++k)
+      a[k * n + k] += lambda * (h[k * n + k] + 1e-30);
+    std::memcpy(d, g, sizeof(double) * n);
+    if (system.Solve(d, 1) != 0 || !AllFinite(d, n)) {
+      lambda *= 10.0;
+      if (lambda > 1e16)
+        break;
+      continue;
+    }
+    double step = 0.0;
+    for (long k = 0; k < n; ++k) {
+      xn[k] = Clip(ioX[k] - d[k], iCell.GetMin(k), iCell.GetMax(k));
+      step = std::max(step, std::fabs(xn[k] - ioX[k]));
+    }
+    const double phin = EvalForDoubleRoot(xn, fn, jn, gn, hn);
+    if (Finite(phin) && phin < phi) {
+      std::memcpy(ioX, xn, sizeof(double) * n);
+      phi = EvalForDoubleRoot(ioX, f, j, g, h);
+      lambda = std::max(lambda / 3.0, 1e-12);
+    } else {
+      lambda *= 4.0;
+      if (lambda > 1e16)
+        break;
+    }
+    if (step <= 1e-16 * (1.0 + MaxWidth(iCell)))
+      break;
+  }
+  SEval(ioX, f);
+  return IsNull(ioX, f, norm) ? 1 : 0;
+}
+
+// ---- Newton -----------------------------------------------------------------------------------
+
+int XelMathSystem::SolveSafeNewton(const XelMathIntervalND& iBox, double* ioX, double* ioF,
+                                   double* oDx, XelMathNxNFullMatrix& ioJ, int& oStatus) {
+  const long n = _dimension;
+  double* j = ioJ.GetFullMatrixCoef();
+  XelMathScratchDoubles<16> trial(2 * n);
+  double* xt = trial.Data();
+  double* ft = xt + n;
+  XelMathScratchDoubles<64> jcopy(n * n);
+  double bounds = 0.0;
+  for (long k = 0; k < n; ++k)
+    bounds += iBox.GetMin(k) * iBox.GetMin(k) + iBox.GetMax(k) * iBox.GetMax(k);
+  SEval(ioX, ioF, j);
+  double norm = 0.0;
+  oStatus = 2;
+  for (long it = 0; it < XelMaxNewtonIteration; ++it) {
+    if (!AllFinite(ioF, n) || !AllFinite(j, n * n)) {
+      oStatus = 4;
+      return 0;
+    }
+    std::memcpy(jcopy.Data(), j, sizeof(double) * n * n);
+    if (IsRoot(ioX, ioF, norm, jcopy.Data())) {
+      oStatus = 0;
+      return 1;
+    }
+    std::memcpy(oDx, ioF, sizeof(double) * n);
+    if (ioJ.Solve(oDx, 1) != 0 || !AllFinite(oDx, n)) {
+      oStatus = 1;
+      SEval(ioX, ioF, j);
+      return IsNull(ioX, ioF, norm, j) ? (oStatus = 0, 1) : 0;
+    }
+    // Clip the step to the box: it lands on the boundary, and is kept when it is tiny or
+    // keeps a quarter of the squared length of the full step.
+    double full = 0.0, clipped = 0.0;
+    bool inside = true;
+    for (long k = 0; k < n; ++k) {
+      full += oDx[k] * oDx[k];
+      const double to = ioX[k] - oDx[k];
+      if (to < iBox.GetMin(k)) {
+        oDx[k] = ioX[k] - iBox.GetMin(k);
+        inside = false;
+      } else if (to > iBox.GetMax(k)) {
+        oDx[k] = ioX[k] - iBox.GetMax(k);
+        inside = false;
+      }
+      clipped += oDx[k] * oDx[k];
+    }
+    if (!inside && !(clipped < _sqLengthRes * bounds) && !(clipped >= 0.25 * full)) {
+      oStatus = 3;
+      return 0;
+    }
+    // Halve the step while the residual does not decrease.
+    double lambda = 1.0, normt = 0.0;
+    bool decreased = false;
+    for (long half = 0; half <= XelMaxIntervalIteration; ++half, lambda *= 0.5) {
+      for (long k = 0; k < n; ++k)
+        xt[k] = Clip(ioX[k] - lambda * oDx[k], iBox.GetMin(k), iBox.GetMax(k));
+      SEval(xt, ft);
+      normt = 0.0;
+      for (long k = 0; k < n; ++k)
+        normt += ft[k] * ft[k];
+      if (Finite(normt) && normt < norm) {
+        decreased = true;
+        break;
+      }
+    }
+    if (!decreased) {
+      SEval(ioX, ioF, j);
+      if (IsNull(ioX, ioF, norm, j)) {
+        oStatus = 0;
+        return 1;
+      }
+      oStatus = 2;
+      return 0;
+    }
+    double step = 0.0, size = 0.0;
+    for (long k = 0; k < n; ++k) {
+      step += (xt[k] - ioX[k]) * (xt[k] - ioX[k]);
+      size += xt[k] * xt[k];
+    }
+    std::memcpy(ioX, xt, sizeof(double) * n);
+    SEval(ioX, ioF, j);
+    if (step <= 1e-30 * (1.0 + size)) {
+      if (IsNull(ioX, ioF, norm, j)) {
+        oStatus = 0;
+        return 1;
+      }
+      oStatus = 2;
+      return 0;
+    }
+  }
+  if (AllFinite(ioF, n) && IsNull(ioX, ioF, norm, j)) {
+    oStatus = 0;
+    return 1;
+  }
+  return 0;
+}
+
+int XelMathSystem::SolveSafeNewtonWithAlloc(const XelMathIntervalND& iBox, double* ioX,
+                                            int& oStatus) {
+  const long n = _dimension;
+  if (iBox.GetDimension() != n)
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathIntervalND", "N",
+                 "XelMathSystem::SolveSafeNewtonWithAlloc");
+  XelMathScratchDoubles<24> work(3 * n);
+  double* x = work.Data();
+  double* f = x + n;
+  double* dx = f + n;
+  std::memcpy(x, ioX, sizeof(double) * n);
+  XelMathNxNFullMatrix* j = _work2;
+  std::unique_ptr<XelMathNxNFullMatrix> own;
+  if (!j) {
+    own.reset(new XelMathNxNFullMatrix(n));
+    j = own.get();
+  }
+  if (!SolveSafeNewton(iBox, x, f, dx, *j, oStatus))
+    return 0;
+  std::memcpy(ioX, x, sizeof(double) * n);
+  return 1;
+}
+
+// ---- solutions --------------------------------------------------------------------------------
+
+int XelMathSystem::AreSeparateSolutions(const double* p1, const double* p2) const {
+  const long n = _dimension;
+  XelMathScratchDoubles<24> work(3 * n);
+  double* d = work.Data();
+  double* m = d + n;
+  double* f = m + n;
+  double dd = 0.0;
+  for (long k = 0; k < n; ++k) {
+    d[k] = p2[k] - p1[k];
+    m[k] = 0.5 * (p1[k] + p2[k]);
+    dd += d[k] * d[k];
+  }
+  if (dd <= 1e-12 * _sqLengthRes)
+    return 0;
+  // The middle of two ends of one tangential solution is still a solution.
+  double norm = 0.0;
+  SEval(m, f);
+  if (IsNull(m, f, norm))
+    return 0;
+  // Two distinct solutions: every equation, null at both ends, turns along the segment.
+  XelMathScratchDoubles<64> j1(n * n), j2(n * n);
+  SEval(p1, f, j1.Data());
+  SEval(p2, f, j2.Data());
+  for (long i = 0; i < n; ++i) {
+    double a = 0.0, b = 0.0;
+    for (long k = 0; k < n; ++k) {
+      a += j1[i * n + k] * d[k];
+      b += j2[i * n + k] * d[k];
+    }
+    if (a * b > 0.0)
+      return 0;
+  }
+  return 1;
+}
+
+int XelMathSystem::AddSolution(const double* x) {
+  const long n = _dimension;
+  if (!_solutions || !AllFinite(x, n))
+    return 0;
+  const double window = MergeWindow * _absRes;
+  const long count = _solutions->GetNumberOfPoints();
+  double* points = _solutions->GetPoints();
+  for (long m = 0; m < count; ++m) {
+    const double* p = points + m * n;
+    double dist = 0.0;
+    for (long k = 0; k < n; ++k)
+      dist = std::max(dist, std::fabs(p[k] - x[k]));
+    if (!(dist < window) || AreSeparateSolutions(x, p))
+      continue;
+    if (Residual2(x) < Residual2(p)) {
+      for (long k = 0; k < n; ++k)
+        _solutions->SetCoordAtPoint(x[k], k, m);
+      return 1;
+    }
+    return 0;
+  }
+  if (count >= MaxSolutions)
+    return -1;
+  _solutions->AddPoint(x);
+  return 1;
+}

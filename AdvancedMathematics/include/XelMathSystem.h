@@ -1,0 +1,261 @@
+#pragma once
+// Solver of a square system of N equations f_i(x) = 0 in N unknowns over a box: every
+// isolated solution found is returned in a XelMathSetOfPointsND of dimension N.
+//
+// A derived class supplies the N values (Eval) and, when it can, exact derivatives (EvalJacobian, or the per-equation forms); the defaults are centred
+// differences with the step h1 = absolute resolution x XelMathh1 (h2 for second derivatives).
+//
+// Method: the box is sampled on a regular grid (counts[k] nodes in dimension k). Equation 0
+// alone is sampled on the whole grid (with gradients while the recursion is shallow); each
+// grid cell, a hypercube with 2^N corners, is dropped when an equation keeps one sign at all
+// its corners and its corner gradients rule out an interior dip. A surviving cell whose
+// Jacobian, enclosed over the cell, is regular holds at most one solution, reached by a
+// safeguarded Newton iteration from its centre. A cell whose Jacobian may be singular is
+// subdivided, and from the level singularLevel - 1 on, searched by bisection down to a tiny
+// width with Newton's method and, for tangential (double) solutions, a Levenberg-Marquardt
+// minimization of the residual. Equations that keep one sign at the corners but may dip in
+// between (suspect cells) are split down to suspectWidth, then searched for a sign change
+// along the edges and inside the cell.
+//
+// Result codes of the internal operations: 0 nothing found (or cell dropped), 1 handled,
+// 2 a sign change found (the cell goes on), -1 cell settled by a singular treatment,
+// -2 stop the whole search (more than 500 solutions).
+//
+// Statuses of Solve: 0 done, 4 empty domain (set untouched), 10 stopped early (only the first
+// solution found is returned).
+//
+// Options: "SamplingPoints" (XelMathAttrPointerValue holding N longs, or a
+// XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096, default 6),
+// "NoSingularityTreatment" (presence), "EasySolver" (presence), "XelMathAttrScaleOption"
+// (power scales of the N equations and N variables, read when the tolerance is scaled).
+//
+// Work is bounded whatever the equations do (NaN in part of the box included): the recursion
+// depth and the number of cells examined are capped; no NaN is returned as a solution.
+//
+// A system object is used by one thread at a time; it keeps pointers to the caller's box and
+// solution set during Solve only.
+#include "XelAdvancedMathematicsExport.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelQuorVirtual.h"
+
+class XelTolerance;
+class XelMathAttrList;
+class XelMathIntervalND;
+class XelMathNxNFullMatrix;
+class XelMathSetOfPointsND;
+
+class XELADVANCEDMATHEMATICS_EXPORT XelMathSystem : public XelQuorVirtual {
+public:
+  /// A system of iDimension equations (>= 1, and small enough for an N x N matrix, else
+  /// 0x20006 "Dimension not valid") solved within iTol (kept by reference). With attributes
+  /// and a scaled tolerance, an attribute "XelMathAttrScaleOption" is handed to
+  /// SetScaleOption.
+  XelMathSystem(const long iDimension, const XelTolerance& iTol,
+                const XelMathAttrList* iAttributes = nullptr);
+  ~XelMathSystem() override;
+  XelMathSystem(const XelMathSystem&) = delete;
+  XelMathSystem& operator=(const XelMathSystem&) = delete;
+
+  long GetDynamicMemoryBytes() const override;
+  long GetStaticMemoryBytes() const override;
+
+  // ---- virtual operations (slot order) ----
+  /// Every solution in iDomain into oSolutions (dimension N, emptied first). 0, 4 or 10.
+  virtual int Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND& oSolutions,
+                    const XelMathAttrList* iAttributes = nullptr);
+  /// Safeguarded Newton iteration inside iBox from ioX, allocation-free: ioF (N values at
+  /// the end), oDx (N, the last step) and ioJ (N x N, the last Jacobian, overwritten by its
+  /// elimination) are the caller's work arrays. Returns 1 converged (ioX updated), 0 not
+  /// converged; oStatus: 0 converged, 1 singular Jacobian, 2 no convergence, 3 the iterate
+  /// leaves the box, 4 a value is not finite.
+  virtual int SolveSafeNewton(const XelMathIntervalND& iBox, double* ioX, double* ioF,
+                              double* oDx, XelMathNxNFullMatrix& ioJ, int& oStatus);
+  /// The N values at x.
+  virtual void Eval(const double* x, double* oF) const = 0;
+  /// The Jacobian at x, row-major (oJ[i * N + j] = d f_i / d x_j); centred differences.
+  virtual void EvalJacobian(const double* x, double* oJ) const;
+  /// Values and Jacobian at x.
+  virtual void Eval(const double* x, double* oF, double* oJ) const;
+  /// oNorm = sum f_i^2; true when oNorm is below epsSol^2 (1 + |x|^2) (1 + |J|^2), |J| the
+  /// Frobenius norm of iJ when given.
+  virtual int IsRoot(const double* x, const double* iF, double& oNorm,
+                     const double* iJ = nullptr) const;
+  /// The looser test of a tangential solution: the same with the parametric resolution (in
+  /// absolute units) in place of epsSol when it is larger.
+  virtual int IsNull(const double* x, const double* iF, double& oNorm,
+                     const double* iJ = nullptr) const;
+  /// Keeps a point of N coordinates and a flatness measure of the intersection there.
+  virtual void SetInterSol(const double* iPoint, const double iFlatness);
+  /// The flatness kept by SetInterSol (0 when none).
+  virtual double InterSol_GetFlatness() const;
+  virtual int IsEasySolverOn() const;
+  /// relativeEpsSol = iRelative, epsSol = iRelative x absolute resolution.
+  virtual void SetRelativeEpsSol(const double iRelative);
+  /// Component i of the system at x.
+  virtual double EvalEquation(const long i, const double* x) const;
+  /// d f_i / d x_j at x.
+  virtual double EvalFirstDerivEquation(const long i, const long j, const double* x) const;
+  /// d2 f_i / d x_j d x_k at x (centred difference of the first derivative, step h2).
+  virtual double EvalSecondDerivEquation(const long i, const long j, const long k,
+                                         const double* x) const;
+  /// The gradient of f_i at x (row i of the Jacobian).
+  virtual void EvalFirstDerivEquation(const long i, const double* x, double* oGradient) const;
+  /// Value and gradient of f_i at x.
+  virtual void EvalEquation(const long i, const double* x, double& oValue,
+                            double* oGradient) const;
+  /// f_i and its gradient at every node of the regular grid of iBox with iCounts[k] nodes in
+  /// dimension k (the last node at the high end; the last dimension varies fastest); node m
+  /// has its value at oValues[m] and its gradient at oGradients[m * N].
+  virtual void EvalEquation(const long i, const XelMathIntervalND& iBox, const long* iCounts,
+                            double* oValues, double* oGradients) const;
+  /// f_i at every node of the grid, as above.
+  virtual void EvalEquation(const long i, const XelMathIntervalND& iBox, const long* iCounts,
+                            double* oValues) const;
+  /// The search over iBox (solving units) with iCounts nodes per dimension, work arrays
+  /// allocated for the call. 0 or -2.
+  virtual int FSolve(const XelMathIntervalND& iBox, const long* iCounts);
+  /// The scan of the grid cells of iBox; when iCellMask is given only the cells whose entry
+  /// (cell odometer order) is 1 are examined. 0, or -2 when the search must stop.
+  virtual int DSolve(const XelMathIntervalND& iBox, const long* iCounts, const long* iCellMask);
+  /// The 2^N corner values (and N gradients per corner when both are given) of the cell
+  /// whose lowest node has the grid indices iCell, from grid arrays laid out as EvalEquation.
+  virtual void FillLocalHyperCube(const long* iCell, const long* iCounts, const double* iValues,
+                                  const double* iGradients, double* oCorner,
+                                  double* oCornerGradients) const;
+  /// 1 when the corner values may change sign (within the parametric resolution), else 0.
+  virtual int IsChangingSignOnHyperCube(const double* iCornerValues) const;
+  /// The same test with the threshold iThreshold.
+  virtual int EasyChangingSignOnHyperCube(const double* iCornerValues,
+                                          const double iThreshold) const;
+  /// Whether the Jacobian enclosure over the cell may hold a singular matrix, from the
+  /// N x N x 2^N corner Jacobians (row-major per corner) and the Jacobian at the centre (or
+  /// from EvalJacobianImage when the system offers it). 1 may be singular, 0 regular.
+  virtual int IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
+                                         const double* iCornerJacobians,
+                                         const double* iCentreJacobian);
+  /// Curve following from x when the solutions may form a curve through the cell: 1 handled
+  /// (solutions added), 0 nothing found (the default).
+  virtual int TryMarching(const XelMathIntervalND& iCell, const double* x);
+  /// Called when Newton converged to x with a singular Jacobian: 1 when the solutions near
+  /// the singularity were settled (added), 0 nothing found (the default).
+  virtual int FindRootNearSingularity(const XelMathIntervalND& iCell, const double* x);
+  /// The objective of the search of double solutions, 0.5 sum f_i^2, with its gradient
+  /// J^T f (oGradient, N) and its Gauss-Newton Hessian J^T J (oHessian, N x N), and the
+  /// values oF (N) and Jacobian oJ (N x N) at x.
+  virtual double EvalForDoubleRoot(const double* x, double* oF, double* oJ, double* oGradient,
+                                   double* oHessian) const;
+  /// Easy mode for the rest of the solve: singularLevel 2, suspectWidth 0.06125 x domain
+  /// width, very suspect coefficients 0 (0.06 with the rollback switch).
+  virtual void SetEasySolver();
+  /// Guaranteed enclosure of the Jacobian over iCell (oLow, oHigh, N x N each): 1 when the
+  /// system can compute it, 0 otherwise (the default).
+  virtual int EvalJacobianImage(const XelMathIntervalND& iCell, double* oLow,
+                                double* oHigh) const;
+
+  // ---- non-virtual ----
+  long GetDimension() const { return _dimension; }
+  /// Power scales of the N equations and the N variables (0x20006 otherwise).
+  void SetScaleOption(const XelMathAttrScaleOption& iOption);
+  /// Coefficients of the easy-mode threshold of each equation (N values copied).
+  void SetVerySuspectCoeffs(const double* iCoeffs);
+  /// One cell searched alone: its corners filled, then DSolveLocal. 0, 1 or -2.
+  int SimpleDSolve(const XelMathIntervalND& iBox);
+  /// Newton from ioX in iBox with its own work arrays: 1 converged, 0 not (oStatus as
+  /// SolveSafeNewton).
+  int SolveSafeNewtonWithAlloc(const XelMathIntervalND& iBox, double* ioX, int& oStatus);
+  /// 1 added (or replaced a duplicate of larger residual), 0 duplicate, -1 limit of 500
+  /// reached.
+  int AddSolution(const double* x);
+  /// Whether two solutions p1, p2 closer than the merge window are distinct.
+  int AreSeparateSolutions(const double* p1, const double* p2) const;
+
+protected:
+  /// One cell with the corner values iCorner0 and gradients iGradients0 (null when not
+  /// sampled) of equation 0. 0 dropped, 1 handled, -2 stop.
+  int DSolveLocal(const XelMathIntervalND& iCell, const double* iCorner0,
+                  const double* iGradients0);
+  /// A cell where equation i keeps one sign at the corners but may dip: split while wider
+  /// than suspectWidth, else searched for a sign change. 0 dropped, 1 handled, 2 goes on,
+  /// -2 stop.
+  int TreatSuspectHyperCube(const long i, const XelMathIntervalND& iCell,
+                            const double* iCorner, const double* iGradients);
+  /// A sign change (or a zero) of f_i along an edge of the cell whose derivative turns: 1.
+  int TryChangeSignOnEdge(const long i, const XelMathIntervalND& iCell, const double* iCorner,
+                          const double* iGradients);
+  /// A point of the cell where f_i takes the sign opposite to its corners, or vanishes, by
+  /// a projected descent from the best corner: 1 found, 0 not.
+  int TryChangeSignInHyperCube(const long i, const XelMathIntervalND& iCell,
+                               const double* iCorner);
+  /// A cell whose Jacobian may be singular: bisected down to a tiny width, regular parts by
+  /// Newton, tiny singular cells by Newton and the double-root minimization. 0, 1, -2.
+  int TreatSingularJacobian(const XelMathIntervalND& iCell);
+  /// The interval hull of the corner and centre Jacobians, widened (oLow, oHigh, N x N).
+  void FillIntervalJacobian(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                            const double* iCentreJacobian, double* oLow, double* oHigh) const;
+  /// The domain in solving units: each bound divided by its variable scale factor.
+  void ComputeScaledDomain(const XelMathIntervalND& iDomain, XelMathIntervalND& oScaled) const;
+
+  // ---- evaluation in the solving units (scaled when a scale option applies) ----
+  void SEval(const double* x, double* oF) const;
+  void SEval(const double* x, double* oF, double* oJ) const;
+  void SGrid(const long i, const XelMathIntervalND& iBox, const long* iCounts, double* oValues,
+             double* oGradients) const;
+
+private:
+  int SingularSearch(const XelMathIntervalND& iCell, const long iLevel);
+  int NewtonInCell(const XelMathIntervalND& iCell, double* ioX, const int iTangential);
+  int Minimize(const XelMathIntervalND& iCell, double* ioX) const;
+  int MayDip(const XelMathIntervalND& iCell, const double* iCorner,
+             const double* iGradients) const;
+  int Subdivide(const XelMathIntervalND& iCell, const long iCount);
+  int Recorded(const double* x, const XelMathIntervalND& iCell);
+  bool Budget();
+  void AllocateFillArrays();
+  void ReleaseFillArrays();
+  double Residual2(const double* x) const;
+  void ReadTolerance();
+  int ApplyScaleAttribute(const XelMathAttrList* iAttributes);
+
+  long _dimension;
+  long _cornerCount;
+  const XelMathIntervalND* _domain;
+  XelMathSetOfPointsND* _solutions;
+  XelMathNxNFullMatrix* _jacobian;
+  // Work arrays of a fill.
+  XelMathNxNFullMatrix* _work1;
+  XelMathNxNFullMatrix* _work2;
+  long* _counts;
+  double* _cornerValues;
+  double* _cornerJacobians;
+  double _suspectWidth;
+  long _singularLevel;
+  long _depth;
+  long _callCount;
+  int _easySolver;
+  double* _verySuspectCoeffs;
+  double* _scaleFactorsX;
+  double* _scaleFactorsF;
+  int _isScaled;
+  double _relativeEpsSol;
+  double _epsSol;
+  XelMathAttrScaleOption _scaleOption;
+  int _scaleOptionSet;
+  const XelTolerance& _tolerance;
+  double* _interSol;
+  // Search state beyond the above: cells examined in this solve, whether easy mode was set
+  // in this solve, and the tolerance's values read at each solve.
+  long _work;
+  int _easySet;
+  double _absRes, _sqLengthRes, _paramRes, _relEps;
+  double _h1, _h2;
+};
+
+/// Fills the 2^N corners of a grid cell from the node arrays, dimension iK and below (from
+/// the last dimension to the first): iValues (and iGradients, N per node) point at the node
+/// of the cell for the dimensions above iK, iStride is the node stride of dimension iK.
+XELADVANCEDMATHEMATICS_EXPORT void RFillLocalHyperCube(const long iN, const long iK,
+                                                       const long iStride, const long* iCounts,
+                                                       const double* iValues,
+                                                       const double* iGradients,
+                                                       double* oCorner,
+                                                       double* oCornerGradients);

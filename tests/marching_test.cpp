@@ -1,0 +1,547 @@
+// The implicit-system marcher on curves with closed forms: closures, branches close to each
+// other, border ends, singular points, constraints, faces of the domain, options and misuse.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "XelMathAttrList.h"
+#include "XelMathAttrRepartition.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelMathAttrString.h"
+#include "XelMathBorderMarching.h"
+#include "XelMathGlobals.h"
+#include "XelMathImplicitSystemXY.h"
+#include "XelMathIntervalND.h"
+#include "XelMathMarchingDiagnosticMultiCstrn.h"
+#include "XelMathMarchingMultipleConstraints.h"
+#include "XelMathNxNFullMatrix.h"
+#include "XelMathSetOfPointsNDWithVectors.h"
+#include "XelMathSystem.h"
+#include "XelSoftwareConfiguration.h"
+#include "XelTolerance.h"
+#include "test_helpers.h"
+#include "xy_helpers.h"
+
+using namespace xeltest;
+
+namespace {
+
+using Equations = std::function<void(const double*, double*)>;
+
+// A system known by its equations only (Jacobian by the marcher's differences).
+class Lambda : public XelMathImplicitSystem {
+public:
+  Lambda(long n, Equations f, XelSoftwareConfiguration* c = nullptr,
+         const XelTolerance& tol = DefaultTol(), const XelMathAttrList* attrs = nullptr)
+      : XelMathImplicitSystem(c, n, tol, attrs), _f(std::move(f)) {}
+  using XelMathImplicitSystem::Eval;
+  void Eval(const double* X, double* F) const override { _f(X, F); }
+
+private:
+  Equations _f;
+};
+
+// The unit circle watched by three constraints: 0 and 1 vanish together on y = -1/2, 2 never.
+class Watched : public XelMathMarchingMultipleConstraints {
+public:
+  Watched() : XelMathMarchingMultipleConstraints(nullptr, 2, 3, DefaultTol()) {}
+  using XelMathImplicitSystem::Eval;
+  void Eval(const double* X, double* F) const override { F[0] = X[0] * X[0] + X[1] * X[1] - 1; }
+  void EvalOneConstraint(const long i, const double* X, double& g, double* grad) const override {
+    g = i == 0 ? X[1] + 0.5 : (i == 1 ? (X[1] + 0.5) * (1 + X[0] * X[0]) : 3.0 - X[0]);
+    if (grad)
+      grad[0] = grad[1] = 0.0;
+  }
+};
+
+XelMathIntervalND Box(std::vector<double> iBounds) {
+  return XelMathIntervalND(static_cast<long>(iBounds.size() / 2), iBounds.data());
+}
+
+std::vector<std::vector<double>> Points(const XelMathSetOfPointsND& s) {
+  std::vector<std::vector<double>> out;
+  for (long i = 0; i < s.GetNumberOfPoints(); ++i)
+    out.emplace_back(s.GetPoints() + i * s.GetDimension(),
+                     s.GetPoints() + (i + 1) * s.GetDimension());
+  return out;
+}
+
+// Length of a parametrised curve by a dense polyline (independent of the marcher).
+double ArcLength(const std::function<std::vector<double>(double)>& r, double a, double b) {
+  double length = 0.0;
+  std::vector<double> p = r(a);
+  for (int k = 1; k <= 200000; ++k) {
+    std::vector<double> q = r(a + (b - a) * k / 200000.0);
+    double d = 0.0;
+    for (std::size_t i = 0; i < p.size(); ++i)
+      d += (q[i] - p[i]) * (q[i] - p[i]);
+    length += std::sqrt(d);
+    p = q;
+  }
+  return length;
+}
+
+struct CurveCase {
+  std::string name;
+  long n;
+  Equations f;
+  std::vector<double> box, start, tangent;
+  std::function<std::vector<double>(double)> r; // the curve, for t in [t0, t1]
+  double t0, t1;
+  bool closed;
+  double length;                                   // 0: not checked
+  std::vector<std::vector<double>> ends;           // exact end points (open curves)
+  std::vector<const char*> options;
+  std::function<bool(const double*)> branch;       // every point on the traced branch
+};
+
+const double kSqrt2 = std::sqrt(2.0);
+
+std::vector<CurveCase> Curves() {
+  auto lemniscate = [](double t) {
+    const double d = 1 + std::sin(t) * std::sin(t);
+    return std::vector<double>{kSqrt2 * std::cos(t) / d, kSqrt2 * std::sin(t) * std::cos(t) / d};
+  };
+  auto viviani = [](double t) {
+    return std::vector<double>{1 + std::cos(t), std::sin(t), 2 * std::sin(t / 2)};
+  };
+  auto ellipse = [](double t) { return std::vector<double>{2 * std::cos(t), std::sin(t)}; };
+  return {
+      {"circle", 2, [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1; },
+       {-2, 2, -2, 2}, {1, 0}, {0, 1},
+       [](double t) { return std::vector<double>{std::cos(t), std::sin(t)}; }, 0, 2 * M_PI, true,
+       2 * M_PI, {}, {}, nullptr},
+      {"ellipse", 2, [](const double* X, double* F) { F[0] = X[0] * X[0] / 4 + X[1] * X[1] - 1; },
+       {-3, 3, -2, 2}, {0, 1}, {}, ellipse, 0, 2 * M_PI, true, ArcLength(ellipse, 0, 2 * M_PI),
+       {}, {}, nullptr},
+      {"hyperbola branch", 2, [](const double* X, double* F) { F[0] = X[0] * X[1] - 1e-4; },
+       {-1, 1, -1, 1}, {0.5, 2e-4}, {-1, 0},
+       [](double t) { return std::vector<double>{std::exp(t), 1e-4 * std::exp(-t)}; },
+       std::log(1e-4), 0, false, 0, {{1e-4, 1}, {1, 1e-4}}, {},
+       [](const double* X) { return X[0] > 0 && X[1] > 0; }},
+      {"parabola leaving the box", 2,
+       [](const double* X, double* F) { F[0] = X[1] - X[0] * X[0] + 0.5; }, {-1, 1, -1, 1},
+       {0, -0.5}, {1, 0}, [](double t) { return std::vector<double>{t, t * t - 0.5}; }, -1, 1,
+       false, 0, {{-1, 0.5}, {1, 0.5}}, {}, nullptr},
+      {"lemniscate through its node", 2,
+       [](const double* X, double* F) {
+         const double r2 = X[0] * X[0] + X[1] * X[1];
+         F[0] = r2 * r2 - 2 * (X[0] * X[0] - X[1] * X[1]);
+       },
+       {-2, 2, -2, 2}, {kSqrt2, 0}, {0, 1}, lemniscate, 0, 2 * M_PI, true,
+       ArcLength(lemniscate, 0, 2 * M_PI), {}, {"XelMathSingularity"}, nullptr},
+      {"Viviani's curve", 3,
+       [](const double* X, double* F) {
+         F[0] = X[0] * X[0] + X[1] * X[1] + X[2] * X[2] - 4;
+         F[1] = (X[0] - 1) * (X[0] - 1) + X[1] * X[1] - 1;
+       },
+       {-0.5, 2.5, -1.5, 1.5, -2.5, 2.5}, {0, 0, 2}, {0, 1, 0}, viviani, 0, 4 * M_PI, true,
+       ArcLength(viviani, 0, 4 * M_PI), {}, {"XelMathSingularity"}, nullptr},
+  };
+}
+
+// Distance from p to the curve r on [t0, t1]: dense samples, then golden sections.
+double CurveDistance(const CurveCase& c, const double* p) {
+  auto d2 = [&](double t) {
+    const std::vector<double> q = c.r(t);
+    double s = 0.0;
+    for (long i = 0; i < c.n; ++i)
+      s += (q[i] - p[i]) * (q[i] - p[i]);
+    return s;
+  };
+  const int samples = 2000;
+  const double dt = (c.t1 - c.t0) / samples;
+  int best = 0;
+  for (int k = 1; k <= samples; ++k)
+    if (d2(c.t0 + k * dt) < d2(c.t0 + best * dt))
+      best = k;
+  double a = std::fmax(c.t0, c.t0 + (best - 1) * dt), b = std::fmin(c.t1, c.t0 + (best + 1) * dt);
+  const double g = 0.5 * (std::sqrt(5.0) - 1);
+  for (int it = 0; it < 100; ++it) {
+    const double u = b - g * (b - a), v = a + g * (b - a);
+    if (d2(u) < d2(v))
+      b = v;
+    else
+      a = u;
+  }
+  return std::sqrt(d2(0.5 * (a + b)));
+}
+
+TEST(Marching, CurvesBattery) {
+  const long live = LiveBlocks();
+  for (const CurveCase& c : Curves()) {
+    SCOPED_TRACE(c.name);
+    XelSoftwareConfiguration config;
+    Lambda system(c.n, c.f, &config);
+    std::vector<XelMathAttrString> keys;
+    for (const char* key : c.options)
+      keys.emplace_back(key, 0);
+    XelMathAttrList list;
+    for (const XelMathAttrString& k : keys)
+      list.AddAttribute(&k);
+    XelMathIntervalND box = Box(c.box);
+    XelMathSetOfPointsNDWithVectors result(c.n);
+    system.Solve(box, c.start.data(), c.tangent.empty() ? nullptr : c.tangent.data(), result,
+                 &list);
+    double minStep = 0, maxStep = 0, sag = 0;
+    system.GetStepParameters(minStep, maxStep, sag);
+    const auto pts = Points(result);
+    ASSERT_GT(pts.size(), 10u);
+    EXPECT_EQ(system.IsClosed(), c.closed ? 1 : 0);
+    EXPECT_EQ(result.IsPeriodic(), c.closed ? 1 : 0);
+    double length = 0.0;
+    for (std::size_t i = 0; i < pts.size(); ++i) {
+      EXPECT_LT(CurveDistance(c, pts[i].data()), 1e-9) << "point " << i;
+      EXPECT_TRUE(box.ContainsPoint(pts[i].data())) << "point " << i;
+      if (c.branch) {
+        EXPECT_TRUE(c.branch(pts[i].data())) << "jump at point " << i;
+      }
+      // The tangent stored with each point is orthogonal to the gradients: F changes to
+      // second order only along it.
+      std::vector<double> t(c.n), ahead(c.n), f(c.n), g(c.n);
+      result.GetVector(static_cast<long>(i), t.data());
+      for (long k = 0; k < c.n; ++k)
+        ahead[k] = pts[i][k] + 1e-4 * t[k];
+      c.f(ahead.data(), f.data());
+      for (long k = 0; k + 1 < c.n; ++k)
+        EXPECT_LT(std::fabs(f[k]), 1e-6) << "tangent at point " << i;
+      if (i == 0)
+        continue;
+      const double d = std::sqrt(XelSquareDistanceND(c.n, pts[i].data(), pts[i - 1].data()));
+      length += d;
+      EXPECT_GT(d, 1e3 * DefaultTol().GetPointResolution()) << "duplicated point " << i;
+      std::vector<double> mid(c.n);
+      for (long k = 0; k < c.n; ++k)
+        mid[k] = 0.5 * (pts[i][k] + pts[i - 1][k]);
+      EXPECT_LT(CurveDistance(c, mid.data()), 1.01 * sag) << "chord sag after point " << i;
+    }
+    if (c.length > 0) {
+      // An inscribed polyline is shorter than the curve by about sag/3 relative.
+      EXPECT_LT(length, c.length * (1 + 1e-9));
+      EXPECT_GT(length, c.length * (1 - sag));
+    }
+    for (const auto& e : c.ends) {
+      const bool atStart = std::sqrt(XelSquareDistanceND(c.n, e.data(), pts.front().data())) < 1e-9;
+      const bool atEnd = std::sqrt(XelSquareDistanceND(c.n, e.data(), pts.back().data())) < 1e-9;
+      EXPECT_TRUE(atStart || atEnd) << "exact border point " << e[0] << ", " << e[1];
+    }
+    if (!c.ends.empty()) {
+      EXPECT_TRUE(system.GetDiagnostic() & XelMathMarchingCode::EndReached);
+    }
+  }
+  EXPECT_EQ(LiveBlocks(), live);
+}
+
+TEST(Marching, PlaneFunctionAndCircleLevels) {
+  // The same circle through a XelMathFunctionXY, at every level, with a plain result set.
+  FnXY circle([](double x, double y) { return x * x + y * y - 1; },
+              [](double x, double) { return 2 * x; }, [](double, double y) { return 2 * y; });
+  for (long level : {0L, 4L, 5L, 8L}) {
+    XelMathImplicitSystemXY system(nullptr, &circle, DefaultTol());
+    system.SetLevel(level);
+    EXPECT_EQ(system.GetLevel(), level);
+    XelMathSetOfPointsND result(2);
+    const double start[2] = {0, -1};
+    system.Solve(Box({-1.5, 1.5, -1.5, 1.5}), start, nullptr, result);
+    EXPECT_TRUE(system.IsClosed()) << "level " << level;
+    EXPECT_NEAR(result.Length(), 2 * M_PI, 0.01) << "level " << level;
+  }
+  // Versions: newer configurations march at 7 (8 on request).
+  XelSoftwareConfiguration newer, older(XelQuorVersionLevel_Marching_ActivateLevel8AsDefaultLevel - 1);
+  XelMathImplicitSystemXY a(&newer, &circle, DefaultTol()), b(&older, &circle, DefaultTol());
+  EXPECT_EQ(a.GetLevel(), 7);
+  EXPECT_EQ(b.GetLevel(), 0);
+  a.SetLevel(3);
+  b.SetLevel(3);
+  EXPECT_EQ(a.GetLevel(), 7);
+  EXPECT_EQ(b.GetLevel(), 3);
+  a.SetLevel(8);
+  EXPECT_EQ(a.GetLevel(), 8);
+}
+
+// The singular points of the nodal cubic y^2 = x^2 + x^3: where its gradient vanishes.
+class CubicNodes : public XelMathSystem {
+public:
+  CubicNodes() : XelMathSystem(2, DefaultTol()) {}
+  using XelMathSystem::Eval;
+  void Eval(const double* x, double* f) const override {
+    ++calls;
+    f[0] = 2 * x[0] + 3 * x[0] * x[0];
+    f[1] = -2 * x[1];
+  }
+  mutable long calls = 0;
+};
+
+TEST(Marching, SingularSystemLocatesTheNode) {
+  Lambda cubic(2, [](const double* X, double* F) {
+    F[0] = X[0] * X[0] + X[0] * X[0] * X[0] - X[1] * X[1];
+  });
+  CubicNodes nodes;
+  cubic.SetSingularSystem(&nodes);
+  XelMathAttrString singularity("XelMathSingularity", 0);
+  XelMathAttrList list(&singularity);
+  XelMathSetOfPointsND result(2);
+  const double start[2] = {-0.5, std::sqrt(0.125)};
+  cubic.Solve(Box({-1.5, 1.5, -1.5, 1.5}), start, nullptr, result, &list);
+  EXPECT_GE(cubic.GetNumberOfSingularPoints(), 1);
+  EXPECT_GT(nodes.calls, 0);
+  long at = -1;
+  const double origin[2] = {0, 0};
+  EXPECT_TRUE(result.IsPointVertex(origin, 1e-12, at));
+  for (const auto& p : Points(result))
+    EXPECT_NEAR(p[0] * p[0] * (1 + p[0]), p[1] * p[1], 1e-10);
+  // The loop (x from -1 to 0) and both outer branches up to y = -1.5 and y = 1.5.
+  double lo[2], hi[2];
+  result.BoundingBox(lo, hi);
+  EXPECT_LT(lo[0], -0.99);
+  EXPECT_DOUBLE_EQ(lo[1], -1.5);
+  EXPECT_DOUBLE_EQ(hi[1], 1.5);
+}
+
+TEST(Marching, SingularTangentsQuadraticForm) {
+  // Directions (u, v) with a u^2 + 2 b u v + c v^2 = 0, checked by substitution.
+  struct Case {
+    double a, b, c;
+    int count;
+  } cases[] = {{0, 1, 0, 2}, {1, 0, 1, 0}, {1, 1, 1, 1}, {4, 0, -4, 2}, {1, 3, 2, 2}, {0, 0, 0, 2}};
+  for (const Case& k : cases) {
+    double d1[2], d2[2];
+    const int count = XelMathImplicitSystem::SolveQuadraticForm(k.a, k.b, k.c, 1e-13, d1, d2);
+    EXPECT_EQ(count, k.count) << k.a << " " << k.b << " " << k.c;
+    if (k.a * k.a + k.c * k.c >= 1e-13)
+      for (int i = 0; i < count; ++i) {
+        const double* d = i ? d2 : d1;
+        EXPECT_NEAR(k.a * d[0] * d[0] + 2 * k.b * d[0] * d[1] + k.c * d[1] * d[1], 0, 1e-12);
+        EXPECT_NEAR(std::hypot(d[0], d[1]), 1, 1e-14);
+      }
+  }
+}
+
+TEST(Marching, ConstraintsStopTheMarch) {
+  Watched system;
+  XelMathIntervalND box = Box({-2, 2, -2, 2});
+  const double start[2] = {1, 0};
+  for (long active : {-1L, 0L}) {
+    system.ActivateConstraint(active);
+    long nbSol = 0;
+    XelMathSetOfPointsND** sols = nullptr;
+    system.CleverSolve(box, nbSol, 1, start, nullptr, sols);
+    ASSERT_EQ(nbSol, 1);
+    const auto pts = Points(*sols[0]);
+    // Ends exactly at (-sqrt(3)/2, -1/2) and (sqrt(3)/2, -1/2), both stopped by 0 and 1.
+    EXPECT_NEAR(pts.front()[0], std::sqrt(0.75), 1e-9);
+    EXPECT_NEAR(pts.front()[1], -0.5, 1e-9);
+    EXPECT_NEAR(pts.back()[0], -std::sqrt(0.75), 1e-9);
+    EXPECT_NEAR(pts.back()[1], -0.5, 1e-9);
+    for (const auto& p : pts)
+      EXPECT_GE(p[1], -0.5 - 1e-9);
+    long s = 0, e = 0;
+    system.GetStartEndDiagnosticsOfSol(0, s, e);
+    EXPECT_EQ(s, XelMathMarchingCode::OnConstraint);
+    EXPECT_EQ(e, XelMathMarchingCode::OnConstraint);
+    XelRawCollint first, last;
+    system.GetStartListOfCstrns(0, first);
+    system.GetEndListOfCstrns(0, last);
+    for (XelRawCollint* l : {&first, &last}) {
+      ASSERT_EQ(l->Size(), 2);
+      EXPECT_EQ((*l)[1], 0);
+      EXPECT_EQ((*l)[2], 1);
+    }
+    XelMathMarchingDiagnostic* diag = system.GetBranchDiagnostic();
+    ASSERT_TRUE(diag->IsAKindOf("XelMathMarchingDiagnosticMultiCstrn"));
+    XelRawCollint indices;
+    static_cast<XelMathMarchingDiagnosticMultiCstrn*>(diag)->GetStopConstraintIndices(indices);
+    EXPECT_EQ(indices.Size(), 2);
+    delete diag;
+    XelMathImplicitSystem::ReleaseSolutions(nbSol, sols);
+  }
+}
+
+TEST(Marching, SeveralStartsAndBranches) {
+  // Two branches of x y = 1e-4 and repeated starts on them: one solution per branch.
+  Lambda system(2, [](const double* X, double* F) { F[0] = X[0] * X[1] - 1e-4; });
+  const double starts[8] = {0.5, 2e-4, 0.2, 5e-4, -0.5, -2e-4, 1e-2, 1e-2};
+  long nbSol = 0;
+  XelMathSetOfPointsND** sols = nullptr;
+  XelMathAttrString withVectors("WithVectors", 0);
+  XelMathAttrList list(&withVectors);
+  system.CleverSolve(Box({-1, 1, -1, 1}), nbSol, 4, starts, nullptr, sols, &list);
+  ASSERT_EQ(nbSol, 2);
+  for (long s = 0; s < nbSol; ++s) {
+    EXPECT_TRUE(sols[s]->IsAKindOf("XelMathSetOfPointsNDWithVectors"));
+    const double sign = sols[s]->GetPoints()[0] > 0 ? 1 : -1;
+    for (const auto& p : Points(*sols[s]))
+      EXPECT_TRUE(p[0] * sign > 0 && p[1] * sign > 0);
+  }
+  XelMathImplicitSystem::ReleaseSolutions(nbSol, sols);
+  EXPECT_EQ(sols, nullptr);
+  // The node of x^2 - y^2 = 0: singular start, both lines traced with the singular tangents.
+  Lambda cross(2, [](const double* X, double* F) { F[0] = X[0] * X[0] - X[1] * X[1]; });
+  XelMathAttrString tangents("XelMathTrySingularTangent", 0);
+  XelMathAttrList singular(&tangents);
+  XelMathSetOfPointsND origin(2);
+  const double zero[2] = {0, 0};
+  origin.AddPoint(zero);
+  cross.SolveMultipleSolutions(Box({-1, 1, -1, 1}), nbSol, 1, origin, sols, &singular);
+  ASSERT_EQ(nbSol, 2);
+  for (long s = 0; s < nbSol; ++s) {
+    const auto pts = Points(*sols[s]);
+    EXPECT_NEAR(std::fabs(pts.front()[0]), 1, 1e-9);
+    EXPECT_NEAR(std::fabs(pts.back()[0]), 1, 1e-9);
+    EXPECT_NEAR(sols[s]->Length(), 2 * kSqrt2, 1e-9);
+  }
+  XelMathImplicitSystem::ReleaseSolutions(nbSol, sols);
+  // With the rollback switch only the branch in the direction of the start tangent is traced.
+  _XelMarchingRollback = 1;
+  Lambda line(2, [](const double* X, double* F) { F[0] = X[1] - 0.5 * X[0]; });
+  const double t0[2] = {1, 0.5};
+  line.CleverSolve(Box({-1, 1, -1, 1}), nbSol, 1, zero, t0, sols);
+  _XelMarchingRollback = 0;
+  ASSERT_EQ(nbSol, 1);
+  for (const auto& p : Points(*sols[0]))
+    EXPECT_GE(p[0], -1e-12);
+  XelMathImplicitSystem::ReleaseSolutions(nbSol, sols);
+}
+
+TEST(Marching, BorderFaceAndEndPoints) {
+  // The sphere of radius 2 met by the face z = 0 of the box: the circle of radius 2.
+  Lambda sphere(3, [](const double* X, double* F) {
+    F[0] = X[0] * X[0] + X[1] * X[1] + X[2] * X[2] - 4;
+    F[1] = 0;
+  });
+  XelMathBorderMarching face(nullptr, &sphere, 4, 1, DefaultTol());
+  XelMathIntervalND box = Box({-3, 3, -3, 3, 0, 3});
+  XelMathSetOfPointsND starts(3);
+  EXPECT_GE(face.FindStartPoints(box, starts), 1);
+  XelMathSetOfPointsND circle(3);
+  face.Solve(box, starts.GetPoints(), nullptr, circle);
+  EXPECT_TRUE(face.IsClosed());
+  for (const auto& p : Points(circle)) {
+    EXPECT_NEAR(p[2], 0, 1e-12);
+    EXPECT_NEAR(std::hypot(p[0], p[1]), 2, 1e-9);
+  }
+  EXPECT_NEAR(circle.Length(), 4 * M_PI, 0.02);
+  // An end point on the way stops the march exactly there.
+  Lambda line(2, [](const double* X, double* F) { F[0] = X[1] - X[0]; });
+  XelMathSetOfPointsND ends(2);
+  const double end[2] = {0.3, 0.3}, start[2] = {0, 0}, t0[2] = {1, 1};
+  ends.AddPoint(end);
+  line.SetEndPoints(&ends);
+  XelMathSetOfPointsND run(2);
+  line.Run(Box({-1, 1, -1, 1}), start, t0, run);
+  EXPECT_EQ(line.GetIndexEndPoint(), 0);
+  EXPECT_EQ(line.GetDiagnostic(), XelMathMarchingCode::EndReached);
+  EXPECT_NEAR(run.GetPoints()[2 * run.GetNumberOfPoints() - 1], 0.3, 1e-15);
+  // A start on the border with the tangent pointing out: one point, failure.
+  line.SetEndPoints(nullptr);
+  const double corner[2] = {1, 1};
+  XelMathSetOfPointsND none(2);
+  line.Run(Box({-1, 1, -1, 1}), corner, t0, none);
+  EXPECT_EQ(none.GetNumberOfPoints(), 1);
+  EXPECT_EQ(line.GetDiagnostic(), XelMathMarchingCode::Failure);
+}
+
+TEST(Marching, OptionsAndSettings) {
+  // A maximum step of 0.1 in 4 variables gives per-variable maxima of 0.05.
+  Lambda line4(4, [](const double* X, double* F) {
+    F[0] = X[1] - X[0];
+    F[1] = X[2] - X[0];
+    F[2] = X[3] - X[0];
+  });
+  XelMathAttrRepartition repartition(0.001, 1e-6, 0.1);
+  XelMathAttrList list(&repartition);
+  XelMathSetOfPointsND result(4);
+  const double start[4] = {0, 0, 0, 0};
+  line4.Solve(Box({-1, 1, -1, 1, -1, 1, -1, 1}), start, nullptr, result, &list);
+  for (long i = 0; i < 4; ++i)
+    EXPECT_DOUBLE_EQ(line4.GetMaxStep(i), 0.05);
+  EXPECT_NEAR(result.Length(), 4.0, 1e-9); // from (-1,-1,-1,-1) to (1,1,1,1)
+  EXPECT_DOUBLE_EQ(MIN_DOMAIN, 2.0);
+  // EpsSol: values not above 100 x the relative epsilon are ignored.
+  const double eps = 100 * DefaultTol().GetRelativeEpsilon();
+  EXPECT_DOUBLE_EQ(line4.GetEpsSol(), eps);
+  line4.SetEpsSol(0.5 * eps);
+  EXPECT_DOUBLE_EQ(line4.GetEpsSol(), eps);
+  line4.SetEpsSol(1e-9);
+  EXPECT_DOUBLE_EQ(line4.GetEpsSol(), 1e-9);
+  // A model at scale 1000: values in S^2, variables in S. A point 5e-11 off the circle is on
+  // it for the scaled system (F / S^2 = 1e-13) and off it without the scale option.
+  const XelTolerance scaled(1000.0);
+  XelMathAttrScaleOption powers(2, 1);
+  XelMathAttrList scaleList(&powers);
+  Lambda big(2, [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1e6; },
+             nullptr, scaled, &scaleList);
+  XelMathSetOfPointsND bigCircle(2);
+  const double onBig[2] = {1000, 0};
+  big.Solve(Box({-2000, 2000, -2000, 2000}), onBig, nullptr, bigCircle);
+  EXPECT_TRUE(big.IsClosed());
+  EXPECT_NEAR(bigCircle.Length(), 2000 * M_PI, 10.0);
+  Lambda plain(2, [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1e6; },
+               nullptr, scaled);
+  const double near[2] = {1000 + 5e-11, 0};
+  double value[2];
+  EXPECT_TRUE(big.IsRoot(near, value));
+  EXPECT_FALSE(plain.IsRoot(near, value));
+  // The tangent of a 4-variable system is orthogonal to every Jacobian row.
+  Lambda curve4(4, [](const double* X, double* F) {
+    F[0] = X[0] * X[0] + X[1] * X[1] + X[2] * X[2] + X[3] * X[3] - 4;
+    F[1] = X[0] + 2 * X[1] - X[3];
+    F[2] = X[0] * X[2] - 0.5;
+  });
+  const double x[4] = {0.7, -0.3, 0.9, 1.1};
+  double t[4];
+  curve4.EvalTangent(x, t);
+  XelMathNxNFullMatrix J(4);
+  curve4.EvalJacobian(x, &J);
+  for (long r = 0; r < 3; ++r)
+    EXPECT_NEAR(J.GetCoef(r, 0) * t[0] + J.GetCoef(r, 1) * t[1] + J.GetCoef(r, 2) * t[2] +
+                    J.GetCoef(r, 3) * t[3],
+                0, 1e-8);
+}
+
+TEST(Marching, MisuseErrors) {
+  Lambda circle(2, [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1; });
+  XelMathIntervalND box = Box({-2, 2, -2, 2});
+  XelMathSetOfPointsND out(2);
+  const double on[2] = {1, 0}, off[2] = {0.5, 0}, far[2] = {5, 0}, zero[2] = {0, 0};
+  long nbSol = 0;
+  XelMathSetOfPointsND** sols = nullptr;
+  XelMathSetOfPointsND starts(2);
+  starts.AddPoint(zero);
+  Lambda cross(2, [](const double* X, double* F) { F[0] = X[0] * X[0] - X[1] * X[1]; });
+  XelMathAttrScaleOption wrong(3, std::vector<long>{1, 1, 1}.data(), 1,
+                               std::vector<long>{1}.data(), 0, nullptr);
+  struct Case {
+    std::function<void()> call;
+    long code;
+    std::vector<std::string> texts;
+  } cases[] = {
+      {[&] { circle.Solve(Box({-2, 2}), on, nullptr, out); }, 0x2000b,
+       {"Solve", "Invalid Domain", ""}},
+      {[&] { circle.Solve(Box({1, -1, -2, 2}), on, nullptr, out); }, 0x2000b,
+       {"Solve", "Invalid Domain", ""}},
+      {[&] { circle.SolveMultipleSolutions(Box({-2, 2}), nbSol, 1, starts, sols); }, 0x2000b,
+       {"SolveMultipleSolutions", "Invalid Domain", ""}},
+      {[&] { circle.Solve(box, far, nullptr, out); }, 0x2000c,
+       {"Solve", "Start Point out of Domain", ""}},
+      {[&] { circle.Solve(box, off, nullptr, out); }, 0x2000a, {"Solve", " Invalid Start Point", ""}},
+      {[&] { cross.Solve(box, zero, nullptr, out); }, 0x2000a, {"Solve", " Invalid Start Point", ""}},
+      {[&] { cross.SolveMultipleSolutions(box, nbSol, 1, starts, sols); }, 0x2000a,
+       {"SolveMultipleSolution", " Singular Start Point", ""}},
+      {[&] { circle.SetScaleOption(wrong); }, 0x20006,
+       {"the XelMathAttrScaleOption", "wrong dimension", "XelMathSystemXY::Solve"}},
+      {[&] {
+         XelMathSetOfPointsND three(3);
+         circle.Solve(box, on, nullptr, three);
+       },
+       0x20006, {}},
+  };
+  for (const Case& c : cases)
+    ExpectInputError(c.call, c.code, c.texts);
+  EXPECT_EQ(nbSol, 0);
+}
+
+} // namespace

@@ -1,0 +1,358 @@
+// The N-variable system solver on systems with closed-form solutions, against the
+// two-variable solver, and its statuses, merge rule, errors and corner filling.
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <cmath>
+#include <functional>
+#include <utility>
+#include <vector>
+
+#include "XelMathAttrIntegerValue.h"
+#include "XelMathAttrKeys.h"
+#include "XelMathAttrList.h"
+#include "XelMathAttrPointerValue.h"
+#include "XelMathAttrScaleOption.h"
+#include "XelMathAttrString.h"
+#include "XelMathFunctionXY.h"
+#include "XelMathInterval2D.h"
+#include "XelMathIntervalND.h"
+#include "XelMathSetOfPointsND.h"
+#include "XelMathSystem.h"
+#include "XelMathSystemXYc.h"
+#include "XelTolerance.h"
+#include "test_helpers.h"
+
+using namespace xeltest;
+
+namespace {
+
+using Pt = std::vector<double>;
+using FnN = std::function<void(const double*, double*)>;
+
+// A system known by its values only (derivatives by the defaults), or with an exact Jacobian.
+class FnSystem : public XelMathSystem {
+public:
+  FnSystem(long n, FnN f, FnN jac = nullptr, const XelTolerance& tol = DefaultTol(),
+           const XelMathAttrList* attrs = nullptr)
+      : XelMathSystem(n, tol, attrs), _f(std::move(f)), _jac(std::move(jac)) {}
+  using XelMathSystem::Eval;
+  void Eval(const double* x, double* oF) const override { _f(x, oF); }
+  void EvalJacobian(const double* x, double* oJ) const override {
+    if (_jac)
+      _jac(x, oJ);
+    else
+      XelMathSystem::EvalJacobian(x, oJ);
+  }
+
+private:
+  FnN _f, _jac;
+};
+
+XelMathIntervalND Box(std::vector<std::pair<double, double>> b) {
+  XelMathIntervalND box(static_cast<long>(b.size()));
+  for (long k = 0; k < box.GetDimension(); ++k) {
+    box.SetMin(k, b[k].first);
+    box.SetMax(k, b[k].second);
+  }
+  return box;
+}
+
+XelMathIntervalND Cube(long n, double lo, double hi) {
+  return Box(std::vector<std::pair<double, double>>(n, {lo, hi}));
+}
+
+std::vector<Pt> Solve(XelMathSystem& s, const XelMathIntervalND& box, int& oStatus,
+                      const XelMathAttrList* attrs = nullptr) {
+  const long n = s.GetDimension();
+  XelMathSetOfPointsND out(n);
+  oStatus = s.Solve(box, out, attrs);
+  std::vector<Pt> pts;
+  for (long i = 0; i < out.GetNumberOfPoints(); ++i)
+    pts.emplace_back(out.GetPoints() + i * n, out.GetPoints() + (i + 1) * n);
+  return pts;
+}
+
+double Dist(const Pt& a, const Pt& b) {
+  double d = 0.0;
+  for (std::size_t k = 0; k < a.size(); ++k)
+    d = std::max(d, std::fabs(a[k] - b[k]));
+  return d;
+}
+
+// Each expected point found exactly once within iTol, and nothing else.
+void ExpectSolutions(const std::vector<Pt>& found, const std::vector<Pt>& expected, double iTol) {
+  EXPECT_EQ(found.size(), expected.size());
+  for (const Pt& e : expected) {
+    int hits = 0;
+    for (const Pt& p : found)
+      hits += Dist(p, e) < iTol;
+    EXPECT_EQ(hits, 1) << "solution (" << e[0] << ", " << e[e.size() > 1] << ", " << e.back()
+                       << ")";
+  }
+}
+
+// Every sign pattern of (+-c, ..., +-c) in n dimensions.
+std::vector<Pt> Signs(long n, double c) {
+  std::vector<Pt> pts;
+  for (long m = 0; m < (1L << n); ++m) {
+    Pt p(n);
+    for (long k = 0; k < n; ++k)
+      p[k] = (m >> k) & 1 ? c : -c;
+    pts.push_back(p);
+  }
+  return pts;
+}
+
+// Sphere x^2 + y^2 + (z - zc)^2 = 4, cylinder x^2 + y^2 = 1, plane y = a x + b.
+FnN SphereCylinderPlane(double zc, double a, double b) {
+  return [=](const double* x, double* f) {
+    f[0] = x[0] * x[0] + x[1] * x[1] + (x[2] - zc) * (x[2] - zc) - 4.0;
+    f[1] = x[0] * x[0] + x[1] * x[1] - 1.0;
+    f[2] = x[1] - a * x[0] - b;
+  };
+}
+
+// Points of the unit circle on y = a x + b, at heights zs.
+std::vector<Pt> CircleLine(double a, double b, std::vector<double> zs) {
+  std::vector<Pt> pts;
+  const double disc = a * a - b * b + 1.0;
+  for (double s : {-1.0, 1.0}) {
+    const double x = (-a * b + s * std::sqrt(disc)) / (1.0 + a * a);
+    for (double z : zs)
+      pts.push_back({x, a * x + b, z});
+  }
+  return pts;
+}
+
+const double s3 = std::sqrt(3.0);
+
+struct Case {
+  const char* name;
+  long n;
+  FnN f;
+  XelMathIntervalND box;
+  std::vector<Pt> expected;
+  long sampling; // 0: default
+  double tol;
+};
+
+TEST(SystemN, ClosedFormBattery) {
+  const double r = std::sqrt(0.5), pi = kPi;
+  const FnN quarter = [](const double* x, double* f) {
+    for (int k = 0; k < 3; ++k)
+      f[k] = x[k] * x[k] - 0.25;
+  };
+  const FnN quarter4 = [](const double* x, double* f) {
+    for (int k = 0; k < 4; ++k)
+      f[k] = x[k] * x[k] - 0.25;
+  };
+  const std::vector<Case> cases = {
+      {"cubic N=1", 1, [](const double* x, double* f) { f[0] = x[0] * x[0] * x[0] - x[0]; },
+       Cube(1, -2, 2), {{-1}, {0}, {1}}, 0, 1e-9},
+      {"sine N=1", 1, [](const double* x, double* f) { f[0] = std::sin(5 * x[0]); },
+       Cube(1, 0.1, 3), {{pi / 5}, {2 * pi / 5}, {3 * pi / 5}, {4 * pi / 5}}, 0, 1e-9},
+      {"circle and line", 2,
+       [](const double* x, double* f) {
+         f[0] = x[0] * x[0] + x[1] * x[1] - 1;
+         f[1] = x[1] - x[0];
+       },
+       Cube(2, -2, 2), {{r, r}, {-r, -r}}, 0, 1e-9},
+      {"two circles of the cylinder", 3, SphereCylinderPlane(0, 0.5, 0.1), Cube(3, -2.5, 2.5),
+       CircleLine(0.5, 0.1, {s3, -s3}), 0, 1e-8},
+      {"one circle in the box", 3, SphereCylinderPlane(2, -1.5, 0.2),
+       Box({{-2, 2}, {-2, 2}, {0, 2}}), CircleLine(-1.5, 0.2, {2 - s3}), 0, 1e-8},
+      {"plane through the axis", 3, SphereCylinderPlane(0, 0, 0), Cube(3, -2.2, 2.1),
+       CircleLine(0, 0, {s3, -s3}), 0, 1e-8},
+      {"tangent plane: double solutions", 3, SphereCylinderPlane(0, 0, 1), Cube(3, -2.3, 2.2),
+       {{0, 1, s3}, {0, 1, -s3}}, 0, 1e-5},
+      {"near miss", 3, SphereCylinderPlane(0, 0, 1.001), Cube(3, -2.3, 2.2), {}, 0, 1e-5},
+      {"squares N=3, off the grid", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 0, 1e-9},
+      {"squares N=3, on grid nodes", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 5, 1e-9},
+      {"squares N=4, on grid nodes", 4, quarter4, Cube(4, -1, 1), Signs(4, 0.5), 5, 1e-9},
+      {"squares N=3, corner of the box", 3, quarter, Cube(3, 0.5, 1), {{0.5, 0.5, 0.5}}, 0, 1e-9},
+      {"squares N=3, on faces", 3, quarter, Box({{-0.5, 1}, {-1, 0.5}, {-0.5, 0.5}}),
+       Signs(3, 0.5), 0, 1e-9},
+      {"two close solutions", 2,
+       [](const double* x, double* f) {
+         f[0] = (x[0] - 0.3) * (x[0] - 0.301);
+         f[1] = x[1] - 0.2;
+       },
+       Cube(2, -1, 1), {{0.3, 0.2}, {0.301, 0.2}}, 0, 1e-7},
+      {"closer than the merge window", 2,
+       [](const double* x, double* f) {
+         f[0] = (x[0] - 0.3) * (x[0] - 0.30005);
+         f[1] = x[1] - 0.2;
+       },
+       Cube(2, -1, 1), {{0.3, 0.2}, {0.30005, 0.2}}, 0, 1e-8},
+      {"undefined half box", 2,
+       [](const double* x, double* f) {
+         f[0] = std::sqrt(x[0]) - 0.5;
+         f[1] = x[1] - 0.1;
+       },
+       Cube(2, -1, 1), {{0.25, 0.1}}, 0, 1e-9},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const long before = LiveBlocks();
+    {
+      FnSystem s(c.n, c.f);
+      XelMathAttrIntegerValue sampling(AttrSystemSamplingPoints, c.sampling, 1);
+      XelMathAttrList attrs;
+      if (c.sampling)
+        attrs.AddAttribute(&sampling);
+      int status = -1;
+      const std::vector<Pt> found = Solve(s, c.box, status, &attrs);
+      EXPECT_EQ(status, 0);
+      ExpectSolutions(found, c.expected, c.tol);
+      for (const Pt& p : found)
+        EXPECT_TRUE(c.box.ContainsPoint(p.data(), 1e-12));
+    }
+    EXPECT_EQ(LiveBlocks(), before);
+  }
+}
+
+// An exact Jacobian, the options and a scaled model leave the solutions where they are.
+TEST(SystemN, OptionsAndScalingKeepTheSolutions) {
+  const FnN f = SphereCylinderPlane(0, 0.5, 0.1);
+  const FnN jac = [](const double* x, double* j) {
+    const double v[9] = {2 * x[0], 2 * x[1], 2 * x[2], 2 * x[0], 2 * x[1], 0, -0.5, 1, 0};
+    for (int k = 0; k < 9; ++k)
+      j[k] = v[k];
+  };
+  const std::vector<Pt> expected = CircleLine(0.5, 0.1, {s3, -s3});
+  const XelMathIntervalND box = Cube(3, -2.5, 2.5);
+  XelMathAttrString none(AttrSystemNoSingularityTreatment, 1);
+  XelMathAttrString easy(AttrSystemEasySolver, 1);
+  const long counts[3] = {4, 7, 9};
+  XelMathAttrPointerValue sampling(AttrSystemSamplingPoints, counts, 1);
+  for (const XelMathAttribute* a : std::vector<const XelMathAttribute*>{
+           nullptr, &none, &easy, &sampling}) {
+    XelMathAttrList attrs;
+    if (a)
+      attrs.AddAttribute(a);
+    for (int exact = 0; exact < 2; ++exact) {
+      FnSystem s(3, f, exact ? jac : nullptr);
+      int status = -1;
+      ExpectSolutions(Solve(s, box, status, &attrs), expected, 1e-8);
+      EXPECT_EQ(status, 0);
+      EXPECT_EQ(s.IsEasySolverOn(), a == &easy ? 1 : 0);
+    }
+  }
+  // Lengths in a model scaled by 1000: equations of power 2 and 1, variables of power 1.
+  const XelTolerance scaled(1000.0);
+  const long pf[3] = {2, 2, 1}, px[3] = {1, 1, 1};
+  XelMathAttrScaleOption option(3, pf, 3, px, 0, nullptr);
+  XelMathAttrList attrs;
+  attrs.AddAttribute(&option);
+  FnSystem s(3, SphereCylinderPlane(0, 0.5, 100), nullptr, scaled, &attrs);
+  const double k = 1000.0;
+  const FnN big = [k](const double* x, double* v) {
+    v[0] = x[0] * x[0] + x[1] * x[1] + x[2] * x[2] - 4 * k * k;
+    v[1] = x[0] * x[0] + x[1] * x[1] - k * k;
+    v[2] = x[1] - 0.5 * x[0] - 0.1 * k;
+  };
+  FnSystem sb(3, big, nullptr, scaled, &attrs);
+  int status = -1;
+  std::vector<Pt> want = CircleLine(0.5, 0.1, {s3, -s3});
+  for (Pt& p : want)
+    for (double& c : p)
+      c *= k;
+  ExpectSolutions(Solve(sb, Cube(3, -2.5 * k, 2.5 * k), status, &attrs), want, 1e-5 * k);
+  EXPECT_EQ(status, 0);
+}
+
+// The same planar system by both solvers.
+TEST(SystemN, AgreesWithTheTwoVariableSolver) {
+  class Fn : public XelMathFunctionXY {
+  public:
+    explicit Fn(std::function<double(double, double)> f) : _f(std::move(f)) {}
+    const char* IsA() const override { return "Fn"; }
+    using XelMathFunctionXY::Eval;
+    double Eval(const double& x, const double& y) const override { return _f(x, y); }
+    std::function<double(double, double)> _f;
+  };
+  // Seven crossings (counted by Newton's method from a fine grid of starts).
+  Fn F([](double x, double y) { return y - 0.7 * std::sin(5 * x); });
+  Fn G([](double x, double y) { return x - 0.7 * std::sin(5 * y); });
+  XelMathSystemXYc xy(&F, &G, DefaultTol(), nullptr);
+  XelMathSetOfPointsND ref(2);
+  ASSERT_EQ(xy.Solve(XelMathInterval2D(-1, 1, -1, 1), ref, nullptr), 0);
+  std::vector<Pt> expected;
+  for (long i = 0; i < ref.GetNumberOfPoints(); ++i)
+    expected.push_back({ref.GetPoints()[2 * i], ref.GetPoints()[2 * i + 1]});
+  EXPECT_EQ(expected.size(), 7u);
+  FnSystem s(2, [&](const double* x, double* f) {
+    f[0] = F.Eval(x[0], x[1]);
+    f[1] = G.Eval(x[0], x[1]);
+  });
+  int status = -1;
+  ExpectSolutions(Solve(s, Cube(2, -1, 1), status), expected, 1e-8);
+}
+
+TEST(SystemN, StatusesAndErrors) {
+  const FnN quarter = [](const double* x, double* f) {
+    for (int k = 0; k < 3; ++k)
+      f[k] = x[k] * x[k] - 0.25;
+  };
+  FnSystem s(3, quarter);
+  XelMathSetOfPointsND out(3);
+  out.AddPoint(Pt{7, 7, 7}.data());
+  EXPECT_EQ(s.Solve(Box({{-1, 1}, {0.3, 0.3}, {-1, 1}}), out), 4);
+  EXPECT_EQ(out.GetNumberOfPoints(), 1);
+  XelMathSetOfPointsND wrong(4);
+  ExpectInputError([&] { s.Solve(Cube(3, -1, 1), wrong); }, 0x20006,
+                   {"the XelMathSetOfPointsND", "N"});
+  XelMathAttrScaleOption option(2, 1);
+  ExpectInputError([&] { s.SetScaleOption(option); }, 0x20006,
+                   {"the XelMathAttrScaleOption", "wrong dimension"});
+  for (long n : {0L, -3L, LONG_MAX, LONG_MAX / 2})
+    ExpectInputError([&] { FnSystem bad(n, quarter); }, 0x20006, {"", "Dimension not valid"});
+  FnSystem huge(64, [](const double*, double* f) { f[0] = 0; });
+  XelMathSetOfPointsND out64(64);
+  ExpectInputError([&] { huge.Solve(Cube(64, 0, 1), out64); }, 0x20006,
+                   {"", "Dimension not valid"});
+  for (long count : {1L, 5000L, LONG_MAX}) {
+    XelMathAttrIntegerValue sampling(AttrSystemSamplingPoints, count, 1);
+    XelMathAttrList attrs;
+    attrs.AddAttribute(&sampling);
+    ExpectInputError([&] { s.Solve(Cube(3, -1, 1), out, &attrs); }, 0x20004);
+  }
+  // More than 500 solutions: stopped, the first one kept.
+  FnSystem many(1, [](const double* x, double* f) { f[0] = std::sin(200 * kPi * x[0]); });
+  XelMathAttrIntegerValue fine(AttrSystemSamplingPoints, 2000, 1);
+  XelMathAttrList attrs;
+  attrs.AddAttribute(&fine);
+  int status = -1;
+  const std::vector<Pt> one = Solve(many, Cube(1, 0.0013, 3.0013), status, &attrs);
+  EXPECT_EQ(status, 10);
+  ASSERT_EQ(one.size(), 1u);
+  EXPECT_NEAR(std::sin(200 * kPi * one[0][0]), 0.0, 1e-9);
+  // A system that is NaN everywhere ends with nothing.
+  FnSystem nan(3, [](const double*, double* f) { f[0] = f[1] = f[2] = kNaN; });
+  EXPECT_TRUE(Solve(nan, Cube(3, -1, 1), status).empty());
+  EXPECT_EQ(status, 0);
+}
+
+// Corner c of a cell takes the upper node in dimension k exactly when bit N - 1 - k is set.
+TEST(SystemN, CornersOfAGridCell) {
+  FnSystem s(3, [](const double*, double* f) { f[0] = f[1] = f[2] = 0; });
+  const long counts[3] = {3, 4, 5};
+  std::vector<double> values(60), grads(180);
+  for (long m = 0; m < 60; ++m) {
+    values[m] = m;
+    for (long k = 0; k < 3; ++k)
+      grads[m * 3 + k] = 10.0 * m + k;
+  }
+  const long cell[3] = {1, 2, 3};
+  double corner[8], cornerGrads[24];
+  s.FillLocalHyperCube(cell, counts, values.data(), grads.data(), corner, cornerGrads);
+  for (long c = 0; c < 8; ++c) {
+    const long i = 1 + ((c >> 2) & 1), j = 2 + ((c >> 1) & 1), k = 3 + (c & 1);
+    const long node = (i * 4 + j) * 5 + k;
+    EXPECT_EQ(corner[c], double(node));
+    EXPECT_EQ(cornerGrads[c * 3 + 2], 10.0 * node + 2);
+  }
+}
+
+} // namespace
