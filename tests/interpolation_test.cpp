@@ -301,7 +301,7 @@ TEST(InterpolationTest, SegmentsCloseThroughPointsAndTolerances) {
       closePair |= std::fabs(c.params.GetPoints()[i + 1] - c.params.GetPoints()[i]) < 1e-5;
     EXPECT_EQ(closePair, removal == 0);
     if (removal) {
-      EXPECT_LE(c.MaxDeviation(DistanceToCircle), 1e-6);
+      EXPECT_LE(c.MaxDeviation(DistanceToCircle), 1e-5); // the estimate of the data dominates
     }
   }
 

@@ -62,10 +62,18 @@ protected:
   int FindC1Discontinuity(const long k, double* oLeft, double* oRight) override;
   /// One-sided data at initial point i from its two neighbours on side iSide (-1, +1).
   int OneSidedData(const long i, const int iSide, double* oNode);
-  /// Initial point i, wrapped for a periodic set; 0 when i is off an open set.
+  /// Initial point i (the last of a periodic set is the first); 0 when i is off the set.
   int Neighbour(const long i, double* oP) const;
+  /// The initial index iStep kept points away from i (wrapped for a periodic set), -1 off
+  /// an open set.
+  long Step(const long i, const long iStep) const;
+  /// Position in the kept points of the last one at or before u (-1 before the first).
+  long KeptPosition(const double u) const;
+  /// Positions of the kept points strictly between u0 and u1.
+  void InteriorPositions(const double u0, const double u1, long& oFirst, long& oLast) const;
 
   long _errorDiag;
   long _twistIndex;
   double _twistParam;
+  long _preparedFirst;
 };

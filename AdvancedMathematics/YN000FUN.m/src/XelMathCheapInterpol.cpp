@@ -11,7 +11,7 @@
 XelMathCheapInterpol::XelMathCheapInterpol(XelSoftwareConfiguration* iConfig, const long iN,
                                            const double iTolerance, const XelTolerance& iTol)
     : XelMathExplicitInterpol(iConfig, iN, nullptr, iTolerance, iTol), _errorDiag(0),
-      _twistIndex(-1), _twistParam(0.0) {}
+      _twistIndex(-1), _twistParam(0.0), _preparedFirst(0) {}
 
 XelMathCheapInterpol::~XelMathCheapInterpol() = default;
 
@@ -77,18 +77,58 @@ int XelMathCheapInterpol::Run(const XelMathSetOfPointsND& iInitial,
   return status;
 }
 
-int XelMathCheapInterpol::Neighbour(const long i, double* oP) const {
+long XelMathCheapInterpol::KeptPosition(const double u) const {
+  // The last kept point at or before u (the kept indices increase).
+  long lo = 0, hi = _kept.GetNumberOfElements() - 1;
+  if (hi < 0 || u < _kept.GetElement(0))
+    return -1;
+  while (lo < hi) {
+    const long mid = (lo + hi + 1) / 2;
+    if (_kept.GetElement(mid) <= u)
+      lo = mid;
+    else
+      hi = mid - 1;
+  }
+  return lo;
+}
+
+long XelMathCheapInterpol::Step(const long i, const long iStep) const {
   const long n = _initial->GetNumberOfPoints();
-  long j = i;
-  if (_initial->IsPeriodic() && n > 2) {
-    // The last point repeats the first: the loop has n - 1 distinct points.
+  const long nk = _kept.GetNumberOfElements();
+  const int periodic = _initial->IsPeriodic() && n > 2;
+  const long p = KeptPosition(static_cast<double>(i));
+  if (nk >= 2 && p >= 0 && _kept.GetElement(p) == i) {
+    long q = p + iStep;
+    if (periodic) {
+      // The last kept point repeats the first: the loop has nk - 1 distinct points.
+      while (q < 0)
+        q += nk - 1;
+      while (q >= nk - 1)
+        q -= nk - 1;
+    } else if (q < 0 || q >= nk) {
+      return -1;
+    }
+    return _kept.GetElement(q);
+  }
+  long j = i + iStep;
+  if (periodic) {
     while (j < 0)
       j += n - 1;
     while (j >= n - 1)
       j -= n - 1;
   } else if (j < 0 || j >= n) {
-    return 0;
+    return -1;
   }
+  return j;
+}
+
+int XelMathCheapInterpol::Neighbour(const long i, double* oP) const {
+  const long n = _initial->GetNumberOfPoints();
+  long j = i;
+  if (_initial->IsPeriodic() && n > 2 && j == n - 1)
+    j = 0;
+  if (j < 0 || j >= n)
+    return 0;
   const double* p = _initial->GetPoints() + j * _n;
   for (long k = 0; k < _n; ++k)
     oP[k] = p[k];
@@ -107,8 +147,10 @@ int XelMathCheapInterpol::OneSidedData(const long i, const int iSide, double* oN
   double* D = T + _n;
   oNode[0] = static_cast<double>(i);
   Neighbour(i, P);
-  const int hasA = Neighbour(i + iSide, A);
-  const int hasB = Neighbour(i + 2 * iSide, B);
+  const long ia = Step(i, iSide);
+  const int hasA = ia >= 0 && Neighbour(ia, A);
+  const long ib = ia >= 0 ? Step(ia, iSide) : -1;
+  const int hasB = ib >= 0 && Neighbour(ib, B);
   if (hasA && hasB && EstimateTangentAndSecondDeriv(_n, P, A, B, iSide, iSide, T, D)) {
     ToArcLength(oNode);
     return 1;
@@ -131,13 +173,14 @@ int XelMathCheapInterpol::GetDataFromISet(const long i, double* oNode) {
   double* D = T + _n;
   oNode[0] = static_cast<double>(i);
   Neighbour(i, P);
-  if (Neighbour(i - 1, A) && Neighbour(i + 1, B) &&
+  const long ia = Step(i, -1), ib = Step(i, 1);
+  if (ia >= 0 && ib >= 0 && Neighbour(ia, A) && Neighbour(ib, B) &&
       EstimateTangentAndSecondDeriv(_n, P, A, B, -1.0, 1.0, T, D)) {
     ToArcLength(oNode);
     return 1;
   }
   // An end of an open set: both neighbours on the same side.
-  const int side = Neighbour(i + 1, A) ? 1 : -1;
+  const int side = ib >= 0 ? 1 : -1;
   if (OneSidedData(i, side, oNode))
     return 1;
   ++_errorDiag;
@@ -145,19 +188,19 @@ int XelMathCheapInterpol::GetDataFromISet(const long i, double* oNode) {
 }
 
 int XelMathCheapInterpol::ComputeDataAtPosition(const double u, double* oNode) {
-  const long n = _initial->GetNumberOfPoints();
-  long i0 = static_cast<long>(std::floor(u));
-  if (i0 < 0)
-    i0 = 0;
-  if (i0 > n - 1)
-    i0 = n - 1;
-  const double frac = u - i0;
-  if (frac <= 0.0 || i0 == n - 1)
+  const long p = KeptPosition(u);
+  const long nk = _kept.GetNumberOfElements();
+  if (p < 0)
+    return GetDataFromISet(nk > 0 ? _kept.GetElement(0) : 0, oNode);
+  const long i0 = _kept.GetElement(p);
+  if (u <= i0 || p + 1 >= nk)
     return GetDataFromISet(i0, oNode);
+  const long i1 = _kept.GetElement(p + 1);
+  const double frac = (u - i0) / static_cast<double>(i1 - i0);
   const long m = NodeSize();
   XelMathScratchDoubles<128> w(2 * m + 6);
   double *n0 = w.Data(), *n1 = n0 + m, *c = n1 + m;
-  if (!GetDataFromISet(i0, n0) || !GetDataFromISet(i0 + 1, n1))
+  if (!GetDataFromISet(i0, n0) || !GetDataFromISet(i1, n1))
     return 0;
   const double L = InitializeDeltaParam(n0, n1);
   const double s = frac * L;
@@ -186,10 +229,18 @@ double XelMathCheapInterpol::GetFiniteDifferenceStep(const double) const {
   return _hFactor;
 }
 
+void XelMathCheapInterpol::InteriorPositions(const double u0, const double u1, long& oFirst,
+                                             long& oLast) const {
+  // Kept points strictly between u0 and u1 (positions oFirst..oLast, empty when oLast < oFirst).
+  oFirst = KeptPosition(u0) + 1;
+  oLast = KeptPosition(u1);
+  if (oLast >= 0 && _kept.GetElement(oLast) >= u1)
+    --oLast;
+}
+
 double XelMathCheapInterpol::InitializeDeltaParam(const double* iNode0, const double* iNode1) {
-  const double u0 = iNode0[0], u1 = iNode1[0];
-  const long first = static_cast<long>(std::floor(u0)) + 1;
-  const long last = static_cast<long>(std::ceil(u1)) - 1;
+  long first = 0, last = -1;
+  InteriorPositions(iNode0[0], iNode1[0], first, last);
   if (last < first) {
     // Adjacent: the chord lengthened by the turn of the tangents (exact on a circle).
     const double c = std::sqrt(SquareDistance(iNode0 + 1, iNode1 + 1));
@@ -208,7 +259,7 @@ double XelMathCheapInterpol::InitializeDeltaParam(const double* iNode0, const do
   double length = 0.0;
   for (long j = first; j <= last + 1; ++j) {
     if (j <= last)
-      Neighbour(j, b);
+      Neighbour(_kept.GetElement(j), b);
     else
       for (long k = 0; k < _n; ++k)
         b[k] = iNode1[1 + k];
@@ -221,14 +272,15 @@ double XelMathCheapInterpol::InitializeDeltaParam(const double* iNode0, const do
 
 void XelMathCheapInterpol::PrepareQualityOpt(const double* iNode0, const double* iNode1) {
   const double u0 = iNode0[0], u1 = iNode1[0];
-  const long first = static_cast<long>(std::floor(u0)) + 1;
-  const long last = static_cast<long>(std::ceil(u1)) - 1;
+  long first = 0, last = -1;
+  InteriorPositions(u0, u1, first, last);
   const long inner = last >= first ? last - first + 1 : 0;
   double* samples = PreparedSamples(inner + 1);
   _preparedU0 = u0;
   _preparedU1 = u1;
+  _preparedFirst = first;
   for (long j = first; j <= last; ++j)
-    Neighbour(j, samples + (j - first) * _n);
+    Neighbour(_kept.GetElement(j), samples + (j - first) * _n);
   // The estimated curve at the middle.
   XelMathScratchDoubles<64> mid(NodeSize());
   _nbPrepared = inner;
@@ -242,11 +294,11 @@ void XelMathCheapInterpol::PrepareQualityOpt(const double* iNode0, const double*
 double XelMathCheapInterpol::QualityOpt() {
   double worst = 0.0;
   const double span = _preparedU1 - _preparedU0;
-  const long first = static_cast<long>(std::floor(_preparedU0)) + 1;
   for (long k = 0; k < _nbPrepared; ++k) {
     // Interior points first, then the middle.
     const bool middle = k == _nbPrepared - 1;
-    const double u = middle ? 0.5 * (_preparedU0 + _preparedU1) : static_cast<double>(first + k);
+    const double u = middle ? 0.5 * (_preparedU0 + _preparedU1)
+                            : static_cast<double>(_kept.GetElement(_preparedFirst + k));
     const double guess = span != 0.0 ? _L * (u - _preparedU0) / span : 0.0;
     double foot = 0.0;
     const double e = NewtonOnQuintic(_prepared + k * _n, guess, foot);
@@ -265,7 +317,9 @@ double XelMathCheapInterpol::Quality(const double* iNode0, const double* iNode1)
 
 double XelMathCheapInterpol::BestCheapInterpol(const double* iNode0, const double* iNode1) {
   const double L0 = InitializeDeltaParam(iNode0, iNode1);
-  const bool adjacent = std::floor(iNode0[0]) + 1.0 >= std::ceil(iNode1[0]);
+  long first = 0, last = -1;
+  InteriorPositions(iNode0[0], iNode1[0], first, last);
+  const bool adjacent = last < first;
   if (adjacent || !_bestParam)
     return InterpolAtStep(iNode0, iNode1, L0);
   return XelMathInterpol::BestInterpol(iNode0, iNode1);
@@ -275,15 +329,29 @@ double XelMathCheapInterpol::BestInterpol(const double* iNode0, const double* iN
   return BestCheapInterpol(iNode0, iNode1);
 }
 
-int XelMathCheapInterpol::FindC1Discontinuity(const long k, double* oLeft, double* oRight) {
+int XelMathCheapInterpol::FindC1Discontinuity(const long iKept, double* oLeft, double* oRight) {
   const long nk = _kept.GetNumberOfElements();
-  if (k + 2 > nk - 1 && !_initial->IsPeriodic())
+  if (iKept + 2 > nk - 1 && !_initial->IsPeriodic())
     return 0;
-  if (k + 1 >= nk - 1)
+  if (iKept + 1 >= nk - 1)
     return 0;
-  const long j = _kept.GetElement(k + 1);
+  const long j = _kept.GetElement(iKept + 1);
   if (!OneSidedData(j, -1, oLeft) || !OneSidedData(j, 1, oRight))
     return 0;
-  const double c = GetCosAngleBetweenTangents(oLeft + 1 + _n, oRight + 1 + _n);
-  return c < _cutCos ? 1 : 0;
+  if (GetCosAngleBetweenTangents(oLeft + 1 + _n, oRight + 1 + _n) >= _cutCos)
+    return 0;
+  // The chords on either side turn as well (a point next to a corner has one straight side).
+  XelMathScratchDoubles<64> w(4 * _n);
+  double *a = w.Data(), *p = a + _n, *b = p + _n;
+  const long ia = Step(j, -1), ib = Step(j, 1);
+  if (ia < 0 || ib < 0)
+    return 0;
+  Neighbour(ia, a);
+  Neighbour(j, p);
+  Neighbour(ib, b);
+  for (long k = 0; k < _n; ++k) {
+    a[k] = p[k] - a[k];
+    b[k] = b[k] - p[k];
+  }
+  return GetCosAngleBetweenTangents(a, b) < _cutCos ? 1 : 0;
 }
