@@ -8,8 +8,11 @@
 #include <vector>
 
 #include "XelMathCheapInterpol.h"
+#include "XelMathCleverInterpol.h"
 #include "XelMathExplicitInterpol.h"
-#include "XelMathSetOfPointsND.h"
+#include "XelMathImplicitSystem.h"
+#include "XelMathIntervalND.h"
+#include "XelMathSetOfPointsNDWithVectors.h"
 #include "XelMathVectorialFunctionX.h"
 #include "XelQuorOutput.h"
 #include "XelTolerance.h"
@@ -157,7 +160,59 @@ void ExpectC2(const Chain& c) {
   }
 }
 
+// The great circle of the sphere of radius 2 cut by the plane z = 0.5 x.
+class SphereAndPlane : public XelMathImplicitSystem {
+public:
+  SphereAndPlane() : XelMathImplicitSystem(nullptr, 3, DefaultTol()) {}
+  using XelMathImplicitSystem::Eval;
+  void Eval(const double* X, double* F) const override {
+    F[0] = X[0] * X[0] + X[1] * X[1] + X[2] * X[2] - 4.0;
+    F[1] = X[2] - 0.5 * X[0];
+  }
+};
+
+double DistanceToGreatCircle(const double* p) {
+  const double dp = (p[2] - 0.5 * p[0]) / std::sqrt(1.25);
+  const double r = std::sqrt(std::max(0.0, p[0] * p[0] + p[1] * p[1] + p[2] * p[2] - dp * dp));
+  return std::hypot(r - 2.0, dp);
+}
+
 } // namespace
+
+TEST(InterpolationTest, CurvesTracedByTheMarcher) {
+  const long live = LiveBlocks();
+  {
+    SphereAndPlane system;
+    const double a = 2.0 / std::sqrt(1.25);
+    const double x0[3] = {a, 0.0, 0.5 * a};
+    // The whole circle, then the arc cut by the border x <= 1 (tightened into the domain).
+    const double full[6] = {-3, 3, -3, 3, -3, 3}, cut[6] = {-3, 1, -3, 3, -3, 3};
+    const double start[3] = {0.0, 2.0, 0.0};
+    for (int bordered = 0; bordered < 2; ++bordered) {
+      SCOPED_TRACE(bordered ? "bordered" : "closed");
+      const XelMathIntervalND domain(3, bordered ? cut : full);
+      XelMathSetOfPointsNDWithVectors traced(3);
+      system.Solve(domain, bordered ? start : x0, nullptr, traced);
+      ASSERT_GE(traced.GetNumberOfPoints(), 10);
+      for (double tol : {1e-6, 1e-4}) {
+        XelMathCleverInterpol interp(nullptr, 3, &system, &domain, tol, 0.0, DefaultTol());
+        if (bordered)
+          interp.SetTightenArcIntoDomain(1, -1.0);
+        Chain out;
+        ASSERT_EQ(interp.Run(traced, out.params, out.points, out.tangents, out.second), 0);
+        EXPECT_LT(out.Nodes(), traced.GetNumberOfPoints());
+        EXPECT_LE(out.MaxDeviation(DistanceToGreatCircle), tol);
+        EXPECT_LE(out.MaxDeviation([](const double* p) { return std::max(0.0, p[0] - 1.0); }),
+                  bordered ? 1e-9 : 10.0);
+        ExpectC2(out);
+        XelMathSetOfLongs invalid;
+        interp.GetInvalidArcs(invalid);
+        EXPECT_EQ(invalid.GetNumberOfElements(), 0);
+      }
+    }
+  }
+  EXPECT_EQ(LiveBlocks(), live);
+}
 
 TEST(InterpolationTest, ExplicitCurvesStayWithinTolerance) {
   const long live = LiveBlocks();
