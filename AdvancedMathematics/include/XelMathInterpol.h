@@ -144,8 +144,10 @@ public:
   virtual int IsAcceptable(const double* iP) const;
   /// Flags a node whose two direction vectors have a dot product below 0.5: returns 0 then.
   virtual int CheckComponent(const double* iA, const double* iB) const;
-  /// Index (in the kept initial points) ending the stretch that starts at index i.
-  virtual long GetNextPoint(const long i) const;
+  /// The furthest kept initial point, after kept point k and at most iLimit (whose node is
+  /// iLimitNode), that an arc from iStart reaches within the tolerance (k + 1 at least).
+  virtual long GetNextPoint(const double* iStart, const long k, const long iLimit,
+                            const double* iLimitNode);
   /// Removes consecutive nodes closer than the point resolution.
   virtual void CleanOutputData();
   /// The main run (see the file comment); iFactor is the fraction of the tolerance that
@@ -259,6 +261,8 @@ protected:
   void ComputeMaxError();
   /// Shortens or optimises the arc starting at node i so that it stays in the domain.
   virtual int TightenArc(const long i);
+  /// The next required kept point after kept point k (the last one at the latest).
+  long GetNextRequired(const long k) const;
   /// Whether point i of the initial points is required (first, last, exact).
   int IsRequired(const long i) const;
   /// Node i of the output (u, P, T, D), its arc length and flags.

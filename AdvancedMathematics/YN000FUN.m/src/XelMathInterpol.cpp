@@ -604,12 +604,46 @@ int XelMathInterpol::IsRequired(const long i) const {
   return i == 0 || i == _nbInitial - 1 || _exact.Find(i) >= 0;
 }
 
-long XelMathInterpol::GetNextPoint(const long k) const {
+long XelMathInterpol::GetNextRequired(const long k) const {
   const long nk = _kept.GetNumberOfElements();
   for (long j = k + 1; j < nk; ++j)
     if (j == nk - 1 || IsRequired(_kept.GetElement(j)))
       return j;
   return nk - 1;
+}
+
+long XelMathInterpol::GetNextPoint(const double* iStart, const long k, const long iLimit,
+                                   const double* iLimitNode) {
+  if (iLimit <= k + 1 || _skipAll)
+    return iLimit;
+  // A first arc (estimated length) within the tolerance decides whether j can be reached.
+  XelMathScratchDoubles<64> w(NodeSize());
+  auto reaches = [&](const long j) {
+    const double* node = iLimitNode;
+    if (j != iLimit) {
+      if (!GetDataFromISet(_kept.GetElement(j), w.Data()))
+        return false;
+      SetSecondDerivToNullIfTooBig(w.Data());
+      node = w.Data();
+    }
+    return InterpolAtStep(iStart, node, InitializeDeltaParam(iStart, node)) <= Accept();
+  };
+  if (reaches(iLimit))
+    return iLimit;
+  // Doubling, then bisection between the last reached and the first missed.
+  long good = k + 1, bad = iLimit;
+  for (long step = 1; k + step < iLimit; step *= 2) {
+    if (!reaches(k + step)) {
+      bad = k + step;
+      break;
+    }
+    good = k + step;
+  }
+  while (bad - good > 1) {
+    const long mid = (good + bad) / 2;
+    (reaches(mid) ? good : bad) = mid;
+  }
+  return good;
 }
 
 // ---- the recursion ----
@@ -886,8 +920,8 @@ int XelMathInterpol::RunMain(const long iNbInitial, const double iFactor,
     FindDiscontinuities();
 
   const long m = NodeSize();
-  XelMathScratchDoubles<128> ends(2 * m);
-  double *start = ends.Data(), *stop = start + m;
+  XelMathScratchDoubles<128> ends(3 * m);
+  double *start = ends.Data(), *stop = start + m, *middle = stop + m;
   if (!GetDataFromISet(_kept.GetElement(0), start)) {
     _diagnostic |= DiagDataFailed;
     return XelMathStatus::Refused;
@@ -899,7 +933,7 @@ int XelMathInterpol::RunMain(const long iNbInitial, const double iFactor,
   const long c1Rows = _c1Data->GetNumberOfPoints();
   const double* c1 = _c1Data->GetPoints();
   while (k < nk - 1) {
-    long next = GetNextPoint(k);
+    const long next = GetNextRequired(k);
     const double* cut = nullptr;
     while (c1Row < c1Rows && c1[c1Row * (2 * m + 2)] < k)
       ++c1Row;
@@ -923,7 +957,20 @@ int XelMathInterpol::RunMain(const long iNbInitial, const double iFactor,
       _diagnostic |= DiagDataFailed;
     const double stretch = std::sqrt(SquareDistance(start + 1, stop + 1));
     const long before = _nodes->GetNumberOfPoints();
-    InterpolateWithinTol(start, stop, k, endIndex, 0, stretch);
+    // Arcs as long as the tolerance allows, each split further when it must be.
+    while (k < endIndex) {
+      const long reach = GetNextPoint(start, k, endIndex, stop);
+      if (reach == endIndex || !GetDataFromISet(_kept.GetElement(reach), middle)) {
+        InterpolateWithinTol(start, stop, k, endIndex, 0, stretch);
+        k = endIndex;
+        break;
+      }
+      SetSecondDerivToNullIfTooBig(middle);
+      InterpolateWithinTol(start, middle, k, reach, 0, stretch);
+      for (long j = 0; j < m; ++j)
+        start[j] = middle[j];
+      k = reach;
+    }
     // The end node of the stretch is a required node.
     if (_nodes->GetNumberOfPoints() > before)
       _nodes->SetCoordAtPoint(static_cast<double>(FlagRequired), m + 1,
@@ -949,7 +996,6 @@ int XelMathInterpol::RunMain(const long iNbInitial, const double iFactor,
     }
     for (long j = 0; j < m; ++j)
       start[j] = stop[j];
-    k = next;
   }
 
   if (_cleanOutput)
