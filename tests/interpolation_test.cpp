@@ -333,6 +333,17 @@ TEST(InterpolationTest, SegmentsCloseThroughPointsAndTolerances) {
   Chain out;
   ASSERT_EQ(interp.Run(Parameters(0, 1, 10), out.params, out.points, out.tangents, out.second), 0);
   EXPECT_EQ(out.Nodes(), 2);
+  // Initial points declared exact are nodes.
+  const long exact[2] = {3, 7};
+  long taken = 0;
+  interp.SetExactPoints(exact, 2, &taken);
+  EXPECT_EQ(taken, 2);
+  ASSERT_EQ(interp.Run(Parameters(0, 1, 10), out.params, out.points, out.tangents, out.second,
+                       &out.initial),
+            0);
+  ASSERT_EQ(out.Nodes(), 4);
+  EXPECT_NEAR(out.initial.GetPoints()[1], 0.3, 1e-15);
+  EXPECT_NEAR(out.initial.GetPoints()[2], 0.7, 1e-15);
 
   // Points closer than the minimum length are removed when asked.
   XelMathSetOfPointsND pts(3);
@@ -379,6 +390,10 @@ TEST(InterpolationTest, Misuse) {
                      {"XelMathInterpol", "Dimension not valid"});
     ExpectInputError([&] { XelMathExplicitInterpol(nullptr, 2, &f, 1e-3, DefaultTol()); },
                      0x20006);
+    SphereAndPlane system;
+    ExpectInputError(
+        [&] { XelMathCleverInterpol(nullptr, 2, &system, nullptr, 1e-3, 0.0, DefaultTol()); },
+        0x20006);
     XelMathExplicitInterpol interp(nullptr, 3, &f, 1e-3, DefaultTol());
     Chain out;
     XelMathSetOfPointsND wrong(2);

@@ -9,7 +9,9 @@
 // data the chain is C2 in the cumulated parameter s.
 //
 // The engine walks the stretches between required initial points (first, last, exact ones and
-// cut discontinuities). On a range of initial points it builds the best arc between the end
+// cut discontinuities); each arc reaches as far along the initial points as a first arc of
+// estimated length stays within the tolerance (GetNextPoint). On a range of initial points it
+// builds the best arc between the end
 // nodes (length chosen by the energy of the arc and the quality of candidates); an arc whose
 // deviation from the true curve is not within the tolerance is split at the middle initial
 // point of the range, or, when the range has no point left, at a node computed on the true
