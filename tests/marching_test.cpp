@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "XelMathAttrList.h"
+#include "XelMathAttrMultipleDomain.h"
 #include "XelMathAttrRepartition.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrString.h"
@@ -96,6 +97,7 @@ struct CurveCase {
   std::vector<std::vector<double>> ends;           // exact end points (open curves)
   std::vector<const char*> options;
   std::function<bool(const double*)> branch;       // every point on the traced branch
+  std::vector<double> singular;                    // a singular point (none when empty)
 };
 
 const double kSqrt2 = std::sqrt(2.0);
@@ -113,33 +115,46 @@ std::vector<CurveCase> Curves() {
       {"circle", 2, [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1; },
        {-2, 2, -2, 2}, {1, 0}, {0, 1},
        [](double t) { return std::vector<double>{std::cos(t), std::sin(t)}; }, 0, 2 * M_PI, true,
-       2 * M_PI, {}, {}, nullptr},
+       2 * M_PI, {}, {}, nullptr, {}},
       {"ellipse", 2, [](const double* X, double* F) { F[0] = X[0] * X[0] / 4 + X[1] * X[1] - 1; },
        {-3, 3, -2, 2}, {0, 1}, {}, ellipse, 0, 2 * M_PI, true, ArcLength(ellipse, 0, 2 * M_PI),
-       {}, {}, nullptr},
+       {}, {}, nullptr, {}},
       {"hyperbola branch", 2, [](const double* X, double* F) { F[0] = X[0] * X[1] - 1e-4; },
        {-1, 1, -1, 1}, {0.5, 2e-4}, {-1, 0},
        [](double t) { return std::vector<double>{std::exp(t), 1e-4 * std::exp(-t)}; },
        std::log(1e-4), 0, false, 0, {{1e-4, 1}, {1, 1e-4}}, {},
-       [](const double* X) { return X[0] > 0 && X[1] > 0; }},
+       [](const double* X) { return X[0] > 0 && X[1] > 0; }, {}},
       {"parabola leaving the box", 2,
        [](const double* X, double* F) { F[0] = X[1] - X[0] * X[0] + 0.5; }, {-1, 1, -1, 1},
        {0, -0.5}, {1, 0}, [](double t) { return std::vector<double>{t, t * t - 0.5}; }, -1, 1,
-       false, 0, {{-1, 0.5}, {1, 0.5}}, {}, nullptr},
+       false, 0, {{-1, 0.5}, {1, 0.5}}, {}, nullptr, {}},
       {"lemniscate through its node", 2,
        [](const double* X, double* F) {
          const double r2 = X[0] * X[0] + X[1] * X[1];
          F[0] = r2 * r2 - 2 * (X[0] * X[0] - X[1] * X[1]);
        },
        {-2, 2, -2, 2}, {kSqrt2, 0}, {0, 1}, lemniscate, 0, 2 * M_PI, true,
-       ArcLength(lemniscate, 0, 2 * M_PI), {}, {"XelMathSingularity"}, nullptr},
+       ArcLength(lemniscate, 0, 2 * M_PI), {}, {"XelMathSingularity"}, nullptr, {0, 0}},
+      {"circle touching another one", 2,
+       [](const double* X, double* F) {
+         F[0] = (X[0] * X[0] + X[1] * X[1] - 1) * ((X[0] - 2) * (X[0] - 2) + X[1] * X[1] - 1);
+       },
+       {-1.5, 3.5, -1.5, 1.5}, {-1, 0}, {},
+       [](double t) { return std::vector<double>{std::cos(t), std::sin(t)}; }, 0, 2 * M_PI, true,
+       2 * M_PI, {}, {"XelMathSingularity"}, [](const double* X) { return X[0] <= 1 + 1e-9; },
+       {1, 0}},
+      {"cusp", 2, [](const double* X, double* F) { F[0] = X[1] * X[1] - X[0] * X[0] * X[0]; },
+       {-1.5, 3.5, -1.5, 1.5}, {1, 1}, {},
+       [](double t) { return std::vector<double>{t * t, t * t * t}; }, -std::cbrt(1.5),
+       std::cbrt(1.5), false, 0,
+       {{std::cbrt(2.25), 1.5}, {std::cbrt(2.25), -1.5}}, {"XelMathSingularity"}, nullptr, {0, 0}},
       {"Viviani's curve", 3,
        [](const double* X, double* F) {
          F[0] = X[0] * X[0] + X[1] * X[1] + X[2] * X[2] - 4;
          F[1] = (X[0] - 1) * (X[0] - 1) + X[1] * X[1] - 1;
        },
        {-0.5, 2.5, -1.5, 1.5, -2.5, 2.5}, {0, 0, 2}, {0, 1, 0}, viviani, 0, 4 * M_PI, true,
-       ArcLength(viviani, 0, 4 * M_PI), {}, {"XelMathSingularity"}, nullptr},
+       ArcLength(viviani, 0, 4 * M_PI), {}, {"XelMathSingularity"}, nullptr, {2, 0, 0}},
   };
 }
 
@@ -194,7 +209,11 @@ TEST(Marching, CurvesBattery) {
     EXPECT_EQ(result.IsPeriodic(), c.closed ? 1 : 0);
     double length = 0.0;
     for (std::size_t i = 0; i < pts.size(); ++i) {
-      EXPECT_LT(CurveDistance(c, pts[i].data()), 1e-9) << "point " << i;
+      // Near a singular point the gradients vanish: |F| <= EpsSol allows a larger distance.
+      const bool nearSingular =
+          !c.singular.empty() &&
+          XelSquareDistanceND(c.n, pts[i].data(), c.singular.data()) < 1e-4;
+      EXPECT_LT(CurveDistance(c, pts[i].data()), nearSingular ? 1e-6 : 1e-9) << "point " << i;
       EXPECT_TRUE(box.ContainsPoint(pts[i].data())) << "point " << i;
       if (c.branch) {
         EXPECT_TRUE(c.branch(pts[i].data())) << "jump at point " << i;
@@ -324,6 +343,20 @@ TEST(Marching, ConstraintsStopTheMarch) {
   Watched system;
   XelMathIntervalND box = Box({-2, 2, -2, 2});
   const double start[2] = {1, 0};
+  // With "XelMathConstraintOption" a start below the watched constraint is accepted and the
+  // march stops where the constraint changes sign.
+  {
+    system.ActivateConstraint(0);
+    XelMathAttrString option("XelMathConstraintOption", 0);
+    XelMathAttrList list(&option);
+    XelMathSetOfPointsND below(2);
+    const double bottom[2] = {0, -1};
+    system.Solve(box, bottom, nullptr, below, &list);
+    for (const auto& p : Points(below))
+      EXPECT_LE(p[1], -0.5 + 1e-9);
+    EXPECT_NEAR(below.GetPoints()[1], -0.5, 1e-9);
+    EXPECT_NEAR(below.GetPoints()[2 * below.GetNumberOfPoints() - 1], -0.5, 1e-9);
+  }
   for (long active : {-1L, 0L}) {
     system.ActivateConstraint(active);
     long nbSol = 0;
@@ -485,6 +518,49 @@ TEST(Marching, OptionsAndSettings) {
   double value[2];
   EXPECT_TRUE(big.IsRoot(near, value));
   EXPECT_FALSE(plain.IsRoot(near, value));
+  // y = sqrt(x) cannot be continued past the origin (no values for x < 0): that end is
+  // normal (1), or incomplete (4) when incomplete sets are accepted; the other is the border.
+  Lambda root(2, [](const double* X, double* F) { F[0] = X[1] - std::sqrt(X[0]); });
+  XelMathAttrString incomplete("XelMathAcceptNonCompleteSet", 0);
+  XelMathAttrList accept(&incomplete);
+  const XelMathAttrList* const lists[2] = {nullptr, &accept};
+  for (const XelMathAttrList* options : lists) {
+    long nbSol = 0;
+    XelMathSetOfPointsND** sols = nullptr;
+    const double onRoot[2] = {0.25, 0.5};
+    root.CleverSolve(Box({-1, 1, -1, 1}), nbSol, 1, onRoot, nullptr, sols, options);
+    ASSERT_EQ(nbSol, 1);
+    long first = 0, last = 0;
+    root.GetStartEndDiagnosticsOfSol(0, first, last);
+    EXPECT_EQ(first | last, (options ? XelMathMarchingCode::UnderWay : XelMathMarchingCode::NormalEnd) |
+                                XelMathMarchingCode::EndReached);
+    XelMathImplicitSystem::ReleaseSolutions(nbSol, sols);
+  }
+  // A sub-domain below y = 0.5: the circle is traced inside it, up to its exact border.
+  Lambda circle(2, [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1; });
+  XelMathIntervalND lower = Box({-2, 2, -2, 0.5});
+  long tab[1] = {0};
+  XelMathAttrMultipleDomain subdomains(1, tab, 1, &lower);
+  XelMathAttrList multiple(&subdomains);
+  XelMathSetOfPointsND arc(2);
+  const double bottom[2] = {0, -1};
+  circle.Solve(Box({-2, 2, -2, 2}), bottom, nullptr, arc, &multiple);
+  for (const auto& p : Points(arc))
+    EXPECT_LE(p[1], 0.5 + 1e-9);
+  EXPECT_NEAR(std::fabs(arc.GetPoints()[0]), std::sqrt(0.75), 1e-9);
+  EXPECT_NEAR(arc.GetPoints()[1], 0.5, 1e-9);
+  EXPECT_NEAR(arc.GetPoints()[2 * arc.GetNumberOfPoints() - 1], 0.5, 1e-9);
+  // A set with two tangents gets the unit tangents of its ends, in the order of the points.
+  Lambda parabola(2, [](const double* X, double* F) { F[0] = X[1] - X[0] * X[0] + 0.5; });
+  XelMathSetOfPointsNDTwoTangents ends(2);
+  const double vertex[2] = {0, -0.5}, right[2] = {1, 0};
+  parabola.Solve(Box({-1, 1, -1, 1}), vertex, right, ends);
+  const double* first = ends.GetFirstTangent();
+  const double* last = ends.GetLastTangent();
+  EXPECT_NEAR(first[0], 1 / std::sqrt(5.0), 1e-12);
+  EXPECT_NEAR(first[1], -2 / std::sqrt(5.0), 1e-12);
+  EXPECT_NEAR(last[0], 1 / std::sqrt(5.0), 1e-12);
+  EXPECT_NEAR(last[1], 2 / std::sqrt(5.0), 1e-12);
   // The tangent of a 4-variable system is orthogonal to every Jacobian row.
   Lambda curve4(4, [](const double* X, double* F) {
     F[0] = X[0] * X[0] + X[1] * X[1] + X[2] * X[2] + X[3] * X[3] - 4;
@@ -529,6 +605,13 @@ TEST(Marching, MisuseErrors) {
        {"Solve", "Start Point out of Domain", ""}},
       {[&] { circle.Solve(box, off, nullptr, out); }, 0x2000a, {"Solve", " Invalid Start Point", ""}},
       {[&] { cross.Solve(box, zero, nullptr, out); }, 0x2000a, {"Solve", " Invalid Start Point", ""}},
+      {[&] {
+         Watched watched;
+         watched.ActivateConstraint(0);
+         const double below[2] = {0, -1};
+         watched.Solve(box, below, nullptr, out);
+       },
+       0x2000a, {"Solve", " Invalid Start Point", ""}},
       {[&] { cross.SolveMultipleSolutions(box, nbSol, 1, starts, sols); }, 0x2000a,
        {"SolveMultipleSolution", " Singular Start Point", ""}},
       {[&] { circle.SetScaleOption(wrong); }, 0x20006,
@@ -542,6 +625,18 @@ TEST(Marching, MisuseErrors) {
   for (const Case& c : cases)
     ExpectInputError(c.call, c.code, c.texts);
   EXPECT_EQ(nbSol, 0);
+  // An equation that raises past x = 0.5: the march ends there with the points stored so far.
+  Lambda failing(2, [](const double* X, double* F) {
+    if (X[0] > 0.5)
+      XelMathRaise(0x20009, "equation", "raised", "test");
+    F[0] = X[1] - X[0];
+  });
+  XelMathSetOfPointsND part(2);
+  const double t0[2] = {1, 1};
+  failing.Run(box, zero, t0, part);
+  EXPECT_GE(part.GetNumberOfPoints(), 2);
+  for (const auto& p : Points(part))
+    EXPECT_LE(p[0], 0.5);
 }
 
 } // namespace

@@ -148,49 +148,87 @@ TEST(SystemN, ClosedFormBattery) {
       f[k] = x[k] * x[k] - 0.25;
   };
   const std::vector<Case> cases = {
-      {"cubic N=1", 1, [](const double* x, double* f) { f[0] = x[0] * x[0] * x[0] - x[0]; },
-       Cube(1, -2, 2), {{-1}, {0}, {1}}, 0, 1e-9},
-      {"sine N=1", 1, [](const double* x, double* f) { f[0] = std::sin(5 * x[0]); },
-       Cube(1, 0.1, 3), {{pi / 5}, {2 * pi / 5}, {3 * pi / 5}, {4 * pi / 5}}, 0, 1e-9},
-      {"circle and line", 2,
+      {"cubic N=1",
+       1,
+       [](const double* x, double* f) { f[0] = x[0] * x[0] * x[0] - x[0]; },
+       Cube(1, -2, 2),
+       {{-1}, {0}, {1}},
+       0,
+       1e-9},
+      {"triple root N=1, once",
+       1,
+       [](const double* x, double* f) { f[0] = std::pow(x[0] - 0.123, 3); },
+       Cube(1, -1, 1),
+       {{0.123}},
+       3,
+       1e-4},
+      {"sine N=1",
+       1,
+       [](const double* x, double* f) { f[0] = std::sin(5 * x[0]); },
+       Cube(1, 0.1, 3),
+       {{pi / 5}, {2 * pi / 5}, {3 * pi / 5}, {4 * pi / 5}},
+       0,
+       1e-9},
+      {"circle and line",
+       2,
        [](const double* x, double* f) {
          f[0] = x[0] * x[0] + x[1] * x[1] - 1;
          f[1] = x[1] - x[0];
        },
-       Cube(2, -2, 2), {{r, r}, {-r, -r}}, 0, 1e-9},
+       Cube(2, -2, 2),
+       {{r, r}, {-r, -r}},
+       0,
+       1e-9},
       {"two circles of the cylinder", 3, SphereCylinderPlane(0, 0.5, 0.1), Cube(3, -2.5, 2.5),
        CircleLine(0.5, 0.1, {s3, -s3}), 0, 1e-8},
       {"one circle in the box", 3, SphereCylinderPlane(2, -1.5, 0.2),
        Box({{-2, 2}, {-2, 2}, {0, 2}}), CircleLine(-1.5, 0.2, {2 - s3}), 0, 1e-8},
       {"plane through the axis", 3, SphereCylinderPlane(0, 0, 0), Cube(3, -2.2, 2.1),
        CircleLine(0, 0, {s3, -s3}), 0, 1e-8},
-      {"tangent plane: double solutions", 3, SphereCylinderPlane(0, 0, 1), Cube(3, -2.3, 2.2),
-       {{0, 1, s3}, {0, 1, -s3}}, 0, 1e-5},
+      {"tangent plane: double solutions",
+       3,
+       SphereCylinderPlane(0, 0, 1),
+       Cube(3, -2.3, 2.2),
+       {{0, 1, s3}, {0, 1, -s3}},
+       0,
+       1e-5},
       {"near miss", 3, SphereCylinderPlane(0, 0, 1.001), Cube(3, -2.3, 2.2), {}, 0, 1e-5},
       {"squares N=3, off the grid", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 0, 1e-9},
       {"squares N=3, on grid nodes", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 5, 1e-9},
       {"squares N=4, on grid nodes", 4, quarter4, Cube(4, -1, 1), Signs(4, 0.5), 5, 1e-9},
       {"squares N=3, corner of the box", 3, quarter, Cube(3, 0.5, 1), {{0.5, 0.5, 0.5}}, 0, 1e-9},
-      {"squares N=3, on faces", 3, quarter, Box({{-0.5, 1}, {-1, 0.5}, {-0.5, 0.5}}),
-       Signs(3, 0.5), 0, 1e-9},
-      {"two close solutions", 2,
+      {"squares N=3, on faces", 3, quarter, Box({{-0.5, 1}, {-1, 0.5}, {-0.5, 0.5}}), Signs(3, 0.5),
+       0, 1e-9},
+      {"two close solutions",
+       2,
        [](const double* x, double* f) {
          f[0] = (x[0] - 0.3) * (x[0] - 0.301);
          f[1] = x[1] - 0.2;
        },
-       Cube(2, -1, 1), {{0.3, 0.2}, {0.301, 0.2}}, 0, 1e-7},
-      {"closer than the merge window", 2,
+       Cube(2, -1, 1),
+       {{0.3, 0.2}, {0.301, 0.2}},
+       0,
+       1e-7},
+      {"closer than the merge window",
+       2,
        [](const double* x, double* f) {
          f[0] = (x[0] - 0.3) * (x[0] - 0.30005);
          f[1] = x[1] - 0.2;
        },
-       Cube(2, -1, 1), {{0.3, 0.2}, {0.30005, 0.2}}, 0, 1e-8},
-      {"undefined half box", 2,
+       Cube(2, -1, 1),
+       {{0.3, 0.2}, {0.30005, 0.2}},
+       0,
+       1e-8},
+      {"undefined half box",
+       2,
        [](const double* x, double* f) {
          f[0] = std::sqrt(x[0]) - 0.5;
          f[1] = x[1] - 0.1;
        },
-       Cube(2, -1, 1), {{0.25, 0.1}}, 0, 1e-9},
+       Cube(2, -1, 1),
+       {{0.25, 0.1}},
+       0,
+       1e-9},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -226,8 +264,8 @@ TEST(SystemN, OptionsAndScalingKeepTheSolutions) {
   XelMathAttrString easy(AttrSystemEasySolver, 1);
   const long counts[3] = {4, 7, 9};
   XelMathAttrPointerValue sampling(AttrSystemSamplingPoints, counts, 1);
-  for (const XelMathAttribute* a : std::vector<const XelMathAttribute*>{
-           nullptr, &none, &easy, &sampling}) {
+  for (const XelMathAttribute* a :
+       std::vector<const XelMathAttribute*>{nullptr, &none, &easy, &sampling}) {
     XelMathAttrList attrs;
     if (a)
       attrs.AddAttribute(a);
@@ -245,7 +283,6 @@ TEST(SystemN, OptionsAndScalingKeepTheSolutions) {
   XelMathAttrScaleOption option(3, pf, 3, px, 0, nullptr);
   XelMathAttrList attrs;
   attrs.AddAttribute(&option);
-  FnSystem s(3, SphereCylinderPlane(0, 0.5, 100), nullptr, scaled, &attrs);
   const double k = 1000.0;
   const FnN big = [k](const double* x, double* v) {
     v[0] = x[0] * x[0] + x[1] * x[1] + x[2] * x[2] - 4 * k * k;
@@ -332,6 +369,42 @@ TEST(SystemN, StatusesAndErrors) {
   FnSystem nan(3, [](const double*, double* f) { f[0] = f[1] = f[2] = kNaN; });
   EXPECT_TRUE(Solve(nan, Cube(3, -1, 1), status).empty());
   EXPECT_EQ(status, 0);
+}
+
+// The default derivatives (centred differences of the values) against the closed forms of
+// f = (x^2 y + sin z, x y z) at a few points.
+TEST(SystemN, DefaultDerivatives) {
+  FnSystem s(3, [](const double* x, double* f) {
+    f[0] = x[0] * x[0] * x[1] + std::sin(x[2]);
+    f[1] = x[0] * x[1] * x[2];
+    f[2] = 0.0;
+  });
+  for (const Pt& p : std::vector<Pt>{{0.3, -1.2, 0.7}, {2.0, 0.5, -3.0}}) {
+    const double x = p[0], y = p[1], z = p[2];
+    const double d1[2][3] = {{2 * x * y, x * x, std::cos(z)}, {y * z, x * z, x * y}};
+    const double d2[2][3][3] = {{{2 * y, 2 * x, 0}, {2 * x, 0, 0}, {0, 0, -std::sin(z)}},
+                                {{0, z, y}, {z, 0, x}, {y, x, 0}}};
+    for (long i = 0; i < 2; ++i)
+      for (long j = 0; j < 3; ++j) {
+        EXPECT_NEAR(s.EvalFirstDerivEquation(i, j, p.data()), d1[i][j], 1e-8);
+        for (long k = 0; k < 3; ++k)
+          EXPECT_NEAR(s.EvalSecondDerivEquation(i, j, k, p.data()), d2[i][j][k], 1e-5);
+      }
+  }
+  ExpectInputError([&] { s.EvalEquation(3, Pt{0, 0, 0}.data()); }, 0x20007);
+}
+
+// Two solutions in one cell of a 2-node grid: the derivative tests split the cell and find
+// both; without singular treatment the cell, of one sign at its corners, is dropped.
+TEST(SystemN, SuspectCellNeedsTheDerivativeTests) {
+  FnSystem s(1, [](const double* x, double* f) { f[0] = (x[0] - 0.4) * (x[0] - 0.45); });
+  XelMathAttrIntegerValue two(AttrSystemSamplingPoints, 2, 1);
+  XelMathAttrString none(AttrSystemNoSingularityTreatment, 1);
+  XelMathAttrList attrs(&two), light(&two);
+  light.AddAttribute(&none);
+  int status = -1;
+  ExpectSolutions(Solve(s, Cube(1, 0, 1), status, &attrs), {{0.4}, {0.45}}, 1e-9);
+  EXPECT_TRUE(Solve(s, Cube(1, 0, 1), status, &light).empty());
 }
 
 // Corner c of a cell takes the upper node in dimension k exactly when bit N - 1 - k is set.

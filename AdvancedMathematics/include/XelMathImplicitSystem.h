@@ -25,15 +25,35 @@
 // step, and such that no variable moves by more than its maximum step. Defaults from the
 // domain: maximum step 0.100001 x width per variable, minimum step 1e-6 x the smallest width
 // (the exported MIN_DOMAIN), global maximum step 0.100001 x mean width, sag 0.001 x mean
-// width. A refused point multiplies the step ratio by 2/3; below the minimum step the march
-// ends. Every loop is bounded.
+// width. The chord is at most the one whose sag on the circle of the current curvature is s,
+// and the correction hyperplane is placed at its distance along the tangent. A refused point
+// multiplies the step ratio by 2/3; below the minimum step the march ends. Every loop is
+// bounded.
+//
+// Options (attribute keys): "XelMathAttrRepartition" (sag, minimum and maximum step, or
+// per-variable maxima), "XelMathMetric" (weights from the domain widths), "XelMathSingularity"
+// (continue through singular points), "XelMathNotInverse" (T0 kept as given),
+// "XelMathAttrDecomposition" and "XelMathDecompositionOn" (groups of variables),
+// "XelMathAttrMultipleDomain" (a sub-domain box; the sag is doubled), "XelMathConstraintOption"
+// (stop where the constraint changes sign, the start may be below it),
+// "XelMathAcceptNonCompleteSet" / "XelMathAcceptNonCompleteSetStrong" (an end that cannot be
+// continued is reported incomplete, 4), "XelMathTryAllDirections", "XelMathTrySingularTangent",
+// "XelMathTryBestReconverge" (singular or off-curve starts of the multiple-solution drivers),
+// "TwoTangents" and "WithVectors" (kind of the sets those drivers create).
 //
 // Levels (SetLevel, 0..8) add refinements: from 4 the step is rescaled by the metric norm of
-// the tangent, from 5 a point moving backwards along the tangent is refused, from 6 tangent
-// jumps are searched between points (debug trace only), from 7 the last points are
-// validated at the end (with XelQuorVersionLevel_Marching_CheckLastPoints), at 8 the
-// prediction is pulled back into the domain. The tests of a correction that jumps, of a
-// tangent that turns too much and of a chord that deviates from the sag are always on.
+// the tangent ("XelMathMetric"), from 5 a point moving backwards along the tangent is refused,
+// from 6 tangent jumps are searched between points (in debug mode, for the trace), from 7
+// the last points are validated at the end (with XelQuorVersionLevel_Marching_CheckLastPoints),
+// at 8 the prediction is pulled back into the domain. The tests of a correction that jumps,
+// of a tangent that turns too much and of a chord that deviates from the sag are always on.
+//
+// Closures: a new chord that passes within twice the sag of a traced point closes the curve
+// when the tangents there agree within 22.5 degrees (the closing point is the traced one);
+// opposite tangents mean that the march came back over itself (only its start is kept,
+// diagnostic 1024); other angles refuse the point. Solve marches backwards from the start
+// unless the curve closed, and with "XelMathSingularity" continues through singular points
+// along the branch closest to the incoming tangent (at most 4 runs, 10 singular points).
 //
 // Diagnostics: see XelMathMarchingCode (XelMathMarchingDiagnostic.h).
 //
@@ -154,6 +174,7 @@ public:
   /// singular point, the branch direction closest to ioT. Returns 1, or 0 when there is none.
   virtual int FindTangent(const double* X, double* ioT);
   /// One march from iX0 along iT0 (see the file comment); appends to oResult. Returns 0.
+  /// Called on its own (not from Solve), it marches with the defaults of iDomain.
   virtual int Run(const XelMathIntervalND& iDomain, const double* iX0, const double* iT0,
                   XelMathSetOfPointsND& oResult);
   /// The point of the curve between iX1 and iX2 (on the curve, constraint of opposite signs)
@@ -209,10 +230,14 @@ public:
   long GetIndexEndPoint() const { return _reachedEndPoint; }
   /// The cumulative diagnostic and the stop information (4 singular or closure, 8 failure).
   void GetRunInfo(long& oCumulative, long& oStop) const;
-  /// Start and end diagnostics of solution iSol of the last CleverSolve (0x20007 outside).
+  /// Start and end diagnostics of the solution iSol added by the last CleverSolve (0 its first
+  /// new set; 0x20007 outside). The start is the end of the backward march (the first point of
+  /// the set), the end that of the forward march.
   void GetStartEndDiagnosticsOfSol(const long iSol, long& oStart, long& oEnd) const;
   /// Metric weights (N positive doubles; null restores 1).
   void SetMetric(const double* iWeights);
+  /// Whether a march is under way (set while Run executes).
+  int IsRunning() const { return _running; }
   /// Whether the last Solve ended with a closed curve.
   int IsClosed() const { return _closed; }
   /// Number of singular points met by the last Solve.
@@ -246,6 +271,8 @@ protected:
                     const double* iOut, double* oX, double* oT);
   /// Singular point near iX (Gauss-Newton on F = 0 and tangent = 0). Returns 1 when found.
   int LocateSingularPoint(double* ioX, const double iRadius);
+  /// Whether X lies in the sub-domain of "XelMathAttrMultipleDomain" (1 without one).
+  int InSubdomain(const double* X) const;
   /// Drops the last stored points that are not on the curve (at most 3, 2 points stay).
   void CheckLastPoints(XelMathSetOfPointsND& ioPoints);
   /// Looks for a tangent jump between two points (the outcome is traced in debug mode).
@@ -295,6 +322,7 @@ protected:
   long* _solDiagnostics; // 2 per solution: start, end
   int _quiet;
   int _running;
+  int _decoded;             // the options of the Solve under way are decoded
   int _closed;
   long _nbSingular;
   int _singularStop;        // the last run stopped at a singular point

@@ -2,8 +2,9 @@
 // Solver of a square system of N equations f_i(x) = 0 in N unknowns over a box: every
 // isolated solution found is returned in a XelMathSetOfPointsND of dimension N.
 //
-// A derived class supplies the N values (Eval) and, when it can, exact derivatives (EvalJacobian, or the per-equation forms); the defaults are centred
-// differences with the step h1 = absolute resolution x XelMathh1 (h2 for second derivatives).
+// A derived class supplies the N values (Eval) and, when it can, exact derivatives (EvalJacobian,
+// or the per-equation forms); the defaults are centred differences with the step h1 = absolute
+// resolution x XelMathh1 (h2 for second derivatives).
 //
 // Method: the box is sampled on a regular grid (counts[k] nodes in dimension k). Equation 0
 // alone is sampled on the whole grid (with gradients while the recursion is shallow); each
@@ -11,7 +12,8 @@
 // its corners and its corner gradients rule out an interior dip. A surviving cell whose
 // Jacobian, enclosed over the cell, is regular holds at most one solution, reached by a
 // safeguarded Newton iteration from its centre. A cell whose Jacobian may be singular is
-// subdivided, and from the level singularLevel - 1 on, searched by bisection down to a tiny
+// subdivided (every side halved), and from the level singularLevel - 1 on (singularLevel: 4,
+// 2 in easy mode, 0 with "NoSingularityTreatment"), searched by bisection down to a tiny
 // width with Newton's method and, for tangential (double) solutions, a Levenberg-Marquardt
 // minimization of the residual. Equations that keep one sign at the corners but may dip in
 // between (suspect cells) are split down to suspectWidth, then searched for a sign change
@@ -31,6 +33,9 @@
 //
 // Work is bounded whatever the equations do (NaN in part of the box included): the recursion
 // depth and the number of cells examined are capped; no NaN is returned as a solution.
+//
+// A derived class that overrides some overloads of Eval or EvalEquation says
+// `using XelMathSystem::Eval;` (or EvalEquation) to keep the others.
 //
 // A system object is used by one thread at a time; it keeps pointers to the caller's box and
 // solution set during Solve only.
@@ -68,8 +73,8 @@ public:
   /// elimination) are the caller's work arrays. Returns 1 converged (ioX updated), 0 not
   /// converged; oStatus: 0 converged, 1 singular Jacobian, 2 no convergence, 3 the iterate
   /// leaves the box, 4 a value is not finite.
-  virtual int SolveSafeNewton(const XelMathIntervalND& iBox, double* ioX, double* ioF,
-                              double* oDx, XelMathNxNFullMatrix& ioJ, int& oStatus);
+  virtual int SolveSafeNewton(const XelMathIntervalND& iBox, double* ioX, double* ioF, double* oDx,
+                              XelMathNxNFullMatrix& ioJ, int& oStatus);
   /// The N values at x.
   virtual void Eval(const double* x, double* oF) const = 0;
   /// The Jacobian at x, row-major (oJ[i * N + j] = d f_i / d x_j); centred differences.
@@ -101,8 +106,7 @@ public:
   /// The gradient of f_i at x (row i of the Jacobian).
   virtual void EvalFirstDerivEquation(const long i, const double* x, double* oGradient) const;
   /// Value and gradient of f_i at x.
-  virtual void EvalEquation(const long i, const double* x, double& oValue,
-                            double* oGradient) const;
+  virtual void EvalEquation(const long i, const double* x, double& oValue, double* oGradient) const;
   /// f_i and its gradient at every node of the regular grid of iBox with iCounts[k] nodes in
   /// dimension k (the last node at the high end; the last dimension varies fastest); node m
   /// has its value at oValues[m] and its gradient at oGradients[m * N].
@@ -141,7 +145,8 @@ public:
   virtual int FindRootNearSingularity(const XelMathIntervalND& iCell, const double* x);
   /// The objective of the search of double solutions, 0.5 sum f_i^2, with its gradient
   /// J^T f (oGradient, N) and its Gauss-Newton Hessian J^T J (oHessian, N x N), and the
-  /// values oF (N) and Jacobian oJ (N x N) at x.
+  /// values oF (N) and Jacobian oJ (N x N) at x, all in the solving units (scaled when a
+  /// scale option applies).
   virtual double EvalForDoubleRoot(const double* x, double* oF, double* oJ, double* oGradient,
                                    double* oHessian) const;
   /// Easy mode for the rest of the solve: singularLevel 2, suspectWidth 0.06125 x domain
@@ -149,8 +154,7 @@ public:
   virtual void SetEasySolver();
   /// Guaranteed enclosure of the Jacobian over iCell (oLow, oHigh, N x N each): 1 when the
   /// system can compute it, 0 otherwise (the default).
-  virtual int EvalJacobianImage(const XelMathIntervalND& iCell, double* oLow,
-                                double* oHigh) const;
+  virtual int EvalJacobianImage(const XelMathIntervalND& iCell, double* oLow, double* oHigh) const;
 
   // ---- non-virtual ----
   long GetDimension() const { return _dimension; }
@@ -177,15 +181,14 @@ protected:
   /// A cell where equation i keeps one sign at the corners but may dip: split while wider
   /// than suspectWidth, else searched for a sign change. 0 dropped, 1 handled, 2 goes on,
   /// -2 stop.
-  int TreatSuspectHyperCube(const long i, const XelMathIntervalND& iCell,
-                            const double* iCorner, const double* iGradients);
+  int TreatSuspectHyperCube(const long i, const XelMathIntervalND& iCell, const double* iCorner,
+                            const double* iGradients);
   /// A sign change (or a zero) of f_i along an edge of the cell whose derivative turns: 1.
   int TryChangeSignOnEdge(const long i, const XelMathIntervalND& iCell, const double* iCorner,
                           const double* iGradients);
   /// A point of the cell where f_i takes the sign opposite to its corners, or vanishes, by
   /// a projected descent from the best corner: 1 found, 0 not.
-  int TryChangeSignInHyperCube(const long i, const XelMathIntervalND& iCell,
-                               const double* iCorner);
+  int TryChangeSignInHyperCube(const long i, const XelMathIntervalND& iCell, const double* iCorner);
   /// A cell whose Jacobian may be singular: bisected down to a tiny width, regular parts by
   /// Newton, tiny singular cells by Newton and the double-root minimization. 0, 1, -2.
   int TreatSingularJacobian(const XelMathIntervalND& iCell);
@@ -204,9 +207,8 @@ protected:
 private:
   int SingularSearch(const XelMathIntervalND& iCell, const long iLevel);
   int NewtonInCell(const XelMathIntervalND& iCell, double* ioX, const int iTangential);
-  int Minimize(const XelMathIntervalND& iCell, double* ioX) const;
-  int MayDip(const XelMathIntervalND& iCell, const double* iCorner,
-             const double* iGradients) const;
+  int Minimize(const XelMathIntervalND& iCell, double* ioX);
+  int MayDip(const XelMathIntervalND& iCell, const double* iCorner, const double* iGradients) const;
   int Subdivide(const XelMathIntervalND& iCell, const long iCount);
   int Recorded(const double* x, const XelMathIntervalND& iCell);
   bool Budget();
@@ -256,6 +258,5 @@ private:
 XELADVANCEDMATHEMATICS_EXPORT void RFillLocalHyperCube(const long iN, const long iK,
                                                        const long iStride, const long* iCounts,
                                                        const double* iValues,
-                                                       const double* iGradients,
-                                                       double* oCorner,
+                                                       const double* iGradients, double* oCorner,
                                                        double* oCornerGradients);

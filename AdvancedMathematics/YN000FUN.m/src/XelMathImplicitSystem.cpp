@@ -110,7 +110,7 @@ XelMathImplicitSystem::XelMathImplicitSystem(XelSoftwareConfiguration* iConfig, 
       _multipleDomain(nullptr), _scaleOption(0, 1), _scaled(0), _scaleF(nullptr),
       _singularSystem(nullptr), _endPoints(nullptr), _ignoredEndPoint(-1), _reachedEndPoint(-1),
       _diagnostic(0), _cumulative(0), _stopInfo(0), _startDiagnostic(0), _endDiagnostic(0),
-      _nbSolDiag(0), _solDiagnostics(nullptr), _quiet(0), _running(0), _closed(0),
+      _nbSolDiag(0), _solDiagnostics(nullptr), _quiet(0), _running(0), _decoded(0), _closed(0),
       _nbSingular(0), _singularStop(0), _continuation(nullptr), _tracedSets{nullptr, nullptr}, _tracedSigns{1.0, 1.0} {
   if (iN < 2 || iN > 1000)
     XelMathRaise(XelErrorCode::InvalidOption, "XelMathImplicitSystem", "Dimension not valid",
@@ -967,10 +967,28 @@ int XelMathImplicitSystem::ManageSingularity(const double* iX, const double* iT,
     double* direction = d2 + n;
     std::memcpy(direction, d, sizeof(double) * n);
     const double step = std::fmax(0.5 * chord, std::fmin(_globalMaxStep, 50.0 * _minStep));
-    if (!SolveOnBifurcation(oXs, direction, step, ioXnew, ioTnew)) {
+    Doubles beyond(2 * n);
+    std::memcpy(beyond.Get(), ioXnew, sizeof(double) * n);
+    std::memcpy(beyond.Get() + n, ioTnew, sizeof(double) * n);
+    if (SolveOnBifurcation(oXs, direction, step, ioXnew, ioTnew))
+      return 1;
+    // No branch straight on (a cusp turns back): the corrected point past the singular point
+    // is the continuation when it lies on the curve away from it.
+    std::memcpy(ioXnew, beyond.Get(), sizeof(double) * n);
+    std::memcpy(ioTnew, beyond.Get() + n, sizeof(double) * n);
+    Doubles f(n);
+    if (std::sqrt(XelSquareDistanceND(n, ioXnew, oXs)) > 10.0 * _tol.GetPointResolution() &&
+        IsRoot(ioXnew, f.Get()) && FindTangent(ioXnew, ioTnew)) {
+      double away = 0.0;
       for (long i = 0; i < n; ++i)
-        ioTnew[i] = 0.0;
+        away += (ioXnew[i] - oXs[i]) * ioTnew[i];
+      if (away < 0.0)
+        for (long i = 0; i < n; ++i)
+          ioTnew[i] = -ioTnew[i];
+      return 1;
     }
+    for (long i = 0; i < n; ++i)
+      ioTnew[i] = 0.0;
     return 1;
   }
   return 0;

@@ -347,13 +347,7 @@ int XelMathImplicitSystem::FindLastPoint(const XelMathIntervalND& iDomain, const
   auto inside = [&](const double* x) {
     if (!iDomain.ContainsPoint(x, _tol.GetPointResolution()))
       return false;
-    if (!_multipleDomain)
-      return true;
-    const XelMathIntervalND* boxes = _multipleDomain->GetDomain();
-    for (long k = 0; k < _multipleDomain->GetNumberOfDomains(); ++k)
-      if (boxes[k].GetDimension() == n && boxes[k].ContainsPoint(x, _tol.GetPointResolution()))
-        return true;
-    return false;
+    return !_multipleDomain || InSubdomain(x);
   };
   // First the exact crossing: Newton on the face hyperplane through the crossing of the chord.
   double t = 0.0;
@@ -403,6 +397,13 @@ int XelMathImplicitSystem::FindLastPoint(const XelMathIntervalND& iDomain, const
   return FindTangent(oX, oT);
 }
 
+int XelMathImplicitSystem::InSubdomain(const double* X) const {
+  const XelMathIntervalND* box = _multipleDomain ? _multipleDomain->GetDomain() : nullptr;
+  if (!box || box->GetDimension() != _n)
+    return 1;
+  return box->ContainsPoint(X, _tol.GetPointResolution()) ? 1 : 0;
+}
+
 // ---- one march ----
 
 int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* iX0,
@@ -413,8 +414,8 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
                  "XelMathImplicitSystem::Run");
   if (iDomain.GetDimension() != n || iDomain.IsEmpty())
     XelMathRaise(XelErrorCode::InvalidDomain, "Solve", "Invalid Domain", "");
-  if (_globalMaxStep <= 0.0)
-    DecodeOptions(iDomain, nullptr);
+  if (!_decoded)
+    DecodeOptions(iDomain, nullptr); // a run on its own: the defaults of its domain
   _running = 1;
   auto running = XelMathMakeOnExit([this] { _running = 0; });
   _reachedEndPoint = -1;
@@ -439,7 +440,9 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
   // Start: inside the domain (a point within tolerance is projected), on the curve, admissible.
   std::memcpy(X, iX0, sizeof(double) * n);
   if (!iDomain.ContainsPoint(X)) {
-    if (iDomain.ContainsPoint(X, resolution)) {
+    XelMathIntervalND grown(iDomain);
+    ExpandDomain(grown);
+    if (grown.ContainsPoint(X)) {
       for (long i = 0; i < n; ++i)
         X[i] = std::fmin(std::fmax(X[i], iDomain.GetMin(i)), iDomain.GetMax(i));
     } else {
@@ -636,12 +639,8 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
         continue;
       }
       bool insideAll = iDomain.ContainsPoint(Xn);
-      if (insideAll && _multipleDomain) {
-        insideAll = false;
-        const XelMathIntervalND* boxes = _multipleDomain->GetDomain();
-        for (long k = 0; k < _multipleDomain->GetNumberOfDomains() && !insideAll; ++k)
-          insideAll = boxes[k].GetDimension() == n && boxes[k].ContainsPoint(Xn, resolution);
-      }
+      if (insideAll && _multipleDomain)
+        insideAll = InSubdomain(Xn);
       if (!insideAll) {
         Doubles bx(n), bt(n);
         if (FindLastPoint(iDomain, X, T, Xn, bx.Get(), bt.Get())) {
@@ -739,7 +738,7 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
         }
       }
       // 5. Storage.
-      if (_level >= 6 && Dot(T, Tn) < 0.98)
+      if (_level >= 6 && _XelMarchingDebug && Dot(T, Tn) < 0.98)
         FindC1Discontinuity(X, T, Xn, Tn);
       points.AddPointWithVector(Xn, Tn);
       std::memcpy(Xprev, X, sizeof(double) * n);
@@ -878,6 +877,8 @@ int XelMathImplicitSystem::Solve(const XelMathIntervalND& iDomain, const double*
   if (!iX0)
     XelMathRaise(XelErrorCode::InvalidStartPoint, "Solve", " Invalid Start Point", "");
   DecodeOptions(iDomain, iAttributes);
+  _decoded = 1;
+  auto undecode = XelMathMakeOnExit([this] { _decoded = 0; });
   _closed = 0;
   _nbSingular = 0;
   _startDiagnostic = 0;

@@ -24,90 +24,11 @@
 #include "XelMathNxNFullMatrix.h"
 #include "XelMathScratch.h"
 #include "XelMathSetOfPointsND.h"
+#include "XelMathSystemTools.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
 
-namespace {
-
-/// Most solutions of one solve.
-const long MaxSolutions = 500;
-/// Default sampling per dimension and the largest read from the options.
-const long DefaultSampling = 6;
-const long MaxSampling = 4096;
-/// Largest dimension a solve takes: its corner arrays (N x N x 2^N doubles) stay small.
-const long MaxSolveDimension = 20;
-/// Deepest recursion of the cell search and the number of cells one solve may examine.
-const long MaxDepth = 40;
-const long MaxWork = 100000;
-/// Depth until which cells holding a NaN corner are subdivided (then dropped).
-const long NaNDepth = 3;
-/// Steps of the descent searching a sign change, of the edge bisection, and of the
-/// minimization reaching a double solution.
-const long MaxDescentSteps = 100;
-const long MaxEdgeSteps = 50;
-const long MaxMinimizeSteps = 200;
-/// Most edges searched for a sign change in one cell.
-const long MaxEdges = 64;
-/// Tiny singular cells: width below this ratio of the domain's width.
-const double SingularWidthRatio = 1e-4;
-/// Merge window of two solutions, times the absolute resolution.
-const double MergeWindow = 2e-4;
-/// A Jacobian whose normalised determinant is below this is singular at a solution.
-const double SingularDeterminant = 1e-7;
-/// Widening of the Jacobian hull sampled at the corners and centre of a cell.
-const double HullWidening = 0.1;
-
-bool Finite(const double a) {
-  return std::isfinite(a);
-}
-
-bool AllFinite(const double* a, const long n) {
-  for (long k = 0; k < n; ++k)
-    if (!Finite(a[k]))
-      return false;
-  return true;
-}
-
-/// The k-th of n regular samples of [a, b] (the last exactly b).
-double GridCoordinate(const double a, const double b, const long k, const long n) {
-  if (n <= 1 || k == 0)
-    return a;
-  if (k == n - 1)
-    return b;
-  return a + (b - a) * double(k) / double(n - 1);
-}
-
-double MaxWidth(const XelMathIntervalND& iBox) {
-  double w = 0.0;
-  for (long k = 0; k < iBox.GetDimension(); ++k)
-    w = std::max(w, iBox.GetMax(k) - iBox.GetMin(k));
-  return w;
-}
-
-double Clip(const double v, const double lo, const double hi) {
-  return v < lo ? lo : (v > hi ? hi : v);
-}
-
-/// Nodes of a grid of iCounts, or -1 when a count is outside 2..MaxSampling or the grid
-/// (with iPerNode doubles per node) cannot be stored.
-long GridNodes(const long iN, const long* iCounts, const long iPerNode, const long iMinCount) {
-  long nodes = 1;
-  for (long k = 0; k < iN; ++k) {
-    if (iCounts[k] < iMinCount || iCounts[k] > MaxSampling)
-      return -1;
-    if (nodes > XelQuorMaxArrayDoubles / iCounts[k] / iPerNode)
-      return -1;
-    nodes *= iCounts[k];
-  }
-  return nodes;
-}
-
-/// Largest possible element of |a| over an interval [lo, hi].
-double MagOf(const double lo, const double hi) {
-  return std::max(std::fabs(lo), std::fabs(hi));
-}
-
-} // namespace
+using namespace XelMathSystemSearch;
 
 // ---- free function --------------------------------------------------------------------------
 
@@ -133,8 +54,7 @@ void RFillLocalHyperCube(const long iN, const long iK, const long iStride, const
 namespace {
 long CheckedDimension(const long iDimension) {
   // An N x N matrix must be storable: N * N is formed only below that bound.
-  if (iDimension < 1 || iDimension > 370000 ||
-      iDimension * iDimension > XelQuorMaxArrayDoubles)
+  if (iDimension < 1 || iDimension > XelQuorMaxArrayDoubles / iDimension)
     XelMathRaise(XelErrorCode::InvalidOption, "the dimension of the XelMathSystem",
                  "Dimension not valid", "XelMathSystem::XelMathSystem");
   return iDimension;
@@ -157,7 +77,6 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
 
 XelMathSystem::~XelMathSystem() {
   ReleaseFillArrays();
-  delete _jacobian;
   if (_verySuspectCoeffs)
     XelQuorArrayDoubleDel(_verySuspectCoeffs, _dimension);
   if (_scaleFactorsX)
@@ -301,8 +220,8 @@ double XelMathSystem::InterSol_GetFlatness() const {
 namespace {
 void CheckIndex(const long i, const long n, const char* iWhere) {
   if (i < 0 || i >= n)
-    XelMathRaise(XelErrorCode::WrongIndex, "the index of the equation or variable",
-                 "Wrong Index", iWhere);
+    XelMathRaise(XelErrorCode::WrongIndex, "the index of the equation or variable", "Wrong Index",
+                 iWhere);
 }
 } // namespace
 
@@ -336,8 +255,7 @@ double XelMathSystem::EvalEquation(const long i, const double* x) const {
   return f[i];
 }
 
-void XelMathSystem::EvalFirstDerivEquation(const long i, const double* x,
-                                           double* oGradient) const {
+void XelMathSystem::EvalFirstDerivEquation(const long i, const double* x, double* oGradient) const {
   CheckIndex(i, _dimension, "XelMathSystem::EvalFirstDerivEquation");
   XelMathScratchDoubles<64> jac(_dimension * _dimension);
   EvalJacobian(x, jac.Data());
@@ -393,7 +311,7 @@ void ForEachNode(const XelMathIntervalND& iBox, const long* iCounts, const long 
     iVisit(x, m);
     for (long k = n - 1; k >= 0; --k) {
       if (++idx[k] < iCounts[k]) {
-        x[k] = GridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k], iCounts[k]);
+        x[k] = XelMathGridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k], iCounts[k]);
         break;
       }
       idx[k] = 0;
@@ -496,8 +414,8 @@ double XelMathSystem::Residual2(const double* x) const {
   return Finite(s) ? s : XelMathInfinite;
 }
 
-double XelMathSystem::EvalForDoubleRoot(const double* x, double* oF, double* oJ,
-                                        double* oGradient, double* oHessian) const {
+double XelMathSystem::EvalForDoubleRoot(const double* x, double* oF, double* oJ, double* oGradient,
+                                        double* oHessian) const {
   const long n = _dimension;
   SEval(x, oF, oJ);
   double phi = 0.0;
@@ -601,8 +519,7 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
   _epsSol = _relativeEpsSol * _absRes;
   ApplyScaleAttribute(iAttributes);
   if (iDomain.GetDimension() != n)
-    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathIntervalND", "N",
-                 "XelMathSystem::Solve");
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathIntervalND", "N", "XelMathSystem::Solve");
   XelMathIntervalND scaled(n);
   ComputeScaledDomain(iDomain, scaled);
   for (long k = 0; k < n; ++k)
@@ -762,8 +679,9 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
   for (long c = 0; c < cells; ++c) {
     if (!iCellMask || iCellMask[c] == 1) {
       for (long k = 0; k < n; ++k) {
-        cell.SetMin(k, GridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k], iCounts[k]));
-        cell.SetMax(k, GridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k] + 1, iCounts[k]));
+        cell.SetMin(k, XelMathGridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k], iCounts[k]));
+        cell.SetMax(k,
+                    XelMathGridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k] + 1, iCounts[k]));
       }
       FillLocalHyperCube(idx, iCounts, values.Data(), gradients ? grads.Data() : nullptr,
                          corner.Data(), gradients ? cornerGrads.Data() : nullptr);
@@ -987,556 +905,5 @@ int XelMathSystem::Recorded(const double* x, const XelMathIntervalND& iCell) {
   const double det = _work1->DeterminantFast();
   if (!(std::fabs(det) > SingularDeterminant * hadamard) && FindRootNearSingularity(iCell, x))
     return -1;
-  return 1;
-}
-
-// ---- suspect cells ----------------------------------------------------------------------------
-
-int XelMathSystem::TreatSuspectHyperCube(const long i, const XelMathIntervalND& iCell,
-                                         const double* iCorner, const double* iGradients) {
-  if (MaxWidth(iCell) > _suspectWidth && _depth < _singularLevel)
-    return Subdivide(iCell, 3);
-  if ((iGradients && TryChangeSignOnEdge(i, iCell, iCorner, iGradients)) ||
-      TryChangeSignInHyperCube(i, iCell, iCorner))
-    return 2;
-  return 0;
-}
-
-int XelMathSystem::TryChangeSignOnEdge(const long i, const XelMathIntervalND& iCell,
-                                       const double* iCorner, const double* iGradients) {
-  const long n = _dimension, corners = 1L << n;
-  const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
-  XelMathScratchDoubles<24> work(3 * n);
-  double* a = work.Data();
-  double* p = a + n;
-  double* grad = p + n;
-  long edges = 0;
-  for (long c = 0; c < corners; ++c)
-    for (long k = 0; k < n; ++k) {
-      const long bit = 1L << (n - 1 - k);
-      if ((c & bit) || !(iGradients[c * n + k] * iGradients[(c | bit) * n + k] < 0.0))
-        continue;
-      if (++edges > MaxEdges)
-        return 0;
-      for (long m = 0; m < n; ++m)
-        a[m] = (c & (1L << (n - 1 - m))) ? iCell.GetMax(m) : iCell.GetMin(m);
-      // Bisection on the sign of the derivative along the edge: it ends at the extremum.
-      double lo = iCell.GetMin(k), hi = iCell.GetMax(k);
-      const double d0 = iGradients[c * n + k];
-      std::memcpy(p, a, sizeof(double) * n);
-      for (long it = 0; it < MaxEdgeSteps && hi - lo > 0.0; ++it) {
-        const double mid = 0.5 * (lo + hi);
-        if (mid <= lo || mid >= hi)
-          break;
-        p[k] = mid;
-        double v = 0.0;
-        if (_isScaled) {
-          XelMathScratchDoubles<8> X(n);
-          for (long m = 0; m < n; ++m)
-            X[m] = p[m] * _scaleFactorsX[m];
-          EvalEquation(i, X.Data(), v, grad);
-          v *= _scaleFactorsF[i];
-          grad[k] *= _scaleFactorsF[i] * _scaleFactorsX[k];
-        } else {
-          EvalEquation(i, p, v, grad);
-        }
-        if (!Finite(v) || !Finite(grad[k]))
-          break;
-        if (s * v <= _paramRes)
-          return 1;
-        if (grad[k] * d0 > 0.0)
-          lo = mid;
-        else
-          hi = mid;
-      }
-    }
-  return 0;
-}
-
-int XelMathSystem::TryChangeSignInHyperCube(const long i, const XelMathIntervalND& iCell,
-                                            const double* iCorner) {
-  const long n = _dimension, corners = 1L << n;
-  const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
-  long best = 0;
-  for (long c = 1; c < corners; ++c)
-    if (s * iCorner[c] < s * iCorner[best])
-      best = c;
-  XelMathScratchDoubles<32> work(4 * n);
-  double* x = work.Data();
-  double* xn = x + n;
-  double* g = xn + n;
-  double* gn = g + n;
-  for (long k = 0; k < n; ++k)
-    x[k] = (best & (1L << (n - 1 - k))) ? iCell.GetMax(k) : iCell.GetMin(k);
-  auto phiAt = [&](const double* y, double* oGrad) {
-    double v = 0.0;
-    if (_isScaled) {
-      XelMathScratchDoubles<8> X(n);
-      for (long m = 0; m < n; ++m)
-        X[m] = y[m] * _scaleFactorsX[m];
-      EvalEquation(i, X.Data(), v, oGrad);
-      v *= _scaleFactorsF[i];
-      for (long m = 0; m < n; ++m)
-        oGrad[m] *= _scaleFactorsF[i] * _scaleFactorsX[m];
-    } else {
-      EvalEquation(i, y, v, oGrad);
-    }
-    for (long m = 0; m < n; ++m)
-      oGrad[m] *= s;
-    return s * v;
-  };
-  double phi = phiAt(x, g);
-  // Projected descent of s f_i, each step aimed at the zero of its tangent plane.
-  for (long it = 0; it < MaxDescentSteps; ++it) {
-    if (!Finite(phi) || !AllFinite(g, n))
-      return 0;
-    if (phi <= _paramRes)
-      return 1;
-    double gg = 0.0;
-    for (long k = 0; k < n; ++k)
-      gg += g[k] * g[k];
-    if (!(gg > 0.0))
-      return 0;
-    double t = phi / gg;
-    bool moved = false;
-    for (long half = 0; half < 40; ++half, t *= 0.5) {
-      double step = 0.0;
-      for (long k = 0; k < n; ++k) {
-        xn[k] = Clip(x[k] - t * g[k], iCell.GetMin(k), iCell.GetMax(k));
-        step = std::max(step, std::fabs(xn[k] - x[k]));
-      }
-      if (step <= 1e-15 * (1.0 + MaxWidth(iCell)))
-        return 0;
-      const double phin = phiAt(xn, gn);
-      if (phin < phi) {
-        std::memcpy(x, xn, sizeof(double) * n);
-        std::memcpy(g, gn, sizeof(double) * n);
-        phi = phin;
-        moved = true;
-        break;
-      }
-    }
-    if (!moved)
-      return 0;
-  }
-  return phi <= _paramRes ? 1 : 0;
-}
-
-// ---- singular cells ---------------------------------------------------------------------------
-
-void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double* iCornerJacobians,
-                                         const double* iCentreJacobian, double* oLow,
-                                         double* oHigh) const {
-  const long n = _dimension, nn = n * n, corners = 1L << n;
-  for (long e = 0; e < nn; ++e) {
-    double lo = iCentreJacobian[e], hi = lo;
-    for (long c = 0; c < corners; ++c) {
-      lo = std::min(lo, iCornerJacobians[c * nn + e]);
-      hi = std::max(hi, iCornerJacobians[c * nn + e]);
-    }
-    // The samples do not see the curvature between them: widen the hull.
-    const double w = HullWidening * (hi - lo) + 1e-12 * (std::fabs(lo) + std::fabs(hi));
-    oLow[e] = lo - w;
-    oHigh[e] = hi + w;
-  }
-}
-
-int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
-                                              const double* iCornerJacobians,
-                                              const double* iCentreJacobian) {
-  const long n = _dimension, nn = n * n;
-  XelMathScratchDoubles<128> hull(2 * nn);
-  double* low = hull.Data();
-  double* high = low + nn;
-  int image = 0;
-  if (!_isScaled) {
-    image = EvalJacobianImage(iCell, low, high);
-  } else {
-    XelMathIntervalND box(n);
-    for (long k = 0; k < n; ++k) {
-      box.SetMin(k, iCell.GetMin(k) * _scaleFactorsX[k]);
-      box.SetMax(k, iCell.GetMax(k) * _scaleFactorsX[k]);
-    }
-    image = EvalJacobianImage(box, low, high);
-    if (image)
-      for (long r = 0; r < n; ++r)
-        for (long c = 0; c < n; ++c) {
-          const double f = _scaleFactorsF[r] * _scaleFactorsX[c];
-          const double a = low[r * n + c] * f, b = high[r * n + c] * f;
-          low[r * n + c] = std::min(a, b);
-          high[r * n + c] = std::max(a, b);
-        }
-  }
-  if (!image) {
-    if (!iCornerJacobians || !iCentreJacobian)
-      return 1;
-    FillIntervalJacobian(iCell, iCornerJacobians, iCentreJacobian, low, high);
-  }
-  if (!AllFinite(low, nn) || !AllFinite(high, nn))
-    return 1;
-  // Regular when |I - C [J]| has every row sum below 1, C the inverse of the midpoint.
-  if (!_work1)
-    _work1 = new XelMathNxNFullMatrix(n);
-  XelMathScratchDoubles<64> inverse(nn);
-  double* m = _work1->GetFullMatrixCoef();
-  double* inv = inverse.Data();
-  for (long e = 0; e < nn; ++e) {
-    m[e] = 0.5 * (low[e] + high[e]);
-    inv[e] = 0.0;
-  }
-  for (long k = 0; k < n; ++k)
-    inv[k * n + k] = 1.0;
-  if (_work1->Solve(inv, n) != 0 || !AllFinite(inv, nn))
-    return 1;
-  for (long r = 0; r < n; ++r) {
-    double sum = 0.0;
-    for (long c = 0; c < n; ++c) {
-      double lo = r == c ? 1.0 : 0.0, hi = lo;
-      for (long k = 0; k < n; ++k) {
-        const double ck = inv[r * n + k];
-        const double a = ck * low[k * n + c], b = ck * high[k * n + c];
-        lo -= std::max(a, b);
-        hi -= std::min(a, b);
-      }
-      sum += MagOf(lo, hi);
-    }
-    if (!(sum < 1.0))
-      return 1;
-  }
-  return 0;
-}
-
-int XelMathSystem::TreatSingularJacobian(const XelMathIntervalND& iCell) {
-  const long n = _dimension;
-  XelMathScratchDoubles<8> centre(n);
-  iCell.Center(centre.Data());
-  if (TryMarching(iCell, centre.Data()))
-    return 1;
-  return SingularSearch(iCell, 0);
-}
-
-int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLevel) {
-  const long n = _dimension, corners = 1L << n, nn = n * n;
-  if (!Budget() || _depth + iLevel >= MaxDepth)
-    return 0;
-  long twos[MaxSolveDimension];
-  for (long k = 0; k < n; ++k)
-    twos[k] = 2;
-  XelMathScratchDoubles<128> vals(n * corners);
-  XelMathScratchDoubles<256> jac(nn * corners);
-  XelMathScratchDoubles<64> grads(n * corners);
-  XelMathScratchDoubles<64> residual(corners);
-  for (long c = 0; c < corners; ++c)
-    residual[c] = 0.0;
-  for (long i = 0; i < n; ++i) {
-    double* v = vals.Data() + i * corners;
-    SGrid(i, iCell, twos, v, grads.Data());
-    if (!AllFinite(v, corners) || !AllFinite(grads.Data(), n * corners))
-      return 0;
-    for (long c = 0; c < corners; ++c) {
-      residual[c] += v[c] * v[c];
-      for (long j = 0; j < n; ++j)
-        jac[c * nn + i * n + j] = grads[c * n + j];
-    }
-    if (!IsChangingSignOnHyperCube(v) &&
-        !(MayDip(iCell, v, grads.Data()) && (TryChangeSignOnEdge(i, iCell, v, grads.Data()) ||
-                                              TryChangeSignInHyperCube(i, iCell, v))))
-      return 0;
-  }
-  XelMathScratchDoubles<8> x(n), f(n);
-  XelMathScratchDoubles<64> jc(nn);
-  iCell.Center(x.Data());
-  SEval(x.Data(), f.Data(), jc.Data());
-  const int singular = IsSingularIntervalJacobian(iCell, jac.Data(), jc.Data());
-  bool tiny = true;
-  for (long k = 0; k < n; ++k)
-    if (iCell.GetMax(k) - iCell.GetMin(k) >
-        SingularWidthRatio * (_domain ? _domain->GetMax(k) - _domain->GetMin(k) : 1.0))
-      tiny = false;
-  if (!singular || tiny) {
-    long best = 0;
-    for (long c = 1; c < corners; ++c)
-      if (residual[c] < residual[best])
-        best = c;
-    for (long attempt = 0; attempt < 2; ++attempt) {
-      if (attempt == 1)
-        for (long k = 0; k < n; ++k)
-          x[k] = (best & (1L << (n - 1 - k))) ? iCell.GetMax(k) : iCell.GetMin(k);
-      else
-        iCell.Center(x.Data());
-      if (NewtonInCell(iCell, x.Data(), singular))
-        return Recorded(x.Data(), iCell) == -2 ? -2 : 1;
-    }
-    return 0;
-  }
-  // Bisect every side wider than the tiny width.
-  XelMathIntervalND child(n);
-  for (long c = 0; c < corners; ++c) {
-    for (long k = 0; k < n; ++k) {
-      const double lo = iCell.GetMin(k), hi = iCell.GetMax(k), mid = 0.5 * (lo + hi);
-      const bool upper = (c & (1L << (n - 1 - k))) != 0;
-      child.SetMin(k, upper ? mid : lo);
-      child.SetMax(k, upper ? hi : mid);
-    }
-    if (SingularSearch(child, iLevel + 1) == -2)
-      return -2;
-    if (_solutions && _solutions->GetNumberOfPoints() > MaxSolutions)
-      return -2;
-  }
-  return 1;
-}
-
-int XelMathSystem::NewtonInCell(const XelMathIntervalND& iCell, double* ioX,
-                                const int iTangential) {
-  const long n = _dimension;
-  XelMathScratchDoubles<8> start(n);
-  std::memcpy(start.Data(), ioX, sizeof(double) * n);
-  int status = 0;
-  if (SolveSafeNewtonWithAlloc(iCell, ioX, status))
-    return 1;
-  if (!iTangential)
-    return 0;
-  std::memcpy(ioX, start.Data(), sizeof(double) * n);
-  return Minimize(iCell, ioX);
-}
-
-int XelMathSystem::Minimize(const XelMathIntervalND& iCell, double* ioX) const {
-  // Levenberg-Marquardt on 0.5 |f|^2 inside the cell: it reaches double solutions, where
-  // Newton's steps are singular, at a linear rate.
-  const long n = _dimension, nn = n * n;
-  XelMathScratchDoubles<64> work(6 * n + 4 * nn);
-  double* f = work.Data();
-  double* g = f + n;
-  double* d = g + n;
-  double* xn = d + n;
-  double* fn = xn + n;
-  double* gn = fn + n;
-  double* j = gn + n;
-  double* h = j + nn;
-  double* jn = h + nn;
-  double* hn = jn + nn;
-  XelMathNxNFullMatrix system(n);
-  double phi = EvalForDoubleRoot(ioX, f, j, g, h);
-  double lambda = 1e-3;
-  double norm = 0.0;
-  for (long it = 0; it < MaxMinimizeSteps && Finite(phi); ++it) {
-    if (IsRoot(ioX, f, norm, j))
-      break;
-    double* a = system.GetFullMatrixCoef();
-    std::memcpy(a, h, sizeof(double) * nn);
-    for (long k = 0; k < n; ++k)
-      a[k * n + k] += lambda * (h[k * n + k] + 1e-30);
-    std::memcpy(d, g, sizeof(double) * n);
-    if (system.Solve(d, 1) != 0 || !AllFinite(d, n)) {
-      lambda *= 10.0;
-      if (lambda > 1e16)
-        break;
-      continue;
-    }
-    double step = 0.0;
-    for (long k = 0; k < n; ++k) {
-      xn[k] = Clip(ioX[k] - d[k], iCell.GetMin(k), iCell.GetMax(k));
-      step = std::max(step, std::fabs(xn[k] - ioX[k]));
-    }
-    const double phin = EvalForDoubleRoot(xn, fn, jn, gn, hn);
-    if (Finite(phin) && phin < phi) {
-      std::memcpy(ioX, xn, sizeof(double) * n);
-      phi = EvalForDoubleRoot(ioX, f, j, g, h);
-      lambda = std::max(lambda / 3.0, 1e-12);
-    } else {
-      lambda *= 4.0;
-      if (lambda > 1e16)
-        break;
-    }
-    if (step <= 1e-16 * (1.0 + MaxWidth(iCell)))
-      break;
-  }
-  SEval(ioX, f);
-  return IsNull(ioX, f, norm) ? 1 : 0;
-}
-
-// ---- Newton -----------------------------------------------------------------------------------
-
-int XelMathSystem::SolveSafeNewton(const XelMathIntervalND& iBox, double* ioX, double* ioF,
-                                   double* oDx, XelMathNxNFullMatrix& ioJ, int& oStatus) {
-  const long n = _dimension;
-  double* j = ioJ.GetFullMatrixCoef();
-  XelMathScratchDoubles<16> trial(2 * n);
-  double* xt = trial.Data();
-  double* ft = xt + n;
-  XelMathScratchDoubles<64> jcopy(n * n);
-  double bounds = 0.0;
-  for (long k = 0; k < n; ++k)
-    bounds += iBox.GetMin(k) * iBox.GetMin(k) + iBox.GetMax(k) * iBox.GetMax(k);
-  SEval(ioX, ioF, j);
-  double norm = 0.0;
-  oStatus = 2;
-  for (long it = 0; it < XelMaxNewtonIteration; ++it) {
-    if (!AllFinite(ioF, n) || !AllFinite(j, n * n)) {
-      oStatus = 4;
-      return 0;
-    }
-    std::memcpy(jcopy.Data(), j, sizeof(double) * n * n);
-    if (IsRoot(ioX, ioF, norm, jcopy.Data())) {
-      oStatus = 0;
-      return 1;
-    }
-    std::memcpy(oDx, ioF, sizeof(double) * n);
-    if (ioJ.Solve(oDx, 1) != 0 || !AllFinite(oDx, n)) {
-      oStatus = 1;
-      SEval(ioX, ioF, j);
-      return IsNull(ioX, ioF, norm, j) ? (oStatus = 0, 1) : 0;
-    }
-    // Clip the step to the box: it lands on the boundary, and is kept when it is tiny or
-    // keeps a quarter of the squared length of the full step.
-    double full = 0.0, clipped = 0.0;
-    bool inside = true;
-    for (long k = 0; k < n; ++k) {
-      full += oDx[k] * oDx[k];
-      const double to = ioX[k] - oDx[k];
-      if (to < iBox.GetMin(k)) {
-        oDx[k] = ioX[k] - iBox.GetMin(k);
-        inside = false;
-      } else if (to > iBox.GetMax(k)) {
-        oDx[k] = ioX[k] - iBox.GetMax(k);
-        inside = false;
-      }
-      clipped += oDx[k] * oDx[k];
-    }
-    if (!inside && !(clipped < _sqLengthRes * bounds) && !(clipped >= 0.25 * full)) {
-      oStatus = 3;
-      return 0;
-    }
-    // Halve the step while the residual does not decrease.
-    double lambda = 1.0, normt = 0.0;
-    bool decreased = false;
-    for (long half = 0; half <= XelMaxIntervalIteration; ++half, lambda *= 0.5) {
-      for (long k = 0; k < n; ++k)
-        xt[k] = Clip(ioX[k] - lambda * oDx[k], iBox.GetMin(k), iBox.GetMax(k));
-      SEval(xt, ft);
-      normt = 0.0;
-      for (long k = 0; k < n; ++k)
-        normt += ft[k] * ft[k];
-      if (Finite(normt) && normt < norm) {
-        decreased = true;
-        break;
-      }
-    }
-    if (!decreased) {
-      SEval(ioX, ioF, j);
-      if (IsNull(ioX, ioF, norm, j)) {
-        oStatus = 0;
-        return 1;
-      }
-      oStatus = 2;
-      return 0;
-    }
-    double step = 0.0, size = 0.0;
-    for (long k = 0; k < n; ++k) {
-      step += (xt[k] - ioX[k]) * (xt[k] - ioX[k]);
-      size += xt[k] * xt[k];
-    }
-    std::memcpy(ioX, xt, sizeof(double) * n);
-    SEval(ioX, ioF, j);
-    if (step <= 1e-30 * (1.0 + size)) {
-      if (IsNull(ioX, ioF, norm, j)) {
-        oStatus = 0;
-        return 1;
-      }
-      oStatus = 2;
-      return 0;
-    }
-  }
-  if (AllFinite(ioF, n) && IsNull(ioX, ioF, norm, j)) {
-    oStatus = 0;
-    return 1;
-  }
-  return 0;
-}
-
-int XelMathSystem::SolveSafeNewtonWithAlloc(const XelMathIntervalND& iBox, double* ioX,
-                                            int& oStatus) {
-  const long n = _dimension;
-  if (iBox.GetDimension() != n)
-    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathIntervalND", "N",
-                 "XelMathSystem::SolveSafeNewtonWithAlloc");
-  XelMathScratchDoubles<24> work(3 * n);
-  double* x = work.Data();
-  double* f = x + n;
-  double* dx = f + n;
-  std::memcpy(x, ioX, sizeof(double) * n);
-  XelMathNxNFullMatrix* j = _work2;
-  std::unique_ptr<XelMathNxNFullMatrix> own;
-  if (!j) {
-    own.reset(new XelMathNxNFullMatrix(n));
-    j = own.get();
-  }
-  if (!SolveSafeNewton(iBox, x, f, dx, *j, oStatus))
-    return 0;
-  std::memcpy(ioX, x, sizeof(double) * n);
-  return 1;
-}
-
-// ---- solutions --------------------------------------------------------------------------------
-
-int XelMathSystem::AreSeparateSolutions(const double* p1, const double* p2) const {
-  const long n = _dimension;
-  XelMathScratchDoubles<24> work(3 * n);
-  double* d = work.Data();
-  double* m = d + n;
-  double* f = m + n;
-  double dd = 0.0;
-  for (long k = 0; k < n; ++k) {
-    d[k] = p2[k] - p1[k];
-    m[k] = 0.5 * (p1[k] + p2[k]);
-    dd += d[k] * d[k];
-  }
-  if (dd <= 1e-12 * _sqLengthRes)
-    return 0;
-  // The middle of two ends of one tangential solution is still a solution.
-  double norm = 0.0;
-  SEval(m, f);
-  if (IsNull(m, f, norm))
-    return 0;
-  // Two distinct solutions: every equation, null at both ends, turns along the segment.
-  XelMathScratchDoubles<64> j1(n * n), j2(n * n);
-  SEval(p1, f, j1.Data());
-  SEval(p2, f, j2.Data());
-  for (long i = 0; i < n; ++i) {
-    double a = 0.0, b = 0.0;
-    for (long k = 0; k < n; ++k) {
-      a += j1[i * n + k] * d[k];
-      b += j2[i * n + k] * d[k];
-    }
-    if (a * b > 0.0)
-      return 0;
-  }
-  return 1;
-}
-
-int XelMathSystem::AddSolution(const double* x) {
-  const long n = _dimension;
-  if (!_solutions || !AllFinite(x, n))
-    return 0;
-  const double window = MergeWindow * _absRes;
-  const long count = _solutions->GetNumberOfPoints();
-  double* points = _solutions->GetPoints();
-  for (long m = 0; m < count; ++m) {
-    const double* p = points + m * n;
-    double dist = 0.0;
-    for (long k = 0; k < n; ++k)
-      dist = std::max(dist, std::fabs(p[k] - x[k]));
-    if (!(dist < window) || AreSeparateSolutions(x, p))
-      continue;
-    if (Residual2(x) < Residual2(p)) {
-      for (long k = 0; k < n; ++k)
-        _solutions->SetCoordAtPoint(x[k], k, m);
-      return 1;
-    }
-    return 0;
-  }
-  if (count >= MaxSolutions)
-    return -1;
-  _solutions->AddPoint(x);
   return 1;
 }

@@ -23,6 +23,7 @@
 #include "XelMathInterval2D.h"
 #include "XelMathScratch.h"
 #include "XelMathSetOfPointsND.h"
+#include "XelMathSystemTools.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
 
@@ -350,24 +351,15 @@ void XelMathSystemXY::EvalG(const double& x, const double& y, const long iDiff, 
 }
 
 namespace {
-/// The k-th of n regular samples of [a, b] (the last exactly b).
-double GridCoordinate(const double a, const double b, const long k, const long n) {
-  if (n <= 1 || k == 0)
-    return a;
-  if (k == n - 1)
-    return b;
-  return a + (b - a) * double(k) / double(n - 1);
-}
-
 template <class PointEval>
 void EvalOnGrid(const XelMathIntervalND& iBox, const long* iCounts, PointEval iEval) {
   if (!iCounts || iBox.GetDimension() != 2)
     return;
   const long nX = iCounts[0], nY = iCounts[1];
   for (long i = 0; i < nX; ++i) {
-    const double x = GridCoordinate(iBox.GetMin(0), iBox.GetMax(0), i, nX);
+    const double x = XelMathGridCoordinate(iBox.GetMin(0), iBox.GetMax(0), i, nX);
     for (long j = 0; j < nY; ++j)
-      iEval(x, GridCoordinate(iBox.GetMin(1), iBox.GetMax(1), j, nY), i * nY + j);
+      iEval(x, XelMathGridCoordinate(iBox.GetMin(1), iBox.GetMax(1), j, nY), i * nY + j);
   }
 }
 
@@ -669,10 +661,10 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
   for (long i = 0; i + 1 < nU; ++i) {
     for (long j = 0; j + 1 < nV; ++j) {
       Cell cell;
-      cell.x0 = GridCoordinate(x0, x1, i, nU);
-      cell.x1 = GridCoordinate(x0, x1, i + 1, nU);
-      cell.y0 = GridCoordinate(y0, y1, j, nV);
-      cell.y1 = GridCoordinate(y0, y1, j + 1, nV);
+      cell.x0 = XelMathGridCoordinate(x0, x1, i, nU);
+      cell.x1 = XelMathGridCoordinate(x0, x1, i + 1, nU);
+      cell.y0 = XelMathGridCoordinate(y0, y1, j, nV);
+      cell.y1 = XelMathGridCoordinate(y0, y1, j + 1, nV);
       const long k[4] = {i * nV + j, (i + 1) * nV + j, i * nV + j + 1, (i + 1) * nV + j + 1};
       for (int c = 0; c < 4; ++c) {
         cell.f[c] = F[k[c]];

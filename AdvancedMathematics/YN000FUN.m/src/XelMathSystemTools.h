@@ -1,0 +1,97 @@
+#pragma once
+// Helpers of the solvers of systems (internal, never installed): the nodes of a regular
+// sampling grid, shared by the two-variable and the N-variable solvers, and the limits and
+// small helpers of the N-variable search, whose members are split over XelMathSystem.cpp
+// (evaluations, options, the grid scan) and XelMathSystemSearch.cpp (suspect and singular
+// cells, Newton's method, the solution set).
+#include <algorithm>
+#include <cmath>
+
+#include "XelMathIntervalND.h"
+#include "XelQuorMemory.h"
+
+/// The k-th of n regular samples of [a, b] (the last exactly b).
+inline double XelMathGridCoordinate(const double a, const double b, const long k, const long n) {
+  if (n <= 1 || k == 0)
+    return a;
+  if (k == n - 1)
+    return b;
+  return a + (b - a) * double(k) / double(n - 1);
+}
+
+namespace XelMathSystemSearch {
+
+/// Most solutions of one solve.
+const long MaxSolutions = 500;
+/// Default sampling per dimension and the largest read from the options.
+const long DefaultSampling = 6;
+const long MaxSampling = 4096;
+/// Largest dimension a solve takes: its corner arrays (N x N x 2^N doubles) stay small.
+const long MaxSolveDimension = 20;
+/// Deepest recursion of the cell search and the number of cells one solve may examine.
+const long MaxDepth = 40;
+const long MaxWork = 100000;
+/// Depth until which cells holding a NaN corner are subdivided (then dropped).
+const long NaNDepth = 3;
+/// Steps of the descent searching a sign change, of the edge bisection, and of the
+/// minimization reaching a double solution.
+const long MaxDescentSteps = 100;
+const long MaxEdgeSteps = 50;
+const long MaxMinimizeSteps = 200;
+/// Most edges searched for a sign change in one cell.
+const long MaxEdges = 64;
+/// Tiny singular cells: width below this ratio of the domain's width.
+const double SingularWidthRatio = 1e-4;
+/// Merge window of two solutions, times the absolute resolution.
+const double MergeWindow = 2e-4;
+/// A Jacobian whose normalised determinant is below this is singular at a solution.
+const double SingularDeterminant = 1e-7;
+/// Half-width, in cells, of the box where a point found in a tiny singular cell is carried
+/// on.
+const double PolishCells = 16.0;
+/// Widening of the Jacobian hull sampled at the corners and centre of a cell.
+const double HullWidening = 0.1;
+
+inline bool Finite(const double a) {
+  return std::isfinite(a);
+}
+
+inline bool AllFinite(const double* a, const long n) {
+  for (long k = 0; k < n; ++k)
+    if (!Finite(a[k]))
+      return false;
+  return true;
+}
+
+inline double MaxWidth(const XelMathIntervalND& iBox) {
+  double w = 0.0;
+  for (long k = 0; k < iBox.GetDimension(); ++k)
+    w = std::max(w, iBox.GetMax(k) - iBox.GetMin(k));
+  return w;
+}
+
+inline double Clip(const double v, const double lo, const double hi) {
+  return v < lo ? lo : (v > hi ? hi : v);
+}
+
+/// Nodes of a grid of iCounts, or -1 when a count is outside 2..MaxSampling or the grid
+/// (with iPerNode doubles per node) cannot be stored.
+inline long GridNodes(const long iN, const long* iCounts, const long iPerNode,
+                      const long iMinCount) {
+  long nodes = 1;
+  for (long k = 0; k < iN; ++k) {
+    if (iCounts[k] < iMinCount || iCounts[k] > MaxSampling)
+      return -1;
+    if (nodes > XelQuorMaxArrayDoubles / iCounts[k] / iPerNode)
+      return -1;
+    nodes *= iCounts[k];
+  }
+  return nodes;
+}
+
+/// Largest possible element of |a| over an interval [lo, hi].
+inline double MagOf(const double lo, const double hi) {
+  return std::max(std::fabs(lo), std::fabs(hi));
+}
+
+} // namespace XelMathSystemSearch
