@@ -345,6 +345,32 @@ TEST(InterpolationTest, SegmentsCloseThroughPointsAndTolerances) {
   EXPECT_NEAR(out.initial.GetPoints()[1], 0.3, 1e-15);
   EXPECT_NEAR(out.initial.GetPoints()[2], 0.7, 1e-15);
 
+  // Without insertion, arcs between sparse initial points stay above the tolerance and are
+  // reported; insertion brings them down.
+  {
+    Explicit circle(3, kCircle);
+    double errors[2];
+    for (int insertion = 0; insertion < 2; ++insertion) {
+      XelMathExplicitInterpol sparse(nullptr, 3, &circle, 1e-6, DefaultTol());
+      sparse.SetDetectInvalidArcs(1, -1.0);
+      if (!insertion)
+        sparse.DisableInsertion();
+      Chain c;
+      ASSERT_EQ(sparse.Run(Parameters(0, 2 * M_PI, 4), c.params, c.points, c.tangents, c.second),
+                0);
+      XelMathSetOfLongs invalid;
+      sparse.GetInvalidArcs(invalid);
+      errors[insertion] = sparse.GetMaxError();
+      EXPECT_NEAR(errors[insertion], c.MaxDeviation(DistanceToCircle), 0.1 * errors[insertion]);
+      if (!insertion) {
+        EXPECT_EQ(c.Nodes(), 5);
+        EXPECT_EQ(invalid.GetNumberOfElements(), 4);
+        EXPECT_TRUE(sparse.GetDiagnostic() & XelMathInterpol::DiagArcAboveTolerance);
+      }
+    }
+    EXPECT_LT(errors[1], 0.01 * errors[0]);
+  }
+
   // Points closer than the minimum length are removed when asked.
   XelMathSetOfPointsND pts(3);
   for (int k = 0; k <= 30; ++k) {
