@@ -185,29 +185,37 @@ TEST(InterpolationTest, CurvesTracedByTheMarcher) {
     SphereAndPlane system;
     const double a = 2.0 / std::sqrt(1.25);
     const double x0[3] = {a, 0.0, 0.5 * a};
-    // The whole circle, then the arc cut by the border x <= 1 (tightened into the domain).
-    const double full[6] = {-3, 3, -3, 3, -3, 3}, cut[6] = {-3, 1, -3, 3, -3, 3};
-    const double start[3] = {0.0, 2.0, 0.0};
+    // The whole circle, then in a box whose face y = 2 touches it at (0, 2, 0): the arcs over
+    // the top go out unless tightened into the domain.
+    const double full[6] = {-3, 3, -3, 3, -3, 3}, touching[6] = {-3, 3, -3, 2, -3, 3};
     for (int bordered = 0; bordered < 2; ++bordered) {
-      SCOPED_TRACE(bordered ? "bordered" : "closed");
-      const XelMathIntervalND domain(3, bordered ? cut : full);
+      const XelMathIntervalND domain(3, bordered ? touching : full);
       XelMathSetOfPointsNDWithVectors traced(3);
-      system.Solve(domain, bordered ? start : x0, nullptr, traced);
+      system.Solve(domain, x0, nullptr, traced);
       ASSERT_GE(traced.GetNumberOfPoints(), 10);
-      for (double tol : {1e-6, 1e-4}) {
-        XelMathCleverInterpol interp(nullptr, 3, &system, &domain, tol, 0.0, DefaultTol());
-        if (bordered)
-          interp.SetTightenArcIntoDomain(1, -1.0);
-        Chain out;
-        ASSERT_EQ(interp.Run(traced, out.params, out.points, out.tangents, out.second), 0);
-        EXPECT_LT(out.Nodes(), traced.GetNumberOfPoints());
-        EXPECT_LE(out.MaxDeviation(DistanceToGreatCircle), tol);
-        EXPECT_LE(out.MaxDeviation([](const double* p) { return std::max(0.0, p[0] - 1.0); }),
-                  bordered ? 1e-9 : 10.0);
-        ExpectC2(out);
-        XelMathSetOfLongs invalid;
-        interp.GetInvalidArcs(invalid);
-        EXPECT_EQ(invalid.GetNumberOfElements(), 0);
+      for (double tol : {1e-6, 1e-3}) {
+        for (int tighten = 0; tighten <= bordered; ++tighten) {
+          SCOPED_TRACE("bordered " + std::to_string(bordered) + " tol " + std::to_string(tol) +
+                       " tighten " + std::to_string(tighten));
+          XelMathCleverInterpol interp(nullptr, 3, &system, &domain, tol, 0.0, DefaultTol());
+          interp.SetDetectInvalidArcs(1, -1.0);
+          if (tighten)
+            interp.SetTightenArcIntoDomain(1, -1.0);
+          Chain out;
+          ASSERT_EQ(interp.Run(traced, out.params, out.points, out.tangents, out.second), 0);
+          EXPECT_LT(out.Nodes(), traced.GetNumberOfPoints());
+          EXPECT_LE(out.MaxDeviation(DistanceToGreatCircle), tol);
+          ExpectC2(out);
+          const double above =
+              out.MaxDeviation([](const double* p) { return std::max(0.0, p[1] - 2.0); });
+          XelMathSetOfLongs invalid;
+          interp.GetInvalidArcs(invalid);
+          const bool out_of_domain = bordered && tol > 1e-4 && !tighten;
+          EXPECT_EQ(above > 1e-9, out_of_domain && bordered);
+          EXPECT_EQ(invalid.GetNumberOfElements() > 0, out_of_domain);
+          EXPECT_EQ((interp.GetDiagnostic() & XelMathInterpol::DiagArcOutOfDomain) != 0,
+                    out_of_domain);
+        }
       }
     }
   }

@@ -90,7 +90,8 @@ public:
   double GetCosAngleBetweenTangents(const double* iT0, const double* iT1) const override;
   double GetCosAngleBetweenTangents(const long i, const long j) override;
   using XelMathInterpol::IsAcceptable;
-  /// Interval images of the arc's components (XelMathQuinticX) inside the domain, else samples.
+  /// Whether the arc stays in the domain: interval images of its components (XelMathQuinticX)
+  /// on [0, L], split where undecided (n is not used).
   int IsAcceptable(const long n) const override;
 
 protected:

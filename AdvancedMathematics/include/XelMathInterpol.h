@@ -261,8 +261,12 @@ protected:
   void RemovePoints(const XelMathSetOfLongs& iIndices);
   /// Final control: deviation of every arc, invalid arcs, arcs leaving the domain.
   void ComputeMaxError();
-  /// Shortens or optimises the arc starting at node i so that it stays in the domain.
+  /// Keeps the arc starting at node i in the domain: another length, else a node of the curve
+  /// inserted where it goes out furthest. Returns 1 when it changed the arc (to be checked
+  /// again).
   virtual int TightenArc(const long i);
+  /// Largest excursion of the current arc outside the domain, at oS (sampled).
+  double WorstExcursion(double& oS) const;
   /// The next required kept point after kept point k (the last one at the latest).
   long GetNextRequired(const long k) const;
   /// Whether point i of the initial points is required (first, last, exact).
@@ -318,6 +322,8 @@ protected:
   long _diagnostic;
   double _maxError;
   long _nbNulled;
+  long _tightenDepth;   // nodes inserted by tightening in this control
+  long _tightenLimit;
   XelMathSetOfLongs _c1Nodes;
   XelMathSetOfLongs _invalidArcs;
 

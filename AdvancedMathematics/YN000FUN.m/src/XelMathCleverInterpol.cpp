@@ -398,25 +398,42 @@ double XelMathCleverInterpol::GetCosAngleBetweenTangents(const long i, const lon
   return GetCosAngleBetweenTangents(w.Data() + 1 + _n, w.Data() + NodeSize() + 1 + _n);
 }
 
-int XelMathCleverInterpol::IsAcceptable(const long n) const {
+namespace {
+/// Whether q stays within [lo, hi] on [a, b]: guaranteed images, split where undecided.
+int ComponentInside(const XelMathQuinticX& q, const double a, const double b, const double lo,
+                    const double hi, const int iDepth) {
+  const XelMathInterval image = q.Eval(XelMathInterval(a, b));
+  if (image.low >= lo && image.high <= hi)
+    return 1;
+  const double m = 0.5 * (a + b);
+  const double v = q.Eval(m);
+  if (v < lo || v > hi || q.Eval(a) < lo || q.Eval(a) > hi || q.Eval(b) < lo || q.Eval(b) > hi)
+    return 0;
+  if (iDepth >= 40)
+    return 1;
+  return ComponentInside(q, a, m, lo, hi, iDepth + 1) &&
+         ComponentInside(q, m, b, lo, hi, iDepth + 1);
+}
+} // namespace
+
+int XelMathCleverInterpol::IsAcceptable(const long) const {
   if (!_domain)
     return 1;
-  // Guaranteed images of the components over [0, L] first.
+  // Each component as a XelMathQuinticX, decided by its images over [0, L].
   const double eps = _tol.GetRootResolution();
   const long m = _domain->GetDimension() < _n ? _domain->GetDimension() : _n;
-  bool inside = true;
-  for (long i = 0; i < m && inside; ++i) {
+  for (long i = 0; i < m; ++i) {
     const XelMathQuinticX q(_coef + 6 * i, 0.0);
-    const XelMathInterval image = q.Eval(XelMathInterval(0.0, _L));
-    inside = image.low >= _domain->GetMin(i) - eps && image.high <= _domain->GetMax(i) + eps;
+    if (!ComponentInside(q, 0.0, _L, _domain->GetMin(i) - eps, _domain->GetMax(i) + eps, 0))
+      return 0;
   }
-  return inside ? 1 : XelMathInterpol::IsAcceptable(n);
+  return 1;
 }
 
 double XelMathCleverInterpol::BorderConstraint() const {
   if (!_domain)
     return 0.0;
-  const long n = UpdateSamplingForQualityCheck(_L);
+  const long n = 8 * UpdateSamplingForQualityCheck(_L);
   const long m = _domain->GetDimension() < _n ? _domain->GetDimension() : _n;
   XelMathScratchDoubles<64> p(_n);
   double excursion = 0.0;

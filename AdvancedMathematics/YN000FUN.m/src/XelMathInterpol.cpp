@@ -59,7 +59,8 @@ XelMathInterpol::XelMathInterpol(XelSoftwareConfiguration* iConfig, const long i
       _increaseQuality(0), _iqFactor(1.0), _iqCount(0), _detectC1(0), _cutC1(0),
       _pointsRemoval(0), _cleanOutput(0), _skipAll(0), _cutCos(0.5), _detectInvalid(0),
       _tighten(0), _invalidTol(-1.0), _tightenTol(-1.0), _factor(1.0), _nbInitial(0),
-      _nodes(nullptr), _c1Data(nullptr), _diagnostic(0), _maxError(0.0), _nbNulled(0) {
+      _nodes(nullptr), _c1Data(nullptr), _diagnostic(0), _maxError(0.0), _nbNulled(0),
+      _tightenDepth(0), _tightenLimit(0) {
   if (iN < 1 || iN > 1000)
     XelMathRaise(XelErrorCode::InvalidOption, "XelMathInterpol", "Dimension not valid",
                  "XelMathInterpol::XelMathInterpol");
@@ -808,52 +809,107 @@ void XelMathInterpol::RemovePoints(const XelMathSetOfLongs& iIndices) {
     _nodes->RemovePoints(iIndices);
 }
 
+double XelMathInterpol::WorstExcursion(double& oS) const {
+  oS = 0.5 * _L;
+  if (!_domain)
+    return 0.0;
+  const long m = _domain->GetDimension() < _n ? _domain->GetDimension() : _n;
+  XelMathScratchDoubles<64> p(_n);
+  double worst = 0.0;
+  const long samples = 256;
+  for (long k = 1; k < samples; ++k) {
+    const double s = _L * k / samples;
+    EvalQuintic(s, p.Data(), nullptr, nullptr);
+    double e = 0.0;
+    for (long i = 0; i < m; ++i) {
+      const double below = _domain->GetMin(i) - p[i], above = p[i] - _domain->GetMax(i);
+      e = below > e ? below : e;
+      e = above > e ? above : e;
+    }
+    if (e > worst) {
+      worst = e;
+      oS = s;
+    }
+  }
+  return worst;
+}
+
 int XelMathInterpol::TightenArc(const long i) {
   const long m = NodeSize();
-  XelMathScratchDoubles<128> w(2 * m);
+  XelMathScratchDoubles<128> w(3 * m);
   for (long k = 0; k < m; ++k) {
     w[k] = NodeAt(i)[k];
     w[m + k] = NodeAt(i + 1)[k];
   }
   const double L = NodeLength(i + 1);
-  const double factors[] = {0.95, 0.9, 1.05, 0.8, 1.1, 0.7, 1.25, 0.6, 0.5};
   const long samples = UpdateSamplingForQualityCheck(L);
-  const double limit = _tightenTol >= 0.0 ? _tightenTol : _minTolerance;
+  const double limit = _tightenTol > _minTolerance ? _tightenTol : _minTolerance;
+  // Another length first.
+  const double factors[] = {0.95, 0.9, 1.05, 0.8, 1.1, 0.7, 1.25, 0.6, 0.5};
   for (double f : factors) {
     const double q = InterpolAtStep(w.Data(), w.Data() + m, f * L);
-    if (q <= (limit > _minTolerance ? limit : _minTolerance) && IsAcceptable(samples)) {
+    if (q <= limit && IsAcceptable(samples)) {
       _nodes->SetCoordAtPoint(f * L, m, i + 1);
       return 1;
     }
   }
+  // Then a node of the curve where the arc goes out furthest; both halves are checked again
+  // by the caller (at most a few levels per arc).
   ComputeQuintic(w.Data(), w.Data() + m, L);
-  return 0;
+  double s = 0.0;
+  WorstExcursion(s);
+  if (_tightenDepth >= _tightenLimit || !_insertion || !(L > 2.0 * _minLength) ||
+      !ComputeDataAtMiddle(w.Data(), w.Data() + m, s / L, w.Data() + 2 * m))
+    return 0;
+  SetSecondDerivToNullIfTooBig(w.Data() + 2 * m);
+  if (!IsAcceptable(w.Data() + 2 * m + 1))
+    return 0;
+  ++_tightenDepth;
+  XelMathScratchDoubles<64> row(m + RowExtra);
+  for (long k = 0; k < m; ++k)
+    row[k] = w[2 * m + k];
+  Interpol(w.Data(), w.Data() + 2 * m);
+  row[m] = _L;
+  row[m + 1] = 0.0;
+  _nodes->InsertPoint(row.Data(), i + 1);
+  for (long c = 0; c < _c1Nodes.GetNumberOfElements(); ++c)
+    if (_c1Nodes.GetElement(c) >= i + 1)
+      _c1Nodes.SetElement(c, _c1Nodes.GetElement(c) + 1);
+  Interpol(w.Data() + 2 * m, w.Data() + m);
+  _nodes->SetCoordAtPoint(_L, m, i + 2);
+  return 1;
 }
 
 void XelMathInterpol::ComputeMaxError() {
   _maxError = 0.0;
   _invalidArcs = XelMathSetOfLongs();
+  _tightenDepth = 0;
+  _tightenLimit = 4 * _nodes->GetNumberOfPoints();
   const long m = NodeSize();
   const double invalidTol = _invalidTol >= 0.0 ? _invalidTol : _tolerance;
   XelMathScratchDoubles<128> w(2 * m);
   for (long i = 0; i + 1 < _nodes->GetNumberOfPoints(); ++i) {
     if (NodeFlags(i + 1) & FlagPieceStart)
       continue;
-    for (long k = 0; k < m; ++k) {
-      w[k] = NodeAt(i)[k];
-      w[m + k] = NodeAt(i + 1)[k];
+    bool out = false;
+    double err = 0.0;
+    for (int tries = 0; tries < 6; ++tries) {
+      for (long k = 0; k < m; ++k) {
+        w[k] = NodeAt(i)[k];
+        w[m + k] = NodeAt(i + 1)[k];
+      }
+      const double L = NodeLength(i + 1);
+      err = InterpolAtStep(w.Data(), w.Data() + m, L);
+      out = !IsAcceptable(UpdateSamplingForQualityCheck(L));
+      // A tightened arc (new length or new node) is measured again.
+      if (!out || !_tighten || !TightenArc(i))
+        break;
     }
-    const double L = NodeLength(i + 1);
-    const double err = InterpolAtStep(w.Data(), w.Data() + m, L);
-    bool invalid = _detectInvalid && err > invalidTol;
-    if (!IsAcceptable(UpdateSamplingForQualityCheck(L))) {
+    if (out)
       _diagnostic |= DiagArcOutOfDomain;
-      if (!(_tighten && TightenArc(i)))
-        invalid = _detectInvalid || _tighten;
-    }
     if (err > _maxError)
       _maxError = err;
-    if (invalid)
+    if ((_detectInvalid && err > invalidTol) || (out && (_detectInvalid || _tighten)))
       _invalidArcs.AddElement(i);
   }
 }
