@@ -377,6 +377,15 @@ TEST(InterpolationTest, SegmentsCloseThroughPointsAndTolerances) {
       }
     }
     EXPECT_LT(errors[1], 0.01 * errors[0]);
+    // No insertion depth, but passes of increased quality control on the arcs above.
+    XelMathExplicitInterpol passes(nullptr, 3, &circle, 1e-6, DefaultTol());
+    passes.SetMaxDepth(0);
+    passes.SetIncreaseQualityControl(1e-6, 0.0, 2.0, 3);
+    Chain c;
+    ASSERT_EQ(passes.Run(Parameters(0, 2 * M_PI, 4), c.params, c.points, c.tangents, c.second),
+              0);
+    EXPECT_LE(c.MaxDeviation(DistanceToCircle), 1e-6);
+    EXPECT_EQ(passes.GetDiagnostic(), 0);
   }
 
   // Points closer than the minimum length are removed when asked.

@@ -1095,6 +1095,9 @@ int XelMathInterpol::RunMain(const long iNbInitial, const double iFactor,
     _depthSamples = saveSamples;
     ComputeMaxError();
   }
+  // The final control decides whether arcs are left above the minimum tolerance.
+  if (_maxError <= _minTolerance)
+    _diagnostic &= ~static_cast<long>(DiagArcAboveTolerance);
   if (_detectInvalid && _invalidArcs.GetNumberOfElements() > 0)
     _diagnostic |= DiagArcAboveTolerance;
 
