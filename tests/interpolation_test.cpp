@@ -292,6 +292,18 @@ TEST(InterpolationTest, CheapInterpolationOfPointsAlone) {
 }
 
 TEST(InterpolationTest, CornersAreDetectedAndCut) {
+  // A smooth curve, coarsely sampled (tangents turn by 45 degrees between samples): none.
+  {
+    Explicit f(3, kCircle);
+    XelMathExplicitInterpol interp(nullptr, 3, &f, 1e-6, DefaultTol());
+    interp.SetC1DiscontinuitiesDetection();
+    Chain out;
+    ASSERT_EQ(interp.Run(Parameters(0, 2 * M_PI, 8), out.params, out.points, out.tangents,
+                         out.second),
+              0);
+    EXPECT_EQ(interp.GetNbOfC1Discontinuities(), 0);
+    EXPECT_EQ(interp.GetNbOfPieces(), 1);
+  }
   // Explicit: the dichotomy finds the corner at t = 0.3; points alone: the corner point.
   for (int cheap = 0; cheap < 2; ++cheap) {
     SCOPED_TRACE(cheap ? "cheap" : "explicit");
