@@ -304,6 +304,25 @@ TEST(InterpolationTest, CornersAreDetectedAndCut) {
     EXPECT_EQ(interp.GetNbOfC1Discontinuities(), 0);
     EXPECT_EQ(interp.GetNbOfPieces(), 1);
   }
+  // A polyline with a sharp corner: two straight pieces.
+  for (int n : {3, 5}) {
+    XelMathSetOfPointsND poly(3);
+    for (int k = 0; k < n; ++k) {
+      const double p[3] = {std::min(k, n / 2) * 1.0, std::max(0, k - n / 2) * 1.0, 0.0};
+      poly.AddPoint(p);
+    }
+    XelMathCheapInterpol interp(nullptr, 3, 1e-9, DefaultTol());
+    interp.SetCutOnC1Discontinuities(0.5);
+    Chain out;
+    ASSERT_EQ(interp.Run(poly, out.params, out.points, out.tangents, out.second), 0);
+    EXPECT_EQ(interp.GetNbOfC1Discontinuities(), 1);
+    ASSERT_EQ(interp.GetNbOfPieces(), 2);
+    const double c = n / 2;
+    EXPECT_LE(out.MaxDeviation([c](const double* q) {
+      return std::min(std::hypot(q[1], std::max(0.0, q[0] - c)),
+                      std::hypot(q[0] - c, std::min(0.0, q[1])));
+    }), 1e-12);
+  }
   // Explicit: the dichotomy finds the corner at t = 0.3; points alone: the corner point.
   for (int cheap = 0; cheap < 2; ++cheap) {
     SCOPED_TRACE(cheap ? "cheap" : "explicit");

@@ -76,4 +76,5 @@ protected:
   long _twistIndex;
   double _twistParam;
   long _preparedFirst;
+  XelMathSetOfLongs _corners; // initial points where the result is cut
 };

@@ -50,6 +50,7 @@ int XelMathCheapInterpol::Run(const XelMathSetOfPointsND& iInitial,
     XelMathRaise(XelErrorCode::InvalidOption, "the initial points", "Dimension not valid",
                  "XelMathCheapInterpol::Run");
   _initial = &iInitial;
+  _corners = XelMathSetOfLongs();
   _errorDiag = 0;
   _twistIndex = -1;
   _twistParam = 0.0;
@@ -149,7 +150,8 @@ int XelMathCheapInterpol::OneSidedData(const long i, const int iSide, double* oN
   Neighbour(i, P);
   const long ia = Step(i, iSide);
   const int hasA = ia >= 0 && Neighbour(ia, A);
-  const long ib = ia >= 0 ? Step(ia, iSide) : -1;
+  // A cut corner ends the side: no step through it.
+  const long ib = ia >= 0 && _corners.Find(ia) < 0 ? Step(ia, iSide) : -1;
   const int hasB = ib >= 0 && Neighbour(ib, B);
   if (hasA && hasB && EstimateTangentAndSecondDeriv(_n, P, A, B, iSide, iSide, T, D)) {
     ToArcLength(oNode);
@@ -200,7 +202,10 @@ int XelMathCheapInterpol::ComputeDataAtPosition(const double u, double* oNode) {
   const long m = NodeSize();
   XelMathScratchDoubles<128> w(2 * m + 6);
   double *n0 = w.Data(), *n1 = n0 + m, *c = n1 + m;
-  if (!GetDataFromISet(i0, n0) || !GetDataFromISet(i1, n1))
+  // A cut corner gives the data of its side facing the interval.
+  const int ok0 = _corners.Find(i0) >= 0 ? OneSidedData(i0, 1, n0) : GetDataFromISet(i0, n0);
+  const int ok1 = _corners.Find(i1) >= 0 ? OneSidedData(i1, -1, n1) : GetDataFromISet(i1, n1);
+  if (!ok0 || !ok1)
     return 0;
   const double L = InitializeDeltaParam(n0, n1);
   const double s = frac * L;
@@ -353,5 +358,9 @@ int XelMathCheapInterpol::FindC1Discontinuity(const long iKept, double* oLeft, d
     a[k] = p[k] - a[k];
     b[k] = b[k] - p[k];
   }
-  return GetCosAngleBetweenTangents(a, b) < _cutCos ? 1 : 0;
+  if (GetCosAngleBetweenTangents(a, b) >= _cutCos)
+    return 0;
+  if (_cutC1)
+    _corners.AddElement(j);
+  return 1;
 }
