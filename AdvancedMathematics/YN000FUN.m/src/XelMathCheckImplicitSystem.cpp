@@ -37,8 +37,8 @@ long XelMathCheckImplicitSystem::GetStaticMemoryBytes() const {
 long XelMathCheckImplicitSystem::Report(const char* iCheck, const char* iQuantity, const long i,
                                         const long j, const long k, const double iFound,
                                         const double iExpected, const long iCode) const {
-  return XelMathCheck::Report("CheckImplicitSystem", iCheck, iQuantity, i, j, k, iFound,
-                              iExpected, iCode);
+  return XelMathCheck::Report("CheckImplicitSystem", iCheck, iQuantity, i, j, k, iFound, iExpected,
+                              iCode);
 }
 
 long XelMathCheckImplicitSystem::CheckAll(const double* x) const {

@@ -76,8 +76,8 @@ long XelMathCheckRelation::CheckJacobian(const double* x, const double* z) const
       const double d = D[i * cols + j];
       if (!Agree(J[i * cols + j], d, t1 * (a + std::fabs(d))))
         return j < n ? Report("CheckJacobian", "first derivative", i, j, J[i * cols + j], d, 10)
-                     : Report("CheckJacobian", "exterior derivative", i, j - n,
-                              J[i * cols + j], d, 11);
+                     : Report("CheckJacobian", "exterior derivative", i, j - n, J[i * cols + j], d,
+                              11);
     }
   return 0;
 }
@@ -134,8 +134,8 @@ long XelMathCheckRelation::CheckMultiEval(const double* x, const double* z) cons
       size += std::fabs(J[i * cols + j] * dv[j]);
     }
     if (!Agree(shifted[i], expected, t1 * size))
-      return Report("CheckMultiEval", "residual of a linear relation", i, -1, shifted[i],
-                    expected, 32);
+      return Report("CheckMultiEval", "residual of a linear relation", i, -1, shifted[i], expected,
+                    32);
   }
   return 0;
 }
