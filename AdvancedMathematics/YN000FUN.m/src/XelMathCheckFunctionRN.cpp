@@ -44,14 +44,6 @@ private:
   long _n;
   double _g;
 };
-
-/// 1 + sum |x_i|: the scale of the tolerances at x.
-double Size(const double* x, const long n) {
-  double s = 1.0;
-  for (long i = 0; i < n; ++i)
-    s += std::fabs(x[i]);
-  return s;
-}
 } // namespace
 
 XelMathCheckFunctionRN::XelMathCheckFunctionRN(const XelMathFunctionRN* iFunction,

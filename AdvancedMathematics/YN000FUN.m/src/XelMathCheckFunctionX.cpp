@@ -13,8 +13,6 @@
 using namespace XelMathCheck;
 
 namespace {
-/// Marks the entries past the end of a grid output.
-constexpr double Sentinel = 1.0e300;
 /// The orders of the interval evaluations, value first, and their option bits.
 constexpr long ImageBits[4] = {XelMathOption::Image, XelMathOption::FirstDerivImage,
                                XelMathOption::SecondDerivImage, XelMathOption::ThirdDerivImage};

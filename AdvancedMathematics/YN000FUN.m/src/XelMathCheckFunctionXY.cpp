@@ -14,8 +14,6 @@
 using namespace XelMathCheck;
 
 namespace {
-/// Marks the entries past the end of a grid output.
-constexpr double Sentinel = 1.0e300;
 /// Cells per direction of the grid of cell images, and samples per direction of each cell.
 constexpr long ImageCells = 4;
 constexpr long CellSamples = 6;

@@ -10,24 +10,14 @@
 #include "XelMathScratch.h"
 #include "XelMathSystem.h"
 #include "XelQuorMemory.h"
-#include "XelQuorOutput.h"
 
 using namespace XelMathCheck;
 
 namespace {
-/// Marks the entries past the end of a grid output.
-constexpr double Sentinel = 1.0e300;
 /// Largest number of grid nodes checked.
 constexpr long MaxNodes = 1L << 20;
 /// Largest number of unknowns of the grid check.
 constexpr long MaxGridDimension = 64;
-
-double Size(const double* x, const long n) {
-  double s = 1.0;
-  for (long i = 0; i < n; ++i)
-    s += std::fabs(x[i]);
-  return s;
-}
 } // namespace
 
 XelMathCheckSystem::XelMathCheckSystem(const XelMathSystem* iSystem, const double iEps)
@@ -46,17 +36,7 @@ long XelMathCheckSystem::GetStaticMemoryBytes() const {
 long XelMathCheckSystem::Report(const char* iCheck, const char* iQuantity, const long i,
                                 const long j, const long k, const double iFound,
                                 const double iExpected, const long iCode) const {
-  XelQuorOutput& err = XelQuorOutput::GetErr();
-  const int digits = err.precision(17);
-  err << "***** Erreur de CheckSystem::" << iCheck << " : " << iQuantity << " of equation " << i;
-  if (j >= 0)
-    err << " variable " << j;
-  if (k >= 0)
-    err << " variable " << k;
-  err << " : " << iFound << " instead of " << iExpected << " (code " << iCode << ")\n";
-  err.precision(digits);
-  err.flush();
-  return iCode;
+  return XelMathCheck::Report("CheckSystem", iCheck, iQuantity, i, j, k, iFound, iExpected, iCode);
 }
 
 long XelMathCheckSystem::CheckAll(const double* x, const XelMathIntervalND& iBox,

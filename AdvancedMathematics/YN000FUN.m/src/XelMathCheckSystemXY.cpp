@@ -13,8 +13,6 @@
 using namespace XelMathCheck;
 
 namespace {
-/// Marks the entries past the end of a grid output.
-constexpr double Sentinel = 1.0e300;
 /// Largest sampling per direction.
 constexpr long MaxSamples = 1000;
 /// Cells per direction of the image check, and inner samples per direction of each cell.

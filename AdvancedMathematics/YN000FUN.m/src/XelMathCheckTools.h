@@ -11,8 +11,12 @@
 #include "XelError.h"
 #include "XelMathInternalConstants.h"
 #include "XelMathInterval.h"
+#include "XelQuorOutput.h"
 
 namespace XelMathCheck {
+
+/// Marks the entries past the end of an output, which an evaluation must leave alone.
+constexpr double Sentinel = 1.0e300;
 
 inline bool Agree(const double iA, const double iB, const double iTol) {
   if (std::isnan(iA) || std::isnan(iB))
@@ -57,6 +61,36 @@ inline double Sample(const XelMathInterval& iI, const long k, const long n) {
 inline double Step(const XelMathInterval& iI, const long k, const long n) {
   const double x = iI.low + double(k) * ((iI.high - iI.low) / double(n));
   return x > iI.high ? iI.high : x;
+}
+
+/// The size 1 + sum |x_i| of a point of n coordinates, the scale of the checks' thresholds.
+inline double Size(const double* x, const long n) {
+  double s = 1.0;
+  for (long i = 0; i < n; ++i)
+    s += std::fabs(x[i]);
+  return s;
+}
+
+/// Writes a failure of check iCheck of the checker iChecker to the kernel's error trace stream,
+/// "***** Erreur de <iChecker>::<iCheck> : <iQuantity>", then " of equation i" and " variable j"
+/// and " variable k" for the indices that are not negative, then the value found and the value
+/// expected at full precision and the code; returns iCode.
+inline long Report(const char* iChecker, const char* iCheck, const char* iQuantity, const long i,
+                   const long j, const long k, const double iFound, const double iExpected,
+                   const long iCode) {
+  XelQuorOutput& err = XelQuorOutput::GetErr();
+  const int digits = err.precision(17);
+  err << "***** Erreur de " << iChecker << "::" << iCheck << " : " << iQuantity;
+  if (i >= 0)
+    err << " of equation " << i;
+  if (j >= 0)
+    err << " variable " << j;
+  if (k >= 0)
+    err << " variable " << k;
+  err << " : " << iFound << " instead of " << iExpected << " (code " << iCode << ")\n";
+  err.precision(digits);
+  err.flush();
+  return iCode;
 }
 
 /// Runs iCopy (a deep duplication) inside a protected region. An error Forbidden (the class
