@@ -67,14 +67,21 @@ double Ackley(long n, const double* x) {
   const double c = Sum(n, x, [](const double* y, long j) { return std::cos(2 * kPi * y[j]); });
   return -20 * std::exp(-0.2 * std::sqrt(Sphere(n, x) / n)) - std::exp(c / n) + 20 + std::exp(1.0);
 }
+double Griewank(long n, const double* x) {
+  double p = 1;
+  for (long j = 0; j < n; ++j)
+    p *= std::cos(x[j] / std::sqrt(j + 1.0));
+  return Sphere(n, x) / 4000 - p + 1;
+}
 
 struct Published {
   const char* name;
   Fn f;
   long n;
   double lo, hi, argmin, fitTol, argTol;
-  long pop, gens;
+  long pop, budget; // members; evaluations allowed, the initial population included
   double F, CR;
+  std::vector<long> seeds;
 };
 
 // The optimum of a run (parameters then fitness) as raw bytes.
@@ -88,31 +95,36 @@ std::vector<double> Optimum(const XelMathGAOptimizer& ga) {
 
 TEST(GAOptimizer, EveryStrategyReachesThePublishedMinima) {
   const Published table[] = {
-      {"sphere", Sphere, 5, -5.12, 5.12, 0.0, 1e-8, 1e-4, 40, 1500, 0.6, 0.9},
-      {"rosenbrock2", Rosenbrock, 2, -2.048, 2.048, 1.0, 1e-8, 1e-3, 30, 1500, 0.6, 0.9},
-      {"rosenbrock5", Rosenbrock, 5, -2.048, 2.048, 1.0, 1e-6, 1e-2, 60, 4000, 0.8, 0.9},
-      {"rastrigin", Rastrigin, 2, -5.12, 5.12, 0.0, 1e-8, 1e-4, 40, 1500, 0.5, 0.3},
-      {"ackley", Ackley, 2, -32.768, 32.768, 0.0, 1e-6, 1e-6, 40, 1500, 0.5, 0.5},
+      {"sphere", Sphere, 5, -5.12, 5.12, 0.0, 1e-8, 1e-4, 40, 60000, 0.6, 0.9, {17}},
+      {"sphere10", Sphere, 10, -5.12, 5.12, 0.0, 1e-8, 1e-4, 50, 100000, 0.6, 0.9, {1, 2, 3}},
+      {"rosenbrock2", Rosenbrock, 2, -2.048, 2.048, 1.0, 1e-8, 1e-3, 30, 45000, 0.6, 0.9, {17}},
+      {"rosenbrock5", Rosenbrock, 5, -2.048, 2.048, 1.0, 1e-6, 1e-2, 60, 240000, 0.8, 0.9, {17}},
+      {"rastrigin", Rastrigin, 2, -5.12, 5.12, 0.0, 1e-8, 1e-4, 40, 60000, 0.5, 0.3, {17, 4, 9}},
+      {"ackley", Ackley, 2, -32.768, 32.768, 0.0, 1e-6, 1e-6, 40, 60000, 0.5, 0.5, {17, 4, 9}},
+      {"griewank", Griewank, 2, -6e2, 6e2, 0.0, 1e-6, 3e-3, 50, 60000, 0.5, 0.5, {1, 2, 3, 4, 5}},
   };
   for (const Published& p : table)
-    for (long process = 1; process <= 10; ++process) {
-      SCOPED_TRACE(std::string(p.name) + " process " + std::to_string(process));
-      Probe ga(p.f, p.n, p.lo, p.hi);
-      ga.SetProcess(process);
-      ga.SetPopulationSize(p.pop);
-      ga.SetCrossValue(p.F);
-      ga.SetMutatValue(p.CR);
-      ga.SetSeed(17);
-      const long before = nbeval;
-      EXPECT_EQ(ga.Run(false, p.gens, p.fitTol / 10, p.gens), 0);
-      EXPECT_LE(ga.GetOptimumFitness(), p.fitTol);
-      double x[XelMathGAMaxParams];
-      ga.GetOptimumParams(x);
-      for (long j = 0; j < p.n; ++j)
-        EXPECT_NEAR(x[j], p.argmin, p.argTol);
-      EXPECT_EQ(ga.outside, 0);
-      EXPECT_EQ(nbeval - before, ga.calls);
-    }
+    for (long process = 1; process <= 10; ++process)
+      for (long seed : p.seeds) {
+        SCOPED_TRACE(std::string(p.name) + " process " + std::to_string(process) + " seed " +
+                     std::to_string(seed));
+        Probe ga(p.f, p.n, p.lo, p.hi);
+        ga.SetProcess(process);
+        ga.SetPopulationSize(p.pop);
+        ga.SetCrossValue(p.F);
+        ga.SetMutatValue(p.CR);
+        ga.SetSeed(seed);
+        const long before = nbeval, gens = p.budget / p.pop - 1;
+        EXPECT_EQ(ga.Run(false, gens, p.fitTol / 10, gens), 0);
+        EXPECT_LE(ga.GetOptimumFitness(), p.fitTol);
+        double x[XelMathGAMaxParams];
+        ga.GetOptimumParams(x);
+        for (long j = 0; j < p.n; ++j)
+          EXPECT_NEAR(x[j], p.argmin, p.argTol);
+        EXPECT_EQ(ga.outside, 0);
+        EXPECT_EQ(nbeval - before, ga.calls);
+        EXPECT_LE(ga.calls, p.budget);
+      }
 }
 
 TEST(GAOptimizer, OneGenerationFollowsTheWrittenRulesOfEachProcess) {

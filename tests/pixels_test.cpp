@@ -169,9 +169,10 @@ TEST_F(Pixels, LinesFollowTheStepRuleInsideTheGrid) {
   g.DrawLine(0, 0, 3, 1, 4);
   EXPECT_EQ(CellsOf(g, 4), Cells({{0, 0}, {1, 0}, {2, 1}, {3, 1}}));
   // End points on and off the grid, every octant, degenerate segments.
-  const long lines[][4] = {{-20, -7, 30, 15},    {5, 40, 7, -30}, {11, 8, 0, 0},    {3, 3, 3, 3},
-                           {-5, 4, 30, 4},       {2, -50, 9, 60}, {40, -3, -9, 20}, {6, 1, 6, 100},
-                           {-100, 90, 90, -100}, {13, 2, -2, 6}};
+  const long lines[][4] = {{-20, -7, 30, 15}, {5, 40, 7, -30},  {11, 8, 0, 0},
+                           {3, 3, 3, 3},      {-5, 4, 30, 4},   {2, -50, 9, 60},
+                           {40, -3, -9, 20},  {6, 1, 6, 100},   {-100, 90, 90, -100},
+                           {13, 2, -2, 6},    {-5, -5, -1, 20}, {12, 9, 30, 40}};
   for (const auto& l : lines) {
     XelMathGridOfPixels h(12, 9);
     h.DrawLine(l[0], l[1], l[2], l[3], 1);
@@ -197,7 +198,7 @@ TEST_F(Pixels, CirclesFollowTheMidpointRuleAndFilledDiscsHaveTheirArea) {
   EXPECT_EQ(CellsOf(g, 1), Cells({{4, 4}}));
   // {cx, cy, r}: inside, cut by the edges, centred far off the grid (the walk starts late).
   const long circles[][3] = {{20, 15, 12},  {0, 0, 25},  {-500, 15, 510}, {20, 4000, 3990},
-                             {39, -60, 75}, {10, 10, 1}, {5, 5, 1000}};
+                             {39, -60, 75}, {10, 10, 1}, {5, 5, 1000},    {-30, 15, 10}};
   for (const auto& c : circles) {
     XelMathGridOfPixels h(40, 30);
     h.DrawCircle(c[0], c[1], c[2], 1);
@@ -211,6 +212,22 @@ TEST_F(Pixels, CirclesFollowTheMidpointRuleAndFilledDiscsHaveTheirArea) {
     EXPECT_GE(area, kPi * (r - 1.0) * (r - 1.0)) << r;
     EXPECT_LE(area, kPi * (r + 1.0) * (r + 1.0)) << r;
   }
+  // Two circles of different labels touching at (20, 15): each inside fills as that of the
+  // circle alone, and the outside is what both leave.
+  XelMathGridOfPixels a(41, 31), ab(41, 31);
+  a.DrawCircle(12, 15, 8, 0);
+  ab.DrawCircle(12, 15, 8, 0);
+  ab.DrawCircle(28, 15, 8, 1);
+  EXPECT_TRUE(ab.AreEqual(ab.GetPixel(20, 15), 0) && ab.AreEqual(ab.GetPixel(20, 15), 1));
+  a.FloodFill(12, 15, 0);
+  const size_t inside = CellsOf(a, -2).size(), walls = 41 * 31 - CellsOf(ab, -1).size();
+  for (const long cx : {12L, 28L}) {
+    ab.FloodFill(cx, 15, 0);
+    EXPECT_EQ(CellsOf(ab, -2).size(), inside) << cx;
+    ab.UndoFloodFill();
+  }
+  ab.FloodFill(0, 0, 0);
+  EXPECT_EQ(CellsOf(ab, -2).size(), 41u * 31u - walls - 2 * inside);
   XelMathGridOfPixels f(20, 20);
   f.DrawCircle(-2000000000L, 5, 1, 1); // misses the grid: nothing, no refusal
   EXPECT_TRUE(CellsOf(f, 1).empty());
@@ -305,6 +322,54 @@ TEST_F(Pixels, BoundingLabelsAndCornersOfARegion) {
   g.UndoFloodFill();
   g.GetFloodZoneCorners(n, xs, ys, nCorners, corners);
   EXPECT_TRUE(n == 0 && nCorners == 0 && !xs && !ys && !corners);
+  // Nested squares of labels 0, 1, 2 (frames 2..37, 8..31, 14..25): {start, cells, flags}.
+  const long regions[][5] = {{20, 100, 0, 0, 1},
+                             {10, 22 * 22 - 12 * 12, 0, 1, 1},
+                             {4, 34 * 34 - 24 * 24, 1, 1, 0},
+                             {0, 40 * 40 - 36 * 36, 1, 0, 0}};
+  for (const auto& r : regions) {
+    XelMathGridOfPixels h(40, 40);
+    for (long k = 0; k < 3; k++) {
+      const long a = 2 + 6 * k, b = 37 - 6 * k, xs2[] = {a, b, b, a, a}, ys2[] = {a, a, b, b, a};
+      h.DrawPolyLine(xs2, ys2, 5, k);
+    }
+    h.FloodFill(r[0], r[0], 0);
+    EXPECT_EQ(static_cast<long>(CellsOf(h, -2).size()), r[1]) << r[0];
+    h.GetFloodFillBoundary(3, flags);
+    EXPECT_EQ(std::vector<long>(flags, flags + 3), std::vector<long>(r + 2, r + 5)) << r[0];
+  }
+  // Walls of labels 1 and 2 crossing at (10, 10): the crossing keeps both through a fill of a
+  // quadrant and its undoing, and a third wall through it adds its label.
+  XelMathGridOfPixels c = Framed(21, 21);
+  c.DrawLine(0, 10, 20, 10, 1);
+  c.DrawLine(10, 0, 10, 20, 2);
+  c.FloodFill(5, 5, 0);
+  EXPECT_EQ(CellsOf(c, -2).size(), 81u);
+  for (const bool undone : {false, true}) {
+    EXPECT_TRUE(c.AreEqual(c.GetPixel(10, 10), 1) && c.AreEqual(c.GetPixel(10, 10), 2)) << undone;
+    c.UndoFloodFill();
+  }
+  c.DrawLine(0, 0, 20, 20, 3);
+  EXPECT_EQ(CellsOf(c, 3, true).size(), 21u);
+  EXPECT_TRUE(c.AreEqual(c.GetPixel(10, 10), 1) && c.AreEqual(c.GetPixel(10, 10), 2));
+}
+
+// The empty cells 4-connected to (x, y), walked independently of the grid's fill.
+Cells Reach(const XelMathGridOfPixels& g, long x, long y) {
+  Cells out;
+  std::vector<std::pair<long, long>> todo = {{x, y}};
+  long nx, ny;
+  g.GetSize(nx, ny);
+  while (!todo.empty()) {
+    const auto p = todo.back();
+    todo.pop_back();
+    if (p.first < 0 || p.first >= nx || p.second < 0 || p.second >= ny ||
+        g.GetPixel(p.first, p.second) != -1 || !out.insert(p).second)
+      continue;
+    for (const auto& d : {std::make_pair(1L, 0L), {-1L, 0L}, {0L, 1L}, {0L, -1L}})
+      todo.push_back({p.first + d.first, p.second + d.second});
+  }
+  return out;
 }
 
 TEST_F(Pixels, BoundaryChainsCloseAroundAValue) {
@@ -339,6 +404,40 @@ TEST_F(Pixels, BoundaryChainsCloseAroundAValue) {
   long n, *xs, *ys;
   EXPECT_EQ(tiny.GetValueBoundary(0, 4, n, xs, ys), 2);
   EXPECT_TRUE(n == 0 && !xs && !ys);
+  // A square spiral wall of label 1 (corridor 3 cells wide) about (30, 30): its 4-connected
+  // chain visits exactly the empty cells next to the wall; cut by a wall of label 1 from the
+  // centre upwards, the fill from the centre stays in the innermost turn.
+  long sx[25] = {30}, sy[25] = {30};
+  for (long k = 1; k < 25; k++) {
+    const long len = 4 * ((k + 1) / 2), dir = (k - 1) % 4;
+    sx[k] = sx[k - 1] + (dir == 0 ? len : dir == 2 ? -len : 0);
+    sy[k] = sy[k - 1] + (dir == 1 ? len : dir == 3 ? -len : 0);
+  }
+  XelMathGridOfPixels spiral(64, 64);
+  spiral.DrawPolyLine(sx, sy, 25, 1);
+  Cells ring;
+  for (const auto& w : CellsOf(spiral, 1))
+    for (long dx = -1; dx <= 1; dx++)
+      for (long dy = -1; dy <= 1; dy++)
+        if (spiral.GetPixel(w.first + dx, w.second + dy) == -1)
+          ring.insert({w.first + dx, w.second + dy});
+  ASSERT_EQ(spiral.GetValueBoundary(1, 4, n, xs, ys), 0);
+  Cells chain;
+  for (long i = 0; i < n; i++) {
+    chain.insert({xs[i], ys[i]});
+    if (i > 0) {
+      EXPECT_EQ(std::labs(xs[i] - xs[i - 1]) + std::labs(ys[i] - ys[i - 1]), 1) << i;
+    }
+  }
+  EXPECT_TRUE(xs[n - 1] == xs[0] && ys[n - 1] == ys[0]);
+  EXPECT_EQ(chain, ring);
+  XelMathGridOfPixels::FreeArray(xs, n);
+  XelMathGridOfPixels::FreeArray(ys, n);
+  spiral.DrawLine(30, 31, 30, 63, 1);
+  const Cells reach = Reach(spiral, 29, 31);
+  spiral.FloodFill(29, 31, 0);
+  EXPECT_EQ(CellsOf(spiral, -2), reach);
+  EXPECT_EQ(reach.size(), 21u + 24u + 24u + 12u); // the innermost turn, by hand
 }
 
 TEST_F(Pixels, LargeSerpentineFillUsesNoRecursion) {

@@ -60,6 +60,8 @@ enum Fault {
   GridOverrun,
   DropCopy,
   DropDeepCopy,
+  SharedCopy,
+  SharedDeepCopy,
   NoDeepCopy,
   DeepCopyFails,
   Mixed,
@@ -70,7 +72,21 @@ enum Fault {
   NoJacobian
 };
 
-// a e^x + b x (a, b > 0): exact derivatives, increasing images; `fault` breaks one operation.
+// A shift (0) that the copies of a test class share; a releasing copy moves it when it is
+// deleted, as a copy that frees what it shares with the original would.
+struct SharedShift {
+  std::shared_ptr<double> value = std::make_shared<double>(0.0);
+  bool releases = false;
+  ~SharedShift() { *value += releases ? 1.0 : 0.0; }
+};
+template <class T> T* ReleasingCopy(const T& f, bool iReleases = true) {
+  T* c = new T(f);
+  c->shift.releases = iReleases;
+  return c;
+}
+
+// a e^x + b x + shift (a, b > 0): exact derivatives, increasing images; `fault` breaks one
+// operation.
 class ExpLine : public XelMathFunctionX {
 public:
   ExpLine(double a, double b, Fault f = None) : _a(a), _b(b), _fault(f) {}
@@ -85,7 +101,7 @@ public:
   using XelMathFunctionX::EvalFirstDeriv;
   using XelMathFunctionX::EvalSecondDeriv;
   using XelMathFunctionX::EvalThirdDeriv;
-  double Eval(const double& x) const override { return _a * std::exp(x) + _b * x; }
+  double Eval(const double& x) const override { return _a * std::exp(x) + _b * x + *shift.value; }
   double EvalFirstDeriv(const double& x) const override {
     return (_fault == D1 ? 2.0 : 1.0) * (_a * std::exp(x) + _b);
   }
@@ -129,15 +145,19 @@ public:
       *f1 = {f1->low, f1->low};
   }
   XelMathFunctionX* Duplicate() const override {
-    return _fault == DropCopy ? new ExpLine(_a, 0.0) : new ExpLine(*this);
+    return _fault == DropCopy ? new ExpLine(_a, 0.0) : ReleasingCopy(*this, _fault == SharedCopy);
   }
   XelMathFunctionX* DeepDuplicate() const override {
+    if (_fault == SharedCopy || _fault == SharedDeepCopy)
+      return ReleasingCopy(*this);
     if (_fault == NoDeepCopy)
       return XelMathFunctionX::DeepDuplicate();
     if (_fault == DeepCopyFails)
       XelMathRaise(0x20006, "DeepDuplicate", "wrong dimension", "ExpLine");
     return new ExpLine(_a, _fault == DropDeepCopy ? 0.0 : _b);
   }
+
+  SharedShift shift;
 
 private:
   double _a, _b;
@@ -150,10 +170,15 @@ TEST(SelfChecksX, CorrectClassesPassAndEachMistakeHasItsCode) {
   const struct {
     Fault fault;
     long code;
-  } cases[] = {{None, 0},     {NoDeepCopy, 0},    {WrongName, 1},  {NotKind, 2},
-               {D1, 10},      {D2, 11},           {D3, 12},        {MultiValue, 23},
-               {MultiD2, 44}, {ValueImage, 51},   {D3Image, 54},   {MultiImage, 67},
-               {Grid, 101},   {GridOverrun, 104}, {DropCopy, 130}, {DropDeepCopy, 131}};
+  } cases[] = {{None, 0},         {NoDeepCopy, 0},
+               {WrongName, 1},    {NotKind, 2},
+               {D1, 10},          {D2, 11},
+               {D3, 12},          {MultiValue, 23},
+               {MultiD2, 44},     {ValueImage, 51},
+               {D3Image, 54},     {MultiImage, 67},
+               {Grid, 101},       {GridOverrun, 104},
+               {DropCopy, 130},   {DropDeepCopy, 131},
+               {SharedCopy, 130}, {SharedDeepCopy, 131}};
   for (const auto& c : cases) {
     const ExpLine f(1.5, 0.5, c.fault);
     EXPECT_EQ(XelMathCheckFunctionX(&f, kCheckEps).CheckAll(0.3, kI, 17), c.code)
@@ -237,9 +262,15 @@ public:
     ClosedXY::EvalGrid(nX, x, nY, y, m, f, fx, fy);
     fx[1] += _fault == GridXY ? 1e-3 : 0.0;
   }
+  double Eval(const double& x, const double& y) const override {
+    return ClosedXY::Eval(x, y) + *shift.value;
+  }
   XelMathFunctionXY* Duplicate() const override {
+    if (_fault == SharedCopy)
+      return ReleasingCopy(*this);
     return _fault == DropCopy ? new ClosedXY(0, 0.0) : new FaultyXY(_fault);
   }
+  SharedShift shift;
 
 private:
   Fault _fault;
@@ -252,7 +283,7 @@ TEST(SelfChecksXY, CorrectClassesPassAndEachMistakeHasItsCode) {
     long code;
   } cases[] = {{None, 0},   {D1, 10},        {D2, 13},          {D3, 18},
                {Mixed, 42}, {UpToThird, 87}, {ValueImage, 103}, {MaskedImage, 174},
-               {Grid, 211}, {GridXY, 222},   {DropCopy, 130}};
+               {Grid, 211}, {GridXY, 222},   {DropCopy, 130},   {SharedCopy, 130}};
   for (const auto& c : cases) {
     const FaultyXY f(c.fault);
     EXPECT_EQ(XelMathCheckFunctionXY(&f, kCheckEps).CheckAll(0.3, -0.4, kI, kJ, 6), c.code)
@@ -281,14 +312,18 @@ public:
   }
   unsigned char IsOption(const long o) const override { return _exact && (o & ~(7 | 16)) == 0; }
   XelMathFunctionRN* Duplicate() const override {
+    if (_fault == SharedCopy)
+      return ReleasingCopy(*this);
     return _fault == DropCopy ? new Rn3(DropCopy, false) : new Rn3(*this);
   }
+  SharedShift shift;
   using XelMathFunctionRN::Eval;
   using XelMathFunctionRN::EvalFirstDeriv;
   using XelMathFunctionRN::EvalSecondDeriv;
   using XelMathFunctionRN::EvalThirdDeriv;
   double Eval(const double* x) const override {
-    return std::exp(x[0]) + x[0] * x[1] * x[1] + (_fault == DropCopy && !_exact ? 0.0 : 2 * x[2]);
+    return std::exp(x[0]) + x[0] * x[1] * x[1] + (_fault == DropCopy && !_exact ? 0.0 : 2 * x[2]) +
+           *shift.value;
   }
   double EvalFirstDeriv(const long& i, const double* x) const override {
     if (!_exact)
@@ -340,9 +375,9 @@ TEST(SelfChecksRN, CorrectClassesPassAndEachMistakeHasItsCode) {
     Fault fault;
     bool exact;
     long code;
-  } cases[] = {{None, true, 0},        {None, false, 0},     {D1, true, 10},
-               {D3, true, 12},         {Mixed, true, 32},    {Packed, true, 54},
-               {ValueImage, true, 71}, {DropCopy, true, 130}};
+  } cases[] = {{None, true, 0},        {None, false, 0},      {D1, true, 10},
+               {D3, true, 12},         {Mixed, true, 32},     {Packed, true, 54},
+               {ValueImage, true, 71}, {DropCopy, true, 130}, {SharedCopy, true, 130}};
   for (const auto& c : cases) {
     const Rn3 f(c.fault, c.exact);
     EXPECT_EQ(XelMathCheckFunctionRN(&f, kCheckEps).CheckAll(x, box, 8), c.code)

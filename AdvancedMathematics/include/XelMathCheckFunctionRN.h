@@ -17,7 +17,9 @@
 //                            value at the corners of the box (up to 10 variables) or at
 //                            IntervalSamples points spread over it: 1 value, 2 first,
 //                            3 second, 4 third derivatives
-//   CheckDuplicate(box, n)   130 Duplicate differs, 131 DeepDuplicate differs
+//   CheckDuplicate(box, n)   130 Duplicate differs, 131 DeepDuplicate differs; each also
+//                            when the original no longer has its values at 17 points of the
+//                            diagonal once that copy is deleted
 //   CheckAll(x, box, n)      the first non-zero code of the checks in the order above
 //
 // Thresholds at x, with a = 1 + sum |x_i| and d the base class's difference: eps^0.5 (a + |d|)

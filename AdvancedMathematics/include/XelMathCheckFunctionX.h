@@ -14,7 +14,9 @@
 //   CheckMultiDerivIntervalEval  60 + 5 (o / 16 - 1) + s for the interval option o
 //   CheckGridEval(I, n)          100 + s for the grid evaluation with option 7 (s = 1, 2, 3),
 //                                104 when it writes past its n values
-//   CheckDuplicate(I, n)         130 Duplicate differs (or is null), 131 DeepDuplicate differs
+//   CheckDuplicate(I, n)         130 Duplicate differs (or is null), 131 DeepDuplicate differs;
+//                                each also when the original no longer has its values at
+//                                17 points of I once that copy is deleted (shared state)
 //   CheckAll(x, I, n)            the first non-zero code of the checks in the order above
 // where s is the code of the interval sub-check: 1 value, 2 first, 3 second, 4 third
 // derivative, the first order whose image is farther than (1 + |x|) eps from the point value

@@ -19,7 +19,9 @@
 //                                  217 when it writes past its nX nY values
 //   CheckEvalGrid(I, J, nX, nY)    221 value, 222 fx, 223 fy of EvalGrid with option 3,
 //                                  224 when it writes past its values
-//   CheckDuplicate(I, J, n)        130 Duplicate differs, 131 DeepDuplicate differs
+//   CheckDuplicate(I, J, n)        130 Duplicate differs, 131 DeepDuplicate differs; each
+//                                  also when the original no longer has its values at
+//                                  17 x 17 points of I x J once that copy is deleted
 //   CheckAll(x, y, I, J, n)        the first non-zero code of the checks in the order above
 //                                  (grids of n x n points)
 // where s, the code of the interval sub-check, names the first image (among those the

@@ -229,17 +229,41 @@ bool XelMathCheckFunctionRN::SameValues(const XelMathFunctionRN* iCopy,
 }
 
 long XelMathCheckFunctionRN::CheckDuplicate(const XelMathIntervalND& iBox, const long n) const {
-  Dimension(&iBox);
+  const long dim = Dimension(&iBox);
   const long steps = n < 1 ? 1 : n;
+  // The original at witness points of the diagonal, compared again once each copy is gone:
+  // a copy that shares state with the original and changes it (evaluated or deleted) is
+  // caught.
+  const double eps = XelGetDefaultTolerance().GetRelativeEpsilon();
+  XelMathScratchDoubles<16> p(dim);
+  auto at = [&](const long k) {
+    for (long d = 0; d < dim; ++d)
+      p[d] = Step(iBox.GetInterval(d), k, CopyWitnesses - 1);
+    return _function->Eval(p.Data());
+  };
+  double witness[CopyWitnesses];
+  for (long k = 0; k < CopyWitnesses; ++k)
+    witness[k] = at(k);
+  auto unchanged = [&] {
+    for (long k = 0; k < CopyWitnesses; ++k)
+      if (!Agree(at(k), witness[k], eps * (1.0 + std::fabs(witness[k]))))
+        return false;
+    return true;
+  };
   {
     const std::unique_ptr<XelMathFunctionRN> copy(_function->Duplicate());
     if (!SameValues(copy.get(), iBox, steps))
       return 130;
   }
+  if (!unchanged())
+    return 130;
   bool provided = false;
-  const std::unique_ptr<XelMathFunctionRN> deep(
+  std::unique_ptr<XelMathFunctionRN> deep(
       ProtectedCopy([&] { return _function->DeepDuplicate(); }, provided));
-  if (provided && !SameValues(deep.get(), iBox, steps))
+  if (!provided)
+    return 0;
+  if (!SameValues(deep.get(), iBox, steps))
     return 131;
-  return 0;
+  deep.reset();
+  return unchanged() ? 0 : 131;
 }

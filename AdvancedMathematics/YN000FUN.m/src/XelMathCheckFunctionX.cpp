@@ -195,15 +195,33 @@ bool XelMathCheckFunctionX::SameValues(const XelMathFunctionX* iCopy, const XelM
 
 long XelMathCheckFunctionX::CheckDuplicate(const XelMathInterval& iI, const long n) const {
   const long steps = n < 1 ? 1 : n;
+  // The original at a few witness points, compared again once each copy is gone: a copy
+  // that shares state with the original and changes it (evaluated or deleted) is caught.
+  const double eps = XelGetDefaultTolerance().GetRelativeEpsilon();
+  double witness[CopyWitnesses];
+  for (long k = 0; k < CopyWitnesses; ++k)
+    witness[k] = _function->Eval(Step(iI, k, CopyWitnesses - 1));
+  auto unchanged = [&] {
+    for (long k = 0; k < CopyWitnesses; ++k)
+      if (!Agree(_function->Eval(Step(iI, k, CopyWitnesses - 1)), witness[k],
+                 eps * (1.0 + std::fabs(witness[k]))))
+        return false;
+    return true;
+  };
   {
     const std::unique_ptr<XelMathFunctionX> copy(_function->Duplicate());
     if (!SameValues(copy.get(), iI, steps))
       return 130;
   }
+  if (!unchanged())
+    return 130;
   bool provided = false;
-  const std::unique_ptr<XelMathFunctionX> deep(
+  std::unique_ptr<XelMathFunctionX> deep(
       ProtectedCopy([&] { return _function->DeepDuplicate(); }, provided));
   if (!provided)
     return 0;
-  return SameValues(deep.get(), iI, steps) ? 0 : 131;
+  if (!SameValues(deep.get(), iI, steps))
+    return 131;
+  deep.reset();
+  return unchanged() ? 0 : 131;
 }

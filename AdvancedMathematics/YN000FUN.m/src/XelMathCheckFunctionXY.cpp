@@ -324,6 +324,24 @@ bool XelMathCheckFunctionXY::SameValues(const XelMathFunctionXY* iCopy, const Xe
 long XelMathCheckFunctionXY::CheckDuplicate(const XelMathInterval& iI, const XelMathInterval& iJ,
                                             const long n) const {
   const long steps = n < 1 ? 1 : n;
+  // The original at a grid of witness points, compared again once each copy is gone: a copy
+  // that shares state with the original and changes it (evaluated or deleted) is caught.
+  const double eps = _tolerance->GetRelativeEpsilon();
+  const long last = CopyWitnesses - 1;
+  double witness[CopyWitnesses * CopyWitnesses];
+  for (long i = 0; i <= last; ++i)
+    for (long j = 0; j <= last; ++j)
+      witness[i * CopyWitnesses + j] = _function->Eval(Step(iI, i, last), Step(iJ, j, last));
+  auto unchanged = [&] {
+    for (long i = 0; i <= last; ++i)
+      for (long j = 0; j <= last; ++j) {
+        const double w = witness[i * CopyWitnesses + j];
+        if (!Agree(_function->Eval(Step(iI, i, last), Step(iJ, j, last)), w,
+                   eps * (1.0 + std::fabs(w))))
+          return false;
+      }
+    return true;
+  };
   bool provided = false;
   {
     const std::unique_ptr<XelMathFunctionXY> copy(
@@ -331,9 +349,14 @@ long XelMathCheckFunctionXY::CheckDuplicate(const XelMathInterval& iI, const Xel
     if (provided && !SameValues(copy.get(), iI, iJ, steps))
       return 130;
   }
-  const std::unique_ptr<XelMathFunctionXY> deep(
+  if (provided && !unchanged())
+    return 130;
+  std::unique_ptr<XelMathFunctionXY> deep(
       ProtectedCopy([&] { return _function->DeepDuplicate(); }, provided));
-  if (provided && !SameValues(deep.get(), iI, iJ, steps))
+  if (!provided)
+    return 0;
+  if (!SameValues(deep.get(), iI, iJ, steps))
     return 131;
-  return 0;
+  deep.reset();
+  return unchanged() ? 0 : 131;
 }

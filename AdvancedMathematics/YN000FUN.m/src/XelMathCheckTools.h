@@ -93,6 +93,10 @@ inline long Report(const char* iChecker, const char* iCheck, const char* iQuanti
   return iCode;
 }
 
+/// Points at which the copy checks record the original before a copy is made and compare it
+/// again once the copy is deleted.
+constexpr long CopyWitnesses = 17;
+
 /// Runs iCopy (a deep duplication) inside a protected region. An error Forbidden (the class
 /// does not provide the copy) is discarded: oProvided is then false and null returned. Any
 /// other error is raised again.
