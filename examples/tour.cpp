@@ -29,6 +29,9 @@ int main(int argc, char** argv) {
     TourStreams();
     TourDeformations();
     TourSelfChecks();
+    TourSmallSystems();
+    TourInterpolation();
+    TourRelationCheck();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

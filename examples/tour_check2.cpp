@@ -7,10 +7,8 @@
 #include "XelMathMxNFullMatrix.h"
 #include "XelMathRelation.h"
 #include "XelQuorOutput.h"
+#include "tour_sections.h"
 
-/// A caller's relation between a point (x, y) and the angle t of a circle of radius 2, with a
-/// slip in its exact Jacobian: checked against differences.
-void TourRelationCheck();
 
 namespace {
 // x - 2 cos t = 0, y - 2 sin t = 0; the derivative of the second residual in t forgets the 2.

@@ -13,8 +13,8 @@
 #include "XelMathIntervalND.h"
 #include "XelMathSetOfPointsNDWithVectors.h"
 #include "XelTolerance.h"
+#include "tour_sections.h"
 
-void TourInterpolation();
 
 namespace {
 class SphereAndCylinder : public XelMathImplicitSystem {

@@ -67,3 +67,14 @@ void TourDeformations();
 /// Self-checks: a caller's function with a slip in its derivative and a system with a wrong
 /// sign, each caught by its checker with the code that names the mistake.
 void TourSelfChecks();
+
+/// Small systems: a line through a torus (surface and curve) and two separated plane curves,
+/// every intersection found.
+void TourSmallSystems();
+
+/// Interpolation: a traced curve turned into a chain of quintic Hermite arcs, with the number
+/// of arcs and the largest deviation.
+void TourInterpolation();
+
+/// Self-checks of relations: a relation with a wrong Jacobian entry caught by its checker.
+void TourRelationCheck();

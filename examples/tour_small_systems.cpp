@@ -12,9 +12,8 @@
 #include "XelMathSystemXYs.h"
 #include "XelMathTrigonometricX.h"
 #include "XelTolerance.h"
+#include "tour_sections.h"
 
-/// Separated systems: a line through a torus, a line across a circle.
-void TourSmallSystems();
 
 namespace {
 
@@ -95,6 +94,7 @@ void LineAcrossCircle() {
 } // namespace
 
 void TourSmallSystems() {
+  std::printf("\n== Small systems: a curve and a surface, two plane curves ==\n");
   LineThroughTorus();
   LineAcrossCircle();
 }
