@@ -23,8 +23,10 @@
 // 2 a sign change found (the cell goes on), -1 cell settled by a singular treatment,
 // -2 stop the whole search (more than 500 solutions).
 //
-// Statuses of Solve: 0 done, 4 empty domain (set untouched), 10 stopped early (only the first
-// solution found is returned).
+// Statuses of Solve: 0 done (the whole box searched), 4 empty domain (set untouched), 10
+// stopped early: either more than 500 solutions (only the first one found is returned), or
+// the work budget of the solve ended the search before the whole box was examined (every
+// solution found so far is returned, others may exist).
 //
 // Options: "SamplingPoints" (XelMathAttrPointerValue holding N longs, or a
 // XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096, default 6),
@@ -32,7 +34,7 @@
 // (power scales of the N equations and N variables, read when the tolerance is scaled).
 //
 // Work is bounded whatever the equations do (NaN in part of the box included): the recursion
-// depth and the number of cells examined are capped; no NaN is returned as a solution.
+// depth and the number of cells examined are capped (a search cut by the cap answers 10); no NaN is returned as a solution.
 //
 // A derived class that overrides some overloads of Eval or EvalEquation says
 // `using XelMathSystem::Eval;` (or EvalEquation) to keep the others.
@@ -247,6 +249,7 @@ private:
   // Search state beyond the above: cells examined in this solve, whether easy mode was set
   // in this solve, and the tolerance's values read at each solve.
   long _work;
+  long _maxWork;
   int _easySet;
   double _absRes, _sqLengthRes, _paramRes, _relEps;
   double _h1, _h2;

@@ -68,7 +68,8 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _cornerValues(nullptr), _cornerJacobians(nullptr), _suspectWidth(0.0), _singularLevel(4),
       _depth(0), _callCount(0), _easySolver(0), _verySuspectCoeffs(nullptr),
       _scaleFactorsX(nullptr), _scaleFactorsF(nullptr), _isScaled(0), _scaleOption(1, 1),
-      _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _easySet(0) {
+      _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _maxWork(MaxWork),
+      _easySet(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
   _epsSol = _relativeEpsSol * _absRes;
@@ -556,12 +557,15 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
   _depth = 0;
   _callCount = 0;
   _work = 0;
+  _maxWork = MaxWork;
   if (iAttributes && iAttributes->GetAttribute(AttrSystemNoSingularityTreatment))
     _singularLevel = 0;
   if (iAttributes && iAttributes->GetAttribute(AttrSystemEasySolver))
     SetEasySolver();
 
   const int status = FSolve(scaled, counts);
+  // Cells refused by the budget: the box was not searched completely.
+  const bool cut = _work > _maxWork;
 
   jacobian.reset();
   _jacobian = nullptr;
@@ -579,7 +583,7 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
     for (long k = 0; k < n; ++k)
       p[k] *= _scaleFactorsX[k];
   }
-  return status == -2 ? XelMathStatus::Stopped : XelMathStatus::Done;
+  return status == -2 || cut ? XelMathStatus::Stopped : XelMathStatus::Done;
 }
 
 void XelMathSystem::AllocateFillArrays() {
@@ -631,7 +635,7 @@ int XelMathSystem::FSolve(const XelMathIntervalND& iBox, const long* iCounts) {
 
 bool XelMathSystem::Budget() {
   ++_callCount;
-  return ++_work <= MaxWork;
+  return ++_work <= _maxWork;
 }
 
 // ---- the cell scan ----------------------------------------------------------------------------
@@ -656,7 +660,7 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
   const long nodes = GridNodes(n, iCounts, n + 1, 2);
   if (nodes < 0 || iBox.GetDimension() != n || n > MaxSolveDimension)
     RaiseSampling("XelMathSystem::DSolve");
-  if (_depth >= MaxDepth || _work > MaxWork)
+  if (_depth >= MaxDepth || _work > _maxWork)
     return 0;
   if (_cornerCount != (1L << n))
     _cornerCount = 1L << n;
@@ -687,7 +691,7 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
                          corner.Data(), gradients ? cornerGrads.Data() : nullptr);
       if (DSolveLocal(cell, corner.Data(), gradients ? cornerGrads.Data() : nullptr) == -2)
         return -2;
-      if (_work > MaxWork)
+      if (_work > _maxWork)
         return 0;
     }
     for (long k = n - 1; k >= 0; --k) {
