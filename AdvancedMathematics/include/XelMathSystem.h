@@ -207,11 +207,16 @@ protected:
              double* oGradients) const;
 
 private:
-  int SingularSearch(const XelMathIntervalND& iCell, const long iLevel);
+  int SingularSearch(const XelMathIntervalND& iCell, const long iLevel,
+                     const long iRegularSplits);
   int NewtonInCell(const XelMathIntervalND& iCell, double* ioX, const int iTangential);
   int Minimize(const XelMathIntervalND& iCell, double* ioX);
   int MayDip(const XelMathIntervalND& iCell, const double* iCorner, const double* iGradients) const;
   int Subdivide(const XelMathIntervalND& iCell, const long iCount);
+  /// The side of iCell widest compared with the same side of the domain.
+  long WidestSide(const XelMathIntervalND& iCell) const;
+  /// iCell halved along its widest side, both halves searched one level deeper. 1 or -2.
+  int Bisect(const XelMathIntervalND& iCell);
   int Recorded(const double* x, const XelMathIntervalND& iCell);
   bool Budget();
   void AllocateFillArrays();

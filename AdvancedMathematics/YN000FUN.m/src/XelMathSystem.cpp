@@ -557,7 +557,7 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
   _depth = 0;
   _callCount = 0;
   _work = 0;
-  _maxWork = MaxWork;
+  _maxWork = WorkBudget(n, counts);
   if (iAttributes && iAttributes->GetAttribute(AttrSystemNoSingularityTreatment))
     _singularLevel = 0;
   if (iAttributes && iAttributes->GetAttribute(AttrSystemEasySolver))
@@ -744,6 +744,28 @@ int XelMathSystem::Subdivide(const XelMathIntervalND& iCell, const long iCount) 
   return DSolve(iCell, counts, nullptr) == -2 ? -2 : 1;
 }
 
+long XelMathSystem::WidestSide(const XelMathIntervalND& iCell) const {
+  long widest = 0;
+  double ratio = -1.0;
+  for (long k = 0; k < _dimension; ++k) {
+    const double side = _domain ? _domain->GetMax(k) - _domain->GetMin(k) : 1.0;
+    const double r = (iCell.GetMax(k) - iCell.GetMin(k)) / (side > 0.0 ? side : 1.0);
+    if (r > ratio) {
+      ratio = r;
+      widest = k;
+    }
+  }
+  return widest;
+}
+
+int XelMathSystem::Bisect(const XelMathIntervalND& iCell) {
+  long counts[MaxSolveDimension];
+  for (long k = 0; k < _dimension; ++k)
+    counts[k] = 2;
+  counts[WidestSide(iCell)] = 3;
+  return DSolve(iCell, counts, nullptr) == -2 ? -2 : 1;
+}
+
 int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
                           const double* iGradients) const {
   if (!iGradients)
@@ -869,8 +891,8 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
           return -2;
         return r;
       }
-      // Halving every side: 2^N sub-cells, whatever the sampling of the solve.
-      return Subdivide(iCell, 3);
+      // Halving the widest side only: two sub-cells, whatever the dimension.
+      return Bisect(iCell);
     }
   }
   // At most one solution in the cell: Newton from the centre, then from the best corner.
@@ -891,6 +913,11 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
   // A system whose values break down is searched lightly for the rest of the solve.
   if ((firstStatus == 4 || status == 4) && _depth < 2 && _depth <= _singularLevel)
     SetEasySolver();
+  // Newton's runs may leave a regular cell that holds a solution (a start far from it, a
+  // step clipped by the cell): its halves are searched, a few levels deep.
+  if (!_easySolver && _depth < RegularSplitDepth * _dimension &&
+      MaxWidth(iCell) > SingularWidthRatio * (_domain ? MaxWidth(*_domain) : 1.0))
+    return Bisect(iCell);
   return 0;
 }
 

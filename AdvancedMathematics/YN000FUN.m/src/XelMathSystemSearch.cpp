@@ -243,12 +243,14 @@ int XelMathSystem::TreatSingularJacobian(const XelMathIntervalND& iCell) {
   iCell.Center(centre.Data());
   if (TryMarching(iCell, centre.Data()))
     return 1;
-  return SingularSearch(iCell, 0);
+  return SingularSearch(iCell, 0, 0);
 }
 
-int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLevel) {
+int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLevel,
+                                  const long iRegularSplits) {
   const long n = _dimension, corners = 1L << n, nn = n * n;
-  if (!Budget() || _depth + iLevel >= MaxDepth)
+  // One side is halved per level: n levels make one halving of the whole cell.
+  if (!Budget() || _depth + iLevel / n >= MaxDepth)
     return 0;
   long twos[MaxSolveDimension];
   for (long k = 0; k < n; ++k)
@@ -269,10 +271,15 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLe
       for (long j = 0; j < n; ++j)
         jac[c * nn + i * n + j] = grads[c * n + j];
     }
+    // An equation of one sign at the corners that may dip between them keeps the cell while
+    // it is wider than the suspect width (its halves are tested again), then only when a
+    // point of the other sign is found.
     if (!IsChangingSignOnHyperCube(v) &&
-        !(MayDip(iCell, v, grads.Data()) && (TryChangeSignOnEdge(i, iCell, v, grads.Data()) ||
-                                             TryChangeSignInHyperCube(i, iCell, v))))
+        !(MayDip(iCell, v, grads.Data()) &&
+          (MaxWidth(iCell) > _suspectWidth || TryChangeSignOnEdge(i, iCell, v, grads.Data()) ||
+           TryChangeSignInHyperCube(i, iCell, v)))) {
       return 0;
+    }
   }
   XelMathScratchDoubles<8> x(n), f(n);
   XelMathScratchDoubles<64> jc(nn);
@@ -298,18 +305,19 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLe
       if (NewtonInCell(iCell, x.Data(), singular))
         return Recorded(x.Data(), iCell) == -2 ? -2 : 1;
     }
-    return 0;
+    // A regular cell whose Newton runs leave it is halved a few times more.
+    if (tiny || iRegularSplits >= RegularSplitDepth * n)
+      return 0;
   }
-  // Bisect every side wider than the tiny width.
-  XelMathIntervalND child(n);
-  for (long c = 0; c < corners; ++c) {
-    for (long k = 0; k < n; ++k) {
-      const double lo = iCell.GetMin(k), hi = iCell.GetMax(k), mid = 0.5 * (lo + hi);
-      const bool upper = (c & (1L << (n - 1 - k))) != 0;
-      child.SetMin(k, upper ? mid : lo);
-      child.SetMax(k, upper ? hi : mid);
-    }
-    if (SingularSearch(child, iLevel + 1) == -2)
+  // Halve the widest side (compared with the domain's): one sub-cell pair per level, where
+  // halving every side would make 2^N sub-cells.
+  const long side = WidestSide(iCell);
+  const double mid = 0.5 * (iCell.GetMin(side) + iCell.GetMax(side));
+  XelMathIntervalND child(iCell);
+  for (int upper = 0; upper < 2; ++upper) {
+    child.SetMin(side, upper ? mid : iCell.GetMin(side));
+    child.SetMax(side, upper ? iCell.GetMax(side) : mid);
+    if (SingularSearch(child, iLevel + 1, iRegularSplits + (singular ? 0 : 1)) == -2)
       return -2;
     if (_solutions && _solutions->GetNumberOfPoints() > MaxSolutions)
       return -2;
