@@ -213,6 +213,15 @@ private:
   int Minimize(const XelMathIntervalND& iCell, double* ioX);
   int MayDip(const XelMathIntervalND& iCell, const double* iCorner, const double* iGradients) const;
   int Subdivide(const XelMathIntervalND& iCell, const long iCount);
+  /// Hull of the Jacobian over iCell (its image, or the widened hull of the samples); 0 when
+  /// neither is available or finite.
+  int JacobianHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                   const double* iCentreJacobian, double* oLow, double* oHigh);
+  /// 1 when Krawczyk's operator proves that iCell holds no solution (iCentreValues: the
+  /// values at iCentre, the centre of iCell).
+  int KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                       const double* iCentreJacobian, const double* iCentre,
+                       const double* iCentreValues);
   /// The side of iCell widest compared with the same side of the domain.
   long WidestSide(const XelMathIntervalND& iCell) const;
   /// iCell halved along its widest side, both halves searched one level deeper. 1 or -2.

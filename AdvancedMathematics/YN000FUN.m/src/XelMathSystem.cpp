@@ -882,6 +882,8 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
       XelMathScratchDoubles<8> f(n);
       XelMathScratchDoubles<64> jc(n * n);
       SEval(centre.Data(), f.Data(), jc.Data());
+      if (KrawczykExcludes(iCell, _cornerJacobians, jc.Data(), centre.Data(), f.Data()))
+        return 0;
       singular = IsSingularIntervalJacobian(iCell, _cornerJacobians, jc.Data());
     }
     if (singular) {

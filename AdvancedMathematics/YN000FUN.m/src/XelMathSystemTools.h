@@ -35,7 +35,7 @@ const long MaxWork = 100000;
 const long WorkPerCell = 16;
 const long MaxWorkCap = 50000000;
 /// Halvings of every side (one side per level) of a regular cell whose Newton runs fail.
-const long RegularSplitDepth = 3;
+const long RegularSplitDepth = 1;
 /// Depth until which cells holding a NaN corner are subdivided (then dropped).
 const long NaNDepth = 3;
 /// Steps of the descent searching a sign change, of the edge bisection, and of the
