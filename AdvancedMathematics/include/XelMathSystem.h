@@ -9,15 +9,18 @@
 // Method: the box is sampled on a regular grid (counts[k] nodes in dimension k). Equation 0
 // alone is sampled on the whole grid (with gradients while the recursion is shallow); each
 // grid cell, a hypercube with 2^N corners, is dropped when an equation keeps one sign at all
-// its corners and its corner gradients rule out an interior dip. A surviving cell whose
-// Jacobian, enclosed over the cell, is regular holds at most one solution, reached by a
-// safeguarded Newton iteration from its centre. A cell whose Jacobian may be singular is
-// subdivided (every side halved), and from the level singularLevel - 1 on (singularLevel: 4,
-// 2 in easy mode, 0 with "NoSingularityTreatment"), searched by bisection down to a tiny
+// its corners and its corner gradients rule out an interior dip, or when Krawczyk's operator
+// over the enclosed Jacobian misses the cell. A surviving cell whose Jacobian, enclosed over
+// the cell, is regular holds at most one solution, reached by a safeguarded Newton iteration
+// from its centre or its best corner; when both runs fail, the cell is halved a few more
+// times. A cell whose Jacobian may be singular is halved along its widest side (compared with
+// the domain's), and from the level singularLevel - 1 on (singularLevel: 4, 2 in easy mode, 0
+// with "NoSingularityTreatment"), searched by bisection of its widest side down to a tiny
 // width with Newton's method and, for tangential (double) solutions, a Levenberg-Marquardt
 // minimization of the residual. Equations that keep one sign at the corners but may dip in
 // between (suspect cells) are split down to suspectWidth, then searched for a sign change
-// along the edges and inside the cell.
+// along the edges and inside the cell. The cells one solve may examine grow with its grid
+// (100000 plus 16 per grid cell, at most 5e7).
 //
 // Result codes of the internal operations: 0 nothing found (or cell dropped), 1 handled,
 // 2 a sign change found (the cell goes on), -1 cell settled by a singular treatment,
