@@ -37,7 +37,8 @@
 // (power scales of the N equations and N variables, read when the tolerance is scaled).
 //
 // Work is bounded whatever the equations do (NaN in part of the box included): the recursion
-// depth and the number of cells examined are capped (a search cut by the cap answers 10); no NaN is returned as a solution.
+// depth and the number of cells examined are capped (a search cut by the cap answers 10);
+// no NaN is returned as a solution.
 //
 // A derived class that overrides some overloads of Eval or EvalEquation says
 // `using XelMathSystem::Eval;` (or EvalEquation) to keep the others.
@@ -210,8 +211,7 @@ protected:
              double* oGradients) const;
 
 private:
-  int SingularSearch(const XelMathIntervalND& iCell, const long iLevel,
-                     const long iRegularSplits);
+  int SingularSearch(const XelMathIntervalND& iCell, const long iLevel, const long iRegularSplits);
   int NewtonInCell(const XelMathIntervalND& iCell, double* ioX, const int iTangential);
   int Minimize(const XelMathIntervalND& iCell, double* ioX);
   int MayDip(const XelMathIntervalND& iCell, const double* iCorner, const double* iGradients) const;

@@ -173,8 +173,7 @@ void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double*
 }
 
 int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                                const double* iCentreJacobian, double* oLow,
-                                double* oHigh) {
+                                const double* iCentreJacobian, double* oLow, double* oHigh) {
   const long n = _dimension, nn = n * n;
   int image = 0;
   if (!_isScaled) {
@@ -203,8 +202,7 @@ int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iC
   return AllFinite(oLow, nn) && AllFinite(oHigh, nn) ? 1 : 0;
 }
 
-int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell,
-                                    const double* iCornerJacobians,
+int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                                     const double* iCentreJacobian, const double* iCentre,
                                     const double* iCentreValues) {
   const long n = _dimension, nn = n * n;
