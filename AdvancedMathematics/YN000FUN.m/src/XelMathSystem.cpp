@@ -823,13 +823,22 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
     twos[k] = 2;
   for (long c = 0; c < corners; ++c)
     residual[c] = 0.0;
+  // The corner gradients of an equation are sampled at once only when its sign test needs
+  // them; those of an equation that changes sign wait until every equation has passed.
+  bool pending[MaxSolveDimension] = {};
   for (long i = 0; i < n; ++i) {
     const double* v = iCorner0;
     const double* g = iGradients0;
     if (i > 0) {
-      SGrid(i, iCell, twos, vals.Data(), gradients ? grads.Data() : nullptr);
+      SGrid(i, iCell, twos, vals.Data(), nullptr);
       v = vals.Data();
-      g = gradients ? grads.Data() : nullptr;
+      g = nullptr;
+      if (gradients && IsChangingSignOnHyperCube(v))
+        pending[i] = true;
+      else if (gradients) {
+        SGrid(i, iCell, twos, vals.Data(), grads.Data());
+        g = grads.Data();
+      }
     }
     if (i == 0)
       std::memcpy(_cornerValues, v, sizeof(double) * corners);
@@ -845,7 +854,7 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
         return Subdivide(iCell, 3);
       return 0;
     }
-    if (gradients)
+    if (g)
       for (long c = 0; c < corners; ++c)
         for (long j = 0; j < n; ++j)
           _cornerJacobians[c * n * n + i * n + j] = g[c * n + j];
@@ -872,6 +881,14 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
         return r;
     }
   }
+
+  for (long i = 1; i < n; ++i)
+    if (pending[i]) {
+      SGrid(i, iCell, twos, vals.Data(), grads.Data());
+      for (long c = 0; c < corners; ++c)
+        for (long j = 0; j < n; ++j)
+          _cornerJacobians[c * n * n + i * n + j] = grads[c * n + j];
+    }
 
   // Every equation may vanish in the cell.
   XelMathScratchDoubles<64> centre(n);
