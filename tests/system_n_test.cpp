@@ -366,6 +366,12 @@ TEST(SystemN, StatusesAndErrors) {
   EXPECT_EQ(status, 10);
   ASSERT_EQ(one.size(), 1u);
   EXPECT_NEAR(std::sin(200 * kPi * one[0][0]), 0.0, 1e-9);
+  // Three equations nearly zero on a whole plane, with no common zero: the singular cells
+  // along it outlast the work budget, and the cut search says so.
+  FnSystem sheet(
+      3, [](const double* x, double* f) { f[0] = x[2], f[1] = x[2] + 1e-6, f[2] = x[2] - 1e-6; });
+  EXPECT_TRUE(Solve(sheet, Cube(3, -1, 1.1), status).empty());
+  EXPECT_EQ(status, 10);
   // A system that is NaN everywhere ends with nothing.
   FnSystem nan(3, [](const double*, double* f) { f[0] = f[1] = f[2] = kNaN; });
   EXPECT_TRUE(Solve(nan, Cube(3, -1, 1), status).empty());

@@ -9,22 +9,27 @@
 // Method: the box is sampled on a regular grid (counts[k] nodes in dimension k). Equation 0
 // alone is sampled on the whole grid (with gradients while the recursion is shallow); each
 // grid cell, a hypercube with 2^N corners, is dropped when an equation keeps one sign at all
-// its corners and its corner gradients rule out an interior dip. A surviving cell whose
-// Jacobian, enclosed over the cell, is regular holds at most one solution, reached by a
-// safeguarded Newton iteration from its centre. A cell whose Jacobian may be singular is
-// subdivided (every side halved), and from the level singularLevel - 1 on (singularLevel: 4,
-// 2 in easy mode, 0 with "NoSingularityTreatment"), searched by bisection down to a tiny
+// its corners and its corner gradients rule out an interior dip, or when Krawczyk's operator
+// over the enclosed Jacobian misses the cell. A surviving cell whose Jacobian, enclosed over
+// the cell, is regular holds at most one solution, reached by a safeguarded Newton iteration
+// from its centre or its best corner; when both runs fail, the cell is halved a few more
+// times. A cell whose Jacobian may be singular is halved along its widest side (compared with
+// the domain's), and from the level singularLevel - 1 on (singularLevel: 4, 2 in easy mode, 0
+// with "NoSingularityTreatment"), searched by bisection of its widest side down to a tiny
 // width with Newton's method and, for tangential (double) solutions, a Levenberg-Marquardt
 // minimization of the residual. Equations that keep one sign at the corners but may dip in
 // between (suspect cells) are split down to suspectWidth, then searched for a sign change
-// along the edges and inside the cell.
+// along the edges and inside the cell. The cells one solve may examine grow with its grid
+// (100000 plus 16 per grid cell, at most 5e7).
 //
 // Result codes of the internal operations: 0 nothing found (or cell dropped), 1 handled,
 // 2 a sign change found (the cell goes on), -1 cell settled by a singular treatment,
 // -2 stop the whole search (more than 500 solutions).
 //
-// Statuses of Solve: 0 done, 4 empty domain (set untouched), 10 stopped early (only the first
-// solution found is returned).
+// Statuses of Solve: 0 done (the whole box searched), 4 empty domain (set untouched), 10
+// stopped early: either more than 500 solutions (only the first one found is returned), or
+// the work budget of the solve ended the search before the whole box was examined (every
+// solution found so far is returned, others may exist).
 //
 // Options: "SamplingPoints" (XelMathAttrPointerValue holding N longs, or a
 // XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096, default 6),
@@ -32,7 +37,8 @@
 // (power scales of the N equations and N variables, read when the tolerance is scaled).
 //
 // Work is bounded whatever the equations do (NaN in part of the box included): the recursion
-// depth and the number of cells examined are capped; no NaN is returned as a solution.
+// depth and the number of cells examined are capped (a search cut by the cap answers 10);
+// no NaN is returned as a solution.
 //
 // A derived class that overrides some overloads of Eval or EvalEquation says
 // `using XelMathSystem::Eval;` (or EvalEquation) to keep the others.
@@ -205,11 +211,24 @@ protected:
              double* oGradients) const;
 
 private:
-  int SingularSearch(const XelMathIntervalND& iCell, const long iLevel);
+  int SingularSearch(const XelMathIntervalND& iCell, const long iLevel, const long iRegularSplits);
   int NewtonInCell(const XelMathIntervalND& iCell, double* ioX, const int iTangential);
   int Minimize(const XelMathIntervalND& iCell, double* ioX);
   int MayDip(const XelMathIntervalND& iCell, const double* iCorner, const double* iGradients) const;
   int Subdivide(const XelMathIntervalND& iCell, const long iCount);
+  /// Hull of the Jacobian over iCell (its image, or the widened hull of the samples); 0 when
+  /// neither is available or finite.
+  int JacobianHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                   const double* iCentreJacobian, double* oLow, double* oHigh);
+  /// 1 when Krawczyk's operator proves that iCell holds no solution (iCentreValues: the
+  /// values at iCentre, the centre of iCell).
+  int KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                       const double* iCentreJacobian, const double* iCentre,
+                       const double* iCentreValues);
+  /// The side of iCell widest compared with the same side of the domain.
+  long WidestSide(const XelMathIntervalND& iCell) const;
+  /// iCell halved along its widest side, both halves searched one level deeper. 1 or -2.
+  int Bisect(const XelMathIntervalND& iCell);
   int Recorded(const double* x, const XelMathIntervalND& iCell);
   bool Budget();
   void AllocateFillArrays();
@@ -247,6 +266,7 @@ private:
   // Search state beyond the above: cells examined in this solve, whether easy mode was set
   // in this solve, and the tolerance's values read at each solve.
   long _work;
+  long _maxWork;
   int _easySet;
   double _absRes, _sqLengthRes, _paramRes, _relEps;
   double _h1, _h2;

@@ -68,7 +68,8 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _cornerValues(nullptr), _cornerJacobians(nullptr), _suspectWidth(0.0), _singularLevel(4),
       _depth(0), _callCount(0), _easySolver(0), _verySuspectCoeffs(nullptr),
       _scaleFactorsX(nullptr), _scaleFactorsF(nullptr), _isScaled(0), _scaleOption(1, 1),
-      _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _easySet(0) {
+      _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _maxWork(MaxWork),
+      _easySet(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
   _epsSol = _relativeEpsSol * _absRes;
@@ -556,12 +557,15 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
   _depth = 0;
   _callCount = 0;
   _work = 0;
+  _maxWork = WorkBudget(n, counts);
   if (iAttributes && iAttributes->GetAttribute(AttrSystemNoSingularityTreatment))
     _singularLevel = 0;
   if (iAttributes && iAttributes->GetAttribute(AttrSystemEasySolver))
     SetEasySolver();
 
   const int status = FSolve(scaled, counts);
+  // Cells refused by the budget: the box was not searched completely.
+  const bool cut = _work > _maxWork;
 
   jacobian.reset();
   _jacobian = nullptr;
@@ -579,7 +583,7 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
     for (long k = 0; k < n; ++k)
       p[k] *= _scaleFactorsX[k];
   }
-  return status == -2 ? XelMathStatus::Stopped : XelMathStatus::Done;
+  return status == -2 || cut ? XelMathStatus::Stopped : XelMathStatus::Done;
 }
 
 void XelMathSystem::AllocateFillArrays() {
@@ -631,7 +635,7 @@ int XelMathSystem::FSolve(const XelMathIntervalND& iBox, const long* iCounts) {
 
 bool XelMathSystem::Budget() {
   ++_callCount;
-  return ++_work <= MaxWork;
+  return ++_work <= _maxWork;
 }
 
 // ---- the cell scan ----------------------------------------------------------------------------
@@ -656,7 +660,7 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
   const long nodes = GridNodes(n, iCounts, n + 1, 2);
   if (nodes < 0 || iBox.GetDimension() != n || n > MaxSolveDimension)
     RaiseSampling("XelMathSystem::DSolve");
-  if (_depth >= MaxDepth || _work > MaxWork)
+  if (_depth >= MaxDepth || _work > _maxWork)
     return 0;
   if (_cornerCount != (1L << n))
     _cornerCount = 1L << n;
@@ -687,7 +691,7 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
                          corner.Data(), gradients ? cornerGrads.Data() : nullptr);
       if (DSolveLocal(cell, corner.Data(), gradients ? cornerGrads.Data() : nullptr) == -2)
         return -2;
-      if (_work > MaxWork)
+      if (_work > _maxWork)
         return 0;
     }
     for (long k = n - 1; k >= 0; --k) {
@@ -737,6 +741,28 @@ int XelMathSystem::Subdivide(const XelMathIntervalND& iCell, const long iCount) 
   long counts[MaxSolveDimension];
   for (long k = 0; k < _dimension; ++k)
     counts[k] = iCount;
+  return DSolve(iCell, counts, nullptr) == -2 ? -2 : 1;
+}
+
+long XelMathSystem::WidestSide(const XelMathIntervalND& iCell) const {
+  long widest = 0;
+  double ratio = -1.0;
+  for (long k = 0; k < _dimension; ++k) {
+    const double side = _domain ? _domain->GetMax(k) - _domain->GetMin(k) : 1.0;
+    const double r = (iCell.GetMax(k) - iCell.GetMin(k)) / (side > 0.0 ? side : 1.0);
+    if (r > ratio) {
+      ratio = r;
+      widest = k;
+    }
+  }
+  return widest;
+}
+
+int XelMathSystem::Bisect(const XelMathIntervalND& iCell) {
+  long counts[MaxSolveDimension];
+  for (long k = 0; k < _dimension; ++k)
+    counts[k] = 2;
+  counts[WidestSide(iCell)] = 3;
   return DSolve(iCell, counts, nullptr) == -2 ? -2 : 1;
 }
 
@@ -797,13 +823,22 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
     twos[k] = 2;
   for (long c = 0; c < corners; ++c)
     residual[c] = 0.0;
+  // The corner gradients of an equation are sampled at once only when its sign test needs
+  // them; those of an equation that changes sign wait until every equation has passed.
+  bool pending[MaxSolveDimension] = {};
   for (long i = 0; i < n; ++i) {
     const double* v = iCorner0;
     const double* g = iGradients0;
     if (i > 0) {
-      SGrid(i, iCell, twos, vals.Data(), gradients ? grads.Data() : nullptr);
+      SGrid(i, iCell, twos, vals.Data(), nullptr);
       v = vals.Data();
-      g = gradients ? grads.Data() : nullptr;
+      g = nullptr;
+      if (gradients && IsChangingSignOnHyperCube(v))
+        pending[i] = true;
+      else if (gradients) {
+        SGrid(i, iCell, twos, vals.Data(), grads.Data());
+        g = grads.Data();
+      }
     }
     if (i == 0)
       std::memcpy(_cornerValues, v, sizeof(double) * corners);
@@ -819,7 +854,7 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
         return Subdivide(iCell, 3);
       return 0;
     }
-    if (gradients)
+    if (g)
       for (long c = 0; c < corners; ++c)
         for (long j = 0; j < n; ++j)
           _cornerJacobians[c * n * n + i * n + j] = g[c * n + j];
@@ -847,6 +882,14 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
     }
   }
 
+  for (long i = 1; i < n; ++i)
+    if (pending[i]) {
+      SGrid(i, iCell, twos, vals.Data(), grads.Data());
+      for (long c = 0; c < corners; ++c)
+        for (long j = 0; j < n; ++j)
+          _cornerJacobians[c * n * n + i * n + j] = grads[c * n + j];
+    }
+
   // Every equation may vanish in the cell.
   XelMathScratchDoubles<64> centre(n);
   iCell.Center(centre.Data());
@@ -856,6 +899,8 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
       XelMathScratchDoubles<8> f(n);
       XelMathScratchDoubles<64> jc(n * n);
       SEval(centre.Data(), f.Data(), jc.Data());
+      if (KrawczykExcludes(iCell, _cornerJacobians, jc.Data(), centre.Data(), f.Data()))
+        return 0;
       singular = IsSingularIntervalJacobian(iCell, _cornerJacobians, jc.Data());
     }
     if (singular) {
@@ -865,8 +910,8 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
           return -2;
         return r;
       }
-      // Halving every side: 2^N sub-cells, whatever the sampling of the solve.
-      return Subdivide(iCell, 3);
+      // Halving the widest side only: two sub-cells, whatever the dimension.
+      return Bisect(iCell);
     }
   }
   // At most one solution in the cell: Newton from the centre, then from the best corner.
@@ -887,6 +932,11 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
   // A system whose values break down is searched lightly for the rest of the solve.
   if ((firstStatus == 4 || status == 4) && _depth < 2 && _depth <= _singularLevel)
     SetEasySolver();
+  // Newton's runs may leave a regular cell that holds a solution (a start far from it, a
+  // step clipped by the cell): its halves are searched, a few levels deep.
+  if (!_easySolver && _depth < RegularSplitDepth * _dimension &&
+      MaxWidth(iCell) > SingularWidthRatio * (_domain ? MaxWidth(*_domain) : 1.0))
+    return Bisect(iCell);
   return 0;
 }
 

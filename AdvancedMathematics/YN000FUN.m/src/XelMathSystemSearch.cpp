@@ -26,7 +26,7 @@ int XelMathSystem::TreatSuspectHyperCube(const long i, const XelMathIntervalND& 
   // Split while the sub-cells are still sampled with gradients (depth < singularLevel),
   // where the same test can be made on them.
   if (MaxWidth(iCell) > _suspectWidth && _depth + 1 < _singularLevel)
-    return Subdivide(iCell, 3);
+    return Bisect(iCell);
   if ((iGradients && TryChangeSignOnEdge(i, iCell, iCorner, iGradients)) ||
       TryChangeSignInHyperCube(i, iCell, iCorner))
     return 2;
@@ -172,6 +172,85 @@ void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double*
   }
 }
 
+int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                                const double* iCentreJacobian, double* oLow, double* oHigh) {
+  const long n = _dimension, nn = n * n;
+  int image = 0;
+  if (!_isScaled) {
+    image = EvalJacobianImage(iCell, oLow, oHigh);
+  } else {
+    XelMathIntervalND box(n);
+    for (long k = 0; k < n; ++k) {
+      box.SetMin(k, iCell.GetMin(k) * _scaleFactorsX[k]);
+      box.SetMax(k, iCell.GetMax(k) * _scaleFactorsX[k]);
+    }
+    image = EvalJacobianImage(box, oLow, oHigh);
+    if (image)
+      for (long r = 0; r < n; ++r)
+        for (long c = 0; c < n; ++c) {
+          const double f = _scaleFactorsF[r] * _scaleFactorsX[c];
+          const double a = oLow[r * n + c] * f, b = oHigh[r * n + c] * f;
+          oLow[r * n + c] = std::min(a, b);
+          oHigh[r * n + c] = std::max(a, b);
+        }
+  }
+  if (!image) {
+    if (!iCornerJacobians || !iCentreJacobian)
+      return 0;
+    FillIntervalJacobian(iCell, iCornerJacobians, iCentreJacobian, oLow, oHigh);
+  }
+  return AllFinite(oLow, nn) && AllFinite(oHigh, nn) ? 1 : 0;
+}
+
+int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                                    const double* iCentreJacobian, const double* iCentre,
+                                    const double* iCentreValues) {
+  const long n = _dimension, nn = n * n;
+  if (!AllFinite(iCentreValues, n))
+    return 0;
+  XelMathScratchDoubles<128> hull(2 * nn);
+  double* low = hull.Data();
+  double* high = low + nn;
+  if (!JacobianHull(iCell, iCornerJacobians, iCentreJacobian, low, high))
+    return 0;
+  if (!_work1)
+    _work1 = new XelMathNxNFullMatrix(n);
+  XelMathScratchDoubles<64> inverse(nn);
+  double* m = _work1->GetFullMatrixCoef();
+  double* inv = inverse.Data();
+  for (long e = 0; e < nn; ++e) {
+    m[e] = 0.5 * (low[e] + high[e]);
+    inv[e] = 0.0;
+  }
+  for (long k = 0; k < n; ++k)
+    inv[k * n + k] = 1.0;
+  if (_work1->Solve(inv, n) != 0 || !AllFinite(inv, nn))
+    return 0;
+  // Krawczyk's operator K = c - C f(c) + (I - C [J]) (X - c): a cell that K misses in one
+  // coordinate holds no solution.
+  for (long r = 0; r < n; ++r) {
+    double cf = 0.0, spread = 0.0;
+    for (long k = 0; k < n; ++k)
+      cf += inv[r * n + k] * iCentreValues[k];
+    for (long c = 0; c < n; ++c) {
+      double lo = r == c ? 1.0 : 0.0, hi = lo;
+      for (long k = 0; k < n; ++k) {
+        const double ck = inv[r * n + k];
+        const double a = ck * low[k * n + c], b = ck * high[k * n + c];
+        lo -= std::max(a, b);
+        hi -= std::min(a, b);
+      }
+      spread += MagOf(lo, hi) * 0.5 * (iCell.GetMax(c) - iCell.GetMin(c));
+    }
+    const double k0 = iCentre[r] - cf;
+    if (!Finite(k0) || !Finite(spread))
+      return 0;
+    if (k0 + spread < iCell.GetMin(r) || k0 - spread > iCell.GetMax(r))
+      return 1;
+  }
+  return 0;
+}
+
 int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
                                               const double* iCornerJacobians,
                                               const double* iCentreJacobian) {
@@ -179,31 +258,7 @@ int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
   XelMathScratchDoubles<128> hull(2 * nn);
   double* low = hull.Data();
   double* high = low + nn;
-  int image = 0;
-  if (!_isScaled) {
-    image = EvalJacobianImage(iCell, low, high);
-  } else {
-    XelMathIntervalND box(n);
-    for (long k = 0; k < n; ++k) {
-      box.SetMin(k, iCell.GetMin(k) * _scaleFactorsX[k]);
-      box.SetMax(k, iCell.GetMax(k) * _scaleFactorsX[k]);
-    }
-    image = EvalJacobianImage(box, low, high);
-    if (image)
-      for (long r = 0; r < n; ++r)
-        for (long c = 0; c < n; ++c) {
-          const double f = _scaleFactorsF[r] * _scaleFactorsX[c];
-          const double a = low[r * n + c] * f, b = high[r * n + c] * f;
-          low[r * n + c] = std::min(a, b);
-          high[r * n + c] = std::max(a, b);
-        }
-  }
-  if (!image) {
-    if (!iCornerJacobians || !iCentreJacobian)
-      return 1;
-    FillIntervalJacobian(iCell, iCornerJacobians, iCentreJacobian, low, high);
-  }
-  if (!AllFinite(low, nn) || !AllFinite(high, nn))
+  if (!JacobianHull(iCell, iCornerJacobians, iCentreJacobian, low, high))
     return 1;
   // Regular when |I - C [J]| has every row sum below 1, C the inverse of the midpoint.
   if (!_work1)
@@ -243,12 +298,14 @@ int XelMathSystem::TreatSingularJacobian(const XelMathIntervalND& iCell) {
   iCell.Center(centre.Data());
   if (TryMarching(iCell, centre.Data()))
     return 1;
-  return SingularSearch(iCell, 0);
+  return SingularSearch(iCell, 0, 0);
 }
 
-int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLevel) {
+int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLevel,
+                                  const long iRegularSplits) {
   const long n = _dimension, corners = 1L << n, nn = n * n;
-  if (!Budget() || _depth + iLevel >= MaxDepth)
+  // One side is halved per level: n levels make one halving of the whole cell.
+  if (!Budget() || _depth + iLevel / n >= MaxDepth)
     return 0;
   long twos[MaxSolveDimension];
   for (long k = 0; k < n; ++k)
@@ -269,15 +326,22 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLe
       for (long j = 0; j < n; ++j)
         jac[c * nn + i * n + j] = grads[c * n + j];
     }
+    // An equation of one sign at the corners that may dip between them keeps the cell while
+    // it is wider than the suspect width (its halves are tested again), then only when a
+    // point of the other sign is found.
     if (!IsChangingSignOnHyperCube(v) &&
-        !(MayDip(iCell, v, grads.Data()) && (TryChangeSignOnEdge(i, iCell, v, grads.Data()) ||
-                                             TryChangeSignInHyperCube(i, iCell, v))))
+        !(MayDip(iCell, v, grads.Data()) &&
+          (MaxWidth(iCell) > _suspectWidth || TryChangeSignOnEdge(i, iCell, v, grads.Data()) ||
+           TryChangeSignInHyperCube(i, iCell, v)))) {
       return 0;
+    }
   }
   XelMathScratchDoubles<8> x(n), f(n);
   XelMathScratchDoubles<64> jc(nn);
   iCell.Center(x.Data());
   SEval(x.Data(), f.Data(), jc.Data());
+  if (KrawczykExcludes(iCell, jac.Data(), jc.Data(), x.Data(), f.Data()))
+    return 0;
   const int singular = IsSingularIntervalJacobian(iCell, jac.Data(), jc.Data());
   bool tiny = true;
   for (long k = 0; k < n; ++k)
@@ -298,18 +362,19 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLe
       if (NewtonInCell(iCell, x.Data(), singular))
         return Recorded(x.Data(), iCell) == -2 ? -2 : 1;
     }
-    return 0;
+    // A regular cell whose Newton runs leave it is halved a few times more.
+    if (tiny || iRegularSplits >= RegularSplitDepth * n)
+      return 0;
   }
-  // Bisect every side wider than the tiny width.
-  XelMathIntervalND child(n);
-  for (long c = 0; c < corners; ++c) {
-    for (long k = 0; k < n; ++k) {
-      const double lo = iCell.GetMin(k), hi = iCell.GetMax(k), mid = 0.5 * (lo + hi);
-      const bool upper = (c & (1L << (n - 1 - k))) != 0;
-      child.SetMin(k, upper ? mid : lo);
-      child.SetMax(k, upper ? hi : mid);
-    }
-    if (SingularSearch(child, iLevel + 1) == -2)
+  // Halve the widest side (compared with the domain's): one sub-cell pair per level, where
+  // halving every side would make 2^N sub-cells.
+  const long side = WidestSide(iCell);
+  const double mid = 0.5 * (iCell.GetMin(side) + iCell.GetMax(side));
+  XelMathIntervalND child(iCell);
+  for (int upper = 0; upper < 2; ++upper) {
+    child.SetMin(side, upper ? mid : iCell.GetMin(side));
+    child.SetMax(side, upper ? iCell.GetMax(side) : mid);
+    if (SingularSearch(child, iLevel + 1, iRegularSplits + (singular ? 0 : 1)) == -2)
       return -2;
     if (_solutions && _solutions->GetNumberOfPoints() > MaxSolutions)
       return -2;

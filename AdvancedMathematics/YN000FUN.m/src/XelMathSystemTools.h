@@ -31,6 +31,11 @@ const long MaxSolveDimension = 20;
 /// Deepest recursion of the cell search and the number of cells one solve may examine.
 const long MaxDepth = 40;
 const long MaxWork = 100000;
+/// Cells examined per cell of the solve's grid, and the most one solve may examine.
+const long WorkPerCell = 16;
+const long MaxWorkCap = 50000000;
+/// Halvings of every side (one side per level) of a regular cell whose Newton runs fail.
+const long RegularSplitDepth = 1;
 /// Depth until which cells holding a NaN corner are subdivided (then dropped).
 const long NaNDepth = 3;
 /// Steps of the descent searching a sign change, of the edge bisection, and of the
@@ -90,6 +95,17 @@ inline long GridNodes(const long iN, const long* iCounts, const long iPerNode,
     nodes *= iCounts[k];
   }
   return nodes;
+}
+
+/// Cells one solve may examine on a grid of iCounts: a fixed part and a share per grid cell.
+inline long WorkBudget(const long iN, const long* iCounts) {
+  long cells = 1;
+  for (long k = 0; k < iN; ++k) {
+    cells *= std::max(1L, iCounts[k] - 1);
+    if (cells > MaxWorkCap)
+      return MaxWorkCap;
+  }
+  return std::min(MaxWorkCap, MaxWork + WorkPerCell * cells);
 }
 
 /// Largest possible element of |a| over an interval [lo, hi].
