@@ -141,6 +141,13 @@ void XelMathFunctionX::Eval(const XelMathInterval& iI, const long iNbPoints, con
        oF2 ? oF2 + last : nullptr);
 }
 
+void XelMathFunctionX::EvalPoints(const long iN, const double* iX, const long iOptions,
+                                  double* oF, double* oF1, double* oF2) const {
+  for (long i = 0; i < iN; ++i)
+    Eval(iX[i], iOptions, oF ? oF + i : nullptr, oF1 ? oF1 + i : nullptr,
+         oF2 ? oF2 + i : nullptr);
+}
+
 // ==== interval evaluations ===============================================================
 XelMathInterval XelMathFunctionX::Eval(const XelMathInterval&) const {
   return XelMathInterval(0.0, 0.0);
