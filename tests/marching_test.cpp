@@ -115,6 +115,10 @@ std::vector<CurveCase> Curves() {
     const double z = 0.95 * std::sin(t);
     return std::vector<double>{std::sqrt(1 - z * z), 0.95 * std::cos(t), z};
   };
+  auto lifted = [](double t) {
+    const double c = std::cos(t), s = std::sin(t);
+    return std::vector<double>{c, s, c * s, c + 0.5 * s * s, c * s - 0.3 * c};
+  };
   return {
       {"circle", 2, [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1; },
        {-2, 2, -2, 2}, {1, 0}, {0, 1},
@@ -175,6 +179,16 @@ std::vector<CurveCase> Curves() {
        },
        {-1.5, 1.5, -1.5, 1.5, -1.5, 1.5}, {1, 0.95, 0}, {0, 0, 1}, steinmetz, 0, 2 * M_PI, true,
        ArcLength(steinmetz, 0, 2 * M_PI), {}, {}, [](const double* X) { return X[0] > 0; }, {}},
+      // A circle lifted into five unknowns by non-linear graphs: the tangent from minors.
+      {"lifted circle", 5,
+       [](const double* X, double* F) {
+         F[0] = X[0] * X[0] + X[1] * X[1] - 1;
+         F[1] = X[2] - X[0] * X[1];
+         F[2] = X[3] - X[0] - 0.5 * X[1] * X[1];
+         F[3] = X[4] - X[2] + 0.3 * X[0];
+       },
+       {-1.5, 1.5, -1.5, 1.5, -1, 1, -2, 2, -2, 2}, {1, 0, 0, 1, -0.3}, {0, 1, 0, 0, 0}, lifted,
+       0, 2 * M_PI, true, ArcLength(lifted, 0, 2 * M_PI), {}, {}, nullptr, {}},
   };
 }
 

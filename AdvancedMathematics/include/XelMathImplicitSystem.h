@@ -73,6 +73,7 @@
 
 class XelMathAttrList;
 class XelMathAttrMultipleDomain;
+struct XelMathMarchState;
 class XelMathMarchingDiagnostic;
 class XelMathNxNFullMatrix;
 class XelMathSetOfPointsND;
@@ -271,8 +272,73 @@ protected:
                     const double* iOut, double* oX, double* oT);
   /// Singular point near iX (Gauss-Newton on F = 0 and tangent = 0). Returns 1 when found.
   int LocateSingularPoint(double* ioX, const double iRadius);
-  /// Whether X lies in the sub-domain of "XelMathAttrMultipleDomain" (1 without one).
+  /// How far X lies outside the sub-domain of "XelMathAttrMultipleDomain": the largest
+  /// excess of a coordinate over its bounds (0 inside, and without a sub-domain).
+  double SubdomainMinDistance(const double* X) const;
+  /// Whether X lies in that sub-domain within the point resolution (1 without one).
   int InSubdomain(const double* X) const;
+
+  // ---- the steps of one march (Run) ----
+  /// Start: iX0 brought into the domain (within tolerance) into the current point, checked
+  /// on the curve and against the constraint, its tangent oriented. Returns 1; in quiet mode
+  /// 0 with the failure diagnostic when the start is refused (else it raises).
+  int InitializeRun(XelMathMarchState& ioState, const double* iX0, const double* iT0);
+  /// The unit start tangent at X into oT, oriented like iT0 (kept as given with
+  /// "XelMathNotInverse"; at a singular start, iT0 itself and the orientation decided at the
+  /// first point: ioState.sign 0). Returns 0 when there is neither.
+  int VerifyStartTangent(XelMathMarchState& ioState, const double* X, const double* iT0,
+                         double* oT);
+  /// The first step: from the curvature between X and a point shifted along T, at least
+  /// MIN_DOMAIN / 10, and no variable beyond its maximum step.
+  double InitializeStep(const double* X, const double* T);
+  /// The second-order prediction from the current point along the tangent, on the circle of
+  /// the current curvature (into the predicted point; at level 8 pulled back into the domain).
+  void Predict(XelMathMarchState& ioState);
+  /// Whether iXnew lies outside iDomain; oCross (when given) then receives the point where the
+  /// segment from iX crosses the first bound, X + lambda (Xnew - X).
+  int OutOfDomain(const XelMathIntervalND& iDomain, const double* iX, const double* iXnew,
+                  double* oCross) const;
+  /// Correction of the prediction onto the curve and its oriented tangent; a singular point
+  /// on the way goes to ManageSingularity.
+  int FindNewPoint(XelMathMarchState& ioState);
+  /// Controls of the new point: validity, domain border, sub-domain, end points, constraint
+  /// and the set already traced.
+  int Controles(XelMathMarchState& ioState);
+  /// Bisection along the arc between the inside point iIn and the outside point iOut for the
+  /// last point inside (into oX). Returns 1.
+  int FindLastPointWithBS(const XelMathIntervalND& iDomain, const double* iIn, const double* iOut,
+                          double* oX);
+  /// The exact end on the border between the current point and the new one, stored.
+  void SearchEndPoint(XelMathMarchState& ioState);
+  /// A constraint that changes sign between the current and the new point: the point where it
+  /// vanishes ends the march (else the point is refused).
+  int ManageConstraint(XelMathMarchState& ioState);
+  /// Closure and return onto what is traced: a new chord that passes near a traced point.
+  int VerifySet(XelMathMarchState& ioState);
+  /// Stores the new point and makes it the current one.
+  int Stockage(XelMathMarchState& ioState);
+  /// Appends (iX, iT) to ioPoints unless it repeats the last point. Returns 1 when added.
+  int TryToAddPoint(XelMathSetOfPointsNDWithVectors& ioPoints, const double* iX,
+                    const double* iT) const;
+  /// Ratio of the metric norm of the unit tangent iT to its euclidean norm (the step scale
+  /// of the metric).
+  double ComputeScal(const double* iT) const;
+  /// Keeps the points up to iIndex (the march came back over itself there), at least 2, and
+  /// with newer configurations drops the last ones that are not on the curve.
+  void KeepStartOfMarch(XelMathSetOfPointsNDWithVectors& ioPoints, const long iIndex);
+  /// The generalised cross product of the N-1 rows of iJ (N x N, row-major; the last row is
+  /// work space) into oT.
+  void VectorialProduct(double* ioJ, double* oT);
+  /// The rows 0..N-2 of iJ without column iColumn into the (N-1) x (N-1) matrix oMinor.
+  void ComputeSubMatrix(const double* iJ, const long iColumn, XelMathNxNFullMatrix& oMinor) const;
+  /// One branch of the multiple-solution drivers: marched from (iX, iT) into a new set
+  /// appended to ioResults (with its start and end diagnostics) when it has points.
+  void ComputeBranch(const XelMathIntervalND& iDomain, const double* iX, const double* iT,
+                     const long iFirstNew, long& ioNbSol, XelMathSetOfPointsND**& ioResults,
+                     const XelMathAttrList* iAttributes);
+  /// Brings the start point ioX, off the curve, back onto it on the hyperplane orthogonal to
+  /// the tangent there. Returns 1 when it converged.
+  int ComputeRattrappe(double* ioX);
   /// Drops the last stored points that are not on the curve (at most 3, 2 points stay).
   void CheckLastPoints(XelMathSetOfPointsND& ioPoints);
   /// Looks for a tangent jump between two points (the outcome is traced in debug mode).
@@ -296,6 +362,7 @@ protected:
   double* _metric;       // N
   double* _work;         // work vectors, WorkVectors x N
   XelMathNxNFullMatrix* _jacobian;
+  XelMathNxNFullMatrix* _subMatrix; // N-1, for the tangents of N > 4 unknowns
   // options
   int _optMetric, _optSingularity, _optNotInverse, _optConstraint, _optDecompositionOn;
   int _acceptNonComplete, _tryAllDirections, _trySingularTangent, _tryBestReconverge;

@@ -103,7 +103,7 @@ XelMathImplicitSystem::XelMathImplicitSystem(XelSoftwareConfiguration* iConfig, 
                                              const XelMathAttrList* iAttributes)
     : _n(iN), _config(iConfig), _tol(iTol), _level(0), _containingV2(1), _epsSol(0.0),
       _maxStep(nullptr), _globalMaxStep(0.0), _minStep(0.0), _sag(0.0), _h(0.0), _ratio(1.0),
-      _metric(nullptr), _work(nullptr), _jacobian(nullptr), _optMetric(0), _optSingularity(0),
+      _metric(nullptr), _work(nullptr), _jacobian(nullptr), _subMatrix(nullptr), _optMetric(0), _optSingularity(0),
       _optNotInverse(0), _optConstraint(0), _optDecompositionOn(0), _acceptNonComplete(0),
       _tryAllDirections(0), _trySingularTangent(0), _tryBestReconverge(0), _withVectors(0),
       _twoTangents(0), _nbGroups(0), _groups(nullptr), _groupMaxStep(nullptr),
@@ -135,6 +135,8 @@ XelMathImplicitSystem::XelMathImplicitSystem(XelSoftwareConfiguration* iConfig, 
   std::memset(_continuation, 0, sizeof(double) * 3 * _n);
   _jacobian = new XelMathNxNFullMatrix(_n);
   _jacobian->Reset();
+  if (_n > 4)
+    _subMatrix = new XelMathNxNFullMatrix(_n - 1);
   const double scale = _tol.GetScaleFactor();
   if (scale != 1.0 && iAttributes) {
     const XelMathAttrScaleOption* option = dynamic_cast<const XelMathAttrScaleOption*>(
@@ -157,11 +159,14 @@ XelMathImplicitSystem::~XelMathImplicitSystem() {
   if (_solDiagnostics)
     XelQuorArrayDoubleDel(reinterpret_cast<double*>(_solDiagnostics), 2 * _nbSolDiag);
   delete _jacobian;
+  delete _subMatrix;
 }
 
 long XelMathImplicitSystem::GetDynamicMemoryBytes() const {
   long bytes = static_cast<long>(sizeof(double)) * (_n * (4 + WorkVectors + 3));
   bytes += _jacobian->GetEstimatedMemoryBytes();
+  if (_subMatrix)
+    bytes += _subMatrix->GetEstimatedMemoryBytes();
   bytes += static_cast<long>(sizeof(double)) * 2 * _nbGroups;
   bytes += static_cast<long>(sizeof(long)) * 2 * _nbSolDiag;
   return bytes + _scaleOption.GetDynamicMemoryBytes();
@@ -465,7 +470,15 @@ int XelMathImplicitSystem::EvalTangent(const double* X, double* oT) {
   double* F = _work + Scratch5 * _n;
   Eval(X, F, _jacobian);
   ScaleJacobianGX(_jacobian);
-  double* J = _jacobian->GetFullMatrixCoef();
+  VectorialProduct(_jacobian->GetFullMatrixCoef(), oT);
+  for (long i = 0; i < _n; ++i)
+    if (!std::isfinite(oT[i]))
+      return 0;
+  return IsTangentNull(oT, _jacobian) ? 0 : 1;
+}
+
+void XelMathImplicitSystem::VectorialProduct(double* ioJ, double* oT) {
+  const double* J = ioJ;
   const long n = _n;
   if (n == 2) {
     oT[0] = -J[1];
@@ -493,17 +506,24 @@ int XelMathImplicitSystem::EvalTangent(const double* X, double* oT) {
       oT[i] = ((3 + i) % 2 ? -1.0 : 1.0) * minor;
     }
   } else {
-    // Determinant of the rows completed by each unit vector in the work row.
+    // Component i = (-1)^(N-1+i) times the minor of the rows without column i.
     for (long i = 0; i < n; ++i) {
-      for (long j = 0; j < n; ++j)
-        J[(n - 1) * n + j] = (i == j) ? 1.0 : 0.0;
-      oT[i] = _jacobian->Determinant();
+      ComputeSubMatrix(J, i, *_subMatrix);
+      oT[i] = ((n - 1 + i) % 2 ? -1.0 : 1.0) * _subMatrix->Determinant();
     }
   }
-  for (long i = 0; i < n; ++i)
-    if (!std::isfinite(oT[i]))
-      return 0;
-  return IsTangentNull(oT, _jacobian) ? 0 : 1;
+}
+
+void XelMathImplicitSystem::ComputeSubMatrix(const double* iJ, const long iColumn,
+                                             XelMathNxNFullMatrix& oMinor) const {
+  const long n = _n;
+  double* m = oMinor.GetFullMatrixCoef();
+  for (long r = 0; r < n - 1; ++r) {
+    long c = 0;
+    for (long j = 0; j < n; ++j)
+      if (j != iColumn)
+        m[r * (n - 1) + c++] = iJ[r * n + j];
+  }
 }
 
 int XelMathImplicitSystem::IsTangentNull(const double* iT, const XelMathNxNFullMatrix* iJ) const {

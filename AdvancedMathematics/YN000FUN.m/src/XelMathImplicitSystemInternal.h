@@ -1,5 +1,25 @@
 #pragma once
-// Shared constants of the implicit-system marcher (internal, never installed).
+// Shared constants and the run state of the implicit-system marcher (internal, never
+// installed).
+class XelMathIntervalND;
+class XelMathSetOfPointsNDWithVectors;
+
+/// What the steps of one march share: the domain, the points stored so far and the step.
+struct XelMathMarchState {
+  XelMathMarchState(const XelMathIntervalND& iDomain, XelMathSetOfPointsNDWithVectors& ioPoints)
+      : domain(iDomain), points(ioPoints) {}
+  const XelMathIntervalND& domain;
+  XelMathSetOfPointsNDWithVectors& points;
+  double h = 0.1;           // step from the curvature
+  double s = 0.0;           // length of the step under way (ratio x h, bounded by the turn)
+  double sign = 1.0;        // orientation of the raw tangent (0: decided at the first point)
+  double g = 0.0;           // constraint at the current point
+  double gNew = 0.0;        // constraint at the new point
+  bool havePrevious = false;
+  bool cut = false;         // the march came back over itself at point cutIndex
+  long cutIndex = -1;
+  double closureTol = 0.0;
+};
 
 namespace XelMathMarching {
 /// Work vectors of N doubles held by the system, by role.
@@ -53,6 +73,8 @@ constexpr double GroupSlack = 1.05;
 constexpr long MaxStepsPerRun = 200000;
 /// Budget of the refusals in a row (each one shrinks the step by 2/3).
 constexpr long MaxRefusals = 80;
+/// Outcome of one step of the march (correction, controls, storage).
+enum StepOutcome { StepAccepted, StepRetried, StepEnded };
 /// Stop information recorded with the diagnostics.
 constexpr long StopSingularOrClosure = 4;
 constexpr long StopFailure = 8;

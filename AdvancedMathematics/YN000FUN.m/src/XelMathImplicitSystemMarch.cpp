@@ -339,16 +339,8 @@ int XelMathImplicitSystem::FindLastPoint(const XelMathIntervalND& iDomain, const
                                          const double* iT, const double* iOut, double* oX,
                                          double* oT) {
   const long n = _n;
-  Doubles work(4 * n);
+  Doubles work(n);
   double* normal = work.Get();
-  double* a = normal + n;
-  double* b = a + n;
-  double* m = b + n;
-  auto inside = [&](const double* x) {
-    if (!iDomain.ContainsPoint(x, _tol.GetPointResolution()))
-      return false;
-    return !_multipleDomain || InSubdomain(x);
-  };
   // First the exact crossing: Newton on the face hyperplane through the crossing of the chord.
   double t = 0.0;
   long face = -1;
@@ -363,7 +355,8 @@ int XelMathImplicitSystem::FindLastPoint(const XelMathIntervalND& iDomain, const
     if (SolveOnHyperPlane(oX, normal)) {
       oX[k] = bound;
       const double reach = Distance(n, iIn, iOut);
-      if (inside(oX) && Distance(n, oX, iIn) <= 2.0 * reach + _tol.GetPointResolution()) {
+      if (iDomain.ContainsPoint(oX, _tol.GetPointResolution()) && InSubdomain(oX) &&
+          Distance(n, oX, iIn) <= 2.0 * reach + _tol.GetPointResolution()) {
         std::memcpy(oT, iT, sizeof(double) * n);
         if (FindTangent(oX, oT))
           return 1;
@@ -371,40 +364,431 @@ int XelMathImplicitSystem::FindLastPoint(const XelMathIntervalND& iDomain, const
     }
   }
   // Otherwise a bisection along the arc between the last inside and the outside point.
-  std::memcpy(a, iIn, sizeof(double) * n);
-  std::memcpy(b, iOut, sizeof(double) * n);
-  for (int it = 0; it < 200 && Distance(n, a, b) > _tol.GetPointResolution(); ++it) {
-    for (long i = 0; i < n; ++i) {
-      normal[i] = b[i] - a[i];
-      m[i] = 0.5 * (a[i] + b[i]);
-    }
-    if (!SolveOnHyperPlane(m, normal))
-      for (long i = 0; i < n; ++i)
-        m[i] = 0.5 * (a[i] + b[i]);
-    if (inside(m))
-      std::memcpy(a, m, sizeof(double) * n);
-    else
-      std::memcpy(b, m, sizeof(double) * n);
-  }
-  std::memcpy(oX, a, sizeof(double) * n);
-  for (long i = 0; i < n; ++i) {
-    if (oX[i] < iDomain.GetMin(i))
-      oX[i] = iDomain.GetMin(i);
-    if (oX[i] > iDomain.GetMax(i))
-      oX[i] = iDomain.GetMax(i);
-  }
+  FindLastPointWithBS(iDomain, iIn, iOut, oX);
   std::memcpy(oT, iT, sizeof(double) * n);
   return FindTangent(oX, oT);
 }
 
-int XelMathImplicitSystem::InSubdomain(const double* X) const {
+int XelMathImplicitSystem::FindLastPointWithBS(const XelMathIntervalND& iDomain,
+                                               const double* iIn, const double* iOut,
+                                               double* oX) {
+  const long n = _n;
+  Doubles work(3 * n);
+  double* normal = work.Get();
+  double* b = normal + n;
+  double* m = b + n;
+  std::memcpy(oX, iIn, sizeof(double) * n);
+  std::memcpy(b, iOut, sizeof(double) * n);
+  for (int it = 0; it < 200 && Distance(n, oX, b) > _tol.GetPointResolution(); ++it) {
+    for (long i = 0; i < n; ++i) {
+      normal[i] = b[i] - oX[i];
+      m[i] = 0.5 * (oX[i] + b[i]);
+    }
+    if (!SolveOnHyperPlane(m, normal))
+      for (long i = 0; i < n; ++i)
+        m[i] = 0.5 * (oX[i] + b[i]);
+    const bool inside = iDomain.ContainsPoint(m, _tol.GetPointResolution()) && InSubdomain(m);
+    std::memcpy(inside ? oX : b, m, sizeof(double) * n);
+  }
+  for (long i = 0; i < n; ++i)
+    oX[i] = std::fmin(std::fmax(oX[i], iDomain.GetMin(i)), iDomain.GetMax(i));
+  return 1;
+}
+
+double XelMathImplicitSystem::SubdomainMinDistance(const double* X) const {
   const XelMathIntervalND* box = _multipleDomain ? _multipleDomain->GetDomain() : nullptr;
   if (!box || box->GetDimension() != _n)
-    return 1;
-  return box->ContainsPoint(X, _tol.GetPointResolution()) ? 1 : 0;
+    return 0.0;
+  double excess = 0.0;
+  for (long i = 0; i < _n; ++i) {
+    if (std::isnan(X[i]))
+      return HUGE_VAL;
+    excess = std::fmax(excess, box->GetMin(i) - X[i]);
+    excess = std::fmax(excess, X[i] - box->GetMax(i));
+  }
+  return excess;
+}
+
+int XelMathImplicitSystem::InSubdomain(const double* X) const {
+  return SubdomainMinDistance(X) <= _tol.GetPointResolution() ? 1 : 0;
+}
+
+int XelMathImplicitSystem::OutOfDomain(const XelMathIntervalND& iDomain, const double* iX,
+                                       const double* iXnew, double* oCross) const {
+  if (iDomain.ContainsPoint(iXnew))
+    return 0;
+  if (oCross) {
+    double lambda = 0.0;
+    long face = -1;
+    if (iDomain.ContainsPoint(iX) && iDomain.Intersection(iX, iXnew, lambda, face) && face >= 0 &&
+        lambda <= 1.0) {
+      for (long i = 0; i < _n; ++i)
+        oCross[i] = iX[i] + lambda * (iXnew[i] - iX[i]);
+      oCross[face / 2] = (face % 2) ? iDomain.GetMax(face / 2) : iDomain.GetMin(face / 2);
+    } else {
+      std::memcpy(oCross, iXnew, sizeof(double) * _n);
+    }
+    for (long i = 0; i < _n; ++i) // rounding of the crossing must not leave the box
+      oCross[i] = std::fmin(std::fmax(oCross[i], iDomain.GetMin(i)), iDomain.GetMax(i));
+  }
+  return 1;
 }
 
 // ---- one march ----
+
+int XelMathImplicitSystem::InitializeRun(XelMathMarchState& ioState, const double* iX0,
+                                         const double* iT0) {
+  const long n = _n;
+  double* X = _work + CurrentX * n;
+  double* T = _work + CurrentT * n;
+  double* F = _work + Values * n;
+  auto refuse = [&](const long iCode, const char* iText) {
+    if (!_quiet)
+      XelMathRaise(iCode, "Solve", iText, "");
+    SetDiagnostic(XelMathMarchingCode::Failure);
+    return 0;
+  };
+  // Inside the domain (a point within tolerance is projected), on the curve, admissible.
+  std::memcpy(X, iX0, sizeof(double) * n);
+  if (!ioState.domain.ContainsPoint(X)) {
+    XelMathIntervalND grown(ioState.domain);
+    ExpandDomain(grown);
+    if (!grown.ContainsPoint(X))
+      return refuse(XelErrorCode::InvalidMatrixSize, "Start Point out of Domain");
+    for (long i = 0; i < n; ++i)
+      X[i] = std::fmin(std::fmax(X[i], ioState.domain.GetMin(i)), ioState.domain.GetMax(i));
+  }
+  if (!IsRoot(X, F))
+    return refuse(XelErrorCode::InvalidStartPoint, " Invalid Start Point");
+  EvalConstraint(X, ioState.g);
+  if (ioState.g < 0.0 && !_optConstraint)
+    return refuse(XelErrorCode::InvalidStartPoint, " Invalid Start Point");
+  if (!VerifyStartTangent(ioState, X, iT0, T))
+    return refuse(XelErrorCode::InvalidStartPoint, " Invalid Start Point");
+  return 1;
+}
+
+int XelMathImplicitSystem::VerifyStartTangent(XelMathMarchState& ioState, const double* X,
+                                              const double* iT0, double* oT) {
+  const long n = _n;
+  double* raw = _work + RawT * n;
+  double givenNorm = 0.0;
+  if (iT0)
+    for (long i = 0; i < n; ++i)
+      givenNorm += iT0[i] * iT0[i];
+  if (EvalTangent(X, raw)) {
+    double d = 0.0;
+    if (givenNorm > 0.0)
+      for (long i = 0; i < n; ++i)
+        d += raw[i] * iT0[i];
+    ioState.sign = d < 0.0 ? -1.0 : 1.0;
+    if (_optNotInverse && givenNorm > 0.0)
+      Normalize(iT0, 1.0, oT);
+    else
+      Normalize(raw, ioState.sign, oT);
+    return 1;
+  }
+  if (givenNorm > 0.0) {
+    Normalize(iT0, 1.0, oT); // a singular start: the branch direction given
+    ioState.sign = 0.0;      // decided at the first point
+    return 1;
+  }
+  return 0;
+}
+
+double XelMathImplicitSystem::InitializeStep(const double* X, const double* T) {
+  const long n = _n;
+  double* Xs = _work + ShiftedX * n;
+  double* raw = _work + RawT * n;
+  double* Ts = _work + Scratch1 * n;
+  const double S = _tol.GetScaleFactor();
+  double h = 0.1;
+  for (long i = 0; i < n; ++i)
+    Xs[i] = X[i] + XelMathh1 * S * T[i];
+  if (EvalTangent(Xs, raw)) {
+    double d = 0.0;
+    for (long i = 0; i < n; ++i)
+      d += raw[i] * T[i];
+    Normalize(raw, d < 0.0 ? -1.0 : 1.0, Ts);
+    h = EvalStep(X, T, Xs, Ts);
+  }
+  if (h < MIN_DOMAIN / 10.0)
+    h = MIN_DOMAIN / 10.0;
+  for (long i = 0; i < n; ++i)
+    if (std::fabs(h * T[i]) > _maxStep[i] && T[i] != 0.0)
+      h = _maxStep[i] / std::fabs(T[i]);
+  return h;
+}
+
+void XelMathImplicitSystem::Predict(XelMathMarchState& ioState) {
+  const long n = _n;
+  const double* X = _work + CurrentX * n;
+  const double* T = _work + CurrentT * n;
+  const double* Xprev = _work + PreviousX * n;
+  const double* Tprev = _work + PreviousT * n;
+  double* Xp = _work + PredictedX * n;
+  const double S = _tol.GetScaleFactor();
+  const double h = ioState.h;
+  double& s = ioState.s;
+  // Second order from the change of tangent.
+  bool frozen = false;
+  for (long i = 0; i < n; ++i) {
+    if (std::fabs(T[i]) * _globalMaxStep < 1e-5 * std::fmin(S, _maxStep[i])) {
+      Xp[i] = X[i];
+      frozen = true;
+    } else {
+      Xp[i] = X[i] + s * (T[i] + s * (0.5 / h) * (T[i] - Tprev[i]));
+    }
+  }
+  // The correction ends on the hyperplane through the prediction: placed at the distance
+  // along the tangent of a chord of length s on the circle of the current curvature.
+  if (ioState.havePrevious && !frozen) {
+    double d2 = 0.0, q2 = 0.0, along = 0.0;
+    for (long i = 0; i < n; ++i) {
+      const double w2 = _metric[i] * _metric[i];
+      d2 += w2 * (X[i] - Xprev[i]) * (X[i] - Xprev[i]);
+      q2 += w2 * (T[i] - Tprev[i]) * (T[i] - Tprev[i]);
+      along += w2 * (Xp[i] - X[i]) * T[i];
+    }
+    const double k2 = d2 > 0.0 ? q2 / d2 : 0.0;
+    // No longer than the chord whose sag on that circle is exactly the sag, and no more than
+    // a fixed turn of the tangent: on a curve smaller than the sag the sag alone would allow
+    // a chord across the whole curve.
+    if (k2 > 0.0) {
+      const double radius = 1.0 / std::sqrt(k2);
+      if (_sag < radius)
+        s = std::fmin(s, 2.0 * std::sqrt(_sag * (2.0 * radius - _sag)));
+      s = std::fmin(s, MaxTurnChord * radius);
+    }
+    if (k2 * s * s < 4.0) {
+      const double shift = s * std::sqrt(1.0 - 0.25 * k2 * s * s) - along;
+      for (long i = 0; i < n; ++i)
+        Xp[i] += shift * T[i];
+    }
+  }
+  if (_level >= 8) {
+    double* cross = _work + Scratch2 * n;
+    if (OutOfDomain(ioState.domain, X, Xp, cross))
+      std::memcpy(Xp, cross, sizeof(double) * n);
+  }
+}
+
+int XelMathImplicitSystem::FindNewPoint(XelMathMarchState& ioState) {
+  const long n = _n;
+  double* X = _work + CurrentX * n;
+  double* T = _work + CurrentT * n;
+  double* Xp = _work + PredictedX * n;
+  double* Xn = _work + NewX * n;
+  double* Tn = _work + NewT * n;
+  double* raw = _work + RawT * n;
+  std::memcpy(Xn, Xp, sizeof(double) * n);
+  if (!SolveOnHyperPlane(Xn, T)) {
+    std::memcpy(Xn, Xp, sizeof(double) * n);
+    if (!SolveSafeOnHyperPlane(Xn, T))
+      return StepRetried;
+  }
+  const int tangentOK = EvalTangent(Xn, raw);
+  if (tangentOK && ioState.sign == 0.0) {
+    double d = 0.0;
+    for (long i = 0; i < n; ++i)
+      d += raw[i] * T[i];
+    ioState.sign = d < 0.0 ? -1.0 : 1.0;
+  }
+  if (tangentOK)
+    Normalize(raw, ioState.sign, Tn);
+  if (tangentOK && Dot(Tn, T) >= 0.0)
+    return StepAccepted;
+  // A singular point on the way (the oriented tangent turns over), or a jump to another
+  // branch (no singular point there: refused).
+  if (!tangentOK)
+    std::memcpy(Tn, T, sizeof(double) * n);
+  Doubles keep(n);
+  if (ManageSingularity(X, T, Xn, Tn, keep.Get())) {
+    if (!EqualPoints(keep.Get(), X)) {
+      Doubles branch(n);
+      std::memcpy(branch.Get(), T, sizeof(double) * n);
+      FindTangent(keep.Get(), branch.Get());
+      ioState.points.AddPointWithVector(keep.Get(), branch.Get());
+    }
+    std::memcpy(_continuation, keep.Get(), sizeof(double) * n);
+    std::memcpy(_continuation + n, Xn, sizeof(double) * n);
+    std::memcpy(_continuation + 2 * n, Tn, sizeof(double) * n);
+    _singularStop = 1;
+    ++_nbSingular;
+    SetDiagnostic(tangentOK ? XelMathMarchingCode::SingularOrClosure
+                            : XelMathMarchingCode::SingularCorrection);
+    return StepEnded;
+  }
+  if (!tangentOK && _ratio * ioState.h <= 10.0 * _minStep) {
+    SetDiagnostic(XelMathMarchingCode::TangentNotComputable);
+    return StepEnded;
+  }
+  return StepRetried;
+}
+
+int XelMathImplicitSystem::Controles(XelMathMarchState& ioState) {
+  const long n = _n;
+  const double* X = _work + CurrentX * n;
+  const double* T = _work + CurrentT * n;
+  const double* Xn = _work + NewX * n;
+  const double* Tn = _work + NewT * n;
+  if (!ValidateNextPoint(X, T, Xn, Tn, ioState.s))
+    return StepRetried;
+  if (OutOfDomain(ioState.domain, X, Xn, nullptr) || !InSubdomain(Xn)) {
+    SearchEndPoint(ioState);
+    return StepEnded;
+  }
+  if (_endPoints) {
+    const long count = _endPoints->GetNumberOfPoints();
+    for (long k = 0; k < count; ++k) {
+      const double* q = _endPoints->GetPoints() + k * n;
+      if (k == _ignoredEndPoint || Distance(n, q, X) <= ioState.closureTol ||
+          SegmentDistance(n, q, X, Xn) > ioState.closureTol)
+        continue;
+      Doubles qt(n);
+      std::memcpy(qt.Get(), Tn, sizeof(double) * n);
+      FindTangent(q, qt.Get());
+      TryToAddPoint(ioState.points, q, qt.Get());
+      _reachedEndPoint = k;
+      SetDiagnostic(XelMathMarchingCode::EndReached);
+      return StepEnded;
+    }
+  }
+  const int constraint = ManageConstraint(ioState);
+  if (constraint != StepAccepted)
+    return constraint;
+  return VerifySet(ioState);
+}
+
+void XelMathImplicitSystem::SearchEndPoint(XelMathMarchState& ioState) {
+  const long n = _n;
+  Doubles bx(n), bt(n);
+  if (FindLastPoint(ioState.domain, _work + CurrentX * n, _work + CurrentT * n,
+                    _work + NewX * n, bx.Get(), bt.Get()))
+    TryToAddPoint(ioState.points, bx.Get(), bt.Get());
+  SetDiagnostic(ioState.points.GetNumberOfPoints() < 2 ? XelMathMarchingCode::Failure
+                                                       : XelMathMarchingCode::EndReached);
+}
+
+int XelMathImplicitSystem::ManageConstraint(XelMathMarchState& ioState) {
+  const long n = _n;
+  const double* X = _work + CurrentX * n;
+  const double* Xn = _work + NewX * n;
+  EvalConstraint(Xn, ioState.gNew);
+  if ((ioState.gNew < 0.0) == (ioState.g < 0.0))
+    return StepAccepted;
+  Doubles c(n), ct(n);
+  if (!SolveOnConstraint(X, Xn, c.Get()))
+    return StepRetried;
+  std::memcpy(ct.Get(), _work + NewT * n, sizeof(double) * n);
+  FindTangent(c.Get(), ct.Get());
+  TryToAddPoint(ioState.points, c.Get(), ct.Get());
+  SetDiagnostic(XelMathMarchingCode::OnConstraint);
+  return StepEnded;
+}
+
+int XelMathImplicitSystem::VerifySet(XelMathMarchState& ioState) {
+  // The tolerance is also bounded by half the chord, so that on a curve smaller than the sag
+  // the points already traced are not all within it (neither skipped as the chord's start
+  // nor taken for a return).
+  const long n = _n;
+  const double* X = _work + CurrentX * n;
+  const double* Xn = _work + NewX * n;
+  const double* Tn = _work + NewT * n;
+  const double closureNow = std::fmin(ioState.closureTol, 0.5 * Distance(n, X, Xn));
+  const XelMathSetOfPointsND* sets[3] = {&ioState.points, _tracedSets[0], _tracedSets[1]};
+  const double signs[3] = {1.0, _tracedSigns[0], _tracedSigns[1]};
+  for (int k = 0; k < 3; ++k) {
+    long j = -1;
+    if (!sets[k] || !IsContaining(*sets[k], X, Xn, closureNow, k == 0 ? 2 : 0, j))
+      continue;
+    Doubles pj(n), tj(n);
+    const XelMathSetOfPointsNDWithVectors* withVectors =
+        sets[k]->IsAKindOf("XelMathSetOfPointsNDWithVectors")
+            ? static_cast<const XelMathSetOfPointsNDWithVectors*>(sets[k])
+            : nullptr;
+    sets[k]->GetPoint(j, pj.Get());
+    if (withVectors)
+      withVectors->GetVector(j, tj.Get());
+    else
+      std::memcpy(tj.Get(), Tn, sizeof(double) * n);
+    const double norm = std::sqrt(Dot(tj.Get(), tj.Get()) * Dot(Tn, Tn));
+    const double c = norm > 0.0 ? signs[k] * Dot(tj.Get(), Tn) / norm : 1.0;
+    if (c > ClosureCosine) {
+      if (withVectors && signs[k] < 0.0)
+        for (long i = 0; i < n; ++i)
+          tj.Get()[i] = -tj.Get()[i];
+      ioState.points.AddPointWithVector(pj.Get(), tj.Get());
+      _closed = 1;
+      SetDiagnostic(XelMathMarchingCode::SingularOrClosure);
+      return StepEnded;
+    }
+    if (c < -ClosureCosine && k == 0) {
+      ioState.cut = true; // the march turned back over itself
+      ioState.cutIndex = j;
+      SetDiagnostic(XelMathMarchingCode::CutAfterStart);
+      return StepEnded;
+    }
+    return StepRetried;
+  }
+  return StepAccepted;
+}
+
+int XelMathImplicitSystem::Stockage(XelMathMarchState& ioState) {
+  const long n = _n;
+  double* X = _work + CurrentX * n;
+  double* T = _work + CurrentT * n;
+  const double* Xn = _work + NewX * n;
+  const double* Tn = _work + NewT * n;
+  if (_level >= 6 && _XelMarchingDebug && Dot(T, Tn) < 0.98)
+    FindC1Discontinuity(X, T, Xn, Tn);
+  ioState.points.AddPointWithVector(Xn, Tn);
+  std::memcpy(_work + PreviousX * n, X, sizeof(double) * n);
+  std::memcpy(_work + PreviousT * n, T, sizeof(double) * n);
+  std::memcpy(X, Xn, sizeof(double) * n);
+  std::memcpy(T, Tn, sizeof(double) * n);
+  ioState.g = ioState.gNew;
+  ioState.havePrevious = true;
+  _ratio = 1.0;
+  if (_level >= 4 && _optMetric) {
+    const double scal = ComputeScal(T);
+    if (scal > 0.0 && std::isfinite(scal))
+      ioState.h = std::fmax(_minStep, std::fmin(ioState.h, ioState.h * scal));
+  }
+  return StepAccepted;
+}
+
+int XelMathImplicitSystem::TryToAddPoint(XelMathSetOfPointsNDWithVectors& ioPoints,
+                                         const double* iX, const double* iT) const {
+  const long count = ioPoints.GetNumberOfPoints();
+  if (count > 0 && EqualPoints(iX, ioPoints.GetPoints() + (count - 1) * _n))
+    return 0;
+  ioPoints.AddPointWithVector(iX, iT);
+  return 1;
+}
+
+double XelMathImplicitSystem::ComputeScal(const double* iT) const {
+  double euclid = 0.0;
+  for (long i = 0; i < _n; ++i)
+    euclid += iT[i] * iT[i];
+  return std::sqrt(Dot(iT, iT) / euclid);
+}
+
+void XelMathImplicitSystem::KeepStartOfMarch(XelMathSetOfPointsNDWithVectors& ioPoints,
+                                             const long iIndex) {
+  while (ioPoints.GetNumberOfPoints() > iIndex + 1 && ioPoints.GetNumberOfPoints() > 2)
+    ioPoints.RemovePoint(ioPoints.GetNumberOfPoints() - 1);
+  if (GetQuorLevel(_config, "XelMathImplicitSystem::Run") <
+      XelQuorVersionLevel_Marching_NonCompleteSetAccepted_TestPointValidity)
+    return;
+  Doubles p(_n), f(_n);
+  while (ioPoints.GetNumberOfPoints() > 1) {
+    ioPoints.GetPoint(ioPoints.GetNumberOfPoints() - 1, p.Get());
+    if (IsRoot(p.Get(), f.Get()))
+      break;
+    ioPoints.RemovePoint(ioPoints.GetNumberOfPoints() - 1);
+  }
+}
 
 int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* iX0,
                                const double* iT0, XelMathSetOfPointsND& oResult) {
@@ -424,121 +808,27 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
   _stopInfo = 0;
   SetDiagnostic(0);
 
+  XelMathSetOfPointsNDWithVectors points(n, 64);
+  XelMathMarchState state(iDomain, points);
+  if (!InitializeRun(state, iX0, iT0))
+    return 0;
   double* X = _work + CurrentX * n;
   double* T = _work + CurrentT * n;
-  double* Xprev = _work + PreviousX * n;
-  double* Tprev = _work + PreviousT * n;
-  double* Xp = _work + PredictedX * n;
-  double* Xn = _work + NewX * n;
-  double* Tn = _work + NewT * n;
-  double* Xs = _work + ShiftedX * n;
-  double* raw = _work + RawT * n;
-  double* F = _work + Values * n;
-  const double S = _tol.GetScaleFactor();
-  const double resolution = _tol.GetPointResolution();
-
-  // Start: inside the domain (a point within tolerance is projected), on the curve, admissible.
-  std::memcpy(X, iX0, sizeof(double) * n);
-  if (!iDomain.ContainsPoint(X)) {
-    XelMathIntervalND grown(iDomain);
-    ExpandDomain(grown);
-    if (grown.ContainsPoint(X)) {
-      for (long i = 0; i < n; ++i)
-        X[i] = std::fmin(std::fmax(X[i], iDomain.GetMin(i)), iDomain.GetMax(i));
-    } else {
-      if (_quiet) {
-        SetDiagnostic(XelMathMarchingCode::Failure);
-        return 0;
-      }
-      XelMathRaise(XelErrorCode::InvalidMatrixSize, "Solve", "Start Point out of Domain", "");
-    }
-  }
-  if (!IsRoot(X, F)) {
-    if (_quiet) {
-      SetDiagnostic(XelMathMarchingCode::Failure);
-      return 0;
-    }
-    XelMathRaise(XelErrorCode::InvalidStartPoint, "Solve", " Invalid Start Point", "");
-  }
-  double gX = 0.0;
-  EvalConstraint(X, gX);
-  if (gX < 0.0 && !_optConstraint) {
-    if (_quiet) {
-      SetDiagnostic(XelMathMarchingCode::Failure);
-      return 0;
-    }
-    XelMathRaise(XelErrorCode::InvalidStartPoint, "Solve", " Invalid Start Point", "");
-  }
-  double sign = 1.0;
-  double givenNorm = 0.0;
-  if (iT0)
-    for (long i = 0; i < n; ++i)
-      givenNorm += iT0[i] * iT0[i];
-  if (EvalTangent(X, raw)) {
-    double d = 0.0;
-    if (givenNorm > 0.0)
-      for (long i = 0; i < n; ++i)
-        d += raw[i] * iT0[i];
-    sign = d < 0.0 ? -1.0 : 1.0;
-    if (_optNotInverse && givenNorm > 0.0)
-      Normalize(iT0, 1.0, T);
-    else
-      Normalize(raw, sign, T);
-  } else if (givenNorm > 0.0) {
-    Normalize(iT0, 1.0, T); // a singular start: the branch direction given
-    sign = 0.0;             // decided at the first point
-  } else {
-    if (_quiet) {
-      SetDiagnostic(XelMathMarchingCode::Failure);
-      return 0;
-    }
-    XelMathRaise(XelErrorCode::InvalidStartPoint, "Solve", " Invalid Start Point", "");
-  }
-
-  XelMathSetOfPointsNDWithVectors points(n, 64);
   points.AddPointWithVector(X, T);
-
-  // Initial step from the curvature between X and a point shifted along the tangent.
-  double h = 0.1;
-  for (long i = 0; i < n; ++i)
-    Xs[i] = X[i] + XelMathh1 * S * T[i];
-  if (EvalTangent(Xs, raw)) {
-    Doubles shifted(n);
-    double* Ts = shifted.Get();
-    double d = 0.0;
-    for (long i = 0; i < n; ++i)
-      d += raw[i] * T[i];
-    Normalize(raw, d < 0.0 ? -1.0 : 1.0, Ts);
-    h = EvalStep(X, T, Xs, Ts);
-  }
-  if (h < MIN_DOMAIN / 10.0)
-    h = MIN_DOMAIN / 10.0;
-  for (long i = 0; i < n; ++i)
-    if (std::fabs(h * T[i]) > _maxStep[i] && T[i] != 0.0)
-      h = _maxStep[i] / std::fabs(T[i]);
-  std::memcpy(Xprev, X, sizeof(double) * n);
-  std::memcpy(Tprev, T, sizeof(double) * n);
+  state.h = InitializeStep(X, T);
+  std::memcpy(_work + PreviousX * n, X, sizeof(double) * n);
+  std::memcpy(_work + PreviousT * n, T, sizeof(double) * n);
+  state.closureTol = 2.0 * _sag + 10.0 * _tol.GetPointResolution();
   _ratio = 1.0;
-  bool havePrevious = false;
+
   bool ended = false;
-  bool cut = false;
-  long cutIndex = -1;
-  const double closureTol = 2.0 * _sag + 10.0 * resolution;
-
-  auto refuse = [&] { _ratio *= StepReduction; };
-  auto addEnd = [&](const double* p, const double* t) {
-    if (!EqualPoints(p, X))
-      points.AddPointWithVector(p, t);
-  };
-
   try {
     for (long step = 0; step < MaxStepsPerRun && !ended; ++step) {
-      if (_ratio == 1.0 && havePrevious) {
-        const double renewed = EvalStep(Xprev, Tprev, X, T);
-        h = std::fmin(renewed, StepGrowth * h);
-      }
-      double s = _ratio * h;
-      if (s < _minStep || !(s > 0.0)) {
+      if (_ratio == 1.0 && state.havePrevious)
+        state.h = std::fmin(EvalStep(_work + PreviousX * n, _work + PreviousT * n, X, T),
+                            StepGrowth * state.h);
+      state.s = _ratio * state.h;
+      if (state.s < _minStep || !(state.s > 0.0)) {
         if (points.GetNumberOfPoints() < 2)
           SetDiagnostic(XelMathMarchingCode::Failure);
         else if (_acceptNonComplete)
@@ -548,220 +838,15 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
         ended = true;
         break;
       }
-      // 1. Prediction (second order from the change of tangent).
-      bool frozen = false;
-      for (long i = 0; i < n; ++i) {
-        if (std::fabs(T[i]) * _globalMaxStep < 1e-5 * std::fmin(S, _maxStep[i])) {
-          Xp[i] = X[i];
-          frozen = true;
-        } else {
-          Xp[i] = X[i] + s * (T[i] + s * (0.5 / h) * (T[i] - Tprev[i]));
-        }
-      }
-      // The correction ends on the hyperplane through the prediction: placed at the distance
-      // along the tangent of a chord of length s on the circle of the current curvature.
-      if (havePrevious && !frozen) {
-        double d2 = 0.0, q2 = 0.0, along = 0.0;
-        for (long i = 0; i < n; ++i) {
-          const double w2 = _metric[i] * _metric[i];
-          d2 += w2 * (X[i] - Xprev[i]) * (X[i] - Xprev[i]);
-          q2 += w2 * (T[i] - Tprev[i]) * (T[i] - Tprev[i]);
-          along += w2 * (Xp[i] - X[i]) * T[i];
-        }
-        const double k2 = d2 > 0.0 ? q2 / d2 : 0.0;
-        // No longer than the chord whose sag on that circle is exactly the sag, and no more
-        // than a fixed turn of the tangent: on a curve smaller than the sag the sag alone
-        // would allow a chord across the whole curve.
-        if (k2 > 0.0) {
-          const double radius = 1.0 / std::sqrt(k2);
-          if (_sag < radius)
-            s = std::fmin(s, 2.0 * std::sqrt(_sag * (2.0 * radius - _sag)));
-          s = std::fmin(s, MaxTurnChord * radius);
-        }
-        if (k2 * s * s < 4.0) {
-          const double shift = s * std::sqrt(1.0 - 0.25 * k2 * s * s) - along;
-          for (long i = 0; i < n; ++i)
-            Xp[i] += shift * T[i];
-        }
-      }
-      if (_level >= 8 && !iDomain.ContainsPoint(Xp))
-        for (long i = 0; i < n; ++i)
-          Xp[i] = std::fmin(std::fmax(Xp[i], iDomain.GetMin(i)), iDomain.GetMax(i));
-      // 2. Correction.
-      std::memcpy(Xn, Xp, sizeof(double) * n);
-      if (!SolveOnHyperPlane(Xn, T)) {
-        std::memcpy(Xn, Xp, sizeof(double) * n);
-        if (!SolveSafeOnHyperPlane(Xn, T)) {
-          refuse();
-          continue;
-        }
-      }
-      const int tangentOK = EvalTangent(Xn, raw);
-      if (tangentOK && sign == 0.0) {
-        double d = 0.0;
-        for (long i = 0; i < n; ++i)
-          d += raw[i] * T[i];
-        sign = d < 0.0 ? -1.0 : 1.0;
-      }
-      if (tangentOK)
-        Normalize(raw, sign, Tn);
-      if (!tangentOK || Dot(Tn, T) < 0.0) {
-        // A singular point on the way (the oriented tangent turns over), or a jump to another
-        // branch (no singular point there: refused).
-        if (!tangentOK)
-          std::memcpy(Tn, T, sizeof(double) * n);
-        Doubles keep(n);
-        if (ManageSingularity(X, T, Xn, Tn, keep.Get())) {
-          if (!EqualPoints(keep.Get(), X)) {
-            Doubles branch(n);
-            std::memcpy(branch.Get(), T, sizeof(double) * n);
-            FindTangent(keep.Get(), branch.Get());
-            points.AddPointWithVector(keep.Get(), branch.Get());
-          }
-          std::memcpy(_continuation, keep.Get(), sizeof(double) * n);
-          std::memcpy(_continuation + n, Xn, sizeof(double) * n);
-          std::memcpy(_continuation + 2 * n, Tn, sizeof(double) * n);
-          _singularStop = 1;
-          ++_nbSingular;
-          SetDiagnostic(tangentOK ? XelMathMarchingCode::SingularOrClosure
-                                  : XelMathMarchingCode::SingularCorrection);
-          ended = true;
-          break;
-        }
-        if (!tangentOK && _ratio * h <= 10.0 * _minStep) {
-          SetDiagnostic(XelMathMarchingCode::TangentNotComputable);
-          ended = true;
-          break;
-        }
-        refuse();
-        continue;
-      }
-      // 3. Controls.
-      if (!ValidateNextPoint(X, T, Xn, Tn, s)) {
-        refuse();
-        continue;
-      }
-      bool insideAll = iDomain.ContainsPoint(Xn);
-      if (insideAll && _multipleDomain)
-        insideAll = InSubdomain(Xn);
-      if (!insideAll) {
-        Doubles bx(n), bt(n);
-        if (FindLastPoint(iDomain, X, T, Xn, bx.Get(), bt.Get())) {
-          addEnd(bx.Get(), bt.Get());
-        }
-        SetDiagnostic(points.GetNumberOfPoints() < 2 ? XelMathMarchingCode::Failure
-                                                     : XelMathMarchingCode::EndReached);
-        ended = true;
-        break;
-      }
-      if (_endPoints) {
-        const long count = _endPoints->GetNumberOfPoints();
-        long reached = -1;
-        for (long k = 0; k < count && reached < 0; ++k) {
-          if (k == _ignoredEndPoint)
-            continue;
-          const double* q = _endPoints->GetPoints() + k * n;
-          if (Distance(n, q, X) > closureTol && SegmentDistance(n, q, X, Xn) <= closureTol)
-            reached = k;
-        }
-        if (reached >= 0) {
-          Doubles q(n), qt(n);
-          std::memcpy(q.Get(), _endPoints->GetPoints() + reached * n, sizeof(double) * n);
-          std::memcpy(qt.Get(), Tn, sizeof(double) * n);
-          FindTangent(q.Get(), qt.Get());
-          addEnd(q.Get(), qt.Get());
-          _reachedEndPoint = reached;
-          SetDiagnostic(XelMathMarchingCode::EndReached);
-          ended = true;
-          break;
-        }
-      }
-      double gN = 0.0;
-      EvalConstraint(Xn, gN);
-      if ((gN < 0.0) != (gX < 0.0)) {
-        Doubles c(n), ct(n);
-        if (SolveOnConstraint(X, Xn, c.Get())) {
-          std::memcpy(ct.Get(), Tn, sizeof(double) * n);
-          FindTangent(c.Get(), ct.Get());
-          addEnd(c.Get(), ct.Get());
-          SetDiagnostic(XelMathMarchingCode::OnConstraint);
-          ended = true;
-          break;
-        }
-        refuse();
-        continue;
-      }
-      // 4. Closure and return onto the traced curve. The tolerance is also bounded by half the
-      // chord, so that on a curve smaller than the sag the points already traced are not all
-      // within it (neither skipped as the chord's start nor taken for a return).
-      {
-        const double closureNow = std::fmin(closureTol, 0.5 * Distance(n, X, Xn));
-        const XelMathSetOfPointsND* sets[3] = {&points, _tracedSets[0], _tracedSets[1]};
-        const double signs[3] = {1.0, _tracedSigns[0], _tracedSigns[1]};
-        bool refused = false, closed = false;
-        for (int k = 0; k < 3 && !refused && !closed; ++k) {
-          if (!sets[k])
-            continue;
-          long j = -1;
-          if (!IsContaining(*sets[k], X, Xn, closureNow, k == 0 ? 2 : 0, j))
-            continue;
-          Doubles pj(n), tj(n);
-          const XelMathSetOfPointsNDWithVectors* withVectors =
-              sets[k]->IsAKindOf("XelMathSetOfPointsNDWithVectors")
-                  ? static_cast<const XelMathSetOfPointsNDWithVectors*>(sets[k])
-                  : nullptr;
-          sets[k]->GetPoint(j, pj.Get());
-          if (withVectors)
-            withVectors->GetVector(j, tj.Get());
-          else
-            std::memcpy(tj.Get(), Tn, sizeof(double) * n);
-          const double norm = std::sqrt(Dot(tj.Get(), tj.Get()) * Dot(Tn, Tn));
-          const double c = norm > 0.0 ? signs[k] * Dot(tj.Get(), Tn) / norm : 1.0;
-          if (c > ClosureCosine) {
-            if (withVectors && signs[k] < 0.0)
-              for (long i = 0; i < n; ++i)
-                tj.Get()[i] = -tj.Get()[i];
-            points.AddPointWithVector(pj.Get(), tj.Get());
-            _closed = 1;
-            closed = true;
-          } else if (c < -ClosureCosine && k == 0) {
-            cut = true; // the march turned back over itself
-            cutIndex = j;
-            closed = true;
-          } else {
-            refused = true;
-          }
-        }
-        if (closed) {
-          SetDiagnostic(cut ? XelMathMarchingCode::CutAfterStart
-                            : XelMathMarchingCode::SingularOrClosure);
-          ended = true;
-          break;
-        }
-        if (refused) {
-          refuse();
-          continue;
-        }
-      }
-      // 5. Storage.
-      if (_level >= 6 && _XelMarchingDebug && Dot(T, Tn) < 0.98)
-        FindC1Discontinuity(X, T, Xn, Tn);
-      points.AddPointWithVector(Xn, Tn);
-      std::memcpy(Xprev, X, sizeof(double) * n);
-      std::memcpy(Tprev, T, sizeof(double) * n);
-      std::memcpy(X, Xn, sizeof(double) * n);
-      std::memcpy(T, Tn, sizeof(double) * n);
-      gX = gN;
-      havePrevious = true;
-      _ratio = 1.0;
-      if (_level >= 4 && _optMetric) {
-        double euclid = 0.0;
-        for (long i = 0; i < n; ++i)
-          euclid += T[i] * T[i];
-        const double scal = std::sqrt(Dot(T, T) / euclid);
-        if (scal > 0.0 && std::isfinite(scal))
-          h = std::fmax(_minStep, std::fmin(h, h * scal));
-      }
+      Predict(state);
+      int outcome = FindNewPoint(state);
+      if (outcome == StepAccepted)
+        outcome = Controles(state);
+      if (outcome == StepAccepted)
+        outcome = Stockage(state);
+      if (outcome == StepRetried)
+        _ratio *= StepReduction;
+      ended = outcome == StepEnded;
     }
     if (!ended)
       SetDiagnostic(XelMathMarchingCode::UnderWay);
@@ -770,21 +855,8 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
     SetDiagnostic(points.GetNumberOfPoints() < 2 ? XelMathMarchingCode::Failure
                                                  : XelMathMarchingCode::UnderWay);
   }
-  if (cut && points.GetNumberOfPoints() >= 2) {
-    // Only the start of the march is kept: up to the point it came back onto.
-    while (points.GetNumberOfPoints() > cutIndex + 1 && points.GetNumberOfPoints() > 2)
-      points.RemovePoint(points.GetNumberOfPoints() - 1);
-    if (GetQuorLevel(_config, "XelMathImplicitSystem::Run") >=
-        XelQuorVersionLevel_Marching_NonCompleteSetAccepted_TestPointValidity) {
-      Doubles p(n), f(n);
-      while (points.GetNumberOfPoints() > 1) {
-        points.GetPoint(points.GetNumberOfPoints() - 1, p.Get());
-        if (IsRoot(p.Get(), f.Get()))
-          break;
-        points.RemovePoint(points.GetNumberOfPoints() - 1);
-      }
-    }
-  }
+  if (state.cut && points.GetNumberOfPoints() >= 2)
+    KeepStartOfMarch(points, state.cutIndex);
   if (_level >= 7 && (_diagnostic & XelMathMarchingCode::NormalEnd) &&
       GetQuorLevel(_config, "XelMathImplicitSystem::Run") >=
           XelQuorVersionLevel_Marching_CheckLastPoints)
@@ -1031,37 +1103,6 @@ int XelMathImplicitSystem::CleverSolve(const XelMathIntervalND& iDomain, long& i
   double* d1 = f + n;
   double* d2 = d1 + n;
 
-  auto addBranch = [&](const double* iX, const double* iT) {
-    std::unique_ptr<XelMathSetOfPointsND> set(NewResultSet(n, _withVectors, _twoTangents));
-    Solve(iDomain, iX, iT, *set, iAttributes);
-    _quiet = 1;
-    if (set->GetNumberOfPoints() == 0)
-      return;
-    // Reallocation: the array grows by one.
-    XelMathSetOfPointsND** grown =
-        reinterpret_cast<XelMathSetOfPointsND**>(XelQuorArrayPtrsNew(ioNbSol + 1));
-    for (long k = 0; k < ioNbSol; ++k)
-      grown[k] = ioResults[k];
-    grown[ioNbSol] = set.release();
-    if (ioResults)
-      XelQuorArrayPtrsDel(reinterpret_cast<void**>(ioResults), ioNbSol);
-    ioResults = grown;
-    ++ioNbSol;
-    // Diagnostics of the new solution.
-    const long count = ioNbSol - firstNew;
-    long* grownDiag = reinterpret_cast<long*>(XelQuorArrayDoubleNew(2 * count));
-    for (long k = 0; k < 2 * (count - 1); ++k)
-      grownDiag[k] = _solDiagnostics[k];
-    if (_solDiagnostics)
-      XelQuorArrayDoubleDel(reinterpret_cast<double*>(_solDiagnostics), 2 * _nbSolDiag);
-    _solDiagnostics = grownDiag;
-    _nbSolDiag = count;
-    std::unique_ptr<XelMathMarchingDiagnostic> startDiag(CreateDiagnostic(_startDiagnostic, 1));
-    std::unique_ptr<XelMathMarchingDiagnostic> endDiag(CreateDiagnostic(_endDiagnostic, 0));
-    SetStartMarchingDiagnostic(count - 1, *startDiag);
-    SetEndMarchingDiagnostic(count - 1, *endDiag);
-  };
-
   for (long k = 0; k < iNbStart; ++k) {
     std::memcpy(x0, iX0s + k * n, sizeof(double) * n);
     for (long i = 0; i < n; ++i)
@@ -1069,11 +1110,7 @@ int XelMathImplicitSystem::CleverSolve(const XelMathIntervalND& iDomain, long& i
     if (!iDomain.ContainsPoint(x0, _tol.GetPointResolution()))
       continue;
     if (!IsRoot(x0, f)) {
-      if (!_tryBestReconverge)
-        continue;
-      // Reconverge onto the curve, on the hyperplane orthogonal to the tangent there.
-      double* raw = _work + RawT * n;
-      if (!EvalTangent(x0, raw) || !SolveSafeOnHyperPlane(x0, raw))
+      if (!_tryBestReconverge || !ComputeRattrappe(x0))
         continue;
     }
     bool traced = false;
@@ -1108,14 +1145,53 @@ int XelMathImplicitSystem::CleverSolve(const XelMathIntervalND& iDomain, long& i
                    onBranch;
           }
           if (!done)
-            addBranch(x0, dir.Get());
+            ComputeBranch(iDomain, x0, dir.Get(), firstNew, ioNbSol, ioResults, iAttributes);
         }
       }
       continue;
     }
-    addBranch(x0, iT0s ? t0 : nullptr);
+    ComputeBranch(iDomain, x0, iT0s ? t0 : nullptr, firstNew, ioNbSol, ioResults, iAttributes);
   }
   return 0;
+}
+
+void XelMathImplicitSystem::ComputeBranch(const XelMathIntervalND& iDomain, const double* iX,
+                                          const double* iT, const long iFirstNew, long& ioNbSol,
+                                          XelMathSetOfPointsND**& ioResults,
+                                          const XelMathAttrList* iAttributes) {
+  std::unique_ptr<XelMathSetOfPointsND> set(NewResultSet(_n, _withVectors, _twoTangents));
+  Solve(iDomain, iX, iT, *set, iAttributes);
+  _quiet = 1;
+  if (set->GetNumberOfPoints() == 0)
+    return;
+  // Reallocation: the array grows by one.
+  XelMathSetOfPointsND** grown =
+      reinterpret_cast<XelMathSetOfPointsND**>(XelQuorArrayPtrsNew(ioNbSol + 1));
+  for (long k = 0; k < ioNbSol; ++k)
+    grown[k] = ioResults[k];
+  grown[ioNbSol] = set.release();
+  if (ioResults)
+    XelQuorArrayPtrsDel(reinterpret_cast<void**>(ioResults), ioNbSol);
+  ioResults = grown;
+  ++ioNbSol;
+  // Diagnostics of the new solution.
+  const long count = ioNbSol - iFirstNew;
+  long* grownDiag = reinterpret_cast<long*>(XelQuorArrayDoubleNew(2 * count));
+  for (long k = 0; k < 2 * (count - 1); ++k)
+    grownDiag[k] = _solDiagnostics[k];
+  if (_solDiagnostics)
+    XelQuorArrayDoubleDel(reinterpret_cast<double*>(_solDiagnostics), 2 * _nbSolDiag);
+  _solDiagnostics = grownDiag;
+  _nbSolDiag = count;
+  std::unique_ptr<XelMathMarchingDiagnostic> startDiag(CreateDiagnostic(_startDiagnostic, 1));
+  std::unique_ptr<XelMathMarchingDiagnostic> endDiag(CreateDiagnostic(_endDiagnostic, 0));
+  SetStartMarchingDiagnostic(count - 1, *startDiag);
+  SetEndMarchingDiagnostic(count - 1, *endDiag);
+}
+
+int XelMathImplicitSystem::ComputeRattrappe(double* ioX) {
+  double* raw = _work + RawT * _n;
+  return EvalTangent(ioX, raw) && SolveSafeOnHyperPlane(ioX, raw) ? 1 : 0;
 }
 
 int XelMathImplicitSystem::SolveMultipleSolutions(const XelMathIntervalND& iDomain,
