@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
     TourSmallSystems();
     TourInterpolation();
     TourRelationCheck();
+    TourPerformanceOptIns();
   } catch (const XelError& error) {
     std::printf("error: %s\n", error.what());
     return 1;

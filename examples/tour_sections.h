@@ -78,3 +78,6 @@ void TourInterpolation();
 
 /// Self-checks of relations: a relation with a wrong Jacobian entry caught by its checker.
 void TourRelationCheck();
+
+// Batch evaluation of a combination, and the adaptive integration option against the default.
+void TourPerformanceOptIns();
