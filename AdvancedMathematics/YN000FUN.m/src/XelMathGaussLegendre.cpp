@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <limits>
 
 #include "XelMathAnalysisScaling.h"
 #include "XelMathAttrList.h"
@@ -147,6 +148,8 @@ namespace {
 struct KronrodEstimate {
   double value = 0.0, error = 0.0, floor = 0.0;
   bool saturated = false;
+  // The value at the centre, and at the two nodes nearest to each end (nearest first).
+  double centre = 0.0, nearLow[2] = {0.0, 0.0}, nearHigh[2] = {0.0, 0.0};
 };
 
 const long kKronrodPoints = 2 * XelMathGaussLegendre::KronrodPairs + 1;
@@ -198,6 +201,22 @@ void Kronrod21(const XelMathFunctionX& iF, double iA, double iB, KronrodEstimate
     error = std::fmax(oEstimate.floor, error);
   oEstimate.error = error;
   oEstimate.value = kronrod * h;
+  oEstimate.centre = values[0];
+  const long last = 2 * XelMathGaussLegendre::KronrodPairs;
+  oEstimate.nearLow[0] = values[last - 1], oEstimate.nearLow[1] = values[last - 3];
+  oEstimate.nearHigh[0] = values[last], oEstimate.nearHigh[1] = values[last - 2];
+  if (std::isfinite(oEstimate.value) || !std::isfinite(gauss * h))
+    return;
+  // A value that is not finite at a node outside the Gauss rule (the centre, where a
+  // symmetric interval often puts a singularity): the Gauss value stands, with an error as
+  // large as the integral of |f| so that the piece is bisected.
+  double gaussAbsolute = 0.0;
+  for (long k = 1; k <= XelMathGaussLegendre::KronrodPairs; k += 2)
+    gaussAbsolute += gaussWeights[k / 2] * (std::fabs(values[2 * k - 1]) + std::fabs(values[2 * k]));
+  oEstimate.value = gauss * h;
+  oEstimate.error = std::fabs(oEstimate.value) + gaussAbsolute * ah + DBL_MIN;
+  oEstimate.floor = 50.0 * DBL_EPSILON * gaussAbsolute * ah;
+  oEstimate.saturated = true;
 }
 
 } // namespace
@@ -271,9 +290,38 @@ const long kMaxEvaluations = kBudgetFactor * (8 + 12 + 20 * 127);
 // asked for over such a window.
 const long kProgressWindow = 512;
 const double kProgressRatio = 0.9;
-// Fields of a piece: its ends, Kronrod value, error estimate, rounding floor, and its level
-// (number of bisections from the whole interval).
-enum { kLow = 0, kHigh = 1, kValue = 2, kError = 3, kFloor = 4, kLevel = 5, kFields = 6 };
+// Fields of a piece: its ends, Kronrod value, error estimate, rounding floor, its level
+// (number of bisections from the whole interval), the value at its centre, the values at its
+// ends when known (the centres of the pieces it comes from) and whether these end values are
+// unexplained by the values inside (kSuspectLow, kSuspectHigh: 1 or 0).
+enum {
+  kLow,
+  kHigh,
+  kValue,
+  kError,
+  kFloor,
+  kLevel,
+  kCentre,
+  kEndLow,
+  kEndHigh,
+  kSuspectLow,
+  kSuspectHigh,
+  kFields
+};
+
+// The end value iEnd of a piece of half width iHalf against the two nodes nearest to that end
+// (iNear, nearest first), extrapolated linearly to the end. A smooth function agrees with the
+// extrapolation to far better than half its size there; otherwise a feature narrower than the
+// gap between the end and the nodes is unresolved, and the returned error (the mismatch over
+// the span of the two nodes) makes the piece bisected. 0 when the values agree.
+double EndMismatch(double iEnd, const double* iNear, double iHalf) {
+  const double gap1 = (1.0 - XelMathGaussLegendre::KronrodNodes[10]) * std::fabs(iHalf);
+  const double gap2 = (1.0 - XelMathGaussLegendre::KronrodNodes[9]) * std::fabs(iHalf);
+  const double predicted = iNear[0] + (iNear[0] - iNear[1]) * (gap1 / (gap2 - gap1));
+  const double mismatch = std::fabs(iEnd - predicted);
+  const double size = std::fmax(std::fabs(iEnd), std::fmax(std::fabs(iNear[0]), std::fabs(iNear[1])));
+  return mismatch > 0.5 * size && std::isfinite(mismatch) ? mismatch * gap2 : 0.0;
+}
 
 // Max-heap of pieces ordered by their error estimate, in a growable block of the memory
 // services (freed on every way out: an evaluation may raise).
@@ -455,27 +503,27 @@ public:
       }
       older[length] = previous[length];
     }
-    // The estimate compares the newest extrapolation with the three before it.
-    double error = HUGE_VAL;
-    if (_results == 3)
-      error = std::fabs(best - _last[0]) + std::fabs(best - _last[1]) + std::fabs(best - _last[2]);
-    if (_results == 3)
-      _last[0] = _last[1], _last[1] = _last[2], _last[2] = best;
-    else
-      _last[_results++] = best;
+    // Only a limit drawn from a full column counts. Its estimate is the larger of its change
+    // since the previous limit and of the spread within its column.
     if (!std::isfinite(best) || !(bestError < HUGE_VAL))
       return false;
+    const bool hasPrevious = _hasLast;
+    const double change = std::fabs(best - _last);
+    _last = best;
+    _hasLast = true;
+    if (!hasPrevious)
+      return false;
     oValue = best;
-    oError = std::fmax(std::fmax(error, bestError), 5.0 * DBL_EPSILON * std::fabs(best));
-    return error < HUGE_VAL;
+    oError = std::fmax(std::fmax(change, bestError), 5.0 * DBL_EPSILON * std::fabs(best));
+    return true;
   }
 
 private:
   static const long kSize = 25;
   double _sums[kSize];
   long _count = 0;
-  double _last[3] = {0.0, 0.0, 0.0};
-  long _results = 0;
+  double _last = 0.0; // the previous limit
+  bool _hasLast = false;
 };
 
 // Outcomes of the schemes.
@@ -513,7 +561,9 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
       (!whole.saturated && whole.error <= iTol.Of(whole.value) + whole.floor))
     return kConverged;
   PieceHeap large, small;
-  double first[kFields] = {iLow, iHigh, whole.value, whole.error, whole.floor, 0.0};
+  const double unknown = std::numeric_limits<double>::quiet_NaN();
+  double first[kFields] = {iLow,         iHigh,   whole.value, whole.error, whole.floor, 0.0,
+                           whole.centre, unknown, unknown,     0.0,         0.0};
   large.Push(first);
   double area = whole.value, errorSum = whole.error, floorSum = whole.floor;
   // Recomputes the incrementally kept sums from the pieces.
@@ -537,6 +587,7 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
   bool extrapolating = false, roundoffInTable = false;
   double bestValue = 0.0, bestError = HUGE_VAL, correction = 0.0;
   long sinceBest = 0, roundoff1 = 0, roundoff2 = 0, roundoff3 = 0;
+  long suspects = 0; // unexplained end values of the pieces
   double checkpoint = HUGE_VAL;
   bool converged = false;
   for (long done = 0; evaluations + 2 * kKronrodPoints <= kMaxEvaluations; ++done) {
@@ -564,29 +615,56 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
     Kronrod21(iF, a, m, left);
     Kronrod21(iF, m, b, right);
     evaluations += 2 * kKronrodPoints;
-    const double value = left.value + right.value, error = left.error + right.error;
-    if (!std::isfinite(value) || !std::isfinite(error)) {
+    const double value = left.value + right.value;
+    if (!std::isfinite(value) || !std::isfinite(left.error + right.error)) {
       oResult = area + (value - worst[kValue]);
       return kNotConverged;
     }
     // Rounding shows when the halves confirm their parent's value but not its error.
     if (!left.saturated && !right.saturated) {
       if (std::fabs(worst[kValue] - value) <= 1e-5 * std::fabs(value) &&
-          error >= 0.99 * worst[kError])
+          left.error + right.error >= 0.99 * worst[kError])
         ++(extrapolating ? roundoff2 : roundoff1);
-      if (worst[kLevel] >= 10.0 && error > worst[kError])
+      if (worst[kLevel] >= 10.0 && left.error + right.error > worst[kError])
         ++roundoff3;
     }
+    const double level = worst[kLevel] + 1.0;
+    double halves[2][kFields] = {{a, m, left.value, left.error, left.floor, level, left.centre,
+                                  worst[kEndLow], worst[kCentre], worst[kSuspectLow], 0.0},
+                                 {m, b, right.value, right.error, right.floor, level,
+                                  right.centre, worst[kCentre], worst[kEndHigh], 0.0,
+                                  worst[kSuspectHigh]}};
+    // The parent's centre value against both halves: when neither explains it, a feature sits
+    // at the new end. An end found so before is checked again on the half that keeps it.
+    const double halfWidth = 0.25 * (b - a);
+    const double mismatchL = EndMismatch(worst[kCentre], left.nearHigh, halfWidth);
+    const double mismatchR = EndMismatch(worst[kCentre], right.nearLow, halfWidth);
+    if (mismatchL > 0.0 && mismatchR > 0.0) {
+      halves[0][kSuspectHigh] = halves[1][kSuspectLow] = 1.0;
+      halves[0][kError] += mismatchL;
+      halves[1][kError] += mismatchR;
+    }
+    if (worst[kSuspectLow] != 0.0) {
+      const double mismatch = EndMismatch(worst[kEndLow], left.nearLow, halfWidth);
+      halves[0][kSuspectLow] = mismatch > 0.0 ? 1.0 : 0.0;
+      halves[0][kError] += mismatch;
+    }
+    if (worst[kSuspectHigh] != 0.0) {
+      const double mismatch = EndMismatch(worst[kEndHigh], right.nearHigh, halfWidth);
+      halves[1][kSuspectHigh] = mismatch > 0.0 ? 1.0 : 0.0;
+      halves[1][kError] += mismatch;
+    }
+    const double error = halves[0][kError] + halves[1][kError];
     area += value - worst[kValue];
     errorSum += error - worst[kError];
     floorSum += left.floor + right.floor - worst[kFloor];
-    const double level = worst[kLevel] + 1.0;
-    const double halves[2][kFields] = {{a, m, left.value, left.error, left.floor, level},
-                                       {m, b, right.value, right.error, right.floor, level}};
     PieceHeap& home = level < smallLevel ? large : small;
     home.Push(halves[0]);
     home.Push(halves[1]);
-    largeError += (level < smallLevel ? error : 0.0) - worst[kError];
+    largeError += (level < smallLevel ? error : 0.0) - (worst[kLevel] < smallLevel ? worst[kError] : 0.0);
+    suspects += long(halves[0][kSuspectLow] + halves[0][kSuspectHigh] + halves[1][kSuspectLow] +
+                     halves[1][kSuspectHigh]) -
+                long(worst[kSuspectLow] + worst[kSuspectHigh]);
     if (errorSum <= goalOf(area)) {
       refresh(); // confirm the incremental sums
       if (errorSum <= goalOf(area)) {
@@ -598,6 +676,12 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
       break; // rounding dominates: no bisection will lower the error
     if (roundoff2 >= 5)
       roundoffInTable = true;
+    if (suspects > 0) {
+      // An unresolved feature at the end of some piece: the sums are not yet those of a
+      // converging sequence; the worst piece is bisected.
+      extrapolating = false;
+      continue;
+    }
     if (done == 0) {
       // The sum of the two halves is the second term of the sequence.
       table.Add(area, extrapolated, extrapolationError);
