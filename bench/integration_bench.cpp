@@ -64,7 +64,7 @@ XEL_INTEGRAND(Step, x < 0.3 ? 0.0 : 1.0)
 XEL_INTEGRAND(Sqrt, std::sqrt(x))
 XEL_INTEGRAND(CoshCos, 23.0 / 25.0 * std::cosh(x) - std::cos(x))
 XEL_INTEGRAND(Quartic, 1.0 / (x * x * x * x + x * x + 0.9))
-XEL_INTEGRAND(Pow15, x * std::sqrt(x))
+XEL_INTEGRAND(Pow15, x* std::sqrt(x))
 XEL_INTEGRAND(InvSqrt, 1.0 / std::sqrt(x))
 XEL_INTEGRAND(InvQuartic, 1.0 / (1.0 + x * x * x * x))
 XEL_INTEGRAND(SinWave, 2.0 / (2.0 + std::sin(10.0 * kPi * x)))
@@ -150,12 +150,16 @@ double XelDriver(const Integrand& iI, bool iAdaptive) {
   XelMathAttrString adaptive(AttrFunctionXAdaptiveIntegration, 1);
   XelMathAttrList list(&adaptive);
   double result = 0.0;
-  gStatus = XelMathIntegrateX(&f, XelMathInterval(iI.a, iI.b), kRelative * std::fabs(iI.exact),
-                              0, iAdaptive ? &list : nullptr, result);
+  gStatus = XelMathIntegrateX(&f, XelMathInterval(iI.a, iI.b), kRelative * std::fabs(iI.exact), 0,
+                              iAdaptive ? &list : nullptr, result);
   return result;
 }
-double XelDefault(const Integrand& iI) { return XelDriver(iI, false); }
-double XelAdaptive(const Integrand& iI) { return XelDriver(iI, true); }
+double XelDefault(const Integrand& iI) {
+  return XelDriver(iI, false);
+}
+double XelAdaptive(const Integrand& iI) {
+  return XelDriver(iI, true);
+}
 
 double XelVector(const Integrand& iI) {
   const BenchFunctionX f(iI.f);
@@ -176,7 +180,9 @@ double BoostGaussKronrod(const Integrand& iI) {
 #endif
 
 #ifdef XEL_BENCH_HAVE_GSL
-double GslFunction(double x, void* p) { return static_cast<const Integrand*>(p)->f(x); }
+double GslFunction(double x, void* p) {
+  return static_cast<const Integrand*>(p)->f(x);
+}
 
 double GslQags(const Integrand& iI) {
   static gsl_integration_workspace* workspace = gsl_integration_workspace_alloc(1000);

@@ -85,7 +85,6 @@ double PlainDoubling(const XelMathFunctionX& iF, const XelMathInterval& iI, doub
   return previous;
 }
 
-
 TEST(GaussLegendre, EachOrderIsExactUpToDegreeTwoNMinusOneAndNotBeyond) {
   // Exact for x^k, k < 2n; x^(2n) leaves the error 2^(2n+1) (n!)^4 / ((2n + 1) ((2n)!)^2).
   for (long n : kOrders) {
@@ -181,13 +180,12 @@ TEST(GaussLegendre, KronrodRuleExtendsTheTenPointRuleToDegreeThirtyOne) {
   EXPECT_NEAR(floor, 50 * kEps * 8.0, 1e-12 * floor);
 }
 
-
 struct Published {
   const char* name;
   ValuesX::Formula f;
   double a, b;
-  double exact;   // closed form
-  double l1 = 0;  // integral of |f| where it differs from |exact|
+  double exact;  // closed form
+  double l1 = 0; // integral of |f| where it differs from |exact|
   double L1() const { return l1 > 0 ? l1 : std::fabs(exact); }
 };
 
@@ -213,7 +211,7 @@ const Published kPublished[] = {
     {"log(x)/sqrt(x) on [0,1]", [](double x) { return std::log(x) / std::sqrt(x); }, 0.0, 1.0,
      -4.0},
     {"log(sin x) on [0,pi/2]", [](double x) { return std::log(std::sin(x)); }, 0.0, 0.5 * kPi,
-     -0.5 * kPi * kLog2},
+     -0.5 * kPi* kLog2},
     {"1/sqrt(1-x^2) on [-1,1]", kArcsin, -1.0, 1.0, kPi},
     {"sqrt(1-x^2) on [-1,1]", [](double x) { return std::sqrt(1.0 - x * x); }, -1.0, 1.0,
      0.5 * kPi},
@@ -223,8 +221,9 @@ const Published kPublished[] = {
      0.0, 1.0, 100.0 * (std::atan(70.0) + std::atan(30.0))},
     {"exp(-1e4 x^2) on [0,1]", [](double x) { return std::exp(-1e4 * x * x); }, 0.0, 1.0,
      std::sqrt(kPi) / 200.0},
-    {"exp(-1e4 (x-0.3)^2) on [0,1]", [](double x) { return std::exp(-1e4 * (x - 0.3) * (x - 0.3)); },
-     0.0, 1.0, std::sqrt(kPi) / 100.0},
+    {"exp(-1e4 (x-0.3)^2) on [0,1]",
+     [](double x) { return std::exp(-1e4 * (x - 0.3) * (x - 0.3)); }, 0.0, 1.0,
+     std::sqrt(kPi) / 100.0},
     {"|x-1/3| on [0,1]", [](double x) { return std::fabs(x - kThird); }, 0.0, 1.0, 5.0 / 18.0},
     {"step at 1/3 on [0,1]", [](double x) { return x < kThird ? 0.0 : 1.0; }, 0.0, 1.0, 2.0 / 3.0},
     {"exp(-x) on [0,1000]", [](double x) { return std::exp(-x); }, 0.0, 1000.0, 1.0},
@@ -241,8 +240,8 @@ TEST(IntegrateX, PublishedIntegralsWithinTheRequestedTolerance) {
       for (const Published& t : kPublished) {
         ValuesX f(t.f);
         const double result = Continued(f, {t.a, t.b}, eps, relative);
-        const double bound = std::fmax(relative ? eps * (1.0 + std::fabs(t.exact)) : eps,
-                                       kRoundingFactor * t.L1());
+        const double bound =
+            std::fmax(relative ? eps * (1.0 + std::fabs(t.exact)) : eps, kRoundingFactor * t.L1());
         EXPECT_LE(std::fabs(result - t.exact), bound)
             << t.name << " eps " << eps << " relative " << relative << " evaluations " << f.count;
         EXPECT_LE(f.count, kEvaluationBudget) << t.name;
@@ -299,20 +298,18 @@ TEST(IntegrateX, AdaptiveOptionAgainstDefaultClosedFormsAndEvaluationCounts) {
       {"exp", Exp, 0.0, 1.0, std::exp(1.0) - 1.0, 0, true, 21},
       {"Runge", Runge, -5.0, 5.0, 2.0 * std::atan(5.0), 0, true, 231},
       // Both even rules miss the peak between their first nodes; the centre node does not.
-      {"peak", [](double x) { return std::exp(-1e4 * x * x); }, -1.0, 1.0,
-       std::sqrt(kPi) / 100.0, 0, false, 600},
+      {"peak", [](double x) { return std::exp(-1e4 * x * x); }, -1.0, 1.0, std::sqrt(kPi) / 100.0,
+       0, false, 600},
       {"x^-0.5", Pow(-0.5), 0.0, 1.0, 2.0, 7, false, 231},
       {"log", Log, 0.0, 1.0, -1.0, 7, false, 231},
-      {"kink", [](double x) { return std::fabs(x - kThird); }, 0.0, 1.0, 5.0 / 18.0, 7, false,
-       231},
-      {"cos(50x)", [](double x) { return std::cos(50.0 * x); }, 0.0, 2.0,
-       std::sin(100.0) / 50.0, 0, true, 651},
+      {"kink", [](double x) { return std::fabs(x - kThird); }, 0.0, 1.0, 5.0 / 18.0, 7, false, 231},
+      {"cos(50x)", [](double x) { return std::cos(50.0 * x); }, 0.0, 2.0, std::sin(100.0) / 50.0, 0,
+       true, 651},
       {"step", [](double x) { return x < 0.3 ? 0.0 : 1.0; }, 0.0, 1.0, 0.7, 7, false, 400},
       // A peak of width 1 at the first bisection point of a huge interval.
       {"wide Runge", Runge, -1e6, 1e6, 2.0 * std::atan(1e6), 7, false, 2500},
       // Singular at the centre node: the Gauss values carry on.
-      {"log|x|", [](double x) { return std::log(std::fabs(x)); }, -1.0, 1.0, -2.0, 7, false,
-       600},
+      {"log|x|", [](double x) { return std::log(std::fabs(x)); }, -1.0, 1.0, -2.0, 7, false, 600},
   };
   const double eps = 1e-10;
   for (const Case& c : cases) {
@@ -337,7 +334,11 @@ TEST(IntegrateX, AdaptiveOptionAgainstDefaultClosedFormsAndEvaluationCounts) {
 
 TEST(IntegrateX, EndpointSingularitiesMeetTheToleranceBeyondTheDoubling) {
   // Singular ends: the doubling stalls (status 7); the continuation reaches the tolerance.
-  struct Case { const char* name; ValuesX::Formula f; double exact; };
+  struct Case {
+    const char* name;
+    ValuesX::Formula f;
+    double exact;
+  };
   const Case cases[] = {
       {"sqrt(x)", Sqrt, 2.0 / 3.0},
       {"log(x)", Log, -1.0},
@@ -403,10 +404,16 @@ TEST(IntegrateX, NonFiniteInputTerminatesAndInvalidTolerancesRaise) {
   EXPECT_EQ(status, 7);
   // A negative or NaN tolerance is refused; an infinite one accepts the first estimate.
   for (double eps : {nan, -1e-8}) {
-    ExpectInputError([&] { f.Integrate({0.0, 1.0}, eps); }, 0x20006,
-                     {"the tolerance of the integral", "", "XelMathFunctionX::IntegrateAbsOrRel"});
-    ExpectInputError([&] { Continued(f, {0.0, 1.0}, eps); }, 0x20006,
-                     {"the tolerance of the integral", "", "XelMathIntegrateX"});
+    ExpectInputError(
+        [&] {
+          f.Integrate({0.0, 1.0}, eps);
+        },
+        0x20006, {"the tolerance of the integral", "", "XelMathFunctionX::IntegrateAbsOrRel"});
+    ExpectInputError(
+        [&] {
+          Continued(f, {0.0, 1.0}, eps);
+        },
+        0x20006, {"the tolerance of the integral", "", "XelMathIntegrateX"});
   }
   EXPECT_EQ(f.Integrate({0.0, 1.0}, std::numeric_limits<double>::infinity()),
             f.GaussLegendre({0.0, 1.0}, 12));
@@ -490,13 +497,15 @@ TEST(IntegrateX, ScaleOptionWidensTheToleranceByTheScaleOfTheIntegral) {
   // An option of the wrong dimension raises, leaving nothing behind.
   f.BreakOption();
   const long before = LiveBlocks();
-  ExpectInputError([&] { f.Integrate({0.0, 1.0}, 1e-8); }, 0x20006,
-                   {"the XelMathAttrScaleOption", "wrong dimension",
-                    "XelMathFunctionX::IntegrateAbsOrRel"});
+  ExpectInputError(
+      [&] {
+        f.Integrate({0.0, 1.0}, 1e-8);
+      },
+      0x20006,
+      {"the XelMathAttrScaleOption", "wrong dimension", "XelMathFunctionX::IntegrateAbsOrRel"});
   EXPECT_THROW(MyOwnIntegrateAbsOrRel(&f, {0.0, 1.0}, 1e-8, 0, scaled, 0, 0, 0), XelMathInputError);
   EXPECT_EQ(LiveBlocks(), before);
 }
-
 
 // A vector integrand: counts evaluations, records its nesting level, raises when asked.
 class Integrand : public XelMathIntegration {
@@ -573,7 +582,7 @@ TEST(Integration, ClenshawCurtisErrorSignFollowsTheVersionLevel) {
     oldRules.TwoClenshawCurtis7(a, -a, samples, results, errors[0]);
     newRules.TwoClenshawCurtis7(a, -a, samples, results, errors[1]);
     noConfig.TwoClenshawCurtis7(a, -a, samples, results, errors[2]);
-    EXPECT_EQ(errors[0][9] < 0.0, a > 0.0);
+    EXPECT_EQ(errors[0][9]<0.0, a> 0.0);
     for (long k = 0; k < 10; ++k) {
       EXPECT_GE(errors[1][k], 0.0);
       EXPECT_EQ(errors[1][k], errors[2][k]);

@@ -182,8 +182,8 @@ void Kronrod21(const XelMathFunctionX& iF, double iA, double iB, KronrodEstimate
   const double mean = 0.5 * kronrod;
   double spread = kronrodWeights[0] * std::fabs(values[0] - mean);
   for (long k = 1; k <= XelMathGaussLegendre::KronrodPairs; ++k)
-    spread += kronrodWeights[k] *
-              (std::fabs(values[2 * k - 1] - mean) + std::fabs(values[2 * k] - mean));
+    spread +=
+        kronrodWeights[k] * (std::fabs(values[2 * k - 1] - mean) + std::fabs(values[2 * k] - mean));
   const double ah = std::fabs(h);
   absolute *= ah;
   spread *= ah;
@@ -212,7 +212,8 @@ void Kronrod21(const XelMathFunctionX& iF, double iA, double iB, KronrodEstimate
   // large as the integral of |f| so that the piece is bisected.
   double gaussAbsolute = 0.0;
   for (long k = 1; k <= XelMathGaussLegendre::KronrodPairs; k += 2)
-    gaussAbsolute += gaussWeights[k / 2] * (std::fabs(values[2 * k - 1]) + std::fabs(values[2 * k]));
+    gaussAbsolute +=
+        gaussWeights[k / 2] * (std::fabs(values[2 * k - 1]) + std::fabs(values[2 * k]));
   oEstimate.value = gauss * h;
   oEstimate.error = std::fabs(oEstimate.value) + gaussAbsolute * ah + DBL_MIN;
   oEstimate.floor = 50.0 * DBL_EPSILON * gaussAbsolute * ah;
@@ -319,7 +320,8 @@ double EndMismatch(double iEnd, const double* iNear, double iHalf) {
   const double gap2 = (1.0 - XelMathGaussLegendre::KronrodNodes[9]) * std::fabs(iHalf);
   const double predicted = iNear[0] + (iNear[0] - iNear[1]) * (gap1 / (gap2 - gap1));
   const double mismatch = std::fabs(iEnd - predicted);
-  const double size = std::fmax(std::fabs(iEnd), std::fmax(std::fabs(iNear[0]), std::fabs(iNear[1])));
+  const double size =
+      std::fmax(std::fabs(iEnd), std::fmax(std::fabs(iNear[0]), std::fabs(iNear[1])));
   return mismatch > 0.5 * size && std::isfinite(mismatch) ? mismatch * gap2 : 0.0;
 }
 
@@ -445,13 +447,13 @@ bool Splittable(double iLow, double iHigh) {
   return iLow < mid && mid < iHigh && width > 1024.0 * DBL_EPSILON * size && width > 1e-290;
 }
 
-// Wynn's epsilon algorithm on the sums recorded each time the narrowest piece is halved:
-// near an endpoint singularity those sums converge geometrically, and the extrapolated limit
-// is reached long before the pieces could be made narrow enough. Fixed storage.
+// Wynn's epsilon algorithm on the sums recorded at each new level of narrow pieces: near an
+// endpoint singularity those sums converge geometrically, and the extrapolated limit is
+// reached long before the pieces could be made narrow enough. Fixed storage.
 class EpsilonExtrapolation {
 public:
-  // Records a new sum; returns true and the extrapolated value with its error estimate
-  // (differences of the last extrapolations) once there are enough sums.
+  // Records a new sum; returns true and the extrapolated value with its error estimate once
+  // two limits have been drawn from full columns.
   bool Add(double iSum, double& oValue, double& oError) {
     if (_count == kSize) {
       for (long k = 1; k < kSize; ++k)
@@ -582,8 +584,8 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
   EpsilonExtrapolation table;
   double extrapolated = 0.0, extrapolationError = 0.0;
   table.Add(area, extrapolated, extrapolationError);
-  double smallLevel = 2.0;       // pieces of this level and deeper are small
-  double largeError = errorSum;  // summed error of the large pieces
+  double smallLevel = 2.0;      // pieces of this level and deeper are small
+  double largeError = errorSum; // summed error of the large pieces
   bool extrapolating = false, roundoffInTable = false;
   double bestValue = 0.0, bestError = HUGE_VAL, correction = 0.0;
   long sinceBest = 0, roundoff1 = 0, roundoff2 = 0, roundoff3 = 0;
@@ -631,9 +633,8 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
     const double level = worst[kLevel] + 1.0;
     double halves[2][kFields] = {{a, m, left.value, left.error, left.floor, level, left.centre,
                                   worst[kEndLow], worst[kCentre], worst[kSuspectLow], 0.0},
-                                 {m, b, right.value, right.error, right.floor, level,
-                                  right.centre, worst[kCentre], worst[kEndHigh], 0.0,
-                                  worst[kSuspectHigh]}};
+                                 {m, b, right.value, right.error, right.floor, level, right.centre,
+                                  worst[kCentre], worst[kEndHigh], 0.0, worst[kSuspectHigh]}};
     // The parent's centre value against both halves: when neither explains it, a feature sits
     // at the new end. An end found so before is checked again on the half that keeps it.
     const double halfWidth = 0.25 * (b - a);
@@ -661,7 +662,8 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
     PieceHeap& home = level < smallLevel ? large : small;
     home.Push(halves[0]);
     home.Push(halves[1]);
-    largeError += (level < smallLevel ? error : 0.0) - (worst[kLevel] < smallLevel ? worst[kError] : 0.0);
+    largeError +=
+        (level < smallLevel ? error : 0.0) - (worst[kLevel] < smallLevel ? worst[kError] : 0.0);
     suspects += long(halves[0][kSuspectLow] + halves[0][kSuspectHigh] + halves[1][kSuspectLow] +
                      halves[1][kSuspectHigh]) -
                 long(worst[kSuspectLow] + worst[kSuspectHigh]);
@@ -733,8 +735,7 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
         (!(ratio >= 0.01 && ratio <= 100.0) || errorSum > std::fabs(area)))
       return kNotConverged;
   }
-  return (useExtrapolation ? bestError : errorSum) <= goalOf(oResult) ? kConverged
-                                                                        : kNotConverged;
+  return (useExtrapolation ? bestError : errorSum) <= goalOf(oResult) ? kConverged : kNotConverged;
 }
 
 // The adaptive scheme shared by IntegrateAbsOrRel, MyOwnIntegrateAbsOrRel and
@@ -757,8 +758,8 @@ int Adaptive(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
                                  XelHardTol(1.0) * scale};
     const bool reversed = iI.low > iI.high;
     double result = 0.0;
-    const int status = GlobalKronrod(iF, reversed ? iI.high : iI.low,
-                                     reversed ? iI.low : iI.high, tolerance, result);
+    const int status = GlobalKronrod(iF, reversed ? iI.high : iI.low, reversed ? iI.low : iI.high,
+                                     tolerance, result);
     oResult = reversed ? -result : result;
     return status;
   }
