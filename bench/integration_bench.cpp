@@ -219,7 +219,7 @@ void Report() {
               "qags their status.\n%-36s",
               kRelative, kRelative, "integrand");
   for (const Side& side : sides)
-    std::printf(" %22s", side.name);
+    std::printf(" %21s", side.name);
   std::printf("\n");
   std::vector<long> evaluations(sides.size(), 0), within(sides.size(), 0);
   for (const Integrand& integrand : Integrands()) {
@@ -241,10 +241,10 @@ void Report() {
   }
   std::printf("%-36s", "TOTAL evaluations");
   for (size_t s = 0; s < sides.size(); ++s)
-    std::printf(" %22ld", evaluations[s]);
+    std::printf(" %21ld", evaluations[s]);
   std::printf("\n%-36s", "within tolerance (of 30)");
   for (size_t s = 0; s < sides.size(); ++s)
-    std::printf(" %22ld", within[s]);
+    std::printf(" %21ld", within[s]);
   std::printf("\n");
   std::fflush(stdout);
 }
