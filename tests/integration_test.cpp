@@ -324,12 +324,15 @@ TEST(IntegrateX, AdaptiveOptionAgainstDefaultClosedFormsAndEvaluationCounts) {
     EXPECT_EQ(status, 0);
     EXPECT_LE(f.count, c.maxEvaluations);
   }
-  // 1/x on [0, 1] diverges: never a success, within the budget.
-  ValuesX inverse(Pow(-1.0));
-  int status = 0;
-  Continued(inverse, {0.0, 1.0}, 1e-10, false, &status);
-  EXPECT_EQ(status, 7);
-  EXPECT_LE(inverse.count, kEvaluationBudget);
+  // Divergent on [0, 1]: never a success, within the budget (x^-1.5 and x^-2 extrapolate to
+  // the finite values -2 and -1 of their analytic continuation).
+  for (double power : {-1.0, -1.5, -2.0}) {
+    ValuesX divergent(Pow(power));
+    int status = 0;
+    Continued(divergent, {0.0, 1.0}, 1e-10, false, &status);
+    EXPECT_EQ(status, 7) << power;
+    EXPECT_LE(divergent.count, kEvaluationBudget);
+  }
 }
 
 TEST(IntegrateX, EndpointSingularitiesMeetTheToleranceBeyondTheDoubling) {
