@@ -194,7 +194,7 @@ void Kronrod21(const XelMathFunctionX& iF, double iA, double iB, KronrodEstimate
   if (spread != 0.0 && error != 0.0) {
     const double ratio = 200.0 * error / spread;
     oEstimate.saturated = ratio >= 1.0;
-    error = spread * std::fmin(1.0, std::pow(ratio, 1.5));
+    error = spread * std::fmin(1.0, ratio * std::sqrt(ratio));
   }
   oEstimate.floor = 50.0 * DBL_EPSILON * absolute;
   if (absolute > DBL_MIN / (50.0 * DBL_EPSILON))
