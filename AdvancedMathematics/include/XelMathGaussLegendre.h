@@ -10,9 +10,9 @@
 // The members XelMathFunctionX::GaussLegendre (both forms) and IntegrateAbsOrRel are
 // implemented with these tables; MyOwnIntegrateAbsOrRel below is the same adaptive driver
 // with an explicit tolerance object and explicit rule orders, and XelMathIntegrateX the same
-// driver with a convergence status and, on request, a global adaptive continuation served by
-// the 21-point Kronrod rule. Nothing here raises, except for a negative or NaN tolerance and
-// the scale-option checks (0x20006) on a XelMathBasisFunctionX.
+// driver with a convergence status or, on request, a global adaptive Gauss-Kronrod scheme. Nothing
+// here raises, except for a negative or NaN tolerance and the scale-option checks (0x20006) on a
+// XelMathBasisFunctionX.
 #include "XelAdvancedMathematicsExport.h"
 
 class XelMathAttrList;
@@ -46,10 +46,13 @@ public:
   /// The matching Kronrod weights.
   static const double KronrodWeights[KronrodPairs + 1];
 
-  /// The 21-point Kronrod rule applied to iF over [iA, iB] (iA < iB), 21 evaluations. oError
-  /// is the error estimate drawn from the embedded 10-point rule (scaled by the spread of the
-  /// values, never below oFloor when the values are not all tiny); oFloor is 50 epsilon times
-  /// the integral of |f|, the rounding level below which the estimate means nothing.
+  /// The 21-point Kronrod rule applied to iF over [iA, iB] (iA < iB), 21 evaluations in one
+  /// EvalPoints batch. oError is the error estimate drawn from the embedded 10-point rule
+  /// (scaled by the spread of the values, never below oFloor when the values are not all
+  /// tiny); oFloor is 50 epsilon times the integral of |f|, the rounding level below which the
+  /// estimate means nothing. When a node outside the 10-point rule (the centre, say) gives a
+  /// value that is not finite, the 10-point value is returned with an error as large as the
+  /// integral of |f|.
   static double ApplyKronrod(const XelMathFunctionX& iF, double iA, double iB, double& oError,
                              double& oFloor);
 };
@@ -59,7 +62,7 @@ public:
 /// the 20-point rule is applied on 1, 2, 4, ... equal sub-intervals until two successive
 /// sums agree, and that sum is returned. When the count would exceed iMaxIntervals (64 when
 /// not positive) without agreement, the last sum is returned (XelMathIntegrateX tells this case
-/// apart and can go on adaptively). The tolerance is 0.5 iEps, or 0.5 iEps (XelHardTol(1) +
+/// apart). The tolerance is 0.5 iEps, or 0.5 iEps (XelHardTol(1) +
 /// |high-order value|) when iRelative is not 0. For a XelMathBasisFunctionX carrying a scale
 /// option of powers F (values) and X (variable), iEps is read in unscaled units: the tolerance
 /// (and the relative floor) is multiplied by S^(F + X), S being iTol's scale factor, unless the
@@ -79,20 +82,25 @@ MyOwnIntegrateAbsOrRel(const XelMathFunctionX* iF, const XelMathInterval& iI, do
 /// for a null iF (oIntegral 0). The numerical scheme runs whatever closed form iF's class has.
 ///
 /// With the option AttrFunctionXAdaptiveIntegration ("AdaptiveIntegration", presence) in
-/// iAttributes, a doubling that has not converged at 64 pieces is continued by a global
-/// adaptive scheme: each piece gets the 21-point Kronrod value and error estimate, the piece of
-/// largest error is bisected, and a piece is retired once its error is within an eighth of its
-/// share of the tolerance. The continuation stops with status 0 when the summed estimate is
-/// within the tolerance plus the summed rounding floors of the pieces (about 50 epsilon times
-/// the integral of |f|), and with status 7 when the worst piece is too narrow to split, when
+/// iAttributes, a global adaptive scheme runs instead, on the same tolerance: the 21-point
+/// Kronrod rule on the whole interval stands when its estimate (the Kronrod rule has a node at
+/// the centre, the 10-point Gauss rule embedded in it none) is within the tolerance and not
+/// saturated; otherwise pieces are kept in a heap ordered by their error and the worst piece
+/// is bisected (21 evaluations per half, through EvalPoints), until the summed estimate is
+/// within the tolerance plus the summed rounding floors (about 50 epsilon times the integral
+/// of |f|). Near an end singularity the sums taken each time a new level of narrow pieces is
+/// reached are extrapolated by the epsilon algorithm, the wider pieces being made accurate
+/// first, so that the singular piece is bisected once per level. A value at a bisection point
+/// that the nodes of neither half explain (a feature narrower than the gap between the ends
+/// and the nodes) keeps both halves in the bisection until it is resolved. The scheme stops
+/// with status 7 when the worst piece is too narrow to split, when rounding dominates, when
 /// the summed error has not fallen by 10 % over 512 bisections (divergent or wildly
-/// oscillating integrands) or when the whole call has spent 80 times the evaluations of the
-/// plain scheme (204800). The sums recorded each time the narrowest piece is halved are
-/// extrapolated by the epsilon algorithm (endpoint singularities, also at an end where the
-/// pieces cannot be made narrow enough); the extrapolated limit is returned when its error
-/// estimate is the better one, the sum of the pieces otherwise (the last doubling sum when
-/// neither is finite). The continuation allocates one work array through the memory services,
-/// freed before returning, also when an evaluation raises.
+/// oscillating integrands), when the extrapolation has stalled or when the whole call has spent
+/// 204800 evaluations (80 times the plain scheme); the result is then the extrapolated limit
+/// when its estimate is the better one, the sum of the pieces otherwise. An extrapolated limit
+/// far from the sum of the pieces (divergence) is never a success. The heap of pieces is one
+/// growing block of the memory services, freed before returning, also when an evaluation
+/// raises.
 ///
 /// A domain with an infinite or NaN end gives status 4, a value that is not finite never
 /// status 0. A negative or NaN iEps raises XelMathInputError 0x20006 ("the tolerance of the

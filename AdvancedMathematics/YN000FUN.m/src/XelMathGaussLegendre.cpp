@@ -4,6 +4,7 @@
 
 #include <cfloat>
 #include <cmath>
+#include <limits>
 
 #include "XelMathAnalysisScaling.h"
 #include "XelMathAttrList.h"
@@ -139,44 +140,95 @@ const double XelMathGaussLegendre::KronrodWeights[XelMathGaussLegendre::KronrodP
     0.093125454583697605535, 0.075039674810919952767, 0.054755896574351996031,
     0.032558162307964727479, 0.011694638867371874278};
 
-double XelMathGaussLegendre::ApplyKronrod(const XelMathFunctionX& iF, double iA, double iB,
-                                          double& oError, double& oFloor) {
+namespace {
+
+// One piece integrated by the 21-point Kronrod rule: the value, the error estimate drawn from
+// the embedded 10-point Gauss rule, the rounding floor, and whether the estimate is saturated
+// (as large as the spread of the values, so that it says nothing about the rule's accuracy).
+struct KronrodEstimate {
+  double value = 0.0, error = 0.0, floor = 0.0;
+  bool saturated = false;
+  // The value at the centre, and at the two nodes nearest to each end (nearest first).
+  double centre = 0.0, nearLow[2] = {0.0, 0.0}, nearHigh[2] = {0.0, 0.0};
+};
+
+const long kKronrodPoints = 2 * XelMathGaussLegendre::KronrodPairs + 1;
+
+// The 21 nodes of [iA, iB] are evaluated in one batch into a local array (centre first, then
+// the pairs from the centre outwards).
+void Kronrod21(const XelMathFunctionX& iF, double iA, double iB, KronrodEstimate& oEstimate) {
   const double h = 0.5 * (iB - iA);
   const double c = 0.5 * (iA + iB);
-  const double* gaussWeights = GaussLegendreWeights + 10; // the 10-point rule
-  double values[2 * KronrodPairs + 1];
-  values[0] = iF.Eval(c);
-  double kronrod = KronrodWeights[0] * values[0], gauss = 0.0;
-  double absolute = KronrodWeights[0] * std::fabs(values[0]);
-  for (long k = 1; k <= KronrodPairs; ++k) {
-    const double d = h * KronrodNodes[k];
-    const double f1 = iF.Eval(c - d), f2 = iF.Eval(c + d);
-    values[2 * k - 1] = f1;
-    values[2 * k] = f2;
-    kronrod += KronrodWeights[k] * (f1 + f2);
-    absolute += KronrodWeights[k] * (std::fabs(f1) + std::fabs(f2));
-    if (k % 2 == 1)
+  double x[kKronrodPoints], values[kKronrodPoints];
+  x[0] = c;
+  for (long k = 1; k <= XelMathGaussLegendre::KronrodPairs; ++k) {
+    const double d = h * XelMathGaussLegendre::KronrodNodes[k];
+    x[2 * k - 1] = c - d;
+    x[2 * k] = c + d;
+  }
+  iF.EvalPoints(kKronrodPoints, x, XelMathOption::Value, values, nullptr, nullptr);
+  const double* kronrodWeights = XelMathGaussLegendre::KronrodWeights;
+  const double* gaussWeights = XelMathGaussLegendre::GaussLegendreWeights + 10; // 10 points
+  double kronrod = kronrodWeights[0] * values[0], gauss = 0.0;
+  double absolute = kronrodWeights[0] * std::fabs(values[0]);
+  for (long k = 1; k <= XelMathGaussLegendre::KronrodPairs; ++k) {
+    const double f1 = values[2 * k - 1], f2 = values[2 * k];
+    kronrod += kronrodWeights[k] * (f1 + f2);
+    absolute += kronrodWeights[k] * (std::fabs(f1) + std::fabs(f2));
+    if (k % 2 == 1) // the Gauss nodes are the odd Kronrod pairs
       gauss += gaussWeights[k / 2] * (f1 + f2);
   }
   // Spread of the values around their mean, which scales the raw Kronrod-Gauss difference.
   const double mean = 0.5 * kronrod;
-  double spread = KronrodWeights[0] * std::fabs(values[0] - mean);
-  for (long k = 1; k <= KronrodPairs; ++k)
+  double spread = kronrodWeights[0] * std::fabs(values[0] - mean);
+  for (long k = 1; k <= XelMathGaussLegendre::KronrodPairs; ++k)
     spread +=
-        KronrodWeights[k] * (std::fabs(values[2 * k - 1] - mean) + std::fabs(values[2 * k] - mean));
+        kronrodWeights[k] * (std::fabs(values[2 * k - 1] - mean) + std::fabs(values[2 * k] - mean));
   const double ah = std::fabs(h);
   absolute *= ah;
   spread *= ah;
   double error = std::fabs((kronrod - gauss) * h);
   // The difference estimates the error of the Gauss rule; the Kronrod value is far better
   // on smooth pieces, hence the power 1.5 once the difference is small against the spread.
-  if (spread != 0.0 && error != 0.0)
-    error = spread * std::fmin(1.0, std::pow(200.0 * error / spread, 1.5));
-  oFloor = 50.0 * DBL_EPSILON * absolute;
+  oEstimate.saturated = false;
+  if (spread != 0.0 && error != 0.0) {
+    const double ratio = 200.0 * error / spread;
+    oEstimate.saturated = ratio >= 1.0;
+    error = spread * std::fmin(1.0, ratio * std::sqrt(ratio));
+  }
+  oEstimate.floor = 50.0 * DBL_EPSILON * absolute;
   if (absolute > DBL_MIN / (50.0 * DBL_EPSILON))
-    error = std::fmax(oFloor, error);
-  oError = error;
-  return kronrod * h;
+    error = std::fmax(oEstimate.floor, error);
+  oEstimate.error = error;
+  oEstimate.value = kronrod * h;
+  oEstimate.centre = values[0];
+  const long last = 2 * XelMathGaussLegendre::KronrodPairs;
+  oEstimate.nearLow[0] = values[last - 1], oEstimate.nearLow[1] = values[last - 3];
+  oEstimate.nearHigh[0] = values[last], oEstimate.nearHigh[1] = values[last - 2];
+  if (std::isfinite(oEstimate.value) || !std::isfinite(gauss * h))
+    return;
+  // A value that is not finite at a node outside the Gauss rule (the centre, where a
+  // symmetric interval often puts a singularity): the Gauss value stands, with an error as
+  // large as the integral of |f| so that the piece is bisected.
+  double gaussAbsolute = 0.0;
+  for (long k = 1; k <= XelMathGaussLegendre::KronrodPairs; k += 2)
+    gaussAbsolute +=
+        gaussWeights[k / 2] * (std::fabs(values[2 * k - 1]) + std::fabs(values[2 * k]));
+  oEstimate.value = gauss * h;
+  oEstimate.error = std::fabs(oEstimate.value) + gaussAbsolute * ah + DBL_MIN;
+  oEstimate.floor = 50.0 * DBL_EPSILON * gaussAbsolute * ah;
+  oEstimate.saturated = true;
+}
+
+} // namespace
+
+double XelMathGaussLegendre::ApplyKronrod(const XelMathFunctionX& iF, double iA, double iB,
+                                          double& oError, double& oFloor) {
+  KronrodEstimate estimate;
+  Kronrod21(iF, iA, iB, estimate);
+  oError = estimate.error;
+  oFloor = estimate.floor;
+  return estimate.value;
 }
 
 double XelMathFunctionX::GaussLegendre(const XelMathInterval& iI, const long iOrder) const {
@@ -224,74 +276,137 @@ double IntegralScale(const XelMathFunctionX& iF, const XelTolerance* iTol, const
   return factor;
 }
 
-// ---- global adaptive continuation ------------------------------------------------------------
+// ---- global adaptive scheme --------------------------------------------------------------------
 //
-// On request, when the doubling stops without agreement, the interval is cut into the same
-// equal pieces, each integrated by the 21-point Kronrod rule with its error estimate, and the
-// piece of largest error is bisected until the summed estimate is within the tolerance (plus
-// the summed rounding floors), the worst piece cannot be split any more, the error stops
-// decreasing or the evaluation budget is spent.
+// On request the interval is integrated by the 21-point Kronrod rule and, unless its estimate
+// is within the tolerance, the piece of largest error is bisected again and again. Near an end
+// singularity the sums taken each time a new level of narrow pieces is reached converge
+// geometrically: they are extrapolated by the epsilon algorithm once the wider pieces are
+// accurate enough, so that the singular piece needs only one bisection per level.
 
-// The whole call may spend this many times the evaluations of the plain scheme.
+// The whole call may spend at most this many evaluations: 80 times the plain doubling.
 const long kBudgetFactor = 80;
+const long kMaxEvaluations = kBudgetFactor * (8 + 12 + 20 * 127);
 // Bisections between two checks that the summed error still decreases, and the decrease
 // asked for over such a window.
 const long kProgressWindow = 512;
 const double kProgressRatio = 0.9;
-// Fields of a piece in the work array.
-enum { kLow = 0, kHigh = 1, kValue = 2, kError = 3, kFloor = 4, kFields = 5 };
-
-// The work array of the continuation, allocated once through the memory services and freed on
-// every way out (an evaluation may raise).
-class PieceArray {
-public:
-  explicit PieceArray(long iCapacity)
-      : _capacity(iCapacity), _data(XelQuorArrayDoubleNew(kFields * iCapacity)) {}
-  ~PieceArray() { XelQuorArrayDoubleDel(_data, kFields * _capacity); }
-  PieceArray(const PieceArray&) = delete;
-  PieceArray& operator=(const PieceArray&) = delete;
-  double* operator[](long iIndex) { return _data + kFields * iIndex; }
-  long Capacity() const { return _capacity; }
-
-private:
-  long _capacity;
-  double* _data;
+// Fields of a piece: its ends, Kronrod value, error estimate, rounding floor, its level
+// (number of bisections from the whole interval), the value at its centre, the values at its
+// ends when known (the centres of the pieces it comes from) and whether these end values are
+// unexplained by the values inside (kSuspectLow, kSuspectHigh: 1 or 0).
+enum {
+  kLow,
+  kHigh,
+  kValue,
+  kError,
+  kFloor,
+  kLevel,
+  kCentre,
+  kEndLow,
+  kEndHigh,
+  kSuspectLow,
+  kSuspectHigh,
+  kFields
 };
 
-// Max-heap of pieces ordered by their error estimate.
+// The end value iEnd of a piece of half width iHalf against the two nodes nearest to that end
+// (iNear, nearest first), extrapolated linearly to the end. A smooth function agrees with the
+// extrapolation to far better than half its size there; otherwise a feature narrower than the
+// gap between the end and the nodes is unresolved, and the returned error (the mismatch over
+// the span of the two nodes) makes the piece bisected. 0 when the values agree.
+double EndMismatch(double iEnd, const double* iNear, double iHalf) {
+  const double gap1 = (1.0 - XelMathGaussLegendre::KronrodNodes[10]) * std::fabs(iHalf);
+  const double gap2 = (1.0 - XelMathGaussLegendre::KronrodNodes[9]) * std::fabs(iHalf);
+  const double predicted = iNear[0] + (iNear[0] - iNear[1]) * (gap1 / (gap2 - gap1));
+  const double mismatch = std::fabs(iEnd - predicted);
+  const double size =
+      std::fmax(std::fabs(iEnd), std::fmax(std::fabs(iNear[0]), std::fabs(iNear[1])));
+  return mismatch > 0.5 * size && std::isfinite(mismatch) ? mismatch * gap2 : 0.0;
+}
+
+// Max-heap of pieces ordered by their error estimate, in a growable block of the memory
+// services (freed on every way out: an evaluation may raise).
 class PieceHeap {
 public:
-  explicit PieceHeap(PieceArray& ioArray) : _array(ioArray) {}
+  PieceHeap() = default;
+  ~PieceHeap() {
+    if (_data)
+      XelQuorArrayDoubleDel(_data, kFields * _capacity);
+  }
+  PieceHeap(const PieceHeap&) = delete;
+  PieceHeap& operator=(const PieceHeap&) = delete;
   long Size() const { return _size; }
-  bool Full() const { return _size >= _array.Capacity(); }
-  double* Piece(long iIndex) { return _array[iIndex]; }
-  void Push(double iLow, double iHigh, double iValue, double iError, double iFloor) {
+  const double* Piece(long iIndex) const { return _data + kFields * iIndex; }
+  double TopError() const { return _size > 0 ? _data[kError] : -1.0; }
+  void Push(const double* iPiece) {
+    if (_size == _capacity)
+      Grow();
     long k = _size++;
-    double* p = _array[k];
-    p[kLow] = iLow, p[kHigh] = iHigh, p[kValue] = iValue, p[kError] = iError, p[kFloor] = iFloor;
+    for (long f = 0; f < kFields; ++f)
+      At(k)[f] = iPiece[f];
+    SiftUp(k);
+  }
+  // Removes the top piece into oPiece.
+  void Pop(double* oPiece) { Remove(0, oPiece); }
+  // Removes the piece at iIndex into oPiece.
+  void Remove(long iIndex, double* oPiece) {
+    for (long f = 0; f < kFields; ++f)
+      oPiece[f] = At(iIndex)[f];
+    --_size;
+    if (iIndex == _size)
+      return;
+    Swap(iIndex, _size);
+    SiftUp(iIndex);
+    SiftDown(iIndex);
+  }
+
+  // Moves the pieces of level below iLevel into ioTo; the others stay, in heap order.
+  void MoveBelowLevel(double iLevel, PieceHeap& ioTo) {
+    long kept = 0;
+    for (long k = 0; k < _size; ++k) {
+      if (At(k)[kLevel] < iLevel) {
+        ioTo.Push(At(k));
+        continue;
+      }
+      if (kept != k)
+        for (long f = 0; f < kFields; ++f)
+          At(kept)[f] = At(k)[f];
+      ++kept;
+    }
+    _size = kept;
+    for (long k = _size / 2 - 1; k >= 0; --k)
+      SiftDown(k);
+  }
+
+private:
+  double* At(long iIndex) { return _data + kFields * iIndex; }
+  void Grow() {
+    const long capacity = _capacity > 0 ? 2 * _capacity : 32;
+    double* data = XelQuorArrayDoubleNew(kFields * capacity);
+    for (long i = 0; i < kFields * _size; ++i)
+      data[i] = _data[i];
+    if (_data)
+      XelQuorArrayDoubleDel(_data, kFields * _capacity);
+    _data = data;
+    _capacity = capacity;
+  }
+  void SiftUp(long k) {
     while (k > 0) {
       const long parent = (k - 1) / 2;
-      if (!(_array[parent][kError] < _array[k][kError]))
+      if (!(At(parent)[kError] < At(k)[kError]))
         break;
       Swap(parent, k);
       k = parent;
     }
   }
-  // Removes the top piece into oPiece.
-  void Pop(double* oPiece) {
-    for (long f = 0; f < kFields; ++f)
-      oPiece[f] = _array[0][f];
-    --_size;
-    if (_size == 0)
-      return;
-    Swap(0, _size);
-    long k = 0;
+  void SiftDown(long k) {
     for (;;) {
       const long left = 2 * k + 1, right = left + 1;
       long largest = k;
-      if (left < _size && _array[largest][kError] < _array[left][kError])
+      if (left < _size && At(largest)[kError] < At(left)[kError])
         largest = left;
-      if (right < _size && _array[largest][kError] < _array[right][kError])
+      if (right < _size && At(largest)[kError] < At(right)[kError])
         largest = right;
       if (largest == k)
         break;
@@ -299,17 +414,16 @@ public:
       k = largest;
     }
   }
-
-private:
   void Swap(long iA, long iB) {
-    double *a = _array[iA], *b = _array[iB];
+    double *a = At(iA), *b = At(iB);
     for (long f = 0; f < kFields; ++f) {
       const double t = a[f];
       a[f] = b[f];
       b[f] = t;
     }
   }
-  PieceArray& _array;
+  double* _data = nullptr;
+  long _capacity = 0;
   long _size = 0;
 };
 
@@ -333,13 +447,13 @@ bool Splittable(double iLow, double iHigh) {
   return iLow < mid && mid < iHigh && width > 1024.0 * DBL_EPSILON * size && width > 1e-290;
 }
 
-// Wynn's epsilon algorithm on the sums recorded each time the narrowest piece is halved:
-// near an endpoint singularity those sums converge geometrically, and the extrapolated limit
-// is reached long before the pieces could be made narrow enough. Fixed storage.
+// Wynn's epsilon algorithm on the sums recorded at each new level of narrow pieces: near an
+// endpoint singularity those sums converge geometrically, and the extrapolated limit is
+// reached long before the pieces could be made narrow enough. Fixed storage.
 class EpsilonExtrapolation {
 public:
-  // Records a new sum; returns true and the extrapolated value with its error estimate
-  // (differences of the last extrapolations) once there are enough sums.
+  // Records a new sum; returns true and the extrapolated value with its error estimate once
+  // two limits have been drawn from full columns.
   bool Add(double iSum, double& oValue, double& oError) {
     if (_count == kSize) {
       for (long k = 1; k < kSize; ++k)
@@ -391,184 +505,266 @@ public:
       }
       older[length] = previous[length];
     }
-    // The estimate compares the newest extrapolation with the three before it.
-    double error = HUGE_VAL;
-    if (_results == 3)
-      error = std::fabs(best - _last[0]) + std::fabs(best - _last[1]) + std::fabs(best - _last[2]);
-    if (_results == 3)
-      _last[0] = _last[1], _last[1] = _last[2], _last[2] = best;
-    else
-      _last[_results++] = best;
+    // Only a limit drawn from a full column counts. Its estimate is the larger of its change
+    // since the previous limit and of the spread within its column.
     if (!std::isfinite(best) || !(bestError < HUGE_VAL))
       return false;
+    const bool hasPrevious = _hasLast;
+    const double change = std::fabs(best - _last);
+    _last = best;
+    _hasLast = true;
+    if (!hasPrevious)
+      return false;
     oValue = best;
-    oError = std::fmax(std::fmax(error, bestError), 5.0 * DBL_EPSILON * std::fabs(best));
-    return error < HUGE_VAL;
+    oError = std::fmax(std::fmax(change, bestError), 5.0 * DBL_EPSILON * std::fabs(best));
+    return true;
   }
 
 private:
   static const long kSize = 25;
   double _sums[kSize];
   long _count = 0;
-  double _last[3] = {0.0, 0.0, 0.0};
-  long _results = 0;
+  double _last = 0.0; // the previous limit
+  bool _hasLast = false;
 };
 
-// Outcomes of the continuation.
-enum { kUnusable = -1, kConverged = 0, kNotConverged = 7 };
+// Outcomes of the schemes.
+enum { kConverged = 0, kNotConverged = 7 };
 
-// The continuation on [iLow, iHigh] (iLow < iHigh) cut into iPieces equal pieces. iTau is the
-// absolute tolerance; in relative mode (iRelFactor > 0) the tolerance is iRelFactor (iFloor +
-// |current estimate|). At most iBudget evaluations. Returns kUnusable when the budget does not
-// even allow the first pass or the result is not finite; otherwise oResult, and kConverged when
-// its error estimate is within the tolerance plus the summed rounding floors of the pieces.
-int GlobalAdaptive(const XelMathFunctionX& iF, double iLow, double iHigh, long iPieces, double iTau,
-                   double iRelFactor, double iFloor, long iBudget, double& oResult) {
-  const long perRule = 2 * XelMathGaussLegendre::KronrodPairs + 1;
-  if (iPieces < 1 || iBudget < iPieces * perRule)
-    return kUnusable;
-  const long bisections = (iBudget - iPieces * perRule) / (2 * perRule);
-  PieceArray array(iPieces + bisections + 1);
-  PieceHeap heap(array);
-  // Errors and rounding floors of the pieces still in the heap and of the retired ones.
-  double heapError = 0.0, heapFloor = 0.0, retiredError = 0.0, retiredFloor = 0.0;
-  CompensatedSum retired, estimate;
-  const double width = iHigh - iLow;
-  double left = iLow;
-  for (long j = 1; j <= iPieces; ++j) {
-    const double right = j == iPieces ? iHigh : iLow + width * (double(j) / double(iPieces));
-    double error = 0.0, floor = 0.0;
-    const double value = XelMathGaussLegendre::ApplyKronrod(iF, left, right, error, floor);
-    if (!std::isfinite(value) || !std::isfinite(error))
-      return kUnusable;
-    heap.Push(left, right, value, error, floor);
-    heapError += error;
-    heapFloor += floor;
-    estimate.Add(value);
-    left = right;
+// The tolerance on an estimate: iTau absolute, or in relative mode (relFactor > 0)
+// relFactor (relFloor + |estimate|).
+struct Tolerance {
+  double tau, relFactor, relFloor;
+  double Of(double iEstimate) const {
+    return relFactor > 0.0 ? relFactor * (relFloor + std::fabs(iEstimate)) : tau;
   }
-  double running = estimate.Value();
-  double narrowest = width / double(iPieces);
-  auto tauOf = [&](double iEstimate) {
-    return iRelFactor > 0.0 ? iRelFactor * (iFloor + std::fabs(iEstimate)) : iTau;
-  };
-  // The tolerance plus the rounding level that no refinement can go below.
-  auto goalOf = [&](double iEstimate) { return tauOf(iEstimate) + heapFloor + retiredFloor; };
-  EpsilonExtrapolation extrapolation;
-  bool extrapolated = false;
-  double bestValue = 0.0, bestError = HUGE_VAL;
-  double checkpoint = HUGE_VAL;
-  for (long done = 0; heap.Size() > 0;) {
-    const double goal = goalOf(running);
-    if (heapError + retiredError <= goal || (done & 63) == 0) {
-      // Confirm (and refresh every 64 steps) the incrementally kept sums by full ones.
-      heapError = heapFloor = 0.0;
-      for (long k = 0; k < heap.Size(); ++k) {
-        heapError += heap.Piece(k)[kError];
-        heapFloor += heap.Piece(k)[kFloor];
+};
+
+// The global adaptive scheme on [iLow, iHigh] (iLow <= iHigh), at most kMaxEvaluations
+// evaluations. The pieces live in two heaps: the large ones (fewer than smallLevel bisections
+// from the whole interval) and the small ones. The worst piece is bisected until the summed
+// error is within the tolerance plus the summed rounding floors. Once the worst piece is a
+// small one, only large pieces are bisected until their summed error is within the tolerance;
+// the sum is then the next term of the sequence handed to the epsilon algorithm, and the level
+// of the small pieces moves one bisection down. oResult is the extrapolated limit when its
+// error estimate is the smaller one, the sum of the pieces otherwise.
+int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const Tolerance& iTol,
+                  double& oResult) {
+  KronrodEstimate whole;
+  Kronrod21(iF, iLow, iHigh, whole);
+  long evaluations = kKronrodPoints;
+  oResult = whole.value;
+  if (!std::isfinite(whole.value) || !std::isfinite(whole.error))
+    return kNotConverged;
+  // The first estimate stands when the Kronrod rule, which has a node at the centre, agrees
+  // with its Gauss rule within the tolerance and the agreement is not that of a saturated
+  // estimate (values that vary as much as the difference of the rules), or at rounding level.
+  if (whole.error <= whole.floor ||
+      (!whole.saturated && whole.error <= iTol.Of(whole.value) + whole.floor))
+    return kConverged;
+  PieceHeap large, small;
+  const double unknown = std::numeric_limits<double>::quiet_NaN();
+  double first[kFields] = {iLow,         iHigh,   whole.value, whole.error, whole.floor, 0.0,
+                           whole.centre, unknown, unknown,     0.0,         0.0};
+  large.Push(first);
+  double area = whole.value, errorSum = whole.error, floorSum = whole.floor;
+  // Recomputes the incrementally kept sums from the pieces.
+  auto refresh = [&]() {
+    CompensatedSum total;
+    errorSum = floorSum = 0.0;
+    for (const PieceHeap* heap : {&large, &small})
+      for (long k = 0; k < heap->Size(); ++k) {
+        total.Add(heap->Piece(k)[kValue]);
+        errorSum += heap->Piece(k)[kError];
+        floorSum += heap->Piece(k)[kFloor];
       }
-      if (heapError + retiredError <= goalOf(running))
-        break;
-    }
-    if (done >= bisections)
-      break;
+    area = total.Value();
+  };
+  auto goalOf = [&](double iEstimate) { return iTol.Of(iEstimate) + floorSum; };
+  EpsilonExtrapolation table;
+  double extrapolated = 0.0, extrapolationError = 0.0;
+  table.Add(area, extrapolated, extrapolationError);
+  double smallLevel = 2.0;      // pieces of this level and deeper are small
+  double largeError = errorSum; // summed error of the large pieces
+  bool extrapolating = false, roundoffInTable = false;
+  double bestValue = 0.0, bestError = HUGE_VAL, correction = 0.0;
+  long sinceBest = 0, roundoff1 = 0, roundoff2 = 0, roundoff3 = 0;
+  long suspects = 0; // unexplained end values of the pieces
+  double checkpoint = HUGE_VAL;
+  bool converged = false;
+  for (long done = 0; evaluations + 2 * kKronrodPoints <= kMaxEvaluations; ++done) {
     if (done > 0 && done % kProgressWindow == 0) {
       // The error no longer decreases (a divergent or wildly oscillating integrand): more
       // bisections would only spend the budget.
-      const double now = heapError + retiredError;
-      if (!(now < kProgressRatio * checkpoint))
+      refresh();
+      if (!(errorSum < kProgressRatio * checkpoint))
         break;
-      checkpoint = now;
+      checkpoint = errorSum;
+    } else if ((done & 63) == 0) {
+      refresh();
     }
+    // The worst piece, or the worst large one while a level is being completed.
+    PieceHeap& from = extrapolating || !(small.TopError() > large.TopError()) ? large : small;
     double worst[kFields];
-    heap.Pop(worst);
+    from.Pop(worst);
     const double a = worst[kLow], b = worst[kHigh], m = 0.5 * (a + b);
     if (!Splittable(a, b)) {
       // The worst piece cannot be refined: the remaining error cannot decrease any more.
-      heap.Push(a, b, worst[kValue], worst[kError], worst[kFloor]);
+      from.Push(worst);
       break;
     }
-    ++done;
-    heapError -= worst[kError];
-    heapFloor -= worst[kFloor];
-    double errorL = 0.0, floorL = 0.0, errorR = 0.0, floorR = 0.0;
-    const double valueL = XelMathGaussLegendre::ApplyKronrod(iF, a, m, errorL, floorL);
-    const double valueR = XelMathGaussLegendre::ApplyKronrod(iF, m, b, errorR, floorR);
-    if (!std::isfinite(valueL + valueR) || !std::isfinite(errorL + errorR))
-      return kUnusable;
-    running += valueL + valueR - worst[kValue];
-    // A half is retired once its error is within an eighth of its share of the tolerance, or
-    // at the rounding floor of its rule: it needs no further work.
-    const double tau = tauOf(running);
-    const double halves[2][5] = {{a, m, valueL, errorL, floorL}, {m, b, valueR, errorR, floorR}};
-    for (const auto& half : halves) {
-      const double share = 0.125 * tau * ((half[1] - half[0]) / width);
-      if (half[3] <= share || !(half[3] > half[4]) || heap.Full()) {
-        retired.Add(half[2]);
-        retiredError += half[3];
-        retiredFloor += half[4];
-      } else {
-        heap.Push(half[0], half[1], half[2], half[3], half[4]);
-        heapError += half[3];
-        heapFloor += half[4];
+    KronrodEstimate left, right;
+    Kronrod21(iF, a, m, left);
+    Kronrod21(iF, m, b, right);
+    evaluations += 2 * kKronrodPoints;
+    const double value = left.value + right.value;
+    if (!std::isfinite(value) || !std::isfinite(left.error + right.error)) {
+      oResult = area + (value - worst[kValue]);
+      return kNotConverged;
+    }
+    // Rounding shows when the halves confirm their parent's value but not its error.
+    if (!left.saturated && !right.saturated) {
+      if (std::fabs(worst[kValue] - value) <= 1e-5 * std::fabs(value) &&
+          left.error + right.error >= 0.99 * worst[kError])
+        ++(extrapolating ? roundoff2 : roundoff1);
+      if (worst[kLevel] >= 10.0 && left.error + right.error > worst[kError])
+        ++roundoff3;
+    }
+    const double level = worst[kLevel] + 1.0;
+    double halves[2][kFields] = {{a, m, left.value, left.error, left.floor, level, left.centre,
+                                  worst[kEndLow], worst[kCentre], worst[kSuspectLow], 0.0},
+                                 {m, b, right.value, right.error, right.floor, level, right.centre,
+                                  worst[kCentre], worst[kEndHigh], 0.0, worst[kSuspectHigh]}};
+    // The parent's centre value against both halves: when neither explains it, a feature sits
+    // at the new end. An end found so before is checked again on the half that keeps it.
+    const double halfWidth = 0.25 * (b - a);
+    const double mismatchL = EndMismatch(worst[kCentre], left.nearHigh, halfWidth);
+    const double mismatchR = EndMismatch(worst[kCentre], right.nearLow, halfWidth);
+    if (mismatchL > 0.0 && mismatchR > 0.0) {
+      halves[0][kSuspectHigh] = halves[1][kSuspectLow] = 1.0;
+      halves[0][kError] += mismatchL;
+      halves[1][kError] += mismatchR;
+    }
+    if (worst[kSuspectLow] != 0.0) {
+      const double mismatch = EndMismatch(worst[kEndLow], left.nearLow, halfWidth);
+      halves[0][kSuspectLow] = mismatch > 0.0 ? 1.0 : 0.0;
+      halves[0][kError] += mismatch;
+    }
+    if (worst[kSuspectHigh] != 0.0) {
+      const double mismatch = EndMismatch(worst[kEndHigh], right.nearHigh, halfWidth);
+      halves[1][kSuspectHigh] = mismatch > 0.0 ? 1.0 : 0.0;
+      halves[1][kError] += mismatch;
+    }
+    const double error = halves[0][kError] + halves[1][kError];
+    area += value - worst[kValue];
+    errorSum += error - worst[kError];
+    floorSum += left.floor + right.floor - worst[kFloor];
+    PieceHeap& home = level < smallLevel ? large : small;
+    home.Push(halves[0]);
+    home.Push(halves[1]);
+    largeError +=
+        (level < smallLevel ? error : 0.0) - (worst[kLevel] < smallLevel ? worst[kError] : 0.0);
+    suspects += long(halves[0][kSuspectLow] + halves[0][kSuspectHigh] + halves[1][kSuspectLow] +
+                     halves[1][kSuspectHigh]) -
+                long(worst[kSuspectLow] + worst[kSuspectHigh]);
+    if (errorSum <= goalOf(area)) {
+      refresh(); // confirm the incremental sums
+      if (errorSum <= goalOf(area)) {
+        converged = true;
+        break;
       }
     }
-    if (heapError < 0.0)
-      heapError = 0.0;
-    if (m - a < narrowest * (1.0 - 1e-9)) {
-      // A new narrowest level: record the sum for the extrapolation; its error adds that of
-      // the pieces wider than the two narrowest levels and of the retired ones, which the
-      // limit does not cover.
-      narrowest = m - a;
-      double value = 0.0, error = 0.0;
-      if (extrapolation.Add(running, value, error)) {
-        double wide = 0.0;
-        for (long k = 0; k < heap.Size(); ++k) {
-          const double* p = heap.Piece(k);
-          if (p[kHigh] - p[kLow] > 2.5 * narrowest)
-            wide += p[kError];
-        }
-        error += wide + retiredError;
-        if (error < bestError) {
-          bestValue = value, bestError = error, extrapolated = true;
-          if (bestError <= goalOf(bestValue) && bestError < heapError + retiredError) {
-            oResult = bestValue;
-            return std::isfinite(oResult) ? kConverged : kUnusable;
-          }
-        }
-      }
+    if (roundoff1 + roundoff2 >= 10 || roundoff3 >= 20)
+      break; // rounding dominates: no bisection will lower the error
+    if (roundoff2 >= 5)
+      roundoffInTable = true;
+    if (suspects > 0) {
+      // An unresolved feature at the end of some piece: the sums are not yet those of a
+      // converging sequence; the worst piece is bisected.
+      extrapolating = false;
+      continue;
     }
+    if (done == 0) {
+      // The sum of the two halves is the second term of the sequence.
+      table.Add(area, extrapolated, extrapolationError);
+      largeError = errorSum;
+      continue;
+    }
+    if (!extrapolating) {
+      if (!(small.TopError() > large.TopError()))
+        continue; // the worst piece is still a large one
+      extrapolating = true;
+    }
+    if (!roundoffInTable && large.Size() > 0 &&
+        largeError > (bestError < HUGE_VAL ? goalOf(bestValue) : goalOf(area)))
+      continue; // the large pieces are not yet accurate enough
+    // The level is complete: its sum is the next term of the extrapolated sequence.
+    ++sinceBest;
+    if (table.Add(area, extrapolated, extrapolationError) && extrapolationError < bestError) {
+      sinceBest = 0;
+      bestValue = extrapolated;
+      bestError = extrapolationError;
+      correction = largeError;
+      if (bestError <= goalOf(bestValue))
+        break;
+    }
+    if (sinceBest > 5 && bestError < 1e-3 * errorSum)
+      break; // the extrapolation has stalled
+    extrapolating = false;
+    smallLevel += 1.0;
+    small.MoveBelowLevel(smallLevel, large);
+    largeError = errorSum;
   }
-  double sumError = retiredError;
-  CompensatedSum total = retired;
-  for (long k = 0; k < heap.Size(); ++k) {
-    total.Add(heap.Piece(k)[kValue]);
-    sumError += heap.Piece(k)[kError];
+  refresh();
+  if (converged) {
+    oResult = area;
+    return std::isfinite(area) ? kConverged : kNotConverged;
   }
-  const bool useExtrapolation = extrapolated && bestError < sumError;
-  oResult = useExtrapolation ? bestValue : total.Value();
+  if (roundoffInTable)
+    bestError += correction;
+  const bool useExtrapolation = bestError < errorSum;
+  oResult = useExtrapolation ? bestValue : area;
   if (!std::isfinite(oResult))
-    return kUnusable;
-  return (useExtrapolation ? bestError : sumError) <= goalOf(oResult) ? kConverged : kNotConverged;
+    return kNotConverged;
+  if (useExtrapolation) {
+    // An extrapolated limit far from the sum of the pieces, or pieces whose error exceeds
+    // their sum, point to a divergent integral.
+    const double l1 = floorSum / (50.0 * DBL_EPSILON);
+    const double ratio = oResult / area;
+    if (std::fmax(std::fabs(oResult), std::fabs(area)) > 0.01 * l1 &&
+        (!(ratio >= 0.01 && ratio <= 100.0) || errorSum > std::fabs(area)))
+      return kNotConverged;
+  }
+  return (useExtrapolation ? bestError : errorSum) <= goalOf(oResult) ? kConverged : kNotConverged;
 }
 
 // The adaptive scheme shared by IntegrateAbsOrRel, MyOwnIntegrateAbsOrRel and
 // XelMathIntegrateX: the integral in oResult, status 0 when two successive estimates agree
 // within the tolerance, 7 when not. The rules go through the virtual slots so that a class
-// overriding GaussLegendre is integrated by its own rule. When the doubling ends without two
-// agreeing sums, the last doubling sum is the answer, unless iContinue asks for the global
-// adaptive continuation above, which then starts from the last partition.
+// overriding GaussLegendre is integrated by its own rule; when the doubling ends without two
+// agreeing sums, the last doubling sum is the answer. With iGlobal the global adaptive scheme
+// above runs instead, on the same tolerance.
 int Adaptive(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
              unsigned char iRelative, const XelTolerance* iTol, long iLowOrder, long iHighOrder,
-             long iMaxIntervals, bool iContinue, const char* iWhere, double& oResult) {
+             long iMaxIntervals, bool iGlobal, const char* iWhere, double& oResult) {
   // A negative or NaN tolerance asks for nothing meaningful (an infinite one accepts the
   // first estimate).
   if (!(iEps >= 0.0))
     XelMathRaise(XelErrorCode::InvalidOption, "the tolerance of the integral", "negative or NaN",
                  iWhere);
+  const double scale = IntegralScale(iF, iTol, iWhere);
+  if (iGlobal) {
+    const Tolerance tolerance = {0.5 * iEps * scale, iRelative ? 0.5 * iEps : 0.0,
+                                 XelHardTol(1.0) * scale};
+    const bool reversed = iI.low > iI.high;
+    double result = 0.0;
+    const int status = GlobalKronrod(iF, reversed ? iI.high : iI.low, reversed ? iI.low : iI.high,
+                                     tolerance, result);
+    oResult = reversed ? -result : result;
+    return status;
+  }
   const double low = iF.GaussLegendre(iI, iLowOrder);
   const double high = iF.GaussLegendre(iI, iHighOrder);
-  const double scale = IntegralScale(iF, iTol, iWhere);
   double tau = 0.5 * iEps * scale;
   if (iRelative)
     tau = 0.5 * iEps * (XelHardTol(1.0) * scale + std::fabs(high));
@@ -576,35 +772,14 @@ int Adaptive(const XelMathFunctionX& iF, const XelMathInterval& iI, double iEps,
   if (std::fabs(high - low) <= tau)
     return kConverged;
   double previous = high, sum = high;
-  long n = 1;
-  for (;; n *= 2) {
+  for (long n = 1;; n *= 2) {
     sum = iF.GaussLegendre(iI, 20, n);
     if (2 * n > iMaxIntervals || std::fabs(sum - previous) <= tau)
       break;
     previous = sum;
   }
   oResult = sum;
-  if (std::fabs(sum - previous) <= tau)
-    return kConverged;
-  if (!iContinue || !std::isfinite(iI.low) || !std::isfinite(iI.high) || iI.low == iI.high)
-    return kNotConverged;
-  // Evaluations of the plain scheme: both first rules and the 20-point rule on 1 + 2 + ... + n
-  // pieces. The continuation may spend kBudgetFactor times as many for the whole call.
-  const double *x = nullptr, *w = nullptr;
-  const long plain = 2 * (XelMathGaussLegendre::GetRule(iLowOrder, x, w) +
-                          XelMathGaussLegendre::GetRule(iHighOrder, x, w)) +
-                     20 * (2 * n - 1);
-  const double absTau = tau > 0.0 ? tau : 0.0;
-  const double relFactor = iRelative ? 0.5 * iEps : 0.0;
-  const bool reversed = iI.low > iI.high;
-  double result = 0.0;
-  const int status =
-      GlobalAdaptive(iF, reversed ? iI.high : iI.low, reversed ? iI.low : iI.high, n, absTau,
-                     relFactor, XelHardTol(1.0) * scale, (kBudgetFactor - 1) * plain, result);
-  if (status == kUnusable)
-    return kNotConverged;
-  oResult = reversed ? -result : result;
-  return status;
+  return std::fabs(sum - previous) <= tau ? kConverged : kNotConverged;
 }
 
 // The tolerance object of a function for its integration: the one of a basis function.
