@@ -3,7 +3,6 @@
 // Maximize entry points of XelMathFunctionX.
 #include "XelMathMinimizeX.h"
 
-#include <cfloat>
 #include <cmath>
 #include <memory>
 
@@ -41,6 +40,10 @@ const double SmallestPieceRatio = 1.0 / 4096.0;
 /// Iterations of one Brent refinement (golden-section steps alone shrink the bracket by
 /// 0.618 each: 100 of them take any bracket below the resolution of double).
 const long MaxBrentIterations = 100;
+
+/// The relative resolution of Brent's search: sqrt(DBL_EPSILON) = 2^-26, and a third.
+const double SqrtEpsilon = 1.4901161193847656e-08;
+const double OneThird = 1.0 / 3.0;
 
 /// 2 - golden ratio: the golden-section fraction of Brent's method.
 const double GoldenFraction = 0.38196601125010515;
@@ -552,8 +555,7 @@ int XelMathMinimizeX::LocalBrentMinimize(double iA, double iX, double iB, double
     w = v = x;
     fw = fv = fx;
   }
-  double d = 0.0, e = b - a;
-  const double sqrtEps = std::sqrt(DBL_EPSILON);
+  double d = b - a, e = b - a;
   // Locals: the evaluations below could otherwise make the compiler reload the members.
   const XelMathFunctionX* const function = _function;
   const double pointRes = _pointRes, scale = _scale;
@@ -564,7 +566,7 @@ int XelMathMinimizeX::LocalBrentMinimize(double iA, double iX, double iB, double
     const double floor = pointRes * (scale + std::fabs(a) + std::fabs(b));
     if (b - a < floor)
       break;
-    const double tol1 = sqrtEps * std::fabs(x) + floor / 3.0;
+    const double tol1 = SqrtEpsilon * std::fabs(x) + floor * OneThird;
     const double tol2 = 2.0 * tol1;
     if (std::fabs(x - xm) <= tol2 - 0.5 * (b - a))
       break;
