@@ -7,8 +7,8 @@
 //    brackets of the same 45-point sampling that the library's Brent path uses, with stopping
 //    tests they can reach: Boost at 26 bits, the most it accepts for double (it clamps the
 //    bits to half the digits), which is a relative tolerance of 2^-25, twice the library's
-//    2^-26 = sqrt(DBL_EPSILON); GSL until gsl_min_test_interval holds for the width the library stops at (4 x 2^-26
-//    relative, plus an absolute floor), capped at 200 iterations.
+//    2^-26 = sqrt(DBL_EPSILON); GSL until gsl_min_test_interval holds for the width the library
+//    stops at (4 x 2^-26 relative, plus an absolute floor), capped at 200 iterations.
 // Before timing, every side is checked against reference minima (roots of f' found by long
 // double bisection on a dense sampling): minima missed, spurious minima, the worst distance
 // to the reference, function evaluations per run, and for the peers the brackets on which
@@ -284,8 +284,8 @@ void Report(const char* iName, std::vector<double> (*iRun)()) {
     spurious += matches == 0;
   }
   std::printf(
-      "%-28s minima %3zu/%3zu  missed %ld  spurious %ld  worst error %.2e  evaluations %4ld",
-      iName, found.size(), ref.size(), missed, spurious, worst, evaluations);
+      "%-28s minima %3zu/%3zu  missed %ld  spurious %ld  worst error %.2e  evaluations %4ld", iName,
+      found.size(), ref.size(), missed, spurious, worst, evaluations);
   if (gBrackets > 0)
     std::printf("  own test met on %ld/%ld brackets", gConverged, gBrackets);
   std::printf("\n");

@@ -711,14 +711,16 @@ int XelMathFunctionX::Minimize(const XelMathInterval& iDomain, XelMathSetOfPoint
   const MinimizeOptions options(iAttributes);
   const XelMathAttrTolObject* tolAttr =
       options.Get<XelMathAttrTolObject>(MinimizeOptions::Tolerance);
-  const XelTolerance* tol = tolAttr ? &tolAttr->GetTolObject() : XelMathFunctionXFindTolerance(this);
+  const XelTolerance* tol =
+      tolAttr ? &tolAttr->GetTolObject() : XelMathFunctionXFindTolerance(this);
   if (!tol)
     tol = &XelGetDefaultTolerance();
   const double s = tol->GetScaleFactor();
 
   // Scaling option: the list's, else the one of a basis function. Values of a minimized
   // function are expected in the square of the scale (F power 2), variables in the scale.
-  const XelMathAttrScaleOption* option = options.Get<XelMathAttrScaleOption>(MinimizeOptions::Scale);
+  const XelMathAttrScaleOption* option =
+      options.Get<XelMathAttrScaleOption>(MinimizeOptions::Scale);
   if (!option)
     option = XelMathAnalysisScaling::BasisOption(this);
   double valueFactor = 1.0, variableFactor = 1.0;
@@ -740,7 +742,8 @@ int XelMathFunctionX::Minimize(const XelMathInterval& iDomain, XelMathSetOfPoint
     minimizer.SetAbsoluteMinimum();
   if (options.Has(MinimizeOptions::Interior))
     minimizer.SetInteriorMinimum();
-  if (const XelMathAttrDoubleValue* limit = options.Get<XelMathAttrDoubleValue>(MinimizeOptions::Limit))
+  if (const XelMathAttrDoubleValue* limit =
+          options.Get<XelMathAttrDoubleValue>(MinimizeOptions::Limit))
     minimizer.SetLimitValue(limit->GetValue() * valueFactor, limit->GetOKReviewed() ? 1 : 0);
   if (options.Has(MinimizeOptions::Discretization))
     minimizer.SetDiscretizationMethod();
@@ -752,7 +755,8 @@ int XelMathFunctionX::Minimize(const XelMathInterval& iDomain, XelMathSetOfPoint
     if (options.Has(MinimizeOptions::TrueSampling))
       minimizer.SetBrentMethodTrueSampling();
   }
-  if (const XelMathAttrDoubleValue* ratio = options.Get<XelMathAttrDoubleValue>(MinimizeOptions::Ratio))
+  if (const XelMathAttrDoubleValue* ratio =
+          options.Get<XelMathAttrDoubleValue>(MinimizeOptions::Ratio))
     minimizer.SetInternalMinWidthRatio(ratio->GetValue());
   if (options.Has(MinimizeOptions::Reconverge))
     minimizer.SetReconvergeBestPoint();
