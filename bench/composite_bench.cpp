@@ -145,7 +145,7 @@ public:
 } // namespace
 
 int main(int argc, char** argv) {
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   Data();
   RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);

@@ -171,7 +171,7 @@ BENCHMARK(BM_CylinderInvertClosedForm);
 
 int main(int argc, char** argv) {
   PrintDeviations();
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return 1;
   benchmark::RunSpecifiedBenchmarks();

@@ -265,7 +265,7 @@ BENCHMARK(BM_BoxNaiveIntervalHorner)->Arg(3)->Arg(6);
 int main(int argc, char** argv) {
   if (!Check())
     return EXIT_FAILURE;
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return EXIT_FAILURE;
   benchmark::RunSpecifiedBenchmarks();

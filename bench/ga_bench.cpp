@@ -286,7 +286,7 @@ int main(int argc, char** argv) {
   gsl_set_error_handler_off();
 #endif
   Table();
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   return 0;
 }

@@ -268,7 +268,7 @@ int main(int argc, char** argv) {
 #endif
   Report();
   RegisterAll();
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

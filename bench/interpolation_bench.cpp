@@ -309,7 +309,7 @@ BENCHMARK(BM_PeerSearch)->ArgsProduct({{0, 1}, {0, 1}, {0, 1}})->Unit(benchmark:
 
 int main(int argc, char** argv) {
   PrintTable();
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

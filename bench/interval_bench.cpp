@@ -319,7 +319,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "interval images do not enclose the point values: no timing\n");
     return EXIT_FAILURE;
   }
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return EXIT_FAILURE;
   RatioReporter reporter;

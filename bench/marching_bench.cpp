@@ -617,7 +617,7 @@ int main(int argc, char** argv) {
     std::printf("  (Xel diagnostic %ld)\n", diagnostic);
     std::fflush(stdout);
   }
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

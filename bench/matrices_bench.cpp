@@ -489,7 +489,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the answers differ: no timing\n");
     return 1;
   }
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

@@ -4,10 +4,15 @@
 //    (the function offers interval images), derivative sampling (exact derivatives, no
 //    images), and Brent's search on 3 x 15 samples (values only);
 //  - Boost.Math's brent_find_minima and GSL's gsl_min_fminimizer_brent, each run on the
-//    brackets of the same 45-point sampling that the library's Brent path uses.
+//    brackets of the same 45-point sampling that the library's Brent path uses, with stopping
+//    tests they can reach: Boost at 26 bits, the most it accepts for double (it clamps the
+//    bits to half the digits), which is a relative tolerance of 2^-25, twice the library's
+//    2^-26 = sqrt(DBL_EPSILON); GSL until gsl_min_test_interval holds for the width the library
+//    stops at (4 x 2^-26 relative, plus an absolute floor), capped at 200 iterations.
 // Before timing, every side is checked against reference minima (roots of f' found by long
 // double bisection on a dense sampling): minima missed, spurious minima, the worst distance
-// to the reference, and function evaluations per run are printed.
+// to the reference, function evaluations per run, and for the peers the brackets on which
+// their own stopping test was met before the iteration cap.
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -37,8 +42,16 @@ const double kW = 7.0;
 const double kA = 0.0, kB = 10.0;
 const long kBrentSamples = 45; // the library's Brent path samples 3 x 15 points
 const double kMatchTol = 1e-6; // a minimum within this of a reference minimum matches it
-const double kPeerXTol = 1e-9; // GSL bracket width target
-const int kBoostBits = 26;     // about half the digits of double: Brent's useful limit
+const double kLibraryRelTol = 1.4901161193847656e-08; // 2^-26: the library's Brent resolution
+// GSL stops when the bracket is narrower than kGslAbs + kGslRel min(|lo|, |hi|): the width at
+// which the library's search stops (4 times its tolerance), which GSL can reach (its own
+// steps are at least sqrt(DBL_EPSILON) |x| long, so a narrower target is never met).
+const double kGslRel = 4.0 * kLibraryRelTol;
+const double kGslAbs = 1e-9;
+const int kPeerIterations = 200;
+
+// Brackets on which a peer met its own stopping test, and how many it was given.
+long gConverged = 0, gBrackets = 0;
 
 long gEvaluations = 0;
 
@@ -200,15 +213,20 @@ std::vector<double> RunLibrary(int iKind) {
 }
 
 #ifdef XEL_BENCH_HAVE_BOOST
-std::vector<double> RunBoost() {
+std::vector<double> RunBoost(int iBits) {
   std::vector<double> r;
   for (const Bracket& b : SampleBrackets()) {
-    boost::uintmax_t iterations = 200;
+    boost::uintmax_t iterations = kPeerIterations;
     const auto m = boost::math::tools::brent_find_minima([](double x) { return F(x); }, b.lo, b.hi,
-                                                         kBoostBits, iterations);
+                                                         iBits, iterations);
+    ++gBrackets;
+    gConverged += iterations < static_cast<boost::uintmax_t>(kPeerIterations);
     r.push_back(m.first);
   }
   return r;
+}
+std::vector<double> Boost26() {
+  return RunBoost(26);
 }
 #endif
 
@@ -223,13 +241,17 @@ std::vector<double> RunGsl() {
   fn.function = &GslF;
   fn.params = nullptr;
   for (const Bracket& b : SampleBrackets()) {
+    ++gBrackets;
     if (gsl_min_fminimizer_set(s, &fn, b.mid, b.lo, b.hi) != GSL_SUCCESS)
       continue;
-    for (int it = 0; it < 200; ++it) {
-      gsl_min_fminimizer_iterate(s);
-      if (gsl_min_test_interval(gsl_min_fminimizer_x_lower(s), gsl_min_fminimizer_x_upper(s),
-                                kPeerXTol, 0.0) == GSL_SUCCESS)
+    for (int it = 0; it < kPeerIterations; ++it) {
+      if (gsl_min_fminimizer_iterate(s) != GSL_SUCCESS)
         break;
+      if (gsl_min_test_interval(gsl_min_fminimizer_x_lower(s), gsl_min_fminimizer_x_upper(s),
+                                kGslAbs, kGslRel) == GSL_SUCCESS) {
+        ++gConverged;
+        break;
+      }
     }
     r.push_back(gsl_min_fminimizer_x_minimum(s));
   }
@@ -240,6 +262,7 @@ std::vector<double> RunGsl() {
 
 void Report(const char* iName, std::vector<double> (*iRun)()) {
   gEvaluations = 0;
+  gConverged = gBrackets = 0;
   const std::vector<double> found = iRun();
   const long evaluations = gEvaluations;
   const std::vector<double>& ref = Reference();
@@ -261,8 +284,11 @@ void Report(const char* iName, std::vector<double> (*iRun)()) {
     spurious += matches == 0;
   }
   std::printf(
-      "%-28s minima %3zu/%3zu  missed %ld  spurious %ld  worst error %.2e  evaluations %ld\n",
-      iName, found.size(), ref.size(), missed, spurious, worst, evaluations);
+      "%-28s minima %3zu/%3zu  missed %ld  spurious %ld  worst error %.2e  evaluations %4ld", iName,
+      found.size(), ref.size(), missed, spurious, worst, evaluations);
+  if (gBrackets > 0)
+    std::printf("  own test met on %ld/%ld brackets", gConverged, gBrackets);
+  std::printf("\n");
 }
 
 std::vector<double> LibraryIntervals() {
@@ -292,10 +318,11 @@ BENCHMARK(BM_LibrarySampling);
 BENCHMARK(BM_LibraryBrent);
 #ifdef XEL_BENCH_HAVE_BOOST
 void BM_BoostBrent(benchmark::State& state) {
+  const int bits = static_cast<int>(state.range(0));
   for (auto _ : state)
-    benchmark::DoNotOptimize(RunBoost());
+    benchmark::DoNotOptimize(RunBoost(bits));
 }
-BENCHMARK(BM_BoostBrent);
+BENCHMARK(BM_BoostBrent)->Arg(26);
 #endif
 #ifdef XEL_BENCH_HAVE_GSL
 void BM_GslBrent(benchmark::State& state) {
@@ -316,7 +343,7 @@ int main(int argc, char** argv) {
   Report("library, derivative sampling", &LibrarySampling);
   Report("library, Brent (values only)", &LibraryBrent);
 #ifdef XEL_BENCH_HAVE_BOOST
-  Report("Boost brent_find_minima", &RunBoost);
+  Report("Boost brent, 26 bits", &Boost26);
 #endif
 #ifdef XEL_BENCH_HAVE_GSL
   Report("GSL fminimizer_brent", &RunGsl);
@@ -324,7 +351,7 @@ int main(int argc, char** argv) {
   std::printf(
       "(peers run on the brackets of the same %ld-point sampling; their counts include it)\n",
       kBrentSamples);
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   return 0;
 }

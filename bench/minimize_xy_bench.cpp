@@ -369,7 +369,7 @@ int main(int argc, char** argv) {
   for (const Problem& p : Problems())
     for (const Method& m : methods)
       benchmark::RegisterBenchmark((std::string(p.name) + "/" + m.name).c_str(), Run, &p, &m);
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   return 0;
 }

@@ -299,7 +299,7 @@ int main(int argc, char** argv) {
   if (!CheckPointValues() || !CheckGridValues() || !CheckIntervalImages())
     return EXIT_FAILURE;
   PrintMeanWidths();
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return EXIT_FAILURE;
   benchmark::RunSpecifiedBenchmarks();

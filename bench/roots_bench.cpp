@@ -398,7 +398,7 @@ int main(int argc, char** argv) {
   }
   std::fflush(stdout);
 
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

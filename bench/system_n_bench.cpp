@@ -330,7 +330,7 @@ int main(int argc, char** argv) {
     std::printf("\n");
     std::fflush(stdout);
   }
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

@@ -374,7 +374,7 @@ int main(int argc, char** argv) {
         benchmark::DoNotOptimize(NewtonSolve(s, nn));
     });
   }
-  benchmark::Initialize(&argc, argv);
+  XelBenchInitialize(&argc, argv);
   benchmark::RunSpecifiedBenchmarks();
   benchmark::Shutdown();
   return 0;

@@ -149,7 +149,10 @@ TEST(MinimizeX, WaveMinimaOnEveryStrategy) {
          return std::vector<double>{f.Interior(a, b, -1.0).front()};
        },
        1.0},
-      {"limit value", 5.0, 0.0, 4.0, kDerivatives, {&limit},
+      // f'(0.93) < 0 but f(0.93) is below the next sample: the first minimum hides in the
+      // first gap of every sampling.
+      {"minimum in the first gap", 5.0, 0.93, 4.0, kAll, {}, all, 1.0},
+      {"limit value", 5.0, 0.0, 4.0, kAll, {&limit},
        [&](const WaveX&, double, double) { return std::vector<double>{inside[0]}; }, 1.0},
       // True sampling: the end 0 (value 0), found first, sets the limit; all others are below.
       {"true sampling", 5.0, 0.0, 4.0, {-2}, {&gTrueSampling, &gForty}, all, 1.0},
@@ -169,6 +172,21 @@ TEST(MinimizeX, WaveMinimaOnEveryStrategy) {
                        c.expected(wave, c.a, c.b),
                        c.scale * (strategy == -2 ? kBrentArgTol : kNewtonArgTol));
     }
+  // "DiscretizationMethod": the interval images are not asked; these would say that f' keeps
+  // its sign, hiding every interior minimum from the interval strategies.
+  struct BlindImages : WaveX {
+    explicit BlindImages(long iIntervals) : WaveX(5.0, 0.1, iIntervals) {}
+    XelMathInterval DI(int k, const XelMathInterval& I) const override {
+      return k == 1 ? XelMathInterval(1.0, 2.0) : WaveX::DI(k, I);
+    }
+  };
+  XelMathAttrString discretization("DiscretizationMethod", 1);
+  for (long intervals : {112L, 48L}) {
+    const BlindImages blind(intervals);
+    EXPECT_TRUE(ref.Interior(0.0, 4.0, -1.0).size() > Extrema(blind, {0.0, 4.0}).size());
+    ExpectSameMinima(Extrema(blind, {0.0, 4.0}, {&discretization}), ref.Minima(0.0, 4.0),
+                     kNewtonArgTol);
+  }
 }
 
 TEST(MinimizeX, ConstantLinearAndQuadraticFunctions) {
@@ -312,13 +330,17 @@ TEST(MinimizeX, StationaryPointsAreClassifiedByHowTheFunctionChanges) {
                         {1, {0.0, 1.0}, {0.0}, {1.0}},
                         {1, {-1.0, 0.0}, {-1.0}, {0.0}}};
   for (const Case& c : cases)
-    for (long strategy : {255L, 63L, 15L, -1L}) {
+    for (long strategy : {255L, 63L, 15L, -1L, -2L, -3L}) {
+      // -1: Brent's search; -2, -3: values only (derivatives by differences), by Brent's
+      // search and by the derivative sampling.
       const DegenerateX f(c.kind, strategy < 0 ? 15L : strategy);
-      const Options o = strategy < 0 ? Options{&gBrent} : Options{};
+      const ValuesX values([&f](double x) { return f.Eval(x); });
+      const Options o = strategy == -1 || strategy == -2 ? Options{&gBrent} : Options{};
+      const XelMathFunctionX& g = strategy <= -2 ? static_cast<const XelMathFunctionX&>(values) : f;
       SCOPED_TRACE(testing::Message() << "kind " << c.kind << " on [" << c.domain.low << ", "
                                       << c.domain.high << "] strategy " << strategy);
-      ExpectSameMinima(Extrema(f, c.domain, o, false, -1), c.minima, kBrentArgTol);
-      ExpectSameMinima(Extrema(f, c.domain, o, true, -1), c.maxima, kBrentArgTol);
+      ExpectSameMinima(Extrema(g, c.domain, o, false, -1), c.minima, kBrentArgTol);
+      ExpectSameMinima(Extrema(g, c.domain, o, true, -1), c.maxima, kBrentArgTol);
     }
 }
 

@@ -184,6 +184,55 @@ TEST(MinimizeXYStrategies, IntervalAndGridStrategiesFindTheMinima) {
   }
 }
 
+TEST(MinimizeXYStrategies, CellsTheGradientSolveCannotSettleAreDescended) {
+  // cos 5x cos 5y exp(-(x^2 + y^2) / 4) on [-2, 2]^2: four minima lie on the lines x = 0 and
+  // y = 0, borders of the cells of the 12 x 12 grid, where the gradient-system solve is slow.
+  // On y = 0, f = g(x) = cos 5x exp(-x^2 / 4), g' = 0 where -5 sin 5x = (x / 2) cos 5x: its
+  // root near 1.85 by bisection (f rises across the line there, cos 5x < 0).
+  const auto dg = [](double x) { return -5.0 * std::sin(5.0 * x) - 0.5 * x * std::cos(5.0 * x); };
+  double lo = 1.7, hi = 1.95;
+  for (int k = 0; k < 100; ++k)
+    (dg(0.5 * (lo + hi)) * dg(lo) > 0.0 ? lo : hi) = 0.5 * (lo + hi);
+  const double r = 0.5 * (lo + hi);
+  const auto e = [](double x, double y) { return std::exp(-0.25 * (x * x + y * y)); };
+  const FnXY bumps(
+      [&](double x, double y) { return std::cos(5 * x) * std::cos(5 * y) * e(x, y); },
+      [&](double x, double y) {
+        return (-5 * std::sin(5 * x) - 0.5 * x * std::cos(5 * x)) * std::cos(5 * y) * e(x, y);
+      },
+      [&](double x, double y) {
+        return (-5 * std::sin(5 * y) - 0.5 * y * std::cos(5 * y)) * std::cos(5 * x) * e(x, y);
+      });
+  XelMathSetOfPointsND found(2);
+  EXPECT_EQ(bumps.Minimize(XelMathInterval2D(-2, 2, -2, 2), found, nullptr), 0);
+  const std::vector<xeltest::Pt2> all = xeltest::PointsOf2D(found);
+  for (const xeltest::Pt2& p : std::vector<xeltest::Pt2>{{r, 0}, {-r, 0}, {0, r}, {0, -r}}) {
+    long matches = 0;
+    for (const xeltest::Pt2& q : all)
+      matches += std::fabs(q.x - p.x) < 1e-6 && std::fabs(q.y - p.y) < 1e-6;
+    EXPECT_EQ(matches, 1) << p.x << ", " << p.y;
+  }
+  // Rosenbrock's valley: its cells are left to descents rather than solved at length (values
+  // and derivatives counted alike).
+  long evaluations = 0;
+  const FnXY valley(
+      [&](double x, double y) {
+        ++evaluations;
+        return (1 - x) * (1 - x) + 100 * (y - x * x) * (y - x * x);
+      },
+      [&](double x, double y) {
+        ++evaluations;
+        return -2 * (1 - x) - 400 * x * (y - x * x);
+      },
+      [&](double x, double y) {
+        ++evaluations;
+        return 200 * (y - x * x);
+      });
+  EXPECT_EQ(valley.Minimize(XelMathInterval2D(-2, 2, -1, 3), found, nullptr), 0);
+  xeltest::ExpectSameSolutions(xeltest::PointsOf2D(found), {{1.0, 1.0}}, 1e-5, 1e-5);
+  EXPECT_LT(evaluations, 100000) << evaluations;
+}
+
 TEST(MinimizeXYStrategies, OneDimensionalFunctionsAndSpecialPoints) {
   // f depends on x + y only: a valley along x + y = 0.5 (one point of it), or a corner.
   const FnXY valley(XY((x + y - 0.5) * (x + y - 0.5)));

@@ -46,6 +46,8 @@ public:
   XelMathMinimizeX(const XelMathMinimizeX&) = delete;
   XelMathMinimizeX& operator=(const XelMathMinimizeX&) = delete;
   ~XelMathMinimizeX() override;
+  long GetDynamicMemoryBytes() const override;
+  long GetStaticMemoryBytes() const override;
 
   // ---- setters ---------------------------------------------------------------------------
   /// Number of sample points of the sampling strategies (default 15; at least 2 is used). A
@@ -116,6 +118,9 @@ private:
   /// reviewed (width and values at the ends and the middle); nothing otherwise.
   void XelMathMinimizeXParallelDebug(const XelMathInterval& iDomain) const;
   void ReadTolerance();
+  double Value(double x);
+  void Remember(double x, double f);
+  double EndSlope(double x);
   /// RMinimize and FMinimize with the recursion depth.
   int RMinimizeDepth(const XelMathInterval& iI, long iDepth);
   int FMinimizeDepth(const XelMathInterval& iI, long iDepth);
@@ -165,4 +170,12 @@ private:
   long _accepted;
   // The derivative of the function, built on first need by the dip test.
   XelMathFunctionX* _derivative;
+  // The last value known to the search (f(_knownX) = _knownF), so that a point is not evaluated
+  // twice when a strategy hands it to AddMinimum; and f' at the ends as Run found it.
+  long _known;
+  double _knownX;
+  double _knownF;
+  long _slopesKnown;
+  double _slopeLow;
+  double _slopeHigh;
 };

@@ -3,7 +3,6 @@
 // Maximize entry points of XelMathFunctionX.
 #include "XelMathMinimizeX.h"
 
-#include <cfloat>
 #include <cmath>
 #include <memory>
 
@@ -13,6 +12,7 @@
 #include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrKeys.h"
 #include "XelMathAttrList.h"
+#include "XelMathAttrName.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
 #include "XelMathBasisFunctionX.h"
@@ -41,6 +41,10 @@ const double SmallestPieceRatio = 1.0 / 4096.0;
 /// 0.618 each: 100 of them take any bracket below the resolution of double).
 const long MaxBrentIterations = 100;
 
+/// The relative resolution of Brent's search: sqrt(DBL_EPSILON) = 2^-26, and a third.
+const double SqrtEpsilon = 1.4901161193847656e-08;
+const double OneThird = 1.0 / 3.0;
+
 /// 2 - golden ratio: the golden-section fraction of Brent's method.
 const double GoldenFraction = 0.38196601125010515;
 
@@ -58,7 +62,8 @@ XelMathMinimizeX::XelMathMinimizeX(const XelMathFunctionX* iFunction, const XelT
       _discretizationMethod(0), _brentMethod(0), _brentTrueSampling(0), _reconvergeBestPoint(0),
       _minimumWidth(0.0), _internalMinWidthRatio(XelMathRatio::InternalMinWidth), _notConstant(0),
       _tolerance(&iTol), _scaleReviewed(0), _unreviewedCount(0), _scale(0.0), _relativeEps(0.0),
-      _valueUnit(0.0), _pointRes(0.0), _bisectionEps(0.0), _accepted(0), _derivative(nullptr) {
+      _valueUnit(0.0), _pointRes(0.0), _bisectionEps(0.0), _accepted(0), _derivative(nullptr),
+      _known(0), _knownX(0.0), _knownF(0.0), _slopesKnown(0), _slopeLow(0.0), _slopeHigh(0.0) {
   ReadTolerance();
   _limitValue = _tolerance->GetSquareLengthResolution();
   _minimumWidth = XelMinWidth * _scale;
@@ -66,6 +71,38 @@ XelMathMinimizeX::XelMathMinimizeX(const XelMathFunctionX* iFunction, const XelT
 
 XelMathMinimizeX::~XelMathMinimizeX() {
   delete _derivative;
+}
+
+long XelMathMinimizeX::GetDynamicMemoryBytes() const {
+  return _derivative ? _derivative->GetStaticMemoryBytes() + _derivative->GetDynamicMemoryBytes()
+                     : 0;
+}
+
+long XelMathMinimizeX::GetStaticMemoryBytes() const {
+  return sizeof(XelMathMinimizeX);
+}
+
+double XelMathMinimizeX::Value(double x) {
+  // The same double (sign of a zero included) gives the same value.
+  if (_known && x == _knownX && std::signbit(x) == std::signbit(_knownX))
+    return _knownF;
+  const double f = _function->Eval(x);
+  Remember(x, f);
+  return f;
+}
+
+void XelMathMinimizeX::Remember(double x, double f) {
+  _known = 1;
+  _knownX = x;
+  _knownF = f;
+}
+
+double XelMathMinimizeX::EndSlope(double x) {
+  if (_slopesKnown && x == _domainLow)
+    return _slopeLow;
+  if (_slopesKnown && x == _domainHigh)
+    return _slopeHigh;
+  return _function->EvalFirstDeriv(x);
 }
 
 void XelMathMinimizeX::ReadTolerance() {
@@ -107,6 +144,8 @@ void XelMathMinimizeX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPo
   _minima->Reset();
   _domainLow = iDomain.low;
   _domainHigh = iDomain.high;
+  _known = 0;
+  _slopesKnown = 0;
   XelMathMinimizeXParallelDebug(iDomain);
 }
 
@@ -156,20 +195,31 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
       } else if (fBest < _limitValue) {
         _limitValue = limit;
       }
+      Remember(best, fBest);
       AddMinimum(best);
     }
   }
 
   // Minima at the ends: the derivative points outwards, or vanishes and f rises from the end.
+  // Without its own second derivative the function pays three values for f'': it is asked
+  // only when the end is no minimum by its slope.
   if (!_interiorMinimum) {
+    const bool together = _function->IsOption(XelMathOption::SecondDeriv) != 0;
     for (const double end : {a, b}) {
       double d = 0.0, dd = 0.0;
-      _function->Eval(end, XelMathOption::FirstAndSecond, nullptr, &d, &dd);
-      if (end == a ? d > 0.0 : d < 0.0)
+      _function->Eval(end, together ? XelMathOption::FirstAndSecond : XelMathOption::FirstDeriv,
+                      nullptr, &d, &dd);
+      (end == a ? _slopeLow : _slopeHigh) = d;
+      if (end == a ? d > 0.0 : d < 0.0) {
         AddMinimum(end);
-      else if (std::fabs(d) < _relativeEps * (_scale + std::fabs(end)) * (std::fabs(dd) + 1.0))
+        continue;
+      }
+      if (!together)
+        _function->Eval(end, XelMathOption::SecondDeriv, nullptr, nullptr, &dd);
+      if (std::fabs(d) < _relativeEps * (_scale + std::fabs(end)) * (std::fabs(dd) + 1.0))
         AddStationary(end);
     }
+    _slopesKnown = 1;
   }
 
   XelMathInterval domain(a, b);
@@ -205,7 +255,7 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
 int XelMathMinimizeX::AddMinimum(double x) {
   if (!_minima || !std::isfinite(x))
     return 0;
-  const double f = _function->Eval(x);
+  const double f = Value(x);
   if (!std::isfinite(f)) // NaN there, or a pole: no minimum
     return 0;
   if (_brentTrueSampling && _minima->GetNumberOfPoints() == 0 && std::isfinite(f)) {
@@ -260,7 +310,7 @@ int XelMathMinimizeX::IsConstant() {
   if (_notConstant)
     return 0;
   const double a = _domainLow, b = _domainHigh;
-  const double fa = _function->Eval(a);
+  const double fa = Value(a);
   const double bound = _relativeEps * (_valueUnit + std::fabs(fa));
   for (long k = 1; k < ConstantSamples; ++k) {
     const double x = k == ConstantSamples - 1 ? b : a + k * (b - a) / (ConstantSamples - 1);
@@ -465,17 +515,18 @@ int XelMathMinimizeX::BrentMinimize(const XelMathInterval& iI, long iNbPoints, l
     return XelMathStatus::ConstantFunction;
   const long n = iNbPoints < 3 ? 3 : iNbPoints;
   const double h = (b - a) / static_cast<double>(n - 1);
+  const XelMathFunctionX* const function = _function;
   // A sliding window of three samples: a local minimum of the samples brackets a minimum.
-  double x0 = a, f0 = _function->Eval(a);
-  double x1 = n == 2 ? b : a + h, f1 = _function->Eval(x1);
+  double x0 = a, f0 = Value(a);
+  double x1 = n == 2 ? b : a + h, f1 = function->Eval(x1);
   // First piece: f'(a) < 0 with f(a) <= f(x1) hides a minimum inside [a, x1].
-  if (f0 <= f1 && _function->EvalFirstDeriv(a) < 0.0) {
+  if (f0 <= f1 && EndSlope(a) < 0.0) {
     const double x = a + GoldenFraction * (x1 - a);
-    LocalBrentMinimize(a, x, x1, f0, _function->Eval(x), f1);
+    LocalBrentMinimize(a, x, x1, f0, function->Eval(x), f1);
   }
   for (long i = 2; i < n; ++i) {
     const double x2 = i == n - 1 ? b : a + static_cast<double>(i) * h;
-    const double f2 = _function->Eval(x2);
+    const double f2 = function->Eval(x2);
     if (f1 < f0 && f1 <= f2)
       LocalBrentMinimize(x0, x1, x2, f0, f1, f2);
     x0 = x1;
@@ -484,7 +535,7 @@ int XelMathMinimizeX::BrentMinimize(const XelMathInterval& iI, long iNbPoints, l
     f1 = f2;
   }
   // Last piece: f'(b) > 0 with f(b) <= f(x_{n-2}).
-  if (f1 <= f0 && _function->EvalFirstDeriv(b) > 0.0) {
+  if (f1 <= f0 && EndSlope(b) > 0.0) {
     const double x = b - GoldenFraction * (b - x0);
     LocalBrentMinimize(x0, x, b, f0, _function->Eval(x), f1);
   }
@@ -504,15 +555,18 @@ int XelMathMinimizeX::LocalBrentMinimize(double iA, double iX, double iB, double
     w = v = x;
     fw = fv = fx;
   }
-  double d = 0.0, e = b - a;
-  const double sqrtEps = std::sqrt(DBL_EPSILON);
+  double d = b - a, e = b - a;
+  // Locals: the evaluations below could otherwise make the compiler reload the members.
+  const XelMathFunctionX* const function = _function;
+  const double pointRes = _pointRes, scale = _scale;
+  const double bisectionEps = _bisectionEps, valueUnit = _valueUnit;
   long smallChanges = 0;
   for (long it = 0; it < MaxBrentIterations; ++it) {
     const double xm = 0.5 * (a + b);
-    const double floor = _pointRes * (_scale + std::fabs(a) + std::fabs(b));
+    const double floor = pointRes * (scale + std::fabs(a) + std::fabs(b));
     if (b - a < floor)
       break;
-    const double tol1 = sqrtEps * std::fabs(x) + floor / 3.0;
+    const double tol1 = SqrtEpsilon * std::fabs(x) + floor * OneThird;
     const double tol2 = 2.0 * tol1;
     if (std::fabs(x - xm) <= tol2 - 0.5 * (b - a))
       break;
@@ -541,7 +595,7 @@ int XelMathMinimizeX::LocalBrentMinimize(double iA, double iX, double iB, double
       d = GoldenFraction * e;
     }
     const double u = std::fabs(d) >= tol1 ? x + d : x + (d >= 0.0 ? tol1 : -tol1);
-    const double fu = _function->Eval(u);
+    const double fu = function->Eval(u);
     if (fu <= fx) {
       const double change = fx - fu;
       if (u >= x)
@@ -555,7 +609,7 @@ int XelMathMinimizeX::LocalBrentMinimize(double iA, double iX, double iB, double
       x = u;
       fx = fu;
       // The best value no longer moves: two small changes in a row end the refinement.
-      smallChanges = change < _bisectionEps * (_valueUnit + std::fabs(fx)) ? smallChanges + 1 : 0;
+      smallChanges = change < bisectionEps * (valueUnit + std::fabs(fx)) ? smallChanges + 1 : 0;
       if (smallChanges >= 2)
         break;
     } else {
@@ -574,67 +628,144 @@ int XelMathMinimizeX::LocalBrentMinimize(double iA, double iX, double iB, double
       }
     }
   }
+  Remember(x, fx);
   return AddMinimum(x);
 }
 
 // ---- entry points of XelMathFunctionX ---------------------------------------------------------
 
+namespace {
+
+/// The options of Minimize, read in one pass over the attribute list: the first attribute
+/// of each key counts, as a look-up by key would find it.
+struct MinimizeOptions {
+  enum Key {
+    Tolerance,
+    Scale,
+    Absolute,
+    Interior,
+    Limit,
+    Discretization,
+    Sampling,
+    Brent,
+    TrueSampling,
+    Ratio,
+    Reconverge,
+    KeyCount
+  };
+  const XelMathAttribute* found[KeyCount] = {};
+
+  explicit MinimizeOptions(const XelMathAttrList* iAttributes) {
+    if (!iAttributes)
+      return;
+    static const char* const keys[KeyCount] = {"XelMathAttrTolObject",
+                                               "XelMathAttrScaleOption",
+                                               AttrFunctionXAbsoluteExtremum,
+                                               AttrFunctionXInteriorExtremum,
+                                               AttrFunctionXLimitValue,
+                                               AttrFunctionXDiscretizationMethod,
+                                               AttrFunctionXSamplingPoints,
+                                               AttrFunctionXBrentMethod,
+                                               AttrFunctionXBrentMethodTrueSampling,
+                                               AttrFunctionXInternalMinWidthRatio,
+                                               AttrFunctionXReconvergeBestPoint};
+    const long n = iAttributes->GetNumberOfAttributes();
+    for (long i = 0; i < n; ++i) {
+      const XelMathAttribute* entry = iAttributes->GetAttributeAt(i);
+      const char* type = entry ? entry->GetType() : nullptr;
+      if (!type)
+        continue;
+      for (int k = 0; k < KeyCount; ++k)
+        if (!found[k] && type[0] == keys[k][0] && XelMathAttrName::SameKey(type, keys[k])) {
+          found[k] = entry;
+          break;
+        }
+    }
+  }
+  bool Has(Key iKey) const { return found[iKey] != nullptr; }
+  template <class Attribute> const Attribute* Get(Key iKey) const {
+    return dynamic_cast<const Attribute*>(found[iKey]);
+  }
+};
+
+/// Sorts a set of dimension 1 by increasing abscissa: insertion, which only compares when the
+/// points come in order (the strategies find them from left to right).
+void SortAbscissae(XelMathSetOfPointsND& ioSet) {
+  const double* x = ioSet.GetPoints();
+  const long n = ioSet.GetNumberOfPoints();
+  for (long i = 1; i < n; ++i) {
+    if (!(x[i] < x[i - 1]))
+      continue;
+    const double v = x[i];
+    long j = i;
+    for (; j > 0 && v < x[j - 1]; --j)
+      ioSet.SetCoordAtPoint(x[j - 1], 0, j);
+    ioSet.SetCoordAtPoint(v, 0, j);
+  }
+}
+
+} // namespace
+
 int XelMathFunctionX::Minimize(const XelMathInterval& iDomain, XelMathSetOfPointsND& oMinima,
                                const XelMathAttrList* iAttributes) const {
-  const XelTolerance* tol = XelMathAnalysisScaling::FindTolerance(this, iAttributes);
+  const MinimizeOptions options(iAttributes);
+  const XelMathAttrTolObject* tolAttr =
+      options.Get<XelMathAttrTolObject>(MinimizeOptions::Tolerance);
+  const XelTolerance* tol =
+      tolAttr ? &tolAttr->GetTolObject() : XelMathFunctionXFindTolerance(this);
+  if (!tol)
+    tol = &XelGetDefaultTolerance();
   const double s = tol->GetScaleFactor();
 
   // Scaling option: the list's, else the one of a basis function. Values of a minimized
   // function are expected in the square of the scale (F power 2), variables in the scale.
-  XelMathAttrScaleOption option(2, 1);
+  const XelMathAttrScaleOption* option =
+      options.Get<XelMathAttrScaleOption>(MinimizeOptions::Scale);
+  if (!option)
+    option = XelMathAnalysisScaling::BasisOption(this);
   double valueFactor = 1.0, variableFactor = 1.0;
-  const bool scaled = XelMathAnalysisScaling::ListScaleOption(this, iAttributes, option) &&
-                      XelMathAnalysisScaling::ScaleFactors(
-                          option, s, 2, "XelMathFunctionX::Minimize", valueFactor, variableFactor);
+  const bool scaled =
+      option && XelMathAnalysisScaling::ScaleFactors(*option, s, 2, "XelMathFunctionX::Minimize",
+                                                     valueFactor, variableFactor);
   if (oMinima.GetDimension() != 1)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "1",
                  "XelMathMinimize::Initialize");
   std::unique_ptr<XelMathScaleFunctionX> wrapper;
   if (scaled)
-    wrapper = XelMathAnalysisScaling::MakeWrapper(this, option, valueFactor, variableFactor);
+    wrapper = XelMathAnalysisScaling::MakeWrapper(this, *option, valueFactor, variableFactor);
   XelMathMinimizeX minimizer(scaled ? static_cast<const XelMathFunctionX*>(wrapper.get()) : this,
                              *tol);
-  if (scaled && option.GetOKReviewed())
+  if (scaled && option->GetOKReviewed())
     minimizer.SetOKScaleReviewed();
 
-  if (iAttributes) {
-    if (iAttributes->GetAttribute(AttrFunctionXAbsoluteExtremum))
-      minimizer.SetAbsoluteMinimum();
-    if (iAttributes->GetAttribute(AttrFunctionXInteriorExtremum))
-      minimizer.SetInteriorMinimum();
-    const XelMathAttrDoubleValue* limit = dynamic_cast<const XelMathAttrDoubleValue*>(
-        iAttributes->GetAttribute(AttrFunctionXLimitValue));
-    if (limit)
-      minimizer.SetLimitValue(limit->GetValue() * valueFactor, limit->GetOKReviewed() ? 1 : 0);
-    if (iAttributes->GetAttribute(AttrFunctionXDiscretizationMethod))
-      minimizer.SetDiscretizationMethod();
-    const XelMathAttrIntegerValue* sampling = dynamic_cast<const XelMathAttrIntegerValue*>(
-        iAttributes->GetAttribute(AttrFunctionXSamplingPoints));
-    if (sampling)
-      minimizer.SetSamplingValue(sampling->GetValue());
-    if (iAttributes->GetAttribute(AttrFunctionXBrentMethod)) {
-      minimizer.SetBrentMethod();
-      if (iAttributes->GetAttribute(AttrFunctionXBrentMethodTrueSampling))
-        minimizer.SetBrentMethodTrueSampling();
-    }
-    const XelMathAttrDoubleValue* ratio = dynamic_cast<const XelMathAttrDoubleValue*>(
-        iAttributes->GetAttribute(AttrFunctionXInternalMinWidthRatio));
-    if (ratio)
-      minimizer.SetInternalMinWidthRatio(ratio->GetValue());
-    if (iAttributes->GetAttribute(AttrFunctionXReconvergeBestPoint))
-      minimizer.SetReconvergeBestPoint();
+  if (options.Has(MinimizeOptions::Absolute))
+    minimizer.SetAbsoluteMinimum();
+  if (options.Has(MinimizeOptions::Interior))
+    minimizer.SetInteriorMinimum();
+  if (const XelMathAttrDoubleValue* limit =
+          options.Get<XelMathAttrDoubleValue>(MinimizeOptions::Limit))
+    minimizer.SetLimitValue(limit->GetValue() * valueFactor, limit->GetOKReviewed() ? 1 : 0);
+  if (options.Has(MinimizeOptions::Discretization))
+    minimizer.SetDiscretizationMethod();
+  if (const XelMathAttrIntegerValue* sampling =
+          options.Get<XelMathAttrIntegerValue>(MinimizeOptions::Sampling))
+    minimizer.SetSamplingValue(sampling->GetValue());
+  if (options.Has(MinimizeOptions::Brent)) {
+    minimizer.SetBrentMethod();
+    if (options.Has(MinimizeOptions::TrueSampling))
+      minimizer.SetBrentMethodTrueSampling();
   }
+  if (const XelMathAttrDoubleValue* ratio =
+          options.Get<XelMathAttrDoubleValue>(MinimizeOptions::Ratio))
+    minimizer.SetInternalMinWidthRatio(ratio->GetValue());
+  if (options.Has(MinimizeOptions::Reconverge))
+    minimizer.SetReconvergeBestPoint();
 
-  XelMathSetOfPointsND work(1, 10);
+  XelMathSetOfPointsND work(1, 16);
   const int status =
       XelMathAnalysisScaling::RunMapped(minimizer, wrapper.get(), iDomain, work, oMinima);
   if (oMinima.GetNumberOfPoints() > 1)
-    oMinima.Sort(0);
+    SortAbscissae(oMinima);
   oMinima.Beginning();
   return status;
 }

@@ -87,6 +87,111 @@ const long SimplexRestarts = 12;
 const double SimplexTurn = 2.399963229728653;
 /// Relative rounding of a computed value (for stopping tests and merges).
 const double Rounding = 8.0 * DBL_EPSILON;
+/// Evaluations of the gradient system one cell's solve may spend: a cell the solve cannot
+/// settle within it (zero curves of fu and fv nearly parallel along a valley, a solution on
+/// the cell's border) is left to a descent from its lowest corner.
+const long CellSolveBudget = 100;
+
+/// Thrown by BudgetedGradient when a cell's solve has spent its budget.
+struct CellBudgetSpent {};
+
+/// The gradient system fu = fv = 0, counting the evaluations of each solve: every point (a
+/// value or a derivative of fu or fv) and every image costs one. Beyond the allowance the
+/// solve is abandoned by an exception (the solver holds nothing that outlives the call).
+class BudgetedGradient : public XelMathSystemXYc {
+public:
+  BudgetedGradient(const XelMathFunctionXY* iFu, const XelMathFunctionXY* iFv,
+                   const XelTolerance& iTol)
+      : XelMathSystemXYc(iFu, iFv, iTol), _left(0) {}
+  void Allow(const long iEvaluations) { _left = iEvaluations; }
+
+  using XelMathSystemXYc::EvalF;
+  using XelMathSystemXYc::EvalG;
+  double EvalF(const double& x, const double& y) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalF(x, y);
+  }
+  double EvalG(const double& x, const double& y) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalG(x, y);
+  }
+  double EvalFirstDerivFX(const double& x, const double& y) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalFirstDerivFX(x, y);
+  }
+  double EvalFirstDerivFY(const double& x, const double& y) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalFirstDerivFY(x, y);
+  }
+  double EvalFirstDerivGX(const double& x, const double& y) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalFirstDerivGX(x, y);
+  }
+  double EvalFirstDerivGY(const double& x, const double& y) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalFirstDerivGY(x, y);
+  }
+  double EvalSecondDerivFX2(const double& x, const double& y) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalSecondDerivFX2(x, y);
+  }
+  double EvalSecondDerivFXY(const double& x, const double& y) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalSecondDerivFXY(x, y);
+  }
+  double EvalSecondDerivFY2(const double& x, const double& y) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalSecondDerivFY2(x, y);
+  }
+  double EvalSecondDerivGX2(const double& x, const double& y) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalSecondDerivGX2(x, y);
+  }
+  double EvalSecondDerivGXY(const double& x, const double& y) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalSecondDerivGXY(x, y);
+  }
+  double EvalSecondDerivGY2(const double& x, const double& y) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalSecondDerivGY2(x, y);
+  }
+  void EvalF(const double& x, const double& y, const long iDiff, double* oF, double* oFx,
+             double* oFy, double* oFxx, double* oFxy, double* oFyy) const override {
+    Spend(1);
+    XelMathSystemXYc::EvalF(x, y, iDiff, oF, oFx, oFy, oFxx, oFxy, oFyy);
+  }
+  void EvalG(const double& x, const double& y, const long iDiff, double* oG, double* oGx,
+             double* oGy, double* oGxx, double* oGxy, double* oGyy) const override {
+    Spend(1);
+    XelMathSystemXYc::EvalG(x, y, iDiff, oG, oGx, oGy, oGxx, oGxy, oGyy);
+  }
+  void EvalF(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff, double* oF,
+             double* oFx, double* oFy, double* oFxx, double* oFxy, double* oFyy) const override {
+    Spend(Points(iCounts));
+    XelMathSystemXYc::EvalF(iBox, iCounts, iDiff, oF, oFx, oFy, oFxx, oFxy, oFyy);
+  }
+  void EvalG(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff, double* oG,
+             double* oGx, double* oGy, double* oGxx, double* oGxy, double* oGyy) const override {
+    Spend(Points(iCounts));
+    XelMathSystemXYc::EvalG(iBox, iCounts, iDiff, oG, oGx, oGy, oGxx, oGxy, oGyy);
+  }
+  int EvalImages(const int iWhich, const XelMathInterval& iX, const XelMathInterval& iY,
+                 XelMathInterval& oV, XelMathInterval& oVx, XelMathInterval& oVy) const override {
+    Spend(1);
+    return XelMathSystemXYc::EvalImages(iWhich, iX, iY, oV, oVx, oVy);
+  }
+
+private:
+  static long Points(const long* iCounts) {
+    return iCounts && iCounts[0] > 0 && iCounts[1] > 0 ? iCounts[0] * iCounts[1] : 1;
+  }
+  void Spend(const long iCount) const {
+    _left -= iCount;
+    if (_left < 0)
+      throw CellBudgetSpent();
+  }
+  mutable long _left;
+};
 
 inline double Clamp(const double x, const XelMathInterval& iI) {
   return x < iI.low ? iI.low : (x > iI.high ? iI.high : x);
@@ -688,7 +793,7 @@ int XelMathMinimizeXY::MinimizeStationaryPoints(const XelMathInterval2D& iDomain
     std::unique_ptr<XelMathFunctionXY> du(_function->CreateDerivX());
     std::unique_ptr<XelMathFunctionXY> dv(_function->CreateDerivY());
     if (du && dv) {
-      XelMathSystemXYc gradient(du.get(), dv.get(), *_tolerance);
+      BudgetedGradient gradient(du.get(), dv.get(), *_tolerance);
       XelMathAttrString discretization(AttrFunctionXDiscretizationMethod, 1);
       XelMathAttrIntegerValue samplingX("SamplingPointsX", 2, 1),
           samplingY("SamplingPointsY", 2, 1);
@@ -702,6 +807,20 @@ int XelMathMinimizeXY::MinimizeStationaryPoints(const XelMathInterval2D& iDomain
       attributes.AddAttribute(&samplingY);
       attributes.AddAttribute(&scale);
       XelMathSetOfPointsND solutions(2, 4);
+      // A descent from the lowest corner of a cell, unless that corner is lower than its
+      // neighbours (its descent comes below).
+      const auto descend = [&](const long* iCorners) {
+        long lowest = iCorners[0];
+        for (int k = 1; k < 4; ++k)
+          if (iGrid[iCorners[k]] < iGrid[lowest])
+            lowest = iCorners[k];
+        const long la = lowest / grid.mv, lb = lowest % grid.mv;
+        if (grid.IsLowest(iGrid, la, lb))
+          return;
+        double u = grid.U(la), v = grid.V(lb);
+        if (LocalMinimization(u, v, iDomain) == XelMathStatus::Done)
+          added += OfferCandidate(u, v, iDomain, iMode, ioMinima, ioBest);
+      };
       for (long a = 0; a + 1 < grid.mu; ++a)
         for (long b = 0; b + 1 < grid.mv; ++b) {
           const long corners[4] = {a * grid.mv + b, a * grid.mv + b + 1, (a + 1) * grid.mv + b,
@@ -720,20 +839,26 @@ int XelMathMinimizeXY::MinimizeStationaryPoints(const XelMathInterval2D& iDomain
           if (!exact) {
             // Derivatives by differences: a descent from the lowest corner is both cheaper
             // and more precise than a solve of differences of differences.
-            long lowest = corners[0];
-            for (int k = 1; k < 4; ++k)
-              if (iGrid[corners[k]] < iGrid[lowest])
-                lowest = corners[k];
-            const long la = lowest / grid.mv, lb = lowest % grid.mv;
-            if (grid.IsLowest(iGrid, la, lb))
-              continue; // its descent comes below
-            double u = grid.U(la), v = grid.V(lb);
+            descend(corners);
+            continue;
+          }
+          const XelMathInterval2D cell(grid.U(a), grid.U(a + 1), grid.V(b), grid.V(b + 1));
+          gradient.Allow(CellSolveBudget);
+          bool settled = true;
+          try {
+            gradient.Solve(cell, solutions, &attributes);
+          } catch (const CellBudgetSpent&) {
+            settled = false; // what the solve found so far is not trusted (not yet mapped)
+          }
+          if (!settled) {
+            // A descent from the lowest corner, and one from the centre for a minimum on
+            // the cell's border (the solve is slow there too).
+            descend(corners);
+            double u = 0.5 * (grid.U(a) + grid.U(a + 1)), v = 0.5 * (grid.V(b) + grid.V(b + 1));
             if (LocalMinimization(u, v, iDomain) == XelMathStatus::Done)
               added += OfferCandidate(u, v, iDomain, iMode, ioMinima, ioBest);
             continue;
           }
-          const XelMathInterval2D cell(grid.U(a), grid.U(a + 1), grid.V(b), grid.V(b + 1));
-          gradient.Solve(cell, solutions, &attributes);
           double p[2];
           for (long k = 0; k < solutions.GetNumberOfPoints(); ++k) {
             solutions.GetPoint(k, p);
