@@ -138,6 +138,31 @@ public:
     iComponent->Stream(_stream, "");
     return true;
   }
+  /// The components of a composite in order, when none is null (else reported, nothing
+  /// written).
+  template <class... Parts> void Components(const Parts*... iParts) {
+    if (((iParts == nullptr) || ...)) {
+      XelQuornull(__FILE__, __LINE__);
+      return;
+    }
+    (iParts->Stream(_stream, ""), ...);
+  }
+  /// A counted composite: iCount, the iCount + 1 doubles of iValues and the iCount components
+  /// (combinations and piecewise functions); a null array is reported.
+  template <class Function>
+  void CountedComponents(const long iCount, const char* iCountLabel, const double* iValues,
+                         const char* iValuesLabel, Function* const* iComponents) {
+    if (!Count(iCount, iCountLabel))
+      return;
+    if (!iValues || (iCount > 0 && !iComponents)) {
+      XelQuornull(__FILE__, __LINE__);
+      return;
+    }
+    Doubles(iValues, iCount + 1, iValuesLabel, true);
+    for (long i = 0; i < iCount; i++)
+      if (!Component(iComponents[i]))
+        return;
+  }
 
 private:
   XelMathStream& _stream;
@@ -661,12 +686,7 @@ void XelMathFractionX::Stream(XelMathStream& ioStream, const char*) const {
     return;
   Record record(ioStream, "XelMathFractionX");
   record.Tag(XelMathStreamType::Fraction);
-  if (!_numerator || !_denominator) {
-    XelQuornull(__FILE__, __LINE__);
-    return;
-  }
-  record.Component(_numerator);
-  record.Component(_denominator);
+  record.Components(_numerator, _denominator);
 }
 
 void XelMathCombinationX::Stream(XelMathStream& ioStream, const char*) const {
@@ -674,16 +694,7 @@ void XelMathCombinationX::Stream(XelMathStream& ioStream, const char*) const {
     return;
   Record record(ioStream, "XelMathCombinationX");
   record.Tag(XelMathStreamType::Combination);
-  if (!record.Count(_n, "NumberOfFunctions"))
-    return;
-  if (!_coefficients || (_n > 0 && !_functions)) {
-    XelQuornull(__FILE__, __LINE__);
-    return;
-  }
-  record.Doubles(_coefficients, _n + 1, "Coefficients", true);
-  for (long i = 0; i < _n; i++)
-    if (!record.Component(_functions[i]))
-      return;
+  record.CountedComponents(_n, "NumberOfFunctions", _coefficients, "Coefficients", _functions);
 }
 
 void XelMathPiecewiseX::Stream(XelMathStream& ioStream, const char*) const {
@@ -691,16 +702,7 @@ void XelMathPiecewiseX::Stream(XelMathStream& ioStream, const char*) const {
     return;
   Record record(ioStream, "XelMathPiecewiseX");
   record.Tag(XelMathStreamType::Piecewise);
-  if (!record.Count(_nbPieces, "NumberOfPieces"))
-    return;
-  if (!_borders || (_nbPieces > 0 && !_functions)) {
-    XelQuornull(__FILE__, __LINE__);
-    return;
-  }
-  record.Doubles(_borders, _nbPieces + 1, "Borders", true);
-  for (long i = 0; i < _nbPieces; i++)
-    if (!record.Component(_functions[i]))
-      return;
+  record.CountedComponents(_nbPieces, "NumberOfPieces", _borders, "Borders", _functions);
 }
 
 void XelMathSingleMemoryX::Stream(XelMathStream& ioStream, const char*) const {
@@ -716,13 +718,7 @@ void XelMathCompositionXByXY::Stream(XelMathStream& ioStream, const char*) const
     return;
   Record record(ioStream, "XelMathCompositionXByXY");
   record.Tag(XelMathStreamType::CompositionXByXY);
-  if (!_function || !_u || !_v) {
-    XelQuornull(__FILE__, __LINE__);
-    return;
-  }
-  record.Component(_function);
-  record.Component(_u);
-  record.Component(_v);
+  record.Components(_function, _u, _v);
 }
 
 void XelMathCompositionXByX::Stream(XelMathStream& ioStream, const char*) const {
@@ -730,12 +726,7 @@ void XelMathCompositionXByX::Stream(XelMathStream& ioStream, const char*) const 
     return;
   Record record(ioStream, "XelMathCompositionXByX");
   record.Tag(XelMathStreamType::CompositionXByX);
-  if (!_outer || !_inner) {
-    XelQuornull(__FILE__, __LINE__);
-    return;
-  }
-  record.Component(_outer);
-  record.Component(_inner);
+  record.Components(_outer, _inner);
 }
 
 void XelMathPolynomXY::Stream(XelMathStream& ioStream, const char*) const {
@@ -786,10 +777,5 @@ void XelMathSumXYs::Stream(XelMathStream& ioStream, const char*) const {
     return;
   Record record(ioStream, "XelMathSumXYs");
   record.Tag(XelMathStreamType::SumXYs);
-  if (!_u || !_v) {
-    XelQuornull(__FILE__, __LINE__);
-    return;
-  }
-  record.Component(_u);
-  record.Component(_v);
+  record.Components(_u, _v);
 }
