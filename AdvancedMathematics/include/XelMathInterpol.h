@@ -244,6 +244,12 @@ public:
   long NodeSize() const { return 1 + 3 * _n; }
 
 protected:
+  /// Cosine of the angle between the tangents iT0 and iT1 (1 when one of them is zero): the
+  /// common body of the derived classes' GetCosAngleBetweenTangents.
+  double CosAngle(const double* iT0, const double* iT1) const;
+  /// The same between the tangents of the nodes i and j of the interpolation set (1 when
+  /// one of them cannot be read).
+  double CosAngleOfNodes(const long i, const long j);
   /// Interpolates the kept initial points k0..k1 (indices into the kept list) between the
   /// nodes iNode0 and iNode1, appending accepted nodes.
   void InterpolateWithinTol(const double* iNode0, const double* iNode1, const long k0,

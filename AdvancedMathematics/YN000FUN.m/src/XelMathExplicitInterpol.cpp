@@ -294,20 +294,9 @@ void XelMathExplicitInterpol::CompleteParameters(XelMathSetOfPointsND& oParams) 
 
 double XelMathExplicitInterpol::GetCosAngleBetweenTangents(const double* iT0,
                                                            const double* iT1) const {
-  double ab = 0.0, aa = 0.0, bb = 0.0;
-  for (long i = 0; i < _n; ++i) {
-    ab += iT0[i] * iT1[i];
-    aa += iT0[i] * iT0[i];
-    bb += iT1[i] * iT1[i];
-  }
-  if (aa <= 0.0 || bb <= 0.0)
-    return 1.0;
-  return ab / std::sqrt(aa * bb);
+  return CosAngle(iT0, iT1);
 }
 
 double XelMathExplicitInterpol::GetCosAngleBetweenTangents(const long i, const long j) {
-  XelMathScratchDoubles<128> w(2 * NodeSize());
-  if (!GetDataFromISet(i, w.Data()) || !GetDataFromISet(j, w.Data() + NodeSize()))
-    return 1.0;
-  return GetCosAngleBetweenTangents(w.Data() + 1 + _n, w.Data() + NodeSize() + 1 + _n);
+  return CosAngleOfNodes(i, j);
 }

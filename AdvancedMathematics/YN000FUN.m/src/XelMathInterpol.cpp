@@ -1120,3 +1120,22 @@ int XelMathInterpol::RunMain(const long iNbInitial, const double iFactor,
   Trace("Fin de l'interpolation");
   return XelMathStatus::Done;
 }
+
+double XelMathInterpol::CosAngle(const double* iT0, const double* iT1) const {
+  double ab = 0.0, aa = 0.0, bb = 0.0;
+  for (long i = 0; i < _n; ++i) {
+    ab += iT0[i] * iT1[i];
+    aa += iT0[i] * iT0[i];
+    bb += iT1[i] * iT1[i];
+  }
+  if (aa <= 0.0 || bb <= 0.0)
+    return 1.0;
+  return ab / std::sqrt(aa * bb);
+}
+
+double XelMathInterpol::CosAngleOfNodes(const long i, const long j) {
+  XelMathScratchDoubles<128> w(2 * NodeSize());
+  if (!GetDataFromISet(i, w.Data()) || !GetDataFromISet(j, w.Data() + NodeSize()))
+    return 1.0;
+  return GetCosAngleBetweenTangents(w.Data() + 1 + _n, w.Data() + NodeSize() + 1 + _n);
+}
