@@ -301,6 +301,19 @@ TEST(Marching, PlaneFunctionAndCircleLevels) {
     system.Solve(Box({-1.5, 1.5, -1.5, 1.5}), start, nullptr, result);
     EXPECT_TRUE(system.IsClosed()) << "level " << level;
     EXPECT_NEAR(result.Length(), 2 * M_PI, 0.01) << "level " << level;
+    // Cut by y = -0.5: both ends exactly on the border (at level 8 the predictions that
+    // leave the box are pulled back onto it), every point inside.
+    XelMathSetOfPointsND arc(2);
+    const double top[2] = {0, 1};
+    system.Solve(Box({-1.5, 1.5, -0.5, 1.5}), top, nullptr, arc);
+    const double* p = arc.GetPoints();
+    const long last = arc.GetNumberOfPoints() - 1;
+    for (long i = 0; i <= last; ++i)
+      EXPECT_GE(p[2 * i + 1], -0.5) << "level " << level << ", point " << i;
+    EXPECT_NEAR(std::fabs(p[0] - p[2 * last]), std::sqrt(3.0), 1e-9) << "level " << level;
+    EXPECT_NEAR(p[1], -0.5, 1e-12);
+    EXPECT_NEAR(p[2 * last + 1], -0.5, 1e-12);
+    EXPECT_NEAR(arc.Length(), 4 * M_PI / 3, 0.01) << "level " << level;
   }
   // Versions: newer configurations march at 7 (8 on request).
   XelSoftwareConfiguration newer, older(XelQuorVersionLevel_Marching_ActivateLevel8AsDefaultLevel - 1);
