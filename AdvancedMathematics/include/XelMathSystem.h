@@ -6,11 +6,13 @@
 // or the per-equation forms); the defaults are centred differences with the step h1 = absolute
 // resolution x XelMathh1 (h2 for second derivatives).
 //
-// Method: the box is sampled on a regular grid (counts[k] nodes in dimension k). Equation 0
-// alone is sampled on the whole grid (with gradients while the recursion is shallow); each
-// grid cell, a hypercube with 2^N corners, is dropped when an equation keeps one sign at all
-// its corners and its corner gradients rule out an interior dip, or when Krawczyk's operator
-// over the enclosed Jacobian misses the cell. A surviving cell whose Jacobian, enclosed over
+// Method: the box is sampled on a regular grid (counts[k] nodes in dimension k). The whole
+// system is evaluated once at every node (with its Jacobian while the recursion is shallow),
+// and each grid cell, a hypercube with 2^N corners, takes its corner values from the nodes;
+// a halved cell passes its corners on to its halves, which evaluate only the nodes of the
+// cut. A cell is dropped when an equation keeps one sign at all its corners and its corner
+// gradients rule out an interior dip, or when Krawczyk's operator over the enclosed Jacobian
+// misses the cell. A surviving cell whose Jacobian, enclosed over
 // the cell, is regular holds at most one solution, reached by a safeguarded Newton iteration
 // from its centre or its best corner; when both runs fail, the cell is halved a few more
 // times. A cell whose Jacobian may be singular is halved along its widest side (compared with
@@ -32,7 +34,9 @@
 // solution found so far is returned, others may exist).
 //
 // Options: "SamplingPoints" (XelMathAttrPointerValue holding N longs, or a
-// XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096, default 6),
+// XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096; by default 6,
+// fewer from 6 unknowns on so that the first grid keeps at most 8000 nodes: 4 for N = 6, 3
+// for N = 7 and 8, 2 beyond; the halving of cells refines where needed),
 // "NoSingularityTreatment" (presence), "EasySolver" (presence), "XelMathAttrScaleOption"
 // (power scales of the N equations and N variables, read when the tolerance is scaled).
 //
@@ -211,7 +215,18 @@ protected:
              double* oGradients) const;
 
 private:
-  int SingularSearch(const XelMathIntervalND& iCell, const long iLevel, const long iRegularSplits);
+  /// The search of one cell from its corner data: iValues (2^N x N, corner-major) and, when
+  /// sampled, iJacobians (2^N x N x N). 0 dropped, 1 handled, -2 stop.
+  int SearchCell(const XelMathIntervalND& iCell, const double* iValues, const double* iJacobians);
+  /// The system (and its Jacobian when oJacobians is given) at the 2^N corners of iCell.
+  void SampleCell(const XelMathIntervalND& iCell, double* oValues, double* oJacobians) const;
+  /// The corner data of the two halves of iCell cut across iSide at its middle, from the
+  /// parent's: only the 2^(N-1) nodes of the cut are evaluated.
+  void SplitCorners(const XelMathIntervalND& iCell, const long iSide, const double* iValues,
+                    const double* iJacobians, double* oLowValues, double* oLowJacobians,
+                    double* oHighValues, double* oHighJacobians) const;
+  int SingularSearch(const XelMathIntervalND& iCell, const double* iValues,
+                     const double* iJacobians, const long iLevel, const long iRegularSplits);
   int NewtonInCell(const XelMathIntervalND& iCell, double* ioX, const int iTangential);
   int Minimize(const XelMathIntervalND& iCell, double* ioX);
   int MayDip(const XelMathIntervalND& iCell, const double* iCorner, const double* iGradients) const;
@@ -267,6 +282,14 @@ private:
   // in this solve, and the tolerance's values read at each solve.
   long _work;
   long _maxWork;
+  // The corner data of the cell being searched (kept for its halving), and that of a cell
+  // being halved, read by the DSolve call that searches its halves.
+  const XelMathIntervalND* _cellBox;
+  const double* _cellValues;
+  const double* _cellJacobians;
+  const XelMathIntervalND* _parentBox;
+  const double* _parentValues;
+  const double* _parentJacobians;
   int _easySet;
   double _absRes, _sqLengthRes, _paramRes, _relEps;
   double _h1, _h2;

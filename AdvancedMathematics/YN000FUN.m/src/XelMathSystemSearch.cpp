@@ -293,56 +293,64 @@ int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
 }
 
 int XelMathSystem::TreatSingularJacobian(const XelMathIntervalND& iCell) {
-  const long n = _dimension;
+  const long n = _dimension, nn = n * n, corners = 1L << n;
   XelMathScratchDoubles<8> centre(n);
   iCell.Center(centre.Data());
   if (TryMarching(iCell, centre.Data()))
     return 1;
-  return SingularSearch(iCell, 0, 0);
+  // The corners of the cell being searched when they hold the Jacobians, else sampled.
+  if (_cellBox && _cellValues && _cellJacobians && SameBox(*_cellBox, iCell))
+    return SingularSearch(iCell, _cellValues, _cellJacobians, 0, 0);
+  XelMathScratchDoubles<256> values(corners * n);
+  XelMathScratchDoubles<1024> jacobians(corners * nn);
+  SampleCell(iCell, values.Data(), jacobians.Data());
+  return SingularSearch(iCell, values.Data(), jacobians.Data(), 0, 0);
 }
 
-int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLevel,
+int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* iValues,
+                                  const double* iJacobians, const long iLevel,
                                   const long iRegularSplits) {
   const long n = _dimension, corners = 1L << n, nn = n * n;
   // One side is halved per level: n levels make one halving of the whole cell.
   if (!Budget() || _depth + iLevel / n >= MaxDepth)
     return 0;
-  long twos[MaxSolveDimension];
-  for (long k = 0; k < n; ++k)
-    twos[k] = 2;
-  XelMathScratchDoubles<128> vals(n * corners);
-  XelMathScratchDoubles<256> jac(nn * corners);
-  XelMathScratchDoubles<64> grads(n * corners);
+  if (!AllFinite(iValues, corners * n) || !AllFinite(iJacobians, corners * nn))
+    return 0;
+  XelMathScratchDoubles<64> vals(corners);
+  XelMathScratchDoubles<256> grads(n * corners);
   XelMathScratchDoubles<64> residual(corners);
-  for (long c = 0; c < corners; ++c)
-    residual[c] = 0.0;
-  for (long i = 0; i < n; ++i) {
-    double* v = vals.Data() + i * corners;
-    SGrid(i, iCell, twos, v, grads.Data());
-    if (!AllFinite(v, corners) || !AllFinite(grads.Data(), n * corners))
-      return 0;
-    for (long c = 0; c < corners; ++c) {
-      residual[c] += v[c] * v[c];
-      for (long j = 0; j < n; ++j)
-        jac[c * nn + i * n + j] = grads[c * n + j];
-    }
-    // An equation of one sign at the corners that may dip between them keeps the cell while
-    // it is wider than the suspect width (its halves are tested again), then only when a
-    // point of the other sign is found.
-    if (!IsChangingSignOnHyperCube(v) &&
-        !(MayDip(iCell, v, grads.Data()) &&
-          (MaxWidth(iCell) > _suspectWidth || TryChangeSignOnEdge(i, iCell, v, grads.Data()) ||
-           TryChangeSignInHyperCube(i, iCell, v)))) {
-      return 0;
-    }
+  for (long c = 0; c < corners; ++c) {
+    double r = 0.0;
+    for (long i = 0; i < n; ++i)
+      r += iValues[c * n + i] * iValues[c * n + i];
+    residual[c] = r;
   }
+  // Equations of one sign at the corners first (the cheap drop), then those that may dip.
+  for (int pass = 0; pass < 2; ++pass)
+    for (long i = 0; i < n; ++i) {
+      for (long c = 0; c < corners; ++c)
+        vals[c] = iValues[c * n + i];
+      if (IsChangingSignOnHyperCube(vals.Data()))
+        continue;
+      for (long c = 0; c < corners; ++c)
+        std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
+      if (!MayDip(iCell, vals.Data(), grads.Data()))
+        return 0;
+      // An equation of one sign at the corners that may dip between them keeps the cell
+      // while it is wider than the suspect width (its halves are tested again), then only
+      // when a point of the other sign is found.
+      if (pass == 1 && !(MaxWidth(iCell) > _suspectWidth ||
+                         TryChangeSignOnEdge(i, iCell, vals.Data(), grads.Data()) ||
+                         TryChangeSignInHyperCube(i, iCell, vals.Data())))
+        return 0;
+    }
   XelMathScratchDoubles<8> x(n), f(n);
   XelMathScratchDoubles<64> jc(nn);
   iCell.Center(x.Data());
   SEval(x.Data(), f.Data(), jc.Data());
-  if (KrawczykExcludes(iCell, jac.Data(), jc.Data(), x.Data(), f.Data()))
+  if (KrawczykExcludes(iCell, iJacobians, jc.Data(), x.Data(), f.Data()))
     return 0;
-  const int singular = IsSingularIntervalJacobian(iCell, jac.Data(), jc.Data());
+  const int singular = IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
   bool tiny = true;
   for (long k = 0; k < n; ++k)
     if (iCell.GetMax(k) - iCell.GetMin(k) >
@@ -355,8 +363,7 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLe
         best = c;
     for (long attempt = 0; attempt < 2; ++attempt) {
       if (attempt == 1)
-        for (long k = 0; k < n; ++k)
-          x[k] = (best & (1L << (n - 1 - k))) ? iCell.GetMax(k) : iCell.GetMin(k);
+        CornerPoint(iCell, n, best, x.Data());
       else
         iCell.Center(x.Data());
       if (NewtonInCell(iCell, x.Data(), singular))
@@ -367,14 +374,23 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLe
       return 0;
   }
   // Halve the widest side (compared with the domain's): one sub-cell pair per level, where
-  // halving every side would make 2^N sub-cells.
+  // halving every side would make 2^N sub-cells. The halves share the nodes of the cut.
   const long side = WidestSide(iCell);
   const double mid = 0.5 * (iCell.GetMin(side) + iCell.GetMax(side));
+  XelMathScratchDoubles<512> halves(2 * corners * n);
+  XelMathScratchDoubles<2048> halfJacobians(2 * corners * nn);
+  double* lowValues = halves.Data();
+  double* highValues = lowValues + corners * n;
+  double* lowJacobians = halfJacobians.Data();
+  double* highJacobians = lowJacobians + corners * nn;
+  SplitCorners(iCell, side, iValues, iJacobians, lowValues, lowJacobians, highValues,
+               highJacobians);
   XelMathIntervalND child(iCell);
   for (int upper = 0; upper < 2; ++upper) {
     child.SetMin(side, upper ? mid : iCell.GetMin(side));
     child.SetMax(side, upper ? iCell.GetMax(side) : mid);
-    if (SingularSearch(child, iLevel + 1, iRegularSplits + (singular ? 0 : 1)) == -2)
+    if (SingularSearch(child, upper ? highValues : lowValues, upper ? highJacobians : lowJacobians,
+                       iLevel + 1, iRegularSplits + (singular ? 0 : 1)) == -2)
       return -2;
     if (_solutions && _solutions->GetNumberOfPoints() > MaxSolutions)
       return -2;
