@@ -235,6 +235,10 @@ private:
   /// neither is available or finite.
   int JacobianHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                    const double* iCentreJacobian, double* oLow, double* oHigh);
+  /// The hull of the Jacobian over iCell and the inverse of its midpoint, kept in _hullData
+  /// (low, high, inverse) for the same corner and centre data; 1 when both are available.
+  int PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                  const double* iCentreJacobian);
   /// 1 when Krawczyk's operator proves that iCell holds no solution (iCentreValues: the
   /// values at iCentre, the centre of iCell).
   int KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
@@ -246,6 +250,10 @@ private:
   int Bisect(const XelMathIntervalND& iCell);
   int Recorded(const double* x, const XelMathIntervalND& iCell);
   bool Budget();
+  /// A block of HalfBlockSize() doubles for one frame of the singular search, released by
+  /// --_halfBlockTop.
+  double* PushHalfBlock();
+  long HalfBlockSize() const;
   void AllocateFillArrays();
   void ReleaseFillArrays();
   double Residual2(const double* x) const;
@@ -290,6 +298,17 @@ private:
   const XelMathIntervalND* _parentBox;
   const double* _parentValues;
   const double* _parentJacobians;
+  // The Jacobian hull of a cell and the inverse of its midpoint (3 N x N doubles), with the
+  // data they were computed from.
+  double* _hullData;
+  const double* _hullCorners;
+  const double* _hullCentre;
+  int _hullState;
+  // Corner data of the halves of the cells being halved by the singular search, one block
+  // per active frame (2 x 2^N x (N + N x N) doubles each), kept until the fill ends.
+  double** _halfBlocks;
+  long _halfBlockCount;
+  long _halfBlockTop;
   int _easySet;
   double _absRes, _sqLengthRes, _paramRes, _relEps;
   double _h1, _h2;

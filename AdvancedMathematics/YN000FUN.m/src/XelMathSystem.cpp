@@ -70,7 +70,9 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _scaleFactorsX(nullptr), _scaleFactorsF(nullptr), _isScaled(0), _scaleOption(1, 1),
       _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _maxWork(MaxWork),
       _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr), _parentBox(nullptr),
-      _parentValues(nullptr), _parentJacobians(nullptr), _easySet(0) {
+      _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr),
+      _hullCorners(nullptr), _hullCentre(nullptr), _hullState(0), _halfBlocks(nullptr),
+      _halfBlockCount(0), _halfBlockTop(0), _easySet(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
   _epsSol = _relativeEpsSol * _absRes;
@@ -87,6 +89,8 @@ XelMathSystem::~XelMathSystem() {
     XelQuorArrayDoubleDel(_scaleFactorsF, _dimension);
   if (_interSol)
     XelQuorArrayDoubleDel(_interSol, _dimension + 1);
+  if (_hullData)
+    XelQuorArrayDoubleDel(_hullData, 3 * _dimension * _dimension);
 }
 
 void XelMathSystem::ReadTolerance() {
@@ -111,12 +115,20 @@ long XelMathSystem::GetDynamicMemoryBytes() const {
     bytes += long(sizeof(double)) * n;
   if (_interSol)
     bytes += long(sizeof(double)) * (n + 1);
+  if (_hullData)
+    bytes += long(sizeof(double)) * 3 * n * n;
   if (_counts)
     bytes += long(sizeof(long)) * n;
   if (_cornerValues)
     bytes += long(sizeof(double)) * _cornerCount;
   if (_cornerJacobians)
     bytes += long(sizeof(double)) * _cornerCount * n * n;
+  if (_halfBlocks) {
+    bytes += long(sizeof(double*)) * _halfBlockCount;
+    for (long b = 0; b < _halfBlockCount; ++b)
+      if (_halfBlocks[b])
+        bytes += long(sizeof(double)) * HalfBlockSize();
+  }
   for (const XelMathNxNFullMatrix* m : {_jacobian, _work1, _work2})
     if (m)
       bytes += m->GetStaticMemoryBytes() + m->GetDynamicMemoryBytes();
@@ -616,6 +628,38 @@ void XelMathSystem::ReleaseFillArrays() {
   if (_cornerJacobians)
     XelQuorArrayDoubleDel(_cornerJacobians, _cornerCount * _dimension * _dimension);
   _cornerJacobians = nullptr;
+  if (_halfBlocks) {
+    const long size = HalfBlockSize();
+    for (long b = 0; b < _halfBlockCount; ++b)
+      if (_halfBlocks[b])
+        XelQuorArrayDoubleDel(_halfBlocks[b], size);
+    XelMathDelPointers(_halfBlocks, _halfBlockCount);
+  }
+  _halfBlocks = nullptr;
+  _halfBlockCount = _halfBlockTop = 0;
+}
+
+long XelMathSystem::HalfBlockSize() const {
+  return 2 * _cornerCount * (_dimension + _dimension * _dimension);
+}
+
+double* XelMathSystem::PushHalfBlock() {
+  if (_halfBlockTop == _halfBlockCount) {
+    // Room for twice as many frames, the blocks kept.
+    const long count = std::max(16L, 2 * _halfBlockCount);
+    double** blocks = XelMathNewPointers<double>(count);
+    for (long b = 0; b < count; ++b)
+      blocks[b] = b < _halfBlockCount ? _halfBlocks[b] : nullptr;
+    if (_halfBlocks)
+      XelMathDelPointers(_halfBlocks, _halfBlockCount);
+    _halfBlocks = blocks;
+    _halfBlockCount = count;
+  }
+  double*& block = _halfBlocks[_halfBlockTop];
+  if (!block)
+    block = XelQuorArrayDoubleNew(HalfBlockSize());
+  ++_halfBlockTop;
+  return block;
 }
 
 int XelMathSystem::FSolve(const XelMathIntervalND& iBox, const long* iCounts) {
@@ -1039,9 +1083,11 @@ int XelMathSystem::SearchCell(const XelMathIntervalND& iCell, const double* iVal
       XelMathScratchDoubles<8> f(n);
       XelMathScratchDoubles<64> jc(nn);
       SEval(centre.Data(), f.Data(), jc.Data());
-      if (KrawczykExcludes(iCell, iJacobians, jc.Data(), centre.Data(), f.Data()))
+      const int excluded = KrawczykExcludes(iCell, iJacobians, jc.Data(), centre.Data(), f.Data());
+      singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
+      _hullCorners = _hullCentre = nullptr;
+      if (excluded)
         return 0;
-      singular = IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
     }
     if (singular) {
       if (_depth + 1 >= _singularLevel || !gradients) {

@@ -11,6 +11,7 @@
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathIntervalND.h"
 #include "XelMathNxNFullMatrix.h"
 #include "XelMathScratch.h"
@@ -159,13 +160,19 @@ void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double*
                                          const double* iCentreJacobian, double* oLow,
                                          double* oHigh) const {
   const long n = _dimension, nn = n * n, corners = 1L << n;
-  for (long e = 0; e < nn; ++e) {
-    double lo = iCentreJacobian[e], hi = lo;
-    for (long c = 0; c < corners; ++c) {
-      lo = std::min(lo, iCornerJacobians[c * nn + e]);
-      hi = std::max(hi, iCornerJacobians[c * nn + e]);
+  std::memcpy(oLow, iCentreJacobian, sizeof(double) * nn);
+  std::memcpy(oHigh, iCentreJacobian, sizeof(double) * nn);
+  // Corner by corner: the samples are read in storage order.
+  for (long c = 0; c < corners; ++c) {
+    const double* jc = iCornerJacobians + c * nn;
+    for (long e = 0; e < nn; ++e) {
+      oLow[e] = std::min(oLow[e], jc[e]);
+      oHigh[e] = std::max(oHigh[e], jc[e]);
     }
-    // The samples do not see the curvature between them: widen the hull.
+  }
+  // The samples do not see the curvature between them: widen the hull.
+  for (long e = 0; e < nn; ++e) {
+    const double lo = oLow[e], hi = oHigh[e];
     const double w = HullWidening * (hi - lo) + 1e-12 * (std::fabs(lo) + std::fabs(hi));
     oLow[e] = lo - w;
     oHigh[e] = hi + w;
@@ -202,22 +209,27 @@ int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iC
   return AllFinite(oLow, nn) && AllFinite(oHigh, nn) ? 1 : 0;
 }
 
-int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                                    const double* iCentreJacobian, const double* iCentre,
-                                    const double* iCentreValues) {
+int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                               const double* iCentreJacobian) {
   const long n = _dimension, nn = n * n;
-  if (!AllFinite(iCentreValues, n))
-    return 0;
-  XelMathScratchDoubles<128> hull(2 * nn);
-  double* low = hull.Data();
+  // The hull and the inverse of its midpoint serve both tests of one cell: kept for the
+  // same corner and centre data.
+  if (_hullData && _hullCorners && _hullCorners == iCornerJacobians &&
+      _hullCentre == iCentreJacobian)
+    return _hullState;
+  if (!_hullData)
+    _hullData = XelQuorArrayDoubleNew(3 * nn);
+  _hullCorners = iCornerJacobians;
+  _hullCentre = iCentreJacobian;
+  double* low = _hullData;
   double* high = low + nn;
+  double* inv = high + nn;
+  _hullState = 0;
   if (!JacobianHull(iCell, iCornerJacobians, iCentreJacobian, low, high))
     return 0;
   if (!_work1)
     _work1 = new XelMathNxNFullMatrix(n);
-  XelMathScratchDoubles<64> inverse(nn);
   double* m = _work1->GetFullMatrixCoef();
-  double* inv = inverse.Data();
   for (long e = 0; e < nn; ++e) {
     m[e] = 0.5 * (low[e] + high[e]);
     inv[e] = 0.0;
@@ -226,6 +238,21 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
     inv[k * n + k] = 1.0;
   if (_work1->Solve(inv, n) != 0 || !AllFinite(inv, nn))
     return 0;
+  _hullState = 1;
+  return 1;
+}
+
+int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                                    const double* iCentreJacobian, const double* iCentre,
+                                    const double* iCentreValues) {
+  const long n = _dimension, nn = n * n;
+  if (!AllFinite(iCentreValues, n))
+    return 0;
+  if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian))
+    return 0;
+  const double* low = _hullData;
+  const double* high = low + nn;
+  const double* inv = high + nn;
   // Krawczyk's operator K = c - C f(c) + (I - C [J]) (X - c): a cell that K misses in one
   // coordinate holds no solution.
   for (long r = 0; r < n; ++r) {
@@ -255,25 +282,15 @@ int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
                                               const double* iCornerJacobians,
                                               const double* iCentreJacobian) {
   const long n = _dimension, nn = n * n;
-  XelMathScratchDoubles<128> hull(2 * nn);
-  double* low = hull.Data();
-  double* high = low + nn;
-  if (!JacobianHull(iCell, iCornerJacobians, iCentreJacobian, low, high))
+  const int ready = PrepareHull(iCell, iCornerJacobians, iCentreJacobian);
+  // The prepared hull belongs to this call's data only.
+  _hullCorners = _hullCentre = nullptr;
+  if (!ready)
     return 1;
+  const double* low = _hullData;
+  const double* high = low + nn;
+  const double* inv = high + nn;
   // Regular when |I - C [J]| has every row sum below 1, C the inverse of the midpoint.
-  if (!_work1)
-    _work1 = new XelMathNxNFullMatrix(n);
-  XelMathScratchDoubles<64> inverse(nn);
-  double* m = _work1->GetFullMatrixCoef();
-  double* inv = inverse.Data();
-  for (long e = 0; e < nn; ++e) {
-    m[e] = 0.5 * (low[e] + high[e]);
-    inv[e] = 0.0;
-  }
-  for (long k = 0; k < n; ++k)
-    inv[k * n + k] = 1.0;
-  if (_work1->Solve(inv, n) != 0 || !AllFinite(inv, nn))
-    return 1;
   for (long r = 0; r < n; ++r) {
     double sum = 0.0;
     for (long c = 0; c < n; ++c) {
@@ -348,9 +365,11 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   XelMathScratchDoubles<64> jc(nn);
   iCell.Center(x.Data());
   SEval(x.Data(), f.Data(), jc.Data());
-  if (KrawczykExcludes(iCell, iJacobians, jc.Data(), x.Data(), f.Data()))
+  const int excluded = KrawczykExcludes(iCell, iJacobians, jc.Data(), x.Data(), f.Data());
+  const int singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
+  _hullCorners = _hullCentre = nullptr;
+  if (excluded)
     return 0;
-  const int singular = IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
   bool tiny = true;
   for (long k = 0; k < n; ++k)
     if (iCell.GetMax(k) - iCell.GetMin(k) >
@@ -377,11 +396,15 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // halving every side would make 2^N sub-cells. The halves share the nodes of the cut.
   const long side = WidestSide(iCell);
   const double mid = 0.5 * (iCell.GetMin(side) + iCell.GetMax(side));
-  XelMathScratchDoubles<512> halves(2 * corners * n);
-  XelMathScratchDoubles<2048> halfJacobians(2 * corners * nn);
-  double* lowValues = halves.Data();
+  if (!_cornerValues || _cornerCount != corners) {
+    ReleaseFillArrays();
+    _cornerCount = corners;
+    AllocateFillArrays();
+  }
+  double* lowValues = PushHalfBlock();
+  auto pop = XelMathMakeOnExit([this] { --_halfBlockTop; });
   double* highValues = lowValues + corners * n;
-  double* lowJacobians = halfJacobians.Data();
+  double* lowJacobians = highValues + corners * n;
   double* highJacobians = lowJacobians + corners * nn;
   SplitCorners(iCell, side, iValues, iJacobians, lowValues, lowJacobians, highValues,
                highJacobians);
