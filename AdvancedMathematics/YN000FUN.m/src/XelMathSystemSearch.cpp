@@ -253,12 +253,9 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
   const double* low = _hullData;
   const double* high = low + nn;
   const double* inv = high + nn;
-  // Krawczyk's operator K = c - C f(c) + (I - C [J]) (X - c): a cell that K misses in one
-  // coordinate holds no solution.
-  for (long r = 0; r < n; ++r) {
-    double cf = 0.0, spread = 0.0;
-    for (long k = 0; k < n; ++k)
-      cf += inv[r * n + k] * iCentreValues[k];
+  // |I - C [J]|, C the inverse of the hull's midpoint.
+  XelMathScratchDoubles<64> mag(nn);
+  for (long r = 0; r < n; ++r)
     for (long c = 0; c < n; ++c) {
       double lo = r == c ? 1.0 : 0.0, hi = lo;
       for (long k = 0; k < n; ++k) {
@@ -267,13 +264,58 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
         lo -= std::max(a, b);
         hi -= std::min(a, b);
       }
-      spread += MagOf(lo, hi) * 0.5 * (iCell.GetMax(c) - iCell.GetMin(c));
+      mag[r * n + c] = MagOf(lo, hi);
     }
-    const double k0 = iCentre[r] - cf;
-    if (!Finite(k0) || !Finite(spread))
-      return 0;
-    if (k0 + spread < iCell.GetMin(r) || k0 - spread > iCell.GetMax(r))
-      return 1;
+  XelMathScratchDoubles<64> work(6 * n);
+  double* boxLow = work.Data();
+  double* boxHigh = boxLow + n;
+  double* nextLow = boxHigh + n;
+  double* nextHigh = nextLow + n;
+  double* centre = nextHigh + n;
+  double* values = centre + n;
+  for (long k = 0; k < n; ++k) {
+    boxLow[k] = iCell.GetMin(k);
+    boxHigh[k] = iCell.GetMax(k);
+    centre[k] = iCentre[k];
+    values[k] = iCentreValues[k];
+  }
+  // Krawczyk's operator K = c - C f(c) + (I - C [J]) (X - c): a cell that K misses in one
+  // coordinate holds no solution. The solutions of X lie in X n K(X), where the operator is
+  // applied again (the hull of X still encloses the Jacobian) while it contracts; the later
+  // steps are padded by a few rounding units, so that a solution on the border of the
+  // contracted box is not lost to rounding.
+  for (long step = 0; step < KrawczykSteps; ++step) {
+    if (step > 0) {
+      for (long k = 0; k < n; ++k)
+        centre[k] = 0.5 * (boxLow[k] + boxHigh[k]);
+      SEval(centre, values);
+      if (!AllFinite(values, n))
+        return 0;
+    }
+    double ratio = 0.0;
+    for (long r = 0; r < n; ++r) {
+      double cf = 0.0, spread = 0.0;
+      for (long k = 0; k < n; ++k)
+        cf += inv[r * n + k] * values[k];
+      for (long c = 0; c < n; ++c)
+        spread += mag[r * n + c] * 0.5 * (boxHigh[c] - boxLow[c]);
+      const double k0 = centre[r] - cf;
+      if (!Finite(k0) || !Finite(spread))
+        return 0;
+      const double width = boxHigh[r] - boxLow[r];
+      const double pad =
+          step > 0 ? KrawczykPadding * (width + std::fabs(k0) + spread) : 0.0;
+      nextLow[r] = std::max(boxLow[r], k0 - spread - pad);
+      nextHigh[r] = std::min(boxHigh[r], k0 + spread + pad);
+      if (nextLow[r] > nextHigh[r])
+        return 1;
+      if (width > 0.0)
+        ratio = std::max(ratio, (nextHigh[r] - nextLow[r]) / width);
+    }
+    std::memcpy(boxLow, nextLow, sizeof(double) * n);
+    std::memcpy(boxHigh, nextHigh, sizeof(double) * n);
+    if (ratio > KrawczykProgress)
+      break;
   }
   return 0;
 }
@@ -331,7 +373,8 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // One side is halved per level: n levels make one halving of the whole cell.
   if (!Budget() || _depth + iLevel / n >= MaxDepth)
     return 0;
-  if (!AllFinite(iValues, corners * n) || !AllFinite(iJacobians, corners * nn))
+  // The halves of a cell check only the nodes of the cut, below.
+  if (iLevel == 0 && (!AllFinite(iValues, corners * n) || !AllFinite(iJacobians, corners * nn)))
     return 0;
   XelMathScratchDoubles<64> vals(corners);
   XelMathScratchDoubles<256> grads(n * corners);
@@ -408,6 +451,12 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   double* highJacobians = lowJacobians + corners * nn;
   SplitCorners(iCell, side, iValues, iJacobians, lowValues, lowJacobians, highValues,
                highJacobians);
+  // A half with a node of the cut where the system is not finite is dropped, as the cell
+  // would be.
+  const long bit = 1L << (n - 1 - side);
+  for (long c = 0; c < corners; ++c)
+    if ((c & bit) && (!AllFinite(lowValues + c * n, n) || !AllFinite(lowJacobians + c * nn, nn)))
+      return 1;
   XelMathIntervalND child(iCell);
   for (int upper = 0; upper < 2; ++upper) {
     child.SetMin(side, upper ? mid : iCell.GetMin(side));

@@ -62,6 +62,12 @@ const double PolishCells = 16.0;
 /// An edge whose end values and slopes miss the change of value by more than this ratio of
 /// the smaller end value is not resolved by the sampling: the function may dip along it.
 const double UnresolvedEdge = 0.5;
+/// Most steps of Krawczyk's operator on one cell, the ratio of the widths of two steps above
+/// which it stops (too little contraction), and the padding of the contracted boxes, relative
+/// to their size.
+const long KrawczykSteps = 8;
+const double KrawczykProgress = 0.75;
+const double KrawczykPadding = 1e-9;
 /// Widening of the Jacobian hull sampled at the corners and centre of a cell.
 const double HullWidening = 0.1;
 
