@@ -148,24 +148,26 @@ TEST(SystemN, ClosedFormBattery) {
     for (int k = 0; k < 4; ++k)
       f[k] = x[k] * x[k] - 0.25;
   };
+  // Squares in the first three unknowns, the other four on grid nodes and box faces.
   const FnN quarter7 = [](const double* x, double* f) {
     for (int k = 0; k < 7; ++k)
-      f[k] = x[k] * x[k] - 0.25;
+      f[k] = k < 3 ? x[k] * x[k] - 0.25 : x[k] + (k < 5 ? -0.5 : 0.5);
   };
+  std::vector<Pt> quarter7Solutions = Signs(3, 0.5);
+  for (Pt& p : quarter7Solutions)
+    p.insert(p.end(), {0.5, 0.5, -0.5, -0.5});
   // Eight unknowns fixed by lines, the ninth by a parabola.
   const FnN lines9 = [](const double* x, double* f) {
     for (int k = 0; k < 8; ++k)
       f[k] = x[k] + x[k + 1] - 0.1 * k;
     f[8] = x[8] * x[8] - 0.25;
   };
-  std::vector<Pt> lines9Solutions;
-  for (double last : {-0.5, 0.5}) {
-    Pt p(9);
-    p[8] = last;
-    for (int k = 7; k >= 0; --k)
-      p[k] = 0.1 * k - p[k + 1];
-    lines9Solutions.push_back(p);
-  }
+  Pt lines9Solution(9);
+  lines9Solution[8] = 0.5;
+  for (int k = 7; k >= 0; --k)
+    lines9Solution[k] = 0.1 * k - lines9Solution[k + 1];
+  XelMathIntervalND lines9Box = Cube(9, -1.5, 1.5);
+  lines9Box.SetMin(8, 0.1);
   const std::vector<Case> cases = {
       {"cubic N=1",
        1,
@@ -215,10 +217,9 @@ TEST(SystemN, ClosedFormBattery) {
       {"squares N=3, off the grid", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 0, 1e-9},
       {"squares N=3, on grid nodes", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 5, 1e-9},
       {"squares N=4, on grid nodes", 4, quarter4, Cube(4, -1, 1), Signs(4, 0.5), 5, 1e-9},
-      {"squares N=7, nodes and faces of the default grid", 7, quarter7, Cube(7, -0.5, 1.5),
-       Signs(7, 0.5), 0, 1e-9},
-      {"N=9, the default grid is one cell", 9, lines9, Cube(9, -1.5, 1.5), lines9Solutions, 0,
-       1e-9},
+      {"N=7, nodes and faces of the default grid", 7, quarter7, Cube(7, -0.5, 1.5),
+       quarter7Solutions, 0, 1e-9},
+      {"N=9, the default grid is one cell", 9, lines9, lines9Box, {lines9Solution}, 0, 1e-9},
       {"squares N=3, corner of the box", 3, quarter, Cube(3, 0.5, 1), {{0.5, 0.5, 0.5}}, 0, 1e-9},
       {"squares N=3, on faces", 3, quarter, Box({{-0.5, 1}, {-1, 0.5}, {-0.5, 0.5}}), Signs(3, 0.5),
        0, 1e-9},

@@ -281,9 +281,9 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
   }
   // Krawczyk's operator K = c - C f(c) + (I - C [J]) (X - c): a cell that K misses in one
   // coordinate holds no solution. The solutions of X lie in X n K(X), where the operator is
-  // applied again (the hull of X still encloses the Jacobian) while it contracts; the later
-  // steps are padded by a few rounding units, so that a solution on the border of the
-  // contracted box is not lost to rounding.
+  // applied again (the hull of X still encloses the Jacobian) while it contracts. K is padded
+  // well beyond its rounding errors: a solution on the border of a box (a corner of the
+  // domain, a node of the grid) is not lost to them.
   for (long step = 0; step < KrawczykSteps; ++step) {
     if (step > 0) {
       for (long k = 0; k < n; ++k)
@@ -303,8 +303,7 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
       if (!Finite(k0) || !Finite(spread))
         return 0;
       const double width = boxHigh[r] - boxLow[r];
-      const double pad =
-          step > 0 ? KrawczykPadding * (width + std::fabs(k0) + spread) : 0.0;
+      const double pad = KrawczykPadding * (width + std::fabs(k0) + spread);
       nextLow[r] = std::max(boxLow[r], k0 - spread - pad);
       nextHigh[r] = std::min(boxHigh[r], k0 + spread + pad);
       if (nextLow[r] > nextHigh[r])
