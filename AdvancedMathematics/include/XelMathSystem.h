@@ -12,10 +12,10 @@
 // a halved cell passes its corners on to its halves, which evaluate only the nodes of the
 // cut. A cell is dropped when an equation keeps one sign at all its corners and its corner
 // gradients rule out an interior dip, or when Krawczyk's operator over the enclosed Jacobian
-// misses the cell. A surviving cell whose Jacobian, enclosed over
-// the cell, is regular holds at most one solution, reached by a safeguarded Newton iteration
-// from its centre or its best corner; when both runs fail, the cell is halved a few more
-// times. A cell whose Jacobian may be singular is halved along its widest side (compared with
+// misses the cell (or the box it contracts the cell to). A surviving cell whose Jacobian,
+// enclosed over the cell, is regular holds at most one solution, reached by a safeguarded
+// Newton iteration from its centre or its best corner; when both runs fail, the cell is
+// halved a few more times. A cell whose Jacobian may be singular is halved along its widest side (compared with
 // the domain's), and from the level singularLevel - 1 on (singularLevel: 4, 2 in easy mode, 0
 // with "NoSingularityTreatment"), searched by bisection of its widest side down to a tiny
 // width with Newton's method and, for tangential (double) solutions, a Levenberg-Marquardt
@@ -240,7 +240,8 @@ private:
   int PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                   const double* iCentreJacobian);
   /// 1 when Krawczyk's operator proves that iCell holds no solution (iCentreValues: the
-  /// values at iCentre, the centre of iCell).
+  /// values at iCentre, the centre of iCell): K misses the cell, or the box X n K(X) it
+  /// contracts to, after a few steps with the same hull.
   int KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                        const double* iCentreJacobian, const double* iCentre,
                        const double* iCentreValues);

@@ -996,8 +996,9 @@ int XelMathSystem::SearchCell(const XelMathIntervalND& iCell, const double* iVal
   if (!Budget())
     return 0;
   const bool gradients = iJacobians != nullptr;
-  if (!_cornerValues || !_cornerJacobians || _cornerCount != corners) {
-    ReleaseFillArrays();
+  // Arrays missing (a cell searched outside a fill) are allocated; those of a search in
+  // progress are kept.
+  if (!_cornerValues || !_cornerJacobians) {
     _cornerCount = corners;
     AllocateFillArrays();
   }

@@ -438,8 +438,8 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // halving every side would make 2^N sub-cells. The halves share the nodes of the cut.
   const long side = WidestSide(iCell);
   const double mid = 0.5 * (iCell.GetMin(side) + iCell.GetMax(side));
-  if (!_cornerValues || _cornerCount != corners) {
-    ReleaseFillArrays();
+  // The blocks of the frames above stay where they are: nothing is released here.
+  if (!_cornerValues) {
     _cornerCount = corners;
     AllocateFillArrays();
   }
