@@ -148,7 +148,8 @@ TEST(SystemN, ClosedFormBattery) {
     for (int k = 0; k < 4; ++k)
       f[k] = x[k] * x[k] - 0.25;
   };
-  // Squares in the first three unknowns, the other four on grid nodes and box faces.
+  // Squares in the first three unknowns, the other four at the middle of the box (where the
+  // first halvings cut) and on its faces.
   const FnN quarter7 = [](const double* x, double* f) {
     for (int k = 0; k < 7; ++k)
       f[k] = k < 3 ? x[k] * x[k] - 0.25 : x[k] + (k < 5 ? -0.5 : 0.5);
@@ -217,7 +218,7 @@ TEST(SystemN, ClosedFormBattery) {
       {"squares N=3, off the grid", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 0, 1e-9},
       {"squares N=3, on grid nodes", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 5, 1e-9},
       {"squares N=4, on grid nodes", 4, quarter4, Cube(4, -1, 1), Signs(4, 0.5), 5, 1e-9},
-      {"N=7, nodes and faces of the default grid", 7, quarter7, Cube(7, -0.5, 1.5),
+      {"N=7, solutions on the first cuts and on faces", 7, quarter7, Cube(7, -0.5, 1.5),
        quarter7Solutions, 0, 1e-9},
       {"N=9, the default grid is one cell", 9, lines9, lines9Box, {lines9Solution}, 0, 1e-9},
       {"squares N=3, corner of the box", 3, quarter, Cube(3, 0.5, 1), {{0.5, 0.5, 0.5}}, 0, 1e-9},

@@ -35,8 +35,8 @@
 //
 // Options: "SamplingPoints" (XelMathAttrPointerValue holding N longs, or a
 // XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096; by default 6,
-// fewer from 6 unknowns on so that the first grid keeps at most 8000 nodes: 4 for N = 6, 3
-// for N = 7 and 8, 2 beyond; the halving of cells refines where needed),
+// fewer from 4 unknowns on so that the first grid keeps at most 1000 nodes: 5 for N = 4, 3
+// for N = 5 and 6, 2 beyond; the halving of cells refines where needed),
 // "NoSingularityTreatment" (presence), "EasySolver" (presence), "XelMathAttrScaleOption"
 // (power scales of the N equations and N variables, read when the tolerance is scaled).
 //

@@ -27,7 +27,7 @@ const long MaxSolutions = 500;
 const long DefaultSampling = 6;
 const long MaxSampling = 4096;
 /// Most nodes of the default first grid: fewer nodes a side in high dimension.
-const long DefaultGridNodes = 8000;
+const long DefaultGridNodes = 1000;
 /// Most doubles of the node values (and Jacobians) of one grid kept at once; a larger grid
 /// evaluates the corners of each cell instead.
 const long MaxGridDoubles = 1L << 23;
