@@ -2,6 +2,7 @@
 // two-variable solver, and its statuses, merge rule, errors and corner filling.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <functional>
@@ -147,6 +148,27 @@ TEST(SystemN, ClosedFormBattery) {
     for (int k = 0; k < 4; ++k)
       f[k] = x[k] * x[k] - 0.25;
   };
+  // Squares in the first three unknowns, the other four at the middle of the box (where the
+  // first halvings cut) and on its faces.
+  const FnN quarter7 = [](const double* x, double* f) {
+    for (int k = 0; k < 7; ++k)
+      f[k] = k < 3 ? x[k] * x[k] - 0.25 : x[k] + (k < 5 ? -0.5 : 0.5);
+  };
+  std::vector<Pt> quarter7Solutions = Signs(3, 0.5);
+  for (Pt& p : quarter7Solutions)
+    p.insert(p.end(), {0.5, 0.5, -0.5, -0.5});
+  // Eight unknowns fixed by lines, the ninth by a parabola.
+  const FnN lines9 = [](const double* x, double* f) {
+    for (int k = 0; k < 8; ++k)
+      f[k] = x[k] + x[k + 1] - 0.1 * k;
+    f[8] = x[8] * x[8] - 0.25;
+  };
+  Pt lines9Solution(9);
+  lines9Solution[8] = 0.5;
+  for (int k = 7; k >= 0; --k)
+    lines9Solution[k] = 0.1 * k - lines9Solution[k + 1];
+  XelMathIntervalND lines9Box = Cube(9, -1.5, 1.5);
+  lines9Box.SetMin(8, 0.1);
   const std::vector<Case> cases = {
       {"cubic N=1",
        1,
@@ -196,6 +218,9 @@ TEST(SystemN, ClosedFormBattery) {
       {"squares N=3, off the grid", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 0, 1e-9},
       {"squares N=3, on grid nodes", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 5, 1e-9},
       {"squares N=4, on grid nodes", 4, quarter4, Cube(4, -1, 1), Signs(4, 0.5), 5, 1e-9},
+      {"N=7, solutions on the first cuts and on faces", 7, quarter7, Cube(7, -0.5, 1.5),
+       quarter7Solutions, 0, 1e-9},
+      {"N=9, the default grid is one cell", 9, lines9, lines9Box, {lines9Solution}, 0, 1e-9},
       {"squares N=3, corner of the box", 3, quarter, Cube(3, 0.5, 1), {{0.5, 0.5, 0.5}}, 0, 1e-9},
       {"squares N=3, on faces", 3, quarter, Box({{-0.5, 1}, {-1, 0.5}, {-0.5, 0.5}}), Signs(3, 0.5),
        0, 1e-9},
@@ -412,6 +437,37 @@ TEST(SystemN, SuspectCellNeedsTheDerivativeTests) {
   int status = -1;
   ExpectSolutions(Solve(s, Cube(1, 0, 1), status, &attrs), {{0.4}, {0.45}}, 1e-9);
   EXPECT_TRUE(Solve(s, Cube(1, 0, 1), status, &light).empty());
+}
+
+// A box without solution, dropped on its first grid: each node of the default 6 x 6 x 6 grid
+// is evaluated (values and Jacobian) exactly once, for every equation at a time.
+TEST(SystemN, EachGridNodeEvaluatedOnce) {
+  struct Count : public XelMathSystem {
+    Count() : XelMathSystem(3, DefaultTol()) {}
+    using XelMathSystem::Eval;
+    void Eval(const double* x, double* f) const override {
+      for (int k = 0; k < 3; ++k)
+        f[k] = x[k] - 10.0 * (k + 1);
+      points.push_back({x[0], x[1], x[2]});
+    }
+    void EvalJacobian(const double*, double* j) const override {
+      for (int k = 0; k < 9; ++k)
+        j[k] = k % 4 == 0 ? 1.0 : 0.0;
+      ++jacobians;
+    }
+    mutable std::vector<Pt> points;
+    mutable long jacobians = 0;
+  } s;
+  int status = -1;
+  EXPECT_TRUE(Solve(s, Cube(3, 0, 1), status).empty());
+  EXPECT_EQ(status, 0);
+  EXPECT_EQ(s.points.size(), 216u);
+  EXPECT_EQ(s.jacobians, 216);
+  std::sort(s.points.begin(), s.points.end());
+  EXPECT_TRUE(std::adjacent_find(s.points.begin(), s.points.end()) == s.points.end());
+  for (const Pt& p : s.points)
+    for (double c : p)
+      EXPECT_NEAR(c * 5.0, std::round(c * 5.0), 1e-12);
 }
 
 // Corner c of a cell takes the upper node in dimension k exactly when bit N - 1 - k is set.

@@ -6,14 +6,16 @@
 // or the per-equation forms); the defaults are centred differences with the step h1 = absolute
 // resolution x XelMathh1 (h2 for second derivatives).
 //
-// Method: the box is sampled on a regular grid (counts[k] nodes in dimension k). Equation 0
-// alone is sampled on the whole grid (with gradients while the recursion is shallow); each
-// grid cell, a hypercube with 2^N corners, is dropped when an equation keeps one sign at all
-// its corners and its corner gradients rule out an interior dip, or when Krawczyk's operator
-// over the enclosed Jacobian misses the cell. A surviving cell whose Jacobian, enclosed over
-// the cell, is regular holds at most one solution, reached by a safeguarded Newton iteration
-// from its centre or its best corner; when both runs fail, the cell is halved a few more
-// times. A cell whose Jacobian may be singular is halved along its widest side (compared with
+// Method: the box is sampled on a regular grid (counts[k] nodes in dimension k). The whole
+// system is evaluated once at every node (with its Jacobian while the recursion is shallow),
+// and each grid cell, a hypercube with 2^N corners, takes its corner values from the nodes;
+// a halved cell passes its corners on to its halves, which evaluate only the nodes of the
+// cut. A cell is dropped when an equation keeps one sign at all its corners and its corner
+// gradients rule out an interior dip, or when Krawczyk's operator over the enclosed Jacobian
+// misses the cell (or the box it contracts the cell to). A surviving cell whose Jacobian,
+// enclosed over the cell, is regular holds at most one solution, reached by a safeguarded
+// Newton iteration from its centre or its best corner; when both runs fail, the cell is
+// halved a few more times. A cell whose Jacobian may be singular is halved along its widest side (compared with
 // the domain's), and from the level singularLevel - 1 on (singularLevel: 4, 2 in easy mode, 0
 // with "NoSingularityTreatment"), searched by bisection of its widest side down to a tiny
 // width with Newton's method and, for tangential (double) solutions, a Levenberg-Marquardt
@@ -32,7 +34,9 @@
 // solution found so far is returned, others may exist).
 //
 // Options: "SamplingPoints" (XelMathAttrPointerValue holding N longs, or a
-// XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096, default 6),
+// XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096; by default 6,
+// fewer from 4 unknowns on so that the first grid keeps at most 1000 nodes: 5 for N = 4, 3
+// for N = 5 and 6, 2 beyond; the halving of cells refines where needed),
 // "NoSingularityTreatment" (presence), "EasySolver" (presence), "XelMathAttrScaleOption"
 // (power scales of the N equations and N variables, read when the tolerance is scaled).
 //
@@ -211,7 +215,18 @@ protected:
              double* oGradients) const;
 
 private:
-  int SingularSearch(const XelMathIntervalND& iCell, const long iLevel, const long iRegularSplits);
+  /// The search of one cell from its corner data: iValues (2^N x N, corner-major) and, when
+  /// sampled, iJacobians (2^N x N x N). 0 dropped, 1 handled, -2 stop.
+  int SearchCell(const XelMathIntervalND& iCell, const double* iValues, const double* iJacobians);
+  /// The system (and its Jacobian when oJacobians is given) at the 2^N corners of iCell.
+  void SampleCell(const XelMathIntervalND& iCell, double* oValues, double* oJacobians) const;
+  /// The corner data of the two halves of iCell cut across iSide at its middle, from the
+  /// parent's: only the 2^(N-1) nodes of the cut are evaluated.
+  void SplitCorners(const XelMathIntervalND& iCell, const long iSide, const double* iValues,
+                    const double* iJacobians, double* oLowValues, double* oLowJacobians,
+                    double* oHighValues, double* oHighJacobians) const;
+  int SingularSearch(const XelMathIntervalND& iCell, const double* iValues,
+                     const double* iJacobians, const long iLevel, const long iRegularSplits);
   int NewtonInCell(const XelMathIntervalND& iCell, double* ioX, const int iTangential);
   int Minimize(const XelMathIntervalND& iCell, double* ioX);
   int MayDip(const XelMathIntervalND& iCell, const double* iCorner, const double* iGradients) const;
@@ -220,8 +235,13 @@ private:
   /// neither is available or finite.
   int JacobianHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                    const double* iCentreJacobian, double* oLow, double* oHigh);
+  /// The hull of the Jacobian over iCell and the inverse of its midpoint, kept in _hullData
+  /// (low, high, inverse) for the same corner and centre data; 1 when both are available.
+  int PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                  const double* iCentreJacobian);
   /// 1 when Krawczyk's operator proves that iCell holds no solution (iCentreValues: the
-  /// values at iCentre, the centre of iCell).
+  /// values at iCentre, the centre of iCell): K misses the cell, or the box X n K(X) it
+  /// contracts to, after a few steps with the same hull.
   int KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                        const double* iCentreJacobian, const double* iCentre,
                        const double* iCentreValues);
@@ -231,6 +251,10 @@ private:
   int Bisect(const XelMathIntervalND& iCell);
   int Recorded(const double* x, const XelMathIntervalND& iCell);
   bool Budget();
+  /// A block of HalfBlockSize() doubles for one frame of the singular search, released by
+  /// --_halfBlockTop.
+  double* PushHalfBlock();
+  long HalfBlockSize() const;
   void AllocateFillArrays();
   void ReleaseFillArrays();
   double Residual2(const double* x) const;
@@ -267,6 +291,25 @@ private:
   // in this solve, and the tolerance's values read at each solve.
   long _work;
   long _maxWork;
+  // The corner data of the cell being searched (kept for its halving), and that of a cell
+  // being halved, read by the DSolve call that searches its halves.
+  const XelMathIntervalND* _cellBox;
+  const double* _cellValues;
+  const double* _cellJacobians;
+  const XelMathIntervalND* _parentBox;
+  const double* _parentValues;
+  const double* _parentJacobians;
+  // The Jacobian hull of a cell and the inverse of its midpoint (3 N x N doubles), with the
+  // data they were computed from.
+  double* _hullData;
+  const double* _hullCorners;
+  const double* _hullCentre;
+  int _hullState;
+  // Corner data of the halves of the cells being halved by the singular search, one block
+  // per active frame (2 x 2^N x (N + N x N) doubles each), kept until the fill ends.
+  double** _halfBlocks;
+  long _halfBlockCount;
+  long _halfBlockTop;
   int _easySet;
   double _absRes, _sqLengthRes, _paramRes, _relEps;
   double _h1, _h2;

@@ -69,7 +69,10 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _depth(0), _callCount(0), _easySolver(0), _verySuspectCoeffs(nullptr),
       _scaleFactorsX(nullptr), _scaleFactorsF(nullptr), _isScaled(0), _scaleOption(1, 1),
       _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _maxWork(MaxWork),
-      _easySet(0) {
+      _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr), _parentBox(nullptr),
+      _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr),
+      _hullCorners(nullptr), _hullCentre(nullptr), _hullState(0), _halfBlocks(nullptr),
+      _halfBlockCount(0), _halfBlockTop(0), _easySet(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
   _epsSol = _relativeEpsSol * _absRes;
@@ -86,6 +89,8 @@ XelMathSystem::~XelMathSystem() {
     XelQuorArrayDoubleDel(_scaleFactorsF, _dimension);
   if (_interSol)
     XelQuorArrayDoubleDel(_interSol, _dimension + 1);
+  if (_hullData)
+    XelQuorArrayDoubleDel(_hullData, 3 * _dimension * _dimension);
 }
 
 void XelMathSystem::ReadTolerance() {
@@ -110,12 +115,20 @@ long XelMathSystem::GetDynamicMemoryBytes() const {
     bytes += long(sizeof(double)) * n;
   if (_interSol)
     bytes += long(sizeof(double)) * (n + 1);
+  if (_hullData)
+    bytes += long(sizeof(double)) * 3 * n * n;
   if (_counts)
     bytes += long(sizeof(long)) * n;
   if (_cornerValues)
     bytes += long(sizeof(double)) * _cornerCount;
   if (_cornerJacobians)
     bytes += long(sizeof(double)) * _cornerCount * n * n;
+  if (_halfBlocks) {
+    bytes += long(sizeof(double*)) * _halfBlockCount;
+    for (long b = 0; b < _halfBlockCount; ++b)
+      if (_halfBlocks[b])
+        bytes += long(sizeof(double)) * HalfBlockSize();
+  }
   for (const XelMathNxNFullMatrix* m : {_jacobian, _work1, _work2})
     if (m)
       bytes += m->GetStaticMemoryBytes() + m->GetDynamicMemoryBytes();
@@ -492,10 +505,10 @@ namespace {
 }
 
 /// The per-dimension counts of "SamplingPoints" (N longs behind a pointer attribute, or one
-/// integer for all dimensions), default 6.
+/// integer for all dimensions), by default DefaultSamplingFor(N).
 void ReadSampling(const XelMathAttrList* iAttributes, const long iN, long* oCounts) {
   for (long k = 0; k < iN; ++k)
-    oCounts[k] = DefaultSampling;
+    oCounts[k] = DefaultSamplingFor(iN);
   if (!iAttributes)
     return;
   const XelMathAttribute* attr = iAttributes->GetAttribute(AttrSystemSamplingPoints);
@@ -549,6 +562,8 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
     _domain = nullptr;
     _jacobian = nullptr;
     _depth = 0;
+    _cellBox = _parentBox = nullptr;
+    _cellValues = _cellJacobians = _parentValues = _parentJacobians = nullptr;
   });
   _easySolver = 0;
   _easySet = 0;
@@ -613,6 +628,38 @@ void XelMathSystem::ReleaseFillArrays() {
   if (_cornerJacobians)
     XelQuorArrayDoubleDel(_cornerJacobians, _cornerCount * _dimension * _dimension);
   _cornerJacobians = nullptr;
+  if (_halfBlocks) {
+    const long size = HalfBlockSize();
+    for (long b = 0; b < _halfBlockCount; ++b)
+      if (_halfBlocks[b])
+        XelQuorArrayDoubleDel(_halfBlocks[b], size);
+    XelMathDelPointers(_halfBlocks, _halfBlockCount);
+  }
+  _halfBlocks = nullptr;
+  _halfBlockCount = _halfBlockTop = 0;
+}
+
+long XelMathSystem::HalfBlockSize() const {
+  return 2 * _cornerCount * (_dimension + _dimension * _dimension);
+}
+
+double* XelMathSystem::PushHalfBlock() {
+  if (_halfBlockTop == _halfBlockCount) {
+    // Room for twice as many frames, the blocks kept.
+    const long count = std::max(16L, 2 * _halfBlockCount);
+    double** blocks = XelMathNewPointers<double>(count);
+    for (long b = 0; b < count; ++b)
+      blocks[b] = b < _halfBlockCount ? _halfBlocks[b] : nullptr;
+    if (_halfBlocks)
+      XelMathDelPointers(_halfBlocks, _halfBlockCount);
+    _halfBlocks = blocks;
+    _halfBlockCount = count;
+  }
+  double*& block = _halfBlocks[_halfBlockTop];
+  if (!block)
+    block = XelQuorArrayDoubleNew(HalfBlockSize());
+  ++_halfBlockTop;
+  return block;
 }
 
 int XelMathSystem::FSolve(const XelMathIntervalND& iBox, const long* iCounts) {
@@ -654,9 +701,59 @@ void XelMathSystem::FillLocalHyperCube(const long* iCell, const long* iCounts,
                       iGradients ? oCornerGradients : nullptr);
 }
 
+void XelMathSystem::SampleCell(const XelMathIntervalND& iCell, double* oValues,
+                               double* oJacobians) const {
+  const long n = _dimension, nn = n * n, corners = 1L << n;
+  XelMathScratchDoubles<8> x(n);
+  for (long c = 0; c < corners; ++c) {
+    CornerPoint(iCell, n, c, x.Data());
+    if (oJacobians)
+      SEval(x.Data(), oValues + c * n, oJacobians + c * nn);
+    else
+      SEval(x.Data(), oValues + c * n);
+  }
+}
+
+void XelMathSystem::SplitCorners(const XelMathIntervalND& iCell, const long iSide,
+                                 const double* iValues, const double* iJacobians,
+                                 double* oLowValues, double* oLowJacobians, double* oHighValues,
+                                 double* oHighJacobians) const {
+  const long n = _dimension, nn = n * n, corners = 1L << n;
+  const long bit = 1L << (n - 1 - iSide);
+  const double mid = 0.5 * (iCell.GetMin(iSide) + iCell.GetMax(iSide));
+  const bool jacobians = iJacobians && oLowJacobians && oHighJacobians;
+  XelMathScratchDoubles<8> x(n);
+  for (long c = 0; c < corners; ++c) {
+    if (c & bit)
+      continue;
+    // The low half keeps the parent's lower face, the high half its upper face; both share
+    // the nodes of the cut.
+    const long u = c | bit;
+    std::memcpy(oLowValues + c * n, iValues + c * n, sizeof(double) * n);
+    std::memcpy(oHighValues + u * n, iValues + u * n, sizeof(double) * n);
+    CornerPoint(iCell, n, c, x.Data());
+    x[iSide] = mid;
+    if (jacobians) {
+      std::memcpy(oLowJacobians + c * nn, iJacobians + c * nn, sizeof(double) * nn);
+      std::memcpy(oHighJacobians + u * nn, iJacobians + u * nn, sizeof(double) * nn);
+      SEval(x.Data(), oLowValues + u * n, oLowJacobians + u * nn);
+      std::memcpy(oHighJacobians + c * nn, oLowJacobians + u * nn, sizeof(double) * nn);
+    } else {
+      SEval(x.Data(), oLowValues + u * n);
+    }
+    std::memcpy(oHighValues + c * n, oLowValues + u * n, sizeof(double) * n);
+  }
+}
+
 int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
                           const long* iCellMask) {
   const long n = _dimension;
+  // Corners handed down by the halving of a cell: for this call only.
+  const XelMathIntervalND* parentBox = _parentBox;
+  const double* parentValues = _parentValues;
+  const double* parentJacobians = _parentJacobians;
+  _parentBox = nullptr;
+  _parentValues = _parentJacobians = nullptr;
   const long nodes = GridNodes(n, iCounts, n + 1, 2);
   if (nodes < 0 || iBox.GetDimension() != n || n > MaxSolveDimension)
     RaiseSampling("XelMathSystem::DSolve");
@@ -667,13 +764,64 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
   ++_depth;
   auto depthGuard = XelMathMakeOnExit([this] { --_depth; });
   const bool gradients = _depth < _singularLevel && !_easySolver;
-  XelMathScratchDoubles<256> values(nodes);
-  XelMathScratchDoubles<256> grads(gradients ? nodes * n : 0);
-  SGrid(0, iBox, iCounts, values.Data(), gradients ? grads.Data() : nullptr);
-  const long corners = 1L << n;
-  XelMathScratchDoubles<64> corner(corners);
-  XelMathScratchDoubles<256> cornerGrads(gradients ? corners * n : 0);
-  long idx[MaxSolveDimension];
+  const long nn = n * n, corners = 1L << n;
+  // A grid of two nodes a side but three across one side, over the parent's box, is the
+  // parent's halving: its end nodes are the parent's corners.
+  long side = -1;
+  if (parentBox && parentValues && (parentJacobians || !gradients) && SameBox(*parentBox, iBox)) {
+    for (long k = 0; k < n; ++k) {
+      if (iCounts[k] == 3 && side < 0)
+        side = k;
+      else if (iCounts[k] != 2) {
+        side = -1;
+        break;
+      }
+    }
+  }
+  const long perNode = n + (gradients ? nn : 0);
+  const bool stored = nodes <= MaxGridDoubles / perNode;
+  XelMathScratchDoubles<256> gridValues(stored ? nodes * n : 0);
+  XelMathScratchDoubles<256> gridJacobians(stored && gradients ? nodes * nn : 0);
+  long idx[MaxSolveDimension], stride[MaxSolveDimension];
+  for (long k = n - 1, s = 1; k >= 0; --k) {
+    stride[k] = s;
+    s *= iCounts[k];
+  }
+  XelMathScratchDoubles<8> x(n);
+  if (stored) {
+    // Every node once, the whole system at a time (last dimension fastest).
+    for (long k = 0; k < n; ++k) {
+      idx[k] = 0;
+      x[k] = iBox.GetMin(k);
+    }
+    for (long m = 0; m < nodes; ++m) {
+      double* v = gridValues.Data() + m * n;
+      double* jac = gradients ? gridJacobians.Data() + m * nn : nullptr;
+      if (side >= 0 && idx[side] != 1) {
+        long c = 0;
+        for (long k = 0; k < n; ++k)
+          if (k == side ? idx[k] == 2 : idx[k] == 1)
+            c |= 1L << (n - 1 - k);
+        std::memcpy(v, parentValues + c * n, sizeof(double) * n);
+        if (jac)
+          std::memcpy(jac, parentJacobians + c * nn, sizeof(double) * nn);
+      } else if (jac) {
+        SEval(x.Data(), v, jac);
+      } else {
+        SEval(x.Data(), v);
+      }
+      for (long k = n - 1; k >= 0; --k) {
+        if (++idx[k] < iCounts[k]) {
+          x[k] = XelMathGridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k], iCounts[k]);
+          break;
+        }
+        idx[k] = 0;
+        x[k] = iBox.GetMin(k);
+      }
+    }
+  }
+  XelMathScratchDoubles<256> cornerValues(corners * n);
+  XelMathScratchDoubles<1024> cornerJacobians(gradients ? corners * nn : 0);
   long cells = 1;
   for (long k = 0; k < n; ++k) {
     idx[k] = 0;
@@ -682,14 +830,29 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
   XelMathIntervalND cell(n);
   for (long c = 0; c < cells; ++c) {
     if (!iCellMask || iCellMask[c] == 1) {
+      long base = 0;
       for (long k = 0; k < n; ++k) {
         cell.SetMin(k, XelMathGridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k], iCounts[k]));
         cell.SetMax(k,
                     XelMathGridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k] + 1, iCounts[k]));
+        base += idx[k] * stride[k];
       }
-      FillLocalHyperCube(idx, iCounts, values.Data(), gradients ? grads.Data() : nullptr,
-                         corner.Data(), gradients ? cornerGrads.Data() : nullptr);
-      if (DSolveLocal(cell, corner.Data(), gradients ? cornerGrads.Data() : nullptr) == -2)
+      if (stored) {
+        for (long q = 0; q < corners; ++q) {
+          long m = base;
+          for (long k = 0; k < n; ++k)
+            if (q & (1L << (n - 1 - k)))
+              m += stride[k];
+          std::memcpy(cornerValues.Data() + q * n, gridValues.Data() + m * n, sizeof(double) * n);
+          if (gradients)
+            std::memcpy(cornerJacobians.Data() + q * nn, gridJacobians.Data() + m * nn,
+                        sizeof(double) * nn);
+        }
+      } else {
+        SampleCell(cell, cornerValues.Data(), gradients ? cornerJacobians.Data() : nullptr);
+      }
+      if (SearchCell(cell, cornerValues.Data(), gradients ? cornerJacobians.Data() : nullptr) ==
+          -2)
         return -2;
       if (_work > _maxWork)
         return 0;
@@ -709,13 +872,10 @@ int XelMathSystem::SimpleDSolve(const XelMathIntervalND& iBox) {
     RaiseSampling("XelMathSystem::SimpleDSolve");
   const bool gradients = _depth < _singularLevel && !_easySolver;
   const long corners = 1L << n;
-  long twos[MaxSolveDimension];
-  for (long k = 0; k < n; ++k)
-    twos[k] = 2;
-  XelMathScratchDoubles<64> corner(corners);
-  XelMathScratchDoubles<256> grads(gradients ? corners * n : 0);
-  SGrid(0, iBox, twos, corner.Data(), gradients ? grads.Data() : nullptr);
-  return DSolveLocal(iBox, corner.Data(), gradients ? grads.Data() : nullptr);
+  XelMathScratchDoubles<256> values(corners * n);
+  XelMathScratchDoubles<1024> jacobians(gradients ? corners * n * n : 0);
+  SampleCell(iBox, values.Data(), gradients ? jacobians.Data() : nullptr);
+  return SearchCell(iBox, values.Data(), gradients ? jacobians.Data() : nullptr);
 }
 
 int XelMathSystem::IsChangingSignOnHyperCube(const double* iCornerValues) const {
@@ -763,7 +923,16 @@ int XelMathSystem::Bisect(const XelMathIntervalND& iCell) {
   for (long k = 0; k < _dimension; ++k)
     counts[k] = 2;
   counts[WidestSide(iCell)] = 3;
-  return DSolve(iCell, counts, nullptr) == -2 ? -2 : 1;
+  // The corners of the cell being searched are those of the halves' grid.
+  if (_cellBox && _cellValues && SameBox(*_cellBox, iCell)) {
+    _parentBox = &iCell;
+    _parentValues = _cellValues;
+    _parentJacobians = _cellJacobians;
+  }
+  const int r = DSolve(iCell, counts, nullptr);
+  _parentBox = nullptr;
+  _parentValues = _parentJacobians = nullptr;
+  return r == -2 ? -2 : 1;
 }
 
 int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
@@ -806,88 +975,104 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
 
 int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCorner0,
                                const double* iGradients0) {
-  const long n = _dimension, corners = 1L << n;
+  const long n = _dimension, nn = n * n, corners = 1L << n;
+  const bool gradients = iGradients0 != nullptr;
+  XelMathScratchDoubles<256> values(corners * n);
+  XelMathScratchDoubles<1024> jacobians(gradients ? corners * nn : 0);
+  SampleCell(iCell, values.Data(), gradients ? jacobians.Data() : nullptr);
+  // The caller's data of equation 0 stand.
+  for (long c = 0; c < corners; ++c) {
+    if (iCorner0)
+      values[c * n] = iCorner0[c];
+    if (gradients)
+      std::memcpy(jacobians.Data() + c * nn, iGradients0 + c * n, sizeof(double) * n);
+  }
+  return SearchCell(iCell, values.Data(), gradients ? jacobians.Data() : nullptr);
+}
+
+int XelMathSystem::SearchCell(const XelMathIntervalND& iCell, const double* iValues,
+                              const double* iJacobians) {
+  const long n = _dimension, nn = n * n, corners = 1L << n;
   if (!Budget())
     return 0;
-  const bool gradients = iGradients0 != nullptr;
-  if (!_cornerValues || !_cornerJacobians || _cornerCount != corners) {
-    ReleaseFillArrays();
+  const bool gradients = iJacobians != nullptr;
+  // Arrays missing (a cell searched outside a fill) are allocated; those of a search in
+  // progress are kept.
+  if (!_cornerValues || !_cornerJacobians) {
     _cornerCount = corners;
     AllocateFillArrays();
   }
+  // This cell's corners serve its halving; the caller's cell is current again on the way
+  // out.
+  const XelMathIntervalND* savedBox = _cellBox;
+  const double* savedValues = _cellValues;
+  const double* savedJacobians = _cellJacobians;
+  _cellBox = &iCell;
+  _cellValues = iValues;
+  _cellJacobians = iJacobians;
+  auto restore = XelMathMakeOnExit([&] {
+    _cellBox = savedBox;
+    _cellValues = savedValues;
+    _cellJacobians = savedJacobians;
+  });
   XelMathScratchDoubles<64> vals(corners);
   XelMathScratchDoubles<256> grads(gradients ? corners * n : 0);
   XelMathScratchDoubles<64> residual(corners);
-  long twos[MaxSolveDimension];
-  for (long k = 0; k < n; ++k)
-    twos[k] = 2;
-  for (long c = 0; c < corners; ++c)
-    residual[c] = 0.0;
-  // The corner gradients of an equation are sampled at once only when its sign test needs
-  // them; those of an equation that changes sign wait until every equation has passed.
-  bool pending[MaxSolveDimension] = {};
+  auto gather = [&](const long i, const bool iGradients) {
+    for (long c = 0; c < corners; ++c)
+      vals[c] = iValues[c * n + i];
+    if (iGradients)
+      for (long c = 0; c < corners; ++c)
+        std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
+  };
+  for (long c = 0; c < corners; ++c) {
+    double r = 0.0;
+    for (long i = 0; i < n; ++i)
+      r += iValues[c * n + i] * iValues[c * n + i];
+    residual[c] = r;
+  }
+  // Every equation is tested on its corner values before any suspect cell is searched: the
+  // first equation of one sign that cannot dip drops the cell.
+  bool suspect[MaxSolveDimension] = {};
   for (long i = 0; i < n; ++i) {
-    const double* v = iCorner0;
-    const double* g = iGradients0;
-    if (i > 0) {
-      SGrid(i, iCell, twos, vals.Data(), nullptr);
-      v = vals.Data();
-      g = nullptr;
-      if (gradients && IsChangingSignOnHyperCube(v))
-        pending[i] = true;
-      else if (gradients) {
-        SGrid(i, iCell, twos, vals.Data(), grads.Data());
-        g = grads.Data();
-      }
-    }
+    gather(i, false);
     if (i == 0)
-      std::memcpy(_cornerValues, v, sizeof(double) * corners);
+      std::memcpy(_cornerValues, vals.Data(), sizeof(double) * corners);
     long nans = 0;
-    for (long c = 0; c < corners; ++c) {
-      if (std::isnan(v[c]))
+    for (long c = 0; c < corners; ++c)
+      if (std::isnan(vals[c]))
         ++nans;
-      residual[c] += v[c] * v[c];
-    }
     if (nans) {
       // Not defined everywhere in the cell: look closer a few times where part of it is.
       if (nans < corners && _depth < NaNDepth && MaxWidth(iCell) > _suspectWidth)
         return Subdivide(iCell, 3);
       return 0;
     }
-    if (g)
-      for (long c = 0; c < corners; ++c)
-        for (long j = 0; j < n; ++j)
-          _cornerJacobians[c * n * n + i * n + j] = g[c * n + j];
-    int change = IsChangingSignOnHyperCube(v);
+    const int change = IsChangingSignOnHyperCube(vals.Data());
     if (_easySolver) {
       double big = 0.0;
       for (long c = 0; c < corners; ++c)
-        big = std::max(big, std::fabs(v[c]));
+        big = std::max(big, std::fabs(vals[c]));
       const double coeff = _verySuspectCoeffs ? _verySuspectCoeffs[i] : 0.0;
-      if (!EasyChangingSignOnHyperCube(v, coeff * big))
+      if (!EasyChangingSignOnHyperCube(vals.Data(), coeff * big))
         return 0;
-      if (!change) {
-        const int r = TreatSuspectHyperCube(i, iCell, v, g);
-        if (r != 2)
-          return r;
-      }
+      suspect[i] = !change;
       continue;
     }
     if (!change) {
-      if (!(gradients && _depth <= _singularLevel && MayDip(iCell, v, g)))
+      if (gradients)
+        gather(i, true);
+      if (!(gradients && _depth <= _singularLevel && MayDip(iCell, vals.Data(), grads.Data())))
         return 0;
-      const int r = TreatSuspectHyperCube(i, iCell, v, g);
-      if (r != 2)
-        return r;
+      suspect[i] = true;
     }
   }
-
-  for (long i = 1; i < n; ++i)
-    if (pending[i]) {
-      SGrid(i, iCell, twos, vals.Data(), grads.Data());
-      for (long c = 0; c < corners; ++c)
-        for (long j = 0; j < n; ++j)
-          _cornerJacobians[c * n * n + i * n + j] = grads[c * n + j];
+  for (long i = 0; i < n; ++i)
+    if (suspect[i]) {
+      gather(i, gradients);
+      const int r = TreatSuspectHyperCube(i, iCell, vals.Data(), gradients ? grads.Data() : nullptr);
+      if (r != 2)
+        return r;
     }
 
   // Every equation may vanish in the cell.
@@ -897,11 +1082,13 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
     int singular = 1;
     if (gradients) {
       XelMathScratchDoubles<8> f(n);
-      XelMathScratchDoubles<64> jc(n * n);
+      XelMathScratchDoubles<64> jc(nn);
       SEval(centre.Data(), f.Data(), jc.Data());
-      if (KrawczykExcludes(iCell, _cornerJacobians, jc.Data(), centre.Data(), f.Data()))
+      const int excluded = KrawczykExcludes(iCell, iJacobians, jc.Data(), centre.Data(), f.Data());
+      singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
+      _hullCorners = _hullCentre = nullptr;
+      if (excluded)
         return 0;
-      singular = IsSingularIntervalJacobian(iCell, _cornerJacobians, jc.Data());
     }
     if (singular) {
       if (_depth + 1 >= _singularLevel || !gradients) {
@@ -925,8 +1112,7 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
   for (long c = 1; c < corners; ++c)
     if (residual[c] < residual[best])
       best = c;
-  for (long k = 0; k < n; ++k)
-    x[k] = (best & (1L << (n - 1 - k))) ? iCell.GetMax(k) : iCell.GetMin(k);
+  CornerPoint(iCell, n, best, x.Data());
   if (SolveSafeNewtonWithAlloc(iCell, x.Data(), status))
     return Recorded(x.Data(), iCell);
   // A system whose values break down is searched lightly for the rest of the solve.

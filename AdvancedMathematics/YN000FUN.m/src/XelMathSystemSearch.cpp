@@ -11,6 +11,7 @@
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathIntervalND.h"
 #include "XelMathNxNFullMatrix.h"
 #include "XelMathScratch.h"
@@ -159,13 +160,19 @@ void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double*
                                          const double* iCentreJacobian, double* oLow,
                                          double* oHigh) const {
   const long n = _dimension, nn = n * n, corners = 1L << n;
-  for (long e = 0; e < nn; ++e) {
-    double lo = iCentreJacobian[e], hi = lo;
-    for (long c = 0; c < corners; ++c) {
-      lo = std::min(lo, iCornerJacobians[c * nn + e]);
-      hi = std::max(hi, iCornerJacobians[c * nn + e]);
+  std::memcpy(oLow, iCentreJacobian, sizeof(double) * nn);
+  std::memcpy(oHigh, iCentreJacobian, sizeof(double) * nn);
+  // Corner by corner: the samples are read in storage order.
+  for (long c = 0; c < corners; ++c) {
+    const double* jc = iCornerJacobians + c * nn;
+    for (long e = 0; e < nn; ++e) {
+      oLow[e] = std::min(oLow[e], jc[e]);
+      oHigh[e] = std::max(oHigh[e], jc[e]);
     }
-    // The samples do not see the curvature between them: widen the hull.
+  }
+  // The samples do not see the curvature between them: widen the hull.
+  for (long e = 0; e < nn; ++e) {
+    const double lo = oLow[e], hi = oHigh[e];
     const double w = HullWidening * (hi - lo) + 1e-12 * (std::fabs(lo) + std::fabs(hi));
     oLow[e] = lo - w;
     oHigh[e] = hi + w;
@@ -202,22 +209,27 @@ int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iC
   return AllFinite(oLow, nn) && AllFinite(oHigh, nn) ? 1 : 0;
 }
 
-int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                                    const double* iCentreJacobian, const double* iCentre,
-                                    const double* iCentreValues) {
+int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                               const double* iCentreJacobian) {
   const long n = _dimension, nn = n * n;
-  if (!AllFinite(iCentreValues, n))
-    return 0;
-  XelMathScratchDoubles<128> hull(2 * nn);
-  double* low = hull.Data();
+  // The hull and the inverse of its midpoint serve both tests of one cell: kept for the
+  // same corner and centre data.
+  if (_hullData && _hullCorners && _hullCorners == iCornerJacobians &&
+      _hullCentre == iCentreJacobian)
+    return _hullState;
+  if (!_hullData)
+    _hullData = XelQuorArrayDoubleNew(3 * nn);
+  _hullCorners = iCornerJacobians;
+  _hullCentre = iCentreJacobian;
+  double* low = _hullData;
   double* high = low + nn;
+  double* inv = high + nn;
+  _hullState = 0;
   if (!JacobianHull(iCell, iCornerJacobians, iCentreJacobian, low, high))
     return 0;
   if (!_work1)
     _work1 = new XelMathNxNFullMatrix(n);
-  XelMathScratchDoubles<64> inverse(nn);
   double* m = _work1->GetFullMatrixCoef();
-  double* inv = inverse.Data();
   for (long e = 0; e < nn; ++e) {
     m[e] = 0.5 * (low[e] + high[e]);
     inv[e] = 0.0;
@@ -226,12 +238,24 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
     inv[k * n + k] = 1.0;
   if (_work1->Solve(inv, n) != 0 || !AllFinite(inv, nn))
     return 0;
-  // Krawczyk's operator K = c - C f(c) + (I - C [J]) (X - c): a cell that K misses in one
-  // coordinate holds no solution.
-  for (long r = 0; r < n; ++r) {
-    double cf = 0.0, spread = 0.0;
-    for (long k = 0; k < n; ++k)
-      cf += inv[r * n + k] * iCentreValues[k];
+  _hullState = 1;
+  return 1;
+}
+
+int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+                                    const double* iCentreJacobian, const double* iCentre,
+                                    const double* iCentreValues) {
+  const long n = _dimension, nn = n * n;
+  if (!AllFinite(iCentreValues, n))
+    return 0;
+  if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian))
+    return 0;
+  const double* low = _hullData;
+  const double* high = low + nn;
+  const double* inv = high + nn;
+  // |I - C [J]|, C the inverse of the hull's midpoint.
+  XelMathScratchDoubles<64> mag(nn);
+  for (long r = 0; r < n; ++r)
     for (long c = 0; c < n; ++c) {
       double lo = r == c ? 1.0 : 0.0, hi = lo;
       for (long k = 0; k < n; ++k) {
@@ -240,13 +264,57 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
         lo -= std::max(a, b);
         hi -= std::min(a, b);
       }
-      spread += MagOf(lo, hi) * 0.5 * (iCell.GetMax(c) - iCell.GetMin(c));
+      mag[r * n + c] = MagOf(lo, hi);
     }
-    const double k0 = iCentre[r] - cf;
-    if (!Finite(k0) || !Finite(spread))
-      return 0;
-    if (k0 + spread < iCell.GetMin(r) || k0 - spread > iCell.GetMax(r))
-      return 1;
+  XelMathScratchDoubles<64> work(6 * n);
+  double* boxLow = work.Data();
+  double* boxHigh = boxLow + n;
+  double* nextLow = boxHigh + n;
+  double* nextHigh = nextLow + n;
+  double* centre = nextHigh + n;
+  double* values = centre + n;
+  for (long k = 0; k < n; ++k) {
+    boxLow[k] = iCell.GetMin(k);
+    boxHigh[k] = iCell.GetMax(k);
+    centre[k] = iCentre[k];
+    values[k] = iCentreValues[k];
+  }
+  // Krawczyk's operator K = c - C f(c) + (I - C [J]) (X - c): a cell that K misses in one
+  // coordinate holds no solution. The solutions of X lie in X n K(X), where the operator is
+  // applied again (the hull of X still encloses the Jacobian) while it contracts. K is padded
+  // well beyond its rounding errors: a solution on the border of a box (a corner of the
+  // domain, a node of the grid) is not lost to them.
+  for (long step = 0; step < KrawczykSteps; ++step) {
+    if (step > 0) {
+      for (long k = 0; k < n; ++k)
+        centre[k] = 0.5 * (boxLow[k] + boxHigh[k]);
+      SEval(centre, values);
+      if (!AllFinite(values, n))
+        return 0;
+    }
+    double ratio = 0.0;
+    for (long r = 0; r < n; ++r) {
+      double cf = 0.0, spread = 0.0;
+      for (long k = 0; k < n; ++k)
+        cf += inv[r * n + k] * values[k];
+      for (long c = 0; c < n; ++c)
+        spread += mag[r * n + c] * 0.5 * (boxHigh[c] - boxLow[c]);
+      const double k0 = centre[r] - cf;
+      if (!Finite(k0) || !Finite(spread))
+        return 0;
+      const double width = boxHigh[r] - boxLow[r];
+      const double pad = KrawczykPadding * (width + std::fabs(k0) + spread);
+      nextLow[r] = std::max(boxLow[r], k0 - spread - pad);
+      nextHigh[r] = std::min(boxHigh[r], k0 + spread + pad);
+      if (nextLow[r] > nextHigh[r])
+        return 1;
+      if (width > 0.0)
+        ratio = std::max(ratio, (nextHigh[r] - nextLow[r]) / width);
+    }
+    std::memcpy(boxLow, nextLow, sizeof(double) * n);
+    std::memcpy(boxHigh, nextHigh, sizeof(double) * n);
+    if (ratio > KrawczykProgress)
+      break;
   }
   return 0;
 }
@@ -255,25 +323,15 @@ int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
                                               const double* iCornerJacobians,
                                               const double* iCentreJacobian) {
   const long n = _dimension, nn = n * n;
-  XelMathScratchDoubles<128> hull(2 * nn);
-  double* low = hull.Data();
-  double* high = low + nn;
-  if (!JacobianHull(iCell, iCornerJacobians, iCentreJacobian, low, high))
+  const int ready = PrepareHull(iCell, iCornerJacobians, iCentreJacobian);
+  // The prepared hull belongs to this call's data only.
+  _hullCorners = _hullCentre = nullptr;
+  if (!ready)
     return 1;
+  const double* low = _hullData;
+  const double* high = low + nn;
+  const double* inv = high + nn;
   // Regular when |I - C [J]| has every row sum below 1, C the inverse of the midpoint.
-  if (!_work1)
-    _work1 = new XelMathNxNFullMatrix(n);
-  XelMathScratchDoubles<64> inverse(nn);
-  double* m = _work1->GetFullMatrixCoef();
-  double* inv = inverse.Data();
-  for (long e = 0; e < nn; ++e) {
-    m[e] = 0.5 * (low[e] + high[e]);
-    inv[e] = 0.0;
-  }
-  for (long k = 0; k < n; ++k)
-    inv[k * n + k] = 1.0;
-  if (_work1->Solve(inv, n) != 0 || !AllFinite(inv, nn))
-    return 1;
   for (long r = 0; r < n; ++r) {
     double sum = 0.0;
     for (long c = 0; c < n; ++c) {
@@ -293,56 +351,67 @@ int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
 }
 
 int XelMathSystem::TreatSingularJacobian(const XelMathIntervalND& iCell) {
-  const long n = _dimension;
+  const long n = _dimension, nn = n * n, corners = 1L << n;
   XelMathScratchDoubles<8> centre(n);
   iCell.Center(centre.Data());
   if (TryMarching(iCell, centre.Data()))
     return 1;
-  return SingularSearch(iCell, 0, 0);
+  // The corners of the cell being searched when they hold the Jacobians, else sampled.
+  if (_cellBox && _cellValues && _cellJacobians && SameBox(*_cellBox, iCell))
+    return SingularSearch(iCell, _cellValues, _cellJacobians, 0, 0);
+  XelMathScratchDoubles<256> values(corners * n);
+  XelMathScratchDoubles<1024> jacobians(corners * nn);
+  SampleCell(iCell, values.Data(), jacobians.Data());
+  return SingularSearch(iCell, values.Data(), jacobians.Data(), 0, 0);
 }
 
-int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLevel,
+int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* iValues,
+                                  const double* iJacobians, const long iLevel,
                                   const long iRegularSplits) {
   const long n = _dimension, corners = 1L << n, nn = n * n;
   // One side is halved per level: n levels make one halving of the whole cell.
   if (!Budget() || _depth + iLevel / n >= MaxDepth)
     return 0;
-  long twos[MaxSolveDimension];
-  for (long k = 0; k < n; ++k)
-    twos[k] = 2;
-  XelMathScratchDoubles<128> vals(n * corners);
-  XelMathScratchDoubles<256> jac(nn * corners);
-  XelMathScratchDoubles<64> grads(n * corners);
+  // The halves of a cell check only the nodes of the cut, below.
+  if (iLevel == 0 && (!AllFinite(iValues, corners * n) || !AllFinite(iJacobians, corners * nn)))
+    return 0;
+  XelMathScratchDoubles<64> vals(corners);
+  XelMathScratchDoubles<256> grads(n * corners);
   XelMathScratchDoubles<64> residual(corners);
-  for (long c = 0; c < corners; ++c)
-    residual[c] = 0.0;
-  for (long i = 0; i < n; ++i) {
-    double* v = vals.Data() + i * corners;
-    SGrid(i, iCell, twos, v, grads.Data());
-    if (!AllFinite(v, corners) || !AllFinite(grads.Data(), n * corners))
-      return 0;
-    for (long c = 0; c < corners; ++c) {
-      residual[c] += v[c] * v[c];
-      for (long j = 0; j < n; ++j)
-        jac[c * nn + i * n + j] = grads[c * n + j];
-    }
-    // An equation of one sign at the corners that may dip between them keeps the cell while
-    // it is wider than the suspect width (its halves are tested again), then only when a
-    // point of the other sign is found.
-    if (!IsChangingSignOnHyperCube(v) &&
-        !(MayDip(iCell, v, grads.Data()) &&
-          (MaxWidth(iCell) > _suspectWidth || TryChangeSignOnEdge(i, iCell, v, grads.Data()) ||
-           TryChangeSignInHyperCube(i, iCell, v)))) {
-      return 0;
-    }
+  for (long c = 0; c < corners; ++c) {
+    double r = 0.0;
+    for (long i = 0; i < n; ++i)
+      r += iValues[c * n + i] * iValues[c * n + i];
+    residual[c] = r;
   }
+  // Equations of one sign at the corners first (the cheap drop), then those that may dip.
+  for (int pass = 0; pass < 2; ++pass)
+    for (long i = 0; i < n; ++i) {
+      for (long c = 0; c < corners; ++c)
+        vals[c] = iValues[c * n + i];
+      if (IsChangingSignOnHyperCube(vals.Data()))
+        continue;
+      for (long c = 0; c < corners; ++c)
+        std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
+      if (!MayDip(iCell, vals.Data(), grads.Data()))
+        return 0;
+      // An equation of one sign at the corners that may dip between them keeps the cell
+      // while it is wider than the suspect width (its halves are tested again), then only
+      // when a point of the other sign is found.
+      if (pass == 1 && !(MaxWidth(iCell) > _suspectWidth ||
+                         TryChangeSignOnEdge(i, iCell, vals.Data(), grads.Data()) ||
+                         TryChangeSignInHyperCube(i, iCell, vals.Data())))
+        return 0;
+    }
   XelMathScratchDoubles<8> x(n), f(n);
   XelMathScratchDoubles<64> jc(nn);
   iCell.Center(x.Data());
   SEval(x.Data(), f.Data(), jc.Data());
-  if (KrawczykExcludes(iCell, jac.Data(), jc.Data(), x.Data(), f.Data()))
+  const int excluded = KrawczykExcludes(iCell, iJacobians, jc.Data(), x.Data(), f.Data());
+  const int singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
+  _hullCorners = _hullCentre = nullptr;
+  if (excluded)
     return 0;
-  const int singular = IsSingularIntervalJacobian(iCell, jac.Data(), jc.Data());
   bool tiny = true;
   for (long k = 0; k < n; ++k)
     if (iCell.GetMax(k) - iCell.GetMin(k) >
@@ -355,8 +424,7 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLe
         best = c;
     for (long attempt = 0; attempt < 2; ++attempt) {
       if (attempt == 1)
-        for (long k = 0; k < n; ++k)
-          x[k] = (best & (1L << (n - 1 - k))) ? iCell.GetMax(k) : iCell.GetMin(k);
+        CornerPoint(iCell, n, best, x.Data());
       else
         iCell.Center(x.Data());
       if (NewtonInCell(iCell, x.Data(), singular))
@@ -367,14 +435,33 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const long iLe
       return 0;
   }
   // Halve the widest side (compared with the domain's): one sub-cell pair per level, where
-  // halving every side would make 2^N sub-cells.
+  // halving every side would make 2^N sub-cells. The halves share the nodes of the cut.
   const long side = WidestSide(iCell);
   const double mid = 0.5 * (iCell.GetMin(side) + iCell.GetMax(side));
+  // The blocks of the frames above stay where they are: nothing is released here.
+  if (!_cornerValues) {
+    _cornerCount = corners;
+    AllocateFillArrays();
+  }
+  double* lowValues = PushHalfBlock();
+  auto pop = XelMathMakeOnExit([this] { --_halfBlockTop; });
+  double* highValues = lowValues + corners * n;
+  double* lowJacobians = highValues + corners * n;
+  double* highJacobians = lowJacobians + corners * nn;
+  SplitCorners(iCell, side, iValues, iJacobians, lowValues, lowJacobians, highValues,
+               highJacobians);
+  // A half with a node of the cut where the system is not finite is dropped, as the cell
+  // would be.
+  const long bit = 1L << (n - 1 - side);
+  for (long c = 0; c < corners; ++c)
+    if ((c & bit) && (!AllFinite(lowValues + c * n, n) || !AllFinite(lowJacobians + c * nn, nn)))
+      return 1;
   XelMathIntervalND child(iCell);
   for (int upper = 0; upper < 2; ++upper) {
     child.SetMin(side, upper ? mid : iCell.GetMin(side));
     child.SetMax(side, upper ? iCell.GetMax(side) : mid);
-    if (SingularSearch(child, iLevel + 1, iRegularSplits + (singular ? 0 : 1)) == -2)
+    if (SingularSearch(child, upper ? highValues : lowValues, upper ? highJacobians : lowJacobians,
+                       iLevel + 1, iRegularSplits + (singular ? 0 : 1)) == -2)
       return -2;
     if (_solutions && _solutions->GetNumberOfPoints() > MaxSolutions)
       return -2;

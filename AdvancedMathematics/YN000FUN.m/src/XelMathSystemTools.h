@@ -26,6 +26,11 @@ const long MaxSolutions = 500;
 /// Default sampling per dimension and the largest read from the options.
 const long DefaultSampling = 6;
 const long MaxSampling = 4096;
+/// Most nodes of the default first grid: fewer nodes a side in high dimension.
+const long DefaultGridNodes = 1000;
+/// Most doubles of the node values (and Jacobians) of one grid kept at once; a larger grid
+/// evaluates the corners of each cell instead.
+const long MaxGridDoubles = 1L << 23;
 /// Largest dimension a solve takes: its corner arrays (N x N x 2^N doubles) stay small.
 const long MaxSolveDimension = 20;
 /// Deepest recursion of the cell search and the number of cells one solve may examine.
@@ -57,6 +62,12 @@ const double PolishCells = 16.0;
 /// An edge whose end values and slopes miss the change of value by more than this ratio of
 /// the smaller end value is not resolved by the sampling: the function may dip along it.
 const double UnresolvedEdge = 0.5;
+/// Most steps of Krawczyk's operator on one cell, the ratio of the widths of two steps above
+/// which it stops (too little contraction), and the padding of the contracted boxes, relative
+/// to their size.
+const long KrawczykSteps = 8;
+const double KrawczykProgress = 0.75;
+const double KrawczykPadding = 1e-9;
 /// Widening of the Jacobian hull sampled at the corners and centre of a cell.
 const double HullWidening = 0.1;
 
@@ -106,6 +117,38 @@ inline long WorkBudget(const long iN, const long* iCounts) {
       return MaxWorkCap;
   }
   return std::min(MaxWorkCap, MaxWork + WorkPerCell * cells);
+}
+
+/// The default nodes a side of the first grid in dimension iN: DefaultSampling, or the most
+/// (at least 2) for which the grid keeps at most DefaultGridNodes nodes.
+inline long DefaultSamplingFor(const long iN) {
+  long count = DefaultSampling;
+  while (count > 2) {
+    long nodes = 1;
+    for (long k = 0; k < iN && nodes <= DefaultGridNodes; ++k)
+      nodes *= count;
+    if (nodes <= DefaultGridNodes)
+      break;
+    --count;
+  }
+  return count;
+}
+
+/// Point of corner iCorner of iCell (bit N - 1 - k set: the upper end in dimension k).
+inline void CornerPoint(const XelMathIntervalND& iCell, const long iN, const long iCorner,
+                        double* oX) {
+  for (long k = 0; k < iN; ++k)
+    oX[k] = (iCorner & (1L << (iN - 1 - k))) ? iCell.GetMax(k) : iCell.GetMin(k);
+}
+
+/// Whether two boxes have the same bounds.
+inline bool SameBox(const XelMathIntervalND& iA, const XelMathIntervalND& iB) {
+  if (iA.GetDimension() != iB.GetDimension())
+    return false;
+  for (long k = 0; k < iA.GetDimension(); ++k)
+    if (iA.GetMin(k) != iB.GetMin(k) || iA.GetMax(k) != iB.GetMax(k))
+      return false;
+  return true;
 }
 
 /// Largest possible element of |a| over an interval [lo, hi].
