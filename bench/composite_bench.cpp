@@ -1,7 +1,8 @@
 // Cost of composite evaluation against the cost of its components: the value and two
 // derivatives of a combination of three polynomials, and of a composition f(g(x)), each
-// compared with the sum of the component evaluations it needs. The ratio printed at the end
-// is composite time / sum of component times (aim: at most 1.2).
+// compared with the sum of the component evaluations it needs, point by point and by batches
+// of points (EvalPoints). The ratios printed at the end are composite time / sum of component
+// times (aim: at most 1.2).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -118,10 +119,50 @@ void CompositionComponents(benchmark::State& s) {
   s.SetItemsProcessed(s.iterations() * NbPoints);
 }
 
+// ---- batches: the composite's EvalPoints against its components' EvalPoints ---------------
+void RunBatch(benchmark::State& ioState, const XelMathFunctionX* const* iFunctions, int iCount) {
+  Fixture& d = Data();
+  static double f[NbPoints], f1[NbPoints], f2[NbPoints];
+  for (auto _ : ioState) {
+    for (int k = 0; k < iCount; k++)
+      iFunctions[k]->EvalPoints(NbPoints, d.x, 7, f, f1, f2);
+    benchmark::DoNotOptimize(f);
+    benchmark::ClobberMemory();
+  }
+  ioState.SetItemsProcessed(ioState.iterations() * NbPoints);
+}
+
+void CombinationOfThreeBatch(benchmark::State& s) {
+  const XelMathFunctionX* f[1] = {Data().combination};
+  RunBatch(s, f, 1);
+}
+void ThreeComponentsBatch(benchmark::State& s) { RunBatch(s, Data().parts, 3); }
+
+void CompositionBatch(benchmark::State& s) {
+  const XelMathFunctionX* f[1] = {Data().composition};
+  RunBatch(s, f, 1);
+}
+void CompositionComponentsBatch(benchmark::State& s) {
+  Fixture& d = Data();
+  static double u[NbPoints], u1[NbPoints], u2[NbPoints], w[NbPoints], w1[NbPoints],
+      w2[NbPoints];
+  for (auto _ : s) {
+    d.p1.EvalPoints(NbPoints, d.x, 7, u, u1, u2);
+    d.wave.EvalPoints(NbPoints, u, 7, w, w1, w2);
+    benchmark::DoNotOptimize(w);
+    benchmark::ClobberMemory();
+  }
+  s.SetItemsProcessed(s.iterations() * NbPoints);
+}
+
 BENCHMARK(CombinationOfThree);
 BENCHMARK(ThreeComponents);
 BENCHMARK(Composition);
 BENCHMARK(CompositionComponents);
+BENCHMARK(CombinationOfThreeBatch);
+BENCHMARK(ThreeComponentsBatch);
+BENCHMARK(CompositionBatch);
+BENCHMARK(CompositionComponentsBatch);
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -156,6 +197,15 @@ int main(int argc, char** argv) {
   if (t.count("Composition") && t.count("CompositionComponents"))
     std::printf("composition / its two component evaluations: %.2f\n",
                 t["Composition"] / t["CompositionComponents"]);
+  if (t.count("CombinationOfThreeBatch") && t.count("ThreeComponentsBatch"))
+    std::printf("batch: combination of three polynomials / sum of components: %.2f\n",
+                t["CombinationOfThreeBatch"] / t["ThreeComponentsBatch"]);
+  if (t.count("CompositionBatch") && t.count("CompositionComponentsBatch"))
+    std::printf("batch: composition / its two component evaluations: %.2f\n",
+                t["CompositionBatch"] / t["CompositionComponentsBatch"]);
+  if (t.count("CombinationOfThreeBatch") && t.count("CombinationOfThree"))
+    std::printf("combination: batch / loop of point evaluations: %.2f\n",
+                t["CombinationOfThreeBatch"] / t["CombinationOfThree"]);
   benchmark::Shutdown();
   return 0;
 }

@@ -150,6 +150,49 @@ void XelMathCombinationX::Eval(const double x, const long iOptions, double* oF, 
     *oF2 = h2;
 }
 
+void XelMathCombinationX::EvalPoints(const long iN, const double* iX, const long iOptions,
+                             double* oF, double* oF1, double* oF2) const {
+  using XelMathBatch::Chunk;
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  if (HasNull(_n, _functions)) {
+    XelMathBatch::Fill(asked, iN, XelMathInfinite, oF, oF1, oF2);
+    return;
+  }
+  const long options = asked.Options();
+  XelMathBatch::ForEachChunk(iN, [&](const long iStart, const long iCount) {
+    // The sums of the point operation, in its order: from the constant, component by component.
+    double h[Chunk], h1[Chunk], h2[Chunk], v[Chunk], d1[Chunk], d2[Chunk];
+    const double c0 = _coefficients[_n];
+    for (long j = 0; j < iCount; j++) {
+      h[j] = c0;
+      h1[j] = h2[j] = 0.0;
+    }
+    for (long i = 0; i < _n; i++) {
+      _functions[i]->EvalPoints(iCount, iX + iStart, options, v, d1, d2);
+      const double c = _coefficients[i];
+      if (asked.f)
+        for (long j = 0; j < iCount; j++)
+          h[j] += c * v[j];
+      if (asked.f1)
+        for (long j = 0; j < iCount; j++)
+          h1[j] += c * d1[j];
+      if (asked.f2)
+        for (long j = 0; j < iCount; j++)
+          h2[j] += c * d2[j];
+    }
+    for (long j = 0; j < iCount; j++) {
+      if (asked.f)
+        oF[iStart + j] = h[j];
+      if (asked.f1)
+        oF1[iStart + j] = h1[j];
+      if (asked.f2)
+        oF2[iStart + j] = h2[j];
+    }
+  });
+}
+
 // ==== interval evaluations ===============================================================
 XelMathInterval XelMathCombinationX::Eval(const XelMathInterval& iI) const {
   if (HasNull(_n, _functions))

@@ -16,6 +16,7 @@
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
+#include "XelMathBatchTools.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathIdentity.h"
 #include "XelMathInputError.h"
@@ -811,6 +812,153 @@ void XelMathPolynomX::Eval(const XelMathInterval& iI, const long iNbPoints, cons
       oF2[i] = f2;
     t += step;
   }
+}
+
+namespace {
+using XelMathBatch::Lanes;
+
+// Plain Horner of degree D (below 5) at t = x[i] - s, the coefficients held in registers.
+template <int D>
+void HornerLow(const double* c, const double s, const long n, const double* x, double* oF) {
+  Lanes k[D + 1];
+  for (int j = 0; j <= D; ++j)
+    k[j] = Lanes::Splat(c[j]);
+  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart, const long iCount) {
+    const Lanes t = iX - s;
+    Lanes a = k[D];
+    for (int j = D - 1; j >= 0; --j)
+      a = a * t + k[j];
+    a.Store(iCount, oF + iStart);
+  });
+}
+
+// The two chains in t^2 of HornerKernel (degree iD from 5 on) on a block: a gathers c_d,
+// c_{d-2}, ..., b gathers c_{d-1}, c_{d-3}, ...; iK(k) is c_k splatted over the lanes.
+template <class Coefficient>
+inline Lanes TwoChains(const Lanes& t, const long iD, Coefficient iK) {
+  const Lanes t2 = t * t;
+  Lanes a = iK(iD), b = iK(iD - 1);
+  long k = iD - 2;
+  for (; k >= 1; k -= 2) {
+    a = a * t2 + iK(k);
+    b = b * t2 + iK(k - 1);
+  }
+  return k == 0 ? (a * t2 + iK(0)) + t * b : a * t + b;
+}
+
+// The same at a fixed degree D, the coefficients held in registers.
+template <int D>
+void HornerTwoChains(const double* c, const double s, const long n, const double* x,
+                     double* oF) {
+  Lanes k[D + 1];
+  for (int j = 0; j <= D; ++j)
+    k[j] = Lanes::Splat(c[j]);
+  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart, const long iCount) {
+    const Lanes t = iX - s;
+    const Lanes a = TwoChains(t, D, [&k](const long j) { return k[j]; });
+    a.Store(iCount, oF + iStart);
+    if (a.AnyNaN())
+      for (long j = 0; j < iCount; ++j)
+        if (a[j] != a[j])
+          oF[iStart + j] = HornerKernel(c, D, t[j]);
+  });
+}
+
+// Values of c_0..c_d at t = x[i] - s into oF[0..n-1], eight points at a time, with the
+// operations of HornerKernel in the same order (so the same results): plain Horner below
+// degree 5, two chains in t^2 from degree 5 on.
+void HornerValues(const double* c, const long d, const double s, const long n, const double* x,
+                  double* oF) {
+  if (d < 0) {
+    for (long i = 0; i < n; ++i)
+      oF[i] = 0.0;
+    return;
+  }
+  switch (d) {
+  case 0:
+    for (long i = 0; i < n; ++i)
+      oF[i] = c[0];
+    return;
+  case 1:
+    HornerLow<1>(c, s, n, x, oF);
+    return;
+  case 2:
+    HornerLow<2>(c, s, n, x, oF);
+    return;
+  case 3:
+    HornerLow<3>(c, s, n, x, oF);
+    return;
+  case 4:
+    HornerLow<4>(c, s, n, x, oF);
+    return;
+  case 5:
+    HornerTwoChains<5>(c, s, n, x, oF);
+    return;
+  case 6:
+    HornerTwoChains<6>(c, s, n, x, oF);
+    return;
+  case 7:
+    HornerTwoChains<7>(c, s, n, x, oF);
+    return;
+  case 8:
+    HornerTwoChains<8>(c, s, n, x, oF);
+    return;
+  default:
+    break;
+  }
+  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart, const long iCount) {
+    const Lanes t = iX - s;
+    const Lanes a = TwoChains(t, d, [c](const long j) { return Lanes::Splat(c[j]); });
+    a.Store(iCount, oF + iStart);
+    // Both chains overflowed with opposite signs: the point kernel's plain Horner answer.
+    if (a.AnyNaN())
+      for (long j = 0; j < iCount; ++j)
+        if (a[j] != a[j])
+          oF[iStart + j] = HornerKernel(c, d, t[j]);
+  });
+}
+
+// Value and derivatives at t = x[i] - s with the operations of HornerAll, eight points at a
+// time; the second derivative's chain only when iSecond.
+template <bool iSecond>
+void HornerAllValues(const double* c, const long d, const double s, const long n,
+                     const double* x, const XelMathBatch::Asked& iAsked, double* oF,
+                     double* oF1, double* oF2) {
+  if (d < 0) {
+    XelMathBatch::Fill(iAsked, n, 0.0, oF, oF1, oF2);
+    return;
+  }
+  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart, const long iCount) {
+    const Lanes t = iX - s;
+    Lanes p = Lanes::Splat(c[d]), p1 = Lanes::Splat(0.0), p2 = Lanes::Splat(0.0);
+    for (long k = d - 1; k >= 0; --k) {
+      if (iSecond)
+        p2 = p2 * t + p1;
+      p1 = p1 * t + p;
+      p = p * t + c[k];
+    }
+    if (iAsked.f)
+      p.Store(iCount, oF + iStart);
+    if (iAsked.f1)
+      p1.Store(iCount, oF1 + iStart);
+    if (iSecond)
+      (2.0 * p2).Store(iCount, oF2 + iStart);
+  });
+}
+} // namespace
+
+void XelMathPolynomX::EvalPoints(const long iN, const double* iX, const long iOptions,
+                                 double* oF, double* oF1, double* oF2) const {
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  // As the point operation: the value alone by HornerKernel, with a derivative by HornerAll.
+  if ((iOptions & XelMathOption::FirstAndSecond) == 0)
+    HornerValues(_coefficients, _degree, _shift, iN, iX, oF);
+  else if (asked.f2)
+    HornerAllValues<true>(_coefficients, _degree, _shift, iN, iX, asked, oF, oF1, oF2);
+  else
+    HornerAllValues<false>(_coefficients, _degree, _shift, iN, iX, asked, oF, oF1, oF2);
 }
 
 // ==== interval evaluations ======================================================================
