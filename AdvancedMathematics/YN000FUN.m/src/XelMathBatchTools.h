@@ -64,18 +64,27 @@ struct Lanes {
   static Lanes Load(const double* iX) {
     return Lanes{{Pair{iX[0], iX[1]}, Pair{iX[2], iX[3]}, Pair{iX[4], iX[5]}, Pair{iX[6], iX[7]}}};
   }
-  double operator[](const long j) const { return v[j / 2][j % 2]; }
+  /// The Block lanes into oY.
+  void StoreAll(double* oY) const {
+    oY[0] = v[0][0];
+    oY[1] = v[0][1];
+    oY[2] = v[1][0];
+    oY[3] = v[1][1];
+    oY[4] = v[2][0];
+    oY[5] = v[2][1];
+    oY[6] = v[3][0];
+    oY[7] = v[3][1];
+  }
   /// The first iCount lanes into oY.
   void Store(const long iCount, double* oY) const {
     if (iCount == Block) {
-      for (int i = 0; i < 4; ++i) {
-        oY[2 * i] = v[i][0];
-        oY[2 * i + 1] = v[i][1];
-      }
+      StoreAll(oY);
       return;
     }
+    double y[Block];
+    StoreAll(y);
     for (long j = 0; j < iCount; ++j)
-      oY[j] = (*this)[j];
+      oY[j] = y[j];
   }
   /// Whether a lane holds no number.
   bool AnyNaN() const {
@@ -129,6 +138,36 @@ template <class Kernel> inline void ForEachBlock(const long iN, const double* iX
       x[j] = iX[start + (j < count ? j : count - 1)];
     iBlock(Lanes::Load(x), start, count);
   }
+}
+
+/// The abscissas of a chunk for components evaluated on whole blocks: iCount abscissas from
+/// iX, padded up to a multiple of Block with the last one (a point already in the batch, so
+/// that the padding evaluates nothing new). Count() is that multiple.
+class PaddedChunk {
+public:
+  PaddedChunk(const double* iX, const long iCount)
+      : _count((iCount + Block - 1) / Block * Block), _x(iX) {
+    if (_count == iCount)
+      return;
+    for (long j = 0; j < _count; ++j)
+      _local[j] = iX[j < iCount ? j : iCount - 1];
+    _x = _local;
+  }
+  PaddedChunk(const PaddedChunk&) = delete;
+  PaddedChunk& operator=(const PaddedChunk&) = delete;
+  long Count() const { return _count; }
+  const double* X() const { return _x; }
+
+private:
+  long _count;
+  const double* _x;
+  double _local[Chunk];
+};
+
+/// ioH[j] += iC * iV[j] for j < iCount (a multiple of Block), lane by lane.
+inline void AddScaled(const long iCount, const double iC, const double* iV, double* ioH) {
+  for (long j = 0; j < iCount; j += Block)
+    (Lanes::Load(ioH + j) + iC * Lanes::Load(iV + j)).StoreAll(ioH + j);
 }
 
 /// iValue in the iN entries of each output asked for.

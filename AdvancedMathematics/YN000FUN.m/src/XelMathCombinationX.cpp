@@ -2,17 +2,30 @@
 
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
+#include "XelMathHorner.h"
 #include "XelMathIdentity.h"
 #include "XelMathInternalConstants.h"
 #include "XelMathInternalGuards.h"
+#include "XelMathPolynomX.h"
 #include "XelMathScratch.h"
 #include "XelQuorMemory.h"
+
+#include <typeinfo>
 
 using namespace XelMathComposite;
 
 namespace {
 // Components deep-copied on the stack up to this count, on the heap beyond.
 const long LocalComponents = 10;
+// Component values of a point evaluation kept on the stack up to this count.
+const long LocalValues = 16;
+
+// The component as a general polynomial when that is its very class (not a subclass): its
+// point operations are then run here by the same kernels, without a call.
+inline const XelMathPolynomX* PlainPolynomial(const XelMathFunctionX* iF) {
+  return &typeid(*iF) == &typeid(XelMathPolynomX) ? static_cast<const XelMathPolynomX*>(iF)
+                                                   : nullptr;
+}
 
 // Deletes the first iN copies of oCopies (used when a later copy raises).
 void DeleteCopies(long iN, XelMathFunctionX** ioCopies) {
@@ -84,11 +97,29 @@ int XelMathCombinationX::GetDirectComponents(const int iSize,
 
 // ==== point evaluations ==================================================================
 double XelMathCombinationX::Eval(const double& x) const {
-  if (HasNull(_n, _functions))
-    return XelMathInfinite;
-  double h = _coefficients[_n];
-  for (long i = 0; i < _n; i++)
-    h += _coefficients[i] * _functions[i]->Eval(x);
+  const long n = _n;
+  if (n > LocalValues) {
+    if (HasNull(n, _functions))
+      return XelMathInfinite;
+    double h = _coefficients[n];
+    for (long i = 0; i < n; i++)
+      h += _coefficients[i] * _functions[i]->Eval(x);
+    return h;
+  }
+  // The components first, then the sum: nothing but the abscissa lives across the calls.
+  double v[LocalValues];
+  for (long i = 0; i < n; i++) {
+    const XelMathFunctionX* f = _functions[i];
+    if (!f)
+      return XelMathInfinite;
+    const XelMathPolynomX* p = PlainPolynomial(f);
+    v[i] = p ? XelMathHornerKernels::HornerKernel(p->GetCoefficientsPointer(), p->GetDegree(),
+                                                  x - p->GetShift())
+             : f->Eval(x);
+  }
+  double h = _coefficients[n];
+  for (long i = 0; i < n; i++)
+    h += _coefficients[i] * v[i];
   return h;
 }
 
@@ -121,26 +152,62 @@ double XelMathCombinationX::EvalThirdDeriv(const double& x) const {
 
 void XelMathCombinationX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                                double* oF2) const {
-  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Value, oF, oF1, oF2);
+  const bool wantF = oF && (iOptions & XelMathOption::Value),
+             wantF1 = oF1 && (iOptions & XelMathOption::FirstDeriv),
+             wantF2 = oF2 && (iOptions & XelMathOption::SecondDeriv);
   const long options = (wantF ? XelMathOption::Value : 0) |
                        (wantF1 ? XelMathOption::FirstDeriv : 0) |
                        (wantF2 ? XelMathOption::SecondDeriv : 0);
-  double h = _coefficients[_n], h1 = 0.0, h2 = 0.0;
-  // One pass: a null component is detected where it is met (the values are then infinite).
-  for (long i = 0; i < _n; i++) {
-    const XelMathFunctionX* f = _functions[i];
-    if (!f) {
-      h = h1 = h2 = XelMathInfinite;
-      break;
+  const long n = _n;
+  double h = _coefficients[n], h1 = 0.0, h2 = 0.0;
+  if (n <= LocalValues) {
+    // The components first, then the sums (in the same order as below): nothing but the
+    // abscissa lives across the calls.
+    double v[LocalValues][3];
+    long i = 0;
+    for (; i < n; i++) {
+      const XelMathFunctionX* f = _functions[i];
+      if (!f)
+        break;
+      if (!options)
+        continue;
+      if (const XelMathPolynomX* p = PlainPolynomial(f))
+        XelMathHornerKernels::HornerOutputs(p->GetCoefficientsPointer(), p->GetDegree(),
+                                            x - p->GetShift(), options, &v[i][0], &v[i][1],
+                                            &v[i][2]);
+      else
+        f->Eval(x, options, &v[i][0], &v[i][1], &v[i][2]);
     }
-    if (!options)
-      continue;
-    double v = 0.0, d1 = 0.0, d2 = 0.0;
-    f->Eval(x, options, &v, &d1, &d2);
-    const double c = _coefficients[i];
-    h += c * v;
-    h1 += c * d1;
-    h2 += c * d2;
+    if (i < n) {
+      h = h1 = h2 = XelMathInfinite;
+    } else if (options) {
+      for (i = 0; i < n; i++) {
+        const double c = _coefficients[i];
+        if (wantF)
+          h += c * v[i][0];
+        if (wantF1)
+          h1 += c * v[i][1];
+        if (wantF2)
+          h2 += c * v[i][2];
+      }
+    }
+  } else {
+    // One pass: a null component is detected where it is met (the values are then infinite).
+    for (long i = 0; i < n; i++) {
+      const XelMathFunctionX* f = _functions[i];
+      if (!f) {
+        h = h1 = h2 = XelMathInfinite;
+        break;
+      }
+      if (!options)
+        continue;
+      double v = 0.0, d1 = 0.0, d2 = 0.0;
+      f->Eval(x, options, &v, &d1, &d2);
+      const double c = _coefficients[i];
+      h += c * v;
+      h1 += c * d1;
+      h2 += c * d2;
+    }
   }
   if (wantF)
     *oF = h;
@@ -151,8 +218,10 @@ void XelMathCombinationX::Eval(const double x, const long iOptions, double* oF, 
 }
 
 void XelMathCombinationX::EvalPoints(const long iN, const double* iX, const long iOptions,
-                             double* oF, double* oF1, double* oF2) const {
+                                     double* oF, double* oF1, double* oF2) const {
+  using XelMathBatch::Block;
   using XelMathBatch::Chunk;
+  using XelMathBatch::Lanes;
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   if (iN < 1 || !asked.Any())
     return;
@@ -161,35 +230,41 @@ void XelMathCombinationX::EvalPoints(const long iN, const double* iX, const long
     return;
   }
   const long options = asked.Options();
+  double* const out[3] = {oF, oF1, oF2};
+  // The sums go straight to the outputs for a whole chunk that no output overwrites.
+  const bool direct = oF != iX && oF1 != iX && oF2 != iX;
+  const long group = 4; // components evaluated before their values are added
   XelMathBatch::ForEachChunk(iN, [&](const long iStart, const long iCount) {
-    // The sums of the point operation, in its order: from the constant, component by component.
-    double h[Chunk], h1[Chunk], h2[Chunk], v[Chunk], d1[Chunk], d2[Chunk];
-    const double c0 = _coefficients[_n];
-    for (long j = 0; j < iCount; j++) {
-      h[j] = c0;
-      h1[j] = h2[j] = 0.0;
+    // The sums of the point operation, in its order: from the constant (0 for a derivative),
+    // component by component, on whole blocks of points.
+    const XelMathBatch::PaddedChunk x(iX + iStart, iCount);
+    const long m = x.Count();
+    double local[3][Chunk], v[group][3][Chunk];
+    double* h[3] = {local[0], local[1], local[2]};
+    for (int k = 0; k < 3; k++)
+      if (direct && m == iCount && (options & (XelMathOption::Value << k)))
+        h[k] = out[k] + iStart;
+    for (long first = 0; first == 0 || first < _n; first += group) {
+      const long count = _n - first < group ? _n - first : group;
+      for (long i = 0; i < count; i++)
+        _functions[first + i]->EvalPoints(m, x.X(), options, v[i][0], v[i][1], v[i][2]);
+      const double* c = _coefficients + first;
+      for (int k = 0; k < 3; k++) {
+        if (!(options & (XelMathOption::Value << k)))
+          continue;
+        const Lanes start = Lanes::Splat(k == 0 ? _coefficients[_n] : 0.0);
+        for (long j = 0; j < m; j += Block) {
+          Lanes sum = first == 0 ? start : Lanes::Load(h[k] + j);
+          for (long i = 0; i < count; i++)
+            sum = sum + c[i] * Lanes::Load(v[i][k] + j);
+          sum.StoreAll(h[k] + j);
+        }
+      }
     }
-    for (long i = 0; i < _n; i++) {
-      _functions[i]->EvalPoints(iCount, iX + iStart, options, v, d1, d2);
-      const double c = _coefficients[i];
-      if (asked.f)
+    for (int k = 0; k < 3; k++)
+      if ((options & (XelMathOption::Value << k)) && h[k] == local[k])
         for (long j = 0; j < iCount; j++)
-          h[j] += c * v[j];
-      if (asked.f1)
-        for (long j = 0; j < iCount; j++)
-          h1[j] += c * d1[j];
-      if (asked.f2)
-        for (long j = 0; j < iCount; j++)
-          h2[j] += c * d2[j];
-    }
-    for (long j = 0; j < iCount; j++) {
-      if (asked.f)
-        oF[iStart + j] = h[j];
-      if (asked.f1)
-        oF1[iStart + j] = h1[j];
-      if (asked.f2)
-        oF2[iStart + j] = h2[j];
-    }
+          out[k][iStart + j] = local[k][j];
   });
 }
 

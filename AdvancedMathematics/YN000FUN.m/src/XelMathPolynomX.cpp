@@ -17,6 +17,7 @@
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
 #include "XelMathBatchTools.h"
+#include "XelMathHorner.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathIdentity.h"
 #include "XelMathInputError.h"
@@ -28,6 +29,8 @@
 #include "XelMathSolveX.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
+
+using namespace XelMathHornerKernels;
 
 namespace {
 
@@ -148,67 +151,6 @@ inline XelMathInterval KernelChoose(const double a, const double b, const Coef& 
   else
     KernelNeg(a, b, coef, n, lo, hi);
   return XelMathInterval(lo, hi);
-}
-
-/// Horner value of c_0..c_d at t, with two interleaved chains (even and odd powers) from
-/// degree 5 on, four coefficients per iteration.
-inline double HornerKernel(const double* c, const long d, const double t) {
-  switch (d) { // straight-line code for the low degrees
-  case 0:
-    return c[0];
-  case 1:
-    return c[0] + t * c[1];
-  case 2:
-    return c[0] + t * (c[1] + t * c[2]);
-  case 3:
-    return c[0] + t * (c[1] + t * (c[2] + t * c[3]));
-  case 4:
-    return c[0] + t * (c[1] + t * (c[2] + t * (c[3] + t * c[4])));
-  default:
-    if (d < 0)
-      return 0.0;
-  }
-  const double t2 = t * t;
-  double a = c[d], b = c[d - 1];
-  long k = d - 2;
-  // a gathers c_d, c_{d-2}, ...; b gathers c_{d-1}, c_{d-3}, ...
-  for (; k >= 3; k -= 4) {
-    a = a * t2 + c[k];
-    b = b * t2 + c[k - 1];
-    a = a * t2 + c[k - 2];
-    b = b * t2 + c[k - 3];
-  }
-  for (; k >= 1; k -= 2) {
-    a = a * t2 + c[k];
-    b = b * t2 + c[k - 1];
-  }
-  const double r = k == 0 ? (a * t2 + c[0]) + t * b // d even: a ends with c_0, b with c_1
-                          : a * t + b;              // d odd: a ends with c_1, b with c_0
-  if (r == r)
-    return r;
-  // Both chains overflowed with opposite signs: one chain gives the infinity of the right sign.
-  double y = c[d];
-  for (long j = d - 1; j >= 0; --j)
-    y = y * t + c[j];
-  return y;
-}
-
-/// Value and first two derivatives of c_0..c_d at t in one pass.
-inline void HornerAll(const double* c, const long d, const double t, double& f, double& f1,
-                      double& f2) {
-  if (d < 0) {
-    f = f1 = f2 = 0.0;
-    return;
-  }
-  double p = c[d], p1 = 0.0, p2 = 0.0;
-  for (long k = d - 1; k >= 0; --k) {
-    p2 = p2 * t + p1;
-    p1 = p1 * t + p;
-    p = p * t + c[k];
-  }
-  f = p;
-  f1 = p1;
-  f2 = 2.0 * p2;
 }
 
 /// A polynomial of the same values as iP expressed with shift iShift (a new object).
@@ -709,20 +651,7 @@ double XelMathPolynomX::EvalThirdDeriv(const double& x) const {
 
 void XelMathPolynomX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                            double* oF2) const {
-  const double t = x - _shift;
-  if ((iOptions & XelMathOption::FirstAndSecond) == 0) {
-    if ((iOptions & XelMathOption::Value) && oF)
-      *oF = HornerKernel(_coefficients, _degree, t);
-    return;
-  }
-  double f, f1, f2;
-  HornerAll(_coefficients, _degree, t, f, f1, f2);
-  if ((iOptions & XelMathOption::Value) && oF)
-    *oF = f;
-  if ((iOptions & XelMathOption::FirstDeriv) && oF1)
-    *oF1 = f1;
-  if ((iOptions & XelMathOption::SecondDeriv) && oF2)
-    *oF2 = f2;
+  HornerOutputs(_coefficients, _degree, x - _shift, iOptions, oF, oF1, oF2);
 }
 
 void XelMathPolynomX::Eval(const XelMathInterval& iI, const long iNbPoints, const long iOptions,
@@ -832,6 +761,17 @@ void HornerLow(const double* c, const double s, const long n, const double* x, d
   });
 }
 
+// Where the two chains gave no number (both overflowed with opposite signs), the point
+// kernel's answer at that lane of t.
+void PlainHornerWhereNaN(const double* c, const long d, const Lanes& t, const long iCount,
+                         double* ioF) {
+  double ts[XelMathBatch::Block];
+  t.StoreAll(ts);
+  for (long j = 0; j < iCount; ++j)
+    if (ioF[j] != ioF[j])
+      ioF[j] = HornerKernel(c, d, ts[j]);
+}
+
 // The two chains in t^2 of HornerKernel (degree iD from 5 on) on a block: a gathers c_d,
 // c_{d-2}, ..., b gathers c_{d-1}, c_{d-3}, ...; iK(k) is c_k splatted over the lanes.
 template <class Coefficient>
@@ -858,9 +798,7 @@ void HornerTwoChains(const double* c, const double s, const long n, const double
     const Lanes a = TwoChains(t, D, [&k](const long j) { return k[j]; });
     a.Store(iCount, oF + iStart);
     if (a.AnyNaN())
-      for (long j = 0; j < iCount; ++j)
-        if (a[j] != a[j])
-          oF[iStart + j] = HornerKernel(c, D, t[j]);
+      PlainHornerWhereNaN(c, D, t, iCount, oF + iStart);
   });
 }
 
@@ -910,11 +848,8 @@ void HornerValues(const double* c, const long d, const double s, const long n, c
     const Lanes t = iX - s;
     const Lanes a = TwoChains(t, d, [c](const long j) { return Lanes::Splat(c[j]); });
     a.Store(iCount, oF + iStart);
-    // Both chains overflowed with opposite signs: the point kernel's plain Horner answer.
     if (a.AnyNaN())
-      for (long j = 0; j < iCount; ++j)
-        if (a[j] != a[j])
-          oF[iStart + j] = HornerKernel(c, d, t[j]);
+      PlainHornerWhereNaN(c, d, t, iCount, oF + iStart);
   });
 }
 

@@ -1,0 +1,89 @@
+#pragma once
+// Horner kernels of the polynomial point evaluations (internal, never installed), shared by
+// the polynomial class and by the composites that evaluate a polynomial component in place
+// of a call: the same operations in the same order, so the same values.
+#include "XelMathInternalConstants.h"
+
+namespace XelMathHornerKernels {
+
+/// Horner value of c_0..c_d at t, with two interleaved chains (even and odd powers) from
+/// degree 5 on, four coefficients per iteration.
+inline double HornerKernel(const double* c, const long d, const double t) {
+  switch (d) { // straight-line code for the low degrees
+  case 0:
+    return c[0];
+  case 1:
+    return c[0] + t * c[1];
+  case 2:
+    return c[0] + t * (c[1] + t * c[2]);
+  case 3:
+    return c[0] + t * (c[1] + t * (c[2] + t * c[3]));
+  case 4:
+    return c[0] + t * (c[1] + t * (c[2] + t * (c[3] + t * c[4])));
+  default:
+    if (d < 0)
+      return 0.0;
+  }
+  const double t2 = t * t;
+  double a = c[d], b = c[d - 1];
+  long k = d - 2;
+  // a gathers c_d, c_{d-2}, ...; b gathers c_{d-1}, c_{d-3}, ...
+  for (; k >= 3; k -= 4) {
+    a = a * t2 + c[k];
+    b = b * t2 + c[k - 1];
+    a = a * t2 + c[k - 2];
+    b = b * t2 + c[k - 3];
+  }
+  for (; k >= 1; k -= 2) {
+    a = a * t2 + c[k];
+    b = b * t2 + c[k - 1];
+  }
+  const double r = k == 0 ? (a * t2 + c[0]) + t * b // d even: a ends with c_0, b with c_1
+                          : a * t + b;              // d odd: a ends with c_1, b with c_0
+  if (r == r)
+    return r;
+  // Both chains overflowed with opposite signs: one chain gives the infinity of the right sign.
+  double y = c[d];
+  for (long j = d - 1; j >= 0; --j)
+    y = y * t + c[j];
+  return y;
+}
+
+/// Value and first two derivatives of c_0..c_d at t in one pass.
+inline void HornerAll(const double* c, const long d, const double t, double& f, double& f1,
+                      double& f2) {
+  if (d < 0) {
+    f = f1 = f2 = 0.0;
+    return;
+  }
+  double p = c[d], p1 = 0.0, p2 = 0.0;
+  for (long k = d - 1; k >= 0; --k) {
+    p2 = p2 * t + p1;
+    p1 = p1 * t + p;
+    p = p * t + c[k];
+  }
+  f = p;
+  f1 = p1;
+  f2 = 2.0 * p2;
+}
+
+/// The multi-output point evaluation of c_0..c_d at t = x - s (bits 1, 2, 4 of iOptions): the
+/// value alone by HornerKernel, with a derivative asked for by HornerAll.
+inline void HornerOutputs(const double* c, const long d, const double t, const long iOptions,
+                          double* oF, double* oF1, double* oF2) {
+  if ((iOptions & XelMathOption::FirstAndSecond) == 0) {
+    if ((iOptions & XelMathOption::Value) && oF)
+      *oF = HornerKernel(c, d, t);
+    return;
+  }
+  double f, f1, f2;
+  HornerAll(c, d, t, f, f1, f2);
+  if ((iOptions & XelMathOption::Value) && oF)
+    *oF = f;
+  if ((iOptions & XelMathOption::FirstDeriv) && oF1)
+    *oF1 = f1;
+  if ((iOptions & XelMathOption::SecondDeriv) && oF2)
+    *oF2 = f2;
+}
+
+} // namespace XelMathHornerKernels
