@@ -35,6 +35,14 @@ template <class Body> inline void ForEachChunk(const long iN, Body iBody) {
     iBody(start, iN - start < Chunk ? iN - start : Chunk);
 }
 
+/// Written after the parameter list of the kernel of a block loop (ForEachBlock): the kernel
+/// is inlined into the loop, its lanes kept in registers.
+#if defined(__GNUC__) || defined(__clang__)
+#define XelMathBlockKernel __attribute__((always_inline))
+#else
+#define XelMathBlockKernel
+#endif
+
 /// Points per block of the straight-line kernels (polynomials).
 constexpr long Block = 8;
 

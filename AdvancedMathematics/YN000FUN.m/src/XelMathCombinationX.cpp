@@ -17,9 +17,6 @@ using namespace XelMathComposite;
 namespace {
 // Components deep-copied on the stack up to this count, on the heap beyond.
 const long LocalComponents = 10;
-// Component values of a point evaluation kept on the stack up to this count.
-const long LocalValues = 16;
-
 // The component as a general polynomial when that is its very class (not a subclass): its
 // point operations are then run here by the same kernels, without a call.
 inline const XelMathPolynomX* PlainPolynomial(const XelMathFunctionX* iF) {
@@ -97,29 +94,17 @@ int XelMathCombinationX::GetDirectComponents(const int iSize,
 
 // ==== point evaluations ==================================================================
 double XelMathCombinationX::Eval(const double& x) const {
-  const long n = _n;
-  if (n > LocalValues) {
-    if (HasNull(n, _functions))
-      return XelMathInfinite;
-    double h = _coefficients[n];
-    for (long i = 0; i < n; i++)
-      h += _coefficients[i] * _functions[i]->Eval(x);
-    return h;
-  }
-  // The components first, then the sum: nothing but the abscissa lives across the calls.
-  double v[LocalValues];
-  for (long i = 0; i < n; i++) {
+  if (HasNull(_n, _functions))
+    return XelMathInfinite;
+  double h = _coefficients[_n];
+  for (long i = 0; i < _n; i++) {
     const XelMathFunctionX* f = _functions[i];
-    if (!f)
-      return XelMathInfinite;
     const XelMathPolynomX* p = PlainPolynomial(f);
-    v[i] = p ? XelMathHornerKernels::HornerKernel(p->GetCoefficientsPointer(), p->GetDegree(),
-                                                  x - p->GetShift())
-             : f->Eval(x);
+    h += _coefficients[i] * (p ? XelMathHornerKernels::HornerKernel(p->GetCoefficientsPointer(),
+                                                                    p->GetDegree(),
+                                                                    x - p->GetShift())
+                               : f->Eval(x));
   }
-  double h = _coefficients[n];
-  for (long i = 0; i < n; i++)
-    h += _coefficients[i] * v[i];
   return h;
 }
 
@@ -158,56 +143,32 @@ void XelMathCombinationX::Eval(const double x, const long iOptions, double* oF, 
   const long options = (wantF ? XelMathOption::Value : 0) |
                        (wantF1 ? XelMathOption::FirstDeriv : 0) |
                        (wantF2 ? XelMathOption::SecondDeriv : 0);
-  const long n = _n;
-  double h = _coefficients[n], h1 = 0.0, h2 = 0.0;
-  if (n <= LocalValues) {
-    // The components first, then the sums (in the same order as below): nothing but the
-    // abscissa lives across the calls.
-    double v[LocalValues][3];
-    long i = 0;
-    for (; i < n; i++) {
-      const XelMathFunctionX* f = _functions[i];
-      if (!f)
-        break;
-      if (!options)
-        continue;
-      if (const XelMathPolynomX* p = PlainPolynomial(f))
-        XelMathHornerKernels::HornerOutputs(p->GetCoefficientsPointer(), p->GetDegree(),
-                                            x - p->GetShift(), options, &v[i][0], &v[i][1],
-                                            &v[i][2]);
-      else
-        f->Eval(x, options, &v[i][0], &v[i][1], &v[i][2]);
-    }
-    if (i < n) {
+  double h = _coefficients[_n], h1 = 0.0, h2 = 0.0;
+  // One pass: a null component is detected where it is met (the values are then infinite).
+  for (long i = 0; i < _n; i++) {
+    const XelMathFunctionX* f = _functions[i];
+    if (!f) {
       h = h1 = h2 = XelMathInfinite;
-    } else if (options) {
-      for (i = 0; i < n; i++) {
-        const double c = _coefficients[i];
-        if (wantF)
-          h += c * v[i][0];
-        if (wantF1)
-          h1 += c * v[i][1];
-        if (wantF2)
-          h2 += c * v[i][2];
-      }
+      break;
     }
-  } else {
-    // One pass: a null component is detected where it is met (the values are then infinite).
-    for (long i = 0; i < n; i++) {
-      const XelMathFunctionX* f = _functions[i];
-      if (!f) {
-        h = h1 = h2 = XelMathInfinite;
-        break;
-      }
-      if (!options)
-        continue;
-      double v = 0.0, d1 = 0.0, d2 = 0.0;
+    if (!options)
+      continue;
+    double v = 0.0, d1 = 0.0, d2 = 0.0;
+    if (const XelMathPolynomX* p = PlainPolynomial(f)) {
+      // The polynomial's own multi-output evaluation, without the call.
+      const double t = x - p->GetShift();
+      if ((options & XelMathOption::FirstAndSecond) == 0)
+        v = XelMathHornerKernels::HornerKernel(p->GetCoefficientsPointer(), p->GetDegree(), t);
+      else
+        XelMathHornerKernels::HornerAll(p->GetCoefficientsPointer(), p->GetDegree(), t, v, d1,
+                                        d2);
+    } else {
       f->Eval(x, options, &v, &d1, &d2);
-      const double c = _coefficients[i];
-      h += c * v;
-      h1 += c * d1;
-      h2 += c * d2;
     }
+    const double c = _coefficients[i];
+    h += c * v;
+    h1 += c * d1;
+    h2 += c * d2;
   }
   if (wantF)
     *oF = h;

@@ -4,11 +4,19 @@
 // of a call: the same operations in the same order, so the same values.
 #include "XelMathInternalConstants.h"
 
+/// The kernels are small loops that the hot paths want in place, whatever the inliner's
+/// size limits.
+#if defined(__GNUC__) || defined(__clang__)
+#define XelMathHornerInline inline __attribute__((always_inline))
+#else
+#define XelMathHornerInline inline
+#endif
+
 namespace XelMathHornerKernels {
 
 /// Horner value of c_0..c_d at t, with two interleaved chains (even and odd powers) from
 /// degree 5 on, four coefficients per iteration.
-inline double HornerKernel(const double* c, const long d, const double t) {
+XelMathHornerInline double HornerKernel(const double* c, const long d, const double t) {
   switch (d) { // straight-line code for the low degrees
   case 0:
     return c[0];
@@ -50,7 +58,7 @@ inline double HornerKernel(const double* c, const long d, const double t) {
 }
 
 /// Value and first two derivatives of c_0..c_d at t in one pass.
-inline void HornerAll(const double* c, const long d, const double t, double& f, double& f1,
+XelMathHornerInline void HornerAll(const double* c, const long d, const double t, double& f, double& f1,
                       double& f2) {
   if (d < 0) {
     f = f1 = f2 = 0.0;
@@ -69,7 +77,7 @@ inline void HornerAll(const double* c, const long d, const double t, double& f, 
 
 /// The multi-output point evaluation of c_0..c_d at t = x - s (bits 1, 2, 4 of iOptions): the
 /// value alone by HornerKernel, with a derivative asked for by HornerAll.
-inline void HornerOutputs(const double* c, const long d, const double t, const long iOptions,
+XelMathHornerInline void HornerOutputs(const double* c, const long d, const double t, const long iOptions,
                           double* oF, double* oF1, double* oF2) {
   if ((iOptions & XelMathOption::FirstAndSecond) == 0) {
     if ((iOptions & XelMathOption::Value) && oF)

@@ -752,7 +752,8 @@ void HornerLow(const double* c, const double s, const long n, const double* x, d
   Lanes k[D + 1];
   for (int j = 0; j <= D; ++j)
     k[j] = Lanes::Splat(c[j]);
-  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart, const long iCount) {
+  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart,
+                                         const long iCount) XelMathBlockKernel {
     const Lanes t = iX - s;
     Lanes a = k[D];
     for (int j = D - 1; j >= 0; --j)
@@ -775,7 +776,7 @@ void PlainHornerWhereNaN(const double* c, const long d, const Lanes& t, const lo
 // The two chains in t^2 of HornerKernel (degree iD from 5 on) on a block: a gathers c_d,
 // c_{d-2}, ..., b gathers c_{d-1}, c_{d-3}, ...; iK(k) is c_k splatted over the lanes.
 template <class Coefficient>
-inline Lanes TwoChains(const Lanes& t, const long iD, Coefficient iK) {
+XelMathHornerInline Lanes TwoChains(const Lanes& t, const long iD, Coefficient iK) {
   const Lanes t2 = t * t;
   Lanes a = iK(iD), b = iK(iD - 1);
   long k = iD - 2;
@@ -793,9 +794,10 @@ void HornerTwoChains(const double* c, const double s, const long n, const double
   Lanes k[D + 1];
   for (int j = 0; j <= D; ++j)
     k[j] = Lanes::Splat(c[j]);
-  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart, const long iCount) {
+  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart,
+                                         const long iCount) XelMathBlockKernel {
     const Lanes t = iX - s;
-    const Lanes a = TwoChains(t, D, [&k](const long j) { return k[j]; });
+    const Lanes a = TwoChains(t, D, [&k](const long j) XelMathBlockKernel { return k[j]; });
     a.Store(iCount, oF + iStart);
     if (a.AnyNaN())
       PlainHornerWhereNaN(c, D, t, iCount, oF + iStart);
@@ -844,9 +846,10 @@ void HornerValues(const double* c, const long d, const double s, const long n, c
   default:
     break;
   }
-  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart, const long iCount) {
+  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart,
+                                         const long iCount) XelMathBlockKernel {
     const Lanes t = iX - s;
-    const Lanes a = TwoChains(t, d, [c](const long j) { return Lanes::Splat(c[j]); });
+    const Lanes a = TwoChains(t, d, [c](const long j) XelMathBlockKernel { return Lanes::Splat(c[j]); });
     a.Store(iCount, oF + iStart);
     if (a.AnyNaN())
       PlainHornerWhereNaN(c, d, t, iCount, oF + iStart);
@@ -863,7 +866,8 @@ void HornerAllValues(const double* c, const long d, const double s, const long n
     XelMathBatch::Fill(iAsked, n, 0.0, oF, oF1, oF2);
     return;
   }
-  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart, const long iCount) {
+  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart,
+                                         const long iCount) XelMathBlockKernel {
     const Lanes t = iX - s;
     Lanes p = Lanes::Splat(c[d]), p1 = Lanes::Splat(0.0), p2 = Lanes::Splat(0.0);
     for (long k = d - 1; k >= 0; --k) {

@@ -100,7 +100,8 @@ void XelMathQuinticX::EvalPoints(const long iN, const double* iX, const long iOp
   const double* c = _coefficients;
   const double s = _shift, d2 = 2.0 * c[2], d3 = 3.0 * c[3], d4 = 4.0 * c[4], e3 = 6.0 * c[3],
                e4 = 12.0 * c[4];
-  XelMathBatch::ForEachBlock(iN, iX, [&](const Lanes& x, const long iStart, const long iCount) {
+  XelMathBatch::ForEachBlock(iN, iX, [&](const Lanes& x, const long iStart,
+                                         const long iCount) XelMathBlockKernel {
     const Lanes t = x - s;
     if (asked.f)
       (c[0] + t * (c[1] + t * (c[2] + t * (c[3] + t * (c[4] + t * c[5]))))).Store(iCount,
