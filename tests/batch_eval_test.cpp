@@ -76,6 +76,7 @@ TEST(BatchEvaluation, EveryClassMatchesItsPointOperation) {
   const XelMathFunctionX* nested[2] = {keep(new XelMathOppositeX(prod)),
                                        keep(new XelMathScaleFunctionX(comb, -0.7, 1.3))};
   const XelMathFunctionX* withNull[2] = {p3, nullptr};
+  const XelMathFunctionX* plain[4] = {fs[7], p2, fs[12], fs[15]}; // degrees 6, 2, 11, 7 (huge)
   fs.insert(fs.end(),
             {comb, prod, keep(new XelMathProdX(q, q)), nested[0], nested[1],
              keep(new XelMathCompositionXByX(w, p3)), keep(new XelMathDerivFunctionX(q)),
@@ -86,6 +87,8 @@ TEST(BatchEvaluation, EveryClassMatchesItsPointOperation) {
                  keep(new XelMathFractionX(nested[1], p2, DefaultTol())),
                  keep(new XelMathCombinationX(2, nested, weights, -1.0)))),
              keep(new XelMathCombinationX(2, withNull, weights, 0.0)),
+             keep(new XelMathCombinationX(3, plain, weights, 0.5)),
+             keep(new XelMathCombinationX(4, plain, weights, -1.0)),
              keep(new XelMathCompositionXByX(w, nullptr))});
 
   const double sentinel = -123.25;

@@ -2,6 +2,7 @@
 // Horner kernels of the polynomial point evaluations (internal, never installed), shared by
 // the polynomial class and by the composites that evaluate a polynomial component in place
 // of a call: the same operations in the same order, so the same values.
+#include "XelMathBatchTools.h"
 #include "XelMathInternalConstants.h"
 
 /// The kernels are small loops that the hot paths want in place, whatever the inliner's
@@ -92,6 +93,61 @@ XelMathHornerInline void HornerOutputs(const double* c, const long d, const doub
     *oF1 = f1;
   if ((iOptions & XelMathOption::SecondDeriv) && oF2)
     *oF2 = f2;
+}
+
+/// HornerKernel on the lanes t (a block of points), without its last resort: a lane that
+/// gives no number from degree 5 on is to be redone by HornerKernel (RedoNaN).
+XelMathHornerInline XelMathBatch::Lanes HornerLanes(const double* c, const long d,
+                                                    const XelMathBatch::Lanes& t) {
+  using XelMathBatch::Lanes;
+  if (d < 0)
+    return Lanes::Splat(0.0);
+  Lanes a = Lanes::Splat(c[d]);
+  if (d <= 4) {
+    for (long k = d - 1; k >= 0; --k)
+      a = a * t + c[k];
+    return a;
+  }
+  const Lanes t2 = t * t;
+  Lanes b = Lanes::Splat(c[d - 1]);
+  long k = d - 2;
+  for (; k >= 1; k -= 2) {
+    a = a * t2 + c[k];
+    b = b * t2 + c[k - 1];
+  }
+  return k == 0 ? (a * t2 + c[0]) + t * b : a * t + b;
+}
+
+/// The lanes of iValue that hold no number, redone by HornerKernel at the lanes of t.
+inline XelMathBatch::Lanes RedoNaN(const double* c, const long d, const XelMathBatch::Lanes& t,
+                                   const XelMathBatch::Lanes& iValue) {
+  double v[XelMathBatch::Block], ts[XelMathBatch::Block];
+  iValue.StoreAll(v);
+  t.StoreAll(ts);
+  for (long j = 0; j < XelMathBatch::Block; ++j)
+    if (v[j] != v[j])
+      v[j] = HornerKernel(c, d, ts[j]);
+  return XelMathBatch::Lanes::Load(v);
+}
+
+/// HornerAll on the lanes t: value, first derivative and, when iSecond, the second derivative
+/// (oF2 holds 2 p2 as HornerAll gives it; untouched otherwise). d >= 0.
+template <bool iSecond>
+XelMathHornerInline void HornerAllLanes(const double* c, const long d,
+                                        const XelMathBatch::Lanes& t, XelMathBatch::Lanes& oF,
+                                        XelMathBatch::Lanes& oF1, XelMathBatch::Lanes& oF2) {
+  using XelMathBatch::Lanes;
+  Lanes p = Lanes::Splat(c[d]), p1 = Lanes::Splat(0.0), p2 = Lanes::Splat(0.0);
+  for (long k = d - 1; k >= 0; --k) {
+    if (iSecond)
+      p2 = p2 * t + p1;
+    p1 = p1 * t + p;
+    p = p * t + c[k];
+  }
+  oF = p;
+  oF1 = p1;
+  if (iSecond)
+    oF2 = 2.0 * p2;
 }
 
 } // namespace XelMathHornerKernels

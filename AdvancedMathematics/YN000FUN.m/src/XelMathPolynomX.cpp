@@ -762,19 +762,8 @@ void HornerLow(const double* c, const double s, const long n, const double* x, d
   });
 }
 
-// Where the two chains gave no number (both overflowed with opposite signs), the point
-// kernel's answer at that lane of t.
-void PlainHornerWhereNaN(const double* c, const long d, const Lanes& t, const long iCount,
-                         double* ioF) {
-  double ts[XelMathBatch::Block];
-  t.StoreAll(ts);
-  for (long j = 0; j < iCount; ++j)
-    if (ioF[j] != ioF[j])
-      ioF[j] = HornerKernel(c, d, ts[j]);
-}
-
-// The two chains in t^2 of HornerKernel (degree iD from 5 on) on a block: a gathers c_d,
-// c_{d-2}, ..., b gathers c_{d-1}, c_{d-3}, ...; iK(k) is c_k splatted over the lanes.
+// The two chains in t^2 of HornerLanes (degree iD from 5 on) with the coefficients already
+// splatted: iK(k) is c_k over the lanes.
 template <class Coefficient>
 XelMathHornerInline Lanes TwoChains(const Lanes& t, const long iD, Coefficient iK) {
   const Lanes t2 = t * t;
@@ -797,10 +786,10 @@ void HornerTwoChains(const double* c, const double s, const long n, const double
   XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart,
                                          const long iCount) XelMathBlockKernel {
     const Lanes t = iX - s;
-    const Lanes a = TwoChains(t, D, [&k](const long j) XelMathBlockKernel { return k[j]; });
-    a.Store(iCount, oF + iStart);
+    Lanes a = TwoChains(t, D, [&k](const long j) XelMathBlockKernel { return k[j]; });
     if (a.AnyNaN())
-      PlainHornerWhereNaN(c, D, t, iCount, oF + iStart);
+      a = RedoNaN(c, D, t, a);
+    a.Store(iCount, oF + iStart);
   });
 }
 
@@ -849,10 +838,10 @@ void HornerValues(const double* c, const long d, const double s, const long n, c
   XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart,
                                          const long iCount) XelMathBlockKernel {
     const Lanes t = iX - s;
-    const Lanes a = TwoChains(t, d, [c](const long j) XelMathBlockKernel { return Lanes::Splat(c[j]); });
-    a.Store(iCount, oF + iStart);
+    Lanes a = HornerLanes(c, d, t);
     if (a.AnyNaN())
-      PlainHornerWhereNaN(c, d, t, iCount, oF + iStart);
+      a = RedoNaN(c, d, t, a);
+    a.Store(iCount, oF + iStart);
   });
 }
 
@@ -868,20 +857,14 @@ void HornerAllValues(const double* c, const long d, const double s, const long n
   }
   XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart,
                                          const long iCount) XelMathBlockKernel {
-    const Lanes t = iX - s;
-    Lanes p = Lanes::Splat(c[d]), p1 = Lanes::Splat(0.0), p2 = Lanes::Splat(0.0);
-    for (long k = d - 1; k >= 0; --k) {
-      if (iSecond)
-        p2 = p2 * t + p1;
-      p1 = p1 * t + p;
-      p = p * t + c[k];
-    }
+    Lanes p, p1, p2;
+    HornerAllLanes<iSecond>(c, d, iX - s, p, p1, p2);
     if (iAsked.f)
       p.Store(iCount, oF + iStart);
     if (iAsked.f1)
       p1.Store(iCount, oF1 + iStart);
     if (iSecond)
-      (2.0 * p2).Store(iCount, oF2 + iStart);
+      p2.Store(iCount, oF2 + iStart);
   });
 }
 } // namespace
