@@ -52,8 +52,8 @@ TEST(BatchEvaluation, EveryClassMatchesItsPointOperation) {
       c[k] = std::sin(1.3 * k + d) * (k % 3 == 1 ? -1.0 : 1.0);
     fs.push_back(keep(new XelMathPolynomX(d, d >= 0 ? c.data() : nullptr, 0.3)));
   }
-  const double c6[6] = {1.0, -2.0, 0.5, 3.0, -1.5, 0.25}, big[8] = {1, 1e300, -1e300, 1e300,
-                                                                      -1e300, 1e300, -1e300, 1e300};
+  const double c6[6] = {1.0, -2.0, 0.5, 3.0, -1.5, 0.25},
+               big[8] = {1, 1e300, -1e300, 1e300, -1e300, 1e300, -1e300, 1e300};
   fs.push_back(keep(new XelMathPolynomX(7, big, 0.0)));
   fs.push_back(keep(new XelMathLinearX(2.0, -1.0)));
   fs.push_back(keep(new XelMathCubicX(c6)));
@@ -77,19 +77,19 @@ TEST(BatchEvaluation, EveryClassMatchesItsPointOperation) {
                                        keep(new XelMathScaleFunctionX(comb, -0.7, 1.3))};
   const XelMathFunctionX* withNull[2] = {p3, nullptr};
   const XelMathFunctionX* plain[4] = {fs[7], p2, fs[12], fs[15]}; // degrees 6, 2, 11, 7 (huge)
-  fs.insert(fs.end(),
-            {comb, prod, keep(new XelMathProdX(q, q)), nested[0], nested[1],
-             keep(new XelMathCompositionXByX(w, p3)), keep(new XelMathDerivFunctionX(q)),
-             keep(new XelMathDerivFunctionX(w)), keep(new XelMathSumSquareX(2, parts)),
-             keep(new XelMathSquareDistXs(2, parts, target, 0.5)),
-             keep(new XelMathDefinitionMemoryX(comb, XelMathInterval(-1.0, 1.0))),
-             keep(new XelMathCompositionXByX(
-                 keep(new XelMathFractionX(nested[1], p2, DefaultTol())),
-                 keep(new XelMathCombinationX(2, nested, weights, -1.0)))),
-             keep(new XelMathCombinationX(2, withNull, weights, 0.0)),
-             keep(new XelMathCombinationX(3, plain, weights, 0.5)),
-             keep(new XelMathCombinationX(4, plain, weights, -1.0)),
-             keep(new XelMathCompositionXByX(w, nullptr))});
+  fs.insert(
+      fs.end(),
+      {comb, prod, keep(new XelMathProdX(q, q)), nested[0], nested[1],
+       keep(new XelMathCompositionXByX(w, p3)), keep(new XelMathDerivFunctionX(q)),
+       keep(new XelMathDerivFunctionX(w)), keep(new XelMathSumSquareX(2, parts)),
+       keep(new XelMathSquareDistXs(2, parts, target, 0.5)),
+       keep(new XelMathDefinitionMemoryX(comb, XelMathInterval(-1.0, 1.0))),
+       keep(new XelMathCompositionXByX(keep(new XelMathFractionX(nested[1], p2, DefaultTol())),
+                                       keep(new XelMathCombinationX(2, nested, weights, -1.0)))),
+       keep(new XelMathCombinationX(2, withNull, weights, 0.0)),
+       keep(new XelMathCombinationX(3, plain, weights, 0.5)),
+       keep(new XelMathCombinationX(4, plain, weights, -1.0)),
+       keep(new XelMathCompositionXByX(w, nullptr))});
 
   const double sentinel = -123.25;
   for (const long n : {0L, 1L, 7L, 8L, 9L, 63L, 64L, 65L, 200L}) {
@@ -124,6 +124,15 @@ TEST(BatchEvaluation, EveryClassMatchesItsPointOperation) {
           }
           for (int m = 0; m < 3; ++m)
             ASSERT_EQ(out[m][n], sentinel);
+          // In place: the one output asked for overwrites the abscissas.
+          if (o == 1 || o == 2 || o == 4) {
+            std::vector<double> y = x;
+            const int m = o == 1 ? 0 : o == 2 ? 1 : 2;
+            fs[k]->EvalPoints(n, y.data(), o, m == 0 ? y.data() : nullptr,
+                              m == 1 ? y.data() : nullptr, m == 2 ? y.data() : nullptr);
+            for (long i = 0; i < n; ++i)
+              ASSERT_TRUE(Same(y[i], out[m][i])) << "in place, at x = " << x[i];
+          }
         }
       }
     }

@@ -1,7 +1,8 @@
 #pragma once
 // Batches of point evaluations (internal, never installed): the outputs a batch asks for, the
-// chunks in which composites evaluate their components into stack arrays, and the fill of
-// the outputs of a batch whose function has a null component.
+// chunks in which composites evaluate their components into stack arrays, the blocks of eight
+// points whose values the straight-line kernels keep in vector registers (Lanes), and the fill
+// of the outputs of a batch whose function has a null component.
 #include "XelMathConstants.h"
 #include "XelMathInternalConstants.h"
 
@@ -54,9 +55,15 @@ struct Pair {
   double v[2];
   double operator[](const int i) const { return v[i]; }
 };
-inline Pair operator+(const Pair& a, const Pair& b) { return Pair{{a.v[0] + b.v[0], a.v[1] + b.v[1]}}; }
-inline Pair operator-(const Pair& a, const Pair& b) { return Pair{{a.v[0] - b.v[0], a.v[1] - b.v[1]}}; }
-inline Pair operator*(const Pair& a, const Pair& b) { return Pair{{a.v[0] * b.v[0], a.v[1] * b.v[1]}}; }
+inline Pair operator+(const Pair& a, const Pair& b) {
+  return Pair{{a.v[0] + b.v[0], a.v[1] + b.v[1]}};
+}
+inline Pair operator-(const Pair& a, const Pair& b) {
+  return Pair{{a.v[0] - b.v[0], a.v[1] - b.v[1]}};
+}
+inline Pair operator*(const Pair& a, const Pair& b) {
+  return Pair{{a.v[0] * b.v[0], a.v[1] * b.v[1]}};
+}
 #endif
 
 /// The values of a block of Block points, kept in vector registers: each operation is done
@@ -172,15 +179,9 @@ private:
   double _local[Chunk];
 };
 
-/// ioH[j] += iC * iV[j] for j < iCount (a multiple of Block), lane by lane.
-inline void AddScaled(const long iCount, const double iC, const double* iV, double* ioH) {
-  for (long j = 0; j < iCount; j += Block)
-    (Lanes::Load(ioH + j) + iC * Lanes::Load(iV + j)).StoreAll(ioH + j);
-}
-
 /// iValue in the iN entries of each output asked for.
-inline void Fill(const Asked& iAsked, const long iN, const double iValue, double* oF,
-                 double* oF1, double* oF2) {
+inline void Fill(const Asked& iAsked, const long iN, const double iValue, double* oF, double* oF1,
+                 double* oF2) {
   for (long i = 0; i < iN; ++i) {
     if (iAsked.f)
       oF[i] = iValue;

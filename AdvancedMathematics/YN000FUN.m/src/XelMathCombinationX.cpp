@@ -1,8 +1,8 @@
 #include "XelMathCombinationX.h"
 
+#include "XelMathBatchTools.h"
 #include "XelMathCompositeTools.h"
 #include "XelMathConstants.h"
-#include "XelMathBatchTools.h"
 #include "XelMathHorner.h"
 #include "XelMathIdentity.h"
 #include "XelMathInternalConstants.h"
@@ -22,7 +22,7 @@ const long LocalComponents = 10;
 // point operations are then run here by the same kernels, without a call.
 inline const XelMathPolynomX* PlainPolynomial(const XelMathFunctionX* iF) {
   return &typeid(*iF) == &typeid(XelMathPolynomX) ? static_cast<const XelMathPolynomX*>(iF)
-                                                   : nullptr;
+                                                  : nullptr;
 }
 
 // Deletes the first iN copies of oCopies (used when a later copy raises).
@@ -101,9 +101,8 @@ double XelMathCombinationX::Eval(const double& x) const {
   for (long i = 0; i < _n; i++) {
     const XelMathFunctionX* f = _functions[i];
     const XelMathPolynomX* p = PlainPolynomial(f);
-    h += _coefficients[i] * (p ? XelMathHornerKernels::HornerKernel(p->GetCoefficientsPointer(),
-                                                                    p->GetDegree(),
-                                                                    x - p->GetShift())
+    h += _coefficients[i] * (p ? XelMathHornerKernels::HornerKernel(
+                                     p->GetCoefficientsPointer(), p->GetDegree(), x - p->GetShift())
                                : f->Eval(x));
   }
   return h;
@@ -161,8 +160,7 @@ void XelMathCombinationX::Eval(const double x, const long iOptions, double* oF, 
       if ((options & XelMathOption::FirstAndSecond) == 0)
         v = XelMathHornerKernels::HornerKernel(p->GetCoefficientsPointer(), p->GetDegree(), t);
       else
-        XelMathHornerKernels::HornerAll(p->GetCoefficientsPointer(), p->GetDegree(), t, v, d1,
-                                        d2);
+        XelMathHornerKernels::HornerAll(p->GetCoefficientsPointer(), p->GetDegree(), t, v, d1, d2);
     } else {
       f->Eval(x, options, &v, &d1, &d2);
     }
@@ -202,28 +200,28 @@ bool XelMathCombinationX::PolynomialPoints(const long iN, const double* iX, cons
   // Block by block, each polynomial's value and derivatives evaluated in registers by the
   // kernels of its own batch and added at once, in the order of the point operation.
   const double* k = _coefficients;
-  XelMathBatch::ForEachBlock(iN, iX, [&](const Lanes& x, const long iStart,
-                                         const long iCount) XelMathBlockKernel {
-    Lanes h = Lanes::Splat(k[_n]), h1 = Lanes::Splat(0.0), h2 = h1;
-    for (long i = 0; i < _n; i++) {
-      const Lanes t = x - s[i];
-      Lanes v, v1, v2;
-      if (iAsked.f2) {
-        HornerAllLanes<true>(c[i], d[i], t, v, v1, v2);
-        h2 = h2 + k[i] * v2;
-      } else {
-        HornerAllLanes<false>(c[i], d[i], t, v, v1, v2);
-      }
-      h = h + k[i] * v;
-      h1 = h1 + k[i] * v1;
-    }
-    if (iAsked.f)
-      h.Store(iCount, oF + iStart);
-    if (iAsked.f1)
-      h1.Store(iCount, oF1 + iStart);
-    if (iAsked.f2)
-      h2.Store(iCount, oF2 + iStart);
-  });
+  XelMathBatch::ForEachBlock(
+      iN, iX, [&](const Lanes& x, const long iStart, const long iCount) XelMathBlockKernel {
+        Lanes h = Lanes::Splat(k[_n]), h1 = Lanes::Splat(0.0), h2 = h1;
+        for (long i = 0; i < _n; i++) {
+          const Lanes t = x - s[i];
+          Lanes v, v1, v2;
+          if (iAsked.f2) {
+            HornerAllLanes<true>(c[i], d[i], t, v, v1, v2);
+            h2 = h2 + k[i] * v2;
+          } else {
+            HornerAllLanes<false>(c[i], d[i], t, v, v1, v2);
+          }
+          h = h + k[i] * v;
+          h1 = h1 + k[i] * v1;
+        }
+        if (iAsked.f)
+          h.Store(iCount, oF + iStart);
+        if (iAsked.f1)
+          h1.Store(iCount, oF1 + iStart);
+        if (iAsked.f2)
+          h2.Store(iCount, oF2 + iStart);
+      });
   return true;
 }
 

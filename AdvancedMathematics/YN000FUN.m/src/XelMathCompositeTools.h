@@ -161,8 +161,9 @@ inline void SumOfSquaresAt(const long iN, const XelMathFunctionX* const* iF, con
 /// The options of EvalUpTo for a batch: the value (1), with the first derivative (3), with the
 /// second (7).
 inline long UpToOptions(const int iOrder) {
-  return iOrder <= 0 ? XelMathOption::Value
-                     : iOrder == 1 ? XelMathOption::ValueAndFirst : XelMathOption::PointUpToSecond;
+  return iOrder <= 0   ? XelMathOption::Value
+         : iOrder == 1 ? XelMathOption::ValueAndFirst
+                       : XelMathOption::PointUpToSecond;
 }
 
 /// Batch form of SumOfSquaresAsked at the iN abscissas iX: each component is evaluated once

@@ -105,7 +105,7 @@ void XelMathCompositionXByX::Eval(const double x, const long iOptions, double* o
 }
 
 void XelMathCompositionXByX::EvalPoints(const long iN, const double* iX, const long iOptions,
-                             double* oF, double* oF1, double* oF2) const {
+                                        double* oF, double* oF1, double* oF2) const {
   using XelMathBatch::Chunk;
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   const int order = asked.Order();

@@ -99,15 +99,15 @@ void XelMathCubicX::EvalPoints(const long iN, const double* iX, const long iOpti
   // The point operation's expressions, eight points at a time.
   const double* c = _coefficients;
   const double twoC2 = 2.0 * c[2], sixC3 = 6.0 * c[3];
-  XelMathBatch::ForEachBlock(iN, iX, [&](const Lanes& x, const long iStart,
-                                         const long iCount) XelMathBlockKernel {
-    if (asked.f)
-      (c[0] + x * (c[1] + x * (c[2] + x * c[3]))).Store(iCount, oF + iStart);
-    if (asked.f1)
-      (c[1] + x * (twoC2 + x * 3.0 * c[3])).Store(iCount, oF1 + iStart);
-    if (asked.f2)
-      (twoC2 + sixC3 * x).Store(iCount, oF2 + iStart);
-  });
+  XelMathBatch::ForEachBlock(
+      iN, iX, [&](const Lanes& x, const long iStart, const long iCount) XelMathBlockKernel {
+        if (asked.f)
+          (c[0] + x * (c[1] + x * (c[2] + x * c[3]))).Store(iCount, oF + iStart);
+        if (asked.f1)
+          (c[1] + x * (twoC2 + x * 3.0 * c[3])).Store(iCount, oF1 + iStart);
+        if (asked.f2)
+          (twoC2 + sixC3 * x).Store(iCount, oF2 + iStart);
+      });
 }
 
 XelMathInterval XelMathCubicX::Eval(const XelMathInterval& iI) const {

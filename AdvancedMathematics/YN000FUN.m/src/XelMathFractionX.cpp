@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "XelError.h"
-#include "XelMathBatchTools.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrString.h"
+#include "XelMathBatchTools.h"
 #include "XelMathConstants.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathIdentity.h"
@@ -169,8 +169,8 @@ void XelMathFractionX::Eval(const double x, const long iOptions, double* oF, dou
   }
 }
 
-void XelMathFractionX::EvalPoints(const long iN, const double* iX, const long iOptions,
-                             double* oF, double* oF1, double* oF2) const {
+void XelMathFractionX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                                  double* oF1, double* oF2) const {
   using XelMathBatch::Chunk;
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   if (iN < 1 || !asked.Any())

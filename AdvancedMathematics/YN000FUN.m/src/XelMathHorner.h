@@ -59,8 +59,8 @@ XelMathHornerInline double HornerKernel(const double* c, const long d, const dou
 }
 
 /// Value and first two derivatives of c_0..c_d at t in one pass.
-XelMathHornerInline void HornerAll(const double* c, const long d, const double t, double& f, double& f1,
-                      double& f2) {
+XelMathHornerInline void HornerAll(const double* c, const long d, const double t, double& f,
+                                   double& f1, double& f2) {
   if (d < 0) {
     f = f1 = f2 = 0.0;
     return;
@@ -78,8 +78,8 @@ XelMathHornerInline void HornerAll(const double* c, const long d, const double t
 
 /// The multi-output point evaluation of c_0..c_d at t = x - s (bits 1, 2, 4 of iOptions): the
 /// value alone by HornerKernel, with a derivative asked for by HornerAll.
-XelMathHornerInline void HornerOutputs(const double* c, const long d, const double t, const long iOptions,
-                          double* oF, double* oF1, double* oF2) {
+XelMathHornerInline void HornerOutputs(const double* c, const long d, const double t,
+                                       const long iOptions, double* oF, double* oF1, double* oF2) {
   if ((iOptions & XelMathOption::FirstAndSecond) == 0) {
     if ((iOptions & XelMathOption::Value) && oF)
       *oF = HornerKernel(c, d, t);
@@ -133,9 +133,9 @@ inline XelMathBatch::Lanes RedoNaN(const double* c, const long d, const XelMathB
 /// HornerAll on the lanes t: value, first derivative and, when iSecond, the second derivative
 /// (oF2 holds 2 p2 as HornerAll gives it; untouched otherwise). d >= 0.
 template <bool iSecond>
-XelMathHornerInline void HornerAllLanes(const double* c, const long d,
-                                        const XelMathBatch::Lanes& t, XelMathBatch::Lanes& oF,
-                                        XelMathBatch::Lanes& oF1, XelMathBatch::Lanes& oF2) {
+XelMathHornerInline void HornerAllLanes(const double* c, const long d, const XelMathBatch::Lanes& t,
+                                        XelMathBatch::Lanes& oF, XelMathBatch::Lanes& oF1,
+                                        XelMathBatch::Lanes& oF2) {
   using XelMathBatch::Lanes;
   Lanes p = Lanes::Splat(c[d]), p1 = Lanes::Splat(0.0), p2 = Lanes::Splat(0.0);
   for (long k = d - 1; k >= 0; --k) {

@@ -110,8 +110,8 @@ void XelMathPeriodicX::Eval(const double x, const long iOptions, double* oF, dou
     *oF2 = XelMathInfinite;
 }
 
-void XelMathPeriodicX::EvalPoints(const long iN, const double* iX, const long iOptions,
-                             double* oF, double* oF1, double* oF2) const {
+void XelMathPeriodicX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                                  double* oF1, double* oF2) const {
   using XelMathBatch::Chunk;
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   if (iN < 1 || !asked.Any())

@@ -388,8 +388,8 @@ void XelMathPiecewiseX::Eval(const double x, const long iOptions, double* oF, do
     *oF2 = XelMathInfinite;
 }
 
-void XelMathPiecewiseX::EvalPoints(const long iN, const double* iX, const long iOptions,
-                             double* oF, double* oF1, double* oF2) const {
+void XelMathPiecewiseX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                                   double* oF1, double* oF2) const {
   using XelMathBatch::Chunk;
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   if (iN < 1 || !asked.Any())

@@ -17,8 +17,8 @@
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
 #include "XelMathBatchTools.h"
-#include "XelMathHorner.h"
 #include "XelMathElementaryTools.h"
+#include "XelMathHorner.h"
 #include "XelMathIdentity.h"
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
@@ -752,14 +752,14 @@ void HornerLow(const double* c, const double s, const long n, const double* x, d
   Lanes k[D + 1];
   for (int j = 0; j <= D; ++j)
     k[j] = Lanes::Splat(c[j]);
-  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart,
-                                         const long iCount) XelMathBlockKernel {
-    const Lanes t = iX - s;
-    Lanes a = k[D];
-    for (int j = D - 1; j >= 0; --j)
-      a = a * t + k[j];
-    a.Store(iCount, oF + iStart);
-  });
+  XelMathBatch::ForEachBlock(
+      n, x, [&](const Lanes& iX, const long iStart, const long iCount) XelMathBlockKernel {
+        const Lanes t = iX - s;
+        Lanes a = k[D];
+        for (int j = D - 1; j >= 0; --j)
+          a = a * t + k[j];
+        a.Store(iCount, oF + iStart);
+      });
 }
 
 // The two chains in t^2 of HornerLanes (degree iD from 5 on) with the coefficients already
@@ -778,19 +778,18 @@ XelMathHornerInline Lanes TwoChains(const Lanes& t, const long iD, Coefficient i
 
 // The same at a fixed degree D, the coefficients held in registers.
 template <int D>
-void HornerTwoChains(const double* c, const double s, const long n, const double* x,
-                     double* oF) {
+void HornerTwoChains(const double* c, const double s, const long n, const double* x, double* oF) {
   Lanes k[D + 1];
   for (int j = 0; j <= D; ++j)
     k[j] = Lanes::Splat(c[j]);
-  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart,
-                                         const long iCount) XelMathBlockKernel {
-    const Lanes t = iX - s;
-    Lanes a = TwoChains(t, D, [&k](const long j) XelMathBlockKernel { return k[j]; });
-    if (a.AnyNaN())
-      a = RedoNaN(c, D, t, a);
-    a.Store(iCount, oF + iStart);
-  });
+  XelMathBatch::ForEachBlock(
+      n, x, [&](const Lanes& iX, const long iStart, const long iCount) XelMathBlockKernel {
+        const Lanes t = iX - s;
+        Lanes a = TwoChains(t, D, [&k](const long j) XelMathBlockKernel { return k[j]; });
+        if (a.AnyNaN())
+          a = RedoNaN(c, D, t, a);
+        a.Store(iCount, oF + iStart);
+      });
 }
 
 // Values of c_0..c_d at t = x[i] - s into oF[0..n-1], eight points at a time, with the
@@ -835,42 +834,41 @@ void HornerValues(const double* c, const long d, const double s, const long n, c
   default:
     break;
   }
-  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart,
-                                         const long iCount) XelMathBlockKernel {
-    const Lanes t = iX - s;
-    Lanes a = HornerLanes(c, d, t);
-    if (a.AnyNaN())
-      a = RedoNaN(c, d, t, a);
-    a.Store(iCount, oF + iStart);
-  });
+  XelMathBatch::ForEachBlock(
+      n, x, [&](const Lanes& iX, const long iStart, const long iCount) XelMathBlockKernel {
+        const Lanes t = iX - s;
+        Lanes a = HornerLanes(c, d, t);
+        if (a.AnyNaN())
+          a = RedoNaN(c, d, t, a);
+        a.Store(iCount, oF + iStart);
+      });
 }
 
 // Value and derivatives at t = x[i] - s with the operations of HornerAll, eight points at a
 // time; the second derivative's chain only when iSecond.
 template <bool iSecond>
-void HornerAllValues(const double* c, const long d, const double s, const long n,
-                     const double* x, const XelMathBatch::Asked& iAsked, double* oF,
-                     double* oF1, double* oF2) {
+void HornerAllValues(const double* c, const long d, const double s, const long n, const double* x,
+                     const XelMathBatch::Asked& iAsked, double* oF, double* oF1, double* oF2) {
   if (d < 0) {
     XelMathBatch::Fill(iAsked, n, 0.0, oF, oF1, oF2);
     return;
   }
-  XelMathBatch::ForEachBlock(n, x, [&](const Lanes& iX, const long iStart,
-                                         const long iCount) XelMathBlockKernel {
-    Lanes p, p1, p2;
-    HornerAllLanes<iSecond>(c, d, iX - s, p, p1, p2);
-    if (iAsked.f)
-      p.Store(iCount, oF + iStart);
-    if (iAsked.f1)
-      p1.Store(iCount, oF1 + iStart);
-    if (iSecond)
-      p2.Store(iCount, oF2 + iStart);
-  });
+  XelMathBatch::ForEachBlock(
+      n, x, [&](const Lanes& iX, const long iStart, const long iCount) XelMathBlockKernel {
+        Lanes p, p1, p2;
+        HornerAllLanes<iSecond>(c, d, iX - s, p, p1, p2);
+        if (iAsked.f)
+          p.Store(iCount, oF + iStart);
+        if (iAsked.f1)
+          p1.Store(iCount, oF1 + iStart);
+        if (iSecond)
+          p2.Store(iCount, oF2 + iStart);
+      });
 }
 } // namespace
 
-void XelMathPolynomX::EvalPoints(const long iN, const double* iX, const long iOptions,
-                                 double* oF, double* oF1, double* oF2) const {
+void XelMathPolynomX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                                 double* oF1, double* oF2) const {
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   if (iN < 1 || !asked.Any())
     return;

@@ -86,7 +86,7 @@ void XelMathScaleFunctionX::Eval(const double x, const long iOptions, double* oF
 }
 
 void XelMathScaleFunctionX::EvalPoints(const long iN, const double* iX, const long iOptions,
-                             double* oF, double* oF1, double* oF2) const {
+                                       double* oF, double* oF1, double* oF2) const {
   using XelMathBatch::Chunk;
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   if (iN < 1 || !asked.Any())

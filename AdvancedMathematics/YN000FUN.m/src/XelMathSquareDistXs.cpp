@@ -58,7 +58,7 @@ void XelMathSquareDistXs::Eval(const double x, const long iOptions, double* oF, 
 }
 
 void XelMathSquareDistXs::EvalPoints(const long iN, const double* iX, const long iOptions,
-                             double* oF, double* oF1, double* oF2) const {
+                                     double* oF, double* oF1, double* oF2) const {
   SumOfSquaresPoints(_n, _functions, _target, _offset, iN, iX, iOptions, oF, oF1, oF2);
 }
 

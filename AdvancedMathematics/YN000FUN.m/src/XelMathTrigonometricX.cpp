@@ -4,13 +4,13 @@
 #include <cmath>
 
 #include "XelError.h"
-#include "XelMathBatchTools.h"
 #include "XelMathAnalysisScaling.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrKeys.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
+#include "XelMathBatchTools.h"
 #include "XelMathConstants.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathIdentity.h"
