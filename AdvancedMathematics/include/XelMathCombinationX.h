@@ -9,10 +9,6 @@
 // evaluations return XelMathInfinite, the interval images [0, 0] and IsOption false.
 #include "XelMathFunctionX.h"
 
-namespace XelMathBatch {
-struct Asked;
-}
-
 class XELADVANCEDMATHEMATICS_EXPORT XelMathCombinationX : public XelMathFunctionX {
 public:
   /// c0 + sum_{i < n} c[i] f[i](x); a negative n counts as 0.
@@ -79,11 +75,6 @@ protected:
   /// Room for n components, filled by the owning variant.
   XelMathCombinationX(const long iN, const double* iC, const double iC0);
   void Allocate(long iN, const double* iC, const double iC0);
-  /// The batch of derivatives of a combination of general polynomials (at most 10, each of
-  /// degree >= 0) with no call per component; false, nothing done, otherwise.
-  bool PolynomialPoints(const long iN, const double* iX, const long iOptions,
-                        const XelMathBatch::Asked& iAsked, double* oF, double* oF1,
-                        double* oF2) const;
 
   long _n;
   double* _coefficients;

@@ -30,6 +30,57 @@ void DeleteCopies(long iN, XelMathFunctionX** ioCopies) {
   for (long i = 0; i < iN; i++)
     delete ioCopies[i];
 }
+
+// The batch of derivatives of iK[iNb] + sum iK[i] iF[i] when every iF[i] (at most
+// LocalComponents) is a general polynomial of degree >= 0, with no call per component; false,
+// nothing done, otherwise.
+bool PolynomialPoints(const long iNb, const XelMathFunctionX* const* iF, const double* iK,
+                      const long iN, const double* iX, const long iOptions,
+                      const XelMathBatch::Asked& iAsked, double* oF, double* oF1, double* oF2) {
+  using XelMathBatch::Lanes;
+  using namespace XelMathHornerKernels;
+  // Values alone go faster through the components' own batches (fixed-degree kernels).
+  const bool valueOnly = (iOptions & XelMathOption::FirstAndSecond) == 0;
+  if (iNb > LocalComponents || valueOnly)
+    return false;
+  const double* c[LocalComponents];
+  long d[LocalComponents];
+  double s[LocalComponents];
+  for (long i = 0; i < iNb; i++) {
+    const XelMathPolynomX* p = PlainPolynomial(iF[i]);
+    if (!p || p->GetDegree() < 0)
+      return false;
+    c[i] = p->GetCoefficientsPointer();
+    d[i] = p->GetDegree();
+    s[i] = p->GetShift();
+  }
+  // Block by block, each polynomial's value and derivatives evaluated in registers by the
+  // kernels of its own batch and added at once, in the order of the point operation.
+  const double* k = iK;
+  XelMathBatch::ForEachBlock(
+      iN, iX, [&](const Lanes& x, const long iStart, const long iCount) XelMathBlockKernel {
+        Lanes h = Lanes::Splat(k[iNb]), h1 = Lanes::Splat(0.0), h2 = h1;
+        for (long i = 0; i < iNb; i++) {
+          const Lanes t = x - s[i];
+          Lanes v, v1, v2;
+          if (iAsked.f2) {
+            HornerAllLanes<true>(c[i], d[i], t, v, v1, v2);
+            h2 = h2 + k[i] * v2;
+          } else {
+            HornerAllLanes<false>(c[i], d[i], t, v, v1, v2);
+          }
+          h = h + k[i] * v;
+          h1 = h1 + k[i] * v1;
+        }
+        if (iAsked.f)
+          h.Store(iCount, oF + iStart);
+        if (iAsked.f1)
+          h1.Store(iCount, oF1 + iStart);
+        if (iAsked.f2)
+          h2.Store(iCount, oF2 + iStart);
+      });
+  return true;
+}
 } // namespace
 
 // ==== construction =======================================================================
@@ -177,54 +228,6 @@ void XelMathCombinationX::Eval(const double x, const long iOptions, double* oF, 
     *oF2 = h2;
 }
 
-bool XelMathCombinationX::PolynomialPoints(const long iN, const double* iX, const long iOptions,
-                                           const XelMathBatch::Asked& iAsked, double* oF,
-                                           double* oF1, double* oF2) const {
-  using XelMathBatch::Lanes;
-  using namespace XelMathHornerKernels;
-  // Values alone go faster through the components' own batches (fixed-degree kernels).
-  const bool valueOnly = (iOptions & XelMathOption::FirstAndSecond) == 0;
-  if (_n > LocalComponents || valueOnly)
-    return false;
-  const double* c[LocalComponents];
-  long d[LocalComponents];
-  double s[LocalComponents];
-  for (long i = 0; i < _n; i++) {
-    const XelMathPolynomX* p = PlainPolynomial(_functions[i]);
-    if (!p || p->GetDegree() < 0)
-      return false;
-    c[i] = p->GetCoefficientsPointer();
-    d[i] = p->GetDegree();
-    s[i] = p->GetShift();
-  }
-  // Block by block, each polynomial's value and derivatives evaluated in registers by the
-  // kernels of its own batch and added at once, in the order of the point operation.
-  const double* k = _coefficients;
-  XelMathBatch::ForEachBlock(
-      iN, iX, [&](const Lanes& x, const long iStart, const long iCount) XelMathBlockKernel {
-        Lanes h = Lanes::Splat(k[_n]), h1 = Lanes::Splat(0.0), h2 = h1;
-        for (long i = 0; i < _n; i++) {
-          const Lanes t = x - s[i];
-          Lanes v, v1, v2;
-          if (iAsked.f2) {
-            HornerAllLanes<true>(c[i], d[i], t, v, v1, v2);
-            h2 = h2 + k[i] * v2;
-          } else {
-            HornerAllLanes<false>(c[i], d[i], t, v, v1, v2);
-          }
-          h = h + k[i] * v;
-          h1 = h1 + k[i] * v1;
-        }
-        if (iAsked.f)
-          h.Store(iCount, oF + iStart);
-        if (iAsked.f1)
-          h1.Store(iCount, oF1 + iStart);
-        if (iAsked.f2)
-          h2.Store(iCount, oF2 + iStart);
-      });
-  return true;
-}
-
 void XelMathCombinationX::EvalPoints(const long iN, const double* iX, const long iOptions,
                                      double* oF, double* oF1, double* oF2) const {
   using XelMathBatch::Block;
@@ -238,7 +241,7 @@ void XelMathCombinationX::EvalPoints(const long iN, const double* iX, const long
     return;
   }
   const long options = asked.Options();
-  if (PolynomialPoints(iN, iX, iOptions, asked, oF, oF1, oF2))
+  if (PolynomialPoints(_n, _functions, _coefficients, iN, iX, iOptions, asked, oF, oF1, oF2))
     return;
   double* const out[3] = {oF, oF1, oF2};
   // The sums go straight to the outputs for a whole chunk that no output overwrites.
