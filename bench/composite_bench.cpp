@@ -1,7 +1,8 @@
 // Cost of composite evaluation against the cost of its components: the value and two
 // derivatives of a combination of three polynomials, and of a composition f(g(x)), each
-// compared with the sum of the component evaluations it needs. The ratio printed at the end
-// is composite time / sum of component times (aim: at most 1.2).
+// compared with the sum of the component evaluations it needs, point by point and by batches
+// of points (EvalPoints). The ratios printed at the end are composite time / sum of component
+// times (aim: at most 1.2).
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -26,6 +27,10 @@ struct Fixture {
   XelMathCombinationX* combination = nullptr;
   XelMathTrigonometricX wave;
   XelMathCompositionXByX* composition = nullptr;
+  // A combination whose components are not plain polynomials (each reached by a call).
+  XelMathTrigonometricX wave1, wave2, wave3;
+  const XelMathFunctionX* waves[3];
+  XelMathCombinationX* waveCombination = nullptr;
   double x[NbPoints];
 
   static XelMathPolynomX Make(int iSeed) {
@@ -35,7 +40,14 @@ struct Fixture {
   }
   Fixture()
       : p1(Make(1)), p2(Make(2)), p3(Make(3)),
-        wave(1.0, 0.5, 0.2, 3.0, XelGetDefaultTolerance()) {
+        wave(1.0, 0.5, 0.2, 3.0, XelGetDefaultTolerance()),
+        wave1(1.0, 0.5, 0.2, 3.0, XelGetDefaultTolerance()),
+        wave2(-0.5, 2.0, 1.0, 1.5, XelGetDefaultTolerance()),
+        wave3(0.25, 0.0, -1.0, 7.0, XelGetDefaultTolerance()) {
+    waves[0] = &wave1;
+    waves[1] = &wave2;
+    waves[2] = &wave3;
+    waveCombination = new XelMathCombinationX(3, waves, weights, 0.5);
     parts[0] = &p1;
     parts[1] = &p2;
     parts[2] = &p3;
@@ -69,6 +81,7 @@ struct Fixture {
   ~Fixture() {
     delete combination;
     delete composition;
+    delete waveCombination;
   }
 };
 
@@ -102,6 +115,11 @@ void Composition(benchmark::State& s) {
   const XelMathFunctionX* f[1] = {Data().composition};
   RunEval(s, f, 1);
 }
+void CombinationOfThreeWaves(benchmark::State& s) {
+  const XelMathFunctionX* f[1] = {Data().waveCombination};
+  RunEval(s, f, 1);
+}
+void ThreeWaves(benchmark::State& s) { RunEval(s, Data().waves, 3); }
 void CompositionComponents(benchmark::State& s) {
   // f(g(x)) needs g at x and f at g(x): time both evaluations in sequence.
   Fixture& d = Data();
@@ -118,10 +136,60 @@ void CompositionComponents(benchmark::State& s) {
   s.SetItemsProcessed(s.iterations() * NbPoints);
 }
 
+// ---- batches: the composite's EvalPoints against its components' EvalPoints ---------------
+void RunBatch(benchmark::State& ioState, const XelMathFunctionX* const* iFunctions, int iCount) {
+  Fixture& d = Data();
+  static double f[NbPoints], f1[NbPoints], f2[NbPoints];
+  for (auto _ : ioState) {
+    for (int k = 0; k < iCount; k++)
+      iFunctions[k]->EvalPoints(NbPoints, d.x, 7, f, f1, f2);
+    benchmark::DoNotOptimize(f);
+    benchmark::ClobberMemory();
+  }
+  ioState.SetItemsProcessed(ioState.iterations() * NbPoints);
+}
+
+void CombinationOfThreeBatch(benchmark::State& s) {
+  const XelMathFunctionX* f[1] = {Data().combination};
+  RunBatch(s, f, 1);
+}
+void ThreeComponentsBatch(benchmark::State& s) { RunBatch(s, Data().parts, 3); }
+
+void CombinationOfThreeWavesBatch(benchmark::State& s) {
+  const XelMathFunctionX* f[1] = {Data().waveCombination};
+  RunBatch(s, f, 1);
+}
+void ThreeWavesBatch(benchmark::State& s) { RunBatch(s, Data().waves, 3); }
+
+void CompositionBatch(benchmark::State& s) {
+  const XelMathFunctionX* f[1] = {Data().composition};
+  RunBatch(s, f, 1);
+}
+void CompositionComponentsBatch(benchmark::State& s) {
+  Fixture& d = Data();
+  static double u[NbPoints], u1[NbPoints], u2[NbPoints], w[NbPoints], w1[NbPoints],
+      w2[NbPoints];
+  for (auto _ : s) {
+    d.p1.EvalPoints(NbPoints, d.x, 7, u, u1, u2);
+    d.wave.EvalPoints(NbPoints, u, 7, w, w1, w2);
+    benchmark::DoNotOptimize(w);
+    benchmark::ClobberMemory();
+  }
+  s.SetItemsProcessed(s.iterations() * NbPoints);
+}
+
 BENCHMARK(CombinationOfThree);
 BENCHMARK(ThreeComponents);
 BENCHMARK(Composition);
 BENCHMARK(CompositionComponents);
+BENCHMARK(CombinationOfThreeWaves);
+BENCHMARK(ThreeWaves);
+BENCHMARK(CombinationOfThreeBatch);
+BENCHMARK(ThreeComponentsBatch);
+BENCHMARK(CompositionBatch);
+BENCHMARK(CompositionComponentsBatch);
+BENCHMARK(CombinationOfThreeWavesBatch);
+BENCHMARK(ThreeWavesBatch);
 
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
@@ -156,6 +224,21 @@ int main(int argc, char** argv) {
   if (t.count("Composition") && t.count("CompositionComponents"))
     std::printf("composition / its two component evaluations: %.2f\n",
                 t["Composition"] / t["CompositionComponents"]);
+  if (t.count("CombinationOfThreeBatch") && t.count("ThreeComponentsBatch"))
+    std::printf("batch: combination of three polynomials / sum of components: %.2f\n",
+                t["CombinationOfThreeBatch"] / t["ThreeComponentsBatch"]);
+  if (t.count("CompositionBatch") && t.count("CompositionComponentsBatch"))
+    std::printf("batch: composition / its two component evaluations: %.2f\n",
+                t["CompositionBatch"] / t["CompositionComponentsBatch"]);
+  if (t.count("CombinationOfThreeWaves") && t.count("ThreeWaves"))
+    std::printf("combination of three waves / sum of components: %.2f\n",
+                t["CombinationOfThreeWaves"] / t["ThreeWaves"]);
+  if (t.count("CombinationOfThreeWavesBatch") && t.count("ThreeWavesBatch"))
+    std::printf("batch: combination of three waves / sum of components: %.2f\n",
+                t["CombinationOfThreeWavesBatch"] / t["ThreeWavesBatch"]);
+  if (t.count("CombinationOfThreeBatch") && t.count("CombinationOfThree"))
+    std::printf("combination: batch / loop of point evaluations: %.2f\n",
+                t["CombinationOfThreeBatch"] / t["CombinationOfThree"]);
   benchmark::Shutdown();
   return 0;
 }

@@ -1,11 +1,15 @@
 // Polynomial evaluation side by side with Boost: point values against Boost.Math's
-// evaluate_polynomial and a plain Horner loop, grid evaluation against a loop of point
-// evaluations, and interval images against an interval Horner scheme in Boost.Interval.
+// evaluate_polynomial and a plain Horner loop, batches of points (EvalPoints) against the same
+// two peers filling the same output array at every degree 3..20, grid evaluation against a
+// loop of point evaluations, and interval images against an interval Horner scheme in
+// Boost.Interval.
 // Every pairing checks first that both sides agree (same values, enclosures of the same
 // samples) and prints the widths of the interval images.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <map>
+#include <string>
 
 #if XEL_BENCH_HAVE_BOOST
 #include <boost/math/tools/rational.hpp>
@@ -80,6 +84,27 @@ bool CheckPointValues() {
         std::fprintf(stderr, "point values differ at degree %ld, x = %g: %.17g %.17g %.17g\n", d,
                      xi, a, b, e);
         return false;
+      }
+    }
+  }
+  return true;
+}
+
+bool CheckBatchValues() {
+  const std::vector<double> x = Abscissas();
+  std::vector<double> f(kPoints), f1(kPoints), f2(kPoints);
+  for (long d = 0; d <= 20; ++d) {
+    const std::vector<double> c = Coefficients(d);
+    const XelMathPolynomX p(d, c.data(), 0.25);
+    for (long o : {1L, 7L}) {
+      p.EvalPoints(kPoints, x.data(), o, f.data(), f1.data(), f2.data());
+      for (int i = 0; i < kPoints; ++i) {
+        double g = 0.0, g1 = 0.0, g2 = 0.0;
+        p.Eval(x[i], o, &g, &g1, &g2);
+        if (g != f[i] || (o == 7 && (g1 != f1[i] || g2 != f2[i]))) {
+          std::fprintf(stderr, "batch differs from point values at degree %ld, point %d\n", d, i);
+          return false;
+        }
       }
     }
   }
@@ -170,6 +195,77 @@ void BM_PointPlainHorner(benchmark::State& state) {
     for (double xi : x)
       s += PlainHorner(c.data(), d, xi);
     benchmark::DoNotOptimize(s);
+  }
+  state.SetItemsProcessed(state.iterations() * kPoints);
+}
+
+// ---- batches of points: the same abscissas into the same output array -----------------------
+void BM_BatchXel(benchmark::State& state) {
+  const long d = state.range(0);
+  const std::vector<double> c = Coefficients(d), x = Abscissas();
+  const XelMathPolynomX p(d, c.data(), 0.0);
+  const XelMathFunctionX& f = AsFunction(p);
+  std::vector<double> out(kPoints);
+  for (auto _ : state) {
+    f.EvalPoints(kPoints, x.data(), 1, out.data(), nullptr, nullptr);
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kPoints);
+}
+
+void BM_BatchBoost(benchmark::State& state) {
+  const long d = state.range(0);
+  const std::vector<double> c = Coefficients(d), x = Abscissas();
+  std::vector<double> out(kPoints);
+  for (auto _ : state) {
+    for (int i = 0; i < kPoints; ++i)
+      out[i] = boost::math::tools::evaluate_polynomial(c.data(), x[i], c.size());
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kPoints);
+}
+
+void BM_BatchPlainHorner(benchmark::State& state) {
+  const long d = state.range(0);
+  const std::vector<double> c = Coefficients(d), x = Abscissas();
+  std::vector<double> out(kPoints);
+  for (auto _ : state) {
+    for (int i = 0; i < kPoints; ++i)
+      out[i] = PlainHorner(c.data(), d, x[i]);
+    benchmark::DoNotOptimize(out.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kPoints);
+}
+
+/// Value and two derivatives of a batch: the library against a loop of its point operation.
+void BM_BatchXel012(benchmark::State& state) {
+  const long d = state.range(0);
+  const std::vector<double> c = Coefficients(d), x = Abscissas();
+  const XelMathPolynomX p(d, c.data(), 0.0);
+  const XelMathFunctionX& f = AsFunction(p);
+  std::vector<double> o0(kPoints), o1(kPoints), o2(kPoints);
+  for (auto _ : state) {
+    f.EvalPoints(kPoints, x.data(), 7, o0.data(), o1.data(), o2.data());
+    benchmark::DoNotOptimize(o0.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetItemsProcessed(state.iterations() * kPoints);
+}
+
+void BM_LoopOfPoints012(benchmark::State& state) {
+  const long d = state.range(0);
+  const std::vector<double> c = Coefficients(d), x = Abscissas();
+  const XelMathPolynomX p(d, c.data(), 0.0);
+  const XelMathFunctionX& f = AsFunction(p);
+  std::vector<double> o0(kPoints), o1(kPoints), o2(kPoints);
+  for (auto _ : state) {
+    for (int i = 0; i < kPoints; ++i)
+      f.Eval(x[i], 7, &o0[i], &o1[i], &o2[i]);
+    benchmark::DoNotOptimize(o0.data());
+    benchmark::ClobberMemory();
   }
   state.SetItemsProcessed(state.iterations() * kPoints);
 }
@@ -289,20 +385,69 @@ void PrintMeanWidths() {
 BENCHMARK(BM_PointXel)->Arg(3)->Arg(5)->Arg(10)->Arg(20);
 BENCHMARK(BM_PointBoost)->Arg(3)->Arg(5)->Arg(10)->Arg(20);
 BENCHMARK(BM_PointPlainHorner)->Arg(3)->Arg(5)->Arg(10)->Arg(20);
+BENCHMARK(BM_BatchXel)->DenseRange(3, 20);
+BENCHMARK(BM_BatchBoost)->DenseRange(3, 20);
+BENCHMARK(BM_BatchPlainHorner)->DenseRange(3, 20);
+BENCHMARK(BM_BatchXel012)->Arg(3)->Arg(5)->Arg(10)->Arg(20);
+BENCHMARK(BM_LoopOfPoints012)->Arg(3)->Arg(5)->Arg(10)->Arg(20);
 BENCHMARK(BM_GridXel)->Arg(3)->Arg(5)->Arg(10)->Arg(20);
 BENCHMARK(BM_GridLoopOfPoints)->Arg(3)->Arg(5)->Arg(10)->Arg(20);
 BENCHMARK(BM_IntervalXelHorner)->Arg(3)->Arg(5)->Arg(10)->Arg(20);
 BENCHMARK(BM_IntervalXelChebyshev)->Arg(3)->Arg(5)->Arg(10)->Arg(15);
 BENCHMARK(BM_IntervalBoostHorner)->Arg(3)->Arg(5)->Arg(10)->Arg(20);
 
+/// Keeps the time of each run (the median when repetitions are aggregated) for the ratios.
+class RatioReporter : public benchmark::ConsoleReporter {
+public:
+  void ReportRuns(const std::vector<Run>& iRuns) override {
+    for (const Run& run : iRuns) {
+      std::string name = run.benchmark_name();
+      const std::string median = "_median";
+      if (run.run_type == Run::RT_Aggregate) {
+        if (name.size() <= median.size() ||
+            name.compare(name.size() - median.size(), median.size(), median) != 0)
+          continue;
+        name.resize(name.size() - median.size());
+      }
+      times[name] = run.GetAdjustedCPUTime();
+    }
+    ConsoleReporter::ReportRuns(iRuns);
+  }
+  std::map<std::string, double> times;
+};
+
+void PrintBatchRatios(std::map<std::string, double>& t) {
+  bool header = false;
+  for (long d = 3; d <= 20; ++d) {
+    const std::string n = "/" + std::to_string(d);
+    if (!t.count("BM_BatchXel" + n) || !t.count("BM_BatchBoost" + n) ||
+        !t.count("BM_BatchPlainHorner" + n))
+      continue;
+    if (!header)
+      std::printf("batch of %d values: library time / peer time\n", kPoints);
+    header = true;
+    std::printf("  degree %2ld: / boost evaluate_polynomial %.2f   / inlined Horner %.2f\n", d,
+                t["BM_BatchXel" + n] / t["BM_BatchBoost" + n],
+                t["BM_BatchXel" + n] / t["BM_BatchPlainHorner" + n]);
+  }
+  for (long d : {3L, 5L, 10L, 20L}) {
+    const std::string n = "/" + std::to_string(d);
+    if (t.count("BM_BatchXel012" + n) && t.count("BM_LoopOfPoints012" + n))
+      std::printf("  degree %2ld, value and two derivatives: batch / loop of points %.2f\n", d,
+                  t["BM_BatchXel012" + n] / t["BM_LoopOfPoints012" + n]);
+  }
+}
+
 int main(int argc, char** argv) {
-  if (!CheckPointValues() || !CheckGridValues() || !CheckIntervalImages())
+  if (!CheckPointValues() || !CheckBatchValues() || !CheckGridValues() || !CheckIntervalImages())
     return EXIT_FAILURE;
   PrintMeanWidths();
   XelBenchInitialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv))
     return EXIT_FAILURE;
-  benchmark::RunSpecifiedBenchmarks();
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  PrintBatchRatios(reporter.times);
   benchmark::Shutdown();
   return EXIT_SUCCESS;
 }

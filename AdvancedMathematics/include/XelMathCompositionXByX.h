@@ -49,6 +49,9 @@ public:
   /// g evaluated once with the requested orders, f once at g(x).
   void Eval(const double x, const long iOptions, double* oF, double* oF1,
             double* oF2) const override;
+  /// The inner batch, then the outer batch at its values, chunk by chunk.
+  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
+                  double* oF2) const override;
   /// f's image over g's image.
   XelMathInterval Eval(const XelMathInterval& iI) const override;
   XelMathInterval EvalFirstDeriv(const XelMathInterval& iI) const override;

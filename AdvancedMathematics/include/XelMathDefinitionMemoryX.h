@@ -39,6 +39,9 @@ public:
   double EvalThirdDeriv(const double& x) const override;
   void Eval(const double x, const long iOptions, double* oF, double* oF1,
             double* oF2) const override;
+  /// The function's batch.
+  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
+                  double* oF2) const override;
   /// The stored image when iI is the definition interval, f's otherwise.
   XelMathInterval Eval(const XelMathInterval& iI) const override;
   /// The stored first-derivative image when iI is the definition interval, f's otherwise.

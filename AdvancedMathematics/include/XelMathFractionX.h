@@ -57,6 +57,9 @@ public:
   /// One multi-output evaluation of N and of D for all outputs.
   void Eval(const double x, const long iOptions, double* oF, double* oF1,
             double* oF2) const override;
+  /// Denominator and numerator evaluated once per chunk of points.
+  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
+                  double* oF2) const override;
   XelMathInterval Eval(const XelMathInterval& iI) const override;
   XelMathInterval EvalFirstDeriv(const XelMathInterval& iI) const override;
   XelMathInterval EvalSecondDeriv(const XelMathInterval& iI) const override;

@@ -134,6 +134,10 @@ public:
   /// four grid points at once.
   void Eval(const XelMathInterval& iI, const long iNbPoints, const long iOptions, double* oF,
             double* oF1, double* oF2) const override;
+  /// A batch of abscissas: the point operation's arithmetic, run on eight points at once
+  /// (the same values, bit for bit).
+  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
+                  double* oF2) const override;
 
   // ---- interval evaluations ------------------------------------------------------------------
   XelMathInterval Eval(const XelMathInterval& iI) const override;

@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "XelMathBatchTools.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathIdentity.h"
 #include "XelMathInternalConstants.h"
@@ -111,6 +112,29 @@ void XelMathArctanCosX::Eval(const double x, const long iOptions, double* oF, do
       *oF1 = _a * AtanD1(u) * u1;
     if (oF2 && (iOptions & XelMathOption::SecondDeriv))
       *oF2 = _a * (AtanD2(u) * u1 * u1 + AtanD1(u) * (-_b * _omega * _omega * c));
+  }
+}
+
+void XelMathArctanCosX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                                   double* oF1, double* oF2) const {
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  const double a = _a, b = _b, w = _omega, phi = _phi, c0 = _c;
+  const double k1 = -b * w, k2 = -b * w * w;
+  for (long i = 0; i < iN; ++i) {
+    const double t = w * iX[i] + phi;
+    const double s = std::sin(t), c = std::cos(t);
+    const double u = b * c;
+    if (asked.f)
+      oF[i] = a * std::atan(u) + c0;
+    if (asked.Derivatives()) {
+      const double u1 = k1 * s;
+      if (asked.f1)
+        oF1[i] = a * AtanD1(u) * u1;
+      if (asked.f2)
+        oF2[i] = a * (AtanD2(u) * u1 * u1 + AtanD1(u) * (k2 * c));
+    }
   }
 }
 

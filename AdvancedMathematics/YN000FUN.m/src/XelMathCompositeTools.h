@@ -7,6 +7,7 @@
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrKeys.h"
 #include "XelMathAttrList.h"
+#include "XelMathBatchTools.h"
 #include "XelMathConstants.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathFunctionX.h"
@@ -155,6 +156,55 @@ inline void SumOfSquaresAt(const long iN, const XelMathFunctionX* const* iF, con
     if (iOrder >= 3)
       oH[3] += 2.0 * (3.0 * d[1] * d[2] + r * d[3]);
   }
+}
+
+/// The options of EvalUpTo for a batch: the value (1), with the first derivative (3), with the
+/// second (7).
+inline long UpToOptions(const int iOrder) {
+  return iOrder <= 0   ? XelMathOption::Value
+         : iOrder == 1 ? XelMathOption::ValueAndFirst
+                       : XelMathOption::PointUpToSecond;
+}
+
+/// Batch form of SumOfSquaresAsked at the iN abscissas iX: each component is evaluated once
+/// per chunk, the sums are formed in the order of the point operation (the same values).
+inline void SumOfSquaresPoints(const long iN, const XelMathFunctionX* const* iF, const double* iC,
+                               const double iOffset, const long iNb, const double* iX,
+                               const long iOptions, double* oF, double* oF1, double* oF2) {
+  using XelMathBatch::Chunk;
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  const int order = asked.Order();
+  if (iNb < 1 || order < 0)
+    return;
+  if (HasNull(iN, iF)) {
+    XelMathBatch::Fill(asked, iNb, XelMathInfinite, oF, oF1, oF2);
+    return;
+  }
+  XelMathBatch::ForEachChunk(iNb, [&](const long iStart, const long iCount) {
+    double h0[Chunk], h1[Chunk], h2[Chunk], d0[Chunk], d1[Chunk], d2[Chunk];
+    for (long j = 0; j < iCount; j++)
+      h0[j] = h1[j] = h2[j] = 0.0;
+    for (long i = 0; i < iN; i++) {
+      iF[i]->EvalPoints(iCount, iX + iStart, UpToOptions(order), d0, d1, d2);
+      const double c = iC ? iC[i] : 0.0;
+      for (long j = 0; j < iCount; j++) {
+        const double r = iC ? d0[j] - c : d0[j];
+        h0[j] += r * r;
+        if (order >= 1)
+          h1[j] += 2.0 * r * d1[j];
+        if (order >= 2)
+          h2[j] += 2.0 * (d1[j] * d1[j] + r * d2[j]);
+      }
+    }
+    for (long j = 0; j < iCount; j++) {
+      if (asked.f)
+        oF[iStart + j] = h0[j] - iOffset;
+      if (asked.f1)
+        oF1[iStart + j] = h1[j];
+      if (asked.f2)
+        oF2[iStart + j] = h2[j];
+    }
+  });
 }
 
 /// Interval images of the same sum and of its derivatives up to iOrder over iI.

@@ -104,6 +104,35 @@ void XelMathCompositionXByX::Eval(const double x, const long iOptions, double* o
     *oF2 = f[2] * g[1] * g[1] + f[1] * g[2];
 }
 
+void XelMathCompositionXByX::EvalPoints(const long iN, const double* iX, const long iOptions,
+                                        double* oF, double* oF1, double* oF2) const {
+  using XelMathBatch::Chunk;
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  const int order = asked.Order();
+  if (iN < 1 || order < 0)
+    return;
+  if (!_outer || !_inner) {
+    XelMathBatch::Fill(asked, iN, XelMathInfinite, oF, oF1, oF2);
+    return;
+  }
+  const long outer = (asked.f ? XelMathOption::Value : 0) |
+                     (order >= 1 ? XelMathOption::FirstDeriv : 0) |
+                     (order >= 2 ? XelMathOption::SecondDeriv : 0);
+  XelMathBatch::ForEachChunk(iN, [&](const long iStart, const long iCount) {
+    double g[3][Chunk], f[3][Chunk];
+    _inner->EvalPoints(iCount, iX + iStart, UpToOptions(order), g[0], g[1], g[2]);
+    _outer->EvalPoints(iCount, g[0], outer, f[0], f[1], f[2]);
+    for (long j = 0; j < iCount; j++) {
+      if (asked.f)
+        oF[iStart + j] = f[0][j];
+      if (asked.f1)
+        oF1[iStart + j] = f[1][j] * g[1][j];
+      if (asked.f2)
+        oF2[iStart + j] = f[2][j] * g[1][j] * g[1][j] + f[1][j] * g[2][j];
+    }
+  });
+}
+
 // ==== interval evaluations ===============================================================
 XelMathInterval XelMathCompositionXByX::Eval(const XelMathInterval& iI) const {
   if (!_outer || !_inner)

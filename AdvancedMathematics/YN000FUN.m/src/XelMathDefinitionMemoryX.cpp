@@ -79,6 +79,17 @@ void XelMathDefinitionMemoryX::Eval(const double x, const long iOptions, double*
     *oF2 = XelMathInfinite;
 }
 
+void XelMathDefinitionMemoryX::EvalPoints(const long iN, const double* iX, const long iOptions,
+                                          double* oF, double* oF1, double* oF2) const {
+  if (_function) {
+    _function->EvalPoints(iN, iX, iOptions, oF, oF1, oF2);
+    return;
+  }
+  if (iN >= 1)
+    XelMathBatch::Fill(XelMathBatch::Asked(iOptions, oF, oF1, oF2), iN, XelMathInfinite, oF, oF1,
+                       oF2);
+}
+
 // ==== interval evaluations ===============================================================
 XelMathInterval XelMathDefinitionMemoryX::Eval(const XelMathInterval& iI) const {
   if (!_function)

@@ -87,6 +87,31 @@ void XelMathDerivFunctionX::Eval(const double x, const long iOptions, double* oF
   ShiftedOutputs(_function, x, 1, wantF, wantF1, wantF2, oF, oF1, oF2);
 }
 
+void XelMathDerivFunctionX::EvalPoints(const long iN, const double* iX, const long iOptions,
+                                       double* oF, double* oF1, double* oF2) const {
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  if (!_function) {
+    XelMathBatch::Fill(asked, iN, XelMathInfinite, oF, oF1, oF2);
+    return;
+  }
+  // h and h' are f' and f'': one batch of the function straight into the outputs; h'' is f'''
+  // point by point, before that batch unless its own output is the abscissas' array.
+  const bool thirdFirst = asked.f2 && oF2 != iX;
+  if (thirdFirst)
+    for (long i = 0; i < iN; i++)
+      oF2[i] = _function->EvalThirdDeriv(iX[i]);
+  if (asked.f || asked.f1)
+    _function->EvalPoints(iN, iX,
+                          (asked.f ? XelMathOption::FirstDeriv : 0) |
+                              (asked.f1 ? XelMathOption::SecondDeriv : 0),
+                          nullptr, asked.f ? oF : nullptr, asked.f1 ? oF1 : nullptr);
+  if (asked.f2 && !thirdFirst)
+    for (long i = 0; i < iN; i++)
+      oF2[i] = _function->EvalThirdDeriv(iX[i]);
+}
+
 // ==== interval evaluations ===============================================================
 XelMathInterval XelMathDerivFunctionX::Eval(const XelMathInterval& iI) const {
   return _function ? _function->EvalFirstDeriv(iI) : Zero();

@@ -6,6 +6,7 @@
 #include "XelError.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrString.h"
+#include "XelMathBatchTools.h"
 #include "XelMathConstants.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathIdentity.h"
@@ -166,6 +167,42 @@ void XelMathFractionX::Eval(const double x, const long iOptions, double* oF, dou
     if (wantF2)
       *oF2 = (n[2] - 2.0 * EndProduct(q1, d[1]) - EndProduct(q, d[2])) / d[0];
   }
+}
+
+void XelMathFractionX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                                  double* oF1, double* oF2) const {
+  using XelMathBatch::Chunk;
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  if (!_numerator || !_denominator) {
+    XelMathBatch::Fill(asked, iN, XelMathInfinite, oF, oF1, oF2);
+    return;
+  }
+  // Every output needs the value; a derivative needs those below it.
+  const long options = asked.f2 ? 7 : (asked.f1 ? 3 : 1);
+  XelMathBatch::ForEachChunk(iN, [&](const long iStart, const long iCount) {
+    double n[3][Chunk], d[3][Chunk];
+    const double* x = iX + iStart;
+    _denominator->EvalPoints(iCount, x, options, d[0], d[1], d[2]);
+    for (long j = 0; j < iCount; j++)
+      if (d[0][j] == 0.0)
+        ThrowForNullDenom();
+    _numerator->EvalPoints(iCount, x, options, n[0], n[1], n[2]);
+    for (long j = 0; j < iCount; j++) {
+      const double q = n[0][j] / d[0][j];
+      if (asked.f)
+        oF[iStart + j] = q;
+      if (asked.Derivatives()) {
+        const double q1 = (n[1][j] - EndProduct(q, d[1][j])) / d[0][j];
+        if (asked.f1)
+          oF1[iStart + j] = q1;
+        if (asked.f2)
+          oF2[iStart + j] =
+              (n[2][j] - 2.0 * EndProduct(q1, d[1][j]) - EndProduct(q, d[2][j])) / d[0][j];
+      }
+    }
+  });
 }
 
 // ==== interval evaluations =======================================================================

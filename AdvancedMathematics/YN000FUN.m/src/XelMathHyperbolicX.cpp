@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "XelMathBatchTools.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathIdentity.h"
 #include "XelMathInternalConstants.h"
@@ -96,6 +97,29 @@ void XelMathHyperbolicX::Eval(const double x, const long iOptions, double* oF, d
     *oF2 = _a * w2 * ch + _b * w2 * sh;
     if (!std::isfinite(*oF2))
       *oF2 = PowerTimes(_omega, 2, Combination(_a, _b, t, ch, sh));
+  }
+}
+
+void XelMathHyperbolicX::EvalPoints(const long iN, const double* iX, const long iOptions,
+                                    double* oF, double* oF1, double* oF2) const {
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  const double a = _a, b = _b, c0 = _c, w = _omega;
+  const double aw = a * w, bw = b * w, w2 = w * w, aw2 = a * w2, bw2 = b * w2;
+  for (long i = 0; i < iN; ++i) {
+    const double t = w * iX[i];
+    const double ch = std::cosh(t), sh = std::sinh(t);
+    if (asked.f)
+      oF[i] = Combination(a, b, t, ch, sh) + c0;
+    if (asked.f1) {
+      const double d1 = aw * sh + bw * ch;
+      oF1[i] = std::isfinite(d1) ? d1 : PowerTimes(w, 1, Combination(b, a, t, ch, sh));
+    }
+    if (asked.f2) {
+      const double d2 = aw2 * ch + bw2 * sh;
+      oF2[i] = std::isfinite(d2) ? d2 : PowerTimes(w, 2, Combination(a, b, t, ch, sh));
+    }
   }
 }
 

@@ -72,6 +72,26 @@ void XelMathOppositeX::Eval(const double x, const long iOptions, double* oF, dou
   NegateAsked(wantF, wantF1, wantF2, oF, oF1, oF2);
 }
 
+void XelMathOppositeX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                                  double* oF1, double* oF2) const {
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  if (!_function) {
+    XelMathBatch::Fill(asked, iN, XelMathInfinite, oF, oF1, oF2);
+    return;
+  }
+  _function->EvalPoints(iN, iX, iOptions, oF, oF1, oF2);
+  for (long i = 0; i < iN; i++) {
+    if (asked.f)
+      oF[i] = -oF[i];
+    if (asked.f1)
+      oF1[i] = -oF1[i];
+    if (asked.f2)
+      oF2[i] = -oF2[i];
+  }
+}
+
 // ==== interval evaluations ===============================================================
 XelMathInterval XelMathOppositeX::Eval(const XelMathInterval& iI) const {
   return _function ? Neg(_function->Eval(iI)) : Zero();

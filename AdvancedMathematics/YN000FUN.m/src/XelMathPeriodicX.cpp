@@ -2,6 +2,7 @@
 
 #include <cmath>
 
+#include "XelMathBatchTools.h"
 #include "XelMathConstants.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathIdentity.h"
@@ -107,6 +108,25 @@ void XelMathPeriodicX::Eval(const double x, const long iOptions, double* oF, dou
     *oF1 = XelMathInfinite;
   if (oF2 && (iOptions & XelMathOption::SecondDeriv))
     *oF2 = XelMathInfinite;
+}
+
+void XelMathPeriodicX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                                  double* oF1, double* oF2) const {
+  using XelMathBatch::Chunk;
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  if (!_function) {
+    XelMathBatch::Fill(asked, iN, XelMathInfinite, oF, oF1, oF2);
+    return;
+  }
+  XelMathBatch::ForEachChunk(iN, [&](const long iStart, const long iCount) {
+    double r[Chunk];
+    for (long j = 0; j < iCount; j++)
+      r[j] = Fold(iX[iStart + j]);
+    _function->EvalPoints(iCount, r, iOptions, asked.f ? oF + iStart : nullptr,
+                          asked.f1 ? oF1 + iStart : nullptr, asked.f2 ? oF2 + iStart : nullptr);
+  });
 }
 
 // ==== interval evaluations =======================================================================

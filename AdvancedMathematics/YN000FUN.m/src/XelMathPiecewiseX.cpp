@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "XelError.h"
+#include "XelMathBatchTools.h"
 #include "XelMathConstants.h"
 #include "XelMathCubicX.h"
 #include "XelMathElementaryTools.h"
@@ -385,6 +386,36 @@ void XelMathPiecewiseX::Eval(const double x, const long iOptions, double* oF, do
     *oF1 = XelMathInfinite;
   if (oF2 && (iOptions & XelMathOption::SecondDeriv))
     *oF2 = XelMathInfinite;
+}
+
+void XelMathPiecewiseX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                                   double* oF1, double* oF2) const {
+  using XelMathBatch::Chunk;
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  XelMathBatch::ForEachChunk(iN, [&](const long iStart, const long iCount) {
+    double t[Chunk];
+    const XelMathFunctionX* g[Chunk];
+    for (long j = 0; j < iCount; j++) {
+      t[j] = iX[iStart + j];
+      g[j] = PieceAt(iX[iStart + j], t[j]);
+    }
+    // One batch per run of consecutive points in the same piece.
+    for (long j = 0; j < iCount;) {
+      long end = j + 1;
+      while (end < iCount && g[end] == g[j])
+        end++;
+      const long at = iStart + j;
+      if (g[j])
+        g[j]->EvalPoints(end - j, t + j, iOptions, asked.f ? oF + at : nullptr,
+                         asked.f1 ? oF1 + at : nullptr, asked.f2 ? oF2 + at : nullptr);
+      else
+        XelMathBatch::Fill(asked, end - j, XelMathInfinite, asked.f ? oF + at : nullptr,
+                           asked.f1 ? oF1 + at : nullptr, asked.f2 ? oF2 + at : nullptr);
+      j = end;
+    }
+  });
 }
 
 // ==== interval evaluations =======================================================================

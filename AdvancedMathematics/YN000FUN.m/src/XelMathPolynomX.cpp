@@ -16,7 +16,9 @@
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
+#include "XelMathBatchTools.h"
 #include "XelMathElementaryTools.h"
+#include "XelMathHorner.h"
 #include "XelMathIdentity.h"
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
@@ -27,6 +29,8 @@
 #include "XelMathSolveX.h"
 #include "XelQuorMemory.h"
 #include "XelTolerance.h"
+
+using namespace XelMathHornerKernels;
 
 namespace {
 
@@ -147,67 +151,6 @@ inline XelMathInterval KernelChoose(const double a, const double b, const Coef& 
   else
     KernelNeg(a, b, coef, n, lo, hi);
   return XelMathInterval(lo, hi);
-}
-
-/// Horner value of c_0..c_d at t, with two interleaved chains (even and odd powers) from
-/// degree 5 on, four coefficients per iteration.
-inline double HornerKernel(const double* c, const long d, const double t) {
-  switch (d) { // straight-line code for the low degrees
-  case 0:
-    return c[0];
-  case 1:
-    return c[0] + t * c[1];
-  case 2:
-    return c[0] + t * (c[1] + t * c[2]);
-  case 3:
-    return c[0] + t * (c[1] + t * (c[2] + t * c[3]));
-  case 4:
-    return c[0] + t * (c[1] + t * (c[2] + t * (c[3] + t * c[4])));
-  default:
-    if (d < 0)
-      return 0.0;
-  }
-  const double t2 = t * t;
-  double a = c[d], b = c[d - 1];
-  long k = d - 2;
-  // a gathers c_d, c_{d-2}, ...; b gathers c_{d-1}, c_{d-3}, ...
-  for (; k >= 3; k -= 4) {
-    a = a * t2 + c[k];
-    b = b * t2 + c[k - 1];
-    a = a * t2 + c[k - 2];
-    b = b * t2 + c[k - 3];
-  }
-  for (; k >= 1; k -= 2) {
-    a = a * t2 + c[k];
-    b = b * t2 + c[k - 1];
-  }
-  const double r = k == 0 ? (a * t2 + c[0]) + t * b // d even: a ends with c_0, b with c_1
-                          : a * t + b;              // d odd: a ends with c_1, b with c_0
-  if (r == r)
-    return r;
-  // Both chains overflowed with opposite signs: one chain gives the infinity of the right sign.
-  double y = c[d];
-  for (long j = d - 1; j >= 0; --j)
-    y = y * t + c[j];
-  return y;
-}
-
-/// Value and first two derivatives of c_0..c_d at t in one pass.
-inline void HornerAll(const double* c, const long d, const double t, double& f, double& f1,
-                      double& f2) {
-  if (d < 0) {
-    f = f1 = f2 = 0.0;
-    return;
-  }
-  double p = c[d], p1 = 0.0, p2 = 0.0;
-  for (long k = d - 1; k >= 0; --k) {
-    p2 = p2 * t + p1;
-    p1 = p1 * t + p;
-    p = p * t + c[k];
-  }
-  f = p;
-  f1 = p1;
-  f2 = 2.0 * p2;
 }
 
 /// A polynomial of the same values as iP expressed with shift iShift (a new object).
@@ -708,20 +651,7 @@ double XelMathPolynomX::EvalThirdDeriv(const double& x) const {
 
 void XelMathPolynomX::Eval(const double x, const long iOptions, double* oF, double* oF1,
                            double* oF2) const {
-  const double t = x - _shift;
-  if ((iOptions & XelMathOption::FirstAndSecond) == 0) {
-    if ((iOptions & XelMathOption::Value) && oF)
-      *oF = HornerKernel(_coefficients, _degree, t);
-    return;
-  }
-  double f, f1, f2;
-  HornerAll(_coefficients, _degree, t, f, f1, f2);
-  if ((iOptions & XelMathOption::Value) && oF)
-    *oF = f;
-  if ((iOptions & XelMathOption::FirstDeriv) && oF1)
-    *oF1 = f1;
-  if ((iOptions & XelMathOption::SecondDeriv) && oF2)
-    *oF2 = f2;
+  HornerOutputs(_coefficients, _degree, x - _shift, iOptions, oF, oF1, oF2);
 }
 
 void XelMathPolynomX::Eval(const XelMathInterval& iI, const long iNbPoints, const long iOptions,
@@ -811,6 +741,144 @@ void XelMathPolynomX::Eval(const XelMathInterval& iI, const long iNbPoints, cons
       oF2[i] = f2;
     t += step;
   }
+}
+
+namespace {
+using XelMathBatch::Lanes;
+
+// Plain Horner of degree D (below 5) at t = x[i] - s, the coefficients held in registers.
+template <int D>
+void HornerLow(const double* c, const double s, const long n, const double* x, double* oF) {
+  Lanes k[D + 1];
+  for (int j = 0; j <= D; ++j)
+    k[j] = Lanes::Splat(c[j]);
+  XelMathBatch::ForEachBlock(
+      n, x, [&](const Lanes& iX, const long iStart, const long iCount) XelMathBlockKernel {
+        const Lanes t = iX - s;
+        Lanes a = k[D];
+        for (int j = D - 1; j >= 0; --j)
+          a = a * t + k[j];
+        a.Store(iCount, oF + iStart);
+      });
+}
+
+// The two chains in t^2 of HornerLanes (degree iD from 5 on) with the coefficients already
+// splatted: iK(k) is c_k over the lanes.
+template <class Coefficient>
+XelMathHornerInline Lanes TwoChains(const Lanes& t, const long iD, Coefficient iK) {
+  const Lanes t2 = t * t;
+  Lanes a = iK(iD), b = iK(iD - 1);
+  long k = iD - 2;
+  for (; k >= 1; k -= 2) {
+    a = a * t2 + iK(k);
+    b = b * t2 + iK(k - 1);
+  }
+  return k == 0 ? (a * t2 + iK(0)) + t * b : a * t + b;
+}
+
+// The same at a fixed degree D, the coefficients held in registers.
+template <int D>
+void HornerTwoChains(const double* c, const double s, const long n, const double* x, double* oF) {
+  Lanes k[D + 1];
+  for (int j = 0; j <= D; ++j)
+    k[j] = Lanes::Splat(c[j]);
+  XelMathBatch::ForEachBlock(
+      n, x, [&](const Lanes& iX, const long iStart, const long iCount) XelMathBlockKernel {
+        const Lanes t = iX - s;
+        Lanes a = TwoChains(t, D, [&k](const long j) XelMathBlockKernel { return k[j]; });
+        if (a.AnyNaN())
+          a = RedoNaN(c, D, t, a);
+        a.Store(iCount, oF + iStart);
+      });
+}
+
+// Values of c_0..c_d at t = x[i] - s into oF[0..n-1], eight points at a time, with the
+// operations of HornerKernel in the same order (so the same results): plain Horner below
+// degree 5, two chains in t^2 from degree 5 on.
+void HornerValues(const double* c, const long d, const double s, const long n, const double* x,
+                  double* oF) {
+  if (d < 0) {
+    for (long i = 0; i < n; ++i)
+      oF[i] = 0.0;
+    return;
+  }
+  switch (d) {
+  case 0:
+    for (long i = 0; i < n; ++i)
+      oF[i] = c[0];
+    return;
+  case 1:
+    HornerLow<1>(c, s, n, x, oF);
+    return;
+  case 2:
+    HornerLow<2>(c, s, n, x, oF);
+    return;
+  case 3:
+    HornerLow<3>(c, s, n, x, oF);
+    return;
+  case 4:
+    HornerLow<4>(c, s, n, x, oF);
+    return;
+  case 5:
+    HornerTwoChains<5>(c, s, n, x, oF);
+    return;
+  case 6:
+    HornerTwoChains<6>(c, s, n, x, oF);
+    return;
+  case 7:
+    HornerTwoChains<7>(c, s, n, x, oF);
+    return;
+  case 8:
+    HornerTwoChains<8>(c, s, n, x, oF);
+    return;
+  default:
+    break;
+  }
+  XelMathBatch::ForEachBlock(
+      n, x, [&](const Lanes& iX, const long iStart, const long iCount) XelMathBlockKernel {
+        const Lanes t = iX - s;
+        Lanes a = HornerLanes(c, d, t);
+        if (a.AnyNaN())
+          a = RedoNaN(c, d, t, a);
+        a.Store(iCount, oF + iStart);
+      });
+}
+
+// Value and derivatives at t = x[i] - s with the operations of HornerAll, eight points at a
+// time; the second derivative's chain only when iSecond.
+template <bool iSecond>
+void HornerAllValues(const double* c, const long d, const double s, const long n, const double* x,
+                     const XelMathBatch::Asked& iAsked, double* oF, double* oF1, double* oF2) {
+  if (d < 0) {
+    XelMathBatch::Fill(iAsked, n, 0.0, oF, oF1, oF2);
+    return;
+  }
+  XelMathBatch::ForEachBlock(
+      n, x, [&](const Lanes& iX, const long iStart, const long iCount) XelMathBlockKernel {
+        Lanes p, p1, p2;
+        HornerAllLanes<iSecond>(c, d, iX - s, p, p1, p2);
+        if (iAsked.f)
+          p.Store(iCount, oF + iStart);
+        if (iAsked.f1)
+          p1.Store(iCount, oF1 + iStart);
+        if (iSecond)
+          p2.Store(iCount, oF2 + iStart);
+      });
+}
+} // namespace
+
+void XelMathPolynomX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                                 double* oF1, double* oF2) const {
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  // As the point operation: the value alone by HornerKernel, with a derivative by HornerAll.
+  if ((iOptions & XelMathOption::FirstAndSecond) == 0)
+    HornerValues(_coefficients, _degree, _shift, iN, iX, oF);
+  else if (asked.f2)
+    HornerAllValues<true>(_coefficients, _degree, _shift, iN, iX, asked, oF, oF1, oF2);
+  else
+    HornerAllValues<false>(_coefficients, _degree, _shift, iN, iX, asked, oF, oF1, oF2);
 }
 
 // ==== interval evaluations ======================================================================

@@ -104,6 +104,40 @@ void XelMathProdX::Eval(const double x, const long iOptions, double* oF, double*
   });
 }
 
+void XelMathProdX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                              double* oF1, double* oF2) const {
+  using XelMathBatch::Chunk;
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  const int order = asked.Order();
+  if (iN < 1 || order < 0)
+    return;
+  if (!_f || !_g) {
+    XelMathBatch::Fill(asked, iN, XelMathInfinite, oF, oF1, oF2);
+    return;
+  }
+  const long options = UpToOptions(order);
+  XelMathBatch::ForEachChunk(iN, [&](const long iStart, const long iCount) {
+    double f[3][Chunk], g[3][Chunk];
+    const double* x = iX + iStart;
+    _f->EvalPoints(iCount, x, options, f[0], f[1], f[2]);
+    if (_g != _f)
+      _g->EvalPoints(iCount, x, options, g[0], g[1], g[2]);
+    const double(*gg)[Chunk] = _g != _f ? g : f;
+    for (long j = 0; j < iCount; j++) {
+      const double fj[3] = {f[0][j], order >= 1 ? f[1][j] : 0.0, order >= 2 ? f[2][j] : 0.0},
+                   gj[3] = {gg[0][j], order >= 1 ? gg[1][j] : 0.0, order >= 2 ? gg[2][j] : 0.0};
+      double h[3];
+      Leibniz(fj, gj, order, h);
+      if (asked.f)
+        oF[iStart + j] = h[0];
+      if (asked.f1)
+        oF1[iStart + j] = h[1];
+      if (asked.f2)
+        oF2[iStart + j] = h[2];
+    }
+  });
+}
+
 // ==== interval evaluations ===============================================================
 XelMathInterval XelMathProdX::Eval(const XelMathInterval& iI) const {
   if (!_f || !_g)

@@ -1,5 +1,6 @@
 // Polynomial of degree 5 with inline coefficients and its Hermite constructor.
 #include "XelMathQuinticX.h"
+#include "XelMathBatchTools.h"
 #include "XelMathIdentity.h"
 #include "XelMathInternalConstants.h"
 
@@ -83,6 +84,33 @@ void XelMathQuinticX::Eval(const double x, const long iOptions, double* oF, doub
     *oF1 = c[1] + t * (2.0 * c[2] + t * (3.0 * c[3] + t * (4.0 * c[4] + t * 5.0 * c[5])));
   if ((iOptions & XelMathOption::SecondDeriv) && oF2)
     *oF2 = 2.0 * c[2] + t * (6.0 * c[3] + t * (12.0 * c[4] + t * 20.0 * c[5]));
+}
+
+void XelMathQuinticX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                                 double* oF1, double* oF2) const {
+  if (_degree != 5) {
+    XelMathPolynomX::EvalPoints(iN, iX, iOptions, oF, oF1, oF2);
+    return;
+  }
+  using XelMathBatch::Lanes;
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  // The point operation's expressions, eight points at a time.
+  const double* c = _coefficients;
+  const double s = _shift, d2 = 2.0 * c[2], d3 = 3.0 * c[3], d4 = 4.0 * c[4], e3 = 6.0 * c[3],
+               e4 = 12.0 * c[4];
+  XelMathBatch::ForEachBlock(
+      iN, iX, [&](const Lanes& x, const long iStart, const long iCount) XelMathBlockKernel {
+        const Lanes t = x - s;
+        if (asked.f)
+          (c[0] + t * (c[1] + t * (c[2] + t * (c[3] + t * (c[4] + t * c[5])))))
+              .Store(iCount, oF + iStart);
+        if (asked.f1)
+          (c[1] + t * (d2 + t * (d3 + t * (d4 + t * 5.0 * c[5])))).Store(iCount, oF1 + iStart);
+        if (asked.f2)
+          (d2 + t * (e3 + t * (e4 + t * 20.0 * c[5]))).Store(iCount, oF2 + iStart);
+      });
 }
 
 XelMathFunctionX* XelMathQuinticX::Duplicate() const {

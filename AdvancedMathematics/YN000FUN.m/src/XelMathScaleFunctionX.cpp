@@ -85,6 +85,37 @@ void XelMathScaleFunctionX::Eval(const double x, const long iOptions, double* oF
     *oF2 = d2;
 }
 
+void XelMathScaleFunctionX::EvalPoints(const long iN, const double* iX, const long iOptions,
+                                       double* oF, double* oF1, double* oF2) const {
+  using XelMathBatch::Chunk;
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  if (!_function) {
+    XelMathBatch::Fill(asked, iN, XelMathInfinite, oF, oF1, oF2);
+    return;
+  }
+  const double a = _functionFactor, b = _variableFactor, ab = a * b, abb = a * b * b;
+  const long options = asked.Options();
+  XelMathBatch::ForEachChunk(iN, [&](const long iStart, const long iCount) {
+    double u[Chunk];
+    for (long j = 0; j < iCount; j++)
+      u[j] = b * iX[iStart + j];
+    double* f = asked.f ? oF + iStart : nullptr;
+    double* f1 = asked.f1 ? oF1 + iStart : nullptr;
+    double* f2 = asked.f2 ? oF2 + iStart : nullptr;
+    _function->EvalPoints(iCount, u, options, f, f1, f2);
+    for (long j = 0; j < iCount; j++) {
+      if (f)
+        f[j] *= a;
+      if (f1)
+        f1[j] *= ab;
+      if (f2)
+        f2[j] *= abb;
+    }
+  });
+}
+
 // ==== interval evaluations ===============================================================
 namespace {
 // b I with the ends swapped when b <= 0.

@@ -10,6 +10,7 @@
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
+#include "XelMathBatchTools.h"
 #include "XelMathConstants.h"
 #include "XelMathElementaryTools.h"
 #include "XelMathIdentity.h"
@@ -93,6 +94,25 @@ void XelMathTrigonometricX::Eval(const double x, const long iOptions, double* oF
     *oF1 = -_amplitude * _pulsation * s;
   if (oF2 && (iOptions & XelMathOption::SecondDeriv))
     *oF2 = -_amplitude * _pulsation * _pulsation * c;
+}
+
+void XelMathTrigonometricX::EvalPoints(const long iN, const double* iX, const long iOptions,
+                                       double* oF, double* oF1, double* oF2) const {
+  const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
+  if (iN < 1 || !asked.Any())
+    return;
+  const double a = _amplitude, w = _pulsation, phi = _phase, c0 = _constant;
+  const double k1 = -a * w, k2 = -a * w * w;
+  for (long i = 0; i < iN; ++i) {
+    double s, c;
+    SinCos(w * iX[i] - phi, s, c);
+    if (asked.f)
+      oF[i] = a * c + c0;
+    if (asked.f1)
+      oF1[i] = k1 * s;
+    if (asked.f2)
+      oF2[i] = k2 * c;
+  }
 }
 
 // ==== interval evaluations =======================================================================
