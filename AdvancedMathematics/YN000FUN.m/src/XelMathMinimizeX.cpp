@@ -52,6 +52,9 @@ const double GoldenFraction = 0.38196601125010515;
 const long ConstantSamples = 15;
 const long BestSamples = 11;
 
+/// Samples of Brent's sliding window evaluated by one batch.
+const long SampleChunk = 64;
+
 } // namespace
 
 // ---- construction and settings ------------------------------------------------------------
@@ -516,23 +519,35 @@ int XelMathMinimizeX::BrentMinimize(const XelMathInterval& iI, long iNbPoints, l
   const long n = iNbPoints < 3 ? 3 : iNbPoints;
   const double h = (b - a) / static_cast<double>(n - 1);
   const XelMathFunctionX* const function = _function;
-  // A sliding window of three samples: a local minimum of the samples brackets a minimum.
+  // A sliding window of three samples: a local minimum of the samples brackets a minimum. The
+  // samples after a are evaluated by batches of SampleChunk into stack arrays.
+  double xs[SampleChunk], fs[SampleChunk];
   double x0 = a, f0 = Value(a);
-  double x1 = n == 2 ? b : a + h, f1 = function->Eval(x1);
-  // First piece: f'(a) < 0 with f(a) <= f(x1) hides a minimum inside [a, x1].
-  if (f0 <= f1 && EndSlope(a) < 0.0) {
-    const double x = a + GoldenFraction * (x1 - a);
-    LocalBrentMinimize(a, x, x1, f0, function->Eval(x), f1);
-  }
-  for (long i = 2; i < n; ++i) {
-    const double x2 = i == n - 1 ? b : a + static_cast<double>(i) * h;
-    const double f2 = function->Eval(x2);
-    if (f1 < f0 && f1 <= f2)
-      LocalBrentMinimize(x0, x1, x2, f0, f1, f2);
-    x0 = x1;
-    f0 = f1;
-    x1 = x2;
-    f1 = f2;
+  double x1 = a, f1 = f0;
+  for (long start = 1; start < n; start += SampleChunk) {
+    const long count = n - start < SampleChunk ? n - start : SampleChunk;
+    for (long k = 0; k < count; ++k)
+      xs[k] = start + k == n - 1 ? b : a + static_cast<double>(start + k) * h;
+    function->EvalPoints(count, xs, XelMathOption::Value, fs, nullptr, nullptr);
+    for (long k = 0; k < count; ++k) {
+      const double x2 = xs[k], f2 = fs[k];
+      if (start + k == 1) {
+        x1 = x2;
+        f1 = f2;
+        // First piece: f'(a) < 0 with f(a) <= f(x1) hides a minimum inside [a, x1].
+        if (f0 <= f1 && EndSlope(a) < 0.0) {
+          const double x = a + GoldenFraction * (x1 - a);
+          LocalBrentMinimize(a, x, x1, f0, function->Eval(x), f1);
+        }
+        continue;
+      }
+      if (f1 < f0 && f1 <= f2)
+        LocalBrentMinimize(x0, x1, x2, f0, f1, f2);
+      x0 = x1;
+      f0 = f1;
+      x1 = x2;
+      f1 = f2;
+    }
   }
   // Last piece: f'(b) > 0 with f(b) <= f(x_{n-2}).
   if (f1 <= f0 && EndSlope(b) > 0.0) {
