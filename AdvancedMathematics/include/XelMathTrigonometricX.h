@@ -6,6 +6,12 @@
 // it is exact up to rounding and stays valid far from the origin. Roots come in closed form
 // (Solve), the integral too; sums of waves of one frequency combine into one wave.
 //
+// Interval images cost one sincos per end of the phase interval, shared by the value and all
+// derivative images: the object keeps the sine and cosine of the last few phase ends it met,
+// so that the images of one interval asked one after the other (value, then derivatives, as
+// the root finder does) and of neighbouring intervals sharing an end reuse them. That memo is
+// updated during const evaluations: one object must not be evaluated from two threads at once.
+//
 // The tolerance given at construction is kept by reference (not copied, not owned) and must
 // outlive the function; it is the tolerance the analyses find for this function. Evaluation
 // never raises.
@@ -86,9 +92,23 @@ public:
                                       const double iC0) const override;
 
 private:
+  /// Images of cos and sin over the phase interval of iI (each only when its pointer is not
+  /// null), from the end values of EndSinCos.
+  void PhaseImages(const XelMathInterval& iI, XelMathInterval* oCos, XelMathInterval* oSin) const;
+  /// sin and cos of a phase end, from the memo when it holds them.
+  void EndSinCos(const double iTheta, double& oSin, double& oCos) const;
+
   double _amplitude; // A
   double _phase;     // phi
   double _pulsation; // w
   double _constant;  // C
   const XelTolerance* _tolerance;
+
+  /// Memo of phase ends: sin and cos of the last EndMemoSize ends computed, replaced in turn.
+  struct EndValues {
+    double theta, s, c;
+  };
+  static constexpr int EndMemoSize = 4;
+  mutable EndValues _endMemo[EndMemoSize];
+  mutable int _endMemoNext;
 };
