@@ -7,9 +7,9 @@
 // (Solve), the integral too; sums of waves of one frequency combine into one wave.
 //
 // Interval images cost one sincos per end of the phase interval, shared by the value and all
-// derivative images: the object keeps the sine and cosine of the last few phase ends it met,
-// so that the images of one interval asked one after the other (value, then derivatives, as
-// the root finder does) and of neighbouring intervals sharing an end reuse them. That memo is
+// derivative images: the object keeps the end values and the images over the last phase
+// interval, so that the images of one interval asked one after the other (value, then
+// derivatives, as the root finder does) cost one sincos per end in all. That memo is
 // updated during const evaluations: one object must not be evaluated from two threads at once.
 //
 // The tolerance given at construction is kept by reference (not copied, not owned) and must
@@ -93,10 +93,8 @@ public:
 
 private:
   /// Images of cos and sin over the phase interval of iI (each only when its pointer is not
-  /// null), from the end values of EndSinCos.
+  /// null), from one sincos per end, kept for the next call on the same phase interval.
   void PhaseImages(const XelMathInterval& iI, XelMathInterval* oCos, XelMathInterval* oSin) const;
-  /// sin and cos of a phase end, from the memo when it holds them.
-  void EndSinCos(const double iTheta, double& oSin, double& oCos) const;
 
   double _amplitude; // A
   double _phase;     // phi
@@ -104,11 +102,13 @@ private:
   double _constant;  // C
   const XelTolerance* _tolerance;
 
-  /// Memo of phase ends: sin and cos of the last EndMemoSize ends computed, replaced in turn.
-  struct EndValues {
-    double theta, s, c;
+  /// Memo of the last phase interval: the sine and cosine of its ends (when computed) and the
+  /// images of cos and sin over it found so far.
+  struct PhaseValues {
+    double low, high;
+    double sLow, cLow, sHigh, cHigh;
+    XelMathInterval cos, sin;
+    bool hasEnds, hasCos, hasSin;
   };
-  static constexpr int EndMemoSize = 4;
-  mutable EndValues _endMemo[EndMemoSize];
-  mutable int _endMemoNext;
+  mutable PhaseValues _phaseMemo;
 };

@@ -122,6 +122,16 @@ inline void SinCos(const double t, double& oS, double& oC) {
 /// miss an extremum by more than rounding, e.g. by 0.15 radian around 1e15.
 constexpr double SineReductionError = 3.0 * DBL_EPSILON;
 
+/// floor(x), exact for every double, without a call into the platform's library: below 2^52
+/// in size through the integer conversion (exact there), beyond (every such double is an
+/// integer), infinite or NaN as it is.
+inline double ExactFloor(const double x) {
+  if (!(std::fabs(x) < 4503599627370496.0))
+    return x;
+  const double t = static_cast<double>(static_cast<long long>(x));
+  return t > x ? t - 1.0 : t;
+}
+
 /// Whether some point phase*2pi + 2k*pi lies in [t1, t2]: an integer k with
 /// t1/2pi - phase <= k <= t2/2pi - phase. The floor is exact for every finite double; the
 /// test widens both reduced ends by their error bound, so that a point lying in the interval
@@ -131,7 +141,7 @@ inline bool HasPeriodicPoint(double t1, double t2, double phase) {
   const double u1 = t1 * XelINV2PI - phase, u2 = t2 * XelINV2PI - phase;
   const double s1 = (std::fabs(u1) + 1.0) * SineReductionError;
   const double s2 = (std::fabs(u2) + 1.0) * SineReductionError;
-  return std::floor(u2 + s2) > u1 - s1;
+  return ExactFloor(u2 + s2) > u1 - s1;
 }
 
 /// Shape of the sine over [t1, t2].
@@ -144,6 +154,9 @@ struct SineShape {
   bool Full() const { return hasMax && hasMin; }
 };
 
+#if defined(__GNUC__)
+__attribute__((always_inline))
+#endif
 inline SineShape SineShapeOf(double t1, double t2) {
   SineShape r{false, false, false, false};
   if (t2 - t1 >= Xel2PI) {

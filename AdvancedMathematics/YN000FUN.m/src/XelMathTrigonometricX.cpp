@@ -23,17 +23,17 @@ using namespace XelMathElementary;
 
 namespace {
 /// An empty memo: NaN phases never match.
-template <class Entry> void ClearEndMemo(Entry* ioMemo, const int iSize) {
-  for (int i = 0; i < iSize; ++i)
-    ioMemo[i] = Entry{std::nan(""), 0.0, 0.0};
+template <class Phase> void ClearMemo(Phase& ioPhase) {
+  ioPhase = Phase{std::nan(""), std::nan(""), 0.0, 0.0, 0.0, 0.0, XelMathInterval(),
+                  XelMathInterval(),  false,        false, false};
 }
 } // namespace
 
 XelMathTrigonometricX::XelMathTrigonometricX(const double a, const double b, const double c,
                                              const double w, const XelTolerance& iTol)
     : _amplitude(0.0), _phase(0.0), _pulsation(w), _constant(c), _tolerance(&iTol),
-      _endMemo(), _endMemoNext(0) {
-  ClearEndMemo(_endMemo, EndMemoSize);
+      _phaseMemo() {
+  ClearMemo(_phaseMemo);
   if (a != 0.0 || b != 0.0) {
     _amplitude = std::hypot(a, b);
     _phase = std::atan2(b, a);
@@ -47,8 +47,8 @@ XelMathTrigonometricX::XelMathTrigonometricX(const double a, const double b, con
 
 XelMathTrigonometricX::XelMathTrigonometricX(const double* iP, const XelTolerance& iTol)
     : _amplitude(iP ? iP[0] : 0.0), _phase(iP ? iP[1] : 0.0), _pulsation(iP ? iP[2] : 0.0),
-      _constant(iP ? iP[3] : 0.0), _tolerance(&iTol), _endMemo(), _endMemoNext(0) {
-  ClearEndMemo(_endMemo, EndMemoSize);
+      _constant(iP ? iP[3] : 0.0), _tolerance(&iTol), _phaseMemo() {
+  ClearMemo(_phaseMemo);
 }
 
 XelMathTrigonometricX::~XelMathTrigonometricX() = default;
@@ -109,19 +109,6 @@ XelMathInterval Phase(const XelMathInterval& iI, const double w, const double ph
 }
 } // namespace
 
-void XelMathTrigonometricX::EndSinCos(const double iTheta, double& oSin, double& oCos) const {
-  for (int i = 0; i < EndMemoSize; ++i) {
-    if (_endMemo[i].theta == iTheta) {
-      oSin = _endMemo[i].s;
-      oCos = _endMemo[i].c;
-      return;
-    }
-  }
-  SinCos(iTheta, oSin, oCos);
-  _endMemo[_endMemoNext] = EndValues{iTheta, oSin, oCos};
-  _endMemoNext = (_endMemoNext + 1) % EndMemoSize;
-}
-
 void XelMathTrigonometricX::PhaseImages(const XelMathInterval& iI, XelMathInterval* oCos,
                                         XelMathInterval* oSin) const {
   const XelMathInterval theta = Phase(iI, _pulsation, _phase);
@@ -133,25 +120,42 @@ void XelMathTrigonometricX::PhaseImages(const XelMathInterval& iI, XelMathInterv
       *oSin = XelMathInterval(-1.0, 1.0);
     return;
   }
-  SineShape cosShape{}, sinShape{};
-  bool needEnds = false;
-  if (oCos) {
-    cosShape = CosineShapeOf(theta.low, theta.high);
-    needEnds = needEnds || !cosShape.Full();
+  PhaseValues& memo = _phaseMemo;
+  if (!(theta.low == memo.low && theta.high == memo.high)) {
+    memo.low = theta.low;
+    memo.high = theta.high;
+    memo.hasEnds = memo.hasCos = memo.hasSin = false;
   }
-  if (oSin) {
-    sinShape = SineShapeOf(theta.low, theta.high);
-    needEnds = needEnds || !sinShape.Full();
-  }
-  double s1 = 0.0, c1 = 0.0, s2 = 0.0, c2 = 0.0;
-  if (needEnds) {
-    EndSinCos(theta.low, s1, c1);
-    EndSinCos(theta.high, s2, c2);
+  const bool wantCos = oCos && !memo.hasCos, wantSin = oSin && !memo.hasSin;
+  if (wantCos || wantSin) {
+    SineShape cosShape{}, sinShape{};
+    bool needEnds = false;
+    if (wantCos) {
+      cosShape = CosineShapeOf(theta.low, theta.high);
+      needEnds = needEnds || !cosShape.Full();
+    }
+    if (wantSin) {
+      sinShape = SineShapeOf(theta.low, theta.high);
+      needEnds = needEnds || !sinShape.Full();
+    }
+    if (needEnds && !memo.hasEnds) {
+      SinCos(theta.low, memo.sLow, memo.cLow);
+      SinCos(theta.high, memo.sHigh, memo.cHigh);
+      memo.hasEnds = true;
+    }
+    if (wantCos) {
+      memo.cos = SineImageFromEnds(cosShape, memo.cLow, memo.cHigh);
+      memo.hasCos = true;
+    }
+    if (wantSin) {
+      memo.sin = SineImageFromEnds(sinShape, memo.sLow, memo.sHigh);
+      memo.hasSin = true;
+    }
   }
   if (oCos)
-    *oCos = SineImageFromEnds(cosShape, c1, c2);
+    *oCos = memo.cos;
   if (oSin)
-    *oSin = SineImageFromEnds(sinShape, s1, s2);
+    *oSin = memo.sin;
 }
 
 XelMathInterval XelMathTrigonometricX::Eval(const XelMathInterval& iI) const {
