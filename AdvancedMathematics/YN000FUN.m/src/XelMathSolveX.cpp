@@ -79,6 +79,9 @@ const long ExtremumHitRatio = 8;
 /// (wider ones nearly always hold an inflection of f).
 const double ExtremumWidth = 10.0;
 
+/// Sample points evaluated by one batch call of the sampling strategy.
+const long SamplingBatch = 64;
+
 /// Splits below the minimum width allowed in one run of the interval strategy.
 const long MaxNarrowSplits = 100000;
 
@@ -647,24 +650,35 @@ int XelMathSolveX::DSolve(const XelMathInterval& iI, long iNbPoints) {
   double f2;
   double x0 = a, f0 = 0.0, d0 = 0.0;
   double x = a;
-  for (long i = 0; i < n; ++i) {
-    if (i == n - 1 && n > 1)
-      x = b;
-    double f, d;
-    _function->Eval(x, XelMathOption::ValueAndFirst, &f, &d, nullptr);
-    if (IsNull(x, f, f2, &d)) {
-      ++nbNull;
-      if (IsRoot(x, f, f2, &d)) {
-        AddRoot(x);
-        f = 0.0;
-      }
+  // The samples go to the function by batches: x0 = a, each next one h further, the last
+  // exactly b.
+  double xs[SamplingBatch], fs[SamplingBatch], ds[SamplingBatch];
+  for (long start = 0; start < n; start += SamplingBatch) {
+    const long m = n - start < SamplingBatch ? n - start : SamplingBatch;
+    for (long j = 0; j < m; ++j) {
+      if (start + j == n - 1 && n > 1)
+        x = b;
+      xs[j] = x;
+      x = x + h;
     }
-    if (i > 0)
-      SolvePair(x0, f0, d0, x, f, d);
-    x0 = x;
-    f0 = f;
-    d0 = d;
-    x = x + h;
+    _function->EvalPoints(m, xs, XelMathOption::ValueAndFirst, fs, ds, nullptr);
+    for (long j = 0; j < m; ++j) {
+      const double xi = xs[j];
+      double f = fs[j];
+      const double d = ds[j];
+      if (IsNull(xi, f, f2, &d)) {
+        ++nbNull;
+        if (IsRoot(xi, f, f2, &d)) {
+          AddRoot(xi);
+          f = 0.0;
+        }
+      }
+      if (start + j > 0)
+        SolvePair(x0, f0, d0, xi, f, d);
+      x0 = xi;
+      f0 = f;
+      d0 = d;
+    }
   }
   return nbNull == n ? 1 : 0;
 }
