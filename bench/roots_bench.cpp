@@ -617,8 +617,8 @@ int main(int argc, char** argv) {
   {
     const XelCounted withImages(doubleRoot.f, true), sampled(doubleRoot.f, false);
     Report(
-        "Xel interval Newton", [&] { return XelDoubleRoots(withImages, false); },
-        doubleReference, kDoubleMatchTol);
+        "Xel interval Newton", [&] { return XelDoubleRoots(withImages, false); }, doubleReference,
+        kDoubleMatchTol);
     Report(
         "Xel sampling", [&] { return XelDoubleRoots(sampled, true); }, doubleReference,
         kDoubleMatchTol);

@@ -154,9 +154,6 @@ struct SineShape {
   bool Full() const { return hasMax && hasMin; }
 };
 
-#if defined(__GNUC__)
-__attribute__((always_inline))
-#endif
 inline SineShape SineShapeOf(double t1, double t2) {
   SineShape r{false, false, false, false};
   if (t2 - t1 >= Xel2PI) {

@@ -514,8 +514,7 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
   }
 
   if (_secondImage && std::isfinite(F.low) && std::isfinite(F.high) && std::isfinite(D.low) &&
-      std::isfinite(D.high) &&
-      b - a < ExtremumWidth * _minimumWidth &&
+      std::isfinite(D.high) && b - a < ExtremumWidth * _minimumWidth &&
       (_extremumTries < ExtremumTrial || _extremumHits * ExtremumHitRatio >= _extremumTries)) {
     // Where f'' keeps one sign, f' is monotone: f has at most one extremum and two roots,
     // found from the two ends and the root of f' instead of splitting on (near a double root

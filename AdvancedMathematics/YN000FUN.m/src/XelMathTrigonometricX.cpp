@@ -24,15 +24,14 @@ using namespace XelMathElementary;
 namespace {
 /// An empty memo: NaN phases never match.
 template <class Phase> void ClearMemo(Phase& ioPhase) {
-  ioPhase = Phase{std::nan(""), std::nan(""), 0.0, 0.0, 0.0, 0.0, XelMathInterval(),
-                  XelMathInterval(),  false,        false, false};
+  ioPhase = Phase{std::nan(""),      std::nan(""),      0.0,   0.0,   0.0,  0.0,
+                  XelMathInterval(), XelMathInterval(), false, false, false};
 }
 } // namespace
 
 XelMathTrigonometricX::XelMathTrigonometricX(const double a, const double b, const double c,
                                              const double w, const XelTolerance& iTol)
-    : _amplitude(0.0), _phase(0.0), _pulsation(w), _constant(c), _tolerance(&iTol),
-      _phaseMemo() {
+    : _amplitude(0.0), _phase(0.0), _pulsation(w), _constant(c), _tolerance(&iTol), _phaseMemo() {
   ClearMemo(_phaseMemo);
   if (a != 0.0 || b != 0.0) {
     _amplitude = std::hypot(a, b);
