@@ -28,6 +28,8 @@ public:
   XelMathTrigonometricX(const XelMathTrigonometricX& iOther) = default;
   XelMathTrigonometricX& operator=(const XelMathTrigonometricX& iOther) = default;
   ~XelMathTrigonometricX() override;
+  /// The object, its memo of the last phase interval included.
+  long GetStaticMemoryBytes() const override;
 
   const char* IsA() const override;
   unsigned char IsAKindOf(const char* iName) const override;

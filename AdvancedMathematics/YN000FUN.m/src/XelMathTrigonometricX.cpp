@@ -52,6 +52,10 @@ XelMathTrigonometricX::XelMathTrigonometricX(const double* iP, const XelToleranc
 
 XelMathTrigonometricX::~XelMathTrigonometricX() = default;
 
+long XelMathTrigonometricX::GetStaticMemoryBytes() const {
+  return static_cast<long>(sizeof(*this));
+}
+
 XelMathDefineIdentity(XelMathTrigonometricX, XelMathFunctionX);
 
 unsigned char XelMathTrigonometricX::IsOption(const long iOption) const {
