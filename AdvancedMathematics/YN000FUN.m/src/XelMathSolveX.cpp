@@ -73,7 +73,7 @@ const double MaxCurvatureRatio = 4.0;
 /// The single-extremum test is tried on the first ExtremumTrial intervals of a run, then only
 /// while it settles at least one interval out of ExtremumHitRatio.
 const long ExtremumTrial = 16;
-const long ExtremumHitRatio = 8;
+const long ExtremumHitRatio = 4;
 
 /// The single-extremum test is tried on intervals narrower than this many minimum widths
 /// (wider ones nearly always hold an inflection of f).
