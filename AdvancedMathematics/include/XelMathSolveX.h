@@ -4,7 +4,10 @@
 //
 // Two strategies, chosen by Run from what the function offers:
 //  - a recursive interval-Newton subdivision (RSolve) when the function computes interval
-//    images of its value and first derivative (IsOption(48));
+//    images of its value and first derivative (IsOption(48)); when it also bounds f''
+//    (IsOption(64)), a narrow interval where f'' keeps one sign is settled from its two ends
+//    and the root of f' (one extremum: a double root, two roots or none) instead of being
+//    split on;
 //  - a sampling of the domain (DSolve) otherwise, where sign changes of f are solved and
 //    double roots are found through the roots of f' between samples.
 // Both refine candidates by a bracketed Newton-secant iteration (SolveNewton, optionally
