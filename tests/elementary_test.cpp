@@ -96,6 +96,55 @@ TEST(TrigonometricX, CombinationsOfEqualPulsationsAreTrigonometric) {
   EXPECT_EQ(f.FormalCombination(2, withPoly, ones, 0.0), nullptr);
 }
 
+// The images of a wave over intervals across extrema, wider than a period, far out (1e8), tiny
+// and ending on extrema: each encloses the point values at dense samples, lies within rounding
+// of the exact range (the ends' values, +-1 where a crest or trough of the shifted cosine is
+// inside, for moderate phases) and, whatever the order in which the value and derivative images
+// of neighbouring intervals are asked (the function keeps the end values of the last phase
+// interval), equals the image of a fresh copy.
+TEST(TrigonometricX, ImagesEncloseSamplesInAnyOrderOfRequests) {
+  const double waves[][4] = {
+      {1, 0, 0, 1}, {0.7, -0.3, 0.2, 3}, {-2, 1, -1, -0.5}, {1, 0, 0.5, 1e-3}};
+  const XelMathInterval intervals[] = {
+      {-0.1, kPi + 0.1}, {0.2, 0.3}, {-1, 1},      {1e8, 1e8 + 0.5}, {1e8, 1e8 + 1e-7},
+      {2, 2 + 1e-12},    {-20, 20},  {0, kPi / 2}, {kPi / 2, kPi},   {1.5, 4.7}};
+  // Requests over a pair of neighbouring intervals: (which, derivative order), order 4 being
+  // the multi-output evaluation of orders 0 to 2.
+  const int order[][2] = {{0, 0}, {1, 1}, {0, 1}, {1, 2}, {0, 2}, {1, 0}, {0, 3}, {1, 4}, {0, 4}};
+  for (const auto& w : waves) {
+    const XelMathTrigonometricX f(w[0], w[1], w[2], w[3], DefaultTol());
+    const double p[4] = {f.GetAmplitude(), f.GetPhase(), f.GetPulsation(), f.GetConstant()};
+    for (int i = 0; i < 10; ++i) {
+      for (const auto& o : order) {
+        const XelMathInterval I = intervals[(i + o[0]) % 10];
+        SCOPED_TRACE(testing::Message() << "wave " << w[3] << " on [" << I.low << ", " << I.high
+                                        << "], order " << o[1]);
+        XelMathInterval got[3];
+        if (o[1] == 4)
+          f.Eval(I, 112, &got[0], &got[1], &got[2]);
+        for (int k = o[1] == 4 ? 0 : o[1]; k <= (o[1] == 4 ? 2 : o[1]); ++k) {
+          const XelMathInterval g = o[1] == 4 ? got[k] : DerivImage(f, k, I);
+          EXPECT_EQ(g, DerivImage(XelMathTrigonometricX(p, DefaultTol()), k, I));
+          // f^(k) = A w^k cos(w x - phi + k pi/2) (+ C for k = 0).
+          const double scale = p[0] * std::pow(p[2], k), shift = k == 0 ? p[3] : 0.0;
+          const double t1 = p[2] * I.low - p[1] + (k + 1) * kPi / 2;
+          const double t2 = p[2] * I.high - p[1] + (k + 1) * kPi / 2;
+          if (std::fabs(t2) < 1e3) {
+            const XelMathInterval r = IScale(scale, ISin(t1, t2));
+            EXPECT_NEAR(g.low, r.low + shift, 1e-12 * (1.0 + std::fabs(scale)));
+            EXPECT_NEAR(g.high, r.high + shift, 1e-12 * (1.0 + std::fabs(scale)));
+          }
+          for (int s = 0; s <= 400; ++s) {
+            const double x = s == 400 ? I.high : I.low + (I.high - I.low) * s / 400;
+            const double v = DerivAt(f, k, x), slack = 64 * kEps * (1.0 + std::fabs(v));
+            ASSERT_TRUE(v >= g.low - slack && v <= g.high + slack) << v << " at " << x;
+          }
+        }
+      }
+    }
+  }
+}
+
 TEST(TrigonometricX, IntegralMatchesTheAntiderivative) {
   const double a = 1.3, b = -0.9, c = 0.4, w = 2.5;
   XelMathTrigonometricX f(a, b, c, w, DefaultTol());

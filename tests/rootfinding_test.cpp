@@ -11,6 +11,7 @@
 #include <climits>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -23,14 +24,17 @@
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrString.h"
 #include "XelMathAttrTolObject.h"
+#include "XelMathCombinationX.h"
 #include "XelMathConstraint.h"
 #include "XelMathFunctionX.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
 #include "XelMathPolynomX.h"
+#include "XelMathProdX.h"
 #include "XelMathSetOfLongs.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSolveX.h"
+#include "XelMathTrigonometricX.h"
 #include "XelTolerance.h"
 #include "reference_functions.h"
 #include "test_helpers.h"
@@ -364,6 +368,82 @@ TEST(SolveXBattery, ManyRootsAwayFromZero) {
     t.roots.push_back({k * kPi / 50.0, 1, 0});
   ASSERT_EQ(t.roots.size(), 160u);
   RunCase(t);
+}
+
+// The library's own function under the sampling strategy: its values and exact derivatives at
+// points, no interval image.
+class PointsOnly : public XelMathFunctionX {
+public:
+  explicit PointsOnly(const XelMathFunctionX& iF) : _f(iF) {}
+  const char* IsA() const override { return "PointsOnly"; }
+  unsigned char IsOption(const long o) const override { return (o & ~15L) ? 0 : _f.IsOption(o); }
+  using XelMathFunctionX::Eval;
+  using XelMathFunctionX::EvalFirstDeriv;
+  using XelMathFunctionX::EvalSecondDeriv;
+  double Eval(const double& x) const override { return _f.Eval(x); }
+  double EvalFirstDeriv(const double& x) const override { return _f.EvalFirstDeriv(x); }
+  double EvalSecondDeriv(const double& x) const override { return _f.EvalSecondDeriv(x); }
+  XelMathFunctionX* Duplicate() const override { return new PointsOnly(_f); }
+
+private:
+  const XelMathFunctionX& _f;
+};
+
+// Double roots and their near misses, from the library's trigonometric functions (whose images
+// of f'' let the interval strategy settle an interval from its single extremum), on [-8, 8]:
+//  - cos x + cos 2x + e: with c = cos x, 2c^2 + c - 1 + e = 0, c = (-1 -+ sqrt(9 - 8e)) / 4.
+//    At e = 0 the roots pi + 2k pi are double (f''/2 = -3/2 there); e > 0 splits each into two
+//    roots sqrt(2e/3) apart, e < 0 leaves none there;
+//  - (cos x - 1/2)^2: double roots at -+pi/3 + 2k pi (f''/2 = sin^2 = 3/4);
+//  - cos 2x - 4 cos x + 3 = 2 (cos x - 1)^2: roots of multiplicity 4 at 2k pi (x^4 / 2).
+TEST(SolveXBattery, DoubleRootsOfTrigonometricSumsOnBothStrategies) {
+  const XelTolerance& tol = XelGetDefaultTolerance();
+  const XelMathTrigonometricX c1(1, 0, 0, 1, tol), c2(1, 0, 0, 2, tol), half(1, 0, -0.5, 1, tol);
+  const XelMathFunctionX* parts[2] = {&c1, &c2};
+  const double one[2] = {1.0, 1.0}, quartic[2] = {-4.0, 1.0};
+  struct WaveCase {
+    std::unique_ptr<XelMathFunctionX> f;
+    std::vector<std::pair<double, double>> roots; // the roots in [-8, 8] and their tolerances
+    void Add(double x, int m, double taylor) {
+      for (int j = -2; j <= 2; ++j)
+        if (std::fabs(x + 2 * j * kPi) <= 8.0)
+          roots.push_back({x + 2 * j * kPi, RootTolerance(x + 2 * j * kPi, m, taylor)});
+    }
+  };
+  std::vector<WaveCase> cases(7);
+  const double shifts[5] = {0.0, 1e-4, 1e-7, -1e-7, -1e-4};
+  for (int i = 0; i < 5; ++i) {
+    const double e = shifts[i];
+    cases[i].f.reset(new XelMathCombinationX(2, parts, one, e));
+    for (double c :
+         {(-1.0 - std::sqrt(9.0 - 8.0 * e)) / 4.0, (-1.0 + std::sqrt(9.0 - 8.0 * e)) / 4.0}) {
+      const bool twice = e == 0.0 && c == -1.0; // the double roots pi + 2k pi, once
+      for (double x : {-std::acos(c), std::acos(c)})
+        if (c >= -1.0 && !(twice && x < 0.0))
+          cases[i].Add(x, twice ? 2 : 1, twice ? -1.5 : -std::sin(x) - 2.0 * std::sin(2.0 * x));
+    }
+  }
+  cases[5].f.reset(new XelMathProdX(&half, &half));
+  for (double x : {-kPi / 3, kPi / 3})
+    cases[5].Add(x, 2, 0.75);
+  cases[6].f.reset(new XelMathCombinationX(2, parts, quartic, 3.0));
+  cases[6].Add(0.0, 4, 0.5);
+  for (WaveCase& c : cases) {
+    std::sort(c.roots.begin(), c.roots.end());
+    std::vector<double> truth, tolerance;
+    for (const auto& r : c.roots) {
+      truth.push_back(r.first);
+      tolerance.push_back(r.second);
+    }
+    const PointsOnly sampled(*c.f);
+    for (bool intervals : {false, true}) {
+      SCOPED_TRACE(testing::Message()
+                   << &c - cases.data() << (intervals ? " (interval Newton)" : " (sampling)"));
+      ExpectSameRoots(Roots(intervals ? *c.f : static_cast<const XelMathFunctionX&>(sampled),
+                            XelMathInterval(-8, 8), nullptr, intervals ? 0 : 50),
+                      truth, tolerance);
+    }
+  }
 }
 
 // Functions with poles, jumps or NaN parts: 1/x, tan x and log x, with interval images of f

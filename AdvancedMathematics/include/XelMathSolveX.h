@@ -4,7 +4,10 @@
 //
 // Two strategies, chosen by Run from what the function offers:
 //  - a recursive interval-Newton subdivision (RSolve) when the function computes interval
-//    images of its value and first derivative (IsOption(48));
+//    images of its value and first derivative (IsOption(48)); when it also bounds f''
+//    (IsOption(64)), a narrow interval where f'' keeps one sign is settled from its two ends
+//    and the root of f' (one extremum: a double root, two roots or none) instead of being
+//    split on;
 //  - a sampling of the domain (DSolve) otherwise, where sign changes of f are solved and
 //    double roots are found through the roots of f' between samples.
 // Both refine candidates by a bracketed Newton-secant iteration (SolveNewton, optionally
@@ -138,6 +141,16 @@ private:
   void ReadTolerance();
   /// Value (mode 0: f, f'; otherwise f', f'') of the solved function at x.
   void EvalMode(double x, long iMode, double& oValue, double& oDeriv) const;
+  /// The roots between two neighbouring points x0 < x1 with values f0, f1 and derivatives
+  /// d0, d1 (a value already accepted as a root is given as 0): a sign change is solved; an
+  /// extremum between them that turns towards 0 is found as the root of f' and gives a
+  /// double root, two roots or none. False when one of the Newton solves did not converge.
+  bool SolvePair(double x0, double f0, double d0, double x1, double f1, double d1);
+  /// The interval strategy on a non-monotone interval where f'' keeps one sign: f has at
+  /// most one extremum there, so its two ends and the root of f' between them settle it.
+  /// Returns false when an end is null, a value is not finite or a Newton solve did not
+  /// converge: the subdivision then goes on (roots already added are merged as duplicates).
+  bool SolveOneExtremum(const XelMathInterval& iI);
 
   const XelMathFunctionX* _function;
   double _domainLow;
@@ -174,4 +187,9 @@ private:
   double _mergeRadius;
   // Splits of the interval strategy below the minimum width in this run.
   long _narrowSplits;
+  // The function computes an enclosure of f'' over an interval (IsOption(64)), read by Run.
+  unsigned char _secondImage;
+  // Intervals of this run on which the single-extremum test was tried, and settled.
+  long _extremumTries;
+  long _extremumHits;
 };

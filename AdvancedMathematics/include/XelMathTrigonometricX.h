@@ -6,6 +6,12 @@
 // it is exact up to rounding and stays valid far from the origin. Roots come in closed form
 // (Solve), the integral too; sums of waves of one frequency combine into one wave.
 //
+// Interval images cost one sincos per end of the phase interval, shared by the value and all
+// derivative images: the object keeps the end values and the images over the last phase
+// interval, so that the images of one interval asked one after the other (value, then
+// derivatives, as the root finder does) cost one sincos per end in all. That memo is
+// updated during const evaluations: one object must not be evaluated from two threads at once.
+//
 // The tolerance given at construction is kept by reference (not copied, not owned) and must
 // outlive the function; it is the tolerance the analyses find for this function. Evaluation
 // never raises.
@@ -22,6 +28,8 @@ public:
   XelMathTrigonometricX(const XelMathTrigonometricX& iOther) = default;
   XelMathTrigonometricX& operator=(const XelMathTrigonometricX& iOther) = default;
   ~XelMathTrigonometricX() override;
+  /// The object, its memo of the last phase interval included.
+  long GetStaticMemoryBytes() const override;
 
   const char* IsA() const override;
   unsigned char IsAKindOf(const char* iName) const override;
@@ -89,9 +97,23 @@ public:
                                       const double iC0) const override;
 
 private:
+  /// Images of cos and sin over the phase interval of iI (each only when its pointer is not
+  /// null), from one sincos per end, kept for the next call on the same phase interval.
+  void PhaseImages(const XelMathInterval& iI, XelMathInterval* oCos, XelMathInterval* oSin) const;
+
   double _amplitude; // A
   double _phase;     // phi
   double _pulsation; // w
   double _constant;  // C
   const XelTolerance* _tolerance;
+
+  /// Memo of the last phase interval: the sine and cosine of its ends (when computed) and the
+  /// images of cos and sin over it found so far.
+  struct PhaseValues {
+    double low, high;
+    double sLow, cLow, sHigh, cHigh;
+    XelMathInterval cos, sin;
+    bool hasEnds, hasCos, hasSin;
+  };
+  mutable PhaseValues _phaseMemo;
 };

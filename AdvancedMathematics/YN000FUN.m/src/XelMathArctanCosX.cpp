@@ -146,7 +146,8 @@ XelMathInterval PhaseOf(const XelMathInterval& iI, const double w, const double 
 }
 
 Chain MakeChain(const XelMathInterval& iTheta, const double b, const double w) {
-  const XelMathInterval c = PhaseCos(iTheta), s = PhaseSin(iTheta);
+  XelMathInterval c, s;
+  PhaseCosSin(iTheta, c, s);
   Chain k;
   k.u = Scale(b, c);
   k.u1 = Scale(-b * w, s);

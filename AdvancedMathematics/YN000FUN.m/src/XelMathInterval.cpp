@@ -4,57 +4,20 @@
 #include <cmath>
 
 #include "XelMathConstants.h"
+#include "XelMathElementaryTools.h"
 
 namespace {
 
-// Error bound of u = t * XelINV2PI - phase relative to |u| + 1, in periods, where t may carry
-// the rounding of a shift by pi/2: the constant 1/2pi, the product, the shift and the
-// subtraction each add at most half an epsilon (relative to |u| + 1/4), i.e. 2 epsilons in
-// all; 3 leaves a margin. Far from the origin (beyond about 1e12) the literal floor test can
-// miss an extremum by more than rounding, e.g. by 0.15 radian around 1e15.
-const double kReductionError = 3.0 * DBL_EPSILON;
-
-/// Whether some point phase*2pi + 2k*pi lies in [t1, t2]: an integer k with
-/// t1/2pi - phase <= k <= t2/2pi - phase. The floor is exact for every finite double; the
-/// test widens both reduced ends by their error bound, so that a point lying in the interval
-/// is never missed (one lying just outside may be taken, which only widens the image by a
-/// rounding-sized amount).
-inline bool HasPeriodicPoint(double t1, double t2, double phase) {
-  const double u1 = t1 * XelINV2PI - phase, u2 = t2 * XelINV2PI - phase;
-  const double s1 = (std::fabs(u1) + 1.0) * kReductionError;
-  const double s2 = (std::fabs(u2) + 1.0) * kReductionError;
-  return std::floor(u2 + s2) > u1 - s1;
-}
-
-/// Image of sine (kCosine false) or cosine (true) over [x1, x2]. The branch is decided on the
+/// Image of sine (kCosine false) or cosine (true) over [x1, x2]. The shape is decided on the
 /// ends shifted so that the function is sine, t1 and t2; the end values are those of the
 /// function at the unshifted ends, computed only when the image needs them.
 template <bool kCosine> XelMathInterval SineLikeImage(double x1, double x2, double t1, double t2) {
-  if (t2 - t1 >= Xel2PI)
+  const XelMathElementary::SineShape shape = XelMathElementary::SineShapeOf(t1, t2);
+  if (shape.Full())
     return XelMathInterval(-1.0, 1.0);
-  // Fixed monotonic windows, not reduced by the period.
-  const bool increasing =
-      (t1 >= -XelPIBY2 && t2 <= XelPIBY2) || (t1 >= Xel3PIBY2 && t2 <= Xel2PI + XelPIBY2);
-  const bool decreasing = !increasing && t1 >= XelPIBY2 && t2 <= Xel3PIBY2;
-  bool hasMax = false, hasMin = false;
-  if (!increasing && !decreasing) {
-    hasMax = (t1 <= XelPIBY2 && t2 >= XelPIBY2) || HasPeriodicPoint(t1, t2, 0.25);
-    hasMin = (t1 <= Xel3PIBY2 && t2 >= Xel3PIBY2) || HasPeriodicPoint(t1, t2, 0.75);
-    if (hasMax && hasMin)
-      return XelMathInterval(-1.0, 1.0);
-  }
   const double f1 = kCosine ? std::cos(x1) : std::sin(x1);
   const double f2 = kCosine ? std::cos(x2) : std::sin(x2);
-  if (increasing)
-    return XelMathInterval(f1, f2);
-  if (decreasing)
-    return XelMathInterval(f2, f1);
-  const double lo = f2 < f1 ? f2 : f1, hi = f2 > f1 ? f2 : f1;
-  if (hasMax)
-    return XelMathInterval(lo, 1.0);
-  if (hasMin)
-    return XelMathInterval(-1.0, hi);
-  return XelMathInterval(lo, hi);
+  return XelMathElementary::SineImageFromEnds(shape, f1, f2);
 }
 
 /// Folds ioX into [lo, hi] with period hi - lo: one ceil step beyond six periods, single

@@ -66,6 +66,22 @@ bool OnPole(const XelMathFunctionX* iF, double iX, double iFx, double iEpsRoot) 
 /// a sane function never comes close).
 const long MaxRecursionDepth = 200;
 
+/// Largest ratio of the bounds of |f''| over an interval on which the interval strategy
+/// settles f from its single extremum.
+const double MaxCurvatureRatio = 4.0;
+
+/// The single-extremum test is tried on the first ExtremumTrial intervals of a run, then only
+/// while it settles at least one interval out of ExtremumHitRatio.
+const long ExtremumTrial = 16;
+const long ExtremumHitRatio = 4;
+
+/// The single-extremum test is tried on intervals narrower than this many minimum widths
+/// (wider ones nearly always hold an inflection of f).
+const double ExtremumWidth = 10.0;
+
+/// Sample points evaluated by one batch call of the sampling strategy.
+const long SamplingBatch = 64;
+
 /// Splits below the minimum width allowed in one run of the interval strategy.
 const long MaxNarrowSplits = 100000;
 
@@ -216,7 +232,7 @@ XelMathSolveX::XelMathSolveX(const XelMathFunctionX* iFunction, const XelToleran
       _dichotomySteps(-1), _dichotomyStart(-1), _tolerance(&iTol), _epsRoot(0.0),
       _derivativeThreshold(0.0), _scaleReviewed(0), _unreviewedCount(0), _running(0), _scale(0.0),
       _relativeEps(0.0), _bisectionEps(0.0), _pointRes(0.0), _rootsSorted(1), _mergeZones(0),
-      _mergeRadius(0.0), _narrowSplits(0) {
+      _mergeRadius(0.0), _narrowSplits(0), _secondImage(0), _extremumTries(0), _extremumHits(0) {
   ReadTolerance();
   const double r = _tolerance->GetRootResolution();
   _absoluteTolerance = 1000.0 * r;
@@ -415,6 +431,8 @@ int XelMathSolveX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioR
   int status = XelMathStatus::Refused;
   if (_function && iDomain.low <= iDomain.high && std::isfinite(iDomain.low) && std::isfinite(iDomain.high)) {
     if (_function->IsOption(XelMathOption::ImageAndFirst)) {
+      _secondImage = _function->IsOption(XelMathOption::SecondDerivImage);
+      _extremumTries = _extremumHits = 0;
       _minimumWidth = XelMinWidth * (iDomain.high - iDomain.low);
       status = RSolve(iDomain, 0);
     } else {
@@ -495,6 +513,27 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
     return SolveMonotone(N);
   }
 
+  if (_secondImage && std::isfinite(F.low) && std::isfinite(F.high) && std::isfinite(D.low) &&
+      std::isfinite(D.high) && b - a < ExtremumWidth * _minimumWidth &&
+      (_extremumTries < ExtremumTrial || _extremumHits * ExtremumHitRatio >= _extremumTries)) {
+    // Where f'' keeps one sign, f' is monotone: f has at most one extremum and two roots,
+    // found from the two ends and the root of f' instead of splitting on (near a double root
+    // the splits would only close in on it geometrically). Only where f'' varies little, so
+    // that f is close to its quadratic model and the Newton solves converge at once; a solve
+    // that does not converge hands the interval back to the subdivision. Where f'' keeps
+    // showing both signs (the image of f'' is computed for nothing), the test is given up for
+    // the rest of the run.
+    const XelMathInterval D2 = _function->EvalSecondDeriv(iI);
+    const double d2Low = std::fabs(D2.low), d2High = std::fabs(D2.high);
+    ++_extremumTries;
+    if (D2.DistanceTo(0.0) > _relativeEps * (D2.Norm() + 1.0) &&
+        std::fmax(d2Low, d2High) <= MaxCurvatureRatio * std::fmin(d2Low, d2High) &&
+        SolveOneExtremum(iI)) {
+      ++_extremumHits;
+      return XelMathStatus::Done;
+    }
+  }
+
   if (b - a < _minimumWidth) {
     // Narrower than the minimum width: the two ends settle a double root or a cluster within
     // tolerance, but an interval where the function is far from 0 at the middle may still
@@ -559,6 +598,20 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
   return result;
 }
 
+bool XelMathSolveX::SolveOneExtremum(const XelMathInterval& iI) {
+  const double a = iI.low, b = iI.high;
+  double fa, da, fb, db, f2;
+  _function->Eval(a, XelMathOption::ValueAndFirst, &fa, &da, nullptr);
+  _function->Eval(b, XelMathOption::ValueAndFirst, &fb, &db, nullptr);
+  if (!std::isfinite(fa) || !std::isfinite(da) || !std::isfinite(fb) || !std::isfinite(db))
+    return false;
+  // A null end may hide a second root beside it (its value is taken as 0 by the sign tests):
+  // such intervals are left to the subdivision.
+  if (IsNull(a, fa, f2, &da) || IsNull(b, fb, f2, &db))
+    return false;
+  return SolvePair(a, fa, da, b, fb, db);
+}
+
 int XelMathSolveX::Solve_MaxDepth(const XelMathInterval& iI) {
   DSolve(iI, 2);
   return 0;
@@ -596,88 +649,111 @@ int XelMathSolveX::DSolve(const XelMathInterval& iI, long iNbPoints) {
   double f2;
   double x0 = a, f0 = 0.0, d0 = 0.0;
   double x = a;
-  for (long i = 0; i < n; ++i) {
-    if (i == n - 1 && n > 1)
-      x = b;
-    double f, d;
-    _function->Eval(x, XelMathOption::ValueAndFirst, &f, &d, nullptr);
-    if (IsNull(x, f, f2, &d)) {
-      ++nbNull;
-      if (IsRoot(x, f, f2, &d)) {
-        AddRoot(x);
-        f = 0.0;
-      }
+  // The samples go to the function by batches: x0 = a, each next one h further, the last
+  // exactly b.
+  double xs[SamplingBatch], fs[SamplingBatch], ds[SamplingBatch];
+  for (long start = 0; start < n; start += SamplingBatch) {
+    const long m = n - start < SamplingBatch ? n - start : SamplingBatch;
+    for (long j = 0; j < m; ++j) {
+      if (start + j == n - 1 && n > 1)
+        x = b;
+      xs[j] = x;
+      x = x + h;
     }
-    if (i > 0) {
-      const XelMathInterval pair(x0, x);
-      if (f0 * f < 0.0) {
-        double xr = 0.5 * (x0 + x);
-        if (SolveNewton(pair, f0, f, 0, xr) == 0)
-          AddRoot(xr);
-      } else if (d0 * d < 0.0 && d * f > 0.0) {
-        // An extremum between the samples that turns towards 0.
-        double xc = 0.5 * (x0 + x);
-        SolveNewton(pair, d0, d, 1, xc);
-        const double fc = _function->Eval(xc);
-        const bool crossing = fc * f < 0.0;
-        bool doubleRoot = IsRoot(xc, fc, f2) != 0;
-        if (doubleRoot && crossing) {
-          // Two sign changes: the roots lie about sqrt(2 |f| / |f''|) on each side of the
-          // extremum. They are kept apart when they are further than EpsRoot from each
-          // other and the value at the extremum is not rounding noise: that noise shows in
-          // the changes of f over steps far too small for its curvature to matter.
-          double dc, d2c;
-          EvalMode(xc, 1, dc, d2c);
-          const double delta = d2c != 0.0 ? std::sqrt(2.0 * std::fabs(fc) / std::fabs(d2c)) : 0.0;
-          if (delta > _epsRoot) {
-            const double step = std::fmax(1e-3 * delta, 8.0 * DBL_EPSILON * std::fabs(xc));
-            const double noise = std::fmax(std::fabs(_function->Eval(xc - step) - fc),
-                                           std::fabs(_function->Eval(xc + step) - fc));
-            if (std::fabs(fc) > 4.0 * noise)
-              doubleRoot = false;
-          }
-        }
-        if (doubleRoot) {
-          AddRoot(xc); // a double root
-        } else if (crossing) {
-          // Two roots. Brackets narrowed by the quadratic model at the extremum (roots near
-          // xc -+ sqrt(2 |f| / |f''|)) keep the iterations away from the flat bottom, where
-          // tiny values would stop them early.
-          double dc, d2c;
-          EvalMode(xc, 1, dc, d2c);
-          double la = x0, lfa = f0, rb = x, rfb = f;
-          if (d2c != 0.0) {
-            const double delta = 2.0 * std::sqrt(2.0 * std::fabs(fc) / std::fabs(d2c));
-            if (xc - delta > x0) {
-              const double v = _function->Eval(xc - delta);
-              if (v * fc < 0.0) {
-                la = xc - delta;
-                lfa = v;
-              }
-            }
-            if (xc + delta < x) {
-              const double v = _function->Eval(xc + delta);
-              if (v * fc < 0.0) {
-                rb = xc + delta;
-                rfb = v;
-              }
-            }
-          }
-          double xl = 0.5 * (la + xc);
-          if (SolveNewton(XelMathInterval(la, xc), lfa, fc, 0, xl) == 0)
-            AddRoot(xl);
-          double xr = 0.5 * (xc + rb);
-          if (SolveNewton(XelMathInterval(xc, rb), fc, rfb, 0, xr) == 0)
-            AddRoot(xr);
+    _function->EvalPoints(m, xs, XelMathOption::ValueAndFirst, fs, ds, nullptr);
+    for (long j = 0; j < m; ++j) {
+      const double xi = xs[j];
+      double f = fs[j];
+      const double d = ds[j];
+      if (IsNull(xi, f, f2, &d)) {
+        ++nbNull;
+        if (IsRoot(xi, f, f2, &d)) {
+          AddRoot(xi);
+          f = 0.0;
         }
       }
+      if (start + j > 0)
+        SolvePair(x0, f0, d0, xi, f, d);
+      x0 = xi;
+      f0 = f;
+      d0 = d;
     }
-    x0 = x;
-    f0 = f;
-    d0 = d;
-    x = x + h;
   }
   return nbNull == n ? 1 : 0;
+}
+
+bool XelMathSolveX::SolvePair(double x0, double f0, double d0, double x, double f, double d) {
+  double f2;
+  const XelMathInterval pair(x0, x);
+  bool converged = true;
+  if (f0 * f < 0.0) {
+    double xr = 0.5 * (x0 + x);
+    if (SolveNewton(pair, f0, f, 0, xr) == 0)
+      AddRoot(xr);
+    else
+      converged = false;
+  } else if (d0 * d < 0.0 && d * f > 0.0) {
+    // An extremum between the samples that turns towards 0.
+    double xc = 0.5 * (x0 + x);
+    converged = SolveNewton(pair, d0, d, 1, xc) == 0;
+    const double fc = _function->Eval(xc);
+    const bool crossing = fc * f < 0.0;
+    bool doubleRoot = IsRoot(xc, fc, f2) != 0;
+    if (doubleRoot && crossing) {
+      // Two sign changes: the roots lie about sqrt(2 |f| / |f''|) on each side of the
+      // extremum. They are kept apart when they are further than EpsRoot from each
+      // other and the value at the extremum is not rounding noise: that noise shows in
+      // the changes of f over steps far too small for its curvature to matter.
+      double dc, d2c;
+      EvalMode(xc, 1, dc, d2c);
+      const double delta = d2c != 0.0 ? std::sqrt(2.0 * std::fabs(fc) / std::fabs(d2c)) : 0.0;
+      if (delta > _epsRoot) {
+        const double step = std::fmax(1e-3 * delta, 8.0 * DBL_EPSILON * std::fabs(xc));
+        const double noise = std::fmax(std::fabs(_function->Eval(xc - step) - fc),
+                                       std::fabs(_function->Eval(xc + step) - fc));
+        if (std::fabs(fc) > 4.0 * noise)
+          doubleRoot = false;
+      }
+    }
+    if (doubleRoot) {
+      AddRoot(xc); // a double root
+    } else if (crossing) {
+      // Two roots. Brackets narrowed by the quadratic model at the extremum (roots near
+      // xc -+ sqrt(2 |f| / |f''|)) keep the iterations away from the flat bottom, where
+      // tiny values would stop them early.
+      double dc, d2c;
+      EvalMode(xc, 1, dc, d2c);
+      double la = x0, lfa = f0, rb = x, rfb = f;
+      if (d2c != 0.0) {
+        const double delta = 2.0 * std::sqrt(2.0 * std::fabs(fc) / std::fabs(d2c));
+        if (xc - delta > x0) {
+          const double v = _function->Eval(xc - delta);
+          if (v * fc < 0.0) {
+            la = xc - delta;
+            lfa = v;
+          }
+        }
+        if (xc + delta < x) {
+          const double v = _function->Eval(xc + delta);
+          if (v * fc < 0.0) {
+            rb = xc + delta;
+            rfb = v;
+          }
+        }
+      }
+      double xl = 0.5 * (la + xc);
+      if (SolveNewton(XelMathInterval(la, xc), lfa, fc, 0, xl) == 0)
+        AddRoot(xl);
+      else
+        converged = false;
+      double xr = 0.5 * (xc + rb);
+      if (SolveNewton(XelMathInterval(xc, rb), fc, rfb, 0, xr) == 0)
+        AddRoot(xr);
+      else
+        converged = false;
+    }
+  }
+  return converged;
 }
 
 // ---- Newton iterations --------------------------------------------------------------------

@@ -23,15 +23,17 @@
 using namespace XelMathElementary;
 
 namespace {
-void SinCos(const double t, double& oS, double& oC) {
-  oS = std::sin(t);
-  oC = std::cos(t);
+/// An empty memo: NaN phases never match.
+template <class Phase> void ClearMemo(Phase& ioPhase) {
+  ioPhase = Phase{std::nan(""),      std::nan(""),      0.0,   0.0,   0.0,  0.0,
+                  XelMathInterval(), XelMathInterval(), false, false, false};
 }
 } // namespace
 
 XelMathTrigonometricX::XelMathTrigonometricX(const double a, const double b, const double c,
                                              const double w, const XelTolerance& iTol)
-    : _amplitude(0.0), _phase(0.0), _pulsation(w), _constant(c), _tolerance(&iTol) {
+    : _amplitude(0.0), _phase(0.0), _pulsation(w), _constant(c), _tolerance(&iTol), _phaseMemo() {
+  ClearMemo(_phaseMemo);
   if (a != 0.0 || b != 0.0) {
     _amplitude = std::hypot(a, b);
     _phase = std::atan2(b, a);
@@ -45,9 +47,15 @@ XelMathTrigonometricX::XelMathTrigonometricX(const double a, const double b, con
 
 XelMathTrigonometricX::XelMathTrigonometricX(const double* iP, const XelTolerance& iTol)
     : _amplitude(iP ? iP[0] : 0.0), _phase(iP ? iP[1] : 0.0), _pulsation(iP ? iP[2] : 0.0),
-      _constant(iP ? iP[3] : 0.0), _tolerance(&iTol) {}
+      _constant(iP ? iP[3] : 0.0), _tolerance(&iTol), _phaseMemo() {
+  ClearMemo(_phaseMemo);
+}
 
 XelMathTrigonometricX::~XelMathTrigonometricX() = default;
+
+long XelMathTrigonometricX::GetStaticMemoryBytes() const {
+  return static_cast<long>(sizeof(*this));
+}
 
 XelMathDefineIdentity(XelMathTrigonometricX, XelMathFunctionX);
 
@@ -124,38 +132,91 @@ XelMathInterval Phase(const XelMathInterval& iI, const double w, const double ph
 }
 } // namespace
 
+void XelMathTrigonometricX::PhaseImages(const XelMathInterval& iI, XelMathInterval* oCos,
+                                        XelMathInterval* oSin) const {
+  const XelMathInterval theta = Phase(iI, _pulsation, _phase);
+  if (!std::isfinite(theta.low) || !std::isfinite(theta.high)) {
+    // w x overflowed: the platform's functions have no value there.
+    if (oCos)
+      *oCos = XelMathInterval(-1.0, 1.0);
+    if (oSin)
+      *oSin = XelMathInterval(-1.0, 1.0);
+    return;
+  }
+  PhaseValues& memo = _phaseMemo;
+  if (!(theta.low == memo.low && theta.high == memo.high)) {
+    memo.low = theta.low;
+    memo.high = theta.high;
+    memo.hasEnds = memo.hasCos = memo.hasSin = false;
+  }
+  const bool wantCos = oCos && !memo.hasCos, wantSin = oSin && !memo.hasSin;
+  if (wantCos || wantSin) {
+    SineShape cosShape{}, sinShape{};
+    bool needEnds = false;
+    if (wantCos) {
+      cosShape = CosineShapeOf(theta.low, theta.high);
+      needEnds = needEnds || !cosShape.Full();
+    }
+    if (wantSin) {
+      sinShape = SineShapeOf(theta.low, theta.high);
+      needEnds = needEnds || !sinShape.Full();
+    }
+    if (needEnds && !memo.hasEnds) {
+      SinCos(theta.low, memo.sLow, memo.cLow);
+      SinCos(theta.high, memo.sHigh, memo.cHigh);
+      memo.hasEnds = true;
+    }
+    if (wantCos) {
+      memo.cos = SineImageFromEnds(cosShape, memo.cLow, memo.cHigh);
+      memo.hasCos = true;
+    }
+    if (wantSin) {
+      memo.sin = SineImageFromEnds(sinShape, memo.sLow, memo.sHigh);
+      memo.hasSin = true;
+    }
+  }
+  if (oCos)
+    *oCos = memo.cos;
+  if (oSin)
+    *oSin = memo.sin;
+}
+
 XelMathInterval XelMathTrigonometricX::Eval(const XelMathInterval& iI) const {
-  return Shift(Scale(_amplitude, PhaseCos(Phase(iI, _pulsation, _phase))), _constant);
+  XelMathInterval c;
+  PhaseImages(iI, &c, nullptr);
+  return Shift(Scale(_amplitude, c), _constant);
 }
 
 XelMathInterval XelMathTrigonometricX::EvalFirstDeriv(const XelMathInterval& iI) const {
-  return Scale(-_amplitude * _pulsation, PhaseSin(Phase(iI, _pulsation, _phase)));
+  XelMathInterval s;
+  PhaseImages(iI, nullptr, &s);
+  return Scale(-_amplitude * _pulsation, s);
 }
 
 XelMathInterval XelMathTrigonometricX::EvalSecondDeriv(const XelMathInterval& iI) const {
-  return Scale(-_amplitude * _pulsation * _pulsation, PhaseCos(Phase(iI, _pulsation, _phase)));
+  XelMathInterval c;
+  PhaseImages(iI, &c, nullptr);
+  return Scale(-_amplitude * _pulsation * _pulsation, c);
 }
 
 XelMathInterval XelMathTrigonometricX::EvalThirdDeriv(const XelMathInterval& iI) const {
-  return Scale(_amplitude * _pulsation * _pulsation * _pulsation,
-               PhaseSin(Phase(iI, _pulsation, _phase)));
+  XelMathInterval s;
+  PhaseImages(iI, nullptr, &s);
+  return Scale(_amplitude * _pulsation * _pulsation * _pulsation, s);
 }
 
 void XelMathTrigonometricX::Eval(const XelMathInterval& iI, const long iOptions,
                                  XelMathInterval* oF, XelMathInterval* oF1,
                                  XelMathInterval* oF2) const {
-  const XelMathInterval theta = Phase(iI, _pulsation, _phase);
-  const bool wantF = oF && (iOptions & XelMathOption::Image),
-             wantF2 = oF2 && (iOptions & XelMathOption::SecondDerivImage);
-  if (wantF || wantF2) {
-    const XelMathInterval c = PhaseCos(theta);
-    if (wantF)
-      *oF = Shift(Scale(_amplitude, c), _constant);
-    if (wantF2)
-      *oF2 = Scale(-_amplitude * _pulsation * _pulsation, c);
-  }
-  if (oF1 && (iOptions & XelMathOption::FirstDerivImage))
-    *oF1 = Scale(-_amplitude * _pulsation, PhaseSin(theta));
+  const auto [wantF, wantF1, wantF2] = AskedOutputs(iOptions, XelMathOption::Image, oF, oF1, oF2);
+  XelMathInterval c, s;
+  PhaseImages(iI, (wantF || wantF2) ? &c : nullptr, wantF1 ? &s : nullptr);
+  if (wantF)
+    *oF = Shift(Scale(_amplitude, c), _constant);
+  if (wantF1)
+    *oF1 = Scale(-_amplitude * _pulsation, s);
+  if (wantF2)
+    *oF2 = Scale(-_amplitude * _pulsation * _pulsation, c);
 }
 
 XelMathInterval XelMathTrigonometricX::ComputeOptimalImage(const XelMathInterval& iI,
