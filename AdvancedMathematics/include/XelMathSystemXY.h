@@ -240,6 +240,11 @@ private:
   bool EdgeTurns(const Cell& iCell, const int iWhich, const int iEdge) const;
   /// Whether F, G or their gradient-cancelling combination keeps one sign over the cell.
   bool CombinationExcludes(const Cell& iCell) const;
+  /// From the images of F and G over the cell (systems that have them): -1 one of them
+  /// cannot vanish there, 1 the cell is regular (both monotone in x and in y, Jacobian
+  /// determinant of one sign: at most one solution, the one the boundary degree counts), 0
+  /// otherwise.
+  int RegularCell(const Cell& iCell) const;
   /// Radius of the disc where the residual test holds around a singular solution.
   double SingularRadius(const double x, const double y) const;
   /// IsNull, and each equation null on its own scale.
@@ -290,6 +295,10 @@ private:
   // Search state beyond the above: the cell whose boundary is being walked, the exclusion
   // half-size of each solution, and the count of cells examined in this solve.
   const Cell* _current;
+  // The cell proved to hold at most one solution (its search ends with that solution), and
+  // whether the last boundary walk met two zeros on an edge in an undecided order.
+  const Cell* _uniqueCell;
+  bool _orderUndecided;
   double _radius[100];
   long _work;
   // The tolerance's values, read at construction and at the start of each solve.

@@ -16,6 +16,7 @@
 #include "XelMathAttrList.h"
 #include "XelMathConstants.h"
 #include "XelMathDifferencesXY.h"
+#include "XelMathElementaryTools.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
@@ -113,9 +114,11 @@ struct EdgeZero {
   double a = 0.0, b = 1.0, v0, v1, t = 0.0;
   long it = 0;
   int side = 0;
-  bool done = false;
+  bool done = false, exact = false;
   EdgeZero(const double iV0, const double iV1) : v0(iV0), v1(iV1) {}
   double Low() const { return done ? t : a; }
+  /// Done with the bracket closed to a few doubles (or on an exact zero).
+  bool Pinned() const { return done && (exact || b - a <= 1e-14); }
   double High() const { return done ? t : b; }
   double Next() {
     // Ends at neighbouring doubles: nothing lies between them any more.
@@ -138,6 +141,7 @@ struct EdgeZero {
     } else if (vm == 0.0) {
       t = m;
       done = true;
+      exact = true;
     } else if ((vm < 0.0) == (v0 < 0.0)) {
       a = m;
       v0 = vm;
@@ -202,7 +206,7 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
       _scaleG(1.0), _isScaled(0), _tolerance(iTol), _callCount(0), _level(0), _minWidthU(0.0),
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
       _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
-      _work(0) {
+      _uniqueCell(nullptr), _orderUndecided(false), _work(0) {
   ReadTolerance();
   const double abs = _absRes;
   _epsRel10 = 10.0 * _relEps;
@@ -587,6 +591,7 @@ int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsN
     _solutions = nullptr;
     _domain = nullptr;
     _current = nullptr;
+    _uniqueCell = nullptr;
   });
   _minWidthU = 1e-4 * (x1 - x0);
   _minWidthV = 1e-4 * (y1 - y0);
@@ -986,6 +991,9 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
   }
   if (!Budget())
     return 0;
+  const int regular = RegularCell(ioCell);
+  if (regular == -1)
+    return 0;
   if (_depth <= _maxSingularDepth) {
     if (DerivativeTurns(ioCell.fx, ioCell.fy)) {
       const int r = HyperbolicSingularity(ioCell, 0);
@@ -1013,8 +1021,19 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
     return -1;
   if (degree == 2)
     return 1;
-  if (degree == 1 || degree == 3)
+  // In a regular cell the zero curves are two monotone arcs crossing at most once: the
+  // degree read from the boundary is the number of solutions inside.
+  const bool counted = regular == 1 && !_orderUndecided;
+  if (counted && degree == 0)
+    return 0;
+  if (degree == 1 || degree == 3) {
+    if (!(counted && degree == 1))
+      return NewtonDichotomy(ioCell);
+    const Cell* saved = _uniqueCell;
+    _uniqueCell = &ioCell;
+    auto restore = XelMathMakeOnExit([this, saved] { _uniqueCell = saved; });
     return NewtonDichotomy(ioCell);
+  }
   // Degree 0 proves nothing: a Newton iteration, then the tangential search, then a closer
   // look while F and G may both vanish.
   double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
@@ -1103,7 +1122,7 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
       if (p[2 * i] == x && p[2 * i + 1] == y)
         _radius[i] = r;
   }
-  if (_depth >= EdgeSearchDepth)
+  if (_depth >= EdgeSearchDepth || &iCell == _uniqueCell)
     return 1;
   double rx, ry;
   ExclusionRectangle(x, y, r, iCell.x0, iCell.x1, iCell.y0, iCell.y1, rx, ry);
@@ -1121,6 +1140,7 @@ int XelMathSystemXY::TopologicalDegree(Cell& ioCell) {
   unsigned char sequence[16];
   long length = 0;
   int degree = 3;
+  _orderUndecided = false;
   for (int e = 0; e < 4; ++e) {
     const int a = EdgeFrom[e], b = EdgeTo[e];
     const int direction = (e == 0 || e == 2) ? 2 : 4;
@@ -1156,6 +1176,7 @@ int XelMathSystemXY::EdgeTreatment(const double* iA, const double* iB, const int
       append(1);
       return 0;
     case 3:
+      _orderUndecided = true;
       if (_level & 4)
         return 3;
       append(1);
@@ -1242,6 +1263,10 @@ int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const do
   Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
   Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
   if (!BothNull(x, y, f, fx, fy, g, gx, gy)) {
+    // Not a common zero: two zeros closed in to the last digits and still apart are in the
+    // order found (curves nearly tangent along the edge).
+    if (zero[0].Pinned() && zero[1].Pinned() && std::fabs(tF - tG) > 1e-13)
+      return tF < tG ? 0 : 1;
     // Refine on the cell when there is one before giving up the order.
     if (!_current)
       return 3;
@@ -1801,6 +1826,32 @@ int XelMathSystemXY::TryMarching(const double x, const double y) {
     }
   }
   return 1;
+}
+
+int XelMathSystemXY::RegularCell(const Cell& iCell) const {
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
+  XelMathInterval v[2], vx[2], vy[2];
+  for (int w = 0; w < 2; ++w)
+    if (!EvalImages(w, X, Y, v[w], vx[w], vy[w]))
+      return 0;
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  auto finite = [](const XelMathInterval& i) { return Finite(i.low) && Finite(i.high); };
+  for (int w = 0; w < 2; ++w) {
+    const double sf = _isScaled ? (w ? _scaleG : _scaleF) : 1.0;
+    if (finite(v[w]) && (v[w].low * sf > eps || v[w].high * sf < -eps))
+      return -1;
+  }
+  // Scale factors are positive: signs read in the caller's units hold in the solving ones.
+  auto oneSign = [&](const XelMathInterval& i) {
+    return finite(i) && (i.low >= 0.0 || i.high <= 0.0);
+  };
+  for (int w = 0; w < 2; ++w)
+    if (!oneSign(vx[w]) || !oneSign(vy[w]))
+      return 0;
+  using namespace XelMathElementary;
+  const XelMathInterval det = Sub(Mul(vx[0], vy[1]), Mul(vy[0], vx[1]));
+  return finite(det) && (det.low > 0.0 || det.high < 0.0) ? 1 : 0;
 }
 
 bool XelMathSystemXY::CombinationExcludes(const Cell& iCell) const {
