@@ -238,12 +238,32 @@ private:
   /// Whether the derivative of F (iWhich 0) or G (1) along edge iEdge (0 bottom, 1 right,
   /// 2 top, 3 left) changes sign, judged from the Hermite cubic of the corner data.
   bool EdgeTurns(const Cell& iCell, const int iWhich, const int iEdge) const;
+  /// What the images of F and G over the box being scanned prove for every cell in it (and
+  /// for every part of those cells searched in turn), and the images themselves.
+  struct BoxFacts {
+    double x0, x1, y0, y1;
+    bool known[2];
+    XelMathInterval v[2], vx[2], vy[2];
+    bool monotone[2];
+    bool regular;
+  };
+  /// Fills ioFacts for the box from the enclosing box's facts and, where the iCount samples
+  /// of F and its gradient on the box's grid suggest they can prove something, from the
+  /// images: -1 when F or G cannot vanish in the box, 0 otherwise.
+  int LearnBox(const double x0, const double x1, const double y0, const double y1,
+               const double* iF, const double* iFx, const double* iFy, const long iCount,
+               BoxFacts& ioFacts) const;
+  /// The images of F (iWhich 0) or G (1) and of its gradient over the cell, in the solving
+  /// units (those of the box being scanned when the cell is that box): 1, or 0 when the
+  /// system has none.
+  int CellImages(const int iWhich, const Cell& iCell, XelMathInterval& oV, XelMathInterval& oVx,
+                 XelMathInterval& oVy) const;
   /// Whether F, G or their gradient-cancelling combination keeps one sign over the cell.
   bool CombinationExcludes(const Cell& iCell) const;
   /// From the images of F and G over the cell (systems that have them): -1 one of them
-  /// cannot vanish there, 1 the cell is regular (both monotone in x and in y, Jacobian
-  /// determinant of one sign: at most one solution, the one the boundary degree counts), 0
-  /// otherwise.
+  /// cannot vanish there; 1 the Jacobian is invertible over the cell (at most one solution);
+  /// 2 besides, F and G are monotone in x and in y (the boundary degree counts that
+  /// solution); 0 otherwise.
   int RegularCell(const Cell& iCell) const;
   /// Radius of the disc where the residual test holds around a singular solution.
   double SingularRadius(const double x, const double y) const;
@@ -298,6 +318,7 @@ private:
   // The cell proved to hold at most one solution (its search ends with that solution), and
   // whether the last boundary walk met two zeros on an edge in an undecided order.
   const Cell* _uniqueCell;
+  const BoxFacts* _facts;
   bool _orderUndecided;
   double _radius[100];
   long _work;

@@ -206,7 +206,7 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
       _scaleG(1.0), _isScaled(0), _tolerance(iTol), _callCount(0), _level(0), _minWidthU(0.0),
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
       _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
-      _uniqueCell(nullptr), _orderUndecided(false), _work(0) {
+      _uniqueCell(nullptr), _facts(nullptr), _orderUndecided(false), _work(0) {
   ReadTolerance();
   const double abs = _absRes;
   _epsRel10 = 10.0 * _relEps;
@@ -592,6 +592,7 @@ int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsN
     _domain = nullptr;
     _current = nullptr;
     _uniqueCell = nullptr;
+    _facts = nullptr;
   });
   _minWidthU = 1e-4 * (x1 - x0);
   _minWidthV = 1e-4 * (y1 - y0);
@@ -663,6 +664,12 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
   const long n = nU * nV;
   XelMathScratchDoubles<LocalGridPoints> F(n), Fx(n), Fy(n);
   SampleGrid(0, x0, x1, y0, y1, nU, nV, F.Data(), Fx.Data(), Fy.Data());
+  BoxFacts facts;
+  if (LearnBox(x0, x1, y0, y1, F.Data(), Fx.Data(), Fy.Data(), n, facts) == -1)
+    return 0;
+  const BoxFacts* outer = _facts;
+  _facts = &facts;
+  auto factsGuard = XelMathMakeOnExit([this, outer] { _facts = outer; });
   for (long i = 0; i + 1 < nU; ++i) {
     for (long j = 0; j + 1 < nV; ++j) {
       Cell cell;
@@ -701,6 +708,97 @@ int XelMathSystemXY::ScanCell(Cell& ioCell) {
   return CandidateF(ioCell);
 }
 
+namespace {
+bool FiniteInterval(const XelMathInterval& i) {
+  return Finite(i.low) && Finite(i.high);
+}
+/// Of one sign (0 allowed): the function is monotone along that variable.
+bool OneSign(const XelMathInterval& i) {
+  return FiniteInterval(i) && (i.low >= 0.0 || i.high <= 0.0);
+}
+} // namespace
+
+int XelMathSystemXY::LearnBox(const double x0, const double x1, const double y0, const double y1,
+                              const double* iF, const double* iFx, const double* iFy,
+                              const long iCount, BoxFacts& ioFacts) const {
+  ioFacts.x0 = x0;
+  ioFacts.x1 = x1;
+  ioFacts.y0 = y0;
+  ioFacts.y1 = y1;
+  ioFacts.known[0] = ioFacts.known[1] = false;
+  // What holds over the enclosing box holds over any part of it.
+  ioFacts.monotone[0] = _facts && _facts->monotone[0];
+  ioFacts.monotone[1] = _facts && _facts->monotone[1];
+  ioFacts.regular = _facts && _facts->regular;
+  if (ioFacts.regular)
+    return 0;
+  // The images are asked for only where the samples of F suggest they can prove something:
+  // F of one sign on the whole grid, or a gradient whose components keep their signs.
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  bool above = true, below = true, xUp = true, xDown = true, yUp = true, yDown = true;
+  for (long k = 0; k < iCount; ++k) {
+    above = above && iF[k] > eps;
+    below = below && iF[k] < -eps;
+    xUp = xUp && iFx[k] >= 0.0;
+    xDown = xDown && iFx[k] <= 0.0;
+    yUp = yUp && iFy[k] >= 0.0;
+    yDown = yDown && iFy[k] <= 0.0;
+  }
+  const bool oneSign = above || below;
+  const bool looksMonotone = (xUp || xDown) && (yUp || yDown);
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const XelMathInterval X(x0 * su, x1 * su), Y(y0 * sv, y1 * sv);
+  auto learn = [&](const int w) {
+    if (!EvalImages(w, X, Y, ioFacts.v[w], ioFacts.vx[w], ioFacts.vy[w]))
+      return 0;
+    ioFacts.known[w] = true;
+    const double sf = _isScaled ? (w ? _scaleG : _scaleF) : 1.0;
+    const XelMathInterval& v = ioFacts.v[w];
+    if (FiniteInterval(v) && (v.low * sf > eps || v.high * sf < -eps))
+      return -1;
+    ioFacts.monotone[w] =
+        ioFacts.monotone[w] || (OneSign(ioFacts.vx[w]) && OneSign(ioFacts.vy[w]));
+    return 1;
+  };
+  if (!ioFacts.monotone[0] && (oneSign || looksMonotone)) {
+    const int r = learn(0);
+    if (r <= 0)
+      return r;
+  }
+  // G matters where F may vanish: when F is monotone over the box, G's images may prove the
+  // whole box regular.
+  if (!ioFacts.monotone[0] || oneSign)
+    return 0;
+  if (!ioFacts.known[1]) {
+    const int r = learn(1);
+    if (r <= 0)
+      return r;
+  }
+  if (ioFacts.monotone[1] && ioFacts.known[0] && ioFacts.known[1]) {
+    // Scale factors are positive: the signs read in the caller's units hold in the solving
+    // ones.
+    using namespace XelMathElementary;
+    const XelMathInterval det =
+        Sub(Mul(ioFacts.vx[0], ioFacts.vy[1]), Mul(ioFacts.vy[0], ioFacts.vx[1]));
+    ioFacts.regular = FiniteInterval(det) && (det.low > 0.0 || det.high < 0.0);
+  }
+  return 0;
+}
+
+int XelMathSystemXY::CellImages(const int iWhich, const Cell& iCell, XelMathInterval& oV,
+                                XelMathInterval& oVx, XelMathInterval& oVy) const {
+  if (_facts && _facts->known[iWhich] && _facts->x0 == iCell.x0 && _facts->x1 == iCell.x1 &&
+      _facts->y0 == iCell.y0 && _facts->y1 == iCell.y1) {
+    oV = _facts->v[iWhich];
+    oVx = _facts->vx[iWhich];
+    oVy = _facts->vy[iWhich];
+    return 1;
+  }
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
+  return EvalImages(iWhich, X, Y, oV, oVx, oVy);
+}
+
 int XelMathSystemXY::EvalImages(const int, const XelMathInterval&, const XelMathInterval&,
                                 XelMathInterval&, XelMathInterval&, XelMathInterval&) const {
   return 0;
@@ -711,11 +809,11 @@ int XelMathSystemXY::MayDip(const int iWhich, const Cell& iCell) const {
   // images of one sign each make the function monotone in x and in y, so that its extremes
   // are at the corners. Otherwise a derivative changing sign along an edge, as the cubic
   // Hermite interpolant of the corner values and derivatives along it shows.
-  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  if (_facts && _facts->monotone[iWhich])
+    return 0;
   const double sf = _isScaled ? (iWhich ? _scaleG : _scaleF) : 1.0;
   XelMathInterval v, vx, vy;
-  const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
-  if (EvalImages(iWhich, X, Y, v, vx, vy)) {
+  if (CellImages(iWhich, iCell, v, vx, vy)) {
     const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
     const double lo = v.low * sf, hi = v.high * sf;
     if (Finite(lo) && Finite(hi) && (lo > eps || hi < -eps))
@@ -994,6 +1092,12 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
   const int regular = RegularCell(ioCell);
   if (regular == -1)
     return 0;
+  // A cell with at most one solution: once that one is found (inside or on an edge) nothing
+  // is left to search around it.
+  const Cell* savedUnique = _uniqueCell;
+  if (regular >= 1)
+    _uniqueCell = &ioCell;
+  auto restoreUnique = XelMathMakeOnExit([this, savedUnique] { _uniqueCell = savedUnique; });
   if (_depth <= _maxSingularDepth) {
     if (DerivativeTurns(ioCell.fx, ioCell.fy)) {
       const int r = HyperbolicSingularity(ioCell, 0);
@@ -1023,17 +1127,10 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
     return 1;
   // In a regular cell the zero curves are two monotone arcs crossing at most once: the
   // degree read from the boundary is the number of solutions inside.
-  const bool counted = regular == 1 && !_orderUndecided;
-  if (counted && degree == 0)
+  if (regular == 2 && !_orderUndecided && degree == 0)
     return 0;
-  if (degree == 1 || degree == 3) {
-    if (!(counted && degree == 1))
-      return NewtonDichotomy(ioCell);
-    const Cell* saved = _uniqueCell;
-    _uniqueCell = &ioCell;
-    auto restore = XelMathMakeOnExit([this, saved] { _uniqueCell = saved; });
+  if (degree == 1 || degree == 3)
     return NewtonDichotomy(ioCell);
-  }
   // Degree 0 proves nothing: a Newton iteration, then the tangential search, then a closer
   // look while F and G may both vanish.
   double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
@@ -1292,7 +1389,7 @@ int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
     }
     r = std::max(floor, SingularRadius(x, y));
   }
-  if (_depth >= EdgeSearchDepth || !_current)
+  if (_depth >= EdgeSearchDepth || !_current || _current == _uniqueCell)
     return 2;
   const Cell& c = *_current;
   const double cap = 0.25 * std::min(c.x1 - c.x0, c.y1 - c.y0);
@@ -1335,7 +1432,7 @@ double XelMathSystemXY::SearchRadius(const double x, const double y) const {
 int XelMathSystemXY::SearchAroundKnown(const double x, const double y) {
   // A solution already known met on the boundary of the current cell: the cell is still
   // searched around it.
-  if (!_current || _depth >= EdgeSearchDepth)
+  if (!_current || _depth >= EdgeSearchDepth || _current == _uniqueCell)
     return 2;
   const Cell& c = *_current;
   const double r = std::min(SearchRadius(x, y), 0.25 * std::min(c.x1 - c.x0, c.y1 - c.y0));
@@ -1829,29 +1926,39 @@ int XelMathSystemXY::TryMarching(const double x, const double y) {
 }
 
 int XelMathSystemXY::RegularCell(const Cell& iCell) const {
-  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
-  const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
+  if (_facts && _facts->regular)
+    return 2;
+  // Jacobian determinants of both signs at the corners: not regular.
+  bool up = true, down = true;
+  for (int k = 0; k < 4; ++k) {
+    const double det = iCell.fx[k] * iCell.gy[k] - iCell.fy[k] * iCell.gx[k];
+    up = up && det > 0.0;
+    down = down && det < 0.0;
+  }
+  if (!up && !down)
+    return 0;
   XelMathInterval v[2], vx[2], vy[2];
   for (int w = 0; w < 2; ++w)
-    if (!EvalImages(w, X, Y, v[w], vx[w], vy[w]))
+    if (!CellImages(w, iCell, v[w], vx[w], vy[w]))
       return 0;
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
-  auto finite = [](const XelMathInterval& i) { return Finite(i.low) && Finite(i.high); };
   for (int w = 0; w < 2; ++w) {
     const double sf = _isScaled ? (w ? _scaleG : _scaleF) : 1.0;
-    if (finite(v[w]) && (v[w].low * sf > eps || v[w].high * sf < -eps))
+    if (FiniteInterval(v[w]) && (v[w].low * sf > eps || v[w].high * sf < -eps))
       return -1;
   }
-  // Scale factors are positive: signs read in the caller's units hold in the solving ones.
-  auto oneSign = [&](const XelMathInterval& i) {
-    return finite(i) && (i.low >= 0.0 || i.high <= 0.0);
-  };
-  for (int w = 0; w < 2; ++w)
-    if (!oneSign(vx[w]) || !oneSign(vy[w]))
-      return 0;
+  // Every matrix whose entries lie in the images is invertible: two solutions x, y in the
+  // cell would give J (x - y) = 0 for the matrix J of the mean values of the gradients
+  // between them. Scale factors are positive: signs in the caller's units hold in the
+  // solving ones.
   using namespace XelMathElementary;
   const XelMathInterval det = Sub(Mul(vx[0], vy[1]), Mul(vy[0], vx[1]));
-  return finite(det) && (det.low > 0.0 || det.high < 0.0) ? 1 : 0;
+  if (!(FiniteInterval(det) && (det.low > 0.0 || det.high < 0.0)))
+    return 0;
+  for (int w = 0; w < 2; ++w)
+    if (!OneSign(vx[w]) || !OneSign(vy[w]))
+      return 1;
+  return 2;
 }
 
 bool XelMathSystemXY::CombinationExcludes(const Cell& iCell) const {
