@@ -191,6 +191,10 @@ public:
   /// whether a function of one sign at the corners may dip inside.
   virtual int EvalImages(const int iWhich, const XelMathInterval& iX, const XelMathInterval& iY,
                          XelMathInterval& oV, XelMathInterval& oVx, XelMathInterval& oVy) const;
+  /// The image of F (iWhich 0) or G (1) alone over iX x iY: 1 and the image, else 0 (the
+  /// default takes it from EvalImages). Asked first where the value may settle a cell.
+  virtual int EvalValueImage(const int iWhich, const XelMathInterval& iX,
+                             const XelMathInterval& iY, XelMathInterval& oV) const;
 
   // ---- non-virtual ----
   /// The threshold of SetEpsSol into oEps (0x20006 when inconsistent with the scale option).
@@ -258,6 +262,8 @@ private:
   /// system has none.
   int CellImages(const int iWhich, const Cell& iCell, XelMathInterval& oV, XelMathInterval& oVx,
                  XelMathInterval& oVy) const;
+  /// Whether the images of F (iWhich 0) or G (1) over the cell are those of the box scanned.
+  bool CachedImages(const int iWhich, const Cell& iCell) const;
   /// Whether F, G or their gradient-cancelling combination keeps one sign over the cell.
   bool CombinationExcludes(const Cell& iCell) const;
   /// From the images of F and G over the cell (systems that have them): -1 one of them
@@ -265,6 +271,9 @@ private:
   /// 2 besides, F and G are monotone in x and in y (the boundary degree counts that
   /// solution); 0 otherwise.
   int RegularCell(const Cell& iCell) const;
+  /// RegularCell from the images of F and G (2 each) over the cell.
+  int ReadRegular(const XelMathInterval* iV, const XelMathInterval* iVx,
+                  const XelMathInterval* iVy) const;
   /// Radius of the disc where the residual test holds around a singular solution.
   double SingularRadius(const double x, const double y) const;
   /// IsNull, and each equation null on its own scale.
@@ -319,6 +328,16 @@ private:
   // whether the last boundary walk met two zeros on an edge in an undecided order.
   const Cell* _uniqueCell;
   const BoxFacts* _facts;
+  // How often an optional image settled something in this solve: asked while it pays.
+  struct Odds {
+    long tries = 0, hits = 0;
+    bool Worth() const { return tries < 16 || 4 * hits >= tries; }
+    void Count(const bool iHit) {
+      ++tries;
+      hits += iHit ? 1 : 0;
+    }
+  };
+  mutable Odds _valueFirst, _boxImages, _regularCells;
   bool _orderUndecided;
   double _radius[100];
   long _work;

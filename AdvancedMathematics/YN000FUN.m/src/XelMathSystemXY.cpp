@@ -158,6 +158,12 @@ struct EdgeZero {
   }
 };
 
+/// Whether the four corner values keep one sign (zeros allowed).
+bool SameSigns(const double* iV) {
+  return (iV[0] >= 0.0 && iV[1] >= 0.0 && iV[2] >= 0.0 && iV[3] >= 0.0) ||
+         (iV[0] <= 0.0 && iV[1] <= 0.0 && iV[2] <= 0.0 && iV[3] <= 0.0);
+}
+
 /// Whether F changes sign on every edge of the cell.
 bool SignChangeOnAllEdges(const double* iV) {
   for (int e = 0; e < 4; ++e)
@@ -599,6 +605,9 @@ int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsN
   _callCount = 0;
   _depth = 0;
   _work = 0;
+  _valueFirst = Odds();
+  _boxImages = Odds();
+  _regularCells = Odds();
   _maxSingularDepth = 2;
   int status = 0;
   if (!grid) {
@@ -754,12 +763,19 @@ int XelMathSystemXY::LearnBox(const double x0, const double x1, const double y0,
     ioFacts.known[w] = true;
     const double sf = _isScaled ? (w ? _scaleG : _scaleF) : 1.0;
     const XelMathInterval& v = ioFacts.v[w];
-    if (FiniteInterval(v) && (v.low * sf > eps || v.high * sf < -eps))
+    if (FiniteInterval(v) && (v.low * sf > eps || v.high * sf < -eps)) {
+      _boxImages.Count(true);
       return -1;
-    ioFacts.monotone[w] =
-        ioFacts.monotone[w] || (OneSign(ioFacts.vx[w]) && OneSign(ioFacts.vy[w]));
+    }
+    const bool monotone = OneSign(ioFacts.vx[w]) && OneSign(ioFacts.vy[w]);
+    _boxImages.Count(monotone);
+    ioFacts.monotone[w] = ioFacts.monotone[w] || monotone;
     return 1;
   };
+  // A single cell of one sign needs F's images anyway; otherwise they are asked for while
+  // they keep paying in this solve.
+  if (!(iCount == 4 && oneSign) && (iCount == 4 || !_boxImages.Worth()))
+    return 0;
   if (!ioFacts.monotone[0] && (oneSign || looksMonotone)) {
     const int r = learn(0);
     if (r <= 0)
@@ -785,10 +801,14 @@ int XelMathSystemXY::LearnBox(const double x0, const double x1, const double y0,
   return 0;
 }
 
+bool XelMathSystemXY::CachedImages(const int iWhich, const Cell& iCell) const {
+  return _facts && _facts->known[iWhich] && _facts->x0 == iCell.x0 && _facts->x1 == iCell.x1 &&
+         _facts->y0 == iCell.y0 && _facts->y1 == iCell.y1;
+}
+
 int XelMathSystemXY::CellImages(const int iWhich, const Cell& iCell, XelMathInterval& oV,
                                 XelMathInterval& oVx, XelMathInterval& oVy) const {
-  if (_facts && _facts->known[iWhich] && _facts->x0 == iCell.x0 && _facts->x1 == iCell.x1 &&
-      _facts->y0 == iCell.y0 && _facts->y1 == iCell.y1) {
+  if (CachedImages(iWhich, iCell)) {
     oV = _facts->v[iWhich];
     oVx = _facts->vx[iWhich];
     oVy = _facts->vy[iWhich];
@@ -797,6 +817,12 @@ int XelMathSystemXY::CellImages(const int iWhich, const Cell& iCell, XelMathInte
   const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
   const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
   return EvalImages(iWhich, X, Y, oV, oVx, oVy);
+}
+
+int XelMathSystemXY::EvalValueImage(const int iWhich, const XelMathInterval& iX,
+                                    const XelMathInterval& iY, XelMathInterval& oV) const {
+  XelMathInterval vx, vy;
+  return EvalImages(iWhich, iX, iY, oV, vx, vy);
 }
 
 int XelMathSystemXY::EvalImages(const int, const XelMathInterval&, const XelMathInterval&,
@@ -812,9 +838,22 @@ int XelMathSystemXY::MayDip(const int iWhich, const Cell& iCell) const {
   if (_facts && _facts->monotone[iWhich])
     return 0;
   const double sf = _isScaled ? (iWhich ? _scaleG : _scaleF) : 1.0;
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   XelMathInterval v, vx, vy;
+  if (!CachedImages(iWhich, iCell) && _valueFirst.Worth()) {
+    // The value alone settles most cells far from the zero curve (while it keeps doing so in
+    // this solve).
+    const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+    const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
+    if (EvalValueImage(iWhich, X, Y, v)) {
+      const double lo = v.low * sf, hi = v.high * sf;
+      const bool settled = Finite(lo) && Finite(hi) && (lo > eps || hi < -eps);
+      _valueFirst.Count(settled);
+      if (settled)
+        return 0;
+    }
+  }
   if (CellImages(iWhich, iCell, v, vx, vy)) {
-    const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
     const double lo = v.low * sf, hi = v.high * sf;
     if (Finite(lo) && Finite(hi) && (lo > eps || hi < -eps))
       return 0;
@@ -1928,19 +1967,41 @@ int XelMathSystemXY::TryMarching(const double x, const double y) {
 int XelMathSystemXY::RegularCell(const Cell& iCell) const {
   if (_facts && _facts->regular)
     return 2;
-  // Jacobian determinants of both signs at the corners: not regular.
+  // Jacobian determinants of both signs at the corners: not regular. Unless the partial
+  // derivatives keep their signs at the corners, determinants that vary more than they stay
+  // away from 0 make the images fail: they are not asked for.
   bool up = true, down = true;
+  double least = XelMathInfinite, lo = XelMathInfinite, hi = -XelMathInfinite;
   for (int k = 0; k < 4; ++k) {
     const double det = iCell.fx[k] * iCell.gy[k] - iCell.fy[k] * iCell.gx[k];
     up = up && det > 0.0;
     down = down && det < 0.0;
+    least = std::min(least, std::fabs(det));
+    lo = std::min(lo, det);
+    hi = std::max(hi, det);
   }
   if (!up && !down)
+    return 0;
+  if (!(least > 0.5 * (hi - lo)) && (DerivativeTurns(iCell.fx, iCell.fy) ||
+                                      DerivativeTurns(iCell.gx, iCell.gy) ||
+                                      !SameSigns(iCell.fx) || !SameSigns(iCell.fy) ||
+                                      !SameSigns(iCell.gx) || !SameSigns(iCell.gy)))
+    return 0;
+  const bool cached = CachedImages(0, iCell) && CachedImages(1, iCell);
+  if (!cached && !_regularCells.Worth())
     return 0;
   XelMathInterval v[2], vx[2], vy[2];
   for (int w = 0; w < 2; ++w)
     if (!CellImages(w, iCell, v[w], vx[w], vy[w]))
       return 0;
+  const int r = ReadRegular(v, vx, vy);
+  if (!cached)
+    _regularCells.Count(r != 0);
+  return r;
+}
+
+int XelMathSystemXY::ReadRegular(const XelMathInterval* v, const XelMathInterval* vx,
+                                 const XelMathInterval* vy) const {
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   for (int w = 0; w < 2; ++w) {
     const double sf = _isScaled ? (w ? _scaleG : _scaleF) : 1.0;

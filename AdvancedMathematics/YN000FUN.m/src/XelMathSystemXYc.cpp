@@ -176,3 +176,19 @@ int XelMathSystemXYc::EvalImages(const int iWhich, const XelMathInterval& iX,
           XelMathFunctionXYGetTolerance(h));
   return 1;
 }
+
+int XelMathSystemXYc::EvalValueImage(const int iWhich, const XelMathInterval& iX,
+                                     const XelMathInterval& iY, XelMathInterval& oV) const {
+  const XelMathFunctionXY* h = iWhich ? _g : _f;
+  if (_imagesKnown) {
+    const int w = iWhich ? 1 : 0;
+    if (!_hasImages[w])
+      return 0;
+    oV = h->Eval(iX, iY, *_imageTolerance[w]);
+    return 1;
+  }
+  if (!h || !h->IsOption(XelMathOption::ImageAndFirst))
+    return 0;
+  oV = h->Eval(iX, iY, XelMathFunctionXYGetTolerance(h));
+  return 1;
+}
