@@ -223,6 +223,11 @@ private:
   int Found(const double x, const double y, const Cell& iCell);
   /// The cell searched again on an iN x iN grid (nothing below the smallest widths).
   int Subdivide(const Cell& iCell, const long iN);
+  /// Marks in oSettled (by the index of a cell's lower-left node) the cells of the nU x nV
+  /// grid of the box inside blocks where F, sampled in iF, cannot vanish (one image per
+  /// block). Whether any was marked.
+  bool SettleBlocks(const double x0, const double x1, const double y0, const double y1,
+                    const long nU, const long nV, const double* iF, double* oSettled);
   /// A cell with F known at its corners: dropped, SuspectF or CandidateF.
   int ScanCell(Cell& ioCell);
   /// SuspectF (iWhich 0) or CandidateFSuspectG (1): edge dips cut the cell, else the interior
@@ -337,7 +342,7 @@ private:
       hits += iHit ? 1 : 0;
     }
   };
-  mutable Odds _valueFirst, _boxImages, _regularCells;
+  mutable Odds _valueFirst, _boxImages, _regularCells, _blockImages;
   bool _orderUndecided;
   double _radius[100];
   long _work;

@@ -608,6 +608,7 @@ int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsN
   _valueFirst = Odds();
   _boxImages = Odds();
   _regularCells = Odds();
+  _blockImages = Odds();
   _maxSingularDepth = 2;
   int status = 0;
   if (!grid) {
@@ -679,8 +680,14 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
   const BoxFacts* outer = _facts;
   _facts = &facts;
   auto factsGuard = XelMathMakeOnExit([this, outer] { _facts = outer; });
+  // Blocks of cells where F keeps one sign at every node are tried whole first.
+  XelMathScratchDoubles<LocalGridPoints> settled(n);
+  const bool blocks = (nU - 1) * (nV - 1) >= 16 && !facts.monotone[0] && _blockImages.Worth() &&
+                      SettleBlocks(x0, x1, y0, y1, nU, nV, F.Data(), settled.Data());
   for (long i = 0; i + 1 < nU; ++i) {
     for (long j = 0; j + 1 < nV; ++j) {
+      if (blocks && settled[i * nV + j] != 0.0)
+        continue;
       Cell cell;
       cell.x0 = XelMathGridCoordinate(x0, x1, i, nU);
       cell.x1 = XelMathGridCoordinate(x0, x1, i + 1, nU);
@@ -698,6 +705,63 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
     }
   }
   return 0;
+}
+
+bool XelMathSystemXY::SettleBlocks(const double x0, const double x1, const double y0,
+                                   const double y1, const long nU, const long nV,
+                                   const double* iF, double* oSettled) {
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const double sf = _isScaled ? _scaleF : 1.0;
+  for (long k = 0; k < nU * nV; ++k)
+    oSettled[k] = 0.0;
+  bool any = false;
+  // Cells [i0, i1) x [j0, j1): one image of F over the block when all its nodes have one
+  // sign; a block that does not settle is tried again by quarters, down to 2 x 2 cells.
+  auto visit = [&](auto& iSelf, const long i0, const long i1, const long j0,
+                   const long j1) -> void {
+    bool above = true, below = true;
+    for (long i = i0; i <= i1 && (above || below); ++i)
+      for (long j = j0; j <= j1; ++j) {
+        const double f = iF[i * nV + j];
+        above = above && f > eps;
+        below = below && f < -eps;
+      }
+    if (above || below) {
+      const XelMathInterval X(XelMathGridCoordinate(x0, x1, i0, nU) * su,
+                              XelMathGridCoordinate(x0, x1, i1, nU) * su);
+      const XelMathInterval Y(XelMathGridCoordinate(y0, y1, j0, nV) * sv,
+                              XelMathGridCoordinate(y0, y1, j1, nV) * sv);
+      XelMathInterval v;
+      if (!EvalValueImage(0, X, Y, v))
+        return;
+      const double lo = v.low * sf, hi = v.high * sf;
+      const bool excluded = Finite(lo) && Finite(hi) && (lo > eps || hi < -eps);
+      _blockImages.Count(excluded);
+      if (excluded) {
+        for (long i = i0; i < i1; ++i)
+          for (long j = j0; j < j1; ++j)
+            oSettled[i * nV + j] = 1.0;
+        any = true;
+        return;
+      }
+    }
+    if (i1 - i0 <= 2 && j1 - j0 <= 2)
+      return;
+    const long im = i1 - i0 > 2 ? (i0 + i1) / 2 : i1, jm = j1 - j0 > 2 ? (j0 + j1) / 2 : j1;
+    iSelf(iSelf, i0, im, j0, jm);
+    if (jm < j1)
+      iSelf(iSelf, i0, im, jm, j1);
+    if (im < i1) {
+      iSelf(iSelf, im, i1, j0, jm);
+      if (jm < j1)
+        iSelf(iSelf, im, i1, jm, j1);
+    }
+  };
+  for (long i = 0; i + 1 < nU; i += 4)
+    for (long j = 0; j + 1 < nV; j += 4)
+      visit(visit, i, std::min(i + 4, nU - 1), j, std::min(j + 4, nV - 1));
+  return any;
 }
 
 int XelMathSystemXY::ScanCell(Cell& ioCell) {
