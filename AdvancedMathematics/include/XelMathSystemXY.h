@@ -195,6 +195,11 @@ public:
   /// default takes it from EvalImages). Asked first where the value may settle a cell.
   virtual int EvalValueImage(const int iWhich, const XelMathInterval& iX,
                              const XelMathInterval& iY, XelMathInterval& oV) const;
+  /// Guaranteed images over iX x iY of the second derivatives of F (iWhich 0) or G (1): 1
+  /// and the images, else 0 (the default).
+  virtual int EvalSecondImages(const int iWhich, const XelMathInterval& iX,
+                               const XelMathInterval& iY, XelMathInterval& oVxx,
+                               XelMathInterval& oVxy, XelMathInterval& oVyy) const;
 
   // ---- non-virtual ----
   /// The threshold of SetEpsSol into oEps (0x20006 when inconsistent with the scale option).
@@ -279,6 +284,16 @@ private:
   /// RegularCell from the images of F and G (2 each) over the cell.
   int ReadRegular(const XelMathInterval* iV, const XelMathInterval* iVx,
                   const XelMathInterval* iVy) const;
+  /// Half-size, at most iMax, of a square around the singular solution (x, y) (Jacobian of
+  /// rank 1) proved free of other solutions outside the disc of radius iInner, from the
+  /// second-derivative images over the square; 0 when none is proved.
+  double SingularExclusion(const double x, const double y, const double iInner,
+                           const double iMax) const;
+  /// Whether the Jacobian at (x, y) is singular to 1e-4 of its size.
+  bool NearlySingular(const double x, const double y) const;
+  /// The singular solution near (ioX, ioY) in the cell, where F, G and the Jacobian
+  /// determinant vanish together: true and the point, else false.
+  bool PolishSingular(double& ioX, double& ioY, const Cell& iCell) const;
   /// Radius of the disc where the residual test holds around a singular solution.
   double SingularRadius(const double x, const double y) const;
   /// IsNull, and each equation null on its own scale.

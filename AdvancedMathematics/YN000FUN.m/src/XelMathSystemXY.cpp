@@ -889,6 +889,12 @@ int XelMathSystemXY::EvalValueImage(const int iWhich, const XelMathInterval& iX,
   return EvalImages(iWhich, iX, iY, oV, vx, vy);
 }
 
+int XelMathSystemXY::EvalSecondImages(const int, const XelMathInterval&, const XelMathInterval&,
+                                      XelMathInterval&, XelMathInterval&,
+                                      XelMathInterval&) const {
+  return 0;
+}
+
 int XelMathSystemXY::EvalImages(const int, const XelMathInterval&, const XelMathInterval&,
                                 XelMathInterval&, XelMathInterval&, XelMathInterval&) const {
   return 0;
@@ -1304,7 +1310,8 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
     return -1;
   const double floor = 1e-6 * _absRes;
   double r = ExclusionRadiusOnZero(x, y);
-  if (r < floor) {
+  const bool singular = r < floor;
+  if (singular) {
     if (TryMarching(x, y)) {
       AddSolution(x, y);
       return -1;
@@ -1316,17 +1323,40 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
   const double cap = 0.25 * std::min(iCell.x1 - iCell.x0, iCell.y1 - iCell.y0);
   if (cap > 0.0)
     r = std::min(r, cap);
-  if (added == 1 && _solutions) {
+  // Around a singular (or nearly singular) solution the square proved free of others from
+  // the second derivatives, centred on the singular point itself.
+  double cx = x, cy = y, shift = 0.0;
+  if (r < cap && (singular || NearlySingular(x, y))) {
+    double px = x, py = y;
+    if (PolishSingular(px, py, iCell)) {
+      const double inner = std::max(floor, SingularRadius(px, py));
+      const double rho = SingularExclusion(px, py, std::max(inner, r), cap);
+      if (rho > r) {
+        r = rho;
+        cx = px;
+        cy = py;
+        shift = std::max(std::fabs(px - x), std::fabs(py - y));
+        // The polished point replaces the one found when its residual is smaller.
+        if (Record(px, py) == -1)
+          return -1;
+      }
+    }
+  }
+  if (_solutions) {
     const double* p = _solutions->GetPoints();
-    for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i)
-      if (p[2 * i] == x && p[2 * i + 1] == y)
+    for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i) {
+      if (added == 1 && p[2 * i] == x && p[2 * i + 1] == y)
+        _radius[i] = std::max(0.0, r - shift);
+      if (shift > 0.0 && p[2 * i] == cx && p[2 * i + 1] == cy)
         _radius[i] = r;
+    }
   }
   if (_depth >= EdgeSearchDepth || &iCell == _uniqueCell)
     return 1;
   double rx, ry;
-  ExclusionRectangle(x, y, r, iCell.x0, iCell.x1, iCell.y0, iCell.y1, rx, ry);
-  return DSolveMinusRectangle(iCell.x0, iCell.x1, iCell.y0, iCell.y1, x, y, rx, ry) == -1 ? -1 : 1;
+  ExclusionRectangle(cx, cy, r, iCell.x0, iCell.x1, iCell.y0, iCell.y1, rx, ry);
+  return DSolveMinusRectangle(iCell.x0, iCell.x1, iCell.y0, iCell.y1, cx, cy, rx, ry) == -1 ? -1
+                                                                                          : 1;
 }
 
 int XelMathSystemXY::TopologicalDegree(Cell& ioCell) {
@@ -1485,7 +1515,8 @@ int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
     return 0;
   double r = ExclusionRadiusOnZero(x, y);
   const double floor = 1e-6 * _absRes;
-  if (r < floor) {
+  const bool singular = r < floor;
+  if (singular) {
     if (TryMarching(x, y)) {
       AddSolution(x, y);
       return -1;
@@ -1498,6 +1529,8 @@ int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
   const double cap = 0.25 * std::min(c.x1 - c.x0, c.y1 - c.y0);
   if (cap > 0.0)
     r = std::min(r, cap);
+  if (singular)
+    r = std::max(r, SingularExclusion(x, y, r, cap));
   if (_solutions) {
     const double* p = _solutions->GetPoints();
     for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i)
@@ -1578,6 +1611,148 @@ void XelMathSystemXY::ExclusionRectangle(const double x, const double y, const d
   s = std::min(s, 0.25);
   oRx = std::max(r, s * wx);
   oRy = std::max(r, s * wy);
+}
+
+double XelMathSystemXY::SingularExclusion(const double x, const double y, const double iInner,
+                                          const double iMax) const {
+  // With J = s1 u1 v1' + s2 u2 v2' at the solution p (s1 > 0, s2 about 0) and h = q - p for
+  // another solution q in the square B, Taylor's formula with the Hessians A of F and C of G
+  // somewhere in B gives
+  //   u1.R + s1 (v1.h) + h'Nh / 2 = 0 and u2.R + s2 (v2.h) + h'Mh / 2 = 0,
+  // R the residual at p, N = u1x A + u1y C, M = u2x A + u2y C. So h is nearly along k = v2:
+  // h = t k + s v1 with |s| <= (|u1.R| + |N| |h|^2 / 2) / s1, and then
+  //   t^2 |k'Mk| / 2 <= |u2.R| + s2 |t| + |t| |s| |M| + s^2 |M| / 2,
+  // impossible over the rings of radii [a, b] where the bounds keep the left side larger.
+  if (!(iMax > iInner) || !(iInner > 0.0))
+    return 0.0;
+  double f, fx, fy, g, gx, gy;
+  Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  if (!Finite(f) || !Finite(g) || !Finite(fx) || !Finite(fy) || !Finite(gx) || !Finite(gy))
+    return 0.0;
+  // Right singular vectors: eigenvectors of J'J.
+  const double p = fx * fx + gx * gx, q = fx * fy + gx * gy, r = fy * fy + gy * gy;
+  const double mean = 0.5 * (p + r), gap = std::sqrt(0.25 * (p - r) * (p - r) + q * q);
+  const double l1 = mean + gap, l2 = std::max(0.0, mean - gap);
+  if (!(l1 > 0.0))
+    return 0.0;
+  double v1x = q, v1y = l1 - p;
+  if (std::hypot(l1 - r, q) > std::hypot(v1x, v1y)) {
+    v1x = l1 - r;
+    v1y = q;
+  }
+  const double nv = std::hypot(v1x, v1y);
+  if (!(nv > 0.0)) {
+    v1x = p >= r ? 1.0 : 0.0;
+    v1y = p >= r ? 0.0 : 1.0;
+  } else {
+    v1x /= nv;
+    v1y /= nv;
+  }
+  const double s1 = std::sqrt(l1), s2 = std::sqrt(l2);
+  const double kx = -v1y, ky = v1x;
+  const double u1x = (fx * v1x + fy * v1y) / s1, u1y = (gx * v1x + gy * v1y) / s1;
+  const double u2x = -u1y, u2y = u1x;
+  const double res1 = std::fabs(u1x * f + u1y * g), res2 = std::fabs(u2x * f + u2y * g);
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  using namespace XelMathElementary;
+  for (double rho = iMax; rho > iInner; rho *= 0.25) {
+    const XelMathInterval X((x - rho) * su, (x + rho) * su), Y((y - rho) * sv, (y + rho) * sv);
+    XelMathInterval h[2][3];
+    bool known = true;
+    for (int w = 0; w < 2 && known; ++w) {
+      known = EvalSecondImages(w, X, Y, h[w][0], h[w][1], h[w][2]) != 0;
+      if (_isScaled) {
+        const double sf = w ? _scaleG : _scaleF;
+        h[w][0] = Scale(sf * su * su, h[w][0]);
+        h[w][1] = Scale(sf * su * sv, h[w][1]);
+        h[w][2] = Scale(sf * sv * sv, h[w][2]);
+      }
+    }
+    if (!known)
+      return 0.0;
+    XelMathInterval m[3], n[3];
+    for (int e = 0; e < 3; ++e) {
+      m[e] = Add(Scale(u2x, h[0][e]), Scale(u2y, h[1][e]));
+      n[e] = Add(Scale(u1x, h[0][e]), Scale(u1y, h[1][e]));
+      if (!FiniteInterval(m[e]) || !FiniteInterval(n[e]))
+        return 0.0;
+    }
+    auto bound = [](const XelMathInterval* iM) {
+      auto mag = [](const XelMathInterval& i) { return std::max(std::fabs(i.low), std::fabs(i.high)); };
+      return std::max(mag(iM[0]), mag(iM[2])) + mag(iM[1]);
+    };
+    const double mb = bound(m), nb = bound(n);
+    const XelMathInterval kmk =
+        Add(Add(Scale(kx * kx, m[0]), Scale(2.0 * kx * ky, m[1])), Scale(ky * ky, m[2]));
+    if (!(kmk.low > 0.0 || kmk.high < 0.0))
+      continue;
+    const double m0 = std::min(std::fabs(kmk.low), std::fabs(kmk.high));
+    // Rings [a, b] from the inner radius out to the corners of the square.
+    const double outer = rho * 1.4142135623730951;
+    bool proved = true;
+    for (double a = iInner; a < outer && proved;) {
+      const double b = std::min(outer, 1.25 * a);
+      const double sb = (res1 + 0.5 * nb * b * b) / s1;
+      const double t2 = a * a - sb * sb;
+      proved = sb < a && 0.5 * m0 * t2 > res2 + s2 * b + b * sb * mb + 0.5 * sb * sb * mb;
+      a = b;
+    }
+    if (proved)
+      return rho;
+  }
+  return 0.0;
+}
+
+bool XelMathSystemXY::NearlySingular(const double x, const double y) const {
+  double fx, fy, gx, gy;
+  Eval2(0, x, y, XelMathOption::FirstDeriv, nullptr, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::FirstDeriv, nullptr, &gx, &gy);
+  const double det = std::fabs(fx * gy - fy * gx);
+  const double size = fx * fx + fy * fy + gx * gx + gy * gy;
+  return Finite(det) && Finite(size) && size > 0.0 && det < 1e-4 * size;
+}
+
+bool XelMathSystemXY::PolishSingular(double& ioX, double& ioY, const Cell& iCell) const {
+  // Gauss-Newton on F = G = det J = 0 (three equations, consistent at a singular solution
+  // where the three gradients span the plane: there it converges quadratically).
+  double x = ioX, y = ioY;
+  for (long it = 0; it < 12; ++it) {
+    double f, fx, fy, fxx, fxy, fyy, g, gx, gy, gxx, gxy, gyy;
+    Eval2(0, x, y, XelMathOption::PointUpToSecond, &f, &fx, &fy, &fxx, &fxy, &fyy);
+    Eval2(1, x, y, XelMathOption::PointUpToSecond, &g, &gx, &gy, &gxx, &gxy, &gyy);
+    const double d = fx * gy - fy * gx;
+    const double dx = fxx * gy + fx * gxy - fxy * gx - fy * gxx;
+    const double dy = fxy * gy + fx * gyy - fyy * gx - fy * gxy;
+    // The determinant row weighted to the scale of the other two.
+    const double wf = std::hypot(fx, fy) + std::hypot(gx, gy), wd = std::hypot(dx, dy);
+    const double k = wd > 0.0 ? wf / wd : 0.0;
+    const double a11 = fx * fx + gx * gx + k * k * dx * dx;
+    const double a12 = fx * fy + gx * gy + k * k * dx * dy;
+    const double a22 = fy * fy + gy * gy + k * k * dy * dy;
+    const double b1 = fx * f + gx * g + k * k * dx * d, b2 = fy * f + gy * g + k * k * dy * d;
+    const double det = a11 * a22 - a12 * a12;
+    if (!Finite(det) || !(det > 0.0))
+      return false;
+    const double sx = (a22 * b1 - a12 * b2) / det, sy = (a11 * b2 - a12 * b1) / det;
+    if (!Finite(sx) || !Finite(sy))
+      return false;
+    x -= sx;
+    y -= sy;
+    if (x < iCell.x0 || x > iCell.x1 || y < iCell.y0 || y > iCell.y1)
+      return false;
+    if (std::fabs(sx) + std::fabs(sy) <= _lengthRes * (1.0 + std::fabs(x) + std::fabs(y))) {
+      double vf, vfx, vfy, vg, vgx, vgy;
+      Eval2(0, x, y, XelMathOption::ValueAndFirst, &vf, &vfx, &vfy);
+      Eval2(1, x, y, XelMathOption::ValueAndFirst, &vg, &vgx, &vgy);
+      if (!BothNull(x, y, vf, vfx, vfy, vg, vgx, vgy))
+        return false;
+      ioX = x;
+      ioY = y;
+      return true;
+    }
+  }
+  return false;
 }
 
 double XelMathSystemXY::SingularRadius(const double x, const double y) const {

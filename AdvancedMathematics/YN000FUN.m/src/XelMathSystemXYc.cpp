@@ -192,3 +192,17 @@ int XelMathSystemXYc::EvalValueImage(const int iWhich, const XelMathInterval& iX
   oV = h->Eval(iX, iY, XelMathFunctionXYGetTolerance(h));
   return 1;
 }
+
+int XelMathSystemXYc::EvalSecondImages(const int iWhich, const XelMathInterval& iX,
+                                       const XelMathInterval& iY, XelMathInterval& oVxx,
+                                       XelMathInterval& oVxy, XelMathInterval& oVyy) const {
+  const XelMathFunctionXY* h = iWhich ? _g : _f;
+  if (!h || !h->IsOption(XelMathOption::SecondDerivImage))
+    return 0;
+  const XelTolerance& tol = (_imagesKnown && _imageTolerance[iWhich ? 1 : 0])
+                                ? *_imageTolerance[iWhich ? 1 : 0]
+                                : XelMathFunctionXYGetTolerance(h);
+  h->Eval(iX, iY, XelMathOption::SecondDerivImage, nullptr, nullptr, nullptr, &oVxx, &oVxy, &oVyy,
+          tol);
+  return 1;
+}
