@@ -360,6 +360,8 @@ private:
   mutable Odds _valueFirst, _boxImages, _regularCells, _blockImages;
   bool _orderUndecided;
   double _radius[100];
+  // Half-size of the square around each solution proved free of other solutions (0: none).
+  double _proved[100];
   long _work;
   // The tolerance's values, read at construction and at the start of each solve.
   double _absRes, _lengthRes, _sqLengthRes, _paramRes, _relEps;

@@ -227,6 +227,8 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
   _h3 = unit * XelMathh3;
   for (double& r : _radius)
     r = 0.0;
+  for (double& r : _proved)
+    r = 0.0;
   _box.SetMin(0, 0.0);
   _box.SetMax(0, 0.0);
   _box.SetMin(1, 0.0);
@@ -983,6 +985,24 @@ bool XelMathSystemXY::InsideExclusion(const Cell& iCell) const {
 int XelMathSystemXY::CandidateF(Cell& ioCell) {
   if (InsideExclusion(ioCell))
     return 0;
+  // A square proved free of other solutions around a singular one cuts the cell: only the
+  // rest is searched.
+  if (_solutions) {
+    const double* p = _solutions->GetPoints();
+    for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i) {
+      const double r = _proved[i];
+      if (!(r > 0.0))
+        continue;
+      const double a = std::max(ioCell.x0, p[2 * i] - r), b = std::min(ioCell.x1, p[2 * i] + r);
+      const double c = std::max(ioCell.y0, p[2 * i + 1] - r);
+      const double d = std::min(ioCell.y1, p[2 * i + 1] + r);
+      if (b - a > 0.25 * (ioCell.x1 - ioCell.x0) && d - c > 0.25 * (ioCell.y1 - ioCell.y0))
+        return DSolveMinusRectangle(ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, p[2 * i],
+                                    p[2 * i + 1], r, r) == -1
+                   ? -1
+                   : 0;
+    }
+  }
   FillCorners(1, ioCell);
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   const int sign = CornerSign(ioCell.g, eps);
@@ -1348,7 +1368,7 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
       if (added == 1 && p[2 * i] == x && p[2 * i + 1] == y)
         _radius[i] = std::max(0.0, r - shift);
       if (shift > 0.0 && p[2 * i] == cx && p[2 * i + 1] == cy)
-        _radius[i] = r;
+        _radius[i] = _proved[i] = r;
     }
   }
   if (_depth >= EdgeSearchDepth || &iCell == _uniqueCell)
@@ -2388,14 +2408,14 @@ int XelMathSystemXY::AddSolution(const double x, const double y) {
       q[0] = x;
       q[1] = y;
       if (i < MaxSolutions)
-        _radius[i] = 0.0;
+        _radius[i] = _proved[i] = 0.0;
       return 1;
     }
     return 0;
   }
   if (n >= MaxSolutions)
     return -1;
-  _radius[n] = 0.0;
+  _radius[n] = _proved[n] = 0.0;
   _solutions->AddPoint(p);
   return 1;
 }
