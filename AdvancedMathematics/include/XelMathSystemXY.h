@@ -274,6 +274,12 @@ private:
                  XelMathInterval& oVy) const;
   /// Whether the images of F (iWhich 0) or G (1) over the cell are those of the box scanned.
   bool CachedImages(const int iWhich, const Cell& iCell) const;
+  /// Whether the combination of F and G with the smallest gradient at the centre is convex
+  /// (or concave) over the cell, by the second-derivative images, and keeps one sign there.
+  bool QuadraticExcludes(const Cell& iCell) const;
+  /// Whether the gradients of F and G are nearly parallel somewhere at the corners (where
+  /// QuadraticExcludes may help).
+  bool NearlyParallel(const Cell& iCell) const;
   /// Whether F, G or their gradient-cancelling combination keeps one sign over the cell.
   bool CombinationExcludes(const Cell& iCell) const;
   /// From the images of F and G over the cell (systems that have them): -1 one of them
@@ -351,17 +357,18 @@ private:
   // How often an optional image settled something in this solve: asked while it pays.
   struct Odds {
     long tries = 0, hits = 0;
-    bool Worth() const { return tries < 16 || 4 * hits >= tries; }
+    bool Worth(const long iFree = 16) const { return tries < iFree || 4 * hits >= tries; }
     void Count(const bool iHit) {
       ++tries;
       hits += iHit ? 1 : 0;
     }
   };
-  mutable Odds _valueFirst, _boxImages, _regularCells, _blockImages;
+  mutable Odds _valueFirst, _boxImages, _regularCells, _blockImages, _quadratic;
   bool _orderUndecided;
   double _radius[100];
   // Half-size of the square around each solution proved free of other solutions (0: none).
   double _proved[100];
+  long _provedCount;
   long _work;
   // The tolerance's values, read at construction and at the start of each solve.
   double _absRes, _lengthRes, _sqLengthRes, _paramRes, _relEps;

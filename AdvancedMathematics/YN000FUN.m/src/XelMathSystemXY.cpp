@@ -212,7 +212,7 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
       _scaleG(1.0), _isScaled(0), _tolerance(iTol), _callCount(0), _level(0), _minWidthU(0.0),
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
       _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
-      _uniqueCell(nullptr), _facts(nullptr), _orderUndecided(false), _work(0) {
+      _uniqueCell(nullptr), _facts(nullptr), _orderUndecided(false), _provedCount(0), _work(0) {
   ReadTolerance();
   const double abs = _absRes;
   _epsRel10 = 10.0 * _relEps;
@@ -611,6 +611,8 @@ int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsN
   _boxImages = Odds();
   _regularCells = Odds();
   _blockImages = Odds();
+  _quadratic = Odds();
+  _provedCount = 0;
   _maxSingularDepth = 2;
   int status = 0;
   if (!grid) {
@@ -987,7 +989,7 @@ int XelMathSystemXY::CandidateF(Cell& ioCell) {
     return 0;
   // A square proved free of other solutions around a singular one cuts the cell: only the
   // rest is searched.
-  if (_solutions) {
+  if (_solutions && _provedCount > 0) {
     const double* p = _solutions->GetPoints();
     for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i) {
       const double r = _proved[i];
@@ -1261,7 +1263,14 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
   if (degree == 1 || degree == 3)
     return NewtonDichotomy(ioCell);
   // Degree 0 proves nothing: a Newton iteration, then the tangential search, then a closer
-  // look while F and G may both vanish.
+  // look while F and G may both vanish. Curves nearly tangent are first told apart by the
+  // combination of F and G that is convex over the cell.
+  if (NearlyParallel(ioCell) && _quadratic.Worth(3)) {
+    const bool excluded = QuadraticExcludes(ioCell);
+    _quadratic.Count(excluded);
+    if (excluded)
+      return 0;
+  }
   double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
   if (SafeNewton(x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1) > 0)
     return Found(x, y, ioCell);
@@ -1367,8 +1376,10 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
     for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i) {
       if (added == 1 && p[2 * i] == x && p[2 * i + 1] == y)
         _radius[i] = std::max(0.0, r - shift);
-      if (shift > 0.0 && p[2 * i] == cx && p[2 * i + 1] == cy)
+      if (shift > 0.0 && p[2 * i] == cx && p[2 * i + 1] == cy) {
         _radius[i] = _proved[i] = r;
+        ++_provedCount;
+      }
     }
   }
   if (_depth >= EdgeSearchDepth || &iCell == _uniqueCell)
@@ -2279,6 +2290,87 @@ int XelMathSystemXY::ReadRegular(const XelMathInterval* v, const XelMathInterval
     if (!OneSign(vx[w]) || !OneSign(vy[w]))
       return 1;
   return 2;
+}
+
+namespace {
+/// Whether the gradients of F and G are nearly parallel at a corner of the cell (sine of
+/// their angle below 0.2) or turn from one side to the other between corners.
+bool NearlyParallelGradients(const XelMathSystemXY::Cell& iCell) {
+  bool up = false, down = false;
+  for (int k = 0; k < 4; ++k) {
+    const double det = iCell.fx[k] * iCell.gy[k] - iCell.fy[k] * iCell.gx[k];
+    const double size = std::hypot(iCell.fx[k], iCell.fy[k]) * std::hypot(iCell.gx[k], iCell.gy[k]);
+    if (!(std::fabs(det) > 0.2 * size))
+      return true;
+    up = up || det > 0.0;
+    down = down || det < 0.0;
+  }
+  return up && down;
+}
+} // namespace
+
+bool XelMathSystemXY::NearlyParallel(const Cell& iCell) const {
+  return NearlyParallelGradients(iCell);
+}
+
+bool XelMathSystemXY::QuadraticExcludes(const Cell& iCell) const {
+  // h = a F + b G with (a, b) the combination whose gradient at the centre c is smallest (the
+  // left singular vector of the Jacobian for its smaller singular value). With Hessian
+  // images of one definite sign (Gershgorin bound mu on the eigenvalues),
+  //   h(c + d) >= h(c) + grad h(c) . d + mu |d|^2 / 2
+  // over the cell, a separable bound minimized coordinate by coordinate: when it stays above
+  // 0 (below 0 for the concave case), h, and so F and G together, cannot vanish.
+  const double cx = 0.5 * (iCell.x0 + iCell.x1), cy = 0.5 * (iCell.y0 + iCell.y1);
+  const double hx = 0.5 * (iCell.x1 - iCell.x0), hy = 0.5 * (iCell.y1 - iCell.y0);
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
+  XelMathInterval h[2][3];
+  for (int w = 0; w < 2; ++w) {
+    if (!EvalSecondImages(w, X, Y, h[w][0], h[w][1], h[w][2]))
+      return false;
+    if (_isScaled) {
+      const double sf = w ? _scaleG : _scaleF;
+      h[w][0] = XelMathElementary::Scale(sf * su * su, h[w][0]);
+      h[w][1] = XelMathElementary::Scale(sf * su * sv, h[w][1]);
+      h[w][2] = XelMathElementary::Scale(sf * sv * sv, h[w][2]);
+    }
+  }
+  double f, fx, fy, g, gx, gy;
+  Eval2(0, cx, cy, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+  Eval2(1, cx, cy, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  // Left singular vectors: eigenvectors of J J'.
+  const double p = fx * fx + fy * fy, q = fx * gx + fy * gy, r = gx * gx + gy * gy;
+  const double lambda = 0.5 * (p + r) - std::sqrt(0.25 * (p - r) * (p - r) + q * q);
+  double a = q, b = lambda - p;
+  if (std::hypot(lambda - r, q) > std::hypot(a, b)) {
+    a = lambda - r;
+    b = q;
+  }
+  const double norm = std::hypot(a, b);
+  if (!(norm > 0.0) || !Finite(norm))
+    return false;
+  a /= norm;
+  b /= norm;
+  using namespace XelMathElementary;
+  const XelMathInterval hxx = Add(Scale(a, h[0][0]), Scale(b, h[1][0]));
+  const XelMathInterval hxy = Add(Scale(a, h[0][1]), Scale(b, h[1][1]));
+  const XelMathInterval hyy = Add(Scale(a, h[0][2]), Scale(b, h[1][2]));
+  if (!FiniteInterval(hxx) || !FiniteInterval(hxy) || !FiniteInterval(hyy))
+    return false;
+  const double off = std::max(std::fabs(hxy.low), std::fabs(hxy.high));
+  const double v = a * f + b * g, vx = a * fx + b * gx, vy = a * fy + b * gy;
+  if (!Finite(v) || !Finite(vx) || !Finite(vy))
+    return false;
+  // The smallest of g d + mu d^2 / 2 over |d| <= half-width.
+  auto least = [](const double iSlope, const double iMu, const double iHalf) {
+    const double d = std::min(iHalf, std::max(-iHalf, -iSlope / iMu));
+    return iSlope * d + 0.5 * iMu * d * d;
+  };
+  const double convex = std::min(hxx.low, hyy.low) - off;
+  if (convex > 0.0 && v + least(vx, convex, hx) + least(vy, convex, hy) > 0.0)
+    return true;
+  const double concave = std::min(-hxx.high, -hyy.high) - off;
+  return concave > 0.0 && -v + least(-vx, concave, hx) + least(-vy, concave, hy) > 0.0;
 }
 
 bool XelMathSystemXY::CombinationExcludes(const Cell& iCell) const {
