@@ -16,6 +16,12 @@
 // cell edges, tangential (double) and crossing (singular) solutions, and cells below the
 // smallest useful size have their own treatments.
 //
+// Systems that give guaranteed images (EvalValueImage, EvalImages, EvalSecondImages) have
+// more cells settled by proof: blocks of cells where F cannot vanish, cells whose interval
+// Jacobian is invertible (at most one solution, counted by the boundary degree when F and G
+// are monotone there), nearly tangent curves separated by a combination of F and G convex
+// over the cell, and around a singular solution a square proved free of other solutions.
+//
 // Result codes of the internal operations: 0 nothing found (or done), 1 solution added or
 // cell handled, 2 handled on an edge or not settled, 3 undecided, -1 stop (the limit of
 // 100 solutions is reached, or a whole curve of solutions was met).
@@ -351,7 +357,7 @@ private:
   // half-size of each solution, and the count of cells examined in this solve.
   const Cell* _current;
   // The cell proved to hold at most one solution (its search ends with that solution), and
-  // whether the last boundary walk met two zeros on an edge in an undecided order.
+  // the facts proved over the box being scanned.
   const Cell* _uniqueCell;
   const BoxFacts* _facts;
   // How often an optional image settled something in this solve: asked while it pays.
@@ -364,6 +370,7 @@ private:
     }
   };
   mutable Odds _valueFirst, _boxImages, _regularCells, _blockImages, _quadratic;
+  // Whether the last boundary walk met two zeros on an edge in an undecided order.
   bool _orderUndecided;
   double _radius[100];
   // Half-size of the square around each solution proved free of other solutions (0: none).

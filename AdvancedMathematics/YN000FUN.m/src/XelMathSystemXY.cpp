@@ -35,6 +35,8 @@ const long MaxSolutions = 100;
 /// Default sampling per direction, and the grid held in local storage.
 const long DefaultSampling = 12;
 const long LocalGridPoints = 144;
+/// The marks of the cells settled by blocks are kept in local storage up to 6 x 6 nodes.
+const long SmallGridPoints = 36;
 /// Largest sampling per direction read from the options.
 const long MaxSampling = 4096;
 /// Deepest recursion of the cell search, and the number of cells one solve may examine.
@@ -212,7 +214,8 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
       _scaleG(1.0), _isScaled(0), _tolerance(iTol), _callCount(0), _level(0), _minWidthU(0.0),
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
       _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
-      _uniqueCell(nullptr), _facts(nullptr), _orderUndecided(false), _provedCount(0), _work(0) {
+      _uniqueCell(nullptr), _facts(nullptr), _orderUndecided(false), _provedCount(0),
+      _work(0) {
   ReadTolerance();
   const double abs = _absRes;
   _epsRel10 = 10.0 * _relEps;
@@ -685,9 +688,9 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
   _facts = &facts;
   auto factsGuard = XelMathMakeOnExit([this, outer] { _facts = outer; });
   // Blocks of cells where F keeps one sign at every node are tried whole first.
-  XelMathScratchDoubles<LocalGridPoints> settled(n);
-  const bool blocks = (nU - 1) * (nV - 1) >= 16 && !facts.monotone[0] && _blockImages.Worth() &&
-                      SettleBlocks(x0, x1, y0, y1, nU, nV, F.Data(), settled.Data());
+  const bool tryBlocks = (nU - 1) * (nV - 1) >= 16 && !facts.monotone[0] && _blockImages.Worth();
+  XelMathScratchDoubles<SmallGridPoints> settled(tryBlocks ? n : 1);
+  const bool blocks = tryBlocks && SettleBlocks(x0, x1, y0, y1, nU, nV, F.Data(), settled.Data());
   for (long i = 0; i + 1 < nU; ++i) {
     for (long j = 0; j + 1 < nV; ++j) {
       if (blocks && settled[i * nV + j] != 0.0)
@@ -804,9 +807,11 @@ int XelMathSystemXY::LearnBox(const double x0, const double x1, const double y0,
   ioFacts.y1 = y1;
   ioFacts.known[0] = ioFacts.known[1] = false;
   // What holds over the enclosing box holds over any part of it.
-  ioFacts.monotone[0] = _facts && _facts->monotone[0];
-  ioFacts.monotone[1] = _facts && _facts->monotone[1];
-  ioFacts.regular = _facts && _facts->regular;
+  const bool inside = _facts && x0 >= _facts->x0 && x1 <= _facts->x1 && y0 >= _facts->y0 &&
+                      y1 <= _facts->y1;
+  ioFacts.monotone[0] = inside && _facts->monotone[0];
+  ioFacts.monotone[1] = inside && _facts->monotone[1];
+  ioFacts.regular = inside && _facts->regular;
   if (ioFacts.regular)
     return 0;
   // The images are asked for only where the samples of F suggest they can prove something:
