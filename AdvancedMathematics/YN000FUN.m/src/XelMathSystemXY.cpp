@@ -2371,11 +2371,15 @@ bool XelMathSystemXY::QuadraticExcludes(const Cell& iCell) const {
     const double d = std::min(iHalf, std::max(-iHalf, -iSlope / iMu));
     return iSlope * d + 0.5 * iMu * d * d;
   };
+  // |h| <= |F| + |G|: beyond the residual accepted of a solution, none lies in the cell.
+  const double margin =
+      _epsSol * (1.0 + std::fabs(fx) + std::fabs(fy) + std::fabs(gx) + std::fabs(gy)) +
+      _lengthRes * (std::fabs(cx) + std::fabs(cy));
   const double convex = std::min(hxx.low, hyy.low) - off;
-  if (convex > 0.0 && v + least(vx, convex, hx) + least(vy, convex, hy) > 0.0)
+  if (convex > 0.0 && v + least(vx, convex, hx) + least(vy, convex, hy) > margin)
     return true;
   const double concave = std::min(-hxx.high, -hyy.high) - off;
-  return concave > 0.0 && -v + least(-vx, concave, hx) + least(-vy, concave, hy) > 0.0;
+  return concave > 0.0 && -v + least(-vx, concave, hx) + least(-vy, concave, hy) > margin;
 }
 
 bool XelMathSystemXY::CombinationExcludes(const Cell& iCell) const {
