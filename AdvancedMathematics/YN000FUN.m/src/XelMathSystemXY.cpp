@@ -814,6 +814,10 @@ int XelMathSystemXY::LearnBox(const double x0, const double x1, const double y0,
   ioFacts.regular = inside && _facts->regular;
   if (ioFacts.regular)
     return 0;
+  // A single cell of one sign needs F's images anyway; larger boxes are tried while their
+  // images keep paying in this solve.
+  if (iCount > 4 && !_boxImages.Worth())
+    return 0;
   // The images are asked for only where the samples of F suggest they can prove something:
   // F of one sign on the whole grid, or a gradient whose components keep their signs.
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
@@ -845,11 +849,9 @@ int XelMathSystemXY::LearnBox(const double x0, const double x1, const double y0,
     ioFacts.monotone[w] = ioFacts.monotone[w] || monotone;
     return 1;
   };
-  // A single cell of one sign needs F's images anyway; otherwise they are asked for while
-  // they keep paying in this solve.
-  if (!(iCount == 4 && oneSign) && (iCount == 4 || !_boxImages.Worth()))
+  if (iCount == 4 && !oneSign)
     return 0;
-  if (!ioFacts.monotone[0] && (oneSign || looksMonotone)) {
+  if (!ioFacts.monotone[0] && (oneSign || (looksMonotone && iCount > 9))) {
     const int r = learn(0);
     if (r <= 0)
       return r;
