@@ -255,6 +255,10 @@ private:
   /// in the cell, 1 it may dip to zero inside (SuspectF), from the images when the system
   /// has them, else from the corner derivatives.
   int MayDip(const int iWhich, const Cell& iCell) const;
+  /// Whether the value images of F (iWhich 0) or G (1) over the four quarters of the box
+  /// (those that do not settle split again, iLevels levels in all) all exclude 0.
+  bool ValueExcludedByQuarters(const int iWhich, const double x0, const double x1,
+                               const double y0, const double y1, const int iLevels) const;
   /// Whether the derivative of F (iWhich 0) or G (1) along edge iEdge (0 bottom, 1 right,
   /// 2 top, 3 left) changes sign, judged from the Hermite cubic of the corner data.
   bool EdgeTurns(const Cell& iCell, const int iWhich, const int iEdge) const;
@@ -369,7 +373,7 @@ private:
       hits += iHit ? 1 : 0;
     }
   };
-  mutable Odds _valueFirst, _boxImages, _regularCells, _blockImages, _quadratic;
+  mutable Odds _valueFirst, _boxImages, _regularCells, _blockImages, _quadratic, _quarters;
   // Whether the last boundary walk met two zeros on an edge in an undecided order.
   bool _orderUndecided;
   double _radius[100];

@@ -615,6 +615,7 @@ int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsN
   _regularCells = Odds();
   _blockImages = Odds();
   _quadratic = Odds();
+  _quarters = Odds();
   _provedCount = 0;
   _maxSingularDepth = 2;
   int status = 0;
@@ -942,12 +943,42 @@ int XelMathSystemXY::MayDip(const int iWhich, const Cell& iCell) const {
     const bool monotoneY = Finite(vy.low) && Finite(vy.high) && (vy.low > 0.0 || vy.high < 0.0);
     if (monotoneX && monotoneY)
       return 0;
-    return 1;
+    // The images of the quarters (and of their quarters) are tighter: they may still prove
+    // the cell empty before the dip is searched for.
+    if (!_quarters.Worth(2))
+      return 1;
+    const bool empty = ValueExcludedByQuarters(iWhich, iCell.x0, iCell.x1, iCell.y0, iCell.y1, 2);
+    _quarters.Count(empty);
+    return empty ? 0 : 1;
   }
   for (int e = 0; e < 4; ++e)
     if (EdgeTurns(iCell, iWhich, e))
       return 1;
   return 0;
+}
+
+bool XelMathSystemXY::ValueExcludedByQuarters(const int iWhich, const double x0, const double x1,
+                                              const double y0, const double y1,
+                                              const int iLevels) const {
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const double sf = _isScaled ? (iWhich ? _scaleG : _scaleF) : 1.0;
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  const double xm = 0.5 * (x0 + x1), ym = 0.5 * (y0 + y1);
+  const double xs[3] = {x0, xm, x1}, ys[3] = {y0, ym, y1};
+  for (int i = 0; i < 2; ++i)
+    for (int j = 0; j < 2; ++j) {
+      XelMathInterval v;
+      const XelMathInterval X(xs[i] * su, xs[i + 1] * su), Y(ys[j] * sv, ys[j + 1] * sv);
+      if (!EvalValueImage(iWhich, X, Y, v))
+        return false;
+      const double lo = v.low * sf, hi = v.high * sf;
+      if (Finite(lo) && Finite(hi) && (lo > eps || hi < -eps))
+        continue;
+      if (iLevels <= 1 ||
+          !ValueExcludedByQuarters(iWhich, xs[i], xs[i + 1], ys[j], ys[j + 1], iLevels - 1))
+        return false;
+    }
+  return true;
 }
 
 bool XelMathSystemXY::EdgeTurns(const Cell& iCell, const int iWhich, const int iEdge) const {
