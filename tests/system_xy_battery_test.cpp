@@ -122,6 +122,9 @@ std::vector<Case> Cases() {
   const double rr = 1e-4, c = std::sqrt(rr * rr - 2.5e-9); // circles of radius 1e-4
   const double dc = 0.01 / std::sqrt(1.04);
   const double r4 = 0.21213203435596426; // 0.3 / sqrt(2)
+  const double dl = 2.5e-7, hw = std::sqrt(0.25 - (0.5 - dl) * (0.5 - dl));
+  const double n1 = (49 + std::sqrt(49.0 * 49.0 + 4 * 6400 * 0.91)) / 12800;
+  const double n2 = (49 - std::sqrt(49.0 * 49.0 + 4 * 6400 * 0.91)) / 12800;
   // clang-format off
   return {
       {"Chebyshev grid, 49 solutions", {-1.1, 1.05, -1.02, 1.1}, Pts(kChebyshev49), 1e-7, nullptr,
@@ -226,6 +229,27 @@ std::vector<Case> Cases() {
       {"parabolas 1e-6 apart", {-1, 1, -0.5, 1}, {}, 1e-7, nullptr,
        [](Sys& s) {
          s.Set(PolyXY({{0, 1, 1}, {2, 0, -1}}), PolyXY({{0, 1, 1}, {2, 0, -1}, {0, 0, -1e-6}}));
+       }},
+      // (x - 0.25)^2 + (y - 0.125)^2 = 0.25, y = 0.625 - d: the line is 2.5e-7 below the top of
+      // the circle and crosses it at x = 0.25 -+ sqrt(0.25 - (0.5 - d)^2), 1e-3 apart.
+      {"line crossing a circle twice 1e-3 apart", {-0.5, 1, -0.5, 1}, {{0.25 - hw, 0.625 - dl},
+       {0.25 + hw, 0.625 - dl}}, 1e-7, nullptr, [=](Sys& s) {
+         s.Set(PolyXY({{2, 0, 1}, {0, 2, 1}, {0, 0, -0.25}}, 0.25, 0.125),
+               PolyXY({{0, 1, 1}, {0, 0, -0.625 + dl}}));
+       }},
+      // y = x^2 and y = x^2 + 10 x^2 (x - 0.02): tangent at the origin, crossing at x = 0.02.
+      {"tangent contact with a crossing 0.02 away", {-0.5, 0.5, -0.2, 0.5}, {{0, 0}, {0.02, 4e-4}},
+       1e-5, nullptr, [](Sys& s) {
+         s.Set(PolyXY({{0, 1, 1}, {2, 0, -1}}),
+               PolyXY({{0, 1, 1}, {2, 0, -1}, {3, 0, -10}, {2, 0, 0.2}}));
+       }},
+      // y^2 - x^2 (x + 1) = 0 and y = 0.3 x - 80 x^2: the node and the two roots of
+      // 6400 x^2 - 49 x - 0.91 = 0, 0.02 and 0.012 away.
+      {"curve through the node of a cubic and two points near it", {-1.2, 0.7, -0.8, 0.9},
+       {{0, 0}, {n1, 0.3 * n1 - 80 * n1 * n1}, {n2, 0.3 * n2 - 80 * n2 * n2}}, 1e-5, nullptr,
+       [](Sys& s) {
+         s.Set(PolyXY({{0, 2, 1}, {3, 0, -1}, {2, 0, -1}}),
+               PolyXY({{0, 1, 1}, {1, 0, -0.3}, {2, 0, 80}}));
        }},
       // y^2 - x^2 (x + 1) = 0 (node at the origin), y - 0.3 x = 0.
       {"line through the node of a cubic", {-1.2, 0.7, -0.8, 0.9}, {{0, 0}, {-0.91, -0.273}}, 1e-4,

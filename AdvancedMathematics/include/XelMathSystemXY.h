@@ -16,6 +16,12 @@
 // cell edges, tangential (double) and crossing (singular) solutions, and cells below the
 // smallest useful size have their own treatments.
 //
+// Systems that give guaranteed images (EvalValueImage, EvalImages, EvalSecondImages) have
+// more cells settled by proof: blocks of cells where F cannot vanish, cells whose interval
+// Jacobian is invertible (at most one solution, counted by the boundary degree when F and G
+// are monotone there), nearly tangent curves separated by a combination of F and G convex
+// over the cell, and around a singular solution a square proved free of other solutions.
+//
 // Result codes of the internal operations: 0 nothing found (or done), 1 solution added or
 // cell handled, 2 handled on an edge or not settled, 3 undecided, -1 stop (the limit of
 // 100 solutions is reached, or a whole curve of solutions was met).
@@ -191,6 +197,15 @@ public:
   /// whether a function of one sign at the corners may dip inside.
   virtual int EvalImages(const int iWhich, const XelMathInterval& iX, const XelMathInterval& iY,
                          XelMathInterval& oV, XelMathInterval& oVx, XelMathInterval& oVy) const;
+  /// The image of F (iWhich 0) or G (1) alone over iX x iY: 1 and the image, else 0 (the
+  /// default takes it from EvalImages). Asked first where the value may settle a cell.
+  virtual int EvalValueImage(const int iWhich, const XelMathInterval& iX,
+                             const XelMathInterval& iY, XelMathInterval& oV) const;
+  /// Guaranteed images over iX x iY of the second derivatives of F (iWhich 0) or G (1): 1
+  /// and the images, else 0 (the default).
+  virtual int EvalSecondImages(const int iWhich, const XelMathInterval& iX,
+                               const XelMathInterval& iY, XelMathInterval& oVxx,
+                               XelMathInterval& oVxy, XelMathInterval& oVyy) const;
 
   // ---- non-virtual ----
   /// The threshold of SetEpsSol into oEps (0x20006 when inconsistent with the scale option).
@@ -219,6 +234,11 @@ private:
   int Found(const double x, const double y, const Cell& iCell);
   /// The cell searched again on an iN x iN grid (nothing below the smallest widths).
   int Subdivide(const Cell& iCell, const long iN);
+  /// Marks in oSettled (by the index of a cell's lower-left node) the cells of the nU x nV
+  /// grid of the box inside blocks where F, sampled in iF, cannot vanish (one image per
+  /// block). Whether any was marked.
+  bool SettleBlocks(const double x0, const double x1, const double y0, const double y1,
+                    const long nU, const long nV, const double* iF, double* oSettled);
   /// A cell with F known at its corners: dropped, SuspectF or CandidateF.
   int ScanCell(Cell& ioCell);
   /// SuspectF (iWhich 0) or CandidateFSuspectG (1): edge dips cut the cell, else the interior
@@ -235,11 +255,61 @@ private:
   /// in the cell, 1 it may dip to zero inside (SuspectF), from the images when the system
   /// has them, else from the corner derivatives.
   int MayDip(const int iWhich, const Cell& iCell) const;
+  /// Whether the value images of F (iWhich 0) or G (1) over the four quarters of the box
+  /// (those that do not settle split again, iLevels levels in all) all exclude 0.
+  bool ValueExcludedByQuarters(const int iWhich, const double x0, const double x1,
+                               const double y0, const double y1, const int iLevels) const;
   /// Whether the derivative of F (iWhich 0) or G (1) along edge iEdge (0 bottom, 1 right,
   /// 2 top, 3 left) changes sign, judged from the Hermite cubic of the corner data.
   bool EdgeTurns(const Cell& iCell, const int iWhich, const int iEdge) const;
+  /// What the images of F and G over the box being scanned prove for every cell in it (and
+  /// for every part of those cells searched in turn), and the images themselves.
+  struct BoxFacts {
+    double x0, x1, y0, y1;
+    bool known[2];
+    XelMathInterval v[2], vx[2], vy[2];
+    bool monotone[2];
+    bool regular;
+  };
+  /// Fills ioFacts for the box from the enclosing box's facts and, where the iCount samples
+  /// of F and its gradient on the box's grid suggest they can prove something, from the
+  /// images: -1 when F or G cannot vanish in the box, 0 otherwise.
+  int LearnBox(const double x0, const double x1, const double y0, const double y1,
+               const double* iF, const double* iFx, const double* iFy, const long iCount,
+               BoxFacts& ioFacts) const;
+  /// The images of F (iWhich 0) or G (1) and of its gradient over the cell, in the solving
+  /// units (those of the box being scanned when the cell is that box): 1, or 0 when the
+  /// system has none.
+  int CellImages(const int iWhich, const Cell& iCell, XelMathInterval& oV, XelMathInterval& oVx,
+                 XelMathInterval& oVy) const;
+  /// Whether the images of F (iWhich 0) or G (1) over the cell are those of the box scanned.
+  bool CachedImages(const int iWhich, const Cell& iCell) const;
+  /// Whether the combination of F and G with the smallest gradient at the centre is convex
+  /// (or concave) over the cell, by the second-derivative images, and keeps one sign there.
+  bool QuadraticExcludes(const Cell& iCell) const;
+  /// Whether the gradients of F and G are nearly parallel somewhere at the corners (where
+  /// QuadraticExcludes may help).
+  bool NearlyParallel(const Cell& iCell) const;
   /// Whether F, G or their gradient-cancelling combination keeps one sign over the cell.
   bool CombinationExcludes(const Cell& iCell) const;
+  /// From the images of F and G over the cell (systems that have them): -1 one of them
+  /// cannot vanish there; 1 the Jacobian is invertible over the cell (at most one solution);
+  /// 2 besides, F and G are monotone in x and in y (the boundary degree counts that
+  /// solution); 0 otherwise.
+  int RegularCell(const Cell& iCell) const;
+  /// RegularCell from the images of F and G (2 each) over the cell.
+  int ReadRegular(const XelMathInterval* iV, const XelMathInterval* iVx,
+                  const XelMathInterval* iVy) const;
+  /// Half-size, at most iMax, of a square around the singular solution (x, y) (Jacobian of
+  /// rank 1) proved free of other solutions outside the disc of radius iInner, from the
+  /// second-derivative images over the square; 0 when none is proved.
+  double SingularExclusion(const double x, const double y, const double iInner,
+                           const double iMax) const;
+  /// Whether the Jacobian at (x, y) is singular to 1e-4 of its size.
+  bool NearlySingular(const double x, const double y) const;
+  /// The singular solution near (ioX, ioY) in the cell, where F, G and the Jacobian
+  /// determinant vanish together: true and the point, else false.
+  bool PolishSingular(double& ioX, double& ioY, const Cell& iCell) const;
   /// Radius of the disc where the residual test holds around a singular solution.
   double SingularRadius(const double x, const double y) const;
   /// IsNull, and each equation null on its own scale.
@@ -290,7 +360,26 @@ private:
   // Search state beyond the above: the cell whose boundary is being walked, the exclusion
   // half-size of each solution, and the count of cells examined in this solve.
   const Cell* _current;
+  // The cell proved to hold at most one solution (its search ends with that solution), and
+  // the facts proved over the box being scanned.
+  const Cell* _uniqueCell;
+  const BoxFacts* _facts;
+  // How often an optional image settled something in this solve: asked while it pays.
+  struct Odds {
+    long tries = 0, hits = 0;
+    bool Worth(const long iFree = 16) const { return tries < iFree || 4 * hits >= tries; }
+    void Count(const bool iHit) {
+      ++tries;
+      hits += iHit ? 1 : 0;
+    }
+  };
+  mutable Odds _valueFirst, _boxImages, _regularCells, _blockImages, _quadratic, _quarters;
+  // Whether the last boundary walk met two zeros on an edge in an undecided order.
+  bool _orderUndecided;
   double _radius[100];
+  // Half-size of the square around each solution proved free of other solutions (0: none).
+  double _proved[100];
+  long _provedCount;
   long _work;
   // The tolerance's values, read at construction and at the start of each solve.
   double _absRes, _lengthRes, _sqLengthRes, _paramRes, _relEps;

@@ -51,6 +51,11 @@ public:
 
   int EvalImages(const int iWhich, const XelMathInterval& iX, const XelMathInterval& iY,
                  XelMathInterval& oV, XelMathInterval& oVx, XelMathInterval& oVy) const override;
+  int EvalValueImage(const int iWhich, const XelMathInterval& iX, const XelMathInterval& iY,
+                     XelMathInterval& oV) const override;
+  int EvalSecondImages(const int iWhich, const XelMathInterval& iX, const XelMathInterval& iY,
+                       XelMathInterval& oVxx, XelMathInterval& oVxy,
+                       XelMathInterval& oVyy) const override;
 
   const XelMathFunctionXY* GetF() const { return _f; }
   const XelMathFunctionXY* GetG() const { return _g; }

@@ -16,6 +16,7 @@
 #include "XelMathAttrList.h"
 #include "XelMathConstants.h"
 #include "XelMathDifferencesXY.h"
+#include "XelMathElementaryTools.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
@@ -34,6 +35,8 @@ const long MaxSolutions = 100;
 /// Default sampling per direction, and the grid held in local storage.
 const long DefaultSampling = 12;
 const long LocalGridPoints = 144;
+/// The marks of the cells settled by blocks are kept in local storage up to 6 x 6 nodes.
+const long SmallGridPoints = 36;
 /// Largest sampling per direction read from the options.
 const long MaxSampling = 4096;
 /// Deepest recursion of the cell search, and the number of cells one solve may examine.
@@ -113,9 +116,11 @@ struct EdgeZero {
   double a = 0.0, b = 1.0, v0, v1, t = 0.0;
   long it = 0;
   int side = 0;
-  bool done = false;
+  bool done = false, exact = false;
   EdgeZero(const double iV0, const double iV1) : v0(iV0), v1(iV1) {}
   double Low() const { return done ? t : a; }
+  /// Done with the bracket closed to a few doubles (or on an exact zero).
+  bool Pinned() const { return done && (exact || b - a <= 1e-14); }
   double High() const { return done ? t : b; }
   double Next() {
     // Ends at neighbouring doubles: nothing lies between them any more.
@@ -138,6 +143,7 @@ struct EdgeZero {
     } else if (vm == 0.0) {
       t = m;
       done = true;
+      exact = true;
     } else if ((vm < 0.0) == (v0 < 0.0)) {
       a = m;
       v0 = vm;
@@ -153,6 +159,12 @@ struct EdgeZero {
     }
   }
 };
+
+/// Whether the four corner values keep one sign (zeros allowed).
+bool SameSigns(const double* iV) {
+  return (iV[0] >= 0.0 && iV[1] >= 0.0 && iV[2] >= 0.0 && iV[3] >= 0.0) ||
+         (iV[0] <= 0.0 && iV[1] <= 0.0 && iV[2] <= 0.0 && iV[3] <= 0.0);
+}
 
 /// Whether F changes sign on every edge of the cell.
 bool SignChangeOnAllEdges(const double* iV) {
@@ -202,6 +214,7 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
       _scaleG(1.0), _isScaled(0), _tolerance(iTol), _callCount(0), _level(0), _minWidthU(0.0),
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
       _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
+      _uniqueCell(nullptr), _facts(nullptr), _orderUndecided(false), _provedCount(0),
       _work(0) {
   ReadTolerance();
   const double abs = _absRes;
@@ -216,6 +229,8 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
   _h2 = unit * XelMathh2;
   _h3 = unit * XelMathh3;
   for (double& r : _radius)
+    r = 0.0;
+  for (double& r : _proved)
     r = 0.0;
   _box.SetMin(0, 0.0);
   _box.SetMax(0, 0.0);
@@ -587,12 +602,21 @@ int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsN
     _solutions = nullptr;
     _domain = nullptr;
     _current = nullptr;
+    _uniqueCell = nullptr;
+    _facts = nullptr;
   });
   _minWidthU = 1e-4 * (x1 - x0);
   _minWidthV = 1e-4 * (y1 - y0);
   _callCount = 0;
   _depth = 0;
   _work = 0;
+  _valueFirst = Odds();
+  _boxImages = Odds();
+  _regularCells = Odds();
+  _blockImages = Odds();
+  _quadratic = Odds();
+  _quarters = Odds();
+  _provedCount = 0;
   _maxSingularDepth = 2;
   int status = 0;
   if (!grid) {
@@ -658,8 +682,20 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
   const long n = nU * nV;
   XelMathScratchDoubles<LocalGridPoints> F(n), Fx(n), Fy(n);
   SampleGrid(0, x0, x1, y0, y1, nU, nV, F.Data(), Fx.Data(), Fy.Data());
+  BoxFacts facts;
+  if (LearnBox(x0, x1, y0, y1, F.Data(), Fx.Data(), Fy.Data(), n, facts) == -1)
+    return 0;
+  const BoxFacts* outer = _facts;
+  _facts = &facts;
+  auto factsGuard = XelMathMakeOnExit([this, outer] { _facts = outer; });
+  // Blocks of cells where F keeps one sign at every node are tried whole first.
+  const bool tryBlocks = (nU - 1) * (nV - 1) >= 16 && !facts.monotone[0] && _blockImages.Worth();
+  XelMathScratchDoubles<SmallGridPoints> settled(tryBlocks ? n : 1);
+  const bool blocks = tryBlocks && SettleBlocks(x0, x1, y0, y1, nU, nV, F.Data(), settled.Data());
   for (long i = 0; i + 1 < nU; ++i) {
     for (long j = 0; j + 1 < nV; ++j) {
+      if (blocks && settled[i * nV + j] != 0.0)
+        continue;
       Cell cell;
       cell.x0 = XelMathGridCoordinate(x0, x1, i, nU);
       cell.x1 = XelMathGridCoordinate(x0, x1, i + 1, nU);
@@ -679,6 +715,63 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
   return 0;
 }
 
+bool XelMathSystemXY::SettleBlocks(const double x0, const double x1, const double y0,
+                                   const double y1, const long nU, const long nV,
+                                   const double* iF, double* oSettled) {
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const double sf = _isScaled ? _scaleF : 1.0;
+  for (long k = 0; k < nU * nV; ++k)
+    oSettled[k] = 0.0;
+  bool any = false;
+  // Cells [i0, i1) x [j0, j1): one image of F over the block when all its nodes have one
+  // sign; a block that does not settle is tried again by quarters, down to 2 x 2 cells.
+  auto visit = [&](auto& iSelf, const long i0, const long i1, const long j0,
+                   const long j1) -> void {
+    bool above = true, below = true;
+    for (long i = i0; i <= i1 && (above || below); ++i)
+      for (long j = j0; j <= j1; ++j) {
+        const double f = iF[i * nV + j];
+        above = above && f > eps;
+        below = below && f < -eps;
+      }
+    if (above || below) {
+      const XelMathInterval X(XelMathGridCoordinate(x0, x1, i0, nU) * su,
+                              XelMathGridCoordinate(x0, x1, i1, nU) * su);
+      const XelMathInterval Y(XelMathGridCoordinate(y0, y1, j0, nV) * sv,
+                              XelMathGridCoordinate(y0, y1, j1, nV) * sv);
+      XelMathInterval v;
+      if (!EvalValueImage(0, X, Y, v))
+        return;
+      const double lo = v.low * sf, hi = v.high * sf;
+      const bool excluded = Finite(lo) && Finite(hi) && (lo > eps || hi < -eps);
+      _blockImages.Count(excluded);
+      if (excluded) {
+        for (long i = i0; i < i1; ++i)
+          for (long j = j0; j < j1; ++j)
+            oSettled[i * nV + j] = 1.0;
+        any = true;
+        return;
+      }
+    }
+    if (i1 - i0 <= 2 && j1 - j0 <= 2)
+      return;
+    const long im = i1 - i0 > 2 ? (i0 + i1) / 2 : i1, jm = j1 - j0 > 2 ? (j0 + j1) / 2 : j1;
+    iSelf(iSelf, i0, im, j0, jm);
+    if (jm < j1)
+      iSelf(iSelf, i0, im, jm, j1);
+    if (im < i1) {
+      iSelf(iSelf, im, i1, j0, jm);
+      if (jm < j1)
+        iSelf(iSelf, im, i1, jm, j1);
+    }
+  };
+  for (long i = 0; i + 1 < nU; i += 4)
+    for (long j = 0; j + 1 < nV; j += 4)
+      visit(visit, i, std::min(i + 4, nU - 1), j, std::min(j + 4, nV - 1));
+  return any;
+}
+
 int XelMathSystemXY::ScanCell(Cell& ioCell) {
   // F known at the corners: dropped, suspected or a candidate.
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
@@ -696,6 +789,124 @@ int XelMathSystemXY::ScanCell(Cell& ioCell) {
   return CandidateF(ioCell);
 }
 
+namespace {
+bool FiniteInterval(const XelMathInterval& i) {
+  return Finite(i.low) && Finite(i.high);
+}
+/// Of one sign (0 allowed): the function is monotone along that variable.
+bool OneSign(const XelMathInterval& i) {
+  return FiniteInterval(i) && (i.low >= 0.0 || i.high <= 0.0);
+}
+} // namespace
+
+int XelMathSystemXY::LearnBox(const double x0, const double x1, const double y0, const double y1,
+                              const double* iF, const double* iFx, const double* iFy,
+                              const long iCount, BoxFacts& ioFacts) const {
+  ioFacts.x0 = x0;
+  ioFacts.x1 = x1;
+  ioFacts.y0 = y0;
+  ioFacts.y1 = y1;
+  ioFacts.known[0] = ioFacts.known[1] = false;
+  // What holds over the enclosing box holds over any part of it.
+  const bool inside = _facts && x0 >= _facts->x0 && x1 <= _facts->x1 && y0 >= _facts->y0 &&
+                      y1 <= _facts->y1;
+  ioFacts.monotone[0] = inside && _facts->monotone[0];
+  ioFacts.monotone[1] = inside && _facts->monotone[1];
+  ioFacts.regular = inside && _facts->regular;
+  if (ioFacts.regular)
+    return 0;
+  // A single cell of one sign needs F's images anyway; larger boxes are tried while their
+  // images keep paying in this solve.
+  if (iCount > 4 && !_boxImages.Worth())
+    return 0;
+  // The images are asked for only where the samples of F suggest they can prove something:
+  // F of one sign on the whole grid, or a gradient whose components keep their signs.
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  bool above = true, below = true, xUp = true, xDown = true, yUp = true, yDown = true;
+  for (long k = 0; k < iCount; ++k) {
+    above = above && iF[k] > eps;
+    below = below && iF[k] < -eps;
+    xUp = xUp && iFx[k] >= 0.0;
+    xDown = xDown && iFx[k] <= 0.0;
+    yUp = yUp && iFy[k] >= 0.0;
+    yDown = yDown && iFy[k] <= 0.0;
+  }
+  const bool oneSign = above || below;
+  const bool looksMonotone = (xUp || xDown) && (yUp || yDown);
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const XelMathInterval X(x0 * su, x1 * su), Y(y0 * sv, y1 * sv);
+  auto learn = [&](const int w) {
+    if (!EvalImages(w, X, Y, ioFacts.v[w], ioFacts.vx[w], ioFacts.vy[w]))
+      return 0;
+    ioFacts.known[w] = true;
+    const double sf = _isScaled ? (w ? _scaleG : _scaleF) : 1.0;
+    const XelMathInterval& v = ioFacts.v[w];
+    if (FiniteInterval(v) && (v.low * sf > eps || v.high * sf < -eps)) {
+      _boxImages.Count(true);
+      return -1;
+    }
+    const bool monotone = OneSign(ioFacts.vx[w]) && OneSign(ioFacts.vy[w]);
+    _boxImages.Count(monotone);
+    ioFacts.monotone[w] = ioFacts.monotone[w] || monotone;
+    return 1;
+  };
+  if (iCount == 4 && !oneSign)
+    return 0;
+  if (!ioFacts.monotone[0] && (oneSign || (looksMonotone && iCount > 9))) {
+    const int r = learn(0);
+    if (r <= 0)
+      return r;
+  }
+  // G matters where F may vanish: when F is monotone over the box, G's images may prove the
+  // whole box regular.
+  if (!ioFacts.monotone[0] || oneSign)
+    return 0;
+  if (!ioFacts.known[1]) {
+    const int r = learn(1);
+    if (r <= 0)
+      return r;
+  }
+  if (ioFacts.monotone[1] && ioFacts.known[0] && ioFacts.known[1]) {
+    // Scale factors are positive: the signs read in the caller's units hold in the solving
+    // ones.
+    using namespace XelMathElementary;
+    const XelMathInterval det =
+        Sub(Mul(ioFacts.vx[0], ioFacts.vy[1]), Mul(ioFacts.vy[0], ioFacts.vx[1]));
+    ioFacts.regular = FiniteInterval(det) && (det.low > 0.0 || det.high < 0.0);
+  }
+  return 0;
+}
+
+bool XelMathSystemXY::CachedImages(const int iWhich, const Cell& iCell) const {
+  return _facts && _facts->known[iWhich] && _facts->x0 == iCell.x0 && _facts->x1 == iCell.x1 &&
+         _facts->y0 == iCell.y0 && _facts->y1 == iCell.y1;
+}
+
+int XelMathSystemXY::CellImages(const int iWhich, const Cell& iCell, XelMathInterval& oV,
+                                XelMathInterval& oVx, XelMathInterval& oVy) const {
+  if (CachedImages(iWhich, iCell)) {
+    oV = _facts->v[iWhich];
+    oVx = _facts->vx[iWhich];
+    oVy = _facts->vy[iWhich];
+    return 1;
+  }
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
+  return EvalImages(iWhich, X, Y, oV, oVx, oVy);
+}
+
+int XelMathSystemXY::EvalValueImage(const int iWhich, const XelMathInterval& iX,
+                                    const XelMathInterval& iY, XelMathInterval& oV) const {
+  XelMathInterval vx, vy;
+  return EvalImages(iWhich, iX, iY, oV, vx, vy);
+}
+
+int XelMathSystemXY::EvalSecondImages(const int, const XelMathInterval&, const XelMathInterval&,
+                                      XelMathInterval&, XelMathInterval&,
+                                      XelMathInterval&) const {
+  return 0;
+}
+
 int XelMathSystemXY::EvalImages(const int, const XelMathInterval&, const XelMathInterval&,
                                 XelMathInterval&, XelMathInterval&, XelMathInterval&) const {
   return 0;
@@ -706,12 +917,25 @@ int XelMathSystemXY::MayDip(const int iWhich, const Cell& iCell) const {
   // images of one sign each make the function monotone in x and in y, so that its extremes
   // are at the corners. Otherwise a derivative changing sign along an edge, as the cubic
   // Hermite interpolant of the corner values and derivatives along it shows.
-  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  if (_facts && _facts->monotone[iWhich])
+    return 0;
   const double sf = _isScaled ? (iWhich ? _scaleG : _scaleF) : 1.0;
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   XelMathInterval v, vx, vy;
-  const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
-  if (EvalImages(iWhich, X, Y, v, vx, vy)) {
-    const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  if (!CachedImages(iWhich, iCell) && _valueFirst.Worth()) {
+    // The value alone settles most cells far from the zero curve (while it keeps doing so in
+    // this solve).
+    const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+    const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
+    if (EvalValueImage(iWhich, X, Y, v)) {
+      const double lo = v.low * sf, hi = v.high * sf;
+      const bool settled = Finite(lo) && Finite(hi) && (lo > eps || hi < -eps);
+      _valueFirst.Count(settled);
+      if (settled)
+        return 0;
+    }
+  }
+  if (CellImages(iWhich, iCell, v, vx, vy)) {
     const double lo = v.low * sf, hi = v.high * sf;
     if (Finite(lo) && Finite(hi) && (lo > eps || hi < -eps))
       return 0;
@@ -719,12 +943,42 @@ int XelMathSystemXY::MayDip(const int iWhich, const Cell& iCell) const {
     const bool monotoneY = Finite(vy.low) && Finite(vy.high) && (vy.low > 0.0 || vy.high < 0.0);
     if (monotoneX && monotoneY)
       return 0;
-    return 1;
+    // The images of the quarters (and of their quarters) are tighter: they may still prove
+    // the cell empty before the dip is searched for.
+    if (!_quarters.Worth(2))
+      return 1;
+    const bool empty = ValueExcludedByQuarters(iWhich, iCell.x0, iCell.x1, iCell.y0, iCell.y1, 2);
+    _quarters.Count(empty);
+    return empty ? 0 : 1;
   }
   for (int e = 0; e < 4; ++e)
     if (EdgeTurns(iCell, iWhich, e))
       return 1;
   return 0;
+}
+
+bool XelMathSystemXY::ValueExcludedByQuarters(const int iWhich, const double x0, const double x1,
+                                              const double y0, const double y1,
+                                              const int iLevels) const {
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const double sf = _isScaled ? (iWhich ? _scaleG : _scaleF) : 1.0;
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  const double xm = 0.5 * (x0 + x1), ym = 0.5 * (y0 + y1);
+  const double xs[3] = {x0, xm, x1}, ys[3] = {y0, ym, y1};
+  for (int i = 0; i < 2; ++i)
+    for (int j = 0; j < 2; ++j) {
+      XelMathInterval v;
+      const XelMathInterval X(xs[i] * su, xs[i + 1] * su), Y(ys[j] * sv, ys[j + 1] * sv);
+      if (!EvalValueImage(iWhich, X, Y, v))
+        return false;
+      const double lo = v.low * sf, hi = v.high * sf;
+      if (Finite(lo) && Finite(hi) && (lo > eps || hi < -eps))
+        continue;
+      if (iLevels <= 1 ||
+          !ValueExcludedByQuarters(iWhich, xs[i], xs[i + 1], ys[j], ys[j + 1], iLevels - 1))
+        return false;
+    }
+  return true;
 }
 
 bool XelMathSystemXY::EdgeTurns(const Cell& iCell, const int iWhich, const int iEdge) const {
@@ -771,6 +1025,24 @@ bool XelMathSystemXY::InsideExclusion(const Cell& iCell) const {
 int XelMathSystemXY::CandidateF(Cell& ioCell) {
   if (InsideExclusion(ioCell))
     return 0;
+  // A square proved free of other solutions around a singular one cuts the cell: only the
+  // rest is searched.
+  if (_solutions && _provedCount > 0) {
+    const double* p = _solutions->GetPoints();
+    for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i) {
+      const double r = _proved[i];
+      if (!(r > 0.0))
+        continue;
+      const double a = std::max(ioCell.x0, p[2 * i] - r), b = std::min(ioCell.x1, p[2 * i] + r);
+      const double c = std::max(ioCell.y0, p[2 * i + 1] - r);
+      const double d = std::min(ioCell.y1, p[2 * i + 1] + r);
+      if (b - a > 0.25 * (ioCell.x1 - ioCell.x0) && d - c > 0.25 * (ioCell.y1 - ioCell.y0))
+        return DSolveMinusRectangle(ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, p[2 * i],
+                                    p[2 * i + 1], r, r) == -1
+                   ? -1
+                   : 0;
+    }
+  }
   FillCorners(1, ioCell);
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   const int sign = CornerSign(ioCell.g, eps);
@@ -986,6 +1258,15 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
   }
   if (!Budget())
     return 0;
+  const int regular = RegularCell(ioCell);
+  if (regular == -1)
+    return 0;
+  // A cell with at most one solution: once that one is found (inside or on an edge) nothing
+  // is left to search around it.
+  const Cell* savedUnique = _uniqueCell;
+  if (regular >= 1)
+    _uniqueCell = &ioCell;
+  auto restoreUnique = XelMathMakeOnExit([this, savedUnique] { _uniqueCell = savedUnique; });
   if (_depth <= _maxSingularDepth) {
     if (DerivativeTurns(ioCell.fx, ioCell.fy)) {
       const int r = HyperbolicSingularity(ioCell, 0);
@@ -1013,10 +1294,21 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
     return -1;
   if (degree == 2)
     return 1;
+  // In a regular cell the zero curves are two monotone arcs crossing at most once: the
+  // degree read from the boundary is the number of solutions inside.
+  if (regular == 2 && !_orderUndecided && degree == 0)
+    return 0;
   if (degree == 1 || degree == 3)
     return NewtonDichotomy(ioCell);
   // Degree 0 proves nothing: a Newton iteration, then the tangential search, then a closer
-  // look while F and G may both vanish.
+  // look while F and G may both vanish. Curves nearly tangent are first told apart by the
+  // combination of F and G that is convex over the cell.
+  if (NearlyParallel(ioCell) && _quadratic.Worth(3)) {
+    const bool excluded = QuadraticExcludes(ioCell);
+    _quadratic.Count(excluded);
+    if (excluded)
+      return 0;
+  }
   double x = 0.5 * (ioCell.x0 + ioCell.x1), y = 0.5 * (ioCell.y0 + ioCell.y1);
   if (SafeNewton(x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1) > 0)
     return Found(x, y, ioCell);
@@ -1085,7 +1377,8 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
     return -1;
   const double floor = 1e-6 * _absRes;
   double r = ExclusionRadiusOnZero(x, y);
-  if (r < floor) {
+  const bool singular = r < floor;
+  if (singular) {
     if (TryMarching(x, y)) {
       AddSolution(x, y);
       return -1;
@@ -1097,17 +1390,42 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
   const double cap = 0.25 * std::min(iCell.x1 - iCell.x0, iCell.y1 - iCell.y0);
   if (cap > 0.0)
     r = std::min(r, cap);
-  if (added == 1 && _solutions) {
-    const double* p = _solutions->GetPoints();
-    for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i)
-      if (p[2 * i] == x && p[2 * i + 1] == y)
-        _radius[i] = r;
+  // Around a singular (or nearly singular) solution the square proved free of others from
+  // the second derivatives, centred on the singular point itself.
+  double cx = x, cy = y, shift = 0.0;
+  if (r < cap && (singular || NearlySingular(x, y))) {
+    double px = x, py = y;
+    if (PolishSingular(px, py, iCell)) {
+      const double inner = std::max(floor, SingularRadius(px, py));
+      const double rho = SingularExclusion(px, py, std::max(inner, r), cap);
+      if (rho > r) {
+        r = rho;
+        cx = px;
+        cy = py;
+        shift = std::max(std::fabs(px - x), std::fabs(py - y));
+        // The polished point replaces the one found when its residual is smaller.
+        if (Record(px, py) == -1)
+          return -1;
+      }
+    }
   }
-  if (_depth >= EdgeSearchDepth)
+  if (_solutions) {
+    const double* p = _solutions->GetPoints();
+    for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i) {
+      if (added == 1 && p[2 * i] == x && p[2 * i + 1] == y)
+        _radius[i] = std::max(0.0, r - shift);
+      if (shift > 0.0 && p[2 * i] == cx && p[2 * i + 1] == cy) {
+        _radius[i] = _proved[i] = r;
+        ++_provedCount;
+      }
+    }
+  }
+  if (_depth >= EdgeSearchDepth || &iCell == _uniqueCell)
     return 1;
   double rx, ry;
-  ExclusionRectangle(x, y, r, iCell.x0, iCell.x1, iCell.y0, iCell.y1, rx, ry);
-  return DSolveMinusRectangle(iCell.x0, iCell.x1, iCell.y0, iCell.y1, x, y, rx, ry) == -1 ? -1 : 1;
+  ExclusionRectangle(cx, cy, r, iCell.x0, iCell.x1, iCell.y0, iCell.y1, rx, ry);
+  return DSolveMinusRectangle(iCell.x0, iCell.x1, iCell.y0, iCell.y1, cx, cy, rx, ry) == -1 ? -1
+                                                                                          : 1;
 }
 
 int XelMathSystemXY::TopologicalDegree(Cell& ioCell) {
@@ -1121,6 +1439,7 @@ int XelMathSystemXY::TopologicalDegree(Cell& ioCell) {
   unsigned char sequence[16];
   long length = 0;
   int degree = 3;
+  _orderUndecided = false;
   for (int e = 0; e < 4; ++e) {
     const int a = EdgeFrom[e], b = EdgeTo[e];
     const int direction = (e == 0 || e == 2) ? 2 : 4;
@@ -1156,6 +1475,7 @@ int XelMathSystemXY::EdgeTreatment(const double* iA, const double* iB, const int
       append(1);
       return 0;
     case 3:
+      _orderUndecided = true;
       if (_level & 4)
         return 3;
       append(1);
@@ -1242,6 +1562,10 @@ int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const do
   Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
   Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
   if (!BothNull(x, y, f, fx, fy, g, gx, gy)) {
+    // Not a common zero: two zeros closed in to the last digits and still apart are in the
+    // order found (curves nearly tangent along the edge).
+    if (zero[0].Pinned() && zero[1].Pinned() && std::fabs(tF - tG) > 1e-13)
+      return tF < tG ? 0 : 1;
     // Refine on the cell when there is one before giving up the order.
     if (!_current)
       return 3;
@@ -1260,19 +1584,22 @@ int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
     return 0;
   double r = ExclusionRadiusOnZero(x, y);
   const double floor = 1e-6 * _absRes;
-  if (r < floor) {
+  const bool singular = r < floor;
+  if (singular) {
     if (TryMarching(x, y)) {
       AddSolution(x, y);
       return -1;
     }
     r = std::max(floor, SingularRadius(x, y));
   }
-  if (_depth >= EdgeSearchDepth || !_current)
+  if (_depth >= EdgeSearchDepth || !_current || _current == _uniqueCell)
     return 2;
   const Cell& c = *_current;
   const double cap = 0.25 * std::min(c.x1 - c.x0, c.y1 - c.y0);
   if (cap > 0.0)
     r = std::min(r, cap);
+  if (singular)
+    r = std::max(r, SingularExclusion(x, y, r, cap));
   if (_solutions) {
     const double* p = _solutions->GetPoints();
     for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i)
@@ -1310,7 +1637,7 @@ double XelMathSystemXY::SearchRadius(const double x, const double y) const {
 int XelMathSystemXY::SearchAroundKnown(const double x, const double y) {
   // A solution already known met on the boundary of the current cell: the cell is still
   // searched around it.
-  if (!_current || _depth >= EdgeSearchDepth)
+  if (!_current || _depth >= EdgeSearchDepth || _current == _uniqueCell)
     return 2;
   const Cell& c = *_current;
   const double r = std::min(SearchRadius(x, y), 0.25 * std::min(c.x1 - c.x0, c.y1 - c.y0));
@@ -1353,6 +1680,148 @@ void XelMathSystemXY::ExclusionRectangle(const double x, const double y, const d
   s = std::min(s, 0.25);
   oRx = std::max(r, s * wx);
   oRy = std::max(r, s * wy);
+}
+
+double XelMathSystemXY::SingularExclusion(const double x, const double y, const double iInner,
+                                          const double iMax) const {
+  // With J = s1 u1 v1' + s2 u2 v2' at the solution p (s1 > 0, s2 about 0) and h = q - p for
+  // another solution q in the square B, Taylor's formula with the Hessians A of F and C of G
+  // somewhere in B gives
+  //   u1.R + s1 (v1.h) + h'Nh / 2 = 0 and u2.R + s2 (v2.h) + h'Mh / 2 = 0,
+  // R the residual at p, N = u1x A + u1y C, M = u2x A + u2y C. So h is nearly along k = v2:
+  // h = t k + s v1 with |s| <= (|u1.R| + |N| |h|^2 / 2) / s1, and then
+  //   t^2 |k'Mk| / 2 <= |u2.R| + s2 |t| + |t| |s| |M| + s^2 |M| / 2,
+  // impossible over the rings of radii [a, b] where the bounds keep the left side larger.
+  if (!(iMax > iInner) || !(iInner > 0.0))
+    return 0.0;
+  double f, fx, fy, g, gx, gy;
+  Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  if (!Finite(f) || !Finite(g) || !Finite(fx) || !Finite(fy) || !Finite(gx) || !Finite(gy))
+    return 0.0;
+  // Right singular vectors: eigenvectors of J'J.
+  const double p = fx * fx + gx * gx, q = fx * fy + gx * gy, r = fy * fy + gy * gy;
+  const double mean = 0.5 * (p + r), gap = std::sqrt(0.25 * (p - r) * (p - r) + q * q);
+  const double l1 = mean + gap, l2 = std::max(0.0, mean - gap);
+  if (!(l1 > 0.0))
+    return 0.0;
+  double v1x = q, v1y = l1 - p;
+  if (std::hypot(l1 - r, q) > std::hypot(v1x, v1y)) {
+    v1x = l1 - r;
+    v1y = q;
+  }
+  const double nv = std::hypot(v1x, v1y);
+  if (!(nv > 0.0)) {
+    v1x = p >= r ? 1.0 : 0.0;
+    v1y = p >= r ? 0.0 : 1.0;
+  } else {
+    v1x /= nv;
+    v1y /= nv;
+  }
+  const double s1 = std::sqrt(l1), s2 = std::sqrt(l2);
+  const double kx = -v1y, ky = v1x;
+  const double u1x = (fx * v1x + fy * v1y) / s1, u1y = (gx * v1x + gy * v1y) / s1;
+  const double u2x = -u1y, u2y = u1x;
+  const double res1 = std::fabs(u1x * f + u1y * g), res2 = std::fabs(u2x * f + u2y * g);
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  using namespace XelMathElementary;
+  for (double rho = iMax; rho > iInner; rho *= 0.25) {
+    const XelMathInterval X((x - rho) * su, (x + rho) * su), Y((y - rho) * sv, (y + rho) * sv);
+    XelMathInterval h[2][3];
+    bool known = true;
+    for (int w = 0; w < 2 && known; ++w) {
+      known = EvalSecondImages(w, X, Y, h[w][0], h[w][1], h[w][2]) != 0;
+      if (_isScaled) {
+        const double sf = w ? _scaleG : _scaleF;
+        h[w][0] = Scale(sf * su * su, h[w][0]);
+        h[w][1] = Scale(sf * su * sv, h[w][1]);
+        h[w][2] = Scale(sf * sv * sv, h[w][2]);
+      }
+    }
+    if (!known)
+      return 0.0;
+    XelMathInterval m[3], n[3];
+    for (int e = 0; e < 3; ++e) {
+      m[e] = Add(Scale(u2x, h[0][e]), Scale(u2y, h[1][e]));
+      n[e] = Add(Scale(u1x, h[0][e]), Scale(u1y, h[1][e]));
+      if (!FiniteInterval(m[e]) || !FiniteInterval(n[e]))
+        return 0.0;
+    }
+    auto bound = [](const XelMathInterval* iM) {
+      auto mag = [](const XelMathInterval& i) { return std::max(std::fabs(i.low), std::fabs(i.high)); };
+      return std::max(mag(iM[0]), mag(iM[2])) + mag(iM[1]);
+    };
+    const double mb = bound(m), nb = bound(n);
+    const XelMathInterval kmk =
+        Add(Add(Scale(kx * kx, m[0]), Scale(2.0 * kx * ky, m[1])), Scale(ky * ky, m[2]));
+    if (!(kmk.low > 0.0 || kmk.high < 0.0))
+      continue;
+    const double m0 = std::min(std::fabs(kmk.low), std::fabs(kmk.high));
+    // Rings [a, b] from the inner radius out to the corners of the square.
+    const double outer = rho * 1.4142135623730951;
+    bool proved = true;
+    for (double a = iInner; a < outer && proved;) {
+      const double b = std::min(outer, 1.25 * a);
+      const double sb = (res1 + 0.5 * nb * b * b) / s1;
+      const double t2 = a * a - sb * sb;
+      proved = sb < a && 0.5 * m0 * t2 > res2 + s2 * b + b * sb * mb + 0.5 * sb * sb * mb;
+      a = b;
+    }
+    if (proved)
+      return rho;
+  }
+  return 0.0;
+}
+
+bool XelMathSystemXY::NearlySingular(const double x, const double y) const {
+  double fx, fy, gx, gy;
+  Eval2(0, x, y, XelMathOption::FirstDeriv, nullptr, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::FirstDeriv, nullptr, &gx, &gy);
+  const double det = std::fabs(fx * gy - fy * gx);
+  const double size = fx * fx + fy * fy + gx * gx + gy * gy;
+  return Finite(det) && Finite(size) && size > 0.0 && det < 1e-4 * size;
+}
+
+bool XelMathSystemXY::PolishSingular(double& ioX, double& ioY, const Cell& iCell) const {
+  // Gauss-Newton on F = G = det J = 0 (three equations, consistent at a singular solution
+  // where the three gradients span the plane: there it converges quadratically).
+  double x = ioX, y = ioY;
+  for (long it = 0; it < 12; ++it) {
+    double f, fx, fy, fxx, fxy, fyy, g, gx, gy, gxx, gxy, gyy;
+    Eval2(0, x, y, XelMathOption::PointUpToSecond, &f, &fx, &fy, &fxx, &fxy, &fyy);
+    Eval2(1, x, y, XelMathOption::PointUpToSecond, &g, &gx, &gy, &gxx, &gxy, &gyy);
+    const double d = fx * gy - fy * gx;
+    const double dx = fxx * gy + fx * gxy - fxy * gx - fy * gxx;
+    const double dy = fxy * gy + fx * gyy - fyy * gx - fy * gxy;
+    // The determinant row weighted to the scale of the other two.
+    const double wf = std::hypot(fx, fy) + std::hypot(gx, gy), wd = std::hypot(dx, dy);
+    const double k = wd > 0.0 ? wf / wd : 0.0;
+    const double a11 = fx * fx + gx * gx + k * k * dx * dx;
+    const double a12 = fx * fy + gx * gy + k * k * dx * dy;
+    const double a22 = fy * fy + gy * gy + k * k * dy * dy;
+    const double b1 = fx * f + gx * g + k * k * dx * d, b2 = fy * f + gy * g + k * k * dy * d;
+    const double det = a11 * a22 - a12 * a12;
+    if (!Finite(det) || !(det > 0.0))
+      return false;
+    const double sx = (a22 * b1 - a12 * b2) / det, sy = (a11 * b2 - a12 * b1) / det;
+    if (!Finite(sx) || !Finite(sy))
+      return false;
+    x -= sx;
+    y -= sy;
+    if (x < iCell.x0 || x > iCell.x1 || y < iCell.y0 || y > iCell.y1)
+      return false;
+    if (std::fabs(sx) + std::fabs(sy) <= _lengthRes * (1.0 + std::fabs(x) + std::fabs(y))) {
+      double vf, vfx, vfy, vg, vgx, vgy;
+      Eval2(0, x, y, XelMathOption::ValueAndFirst, &vf, &vfx, &vfy);
+      Eval2(1, x, y, XelMathOption::ValueAndFirst, &vg, &vgx, &vgy);
+      if (!BothNull(x, y, vf, vfx, vfy, vg, vgx, vgy))
+        return false;
+      ioX = x;
+      ioY = y;
+      return true;
+    }
+  }
+  return false;
 }
 
 double XelMathSystemXY::SingularRadius(const double x, const double y) const {
@@ -1803,6 +2272,149 @@ int XelMathSystemXY::TryMarching(const double x, const double y) {
   return 1;
 }
 
+int XelMathSystemXY::RegularCell(const Cell& iCell) const {
+  if (_facts && _facts->regular)
+    return 2;
+  // Jacobian determinants of both signs at the corners: not regular. Unless the partial
+  // derivatives keep their signs at the corners, determinants that vary more than they stay
+  // away from 0 make the images fail: they are not asked for.
+  bool up = true, down = true;
+  double least = XelMathInfinite, lo = XelMathInfinite, hi = -XelMathInfinite;
+  for (int k = 0; k < 4; ++k) {
+    const double det = iCell.fx[k] * iCell.gy[k] - iCell.fy[k] * iCell.gx[k];
+    up = up && det > 0.0;
+    down = down && det < 0.0;
+    least = std::min(least, std::fabs(det));
+    lo = std::min(lo, det);
+    hi = std::max(hi, det);
+  }
+  if (!up && !down)
+    return 0;
+  if (!(least > 0.5 * (hi - lo)) && (DerivativeTurns(iCell.fx, iCell.fy) ||
+                                      DerivativeTurns(iCell.gx, iCell.gy) ||
+                                      !SameSigns(iCell.fx) || !SameSigns(iCell.fy) ||
+                                      !SameSigns(iCell.gx) || !SameSigns(iCell.gy)))
+    return 0;
+  const bool cached = CachedImages(0, iCell) && CachedImages(1, iCell);
+  if (!cached && !_regularCells.Worth())
+    return 0;
+  XelMathInterval v[2], vx[2], vy[2];
+  for (int w = 0; w < 2; ++w)
+    if (!CellImages(w, iCell, v[w], vx[w], vy[w]))
+      return 0;
+  const int r = ReadRegular(v, vx, vy);
+  if (!cached)
+    _regularCells.Count(r != 0);
+  return r;
+}
+
+int XelMathSystemXY::ReadRegular(const XelMathInterval* v, const XelMathInterval* vx,
+                                 const XelMathInterval* vy) const {
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  for (int w = 0; w < 2; ++w) {
+    const double sf = _isScaled ? (w ? _scaleG : _scaleF) : 1.0;
+    if (FiniteInterval(v[w]) && (v[w].low * sf > eps || v[w].high * sf < -eps))
+      return -1;
+  }
+  // Every matrix whose entries lie in the images is invertible: two solutions x, y in the
+  // cell would give J (x - y) = 0 for the matrix J of the mean values of the gradients
+  // between them. Scale factors are positive: signs in the caller's units hold in the
+  // solving ones.
+  using namespace XelMathElementary;
+  const XelMathInterval det = Sub(Mul(vx[0], vy[1]), Mul(vy[0], vx[1]));
+  if (!(FiniteInterval(det) && (det.low > 0.0 || det.high < 0.0)))
+    return 0;
+  for (int w = 0; w < 2; ++w)
+    if (!OneSign(vx[w]) || !OneSign(vy[w]))
+      return 1;
+  return 2;
+}
+
+namespace {
+/// Whether the gradients of F and G are nearly parallel at a corner of the cell (sine of
+/// their angle below 0.2) or turn from one side to the other between corners.
+bool NearlyParallelGradients(const XelMathSystemXY::Cell& iCell) {
+  bool up = false, down = false;
+  for (int k = 0; k < 4; ++k) {
+    const double det = iCell.fx[k] * iCell.gy[k] - iCell.fy[k] * iCell.gx[k];
+    const double size = std::hypot(iCell.fx[k], iCell.fy[k]) * std::hypot(iCell.gx[k], iCell.gy[k]);
+    if (!(std::fabs(det) > 0.2 * size))
+      return true;
+    up = up || det > 0.0;
+    down = down || det < 0.0;
+  }
+  return up && down;
+}
+} // namespace
+
+bool XelMathSystemXY::NearlyParallel(const Cell& iCell) const {
+  return NearlyParallelGradients(iCell);
+}
+
+bool XelMathSystemXY::QuadraticExcludes(const Cell& iCell) const {
+  // h = a F + b G with (a, b) the combination whose gradient at the centre c is smallest (the
+  // left singular vector of the Jacobian for its smaller singular value). With Hessian
+  // images of one definite sign (Gershgorin bound mu on the eigenvalues),
+  //   h(c + d) >= h(c) + grad h(c) . d + mu |d|^2 / 2
+  // over the cell, a separable bound minimized coordinate by coordinate: when it stays above
+  // 0 (below 0 for the concave case), h, and so F and G together, cannot vanish.
+  const double cx = 0.5 * (iCell.x0 + iCell.x1), cy = 0.5 * (iCell.y0 + iCell.y1);
+  const double hx = 0.5 * (iCell.x1 - iCell.x0), hy = 0.5 * (iCell.y1 - iCell.y0);
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const XelMathInterval X(iCell.x0 * su, iCell.x1 * su), Y(iCell.y0 * sv, iCell.y1 * sv);
+  XelMathInterval h[2][3];
+  for (int w = 0; w < 2; ++w) {
+    if (!EvalSecondImages(w, X, Y, h[w][0], h[w][1], h[w][2]))
+      return false;
+    if (_isScaled) {
+      const double sf = w ? _scaleG : _scaleF;
+      h[w][0] = XelMathElementary::Scale(sf * su * su, h[w][0]);
+      h[w][1] = XelMathElementary::Scale(sf * su * sv, h[w][1]);
+      h[w][2] = XelMathElementary::Scale(sf * sv * sv, h[w][2]);
+    }
+  }
+  double f, fx, fy, g, gx, gy;
+  Eval2(0, cx, cy, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+  Eval2(1, cx, cy, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  // Left singular vectors: eigenvectors of J J'.
+  const double p = fx * fx + fy * fy, q = fx * gx + fy * gy, r = gx * gx + gy * gy;
+  const double lambda = 0.5 * (p + r) - std::sqrt(0.25 * (p - r) * (p - r) + q * q);
+  double a = q, b = lambda - p;
+  if (std::hypot(lambda - r, q) > std::hypot(a, b)) {
+    a = lambda - r;
+    b = q;
+  }
+  const double norm = std::hypot(a, b);
+  if (!(norm > 0.0) || !Finite(norm))
+    return false;
+  a /= norm;
+  b /= norm;
+  using namespace XelMathElementary;
+  const XelMathInterval hxx = Add(Scale(a, h[0][0]), Scale(b, h[1][0]));
+  const XelMathInterval hxy = Add(Scale(a, h[0][1]), Scale(b, h[1][1]));
+  const XelMathInterval hyy = Add(Scale(a, h[0][2]), Scale(b, h[1][2]));
+  if (!FiniteInterval(hxx) || !FiniteInterval(hxy) || !FiniteInterval(hyy))
+    return false;
+  const double off = std::max(std::fabs(hxy.low), std::fabs(hxy.high));
+  const double v = a * f + b * g, vx = a * fx + b * gx, vy = a * fy + b * gy;
+  if (!Finite(v) || !Finite(vx) || !Finite(vy))
+    return false;
+  // The smallest of g d + mu d^2 / 2 over |d| <= half-width.
+  auto least = [](const double iSlope, const double iMu, const double iHalf) {
+    const double d = std::min(iHalf, std::max(-iHalf, -iSlope / iMu));
+    return iSlope * d + 0.5 * iMu * d * d;
+  };
+  // |h| <= |F| + |G|: beyond the residual accepted of a solution, none lies in the cell.
+  const double margin =
+      _epsSol * (1.0 + std::fabs(fx) + std::fabs(fy) + std::fabs(gx) + std::fabs(gy)) +
+      _lengthRes * (std::fabs(cx) + std::fabs(cy));
+  const double convex = std::min(hxx.low, hyy.low) - off;
+  if (convex > 0.0 && v + least(vx, convex, hx) + least(vy, convex, hy) > margin)
+    return true;
+  const double concave = std::min(-hxx.high, -hyy.high) - off;
+  return concave > 0.0 && -v + least(-vx, concave, hx) + least(-vy, concave, hy) > margin;
+}
+
 bool XelMathSystemXY::CombinationExcludes(const Cell& iCell) const {
   // F, G and the combination a F + b G whose gradient nearly cancels over the cell ((a, b) the
   // left singular vector of the mean Jacobian for its smallest singular value) are bounded
@@ -1930,14 +2542,14 @@ int XelMathSystemXY::AddSolution(const double x, const double y) {
       q[0] = x;
       q[1] = y;
       if (i < MaxSolutions)
-        _radius[i] = 0.0;
+        _radius[i] = _proved[i] = 0.0;
       return 1;
     }
     return 0;
   }
   if (n >= MaxSolutions)
     return -1;
-  _radius[n] = 0.0;
+  _radius[n] = _proved[n] = 0.0;
   _solutions->AddPoint(p);
   return 1;
 }

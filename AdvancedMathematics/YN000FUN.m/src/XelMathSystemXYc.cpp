@@ -176,3 +176,33 @@ int XelMathSystemXYc::EvalImages(const int iWhich, const XelMathInterval& iX,
           XelMathFunctionXYGetTolerance(h));
   return 1;
 }
+
+int XelMathSystemXYc::EvalValueImage(const int iWhich, const XelMathInterval& iX,
+                                     const XelMathInterval& iY, XelMathInterval& oV) const {
+  const XelMathFunctionXY* h = iWhich ? _g : _f;
+  if (_imagesKnown) {
+    const int w = iWhich ? 1 : 0;
+    if (!_hasImages[w])
+      return 0;
+    oV = h->Eval(iX, iY, *_imageTolerance[w]);
+    return 1;
+  }
+  if (!h || !h->IsOption(XelMathOption::ImageAndFirst))
+    return 0;
+  oV = h->Eval(iX, iY, XelMathFunctionXYGetTolerance(h));
+  return 1;
+}
+
+int XelMathSystemXYc::EvalSecondImages(const int iWhich, const XelMathInterval& iX,
+                                       const XelMathInterval& iY, XelMathInterval& oVxx,
+                                       XelMathInterval& oVxy, XelMathInterval& oVyy) const {
+  const XelMathFunctionXY* h = iWhich ? _g : _f;
+  if (!h || !h->IsOption(XelMathOption::SecondDerivImage))
+    return 0;
+  const XelTolerance& tol = (_imagesKnown && _imageTolerance[iWhich ? 1 : 0])
+                                ? *_imageTolerance[iWhich ? 1 : 0]
+                                : XelMathFunctionXYGetTolerance(h);
+  h->Eval(iX, iY, XelMathOption::SecondDerivImage, nullptr, nullptr, nullptr, &oVxx, &oVxy, &oVyy,
+          tol);
+  return 1;
+}
