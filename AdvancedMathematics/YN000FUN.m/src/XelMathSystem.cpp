@@ -72,7 +72,7 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr), _parentBox(nullptr),
       _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr),
       _hullCorners(nullptr), _hullCentre(nullptr), _hullState(0), _halfBlocks(nullptr),
-      _halfBlockCount(0), _halfBlockTop(0), _easySet(0) {
+      _halfBlockCount(0), _halfBlockTop(0), _easySet(0), _wholeSystemSampling(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
   _epsSol = _relativeEpsSol * _absRes;
@@ -399,8 +399,14 @@ void XelMathSystem::SEval(const double* x, double* oF, double* oJ) const {
 void XelMathSystem::SGrid(const long i, const XelMathIntervalND& iBox, const long* iCounts,
                           double* oValues, double* oGradients) const {
   const long n = _dimension;
+  auto grid = [&](const XelMathIntervalND& iGrid) {
+    if (oGradients)
+      EvalEquation(i, iGrid, iCounts, oValues, oGradients);
+    else
+      EvalEquation(i, iGrid, iCounts, oValues);
+  };
   if (!_isScaled) {
-    EvalEquation(i, iBox, iCounts, oValues, oGradients);
+    grid(iBox);
     return;
   }
   XelMathIntervalND box(n);
@@ -408,7 +414,7 @@ void XelMathSystem::SGrid(const long i, const XelMathIntervalND& iBox, const lon
     box.SetMin(k, iBox.GetMin(k) * _scaleFactorsX[k]);
     box.SetMax(k, iBox.GetMax(k) * _scaleFactorsX[k]);
   }
-  EvalEquation(i, box, iCounts, oValues, oGradients);
+  grid(box);
   const long nodes = GridNodes(n, iCounts, n + 1, 1);
   const double sf = _scaleFactorsF[i];
   for (long m = 0; m < nodes; ++m) {
@@ -505,10 +511,11 @@ namespace {
 }
 
 /// The per-dimension counts of "SamplingPoints" (N longs behind a pointer attribute, or one
-/// integer for all dimensions), by default DefaultSamplingFor(N).
-void ReadSampling(const XelMathAttrList* iAttributes, const long iN, long* oCounts) {
+/// integer for all dimensions), by default iDefault.
+void ReadSampling(const XelMathAttrList* iAttributes, const long iN, const long iDefault,
+                  long* oCounts) {
   for (long k = 0; k < iN; ++k)
-    oCounts[k] = DefaultSamplingFor(iN);
+    oCounts[k] = iDefault;
   if (!iAttributes)
     return;
   const XelMathAttribute* attr = iAttributes->GetAttribute(AttrSystemSamplingPoints);
@@ -546,8 +553,11 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
   if (n > MaxSolveDimension)
     XelMathRaise(XelErrorCode::InvalidOption, "the dimension of the XelMathSystem",
                  "Dimension not valid", "XelMathSystem::Solve");
+  _wholeSystemSampling =
+      iAttributes && iAttributes->GetAttribute(AttrSystemWholeSystemSampling) ? 1 : 0;
   long counts[MaxSolveDimension];
-  ReadSampling(iAttributes, n, counts);
+  ReadSampling(iAttributes, n, _wholeSystemSampling ? DefaultSamplingFor(n) : DefaultSampling,
+               counts);
   if (GridNodes(n, counts, n + 1, 2) < 0)
     RaiseSampling("XelMathSystem::Solve");
 
@@ -562,6 +572,7 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
     _domain = nullptr;
     _jacobian = nullptr;
     _depth = 0;
+    _wholeSystemSampling = 0;
     _cellBox = _parentBox = nullptr;
     _cellValues = _cellJacobians = _parentValues = _parentJacobians = nullptr;
   });
@@ -778,6 +789,9 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
       }
     }
   }
+  // The halves of a cell keep their parent's corners whatever the sampling.
+  if (!_wholeSystemSampling && side < 0)
+    return ScanEquationZero(iBox, iCounts, iCellMask, gradients);
   const long perNode = n + (gradients ? nn : 0);
   const bool stored = nodes <= MaxGridDoubles / perNode;
   XelMathScratchDoubles<256> gridValues(stored ? nodes * n : 0);
@@ -990,6 +1004,109 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
   return SearchCell(iCell, values.Data(), gradients ? jacobians.Data() : nullptr);
 }
 
+int XelMathSystem::CornerTest(const long i, const XelMathIntervalND& iCell, const double* iCorner,
+                              const double* iGradients, const int iChange) const {
+  if (_easySolver) {
+    const long corners = 1L << _dimension;
+    double big = 0.0;
+    for (long c = 0; c < corners; ++c)
+      big = std::max(big, std::fabs(iCorner[c]));
+    const double coeff = _verySuspectCoeffs ? _verySuspectCoeffs[i] : 0.0;
+    if (!EasyChangingSignOnHyperCube(iCorner, coeff * big))
+      return 0;
+    return iChange ? 1 : 2;
+  }
+  if (iChange)
+    return 1;
+  return iGradients && _depth <= _singularLevel && MayDip(iCell, iCorner, iGradients) ? 2 : 0;
+}
+
+int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* iCounts,
+                                    const long* iCellMask, const bool iGradients) {
+  const long n = _dimension, corners = 1L << n;
+  const long perNode = 1 + (iGradients ? n : 0);
+  // Nodes of one layer of dimension 0, and the layers of the grid kept at once.
+  long layerNodes = 1, layerCells = 1;
+  for (long k = 1; k < n; ++k) {
+    layerNodes *= iCounts[k];
+    layerCells *= iCounts[k] - 1;
+  }
+  const long fit = MaxGridDoubles / perNode / layerNodes;
+  // Too large even for two layers: each cell is a grid of its own 2^N corners.
+  const bool perCell = fit < 2;
+  const long layers = perCell ? 2 : std::min(iCounts[0], fit);
+  const long blockNodes = perCell ? corners : layers * layerNodes;
+  XelMathScratchDoubles<256> values(blockNodes);
+  XelMathScratchDoubles<1024> gradients(iGradients ? blockNodes * n : 0);
+  XelMathScratchDoubles<64> corner(corners);
+  XelMathScratchDoubles<256> cornerGradients(iGradients ? corners * n : 0);
+  double* grads = iGradients ? gradients.Data() : nullptr;
+  double* cornerGrads = iGradients ? cornerGradients.Data() : nullptr;
+  long idx[MaxSolveDimension], local[MaxSolveDimension], blockCounts[MaxSolveDimension];
+  long two[MaxSolveDimension];
+  for (long k = 0; k < n; ++k) {
+    blockCounts[k] = iCounts[k];
+    two[k] = 2;
+    local[k] = 0;
+  }
+  XelMathIntervalND block(iBox), cell(n);
+  auto coordinate = [&](const long k, const long m) {
+    return XelMathGridCoordinate(iBox.GetMin(k), iBox.GetMax(k), m, iCounts[k]);
+  };
+  for (long first = 0; first < iCounts[0] - 1; first += layers - 1) {
+    const long last = std::min(first + layers - 1, iCounts[0] - 1);
+    if (!perCell) {
+      // Equation 0 on this block of layers of the grid (the whole grid when it fits).
+      blockCounts[0] = last - first + 1;
+      block.SetMin(0, coordinate(0, first));
+      block.SetMax(0, coordinate(0, last));
+      SGrid(0, block, blockCounts, values.Data(), grads);
+    }
+    for (long k = 1; k < n; ++k)
+      idx[k] = 0;
+    for (idx[0] = first; idx[0] < last;) {
+      const long c = idx[0] * layerCells + [&] {
+        long inner = 0;
+        for (long k = 1; k < n; ++k)
+          inner = inner * (iCounts[k] - 1) + idx[k];
+        return inner;
+      }();
+      if (!iCellMask || iCellMask[c] == 1) {
+        for (long k = 0; k < n; ++k) {
+          cell.SetMin(k, coordinate(k, idx[k]));
+          cell.SetMax(k, coordinate(k, idx[k] + 1));
+          local[k] = idx[k];
+        }
+        if (perCell) {
+          SGrid(0, cell, two, corner.Data(), cornerGrads);
+        } else {
+          local[0] = idx[0] - first;
+          FillLocalHyperCube(local, blockCounts, values.Data(), grads, corner.Data(), cornerGrads);
+        }
+        // Equation 0 drops the cell before anything else is evaluated there; corners where
+        // it is not defined are left to the cell search.
+        const bool defined = AllFinite(corner.Data(), corners);
+        if (!defined ||
+            CornerTest(0, cell, corner.Data(), cornerGrads,
+                       IsChangingSignOnHyperCube(corner.Data()))) {
+          if (DSolveLocal(cell, corner.Data(), cornerGrads) == -2)
+            return -2;
+          if (_work > _maxWork)
+            return 0;
+        }
+      }
+      for (long k = n - 1; k >= 0; --k) {
+        if (++idx[k] < (k == 0 ? last : iCounts[k] - 1))
+          break;
+        if (k == 0)
+          break;
+        idx[k] = 0;
+      }
+    }
+  }
+  return 0;
+}
+
 int XelMathSystem::SearchCell(const XelMathIntervalND& iCell, const double* iValues,
                               const double* iJacobians) {
   const long n = _dimension, nn = n * n, corners = 1L << n;
@@ -1049,23 +1166,12 @@ int XelMathSystem::SearchCell(const XelMathIntervalND& iCell, const double* iVal
       return 0;
     }
     const int change = IsChangingSignOnHyperCube(vals.Data());
-    if (_easySolver) {
-      double big = 0.0;
-      for (long c = 0; c < corners; ++c)
-        big = std::max(big, std::fabs(vals[c]));
-      const double coeff = _verySuspectCoeffs ? _verySuspectCoeffs[i] : 0.0;
-      if (!EasyChangingSignOnHyperCube(vals.Data(), coeff * big))
-        return 0;
-      suspect[i] = !change;
-      continue;
-    }
-    if (!change) {
-      if (gradients)
-        gather(i, true);
-      if (!(gradients && _depth <= _singularLevel && MayDip(iCell, vals.Data(), grads.Data())))
-        return 0;
-      suspect[i] = true;
-    }
+    if (!change && gradients && !_easySolver)
+      gather(i, true);
+    const int test = CornerTest(i, iCell, vals.Data(), gradients ? grads.Data() : nullptr, change);
+    if (!test)
+      return 0;
+    suspect[i] = test == 2;
   }
   for (long i = 0; i < n; ++i)
     if (suspect[i]) {
