@@ -803,7 +803,8 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
   }
   XelMathScratchDoubles<8> x(n);
   if (stored) {
-    // Every node once, the whole system at a time (last dimension fastest).
+    // "WholeSystemSampling", or the halves of a cell: every node once, the whole system at a
+    // time (last dimension fastest).
     for (long k = 0; k < n; ++k) {
       idx[k] = 0;
       x[k] = iBox.GetMin(k);
