@@ -221,9 +221,9 @@ private:
   /// The search of one cell from its corner data: iValues (2^N x N, corner-major) and, when
   /// sampled, iJacobians (2^N x N x N). 0 dropped, 1 handled, -2 stop.
   int SearchCell(const XelMathIntervalND& iCell, const double* iValues, const double* iJacobians);
-  /// The scan of the grid cells of iBox from equation 0 sampled on the grid (by blocks of
-  /// layers of dimension 0 when the whole grid is too large to keep): cells it keeps go on
-  /// to DSolveLocal. 0 or -2.
+  /// The scan of the grid cells of iBox from equation 0 sampled on the grid (by blocks, cut
+  /// across its first dimensions, when the whole grid is too large to keep): the cells it
+  /// keeps go on to DSolveLocal. 0 or -2.
   int ScanEquationZero(const XelMathIntervalND& iBox, const long* iCounts, const long* iCellMask,
                        const bool iGradients);
   /// The test of equation i on the corner values iCorner of iCell (iChange: whether they

@@ -1026,68 +1026,66 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
                                     const long* iCellMask, const bool iGradients) {
   const long n = _dimension, corners = 1L << n;
   const long perNode = 1 + (iGradients ? n : 0);
-  // Nodes of one layer of dimension 0, and the layers of the grid kept at once.
-  long layerNodes = 1, layerCells = 1;
-  for (long k = 1; k < n; ++k) {
-    layerNodes *= iCounts[k];
-    layerCells *= iCounts[k] - 1;
+  // The grid is sampled by blocks: the first `sliced` dimensions are cut into blocks of two
+  // layers (one cell thick), the last of them into blocks of `layers` layers, the others are
+  // whole. The fewest dimensions are cut for a block to fit in MaxGridDoubles; the whole grid
+  // is one block when it fits. The blocks share their boundary layers.
+  long sliced = 0, tail = 1;
+  for (long k = 0; k < n; ++k)
+    tail *= iCounts[k];
+  while (sliced < n && tail > ((MaxGridDoubles / perNode) >> sliced)) {
+    tail /= iCounts[sliced];
+    ++sliced;
   }
-  const long fit = MaxGridDoubles / perNode / layerNodes;
-  // Too large even for two layers: each cell is a grid of its own 2^N corners.
-  const bool perCell = fit < 2;
-  const long layers = perCell ? 2 : std::min(iCounts[0], fit);
-  const long blockNodes = perCell ? corners : layers * layerNodes;
+  long layers = 2;
+  if (sliced > 0) {
+    const long room = ((MaxGridDoubles / perNode) >> (sliced - 1)) / tail;
+    layers = std::max(2L, std::min(iCounts[sliced - 1], room));
+  }
+  long blockNodes = tail;
+  for (long k = 0; k < sliced; ++k)
+    blockNodes *= k == sliced - 1 ? layers : 2;
   XelMathScratchDoubles<256> values(blockNodes);
   XelMathScratchDoubles<1024> gradients(iGradients ? blockNodes * n : 0);
   XelMathScratchDoubles<64> corner(corners);
   XelMathScratchDoubles<256> cornerGradients(iGradients ? corners * n : 0);
   double* grads = iGradients ? gradients.Data() : nullptr;
   double* cornerGrads = iGradients ? cornerGradients.Data() : nullptr;
-  long idx[MaxSolveDimension], local[MaxSolveDimension], blockCounts[MaxSolveDimension];
-  long two[MaxSolveDimension];
-  for (long k = 0; k < n; ++k) {
+  long start[MaxSolveDimension], local[MaxSolveDimension], blockCounts[MaxSolveDimension];
+  long cellStride[MaxSolveDimension];
+  for (long k = n - 1, stride = 1; k >= 0; --k) {
+    start[k] = 0;
     blockCounts[k] = iCounts[k];
-    two[k] = 2;
-    local[k] = 0;
+    cellStride[k] = stride;
+    stride *= iCounts[k] - 1;
   }
   XelMathIntervalND block(iBox), cell(n);
   auto coordinate = [&](const long k, const long m) {
     return XelMathGridCoordinate(iBox.GetMin(k), iBox.GetMax(k), m, iCounts[k]);
   };
-  for (long first = 0; first < iCounts[0] - 1; first += layers - 1) {
-    const long last = std::min(first + layers - 1, iCounts[0] - 1);
-    if (!perCell) {
-      // Equation 0 on this block of layers of the grid (the whole grid when it fits).
-      blockCounts[0] = last - first + 1;
-      block.SetMin(0, coordinate(0, first));
-      block.SetMax(0, coordinate(0, last));
-      SGrid(0, block, blockCounts, values.Data(), grads);
+  for (;;) {
+    // Equation 0 on this block (the whole grid when it fits).
+    for (long k = 0; k < sliced; ++k) {
+      blockCounts[k] = k == sliced - 1 ? std::min(layers, iCounts[k] - start[k]) : 2;
+      block.SetMin(k, coordinate(k, start[k]));
+      block.SetMax(k, coordinate(k, start[k] + blockCounts[k] - 1));
     }
-    for (long k = 1; k < n; ++k)
-      idx[k] = 0;
-    for (idx[0] = first; idx[0] < last;) {
-      const long c = idx[0] * layerCells + [&] {
-        long inner = 0;
-        for (long k = 1; k < n; ++k)
-          inner = inner * (iCounts[k] - 1) + idx[k];
-        return inner;
-      }();
+    SGrid(0, block, blockCounts, values.Data(), grads);
+    for (long k = 0; k < n; ++k)
+      local[k] = 0;
+    for (;;) {
+      long c = 0;
+      for (long k = 0; k < n; ++k)
+        c += (start[k] + local[k]) * cellStride[k];
       if (!iCellMask || iCellMask[c] == 1) {
         for (long k = 0; k < n; ++k) {
-          cell.SetMin(k, coordinate(k, idx[k]));
-          cell.SetMax(k, coordinate(k, idx[k] + 1));
-          local[k] = idx[k];
+          cell.SetMin(k, coordinate(k, start[k] + local[k]));
+          cell.SetMax(k, coordinate(k, start[k] + local[k] + 1));
         }
-        if (perCell) {
-          SGrid(0, cell, two, corner.Data(), cornerGrads);
-        } else {
-          local[0] = idx[0] - first;
-          FillLocalHyperCube(local, blockCounts, values.Data(), grads, corner.Data(), cornerGrads);
-        }
+        FillLocalHyperCube(local, blockCounts, values.Data(), grads, corner.Data(), cornerGrads);
         // Equation 0 drops the cell before anything else is evaluated there; corners where
         // it is not defined are left to the cell search.
-        const bool defined = AllFinite(corner.Data(), corners);
-        if (!defined ||
+        if (!AllFinite(corner.Data(), corners) ||
             CornerTest(0, cell, corner.Data(), cornerGrads,
                        IsChangingSignOnHyperCube(corner.Data()))) {
           if (DSolveLocal(cell, corner.Data(), cornerGrads) == -2)
@@ -1096,14 +1094,25 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
             return 0;
         }
       }
-      for (long k = n - 1; k >= 0; --k) {
-        if (++idx[k] < (k == 0 ? last : iCounts[k] - 1))
+      long k = n - 1;
+      for (; k >= 0; --k) {
+        if (++local[k] < blockCounts[k] - 1)
           break;
-        if (k == 0)
-          break;
-        idx[k] = 0;
+        local[k] = 0;
       }
+      if (k < 0)
+        break;
     }
+    // The next block.
+    long k = sliced - 1;
+    for (; k >= 0; --k) {
+      start[k] += blockCounts[k] - 1;
+      if (start[k] < iCounts[k] - 1)
+        break;
+      start[k] = 0;
+    }
+    if (k < 0)
+      break;
   }
   return 0;
 }
