@@ -1,6 +1,9 @@
 // Every real solution of a published polynomial system of N equations in a box, side by side
 // with peers on the same equations and exact Jacobians:
-//  - the library's N-variable solver (XelMathSystem::Solve with its default sampling);
+//  - the library's N-variable solver (XelMathSystem::Solve), labelled "Xel" with its default
+//    sampling (equation 0 alone on a grid of 6 nodes a side, the other equations at the
+//    corners of the cells it keeps) and "XelWhole" with "WholeSystemSampling" (the whole
+//    system at every node of a default grid of at most 1000 nodes);
 //  - a multi-start Newton written here, each step solved by Eigen's partial-pivoting LU, from
 //    the centres of the n^N cells of a regular grid over the box, kept when it converges
 //    inside the box with a small residual, duplicates merged;
@@ -31,6 +34,9 @@
 #endif
 
 #include "../tests/support/system_n_problems.h"
+#include "XelMathAttrKeys.h"
+#include "XelMathAttrList.h"
+#include "XelMathAttrString.h"
 #include "XelMathIntervalND.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSystem.h"
@@ -55,10 +61,14 @@ private:
   const Problem& _p;
 };
 
-Points XelSolve(const Problem& p) {
+Points XelSolve(const Problem& p, const bool iWholeSystem = false) {
   ProblemSystem system(p);
   XelMathSetOfPointsND out(p.n);
-  system.Solve(XelMathIntervalND(p.n, p.box.data()), out);
+  XelMathAttrString whole(AttrSystemWholeSystemSampling, 1);
+  XelMathAttrList attrs;
+  if (iWholeSystem)
+    attrs.AddAttribute(&whole);
+  system.Solve(XelMathIntervalND(p.n, p.box.data()), out, &attrs);
   Points pts;
   for (long i = 0; i < out.GetNumberOfPoints(); ++i)
     pts.emplace_back(out.GetPoints() + i * p.n, out.GetPoints() + (i + 1) * p.n);
@@ -288,10 +298,11 @@ std::vector<Problem> gProblems;
 int main(int argc, char** argv) {
   gProblems = xelsystemsn::Problems();
   std::printf("Every real solution of a polynomial system in a box. Columns: solutions found, "
-              "missed,\nfound twice (dup), spurious; Xel time in ms per solve; for the "
-              "multi-start sides the grid n\n(n^N starts) and the time divided by Xel's.\n\n");
-  std::printf("%-26s %2s %4s | %3s %3s %3s %3s %9s", "system", "N", "true", "Xel", "mis", "dup",
-              "spu", "ms");
+              "missed,\nfound twice (dup), spurious; Xel time in ms per solve (default sampling); XW: "
+              "with\n\"WholeSystemSampling\", its time divided by Xel's; for the multi-start "
+              "sides the grid n\n(n^N starts) and the time divided by Xel's.\n\n");
+  std::printf("%-26s %2s %4s | %3s %3s %3s %3s %9s | %3s %3s %3s %3s %9s", "system", "N", "true",
+              "Xel", "mis", "dup", "spu", "ms", "XW", "mis", "dup", "spu", "W/Xel");
 #ifdef XEL_BENCH_HAVE_EIGEN
   std::printf(" | %2s %3s %3s %3s %3s %8s", "n", "Nwt", "mis", "dup", "spu", "ratio");
 #endif
@@ -308,6 +319,13 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark(("Xel/" + p.name).c_str(), [&p](benchmark::State& st) {
       for (auto _ : st)
         benchmark::DoNotOptimize(XelSolve(p));
+    })->Unit(benchmark::kMillisecond);
+    const double tw = TimeOf([&] { return XelSolve(p, true); });
+    PrintSide(Compare(p, XelSolve(p, true)), 0, tw / tx);
+    std::fflush(stdout);
+    benchmark::RegisterBenchmark(("XelWhole/" + p.name).c_str(), [&p](benchmark::State& st) {
+      for (auto _ : st)
+        benchmark::DoNotOptimize(XelSolve(p, true));
     })->Unit(benchmark::kMillisecond);
 #ifdef XEL_BENCH_HAVE_EIGEN
     const long nn = BestGrid(p, NewtonSolve);

@@ -1,12 +1,17 @@
 // The N-variable system solver on published polynomial systems whose real solutions in the
 // box are known (tests/support/system_n_references.h, computed outside the library): every
-// solution found, none twice, none false, and the search complete (status 0).
+// solution found, none twice, none false, and the search complete (status 0), with equation 0
+// sampled alone on the grid (the default) and with the whole system at every node.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <string>
+#include <tuple>
 
+#include "XelMathAttrKeys.h"
+#include "XelMathAttrList.h"
+#include "XelMathAttrString.h"
 #include "XelMathIntervalND.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSystem.h"
@@ -29,11 +34,11 @@ private:
 };
 } // namespace
 
-class SystemNBattery : public ::testing::TestWithParam<std::string> {};
+class SystemNBattery : public ::testing::TestWithParam<std::tuple<std::string, bool>> {};
 
 TEST_P(SystemNBattery, EverySolutionOnceAndNoneFalse) {
   for (const Problem& p : xelsystemsn::Problems()) {
-    if (p.name != GetParam())
+    if (p.name != std::get<0>(GetParam()))
       continue;
     // The exact Jacobian of the table agrees with centred differences.
     std::vector<double> x(p.n), f1(p.n), f2(p.n), J(p.n * p.n);
@@ -49,7 +54,11 @@ TEST_P(SystemNBattery, EverySolutionOnceAndNoneFalse) {
     }
     ProblemSystem system(p);
     XelMathSetOfPointsND out(p.n);
-    EXPECT_EQ(system.Solve(XelMathIntervalND(p.n, p.box.data()), out), 0);
+    XelMathAttrString whole(AttrSystemWholeSystemSampling, 1);
+    XelMathAttrList attrs;
+    if (std::get<1>(GetParam()))
+      attrs.AddAttribute(&whole);
+    EXPECT_EQ(system.Solve(XelMathIntervalND(p.n, p.box.data()), out, &attrs), 0);
     const double* pts = out.GetPoints();
     const long found = out.GetNumberOfPoints();
     auto near = [&](long m, const std::vector<double>& t) {
@@ -72,5 +81,12 @@ TEST_P(SystemNBattery, EverySolutionOnceAndNoneFalse) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Solved, SystemNBattery,
-                         ::testing::Values("cyclohexane", "Katsura-3", "Brown almost-linear (5)",
-                                           "Broyden tridiagonal (6)", "6R kinematics (16 real)"));
+                         ::testing::Combine(::testing::Values("cyclohexane", "Katsura-3",
+                                                              "Brown almost-linear (5)",
+                                                              "Broyden tridiagonal (6)"),
+                                            ::testing::Bool()));
+// The kinematics system (N = 8) with the default 6^8 grid of equation 0 takes seconds: it is
+// solved here with the whole system sampled on its coarse default grid only.
+INSTANTIATE_TEST_SUITE_P(SolvedWholeSystem, SystemNBattery,
+                         ::testing::Combine(::testing::Values("6R kinematics (16 real)"),
+                                            ::testing::Values(true)));

@@ -136,6 +136,7 @@ struct Case {
   std::vector<Pt> expected;
   long sampling; // 0: default
   double tol;
+  bool wholeSystem = false; // "WholeSystemSampling" and its default grid
 };
 
 TEST(SystemN, ClosedFormBattery) {
@@ -219,8 +220,9 @@ TEST(SystemN, ClosedFormBattery) {
       {"squares N=3, on grid nodes", 3, quarter, Cube(3, -1, 1), Signs(3, 0.5), 5, 1e-9},
       {"squares N=4, on grid nodes", 4, quarter4, Cube(4, -1, 1), Signs(4, 0.5), 5, 1e-9},
       {"N=7, solutions on the first cuts and on faces", 7, quarter7, Cube(7, -0.5, 1.5),
-       quarter7Solutions, 0, 1e-9},
-      {"N=9, the default grid is one cell", 9, lines9, lines9Box, {lines9Solution}, 0, 1e-9},
+       quarter7Solutions, 0, 1e-9, true},
+      {"N=9, the default grid is one cell", 9, lines9, lines9Box, {lines9Solution}, 0, 1e-9,
+       true},
       {"squares N=3, corner of the box", 3, quarter, Cube(3, 0.5, 1), {{0.5, 0.5, 0.5}}, 0, 1e-9},
       {"squares N=3, on faces", 3, quarter, Box({{-0.5, 1}, {-1, 0.5}, {-0.5, 0.5}}), Signs(3, 0.5),
        0, 1e-9},
@@ -261,9 +263,12 @@ TEST(SystemN, ClosedFormBattery) {
     {
       FnSystem s(c.n, c.f);
       XelMathAttrIntegerValue sampling(AttrSystemSamplingPoints, c.sampling, 1);
+      XelMathAttrString whole(AttrSystemWholeSystemSampling, 1);
       XelMathAttrList attrs;
       if (c.sampling)
         attrs.AddAttribute(&sampling);
+      if (c.wholeSystem)
+        attrs.AddAttribute(&whole);
       int status = -1;
       const std::vector<Pt> found = Solve(s, c.box, status, &attrs);
       EXPECT_EQ(status, 0);
@@ -439,15 +444,19 @@ TEST(SystemN, SuspectCellNeedsTheDerivativeTests) {
   EXPECT_TRUE(Solve(s, Cube(1, 0, 1), status, &light).empty());
 }
 
-// A box without solution, dropped on its first grid: each node of the default 6 x 6 x 6 grid
-// is evaluated (values and Jacobian) exactly once, for every equation at a time.
-TEST(SystemN, EachGridNodeEvaluatedOnce) {
+// Equation 0 is x0 - a, the others keep one sign: no solution. By default equation 0 alone is
+// sampled, once, on the 6 x 6 x 6 grid (its grid form), and only the cells it keeps (those
+// crossed by the plane x0 = a) have the system evaluated at their 8 corners; with
+// "WholeSystemSampling" each of the 216 nodes is evaluated once (values and Jacobian).
+TEST(SystemN, WhatEachSamplingEvaluates) {
   struct Count : public XelMathSystem {
-    Count() : XelMathSystem(3, DefaultTol()) {}
+    explicit Count(double iA) : XelMathSystem(3, DefaultTol()), a(iA) {}
     using XelMathSystem::Eval;
+    using XelMathSystem::EvalEquation;
     void Eval(const double* x, double* f) const override {
-      for (int k = 0; k < 3; ++k)
-        f[k] = x[k] - 10.0 * (k + 1);
+      f[0] = x[0] - a;
+      f[1] = x[1] - 10.0;
+      f[2] = x[2] - 20.0;
       points.push_back({x[0], x[1], x[2]});
     }
     void EvalJacobian(const double*, double* j) const override {
@@ -455,19 +464,61 @@ TEST(SystemN, EachGridNodeEvaluatedOnce) {
         j[k] = k % 4 == 0 ? 1.0 : 0.0;
       ++jacobians;
     }
-    mutable std::vector<Pt> points;
+    void EvalEquation(const long i, const XelMathIntervalND& box, const long* counts, double* v,
+                      double* g) const override {
+      grids.push_back({double(i), double(counts[0]), double(counts[1]), double(counts[2]),
+                       g ? 1.0 : 0.0});
+      long m = 0;
+      for (long p = 0; p < counts[0]; ++p)
+        for (long q = 0; q < counts[1] * counts[2]; ++q, ++m) {
+          const double lo = box.GetMin(0), hi = box.GetMax(0);
+          v[m] = lo + (hi - lo) * double(p) / double(counts[0] - 1) - a;
+          if (g)
+            g[3 * m] = 1.0, g[3 * m + 1] = g[3 * m + 2] = 0.0;
+        }
+    }
+    double a;
+    mutable std::vector<Pt> points, grids;
     mutable long jacobians = 0;
-  } s;
-  int status = -1;
-  EXPECT_TRUE(Solve(s, Cube(3, 0, 1), status).empty());
-  EXPECT_EQ(status, 0);
-  EXPECT_EQ(s.points.size(), 216u);
-  EXPECT_EQ(s.jacobians, 216);
-  std::sort(s.points.begin(), s.points.end());
-  EXPECT_TRUE(std::adjacent_find(s.points.begin(), s.points.end()) == s.points.end());
-  for (const Pt& p : s.points)
-    for (double c : p)
-      EXPECT_NEAR(c * 5.0, std::round(c * 5.0), 1e-12);
+  };
+  struct Row {
+    const char* name;
+    double a;
+    bool whole;
+    std::size_t grids, points; // grid forms called, system evaluations
+  };
+  // The plane x0 = 0.5 crosses the 25 cells of the layer [0.4, 0.6].
+  for (const Row& r : {Row{"every cell dropped by equation 0", 10.0, false, 1, 0},
+                       Row{"plane through one layer of cells", 0.5, false, 1, 25 * 8},
+                       Row{"whole system, no solution near", 10.0, true, 0, 216},
+                       Row{"whole system, plane through one layer", 0.5, true, 0, 216}}) {
+    SCOPED_TRACE(r.name);
+    Count s(r.a);
+    XelMathAttrString whole(AttrSystemWholeSystemSampling, 1);
+    XelMathAttrList attrs;
+    if (r.whole)
+      attrs.AddAttribute(&whole);
+    int status = -1;
+    EXPECT_TRUE(Solve(s, Cube(3, 0, 1), status, &attrs).empty());
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(s.grids.size(), r.grids);
+    if (r.grids) {
+      EXPECT_EQ(s.grids[0], (Pt{0, 6, 6, 6, 1})); // equation 0, 6^3 nodes, with gradients
+    }
+    EXPECT_EQ(s.points.size(), r.points);
+    EXPECT_EQ(s.jacobians, long(r.points));
+    for (const Pt& p : s.points) {
+      for (double c : p)
+        EXPECT_NEAR(c * 5.0, std::round(c * 5.0), 1e-12);
+      if (!r.whole) {
+        EXPECT_NEAR(std::fabs(p[0] - 0.5), 0.1, 1e-12); // corners of the kept cells only
+      }
+    }
+    if (r.whole) {
+      std::sort(s.points.begin(), s.points.end());
+      EXPECT_TRUE(std::adjacent_find(s.points.begin(), s.points.end()) == s.points.end());
+    }
+  }
 }
 
 // Corner c of a cell takes the upper node in dimension k exactly when bit N - 1 - k is set.

@@ -53,6 +53,13 @@ XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrSystemLightSingularit
 /// "EasySolver" (presence): the N-variable system solver starts in its light mode (fewer
 /// levels of singular treatment, coarser suspect cells).
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrSystemEasySolver;
+/// "WholeSystemSampling" (presence): the N-variable system solver evaluates the whole system
+/// once at every node of its grids (each cell's corners copied from the nodes), and its
+/// default first grid keeps at most 1000 nodes (fewer nodes a side from 4 unknowns on).
+/// Without it, equation 0 alone is sampled on the grid (the grid form of EvalEquation), the
+/// other equations only at the corners of the cells that equation 0 keeps, and every
+/// dimension has 6 nodes by default.
+XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrSystemWholeSystemSampling;
 /// "DomainPoints": points of the domain that the sampling of a vector function must pass.
 XELADVANCEDMATHEMATICS_EXPORT extern const char* const AttrDomainPoint;
 /// "StopParam": parameter at which the sampling of a vector function stops.

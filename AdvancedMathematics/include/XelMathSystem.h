@@ -6,11 +6,14 @@
 // or the per-equation forms); the defaults are centred differences with the step h1 = absolute
 // resolution x XelMathh1 (h2 for second derivatives).
 //
-// Method: the box is sampled on a regular grid (counts[k] nodes in dimension k). The whole
-// system is evaluated once at every node (with its Jacobian while the recursion is shallow),
-// and each grid cell, a hypercube with 2^N corners, takes its corner values from the nodes;
-// a halved cell passes its corners on to its halves, which evaluate only the nodes of the
-// cut. A cell is dropped when an equation keeps one sign at all its corners and its corner
+// Method: the box is sampled on a regular grid (counts[k] nodes in dimension k). Equation 0
+// alone is sampled on the grid (its grid form of EvalEquation, with gradients while the
+// recursion is shallow), and each grid cell, a hypercube with 2^N corners, takes its corner
+// values of equation 0 from the nodes; a cell that equation 0 drops costs no other
+// evaluation, a cell it keeps has the whole system evaluated at its corners. With
+// "WholeSystemSampling" the whole system is evaluated once at every node instead, and each
+// cell takes all its corner data from the nodes. A halved cell passes its corners on to its
+// halves, which evaluate only the nodes of the cut. A cell is dropped when an equation keeps one sign at all its corners and its corner
 // gradients rule out an interior dip, or when Krawczyk's operator over the enclosed Jacobian
 // misses the cell (or the box it contracts the cell to). A surviving cell whose Jacobian,
 // enclosed over the cell, is regular holds at most one solution, reached by a safeguarded
@@ -34,10 +37,10 @@
 // solution found so far is returned, others may exist).
 //
 // Options: "SamplingPoints" (XelMathAttrPointerValue holding N longs, or a
-// XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096; by default 6,
-// fewer from 4 unknowns on so that the first grid keeps at most 1000 nodes: 5 for N = 4, 3
-// for N = 5 and 6, 2 beyond; the halving of cells refines where needed),
-// "NoSingularityTreatment" (presence), "EasySolver" (presence), "XelMathAttrScaleOption"
+// XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096; by default 6),
+// "WholeSystemSampling" (presence: the whole system at every grid node, and a default first
+// grid of at most 1000 nodes: 5 nodes a side for N = 4, 3 for N = 5 and 6, 2 beyond, the
+// halving of cells refining where needed), "NoSingularityTreatment" (presence), "EasySolver" (presence), "XelMathAttrScaleOption"
 // (power scales of the N equations and N variables, read when the tolerance is scaled).
 //
 // Work is bounded whatever the equations do (NaN in part of the box included): the recursion
@@ -218,6 +221,16 @@ private:
   /// The search of one cell from its corner data: iValues (2^N x N, corner-major) and, when
   /// sampled, iJacobians (2^N x N x N). 0 dropped, 1 handled, -2 stop.
   int SearchCell(const XelMathIntervalND& iCell, const double* iValues, const double* iJacobians);
+  /// The scan of the grid cells of iBox from equation 0 sampled on the grid (by blocks, cut
+  /// across its first dimensions, when the whole grid is too large to keep): the cells it
+  /// keeps go on to DSolveLocal. 0 or -2.
+  int ScanEquationZero(const XelMathIntervalND& iBox, const long* iCounts, const long* iCellMask,
+                       const bool iGradients);
+  /// The test of equation i on the corner values iCorner of iCell (iChange: whether they
+  /// change sign; iGradients: the corner gradients, or null): 0 the cell is dropped, 1 the
+  /// equation may vanish in it, 2 suspect (one sign at the corners, may dip between them).
+  int CornerTest(const long i, const XelMathIntervalND& iCell, const double* iCorner,
+                 const double* iGradients, const int iChange) const;
   /// The system (and its Jacobian when oJacobians is given) at the 2^N corners of iCell.
   void SampleCell(const XelMathIntervalND& iCell, double* oValues, double* oJacobians) const;
   /// The corner data of the two halves of iCell cut across iSide at its middle, from the
@@ -311,6 +324,8 @@ private:
   long _halfBlockCount;
   long _halfBlockTop;
   int _easySet;
+  // "WholeSystemSampling" given to the solve in progress.
+  int _wholeSystemSampling;
   double _absRes, _sqLengthRes, _paramRes, _relEps;
   double _h1, _h2;
 };

@@ -20,6 +20,7 @@ const char* const AttrSystemSamplingPoints = "SamplingPoints";
 const char* const AttrSystemNoSingularityTreatment = "NoSingularityTreatment";
 const char* const AttrSystemLightSingularityTreatment = "NoSingularityTreatment";
 const char* const AttrSystemEasySolver = "EasySolver";
+const char* const AttrSystemWholeSystemSampling = "WholeSystemSampling";
 const char* const AttrDomainPoint = "DomainPoints";
 const char* const AttrStopParam = "StopParam";
 const char* const AttrDirectMethod = "DirectMethod";

@@ -72,7 +72,7 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr), _parentBox(nullptr),
       _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr),
       _hullCorners(nullptr), _hullCentre(nullptr), _hullState(0), _halfBlocks(nullptr),
-      _halfBlockCount(0), _halfBlockTop(0), _easySet(0) {
+      _halfBlockCount(0), _halfBlockTop(0), _easySet(0), _wholeSystemSampling(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
   _epsSol = _relativeEpsSol * _absRes;
@@ -399,8 +399,14 @@ void XelMathSystem::SEval(const double* x, double* oF, double* oJ) const {
 void XelMathSystem::SGrid(const long i, const XelMathIntervalND& iBox, const long* iCounts,
                           double* oValues, double* oGradients) const {
   const long n = _dimension;
+  auto grid = [&](const XelMathIntervalND& iGrid) {
+    if (oGradients)
+      EvalEquation(i, iGrid, iCounts, oValues, oGradients);
+    else
+      EvalEquation(i, iGrid, iCounts, oValues);
+  };
   if (!_isScaled) {
-    EvalEquation(i, iBox, iCounts, oValues, oGradients);
+    grid(iBox);
     return;
   }
   XelMathIntervalND box(n);
@@ -408,7 +414,7 @@ void XelMathSystem::SGrid(const long i, const XelMathIntervalND& iBox, const lon
     box.SetMin(k, iBox.GetMin(k) * _scaleFactorsX[k]);
     box.SetMax(k, iBox.GetMax(k) * _scaleFactorsX[k]);
   }
-  EvalEquation(i, box, iCounts, oValues, oGradients);
+  grid(box);
   const long nodes = GridNodes(n, iCounts, n + 1, 1);
   const double sf = _scaleFactorsF[i];
   for (long m = 0; m < nodes; ++m) {
@@ -505,10 +511,11 @@ namespace {
 }
 
 /// The per-dimension counts of "SamplingPoints" (N longs behind a pointer attribute, or one
-/// integer for all dimensions), by default DefaultSamplingFor(N).
-void ReadSampling(const XelMathAttrList* iAttributes, const long iN, long* oCounts) {
+/// integer for all dimensions), by default iDefault.
+void ReadSampling(const XelMathAttrList* iAttributes, const long iN, const long iDefault,
+                  long* oCounts) {
   for (long k = 0; k < iN; ++k)
-    oCounts[k] = DefaultSamplingFor(iN);
+    oCounts[k] = iDefault;
   if (!iAttributes)
     return;
   const XelMathAttribute* attr = iAttributes->GetAttribute(AttrSystemSamplingPoints);
@@ -546,8 +553,11 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
   if (n > MaxSolveDimension)
     XelMathRaise(XelErrorCode::InvalidOption, "the dimension of the XelMathSystem",
                  "Dimension not valid", "XelMathSystem::Solve");
+  _wholeSystemSampling =
+      iAttributes && iAttributes->GetAttribute(AttrSystemWholeSystemSampling) ? 1 : 0;
   long counts[MaxSolveDimension];
-  ReadSampling(iAttributes, n, counts);
+  ReadSampling(iAttributes, n, _wholeSystemSampling ? DefaultSamplingFor(n) : DefaultSampling,
+               counts);
   if (GridNodes(n, counts, n + 1, 2) < 0)
     RaiseSampling("XelMathSystem::Solve");
 
@@ -562,6 +572,7 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
     _domain = nullptr;
     _jacobian = nullptr;
     _depth = 0;
+    _wholeSystemSampling = 0;
     _cellBox = _parentBox = nullptr;
     _cellValues = _cellJacobians = _parentValues = _parentJacobians = nullptr;
   });
@@ -778,6 +789,9 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
       }
     }
   }
+  // The halves of a cell keep their parent's corners whatever the sampling.
+  if (!_wholeSystemSampling && side < 0)
+    return ScanEquationZero(iBox, iCounts, iCellMask, gradients);
   const long perNode = n + (gradients ? nn : 0);
   const bool stored = nodes <= MaxGridDoubles / perNode;
   XelMathScratchDoubles<256> gridValues(stored ? nodes * n : 0);
@@ -789,7 +803,8 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
   }
   XelMathScratchDoubles<8> x(n);
   if (stored) {
-    // Every node once, the whole system at a time (last dimension fastest).
+    // "WholeSystemSampling", or the halves of a cell: every node once, the whole system at a
+    // time (last dimension fastest).
     for (long k = 0; k < n; ++k) {
       idx[k] = 0;
       x[k] = iBox.GetMin(k);
@@ -990,6 +1005,118 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
   return SearchCell(iCell, values.Data(), gradients ? jacobians.Data() : nullptr);
 }
 
+int XelMathSystem::CornerTest(const long i, const XelMathIntervalND& iCell, const double* iCorner,
+                              const double* iGradients, const int iChange) const {
+  if (_easySolver) {
+    const long corners = 1L << _dimension;
+    double big = 0.0;
+    for (long c = 0; c < corners; ++c)
+      big = std::max(big, std::fabs(iCorner[c]));
+    const double coeff = _verySuspectCoeffs ? _verySuspectCoeffs[i] : 0.0;
+    if (!EasyChangingSignOnHyperCube(iCorner, coeff * big))
+      return 0;
+    return iChange ? 1 : 2;
+  }
+  if (iChange)
+    return 1;
+  return iGradients && _depth <= _singularLevel && MayDip(iCell, iCorner, iGradients) ? 2 : 0;
+}
+
+int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* iCounts,
+                                    const long* iCellMask, const bool iGradients) {
+  const long n = _dimension, corners = 1L << n;
+  const long perNode = 1 + (iGradients ? n : 0);
+  // The grid is sampled by blocks: the first `sliced` dimensions are cut into blocks of two
+  // layers (one cell thick), the last of them into blocks of `layers` layers, the others are
+  // whole. The fewest dimensions are cut for a block to fit in MaxGridDoubles; the whole grid
+  // is one block when it fits. The blocks share their boundary layers.
+  long sliced = 0, tail = 1;
+  for (long k = 0; k < n; ++k)
+    tail *= iCounts[k];
+  while (sliced < n && tail > ((MaxGridDoubles / perNode) >> sliced)) {
+    tail /= iCounts[sliced];
+    ++sliced;
+  }
+  long layers = 2;
+  if (sliced > 0) {
+    const long room = ((MaxGridDoubles / perNode) >> (sliced - 1)) / tail;
+    layers = std::max(2L, std::min(iCounts[sliced - 1], room));
+  }
+  long blockNodes = tail;
+  for (long k = 0; k < sliced; ++k)
+    blockNodes *= k == sliced - 1 ? layers : 2;
+  XelMathScratchDoubles<256> values(blockNodes);
+  XelMathScratchDoubles<1024> gradients(iGradients ? blockNodes * n : 0);
+  XelMathScratchDoubles<64> corner(corners);
+  XelMathScratchDoubles<256> cornerGradients(iGradients ? corners * n : 0);
+  double* grads = iGradients ? gradients.Data() : nullptr;
+  double* cornerGrads = iGradients ? cornerGradients.Data() : nullptr;
+  long start[MaxSolveDimension], local[MaxSolveDimension], blockCounts[MaxSolveDimension];
+  long cellStride[MaxSolveDimension];
+  for (long k = n - 1, stride = 1; k >= 0; --k) {
+    start[k] = 0;
+    blockCounts[k] = iCounts[k];
+    cellStride[k] = stride;
+    stride *= iCounts[k] - 1;
+  }
+  XelMathIntervalND block(iBox), cell(n);
+  auto coordinate = [&](const long k, const long m) {
+    return XelMathGridCoordinate(iBox.GetMin(k), iBox.GetMax(k), m, iCounts[k]);
+  };
+  for (;;) {
+    // Equation 0 on this block (the whole grid when it fits).
+    for (long k = 0; k < sliced; ++k) {
+      blockCounts[k] = k == sliced - 1 ? std::min(layers, iCounts[k] - start[k]) : 2;
+      block.SetMin(k, coordinate(k, start[k]));
+      block.SetMax(k, coordinate(k, start[k] + blockCounts[k] - 1));
+    }
+    SGrid(0, block, blockCounts, values.Data(), grads);
+    for (long k = 0; k < n; ++k)
+      local[k] = 0;
+    for (;;) {
+      long c = 0;
+      for (long k = 0; k < n; ++k)
+        c += (start[k] + local[k]) * cellStride[k];
+      if (!iCellMask || iCellMask[c] == 1) {
+        for (long k = 0; k < n; ++k) {
+          cell.SetMin(k, coordinate(k, start[k] + local[k]));
+          cell.SetMax(k, coordinate(k, start[k] + local[k] + 1));
+        }
+        FillLocalHyperCube(local, blockCounts, values.Data(), grads, corner.Data(), cornerGrads);
+        // Equation 0 drops the cell before anything else is evaluated there; corners where
+        // it is not defined are left to the cell search.
+        if (!AllFinite(corner.Data(), corners) ||
+            CornerTest(0, cell, corner.Data(), cornerGrads,
+                       IsChangingSignOnHyperCube(corner.Data()))) {
+          if (DSolveLocal(cell, corner.Data(), cornerGrads) == -2)
+            return -2;
+          if (_work > _maxWork)
+            return 0;
+        }
+      }
+      long k = n - 1;
+      for (; k >= 0; --k) {
+        if (++local[k] < blockCounts[k] - 1)
+          break;
+        local[k] = 0;
+      }
+      if (k < 0)
+        break;
+    }
+    // The next block.
+    long k = sliced - 1;
+    for (; k >= 0; --k) {
+      start[k] += blockCounts[k] - 1;
+      if (start[k] < iCounts[k] - 1)
+        break;
+      start[k] = 0;
+    }
+    if (k < 0)
+      break;
+  }
+  return 0;
+}
+
 int XelMathSystem::SearchCell(const XelMathIntervalND& iCell, const double* iValues,
                               const double* iJacobians) {
   const long n = _dimension, nn = n * n, corners = 1L << n;
@@ -1049,23 +1176,12 @@ int XelMathSystem::SearchCell(const XelMathIntervalND& iCell, const double* iVal
       return 0;
     }
     const int change = IsChangingSignOnHyperCube(vals.Data());
-    if (_easySolver) {
-      double big = 0.0;
-      for (long c = 0; c < corners; ++c)
-        big = std::max(big, std::fabs(vals[c]));
-      const double coeff = _verySuspectCoeffs ? _verySuspectCoeffs[i] : 0.0;
-      if (!EasyChangingSignOnHyperCube(vals.Data(), coeff * big))
-        return 0;
-      suspect[i] = !change;
-      continue;
-    }
-    if (!change) {
-      if (gradients)
-        gather(i, true);
-      if (!(gradients && _depth <= _singularLevel && MayDip(iCell, vals.Data(), grads.Data())))
-        return 0;
-      suspect[i] = true;
-    }
+    if (!change && gradients && !_easySolver)
+      gather(i, true);
+    const int test = CornerTest(i, iCell, vals.Data(), gradients ? grads.Data() : nullptr, change);
+    if (!test)
+      return 0;
+    suspect[i] = test == 2;
   }
   for (long i = 0; i < n; ++i)
     if (suspect[i]) {
