@@ -324,7 +324,7 @@ public:
     gEvaluations += (o & 1) ? 1 : 0;
     _f.Eval(x, o, oF, oF1, oF2);
   }
-  void EvalPoints(const long n, const double* x, const long o, double* oF, double* oF1,
+  void EvalBatch(const long n, const double* x, const long o, double* oF, double* oF1,
                   double* oF2) const override {
     gEvaluations += (o & 1) ? n : 0;
     _f.EvalPoints(n, x, o, oF, oF1, oF2);

@@ -137,6 +137,14 @@ TEST(BatchEvaluation, EveryClassMatchesItsPointOperation) {
       }
     }
   }
+  // Misuse: null abscissas raise before any class's batch runs; no count, nothing to read.
+  for (const XelMathFunctionX* f : fs) {
+    double out[3] = {sentinel, sentinel, sentinel};
+    ExpectInputError([&] { f->EvalPoints(3, nullptr, 1, out, nullptr, nullptr); }, 0x20006,
+                     {"the abscissas", "null", "XelMathFunctionX::EvalPoints"});
+    f->EvalPoints(-5, nullptr, 7, out, out, out);
+    ASSERT_EQ(out[0], sentinel);
+  }
 }
 
 } // namespace

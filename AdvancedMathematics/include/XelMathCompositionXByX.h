@@ -50,7 +50,7 @@ public:
   void Eval(const double x, const long iOptions, double* oF, double* oF1,
             double* oF2) const override;
   /// The inner batch, then the outer batch at its values, chunk by chunk.
-  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
+  void EvalBatch(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
                   double* oF2) const override;
   /// f's image over g's image.
   XelMathInterval Eval(const XelMathInterval& iI) const override;

@@ -34,7 +34,7 @@ public:
   double EvalThirdDeriv(const double& x) const override;
   void Eval(const double x, const long iOptions, double* oF, double* oF1,
             double* oF2) const override;
-  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
+  void EvalBatch(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
                   double* oF2) const override;
   /// EvalPos on the interval when it is non-negative, else a nested interval
   /// product ((c_2 + c_3 I) I + c_1) I + c_0.

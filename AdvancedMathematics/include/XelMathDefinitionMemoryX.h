@@ -40,7 +40,7 @@ public:
   void Eval(const double x, const long iOptions, double* oF, double* oF1,
             double* oF2) const override;
   /// The function's batch.
-  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
+  void EvalBatch(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
                   double* oF2) const override;
   /// The stored image when iI is the definition interval, f's otherwise.
   XelMathInterval Eval(const XelMathInterval& iI) const override;

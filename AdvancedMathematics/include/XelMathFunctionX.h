@@ -53,11 +53,17 @@ public:
   virtual void Eval(const XelMathInterval& iI, const long iNbPoints, const long iOptions,
                     double* oF, double* oF1, double* oF2) const;
   /// The same outputs at iN given abscissas iX[0..iN-1] (a batch): each requested array
-  /// receives iN values, in the order of iX. The default loops over the point operation;
-  /// polynomials, elementary functions and composites override it so that a batch costs one
-  /// call and a composite calls each component once per batch. Nothing happens for iN < 1.
-  virtual void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
-                          double* oF1, double* oF2) const;
+  /// receives iN values, in the order of iX, exactly the values of the point operation.
+  /// Nothing happens for iN < 1; null abscissas with iN > 0 raise XelMathInputError 0x20006
+  /// ("the abscissas", "null", "XelMathFunctionX::EvalPoints"). The work is done by the
+  /// virtual EvalBatch.
+  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+                  double* oF1, double* oF2) const;
+  /// The batch itself, called by EvalPoints with iN >= 1 and iX not null. The default loops
+  /// over the point operation; polynomials, elementary functions and composites override it so
+  /// that a batch costs one call and a composite calls each component once per chunk.
+  virtual void EvalBatch(const long iN, const double* iX, const long iOptions, double* oF,
+                         double* oF1, double* oF2) const;
 
   // ---- interval evaluations (default [0, 0]: no information) ---------------------------
   virtual XelMathInterval Eval(const XelMathInterval& iI) const;

@@ -48,7 +48,7 @@ public:
   void Eval(const double x, const long iOptions, double* oF, double* oF1,
             double* oF2) const override;
   /// The function's batch at the folded abscissas.
-  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
+  void EvalBatch(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
                   double* oF2) const override;
   XelMathInterval Eval(const XelMathInterval& iI) const override;
   XelMathInterval EvalFirstDeriv(const XelMathInterval& iI) const override;

@@ -136,7 +136,7 @@ public:
             double* oF1, double* oF2) const override;
   /// A batch of abscissas: the point operation's arithmetic, run on eight points at once
   /// (the same values, bit for bit).
-  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
+  void EvalBatch(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
                   double* oF2) const override;
 
   // ---- interval evaluations ------------------------------------------------------------------

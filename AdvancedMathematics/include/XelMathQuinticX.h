@@ -35,7 +35,7 @@ public:
   double EvalThirdDeriv(const double& x) const override;
   void Eval(const double x, const long iOptions, double* oF, double* oF1,
             double* oF2) const override;
-  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
+  void EvalBatch(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
                   double* oF2) const override;
   XelMathFunctionX* Duplicate() const override;
 

@@ -35,7 +35,7 @@ public:
   void Eval(const double x, const long iOptions, double* oF, double* oF1,
             double* oF2) const override;
   /// Each component evaluated once per chunk of points.
-  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
+  void EvalBatch(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
                   double* oF2) const override;
   /// -d plus the square of each component's image shifted by -c_i.
   XelMathInterval Eval(const XelMathInterval& iI) const override;

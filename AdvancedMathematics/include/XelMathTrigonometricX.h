@@ -66,7 +66,7 @@ public:
   void Eval(const double x, const long iOptions, double* oF, double* oF1,
             double* oF2) const override;
   /// A batch of abscissas: one call, the point operation's expressions in a loop.
-  void EvalPoints(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
+  void EvalBatch(const long iN, const double* iX, const long iOptions, double* oF, double* oF1,
                   double* oF2) const override;
   XelMathInterval Eval(const XelMathInterval& iI) const override;
   XelMathInterval EvalFirstDeriv(const XelMathInterval& iI) const override;

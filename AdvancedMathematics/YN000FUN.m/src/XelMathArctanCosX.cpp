@@ -115,7 +115,7 @@ void XelMathArctanCosX::Eval(const double x, const long iOptions, double* oF, do
   }
 }
 
-void XelMathArctanCosX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+void XelMathArctanCosX::EvalBatch(const long iN, const double* iX, const long iOptions, double* oF,
                                    double* oF1, double* oF2) const {
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   if (iN < 1 || !asked.Any())

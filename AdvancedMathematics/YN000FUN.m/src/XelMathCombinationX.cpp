@@ -228,7 +228,7 @@ void XelMathCombinationX::Eval(const double x, const long iOptions, double* oF, 
     *oF2 = h2;
 }
 
-void XelMathCombinationX::EvalPoints(const long iN, const double* iX, const long iOptions,
+void XelMathCombinationX::EvalBatch(const long iN, const double* iX, const long iOptions,
                                      double* oF, double* oF1, double* oF2) const {
   using XelMathBatch::Block;
   using XelMathBatch::Chunk;

@@ -104,7 +104,7 @@ void XelMathCompositionXByX::Eval(const double x, const long iOptions, double* o
     *oF2 = f[2] * g[1] * g[1] + f[1] * g[2];
 }
 
-void XelMathCompositionXByX::EvalPoints(const long iN, const double* iX, const long iOptions,
+void XelMathCompositionXByX::EvalBatch(const long iN, const double* iX, const long iOptions,
                                         double* oF, double* oF1, double* oF2) const {
   using XelMathBatch::Chunk;
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);

@@ -86,10 +86,10 @@ void XelMathCubicX::Eval(const double x, const long iOptions, double* oF, double
     *oF2 = 2.0 * c[2] + 6.0 * c[3] * x;
 }
 
-void XelMathCubicX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+void XelMathCubicX::EvalBatch(const long iN, const double* iX, const long iOptions, double* oF,
                                double* oF1, double* oF2) const {
   if (_degree != 3) {
-    XelMathPolynomX::EvalPoints(iN, iX, iOptions, oF, oF1, oF2);
+    XelMathPolynomX::EvalBatch(iN, iX, iOptions, oF, oF1, oF2);
     return;
   }
   using XelMathBatch::Lanes;

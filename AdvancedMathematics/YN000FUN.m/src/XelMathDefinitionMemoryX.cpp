@@ -79,7 +79,7 @@ void XelMathDefinitionMemoryX::Eval(const double x, const long iOptions, double*
     *oF2 = XelMathInfinite;
 }
 
-void XelMathDefinitionMemoryX::EvalPoints(const long iN, const double* iX, const long iOptions,
+void XelMathDefinitionMemoryX::EvalBatch(const long iN, const double* iX, const long iOptions,
                                           double* oF, double* oF1, double* oF2) const {
   if (_function) {
     _function->EvalPoints(iN, iX, iOptions, oF, oF1, oF2);

@@ -87,7 +87,7 @@ void XelMathDerivFunctionX::Eval(const double x, const long iOptions, double* oF
   ShiftedOutputs(_function, x, 1, wantF, wantF1, wantF2, oF, oF1, oF2);
 }
 
-void XelMathDerivFunctionX::EvalPoints(const long iN, const double* iX, const long iOptions,
+void XelMathDerivFunctionX::EvalBatch(const long iN, const double* iX, const long iOptions,
                                        double* oF, double* oF1, double* oF2) const {
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   if (iN < 1 || !asked.Any())

@@ -169,7 +169,7 @@ void XelMathFractionX::Eval(const double x, const long iOptions, double* oF, dou
   }
 }
 
-void XelMathFractionX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+void XelMathFractionX::EvalBatch(const long iN, const double* iX, const long iOptions, double* oF,
                                   double* oF1, double* oF2) const {
   using XelMathBatch::Chunk;
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);

@@ -143,6 +143,16 @@ void XelMathFunctionX::Eval(const XelMathInterval& iI, const long iNbPoints, con
 
 void XelMathFunctionX::EvalPoints(const long iN, const double* iX, const long iOptions,
                                   double* oF, double* oF1, double* oF2) const {
+  if (iN < 1)
+    return;
+  if (!iX)
+    XelMathRaise(XelErrorCode::InvalidOption, "the abscissas", "null",
+                 "XelMathFunctionX::EvalPoints");
+  EvalBatch(iN, iX, iOptions, oF, oF1, oF2);
+}
+
+void XelMathFunctionX::EvalBatch(const long iN, const double* iX, const long iOptions,
+                                 double* oF, double* oF1, double* oF2) const {
   for (long i = 0; i < iN; ++i)
     Eval(iX[i], iOptions, oF ? oF + i : nullptr, oF1 ? oF1 + i : nullptr,
          oF2 ? oF2 + i : nullptr);

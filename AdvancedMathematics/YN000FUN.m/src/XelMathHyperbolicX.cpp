@@ -100,7 +100,7 @@ void XelMathHyperbolicX::Eval(const double x, const long iOptions, double* oF, d
   }
 }
 
-void XelMathHyperbolicX::EvalPoints(const long iN, const double* iX, const long iOptions,
+void XelMathHyperbolicX::EvalBatch(const long iN, const double* iX, const long iOptions,
                                     double* oF, double* oF1, double* oF2) const {
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   if (iN < 1 || !asked.Any())

@@ -72,7 +72,7 @@ void XelMathOppositeX::Eval(const double x, const long iOptions, double* oF, dou
   NegateAsked(wantF, wantF1, wantF2, oF, oF1, oF2);
 }
 
-void XelMathOppositeX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+void XelMathOppositeX::EvalBatch(const long iN, const double* iX, const long iOptions, double* oF,
                                   double* oF1, double* oF2) const {
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   if (iN < 1 || !asked.Any())

@@ -110,7 +110,7 @@ void XelMathPeriodicX::Eval(const double x, const long iOptions, double* oF, dou
     *oF2 = XelMathInfinite;
 }
 
-void XelMathPeriodicX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+void XelMathPeriodicX::EvalBatch(const long iN, const double* iX, const long iOptions, double* oF,
                                   double* oF1, double* oF2) const {
   using XelMathBatch::Chunk;
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);

@@ -388,7 +388,7 @@ void XelMathPiecewiseX::Eval(const double x, const long iOptions, double* oF, do
     *oF2 = XelMathInfinite;
 }
 
-void XelMathPiecewiseX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+void XelMathPiecewiseX::EvalBatch(const long iN, const double* iX, const long iOptions, double* oF,
                                    double* oF1, double* oF2) const {
   using XelMathBatch::Chunk;
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);

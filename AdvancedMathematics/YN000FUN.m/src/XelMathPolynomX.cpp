@@ -867,7 +867,7 @@ void HornerAllValues(const double* c, const long d, const double s, const long n
 }
 } // namespace
 
-void XelMathPolynomX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+void XelMathPolynomX::EvalBatch(const long iN, const double* iX, const long iOptions, double* oF,
                                  double* oF1, double* oF2) const {
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   if (iN < 1 || !asked.Any())

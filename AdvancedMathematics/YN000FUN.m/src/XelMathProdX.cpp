@@ -104,7 +104,7 @@ void XelMathProdX::Eval(const double x, const long iOptions, double* oF, double*
   });
 }
 
-void XelMathProdX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+void XelMathProdX::EvalBatch(const long iN, const double* iX, const long iOptions, double* oF,
                               double* oF1, double* oF2) const {
   using XelMathBatch::Chunk;
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);

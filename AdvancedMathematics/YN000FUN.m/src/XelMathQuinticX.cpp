@@ -86,10 +86,10 @@ void XelMathQuinticX::Eval(const double x, const long iOptions, double* oF, doub
     *oF2 = 2.0 * c[2] + t * (6.0 * c[3] + t * (12.0 * c[4] + t * 20.0 * c[5]));
 }
 
-void XelMathQuinticX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+void XelMathQuinticX::EvalBatch(const long iN, const double* iX, const long iOptions, double* oF,
                                  double* oF1, double* oF2) const {
   if (_degree != 5) {
-    XelMathPolynomX::EvalPoints(iN, iX, iOptions, oF, oF1, oF2);
+    XelMathPolynomX::EvalBatch(iN, iX, iOptions, oF, oF1, oF2);
     return;
   }
   using XelMathBatch::Lanes;

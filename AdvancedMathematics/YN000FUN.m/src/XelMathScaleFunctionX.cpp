@@ -85,7 +85,7 @@ void XelMathScaleFunctionX::Eval(const double x, const long iOptions, double* oF
     *oF2 = d2;
 }
 
-void XelMathScaleFunctionX::EvalPoints(const long iN, const double* iX, const long iOptions,
+void XelMathScaleFunctionX::EvalBatch(const long iN, const double* iX, const long iOptions,
                                        double* oF, double* oF1, double* oF2) const {
   using XelMathBatch::Chunk;
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);

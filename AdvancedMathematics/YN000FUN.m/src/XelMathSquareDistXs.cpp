@@ -57,7 +57,7 @@ void XelMathSquareDistXs::Eval(const double x, const long iOptions, double* oF, 
   SumOfSquaresAsked(_n, _functions, _target, _offset, x, iOptions, oF, oF1, oF2);
 }
 
-void XelMathSquareDistXs::EvalPoints(const long iN, const double* iX, const long iOptions,
+void XelMathSquareDistXs::EvalBatch(const long iN, const double* iX, const long iOptions,
                                      double* oF, double* oF1, double* oF2) const {
   SumOfSquaresPoints(_n, _functions, _target, _offset, iN, iX, iOptions, oF, oF1, oF2);
 }

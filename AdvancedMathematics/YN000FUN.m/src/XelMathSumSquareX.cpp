@@ -57,7 +57,7 @@ void XelMathSumSquareX::Eval(const double x, const long iOptions, double* oF, do
   SumOfSquaresAsked(_n, _functions, nullptr, 0.0, x, iOptions, oF, oF1, oF2);
 }
 
-void XelMathSumSquareX::EvalPoints(const long iN, const double* iX, const long iOptions, double* oF,
+void XelMathSumSquareX::EvalBatch(const long iN, const double* iX, const long iOptions, double* oF,
                                    double* oF1, double* oF2) const {
   SumOfSquaresPoints(_n, _functions, nullptr, 0.0, iN, iX, iOptions, oF, oF1, oF2);
 }

@@ -104,7 +104,7 @@ void XelMathTrigonometricX::Eval(const double x, const long iOptions, double* oF
     *oF2 = -_amplitude * _pulsation * _pulsation * c;
 }
 
-void XelMathTrigonometricX::EvalPoints(const long iN, const double* iX, const long iOptions,
+void XelMathTrigonometricX::EvalBatch(const long iN, const double* iX, const long iOptions,
                                        double* oF, double* oF1, double* oF2) const {
   const XelMathBatch::Asked asked(iOptions, oF, oF1, oF2);
   if (iN < 1 || !asked.Any())
