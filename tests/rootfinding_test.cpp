@@ -543,6 +543,11 @@ TEST(SolveX, StatusesOfNullConstantAndEmptyCases) {
     const ClosedFormX three = MeanValue([](double) { return 3.0; }, [](double) { return 0.0; },
                                         [](double) { return 0.0; }, intervals ? 0.0 : -1.0);
     Roots(zero, XelMathInterval(-1.0, 2.0), nullptr, 0, 1);
+    // Null on the domain only: the test looks inside the domain, not beyond it.
+    const ClosedFormX boxed = MeanValue([](double x) { return x < 2.0 || x > 3.0 ? 1.0 : 0.0; },
+                                        [](double) { return 0.0; }, [](double) { return 0.0; },
+                                        intervals ? 0.0 : -1.0);
+    Roots(boxed, XelMathInterval(2.0, 3.0), nullptr, 0, 1);
     EXPECT_TRUE(Roots(three, XelMathInterval(-5.0, 5.0)).empty());
     const ClosedFormX f = Factored({0.5}, {1}, 1.0, intervals);
     EXPECT_TRUE(Roots(f, XelMathInterval(1.0, 0.0), nullptr, 0, 4).empty());
