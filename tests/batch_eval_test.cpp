@@ -90,6 +90,10 @@ TEST(BatchEvaluation, EveryClassMatchesItsPointOperation) {
        keep(new XelMathCombinationX(3, plain, weights, 0.5)),
        keep(new XelMathCombinationX(4, plain, weights, -1.0)),
        keep(new XelMathCompositionXByX(w, nullptr))});
+  // More components than one group of the combination's sums.
+  const XelMathFunctionX* many[6] = {w, p3, q, prod, p2, w};
+  const double manyWeights[6] = {1.5, -0.25, 2.0, 0.5, -1.0, 0.75};
+  fs.push_back(keep(new XelMathCombinationX(6, many, manyWeights, 0.25)));
 
   const double sentinel = -123.25;
   for (const long n : {0L, 1L, 7L, 8L, 9L, 63L, 64L, 65L, 200L}) {

@@ -317,6 +317,13 @@ TEST(Composites, FactoriesOfTheFunctionContract) {
   for (double x : TestPoints())
     EXPECT_NEAR(dcomb->Eval(x), 2.0 * L.e.EvalFirstDeriv(x) - L.s.EvalFirstDeriv(x),
                 kTolSameFormula * 4.0);
+  // No function, no first function: null; no term at all: the constant.
+  const XelMathFunctionX* nullFirst[2] = {nullptr, &L.s};
+  EXPECT_EQ(CreateCombination(2, nullptr, c, 0.5), nullptr);
+  EXPECT_EQ(CreateCombination(2, nullFirst, c, 0.5), nullptr);
+  std::unique_ptr<XelMathFunctionX> constant(CreateCombination(0, nullptr, nullptr, 0.5));
+  ASSERT_NE(constant, nullptr);
+  EXPECT_EQ(constant->Eval(3.0), 0.5);
 }
 
 TEST(Composites, SpotValuesOfCombinationScaleAndSquareDistance) {
