@@ -3,7 +3,9 @@
 // solver, the two-variable minimizer, the marchers and the stream writers rely on.
 //
 // Partial derivatives are named by the variables they differentiate: FirstDerivX = df/dx,
-// SecondDerivXY = d2f/dxdy, ThirdDerivX2Y = d3f/dx2dy, and so on.
+// FirstDerivY = df/dy; SecondDerivX2 = d2f/dx2, SecondDerivXY = d2f/dxdy, SecondDerivY2 =
+// d2f/dy2; ThirdDerivX3 = d3f/dx3, ThirdDerivX2Y = d3f/dx2dy, ThirdDerivXY2 = d3f/dxdy2,
+// ThirdDerivY3 = d3f/dy3.
 //
 // A concrete function overrides IsA, Eval(x, y) and, when it can be copied, Duplicate; and as
 // many other operations as it can compute exactly, saying so through IsOption. The base class
