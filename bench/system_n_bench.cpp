@@ -3,7 +3,9 @@
 //  - the library's N-variable solver (XelMathSystem::Solve), labelled "Xel" with its default
 //    sampling (equation 0 alone on a grid of 6 nodes a side, the other equations at the
 //    corners of the cells it keeps) and "XelWhole" with "WholeSystemSampling" (the whole
-//    system at every node of a default grid of at most 1000 nodes);
+//    system at every node of a default grid of at most 1000 nodes); the table adds the option
+//    with the smallest "SamplingPoints" count that finds every solution, chosen as the peers'
+//    grids are;
 //  - a multi-start Newton written here, each step solved by Eigen's partial-pivoting LU, from
 //    the centres of the n^N cells of a regular grid over the box, kept when it converges
 //    inside the box with a small residual, duplicates merged;
@@ -34,6 +36,7 @@
 #endif
 
 #include "../tests/support/system_n_problems.h"
+#include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrKeys.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrString.h"
@@ -61,13 +64,16 @@ private:
   const Problem& _p;
 };
 
-Points XelSolve(const Problem& p, const bool iWholeSystem = false) {
+Points XelSolve(const Problem& p, const bool iWholeSystem = false, const long iSampling = 0) {
   ProblemSystem system(p);
   XelMathSetOfPointsND out(p.n);
   XelMathAttrString whole(AttrSystemWholeSystemSampling, 1);
+  XelMathAttrIntegerValue sampling(AttrSystemSamplingPoints, iSampling, 1);
   XelMathAttrList attrs;
   if (iWholeSystem)
     attrs.AddAttribute(&whole);
+  if (iSampling > 0)
+    attrs.AddAttribute(&sampling);
   system.Solve(XelMathIntervalND(p.n, p.box.data()), out, &attrs);
   Points pts;
   for (long i = 0; i < out.GetNumberOfPoints(); ++i)
@@ -299,10 +305,12 @@ int main(int argc, char** argv) {
   gProblems = xelsystemsn::Problems();
   std::printf("Every real solution of a polynomial system in a box. Columns: solutions found, "
               "missed,\nfound twice (dup), spurious; Xel time in ms per solve (default sampling); XW: "
-              "with\n\"WholeSystemSampling\", its time divided by Xel's; for the multi-start "
-              "sides the grid n\n(n^N starts) and the time divided by Xel's.\n\n");
+              "with\n\"WholeSystemSampling\", its time divided by Xel's; XS: the same with the smallest "
+              "\"SamplingPoints\" n\nthat finds as many; for the multi-start sides the grid n (n^N "
+              "starts); ratios are times\ndivided by Xel's.\n\n");
   std::printf("%-26s %2s %4s | %3s %3s %3s %3s %9s | %3s %3s %3s %3s %9s", "system", "N", "true",
               "Xel", "mis", "dup", "spu", "ms", "XW", "mis", "dup", "spu", "W/Xel");
+  std::printf(" | %2s %3s %3s %3s %3s %8s", "n", "XS", "mis", "dup", "spu", "ratio");
 #ifdef XEL_BENCH_HAVE_EIGEN
   std::printf(" | %2s %3s %3s %3s %3s %8s", "n", "Nwt", "mis", "dup", "spu", "ratio");
 #endif
@@ -322,6 +330,10 @@ int main(int argc, char** argv) {
     })->Unit(benchmark::kMillisecond);
     const double tw = TimeOf([&] { return XelSolve(p, true); });
     PrintSide(Compare(p, XelSolve(p, true)), 0, tw / tx);
+    std::fflush(stdout);
+    const long ns = BestGrid(p, [](const Problem& q, long n) { return XelSolve(q, true, n); });
+    PrintSide(Compare(p, XelSolve(p, true, ns)), ns,
+              TimeOf([&] { return XelSolve(p, true, ns); }) / tx);
     std::fflush(stdout);
     benchmark::RegisterBenchmark(("XelWhole/" + p.name).c_str(), [&p](benchmark::State& st) {
       for (auto _ : st)
