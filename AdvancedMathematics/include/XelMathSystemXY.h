@@ -236,7 +236,7 @@ private:
   int Subdivide(const Cell& iCell, const long iN);
   /// Marks in oSettled (by the index of a cell's lower-left node) the cells of the nU x nV
   /// grid of the box inside blocks where F, sampled in iF, cannot vanish (one image per
-  /// block). Whether any was marked.
+  /// block; the marks already set are kept). Whether any was marked.
   bool SettleBlocks(const double x0, const double x1, const double y0, const double y1,
                     const long nU, const long nV, const double* iF, double* oSettled);
   /// A cell with F known at its corners: dropped, SuspectF or CandidateF.
@@ -270,7 +270,27 @@ private:
     XelMathInterval v[2], vx[2], vy[2];
     bool monotone[2];
     bool regular;
+    // Bounds of |d2/dx2|, |d2/dy2| and |d2/dxdy| of F and G over the box (cx0 .. cy1) where
+    // they were taken, which holds this one (curved[w] false: none known).
+    bool curved[2];
+    double curvature[2][3];
+    double cx0, cx1, cy0, cy1;
   };
+  /// Fills the curvature bounds of ioFacts: those of the enclosing box, taken again over this
+  /// box when it is much smaller and they keep paying. Whether they were taken here.
+  bool LearnCurvature(BoxFacts& ioFacts) const;
+  /// Whether F (iWhich 0) or G (1), beyond the sign threshold with one sign at the four
+  /// values iV of the corners of the iW x iH cell, cannot vanish in it: the bilinear
+  /// interpolant keeps that sign and the function departs from it by at most
+  /// (iW^2 max|fxx| + iH^2 max|fyy|) / 8 (bounds of the box being scanned).
+  bool CurvatureExcludes(const int iWhich, const double* iV, const double iW,
+                         const double iH) const;
+  /// Whether G cannot vanish in the cell, from its value and gradient at the centre and the
+  /// curvature bounds of the box being scanned.
+  bool CentreExcludesG(const Cell& iCell);
+  /// The corner values and gradients of G of the cell, from the nodes of the grid being
+  /// scanned when the cell is one of its cells (each node evaluated once).
+  void FillCornersG(Cell& ioCell);
   /// Fills ioFacts for the box from the enclosing box's facts and, where the iCount samples
   /// of F and its gradient on the box's grid suggest they can prove something, from the
   /// images: -1 when F or G cannot vanish in the box, 0 otherwise.
@@ -305,6 +325,10 @@ private:
   /// second-derivative images over the square; 0 when none is proved.
   double SingularExclusion(const double x, const double y, const double iInner,
                            const double iMax) const;
+  /// SingularExclusion tried first with the square around (x, y) that holds the whole cell,
+  /// then with squares of half-size at most iMax.
+  double CellExclusion(const double x, const double y, const double iInner, const double iMax,
+                       const Cell& iCell) const;
   /// Whether the Jacobian at (x, y) is singular to 1e-4 of its size.
   bool NearlySingular(const double x, const double y) const;
   /// The singular solution near (ioX, ioY) in the cell, where F, G and the Jacobian
@@ -373,7 +397,23 @@ private:
       hits += iHit ? 1 : 0;
     }
   };
-  mutable Odds _valueFirst, _boxImages, _regularCells, _blockImages, _quadratic, _quarters;
+  mutable Odds _valueFirst, _boxImages, _regularCells, _blockImages, _quadratic, _quarters,
+      _curvature;
+  // Cells dropped by the curvature bounds in this solve.
+  mutable long _curvatureHits;
+  // G at the nodes of the grid being scanned, shared by its cells: the cell being scanned,
+  // the indices of its corners, and per node G, Gx, Gy and whether they are known.
+  struct NodeCache {
+    const Cell* cell;
+    long k[4];
+    double* g;
+    double* gx;
+    double* gy;
+    double* known;
+  };
+  NodeCache _nodes;
+  bool _nodeBufferBusy;
+  double _nodeBuffer[4 * 144];
   // Whether the last boundary walk met two zeros on an edge in an undecided order.
   bool _orderUndecided;
   double _radius[100];

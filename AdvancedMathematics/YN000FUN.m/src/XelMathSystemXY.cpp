@@ -214,8 +214,8 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
       _scaleG(1.0), _isScaled(0), _tolerance(iTol), _callCount(0), _level(0), _minWidthU(0.0),
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
       _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
-      _uniqueCell(nullptr), _facts(nullptr), _orderUndecided(false), _provedCount(0),
-      _work(0) {
+      _uniqueCell(nullptr), _facts(nullptr), _curvatureHits(0), _nodes{nullptr, {0, 0, 0, 0}, nullptr, nullptr, nullptr, nullptr},
+      _nodeBufferBusy(false), _orderUndecided(false), _provedCount(0), _work(0) {
   ReadTolerance();
   const double abs = _absRes;
   _epsRel10 = 10.0 * _relEps;
@@ -604,6 +604,8 @@ int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsN
     _current = nullptr;
     _uniqueCell = nullptr;
     _facts = nullptr;
+    _nodes.cell = nullptr;
+    _nodeBufferBusy = false;
   });
   _minWidthU = 1e-4 * (x1 - x0);
   _minWidthV = 1e-4 * (y1 - y0);
@@ -616,6 +618,10 @@ int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsN
   _blockImages = Odds();
   _quadratic = Odds();
   _quarters = Odds();
+  _curvature = Odds();
+  _curvatureHits = 0;
+  _nodes.cell = nullptr;
+  _nodeBufferBusy = false;
   _provedCount = 0;
   _maxSingularDepth = 2;
   int status = 0;
@@ -685,22 +691,90 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
   BoxFacts facts;
   if (LearnBox(x0, x1, y0, y1, F.Data(), Fx.Data(), Fy.Data(), n, facts) == -1)
     return 0;
+  const bool ownCurvature = LearnCurvature(facts);
+  const long hitsBefore = _curvatureHits;
   const BoxFacts* outer = _facts;
   _facts = &facts;
   auto factsGuard = XelMathMakeOnExit([this, outer] { _facts = outer; });
-  // Blocks of cells where F keeps one sign at every node are tried whole first.
-  const bool tryBlocks = (nU - 1) * (nV - 1) >= 16 && !facts.monotone[0] && _blockImages.Worth();
-  XelMathScratchDoubles<SmallGridPoints> settled(tryBlocks ? n : 1);
-  const bool blocks = tryBlocks && SettleBlocks(x0, x1, y0, y1, nU, nV, F.Data(), settled.Data());
+  // G at the nodes is shared by the cells around them (the outermost grid keeps it in the
+  // object, larger ones in counted storage, inner small grids not at all).
+  const NodeCache outerNodes = _nodes;
+  const bool shareNodes = n > 4 && (n > LocalGridPoints || !_nodeBufferBusy);
+  XelMathScratchDoubles<1> nodeStorage(shareNodes && n > LocalGridPoints ? 4 * n : 1);
+  const bool ownBuffer = shareNodes && n <= LocalGridPoints;
+  double* nodeData = !shareNodes ? nullptr : ownBuffer ? _nodeBuffer : nodeStorage.Data();
+  if (ownBuffer)
+    _nodeBufferBusy = true;
+  auto nodesGuard = XelMathMakeOnExit([this, outerNodes, ownBuffer] {
+    _nodes = outerNodes;
+    if (ownBuffer)
+      _nodeBufferBusy = false;
+  });
+  _nodes.cell = nullptr;
+  if (nodeData) {
+    _nodes.g = nodeData;
+    _nodes.gx = nodeData + n;
+    _nodes.gy = nodeData + 2 * n;
+    _nodes.known = nodeData + 3 * n;
+    std::fill(_nodes.known, _nodes.known + n, 0.0);
+  }
+  double xs[LocalGridPoints], ys[LocalGridPoints];
+  const bool tabulated = nU <= LocalGridPoints && nV <= LocalGridPoints;
+  if (tabulated) {
+    for (long i = 0; i < nU; ++i)
+      xs[i] = XelMathGridCoordinate(x0, x1, i, nU);
+    for (long j = 0; j < nV; ++j)
+      ys[j] = XelMathGridCoordinate(y0, y1, j, nV);
+  }
+  // Cells where F keeps one sign by more than the curvature bounds allow it to dip are
+  // dropped first; then blocks of cells where F keeps one sign at every node are tried whole.
+  const bool curved = facts.curved[0] && !facts.monotone[0] && n > 4;
+  bool tryBlocks = (nU - 1) * (nV - 1) >= 16 && !facts.monotone[0] && _blockImages.Worth();
+  XelMathScratchDoubles<LocalGridPoints> settled(tryBlocks || curved ? n : 1);
+  bool blocks = false;
+  if (tryBlocks || curved)
+    std::fill(settled.Data(), settled.Data() + n, 0.0);
+  if (curved) {
+    const double w = (x1 - x0) / static_cast<double>(nU - 1);
+    const double h = (y1 - y0) / static_cast<double>(nV - 1);
+    // The bilinear interpolation error bound (see CurvatureExcludes), with room for the
+    // rounding of the cell sides.
+    const double dip = 0.125 * (w * w * facts.curvature[0][0] + h * h * facts.curvature[0][1]) *
+                       (1.0 + 1e-9);
+    const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+    long dropped = 0, kept = 0;
+    for (long i = 0; i + 1 < nU && Finite(dip); ++i)
+      for (long j = 0; j + 1 < nV; ++j) {
+        const double a = F[i * nV + j], b = F[(i + 1) * nV + j], c = F[i * nV + j + 1],
+                     d = F[(i + 1) * nV + j + 1];
+        const double lo = std::min(std::min(a, b), std::min(c, d));
+        const double hi = std::max(std::max(a, b), std::max(c, d));
+        if (!(lo > eps || hi < -eps))
+          continue;
+        const double margin = dip + 1e-13 * std::max(std::fabs(lo), std::fabs(hi));
+        if (lo - margin > eps || hi + margin < -eps) {
+          settled[i * nV + j] = 1.0;
+          ++dropped;
+        } else {
+          ++kept;
+        }
+      }
+    _curvatureHits += dropped;
+    blocks = dropped > 0;
+    // Block images rarely settle what the curvature bounds left, beside the zero curve.
+    tryBlocks = tryBlocks && kept > dropped;
+  }
+  if (tryBlocks && SettleBlocks(x0, x1, y0, y1, nU, nV, F.Data(), settled.Data()))
+    blocks = true;
   for (long i = 0; i + 1 < nU; ++i) {
     for (long j = 0; j + 1 < nV; ++j) {
       if (blocks && settled[i * nV + j] != 0.0)
         continue;
       Cell cell;
-      cell.x0 = XelMathGridCoordinate(x0, x1, i, nU);
-      cell.x1 = XelMathGridCoordinate(x0, x1, i + 1, nU);
-      cell.y0 = XelMathGridCoordinate(y0, y1, j, nV);
-      cell.y1 = XelMathGridCoordinate(y0, y1, j + 1, nV);
+      cell.x0 = tabulated ? xs[i] : XelMathGridCoordinate(x0, x1, i, nU);
+      cell.x1 = tabulated ? xs[i + 1] : XelMathGridCoordinate(x0, x1, i + 1, nU);
+      cell.y0 = tabulated ? ys[j] : XelMathGridCoordinate(y0, y1, j, nV);
+      cell.y1 = tabulated ? ys[j + 1] : XelMathGridCoordinate(y0, y1, j + 1, nV);
       const long k[4] = {i * nV + j, (i + 1) * nV + j, i * nV + j + 1, (i + 1) * nV + j + 1};
       for (int c = 0; c < 4; ++c) {
         cell.f[c] = F[k[c]];
@@ -708,11 +782,132 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
         cell.fy[c] = Fy[k[c]];
         cell.g[c] = cell.gx[c] = cell.gy[c] = 0.0;
       }
-      if (ScanCell(cell) == -1)
+      if (nodeData) {
+        _nodes.cell = &cell;
+        std::copy(k, k + 4, _nodes.k);
+      }
+      const int r = ScanCell(cell);
+      _nodes.cell = nullptr;
+      if (r == -1)
         return -1;
     }
   }
+  if (ownCurvature)
+    _curvature.Count(_curvatureHits > hitsBefore);
   return 0;
+}
+
+bool XelMathSystemXY::LearnCurvature(BoxFacts& ioFacts) const {
+  const bool inside = _facts && ioFacts.x0 >= _facts->x0 && ioFacts.x1 <= _facts->x1 &&
+                      ioFacts.y0 >= _facts->y0 && ioFacts.y1 <= _facts->y1;
+  for (int w = 0; w < 2; ++w) {
+    ioFacts.curved[w] = inside && _facts->curved[w];
+    for (int e = 0; e < 3; ++e)
+      ioFacts.curvature[w][e] = inside ? _facts->curvature[w][e] : 0.0;
+  }
+  ioFacts.cx0 = inside ? _facts->cx0 : ioFacts.x0;
+  ioFacts.cx1 = inside ? _facts->cx1 : ioFacts.x1;
+  ioFacts.cy0 = inside ? _facts->cy0 : ioFacts.y0;
+  ioFacts.cy1 = inside ? _facts->cy1 : ioFacts.y1;
+  // The bounds of the whole domain are taken once; those of a box much smaller than the one
+  // they come from while they keep dropping cells.
+  if (inside) {
+    const bool smaller = 4.0 * (ioFacts.x1 - ioFacts.x0) <= ioFacts.cx1 - ioFacts.cx0 &&
+                         4.0 * (ioFacts.y1 - ioFacts.y0) <= ioFacts.cy1 - ioFacts.cy0;
+    if (!smaller || !_curvature.Worth(4))
+      return false;
+  }
+  const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
+  const XelMathInterval X(ioFacts.x0 * su, ioFacts.x1 * su), Y(ioFacts.y0 * sv, ioFacts.y1 * sv);
+  bool any = false;
+  for (int w = 0; w < 2; ++w) {
+    XelMathInterval xx, xy, yy;
+    if (!EvalSecondImages(w, X, Y, xx, xy, yy))
+      continue;
+    const double sf = _isScaled ? (w ? _scaleG : _scaleF) : 1.0;
+    const double bx = std::max(std::fabs(xx.low), std::fabs(xx.high)) * sf * su * su;
+    const double by = std::max(std::fabs(yy.low), std::fabs(yy.high)) * sf * sv * sv;
+    const double bxy = std::max(std::fabs(xy.low), std::fabs(xy.high)) * sf * su * sv;
+    if (!Finite(bx) || !Finite(by) || !Finite(bxy))
+      continue;
+    // Tighter or not, the new bounds hold over the smaller box.
+    const double b[3] = {bx, by, bxy};
+    for (int e = 0; e < 3; ++e)
+      ioFacts.curvature[w][e] = ioFacts.curved[w] ? std::min(ioFacts.curvature[w][e], b[e]) : b[e];
+    ioFacts.curved[w] = true;
+    any = true;
+  }
+  if (any) {
+    ioFacts.cx0 = ioFacts.x0;
+    ioFacts.cx1 = ioFacts.x1;
+    ioFacts.cy0 = ioFacts.y0;
+    ioFacts.cy1 = ioFacts.y1;
+  }
+  return any;
+}
+
+bool XelMathSystemXY::CurvatureExcludes(const int iWhich, const double* iV, const double iW,
+                                        const double iH) const {
+  if (!_facts || !_facts->curved[iWhich])
+    return false;
+  double lo = iV[0], hi = iV[0];
+  for (int c = 0; c < 4; ++c) {
+    if (!Finite(iV[c]))
+      return false;
+    lo = std::min(lo, iV[c]);
+    hi = std::max(hi, iV[c]);
+  }
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  // The interpolation error bound, widened for the rounding of the corner values and of the
+  // bound itself.
+  const double dip = 0.125 * (iW * iW * _facts->curvature[iWhich][0] +
+                              iH * iH * _facts->curvature[iWhich][1]) *
+                         (1.0 + 1e-9) +
+                     1e-13 * std::max(std::fabs(lo), std::fabs(hi));
+  const bool excluded = Finite(dip) && (lo - dip > eps || hi + dip < -eps);
+  if (excluded)
+    ++_curvatureHits;
+  return excluded;
+}
+
+bool XelMathSystemXY::CentreExcludesG(const Cell& iCell) {
+  if (!_facts || !_facts->curved[1])
+    return false;
+  // G at the centre c with its gradient and the curvature bounds: over the cell
+  // |G - G(c)| <= |Gx| a + |Gy| b + (cxx a^2 + 2 cxy a b + cyy b^2) / 2 (a, b the half-sides).
+  const double a = 0.5 * (iCell.x1 - iCell.x0), b = 0.5 * (iCell.y1 - iCell.y0);
+  double g, gx, gy;
+  Eval2(1, iCell.x0 + a, iCell.y0 + b, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  const double* c = _facts->curvature[1];
+  const double change = (std::fabs(gx) * a + std::fabs(gy) * b +
+                         0.5 * (c[0] * a * a + 2.0 * c[2] * a * b + c[1] * b * b)) *
+                            (1.0 + 1e-9) +
+                        1e-13 * std::fabs(g);
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  const bool excluded = Finite(g) && Finite(change) && std::fabs(g) - change > eps;
+  if (excluded)
+    ++_curvatureHits;
+  return excluded;
+}
+
+void XelMathSystemXY::FillCornersG(Cell& ioCell) {
+  if (_nodes.cell != &ioCell) {
+    FillCorners(1, ioCell);
+    return;
+  }
+  const double xs[4] = {ioCell.x0, ioCell.x1, ioCell.x0, ioCell.x1};
+  const double ys[4] = {ioCell.y0, ioCell.y0, ioCell.y1, ioCell.y1};
+  for (int c = 0; c < 4; ++c) {
+    const long k = _nodes.k[c];
+    if (_nodes.known[k] == 0.0) {
+      Eval2(1, xs[c], ys[c], XelMathOption::ValueAndFirst, &_nodes.g[k], &_nodes.gx[k],
+            &_nodes.gy[k]);
+      _nodes.known[k] = 1.0;
+    }
+    ioCell.g[c] = _nodes.g[k];
+    ioCell.gx[c] = _nodes.gx[k];
+    ioCell.gy[c] = _nodes.gy[k];
+  }
 }
 
 bool XelMathSystemXY::SettleBlocks(const double x0, const double x1, const double y0,
@@ -721,8 +916,6 @@ bool XelMathSystemXY::SettleBlocks(const double x0, const double x1, const doubl
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
   const double sf = _isScaled ? _scaleF : 1.0;
-  for (long k = 0; k < nU * nV; ++k)
-    oSettled[k] = 0.0;
   bool any = false;
   // Cells [i0, i1) x [j0, j1): one image of F over the block when all its nodes have one
   // sign; a block that does not settle is tried again by quarters, down to 2 x 2 cells.
@@ -736,6 +929,13 @@ bool XelMathSystemXY::SettleBlocks(const double x0, const double x1, const doubl
         below = below && f < -eps;
       }
     if (above || below) {
+      // Cells already settled one by one need no image.
+      bool all = true;
+      for (long i = i0; i < i1 && all; ++i)
+        for (long j = j0; j < j1 && all; ++j)
+          all = oSettled[i * nV + j] != 0.0;
+      if (all)
+        return;
       const XelMathInterval X(XelMathGridCoordinate(x0, x1, i0, nU) * su,
                               XelMathGridCoordinate(x0, x1, i1, nU) * su);
       const XelMathInterval Y(XelMathGridCoordinate(y0, y1, j0, nV) * sv,
@@ -919,6 +1119,9 @@ int XelMathSystemXY::MayDip(const int iWhich, const Cell& iCell) const {
   // Hermite interpolant of the corner values and derivatives along it shows.
   if (_facts && _facts->monotone[iWhich])
     return 0;
+  if (CurvatureExcludes(iWhich, iWhich ? iCell.g : iCell.f, iCell.x1 - iCell.x0,
+                        iCell.y1 - iCell.y0))
+    return 0;
   const double sf = _isScaled ? (iWhich ? _scaleG : _scaleF) : 1.0;
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   XelMathInterval v, vx, vy;
@@ -1043,7 +1246,9 @@ int XelMathSystemXY::CandidateF(Cell& ioCell) {
                    : 0;
     }
   }
-  FillCorners(1, ioCell);
+  if (CentreExcludesG(ioCell))
+    return 0;
+  FillCornersG(ioCell);
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   const int sign = CornerSign(ioCell.g, eps);
   if (sign == 2)
@@ -1397,7 +1602,7 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
     double px = x, py = y;
     if (PolishSingular(px, py, iCell)) {
       const double inner = std::max(floor, SingularRadius(px, py));
-      const double rho = SingularExclusion(px, py, std::max(inner, r), cap);
+      const double rho = CellExclusion(px, py, std::max(inner, r), cap, iCell);
       if (rho > r) {
         r = rho;
         cx = px;
@@ -1599,7 +1804,7 @@ int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
   if (cap > 0.0)
     r = std::min(r, cap);
   if (singular)
-    r = std::max(r, SingularExclusion(x, y, r, cap));
+    r = std::max(r, CellExclusion(x, y, r, cap, c));
   if (_solutions) {
     const double* p = _solutions->GetPoints();
     for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i)
@@ -1771,6 +1976,20 @@ double XelMathSystemXY::SingularExclusion(const double x, const double y, const 
       return rho;
   }
   return 0.0;
+}
+
+double XelMathSystemXY::CellExclusion(const double x, const double y, const double iInner,
+                                      const double iMax, const Cell& iCell) const {
+  // A square holding the whole cell ends its search at once; failing that, the squares of
+  // at most a quarter of the cell.
+  const double whole = std::max(std::max(x - iCell.x0, iCell.x1 - x),
+                                std::max(y - iCell.y0, iCell.y1 - y));
+  if (whole > iMax && Finite(whole)) {
+    const double rho = SingularExclusion(x, y, iInner, whole);
+    if (rho >= whole)
+      return rho;
+  }
+  return SingularExclusion(x, y, iInner, iMax);
 }
 
 bool XelMathSystemXY::NearlySingular(const double x, const double y) const {
