@@ -271,14 +271,20 @@ private:
     bool monotone[2];
     bool regular;
     // Bounds of |d2/dx2|, |d2/dy2| and |d2/dxdy| of F and G over the box (cx0 .. cy1) where
-    // they were taken, which holds this one (curved[w] false: none known).
-    bool curved[2];
-    double curvature[2][3];
-    double cx0, cx1, cy0, cy1;
+    // they were taken last, which holds this one (curved[w] false: none known); pending[w]:
+    // to be taken over this box when first needed (computed: some were).
+    mutable bool curved[2];
+    mutable double curvature[2][3];
+    mutable double cx0, cx1, cy0, cy1;
+    mutable bool pending[2];
+    mutable bool computed;
   };
-  /// Fills the curvature bounds of ioFacts: those of the enclosing box, taken again over this
-  /// box when it is much smaller and they keep paying. Whether they were taken here.
+  /// Fills the curvature bounds of ioFacts: those of the enclosing box, to be taken again
+  /// over this box when it is much smaller and they keep paying. Whether they will be.
   bool LearnCurvature(BoxFacts& ioFacts) const;
+  /// Whether curvature bounds of F (iWhich 0) or G (1) are known over the box being scanned
+  /// (taken now when pending).
+  bool Curved(const int iWhich) const;
   /// Whether F (iWhich 0) or G (1), beyond the sign threshold with one sign at the four
   /// values iV of the corners of the iW x iH cell, cannot vanish in it: the bilinear
   /// interpolant keeps that sign and the function departs from it by at most
@@ -317,6 +323,11 @@ private:
   /// 2 besides, F and G are monotone in x and in y (the boundary degree counts that
   /// solution); 0 otherwise.
   int RegularCell(const Cell& iCell) const;
+  /// Enclosures of F and G and of their gradients over the cell from the corner data and
+  /// the curvature bounds of the box being scanned (in the units of the images): whether
+  /// they are finite.
+  bool CurvatureEnclosures(const Cell& iCell, XelMathInterval* oV, XelMathInterval* oVx,
+                           XelMathInterval* oVy) const;
   /// RegularCell from the images of F and G (2 each) over the cell.
   int ReadRegular(const XelMathInterval* iV, const XelMathInterval* iVx,
                   const XelMathInterval* iVy) const;

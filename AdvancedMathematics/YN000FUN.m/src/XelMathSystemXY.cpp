@@ -728,7 +728,7 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
   }
   // Cells where F keeps one sign by more than the curvature bounds allow it to dip are
   // dropped first; then blocks of cells where F keeps one sign at every node are tried whole.
-  const bool curved = facts.curved[0] && !facts.monotone[0] && n > 4;
+  const bool curved = !facts.monotone[0] && n > 4 && Curved(0);
   bool tryBlocks = (nU - 1) * (nV - 1) >= 16 && !facts.monotone[0] && _blockImages.Worth();
   XelMathScratchDoubles<LocalGridPoints> settled(tryBlocks || curved ? n : 1);
   bool blocks = false;
@@ -792,7 +792,7 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
         return -1;
     }
   }
-  if (ownCurvature)
+  if (ownCurvature && facts.computed)
     _curvature.Count(_curvatureHits > hitsBefore);
   return 0;
 }
@@ -804,51 +804,60 @@ bool XelMathSystemXY::LearnCurvature(BoxFacts& ioFacts) const {
     ioFacts.curved[w] = inside && _facts->curved[w];
     for (int e = 0; e < 3; ++e)
       ioFacts.curvature[w][e] = inside ? _facts->curvature[w][e] : 0.0;
+    ioFacts.pending[w] = false;
   }
+  ioFacts.computed = false;
   ioFacts.cx0 = inside ? _facts->cx0 : ioFacts.x0;
   ioFacts.cx1 = inside ? _facts->cx1 : ioFacts.x1;
   ioFacts.cy0 = inside ? _facts->cy0 : ioFacts.y0;
   ioFacts.cy1 = inside ? _facts->cy1 : ioFacts.y1;
-  // The bounds of the whole domain are taken once; those of a box much smaller than the one
-  // they come from while they keep dropping cells.
+  // The bounds of the whole domain are taken when first needed; those of a box much smaller
+  // than the one they come from too, while they keep dropping cells.
   if (inside) {
     const bool smaller = 4.0 * (ioFacts.x1 - ioFacts.x0) <= ioFacts.cx1 - ioFacts.cx0 &&
                          4.0 * (ioFacts.y1 - ioFacts.y0) <= ioFacts.cy1 - ioFacts.cy0;
     if (!smaller || !_curvature.Worth(4))
       return false;
   }
+  ioFacts.pending[0] = ioFacts.pending[1] = true;
+  return true;
+}
+
+bool XelMathSystemXY::Curved(const int iWhich) const {
+  if (!_facts)
+    return false;
+  const BoxFacts& facts = *_facts;
+  if (!facts.pending[iWhich])
+    return facts.curved[iWhich];
+  facts.pending[iWhich] = false;
   const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
-  const XelMathInterval X(ioFacts.x0 * su, ioFacts.x1 * su), Y(ioFacts.y0 * sv, ioFacts.y1 * sv);
-  bool any = false;
-  for (int w = 0; w < 2; ++w) {
-    XelMathInterval xx, xy, yy;
-    if (!EvalSecondImages(w, X, Y, xx, xy, yy))
-      continue;
-    const double sf = _isScaled ? (w ? _scaleG : _scaleF) : 1.0;
-    const double bx = std::max(std::fabs(xx.low), std::fabs(xx.high)) * sf * su * su;
-    const double by = std::max(std::fabs(yy.low), std::fabs(yy.high)) * sf * sv * sv;
-    const double bxy = std::max(std::fabs(xy.low), std::fabs(xy.high)) * sf * su * sv;
-    if (!Finite(bx) || !Finite(by) || !Finite(bxy))
-      continue;
-    // Tighter or not, the new bounds hold over the smaller box.
-    const double b[3] = {bx, by, bxy};
-    for (int e = 0; e < 3; ++e)
-      ioFacts.curvature[w][e] = ioFacts.curved[w] ? std::min(ioFacts.curvature[w][e], b[e]) : b[e];
-    ioFacts.curved[w] = true;
-    any = true;
-  }
-  if (any) {
-    ioFacts.cx0 = ioFacts.x0;
-    ioFacts.cx1 = ioFacts.x1;
-    ioFacts.cy0 = ioFacts.y0;
-    ioFacts.cy1 = ioFacts.y1;
-  }
-  return any;
+  const XelMathInterval X(facts.x0 * su, facts.x1 * su), Y(facts.y0 * sv, facts.y1 * sv);
+  XelMathInterval xx, xy, yy;
+  if (!EvalSecondImages(iWhich, X, Y, xx, xy, yy))
+    return facts.curved[iWhich];
+  const double sf = _isScaled ? (iWhich ? _scaleG : _scaleF) : 1.0;
+  const double bx = std::max(std::fabs(xx.low), std::fabs(xx.high)) * sf * su * su;
+  const double by = std::max(std::fabs(yy.low), std::fabs(yy.high)) * sf * sv * sv;
+  const double bxy = std::max(std::fabs(xy.low), std::fabs(xy.high)) * sf * su * sv;
+  if (!Finite(bx) || !Finite(by) || !Finite(bxy))
+    return facts.curved[iWhich];
+  // Tighter or not, the new bounds hold over the smaller box.
+  const double b[3] = {bx, by, bxy};
+  double* c = facts.curvature[iWhich];
+  for (int e = 0; e < 3; ++e)
+    c[e] = facts.curved[iWhich] ? std::min(c[e], b[e]) : b[e];
+  facts.curved[iWhich] = true;
+  facts.computed = true;
+  facts.cx0 = facts.x0;
+  facts.cx1 = facts.x1;
+  facts.cy0 = facts.y0;
+  facts.cy1 = facts.y1;
+  return true;
 }
 
 bool XelMathSystemXY::CurvatureExcludes(const int iWhich, const double* iV, const double iW,
                                         const double iH) const {
-  if (!_facts || !_facts->curved[iWhich])
+  if (!Curved(iWhich))
     return false;
   double lo = iV[0], hi = iV[0];
   for (int c = 0; c < 4; ++c) {
@@ -871,7 +880,7 @@ bool XelMathSystemXY::CurvatureExcludes(const int iWhich, const double* iV, cons
 }
 
 bool XelMathSystemXY::CentreExcludesG(const Cell& iCell) {
-  if (!_facts || !_facts->curved[1])
+  if (!Curved(1))
     return false;
   // G at the centre c with its gradient and the curvature bounds: over the cell
   // |G - G(c)| <= |Gx| a + |Gy| b + (cxx a^2 + 2 cxy a b + cyy b^2) / 2 (a, b the half-sides).
@@ -2514,17 +2523,67 @@ int XelMathSystemXY::RegularCell(const Cell& iCell) const {
                                       !SameSigns(iCell.fx) || !SameSigns(iCell.fy) ||
                                       !SameSigns(iCell.gx) || !SameSigns(iCell.gy)))
     return 0;
+  // The corner data widened by the curvature bounds enclose the values and gradients over
+  // the cell without images.
+  int bounded = 0;
+  if (Curved(0) && Curved(1)) {
+    XelMathInterval v[2], vx[2], vy[2];
+    if (CurvatureEnclosures(iCell, v, vx, vy)) {
+      bounded = ReadRegular(v, vx, vy);
+      if (bounded == 2 || bounded == -1)
+        return bounded;
+    }
+  }
   const bool cached = CachedImages(0, iCell) && CachedImages(1, iCell);
   if (!cached && !_regularCells.Worth())
-    return 0;
+    return bounded;
   XelMathInterval v[2], vx[2], vy[2];
   for (int w = 0; w < 2; ++w)
     if (!CellImages(w, iCell, v[w], vx[w], vy[w]))
-      return 0;
+      return bounded;
   const int r = ReadRegular(v, vx, vy);
   if (!cached)
     _regularCells.Count(r != 0);
-  return r;
+  return r == 0 ? bounded : r;
+}
+
+bool XelMathSystemXY::CurvatureEnclosures(const Cell& iCell, XelMathInterval* oV,
+                                          XelMathInterval* oVx, XelMathInterval* oVy) const {
+  // Over the cell, each function departs from the bilinear interpolant of its corner values
+  // by at most (w^2 cxx + h^2 cyy) / 8, and each partial derivative from its value at the
+  // nearest corner (at most w/2 and h/2 away in x and y) by the curvature bounds times those
+  // distances. The enclosures are in the caller's units of the equations, as the images.
+  const double w = iCell.x1 - iCell.x0, h = iCell.y1 - iCell.y0;
+  for (int k = 0; k < 2; ++k) {
+    const double* c = _facts->curvature[k];
+    const double* v = k ? iCell.g : iCell.f;
+    const double* vx = k ? iCell.gx : iCell.fx;
+    const double* vy = k ? iCell.gy : iCell.fy;
+    const double dip = 0.125 * (w * w * c[0] + h * h * c[1]);
+    const double ex = 0.5 * (w * c[0] + h * c[2]), ey = 0.5 * (w * c[2] + h * c[1]);
+    auto hull = [](const double* a, const double iWiden) {
+      double lo = a[0], hi = a[0];
+      for (int q = 1; q < 4; ++q) {
+        lo = std::min(lo, a[q]);
+        hi = std::max(hi, a[q]);
+      }
+      const double widen =
+          iWiden * (1.0 + 1e-9) + 1e-12 * std::max(std::fabs(lo), std::fabs(hi));
+      return XelMathInterval(lo - widen, hi + widen);
+    };
+    const double sf = _isScaled ? (k ? _scaleG : _scaleF) : 1.0;
+    oV[k] = hull(v, dip);
+    oVx[k] = hull(vx, ex);
+    oVy[k] = hull(vy, ey);
+    if (sf != 1.0) {
+      oV[k] = XelMathInterval(oV[k].low / sf, oV[k].high / sf);
+      oVx[k] = XelMathInterval(oVx[k].low / sf, oVx[k].high / sf);
+      oVy[k] = XelMathInterval(oVy[k].low / sf, oVy[k].high / sf);
+    }
+    if (!FiniteInterval(oV[k]) || !FiniteInterval(oVx[k]) || !FiniteInterval(oVy[k]))
+      return false;
+  }
+  return true;
 }
 
 int XelMathSystemXY::ReadRegular(const XelMathInterval* v, const XelMathInterval* vx,
@@ -2714,6 +2773,10 @@ int XelMathSystemXY::Record(const double x, const double y) {
   // (the one of smaller residual is kept). Everything else is AddSolution's decision.
   if (_solutions && Finite(x) && Finite(y)) {
     double* points = _solutions->GetPoints();
+    // A point met again (a solution on a node or edge shared by cells) is that solution.
+    for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i)
+      if (points[2 * i] == x && points[2 * i + 1] == y)
+        return 0;
     const double reach = 1e-2 * ((_minWidthU + _minWidthV) * 1e4);
     for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i) {
       double* q = points + 2 * i;
