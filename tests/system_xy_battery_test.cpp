@@ -257,6 +257,15 @@ std::vector<Case> Cases() {
        [](Sys& s) {
          s.Set(PolyXY({{0, 2, 1}, {3, 0, -1}, {2, 0, -1}}), PolyXY({{0, 1, 1}, {1, 0, -0.3}}));
        }},
+      // y - 0.5 = 1000 (x - 0.5)(x - 0.52)(x - 0.54), y = 0.5: F rises at both sides of the
+      // sampling cell and its corner gradients keep their signs, yet the three crossings are
+      // in that cell.
+      {"three crossings of a cubic in one sampling cell", {0, 1, 0, 1},
+       {{0.5, 0.5}, {0.52, 0.5}, {0.54, 0.5}}, 1e-7, nullptr,
+       [](Sys& s) {
+         s.Set(PolyXY({{0, 1, 1}, {3, 0, -1000}, {1, 0, 0.4}}, 0.52, 0.5),
+               PolyXY({{0, 1, 1}}, 0.52, 0.5));
+       }},
       {"undefined left of x = 0.2", {0, 1, 0, 1}, {{0.5 - r4, 0.5 - r4}, {0.5 + r4, 0.5 + r4}},
        1e-7, nullptr,
        [](Sys& s) {
