@@ -323,21 +323,21 @@ private:
   /// 2 besides, F and G are monotone in x and in y (the boundary degree counts that
   /// solution); 0 otherwise.
   int RegularCell(const Cell& iCell) const;
-  /// Enclosures of F and G and of their gradients over the cell from the corner data and
-  /// the curvature bounds of the box being scanned (in the units of the images): whether
-  /// they are finite.
-  bool CurvatureEnclosures(const Cell& iCell, XelMathInterval* oV, XelMathInterval* oVx,
-                           XelMathInterval* oVy) const;
+  /// RegularCell read from enclosures of F and G and of their gradients over the cell given
+  /// by the corner data and the curvature bounds of the box being scanned (known for both).
+  int RegularByCurvature(const Cell& iCell) const;
   /// RegularCell from the images of F and G (2 each) over the cell.
   int ReadRegular(const XelMathInterval* iV, const XelMathInterval* iVx,
                   const XelMathInterval* iVy) const;
-  /// Half-size, at most iMax, of a square around the singular solution (x, y) (Jacobian of
-  /// rank 1) proved free of other solutions outside the disc of radius iInner, from the
-  /// second-derivative images over the square; 0 when none is proved.
+  /// Half-size of a square around the singular solution (x, y) (Jacobian of rank 1) proved
+  /// free of other solutions outside the disc of radius iInner, from the second-derivative
+  /// images over the square: the first of the iFirstCount sizes iFirst, else at most iMax;
+  /// 0 when none is proved.
   double SingularExclusion(const double x, const double y, const double iInner,
-                           const double iMax) const;
-  /// SingularExclusion tried first with the square around (x, y) that holds the whole cell,
-  /// then with squares of half-size at most iMax.
+                           const double iMax, const double* iFirst = nullptr,
+                           const int iFirstCount = 0) const;
+  /// SingularExclusion tried first with the squares around (x, y) that hold the cell with
+  /// its neighbours and the whole cell, then with squares of half-size at most iMax.
   double CellExclusion(const double x, const double y, const double iInner, const double iMax,
                        const Cell& iCell) const;
   /// Whether the Jacobian at (x, y) is singular to 1e-4 of its size.

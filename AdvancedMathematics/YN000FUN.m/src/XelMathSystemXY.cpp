@@ -1032,7 +1032,7 @@ int XelMathSystemXY::LearnBox(const double x0, const double x1, const double y0,
   // F of one sign on the whole grid, or a gradient whose components keep their signs.
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   bool above = true, below = true, xUp = true, xDown = true, yUp = true, yDown = true;
-  for (long k = 0; k < iCount; ++k) {
+  for (long k = 0; k < iCount && (above || below || xUp || xDown || yUp || yDown); ++k) {
     above = above && iF[k] > eps;
     below = below && iF[k] < -eps;
     xUp = xUp && iFx[k] >= 0.0;
@@ -1897,7 +1897,8 @@ void XelMathSystemXY::ExclusionRectangle(const double x, const double y, const d
 }
 
 double XelMathSystemXY::SingularExclusion(const double x, const double y, const double iInner,
-                                          const double iMax) const {
+                                          const double iMax, const double* iFirst,
+                                          const int iFirstCount) const {
   // With J = s1 u1 v1' + s2 u2 v2' at the solution p (s1 > 0, s2 about 0) and h = q - p for
   // another solution q in the square B, Taylor's formula with the Hessians A of F and C of G
   // somewhere in B gives
@@ -1939,7 +1940,19 @@ double XelMathSystemXY::SingularExclusion(const double x, const double y, const 
   const double res1 = std::fabs(u1x * f + u1y * g), res2 = std::fabs(u2x * f + u2y * g);
   const double su = _isScaled ? _scaleU : 1.0, sv = _isScaled ? _scaleV : 1.0;
   using namespace XelMathElementary;
-  for (double rho = iMax; rho > iInner; rho *= 0.25) {
+  for (int k = 0;; ++k) {
+    // The larger squares asked for first, then iMax, iMax / 4, ... down to the inner radius.
+    double rho = iMax;
+    if (k < iFirstCount) {
+      rho = iFirst[k];
+      if (!(rho > iInner) || !Finite(rho))
+        continue;
+    } else {
+      for (int e = iFirstCount; e < k; ++e)
+        rho *= 0.25;
+      if (!(rho > iInner))
+        break;
+    }
     const XelMathInterval X((x - rho) * su, (x + rho) * su), Y((y - rho) * sv, (y + rho) * sv);
     XelMathInterval h[2][3];
     bool known = true;
@@ -1989,15 +2002,15 @@ double XelMathSystemXY::SingularExclusion(const double x, const double y, const 
 
 double XelMathSystemXY::CellExclusion(const double x, const double y, const double iInner,
                                       const double iMax, const Cell& iCell) const {
-  // A square holding the whole cell ends its search at once; failing that, the squares of
-  // at most a quarter of the cell.
+  // A square holding the cell and its neighbours of the same size, or the whole cell, ends
+  // the search of the cell at once (and of the neighbours searched later); failing that, the
+  // squares of at most a quarter of the cell.
   const double whole = std::max(std::max(x - iCell.x0, iCell.x1 - x),
                                 std::max(y - iCell.y0, iCell.y1 - y));
-  if (whole > iMax && Finite(whole)) {
-    const double rho = SingularExclusion(x, y, iInner, whole);
-    if (rho >= whole)
-      return rho;
-  }
+  const double around = whole + std::max(iCell.x1 - iCell.x0, iCell.y1 - iCell.y0);
+  const double first[2] = {around, whole};
+  if (whole > iMax && Finite(around))
+    return SingularExclusion(x, y, iInner, iMax, first, 2);
   return SingularExclusion(x, y, iInner, iMax);
 }
 
@@ -2527,12 +2540,9 @@ int XelMathSystemXY::RegularCell(const Cell& iCell) const {
   // the cell without images.
   int bounded = 0;
   if (Curved(0) && Curved(1)) {
-    XelMathInterval v[2], vx[2], vy[2];
-    if (CurvatureEnclosures(iCell, v, vx, vy)) {
-      bounded = ReadRegular(v, vx, vy);
-      if (bounded == 2 || bounded == -1)
-        return bounded;
-    }
+    bounded = RegularByCurvature(iCell);
+    if (bounded == 2 || bounded == -1)
+      return bounded;
   }
   const bool cached = CachedImages(0, iCell) && CachedImages(1, iCell);
   if (!cached && !_regularCells.Worth())
@@ -2547,43 +2557,53 @@ int XelMathSystemXY::RegularCell(const Cell& iCell) const {
   return r == 0 ? bounded : r;
 }
 
-bool XelMathSystemXY::CurvatureEnclosures(const Cell& iCell, XelMathInterval* oV,
-                                          XelMathInterval* oVx, XelMathInterval* oVy) const {
+int XelMathSystemXY::RegularByCurvature(const Cell& iCell) const {
   // Over the cell, each function departs from the bilinear interpolant of its corner values
   // by at most (w^2 cxx + h^2 cyy) / 8, and each partial derivative from its value at the
   // nearest corner (at most w/2 and h/2 away in x and y) by the curvature bounds times those
-  // distances. The enclosures are in the caller's units of the equations, as the images.
+  // distances. The enclosures are read as ReadRegular reads the images.
+  struct Range {
+    double lo, hi;
+  };
   const double w = iCell.x1 - iCell.x0, h = iCell.y1 - iCell.y0;
+  auto hull = [](const double* a, const double iWiden) {
+    double lo = a[0], hi = a[0];
+    for (int q = 1; q < 4; ++q) {
+      lo = std::min(lo, a[q]);
+      hi = std::max(hi, a[q]);
+    }
+    const double widen = iWiden * (1.0 + 1e-9) + 1e-12 * std::max(std::fabs(lo), std::fabs(hi));
+    return Range{lo - widen, hi + widen};
+  };
+  const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
+  Range v[2], vx[2], vy[2];
   for (int k = 0; k < 2; ++k) {
     const double* c = _facts->curvature[k];
-    const double* v = k ? iCell.g : iCell.f;
-    const double* vx = k ? iCell.gx : iCell.fx;
-    const double* vy = k ? iCell.gy : iCell.fy;
-    const double dip = 0.125 * (w * w * c[0] + h * h * c[1]);
-    const double ex = 0.5 * (w * c[0] + h * c[2]), ey = 0.5 * (w * c[2] + h * c[1]);
-    auto hull = [](const double* a, const double iWiden) {
-      double lo = a[0], hi = a[0];
-      for (int q = 1; q < 4; ++q) {
-        lo = std::min(lo, a[q]);
-        hi = std::max(hi, a[q]);
-      }
-      const double widen =
-          iWiden * (1.0 + 1e-9) + 1e-12 * std::max(std::fabs(lo), std::fabs(hi));
-      return XelMathInterval(lo - widen, hi + widen);
-    };
-    const double sf = _isScaled ? (k ? _scaleG : _scaleF) : 1.0;
-    oV[k] = hull(v, dip);
-    oVx[k] = hull(vx, ex);
-    oVy[k] = hull(vy, ey);
-    if (sf != 1.0) {
-      oV[k] = XelMathInterval(oV[k].low / sf, oV[k].high / sf);
-      oVx[k] = XelMathInterval(oVx[k].low / sf, oVx[k].high / sf);
-      oVy[k] = XelMathInterval(oVy[k].low / sf, oVy[k].high / sf);
-    }
-    if (!FiniteInterval(oV[k]) || !FiniteInterval(oVx[k]) || !FiniteInterval(oVy[k]))
-      return false;
+    v[k] = hull(k ? iCell.g : iCell.f, 0.125 * (w * w * c[0] + h * h * c[1]));
+    vx[k] = hull(k ? iCell.gx : iCell.fx, 0.5 * (w * c[0] + h * c[2]));
+    vy[k] = hull(k ? iCell.gy : iCell.fy, 0.5 * (w * c[2] + h * c[1]));
+    if (!Finite(v[k].lo) || !Finite(v[k].hi) || !Finite(vx[k].lo) || !Finite(vx[k].hi) ||
+        !Finite(vy[k].lo) || !Finite(vy[k].hi))
+      return 0;
   }
-  return true;
+  for (int k = 0; k < 2; ++k)
+    if (v[k].lo > eps || v[k].hi < -eps)
+      return -1;
+  auto mul = [](const Range& a, const Range& b) {
+    const double p[4] = {a.lo * b.lo, a.lo * b.hi, a.hi * b.lo, a.hi * b.hi};
+    return Range{std::min(std::min(p[0], p[1]), std::min(p[2], p[3])),
+                 std::max(std::max(p[0], p[1]), std::max(p[2], p[3]))};
+  };
+  const Range p = mul(vx[0], vy[1]), q = mul(vy[0], vx[1]);
+  const double slack = 1e-12 * (std::max(std::fabs(p.lo), std::fabs(p.hi)) +
+                                std::max(std::fabs(q.lo), std::fabs(q.hi)));
+  const double lo = p.lo - q.hi - slack, hi = p.hi - q.lo + slack;
+  if (!(lo > 0.0 || hi < 0.0))
+    return 0;
+  for (int k = 0; k < 2; ++k)
+    if (!(vx[k].lo >= 0.0 || vx[k].hi <= 0.0) || !(vy[k].lo >= 0.0 || vy[k].hi <= 0.0))
+      return 1;
+  return 2;
 }
 
 int XelMathSystemXY::ReadRegular(const XelMathInterval* v, const XelMathInterval* vx,
