@@ -272,16 +272,15 @@ private:
     bool regular;
     // Bounds of |d2/dx2|, |d2/dy2| and |d2/dxdy| of F and G over the box (cx0 .. cy1) where
     // they were taken last, which holds this one (curved[w] false: none known); pending[w]:
-    // to be taken over this box when first needed (computed: some were).
+    // to be taken over this box when first needed.
     mutable bool curved[2];
     mutable double curvature[2][3];
     mutable double cx0, cx1, cy0, cy1;
     mutable bool pending[2];
-    mutable bool computed;
   };
   /// Fills the curvature bounds of ioFacts: those of the enclosing box, to be taken again
-  /// over this box when it is much smaller and they keep paying. Whether they will be.
-  bool LearnCurvature(BoxFacts& ioFacts) const;
+  /// over this box when it is much smaller and they keep coming out much tighter.
+  void LearnCurvature(BoxFacts& ioFacts) const;
   /// Whether curvature bounds of F (iWhich 0) or G (1) are known over the box being scanned
   /// (taken now when pending).
   bool Curved(const int iWhich) const;
@@ -409,9 +408,7 @@ private:
     }
   };
   mutable Odds _valueFirst, _boxImages, _regularCells, _blockImages, _quadratic, _quarters,
-      _curvature;
-  // Cells dropped by the curvature bounds in this solve.
-  mutable long _curvatureHits;
+      _curvature, _regularBounds;
   // G at the nodes of the grid being scanned, shared by its cells: the cell being scanned,
   // the indices of its corners, and per node G, Gx, Gy and whether they are known.
   struct NodeCache {

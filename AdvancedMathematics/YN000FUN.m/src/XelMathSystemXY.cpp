@@ -214,7 +214,7 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
       _scaleG(1.0), _isScaled(0), _tolerance(iTol), _callCount(0), _level(0), _minWidthU(0.0),
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
       _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
-      _uniqueCell(nullptr), _facts(nullptr), _curvatureHits(0), _nodes{nullptr, {0, 0, 0, 0}, nullptr, nullptr, nullptr, nullptr},
+      _uniqueCell(nullptr), _facts(nullptr), _nodes{nullptr, {0, 0, 0, 0}, nullptr, nullptr, nullptr, nullptr},
       _nodeBufferBusy(false), _orderUndecided(false), _provedCount(0), _work(0) {
   ReadTolerance();
   const double abs = _absRes;
@@ -619,7 +619,7 @@ int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsN
   _quadratic = Odds();
   _quarters = Odds();
   _curvature = Odds();
-  _curvatureHits = 0;
+  _regularBounds = Odds();
   _nodes.cell = nullptr;
   _nodeBufferBusy = false;
   _provedCount = 0;
@@ -691,8 +691,7 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
   BoxFacts facts;
   if (LearnBox(x0, x1, y0, y1, F.Data(), Fx.Data(), Fy.Data(), n, facts) == -1)
     return 0;
-  const bool ownCurvature = LearnCurvature(facts);
-  const long hitsBefore = _curvatureHits;
+  LearnCurvature(facts);
   const BoxFacts* outer = _facts;
   _facts = &facts;
   auto factsGuard = XelMathMakeOnExit([this, outer] { _facts = outer; });
@@ -759,7 +758,6 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
           ++kept;
         }
       }
-    _curvatureHits += dropped;
     blocks = dropped > 0;
     // Block images rarely settle what the curvature bounds left, beside the zero curve.
     tryBlocks = tryBlocks && kept > dropped;
@@ -792,12 +790,10 @@ int XelMathSystemXY::DSolve(const double x0, const double x1, const double y0, c
         return -1;
     }
   }
-  if (ownCurvature && facts.computed)
-    _curvature.Count(_curvatureHits > hitsBefore);
   return 0;
 }
 
-bool XelMathSystemXY::LearnCurvature(BoxFacts& ioFacts) const {
+void XelMathSystemXY::LearnCurvature(BoxFacts& ioFacts) const {
   const bool inside = _facts && ioFacts.x0 >= _facts->x0 && ioFacts.x1 <= _facts->x1 &&
                       ioFacts.y0 >= _facts->y0 && ioFacts.y1 <= _facts->y1;
   for (int w = 0; w < 2; ++w) {
@@ -806,7 +802,6 @@ bool XelMathSystemXY::LearnCurvature(BoxFacts& ioFacts) const {
       ioFacts.curvature[w][e] = inside ? _facts->curvature[w][e] : 0.0;
     ioFacts.pending[w] = false;
   }
-  ioFacts.computed = false;
   ioFacts.cx0 = inside ? _facts->cx0 : ioFacts.x0;
   ioFacts.cx1 = inside ? _facts->cx1 : ioFacts.x1;
   ioFacts.cy0 = inside ? _facts->cy0 : ioFacts.y0;
@@ -817,10 +812,9 @@ bool XelMathSystemXY::LearnCurvature(BoxFacts& ioFacts) const {
     const bool smaller = 4.0 * (ioFacts.x1 - ioFacts.x0) <= ioFacts.cx1 - ioFacts.cx0 &&
                          4.0 * (ioFacts.y1 - ioFacts.y0) <= ioFacts.cy1 - ioFacts.cy0;
     if (!smaller || !_curvature.Worth(4))
-      return false;
+      return;
   }
   ioFacts.pending[0] = ioFacts.pending[1] = true;
-  return true;
 }
 
 bool XelMathSystemXY::Curved(const int iWhich) const {
@@ -841,13 +835,15 @@ bool XelMathSystemXY::Curved(const int iWhich) const {
   const double bxy = std::max(std::fabs(xy.low), std::fabs(xy.high)) * sf * su * sv;
   if (!Finite(bx) || !Finite(by) || !Finite(bxy))
     return facts.curved[iWhich];
-  // Tighter or not, the new bounds hold over the smaller box.
+  // Tighter or not, the new bounds hold over the smaller box. Taking them again pays while
+  // they come out much tighter than the enclosing box's.
   const double b[3] = {bx, by, bxy};
   double* c = facts.curvature[iWhich];
+  if (facts.curved[iWhich])
+    _curvature.Count(bx < 0.5 * c[0] || by < 0.5 * c[1]);
   for (int e = 0; e < 3; ++e)
     c[e] = facts.curved[iWhich] ? std::min(c[e], b[e]) : b[e];
   facts.curved[iWhich] = true;
-  facts.computed = true;
   facts.cx0 = facts.x0;
   facts.cx1 = facts.x1;
   facts.cy0 = facts.y0;
@@ -873,10 +869,7 @@ bool XelMathSystemXY::CurvatureExcludes(const int iWhich, const double* iV, cons
                               iH * iH * _facts->curvature[iWhich][1]) *
                          (1.0 + 1e-9) +
                      1e-13 * std::max(std::fabs(lo), std::fabs(hi));
-  const bool excluded = Finite(dip) && (lo - dip > eps || hi + dip < -eps);
-  if (excluded)
-    ++_curvatureHits;
-  return excluded;
+  return Finite(dip) && (lo - dip > eps || hi + dip < -eps);
 }
 
 bool XelMathSystemXY::CentreExcludesG(const Cell& iCell) {
@@ -894,8 +887,6 @@ bool XelMathSystemXY::CentreExcludesG(const Cell& iCell) {
                         1e-13 * std::fabs(g);
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   const bool excluded = Finite(g) && Finite(change) && std::fabs(g) - change > eps;
-  if (excluded)
-    ++_curvatureHits;
   return excluded;
 }
 
@@ -2539,8 +2530,9 @@ int XelMathSystemXY::RegularCell(const Cell& iCell) const {
   // The corner data widened by the curvature bounds enclose the values and gradients over
   // the cell without images.
   int bounded = 0;
-  if (Curved(0) && Curved(1)) {
+  if (_regularBounds.Worth() && Curved(0) && Curved(1)) {
     bounded = RegularByCurvature(iCell);
+    _regularBounds.Count(bounded == 2 || bounded == -1);
     if (bounded == 2 || bounded == -1)
       return bounded;
   }
