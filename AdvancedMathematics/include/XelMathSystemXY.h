@@ -292,7 +292,7 @@ private:
                          const double iH) const;
   /// Whether G cannot vanish in the cell, from its value and gradient at the centre and the
   /// curvature bounds of the box being scanned.
-  bool CentreExcludesG(const Cell& iCell);
+  bool CentreExcludesG(const Cell& iCell) const;
   /// The corner values and gradients of G of the cell, from the nodes of the grid being
   /// scanned when the cell is one of its cells (each node evaluated once).
   void FillCornersG(Cell& ioCell);
@@ -420,6 +420,8 @@ private:
     double* known;
   };
   NodeCache _nodes;
+  // The storage of the node cache of the default 12 x 12 grid (G, Gx, Gy, known), used by the
+  // outermost grid of at most 144 nodes.
   bool _nodeBufferBusy;
   double _nodeBuffer[4 * 144];
   // Whether the last boundary walk met two zeros on an edge in an undecided order.

@@ -872,7 +872,7 @@ bool XelMathSystemXY::CurvatureExcludes(const int iWhich, const double* iV, cons
   return Finite(dip) && (lo - dip > eps || hi + dip < -eps);
 }
 
-bool XelMathSystemXY::CentreExcludesG(const Cell& iCell) {
+bool XelMathSystemXY::CentreExcludesG(const Cell& iCell) const {
   if (!Curved(1))
     return false;
   // G at the centre c with its gradient and the curvature bounds: over the cell
@@ -886,8 +886,7 @@ bool XelMathSystemXY::CentreExcludesG(const Cell& iCell) {
                             (1.0 + 1e-9) +
                         1e-13 * std::fabs(g);
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
-  const bool excluded = Finite(g) && Finite(change) && std::fabs(g) - change > eps;
-  return excluded;
+  return Finite(g) && Finite(change) && std::fabs(g) - change > eps;
 }
 
 void XelMathSystemXY::FillCornersG(Cell& ioCell) {
@@ -1944,7 +1943,16 @@ double XelMathSystemXY::SingularExclusion(const double x, const double y, const 
       if (!(rho > iInner))
         break;
     }
-    const XelMathInterval X((x - rho) * su, (x + rho) * su), Y((y - rho) * sv, (y + rho) * sv);
+    // Another solution lies in the domain too: the Hessians are bounded over the part of the
+    // square inside it (convex, so the segment between two solutions stays there).
+    double bx0 = x - rho, bx1 = x + rho, by0 = y - rho, by1 = y + rho;
+    if (_domain) {
+      bx0 = std::max(bx0, _domain->GetX().low);
+      bx1 = std::min(bx1, _domain->GetX().high);
+      by0 = std::max(by0, _domain->GetY().low);
+      by1 = std::min(by1, _domain->GetY().high);
+    }
+    const XelMathInterval X(bx0 * su, bx1 * su), Y(by0 * sv, by1 * sv);
     XelMathInterval h[2][3];
     bool known = true;
     for (int w = 0; w < 2 && known; ++w) {
