@@ -807,7 +807,7 @@ void XelMathSystemXY::LearnCurvature(BoxFacts& ioFacts) const {
   ioFacts.cy0 = inside ? _facts->cy0 : ioFacts.y0;
   ioFacts.cy1 = inside ? _facts->cy1 : ioFacts.y1;
   // The bounds of the whole domain are taken when first needed; those of a box much smaller
-  // than the one they come from too, while they keep dropping cells.
+  // than the one they come from too, while they keep coming out much tighter.
   if (inside) {
     const bool smaller = 4.0 * (ioFacts.x1 - ioFacts.x0) <= ioFacts.cx1 - ioFacts.cx0 &&
                          4.0 * (ioFacts.y1 - ioFacts.y0) <= ioFacts.cy1 - ioFacts.cy0;
