@@ -237,6 +237,16 @@ std::vector<Case> Cases() {
          s.Set(PolyXY({{2, 0, 1}, {0, 2, 1}, {0, 0, -0.25}}, 0.25, 0.125),
                PolyXY({{0, 1, 1}, {0, 0, -0.625 + dl}}));
        }},
+      // F = y - x^2 + x^3 / 2 - x y / 5 and G = F + 1e-5 (x + y - 0.4) cross at a 1e-5 angle,
+      // where F = 0 meets x + y = 0.4: the root of x^3 / 2 - 0.8 x^2 - 1.08 x + 0.4 in the box.
+      // Their residuals stay within the solution threshold along a stretch of the curves.
+      {"curves crossing at an angle of 1e-5", {-1, 1, -1, 1},
+       {{0.312244521399061675, 0.4 - 0.312244521399061675}}, 1e-6, nullptr, [](Sys& s) {
+         const Monos f = {{0, 1, 1}, {2, 0, -1}, {3, 0, 0.5}, {1, 1, -0.2}};
+         Monos g = f;
+         g.insert(g.end(), {{1, 0, 1e-5}, {0, 1, 1e-5}, {0, 0, -0.4e-5}});
+         s.Set(PolyXY(f), PolyXY(g));
+       }},
       // y = x^2 and y = x^2 + 10 x^2 (x - 0.02): tangent at the origin, crossing at x = 0.02.
       {"tangent contact with a crossing 0.02 away", {-0.5, 0.5, -0.2, 0.5}, {{0, 0}, {0.02, 4e-4}},
        1e-5, nullptr, [](Sys& s) {

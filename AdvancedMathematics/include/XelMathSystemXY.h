@@ -368,6 +368,11 @@ private:
   int ApplyScaleAttribute(const XelMathAttrList* iAttributes);
   /// F^2 + G^2 at (x, y).
   double Residual2(const double x, const double y) const;
+  /// Damped Newton steps from an accepted solution while they converge, in the domain;
+  /// true when the last Newton step is within the distance of one root.
+  bool Polish(double& ioX, double& ioY) const;
+  /// The Newton step (J^-1 (F, G)) at (x, y); false when it is not finite.
+  bool NewtonStepAt(const double x, const double y, double& oDx, double& oDy) const;
   /// Reads the tolerance's values into the members below.
   void ReadTolerance();
 

@@ -39,6 +39,10 @@ const long LocalGridPoints = 144;
 const long SmallGridPoints = 36;
 /// Largest sampling per direction read from the options.
 const long MaxSampling = 4096;
+/// Newton steps polishing a solution before it is compared with the stored ones, and the
+/// distance (relative to 1 + |x| + |y|) within which two polished solutions are one.
+const int PolishSteps = 6;
+const double SameRootDistance = 1e-9;
 /// Deepest recursion of the cell search, and the number of cells one solve may examine.
 const long MaxDepth = 48;
 const long MaxWork = 50000;
@@ -2787,21 +2791,30 @@ int XelMathSystemXY::AreSeparateSolutions(const double* p1, const double* p2) co
   return (fTurns && gTurns) ? 1 : 0;
 }
 
-int XelMathSystemXY::Record(const double x, const double y) {
-  // Around a singular solution the residual test holds on a whole blob: a point joined to a
-  // stored solution by a segment whose quarter points all pass it is that solution again
-  // (the one of smaller residual is kept). Everything else is AddSolution's decision.
+int XelMathSystemXY::Record(const double iX, const double iY) {
+  // Where the curves are nearly tangent the residual test holds along a stretch of them, and
+  // two points of that stretch pass the separation test as two close solutions would:
+  // polished by Newton's steps they meet at the one solution there, where distinct
+  // solutions stay apart.
+  double x = iX, y = iY;
+  const bool converged = _solutions && Finite(x) && Finite(y) && Polish(x, y);
+  // Around a singular solution, or along curves that stay within the residual test of each
+  // other without meeting, the test holds on a whole blob: a point that Newton's steps do not
+  // settle, or one beyond the merge window, joined to a stored solution by a segment whose
+  // quarter points all pass the test is that solution again (the one of smaller residual is
+  // kept). Everything else is AddSolution's decision.
   if (_solutions && Finite(x) && Finite(y)) {
     double* points = _solutions->GetPoints();
     // A point met again (a solution on a node or edge shared by cells) is that solution.
+    const double same = SameRootDistance * (1.0 + std::fabs(x) + std::fabs(y));
     for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i)
-      if (points[2 * i] == x && points[2 * i + 1] == y)
+      if (std::fabs(points[2 * i] - x) <= same && std::fabs(points[2 * i + 1] - y) <= same)
         return 0;
     const double reach = 1e-2 * ((_minWidthU + _minWidthV) * 1e4);
     for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i) {
       double* q = points + 2 * i;
       const double dx = x - q[0], dy = y - q[1];
-      if (std::max(std::fabs(dx), std::fabs(dy)) < _epsAbsSmall ||
+      if ((converged && std::max(std::fabs(dx), std::fabs(dy)) < _epsAbsSmall) ||
           std::fabs(dx) + std::fabs(dy) > reach)
         continue;
       bool joined = true;
@@ -2823,6 +2836,56 @@ int XelMathSystemXY::Record(const double x, const double y) {
     }
   }
   return AddSolution(x, y);
+}
+
+bool XelMathSystemXY::Polish(double& ioX, double& ioY) const {
+  // Newton's steps damped by the natural monotonicity test: a step is taken when the Newton
+  // step from where it lands is clearly shorter (the residual is no guide where the
+  // Jacobian is nearly singular). The steps stay in the domain and move the point by at
+  // most 1e-3 of the domain's size in all.
+  double x = ioX, y = ioY, dx = 0.0, dy = 0.0;
+  if (!NewtonStepAt(x, y, dx, dy))
+    return false;
+  double budget = 1e-3;
+  if (_domain)
+    budget *= (_domain->GetX().high - _domain->GetX().low) +
+              (_domain->GetY().high - _domain->GetY().low);
+  for (int k = 0; k < PolishSteps; ++k) {
+    const double step = std::max(std::fabs(dx), std::fabs(dy));
+    if (step == 0.0 || step > budget)
+      break;
+    bool taken = false;
+    for (double lambda = 1.0; lambda >= 0.25 && !taken; lambda *= 0.5) {
+      const double nx = x - lambda * dx, ny = y - lambda * dy;
+      if (_domain && !(nx >= _domain->GetX().low && nx <= _domain->GetX().high &&
+                       ny >= _domain->GetY().low && ny <= _domain->GetY().high))
+        continue;
+      double ndx = 0.0, ndy = 0.0;
+      if (!NewtonStepAt(nx, ny, ndx, ndy) ||
+          !(std::max(std::fabs(ndx), std::fabs(ndy)) <= (1.0 - 0.5 * lambda) * step))
+        continue;
+      budget -= lambda * step;
+      x = nx, y = ny, dx = ndx, dy = ndy;
+      taken = true;
+    }
+    if (!taken)
+      break;
+  }
+  ioX = x;
+  ioY = y;
+  return std::max(std::fabs(dx), std::fabs(dy)) <=
+         SameRootDistance * (1.0 + std::fabs(x) + std::fabs(y));
+}
+
+bool XelMathSystemXY::NewtonStepAt(const double x, const double y, double& oDx,
+                                   double& oDy) const {
+  double f, fx, fy, g, gx, gy;
+  Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  const double det = fx * gy - fy * gx;
+  oDx = (gy * f - fy * g) / det;
+  oDy = (fx * g - gx * f) / det;
+  return Finite(oDx) && Finite(oDy);
 }
 
 int XelMathSystemXY::AddSolution(const double x, const double y) {
