@@ -2850,9 +2850,10 @@ bool XelMathSystemXY::Polish(double& ioX, double& ioY) const {
   if (_domain)
     budget *= (_domain->GetX().high - _domain->GetX().low) +
               (_domain->GetY().high - _domain->GetY().low);
+  const double settled = SameRootDistance * (1.0 + std::fabs(x) + std::fabs(y));
   for (int k = 0; k < PolishSteps; ++k) {
     const double step = std::max(std::fabs(dx), std::fabs(dy));
-    if (step == 0.0 || step > budget)
+    if (step <= settled || step > budget)
       break;
     bool taken = false;
     for (double lambda = 1.0; lambda >= 0.25 && !taken; lambda *= 0.5) {
@@ -2861,8 +2862,13 @@ bool XelMathSystemXY::Polish(double& ioX, double& ioY) const {
                        ny >= _domain->GetY().low && ny <= _domain->GetY().high))
         continue;
       double ndx = 0.0, ndy = 0.0;
-      if (!NewtonStepAt(nx, ny, ndx, ndy) ||
-          !(std::max(std::fabs(ndx), std::fabs(ndy)) <= (1.0 - 0.5 * lambda) * step))
+      if (!NewtonStepAt(nx, ny, ndx, ndy))
+        continue;
+      const double ratio = std::max(std::fabs(ndx), std::fabs(ndy)) / step;
+      // Full steps that halve the distance: a double root, which these steps do not settle.
+      if (lambda == 1.0 && ratio > 0.4 && ratio < 0.6)
+        return false;
+      if (!(ratio <= 1.0 - 0.5 * lambda))
         continue;
       budget -= lambda * step;
       x = nx, y = ny, dx = ndx, dy = ndy;
