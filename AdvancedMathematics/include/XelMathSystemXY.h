@@ -346,6 +346,15 @@ private:
   bool PolishSingular(double& ioX, double& ioY, const Cell& iCell) const;
   /// Radius of the disc where the residual test holds around a singular solution.
   double SingularRadius(const double x, const double y) const;
+  /// A singular solution (x, y) just recorded: -1 when a whole curve of solutions passes
+  /// there (the search stops), else 0 with oRadius the radius of its exclusion square.
+  int SingularityTreatment(const double x, const double y, double& oRadius);
+  /// Zeros of F (at tF) and G (at tG) along the edge from iA to iB closer than the separation
+  /// threshold: a common zero is handed to TreatEdgeSolution; otherwise their order (0: F
+  /// first, 1: G first) when both brackets are pinned, else 3 (undecided). Codes as
+  /// SeparateOnEdge.
+  int SeparateOnEdge2(const double* iA, const double* iB, const double tF, const double tG,
+                      const bool iPinned);
   /// IsNull, and each equation null on its own scale.
   bool BothNull(const double x, const double y, const double f, const double fx, const double fy,
                 const double g, const double gx, const double gy) const;

@@ -1583,16 +1583,10 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
   const int added = Record(x, y);
   if (added == -1)
     return -1;
-  const double floor = 1e-6 * _absRes;
   double r = ExclusionRadiusOnZero(x, y);
-  const bool singular = r < floor;
-  if (singular) {
-    if (TryMarching(x, y)) {
-      AddSolution(x, y);
-      return -1;
-    }
-    r = std::max(floor, SingularRadius(x, y));
-  }
+  const bool singular = r < 1e-6 * _absRes;
+  if (singular && SingularityTreatment(x, y, r) == -1)
+    return -1;
   // The radius rests on derivatives at the point only: inside a cell it is not trusted beyond
   // a quarter of the cell, the rest of which is searched again.
   const double cap = 0.25 * std::min(iCell.x1 - iCell.x0, iCell.y1 - iCell.y0);
@@ -1604,7 +1598,7 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
   if (r < cap && (singular || NearlySingular(x, y))) {
     double px = x, py = y;
     if (PolishSingular(px, py, iCell)) {
-      const double inner = std::max(floor, SingularRadius(px, py));
+      const double inner = std::max(1e-6 * _absRes, SingularRadius(px, py));
       const double rho = CellExclusion(px, py, std::max(inner, r), cap, iCell);
       if (rho > r) {
         r = rho;
@@ -1764,15 +1758,22 @@ int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const do
   const double tF = zero[0].t, tG = zero[1].t;
   if (std::fabs(tF - tG) * length > apart)
     return tF < tG ? 0 : 1;
+  return SeparateOnEdge2(iA, iB, tF, tG, zero[0].Pinned() && zero[1].Pinned());
+}
+
+int XelMathSystemXY::SeparateOnEdge2(const double* iA, const double* iB, const double tF,
+                                     const double tG, const bool iPinned) {
+  // The zeros of F and G at tF and tG along the edge are closer than the threshold: a common
+  // zero is a solution on the edge.
   const double t = 0.5 * (tF + tG);
-  double x = iA[0] + t * dx, y = iA[1] + t * dy;
+  double x = iA[0] + t * (iB[0] - iA[0]), y = iA[1] + t * (iB[1] - iA[1]);
   double f, fx, fy, g, gx, gy;
   Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
   Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
   if (!BothNull(x, y, f, fx, fy, g, gx, gy)) {
     // Not a common zero: two zeros closed in to the last digits and still apart are in the
     // order found (curves nearly tangent along the edge).
-    if (zero[0].Pinned() && zero[1].Pinned() && std::fabs(tF - tG) > 1e-13)
+    if (iPinned && std::fabs(tF - tG) > 1e-13)
       return tF < tG ? 0 : 1;
     // Refine on the cell when there is one before giving up the order.
     if (!_current)
@@ -1784,6 +1785,17 @@ int XelMathSystemXY::SeparateOnEdge(const double* iA, const double* iB, const do
   return r == 0 ? SearchAroundKnown(x, y) : r;
 }
 
+int XelMathSystemXY::SingularityTreatment(const double x, const double y, double& oRadius) {
+  // A whole curve of solutions through the point stops the search, the point added again;
+  // otherwise the radius comes from the second derivatives, at least the floor.
+  if (TryMarching(x, y)) {
+    AddSolution(x, y);
+    return -1;
+  }
+  oRadius = std::max(1e-6 * _absRes, SingularRadius(x, y));
+  return 0;
+}
+
 int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
   const int added = Record(x, y);
   if (added == -1)
@@ -1791,15 +1803,9 @@ int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
   if (added == 0)
     return 0;
   double r = ExclusionRadiusOnZero(x, y);
-  const double floor = 1e-6 * _absRes;
-  const bool singular = r < floor;
-  if (singular) {
-    if (TryMarching(x, y)) {
-      AddSolution(x, y);
-      return -1;
-    }
-    r = std::max(floor, SingularRadius(x, y));
-  }
+  const bool singular = r < 1e-6 * _absRes;
+  if (singular && SingularityTreatment(x, y, r) == -1)
+    return -1;
   if (_depth >= EdgeSearchDepth || !_current || _current == _uniqueCell)
     return 2;
   const Cell& c = *_current;
