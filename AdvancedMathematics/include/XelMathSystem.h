@@ -258,6 +258,10 @@ private:
   int KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                        const double* iCentreJacobian, const double* iCentre,
                        const double* iCentreValues);
+  /// 1 when a combination of the equations, chosen by weighted least squares from the hull
+  /// prepared for the cell, keeps one sign over the box [iLow, iHigh] (its mean-value form
+  /// about the centre of the box, where the system takes the values iValues).
+  int CombinationExcludes(const double* iLow, const double* iHigh, const double* iValues) const;
   /// The side of iCell widest compared with the same side of the domain.
   long WidestSide(const XelMathIntervalND& iCell) const;
   /// iCell halved along its widest side, both halves searched one level deeper. 1 or -2.

@@ -242,6 +242,89 @@ int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCo
   return 1;
 }
 
+int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
+                                       const double* iValues) const {
+  const long n = _dimension, nn = n * n;
+  const double* low = _hullData;
+  const double* high = low + nn;
+  // Mean-value form of a combination v.f of the equations over the box X around its centre c:
+  //   v.f(X) in v.f(c) + sum_j (v.M)_j [X_j - c_j] + sum_i |v_i| d_i,
+  // M the midpoint of the Jacobian hull, d_i = sum_j radius([J]_ij) radius(X_j). v is the
+  // weighted least-squares choice: the smallest sum_j ((v.M)_j r_j)^2 + n sum_i (v_i d_i)^2
+  // for v.f(c) = 1, i.e. v = A^-1 f(c) with A = M R^2 M^T + n D^2. Near a fold (v.M nearly
+  // 0) and where the Jacobian of some equations is much less known than that of the others,
+  // it excludes far larger boxes than the midpoint inverse of Krawczyk's operator.
+  XelMathScratchDoubles<64> work(nn + 3 * n);
+  double* a = work.Data();
+  double* d = a + nn;
+  double* r = d + n;
+  double* v = r + n;
+  for (long j = 0; j < n; ++j)
+    r[j] = 0.5 * (iHigh[j] - iLow[j]);
+  double trace = 0.0;
+  for (long i = 0; i < n; ++i) {
+    double di = 0.0;
+    for (long j = 0; j < n; ++j)
+      di += 0.5 * (high[i * n + j] - low[i * n + j]) * r[j];
+    d[i] = di;
+  }
+  for (long i = 0; i < n; ++i)
+    for (long k = 0; k <= i; ++k) {
+      double s = i == k ? double(n) * d[i] * d[i] : 0.0;
+      for (long j = 0; j < n; ++j)
+        s += 0.25 * (low[i * n + j] + high[i * n + j]) * (low[k * n + j] + high[k * n + j]) *
+             r[j] * r[j];
+      a[i * n + k] = s;
+      if (i == k)
+        trace += s;
+    }
+  if (!(trace > 0.0) || !Finite(trace))
+    return 0;
+  // Cholesky factor of A (lower triangle), slightly regularised: any v is verified below.
+  const double floor = 1e-13 * trace / double(n);
+  for (long i = 0; i < n; ++i) {
+    for (long k = 0; k <= i; ++k) {
+      double s = a[i * n + k] + (i == k ? floor : 0.0);
+      for (long m = 0; m < k; ++m)
+        s -= a[i * n + m] * a[k * n + m];
+      if (i == k) {
+        if (!(s > 0.0))
+          return 0;
+        a[i * n + i] = std::sqrt(s);
+      } else {
+        a[i * n + k] = s / a[k * n + k];
+      }
+    }
+  }
+  for (long i = 0; i < n; ++i) {
+    double s = iValues[i];
+    for (long m = 0; m < i; ++m)
+      s -= a[i * n + m] * v[m];
+    v[i] = s / a[i * n + i];
+  }
+  for (long i = n - 1; i >= 0; --i) {
+    double s = v[i];
+    for (long m = i + 1; m < n; ++m)
+      s -= a[m * n + i] * v[m];
+    v[i] = s / a[i * n + i];
+  }
+  double vf = 0.0, spread = 0.0, size = 0.0;
+  for (long i = 0; i < n; ++i) {
+    vf += v[i] * iValues[i];
+    spread += std::fabs(v[i]) * d[i];
+    size += std::fabs(v[i] * iValues[i]);
+  }
+  for (long j = 0; j < n; ++j) {
+    double vm = 0.0;
+    for (long i = 0; i < n; ++i)
+      vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
+    spread += std::fabs(vm) * r[j];
+  }
+  if (!Finite(vf) || !Finite(spread))
+    return 0;
+  return std::fabs(vf) > spread + KrawczykPadding * (spread + size) ? 1 : 0;
+}
+
 int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                                     const double* iCentreJacobian, const double* iCentre,
                                     const double* iCentreValues) {
@@ -292,6 +375,8 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
       if (!AllFinite(values, n))
         return 0;
     }
+    if (step == 0 && CombinationExcludes(boxLow, boxHigh, values))
+      return 1;
     double ratio = 0.0;
     for (long r = 0; r < n; ++r) {
       double cf = 0.0, spread = 0.0;
