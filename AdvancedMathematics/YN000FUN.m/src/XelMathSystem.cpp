@@ -1047,6 +1047,19 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
     blockNodes *= k == sliced - 1 ? layers : 2;
   XelMathScratchDoubles<256> values(blockNodes);
   XelMathScratchDoubles<1024> gradients(iGradients ? blockNodes * n : 0);
+  // The whole system at the nodes of the cells that equation 0 keeps, each node evaluated
+  // once for all the cells around it (kept for the block when it fits).
+  const long nn = n * n, perCached = n + (iGradients ? nn : 0);
+  const bool cached = blockNodes <= MaxGridDoubles / perCached;
+  XelMathScratchDoubles<1> cache(cached ? blockNodes * perCached : 0);
+  unsigned char* known = cached ? XelQuorArrayBytesNew(blockNodes) : nullptr;
+  auto releaseKnown = XelMathMakeOnExit([&] {
+    if (known)
+      XelQuorArrayBytesDel(known, blockNodes);
+  });
+  XelMathScratchDoubles<256> cellValues(corners * n);
+  XelMathScratchDoubles<1024> cellJacobians(iGradients ? corners * nn : 0);
+  XelMathScratchDoubles<8> point(n);
   XelMathScratchDoubles<64> corner(corners);
   XelMathScratchDoubles<256> cornerGradients(iGradients ? corners * n : 0);
   double* grads = iGradients ? gradients.Data() : nullptr;
@@ -1071,6 +1084,13 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
       block.SetMax(k, coordinate(k, start[k] + blockCounts[k] - 1));
     }
     SGrid(0, block, blockCounts, values.Data(), grads);
+    if (known)
+      std::memset(known, 0, static_cast<std::size_t>(blockNodes));
+    long nodeStride[MaxSolveDimension];
+    for (long k = n - 1, stride = 1; k >= 0; --k) {
+      nodeStride[k] = stride;
+      stride *= blockCounts[k];
+    }
     for (long k = 0; k < n; ++k)
       local[k] = 0;
     for (;;) {
@@ -1088,7 +1108,40 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
         if (!AllFinite(corner.Data(), corners) ||
             CornerTest(0, cell, corner.Data(), cornerGrads,
                        IsChangingSignOnHyperCube(corner.Data()))) {
-          if (DSolveLocal(cell, corner.Data(), cornerGrads) == -2)
+          int r = 0;
+          if (cached) {
+            long base = 0;
+            for (long k = 0; k < n; ++k)
+              base += local[k] * nodeStride[k];
+            for (long q = 0; q < corners; ++q) {
+              long m = base;
+              for (long k = 0; k < n; ++k)
+                if (q & (1L << (n - 1 - k)))
+                  m += nodeStride[k];
+              double* node = cache.Data() + m * perCached;
+              if (!known[m]) {
+                CornerPoint(cell, n, q, point.Data());
+                if (iGradients)
+                  SEval(point.Data(), node, node + n);
+                else
+                  SEval(point.Data(), node);
+                known[m] = 1;
+              }
+              double* v = cellValues.Data() + q * n;
+              std::memcpy(v, node, sizeof(double) * n);
+              // The grid's data of equation 0 stand.
+              v[0] = corner[q];
+              if (iGradients) {
+                double* jac = cellJacobians.Data() + q * nn;
+                std::memcpy(jac, node + n, sizeof(double) * nn);
+                std::memcpy(jac, cornerGrads + q * n, sizeof(double) * n);
+              }
+            }
+            r = SearchCell(cell, cellValues.Data(), iGradients ? cellJacobians.Data() : nullptr);
+          } else {
+            r = DSolveLocal(cell, corner.Data(), cornerGrads);
+          }
+          if (r == -2)
             return -2;
           if (_work > _maxWork)
             return 0;

@@ -523,6 +523,30 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // halving every side would make 2^N sub-cells. The halves share the nodes of the cut.
   const long side = WidestSide(iCell);
   const double mid = 0.5 * (iCell.GetMin(side) + iCell.GetMax(side));
+  // The hull of the cell encloses the Jacobian over each half: a half that the combination
+  // test drops with it and the values at its centre costs no node of the cut.
+  bool keep[2] = {true, true};
+  if (_hullState == 1) {
+    XelMathScratchDoubles<32> half(4 * n);
+    double* lo = half.Data();
+    double* hi = lo + n;
+    double* hc = hi + n;
+    double* hf = hc + n;
+    for (int upper = 0; upper < 2; ++upper) {
+      for (long k = 0; k < n; ++k) {
+        lo[k] = iCell.GetMin(k);
+        hi[k] = iCell.GetMax(k);
+      }
+      (upper ? lo : hi)[side] = mid;
+      for (long k = 0; k < n; ++k)
+        hc[k] = 0.5 * (lo[k] + hi[k]);
+      SEval(hc, hf);
+      if (AllFinite(hf, n) && CombinationExcludes(lo, hi, hf))
+        keep[upper] = false;
+    }
+    if (!keep[0] && !keep[1])
+      return 1;
+  }
   // The blocks of the frames above stay where they are: nothing is released here.
   if (!_cornerValues) {
     _cornerCount = corners;
@@ -543,6 +567,8 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
       return 1;
   XelMathIntervalND child(iCell);
   for (int upper = 0; upper < 2; ++upper) {
+    if (!keep[upper])
+      continue;
     child.SetMin(side, upper ? mid : iCell.GetMin(side));
     child.SetMax(side, upper ? iCell.GetMax(side) : mid);
     if (SingularSearch(child, upper ? highValues : lowValues, upper ? highJacobians : lowJacobians,
