@@ -221,6 +221,16 @@ private:
   /// The search of one cell from its corner data: iValues (2^N x N, corner-major) and, when
   /// sampled, iJacobians (2^N x N x N). 0 dropped, 1 handled, -2 stop.
   int SearchCell(const XelMathIntervalND& iCell, const double* iValues, const double* iJacobians);
+  /// The same with the data of corner c read at iValuePtrs[c] (N values) and
+  /// iJacobianPtrs[c] (N x N, or null when not sampled), where they lie; iValues and
+  /// iJacobians, when given, hold the same data side by side.
+  int SearchCorners(const XelMathIntervalND& iCell, const double* const* iValuePtrs,
+                    const double* const* iJacobianPtrs, const double* iValues,
+                    const double* iJacobians);
+  /// The search of a cell whose corner data passed the sign tests: iSuspect[i] for each
+  /// equation of one sign at the corners that may dip between them.
+  int SearchKeptCell(const XelMathIntervalND& iCell, const double* iValues,
+                     const double* iJacobians, const bool* iSuspect);
   /// The scan of the grid cells of iBox from equation 0 sampled on the grid (by blocks, cut
   /// across its first dimensions, when the whole grid is too large to keep): the cells it
   /// keeps go on to DSolveLocal. 0 or -2.

@@ -835,8 +835,9 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
       }
     }
   }
-  XelMathScratchDoubles<256> cornerValues(corners * n);
-  XelMathScratchDoubles<1024> cornerJacobians(gradients ? corners * nn : 0);
+  XelMathScratchDoubles<256> cornerValues(stored ? 0 : corners * n);
+  XelMathScratchDoubles<1024> cornerJacobians(!stored && gradients ? corners * nn : 0);
+  XelMathScratchPointers<const double, 64> valuePtrs(corners), jacobianPtrs(corners);
   long cells = 1;
   for (long k = 0; k < n; ++k) {
     idx[k] = 0;
@@ -852,22 +853,25 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
                     XelMathGridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k] + 1, iCounts[k]));
         base += idx[k] * stride[k];
       }
+      int r = 0;
       if (stored) {
+        // The corners read at the nodes.
         for (long q = 0; q < corners; ++q) {
           long m = base;
           for (long k = 0; k < n; ++k)
             if (q & (1L << (n - 1 - k)))
               m += stride[k];
-          std::memcpy(cornerValues.Data() + q * n, gridValues.Data() + m * n, sizeof(double) * n);
+          valuePtrs[q] = gridValues.Data() + m * n;
           if (gradients)
-            std::memcpy(cornerJacobians.Data() + q * nn, gridJacobians.Data() + m * nn,
-                        sizeof(double) * nn);
+            jacobianPtrs[q] = gridJacobians.Data() + m * nn;
         }
+        r = SearchCorners(cell, valuePtrs.Data(), gradients ? jacobianPtrs.Data() : nullptr,
+                          nullptr, nullptr);
       } else {
         SampleCell(cell, cornerValues.Data(), gradients ? cornerJacobians.Data() : nullptr);
+        r = SearchCell(cell, cornerValues.Data(), gradients ? cornerJacobians.Data() : nullptr);
       }
-      if (SearchCell(cell, cornerValues.Data(), gradients ? cornerJacobians.Data() : nullptr) ==
-          -2)
+      if (r == -2)
         return -2;
       if (_work > _maxWork)
         return 0;
@@ -1057,8 +1061,7 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
     if (known)
       XelQuorArrayBytesDel(known, blockNodes);
   });
-  XelMathScratchDoubles<256> cellValues(corners * n);
-  XelMathScratchDoubles<1024> cellJacobians(iGradients ? corners * nn : 0);
+  XelMathScratchPointers<const double, 64> valuePtrs(corners), jacobianPtrs(corners);
   XelMathScratchDoubles<8> point(n);
   XelMathScratchDoubles<64> corner(corners);
   XelMathScratchDoubles<256> cornerGradients(iGradients ? corners * n : 0);
@@ -1125,19 +1128,18 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
                   SEval(point.Data(), node, node + n);
                 else
                   SEval(point.Data(), node);
+                // The grid's data of equation 0 stand.
+                node[0] = corner[q];
+                if (iGradients)
+                  std::memcpy(node + n, cornerGrads + q * n, sizeof(double) * n);
                 known[m] = 1;
               }
-              double* v = cellValues.Data() + q * n;
-              std::memcpy(v, node, sizeof(double) * n);
-              // The grid's data of equation 0 stand.
-              v[0] = corner[q];
-              if (iGradients) {
-                double* jac = cellJacobians.Data() + q * nn;
-                std::memcpy(jac, node + n, sizeof(double) * nn);
-                std::memcpy(jac, cornerGrads + q * n, sizeof(double) * n);
-              }
+              valuePtrs[q] = node;
+              if (iGradients)
+                jacobianPtrs[q] = node + n;
             }
-            r = SearchCell(cell, cellValues.Data(), iGradients ? cellJacobians.Data() : nullptr);
+            r = SearchCorners(cell, valuePtrs.Data(), iGradients ? jacobianPtrs.Data() : nullptr,
+                              nullptr, nullptr);
           } else {
             r = DSolveLocal(cell, corner.Data(), cornerGrads);
           }
@@ -1173,46 +1175,42 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
 int XelMathSystem::SearchCell(const XelMathIntervalND& iCell, const double* iValues,
                               const double* iJacobians) {
   const long n = _dimension, nn = n * n, corners = 1L << n;
+  XelMathScratchPointers<const double, 64> valuePtrs(corners);
+  XelMathScratchPointers<const double, 64> jacobianPtrs(iJacobians ? corners : 0);
+  for (long c = 0; c < corners; ++c) {
+    valuePtrs.Data()[c] = iValues + c * n;
+    if (iJacobians)
+      jacobianPtrs.Data()[c] = iJacobians + c * nn;
+  }
+  return SearchCorners(iCell, valuePtrs.Data(), iJacobians ? jacobianPtrs.Data() : nullptr, iValues,
+                       iJacobians);
+}
+
+int XelMathSystem::SearchCorners(const XelMathIntervalND& iCell, const double* const* iValuePtrs,
+                                 const double* const* iJacobianPtrs, const double* iValues,
+                                 const double* iJacobians) {
+  const long n = _dimension, corners = 1L << n;
   if (!Budget())
     return 0;
-  const bool gradients = iJacobians != nullptr;
+  const bool gradients = iJacobianPtrs != nullptr;
   // Arrays missing (a cell searched outside a fill) are allocated; those of a search in
   // progress are kept.
   if (!_cornerValues || !_cornerJacobians) {
     _cornerCount = corners;
     AllocateFillArrays();
   }
-  // This cell's corners serve its halving; the caller's cell is current again on the way
-  // out.
-  const XelMathIntervalND* savedBox = _cellBox;
-  const double* savedValues = _cellValues;
-  const double* savedJacobians = _cellJacobians;
-  _cellBox = &iCell;
-  _cellValues = iValues;
-  _cellJacobians = iJacobians;
-  auto restore = XelMathMakeOnExit([&] {
-    _cellBox = savedBox;
-    _cellValues = savedValues;
-    _cellJacobians = savedJacobians;
-  });
   XelMathScratchDoubles<64> vals(corners);
   XelMathScratchDoubles<256> grads(gradients ? corners * n : 0);
-  XelMathScratchDoubles<64> residual(corners);
   auto gather = [&](const long i, const bool iGradients) {
     for (long c = 0; c < corners; ++c)
-      vals[c] = iValues[c * n + i];
+      vals[c] = iValuePtrs[c][i];
     if (iGradients)
       for (long c = 0; c < corners; ++c)
-        std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
+        std::memcpy(grads.Data() + c * n, iJacobianPtrs[c] + i * n, sizeof(double) * n);
   };
-  for (long c = 0; c < corners; ++c) {
-    double r = 0.0;
-    for (long i = 0; i < n; ++i)
-      r += iValues[c * n + i] * iValues[c * n + i];
-    residual[c] = r;
-  }
   // Every equation is tested on its corner values before any suspect cell is searched: the
-  // first equation of one sign that cannot dip drops the cell.
+  // first equation of one sign that cannot dip drops the cell. The corner data are read
+  // where they lie (grid nodes, the parent's corners) until the cell survives these tests.
   bool suspect[MaxSolveDimension] = {};
   for (long i = 0; i < n; ++i) {
     gather(i, false);
@@ -1236,9 +1234,54 @@ int XelMathSystem::SearchCell(const XelMathIntervalND& iCell, const double* iVal
       return 0;
     suspect[i] = test == 2;
   }
+  if (iValues && (iJacobians || !gradients))
+    return SearchKeptCell(iCell, iValues, iJacobians, suspect);
+  // The cell goes on: its corner data side by side, as its halving and the Jacobian hull read
+  // them.
+  const long nn = n * n;
+  XelMathScratchDoubles<256> values(corners * n);
+  XelMathScratchDoubles<1024> jacobians(gradients ? corners * nn : 0);
+  for (long c = 0; c < corners; ++c) {
+    std::memcpy(values.Data() + c * n, iValuePtrs[c], sizeof(double) * n);
+    if (gradients)
+      std::memcpy(jacobians.Data() + c * nn, iJacobianPtrs[c], sizeof(double) * nn);
+  }
+  return SearchKeptCell(iCell, values.Data(), gradients ? jacobians.Data() : nullptr, suspect);
+}
+
+int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* iValues,
+                                  const double* iJacobians, const bool* iSuspect) {
+  const long n = _dimension, nn = n * n, corners = 1L << n;
+  const bool gradients = iJacobians != nullptr;
+  // This cell's corners serve its halving; the caller's cell is current again on the way
+  // out.
+  const XelMathIntervalND* savedBox = _cellBox;
+  const double* savedValues = _cellValues;
+  const double* savedJacobians = _cellJacobians;
+  _cellBox = &iCell;
+  _cellValues = iValues;
+  _cellJacobians = iJacobians;
+  auto restore = XelMathMakeOnExit([&] {
+    _cellBox = savedBox;
+    _cellValues = savedValues;
+    _cellJacobians = savedJacobians;
+  });
+  XelMathScratchDoubles<64> vals(corners);
+  XelMathScratchDoubles<256> grads(gradients ? corners * n : 0);
+  XelMathScratchDoubles<64> residual(corners);
+  for (long c = 0; c < corners; ++c) {
+    double r = 0.0;
+    for (long i = 0; i < n; ++i)
+      r += iValues[c * n + i] * iValues[c * n + i];
+    residual[c] = r;
+  }
   for (long i = 0; i < n; ++i)
-    if (suspect[i]) {
-      gather(i, gradients);
+    if (iSuspect[i]) {
+      for (long c = 0; c < corners; ++c)
+        vals[c] = iValues[c * n + i];
+      if (gradients)
+        for (long c = 0; c < corners; ++c)
+          std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
       const int r = TreatSuspectHyperCube(i, iCell, vals.Data(), gradients ? grads.Data() : nullptr);
       if (r != 2)
         return r;
