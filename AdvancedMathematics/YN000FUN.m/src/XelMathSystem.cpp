@@ -960,35 +960,38 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
     return 0;
   const long n = _dimension, corners = 1L << n;
   const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
-  // A derivative that turns along an edge, or an edge along which the corner data do not
-  // resolve the function: the trapezoidal rule on the end slopes misses the change of value
-  // by more than the margin between the function and 0 there...
-  bool turns = false;
-  for (long c = 0; c < corners && !turns; ++c)
-    for (long k = 0; k < n && !turns; ++k) {
+  const double* bounds = iCell.GetCoords();
+  double width[MaxSolveDimension];
+  for (long k = 0; k < n; ++k)
+    width[k] = bounds[2 * k + 1] - bounds[2 * k];
+  // A tangent plane at some corner that reaches the other sign inside the cell...
+  bool reaches = false;
+  for (long c = 0; c < corners && !reaches; ++c) {
+    double lowest = s * iCorner[c];
+    const double* g = iGradients + c * n;
+    for (long k = 0; k < n; ++k) {
+      // From the lower end of side k the plane goes up the side, from the upper end down.
+      const double run = (c & (1L << (n - 1 - k))) ? -width[k] : width[k];
+      lowest += std::min(0.0, s * g[k] * run);
+    }
+    reaches = lowest <= 0.0;
+  }
+  if (!reaches)
+    return 0;
+  // ... and a derivative that turns along an edge, or an edge along which the corner data do
+  // not resolve the function: the trapezoidal rule on the end slopes misses the change of
+  // value by more than the margin between the function and 0 there.
+  for (long c = 0; c < corners; ++c)
+    for (long k = 0; k < n; ++k) {
       const long bit = 1L << (n - 1 - k);
       if (c & bit)
         continue;
       const double da = iGradients[c * n + k], db = iGradients[(c | bit) * n + k];
-      const double h = iCell.GetMax(k) - iCell.GetMin(k);
-      const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * h * (da + db);
+      const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * width[k] * (da + db);
       const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
       if (da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin)
-        turns = true;
+        return 1;
     }
-  if (!turns)
-    return 0;
-  // ... and a tangent plane at some corner that reaches the other sign inside the cell.
-  for (long c = 0; c < corners; ++c) {
-    double lowest = s * iCorner[c];
-    for (long k = 0; k < n; ++k) {
-      const double x = (c & (1L << (n - 1 - k))) ? iCell.GetMax(k) : iCell.GetMin(k);
-      const double g = s * iGradients[c * n + k];
-      lowest += std::min(g * (iCell.GetMin(k) - x), g * (iCell.GetMax(k) - x));
-    }
-    if (lowest <= 0.0)
-      return 1;
-  }
   return 0;
 }
 
@@ -1063,6 +1066,9 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
   });
   XelMathScratchPointers<const double, 64> valuePtrs(corners), jacobianPtrs(corners);
   XelMathScratchDoubles<8> point(n);
+  long* offset = static_cast<long*>(xelquornew(sizeof(long) * static_cast<std::size_t>(corners)));
+  auto releaseOffset = XelMathMakeOnExit(
+      [&] { xelquordel(offset, sizeof(long) * static_cast<std::size_t>(corners)); });
   XelMathScratchDoubles<64> corner(corners);
   XelMathScratchDoubles<256> cornerGradients(iGradients ? corners * n : 0);
   double* grads = iGradients ? gradients.Data() : nullptr;
@@ -1094,6 +1100,14 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
       nodeStride[k] = stride;
       stride *= blockCounts[k];
     }
+    // Node offset of each corner from the lowest corner of its cell.
+    offset[0] = 0;
+    for (long q = 1; q < corners; ++q) {
+      long k = n - 1;
+      while (!(q & (1L << (n - 1 - k))))
+        --k;
+      offset[q] = offset[q & ~(1L << (n - 1 - k))] + nodeStride[k];
+    }
     for (long k = 0; k < n; ++k)
       local[k] = 0;
     for (;;) {
@@ -1105,22 +1119,35 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
           cell.SetMin(k, coordinate(k, start[k] + local[k]));
           cell.SetMax(k, coordinate(k, start[k] + local[k] + 1));
         }
-        FillLocalHyperCube(local, blockCounts, values.Data(), grads, corner.Data(), cornerGrads);
+        // The corner values read at their nodes (corner q is node base + offset[q]); the
+        // gradients are copied only when a test needs them.
+        long base = 0;
+        for (long k = 0; k < n; ++k)
+          base += local[k] * nodeStride[k];
+        for (long q = 0; q < corners; ++q)
+          corner[q] = values[base + offset[q]];
+        bool filled = false;
+        auto fillGradients = [&] {
+          if (!filled && grads)
+            for (long q = 0; q < corners; ++q)
+              std::memcpy(cornerGrads + q * n, grads + (base + offset[q]) * n,
+                          sizeof(double) * n);
+          filled = true;
+        };
         // Equation 0 drops the cell before anything else is evaluated there; corners where
         // it is not defined are left to the cell search.
-        if (!AllFinite(corner.Data(), corners) ||
-            CornerTest(0, cell, corner.Data(), cornerGrads,
-                       IsChangingSignOnHyperCube(corner.Data()))) {
+        bool keep = !AllFinite(corner.Data(), corners);
+        if (!keep) {
+          const int change = IsChangingSignOnHyperCube(corner.Data());
+          if (!change && !_easySolver)
+            fillGradients();
+          keep = CornerTest(0, cell, corner.Data(), filled ? cornerGrads : nullptr, change) != 0;
+        }
+        if (keep) {
           int r = 0;
           if (cached) {
-            long base = 0;
-            for (long k = 0; k < n; ++k)
-              base += local[k] * nodeStride[k];
             for (long q = 0; q < corners; ++q) {
-              long m = base;
-              for (long k = 0; k < n; ++k)
-                if (q & (1L << (n - 1 - k)))
-                  m += nodeStride[k];
+              const long m = base + offset[q];
               double* node = cache.Data() + m * perCached;
               if (!known[m]) {
                 CornerPoint(cell, n, q, point.Data());
@@ -1129,9 +1156,9 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
                 else
                   SEval(point.Data(), node);
                 // The grid's data of equation 0 stand.
-                node[0] = corner[q];
+                node[0] = values[m];
                 if (iGradients)
-                  std::memcpy(node + n, cornerGrads + q * n, sizeof(double) * n);
+                  std::memcpy(node + n, grads + m * n, sizeof(double) * n);
                 known[m] = 1;
               }
               valuePtrs[q] = node;
@@ -1141,6 +1168,7 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
             r = SearchCorners(cell, valuePtrs.Data(), iGradients ? jacobianPtrs.Data() : nullptr,
                               nullptr, nullptr);
           } else {
+            fillGradients();
             r = DSolveLocal(cell, corner.Data(), cornerGrads);
           }
           if (r == -2)
