@@ -237,10 +237,10 @@ private:
   int ScanEquationZero(const XelMathIntervalND& iBox, const long* iCounts, const long* iCellMask,
                        const bool iGradients);
   /// The test of equation i on the corner values iCorner of iCell (iChange: whether they
-  /// change sign; iGradients: the corner gradients, or null): 0 the cell is dropped, 1 the
-  /// equation may vanish in it, 2 suspect (one sign at the corners, may dip between them).
+  /// change sign; iRows: the gradient of f_i at corner c at iRows[c] + iOffset, or null): 0
+  /// the cell is dropped, 1 the equation may vanish in it, 2 suspect (one sign at the corners, may dip between them).
   int CornerTest(const long i, const XelMathIntervalND& iCell, const double* iCorner,
-                 const double* iGradients, const int iChange) const;
+                 const double* const* iRows, const long iOffset, const int iChange) const;
   /// The system (and its Jacobian when oJacobians is given) at the 2^N corners of iCell.
   void SampleCell(const XelMathIntervalND& iCell, double* oValues, double* oJacobians) const;
   /// The corner data of the two halves of iCell cut across iSide at its middle, from the
@@ -252,7 +252,10 @@ private:
                      const double* iJacobians, const long iLevel, const long iRegularSplits);
   int NewtonInCell(const XelMathIntervalND& iCell, double* ioX, const int iTangential);
   int Minimize(const XelMathIntervalND& iCell, double* ioX);
-  int MayDip(const XelMathIntervalND& iCell, const double* iCorner, const double* iGradients) const;
+  /// Whether f_i, of one sign at the corners (iCorner), may reach the other sign inside the
+  /// cell; its gradient at corner c is read at iRows[c] + iOffset.
+  int MayDip(const XelMathIntervalND& iCell, const double* iCorner, const double* const* iRows,
+             const long iOffset) const;
   int Subdivide(const XelMathIntervalND& iCell, const long iCount);
   /// Hull of the Jacobian over iCell (its image, or the widened hull of the samples); 0 when
   /// neither is available or finite.

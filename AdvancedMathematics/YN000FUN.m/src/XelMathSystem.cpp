@@ -955,8 +955,8 @@ int XelMathSystem::Bisect(const XelMathIntervalND& iCell) {
 }
 
 int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
-                          const double* iGradients) const {
-  if (!iGradients)
+                          const double* const* iRows, const long iOffset) const {
+  if (!iRows)
     return 0;
   const long n = _dimension, corners = 1L << n;
   const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
@@ -968,7 +968,7 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
   bool reaches = false;
   for (long c = 0; c < corners && !reaches; ++c) {
     double lowest = s * iCorner[c];
-    const double* g = iGradients + c * n;
+    const double* g = iRows[c] + iOffset;
     for (long k = 0; k < n; ++k) {
       // From the lower end of side k the plane goes up the side, from the upper end down.
       const double run = (c & (1L << (n - 1 - k))) ? -width[k] : width[k];
@@ -986,7 +986,7 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
       const long bit = 1L << (n - 1 - k);
       if (c & bit)
         continue;
-      const double da = iGradients[c * n + k], db = iGradients[(c | bit) * n + k];
+      const double da = iRows[c][iOffset + k], db = iRows[c | bit][iOffset + k];
       const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * width[k] * (da + db);
       const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
       if (da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin)
@@ -1013,7 +1013,8 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
 }
 
 int XelMathSystem::CornerTest(const long i, const XelMathIntervalND& iCell, const double* iCorner,
-                              const double* iGradients, const int iChange) const {
+                              const double* const* iRows, const long iOffset,
+                              const int iChange) const {
   if (_easySolver) {
     const long corners = 1L << _dimension;
     double big = 0.0;
@@ -1026,7 +1027,7 @@ int XelMathSystem::CornerTest(const long i, const XelMathIntervalND& iCell, cons
   }
   if (iChange)
     return 1;
-  return iGradients && _depth <= _singularLevel && MayDip(iCell, iCorner, iGradients) ? 2 : 0;
+  return iRows && _depth <= _singularLevel && MayDip(iCell, iCorner, iRows, iOffset) ? 2 : 0;
 }
 
 int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* iCounts,
@@ -1064,7 +1065,8 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
     if (known)
       XelQuorArrayBytesDel(known, blockNodes);
   });
-  XelMathScratchPointers<const double, 64> valuePtrs(corners), jacobianPtrs(corners);
+  XelMathScratchPointers<const double, 64> valuePtrs(corners), jacobianPtrs(corners),
+      gradientRows(corners);
   XelMathScratchDoubles<8> point(n);
   long* offset = static_cast<long*>(xelquornew(sizeof(long) * static_cast<std::size_t>(corners)));
   auto releaseOffset = XelMathMakeOnExit(
@@ -1126,13 +1128,12 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
           base += local[k] * nodeStride[k];
         for (long q = 0; q < corners; ++q)
           corner[q] = values[base + offset[q]];
-        bool filled = false;
-        auto fillGradients = [&] {
-          if (!filled && grads)
+        bool rowsSet = false;
+        auto setRows = [&] {
+          if (!rowsSet && grads)
             for (long q = 0; q < corners; ++q)
-              std::memcpy(cornerGrads + q * n, grads + (base + offset[q]) * n,
-                          sizeof(double) * n);
-          filled = true;
+              gradientRows[q] = grads + (base + offset[q]) * n;
+          rowsSet = true;
         };
         // Equation 0 drops the cell before anything else is evaluated there; corners where
         // it is not defined are left to the cell search.
@@ -1140,8 +1141,9 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
         if (!keep) {
           const int change = IsChangingSignOnHyperCube(corner.Data());
           if (!change && !_easySolver)
-            fillGradients();
-          keep = CornerTest(0, cell, corner.Data(), filled ? cornerGrads : nullptr, change) != 0;
+            setRows();
+          keep = CornerTest(0, cell, corner.Data(), rowsSet && grads ? gradientRows.Data() : nullptr,
+                            0, change) != 0;
         }
         if (keep) {
           int r = 0;
@@ -1168,7 +1170,10 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
             r = SearchCorners(cell, valuePtrs.Data(), iGradients ? jacobianPtrs.Data() : nullptr,
                               nullptr, nullptr);
           } else {
-            fillGradients();
+            if (grads)
+              for (long q = 0; q < corners; ++q)
+                std::memcpy(cornerGrads + q * n, grads + (base + offset[q]) * n,
+                            sizeof(double) * n);
             r = DSolveLocal(cell, corner.Data(), cornerGrads);
           }
           if (r == -2)
@@ -1228,20 +1233,13 @@ int XelMathSystem::SearchCorners(const XelMathIntervalND& iCell, const double* c
     AllocateFillArrays();
   }
   XelMathScratchDoubles<64> vals(corners);
-  XelMathScratchDoubles<256> grads(gradients ? corners * n : 0);
-  auto gather = [&](const long i, const bool iGradients) {
-    for (long c = 0; c < corners; ++c)
-      vals[c] = iValuePtrs[c][i];
-    if (iGradients)
-      for (long c = 0; c < corners; ++c)
-        std::memcpy(grads.Data() + c * n, iJacobianPtrs[c] + i * n, sizeof(double) * n);
-  };
   // Every equation is tested on its corner values before any suspect cell is searched: the
   // first equation of one sign that cannot dip drops the cell. The corner data are read
   // where they lie (grid nodes, the parent's corners) until the cell survives these tests.
   bool suspect[MaxSolveDimension] = {};
   for (long i = 0; i < n; ++i) {
-    gather(i, false);
+    for (long c = 0; c < corners; ++c)
+      vals[c] = iValuePtrs[c][i];
     if (i == 0)
       std::memcpy(_cornerValues, vals.Data(), sizeof(double) * corners);
     long nans = 0;
@@ -1255,9 +1253,8 @@ int XelMathSystem::SearchCorners(const XelMathIntervalND& iCell, const double* c
       return 0;
     }
     const int change = IsChangingSignOnHyperCube(vals.Data());
-    if (!change && gradients && !_easySolver)
-      gather(i, true);
-    const int test = CornerTest(i, iCell, vals.Data(), gradients ? grads.Data() : nullptr, change);
+    const int test = CornerTest(i, iCell, vals.Data(), gradients ? iJacobianPtrs : nullptr, i * n,
+                                change);
     if (!test)
       return 0;
     suspect[i] = test == 2;

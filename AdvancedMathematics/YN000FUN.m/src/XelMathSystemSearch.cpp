@@ -463,6 +463,9 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   XelMathScratchDoubles<64> vals(corners);
   XelMathScratchDoubles<256> grads(n * corners);
   XelMathScratchDoubles<64> residual(corners);
+  XelMathScratchPointers<const double, 64> rows(corners);
+  for (long c = 0; c < corners; ++c)
+    rows[c] = iJacobians + c * nn;
   for (long c = 0; c < corners; ++c) {
     double r = 0.0;
     for (long i = 0; i < n; ++i)
@@ -476,13 +479,14 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
         vals[c] = iValues[c * n + i];
       if (IsChangingSignOnHyperCube(vals.Data()))
         continue;
-      for (long c = 0; c < corners; ++c)
-        std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
-      if (!MayDip(iCell, vals.Data(), grads.Data()))
+      if (!MayDip(iCell, vals.Data(), rows.Data(), i * n))
         return 0;
       // An equation of one sign at the corners that may dip between them keeps the cell
       // while it is wider than the suspect width (its halves are tested again), then only
       // when a point of the other sign is found.
+      if (pass == 1 && !(MaxWidth(iCell) > _suspectWidth))
+        for (long c = 0; c < corners; ++c)
+          std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
       if (pass == 1 && !(MaxWidth(iCell) > _suspectWidth ||
                          TryChangeSignOnEdge(i, iCell, vals.Data(), grads.Data()) ||
                          TryChangeSignInHyperCube(i, iCell, vals.Data())))
