@@ -251,33 +251,39 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
   //   v.f(X) in v.f(c) + sum_j (v.M)_j [X_j - c_j] + sum_i |v_i| d_i,
   // M the midpoint of the Jacobian hull, d_i = sum_j radius([J]_ij) radius(X_j). v is the
   // weighted least-squares choice: the smallest sum_j ((v.M)_j r_j)^2 + n sum_i (v_i d_i)^2
-  // for v.f(c) = 1, i.e. v = A^-1 f(c) with A = M R^2 M^T + n D^2. Near a fold (v.M nearly
-  // 0) and where the Jacobian of some equations is much less known than that of the others,
-  // it excludes far larger boxes than the midpoint inverse of Krawczyk's operator.
-  XelMathScratchDoubles<64> work(nn + 3 * n);
+  // for v.f(c) = 1, i.e. v = A^-1 f(c) with A = B B^T + n D^2, B = M R. Near a fold (v.M
+  // nearly 0) and where the Jacobian of some equations is much less known than that of the
+  // others, it excludes far larger boxes than the midpoint inverse of Krawczyk's operator.
+  XelMathScratchDoubles<128> work(2 * nn + 3 * n);
   double* a = work.Data();
-  double* d = a + nn;
+  double* b = a + nn;
+  double* d = b + nn;
   double* r = d + n;
   double* v = r + n;
   for (long j = 0; j < n; ++j)
     r[j] = 0.5 * (iHigh[j] - iLow[j]);
-  double trace = 0.0;
   for (long i = 0; i < n; ++i) {
     double di = 0.0;
-    for (long j = 0; j < n; ++j)
-      di += 0.5 * (high[i * n + j] - low[i * n + j]) * r[j];
+    for (long j = 0; j < n; ++j) {
+      const double lo = low[i * n + j], hi = high[i * n + j];
+      di += 0.5 * (hi - lo) * r[j];
+      b[i * n + j] = 0.5 * (lo + hi) * r[j];
+    }
     d[i] = di;
   }
-  for (long i = 0; i < n; ++i)
+  double trace = 0.0;
+  for (long i = 0; i < n; ++i) {
+    const double* bi = b + i * n;
     for (long k = 0; k <= i; ++k) {
-      double s = i == k ? double(n) * d[i] * d[i] : 0.0;
+      const double* bk = b + k * n;
+      double s = 0.0;
       for (long j = 0; j < n; ++j)
-        s += 0.25 * (low[i * n + j] + high[i * n + j]) * (low[k * n + j] + high[k * n + j]) *
-             r[j] * r[j];
+        s += bi[j] * bk[j];
       a[i * n + k] = s;
-      if (i == k)
-        trace += s;
     }
+    a[i * n + i] += double(n) * d[i] * d[i];
+    trace += a[i * n + i];
+  }
   if (!(trace > 0.0) || !Finite(trace))
     return 0;
   // Cholesky factor of A (lower triangle), slightly regularised: any v is verified below.
@@ -308,6 +314,7 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
       s -= a[m * n + i] * v[m];
     v[i] = s / a[i * n + i];
   }
+  // The test itself, with v whatever its accuracy: (v.M)_j r_j = (v.B)_j.
   double vf = 0.0, spread = 0.0, size = 0.0;
   for (long i = 0; i < n; ++i) {
     vf += v[i] * iValues[i];
@@ -315,10 +322,10 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
     size += std::fabs(v[i] * iValues[i]);
   }
   for (long j = 0; j < n; ++j) {
-    double vm = 0.0;
+    double vb = 0.0;
     for (long i = 0; i < n; ++i)
-      vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
-    spread += std::fabs(vm) * r[j];
+      vb += v[i] * b[i * n + j];
+    spread += std::fabs(vb);
   }
   if (!Finite(vf) || !Finite(spread))
     return 0;
@@ -375,8 +382,6 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
       if (!AllFinite(values, n))
         return 0;
     }
-    if (step == 0 && CombinationExcludes(boxLow, boxHigh, values))
-      return 1;
     double ratio = 0.0;
     for (long r = 0; r < n; ++r) {
       double cf = 0.0, spread = 0.0;
@@ -396,6 +401,10 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
       if (width > 0.0)
         ratio = std::max(ratio, (nextHigh[r] - nextLow[r]) / width);
     }
+    // A cell that the operator does not drop at once is tested with the least-squares
+    // combination of the equations.
+    if (step == 0 && CombinationExcludes(boxLow, boxHigh, values))
+      return 1;
     std::memcpy(boxLow, nextLow, sizeof(double) * n);
     std::memcpy(boxHigh, nextHigh, sizeof(double) * n);
     if (ratio > KrawczykProgress)
@@ -527,30 +536,6 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // halving every side would make 2^N sub-cells. The halves share the nodes of the cut.
   const long side = WidestSide(iCell);
   const double mid = 0.5 * (iCell.GetMin(side) + iCell.GetMax(side));
-  // The hull of the cell encloses the Jacobian over each half: a half that the combination
-  // test drops with it and the values at its centre costs no node of the cut.
-  bool keep[2] = {true, true};
-  if (_hullState == 1) {
-    XelMathScratchDoubles<32> half(4 * n);
-    double* lo = half.Data();
-    double* hi = lo + n;
-    double* hc = hi + n;
-    double* hf = hc + n;
-    for (int upper = 0; upper < 2; ++upper) {
-      for (long k = 0; k < n; ++k) {
-        lo[k] = iCell.GetMin(k);
-        hi[k] = iCell.GetMax(k);
-      }
-      (upper ? lo : hi)[side] = mid;
-      for (long k = 0; k < n; ++k)
-        hc[k] = 0.5 * (lo[k] + hi[k]);
-      SEval(hc, hf);
-      if (AllFinite(hf, n) && CombinationExcludes(lo, hi, hf))
-        keep[upper] = false;
-    }
-    if (!keep[0] && !keep[1])
-      return 1;
-  }
   // The blocks of the frames above stay where they are: nothing is released here.
   if (!_cornerValues) {
     _cornerCount = corners;
@@ -571,8 +556,6 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
       return 1;
   XelMathIntervalND child(iCell);
   for (int upper = 0; upper < 2; ++upper) {
-    if (!keep[upper])
-      continue;
     child.SetMin(side, upper ? mid : iCell.GetMin(side));
     child.SetMax(side, upper ? iCell.GetMax(side) : mid);
     if (SingularSearch(child, upper ? highValues : lowValues, upper ? highJacobians : lowJacobians,
