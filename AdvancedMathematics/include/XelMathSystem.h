@@ -205,7 +205,8 @@ protected:
   /// A cell whose Jacobian may be singular: bisected down to a tiny width, regular parts by
   /// Newton, tiny singular cells by Newton and the double-root minimization. 0, 1, -2.
   int TreatSingularJacobian(const XelMathIntervalND& iCell);
-  /// The interval hull of the corner and centre Jacobians, widened (oLow, oHigh, N x N).
+  /// The interval hull of the corner and centre Jacobians (finite samples), widened (oLow,
+  /// oHigh, N x N).
   void FillIntervalJacobian(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                             const double* iCentreJacobian, double* oLow, double* oHigh) const;
   /// The domain in solving units: each bound divided by its variable scale factor.

@@ -1317,7 +1317,8 @@ int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* 
   iCell.Center(centre.Data());
   if (gradients || (_singularLevel > 0 && !_easySolver)) {
     int singular = 1;
-    if (gradients) {
+    // A Jacobian not finite at some corner gives no hull: the cell may be singular.
+    if (gradients && AllFinite(iJacobians, corners * nn)) {
       XelMathScratchDoubles<8> f(n);
       XelMathScratchDoubles<64> jc(nn);
       SEval(centre.Data(), f.Data(), jc.Data());

@@ -162,14 +162,31 @@ void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double*
   const long n = _dimension, nn = n * n, corners = 1L << n;
   std::memcpy(oLow, iCentreJacobian, sizeof(double) * nn);
   std::memcpy(oHigh, iCentreJacobian, sizeof(double) * nn);
-  // Corner by corner: the samples are read in storage order.
-  for (long c = 0; c < corners; ++c) {
+  // Corner by corner: the samples are read in storage order, four corners at a time (the
+  // callers pass finite samples).
+  long c = 0;
+  for (; c + 3 < corners; c += 4) {
+    const double* ja = iCornerJacobians + c * nn;
+    const double* jb = ja + nn;
+    const double* jc = jb + nn;
+    const double* jd = jc + nn;
+    for (long e = 0; e < nn; ++e) {
+      const double a = ja[e], b = jb[e], x = jc[e], y = jd[e];
+      const double loAB = b < a ? b : a, hiAB = a < b ? b : a;
+      const double loXY = y < x ? y : x, hiXY = x < y ? y : x;
+      const double lo = loXY < loAB ? loXY : loAB, hi = hiAB < hiXY ? hiXY : hiAB;
+      oLow[e] = lo < oLow[e] ? lo : oLow[e];
+      oHigh[e] = oHigh[e] < hi ? hi : oHigh[e];
+    }
+  }
+  for (; c < corners; ++c) {
     const double* jc = iCornerJacobians + c * nn;
     for (long e = 0; e < nn; ++e) {
       oLow[e] = std::min(oLow[e], jc[e]);
       oHigh[e] = std::max(oHigh[e], jc[e]);
     }
   }
+
   // The samples do not see the curvature between them: widen the hull.
   for (long e = 0; e < nn; ++e) {
     const double lo = oLow[e], hi = oHigh[e];
