@@ -486,38 +486,48 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // The halves of a cell check only the nodes of the cut, below.
   if (iLevel == 0 && (!AllFinite(iValues, corners * n) || !AllFinite(iJacobians, corners * nn)))
     return 0;
-  XelMathScratchDoubles<64> vals(corners);
-  XelMathScratchDoubles<256> grads(n * corners);
+  // The corner values equation by equation (row i: f_i at the 2^N corners), and the squared
+  // residual at each corner.
+  XelMathScratchDoubles<256> byEquation(n * corners);
   XelMathScratchDoubles<64> residual(corners);
+  for (long c = 0; c < corners; ++c) {
+    const double* v = iValues + c * n;
+    double r = 0.0;
+    for (long i = 0; i < n; ++i) {
+      byEquation[i * corners + c] = v[i];
+      r += v[i] * v[i];
+    }
+    residual[c] = r;
+  }
   XelMathScratchPointers<const double, 64> rows(corners);
   for (long c = 0; c < corners; ++c)
     rows[c] = iJacobians + c * nn;
-  for (long c = 0; c < corners; ++c) {
-    double r = 0.0;
-    for (long i = 0; i < n; ++i)
-      r += iValues[c * n + i] * iValues[c * n + i];
-    residual[c] = r;
-  }
   // Equations of one sign at the corners first (the cheap drop), then those that may dip.
-  for (int pass = 0; pass < 2; ++pass)
+  bool oneSign[MaxSolveDimension] = {};
+  for (long i = 0; i < n; ++i) {
+    const double* vals = byEquation.Data() + i * corners;
+    if (IsChangingSignOnHyperCube(vals))
+      continue;
+    if (!MayDip(iCell, vals, rows.Data(), i * n))
+      return 0;
+    oneSign[i] = true;
+  }
+  // An equation of one sign at the corners that may dip between them keeps the cell while it
+  // is wider than the suspect width (its halves are tested again), then only when a point of
+  // the other sign is found.
+  if (!(MaxWidth(iCell) > _suspectWidth)) {
+    XelMathScratchDoubles<256> grads(n * corners);
     for (long i = 0; i < n; ++i) {
-      for (long c = 0; c < corners; ++c)
-        vals[c] = iValues[c * n + i];
-      if (IsChangingSignOnHyperCube(vals.Data()))
+      if (!oneSign[i])
         continue;
-      if (!MayDip(iCell, vals.Data(), rows.Data(), i * n))
-        return 0;
-      // An equation of one sign at the corners that may dip between them keeps the cell
-      // while it is wider than the suspect width (its halves are tested again), then only
-      // when a point of the other sign is found.
-      if (pass == 1 && !(MaxWidth(iCell) > _suspectWidth))
-        for (long c = 0; c < corners; ++c)
-          std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
-      if (pass == 1 && !(MaxWidth(iCell) > _suspectWidth ||
-                         TryChangeSignOnEdge(i, iCell, vals.Data(), grads.Data()) ||
-                         TryChangeSignInHyperCube(i, iCell, vals.Data())))
+      const double* vals = byEquation.Data() + i * corners;
+      for (long c = 0; c < corners; ++c)
+        std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
+      if (!TryChangeSignOnEdge(i, iCell, vals, grads.Data()) &&
+          !TryChangeSignInHyperCube(i, iCell, vals))
         return 0;
     }
+  }
   XelMathScratchDoubles<8> x(n), f(n);
   XelMathScratchDoubles<64> jc(nn);
   iCell.Center(x.Data());
