@@ -271,7 +271,7 @@ private:
   /// contracts to, after a few steps with the same hull.
   int KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                        const double* iCentreJacobian, const double* iCentre,
-                       const double* iCentreValues);
+                       const double* iCentreValues, double* oContracted);
   /// 1 when a combination of the equations, chosen by weighted least squares from the hull
   /// prepared for the cell, keeps one sign over the box [iLow, iHigh] (its mean-value form
   /// about the centre of the box, where the system takes the values iValues).

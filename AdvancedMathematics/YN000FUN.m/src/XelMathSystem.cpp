@@ -1322,7 +1322,8 @@ int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* 
       XelMathScratchDoubles<8> f(n);
       XelMathScratchDoubles<64> jc(nn);
       SEval(centre.Data(), f.Data(), jc.Data());
-      const int excluded = KrawczykExcludes(iCell, iJacobians, jc.Data(), centre.Data(), f.Data());
+      const int excluded =
+          KrawczykExcludes(iCell, iJacobians, jc.Data(), centre.Data(), f.Data(), nullptr);
       singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
       _hullCorners = _hullCentre = nullptr;
       if (excluded)

@@ -351,7 +351,14 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
 
 int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                                     const double* iCentreJacobian, const double* iCentre,
-                                    const double* iCentreValues) {
+                                    const double* iCentreValues, double* oContracted) {
+  const long dim = _dimension;
+  // Not contracted until the operator does.
+  if (oContracted)
+    for (long k = 0; k < dim; ++k) {
+      oContracted[k] = iCell.GetMin(k);
+      oContracted[dim + k] = iCell.GetMax(k);
+    }
   const long n = _dimension, nn = n * n;
   if (!AllFinite(iCentreValues, n))
     return 0;
@@ -424,6 +431,10 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
       return 1;
     std::memcpy(boxLow, nextLow, sizeof(double) * n);
     std::memcpy(boxHigh, nextHigh, sizeof(double) * n);
+    if (oContracted) {
+      std::memcpy(oContracted, boxLow, sizeof(double) * n);
+      std::memcpy(oContracted + n, boxHigh, sizeof(double) * n);
+    }
     if (ratio > KrawczykProgress)
       break;
   }
@@ -532,7 +543,9 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   XelMathScratchDoubles<64> jc(nn);
   iCell.Center(x.Data());
   SEval(x.Data(), f.Data(), jc.Data());
-  const int excluded = KrawczykExcludes(iCell, iJacobians, jc.Data(), x.Data(), f.Data());
+  XelMathScratchDoubles<16> contracted(2 * n);
+  const int excluded =
+      KrawczykExcludes(iCell, iJacobians, jc.Data(), x.Data(), f.Data(), contracted.Data());
   const int singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
   _hullCorners = _hullCentre = nullptr;
   if (excluded)
@@ -558,6 +571,34 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
     // A regular cell whose Newton runs leave it is halved a few times more.
     if (tiny || iRegularSplits >= RegularSplitDepth * n)
       return 0;
+  }
+  // The solutions of the cell lie in the box Krawczyk's operator contracted it to: when that
+  // box is much smaller, it is searched instead (its corners sampled afresh), as one level.
+  if (singular) {
+    double volume = 1.0;
+    for (long k = 0; k < n; ++k) {
+      const double w = iCell.GetMax(k) - iCell.GetMin(k);
+      volume *= w > 0.0 ? (contracted[n + k] - contracted[k]) / w : 1.0;
+    }
+    if (volume < ContractedVolume) {
+      if (!_cornerValues) {
+        _cornerCount = corners;
+        AllocateFillArrays();
+      }
+      double* block = PushHalfBlock();
+      auto pop = XelMathMakeOnExit([this] { --_halfBlockTop; });
+      double* values = block;
+      double* jacobians = block + corners * n;
+      XelMathIntervalND inner(iCell);
+      for (long k = 0; k < n; ++k) {
+        inner.SetMin(k, contracted[k]);
+        inner.SetMax(k, contracted[n + k]);
+      }
+      SampleCell(inner, values, jacobians);
+      if (!AllFinite(values, corners * n) || !AllFinite(jacobians, corners * nn))
+        return 1;
+      return SingularSearch(inner, values, jacobians, iLevel + 1, iRegularSplits) == -2 ? -2 : 1;
+    }
   }
   // Halve the widest side (compared with the domain's): one sub-cell pair per level, where
   // halving every side would make 2^N sub-cells. The halves share the nodes of the cut.

@@ -68,6 +68,9 @@ const double UnresolvedEdge = 0.5;
 const long KrawczykSteps = 8;
 const double KrawczykProgress = 0.75;
 const double KrawczykPadding = 1e-9;
+/// A cell that Krawczyk's operator contracts below this ratio of its volume is searched in
+/// the contracted box.
+const double ContractedVolume = 0.25;
 /// Widening of the Jacobian hull sampled at the corners and centre of a cell.
 const double HullWidening = 0.1;
 
