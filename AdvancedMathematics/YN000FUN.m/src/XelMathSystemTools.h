@@ -70,7 +70,7 @@ const double KrawczykProgress = 0.75;
 const double KrawczykPadding = 1e-9;
 /// A cell that Krawczyk's operator contracts below this ratio of its volume is searched in
 /// the contracted box.
-const double ContractedVolume = 0.25;
+const double ContractedVolume = 0.5;
 /// Widening of the Jacobian hull sampled at the corners and centre of a cell.
 const double HullWidening = 0.1;
 
