@@ -53,10 +53,12 @@ int XelMathSystem::TryChangeSignOnEdge(const long i, const XelMathIntervalND& iC
       for (long m = 0; m < n; ++m)
         a[m] = (c & (1L << (n - 1 - m))) ? iCell.GetMax(m) : iCell.GetMin(m);
       // Bisection on the sign of the derivative along the edge: it ends at the extremum.
+      // Down to a billionth of the edge: the value there is that of the extremum to far
+      // below any resolution.
       double lo = iCell.GetMin(k), hi = iCell.GetMax(k);
-      const double d0 = iGradients[c * n + k];
+      const double d0 = iGradients[c * n + k], enough = EdgeResolution * (hi - lo);
       std::memcpy(p, a, sizeof(double) * n);
-      for (long it = 0; it < MaxEdgeSteps && hi - lo > 0.0; ++it) {
+      for (long it = 0; it < MaxEdgeSteps && hi - lo > enough; ++it) {
         const double mid = 0.5 * (lo + hi);
         if (mid <= lo || mid >= hi)
           break;

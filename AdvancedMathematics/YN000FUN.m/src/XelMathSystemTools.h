@@ -48,6 +48,8 @@ const long NaNDepth = 3;
 const long MaxDescentSteps = 100;
 const long MaxEdgeSteps = 50;
 const long MaxMinimizeSteps = 200;
+/// Length, relative to the edge, at which the bisection of an edge stops.
+const double EdgeResolution = 1e-9;
 /// Most edges searched for a sign change in one cell.
 const long MaxEdges = 64;
 /// Tiny singular cells: width below this ratio of the domain's width.
