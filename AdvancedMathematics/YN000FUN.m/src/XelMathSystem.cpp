@@ -1300,6 +1300,24 @@ int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* 
       r += iValues[c * n + i] * iValues[c * n + i];
     residual[c] = r;
   }
+  // Krawczyk's operator and the combination test first: a cell they drop needs no search
+  // of its suspect equations.
+  XelMathScratchDoubles<64> centre(n);
+  iCell.Center(centre.Data());
+  const bool hullTests = gradients || (_singularLevel > 0 && !_easySolver);
+  int singular = 1;
+  // A Jacobian not finite at some corner gives no hull: the cell may be singular.
+  if (hullTests && gradients && AllFinite(iJacobians, corners * nn)) {
+    XelMathScratchDoubles<8> f(n);
+    XelMathScratchDoubles<64> jc(nn);
+    SEval(centre.Data(), f.Data(), jc.Data());
+    const int excluded =
+        KrawczykExcludes(iCell, iJacobians, jc.Data(), centre.Data(), f.Data(), nullptr);
+    singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
+    _hullCorners = _hullCentre = nullptr;
+    if (excluded)
+      return 0;
+  }
   for (long i = 0; i < n; ++i)
     if (iSuspect[i]) {
       for (long c = 0; c < corners; ++c)
@@ -1313,32 +1331,15 @@ int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* 
     }
 
   // Every equation may vanish in the cell.
-  XelMathScratchDoubles<64> centre(n);
-  iCell.Center(centre.Data());
-  if (gradients || (_singularLevel > 0 && !_easySolver)) {
-    int singular = 1;
-    // A Jacobian not finite at some corner gives no hull: the cell may be singular.
-    if (gradients && AllFinite(iJacobians, corners * nn)) {
-      XelMathScratchDoubles<8> f(n);
-      XelMathScratchDoubles<64> jc(nn);
-      SEval(centre.Data(), f.Data(), jc.Data());
-      const int excluded =
-          KrawczykExcludes(iCell, iJacobians, jc.Data(), centre.Data(), f.Data(), nullptr);
-      singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
-      _hullCorners = _hullCentre = nullptr;
-      if (excluded)
-        return 0;
+  if (hullTests && singular) {
+    if (_depth + 1 >= _singularLevel || !gradients) {
+      const int r = TreatSingularJacobian(iCell);
+      if (r == -2 || (_solutions && _solutions->GetNumberOfPoints() > MaxSolutions))
+        return -2;
+      return r;
     }
-    if (singular) {
-      if (_depth + 1 >= _singularLevel || !gradients) {
-        const int r = TreatSingularJacobian(iCell);
-        if (r == -2 || (_solutions && _solutions->GetNumberOfPoints() > MaxSolutions))
-          return -2;
-        return r;
-      }
-      // Halving the widest side only: two sub-cells, whatever the dimension.
-      return Bisect(iCell);
-    }
+    // Halving the widest side only: two sub-cells, whatever the dimension.
+    return Bisect(iCell);
   }
   // At most one solution in the cell: Newton from the centre, then from the best corner.
   XelMathScratchDoubles<8> x(n);

@@ -525,6 +525,17 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
       return 0;
     oneSign[i] = true;
   }
+  XelMathScratchDoubles<8> x(n), f(n);
+  XelMathScratchDoubles<64> jc(nn);
+  iCell.Center(x.Data());
+  SEval(x.Data(), f.Data(), jc.Data());
+  XelMathScratchDoubles<16> contracted(2 * n);
+  const int excluded =
+      KrawczykExcludes(iCell, iJacobians, jc.Data(), x.Data(), f.Data(), contracted.Data());
+  const int singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
+  _hullCorners = _hullCentre = nullptr;
+  if (excluded)
+    return 0;
   // An equation of one sign at the corners that may dip between them keeps the cell while it
   // is wider than the suspect width (its halves are tested again), then only when a point of
   // the other sign is found.
@@ -541,17 +552,6 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
         return 0;
     }
   }
-  XelMathScratchDoubles<8> x(n), f(n);
-  XelMathScratchDoubles<64> jc(nn);
-  iCell.Center(x.Data());
-  SEval(x.Data(), f.Data(), jc.Data());
-  XelMathScratchDoubles<16> contracted(2 * n);
-  const int excluded =
-      KrawczykExcludes(iCell, iJacobians, jc.Data(), x.Data(), f.Data(), contracted.Data());
-  const int singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
-  _hullCorners = _hullCentre = nullptr;
-  if (excluded)
-    return 0;
   bool tiny = true;
   for (long k = 0; k < n; ++k)
     if (iCell.GetMax(k) - iCell.GetMin(k) >
