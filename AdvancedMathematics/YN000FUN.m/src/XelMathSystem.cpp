@@ -967,8 +967,15 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
   // A tangent plane at some corner that reaches the other sign inside the cell...
   bool reaches = false;
   for (long c = 0; c < corners && !reaches; ++c) {
-    double lowest = s * iCorner[c];
+    const double at = s * iCorner[c];
     const double* g = iRows[c] + iOffset;
+    // The plane cannot fall by more than sum |g_k| w_k: most corners stop there.
+    double fall = 0.0;
+    for (long k = 0; k < n; ++k)
+      fall += std::fabs(g[k]) * width[k];
+    if (at > fall)
+      continue;
+    double lowest = at;
     for (long k = 0; k < n; ++k) {
       // From the lower end of side k the plane goes up the side, from the upper end down.
       const double run = (c & (1L << (n - 1 - k))) ? -width[k] : width[k];
