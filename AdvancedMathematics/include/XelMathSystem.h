@@ -224,10 +224,11 @@ private:
   int SearchCell(const XelMathIntervalND& iCell, const double* iValues, const double* iJacobians);
   /// The same with the data of corner c read at iValuePtrs[c] (N values) and
   /// iJacobianPtrs[c] (N x N, or null when not sampled), where they lie; iValues and
-  /// iJacobians, when given, hold the same data side by side.
+  /// iJacobians, when given, hold the same data side by side; iTest0: the corner test of
+  /// equation 0 when made already (CornerTest's answer), else -1.
   int SearchCorners(const XelMathIntervalND& iCell, const double* const* iValuePtrs,
                     const double* const* iJacobianPtrs, const double* iValues,
-                    const double* iJacobians);
+                    const double* iJacobians, const int iTest0);
   /// The search of a cell whose corner data passed the sign tests: iSuspect[i] for each
   /// equation of one sign at the corners that may dip between them.
   int SearchKeptCell(const XelMathIntervalND& iCell, const double* iValues,

@@ -866,7 +866,7 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
             jacobianPtrs[q] = gridJacobians.Data() + m * nn;
         }
         r = SearchCorners(cell, valuePtrs.Data(), gradients ? jacobianPtrs.Data() : nullptr,
-                          nullptr, nullptr);
+                          nullptr, nullptr, -1);
       } else {
         SampleCell(cell, cornerValues.Data(), gradients ? cornerJacobians.Data() : nullptr);
         r = SearchCell(cell, cornerValues.Data(), gradients ? cornerJacobians.Data() : nullptr);
@@ -1145,12 +1145,14 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
         // Equation 0 drops the cell before anything else is evaluated there; corners where
         // it is not defined are left to the cell search.
         bool keep = !AllFinite(corner.Data(), corners);
+        int test0 = -1;
         if (!keep) {
           const int change = IsChangingSignOnHyperCube(corner.Data());
           if (!change && !_easySolver)
             setRows();
-          keep = CornerTest(0, cell, corner.Data(), rowsSet && grads ? gradientRows.Data() : nullptr,
-                            0, change) != 0;
+          test0 = CornerTest(0, cell, corner.Data(), rowsSet && grads ? gradientRows.Data() : nullptr,
+                             0, change);
+          keep = test0 != 0;
         }
         if (keep) {
           int r = 0;
@@ -1175,7 +1177,7 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
                 jacobianPtrs[q] = node + n;
             }
             r = SearchCorners(cell, valuePtrs.Data(), iGradients ? jacobianPtrs.Data() : nullptr,
-                              nullptr, nullptr);
+                              nullptr, nullptr, test0);
           } else {
             if (grads)
               for (long q = 0; q < corners; ++q)
@@ -1223,12 +1225,12 @@ int XelMathSystem::SearchCell(const XelMathIntervalND& iCell, const double* iVal
       jacobianPtrs.Data()[c] = iJacobians + c * nn;
   }
   return SearchCorners(iCell, valuePtrs.Data(), iJacobians ? jacobianPtrs.Data() : nullptr, iValues,
-                       iJacobians);
+                       iJacobians, -1);
 }
 
 int XelMathSystem::SearchCorners(const XelMathIntervalND& iCell, const double* const* iValuePtrs,
                                  const double* const* iJacobianPtrs, const double* iValues,
-                                 const double* iJacobians) {
+                                 const double* iJacobians, const int iTest0) {
   const long n = _dimension, corners = 1L << n;
   if (!Budget())
     return 0;
@@ -1259,9 +1261,12 @@ int XelMathSystem::SearchCorners(const XelMathIntervalND& iCell, const double* c
         return Subdivide(iCell, 3);
       return 0;
     }
-    const int change = IsChangingSignOnHyperCube(vals.Data());
-    const int test = CornerTest(i, iCell, vals.Data(), gradients ? iJacobianPtrs : nullptr, i * n,
-                                change);
+    // Equation 0 may have been tested by the grid scan already.
+    const int test =
+        i == 0 && iTest0 >= 0
+            ? iTest0
+            : CornerTest(i, iCell, vals.Data(), gradients ? iJacobianPtrs : nullptr, i * n,
+                         IsChangingSignOnHyperCube(vals.Data()));
     if (!test)
       return 0;
     suspect[i] = test == 2;
