@@ -964,9 +964,24 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
   double width[MaxSolveDimension];
   for (long k = 0; k < n; ++k)
     width[k] = bounds[2 * k + 1] - bounds[2 * k];
-  // A tangent plane at some corner that reaches the other sign inside the cell...
-  bool reaches = false;
-  for (long c = 0; c < corners && !reaches; ++c) {
+  // A derivative that turns along an edge, or an edge along which the corner data do not
+  // resolve the function: the trapezoidal rule on the end slopes misses the change of value
+  // by more than the margin between the function and 0 there...
+  bool turns = false;
+  for (long c = 0; c < corners && !turns; ++c)
+    for (long k = 0; k < n && !turns; ++k) {
+      const long bit = 1L << (n - 1 - k);
+      if (c & bit)
+        continue;
+      const double da = iRows[c][iOffset + k], db = iRows[c | bit][iOffset + k];
+      const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * width[k] * (da + db);
+      const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
+      turns = da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin;
+    }
+  if (!turns)
+    return 0;
+  // ... and a tangent plane at some corner that reaches the other sign inside the cell.
+  for (long c = 0; c < corners; ++c) {
     const double at = s * iCorner[c];
     const double* g = iRows[c] + iOffset;
     // The plane cannot fall by more than sum |g_k| w_k: most corners stop there.
@@ -981,24 +996,9 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
       const double run = (c & (1L << (n - 1 - k))) ? -width[k] : width[k];
       lowest += std::min(0.0, s * g[k] * run);
     }
-    reaches = lowest <= 0.0;
+    if (lowest <= 0.0)
+      return 1;
   }
-  if (!reaches)
-    return 0;
-  // ... and a derivative that turns along an edge, or an edge along which the corner data do
-  // not resolve the function: the trapezoidal rule on the end slopes misses the change of
-  // value by more than the margin between the function and 0 there.
-  for (long c = 0; c < corners; ++c)
-    for (long k = 0; k < n; ++k) {
-      const long bit = 1L << (n - 1 - k);
-      if (c & bit)
-        continue;
-      const double da = iRows[c][iOffset + k], db = iRows[c | bit][iOffset + k];
-      const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * width[k] * (da + db);
-      const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
-      if (da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin)
-        return 1;
-    }
   return 0;
 }
 
@@ -1074,6 +1074,12 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
   });
   XelMathScratchPointers<const double, 64> valuePtrs(corners), jacobianPtrs(corners),
       gradientRows(corners);
+  const long turnCount = iGradients ? blockNodes * n : 0;
+  unsigned char* turns = turnCount ? XelQuorArrayBytesNew(turnCount) : nullptr;
+  auto releaseTurns = XelMathMakeOnExit([&] {
+    if (turns)
+      XelQuorArrayBytesDel(turns, turnCount);
+  });
   XelMathScratchDoubles<8> point(n);
   long* offset = static_cast<long*>(xelquornew(sizeof(long) * static_cast<std::size_t>(corners)));
   auto releaseOffset = XelMathMakeOnExit(
@@ -1117,6 +1123,34 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
         --k;
       offset[q] = offset[q & ~(1L << (n - 1 - k))] + nodeStride[k];
     }
+    // The edges of the grid along which equation 0 may dip (turns[m * N + k]: the edge from
+    // node m up dimension k), by the dip test's rule: its derivative turns there, or the
+    // trapezoidal rule on the end slopes misses the change of value by more than the margin.
+    if (grads) {
+      long at[MaxSolveDimension];
+      for (long k = 0; k < n; ++k)
+        at[k] = 0;
+      for (long m = 0; m < blockNodes; ++m) {
+        for (long k = 0; k < n; ++k) {
+          unsigned char flag = 0;
+          if (at[k] + 1 < blockCounts[k]) {
+            const long u = m + nodeStride[k];
+            const double da = grads[m * n + k], db = grads[u * n + k];
+            const double h =
+                coordinate(k, start[k] + at[k] + 1) - coordinate(k, start[k] + at[k]);
+            const double miss = values[u] - values[m] - 0.5 * h * (da + db);
+            const double margin = std::min(std::fabs(values[m]), std::fabs(values[u]));
+            flag = da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin ? 1 : 0;
+          }
+          turns[m * n + k] = flag;
+        }
+        for (long k = n - 1; k >= 0; --k) {
+          if (++at[k] < blockCounts[k])
+            break;
+          at[k] = 0;
+        }
+      }
+    }
     for (long k = 0; k < n; ++k)
       local[k] = 0;
     for (;;) {
@@ -1148,10 +1182,22 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
         int test0 = -1;
         if (!keep) {
           const int change = IsChangingSignOnHyperCube(corner.Data());
-          if (!change && !_easySolver)
-            setRows();
-          test0 = CornerTest(0, cell, corner.Data(), rowsSet && grads ? gradientRows.Data() : nullptr,
-                             0, change);
+          // One sign at the corners, and along no edge of the cell does the derivative turn
+          // or the sampling miss the function: dropped, as the dip test would.
+          bool smooth = !change && grads && !_easySolver;
+          for (long q = 0; q < corners && smooth; ++q) {
+            const unsigned char* edge = turns + (base + offset[q]) * n;
+            for (long k = 0; k < n && smooth; ++k)
+              smooth = (q & (1L << (n - 1 - k))) || !edge[k];
+          }
+          if (smooth) {
+            test0 = 0;
+          } else {
+            if (!change && !_easySolver)
+              setRows();
+            test0 = CornerTest(0, cell, corner.Data(),
+                               rowsSet && grads ? gradientRows.Data() : nullptr, 0, change);
+          }
           keep = test0 != 0;
         }
         if (keep) {
