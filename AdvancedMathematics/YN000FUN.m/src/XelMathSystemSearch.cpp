@@ -340,15 +340,21 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
     spread += std::fabs(v[i]) * d[i];
     size += std::fabs(v[i] * iValues[i]);
   }
+  // The padding covers the rounding of f(c) as Krawczyk's covers that of its centre: a
+  // shift of the centre by the padding ratio of its size.
+  double shift = 0.0;
   for (long j = 0; j < n; ++j) {
-    double vb = 0.0;
-    for (long i = 0; i < n; ++i)
+    double vb = 0.0, vm = 0.0;
+    for (long i = 0; i < n; ++i) {
       vb += v[i] * b[i * n + j];
+      vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
+    }
     spread += std::fabs(vb);
+    shift += std::fabs(vm) * (0.5 * std::fabs(iLow[j] + iHigh[j]) + r[j]);
   }
-  if (!Finite(vf) || !Finite(spread))
+  if (!Finite(vf) || !Finite(spread) || !Finite(shift))
     return 0;
-  return std::fabs(vf) > spread + KrawczykPadding * (spread + size) ? 1 : 0;
+  return std::fabs(vf) > spread + KrawczykPadding * (spread + size + shift) ? 1 : 0;
 }
 
 int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
@@ -408,7 +414,7 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
       if (!AllFinite(values, n))
         return 0;
     }
-    double ratio = 0.0;
+    double ratio = 0.0, volume = 1.0;
     for (long r = 0; r < n; ++r) {
       double cf = 0.0, spread = 0.0;
       for (long k = 0; k < n; ++k)
@@ -424,8 +430,10 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
       nextHigh[r] = std::min(boxHigh[r], k0 + spread + pad);
       if (nextLow[r] > nextHigh[r])
         return 1;
-      if (width > 0.0)
+      if (width > 0.0) {
         ratio = std::max(ratio, (nextHigh[r] - nextLow[r]) / width);
+        volume *= (nextHigh[r] - nextLow[r]) / width;
+      }
     }
     // A cell that the operator does not drop at once is tested with the least-squares
     // combination of the equations.
@@ -437,7 +445,8 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
       std::memcpy(oContracted, boxLow, sizeof(double) * n);
       std::memcpy(oContracted + n, boxHigh, sizeof(double) * n);
     }
-    if (ratio > KrawczykProgress)
+    // Steps go on while the box contracts: in every side, or much in volume.
+    if (ratio > KrawczykProgress && !(volume < ContractedVolume))
       break;
   }
   return 0;
