@@ -52,17 +52,26 @@ int XelMathSystem::TryChangeSignOnEdge(const long i, const XelMathIntervalND& iC
         return 0;
       for (long m = 0; m < n; ++m)
         a[m] = (c & (1L << (n - 1 - m))) ? iCell.GetMax(m) : iCell.GetMin(m);
-      // Bisection on the sign of the derivative along the edge: it ends at the extremum.
-      // Down to a billionth of the edge: the value there is that of the extremum to far
-      // below any resolution.
+      // The zero of the derivative along the edge, where the function is extremal, by
+      // regula falsi on the derivative (its ends have opposite signs) with the Illinois
+      // halving of a stale end, until the bracket or the step is a billionth of the edge.
       double lo = iCell.GetMin(k), hi = iCell.GetMax(k);
-      const double d0 = iGradients[c * n + k], enough = EdgeResolution * (hi - lo);
+      double dLo = iGradients[c * n + k], dHi = iGradients[(c | bit) * n + k];
+      const double enough = EdgeResolution * (hi - lo);
+      int stale = 0;
+      double last = lo;
       std::memcpy(p, a, sizeof(double) * n);
       for (long it = 0; it < MaxEdgeSteps && hi - lo > enough; ++it) {
-        const double mid = 0.5 * (lo + hi);
-        if (mid <= lo || mid >= hi)
+        double t = lo + (hi - lo) * dLo / (dLo - dHi);
+        // The step has settled on the zero of the derivative.
+        if (it > 0 && std::fabs(t - last) <= enough)
           break;
-        p[k] = mid;
+        if (!(t > lo && t < hi))
+          t = 0.5 * (lo + hi);
+        if (t <= lo || t >= hi)
+          break;
+        last = t;
+        p[k] = t;
         double v = 0.0;
         if (_isScaled) {
           XelMathScratchDoubles<8> X(n);
@@ -78,10 +87,19 @@ int XelMathSystem::TryChangeSignOnEdge(const long i, const XelMathIntervalND& iC
           break;
         if (s * v <= _paramRes)
           return 1;
-        if (grad[k] * d0 > 0.0)
-          lo = mid;
-        else
-          hi = mid;
+        if (grad[k] * dLo > 0.0) {
+          lo = t;
+          dLo = grad[k];
+          if (stale == -1)
+            dHi *= 0.5;
+          stale = -1;
+        } else {
+          hi = t;
+          dHi = grad[k];
+          if (stale == 1)
+            dLo *= 0.5;
+          stale = 1;
+        }
       }
     }
   return 0;
