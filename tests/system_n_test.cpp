@@ -221,8 +221,7 @@ TEST(SystemN, ClosedFormBattery) {
       {"squares N=4, on grid nodes", 4, quarter4, Cube(4, -1, 1), Signs(4, 0.5), 5, 1e-9},
       {"N=7, solutions on the first cuts and on faces", 7, quarter7, Cube(7, -0.5, 1.5),
        quarter7Solutions, 0, 1e-9, true},
-      {"N=9, the default grid is one cell", 9, lines9, lines9Box, {lines9Solution}, 0, 1e-9,
-       true},
+      {"N=9, the default grid is one cell", 9, lines9, lines9Box, {lines9Solution}, 0, 1e-9, true},
       {"squares N=3, corner of the box", 3, quarter, Cube(3, 0.5, 1), {{0.5, 0.5, 0.5}}, 0, 1e-9},
       {"squares N=3, on faces", 3, quarter, Box({{-0.5, 1}, {-1, 0.5}, {-0.5, 0.5}}), Signs(3, 0.5),
        0, 1e-9},
@@ -396,10 +395,13 @@ TEST(SystemN, StatusesAndErrors) {
   EXPECT_EQ(status, 10);
   ASSERT_EQ(one.size(), 1u);
   EXPECT_NEAR(std::sin(200 * kPi * one[0][0]), 0.0, 1e-9);
-  // Three equations nearly zero on a whole plane, with no common zero: the singular cells
-  // along it outlast the work budget, and the cut search says so.
-  FnSystem sheet(
-      3, [](const double* x, double* f) { f[0] = x[2], f[1] = x[2] + 1e-6, f[2] = x[2] - 1e-6; });
+  // Three equations nearly zero on a whole plane, with no common zero (the offsets of the
+  // last two turn around a circle along x0): the singular cells along it outlast the work
+  // budget, and the cut search says so.
+  FnSystem sheet(3, [](const double* x, double* f) {
+    f[0] = x[2], f[1] = x[2] + 1e-6 * std::cos(500 * x[0]),
+    f[2] = x[2] + 1e-6 * std::sin(500 * x[0]);
+  });
   EXPECT_TRUE(Solve(sheet, Cube(3, -1, 1.1), status).empty());
   EXPECT_EQ(status, 10);
   // A system that is NaN everywhere ends with nothing.
@@ -467,8 +469,8 @@ TEST(SystemN, WhatEachSamplingEvaluates) {
     }
     void EvalEquation(const long i, const XelMathIntervalND& box, const long* counts, double* v,
                       double* g) const override {
-      grids.push_back({double(i), double(counts[0]), double(counts[1]), double(counts[2]),
-                       g ? 1.0 : 0.0});
+      grids.push_back(
+          {double(i), double(counts[0]), double(counts[1]), double(counts[2]), g ? 1.0 : 0.0});
       long m = 0;
       for (long p = 0; p < counts[0]; ++p)
         for (long q = 0; q < counts[1] * counts[2]; ++q, ++m) {

@@ -13,18 +13,18 @@
 // evaluation, a cell it keeps has the whole system evaluated at its corners. With
 // "WholeSystemSampling" the whole system is evaluated once at every node instead, and each
 // cell takes all its corner data from the nodes. A halved cell passes its corners on to its
-// halves, which evaluate only the nodes of the cut. A cell is dropped when an equation keeps one sign at all its corners and its corner
-// gradients rule out an interior dip, or when Krawczyk's operator over the enclosed Jacobian
-// misses the cell (or the box it contracts the cell to). A surviving cell whose Jacobian,
-// enclosed over the cell, is regular holds at most one solution, reached by a safeguarded
-// Newton iteration from its centre or its best corner; when both runs fail, the cell is
-// halved a few more times. A cell whose Jacobian may be singular is halved along its widest side (compared with
-// the domain's), and from the level singularLevel - 1 on (singularLevel: 4, 2 in easy mode, 0
-// with "NoSingularityTreatment"), searched by bisection of its widest side down to a tiny
-// width with Newton's method and, for tangential (double) solutions, a Levenberg-Marquardt
-// minimization of the residual. Equations that keep one sign at the corners but may dip in
-// between (suspect cells) are split down to suspectWidth, then searched for a sign change
-// along the edges and inside the cell. The cells one solve may examine grow with its grid
+// halves, which evaluate only the nodes of the cut. A cell is dropped when an equation keeps one
+// sign at all its corners and its corner gradients rule out an interior dip, or when Krawczyk's
+// operator over the enclosed Jacobian misses the cell (or the box it contracts the cell to). A
+// surviving cell whose Jacobian, enclosed over the cell, is regular holds at most one solution,
+// reached by a safeguarded Newton iteration from its centre or its best corner; when both runs
+// fail, the cell is halved a few more times. A cell whose Jacobian may be singular is halved along
+// its widest side (compared with the domain's), and from the level singularLevel - 1 on
+// (singularLevel: 4, 2 in easy mode, 0 with "NoSingularityTreatment"), searched by bisection of its
+// widest side down to a tiny width with Newton's method and, for tangential (double) solutions, a
+// Levenberg-Marquardt minimization of the residual. Equations that keep one sign at the corners but
+// may dip in between (suspect cells) are split down to suspectWidth, then searched for a sign
+// change along the edges and inside the cell. The cells one solve may examine grow with its grid
 // (100000 plus 16 per grid cell, at most 5e7).
 //
 // Result codes of the internal operations: 0 nothing found (or cell dropped), 1 handled,
@@ -40,8 +40,9 @@
 // XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096; by default 6),
 // "WholeSystemSampling" (presence: the whole system at every grid node, and a default first
 // grid of at most 1000 nodes: 5 nodes a side for N = 4, 3 for N = 5 and 6, 2 beyond, the
-// halving of cells refining where needed), "NoSingularityTreatment" (presence), "EasySolver" (presence), "XelMathAttrScaleOption"
-// (power scales of the N equations and N variables, read when the tolerance is scaled).
+// halving of cells refining where needed), "NoSingularityTreatment" (presence), "EasySolver"
+// (presence), "XelMathAttrScaleOption" (power scales of the N equations and N variables, read when
+// the tolerance is scaled).
 //
 // Work is bounded whatever the equations do (NaN in part of the box included): the recursion
 // depth and the number of cells examined are capped (a search cut by the cap answers 10);
@@ -240,7 +241,8 @@ private:
                        const bool iGradients);
   /// The test of equation i on the corner values iCorner of iCell (iChange: whether they
   /// change sign; iRows: the gradient of f_i at corner c at iRows[c] + iOffset, or null): 0
-  /// the cell is dropped, 1 the equation may vanish in it, 2 suspect (one sign at the corners, may dip between them).
+  /// the cell is dropped, 1 the equation may vanish in it, 2 suspect (one sign at the corners, may
+  /// dip between them).
   int CornerTest(const long i, const XelMathIntervalND& iCell, const double* iCorner,
                  const double* const* iRows, const long iOffset, const int iChange) const;
   /// The system (and its Jacobian when oJacobians is given) at the 2^N corners of iCell.
@@ -264,9 +266,10 @@ private:
   int JacobianHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                    const double* iCentreJacobian, double* oLow, double* oHigh);
   /// The hull of the Jacobian over iCell and the inverse of its midpoint, kept in _hullData
-  /// (low, high, inverse) for the same corner and centre data; 1 when both are available.
+  /// (low, high, inverse) for the same corner and centre data; 1 when the hull is available
+  /// and, when iInverse, the inverse too (formed on the first call that needs it).
   int PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                  const double* iCentreJacobian);
+                  const double* iCentreJacobian, const bool iInverse);
   /// 1 when Krawczyk's operator proves that iCell holds no solution (iCentreValues: the
   /// values at iCentre, the centre of iCell): K misses the cell, or the box X n K(X) it
   /// contracts to, after a few steps with the same hull.

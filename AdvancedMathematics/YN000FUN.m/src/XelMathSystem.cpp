@@ -70,9 +70,9 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _scaleFactorsX(nullptr), _scaleFactorsF(nullptr), _isScaled(0), _scaleOption(1, 1),
       _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _maxWork(MaxWork),
       _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr), _parentBox(nullptr),
-      _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr),
-      _hullCorners(nullptr), _hullCentre(nullptr), _hullState(0), _halfBlocks(nullptr),
-      _halfBlockCount(0), _halfBlockTop(0), _easySet(0), _wholeSystemSampling(0) {
+      _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr), _hullCorners(nullptr),
+      _hullCentre(nullptr), _hullState(0), _halfBlocks(nullptr), _halfBlockCount(0),
+      _halfBlockTop(0), _easySet(0), _wholeSystemSampling(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
   _epsSol = _relativeEpsSol * _absRes;
@@ -1136,8 +1136,7 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
           if (at[k] + 1 < blockCounts[k]) {
             const long u = m + nodeStride[k];
             const double da = grads[m * n + k], db = grads[u * n + k];
-            const double h =
-                coordinate(k, start[k] + at[k] + 1) - coordinate(k, start[k] + at[k]);
+            const double h = coordinate(k, start[k] + at[k] + 1) - coordinate(k, start[k] + at[k]);
             const double miss = values[u] - values[m] - 0.5 * h * (da + db);
             const double margin = std::min(std::fabs(values[m]), std::fabs(values[u]));
             flag = da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin ? 1 : 0;
@@ -1308,11 +1307,10 @@ int XelMathSystem::SearchCorners(const XelMathIntervalND& iCell, const double* c
       return 0;
     }
     // Equation 0 may have been tested by the grid scan already.
-    const int test =
-        i == 0 && iTest0 >= 0
-            ? iTest0
-            : CornerTest(i, iCell, vals.Data(), gradients ? iJacobianPtrs : nullptr, i * n,
-                         IsChangingSignOnHyperCube(vals.Data()));
+    const int test = i == 0 && iTest0 >= 0
+                         ? iTest0
+                         : CornerTest(i, iCell, vals.Data(), gradients ? iJacobianPtrs : nullptr,
+                                      i * n, IsChangingSignOnHyperCube(vals.Data()));
     if (!test)
       return 0;
     suspect[i] = test == 2;
@@ -1383,7 +1381,8 @@ int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* 
       if (gradients)
         for (long c = 0; c < corners; ++c)
           std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
-      const int r = TreatSuspectHyperCube(i, iCell, vals.Data(), gradients ? grads.Data() : nullptr);
+      const int r =
+          TreatSuspectHyperCube(i, iCell, vals.Data(), gradients ? grads.Data() : nullptr);
       if (r != 2)
         return r;
     }

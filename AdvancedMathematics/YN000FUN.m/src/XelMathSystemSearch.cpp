@@ -247,36 +247,37 @@ int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iC
 }
 
 int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                               const double* iCentreJacobian) {
+                               const double* iCentreJacobian, const bool iInverse) {
   const long n = _dimension, nn = n * n;
-  // The hull and the inverse of its midpoint serve both tests of one cell: kept for the
-  // same corner and centre data.
-  if (_hullData && _hullCorners && _hullCorners == iCornerJacobians &&
-      _hullCentre == iCentreJacobian)
-    return _hullState;
-  if (!_hullData)
-    _hullData = XelQuorArrayDoubleNew(3 * nn);
-  _hullCorners = iCornerJacobians;
-  _hullCentre = iCentreJacobian;
-  double* low = _hullData;
-  double* high = low + nn;
-  double* inv = high + nn;
-  _hullState = 0;
-  if (!JacobianHull(iCell, iCornerJacobians, iCentreJacobian, low, high))
-    return 0;
-  if (!_work1)
-    _work1 = new XelMathNxNFullMatrix(n);
-  double* m = _work1->GetFullMatrixCoef();
-  for (long e = 0; e < nn; ++e) {
-    m[e] = 0.5 * (low[e] + high[e]);
-    inv[e] = 0.0;
+  // The hull and the inverse of its midpoint serve the tests of one cell: kept for the same
+  // corner and centre data. States: 0 no hull, 1 hull and inverse, 2 hull (inverse not
+  // formed yet), 3 hull (singular midpoint).
+  const bool same = _hullData && _hullCorners && _hullCorners == iCornerJacobians &&
+                    _hullCentre == iCentreJacobian;
+  if (!same) {
+    if (!_hullData)
+      _hullData = XelQuorArrayDoubleNew(3 * nn);
+    _hullCorners = iCornerJacobians;
+    _hullCentre = iCentreJacobian;
+    _hullState =
+        JacobianHull(iCell, iCornerJacobians, iCentreJacobian, _hullData, _hullData + nn) ? 2 : 0;
   }
-  for (long k = 0; k < n; ++k)
-    inv[k * n + k] = 1.0;
-  if (_work1->Solve(inv, n) != 0 || !AllFinite(inv, nn))
-    return 0;
-  _hullState = 1;
-  return 1;
+  if (_hullState == 2 && iInverse) {
+    const double* low = _hullData;
+    const double* high = low + nn;
+    double* inv = _hullData + 2 * nn;
+    if (!_work1)
+      _work1 = new XelMathNxNFullMatrix(n);
+    double* m = _work1->GetFullMatrixCoef();
+    for (long e = 0; e < nn; ++e) {
+      m[e] = 0.5 * (low[e] + high[e]);
+      inv[e] = 0.0;
+    }
+    for (long k = 0; k < n; ++k)
+      inv[k * n + k] = 1.0;
+    _hullState = _work1->Solve(inv, n) != 0 || !AllFinite(inv, nn) ? 3 : 1;
+  }
+  return iInverse ? (_hullState == 1 ? 1 : 0) : (_hullState != 0 ? 1 : 0);
 }
 
 int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
@@ -388,7 +389,19 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
   const long n = _dimension, nn = n * n;
   if (!AllFinite(iCentreValues, n))
     return 0;
-  if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian))
+  // The combination test first: it needs no inverse.
+  if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, false))
+    return 0;
+  {
+    XelMathScratchDoubles<16> bounds(2 * n);
+    for (long k = 0; k < n; ++k) {
+      bounds[k] = iCell.GetMin(k);
+      bounds[n + k] = iCell.GetMax(k);
+    }
+    if (CombinationExcludes(bounds.Data(), bounds.Data() + n, iCentreValues))
+      return 1;
+  }
+  if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, true))
     return 0;
   const double* low = _hullData;
   const double* high = low + nn;
@@ -453,10 +466,6 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
         volume *= (nextHigh[r] - nextLow[r]) / width;
       }
     }
-    // A cell that the operator does not drop at once is tested with the least-squares
-    // combination of the equations.
-    if (step == 0 && CombinationExcludes(boxLow, boxHigh, values))
-      return 1;
     std::memcpy(boxLow, nextLow, sizeof(double) * n);
     std::memcpy(boxHigh, nextHigh, sizeof(double) * n);
     if (oContracted) {
@@ -474,7 +483,7 @@ int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
                                               const double* iCornerJacobians,
                                               const double* iCentreJacobian) {
   const long n = _dimension, nn = n * n;
-  const int ready = PrepareHull(iCell, iCornerJacobians, iCentreJacobian);
+  const int ready = PrepareHull(iCell, iCornerJacobians, iCentreJacobian, true);
   // The prepared hull belongs to this call's data only.
   _hullCorners = _hullCentre = nullptr;
   if (!ready)
