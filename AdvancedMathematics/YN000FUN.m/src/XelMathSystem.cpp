@@ -1081,6 +1081,12 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
       XelQuorArrayBytesDel(turns, turnCount);
   });
   XelMathScratchDoubles<8> point(n);
+  // The width of each cell of the block along each dimension (maxCount - 1 a dimension).
+  long maxCount = 1;
+  for (long k = 0; k < n; ++k)
+    maxCount = std::max(maxCount, iCounts[k]);
+  XelMathScratchDoubles<64> edgeWidths(iGradients ? n * maxCount : 0);
+  double* edgeWidth = edgeWidths.Data();
   long* offset = static_cast<long*>(xelquornew(sizeof(long) * static_cast<std::size_t>(corners)));
   auto releaseOffset = XelMathMakeOnExit(
       [&] { xelquordel(offset, sizeof(long) * static_cast<std::size_t>(corners)); });
@@ -1127,16 +1133,23 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
     // node m up dimension k), by the dip test's rule: its derivative turns there, or the
     // trapezoidal rule on the end slopes misses the change of value by more than the margin.
     if (grads) {
-      long at[MaxSolveDimension];
       for (long k = 0; k < n; ++k)
+        for (long m = 0; m + 1 < blockCounts[k]; ++m)
+          edgeWidth[k * maxCount + m] =
+              coordinate(k, start[k] + m + 1) - coordinate(k, start[k] + m);
+      long at[MaxSolveDimension], inBlock = 1;
+      for (long k = 0; k < n; ++k) {
         at[k] = 0;
-      for (long m = 0; m < blockNodes; ++m) {
+        inBlock *= blockCounts[k];
+      }
+      // The last block may have fewer layers than the others.
+      for (long m = 0; m < inBlock; ++m) {
         for (long k = 0; k < n; ++k) {
           unsigned char flag = 0;
           if (at[k] + 1 < blockCounts[k]) {
             const long u = m + nodeStride[k];
             const double da = grads[m * n + k], db = grads[u * n + k];
-            const double h = coordinate(k, start[k] + at[k] + 1) - coordinate(k, start[k] + at[k]);
+            const double h = edgeWidth[k * maxCount + at[k]];
             const double miss = values[u] - values[m] - 0.5 * h * (da + db);
             const double margin = std::min(std::fabs(values[m]), std::fabs(values[u]));
             flag = da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin ? 1 : 0;
