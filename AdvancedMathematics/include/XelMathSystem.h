@@ -270,16 +270,20 @@ private:
   /// and, when iInverse, the inverse too (formed on the first call that needs it).
   int PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                   const double* iCentreJacobian, const bool iInverse);
-  /// 1 when Krawczyk's operator proves that iCell holds no solution (iCentreValues: the
-  /// values at iCentre, the centre of iCell): K misses the cell, or the box X n K(X) it
-  /// contracts to, after a few steps with the same hull.
-  int KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                       const double* iCentreJacobian, const double* iCentre,
-                       const double* iCentreValues, double* oContracted);
+  /// 1 when Krawczyk's operator or the combination test proves that iCell holds no solution
+  /// (iCentreValues: the values at iCentre, the centre of iCell; iCornerValues: 2^N x N, or
+  /// null): K misses the cell, or the box X n K(X) it contracts to, after a few steps with
+  /// the same hull. oContracted (2 N: lower bounds, then upper), when given, receives the box
+  /// holding the solutions of the cell.
+  int KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerValues,
+                       const double* iCornerJacobians, const double* iCentreJacobian,
+                       const double* iCentre, const double* iCentreValues, double* oContracted);
   /// 1 when a combination of the equations, chosen by weighted least squares from the hull
   /// prepared for the cell, keeps one sign over the box [iLow, iHigh] (its mean-value form
-  /// about the centre of the box, where the system takes the values iValues).
-  int CombinationExcludes(const double* iLow, const double* iHigh, const double* iValues) const;
+  /// about the centre of the box, where the system takes the values iValues, and, when
+  /// iCornerValues (2^N x N) is given, its forms about each corner).
+  int CombinationExcludes(const double* iLow, const double* iHigh, const double* iValues,
+                          const double* iCornerValues) const;
   /// The side of iCell widest compared with the same side of the domain.
   long WidestSide(const XelMathIntervalND& iCell) const;
   /// iCell halved along its widest side, both halves searched one level deeper. 1 or -2.

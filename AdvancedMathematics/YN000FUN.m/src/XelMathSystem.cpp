@@ -1381,7 +1381,7 @@ int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* 
     XelMathScratchDoubles<64> jc(nn);
     SEval(centre.Data(), f.Data(), jc.Data());
     const int excluded =
-        KrawczykExcludes(iCell, iJacobians, jc.Data(), centre.Data(), f.Data(), nullptr);
+        KrawczykExcludes(iCell, iValues, iJacobians, jc.Data(), centre.Data(), f.Data(), nullptr);
     singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
     _hullCorners = _hullCentre = nullptr;
     if (excluded)

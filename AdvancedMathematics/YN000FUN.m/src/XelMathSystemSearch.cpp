@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "XelMathConstants.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
@@ -281,7 +282,7 @@ int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCo
 }
 
 int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
-                                       const double* iValues) const {
+                                       const double* iValues, const double* iCornerValues) const {
   const long n = _dimension, nn = n * n;
   const double* low = _hullData;
   const double* high = low + nn;
@@ -373,10 +374,57 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
   }
   if (!Finite(vf) || !Finite(spread) || !Finite(shift))
     return 0;
-  return std::fabs(vf) > spread + KrawczykPadding * (spread + size + shift) ? 1 : 0;
+  if (std::fabs(vf) > spread + KrawczykPadding * (spread + size + shift))
+    return 1;
+  if (!iCornerValues)
+    return 0;
+  // The same combination from a corner q of the box (values f(q)): over the box,
+  // v.f(x) = v.f(q) + [v.J] (x - q), x - q of one sign in each side. The lower bound is taken
+  // from the corner downhill along each side (by the midpoint of [v.J]), the upper bound from
+  // the opposite one: exact in the sides where [v.J] keeps one sign.
+  const long corners = 1L << n;
+  long down = 0;
+  XelMathScratchDoubles<32> grad(2 * n);
+  double* gLow = grad.Data();
+  double* gHigh = gLow + n;
+  for (long j = 0; j < n; ++j) {
+    double vm = 0.0, vd = 0.0;
+    for (long i = 0; i < n; ++i) {
+      vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
+      vd += std::fabs(v[i]) * 0.5 * (high[i * n + j] - low[i * n + j]);
+    }
+    gLow[j] = vm - vd;
+    gHigh[j] = vm + vd;
+    if (vm < 0.0)
+      down |= 1L << (n - 1 - j);
+  }
+  const long up = (corners - 1) & ~down;
+  double lowest = 0.0, highest = 0.0, scale = 0.0;
+  for (int which = 0; which < 2; ++which) {
+    const long q = which ? up : down;
+    const double* fq = iCornerValues + q * n;
+    double bound = 0.0;
+    for (long i = 0; i < n; ++i) {
+      bound += v[i] * fq[i];
+      scale = std::max(scale, std::fabs(v[i] * fq[i]));
+    }
+    for (long j = 0; j < n; ++j) {
+      const double w = iHigh[j] - iLow[j];
+      const bool atHigh = (q & (1L << (n - 1 - j))) != 0;
+      // x_j - q_j in [-w, 0] at the upper end, [0, w] at the lower.
+      if (which == 0)
+        bound += atHigh ? -w * std::max(gHigh[j], 0.0) : w * std::min(gLow[j], 0.0);
+      else
+        bound += atHigh ? -w * std::min(gLow[j], 0.0) : w * std::max(gHigh[j], 0.0);
+    }
+    (which ? highest : lowest) = bound;
+  }
+  const double pad = KrawczykPadding * (spread + scale + shift);
+  return Finite(lowest) && Finite(highest) && (lowest > pad || highest < -pad) ? 1 : 0;
 }
 
-int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
+int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerValues,
+                                    const double* iCornerJacobians,
                                     const double* iCentreJacobian, const double* iCentre,
                                     const double* iCentreValues, double* oContracted) {
   const long dim = _dimension;
@@ -398,7 +446,7 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
       bounds[k] = iCell.GetMin(k);
       bounds[n + k] = iCell.GetMax(k);
     }
-    if (CombinationExcludes(bounds.Data(), bounds.Data() + n, iCentreValues))
+    if (CombinationExcludes(bounds.Data(), bounds.Data() + n, iCentreValues, iCornerValues))
       return 1;
   }
   if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, true))
@@ -567,7 +615,8 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   SEval(x.Data(), f.Data(), jc.Data());
   XelMathScratchDoubles<16> contracted(2 * n);
   const int excluded =
-      KrawczykExcludes(iCell, iJacobians, jc.Data(), x.Data(), f.Data(), contracted.Data());
+      KrawczykExcludes(iCell, iValues, iJacobians, jc.Data(), x.Data(), f.Data(),
+                       contracted.Data());
   const int singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
   _hullCorners = _hullCentre = nullptr;
   if (excluded)
