@@ -284,6 +284,11 @@ private:
   /// iCornerValues (2^N x N) is given, its forms about each corner).
   int CombinationExcludes(const double* iLow, const double* iHigh, const double* iValues,
                           const double* iCornerValues) const;
+  /// 1 when the combination iV.f keeps one sign over the box [iLow, iHigh], bounded from
+  /// two of its corners (iCornerValues, 2^N x N) with the hull prepared for the cell; iPad:
+  /// a size of the bound's terms for the padding.
+  int CornerBoundsExclude(const double* iV, const double* iLow, const double* iHigh,
+                          const double* iCornerValues, const double iPad) const;
   /// The side of iCell widest compared with the same side of the domain.
   long WidestSide(const XelMathIntervalND& iCell) const;
   /// iCell halved along its widest side, both halves searched one level deeper. 1 or -2.

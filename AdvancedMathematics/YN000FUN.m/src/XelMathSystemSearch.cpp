@@ -378,7 +378,17 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
     return 1;
   if (!iCornerValues)
     return 0;
-  // The same combination from a corner q of the box (values f(q)): over the box,
+  return iCornerValues && CornerBoundsExclude(v, iLow, iHigh, iCornerValues, spread + shift) ? 1
+                                                                                          : 0;
+}
+
+int XelMathSystem::CornerBoundsExclude(const double* iV, const double* iLow, const double* iHigh,
+                                       const double* iCornerValues, const double iPad) const {
+  const long n = _dimension, nn = n * n;
+  const double* low = _hullData;
+  const double* high = low + nn;
+  const double* v = iV;
+  // The combination v.f from a corner q of the box (values f(q)): over the box,
   // v.f(x) = v.f(q) + [v.J] (x - q), x - q of one sign in each side. The lower bound is taken
   // from the corner downhill along each side (by the midpoint of [v.J]), the upper bound from
   // the opposite one: exact in the sides where [v.J] keeps one sign.
@@ -419,7 +429,7 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
     }
     (which ? highest : lowest) = bound;
   }
-  const double pad = KrawczykPadding * (spread + scale + shift);
+  const double pad = KrawczykPadding * (iPad + scale);
   return Finite(lowest) && Finite(highest) && (lowest > pad || highest < -pad) ? 1 : 0;
 }
 
