@@ -1374,21 +1374,41 @@ int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* 
   XelMathScratchDoubles<64> centre(n);
   iCell.Center(centre.Data());
   const bool hullTests = gradients || (_singularLevel > 0 && !_easySolver);
+  bool hullReady = false;
   int singular = 1;
   // A Jacobian not finite at some corner gives no hull: the cell may be singular.
   if (hullTests && gradients && AllFinite(iJacobians, corners * nn)) {
     XelMathScratchDoubles<8> f(n);
     XelMathScratchDoubles<64> jc(nn);
     SEval(centre.Data(), f.Data(), jc.Data());
+    // No hull of another cell is taken for this one's.
+    _hullState = 0;
     const int excluded =
         KrawczykExcludes(iCell, iValues, iJacobians, jc.Data(), centre.Data(), f.Data(), nullptr);
     singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
+    hullReady = _hullState != 0;
     _hullCorners = _hullCentre = nullptr;
     if (excluded)
       return 0;
   }
+  // The hull of the cell, when ready, bounds each suspect equation from its corners first.
+  const bool bounded = hullReady;
+  XelMathScratchDoubles<16> box(bounded ? 2 * n : 0), unit(bounded ? n : 0);
+  if (bounded)
+    for (long k = 0; k < n; ++k) {
+      box[k] = iCell.GetMin(k);
+      box[n + k] = iCell.GetMax(k);
+      unit[k] = 0.0;
+    }
   for (long i = 0; i < n; ++i)
     if (iSuspect[i]) {
+      if (bounded) {
+        unit[i] = 1.0;
+        const int one = CornerBoundsExclude(unit.Data(), box.Data(), box.Data() + n, iValues, 0.0);
+        unit[i] = 0.0;
+        if (one)
+          return 0;
+      }
       for (long c = 0; c < corners; ++c)
         vals[c] = iValues[c * n + i];
       if (gradients)

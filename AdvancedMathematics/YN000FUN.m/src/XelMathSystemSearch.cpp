@@ -624,6 +624,8 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   iCell.Center(x.Data());
   SEval(x.Data(), f.Data(), jc.Data());
   XelMathScratchDoubles<16> contracted(2 * n);
+  // No hull of another cell is taken for this one's.
+  _hullState = 0;
   const int excluded =
       KrawczykExcludes(iCell, iValues, iJacobians, jc.Data(), x.Data(), f.Data(),
                        contracted.Data());
@@ -635,10 +637,25 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // is wider than the suspect width (its halves are tested again), then only when a point of
   // the other sign is found.
   if (!(MaxWidth(iCell) > _suspectWidth)) {
+    // The hull of the cell, when ready, bounds each such equation from its corners first.
+    const bool bounded = _hullState != 0;
     XelMathScratchDoubles<256> grads(n * corners);
+    XelMathScratchDoubles<16> box(2 * n), unit(n);
+    for (long k = 0; k < n; ++k) {
+      box[k] = iCell.GetMin(k);
+      box[n + k] = iCell.GetMax(k);
+      unit[k] = 0.0;
+    }
     for (long i = 0; i < n; ++i) {
       if (!oneSign[i])
         continue;
+      if (bounded) {
+        unit[i] = 1.0;
+        const int one = CornerBoundsExclude(unit.Data(), box.Data(), box.Data() + n, iValues, 0.0);
+        unit[i] = 0.0;
+        if (one)
+          return 0;
+      }
       const double* vals = byEquation.Data() + i * corners;
       for (long c = 0; c < corners; ++c)
         std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
