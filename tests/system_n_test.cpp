@@ -141,6 +141,13 @@ struct Case {
 
 TEST(SystemN, ClosedFormBattery) {
   const double r = std::sqrt(0.5), pi = kPi;
+  const FnN fold = [](const double* x, double* f) {
+    for (int k = 0; k < 3; ++k)
+      f[k] = x[k] - x[3];
+    f[3] = x[0] * x[1] * x[2] * x[3] - 2.1 * x[0] * x[1] + 1.1;
+  };
+  const double t = std::sqrt(1.1);
+  const std::vector<Pt> foldSolutions = {{1, 1, 1, 1}, {t, t, t, t}};
   const FnN quarter = [](const double* x, double* f) {
     for (int k = 0; k < 3; ++k)
       f[k] = x[k] * x[k] - 0.25;
@@ -245,6 +252,12 @@ TEST(SystemN, ClosedFormBattery) {
        {{0.3, 0.2}, {0.30005, 0.2}},
        0,
        1e-8},
+      // Three linear equations fix the line x0 = x1 = x2 = x3 = t, where the product
+      // equation is t^4 - 2.1 t^2 + 1.1 = (t^2 - 1)(t^2 - 1.1): two solutions 0.05 apart with
+      // a fold between them, as in Brown's system.
+      {"fold between two close solutions", 4, fold, Cube(4, 0, 2), foldSolutions, 0, 1e-8},
+      {"fold between two close solutions, whole system", 4, fold, Cube(4, 0, 2), foldSolutions, 0,
+       1e-8, true},
       {"undefined half box",
        2,
        [](const double* x, double* f) {
