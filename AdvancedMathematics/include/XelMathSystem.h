@@ -14,16 +14,18 @@
 // "WholeSystemSampling" the whole system is evaluated once at every node instead, and each
 // cell takes all its corner data from the nodes. A halved cell passes its corners on to its
 // halves, which evaluate only the nodes of the cut. A cell is dropped when an equation keeps one
-// sign at all its corners and its corner gradients rule out an interior dip, or when Krawczyk's
-// operator over the enclosed Jacobian misses the cell (or the box it contracts the cell to). A
-// surviving cell whose Jacobian, enclosed over the cell, is regular holds at most one solution,
-// reached by a safeguarded Newton iteration from its centre or its best corner; when both runs
-// fail, the cell is halved a few more times. A cell whose Jacobian may be singular is halved along
-// its widest side (compared with the domain's), and from the level singularLevel - 1 on
-// (singularLevel: 4, 2 in easy mode, 0 with "NoSingularityTreatment"), searched by bisection of its
-// widest side down to a tiny width with Newton's method and, for tangential (double) solutions, a
-// Levenberg-Marquardt minimization of the residual. Equations that keep one sign at the corners but
-// may dip in between (suspect cells) are split down to suspectWidth, then searched for a sign
+// sign at all its corners and its corner gradients rule out an interior dip, when a combination
+// of the equations (chosen by weighted least squares) keeps one sign over it by its mean-value
+// forms over the enclosed Jacobian, or when Krawczyk's operator misses the cell (or the box it
+// contracts the cell to; a singular cell contracted below half its volume is searched in that
+// box). A surviving cell whose Jacobian, enclosed over the cell, is regular holds at most one
+// solution, reached by a safeguarded Newton iteration from its centre or its best corner; when
+// both runs fail, the cell is halved a few more times. A cell whose Jacobian may be singular is
+// halved along its widest side (compared with the domain's), and from the level singularLevel - 1
+// on (singularLevel: 4, 2 in easy mode, 0 with "NoSingularityTreatment"), searched by bisection of
+// its widest side down to a tiny width with Newton's method and, for tangential (double) solutions,
+// a Levenberg-Marquardt minimization of the residual. Equations that keep one sign at the corners
+// but may dip in between (suspect cells) are split down to suspectWidth, then searched for a sign
 // change along the edges and inside the cell. The cells one solve may examine grow with its grid
 // (100000 plus 16 per grid cell, at most 5e7).
 //
@@ -281,7 +283,7 @@ private:
   /// 1 when a combination of the equations, chosen by weighted least squares from the hull
   /// prepared for the cell, keeps one sign over the box [iLow, iHigh] (its mean-value form
   /// about the centre of the box, where the system takes the values iValues, and, when
-  /// iCornerValues (2^N x N) is given, its forms about each corner).
+  /// iCornerValues (2^N x N) is given, about its downhill and uphill corners).
   int CombinationExcludes(const double* iLow, const double* iHigh, const double* iValues,
                           const double* iCornerValues) const;
   /// 1 when the combination iV.f keeps one sign over the box [iLow, iHigh], bounded from
