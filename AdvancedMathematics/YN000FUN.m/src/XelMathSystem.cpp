@@ -1074,19 +1074,7 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
   });
   XelMathScratchPointers<const double, 64> valuePtrs(corners), jacobianPtrs(corners),
       gradientRows(corners);
-  const long turnCount = iGradients ? blockNodes * n : 0;
-  unsigned char* turns = turnCount ? XelQuorArrayBytesNew(turnCount) : nullptr;
-  auto releaseTurns = XelMathMakeOnExit([&] {
-    if (turns)
-      XelQuorArrayBytesDel(turns, turnCount);
-  });
   XelMathScratchDoubles<8> point(n);
-  // The width of each cell of the block along each dimension (maxCount - 1 a dimension).
-  long maxCount = 1;
-  for (long k = 0; k < n; ++k)
-    maxCount = std::max(maxCount, iCounts[k]);
-  XelMathScratchDoubles<64> edgeWidths(iGradients ? n * maxCount : 0);
-  double* edgeWidth = edgeWidths.Data();
   long* offset = static_cast<long*>(xelquornew(sizeof(long) * static_cast<std::size_t>(corners)));
   auto releaseOffset = XelMathMakeOnExit(
       [&] { xelquordel(offset, sizeof(long) * static_cast<std::size_t>(corners)); });
@@ -1129,40 +1117,6 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
         --k;
       offset[q] = offset[q & ~(1L << (n - 1 - k))] + nodeStride[k];
     }
-    // The edges of the grid along which equation 0 may dip (turns[m * N + k]: the edge from
-    // node m up dimension k), by the dip test's rule: its derivative turns there, or the
-    // trapezoidal rule on the end slopes misses the change of value by more than the margin.
-    if (grads) {
-      for (long k = 0; k < n; ++k)
-        for (long m = 0; m + 1 < blockCounts[k]; ++m)
-          edgeWidth[k * maxCount + m] =
-              coordinate(k, start[k] + m + 1) - coordinate(k, start[k] + m);
-      long at[MaxSolveDimension], inBlock = 1;
-      for (long k = 0; k < n; ++k) {
-        at[k] = 0;
-        inBlock *= blockCounts[k];
-      }
-      // The last block may have fewer layers than the others.
-      for (long m = 0; m < inBlock; ++m) {
-        for (long k = 0; k < n; ++k) {
-          unsigned char flag = 0;
-          if (at[k] + 1 < blockCounts[k]) {
-            const long u = m + nodeStride[k];
-            const double da = grads[m * n + k], db = grads[u * n + k];
-            const double h = edgeWidth[k * maxCount + at[k]];
-            const double miss = values[u] - values[m] - 0.5 * h * (da + db);
-            const double margin = std::min(std::fabs(values[m]), std::fabs(values[u]));
-            flag = da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin ? 1 : 0;
-          }
-          turns[m * n + k] = flag;
-        }
-        for (long k = n - 1; k >= 0; --k) {
-          if (++at[k] < blockCounts[k])
-            break;
-          at[k] = 0;
-        }
-      }
-    }
     for (long k = 0; k < n; ++k)
       local[k] = 0;
     for (;;) {
@@ -1194,22 +1148,10 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
         int test0 = -1;
         if (!keep) {
           const int change = IsChangingSignOnHyperCube(corner.Data());
-          // One sign at the corners, and along no edge of the cell does the derivative turn
-          // or the sampling miss the function: dropped, as the dip test would.
-          bool smooth = !change && grads && !_easySolver;
-          for (long q = 0; q < corners && smooth; ++q) {
-            const unsigned char* edge = turns + (base + offset[q]) * n;
-            for (long k = 0; k < n && smooth; ++k)
-              smooth = (q & (1L << (n - 1 - k))) || !edge[k];
-          }
-          if (smooth) {
-            test0 = 0;
-          } else {
-            if (!change && !_easySolver)
-              setRows();
-            test0 = CornerTest(0, cell, corner.Data(),
-                               rowsSet && grads ? gradientRows.Data() : nullptr, 0, change);
-          }
+          if (!change && !_easySolver)
+            setRows();
+          test0 = CornerTest(0, cell, corner.Data(),
+                             rowsSet && grads ? gradientRows.Data() : nullptr, 0, change);
           keep = test0 != 0;
         }
         if (keep) {
