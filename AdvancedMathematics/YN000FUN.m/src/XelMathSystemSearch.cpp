@@ -376,10 +376,8 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
     return 0;
   if (std::fabs(vf) > spread + KrawczykPadding * (spread + size + shift))
     return 1;
-  if (!iCornerValues)
-    return 0;
   return iCornerValues && CornerBoundsExclude(v, iLow, iHigh, iCornerValues, spread + shift) ? 1
-                                                                                          : 0;
+                                                                                             : 0;
 }
 
 int XelMathSystem::CornerBoundsExclude(const double* iV, const double* iLow, const double* iHigh,
@@ -434,9 +432,9 @@ int XelMathSystem::CornerBoundsExclude(const double* iV, const double* iLow, con
 }
 
 int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerValues,
-                                    const double* iCornerJacobians,
-                                    const double* iCentreJacobian, const double* iCentre,
-                                    const double* iCentreValues, double* oContracted) {
+                                    const double* iCornerJacobians, const double* iCentreJacobian,
+                                    const double* iCentre, const double* iCentreValues,
+                                    double* oContracted) {
   const long dim = _dimension;
   // Not contracted until the operator does.
   if (oContracted)
@@ -626,9 +624,8 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   XelMathScratchDoubles<16> contracted(2 * n);
   // No hull of another cell is taken for this one's.
   _hullState = 0;
-  const int excluded =
-      KrawczykExcludes(iCell, iValues, iJacobians, jc.Data(), x.Data(), f.Data(),
-                       contracted.Data());
+  const int excluded = KrawczykExcludes(iCell, iValues, iJacobians, jc.Data(), x.Data(), f.Data(),
+                                        contracted.Data());
   const int singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
   _hullCorners = _hullCentre = nullptr;
   if (excluded)
