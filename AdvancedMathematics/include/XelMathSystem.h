@@ -13,18 +13,20 @@
 // evaluation, a cell it keeps has the whole system evaluated at its corners. With
 // "WholeSystemSampling" the whole system is evaluated once at every node instead, and each
 // cell takes all its corner data from the nodes. A halved cell passes its corners on to its
-// halves, which evaluate only the nodes of the cut. A cell is dropped when an equation keeps one sign at all its corners and its corner
-// gradients rule out an interior dip, or when Krawczyk's operator over the enclosed Jacobian
-// misses the cell (or the box it contracts the cell to). A surviving cell whose Jacobian,
-// enclosed over the cell, is regular holds at most one solution, reached by a safeguarded
-// Newton iteration from its centre or its best corner; when both runs fail, the cell is
-// halved a few more times. A cell whose Jacobian may be singular is halved along its widest side (compared with
-// the domain's), and from the level singularLevel - 1 on (singularLevel: 4, 2 in easy mode, 0
-// with "NoSingularityTreatment"), searched by bisection of its widest side down to a tiny
-// width with Newton's method and, for tangential (double) solutions, a Levenberg-Marquardt
-// minimization of the residual. Equations that keep one sign at the corners but may dip in
-// between (suspect cells) are split down to suspectWidth, then searched for a sign change
-// along the edges and inside the cell. The cells one solve may examine grow with its grid
+// halves, which evaluate only the nodes of the cut. A cell is dropped when an equation keeps one
+// sign at all its corners and its corner gradients rule out an interior dip, when a combination
+// of the equations (chosen by weighted least squares) keeps one sign over it by its mean-value
+// forms over the enclosed Jacobian, or when Krawczyk's operator misses the cell (or the box it
+// contracts the cell to; a singular cell contracted below half its volume is searched in that
+// box). A surviving cell whose Jacobian, enclosed over the cell, is regular holds at most one
+// solution, reached by a safeguarded Newton iteration from its centre or its best corner; when
+// both runs fail, the cell is halved a few more times. A cell whose Jacobian may be singular is
+// halved along its widest side (compared with the domain's), and from the level singularLevel - 1
+// on (singularLevel: 4, 2 in easy mode, 0 with "NoSingularityTreatment"), searched by bisection of
+// its widest side down to a tiny width with Newton's method and, for tangential (double) solutions,
+// a Levenberg-Marquardt minimization of the residual. Equations that keep one sign at the corners
+// but may dip in between (suspect cells) are split down to suspectWidth, then searched for a sign
+// change along the edges and inside the cell. The cells one solve may examine grow with its grid
 // (100000 plus 16 per grid cell, at most 5e7).
 //
 // Result codes of the internal operations: 0 nothing found (or cell dropped), 1 handled,
@@ -40,8 +42,9 @@
 // XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096; by default 6),
 // "WholeSystemSampling" (presence: the whole system at every grid node, and a default first
 // grid of at most 1000 nodes: 5 nodes a side for N = 4, 3 for N = 5 and 6, 2 beyond, the
-// halving of cells refining where needed), "NoSingularityTreatment" (presence), "EasySolver" (presence), "XelMathAttrScaleOption"
-// (power scales of the N equations and N variables, read when the tolerance is scaled).
+// halving of cells refining where needed), "NoSingularityTreatment" (presence), "EasySolver"
+// (presence), "XelMathAttrScaleOption" (power scales of the N equations and N variables, read when
+// the tolerance is scaled).
 //
 // Work is bounded whatever the equations do (NaN in part of the box included): the recursion
 // depth and the number of cells examined are capped (a search cut by the cap answers 10);
@@ -205,7 +208,8 @@ protected:
   /// A cell whose Jacobian may be singular: bisected down to a tiny width, regular parts by
   /// Newton, tiny singular cells by Newton and the double-root minimization. 0, 1, -2.
   int TreatSingularJacobian(const XelMathIntervalND& iCell);
-  /// The interval hull of the corner and centre Jacobians, widened (oLow, oHigh, N x N).
+  /// The interval hull of the corner and centre Jacobians (finite samples), widened (oLow,
+  /// oHigh, N x N).
   void FillIntervalJacobian(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                             const double* iCentreJacobian, double* oLow, double* oHigh) const;
   /// The domain in solving units: each bound divided by its variable scale factor.
@@ -221,16 +225,28 @@ private:
   /// The search of one cell from its corner data: iValues (2^N x N, corner-major) and, when
   /// sampled, iJacobians (2^N x N x N). 0 dropped, 1 handled, -2 stop.
   int SearchCell(const XelMathIntervalND& iCell, const double* iValues, const double* iJacobians);
+  /// The same with the data of corner c read at iValuePtrs[c] (N values) and
+  /// iJacobianPtrs[c] (N x N, or null when not sampled), where they lie; iValues and
+  /// iJacobians, when given, hold the same data side by side; iTest0: the corner test of
+  /// equation 0 when made already (CornerTest's answer), else -1.
+  int SearchCorners(const XelMathIntervalND& iCell, const double* const* iValuePtrs,
+                    const double* const* iJacobianPtrs, const double* iValues,
+                    const double* iJacobians, const int iTest0);
+  /// The search of a cell whose corner data passed the sign tests: iSuspect[i] for each
+  /// equation of one sign at the corners that may dip between them.
+  int SearchKeptCell(const XelMathIntervalND& iCell, const double* iValues,
+                     const double* iJacobians, const bool* iSuspect);
   /// The scan of the grid cells of iBox from equation 0 sampled on the grid (by blocks, cut
   /// across its first dimensions, when the whole grid is too large to keep): the cells it
   /// keeps go on to DSolveLocal. 0 or -2.
   int ScanEquationZero(const XelMathIntervalND& iBox, const long* iCounts, const long* iCellMask,
                        const bool iGradients);
   /// The test of equation i on the corner values iCorner of iCell (iChange: whether they
-  /// change sign; iGradients: the corner gradients, or null): 0 the cell is dropped, 1 the
-  /// equation may vanish in it, 2 suspect (one sign at the corners, may dip between them).
+  /// change sign; iRows: the gradient of f_i at corner c at iRows[c] + iOffset, or null): 0
+  /// the cell is dropped, 1 the equation may vanish in it, 2 suspect (one sign at the corners, may
+  /// dip between them).
   int CornerTest(const long i, const XelMathIntervalND& iCell, const double* iCorner,
-                 const double* iGradients, const int iChange) const;
+                 const double* const* iRows, const long iOffset, const int iChange) const;
   /// The system (and its Jacobian when oJacobians is given) at the 2^N corners of iCell.
   void SampleCell(const XelMathIntervalND& iCell, double* oValues, double* oJacobians) const;
   /// The corner data of the two halves of iCell cut across iSide at its middle, from the
@@ -242,22 +258,39 @@ private:
                      const double* iJacobians, const long iLevel, const long iRegularSplits);
   int NewtonInCell(const XelMathIntervalND& iCell, double* ioX, const int iTangential);
   int Minimize(const XelMathIntervalND& iCell, double* ioX);
-  int MayDip(const XelMathIntervalND& iCell, const double* iCorner, const double* iGradients) const;
+  /// Whether f_i, of one sign at the corners (iCorner), may reach the other sign inside the
+  /// cell; its gradient at corner c is read at iRows[c] + iOffset.
+  int MayDip(const XelMathIntervalND& iCell, const double* iCorner, const double* const* iRows,
+             const long iOffset) const;
   int Subdivide(const XelMathIntervalND& iCell, const long iCount);
   /// Hull of the Jacobian over iCell (its image, or the widened hull of the samples); 0 when
   /// neither is available or finite.
   int JacobianHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                    const double* iCentreJacobian, double* oLow, double* oHigh);
   /// The hull of the Jacobian over iCell and the inverse of its midpoint, kept in _hullData
-  /// (low, high, inverse) for the same corner and centre data; 1 when both are available.
+  /// (low, high, inverse) for the same corner and centre data; 1 when the hull is available
+  /// and, when iInverse, the inverse too (formed on the first call that needs it).
   int PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                  const double* iCentreJacobian);
-  /// 1 when Krawczyk's operator proves that iCell holds no solution (iCentreValues: the
-  /// values at iCentre, the centre of iCell): K misses the cell, or the box X n K(X) it
-  /// contracts to, after a few steps with the same hull.
-  int KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                       const double* iCentreJacobian, const double* iCentre,
-                       const double* iCentreValues);
+                  const double* iCentreJacobian, const bool iInverse);
+  /// 1 when Krawczyk's operator or the combination test proves that iCell holds no solution
+  /// (iCentreValues: the values at iCentre, the centre of iCell; iCornerValues: 2^N x N, or
+  /// null): K misses the cell, or the box X n K(X) it contracts to, after a few steps with
+  /// the same hull. oContracted (2 N: lower bounds, then upper), when given, receives the box
+  /// holding the solutions of the cell.
+  int KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerValues,
+                       const double* iCornerJacobians, const double* iCentreJacobian,
+                       const double* iCentre, const double* iCentreValues, double* oContracted);
+  /// 1 when a combination of the equations, chosen by weighted least squares from the hull
+  /// prepared for the cell, keeps one sign over the box [iLow, iHigh] (its mean-value form
+  /// about the centre of the box, where the system takes the values iValues, and, when
+  /// iCornerValues (2^N x N) is given, about its downhill and uphill corners).
+  int CombinationExcludes(const double* iLow, const double* iHigh, const double* iValues,
+                          const double* iCornerValues) const;
+  /// 1 when the combination iV.f keeps one sign over the box [iLow, iHigh], bounded from
+  /// two of its corners (iCornerValues, 2^N x N) with the hull prepared for the cell; iPad:
+  /// a size of the bound's terms for the padding.
+  int CornerBoundsExclude(const double* iV, const double* iLow, const double* iHigh,
+                          const double* iCornerValues, const double iPad) const;
   /// The side of iCell widest compared with the same side of the domain.
   long WidestSide(const XelMathIntervalND& iCell) const;
   /// iCell halved along its widest side, both halves searched one level deeper. 1 or -2.

@@ -70,9 +70,9 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _scaleFactorsX(nullptr), _scaleFactorsF(nullptr), _isScaled(0), _scaleOption(1, 1),
       _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _maxWork(MaxWork),
       _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr), _parentBox(nullptr),
-      _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr),
-      _hullCorners(nullptr), _hullCentre(nullptr), _hullState(0), _halfBlocks(nullptr),
-      _halfBlockCount(0), _halfBlockTop(0), _easySet(0), _wholeSystemSampling(0) {
+      _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr), _hullCorners(nullptr),
+      _hullCentre(nullptr), _hullState(0), _halfBlocks(nullptr), _halfBlockCount(0),
+      _halfBlockTop(0), _easySet(0), _wholeSystemSampling(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
   _epsSol = _relativeEpsSol * _absRes;
@@ -835,8 +835,9 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
       }
     }
   }
-  XelMathScratchDoubles<256> cornerValues(corners * n);
-  XelMathScratchDoubles<1024> cornerJacobians(gradients ? corners * nn : 0);
+  XelMathScratchDoubles<256> cornerValues(stored ? 0 : corners * n);
+  XelMathScratchDoubles<1024> cornerJacobians(!stored && gradients ? corners * nn : 0);
+  XelMathScratchPointers<const double, 64> valuePtrs(corners), jacobianPtrs(corners);
   long cells = 1;
   for (long k = 0; k < n; ++k) {
     idx[k] = 0;
@@ -852,22 +853,25 @@ int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
                     XelMathGridCoordinate(iBox.GetMin(k), iBox.GetMax(k), idx[k] + 1, iCounts[k]));
         base += idx[k] * stride[k];
       }
+      int r = 0;
       if (stored) {
+        // The corners read at the nodes.
         for (long q = 0; q < corners; ++q) {
           long m = base;
           for (long k = 0; k < n; ++k)
             if (q & (1L << (n - 1 - k)))
               m += stride[k];
-          std::memcpy(cornerValues.Data() + q * n, gridValues.Data() + m * n, sizeof(double) * n);
+          valuePtrs[q] = gridValues.Data() + m * n;
           if (gradients)
-            std::memcpy(cornerJacobians.Data() + q * nn, gridJacobians.Data() + m * nn,
-                        sizeof(double) * nn);
+            jacobianPtrs[q] = gridJacobians.Data() + m * nn;
         }
+        r = SearchCorners(cell, valuePtrs.Data(), gradients ? jacobianPtrs.Data() : nullptr,
+                          nullptr, nullptr, -1);
       } else {
         SampleCell(cell, cornerValues.Data(), gradients ? cornerJacobians.Data() : nullptr);
+        r = SearchCell(cell, cornerValues.Data(), gradients ? cornerJacobians.Data() : nullptr);
       }
-      if (SearchCell(cell, cornerValues.Data(), gradients ? cornerJacobians.Data() : nullptr) ==
-          -2)
+      if (r == -2)
         return -2;
       if (_work > _maxWork)
         return 0;
@@ -951,11 +955,15 @@ int XelMathSystem::Bisect(const XelMathIntervalND& iCell) {
 }
 
 int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
-                          const double* iGradients) const {
-  if (!iGradients)
+                          const double* const* iRows, const long iOffset) const {
+  if (!iRows)
     return 0;
   const long n = _dimension, corners = 1L << n;
   const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
+  const double* bounds = iCell.GetCoords();
+  double width[MaxSolveDimension];
+  for (long k = 0; k < n; ++k)
+    width[k] = bounds[2 * k + 1] - bounds[2 * k];
   // A derivative that turns along an edge, or an edge along which the corner data do not
   // resolve the function: the trapezoidal rule on the end slopes misses the change of value
   // by more than the margin between the function and 0 there...
@@ -965,22 +973,28 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
       const long bit = 1L << (n - 1 - k);
       if (c & bit)
         continue;
-      const double da = iGradients[c * n + k], db = iGradients[(c | bit) * n + k];
-      const double h = iCell.GetMax(k) - iCell.GetMin(k);
-      const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * h * (da + db);
+      const double da = iRows[c][iOffset + k], db = iRows[c | bit][iOffset + k];
+      const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * width[k] * (da + db);
       const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
-      if (da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin)
-        turns = true;
+      turns = da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin;
     }
   if (!turns)
     return 0;
   // ... and a tangent plane at some corner that reaches the other sign inside the cell.
   for (long c = 0; c < corners; ++c) {
-    double lowest = s * iCorner[c];
+    const double at = s * iCorner[c];
+    const double* g = iRows[c] + iOffset;
+    // The plane cannot fall by more than sum |g_k| w_k: most corners stop there.
+    double fall = 0.0;
+    for (long k = 0; k < n; ++k)
+      fall += std::fabs(g[k]) * width[k];
+    if (at > fall)
+      continue;
+    double lowest = at;
     for (long k = 0; k < n; ++k) {
-      const double x = (c & (1L << (n - 1 - k))) ? iCell.GetMax(k) : iCell.GetMin(k);
-      const double g = s * iGradients[c * n + k];
-      lowest += std::min(g * (iCell.GetMin(k) - x), g * (iCell.GetMax(k) - x));
+      // From the lower end of side k the plane goes up the side, from the upper end down.
+      const double run = (c & (1L << (n - 1 - k))) ? -width[k] : width[k];
+      lowest += std::min(0.0, s * g[k] * run);
     }
     if (lowest <= 0.0)
       return 1;
@@ -1006,7 +1020,8 @@ int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCo
 }
 
 int XelMathSystem::CornerTest(const long i, const XelMathIntervalND& iCell, const double* iCorner,
-                              const double* iGradients, const int iChange) const {
+                              const double* const* iRows, const long iOffset,
+                              const int iChange) const {
   if (_easySolver) {
     const long corners = 1L << _dimension;
     double big = 0.0;
@@ -1019,7 +1034,7 @@ int XelMathSystem::CornerTest(const long i, const XelMathIntervalND& iCell, cons
   }
   if (iChange)
     return 1;
-  return iGradients && _depth <= _singularLevel && MayDip(iCell, iCorner, iGradients) ? 2 : 0;
+  return iRows && _depth <= _singularLevel && MayDip(iCell, iCorner, iRows, iOffset) ? 2 : 0;
 }
 
 int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* iCounts,
@@ -1047,6 +1062,22 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
     blockNodes *= k == sliced - 1 ? layers : 2;
   XelMathScratchDoubles<256> values(blockNodes);
   XelMathScratchDoubles<1024> gradients(iGradients ? blockNodes * n : 0);
+  // The whole system at the nodes of the cells that equation 0 keeps, each node evaluated
+  // once for all the cells around it (kept for the block when it fits).
+  const long nn = n * n, perCached = n + (iGradients ? nn : 0);
+  const bool cached = blockNodes <= MaxGridDoubles / perCached;
+  XelMathScratchDoubles<1> cache(cached ? blockNodes * perCached : 0);
+  unsigned char* known = cached ? XelQuorArrayBytesNew(blockNodes) : nullptr;
+  auto releaseKnown = XelMathMakeOnExit([&] {
+    if (known)
+      XelQuorArrayBytesDel(known, blockNodes);
+  });
+  XelMathScratchPointers<const double, 64> valuePtrs(corners), jacobianPtrs(corners),
+      gradientRows(corners);
+  XelMathScratchDoubles<8> point(n);
+  long* offset = static_cast<long*>(xelquornew(sizeof(long) * static_cast<std::size_t>(corners)));
+  auto releaseOffset = XelMathMakeOnExit(
+      [&] { xelquordel(offset, sizeof(long) * static_cast<std::size_t>(corners)); });
   XelMathScratchDoubles<64> corner(corners);
   XelMathScratchDoubles<256> cornerGradients(iGradients ? corners * n : 0);
   double* grads = iGradients ? gradients.Data() : nullptr;
@@ -1071,6 +1102,21 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
       block.SetMax(k, coordinate(k, start[k] + blockCounts[k] - 1));
     }
     SGrid(0, block, blockCounts, values.Data(), grads);
+    if (known)
+      std::memset(known, 0, static_cast<std::size_t>(blockNodes));
+    long nodeStride[MaxSolveDimension];
+    for (long k = n - 1, stride = 1; k >= 0; --k) {
+      nodeStride[k] = stride;
+      stride *= blockCounts[k];
+    }
+    // Node offset of each corner from the lowest corner of its cell.
+    offset[0] = 0;
+    for (long q = 1; q < corners; ++q) {
+      long k = n - 1;
+      while (!(q & (1L << (n - 1 - k))))
+        --k;
+      offset[q] = offset[q & ~(1L << (n - 1 - k))] + nodeStride[k];
+    }
     for (long k = 0; k < n; ++k)
       local[k] = 0;
     for (;;) {
@@ -1082,13 +1128,64 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
           cell.SetMin(k, coordinate(k, start[k] + local[k]));
           cell.SetMax(k, coordinate(k, start[k] + local[k] + 1));
         }
-        FillLocalHyperCube(local, blockCounts, values.Data(), grads, corner.Data(), cornerGrads);
+        // The corner values read at their nodes (corner q is node base + offset[q]); the
+        // gradients are copied only when a test needs them.
+        long base = 0;
+        for (long k = 0; k < n; ++k)
+          base += local[k] * nodeStride[k];
+        for (long q = 0; q < corners; ++q)
+          corner[q] = values[base + offset[q]];
+        bool rowsSet = false;
+        auto setRows = [&] {
+          if (!rowsSet && grads)
+            for (long q = 0; q < corners; ++q)
+              gradientRows[q] = grads + (base + offset[q]) * n;
+          rowsSet = true;
+        };
         // Equation 0 drops the cell before anything else is evaluated there; corners where
         // it is not defined are left to the cell search.
-        if (!AllFinite(corner.Data(), corners) ||
-            CornerTest(0, cell, corner.Data(), cornerGrads,
-                       IsChangingSignOnHyperCube(corner.Data()))) {
-          if (DSolveLocal(cell, corner.Data(), cornerGrads) == -2)
+        bool keep = !AllFinite(corner.Data(), corners);
+        int test0 = -1;
+        if (!keep) {
+          const int change = IsChangingSignOnHyperCube(corner.Data());
+          if (!change && !_easySolver)
+            setRows();
+          test0 = CornerTest(0, cell, corner.Data(),
+                             rowsSet && grads ? gradientRows.Data() : nullptr, 0, change);
+          keep = test0 != 0;
+        }
+        if (keep) {
+          int r = 0;
+          if (cached) {
+            for (long q = 0; q < corners; ++q) {
+              const long m = base + offset[q];
+              double* node = cache.Data() + m * perCached;
+              if (!known[m]) {
+                CornerPoint(cell, n, q, point.Data());
+                if (iGradients)
+                  SEval(point.Data(), node, node + n);
+                else
+                  SEval(point.Data(), node);
+                // The grid's data of equation 0 stand.
+                node[0] = values[m];
+                if (iGradients)
+                  std::memcpy(node + n, grads + m * n, sizeof(double) * n);
+                known[m] = 1;
+              }
+              valuePtrs[q] = node;
+              if (iGradients)
+                jacobianPtrs[q] = node + n;
+            }
+            r = SearchCorners(cell, valuePtrs.Data(), iGradients ? jacobianPtrs.Data() : nullptr,
+                              nullptr, nullptr, test0);
+          } else {
+            if (grads)
+              for (long q = 0; q < corners; ++q)
+                std::memcpy(cornerGrads + q * n, grads + (base + offset[q]) * n,
+                            sizeof(double) * n);
+            r = DSolveLocal(cell, corner.Data(), cornerGrads);
+          }
+          if (r == -2)
             return -2;
           if (_work > _maxWork)
             return 0;
@@ -1120,15 +1217,78 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
 int XelMathSystem::SearchCell(const XelMathIntervalND& iCell, const double* iValues,
                               const double* iJacobians) {
   const long n = _dimension, nn = n * n, corners = 1L << n;
+  XelMathScratchPointers<const double, 64> valuePtrs(corners);
+  XelMathScratchPointers<const double, 64> jacobianPtrs(iJacobians ? corners : 0);
+  for (long c = 0; c < corners; ++c) {
+    valuePtrs.Data()[c] = iValues + c * n;
+    if (iJacobians)
+      jacobianPtrs.Data()[c] = iJacobians + c * nn;
+  }
+  return SearchCorners(iCell, valuePtrs.Data(), iJacobians ? jacobianPtrs.Data() : nullptr, iValues,
+                       iJacobians, -1);
+}
+
+int XelMathSystem::SearchCorners(const XelMathIntervalND& iCell, const double* const* iValuePtrs,
+                                 const double* const* iJacobianPtrs, const double* iValues,
+                                 const double* iJacobians, const int iTest0) {
+  const long n = _dimension, corners = 1L << n;
   if (!Budget())
     return 0;
-  const bool gradients = iJacobians != nullptr;
+  const bool gradients = iJacobianPtrs != nullptr;
   // Arrays missing (a cell searched outside a fill) are allocated; those of a search in
   // progress are kept.
   if (!_cornerValues || !_cornerJacobians) {
     _cornerCount = corners;
     AllocateFillArrays();
   }
+  XelMathScratchDoubles<64> vals(corners);
+  // Every equation is tested on its corner values before any suspect cell is searched: the
+  // first equation of one sign that cannot dip drops the cell. The corner data are read
+  // where they lie (grid nodes, the parent's corners) until the cell survives these tests.
+  bool suspect[MaxSolveDimension] = {};
+  for (long i = 0; i < n; ++i) {
+    for (long c = 0; c < corners; ++c)
+      vals[c] = iValuePtrs[c][i];
+    if (i == 0)
+      std::memcpy(_cornerValues, vals.Data(), sizeof(double) * corners);
+    long nans = 0;
+    for (long c = 0; c < corners; ++c)
+      if (std::isnan(vals[c]))
+        ++nans;
+    if (nans) {
+      // Not defined everywhere in the cell: look closer a few times where part of it is.
+      if (nans < corners && _depth < NaNDepth && MaxWidth(iCell) > _suspectWidth)
+        return Subdivide(iCell, 3);
+      return 0;
+    }
+    // Equation 0 may have been tested by the grid scan already.
+    const int test = i == 0 && iTest0 >= 0
+                         ? iTest0
+                         : CornerTest(i, iCell, vals.Data(), gradients ? iJacobianPtrs : nullptr,
+                                      i * n, IsChangingSignOnHyperCube(vals.Data()));
+    if (!test)
+      return 0;
+    suspect[i] = test == 2;
+  }
+  if (iValues && (iJacobians || !gradients))
+    return SearchKeptCell(iCell, iValues, iJacobians, suspect);
+  // The cell goes on: its corner data side by side, as its halving and the Jacobian hull read
+  // them.
+  const long nn = n * n;
+  XelMathScratchDoubles<256> values(corners * n);
+  XelMathScratchDoubles<1024> jacobians(gradients ? corners * nn : 0);
+  for (long c = 0; c < corners; ++c) {
+    std::memcpy(values.Data() + c * n, iValuePtrs[c], sizeof(double) * n);
+    if (gradients)
+      std::memcpy(jacobians.Data() + c * nn, iJacobianPtrs[c], sizeof(double) * nn);
+  }
+  return SearchKeptCell(iCell, values.Data(), gradients ? jacobians.Data() : nullptr, suspect);
+}
+
+int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* iValues,
+                                  const double* iJacobians, const bool* iSuspect) {
+  const long n = _dimension, nn = n * n, corners = 1L << n;
+  const bool gradients = iJacobians != nullptr;
   // This cell's corners serve its halving; the caller's cell is current again on the way
   // out.
   const XelMathIntervalND* savedBox = _cellBox;
@@ -1145,77 +1305,73 @@ int XelMathSystem::SearchCell(const XelMathIntervalND& iCell, const double* iVal
   XelMathScratchDoubles<64> vals(corners);
   XelMathScratchDoubles<256> grads(gradients ? corners * n : 0);
   XelMathScratchDoubles<64> residual(corners);
-  auto gather = [&](const long i, const bool iGradients) {
-    for (long c = 0; c < corners; ++c)
-      vals[c] = iValues[c * n + i];
-    if (iGradients)
-      for (long c = 0; c < corners; ++c)
-        std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
-  };
   for (long c = 0; c < corners; ++c) {
     double r = 0.0;
     for (long i = 0; i < n; ++i)
       r += iValues[c * n + i] * iValues[c * n + i];
     residual[c] = r;
   }
-  // Every equation is tested on its corner values before any suspect cell is searched: the
-  // first equation of one sign that cannot dip drops the cell.
-  bool suspect[MaxSolveDimension] = {};
-  for (long i = 0; i < n; ++i) {
-    gather(i, false);
-    if (i == 0)
-      std::memcpy(_cornerValues, vals.Data(), sizeof(double) * corners);
-    long nans = 0;
-    for (long c = 0; c < corners; ++c)
-      if (std::isnan(vals[c]))
-        ++nans;
-    if (nans) {
-      // Not defined everywhere in the cell: look closer a few times where part of it is.
-      if (nans < corners && _depth < NaNDepth && MaxWidth(iCell) > _suspectWidth)
-        return Subdivide(iCell, 3);
+  // Krawczyk's operator and the combination test first: a cell they drop needs no search
+  // of its suspect equations.
+  XelMathScratchDoubles<64> centre(n);
+  iCell.Center(centre.Data());
+  const bool hullTests = gradients || (_singularLevel > 0 && !_easySolver);
+  bool hullReady = false;
+  int singular = 1;
+  // A Jacobian not finite at some corner gives no hull: the cell may be singular.
+  if (hullTests && gradients && AllFinite(iJacobians, corners * nn)) {
+    XelMathScratchDoubles<8> f(n);
+    XelMathScratchDoubles<64> jc(nn);
+    SEval(centre.Data(), f.Data(), jc.Data());
+    // No hull of another cell is taken for this one's.
+    _hullState = 0;
+    const int excluded =
+        KrawczykExcludes(iCell, iValues, iJacobians, jc.Data(), centre.Data(), f.Data(), nullptr);
+    singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
+    hullReady = _hullState != 0;
+    _hullCorners = _hullCentre = nullptr;
+    if (excluded)
       return 0;
-    }
-    const int change = IsChangingSignOnHyperCube(vals.Data());
-    if (!change && gradients && !_easySolver)
-      gather(i, true);
-    const int test = CornerTest(i, iCell, vals.Data(), gradients ? grads.Data() : nullptr, change);
-    if (!test)
-      return 0;
-    suspect[i] = test == 2;
   }
+  // The hull of the cell, when ready, bounds each suspect equation from its corners first.
+  const bool bounded = hullReady;
+  XelMathScratchDoubles<16> box(bounded ? 2 * n : 0), unit(bounded ? n : 0);
+  if (bounded)
+    for (long k = 0; k < n; ++k) {
+      box[k] = iCell.GetMin(k);
+      box[n + k] = iCell.GetMax(k);
+      unit[k] = 0.0;
+    }
   for (long i = 0; i < n; ++i)
-    if (suspect[i]) {
-      gather(i, gradients);
-      const int r = TreatSuspectHyperCube(i, iCell, vals.Data(), gradients ? grads.Data() : nullptr);
+    if (iSuspect[i]) {
+      if (bounded) {
+        unit[i] = 1.0;
+        const int one = CornerBoundsExclude(unit.Data(), box.Data(), box.Data() + n, iValues, 0.0);
+        unit[i] = 0.0;
+        if (one)
+          return 0;
+      }
+      for (long c = 0; c < corners; ++c)
+        vals[c] = iValues[c * n + i];
+      if (gradients)
+        for (long c = 0; c < corners; ++c)
+          std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
+      const int r =
+          TreatSuspectHyperCube(i, iCell, vals.Data(), gradients ? grads.Data() : nullptr);
       if (r != 2)
         return r;
     }
 
   // Every equation may vanish in the cell.
-  XelMathScratchDoubles<64> centre(n);
-  iCell.Center(centre.Data());
-  if (gradients || (_singularLevel > 0 && !_easySolver)) {
-    int singular = 1;
-    if (gradients) {
-      XelMathScratchDoubles<8> f(n);
-      XelMathScratchDoubles<64> jc(nn);
-      SEval(centre.Data(), f.Data(), jc.Data());
-      const int excluded = KrawczykExcludes(iCell, iJacobians, jc.Data(), centre.Data(), f.Data());
-      singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
-      _hullCorners = _hullCentre = nullptr;
-      if (excluded)
-        return 0;
+  if (hullTests && singular) {
+    if (_depth + 1 >= _singularLevel || !gradients) {
+      const int r = TreatSingularJacobian(iCell);
+      if (r == -2 || (_solutions && _solutions->GetNumberOfPoints() > MaxSolutions))
+        return -2;
+      return r;
     }
-    if (singular) {
-      if (_depth + 1 >= _singularLevel || !gradients) {
-        const int r = TreatSingularJacobian(iCell);
-        if (r == -2 || (_solutions && _solutions->GetNumberOfPoints() > MaxSolutions))
-          return -2;
-        return r;
-      }
-      // Halving the widest side only: two sub-cells, whatever the dimension.
-      return Bisect(iCell);
-    }
+    // Halving the widest side only: two sub-cells, whatever the dimension.
+    return Bisect(iCell);
   }
   // At most one solution in the cell: Newton from the centre, then from the best corner.
   XelMathScratchDoubles<8> x(n);

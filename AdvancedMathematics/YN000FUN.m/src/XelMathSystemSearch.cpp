@@ -8,6 +8,7 @@
 #include <cstring>
 #include <memory>
 
+#include "XelMathConstants.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
@@ -52,15 +53,26 @@ int XelMathSystem::TryChangeSignOnEdge(const long i, const XelMathIntervalND& iC
         return 0;
       for (long m = 0; m < n; ++m)
         a[m] = (c & (1L << (n - 1 - m))) ? iCell.GetMax(m) : iCell.GetMin(m);
-      // Bisection on the sign of the derivative along the edge: it ends at the extremum.
+      // The zero of the derivative along the edge, where the function is extremal, by
+      // regula falsi on the derivative (its ends have opposite signs) with the Illinois
+      // halving of a stale end, until the bracket or the step is a billionth of the edge.
       double lo = iCell.GetMin(k), hi = iCell.GetMax(k);
-      const double d0 = iGradients[c * n + k];
+      double dLo = iGradients[c * n + k], dHi = iGradients[(c | bit) * n + k];
+      const double enough = EdgeResolution * (hi - lo);
+      int stale = 0;
+      double last = lo;
       std::memcpy(p, a, sizeof(double) * n);
-      for (long it = 0; it < MaxEdgeSteps && hi - lo > 0.0; ++it) {
-        const double mid = 0.5 * (lo + hi);
-        if (mid <= lo || mid >= hi)
+      for (long it = 0; it < MaxEdgeSteps && hi - lo > enough; ++it) {
+        double t = lo + (hi - lo) * dLo / (dLo - dHi);
+        // The step has settled on the zero of the derivative.
+        if (it > 0 && std::fabs(t - last) <= enough)
           break;
-        p[k] = mid;
+        if (!(t > lo && t < hi))
+          t = 0.5 * (lo + hi);
+        if (t <= lo || t >= hi)
+          break;
+        last = t;
+        p[k] = t;
         double v = 0.0;
         if (_isScaled) {
           XelMathScratchDoubles<8> X(n);
@@ -76,10 +88,19 @@ int XelMathSystem::TryChangeSignOnEdge(const long i, const XelMathIntervalND& iC
           break;
         if (s * v <= _paramRes)
           return 1;
-        if (grad[k] * d0 > 0.0)
-          lo = mid;
-        else
-          hi = mid;
+        if (grad[k] * dLo > 0.0) {
+          lo = t;
+          dLo = grad[k];
+          if (stale == -1)
+            dHi *= 0.5;
+          stale = -1;
+        } else {
+          hi = t;
+          dHi = grad[k];
+          if (stale == 1)
+            dLo *= 0.5;
+          stale = 1;
+        }
       }
     }
   return 0;
@@ -162,14 +183,31 @@ void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double*
   const long n = _dimension, nn = n * n, corners = 1L << n;
   std::memcpy(oLow, iCentreJacobian, sizeof(double) * nn);
   std::memcpy(oHigh, iCentreJacobian, sizeof(double) * nn);
-  // Corner by corner: the samples are read in storage order.
-  for (long c = 0; c < corners; ++c) {
+  // Corner by corner: the samples are read in storage order, four corners at a time (the
+  // callers pass finite samples).
+  long c = 0;
+  for (; c + 3 < corners; c += 4) {
+    const double* ja = iCornerJacobians + c * nn;
+    const double* jb = ja + nn;
+    const double* jc = jb + nn;
+    const double* jd = jc + nn;
+    for (long e = 0; e < nn; ++e) {
+      const double a = ja[e], b = jb[e], x = jc[e], y = jd[e];
+      const double loAB = b < a ? b : a, hiAB = a < b ? b : a;
+      const double loXY = y < x ? y : x, hiXY = x < y ? y : x;
+      const double lo = loXY < loAB ? loXY : loAB, hi = hiAB < hiXY ? hiXY : hiAB;
+      oLow[e] = lo < oLow[e] ? lo : oLow[e];
+      oHigh[e] = oHigh[e] < hi ? hi : oHigh[e];
+    }
+  }
+  for (; c < corners; ++c) {
     const double* jc = iCornerJacobians + c * nn;
     for (long e = 0; e < nn; ++e) {
       oLow[e] = std::min(oLow[e], jc[e]);
       oHigh[e] = std::max(oHigh[e], jc[e]);
     }
   }
+
   // The samples do not see the curvature between them: widen the hull.
   for (long e = 0; e < nn; ++e) {
     const double lo = oLow[e], hi = oHigh[e];
@@ -210,45 +248,216 @@ int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iC
 }
 
 int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                               const double* iCentreJacobian) {
+                               const double* iCentreJacobian, const bool iInverse) {
   const long n = _dimension, nn = n * n;
-  // The hull and the inverse of its midpoint serve both tests of one cell: kept for the
-  // same corner and centre data.
-  if (_hullData && _hullCorners && _hullCorners == iCornerJacobians &&
-      _hullCentre == iCentreJacobian)
-    return _hullState;
-  if (!_hullData)
-    _hullData = XelQuorArrayDoubleNew(3 * nn);
-  _hullCorners = iCornerJacobians;
-  _hullCentre = iCentreJacobian;
-  double* low = _hullData;
-  double* high = low + nn;
-  double* inv = high + nn;
-  _hullState = 0;
-  if (!JacobianHull(iCell, iCornerJacobians, iCentreJacobian, low, high))
-    return 0;
-  if (!_work1)
-    _work1 = new XelMathNxNFullMatrix(n);
-  double* m = _work1->GetFullMatrixCoef();
-  for (long e = 0; e < nn; ++e) {
-    m[e] = 0.5 * (low[e] + high[e]);
-    inv[e] = 0.0;
+  // The hull and the inverse of its midpoint serve the tests of one cell: kept for the same
+  // corner and centre data. States: 0 no hull, 1 hull and inverse, 2 hull (inverse not
+  // formed yet), 3 hull (singular midpoint).
+  const bool same = _hullData && _hullCorners && _hullCorners == iCornerJacobians &&
+                    _hullCentre == iCentreJacobian;
+  if (!same) {
+    if (!_hullData)
+      _hullData = XelQuorArrayDoubleNew(3 * nn);
+    _hullCorners = iCornerJacobians;
+    _hullCentre = iCentreJacobian;
+    _hullState =
+        JacobianHull(iCell, iCornerJacobians, iCentreJacobian, _hullData, _hullData + nn) ? 2 : 0;
   }
-  for (long k = 0; k < n; ++k)
-    inv[k * n + k] = 1.0;
-  if (_work1->Solve(inv, n) != 0 || !AllFinite(inv, nn))
-    return 0;
-  _hullState = 1;
-  return 1;
+  if (_hullState == 2 && iInverse) {
+    const double* low = _hullData;
+    const double* high = low + nn;
+    double* inv = _hullData + 2 * nn;
+    if (!_work1)
+      _work1 = new XelMathNxNFullMatrix(n);
+    double* m = _work1->GetFullMatrixCoef();
+    for (long e = 0; e < nn; ++e) {
+      m[e] = 0.5 * (low[e] + high[e]);
+      inv[e] = 0.0;
+    }
+    for (long k = 0; k < n; ++k)
+      inv[k * n + k] = 1.0;
+    _hullState = _work1->Solve(inv, n) != 0 || !AllFinite(inv, nn) ? 3 : 1;
+  }
+  return iInverse ? (_hullState == 1 ? 1 : 0) : (_hullState != 0 ? 1 : 0);
 }
 
-int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                                    const double* iCentreJacobian, const double* iCentre,
-                                    const double* iCentreValues) {
+int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
+                                       const double* iValues, const double* iCornerValues) const {
+  const long n = _dimension, nn = n * n;
+  const double* low = _hullData;
+  const double* high = low + nn;
+  // Mean-value form of a combination v.f of the equations over the box X around its centre c:
+  //   v.f(X) in v.f(c) + sum_j (v.M)_j [X_j - c_j] + sum_i |v_i| d_i,
+  // M the midpoint of the Jacobian hull, d_i = sum_j radius([J]_ij) radius(X_j). v is the
+  // weighted least-squares choice: the smallest sum_j ((v.M)_j r_j)^2 + n sum_i (v_i d_i)^2
+  // for v.f(c) = 1, i.e. v = A^-1 f(c) with A = B B^T + n D^2, B = M R. Near a fold (v.M
+  // nearly 0) and where the Jacobian of some equations is much less known than that of the
+  // others, it excludes far larger boxes than the midpoint inverse of Krawczyk's operator.
+  XelMathScratchDoubles<128> work(2 * nn + 3 * n);
+  double* a = work.Data();
+  double* b = a + nn;
+  double* d = b + nn;
+  double* r = d + n;
+  double* v = r + n;
+  for (long j = 0; j < n; ++j)
+    r[j] = 0.5 * (iHigh[j] - iLow[j]);
+  for (long i = 0; i < n; ++i) {
+    double di = 0.0;
+    for (long j = 0; j < n; ++j) {
+      const double lo = low[i * n + j], hi = high[i * n + j];
+      di += 0.5 * (hi - lo) * r[j];
+      b[i * n + j] = 0.5 * (lo + hi) * r[j];
+    }
+    d[i] = di;
+  }
+  double trace = 0.0;
+  for (long i = 0; i < n; ++i) {
+    const double* bi = b + i * n;
+    for (long k = 0; k <= i; ++k) {
+      const double* bk = b + k * n;
+      double s = 0.0;
+      for (long j = 0; j < n; ++j)
+        s += bi[j] * bk[j];
+      a[i * n + k] = s;
+    }
+    a[i * n + i] += double(n) * d[i] * d[i];
+    trace += a[i * n + i];
+  }
+  if (!(trace > 0.0) || !Finite(trace))
+    return 0;
+  // Cholesky factor of A (lower triangle), slightly regularised: any v is verified below.
+  const double floor = 1e-13 * trace / double(n);
+  for (long i = 0; i < n; ++i) {
+    for (long k = 0; k <= i; ++k) {
+      double s = a[i * n + k] + (i == k ? floor : 0.0);
+      for (long m = 0; m < k; ++m)
+        s -= a[i * n + m] * a[k * n + m];
+      if (i == k) {
+        if (!(s > 0.0))
+          return 0;
+        a[i * n + i] = std::sqrt(s);
+      } else {
+        a[i * n + k] = s / a[k * n + k];
+      }
+    }
+  }
+  for (long i = 0; i < n; ++i) {
+    double s = iValues[i];
+    for (long m = 0; m < i; ++m)
+      s -= a[i * n + m] * v[m];
+    v[i] = s / a[i * n + i];
+  }
+  for (long i = n - 1; i >= 0; --i) {
+    double s = v[i];
+    for (long m = i + 1; m < n; ++m)
+      s -= a[m * n + i] * v[m];
+    v[i] = s / a[i * n + i];
+  }
+  // The test itself, with v whatever its accuracy: (v.M)_j r_j = (v.B)_j.
+  double vf = 0.0, spread = 0.0, size = 0.0;
+  for (long i = 0; i < n; ++i) {
+    vf += v[i] * iValues[i];
+    spread += std::fabs(v[i]) * d[i];
+    size += std::fabs(v[i] * iValues[i]);
+  }
+  // The padding covers the rounding of f(c) as Krawczyk's covers that of its centre: a
+  // shift of the centre by the padding ratio of its size.
+  double shift = 0.0;
+  for (long j = 0; j < n; ++j) {
+    double vb = 0.0, vm = 0.0;
+    for (long i = 0; i < n; ++i) {
+      vb += v[i] * b[i * n + j];
+      vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
+    }
+    spread += std::fabs(vb);
+    shift += std::fabs(vm) * (0.5 * std::fabs(iLow[j] + iHigh[j]) + r[j]);
+  }
+  if (!Finite(vf) || !Finite(spread) || !Finite(shift))
+    return 0;
+  if (std::fabs(vf) > spread + KrawczykPadding * (spread + size + shift))
+    return 1;
+  return iCornerValues && CornerBoundsExclude(v, iLow, iHigh, iCornerValues, spread + shift) ? 1
+                                                                                             : 0;
+}
+
+int XelMathSystem::CornerBoundsExclude(const double* iV, const double* iLow, const double* iHigh,
+                                       const double* iCornerValues, const double iPad) const {
+  const long n = _dimension, nn = n * n;
+  const double* low = _hullData;
+  const double* high = low + nn;
+  const double* v = iV;
+  // The combination v.f from a corner q of the box (values f(q)): over the box,
+  // v.f(x) = v.f(q) + [v.J] (x - q), x - q of one sign in each side. The lower bound is taken
+  // from the corner downhill along each side (by the midpoint of [v.J]), the upper bound from
+  // the opposite one: exact in the sides where [v.J] keeps one sign.
+  const long corners = 1L << n;
+  long down = 0;
+  XelMathScratchDoubles<32> grad(2 * n);
+  double* gLow = grad.Data();
+  double* gHigh = gLow + n;
+  for (long j = 0; j < n; ++j) {
+    double vm = 0.0, vd = 0.0;
+    for (long i = 0; i < n; ++i) {
+      vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
+      vd += std::fabs(v[i]) * 0.5 * (high[i * n + j] - low[i * n + j]);
+    }
+    gLow[j] = vm - vd;
+    gHigh[j] = vm + vd;
+    if (vm < 0.0)
+      down |= 1L << (n - 1 - j);
+  }
+  const long up = (corners - 1) & ~down;
+  double lowest = 0.0, highest = 0.0, scale = 0.0;
+  for (int which = 0; which < 2; ++which) {
+    const long q = which ? up : down;
+    const double* fq = iCornerValues + q * n;
+    double bound = 0.0;
+    for (long i = 0; i < n; ++i) {
+      bound += v[i] * fq[i];
+      scale = std::max(scale, std::fabs(v[i] * fq[i]));
+    }
+    for (long j = 0; j < n; ++j) {
+      const double w = iHigh[j] - iLow[j];
+      const bool atHigh = (q & (1L << (n - 1 - j))) != 0;
+      // x_j - q_j in [-w, 0] at the upper end, [0, w] at the lower.
+      if (which == 0)
+        bound += atHigh ? -w * std::max(gHigh[j], 0.0) : w * std::min(gLow[j], 0.0);
+      else
+        bound += atHigh ? -w * std::min(gLow[j], 0.0) : w * std::max(gHigh[j], 0.0);
+    }
+    (which ? highest : lowest) = bound;
+  }
+  const double pad = KrawczykPadding * (iPad + scale);
+  return Finite(lowest) && Finite(highest) && (lowest > pad || highest < -pad) ? 1 : 0;
+}
+
+int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerValues,
+                                    const double* iCornerJacobians, const double* iCentreJacobian,
+                                    const double* iCentre, const double* iCentreValues,
+                                    double* oContracted) {
+  const long dim = _dimension;
+  // Not contracted until the operator does.
+  if (oContracted)
+    for (long k = 0; k < dim; ++k) {
+      oContracted[k] = iCell.GetMin(k);
+      oContracted[dim + k] = iCell.GetMax(k);
+    }
   const long n = _dimension, nn = n * n;
   if (!AllFinite(iCentreValues, n))
     return 0;
-  if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian))
+  // The combination test first: it needs no inverse.
+  if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, false))
+    return 0;
+  {
+    XelMathScratchDoubles<16> bounds(2 * n);
+    for (long k = 0; k < n; ++k) {
+      bounds[k] = iCell.GetMin(k);
+      bounds[n + k] = iCell.GetMax(k);
+    }
+    if (CombinationExcludes(bounds.Data(), bounds.Data() + n, iCentreValues, iCornerValues))
+      return 1;
+  }
+  if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, true))
     return 0;
   const double* low = _hullData;
   const double* high = low + nn;
@@ -292,7 +501,7 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
       if (!AllFinite(values, n))
         return 0;
     }
-    double ratio = 0.0;
+    double ratio = 0.0, volume = 1.0;
     for (long r = 0; r < n; ++r) {
       double cf = 0.0, spread = 0.0;
       for (long k = 0; k < n; ++k)
@@ -308,12 +517,19 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
       nextHigh[r] = std::min(boxHigh[r], k0 + spread + pad);
       if (nextLow[r] > nextHigh[r])
         return 1;
-      if (width > 0.0)
+      if (width > 0.0) {
         ratio = std::max(ratio, (nextHigh[r] - nextLow[r]) / width);
+        volume *= (nextHigh[r] - nextLow[r]) / width;
+      }
     }
     std::memcpy(boxLow, nextLow, sizeof(double) * n);
     std::memcpy(boxHigh, nextHigh, sizeof(double) * n);
-    if (ratio > KrawczykProgress)
+    if (oContracted) {
+      std::memcpy(oContracted, boxLow, sizeof(double) * n);
+      std::memcpy(oContracted + n, boxHigh, sizeof(double) * n);
+    }
+    // Steps go on while the box contracts: in every side, or much in volume.
+    if (ratio > KrawczykProgress && !(volume < ContractedVolume))
       break;
   }
   return 0;
@@ -323,7 +539,7 @@ int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
                                               const double* iCornerJacobians,
                                               const double* iCentreJacobian) {
   const long n = _dimension, nn = n * n;
-  const int ready = PrepareHull(iCell, iCornerJacobians, iCentreJacobian);
+  const int ready = PrepareHull(iCell, iCornerJacobians, iCentreJacobian, true);
   // The prepared hull belongs to this call's data only.
   _hullCorners = _hullCentre = nullptr;
   if (!ready)
@@ -375,43 +591,76 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // The halves of a cell check only the nodes of the cut, below.
   if (iLevel == 0 && (!AllFinite(iValues, corners * n) || !AllFinite(iJacobians, corners * nn)))
     return 0;
-  XelMathScratchDoubles<64> vals(corners);
-  XelMathScratchDoubles<256> grads(n * corners);
+  // The corner values equation by equation (row i: f_i at the 2^N corners), and the squared
+  // residual at each corner.
+  XelMathScratchDoubles<256> byEquation(n * corners);
   XelMathScratchDoubles<64> residual(corners);
   for (long c = 0; c < corners; ++c) {
+    const double* v = iValues + c * n;
     double r = 0.0;
-    for (long i = 0; i < n; ++i)
-      r += iValues[c * n + i] * iValues[c * n + i];
+    for (long i = 0; i < n; ++i) {
+      byEquation[i * corners + c] = v[i];
+      r += v[i] * v[i];
+    }
     residual[c] = r;
   }
+  XelMathScratchPointers<const double, 64> rows(corners);
+  for (long c = 0; c < corners; ++c)
+    rows[c] = iJacobians + c * nn;
   // Equations of one sign at the corners first (the cheap drop), then those that may dip.
-  for (int pass = 0; pass < 2; ++pass)
-    for (long i = 0; i < n; ++i) {
-      for (long c = 0; c < corners; ++c)
-        vals[c] = iValues[c * n + i];
-      if (IsChangingSignOnHyperCube(vals.Data()))
-        continue;
-      for (long c = 0; c < corners; ++c)
-        std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
-      if (!MayDip(iCell, vals.Data(), grads.Data()))
-        return 0;
-      // An equation of one sign at the corners that may dip between them keeps the cell
-      // while it is wider than the suspect width (its halves are tested again), then only
-      // when a point of the other sign is found.
-      if (pass == 1 && !(MaxWidth(iCell) > _suspectWidth ||
-                         TryChangeSignOnEdge(i, iCell, vals.Data(), grads.Data()) ||
-                         TryChangeSignInHyperCube(i, iCell, vals.Data())))
-        return 0;
-    }
+  bool oneSign[MaxSolveDimension] = {};
+  for (long i = 0; i < n; ++i) {
+    const double* vals = byEquation.Data() + i * corners;
+    if (IsChangingSignOnHyperCube(vals))
+      continue;
+    if (!MayDip(iCell, vals, rows.Data(), i * n))
+      return 0;
+    oneSign[i] = true;
+  }
   XelMathScratchDoubles<8> x(n), f(n);
   XelMathScratchDoubles<64> jc(nn);
   iCell.Center(x.Data());
   SEval(x.Data(), f.Data(), jc.Data());
-  const int excluded = KrawczykExcludes(iCell, iJacobians, jc.Data(), x.Data(), f.Data());
+  XelMathScratchDoubles<16> contracted(2 * n);
+  // No hull of another cell is taken for this one's.
+  _hullState = 0;
+  const int excluded = KrawczykExcludes(iCell, iValues, iJacobians, jc.Data(), x.Data(), f.Data(),
+                                        contracted.Data());
   const int singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
   _hullCorners = _hullCentre = nullptr;
   if (excluded)
     return 0;
+  // An equation of one sign at the corners that may dip between them keeps the cell while it
+  // is wider than the suspect width (its halves are tested again), then only when a point of
+  // the other sign is found.
+  if (!(MaxWidth(iCell) > _suspectWidth)) {
+    // The hull of the cell, when ready, bounds each such equation from its corners first.
+    const bool bounded = _hullState != 0;
+    XelMathScratchDoubles<256> grads(n * corners);
+    XelMathScratchDoubles<16> box(2 * n), unit(n);
+    for (long k = 0; k < n; ++k) {
+      box[k] = iCell.GetMin(k);
+      box[n + k] = iCell.GetMax(k);
+      unit[k] = 0.0;
+    }
+    for (long i = 0; i < n; ++i) {
+      if (!oneSign[i])
+        continue;
+      if (bounded) {
+        unit[i] = 1.0;
+        const int one = CornerBoundsExclude(unit.Data(), box.Data(), box.Data() + n, iValues, 0.0);
+        unit[i] = 0.0;
+        if (one)
+          return 0;
+      }
+      const double* vals = byEquation.Data() + i * corners;
+      for (long c = 0; c < corners; ++c)
+        std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
+      if (!TryChangeSignOnEdge(i, iCell, vals, grads.Data()) &&
+          !TryChangeSignInHyperCube(i, iCell, vals))
+        return 0;
+    }
+  }
   bool tiny = true;
   for (long k = 0; k < n; ++k)
     if (iCell.GetMax(k) - iCell.GetMin(k) >
@@ -433,6 +682,34 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
     // A regular cell whose Newton runs leave it is halved a few times more.
     if (tiny || iRegularSplits >= RegularSplitDepth * n)
       return 0;
+  }
+  // The solutions of the cell lie in the box Krawczyk's operator contracted it to: when that
+  // box is much smaller, it is searched instead (its corners sampled afresh), as one level.
+  if (singular) {
+    double volume = 1.0;
+    for (long k = 0; k < n; ++k) {
+      const double w = iCell.GetMax(k) - iCell.GetMin(k);
+      volume *= w > 0.0 ? (contracted[n + k] - contracted[k]) / w : 1.0;
+    }
+    if (volume < ContractedVolume) {
+      if (!_cornerValues) {
+        _cornerCount = corners;
+        AllocateFillArrays();
+      }
+      double* block = PushHalfBlock();
+      auto pop = XelMathMakeOnExit([this] { --_halfBlockTop; });
+      double* values = block;
+      double* jacobians = block + corners * n;
+      XelMathIntervalND inner(iCell);
+      for (long k = 0; k < n; ++k) {
+        inner.SetMin(k, contracted[k]);
+        inner.SetMax(k, contracted[n + k]);
+      }
+      SampleCell(inner, values, jacobians);
+      if (!AllFinite(values, corners * n) || !AllFinite(jacobians, corners * nn))
+        return 1;
+      return SingularSearch(inner, values, jacobians, iLevel + 1, iRegularSplits) == -2 ? -2 : 1;
+    }
   }
   // Halve the widest side (compared with the domain's): one sub-cell pair per level, where
   // halving every side would make 2^N sub-cells. The halves share the nodes of the cut.

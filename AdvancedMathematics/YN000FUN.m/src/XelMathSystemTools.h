@@ -48,6 +48,8 @@ const long NaNDepth = 3;
 const long MaxDescentSteps = 100;
 const long MaxEdgeSteps = 50;
 const long MaxMinimizeSteps = 200;
+/// Length, relative to the edge, at which the bisection of an edge stops.
+const double EdgeResolution = 1e-9;
 /// Most edges searched for a sign change in one cell.
 const long MaxEdges = 64;
 /// Tiny singular cells: width below this ratio of the domain's width.
@@ -68,6 +70,9 @@ const double UnresolvedEdge = 0.5;
 const long KrawczykSteps = 8;
 const double KrawczykProgress = 0.75;
 const double KrawczykPadding = 1e-9;
+/// A cell that Krawczyk's operator contracts below this ratio of its volume is searched in
+/// the contracted box.
+const double ContractedVolume = 0.5;
 /// Widening of the Jacobian hull sampled at the corners and centre of a cell.
 const double HullWidening = 0.1;
 
@@ -76,10 +81,18 @@ inline bool Finite(const double a) {
 }
 
 inline bool AllFinite(const double* a, const long n) {
-  for (long k = 0; k < n; ++k)
-    if (!Finite(a[k]))
-      return false;
-  return true;
+  // x - x is 0 for a finite x and NaN otherwise: four sums without a branch.
+  double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
+  long k = 0;
+  for (; k + 3 < n; k += 4) {
+    s0 += a[k] - a[k];
+    s1 += a[k + 1] - a[k + 1];
+    s2 += a[k + 2] - a[k + 2];
+    s3 += a[k + 3] - a[k + 3];
+  }
+  for (; k < n; ++k)
+    s0 += a[k] - a[k];
+  return (s0 + s1) + (s2 + s3) == 0.0;
 }
 
 inline double MaxWidth(const XelMathIntervalND& iBox) {
