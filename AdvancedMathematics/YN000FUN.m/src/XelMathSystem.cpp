@@ -583,7 +583,12 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
   _depth = 0;
   _callCount = 0;
   _work = 0;
-  _maxWork = WorkBudget(n, counts);
+  // The budget is that of the written grid at least: a coarser first grid leaves more of
+  // the search to the halving of cells, not less of it.
+  long budgetCounts[MaxSolveDimension];
+  for (long k = 0; k < n; ++k)
+    budgetCounts[k] = std::max(counts[k], DefaultSampling);
+  _maxWork = WorkBudget(n, budgetCounts);
   if (iAttributes && iAttributes->GetAttribute(AttrSystemNoSingularityTreatment))
     _singularLevel = 0;
   if (iAttributes && iAttributes->GetAttribute(AttrSystemEasySolver))
