@@ -280,6 +280,21 @@ private:
   int KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerValues,
                        const double* iCornerJacobians, const double* iCentreJacobian,
                        const double* iCentre, const double* iCentreValues, double* oContracted);
+  /// The second derivatives of a system whose Jacobian is affine over the domain (a system of
+  /// quadratic equations), found by sampling the Jacobian once per solve (midpoints, then
+  /// radii, index (i N + j) N + k for d2 f_i / dx_j dx_k); null for any other system.
+  const double* QuadraticHessian();
+  /// Whether the corner and centre Jacobians of iCell agree with the affine Jacobian of the
+  /// second derivatives iHessian (QuadraticHessian's), to rounding.
+  bool AffineOverCell(const double* iHessian, const XelMathIntervalND& iCell,
+                      const double* iCornerJacobians, const double* iCentreJacobian) const;
+  /// 1 when the second-order form of C f about iCentre (C = iInverse; iHessian: a hull of the
+  /// second derivatives over the box, midpoints then radii) proves that the box [ioLow, ioHigh]
+  /// holds no solution; otherwise the box is narrowed side by side to the solutions it may
+  /// hold.
+  int SecondOrderExcludes(const double* iHessian, const double* iCentreJacobian,
+                          const double* iCentre, const double* iCentreValues,
+                          const double* iInverse, double* ioLow, double* ioHigh) const;
   /// 1 when a combination of the equations, chosen by weighted least squares from the hull
   /// prepared for the cell, keeps one sign over the box [iLow, iHigh] (its mean-value form
   /// about the centre of the box, where the system takes the values iValues, and, when
@@ -357,6 +372,11 @@ private:
   long _halfBlockCount;
   long _halfBlockTop;
   int _easySet;
+  // The second derivatives of a quadratic system over the domain of the solve in progress
+  // (2 x N x N x N doubles), and whether they are known: -1 not sampled yet, 0 not a
+  // quadratic system, 1 known.
+  double* _quadraticHessian;
+  int _quadratic;
   // "WholeSystemSampling" given to the solve in progress.
   int _wholeSystemSampling;
   double _absRes, _sqLengthRes, _paramRes, _relEps;

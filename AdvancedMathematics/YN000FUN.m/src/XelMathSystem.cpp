@@ -72,7 +72,8 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr), _parentBox(nullptr),
       _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr), _hullCorners(nullptr),
       _hullCentre(nullptr), _hullState(0), _halfBlocks(nullptr), _halfBlockCount(0),
-      _halfBlockTop(0), _easySet(0), _wholeSystemSampling(0) {
+      _halfBlockTop(0), _easySet(0), _quadraticHessian(nullptr), _quadratic(-1),
+      _wholeSystemSampling(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
   _epsSol = _relativeEpsSol * _absRes;
@@ -91,6 +92,8 @@ XelMathSystem::~XelMathSystem() {
     XelQuorArrayDoubleDel(_interSol, _dimension + 1);
   if (_hullData)
     XelQuorArrayDoubleDel(_hullData, 3 * _dimension * _dimension);
+  if (_quadraticHessian)
+    XelQuorArrayDoubleDel(_quadraticHessian, 2 * _dimension * _dimension * _dimension);
 }
 
 void XelMathSystem::ReadTolerance() {
@@ -117,6 +120,8 @@ long XelMathSystem::GetDynamicMemoryBytes() const {
     bytes += long(sizeof(double)) * (n + 1);
   if (_hullData)
     bytes += long(sizeof(double)) * 3 * n * n;
+  if (_quadraticHessian)
+    bytes += long(sizeof(double)) * 2 * n * n * n;
   if (_counts)
     bytes += long(sizeof(long)) * n;
   if (_cornerValues)
@@ -563,12 +568,14 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
 
   oSolutions.Reset();
   _solutions = &oSolutions;
+  _quadratic = -1;
   _domain = &scaled;
   _cornerCount = 1L << n;
   std::unique_ptr<XelMathNxNFullMatrix> jacobian(new XelMathNxNFullMatrix(n));
   _jacobian = jacobian.get();
   auto reset = XelMathMakeOnExit([this] {
     _solutions = nullptr;
+    _quadratic = -1;
     _domain = nullptr;
     _jacobian = nullptr;
     _depth = 0;

@@ -488,13 +488,28 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
     centre[k] = iCentre[k];
     values[k] = iCentreValues[k];
   }
+  // A quadratic system: its second-order form first, which drops or narrows far larger cells
+  // than the hull's first-order spread where the Jacobian changes much over the cell.
+  const double* hessian = QuadraticHessian();
+  if (hessian && !AffineOverCell(hessian, iCell, iCornerJacobians, iCentreJacobian))
+    hessian = nullptr;
+  if (hessian && SecondOrderExcludes(hessian, iCentreJacobian, iCentre, iCentreValues, inv,
+                                     boxLow, boxHigh))
+    return 1;
+  bool narrowed = false;
+  for (long k = 0; k < n; ++k)
+    narrowed = narrowed || boxLow[k] > iCell.GetMin(k) || boxHigh[k] < iCell.GetMax(k);
+  if (narrowed && oContracted) {
+    std::memcpy(oContracted, boxLow, sizeof(double) * n);
+    std::memcpy(oContracted + n, boxHigh, sizeof(double) * n);
+  }
   // Krawczyk's operator K = c - C f(c) + (I - C [J]) (X - c): a cell that K misses in one
   // coordinate holds no solution. The solutions of X lie in X n K(X), where the operator is
   // applied again (the hull of X still encloses the Jacobian) while it contracts. K is padded
   // well beyond its rounding errors: a solution on the border of a box (a corner of the
   // domain, a node of the grid) is not lost to them.
   for (long step = 0; step < KrawczykSteps; ++step) {
-    if (step > 0) {
+    if (step > 0 || narrowed) {
       for (long k = 0; k < n; ++k)
         centre[k] = 0.5 * (boxLow[k] + boxHigh[k]);
       SEval(centre, values);
@@ -676,22 +691,42 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
         CornerPoint(iCell, n, best, x.Data());
       else
         iCell.Center(x.Data());
-      if (NewtonInCell(iCell, x.Data(), singular))
-        return Recorded(x.Data(), iCell) == -2 ? -2 : 1;
+      if (NewtonInCell(iCell, x.Data(), singular)) {
+        if (Recorded(x.Data(), iCell) == -2)
+          return -2;
+        if (!(tiny && singular))
+          return 1;
+        // A tiny singular cell may hold two close solutions: Newton's method again from its
+        // lowest and highest corners.
+        XelMathScratchDoubles<8> y(n);
+        for (long end = 0; end < 2; ++end) {
+          for (long k = 0; k < n; ++k)
+            y[k] = end ? iCell.GetMax(k) : iCell.GetMin(k);
+          if (NewtonInCell(iCell, y.Data(), singular) && Recorded(y.Data(), iCell) == -2)
+            return -2;
+        }
+        return 1;
+      }
     }
     // A regular cell whose Newton runs leave it is halved a few times more.
     if (tiny || iRegularSplits >= RegularSplitDepth * n)
       return 0;
   }
   // The solutions of the cell lie in the box Krawczyk's operator contracted it to: when that
-  // box is much smaller, it is searched instead (its corners sampled afresh), as one level.
+  // box is much smaller, it is searched instead (its corners sampled afresh), as one level;
+  // not when it is tiny, where the search would stop at the first point (the halving goes on
+  // separating close solutions).
   if (singular) {
     double volume = 1.0;
+    bool tinyBox = true;
     for (long k = 0; k < n; ++k) {
       const double w = iCell.GetMax(k) - iCell.GetMin(k);
       volume *= w > 0.0 ? (contracted[n + k] - contracted[k]) / w : 1.0;
+      if (contracted[n + k] - contracted[k] >
+          SingularWidthRatio * (_domain ? _domain->GetMax(k) - _domain->GetMin(k) : 1.0))
+        tinyBox = false;
     }
-    if (volume < ContractedVolume) {
+    if (volume < ContractedVolume && !tinyBox) {
       if (!_cornerValues) {
         _cornerCount = corners;
         AllocateFillArrays();
@@ -1025,4 +1060,223 @@ int XelMathSystem::AddSolution(const double* x) {
     return -1;
   _solutions->AddPoint(x);
   return 1;
+}
+
+// ---- second-order form ------------------------------------------------------------------------
+
+bool XelMathSystem::AffineOverCell(const double* iHessian, const XelMathIntervalND& iCell,
+                                   const double* iCornerJacobians,
+                                   const double* iCentreJacobian) const {
+  const long n = _dimension, nn = n * n, nnn = nn * n, corners = 1L << n;
+  const double* mid = iHessian;
+  const double* rad = iHessian + nnn;
+  // The mean of the corners' Jacobians is the centre's, and the lowest and highest corners'
+  // are the centre's moved by the second derivatives (to rounding).
+  XelMathScratchDoubles<64> mean(nn);
+  for (long e = 0; e < nn; ++e)
+    mean[e] = 0.0;
+  for (long q = 0; q < corners; ++q) {
+    const double* jq = iCornerJacobians + q * nn;
+    for (long e = 0; e < nn; ++e)
+      mean[e] += jq[e];
+  }
+  const double share = 1.0 / double(corners);
+  for (long e = 0; e < nn; ++e) {
+    double spread = std::fabs(iCentreJacobian[e]);
+    for (long k = 0; k < n; ++k)
+      spread += (std::fabs(mid[e * n + k]) + rad[e * n + k]) *
+                (iCell.GetMax(k) - iCell.GetMin(k));
+    if (!(std::fabs(mean[e] * share - iCentreJacobian[e]) <= QuadraticRounding * spread))
+      return false;
+    for (long end = 0; end < 2; ++end) {
+      const double* jq = iCornerJacobians + (end ? corners - 1 : 0) * nn;
+      double predicted = iCentreJacobian[e];
+      for (long k = 0; k < n; ++k)
+        predicted += mid[e * n + k] * 0.5 * (end ? 1.0 : -1.0) *
+                     (iCell.GetMax(k) - iCell.GetMin(k));
+      if (!(std::fabs(jq[e] - predicted) <= QuadraticRounding * spread))
+        return false;
+    }
+  }
+  return true;
+}
+
+const double* XelMathSystem::QuadraticHessian() {
+  const long n = _dimension, nn = n * n, nnn = nn * n;
+  if (_quadratic >= 0 || !_domain)
+    return _quadratic == 1 ? _quadraticHessian : nullptr;
+  _quadratic = 0;
+  // The Jacobian at the centre of the domain and half a width away along each side gives
+  // the second derivatives of an affine Jacobian; it is affine when it matches their
+  // prediction at scattered points of the domain, far and near (to rounding).
+  XelMathScratchDoubles<64> work(3 * nn + 4 * n);
+  double* jc = work.Data();
+  double* jp = jc + nn;
+  double* jm = jp + nn;
+  double* c = jm + nn;
+  double* x = c + n;
+  double* f = x + n;
+  double* w = f + n;
+  for (long k = 0; k < n; ++k) {
+    c[k] = 0.5 * (_domain->GetMin(k) + _domain->GetMax(k));
+    w[k] = _domain->GetMax(k) - _domain->GetMin(k);
+  }
+  SEval(c, f, jc);
+  if (!AllFinite(jc, nn))
+    return nullptr;
+  if (!_quadraticHessian)
+    _quadraticHessian = XelQuorArrayDoubleNew(2 * nnn);
+  double* mid = _quadraticHessian;
+  double* rad = mid + nnn;
+  for (long k = 0; k < n; ++k) {
+    std::memcpy(x, c, sizeof(double) * n);
+    x[k] = c[k] + 0.5 * w[k];
+    SEval(x, f, jp);
+    x[k] = c[k] - 0.5 * w[k];
+    SEval(x, f, jm);
+    if (!AllFinite(jp, nn) || !AllFinite(jm, nn))
+      return nullptr;
+    for (long e = 0; e < nn; ++e) {
+      mid[e * n + k] = (jp[e] - jm[e]) / w[k];
+      rad[e * n + k] = QuadraticRounding * (std::fabs(jp[e]) + std::fabs(jm[e])) / w[k];
+    }
+  }
+  for (long i = 0; i < n; ++i)
+    for (long j = 0; j < n; ++j)
+      for (long k = j + 1; k < n; ++k) {
+        const long a = (i * n + j) * n + k, b = (i * n + k) * n + j;
+        const double gap = std::fabs(mid[a] - mid[b]);
+        if (gap > rad[a] + rad[b])
+          return nullptr;
+        mid[a] = mid[b] = 0.5 * (mid[a] + mid[b]);
+        rad[a] = rad[b] = std::max(rad[a], rad[b]) + 0.5 * gap;
+      }
+  // Scattered points: a fixed sequence of fractions of the domain, every other one within a
+  // hundredth of the domain around the previous one.
+  unsigned long seed = 88172645463325252UL;
+  auto next = [&seed] {
+    seed ^= seed << 13;
+    seed ^= seed >> 7;
+    seed ^= seed << 17;
+    return double(seed >> 11) * (1.0 / 9007199254740992.0);
+  };
+  for (long r = 0; r < n + 4; ++r) {
+    for (long k = 0; k < n; ++k) {
+      const double t = next();
+      x[k] = r % 2 ? Clip(x[k] + 0.01 * (t - 0.5) * w[k], _domain->GetMin(k), _domain->GetMax(k))
+                   : _domain->GetMin(k) + t * w[k];
+    }
+    SEval(x, f, jp);
+    if (!AllFinite(jp, nn))
+      return nullptr;
+    for (long e = 0; e < nn; ++e) {
+      double predicted = jc[e], size = std::fabs(jc[e]) + std::fabs(jp[e]);
+      for (long k = 0; k < n; ++k) {
+        predicted += mid[e * n + k] * (x[k] - c[k]);
+        size += (std::fabs(mid[e * n + k]) + rad[e * n + k]) * std::fabs(x[k] - c[k]);
+      }
+      if (!(std::fabs(jp[e] - predicted) <= QuadraticRounding * size))
+        return nullptr;
+    }
+  }
+  for (long e = 0; e < nnn; ++e)
+    rad[e] += QuadraticRounding * std::fabs(mid[e]);
+  _quadratic = 1;
+  return _quadraticHessian;
+}
+
+int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCentreJacobian,
+                                       const double* iCentre, const double* iCentreValues,
+                                       const double* iInverse, double* ioLow,
+                                       double* ioHigh) const {
+  const long n = _dimension, nn = n * n, nnn = nn * n;
+  const double* hMid = iHessian;
+  const double* hRad = iHessian + nnn;
+  XelMathScratchDoubles<1024> work(2 * nnn + nn + 3 * n);
+  double* aMid = work.Data();
+  double* aRad = aMid + nnn;
+  double* cj = aRad + nnn;
+  double* cf = cj + nn;
+  double* c = cf + n;
+  double* rho = c + n;
+  // Row k of C f(x) = C f(c) + C J(c) d + 1/2 d^T A_k d, d = x - c, C the inverse given and
+  // A_k = sum_i C_ki [H_i] (midpoints and radii).
+  for (long k = 0; k < n; ++k) {
+    const double* ck = iInverse + k * n;
+    double s = 0.0;
+    for (long i = 0; i < n; ++i)
+      s += ck[i] * iCentreValues[i];
+    cf[k] = s;
+    c[k] = iCentre[k];
+    for (long m = 0; m < n; ++m) {
+      double t = 0.0;
+      for (long i = 0; i < n; ++i)
+        t += ck[i] * iCentreJacobian[i * n + m];
+      cj[k * n + m] = t;
+    }
+    for (long e = 0; e < nn; ++e) {
+      double sm = 0.0, sr = 0.0;
+      for (long i = 0; i < n; ++i) {
+        sm += ck[i] * hMid[i * nn + e];
+        sr += std::fabs(ck[i]) * hRad[i * nn + e];
+      }
+      aMid[k * nn + e] = sm;
+      aRad[k * nn + e] = sr;
+    }
+  }
+  if (!AllFinite(cf, n) || !AllFinite(cj, nn) || !AllFinite(aMid, nnn) || !AllFinite(aRad, nnn))
+    return 0;
+  // At a solution x of the box, (C J(c))_kk d_k lies in -(C f(c))_k less the other terms: each
+  // side in turn is narrowed to it (the narrowed sides serve the next ones), again while the
+  // box shrinks.
+  for (long sweep = 0; sweep < SecondOrderSweeps; ++sweep) {
+    double volume = 1.0;
+    for (long k = 0; k < n; ++k) {
+      const double diag = cj[k * n + k];
+      if (!(diag > 0.5))
+        continue;
+      const double* am = aMid + k * nn;
+      const double* ar = aRad + k * nn;
+      for (long j = 0; j < n; ++j)
+        rho[j] = std::max(c[j] - ioLow[j], ioHigh[j] - c[j]);
+      // 1/2 d^T A_k d: the squares d_j^2 over their ranges, the products d_j d_m within
+      // +- rho_j rho_m; and the linear terms of the other sides.
+      double qLow = 0.0, qHigh = 0.0, off = 0.0, lLow = 0.0, lHigh = 0.0;
+      double size = std::fabs(cf[k]);
+      for (long j = 0; j < n; ++j) {
+        const double dl = ioLow[j] - c[j], dh = ioHigh[j] - c[j];
+        const double s0 = dl <= 0.0 && dh >= 0.0 ? 0.0 : std::min(dl * dl, dh * dh);
+        const double s1 = std::max(dl * dl, dh * dh);
+        const double lo = am[j * n + j] - ar[j * n + j], hi = am[j * n + j] + ar[j * n + j];
+        qLow += lo >= 0.0 ? lo * s0 : lo * s1;
+        qHigh += hi >= 0.0 ? hi * s1 : hi * s0;
+        double row = 0.0;
+        for (long m = 0; m < n; ++m)
+          row += m == j ? 0.0 : (std::fabs(am[j * n + m]) + ar[j * n + m]) * rho[m];
+        off += row * rho[j];
+        if (j != k) {
+          const double a = cj[k * n + j];
+          lLow += a >= 0.0 ? a * dl : a * dh;
+          lHigh += a >= 0.0 ? a * dh : a * dl;
+        }
+        size += std::fabs(cj[k * n + j]) * rho[j];
+      }
+      qLow = lLow + 0.5 * (qLow - off);
+      qHigh = lHigh + 0.5 * (qHigh + off);
+      if (!Finite(qLow) || !Finite(qHigh))
+        return 0;
+      const double pad = KrawczykPadding * (size + qHigh - qLow + std::fabs(c[k]) * diag);
+      const double low = std::max(ioLow[k], c[k] + (-cf[k] - qHigh - pad) / diag);
+      const double high = std::min(ioHigh[k], c[k] + (-cf[k] - qLow + pad) / diag);
+      if (low > high)
+        return 1;
+      if (ioHigh[k] > ioLow[k])
+        volume *= (high - low) / (ioHigh[k] - ioLow[k]);
+      ioLow[k] = low;
+      ioHigh[k] = high;
+    }
+    if (!(volume < KrawczykProgress))
+      break;
+  }
+  return 0;
 }

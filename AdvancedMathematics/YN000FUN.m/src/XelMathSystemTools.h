@@ -75,6 +75,11 @@ const double KrawczykPadding = 1e-9;
 const double ContractedVolume = 0.5;
 /// Widening of the Jacobian hull sampled at the corners and centre of a cell.
 const double HullWidening = 0.1;
+/// Most sweeps of the second-order narrowing of a box (they go on while its volume falls
+/// below KrawczykProgress of the previous one).
+const long SecondOrderSweeps = 4;
+/// Relative rounding allowed to the Jacobian of a quadratic system.
+const double QuadraticRounding = 1e-9;
 
 inline bool Finite(const double a) {
   return std::isfinite(a);
