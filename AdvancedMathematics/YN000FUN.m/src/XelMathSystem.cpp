@@ -976,24 +976,10 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
   double width[MaxSolveDimension];
   for (long k = 0; k < n; ++k)
     width[k] = bounds[2 * k + 1] - bounds[2 * k];
-  // A derivative that turns along an edge, or an edge along which the corner data do not
-  // resolve the function: the trapezoidal rule on the end slopes misses the change of value
-  // by more than the margin between the function and 0 there...
-  bool turns = false;
-  for (long c = 0; c < corners && !turns; ++c)
-    for (long k = 0; k < n && !turns; ++k) {
-      const long bit = 1L << (n - 1 - k);
-      if (c & bit)
-        continue;
-      const double da = iRows[c][iOffset + k], db = iRows[c | bit][iOffset + k];
-      const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * width[k] * (da + db);
-      const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
-      turns = da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin;
-    }
-  if (!turns)
-    return 0;
-  // ... and a tangent plane at some corner that reaches the other sign inside the cell.
-  for (long c = 0; c < corners; ++c) {
+  // A tangent plane at some corner that reaches the other sign inside the cell (checked first:
+  // most cells away from the zero set stop here)...
+  bool reaches = false;
+  for (long c = 0; c < corners && !reaches; ++c) {
     const double at = s * iCorner[c];
     const double* g = iRows[c] + iOffset;
     // The plane cannot fall by more than sum |g_k| w_k: most corners stop there.
@@ -1008,9 +994,24 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
       const double run = (c & (1L << (n - 1 - k))) ? -width[k] : width[k];
       lowest += std::min(0.0, s * g[k] * run);
     }
-    if (lowest <= 0.0)
-      return 1;
+    reaches = lowest <= 0.0;
   }
+  if (!reaches)
+    return 0;
+  // ... and a derivative that turns along an edge, or an edge along which the corner data do
+  // not resolve the function: the trapezoidal rule on the end slopes misses the change of
+  // value by more than the margin between the function and 0 there.
+  for (long c = 0; c < corners; ++c)
+    for (long k = 0; k < n; ++k) {
+      const long bit = 1L << (n - 1 - k);
+      if (c & bit)
+        continue;
+      const double da = iRows[c][iOffset + k], db = iRows[c | bit][iOffset + k];
+      const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * width[k] * (da + db);
+      const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
+      if (da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin)
+        return 1;
+    }
   return 0;
 }
 
