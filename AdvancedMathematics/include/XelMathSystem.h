@@ -366,6 +366,8 @@ private:
   const double* _hullCorners;
   const double* _hullCentre;
   int _hullState;
+  // Whether the hull is that of a quadratic system's Jacobian, affine over the cell.
+  int _hullAffine;
   // Corner data of the halves of the cells being halved by the singular search, one block
   // per active frame (2 x 2^N x (N + N x N) doubles each), kept until the fill ends.
   double** _halfBlocks;

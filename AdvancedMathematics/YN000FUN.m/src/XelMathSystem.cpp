@@ -71,7 +71,7 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _maxWork(MaxWork),
       _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr), _parentBox(nullptr),
       _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr), _hullCorners(nullptr),
-      _hullCentre(nullptr), _hullState(0), _halfBlocks(nullptr), _halfBlockCount(0),
+      _hullCentre(nullptr), _hullState(0), _hullAffine(0), _halfBlocks(nullptr), _halfBlockCount(0),
       _halfBlockTop(0), _easySet(0), _quadraticHessian(nullptr), _quadratic(-1),
       _wholeSystemSampling(0) {
   ReadTolerance();

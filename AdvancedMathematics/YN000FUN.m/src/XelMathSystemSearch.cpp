@@ -239,10 +239,31 @@ int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iC
           oHigh[r * n + c] = std::max(a, b);
         }
   }
+  _hullAffine = 0;
   if (!image) {
     if (!iCornerJacobians || !iCentreJacobian)
       return 0;
-    FillIntervalJacobian(iCell, iCornerJacobians, iCentreJacobian, oLow, oHigh);
+    // The Jacobian of a quadratic system, affine over the cell: its exact hull from the
+    // centre and the second derivatives.
+    const double* hessian = QuadraticHessian();
+    if (hessian && AffineOverCell(hessian, iCell, iCornerJacobians, iCentreJacobian)) {
+      _hullAffine = 1;
+      const double* mid = hessian;
+      const double* rad = hessian + nn * n;
+      double half[MaxSolveDimension];
+      for (long k = 0; k < n; ++k)
+        half[k] = 0.5 * (iCell.GetMax(k) - iCell.GetMin(k));
+      for (long e = 0; e < nn; ++e) {
+        double spread = 0.0;
+        for (long k = 0; k < n; ++k)
+          spread += (std::fabs(mid[e * n + k]) + rad[e * n + k]) * half[k];
+        spread += QuadraticRounding * (std::fabs(iCentreJacobian[e]) + spread);
+        oLow[e] = iCentreJacobian[e] - spread;
+        oHigh[e] = iCentreJacobian[e] + spread;
+      }
+    } else {
+      FillIntervalJacobian(iCell, iCornerJacobians, iCentreJacobian, oLow, oHigh);
+    }
   }
   return AllFinite(oLow, nn) && AllFinite(oHigh, nn) ? 1 : 0;
 }
@@ -490,11 +511,9 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
   }
   // A quadratic system: its second-order form first, which drops or narrows far larger cells
   // than the hull's first-order spread where the Jacobian changes much over the cell.
-  const double* hessian = QuadraticHessian();
-  if (hessian && !AffineOverCell(hessian, iCell, iCornerJacobians, iCentreJacobian))
-    hessian = nullptr;
-  if (hessian && SecondOrderExcludes(hessian, iCentreJacobian, iCentre, iCentreValues, inv,
-                                     boxLow, boxHigh))
+  const double* hessian = _hullAffine ? QuadraticHessian() : nullptr;
+  if (hessian &&
+      SecondOrderExcludes(hessian, iCentreJacobian, iCentre, iCentreValues, inv, boxLow, boxHigh))
     return 1;
   bool narrowed = false;
   for (long k = 0; k < n; ++k)
@@ -1081,22 +1100,24 @@ bool XelMathSystem::AffineOverCell(const double* iHessian, const XelMathInterval
       mean[e] += jq[e];
   }
   const double share = 1.0 / double(corners);
+  double half[MaxSolveDimension];
+  for (long k = 0; k < n; ++k)
+    half[k] = 0.5 * (iCell.GetMax(k) - iCell.GetMin(k));
+  const double* lowest = iCornerJacobians;
+  const double* highest = iCornerJacobians + (corners - 1) * nn;
   for (long e = 0; e < nn; ++e) {
-    double spread = std::fabs(iCentreJacobian[e]);
-    for (long k = 0; k < n; ++k)
-      spread += (std::fabs(mid[e * n + k]) + rad[e * n + k]) *
-                (iCell.GetMax(k) - iCell.GetMin(k));
-    if (!(std::fabs(mean[e] * share - iCentreJacobian[e]) <= QuadraticRounding * spread))
-      return false;
-    for (long end = 0; end < 2; ++end) {
-      const double* jq = iCornerJacobians + (end ? corners - 1 : 0) * nn;
-      double predicted = iCentreJacobian[e];
-      for (long k = 0; k < n; ++k)
-        predicted += mid[e * n + k] * 0.5 * (end ? 1.0 : -1.0) *
-                     (iCell.GetMax(k) - iCell.GetMin(k));
-      if (!(std::fabs(jq[e] - predicted) <= QuadraticRounding * spread))
-        return false;
+    const double* me = mid + e * n;
+    const double* re = rad + e * n;
+    double spread = 0.0, move = 0.0;
+    for (long k = 0; k < n; ++k) {
+      spread += (std::fabs(me[k]) + re[k]) * half[k];
+      move += me[k] * half[k];
     }
+    const double pad = QuadraticRounding * (std::fabs(iCentreJacobian[e]) + 2.0 * spread);
+    if (!(std::fabs(mean[e] * share - iCentreJacobian[e]) <= pad) ||
+        !(std::fabs(lowest[e] - (iCentreJacobian[e] - move)) <= pad) ||
+        !(std::fabs(highest[e] - (iCentreJacobian[e] + move)) <= pad))
+      return false;
   }
   return true;
 }
@@ -1214,14 +1235,18 @@ int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCe
         t += ck[i] * iCentreJacobian[i * n + m];
       cj[k * n + m] = t;
     }
-    for (long e = 0; e < nn; ++e) {
-      double sm = 0.0, sr = 0.0;
-      for (long i = 0; i < n; ++i) {
-        sm += ck[i] * hMid[i * nn + e];
-        sr += std::fabs(ck[i]) * hRad[i * nn + e];
+    double* __restrict__ am = aMid + k * nn;
+    double* __restrict__ ar = aRad + k * nn;
+    for (long e = 0; e < nn; ++e)
+      am[e] = ar[e] = 0.0;
+    for (long i = 0; i < n; ++i) {
+      const double w = ck[i], a = std::fabs(w);
+      const double* __restrict__ hm = hMid + i * nn;
+      const double* __restrict__ hr = hRad + i * nn;
+      for (long e = 0; e < nn; ++e) {
+        am[e] += w * hm[e];
+        ar[e] += a * hr[e];
       }
-      aMid[k * nn + e] = sm;
-      aRad[k * nn + e] = sr;
     }
   }
   if (!AllFinite(cf, n) || !AllFinite(cj, nn) || !AllFinite(aMid, nnn) || !AllFinite(aRad, nnn))
