@@ -1091,11 +1091,12 @@ bool XelMathSystem::AffineOverCell(const double* iHessian, const XelMathInterval
   const double* rad = iHessian + nnn;
   // The mean of the corners' Jacobians is the centre's, and the lowest and highest corners'
   // are the centre's moved by the second derivatives (to rounding).
-  XelMathScratchDoubles<64> mean(nn);
+  XelMathScratchDoubles<64> sums(nn);
+  double* __restrict__ mean = sums.Data();
   for (long e = 0; e < nn; ++e)
     mean[e] = 0.0;
   for (long q = 0; q < corners; ++q) {
-    const double* jq = iCornerJacobians + q * nn;
+    const double* __restrict__ jq = iCornerJacobians + q * nn;
     for (long e = 0; e < nn; ++e)
       mean[e] += jq[e];
   }
@@ -1213,13 +1214,15 @@ int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCe
   const long n = _dimension, nn = n * n, nnn = nn * n;
   const double* hMid = iHessian;
   const double* hRad = iHessian + nnn;
-  XelMathScratchDoubles<1024> work(2 * nnn + nn + 3 * n);
+  XelMathScratchDoubles<1024> work(2 * nnn + nn + 5 * n);
   double* aMid = work.Data();
   double* aRad = aMid + nnn;
   double* cj = aRad + nnn;
   double* cf = cj + nn;
   double* c = cf + n;
   double* rho = c + n;
+  double* diagLow = rho + n;
+  double* diagHigh = diagLow + n;
   // Row k of C f(x) = C f(c) + C J(c) d + 1/2 d^T A_k d, d = x - c, C the inverse given and
   // A_k = sum_i C_ki [H_i] (midpoints and radii).
   for (long k = 0; k < n; ++k) {
@@ -1248,6 +1251,9 @@ int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCe
         ar[e] += a * hr[e];
       }
     }
+    // The diagonal's bounds aside, aRad becomes the magnitude |A_k| off the diagonal.
+    for (long e = 0; e < nn; ++e)
+      ar[e] += std::fabs(am[e]);
   }
   if (!AllFinite(cf, n) || !AllFinite(cj, nn) || !AllFinite(aMid, nnn) || !AllFinite(aRad, nnn))
     return 0;
@@ -1261,9 +1267,13 @@ int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCe
       if (!(diag > 0.5))
         continue;
       const double* am = aMid + k * nn;
-      const double* ar = aRad + k * nn;
-      for (long j = 0; j < n; ++j)
+      const double* __restrict__ mag = aRad + k * nn;
+      for (long j = 0; j < n; ++j) {
         rho[j] = std::max(c[j] - ioLow[j], ioHigh[j] - c[j]);
+        const double r = mag[j * n + j] - std::fabs(am[j * n + j]);
+        diagLow[j] = am[j * n + j] - r;
+        diagHigh[j] = am[j * n + j] + r;
+      }
       // 1/2 d^T A_k d: the squares d_j^2 over their ranges, the products d_j d_m within
       // +- rho_j rho_m; and the linear terms of the other sides.
       double qLow = 0.0, qHigh = 0.0, off = 0.0, lLow = 0.0, lHigh = 0.0;
@@ -1272,13 +1282,14 @@ int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCe
         const double dl = ioLow[j] - c[j], dh = ioHigh[j] - c[j];
         const double s0 = dl <= 0.0 && dh >= 0.0 ? 0.0 : std::min(dl * dl, dh * dh);
         const double s1 = std::max(dl * dl, dh * dh);
-        const double lo = am[j * n + j] - ar[j * n + j], hi = am[j * n + j] + ar[j * n + j];
+        const double lo = diagLow[j], hi = diagHigh[j];
         qLow += lo >= 0.0 ? lo * s0 : lo * s1;
         qHigh += hi >= 0.0 ? hi * s1 : hi * s0;
-        double row = 0.0;
+        const double* __restrict__ row = mag + j * n;
+        double sum = 0.0;
         for (long m = 0; m < n; ++m)
-          row += m == j ? 0.0 : (std::fabs(am[j * n + m]) + ar[j * n + m]) * rho[m];
-        off += row * rho[j];
+          sum += row[m] * rho[m];
+        off += (sum - row[j] * rho[j]) * rho[j];
         if (j != k) {
           const double a = cj[k * n + j];
           lLow += a >= 0.0 ? a * dl : a * dh;
