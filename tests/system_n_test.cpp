@@ -252,6 +252,19 @@ TEST(SystemN, ClosedFormBattery) {
        {{0.3, 0.2}, {0.30005, 0.2}},
        0,
        1e-8},
+      // Curves crossing at a 1e-7 angle where y - x^2 + x^3 / 2 - x y / 5 = 0 meets
+      // x + y = 0.4 (the root of x^3 / 2 - 0.8 x^2 - 1.08 x + 0.4 in the box): the residual
+      // test holds along a stretch of both, which holds one solution.
+      {"curves crossing at an angle of 1e-7",
+       2,
+       [](const double* x, double* f) {
+         f[0] = x[1] - x[0] * x[0] + 0.5 * x[0] * x[0] * x[0] - 0.2 * x[0] * x[1];
+         f[1] = f[0] + 1e-7 * (x[0] + x[1] - 0.4);
+       },
+       Cube(2, -1, 1),
+       {{0.312244521399061675, 0.4 - 0.312244521399061675}},
+       0,
+       1e-6},
       // Three linear equations fix the line x0 = x1 = x2 = x3 = t, where the product
       // equation is t^4 - 2.1 t^2 + 1.1 = (t^2 - 1)(t^2 - 1.1): two solutions 0.05 apart with
       // a fold between them, as in Brown's system.

@@ -310,7 +310,14 @@ private:
   long WidestSide(const XelMathIntervalND& iCell) const;
   /// iCell halved along its widest side, both halves searched one level deeper. 1 or -2.
   int Bisect(const XelMathIntervalND& iCell);
-  int Recorded(const double* x, const XelMathIntervalND& iCell);
+  /// A solution found in iCell: polished, then added (AddSolution) and, when its Jacobian is
+  /// singular, handed to FindRootNearSingularity. 1 or -2.
+  int Recorded(const double* iX, const XelMathIntervalND& iCell);
+  /// Damped Newton steps from an accepted solution, in the domain; the point is moved only
+  /// when they settle it (a last step within the distance of one root).
+  void Polish(double* ioX);
+  /// The Newton step J(x)^-1 f(x) into oStep; false when it is not finite.
+  bool NewtonStepAt(const double* x, double* oStep);
   bool Budget();
   /// A block of HalfBlockSize() doubles for one frame of the singular search, released by
   /// --_halfBlockTop.

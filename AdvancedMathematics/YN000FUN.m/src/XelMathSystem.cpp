@@ -1411,13 +1411,90 @@ int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* 
   return 0;
 }
 
-int XelMathSystem::Recorded(const double* x, const XelMathIntervalND& iCell) {
+bool XelMathSystem::NewtonStepAt(const double* x, double* oStep) {
+  const long n = _dimension;
+  XelMathScratchDoubles<64> j(n * n);
+  SEval(x, oStep, j.Data());
+  if (!AllFinite(oStep, n) || !AllFinite(j.Data(), n * n))
+    return false;
+  if (!_work1)
+    _work1 = new XelMathNxNFullMatrix(n);
+  std::memcpy(_work1->GetFullMatrixCoef(), j.Data(), sizeof(double) * n * n);
+  return _work1->Solve(oStep, 1) == 0 && AllFinite(oStep, n);
+}
+
+void XelMathSystem::Polish(double* ioX) {
+  // Newton's steps damped by the natural monotonicity test: a step is taken when the Newton
+  // step from where it lands is clearly shorter (the residual is no guide where the
+  // Jacobian is nearly singular). The steps stay in the domain, move the point by at most
+  // 1e-3 of the domain's size in all, and only a point they settle is moved.
+  const long n = _dimension;
+  XelMathScratchDoubles<32> work(4 * n);
+  double* x = work.Data();
+  double* step = x + n;
+  double* trial = step + n;
+  double* next = trial + n;
+  std::memcpy(x, ioX, sizeof(double) * n);
+  if (!NewtonStepAt(x, step))
+    return;
+  double budget = 0.0, size = 1.0;
+  for (long k = 0; k < n; ++k) {
+    budget += _domain ? 1e-3 * (_domain->GetMax(k) - _domain->GetMin(k)) : 0.0;
+    size += std::fabs(x[k]);
+  }
+  const double settled = SameRootDistance * size;
+  auto longest = [n](const double* v) {
+    double m = 0.0;
+    for (long k = 0; k < n; ++k)
+      m = std::max(m, std::fabs(v[k]));
+    return m;
+  };
+  for (long it = 0; it < PolishSteps; ++it) {
+    const double length = longest(step);
+    if (length <= settled || length > budget)
+      break;
+    bool taken = false;
+    for (double lambda = 1.0; lambda >= 0.25 && !taken; lambda *= 0.5) {
+      bool inside = true;
+      for (long k = 0; k < n; ++k) {
+        trial[k] = x[k] - lambda * step[k];
+        if (_domain && !(trial[k] >= _domain->GetMin(k) && trial[k] <= _domain->GetMax(k)))
+          inside = false;
+      }
+      if (!inside || !NewtonStepAt(trial, next))
+        continue;
+      const double ratio = longest(next) / length;
+      // Full steps that halve the distance: a double root, which these steps do not settle.
+      if (lambda == 1.0 && ratio > 0.4 && ratio < 0.6)
+        return;
+      if (!(ratio <= 1.0 - 0.5 * lambda))
+        continue;
+      budget -= lambda * length;
+      std::memcpy(x, trial, sizeof(double) * n);
+      std::memcpy(step, next, sizeof(double) * n);
+      taken = true;
+    }
+    if (!taken)
+      break;
+  }
+  if (longest(step) <= settled)
+    std::memcpy(ioX, x, sizeof(double) * n);
+}
+
+int XelMathSystem::Recorded(const double* iX, const XelMathIntervalND& iCell) {
+  // Where the solution sets of the equations meet at a small angle the residual test holds
+  // along a stretch of them, and points of that stretch would pass for distinct solutions:
+  // polished, they land on the one solution there.
+  const long n = _dimension;
+  XelMathScratchDoubles<8> polished(n);
+  double* x = polished.Data();
+  std::memcpy(x, iX, sizeof(double) * n);
+  Polish(x);
   const int r = AddSolution(x);
   if (r == -1)
     return -2;
   if (r == 0)
     return 1;
-  const long n = _dimension;
   XelMathScratchDoubles<8> f(n);
   XelMathScratchDoubles<64> j(n * n);
   SEval(x, f.Data(), j.Data());

@@ -56,6 +56,10 @@ const long MaxEdges = 64;
 const double SingularWidthRatio = 1e-4;
 /// Merge window of two solutions, times the absolute resolution.
 const double MergeWindow = 2e-4;
+/// Newton steps polishing a solution before it is compared with the stored ones, and the
+/// length (relative to 1 + sum |x_k|) of a last step that settles it.
+const long PolishSteps = 6;
+const double SameRootDistance = 1e-9;
 /// A Jacobian whose normalised determinant is below this is singular at a solution.
 const double SingularDeterminant = 1e-7;
 /// Half-width, in cells, of the box where a point found in a tiny singular cell is carried
