@@ -732,20 +732,14 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
       return 0;
   }
   // The solutions of the cell lie in the box Krawczyk's operator contracted it to: when that
-  // box is much smaller, it is searched instead (its corners sampled afresh), as one level;
-  // not when it is tiny, where the search would stop at the first point (the halving goes on
-  // separating close solutions).
+  // box is much smaller, it is searched instead (its corners sampled afresh), as one level.
   if (singular) {
     double volume = 1.0;
-    bool tinyBox = true;
     for (long k = 0; k < n; ++k) {
       const double w = iCell.GetMax(k) - iCell.GetMin(k);
       volume *= w > 0.0 ? (contracted[n + k] - contracted[k]) / w : 1.0;
-      if (contracted[n + k] - contracted[k] >
-          SingularWidthRatio * (_domain ? _domain->GetMax(k) - _domain->GetMin(k) : 1.0))
-        tinyBox = false;
     }
-    if (volume < ContractedVolume && !tinyBox) {
+    if (volume < ContractedVolume) {
       if (!_cornerValues) {
         _cornerCount = corners;
         AllocateFillArrays();
