@@ -306,6 +306,10 @@ private:
   /// a size of the bound's terms for the padding.
   int CornerBoundsExclude(const double* iV, const double* iLow, const double* iHigh,
                           const double* iCornerValues, const double iPad) const;
+  /// Whether equation i keeps one sign over iCell, bounded from the cell's corners
+  /// (iCornerValues, 2^N x N) with the hull prepared for the cell.
+  bool EquationKeepsSign(const long i, const XelMathIntervalND& iCell,
+                         const double* iCornerValues) const;
   /// The side of iCell widest compared with the same side of the domain.
   long WidestSide(const XelMathIntervalND& iCell) const;
   /// iCell halved along its widest side, both halves searched one level deeper. 1 or -2.

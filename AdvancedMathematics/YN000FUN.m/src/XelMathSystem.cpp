@@ -1347,23 +1347,10 @@ int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* 
       return 0;
   }
   // The hull of the cell, when ready, bounds each suspect equation from its corners first.
-  const bool bounded = hullReady;
-  XelMathScratchDoubles<16> box(bounded ? 2 * n : 0), unit(bounded ? n : 0);
-  if (bounded)
-    for (long k = 0; k < n; ++k) {
-      box[k] = iCell.GetMin(k);
-      box[n + k] = iCell.GetMax(k);
-      unit[k] = 0.0;
-    }
   for (long i = 0; i < n; ++i)
     if (iSuspect[i]) {
-      if (bounded) {
-        unit[i] = 1.0;
-        const int one = CornerBoundsExclude(unit.Data(), box.Data(), box.Data() + n, iValues, 0.0);
-        unit[i] = 0.0;
-        if (one)
-          return 0;
-      }
+      if (hullReady && EquationKeepsSign(i, iCell, iValues))
+        return 0;
       for (long c = 0; c < corners; ++c)
         vals[c] = iValues[c * n + i];
       if (gradients)

@@ -401,6 +401,21 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
                                                                                              : 0;
 }
 
+bool XelMathSystem::EquationKeepsSign(const long i, const XelMathIntervalND& iCell,
+                                      const double* iCornerValues) const {
+  const long n = _dimension;
+  XelMathScratchDoubles<24> work(3 * n);
+  double* low = work.Data();
+  double* high = low + n;
+  double* unit = high + n;
+  for (long k = 0; k < n; ++k) {
+    low[k] = iCell.GetMin(k);
+    high[k] = iCell.GetMax(k);
+    unit[k] = k == i ? 1.0 : 0.0;
+  }
+  return CornerBoundsExclude(unit, low, high, iCornerValues, 0.0) != 0;
+}
+
 int XelMathSystem::CornerBoundsExclude(const double* iV, const double* iLow, const double* iHigh,
                                        const double* iCornerValues, const double iPad) const {
   const long n = _dimension, nn = n * n;
@@ -671,22 +686,11 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
     // The hull of the cell, when ready, bounds each such equation from its corners first.
     const bool bounded = _hullState != 0;
     XelMathScratchDoubles<256> grads(n * corners);
-    XelMathScratchDoubles<16> box(2 * n), unit(n);
-    for (long k = 0; k < n; ++k) {
-      box[k] = iCell.GetMin(k);
-      box[n + k] = iCell.GetMax(k);
-      unit[k] = 0.0;
-    }
     for (long i = 0; i < n; ++i) {
       if (!oneSign[i])
         continue;
-      if (bounded) {
-        unit[i] = 1.0;
-        const int one = CornerBoundsExclude(unit.Data(), box.Data(), box.Data() + n, iValues, 0.0);
-        unit[i] = 0.0;
-        if (one)
-          return 0;
-      }
+      if (bounded && EquationKeepsSign(i, iCell, iValues))
+        return 0;
       const double* vals = byEquation.Data() + i * corners;
       for (long c = 0; c < corners; ++c)
         std::memcpy(grads.Data() + c * n, iJacobians + c * nn + i * n, sizeof(double) * n);
@@ -1208,7 +1212,8 @@ int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCe
   const long n = _dimension, nn = n * n, nnn = nn * n;
   const double* hMid = iHessian;
   const double* hRad = iHessian + nnn;
-  XelMathScratchDoubles<1024> work(2 * nnn + nn + 5 * n);
+  // Stack storage up to N = 8 (2 x 512 + 64 + 40 doubles).
+  XelMathScratchDoubles<1136> work(2 * nnn + nn + 5 * n);
   double* aMid = work.Data();
   double* aRad = aMid + nnn;
   double* cj = aRad + nnn;
