@@ -431,6 +431,10 @@ TEST(SystemN, StatusesAndErrors) {
                    {"the XelMathAttrScaleOption", "wrong dimension"});
   for (long n : {0L, -3L, LONG_MAX, LONG_MAX / 2})
     ExpectInputError([&] { FnSystem bad(n, quarter); }, 0x20006, {"", "Dimension not valid"});
+  FnSystem thirteen(13, [](const double*, double* f) { f[0] = 0; });
+  XelMathSetOfPointsND out13(13);
+  ExpectInputError([&] { thirteen.Solve(Cube(13, 0, 1), out13); }, 0x20006,
+                   {"", "Dimension not valid"});
   FnSystem huge(64, [](const double*, double* f) { f[0] = 0; });
   XelMathSetOfPointsND out64(64);
   ExpectInputError([&] { huge.Solve(Cube(64, 0, 1), out64); }, 0x20006,
@@ -578,6 +582,42 @@ TEST(SystemN, WhatEachSamplingEvaluates) {
       EXPECT_TRUE(std::adjacent_find(s.points.begin(), s.points.end()) == s.points.end());
     }
   }
+}
+
+// Ten unknowns without a grid of the caller's: a grid of 6^10 nodes would take minutes, the
+// coarser whole-system grid finds Broyden's tridiagonal solution (50-digit Newton) in few
+// evaluations.
+TEST(SystemN, TenUnknownsByDefault) {
+  const long n = 10;
+  long evaluations = 0;
+  FnSystem s(
+      n,
+      [&](const double* x, double* f) {
+        ++evaluations;
+        for (long i = 0; i < n; ++i)
+          f[i] = (3 - 2 * x[i]) * x[i] - (i ? x[i - 1] : 0) - 2 * (i + 1 < n ? x[i + 1] : 0) + 1;
+      },
+      [&](const double* x, double* j) {
+        for (long k = 0; k < n * n; ++k)
+          j[k] = 0.0;
+        for (long i = 0; i < n; ++i) {
+          j[i * n + i] = 3 - 4 * x[i];
+          if (i)
+            j[i * n + i - 1] = -1;
+          if (i + 1 < n)
+            j[i * n + i + 1] = -2;
+        }
+      });
+  const Pt truth{-0.57072213201122479, -0.68180694998427509, -0.70221007601766003,
+                 -0.70551062989508039, -0.70490615572874367, -0.70149660702985113,
+                 -0.69188932235479825, -0.66579651440585375, -0.59603510902636571,
+                 -0.41641225752869335};
+  int status = -1;
+  const std::vector<Pt> found = Solve(s, Cube(n, -1, 1), status);
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(found.size(), 1u);
+  EXPECT_LT(Dist(found[0], truth), 1e-9);
+  EXPECT_LT(evaluations, 200000);
 }
 
 // Corner c of a cell takes the upper node in dimension k exactly when bit N - 1 - k is set.

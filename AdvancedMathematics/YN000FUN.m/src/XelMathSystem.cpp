@@ -69,11 +69,11 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _depth(0), _callCount(0), _easySolver(0), _verySuspectCoeffs(nullptr),
       _scaleFactorsX(nullptr), _scaleFactorsF(nullptr), _isScaled(0), _scaleOption(1, 1),
       _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _maxWork(MaxWork),
-      _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr), _parentBox(nullptr),
-      _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr), _hullCorners(nullptr),
-      _hullCentre(nullptr), _hullState(0), _hullAffine(0), _halfBlocks(nullptr), _halfBlockCount(0),
-      _halfBlockTop(0), _easySet(0), _quadraticHessian(nullptr), _quadratic(-1),
-      _wholeSystemSampling(0) {
+      _evaluations(0), _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr),
+      _parentBox(nullptr), _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr),
+      _hullCorners(nullptr), _hullCentre(nullptr), _hullState(0), _hullAffine(0),
+      _halfBlocks(nullptr), _halfBlockCount(0), _halfBlockTop(0), _easySet(0),
+      _quadraticHessian(nullptr), _quadratic(-1), _wholeSystemSampling(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
   _epsSol = _relativeEpsSol * _absRes;
@@ -372,6 +372,7 @@ int XelMathSystem::FindRootNearSingularity(const XelMathIntervalND&, const doubl
 // ---- evaluation in the solving units ----------------------------------------------------------
 
 void XelMathSystem::SEval(const double* x, double* oF) const {
+  ++_evaluations;
   if (!_isScaled) {
     Eval(x, oF);
     return;
@@ -386,6 +387,7 @@ void XelMathSystem::SEval(const double* x, double* oF) const {
 
 void XelMathSystem::SEval(const double* x, double* oF, double* oJ) const {
   const long n = _dimension;
+  ++_evaluations;
   if (!_isScaled) {
     Eval(x, oF, oJ);
     return;
@@ -404,6 +406,7 @@ void XelMathSystem::SEval(const double* x, double* oF, double* oJ) const {
 void XelMathSystem::SGrid(const long i, const XelMathIntervalND& iBox, const long* iCounts,
                           double* oValues, double* oGradients) const {
   const long n = _dimension;
+  _evaluations += GridNodes(n, iCounts, n + 1, 1);
   auto grid = [&](const XelMathIntervalND& iGrid) {
     if (oGradients)
       EvalEquation(i, iGrid, iCounts, oValues, oGradients);
@@ -560,6 +563,12 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
                  "Dimension not valid", "XelMathSystem::Solve");
   _wholeSystemSampling =
       iAttributes && iAttributes->GetAttribute(AttrSystemWholeSystemSampling) ? 1 : 0;
+  // Without a grid of the caller's, the grid of equation 0 with 6 nodes a side would hold
+  // millions of nodes above 7 unknowns (6^13 could not even be stored): the whole system is
+  // sampled on the coarser default grid instead.
+  if (n > MaxWrittenGridDimension &&
+      !(iAttributes && iAttributes->GetAttribute(AttrSystemSamplingPoints)))
+    _wholeSystemSampling = 1;
   long counts[MaxSolveDimension];
   ReadSampling(iAttributes, n, _wholeSystemSampling ? DefaultSamplingFor(n) : DefaultSampling,
                counts);
@@ -590,6 +599,7 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
   _depth = 0;
   _callCount = 0;
   _work = 0;
+  _evaluations = 0;
   // The budget is that of the written grid at least: a coarser first grid leaves more of
   // the search to the halving of cells, not less of it.
   long budgetCounts[MaxSolveDimension];
@@ -705,7 +715,12 @@ int XelMathSystem::FSolve(const XelMathIntervalND& iBox, const long* iCounts) {
 
 bool XelMathSystem::Budget() {
   ++_callCount;
-  return ++_work <= _maxWork;
+  if (++_work <= _maxWork && _evaluations <= MaxEvaluations &&
+      _halfBlockTop * HalfBlockSize() <= MaxHalfBlockDoubles)
+    return true;
+  // Any of the three ends the search: the box is not searched completely.
+  _work = std::max(_work, _maxWork + 1);
+  return false;
 }
 
 // ---- the cell scan ----------------------------------------------------------------------------

@@ -31,8 +31,16 @@ const long DefaultGridNodes = 1000;
 /// Most doubles of the node values (and Jacobians) of one grid kept at once; a larger grid
 /// evaluates the corners of each cell instead.
 const long MaxGridDoubles = 1L << 23;
-/// Largest dimension a solve takes: its corner arrays (N x N x 2^N doubles) stay small.
-const long MaxSolveDimension = 20;
+/// Largest dimension a solve takes: the corner data of one cell (N + N x N doubles at each
+/// of its 2^N corners) stay near 5 MB.
+const long MaxSolveDimension = 12;
+/// Largest dimension whose default first grid is the grid of equation 0 with DefaultSampling
+/// nodes a side (6^7 nodes); above it the whole system is sampled on a coarser grid.
+const long MaxWrittenGridDimension = 7;
+/// Most evaluations of the system in one solve, and most doubles held by the corner data of
+/// the cells being halved: beyond either the search stops (status 10).
+const long MaxEvaluations = 10000000;
+const long MaxHalfBlockDoubles = 1L << 25;
 /// Deepest recursion of the cell search and the number of cells one solve may examine.
 const long MaxDepth = 40;
 const long MaxWork = 100000;
