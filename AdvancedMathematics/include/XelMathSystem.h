@@ -363,8 +363,10 @@ private:
   // in this solve, and the tolerance's values read at each solve.
   long _work;
   long _maxWork;
-  // Evaluations of the system (values, or values and Jacobian) made by this solve.
+  // Evaluations of the system (values, or values and Jacobian) made by this solve, and the
+  // most it may make.
   mutable long _evaluations;
+  long _maxEvaluations;
   // The corner data of the cell being searched (kept for its halving), and that of a cell
   // being halved, read by the DSolve call that searches its halves.
   const XelMathIntervalND* _cellBox;

@@ -600,6 +600,8 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
   _callCount = 0;
   _work = 0;
   _evaluations = 0;
+  // A grid of the caller's is sampled whatever its size.
+  _maxEvaluations = MaxEvaluations + 2 * GridNodes(n, counts, n + 1, 2);
   // The budget is that of the written grid at least: a coarser first grid leaves more of
   // the search to the halving of cells, not less of it.
   long budgetCounts[MaxSolveDimension];
@@ -715,7 +717,7 @@ int XelMathSystem::FSolve(const XelMathIntervalND& iBox, const long* iCounts) {
 
 bool XelMathSystem::Budget() {
   ++_callCount;
-  if (++_work <= _maxWork && _evaluations <= MaxEvaluations &&
+  if (++_work <= _maxWork && _evaluations <= _maxEvaluations &&
       _halfBlockTop * HalfBlockSize() <= MaxHalfBlockDoubles)
     return true;
   // Any of the three ends the search: the box is not searched completely.
@@ -1227,6 +1229,11 @@ int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* i
       }
       if (k < 0)
         break;
+    }
+    // A grid whose cells equation 0 drops makes no call to the budget.
+    if (_evaluations > _maxEvaluations) {
+      _work = std::max(_work, _maxWork + 1);
+      return 0;
     }
     // The next block.
     long k = sliced - 1;
