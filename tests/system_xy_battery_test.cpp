@@ -375,7 +375,7 @@ TEST(SystemXYBattery, NearlyTangentRandomPairsGiveEachCrossingOnce) {
     return 2.0 * static_cast<double>(state) / static_cast<double>(0xffffffffffffUL) - 1.0;
   };
   long crossings = 0;
-  for (const double eps : {1e-3, 1e-4, 1e-5})
+  for (const double eps : {1e-3, 1e-4, 1e-5, 1e-6})
     for (int s = 0; s < 12; ++s) {
       Monos mf, mh;
       for (long i = 0; i <= 3; ++i)

@@ -41,7 +41,9 @@ const long SmallGridPoints = 36;
 const long MaxSampling = 4096;
 /// Newton steps polishing a solution before it is compared with the stored ones, and the
 /// distance (relative to 1 + |x| + |y|) within which two polished solutions are one.
-const int PolishSteps = 6;
+const int PolishSteps = 10;
+/// Largest move of a polished point, relative to the sum of the domain's sides.
+const double PolishReach = 2e-2;
 const double SameRootDistance = 1e-9;
 /// Deepest recursion of the cell search, and the number of cells one solve may examine.
 const long MaxDepth = 48;
@@ -2852,7 +2854,7 @@ bool XelMathSystemXY::Polish(double& ioX, double& ioY) const {
   double x = ioX, y = ioY, dx = 0.0, dy = 0.0;
   if (!NewtonStepAt(x, y, dx, dy))
     return false;
-  double budget = 1e-3;
+  double budget = PolishReach;
   if (_domain)
     budget *= (_domain->GetX().high - _domain->GetX().low) +
               (_domain->GetY().high - _domain->GetY().low);
