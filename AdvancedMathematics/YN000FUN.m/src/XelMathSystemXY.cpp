@@ -2260,13 +2260,19 @@ int XelMathSystemXY::HyperbolicSingularity(Cell& ioCell, const int iWhich) {
   Eval2(iWhich, x, y, XelMathOption::Value, &v, nullptr, nullptr);
   if (!(std::fabs(v) <= 1e-3 * spread + _epsSol))
     return 0;
-  double value = 0.0;
-  FletcherReeves(2, 1.0, x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, value);
+  // The stationary point itself may solve the system (the other curve through the saddle):
+  // no minimization is needed then.
   double f, fx, fy, g, gx, gy;
   Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
   Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-  if (!BothNull(x, y, f, fx, fy, g, gx, gy))
-    return 0;
+  if (!BothNull(x, y, f, fx, fy, g, gx, gy)) {
+    double value = 0.0;
+    FletcherReeves(2, 1.0, x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, value);
+    Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+    Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+    if (!BothNull(x, y, f, fx, fy, g, gx, gy))
+      return 0;
+  }
   const double det = std::fabs(fx * gy - fy * gx);
   const double scale = (std::fabs(fx) + std::fabs(fy)) * (std::fabs(gx) + std::fabs(gy));
   if (det > 1e-6 * scale && det > _epsJacobian)
