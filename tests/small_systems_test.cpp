@@ -31,9 +31,15 @@ using Pts = std::vector<std::vector<double>>;
 using FnPtr = std::shared_ptr<XelMathFunctionX>;
 const double kPi = 3.14159265358979323846;
 
-FnPtr Cos(double a = 1.0) { return FnPtr(new XelMathTrigonometricX(a, 0, 0, 1, DefaultTol())); }
-FnPtr Sin(double a = 1.0) { return FnPtr(new XelMathTrigonometricX(0, a, 0, 1, DefaultTol())); }
-FnPtr P(std::initializer_list<double> c) { return FnPtr(Poly(c)); }
+FnPtr Cos(double a = 1.0) {
+  return FnPtr(new XelMathTrigonometricX(a, 0, 0, 1, DefaultTol()));
+}
+FnPtr Sin(double a = 1.0) {
+  return FnPtr(new XelMathTrigonometricX(0, a, 0, 1, DefaultTol()));
+}
+FnPtr P(std::initializer_list<double> c) {
+  return FnPtr(Poly(c));
+}
 
 Pts Points(const XelMathSetOfPointsND& s) {
   Pts out;
@@ -71,33 +77,71 @@ TEST(SmallSystemsXYs, CurveIntersectionsMatchClosedForms) {
   const double r3 = std::sqrt(3.0) / 2.0;
   const std::vector<CurveCase> cases = {
       // Unit circle (cos x, sin x) and the line (y, 1/2): sin x = 1/2.
-      {"circle/line", [] { return std::vector<FnPtr>{Cos(), Sin(), P({0, 1}), P({0.5})}; },
-       {0, 6, -2, 2}, {{kPi / 6, r3}, {5 * kPi / 6, -r3}}, 1e-8, {}},
+      {"circle/line",
+       [] {
+         return std::vector<FnPtr>{Cos(), Sin(), P({0, 1}), P({0.5})};
+       },
+       {0, 6, -2, 2},
+       {{kPi / 6, r3}, {5 * kPi / 6, -r3}},
+       1e-8,
+       {}},
       // The same with the first point inside an exclusion box.
-      {"exclusion", [] { return std::vector<FnPtr>{Cos(), Sin(), P({0, 1}), P({0.5})}; },
-       {0, 6, -2, 2}, {{5 * kPi / 6, -r3}}, 1e-8, {{0.3, 0.7, 0.6, 1.1}}},
+      {"exclusion",
+       [] {
+         return std::vector<FnPtr>{Cos(), Sin(), P({0, 1}), P({0.5})};
+       },
+       {0, 6, -2, 2},
+       {{5 * kPi / 6, -r3}},
+       1e-8,
+       {{0.3, 0.7, 0.6, 1.1}}},
       // The line y = 1 touches the circle at x = pi/2: one double solution.
-      {"tangency", [] { return std::vector<FnPtr>{Cos(), Sin(), P({0, 1}), P({1})}; },
-       {0, 6, -2, 2}, {{kPi / 2, 0.0}}, 1e-5, {}},
+      {"tangency",
+       [] {
+         return std::vector<FnPtr>{Cos(), Sin(), P({0, 1}), P({1})};
+       },
+       {0, 6, -2, 2},
+       {{kPi / 2, 0.0}},
+       1e-5,
+       {}},
       // Parabola (x, x^2) and line (y, 2y - 3/4): x = y = 1/2 and 3/2.
-      {"parabola/line", [] { return std::vector<FnPtr>{P({0, 1}), P({0, 0, 1}), P({0, 1}),
-                                                       P({-0.75, 2})}; },
-       {0, 2, 0, 2}, {{0.5, 0.5}, {1.5, 1.5}}, 1e-8, {}},
+      {"parabola/line",
+       [] {
+         return std::vector<FnPtr>{P({0, 1}), P({0, 0, 1}), P({0, 1}), P({-0.75, 2})};
+       },
+       {0, 2, 0, 2},
+       {{0.5, 0.5}, {1.5, 1.5}},
+       1e-8,
+       {}},
       // Segments (x, x) and (1 + y, 1 - 2y) meet at their ends: the corner (1, 0).
-      {"ends", [] { return std::vector<FnPtr>{P({0, 1}), P({0, 1}), P({1, 1}), P({1, -2})}; },
-       {0, 1, 0, 1}, {{1.0, 0.0}}, 1e-8, {}},
+      {"ends",
+       [] {
+         return std::vector<FnPtr>{P({0, 1}), P({0, 1}), P({1, 1}), P({1, -2})};
+       },
+       {0, 1, 0, 1},
+       {{1.0, 0.0}},
+       1e-8,
+       {}},
       // (x, sin 10x) against the x axis: x = k pi / 10, the first at the corner, where the
       // computed sine is only near 0.
-      {"sine/axis", [] { return std::vector<FnPtr>{P({0, 1}),
-                                                   FnPtr(new XelMathTrigonometricX(
-                                                       0, 1, 0, 10, DefaultTol())),
-                                                   P({0, 1}), P({0})}; },
-       {0, 1, 0, 1}, {{0, 0}, {kPi / 10, kPi / 10}, {kPi / 5, kPi / 5}, {0.3 * kPi, 0.3 * kPi}},
-       1e-9, {}},
+      {"sine/axis",
+       [] {
+         return std::vector<FnPtr>{P({0, 1}),
+                                   FnPtr(new XelMathTrigonometricX(0, 1, 0, 10, DefaultTol())),
+                                   P({0, 1}), P({0})};
+       },
+       {0, 1, 0, 1},
+       {{0, 0}, {kPi / 10, kPi / 10}, {kPi / 5, kPi / 5}, {0.3 * kPi, 0.3 * kPi}},
+       1e-9,
+       {}},
       // Cubic (x, x^3 - x) against the x axis (y, 0): x = -1, 0, 1 with y = x.
-      {"cubic/axis", [] { return std::vector<FnPtr>{P({0, 1}), P({0, -1, 0, 1}), P({0, 1}),
-                                                    P({0})}; },
-       {-1.5, 1.5, -2, 2}, {{-1, -1}, {0, 0}, {1, 1}}, 1e-8, {}},
+      {"cubic/axis",
+       [] {
+         return std::vector<FnPtr>{P({0, 1}), P({0, -1, 0, 1}), P({0, 1}), P({0})};
+       },
+       {-1.5, 1.5, -2, 2},
+       {{-1, -1}, {0, 0}, {1, 1}},
+       1e-8,
+       {}},
   };
   const long live = LiveBlocks();
   for (const auto& c : cases) {
@@ -199,8 +243,8 @@ Surface Cylinder(bool holed) { // (cos u, sin u, v), undefined for u > 2 when ho
   const double nan = holed ? std::nan("") : 0.0;
   return {{[=](double u, double) { return u > 2 ? nan : std::cos(u); },
            [](double u, double) { return std::sin(u); }, [](double, double v) { return v; }},
-          {[](double u, double) { return -std::sin(u); }, [](double u, double) { return std::cos(u); },
-           [](double, double) { return 0.0; }},
+          {[](double u, double) { return -std::sin(u); },
+           [](double u, double) { return std::cos(u); }, [](double, double) { return 0.0; }},
           {[](double, double) { return 0.0; }, [](double, double) { return 0.0; },
            [](double, double) { return 1.0; }}};
 }
@@ -228,20 +272,57 @@ struct SurfaceCase {
 TEST(SmallSystems3x3s, SurfaceCurveIntersections) {
   const std::vector<SurfaceCase> cases = {
       // The x axis (w, 0, 0) crosses the torus at x = +-1, +-3.
-      {"line/torus", Torus(), [] { return std::vector<FnPtr>{P({0, 1}), P({0}), P({0})}; },
-       Box3(-1, 5.5, -1, 5.5, -4, 4), 0,
-       {{0, 0, 3}, {0, kPi, 1}, {kPi, kPi, -1}, {kPi, 0, -3}}, 1e-7},
+      {"line/torus",
+       Torus(),
+       [] {
+         return std::vector<FnPtr>{P({0, 1}), P({0}), P({0})};
+       },
+       Box3(-1, 5.5, -1, 5.5, -4, 4),
+       0,
+       {{0, 0, 3}, {0, kPi, 1}, {kPi, kPi, -1}, {kPi, 0, -3}},
+       1e-7},
+      // The line (-0.1, 0.55 + w, -0.3 + 0.05 w) (the roots of the torus's quartic in w, to
+      // 40 digits): the third crossing lies in a sampling cell where the first two equations
+      // keep one sign at the corners and dip inside.
+      {"oblique line/torus",
+       Torus(),
+       [] {
+         return std::vector<FnPtr>{P({-0.1}), P({0.55, 1}), P({-0.3, 0.05})};
+       },
+       Box3(-kPi, kPi, -kPi, kPi, -3, 3),
+       0,
+       {{-1.6639159501704282, -2.7506727448380307, -1.6207817215619413},
+        {1.6672118999512508, -2.8621687417955976, 0.48396099933046733},
+        {1.6043151094122908, -0.17934566668834984, 2.4322845311165403}},
+       1e-7},
       // The line (1, w, 0) touches the unit sphere at (1, 0, 0).
-      {"tangent/sphere", Sphere(), [] { return std::vector<FnPtr>{P({1}), P({0, 1}), P({0})}; },
-       Box3(-2, 2, -1.2, 1.2, -1, 1), 0, {{0, 0, 0}}, 1e-4},
+      {"tangent/sphere",
+       Sphere(),
+       [] {
+         return std::vector<FnPtr>{P({1}), P({0, 1}), P({0})};
+       },
+       Box3(-2, 2, -1.2, 1.2, -1, 1),
+       0,
+       {{0, 0, 0}},
+       1e-4},
       // The helix (cos w, sin w, 0.3 w) lies in the cylinder: a status, one point.
-      {"helix/cylinder", Cylinder(false),
-       [] { return std::vector<FnPtr>{Cos(), Sin(), P({0, 0.3})}; }, Box3(-1, 1, -1, 1, -1, 1),
-       10, {{0, 0, 0}}, 0},
+      {"helix/cylinder",
+       Cylinder(false),
+       [] {
+         return std::vector<FnPtr>{Cos(), Sin(), P({0, 0.3})};
+       },
+       Box3(-1, 1, -1, 1, -1, 1),
+       10,
+       {{0, 0, 0}},
+       0},
       // The line (0.5, 0.5 w, w) through the cylinder, undefined on part of the box.
-      {"holed cylinder", Cylinder(true),
-       [] { return std::vector<FnPtr>{P({0.5}), P({0, 0.5}), P({0, 1})}; },
-       Box3(-4, 4, -3, 3, -3, 3), 0,
+      {"holed cylinder",
+       Cylinder(true),
+       [] {
+         return std::vector<FnPtr>{P({0.5}), P({0, 0.5}), P({0, 1})};
+       },
+       Box3(-4, 4, -3, 3, -3, 3),
+       0,
        {{std::acos(0.5), std::sqrt(3.0), std::sqrt(3.0)},
         {-std::acos(0.5), -std::sqrt(3.0), -std::sqrt(3.0)}},
        1e-7},

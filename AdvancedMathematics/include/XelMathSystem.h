@@ -208,6 +208,9 @@ protected:
   /// A cell whose Jacobian may be singular: bisected down to a tiny width, regular parts by
   /// Newton, tiny singular cells by Newton and the double-root minimization. 0, 1, -2.
   int TreatSingularJacobian(const XelMathIntervalND& iCell);
+  /// The halving search of iCell from its corner data (those of the cell being searched, or
+  /// sampled): SingularSearch. 0, 1, -2.
+  int HalvingSearch(const XelMathIntervalND& iCell);
   /// The interval hull of the corner and centre Jacobians (finite samples), widened (oLow,
   /// oHigh, N x N).
   void FillIntervalJacobian(const XelMathIntervalND& iCell, const double* iCornerJacobians,

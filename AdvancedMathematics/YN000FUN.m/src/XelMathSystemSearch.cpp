@@ -32,6 +32,10 @@ int XelMathSystem::TreatSuspectHyperCube(const long i, const XelMathIntervalND& 
   if ((iGradients && TryChangeSignOnEdge(i, iCell, iCorner, iGradients)) ||
       TryChangeSignInHyperCube(i, iCell, iCorner))
     return 2;
+  // No point of the other sign found in a cell still wider than the suspect width: the
+  // halving search, whose halves keep their corner Jacobians, tests the halves again.
+  if (iGradients && MaxWidth(iCell) > _suspectWidth)
+    return HalvingSearch(iCell);
   return 0;
 }
 
@@ -616,11 +620,15 @@ int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
 }
 
 int XelMathSystem::TreatSingularJacobian(const XelMathIntervalND& iCell) {
-  const long n = _dimension, nn = n * n, corners = 1L << n;
-  XelMathScratchDoubles<8> centre(n);
+  XelMathScratchDoubles<8> centre(_dimension);
   iCell.Center(centre.Data());
   if (TryMarching(iCell, centre.Data()))
     return 1;
+  return HalvingSearch(iCell);
+}
+
+int XelMathSystem::HalvingSearch(const XelMathIntervalND& iCell) {
+  const long n = _dimension, nn = n * n, corners = 1L << n;
   // The corners of the cell being searched when they hold the Jacobians, else sampled.
   if (_cellBox && _cellValues && _cellJacobians && SameBox(*_cellBox, iCell))
     return SingularSearch(iCell, _cellValues, _cellJacobians, 0, 0);
