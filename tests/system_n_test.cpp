@@ -305,6 +305,65 @@ TEST(SystemN, ClosedFormBattery) {
   }
 }
 
+// Three spheres |x - c_i| = r_i meeting in two close points, where the circle of the first
+// two nearly touches the third (configurations found by a random battery), against
+// trilateration in closed form: 3e-3 apart (the second point lay within 1e-6 of a face of the
+// tiny cell holding it, and Newton's steps clipped by that face stalled), and 4e-4 apart (both
+// in one tiny cell, where Newton's runs from its centre and corners all end on the same one).
+TEST(SystemN, CloseSolutionsOfThreeSpheres) {
+  struct Spheres {
+    double c[3][3], r[3];
+  };
+  const Spheres cases[] = {{{{-0.1151961439012282, 0.74001298635798396, -0.31589555018465965},
+                             {0.26209677200478065, -1.1163654612582572, -0.34901463882590328},
+                             {-1.0115520731771386, 0.46364447556533628, -1.1694896005993733}},
+                            {1.365421664544209, 0.92719358977952981, 1.2750443802280449}},
+                           {{{-0.80860582089763977, -0.44495868031547486, -0.58063937221200879},
+                             {-0.19340735330442696, 0.14204522979520898, 0.25048783613931674},
+                             {0.44240823027655446, -0.39171410524491784, 0.33928605163503089}},
+                            {1.4469179246171502, 0.55969979087241217, 0.28825952246686348}}};
+  for (const Spheres& sp : cases) {
+    // x = c0 + a ex + b ey +- h ez, the frame of the three centres.
+    auto sub = [](const double* u, const double* v) {
+      return Pt{u[0] - v[0], u[1] - v[1], u[2] - v[2]};
+    };
+    auto dot = [](const Pt& u, const Pt& v) { return u[0] * v[0] + u[1] * v[1] + u[2] * v[2]; };
+    const Pt e = sub(sp.c[1], sp.c[0]), t = sub(sp.c[2], sp.c[0]);
+    const double d = std::sqrt(dot(e, e)), i = dot(e, t) / d;
+    const Pt ex = {e[0] / d, e[1] / d, e[2] / d};
+    Pt ey = {t[0] - i * ex[0], t[1] - i * ex[1], t[2] - i * ex[2]};
+    const double ny = std::sqrt(dot(ey, ey)), j = dot(ey, t) / ny;
+    for (double& v : ey)
+      v /= ny;
+    const Pt ez = {ex[1] * ey[2] - ex[2] * ey[1], ex[2] * ey[0] - ex[0] * ey[2],
+                   ex[0] * ey[1] - ex[1] * ey[0]};
+    const double a = (sp.r[0] * sp.r[0] - sp.r[1] * sp.r[1] + d * d) / (2 * d);
+    const double b = (sp.r[0] * sp.r[0] - sp.r[2] * sp.r[2] + i * i + j * j) / (2 * j) - i / j * a;
+    const double h = std::sqrt(sp.r[0] * sp.r[0] - a * a - b * b);
+    std::vector<Pt> truth;
+    for (const double s : {-h, h})
+      truth.push_back({sp.c[0][0] + a * ex[0] + b * ey[0] + s * ez[0],
+                       sp.c[0][1] + a * ex[1] + b * ey[1] + s * ez[1],
+                       sp.c[0][2] + a * ex[2] + b * ey[2] + s * ez[2]});
+    FnSystem s(
+        3,
+        [&](const double* x, double* f) {
+          for (int k = 0; k < 3; ++k)
+            f[k] = (x[0] - sp.c[k][0]) * (x[0] - sp.c[k][0]) +
+                   (x[1] - sp.c[k][1]) * (x[1] - sp.c[k][1]) +
+                   (x[2] - sp.c[k][2]) * (x[2] - sp.c[k][2]) - sp.r[k] * sp.r[k];
+        },
+        [&](const double* x, double* jac) {
+          for (int k = 0; k < 3; ++k)
+            for (int m = 0; m < 3; ++m)
+              jac[3 * k + m] = 2 * (x[m] - sp.c[k][m]);
+        });
+    int status = -1;
+    ExpectSolutions(Solve(s, Cube(3, -2, 2), status), truth, 1e-7);
+    EXPECT_EQ(status, 0);
+  }
+}
+
 // Quadratic equations with exact Jacobians are solved with their second derivatives; a term
 // that is not quadratic only in a corner of the box (where few samples of the whole box fall)
 // must not be taken for quadratic there. On the diagonal x0 = x1 = t the second equation is

@@ -260,6 +260,11 @@ private:
   int SingularSearch(const XelMathIntervalND& iCell, const double* iValues,
                      const double* iJacobians, const long iLevel, const long iRegularSplits);
   int NewtonInCell(const XelMathIntervalND& iCell, double* ioX, const int iTangential);
+  /// Newton's method from ioX on the system deflated by the solution iRoot, inside iBox: 1
+  /// when it reaches another solution (ioX), 0 otherwise.
+  int DeflatedNewton(const XelMathIntervalND& iBox, const double* iRoot, double* ioX);
+  /// iCell widened by its own width each side, within the domain.
+  void Widened(const XelMathIntervalND& iCell, XelMathIntervalND& oWider) const;
   int Minimize(const XelMathIntervalND& iCell, double* ioX);
   /// Whether f_i, of one sign at the corners (iCorner), may reach the other sign inside the
   /// cell; its gradient at corner c is read at iRows[c] + iOffset.

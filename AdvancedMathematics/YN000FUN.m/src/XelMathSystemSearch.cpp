@@ -728,7 +728,9 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
         if (!(tiny && singular))
           return 1;
         // A tiny singular cell may hold two close solutions: Newton's method again from its
-        // lowest and highest corners.
+        // lowest and highest corners, then Newton's method deflated by the solution found,
+        // from its mirror image through the centre (two close solutions lie on either side
+        // of the fold between them).
         XelMathScratchDoubles<8> y(n);
         for (long end = 0; end < 2; ++end) {
           for (long k = 0; k < n; ++k)
@@ -736,11 +738,29 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
           if (NewtonInCell(iCell, y.Data(), singular) && Recorded(y.Data(), iCell) == -2)
             return -2;
         }
+        XelMathIntervalND wider(iCell);
+        Widened(iCell, wider);
+        iCell.Center(y.Data());
+        for (long k = 0; k < n; ++k)
+          y[k] = Clip(2.0 * y[k] - x[k], wider.GetMin(k), wider.GetMax(k));
+        if (DeflatedNewton(wider, x.Data(), y.Data()) && Recorded(y.Data(), iCell) == -2)
+          return -2;
         return 1;
       }
     }
+    // Newton's steps clipped by a tiny cell stall when they reach a solution near a face
+    // across it: once more from the centre, in the cell widened by its own width each side.
+    if (tiny) {
+      XelMathIntervalND wider(iCell);
+      Widened(iCell, wider);
+      iCell.Center(x.Data());
+      int status = 0;
+      if (SolveSafeNewtonWithAlloc(wider, x.Data(), status))
+        return Recorded(x.Data(), iCell) == -2 ? -2 : 1;
+      return 0;
+    }
     // A regular cell whose Newton runs leave it is halved a few times more.
-    if (tiny || iRegularSplits >= RegularSplitDepth * n)
+    if (iRegularSplits >= RegularSplitDepth * n)
       return 0;
   }
   // The solutions of the cell lie in the box Krawczyk's operator contracted it to: when that
@@ -804,6 +824,88 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
       return -2;
   }
   return 1;
+}
+
+void XelMathSystem::Widened(const XelMathIntervalND& iCell, XelMathIntervalND& oWider) const {
+  for (long k = 0; k < _dimension; ++k) {
+    const double w = iCell.GetMax(k) - iCell.GetMin(k);
+    double lo = iCell.GetMin(k) - w, hi = iCell.GetMax(k) + w;
+    if (_domain) {
+      lo = std::max(lo, _domain->GetMin(k));
+      hi = std::min(hi, _domain->GetMax(k));
+    }
+    oWider.SetMin(k, lo);
+    oWider.SetMax(k, hi);
+  }
+}
+
+int XelMathSystem::DeflatedNewton(const XelMathIntervalND& iBox, const double* iRoot, double* ioX) {
+  // Newton's method on g = m f with m = 1 / |x - r| + 1: g has the zeros of f but r, and no
+  // pull towards r, so that the steps reach a second solution close to r where those of f
+  // fall back on r. Jacobian of g: m J + f (grad m)', grad m = -(x - r) / |x - r|^3.
+  const long n = _dimension, nn = n * n;
+  XelMathScratchDoubles<32> work(4 * n);
+  double *f = work.Data(), *g = f + n, *d = g + n, *trial = d + n;
+  XelMathScratchDoubles<64> j(nn);
+  if (!_work1)
+    _work1 = new XelMathNxNFullMatrix(n);
+  double* a = _work1->GetFullMatrixCoef();
+  auto deflated = [&](const double* x, double* oG, double* oJ) {
+    double dist2 = 0.0;
+    for (long k = 0; k < n; ++k)
+      dist2 += (x[k] - iRoot[k]) * (x[k] - iRoot[k]);
+    const double dist = std::sqrt(dist2);
+    if (!(dist > 0.0))
+      return -1.0;
+    if (oJ)
+      SEval(x, f, j.Data());
+    else
+      SEval(x, f);
+    const double m = 1.0 / dist + 1.0;
+    double norm = 0.0;
+    for (long i = 0; i < n; ++i) {
+      oG[i] = m * f[i];
+      norm += oG[i] * oG[i];
+      if (oJ)
+        for (long k = 0; k < n; ++k)
+          oJ[i * n + k] = m * j[i * n + k] - f[i] * (x[k] - iRoot[k]) / (dist2 * dist);
+    }
+    return Finite(norm) ? norm : -1.0;
+  };
+  double norm = deflated(ioX, g, a);
+  for (long it = 0; it < XelMaxNewtonIteration && norm >= 0.0; ++it) {
+    double residual = 0.0;
+    if (IsRoot(ioX, f, residual, j.Data())) {
+      double away = 0.0, size = 0.0;
+      for (long k = 0; k < n; ++k) {
+        away = std::max(away, std::fabs(ioX[k] - iRoot[k]));
+        size += std::fabs(ioX[k]);
+      }
+      return away > SameRootDistance * (1.0 + size) ? 1 : 0;
+    }
+    std::memcpy(d, g, sizeof(double) * n);
+    if (_work1->Solve(d, 1) != 0 || !AllFinite(d, n))
+      return 0;
+    // Steps halved until g decreases, inside the box.
+    bool taken = false;
+    for (double lambda = 1.0; lambda >= 1.0 / 64.0 && !taken; lambda *= 0.5) {
+      bool inside = true;
+      for (long k = 0; k < n; ++k) {
+        trial[k] = ioX[k] - lambda * d[k];
+        inside = inside && trial[k] >= iBox.GetMin(k) && trial[k] <= iBox.GetMax(k);
+      }
+      if (!inside)
+        continue;
+      double gt[MaxSolveDimension];
+      const double nt = deflated(trial, gt, nullptr);
+      taken = nt >= 0.0 && nt < norm;
+    }
+    if (!taken)
+      return 0;
+    std::memcpy(ioX, trial, sizeof(double) * n);
+    norm = deflated(ioX, g, a);
+  }
+  return 0;
 }
 
 int XelMathSystem::NewtonInCell(const XelMathIntervalND& iCell, double* ioX,
