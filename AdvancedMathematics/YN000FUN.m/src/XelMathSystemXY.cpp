@@ -44,6 +44,9 @@ const long MaxSampling = 4096;
 const int PolishSteps = 10;
 /// Largest move of a polished point, relative to the sum of the domain's sides.
 const double PolishReach = 2e-2;
+/// Share of a cell below which the square searched around a known solution is too small to
+/// cut the cell by.
+const double TinyExclusionShare = 1.0 / 64.0;
 const double SameRootDistance = 1e-9;
 /// Deepest recursion of the cell search, and the number of cells one solve may examine.
 const long MaxDepth = 48;
@@ -1856,7 +1859,13 @@ int XelMathSystemXY::SearchAroundKnown(const double x, const double y) {
   if (!_current || _depth >= EdgeSearchDepth || _current == _uniqueCell)
     return 2;
   const Cell& c = *_current;
-  const double r = std::min(SearchRadius(x, y), 0.25 * std::min(c.x1 - c.x0, c.y1 - c.y0));
+  const double side = std::min(c.x1 - c.x0, c.y1 - c.y0);
+  const double r = std::min(SearchRadius(x, y), 0.25 * side);
+  // Around a nearly singular solution the square is tiny: the rest of the cell, nearly all
+  // of it, would meet the same solution on its boundary again and again down to the depth
+  // limit, its inside never searched. The cell is divided instead.
+  if (r < TinyExclusionShare * side)
+    return Subdivide(c, 3) == -1 ? -1 : 2;
   double rx, ry;
   ExclusionRectangle(x, y, r, c.x0, c.x1, c.y0, c.y1, rx, ry);
   return DSolveMinusRectangle(c.x0, c.x1, c.y0, c.y1, x, y, rx, ry) == -1 ? -1 : 2;
@@ -2129,6 +2138,17 @@ int XelMathSystemXY::NewtonDichotomy(Cell& ioCell) {
         return Found(x, y, ioCell);
     }
   }
+  // The degree of the cell is odd: it holds a solution. Where the curves nearly touch,
+  // Newton's steps from the centre leave the cell or stall however close the solution is;
+  // F^2 + G^2 minimized from the centre reaches it.
+  x = 0.5 * (ioCell.x0 + ioCell.x1);
+  y = 0.5 * (ioCell.y0 + ioCell.y1);
+  double value = 0.0, f, fx, fy, g, gx, gy;
+  FletcherReeves(2, 1.0, x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, value);
+  Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  if (BothNull(x, y, f, fx, fy, g, gx, gy))
+    return Found(x, y, ioCell);
   // The corner ranges of F and G: a cell where both may still vanish is looked at closer.
   const double eps = (_level & 1) ? _epsSol : 0.05 * _epsParam10;
   if (CornerSign(ioCell.f, eps) != 0 || CornerSign(ioCell.g, eps) != 0 ||
