@@ -322,6 +322,9 @@ private:
   /// 2 besides, F and G are monotone in x and in y (the boundary degree counts that
   /// solution); 0 otherwise.
   int RegularCell(const Cell& iCell) const;
+  /// Whether a solution found already lies in the cell (its edges included, to the length
+  /// resolution).
+  bool HoldsKnownSolution(const Cell& iCell) const;
   /// RegularCell read from enclosures of F and G and of their gradients over the cell given
   /// by the corner data and the curvature bounds of the box being scanned (known for both).
   int RegularByCurvature(const Cell& iCell) const;

@@ -1220,6 +1220,19 @@ int XelMathSystemXY::Subdivide(const Cell& iCell, const long iN) {
   return DSolve(iCell.x0, iCell.x1, iCell.y0, iCell.y1, nU, nV) == -1 ? -1 : 0;
 }
 
+bool XelMathSystemXY::HoldsKnownSolution(const Cell& iCell) const {
+  if (!_solutions)
+    return false;
+  const double* p = _solutions->GetPoints();
+  for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i) {
+    const double x = p[2 * i], y = p[2 * i + 1];
+    const double e = _lengthRes * (1.0 + std::fabs(x) + std::fabs(y));
+    if (x >= iCell.x0 - e && x <= iCell.x1 + e && y >= iCell.y0 - e && y <= iCell.y1 + e)
+      return true;
+  }
+  return false;
+}
+
 bool XelMathSystemXY::InsideExclusion(const Cell& iCell) const {
   if (!_solutions)
     return false;
@@ -1474,6 +1487,10 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
   const int regular = RegularCell(ioCell);
   if (regular == -1)
     return 0;
+  // A cell with at most one solution that holds one found already (on a node or an edge
+  // shared with a cell searched before) has nothing else to give.
+  if (regular >= 1 && HoldsKnownSolution(ioCell))
+    return 1;
   // A cell with at most one solution: once that one is found (inside or on an edge) nothing
   // is left to search around it.
   const Cell* savedUnique = _uniqueCell;
