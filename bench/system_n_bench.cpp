@@ -1,8 +1,9 @@
 // Every real solution of a published polynomial system of N equations in a box, side by side
 // with peers on the same equations and exact Jacobians:
 //  - the library's N-variable solver (XelMathSystem::Solve), labelled "Xel" with its default
-//    sampling (equation 0 alone on a grid of 6 nodes a side, the other equations at the
-//    corners of the cells it keeps) and "XelWhole" with "WholeSystemSampling" (the whole
+//    sampling (up to 7 unknowns, equation 0 alone on a grid of 6 nodes a side, the other
+//    equations at the corners of the cells it keeps; above, as with the option below) and
+//    "XelWhole" with "WholeSystemSampling" (the whole
 //    system at every node of a default grid of at most 1000 nodes); the table adds the option
 //    with the smallest "SamplingPoints" count that finds every solution, chosen as the peers'
 //    grids are;
