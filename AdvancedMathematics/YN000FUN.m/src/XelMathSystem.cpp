@@ -71,7 +71,7 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _maxWork(MaxWork),
       _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr), _parentBox(nullptr),
       _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr), _hullCorners(nullptr),
-      _hullCentre(nullptr), _hullState(0), _hullAffine(0), _halfBlocks(nullptr), _halfBlockCount(0),
+      _hullCentre(nullptr), _hullState(0), _hullMagnitude(0), _hullAffine(0), _halfBlocks(nullptr), _halfBlockCount(0),
       _halfBlockTop(0), _easySet(0), _quadraticHessian(nullptr), _quadratic(-1),
       _wholeSystemSampling(0) {
   ReadTolerance();
@@ -91,7 +91,7 @@ XelMathSystem::~XelMathSystem() {
   if (_interSol)
     XelQuorArrayDoubleDel(_interSol, _dimension + 1);
   if (_hullData)
-    XelQuorArrayDoubleDel(_hullData, 3 * _dimension * _dimension);
+    XelQuorArrayDoubleDel(_hullData, 4 * _dimension * _dimension);
   if (_quadraticHessian)
     XelQuorArrayDoubleDel(_quadraticHessian, 2 * _dimension * _dimension * _dimension);
 }
@@ -119,7 +119,7 @@ long XelMathSystem::GetDynamicMemoryBytes() const {
   if (_interSol)
     bytes += long(sizeof(double)) * (n + 1);
   if (_hullData)
-    bytes += long(sizeof(double)) * 3 * n * n;
+    bytes += long(sizeof(double)) * 4 * n * n;
   if (_quadraticHessian)
     bytes += long(sizeof(double)) * 2 * n * n * n;
   if (_counts)

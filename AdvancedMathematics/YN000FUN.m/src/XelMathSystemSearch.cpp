@@ -180,41 +180,49 @@ int XelMathSystem::TryChangeSignInHyperCube(const long i, const XelMathIntervalN
 void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double* iCornerJacobians,
                                          const double* iCentreJacobian, double* oLow,
                                          double* oHigh) const {
-  const long n = _dimension, nn = n * n, corners = 1L << n;
-  std::memcpy(oLow, iCentreJacobian, sizeof(double) * nn);
-  std::memcpy(oHigh, iCentreJacobian, sizeof(double) * nn);
-  // Corner by corner: the samples are read in storage order, four corners at a time (the
-  // callers pass finite samples).
-  long c = 0;
-  for (; c + 3 < corners; c += 4) {
-    const double* ja = iCornerJacobians + c * nn;
-    const double* jb = ja + nn;
-    const double* jc = jb + nn;
-    const double* jd = jc + nn;
-    for (long e = 0; e < nn; ++e) {
-      const double a = ja[e], b = jb[e], x = jc[e], y = jd[e];
-      const double loAB = b < a ? b : a, hiAB = a < b ? b : a;
-      const double loXY = y < x ? y : x, hiXY = x < y ? y : x;
-      const double lo = loXY < loAB ? loXY : loAB, hi = hiAB < hiXY ? hiXY : hiAB;
-      oLow[e] = lo < oLow[e] ? lo : oLow[e];
-      oHigh[e] = oHigh[e] < hi ? hi : oHigh[e];
+  WithDimension(_dimension, [&](auto iDim) {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension, nn = n * n, corners = 1L << n;
+    double* __restrict__ low = oLow;
+    double* __restrict__ high = oHigh;
+    std::memcpy(low, iCentreJacobian, sizeof(double) * nn);
+    std::memcpy(high, iCentreJacobian, sizeof(double) * nn);
+    // Corner by corner: the samples are read in storage order, four corners at a time (the
+    // callers pass finite samples).
+    long c = 0;
+    for (; c + 3 < corners; c += 4) {
+      const double* __restrict__ ja = iCornerJacobians + c * nn;
+      const double* __restrict__ jb = ja + nn;
+      const double* __restrict__ jc = jb + nn;
+      const double* __restrict__ jd = jc + nn;
+      XEL_MATH_UNROLL
+      for (long e = 0; e < nn; ++e) {
+        const double a = ja[e], b = jb[e], x = jc[e], y = jd[e];
+        const double loAB = b < a ? b : a, hiAB = a < b ? b : a;
+        const double loXY = y < x ? y : x, hiXY = x < y ? y : x;
+        const double lo = loXY < loAB ? loXY : loAB, hi = hiAB < hiXY ? hiXY : hiAB;
+        low[e] = lo < low[e] ? lo : low[e];
+        high[e] = high[e] < hi ? hi : high[e];
+      }
     }
-  }
-  for (; c < corners; ++c) {
-    const double* jc = iCornerJacobians + c * nn;
+    // Fewer than four corners: one dimension.
+    if constexpr (Fixed == 0)
+      for (; c < corners; ++c) {
+        const double* jc = iCornerJacobians + c * nn;
+        for (long e = 0; e < nn; ++e) {
+          low[e] = std::min(low[e], jc[e]);
+          high[e] = std::max(high[e], jc[e]);
+        }
+      }
+    // The samples do not see the curvature between them: widen the hull.
+    XEL_MATH_UNROLL
     for (long e = 0; e < nn; ++e) {
-      oLow[e] = std::min(oLow[e], jc[e]);
-      oHigh[e] = std::max(oHigh[e], jc[e]);
+      const double lo = low[e], hi = high[e];
+      const double w = HullWidening * (hi - lo) + 1e-12 * (std::fabs(lo) + std::fabs(hi));
+      low[e] = lo - w;
+      high[e] = hi + w;
     }
-  }
-
-  // The samples do not see the curvature between them: widen the hull.
-  for (long e = 0; e < nn; ++e) {
-    const double lo = oLow[e], hi = oHigh[e];
-    const double w = HullWidening * (hi - lo) + 1e-12 * (std::fabs(lo) + std::fabs(hi));
-    oLow[e] = lo - w;
-    oHigh[e] = hi + w;
-  }
+  });
 }
 
 int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
@@ -278,7 +286,8 @@ int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCo
                     _hullCentre == iCentreJacobian;
   if (!same) {
     if (!_hullData)
-      _hullData = XelQuorArrayDoubleNew(3 * nn);
+      _hullData = XelQuorArrayDoubleNew(4 * nn);
+    _hullMagnitude = 0;
     _hullCorners = iCornerJacobians;
     _hullCentre = iCentreJacobian;
     _hullState =
@@ -298,107 +307,127 @@ int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCo
     for (long k = 0; k < n; ++k)
       inv[k * n + k] = 1.0;
     _hullState = _work1->Solve(inv, n) != 0 || !AllFinite(inv, nn) ? 3 : 1;
+    _hullMagnitude = 0;
   }
   return iInverse ? (_hullState == 1 ? 1 : 0) : (_hullState != 0 ? 1 : 0);
 }
 
 int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
                                        const double* iValues, const double* iCornerValues) const {
-  const long n = _dimension, nn = n * n;
-  const double* low = _hullData;
-  const double* high = low + nn;
-  // Mean-value form of a combination v.f of the equations over the box X around its centre c:
-  //   v.f(X) in v.f(c) + sum_j (v.M)_j [X_j - c_j] + sum_i |v_i| d_i,
-  // M the midpoint of the Jacobian hull, d_i = sum_j radius([J]_ij) radius(X_j). v is the
-  // weighted least-squares choice: the smallest sum_j ((v.M)_j r_j)^2 + n sum_i (v_i d_i)^2
-  // for v.f(c) = 1, i.e. v = A^-1 f(c) with A = B B^T + n D^2, B = M R. Near a fold (v.M
-  // nearly 0) and where the Jacobian of some equations is much less known than that of the
-  // others, it excludes far larger boxes than the midpoint inverse of Krawczyk's operator.
-  XelMathScratchDoubles<128> work(2 * nn + 3 * n);
-  double* a = work.Data();
-  double* b = a + nn;
-  double* d = b + nn;
-  double* r = d + n;
-  double* v = r + n;
-  for (long j = 0; j < n; ++j)
-    r[j] = 0.5 * (iHigh[j] - iLow[j]);
-  for (long i = 0; i < n; ++i) {
-    double di = 0.0;
-    for (long j = 0; j < n; ++j) {
-      const double lo = low[i * n + j], hi = high[i * n + j];
-      di += 0.5 * (hi - lo) * r[j];
-      b[i * n + j] = 0.5 * (lo + hi) * r[j];
+  return WithDimension(_dimension, [&](auto iDim) -> int {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension, nn = n * n;
+    const double* low = _hullData;
+    const double* high = low + nn;
+    // Mean-value form of a combination v.f of the equations over the box X around its centre c:
+    //   v.f(X) in v.f(c) + sum_j (v.M)_j [X_j - c_j] + sum_i |v_i| d_i,
+    // M the midpoint of the Jacobian hull, d_i = sum_j radius([J]_ij) radius(X_j). v is the
+    // weighted least-squares choice: the smallest sum_j ((v.M)_j r_j)^2 + n sum_i (v_i d_i)^2
+    // for v.f(c) = 1, i.e. v = A^-1 f(c) with A = B B^T + n D^2, B = M R. Near a fold (v.M
+    // nearly 0) and where the Jacobian of some equations is much less known than that of the
+    // others, it excludes far larger boxes than the midpoint inverse of Krawczyk's operator.
+    XelMathScratchDoubles<128> work(2 * nn + 3 * n);
+    double* a = work.Data();
+    double* b = a + nn;
+    double* d = b + nn;
+    double* r = d + n;
+    double* v = r + n;
+    XEL_MATH_UNROLL
+    for (long j = 0; j < n; ++j)
+      r[j] = 0.5 * (iHigh[j] - iLow[j]);
+    XEL_MATH_UNROLL
+    for (long i = 0; i < n; ++i) {
+      double di = 0.0;
+      XEL_MATH_UNROLL
+      for (long j = 0; j < n; ++j) {
+        const double lo = low[i * n + j], hi = high[i * n + j];
+        di += 0.5 * (hi - lo) * r[j];
+        b[i * n + j] = 0.5 * (lo + hi) * r[j];
+      }
+      d[i] = di;
     }
-    d[i] = di;
-  }
-  double trace = 0.0;
-  for (long i = 0; i < n; ++i) {
-    const double* bi = b + i * n;
-    for (long k = 0; k <= i; ++k) {
-      const double* bk = b + k * n;
-      double s = 0.0;
-      for (long j = 0; j < n; ++j)
-        s += bi[j] * bk[j];
-      a[i * n + k] = s;
+    double trace = 0.0;
+    XEL_MATH_UNROLL
+    for (long i = 0; i < n; ++i) {
+      const double* bi = b + i * n;
+      XEL_MATH_UNROLL
+      for (long k = 0; k <= i; ++k) {
+        const double* bk = b + k * n;
+        double s = 0.0;
+        XEL_MATH_UNROLL
+        for (long j = 0; j < n; ++j)
+          s += bi[j] * bk[j];
+        a[i * n + k] = s;
+      }
+      a[i * n + i] += double(n) * d[i] * d[i];
+      trace += a[i * n + i];
     }
-    a[i * n + i] += double(n) * d[i] * d[i];
-    trace += a[i * n + i];
-  }
-  if (!(trace > 0.0) || !Finite(trace))
-    return 0;
-  // Cholesky factor of A (lower triangle), slightly regularised: any v is verified below.
-  const double floor = 1e-13 * trace / double(n);
-  for (long i = 0; i < n; ++i) {
-    for (long k = 0; k <= i; ++k) {
-      double s = a[i * n + k] + (i == k ? floor : 0.0);
-      for (long m = 0; m < k; ++m)
-        s -= a[i * n + m] * a[k * n + m];
-      if (i == k) {
-        if (!(s > 0.0))
-          return 0;
-        a[i * n + i] = std::sqrt(s);
-      } else {
-        a[i * n + k] = s / a[k * n + k];
+    if (!(trace > 0.0) || !Finite(trace))
+      return 0;
+    // Cholesky factor of A (lower triangle), slightly regularised: any v is verified below.
+    const double floor = 1e-13 * trace / double(n);
+    XEL_MATH_UNROLL
+    for (long i = 0; i < n; ++i) {
+      XEL_MATH_UNROLL
+      for (long k = 0; k <= i; ++k) {
+        double s = a[i * n + k] + (i == k ? floor : 0.0);
+        XEL_MATH_UNROLL
+        for (long m = 0; m < k; ++m)
+          s -= a[i * n + m] * a[k * n + m];
+        if (i == k) {
+          if (!(s > 0.0))
+            return 0;
+          a[i * n + i] = std::sqrt(s);
+        } else {
+          a[i * n + k] = s / a[k * n + k];
+        }
       }
     }
-  }
-  for (long i = 0; i < n; ++i) {
-    double s = iValues[i];
-    for (long m = 0; m < i; ++m)
-      s -= a[i * n + m] * v[m];
-    v[i] = s / a[i * n + i];
-  }
-  for (long i = n - 1; i >= 0; --i) {
-    double s = v[i];
-    for (long m = i + 1; m < n; ++m)
-      s -= a[m * n + i] * v[m];
-    v[i] = s / a[i * n + i];
-  }
-  // The test itself, with v whatever its accuracy: (v.M)_j r_j = (v.B)_j.
-  double vf = 0.0, spread = 0.0, size = 0.0;
-  for (long i = 0; i < n; ++i) {
-    vf += v[i] * iValues[i];
-    spread += std::fabs(v[i]) * d[i];
-    size += std::fabs(v[i] * iValues[i]);
-  }
-  // The padding covers the rounding of f(c) as Krawczyk's covers that of its centre: a
-  // shift of the centre by the padding ratio of its size.
-  double shift = 0.0;
-  for (long j = 0; j < n; ++j) {
-    double vb = 0.0, vm = 0.0;
+    XEL_MATH_UNROLL
     for (long i = 0; i < n; ++i) {
-      vb += v[i] * b[i * n + j];
-      vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
+      double s = iValues[i];
+      XEL_MATH_UNROLL
+      for (long m = 0; m < i; ++m)
+        s -= a[i * n + m] * v[m];
+      v[i] = s / a[i * n + i];
     }
-    spread += std::fabs(vb);
-    shift += std::fabs(vm) * (0.5 * std::fabs(iLow[j] + iHigh[j]) + r[j]);
-  }
-  if (!Finite(vf) || !Finite(spread) || !Finite(shift))
-    return 0;
-  if (std::fabs(vf) > spread + KrawczykPadding * (spread + size + shift))
-    return 1;
-  return iCornerValues && CornerBoundsExclude(v, iLow, iHigh, iCornerValues, spread + shift) ? 1
-                                                                                             : 0;
+    XEL_MATH_UNROLL
+    for (long i = n - 1; i >= 0; --i) {
+      double s = v[i];
+      XEL_MATH_UNROLL
+      for (long m = i + 1; m < n; ++m)
+        s -= a[m * n + i] * v[m];
+      v[i] = s / a[i * n + i];
+    }
+    // The test itself, with v whatever its accuracy: (v.M)_j r_j = (v.B)_j.
+    double vf = 0.0, spread = 0.0, size = 0.0;
+    XEL_MATH_UNROLL
+    for (long i = 0; i < n; ++i) {
+      vf += v[i] * iValues[i];
+      spread += std::fabs(v[i]) * d[i];
+      size += std::fabs(v[i] * iValues[i]);
+    }
+    // The padding covers the rounding of f(c) as Krawczyk's covers that of its centre: a
+    // shift of the centre by the padding ratio of its size.
+    double shift = 0.0;
+    XEL_MATH_UNROLL
+    for (long j = 0; j < n; ++j) {
+      double vb = 0.0, vm = 0.0;
+      XEL_MATH_UNROLL
+      for (long i = 0; i < n; ++i) {
+        vb += v[i] * b[i * n + j];
+        vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
+      }
+      spread += std::fabs(vb);
+      shift += std::fabs(vm) * (0.5 * std::fabs(iLow[j] + iHigh[j]) + r[j]);
+    }
+    if (!Finite(vf) || !Finite(spread) || !Finite(shift))
+      return 0;
+    if (std::fabs(vf) > spread + KrawczykPadding * (spread + size + shift))
+      return 1;
+    return iCornerValues && CornerBoundsExclude(v, iLow, iHigh, iCornerValues, spread + shift) ? 1
+                                                                                               : 0;
+  });
 }
 
 bool XelMathSystem::EquationKeepsSign(const long i, const XelMathIntervalND& iCell,
@@ -418,53 +447,60 @@ bool XelMathSystem::EquationKeepsSign(const long i, const XelMathIntervalND& iCe
 
 int XelMathSystem::CornerBoundsExclude(const double* iV, const double* iLow, const double* iHigh,
                                        const double* iCornerValues, const double iPad) const {
-  const long n = _dimension, nn = n * n;
-  const double* low = _hullData;
-  const double* high = low + nn;
-  const double* v = iV;
-  // The combination v.f from a corner q of the box (values f(q)): over the box,
-  // v.f(x) = v.f(q) + [v.J] (x - q), x - q of one sign in each side. The lower bound is taken
-  // from the corner downhill along each side (by the midpoint of [v.J]), the upper bound from
-  // the opposite one: exact in the sides where [v.J] keeps one sign.
-  const long corners = 1L << n;
-  long down = 0;
-  XelMathScratchDoubles<32> grad(2 * n);
-  double* gLow = grad.Data();
-  double* gHigh = gLow + n;
-  for (long j = 0; j < n; ++j) {
-    double vm = 0.0, vd = 0.0;
-    for (long i = 0; i < n; ++i) {
-      vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
-      vd += std::fabs(v[i]) * 0.5 * (high[i * n + j] - low[i * n + j]);
-    }
-    gLow[j] = vm - vd;
-    gHigh[j] = vm + vd;
-    if (vm < 0.0)
-      down |= 1L << (n - 1 - j);
-  }
-  const long up = (corners - 1) & ~down;
-  double lowest = 0.0, highest = 0.0, scale = 0.0;
-  for (int which = 0; which < 2; ++which) {
-    const long q = which ? up : down;
-    const double* fq = iCornerValues + q * n;
-    double bound = 0.0;
-    for (long i = 0; i < n; ++i) {
-      bound += v[i] * fq[i];
-      scale = std::max(scale, std::fabs(v[i] * fq[i]));
-    }
+  return WithDimension(_dimension, [&](auto iDim) -> int {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension, nn = n * n;
+    const double* low = _hullData;
+    const double* high = low + nn;
+    const double* v = iV;
+    // The combination v.f from a corner q of the box (values f(q)): over the box,
+    // v.f(x) = v.f(q) + [v.J] (x - q), x - q of one sign in each side. The lower bound is taken
+    // from the corner downhill along each side (by the midpoint of [v.J]), the upper bound from
+    // the opposite one: exact in the sides where [v.J] keeps one sign.
+    const long corners = 1L << n;
+    long down = 0;
+    XelMathScratchDoubles<32> grad(2 * n);
+    double* gLow = grad.Data();
+    double* gHigh = gLow + n;
+    XEL_MATH_UNROLL
     for (long j = 0; j < n; ++j) {
-      const double w = iHigh[j] - iLow[j];
-      const bool atHigh = (q & (1L << (n - 1 - j))) != 0;
-      // x_j - q_j in [-w, 0] at the upper end, [0, w] at the lower.
-      if (which == 0)
-        bound += atHigh ? -w * std::max(gHigh[j], 0.0) : w * std::min(gLow[j], 0.0);
-      else
-        bound += atHigh ? -w * std::min(gLow[j], 0.0) : w * std::max(gHigh[j], 0.0);
+      double vm = 0.0, vd = 0.0;
+      XEL_MATH_UNROLL
+      for (long i = 0; i < n; ++i) {
+        vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
+        vd += std::fabs(v[i]) * 0.5 * (high[i * n + j] - low[i * n + j]);
+      }
+      gLow[j] = vm - vd;
+      gHigh[j] = vm + vd;
+      if (vm < 0.0)
+        down |= 1L << (n - 1 - j);
     }
-    (which ? highest : lowest) = bound;
-  }
-  const double pad = KrawczykPadding * (iPad + scale);
-  return Finite(lowest) && Finite(highest) && (lowest > pad || highest < -pad) ? 1 : 0;
+    const long up = (corners - 1) & ~down;
+    double lowest = 0.0, highest = 0.0, scale = 0.0;
+    for (int which = 0; which < 2; ++which) {
+      const long q = which ? up : down;
+      const double* fq = iCornerValues + q * n;
+      double bound = 0.0;
+      XEL_MATH_UNROLL
+      for (long i = 0; i < n; ++i) {
+        bound += v[i] * fq[i];
+        scale = std::max(scale, std::fabs(v[i] * fq[i]));
+      }
+      XEL_MATH_UNROLL
+      for (long j = 0; j < n; ++j) {
+        const double w = iHigh[j] - iLow[j];
+        const bool atHigh = (q & (1L << (n - 1 - j))) != 0;
+        // x_j - q_j in [-w, 0] at the upper end, [0, w] at the lower.
+        if (which == 0)
+          bound += atHigh ? -w * std::max(gHigh[j], 0.0) : w * std::min(gLow[j], 0.0);
+        else
+          bound += atHigh ? -w * std::min(gLow[j], 0.0) : w * std::max(gHigh[j], 0.0);
+      }
+      (which ? highest : lowest) = bound;
+    }
+    const double pad = KrawczykPadding * (iPad + scale);
+    return Finite(lowest) && Finite(highest) && (lowest > pad || highest < -pad) ? 1 : 0;
+  });
 }
 
 int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerValues,
@@ -495,22 +531,9 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
   }
   if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, true))
     return 0;
-  const double* low = _hullData;
-  const double* high = low + nn;
-  const double* inv = high + nn;
+  const double* inv = _hullData + 2 * nn;
   // |I - C [J]|, C the inverse of the hull's midpoint.
-  XelMathScratchDoubles<64> mag(nn);
-  for (long r = 0; r < n; ++r)
-    for (long c = 0; c < n; ++c) {
-      double lo = r == c ? 1.0 : 0.0, hi = lo;
-      for (long k = 0; k < n; ++k) {
-        const double ck = inv[r * n + k];
-        const double a = ck * low[k * n + c], b = ck * high[k * n + c];
-        lo -= std::max(a, b);
-        hi -= std::min(a, b);
-      }
-      mag[r * n + c] = MagOf(lo, hi);
-    }
+  const double* mag = HullMagnitude();
   XelMathScratchDoubles<64> work(6 * n);
   double* boxLow = work.Data();
   double* boxHigh = boxLow + n;
@@ -587,32 +610,54 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
 int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
                                               const double* iCornerJacobians,
                                               const double* iCentreJacobian) {
-  const long n = _dimension, nn = n * n;
+  const long n = _dimension;
   const int ready = PrepareHull(iCell, iCornerJacobians, iCentreJacobian, true);
   // The prepared hull belongs to this call's data only.
   _hullCorners = _hullCentre = nullptr;
   if (!ready)
     return 1;
-  const double* low = _hullData;
-  const double* high = low + nn;
-  const double* inv = high + nn;
-  // Regular when |I - C [J]| has every row sum below 1, C the inverse of the midpoint.
+  // Regular when |I - C [J]| has every row sum below 1, C the inverse of the midpoint (the
+  // matrix Krawczyk's operator used, when it was formed for the same hull).
+  const double* mag = HullMagnitude();
   for (long r = 0; r < n; ++r) {
     double sum = 0.0;
-    for (long c = 0; c < n; ++c) {
-      double lo = r == c ? 1.0 : 0.0, hi = lo;
-      for (long k = 0; k < n; ++k) {
-        const double ck = inv[r * n + k];
-        const double a = ck * low[k * n + c], b = ck * high[k * n + c];
-        lo -= std::max(a, b);
-        hi -= std::min(a, b);
-      }
-      sum += MagOf(lo, hi);
-    }
+    for (long c = 0; c < n; ++c)
+      sum += mag[r * n + c];
     if (!(sum < 1.0))
       return 1;
   }
   return 0;
+}
+
+const double* XelMathSystem::HullMagnitude() {
+  const long nn = _dimension * _dimension;
+  double* out = _hullData + 3 * nn;
+  if (_hullMagnitude)
+    return out;
+  WithDimension(_dimension, [&](auto iDim) {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension;
+    const double* __restrict__ low = _hullData;
+    const double* __restrict__ high = low + nn;
+    const double* __restrict__ inv = high + nn;
+    double* __restrict__ mag = out;
+    XEL_MATH_UNROLL
+    for (long r = 0; r < n; ++r)
+      XEL_MATH_UNROLL
+      for (long c = 0; c < n; ++c) {
+        double lo = r == c ? 1.0 : 0.0, hi = lo;
+        XEL_MATH_UNROLL
+        for (long k = 0; k < n; ++k) {
+          const double ck = inv[r * n + k];
+          const double a = ck * low[k * n + c], b = ck * high[k * n + c];
+          lo -= std::max(a, b);
+          hi -= std::min(a, b);
+        }
+        mag[r * n + c] = MagOf(lo, hi);
+      }
+  });
+  _hullMagnitude = 1;
+  return out;
 }
 
 int XelMathSystem::TreatSingularJacobian(const XelMathIntervalND& iCell) {
