@@ -741,31 +741,34 @@ void XelMathSystem::SplitCorners(const XelMathIntervalND& iCell, const long iSid
                                  const double* iValues, const double* iJacobians,
                                  double* oLowValues, double* oLowJacobians, double* oHighValues,
                                  double* oHighJacobians) const {
-  const long n = _dimension, nn = n * n, corners = 1L << n;
-  const long bit = 1L << (n - 1 - iSide);
-  const double mid = 0.5 * (iCell.GetMin(iSide) + iCell.GetMax(iSide));
-  const bool jacobians = iJacobians && oLowJacobians && oHighJacobians;
-  XelMathScratchDoubles<8> x(n);
-  for (long c = 0; c < corners; ++c) {
-    if (c & bit)
-      continue;
-    // The low half keeps the parent's lower face, the high half its upper face; both share
-    // the nodes of the cut.
-    const long u = c | bit;
-    std::memcpy(oLowValues + c * n, iValues + c * n, sizeof(double) * n);
-    std::memcpy(oHighValues + u * n, iValues + u * n, sizeof(double) * n);
-    CornerPoint(iCell, n, c, x.Data());
-    x[iSide] = mid;
-    if (jacobians) {
-      std::memcpy(oLowJacobians + c * nn, iJacobians + c * nn, sizeof(double) * nn);
-      std::memcpy(oHighJacobians + u * nn, iJacobians + u * nn, sizeof(double) * nn);
-      SEval(x.Data(), oLowValues + u * n, oLowJacobians + u * nn);
-      std::memcpy(oHighJacobians + c * nn, oLowJacobians + u * nn, sizeof(double) * nn);
-    } else {
-      SEval(x.Data(), oLowValues + u * n);
+  WithDimension(_dimension, [&](auto iDim) {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension, nn = n * n, corners = 1L << n;
+    const long bit = 1L << (n - 1 - iSide);
+    const double mid = 0.5 * (iCell.GetMin(iSide) + iCell.GetMax(iSide));
+    const bool jacobians = iJacobians && oLowJacobians && oHighJacobians;
+    XelMathScratchDoubles<8> x(n);
+    for (long c = 0; c < corners; ++c) {
+      if (c & bit)
+        continue;
+      // The low half keeps the parent's lower face, the high half its upper face; both share
+      // the nodes of the cut.
+      const long u = c | bit;
+      std::memcpy(oLowValues + c * n, iValues + c * n, sizeof(double) * n);
+      std::memcpy(oHighValues + u * n, iValues + u * n, sizeof(double) * n);
+      CornerPoint(iCell, n, c, x.Data());
+      x[iSide] = mid;
+      if (jacobians) {
+        std::memcpy(oLowJacobians + c * nn, iJacobians + c * nn, sizeof(double) * nn);
+        std::memcpy(oHighJacobians + u * nn, iJacobians + u * nn, sizeof(double) * nn);
+        SEval(x.Data(), oLowValues + u * n, oLowJacobians + u * nn);
+        std::memcpy(oHighJacobians + c * nn, oLowJacobians + u * nn, sizeof(double) * nn);
+      } else {
+        SEval(x.Data(), oLowValues + u * n);
+      }
+      std::memcpy(oHighValues + c * n, oLowValues + u * n, sizeof(double) * n);
     }
-    std::memcpy(oHighValues + c * n, oLowValues + u * n, sizeof(double) * n);
-  }
+  });
 }
 
 int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
@@ -970,7 +973,9 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
                           const double* const* iRows, const long iOffset) const {
   if (!iRows)
     return 0;
-  const long n = _dimension, corners = 1L << n;
+  return WithDimension(_dimension, [&](auto iDim) -> int {
+  constexpr long Fixed = decltype(iDim)::value;
+  const long n = Fixed ? Fixed : _dimension, corners = 1L << n;
   const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
   const double* bounds = iCell.GetCoords();
   double width[MaxSolveDimension];
@@ -984,11 +989,13 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
     const double* g = iRows[c] + iOffset;
     // The plane cannot fall by more than sum |g_k| w_k: most corners stop there.
     double fall = 0.0;
+    XEL_MATH_UNROLL
     for (long k = 0; k < n; ++k)
       fall += std::fabs(g[k]) * width[k];
     if (at > fall)
       continue;
     double lowest = at;
+    XEL_MATH_UNROLL
     for (long k = 0; k < n; ++k) {
       // From the lower end of side k the plane goes up the side, from the upper end down.
       const double run = (c & (1L << (n - 1 - k))) ? -width[k] : width[k];
@@ -1002,6 +1009,7 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
   // not resolve the function: the trapezoidal rule on the end slopes misses the change of
   // value by more than the margin between the function and 0 there.
   for (long c = 0; c < corners; ++c)
+    XEL_MATH_UNROLL
     for (long k = 0; k < n; ++k) {
       const long bit = 1L << (n - 1 - k);
       if (c & bit)
@@ -1013,6 +1021,7 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
         return 1;
     }
   return 0;
+  });
 }
 
 int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCorner0,

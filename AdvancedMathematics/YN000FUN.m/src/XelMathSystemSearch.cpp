@@ -175,6 +175,11 @@ int XelMathSystem::TryChangeSignInHyperCube(const long i, const XelMathIntervalN
   return phi <= _paramRes ? 1 : 0;
 }
 
+namespace {
+// Two doubles side by side, for the element-wise minima and maxima of the Jacobian hull.
+typedef double XelMathPair __attribute__((vector_size(2 * sizeof(double))));
+} // namespace
+
 // ---- singular cells ---------------------------------------------------------------------------
 
 void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double* iCornerJacobians,
@@ -187,16 +192,33 @@ void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double*
     double* __restrict__ high = oHigh;
     std::memcpy(low, iCentreJacobian, sizeof(double) * nn);
     std::memcpy(high, iCentreJacobian, sizeof(double) * nn);
-    // Corner by corner: the samples are read in storage order, four corners at a time (the
-    // callers pass finite samples).
+    // Corner by corner: the samples are read in storage order, four corners at a time, two
+    // entries at a time (the callers pass finite samples).
     long c = 0;
     for (; c + 3 < corners; c += 4) {
       const double* __restrict__ ja = iCornerJacobians + c * nn;
       const double* __restrict__ jb = ja + nn;
       const double* __restrict__ jc = jb + nn;
       const double* __restrict__ jd = jc + nn;
+      long e = 0;
       XEL_MATH_UNROLL
-      for (long e = 0; e < nn; ++e) {
+      for (; e + 1 < nn; e += 2) {
+        XelMathPair a, b, x, y, l, h;
+        std::memcpy(&a, ja + e, sizeof a);
+        std::memcpy(&b, jb + e, sizeof b);
+        std::memcpy(&x, jc + e, sizeof x);
+        std::memcpy(&y, jd + e, sizeof y);
+        std::memcpy(&l, low + e, sizeof l);
+        std::memcpy(&h, high + e, sizeof h);
+        const XelMathPair loAB = b < a ? b : a, hiAB = a < b ? b : a;
+        const XelMathPair loXY = y < x ? y : x, hiXY = x < y ? y : x;
+        const XelMathPair lo = loXY < loAB ? loXY : loAB, hi = hiAB < hiXY ? hiXY : hiAB;
+        l = lo < l ? lo : l;
+        h = h < hi ? hi : h;
+        std::memcpy(low + e, &l, sizeof l);
+        std::memcpy(high + e, &h, sizeof h);
+      }
+      for (; e < nn; ++e) {
         const double a = ja[e], b = jb[e], x = jc[e], y = jd[e];
         const double loAB = b < a ? b : a, hiAB = a < b ? b : a;
         const double loXY = y < x ? y : x, hiXY = x < y ? y : x;
@@ -685,19 +707,19 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // The halves of a cell check only the nodes of the cut, below.
   if (iLevel == 0 && (!AllFinite(iValues, corners * n) || !AllFinite(iJacobians, corners * nn)))
     return 0;
-  // The corner values equation by equation (row i: f_i at the 2^N corners), and the squared
-  // residual at each corner.
+  // The corner values equation by equation (row i: f_i at the 2^N corners).
   XelMathScratchDoubles<256> byEquation(n * corners);
-  XelMathScratchDoubles<64> residual(corners);
-  for (long c = 0; c < corners; ++c) {
-    const double* v = iValues + c * n;
-    double r = 0.0;
-    for (long i = 0; i < n; ++i) {
-      byEquation[i * corners + c] = v[i];
-      r += v[i] * v[i];
+  WithDimension(n, [&](auto iDim) {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long m = Fixed ? Fixed : n;
+    double* __restrict__ rows = byEquation.Data();
+    for (long c = 0; c < corners; ++c) {
+      const double* __restrict__ v = iValues + c * m;
+      XEL_MATH_UNROLL
+      for (long i = 0; i < m; ++i)
+        rows[i * corners + c] = v[i];
     }
-    residual[c] = r;
-  }
+  });
   XelMathScratchPointers<const double, 64> rows(corners);
   for (long c = 0; c < corners; ++c)
     rows[c] = iJacobians + c * nn;
@@ -750,10 +772,19 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
         SingularWidthRatio * (_domain ? _domain->GetMax(k) - _domain->GetMin(k) : 1.0))
       tiny = false;
   if (!singular || tiny) {
+    // The corner of least squared residual.
     long best = 0;
-    for (long c = 1; c < corners; ++c)
-      if (residual[c] < residual[best])
+    double least = 0.0;
+    for (long c = 0; c < corners; ++c) {
+      const double* v = iValues + c * n;
+      double r = 0.0;
+      for (long i = 0; i < n; ++i)
+        r += v[i] * v[i];
+      if (c == 0 || r < least) {
         best = c;
+        least = r;
+      }
+    }
     for (long attempt = 0; attempt < 2; ++attempt) {
       if (attempt == 1)
         CornerPoint(iCell, n, best, x.Data());
@@ -827,9 +858,25 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // A half with a node of the cut where the system is not finite is dropped, as the cell
   // would be.
   const long bit = 1L << (n - 1 - side);
-  for (long c = 0; c < corners; ++c)
-    if ((c & bit) && (!AllFinite(lowValues + c * n, n) || !AllFinite(lowJacobians + c * nn, nn)))
-      return 1;
+  const bool finite = WithDimension(n, [&](auto iDim) {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long m = Fixed ? Fixed : n;
+    double sum = 0.0;
+    for (long c = 0; c < corners; ++c)
+      if (c & bit) {
+        const double* v = lowValues + c * m;
+        const double* j = lowJacobians + c * m * m;
+        XEL_MATH_UNROLL
+        for (long i = 0; i < m; ++i)
+          sum += v[i] - v[i];
+        XEL_MATH_UNROLL
+        for (long e = 0; e < m * m; ++e)
+          sum += j[e] - j[e];
+      }
+    return sum == 0.0;
+  });
+  if (!finite)
+    return 1;
   XelMathIntervalND child(iCell);
   for (int upper = 0; upper < 2; ++upper) {
     child.SetMin(side, upper ? mid : iCell.GetMin(side));
