@@ -18,6 +18,7 @@
 #include "XelMathScratch.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSystemTools.h"
+#include "XelTolerance.h"
 
 using namespace XelMathSystemSearch;
 
@@ -298,6 +299,77 @@ int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iC
   return AllFinite(oLow, nn) && AllFinite(oHigh, nn) ? 1 : 0;
 }
 
+namespace {
+// The singular-pivot threshold of the matrix classes' elimination.
+const double InversePivotThreshold = XelGetDefaultTolerance().GetRelativeEpsilon();
+
+// ioA X = I solved in place into ioX (which holds I on entry), N x N row-major, by the same
+// Gaussian elimination with complete pivoting as the matrix classes (same operations in the
+// same order, so the same inverse), with N fixed. 0, or 5 for a singular pivot.
+template <long N> int InvertInPlace(double* __restrict__ ioA, double* __restrict__ ioX) {
+  long perm[N];
+  for (long k = 0; k < N; ++k)
+    perm[k] = k;
+  for (long k = 0; k < N; ++k) {
+    long p = k, q = k;
+    double big = -1.0;
+    for (long i = k; i < N; ++i)
+      for (long j = k; j < N; ++j) {
+        const double v = std::fabs(ioA[i * N + j]);
+        if (v > big) {
+          big = v;
+          p = i;
+          q = j;
+        }
+      }
+    if (!(big > InversePivotThreshold))
+      return 5;
+    if (p != k)
+      XEL_MATH_UNROLL
+      for (long j = 0; j < N; ++j) {
+        std::swap(ioA[k * N + j], ioA[p * N + j]);
+        std::swap(ioX[k * N + j], ioX[p * N + j]);
+      }
+    if (q != k) {
+      XEL_MATH_UNROLL
+      for (long i = 0; i < N; ++i)
+        std::swap(ioA[i * N + k], ioA[i * N + q]);
+      std::swap(perm[k], perm[q]);
+    }
+    const double pivot = ioA[k * N + k];
+    const double* pr = ioA + k * N;
+    const double* pb = ioX + k * N;
+    for (long i = k + 1; i < N; ++i) {
+      double* ri = ioA + i * N;
+      const double f = ri[k] / pivot;
+      if (f == 0.0)
+        continue;
+      ri[k] = f;
+      for (long j = k + 1; j < N; ++j)
+        ri[j] -= f * pr[j];
+      double* bi = ioX + i * N;
+      XEL_MATH_UNROLL
+      for (long c = 0; c < N; ++c)
+        bi[c] -= f * pb[c];
+    }
+  }
+  double row[N];
+  for (long c = 0; c < N; ++c) {
+    for (long i = N - 1; i >= 0; --i) {
+      double s = ioX[i * N + c];
+      for (long j = i + 1; j < N; ++j)
+        s -= ioA[i * N + j] * ioX[j * N + c];
+      ioX[i * N + c] = s / ioA[i * N + i];
+    }
+    for (long i = 0; i < N; ++i)
+      row[perm[i]] = ioX[i * N + c];
+    for (long i = 0; i < N; ++i)
+      ioX[i * N + c] = row[i];
+  }
+  return 0;
+}
+} // namespace
+
 int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                                const double* iCentreJacobian, const bool iInverse) {
   const long n = _dimension, nn = n * n;
@@ -328,11 +400,57 @@ int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCo
     }
     for (long k = 0; k < n; ++k)
       inv[k * n + k] = 1.0;
-    _hullState = _work1->Solve(inv, n) != 0 || !AllFinite(inv, nn) ? 3 : 1;
+    // From four unknowns on, the elimination of the matrix class with the dimension fixed;
+    // the closed forms below.
+    const int status = WithDimension(n, [&](auto iDim) -> int {
+      constexpr long Fixed = decltype(iDim)::value;
+      if constexpr (Fixed >= 4)
+        return InvertInPlace<Fixed>(m, inv);
+      else
+        return _work1->Solve(inv, n);
+    });
+    _hullState = status != 0 || !AllFinite(inv, nn) ? 3 : 1;
     _hullMagnitude = 0;
   }
   return iInverse ? (_hullState == 1 ? 1 : 0) : (_hullState != 0 ? 1 : 0);
 }
+
+namespace {
+// The combination v.f over the box [iLow, iHigh] from two of its corners (iCornerValues,
+// 2^N x N): [iSlopeLow, iSlopeHigh] bounds [v.J] over the box, iDown has the bit of side j
+// (bit N - 1 - j) set where the midpoint of [v.J]_j is negative. 1 when it keeps one sign.
+template <long Fixed>
+int CornerBoundsOf(const long iN, const double* v, const double* gLow, const double* gHigh,
+                   const long down, const double* iLow, const double* iHigh,
+                   const double* iCornerValues, const double iPad) {
+  const long n = Fixed ? Fixed : iN, corners = 1L << n;
+  const long up = (corners - 1) & ~down;
+  double lowest = 0.0, highest = 0.0, scale = 0.0;
+  for (int which = 0; which < 2; ++which) {
+    const long q = which ? up : down;
+    const double* fq = iCornerValues + q * n;
+    double bound = 0.0;
+    XEL_MATH_UNROLL
+    for (long i = 0; i < n; ++i) {
+      bound += v[i] * fq[i];
+      scale = std::max(scale, std::fabs(v[i] * fq[i]));
+    }
+    XEL_MATH_UNROLL
+    for (long j = 0; j < n; ++j) {
+      const double w = iHigh[j] - iLow[j];
+      const bool atHigh = (q & (1L << (n - 1 - j))) != 0;
+      // x_j - q_j in [-w, 0] at the upper end, [0, w] at the lower.
+      if (which == 0)
+        bound += atHigh ? -w * std::max(gHigh[j], 0.0) : w * std::min(gLow[j], 0.0);
+      else
+        bound += atHigh ? -w * std::min(gLow[j], 0.0) : w * std::max(gHigh[j], 0.0);
+    }
+    (which ? highest : lowest) = bound;
+  }
+  const double pad = KrawczykPadding * (iPad + scale);
+  return Finite(lowest) && Finite(highest) && (lowest > pad || highest < -pad) ? 1 : 0;
+}
+} // namespace
 
 int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
                                        const double* iValues, const double* iCornerValues) const {
@@ -431,24 +549,36 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
     }
     // The padding covers the rounding of f(c) as Krawczyk's covers that of its centre: a
     // shift of the centre by the padding ratio of its size.
+    // [v.J] over the box (its midpoint v.M and radius), for the bounds from the corners.
     double shift = 0.0;
+    double slopes[2 * MaxSolveDimension];
+    double* gLow = slopes;
+    double* gHigh = slopes + n;
+    long down = 0;
     XEL_MATH_UNROLL
     for (long j = 0; j < n; ++j) {
-      double vb = 0.0, vm = 0.0;
+      double vb = 0.0, vm = 0.0, vd = 0.0;
       XEL_MATH_UNROLL
       for (long i = 0; i < n; ++i) {
         vb += v[i] * b[i * n + j];
         vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
+        vd += std::fabs(v[i]) * 0.5 * (high[i * n + j] - low[i * n + j]);
       }
       spread += std::fabs(vb);
       shift += std::fabs(vm) * (0.5 * std::fabs(iLow[j] + iHigh[j]) + r[j]);
+      gLow[j] = vm - vd;
+      gHigh[j] = vm + vd;
+      if (vm < 0.0)
+        down |= 1L << (n - 1 - j);
     }
     if (!Finite(vf) || !Finite(spread) || !Finite(shift))
       return 0;
     if (std::fabs(vf) > spread + KrawczykPadding * (spread + size + shift))
       return 1;
-    return iCornerValues && CornerBoundsExclude(v, iLow, iHigh, iCornerValues, spread + shift) ? 1
-                                                                                               : 0;
+    return iCornerValues && CornerBoundsOf<Fixed>(n, v, gLow, gHigh, down, iLow, iHigh,
+                                                  iCornerValues, spread + shift)
+               ? 1
+               : 0;
   });
 }
 
@@ -479,7 +609,6 @@ int XelMathSystem::CornerBoundsExclude(const double* iV, const double* iLow, con
     // v.f(x) = v.f(q) + [v.J] (x - q), x - q of one sign in each side. The lower bound is taken
     // from the corner downhill along each side (by the midpoint of [v.J]), the upper bound from
     // the opposite one: exact in the sides where [v.J] keeps one sign.
-    const long corners = 1L << n;
     long down = 0;
     XelMathScratchDoubles<32> grad(2 * n);
     double* gLow = grad.Data();
@@ -497,31 +626,7 @@ int XelMathSystem::CornerBoundsExclude(const double* iV, const double* iLow, con
       if (vm < 0.0)
         down |= 1L << (n - 1 - j);
     }
-    const long up = (corners - 1) & ~down;
-    double lowest = 0.0, highest = 0.0, scale = 0.0;
-    for (int which = 0; which < 2; ++which) {
-      const long q = which ? up : down;
-      const double* fq = iCornerValues + q * n;
-      double bound = 0.0;
-      XEL_MATH_UNROLL
-      for (long i = 0; i < n; ++i) {
-        bound += v[i] * fq[i];
-        scale = std::max(scale, std::fabs(v[i] * fq[i]));
-      }
-      XEL_MATH_UNROLL
-      for (long j = 0; j < n; ++j) {
-        const double w = iHigh[j] - iLow[j];
-        const bool atHigh = (q & (1L << (n - 1 - j))) != 0;
-        // x_j - q_j in [-w, 0] at the upper end, [0, w] at the lower.
-        if (which == 0)
-          bound += atHigh ? -w * std::max(gHigh[j], 0.0) : w * std::min(gLow[j], 0.0);
-        else
-          bound += atHigh ? -w * std::min(gLow[j], 0.0) : w * std::max(gHigh[j], 0.0);
-      }
-      (which ? highest : lowest) = bound;
-    }
-    const double pad = KrawczykPadding * (iPad + scale);
-    return Finite(lowest) && Finite(highest) && (lowest > pad || highest < -pad) ? 1 : 0;
+    return CornerBoundsOf<Fixed>(n, v, gLow, gHigh, down, iLow, iHigh, iCornerValues, iPad);
   });
 }
 
@@ -529,104 +634,110 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
                                     const double* iCornerJacobians, const double* iCentreJacobian,
                                     const double* iCentre, const double* iCentreValues,
                                     double* oContracted) {
-  const long dim = _dimension;
-  // Not contracted until the operator does.
-  if (oContracted)
-    for (long k = 0; k < dim; ++k) {
-      oContracted[k] = iCell.GetMin(k);
-      oContracted[dim + k] = iCell.GetMax(k);
-    }
-  const long n = _dimension, nn = n * n;
-  if (!AllFinite(iCentreValues, n))
-    return 0;
-  // The combination test first: it needs no inverse.
-  if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, false))
-    return 0;
-  {
-    XelMathScratchDoubles<16> bounds(2 * n);
-    for (long k = 0; k < n; ++k) {
-      bounds[k] = iCell.GetMin(k);
-      bounds[n + k] = iCell.GetMax(k);
-    }
-    if (CombinationExcludes(bounds.Data(), bounds.Data() + n, iCentreValues, iCornerValues))
-      return 1;
-  }
-  if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, true))
-    return 0;
-  const double* inv = _hullData + 2 * nn;
-  // |I - C [J]|, C the inverse of the hull's midpoint.
-  const double* mag = HullMagnitude();
-  XelMathScratchDoubles<64> work(6 * n);
-  double* boxLow = work.Data();
-  double* boxHigh = boxLow + n;
-  double* nextLow = boxHigh + n;
-  double* nextHigh = nextLow + n;
-  double* centre = nextHigh + n;
-  double* values = centre + n;
-  for (long k = 0; k < n; ++k) {
-    boxLow[k] = iCell.GetMin(k);
-    boxHigh[k] = iCell.GetMax(k);
-    centre[k] = iCentre[k];
-    values[k] = iCentreValues[k];
-  }
-  // A quadratic system: its second-order form first, which drops or narrows far larger cells
-  // than the hull's first-order spread where the Jacobian changes much over the cell.
-  const double* hessian = _hullAffine ? QuadraticHessian() : nullptr;
-  if (hessian &&
-      SecondOrderExcludes(hessian, iCentreJacobian, iCentre, iCentreValues, inv, boxLow, boxHigh))
-    return 1;
-  bool narrowed = false;
-  for (long k = 0; k < n; ++k)
-    narrowed = narrowed || boxLow[k] > iCell.GetMin(k) || boxHigh[k] < iCell.GetMax(k);
-  if (narrowed && oContracted) {
-    std::memcpy(oContracted, boxLow, sizeof(double) * n);
-    std::memcpy(oContracted + n, boxHigh, sizeof(double) * n);
-  }
-  // Krawczyk's operator K = c - C f(c) + (I - C [J]) (X - c): a cell that K misses in one
-  // coordinate holds no solution. The solutions of X lie in X n K(X), where the operator is
-  // applied again (the hull of X still encloses the Jacobian) while it contracts. K is padded
-  // well beyond its rounding errors: a solution on the border of a box (a corner of the
-  // domain, a node of the grid) is not lost to them.
-  for (long step = 0; step < KrawczykSteps; ++step) {
-    if (step > 0 || narrowed) {
-      for (long k = 0; k < n; ++k)
-        centre[k] = 0.5 * (boxLow[k] + boxHigh[k]);
-      SEval(centre, values);
-      if (!AllFinite(values, n))
-        return 0;
-    }
-    double ratio = 0.0, volume = 1.0;
-    for (long r = 0; r < n; ++r) {
-      double cf = 0.0, spread = 0.0;
-      for (long k = 0; k < n; ++k)
-        cf += inv[r * n + k] * values[k];
-      for (long c = 0; c < n; ++c)
-        spread += mag[r * n + c] * 0.5 * (boxHigh[c] - boxLow[c]);
-      const double k0 = centre[r] - cf;
-      if (!Finite(k0) || !Finite(spread))
-        return 0;
-      const double width = boxHigh[r] - boxLow[r];
-      const double pad = KrawczykPadding * (width + std::fabs(k0) + spread);
-      nextLow[r] = std::max(boxLow[r], k0 - spread - pad);
-      nextHigh[r] = std::min(boxHigh[r], k0 + spread + pad);
-      if (nextLow[r] > nextHigh[r])
-        return 1;
-      if (width > 0.0) {
-        ratio = std::max(ratio, (nextHigh[r] - nextLow[r]) / width);
-        volume *= (nextHigh[r] - nextLow[r]) / width;
+  return WithDimension(_dimension, [&](auto iDim) -> int {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension;
+    const long dim = n;
+    // Not contracted until the operator does.
+    if (oContracted)
+      for (long k = 0; k < dim; ++k) {
+        oContracted[k] = iCell.GetMin(k);
+        oContracted[dim + k] = iCell.GetMax(k);
       }
+    const long nn = n * n;
+    if (!AllFinite(iCentreValues, n))
+      return 0;
+    // The combination test first: it needs no inverse.
+    if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, false))
+      return 0;
+    {
+      XelMathScratchDoubles<16> bounds(2 * n);
+      for (long k = 0; k < n; ++k) {
+        bounds[k] = iCell.GetMin(k);
+        bounds[n + k] = iCell.GetMax(k);
+      }
+      if (CombinationExcludes(bounds.Data(), bounds.Data() + n, iCentreValues, iCornerValues))
+        return 1;
     }
-    std::memcpy(boxLow, nextLow, sizeof(double) * n);
-    std::memcpy(boxHigh, nextHigh, sizeof(double) * n);
-    if (oContracted) {
+    if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, true))
+      return 0;
+    const double* inv = _hullData + 2 * nn;
+    // |I - C [J]|, C the inverse of the hull's midpoint.
+    const double* mag = HullMagnitude();
+    XelMathScratchDoubles<64> work(6 * n);
+    double* boxLow = work.Data();
+    double* boxHigh = boxLow + n;
+    double* nextLow = boxHigh + n;
+    double* nextHigh = nextLow + n;
+    double* centre = nextHigh + n;
+    double* values = centre + n;
+    for (long k = 0; k < n; ++k) {
+      boxLow[k] = iCell.GetMin(k);
+      boxHigh[k] = iCell.GetMax(k);
+      centre[k] = iCentre[k];
+      values[k] = iCentreValues[k];
+    }
+    // A quadratic system: its second-order form first, which drops or narrows far larger cells
+    // than the hull's first-order spread where the Jacobian changes much over the cell.
+    const double* hessian = _hullAffine ? QuadraticHessian() : nullptr;
+    if (hessian &&
+        SecondOrderExcludes(hessian, iCentreJacobian, iCentre, iCentreValues, inv, boxLow, boxHigh))
+      return 1;
+    bool narrowed = false;
+    for (long k = 0; k < n; ++k)
+      narrowed = narrowed || boxLow[k] > iCell.GetMin(k) || boxHigh[k] < iCell.GetMax(k);
+    if (narrowed && oContracted) {
       std::memcpy(oContracted, boxLow, sizeof(double) * n);
       std::memcpy(oContracted + n, boxHigh, sizeof(double) * n);
     }
-    // Steps go on while the box contracts: in every side, or much in volume.
-    if (ratio > KrawczykProgress && !(volume < ContractedVolume))
-      break;
-  }
-  return 0;
+    // Krawczyk's operator K = c - C f(c) + (I - C [J]) (X - c): a cell that K misses in one
+    // coordinate holds no solution. The solutions of X lie in X n K(X), where the operator is
+    // applied again (the hull of X still encloses the Jacobian) while it contracts. K is padded
+    // well beyond its rounding errors: a solution on the border of a box (a corner of the
+    // domain, a node of the grid) is not lost to them.
+    for (long step = 0; step < KrawczykSteps; ++step) {
+      if (step > 0 || narrowed) {
+        for (long k = 0; k < n; ++k)
+          centre[k] = 0.5 * (boxLow[k] + boxHigh[k]);
+        SEval(centre, values);
+        if (!AllFinite(values, n))
+          return 0;
+      }
+      double ratio = 0.0, volume = 1.0;
+      for (long r = 0; r < n; ++r) {
+        double cf = 0.0, spread = 0.0;
+        XEL_MATH_UNROLL
+        for (long k = 0; k < n; ++k)
+          cf += inv[r * n + k] * values[k];
+        XEL_MATH_UNROLL
+        for (long c = 0; c < n; ++c)
+          spread += mag[r * n + c] * 0.5 * (boxHigh[c] - boxLow[c]);
+        const double k0 = centre[r] - cf;
+        if (!Finite(k0) || !Finite(spread))
+          return 0;
+        const double width = boxHigh[r] - boxLow[r];
+        const double pad = KrawczykPadding * (width + std::fabs(k0) + spread);
+        nextLow[r] = std::max(boxLow[r], k0 - spread - pad);
+        nextHigh[r] = std::min(boxHigh[r], k0 + spread + pad);
+        if (nextLow[r] > nextHigh[r])
+          return 1;
+        if (width > 0.0) {
+          ratio = std::max(ratio, (nextHigh[r] - nextLow[r]) / width);
+          volume *= (nextHigh[r] - nextLow[r]) / width;
+        }
+      }
+      std::memcpy(boxLow, nextLow, sizeof(double) * n);
+      std::memcpy(boxHigh, nextHigh, sizeof(double) * n);
+      if (oContracted) {
+        std::memcpy(oContracted, boxLow, sizeof(double) * n);
+        std::memcpy(oContracted + n, boxHigh, sizeof(double) * n);
+      }
+      // Steps go on while the box contracts: in every side, or much in volume.
+      if (ratio > KrawczykProgress && !(volume < ContractedVolume))
+        break;
+    }
+    return 0;
+  });
 }
 
 int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
