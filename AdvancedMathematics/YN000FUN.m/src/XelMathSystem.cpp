@@ -741,7 +741,9 @@ void XelMathSystem::SplitCorners(const XelMathIntervalND& iCell, const long iSid
                                  const double* iValues, const double* iJacobians,
                                  double* oLowValues, double* oLowJacobians, double* oHighValues,
                                  double* oHighJacobians) const {
-  WithDimension(_dimension, [&](auto iDim) {
+  // The copies are inlined for a small fixed dimension; from N = 6 on, a copy of a fixed size
+  // would be a slow string move, and the library's copy is used.
+  WithDimension<5>(_dimension, [&](auto iDim) {
     constexpr long Fixed = decltype(iDim)::value;
     const long n = Fixed ? Fixed : _dimension, nn = n * n, corners = 1L << n;
     const long bit = 1L << (n - 1 - iSide);
@@ -923,12 +925,17 @@ int XelMathSystem::EasyChangingSignOnHyperCube(const double* iCornerValues,
   // A first corner within the threshold of 0 is itself a zero of the equation.
   if (std::fabs(c0) <= iThreshold)
     return 1;
-  for (long c = 1; c < corners; ++c) {
-    const double v = iCornerValues[c];
-    if (c0 >= -iThreshold ? v <= iThreshold : v >= -iThreshold)
-      return 1;
+  // Every corner is compared, without a branch per corner: the answer has no pattern a
+  // predictor could learn.
+  int change = 0;
+  if (c0 >= -iThreshold) {
+    for (long c = 1; c < corners; ++c)
+      change |= iCornerValues[c] <= iThreshold;
+  } else {
+    for (long c = 1; c < corners; ++c)
+      change |= iCornerValues[c] >= -iThreshold;
   }
-  return 0;
+  return change;
 }
 
 int XelMathSystem::Subdivide(const XelMathIntervalND& iCell, const long iCount) {

@@ -186,13 +186,14 @@ typedef double XelMathPair __attribute__((vector_size(2 * sizeof(double))));
 void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double* iCornerJacobians,
                                          const double* iCentreJacobian, double* oLow,
                                          double* oHigh) const {
+  // (Copies of a size known at run time: a fixed large size would be a slow string move.)
+  std::memcpy(oLow, iCentreJacobian, sizeof(double) * _dimension * _dimension);
+  std::memcpy(oHigh, iCentreJacobian, sizeof(double) * _dimension * _dimension);
   WithDimension(_dimension, [&](auto iDim) {
     constexpr long Fixed = decltype(iDim)::value;
     const long n = Fixed ? Fixed : _dimension, nn = n * n, corners = 1L << n;
     double* __restrict__ low = oLow;
     double* __restrict__ high = oHigh;
-    std::memcpy(low, iCentreJacobian, sizeof(double) * nn);
-    std::memcpy(high, iCentreJacobian, sizeof(double) * nn);
     // Corner by corner: the samples are read in storage order, four corners at a time, two
     // entries at a time (the callers pass finite samples).
     long c = 0;
@@ -303,9 +304,10 @@ namespace {
 // The singular-pivot threshold of the matrix classes' elimination.
 const double InversePivotThreshold = XelGetDefaultTolerance().GetRelativeEpsilon();
 
-// ioA X = I solved in place into ioX (which holds I on entry), N x N row-major, by the same
-// Gaussian elimination with complete pivoting as the matrix classes (same operations in the
-// same order, so the same inverse), with N fixed. 0, or 5 for a singular pivot.
+// ioA X = I solved in place into ioX (which holds I on entry), N x N row-major, by Gaussian
+// elimination with complete pivoting (as the matrix classes, with their singular-pivot
+// threshold) with N fixed; the divisions by a pivot are products by its reciprocal (any
+// inverse serves the operator, which bounds I - C [J] itself). 0, or 5 for a singular pivot.
 template <long N> int InvertInPlace(double* __restrict__ ioA, double* __restrict__ ioX) {
   long perm[N];
   for (long k = 0; k < N; ++k)
@@ -336,12 +338,12 @@ template <long N> int InvertInPlace(double* __restrict__ ioA, double* __restrict
         std::swap(ioA[i * N + k], ioA[i * N + q]);
       std::swap(perm[k], perm[q]);
     }
-    const double pivot = ioA[k * N + k];
+    const double pivot = 1.0 / ioA[k * N + k];
     const double* pr = ioA + k * N;
     const double* pb = ioX + k * N;
     for (long i = k + 1; i < N; ++i) {
       double* ri = ioA + i * N;
-      const double f = ri[k] / pivot;
+      const double f = ri[k] * pivot;
       if (f == 0.0)
         continue;
       ri[k] = f;
@@ -353,13 +355,15 @@ template <long N> int InvertInPlace(double* __restrict__ ioA, double* __restrict
         bi[c] -= f * pb[c];
     }
   }
-  double row[N];
+  double row[N], diagonal[N];
+  for (long i = 0; i < N; ++i)
+    diagonal[i] = 1.0 / ioA[i * N + i];
   for (long c = 0; c < N; ++c) {
     for (long i = N - 1; i >= 0; --i) {
       double s = ioX[i * N + c];
       for (long j = i + 1; j < N; ++j)
         s -= ioA[i * N + j] * ioX[j * N + c];
-      ioX[i * N + c] = s / ioA[i * N + i];
+      ioX[i * N + c] = s * diagonal[i];
     }
     for (long i = 0; i < N; ++i)
       row[perm[i]] = ioX[i * N + c];
@@ -400,8 +404,8 @@ int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCo
     }
     for (long k = 0; k < n; ++k)
       inv[k * n + k] = 1.0;
-    // From four unknowns on, the elimination of the matrix class with the dimension fixed;
-    // the closed forms below.
+    // From four unknowns on, the elimination with the dimension fixed; the matrix class's
+    // closed forms below.
     const int status = WithDimension(n, [&](auto iDim) -> int {
       constexpr long Fixed = decltype(iDim)::value;
       if constexpr (Fixed >= 4)
@@ -504,8 +508,11 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
     }
     if (!(trace > 0.0) || !Finite(trace))
       return 0;
-    // Cholesky factor of A (lower triangle), slightly regularised: any v is verified below.
+    // A = L D L^T (L unit lower triangular, below the diagonal of a; D on it), slightly
+    // regularised: any v is verified below, so the factors are formed without square roots
+    // and the divisions by the pivots are products by their reciprocals (short latency).
     const double floor = 1e-13 * trace / double(n);
+    double reciprocal[MaxSolveDimension];
     XEL_MATH_UNROLL
     for (long i = 0; i < n; ++i) {
       XEL_MATH_UNROLL
@@ -513,13 +520,14 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
         double s = a[i * n + k] + (i == k ? floor : 0.0);
         XEL_MATH_UNROLL
         for (long m = 0; m < k; ++m)
-          s -= a[i * n + m] * a[k * n + m];
+          s -= a[i * n + m] * a[k * n + m] * a[m * n + m];
         if (i == k) {
           if (!(s > 0.0))
             return 0;
-          a[i * n + i] = std::sqrt(s);
+          a[i * n + i] = s;
+          reciprocal[i] = 1.0 / s;
         } else {
-          a[i * n + k] = s / a[k * n + k];
+          a[i * n + k] = s * reciprocal[k];
         }
       }
     }
@@ -529,15 +537,15 @@ int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
       XEL_MATH_UNROLL
       for (long m = 0; m < i; ++m)
         s -= a[i * n + m] * v[m];
-      v[i] = s / a[i * n + i];
+      v[i] = s;
     }
     XEL_MATH_UNROLL
     for (long i = n - 1; i >= 0; --i) {
-      double s = v[i];
+      double s = v[i] * reciprocal[i];
       XEL_MATH_UNROLL
       for (long m = i + 1; m < n; ++m)
         s -= a[m * n + i] * v[m];
-      v[i] = s / a[i * n + i];
+      v[i] = s;
     }
     // The test itself, with v whatever its accuracy: (v.M)_j r_j = (v.B)_j.
     double vf = 0.0, spread = 0.0, size = 0.0;
@@ -969,25 +977,9 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // A half with a node of the cut where the system is not finite is dropped, as the cell
   // would be.
   const long bit = 1L << (n - 1 - side);
-  const bool finite = WithDimension(n, [&](auto iDim) {
-    constexpr long Fixed = decltype(iDim)::value;
-    const long m = Fixed ? Fixed : n;
-    double sum = 0.0;
-    for (long c = 0; c < corners; ++c)
-      if (c & bit) {
-        const double* v = lowValues + c * m;
-        const double* j = lowJacobians + c * m * m;
-        XEL_MATH_UNROLL
-        for (long i = 0; i < m; ++i)
-          sum += v[i] - v[i];
-        XEL_MATH_UNROLL
-        for (long e = 0; e < m * m; ++e)
-          sum += j[e] - j[e];
-      }
-    return sum == 0.0;
-  });
-  if (!finite)
-    return 1;
+  for (long c = 0; c < corners; ++c)
+    if ((c & bit) && (!AllFinite(lowValues + c * n, n) || !AllFinite(lowJacobians + c * nn, nn)))
+      return 1;
   XelMathIntervalND child(iCell);
   for (int upper = 0; upper < 2; ++upper) {
     child.SetMin(side, upper ? mid : iCell.GetMin(side));

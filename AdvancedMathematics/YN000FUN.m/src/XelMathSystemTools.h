@@ -181,8 +181,9 @@ inline bool SameBox(const XelMathIntervalND& iA, const XelMathIntervalND& iB) {
 /// iBody(std::integral_constant<long, N>()) with N = iN for the small dimensions, where the
 /// loops over the sides then have a fixed length (unrolled, addresses folded), and N = 0
 /// (the dimension read at run time) for the others.
-template <class Body> inline auto WithDimension(const long iN, Body&& iBody) {
-  switch (iN) {
+/// Dimensions above iLargest take the run-time form.
+template <long iLargest = 8, class Body> inline auto WithDimension(const long iN, Body&& iBody) {
+  switch (iN <= iLargest ? iN : 0) {
   case 2:
     return iBody(std::integral_constant<long, 2>());
   case 3:
@@ -192,9 +193,9 @@ template <class Body> inline auto WithDimension(const long iN, Body&& iBody) {
   case 5:
     return iBody(std::integral_constant<long, 5>());
   case 6:
-    return iBody(std::integral_constant<long, 6>());
+    return iBody(std::integral_constant<long, iLargest < 6 ? 0 : 6>());
   case 8:
-    return iBody(std::integral_constant<long, 8>());
+    return iBody(std::integral_constant<long, iLargest < 8 ? 0 : 8>());
   default:
     return iBody(std::integral_constant<long, 0>());
   }
