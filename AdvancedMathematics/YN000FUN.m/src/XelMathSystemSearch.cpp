@@ -305,25 +305,19 @@ namespace {
 const double InversePivotThreshold = XelGetDefaultTolerance().GetRelativeEpsilon();
 
 // ioA X = I solved in place into ioX (which holds I on entry), N x N row-major, by Gaussian
-// elimination with complete pivoting (as the matrix classes, with their singular-pivot
-// threshold) with N fixed; the divisions by a pivot are products by its reciprocal (any
-// inverse serves the operator, which bounds I - C [J] itself). 0, or 5 for a singular pivot.
+// elimination with row pivoting and N fixed; the divisions by a pivot are products by its
+// reciprocal (any inverse serves the operator, which bounds I - C [J] itself). A pivot below
+// the matrix classes' singular-pivot threshold: 5, else 0.
 template <long N> int InvertInPlace(double* __restrict__ ioA, double* __restrict__ ioX) {
-  long perm[N];
-  for (long k = 0; k < N; ++k)
-    perm[k] = k;
+  double diagonal[N];
   for (long k = 0; k < N; ++k) {
-    long p = k, q = k;
-    double big = -1.0;
-    for (long i = k; i < N; ++i)
-      for (long j = k; j < N; ++j) {
-        const double v = std::fabs(ioA[i * N + j]);
-        if (v > big) {
-          big = v;
-          p = i;
-          q = j;
-        }
-      }
+    long p = k;
+    double big = std::fabs(ioA[k * N + k]);
+    for (long i = k + 1; i < N; ++i) {
+      const double v = std::fabs(ioA[i * N + k]);
+      p = v > big ? i : p;
+      big = v > big ? v : big;
+    }
     if (!(big > InversePivotThreshold))
       return 5;
     if (p != k)
@@ -332,13 +326,8 @@ template <long N> int InvertInPlace(double* __restrict__ ioA, double* __restrict
         std::swap(ioA[k * N + j], ioA[p * N + j]);
         std::swap(ioX[k * N + j], ioX[p * N + j]);
       }
-    if (q != k) {
-      XEL_MATH_UNROLL
-      for (long i = 0; i < N; ++i)
-        std::swap(ioA[i * N + k], ioA[i * N + q]);
-      std::swap(perm[k], perm[q]);
-    }
     const double pivot = 1.0 / ioA[k * N + k];
+    diagonal[k] = pivot;
     const double* pr = ioA + k * N;
     const double* pb = ioX + k * N;
     for (long i = k + 1; i < N; ++i) {
@@ -346,7 +335,7 @@ template <long N> int InvertInPlace(double* __restrict__ ioA, double* __restrict
       const double f = ri[k] * pivot;
       if (f == 0.0)
         continue;
-      ri[k] = f;
+      XEL_MATH_UNROLL
       for (long j = k + 1; j < N; ++j)
         ri[j] -= f * pr[j];
       double* bi = ioX + i * N;
@@ -355,20 +344,19 @@ template <long N> int InvertInPlace(double* __restrict__ ioA, double* __restrict
         bi[c] -= f * pb[c];
     }
   }
-  double row[N], diagonal[N];
-  for (long i = 0; i < N; ++i)
-    diagonal[i] = 1.0 / ioA[i * N + i];
-  for (long c = 0; c < N; ++c) {
-    for (long i = N - 1; i >= 0; --i) {
-      double s = ioX[i * N + c];
-      for (long j = i + 1; j < N; ++j)
-        s -= ioA[i * N + j] * ioX[j * N + c];
-      ioX[i * N + c] = s * diagonal[i];
+  // Back substitution, all the columns at once.
+  for (long i = N - 1; i >= 0; --i) {
+    double* xi = ioX + i * N;
+    for (long j = i + 1; j < N; ++j) {
+      const double a = ioA[i * N + j];
+      const double* xj = ioX + j * N;
+      XEL_MATH_UNROLL
+      for (long c = 0; c < N; ++c)
+        xi[c] -= a * xj[c];
     }
-    for (long i = 0; i < N; ++i)
-      row[perm[i]] = ioX[i * N + c];
-    for (long i = 0; i < N; ++i)
-      ioX[i * N + c] = row[i];
+    XEL_MATH_UNROLL
+    for (long c = 0; c < N; ++c)
+      xi[c] *= diagonal[i];
   }
   return 0;
 }
@@ -1288,9 +1276,18 @@ bool XelMathSystem::AffineOverCell(const double* iHessian, const XelMathInterval
   double* __restrict__ mean = sums.Data();
   for (long e = 0; e < nn; ++e)
     mean[e] = 0.0;
+  // Corner by corner (the order of the sums), two entries at a time.
   for (long q = 0; q < corners; ++q) {
     const double* __restrict__ jq = iCornerJacobians + q * nn;
-    for (long e = 0; e < nn; ++e)
+    long e = 0;
+    for (; e + 1 < nn; e += 2) {
+      XelMathPair m, j;
+      std::memcpy(&m, mean + e, sizeof m);
+      std::memcpy(&j, jq + e, sizeof j);
+      m += j;
+      std::memcpy(mean + e, &m, sizeof m);
+    }
+    for (; e < nn; ++e)
       mean[e] += jq[e];
   }
   const double share = 1.0 / double(corners);
@@ -1404,109 +1401,112 @@ int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCe
                                        const double* iCentre, const double* iCentreValues,
                                        const double* iInverse, double* ioLow,
                                        double* ioHigh) const {
-  const long n = _dimension, nn = n * n, nnn = nn * n;
-  const double* hMid = iHessian;
-  const double* hRad = iHessian + nnn;
-  // Stack storage up to N = 8 (2 x 512 + 64 + 40 doubles).
-  XelMathScratchDoubles<1136> work(2 * nnn + nn + 5 * n);
-  double* aMid = work.Data();
-  double* aRad = aMid + nnn;
-  double* cj = aRad + nnn;
-  double* cf = cj + nn;
-  double* c = cf + n;
-  double* rho = c + n;
-  double* diagLow = rho + n;
-  double* diagHigh = diagLow + n;
-  // Row k of C f(x) = C f(c) + C J(c) d + 1/2 d^T A_k d, d = x - c, C the inverse given and
-  // A_k = sum_i C_ki [H_i] (midpoints and radii).
-  for (long k = 0; k < n; ++k) {
-    const double* ck = iInverse + k * n;
-    double s = 0.0;
-    for (long i = 0; i < n; ++i)
-      s += ck[i] * iCentreValues[i];
-    cf[k] = s;
-    c[k] = iCentre[k];
-    for (long m = 0; m < n; ++m) {
-      double t = 0.0;
-      for (long i = 0; i < n; ++i)
-        t += ck[i] * iCentreJacobian[i * n + m];
-      cj[k * n + m] = t;
-    }
-    double* __restrict__ am = aMid + k * nn;
-    double* __restrict__ ar = aRad + k * nn;
-    for (long e = 0; e < nn; ++e)
-      am[e] = ar[e] = 0.0;
-    for (long i = 0; i < n; ++i) {
-      const double w = ck[i], a = std::fabs(w);
-      const double* __restrict__ hm = hMid + i * nn;
-      const double* __restrict__ hr = hRad + i * nn;
-      for (long e = 0; e < nn; ++e) {
-        am[e] += w * hm[e];
-        ar[e] += a * hr[e];
-      }
-    }
-    // The diagonal's bounds aside, aRad becomes the magnitude |A_k| off the diagonal.
-    for (long e = 0; e < nn; ++e)
-      ar[e] += std::fabs(am[e]);
-  }
-  if (!AllFinite(cf, n) || !AllFinite(cj, nn) || !AllFinite(aMid, nnn) || !AllFinite(aRad, nnn))
-    return 0;
-  // At a solution x of the box, (C J(c))_kk d_k lies in -(C f(c))_k less the other terms: each
-  // side in turn is narrowed to it (the narrowed sides serve the next ones), again while the
-  // box shrinks.
-  for (long sweep = 0; sweep < SecondOrderSweeps; ++sweep) {
-    double volume = 1.0;
+  return WithDimension(_dimension, [&](auto iDim) -> int {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension, nn = n * n, nnn = nn * n;
+    const double* hMid = iHessian;
+    const double* hRad = iHessian + nnn;
+    // Stack storage up to N = 8 (2 x 512 + 64 + 40 doubles).
+    XelMathScratchDoubles<1136> work(2 * nnn + nn + 5 * n);
+    double* aMid = work.Data();
+    double* aRad = aMid + nnn;
+    double* cj = aRad + nnn;
+    double* cf = cj + nn;
+    double* c = cf + n;
+    double* rho = c + n;
+    double* diagLow = rho + n;
+    double* diagHigh = diagLow + n;
+    // Row k of C f(x) = C f(c) + C J(c) d + 1/2 d^T A_k d, d = x - c, C the inverse given and
+    // A_k = sum_i C_ki [H_i] (midpoints and radii).
     for (long k = 0; k < n; ++k) {
-      const double diag = cj[k * n + k];
-      if (!(diag > 0.5))
-        continue;
-      const double* am = aMid + k * nn;
-      const double* __restrict__ mag = aRad + k * nn;
-      for (long j = 0; j < n; ++j) {
-        rho[j] = std::max(c[j] - ioLow[j], ioHigh[j] - c[j]);
-        const double r = mag[j * n + j] - std::fabs(am[j * n + j]);
-        diagLow[j] = am[j * n + j] - r;
-        diagHigh[j] = am[j * n + j] + r;
+      const double* ck = iInverse + k * n;
+      double s = 0.0;
+      for (long i = 0; i < n; ++i)
+        s += ck[i] * iCentreValues[i];
+      cf[k] = s;
+      c[k] = iCentre[k];
+      for (long m = 0; m < n; ++m) {
+        double t = 0.0;
+        for (long i = 0; i < n; ++i)
+          t += ck[i] * iCentreJacobian[i * n + m];
+        cj[k * n + m] = t;
       }
-      // 1/2 d^T A_k d: the squares d_j^2 over their ranges, the products d_j d_m within
-      // +- rho_j rho_m; and the linear terms of the other sides.
-      double qLow = 0.0, qHigh = 0.0, off = 0.0, lLow = 0.0, lHigh = 0.0;
-      double size = std::fabs(cf[k]);
-      for (long j = 0; j < n; ++j) {
-        const double dl = ioLow[j] - c[j], dh = ioHigh[j] - c[j];
-        const double s0 = dl <= 0.0 && dh >= 0.0 ? 0.0 : std::min(dl * dl, dh * dh);
-        const double s1 = std::max(dl * dl, dh * dh);
-        const double lo = diagLow[j], hi = diagHigh[j];
-        qLow += lo >= 0.0 ? lo * s0 : lo * s1;
-        qHigh += hi >= 0.0 ? hi * s1 : hi * s0;
-        const double* __restrict__ row = mag + j * n;
-        double sum = 0.0;
-        for (long m = 0; m < n; ++m)
-          sum += row[m] * rho[m];
-        off += (sum - row[j] * rho[j]) * rho[j];
-        if (j != k) {
-          const double a = cj[k * n + j];
-          lLow += a >= 0.0 ? a * dl : a * dh;
-          lHigh += a >= 0.0 ? a * dh : a * dl;
+      double* __restrict__ am = aMid + k * nn;
+      double* __restrict__ ar = aRad + k * nn;
+      for (long e = 0; e < nn; ++e)
+        am[e] = ar[e] = 0.0;
+      for (long i = 0; i < n; ++i) {
+        const double w = ck[i], a = std::fabs(w);
+        const double* __restrict__ hm = hMid + i * nn;
+        const double* __restrict__ hr = hRad + i * nn;
+        for (long e = 0; e < nn; ++e) {
+          am[e] += w * hm[e];
+          ar[e] += a * hr[e];
         }
-        size += std::fabs(cj[k * n + j]) * rho[j];
       }
-      qLow = lLow + 0.5 * (qLow - off);
-      qHigh = lHigh + 0.5 * (qHigh + off);
-      if (!Finite(qLow) || !Finite(qHigh))
-        return 0;
-      const double pad = KrawczykPadding * (size + qHigh - qLow + std::fabs(c[k]) * diag);
-      const double low = std::max(ioLow[k], c[k] + (-cf[k] - qHigh - pad) / diag);
-      const double high = std::min(ioHigh[k], c[k] + (-cf[k] - qLow + pad) / diag);
-      if (low > high)
-        return 1;
-      if (ioHigh[k] > ioLow[k])
-        volume *= (high - low) / (ioHigh[k] - ioLow[k]);
-      ioLow[k] = low;
-      ioHigh[k] = high;
+      // The diagonal's bounds aside, aRad becomes the magnitude |A_k| off the diagonal.
+      for (long e = 0; e < nn; ++e)
+        ar[e] += std::fabs(am[e]);
     }
-    if (!(volume < KrawczykProgress))
-      break;
-  }
-  return 0;
+    if (!AllFinite(cf, n) || !AllFinite(cj, nn) || !AllFinite(aMid, nnn) || !AllFinite(aRad, nnn))
+      return 0;
+    // At a solution x of the box, (C J(c))_kk d_k lies in -(C f(c))_k less the other terms: each
+    // side in turn is narrowed to it (the narrowed sides serve the next ones), again while the
+    // box shrinks.
+    for (long sweep = 0; sweep < SecondOrderSweeps; ++sweep) {
+      double volume = 1.0;
+      for (long k = 0; k < n; ++k) {
+        const double diag = cj[k * n + k];
+        if (!(diag > 0.5))
+          continue;
+        const double* am = aMid + k * nn;
+        const double* __restrict__ mag = aRad + k * nn;
+        for (long j = 0; j < n; ++j) {
+          rho[j] = std::max(c[j] - ioLow[j], ioHigh[j] - c[j]);
+          const double r = mag[j * n + j] - std::fabs(am[j * n + j]);
+          diagLow[j] = am[j * n + j] - r;
+          diagHigh[j] = am[j * n + j] + r;
+        }
+        // 1/2 d^T A_k d: the squares d_j^2 over their ranges, the products d_j d_m within
+        // +- rho_j rho_m; and the linear terms of the other sides.
+        double qLow = 0.0, qHigh = 0.0, off = 0.0, lLow = 0.0, lHigh = 0.0;
+        double size = std::fabs(cf[k]);
+        for (long j = 0; j < n; ++j) {
+          const double dl = ioLow[j] - c[j], dh = ioHigh[j] - c[j];
+          const double s0 = dl <= 0.0 && dh >= 0.0 ? 0.0 : std::min(dl * dl, dh * dh);
+          const double s1 = std::max(dl * dl, dh * dh);
+          const double lo = diagLow[j], hi = diagHigh[j];
+          qLow += lo >= 0.0 ? lo * s0 : lo * s1;
+          qHigh += hi >= 0.0 ? hi * s1 : hi * s0;
+          const double* __restrict__ row = mag + j * n;
+          double sum = 0.0;
+          for (long m = 0; m < n; ++m)
+            sum += row[m] * rho[m];
+          off += (sum - row[j] * rho[j]) * rho[j];
+          if (j != k) {
+            const double a = cj[k * n + j];
+            lLow += a >= 0.0 ? a * dl : a * dh;
+            lHigh += a >= 0.0 ? a * dh : a * dl;
+          }
+          size += std::fabs(cj[k * n + j]) * rho[j];
+        }
+        qLow = lLow + 0.5 * (qLow - off);
+        qHigh = lHigh + 0.5 * (qHigh + off);
+        if (!Finite(qLow) || !Finite(qHigh))
+          return 0;
+        const double pad = KrawczykPadding * (size + qHigh - qLow + std::fabs(c[k]) * diag);
+        const double low = std::max(ioLow[k], c[k] + (-cf[k] - qHigh - pad) / diag);
+        const double high = std::min(ioHigh[k], c[k] + (-cf[k] - qLow + pad) / diag);
+        if (low > high)
+          return 1;
+        if (ioHigh[k] > ioLow[k])
+          volume *= (high - low) / (ioHigh[k] - ioLow[k]);
+        ioLow[k] = low;
+        ioHigh[k] = high;
+      }
+      if (!(volume < KrawczykProgress))
+        break;
+    }
+    return 0;
+  });
 }
