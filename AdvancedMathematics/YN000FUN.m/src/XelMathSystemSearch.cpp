@@ -1401,112 +1401,109 @@ int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCe
                                        const double* iCentre, const double* iCentreValues,
                                        const double* iInverse, double* ioLow,
                                        double* ioHigh) const {
-  return WithDimension(_dimension, [&](auto iDim) -> int {
-    constexpr long Fixed = decltype(iDim)::value;
-    const long n = Fixed ? Fixed : _dimension, nn = n * n, nnn = nn * n;
-    const double* hMid = iHessian;
-    const double* hRad = iHessian + nnn;
-    // Stack storage up to N = 8 (2 x 512 + 64 + 40 doubles).
-    XelMathScratchDoubles<1136> work(2 * nnn + nn + 5 * n);
-    double* aMid = work.Data();
-    double* aRad = aMid + nnn;
-    double* cj = aRad + nnn;
-    double* cf = cj + nn;
-    double* c = cf + n;
-    double* rho = c + n;
-    double* diagLow = rho + n;
-    double* diagHigh = diagLow + n;
-    // Row k of C f(x) = C f(c) + C J(c) d + 1/2 d^T A_k d, d = x - c, C the inverse given and
-    // A_k = sum_i C_ki [H_i] (midpoints and radii).
-    for (long k = 0; k < n; ++k) {
-      const double* ck = iInverse + k * n;
-      double s = 0.0;
+  const long n = _dimension, nn = n * n, nnn = nn * n;
+  const double* hMid = iHessian;
+  const double* hRad = iHessian + nnn;
+  // Stack storage up to N = 8 (2 x 512 + 64 + 40 doubles).
+  XelMathScratchDoubles<1136> work(2 * nnn + nn + 5 * n);
+  double* aMid = work.Data();
+  double* aRad = aMid + nnn;
+  double* cj = aRad + nnn;
+  double* cf = cj + nn;
+  double* c = cf + n;
+  double* rho = c + n;
+  double* diagLow = rho + n;
+  double* diagHigh = diagLow + n;
+  // Row k of C f(x) = C f(c) + C J(c) d + 1/2 d^T A_k d, d = x - c, C the inverse given and
+  // A_k = sum_i C_ki [H_i] (midpoints and radii).
+  for (long k = 0; k < n; ++k) {
+    const double* ck = iInverse + k * n;
+    double s = 0.0;
+    for (long i = 0; i < n; ++i)
+      s += ck[i] * iCentreValues[i];
+    cf[k] = s;
+    c[k] = iCentre[k];
+    for (long m = 0; m < n; ++m) {
+      double t = 0.0;
       for (long i = 0; i < n; ++i)
-        s += ck[i] * iCentreValues[i];
-      cf[k] = s;
-      c[k] = iCentre[k];
-      for (long m = 0; m < n; ++m) {
-        double t = 0.0;
-        for (long i = 0; i < n; ++i)
-          t += ck[i] * iCentreJacobian[i * n + m];
-        cj[k * n + m] = t;
-      }
-      double* __restrict__ am = aMid + k * nn;
-      double* __restrict__ ar = aRad + k * nn;
-      for (long e = 0; e < nn; ++e)
-        am[e] = ar[e] = 0.0;
-      for (long i = 0; i < n; ++i) {
-        const double w = ck[i], a = std::fabs(w);
-        const double* __restrict__ hm = hMid + i * nn;
-        const double* __restrict__ hr = hRad + i * nn;
-        for (long e = 0; e < nn; ++e) {
-          am[e] += w * hm[e];
-          ar[e] += a * hr[e];
-        }
-      }
-      // The diagonal's bounds aside, aRad becomes the magnitude |A_k| off the diagonal.
-      for (long e = 0; e < nn; ++e)
-        ar[e] += std::fabs(am[e]);
+        t += ck[i] * iCentreJacobian[i * n + m];
+      cj[k * n + m] = t;
     }
-    if (!AllFinite(cf, n) || !AllFinite(cj, nn) || !AllFinite(aMid, nnn) || !AllFinite(aRad, nnn))
-      return 0;
-    // At a solution x of the box, (C J(c))_kk d_k lies in -(C f(c))_k less the other terms: each
-    // side in turn is narrowed to it (the narrowed sides serve the next ones), again while the
-    // box shrinks.
-    for (long sweep = 0; sweep < SecondOrderSweeps; ++sweep) {
-      double volume = 1.0;
-      for (long k = 0; k < n; ++k) {
-        const double diag = cj[k * n + k];
-        if (!(diag > 0.5))
-          continue;
-        const double* am = aMid + k * nn;
-        const double* __restrict__ mag = aRad + k * nn;
-        for (long j = 0; j < n; ++j) {
-          rho[j] = std::max(c[j] - ioLow[j], ioHigh[j] - c[j]);
-          const double r = mag[j * n + j] - std::fabs(am[j * n + j]);
-          diagLow[j] = am[j * n + j] - r;
-          diagHigh[j] = am[j * n + j] + r;
-        }
-        // 1/2 d^T A_k d: the squares d_j^2 over their ranges, the products d_j d_m within
-        // +- rho_j rho_m; and the linear terms of the other sides.
-        double qLow = 0.0, qHigh = 0.0, off = 0.0, lLow = 0.0, lHigh = 0.0;
-        double size = std::fabs(cf[k]);
-        for (long j = 0; j < n; ++j) {
-          const double dl = ioLow[j] - c[j], dh = ioHigh[j] - c[j];
-          const double s0 = dl <= 0.0 && dh >= 0.0 ? 0.0 : std::min(dl * dl, dh * dh);
-          const double s1 = std::max(dl * dl, dh * dh);
-          const double lo = diagLow[j], hi = diagHigh[j];
-          qLow += lo >= 0.0 ? lo * s0 : lo * s1;
-          qHigh += hi >= 0.0 ? hi * s1 : hi * s0;
-          const double* __restrict__ row = mag + j * n;
-          double sum = 0.0;
-          for (long m = 0; m < n; ++m)
-            sum += row[m] * rho[m];
-          off += (sum - row[j] * rho[j]) * rho[j];
-          if (j != k) {
-            const double a = cj[k * n + j];
-            lLow += a >= 0.0 ? a * dl : a * dh;
-            lHigh += a >= 0.0 ? a * dh : a * dl;
-          }
-          size += std::fabs(cj[k * n + j]) * rho[j];
-        }
-        qLow = lLow + 0.5 * (qLow - off);
-        qHigh = lHigh + 0.5 * (qHigh + off);
-        if (!Finite(qLow) || !Finite(qHigh))
-          return 0;
-        const double pad = KrawczykPadding * (size + qHigh - qLow + std::fabs(c[k]) * diag);
-        const double low = std::max(ioLow[k], c[k] + (-cf[k] - qHigh - pad) / diag);
-        const double high = std::min(ioHigh[k], c[k] + (-cf[k] - qLow + pad) / diag);
-        if (low > high)
-          return 1;
-        if (ioHigh[k] > ioLow[k])
-          volume *= (high - low) / (ioHigh[k] - ioLow[k]);
-        ioLow[k] = low;
-        ioHigh[k] = high;
+    double* __restrict__ am = aMid + k * nn;
+    double* __restrict__ ar = aRad + k * nn;
+    for (long e = 0; e < nn; ++e)
+      am[e] = ar[e] = 0.0;
+    for (long i = 0; i < n; ++i) {
+      const double w = ck[i], a = std::fabs(w);
+      const double* __restrict__ hm = hMid + i * nn;
+      const double* __restrict__ hr = hRad + i * nn;
+      for (long e = 0; e < nn; ++e) {
+        am[e] += w * hm[e];
+        ar[e] += a * hr[e];
       }
-      if (!(volume < KrawczykProgress))
-        break;
     }
+    // The diagonal's bounds aside, aRad becomes the magnitude |A_k| off the diagonal.
+    for (long e = 0; e < nn; ++e)
+      ar[e] += std::fabs(am[e]);
+  }
+  if (!AllFinite(cf, n) || !AllFinite(cj, nn) || !AllFinite(aMid, nnn) || !AllFinite(aRad, nnn))
     return 0;
-  });
+  // At a solution x of the box, (C J(c))_kk d_k lies in -(C f(c))_k less the other terms: each
+  // side in turn is narrowed to it (the narrowed sides serve the next ones), again while the
+  // box shrinks.
+  for (long sweep = 0; sweep < SecondOrderSweeps; ++sweep) {
+    double volume = 1.0;
+    for (long k = 0; k < n; ++k) {
+      const double diag = cj[k * n + k];
+      if (!(diag > 0.5))
+        continue;
+      const double* am = aMid + k * nn;
+      const double* __restrict__ mag = aRad + k * nn;
+      for (long j = 0; j < n; ++j) {
+        rho[j] = std::max(c[j] - ioLow[j], ioHigh[j] - c[j]);
+        const double r = mag[j * n + j] - std::fabs(am[j * n + j]);
+        diagLow[j] = am[j * n + j] - r;
+        diagHigh[j] = am[j * n + j] + r;
+      }
+      // 1/2 d^T A_k d: the squares d_j^2 over their ranges, the products d_j d_m within
+      // +- rho_j rho_m; and the linear terms of the other sides.
+      double qLow = 0.0, qHigh = 0.0, off = 0.0, lLow = 0.0, lHigh = 0.0;
+      double size = std::fabs(cf[k]);
+      for (long j = 0; j < n; ++j) {
+        const double dl = ioLow[j] - c[j], dh = ioHigh[j] - c[j];
+        const double s0 = dl <= 0.0 && dh >= 0.0 ? 0.0 : std::min(dl * dl, dh * dh);
+        const double s1 = std::max(dl * dl, dh * dh);
+        const double lo = diagLow[j], hi = diagHigh[j];
+        qLow += lo >= 0.0 ? lo * s0 : lo * s1;
+        qHigh += hi >= 0.0 ? hi * s1 : hi * s0;
+        const double* __restrict__ row = mag + j * n;
+        double sum = 0.0;
+        for (long m = 0; m < n; ++m)
+          sum += row[m] * rho[m];
+        off += (sum - row[j] * rho[j]) * rho[j];
+        if (j != k) {
+          const double a = cj[k * n + j];
+          lLow += a >= 0.0 ? a * dl : a * dh;
+          lHigh += a >= 0.0 ? a * dh : a * dl;
+        }
+        size += std::fabs(cj[k * n + j]) * rho[j];
+      }
+      qLow = lLow + 0.5 * (qLow - off);
+      qHigh = lHigh + 0.5 * (qHigh + off);
+      if (!Finite(qLow) || !Finite(qHigh))
+        return 0;
+      const double pad = KrawczykPadding * (size + qHigh - qLow + std::fabs(c[k]) * diag);
+      const double low = std::max(ioLow[k], c[k] + (-cf[k] - qHigh - pad) / diag);
+      const double high = std::min(ioHigh[k], c[k] + (-cf[k] - qLow + pad) / diag);
+      if (low > high)
+        return 1;
+      if (ioHigh[k] > ioLow[k])
+        volume *= (high - low) / (ioHigh[k] - ioLow[k]);
+      ioLow[k] = low;
+      ioHigh[k] = high;
+    }
+    if (!(volume < KrawczykProgress))
+      break;
+  }
+  return 0;
 }

@@ -93,14 +93,14 @@ inline bool Finite(const double a) {
 inline bool AllFinite(const double* a, const long n) {
   // x - x is 0 for a finite x and NaN otherwise: four sums without a branch.
   double s0 = 0.0, s1 = 0.0, s2 = 0.0, s3 = 0.0;
-  const long whole = n - n % 4;
-  for (long k = 0; k < whole; k += 4) {
+  long k = 0;
+  for (; k + 3 < n; k += 4) {
     s0 += a[k] - a[k];
     s1 += a[k + 1] - a[k + 1];
     s2 += a[k + 2] - a[k + 2];
     s3 += a[k + 3] - a[k + 3];
   }
-  for (long k = whole; k < n; ++k)
+  for (; k < n; ++k)
     s0 += a[k] - a[k];
   return (s0 + s1) + (s2 + s3) == 0.0;
 }
