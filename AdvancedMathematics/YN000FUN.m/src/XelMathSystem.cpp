@@ -71,8 +71,8 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _maxWork(MaxWork),
       _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr), _parentBox(nullptr),
       _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr), _hullCorners(nullptr),
-      _hullCentre(nullptr), _hullState(0), _hullMagnitude(0), _hullAffine(0), _halfBlocks(nullptr), _halfBlockCount(0),
-      _halfBlockTop(0), _easySet(0), _quadraticHessian(nullptr), _quadratic(-1),
+      _hullCentre(nullptr), _hullState(0), _hullMagnitude(0), _hullAffine(0), _halfBlocks(nullptr),
+      _halfBlockCount(0), _halfBlockTop(0), _easySet(0), _quadraticHessian(nullptr), _quadratic(-1),
       _wholeSystemSampling(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
@@ -981,53 +981,54 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
   if (!iRows)
     return 0;
   return WithDimension(_dimension, [&](auto iDim) -> int {
-  constexpr long Fixed = decltype(iDim)::value;
-  const long n = Fixed ? Fixed : _dimension, corners = 1L << n;
-  const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
-  const double* bounds = iCell.GetCoords();
-  double width[MaxSolveDimension];
-  for (long k = 0; k < n; ++k)
-    width[k] = bounds[2 * k + 1] - bounds[2 * k];
-  // A tangent plane at some corner that reaches the other sign inside the cell (checked first:
-  // most cells away from the zero set stop here)...
-  bool reaches = false;
-  for (long c = 0; c < corners && !reaches; ++c) {
-    const double at = s * iCorner[c];
-    const double* g = iRows[c] + iOffset;
-    // The plane cannot fall by more than sum |g_k| w_k: most corners stop there.
-    double fall = 0.0;
-    XEL_MATH_UNROLL
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension, corners = 1L << n;
+    const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
+    const double* bounds = iCell.GetCoords();
+    double width[MaxSolveDimension];
     for (long k = 0; k < n; ++k)
-      fall += std::fabs(g[k]) * width[k];
-    if (at > fall)
-      continue;
-    double lowest = at;
-    XEL_MATH_UNROLL
-    for (long k = 0; k < n; ++k) {
-      // From the lower end of side k the plane goes up the side, from the upper end down.
-      const double run = (c & (1L << (n - 1 - k))) ? -width[k] : width[k];
-      lowest += std::min(0.0, s * g[k] * run);
-    }
-    reaches = lowest <= 0.0;
-  }
-  if (!reaches)
-    return 0;
-  // ... and a derivative that turns along an edge, or an edge along which the corner data do
-  // not resolve the function: the trapezoidal rule on the end slopes misses the change of
-  // value by more than the margin between the function and 0 there.
-  for (long c = 0; c < corners; ++c)
-    XEL_MATH_UNROLL
-    for (long k = 0; k < n; ++k) {
-      const long bit = 1L << (n - 1 - k);
-      if (c & bit)
+      width[k] = bounds[2 * k + 1] - bounds[2 * k];
+    // A tangent plane at some corner that reaches the other sign inside the cell (checked first:
+    // most cells away from the zero set stop here)...
+    bool reaches = false;
+    for (long c = 0; c < corners && !reaches; ++c) {
+      const double at = s * iCorner[c];
+      const double* g = iRows[c] + iOffset;
+      // The plane cannot fall by more than sum |g_k| w_k: most corners stop there.
+      double fall = 0.0;
+      XEL_MATH_UNROLL
+      for (long k = 0; k < n; ++k)
+        fall += std::fabs(g[k]) * width[k];
+      if (at > fall)
         continue;
-      const double da = iRows[c][iOffset + k], db = iRows[c | bit][iOffset + k];
-      const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * width[k] * (da + db);
-      const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
-      if (da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin)
-        return 1;
+      double lowest = at;
+      XEL_MATH_UNROLL
+      for (long k = 0; k < n; ++k) {
+        // From the lower end of side k the plane goes up the side, from the upper end down.
+        const double run = (c & (1L << (n - 1 - k))) ? -width[k] : width[k];
+        lowest += std::min(0.0, s * g[k] * run);
+      }
+      reaches = lowest <= 0.0;
     }
-  return 0;
+    if (!reaches)
+      return 0;
+    // ... and a derivative that turns along an edge, or an edge along which the corner data do
+    // not resolve the function: the trapezoidal rule on the end slopes misses the change of
+    // value by more than the margin between the function and 0 there.
+    for (long c = 0; c < corners; ++c) {
+      XEL_MATH_UNROLL
+      for (long k = 0; k < n; ++k) {
+        const long bit = 1L << (n - 1 - k);
+        if (c & bit)
+          continue;
+        const double da = iRows[c][iOffset + k], db = iRows[c | bit][iOffset + k];
+        const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * width[k] * (da + db);
+        const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
+        if (da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin)
+          return 1;
+      }
+    }
+    return 0;
   });
 }
 

@@ -320,12 +320,13 @@ template <long N> int InvertInPlace(double* __restrict__ ioA, double* __restrict
     }
     if (!(big > InversePivotThreshold))
       return 5;
-    if (p != k)
+    if (p != k) {
       XEL_MATH_UNROLL
       for (long j = 0; j < N; ++j) {
         std::swap(ioA[k * N + j], ioA[p * N + j]);
         std::swap(ioX[k * N + j], ioX[p * N + j]);
       }
+    }
     const double pivot = 1.0 / ioA[k * N + k];
     diagonal[k] = pivot;
     const double* pr = ioA + k * N;
@@ -771,7 +772,7 @@ const double* XelMathSystem::HullMagnitude() {
     const double* __restrict__ inv = high + nn;
     double* __restrict__ mag = out;
     XEL_MATH_UNROLL
-    for (long r = 0; r < n; ++r)
+    for (long r = 0; r < n; ++r) {
       XEL_MATH_UNROLL
       for (long c = 0; c < n; ++c) {
         double lo = r == c ? 1.0 : 0.0, hi = lo;
@@ -784,6 +785,7 @@ const double* XelMathSystem::HullMagnitude() {
         }
         mag[r * n + c] = MagOf(lo, hi);
       }
+    }
   });
   _hullMagnitude = 1;
   return out;

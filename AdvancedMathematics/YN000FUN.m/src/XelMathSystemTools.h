@@ -193,9 +193,9 @@ template <long iLargest = 8, class Body> inline auto WithDimension(const long iN
   case 5:
     return iBody(std::integral_constant<long, 5>());
   case 6:
-    return iBody(std::integral_constant<long, iLargest < 6 ? 0 : 6>());
+    return iBody(std::integral_constant<long, (iLargest < 6 ? 0 : 6)>());
   case 8:
-    return iBody(std::integral_constant<long, iLargest < 8 ? 0 : 8>());
+    return iBody(std::integral_constant<long, (iLargest < 8 ? 0 : 8)>());
   default:
     return iBody(std::integral_constant<long, 0>());
   }
