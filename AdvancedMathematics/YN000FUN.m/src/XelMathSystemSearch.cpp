@@ -1435,11 +1435,25 @@ int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCe
     double* __restrict__ ar = aRad + k * nn;
     for (long e = 0; e < nn; ++e)
       am[e] = ar[e] = 0.0;
+    // Two entries at a time (the sums over i keep their order).
     for (long i = 0; i < n; ++i) {
       const double w = ck[i], a = std::fabs(w);
       const double* __restrict__ hm = hMid + i * nn;
       const double* __restrict__ hr = hRad + i * nn;
-      for (long e = 0; e < nn; ++e) {
+      const XelMathPair w2 = {w, w}, a2 = {a, a};
+      long e = 0;
+      for (; e + 1 < nn; e += 2) {
+        XelMathPair sm, sr, xm, xr;
+        std::memcpy(&sm, am + e, sizeof sm);
+        std::memcpy(&sr, ar + e, sizeof sr);
+        std::memcpy(&xm, hm + e, sizeof xm);
+        std::memcpy(&xr, hr + e, sizeof xr);
+        sm += w2 * xm;
+        sr += a2 * xr;
+        std::memcpy(am + e, &sm, sizeof sm);
+        std::memcpy(ar + e, &sr, sizeof sr);
+      }
+      for (; e < nn; ++e) {
         am[e] += w * hm[e];
         ar[e] += a * hr[e];
       }
