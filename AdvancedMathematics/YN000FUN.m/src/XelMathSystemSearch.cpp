@@ -177,7 +177,7 @@ int XelMathSystem::TryChangeSignInHyperCube(const long i, const XelMathIntervalN
 }
 
 namespace {
-// Two doubles side by side, for the element-wise minima and maxima of the Jacobian hull.
+// Two doubles side by side, for element-wise minima, maxima and sums of N x N blocks.
 typedef double XelMathPair __attribute__((vector_size(2 * sizeof(double))));
 } // namespace
 
@@ -410,8 +410,8 @@ int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCo
 
 namespace {
 // The combination v.f over the box [iLow, iHigh] from two of its corners (iCornerValues,
-// 2^N x N): [iSlopeLow, iSlopeHigh] bounds [v.J] over the box, iDown has the bit of side j
-// (bit N - 1 - j) set where the midpoint of [v.J]_j is negative. 1 when it keeps one sign.
+// 2^N x N): [gLow, gHigh] bounds [v.J] over the box, down has the bit of side j (bit N - 1 - j)
+// set where the midpoint of [v.J]_j is negative. 1 when it keeps one sign.
 template <long Fixed>
 int CornerBoundsOf(const long iN, const double* v, const double* gLow, const double* gHigh,
                    const long down, const double* iLow, const double* iHigh,
