@@ -531,6 +531,49 @@ TEST(SystemN, StatusesAndErrors) {
 
 // The default derivatives (centred differences of the values) against the closed forms of
 // f = (x^2 y + sin z, x y z) at a few points.
+// Linear systems whose Jacobian has a zero diagonal (the midpoint inverse needs row
+// exchanges), in the dimensions with and without a fixed-size path: the hull is regular
+// everywhere, so each grid cell is dropped or settled by Newton's method at once; a midpoint
+// inverse that failed would send the cell of the solution to the singular search, whose
+// halvings down to the tiny width cost thousands of evaluations.
+TEST(SystemN, RegularLinearSystemsAreSettledAtOnce) {
+  for (long n = 4; n <= 8; ++n) {
+    SCOPED_TRACE(n);
+    Pt solution(n), b(n);
+    for (long k = 0; k < n; ++k)
+      solution[k] = 0.1 * double(k) - 0.27;
+    // f_i = x_(i+1) + x_(i+2) / 4 - b_i (indices mod n).
+    for (long i = 0; i < n; ++i)
+      b[i] = solution[(i + 1) % n] + 0.25 * solution[(i + 2) % n];
+    long evaluations = 0;
+    FnSystem s(
+        n,
+        [&](const double* x, double* f) {
+          ++evaluations;
+          for (long i = 0; i < n; ++i)
+            f[i] = x[(i + 1) % n] + 0.25 * x[(i + 2) % n] - b[i];
+        },
+        [n](const double*, double* j) {
+          for (long e = 0; e < n * n; ++e)
+            j[e] = 0.0;
+          for (long i = 0; i < n; ++i) {
+            j[i * n + (i + 1) % n] = 1.0;
+            j[i * n + (i + 2) % n] = 0.25;
+          }
+        });
+    XelMathAttrString whole(AttrSystemWholeSystemSampling, 1);
+    XelMathAttrList attrs;
+    attrs.AddAttribute(&whole);
+    int status = -1;
+    const std::vector<Pt> found = Solve(s, Cube(n, -1, 1), status, &attrs);
+    EXPECT_EQ(status, 0);
+    ASSERT_EQ(found.size(), 1u);
+    for (long k = 0; k < n; ++k)
+      EXPECT_NEAR(found[0][k], solution[k], 1e-9);
+    EXPECT_LT(evaluations, 2000);
+  }
+}
+
 TEST(SystemN, DefaultDerivatives) {
   FnSystem s(3, [](const double* x, double* f) {
     f[0] = x[0] * x[0] * x[1] + std::sin(x[2]);

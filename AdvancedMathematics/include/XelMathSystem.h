@@ -280,6 +280,9 @@ private:
   /// and, when iInverse, the inverse too (formed on the first call that needs it).
   int PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                   const double* iCentreJacobian, const bool iInverse);
+  /// |I - C [J]| for the hull and midpoint inverse prepared (PrepareHull with the inverse):
+  /// N x N doubles, formed once per hull.
+  const double* HullMagnitude();
   /// 1 when Krawczyk's operator or the combination test proves that iCell holds no solution
   /// (iCentreValues: the values at iCentre, the centre of iCell; iCornerValues: 2^N x N, or
   /// null): K misses the cell, or the box X n K(X) it contracts to, after a few steps with
@@ -383,12 +386,14 @@ private:
   const XelMathIntervalND* _parentBox;
   const double* _parentValues;
   const double* _parentJacobians;
-  // The Jacobian hull of a cell and the inverse of its midpoint (3 N x N doubles), with the
-  // data they were computed from.
+  // The Jacobian hull of a cell, the inverse of its midpoint and |I - C [J]| (4 N x N
+  // doubles), with the data they were computed from.
   double* _hullData;
   const double* _hullCorners;
   const double* _hullCentre;
   int _hullState;
+  // Whether |I - C [J]| (the fourth N x N block of _hullData) is formed for the hull.
+  int _hullMagnitude;
   // Whether the hull is that of a quadratic system's Jacobian, affine over the cell.
   int _hullAffine;
   // Corner data of the halves of the cells being halved by the singular search, one block

@@ -69,11 +69,12 @@ XelMathSystem::XelMathSystem(const long iDimension, const XelTolerance& iTol,
       _depth(0), _callCount(0), _easySolver(0), _verySuspectCoeffs(nullptr),
       _scaleFactorsX(nullptr), _scaleFactorsF(nullptr), _isScaled(0), _scaleOption(1, 1),
       _scaleOptionSet(0), _tolerance(iTol), _interSol(nullptr), _work(0), _maxWork(MaxWork),
-      _evaluations(0), _cellBox(nullptr), _cellValues(nullptr), _cellJacobians(nullptr),
-      _parentBox(nullptr), _parentValues(nullptr), _parentJacobians(nullptr), _hullData(nullptr),
-      _hullCorners(nullptr), _hullCentre(nullptr), _hullState(0), _hullAffine(0),
-      _halfBlocks(nullptr), _halfBlockCount(0), _halfBlockTop(0), _easySet(0),
-      _quadraticHessian(nullptr), _quadratic(-1), _wholeSystemSampling(0) {
+      _evaluations(0), _maxEvaluations(MaxEvaluations), _cellBox(nullptr), _cellValues(nullptr),
+      _cellJacobians(nullptr), _parentBox(nullptr), _parentValues(nullptr),
+      _parentJacobians(nullptr), _hullData(nullptr), _hullCorners(nullptr), _hullCentre(nullptr),
+      _hullState(0), _hullMagnitude(0), _hullAffine(0), _halfBlocks(nullptr), _halfBlockCount(0),
+      _halfBlockTop(0), _easySet(0), _quadraticHessian(nullptr), _quadratic(-1),
+      _wholeSystemSampling(0) {
   ReadTolerance();
   _relativeEpsSol = _relEps;
   _epsSol = _relativeEpsSol * _absRes;
@@ -91,7 +92,7 @@ XelMathSystem::~XelMathSystem() {
   if (_interSol)
     XelQuorArrayDoubleDel(_interSol, _dimension + 1);
   if (_hullData)
-    XelQuorArrayDoubleDel(_hullData, 3 * _dimension * _dimension);
+    XelQuorArrayDoubleDel(_hullData, 4 * _dimension * _dimension);
   if (_quadraticHessian)
     XelQuorArrayDoubleDel(_quadraticHessian, 2 * _dimension * _dimension * _dimension);
 }
@@ -119,7 +120,7 @@ long XelMathSystem::GetDynamicMemoryBytes() const {
   if (_interSol)
     bytes += long(sizeof(double)) * (n + 1);
   if (_hullData)
-    bytes += long(sizeof(double)) * 3 * n * n;
+    bytes += long(sizeof(double)) * 4 * n * n;
   if (_quadraticHessian)
     bytes += long(sizeof(double)) * 2 * n * n * n;
   if (_counts)
@@ -758,31 +759,36 @@ void XelMathSystem::SplitCorners(const XelMathIntervalND& iCell, const long iSid
                                  const double* iValues, const double* iJacobians,
                                  double* oLowValues, double* oLowJacobians, double* oHighValues,
                                  double* oHighJacobians) const {
-  const long n = _dimension, nn = n * n, corners = 1L << n;
-  const long bit = 1L << (n - 1 - iSide);
-  const double mid = 0.5 * (iCell.GetMin(iSide) + iCell.GetMax(iSide));
-  const bool jacobians = iJacobians && oLowJacobians && oHighJacobians;
-  XelMathScratchDoubles<8> x(n);
-  for (long c = 0; c < corners; ++c) {
-    if (c & bit)
-      continue;
-    // The low half keeps the parent's lower face, the high half its upper face; both share
-    // the nodes of the cut.
-    const long u = c | bit;
-    std::memcpy(oLowValues + c * n, iValues + c * n, sizeof(double) * n);
-    std::memcpy(oHighValues + u * n, iValues + u * n, sizeof(double) * n);
-    CornerPoint(iCell, n, c, x.Data());
-    x[iSide] = mid;
-    if (jacobians) {
-      std::memcpy(oLowJacobians + c * nn, iJacobians + c * nn, sizeof(double) * nn);
-      std::memcpy(oHighJacobians + u * nn, iJacobians + u * nn, sizeof(double) * nn);
-      SEval(x.Data(), oLowValues + u * n, oLowJacobians + u * nn);
-      std::memcpy(oHighJacobians + c * nn, oLowJacobians + u * nn, sizeof(double) * nn);
-    } else {
-      SEval(x.Data(), oLowValues + u * n);
+  // The copies are inlined for a small fixed dimension; from N = 6 on, a copy of a fixed size
+  // would be a slow string move, and the library's copy is used.
+  WithDimension<5>(_dimension, [&](auto iDim) {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension, nn = n * n, corners = 1L << n;
+    const long bit = 1L << (n - 1 - iSide);
+    const double mid = 0.5 * (iCell.GetMin(iSide) + iCell.GetMax(iSide));
+    const bool jacobians = iJacobians && oLowJacobians && oHighJacobians;
+    XelMathScratchDoubles<8> x(n);
+    for (long c = 0; c < corners; ++c) {
+      if (c & bit)
+        continue;
+      // The low half keeps the parent's lower face, the high half its upper face; both share
+      // the nodes of the cut.
+      const long u = c | bit;
+      std::memcpy(oLowValues + c * n, iValues + c * n, sizeof(double) * n);
+      std::memcpy(oHighValues + u * n, iValues + u * n, sizeof(double) * n);
+      CornerPoint(iCell, n, c, x.Data());
+      x[iSide] = mid;
+      if (jacobians) {
+        std::memcpy(oLowJacobians + c * nn, iJacobians + c * nn, sizeof(double) * nn);
+        std::memcpy(oHighJacobians + u * nn, iJacobians + u * nn, sizeof(double) * nn);
+        SEval(x.Data(), oLowValues + u * n, oLowJacobians + u * nn);
+        std::memcpy(oHighJacobians + c * nn, oLowJacobians + u * nn, sizeof(double) * nn);
+      } else {
+        SEval(x.Data(), oLowValues + u * n);
+      }
+      std::memcpy(oHighValues + c * n, oLowValues + u * n, sizeof(double) * n);
     }
-    std::memcpy(oHighValues + c * n, oLowValues + u * n, sizeof(double) * n);
-  }
+  });
 }
 
 int XelMathSystem::DSolve(const XelMathIntervalND& iBox, const long* iCounts,
@@ -937,12 +943,17 @@ int XelMathSystem::EasyChangingSignOnHyperCube(const double* iCornerValues,
   // A first corner within the threshold of 0 is itself a zero of the equation.
   if (std::fabs(c0) <= iThreshold)
     return 1;
-  for (long c = 1; c < corners; ++c) {
-    const double v = iCornerValues[c];
-    if (c0 >= -iThreshold ? v <= iThreshold : v >= -iThreshold)
-      return 1;
+  // Every corner is compared, without a branch per corner: the answer has no pattern a
+  // predictor could learn.
+  int change = 0;
+  if (c0 >= -iThreshold) {
+    for (long c = 1; c < corners; ++c)
+      change |= iCornerValues[c] <= iThreshold;
+  } else {
+    for (long c = 1; c < corners; ++c)
+      change |= iCornerValues[c] >= -iThreshold;
   }
-  return 0;
+  return change;
 }
 
 int XelMathSystem::Subdivide(const XelMathIntervalND& iCell, const long iCount) {
@@ -987,49 +998,56 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
                           const double* const* iRows, const long iOffset) const {
   if (!iRows)
     return 0;
-  const long n = _dimension, corners = 1L << n;
-  const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
-  const double* bounds = iCell.GetCoords();
-  double width[MaxSolveDimension];
-  for (long k = 0; k < n; ++k)
-    width[k] = bounds[2 * k + 1] - bounds[2 * k];
-  // A tangent plane at some corner that reaches the other sign inside the cell (checked first:
-  // most cells away from the zero set stop here)...
-  bool reaches = false;
-  for (long c = 0; c < corners && !reaches; ++c) {
-    const double at = s * iCorner[c];
-    const double* g = iRows[c] + iOffset;
-    // The plane cannot fall by more than sum |g_k| w_k: most corners stop there.
-    double fall = 0.0;
+  return WithDimension(_dimension, [&](auto iDim) -> int {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension, corners = 1L << n;
+    const double s = iCorner[0] > 0.0 ? 1.0 : -1.0;
+    const double* bounds = iCell.GetCoords();
+    double width[MaxSolveDimension];
     for (long k = 0; k < n; ++k)
-      fall += std::fabs(g[k]) * width[k];
-    if (at > fall)
-      continue;
-    double lowest = at;
-    for (long k = 0; k < n; ++k) {
-      // From the lower end of side k the plane goes up the side, from the upper end down.
-      const double run = (c & (1L << (n - 1 - k))) ? -width[k] : width[k];
-      lowest += std::min(0.0, s * g[k] * run);
-    }
-    reaches = lowest <= 0.0;
-  }
-  if (!reaches)
-    return 0;
-  // ... and a derivative that turns along an edge, or an edge along which the corner data do
-  // not resolve the function: the trapezoidal rule on the end slopes misses the change of
-  // value by more than the margin between the function and 0 there.
-  for (long c = 0; c < corners; ++c)
-    for (long k = 0; k < n; ++k) {
-      const long bit = 1L << (n - 1 - k);
-      if (c & bit)
+      width[k] = bounds[2 * k + 1] - bounds[2 * k];
+    // A tangent plane at some corner that reaches the other sign inside the cell (checked first:
+    // most cells away from the zero set stop here)...
+    bool reaches = false;
+    for (long c = 0; c < corners && !reaches; ++c) {
+      const double at = s * iCorner[c];
+      const double* g = iRows[c] + iOffset;
+      // The plane cannot fall by more than sum |g_k| w_k: most corners stop there.
+      double fall = 0.0;
+      XEL_MATH_UNROLL
+      for (long k = 0; k < n; ++k)
+        fall += std::fabs(g[k]) * width[k];
+      if (at > fall)
         continue;
-      const double da = iRows[c][iOffset + k], db = iRows[c | bit][iOffset + k];
-      const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * width[k] * (da + db);
-      const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
-      if (da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin)
-        return 1;
+      double lowest = at;
+      XEL_MATH_UNROLL
+      for (long k = 0; k < n; ++k) {
+        // From the lower end of side k the plane goes up the side, from the upper end down.
+        const double run = (c & (1L << (n - 1 - k))) ? -width[k] : width[k];
+        lowest += std::min(0.0, s * g[k] * run);
+      }
+      reaches = lowest <= 0.0;
     }
-  return 0;
+    if (!reaches)
+      return 0;
+    // ... and a derivative that turns along an edge, or an edge along which the corner data do
+    // not resolve the function: the trapezoidal rule on the end slopes misses the change of
+    // value by more than the margin between the function and 0 there.
+    for (long c = 0; c < corners; ++c) {
+      XEL_MATH_UNROLL
+      for (long k = 0; k < n; ++k) {
+        const long bit = 1L << (n - 1 - k);
+        if (c & bit)
+          continue;
+        const double da = iRows[c][iOffset + k], db = iRows[c | bit][iOffset + k];
+        const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * width[k] * (da + db);
+        const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
+        if (da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin)
+          return 1;
+      }
+    }
+    return 0;
+  });
 }
 
 int XelMathSystem::DSolveLocal(const XelMathIntervalND& iCell, const double* iCorner0,

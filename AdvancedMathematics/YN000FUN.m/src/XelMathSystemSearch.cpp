@@ -18,6 +18,7 @@
 #include "XelMathScratch.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSystemTools.h"
+#include "XelTolerance.h"
 
 using namespace XelMathSystemSearch;
 
@@ -179,46 +180,77 @@ int XelMathSystem::TryChangeSignInHyperCube(const long i, const XelMathIntervalN
   return phi <= _paramRes ? 1 : 0;
 }
 
+namespace {
+// Two doubles side by side, for element-wise minima, maxima and sums of N x N blocks.
+typedef double XelMathPair __attribute__((vector_size(2 * sizeof(double))));
+} // namespace
+
 // ---- singular cells ---------------------------------------------------------------------------
 
 void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double* iCornerJacobians,
                                          const double* iCentreJacobian, double* oLow,
                                          double* oHigh) const {
-  const long n = _dimension, nn = n * n, corners = 1L << n;
-  std::memcpy(oLow, iCentreJacobian, sizeof(double) * nn);
-  std::memcpy(oHigh, iCentreJacobian, sizeof(double) * nn);
-  // Corner by corner: the samples are read in storage order, four corners at a time (the
-  // callers pass finite samples).
-  long c = 0;
-  for (; c + 3 < corners; c += 4) {
-    const double* ja = iCornerJacobians + c * nn;
-    const double* jb = ja + nn;
-    const double* jc = jb + nn;
-    const double* jd = jc + nn;
-    for (long e = 0; e < nn; ++e) {
-      const double a = ja[e], b = jb[e], x = jc[e], y = jd[e];
-      const double loAB = b < a ? b : a, hiAB = a < b ? b : a;
-      const double loXY = y < x ? y : x, hiXY = x < y ? y : x;
-      const double lo = loXY < loAB ? loXY : loAB, hi = hiAB < hiXY ? hiXY : hiAB;
-      oLow[e] = lo < oLow[e] ? lo : oLow[e];
-      oHigh[e] = oHigh[e] < hi ? hi : oHigh[e];
+  // (Copies of a size known at run time: a fixed large size would be a slow string move.)
+  std::memcpy(oLow, iCentreJacobian, sizeof(double) * _dimension * _dimension);
+  std::memcpy(oHigh, iCentreJacobian, sizeof(double) * _dimension * _dimension);
+  WithDimension(_dimension, [&](auto iDim) {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension, nn = n * n, corners = 1L << n;
+    double* __restrict__ low = oLow;
+    double* __restrict__ high = oHigh;
+    // Corner by corner: the samples are read in storage order, four corners at a time, two
+    // entries at a time (the callers pass finite samples).
+    long c = 0;
+    for (; c + 3 < corners; c += 4) {
+      const double* __restrict__ ja = iCornerJacobians + c * nn;
+      const double* __restrict__ jb = ja + nn;
+      const double* __restrict__ jc = jb + nn;
+      const double* __restrict__ jd = jc + nn;
+      long e = 0;
+      XEL_MATH_UNROLL
+      for (; e + 1 < nn; e += 2) {
+        XelMathPair a, b, x, y, l, h;
+        std::memcpy(&a, ja + e, sizeof a);
+        std::memcpy(&b, jb + e, sizeof b);
+        std::memcpy(&x, jc + e, sizeof x);
+        std::memcpy(&y, jd + e, sizeof y);
+        std::memcpy(&l, low + e, sizeof l);
+        std::memcpy(&h, high + e, sizeof h);
+        const XelMathPair loAB = b < a ? b : a, hiAB = a < b ? b : a;
+        const XelMathPair loXY = y < x ? y : x, hiXY = x < y ? y : x;
+        const XelMathPair lo = loXY < loAB ? loXY : loAB, hi = hiAB < hiXY ? hiXY : hiAB;
+        l = lo < l ? lo : l;
+        h = h < hi ? hi : h;
+        std::memcpy(low + e, &l, sizeof l);
+        std::memcpy(high + e, &h, sizeof h);
+      }
+      for (; e < nn; ++e) {
+        const double a = ja[e], b = jb[e], x = jc[e], y = jd[e];
+        const double loAB = b < a ? b : a, hiAB = a < b ? b : a;
+        const double loXY = y < x ? y : x, hiXY = x < y ? y : x;
+        const double lo = loXY < loAB ? loXY : loAB, hi = hiAB < hiXY ? hiXY : hiAB;
+        low[e] = lo < low[e] ? lo : low[e];
+        high[e] = high[e] < hi ? hi : high[e];
+      }
     }
-  }
-  for (; c < corners; ++c) {
-    const double* jc = iCornerJacobians + c * nn;
+    // Fewer than four corners: one dimension.
+    if constexpr (Fixed == 0)
+      for (; c < corners; ++c) {
+        const double* jc = iCornerJacobians + c * nn;
+        for (long e = 0; e < nn; ++e) {
+          low[e] = std::min(low[e], jc[e]);
+          high[e] = std::max(high[e], jc[e]);
+        }
+      }
+    // The samples do not see the curvature between them: widen the hull.
+    XEL_MATH_UNROLL
     for (long e = 0; e < nn; ++e) {
-      oLow[e] = std::min(oLow[e], jc[e]);
-      oHigh[e] = std::max(oHigh[e], jc[e]);
+      const double lo = low[e], hi = high[e];
+      const double w = HullWidening * (hi - lo) + 1e-12 * (std::fabs(lo) + std::fabs(hi));
+      low[e] = lo - w;
+      high[e] = hi + w;
     }
-  }
-
-  // The samples do not see the curvature between them: widen the hull.
-  for (long e = 0; e < nn; ++e) {
-    const double lo = oLow[e], hi = oHigh[e];
-    const double w = HullWidening * (hi - lo) + 1e-12 * (std::fabs(lo) + std::fabs(hi));
-    oLow[e] = lo - w;
-    oHigh[e] = hi + w;
-  }
+  });
 }
 
 int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
@@ -272,6 +304,69 @@ int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iC
   return AllFinite(oLow, nn) && AllFinite(oHigh, nn) ? 1 : 0;
 }
 
+namespace {
+// The singular-pivot threshold of the matrix classes' elimination.
+const double InversePivotThreshold = XelGetDefaultTolerance().GetRelativeEpsilon();
+
+// ioA X = I solved in place into ioX (which holds I on entry), N x N row-major, by Gaussian
+// elimination with row pivoting and N fixed; the divisions by a pivot are products by its
+// reciprocal (any inverse serves the operator, which bounds I - C [J] itself). A pivot below
+// the matrix classes' singular-pivot threshold: 5, else 0.
+template <long N> int InvertInPlace(double* __restrict__ ioA, double* __restrict__ ioX) {
+  double diagonal[N];
+  for (long k = 0; k < N; ++k) {
+    long p = k;
+    double big = std::fabs(ioA[k * N + k]);
+    for (long i = k + 1; i < N; ++i) {
+      const double v = std::fabs(ioA[i * N + k]);
+      p = v > big ? i : p;
+      big = v > big ? v : big;
+    }
+    if (!(big > InversePivotThreshold))
+      return 5;
+    if (p != k) {
+      XEL_MATH_UNROLL
+      for (long j = 0; j < N; ++j) {
+        std::swap(ioA[k * N + j], ioA[p * N + j]);
+        std::swap(ioX[k * N + j], ioX[p * N + j]);
+      }
+    }
+    const double pivot = 1.0 / ioA[k * N + k];
+    diagonal[k] = pivot;
+    const double* pr = ioA + k * N;
+    const double* pb = ioX + k * N;
+    for (long i = k + 1; i < N; ++i) {
+      double* ri = ioA + i * N;
+      const double f = ri[k] * pivot;
+      if (f == 0.0)
+        continue;
+      XEL_MATH_UNROLL
+      for (long j = k + 1; j < N; ++j)
+        ri[j] -= f * pr[j];
+      double* bi = ioX + i * N;
+      XEL_MATH_UNROLL
+      for (long c = 0; c < N; ++c)
+        bi[c] -= f * pb[c];
+    }
+  }
+  // Back substitution, all the columns at once.
+  for (long i = N - 1; i >= 0; --i) {
+    double* xi = ioX + i * N;
+    for (long j = i + 1; j < N; ++j) {
+      const double a = ioA[i * N + j];
+      const double* xj = ioX + j * N;
+      XEL_MATH_UNROLL
+      for (long c = 0; c < N; ++c)
+        xi[c] -= a * xj[c];
+    }
+    XEL_MATH_UNROLL
+    for (long c = 0; c < N; ++c)
+      xi[c] *= diagonal[i];
+  }
+  return 0;
+}
+} // namespace
+
 int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
                                const double* iCentreJacobian, const bool iInverse) {
   const long n = _dimension, nn = n * n;
@@ -282,7 +377,8 @@ int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCo
                     _hullCentre == iCentreJacobian;
   if (!same) {
     if (!_hullData)
-      _hullData = XelQuorArrayDoubleNew(3 * nn);
+      _hullData = XelQuorArrayDoubleNew(4 * nn);
+    _hullMagnitude = 0;
     _hullCorners = iCornerJacobians;
     _hullCentre = iCentreJacobian;
     _hullState =
@@ -301,108 +397,190 @@ int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCo
     }
     for (long k = 0; k < n; ++k)
       inv[k * n + k] = 1.0;
-    _hullState = _work1->Solve(inv, n) != 0 || !AllFinite(inv, nn) ? 3 : 1;
+    // From four unknowns on, the elimination with the dimension fixed; the matrix class's
+    // closed forms below.
+    const int status = WithDimension(n, [&](auto iDim) -> int {
+      constexpr long Fixed = decltype(iDim)::value;
+      if constexpr (Fixed >= 4)
+        return InvertInPlace<Fixed>(m, inv);
+      else
+        return _work1->Solve(inv, n);
+    });
+    _hullState = status != 0 || !AllFinite(inv, nn) ? 3 : 1;
+    _hullMagnitude = 0;
   }
   return iInverse ? (_hullState == 1 ? 1 : 0) : (_hullState != 0 ? 1 : 0);
 }
 
+namespace {
+// The combination v.f over the box [iLow, iHigh] from two of its corners (iCornerValues,
+// 2^N x N): [gLow, gHigh] bounds [v.J] over the box, down has the bit of side j (bit N - 1 - j)
+// set where the midpoint of [v.J]_j is negative. 1 when it keeps one sign.
+template <long Fixed>
+int CornerBoundsOf(const long iN, const double* v, const double* gLow, const double* gHigh,
+                   const long down, const double* iLow, const double* iHigh,
+                   const double* iCornerValues, const double iPad) {
+  const long n = Fixed ? Fixed : iN, corners = 1L << n;
+  const long up = (corners - 1) & ~down;
+  double lowest = 0.0, highest = 0.0, scale = 0.0;
+  for (int which = 0; which < 2; ++which) {
+    const long q = which ? up : down;
+    const double* fq = iCornerValues + q * n;
+    double bound = 0.0;
+    XEL_MATH_UNROLL
+    for (long i = 0; i < n; ++i) {
+      bound += v[i] * fq[i];
+      scale = std::max(scale, std::fabs(v[i] * fq[i]));
+    }
+    XEL_MATH_UNROLL
+    for (long j = 0; j < n; ++j) {
+      const double w = iHigh[j] - iLow[j];
+      const bool atHigh = (q & (1L << (n - 1 - j))) != 0;
+      // x_j - q_j in [-w, 0] at the upper end, [0, w] at the lower.
+      if (which == 0)
+        bound += atHigh ? -w * std::max(gHigh[j], 0.0) : w * std::min(gLow[j], 0.0);
+      else
+        bound += atHigh ? -w * std::min(gLow[j], 0.0) : w * std::max(gHigh[j], 0.0);
+    }
+    (which ? highest : lowest) = bound;
+  }
+  const double pad = KrawczykPadding * (iPad + scale);
+  return Finite(lowest) && Finite(highest) && (lowest > pad || highest < -pad) ? 1 : 0;
+}
+} // namespace
+
 int XelMathSystem::CombinationExcludes(const double* iLow, const double* iHigh,
                                        const double* iValues, const double* iCornerValues) const {
-  const long n = _dimension, nn = n * n;
-  const double* low = _hullData;
-  const double* high = low + nn;
-  // Mean-value form of a combination v.f of the equations over the box X around its centre c:
-  //   v.f(X) in v.f(c) + sum_j (v.M)_j [X_j - c_j] + sum_i |v_i| d_i,
-  // M the midpoint of the Jacobian hull, d_i = sum_j radius([J]_ij) radius(X_j). v is the
-  // weighted least-squares choice: the smallest sum_j ((v.M)_j r_j)^2 + n sum_i (v_i d_i)^2
-  // for v.f(c) = 1, i.e. v = A^-1 f(c) with A = B B^T + n D^2, B = M R. Near a fold (v.M
-  // nearly 0) and where the Jacobian of some equations is much less known than that of the
-  // others, it excludes far larger boxes than the midpoint inverse of Krawczyk's operator.
-  XelMathScratchDoubles<128> work(2 * nn + 3 * n);
-  double* a = work.Data();
-  double* b = a + nn;
-  double* d = b + nn;
-  double* r = d + n;
-  double* v = r + n;
-  for (long j = 0; j < n; ++j)
-    r[j] = 0.5 * (iHigh[j] - iLow[j]);
-  for (long i = 0; i < n; ++i) {
-    double di = 0.0;
-    for (long j = 0; j < n; ++j) {
-      const double lo = low[i * n + j], hi = high[i * n + j];
-      di += 0.5 * (hi - lo) * r[j];
-      b[i * n + j] = 0.5 * (lo + hi) * r[j];
+  return WithDimension(_dimension, [&](auto iDim) -> int {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension, nn = n * n;
+    const double* low = _hullData;
+    const double* high = low + nn;
+    // Mean-value form of a combination v.f of the equations over the box X around its centre c:
+    //   v.f(X) in v.f(c) + sum_j (v.M)_j [X_j - c_j] + sum_i |v_i| d_i,
+    // M the midpoint of the Jacobian hull, d_i = sum_j radius([J]_ij) radius(X_j). v is the
+    // weighted least-squares choice: the smallest sum_j ((v.M)_j r_j)^2 + n sum_i (v_i d_i)^2
+    // for v.f(c) = 1, i.e. v = A^-1 f(c) with A = B B^T + n D^2, B = M R. Near a fold (v.M
+    // nearly 0) and where the Jacobian of some equations is much less known than that of the
+    // others, it excludes far larger boxes than the midpoint inverse of Krawczyk's operator.
+    XelMathScratchDoubles<128> work(2 * nn + 3 * n);
+    double* a = work.Data();
+    double* b = a + nn;
+    double* d = b + nn;
+    double* r = d + n;
+    double* v = r + n;
+    XEL_MATH_UNROLL
+    for (long j = 0; j < n; ++j)
+      r[j] = 0.5 * (iHigh[j] - iLow[j]);
+    XEL_MATH_UNROLL
+    for (long i = 0; i < n; ++i) {
+      double di = 0.0;
+      XEL_MATH_UNROLL
+      for (long j = 0; j < n; ++j) {
+        const double lo = low[i * n + j], hi = high[i * n + j];
+        di += 0.5 * (hi - lo) * r[j];
+        b[i * n + j] = 0.5 * (lo + hi) * r[j];
+      }
+      d[i] = di;
     }
-    d[i] = di;
-  }
-  double trace = 0.0;
-  for (long i = 0; i < n; ++i) {
-    const double* bi = b + i * n;
-    for (long k = 0; k <= i; ++k) {
-      const double* bk = b + k * n;
-      double s = 0.0;
-      for (long j = 0; j < n; ++j)
-        s += bi[j] * bk[j];
-      a[i * n + k] = s;
+    double trace = 0.0;
+    XEL_MATH_UNROLL
+    for (long i = 0; i < n; ++i) {
+      const double* bi = b + i * n;
+      XEL_MATH_UNROLL
+      for (long k = 0; k <= i; ++k) {
+        const double* bk = b + k * n;
+        double s = 0.0;
+        XEL_MATH_UNROLL
+        for (long j = 0; j < n; ++j)
+          s += bi[j] * bk[j];
+        a[i * n + k] = s;
+      }
+      a[i * n + i] += double(n) * d[i] * d[i];
+      trace += a[i * n + i];
     }
-    a[i * n + i] += double(n) * d[i] * d[i];
-    trace += a[i * n + i];
-  }
-  if (!(trace > 0.0) || !Finite(trace))
-    return 0;
-  // Cholesky factor of A (lower triangle), slightly regularised: any v is verified below.
-  const double floor = 1e-13 * trace / double(n);
-  for (long i = 0; i < n; ++i) {
-    for (long k = 0; k <= i; ++k) {
-      double s = a[i * n + k] + (i == k ? floor : 0.0);
-      for (long m = 0; m < k; ++m)
-        s -= a[i * n + m] * a[k * n + m];
-      if (i == k) {
-        if (!(s > 0.0))
-          return 0;
-        a[i * n + i] = std::sqrt(s);
-      } else {
-        a[i * n + k] = s / a[k * n + k];
+    if (!(trace > 0.0) || !Finite(trace))
+      return 0;
+    // A = L D L^T (L unit lower triangular, below the diagonal of a; D on it), slightly
+    // regularised: any v is verified below, so the factors are formed without square roots
+    // and the divisions by the pivots are products by their reciprocals (short latency).
+    const double floor = 1e-13 * trace / double(n);
+    double reciprocal[MaxSolveDimension];
+    XEL_MATH_UNROLL
+    for (long i = 0; i < n; ++i) {
+      XEL_MATH_UNROLL
+      for (long k = 0; k <= i; ++k) {
+        double s = a[i * n + k] + (i == k ? floor : 0.0);
+        XEL_MATH_UNROLL
+        for (long m = 0; m < k; ++m)
+          s -= a[i * n + m] * a[k * n + m] * a[m * n + m];
+        if (i == k) {
+          if (!(s > 0.0))
+            return 0;
+          a[i * n + i] = s;
+          reciprocal[i] = 1.0 / s;
+        } else {
+          a[i * n + k] = s * reciprocal[k];
+        }
       }
     }
-  }
-  for (long i = 0; i < n; ++i) {
-    double s = iValues[i];
-    for (long m = 0; m < i; ++m)
-      s -= a[i * n + m] * v[m];
-    v[i] = s / a[i * n + i];
-  }
-  for (long i = n - 1; i >= 0; --i) {
-    double s = v[i];
-    for (long m = i + 1; m < n; ++m)
-      s -= a[m * n + i] * v[m];
-    v[i] = s / a[i * n + i];
-  }
-  // The test itself, with v whatever its accuracy: (v.M)_j r_j = (v.B)_j.
-  double vf = 0.0, spread = 0.0, size = 0.0;
-  for (long i = 0; i < n; ++i) {
-    vf += v[i] * iValues[i];
-    spread += std::fabs(v[i]) * d[i];
-    size += std::fabs(v[i] * iValues[i]);
-  }
-  // The padding covers the rounding of f(c) as Krawczyk's covers that of its centre: a
-  // shift of the centre by the padding ratio of its size.
-  double shift = 0.0;
-  for (long j = 0; j < n; ++j) {
-    double vb = 0.0, vm = 0.0;
+    XEL_MATH_UNROLL
     for (long i = 0; i < n; ++i) {
-      vb += v[i] * b[i * n + j];
-      vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
+      double s = iValues[i];
+      XEL_MATH_UNROLL
+      for (long m = 0; m < i; ++m)
+        s -= a[i * n + m] * v[m];
+      v[i] = s;
     }
-    spread += std::fabs(vb);
-    shift += std::fabs(vm) * (0.5 * std::fabs(iLow[j] + iHigh[j]) + r[j]);
-  }
-  if (!Finite(vf) || !Finite(spread) || !Finite(shift))
-    return 0;
-  if (std::fabs(vf) > spread + KrawczykPadding * (spread + size + shift))
-    return 1;
-  return iCornerValues && CornerBoundsExclude(v, iLow, iHigh, iCornerValues, spread + shift) ? 1
-                                                                                             : 0;
+    XEL_MATH_UNROLL
+    for (long i = n - 1; i >= 0; --i) {
+      double s = v[i] * reciprocal[i];
+      XEL_MATH_UNROLL
+      for (long m = i + 1; m < n; ++m)
+        s -= a[m * n + i] * v[m];
+      v[i] = s;
+    }
+    // The test itself, with v whatever its accuracy: (v.M)_j r_j = (v.B)_j.
+    double vf = 0.0, spread = 0.0, size = 0.0;
+    XEL_MATH_UNROLL
+    for (long i = 0; i < n; ++i) {
+      vf += v[i] * iValues[i];
+      spread += std::fabs(v[i]) * d[i];
+      size += std::fabs(v[i] * iValues[i]);
+    }
+    // The padding covers the rounding of f(c) as Krawczyk's covers that of its centre: a
+    // shift of the centre by the padding ratio of its size.
+    // [v.J] over the box (its midpoint v.M and radius), for the bounds from the corners.
+    double shift = 0.0;
+    double slopes[2 * MaxSolveDimension];
+    double* gLow = slopes;
+    double* gHigh = slopes + n;
+    long down = 0;
+    XEL_MATH_UNROLL
+    for (long j = 0; j < n; ++j) {
+      double vb = 0.0, vm = 0.0, vd = 0.0;
+      XEL_MATH_UNROLL
+      for (long i = 0; i < n; ++i) {
+        vb += v[i] * b[i * n + j];
+        vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
+        vd += std::fabs(v[i]) * 0.5 * (high[i * n + j] - low[i * n + j]);
+      }
+      spread += std::fabs(vb);
+      shift += std::fabs(vm) * (0.5 * std::fabs(iLow[j] + iHigh[j]) + r[j]);
+      gLow[j] = vm - vd;
+      gHigh[j] = vm + vd;
+      if (vm < 0.0)
+        down |= 1L << (n - 1 - j);
+    }
+    if (!Finite(vf) || !Finite(spread) || !Finite(shift))
+      return 0;
+    if (std::fabs(vf) > spread + KrawczykPadding * (spread + size + shift))
+      return 1;
+    return iCornerValues && CornerBoundsOf<Fixed>(n, v, gLow, gHigh, down, iLow, iHigh,
+                                                  iCornerValues, spread + shift)
+               ? 1
+               : 0;
+  });
 }
 
 bool XelMathSystem::EquationKeepsSign(const long i, const XelMathIntervalND& iCell,
@@ -422,201 +600,199 @@ bool XelMathSystem::EquationKeepsSign(const long i, const XelMathIntervalND& iCe
 
 int XelMathSystem::CornerBoundsExclude(const double* iV, const double* iLow, const double* iHigh,
                                        const double* iCornerValues, const double iPad) const {
-  const long n = _dimension, nn = n * n;
-  const double* low = _hullData;
-  const double* high = low + nn;
-  const double* v = iV;
-  // The combination v.f from a corner q of the box (values f(q)): over the box,
-  // v.f(x) = v.f(q) + [v.J] (x - q), x - q of one sign in each side. The lower bound is taken
-  // from the corner downhill along each side (by the midpoint of [v.J]), the upper bound from
-  // the opposite one: exact in the sides where [v.J] keeps one sign.
-  const long corners = 1L << n;
-  long down = 0;
-  XelMathScratchDoubles<32> grad(2 * n);
-  double* gLow = grad.Data();
-  double* gHigh = gLow + n;
-  for (long j = 0; j < n; ++j) {
-    double vm = 0.0, vd = 0.0;
-    for (long i = 0; i < n; ++i) {
-      vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
-      vd += std::fabs(v[i]) * 0.5 * (high[i * n + j] - low[i * n + j]);
-    }
-    gLow[j] = vm - vd;
-    gHigh[j] = vm + vd;
-    if (vm < 0.0)
-      down |= 1L << (n - 1 - j);
-  }
-  const long up = (corners - 1) & ~down;
-  double lowest = 0.0, highest = 0.0, scale = 0.0;
-  for (int which = 0; which < 2; ++which) {
-    const long q = which ? up : down;
-    const double* fq = iCornerValues + q * n;
-    double bound = 0.0;
-    for (long i = 0; i < n; ++i) {
-      bound += v[i] * fq[i];
-      scale = std::max(scale, std::fabs(v[i] * fq[i]));
-    }
+  return WithDimension(_dimension, [&](auto iDim) -> int {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension, nn = n * n;
+    const double* low = _hullData;
+    const double* high = low + nn;
+    const double* v = iV;
+    // The combination v.f from a corner q of the box (values f(q)): over the box,
+    // v.f(x) = v.f(q) + [v.J] (x - q), x - q of one sign in each side. The lower bound is taken
+    // from the corner downhill along each side (by the midpoint of [v.J]), the upper bound from
+    // the opposite one: exact in the sides where [v.J] keeps one sign.
+    long down = 0;
+    XelMathScratchDoubles<32> grad(2 * n);
+    double* gLow = grad.Data();
+    double* gHigh = gLow + n;
+    XEL_MATH_UNROLL
     for (long j = 0; j < n; ++j) {
-      const double w = iHigh[j] - iLow[j];
-      const bool atHigh = (q & (1L << (n - 1 - j))) != 0;
-      // x_j - q_j in [-w, 0] at the upper end, [0, w] at the lower.
-      if (which == 0)
-        bound += atHigh ? -w * std::max(gHigh[j], 0.0) : w * std::min(gLow[j], 0.0);
-      else
-        bound += atHigh ? -w * std::min(gLow[j], 0.0) : w * std::max(gHigh[j], 0.0);
+      double vm = 0.0, vd = 0.0;
+      XEL_MATH_UNROLL
+      for (long i = 0; i < n; ++i) {
+        vm += v[i] * 0.5 * (low[i * n + j] + high[i * n + j]);
+        vd += std::fabs(v[i]) * 0.5 * (high[i * n + j] - low[i * n + j]);
+      }
+      gLow[j] = vm - vd;
+      gHigh[j] = vm + vd;
+      if (vm < 0.0)
+        down |= 1L << (n - 1 - j);
     }
-    (which ? highest : lowest) = bound;
-  }
-  const double pad = KrawczykPadding * (iPad + scale);
-  return Finite(lowest) && Finite(highest) && (lowest > pad || highest < -pad) ? 1 : 0;
+    return CornerBoundsOf<Fixed>(n, v, gLow, gHigh, down, iLow, iHigh, iCornerValues, iPad);
+  });
 }
 
 int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double* iCornerValues,
                                     const double* iCornerJacobians, const double* iCentreJacobian,
                                     const double* iCentre, const double* iCentreValues,
                                     double* oContracted) {
-  const long dim = _dimension;
-  // Not contracted until the operator does.
-  if (oContracted)
-    for (long k = 0; k < dim; ++k) {
-      oContracted[k] = iCell.GetMin(k);
-      oContracted[dim + k] = iCell.GetMax(k);
-    }
-  const long n = _dimension, nn = n * n;
-  if (!AllFinite(iCentreValues, n))
-    return 0;
-  // The combination test first: it needs no inverse.
-  if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, false))
-    return 0;
-  {
-    XelMathScratchDoubles<16> bounds(2 * n);
-    for (long k = 0; k < n; ++k) {
-      bounds[k] = iCell.GetMin(k);
-      bounds[n + k] = iCell.GetMax(k);
-    }
-    if (CombinationExcludes(bounds.Data(), bounds.Data() + n, iCentreValues, iCornerValues))
-      return 1;
-  }
-  if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, true))
-    return 0;
-  const double* low = _hullData;
-  const double* high = low + nn;
-  const double* inv = high + nn;
-  // |I - C [J]|, C the inverse of the hull's midpoint.
-  XelMathScratchDoubles<64> mag(nn);
-  for (long r = 0; r < n; ++r)
-    for (long c = 0; c < n; ++c) {
-      double lo = r == c ? 1.0 : 0.0, hi = lo;
+  return WithDimension(_dimension, [&](auto iDim) -> int {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension;
+    const long dim = n;
+    // Not contracted until the operator does.
+    if (oContracted)
+      for (long k = 0; k < dim; ++k) {
+        oContracted[k] = iCell.GetMin(k);
+        oContracted[dim + k] = iCell.GetMax(k);
+      }
+    const long nn = n * n;
+    if (!AllFinite(iCentreValues, n))
+      return 0;
+    // The combination test first: it needs no inverse.
+    if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, false))
+      return 0;
+    {
+      XelMathScratchDoubles<16> bounds(2 * n);
       for (long k = 0; k < n; ++k) {
-        const double ck = inv[r * n + k];
-        const double a = ck * low[k * n + c], b = ck * high[k * n + c];
-        lo -= std::max(a, b);
-        hi -= std::min(a, b);
+        bounds[k] = iCell.GetMin(k);
+        bounds[n + k] = iCell.GetMax(k);
       }
-      mag[r * n + c] = MagOf(lo, hi);
-    }
-  XelMathScratchDoubles<64> work(6 * n);
-  double* boxLow = work.Data();
-  double* boxHigh = boxLow + n;
-  double* nextLow = boxHigh + n;
-  double* nextHigh = nextLow + n;
-  double* centre = nextHigh + n;
-  double* values = centre + n;
-  for (long k = 0; k < n; ++k) {
-    boxLow[k] = iCell.GetMin(k);
-    boxHigh[k] = iCell.GetMax(k);
-    centre[k] = iCentre[k];
-    values[k] = iCentreValues[k];
-  }
-  // A quadratic system: its second-order form first, which drops or narrows far larger cells
-  // than the hull's first-order spread where the Jacobian changes much over the cell.
-  const double* hessian = _hullAffine ? QuadraticHessian() : nullptr;
-  if (hessian &&
-      SecondOrderExcludes(hessian, iCentreJacobian, iCentre, iCentreValues, inv, boxLow, boxHigh))
-    return 1;
-  bool narrowed = false;
-  for (long k = 0; k < n; ++k)
-    narrowed = narrowed || boxLow[k] > iCell.GetMin(k) || boxHigh[k] < iCell.GetMax(k);
-  if (narrowed && oContracted) {
-    std::memcpy(oContracted, boxLow, sizeof(double) * n);
-    std::memcpy(oContracted + n, boxHigh, sizeof(double) * n);
-  }
-  // Krawczyk's operator K = c - C f(c) + (I - C [J]) (X - c): a cell that K misses in one
-  // coordinate holds no solution. The solutions of X lie in X n K(X), where the operator is
-  // applied again (the hull of X still encloses the Jacobian) while it contracts. K is padded
-  // well beyond its rounding errors: a solution on the border of a box (a corner of the
-  // domain, a node of the grid) is not lost to them.
-  for (long step = 0; step < KrawczykSteps; ++step) {
-    if (step > 0 || narrowed) {
-      for (long k = 0; k < n; ++k)
-        centre[k] = 0.5 * (boxLow[k] + boxHigh[k]);
-      SEval(centre, values);
-      if (!AllFinite(values, n))
-        return 0;
-    }
-    double ratio = 0.0, volume = 1.0;
-    for (long r = 0; r < n; ++r) {
-      double cf = 0.0, spread = 0.0;
-      for (long k = 0; k < n; ++k)
-        cf += inv[r * n + k] * values[k];
-      for (long c = 0; c < n; ++c)
-        spread += mag[r * n + c] * 0.5 * (boxHigh[c] - boxLow[c]);
-      const double k0 = centre[r] - cf;
-      if (!Finite(k0) || !Finite(spread))
-        return 0;
-      const double width = boxHigh[r] - boxLow[r];
-      const double pad = KrawczykPadding * (width + std::fabs(k0) + spread);
-      nextLow[r] = std::max(boxLow[r], k0 - spread - pad);
-      nextHigh[r] = std::min(boxHigh[r], k0 + spread + pad);
-      if (nextLow[r] > nextHigh[r])
+      if (CombinationExcludes(bounds.Data(), bounds.Data() + n, iCentreValues, iCornerValues))
         return 1;
-      if (width > 0.0) {
-        ratio = std::max(ratio, (nextHigh[r] - nextLow[r]) / width);
-        volume *= (nextHigh[r] - nextLow[r]) / width;
-      }
     }
-    std::memcpy(boxLow, nextLow, sizeof(double) * n);
-    std::memcpy(boxHigh, nextHigh, sizeof(double) * n);
-    if (oContracted) {
+    if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, true))
+      return 0;
+    const double* inv = _hullData + 2 * nn;
+    // |I - C [J]|, C the inverse of the hull's midpoint.
+    const double* mag = HullMagnitude();
+    XelMathScratchDoubles<64> work(6 * n);
+    double* boxLow = work.Data();
+    double* boxHigh = boxLow + n;
+    double* nextLow = boxHigh + n;
+    double* nextHigh = nextLow + n;
+    double* centre = nextHigh + n;
+    double* values = centre + n;
+    for (long k = 0; k < n; ++k) {
+      boxLow[k] = iCell.GetMin(k);
+      boxHigh[k] = iCell.GetMax(k);
+      centre[k] = iCentre[k];
+      values[k] = iCentreValues[k];
+    }
+    // A quadratic system: its second-order form first, which drops or narrows far larger cells
+    // than the hull's first-order spread where the Jacobian changes much over the cell.
+    const double* hessian = _hullAffine ? QuadraticHessian() : nullptr;
+    if (hessian &&
+        SecondOrderExcludes(hessian, iCentreJacobian, iCentre, iCentreValues, inv, boxLow, boxHigh))
+      return 1;
+    bool narrowed = false;
+    for (long k = 0; k < n; ++k)
+      narrowed = narrowed || boxLow[k] > iCell.GetMin(k) || boxHigh[k] < iCell.GetMax(k);
+    if (narrowed && oContracted) {
       std::memcpy(oContracted, boxLow, sizeof(double) * n);
       std::memcpy(oContracted + n, boxHigh, sizeof(double) * n);
     }
-    // Steps go on while the box contracts: in every side, or much in volume.
-    if (ratio > KrawczykProgress && !(volume < ContractedVolume))
-      break;
-  }
-  return 0;
+    // Krawczyk's operator K = c - C f(c) + (I - C [J]) (X - c): a cell that K misses in one
+    // coordinate holds no solution. The solutions of X lie in X n K(X), where the operator is
+    // applied again (the hull of X still encloses the Jacobian) while it contracts. K is padded
+    // well beyond its rounding errors: a solution on the border of a box (a corner of the
+    // domain, a node of the grid) is not lost to them.
+    for (long step = 0; step < KrawczykSteps; ++step) {
+      if (step > 0 || narrowed) {
+        for (long k = 0; k < n; ++k)
+          centre[k] = 0.5 * (boxLow[k] + boxHigh[k]);
+        SEval(centre, values);
+        if (!AllFinite(values, n))
+          return 0;
+      }
+      double ratio = 0.0, volume = 1.0;
+      for (long r = 0; r < n; ++r) {
+        double cf = 0.0, spread = 0.0;
+        XEL_MATH_UNROLL
+        for (long k = 0; k < n; ++k)
+          cf += inv[r * n + k] * values[k];
+        XEL_MATH_UNROLL
+        for (long c = 0; c < n; ++c)
+          spread += mag[r * n + c] * 0.5 * (boxHigh[c] - boxLow[c]);
+        const double k0 = centre[r] - cf;
+        if (!Finite(k0) || !Finite(spread))
+          return 0;
+        const double width = boxHigh[r] - boxLow[r];
+        const double pad = KrawczykPadding * (width + std::fabs(k0) + spread);
+        nextLow[r] = std::max(boxLow[r], k0 - spread - pad);
+        nextHigh[r] = std::min(boxHigh[r], k0 + spread + pad);
+        if (nextLow[r] > nextHigh[r])
+          return 1;
+        if (width > 0.0) {
+          ratio = std::max(ratio, (nextHigh[r] - nextLow[r]) / width);
+          volume *= (nextHigh[r] - nextLow[r]) / width;
+        }
+      }
+      std::memcpy(boxLow, nextLow, sizeof(double) * n);
+      std::memcpy(boxHigh, nextHigh, sizeof(double) * n);
+      if (oContracted) {
+        std::memcpy(oContracted, boxLow, sizeof(double) * n);
+        std::memcpy(oContracted + n, boxHigh, sizeof(double) * n);
+      }
+      // Steps go on while the box contracts: in every side, or much in volume.
+      if (ratio > KrawczykProgress && !(volume < ContractedVolume))
+        break;
+    }
+    return 0;
+  });
 }
 
 int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
                                               const double* iCornerJacobians,
                                               const double* iCentreJacobian) {
-  const long n = _dimension, nn = n * n;
+  const long n = _dimension;
   const int ready = PrepareHull(iCell, iCornerJacobians, iCentreJacobian, true);
   // The prepared hull belongs to this call's data only.
   _hullCorners = _hullCentre = nullptr;
   if (!ready)
     return 1;
-  const double* low = _hullData;
-  const double* high = low + nn;
-  const double* inv = high + nn;
-  // Regular when |I - C [J]| has every row sum below 1, C the inverse of the midpoint.
+  // Regular when |I - C [J]| has every row sum below 1, C the inverse of the midpoint (the
+  // matrix Krawczyk's operator used, when it was formed for the same hull).
+  const double* mag = HullMagnitude();
   for (long r = 0; r < n; ++r) {
     double sum = 0.0;
-    for (long c = 0; c < n; ++c) {
-      double lo = r == c ? 1.0 : 0.0, hi = lo;
-      for (long k = 0; k < n; ++k) {
-        const double ck = inv[r * n + k];
-        const double a = ck * low[k * n + c], b = ck * high[k * n + c];
-        lo -= std::max(a, b);
-        hi -= std::min(a, b);
-      }
-      sum += MagOf(lo, hi);
-    }
+    for (long c = 0; c < n; ++c)
+      sum += mag[r * n + c];
     if (!(sum < 1.0))
       return 1;
   }
   return 0;
+}
+
+const double* XelMathSystem::HullMagnitude() {
+  const long nn = _dimension * _dimension;
+  double* out = _hullData + 3 * nn;
+  if (_hullMagnitude)
+    return out;
+  WithDimension(_dimension, [&](auto iDim) {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long n = Fixed ? Fixed : _dimension;
+    const double* __restrict__ low = _hullData;
+    const double* __restrict__ high = low + nn;
+    const double* __restrict__ inv = high + nn;
+    double* __restrict__ mag = out;
+    XEL_MATH_UNROLL
+    for (long r = 0; r < n; ++r) {
+      XEL_MATH_UNROLL
+      for (long c = 0; c < n; ++c) {
+        double lo = r == c ? 1.0 : 0.0, hi = lo;
+        XEL_MATH_UNROLL
+        for (long k = 0; k < n; ++k) {
+          const double ck = inv[r * n + k];
+          const double a = ck * low[k * n + c], b = ck * high[k * n + c];
+          lo -= std::max(a, b);
+          hi -= std::min(a, b);
+        }
+        mag[r * n + c] = MagOf(lo, hi);
+      }
+    }
+  });
+  _hullMagnitude = 1;
+  return out;
 }
 
 int XelMathSystem::TreatSingularJacobian(const XelMathIntervalND& iCell) {
@@ -648,19 +824,19 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // The halves of a cell check only the nodes of the cut, below.
   if (iLevel == 0 && (!AllFinite(iValues, corners * n) || !AllFinite(iJacobians, corners * nn)))
     return 0;
-  // The corner values equation by equation (row i: f_i at the 2^N corners), and the squared
-  // residual at each corner.
+  // The corner values equation by equation (row i: f_i at the 2^N corners).
   XelMathScratchDoubles<256> byEquation(n * corners);
-  XelMathScratchDoubles<64> residual(corners);
-  for (long c = 0; c < corners; ++c) {
-    const double* v = iValues + c * n;
-    double r = 0.0;
-    for (long i = 0; i < n; ++i) {
-      byEquation[i * corners + c] = v[i];
-      r += v[i] * v[i];
+  WithDimension(n, [&](auto iDim) {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long m = Fixed ? Fixed : n;
+    double* __restrict__ rows = byEquation.Data();
+    for (long c = 0; c < corners; ++c) {
+      const double* __restrict__ v = iValues + c * m;
+      XEL_MATH_UNROLL
+      for (long i = 0; i < m; ++i)
+        rows[i * corners + c] = v[i];
     }
-    residual[c] = r;
-  }
+  });
   XelMathScratchPointers<const double, 64> rows(corners);
   for (long c = 0; c < corners; ++c)
     rows[c] = iJacobians + c * nn;
@@ -713,10 +889,19 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
         SingularWidthRatio * (_domain ? _domain->GetMax(k) - _domain->GetMin(k) : 1.0))
       tiny = false;
   if (!singular || tiny) {
+    // The corner of least squared residual.
     long best = 0;
-    for (long c = 1; c < corners; ++c)
-      if (residual[c] < residual[best])
+    double least = 0.0;
+    for (long c = 0; c < corners; ++c) {
+      const double* v = iValues + c * n;
+      double r = 0.0;
+      for (long i = 0; i < n; ++i)
+        r += v[i] * v[i];
+      if (c == 0 || r < least) {
         best = c;
+        least = r;
+      }
+    }
     for (long attempt = 0; attempt < 2; ++attempt) {
       if (attempt == 1)
         CornerPoint(iCell, n, best, x.Data());
@@ -1203,9 +1388,18 @@ bool XelMathSystem::AffineOverCell(const double* iHessian, const XelMathInterval
   double* __restrict__ mean = sums.Data();
   for (long e = 0; e < nn; ++e)
     mean[e] = 0.0;
+  // Corner by corner (the order of the sums), two entries at a time.
   for (long q = 0; q < corners; ++q) {
     const double* __restrict__ jq = iCornerJacobians + q * nn;
-    for (long e = 0; e < nn; ++e)
+    long e = 0;
+    for (; e + 1 < nn; e += 2) {
+      XelMathPair m, j;
+      std::memcpy(&m, mean + e, sizeof m);
+      std::memcpy(&j, jq + e, sizeof j);
+      m += j;
+      std::memcpy(mean + e, &m, sizeof m);
+    }
+    for (; e < nn; ++e)
       mean[e] += jq[e];
   }
   const double share = 1.0 / double(corners);
@@ -1351,11 +1545,25 @@ int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCe
     double* __restrict__ ar = aRad + k * nn;
     for (long e = 0; e < nn; ++e)
       am[e] = ar[e] = 0.0;
+    // Two entries at a time (the sums over i keep their order).
     for (long i = 0; i < n; ++i) {
       const double w = ck[i], a = std::fabs(w);
       const double* __restrict__ hm = hMid + i * nn;
       const double* __restrict__ hr = hRad + i * nn;
-      for (long e = 0; e < nn; ++e) {
+      const XelMathPair w2 = {w, w}, a2 = {a, a};
+      long e = 0;
+      for (; e + 1 < nn; e += 2) {
+        XelMathPair sm, sr, xm, xr;
+        std::memcpy(&sm, am + e, sizeof sm);
+        std::memcpy(&sr, ar + e, sizeof sr);
+        std::memcpy(&xm, hm + e, sizeof xm);
+        std::memcpy(&xr, hr + e, sizeof xr);
+        sm += w2 * xm;
+        sr += a2 * xr;
+        std::memcpy(am + e, &sm, sizeof sm);
+        std::memcpy(ar + e, &sr, sizeof sr);
+      }
+      for (; e < nn; ++e) {
         am[e] += w * hm[e];
         ar[e] += a * hr[e];
       }

@@ -6,6 +6,7 @@
 // cells, Newton's method, the solution set).
 #include <algorithm>
 #include <cmath>
+#include <type_traits>
 
 #include "XelMathIntervalND.h"
 #include "XelQuorMemory.h"
@@ -179,6 +180,33 @@ inline bool SameBox(const XelMathIntervalND& iA, const XelMathIntervalND& iB) {
     if (iA.GetMin(k) != iB.GetMin(k) || iA.GetMax(k) != iB.GetMax(k))
       return false;
   return true;
+}
+
+/// Unrolls the loop that follows (over the sides, or the entries of an N x N matrix): with a
+/// fixed dimension (WithDimension) it becomes straight-line code.
+#define XEL_MATH_UNROLL _Pragma("GCC unroll 8")
+
+/// iBody(std::integral_constant<long, N>()) with N = iN for the small dimensions, where the
+/// loops over the sides then have a fixed length (unrolled, addresses folded), and N = 0
+/// (the dimension read at run time) for the others.
+/// Dimensions above iLargest take the run-time form.
+template <long iLargest = 8, class Body> inline auto WithDimension(const long iN, Body&& iBody) {
+  switch (iN <= iLargest ? iN : 0) {
+  case 2:
+    return iBody(std::integral_constant<long, 2>());
+  case 3:
+    return iBody(std::integral_constant<long, 3>());
+  case 4:
+    return iBody(std::integral_constant<long, 4>());
+  case 5:
+    return iBody(std::integral_constant<long, 5>());
+  case 6:
+    return iBody(std::integral_constant<long, (iLargest < 6 ? 0 : 6)>());
+  case 8:
+    return iBody(std::integral_constant<long, (iLargest < 8 ? 0 : 8)>());
+  default:
+    return iBody(std::integral_constant<long, 0>());
+  }
 }
 
 /// Largest possible element of |a| over an interval [lo, hi].
