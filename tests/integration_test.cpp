@@ -686,6 +686,24 @@ TEST(Integration, DepthsBoundTheSubdivision) {
   EXPECT_EQ(f.GetMaxDepth(), 0);
   f.SetMinDepth(-3);
   EXPECT_EQ(f.GetMinDepth(), 0);
+  // Depths of 30 would sample 2^30 intervals: the subdivision takes every interval beyond
+  // MaxIntervals as final (16 evaluations at most each), with status 7.
+  const struct {
+    const char* name;
+    ValuesX::Formula integrand;
+    long minDepth;
+    double integral;
+  } deep[] = {{"sqrt, zero tolerance", Sqrt, 0, 2.0 / 3.0},
+              {"x, minimum depth 30", [](double x) { return x; }, 30, 0.5}};
+  for (const auto& row : deep) {
+    ValuesX h(row.integrand);
+    XelMathIntegrationFunctionX integrator(nullptr, 1, &h);
+    integrator.SetMaxDepth(30);
+    integrator.SetMinDepth(row.minDepth);
+    EXPECT_EQ(integrator.Integration(0.0, 1.0, tol, result, error), 7) << row.name;
+    EXPECT_LE(h.count, 16 * XelMathIntegration::MaxIntervals) << row.name;
+    EXPECT_NEAR(result[0], row.integral, 1e-9) << row.name;
+  }
 }
 
 TEST(Integration, FunctionBindingOnEndpointSingularityAndNaN) {
