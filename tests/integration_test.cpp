@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -145,6 +146,13 @@ TEST(GaussLegendre, SubIntervalsSumTheRuleAndReversalNegates) {
             1e-4 * std::fabs(f.GaussLegendre({0.0, 2.0}, 4, 1) - exact));
   EXPECT_EQ(f.GaussLegendre({0.0, 2.0}, 4, 0), 0.0);
   EXPECT_EQ(f.GaussLegendre({0.0, 2.0}, 4, -1), 0.0);
+  // Counts that would evaluate for hours raise before any evaluation.
+  for (long pieces : {(1L << 24) + 1, static_cast<long>(INT_MAX), LONG_MAX}) {
+    f.count = 0;
+    ExpectInputError([&] { f.GaussLegendre({0.0, 2.0}, 4, pieces); }, 0x20004,
+                     {"the number of sub-intervals", "Invalid Number Of Points"});
+    EXPECT_EQ(f.count, 0);
+  }
   // Reversed interval: the negated integral, for both forms.
   EXPECT_NEAR(f.GaussLegendre({1.0, 0.0}, 12), -(e1 - 1.0), 8 * kEps * e1);
   EXPECT_NEAR(f.GaussLegendre({1.0, 0.0}, 20, 4), -(e1 - 1.0), 8 * kEps * e1);
