@@ -83,7 +83,7 @@ public:
                              double& oX);
 
   // ---- setters ---------------------------------------------------------------------------
-  /// Number of sample points of the sampling strategy (default 15). A count above 2^24
+  /// Number of sample points of the sampling strategy (default 15). A count above 2^21
   /// raises XelMathInputError 0x20004 ("Invalid Number Of Points").
   void SetSamplingValue(long iNbPoints);
   void SetConstraint(const XelMathConstraint* iConstraint) { _constraint = iConstraint; }

@@ -254,7 +254,7 @@ double XelMathFunctionX::GaussLegendre(const XelMathInterval& iI, const long iOr
                                        const long iNbIntervals) const {
   if (iNbIntervals < 1)
     return 0.0;
-  // Beyond 2^24 pieces (3e8 evaluations of the 20-point rule) a call would run for minutes.
+  // Beyond 2^21 pieces (4e7 evaluations of the 20-point rule) a call would run for minutes.
   XelMathAnalysisScaling::CheckedSampling(iNbIntervals, "the number of sub-intervals",
                                           "XelMathFunctionX::GaussLegendre");
   const double a = iI.low, width = iI.high - iI.low;
