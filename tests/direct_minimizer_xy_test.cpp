@@ -238,6 +238,12 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
   XelMathAttrList noGrid(&none);
   ExpectInputError([&] { MinimizeBy(cst, XelMathInterval2D(0, 1, 0, 1), found, &noGrid); },
                    0x20004);
+  for (const char* key : {"LimitValue", "TolForCst"}) {
+    XelMathAttrDoubleValue nanValue(key, kNaN, 1);
+    XelMathAttrList nanList(&nanValue);
+    ExpectInputError([&] { MinimizeBy(cst, XelMathInterval2D(0, 1, 0, 1), found, &nanList); },
+                     0x20006, {key, "NaN", "XelMathDirectMinimizerXY::Minimize"});
+  }
   EXPECT_EQ(MinimizeBy(cst, XelMathInterval2D(1, 0, 0, 1), found, nullptr), 4);
   EXPECT_EQ(MinimizeBy(cst, XelMathInterval2D(0, kInf, 0, 1), found, nullptr), 4);
 }

@@ -233,21 +233,32 @@ TEST(GAOptimizer, StoppingRules) {
   struct Case {
     Fn f;
     double reference;
-    long maxNumber, idem, generations;
+    long maxNumber, idem, generations, status;
   };
+  const Fn never = [](long, const double*) { return kNaN; }; // never settles, never reached
   const Case cases[] = {
       // The reference is above the initial optimum: only the initial population.
-      {Sphere, 10.0, 100, 10, 0},
+      {Sphere, 10.0, 100, 10, 0, 0},
       // A constant fitness stays the same: stops after the same-fitness count.
-      {[](long, const double*) { return 1.0; }, 0.0, 100, 7, 7},
+      {[](long, const double*) { return 1.0; }, 0.0, 100, 7, 7, 0},
       // An unreachable reference: the maximum number of generations.
-      {Sphere, -1.0, 5, 100, 5},
+      {Sphere, -1.0, 5, 100, 5, 0},
+      // Counts near LONG_MAX: the search stops at 10 million evaluations (30 members).
+      {never, -1.0, LONG_MAX, LONG_MAX, 333332, 7},
   };
   for (const Case& c : cases) {
     Probe ga(c.f, 2, -1.0, 1.0);
-    ga.Run(false, c.maxNumber, c.reference, c.idem);
+    EXPECT_EQ(ga.Run(false, c.maxNumber, c.reference, c.idem), c.status);
     EXPECT_EQ(ga.GetNumberOfGenerations(), c.generations);
+    EXPECT_LE(ga.calls, 10000000);
   }
+  // A population that its two generations could not hold in 200 MB is refused first.
+  const long live = LiveBlocks();
+  Probe big(Sphere, 2, -1.0, 1.0);
+  big.SetPopulationSize(1000001);
+  ExpectInputError([&] { big.Minimize(); }, 0x20004, {"the population size"});
+  EXPECT_EQ(big.calls, 0);
+  EXPECT_EQ(LiveBlocks(), live);
 }
 
 TEST(GAOptimizer, OutOfRangeSettingsGiveTheRunOfTheirDefault) {

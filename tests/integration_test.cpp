@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <functional>
 #include <limits>
@@ -145,6 +146,13 @@ TEST(GaussLegendre, SubIntervalsSumTheRuleAndReversalNegates) {
             1e-4 * std::fabs(f.GaussLegendre({0.0, 2.0}, 4, 1) - exact));
   EXPECT_EQ(f.GaussLegendre({0.0, 2.0}, 4, 0), 0.0);
   EXPECT_EQ(f.GaussLegendre({0.0, 2.0}, 4, -1), 0.0);
+  // Counts that would evaluate for hours raise before any evaluation.
+  for (long pieces : {(1L << 21) + 1, static_cast<long>(INT_MAX), LONG_MAX}) {
+    f.count = 0;
+    ExpectInputError([&] { f.GaussLegendre({0.0, 2.0}, 4, pieces); }, 0x20004,
+                     {"the number of sub-intervals", "Invalid Number Of Points"});
+    EXPECT_EQ(f.count, 0);
+  }
   // Reversed interval: the negated integral, for both forms.
   EXPECT_NEAR(f.GaussLegendre({1.0, 0.0}, 12), -(e1 - 1.0), 8 * kEps * e1);
   EXPECT_NEAR(f.GaussLegendre({1.0, 0.0}, 20, 4), -(e1 - 1.0), 8 * kEps * e1);
@@ -416,6 +424,21 @@ TEST(IntegrateX, NonFiniteInputTerminatesAndInvalidTolerancesRaise) {
   // A value that overflows is never a success: exp on [0, 800].
   EXPECT_TRUE(std::isinf(Continued(f, {0.0, 800.0}, 1e-8, false, &status)));
   EXPECT_EQ(status, 7);
+  // Over the whole line of doubles (its width overflows): the integrals that overflow are
+  // +inf, an odd or null integrand gives 0; none is NaN.
+  const double top = std::numeric_limits<double>::max(), inf = HUGE_VAL;
+  const struct {
+    ValuesX::Formula g;
+    double integral;
+  } whole[] = {{[](double) { return 1.0; }, inf},
+               {[](double x) { return x * x - 2.0; }, inf},
+               {[](double) { return 0.0; }, 0.0},
+               {[](double x) { return x / (1.0 + x * x); }, 0.0}};
+  for (const auto& row : whole) {
+    ValuesX g(row.g);
+    EXPECT_EQ(g.Integrate({-top, top}, 1e-8), row.integral);
+    EXPECT_EQ(g.GaussLegendre({-top, top}, 20, 4), row.integral);
+  }
   // A negative or NaN tolerance is refused; an infinite one accepts the first estimate.
   for (double eps : {nan, -1e-8}) {
     ExpectInputError(
@@ -686,6 +709,24 @@ TEST(Integration, DepthsBoundTheSubdivision) {
   EXPECT_EQ(f.GetMaxDepth(), 0);
   f.SetMinDepth(-3);
   EXPECT_EQ(f.GetMinDepth(), 0);
+  // Depths of 30 would sample 2^30 intervals: the subdivision takes every interval beyond
+  // MaxIntervals as final (16 evaluations at most each), with status 7.
+  const struct {
+    const char* name;
+    ValuesX::Formula integrand;
+    long minDepth;
+    double integral;
+  } deep[] = {{"sqrt, zero tolerance", Sqrt, 0, 2.0 / 3.0},
+              {"x, minimum depth 30", [](double x) { return x; }, 30, 0.5}};
+  for (const auto& row : deep) {
+    ValuesX h(row.integrand);
+    XelMathIntegrationFunctionX integrator(nullptr, 1, &h);
+    integrator.SetMaxDepth(30);
+    integrator.SetMinDepth(row.minDepth);
+    EXPECT_EQ(integrator.Integration(0.0, 1.0, tol, result, error), 7) << row.name;
+    EXPECT_LE(h.count, 16 * XelMathIntegration::MaxIntervals) << row.name;
+    EXPECT_NEAR(result[0], row.integral, 1e-9) << row.name;
+  }
 }
 
 TEST(Integration, FunctionBindingOnEndpointSingularityAndNaN) {

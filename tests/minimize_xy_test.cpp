@@ -307,6 +307,15 @@ TEST(MinimizeXYMisuse, RefusedInputsAndTheDebugComparison) {
       [&] { minimizer.DMinimize(XelMathInterval2D(0, 1, 0, 1), found, 1, best, 0, 3); }, 0x20004,
       {"Solve", "Invalid Number Of Points", ""});
   ExpectInputError([&] { minimizer.GridGlobalMinimization(0, 1, 0, 1, 3, 0, 0.0, u, v); }, 0x20004);
+  // NaN tolerance-like options raise, through the minimizer and through the function.
+  for (const char* key : {"LimitValue", "TolForCst", "Tolerance"}) {
+    XelMathAttrDoubleValue nan(key, xeltest::kNaN, 1);
+    XelMathAttrList nanList(&nan);
+    ExpectInputError([&] { minimizer.Minimize(XelMathInterval2D(0, 1, 0, 1), found, &nanList); },
+                     0x20006, {key, "NaN", "XelMathMinimizeXY::Minimize"});
+    ExpectInputError([&] { bowl.Minimize(XelMathInterval2D(0, 1, 0, 1), found, &nanList); },
+                     0x20006, {key, "NaN", ""});
+  }
   // A null special-points set: status 4 after a null report.
   XelMathAttrPointerValue null("SpecialPoints", nullptr, 1);
   XelMathAttrList list(&null);

@@ -97,6 +97,8 @@ TEST_F(Pixels, ImpossibleSizesRaiseBeforeAllocating) {
                            {5, -1},
                            {(1L << 28) + 1, 1},
                            {1L << 20, 1L << 20},
+                           {1L << 14, (1L << 13) + 1}, // above 2^27 cells: more than 1 GB
+                           {(1L << 28), 7},
                            {LONG_MAX, 2},
                            {LONG_MIN, LONG_MIN}};
   for (const auto& s : sizes) {

@@ -645,8 +645,8 @@ TEST(SolveX, InvalidOptionValuesRaiseAndHugeCountsNeverRun) {
       ExpectInputError([&] { f.Solve(domain, set, &list); }, 0x20006,
                        {key, "", eps ? "XelMathSolveX::SetEpsRoot" : "XelMathSolveX::SetTolerance"});
     }
-  // Sampling counts beyond what one call can run.
-  for (long count : {LONG_MAX, LONG_MAX / 3 + 1}) {
+  // Sampling counts beyond what one call can run (2^21 samples of a wild function: 4 s).
+  for (long count : {(1L << 21) + 1, LONG_MAX, LONG_MAX / 3 + 1}) {
     XelMathAttrIntegerValue sampling(AttrFunctionXSamplingPoints, count, 1);
     XelMathAttrList list(&sampling);
     ExpectInputError([&] { f.Solve(domain, set, &list); }, 0x20004,
@@ -860,6 +860,39 @@ TEST(SolveXPolynom, NullConstantEmptyAndLargeCases) {
     ExpectSameRoots(SortedPoints(set), {std::pow(0.5, 1.0 / 69.0)}, kEpsRoot);
     const XelMathPolynomX null(2, zeros, 0.0);
     EXPECT_EQ(null.Solve(XelMathInterval(-1.0, 3.0), set, nullptr), 1);
+  }
+  EXPECT_EQ(LiveBlocks(), before);
+}
+
+TEST(SolveXPolynom, HighDegreesAreSampledWithinABudget) {
+  // Beyond the degrees whose derivatives' roots can all be searched (d^2 work), the simple
+  // roots are still found, none is invented where the values overflow, and the status says
+  // that the search was cut (7); the work does not grow like d^2 (a million coefficients).
+  struct Row {
+    const char* name;
+    long degree;
+    double c0, middle, lead; // c_0, c_1..c_(d-1), c_d
+    std::vector<double> roots;
+  };
+  const auto root = [](long d) { return std::pow(0.5, 1.0 / static_cast<double>(d)); };
+  const Row rows[] = {
+      {"x^d - 1/2, odd", 16385, -0.5, 0.0, 1.0, {root(16385)}},
+      // (x - 1/2)(1 + x + ... + x^(d-1)): 1/2 and -1.
+      {"(x - 1/2)(x^d - 1)/(x - 1)", 20000, -0.5, 0.5, 1.0, {-1.0, 0.5}},
+      {"x^d - 1/2, a million", 1000000, -0.5, 0.0, 1.0, {-root(1000000), root(1000000)}},
+  };
+  const long before = LiveBlocks();
+  for (const Row& row : rows) {
+    std::vector<double> c(row.degree + 1, row.middle);
+    c[0] = row.c0;
+    c[row.degree] = row.lead;
+    const XelMathPolynomX p(row.degree, c.data(), 0.0);
+    XelMathSetOfPointsND set(1);
+    EXPECT_EQ(p.Solve(XelMathInterval(-2.0, 2.0), set), 7) << row.name;
+    std::vector<double> tol;
+    for (double r : row.roots)
+      tol.push_back(1e-12 + 1e-9 * (1.0 - std::fabs(r)));
+    ExpectSameRoots(SortedPoints(set), row.roots, tol);
   }
   EXPECT_EQ(LiveBlocks(), before);
 }

@@ -105,7 +105,8 @@ public:
   virtual double Integrate(const XelMathInterval& iI, double iEps) const;
   /// Integral over iI within the relative tolerance iEps.
   virtual double IntegrateRelative(const XelMathInterval& iI, double iEps) const;
-  /// Gauss-Legendre rule of order iOrder on iNbIntervals equal sub-intervals of iI.
+  /// Gauss-Legendre rule of order iOrder on iNbIntervals equal sub-intervals of iI (0 below
+  /// 1; above 2^21 raises 0x20004 "Invalid Number Of Points" before any evaluation).
   virtual double GaussLegendre(const XelMathInterval& iI, const long iOrder,
                                const long iNbIntervals) const;
 

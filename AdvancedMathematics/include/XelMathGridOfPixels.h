@@ -18,7 +18,7 @@
 // around the origin (which holds every grid); circles and arcs that reach the grid with a
 // centre, radius or end point beyond 2^29 cells raise 0x20006 ("Dimension not valid").
 //
-// Sizes. A grid has at most 2^28 columns, 2^28 rows and 2^31 - 1 cells; other sizes raise
+// Sizes. A grid has at most 2^28 columns, 2^28 rows and 2^27 cells (1 GB); other sizes raise
 // 0x20006 ("Dimension not valid") before anything is allocated. The flood fill runs over an
 // explicit queue (no recursion), so any grid size is safe.
 //

@@ -352,6 +352,10 @@ protected:
   const XelTolerance& _tol;
   long _level;
   int _containingV2;
+  // Points that IsContaining has looked at in the current run (each step looks at every
+  // point traced before it: the run ends incomplete beyond a budget).
+  mutable double _containingWork;
+  mutable double _containingDistances;
   double _epsSol;
   double* _maxStep;      // N
   double _globalMaxStep;

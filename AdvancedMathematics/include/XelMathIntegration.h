@@ -32,6 +32,10 @@ public:
   static constexpr long InlineDimension = 11;
   /// Largest accepted maximum depth (2^30 final intervals at most).
   static constexpr long DepthLimit = 30;
+  /// Intervals one subdivision (a call at depth 0) may sample: beyond, every interval is
+  /// taken as at the maximum depth (so the status is 7 unless it meets its tolerance). A
+  /// depth of 30 would otherwise sample 2^30 intervals, ten billion evaluations.
+  static constexpr long MaxIntervals = 1L << 20;
 
   /// An integrator of iDimension components (a negative count counts as 0), maximum depth 6,
   /// minimum depth 0. iConfig may be null (the current level is then used).
@@ -101,6 +105,7 @@ private:
   long _dimension;
   long _maxDepth;
   long _minDepth;
+  long _intervals; // sampled by the current subdivision
   XelSoftwareConfiguration* _configuration;
 
   static long NestedIntegrations;

@@ -321,6 +321,7 @@ protected:
   // run
   double _factor;
   long _nbInitial;
+  long _longArcWork;             // points spanned by failed whole-stretch arcs of this run
   XelMathSetOfLongs _kept;       // initial points used
   XelMathSetOfPointsND* _nodes;  // node data, arc length, flags
   XelMathSetOfPointsND* _c1Data; // left and right nodes of each discontinuity, kept index

@@ -51,7 +51,7 @@ public:
 
   // ---- setters ---------------------------------------------------------------------------
   /// Number of sample points of the sampling strategies (default 15; at least 2 is used). A
-  /// count above 2^24 raises XelMathInputError 0x20004 ("Invalid Number Of Points").
+  /// count above 2^21 raises XelMathInputError 0x20004 ("Invalid Number Of Points").
   void SetSamplingValue(long iNbPoints);
   /// Minima whose value is above iLimit are rejected. An unreviewed value is counted. A NaN
   /// limit raises XelMathInputError 0x20006.
@@ -168,6 +168,9 @@ private:
   double _bisectionEps; // W
   // Minima accepted by the running strategy (the reconvergence test reads it).
   long _accepted;
+  // The minima of the set from this index on are in increasing order (the duplicate test
+  // looks at the neighbours of a new point among them, and at every minimum before them).
+  long _sortedFrom;
   // The derivative of the function, built on first need by the dip test.
   XelMathFunctionX* _derivative;
   // The last value known to the search (f(_knownX) = _knownF), so that a point is not evaluated

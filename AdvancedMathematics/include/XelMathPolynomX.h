@@ -157,7 +157,8 @@ public:
   /// Every real root in iDomain (multiple and clustered roots included) into oRoots
   /// (dimension 1), through the root finder's polynomial path. Reads "XelMathAttrTolObject",
   /// "XelMathAttrScaleOption", "AbsoluteTolerance" and "EpsilonRoot". Status 0, 1 (null
-  /// polynomial), 4 (empty domain).
+  /// polynomial), 4 (empty domain), 7 (degree above 16384: the roots come from a sampling
+  /// within a work budget and close ones may be missed).
   int Solve(const XelMathInterval& iDomain, XelMathSetOfPointsND& oRoots,
             const XelMathAttrList* iAttributes = nullptr) const override;
   /// Exact integral over iI (iEps is not used).

@@ -83,7 +83,7 @@ public:
                              double& oX);
 
   // ---- setters ---------------------------------------------------------------------------
-  /// Number of sample points of the sampling strategy (default 15). A count above 2^24
+  /// Number of sample points of the sampling strategy (default 15). A count above 2^21
   /// raises XelMathInputError 0x20004 ("Invalid Number Of Points").
   void SetSamplingValue(long iNbPoints);
   void SetConstraint(const XelMathConstraint* iConstraint) { _constraint = iConstraint; }
@@ -124,7 +124,10 @@ public:
   void Initialize(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioRoots);
   /// Every real root in the stored domain of the polynomial sum iC[k] (x - iShift)^k,
   /// k = 0..iDegree, multiple and clustered roots included, in increasing order. Status 0,
-  /// 1 (polynomial null on the domain), 4 (empty domain).
+  /// 1 (polynomial null on the domain), 4 (empty domain). Above degree 16384 the roots of
+  /// the derivatives (about 10 d^2 operations) are not searched: the roots come from a
+  /// sampling of the value and derivative within about 2e9 coefficient operations, and the
+  /// status is 7 (the search is not complete).
   int RunOnPolynom(long iDegree, const double* iC, double iShift);
   /// Every root in the stored domain of iA cos(iOmega x - iPhi) + iC, in closed form; only
   /// points that pass the root test (the null test for the double roots of a tangent wave)
@@ -151,6 +154,11 @@ private:
   /// Returns false when an end is null, a value is not finite or a Newton solve did not
   /// converge: the subdivision then goes on (roots already added are merged as duplicates).
   bool SolveOneExtremum(const XelMathInterval& iI);
+  /// RunOnPolynom above the degree of the derivative cascade: iUnit (degree iDegree, brought
+  /// to unit size) sampled on [iLow, iHigh] (shifted variable, within the roots' bound);
+  /// the clipped flags tell which end is not the domain's. Status 7.
+  int SampleHighDegree(const double* iUnit, long iDegree, double iLow, double iHigh,
+                       double iShift, bool iClippedLow, bool iClippedHigh);
 
   const XelMathFunctionX* _function;
   double _domainLow;

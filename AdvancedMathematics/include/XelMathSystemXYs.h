@@ -24,10 +24,12 @@
 // _XelQuorOldMathSystemXYs is set.
 //
 // Statuses of Solve: 0 done, 4 empty domain, 10 stopped early: more than 100 solutions, or
-// the two curves share a whole arc (a point of the arc is returned alone).
+// the two curves share a whole arc (a point of the arc is returned alone), or the work
+// budget ran out (the solutions found are all returned).
 //
 // Work is bounded whatever the components do (NaN on part of the domain included): the
-// recursion depth and the number of boxes examined are capped.
+// recursion depth, the number of boxes examined (20000) and the number of images found by
+// sampling components that have no interval images (4000) are capped.
 #include "XelMathSystemXY.h"
 
 class XelMathFunctionX;
@@ -156,4 +158,8 @@ private:
   double _root[4];
   long _boxes;
   XelMathFunctionX* _derivs[4];
+  // Images of this solve found by sampling a component (ComputeOptimalImage), and whether a
+  // budget (boxes or sampled images) cut the search short.
+  mutable long _sampledImages;
+  int _budgetOut;
 };

@@ -13,9 +13,10 @@
 #include "XelQuorMemory.h"
 
 namespace {
-// Sizes: at most 2^28 cells a side and 2^31 - 1 cells (cell indices are 32-bit).
+// Sizes: at most 2^28 cells a side and 2^27 cells, 1 GB of cells (2^31 - 1 cells, the limit of
+// 32-bit cell indices, would take 16 GB and half a minute to fill).
 constexpr long MaxSide = 1L << 28;
-constexpr long MaxCells = 2147483647L;
+constexpr long MaxCells = 1L << 27;
 // Pixel coordinates of converted model points are clamped at 2^40 cells.
 constexpr double FarCells = 1099511627776.0;
 // Drawing is exact with coordinates up to 2^29 cells (products of two coordinate
@@ -105,7 +106,7 @@ XelMathGridOfPixels::XelMathGridOfPixels(const long iNx, const long iNy) : XelMa
   // reaches the allocator.
   if (iNx < 0 || iNy < 0 || iNx > MaxSide || iNy > MaxSide || (iNy > 0 && iNx > MaxCells / iNy))
     XelMathRaise(XelErrorCode::InvalidOption, "Dimension not valid",
-                 "a grid has 0 to 2^28 columns and rows and at most 2^31 - 1 cells",
+                 "a grid has 0 to 2^28 columns and rows and at most 2^27 cells",
                  "XelMathGridOfPixels::XelMathGridOfPixels");
   _pixels = iNx * iNy > 0 ? NewLongs(iNx * iNy) : nullptr;
   _nx = iNx;

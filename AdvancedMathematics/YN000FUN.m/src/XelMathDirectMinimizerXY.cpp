@@ -784,6 +784,13 @@ int XelMathDirectMinimizerXY::Minimize(const XelMathInterval2D& iDomain,
 
   Search search(*_function, *_tolerance, iDomain);
   if (iAttributes) {
+    // A NaN value of a tolerance-like option means nothing: every comparison with it fails.
+    for (const char* key : {AttrFunctionXLimitValue, "TolForCst"})
+      if (const XelMathAttrDoubleValue* value =
+              dynamic_cast<const XelMathAttrDoubleValue*>(iAttributes->GetAttribute(key)))
+        if (std::isnan(value->GetValue()))
+          XelMathRaise(XelErrorCode::InvalidOption, key, "NaN",
+                       "XelMathDirectMinimizerXY::Minimize");
     const bool scaled = _tolerance->GetScaleFactor() != 1.0 && !_scaleReviewed;
     search.absolute = iAttributes->GetAttribute(AttrFunctionXAbsoluteExtremum) ? 1 : 0;
     search.interior = iAttributes->GetAttribute(AttrFunctionXInteriorExtremum) ? 1 : 0;

@@ -211,6 +211,124 @@ void DirectCosineTransform2(const double* iX, long iN, double* oOut) {
   }
 }
 
+// Lengths up to which the transforms of lengths without a fast factorisation are direct
+// sums; above, they go through Bluestein's convolution, in n log n operations instead of n^2
+// (a length of a million took hours by direct sums).
+const long kDirectSumsMaxLength = 256;
+// SlowCosineTransform2 sums directly up to this length (16 million products).
+const long kSlowTransformMaxLength = 4096;
+
+// The complex transform (exponent sign -) of any length iM >= 1, read and written as
+// ComplexDft23 (iIn contiguous, oOut distinct from iIn). Lengths without a prime factor above
+// 3 use ComplexDft23 directly; others Bluestein's identity j k = (j^2 + k^2 - (j - k)^2) / 2:
+// X_j = conj(c_j) sum_k (x_k conj(c_k)) c_(j-k), with c_k = exp(i pi k^2 / m), a circular
+// convolution computed by transforms of a length L >= 2m - 1 that is a power of two.
+void ComplexDftAnyLength(const double* iIn, long iM, double* oOut) {
+  if (IsSmooth23(iM)) {
+    ComplexDft23(iIn, 1, iM, 2, Angles(iM), oOut);
+    return;
+  }
+  long L = 1;
+  while (L < 2 * iM - 1)
+    L *= 2;
+  XelMathScratchDoubles<> chirpWork(2 * iM), aWork(2 * L), bWork(2 * L), tWork(2 * L);
+  double* chirp = chirpWork.Data();
+  double* a = aWork.Data();
+  double* b = bWork.Data();
+  double* t = tWork.Data();
+  // c_k from k^2 modulo 2m, stepped by 2k - 1 so that no product overflows.
+  const Angles angles(iM);
+  long square = 0;
+  for (long k = 0; k < iM; k++) {
+    if (k > 0) {
+      square += 2 * k - 1;
+      square %= 2 * iM;
+    }
+    angles.CosSin(square, chirp[2 * k], chirp[2 * k + 1]);
+  }
+  for (long i = 0; i < 2 * L; i++) {
+    a[i] = 0.0;
+    b[i] = 0.0;
+  }
+  for (long k = 0; k < iM; k++) {
+    const double c = chirp[2 * k], s = chirp[2 * k + 1], xr = iIn[2 * k], xi = iIn[2 * k + 1];
+    a[2 * k] = xr * c + xi * s; // x_k conj(c_k)
+    a[2 * k + 1] = xi * c - xr * s;
+    b[2 * k] = c;
+    b[2 * k + 1] = s;
+    if (k > 0) {
+      b[2 * (L - k)] = c;
+      b[2 * (L - k) + 1] = s;
+    }
+  }
+  const Angles anglesL(L);
+  ComplexDft23(a, 1, L, 2, anglesL, t);
+  ComplexDft23(b, 1, L, 2, anglesL, a);
+  // The product, conjugated: its forward transform, conjugated and divided by L, is the
+  // inverse transform.
+  for (long i = 0; i < L; i++) {
+    const double pr = t[2 * i] * a[2 * i] - t[2 * i + 1] * a[2 * i + 1];
+    const double pi = t[2 * i] * a[2 * i + 1] + t[2 * i + 1] * a[2 * i];
+    b[2 * i] = pr;
+    b[2 * i + 1] = -pi;
+  }
+  ComplexDft23(b, 1, L, 2, anglesL, t);
+  const double scale = 1.0 / static_cast<double>(L);
+  for (long j = 0; j < iM; j++) {
+    const double yr = t[2 * j] * scale, yi = -t[2 * j + 1] * scale;
+    const double c = chirp[2 * j], s = chirp[2 * j + 1];
+    oOut[2 * j] = yr * c + yi * s; // conj(c_j) y_j
+    oOut[2 * j + 1] = yi * c - yr * s;
+  }
+}
+
+// The real transform of any length, packed as FastFourierTransformReal, through the complex
+// transform of the values with null imaginary parts (iX and oOut may be the same array).
+void RealDftAnyLength(const double* iX, long iN, double* oOut) {
+  XelMathScratchDoubles<> inWork(2 * iN), outWork(2 * iN);
+  double* in = inWork.Data();
+  double* out = outWork.Data();
+  for (long j = 0; j < iN; j++) {
+    in[2 * j] = iX[j];
+    in[2 * j + 1] = 0.0;
+  }
+  ComplexDftAnyLength(in, iN, out);
+  oOut[0] = out[0];
+  for (long k = 1; 2 * k <= iN; k++) {
+    if (2 * k == iN) {
+      oOut[iN - 1] = out[2 * k];
+    } else {
+      oOut[2 * k - 1] = out[2 * k];
+      oOut[2 * k] = out[2 * k + 1];
+    }
+  }
+}
+
+// The type-II cosine transform of an even length through one real transform (Makhoul):
+// v_k = x_(2k), v_(n-1-k) = x_(2k+1), then X_j = Re(exp(-i pi j / (2n)) V_j). iX and oOut
+// may be the same array.
+void CosineTransform2ByFourier(const double* iX, long iN, double* oOut) {
+  XelMathScratchDoubles<> vWork(iN);
+  double* v = vWork.Data();
+  const long half = iN / 2;
+  for (long k = 0; k < half; k++) {
+    v[k] = iX[2 * k];
+    v[iN - 1 - k] = iX[2 * k + 1];
+  }
+  XelMathFourierTransform::FastFourierTransformReal(v, iN, v);
+  const Angles angles(2 * iN); // angle j pi / (2n)
+  oOut[0] = v[0];
+  for (long j = 1; j < iN; j++) {
+    // V_j from the packed half: V_(n-j) = conj(V_j).
+    const long k = 2 * j <= iN ? j : iN - j;
+    const double re = 2 * k == iN ? v[iN - 1] : v[2 * k - 1];
+    const double im = 2 * k == iN ? 0.0 : (k == j ? v[2 * k] : -v[2 * k]);
+    double c, s;
+    angles.CosSin(j, c, s);
+    oOut[j] = c * re + s * im;
+  }
+}
+
 } // namespace
 
 void XelMathFourierTransform::InitializeSinCosArrayN(long iN) {
@@ -249,6 +367,11 @@ void XelMathFourierTransform::SlowCosineTransform2(const double* iX, long iN, do
     XelQuornull(__FILE__, __LINE__);
     return;
   }
+  if (iN > kSlowTransformMaxLength) {
+    // The direct sums would take n^2 / 2 products: the same values through the fast route.
+    CosineTransform2ByFourier(iX, iN, oOut);
+    return;
+  }
   const long m = iN / 2;
   double localS[8], localD[8];
   double* s = m <= 8 ? localS : XelQuorArrayDoubleNew(m);
@@ -284,7 +407,12 @@ void XelMathFourierTransform::FastFourierTransformReal(const double* iX, long iN
     return;
   }
   const Angles angles(iN);
-  if (iN % 2 != 0 || !IsSmooth23(iN / 2)) {
+  const bool fast = iN % 2 == 0 && IsSmooth23(iN / 2);
+  if (!fast && iN > kDirectSumsMaxLength && iN % 2 != 0) {
+    RealDftAnyLength(iX, iN, oOut);
+    return;
+  }
+  if (!fast && iN <= kDirectSumsMaxLength) {
     if (iX == oOut) {
       XelMathScratchDoubles<> copy(iN);
       double* x = copy.Data();
@@ -302,7 +430,10 @@ void XelMathFourierTransform::FastFourierTransformReal(const double* iX, long iN
   const long m = iN / 2;
   XelMathScratchDoubles<> work(iN);
   double* w = work.Data();
-  ComplexDft23(iX, 1, m, 4, angles, w);
+  if (fast)
+    ComplexDft23(iX, 1, m, 4, angles, w);
+  else
+    ComplexDftAnyLength(iX, m, w);
   oOut[0] = w[0] + w[1];
   oOut[iN - 1] = w[0] - w[1];
   for (long k = 1; k < m; k++) {
@@ -328,6 +459,10 @@ void XelMathFourierTransform::CosineTransform2(const double* iX, long iN, double
     return;
   }
   const double* block = SinCosBlock(iN);
+  if (!block && iN > kDirectSumsMaxLength) {
+    CosineTransform2ByFourier(iX, iN, oOut);
+    return;
+  }
   if (!block) {
     if (iX == oOut) {
       XelMathScratchDoubles<> copy(iN);

@@ -21,6 +21,15 @@ const double DefaultMutatValue = 1.0;
 const long DefaultProcess = 2;
 const long DefaultRefresh = 1;
 const long DefaultIdemFitnessCount = 10;
+
+// Members of a searched population: its two generations then hold 176 MB. Differential
+// evolution uses tens to hundreds; a larger size is refused before anything is allocated.
+const long MaxSearchMembers = 1000000;
+
+// Fitness evaluations of one search beyond which it stops (status 7) whatever the number of
+// generations and the same-fitness count allow (a fitness that never settles, NaN say,
+// would otherwise run for as many generations as a count near LONG_MAX asks).
+const double MaxSearchEvaluations = 1e7;
 /// Strategies 1 to 5 cross exponentially, their binomial twins are 6 to 10.
 const long NumberOfStrategies = 5;
 /// Random members drawn by strategy (the highest index r_k that it reads).
@@ -169,7 +178,7 @@ int XelMathGAOptimizer::Start(bool iMaximize, const char* iWhere) {
     if (!(std::isfinite(_lower[j]) && std::isfinite(_upper[j]) && _lower[j] <= _upper[j] &&
           std::isfinite(_upper[j] - _lower[j])))
       XelMathRaise(XelErrorCode::InvalidDomain, "the parameter limits", "Invalid Domain", iWhere);
-  if (_populationSize <= NeededRandomMembers(_process))
+  if (_populationSize <= NeededRandomMembers(_process) || _populationSize > MaxSearchMembers)
     XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "the population size",
                  "Invalid Number Of Points", iWhere);
 
@@ -214,7 +223,10 @@ int XelMathGAOptimizer::Run(bool iMaximize, const char* iWhere) {
     return status;
   const bool reports = XelMathDebug::GetDebugOnly() != 0;
   long unchanged = 0;
+  const double size = static_cast<double>(_current->GetSize());
   while (_generations < _maxNumber) {
+    if (size * static_cast<double>(_generations + 2) > MaxSearchEvaluations)
+      return XelMathStatus::NotConverged;
     const double before = _optimum.fitness;
     status = Generate(iMaximize);
     if (status != XelMathStatus::Done)

@@ -103,13 +103,28 @@ long XelMathGaussLegendre::GetRule(long iOrder, const double*& oNodes, const dou
   return pairs < size ? pairs : size;
 }
 
+namespace {
+
+// Half-width and centre of [a, b], also where b - a or a + b overflows (a domain reaching the
+// largest doubles): the rule then sums values at finite nodes instead of NaN ones.
+double HalfWidth(double a, double b) {
+  const double h = 0.5 * (b - a);
+  return std::isfinite(h) || !std::isfinite(a) || !std::isfinite(b) ? h : 0.5 * b - 0.5 * a;
+}
+double Centre(double a, double b) {
+  const double m = 0.5 * (a + b);
+  return std::isfinite(m) || !std::isfinite(a) || !std::isfinite(b) ? m : 0.5 * a + 0.5 * b;
+}
+
+} // namespace
+
 double XelMathGaussLegendre::Apply(const XelMathFunctionX& iF, double iA, double iB, long iOrder) {
   const double *x = nullptr, *w = nullptr;
   const long pairs = GetRule(iOrder, x, w);
   if (pairs <= 0)
     return 0.0;
-  const double h = 0.5 * (iB - iA);
-  const double m = 0.5 * (iA + iB);
+  const double h = HalfWidth(iA, iB);
+  const double m = Centre(iA, iB);
   double sum = 0.0;
   for (long k = 0; k < pairs; ++k) {
     const double d = h * x[k];
@@ -157,8 +172,8 @@ const long kKronrodPoints = 2 * XelMathGaussLegendre::KronrodPairs + 1;
 // The 21 nodes of [iA, iB] are evaluated in one batch into a local array (centre first, then
 // the pairs from the centre outwards).
 void Kronrod21(const XelMathFunctionX& iF, double iA, double iB, KronrodEstimate& oEstimate) {
-  const double h = 0.5 * (iB - iA);
-  const double c = 0.5 * (iA + iB);
+  const double h = HalfWidth(iA, iB);
+  const double c = Centre(iA, iB);
   double x[kKronrodPoints], values[kKronrodPoints];
   x[0] = c;
   for (long k = 1; k <= XelMathGaussLegendre::KronrodPairs; ++k) {
@@ -239,11 +254,17 @@ double XelMathFunctionX::GaussLegendre(const XelMathInterval& iI, const long iOr
                                        const long iNbIntervals) const {
   if (iNbIntervals < 1)
     return 0.0;
+  // Beyond 2^21 pieces (4e7 evaluations of the 20-point rule) a call would run for minutes.
+  XelMathAnalysisScaling::CheckedSampling(iNbIntervals, "the number of sub-intervals",
+                                          "XelMathFunctionX::GaussLegendre");
   const double a = iI.low, width = iI.high - iI.low;
   double sum = 0.0, left = a;
   for (long j = 1; j <= iNbIntervals; ++j) {
     // The last end is exactly the high end; the others are computed from a, not accumulated.
-    const double right = j == iNbIntervals ? iI.high : a + width * (double(j) / iNbIntervals);
+    const double t = double(j) / iNbIntervals;
+    const double right = j == iNbIntervals    ? iI.high
+                         : std::isfinite(width) ? a + width * t
+                                                : a * (1.0 - t) + iI.high * t;
     sum += GaussLegendre(XelMathInterval(left, right), iOrder);
     left = right;
   }

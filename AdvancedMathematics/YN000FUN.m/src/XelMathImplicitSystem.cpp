@@ -101,7 +101,9 @@ private:
 XelMathImplicitSystem::XelMathImplicitSystem(XelSoftwareConfiguration* iConfig, long iN,
                                              const XelTolerance& iTol,
                                              const XelMathAttrList* iAttributes)
-    : _n(iN), _config(iConfig), _tol(iTol), _level(0), _containingV2(1), _epsSol(0.0),
+    : _n(iN), _config(iConfig), _tol(iTol), _level(0), _containingV2(1), _containingWork(0.0),
+      _containingDistances(0.0),
+      _epsSol(0.0),
       _maxStep(nullptr), _globalMaxStep(0.0), _minStep(0.0), _sag(0.0), _h(0.0), _ratio(1.0),
       _metric(nullptr), _work(nullptr), _jacobian(nullptr), _subMatrix(nullptr), _optMetric(0), _optSingularity(0),
       _optNotInverse(0), _optConstraint(0), _optDecompositionOn(0), _acceptNonComplete(0),

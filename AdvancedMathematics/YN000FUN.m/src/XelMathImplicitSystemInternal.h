@@ -71,6 +71,12 @@ constexpr double SagSlack = 1.0;
 constexpr double GroupSlack = 1.05;
 /// Budget of the steps of one run (a march that goes on beyond it ends incomplete).
 constexpr long MaxStepsPerRun = 200000;
+/// Budget of the return tests of one run: each step looks at every point traced before it,
+/// so 200000 steps would look at 2e10 points (minutes). A run ends incomplete once it has
+/// looked at 4e8 points (after about 28000 steps), or computed 4e7 distances to points
+/// near the chords (a curve whose steps overlap).
+constexpr double MaxContainingWork = 4e8;
+constexpr double MaxContainingDistances = 4e7;
 /// Budget of the refusals in a row (each one shrinks the step by 2/3).
 constexpr long MaxRefusals = 80;
 /// Outcome of one step of the march (correction, controls, storage).

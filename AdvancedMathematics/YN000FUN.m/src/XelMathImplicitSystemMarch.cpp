@@ -14,6 +14,7 @@
 #include "XelMathInternalGuards.h"
 #include "XelMathMarchingDiagnostic.h"
 #include "XelMathNxNFullMatrix.h"
+#include "XelMathScratch.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSetOfPointsNDTwoTangents.h"
 #include "XelMathSetOfPointsNDWithVectors.h"
@@ -243,8 +244,29 @@ int XelMathImplicitSystem::IsContaining(const XelMathSetOfPointsND& iSet, const 
   oIndex = -1;
   const long last = iSet.GetNumberOfPoints() - iSkip;
   const double* p = iSet.GetPoints();
+  if (last > 0)
+    _containingWork += static_cast<double>(last);
+  // A point farther than the tolerance from the box of the segment along one coordinate is
+  // farther from the segment (and from X2): skipped before any distance is computed. The
+  // margin covers the rounding of the distances.
+  const long n = _n;
+  const double margin = iTol * (1.0 + 1e-9) + 1e-300;
+  XelMathScratchDoubles<32> bounds(2 * n);
+  double* lo = bounds.Data();
+  double* hi = lo + n;
+  for (long i = 0; i < n; ++i) {
+    const double a = _containingV2 ? iX1[i] : iX2[i];
+    lo[i] = std::fmin(a, iX2[i]) - margin;
+    hi[i] = std::fmax(a, iX2[i]) + margin;
+  }
   for (long j = 0; j < last; ++j) {
     const double* q = p + j * _n;
+    long i = 0;
+    while (i < n && q[i] >= lo[i] && q[i] <= hi[i])
+      ++i;
+    if (i < n)
+      continue;
+    _containingDistances += 1.0;
     if (Distance(_n, q, iX1) <= iTol)
       continue; // the point the segment starts from
     const double d = _containingV2 ? SegmentDistance(_n, q, iX1, iX2) : Distance(_n, q, iX2);
@@ -822,8 +844,12 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
   _ratio = 1.0;
 
   bool ended = false;
+  _containingWork = 0.0;
+  _containingDistances = 0.0;
   try {
-    for (long step = 0; step < MaxStepsPerRun && !ended; ++step) {
+    for (long step = 0; step < MaxStepsPerRun && !ended && _containingWork <= MaxContainingWork &&
+                        _containingDistances <= MaxContainingDistances;
+         ++step) {
       if (_ratio == 1.0 && state.havePrevious)
         state.h = std::fmin(EvalStep(_work + PreviousX * n, _work + PreviousT * n, X, T),
                             StepGrowth * state.h);

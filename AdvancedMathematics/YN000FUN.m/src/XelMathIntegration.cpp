@@ -70,7 +70,7 @@ void NinePointRule(const double iH, const double iW0, const double iW1, const do
 XelMathIntegration::XelMathIntegration(XelSoftwareConfiguration* iConfig, long iDimension)
     : _work1(_inlineWork), _work2(_inlineWork + InlineDimension),
       _dimension(iDimension > 0 ? iDimension : 0), _maxDepth(6), _minDepth(0),
-      _configuration(iConfig) {
+      _intervals(0), _configuration(iConfig) {
   if (_dimension > InlineDimension) {
     // A count that does not fit is refused by the memory services.
     const long count = _dimension <= LONG_MAX / 2 ? 2 * _dimension : -1;
@@ -182,7 +182,9 @@ int XelMathIntegration::CCRSubdivision(const double iA, const double iB, const d
       Eval(SamplePoint(iA, iB, k), own + k * n);
     iSamples = own;
   }
-  const bool atMax = iDepth >= _maxDepth;
+  if (iDepth == 0)
+    _intervals = 0;
+  const bool atMax = iDepth >= _maxDepth || ++_intervals > MaxIntervals;
   bool accepted = false, hopeless = false;
   if (iDepth >= _minDepth || atMax) {
     Romberg9(iA, iB, iSamples, romberg);

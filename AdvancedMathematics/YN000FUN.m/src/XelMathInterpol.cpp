@@ -59,7 +59,7 @@ XelMathInterpol::XelMathInterpol(XelSoftwareConfiguration* iConfig, const long i
       _increaseQuality(0), _iqFactor(1.0), _iqCount(0), _detectC1(0), _cutC1(0),
       _pointsRemoval(0), _cleanOutput(0), _skipAll(0), _cutCos(0.5), _detectInvalid(0),
       _tighten(0), _invalidTol(-1.0), _tightenTol(-1.0), _factor(1.0), _nbInitial(0),
-      _nodes(nullptr), _c1Data(nullptr), _diagnostic(0), _maxError(0.0), _nbNulled(0),
+      _longArcWork(0), _nodes(nullptr), _c1Data(nullptr), _diagnostic(0), _maxError(0.0), _nbNulled(0),
       _tightenDepth(0), _tightenLimit(0) {
   if (iN < 1 || iN > 1000)
     XelMathRaise(XelErrorCode::InvalidOption, "XelMathInterpol", "Dimension not valid",
@@ -629,8 +629,17 @@ long XelMathInterpol::GetNextPoint(const double* iStart, const long k, const lon
     }
     return InterpolAtStep(iStart, node, InitializeDeltaParam(iStart, node)) <= Accept();
   };
-  if (reaches(iLimit))
-    return iLimit;
+  // The arc to the end of the stretch is tried first; each try measures every point it spans,
+  // so on points that need a node nearly everywhere (a million-point zigzag) these tries
+  // would cost n^2. Once the failed ones have spanned more than a few times the points, the
+  // arcs grow by doubling alone, each costing about the span it reaches.
+  const long span = iLimit - k;
+  const bool direct = span <= 64 || _longArcWork <= 8 * _kept.GetNumberOfElements() + 100000;
+  if (direct) {
+    if (reaches(iLimit))
+      return iLimit;
+    _longArcWork += span;
+  }
   // Doubling, then bisection between the last reached and the first missed.
   long good = k + 1, bad = iLimit;
   for (long step = 1; k + step < iLimit; step *= 2) {
@@ -640,6 +649,8 @@ long XelMathInterpol::GetNextPoint(const double* iStart, const long k, const lon
     }
     good = k + step;
   }
+  if (!direct && bad == iLimit && reaches(iLimit))
+    return iLimit;
   while (bad - good > 1) {
     const long mid = (good + bad) / 2;
     (reaches(mid) ? good : bad) = mid;
@@ -928,6 +939,7 @@ int XelMathInterpol::RunMain(const long iNbInitial, const double iFactor,
   _c1Nodes = XelMathSetOfLongs();
   _invalidArcs = XelMathSetOfLongs();
   _kept = XelMathSetOfLongs();
+  _longArcWork = 0;
   _nodes->Reset();
   _c1Data->Reset();
   if (!Verif(oParameters, oPoints, oTangents, oSecondDerivatives, oCorrespondingInitialParams)) {

@@ -65,7 +65,8 @@ XelMathMinimizeX::XelMathMinimizeX(const XelMathFunctionX* iFunction, const XelT
       _discretizationMethod(0), _brentMethod(0), _brentTrueSampling(0), _reconvergeBestPoint(0),
       _minimumWidth(0.0), _internalMinWidthRatio(XelMathRatio::InternalMinWidth), _notConstant(0),
       _tolerance(&iTol), _scaleReviewed(0), _unreviewedCount(0), _scale(0.0), _relativeEps(0.0),
-      _valueUnit(0.0), _pointRes(0.0), _bisectionEps(0.0), _accepted(0), _derivative(nullptr),
+      _valueUnit(0.0), _pointRes(0.0), _bisectionEps(0.0), _accepted(0), _sortedFrom(0),
+      _derivative(nullptr),
       _known(0), _knownX(0.0), _knownF(0.0), _slopesKnown(0), _slopeLow(0.0), _slopeHigh(0.0) {
   ReadTolerance();
   _limitValue = _tolerance->GetSquareLengthResolution();
@@ -145,6 +146,7 @@ void XelMathMinimizeX::Initialize(const XelMathInterval& iDomain, XelMathSetOfPo
                  "XelMathMinimize::Initialize");
   _minima = &ioMinima;
   _minima->Reset();
+  _sortedFrom = 0;
   _domainLow = iDomain.low;
   _domainHigh = iDomain.high;
   _known = 0;
@@ -273,11 +275,31 @@ int XelMathMinimizeX::AddMinimum(double x) {
   }
   const double* points = _minima->GetPoints();
   const long n = _minima->GetNumberOfPoints();
-  for (long i = 0; i < n; ++i)
-    if (std::fabs(x - points[i]) < _pointRes * (_scale + std::fabs(points[i])))
+  auto close = [&](double p) { return std::fabs(x - p) < _pointRes * (_scale + std::fabs(p)); };
+  // The minima before the sorted run one by one; in the run, a minimum within the point
+  // resolution of x implies that the nearest one on its side is too (the resolution grows
+  // more slowly than the distance), so only the neighbours of x are looked at (a million
+  // minima, added in increasing order after the ends, took minutes when all were).
+  const long first = _sortedFrom <= n ? _sortedFrom : n;
+  for (long i = 0; i < first; ++i)
+    if (close(points[i]))
       return 0;
+  long lo = first, hi = n; // first minimum of the run not below x
+  while (lo < hi) {
+    const long m = lo + (hi - lo) / 2;
+    if (points[m] < x)
+      lo = m + 1;
+    else
+      hi = m;
+  }
+  if ((lo > first && close(points[lo - 1])) || (lo < n && close(points[lo])))
+    return 0;
   if (_absoluteMinimum)
     _minima->Reset();
+  if (_absoluteMinimum || n == 0)
+    _sortedFrom = 0;
+  else if (!(x > points[n - 1]))
+    _sortedFrom = n; // x starts a new run
   _minima->AddPoint(&x);
   ++_accepted;
   return 1;

@@ -460,6 +460,11 @@ int XelMathMinimizeXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPo
       !std::isfinite(I.high) || !std::isfinite(J.low) || !std::isfinite(J.high))
     return XelMathStatus::Refused;
 
+  // A NaN value of a tolerance-like option means nothing: every comparison with it fails.
+  for (const char* key : {AttrFunctionXLimitValue, "TolForCst", "Tolerance"})
+    if (const XelMathAttrDoubleValue* value = DoubleOption(iAttributes, key))
+      if (std::isnan(value->GetValue()))
+        XelMathRaise(XelErrorCode::InvalidOption, key, "NaN", "XelMathMinimizeXY::Minimize");
   long mode = ModeEveryMinimum, nu = DefaultSampling, nv = DefaultSampling;
   double best = 0.0;
   _constantTolerance = _lengthRes * _lengthRes * _scale * _scale;

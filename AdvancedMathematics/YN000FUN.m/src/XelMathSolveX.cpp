@@ -89,6 +89,13 @@ const long MaxNarrowSplits = 100000;
 /// double precision; Newton steps make it far fewer).
 const long MaxPolynomialIterations = 200;
 
+/// Degree above which the roots of a polynomial are not found from those of its derivatives
+/// (a cost of about 10 d^2 operations or more: 2 s at this degree, hours at a million).
+const long MaxCascadeDegree = 16384;
+
+/// Coefficient operations allowed to the sampling of a polynomial of higher degree.
+const double HighDegreeWork = 2e9;
+
 using DoubleBuffer = XelMathGrowableDoubles<128>;
 
 /// Sorted list of doubles appended in increasing order (equal neighbours are dropped).
@@ -1091,6 +1098,9 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
   const double cb = tb < rootBound ? tb : rootBound;
   const bool clippedLow = ca != ta, clippedHigh = cb != tb;
 
+  if (d > MaxCascadeDegree)
+    return SampleHighDegree(unit, d, ca, cb, iShift, clippedLow, clippedHigh);
+
   // The roots of p are found level by level from those of its derivatives: the roots of
   // q_{j+1} = p^(j+1) / (j+1)! split the domain into pieces where q_j is monotone, so each
   // piece holds at most one root of q_j, found by safeguarded Newton on a sign change. A
@@ -1178,6 +1188,71 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
   for (long i = 0; i < critical.Count(); ++i)
     AddRoot(critical[i] + iShift);
   return XelMathStatus::Done;
+}
+
+int XelMathSolveX::SampleHighDegree(const double* iUnit, long iDegree, double iLow, double iHigh,
+                                    double iShift, bool iClippedLow, bool iClippedHigh) {
+  // The roots of a polynomial of high degree from samples of its value and derivative: a
+  // sign change of the value brackets a root, one of the derivative between values of one
+  // sign brackets a turn that may touch 0 (a double root), refined as the cascade refines.
+  // The samples and refinements share a budget of coefficient operations; the search is
+  // then not complete (roots closer than the sampling step may be missed): status 7.
+  const long d = iDegree;
+  const double perPass = static_cast<double>(d + 1);
+  double budget = HighDegreeWork;
+  const long samples = static_cast<long>(
+      std::fmin(1048576.0, std::fmax(64.0, 0.5 * HighDegreeWork / (6.0 * perPass))));
+  budget -= 6.0 * perPass * static_cast<double>(samples + 1);
+  DoubleBuffer derivative;
+  derivative.Reserve(d, 0);
+  double* dq = derivative.Data();
+  for (long k = 0; k < d; ++k)
+    dq[k] = static_cast<double>(k + 1) * iUnit[k + 1];
+  const double eps = _epsRoot;
+  const double floor = Unit * (std::fabs(iLow) + std::fabs(iHigh)) * 1e-3 + DBL_MIN;
+  const double step = (iHigh - iLow) / static_cast<double>(samples);
+  double f2;
+  double prevT = iLow;
+  PolyValue prev = EvalPoly(iUnit, d, iLow);
+  bool prevZero = false;
+  for (long i = 0; i <= samples; ++i) {
+    const double t = i == samples ? iHigh : iLow + step * static_cast<double>(i);
+    const PolyValue v = i == 0 ? prev : EvalPoly(iUnit, d, t);
+    const bool finite = std::isfinite(v.value) && std::isfinite(v.deriv) && std::isfinite(v.noise);
+    bool zero = finite && std::fabs(v.value) <= v.noise;
+    const bool end = (i == 0 && !iClippedLow) || (i == samples && !iClippedHigh);
+    if (end && finite && IsRoot(t + iShift, v.value, f2, &v.deriv))
+      zero = true;
+    // An overflowed value still has a sign (the refinement brackets on it); NaN has none.
+    if (i > 0 && !zero && !prevZero && !std::isnan(v.value) && !std::isnan(prev.value)) {
+      if ((prev.value < 0.0) != (v.value < 0.0) && prev.value != 0.0 && v.value != 0.0) {
+        budget -= 2.0 * perPass * static_cast<double>(MaxPolynomialIterations);
+        AddRoot(RefinePolyRoot(iUnit, d, prevT, t, prev.value, floor) + iShift);
+      } else if (finite && std::isfinite(prev.value) && std::isfinite(prev.deriv) &&
+                 (prev.deriv < 0.0) != (v.deriv < 0.0) &&
+                 (prev.value < 0.0) == (prev.deriv > 0.0)) {
+        // The value turns back towards 0 between the samples: the turn is a root when the
+        // value there is null within rounding and the reach of EpsRoot.
+        budget -= 6.0 * perPass * static_cast<double>(MaxPolynomialIterations);
+        const double x = RefinePolyRoot(dq, d - 1, prevT, t, prev.deriv, floor);
+        const PolyValue w = EvalPoly(iUnit, d, x);
+        double t1, t2, t3;
+        TaylorAt(iUnit, d, x, t1, t2, t3);
+        const double reach = std::fabs(t1) * eps + std::fabs(t2) * eps * eps;
+        const double slack = w.noise + reach;
+        if (std::isfinite(w.value) && std::isfinite(slack) && std::fabs(w.value) <= slack)
+          AddRoot(x + iShift);
+      }
+    }
+    if (zero)
+      AddRoot(t + iShift);
+    if (budget < 0.0)
+      return XelMathStatus::NotConverged;
+    prevT = t;
+    prev = v;
+    prevZero = zero;
+  }
+  return XelMathStatus::NotConverged;
 }
 
 int XelMathSolveX::RunOnTrigonometric(double iA, double iOmega, double iPhi, double iC) {

@@ -37,6 +37,9 @@ const double NaN = std::numeric_limits<double>::quiet_NaN();
 /// Deepest recursion of the interval search and the number of boxes one solve may examine.
 const long MaxDepth = 64;
 const long MaxBoxes = 20000;
+/// Images of components without interval images, found by sampling (a few thousand values
+/// each for a wildly oscillating component), that one solve may ask for.
+const long MaxSampledImages = 4000;
 /// Depth until which boxes where a component is not defined everywhere are split.
 const long NaNDepth = 8;
 /// A Krawczyk step that keeps more than this ratio of the box leaves it undecided.
@@ -185,7 +188,7 @@ XelMathSystemXYs::XelMathSystemXYs(const XelMathFunctionX* a, const XelMathFunct
       _exclusion(nullptr), _active(nullptr), _minWidthX(0.0), _minWidthY(0.0), _depth(0),
       _maxDepth(MaxDepth), _scaled(0), _scaleX(1.0), _scaleY(1.0),
       _root{-XelMathInfinite, XelMathInfinite, -XelMathInfinite, XelMathInfinite},
-      _boxes(0), _derivs{nullptr, nullptr, nullptr, nullptr} {
+      _boxes(0), _derivs{nullptr, nullptr, nullptr, nullptr}, _sampledImages(0), _budgetOut(0) {
   if (!a || !b || !c || !d)
     XelQuornull(__FILE__, __LINE__);
   if (iAttributes) {
@@ -324,8 +327,9 @@ XelMathInterval XelMathSystemXYs::DerivativeImage(const int k, const XelMathInte
   if (h->IsOption(XelMathOption::FirstDerivImage))
     d = h->EvalFirstDeriv(iI);
   else if (_derivs[k])
-    d = _derivs[k]->IsOption(XelMathOption::Image) ? _derivs[k]->Eval(iI)
-                                                   : _derivs[k]->ComputeOptimalImage(iI, _tol);
+    d = _derivs[k]->IsOption(XelMathOption::Image)
+            ? _derivs[k]->Eval(iI)
+            : (++_sampledImages, _derivs[k]->ComputeOptimalImage(iI, _tol));
   return FiniteInterval(d) ? d : Infinite();
 }
 
@@ -350,7 +354,8 @@ void XelMathSystemXYs::ComputeImages(const XelMathInterval& iX, const XelMathInt
       // Monotone on the side: the image is spanned by the end values.
       v = XelMathInterval(Min2(e0, e1), Max2(e0, e1));
     } else {
-      v = h->IsOption(XelMathOption::Image) ? h->Eval(side) : h->ComputeOptimalImage(side, _tol);
+      v = h->IsOption(XelMathOption::Image) ? h->Eval(side)
+                                            : (++_sampledImages, h->ComputeOptimalImage(side, _tol));
       if (std::isnan(v.low) || std::isnan(v.high)) {
         oImages.undefined = 1;
         v = Infinite();
@@ -422,7 +427,11 @@ int XelMathSystemXYs::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPoints
     if (h && !h->IsOption(XelMathOption::FirstDerivImage))
       _derivs[k] = h->CreateDeriv();
   }
-  return XelMathSystemXY::Solve(iDomain, oSolutions, iAttributes);
+  // A search cut short by its budget keeps what it found, with the status of a search
+  // stopped early.
+  _budgetOut = 0;
+  const int status = XelMathSystemXY::Solve(iDomain, oSolutions, iAttributes);
+  return _budgetOut && status == XelMathStatus::Done ? XelMathStatus::Stopped : status;
 }
 
 int XelMathSystemXYs::ISolve(const XelMathInterval2D& iDomain, const XelMathAttrList* iAttributes) {
@@ -438,6 +447,7 @@ int XelMathSystemXYs::ISolve(const XelMathInterval2D& iDomain, const XelMathAttr
   _minWidthY = Max2(XelMinWidth * Width(Y), resolution);
   _depth = 0;
   _boxes = 0;
+  _sampledImages = 0;
   auto release = XelMathMakeOnExit([this] {
     _root[0] = _root[2] = -XelMathInfinite;
     _root[1] = _root[3] = XelMathInfinite;
@@ -616,7 +626,11 @@ int XelMathSystemXYs::Solve_IntervalNewton(XelMathInterval2D& ioBox) {
 
 int XelMathSystemXYs::RSolve(const XelMathInterval& iX, const XelMathInterval& iY,
                              const XelMathInterval* iParentDerivs) {
-  if (++_boxes > MaxBoxes || _depth >= _maxDepth)
+  if (++_boxes > MaxBoxes || _sampledImages > MaxSampledImages) {
+    _budgetOut = 1;
+    return 0;
+  }
+  if (_depth >= _maxDepth)
     return 0;
   ++_depth;
   auto depthGuard = XelMathMakeOnExit([this] { --_depth; });
