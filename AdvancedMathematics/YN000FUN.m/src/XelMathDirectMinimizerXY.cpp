@@ -37,7 +37,7 @@ const long DescentPeriod = 256;
 /// Rectangles of the DIRECT search (one evaluation each).
 const long DirectBudget = 4000;
 /// Rectangles sorted by all the passes of DIRECT together.
-const double DirectSortWork = 2e7;
+const double DirectSortWork = 1e7;
 /// Deepest division of a side in DIRECT (3^-20 of the side, below 1e-9).
 const long MaxLevel = 20;
 /// Least improvement that a rectangle picked by DIRECT must be able to bring, relative to the

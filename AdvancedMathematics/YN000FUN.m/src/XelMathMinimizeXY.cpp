@@ -49,7 +49,7 @@ const long DefaultSampling = 12;
 const long MaxSampling = 1024;
 /// Minima kept by one search: each new candidate is compared with every minimum kept, so a
 /// wild function (sin 1e8 u sin 1e8 v on a 1024 x 1024 grid: 110000 minima) took minutes.
-const long MaxMinima = 20000;
+const long MaxMinima = 10000;
 const long MaxRelentlessSampling = 400;
 /// Gradients whose cross product is within this ratio of their norms are parallel.
 const double ParallelRatio = 1e-10;
