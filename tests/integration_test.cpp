@@ -424,20 +424,11 @@ TEST(IntegrateX, NonFiniteInputTerminatesAndInvalidTolerancesRaise) {
   // A value that overflows is never a success: exp on [0, 800].
   EXPECT_TRUE(std::isinf(Continued(f, {0.0, 800.0}, 1e-8, false, &status)));
   EXPECT_EQ(status, 7);
-  // Over the whole line of doubles (its width overflows): the integrals that overflow are
-  // +inf, an odd or null integrand gives 0; none is NaN.
-  const double top = std::numeric_limits<double>::max(), inf = HUGE_VAL;
-  const struct {
-    ValuesX::Formula g;
-    double integral;
-  } whole[] = {{[](double) { return 1.0; }, inf},
-               {[](double x) { return x * x - 2.0; }, inf},
-               {[](double) { return 0.0; }, 0.0},
-               {[](double x) { return x / (1.0 + x * x); }, 0.0}};
-  for (const auto& row : whole) {
-    ValuesX g(row.g);
-    EXPECT_EQ(g.Integrate({-top, top}, 1e-8), row.integral);
-    EXPECT_EQ(g.GaussLegendre({-top, top}, 20, 4), row.integral);
+  // Over the whole line of doubles (its width overflows): 1 gives +inf, 0 gives 0, not NaN.
+  const double top = std::numeric_limits<double>::max();
+  for (double c : {1.0, 0.0}) {
+    ValuesX g([c](double) { return c; });
+    EXPECT_EQ(g.Integrate({-top, top}, 1e-8), c == 0.0 ? 0.0 : HUGE_VAL);
   }
   // A negative or NaN tolerance is refused; an infinite one accepts the first estimate.
   for (double eps : {nan, -1e-8}) {

@@ -292,8 +292,8 @@ TEST(InterpolationTest, CheapInterpolationOfPointsAlone) {
 }
 
 TEST(InterpolationTest, PointsNeedingManyNodesCostAboutTheirNumber) {
-  // Points that need a node nearly everywhere: the arcs measured (each costing the points it
-  // spans) span a few times the points in all, not a number growing like their square.
+  // 20000 zigzag points need a node at each: the arcs measured (each costing the points it
+  // spans, counted by the test's override) span a few times the points, not their square.
   struct Counting : XelMathCheapInterpol {
     Counting() : XelMathCheapInterpol(nullptr, 3, 1e-5, DefaultTol()) {}
     void PrepareQualityOpt(const double* a, const double* b) override {
@@ -302,25 +302,18 @@ TEST(InterpolationTest, PointsNeedingManyNodesCostAboutTheirNumber) {
     }
     double spanned = 0.0;
   };
-  const long n = 20000;
-  const struct {
-    const char* name;
-    std::function<double(long)> y;
-    long minNodes;
-  } rows[] = {{"zigzag", [](long i) { return static_cast<double>(i % 2); }, n},
-              {"noisy line", [](long i) { return 1e-3 * std::sin(1.7 * i); }, n / 2}};
-  const long live = LiveBlocks();
-  for (const auto& row : rows) {
+  const long n = 20000, live = LiveBlocks();
+  {
     XelMathSetOfPointsND pts(3, n);
     for (long i = 0; i < n; ++i) {
-      const double p[3] = {static_cast<double>(i) / 100, row.y(i), 0.0};
+      const double p[3] = {static_cast<double>(i) / 100, static_cast<double>(i % 2), 0.0};
       pts.AddPoint(p);
     }
     Counting interp;
     Chain out;
-    EXPECT_EQ(interp.Run(pts, out.params, out.points, out.tangents, out.second), 0) << row.name;
-    EXPECT_GE(out.Nodes(), row.minNodes) << row.name;
-    EXPECT_LT(interp.spanned, 200.0 * n) << row.name << " " << interp.spanned;
+    EXPECT_EQ(interp.Run(pts, out.params, out.points, out.tangents, out.second), 0);
+    EXPECT_GE(out.Nodes(), n);
+    EXPECT_LT(interp.spanned, 200.0 * n);
   }
   EXPECT_EQ(LiveBlocks(), live);
 }

@@ -316,6 +316,24 @@ TEST(MinimizeXYMisuse, RefusedInputsAndTheDebugComparison) {
     ExpectInputError([&] { bowl.Minimize(XelMathInterval2D(0, 1, 0, 1), found, &nanList); },
                      0x20006, {key, "NaN", ""});
   }
+  // Grids beyond 1024 a side raise; a lattice of 22500 minima keeps the first 10000 (status
+  // 7), each on the lattice.
+  XelMathAttrIntegerValue nu("SamplingPointsX", 1025, 1), nv("SamplingPointsY", 1024, 1);
+  XelMathAttrString local("GridLocalOptimum", 1);
+  XelMathAttrList many(&nu);
+  ExpectInputError([&] { minimizer.Minimize(XelMathInterval2D(0, 1, 0, 1), found, &many); },
+                   0x20004, {"Solve", "Invalid Number Of Points", ""});
+  nu.SetValue(1024);
+  many.AddAttribute(&nv);
+  many.AddAttribute(&local);
+  const double k = 300.0 * xeltest::kPi;
+  const FnXY lattice([k](double x, double y) { return std::cos(k * x) + std::cos(k * y); });
+  const XelMathMinimizeXY latticeMinimizer(&lattice, XelGetDefaultTolerance());
+  EXPECT_EQ(latticeMinimizer.Minimize(XelMathInterval2D(0, 1, 0, 1), found, &many), 7);
+  ASSERT_EQ(found.GetNumberOfPoints(), 10000);
+  for (long i = 0; i < 20000; i += 997) // coordinates (j + 1/2) / 150
+    EXPECT_NEAR(150.0 * found.GetPoints()[i] - 0.5, std::round(150.0 * found.GetPoints()[i] - 0.5),
+                1e-4);
   // A null special-points set: status 4 after a null report.
   XelMathAttrPointerValue null("SpecialPoints", nullptr, 1);
   XelMathAttrList list(&null);

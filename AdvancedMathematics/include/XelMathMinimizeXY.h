@@ -31,9 +31,10 @@
 // Ownership: the function, the tolerance and the result set are the caller's and must outlive
 // the minimizer; a special-points set given by "SpecialPoints" is read, never owned.
 // Failures: a result set of a dimension other than 2 raises XelMathInputError 0x20006; a grid
-// size below 1 (or above 4096) raises 0x20004 ("Invalid Number Of Points"); statuses: 0 done,
+// size below 1 (or above 1024) raises 0x20004 ("Invalid Number Of Points"); statuses: 0 done,
 // 2 constant function, 4 refused input (a null special-points set, an empty or non-finite
-// rectangle). Every loop and recursion is bounded, so a function returning NaN ends the search.
+// rectangle), 7 when more than 10000 minima were found (the first 10000 are returned; each
+// new one is compared with those found). Every loop and recursion is bounded, so a function returning NaN ends the search.
 #include "XelAdvancedMathematicsExport.h"
 #include "XelMathInterval2D.h"
 #include "XelQuorVirtual.h"
@@ -190,6 +191,8 @@ private:
   double _lengthRes;   // L
   // State of the running call: the constant tolerance ("TolForCst" or L^2 S^2), the grid
   // steps (the reach of a merge and of the first simplex), the rectangle of RBMinimize.
+  // Minima refused because the set already held MaxMinima of them (the status is then 7).
+  mutable long _minimaRefused;
   mutable double _constantTolerance;
   mutable double _cellU;
   mutable double _cellV;

@@ -44,9 +44,12 @@ using XelMathElementary::Shift;
 
 /// Default grid of the sampling, per direction.
 const long DefaultSampling = 12;
-/// Largest grid per direction (a grid of 4096 x 4096 samples is already hours of work for an
-/// expensive function), and the largest grid of a relentless retry.
-const long MaxSampling = 4096;
+/// Largest grid per direction (4096 x 4096 samples took 800 MB of grid values, and hours of
+/// work for an expensive function), and the largest grid of a relentless retry.
+const long MaxSampling = 1024;
+/// Minima kept by one search: each new candidate is compared with every minimum kept, so a
+/// wild function (sin 1e8 u sin 1e8 v on a 1024 x 1024 grid: 110000 minima) took minutes.
+const long MaxMinima = 10000;
 const long MaxRelentlessSampling = 400;
 /// Gradients whose cross product is within this ratio of their norms are parallel.
 const double ParallelRatio = 1e-10;
@@ -425,7 +428,8 @@ XelMathMinimizeXY::XelMathMinimizeXY(const XelMathFunctionXY* iFunction, const X
       _specialPoints(nullptr), _scaleReviewed(0), _debugConditionShown(0), _unreviewedCount(0),
       _scale(iTol.GetScaleFactor()), _relativeEps(iTol.GetRelativeEpsilon()),
       _rootRes(iTol.GetRootResolution()), _lengthRes(iTol.GetLengthResolution()),
-      _constantTolerance(0.0), _cellU(0.0), _cellV(0.0), _domain(), _hasDomain(0) {
+      _minimaRefused(0), _constantTolerance(0.0), _cellU(0.0), _cellV(0.0), _domain(),
+      _hasDomain(0) {
   _toleranceValue = _lengthRes * _lengthRes;
 }
 
@@ -469,6 +473,7 @@ int XelMathMinimizeXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPo
   double best = 0.0;
   _constantTolerance = _lengthRes * _lengthRes * _scale * _scale;
   _specialPoints = nullptr;
+  _minimaRefused = 0;
   if (iAttributes) {
     if (Present(iAttributes, AttrFunctionXAbsoluteExtremum))
       mode &= ~ModeEveryMinimum;
@@ -529,7 +534,8 @@ int XelMathMinimizeXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPo
   }
   SortByValue(ioMinima);
   ioMinima.Beginning();
-  return status;
+  return _minimaRefused > 0 && status == XelMathStatus::Done ? XelMathStatus::NotConverged
+                                                              : status;
 }
 
 void XelMathMinimizeXY::SortByValue(XelMathSetOfPointsND& ioMinima) const {
@@ -826,8 +832,8 @@ int XelMathMinimizeXY::MinimizeStationaryPoints(const XelMathInterval2D& iDomain
         if (LocalMinimization(u, v, iDomain) == XelMathStatus::Done)
           added += OfferCandidate(u, v, iDomain, iMode, ioMinima, ioBest);
       };
-      for (long a = 0; a + 1 < grid.mu; ++a)
-        for (long b = 0; b + 1 < grid.mv; ++b) {
+      for (long a = 0; a + 1 < grid.mu && _minimaRefused == 0; ++a)
+        for (long b = 0; b + 1 < grid.mv && _minimaRefused == 0; ++b) {
           const long corners[4] = {a * grid.mv + b, a * grid.mv + b + 1, (a + 1) * grid.mv + b,
                                    (a + 1) * grid.mv + b + 1};
           double cu[4], cv[4], h[4][3];
@@ -874,8 +880,8 @@ int XelMathMinimizeXY::MinimizeStationaryPoints(const XelMathInterval2D& iDomain
   }
   // Descents from the nodes lower than their neighbours: minima the derivatives do not see
   // (kinks, degenerate bottoms, derivatives that are not exact).
-  for (long a = 0; a < grid.mu; ++a)
-    for (long b = 0; b < grid.mv; ++b) {
+  for (long a = 0; a < grid.mu && _minimaRefused == 0; ++a)
+    for (long b = 0; b < grid.mv && _minimaRefused == 0; ++b) {
       if (!grid.IsLowest(iGrid, a, b))
         continue;
       double u = grid.U(a), v = grid.V(b);
@@ -928,8 +934,8 @@ int XelMathMinimizeXY::RBMinimize(const XelMathInterval2D& iDomain, XelMathSetOf
     MinimumBoundary(iDomain, ioMinima, iMode, ioBest, iNu, iNv);
   const bool second = _function->IsOption(XelMathOption::SecondDerivImage) != 0;
   const long cu = grid.mu > 1 ? grid.mu - 1 : 1, cv = grid.mv > 1 ? grid.mv - 1 : 1;
-  for (long a = 0; a < cu; ++a)
-    for (long b = 0; b < cv; ++b) {
+  for (long a = 0; a < cu && _minimaRefused == 0; ++a)
+    for (long b = 0; b < cv && _minimaRefused == 0; ++b) {
       const XelMathInterval2D cell(
           grid.mu > 1 ? grid.U(a) : grid.i.low, grid.mu > 1 ? grid.U(a + 1) : grid.i.high,
           grid.mv > 1 ? grid.V(b) : grid.j.low, grid.mv > 1 ? grid.V(b + 1) : grid.j.high);
@@ -1086,6 +1092,10 @@ int XelMathMinimizeXY::MinimizeIntervalNewton(XelMathInterval2D& ioBox) const {
 
 int XelMathMinimizeXY::AddMinimum(const double iU, const double iV, const long iMode,
                                   XelMathSetOfPointsND& ioMinima, double& ioBest) const {
+  if ((iMode & ModeEveryMinimum) && ioMinima.GetNumberOfPoints() >= MaxMinima) {
+    ++_minimaRefused;
+    return 0;
+  }
   const double f = _function->Eval(iU, iV);
   if (!std::isfinite(f))
     return 0; // never a NaN, infinite or pole value as a minimum
@@ -1233,8 +1243,8 @@ int XelMathMinimizeXY::GridLocalMinimization(const double iUa, const double iUb,
     AddMinimum(0.5 * (iUa + iUb), 0.5 * (iVa + iVb), iMode, ioMinima, best);
     return XelMathStatus::ConstantFunction;
   }
-  for (long a = 0; a < grid.mu; ++a)
-    for (long b = 0; b < grid.mv; ++b) {
+  for (long a = 0; a < grid.mu && _minimaRefused == 0; ++a)
+    for (long b = 0; b < grid.mv && _minimaRefused == 0; ++b) {
       if (!grid.IsLowest(g, a, b))
         continue;
       double u = grid.U(a), v = grid.V(b);
@@ -1352,6 +1362,10 @@ int XelMathMinimizeXY::OfferStationary(const double iU, const double iV,
 int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
                                       const XelMathInterval2D& iDomain, const long iMode,
                                       XelMathSetOfPointsND& ioMinima, double& ioBest) const {
+  if ((iMode & ModeEveryMinimum) && ioMinima.GetNumberOfPoints() >= MaxMinima) {
+    ++_minimaRefused;
+    return 0;
+  }
   const double f = ValueAt(*_function, iU, iV);
   if (!std::isfinite(f))
     return 0;
