@@ -24,10 +24,15 @@
 // halved along its widest side (compared with the domain's), and from the level singularLevel - 1
 // on (singularLevel: 4, 2 in easy mode, 0 with "NoSingularityTreatment"), searched by bisection of
 // its widest side down to a tiny width with Newton's method and, for tangential (double) solutions,
-// a Levenberg-Marquardt minimization of the residual. Equations that keep one sign at the corners
+// a Levenberg-Marquardt minimization of the residual (a tiny cell whose Newton runs stall runs
+// Newton once more in the cell widened by its width; after a first solution, a tiny singular
+// cell runs Newton's method deflated by it, for a second one close by). Equations that keep one sign at the corners
 // but may dip in between (suspect cells) are split down to suspectWidth, then searched for a sign
-// change along the edges and inside the cell. The cells one solve may examine grow with its grid
-// (100000 plus 16 per grid cell, at most 5e7).
+// change along the edges and inside the cell; where the depth stops the splitting of a cell
+// still wider than suspectWidth, the bisection search takes it. The cells one solve may examine
+// grow with its grid (100000 plus 16 per grid cell, at most 5e7); a solve also stops after 10
+// million evaluations (plus twice the nodes of its first grid) or 256 MB of corner data of cells
+// being halved. At most 12 unknowns (the corner data of a cell grow fourfold per unknown).
 //
 // Result codes of the internal operations: 0 nothing found (or cell dropped), 1 handled,
 // 2 a sign change found (the cell goes on), -1 cell settled by a singular treatment,
@@ -39,7 +44,8 @@
 // solution found so far is returned, others may exist).
 //
 // Options: "SamplingPoints" (XelMathAttrPointerValue holding N longs, or a
-// XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096; by default 6),
+// XelMathAttrIntegerValue for the same count in every dimension; 2 to 4096; by default 6 up
+// to 7 unknowns, and above, the whole system on the default grid of "WholeSystemSampling"),
 // "WholeSystemSampling" (presence: the whole system at every grid node, and a default first
 // grid of at most 1000 nodes: 5 nodes a side for N = 4, 3 for N = 5 and 6, 2 beyond, the
 // halving of cells refining where needed), "NoSingularityTreatment" (presence), "EasySolver"
