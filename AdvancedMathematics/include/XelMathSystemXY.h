@@ -156,7 +156,8 @@ public:
   /// The box minus the square of half-size r around (cx, cy), by four strips.
   virtual int DSolveMinusBox(const double x0, const double x1, const double y0, const double y1,
                              const double cx, const double cy, const double r);
-  /// Newton from the cell centre, else subdivision or exclusion.
+  /// Newton from the cell centre (a cell of odd degree), else a minimization of F^2 + G^2
+  /// from it, subdivision or exclusion.
   virtual int NewtonDichotomy(Cell& ioCell);
   /// Safeguarded Newton in the box: 1 converged, -2 singular Jacobian, 0 no convergence.
   virtual int SafeNewton(double& ioX, double& ioY, const double x0, const double x1,
@@ -363,7 +364,8 @@ private:
                 const double g, const double gx, const double gy) const;
   /// The exclusion half-size used by the search around a solution.
   double SearchRadius(const double x, const double y) const;
-  /// The current cell searched around a solution already known on its boundary.
+  /// The current cell searched around a solution already known on its boundary (divided
+  /// 3 x 3 when the square around the solution is tiny beside it).
   int SearchAroundKnown(const double x, const double y);
   /// Half-sizes (oRx, oRy) of the rectangle excluded around the solution (x, y) in the cell:
   /// the square of half-size r, widened to the exclusion radius taken in the coordinates
@@ -380,8 +382,9 @@ private:
   int ApplyScaleAttribute(const XelMathAttrList* iAttributes);
   /// F^2 + G^2 at (x, y).
   double Residual2(const double x, const double y) const;
-  /// Damped Newton steps from an accepted solution while they converge, in the domain;
-  /// true when the last Newton step is within the distance of one root.
+  /// Damped Newton steps from an accepted solution while they converge, in the domain and
+  /// within 2e-2 of its size; true when the last Newton step is within the distance of one
+  /// root.
   bool Polish(double& ioX, double& ioY) const;
   /// The Newton step (J^-1 (F, G)) at (x, y); false when it is not finite.
   bool NewtonStepAt(const double x, const double y, double& oDx, double& oDy) const;
