@@ -335,8 +335,10 @@ private:
   /// singular, handed to FindRootNearSingularity. 1 or -2.
   int Recorded(const double* iX, const XelMathIntervalND& iCell);
   /// Damped Newton steps from an accepted solution, in the domain; the point is moved only
-  /// when they settle it (a last step within the distance of one root).
-  void Polish(double* ioX);
+  /// when they settle it (a last step within the distance of one root). Steps that halve the
+  /// distance stop at a double root, whose estimated place and distance go to oDoubleRoot
+  /// (n coordinates, then the distance) when given.
+  void Polish(double* ioX, double* oDoubleRoot = nullptr);
   /// The Newton step J(x)^-1 f(x) into oStep; false when it is not finite.
   bool NewtonStepAt(const double* x, double* oStep);
   bool Budget();

@@ -229,10 +229,11 @@ private:
                   double* oVy);
   /// The corner values and gradients of F or G of the cell.
   void FillCorners(const int iWhich, Cell& ioCell);
-  /// AddSolution, after merging a point into a stored singular solution it is joined to.
-  int Record(const double x, const double y);
+  /// AddSolution, after polishing the point (unless told it is exact) and merging it into a
+  /// stored solution it is joined to.
+  int Record(const double x, const double y, const bool iPolish = true);
   /// A solution reached inside the cell: added, then the cell searched around it.
-  int Found(const double x, const double y, const Cell& iCell);
+  int Found(const double x, const double y, const Cell& iCell, const bool iPolish = true);
   /// The cell searched again on an iN x iN grid (nothing below the smallest widths).
   int Subdivide(const Cell& iCell, const long iN);
   /// Marks in oSettled (by the index of a cell's lower-left node) the cells of the nU x nV
@@ -384,8 +385,9 @@ private:
   double Residual2(const double x, const double y) const;
   /// Damped Newton steps from an accepted solution while they converge, in the domain and
   /// within 2e-2 of its size; true when the last Newton step is within the distance of one
-  /// root.
-  bool Polish(double& ioX, double& ioY) const;
+  /// root. Steps that halve the distance stop at a double root, whose estimated place and
+  /// distance go to oDoubleRoot (x, y, distance) when given.
+  bool Polish(double& ioX, double& ioY, double* oDoubleRoot = nullptr) const;
   /// The Newton step (J^-1 (F, G)) at (x, y); false when it is not finite.
   bool NewtonStepAt(const double x, const double y, double& oDx, double& oDy) const;
   /// Reads the tolerance's values into the members below.
@@ -450,6 +452,8 @@ private:
   // Half-size of the square around each solution proved free of other solutions (0: none).
   double _proved[100];
   long _provedCount;
+  // The stored solution the last Record or AddSolution call added, replaced or met (-1: none).
+  long _recorded;
   long _work;
   // The tolerance's values, read at construction and at the start of each solve.
   double _absRes, _lengthRes, _sqLengthRes, _paramRes, _relEps;

@@ -1450,7 +1450,7 @@ bool XelMathSystem::NewtonStepAt(const double* x, double* oStep) {
   return _work1->Solve(oStep, 1) == 0 && AllFinite(oStep, n);
 }
 
-void XelMathSystem::Polish(double* ioX) {
+void XelMathSystem::Polish(double* ioX, double* oDoubleRoot) {
   // Newton's steps damped by the natural monotonicity test: a step is taken when the Newton
   // step from where it lands is clearly shorter (the residual is no guide where the
   // Jacobian is nearly singular). The steps stay in the domain, move the point by at most
@@ -1492,8 +1492,16 @@ void XelMathSystem::Polish(double* ioX) {
         continue;
       const double ratio = longest(next) / length;
       // Full steps that halve the distance: a double root, which these steps do not settle.
-      if (lambda == 1.0 && ratio > 0.4 && ratio < 0.6)
+      // It lies about twice the step away (the error of that guess is of the order of the
+      // step squared): where and how far, for the caller.
+      if (lambda == 1.0 && ratio > 0.4 && ratio < 0.6) {
+        if (oDoubleRoot) {
+          for (long k = 0; k < n; ++k)
+            oDoubleRoot[k] = x[k] - 2.0 * step[k];
+          oDoubleRoot[n] = 2.0 * length;
+        }
         return;
+      }
       if (!(ratio <= 1.0 - 0.5 * lambda))
         continue;
       budget -= lambda * length;
@@ -1516,7 +1524,25 @@ int XelMathSystem::Recorded(const double* iX, const XelMathIntervalND& iCell) {
   XelMathScratchDoubles<8> polished(n);
   double* x = polished.Data();
   std::memcpy(x, iX, sizeof(double) * n);
-  Polish(x);
+  XelMathScratchDoubles<9> doubleRoot(n + 1);
+  doubleRoot[n] = -1.0;
+  Polish(x, doubleRoot.Data());
+  // Newton's steps from the point head for a singular solution stored already (they halve
+  // the distance to it at each step): the point is that solution.
+  if (doubleRoot[n] >= 0.0 && _solutions) {
+    double size = 1.0;
+    for (long k = 0; k < n; ++k)
+      size += std::fabs(x[k]);
+    const double reach = doubleRoot[n] + SameRootDistance * size;
+    const double* points = _solutions->GetPoints();
+    for (long m = 0; m < _solutions->GetNumberOfPoints(); ++m) {
+      double dist = 0.0;
+      for (long k = 0; k < n; ++k)
+        dist = std::max(dist, std::fabs(points[m * n + k] - doubleRoot[k]));
+      if (dist <= reach)
+        return 1;
+    }
+  }
   const int r = AddSolution(x);
   if (r == -1)
     return -2;

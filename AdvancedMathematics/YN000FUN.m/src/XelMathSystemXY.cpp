@@ -80,6 +80,17 @@ bool DerivativeTurns(const double* iDx, const double* iDy) {
          (iDy[1] * iDy[3] < 0.0);
 }
 
+/// Whether both partial derivatives change sign among the corners: a stationary point may lie
+/// inside.
+bool GradientMayVanish(const double* iDx, const double* iDy) {
+  auto changes = [](const double* d) {
+    const double lo = std::min(std::min(d[0], d[1]), std::min(d[2], d[3]));
+    const double hi = std::max(std::max(d[0], d[1]), std::max(d[2], d[3]));
+    return lo <= 0.0 && hi >= 0.0;
+  };
+  return changes(iDx) && changes(iDy);
+}
+
 /// Whether the derivative of the cubic Hermite interpolant of the end values v0, v1 and end
 /// slopes d0, d1 (per unit of t in [0, 1]) changes sign inside (0, 1): always when the end
 /// slopes differ in sign, and also when the values cannot be joined monotonically with those
@@ -224,7 +235,7 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
       _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
       _uniqueCell(nullptr), _facts(nullptr), _nodes{nullptr, {0, 0, 0, 0}, nullptr, nullptr, nullptr, nullptr},
-      _nodeBufferBusy(false), _orderUndecided(false), _provedCount(0), _work(0) {
+      _nodeBufferBusy(false), _orderUndecided(false), _provedCount(0), _recorded(-1), _work(0) {
   ReadTolerance();
   const double abs = _absRes;
   _epsRel10 = 10.0 * _relEps;
@@ -1545,6 +1556,18 @@ int XelMathSystemXY::CandidateFG(Cell& ioCell) {
   const int tangential = FindSingularity(ioCell);
   if (tangential != 0)
     return tangential;
+  // A node of one curve that the other passes through has degree 0 and a singular Jacobian,
+  // so the Newton runs above stall beside it. The saddle searches of the first levels look
+  // only where a derivative turns along an edge, which a saddle turned by 45 degrees
+  // (z = xy) never shows: deeper, a cell where both partial derivatives change sign is
+  // searched for a saddle as well.
+  if (_maxSingularDepth > 0 && _depth > _maxSingularDepth)
+    for (int w = 0; w < 2; ++w)
+      if (GradientMayVanish(w ? ioCell.gx : ioCell.fx, w ? ioCell.gy : ioCell.fy)) {
+        const int r = HyperbolicSingularity(ioCell, w);
+        if (r != 0)
+          return r;
+      }
   if (CombinationExcludes(ioCell) || _depth >= MaxDepth - 1)
     return 0;
   return Subdivide(ioCell, 3);
@@ -1584,8 +1607,10 @@ int XelMathSystemXY::FindSingularity(Cell& ioCell) {
     double f, fx, fy, g, gx, gy;
     Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
     Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+    // Converged on F = det J = 0: the point is as exact as it gets, and Newton's steps on F and
+    // G, singular there, would only move it.
     if (BothNull(x, y, f, fx, fy, g, gx, gy))
-      return Found(x, y, ioCell) == -1 ? -1 : 1;
+      return Found(x, y, ioCell, false) == -1 ? -1 : 1;
     return 0;
   }
   if (!singular)
@@ -1601,10 +1626,12 @@ int XelMathSystemXY::FindSingularity(Cell& ioCell) {
   return Found(x, y, ioCell) == -1 ? -1 : 1;
 }
 
-int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
-  const int added = Record(x, y);
+int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell,
+                           const bool iPolish) {
+  const int added = Record(x, y, iPolish);
   if (added == -1)
     return -1;
+  const long stored = _recorded;
   double r = ExclusionRadiusOnZero(x, y);
   const bool singular = r < 1e-6 * _absRes;
   if (singular && SingularityTreatment(x, y, r) == -1)
@@ -1616,7 +1643,8 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
     r = std::min(r, cap);
   // Around a singular (or nearly singular) solution the square proved free of others from
   // the second derivatives, centred on the singular point itself.
-  double cx = x, cy = y, shift = 0.0;
+  double cx = x, cy = y;
+  bool polished = false;
   if (r < cap && (singular || NearlySingular(x, y))) {
     double px = x, py = y;
     if (PolishSingular(px, py, iCell)) {
@@ -1626,22 +1654,24 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell) {
         r = rho;
         cx = px;
         cy = py;
-        shift = std::max(std::fabs(px - x), std::fabs(py - y));
-        // The polished point replaces the one found when its residual is smaller.
-        if (Record(px, py) == -1)
-          return -1;
+        polished = true;
       }
     }
   }
-  if (_solutions) {
-    const double* p = _solutions->GetPoints();
-    for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i) {
-      if (added == 1 && p[2 * i] == x && p[2 * i + 1] == y)
-        _radius[i] = std::max(0.0, r - shift);
-      if (shift > 0.0 && p[2 * i] == cx && p[2 * i + 1] == cy) {
-        _radius[i] = _proved[i] = r;
-        ++_provedCount;
-      }
+  if (_solutions && stored >= 0 && stored < MaxSolutions) {
+    double* p = _solutions->GetPoints() + 2 * stored;
+    // The polished point replaces the one stored for it when its residual is smaller; the
+    // square proved free is then centred on the stored point.
+    if (polished && Residual2(cx, cy) <= Residual2(p[0], p[1])) {
+      p[0] = cx;
+      p[1] = cy;
+    }
+    const double off = std::max(std::fabs(p[0] - cx), std::fabs(p[1] - cy));
+    if (added == 1 || polished)
+      _radius[stored] = std::max(0.0, r - off);
+    if (polished && r > off) {
+      _proved[stored] = r - off;
+      ++_provedCount;
     }
   }
   if (_depth >= EdgeSearchDepth || &iCell == _uniqueCell)
@@ -1824,6 +1854,7 @@ int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
     return -1;
   if (added == 0)
     return 0;
+  const long stored = _recorded;
   double r = ExclusionRadiusOnZero(x, y);
   const bool singular = r < 1e-6 * _absRes;
   if (singular && SingularityTreatment(x, y, r) == -1)
@@ -1836,11 +1867,9 @@ int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
     r = std::min(r, cap);
   if (singular)
     r = std::max(r, CellExclusion(x, y, r, cap, c));
-  if (_solutions) {
-    const double* p = _solutions->GetPoints();
-    for (long i = 0; i < _solutions->GetNumberOfPoints() && i < MaxSolutions; ++i)
-      if (p[2 * i] == x && p[2 * i + 1] == y)
-        _radius[i] = r;
+  if (_solutions && stored >= 0 && stored < MaxSolutions) {
+    const double* p = _solutions->GetPoints() + 2 * stored;
+    _radius[stored] = std::max(0.0, r - std::max(std::fabs(p[0] - x), std::fabs(p[1] - y)));
   }
   double rx, ry;
   ExclusionRectangle(x, y, r, c.x0, c.x1, c.y0, c.y1, rx, ry);
@@ -2302,7 +2331,8 @@ int XelMathSystemXY::HyperbolicSingularity(Cell& ioCell, const int iWhich) {
   double f, fx, fy, g, gx, gy;
   Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
   Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-  if (!BothNull(x, y, f, fx, fy, g, gx, gy)) {
+  const bool atSaddle = BothNull(x, y, f, fx, fy, g, gx, gy);
+  if (!atSaddle) {
     double value = 0.0;
     FletcherReeves(2, 1.0, x, y, ioCell.x0, ioCell.x1, ioCell.y0, ioCell.y1, value);
     Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
@@ -2310,11 +2340,19 @@ int XelMathSystemXY::HyperbolicSingularity(Cell& ioCell, const int iWhich) {
     if (!BothNull(x, y, f, fx, fy, g, gx, gy))
       return 0;
   }
+  // Regular or singular on the scale of the gradients over the cell: at a node the gradient of
+  // F vanishes, and its own size is no yardstick.
   const double det = std::fabs(fx * gy - fy * gx);
-  const double scale = (std::fabs(fx) + std::fabs(fy)) * (std::fabs(gx) + std::fabs(gy));
-  if (det > 1e-6 * scale && det > _epsJacobian)
+  double cellF = std::fabs(fx) + std::fabs(fy), cellG = std::fabs(gx) + std::fabs(gy);
+  for (int k = 0; k < 4; ++k) {
+    cellF = std::max(cellF, std::fabs(ioCell.fx[k]) + std::fabs(ioCell.fy[k]));
+    cellG = std::max(cellG, std::fabs(ioCell.gx[k]) + std::fabs(ioCell.gy[k]));
+  }
+  if (det > 1e-6 * cellF * cellG && det > _epsJacobian)
     return 0; // a regular solution: the degree finds it
-  return Found(x, y, ioCell) == -1 ? -1 : 1;
+  // A saddle located by Newton's method on the gradient is exact (a node of one curve on the
+  // other): Newton's steps on F and G, singular there, would only move it.
+  return Found(x, y, ioCell, !atSaddle) == -1 ? -1 : 1;
 }
 
 bool XelMathSystemXY::BothNull(const double x, const double y, const double f, const double fx,
@@ -2842,13 +2880,16 @@ int XelMathSystemXY::AreSeparateSolutions(const double* p1, const double* p2) co
   return (fTurns && gTurns) ? 1 : 0;
 }
 
-int XelMathSystemXY::Record(const double iX, const double iY) {
+int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish) {
   // Where the curves are nearly tangent the residual test holds along a stretch of them, and
   // two points of that stretch pass the separation test as two close solutions would:
   // polished by Newton's steps they meet at the one solution there, where distinct
   // solutions stay apart.
+  _recorded = -1;
   double x = iX, y = iY;
-  const bool converged = _solutions && Finite(x) && Finite(y) && Polish(x, y);
+  double doubleRoot[3] = {0.0, 0.0, -1.0};
+  const bool converged =
+      _solutions && Finite(x) && Finite(y) && (iPolish ? Polish(x, y, doubleRoot) : true);
   // Around a singular solution, or along curves that stay within the residual test of each
   // other without meeting, the test holds on a whole blob: a point that Newton's steps do not
   // settle, or one beyond the merge window, joined to a stored solution by a segment whose
@@ -2859,8 +2900,19 @@ int XelMathSystemXY::Record(const double iX, const double iY) {
     // A point met again (a solution on a node or edge shared by cells) is that solution.
     const double same = SameRootDistance * (1.0 + std::fabs(x) + std::fabs(y));
     for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i)
-      if (std::fabs(points[2 * i] - x) <= same && std::fabs(points[2 * i + 1] - y) <= same)
+      if (std::fabs(points[2 * i] - x) <= same && std::fabs(points[2 * i + 1] - y) <= same) {
+        _recorded = i;
         return 0;
+      }
+    // Newton's steps from the point head for a singular solution stored already (they halve
+    // the distance to it at each step): the point is that solution.
+    if (doubleRoot[2] >= 0.0)
+      for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i)
+        if (std::fabs(points[2 * i] - doubleRoot[0]) <= doubleRoot[2] + same &&
+            std::fabs(points[2 * i + 1] - doubleRoot[1]) <= doubleRoot[2] + same) {
+          _recorded = i;
+          return 0;
+        }
     const double reach = 1e-2 * ((_minWidthU + _minWidthV) * 1e4);
     for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i) {
       double* q = points + 2 * i;
@@ -2878,6 +2930,7 @@ int XelMathSystemXY::Record(const double iX, const double iY) {
       }
       if (!joined)
         continue;
+      _recorded = i;
       if (Residual2(x, y) < Residual2(q[0], q[1])) {
         q[0] = x;
         q[1] = y;
@@ -2889,11 +2942,11 @@ int XelMathSystemXY::Record(const double iX, const double iY) {
   return AddSolution(x, y);
 }
 
-bool XelMathSystemXY::Polish(double& ioX, double& ioY) const {
+bool XelMathSystemXY::Polish(double& ioX, double& ioY, double* oDoubleRoot) const {
   // Newton's steps damped by the natural monotonicity test: a step is taken when the Newton
   // step from where it lands is clearly shorter (the residual is no guide where the
-  // Jacobian is nearly singular). The steps stay in the domain and move the point by at
-  // most 1e-3 of the domain's size in all.
+  // Jacobian is nearly singular). The steps stay in the domain and move the point by at most
+  // PolishReach of the domain's size in all.
   double x = ioX, y = ioY, dx = 0.0, dy = 0.0;
   if (!NewtonStepAt(x, y, dx, dy))
     return false;
@@ -2917,8 +2970,16 @@ bool XelMathSystemXY::Polish(double& ioX, double& ioY) const {
         continue;
       const double ratio = std::max(std::fabs(ndx), std::fabs(ndy)) / step;
       // Full steps that halve the distance: a double root, which these steps do not settle.
-      if (lambda == 1.0 && ratio > 0.4 && ratio < 0.6)
+      // It lies about twice the step away (the error of that guess is of the order of the
+      // step squared): where and how far, for the caller.
+      if (lambda == 1.0 && ratio > 0.4 && ratio < 0.6) {
+        if (oDoubleRoot) {
+          oDoubleRoot[0] = x - 2.0 * dx;
+          oDoubleRoot[1] = y - 2.0 * dy;
+          oDoubleRoot[2] = 2.0 * step;
+        }
         return false;
+      }
       if (!(ratio <= 1.0 - 0.5 * lambda))
         continue;
       budget -= lambda * step;
@@ -2946,6 +3007,7 @@ bool XelMathSystemXY::NewtonStepAt(const double x, const double y, double& oDx,
 }
 
 int XelMathSystemXY::AddSolution(const double x, const double y) {
+  _recorded = -1;
   if (!_solutions || !Finite(x) || !Finite(y))
     return 0;
   const double residual = Residual2(x, y);
@@ -2960,6 +3022,7 @@ int XelMathSystemXY::AddSolution(const double x, const double y) {
       continue;
     if (AreSeparateSolutions(p, q))
       continue;
+    _recorded = i;
     if (residual < Residual2(q[0], q[1])) {
       q[0] = x;
       q[1] = y;
@@ -2972,6 +3035,7 @@ int XelMathSystemXY::AddSolution(const double x, const double y) {
   if (n >= MaxSolutions)
     return -1;
   _radius[n] = _proved[n] = 0.0;
+  _recorded = n;
   _solutions->AddPoint(p);
   return 1;
 }
