@@ -284,6 +284,28 @@ TEST(SolveX, RootsCloserThanThePointResolutionAreOne) {
   EXPECT_EQ(set.GetNumberOfPoints(), 2);
 }
 
+// x^n - 1/2 on [0, 1.1]: secant steps keep the low end of the bracket and creep along the
+// flat stretch, and beyond x = 1 the values overflow for the largest n. The one root
+// 2^(-1/n) is found on both strategies (exact monotone images for the interval one).
+TEST(SolveX, SteepPowersKeepTheirRoot) {
+  for (double n : {200.0, 5000.0, 1e5})
+    for (bool intervals : {false, true}) {
+      ClosedFormX::Image image;
+      if (intervals)
+        image = [n](int k, const XelMathInterval& I) {
+          return k == 0 ? XelMathInterval(std::pow(I.low, n) - 0.5, std::pow(I.high, n) - 0.5)
+                        : XelMathInterval(n * std::pow(I.low, n - 1), n * std::pow(I.high, n - 1));
+        };
+      const ClosedFormX f([n](double x) { return std::pow(x, n) - 0.5; },
+                          [n](double x) { return n * std::pow(x, n - 1); },
+                          [n](double x) { return n * (n - 1) * std::pow(x, n - 2); }, image);
+      SCOPED_TRACE(testing::Message() << "n = " << n << (intervals ? ", images" : ", sampling"));
+      const std::vector<double> roots = Roots(f, XelMathInterval(0.0, 1.1));
+      ASSERT_EQ(roots.size(), 1u);
+      EXPECT_NEAR(roots[0], std::pow(0.5, 1.0 / n), 1e-12);
+    }
+}
+
 TEST(SolveXBattery, ClassicEquations) {
   const double e = std::exp(1.0), gap = 1e-7, r1 = 1e6 + 3.7, r2 = 1e6 + 7.1;
   const std::vector<Case> cases = {

@@ -577,14 +577,16 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
       fm = _function->Eval(m);
     }
   }
-  if (!std::isfinite(fm))
+  if (std::isnan(fm))
     return XelMathStatus::Done;
 
   const double dl = D.low, dh = D.high;
   int result = 0;
-  if (!std::isfinite(dl) || !std::isfinite(dh) || !std::isfinite(F.low) || !std::isfinite(F.high)) {
-    // Unbounded images: a pole may lie inside, across which the function is not continuous
-    // and the derivative bounds tell nothing about where its roots are. Plain halves.
+  if (!std::isfinite(dl) || !std::isfinite(dh) || !std::isfinite(F.low) || !std::isfinite(F.high) ||
+      !std::isfinite(fm)) {
+    // Unbounded images, or a value at the middle that overflows: a pole may lie inside,
+    // across which the function is not continuous and the derivative bounds tell nothing
+    // about where its roots are. Plain halves.
     if (RSolve(XelMathInterval(a, mid), iDepth + 1) == 1)
       result = 1;
     if (RSolve(XelMathInterval(mid, b), iDepth + 1) == 1)
@@ -792,6 +794,10 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
   double previousQ = 0.0;
   bool lastAccepted = false;
   bool dichotomyUsed = false;
+  // The bracket's widths one and two iterations back: a bracket that has not halved in two
+  // iterations is bisected (secant steps that keep one end, on a steep convex stretch, would
+  // otherwise creep along and spend the budget short of the root).
+  double widthBefore = b - a, widthBeforeThat = b - a;
   long budget = 2 * XelMaxNewtonIteration;
   long iteration = 0; // iterations done since the start (or the dichotomy)
   for (long k = 0; k < budget; ++k, ++iteration) {
@@ -833,6 +839,7 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
         k = -1;
         iteration = -1;
         previousQ = 0.0;
+        widthBefore = widthBeforeThat = b - a;
         continue;
       }
     }
@@ -844,6 +851,15 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
       fa = value;
     }
     allowed = secantAllowed();
+    const bool stalled =
+        !lastAccepted && iteration >= 2 && b - a > 0.5 * widthBeforeThat && fa * fb < 0.0;
+    widthBeforeThat = widthBefore;
+    widthBefore = b - a;
+    if (stalled) {
+      newtonX = 0.5 * (a + b);
+      useSecant = false;
+      continue;
+    }
     if (deriv * deriv > _derivativeThreshold * _derivativeThreshold) {
       const double xn = x - value / deriv;
       if (xn >= a && xn <= b) {
