@@ -366,31 +366,38 @@ TEST(SystemN, CloseSolutionsOfThreeSpheres) {
 
 // Quadratic equations with exact Jacobians are solved with their second derivatives; a term
 // that is not quadratic only in a corner of the box (where few samples of the whole box fall)
-// must not be taken for quadratic there. On the diagonal x0 = x1 = t the second equation is
-// 2 t^2 - 0.5 - K (t - 1.1)^4 for t > 1.1: solutions t = -0.5, 0.5 and 1.15.
+// must not be taken for quadratic there. On the diagonal x0 = s x1 = t the second equation is
+// 2 t^2 - 0.5 - K (t - 1.1)^4 for t > 1.1: solutions t = -0.5, 0.5 and 1.15. With s = -1 the
+// term lives in the corner (high x0, low x1), which the lowest and highest corners of a cell
+// never both show.
 TEST(SystemN, QuadraticUpToACorner) {
   const double K = 2.145 / std::pow(0.05, 4);
-  const FnN f = [K](const double* x, double* v) {
-    const double a = std::max(0.0, x[0] - 1.1), b = std::max(0.0, x[1] - 1.1);
-    v[0] = x[0] - x[1];
-    v[1] = x[0] * x[0] + x[1] * x[1] - 0.5 - K * a * a * b * b;
-  };
-  const FnN jac = [K](const double* x, double* j) {
-    const double a = std::max(0.0, x[0] - 1.1), b = std::max(0.0, x[1] - 1.1);
-    j[0] = 1.0, j[1] = -1.0;
-    j[2] = 2 * x[0] - 2 * K * a * b * b, j[3] = 2 * x[1] - 2 * K * a * a * b;
-  };
-  const std::vector<Pt> expected = {{-0.5, -0.5}, {0.5, 0.5}, {1.15, 1.15}};
-  for (const bool whole : {false, true}) {
-    SCOPED_TRACE(whole ? "whole system" : "default sampling");
-    FnSystem s(2, f, jac);
-    XelMathAttrString option(AttrSystemWholeSystemSampling, 1);
-    XelMathAttrList attrs;
-    if (whole)
-      attrs.AddAttribute(&option);
-    int status = -1;
-    ExpectSolutions(Solve(s, Cube(2, -1.2, 1.2), status, &attrs), expected, 1e-8);
-    EXPECT_EQ(status, 0);
+  for (const double sign : {1.0, -1.0}) {
+    const FnN f = [K, sign](const double* x, double* v) {
+      const double a = std::max(0.0, x[0] - 1.1), b = std::max(0.0, sign * x[1] - 1.1);
+      v[0] = x[0] - sign * x[1];
+      v[1] = x[0] * x[0] + x[1] * x[1] - 0.5 - K * a * a * b * b;
+    };
+    const FnN jac = [K, sign](const double* x, double* j) {
+      const double a = std::max(0.0, x[0] - 1.1), b = std::max(0.0, sign * x[1] - 1.1);
+      j[0] = 1.0, j[1] = -sign;
+      j[2] = 2 * x[0] - 2 * K * a * b * b, j[3] = 2 * x[1] - 2 * sign * K * a * a * b;
+    };
+    std::vector<Pt> expected;
+    for (const double t : {-0.5, 0.5, 1.15})
+      expected.push_back({t, sign * t});
+    for (const bool whole : {false, true}) {
+      SCOPED_TRACE(testing::Message() << (whole ? "whole system" : "default sampling")
+                                      << ", sign " << sign);
+      FnSystem s(2, f, jac);
+      XelMathAttrString option(AttrSystemWholeSystemSampling, 1);
+      XelMathAttrList attrs;
+      if (whole)
+        attrs.AddAttribute(&option);
+      int status = -1;
+      ExpectSolutions(Solve(s, Cube(2, -1.2, 1.2), status, &attrs), expected, 1e-8);
+      EXPECT_EQ(status, 0);
+    }
   }
 }
 

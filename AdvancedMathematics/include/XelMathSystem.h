@@ -279,13 +279,16 @@ private:
   int Subdivide(const XelMathIntervalND& iCell, const long iCount);
   /// Hull of the Jacobian over iCell (its image, or the widened hull of the samples); 0 when
   /// neither is available or finite.
+  /// The corner and centre values, when given, let a quadratic system's exact hull be used.
   int JacobianHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                   const double* iCentreJacobian, double* oLow, double* oHigh);
+                   const double* iCentreJacobian, double* oLow, double* oHigh,
+                   const double* iCornerValues = nullptr, const double* iCentreValues = nullptr);
   /// The hull of the Jacobian over iCell and the inverse of its midpoint, kept in _hullData
   /// (low, high, inverse) for the same corner and centre data; 1 when the hull is available
   /// and, when iInverse, the inverse too (formed on the first call that needs it).
   int PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                  const double* iCentreJacobian, const bool iInverse);
+                  const double* iCentreJacobian, const bool iInverse,
+                  const double* iCornerValues = nullptr, const double* iCentreValues = nullptr);
   /// |I - C [J]| for the hull and midpoint inverse prepared (PrepareHull with the inverse):
   /// N x N doubles, formed once per hull.
   const double* HullMagnitude();
@@ -301,10 +304,12 @@ private:
   /// quadratic equations), found by sampling the Jacobian once per solve (midpoints, then
   /// radii, index (i N + j) N + k for d2 f_i / dx_j dx_k); null for any other system.
   const double* QuadraticHessian();
-  /// Whether the corner and centre Jacobians of iCell agree with the affine Jacobian of the
-  /// second derivatives iHessian (QuadraticHessian's), to rounding.
+  /// Whether the system agrees over iCell with the quadratic one of the second derivatives
+  /// iHessian (QuadraticHessian's), to rounding: the mean of the corner values against the
+  /// centre's, and the lowest and highest corners' Jacobians against the centre's.
   bool AffineOverCell(const double* iHessian, const XelMathIntervalND& iCell,
-                      const double* iCornerJacobians, const double* iCentreJacobian) const;
+                      const double* iCornerJacobians, const double* iCentreJacobian,
+                      const double* iCornerValues, const double* iCentreValues) const;
   /// 1 when the second-order form of C f about iCentre (C = iInverse; iHessian: a hull of the
   /// second derivatives over the box, midpoints then radii) proves that the box [ioLow, ioHigh]
   /// holds no solution; otherwise the box is narrowed side by side to the solutions it may

@@ -38,6 +38,87 @@ namespace {
   error.SetSource(__FILE__, iLine);
   error.Raise();
 }
+
+// Large blocks given back are kept for the next request of the same size on the same thread:
+// a search that takes and returns a few large work arrays per call would otherwise have the
+// system map fresh pages for them every time (with 8 unknowns, a third of a solve). At most
+// KeptBlocks blocks and KeptBytes in all are kept; the counters see a kept block as freed, and
+// CollectGarbage releases them. Not under AddressSanitizer, whose checks of freed memory would
+// miss the kept blocks.
+#if defined(__SANITIZE_ADDRESS__)
+#define XEL_QUOR_KEEP_BLOCKS 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define XEL_QUOR_KEEP_BLOCKS 0
+#endif
+#endif
+#ifndef XEL_QUOR_KEEP_BLOCKS
+#define XEL_QUOR_KEEP_BLOCKS 1
+#endif
+constexpr std::size_t KeptFrom = std::size_t(1) << 16;
+constexpr std::size_t KeptBytes = std::size_t(1) << 25;
+constexpr int KeptBlocks = 32;
+
+// Plain data, so that it stays readable after the thread's keeper has released it (blocks
+// freed by destructors that run later are then freed at once).
+struct KeptBlockList {
+  void* block[KeptBlocks];
+  std::size_t size[KeptBlocks];
+  std::size_t bytes;
+  bool closed;
+};
+thread_local KeptBlockList kept = {};
+
+void ReleaseKeptBlocks() {
+  for (int i = 0; i < KeptBlocks; ++i) {
+    std::free(kept.block[i]);
+    kept.block[i] = nullptr;
+    kept.size[i] = 0;
+  }
+  kept.bytes = 0;
+}
+
+struct KeptBlockKeeper {
+  ~KeptBlockKeeper() {
+    ReleaseKeptBlocks();
+    kept.closed = true;
+  }
+};
+
+void* TakeKeptBlock(const std::size_t iSize) {
+  if (!XEL_QUOR_KEEP_BLOCKS || iSize < KeptFrom || kept.bytes == 0)
+    return nullptr;
+  for (int i = 0; i < KeptBlocks; ++i)
+    if (kept.block[i] && kept.size[i] == iSize) {
+      void* block = kept.block[i];
+      kept.block[i] = nullptr;
+      kept.bytes -= iSize;
+      return block;
+    }
+  return nullptr;
+}
+
+bool KeepBlock(void* iBlock, const std::size_t iSize) {
+  if (!XEL_QUOR_KEEP_BLOCKS || iSize < KeptFrom || iSize > KeptBytes || kept.closed)
+    return false;
+  // The keeper is built with the first kept block of the thread.
+  static thread_local KeptBlockKeeper keeper;
+  (void)keeper;
+  // No room: the blocks kept belong to earlier work, and make room for the new ones.
+  if (kept.bytes + iSize > KeptBytes)
+    ReleaseKeptBlocks();
+  for (int pass = 0; pass < 2; ++pass) {
+    for (int i = 0; i < KeptBlocks; ++i)
+      if (!kept.block[i]) {
+        kept.block[i] = iBlock;
+        kept.size[i] = iSize;
+        kept.bytes += iSize;
+        return true;
+      }
+    ReleaseKeptBlocks();
+  }
+  return false;
+}
 } // namespace
 
 void* xelquornew(std::size_t iSize) {
@@ -45,7 +126,9 @@ void* xelquornew(std::size_t iSize) {
   // reach the system allocator).
   if (iSize > XelQuorMaxBlockBytes)
     RaiseNoMoreMemory(static_cast<long>(iSize), __LINE__);
-  void* block = std::malloc(iSize ? iSize : 1);
+  void* block = TakeKeptBlock(iSize);
+  if (!block)
+    block = std::malloc(iSize ? iSize : 1);
   if (!block)
     RaiseNoMoreMemory(static_cast<long>(iSize), __LINE__);
   counters.liveBlocks++;
@@ -61,7 +144,8 @@ void xelquordel(void* iBlock, std::size_t iSize) {
     return;
   counters.liveBlocks--;
   counters.liveBytes -= static_cast<long>(iSize);
-  std::free(iBlock);
+  if (!KeepBlock(iBlock, iSize))
+    std::free(iBlock);
 }
 
 namespace {
@@ -128,6 +212,7 @@ void XelQuorManageMemory::DeclareMemoryGarbage(GarbageCallback iCallback) {
 void XelQuorManageMemory::CollectGarbage() {
   for (GarbageCallback callback : Callbacks())
     callback();
+  ReleaseKeptBlocks();
 }
 
 void XelQuorDeclareLibraryLoading(const char* iName) {

@@ -94,7 +94,7 @@ XelMathSystem::~XelMathSystem() {
   if (_hullData)
     XelQuorArrayDoubleDel(_hullData, 4 * _dimension * _dimension);
   if (_quadraticHessian)
-    XelQuorArrayDoubleDel(_quadraticHessian, 2 * _dimension * _dimension * _dimension);
+    XelQuorArrayDoubleDel(_quadraticHessian, QuadraticDataSize(_dimension));
 }
 
 void XelMathSystem::ReadTolerance() {
@@ -122,7 +122,7 @@ long XelMathSystem::GetDynamicMemoryBytes() const {
   if (_hullData)
     bytes += long(sizeof(double)) * 4 * n * n;
   if (_quadraticHessian)
-    bytes += long(sizeof(double)) * 2 * n * n * n;
+    bytes += long(sizeof(double)) * QuadraticDataSize(n);
   if (_counts)
     bytes += long(sizeof(long)) * n;
   if (_cornerValues)

@@ -254,7 +254,8 @@ void XelMathSystem::FillIntervalJacobian(const XelMathIntervalND&, const double*
 }
 
 int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                                const double* iCentreJacobian, double* oLow, double* oHigh) {
+                                const double* iCentreJacobian, double* oLow, double* oHigh,
+                                const double* iCornerValues, const double* iCentreValues) {
   const long n = _dimension, nn = n * n;
   int image = 0;
   if (!_isScaled) {
@@ -282,7 +283,8 @@ int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iC
     // The Jacobian of a quadratic system, affine over the cell: its exact hull from the
     // centre and the second derivatives.
     const double* hessian = QuadraticHessian();
-    if (hessian && AffineOverCell(hessian, iCell, iCornerJacobians, iCentreJacobian)) {
+    if (hessian && AffineOverCell(hessian, iCell, iCornerJacobians, iCentreJacobian,
+                                  iCornerValues, iCentreValues)) {
       _hullAffine = 1;
       const double* mid = hessian;
       const double* rad = hessian + nn * n;
@@ -368,7 +370,8 @@ template <long N> int InvertInPlace(double* __restrict__ ioA, double* __restrict
 } // namespace
 
 int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCornerJacobians,
-                               const double* iCentreJacobian, const bool iInverse) {
+                               const double* iCentreJacobian, const bool iInverse,
+                               const double* iCornerValues, const double* iCentreValues) {
   const long n = _dimension, nn = n * n;
   // The hull and the inverse of its midpoint serve the tests of one cell: kept for the same
   // corner and centre data. States: 0 no hull, 1 hull and inverse, 2 hull (inverse not
@@ -381,8 +384,10 @@ int XelMathSystem::PrepareHull(const XelMathIntervalND& iCell, const double* iCo
     _hullMagnitude = 0;
     _hullCorners = iCornerJacobians;
     _hullCentre = iCentreJacobian;
-    _hullState =
-        JacobianHull(iCell, iCornerJacobians, iCentreJacobian, _hullData, _hullData + nn) ? 2 : 0;
+    _hullState = JacobianHull(iCell, iCornerJacobians, iCentreJacobian, _hullData,
+                              _hullData + nn, iCornerValues, iCentreValues)
+                     ? 2
+                     : 0;
   }
   if (_hullState == 2 && iInverse) {
     const double* low = _hullData;
@@ -649,7 +654,8 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
     if (!AllFinite(iCentreValues, n))
       return 0;
     // The combination test first: it needs no inverse.
-    if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, false))
+    if (!PrepareHull(iCell, iCornerJacobians, iCentreJacobian, false, iCornerValues,
+                     iCentreValues))
       return 0;
     {
       XelMathScratchDoubles<16> bounds(2 * n);
@@ -1377,35 +1383,59 @@ int XelMathSystem::AddSolution(const double* x) {
 // ---- second-order form ------------------------------------------------------------------------
 
 bool XelMathSystem::AffineOverCell(const double* iHessian, const XelMathIntervalND& iCell,
-                                   const double* iCornerJacobians,
-                                   const double* iCentreJacobian) const {
+                                   const double* iCornerJacobians, const double* iCentreJacobian,
+                                   const double* iCornerValues,
+                                   const double* iCentreValues) const {
   const long n = _dimension, nn = n * n, nnn = nn * n, corners = 1L << n;
+  if (!iCornerValues || !iCentreValues)
+    return false;
   const double* mid = iHessian;
   const double* rad = iHessian + nnn;
-  // The mean of the corners' Jacobians is the centre's, and the lowest and highest corners'
-  // are the centre's moved by the second derivatives (to rounding).
-  XelMathScratchDoubles<64> sums(nn);
-  double* __restrict__ mean = sums.Data();
-  for (long e = 0; e < nn; ++e)
-    mean[e] = 0.0;
-  // Corner by corner (the order of the sums), two entries at a time.
-  for (long q = 0; q < corners; ++q) {
-    const double* __restrict__ jq = iCornerJacobians + q * nn;
-    long e = 0;
-    for (; e + 1 < nn; e += 2) {
-      XelMathPair m, j;
-      std::memcpy(&m, mean + e, sizeof m);
-      std::memcpy(&j, jq + e, sizeof j);
-      m += j;
-      std::memcpy(mean + e, &m, sizeof m);
-    }
-    for (; e < nn; ++e)
-      mean[e] += jq[e];
-  }
-  const double share = 1.0 / double(corners);
-  double half[MaxSolveDimension];
-  for (long k = 0; k < n; ++k)
+  double half[MaxSolveDimension], centre[MaxSolveDimension];
+  for (long k = 0; k < n; ++k) {
     half[k] = 0.5 * (iCell.GetMax(k) - iCell.GetMin(k));
+    centre[k] = 0.5 * (iCell.GetMin(k) + iCell.GetMax(k));
+  }
+  // The mean of a quadratic's values at the corners is its value at the centre plus half its
+  // second derivatives along the sides times the half-widths squared: the terms of first
+  // order and the cross terms cancel corner against corner (2^N N additions; any other term
+  // of the cell's corners shows there).
+  double mean[MaxSolveDimension];
+  WithDimension(n, [&](auto iDim) {
+    constexpr long Fixed = decltype(iDim)::value;
+    const long m = Fixed ? Fixed : n;
+    // The sums kept in registers for a fixed dimension.
+    double sum[MaxSolveDimension] = {};
+    for (long q = 0; q < corners; ++q) {
+      const double* __restrict__ v = iCornerValues + q * m;
+      XEL_MATH_UNROLL
+      for (long i = 0; i < m; ++i)
+        sum[i] += v[i];
+    }
+    for (long i = 0; i < m; ++i)
+      mean[i] = sum[i];
+  });
+  const double share = 1.0 / double(corners);
+  // The rounding of the values grows with the terms at the cell, whose size the coordinates
+  // of its farthest corner bound.
+  const double* secondSizes = iHessian + 2 * nnn;
+  double reachSquared = 0.0;
+  for (long k = 0; k < n; ++k)
+    reachSquared = std::max(reachSquared, std::fabs(centre[k]) + half[k]);
+  reachSquared *= reachSquared;
+  for (long i = 0; i < n; ++i) {
+    double curvature = 0.0;
+    double size = std::fabs(iCentreValues[i]) + secondSizes[i] * reachSquared;
+    for (long j = 0; j < n; ++j) {
+      curvature += mid[(i * n + j) * n + j] * half[j] * half[j];
+      size += std::fabs(iCentreJacobian[i * n + j]) * (std::fabs(centre[j]) + half[j]);
+    }
+    if (!(std::fabs(mean[i] * share - (iCentreValues[i] + 0.5 * curvature)) <=
+          QuadraticRounding * size))
+      return false;
+  }
+  // The lowest and highest corners' Jacobians are the centre's moved by the second
+  // derivatives (to rounding).
   const double* lowest = iCornerJacobians;
   const double* highest = iCornerJacobians + (corners - 1) * nn;
   for (long e = 0; e < nn; ++e) {
@@ -1417,8 +1447,7 @@ bool XelMathSystem::AffineOverCell(const double* iHessian, const XelMathInterval
       move += me[k] * half[k];
     }
     const double pad = QuadraticRounding * (std::fabs(iCentreJacobian[e]) + 2.0 * spread);
-    if (!(std::fabs(mean[e] * share - iCentreJacobian[e]) <= pad) ||
-        !(std::fabs(lowest[e] - (iCentreJacobian[e] - move)) <= pad) ||
+    if (!(std::fabs(lowest[e] - (iCentreJacobian[e] - move)) <= pad) ||
         !(std::fabs(highest[e] - (iCentreJacobian[e] + move)) <= pad))
       return false;
   }
@@ -1449,7 +1478,7 @@ const double* XelMathSystem::QuadraticHessian() {
   if (!AllFinite(jc, nn))
     return nullptr;
   if (!_quadraticHessian)
-    _quadraticHessian = XelQuorArrayDoubleNew(2 * nnn);
+    _quadraticHessian = XelQuorArrayDoubleNew(QuadraticDataSize(n));
   double* mid = _quadraticHessian;
   double* rad = mid + nnn;
   for (long k = 0; k < n; ++k) {
@@ -1505,6 +1534,12 @@ const double* XelMathSystem::QuadraticHessian() {
   }
   for (long e = 0; e < nnn; ++e)
     rad[e] += QuadraticRounding * std::fabs(mid[e]);
+  double* secondSizes = rad + nnn;
+  for (long i = 0; i < n; ++i) {
+    secondSizes[i] = 0.0;
+    for (long e = i * nn; e < (i + 1) * nn; ++e)
+      secondSizes[i] += std::fabs(mid[e]) + rad[e];
+  }
   _quadratic = 1;
   return _quadraticHessian;
 }

@@ -93,6 +93,11 @@ const double HullWidening = 0.1;
 const long SecondOrderSweeps = 4;
 /// Relative rounding allowed to the Jacobian of a quadratic system.
 const double QuadraticRounding = 1e-9;
+/// Doubles of the second derivatives of a quadratic system: their midpoints and radii
+/// (N^3 each), then per equation the sum of their magnitudes (N).
+inline long QuadraticDataSize(const long iN) {
+  return 2 * iN * iN * iN + iN;
+}
 
 inline bool Finite(const double a) {
   return std::isfinite(a);
