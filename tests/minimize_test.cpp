@@ -362,6 +362,61 @@ TEST(MinimizeX, StationaryPointsAreClassifiedByHowTheFunctionChanges) {
     }
 }
 
+TEST(MinimizeXBattery, PublishedGlobalMinimaByValuesOnly) {
+  // One-variable global minimization problems of Hansen, Jaumard and Lu (1992) with their
+  // published minimizers and least values, known by their values only (derivatives by
+  // differences, no images): every minimum (the published minimizers among them, each point
+  // one where f rises on both sides) and the absolute one. Fifteen equal samples see 6 of the
+  // 20 minima of problem 3 and none of its three global ones.
+  struct Problem {
+    const char* name;
+    std::function<double(double)> f;
+    double a, b;
+    std::vector<double> minimizers;
+    double least;
+  };
+  const auto sum = [](double x, bool sine) {
+    double s = 0.0;
+    for (int k = 1; k <= 5; ++k)
+      s -= k * (sine ? std::sin((k + 1) * x + k) : std::cos((k + 1) * x + k));
+    return s;
+  };
+  const std::vector<Problem> problems = {
+      {"3", [&](double x) { return sum(x, true); }, -10, 10, {-6.7745761, -0.491391, 5.791785},
+       -12.03124},
+      {"5", [](double x) { return (3 * x - 1.4) * std::sin(18 * x); }, 0, 1.2, {0.96609}, -1.48907},
+      {"8", [&](double x) { return sum(x, false); }, -10, 10, {-7.0835, -0.8003, 5.4829}, -14.508},
+      {"9", [](double x) { return std::sin(x) + std::sin(2 * x / 3); }, 3.1, 20.4, {17.039},
+       -1.90596},
+      {"12", [](double x) { return std::pow(std::sin(x), 3) + std::pow(std::cos(x), 3); }, 0,
+       2 * kPi, {kPi, 1.5 * kPi}, -1.0},
+      {"13", [](double x) { return -std::pow(x, 2.0 / 3) - std::cbrt(1 - x * x); }, 0.001, 0.99,
+       {std::sqrt(0.5)}, -1.5874},
+      {"18", [](double x) { return x <= 3 ? (x - 2) * (x - 2) : 2 * std::log(x - 2) + 1; }, 0, 6,
+       {2.0}, 0.0},
+      {"20", [](double x) { return -(x - std::sin(x)) * std::exp(-x * x); }, -10, 10, {1.195137},
+       -0.0634905}};
+  for (const Problem& p : problems) {
+    SCOPED_TRACE(testing::Message() << "problem " << p.name);
+    const ValuesX f(p.f);
+    const XelMathInterval I(p.a, p.b);
+    const std::vector<double> all = Extrema(f, I);
+    for (double x : p.minimizers)
+      EXPECT_EQ(std::count_if(all.begin(), all.end(),
+                              [x](double m) { return std::fabs(m - x) < 1e-3; }),
+                1)
+          << x;
+    const double step = 1e-4 * (p.b - p.a);
+    for (double m : all)
+      EXPECT_TRUE((m - step < p.a || p.f(m - step) >= p.f(m)) &&
+                  (m + step > p.b || p.f(m + step) >= p.f(m)))
+          << m;
+    const std::vector<double> best = Extrema(f, I, {&gAbsolute});
+    ASSERT_EQ(best.size(), 1u);
+    EXPECT_NEAR(p.f(best[0]), p.least, 1e-4 * (1.0 + std::fabs(p.least)));
+  }
+}
+
 TEST(MinimizeX, PointsWhereTheFunctionIsNaNAreNeverExtrema) {
   // log x on [-1, 1]: NaN left of 0, unbounded at 0+: only the maximum at 1, no non-finite value.
   for (long offered : {15L, 1L})

@@ -284,6 +284,35 @@ TEST(SolveX, RootsCloserThanThePointResolutionAreOne) {
   EXPECT_EQ(set.GetNumberOfPoints(), 2);
 }
 
+// A function with values and derivatives but no images, on the default sampling: sin wx on
+// [0.1, 10.1] (roots k pi / w; 15 equal samples showed 4 of the 32 roots of sin 10x), and
+// x exp(-1/x^2) on [-1, 4], null to 1e-20 over [-0.15, 0.15]: one root there, not one per
+// sample (a classic bracketing test).
+TEST(SolveX, DefaultSamplingFollowsTheFunction) {
+  for (double w : {10.0, 30.0}) {
+    const ClosedFormX f([w](double x) { return std::sin(w * x); },
+                        [w](double x) { return w * std::cos(w * x); },
+                        [w](double x) { return -w * w * std::sin(w * x); });
+    std::vector<double> truth, tol;
+    for (long k = 1; k * kPi / w < 10.1; ++k)
+      if (k * kPi / w > 0.1) {
+        truth.push_back(k * kPi / w);
+        tol.push_back(1e-12);
+      }
+    SCOPED_TRACE(testing::Message() << "sin " << w << "x");
+    ExpectSameRoots(Roots(f, XelMathInterval(0.1, 10.1)), truth, tol);
+  }
+  const ClosedFormX flat(
+      [](double x) { return x == 0.0 ? 0.0 : x * std::exp(-1.0 / (x * x)); },
+      [](double x) { return x == 0.0 ? 0.0 : (1.0 + 2.0 / (x * x)) * std::exp(-1.0 / (x * x)); },
+      [](double x) {
+        return x == 0.0 ? 0.0 : (4.0 / (x * x * x * x * x) - 2.0 / (x * x * x)) * std::exp(-1.0 / (x * x));
+      });
+  const std::vector<double> roots = Roots(flat, XelMathInterval(-1.0, 4.0));
+  ASSERT_EQ(roots.size(), 1u);
+  EXPECT_LT(std::fabs(roots[0]), 0.2);
+}
+
 // x^n - 1/2 on [0, 1.1]: secant steps keep the low end of the bracket and creep along the
 // flat stretch, and beyond x = 1 the values overflow for the largest n. The one root
 // 2^(-1/n) is found on both strategies (exact monotone images for the interval one).

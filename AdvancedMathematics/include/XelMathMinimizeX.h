@@ -146,6 +146,10 @@ private:
   double _domainHigh;
   XelMathSetOfPointsND* _minima;
   long _sampling;
+  // The sampling count was given (SetSamplingValue): the derivative sampling uses it as it
+  // is; otherwise the run's sampling is refined until it resolves the shape of f'.
+  unsigned char _samplingGiven;
+  unsigned char _resolveSampling;
   long _limitSet;
   double _limitValue;
   unsigned char _absoluteMinimum;

@@ -165,6 +165,10 @@ private:
   double _domainHigh;
   XelMathSetOfPointsND* _roots;
   long _sampling;
+  // The sampling count was given (SetSamplingValue): the sampling strategy uses it as it is;
+  // otherwise the run's sampling is refined until it resolves the function's shape.
+  unsigned char _samplingGiven;
+  unsigned char _resolveSampling;
   const XelMathConstraint* _constraint;
   double _minimumWidth;
   double _absoluteTolerance;

@@ -7,6 +7,8 @@
 #include "XelError.h"
 #include "XelFedEx.h"
 #include "XelMathAnalysisScaling.h"
+#include "XelMathAttrIntegerValue.h"
+#include "XelMathAttrKeys.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrString.h"
@@ -280,6 +282,9 @@ namespace {
 // Samples of the check of the image found by the extremum search.
 const long ImageCheckSamples = 33;
 
+// Samples of the extremum search of a sampled image: the minimizer's default count.
+const long ImageSearchSampling = 15;
+
 // The extremum search behind the image: the global minimum and maximum of iG over iI (in
 // the variable of iG), run on iS iG when the model is scaled so that the searches compare
 // values in model units. The image is [g(min point), g(max point)]; the ends of iI and a few
@@ -292,10 +297,15 @@ XelMathInterval ImageByExtremumSearch(const XelMathFunctionX* iG, const XelMathI
   XelMathAttrTolObject tolerance(iTol);
   XelMathAttrScaleOption scale(2, 1);
   scale.SetOKReviewed(iReviewed);
+  // The image is a sampled one: the minimizer's first sampling, not refined further (an image
+  // is asked for often, and the search refining its samples would spend thousands of values
+  // on a function that oscillates beyond any sampling).
+  XelMathAttrIntegerValue sampling(AttrFunctionXSamplingPoints, ImageSearchSampling, 1);
   XelMathAttrList attributes;
   attributes.AddAttribute(&absolute);
   attributes.AddAttribute(&tolerance);
   attributes.AddAttribute(&scale);
+  attributes.AddAttribute(&sampling);
 
   std::unique_ptr<XelMathCombinationX> scaled;
   const XelMathFunctionX* searched = iG;

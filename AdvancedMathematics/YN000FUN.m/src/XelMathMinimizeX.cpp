@@ -22,6 +22,7 @@
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
 #include "XelMathOppositeX.h"
+#include "XelMathResolvedSampling.h"
 #include "XelMathScaleFunctionX.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSolveX.h"
@@ -55,18 +56,22 @@ const long BestSamples = 11;
 /// Samples of Brent's sliding window evaluated by one batch.
 const long SampleChunk = 64;
 
+/// A slope at an end this many times the stationary threshold (at f'' = 0) points outwards
+/// whatever f'' is: the end is a minimum without asking for f''.
+const double ClearSlope = 1e3;
+
 } // namespace
 
 // ---- construction and settings ------------------------------------------------------------
 
 XelMathMinimizeX::XelMathMinimizeX(const XelMathFunctionX* iFunction, const XelTolerance& iTol)
     : _function(iFunction), _domainLow(0.0), _domainHigh(0.0), _minima(nullptr), _sampling(15),
-      _limitSet(0), _limitValue(0.0), _absoluteMinimum(0), _interiorMinimum(0),
-      _discretizationMethod(0), _brentMethod(0), _brentTrueSampling(0), _reconvergeBestPoint(0),
-      _minimumWidth(0.0), _internalMinWidthRatio(XelMathRatio::InternalMinWidth), _notConstant(0),
-      _tolerance(&iTol), _scaleReviewed(0), _unreviewedCount(0), _scale(0.0), _relativeEps(0.0),
-      _valueUnit(0.0), _pointRes(0.0), _bisectionEps(0.0), _accepted(0), _sortedFrom(0),
-      _derivative(nullptr),
+      _samplingGiven(0), _resolveSampling(0), _limitSet(0), _limitValue(0.0), _absoluteMinimum(0),
+      _interiorMinimum(0), _discretizationMethod(0), _brentMethod(0), _brentTrueSampling(0),
+      _reconvergeBestPoint(0), _minimumWidth(0.0),
+      _internalMinWidthRatio(XelMathRatio::InternalMinWidth), _notConstant(0), _tolerance(&iTol),
+      _scaleReviewed(0), _unreviewedCount(0), _scale(0.0), _relativeEps(0.0), _valueUnit(0.0),
+      _pointRes(0.0), _bisectionEps(0.0), _accepted(0), _sortedFrom(0), _derivative(nullptr),
       _known(0), _knownX(0.0), _knownF(0.0), _slopesKnown(0), _slopeLow(0.0), _slopeHigh(0.0) {
   ReadTolerance();
   _limitValue = _tolerance->GetSquareLengthResolution();
@@ -118,6 +123,7 @@ void XelMathMinimizeX::ReadTolerance() {
 }
 
 void XelMathMinimizeX::SetSamplingValue(long iNbPoints) {
+  _samplingGiven = 1;
   _sampling = XelMathAnalysisScaling::CheckedSampling(iNbPoints, AttrFunctionXSamplingPoints,
                                                       "XelMathMinimizeX::SetSamplingValue");
 }
@@ -210,19 +216,31 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
   // only when the end is no minimum by its slope.
   if (!_interiorMinimum) {
     const bool together = _function->IsOption(XelMathOption::SecondDeriv) != 0;
+    const bool exactSlope = _function->IsOption(XelMathOption::FirstDeriv) != 0;
     for (const double end : {a, b}) {
       double d = 0.0, dd = 0.0;
       _function->Eval(end, together ? XelMathOption::FirstAndSecond : XelMathOption::FirstDeriv,
                       nullptr, &d, &dd);
       (end == a ? _slopeLow : _slopeHigh) = d;
-      if (end == a ? d > 0.0 : d < 0.0) {
+      // A slope within rounding of 0 tells no direction, nor does the slope of a function
+      // without its own first derivative (a difference quotient, 1e-10 at a stationary end):
+      // such an end is classified by how f changes from it, as a stationary point.
+      const bool outward = end == a ? d > 0.0 : d < 0.0;
+      const double flat = _relativeEps * (_scale + std::fabs(end));
+      if (outward && !exactSlope) {
+        AddStationary(end);
+        continue;
+      }
+      if (outward && std::fabs(d) >= ClearSlope * flat) {
         AddMinimum(end);
         continue;
       }
       if (!together)
         _function->Eval(end, XelMathOption::SecondDeriv, nullptr, nullptr, &dd);
-      if (std::fabs(d) < _relativeEps * (_scale + std::fabs(end)) * (std::fabs(dd) + 1.0))
+      if (std::fabs(d) < flat * (std::fabs(dd) + 1.0))
         AddStationary(end);
+      else if (outward)
+        AddMinimum(end);
     }
     _slopesKnown = 1;
   }
@@ -241,6 +259,7 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
     _minimumWidth = (b - a) * ratio;
     status = FMinimize(domain);
   } else if (!_brentMethod) {
+    _resolveSampling = !_samplingGiven;
     status = DMinimize(domain, _sampling);
   } else {
     status = BrentMinimize(domain, _brentTrueSampling ? _sampling : 3 * _sampling, 0);
@@ -312,6 +331,10 @@ bool XelMathMinimizeX::RisesAround(double x) {
   const double noise = _relativeEps * (_valueUnit + std::fabs(fx));
   const double width = _domainHigh - _domainLow;
   bool decided[2] = {false, false};
+  // The least change seen on each side: where the changes on a side stay within the noise of
+  // the value unit, f may still fall there at its own scale (a tail of exp(-x^2) around
+  // 1e-37), and such a point is no minimum.
+  double fall[2] = {0.0, 0.0};
   for (const double ratio : {1e-4, 1e-3, 1e-2}) {
     for (int side = 0; side < 2; ++side) {
       const double y = side == 0 ? x - ratio * width : x + ratio * width;
@@ -322,8 +345,12 @@ bool XelMathMinimizeX::RisesAround(double x) {
         return false;
       if (change > noise)
         decided[side] = true;
+      fall[side] = std::min(fall[side], change);
     }
   }
+  for (int side = 0; side < 2; ++side)
+    if (!decided[side] && fall[side] < -_relativeEps * std::fabs(fx))
+      return false;
   return true;
 }
 
@@ -416,21 +443,19 @@ int XelMathMinimizeX::DMinimize(const XelMathInterval& iI, long iNbPoints) {
   const double a = iI.low, b = iI.high;
   if (a > b)
     return XelMathStatus::Refused;
-  const long n = iNbPoints < 2 ? 2 : iNbPoints;
+  long n = iNbPoints < 2 ? 2 : iNbPoints;
   const long acceptedBefore = _accepted;
-  const double h = (b - a) / static_cast<double>(n - 1);
-  long stationary = 0;
+  long stationary = 0, taken = 0;
   double xPrev = a, dPrev = 0.0, ddPrev = 0.0;
-  for (long i = 0; i < n; ++i) {
-    const double x = i == n - 1 ? b : a + static_cast<double>(i) * h;
-    double d = 0.0, dd = 0.0;
-    _function->Eval(x, XelMathOption::FirstAndSecond, nullptr, &d, &dd);
+  // Each sample of f' and f'' is tested as a stationary point, then paired with the one
+  // before.
+  auto take = [&](const double x, double d, const double dd) {
     if (std::fabs(d) < _relativeEps * (_scale + std::fabs(x)) * (std::fabs(dd) + 1.0)) {
       ++stationary;
       AddStationary(x);
       d = 0.0; // taken as exactly stationary for the sign tests below
     }
-    if (i > 0) {
+    if (taken++ > 0) {
       if (dPrev < 0.0 && d > 0.0)
         SolveStationary(xPrev, x, dPrev, d, (xPrev * d - x * dPrev) / (d - dPrev));
       else if (dPrev * d > 0.0 && ddPrev * dd < 0.0)
@@ -439,6 +464,23 @@ int XelMathMinimizeX::DMinimize(const XelMathInterval& iI, long iNbPoints) {
     xPrev = x;
     dPrev = d;
     ddPrev = dd;
+  };
+  if (_resolveSampling) {
+    // The run's own sampling: its steps halved until they resolve f'.
+    _resolveSampling = 0;
+    XelMathResolvedSampling samples(_function, 1);
+    samples.Resolve(a, b, n, _relativeEps * (_scale + std::fabs(a) + std::fabs(b)));
+    n = samples.GetCount();
+    for (long i = 0; i < n; ++i)
+      take(samples.GetX()[i], samples.GetG()[i], samples.GetSlope()[i]);
+  } else {
+    const double h = (b - a) / static_cast<double>(n - 1);
+    for (long i = 0; i < n; ++i) {
+      const double x = i == n - 1 ? b : a + static_cast<double>(i) * h;
+      double d = 0.0, dd = 0.0;
+      _function->Eval(x, XelMathOption::FirstAndSecond, nullptr, &d, &dd);
+      take(x, d, dd);
+    }
   }
   if (stationary == n)
     return XelMathStatus::ConstantFunction;

@@ -24,10 +24,11 @@
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
 #include "XelMathInternalGuards.h"
+#include "XelMathResolvedSampling.h"
 #include "XelMathScaleFunctionX.h"
+#include "XelMathScratch.h"
 #include "XelMathSetOfLongs.h"
 #include "XelMathSetOfPointsND.h"
-#include "XelMathScratch.h"
 #include "XelQuorMemory.h"
 #include "XelQuorOutput.h"
 #include "XelTolerance.h"
@@ -233,7 +234,8 @@ double DoublesBetween(double lo, double hi) {
 
 XelMathSolveX::XelMathSolveX(const XelMathFunctionX* iFunction, const XelTolerance& iTol)
     : _function(iFunction), _domainLow(0.0), _domainHigh(0.0), _roots(nullptr), _sampling(15),
-      _constraint(nullptr), _minimumWidth(0.0), _absoluteTolerance(0.0), _toleranceGiven(0),
+      _samplingGiven(0), _resolveSampling(0), _constraint(nullptr), _minimumWidth(0.0),
+      _absoluteTolerance(0.0), _toleranceGiven(0),
       _noSecondOption(iFunction && iFunction->IsOption(XelMathOption::FirstDeriv) ? 0 : 1),
       _notAllNull(0), _checkExtremities(0), _oldNewtonWithInit(0), _dichotomy(0),
       _dichotomySteps(-1), _dichotomyStart(-1), _tolerance(&iTol), _epsRoot(0.0),
@@ -257,6 +259,7 @@ void XelMathSolveX::ReadTolerance() {
 }
 
 void XelMathSolveX::SetSamplingValue(long iNbPoints) {
+  _samplingGiven = 1;
   _sampling = XelMathAnalysisScaling::CheckedSampling(iNbPoints, AttrFunctionXSamplingPoints,
                                                       "XelMathSolveX::SetSamplingValue");
 }
@@ -306,8 +309,10 @@ unsigned char XelMathSolveX::IsRoot(const double&, const double& iF, double& oF2
                                     const double* iDeriv) {
   oF2 = iF * iF;
   const double e2 = _epsRoot * _epsRoot;
-  if (iDeriv)
-    return oF2 < e2 * (1.0 + *iDeriv * *iDeriv) ? 1 : 0;
+  // f^2 < EpsRoot^2 (1 + f'^2), without the square of a steep slope overflowing; an infinite
+  // slope would pass any value (a point beside an overflow is no root).
+  if (iDeriv && std::isfinite(*iDeriv))
+    return std::fabs(iF) < _epsRoot * std::hypot(1.0, *iDeriv) ? 1 : 0;
   return oF2 < e2 ? 1 : 0;
 }
 
@@ -436,13 +441,15 @@ int XelMathSolveX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioR
   _mergeZones = 1;
   _mergeRadius = XelMinWidth * (iDomain.high - iDomain.low);
   int status = XelMathStatus::Refused;
-  if (_function && iDomain.low <= iDomain.high && std::isfinite(iDomain.low) && std::isfinite(iDomain.high)) {
+  if (_function && iDomain.low <= iDomain.high && std::isfinite(iDomain.low) &&
+      std::isfinite(iDomain.high)) {
     if (_function->IsOption(XelMathOption::ImageAndFirst)) {
       _secondImage = _function->IsOption(XelMathOption::SecondDerivImage);
       _extremumTries = _extremumHits = 0;
       _minimumWidth = XelMinWidth * (iDomain.high - iDomain.low);
       status = RSolve(iDomain, 0);
     } else {
+      _resolveSampling = !_samplingGiven;
       status = DSolve(iDomain, _sampling);
     }
   } else if (!_function) {
@@ -652,11 +659,55 @@ int XelMathSolveX::DSolve(const XelMathInterval& iI, long iNbPoints) {
     return XelMathStatus::Refused;
   if (!(a <= b))
     return XelMathStatus::Done;
-  const long n = iNbPoints > 1 ? iNbPoints : 1;
-  const double h = n > 1 ? (b - a) / static_cast<double>(n - 1) : 0.0;
-  long nbNull = 0;
+  long n = iNbPoints > 1 ? iNbPoints : 1;
+  long nbNull = 0, taken = 0;
   double f2;
   double x0 = a, f0 = 0.0, d0 = 0.0;
+  // Each sample is tested as a root, then paired with the one before. Samples that follow
+  // one another in a zone where f is null (a root of high order, a flat stretch) are one
+  // root there: the one of least |f| is kept.
+  bool lastRoot = false;
+  double lastRootValue = 0.0;
+  auto take = [&](const double xi, double f, const double d) {
+    bool root = false;
+    if (IsNull(xi, f, f2, &d)) {
+      ++nbNull;
+      if (IsRoot(xi, f, f2, &d)) {
+        const long count = _roots ? _roots->GetNumberOfPoints() : 0;
+        if (lastRoot && count > 0) {
+          if (std::fabs(f) < lastRootValue) {
+            _roots->GetPoints()[count - 1] = xi;
+            lastRootValue = std::fabs(f);
+          }
+          root = true;
+        } else {
+          AddRoot(xi);
+          root = _roots && _roots->GetNumberOfPoints() > count;
+          lastRootValue = std::fabs(f);
+        }
+        f = 0.0;
+      }
+    }
+    lastRoot = root;
+    if (taken++ > 0)
+      SolvePair(x0, f0, d0, xi, f, d);
+    x0 = xi;
+    f0 = f;
+    d0 = d;
+  };
+  if (_resolveSampling && n > 1) {
+    // The run's own sampling: its steps halved until they resolve the function.
+    _resolveSampling = 0;
+    XelMathResolvedSampling samples(_function, 0);
+    const bool complete = samples.Resolve(a, b, n, _toleranceGiven ? _absoluteTolerance : _epsRoot);
+    n = samples.GetCount();
+    for (long k = 0; k < n; ++k)
+      take(samples.GetX()[k], samples.GetG()[k], samples.GetSlope()[k]);
+    if (nbNull == n)
+      return XelMathStatus::NullFunction;
+    return complete ? XelMathStatus::Done : XelMathStatus::NotConverged;
+  }
+  const double h = n > 1 ? (b - a) / static_cast<double>(n - 1) : 0.0;
   double x = a;
   // The samples go to the function by batches: x0 = a, each next one h further, the last
   // exactly b.
@@ -670,23 +721,8 @@ int XelMathSolveX::DSolve(const XelMathInterval& iI, long iNbPoints) {
       x = x + h;
     }
     _function->EvalPoints(m, xs, XelMathOption::ValueAndFirst, fs, ds, nullptr);
-    for (long j = 0; j < m; ++j) {
-      const double xi = xs[j];
-      double f = fs[j];
-      const double d = ds[j];
-      if (IsNull(xi, f, f2, &d)) {
-        ++nbNull;
-        if (IsRoot(xi, f, f2, &d)) {
-          AddRoot(xi);
-          f = 0.0;
-        }
-      }
-      if (start + j > 0)
-        SolvePair(x0, f0, d0, xi, f, d);
-      x0 = xi;
-      f0 = f;
-      d0 = d;
-    }
+    for (long j = 0; j < m; ++j)
+      take(xs[j], fs[j], ds[j]);
   }
   return nbNull == n ? 1 : 0;
 }
@@ -1056,7 +1092,8 @@ int XelMathSolveX::SolveNewtonWithInitOld(const XelMathInterval& iI, long iMode,
 
 int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
   const double lo = _domainLow, hi = _domainHigh;
-  if (!(lo <= hi) || !iC || iDegree < 0 || !std::isfinite(lo) || !std::isfinite(hi) || !std::isfinite(iShift))
+  if (!(lo <= hi) || !iC || iDegree < 0 || !std::isfinite(lo) || !std::isfinite(hi) ||
+      !std::isfinite(iShift))
     return XelMathStatus::Refused;
   long d = iDegree;
   while (d > 0 && iC[d] == 0.0)
