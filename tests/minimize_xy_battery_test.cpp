@@ -248,3 +248,48 @@ INSTANTIATE_TEST_SUITE_P(Strategies, MinimizeXYBattery,
                          });
 
 } // namespace
+
+// Functions known by their values only, with many minima: Rastrigin's on [-5.12, 5.12]^2 (121
+// local minima, one near each point of the integer lattice; the global one 0 at the origin)
+// and Shubert's on [-10, 10]^2 (760 local minima, 18 of them global, -186.7309). The default
+// 12 x 12 grid showed 5 of Rastrigin's minima, not the global one, and 52 of Shubert's.
+TEST(MinimizeXYValuesOnly, ManyMinimaOnTheDefaultGrid) {
+  const double pi = 3.14159265358979323846;
+  const FnXY rastrigin([pi](double x, double y) {
+    return 20 + x * x - 10 * std::cos(2 * pi * x) + y * y - 10 * std::cos(2 * pi * y);
+  });
+  const FnXY shubert([](double x, double y) {
+    double a = 0.0, b = 0.0;
+    for (int i = 1; i <= 5; ++i) {
+      a += i * std::cos((i + 1) * x + i);
+      b += i * std::cos((i + 1) * y + i);
+    }
+    return a * b;
+  });
+  XelMathAttrString absolute("AbsoluteExtremum", 1);
+  XelMathAttrList absoluteOnly(&absolute);
+  XelMathSetOfPointsND all(2), best(2);
+  ASSERT_EQ(rastrigin.Minimize(XelMathInterval2D(-5.12, 5.12, -5.12, 5.12), all), 0);
+  EXPECT_EQ(all.GetNumberOfPoints(), 121);
+  for (long k = 0; k < all.GetNumberOfPoints(); ++k) {
+    const double* p = all.GetPoints() + 2 * k;
+    EXPECT_LT(std::hypot(p[0] - std::round(p[0]), p[1] - std::round(p[1])), 0.05);
+  }
+  ASSERT_EQ(rastrigin.Minimize(XelMathInterval2D(-5.12, 5.12, -5.12, 5.12), best, &absoluteOnly),
+            0);
+  ASSERT_EQ(best.GetNumberOfPoints(), 1);
+  EXPECT_NEAR(best.GetPoints()[0], 0.0, 1e-6);
+  EXPECT_NEAR(best.GetPoints()[1], 0.0, 1e-6);
+
+  const XelMathInterval2D square(-10, 10, -10, 10);
+  ASSERT_EQ(shubert.Minimize(square, all), 0);
+  long global = 0;
+  for (long k = 0; k < all.GetNumberOfPoints(); ++k)
+    global += std::fabs(shubert.Eval(all.GetPoints()[2 * k], all.GetPoints()[2 * k + 1]) +
+                        186.7309) < 1e-3;
+  EXPECT_GE(all.GetNumberOfPoints(), 760);
+  EXPECT_EQ(global, 18);
+  ASSERT_EQ(shubert.Minimize(square, best, &absoluteOnly), 0);
+  ASSERT_EQ(best.GetNumberOfPoints(), 1);
+  EXPECT_NEAR(shubert.Eval(best.GetPoints()[0], best.GetPoints()[1]), -186.7309, 1e-3);
+}

@@ -9,6 +9,7 @@
 #include "XelMathAnalysisScaling.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrKeys.h"
+#include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrString.h"
@@ -193,6 +194,8 @@ int ChebyshevImage(const XelMathFunctionXY* iF, const XelMathInterval& iI,
 
 // Side of the check grid of the image by extremum search.
 const long ImageCheckSamples = 17;
+// Side of the grid of the extremum search of an image: the minimizer's default.
+const long ImageSearchSampling = 12;
 
 // The extremum search behind the image: the global minimum of iG and of its opposite over
 // iI x iJ (the function's Minimize, whatever it is), together with the values at a regular
@@ -205,9 +208,15 @@ XelMathInterval ImageByExtremumSearch(const XelMathFunctionXY* iG, const XelMath
                                       const ImageTolerance& iRoles) {
   XelMathAttrString absolute(AttrFunctionXAbsoluteExtremum, 1);
   XelMathAttrTolObject tolerance(iTol);
+  // A sampled image: the minimizer's default grid, not refined further (an image is asked for
+  // often, and refining would spend thousands of values on a function that oscillates).
+  XelMathAttrIntegerValue samplingU("SamplingPointsX", ImageSearchSampling, 1);
+  XelMathAttrIntegerValue samplingV("SamplingPointsY", ImageSearchSampling, 1);
   XelMathAttrList attributes;
   attributes.AddAttribute(&absolute);
   attributes.AddAttribute(&tolerance);
+  attributes.AddAttribute(&samplingU);
+  attributes.AddAttribute(&samplingV);
 
   const XelMathInterval whole(-HUGE_VAL, HUGE_VAL);
   const long counts[2] = {ImageCheckSamples, ImageCheckSamples};

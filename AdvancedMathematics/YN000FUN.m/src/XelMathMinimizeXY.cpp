@@ -51,6 +51,9 @@ const long MaxSampling = 1024;
 /// wild function (sin 1e8 u sin 1e8 v on a 1024 x 1024 grid: 110000 minima) took minutes.
 const long MaxMinima = 10000;
 const long MaxRelentlessSampling = 400;
+/// Most nodes of the check grids that choose the default grid (the last one checked is
+/// about twice as fine as the grid chosen in each direction).
+const long MaxResolvedNodes = 1L << 16;
 /// Gradients whose cross product is within this ratio of their norms are parallel.
 const double ParallelRatio = 1e-10;
 /// A gradient component may vanish in a cell when a corner value is within this multiple of
@@ -343,6 +346,74 @@ struct Grid {
   double hu = 0.0, hv = 0.0;
 };
 
+/// The value half-way between nodes iAt and iAt + 1 of a line of iCount equally spaced nodes
+/// (iStride apart in iF): the cubic through the four nodes around it, near an end the
+/// quadratic through three, on a line of two nodes their mean.
+double MiddleOf(const double* iF, const long iStride, const long iCount, const long iAt) {
+  const auto f = [&](const long k) { return iF[k * iStride]; };
+  if (iCount < 3)
+    return 0.5 * (f(iAt) + f(iAt + 1));
+  if (iAt >= 1 && iAt + 2 < iCount)
+    return (-f(iAt - 1) + 9.0 * (f(iAt) + f(iAt + 1)) - f(iAt + 2)) / 16.0;
+  if (iAt + 2 < iCount)
+    return 0.375 * f(iAt) + 0.75 * f(iAt + 1) - 0.125 * f(iAt + 2);
+  return 0.375 * f(iAt + 1) + 0.75 * f(iAt) - 0.125 * f(iAt - 1);
+}
+
+/// The grid of the sampled search when the caller gives none: from the default grid, the
+/// count of a direction becomes 2 n - 1 while, on the grid twice as fine, a node half-way
+/// between two of the coarse grid along that direction differs from the cubic through its
+/// four coarse neighbours by more than a sixteenth of the sampled range. A 12 x 12 grid of
+/// Rastrigin's function (ten waves across [-5.12, 5.12]) showed 5 of its 121 minima.
+void ResolveGrid(const XelMathFunctionXY& iF, const XelMathInterval2D& iDomain, long& ioNu,
+                 long& ioNv) {
+  for (;;) {
+    const Grid coarse(iDomain, ioNu, ioNv);
+    const long fu = coarse.mu > 1 ? 2 * coarse.mu - 1 : 1,
+               fv = coarse.mv > 1 ? 2 * coarse.mv - 1 : 1;
+    if (fu * fv > MaxResolvedNodes || (fu == 1 && fv == 1))
+      return;
+    const Grid fine(iDomain, fu, fv);
+    XelMathScratchDoubles<> values(fine.Count());
+    double* g = values.Data();
+    fine.Evaluate(iF, XelMathOption::Value, g, nullptr, nullptr, nullptr, nullptr, nullptr);
+    double low = HUGE_VAL, high = -HUGE_VAL;
+    for (long k = 0; k < fine.Count(); ++k)
+      if (std::isfinite(g[k])) {
+        low = std::fmin(low, g[k]);
+        high = std::fmax(high, g[k]);
+      }
+    if (!(high > low))
+      return;
+    const double tolerance = (high - low) / 16.0;
+    // Along u on the coarse rows (stride 2 mv between coarse nodes), along v on the coarse
+    // columns (stride 2).
+    bool resolvedU = true, resolvedV = true;
+    for (long b = 0; b < fine.mv && fu > 1; b += 2)
+      for (long a = 0; a + 1 < coarse.mu && resolvedU; ++a) {
+        const double middle = g[(2 * a + 1) * fine.mv + b];
+        const double predicted = MiddleOf(g + b, 2 * fine.mv, coarse.mu, a);
+        if (std::isfinite(middle) && std::isfinite(predicted) &&
+            std::fabs(middle - predicted) > tolerance)
+          resolvedU = false;
+      }
+    for (long a = 0; a < fine.mu && fv > 1; a += 2)
+      for (long b = 0; b + 1 < coarse.mv && resolvedV; ++b) {
+        const double middle = g[a * fine.mv + 2 * b + 1];
+        const double predicted = MiddleOf(g + a * fine.mv, 2, coarse.mv, b);
+        if (std::isfinite(middle) && std::isfinite(predicted) &&
+            std::fabs(middle - predicted) > tolerance)
+          resolvedV = false;
+      }
+    if (resolvedU && resolvedV)
+      return;
+    if (!resolvedU)
+      ioNu = fu;
+    if (!resolvedV)
+      ioNv = fv;
+  }
+}
+
 /// Raises 0x20004 for a grid size below 1.
 void CheckGridSizes(const long iNu, const long iNv) {
   if (iNu < 1 || iNv < 1)
@@ -427,9 +498,8 @@ XelMathMinimizeXY::XelMathMinimizeXY(const XelMathFunctionXY* iFunction, const X
     : _function(iFunction), _tolerance(&iTol), _toleranceValue(0.0), _localMinCorrected(0),
       _specialPoints(nullptr), _scaleReviewed(0), _debugConditionShown(0), _unreviewedCount(0),
       _scale(iTol.GetScaleFactor()), _relativeEps(iTol.GetRelativeEpsilon()),
-      _rootRes(iTol.GetRootResolution()), _lengthRes(iTol.GetLengthResolution()),
-      _minimaRefused(0), _constantTolerance(0.0), _cellU(0.0), _cellV(0.0), _domain(),
-      _hasDomain(0) {
+      _rootRes(iTol.GetRootResolution()), _lengthRes(iTol.GetLengthResolution()), _minimaRefused(0),
+      _constantTolerance(0.0), _cellU(0.0), _cellV(0.0), _domain(), _hasDomain(0) {
   _toleranceValue = _lengthRes * _lengthRes;
 }
 
@@ -513,6 +583,12 @@ int XelMathMinimizeXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPo
     nu = SamplingOption(iAttributes, "SamplingPointsX", nu);
     nv = SamplingOption(iAttributes, "SamplingPointsY", nv);
   }
+  // No grid given: one that resolves the function.
+  const bool gridGiven = iAttributes && (iAttributes->GetAttribute("SamplingPointsX") ||
+                                         iAttributes->GetAttribute("SamplingPointsY"));
+  if (!gridGiven && !Present(iAttributes, "GridGlobalOptimum") &&
+      !Present(iAttributes, "GridLocalOptimum"))
+    ResolveGrid(*_function, iDomain, nu, nv);
 
   int status = XelMathStatus::Done;
   if (Present(iAttributes, "GridGlobalOptimum")) {
@@ -534,8 +610,7 @@ int XelMathMinimizeXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPo
   }
   SortByValue(ioMinima);
   ioMinima.Beginning();
-  return _minimaRefused > 0 && status == XelMathStatus::Done ? XelMathStatus::NotConverged
-                                                              : status;
+  return _minimaRefused > 0 && status == XelMathStatus::Done ? XelMathStatus::NotConverged : status;
 }
 
 void XelMathMinimizeXY::SortByValue(XelMathSetOfPointsND& ioMinima) const {
