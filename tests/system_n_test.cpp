@@ -311,17 +311,31 @@ TEST(SystemN, ClosedFormBattery) {
 // tiny cell holding it, and Newton's steps clipped by that face stalled), and 4e-4 apart (both
 // in one tiny cell, where Newton's runs from its centre and corners all end on the same one).
 TEST(SystemN, CloseSolutionsOfThreeSpheres) {
+  // Box [-w, w]^3. The last two: solutions 1e-4 apart in one tiny cell, the first found at
+  // its centre (where the mirror image the second search starts from is the first itself).
   struct Spheres {
-    double c[3][3], r[3];
+    double c[3][3], r[3], w;
   };
   const Spheres cases[] = {{{{-0.1151961439012282, 0.74001298635798396, -0.31589555018465965},
                              {0.26209677200478065, -1.1163654612582572, -0.34901463882590328},
                              {-1.0115520731771386, 0.46364447556533628, -1.1694896005993733}},
-                            {1.365421664544209, 0.92719358977952981, 1.2750443802280449}},
+                            {1.365421664544209, 0.92719358977952981, 1.2750443802280449},
+                            2.0},
                            {{{-0.80860582089763977, -0.44495868031547486, -0.58063937221200879},
                              {-0.19340735330442696, 0.14204522979520898, 0.25048783613931674},
                              {0.44240823027655446, -0.39171410524491784, 0.33928605163503089}},
-                            {1.4469179246171502, 0.55969979087241217, 0.28825952246686348}}};
+                            {1.4469179246171502, 0.55969979087241217, 0.28825952246686348},
+                            2.0},
+                           {{{0.42285661938393426, -0.48872638385827316, 0.45028115027491156},
+                             {0.82664258444911742, 0.7533649296044207, 0.61558570826343284},
+                             {-0.67356145051707772, -0.29724745345256331, -0.67096495670932588}},
+                            {0.66413043540279271, 1.7096506226872348, 0.95170946328450379},
+                            1.0},
+                           {{{0.58829164321216743, 0.29554377664531128, -0.021939873084172223},
+                             {-0.5018468053631675, -0.49826702291707037, -0.91814052809002811},
+                             {0.7566517150248393, -0.13825706576325381, 0.1047964234983827}},
+                            {0.79370991964925919, 1.532570578132026, 0.3616995918957811},
+                            1.0}};
   for (const Spheres& sp : cases) {
     // x = c0 + a ex + b ey +- h ez, the frame of the three centres.
     auto sub = [](const double* u, const double* v) {
@@ -359,7 +373,7 @@ TEST(SystemN, CloseSolutionsOfThreeSpheres) {
               jac[3 * k + m] = 2 * (x[m] - sp.c[k][m]);
         });
     int status = -1;
-    ExpectSolutions(Solve(s, Cube(3, -2, 2), status), truth, 1e-7);
+    ExpectSolutions(Solve(s, Cube(3, -sp.w, sp.w), status), truth, 1e-7);
     EXPECT_EQ(status, 0);
   }
 }

@@ -334,6 +334,8 @@ private:
                          const double* iCornerValues) const;
   /// The side of iCell widest compared with the same side of the domain.
   long WidestSide(const XelMathIntervalND& iCell) const;
+  /// The width of side k of iCell divided by the domain's.
+  double RelativeWidth(const XelMathIntervalND& iCell, long k) const;
   /// iCell halved along its widest side, both halves searched one level deeper. 1 or -2.
   int Bisect(const XelMathIntervalND& iCell);
   /// A solution found in iCell: polished, then added (AddSolution) and, when its Jacobian is

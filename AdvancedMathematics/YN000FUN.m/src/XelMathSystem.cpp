@@ -963,12 +963,16 @@ int XelMathSystem::Subdivide(const XelMathIntervalND& iCell, const long iCount) 
   return DSolve(iCell, counts, nullptr) == -2 ? -2 : 1;
 }
 
+double XelMathSystem::RelativeWidth(const XelMathIntervalND& iCell, const long k) const {
+  const double side = _domain ? _domain->GetMax(k) - _domain->GetMin(k) : 1.0;
+  return (iCell.GetMax(k) - iCell.GetMin(k)) / (side > 0.0 ? side : 1.0);
+}
+
 long XelMathSystem::WidestSide(const XelMathIntervalND& iCell) const {
   long widest = 0;
   double ratio = -1.0;
   for (long k = 0; k < _dimension; ++k) {
-    const double side = _domain ? _domain->GetMax(k) - _domain->GetMin(k) : 1.0;
-    const double r = (iCell.GetMax(k) - iCell.GetMin(k)) / (side > 0.0 ? side : 1.0);
+    const double r = RelativeWidth(iCell, k);
     if (r > ratio) {
       ratio = r;
       widest = k;

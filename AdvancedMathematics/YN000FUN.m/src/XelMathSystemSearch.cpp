@@ -866,6 +866,28 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   const int excluded = KrawczykExcludes(iCell, iValues, iJacobians, jc.Data(), x.Data(), f.Data(),
                                         contracted.Data());
   const int singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
+  // The side that adds most to |I - C [J]| (its column times the side's width) among the sides
+  // at least a quarter as wide as the widest (both compared with the domain's): halving it
+  // brings the cell closest to one the hull tests settle, without cutting it into slabs.
+  long smearSide = -1;
+  if (!excluded && _hullState == 1) {
+    const double* mag = HullMagnitude();
+    const long widest = WidestSide(iCell);
+    const double reference = RelativeWidth(iCell, widest);
+    double most = -1.0;
+    for (long k = 0; k < n; ++k) {
+      if (!(RelativeWidth(iCell, k) >= SmearWidthRatio * reference))
+        continue;
+      double column = 0.0;
+      for (long r = 0; r < n; ++r)
+        column += mag[r * n + k];
+      const double smear = column * (iCell.GetMax(k) - iCell.GetMin(k));
+      if (smear > most) {
+        most = smear;
+        smearSide = k;
+      }
+    }
+  }
   _hullCorners = _hullCentre = nullptr;
   if (excluded)
     return 0;
@@ -934,8 +956,20 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
         iCell.Center(y.Data());
         for (long k = 0; k < n; ++k)
           y[k] = Clip(2.0 * y[k] - x[k], wider.GetMin(k), wider.GetMax(k));
+        const long stored = _solutions ? _solutions->GetNumberOfPoints() : 0;
         if (DeflatedNewton(wider, x.Data(), y.Data()) && Recorded(y.Data(), iCell) == -2)
           return -2;
+        // The solution found may lie at the centre, where its mirror image is itself: the
+        // deflated runs start from the corners too (the second solution near one of them),
+        // until one adds a solution. Up to 16 corners (four unknowns).
+        if (n <= MaxDeflatedCornerDimension)
+          for (long c = 0; c < corners && _solutions &&
+                          _solutions->GetNumberOfPoints() == stored;
+               ++c) {
+            CornerPoint(iCell, n, c, y.Data());
+            if (DeflatedNewton(wider, x.Data(), y.Data()) && Recorded(y.Data(), iCell) == -2)
+              return -2;
+          }
         return 1;
       }
     }
@@ -984,7 +1018,7 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   }
   // Halve the widest side (compared with the domain's): one sub-cell pair per level, where
   // halving every side would make 2^N sub-cells. The halves share the nodes of the cut.
-  const long side = WidestSide(iCell);
+  const long side = smearSide >= 0 ? smearSide : WidestSide(iCell);
   const double mid = 0.5 * (iCell.GetMin(side) + iCell.GetMax(side));
   // The blocks of the frames above stay where they are: nothing is released here.
   if (!_cornerValues) {

@@ -91,6 +91,12 @@ const double HullWidening = 0.1;
 /// Most sweeps of the second-order narrowing of a box (they go on while its volume falls
 /// below KrawczykProgress of the previous one).
 const long SecondOrderSweeps = 4;
+/// Up to this dimension, a tiny singular cell whose first solution leaves no second one to
+/// the deflated run from its mirror image runs it from each corner.
+const long MaxDeflatedCornerDimension = 4;
+/// The side a singular cell is halved on is chosen by its share of |I - C [J]| among the
+/// sides at least this fraction as wide as the widest (compared with the domain's).
+const double SmearWidthRatio = 0.25;
 /// Relative rounding allowed to the Jacobian of a quadratic system.
 const double QuadraticRounding = 1e-9;
 /// Doubles of the second derivatives of a quadratic system: their midpoints and radii
