@@ -336,8 +336,13 @@ private:
   long WidestSide(const XelMathIntervalND& iCell) const;
   /// The width of side k of iCell divided by the domain's.
   double RelativeWidth(const XelMathIntervalND& iCell, long k) const;
-  /// iCell halved along its widest side, both halves searched one level deeper. 1 or -2.
-  int Bisect(const XelMathIntervalND& iCell);
+  /// The side to halve iCell on: with the hull and inverse of iCell prepared, the side with the
+  /// largest share of |I - C [J]| among those at least SmearWidthRatio as wide as the widest;
+  /// otherwise the widest.
+  long HalvingSide(const XelMathIntervalND& iCell);
+  /// iCell halved along iSide (by default its widest side), both halves searched one level
+  /// deeper. 1 or -2.
+  int Bisect(const XelMathIntervalND& iCell, long iSide = -1);
   /// A solution found in iCell: polished, then added (AddSolution) and, when its Jacobian is
   /// singular, handed to FindRootNearSingularity. 1 or -2.
   int Recorded(const double* iX, const XelMathIntervalND& iCell);

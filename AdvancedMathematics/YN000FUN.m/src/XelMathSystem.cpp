@@ -981,11 +981,11 @@ long XelMathSystem::WidestSide(const XelMathIntervalND& iCell) const {
   return widest;
 }
 
-int XelMathSystem::Bisect(const XelMathIntervalND& iCell) {
+int XelMathSystem::Bisect(const XelMathIntervalND& iCell, const long iSide) {
   long counts[MaxSolveDimension];
   for (long k = 0; k < _dimension; ++k)
     counts[k] = 2;
-  counts[WidestSide(iCell)] = 3;
+  counts[iSide >= 0 && iSide < _dimension ? iSide : WidestSide(iCell)] = 3;
   // The corners of the cell being searched are those of the halves' grid.
   if (_cellBox && _cellValues && SameBox(*_cellBox, iCell)) {
     _parentBox = &iCell;
@@ -1375,6 +1375,7 @@ int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* 
   const bool hullTests = gradients || (_singularLevel > 0 && !_easySolver);
   bool hullReady = false;
   int singular = 1;
+  long side = -1;
   // A Jacobian not finite at some corner gives no hull: the cell may be singular.
   if (hullTests && gradients && AllFinite(iJacobians, corners * nn)) {
     XelMathScratchDoubles<8> f(n);
@@ -1385,6 +1386,7 @@ int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* 
     const int excluded =
         KrawczykExcludes(iCell, iValues, iJacobians, jc.Data(), centre.Data(), f.Data(), nullptr);
     singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
+    side = excluded ? -1 : HalvingSide(iCell);
     hullReady = _hullState != 0;
     _hullCorners = _hullCentre = nullptr;
     if (excluded)
@@ -1414,8 +1416,8 @@ int XelMathSystem::SearchKeptCell(const XelMathIntervalND& iCell, const double* 
         return -2;
       return r;
     }
-    // Halving the widest side only: two sub-cells, whatever the dimension.
-    return Bisect(iCell);
+    // Halving one side only: two sub-cells, whatever the dimension.
+    return Bisect(iCell, side);
   }
   // At most one solution in the cell: Newton from the centre, then from the best corner.
   XelMathScratchDoubles<8> x(n);

@@ -769,6 +769,32 @@ int XelMathSystem::IsSingularIntervalJacobian(const XelMathIntervalND& iCell,
   return 0;
 }
 
+long XelMathSystem::HalvingSide(const XelMathIntervalND& iCell) {
+  // The side that adds most to |I - C [J]| (its column times the side's width) among the sides
+  // at least a quarter as wide as the widest (both compared with the domain's): halving it
+  // brings the cell closest to one the hull tests settle, without cutting it into slabs.
+  const long n = _dimension, widest = WidestSide(iCell);
+  if (_hullState != 1)
+    return widest;
+  const double* mag = HullMagnitude();
+  const double reference = RelativeWidth(iCell, widest);
+  long side = widest;
+  double most = -1.0;
+  for (long k = 0; k < n; ++k) {
+    if (!(RelativeWidth(iCell, k) >= SmearWidthRatio * reference))
+      continue;
+    double column = 0.0;
+    for (long r = 0; r < n; ++r)
+      column += mag[r * n + k];
+    const double smear = column * (iCell.GetMax(k) - iCell.GetMin(k));
+    if (smear > most) {
+      most = smear;
+      side = k;
+    }
+  }
+  return side;
+}
+
 const double* XelMathSystem::HullMagnitude() {
   const long nn = _dimension * _dimension;
   double* out = _hullData + 3 * nn;
@@ -866,28 +892,7 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   const int excluded = KrawczykExcludes(iCell, iValues, iJacobians, jc.Data(), x.Data(), f.Data(),
                                         contracted.Data());
   const int singular = excluded ? 1 : IsSingularIntervalJacobian(iCell, iJacobians, jc.Data());
-  // The side that adds most to |I - C [J]| (its column times the side's width) among the sides
-  // at least a quarter as wide as the widest (both compared with the domain's): halving it
-  // brings the cell closest to one the hull tests settle, without cutting it into slabs.
-  long smearSide = -1;
-  if (!excluded && _hullState == 1) {
-    const double* mag = HullMagnitude();
-    const long widest = WidestSide(iCell);
-    const double reference = RelativeWidth(iCell, widest);
-    double most = -1.0;
-    for (long k = 0; k < n; ++k) {
-      if (!(RelativeWidth(iCell, k) >= SmearWidthRatio * reference))
-        continue;
-      double column = 0.0;
-      for (long r = 0; r < n; ++r)
-        column += mag[r * n + k];
-      const double smear = column * (iCell.GetMax(k) - iCell.GetMin(k));
-      if (smear > most) {
-        most = smear;
-        smearSide = k;
-      }
-    }
-  }
+  const long side = excluded ? 0 : HalvingSide(iCell);
   _hullCorners = _hullCentre = nullptr;
   if (excluded)
     return 0;
@@ -1018,7 +1023,6 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   }
   // Halve the widest side (compared with the domain's): one sub-cell pair per level, where
   // halving every side would make 2^N sub-cells. The halves share the nodes of the cut.
-  const long side = smearSide >= 0 ? smearSide : WidestSide(iCell);
   const double mid = 0.5 * (iCell.GetMin(side) + iCell.GetMax(side));
   // The blocks of the frames above stay where they are: nothing is released here.
   if (!_cornerValues) {
