@@ -169,6 +169,8 @@ private:
   // otherwise the run's sampling is refined until it resolves the function's shape.
   unsigned char _samplingGiven;
   unsigned char _resolveSampling;
+  // The roots come from RunOnPolynom: a polynomial has no pole to test for.
+  unsigned char _polynomialRun;
   const XelMathConstraint* _constraint;
   double _minimumWidth;
   double _absoluteTolerance;
