@@ -22,6 +22,7 @@
 #include "XelMathIntervalND.h"
 #include "XelMathMinimizeRN.h"
 #include "XelMathMinimizeX.h"
+#include "XelMathPolynomX.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelTolerance.h"
 #include "reference_functions.h"
@@ -415,6 +416,26 @@ TEST(MinimizeXBattery, PublishedGlobalMinimaByValuesOnly) {
     ASSERT_EQ(best.size(), 1u);
     EXPECT_NEAR(p.f(best[0]), p.least, 1e-4 * (1.0 + std::fabs(p.least)));
   }
+}
+
+TEST(MinimizeX, ExtremaOfChebyshevT30ByItsCoefficients) {
+  // T_30 by its monomial coefficients (integers up to 2^29): minima at cos(k pi / 30), k odd,
+  // maxima at k even (the ends included). Its slope at the extrema near 0.95 is rounding of
+  // 1e-4, beyond the root test of the Newton solves of f' = 0: 4 minima and 4 maxima were lost.
+  std::vector<double> t0 = {1.0}, t1 = {0.0, 1.0};
+  for (int n = 2; n <= 30; ++n) {
+    std::vector<double> t2(n + 1, 0.0);
+    for (int k = 0; k <= n; ++k)
+      t2[k] = (k > 0 ? 2.0 * t1[k - 1] : 0.0) - (k < n - 1 ? t0[k] : 0.0);
+    t0 = t1;
+    t1 = t2;
+  }
+  const XelMathPolynomX p(30, t1.data(), 0.0);
+  std::vector<double> minima, maxima;
+  for (int k = 30; k >= 0; --k)
+    (k % 2 ? minima : maxima).push_back(std::cos(k * kPi / 30));
+  ExpectSameMinima(Extrema(p, XelMathInterval(-1.0, 1.0)), minima, 1e-7);
+  ExpectSameMinima(Extrema(p, XelMathInterval(-1.0, 1.0), {}, true), maxima, 1e-7);
 }
 
 TEST(MinimizeX, PointsWhereTheFunctionIsNaNAreNeverExtrema) {
