@@ -837,6 +837,30 @@ TEST(SolveXPolynom, TableOfPolynomials) {
   CheckPolynomial("T_40", chebyshev, t1, 0.0, -1.5, 1.5);
 }
 
+// T_30 by its monomial coefficients as a plain function (values and slopes by Horner, no
+// images): its values near its roots beyond 0.5 are rounding above the root test (5e-6 at
+// 0.95, slopes near 100). A bracket closed on a value that small against the values at its
+// ends is a root, and the pole test looks farther out: 16 of the 30 roots were found.
+TEST(SolveX, RootsWhoseValuesAreRounding) {
+  std::vector<double> t0 = {1.0}, t1 = {0.0, 1.0};
+  for (int n = 2; n <= 30; ++n) {
+    std::vector<double> t2(n + 1, 0.0);
+    for (int k = 0; k <= n; ++k)
+      t2[k] = (k > 0 ? 2.0 * t1[k - 1] : 0.0) - (k < n - 1 ? t0[k] : 0.0);
+    t0 = t1;
+    t1 = t2;
+  }
+  const ClosedFormX f([&t1](double x) { return Horner(t1, x, 0); },
+                      [&t1](double x) { return Horner(t1, x, 1); },
+                      [&t1](double x) { return Horner(t1, x, 2); });
+  std::vector<double> truth, tol;
+  for (int k = 30; k >= 1; --k) {
+    truth.push_back(std::cos((2 * k - 1) * kPi / 60));
+    tol.push_back(1e-6);
+  }
+  ExpectSameRoots(Roots(f, XelMathInterval(-1.0, 1.0)), truth, tol);
+}
+
 TEST(SolveXPolynom, MultipleRoots) {
   // (x - 1)^n with exact binomial coefficients: a single root of multiplicity n.
   for (int n = 1; n <= 9; ++n) {

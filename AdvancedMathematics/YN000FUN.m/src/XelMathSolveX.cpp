@@ -48,8 +48,14 @@ double ClampedStart(const double iX, const double a, const double b) {
 /// Unit roundoff of double.
 const double Unit = 0.5 * DBL_EPSILON;
 
-/// Distance, in root acceptance widths, of the probes of the pole test.
+/// A bracket closed on a point whose value is at most this part of the values at its first
+/// ends holds a root (the value is rounding), not a jump.
+const double ClosedBracketValue = 1e-3;
+
+/// Distance, in root acceptance widths, of the probes of the pole test, and of its far probes
+/// in those distances.
 const double PoleProbe = 8.0;
+const double PoleReach = 1e3;
 
 /// Whether iX, where iF has the value iFx, lies on a pole rather than on a root: a point
 /// within iEpsRoot of a pole passes the tangent test of a root (the zero of the tangent of
@@ -60,7 +66,12 @@ bool OnPole(const XelMathFunctionX* iF, double iX, double iFx, double iEpsRoot) 
     return false;
   const double step = PoleProbe * iEpsRoot;
   const double around = std::fmax(std::fabs(iF->Eval(iX - step)), std::fabs(iF->Eval(iX + step)));
-  return std::fabs(iFx) > 2.0 * around + iEpsRoot;
+  if (!(std::fabs(iFx) > 2.0 * around + iEpsRoot))
+    return false;
+  // Near a pole the values keep falling farther away; near a root whose values are rounding
+  // (a polynomial of high degree by its coefficients) they rise, the slope taking over.
+  const double far = PoleReach * step;
+  return std::fmax(std::fabs(iF->Eval(iX - far)), std::fabs(iF->Eval(iX + far))) < around;
 }
 
 /// Recursion guard of the interval strategy (each split at least halves the interval, so
@@ -860,10 +871,12 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
     }
     previousQ = q;
     if (b - a < w) {
-      // The bracket is closed: a root when the point passes the root test, a pole or a jump
-      // of the function otherwise.
+      // The bracket is closed: a root when the point passes the root test, or when its value
+      // is a tiny part of the values at the ends (rounding above the root test: a polynomial
+      // of degree 30 by its coefficients near 0.95, 5e-6 for ends of 1); a pole or a jump of
+      // the function otherwise.
       ioX = x;
-      return lastAccepted ? 0 : 7;
+      return lastAccepted || std::fabs(value) <= ClosedBracketValue * endSize ? 0 : 7;
     }
     if (_dichotomy && !dichotomyUsed && k == _dichotomyStart) {
       double xd = x;
