@@ -27,6 +27,7 @@
 #include "XelTolerance.h"
 #include "solution_sets.h"
 #include "system_xy_references.h"
+#include "xy_helpers.h"
 #include "test_helpers.h"
 
 using namespace xeltest;
@@ -280,6 +281,20 @@ std::vector<Case> Cases() {
        1e-7, nullptr,
        [](Sys& s) {
          s.Set(std::make_unique<HalfDefinedXY>(), PolyXY({{1, 0, 1}, {0, 1, -1}}));
+       }},
+      // Powell's badly scaled system: 1e4 x y = 1, exp(-x) + exp(-y) = 1.0001, its solutions
+      // 1.1e-5 from an edge, in cells of the smallest width where Newton's steps leave them.
+      {"Powell's badly scaled system", {0, 10, 0, 10},
+       {{1.098159329699817e-05, 9.106146739866524}, {9.106146739866524, 1.098159329699817e-05}},
+       1e-9, nullptr,
+       [](Sys& s) {
+         s.Set(std::make_unique<FnXY>([](double x, double y) { return 1e4 * x * y - 1; },
+                                      [](double, double y) { return 1e4 * y; },
+                                      [](double x, double) { return 1e4 * x; }),
+               std::make_unique<FnXY>(
+                   [](double x, double y) { return std::exp(-x) + std::exp(-y) - 1.0001; },
+                   [](double x, double) { return -std::exp(-x); },
+                   [](double, double y) { return -std::exp(-y); }));
        }},
   };
   // clang-format on

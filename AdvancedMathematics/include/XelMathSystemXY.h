@@ -236,6 +236,10 @@ private:
   int Found(const double x, const double y, const Cell& iCell, const bool iPolish = true);
   /// The cell searched again on an iN x iN grid (nothing below the smallest widths).
   int Subdivide(const Cell& iCell, const long iN);
+  /// A cell whose boundary proves a solution, too small to subdivide, where Newton's method
+  /// fails: followed quarter by quarter (the one of degree 1) until Newton's method settles
+  /// the solution or the cell reaches the length resolution. 1 found, 0 not, -1 stop.
+  int FollowOddDegree(const Cell& iCell);
   /// Marks in oSettled (by the index of a cell's lower-left node) the cells of the nU x nV
   /// grid of the box inside blocks where F, sampled in iF, cannot vanish (one image per
   /// block; the marks already set are kept). Whether any was marked.

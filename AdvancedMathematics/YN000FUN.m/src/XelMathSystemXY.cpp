@@ -57,6 +57,9 @@ const long EdgeSearchDepth = 20;
 const long StripPieces = 8;
 /// Depth below which a failed Newton iteration subdivides the cell.
 const long DichotomyDepth = 2;
+/// Most quarterings of a cell of odd degree too small to subdivide (a side of 1e-3 of the box
+/// reaches the resolution of double well within them).
+const long MaxOddDegreeLevels = 64;
 /// Depth until which cells holding a NaN corner are subdivided (then dropped).
 const long NaNDepth = 4;
 /// Iterations of the conjugate-gradient search and of the line search bisection.
@@ -2200,7 +2203,64 @@ int XelMathSystemXY::NewtonDichotomy(Cell& ioCell) {
   if (CornerSign(ioCell.f, eps) != 0 || CornerSign(ioCell.g, eps) != 0 ||
       CombinationExcludes(ioCell) || _depth >= MaxDepth - 1)
     return 0;
+  if (ioCell.x1 - ioCell.x0 < _minWidthU && ioCell.y1 - ioCell.y0 < _minWidthV)
+    return FollowOddDegree(ioCell);
   return Subdivide(ioCell, 3);
+}
+
+int XelMathSystemXY::FollowOddDegree(const Cell& iCell) {
+  Cell cell = iCell;
+  for (long level = 0; level < MaxOddDegreeLevels; ++level) {
+    const double mx = 0.5 * (cell.x0 + cell.x1), my = 0.5 * (cell.y0 + cell.y1);
+    double x = mx, y = my;
+    if (SafeNewton(x, y, cell.x0, cell.x1, cell.y0, cell.y1) > 0)
+      return Found(x, y, cell) == -1 ? -1 : 1;
+    const double xs[3] = {cell.x0, mx, cell.x1}, ys[3] = {cell.y0, my, cell.y1};
+    if (!(xs[1] > xs[0] && xs[1] < xs[2] && ys[1] > ys[0] && ys[1] < ys[2]))
+      return 0;
+    // The nine nodes: the corners kept, the five new ones evaluated.
+    double v[2][3][3][3];
+    const int corner[4][2] = {{0, 0}, {2, 0}, {0, 2}, {2, 2}};
+    for (int c = 0; c < 4; ++c) {
+      double* p0 = v[0][corner[c][0]][corner[c][1]];
+      double* p1 = v[1][corner[c][0]][corner[c][1]];
+      p0[0] = cell.f[c], p0[1] = cell.fx[c], p0[2] = cell.fy[c];
+      p1[0] = cell.g[c], p1[1] = cell.gx[c], p1[2] = cell.gy[c];
+    }
+    for (int i = 0; i < 3; ++i)
+      for (int j = 0; j < 3; ++j)
+        if ((i == 1 || j == 1))
+          for (int w = 0; w < 2; ++w) {
+            double* p = v[w][i][j];
+            Eval2(w, xs[i], ys[j], XelMathOption::ValueAndFirst, p, p + 1, p + 2);
+          }
+    bool next = false;
+    for (int qi = 0; qi < 2 && !next; ++qi)
+      for (int qj = 0; qj < 2 && !next; ++qj) {
+        Cell sub;
+        sub.x0 = xs[qi];
+        sub.x1 = xs[qi + 1];
+        sub.y0 = ys[qj];
+        sub.y1 = ys[qj + 1];
+        for (int c = 0; c < 4; ++c) {
+          const int i = qi + (c & 1), j = qj + (c >> 1);
+          sub.f[c] = v[0][i][j][0], sub.fx[c] = v[0][i][j][1], sub.fy[c] = v[0][i][j][2];
+          sub.g[c] = v[1][i][j][0], sub.gx[c] = v[1][i][j][1], sub.gy[c] = v[1][i][j][2];
+        }
+        const int degree = TopologicalDegree(sub);
+        if (degree == -1)
+          return -1;
+        if (degree == 2)
+          return 1;
+        if (degree == 1) {
+          cell = sub;
+          next = true;
+        }
+      }
+    if (!next)
+      return 0;
+  }
+  return 0;
 }
 
 int XelMathSystemXY::SafeNewton(double& ioX, double& ioY, const double x0, const double x1,
