@@ -422,14 +422,7 @@ TEST(MinimizeX, ExtremaOfChebyshevT30ByItsCoefficients) {
   // T_30 by its monomial coefficients (integers up to 2^29): minima at cos(k pi / 30), k odd,
   // maxima at k even (the ends included). Its slope at the extrema near 0.95 is rounding of
   // 1e-4, beyond the root test of the Newton solves of f' = 0: 4 minima and 4 maxima were lost.
-  std::vector<double> t0 = {1.0}, t1 = {0.0, 1.0};
-  for (int n = 2; n <= 30; ++n) {
-    std::vector<double> t2(n + 1, 0.0);
-    for (int k = 0; k <= n; ++k)
-      t2[k] = (k > 0 ? 2.0 * t1[k - 1] : 0.0) - (k < n - 1 ? t0[k] : 0.0);
-    t0 = t1;
-    t1 = t2;
-  }
+  const std::vector<double> t1 = ChebyshevCoefficients(30);
   const XelMathPolynomX p(30, t1.data(), 0.0);
   std::vector<double> minima, maxima;
   for (int k = 30; k >= 0; --k)

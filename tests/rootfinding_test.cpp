@@ -831,18 +831,11 @@ TEST(SolveXPolynom, TableOfPolynomials) {
   // Chebyshev's T_40 by its monomial coefficients (integers up to 2^39, exact): roots
   // cos((2k - 1) pi / 80). Its values at the roots near 0.94 are rounding of 1e-2, above
   // those beside them: the test for a pole dropped 4 of them.
-  std::vector<double> t0 = {1.0}, t1 = {0.0, 1.0};
-  for (int n = 2; n <= 40; ++n) {
-    std::vector<double> t2(n + 1, 0.0);
-    for (int k = 0; k <= n; ++k)
-      t2[k] = (k > 0 ? 2.0 * t1[k - 1] : 0.0) - (k < n - 1 ? t0[k] : 0.0);
-    t0 = t1;
-    t1 = t2;
-  }
+  const std::vector<double> t40 = ChebyshevCoefficients(40);
   std::vector<double> chebyshev;
   for (int k = 40; k >= 1; --k)
     chebyshev.push_back(std::cos((2 * k - 1) * kPi / 80));
-  CheckPolynomial("T_40", chebyshev, t1, 0.0, -1.5, 1.5);
+  CheckPolynomial("T_40", chebyshev, t40, 0.0, -1.5, 1.5);
 }
 
 // T_30 by its monomial coefficients as a plain function (values and slopes by Horner, no
@@ -850,14 +843,7 @@ TEST(SolveXPolynom, TableOfPolynomials) {
 // 0.95, slopes near 100). A bracket closed on a value that small against the values at its
 // ends is a root, and the pole test looks farther out: 16 of the 30 roots were found.
 TEST(SolveX, RootsWhoseValuesAreRounding) {
-  std::vector<double> t0 = {1.0}, t1 = {0.0, 1.0};
-  for (int n = 2; n <= 30; ++n) {
-    std::vector<double> t2(n + 1, 0.0);
-    for (int k = 0; k <= n; ++k)
-      t2[k] = (k > 0 ? 2.0 * t1[k - 1] : 0.0) - (k < n - 1 ? t0[k] : 0.0);
-    t0 = t1;
-    t1 = t2;
-  }
+  const std::vector<double> t1 = ChebyshevCoefficients(30);
   const ClosedFormX f([&t1](double x) { return Horner(t1, x, 0); },
                       [&t1](double x) { return Horner(t1, x, 1); },
                       [&t1](double x) { return Horner(t1, x, 2); });

@@ -100,6 +100,20 @@ std::vector<long double> ExpandRootsLong(const std::vector<double>& iRoots, doub
   return c;
 }
 
+std::vector<double> ChebyshevCoefficients(const int iN) {
+  std::vector<double> t0 = {1.0}, t1 = {0.0, 1.0};
+  if (iN == 0)
+    return t0;
+  for (int n = 2; n <= iN; ++n) {
+    std::vector<double> t2(n + 1, 0.0);
+    for (int k = 0; k <= n; ++k)
+      t2[k] = (k > 0 ? 2.0 * t1[k - 1] : 0.0) - (k < n - 1 ? t0[k] : 0.0);
+    t0 = t1;
+    t1 = t2;
+  }
+  return t1;
+}
+
 std::vector<double> ExpandRoots(const std::vector<double>& iRoots, double iLead, double iShift) {
   const std::vector<long double> c = ExpandRootsLong(iRoots, iLead, iShift);
   return std::vector<double>(c.begin(), c.end());

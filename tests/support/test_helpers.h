@@ -68,6 +68,9 @@ void ExpectSameRoots(const std::vector<double>& iFound, const std::vector<double
 // expanded in long double.
 std::vector<long double> ExpandRootsLong(const std::vector<double>& iRoots, double iLead,
                                          double iShift = 0.0);
+/// Coefficients (increasing powers) of Chebyshev's T_n by T_k = 2 t T_{k-1} - T_{k-2}: integers,
+/// exact in double up to n = 53.
+std::vector<double> ChebyshevCoefficients(int iN);
 std::vector<double> ExpandRoots(const std::vector<double>& iRoots, double iLead,
                                 double iShift = 0.0);
 // Multiplies the polynomial ioC by the complex pair (x - a)^2 + b^2.
