@@ -803,9 +803,11 @@ TEST(SolveXPolynom, TableOfPolynomials) {
   const std::vector<double> far = {1e6 + 3.7, 1e6 + 7.1}, spread = {-3.0, 0.5, 2.0};
   const std::vector<double> ends = {0.0, 0.5, 1.0}, wide = {1e-3, 1.0, 1e3};
   const std::vector<double> scaled = {-0.75, -0.1, 0.2, 0.65};
-  std::vector<double> twenty;
+  std::vector<double> twenty, halves;
   for (double k : Range(1, 20))
     twenty.push_back((k - 10.5) / 10.0);
+  for (int k = 1; k <= 16; ++k)
+    halves.push_back(std::ldexp(1.0, -k));
   const struct {
     std::string name;
     std::vector<double> roots;
@@ -813,6 +815,12 @@ TEST(SolveXPolynom, TableOfPolynomials) {
   } cases[] = {
       {"Wilkinson 10", Range(1, 10), 1.0, 0.0, 0.0, 11.0},
       {"Wilkinson 20 centred", Range(1, 20), 1.0, 10.5, 0.0, 21.0},
+      // Values near 14 of 1e12 beside rounding of 1e11 in plain Horner: 19 roots, 3 of them
+      // 0.4 off.
+      {"Wilkinson 20 by its monomial coefficients", Range(1, 20), 1.0, 0.0, 0.0, 21.0},
+      // p(0) = 2^-136 passes the value test at the end of the domain: 0 was a root and the
+      // crossing at 2^-16 was not looked for.
+      {"powers of one half", halves, 1.0, 0.0, 0.0, 1.0},
       {"Wilkinson 20 on [-1, 1]", twenty, 1.0, 0.0, -1.0, 1.0},
       {"far, shifted", far, 1.0, 1e6 + 5.0, 1e6, 1e6 + 10.0},
       {"far, unshifted", far, 1.0, 0.0, 1e6, 1e6 + 10.0},

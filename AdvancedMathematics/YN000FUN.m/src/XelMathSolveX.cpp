@@ -171,6 +171,34 @@ PolyValue EvalPoly(const double* c, long n, double t) {
   return r;
 }
 
+/// The same with the value by compensated Horner: the rounding error of each product and sum
+/// is recovered exactly (fma, Knuth's two-sum) and summed in a second Horner pass, so the
+/// value is as accurate as one evaluated in twice the precision and rounded. Its noise is
+/// then the rounding of the result, the second-order bound of the compensated scheme and,
+/// as before, one rounding of each coefficient. Used where the coefficients are the caller's.
+PolyValue EvalPolyCompensated(const double* c, long n, double t) {
+  PolyValue r;
+  double y = c[n], e = 0.0, dy = 0.0;
+  const double at = std::fabs(t);
+  double abs = std::fabs(y);
+  for (long k = n - 1; k >= 0; --k) {
+    dy = dy * t + y;
+    const double product = y * t;
+    const double productError = std::fma(y, t, -product);
+    const double sum = product + c[k];
+    const double back = sum - product;
+    const double sumError = (product - (sum - back)) + (c[k] - back);
+    y = sum;
+    e = e * t + (productError + sumError);
+    abs = abs * at + std::fabs(c[k]);
+  }
+  r.value = y + e;
+  r.deriv = dy;
+  const double gamma = 2.0 * static_cast<double>(n) * Unit / (1.0 - 2.0 * static_cast<double>(n) * Unit);
+  r.noise = Unit * std::fabs(r.value) + 2.0 * gamma * gamma * abs + 2.0 * Unit * abs;
+  return r;
+}
+
 /// Taylor coefficients T1, T2, T3 of sum c[k] t^k at t0 (first derivative, half the second,
 /// a sixth of the third), by nested Horner passes.
 void TaylorAt(const double* c, long n, double t0, double& oT1, double& oT2, double& oT3) {
@@ -189,14 +217,15 @@ void TaylorAt(const double* c, long n, double t0, double& oT1, double& oT2, doub
 /// The root of sum c[k] t^k in [iLo, iHi] where the values at the ends have opposite
 /// signs (iFlo is the value at iLo): safeguarded Newton with bisection, down to the
 /// resolution of double.
-double RefinePolyRoot(const double* c, long n, double iLo, double iHi, double iFlo, double iFloor) {
+double RefinePolyRoot(const double* c, long n, double iLo, double iHi, double iFlo, double iFloor,
+                      bool iCompensated = false) {
   double lo = iLo, hi = iHi;
   const bool loNegative = iFlo < 0.0;
   double x = 0.5 * (lo + hi);
   double dxOld = hi - lo;
   double dx = dxOld;
   for (long it = 0; it < MaxPolynomialIterations; ++it) {
-    PolyValue v = EvalPoly(c, n, x);
+    PolyValue v = iCompensated ? EvalPolyCompensated(c, n, x) : EvalPoly(c, n, x);
     // An overflowed value still has a sign (the bracket goes on); only NaN stops.
     if (v.value == 0.0 || std::isnan(v.value))
       return x;
@@ -1201,13 +1230,18 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
     // its values for the root tests, but a polynomial of tiny coefficients is brought up to
     // unit size: a common factor must not make every point a root. An absolute tolerance
     // given by the caller is compared with the raw values.
+    // Level 0 is scaled by a power of two, so that its coefficients stay exact.
+    const bool exact = j == 0;
     double norm = 1.0;
     bool normalised = false;
     if (largest > 0.0 && std::isfinite(largest) && (j > 0 || std::ldexp(largest, unitExp) < 1.0)) {
-      norm = std::ldexp(largest, unitExp);
+      int e = 0;
+      std::frexp(largest, &e);
+      const double divisor = exact ? std::ldexp(1.0, e) : largest;
+      norm = std::ldexp(divisor, unitExp);
       normalised = true;
       for (long k = 0; k <= n; ++k)
-        q[k] /= largest;
+        q[k] /= divisor;
     }
 
     roots.Clear();
@@ -1220,10 +1254,12 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
     points.Append(cb);
     const long nbPoints = points.Count();
     double prevT = ca, prevV = 0.0;
-    bool prevZero = false;
+    bool prevZero = false, prevEndOnly = false;
     for (long i = 0; i < nbPoints; ++i) {
       const double t = points[i];
-      const PolyValue v = EvalPoly(q, n, t);
+      // The values of p itself are compensated: its coefficients are exact (the caller's,
+      // scaled by a power of two), those of the derivatives carry roundings.
+      const PolyValue v = exact ? EvalPolyCompensated(q, n, t) : EvalPoly(q, n, t);
       double t1, t2, t3;
       TaylorAt(q, n, t, t1, t2, t3);
       // A root of q_j may lie within EpsRoot of t, or q_j(t) is null within rounding. Where
@@ -1232,6 +1268,9 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
           std::fabs(t1) * eps + std::fabs(t2) * eps * eps + std::fabs(t3) * eps * eps * eps;
       const double slack = v.noise + reach;
       bool zero = std::isfinite(v.value) && std::isfinite(slack) && std::fabs(v.value) <= slack;
+      // An end of the domain that is a root by the value test alone (a small value with a
+      // small slope, the crossing further in).
+      bool endOnly = false;
       if (j == 0) {
         const double x = t + iShift;
         const bool domainEnd = (i == 0 && !clippedLow) || (i == nbPoints - 1 && !clippedHigh);
@@ -1239,20 +1278,33 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
         const double rawDeriv = normalised ? v.deriv * norm : std::ldexp(v.deriv, unitExp);
         // A polynomial of coefficients below 1 is tested at unit size, others as they are.
         if (domainEnd &&
-            (normalised ? IsRoot(x, v.value, f2, &v.deriv) : IsRoot(x, rawValue, f2, &rawDeriv)))
+            (normalised ? IsRoot(x, v.value, f2, &v.deriv) : IsRoot(x, rawValue, f2, &rawDeriv))) {
+          endOnly = !zero;
           zero = true;
+        }
         if (_toleranceGiven && IsNull(x, rawValue, f2, &rawDeriv))
-          zero = true;
+          zero = true, endOnly = false;
       }
-      if (i > 0 && !prevZero && !zero &&
-          ((prevV < 0.0 && v.value > 0.0) || (prevV > 0.0 && v.value < 0.0)))
-        roots.Append(RefinePolyRoot(q, n, prevT, t, prevV, floor));
-      if (zero)
+      const bool crossing = i > 0 && ((prevV < 0.0 && v.value > 0.0) || (prevV > 0.0 && v.value < 0.0));
+      // Between two points p is monotone: where it crosses 0 from such an end, it stays below
+      // the end's value up to the crossing, which is the one root of that stretch.
+      const bool fromEnd = crossing && (prevEndOnly || endOnly) && (!prevZero || prevEndOnly) &&
+                           (!zero || endOnly);
+      if (i == 1 && prevEndOnly && !fromEnd)
+        roots.Append(prevT);
+      if (fromEnd || (crossing && !prevZero && !zero))
+        roots.Append(RefinePolyRoot(q, n, prevT, t, prevV, floor, exact));
+      if (zero && !endOnly)
+        roots.Append(t);
+      else if (endOnly && i > 0 && !fromEnd)
         roots.Append(t);
       prevT = t;
       prevV = v.value;
       prevZero = zero;
+      prevEndOnly = endOnly;
     }
+    if (nbPoints == 1 && prevEndOnly)
+      roots.Append(prevT);
     critical.Swap(roots);
   }
   for (long i = 0; i < critical.Count(); ++i)
