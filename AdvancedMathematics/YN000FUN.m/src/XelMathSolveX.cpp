@@ -175,9 +175,13 @@ PolyValue EvalPoly(const double* c, long n, double t) {
 /// is recovered exactly (fma, Knuth's two-sum) and summed in a second Horner pass, so the
 /// value is as accurate as one evaluated in twice the precision and rounded. Its noise is
 /// then the rounding of the result, the second-order bound of the compensated scheme and,
-/// as before, one rounding of each coefficient. Used where the coefficients are the caller's.
+/// as before, one rounding of each coefficient. Used where the coefficients are the caller's,
+/// and only where the plain value is within its noise (its sign in doubt): elsewhere the plain
+/// value is returned.
 PolyValue EvalPolyCompensated(const double* c, long n, double t) {
-  PolyValue r;
+  PolyValue r = EvalPoly(c, n, t);
+  if (!(std::fabs(r.value) <= r.noise))
+    return r;
   double y = c[n], e = 0.0, dy = 0.0;
   const double at = std::fabs(t);
   double abs = std::fabs(y);
