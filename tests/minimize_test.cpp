@@ -431,7 +431,7 @@ TEST(MinimizeX, ExtremaOfChebyshevT30ByItsCoefficients) {
   ExpectSameMinima(Extrema(p, XelMathInterval(-1.0, 1.0), {}, true), maxima, 1e-7);
 }
 
-TEST(MinimizeX, PointsWhereTheFunctionIsNaNAreNeverExtrema) {
+TEST(MinimizeX, PointsWhereTheFunctionIsNaNOrUnboundedAreNeverExtrema) {
   // log x on [-1, 1]: NaN left of 0, unbounded at 0+: only the maximum at 1, no non-finite value.
   for (long offered : {15L, 1L})
     for (const Options& o : {Options{}, Options{&gBrent}, Options{&gAbsolute}}) {
@@ -441,6 +441,15 @@ TEST(MinimizeX, PointsWhereTheFunctionIsNaNAreNeverExtrema) {
         EXPECT_TRUE(std::isfinite(f.Eval(x))) << "minimum at " << x;
       ExpectSameMinima(Extrema(f, XelMathInterval(-1.0, 1.0), o, true, -1), {1.0}, kBrentArgTol);
     }
+  // Poles by values only: the sample beside 0.3 was a minimum (f = -1e5, and -1.2e16 for the
+  // double pole) and a maximum. Only the ends are extrema.
+  const ValuesX simple([](double x) { return 1.0 / (x - 0.3); });
+  const ValuesX twofold([](double x) { return -1.0 / ((x - 0.3) * (x - 0.3)); });
+  for (const Options& o : {Options{}, Options{&gBrent}}) {
+    ExpectSameMinima(Extrema(simple, XelMathInterval(-1.0, 1.0), o, false, -1), {1.0}, kBrentArgTol);
+    ExpectSameMinima(Extrema(simple, XelMathInterval(-1.0, 1.0), o, true, -1), {-1.0}, kBrentArgTol);
+    ExpectSameMinima(Extrema(twofold, XelMathInterval(-1.0, 1.0), o, false, -1), {}, kBrentArgTol);
+  }
 }
 
 TEST(MinimizeX, ImageByExtremumSearchEnclosesTheValuesOrSaysItCannot) {

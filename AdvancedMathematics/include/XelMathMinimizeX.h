@@ -131,6 +131,9 @@ private:
   /// steps 1e-4, 1e-3, 1e-2 times the width of the domain at which the change of f leaves the
   /// noise E (U + |f(x)|) decides each side; a side flat within the noise counts as rising.
   bool RisesAround(double x);
+  /// 1 when f falls steadily on one side of x inside the domain, on probes from a few units of
+  /// the last place out, by more than 1/1000 of |f(x)|: x lies beside a pole, not at a minimum.
+  bool FallsBeside(double x, double iFx);
   /// AddMinimum of a stationary point that RisesAround accepts.
   int AddStationary(double x);
   /// Newton solve of f' = 0 in [iA, iB] with f'(iA) = iDa < 0 < f'(iB) = iDb, from iX.

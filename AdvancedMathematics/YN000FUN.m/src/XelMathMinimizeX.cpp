@@ -3,6 +3,7 @@
 // Maximize entry points of XelMathFunctionX.
 #include "XelMathMinimizeX.h"
 
+#include <cfloat>
 #include <cmath>
 #include <memory>
 
@@ -63,6 +64,14 @@ const double ClearSlope = 1e3;
 /// Part of a clear bracket of f' around the point of a solve that did not converge where the
 /// sign change of f' is looked for.
 const double ClosedBracketReach = 1e-3;
+
+/// Distance, in units of the last place, of the first probes that tell a minimum from a point
+/// beside a pole, their count on each side (each 8 times farther than the last: from a few
+/// units to a hundredth of the scale, so that one lands between a pole and half its distance),
+/// and the relative fall of f along them that marks a pole.
+const double BesideProbe = 16.0;
+const long BesideSteps = 14;
+const double PoleFall = 1e-3;
 
 } // namespace
 
@@ -284,7 +293,7 @@ int XelMathMinimizeX::AddMinimum(double x) {
   if (!_minima || !std::isfinite(x))
     return 0;
   const double f = Value(x);
-  if (!std::isfinite(f)) // NaN there, or a pole: no minimum
+  if (!std::isfinite(f) || FallsBeside(x, f)) // NaN there, or on a pole: no minimum
     return 0;
   if (_brentTrueSampling && _minima->GetNumberOfPoints() == 0 && std::isfinite(f)) {
     _limitValue = f + _relativeEps * _valueUnit;
@@ -326,6 +335,31 @@ int XelMathMinimizeX::AddMinimum(double x) {
   _minima->AddPoint(&x);
   ++_accepted;
   return 1;
+}
+
+bool XelMathMinimizeX::FallsBeside(double x, double iFx) {
+  // Beside a pole (1/(x - 0.3) sampled just left of 0.3) the value keeps falling on one side,
+  // by far more than rounding, as the probes step towards it; at a minimum it rises or stays
+  // within the rounding of its value (which may exceed the noise of the tolerance: a
+  // polynomial of high degree by its coefficients).
+  const double noise = _relativeEps * (_valueUnit + std::fabs(iFx));
+  const double fall = std::fmax(noise, PoleFall * std::fabs(iFx));
+  for (const double direction : {-1.0, 1.0}) {
+    double h = direction * BesideProbe * DBL_EPSILON * (_scale + std::fabs(x));
+    double previous = iFx;
+    for (long k = 0; k < BesideSteps; ++k, h *= 8.0) {
+      const double y = x + h;
+      if (!(y >= _domainLow && y <= _domainHigh) || y == x)
+        break;
+      const double fy = _function->Eval(y);
+      if (!(fy < previous - noise))
+        break;
+      if (fy < iFx - fall)
+        return true;
+      previous = fy;
+    }
+  }
+  return false;
 }
 
 bool XelMathMinimizeX::RisesAround(double x) {
