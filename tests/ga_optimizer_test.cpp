@@ -285,11 +285,12 @@ TEST(GAOptimizer, NaNFitnessIsNeverTheOptimum) {
            2, -2.0, 2.0);
   ga.Run(false, 500, 1e-9, 100);
   EXPECT_LE(ga.GetOptimumFitness(), 1e-6);
+  // Every fitness NaN: no optimum, status 7.
   Probe none([](long, const double*) { return kNaN; }, 2, -1.0, 1.0);
-  none.Minimize();
+  EXPECT_EQ(none.Minimize(), 7);
   EXPECT_EQ(none.GetOptimumFitness(), kInf);
   EXPECT_EQ(none.GetNumberOfGenerations(), 10);
-  none.Run(true, 100, 1.0, 10);
+  EXPECT_EQ(none.Run(true, 100, 1.0, 10), 7);
   EXPECT_EQ(none.GetOptimumFitness(), -kInf);
 }
 

@@ -85,7 +85,8 @@ public:
 
   /// Searches the minimum of Fitness. Returns 0, 4 when a population has no member array
   /// (reported as an invalid object on the error trace; the run stops), or 7 when the next
-  /// generation would take the search beyond 1e7 fitness evaluations. A population size
+  /// generation would take the search beyond 1e7 fitness evaluations, or when every fitness
+  /// was NaN (there is no optimum). A population size
   /// above 1000000 (or not above the random members the strategy draws) raises 0x20004
   /// before anything is drawn or allocated.
   int Minimize();

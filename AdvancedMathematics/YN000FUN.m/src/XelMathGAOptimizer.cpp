@@ -218,9 +218,15 @@ int XelMathGAOptimizer::Maximize() {
 
 int XelMathGAOptimizer::Run(bool iMaximize, const char* iWhere) {
   int status = Start(iMaximize, iWhere);
-  if (status != XelMathStatus::Done || _maxNumber < 1 || _idemFitnessCount < 1 ||
-      Reached(_optimum.fitness, _fitnessReference, iMaximize))
+  // A search whose every trial had a NaN fitness has no optimum to give.
+  const auto done = [this] {
+    return std::isfinite(_optimum.fitness) ? XelMathStatus::Done : XelMathStatus::NotConverged;
+  };
+  if (status != XelMathStatus::Done)
     return status;
+  if (_maxNumber < 1 || _idemFitnessCount < 1 ||
+      Reached(_optimum.fitness, _fitnessReference, iMaximize))
+    return done();
   const bool reports = XelMathDebug::GetDebugOnly() != 0;
   long unchanged = 0;
   const double size = static_cast<double>(_current->GetSize());
@@ -241,7 +247,7 @@ int XelMathGAOptimizer::Run(bool iMaximize, const char* iWhere) {
     if (unchanged >= _idemFitnessCount)
       break;
   }
-  return XelMathStatus::Done;
+  return done();
 }
 
 int XelMathGAOptimizer::GenerateMin() {
