@@ -450,6 +450,11 @@ TEST(MinimizeX, PointsWhereTheFunctionIsNaNOrUnboundedAreNeverExtrema) {
     ExpectSameMinima(Extrema(simple, XelMathInterval(-1.0, 1.0), o, true, -1), {-1.0}, kBrentArgTol);
     ExpectSameMinima(Extrema(twofold, XelMathInterval(-1.0, 1.0), o, false, -1), {}, kBrentArgTol);
   }
+  // An end where the difference slope reaches where f is NaN: the values inside decide.
+  const ValuesX root([](double x) { return std::sqrt(x) - 0.5; });
+  const ValuesX mirrored([](double x) { return std::sqrt(1.0 - x) + x * x; });
+  ExpectSameMinima(Extrema(root, XelMathInterval(0.0, 1.0), {}, false, -1), {0.0}, kBrentArgTol);
+  EXPECT_EQ(Extrema(mirrored, XelMathInterval(0.5, 1.0), {}, false, -1).back(), 1.0);
 }
 
 TEST(MinimizeX, ImageByExtremumSearchEnclosesTheValuesOrSaysItCannot) {

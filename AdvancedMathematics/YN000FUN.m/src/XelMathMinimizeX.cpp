@@ -124,7 +124,16 @@ double XelMathMinimizeX::EndSlope(double x) {
     return _slopeLow;
   if (_slopesKnown && x == _domainHigh)
     return _slopeHigh;
-  return _function->EvalFirstDeriv(x);
+  const double slope = _function->EvalFirstDeriv(x);
+  if (!std::isnan(slope) || !(x == _domainLow || x == _domainHigh))
+    return slope;
+  // A slope by centred differences reaches outside the domain, where f may be undefined
+  // (sqrt x at 0): the one-sided difference inwards.
+  const double h = (x == _domainLow ? 1.0 : -1.0) * SqrtEpsilon * (_scale + std::fabs(x));
+  const double inner = x + h;
+  if (!(inner >= _domainLow && inner <= _domainHigh))
+    return slope;
+  return (_function->Eval(inner) - Value(x)) / h;
 }
 
 void XelMathMinimizeX::ReadTolerance() {
@@ -240,7 +249,9 @@ int XelMathMinimizeX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& 
       // such an end is classified by how f changes from it, as a stationary point.
       const bool outward = end == a ? d > 0.0 : d < 0.0;
       const double flat = _relativeEps * (_scale + std::fabs(end));
-      if (outward && !exactSlope) {
+      // No slope at all (a difference reaching where f is undefined, sqrt x at 0): the values
+      // inside decide too.
+      if ((outward && !exactSlope) || std::isnan(d)) {
         AddStationary(end);
         continue;
       }
