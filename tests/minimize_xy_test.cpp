@@ -247,6 +247,11 @@ TEST(MinimizeXYStrategies, OneDimensionalFunctionsAndSpecialPoints) {
   const FnXY trough(XY((x - 0.3) * (x - 0.3) + 0.0 * y));
   EXPECT_EQ(trough.Minimize(XelMathInterval2D(-1, 1, -0.5, 1.5), found), 0);
   ExpectSameSet(found, {{0.3, 0.5}}, 1e-7);
+  // NaN left of x = 0: on the edge of that region f still falls towards y = 0.5 (a point
+  // (8e-17, 0) of value -0.05 was a minimum too).
+  const FnXY root(XY(std::sqrt(x) + (y - 0.5) * (y - 0.5) - 0.3));
+  EXPECT_EQ(root.Minimize(XelMathInterval2D(-1, 1, 0, 1), found), 0);
+  ExpectSameSet(found, {{0.0, 0.5}}, 1e-7);
   // The first minimum along a direction, up to the border.
   const XelMathMinimizeXY line(&trough, XelGetDefaultTolerance());
   double u = -1.0, v = 0.5;

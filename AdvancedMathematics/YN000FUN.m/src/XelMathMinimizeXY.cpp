@@ -1446,7 +1446,14 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
     return 0;
   if ((iMode & ModeInterior) && OnBoundary(iU, iV, iDomain))
     return 0;
-  if (_localMinCorrected && !IsLocalMinimum(iU, iV, iDomain))
+  // Where f has no gradient (beside a region where it is NaN, so that differences reach into
+  // it) the descents and slope tests that offered the point could not see f fall: the values
+  // around decide.
+  double value = 0.0, gu = 0.0, gv = 0.0;
+  _function->Eval(iU, iV, XelMathOption::ValueAndFirst, &value, &gu, &gv, nullptr, nullptr,
+                  nullptr);
+  const bool noGradient = !std::isfinite(gu) || !std::isfinite(gv);
+  if ((_localMinCorrected || noGradient) && !IsLocalMinimum(iU, iV, iDomain))
     return 0;
   // Another end of a descent in the same basin (no ridge between them, up to the precision
   // of the values) is the same minimum reached with the precision of the descents.
