@@ -134,6 +134,10 @@ private:
   /// 1 when f falls steadily on one side of x inside the domain, on probes from a few units of
   /// the last place out, by more than 1/1000 of |f(x)|: x lies beside a pole, not at a minimum.
   bool FallsBeside(double x, double iFx);
+  /// The edge between iUndefined (no slope there: f NaN, or NaN a little farther out) and
+  /// iDefined, located to adjacent doubles, offered as a stationary end (AddStationary of
+  /// its defined side).
+  int AddEdgeOfDefinition(double iUndefined, double iDefined);
   /// AddMinimum of a stationary point that RisesAround accepts.
   int AddStationary(double x);
   /// Newton solve of f' = 0 in [iA, iB] with f'(iA) = iDa < 0 < f'(iB) = iDb, from iX.

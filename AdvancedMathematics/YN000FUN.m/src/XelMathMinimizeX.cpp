@@ -70,6 +70,11 @@ const double ClosedBracketReach = 1e-3;
 /// units to a hundredth of the scale, so that one lands between a pole and half its distance),
 /// and the relative fall of f along them that marks a pole.
 const double BesideProbe = 16.0;
+/// Bisections that locate the edge of the part of the domain where f is defined (enough to
+/// reach adjacent doubles).
+const long MaxEdgeBisections = 1100;
+/// Doubling steps out of a sample whose slope is undefined but not its value, to the edge.
+const long MaxEdgeSteps = 64;
 const long BesideSteps = 14;
 const double PoleFall = 1e-3;
 
@@ -403,6 +408,38 @@ bool XelMathMinimizeX::RisesAround(double x) {
   return true;
 }
 
+int XelMathMinimizeX::AddEdgeOfDefinition(double iUndefined, double iDefined) {
+  if (!std::isfinite(Value(iDefined)))
+    return 0;
+  double out = iUndefined, in = iDefined;
+  if (!std::isnan(Value(iUndefined))) {
+    // Only its slope is undefined there (a difference reaching beyond the edge): the edge
+    // lies a little farther out, or is this sample.
+    in = iUndefined;
+    const double direction = iUndefined < iDefined ? -1.0 : 1.0;
+    double h = direction * _pointRes * (_scale + std::fabs(iUndefined));
+    out = in;
+    for (long k = 0; k < MaxEdgeSteps; ++k, h *= 2.0) {
+      const double y = iUndefined + h;
+      if (!(y >= _domainLow && y <= _domainHigh))
+        break;
+      if (std::isnan(_function->Eval(y))) {
+        out = y;
+        break;
+      }
+    }
+    if (out == in)
+      return AddStationary(in);
+  }
+  for (long k = 0; k < MaxEdgeBisections; ++k) {
+    const double m = 0.5 * (out + in);
+    if (m == out || m == in)
+      break;
+    (std::isnan(_function->Eval(m)) ? out : in) = m;
+  }
+  return AddStationary(in);
+}
+
 int XelMathMinimizeX::AddStationary(double x) {
   return RisesAround(x) ? AddMinimum(x) : 0;
 }
@@ -516,6 +553,10 @@ int XelMathMinimizeX::DMinimize(const XelMathInterval& iI, long iNbPoints) {
   // Each sample of f' and f'' is tested as a stationary point, then paired with the one
   // before.
   auto take = [&](const double x, double d, const double dd) {
+    // Between a sample without a slope and one with a slope f may become undefined: the
+    // edge of the part where it is defined is an end of the domain for the minima.
+    if (taken > 0 && std::isnan(d) != std::isnan(dPrev))
+      AddEdgeOfDefinition(std::isnan(d) ? x : xPrev, std::isnan(d) ? xPrev : x);
     if (std::fabs(d) < _relativeEps * (_scale + std::fabs(x)) * (std::fabs(dd) + 1.0)) {
       ++stationary;
       AddStationary(x);

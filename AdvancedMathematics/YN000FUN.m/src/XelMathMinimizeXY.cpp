@@ -1361,12 +1361,16 @@ bool XelMathMinimizeXY::IsLocalMinimum(const double iU, const double iV,
   const double noise = _relativeEps * (_scale * _scale + std::fabs(f0));
   const double wu = I.high - I.low, wv = J.high - J.low;
   static const double steps[3] = {1e-6, 1e-4, 1e-2};
+  // The eight directions, the axes exactly (a cosine of 3 pi / 2 computed is -1.8e-16: a probe
+  // beside a side the function is undefined beyond would leave it).
+  constexpr double c = 0.7071067811865476;
+  static const double directions[8][2] = {{1.0, 0.0}, {c, c},   {0.0, 1.0},  {-c, c},
+                                           {-1.0, 0.0}, {-c, -c}, {0.0, -1.0}, {c, -c}};
   for (const double step : steps) {
     bool rising = true;
-    for (int k = 0; k < 8; ++k) {
-      const double angle = 0.7853981633974483 * k;
-      const double u = Clamp(iU + step * wu * std::cos(angle), I);
-      const double v = Clamp(iV + step * wv * std::sin(angle), J);
+    for (const auto& d : directions) {
+      const double u = Clamp(iU + step * wu * d[0], I);
+      const double v = Clamp(iV + step * wv * d[1], J);
       if (u == iU && v == iV)
         continue;
       const double f = ValueAt(*_function, u, v);
