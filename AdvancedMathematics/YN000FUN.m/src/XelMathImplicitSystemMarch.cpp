@@ -47,6 +47,17 @@ double SegmentDistance(const long n, const double* p, const double* a, const dou
   return std::sqrt(d2);
 }
 
+/// A domain the march can work in: of the system's dimension, not empty, with finite bounds
+/// (the steps and the sag are fractions of its widths).
+bool IsValidDomain(const XelMathIntervalND& iDomain, const long iN) {
+  if (iDomain.GetDimension() != iN || iDomain.IsEmpty())
+    return false;
+  for (long i = 0; i < iN; ++i)
+    if (!std::isfinite(iDomain.GetMin(i)) || !std::isfinite(iDomain.GetMax(i)))
+      return false;
+  return true;
+}
+
 class Doubles {
 public:
   explicit Doubles(const long iCount) : _count(iCount), _data(XelQuorArrayDoubleNew(iCount)) {}
@@ -818,7 +829,7 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
   if (oResult.GetDimension() != n)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "wrong dimension",
                  "XelMathImplicitSystem::Run");
-  if (iDomain.GetDimension() != n || iDomain.IsEmpty())
+  if (!IsValidDomain(iDomain, n))
     XelMathRaise(XelErrorCode::InvalidDomain, "Solve", "Invalid Domain", "");
   if (!_decoded)
     DecodeOptions(iDomain, nullptr); // a run on its own: the defaults of its domain
@@ -973,7 +984,7 @@ int XelMathImplicitSystem::Solve(const XelMathIntervalND& iDomain, const double*
                                  const double* iT0, XelMathSetOfPointsND& oResult,
                                  const XelMathAttrList* iAttributes) {
   const long n = _n;
-  if (iDomain.GetDimension() != n || iDomain.IsEmpty())
+  if (!IsValidDomain(iDomain, n))
     XelMathRaise(XelErrorCode::InvalidDomain, "Solve", "Invalid Domain", "");
   if (oResult.GetDimension() != n)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "wrong dimension",
@@ -1105,7 +1116,7 @@ int XelMathImplicitSystem::CleverSolve(const XelMathIntervalND& iDomain, long& i
                                        const double* iT0s, XelMathSetOfPointsND**& ioResults,
                                        const XelMathAttrList* iAttributes) {
   const long n = _n;
-  if (iDomain.GetDimension() != n || iDomain.IsEmpty())
+  if (!IsValidDomain(iDomain, n))
     XelMathRaise(XelErrorCode::InvalidDomain, "Solve", "Invalid Domain", "");
   if (iNbStart < 0 || (iNbStart > 0 && !iX0s) || iNbStart > XelQuorMaxArrayDoubles / n)
     XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "CleverSolve", "Invalid Number Of Points",
@@ -1225,7 +1236,7 @@ int XelMathImplicitSystem::SolveMultipleSolutions(const XelMathIntervalND& iDoma
                                                   const XelMathSetOfPointsND& iStartSet,
                                                   XelMathSetOfPointsND**& ioResults,
                                                   const XelMathAttrList* iAttributes) {
-  if (iDomain.GetDimension() != _n || iDomain.IsEmpty())
+  if (!IsValidDomain(iDomain, _n))
     XelMathRaise(XelErrorCode::InvalidDomain, "SolveMultipleSolutions", "Invalid Domain", "");
   if (iStartSet.GetDimension() != _n)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "wrong dimension",
