@@ -119,6 +119,15 @@ std::vector<CurveCase> Curves() {
     const double c = std::cos(t), s = std::sin(t);
     return std::vector<double>{c, s, c * s, c + 0.5 * s * s, c * s - 0.3 * c};
   };
+  auto clipped = [](double d, std::vector<double> start) {
+    const double a = std::acos(1 - d), y = std::sin(a);
+    return CurveCase{"circle cut at x = 1 - " + std::to_string(d), 2,
+                     [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1; },
+                     {-2, 1 - d, -2, 2}, start, {},
+                     [](double t) { return std::vector<double>{std::cos(t), std::sin(t)}; }, a,
+                     2 * M_PI - a, false, 2 * M_PI - 2 * a, {{1 - d, y}, {1 - d, -y}}, {},
+                     nullptr, {}};
+  };
   return {
       {"circle", 2, [](const double* X, double* F) { F[0] = X[0] * X[0] + X[1] * X[1] - 1; },
        {-2, 2, -2, 2}, {1, 0}, {0, 1},
@@ -144,6 +153,9 @@ std::vector<CurveCase> Curves() {
        [](const double* X, double* F) { F[0] = X[1] - X[0] * X[0] + 0.5; }, {-1, 1, -1, 1},
        {0, -0.5}, {1, 0}, [](double t) { return std::vector<double>{t, t * t - 0.5}; }, -1, 1,
        false, 0, {{-1, 0.5}, {1, 0.5}}, {}, nullptr, {}},
+      // The unit circle cut by x = 1 - d over an arc shorter than one step, from either side
+      // of the cut: the ends are the first crossings along the curve.
+      clipped(1e-4, {-1, 0}), clipped(1e-3, {0, 1}), clipped(3e-3, {0, 1}),
       {"lemniscate through its node", 2,
        [](const double* X, double* F) {
          const double r2 = X[0] * X[0] + X[1] * X[1];

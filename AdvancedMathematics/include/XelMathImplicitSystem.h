@@ -298,6 +298,11 @@ protected:
   /// segment from iX crosses the first bound, X + lambda (Xnew - X).
   int OutOfDomain(const XelMathIntervalND& iDomain, const double* iX, const double* iXnew,
                   double* oCross) const;
+  /// Whether the arc of the curve from (iX, iT) to (iXnew, iTnew), both inside iDomain, goes
+  /// out of it between them (a coordinate whose extremum on the arc lies beyond its bound by
+  /// more than the point resolution); oOut then receives a point of the arc outside.
+  int LeavesDomainBetween(const XelMathIntervalND& iDomain, const double* iX, const double* iT,
+                          const double* iXnew, const double* iTnew, double* oOut);
   /// Correction of the prediction onto the curve and its oriented tangent; a singular point
   /// on the way goes to ManageSingularity.
   int FindNewPoint(XelMathMarchState& ioState);

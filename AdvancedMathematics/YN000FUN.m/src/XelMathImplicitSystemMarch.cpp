@@ -391,7 +391,9 @@ int XelMathImplicitSystem::FindLastPoint(const XelMathIntervalND& iDomain, const
       if (iDomain.ContainsPoint(oX, _tol.GetPointResolution()) && InSubdomain(oX) &&
           Distance(n, oX, iIn) <= 2.0 * reach + _tol.GetPointResolution()) {
         std::memcpy(oT, iT, sizeof(double) * n);
-        if (FindTangent(oX, oT))
+        // The curve must go out there: where it comes back in, the face was crossed earlier
+        // (a short arc outside, the Newton iterations drawn to its far end).
+        if (FindTangent(oX, oT) && ((face % 2) ? oT[k] : -oT[k]) >= 0.0)
           return 1;
       }
     }
@@ -420,7 +422,8 @@ int XelMathImplicitSystem::FindLastPointWithBS(const XelMathIntervalND& iDomain,
     if (!SolveOnHyperPlane(m, normal))
       for (long i = 0; i < n; ++i)
         m[i] = 0.5 * (oX[i] + b[i]);
-    const bool inside = iDomain.ContainsPoint(m, _tol.GetPointResolution()) && InSubdomain(m);
+    // Strictly inside: the end then stays on the curve (the clamp below leaves it alone).
+    const bool inside = iDomain.ContainsPoint(m) && InSubdomain(m);
     std::memcpy(inside ? oX : b, m, sizeof(double) * n);
   }
   for (long i = 0; i < n; ++i)
@@ -465,6 +468,53 @@ int XelMathImplicitSystem::OutOfDomain(const XelMathIntervalND& iDomain, const d
       oCross[i] = std::fmin(std::fmax(oCross[i], iDomain.GetMin(i)), iDomain.GetMax(i));
   }
   return 1;
+}
+
+int XelMathImplicitSystem::LeavesDomainBetween(const XelMathIntervalND& iDomain, const double* iX,
+                                               const double* iT, const double* iXnew,
+                                               const double* iTnew, double* oOut) {
+  const long n = _n;
+  const double r = _tol.GetPointResolution();
+  const double chord = Distance(n, iX, iXnew);
+  XelMathScratchDoubles<64> work(4 * n);
+  double* a = work.Data();
+  double* b = a + n;
+  double* m = b + n;
+  double* t = m + n;
+  for (long k = 0; k < n; ++k) {
+    // Coordinate k has a maximum (side 1) or a minimum (side -1) on the arc when its tangent
+    // component changes sign; over an arc of about the chord it cannot move farther than the
+    // chord beyond its ends.
+    const double side =
+        iT[k] > 0.0 && iTnew[k] < 0.0 ? 1.0 : (iT[k] < 0.0 && iTnew[k] > 0.0 ? -1.0 : 0.0);
+    if (side == 0.0)
+      continue;
+    const double bound = side > 0.0 ? iDomain.GetMax(k) : iDomain.GetMin(k);
+    std::memcpy(a, iX, sizeof(double) * n);
+    std::memcpy(b, iXnew, sizeof(double) * n);
+    // Bisection along the arc on the sign of the tangent component, as long as the extremum
+    // can still reach beyond the bound; a point of the arc found outside ends it.
+    for (int it = 0; it < 200; ++it) {
+      const double span = Distance(n, a, b);
+      if (span <= r || side * (bound - side * std::fmax(side * a[k], side * b[k])) > span + r)
+        break;
+      for (long i = 0; i < n; ++i) {
+        t[i] = b[i] - a[i];
+        m[i] = 0.5 * (a[i] + b[i]);
+      }
+      if (!SolveOnHyperPlane(m, t) || Distance(n, m, iX) > 2.0 * chord)
+        break;
+      if (side * (m[k] - bound) > r) {
+        std::memcpy(oOut, m, sizeof(double) * n);
+        return 1;
+      }
+      std::memcpy(t, iT, sizeof(double) * n);
+      if (!FindTangent(m, t))
+        break;
+      std::memcpy(side * t[k] > 0.0 ? a : b, m, sizeof(double) * n);
+    }
+  }
+  return 0;
 }
 
 // ---- one march ----
@@ -667,7 +717,8 @@ int XelMathImplicitSystem::Controles(XelMathMarchState& ioState) {
   const double* Tn = _work + NewT * n;
   if (!ValidateNextPoint(X, T, Xn, Tn, ioState.s))
     return StepRetried;
-  if (OutOfDomain(ioState.domain, X, Xn, nullptr) || !InSubdomain(Xn)) {
+  if (OutOfDomain(ioState.domain, X, Xn, nullptr) || !InSubdomain(Xn) ||
+      LeavesDomainBetween(ioState.domain, X, T, Xn, Tn, _work + NewX * n)) {
     SearchEndPoint(ioState);
     return StepEnded;
   }
