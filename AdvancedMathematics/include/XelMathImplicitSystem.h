@@ -318,6 +318,13 @@ protected:
   /// A constraint that changes sign between the current and the new point: the point where it
   /// vanishes ends the march (else the point is refused).
   int ManageConstraint(XelMathMarchState& ioState);
+  /// IsContaining looking only at the points from index iFirst on.
+  int IsContainingFrom(const XelMathSetOfPointsND& iSet, const double* iX1, const double* iX2,
+                       const double iTol, const long iSkip, const long iFirst, long& oIndex) const;
+  /// Whether the curve point iQ lies, within iTol, on the arc of the curve from (iX1, iT1) to
+  /// (iX2, iT2) (or on its continuation just beyond), the tangents oriented along the arc.
+  int IsOnArc(const double* iQ, const double* iX1, const double* iT1, const double* iX2,
+              const double* iT2, const double iTol);
   /// Closure and return onto what is traced: a new chord that passes near a traced point.
   int VerifySet(XelMathMarchState& ioState);
   /// Stores the new point and makes it the current one.

@@ -252,11 +252,17 @@ int XelMathImplicitSystem::FindConstraintChangeOfSign(const double* iX1, const d
 int XelMathImplicitSystem::IsContaining(const XelMathSetOfPointsND& iSet, const double* iX1,
                                         const double* iX2, const double iTol, const long iSkip,
                                         long& oIndex) const {
+  return IsContainingFrom(iSet, iX1, iX2, iTol, iSkip, 0, oIndex);
+}
+
+int XelMathImplicitSystem::IsContainingFrom(const XelMathSetOfPointsND& iSet, const double* iX1,
+                                            const double* iX2, const double iTol, const long iSkip,
+                                            const long iFirst, long& oIndex) const {
   oIndex = -1;
   const long last = iSet.GetNumberOfPoints() - iSkip;
   const double* p = iSet.GetPoints();
-  if (last > 0)
-    _containingWork += static_cast<double>(last);
+  if (last > iFirst)
+    _containingWork += static_cast<double>(last - iFirst);
   // A point farther than the tolerance from the box of the segment along one coordinate is
   // farther from the segment (and from X2): skipped before any distance is computed. The
   // margin covers the rounding of the distances.
@@ -270,7 +276,7 @@ int XelMathImplicitSystem::IsContaining(const XelMathSetOfPointsND& iSet, const 
     lo[i] = std::fmin(a, iX2[i]) - margin;
     hi[i] = std::fmax(a, iX2[i]) + margin;
   }
-  for (long j = 0; j < last; ++j) {
+  for (long j = iFirst; j < last; ++j) {
     const double* q = p + j * _n;
     long i = 0;
     while (i < n && q[i] >= lo[i] && q[i] <= hi[i])
@@ -287,6 +293,41 @@ int XelMathImplicitSystem::IsContaining(const XelMathSetOfPointsND& iSet, const 
     }
   }
   return 0;
+}
+
+int XelMathImplicitSystem::IsOnArc(const double* iQ, const double* iX1, const double* iT1,
+                                   const double* iX2, const double* iT2, const double iTol) {
+  // The hyperplane through iQ orthogonal to the chord cuts the arc of the chord once; iQ, a
+  // point of the curve, lies on that arc when it is that cut. The Newton iterations start on
+  // the cubic of the two ends and tangents (much closer to the arc than the sag), so that a
+  // part of the curve running alongside is not taken for the arc.
+  const long n = _n;
+  XelMathScratchDoubles<64> work(2 * n);
+  double* chord = work.Data();
+  double* m = chord + n;
+  double c2 = 0.0, t = 0.0, n1 = 0.0, n2 = 0.0;
+  for (long i = 0; i < n; ++i) {
+    chord[i] = iX2[i] - iX1[i];
+    c2 += chord[i] * chord[i];
+    t += chord[i] * (iQ[i] - iX1[i]);
+    n1 += iT1[i] * iT1[i];
+    n2 += iT2[i] * iT2[i];
+  }
+  if (!(c2 > 0.0 && n1 > 0.0 && n2 > 0.0))
+    return 0;
+  t /= c2;
+  const double L = std::sqrt(c2);
+  const double h10 = L * t * (1.0 - t) * (1.0 - t) / std::sqrt(n1);
+  const double h11 = -L * t * t * (1.0 - t) / std::sqrt(n2);
+  const double h01 = t * t * (3.0 - 2.0 * t);
+  double shift = 0.0;
+  for (long i = 0; i < n; ++i) {
+    m[i] = iX1[i] + h01 * chord[i] + h10 * iT1[i] + h11 * iT2[i];
+    shift += (iQ[i] - m[i]) * chord[i];
+  }
+  for (long i = 0; i < n; ++i) // onto the hyperplane through iQ
+    m[i] += shift / c2 * chord[i];
+  return SolveOnHyperPlane(m, chord) && Distance(n, m, iQ) <= iTol ? 1 : 0;
 }
 
 double XelMathImplicitSystem::EvalStep(const double* iX1, const double* iT1, const double* iX2,
@@ -777,43 +818,54 @@ int XelMathImplicitSystem::VerifySet(XelMathMarchState& ioState) {
   // nor taken for a return).
   const long n = _n;
   const double* X = _work + CurrentX * n;
+  const double* T = _work + CurrentT * n;
   const double* Xn = _work + NewX * n;
   const double* Tn = _work + NewT * n;
   const double closureNow = std::fmin(ioState.closureTol, 0.5 * Distance(n, X, Xn));
+  // A traced point near the chord is a return only when it lies on the chord's own arc: a
+  // part of the curve running alongside within the tolerance (a thin loop, the other half of
+  // a flat ellipse) is not the part already traced.
+  const double onArc = 1e-3 * closureNow + 10.0 * _tol.GetPointResolution();
   const XelMathSetOfPointsND* sets[3] = {&ioState.points, _tracedSets[0], _tracedSets[1]};
   const double signs[3] = {1.0, _tracedSigns[0], _tracedSigns[1]};
+  XelMathScratchDoubles<64> work(2 * n);
+  double* pj = work.Data();
+  double* tj = pj + n;
   for (int k = 0; k < 3; ++k) {
-    long j = -1;
-    if (!sets[k] || !IsContaining(*sets[k], X, Xn, closureNow, k == 0 ? 2 : 0, j))
+    if (!sets[k])
       continue;
-    Doubles pj(n), tj(n);
-    const XelMathSetOfPointsNDWithVectors* withVectors =
-        sets[k]->IsAKindOf("XelMathSetOfPointsNDWithVectors")
-            ? static_cast<const XelMathSetOfPointsNDWithVectors*>(sets[k])
-            : nullptr;
-    sets[k]->GetPoint(j, pj.Get());
-    if (withVectors)
-      withVectors->GetVector(j, tj.Get());
-    else
-      std::memcpy(tj.Get(), Tn, sizeof(double) * n);
-    const double norm = std::sqrt(Dot(tj.Get(), tj.Get()) * Dot(Tn, Tn));
-    const double c = norm > 0.0 ? signs[k] * Dot(tj.Get(), Tn) / norm : 1.0;
-    if (c > ClosureCosine) {
-      if (withVectors && signs[k] < 0.0)
-        for (long i = 0; i < n; ++i)
-          tj.Get()[i] = -tj.Get()[i];
-      ioState.points.AddPointWithVector(pj.Get(), tj.Get());
-      _closed = 1;
-      SetDiagnostic(XelMathMarchingCode::SingularOrClosure);
-      return StepEnded;
+    long j = -1;
+    while (IsContainingFrom(*sets[k], X, Xn, closureNow, k == 0 ? 2 : 0, j + 1, j)) {
+      sets[k]->GetPoint(j, pj);
+      if (!IsOnArc(pj, X, T, Xn, Tn, onArc))
+        continue;
+      const XelMathSetOfPointsNDWithVectors* withVectors =
+          sets[k]->IsAKindOf("XelMathSetOfPointsNDWithVectors")
+              ? static_cast<const XelMathSetOfPointsNDWithVectors*>(sets[k])
+              : nullptr;
+      if (withVectors)
+        withVectors->GetVector(j, tj);
+      else
+        std::memcpy(tj, Tn, sizeof(double) * n);
+      const double norm = std::sqrt(Dot(tj, tj) * Dot(Tn, Tn));
+      const double c = norm > 0.0 ? signs[k] * Dot(tj, Tn) / norm : 1.0;
+      if (c > ClosureCosine) {
+        if (withVectors && signs[k] < 0.0)
+          for (long i = 0; i < n; ++i)
+            tj[i] = -tj[i];
+        ioState.points.AddPointWithVector(pj, tj);
+        _closed = 1;
+        SetDiagnostic(XelMathMarchingCode::SingularOrClosure);
+        return StepEnded;
+      }
+      if (c < -ClosureCosine && k == 0) {
+        ioState.cut = true; // the march turned back over itself
+        ioState.cutIndex = j;
+        SetDiagnostic(XelMathMarchingCode::CutAfterStart);
+        return StepEnded;
+      }
+      return StepRetried;
     }
-    if (c < -ClosureCosine && k == 0) {
-      ioState.cut = true; // the march turned back over itself
-      ioState.cutIndex = j;
-      SetDiagnostic(XelMathMarchingCode::CutAfterStart);
-      return StepEnded;
-    }
-    return StepRetried;
   }
   return StepAccepted;
 }
