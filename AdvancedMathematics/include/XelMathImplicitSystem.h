@@ -270,6 +270,12 @@ protected:
   /// Point of the segment [iIn, iOut] (iIn inside) on the domain border, on the curve.
   int FindLastPoint(const XelMathIntervalND& iDomain, const double* iIn, const double* iT,
                     const double* iOut, double* oX, double* oT);
+  /// At a cusp iXs reached from iX along the branch direction iD, the first point of the
+  /// branch leaving backwards (into oX, with its tangent oriented away from iXs): on the
+  /// hyperplane of iX orthogonal to iD, on the other side of the tangent line. Returns 1 when
+  /// found.
+  int ContinueThroughCusp(const double* iX, const double* iXs, const double* iD, double* oX,
+                          double* oT);
   /// Singular point near iX (Gauss-Newton on F = 0 and tangent = 0). Returns 1 when found.
   int LocateSingularPoint(double* ioX, const double iRadius);
   /// How far X lies outside the sub-domain of "XelMathAttrMultipleDomain": the largest
