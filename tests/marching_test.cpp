@@ -538,6 +538,24 @@ TEST(Marching, SeveralStartsAndBranches) {
     EXPECT_NEAR(sols[s]->Length(), 2 * kSqrt2, 1e-9);
   }
   XelMathImplicitSystem::ReleaseSolutions(nbSol, sols);
+  // The lemniscate from its node, through it: one loop closed on the node, traced once
+  // (length 2 sqrt(2) K(-1) from mpmath; the inscribed polyline is shorter by about the sag
+  // 0.004 relative).
+  Lambda lemniscate(2, [](const double* X, double* F) {
+    const double r2 = X[0] * X[0] + X[1] * X[1];
+    F[0] = r2 * r2 - 2 * (X[0] * X[0] - X[1] * X[1]);
+  });
+  XelMathAttrString through("XelMathSingularity", 0);
+  singular.AddAttribute(&through);
+  lemniscate.SolveMultipleSolutions(Box({-2, 2, -2, 2}), nbSol, 1, origin, sols, &singular);
+  ASSERT_EQ(nbSol, 1);
+  const auto loop = Points(*sols[0]);
+  EXPECT_TRUE(sols[0]->IsPeriodic());
+  EXPECT_EQ(loop.front(), loop.back());
+  EXPECT_LT(std::hypot(loop.back()[0], loop.back()[1]), 1e-5);
+  EXPECT_LT(sols[0]->Length(), 7.4162987092054877);
+  EXPECT_GT(sols[0]->Length(), 7.4162987092054877 * (1 - 0.004));
+  XelMathImplicitSystem::ReleaseSolutions(nbSol, sols);
   // With the rollback switch only the branch in the direction of the start tangent is traced.
   _XelMarchingRollback = 1;
   Lambda line(2, [](const double* X, double* F) { F[0] = X[1] - 0.5 * X[0]; });

@@ -312,6 +312,9 @@ protected:
   /// Correction of the prediction onto the curve and its oriented tangent; a singular point
   /// on the way goes to ManageSingularity.
   int FindNewPoint(XelMathMarchState& ioState);
+  /// At the singular point iXs, left along iT: when a traced point lies there (within the
+  /// closure tolerance) with a tangent along iT, stores it, records the closure and returns 1.
+  int ClosesAtSingularPoint(XelMathMarchState& ioState, const double* iXs, const double* iT);
   /// Controls of the new point: validity, domain border, sub-domain, end points, constraint
   /// and the set already traced.
   int Controles(XelMathMarchState& ioState);

@@ -728,6 +728,8 @@ int XelMathImplicitSystem::FindNewPoint(XelMathMarchState& ioState) {
     std::memcpy(Tn, T, sizeof(double) * n);
   Doubles keep(n);
   if (ManageSingularity(X, T, Xn, Tn, keep.Get())) {
+    if (ClosesAtSingularPoint(ioState, keep.Get(), Tn))
+      return StepEnded;
     if (!EqualPoints(keep.Get(), X)) {
       Doubles branch(n);
       std::memcpy(branch.Get(), T, sizeof(double) * n);
@@ -748,6 +750,52 @@ int XelMathImplicitSystem::FindNewPoint(XelMathMarchState& ioState) {
     return StepEnded;
   }
   return StepRetried;
+}
+
+int XelMathImplicitSystem::ClosesAtSingularPoint(XelMathMarchState& ioState, const double* iXs,
+                                                 const double* iT) {
+  // The branch leaving iXs was traced already when a traced point lies there with that
+  // tangent (the march started on the node, or crossed it the same way before): the curve
+  // closes on that point.
+  const long n = _n;
+  if (!(Dot(iT, iT) > 0.0))
+    return 0;
+  const XelMathSetOfPointsND* sets[3] = {&ioState.points, _tracedSets[0], _tracedSets[1]};
+  const double signs[3] = {1.0, _tracedSigns[0], _tracedSigns[1]};
+  XelMathScratchDoubles<64> work(2 * n);
+  double* pj = work.Data();
+  double* tj = pj + n;
+  const XelMathSetOfPointsNDWithVectors* best = nullptr;
+  long bestIndex = -1;
+  double bestDistance = ioState.closureTol, bestSign = 1.0;
+  for (int k = 0; k < 3; ++k) {
+    if (!sets[k] || !sets[k]->IsAKindOf("XelMathSetOfPointsNDWithVectors"))
+      continue;
+    const XelMathSetOfPointsNDWithVectors* set =
+        static_cast<const XelMathSetOfPointsNDWithVectors*>(sets[k]);
+    for (long j = 0; j < set->GetNumberOfPoints(); ++j) {
+      const double d = Distance(n, set->GetPoints() + j * n, iXs);
+      if (d > bestDistance)
+        continue;
+      set->GetVector(j, tj);
+      const double norm = std::sqrt(Dot(tj, tj) * Dot(iT, iT));
+      if (norm > 0.0 && signs[k] * Dot(tj, iT) / norm > ClosureCosine) {
+        best = set;
+        bestIndex = j;
+        bestDistance = d;
+        bestSign = signs[k];
+      }
+    }
+  }
+  if (!best)
+    return 0;
+  best->GetPointWithVector(bestIndex, pj, tj);
+  for (long i = 0; i < n; ++i)
+    tj[i] *= bestSign;
+  ioState.points.AddPointWithVector(pj, tj);
+  _closed = 1;
+  SetDiagnostic(XelMathMarchingCode::SingularOrClosure);
+  return 1;
 }
 
 int XelMathImplicitSystem::Controles(XelMathMarchState& ioState) {
