@@ -977,7 +977,6 @@ int XelMathImplicitSystem::ContinueThroughCusp(const double* iX, const double* i
     guess[i] = iXs[i] + along * iD[i] - side[i];
     oX[i] = guess[i];
   }
-  const double reach = std::sqrt(XelSquareDistanceND(n, iX, iXs));
   if (!(along < 0.0) || !(offset > 0.0))
     return 0;
   if (!SolveOnHyperPlane(oX, iD)) {
@@ -986,6 +985,7 @@ int XelMathImplicitSystem::ContinueThroughCusp(const double* iX, const double* i
       return 0;
   }
   // On the other side of the line, about as far from the cusp as iX, leaving it.
+  const double reach = std::sqrt(XelSquareDistanceND(n, iX, iXs));
   double across = 0.0;
   for (long i = 0; i < n; ++i)
     across += (oX[i] - iXs[i]) * side[i];

@@ -901,12 +901,14 @@ int XelMathImplicitSystem::VerifySet(XelMathMarchState& ioState) {
         if (withVectors && signs[k] < 0.0)
           for (long i = 0; i < n; ++i)
             tj[i] = -tj[i];
-        // A traced point a little beyond the new one: the new point first, so that no chord
-        // is longer than the one checked against the sag.
-        double beyond = 0.0;
-        for (long i = 0; i < n; ++i)
+        // A traced point beyond the new one (by more than a thousandth of the chord): the new
+        // point first, so that no chord is longer than the one checked against the sag.
+        double beyond = 0.0, chord2 = 0.0;
+        for (long i = 0; i < n; ++i) {
           beyond += (pj[i] - Xn[i]) * (Xn[i] - X[i]);
-        if (beyond > 0.0 && !EqualPoints(pj, Xn))
+          chord2 += (Xn[i] - X[i]) * (Xn[i] - X[i]);
+        }
+        if (beyond > 1e-3 * chord2)
           ioState.points.AddPointWithVector(Xn, Tn);
         ioState.points.AddPointWithVector(pj, tj);
         _closed = 1;
