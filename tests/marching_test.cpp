@@ -157,7 +157,8 @@ std::vector<CurveCase> Curves() {
        {-3, 3, -2, 2}, {0, 1}, {}, ellipse, 0, 2 * M_PI, true, ArcLength(ellipse, 0, 2 * M_PI),
        {}, {}, nullptr, {}},
       // Its halves run within twice the sag of each other (sag 0.004): not a return.
-      {"flat ellipse", 2, [](const double* X, double* F) { F[0] = X[0] * X[0] + 1e4 * X[1] * X[1] - 1; },
+      {"flat ellipse", 2,
+       [](const double* X, double* F) { F[0] = X[0] * X[0] + 1e4 * X[1] * X[1] - 1; },
        {-2, 2, -2, 2}, {0, 0.01}, {},
        [](double t) { return std::vector<double>{std::cos(t), 0.01 * std::sin(t)}; }, 0, 2 * M_PI,
        true, 4.0010983297226519, {}, {}, nullptr, {}},
@@ -331,7 +332,8 @@ TEST(Marching, CurvesBattery) {
                XelSquareDistanceND(c.n, p.data(), c.singular.data()) < radius * radius;
       };
       if (!near(pts[i], 1e-4) && !near(pts[i - 1], 1e-4)) {
-        EXPECT_LT(CurveDistance(c, mid.data()), (near(pts[i], 0.1) || near(pts[i - 1], 0.1) ? 1.05 : 1.01) * sag)
+        const bool rough = near(pts[i], 0.1) || near(pts[i - 1], 0.1);
+        EXPECT_LT(CurveDistance(c, mid.data()), (rough ? 1.05 : 1.01) * sag)
             << "chord sag after point " << i;
       }
     }
