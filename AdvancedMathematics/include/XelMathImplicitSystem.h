@@ -270,6 +270,12 @@ protected:
   /// Point of the segment [iIn, iOut] (iIn inside) on the domain border, on the curve.
   int FindLastPoint(const XelMathIntervalND& iDomain, const double* iIn, const double* iT,
                     const double* iOut, double* oX, double* oT);
+  /// At a cusp iXs reached from iX along the branch direction iD, the first point of the
+  /// branch leaving backwards (into oX, with its tangent oriented away from iXs): on the
+  /// hyperplane of iX orthogonal to iD, on the other side of the tangent line. Returns 1 when
+  /// found.
+  int ContinueThroughCusp(const double* iX, const double* iXs, const double* iD, double* oX,
+                          double* oT);
   /// Singular point near iX (Gauss-Newton on F = 0 and tangent = 0). Returns 1 when found.
   int LocateSingularPoint(double* ioX, const double iRadius);
   /// How far X lies outside the sub-domain of "XelMathAttrMultipleDomain": the largest
@@ -298,9 +304,17 @@ protected:
   /// segment from iX crosses the first bound, X + lambda (Xnew - X).
   int OutOfDomain(const XelMathIntervalND& iDomain, const double* iX, const double* iXnew,
                   double* oCross) const;
+  /// Whether the arc of the curve from (iX, iT) to (iXnew, iTnew), both inside iDomain, goes
+  /// out of it between them (a coordinate whose extremum on the arc lies beyond its bound by
+  /// more than the point resolution); oOut then receives a point of the arc outside.
+  int LeavesDomainBetween(const XelMathIntervalND& iDomain, const double* iX, const double* iT,
+                          const double* iXnew, const double* iTnew, double* oOut);
   /// Correction of the prediction onto the curve and its oriented tangent; a singular point
   /// on the way goes to ManageSingularity.
   int FindNewPoint(XelMathMarchState& ioState);
+  /// At the singular point iXs, left along iT: when a traced point lies there (within the
+  /// closure tolerance) with a tangent along iT, stores it, records the closure and returns 1.
+  int ClosesAtSingularPoint(XelMathMarchState& ioState, const double* iXs, const double* iT);
   /// Controls of the new point: validity, domain border, sub-domain, end points, constraint
   /// and the set already traced.
   int Controles(XelMathMarchState& ioState);
@@ -313,6 +327,13 @@ protected:
   /// A constraint that changes sign between the current and the new point: the point where it
   /// vanishes ends the march (else the point is refused).
   int ManageConstraint(XelMathMarchState& ioState);
+  /// IsContaining looking only at the points from index iFirst on.
+  int IsContainingFrom(const XelMathSetOfPointsND& iSet, const double* iX1, const double* iX2,
+                       const double iTol, const long iSkip, const long iFirst, long& oIndex) const;
+  /// Whether the curve point iQ lies, within iTol, on the arc of the curve from (iX1, iT1) to
+  /// (iX2, iT2) (or on its continuation just beyond), the tangents oriented along the arc.
+  int IsOnArc(const double* iQ, const double* iX1, const double* iT1, const double* iX2,
+              const double* iT2, const double iTol);
   /// Closure and return onto what is traced: a new chord that passes near a traced point.
   int VerifySet(XelMathMarchState& ioState);
   /// Stores the new point and makes it the current one.

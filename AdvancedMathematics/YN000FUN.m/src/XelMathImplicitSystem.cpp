@@ -15,6 +15,7 @@
 #include "XelMathInternalConstants.h"
 #include "XelMathInternalGuards.h"
 #include "XelMathNxNFullMatrix.h"
+#include "XelMathScratch.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSystem.h"
 #include "XelQuorMemory.h"
@@ -946,11 +947,12 @@ int XelMathImplicitSystem::SolveOnBifurcation(const double* iXs, const double* i
       if (!SolveSafeOnHyperPlane(oX, iD))
         continue;
     }
-    // The point must lie ahead along iD, on the branch and not back on the singular point.
+    // The point must lie ahead along iD, on the branch and not back on the singular point:
+    // about one step away (the hyperplane may also cut far parts of the curve).
     double along = 0.0;
     for (long i = 0; i < n; ++i)
       along += (oX[i] - iXs[i]) * iD[i];
-    if (along < 0.5 * step)
+    if (along < 0.5 * step || XelSquareDistanceND(n, oX, iXs) > 4.0 * step * step)
       continue;
     for (long i = 0; i < n; ++i)
       oT[i] = iD[i];
@@ -958,6 +960,40 @@ int XelMathImplicitSystem::SolveOnBifurcation(const double* iXs, const double* i
       return 1;
   }
   return 0;
+}
+
+int XelMathImplicitSystem::ContinueThroughCusp(const double* iX, const double* iXs,
+                                               const double* iD, double* oX, double* oT) {
+  const long n = _n;
+  XelMathScratchDoubles<64> work(2 * n);
+  double* side = work.Data(); // the incoming point's offset from the tangent line
+  double* guess = side + n;
+  double along = 0.0, offset = 0.0;
+  for (long i = 0; i < n; ++i)
+    along += (iX[i] - iXs[i]) * iD[i];
+  for (long i = 0; i < n; ++i) {
+    side[i] = iX[i] - iXs[i] - along * iD[i];
+    offset += side[i] * side[i];
+    guess[i] = iXs[i] + along * iD[i] - side[i];
+    oX[i] = guess[i];
+  }
+  if (!(along < 0.0) || !(offset > 0.0))
+    return 0;
+  if (!SolveOnHyperPlane(oX, iD)) {
+    std::memcpy(oX, guess, sizeof(double) * n);
+    if (!SolveSafeOnHyperPlane(oX, iD))
+      return 0;
+  }
+  // On the other side of the line, about as far from the cusp as iX, leaving it.
+  const double reach = std::sqrt(XelSquareDistanceND(n, iX, iXs));
+  double across = 0.0;
+  for (long i = 0; i < n; ++i)
+    across += (oX[i] - iXs[i]) * side[i];
+  if (across >= 0.0 || XelSquareDistanceND(n, oX, iXs) > 4.0 * reach * reach)
+    return 0;
+  for (long i = 0; i < n; ++i)
+    oT[i] = oX[i] - iXs[i];
+  return FindTangent(oX, oT);
 }
 
 int XelMathImplicitSystem::ManageSingularity(const double* iX, const double* iT, double* ioXnew,
@@ -994,12 +1030,18 @@ int XelMathImplicitSystem::ManageSingularity(const double* iX, const double* iT,
     std::memcpy(beyond.Get() + n, ioTnew, sizeof(double) * n);
     if (SolveOnBifurcation(oXs, direction, step, ioXnew, ioTnew))
       return 1;
-    // No branch straight on (a cusp turns back): the corrected point past the singular point
-    // is the continuation when it lies on the curve away from it.
+    // No branch straight on: a cusp, whose other branch leaves backwards on the other side of
+    // the tangent line. Its point on the hyperplane of the incoming point iX, from the mirror
+    // image of iX across that line.
+    if (ContinueThroughCusp(iX, oXs, direction, ioXnew, ioTnew))
+      return 1;
+    // Otherwise the corrected point past the singular point is the continuation when it lies
+    // on the curve away from it, within a step.
     std::memcpy(ioXnew, beyond.Get(), sizeof(double) * n);
     std::memcpy(ioTnew, beyond.Get() + n, sizeof(double) * n);
     Doubles f(n);
-    if (std::sqrt(XelSquareDistanceND(n, ioXnew, oXs)) > 10.0 * _tol.GetPointResolution() &&
+    const double reach = std::sqrt(XelSquareDistanceND(n, ioXnew, oXs));
+    if (reach > 10.0 * _tol.GetPointResolution() && reach <= 2.0 * std::fmax(chord, step) &&
         IsRoot(ioXnew, f.Get()) && FindTangent(ioXnew, ioTnew)) {
       double away = 0.0;
       for (long i = 0; i < n; ++i)

@@ -47,6 +47,17 @@ double SegmentDistance(const long n, const double* p, const double* a, const dou
   return std::sqrt(d2);
 }
 
+/// A domain the march can work in: of the system's dimension, not empty, with finite bounds
+/// (the steps and the sag are fractions of its widths).
+bool IsValidDomain(const XelMathIntervalND& iDomain, const long iN) {
+  if (iDomain.GetDimension() != iN || iDomain.IsEmpty())
+    return false;
+  for (long i = 0; i < iN; ++i)
+    if (!std::isfinite(iDomain.GetMin(i)) || !std::isfinite(iDomain.GetMax(i)))
+      return false;
+  return true;
+}
+
 class Doubles {
 public:
   explicit Doubles(const long iCount) : _count(iCount), _data(XelQuorArrayDoubleNew(iCount)) {}
@@ -241,11 +252,17 @@ int XelMathImplicitSystem::FindConstraintChangeOfSign(const double* iX1, const d
 int XelMathImplicitSystem::IsContaining(const XelMathSetOfPointsND& iSet, const double* iX1,
                                         const double* iX2, const double iTol, const long iSkip,
                                         long& oIndex) const {
+  return IsContainingFrom(iSet, iX1, iX2, iTol, iSkip, 0, oIndex);
+}
+
+int XelMathImplicitSystem::IsContainingFrom(const XelMathSetOfPointsND& iSet, const double* iX1,
+                                            const double* iX2, const double iTol, const long iSkip,
+                                            const long iFirst, long& oIndex) const {
   oIndex = -1;
   const long last = iSet.GetNumberOfPoints() - iSkip;
   const double* p = iSet.GetPoints();
-  if (last > 0)
-    _containingWork += static_cast<double>(last);
+  if (last > iFirst)
+    _containingWork += static_cast<double>(last - iFirst);
   // A point farther than the tolerance from the box of the segment along one coordinate is
   // farther from the segment (and from X2): skipped before any distance is computed. The
   // margin covers the rounding of the distances.
@@ -259,7 +276,7 @@ int XelMathImplicitSystem::IsContaining(const XelMathSetOfPointsND& iSet, const 
     lo[i] = std::fmin(a, iX2[i]) - margin;
     hi[i] = std::fmax(a, iX2[i]) + margin;
   }
-  for (long j = 0; j < last; ++j) {
+  for (long j = iFirst; j < last; ++j) {
     const double* q = p + j * _n;
     long i = 0;
     while (i < n && q[i] >= lo[i] && q[i] <= hi[i])
@@ -276,6 +293,41 @@ int XelMathImplicitSystem::IsContaining(const XelMathSetOfPointsND& iSet, const 
     }
   }
   return 0;
+}
+
+int XelMathImplicitSystem::IsOnArc(const double* iQ, const double* iX1, const double* iT1,
+                                   const double* iX2, const double* iT2, const double iTol) {
+  // The hyperplane through iQ orthogonal to the chord cuts the arc of the chord once; iQ, a
+  // point of the curve, lies on that arc when it is that cut. The Newton iterations start on
+  // the cubic of the two ends and tangents (much closer to the arc than the sag), so that a
+  // part of the curve running alongside is not taken for the arc.
+  const long n = _n;
+  XelMathScratchDoubles<64> work(2 * n);
+  double* chord = work.Data();
+  double* m = chord + n;
+  double c2 = 0.0, t = 0.0, n1 = 0.0, n2 = 0.0;
+  for (long i = 0; i < n; ++i) {
+    chord[i] = iX2[i] - iX1[i];
+    c2 += chord[i] * chord[i];
+    t += chord[i] * (iQ[i] - iX1[i]);
+    n1 += iT1[i] * iT1[i];
+    n2 += iT2[i] * iT2[i];
+  }
+  if (!(c2 > 0.0 && n1 > 0.0 && n2 > 0.0))
+    return 0;
+  t /= c2;
+  const double L = std::sqrt(c2);
+  const double h10 = L * t * (1.0 - t) * (1.0 - t) / std::sqrt(n1);
+  const double h11 = -L * t * t * (1.0 - t) / std::sqrt(n2);
+  const double h01 = t * t * (3.0 - 2.0 * t);
+  double shift = 0.0;
+  for (long i = 0; i < n; ++i) {
+    m[i] = iX1[i] + h01 * chord[i] + h10 * iT1[i] + h11 * iT2[i];
+    shift += (iQ[i] - m[i]) * chord[i];
+  }
+  for (long i = 0; i < n; ++i) // onto the hyperplane through iQ
+    m[i] += shift / c2 * chord[i];
+  return SolveOnHyperPlane(m, chord) && Distance(n, m, iQ) <= iTol ? 1 : 0;
 }
 
 double XelMathImplicitSystem::EvalStep(const double* iX1, const double* iT1, const double* iX2,
@@ -380,7 +432,9 @@ int XelMathImplicitSystem::FindLastPoint(const XelMathIntervalND& iDomain, const
       if (iDomain.ContainsPoint(oX, _tol.GetPointResolution()) && InSubdomain(oX) &&
           Distance(n, oX, iIn) <= 2.0 * reach + _tol.GetPointResolution()) {
         std::memcpy(oT, iT, sizeof(double) * n);
-        if (FindTangent(oX, oT))
+        // The curve must go out there: where it comes back in, the face was crossed earlier
+        // (a short arc outside, the Newton iterations drawn to its far end).
+        if (FindTangent(oX, oT) && ((face % 2) ? oT[k] : -oT[k]) >= 0.0)
           return 1;
       }
     }
@@ -409,7 +463,8 @@ int XelMathImplicitSystem::FindLastPointWithBS(const XelMathIntervalND& iDomain,
     if (!SolveOnHyperPlane(m, normal))
       for (long i = 0; i < n; ++i)
         m[i] = 0.5 * (oX[i] + b[i]);
-    const bool inside = iDomain.ContainsPoint(m, _tol.GetPointResolution()) && InSubdomain(m);
+    // Strictly inside: the end then stays on the curve (the clamp below leaves it alone).
+    const bool inside = iDomain.ContainsPoint(m) && InSubdomain(m);
     std::memcpy(inside ? oX : b, m, sizeof(double) * n);
   }
   for (long i = 0; i < n; ++i)
@@ -454,6 +509,53 @@ int XelMathImplicitSystem::OutOfDomain(const XelMathIntervalND& iDomain, const d
       oCross[i] = std::fmin(std::fmax(oCross[i], iDomain.GetMin(i)), iDomain.GetMax(i));
   }
   return 1;
+}
+
+int XelMathImplicitSystem::LeavesDomainBetween(const XelMathIntervalND& iDomain, const double* iX,
+                                               const double* iT, const double* iXnew,
+                                               const double* iTnew, double* oOut) {
+  const long n = _n;
+  const double r = _tol.GetPointResolution();
+  const double chord = Distance(n, iX, iXnew);
+  XelMathScratchDoubles<64> work(4 * n);
+  double* a = work.Data();
+  double* b = a + n;
+  double* m = b + n;
+  double* t = m + n;
+  for (long k = 0; k < n; ++k) {
+    // Coordinate k has a maximum (side 1) or a minimum (side -1) on the arc when its tangent
+    // component changes sign; over an arc of about the chord it cannot move farther than the
+    // chord beyond its ends.
+    const double side =
+        iT[k] > 0.0 && iTnew[k] < 0.0 ? 1.0 : (iT[k] < 0.0 && iTnew[k] > 0.0 ? -1.0 : 0.0);
+    if (side == 0.0)
+      continue;
+    const double bound = side > 0.0 ? iDomain.GetMax(k) : iDomain.GetMin(k);
+    std::memcpy(a, iX, sizeof(double) * n);
+    std::memcpy(b, iXnew, sizeof(double) * n);
+    // Bisection along the arc on the sign of the tangent component, as long as the extremum
+    // can still reach beyond the bound; a point of the arc found outside ends it.
+    for (int it = 0; it < 200; ++it) {
+      const double span = Distance(n, a, b);
+      if (span <= r || side * (bound - side * std::fmax(side * a[k], side * b[k])) > span + r)
+        break;
+      for (long i = 0; i < n; ++i) {
+        t[i] = b[i] - a[i];
+        m[i] = 0.5 * (a[i] + b[i]);
+      }
+      if (!SolveOnHyperPlane(m, t) || Distance(n, m, iX) > 2.0 * chord)
+        break;
+      if (side * (m[k] - bound) > r) {
+        std::memcpy(oOut, m, sizeof(double) * n);
+        return 1;
+      }
+      std::memcpy(t, iT, sizeof(double) * n);
+      if (!FindTangent(m, t))
+        break;
+      std::memcpy(side * t[k] > 0.0 ? a : b, m, sizeof(double) * n);
+    }
+  }
+  return 0;
 }
 
 // ---- one march ----
@@ -626,6 +728,8 @@ int XelMathImplicitSystem::FindNewPoint(XelMathMarchState& ioState) {
     std::memcpy(Tn, T, sizeof(double) * n);
   Doubles keep(n);
   if (ManageSingularity(X, T, Xn, Tn, keep.Get())) {
+    if (ClosesAtSingularPoint(ioState, keep.Get(), Tn))
+      return StepEnded;
     if (!EqualPoints(keep.Get(), X)) {
       Doubles branch(n);
       std::memcpy(branch.Get(), T, sizeof(double) * n);
@@ -648,6 +752,52 @@ int XelMathImplicitSystem::FindNewPoint(XelMathMarchState& ioState) {
   return StepRetried;
 }
 
+int XelMathImplicitSystem::ClosesAtSingularPoint(XelMathMarchState& ioState, const double* iXs,
+                                                 const double* iT) {
+  // The branch leaving iXs was traced already when a traced point lies there with that
+  // tangent (the march started on the node, or crossed it the same way before): the curve
+  // closes on that point.
+  const long n = _n;
+  if (!(Dot(iT, iT) > 0.0))
+    return 0;
+  const XelMathSetOfPointsND* sets[3] = {&ioState.points, _tracedSets[0], _tracedSets[1]};
+  const double signs[3] = {1.0, _tracedSigns[0], _tracedSigns[1]};
+  XelMathScratchDoubles<64> work(2 * n);
+  double* pj = work.Data();
+  double* tj = pj + n;
+  const XelMathSetOfPointsNDWithVectors* best = nullptr;
+  long bestIndex = -1;
+  double bestDistance = ioState.closureTol, bestSign = 1.0;
+  for (int k = 0; k < 3; ++k) {
+    if (!sets[k] || !sets[k]->IsAKindOf("XelMathSetOfPointsNDWithVectors"))
+      continue;
+    const XelMathSetOfPointsNDWithVectors* set =
+        static_cast<const XelMathSetOfPointsNDWithVectors*>(sets[k]);
+    for (long j = 0; j < set->GetNumberOfPoints(); ++j) {
+      const double d = Distance(n, set->GetPoints() + j * n, iXs);
+      if (d > bestDistance)
+        continue;
+      set->GetVector(j, tj);
+      const double norm = std::sqrt(Dot(tj, tj) * Dot(iT, iT));
+      if (norm > 0.0 && signs[k] * Dot(tj, iT) / norm > ClosureCosine) {
+        best = set;
+        bestIndex = j;
+        bestDistance = d;
+        bestSign = signs[k];
+      }
+    }
+  }
+  if (!best)
+    return 0;
+  best->GetPointWithVector(bestIndex, pj, tj);
+  for (long i = 0; i < n; ++i)
+    tj[i] *= bestSign;
+  ioState.points.AddPointWithVector(pj, tj);
+  _closed = 1;
+  SetDiagnostic(XelMathMarchingCode::SingularOrClosure);
+  return 1;
+}
+
 int XelMathImplicitSystem::Controles(XelMathMarchState& ioState) {
   const long n = _n;
   const double* X = _work + CurrentX * n;
@@ -656,7 +806,8 @@ int XelMathImplicitSystem::Controles(XelMathMarchState& ioState) {
   const double* Tn = _work + NewT * n;
   if (!ValidateNextPoint(X, T, Xn, Tn, ioState.s))
     return StepRetried;
-  if (OutOfDomain(ioState.domain, X, Xn, nullptr) || !InSubdomain(Xn)) {
+  if (OutOfDomain(ioState.domain, X, Xn, nullptr) || !InSubdomain(Xn) ||
+      LeavesDomainBetween(ioState.domain, X, T, Xn, Tn, _work + NewX * n)) {
     SearchEndPoint(ioState);
     return StepEnded;
   }
@@ -715,43 +866,63 @@ int XelMathImplicitSystem::VerifySet(XelMathMarchState& ioState) {
   // nor taken for a return).
   const long n = _n;
   const double* X = _work + CurrentX * n;
+  const double* T = _work + CurrentT * n;
   const double* Xn = _work + NewX * n;
   const double* Tn = _work + NewT * n;
   const double closureNow = std::fmin(ioState.closureTol, 0.5 * Distance(n, X, Xn));
+  // A traced point near the chord is a return only when it lies on the chord's own arc: a
+  // part of the curve running alongside within the tolerance (a thin loop, the other half of
+  // a flat ellipse) is not the part already traced.
+  const double onArc = 1e-3 * closureNow + 10.0 * _tol.GetPointResolution();
   const XelMathSetOfPointsND* sets[3] = {&ioState.points, _tracedSets[0], _tracedSets[1]};
   const double signs[3] = {1.0, _tracedSigns[0], _tracedSigns[1]};
+  XelMathScratchDoubles<64> work(2 * n);
+  double* pj = work.Data();
+  double* tj = pj + n;
   for (int k = 0; k < 3; ++k) {
-    long j = -1;
-    if (!sets[k] || !IsContaining(*sets[k], X, Xn, closureNow, k == 0 ? 2 : 0, j))
+    if (!sets[k])
       continue;
-    Doubles pj(n), tj(n);
-    const XelMathSetOfPointsNDWithVectors* withVectors =
-        sets[k]->IsAKindOf("XelMathSetOfPointsNDWithVectors")
-            ? static_cast<const XelMathSetOfPointsNDWithVectors*>(sets[k])
-            : nullptr;
-    sets[k]->GetPoint(j, pj.Get());
-    if (withVectors)
-      withVectors->GetVector(j, tj.Get());
-    else
-      std::memcpy(tj.Get(), Tn, sizeof(double) * n);
-    const double norm = std::sqrt(Dot(tj.Get(), tj.Get()) * Dot(Tn, Tn));
-    const double c = norm > 0.0 ? signs[k] * Dot(tj.Get(), Tn) / norm : 1.0;
-    if (c > ClosureCosine) {
-      if (withVectors && signs[k] < 0.0)
-        for (long i = 0; i < n; ++i)
-          tj.Get()[i] = -tj.Get()[i];
-      ioState.points.AddPointWithVector(pj.Get(), tj.Get());
-      _closed = 1;
-      SetDiagnostic(XelMathMarchingCode::SingularOrClosure);
-      return StepEnded;
+    long j = -1;
+    while (IsContainingFrom(*sets[k], X, Xn, closureNow, k == 0 ? 2 : 0, j + 1, j)) {
+      sets[k]->GetPoint(j, pj);
+      if (!IsOnArc(pj, X, T, Xn, Tn, onArc))
+        continue;
+      const XelMathSetOfPointsNDWithVectors* withVectors =
+          sets[k]->IsAKindOf("XelMathSetOfPointsNDWithVectors")
+              ? static_cast<const XelMathSetOfPointsNDWithVectors*>(sets[k])
+              : nullptr;
+      if (withVectors)
+        withVectors->GetVector(j, tj);
+      else
+        std::memcpy(tj, Tn, sizeof(double) * n);
+      const double norm = std::sqrt(Dot(tj, tj) * Dot(Tn, Tn));
+      const double c = norm > 0.0 ? signs[k] * Dot(tj, Tn) / norm : 1.0;
+      if (c > ClosureCosine) {
+        if (withVectors && signs[k] < 0.0)
+          for (long i = 0; i < n; ++i)
+            tj[i] = -tj[i];
+        // A traced point beyond the new one (by more than a thousandth of the chord): the new
+        // point first, so that no chord is longer than the one checked against the sag.
+        double beyond = 0.0, chord2 = 0.0;
+        for (long i = 0; i < n; ++i) {
+          beyond += (pj[i] - Xn[i]) * (Xn[i] - X[i]);
+          chord2 += (Xn[i] - X[i]) * (Xn[i] - X[i]);
+        }
+        if (beyond > 1e-3 * chord2)
+          ioState.points.AddPointWithVector(Xn, Tn);
+        ioState.points.AddPointWithVector(pj, tj);
+        _closed = 1;
+        SetDiagnostic(XelMathMarchingCode::SingularOrClosure);
+        return StepEnded;
+      }
+      if (c < -ClosureCosine && k == 0) {
+        ioState.cut = true; // the march turned back over itself
+        ioState.cutIndex = j;
+        SetDiagnostic(XelMathMarchingCode::CutAfterStart);
+        return StepEnded;
+      }
+      return StepRetried;
     }
-    if (c < -ClosureCosine && k == 0) {
-      ioState.cut = true; // the march turned back over itself
-      ioState.cutIndex = j;
-      SetDiagnostic(XelMathMarchingCode::CutAfterStart);
-      return StepEnded;
-    }
-    return StepRetried;
   }
   return StepAccepted;
 }
@@ -818,7 +989,7 @@ int XelMathImplicitSystem::Run(const XelMathIntervalND& iDomain, const double* i
   if (oResult.GetDimension() != n)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "wrong dimension",
                  "XelMathImplicitSystem::Run");
-  if (iDomain.GetDimension() != n || iDomain.IsEmpty())
+  if (!IsValidDomain(iDomain, n))
     XelMathRaise(XelErrorCode::InvalidDomain, "Solve", "Invalid Domain", "");
   if (!_decoded)
     DecodeOptions(iDomain, nullptr); // a run on its own: the defaults of its domain
@@ -973,7 +1144,7 @@ int XelMathImplicitSystem::Solve(const XelMathIntervalND& iDomain, const double*
                                  const double* iT0, XelMathSetOfPointsND& oResult,
                                  const XelMathAttrList* iAttributes) {
   const long n = _n;
-  if (iDomain.GetDimension() != n || iDomain.IsEmpty())
+  if (!IsValidDomain(iDomain, n))
     XelMathRaise(XelErrorCode::InvalidDomain, "Solve", "Invalid Domain", "");
   if (oResult.GetDimension() != n)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "wrong dimension",
@@ -1105,7 +1276,7 @@ int XelMathImplicitSystem::CleverSolve(const XelMathIntervalND& iDomain, long& i
                                        const double* iT0s, XelMathSetOfPointsND**& ioResults,
                                        const XelMathAttrList* iAttributes) {
   const long n = _n;
-  if (iDomain.GetDimension() != n || iDomain.IsEmpty())
+  if (!IsValidDomain(iDomain, n))
     XelMathRaise(XelErrorCode::InvalidDomain, "Solve", "Invalid Domain", "");
   if (iNbStart < 0 || (iNbStart > 0 && !iX0s) || iNbStart > XelQuorMaxArrayDoubles / n)
     XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "CleverSolve", "Invalid Number Of Points",
@@ -1225,7 +1396,7 @@ int XelMathImplicitSystem::SolveMultipleSolutions(const XelMathIntervalND& iDoma
                                                   const XelMathSetOfPointsND& iStartSet,
                                                   XelMathSetOfPointsND**& ioResults,
                                                   const XelMathAttrList* iAttributes) {
-  if (iDomain.GetDimension() != _n || iDomain.IsEmpty())
+  if (!IsValidDomain(iDomain, _n))
     XelMathRaise(XelErrorCode::InvalidDomain, "SolveMultipleSolutions", "Invalid Domain", "");
   if (iStartSet.GetDimension() != _n)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "wrong dimension",
