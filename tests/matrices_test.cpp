@@ -7,6 +7,7 @@
 #include <climits>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <random>
 #include <sstream>
 #include <string>
@@ -194,6 +195,38 @@ TEST(MatrixSolve, SingularSquareReturnsFiveAndTwoByTwoKeepsB) {
   ASSERT_EQ(newton.Solve(b.data(), 1), 0);
   EXPECT_DOUBLE_EQ(b[1], 7.0);
   EXPECT_NEAR(4 * b[0] + 2 * b[2], 1.0, 1e-14);
+}
+
+// An infinite or undefined coefficient or right-hand side has no solution to report: every
+// solve fails with 5, determinants are 0, the band Cholesky raises as for a non-positive
+// matrix. tridiag(1, 4, 1) with one bad value.
+TEST(MatrixSolve, ValuesThatAreNotFiniteAreFailures) {
+  for (double bad : {std::numeric_limits<double>::infinity(), std::nan("")})
+    for (long n : {2L, 3L, 5L})
+      for (bool inRhs : {false, true}) {
+        SCOPED_TRACE(testing::Message() << bad << " n=" << n << " rhs=" << inRhs);
+        Dense a = Fill(n, n, [](long i, long j) { return i == j ? 4.0 : std::labs(i - j) == 1 ? 1.0 : 0.0; });
+        Dense b(n, 1.0), x(n);
+        (inRhs ? b[n - 1] : a[n + 1]) = bad;
+        const XelMathNxNMatrix dense(n, a.data());
+        XelMathNxNFullSymMatrix packed(dense);
+        XelMathNxNBandSymMatrix band(dense, 2);
+        Dense xp = b, xb = b;
+        EXPECT_EQ(dense.Solve(b.data(), x.data(), 1), 5);
+        EXPECT_EQ(packed.Solve(xp.data(), 1), 5);
+        EXPECT_EQ(band.Solve(xb.data(), 1), 5);
+        if (inRhs)
+          continue;
+        EXPECT_EQ(dense.Determinant(), 0.0);
+        EXPECT_EQ(band.Determinant(), 0.0);
+        CaptureTrace trace;
+        EXPECT_EQ(packed.Cholesky(), 5);
+        ExpectInputError([&] { band.Cholesky(); }, 0x20009, {"Cholesky", " A non positive matrix"});
+      }
+  XelMathNxNMatrix two(2, Dense{4, 1, 1, std::numeric_limits<double>::infinity()}.data());
+  Dense b = {1, 2};
+  EXPECT_EQ(two.Solve(b.data(), 1), 5);
+  EXPECT_EQ(b, (Dense{1, 2})); // refused before B is touched
 }
 
 // Determinants of P T (T triangular, P a permutation of known sign) against the product.

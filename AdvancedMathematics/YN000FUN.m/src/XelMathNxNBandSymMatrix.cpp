@@ -325,7 +325,7 @@ int BandCholesky(const BandView& m, const long* iImp) {
         if (!iImp || iImp[k] != 0)
           s -= m.At(i, k) * m.At(j, k);
       if (i == j) {
-        if (!(s > 0.0))
+        if (!(s > 0.0 && std::isfinite(s)))
           return 5;
         m.At(i, i) = std::sqrt(s);
       } else {
