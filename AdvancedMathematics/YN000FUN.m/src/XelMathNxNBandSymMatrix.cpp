@@ -271,10 +271,7 @@ int BandLDLt::Solve(double* b, long iC) const {
     SwapRows(b, iC, k, _swap[k]);
     k = first - 1;
   }
-  for (long k = 0; k < n * iC; ++k)
-    if (!std::isfinite(b[k]))
-      return 5;
-  return 0;
+  return XelMathAllFinite(n * iC, b) ? 0 : 5;
 }
 
 double BandLDLt::Determinant() const {

@@ -64,14 +64,6 @@ void ExtractLDLt(const XelMathNxNFullSymMatrix& iM, const long* iImp, long iNRHS
   }
 }
 
-/// False when a value of the solution is not finite (a solve then fails with 5).
-bool AllFinite(long iCount, const double* iX) {
-  for (long k = 0; k < iCount; ++k)
-    if (!std::isfinite(iX[k]))
-      return false;
-  return true;
-}
-
 double SymmetryEpsilon() {
   return XelGetDefaultTolerance().GetSymmetryEpsilon();
 }
@@ -531,7 +523,7 @@ int XelMathNxNFullSymMatrix::Solve(double* ioB, const long iNRHS) {
   if (FactorizeLDLt(n, a, pivots.Kind(), pivots.Swap(), tiny) != 0)
     return 5;
   SolveLDLt(n, a, pivots.Kind(), pivots.Swap(), ioB, iNRHS);
-  return AllFinite(n * iNRHS, ioB) ? 0 : 5;
+  return XelMathAllFinite(n * iNRHS, ioB) ? 0 : 5;
 }
 
 int XelMathNxNFullSymMatrix::Solve(const double* iB, double* oX, const long iNRHS) const {
@@ -585,7 +577,7 @@ int XelMathNxNFullSymMatrix::Solve(double* ioB, const long* iImp, const long iNR
   if (FactorizeLDLt(nf, a, pivots.Kind(), pivots.Swap(), tiny) != 0)
     return 5;
   SolveLDLt(nf, a, pivots.Kind(), pivots.Swap(), b, iNRHS);
-  if (!AllFinite(nf * iNRHS, b))
+  if (!XelMathAllFinite(nf * iNRHS, b))
     return 5;
   for (long i = 0, fi = 0; i < n; ++i)
     if (iImp[i] != 0) {

@@ -48,13 +48,9 @@ double CompletePivot(long n, const double* a, long k, long& oP, long& oQ) {
   return big;
 }
 
-/// 0 when the iN x iC solution b is finite, else 5 (an infinite or undefined value in the
-/// matrix or the right-hand side has no solution to report).
+/// 0 when the iN x iC solution b is finite, else 5.
 int FiniteStatus(long iN, long iC, const double* b) {
-  for (long k = 0; k < iN * iC; ++k)
-    if (!std::isfinite(b[k]))
-      return 5;
-  return 0;
+  return XelMathAllFinite(iN * iC, b) ? 0 : 5;
 }
 
 int SquareSolve(long iN, double* a, double* b, long iC) {
@@ -216,9 +212,8 @@ double EliminationDeterminant(long iN, double* a) {
 /// ±inf, and 0.0 when the closed forms meet inf − inf.
 double SquareDeterminant(long iN, double* a) {
   const long n = iN;
-  for (long k = 0; k < n * n; ++k)
-    if (!std::isfinite(a[k]))
-      return 0.0;
+  if (!XelMathAllFinite(n * n, a))
+    return 0.0;
   const double det = EliminationDeterminant(n, a);
   return std::isnan(det) ? 0.0 : det;
 }
