@@ -355,6 +355,31 @@ TEST(BandMatrix, RefusalsAreResultsAndLeaveNothingAllocated) {
   EXPECT_LT(MaxDiff(res.data(), Vec(4, 0.0)), 1e-12);
 }
 
+// The range basis of the last SVD of d (m x cols) is orthonormal (U^T U = I) and holds the
+// columns of d (U U^T d = d).
+void ExpectOrthonormalRange(const XelMathMxNBandMatrix& d, long m, long cols, long iRank) {
+  long rank = 0;
+  const double* u = d.GetONRange(rank);
+  ASSERT_EQ(rank, iRank);
+  Vec gram(rank * rank, 0.0), eye(rank * rank, 0.0), proj(m * cols, 0.0), dense(m * cols);
+  for (long p = 0; p < rank; p++) {
+    eye[p * rank + p] = 1.0;
+    for (long q = 0; q < rank; q++)
+      for (long i = 0; i < m; i++)
+        gram[p * rank + q] += u[p * m + i] * u[q * m + i];
+    for (long j = 0; j < cols; j++) {
+      double beta = 0.0;
+      for (long i = 0; i < m; i++)
+        beta += u[p * m + i] * d.GetCoef(i, j);
+      for (long i = 0; i < m; i++)
+        proj[i * cols + j] += beta * u[p * m + i];
+    }
+  }
+  for (long i = 0; i < m * cols; i++)
+    dense[i] = d.GetCoef(i / cols, i % cols);
+  EXPECT_LT(std::max(MaxDiff(gram.data(), eye), MaxDiff(proj.data(), dense)), 1e-13);
+}
+
 // D = the (n+1) x n first-difference matrix (dense mode) and its transpose (band): D^T D is
 // tridiag(-1, 2, -1), so both have the singular values 2 sin(k pi / (2(n+1))).
 TEST(BandMatrix, SingularValuesOfDifferencesMatchTheClosedForm) {
@@ -373,26 +398,28 @@ TEST(BandMatrix, SingularValuesOfDifferencesMatchTheClosedForm) {
     ASSERT_EQ(d.SVD(sigma.data(), n), n);
     for (long k = 0; k < n; k++)
       EXPECT_NEAR(sigma[k], 2 * std::sin((n - k) * kPi / (2.0 * (n + 1))), 1e-13);
-    long rank = 0;
-    const double* u = d.GetONRange(rank);
-    ASSERT_EQ(rank, n);
-    Vec gram(n * n, 0.0), eye(n * n, 0.0), proj(m * cols, 0.0), dense(m * cols);
-    for (long p = 0; p < n; p++) { // U^T U = I and U U^T D = D
-      eye[p * n + p] = 1.0;
-      for (long q = 0; q < n; q++)
-        for (long i = 0; i < m; i++)
-          gram[p * n + q] += u[p * m + i] * u[q * m + i];
-      for (long j = 0; j < cols; j++) {
-        double beta = 0.0;
-        for (long i = 0; i < m; i++)
-          beta += u[p * m + i] * d.GetCoef(i, j);
-        for (long i = 0; i < m; i++)
-          proj[i * cols + j] += beta * u[p * m + i];
-      }
-    }
-    for (long i = 0; i < m * cols; i++)
-      dense[i] = d.GetCoef(i / cols, i % cols);
-    EXPECT_LT(std::max(MaxDiff(gram.data(), eye), MaxDiff(proj.data(), dense)), 1e-13);
+    ExpectOrthonormalRange(d, m, cols, n);
+  }
+}
+
+// The adjacency matrix of a path of n vertices (zero diagonal, ones beside it) has the
+// eigenvalues 2 cos(k pi / (n + 1)), k = 1..n: for odd n one is 0 and the rank is n - 1.
+TEST(BandMatrix, SingularValuesOfRankDeficientPathsMatchTheClosedForm) {
+  for (long n : {5L, 6L, 9L}) {
+    SCOPED_TRACE(n);
+    XelMathMxNBandMatrix path(n, n, 3);
+    const double inner[3] = {1, 0, 1}, end[3] = {0, 1, 0};
+    for (long i = 0; i < n; i++) // the end rows store columns 0..2 and n-3..n-1
+      path.SetCoef(i, std::min(std::max(i - 1, 0L), n - 3), i == 0 || i == n - 1 ? end : inner);
+    Vec expected(n), sigma(n);
+    for (long k = 0; k < n; k++)
+      expected[k] = std::fabs(2 * std::cos((k + 1) * kPi / (n + 1)));
+    std::sort(expected.rbegin(), expected.rend());
+    ASSERT_EQ(path.SVD(sigma.data(), n), n);
+    EXPECT_LT(MaxDiff(sigma.data(), expected), 1e-13);
+    long count = 0;
+    EXPECT_TRUE(path.GetSingularValues(count) && count == n);
+    ExpectOrthonormalRange(path, n, n, n % 2 ? n - 1 : n);
   }
 }
 

@@ -201,7 +201,10 @@ public:
   /// Singular value decomposition of W^(1/2) A (one-sided Jacobi on a dense copy; modes 1,
   /// 2, 4, 5). Writes up to iCount singular values, decreasing, into oValues (may be null)
   /// and keeps them with the singular vectors (replacing the last eigen-system). Returns
-  /// min(M, N), 0 on failure (no convergence in 60 sweeps, storage not served).
+  /// min(M, N), 0 on failure (no convergence in 60 sweeps, a value that is not finite,
+  /// storage not served). Rank-deficient matrices are decomposed: a singular value at
+  /// rounding level of the matrix (unit roundoff times its Frobenius norm) is kept as
+  /// computed and its left vector is 0.
   virtual long SVD(double* oValues, long iCount);
   /// The singular values of the last SVD (decreasing; null when there is none).
   virtual const double* GetSingularValues(long& oCount) const;

@@ -1,7 +1,7 @@
 #pragma once
 /// \file XelMathNxNBandSymMatrix.h
-/// \brief The symmetric band matrix: band storage, band LDLᵀ (1 x 1 and 2 x 2 pivots kept in
-/// the band), band Cholesky.
+/// \brief The symmetric band matrix: band storage, band LDLᵀ (1 x 1 and 2 x 2 pivots,
+/// interchanges inside the band, on a copy whose band widens for their fill-in), band Cholesky.
 //
 // Storage: b stored diagonals (main diagonal included). Rows 0..b−1 are a triangle, (i, j)
 // at i(i+1)/2 + j; every later row i stores columns i−b+1..i at offset + (b−1)i + j with
@@ -10,7 +10,8 @@
 // " element non nul hors de la bande diagonale " when the value is not negligible (its
 // square above the default tolerance's squared-zero threshold).
 //
-// Failures: solves return 0 or 5; Cholesky and DeterminantFastCholesky raise
+// Failures: solves return 0 or 5 (a singular matrix, a value or a solution that is not
+// finite); Cholesky and DeterminantFastCholesky raise
 // XelMathInputError 0x20009 on a non-positive diagonal; constructors and size changes print
 // their messages to the standard trace stream.
 #include "XelMathNxNFullSymMatrix.h"

@@ -96,7 +96,8 @@ public:
   /// The same in place (the matrix becomes its Cholesky factor).
   virtual double DeterminantFastCholesky();
   /// Solves A X = B in place (B is N x nRHS row-major) by LDLᵀ with symmetric pivoting; the
-  /// matrix is not modified. Returns 0, or 5 when the matrix is singular.
+  /// matrix is not modified. Returns 0, or 5 when the matrix is singular or a value of the
+  /// solution is not finite.
   int Solve(double* ioB, const long iNRHS) override;
   /// The same on the free unknowns (flag not 0) after Modifie; imposed values are kept.
   /// Returns 0 at once when no unknown is free.

@@ -57,7 +57,8 @@ public:
   virtual double DeterminantFast();
   /// Solves A X = B in place: ioB (N x nRHS row-major) receives X and the matrix is
   /// overwritten by its elimination. Returns 0, or 5 when a pivot is not above the
-  /// threshold (the 2 x 2 case then leaves ioB untouched).
+  /// threshold or not finite (the 2 x 2 case then leaves ioB untouched) or a value of the
+  /// solution is not finite.
   virtual int Solve(double* ioB, const long iNRHS);
   /// oI = A⁻¹ (solve against the identity on a copy); returns the status of Solve.
   virtual int Inverse(XelMathNxNMatrix& oI) const;

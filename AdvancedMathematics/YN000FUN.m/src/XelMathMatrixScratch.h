@@ -2,6 +2,8 @@
 // Work arrays of the matrix classes: a fixed local buffer of Local doubles, with a fallback
 // to the memory services for larger requests. The heap block is released by the destructor,
 // so a raise in the middle of a solve frees it.
+#include <cmath>
+
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
 #include "XelQuorMemory.h"
@@ -48,3 +50,12 @@ inline void XelMathCheckMatrixCount(long iM, long iN) {
     if (!(iOk))                                                                                    \
       XelMathRaise(XelErrorCode::WrongIndex, "the coefficient index of a matrix", "Wrong Index", iWhere);           \
   } while (0)
+
+// False when one of the iCount values is infinite or undefined: a solve that meets one has no
+// solution to report and fails.
+inline bool XelMathAllFinite(long iCount, const double* iX) {
+  for (long k = 0; k < iCount; ++k)
+    if (!std::isfinite(iX[k]))
+      return false;
+  return true;
+}

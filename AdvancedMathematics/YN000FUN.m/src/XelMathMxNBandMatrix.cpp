@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <new>
 #include <vector>
 
@@ -38,6 +39,9 @@ void DelDoubles(double*& ioArray, long iCount) {
     XelQuorArrayDoubleDel(ioArray, iCount);
   ioArray = nullptr;
 }
+
+// Unit roundoff of doubles.
+const double Roundoff = std::numeric_limits<double>::epsilon() / 2;
 
 // a * b <= XelQuorMaxArrayDoubles for non-negative a and b.
 bool ProductFits(long a, long b) {
@@ -1340,7 +1344,18 @@ long XelMathMxNBandMatrix::SVD(double* oValues, long iCount) try {
   }
   for (long k = 0; k < p; k++)
     vv[k * p + k] = 1.0;
-  const double eps = 1e-15;
+  // A pair is orthogonal when its inner product is at rounding level of the column norms
+  // (the rounding of an inner product grows with the square root of its length). A column
+  // whose norm is at rounding level of the whole matrix is a null column: rotating it against
+  // the others only stirs rounding noise (it would sink towards underflow without ever passing
+  // the relative test), so it takes part in no rotation.
+  double frob2 = 0.0;
+  for (const double x : a)
+    frob2 += x * x;
+  if (!std::isfinite(frob2))
+    return 0;
+  const double eps = std::max(1e-15, std::sqrt(static_cast<double>(rows)) * Roundoff);
+  const double null2 = Roundoff * Roundoff * frob2;
   bool converged = false;
   for (int sweep = 0; sweep < 60 && !converged; sweep++) {
     converged = true;
@@ -1354,7 +1369,8 @@ long XelMathMxNBandMatrix::SVD(double* oValues, long iCount) try {
           beta += cj[k] * cj[k];
           gamma += ci[k] * cj[k];
         }
-        if (gamma == 0.0 || std::fabs(gamma) <= eps * std::sqrt(alpha * beta))
+        if (gamma == 0.0 || alpha <= null2 || beta <= null2 ||
+            std::fabs(gamma) <= eps * std::sqrt(alpha * beta))
           continue;
         converged = false;
         const double zeta = (beta - alpha) / (2.0 * gamma);
@@ -1406,7 +1422,9 @@ long XelMathMxNBandMatrix::SVD(double* oValues, long iCount) try {
     values[k] = sigma[o];
     if (top > 0.0 && sigma[o] > eps2 * top)
       _spectralRank++;
-    const double inv = sigma[o] > 0.0 ? 1.0 / sigma[o] : 0.0;
+    // A null column has no direction: its left vector is 0 (it holds rounding noise that is
+    // not orthogonal to the others).
+    const double inv = sigma[o] * sigma[o] > null2 ? 1.0 / sigma[o] : 0.0;
     // Work column o over sigma is a left vector of the work matrix; V's column o the right one.
     double* workSide = trans ? right + k * n : left + k * m;
     double* rotSide = trans ? left + k * m : right + k * n;

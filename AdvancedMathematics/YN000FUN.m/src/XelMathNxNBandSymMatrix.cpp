@@ -1,10 +1,11 @@
-// Symmetric band matrix: band storage, band LDLᵀ with 1 x 1 and 2 x 2 pivots kept in the
-// band (FactorizeLDLtBand, SolveLDLtBand, InverseLDLtBand, ExtractLDLtBand), band Cholesky,
-// determinants and solves with imposed unknowns.
+// Symmetric band matrix: band storage, band LDLᵀ with Bunch-Kaufman pivoting on a widening
+// copy (BandLDLt), band Cholesky, determinants and solves with imposed unknowns.
 #include "XelMathNxNBandSymMatrix.h"
 
 #include <cmath>
 #include <cstring>
+#include <memory>
+#include <utility>
 
 #include "XelMathInputError.h"
 #include "XelMathInternalGuards.h"
@@ -32,129 +33,259 @@ struct BandView {
   double& At(long i, long j) const {
     return a[i < b ? i * (i + 1) / 2 + j : offset + (b - 1) * i + j];
   }
-  long Last(long k) const { return k + b - 1 < n - 1 ? k + b - 1 : n - 1; }
 };
 
-/// Band LDLᵀ in place without interchanges: at step k a 1 x 1 pivot when the Bunch-Kaufman
-/// tests accept it, else the 2 x 2 pivot on k and k+1. Columns of a 2 x 2 block keep W = L D
-/// (inside the band); the solve applies D⁻¹. oKind as for the packed kernel. Returns 0 or 5.
-int FactorizeLDLtBand(const BandView& m, long* oKind, double iTiny) {
+/// LDLᵀ of a symmetric band matrix with Bunch-Kaufman pivoting: 1 x 1 and 2 x 2 pivots and
+/// symmetric interchanges of k with a row r of the band of column k. Such an interchange
+/// brings row r's band, which reaches r + b − 1, into column k, and the elimination fills the
+/// remaining matrix down to that row: the factor works on its own copy whose band widens as
+/// interchanges require (from twice the matrix's half width), so that nothing is dropped.
+/// Column j holds rows j..j+width (column-major); _last[j] is the lowest row of column j
+/// that may be non-zero, and every slot below it holds 0. Interchanges are applied to the
+/// remaining matrix only and recorded per step (_swap), as the solve replays them.
+class BandLDLt {
+public:
+  explicit BandLDLt(const XelMathNxNBandSymMatrix& iA);
+  BandLDLt(const BandLDLt&) = delete;
+  BandLDLt& operator=(const BandLDLt&) = delete;
+  ~BandLDLt();
+  /// Factors the copy; returns 0, or 5 when the matrix holds a value that is not finite or
+  /// a pivot is not above iThreshold times its largest coefficient (singular matrix).
+  int Factorize(double iThreshold);
+  /// ioB (n x iC row-major) := A⁻¹ ioB. Returns 0, or 5 when a result is not finite.
+  int Solve(double* ioB, long iC) const;
+  /// The product of the pivot determinants (interchanges are symmetric).
+  double Determinant() const;
+
+private:
+  double& At(long i, long j) { return _a[j * (_width + 1) + i - j]; }
+  double At(long i, long j) const { return _a[j * (_width + 1) + i - j]; }
+  void Widen(long iWidth);
+  void Interchange(long iK, long iP, long iQ);
+  void SwapRows(double* ioB, long iC, long iP, long iQ) const;
+
+  long _n;
+  long _width;
+  long _count;
+  double* _a;
+  long* _last;
+  long* _kind;
+  long* _swap;
+  std::unique_ptr<long[]> _heapLongs;
+  double _localA[LocalBand];
+  long _localLongs[3 * LocalUnknowns];
+};
+
+BandLDLt::BandLDLt(const XelMathNxNBandSymMatrix& iA)
+    : _n(iA.GetSizeOfMatrix()), _width(0), _count(0), _a(_localA),
+      _heapLongs(_n > LocalUnknowns ? new long[3 * _n] : nullptr) {
+  const long n = _n, half = iA.GetBandOfMatrix() - 1;
+  _last = _heapLongs ? _heapLongs.get() : _localLongs;
+  _kind = _last + n;
+  _swap = _kind + n;
+  Widen(2 * half < n - 1 ? 2 * half : (n > 0 ? n - 1 : 0));
+  for (long j = 0; j < n; ++j) {
+    _last[j] = j + half < n - 1 ? j + half : n - 1;
+    for (long i = j; i <= _last[j]; ++i)
+      At(i, j) = iA.GetCoef(i, j);
+  }
+}
+
+BandLDLt::~BandLDLt() {
+  if (_a != _localA)
+    XelQuorArrayDoubleDel(_a, _count);
+}
+
+void BandLDLt::Widen(long iWidth) {
+  if (iWidth <= _width && _count > 0)
+    return;
+  const long count = XelMathMatrixCount(_n, iWidth + 1);
+  if (count < 0)
+    XelMathRaise(XelErrorCode::InvalidMatrixSize, "Constructor", "Dimension not valid", "");
+  double* a = count <= LocalBand ? _localA : XelQuorArrayDoubleNew(count);
+  if (a == _a) { // still in the local buffer: re-space the columns from the last one
+    for (long j = _n - 1; j >= 0; --j)
+      for (long i = iWidth; i >= 0; --i)
+        a[j * (iWidth + 1) + i] = i <= _width && _count > 0 ? _a[j * (_width + 1) + i] : 0.0;
+  } else {
+    for (long j = 0; j < _n; ++j)
+      for (long i = 0; i <= iWidth; ++i)
+        a[j * (iWidth + 1) + i] = i <= _width && _count > 0 ? _a[j * (_width + 1) + i] : 0.0;
+    if (_a != _localA)
+      XelQuorArrayDoubleDel(_a, _count);
+  }
+  _a = a;
+  _count = count;
+  _width = iWidth;
+}
+
+void BandLDLt::Interchange(long iK, long p, long q) {
+  const long lastP = _last[p], lastQ = _last[q];
+  const long tail = lastP > lastQ ? lastP : lastQ;
+  if (tail - p > _width)
+    Widen(tail - p);
+  for (long j = iK; j < p; ++j)
+    std::swap(At(p, j), At(q, j));
+  for (long i = p + 1; i < q; ++i) {
+    std::swap(At(i, p), At(q, i));
+    if (i <= lastP && _last[i] < q)
+      _last[i] = q;
+  }
+  std::swap(At(p, p), At(q, q));
+  for (long i = q + 1; i <= tail; ++i)
+    std::swap(At(i, p), At(i, q));
+  _last[p] = lastQ > q ? lastQ : q;
+  _last[q] = lastP > q ? lastP : q;
+}
+
+int BandLDLt::Factorize(double iThreshold) {
   const double alpha = XelMathBunchKaufmanAlpha;
-  const long n = m.n;
-  for (long k = 0; k < n;) {
-    const double absakk = std::fabs(m.At(k, k));
+  double big = 0.0;
+  for (long j = 0; j < _n; ++j)
+    for (long i = j; i <= _last[j]; ++i)
+      big = std::fabs(At(i, j)) > big ? std::fabs(At(i, j)) : big;
+  if (!std::isfinite(big))
+    return 5;
+  const double tiny = iThreshold * big;
+  for (long k = 0; k < _n;) {
+    const double absakk = std::fabs(At(k, k));
     double lambda = 0.0;
-    for (long i = k + 1; i <= m.Last(k); ++i)
-      if (std::fabs(m.At(i, k)) > lambda)
-        lambda = std::fabs(m.At(i, k));
-    if (!((absakk > lambda ? absakk : lambda) > iTiny))
+    long r = k;
+    for (long i = k + 1; i <= _last[k]; ++i)
+      if (std::fabs(At(i, k)) > lambda) {
+        lambda = std::fabs(At(i, k));
+        r = i;
+      }
+    if (!((absakk > lambda ? absakk : lambda) > tiny))
       return 5;
-    bool two = false;
-    if (absakk < alpha * lambda && k + 1 < n) {
-      const long r = k + 1;
+    long size = 1, kp = k;
+    if (absakk < alpha * lambda) {
       double sigma = 0.0;
-      for (long j = k; j <= m.Last(r); ++j)
-        if (j != r) {
-          const double v = std::fabs(j < r ? m.At(r, j) : m.At(j, r));
-          if (v > sigma)
-            sigma = v;
-        }
-      two = absakk * sigma < alpha * lambda * lambda;
-      if (two) {
-        const double d11 = m.At(k, k), d21 = m.At(k + 1, k), d22 = m.At(k + 1, k + 1);
-        if (!(std::fabs(d11 * d22 - d21 * d21) > iTiny * iTiny))
-          two = false;
+      for (long j = k; j < r; ++j)
+        if (_last[j] >= r && std::fabs(At(r, j)) > sigma)
+          sigma = std::fabs(At(r, j));
+      for (long i = r + 1; i <= _last[r]; ++i)
+        if (std::fabs(At(i, r)) > sigma)
+          sigma = std::fabs(At(i, r));
+      if (absakk * sigma >= alpha * lambda * lambda)
+        kp = k;
+      else if (std::fabs(At(r, r)) >= alpha * sigma)
+        kp = r;
+      else {
+        kp = r;
+        size = 2;
       }
     }
-    if (!two) {
-      oKind[k] = 1;
-      const double d = m.At(k, k);
-      if (!(std::fabs(d) > iTiny))
+    const long kk = k + size - 1;
+    if (kp != kk)
+      Interchange(k, kk, kp);
+    _swap[k] = k;
+    _swap[kk] = kp;
+    if (size == 1) {
+      _kind[k] = 1;
+      const double d = At(k, k);
+      if (!(std::fabs(d) > tiny))
         return 5;
-      const long last = m.Last(k);
-      for (long i = k + 1; i <= last; ++i) {
-        const double li = m.At(i, k) / d;
-        for (long j = k + 1; j <= i; ++j)
-          m.At(i, j) -= li * m.At(j, k);
+      const long last = _last[k];
+      for (long j = k + 1; j <= last; ++j) {
+        const double lj = At(j, k) / d;
+        if (lj == 0.0)
+          continue;
+        for (long i = j; i <= last; ++i)
+          At(i, j) -= At(i, k) * lj;
+        if (_last[j] < last)
+          _last[j] = last;
       }
       for (long i = k + 1; i <= last; ++i)
-        m.At(i, k) /= d;
+        At(i, k) /= d;
       k += 1;
     } else {
-      oKind[k] = 2;
-      oKind[k + 1] = 0;
-      const double d11 = m.At(k, k), d21 = m.At(k + 1, k), d22 = m.At(k + 1, k + 1);
+      _kind[k] = 2;
+      _kind[k + 1] = 0;
+      const double d11 = At(k, k), d21 = At(k + 1, k), d22 = At(k + 1, k + 1);
       const double det = d11 * d22 - d21 * d21;
-      const long last = m.Last(k + 1);
-      for (long i = k + 2; i <= last; ++i) {
-        const double w1 = i - k < m.b ? m.At(i, k) : 0.0, w2 = m.At(i, k + 1);
+      if (!(std::fabs(det) > tiny * tiny))
+        return 5;
+      const long last = _last[k] > _last[k + 1] ? _last[k] : _last[k + 1];
+      if (last - k > _width)
+        Widen(last - k);
+      for (long j = k + 2; j <= last; ++j) {
+        const double w1 = At(j, k), w2 = At(j, k + 1);
         const double l1 = (w1 * d22 - w2 * d21) / det, l2 = (w2 * d11 - w1 * d21) / det;
-        for (long j = k + 2; j <= i; ++j) {
-          const double v1 = j - k < m.b ? m.At(j, k) : 0.0;
-          m.At(i, j) -= l1 * v1 + l2 * m.At(j, k + 1);
-        }
+        if (l1 == 0.0 && l2 == 0.0)
+          continue;
+        for (long i = j; i <= last; ++i)
+          At(i, j) -= At(i, k) * l1 + At(i, k + 1) * l2;
+        if (_last[j] < last)
+          _last[j] = last;
       }
+      for (long i = k + 2; i <= last; ++i) {
+        const double w1 = At(i, k), w2 = At(i, k + 1);
+        At(i, k) = (w1 * d22 - w2 * d21) / det;
+        At(i, k + 1) = (w2 * d11 - w1 * d21) / det;
+      }
+      _last[k] = _last[k + 1] = last;
       k += 2;
     }
   }
   return 0;
 }
 
-/// Solves with the factors of FactorizeLDLtBand (ioB n x iC).
-void SolveLDLtBand(const BandView& m, const long* iKind, double* b, long iC) {
-  const long n = m.n;
-  auto w = [&](long i, long k) { return i - k < m.b ? m.At(i, k) : 0.0; };
-  for (long c = 0; c < iC; ++c) {
-    for (long k = 0; k < n;) {
-      if (iKind[k] == 1) {
-        const double zk = b[k * iC + c];
-        for (long i = k + 1; i <= m.Last(k); ++i)
-          b[i * iC + c] -= m.At(i, k) * zk;
-        b[k * iC + c] = zk / m.At(k, k);
-        k += 1;
-      } else {
-        const double d11 = m.At(k, k), d21 = m.At(k + 1, k), d22 = m.At(k + 1, k + 1);
-        const double det = d11 * d22 - d21 * d21;
-        const double z1 = b[k * iC + c], z2 = b[(k + 1) * iC + c];
-        const double u1 = (d22 * z1 - d21 * z2) / det, u2 = (d11 * z2 - d21 * z1) / det;
-        for (long i = k + 2; i <= m.Last(k + 1); ++i)
-          b[i * iC + c] -= w(i, k) * u1 + m.At(i, k + 1) * u2;
-        b[k * iC + c] = u1;
-        b[(k + 1) * iC + c] = u2;
-        k += 2;
-      }
-    }
-    for (long k = n - 1; k >= 0; --k) {
-      if (iKind[k] == 0) {
-        const long f = k - 1;
-        const double d11 = m.At(f, f), d21 = m.At(k, f), d22 = m.At(k, k);
-        const double det = d11 * d22 - d21 * d21;
-        double s1 = 0.0, s2 = 0.0;
-        for (long i = k + 1; i <= m.Last(k); ++i) {
-          s1 += w(i, f) * b[i * iC + c];
-          s2 += m.At(i, k) * b[i * iC + c];
-        }
-        b[f * iC + c] -= (d22 * s1 - d21 * s2) / det;
-        b[k * iC + c] -= (d11 * s2 - d21 * s1) / det;
-        k = f;
-      } else {
-        double s = b[k * iC + c];
-        for (long i = k + 1; i <= m.Last(k); ++i)
-          s -= m.At(i, k) * b[i * iC + c];
-        b[k * iC + c] = s;
-      }
-    }
-  }
+void BandLDLt::SwapRows(double* b, long iC, long p, long q) const {
+  if (p != q)
+    for (long c = 0; c < iC; ++c)
+      std::swap(b[p * iC + c], b[q * iC + c]);
 }
 
-/// Inverse from the factors of FactorizeLDLtBand: oX (n x n row-major) receives A⁻¹.
-void InverseLDLtBand(const BandView& m, const long* iKind, double* oX) {
-  const long n = m.n;
-  for (long k = 0; k < n * n; ++k)
-    oX[k] = 0.0;
-  for (long i = 0; i < n; ++i)
-    oX[i * n + i] = 1.0;
-  SolveLDLtBand(m, iKind, oX, n);
+int BandLDLt::Solve(double* b, long iC) const {
+  const long n = _n;
+  // L D z = P b, step by step as the interchanges were made.
+  for (long k = 0; k < n;) {
+    const long size = _kind[k] == 2 ? 2 : 1;
+    SwapRows(b, iC, k + size - 1, _swap[k + size - 1]);
+    for (long c = 0; c < iC; ++c) {
+      const double b1 = b[k * iC + c], b2 = size == 2 ? b[(k + 1) * iC + c] : 0.0;
+      for (long i = k + size; i <= _last[k]; ++i)
+        b[i * iC + c] -= At(i, k) * b1 + (size == 2 ? At(i, k + 1) * b2 : 0.0);
+      if (size == 1) {
+        b[k * iC + c] = b1 / At(k, k);
+      } else {
+        const double d11 = At(k, k), d21 = At(k + 1, k), d22 = At(k + 1, k + 1);
+        const double det = d11 * d22 - d21 * d21;
+        b[k * iC + c] = (d22 * b1 - d21 * b2) / det;
+        b[(k + 1) * iC + c] = (d11 * b2 - d21 * b1) / det;
+      }
+    }
+    k += size;
+  }
+  // Lᵀ x = z, undoing the interchanges in reverse order.
+  for (long k = n - 1; k >= 0;) {
+    const long first = _kind[k] == 0 ? k - 1 : k;
+    for (long c = 0; c < iC; ++c)
+      for (long f = first; f <= k; ++f) {
+        double s = b[f * iC + c];
+        for (long i = k + 1; i <= _last[f]; ++i)
+          s -= At(i, f) * b[i * iC + c];
+        b[f * iC + c] = s;
+      }
+    SwapRows(b, iC, k, _swap[k]);
+    k = first - 1;
+  }
+  return XelMathAllFinite(n * iC, b) ? 0 : 5;
+}
+
+double BandLDLt::Determinant() const {
+  double det = 1.0;
+  for (long k = 0; k < _n;) {
+    if (_kind[k] == 1) {
+      det *= At(k, k);
+      k += 1;
+    } else {
+      det *= At(k, k) * At(k + 1, k + 1) - At(k + 1, k) * At(k + 1, k);
+      k += 2;
+    }
+  }
+  return det;
 }
 
 /// The rows and columns of iM whose flag is not 0, into the band oFree (entries outside its
@@ -177,20 +308,6 @@ void ExtractLDLtBand(const XelMathNxNBandSymMatrix& iM, const long* iImp, long i
   }
 }
 
-double BandLDLtDeterminant(const BandView& m, const long* iKind) {
-  double det = 1.0;
-  for (long k = 0; k < m.n;) {
-    if (iKind[k] == 1) {
-      det *= m.At(k, k);
-      k += 1;
-    } else {
-      det *= m.At(k, k) * m.At(k + 1, k + 1) - m.At(k + 1, k) * m.At(k + 1, k);
-      k += 2;
-    }
-  }
-  return det;
-}
-
 /// Band Cholesky in place over the free unknowns; returns 0 or 5.
 int BandCholesky(const BandView& m, const long* iImp) {
   for (long i = 0; i < m.n; ++i) {
@@ -205,7 +322,7 @@ int BandCholesky(const BandView& m, const long* iImp) {
         if (!iImp || iImp[k] != 0)
           s -= m.At(i, k) * m.At(j, k);
       if (i == j) {
-        if (!(s > 0.0))
+        if (!(s > 0.0 && std::isfinite(s)))
           return 5;
         m.At(i, i) = std::sqrt(s);
       } else {
@@ -214,27 +331,6 @@ int BandCholesky(const BandView& m, const long* iImp) {
     }
   }
   return 0;
-}
-
-class KindRecords {
-public:
-  explicit KindRecords(long iN) : _heap(iN > LocalUnknowns ? new long[iN] : nullptr) {}
-  KindRecords(const KindRecords&) = delete;
-  KindRecords& operator=(const KindRecords&) = delete;
-  ~KindRecords() { delete[] _heap; }
-  long* Get() { return _heap ? _heap : _local; }
-
-private:
-  long* _heap;
-  long _local[LocalUnknowns];
-};
-
-double MaxAbs(long iCount, const double* a) {
-  double m = 0.0;
-  for (long k = 0; k < iCount; ++k)
-    if (std::fabs(a[k]) > m)
-      m = std::fabs(a[k]);
-  return m;
 }
 
 } // namespace
@@ -489,16 +585,10 @@ int XelMathNxNBandSymMatrix::Solve(double* ioB, const long iNRHS) {
   XelMathCheckMatrixCount(_n, iNRHS);
   if (_n > 0 && _band == 0)
     return 5;
-  XelMathMatrixScratch<LocalBand> copy(_bandCount);
-  if (_bandCount > 0)
-    std::memcpy(copy.Get(), _bandCoef, sizeof(double) * _bandCount);
-  const BandView view{_n, _band, _rowOffset, copy.Get()};
-  KindRecords kind(_n);
-  const double tiny = GetPivotThreshold() * MaxAbs(_bandCount, copy.Get());
-  if (FactorizeLDLtBand(view, kind.Get(), tiny) != 0)
+  BandLDLt factor(*this);
+  if (factor.Factorize(GetPivotThreshold()) != 0)
     return 5;
-  SolveLDLtBand(view, kind.Get(), ioB, iNRHS);
-  return 0;
+  return factor.Solve(ioB, iNRHS);
 }
 
 int XelMathNxNBandSymMatrix::Solve(const double* iB, double* oX, const long iNRHS) const {
@@ -546,14 +636,10 @@ double XelMathNxNBandSymMatrix::Determinant() const {
     return 1.0;
   if (_band == 0)
     return 0.0;
-  XelMathMatrixScratch<LocalBand> copy(_bandCount);
-  std::memcpy(copy.Get(), _bandCoef, sizeof(double) * _bandCount);
-  const BandView view{_n, _band, _rowOffset, copy.Get()};
-  KindRecords kind(_n);
-  const double tiny = GetPivotThreshold() * MaxAbs(_bandCount, copy.Get());
-  if (FactorizeLDLtBand(view, kind.Get(), tiny) != 0)
+  BandLDLt factor(*this);
+  if (factor.Factorize(GetPivotThreshold()) != 0)
     return 0.0;
-  return BandLDLtDeterminant(view, kind.Get());
+  return factor.Determinant();
 }
 
 double XelMathNxNBandSymMatrix::DeterminantFast() {
@@ -570,14 +656,13 @@ int XelMathNxNBandSymMatrix::Inverse(XelMathNxNFullSymMatrix* oR) const {
   if (n > 0) {
     if (_band == 0)
       return 5;
-    XelMathMatrixScratch<LocalBand> copy(_bandCount);
-    std::memcpy(copy.Get(), _bandCoef, sizeof(double) * _bandCount);
-    const BandView view{_n, _band, _rowOffset, copy.Get()};
-    KindRecords kind(_n);
-    const double tiny = GetPivotThreshold() * MaxAbs(_bandCount, copy.Get());
-    if (FactorizeLDLtBand(view, kind.Get(), tiny) != 0)
+    BandLDLt factor(*this);
+    for (long k = 0; k < n * n; ++k)
+      x[k] = 0.0;
+    for (long i = 0; i < n; ++i)
+      x[i * n + i] = 1.0;
+    if (factor.Factorize(GetPivotThreshold()) != 0 || factor.Solve(x, n) != 0)
       return 5;
-    InverseLDLtBand(view, kind.Get(), x);
   }
   if (!oR)
     return 0;

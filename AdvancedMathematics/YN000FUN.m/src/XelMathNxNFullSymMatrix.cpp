@@ -253,7 +253,7 @@ int XelMathPackedCholesky(long iN, double* a, const long* iImp) {
         if (!iImp || iImp[k] != 0)
           s -= ri[k] * rj[k];
       if (i == j) {
-        if (!(s > 0.0))
+        if (!(s > 0.0 && std::isfinite(s)))
           return 5;
         ri[i] = std::sqrt(s);
       } else {
@@ -523,7 +523,7 @@ int XelMathNxNFullSymMatrix::Solve(double* ioB, const long iNRHS) {
   if (FactorizeLDLt(n, a, pivots.Kind(), pivots.Swap(), tiny) != 0)
     return 5;
   SolveLDLt(n, a, pivots.Kind(), pivots.Swap(), ioB, iNRHS);
-  return 0;
+  return XelMathAllFinite(n * iNRHS, ioB) ? 0 : 5;
 }
 
 int XelMathNxNFullSymMatrix::Solve(const double* iB, double* oX, const long iNRHS) const {
@@ -577,6 +577,8 @@ int XelMathNxNFullSymMatrix::Solve(double* ioB, const long* iImp, const long iNR
   if (FactorizeLDLt(nf, a, pivots.Kind(), pivots.Swap(), tiny) != 0)
     return 5;
   SolveLDLt(nf, a, pivots.Kind(), pivots.Swap(), b, iNRHS);
+  if (!XelMathAllFinite(nf * iNRHS, b))
+    return 5;
   for (long i = 0, fi = 0; i < n; ++i)
     if (iImp[i] != 0) {
       for (long c = 0; c < iNRHS; ++c)

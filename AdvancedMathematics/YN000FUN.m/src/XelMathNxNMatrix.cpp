@@ -48,34 +48,39 @@ double CompletePivot(long n, const double* a, long k, long& oP, long& oQ) {
   return big;
 }
 
+/// 0 when the iN x iC solution b is finite, else 5.
+int FiniteStatus(long iN, long iC, const double* b) {
+  return XelMathAllFinite(iN * iC, b) ? 0 : 5;
+}
+
 int SquareSolve(long iN, double* a, double* b, long iC) {
   const double eps = PivotThreshold;
   if (iN == 0)
     return 0;
   if (iN == 1) {
-    if (!(std::fabs(a[0]) > eps))
+    if (!(std::fabs(a[0]) > eps) || !std::isfinite(a[0]))
       return 5;
     for (long c = 0; c < iC; ++c)
       b[c] /= a[0];
-    return 0;
+    return FiniteStatus(iN, iC, b);
   }
   if (iN == 2) {
     const double det = a[0] * a[3] - a[1] * a[2];
-    if (!(std::fabs(det) >= eps))
+    if (!(std::fabs(det) >= eps) || !std::isfinite(det))
       return 5;
     for (long c = 0; c < iC; ++c) {
       const double b0 = b[c], b1 = b[iC + c];
       b[c] = (a[3] * b0 - a[1] * b1) / det;
       b[iC + c] = (a[0] * b1 - a[2] * b0) / det;
     }
-    return 0;
+    return FiniteStatus(iN, iC, b);
   }
   if (iN == 3) {
     const double c00 = a[4] * a[8] - a[5] * a[7];
     const double c01 = a[5] * a[6] - a[3] * a[8];
     const double c02 = a[3] * a[7] - a[4] * a[6];
     const double det = a[0] * c00 + a[1] * c01 + a[2] * c02;
-    if (!(std::fabs(det) > eps))
+    if (!(std::fabs(det) > eps) || !std::isfinite(det))
       return 5;
     const double c10 = a[2] * a[7] - a[1] * a[8];
     const double c11 = a[0] * a[8] - a[2] * a[6];
@@ -90,7 +95,7 @@ int SquareSolve(long iN, double* a, double* b, long iC) {
       b[iC + c] = (c01 * b0 + c11 * b1 + c21 * b2) / det;
       b[2 * iC + c] = (c02 * b0 + c12 * b1 + c22 * b2) / det;
     }
-    return 0;
+    return FiniteStatus(iN, iC, b);
   }
   const long n = iN;
   long localPerm[LocalUnknowns];
@@ -110,7 +115,7 @@ int SquareSolve(long iN, double* a, double* b, long iC) {
   for (long k = 0; k < n && status == 0; ++k) {
     long p = k, q = k;
     const double big = CompletePivot(n, a, k, p, q);
-    if (!(big > eps)) {
+    if (!(big > eps) || !std::isfinite(big)) {
       status = 5;
       break;
     }
@@ -157,11 +162,12 @@ int SquareSolve(long iN, double* a, double* b, long iC) {
     }
   }
   delete[] heapPerm;
-  return status;
+  return status == 0 ? FiniteStatus(iN, iC, b) : status;
 }
 
-/// Determinant of the iN x iN row-major array a, destroyed.
-double SquareDeterminant(long iN, double* a) {
+/// Determinant of the iN x iN row-major array a, destroyed: closed forms up to 3, else
+/// elimination with complete pivoting (0.0 on a pivot not above the threshold).
+double EliminationDeterminant(long iN, double* a) {
   const long n = iN;
   if (n == 0)
     return 1.0;
@@ -199,6 +205,17 @@ double SquareDeterminant(long iN, double* a) {
     }
   }
   return det;
+}
+
+/// Determinant of the iN x iN row-major array a, destroyed. 0.0 when a value of the array is
+/// not finite (as for a singular matrix); a finite array whose determinant overflows gives
+/// ±inf, and 0.0 when the closed forms meet inf − inf.
+double SquareDeterminant(long iN, double* a) {
+  const long n = iN;
+  if (!XelMathAllFinite(n * n, a))
+    return 0.0;
+  const double det = EliminationDeterminant(n, a);
+  return std::isnan(det) ? 0.0 : det;
 }
 
 } // namespace
