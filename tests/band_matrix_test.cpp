@@ -2,12 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <numeric>
 #include <vector>
 
 #include "XelMathGrid.h"
 #include "XelMathMxNBandMatrix.h"
+#include "XelMathNxNBandSymMatrix.h"
 #include "XelMathMxNMatrix.h"
 #include "XelMathSetOf3DObjects.h"
 #include "XelQuorMemory.h"
@@ -353,6 +355,16 @@ TEST(BandMatrix, RefusalsAreResultsAndLeaveNothingAllocated) {
   Vec res(4);
   gap.ResidualVector(b.data(), x.data(), res.data(), 1);
   EXPECT_LT(MaxDiff(res.data(), Vec(4, 0.0)), 1e-12);
+  // Counts of right-hand sides that no array could hold fail before any product is formed
+  // (2^40 tried a copy of 24 TB, LONG_MAX overflowed the count of values).
+  for (const long count : {1L << 40, 1L << 61, LONG_MAX}) {
+    EXPECT_EQ(gap.Multiply(b.data(), x.data(), count) + gap.TransMultiply(b.data(), x.data(), count) +
+                  gap.ResidualVector(b.data(), x.data(), res.data(), count) +
+                  gap.SolveQR(b.data(), x.data(), count),
+              0);
+  }
+  // A symmetric band of no diagonal has no storage, nor any order (its trace read before it).
+  EXPECT_EQ(XelMathNxNBandSymMatrix(5, 0).GetSizeOfMatrix(), 0);
 }
 
 // The range basis of the last SVD of d (m x cols) is orthonormal (U^T U = I) and holds the

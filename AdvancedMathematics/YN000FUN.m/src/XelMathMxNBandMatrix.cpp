@@ -48,6 +48,12 @@ bool ProductFits(long a, long b) {
   return a == 0 || b <= XelQuorMaxArrayDoubles / a;
 }
 
+// A count of right-hand sides for arrays of iRows rows: at least one, and arrays that the
+// memory services could hold (a larger count fails before any product is formed).
+bool RhsCountFits(long iRows, long nRHS) {
+  return nRHS >= 1 && ProductFits(iRows, nRHS);
+}
+
 // Slot of (p, q), p >= q, in a symmetric band of order n and half-width w; -1 outside.
 long SymIndex(long n, long w, long p, long q) {
   if (p - q < w)
@@ -622,7 +628,7 @@ void XelMathMxNBandMatrix::SetRowWeights(const double* iWeights) {
 // ---- products ----------------------------------------------------------------------------
 
 int XelMathMxNBandMatrix::Multiply(const double* iX, double* oY, long nRHS) const {
-  if (!iX || !oY || nRHS < 1 || _mode == 3)
+  if (!iX || !oY || !RhsCountFits(std::max(_nbRows, _nbCols), nRHS) || _mode == 3)
     return 0;
   const std::vector<double> x = CopyOf(iX, _nbCols * nRHS);
   for (long k = 0; k < _nbRows * nRHS; k++)
@@ -667,7 +673,7 @@ int XelMathMxNBandMatrix::Multiply(const XelMathGrid& iX, XelMathGrid& oY) const
 
 int XelMathMxNBandMatrix::ResidualVector(const double* iB, const double* iX, double* oR,
                                          long nRHS) const {
-  if (!iB || !iX || !oR || nRHS < 1)
+  if (!iB || !iX || !oR || !RhsCountFits(std::max(_nbRows, _nbCols), nRHS))
     return 0;
   std::vector<double> ax(static_cast<std::size_t>(_nbRows * nRHS));
   if (!Multiply(iX, ax.data(), nRHS))
@@ -701,7 +707,7 @@ int XelMathMxNBandMatrix::ResidualVector(const XelMathGrid& iB, const XelMathGri
 }
 
 int XelMathMxNBandMatrix::TransMultiply(const double* iB, double* oY, long nRHS) const {
-  if (!iB || !oY || nRHS < 1 || _mode == 3)
+  if (!iB || !oY || !RhsCountFits(std::max(_nbRows, _nbCols), nRHS) || _mode == 3)
     return 0;
   if (_mode == 2)
     return Multiply(iB, oY, nRHS);
@@ -862,7 +868,8 @@ int XelMathMxNBandMatrix::AddGramProduct(const XelMathMxNBandMatrix& iG, double 
 int XelMathMxNBandMatrix::UpdateTransMultiplyAndGramProduct(const XelMathMxNBandMatrix& iRows,
                                                             const double* iB, double* ioAtB,
                                                             long nRHS) {
-  if (_mode != 2 || !iB || !ioAtB || nRHS < 1 || iRows._nbCols != _nbCols)
+  if (_mode != 2 || !iB || !ioAtB || iRows._nbCols != _nbCols ||
+      !RhsCountFits(std::max(iRows._nbRows, _nbCols), nRHS))
     return 0;
   std::vector<double> atb(static_cast<std::size_t>(_nbCols * nRHS));
   if (!iRows.TransMultiply(iB, atb.data(), nRHS) || !UpdateTransGramProduct(iRows, 1.0, 0, -1))
@@ -975,7 +982,7 @@ int XelMathMxNBandMatrix::FactorizeLDLt(XelMathMxNBandMatrix& oFactor, double iS
 }
 
 int XelMathMxNBandMatrix::SolveLDLt(double* ioB, long nRHS) const {
-  if (_mode != 3 || !ioB || nRHS < 1)
+  if (_mode != 3 || !ioB || !RhsCountFits(_nbCols, nRHS))
     return 0;
   const long n = _nbCols;
   double* row;
@@ -1032,7 +1039,8 @@ int XelMathMxNBandMatrix::SolveNormal(double* ioRhs, long nRHS) {
 
 int XelMathMxNBandMatrix::Solve(const double* iB, double* oX, long nRHS, long iDim) {
   const bool rect = Access::RowMode(*this);
-  if (!iB || !oX || nRHS < 1 || _nbCols == 0 || iDim != (rect ? _nbRows : _nbCols))
+  if (!iB || !oX || !RhsCountFits(std::max(_nbRows, _nbCols), nRHS) || _nbCols == 0 ||
+      iDim != (rect ? _nbRows : _nbCols))
     return 0;
   std::vector<double> rhs(static_cast<std::size_t>(_nbCols * nRHS));
   if (rect) {
@@ -1054,7 +1062,8 @@ int XelMathMxNBandMatrix::Solve(const double* iB, double* oX, long nRHS, long iD
 int XelMathMxNBandMatrix::Solve(double* ioB, long nRHS, long iDim) {
   const bool rect = Access::RowMode(*this);
   const long rows = rect ? _nbRows : _nbCols;
-  if (!ioB || nRHS < 1 || _nbCols == 0 || iDim < std::max(rows, _nbCols))
+  if (!ioB || !RhsCountFits(std::max(iDim, _nbCols), nRHS) || _nbCols == 0 ||
+      iDim < std::max(rows, _nbCols))
     return 0;
   if (!rect)
     return SolveNormal(ioB, nRHS);
@@ -1113,7 +1122,7 @@ int XelMathMxNBandMatrix::Solve(XelMathGrid& ioB) {
 // values starting at the column being eliminated, and the part in the last columns beyond
 // the window; R's row j is split the same way, so a rotation pairs matching values.
 int XelMathMxNBandMatrix::TransfQR(double* ioB, long nRHS, const double* iImposed) {
-  if (_mode != 1 || !ioB || nRHS < 1 || _nbCols == 0)
+  if (_mode != 1 || !ioB || !RhsCountFits(std::max(_nbRows, _nbCols), nRHS) || _nbCols == 0)
     return 0;
   const long m = _nbRows, n = _nbCols, w = _rowWidth;
   for (long i = 0; i < m; i++)
@@ -1251,7 +1260,7 @@ int XelMathMxNBandMatrix::TransfQR(XelMathGrid& ioB) {
 }
 
 int XelMathMxNBandMatrix::SolveQRII(double* ioB, long nRHS) const {
-  if (_mode != 4 || !ioB || nRHS < 1 || _nbCols == 0 || _nbRows != _nbCols)
+  if (_mode != 4 || !ioB || !RhsCountFits(_nbCols, nRHS) || _nbCols == 0 || _nbRows != _nbCols)
     return 0;
   const long n = _nbCols, w = _rowWidth;
   double largest = 0.0;
@@ -1294,7 +1303,7 @@ int XelMathMxNBandMatrix::SolveQRII(XelMathGrid& ioB) const {
 }
 
 int XelMathMxNBandMatrix::SolveQR(const double* iB, double* oX, long nRHS) const {
-  if (_mode != 1 || !iB || !oX || nRHS < 1 || _nbCols == 0)
+  if (_mode != 1 || !iB || !oX || !RhsCountFits(std::max(_nbRows, _nbCols), nRHS) || _nbCols == 0)
     return 0;
   XelMathMxNBandMatrix work(*this);
   if (work._nbCols != _nbCols)

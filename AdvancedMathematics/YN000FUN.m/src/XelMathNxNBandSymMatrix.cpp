@@ -346,6 +346,10 @@ XelMathNxNBandSymMatrix::XelMathNxNBandSymMatrix(const long iN, const long iB)
     XelQuorOutput::GetOut() << " XelMathNxNMatrix : largeur de bande superieure a la dimension ";
     return;
   }
+  // A matrix of some order needs its diagonal at least: without it, it is left without
+  // storage like a band wider than the order.
+  if (iB == 0 && iN > 0)
+    return;
   CheckSize(iN, iB);
   _band = iB;
   _bandCount = iB * (2 * iN - iB + 1) / 2;
