@@ -291,6 +291,62 @@ TEST(InterpolationTest, CheapInterpolationOfPointsAlone) {
   EXPECT_EQ(LiveBlocks(), live);
 }
 
+TEST(InterpolationTest, CheapInterpolationSkipsUnusablePoints) {
+  // Points on the circle of radius 2, spoilt: a point that is not finite is left out (with
+  // DiagDataFailed), a repeated point is merged with its predecessor, and fewer than two points
+  // left refuse the run. What is built is finite, has unit tangents and follows the circle.
+  enum Spoil { NotFinite, Repeated, AllEqual };
+  struct Case {
+    const char* name;
+    long count, spoilt; // the number of points, the one spoilt
+    Spoil how;
+    double x; // the first coordinate of a point that is not finite
+    int status;
+    long diagnostic;
+  };
+  const Case cases[] = {
+      {"NaN point", 21, 7, NotFinite, std::nan(""), 0, XelMathInterpol::DiagDataFailed},
+      {"infinite point", 21, 7, NotFinite, HUGE_VAL, 0, XelMathInterpol::DiagDataFailed},
+      {"NaN first point", 21, 0, NotFinite, std::nan(""), 0, XelMathInterpol::DiagDataFailed},
+      {"repeated first point", 21, 1, Repeated, 0.0, 0, 0},
+      {"repeated middle point", 21, 8, Repeated, 0.0, 0, 0},
+      {"repeated last point", 21, 20, Repeated, 0.0, 0, 0},
+      {"two equal points", 2, 0, AllEqual, 0.0, 4, XelMathInterpol::DiagTooFewPoints},
+      {"five equal points", 5, 0, AllEqual, 0.0, 4, XelMathInterpol::DiagTooFewPoints},
+  };
+  const double tol = 1e-5;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    XelMathSetOfPointsND pts(3);
+    for (long k = 0; k < c.count; ++k) {
+      const double t =
+          c.how == AllEqual ? 0.0 : 0.02 * (c.how == Repeated && k == c.spoilt ? k - 1 : k);
+      double p[3];
+      Put(p, k == c.spoilt && c.how == NotFinite ? c.x : 2 * std::cos(t), 2 * std::sin(t));
+      pts.AddPoint(p);
+    }
+    XelMathCheapInterpol interp(nullptr, 3, tol, DefaultTol());
+    Chain out;
+    EXPECT_EQ(interp.Run(pts, out.params, out.points, out.tangents, out.second, &out.initial),
+              c.status);
+    EXPECT_EQ(interp.GetDiagnostic(), c.diagnostic);
+    if (c.status != 0) {
+      EXPECT_EQ(out.Nodes(), 0);
+      continue;
+    }
+    ASSERT_GE(out.Nodes(), 2);
+    for (long i = 0; i < out.Nodes(); ++i) {
+      const double* T = out.tangents.GetPoints() + 3 * i;
+      EXPECT_NEAR(std::sqrt(T[0] * T[0] + T[1] * T[1] + T[2] * T[2]), 1.0, 1e-12) << i;
+      EXPECT_TRUE(std::isfinite(out.second.GetPoints()[3 * i] + out.params.GetPoints()[i])) << i;
+      // Positions are indices of the given points; a point left out is never a node.
+      const double u = out.initial.GetPoints()[i];
+      EXPECT_TRUE(u >= 0.0 && u <= c.count - 1.0 && !(c.how == NotFinite && u == c.spoilt)) << u;
+    }
+    EXPECT_LE(out.MaxDeviation(DistanceToCircle), tol);
+  }
+}
+
 TEST(InterpolationTest, PointsNeedingManyNodesCostAboutTheirNumber) {
   // 20000 zigzag points need a node at each: the arcs measured (each costing the points it
   // spans, counted by the test's override) span a few times the points, not their square.
@@ -495,8 +551,15 @@ TEST(InterpolationTest, Misuse) {
     ExpectInputError(
         [&] { XelMathCleverInterpol(nullptr, 2, &system, nullptr, 1e-3, 0.0, DefaultTol()); },
         0x20006);
-    XelMathExplicitInterpol interp(nullptr, 3, &f, 1e-3, DefaultTol());
+    XelMathCheapInterpol nanTolerance(nullptr, 3, std::nan(""), DefaultTol());
     Chain out;
+    ExpectInputError(
+        [&] {
+          nanTolerance.Run(XelMathSetOfPointsND(3), out.params, out.points, out.tangents,
+                           out.second);
+        },
+        0x20006, {"the tolerance of the interpolation", "NaN", "XelMathCheapInterpol::Run"});
+    XelMathExplicitInterpol interp(nullptr, 3, &f, 1e-3, DefaultTol());
     XelMathSetOfPointsND wrong(2);
     ExpectInputError([&] { interp.Run(wrong, out.params, out.points, out.tangents, out.second); },
                      0x20006);

@@ -19,8 +19,12 @@ public:
 
   long GetStaticMemoryBytes() const override;
 
-  /// iInitial: the points (dimension N, else 0x20006). oCorrespondingInitialParams (may be
-  /// null) receives the index of the initial point at each node (fractional for inserted ones).
+  /// iInitial: the points (dimension N, else 0x20006). A point with a coordinate that is not
+  /// finite is left out (DiagDataFailed); one within the tolerance object's point resolution of
+  /// the previous usable point is merged with it; fewer than two usable points give status 4 and
+  /// DiagTooFewPoints. oCorrespondingInitialParams (may be null) receives the index in iInitial
+  /// of the initial point at each node (fractional for inserted ones). A NaN tolerance raises
+  /// 0x20006.
   int Run(const XelMathSetOfPointsND& iInitial, XelMathSetOfPointsND& oParameters,
           XelMathSetOfPointsND& oPoints, XelMathSetOfPointsND& oTangents,
           XelMathSetOfPointsND& oSecondDerivatives,

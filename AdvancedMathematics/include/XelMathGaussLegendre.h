@@ -88,15 +88,19 @@ MyOwnIntegrateAbsOrRel(const XelMathFunctionX* iF, const XelMathInterval& iI, do
 /// saturated; otherwise pieces are kept in a heap ordered by their error and the worst piece
 /// is bisected (21 evaluations per half, through EvalPoints), until the summed estimate is
 /// within the tolerance plus the summed rounding floors (about 50 epsilon times the integral
-/// of |f|). Near an end singularity the sums taken each time a new level of narrow pieces is
-/// reached are extrapolated by the epsilon algorithm, the wider pieces being made accurate
-/// first, so that the singular piece is bisected once per level. A value at a bisection point
-/// that the nodes of neither half explain (a feature narrower than the gap between the ends
-/// and the nodes) keeps both halves in the bisection until it is resolved. The scheme stops
-/// with status 7 when the worst piece is too narrow to split, when rounding dominates, when
-/// the summed error has not fallen by 10 % over 512 bisections (divergent or wildly
-/// oscillating integrands), when the extrapolation has stalled or when the whole call has spent
-/// 204800 evaluations (80 times the plain scheme); the result is then the extrapolated limit
+/// of |f|). In the bisection a piece's estimate is also the error that the decay of the
+/// Legendre coefficients of its 21 values predicts, when that is far larger (values of a
+/// jump, on which both symmetric rules may agree by chance). Near a singularity at a fixed
+/// end of the pieces, where the values grow without bound, the sums taken each time a new
+/// level of narrow pieces is reached are extrapolated by the epsilon algorithm, the wider
+/// pieces being made accurate first, so that the singular piece is bisected once per level;
+/// bounded features (jumps, kinks) are bisected down to their resolution instead. A value at a
+/// bisection point that the nodes of a half do not explain (a feature narrower than the gap
+/// between the ends and the nodes) keeps that half in the bisection until it is resolved. The
+/// scheme stops with status 7 when the worst piece is too narrow to split, when rounding
+/// dominates, when the summed error has not fallen by 10 % over 512 bisections (divergent or
+/// wildly oscillating integrands), when the extrapolation has stalled or when the whole call
+/// has spent 204800 evaluations (80 times the plain scheme); the result is then the extrapolated limit
 /// when its estimate is the better one, the sum of the pieces otherwise. An extrapolated limit
 /// far from the sum of the pieces (divergence) is never a success. The heap of pieces is one
 /// growing block of the memory services, freed before returning, also when an evaluation

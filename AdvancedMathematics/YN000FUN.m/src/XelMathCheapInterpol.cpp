@@ -7,6 +7,7 @@
 #include "XelMathInternalGuards.h"
 #include "XelMathScratch.h"
 #include "XelMathSetOfPointsND.h"
+#include "XelTolerance.h"
 
 XelMathCheapInterpol::XelMathCheapInterpol(XelSoftwareConfiguration* iConfig, const long iN,
                                            const double iTolerance, const XelTolerance& iTol)
@@ -49,18 +50,61 @@ int XelMathCheapInterpol::Run(const XelMathSetOfPointsND& iInitial,
   if (iInitial.GetDimension() != _n)
     XelMathRaise(XelErrorCode::InvalidOption, "the initial points", "Dimension not valid",
                  "XelMathCheapInterpol::Run");
-  _initial = &iInitial;
+  if (std::isnan(_tolArgument) || std::isnan(_minTolArgument))
+    XelMathRaise(XelErrorCode::InvalidOption, "the tolerance of the interpolation", "NaN",
+                 "XelMathCheapInterpol::Run");
+  // The usable points: finite, and apart from the previous usable one (a repeated point has
+  // no chord to estimate a tangent from). origin holds their indices in iInitial.
+  const long n = iInitial.GetNumberOfPoints();
+  XelMathSetOfPointsND usable(_n, n);
+  XelMathSetOfLongs origin;
+  bool nonFinite = false;
+  const double resolution = _tol.GetPointResolution();
+  for (long i = 0; i < n; ++i) {
+    const double* p = iInitial.GetPoints() + i * _n;
+    bool finite = true;
+    for (long k = 0; k < _n; ++k)
+      finite = finite && std::isfinite(p[k]);
+    if (!finite) {
+      nonFinite = true;
+      continue;
+    }
+    const long last = usable.GetNumberOfPoints() - 1;
+    if (last >= 0 && !(std::sqrt(SquareDistance(p, usable.GetPoints() + last * _n)) > resolution))
+      continue;
+    usable.AddPoint(p);
+    origin.AddElement(i);
+  }
+  const long nu = usable.GetNumberOfPoints();
+  if (iInitial.IsPeriodic() && nu > 2 && origin.GetElement(nu - 1) == n - 1 &&
+      origin.GetElement(0) == 0)
+    usable.SetPeriodic(1);
+  // Exact points are told by their index in the usable points while the run lasts; a repeated
+  // one is its usable predecessor.
+  const XelMathSetOfLongs exact = _exact;
+  _exact = XelMathSetOfLongs();
+  for (long e = 0; e < exact.GetNumberOfElements(); ++e) {
+    const long i = exact.GetElement(e);
+    long u = nu - 1;
+    while (u >= 0 && origin.GetElement(u) > i)
+      --u;
+    if (u >= 0 && i >= 0 && i < n && _exact.Find(u) < 0)
+      _exact.AddElement(u);
+  }
+  _initial = &usable;
   _corners = XelMathSetOfLongs();
   _errorDiag = 0;
   _twistIndex = -1;
   _twistParam = 0.0;
-  const int status = RunMain(iInitial.GetNumberOfPoints(), 0.95, oParameters, oPoints, oTangents,
-                             oSecondDerivatives, oCorrespondingInitialParams, iAttributes);
+  const int status = RunMain(nu, 0.95, oParameters, oPoints, oTangents, oSecondDerivatives,
+                             oCorrespondingInitialParams, iAttributes);
+  _exact = exact;
+  if (nonFinite)
+    _diagnostic |= DiagDataFailed;
   // The first reversal of the estimated tangent.
-  const long n = iInitial.GetNumberOfPoints();
   const long m = NodeSize();
   XelMathScratchDoubles<128> w(2 * m);
-  for (long i = 0; status == XelMathStatus::Done && i + 1 < n && _twistIndex < 0; ++i)
+  for (long i = 0; status == XelMathStatus::Done && i + 1 < nu && _twistIndex < 0; ++i)
     if (GetDataFromISet(i, w.Data()) && GetDataFromISet(i + 1, w.Data() + m) &&
         GetCosAngleBetweenTangents(w.Data() + 1 + _n, w.Data() + m + 1 + _n) < 0.0)
       _twistIndex = i + 1;
@@ -73,6 +117,18 @@ int XelMathCheapInterpol::Run(const XelMathSetOfPointsND& iInitial,
         _twistParam = oParameters.GetPoints()[k];
       }
     }
+    _twistIndex = origin.GetElement(_twistIndex);
+  }
+  // Positions along the usable points back to indices of iInitial.
+  for (long k = 0;
+       oCorrespondingInitialParams && k < oCorrespondingInitialParams->GetNumberOfPoints(); ++k) {
+    const double u = oCorrespondingInitialParams->GetPoints()[k];
+    const long j = static_cast<long>(std::floor(u));
+    if (j < 0 || j >= nu)
+      continue;
+    const double i0 = static_cast<double>(origin.GetElement(j));
+    const double i1 = j + 1 < nu ? static_cast<double>(origin.GetElement(j + 1)) : i0;
+    oCorrespondingInitialParams->SetCoordAtPoint(i0 + (u - j) * (i1 - i0), 0, k);
   }
   _initial = nullptr;
   return status;
@@ -211,10 +267,11 @@ int XelMathCheapInterpol::ComputeDataAtPosition(const double u, double* oNode) {
   const double s = frac * L;
   oNode[0] = u;
   for (long i = 0; i < _n; ++i) {
-    XelMathHermiteQuintic(n0[1 + i], n0[1 + _n + i], n0[1 + 2 * _n + i], n1[1 + i],
-                          n1[1 + _n + i], n1[1 + 2 * _n + i], L, c);
+    XelMathHermiteQuintic(n0[1 + i], n0[1 + _n + i], n0[1 + 2 * _n + i], n1[1 + i], n1[1 + _n + i],
+                          n1[1 + 2 * _n + i], L, c);
     oNode[1 + i] = c[0] + s * (c[1] + s * (c[2] + s * (c[3] + s * (c[4] + s * c[5]))));
-    oNode[1 + _n + i] = c[1] + s * (2.0 * c[2] + s * (3.0 * c[3] + s * (4.0 * c[4] + s * 5.0 * c[5])));
+    oNode[1 + _n + i] =
+        c[1] + s * (2.0 * c[2] + s * (3.0 * c[3] + s * (4.0 * c[4] + s * 5.0 * c[5])));
     oNode[1 + 2 * _n + i] = 2.0 * c[2] + s * (6.0 * c[3] + s * (12.0 * c[4] + s * 20.0 * c[5]));
   }
   ToArcLength(oNode);

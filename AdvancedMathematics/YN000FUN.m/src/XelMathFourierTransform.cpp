@@ -1,5 +1,6 @@
 #include "XelMathFourierTransform.h"
 
+#include <cfloat>
 #include <cmath>
 
 #include "XelError.h"
@@ -609,6 +610,39 @@ void XelMathFourierTransform::ChebyshevCoefficientsXY(const XelMathFunctionXY* i
     }
 }
 
+namespace {
+
+// Whether the truncated series c[0..iDegree] stays within iTol of iF at the iN + 1 extrema of
+// T_iN on iI (both ends included), which lie between the sampling nodes. Small last
+// coefficients do not prove convergence: those of one parity vanish for an even or odd
+// function, and a kink leaves slowly decaying ones whose aliased sum is far above them.
+bool WithinToleranceBetweenNodes(const XelMathFunctionX* iF, const XelMathInterval& iI, long iN,
+                                 const double* c, long iDegree, double iTol) {
+  double size = 0.0;
+  for (long k = 0; k <= iDegree; k++)
+    size += std::fabs(c[k]);
+  const double bound = iTol + 16.0 * DBL_EPSILON * size;
+  const double centre = (iI.low + iI.high) * 0.5;
+  const double radius = (iI.high - iI.low) * 0.5;
+  for (long j = 0; j <= iN; j++) {
+    const double t = std::cos(static_cast<double>(j) * XelPI / static_cast<double>(iN));
+    const double x = j == 0 ? iI.high : (j == iN ? iI.low : centre + radius * t);
+    // Clenshaw's recurrence for the sum of c[k] T_k(t).
+    double b1 = 0.0, b2 = 0.0;
+    for (long k = iDegree; k >= 1; k--) {
+      const double b = c[k] + 2.0 * t * b1 - b2;
+      b2 = b1;
+      b1 = b;
+    }
+    const double value = c[0] + t * b1 - b2;
+    if (!(std::fabs(iF->Eval(x) - value) <= bound))
+      return false;
+  }
+  return true;
+}
+
+} // namespace
+
 XelMathPolynomX* XelMathFourierTransform::ChebyshevApproximationX(const XelMathFunctionX* iF,
                                                                   const XelMathInterval& iI,
                                                                   long iN, double iTol) {
@@ -634,6 +668,8 @@ XelMathPolynomX* XelMathFourierTransform::ChebyshevApproximationX(const XelMathF
   // and the change of variable below would divide by zero.
   if (radius == 0.0)
     degree = 0;
+  else if (!WithinToleranceBetweenNodes(iF, iI, iN, c, degree, iTol))
+    return nullptr;
   double canonical[kMaxChebyshevLength];
   XelMathPolynomX::ChebyshevToCanonical(degree, c, canonical);
   XelMathPolynomX* polynomial = new XelMathPolynomX(degree, canonical, 0.0);
