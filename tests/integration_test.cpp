@@ -342,6 +342,10 @@ TEST(IntegrateX, AdaptiveOptionAgainstDefaultClosedFormsAndEvaluationCounts) {
       {"wide Runge", Runge, -1e6, 1e6, 2.0 * std::atan(1e6), 7, false, 2500},
       // Singular at the centre node: the Gauss values carry on.
       {"log|x|", [](double x) { return std::log(std::fabs(x)); }, -1.0, 1.0, -2.0, 7, false, 600},
+      // Singular inside, off the bisection points: the values grow at each bisection (not
+      // extrapolated, it ended with status 7 at 6e-8).
+      {"|x - 0.3|^-0.5", [](double x) { return 1.0 / std::sqrt(std::fabs(x - 0.3)); }, 0.0, 1.0,
+       2.0 * (std::sqrt(0.3) + std::sqrt(0.7)), 7, false, 700},
   };
   const double eps = 1e-10;
   for (const Case& c : cases) {

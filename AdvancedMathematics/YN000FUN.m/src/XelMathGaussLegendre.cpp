@@ -370,6 +370,9 @@ const long kMaxEvaluations = kBudgetFactor * (8 + 12 + 20 * 127);
 // asked for over such a window.
 const long kProgressWindow = 512;
 const double kProgressRatio = 0.9;
+// Growth of the largest |value| from a piece to its half that marks a singularity inside it
+// (about sqrt 2 for an inverse square root, the nearest node halving its distance).
+const double kInteriorGrowth = 1.2;
 // Fields of a piece: its ends, Kronrod value, error estimate, rounding floor, its level
 // (number of bisections from the whole interval), the value at its centre, the values at its
 // ends when known (the centres of the pieces it comes from) and whether these end values are
@@ -730,11 +733,13 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
          worst[kCentre], worst[kSuspectLow], 0.0, left.peak, left.peakSide, 0.0},
         {m, b, right.value, right.error, right.floor, level, right.centre, worst[kCentre],
          worst[kEndHigh], 0.0, worst[kSuspectHigh], right.peak, right.peakSide, 0.0}};
-    // A singularity at an end point: the largest value stays at the end the half shares with
-    // its parent and grows.
+    // A singularity: at an end point, the largest value stays at the end the half shares with
+    // its parent and grows; inside, off the bisection points, it grows clearly at each
+    // bisection, the nodes closing in on it (the values of a jump or a kink stay bounded).
     for (double* half : halves)
-      if (half[kPeakSide] == (half == halves[0] ? -1.0 : 1.0) &&
-          worst[kPeakSide] == half[kPeakSide] && half[kPeak] > worst[kPeak])
+      if ((half[kPeakSide] == (half == halves[0] ? -1.0 : 1.0) &&
+           worst[kPeakSide] == half[kPeakSide] && half[kPeak] > worst[kPeak]) ||
+          half[kPeak] > kInteriorGrowth * worst[kPeak])
         half[kRun] = worst[kRun] + 1.0;
     // The parent's centre value against each half: the half that does not explain it has a
     // feature between its new end and its first node (a step just past the bisection point
