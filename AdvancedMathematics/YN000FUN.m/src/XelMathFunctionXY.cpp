@@ -769,6 +769,8 @@ XelMathFunctionXY* CreateCombination(const long iN, const XelMathFunctionXY** iF
                                      const double iC0) {
   if (!iF || !iF[0])
     return nullptr;
+  // Before a formal combination reads the iN entries.
+  XelMathCheckDimension(iN, 1, "the number of functions", "CreateCombination");
   if (XelMathFunctionXY* formal = iF[0]->FormalCombination(iN, iF, iC, iC0))
     return formal;
   return new XelMathCombinationXY(iN, iF, iC, iC0);
