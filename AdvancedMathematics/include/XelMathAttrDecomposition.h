@@ -6,7 +6,8 @@
 
 class XELADVANCEDMATHEMATICS_EXPORT XelMathAttrDecomposition : public XelMathAttribute {
 public:
-  /// Copies iCount integers of iTab (none when iTab is null or iCount is not positive).
+  /// Copies iCount integers of iTab (none when iTab is null or iCount is not positive; more
+  /// than an array holds raise 0x20004, "the number of integers").
   XelMathAttrDecomposition(long iCount, long* iTab);
   XelMathAttrDecomposition(const XelMathAttrDecomposition& iOther);
   XelMathAttrDecomposition& operator=(const XelMathAttrDecomposition& iOther);

@@ -10,7 +10,8 @@ class XelMathIntervalND;
 class XELADVANCEDMATHEMATICS_EXPORT XelMathAttrMultipleDomain : public XelMathAttribute {
 public:
   /// iCount integers of iTab (copied), iNbDomains sub-domains, the domain iDomain;
-  /// constraints field -1.
+  /// constraints field -1. More integers or domains than an array holds raise 0x20004 ("the
+  /// number of integers" or "the number of domains").
   XelMathAttrMultipleDomain(long iCount, long* iTab, long iNbDomains,
                             const XelMathIntervalND* iDomain);
   /// The same with constraints field 0; iIgnored is not used.

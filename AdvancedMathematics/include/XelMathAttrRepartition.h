@@ -30,7 +30,7 @@ public:
   XelMathAttrRepartition(double iSag, double iMinStep, double iMaxStep, double iMinStepPoint,
                          double iMaxStepPoint, double iAngle, long iOrientation);
   /// Kind 7: the sag, a step and iNbSteps steps (copied; none when iSteps is null or
-  /// iNbSteps is not positive).
+  /// iNbSteps is not positive; more than an array holds raise 0x20004, "the number of steps").
   XelMathAttrRepartition(double iSag, double iStep, const double* iSteps, long iNbSteps);
   XelMathAttrRepartition(const XelMathAttrRepartition& iOther);
   XelMathAttrRepartition& operator=(const XelMathAttrRepartition& iOther);

@@ -15,7 +15,7 @@ public:
   XelMathAttrScaleOption(long iPowerF, long iPowerX);
   /// The iNbF powers iPowersF, the iNbX powers iPowersX and the iNbG powers iPowersG
   /// (copied). A negative count counts as 0; a null array with a positive count gives
-  /// zero powers.
+  /// zero powers; more powers than an array holds raise 0x20006 ("the number of powers").
   XelMathAttrScaleOption(long iNbF, const long* iPowersF, long iNbX, const long* iPowersX,
                          long iNbG, const long* iPowersG);
   XelMathAttrScaleOption(const XelMathAttrScaleOption& iOther);

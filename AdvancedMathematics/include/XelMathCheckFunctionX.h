@@ -27,8 +27,11 @@
 // evaluations agree within (|x| + 1) eps; copies within the default tolerance's relative
 // epsilon times (1 + |f(x)|).
 //
-// Nothing is raised and nothing is printed, except that an error other than 0x20009 raised by
-// DeepDuplicate is raised again. The function is not owned and must outlive the checker.
+// Nothing is printed. Raised: 0x20006 ("the function", "null") by the constructor given no
+// function; 0x20004 ("Invalid Number Of Points") by CheckGridEval and CheckDuplicate for a
+// count n whose grid no array can hold, before anything is evaluated; an error other than
+// 0x20009 raised by DeepDuplicate, again. The function is not owned and must outlive the
+// checker.
 #include "XelAdvancedMathematicsExport.h"
 #include "XelMathInterval.h"
 #include "XelQuorVirtual.h"

@@ -36,7 +36,10 @@
 // interval evaluations.
 //
 // Nothing is printed. Duplicate and DeepDuplicate run in a protected region: an error 0x20009
-// (the class does not provide the copy) is discarded, any other is raised again. The function
+// (the class does not provide the copy) is discarded, any other is raised again. The
+// constructor given no function raises 0x20006 ("the function", "null"); the grid checks, and
+// CheckDuplicate for the same n x n, raise 0x20004 ("Invalid Number Of Points") for counts
+// whose grid no array can hold, before anything is evaluated. The function
 // and the tolerance are not owned and must outlive the checker.
 #include "XelAdvancedMathematicsExport.h"
 #include "XelMathInterval.h"

@@ -11,7 +11,8 @@
 
 class XELADVANCEDMATHEMATICS_EXPORT XelMathCombinationX : public XelMathFunctionX {
 public:
-  /// c0 + sum_{i < n} c[i] f[i](x); a negative n counts as 0.
+  /// c0 + sum_{i < n} c[i] f[i](x); a negative n counts as 0, an n that no array holds
+  /// raises 0x20006 ("the number of functions", "Dimension not valid").
   XelMathCombinationX(const long& iN, const XelMathFunctionX** iF, const double* iC,
                       const double iC0);
   XelMathCombinationX(const XelMathCombinationX&) = delete;

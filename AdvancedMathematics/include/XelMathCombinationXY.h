@@ -11,7 +11,8 @@
 
 class XELADVANCEDMATHEMATICS_EXPORT XelMathCombinationXY : public XelMathFunctionXY {
 public:
-  /// c0 + sum_{k < n} c[k] f[k](x, y); a negative n counts as 0, a null c as zeros.
+  /// c0 + sum_{k < n} c[k] f[k](x, y); a negative n counts as 0, a null c as zeros; an n that
+  /// no array holds raises 0x20006 ("the number of functions", "Dimension not valid").
   XelMathCombinationXY(const long& iN, const XelMathFunctionXY** iF, const double* iC,
                        const double iC0);
   XelMathCombinationXY(const XelMathCombinationXY&) = delete;

@@ -37,8 +37,9 @@ public:
   /// depth of 30 would otherwise sample 2^30 intervals, ten billion evaluations.
   static constexpr long MaxIntervals = 1L << 20;
 
-  /// An integrator of iDimension components (a negative count counts as 0), maximum depth 6,
-  /// minimum depth 0. iConfig may be null (the current level is then used).
+  /// An integrator of iDimension components (a negative count counts as 0; one whose work
+  /// arrays no array holds raises 0x20006, "the dimension", "Dimension not valid"), maximum
+  /// depth 6, minimum depth 0. iConfig may be null (the current level is then used).
   XelMathIntegration(XelSoftwareConfiguration* iConfig, long iDimension);
   XelMathIntegration(const XelMathIntegration&) = delete;
   XelMathIntegration& operator=(const XelMathIntegration&) = delete;

@@ -8,6 +8,8 @@ class XelMathFunctionX;
 
 class XELADVANCEDMATHEMATICS_EXPORT XelMathMultiFunctionX : public XelMathVectorialFunctionX {
 public:
+  /// The iN functions of iF; an iN that no array holds raises 0x20006 ("the number of
+  /// functions", "Dimension not valid").
   XelMathMultiFunctionX(long iN, const XelMathFunctionX** iF);
   XelMathMultiFunctionX(XelSoftwareConfiguration* iConfig, long iN, const XelMathFunctionX** iF,
                         const XelTolerance& iTol);

@@ -15,7 +15,9 @@
 // XelMathPiecewiseXDel owns them (including those added by Extrapol or ChangeFirstFunction,
 // and it deletes those that Unextrapol or ChangeFirstFunction remove). The arrays come from
 // the kernel's array allocators. Failures: a positive count with null arrays raises
-// XelMathInputError 0x20006; GetFunction outside the pieces raises 0x20007 ("Wrong Index");
+// XelMathInputError 0x20006; a number of pieces (given to the constructor or Extrapol) whose
+// arrays no block holds raises 0x20004 ("the number of pieces") before any border is read;
+// GetFunction and GetBorder outside the pieces and borders raise 0x20007 ("Wrong Index");
 // borders that are NaN or do not increase strictly (given to the constructor,
 // ChangeFirstFunction, ChangeLastBorder or Extrapol) raise 0x2000b ("Invalid Domain") and
 // leave the object unchanged.
@@ -59,8 +61,8 @@ public:
   void Stream(XelMathStream& ioStream, const char* iLabel) const override;
 
   long GetNumberOfPieces() const { return _nbPieces; }
-  /// Border b_i (0 <= i <= n).
-  double GetBorder(const long i) const { return _borders[i]; }
+  /// Border b_i; 0x20007 outside 0..n.
+  double GetBorder(const long i) const;
   const double* GetBorders() const { return _borders; }
   /// The function of piece i and its domain [b_i, b_{i+1}]; 0x20007 outside 0..n-1.
   void GetFunction(const long i, const XelMathFunctionX*& oG, XelMathInterval& oDomain) const;

@@ -79,7 +79,8 @@ public:
   virtual void AddSet(const XelMathSetOfPointsND& iOther, const int iSkipFirst = 0);
   /// Inserts a copy of p at place i (0 <= i <= n; i == n appends); 0x20009 otherwise.
   virtual void InsertPoint(const double* p, const long i);
-  /// Appends a copy of the N coordinates of p; a full set doubles its capacity.
+  /// Appends a copy of the N coordinates of p; a full set doubles its capacity. A null p
+  /// (here and wherever a point is stored) raises 0x20006 ("the point", "null").
   virtual void AddPoint(const double* p);
   /// Circle through points i0, i1 and i2 (in the plane they span, any N >= 2): writes its
   /// centre (N doubles) and radius and returns 1; returns 0 (outputs untouched) when the

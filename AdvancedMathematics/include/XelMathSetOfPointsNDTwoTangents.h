@@ -55,7 +55,7 @@ public:
   /// The last tangent (N doubles), null when the set has none to offer.
   virtual double* GetLastTangent();
   virtual const double* GetLastTangent() const;
-  /// Copies N doubles into the first (last) tangent.
+  /// Copies N doubles into the first (last) tangent; null gives the zero tangent.
   virtual void SetFirstTangent(const double* iTangent);
   virtual void SetLastTangent(const double* iTangent);
 

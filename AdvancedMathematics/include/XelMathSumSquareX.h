@@ -12,7 +12,8 @@
 
 class XELADVANCEDMATHEMATICS_EXPORT XelMathSumSquareX : public XelMathFunctionX {
 public:
-  /// A negative n counts as 0 (the function 0).
+  /// A negative n counts as 0 (the function 0); an n that no array holds raises 0x20006
+  /// ("the number of functions", "Dimension not valid").
   XelMathSumSquareX(long iN, const XelMathFunctionX** iF);
   XelMathSumSquareX(const XelMathSumSquareX&) = delete;
   XelMathSumSquareX& operator=(const XelMathSumSquareX&) = delete;

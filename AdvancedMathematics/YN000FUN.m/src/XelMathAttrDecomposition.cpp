@@ -2,18 +2,22 @@
 
 #include "XelMathAttrLongArray.h"
 
+namespace {
+const char* const Where = "XelMathAttrDecomposition::XelMathAttrDecomposition";
+} // namespace
+
 XelMathAttrDecomposition::XelMathAttrDecomposition(long iCount, long* iTab)
-    : _count(0), _tab(XelMathAttrLongArray::Copy(iTab, iCount, _count)) {}
+    : _count(0), _tab(XelMathAttrLongArray::Copy(iTab, iCount, _count, Where)) {}
 
 XelMathAttrDecomposition::XelMathAttrDecomposition(const XelMathAttrDecomposition& iOther)
     : XelMathAttribute(iOther), _count(0),
-      _tab(XelMathAttrLongArray::Copy(iOther._tab, iOther._count, _count)) {}
+      _tab(XelMathAttrLongArray::Copy(iOther._tab, iOther._count, _count, Where)) {}
 
 XelMathAttrDecomposition&
 XelMathAttrDecomposition::operator=(const XelMathAttrDecomposition& iOther) {
   if (this == &iOther)
     return *this;
-  XelMathAttrLongArray::Assign(_tab, _count, iOther._tab, iOther._count);
+  XelMathAttrLongArray::Assign(_tab, _count, iOther._tab, iOther._count, Where);
   return *this;
 }
 

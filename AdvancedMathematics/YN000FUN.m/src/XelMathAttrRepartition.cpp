@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelQuorMemory.h"
 
 namespace {
@@ -128,6 +130,10 @@ XelMathAttrRepartition::~XelMathAttrRepartition() {
 void XelMathAttrRepartition::CopySteps(const double* iSteps, long iNbSteps) {
   if (!iSteps || iNbSteps <= 0)
     return;
+  // Refused before anything is read or allocated: no array of the caller holds more.
+  if (iNbSteps > XelQuorMaxArrayDoubles)
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "the number of steps",
+                 "Invalid Number Of Points", "XelMathAttrRepartition::XelMathAttrRepartition");
   _steps = XelQuorArrayDoubleNew(iNbSteps);
   std::memcpy(_steps, iSteps, sizeof(double) * static_cast<std::size_t>(iNbSteps));
   _nbSteps = iNbSteps;

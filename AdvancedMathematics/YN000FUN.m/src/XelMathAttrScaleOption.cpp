@@ -1,8 +1,18 @@
 #include "XelMathAttrScaleOption.h"
 
+#include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelQuorMemory.h"
 
 namespace {
+/// A count of powers of one kind: negative counts as 0; a count that no array holds raises
+/// 0x20006 before any size is computed from it.
+long CheckedCount(const long iCount) {
+  if (iCount > XelQuorMaxArrayDoubles)
+    XelMathRaise(XelErrorCode::InvalidOption, "the number of powers", "Dimension not valid",
+                 "XelMathAttrScaleOption::XelMathAttrScaleOption");
+  return iCount > 0 ? iCount : 0;
+}
 long* NewPowers(long iCount) {
   return static_cast<long*>(xelquornew(sizeof(long) * static_cast<std::size_t>(iCount)));
 }
@@ -90,9 +100,10 @@ void XelMathAttrScaleOption::Free() {
 
 void XelMathAttrScaleOption::Copy(long iNbF, const long* iPowersF, long iNbX, const long* iPowersX,
                                   long iNbG, const long* iPowersG) {
-  _nbF = iNbF > 0 ? iNbF : 0;
-  _nbX = iNbX > 0 ? iNbX : 0;
-  _nbG = iNbG > 0 ? iNbG : 0;
+  const long nbF = CheckedCount(iNbF), nbX = CheckedCount(iNbX), nbG = CheckedCount(iNbG);
+  _nbF = nbF;
+  _nbX = nbX;
+  _nbG = nbG;
   Alloc();
   CopyPowers(_powersF, iPowersF, _nbF);
   CopyPowers(_powersX, iPowersX, _nbX);

@@ -16,6 +16,8 @@ namespace {
 /// The orders of the interval evaluations, value first, and their option bits.
 constexpr long ImageBits[4] = {XelMathOption::Image, XelMathOption::FirstDerivImage,
                                XelMathOption::SecondDerivImage, XelMathOption::ThirdDerivImage};
+/// Outputs of the grid check (value, first and second derivatives).
+constexpr long GridOutputs = 3;
 /// The point evaluation of order k (0 value .. 3 third derivative).
 double Order(const XelMathFunctionX& iF, const int k, const double x) {
   switch (k) {
@@ -32,7 +34,9 @@ double Order(const XelMathFunctionX& iF, const int k, const double x) {
 } // namespace
 
 XelMathCheckFunctionX::XelMathCheckFunctionX(const XelMathFunctionX* iFunction, const double iEps)
-    : _function(iFunction), _eps(iEps) {}
+    : _function(iFunction), _eps(iEps) {
+  CheckNotNull(iFunction, "the function", "XelMathCheckFunctionX::XelMathCheckFunctionX");
+}
 
 XelMathCheckFunctionX::~XelMathCheckFunctionX() = default;
 
@@ -151,12 +155,9 @@ long XelMathCheckFunctionX::CheckMultiDerivIntervalEval(const XelMathInterval& i
 long XelMathCheckFunctionX::CheckGridEval(const XelMathInterval& iI, const long n) const {
   if (n < 1)
     return 0;
-  if (n > XelQuorMaxArrayDoubles / 3 - 1)
-    XelMathRaiseTexts(XelErrorCode::InvalidNumberOfPoints, 3, "Invalid Number Of Points",
-                      "more points than an array can hold", "XelMathCheckFunctionX::CheckGridEval",
-                      __FILE__, __LINE__);
+  CheckGridCount(n, 1, GridOutputs, "XelMathCheckFunctionX::CheckGridEval");
   const XelMathFunctionX& f = *_function;
-  const long size = 3 * (n + 1);
+  const long size = GridOutputs * (n + 1);
   double* block = XelQuorArrayDoubleNew(size);
   auto release = XelMathMakeOnExit([&] { XelQuorArrayDoubleDel(block, size); });
   for (long i = 0; i < size; ++i)
@@ -195,6 +196,8 @@ bool XelMathCheckFunctionX::SameValues(const XelMathFunctionX* iCopy, const XelM
 
 long XelMathCheckFunctionX::CheckDuplicate(const XelMathInterval& iI, const long n) const {
   const long steps = n < 1 ? 1 : n;
+  // The counts that the grid check refuses: n + 1 points would not end.
+  CheckGridCount(steps, 1, GridOutputs, "XelMathCheckFunctionX::CheckDuplicate");
   // The original at a few witness points, compared again once each copy is gone: a copy
   // that shares state with the original and changes it (evaluated or deleted) is caught.
   const double eps = XelGetDefaultTolerance().GetRelativeEpsilon();

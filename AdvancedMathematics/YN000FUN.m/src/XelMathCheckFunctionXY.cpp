@@ -34,6 +34,9 @@ constexpr long OutputBit[6] = {XelMathOption::Value,       XelMathOption::FirstD
                                XelMathOption::FirstDeriv,  XelMathOption::SecondDeriv,
                                XelMathOption::SecondDeriv, XelMathOption::SecondDeriv};
 
+/// Outputs of the masked grid check (value, first and second derivatives).
+constexpr long GridOutputs = 6;
+
 /// The derivative order of each output.
 constexpr int OrderOf[6] = {0, 1, 1, 2, 2, 2};
 
@@ -53,7 +56,9 @@ double Inner(const XelMathInterval& iI, const long k, const long n) {
 XelMathCheckFunctionXY::XelMathCheckFunctionXY(const XelMathFunctionXY* iFunction,
                                                const double iEps, const XelTolerance* iTol)
     : _function(iFunction), _eps(iEps),
-      _tolerance(iTol ? iTol : &XelMathFunctionXYGetTolerance(iFunction)) {}
+      _tolerance(iTol ? iTol : &XelMathFunctionXYGetTolerance(iFunction)) {
+  CheckNotNull(iFunction, "the function", "XelMathCheckFunctionXY::XelMathCheckFunctionXY");
+}
 
 XelMathCheckFunctionXY::~XelMathCheckFunctionXY() = default;
 
@@ -222,9 +227,7 @@ long XelMathCheckFunctionXY::CheckMultiDerivIntervalEval(const XelMathInterval& 
 namespace {
 /// Room for iArrays outputs of nX nY values and one sentinel each; impossible counts raise.
 long GridBlockSize(const long nX, const long nY, const long iArrays, const char* iWhere) {
-  if (nY > (XelQuorMaxArrayDoubles / iArrays - 1) / nX)
-    XelMathRaiseTexts(XelErrorCode::InvalidNumberOfPoints, 3, "Invalid Number Of Points",
-                      "more points than an array can hold", iWhere, __FILE__, __LINE__);
+  CheckGridCount(nX, nY, iArrays, iWhere);
   return iArrays * (nX * nY + 1);
 }
 } // namespace
@@ -233,7 +236,7 @@ long XelMathCheckFunctionXY::CheckGridEval(const XelMathInterval& iI, const XelM
                                            const long nX, const long nY) const {
   if (nX < 1 || nY < 1)
     return 0;
-  const long size = GridBlockSize(nX, nY, 6, "XelMathCheckFunctionXY::CheckGridEval");
+  const long size = GridBlockSize(nX, nY, GridOutputs, "XelMathCheckFunctionXY::CheckGridEval");
   const long n = nX * nY;
   double* block = XelQuorArrayDoubleNew(size);
   auto release = XelMathMakeOnExit([&] { XelQuorArrayDoubleDel(block, size); });
@@ -324,6 +327,8 @@ bool XelMathCheckFunctionXY::SameValues(const XelMathFunctionXY* iCopy, const Xe
 long XelMathCheckFunctionXY::CheckDuplicate(const XelMathInterval& iI, const XelMathInterval& iJ,
                                             const long n) const {
   const long steps = n < 1 ? 1 : n;
+  // The counts that the grid check refuses: (n + 1)^2 points would not end.
+  CheckGridCount(steps, steps, GridOutputs, "XelMathCheckFunctionXY::CheckDuplicate");
   // The original at a grid of witness points, compared again once each copy is gone: a copy
   // that shares state with the original and changes it (evaluated or deleted) is caught.
   const double eps = _tolerance->GetRelativeEpsilon();

@@ -10,10 +10,28 @@
 
 #include "XelError.h"
 #include "XelMathInternalConstants.h"
+#include "XelMathInternalGuards.h"
 #include "XelMathInterval.h"
+#include "XelQuorMemory.h"
 #include "XelQuorOutput.h"
 
 namespace XelMathCheck {
+
+/// Raises 0x20004 ("Invalid Number Of Points", "more points than an array can hold", iWhere)
+/// unless iArrays outputs of nX nY values and one sentinel each fit in one array of the memory
+/// services (nX, nY >= 1). A check walking as many points as such a grid refuses the same
+/// counts, before any product is formed, anything is allocated or anything is evaluated.
+inline void CheckGridCount(const long nX, const long nY, const long iArrays, const char* iWhere) {
+  if (nY > (XelQuorMaxArrayDoubles / iArrays - 1) / nX)
+    XelMathRaiseTexts(XelErrorCode::InvalidNumberOfPoints, 3, "Invalid Number Of Points",
+                      "more points than an array can hold", iWhere, __FILE__, __LINE__);
+}
+
+/// Raises 0x20006 (iWhat, "null", iWhere) for a checker built on nothing.
+inline void CheckNotNull(const void* iObject, const char* iWhat, const char* iWhere) {
+  if (!iObject)
+    XelMathRaiseTexts(XelErrorCode::InvalidOption, 3, iWhat, "null", iWhere, __FILE__, __LINE__);
+}
 
 /// Marks the entries past the end of an output, which an evaluation must leave alone.
 constexpr double Sentinel = 1.0e300;

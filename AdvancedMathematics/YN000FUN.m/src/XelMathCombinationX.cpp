@@ -98,6 +98,8 @@ XelMathCombinationX::XelMathCombinationX(const long iN, const double* iC, const 
 }
 
 void XelMathCombinationX::Allocate(long iN, const double* iC, const double iC0) {
+  XelMathCheckDimension(iN, 1, "the number of functions",
+                        "XelMathCombinationX::XelMathCombinationX");
   _n = iN > 0 ? iN : 0;
   _coefficients = XelQuorArrayDoubleNew(_n + 1);
   for (long i = 0; i < _n; i++)
@@ -381,6 +383,8 @@ XelMathFunctionX* CreateCombination(const long iN, const XelMathFunctionX** iF, 
                                     const double iC0) {
   if (iN > 0 && (!iF || !iF[0]))
     return nullptr;
+  // Before a formal combination reads the iN entries.
+  XelMathCheckDimension(iN, 1, "the number of functions", "CreateCombination");
   if (iN > 0) {
     XelMathFunctionX* formal = iF[0]->FormalCombination(iN, iF, iC, iC0);
     if (formal)

@@ -58,6 +58,8 @@ XelMathCombinationXY::XelMathCombinationXY(const long iN, const double* iC, cons
 }
 
 void XelMathCombinationXY::Allocate(long iN, const double* iC, const double iC0) {
+  XelMathCheckDimension(iN, 1, "the number of functions",
+                        "XelMathCombinationXY::XelMathCombinationXY");
   const long n = iN > 0 ? iN : 0;
   _coefficients = XelQuorArrayDoubleNew(n + 1);
   _n = n;

@@ -34,6 +34,7 @@
 #include "XelMathScaleFunctionXY.h"
 #include "XelMathScratch.h"
 #include "XelMathSetOfPointsND.h"
+#include "XelMathWrapperToolsXY.h"
 #include "XelTolerance.h"
 
 namespace {
@@ -115,18 +116,6 @@ inline XelMathInterval Cell(const XelMathInterval& iI, const long i, const long 
   const double low = i == 0 ? iI.low : iI.low + double(i) * step;
   const double high = i == n - 1 ? iI.high : iI.low + double(i + 1) * step;
   return XelMathInterval(low, high);
-}
-
-// The two intervals of a box of dimension 2 with regular counts; raises 0x20006 for a box of
-// another dimension and 0x20004 when the nX x nY outputs cannot be indexed.
-void ReadGrid(const XelMathIntervalND& iBox, const long* iCounts, const char* iWhere,
-              XelMathInterval& oI, XelMathInterval& oJ) {
-  if (iBox.GetDimension() != 2)
-    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathIntervalND", "2", iWhere);
-  if (iCounts[0] > 0 && iCounts[1] > LONG_MAX / iCounts[0])
-    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "Invalid Number Of Points", " ", iWhere);
-  oI = iBox.GetInterval(0);
-  oJ = iBox.GetInterval(1);
 }
 
 // Acceptance ratios of the tail of a Chebyshev series: 4 terms, more terms.
@@ -397,15 +386,10 @@ void XelMathFunctionXY::Eval(const double& x, const double& y, const long iDiff,
 void XelMathFunctionXY::Eval(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff,
                              double* oF, double* oFx, double* oFy, double* oFxx, double* oFxy,
                              double* oFyy) const {
-  if (!iCounts) {
-    XelQuornull(__FILE__, __LINE__);
-    return;
-  }
   XelMathInterval I, J;
-  ReadGrid(iBox, iCounts, "XelMathFunctionXY::Eval", I, J);
-  const long nX = iCounts[0], nY = iCounts[1];
-  if (nX <= 0 || nY <= 0)
+  if (!XelMathWrapperXY::ReadBoxGrid(iBox, iCounts, "XelMathFunctionXY::Eval", I, J))
     return;
+  const long nX = iCounts[0], nY = iCounts[1];
   for (long i = 0; i < nX; ++i) {
     const double x = Node(I, i, nX);
     for (long j = 0; j < nY; ++j) {
@@ -419,15 +403,8 @@ void XelMathFunctionXY::Eval(const XelMathIntervalND& iBox, const long* iCounts,
 
 void XelMathFunctionXY::EvalGrid(const long iNX, const double* iX, const long iNY, const double* iY,
                                  const long iDiff, double* oF, double* oFx, double* oFy) const {
-  if (iNX < 1 || iNY < 1)
+  if (!XelMathWrapperXY::CheckGivenGrid(iNX, iX, iNY, iY, "XelMathFunctionXY::EvalGrid"))
     return;
-  if (!iX || !iY) {
-    XelQuornull(__FILE__, __LINE__);
-    return;
-  }
-  if (iNY > LONG_MAX / iNX)
-    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "Invalid Number Of Points", " ",
-                 "XelMathFunctionXY::EvalGrid");
   const long mask = iDiff & XelMathOption::ValueAndFirst;
   for (long i = 0; i < iNX; ++i)
     for (long j = 0; j < iNY; ++j) {
@@ -435,6 +412,38 @@ void XelMathFunctionXY::EvalGrid(const long iNX, const double* iX, const long iN
       Eval(iX[i], iY[j], mask, oF ? oF + k : nullptr, oFx ? oFx + k : nullptr,
            oFy ? oFy + k : nullptr, nullptr, nullptr, nullptr);
     }
+}
+
+// ==== checks of the grid evaluations, shared with the classes that override them ===========
+void XelMathWrapperXY::CheckGridOutputs(const long nX, const long nY, const char* iWhere) {
+  if (nX > 0 && nY > LONG_MAX / nX)
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "Invalid Number Of Points", " ", iWhere);
+}
+
+bool XelMathWrapperXY::ReadBoxGrid(const XelMathIntervalND& iBox, const long* iCounts,
+                                   const char* iWhere, XelMathInterval& oI, XelMathInterval& oJ) {
+  if (!iCounts) {
+    XelQuornull(__FILE__, __LINE__);
+    return false;
+  }
+  if (iBox.GetDimension() != 2)
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathIntervalND", "2", iWhere);
+  CheckGridOutputs(iCounts[0], iCounts[1], iWhere);
+  oI = iBox.GetInterval(0);
+  oJ = iBox.GetInterval(1);
+  return iCounts[0] > 0 && iCounts[1] > 0;
+}
+
+bool XelMathWrapperXY::CheckGivenGrid(const long iNX, const double* iX, const long iNY,
+                                      const double* iY, const char* iWhere) {
+  if (iNX < 1 || iNY < 1)
+    return false;
+  if (!iX || !iY) {
+    XelQuornull(__FILE__, __LINE__);
+    return false;
+  }
+  CheckGridOutputs(iNX, iNY, iWhere);
+  return true;
 }
 
 // ==== interval evaluations ===============================================================
@@ -513,15 +522,14 @@ void XelMathFunctionXY::Eval(const XelMathInterval& iI, const XelMathInterval& i
 
 void XelMathFunctionXY::Eval(const XelMathIntervalND& iBox, const long* iCounts,
                              XelMathInterval* oImages) const {
-  if (!iCounts || !oImages) {
+  if (!oImages) {
     XelQuornull(__FILE__, __LINE__);
     return;
   }
   XelMathInterval I, J;
-  ReadGrid(iBox, iCounts, "XelMathFunctionXY::Eval", I, J);
-  const long nX = iCounts[0], nY = iCounts[1];
-  if (nX <= 0 || nY <= 0)
+  if (!XelMathWrapperXY::ReadBoxGrid(iBox, iCounts, "XelMathFunctionXY::Eval", I, J))
     return;
+  const long nX = iCounts[0], nY = iCounts[1];
   const XelTolerance& tol = XelMathFunctionXYGetTolerance(this);
   for (long i = 0; i < nX; ++i) {
     const XelMathInterval cellX = Cell(I, i, nX);
@@ -769,6 +777,8 @@ XelMathFunctionXY* CreateCombination(const long iN, const XelMathFunctionXY** iF
                                      const double iC0) {
   if (!iF || !iF[0])
     return nullptr;
+  // Before a formal combination reads the iN entries.
+  XelMathCheckDimension(iN, 1, "the number of functions", "CreateCombination");
   if (XelMathFunctionXY* formal = iF[0]->FormalCombination(iN, iF, iC, iC0))
     return formal;
   return new XelMathCombinationXY(iN, iF, iC, iC0);

@@ -1,7 +1,6 @@
 // Adaptive integrator of vector-valued integrands on nine samples per interval.
 #include "XelMathIntegration.h"
 
-#include <climits>
 #include <cmath>
 
 #include "XelMathInternalConstants.h"
@@ -72,9 +71,8 @@ XelMathIntegration::XelMathIntegration(XelSoftwareConfiguration* iConfig, long i
       _dimension(iDimension > 0 ? iDimension : 0), _maxDepth(6), _minDepth(0),
       _intervals(0), _configuration(iConfig) {
   if (_dimension > InlineDimension) {
-    // A count that does not fit is refused by the memory services.
-    const long count = _dimension <= LONG_MAX / 2 ? 2 * _dimension : -1;
-    _work1 = XelQuorArrayDoubleNew(count);
+    XelMathCheckDimension(_dimension, 2, "the dimension", "XelMathIntegration::XelMathIntegration");
+    _work1 = XelQuorArrayDoubleNew(2 * _dimension);
     _work2 = _work1 + _dimension;
   }
 }

@@ -78,7 +78,7 @@ XelMathFunctionX* XelMathLinearX::Duplicate() const {
 }
 
 double XelMathLinearX::Integrate(const XelMathInterval& iI, double iEps) const {
-  if (_degree != 1)
+  if (_degree != 1 || !(iEps >= 0.0)) // the general form refuses a meaningless tolerance
     return XelMathPolynomX::Integrate(iI, iEps);
   const double l = iI.low, h = iI.high;
   return _coefficients[0] * (h - l) + 0.5 * _coefficients[1] * (h - l) * (h + l);

@@ -3,6 +3,7 @@
 #include "XelMathConstants.h"
 #include "XelMathFunctionX.h"
 #include "XelMathInternalConstants.h"
+#include "XelMathScratch.h"
 #include "XelQuorMemory.h"
 
 XelMathMultiFunctionX::XelMathMultiFunctionX(long iN, const XelMathFunctionX** iF)
@@ -19,6 +20,8 @@ XelMathMultiFunctionX::XelMathMultiFunctionX(XelSoftwareConfiguration* iConfig, 
 void XelMathMultiFunctionX::Init(const XelMathFunctionX** iF) {
   if (_dimension <= 0)
     return;
+  XelMathCheckDimension(_dimension, 1, "the number of functions",
+                        "XelMathMultiFunctionX::XelMathMultiFunctionX");
   _functions =
       static_cast<const XelMathFunctionX**>(static_cast<void*>(XelQuorArrayPtrsNew(_dimension)));
   for (long i = 0; i < _dimension; i++)

@@ -54,6 +54,14 @@ private:
   XelMathFunctionX** _data;
 };
 
+// Raises 0x20004 for a number of pieces whose arrays (4 images each) no block of the memory
+// services holds, before any border is read or anything is allocated or computed from it.
+void CheckPieceCount(const long iN, const char* iWhere) {
+  if (iN > XelQuorMaxArrayDoubles / 4)
+    XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "the number of pieces",
+                 "Invalid Number Of Points", iWhere);
+}
+
 // Borders iB[0..iN] must increase strictly (NaN fails every comparison and is refused too).
 void CheckBorders(const long iN, const double* iB, const char* iWhere) {
   for (long k = 0; k <= iN; ++k)
@@ -72,6 +80,7 @@ XelMathPiecewiseX::XelMathPiecewiseX(const long iN, const double* iB, const XelM
     : _cachedPiece(0), _nbPieces(0), _functions(nullptr), _borders(nullptr), _images(nullptr),
       _flags(nullptr), _optionsTrue(0), _lastOptionFalse(-1) {
   const long n = iN > 0 ? iN : 0;
+  CheckPieceCount(n, "XelMathPiecewiseX::XelMathPiecewiseX");
   if (n > 0 && (!iB || !iG))
     XelMathRaise(XelErrorCode::InvalidOption, "the borders or the functions", "null",
                  "XelMathPiecewiseX::XelMathPiecewiseX");
@@ -203,6 +212,12 @@ void XelMathPiecewiseX::GetFunction(const long i, const XelMathFunctionX*& oG,
   oDomain = XelMathInterval(_borders[i], _borders[i + 1]);
 }
 
+double XelMathPiecewiseX::GetBorder(const long i) const {
+  if (i < 0 || i > _nbPieces)
+    XelMathRaise(XelErrorCode::WrongIndex, "Wrong Index", " ", "XelMathPiecewiseX::GetBorder");
+  return _borders[i];
+}
+
 void XelMathPiecewiseX::GlobalToLocal(const double& x, long& oPiece, double& oLocal) const {
   const long n = _nbPieces;
   long piece = 0;
@@ -264,6 +279,9 @@ void XelMathPiecewiseX::Extrapol(const long iNbBefore, const double* iBordersBef
                                  const double* iBordersAfter,
                                  const XelMathFunctionX** iFunctionsAfter) {
   const long nb = iNbBefore > 0 ? iNbBefore : 0, na = iNbAfter > 0 ? iNbAfter : 0;
+  CheckPieceCount(nb, "XelMathPiecewiseX::Extrapol");
+  CheckPieceCount(na, "XelMathPiecewiseX::Extrapol");
+  CheckPieceCount(_nbPieces + nb + na, "XelMathPiecewiseX::Extrapol");
   if ((nb > 0 && (!iBordersBefore || !iFunctionsBefore)) ||
       (na > 0 && (!iBordersAfter || !iFunctionsAfter)))
     XelMathRaise(XelErrorCode::InvalidOption, "the borders or the functions", "null",
@@ -628,7 +646,8 @@ void XelMathPiecewiseXDel::ReleaseFunction(const XelMathFunctionX* iG) {
 XelMathFunctionX* XelMathFunctionX::CreateCubicInterpolation(const long iN, const double* iX,
                                                              const double* iY,
                                                              const XelTolerance&) {
-  if (iN < 1 || !iX || !iY)
+  // Refused before any entry is read: n - 1 pieces must be possible.
+  if (iN < 1 || iN - 1 > XelQuorMaxArrayDoubles / 4 || !iX || !iY)
     RaiseBadInterpolation("Invalid Number Of Points");
   for (long i = 0; i < iN; ++i) {
     if (!std::isfinite(iX[i]) || !std::isfinite(iY[i]))

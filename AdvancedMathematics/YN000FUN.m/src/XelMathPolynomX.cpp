@@ -1052,7 +1052,11 @@ XelMathFunctionX* XelMathPolynomX::DeepDuplicate() const {
   return Duplicate();
 }
 
-double XelMathPolynomX::Integrate(const XelMathInterval& iI, double) const {
+double XelMathPolynomX::Integrate(const XelMathInterval& iI, double iEps) const {
+  // Exact, but a tolerance that asks for nothing meaningful is refused as by every integral.
+  if (!(iEps >= 0.0))
+    XelMathRaise(XelErrorCode::InvalidOption, "the tolerance of the integral", "negative or NaN",
+                 "XelMathPolynomX::Integrate");
   const long d = _degree;
   if (d < 0)
     return 0.0;
@@ -1104,6 +1108,7 @@ XelMathFunctionX* XelMathPolynomX::FormalCombination(const long iN, const XelMat
                                                      const double* iC, const double iC0) const {
   if (iN <= 0 || !iF || !iC)
     return nullptr;
+  XelMathCheckDimension(iN, 1, "the number of functions", "XelMathPolynomX::FormalCombination");
   for (long i = 0; i < iN; ++i)
     if (!iF[i] || !iF[i]->IsATypeOf(XelMathTypeId::Polynom))
       return nullptr;

@@ -587,6 +587,7 @@ void XelMathPolynomXY::GridEval(const double iUStart, const double iUEnd, const 
                                 const double iVStep, const long iNY, double* oF) const {
   if (iNX <= 0 || iNY <= 0 || !oF)
     return;
+  XelMathWrapperXY::CheckGridOutputs(iNX, iNY, "XelMathPolynomXY::GridEval");
   const long dx = _degreeX, dy = _degreeY, m = dy + 1;
   const RegularNodes U{iUStart, iUEnd, iUStep, iNX}, V{iVStart, iVEnd, iVStep, iNY};
   XelMathScratchDoubles<64> rows(dx + 1);
@@ -625,6 +626,7 @@ void XelMathPolynomXY::GridEvalAndFirstDeriv(const double iUStart, const double 
                                              double* oFx, double* oFy) const {
   if (iNX <= 0 || iNY <= 0)
     return;
+  XelMathWrapperXY::CheckGridOutputs(iNX, iNY, "XelMathPolynomXY::GridEvalAndFirstDeriv");
   double* const out[6] = {oF, oFx, oFy, nullptr, nullptr, nullptr};
   GridKernel<1>(_coefficients, _degreeX, _degreeY, iNX, RegularNodes{iUStart, iUEnd, iUStep, iNX},
                 iNY, RegularNodes{iVStart, iVEnd, iVStep, iNY}, out);
@@ -636,6 +638,7 @@ void XelMathPolynomXY::GridEvalAndFirstAndSecondDeriv(
     double* oFx, double* oFy, double* oFxx, double* oFxy, double* oFyy) const {
   if (iNX <= 0 || iNY <= 0)
     return;
+  XelMathWrapperXY::CheckGridOutputs(iNX, iNY, "XelMathPolynomXY::GridEvalAndFirstAndSecondDeriv");
   double* const out[6] = {oF, oFx, oFy, oFxx, oFxy, oFyy};
   GridKernel<2>(_coefficients, _degreeX, _degreeY, iNX, RegularNodes{iUStart, iUEnd, iUStep, iNX},
                 iNY, RegularNodes{iVStart, iVEnd, iVStep, iNY}, out);
@@ -644,13 +647,13 @@ void XelMathPolynomXY::GridEvalAndFirstAndSecondDeriv(
 void XelMathPolynomXY::Eval(const XelMathIntervalND& iBox, const long* iCounts, const long iDiff,
                             double* oF, double* oFx, double* oFy, double* oFxx, double* oFxy,
                             double* oFyy) const {
-  if (!iCounts)
+  XelMathInterval I, J;
+  if (!XelMathWrapperXY::ReadBoxGrid(iBox, iCounts, "XelMathPolynomXY::Eval", I, J))
     return;
   const long nX = iCounts[0], nY = iCounts[1];
   const long mask = iDiff & XelMathOption::PointUpToSecond;
-  if (nX <= 0 || nY <= 0 || mask == 0)
+  if (mask == 0)
     return;
-  const XelMathInterval I = iBox.GetInterval(0), J = iBox.GetInterval(1);
   const double u0 = I.low - _shiftX, u1 = I.high - _shiftX;
   const double v0 = J.low - _shiftY, v1 = J.high - _shiftY;
   const double du = nX > 1 ? (I.high - I.low) / static_cast<double>(nX - 1) : 0.0;
@@ -673,7 +676,8 @@ void XelMathPolynomXY::Eval(const XelMathIntervalND& iBox, const long* iCounts, 
 void XelMathPolynomXY::EvalGrid(const long iNX, const double* iX, const long iNY, const double* iY,
                                 const long iDiff, double* oF, double* oFx, double* oFy) const {
   const long mask = iDiff & XelMathOption::ValueAndFirst;
-  if (iNX < 1 || iNY < 1 || !iX || !iY || mask == 0)
+  if (!XelMathWrapperXY::CheckGivenGrid(iNX, iX, iNY, iY, "XelMathPolynomXY::EvalGrid") ||
+      mask == 0)
     return;
   const double sx = _shiftX, sy = _shiftY;
   auto U = [iX, sx](const long k) { return iX[k] - sx; };

@@ -4,7 +4,18 @@
 // released on every way out of the scope, an error included.
 #include <cstring>
 
+#include "XelMathInputError.h"
+#include "XelMathInternalConstants.h"
 #include "XelQuorMemory.h"
+
+/// Raises 0x20006 (iWhat, "Dimension not valid", iWhere) unless iPer (iCount + 1) values fit
+/// in one array of the memory services: a count of components or a dimension that no caller's
+/// array can match, refused before anything is read, allocated or computed from it.
+inline void XelMathCheckDimension(const long iCount, const long iPer, const char* iWhat,
+                                  const char* iWhere) {
+  if (iCount > XelQuorMaxArrayDoubles / iPer - 1)
+    XelMathRaise(XelErrorCode::InvalidOption, iWhat, "Dimension not valid", iWhere);
+}
 
 /// An array of iCount pointers to T from the memory services (members that outgrow their
 /// inline storage); released by XelMathDelPointers with the same count.

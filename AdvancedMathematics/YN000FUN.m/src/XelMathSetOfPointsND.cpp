@@ -33,6 +33,18 @@ void XelMathPointSetCheckCount(long iDimension, long iCount, const char* iWhere)
                       nullptr, __FILE__, __LINE__);
 }
 
+void XelMathPointSetCheckPoint(const double* p, const char* iWhere) {
+  if (!p)
+    XelMathRaise(XelErrorCode::InvalidOption, "the point", "null", iWhere);
+}
+
+void XelMathPointSetCopyVector(double* oV, const double* iV, const long iDimension) {
+  if (iV)
+    std::memmove(oV, iV, sizeof(double) * static_cast<size_t>(iDimension));
+  else
+    std::memset(oV, 0, sizeof(double) * static_cast<size_t>(iDimension));
+}
+
 XelMathKeepFlags::XelMathKeepFlags(long iCount) : _count(iCount), _flags(nullptr) {
   if (iCount > 0) {
     _flags = XelQuorArrayBytesNew(iCount);
@@ -387,6 +399,7 @@ void XelMathSetOfPointsND::Pack() {
 // ---- adding and removing ----------------------------------------------------------------------
 
 void XelMathSetOfPointsND::AddPoint(const double* p) {
+  XelMathPointSetCheckPoint(p, "XelMathSetOfPointsND::AddPoint");
   if (_nbPoints == _capacity) {
     // p may point into the storage that growing releases.
     XelMathPointBuffer copy(_dimension);
@@ -400,6 +413,7 @@ void XelMathSetOfPointsND::AddPoint(const double* p) {
 }
 
 int XelMathSetOfPointsND::AddNewPoint(const double* p, const double iTol) {
+  XelMathPointSetCheckPoint(p, "XelMathSetOfPointsND::AddNewPoint");
   if (_nbPoints > 0) {
     const double* last = At(_nbPoints - 1);
     bool differs = false;
@@ -416,6 +430,7 @@ int XelMathSetOfPointsND::AddNewPoint(const double* p, const double iTol) {
 }
 
 void XelMathSetOfPointsND::InsertRaw(const double* p, const long i) {
+  XelMathPointSetCheckPoint(p, "XelMathSetOfPointsND::InsertPoint");
   XelMathPointBuffer copy(_dimension);
   std::memcpy(copy.Data(), p, sizeof(double) * static_cast<size_t>(_dimension));
   GrowFor(_nbPoints + 1);
@@ -546,6 +561,7 @@ void XelMathSetOfPointsND::ReplacePoint(const double* p) {
   if (_cursor < 1 || _cursor > _nbPoints)
     XelMathRaiseTexts(XelErrorCode::NotOnElement, 2, "Next", "ReplacePoint", nullptr, __FILE__,
                       __LINE__);
+  XelMathPointSetCheckPoint(p, "XelMathSetOfPointsND::ReplacePoint");
   std::memmove(At(_cursor - 1), p, sizeof(double) * static_cast<size_t>(_dimension));
 }
 
@@ -560,6 +576,7 @@ void XelMathSetOfPointsND::ReplacePoint(const long i, const double* p) {
   if (i < 0 || i >= _nbPoints)
     XelMathRaiseTexts(XelErrorCode::NotOnElement, 2, "Next", "ReplacePoint", nullptr, __FILE__,
                       __LINE__);
+  XelMathPointSetCheckPoint(p, "XelMathSetOfPointsND::ReplacePoint");
   std::memmove(At(i), p, sizeof(double) * static_cast<size_t>(_dimension));
 }
 

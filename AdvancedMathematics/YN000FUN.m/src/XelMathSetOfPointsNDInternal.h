@@ -30,6 +30,12 @@ void XelMathPointSetCheckDimension(long iDimension, const char* iWhere);
 /// iCount * iDimension is then safe to form.
 void XelMathPointSetCheckCount(long iDimension, long iCount, const char* iWhere);
 
+/// Raises 0x20006 ("the point", "null", iWhere) for a null point given to be stored.
+void XelMathPointSetCheckPoint(const double* p, const char* iWhere);
+/// Copies the iDimension coordinates of a tangent or vector iV into oV (they may overlap); a
+/// null iV gives the zero vector, as for a point added without its vector.
+void XelMathPointSetCopyVector(double* oV, const double* iV, long iDimension);
+
 /// Room for iCount doubles: a local buffer of 64, the memory services beyond.
 using XelMathPointBuffer = XelMathScratchDoubles<64>;
 

@@ -106,10 +106,10 @@ const double* XelMathSetOfPointsNDTwoTangents::GetLastTangent() const {
   return _tangents + _dimension;
 }
 void XelMathSetOfPointsNDTwoTangents::SetFirstTangent(const double* iTangent) {
-  std::memmove(_tangents, iTangent, sizeof(double) * static_cast<size_t>(_dimension));
+  XelMathPointSetCopyVector(_tangents, iTangent, _dimension);
 }
 void XelMathSetOfPointsNDTwoTangents::SetLastTangent(const double* iTangent) {
-  std::memmove(_tangents + _dimension, iTangent, sizeof(double) * static_cast<size_t>(_dimension));
+  XelMathPointSetCopyVector(_tangents + _dimension, iTangent, _dimension);
 }
 
 void XelMathSetOfPointsNDTwoTangents::Reset() {

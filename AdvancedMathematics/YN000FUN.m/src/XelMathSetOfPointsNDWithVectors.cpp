@@ -107,10 +107,7 @@ void XelMathSetOfPointsNDWithVectors::Reset() {
 void XelMathSetOfPointsNDWithVectors::AddPointWithVector(const double* p, const double* v) {
   // v may lie in the storage that growing releases.
   XelMathPointBuffer vector(_dimension);
-  if (v)
-    std::memcpy(vector.Data(), v, sizeof(double) * static_cast<size_t>(_dimension));
-  else
-    std::memset(vector.Data(), 0, sizeof(double) * static_cast<size_t>(_dimension));
+  XelMathPointSetCopyVector(vector.Data(), v, _dimension);
   XelMathSetOfPointsND::AddPoint(p);
   std::memcpy(VectorAt(_nbPoints - 1), vector.Data(),
               sizeof(double) * static_cast<size_t>(_dimension));
@@ -122,6 +119,7 @@ void XelMathSetOfPointsNDWithVectors::AddPoint(const double* p) {
 
 int XelMathSetOfPointsNDWithVectors::AddNewPointWithVector(const double* p, const double* v,
                                                            const double iTol) {
+  XelMathPointSetCheckPoint(p, "XelMathSetOfPointsNDWithVectors::AddNewPointWithVector");
   if (_nbPoints > 0) {
     const double* last = At(_nbPoints - 1);
     bool differs = false;
@@ -130,11 +128,7 @@ int XelMathSetOfPointsNDWithVectors::AddNewPointWithVector(const double* p, cons
     if (!differs) {
       if (_nbPoints > 1) {
         std::memmove(At(_nbPoints - 1), p, sizeof(double) * static_cast<size_t>(_dimension));
-        if (v)
-          std::memmove(VectorAt(_nbPoints - 1), v,
-                       sizeof(double) * static_cast<size_t>(_dimension));
-        else
-          std::memset(VectorAt(_nbPoints - 1), 0, sizeof(double) * static_cast<size_t>(_dimension));
+        XelMathPointSetCopyVector(VectorAt(_nbPoints - 1), v, _dimension);
       }
       return 0;
     }
@@ -154,10 +148,7 @@ void XelMathSetOfPointsNDWithVectors::InsertPointWithVector(const double* p, con
     return;
   }
   XelMathPointBuffer vector(_dimension);
-  if (v)
-    std::memcpy(vector.Data(), v, sizeof(double) * static_cast<size_t>(_dimension));
-  else
-    std::memset(vector.Data(), 0, sizeof(double) * static_cast<size_t>(_dimension));
+  XelMathPointSetCopyVector(vector.Data(), v, _dimension);
   InsertRaw(p, i);
   // Points i.. moved up one place: their vectors follow.
   std::memmove(VectorAt(i + 1), VectorAt(i),
@@ -281,14 +272,14 @@ void XelMathSetOfPointsNDWithVectors::ReplaceVector(const double* v) {
   if (_cursor < 1 || _cursor > _nbPoints)
     XelMathRaiseTexts(XelErrorCode::NotOnElement, 2, "Next", "ReplaceVector", nullptr, __FILE__,
                       __LINE__);
-  std::memmove(VectorAt(_cursor - 1), v, sizeof(double) * static_cast<size_t>(_dimension));
+  XelMathPointSetCopyVector(VectorAt(_cursor - 1), v, _dimension);
 }
 
 void XelMathSetOfPointsNDWithVectors::ReplaceVector(const long i, const double* v) {
   if (i < 0 || i >= _nbPoints)
     XelMathRaiseTexts(XelErrorCode::NotOnElement, 2, "Next", "ReplaceVector", nullptr, __FILE__,
                       __LINE__);
-  std::memmove(VectorAt(i), v, sizeof(double) * static_cast<size_t>(_dimension));
+  XelMathPointSetCopyVector(VectorAt(i), v, _dimension);
 }
 
 double* XelMathSetOfPointsNDWithVectors::GetFirstTangent() {
@@ -308,13 +299,13 @@ void XelMathSetOfPointsNDWithVectors::SetFirstTangent(const double* iTangent) {
     XelMathRaiseTexts(XelErrorCode::Forbidden, 2,
                       "XelMathSetOfPointsNDWithVectors::SetFirstTangent", "on a non empty set",
                       nullptr, __FILE__, __LINE__);
-  std::memmove(VectorAt(0), iTangent, sizeof(double) * static_cast<size_t>(_dimension));
+  XelMathPointSetCopyVector(VectorAt(0), iTangent, _dimension);
 }
 void XelMathSetOfPointsNDWithVectors::SetLastTangent(const double* iTangent) {
   if (_nbPoints <= 0)
     XelMathRaiseTexts(XelErrorCode::Forbidden, 2, "XelMathSetOfPointsNDWithVectors::SetLastTangent",
                       "on a non empty set", nullptr, __FILE__, __LINE__);
-  std::memmove(VectorAt(_nbPoints - 1), iTangent, sizeof(double) * static_cast<size_t>(_dimension));
+  XelMathPointSetCopyVector(VectorAt(_nbPoints - 1), iTangent, _dimension);
 }
 
 // ---- tangents and stream ----------------------------------------------------------------------

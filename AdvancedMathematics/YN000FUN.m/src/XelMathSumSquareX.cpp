@@ -14,6 +14,7 @@ const long LocalComponents = 10;
 
 XelMathSumSquareX::XelMathSumSquareX(long iN, const XelMathFunctionX** iF)
     : _n(iN > 0 ? iN : 0), _functions(_inline), _inline {nullptr, nullptr, nullptr} {
+  XelMathCheckDimension(_n, 1, "the number of functions", "XelMathSumSquareX::XelMathSumSquareX");
   if (_n > InlineCount)
     _functions = XelMathNewPointers<const XelMathFunctionX>(_n);
   for (long i = 0; i < _n; i++)

@@ -16,7 +16,26 @@
 #include "XelMathInterval2D.h"
 #include "XelMathSetOfPointsND.h"
 
+class XelMathIntervalND;
+
 namespace XelMathWrapperXY {
+
+// Checks of the regular-grid evaluations of XelMathFunctionXY, made alike by every class that
+// overrides them (defined with the base class).
+
+/// Raises 0x20004 ("Invalid Number Of Points", " ", iWhere) when the nX x nY outputs of a
+/// grid cannot be indexed.
+void CheckGridOutputs(long nX, long nY, const char* iWhere);
+/// The two intervals of the box of a grid of iCounts[0] x iCounts[1] nodes. Null counts are
+/// reported (XelQuornull); a box of a dimension other than 2 raises 0x20006 ("the
+/// XelMathIntervalND", "2", iWhere), counts whose outputs cannot be indexed 0x20004. False
+/// when there is nothing to evaluate.
+bool ReadBoxGrid(const XelMathIntervalND& iBox, const long* iCounts, const char* iWhere,
+                 XelMathInterval& oI, XelMathInterval& oJ);
+/// Whether the grid of the iNX x iNY given abscissae has anything to evaluate: counts below 1
+/// have nothing, null abscissae are reported (XelQuornull); counts whose outputs cannot be
+/// indexed raise 0x20004.
+bool CheckGivenGrid(long iNX, const double* iX, long iNY, const double* iY, const char* iWhere);
 
 /// The value and the nine partial derivatives of a two-variable function at a point, in the
 /// order of EvalUpToThirdDeriv.
