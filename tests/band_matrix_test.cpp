@@ -358,7 +358,8 @@ TEST(BandMatrix, RefusalsAreResultsAndLeaveNothingAllocated) {
   // Counts of right-hand sides that no array could hold fail before any product is formed
   // (2^40 tried a copy of 24 TB, LONG_MAX overflowed the count of values).
   for (const long count : {1L << 40, 1L << 61, LONG_MAX}) {
-    EXPECT_EQ(gap.Multiply(b.data(), x.data(), count) + gap.TransMultiply(b.data(), x.data(), count) +
+    EXPECT_EQ(gap.Multiply(b.data(), x.data(), count) +
+                  gap.TransMultiply(b.data(), x.data(), count) +
                   gap.ResidualVector(b.data(), x.data(), res.data(), count) +
                   gap.SolveQR(b.data(), x.data(), count),
               0);

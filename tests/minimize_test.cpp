@@ -446,8 +446,10 @@ TEST(MinimizeX, PointsWhereTheFunctionIsNaNOrUnboundedAreNeverExtrema) {
   const ValuesX simple([](double x) { return 1.0 / (x - 0.3); });
   const ValuesX twofold([](double x) { return -1.0 / ((x - 0.3) * (x - 0.3)); });
   for (const Options& o : {Options{}, Options{&gBrent}}) {
-    ExpectSameMinima(Extrema(simple, XelMathInterval(-1.0, 1.0), o, false, -1), {1.0}, kBrentArgTol);
-    ExpectSameMinima(Extrema(simple, XelMathInterval(-1.0, 1.0), o, true, -1), {-1.0}, kBrentArgTol);
+    ExpectSameMinima(Extrema(simple, XelMathInterval(-1.0, 1.0), o, false, -1), {1.0},
+                     kBrentArgTol);
+    ExpectSameMinima(Extrema(simple, XelMathInterval(-1.0, 1.0), o, true, -1), {-1.0},
+                     kBrentArgTol);
     ExpectSameMinima(Extrema(twofold, XelMathInterval(-1.0, 1.0), o, false, -1), {}, kBrentArgTol);
   }
   // An end where the difference slope reaches where f is NaN: the values inside decide.

@@ -198,7 +198,8 @@ PolyValue EvalPolyCompensated(const double* c, long n, double t) {
   }
   r.value = y + e;
   r.deriv = dy;
-  const double gamma = 2.0 * static_cast<double>(n) * Unit / (1.0 - 2.0 * static_cast<double>(n) * Unit);
+  const double twoN = 2.0 * static_cast<double>(n);
+  const double gamma = twoN * Unit / (1.0 - twoN * Unit);
   r.noise = Unit * std::fabs(r.value) + 2.0 * gamma * gamma * abs + 2.0 * Unit * abs;
   return r;
 }
@@ -1289,7 +1290,8 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
         if (_toleranceGiven && IsNull(x, rawValue, f2, &rawDeriv))
           zero = true, endOnly = false;
       }
-      const bool crossing = i > 0 && ((prevV < 0.0 && v.value > 0.0) || (prevV > 0.0 && v.value < 0.0));
+      const bool crossing =
+          i > 0 && ((prevV < 0.0 && v.value > 0.0) || (prevV > 0.0 && v.value < 0.0));
       // Between two points p is monotone: where it crosses 0 from such an end, it stays below
       // the end's value up to the crossing, which is the one root of that stretch.
       const bool fromEnd = crossing && (prevEndOnly || endOnly) && (!prevZero || prevEndOnly) &&
@@ -1298,9 +1300,8 @@ int XelMathSolveX::RunOnPolynom(long iDegree, const double* iC, double iShift) {
         roots.Append(prevT);
       if (fromEnd || (crossing && !prevZero && !zero))
         roots.Append(RefinePolyRoot(q, n, prevT, t, prevV, floor, exact));
-      if (zero && !endOnly)
-        roots.Append(t);
-      else if (endOnly && i > 0 && !fromEnd)
+      // Such a low end waits for the next point.
+      if (zero && !(endOnly && (i == 0 || fromEnd)))
         roots.Append(t);
       prevT = t;
       prevV = v.value;
