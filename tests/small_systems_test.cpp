@@ -327,6 +327,30 @@ TEST(SmallSystems3x3s, SurfaceCurveIntersections) {
        0,
        {{0, 0, 0}},
        1e-4},
+      // Touching along a parameter line: a short step from the contact still lands within
+      // the root test of the surface (the gap grows as its square), and the contact was taken
+      // for a curve lying in the surface (status 10).
+      {"parameter line tangent to the sphere",
+       Sphere(),
+       [] {
+         return std::vector<FnPtr>{P({0, 1}), P({0.6}), P({0.8})};
+       },
+       Box3(0, 3, -1.2, 1.4, -1, 1.3),
+       0,
+       {{kPi / 2, std::asin(0.8), 0}},
+       1e-4},
+      // (cos 1, sin 1, 0) (1 - w^3) + (0, 0, w) touches the sphere at w = 0 and crosses it at
+      // the root of w^3 + w^2 + w = 1 (to 30 digits): status 10 dropped the crossing.
+      {"touching, then crossing the sphere",
+       Sphere(),
+       [] {
+         const double c = std::cos(1.0), s = std::sin(1.0);
+         return std::vector<FnPtr>{P({c, 0, 0, -c}), P({s, 0, 0, -s}), P({0, 1})};
+       },
+       Box3(-0.3, 2.1, -1.2, 1.3, -0.5, 0.8),
+       0,
+       {{1, 0, 0}, {1, 0.574826297515555412, 0.543689012692076362}},
+       1e-4},
       // The helix (cos w, sin w, 0.3 w) lies in the cylinder: a status, one point.
       {"helix/cylinder",
        Cylinder(false),

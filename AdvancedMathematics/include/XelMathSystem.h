@@ -223,6 +223,8 @@ protected:
                             const double* iCentreJacobian, double* oLow, double* oHigh) const;
   /// The domain in solving units: each bound divided by its variable scale factor.
   void ComputeScaledDomain(const XelMathIntervalND& iDomain, XelMathIntervalND& oScaled) const;
+  /// The box of the solve under way, in solving units (null outside a solve).
+  const XelMathIntervalND* GetSolvingDomain() const { return _domain; }
 
   // ---- evaluation in the solving units (scaled when a scale option applies) ----
   void SEval(const double* x, double* oF) const;

@@ -32,6 +32,10 @@ const long MaxLagrangeSteps = 100;
 /// Steps of the curve following, each way, and their length in cell widths.
 const long MarchingSteps = 4;
 const double MarchingStep = 0.25;
+/// Least length of those steps, in the narrowest width of the box: beside a tangential point
+/// the common points of a shorter step pass the root test (the gap grows as the square of
+/// the step), and a line touching a sphere was taken for a curve lying in it.
+const double LeastMarchingStep = 1e-3;
 /// A Jacobian whose determinant is below this ratio of the product of its row norms is
 /// singular.
 const double SingularRatio = 1e-7;
@@ -448,7 +452,12 @@ int XelMathSystem3x3s::TryMarching(const XelMathIntervalND& iCell, const double*
   // Follow the common points both ways: along an arc of the curve lying in the surface every
   // step lands on a new common point; at an isolated (tangential) solution the projection
   // falls back onto the start.
-  const double h = MarchingStep * width;
+  const XelMathIntervalND* box = GetSolvingDomain();
+  double boxWidth = HUGE_VAL;
+  for (long k = 0; box && box->GetDimension() == 3 && k < 3; ++k)
+    boxWidth = std::fmin(boxWidth, box->GetMax(k) - box->GetMin(k));
+  const double h = std::fmax(MarchingStep * width,
+                             Finite(boxWidth) ? LeastMarchingStep * boxWidth : 0.0);
   for (const double sense : {1.0, -1.0}) {
     double q[3] = {p[0], p[1], p[2]};
     double t[3] = {sense * t0[0], sense * t0[1], sense * t0[2]};
