@@ -170,6 +170,24 @@ TEST(SmallSystemsXYs, SharedArcStopsWithOnePointOnIt) {
   EXPECT_NEAR(out.GetPoints()[0], out.GetPoints()[1] + 1.0, 1e-7);
 }
 
+TEST(SmallSystemsXYs, ContactOfHighOrderGivesOnlySolutions) {
+  // (s, s^2) and its osculating circle (sin t / 2, (1 - cos t) / 2) touch to the fourth order
+  // at the origin, within the residual test of each other over |s| < 5e-3: Newton's steps that
+  // did not settle moved a point along them to |F| = 1e-5, and it was stored as a solution.
+  auto a = P({0, 1}), b = P({0, 0, 1});
+  const FnPtr c(new XelMathTrigonometricX(0, 0.5, 0, 1, DefaultTol()));
+  const FnPtr d(new XelMathTrigonometricX(-0.5, 0, 0.5, 1, DefaultTol()));
+  XelMathSystemXYs system(a.get(), b.get(), c.get(), d.get(), DefaultTol());
+  XelMathSetOfPointsND out(2);
+  EXPECT_EQ(system.Solve(XelMathInterval2D(-0.7, 0.9, -1.1, 1.3), out), 0);
+  ASSERT_GE(out.GetNumberOfPoints(), 1);
+  for (const auto& p : Points(out)) {
+    EXPECT_LE(std::fabs(a->Eval(p[0]) - c->Eval(p[1])) + std::fabs(b->Eval(p[0]) - d->Eval(p[1])),
+              1e-8);
+    EXPECT_LE(std::fabs(p[0]), 1e-2);
+  }
+}
+
 TEST(SmallSystemsXYs, MisuseAndUndefinedRegions) {
   auto a = P({0, 1}), b = P({0, 0, 1}), c = P({0, 1});
   // Values only, undefined for y > 0.5: (y, sqrt(0.5 - y)) meets (x, x^2) once.

@@ -2950,6 +2950,13 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
   double doubleRoot[3] = {0.0, 0.0, -1.0};
   const bool converged =
       _solutions && Finite(x) && Finite(y) && (iPolish ? Polish(x, y, doubleRoot) : true);
+  // Steps that did not settle may have left the solution (where the curves touch to a high
+  // order the residual test holds along a stretch, and the steps wander along it): the point
+  // given is kept unless they improved it.
+  if (!converged && Finite(iX) && Finite(iY) && !(Residual2(x, y) <= Residual2(iX, iY))) {
+    x = iX;
+    y = iY;
+  }
   // Around a singular solution, or along curves that stay within the residual test of each
   // other without meeting, the test holds on a whole blob: a point that Newton's steps do not
   // settle, or one beyond the merge window, joined to a stored solution by a segment whose
