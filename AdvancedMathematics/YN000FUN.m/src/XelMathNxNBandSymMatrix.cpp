@@ -1,5 +1,6 @@
 // Symmetric band matrix: band storage, band LDLᵀ with Bunch-Kaufman pivoting on a widening
-// copy (BandLDLt), band Cholesky, determinants and solves with imposed unknowns.
+// copy (BandLDLt: FactorizeLDLtBand, BandSymmetricPivot, SolveLDLtBand), band Cholesky,
+// determinants and solves with imposed unknowns.
 #include "XelMathNxNBandSymMatrix.h"
 
 #include <cmath>
@@ -51,9 +52,9 @@ public:
   ~BandLDLt();
   /// Factors the copy; returns 0, or 5 when the matrix holds a value that is not finite or
   /// a pivot is not above iThreshold times its largest coefficient (singular matrix).
-  int Factorize(double iThreshold);
+  int FactorizeLDLtBand(double iThreshold);
   /// ioB (n x iC row-major) := A⁻¹ ioB. Returns 0, or 5 when a result is not finite.
-  int Solve(double* ioB, long iC) const;
+  int SolveLDLtBand(double* ioB, long iC) const;
   /// The product of the pivot determinants (interchanges are symmetric).
   double Determinant() const;
 
@@ -61,7 +62,7 @@ private:
   double& At(long i, long j) { return _a[j * (_width + 1) + i - j]; }
   double At(long i, long j) const { return _a[j * (_width + 1) + i - j]; }
   void Widen(long iWidth);
-  void Interchange(long iK, long iP, long iQ);
+  void BandSymmetricPivot(long iK, long iP, long iQ);
   void SwapRows(double* ioB, long iC, long iP, long iQ) const;
 
   long _n;
@@ -119,7 +120,7 @@ void BandLDLt::Widen(long iWidth) {
   _width = iWidth;
 }
 
-void BandLDLt::Interchange(long iK, long p, long q) {
+void BandLDLt::BandSymmetricPivot(long iK, long p, long q) {
   const long lastP = _last[p], lastQ = _last[q];
   const long tail = lastP > lastQ ? lastP : lastQ;
   if (tail - p > _width)
@@ -138,7 +139,7 @@ void BandLDLt::Interchange(long iK, long p, long q) {
   _last[q] = lastP > q ? lastP : q;
 }
 
-int BandLDLt::Factorize(double iThreshold) {
+int BandLDLt::FactorizeLDLtBand(double iThreshold) {
   const double alpha = XelMathBunchKaufmanAlpha;
   double big = 0.0;
   for (long j = 0; j < _n; ++j)
@@ -178,7 +179,7 @@ int BandLDLt::Factorize(double iThreshold) {
     }
     const long kk = k + size - 1;
     if (kp != kk)
-      Interchange(k, kk, kp);
+      BandSymmetricPivot(k, kk, kp);
     _swap[k] = k;
     _swap[kk] = kp;
     if (size == 1) {
@@ -237,7 +238,7 @@ void BandLDLt::SwapRows(double* b, long iC, long p, long q) const {
       std::swap(b[p * iC + c], b[q * iC + c]);
 }
 
-int BandLDLt::Solve(double* b, long iC) const {
+int BandLDLt::SolveLDLtBand(double* b, long iC) const {
   const long n = _n;
   // L D z = P b, step by step as the interchanges were made.
   for (long k = 0; k < n;) {
@@ -590,9 +591,9 @@ int XelMathNxNBandSymMatrix::Solve(double* ioB, const long iNRHS) {
   if (_n > 0 && _band == 0)
     return 5;
   BandLDLt factor(*this);
-  if (factor.Factorize(GetPivotThreshold()) != 0)
+  if (factor.FactorizeLDLtBand(GetPivotThreshold()) != 0)
     return 5;
-  return factor.Solve(ioB, iNRHS);
+  return factor.SolveLDLtBand(ioB, iNRHS);
 }
 
 int XelMathNxNBandSymMatrix::Solve(const double* iB, double* oX, const long iNRHS) const {
@@ -641,7 +642,7 @@ double XelMathNxNBandSymMatrix::Determinant() const {
   if (_band == 0)
     return 0.0;
   BandLDLt factor(*this);
-  if (factor.Factorize(GetPivotThreshold()) != 0)
+  if (factor.FactorizeLDLtBand(GetPivotThreshold()) != 0)
     return 0.0;
   return factor.Determinant();
 }
@@ -665,7 +666,7 @@ int XelMathNxNBandSymMatrix::Inverse(XelMathNxNFullSymMatrix* oR) const {
       x[k] = 0.0;
     for (long i = 0; i < n; ++i)
       x[i * n + i] = 1.0;
-    if (factor.Factorize(GetPivotThreshold()) != 0 || factor.Solve(x, n) != 0)
+    if (factor.FactorizeLDLtBand(GetPivotThreshold()) != 0 || factor.SolveLDLtBand(x, n) != 0)
       return 5;
   }
   if (!oR)
