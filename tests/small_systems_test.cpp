@@ -13,6 +13,7 @@
 #include "XelMathAttrScaleOption.h"
 #include "XelMathInterval2D.h"
 #include "XelMathIntervalND.h"
+#include "XelMathLinearXY.h"
 #include "XelMathPolynomX.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSystem3x3s.h"
@@ -412,6 +413,26 @@ TEST(SmallSystems3x3s, SurfaceCurveIntersections) {
       EXPECT_NEAR(g[i]->Eval(p[2]), c.s.f[i](p[0], p[1]), 1e-8) << c.name;
   }
   EXPECT_EQ(LiveBlocks(), live);
+}
+
+// The helix (cos w, sin w, w / 20) through the plane x = 1/2, several turns in each cell of
+// the first grid: the corner values of every equation can agree to the last digit across a
+// cell the curve crosses twice. Crossings where cos w = 1/2.
+TEST(SmallSystems3x3s, HelixOfManyTurnsThroughAPlane) {
+  const XelTolerance& tol = DefaultTol();
+  XelMathLinearXY x(0, 0, 0.5), y(1, 0, 0), z(0, 1, 0);
+  auto c = Cos(), s = Sin(), h = P({0, 0.05});
+  XelMathSystem3x3sImp system(&x, &y, &z, c.get(), s.get(), h.get(), tol);
+  for (const double turns : {5.0, 12.0, 40.0}) {
+    const double top = 2 * kPi * turns;
+    XelMathSetOfPointsND out(3);
+    EXPECT_EQ(system.Solve(Box3(-1.2, 1.2, -0.1, 0.05 * top + 0.1, 0.1, top - 0.1), out), 0);
+    Pts expected;
+    for (int k = 0; k < turns; ++k)
+      for (const double w : {2 * kPi * k + kPi / 3, 2 * kPi * (k + 1) - kPi / 3})
+        expected.push_back({std::sin(w), 0.05 * w, w});
+    ExpectPoints(Points(out), expected, 1e-7, "helix");
+  }
 }
 
 TEST(SmallSystems3x3s, SeparableGridAndMisuse) {

@@ -177,6 +177,10 @@ public:
   /// Guaranteed enclosure of the Jacobian over iCell (oLow, oHigh, N x N each): 1 when the
   /// system can compute it, 0 otherwise (the default).
   virtual int EvalJacobianImage(const XelMathIntervalND& iCell, double* oLow, double* oHigh) const;
+  /// Guaranteed enclosure [oLow, oHigh] of f_i over iCell: 1 when the system can compute it,
+  /// 0 otherwise (the default).
+  virtual int EvalEquationImage(const long i, const XelMathIntervalND& iCell, double& oLow,
+                                double& oHigh) const;
 
   // ---- non-virtual ----
   long GetDimension() const { return _dimension; }
@@ -278,6 +282,9 @@ private:
   /// cell; its gradient at corner c is read at iRows[c] + iOffset.
   int MayDip(const XelMathIntervalND& iCell, const double* iCorner, const double* const* iRows,
              const long iOffset) const;
+  /// Whether the enclosure of f_i over iCell (in the solving units) comes within the
+  /// parametric resolution of 0; false when the system offers none.
+  bool ImageMayVanish(const long i, const XelMathIntervalND& iCell) const;
   int Subdivide(const XelMathIntervalND& iCell, const long iCount);
   /// Hull of the Jacobian over iCell (its image, or the widened hull of the samples); 0 when
   /// neither is available or finite.

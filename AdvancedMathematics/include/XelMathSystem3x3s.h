@@ -84,6 +84,9 @@ public:
                     double* oValues) const override;
   /// Jacobian enclosure from the interval forms (1), or 0 when one is missing.
   int EvalJacobianImage(const XelMathIntervalND& iCell, double* oLow, double* oHigh) const override;
+  /// Enclosure of G_i(w) - F_i(u, v) from the interval forms (1), or 0 when one is missing.
+  int EvalEquationImage(const long i, const XelMathIntervalND& iCell, double& oLow,
+                        double& oHigh) const override;
 
   /// The solve of XelMathSystem, 10 with one point when the curve lies in the surface.
   int Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND& oSolutions,

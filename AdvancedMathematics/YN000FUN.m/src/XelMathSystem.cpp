@@ -362,6 +362,11 @@ int XelMathSystem::EvalJacobianImage(const XelMathIntervalND&, double*, double*)
   return 0;
 }
 
+int XelMathSystem::EvalEquationImage(const long, const XelMathIntervalND&, double&,
+                                     double&) const {
+  return 0;
+}
+
 int XelMathSystem::TryMarching(const XelMathIntervalND&, const double*) {
   return 0;
 }
@@ -1086,7 +1091,37 @@ int XelMathSystem::CornerTest(const long i, const XelMathIntervalND& iCell, cons
   }
   if (iChange)
     return 1;
-  return iRows && _depth <= _singularLevel && MayDip(iCell, iCorner, iRows, iOffset) ? 2 : 0;
+  if (_depth > _singularLevel)
+    return 0;
+  if (iRows && MayDip(iCell, iCorner, iRows, iOffset))
+    return 2;
+  // Corner data do not see an equation that swings across 0 and back between the corners
+  // (a curve of many turns in one cell): an enclosure over the cell has the last word.
+  return ImageMayVanish(i, iCell) ? 2 : 0;
+}
+
+bool XelMathSystem::ImageMayVanish(const long i, const XelMathIntervalND& iCell) const {
+  const long n = _dimension;
+  double lo = 0.0, hi = 0.0;
+  if (!_isScaled) {
+    if (!EvalEquationImage(i, iCell, lo, hi))
+      return false;
+  } else {
+    XelMathIntervalND box(n);
+    for (long k = 0; k < n; ++k) {
+      box.SetMin(k, iCell.GetMin(k) * _scaleFactorsX[k]);
+      box.SetMax(k, iCell.GetMax(k) * _scaleFactorsX[k]);
+    }
+    if (!EvalEquationImage(i, box, lo, hi))
+      return false;
+    const double a = lo * _scaleFactorsF[i], b = hi * _scaleFactorsF[i];
+    lo = std::min(a, b);
+    hi = std::max(a, b);
+  }
+  // An enclosure that is not one (NaN, reversed) proves nothing either way.
+  if (!(lo <= hi))
+    return true;
+  return lo <= _paramRes && hi >= -_paramRes;
 }
 
 int XelMathSystem::ScanEquationZero(const XelMathIntervalND& iBox, const long* iCounts,

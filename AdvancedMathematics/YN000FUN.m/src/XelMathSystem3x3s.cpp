@@ -589,19 +589,31 @@ double XelMathSystem3x3s::ProjectionOnPatch(double* ioX) const {
   return std::sqrt(r2);
 }
 
-int XelMathSystem3x3s::LocalTryNonIntersection(const XelMathIntervalND& iCell) const {
-  if (!_unscaled || iCell.GetDimension() != 3)
+int XelMathSystem3x3s::EvalEquationImage(const long i, const XelMathIntervalND& iCell,
+                                         double& oLow, double& oHigh) const {
+  if (iCell.GetDimension() != 3 || i < 0 || i > 2)
     return 0;
   const XelMathInterval U(iCell.GetMin(0), iCell.GetMax(0)), V(iCell.GetMin(1), iCell.GetMax(1));
   const XelMathInterval W(iCell.GetMin(2), iCell.GetMax(2));
+  XelMathInterval f, fu, fv, g, gw;
+  if (!EvalEquationF(i, U, V, f, fu, fv) || !EvalEquationG(i, W, g, gw))
+    return 0;
+  // G_i - F_i, each end rounded outwards.
+  const double lo = g.low - f.high, hi = g.high - f.low;
+  if (!Finite(lo) || !Finite(hi) || lo > hi)
+    return 0;
+  oLow = lo - 4e-16 * (std::fabs(g.low) + std::fabs(f.high));
+  oHigh = hi + 4e-16 * (std::fabs(g.high) + std::fabs(f.low));
+  return 1;
+}
+
+int XelMathSystem3x3s::LocalTryNonIntersection(const XelMathIntervalND& iCell) const {
+  if (!_unscaled || iCell.GetDimension() != 3)
+    return 0;
   const double eps = _tol.GetParametricResolution();
   for (long i = 0; i < 3; ++i) {
-    XelMathInterval f, fu, fv, g, gw;
-    if (!EvalEquationF(i, U, V, f, fu, fv) || !EvalEquationG(i, W, g, gw))
-      continue;
-    // Image of G_i - F_i over the cell.
-    const double lo = g.low - f.high, hi = g.high - f.low;
-    if (Finite(lo) && Finite(hi) && (lo > eps || hi < -eps))
+    double lo = 0.0, hi = 0.0;
+    if (EvalEquationImage(i, iCell, lo, hi) && (lo > eps || hi < -eps))
       return 1;
   }
   return 0;

@@ -878,7 +878,7 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
     const double* vals = byEquation.Data() + i * corners;
     if (IsChangingSignOnHyperCube(vals))
       continue;
-    if (!MayDip(iCell, vals, rows.Data(), i * n))
+    if (!MayDip(iCell, vals, rows.Data(), i * n) && !ImageMayVanish(i, iCell))
       return 0;
     oneSign[i] = true;
   }
