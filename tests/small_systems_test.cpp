@@ -15,8 +15,10 @@
 #include "XelMathIntervalND.h"
 #include "XelMathLinearXY.h"
 #include "XelMathPolynomX.h"
+#include "XelMathPolynomXY.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSystem3x3s.h"
+#include "XelMathSystemXYc.h"
 #include "XelMathSystemXYs.h"
 #include "XelMathTrigonometricX.h"
 #include "XelTolerance.h"
@@ -171,22 +173,30 @@ TEST(SmallSystemsXYs, SharedArcStopsWithOnePointOnIt) {
   EXPECT_NEAR(out.GetPoints()[0], out.GetPoints()[1] + 1.0, 1e-7);
 }
 
-TEST(SmallSystemsXYs, ContactOfHighOrderGivesOnlySolutions) {
-  // (s, s^2) and its osculating circle (sin t / 2, (1 - cos t) / 2) touch to the fourth order
-  // at the origin, within the residual test of each other over |s| < 5e-3: Newton's steps that
-  // did not settle moved a point along them to |F| = 1e-5, and it was stored as a solution.
+TEST(SmallSystemsXYs, ContactOfHighOrderIsOnePoint) {
+  // (s, s^2) and its osculating circle touch to the fourth order at the origin, within the
+  // residual test of each other over |s| < 1e-2, along a curved stretch: points of it came
+  // back 4 or 5 times as separated curves, up to 31 times as the implicit curves
+  // x^2 + y^2 = y and y = x^2, all of them passing the test (and once a point moved by
+  // Newton's steps to |F| = 1e-5).
   auto a = P({0, 1}), b = P({0, 0, 1});
   const FnPtr c(new XelMathTrigonometricX(0, 0.5, 0, 1, DefaultTol()));
   const FnPtr d(new XelMathTrigonometricX(-0.5, 0, 0.5, 1, DefaultTol()));
-  XelMathSystemXYs system(a.get(), b.get(), c.get(), d.get(), DefaultTol());
-  XelMathSetOfPointsND out(2);
-  EXPECT_EQ(system.Solve(XelMathInterval2D(-0.7, 0.9, -1.1, 1.3), out), 0);
-  ASSERT_GE(out.GetNumberOfPoints(), 1);
-  for (const auto& p : Points(out)) {
-    EXPECT_LE(std::fabs(a->Eval(p[0]) - c->Eval(p[1])) + std::fabs(b->Eval(p[0]) - d->Eval(p[1])),
-              1e-8);
-    EXPECT_LE(std::fabs(p[0]), 1e-2);
-  }
+  XelMathSystemXYs separated(a.get(), b.get(), c.get(), d.get(), DefaultTol());
+  const double circle[9] = {0, -1, 1, 0, 0, 0, 1, 0, 0}, parabola[6] = {0, 1, 0, 0, -1, 0};
+  XelMathPolynomXY f(2, 2, circle), g(2, 1, parabola);
+  XelMathSystemXYc implicit(&f, &g, DefaultTol());
+  const XelMathInterval2D boxes[] = {{-0.7, 0.9, -1.1, 1.3}, {-1, 1, -1, 1},
+                                     {-0.5, 0.7, -0.6, 0.4}, {-0.3, 0.2, -0.1, 0.3},
+                                     {0, 1, 0, 1}};
+  for (const auto& box : boxes)
+    for (XelMathSystemXY* system : {static_cast<XelMathSystemXY*>(&separated),
+                                    static_cast<XelMathSystemXY*>(&implicit)}) {
+      XelMathSetOfPointsND out(2);
+      EXPECT_EQ(system->Solve(box, out), 0);
+      ASSERT_EQ(out.GetNumberOfPoints(), 1) << box.GetX().low << " " << box.GetY().low;
+      EXPECT_LE(std::fabs(out.GetPoints()[0]) + std::fabs(out.GetPoints()[1]), 1e-3);
+    }
 }
 
 TEST(SmallSystemsXYs, MisuseAndUndefinedRegions) {

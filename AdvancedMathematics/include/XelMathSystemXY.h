@@ -392,6 +392,9 @@ private:
   /// root. Steps that halve the distance stop at a double root, whose estimated place and
   /// distance go to oDoubleRoot (x, y, distance) when given.
   bool Polish(double& ioX, double& ioY, double* oDoubleRoot = nullptr) const;
+  /// Whether (x, y), brought onto F = 0 by at most iReach, passes the solution test: a point
+  /// of the stretch where the curves stay within the test of each other.
+  bool OnCommonStretch(double x, double y, const double iReach) const;
   /// The Newton step (J^-1 (F, G)) at (x, y); false when it is not finite.
   bool NewtonStepAt(const double x, const double y, double& oDx, double& oDy) const;
   /// Reads the tolerance's values into the members below.

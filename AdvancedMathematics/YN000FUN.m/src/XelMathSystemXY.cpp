@@ -48,6 +48,11 @@ const double PolishReach = 2e-2;
 /// cut the cell by.
 const double TinyExclusionShare = 1.0 / 64.0;
 const double SameRootDistance = 1e-9;
+/// Points of the join between a new solution and a stored one tested on the common stretch
+/// (the join is cut in this many pieces).
+const int JoinPoints = 8;
+/// Longest join tested, relative to the sum of the domain's sides.
+const double JoinReach = 5e-2;
 /// Deepest recursion of the cell search, and the number of cells one solve may examine.
 const long MaxDepth = 48;
 const long MaxWork = 50000;
@@ -2958,10 +2963,9 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
     y = iY;
   }
   // Around a singular solution, or along curves that stay within the residual test of each
-  // other without meeting, the test holds on a whole blob: a point that Newton's steps do not
-  // settle, or one beyond the merge window, joined to a stored solution by a segment whose
-  // quarter points all pass the test is that solution again (the one of smaller residual is
-  // kept). Everything else is AddSolution's decision.
+  // other without meeting, the test holds on a whole stretch: a point joined to a stored
+  // solution by a segment whose points, brought onto F = 0, all pass the test is that solution
+  // again (the one of smaller residual is kept). Everything else is AddSolution's decision.
   if (_solutions && Finite(x) && Finite(y)) {
     double* points = _solutions->GetPoints();
     // A point met again (a solution on a node or edge shared by cells) is that solution.
@@ -2980,20 +2984,18 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
           _recorded = i;
           return 0;
         }
-    const double reach = 1e-2 * ((_minWidthU + _minWidthV) * 1e4);
+    const double reach = JoinReach * ((_minWidthU + _minWidthV) * 1e4);
     for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i) {
       double* q = points + 2 * i;
       const double dx = x - q[0], dy = y - q[1];
-      if ((converged && std::max(std::fabs(dx), std::fabs(dy)) < _epsAbsSmall) ||
-          std::fabs(dx) + std::fabs(dy) > reach)
+      if (std::fabs(dx) + std::fabs(dy) > reach)
         continue;
-      bool joined = true;
-      for (int k = 1; k <= 3 && joined; ++k) {
-        const double px = q[0] + 0.25 * k * dx, py = q[1] + 0.25 * k * dy;
-        double f, fx, fy, g, gx, gy;
-        Eval2(0, px, py, XelMathOption::ValueAndFirst, &f, &fx, &fy);
-        Eval2(1, px, py, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-        joined = BothNull(px, py, f, fx, fy, g, gx, gy);
+      // The middle first: distinct solutions fail there.
+      const double span = std::fabs(dx) + std::fabs(dy);
+      bool joined = OnCommonStretch(q[0] + 0.5 * dx, q[1] + 0.5 * dy, span);
+      for (int k = 1; k < JoinPoints && joined; ++k) {
+        const double t = static_cast<double>(k) / JoinPoints;
+        joined = 2 * k == JoinPoints || OnCommonStretch(q[0] + t * dx, q[1] + t * dy, span);
       }
       if (!joined)
         continue;
@@ -3007,6 +3009,26 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
     }
   }
   return AddSolution(x, y);
+}
+
+bool XelMathSystemXY::OnCommonStretch(double x, double y, const double iReach) const {
+  // Where the curves touch to a high order their common stretch is curved and a straight
+  // join leaves it: the point is first brought onto F = 0 along the gradient of F.
+  const double x0 = x, y0 = y;
+  double f, fx, fy, g, gx, gy;
+  for (int s = 0; s < 2; ++s) {
+    Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+    const double n2 = fx * fx + fy * fy;
+    if (!Finite(f) || !(n2 > 0.0) || !Finite(n2))
+      return false;
+    x -= f * fx / n2;
+    y -= f * fy / n2;
+  }
+  if (!(std::fabs(x - x0) + std::fabs(y - y0) <= iReach))
+    return false;
+  Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+  return BothNull(x, y, f, fx, fy, g, gx, gy);
 }
 
 bool XelMathSystemXY::Polish(double& ioX, double& ioY, double* oDoubleRoot) const {
