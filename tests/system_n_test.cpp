@@ -271,6 +271,18 @@ TEST(SystemN, ClosedFormBattery) {
       {"fold between two close solutions", 4, fold, Cube(4, 0, 2), foldSolutions, 0, 1e-8},
       {"fold between two close solutions, whole system", 4, fold, Cube(4, 0, 2), foldSolutions, 0,
        1e-8, true},
+      // The parabola y = x^2 and its osculating circle touch to the fourth order: the residual
+      // test holds along a curved stretch |x| < 1e-2, whose points came back 2 to 5 times.
+      {"contact of order four",
+       2,
+       [](const double* x, double* f) {
+         f[0] = x[0] * x[0] + x[1] * x[1] - x[1];
+         f[1] = x[1] - x[0] * x[0];
+       },
+       Cube(2, -1, 1),
+       {{0, 0}},
+       0,
+       2e-4},
       {"undefined half box",
        2,
        [](const double* x, double* f) {

@@ -1370,13 +1370,40 @@ int XelMathSystem::AreSeparateSolutions(const double* p1, const double* p2) cons
   }
   if (dd <= 1e-12 * _sqLengthRes)
     return 0;
-  // The middle of two ends of one tangential solution is still a solution.
+  // The middle of two ends of one tangential solution is still a solution: where the
+  // solutions of the equations touch to a high order their common stretch is curved and the
+  // middle of the segment leaves it, so it is first brought back (two sweeps of projections
+  // on the zero set of each equation along its gradient, moving it by less than the segment).
   double norm = 0.0;
   SEval(m, f);
   if (IsNull(m, f, norm))
     return 0;
-  // Two distinct solutions: every equation, null at both ends, turns along the segment.
   XelMathScratchDoubles<64> j1(n * n), j2(n * n);
+  {
+    XelMathScratchDoubles<8> q(n);
+    std::memcpy(q.Data(), m, sizeof(double) * n);
+    bool moved = true;
+    for (int sweep = 0; sweep < 2 && moved; ++sweep)
+      for (long i = 0; i < n && moved; ++i) {
+        SEval(q.Data(), f, j1.Data());
+        const double* g = j1.Data() + i * n;
+        double g2 = 0.0;
+        for (long k = 0; k < n; ++k)
+          g2 += g[k] * g[k];
+        moved = Finite(f[i]) && g2 > 0.0 && Finite(g2);
+        for (long k = 0; k < n && moved; ++k)
+          q[k] -= f[i] * g[k] / g2;
+      }
+    double shift = 0.0;
+    for (long k = 0; k < n; ++k)
+      shift += (q[k] - m[k]) * (q[k] - m[k]);
+    if (moved && shift < dd) {
+      SEval(q.Data(), f);
+      if (IsNull(q.Data(), f, norm))
+        return 0;
+    }
+  }
+  // Two distinct solutions: every equation, null at both ends, turns along the segment.
   SEval(p1, f, j1.Data());
   SEval(p2, f, j2.Data());
   for (long i = 0; i < n; ++i) {
