@@ -346,6 +346,39 @@ TEST(SmallSystems3x3s, SurfaceCurveIntersections) {
         {1.6672118999512508, -2.8621687417955976, 0.48396099933046733},
         {1.6043151094122908, -0.17934566668834984, 2.4322845311165403}},
        1e-7},
+      // The line (w, 0, 1) touches the top of the tube at (2, 0, 1) and (-2, 0, 1). Krawczyk's
+      // operator narrows u to the contact again at every level while v and w stay whole: the
+      // box it gives was searched in place of the cell until the depth ran out, and no point
+      // was returned.
+      {"line on top of the torus",
+       Torus(),
+       [] {
+         return std::vector<FnPtr>{P({0, 1}), P({0}), P({1})};
+       },
+       Box3(-1, 4, -1, 4, -4, 4),
+       0,
+       {{0, kPi / 2, 2}, {kPi, kPi / 2, -2}},
+       1e-4},
+      {"line on top of the torus, small box",
+       Torus(),
+       [] {
+         return std::vector<FnPtr>{P({0, 1}), P({0}), P({1})};
+       },
+       Box3(-0.5, 0.5, 1, 2, 1, 3),
+       0,
+       {{0, kPi / 2, 2}},
+       1e-4},
+      // 1e-6 lower, the line crosses the tube twice, where sin v = 1 - 1e-6, 1.4e-3 apart in v.
+      {"line just below the top of the torus",
+       Torus(),
+       [] {
+         return std::vector<FnPtr>{P({0, 1}), P({0}), P({1 - 1e-6})};
+       },
+       Box3(-0.5, 0.5, 1, 2, 1, 3),
+       0,
+       {{0, std::asin(1 - 1e-6), 2 + std::cos(std::asin(1 - 1e-6))},
+        {0, kPi - std::asin(1 - 1e-6), 2 - std::cos(std::asin(1 - 1e-6))}},
+       1e-6},
       // The line (1, w, 0) touches the unit sphere at (1, 0, 0).
       {"tangent/sphere",
        Sphere(),

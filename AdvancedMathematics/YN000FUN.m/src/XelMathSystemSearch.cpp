@@ -995,11 +995,17 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   }
   // The solutions of the cell lie in the box Krawczyk's operator contracted it to: when that
   // box is much smaller, it is searched instead (its corners sampled afresh), as one level.
+  // A side no wider than a tiny cell's is not counted: at a tangential solution the operator
+  // narrows the regular sides again at every level while the sides along the kernel stay
+  // whole, and a box that only that narrowing makes smaller would never be halved.
   if (singular) {
     double volume = 1.0;
     for (long k = 0; k < n; ++k) {
+      const double tinyWidth =
+          SingularWidthRatio * (_domain ? _domain->GetMax(k) - _domain->GetMin(k) : 1.0);
       const double w = iCell.GetMax(k) - iCell.GetMin(k);
-      volume *= w > 0.0 ? (contracted[n + k] - contracted[k]) / w : 1.0;
+      if (w > tinyWidth)
+        volume *= std::max(contracted[n + k] - contracted[k], tinyWidth) / w;
     }
     if (volume < ContractedVolume) {
       if (!_cornerValues) {
