@@ -478,6 +478,19 @@ TEST(SmallSystems3x3s, HelixOfManyTurnsThroughAPlane) {
   }
 }
 
+// (w, 0, w^4) touches the plane z = 0 to the fourth order: points of the stretch |w| < 1e-2
+// where the residual test holds came back as 4 or 5 solutions.
+TEST(SmallSystems3x3s, ContactOfOrderFourWithAPlaneIsOnePoint) {
+  XelMathLinearXY x(1, 0, 0), y(0, 1, 0), z(0, 0, 0);
+  auto u = P({0, 1}), v = P({0}), w = P({0, 0, 0, 0, 1});
+  XelMathSystem3x3sImp system(&x, &y, &z, u.get(), v.get(), w.get(), DefaultTol());
+  for (const auto& box : {Box3(-0.5, 0.7, -0.3, 0.4, -0.6, 0.8), Box3(-2, 1, -1, 2, -1.5, 1.3)}) {
+    XelMathSetOfPointsND out(3);
+    EXPECT_EQ(system.Solve(box, out), 0);
+    ExpectPoints(Points(out), {{0, 0, 0}}, 1e-3, "w^4");
+  }
+}
+
 TEST(SmallSystems3x3s, SeparableGridAndMisuse) {
   const Surface t = Torus();
   FnXY f0(t.f[0], t.fu[0], t.fv[0]), f1(t.f[1], t.fu[1], t.fv[1]), f2(t.f[2], t.fu[2], t.fv[2]);

@@ -1,6 +1,7 @@
 // The two-variable system solver on closed-form systems, its merge rule, errors and helpers.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <utility>
@@ -231,6 +232,23 @@ public:
   }
 };
 } // namespace
+
+// Crossings evenly spaced along a line: joins of eight spacings have every eighth point on a
+// crossing, and must not pass for a stretch where the residual test holds (16 of 40 were
+// left when they did).
+TEST(SystemXYCoreSolve, EvenlySpacedCrossingsStayApart) {
+  FnXY F([](double x, double) { return std::sin(40 * kPi * x); }), G(yHalf);
+  XelMathSystemXYc system(&F, &G, DefaultTol());
+  XelMathSetOfPointsND out(2);
+  EXPECT_EQ(system.Solve(XelMathInterval2D(0.0013, 1.0013, 0, 8), out), 0);
+  ASSERT_EQ(out.GetNumberOfPoints(), 40);
+  std::vector<double> xs;
+  for (long k = 0; k < 40; ++k)
+    xs.push_back(out.GetPoints()[2 * k]);
+  std::sort(xs.begin(), xs.end());
+  for (long k = 0; k < 40; ++k)
+    EXPECT_NEAR(xs[static_cast<size_t>(k)], 0.025 * (k + 1), 1e-9);
+}
 
 TEST(SystemXYCoreSolve, MergeRuleAndLimit) {
   FnXY F(xHalf), G(yHalf);

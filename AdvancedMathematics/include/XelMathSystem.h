@@ -355,6 +355,13 @@ private:
   /// A solution found in iCell: polished, then added (AddSolution) and, when its Jacobian is
   /// singular, handed to FindRootNearSingularity. 1 or -2.
   int Recorded(const double* iX, const XelMathIntervalND& iCell);
+  /// Whether iPoint, brought back by two sweeps of projections on each equation's zero set
+  /// along its gradient (moving by less than sqrt(iShift2)), passes IsNull: a point of a
+  /// stretch where the solution sets stay within the test of each other.
+  bool OnCommonStretch(const double* iPoint, const double iShift2) const;
+  /// The stored solution that iX joins along such a stretch (the join tested at its
+  /// JoinPoints pieces, the middle first), or -1.
+  long JoinedSolution(const double* iX) const;
   /// Damped Newton steps from an accepted solution, in the domain; the point is moved only
   /// when they settle it (a last step within the distance of one root). Steps that halve the
   /// distance stop at a double root, whose estimated place and distance go to oDoubleRoot

@@ -395,6 +395,9 @@ private:
   /// Whether (x, y), brought onto F = 0 by at most iReach, passes the solution test: a point
   /// of the stretch where the curves stay within the test of each other.
   bool OnCommonStretch(double x, double y, const double iReach) const;
+  /// Whether the Jacobian at (x, y) is singular enough for the residual test to hold on a
+  /// stretch iDistance long.
+  bool WithinStretch(const double x, const double y, const double iDistance) const;
   /// The Newton step (J^-1 (F, G)) at (x, y); false when it is not finite.
   bool NewtonStepAt(const double x, const double y, double& oDx, double& oDy) const;
   /// Reads the tolerance's values into the members below.

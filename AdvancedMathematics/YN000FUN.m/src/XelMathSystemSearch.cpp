@@ -1384,31 +1384,9 @@ int XelMathSystem::AreSeparateSolutions(const double* p1, const double* p2) cons
   SEval(m, f);
   if (IsNull(m, f, norm))
     return 0;
+  if (OnCommonStretch(m, StretchShift * dd))
+    return 0;
   XelMathScratchDoubles<64> j1(n * n), j2(n * n);
-  {
-    XelMathScratchDoubles<8> q(n);
-    std::memcpy(q.Data(), m, sizeof(double) * n);
-    bool moved = true;
-    for (int sweep = 0; sweep < 2 && moved; ++sweep)
-      for (long i = 0; i < n && moved; ++i) {
-        SEval(q.Data(), f, j1.Data());
-        const double* g = j1.Data() + i * n;
-        double g2 = 0.0;
-        for (long k = 0; k < n; ++k)
-          g2 += g[k] * g[k];
-        moved = Finite(f[i]) && g2 > 0.0 && Finite(g2);
-        for (long k = 0; k < n && moved; ++k)
-          q[k] -= f[i] * g[k] / g2;
-      }
-    double shift = 0.0;
-    for (long k = 0; k < n; ++k)
-      shift += (q[k] - m[k]) * (q[k] - m[k]);
-    if (moved && shift < dd) {
-      SEval(q.Data(), f);
-      if (IsNull(q.Data(), f, norm))
-        return 0;
-    }
-  }
   // Two distinct solutions: every equation, null at both ends, turns along the segment.
   SEval(p1, f, j1.Data());
   SEval(p2, f, j2.Data());
@@ -1424,6 +1402,106 @@ int XelMathSystem::AreSeparateSolutions(const double* p1, const double* p2) cons
   return 1;
 }
 
+bool XelMathSystem::OnCommonStretch(const double* iPoint, const double iShift2) const {
+  const long n = _dimension;
+  XelMathScratchDoubles<8> q(n), f(n);
+  XelMathScratchDoubles<64> j(n * n);
+  std::memcpy(q.Data(), iPoint, sizeof(double) * n);
+  // An equation within the test already stays where it is: the zero set of one that
+  // vanishes to a high order (w^4) lies far from where it passes the test.
+  const double small = 0.5 * std::max(_epsSol, _paramRes * _absRes);
+  for (int sweep = 0; sweep < 2; ++sweep)
+    for (long i = 0; i < n; ++i) {
+      SEval(q.Data(), f.Data(), j.Data());
+      if (std::fabs(f[i]) <= small)
+        continue;
+      const double* g = j.Data() + i * n;
+      double g2 = 0.0;
+      for (long k = 0; k < n; ++k)
+        g2 += g[k] * g[k];
+      if (!Finite(f[i]) || !(g2 > 0.0) || !Finite(g2))
+        return false;
+      for (long k = 0; k < n; ++k)
+        q[k] -= f[i] * g[k] / g2;
+    }
+  // Projections that run off towards a solution at an end of the join do not follow a
+  // stretch.
+  double shift = 0.0;
+  for (long k = 0; k < n; ++k)
+    shift += (q[k] - iPoint[k]) * (q[k] - iPoint[k]);
+  if (!(shift < iShift2))
+    return false;
+  // The ends of a join may just pass the test themselves: its points are allowed twice
+  // their residual.
+  double norm = 0.0;
+  SEval(q.Data(), f.Data());
+  for (long i = 0; i < n; ++i)
+    f[i] *= 0.5;
+  return IsNull(q.Data(), f.Data(), norm) != 0;
+}
+
+long XelMathSystem::JoinedSolution(const double* iX) const {
+  const long n = _dimension;
+  if (!_solutions || !_domain || n < 2)
+    return -1;
+  // The test holds along a stretch only where the solution sets meet at a small angle: the
+  // smallest singular value of the Jacobian, about |det J| over the product of its row norms
+  // times the smallest of them, times the distance must stay within reach of the threshold
+  // (evenly spaced solutions cannot pass for points of a stretch).
+  double sigma = 0.0;
+  {
+    XelMathScratchDoubles<8> f(n);
+    XelMathScratchDoubles<64> j(n * n);
+    SEval(iX, f.Data(), j.Data());
+    double hadamard = 1.0, smallest = XelMathInfinite;
+    for (long i = 0; i < n; ++i) {
+      double row = 0.0;
+      for (long k = 0; k < n; ++k)
+        row += j[i * n + k] * j[i * n + k];
+      hadamard *= std::sqrt(row);
+      smallest = std::min(smallest, std::sqrt(row));
+    }
+    XelMathNxNFullMatrix jacobian(n);
+    std::memcpy(jacobian.GetFullMatrixCoef(), j.Data(), sizeof(double) * n * n);
+    sigma = hadamard > 0.0 ? std::fabs(jacobian.DeterminantFast()) / hadamard * smallest : 0.0;
+    if (!Finite(sigma))
+      return -1;
+  }
+  const double threshold = JoinSlack * std::max(_epsSol, _paramRes * _absRes);
+  double reach = 0.0;
+  for (long k = 0; k < n; ++k)
+    reach += _domain->GetMax(k) - _domain->GetMin(k);
+  reach *= JoinReach;
+  const double window = MergeWindow * _absRes;
+  XelMathScratchDoubles<8> d(n), p(n);
+  const double* points = _solutions->GetPoints();
+  for (long m = 0; m < _solutions->GetNumberOfPoints(); ++m) {
+    const double* s = points + m * n;
+    double far = 0.0, span = 0.0, dd = 0.0;
+    for (long k = 0; k < n; ++k) {
+      d[k] = iX[k] - s[k];
+      far = std::max(far, std::fabs(d[k]));
+      span += std::fabs(d[k]);
+      dd += d[k] * d[k];
+    }
+    // Closer ones are AddSolution's; the middle first: distinct solutions fail there.
+    if (far < window || span > reach || sigma * far > threshold)
+      continue;
+    bool joined = true;
+    for (int piece = 0; piece < JoinPoints && joined; ++piece) {
+      const double t = static_cast<double>((piece + JoinPoints / 2) % JoinPoints) / JoinPoints;
+      if (t == 0.0)
+        continue;
+      for (long k = 0; k < n; ++k)
+        p[k] = s[k] + t * d[k];
+      joined = OnCommonStretch(p.Data(), StretchShift * dd);
+    }
+    if (joined)
+      return m;
+  }
+  return -1;
+}
+
 int XelMathSystem::AddSolution(const double* x) {
   const long n = _dimension;
   if (!_solutions || !AllFinite(x, n))
@@ -1431,12 +1509,15 @@ int XelMathSystem::AddSolution(const double* x) {
   const double window = MergeWindow * _absRes;
   const long count = _solutions->GetNumberOfPoints();
   double* points = _solutions->GetPoints();
+  // Beyond the window, a point joined to a stored solution along a stretch that passes the
+  // test is that solution too.
+  const long joined = JoinedSolution(x);
   for (long m = 0; m < count; ++m) {
     const double* p = points + m * n;
     double dist = 0.0;
     for (long k = 0; k < n; ++k)
       dist = std::max(dist, std::fabs(p[k] - x[k]));
-    if (!(dist < window) || AreSeparateSolutions(x, p))
+    if (m != joined && (!(dist < window) || AreSeparateSolutions(x, p)))
       continue;
     if (Residual2(x) < Residual2(p)) {
       for (long k = 0; k < n; ++k)

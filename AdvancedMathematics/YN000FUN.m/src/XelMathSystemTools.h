@@ -65,6 +65,16 @@ const long MaxEdges = 64;
 const double SingularWidthRatio = 1e-4;
 /// Merge window of two solutions, times the absolute resolution.
 const double MergeWindow = 2e-4;
+/// Longest join between two solutions tested for a common stretch, relative to the sum of
+/// the domain's sides, and the points tested on it (the join cut in this many pieces).
+const double JoinReach = 5e-2;
+const int JoinPoints = 8;
+/// How far beyond the residual threshold the linear change over a join may reach for the
+/// join to be tested.
+const double JoinSlack = 100.0;
+/// Largest squared move of a point of a join brought back onto the stretch, relative to the
+/// squared length of the join.
+const double StretchShift = 1e-2;
 /// Newton steps polishing a solution before it is compared with the stored ones, and the
 /// length (relative to 1 + sum |x_k|) of a last step that settles it.
 const long PolishSteps = 6;

@@ -53,6 +53,9 @@ const double SameRootDistance = 1e-9;
 const int JoinPoints = 8;
 /// Longest join tested, relative to the sum of the domain's sides.
 const double JoinReach = 5e-2;
+/// How far beyond the residual threshold the linear change over a join may reach for the
+/// join to be tested (see WithinStretch).
+const double JoinSlack = 100.0;
 /// Deepest recursion of the cell search, and the number of cells one solve may examine.
 const long MaxDepth = 48;
 const long MaxWork = 50000;
@@ -2988,7 +2991,8 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
     for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i) {
       double* q = points + 2 * i;
       const double dx = x - q[0], dy = y - q[1];
-      if (std::fabs(dx) + std::fabs(dy) > reach)
+      if (std::fabs(dx) + std::fabs(dy) > reach ||
+          !WithinStretch(x, y, std::max(std::fabs(dx), std::fabs(dy))))
         continue;
       // The middle first: distinct solutions fail there.
       const double span = std::fabs(dx) + std::fabs(dy);
@@ -3011,6 +3015,19 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
   return AddSolution(x, y);
 }
 
+bool XelMathSystemXY::WithinStretch(const double x, const double y, const double iDistance) const {
+  // The test holds along a stretch only where the curves meet at a small angle: the
+  // smallest singular value of the Jacobian, about |det J| / max(|grad F|, |grad G|), times
+  // the distance must stay within reach of the threshold (evenly spaced crossings cannot
+  // pass for points of a stretch).
+  double fx, fy, gx, gy;
+  Eval2(0, x, y, XelMathOption::FirstDeriv, nullptr, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::FirstDeriv, nullptr, &gx, &gy);
+  const double det = std::fabs(fx * gy - fy * gx);
+  const double big = std::max(std::hypot(fx, fy), std::hypot(gx, gy));
+  return Finite(det) && Finite(big) && det * iDistance <= JoinSlack * _epsSol * big;
+}
+
 bool XelMathSystemXY::OnCommonStretch(double x, double y, const double iReach) const {
   // Where the curves touch to a high order their common stretch is curved and a straight
   // join leaves it: the point is first brought onto F = 0 along the gradient of F.
@@ -3018,6 +3035,10 @@ bool XelMathSystemXY::OnCommonStretch(double x, double y, const double iReach) c
   double f, fx, fy, g, gx, gy;
   for (int s = 0; s < 2; ++s) {
     Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+    // Within the test already: the zero curve of an F that vanishes to a high order may lie
+    // far from where it passes the test.
+    if (std::fabs(f) <= 0.5 * _epsSol)
+      break;
     const double n2 = fx * fx + fy * fy;
     if (!Finite(f) || !(n2 > 0.0) || !Finite(n2))
       return false;
