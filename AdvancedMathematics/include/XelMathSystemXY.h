@@ -398,6 +398,9 @@ private:
   /// Whether the Jacobian at (x, y) is singular enough for the residual test to hold on a
   /// stretch iDistance long.
   bool WithinStretch(const double x, const double y, const double iDistance) const;
+  /// iRadius (from ExclusionRadiusOnZero) reduced until the second derivatives over the square
+  /// it gives around (x, y) agree with it.
+  double ConfirmedRadius(const double x, const double y, double iRadius) const;
   /// The Newton step (J^-1 (F, G)) at (x, y); false when it is not finite.
   bool NewtonStepAt(const double x, const double y, double& oDx, double& oDy) const;
   /// Reads the tolerance's values into the members below.

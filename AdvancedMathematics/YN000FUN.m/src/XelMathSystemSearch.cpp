@@ -1407,6 +1407,14 @@ bool XelMathSystem::OnCommonStretch(const double* iPoint, const double iShift2) 
   XelMathScratchDoubles<8> q(n), f(n);
   XelMathScratchDoubles<64> j(n * n);
   std::memcpy(q.Data(), iPoint, sizeof(double) * n);
+  // The ends of a join may just pass the test themselves: its points are allowed twice
+  // their residual, and one that passes needs no projection.
+  double norm = 0.0;
+  SEval(q.Data(), f.Data());
+  for (long i = 0; i < n; ++i)
+    f[i] *= 0.5;
+  if (IsNull(q.Data(), f.Data(), norm))
+    return true;
   // An equation within the test already stays where it is: the zero set of one that
   // vanishes to a high order (w^4) lies far from where it passes the test.
   const double small = 0.5 * std::max(_epsSol, _paramRes * _absRes);
@@ -1431,9 +1439,6 @@ bool XelMathSystem::OnCommonStretch(const double* iPoint, const double iShift2) 
     shift += (q[k] - iPoint[k]) * (q[k] - iPoint[k]);
   if (!(shift < iShift2))
     return false;
-  // The ends of a join may just pass the test themselves: its points are allowed twice
-  // their residual.
-  double norm = 0.0;
   SEval(q.Data(), f.Data());
   for (long i = 0; i < n; ++i)
     f[i] *= 0.5;

@@ -56,6 +56,12 @@ const double JoinReach = 5e-2;
 /// How far beyond the residual threshold the linear change over a join may reach for the
 /// join to be tested (see WithinStretch).
 const double JoinSlack = 100.0;
+/// Rounds of ConfirmedRadius, and the eight points of the square of radius 1 around the
+/// solution where it reads the second derivatives.
+const int ConfirmRounds = 4;
+const double InnerRing = 0.6180339887498949;
+const double RingX[8] = {-1, 0, 1, 1, 1, 0, -1, -1};
+const double RingY[8] = {-1, -1, -1, 0, 1, 1, 1, 0};
 /// Deepest recursion of the cell search, and the number of cells one solve may examine.
 const long MaxDepth = 48;
 const long MaxWork = 50000;
@@ -1648,10 +1654,12 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell,
   if (singular && SingularityTreatment(x, y, r) == -1)
     return -1;
   // The radius rests on derivatives at the point only: inside a cell it is not trusted beyond
-  // a quarter of the cell, the rest of which is searched again.
+  // a quarter of the cell, the rest of which is searched again, nor beyond what the second
+  // derivatives around the point allow.
   const double cap = 0.25 * std::min(iCell.x1 - iCell.x0, iCell.y1 - iCell.y0);
   if (cap > 0.0)
     r = std::min(r, cap);
+  r = ConfirmedRadius(x, y, r);
   // Around a singular (or nearly singular) solution the square proved free of others from
   // the second derivatives, centred on the singular point itself.
   double cx = x, cy = y;
@@ -1876,6 +1884,7 @@ int XelMathSystemXY::TreatEdgeSolution(const double x, const double y) {
   const double cap = 0.25 * std::min(c.x1 - c.x0, c.y1 - c.y0);
   if (cap > 0.0)
     r = std::min(r, cap);
+  r = ConfirmedRadius(x, y, r);
   if (singular)
     r = std::max(r, CellExclusion(x, y, r, cap, c));
   if (_solutions && stored >= 0 && stored < MaxSolutions) {
@@ -1904,6 +1913,56 @@ double XelMathSystemXY::ExclusionRadiusOnZero(const double x, const double y) co
   return Finite(r) ? r : 0.0;
 }
 
+double XelMathSystemXY::ConfirmedRadius(const double x, const double y, double iRadius) const {
+  // The radius rests on the second derivatives at the solution, which say nothing of the
+  // square around it (sin 200 pi x has none at its roots, and the square of radius 1 held
+  // others): the bound is taken again over the square, from the curvature bounds of the box
+  // when the functions give them, else from the second derivatives at its corners and the
+  // middles of its sides (and of a smaller square), until the square it gives is one it was
+  // taken over.
+  if (!(iRadius > 0.0))
+    return 0.0;
+  double fx, fy, gx, gy;
+  Eval2(0, x, y, XelMathOption::FirstDeriv, nullptr, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::FirstDeriv, nullptr, &gx, &gy);
+  const double d = std::fabs(fx * gy - fy * gx);
+  const double k = std::max(std::fabs(fx) + std::fabs(gx), std::fabs(fy) + std::fabs(gy)) / d;
+  if (!Finite(k) || !(k > 0.0))
+    return 0.0;
+  auto bound = [](const double xx, const double yy, const double xy) {
+    return 0.5 * (std::fabs(xx) + std::fabs(yy)) + std::fabs(xy);
+  };
+  if (Curved(0) && Curved(1) && _facts->cx0 <= x - iRadius && x + iRadius <= _facts->cx1 &&
+      _facts->cy0 <= y - iRadius && y + iRadius <= _facts->cy1) {
+    const double* c0 = _facts->curvature[0];
+    const double* c1 = _facts->curvature[1];
+    const double m = std::max(1.0, std::max(bound(c0[0], c0[1], c0[2]), bound(c1[0], c1[1], c1[2])));
+    return std::min(iRadius, 1.0 / (m * k));
+  }
+  double r = iRadius;
+  for (int round = 0; round < ConfirmRounds; ++round) {
+    double m = 1.0;
+    for (int p = 0; p < 16; ++p) {
+      // Two rings, the inner one at an irrational share of the radius: evenly spaced features
+      // cannot hide from both.
+      const double s = p < 8 ? r : InnerRing * r;
+      const double px = x + s * RingX[p % 8], py = y + s * RingY[p % 8];
+      double xx, xy, yy;
+      Eval2(0, px, py, XelMathOption::SecondDeriv, nullptr, nullptr, nullptr, &xx, &xy, &yy);
+      m = std::max(m, bound(xx, yy, xy));
+      Eval2(1, px, py, XelMathOption::SecondDeriv, nullptr, nullptr, nullptr, &xx, &xy, &yy);
+      m = std::max(m, bound(xx, yy, xy));
+    }
+    if (!Finite(m))
+      return 0.0;
+    const double next = 1.0 / (m * k);
+    if (next >= r)
+      return r;
+    r = next;
+  }
+  return r;
+}
+
 double XelMathSystemXY::SearchRadius(const double x, const double y) const {
   const double floor = 1e-6 * _absRes;
   const double r = ExclusionRadiusOnZero(x, y);
@@ -1917,7 +1976,7 @@ int XelMathSystemXY::SearchAroundKnown(const double x, const double y) {
     return 2;
   const Cell& c = *_current;
   const double side = std::min(c.x1 - c.x0, c.y1 - c.y0);
-  const double r = std::min(SearchRadius(x, y), 0.25 * side);
+  const double r = ConfirmedRadius(x, y, std::min(SearchRadius(x, y), 0.25 * side));
   // Around a nearly singular solution the square is tiny: the rest of the cell, nearly all
   // of it, would meet the same solution on its boundary again and again down to the depth
   // limit, its inside never searched. The cell is divided instead.
@@ -3035,6 +3094,12 @@ bool XelMathSystemXY::OnCommonStretch(double x, double y, const double iReach) c
   double f, fx, fy, g, gx, gy;
   for (int s = 0; s < 2; ++s) {
     Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
+    // A point that passes needs no projection (F's zero curve may lie where G does not).
+    if (s == 0) {
+      Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
+      if (BothNull(x, y, f, fx, fy, g, gx, gy))
+        return true;
+    }
     // Within the test already: the zero curve of an F that vanishes to a high order may lie
     // far from where it passes the test.
     if (std::fabs(f) <= 0.5 * _epsSol)
