@@ -173,6 +173,9 @@ TEST(SystemN, ClosedFormBattery) {
   };
   Pt lines9Solution(9);
   lines9Solution[8] = 0.5;
+  std::vector<Pt> waveSolutions;
+  for (int m = 1; m <= 40; ++m)
+    waveSolutions.push_back({m / 40.0, 0.5});
   for (int k = 7; k >= 0; --k)
     lines9Solution[k] = 0.1 * k - lines9Solution[k + 1];
   XelMathIntervalND lines9Box = Cube(9, -1.5, 1.5);
@@ -283,6 +286,19 @@ TEST(SystemN, ClosedFormBattery) {
        {{0, 0}},
        0,
        2e-4},
+      // Eight periods in each cell of the first grid, whose nodes all see the same value and
+      // slope: no sign change, and hulls of the sampled Jacobians that proved the cells empty
+      // (0 of 40 crossings, status 0).
+      {"wave with a period in the grid step",
+       2,
+       [](const double* x, double* f) {
+         f[0] = std::sin(40 * kPi * x[0]);
+         f[1] = x[1] - 0.5;
+       },
+       Box({{0.0013, 1.0013}, {0, 1}}),
+       waveSolutions,
+       0,
+       1e-8},
       {"undefined half box",
        2,
        [](const double* x, double* f) {

@@ -285,6 +285,10 @@ private:
   /// Whether the enclosure of f_i over iCell (in the solving units) comes within the
   /// parametric resolution of 0; false when the system offers none.
   bool ImageMayVanish(const long i, const XelMathIntervalND& iCell) const;
+  /// Whether the corner values and Jacobians (2^N each) fail to resolve some equation along
+  /// some edge of iCell (see UnresolvedHull).
+  bool Unresolved(const XelMathIntervalND& iCell, const double* iCornerValues,
+                  const double* iCornerJacobians) const;
   int Subdivide(const XelMathIntervalND& iCell, const long iCount);
   /// Hull of the Jacobian over iCell (its image, or the widened hull of the samples); 0 when
   /// neither is available or finite.

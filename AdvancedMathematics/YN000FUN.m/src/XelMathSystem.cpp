@@ -1037,23 +1037,33 @@ int XelMathSystem::MayDip(const XelMathIntervalND& iCell, const double* iCorner,
       }
       reaches = lowest <= 0.0;
     }
-    if (!reaches)
-      return 0;
     // ... and a derivative that turns along an edge, or an edge along which the corner data do
     // not resolve the function: the trapezoidal rule on the end slopes misses the change of
-    // value by more than the margin between the function and 0 there.
+    // value by more than the margin between the function and 0 there. An unresolved edge
+    // counts even where no tangent plane reaches 0 (a function that swings across a period
+    // or more between two corners has no tangent plane to tell it); only the edges from the
+    // first and the last corner are read then.
+    auto edge = [&](const long a, const long k) {
+      const long bit = 1L << (n - 1 - k);
+      const double da = iRows[a][iOffset + k], db = iRows[a | bit][iOffset + k];
+      const double miss = iCorner[a | bit] - iCorner[a] - 0.5 * width[k] * (da + db);
+      const double margin = std::min(std::fabs(iCorner[a]), std::fabs(iCorner[a | bit]));
+      // The rounding of the terms is no sign of a swing.
+      const double noise = 1e-12 * (std::fabs(iCorner[a]) + std::fabs(iCorner[a | bit]) +
+                                    width[k] * (std::fabs(da) + std::fabs(db)));
+      return (reaches && da * db <= 0.0) || std::fabs(miss) > UnresolvedEdge * margin + noise;
+    };
+    if (!reaches) {
+      for (long k = 0; k < n; ++k)
+        if (edge(0, k) || edge((corners - 1) ^ (1L << (n - 1 - k)), k))
+          return 1;
+      return 0;
+    }
     for (long c = 0; c < corners; ++c) {
       XEL_MATH_UNROLL
-      for (long k = 0; k < n; ++k) {
-        const long bit = 1L << (n - 1 - k);
-        if (c & bit)
-          continue;
-        const double da = iRows[c][iOffset + k], db = iRows[c | bit][iOffset + k];
-        const double miss = iCorner[c | bit] - iCorner[c] - 0.5 * width[k] * (da + db);
-        const double margin = std::min(std::fabs(iCorner[c]), std::fabs(iCorner[c | bit]));
-        if (da * db <= 0.0 || std::fabs(miss) > UnresolvedEdge * margin)
+      for (long k = 0; k < n; ++k)
+        if (!(c & (1L << (n - 1 - k))) && edge(c, k))
           return 1;
-      }
     }
     return 0;
   });

@@ -300,10 +300,42 @@ int XelMathSystem::JacobianHull(const XelMathIntervalND& iCell, const double* iC
         oHigh[e] = iCentreJacobian[e] + spread;
       }
     } else {
+      // Corner data that do not resolve the system give no hull: an equation that swings
+      // across several periods between two corners can show the same values and slopes at
+      // both, and the hull of the samples would prove the cell regular (one solution) or
+      // empty.
+      if (iCornerValues && Unresolved(iCell, iCornerValues, iCornerJacobians))
+        return 0;
       FillIntervalJacobian(iCell, iCornerJacobians, iCentreJacobian, oLow, oHigh);
     }
   }
   return AllFinite(oLow, nn) && AllFinite(oHigh, nn) ? 1 : 0;
+}
+
+bool XelMathSystem::Unresolved(const XelMathIntervalND& iCell, const double* iCornerValues,
+                               const double* iCornerJacobians) const {
+  const long n = _dimension, nn = n * n, last = (1L << n) - 1;
+  // Along the edges from the first and the last corner (2N of them: a swing along a side shows
+  // on those), the trapezoidal rule on the end slopes against the change of value: exact for
+  // an equation of degree 2 along the edge, a fifth off for x^3, all of it for a period.
+  for (long k = 0; k < n; ++k) {
+    const long bit = 1L << (n - 1 - k);
+    const double w = iCell.GetMax(k) - iCell.GetMin(k);
+    for (const long c : {0L, last ^ bit}) {
+      const double* va = iCornerValues + c * n;
+      const double* vb = iCornerValues + (c | bit) * n;
+      const double* ja = iCornerJacobians + c * nn + k;
+      const double* jb = iCornerJacobians + (c | bit) * nn + k;
+      for (long i = 0; i < n; ++i) {
+        const double da = ja[i * n], db = jb[i * n], change = vb[i] - va[i];
+        const double miss = change - 0.5 * w * (da + db);
+        const double scale = std::fabs(change) + 0.5 * w * (std::fabs(da) + std::fabs(db));
+        if (std::fabs(miss) > UnresolvedHull * scale)
+          return true;
+      }
+    }
+  }
+  return false;
 }
 
 namespace {

@@ -87,6 +87,9 @@ const double PolishCells = 16.0;
 /// An edge whose end values and slopes miss the change of value by more than this ratio of
 /// the smaller end value is not resolved by the sampling: the function may dip along it.
 const double UnresolvedEdge = 0.5;
+/// Corner data whose trapezoidal rule misses the change of an equation along an edge by more
+/// than this share of its size do not resolve the system: no Jacobian hull is taken from them.
+const double UnresolvedHull = 0.5;
 /// Most steps of Krawczyk's operator on one cell, the ratio of the widths of two steps above
 /// which it stops (too little contraction), and the padding of the contracted boxes, relative
 /// to their size.
