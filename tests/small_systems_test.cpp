@@ -106,6 +106,28 @@ TEST(SmallSystemsXYs, CurveIntersectionsMatchClosedForms) {
        {{kPi / 2, 0.0}},
        1e-5,
        {}},
+      // The tangent to the unit circle at angle 0.9, (cos .9, sin .9) + (y - 0.3) (-sin .9,
+      // cos .9): at a corner of the box the search followed no step of the curves inside it
+      // and took the contact for a common arc (status 10); in a box a few hundredths wide the
+      // contact came back twice, 6e-5 apart.
+      {"tangency at a corner",
+       [] {
+         const double c = std::cos(0.9), s = std::sin(0.9);
+         return std::vector<FnPtr>{Cos(), Sin(), P({c + 0.3 * s, -s}), P({s - 0.3 * c, c})};
+       },
+       {0.9, 1.2, 0, 0.3},
+       {{0.9, 0.3}},
+       1e-5,
+       {}},
+      {"tangency in a small box",
+       [] {
+         const double c = std::cos(0.9), s = std::sin(0.9);
+         return std::vector<FnPtr>{Cos(), Sin(), P({c + 0.3 * s, -s}), P({s - 0.3 * c, c})};
+       },
+       {0.9 - 0.013, 0.9 + 0.027, 0.3 - 0.021, 0.3 + 0.009},
+       {{0.9, 0.3}},
+       1e-4,
+       {}},
       // Parabola (x, x^2) and line (y, 2y - 3/4): x = y = 1/2 and 3/2.
       {"parabola/line",
        [] {

@@ -392,12 +392,17 @@ private:
   /// root. Steps that halve the distance stop at a double root, whose estimated place and
   /// distance go to oDoubleRoot (x, y, distance) when given.
   bool Polish(double& ioX, double& ioY, double* oDoubleRoot = nullptr) const;
-  /// Whether (x, y), brought onto F = 0 by at most iReach, passes the solution test: a point
-  /// of the stretch where the curves stay within the test of each other.
-  bool OnCommonStretch(double x, double y, const double iReach) const;
+  /// Whether (x, y), as it is or brought onto F = 0 by at most iReach, passes the solution
+  /// test with its threshold times iShare: a point of the stretch where the curves stay within
+  /// the test of each other.
+  bool OnCommonStretch(double x, double y, const double iReach, const double iShare = 1.0) const;
   /// Whether the Jacobian at (x, y) is singular enough for the residual test to hold on a
   /// stretch iDistance long.
   bool WithinStretch(const double x, const double y, const double iDistance) const;
+  /// The stored solution that (x, y) joins along a stretch passing the test (the join tested
+  /// at its eighths, the middle first; stored points within the merge window only when
+  /// iInsideWindow), or -1.
+  long JoinedSolution(const double x, const double y, const bool iInsideWindow) const;
   /// iRadius (from ExclusionRadiusOnZero) reduced until the second derivatives over the square
   /// it gives around (x, y) agree with it.
   double ConfirmedRadius(const double x, const double y, double iRadius) const;
@@ -467,6 +472,9 @@ private:
   long _provedCount;
   // The stored solution the last Record or AddSolution call added, replaced or met (-1: none).
   long _recorded;
+  // Set by Record while it adds a point its Newton steps did not settle: such a point joins a
+  // stored solution along a stretch inside the merge window too.
+  bool _unsettled;
   long _work;
   // The tolerance's values, read at construction and at the start of each solve.
   double _absRes, _lengthRes, _sqLengthRes, _paramRes, _relEps;

@@ -56,6 +56,9 @@ const double JoinReach = 5e-2;
 /// How far beyond the residual threshold the linear change over a join may reach for the
 /// join to be tested (see WithinStretch).
 const double JoinSlack = 100.0;
+/// Share of the residual test that the join between two settled points inside the merge
+/// window must pass for them to be one solution.
+const double StrictJoinShare = 1e-4;
 /// Rounds of ConfirmedRadius, and the eight points of the square of radius 1 around the
 /// solution where it reads the second derivatives.
 const int ConfirmRounds = 4;
@@ -252,7 +255,7 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
       _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
       _uniqueCell(nullptr), _facts(nullptr), _nodes{nullptr, {0, 0, 0, 0}, nullptr, nullptr, nullptr, nullptr},
-      _nodeBufferBusy(false), _orderUndecided(false), _provedCount(0), _recorded(-1), _work(0) {
+      _nodeBufferBusy(false), _orderUndecided(false), _provedCount(0), _recorded(-1), _unsettled(false), _work(0) {
   ReadTolerance();
   const double abs = _absRes;
   _epsRel10 = 10.0 * _relEps;
@@ -2702,6 +2705,9 @@ int XelMathSystemXY::TryMarching(const double x, const double y) {
     return 1;
   }
   const int follow = nf > 0.0 ? 0 : 1, other = 1 - follow;
+  // Steps checked inside the domain: a point from which every way leaves the domain at once (a
+  // solution at a corner) shows no curve.
+  long checked = 0;
   for (int way = -1; way <= 1; way += 2) {
     double px = x, py = y;
     for (long s = 0; s < MarchingSteps; ++s) {
@@ -2727,9 +2733,10 @@ int XelMathSystemXY::TryMarching(const double x, const double y) {
       }
       if (!otherVanishes(other, px, py))
         return 0;
+      ++checked;
     }
   }
-  return 1;
+  return checked > 0 ? 1 : 0;
 }
 
 int XelMathSystemXY::RegularCell(const Cell& iCell) const {
@@ -3024,10 +3031,9 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
     x = iX;
     y = iY;
   }
-  // Around a singular solution, or along curves that stay within the residual test of each
-  // other without meeting, the test holds on a whole stretch: a point joined to a stored
-  // solution by a segment whose points, brought onto F = 0, all pass the test is that solution
-  // again (the one of smaller residual is kept). Everything else is AddSolution's decision.
+  // A point met again, or one that Newton's steps send to a singular solution stored already,
+  // is that solution; everything else (a point joined to a stored one along a stretch where
+  // the curves stay within the test of each other among it) is AddSolution's decision.
   if (_solutions && Finite(x) && Finite(y)) {
     double* points = _solutions->GetPoints();
     // A point met again (a solution on a node or edge shared by cells) is that solution.
@@ -3046,32 +3052,40 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
           _recorded = i;
           return 0;
         }
-    const double reach = JoinReach * ((_minWidthU + _minWidthV) * 1e4);
-    for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i) {
-      double* q = points + 2 * i;
-      const double dx = x - q[0], dy = y - q[1];
-      if (std::fabs(dx) + std::fabs(dy) > reach ||
-          !WithinStretch(x, y, std::max(std::fabs(dx), std::fabs(dy))))
-        continue;
-      // The middle first: distinct solutions fail there.
-      const double span = std::fabs(dx) + std::fabs(dy);
-      bool joined = OnCommonStretch(q[0] + 0.5 * dx, q[1] + 0.5 * dy, span);
-      for (int k = 1; k < JoinPoints && joined; ++k) {
-        const double t = static_cast<double>(k) / JoinPoints;
-        joined = 2 * k == JoinPoints || OnCommonStretch(q[0] + t * dx, q[1] + t * dy, span);
-      }
-      if (!joined)
-        continue;
-      _recorded = i;
-      if (Residual2(x, y) < Residual2(q[0], q[1])) {
-        q[0] = x;
-        q[1] = y;
-        return 1;
-      }
-      return 0;
-    }
   }
+  _unsettled = !converged;
+  auto settle = XelMathMakeOnExit([this] { _unsettled = false; });
   return AddSolution(x, y);
+}
+
+long XelMathSystemXY::JoinedSolution(const double x, const double y,
+                                      const bool iInsideWindow) const {
+  if (!_solutions)
+    return -1;
+  const double* points = _solutions->GetPoints();
+  const double reach = JoinReach * ((_minWidthU + _minWidthV) * 1e4);
+  for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i) {
+    const double* q = points + 2 * i;
+    const double dx = x - q[0], dy = y - q[1];
+    const double span = std::fabs(dx) + std::fabs(dy);
+    // Inside the window the written rule decides between settled points (two solutions
+    // 1e-5 apart where both functions turn are two) unless the join passes the test ten
+    // thousand times over (the curves agree nearly to rounding all along it).
+    const double far = std::max(std::fabs(dx), std::fabs(dy));
+    const double share = far < _epsAbsSmall && !iInsideWindow ? StrictJoinShare : 1.0;
+    if (span > reach || !WithinStretch(x, y, far))
+      continue;
+    // The middle first: distinct solutions fail there.
+    bool joined = OnCommonStretch(q[0] + 0.5 * dx, q[1] + 0.5 * dy, span, share);
+    for (int k = 1; k < JoinPoints && joined; ++k) {
+      const double t = static_cast<double>(k) / JoinPoints;
+      joined =
+          2 * k == JoinPoints || OnCommonStretch(q[0] + t * dx, q[1] + t * dy, span, share);
+    }
+    if (joined)
+      return i;
+  }
+  return -1;
 }
 
 bool XelMathSystemXY::WithinStretch(const double x, const double y, const double iDistance) const {
@@ -3087,7 +3101,8 @@ bool XelMathSystemXY::WithinStretch(const double x, const double y, const double
   return Finite(det) && Finite(big) && det * iDistance <= JoinSlack * _epsSol * big;
 }
 
-bool XelMathSystemXY::OnCommonStretch(double x, double y, const double iReach) const {
+bool XelMathSystemXY::OnCommonStretch(double x, double y, const double iReach,
+                                      const double iShare) const {
   // Where the curves touch to a high order their common stretch is curved and a straight
   // join leaves it: the point is first brought onto F = 0 along the gradient of F.
   const double x0 = x, y0 = y;
@@ -3097,7 +3112,7 @@ bool XelMathSystemXY::OnCommonStretch(double x, double y, const double iReach) c
     // A point that passes needs no projection (F's zero curve may lie where G does not).
     if (s == 0) {
       Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-      if (BothNull(x, y, f, fx, fy, g, gx, gy))
+      if (BothNull(x, y, f / iShare, fx, fy, g / iShare, gx, gy))
         return true;
     }
     // Within the test already: the zero curve of an F that vanishes to a high order may lie
@@ -3114,7 +3129,7 @@ bool XelMathSystemXY::OnCommonStretch(double x, double y, const double iReach) c
     return false;
   Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
   Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-  return BothNull(x, y, f, fx, fy, g, gx, gy);
+  return BothNull(x, y, f / iShare, fx, fy, g / iShare, gx, gy);
 }
 
 bool XelMathSystemXY::Polish(double& ioX, double& ioY, double* oDoubleRoot) const {
@@ -3191,11 +3206,22 @@ int XelMathSystemXY::AddSolution(const double x, const double y) {
   const double p[2] = {x, y};
   double* points = _solutions->GetPoints();
   const long n = _solutions->GetNumberOfPoints();
+  // Beyond the rule of the window, a point joined to a stored solution along a stretch where
+  // the curves stay within the test of each other is that solution.
+  // Inside the window, joins are for points Newton's steps do not settle (the ends of a
+  // tangential stretch); two settled points there are the written rule's to tell apart.
+  bool inside = _unsettled;
+  for (long i = 0; i < n && !inside; ++i)
+    if (std::max(std::fabs(points[2 * i] - x), std::fabs(points[2 * i + 1] - y)) < _epsAbsSmall) {
+      double dx = 0.0, dy = 0.0;
+      inside = !NewtonStepAt(x, y, dx, dy) || std::max(std::fabs(dx), std::fabs(dy)) >
+                                                  SameRootDistance * (1.0 + std::fabs(x) + std::fabs(y));
+    }
+  const long joined = JoinedSolution(x, y, inside);
   for (long i = 0; i < n; ++i) {
     double* q = points + 2 * i;
-    if (std::max(std::fabs(q[0] - x), std::fabs(q[1] - y)) >= _epsAbsSmall)
-      continue;
-    if (AreSeparateSolutions(p, q))
+    if (i != joined && (std::max(std::fabs(q[0] - x), std::fabs(q[1] - y)) >= _epsAbsSmall ||
+                        AreSeparateSolutions(p, q)))
       continue;
     _recorded = i;
     if (residual < Residual2(q[0], q[1])) {
