@@ -396,9 +396,9 @@ private:
   /// test with its threshold times iShare: a point of the stretch where the curves stay within
   /// the test of each other.
   bool OnCommonStretch(double x, double y, const double iReach, const double iShare = 1.0) const;
-  /// Whether the Jacobian at (x, y) is singular enough for the residual test to hold on a
-  /// stretch iDistance long.
-  bool WithinStretch(const double x, const double y, const double iDistance) const;
+  /// |det J| / max(|grad F|, |grad G|) at (x, y), about the Jacobian's smallest singular value
+  /// (NaN when the derivatives are not finite).
+  double SmallestSingularValue(const double x, const double y) const;
   /// The stored solution that (x, y) joins along a stretch passing the test (the join tested
   /// at its eighths, the middle first; stored points within the merge window only when
   /// iInsideWindow), or -1.

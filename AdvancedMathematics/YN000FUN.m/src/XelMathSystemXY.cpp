@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <cstring>
 
 #include "XelError.h"
@@ -54,7 +55,7 @@ const int JoinPoints = 8;
 /// Longest join tested, relative to the sum of the domain's sides.
 const double JoinReach = 5e-2;
 /// How far beyond the residual threshold the linear change over a join may reach for the
-/// join to be tested (see WithinStretch).
+/// join to be tested (see JoinedSolution).
 const double JoinSlack = 100.0;
 /// Share of the residual test that the join between two settled points inside the merge
 /// window must pass for them to be one solution.
@@ -3033,7 +3034,7 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
   }
   // A point met again, or one that Newton's steps send to a singular solution stored already,
   // is that solution; everything else (a point joined to a stored one along a stretch where
-  // the curves stay within the test of each other among it) is AddSolution's decision.
+  // the curves stay within the test of each other among them) is AddSolution's decision.
   if (_solutions && Finite(x) && Finite(y)) {
     double* points = _solutions->GetPoints();
     // A point met again (a solution on a node or edge shared by cells) is that solution.
@@ -3064,6 +3065,7 @@ long XelMathSystemXY::JoinedSolution(const double x, const double y,
     return -1;
   const double* points = _solutions->GetPoints();
   const double reach = JoinReach * ((_minWidthU + _minWidthV) * 1e4);
+  const double sigma = SmallestSingularValue(x, y);
   for (long i = 0; i < _solutions->GetNumberOfPoints(); ++i) {
     const double* q = points + 2 * i;
     const double dx = x - q[0], dy = y - q[1];
@@ -3073,7 +3075,10 @@ long XelMathSystemXY::JoinedSolution(const double x, const double y,
     // thousand times over (the curves agree nearly to rounding all along it).
     const double far = std::max(std::fabs(dx), std::fabs(dy));
     const double share = far < _epsAbsSmall && !iInsideWindow ? StrictJoinShare : 1.0;
-    if (span > reach || !WithinStretch(x, y, far))
+    // The test holds along a stretch only where the curves meet at a small angle: the
+    // Jacobian's smallest singular value times the distance within reach of the threshold
+    // (evenly spaced crossings cannot pass for points of a stretch).
+    if (span > reach || !(sigma * far <= JoinSlack * _epsSol))
       continue;
     // The middle first: distinct solutions fail there.
     bool joined = OnCommonStretch(q[0] + 0.5 * dx, q[1] + 0.5 * dy, span, share);
@@ -3088,17 +3093,16 @@ long XelMathSystemXY::JoinedSolution(const double x, const double y,
   return -1;
 }
 
-bool XelMathSystemXY::WithinStretch(const double x, const double y, const double iDistance) const {
-  // The test holds along a stretch only where the curves meet at a small angle: the
-  // smallest singular value of the Jacobian, about |det J| / max(|grad F|, |grad G|), times
-  // the distance must stay within reach of the threshold (evenly spaced crossings cannot
-  // pass for points of a stretch).
+double XelMathSystemXY::SmallestSingularValue(const double x, const double y) const {
   double fx, fy, gx, gy;
   Eval2(0, x, y, XelMathOption::FirstDeriv, nullptr, &fx, &fy);
   Eval2(1, x, y, XelMathOption::FirstDeriv, nullptr, &gx, &gy);
+  // |det J| over the larger gradient: within a factor 2 of the smallest singular value.
   const double det = std::fabs(fx * gy - fy * gx);
   const double big = std::max(std::hypot(fx, fy), std::hypot(gx, gy));
-  return Finite(det) && Finite(big) && det * iDistance <= JoinSlack * _epsSol * big;
+  if (!Finite(det) || !Finite(big))
+    return std::numeric_limits<double>::quiet_NaN();
+  return big > 0.0 ? det / big : 0.0;
 }
 
 bool XelMathSystemXY::OnCommonStretch(double x, double y, const double iReach,
