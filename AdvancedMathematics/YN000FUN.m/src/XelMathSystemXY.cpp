@@ -49,14 +49,11 @@ const double PolishReach = 2e-2;
 /// cut the cell by.
 const double TinyExclusionShare = 1.0 / 64.0;
 const double SameRootDistance = 1e-9;
-/// Points of the join between a new solution and a stored one tested on the common stretch
-/// (the join is cut in this many pieces).
-const int JoinPoints = 8;
-/// Longest join tested, relative to the sum of the domain's sides.
-const double JoinReach = 5e-2;
-/// How far beyond the residual threshold the linear change over a join may reach for the
-/// join to be tested (see JoinedSolution).
-const double JoinSlack = 100.0;
+// The join between a new solution and a stored one: its length, its points and its slack are
+// those of the N-variable solver.
+using XelMathSystemSearch::JoinPoints;
+using XelMathSystemSearch::JoinReach;
+using XelMathSystemSearch::JoinSlack;
 /// Share of the residual test that the join between two settled points inside the merge
 /// window must pass for them to be one solution.
 const double StrictJoinShare = 1e-4;
