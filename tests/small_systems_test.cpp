@@ -67,6 +67,12 @@ void ExpectPoints(const Pts& found, const Pts& expected, double tol, const char*
   }
 }
 
+// The half-angle of the crossings of the ellipse and circle below, 3 - 1e-6 as rounded.
+double NearTangentX() {
+  const double delta = 3.0 - (3.0 - 1e-6);
+  return 2.0 * std::asin(std::sqrt(delta / 6.0));
+}
+
 struct CurveCase {
   const char* name;
   std::function<std::vector<FnPtr>()> curves; // a, b, c, d
@@ -126,7 +132,21 @@ TEST(SmallSystemsXYs, CurveIntersectionsMatchClosedForms) {
        },
        {0.9 - 0.013, 0.9 + 0.027, 0.3 - 0.021, 0.3 + 0.009},
        {{0.9, 0.3}},
-       1e-4,
+       1e-6,
+       {}},
+      // The ellipse (2 cos x, sin x) and the circle (3 - 1e-6 + cos y, sin y) cross twice,
+      // at x = +-2 asin(sqrt(delta / 6)), y = pi - x (delta the 1e-6 as rounded): with the
+      // second crossing at a corner of the box, a narrowed cell that held both gave one.
+      {"two crossings of nearly tangent curves, one at a corner",
+       [] {
+         return std::vector<FnPtr>{FnPtr(new XelMathTrigonometricX(2, 0, 0, 1, DefaultTol())),
+                                   Sin(),
+                                   FnPtr(new XelMathTrigonometricX(1, 0, 3 - 1e-6, 1, DefaultTol())),
+                                   Sin()};
+       },
+       {NearTangentX() - 1.7, NearTangentX(), kPi - NearTangentX(), kPi - NearTangentX() + 1.9},
+       {{-NearTangentX(), kPi + NearTangentX()}, {NearTangentX(), kPi - NearTangentX()}},
+       1e-9,
        {}},
       // Parabola (x, x^2) and line (y, 2y - 3/4): x = y = 1/2 and 3/2.
       {"parabola/line",

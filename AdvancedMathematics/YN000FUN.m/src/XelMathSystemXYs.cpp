@@ -477,7 +477,11 @@ int XelMathSystemXYs::Solve_MaxDepth(const XelMathInterval2D& iBox) {
 }
 
 int XelMathSystemXYs::Solve_Newton(double* ioPoint) {
+  // The residual test holds along a stretch where the curves meet at a small angle: the steps
+  // go on until they settle, the last point passing the test answering when they break down.
   double x = ioPoint[0], y = ioPoint[1];
+  bool passed = false;
+  double px = x, py = y;
   const double res = _tol.GetParametricResolution();
   for (long it = 0; it < XelMaxNewtonIteration; ++it) {
     double f = 0.0, fx = 0.0, fy = 0.0, g = 0.0, gx = 0.0, gy = 0.0;
@@ -485,26 +489,33 @@ int XelMathSystemXYs::Solve_Newton(double* ioPoint) {
     EvalG(x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy, nullptr, nullptr, nullptr);
     const double det = fx * gy - fy * gx;
     if (!Finite(det) || !Finite(f) || !Finite(g) || det == 0.0)
-      return 0;
+      break;
     const double jac[4] = {fx, fy, gx, gy};
     double norm = 0.0;
     if (IsNull(x, y, f, g, norm, jac)) {
-      ioPoint[0] = x;
-      ioPoint[1] = y;
-      return 1;
+      passed = true;
+      px = x;
+      py = y;
+      if (f == 0.0 && g == 0.0)
+        break;
     }
     const double dx = (f * gy - fy * g) / det, dy = (fx * g - f * gx) / det;
     x -= dx;
     y -= dy;
     if (!Finite(x) || !Finite(y))
-      return 0;
+      break;
     if (std::fabs(dx) + std::fabs(dy) <= res * (1.0 + std::fabs(x) + std::fabs(y))) {
-      ioPoint[0] = x;
-      ioPoint[1] = y;
-      return 1;
+      px = x;
+      py = y;
+      passed = true;
+      break;
     }
   }
-  return 0;
+  if (!passed)
+    return 0;
+  ioPoint[0] = px;
+  ioPoint[1] = py;
+  return 1;
 }
 
 int XelMathSystemXYs::Solve_SafeNewton(double* ioPoint, const XelMathInterval2D& iBox) {
@@ -679,20 +690,15 @@ int XelMathSystemXYs::RSolve(const XelMathInterval& iX, const XelMathInterval& i
     X = narrowed.GetX();
     Y = narrowed.GetY();
     if (Width(X) < _minWidthX && Width(Y) < _minWidthY) {
-      // Narrowed below the minimal widths without a proof, typically around a solution on
-      // the border of the box: Newton from the centre, else the cell scan of a box of the
-      // minimal size around it (within the box).
-      const double centre[2] = {Mid(X), Mid(Y)};
-      double p[2] = {centre[0], centre[1]};
-      const double mx = 1e-3 * _minWidthX, my = 1e-3 * _minWidthY;
-      if (Solve_Newton(p) && p[0] >= X.low - mx && p[0] <= X.high + mx && p[1] >= Y.low - my &&
-          p[1] <= Y.high + my)
-        return AddRoot(p) == -1 ? -1 : 0;
+      // Narrowed below the minimal widths without a proof: a solution on the border of the
+      // box, or two close ones (nearly tangent curves). The cell scan of the narrowed box,
+      // widened to the minimal size about its centre within the box, finds every one.
+      const double cx = Mid(X), cy = Mid(Y);
       const XelMathInterval2D around(
-          Max2(box.GetX().low, centre[0] - 0.5 * _minWidthX),
-          Min2(box.GetX().high, centre[0] + 0.5 * _minWidthX),
-          Max2(box.GetY().low, centre[1] - 0.5 * _minWidthY),
-          Min2(box.GetY().high, centre[1] + 0.5 * _minWidthY));
+          Max2(box.GetX().low, Min2(X.low, cx - 0.5 * _minWidthX)),
+          Min2(box.GetX().high, Max2(X.high, cx + 0.5 * _minWidthX)),
+          Max2(box.GetY().low, Min2(Y.low, cy - 0.5 * _minWidthY)),
+          Min2(box.GetY().high, Max2(Y.high, cy + 0.5 * _minWidthY)));
       return Solve_MaxDepth(around);
     }
   }
