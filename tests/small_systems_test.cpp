@@ -342,6 +342,19 @@ Surface Cylinder(bool holed) { // (cos u, sin u, v), undefined for u > 2 when ho
            [](double, double) { return 1.0; }}};
 }
 
+// The line through S(0.7, 0.4) on the unit sphere along q x (0.3, 0.5, 1), reaching it at
+// w = 0.2: tangent there.
+std::vector<FnPtr> ObliqueTangent() {
+  const double q[3] = {std::cos(0.4) * std::cos(0.7), std::cos(0.4) * std::sin(0.7),
+                       std::sin(0.4)};
+  double d[3] = {q[1] - 0.5 * q[2], 0.3 * q[2] - q[0], 0.5 * q[0] - 0.3 * q[1]};
+  const double n = std::sqrt(d[0] * d[0] + d[1] * d[1] + d[2] * d[2]);
+  std::vector<FnPtr> line;
+  for (int i = 0; i < 3; ++i)
+    line.push_back(P({q[i] - 0.2 * d[i] / n, d[i] / n}));
+  return line;
+}
+
 XelMathIntervalND Box3(double u0, double u1, double v0, double v1, double w0, double w1) {
   XelMathIntervalND box(3);
   const double b[6] = {u0, u1, v0, v1, w0, w1};
@@ -431,6 +444,24 @@ TEST(SmallSystems3x3s, SurfaceCurveIntersections) {
        0,
        {{0, 0, 0}},
        1e-4},
+      // The tangent to the sphere at S(0.7, 0.4) along q x (0.3, 0.5, 1), in boxes 1e-4 wide
+      // around the contact: C f(c), with f(c) at the rounding of its terms, was trusted to a
+      // billionth of itself where C is the inverse of a nearly singular Jacobian, and the
+      // cells around the contact were dropped (no point in most such boxes).
+      {"oblique tangent/sphere, box 1e-4 wide",
+       Sphere(),
+       ObliqueTangent,
+       Box3(0.7 - 0.3e-4, 0.7 + 0.7e-4, 0.4 - 0.6e-4, 0.4 + 0.4e-4, 0.2 - 0.5e-4, 0.2 + 0.5e-4),
+       0,
+       {{0.7, 0.4, 0.2}},
+       1e-6},
+      {"oblique tangent/sphere, box 2e-4 wide",
+       Sphere(),
+       ObliqueTangent,
+       Box3(0.7 - 0.8e-4, 0.7 + 1.2e-4, 0.4 - 1.5e-4, 0.4 + 0.5e-4, 0.2 - 0.2e-4, 0.2 + 1.8e-4),
+       0,
+       {{0.7, 0.4, 0.2}},
+       1e-6},
       // Touching along a parameter line: a short step from the contact still lands within
       // the root test of the surface (the gap grows as its square), and the contact was taken
       // for a curve lying in the surface (status 10).

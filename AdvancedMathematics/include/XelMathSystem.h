@@ -326,10 +326,11 @@ private:
   /// 1 when the second-order form of C f about iCentre (C = iInverse; iHessian: a hull of the
   /// second derivatives over the box, midpoints then radii) proves that the box [ioLow, ioHigh]
   /// holds no solution; otherwise the box is narrowed side by side to the solutions it may
-  /// hold.
+  /// hold. iValuePad: per row, C times the rounding of the values at the centre.
   int SecondOrderExcludes(const double* iHessian, const double* iCentreJacobian,
                           const double* iCentre, const double* iCentreValues,
-                          const double* iInverse, double* ioLow, double* ioHigh) const;
+                          const double* iInverse, const double* iValuePad, double* ioLow,
+                          double* ioHigh) const;
   /// 1 when a combination of the equations, chosen by weighted least squares from the hull
   /// prepared for the cell, keeps one sign over the box [iLow, iHigh] (its mean-value form
   /// about the centre of the box, where the system takes the values iValues, and, when

@@ -703,24 +703,42 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
     const double* inv = _hullData + 2 * nn;
     // |I - C [J]|, C the inverse of the hull's midpoint.
     const double* mag = HullMagnitude();
-    XelMathScratchDoubles<64> work(6 * n);
+    XelMathScratchDoubles<64> work(8 * n);
     double* boxLow = work.Data();
     double* boxHigh = boxLow + n;
     double* nextLow = boxHigh + n;
     double* nextHigh = nextLow + n;
     double* centre = nextHigh + n;
     double* values = centre + n;
+    double* rounding = values + n;
+    double* valuePad = rounding + n;
     for (long k = 0; k < n; ++k) {
       boxLow[k] = iCell.GetMin(k);
       boxHigh[k] = iCell.GetMax(k);
       centre[k] = iCentre[k];
       values[k] = iCentreValues[k];
     }
+    // The rounding of the values, against the size of their terms: where the Jacobian is
+    // nearly singular C magnifies it beyond the width of a small cell around the solution.
+    for (long i = 0; i < n; ++i) {
+      double size = std::fabs(iCentreValues[i]);
+      for (long j = 0; j < n; ++j)
+        size += std::fabs(iCentreJacobian[i * n + j]) *
+                (std::fabs(iCentre[j]) + 0.5 * (iCell.GetMax(j) - iCell.GetMin(j)));
+      rounding[i] = ValueRounding * size;
+    }
+    for (long r = 0; r < n; ++r) {
+      double pad = 0.0;
+      for (long k = 0; k < n; ++k)
+        pad += std::fabs(inv[r * n + k]) * rounding[k];
+      valuePad[r] = pad;
+    }
     // A quadratic system: its second-order form first, which drops or narrows far larger cells
     // than the hull's first-order spread where the Jacobian changes much over the cell.
     const double* hessian = _hullAffine ? QuadraticHessian() : nullptr;
     if (hessian &&
-        SecondOrderExcludes(hessian, iCentreJacobian, iCentre, iCentreValues, inv, boxLow, boxHigh))
+        SecondOrderExcludes(hessian, iCentreJacobian, iCentre, iCentreValues, inv, valuePad,
+                            boxLow, boxHigh))
       return 1;
     bool narrowed = false;
     for (long k = 0; k < n; ++k)
@@ -755,7 +773,7 @@ int XelMathSystem::KrawczykExcludes(const XelMathIntervalND& iCell, const double
         if (!Finite(k0) || !Finite(spread))
           return 0;
         const double width = boxHigh[r] - boxLow[r];
-        const double pad = KrawczykPadding * (width + std::fabs(k0) + spread);
+        const double pad = KrawczykPadding * (width + std::fabs(k0) + spread) + valuePad[r];
         nextLow[r] = std::max(boxLow[r], k0 - spread - pad);
         nextHigh[r] = std::min(boxHigh[r], k0 + spread + pad);
         if (nextLow[r] > nextHigh[r])
@@ -1735,8 +1753,8 @@ const double* XelMathSystem::QuadraticHessian() {
 
 int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCentreJacobian,
                                        const double* iCentre, const double* iCentreValues,
-                                       const double* iInverse, double* ioLow,
-                                       double* ioHigh) const {
+                                       const double* iInverse, const double* iValuePad,
+                                       double* ioLow, double* ioHigh) const {
   const long n = _dimension, nn = n * n, nnn = nn * n;
   const double* hMid = iHessian;
   const double* hRad = iHessian + nnn;
@@ -1842,7 +1860,8 @@ int XelMathSystem::SecondOrderExcludes(const double* iHessian, const double* iCe
       qHigh = lHigh + 0.5 * (qHigh + off);
       if (!Finite(qLow) || !Finite(qHigh))
         return 0;
-      const double pad = KrawczykPadding * (size + qHigh - qLow + std::fabs(c[k]) * diag);
+      const double pad =
+          KrawczykPadding * (size + qHigh - qLow + std::fabs(c[k]) * diag) + iValuePad[k];
       const double low = std::max(ioLow[k], c[k] + (-cf[k] - qHigh - pad) / diag);
       const double high = std::min(ioHigh[k], c[k] + (-cf[k] - qLow + pad) / diag);
       if (low > high)

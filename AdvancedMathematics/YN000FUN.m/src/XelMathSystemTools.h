@@ -96,6 +96,9 @@ const double UnresolvedHull = 0.5;
 const long KrawczykSteps = 8;
 const double KrawczykProgress = 0.75;
 const double KrawczykPadding = 1e-9;
+/// Relative rounding of an equation's value, against the size of its terms (its value and
+/// the first-order terms at the point): C f(c) is padded by C times that rounding.
+const double ValueRounding = 1e-14;
 /// A cell that Krawczyk's operator contracts below this ratio of its volume is searched in
 /// the contracted box.
 const double ContractedVolume = 0.5;
