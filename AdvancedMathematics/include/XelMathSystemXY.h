@@ -406,6 +406,18 @@ private:
   /// iRadius (from ExclusionRadiusOnZero) reduced until the second derivatives over the square
   /// it gives around (x, y) agree with it.
   double ConfirmedRadius(const double x, const double y, double iRadius) const;
+  /// Full Newton steps from (ioX, ioY) within the reach of Polish: true when they settle
+  /// (ioX, ioY then the point they settle on), oRegular when the last ones converged faster
+  /// than linearly (a solution where the Jacobian is regular).
+  bool NewtonSettles(double& ioX, double& ioY, bool& oRegular) const;
+  /// Whether full Newton steps from (x, y) settle on a solution beyond the border of the
+  /// domain (by more than its rounding).
+  bool SettlesOutside(const double x, const double y) const;
+  /// Around a nearly singular solution (x, y) of the cell: the crossings at a small angle on
+  /// either side of it along the kernel of the Jacobian, where the curves stay within the
+  /// solution test of each other, recorded when Newton's steps settle on them. -1 when the
+  /// solution set is full.
+  int SplitFold(const double x, const double y);
   /// The Newton step (J^-1 (F, G)) at (x, y); false when it is not finite.
   bool NewtonStepAt(const double x, const double y, double& oDx, double& oDy) const;
   /// Reads the tolerance's values into the members below.
@@ -475,6 +487,8 @@ private:
   // Set by Record while it adds a point its Newton steps did not settle: such a point joins a
   // stored solution along a stretch inside the merge window too.
   bool _unsettled;
+  // Set while SplitFold records the crossings beside a nearly singular solution.
+  bool _splittingFold;
   long _work;
   // The tolerance's values, read at construction and at the start of each solve.
   double _absRes, _lengthRes, _sqLengthRes, _paramRes, _relEps;

@@ -49,6 +49,9 @@ const double PolishReach = 2e-2;
 /// cut the cell by.
 const double TinyExclusionShare = 1.0 / 64.0;
 const double SameRootDistance = 1e-9;
+// A solution beyond the border of the domain by at most this share of its coordinates' size
+// lies on it.
+const double BorderSlack = 1e-8;
 // The join between a new solution and a stored one: its length, its points and its slack are
 // those of the N-variable solver.
 using XelMathSystemSearch::JoinPoints;
@@ -253,7 +256,7 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
       _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
       _uniqueCell(nullptr), _facts(nullptr), _nodes{nullptr, {0, 0, 0, 0}, nullptr, nullptr, nullptr, nullptr},
-      _nodeBufferBusy(false), _orderUndecided(false), _provedCount(0), _recorded(-1), _unsettled(false), _work(0) {
+      _nodeBufferBusy(false), _orderUndecided(false), _provedCount(0), _recorded(-1), _unsettled(false), _splittingFold(false), _work(0) {
   ReadTolerance();
   const double abs = _absRes;
   _epsRel10 = 10.0 * _relEps;
@@ -1665,7 +1668,10 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell,
   // the second derivatives, centred on the singular point itself.
   double cx = x, cy = y;
   bool polished = false;
-  if (r < cap && (singular || NearlySingular(x, y))) {
+  const bool nearlySingular = singular || NearlySingular(x, y);
+  if (nearlySingular && SplitFold(x, y) == -1)
+    return -1;
+  if (r < cap && nearlySingular) {
     double px = x, py = y;
     if (PolishSingular(px, py, iCell)) {
       const double inner = std::max(1e-6 * _absRes, SingularRadius(px, py));
@@ -3029,6 +3035,11 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
     x = iX;
     y = iY;
   }
+  // Where the curves cross at a small angle just outside the domain, the test holds along a
+  // stretch reaching into it (an edge of the domain cuts it): a point of that stretch whose
+  // Newton steps settle beyond the border belongs to the solution there.
+  if (!converged && iPolish && SettlesOutside(x, y))
+    return 0;
   // A point met again, or one that Newton's steps send to a singular solution stored already,
   // is that solution; everything else (a point joined to a stored one along a stretch where
   // the curves stay within the test of each other among them) is AddSolution's decision.
@@ -3152,10 +3163,17 @@ bool XelMathSystemXY::Polish(double& ioX, double& ioY, double* oDoubleRoot) cons
       break;
     bool taken = false;
     for (double lambda = 1.0; lambda >= 0.25 && !taken; lambda *= 0.5) {
-      const double nx = x - lambda * dx, ny = y - lambda * dy;
-      if (_domain && !(nx >= _domain->GetX().low && nx <= _domain->GetX().high &&
-                       ny >= _domain->GetY().low && ny <= _domain->GetY().high))
-        continue;
+      double nx = x - lambda * dx, ny = y - lambda * dy;
+      // A step may land beyond the border by its rounding (a solution on it): brought back.
+      if (_domain) {
+        const XelMathInterval X = _domain->GetX(), Y = _domain->GetY();
+        const double slack = BorderSlack * (1.0 + std::fabs(nx) + std::fabs(ny));
+        if (!(nx >= X.low - slack && nx <= X.high + slack && ny >= Y.low - slack &&
+              ny <= Y.high + slack))
+          continue;
+        nx = std::min(std::max(nx, X.low), X.high);
+        ny = std::min(std::max(ny, Y.low), Y.high);
+      }
       double ndx = 0.0, ndy = 0.0;
       if (!NewtonStepAt(nx, ny, ndx, ndy))
         continue;
@@ -3186,6 +3204,85 @@ bool XelMathSystemXY::Polish(double& ioX, double& ioY, double* oDoubleRoot) cons
          SameRootDistance * (1.0 + std::fabs(x) + std::fabs(y));
 }
 
+bool XelMathSystemXY::NewtonSettles(double& ioX, double& ioY, bool& oRegular) const {
+  oRegular = false;
+  double budget = PolishReach;
+  if (_domain)
+    budget *= (_domain->GetX().high - _domain->GetX().low) +
+              (_domain->GetY().high - _domain->GetY().low);
+  double x = ioX, y = ioY, previous = 0.0;
+  // Full steps, the linear ones of a double root included.
+  for (int k = 0; k < 4 * PolishSteps; ++k) {
+    double dx = 0.0, dy = 0.0;
+    if (!NewtonStepAt(x, y, dx, dy))
+      return false;
+    const double step = std::max(std::fabs(dx), std::fabs(dy));
+    x -= dx;
+    y -= dy;
+    if (step <= SameRootDistance * (1.0 + std::fabs(x) + std::fabs(y))) {
+      oRegular = k == 0 || step < 0.25 * previous;
+      ioX = x;
+      ioY = y;
+      return true;
+    }
+    budget -= step;
+    if (!(budget >= 0.0))
+      return false;
+    previous = step;
+  }
+  return false;
+}
+
+bool XelMathSystemXY::SettlesOutside(const double iX, const double iY) const {
+  double x = iX, y = iY;
+  bool regular = false;
+  if (!_domain || !NewtonSettles(x, y, regular))
+    return false;
+  const XelMathInterval X = _domain->GetX(), Y = _domain->GetY();
+  const double slack = BorderSlack * (1.0 + std::fabs(x) + std::fabs(y));
+  return x < X.low - slack || x > X.high + slack || y < Y.low - slack || y > Y.high + slack;
+}
+
+int XelMathSystemXY::SplitFold(const double x, const double y) {
+  if (!_domain || _splittingFold)
+    return 0;
+  double fx, fy, gx, gy;
+  Eval2(0, x, y, XelMathOption::FirstDeriv, nullptr, &fx, &fy);
+  Eval2(1, x, y, XelMathOption::FirstDeriv, nullptr, &gx, &gy);
+  // The kernel: across the larger gradient.
+  const double nf = std::hypot(fx, fy), ng = std::hypot(gx, gy);
+  const double vx = nf >= ng ? -fy / nf : -gy / ng, vy = nf >= ng ? fx / nf : gx / ng;
+  const double h = SingularRadius(x, y);
+  if (!Finite(vx) || !Finite(vy) || !(h > 0.0))
+    return 0;
+  _splittingFold = true;
+  auto done = XelMathMakeOnExit([this] { _splittingFold = false; });
+  const long saved = _recorded;
+  auto restore = XelMathMakeOnExit([this, saved] { _recorded = saved; });
+  const XelMathInterval X = _domain->GetX(), Y = _domain->GetY();
+  // From the ends of the stretch the test may hold along, and half way there.
+  for (const double reach : {h, -h, 0.5 * h, -0.5 * h}) {
+    double px = std::min(std::max(x + reach * vx, X.low), X.high);
+    double py = std::min(std::max(y + reach * vy, Y.low), Y.high);
+    bool regular = false;
+    if (!NewtonSettles(px, py, regular) || !regular)
+      continue;
+    const double slack = BorderSlack * (1.0 + std::fabs(px) + std::fabs(py));
+    if (px < X.low - slack || px > X.high + slack || py < Y.low - slack || py > Y.high + slack)
+      continue;
+    px = std::min(std::max(px, X.low), X.high);
+    py = std::min(std::max(py, Y.low), Y.high);
+    double f, pfx, pfy, g, pgx, pgy;
+    Eval2(0, px, py, XelMathOption::ValueAndFirst, &f, &pfx, &pfy);
+    Eval2(1, px, py, XelMathOption::ValueAndFirst, &g, &pgx, &pgy);
+    if (!BothNull(px, py, f, pfx, pfy, g, pgx, pgy))
+      continue;
+    if (Record(px, py, false) == -1)
+      return -1;
+  }
+  return 0;
+}
+
 bool XelMathSystemXY::NewtonStepAt(const double x, const double y, double& oDx,
                                    double& oDy) const {
   double f, fx, fy, g, gx, gy;
@@ -3211,13 +3308,17 @@ int XelMathSystemXY::AddSolution(const double x, const double y) {
   // the curves stay within the test of each other is that solution.
   // Inside the window, joins are for points Newton's steps do not settle (the ends of a
   // tangential stretch); two settled points there are the written rule's to tell apart.
+  // A stored point that Newton's steps do not settle either (the end of a stretch at an
+  // edge of the domain, the middle of one) is joined as well.
+  auto unsettled = [this](const double px, const double py) {
+    double dx = 0.0, dy = 0.0;
+    return !NewtonStepAt(px, py, dx, dy) || std::max(std::fabs(dx), std::fabs(dy)) >
+                                                SameRootDistance * (1.0 + std::fabs(px) + std::fabs(py));
+  };
   bool inside = _unsettled;
   for (long i = 0; i < n && !inside; ++i)
-    if (std::max(std::fabs(points[2 * i] - x), std::fabs(points[2 * i + 1] - y)) < _epsAbsSmall) {
-      double dx = 0.0, dy = 0.0;
-      inside = !NewtonStepAt(x, y, dx, dy) || std::max(std::fabs(dx), std::fabs(dy)) >
-                                                  SameRootDistance * (1.0 + std::fabs(x) + std::fabs(y));
-    }
+    if (std::max(std::fabs(points[2 * i] - x), std::fabs(points[2 * i + 1] - y)) < _epsAbsSmall)
+      inside = unsettled(x, y) || unsettled(points[2 * i], points[2 * i + 1]);
   const long joined = JoinedSolution(x, y, inside);
   for (long i = 0; i < n; ++i) {
     double* q = points + 2 * i;
