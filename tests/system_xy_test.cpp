@@ -141,6 +141,44 @@ TEST(SystemXYCoreSolve, ClosedFormSystems) {
   }
 }
 
+// Crossings at a small angle: the curves stay within the solution test of each other along
+// the whole stretch between two crossings (and beyond them), which boxes cut anywhere.
+// Circles x^2 + y^2 = 1 and (x - 2)^2 + y^2 = R^2 crossing at y = +-5e-5 (x = (5 - R^2) / 4);
+// the parabola y = x^2 and the chord through x1 = 0.625 and x2 = x1 + 2^-13 (exact).
+TEST(SystemXYCoreSolve, CrossingsAtASmallAngle) {
+  const double R2 = 5.0 - 4.0 * std::sqrt(1.0 - 2.5e-9);
+  const double xc = (5.0 - R2) / 4.0, yc = std::sqrt(1.0 - xc * xc);
+  const Fn2 unit = [](double x, double y) { return x * x + y * y - 1; };
+  const Fn2 other = [R2](double x, double y) { return (x - 2) * (x - 2) + y * y - R2; };
+  const double x1 = 0.625, x2 = 0.625 + std::ldexp(1.0, -13);
+  const Fn2 parabola = [](double x, double y) { return y - x * x; };
+  const Fn2 chord = [x1, x2](double x, double y) { return y - (x1 + x2) * x + x1 * x2; };
+  // clang-format off
+  const Case cases[] = {
+      {"circles, both crossings", unit, other, {xc - 0.3, xc + 0.2, -0.5, 0.5},
+       {{xc, yc}, {xc, -yc}}, 1e-8},
+      {"circles, cut between the crossings", unit, other, {xc - 0.3, xc + 0.2, 0, 0.5},
+       {{xc, yc}}, 1e-8},
+      {"circles, cut 2e-5 short of the lower crossing", unit, other,
+       {xc - 0.3, xc + 0.2, -3e-5, 0.5}, {{xc, yc}}, 1e-8},
+      {"circles, cut 2e-5 beyond the lower crossing", unit, other,
+       {xc - 0.3, xc + 0.2, -7e-5, 0.5}, {{xc, yc}, {xc, -yc}}, 1e-8},
+      {"parabola and chord", parabola, chord, {0, 1, 0, 1}, {{x1, x1 * x1}, {x2, x2 * x2}}, 1e-9},
+      {"parabola and chord, crossings at opposite corners", parabola, chord,
+       {x1, x2, x1 * x1, x2 * x2}, {{x1, x1 * x1}, {x2, x2 * x2}}, 1e-9},
+      {"parabola and chord, one crossing 1.5e-5 below the box", parabola, chord,
+       {0.57, 0.63, x1 * x1 + 1.5e-5, 0.4}, {{x2, x2 * x2}}, 1e-9},
+  };
+  // clang-format on
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int status = -5;
+    const std::vector<Pt> found = Solve(c.f, c.g, c.box, status);
+    EXPECT_EQ(status, 0);
+    ExpectSolutions(found, c.solutions, c.tol);
+  }
+}
+
 TEST(SystemXYCoreSolve, CurveOfSolutionsStops) {
   // G = 2 F: the whole unit circle solves the system.
   int status = 0;
@@ -277,8 +315,8 @@ TEST(SystemXYCoreSolve, MergeRuleAndLimit) {
       {&F, &G, {{0.5, 0.5}, {0.5003, 0.5}}, {1, 1}, {{0.5, 0.5}, {0.5003, 0.5}}},
       // Both F and G change monotonicity between them: two solutions.
       {&F2, &G2, {{0.5, 0.5}, {0.50001, 0.5}}, {1, 1}, {{0.5, 0.5}, {0.50001, 0.5}}},
-      // Only F does (G flat along the join): one point.
-      {&F2, &G, {{0.5, 0.5}, {0.50001, 0.5}}, {1, 0}, {{0.5, 0.5}}},
+      // Only F does (G flat along the join), but Newton's steps settle on both: two roots.
+      {&F2, &G, {{0.5, 0.5}, {0.50001, 0.5}}, {1, 1}, {{0.5, 0.5}, {0.50001, 0.5}}},
       // Not a number: rejected.
       {&F, &G, {{std::nan(""), 0.5}}, {0}, {}},
   };

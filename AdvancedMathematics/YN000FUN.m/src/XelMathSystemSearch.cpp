@@ -1567,12 +1567,36 @@ int XelMathSystem::AddSolution(const double* x) {
   // Beyond the window, a point joined to a stored solution along a stretch that passes the
   // test is that solution too.
   const long joined = JoinedSolution(x);
+  // Two points on which Newton's steps settle, apart by more than they can leave a root, are
+  // two roots whatever the rule of the window says (an equation linear along the join has
+  // directional derivatives null up to rounding, of either sign, at both ends).
+  double size = 1.0;
+  for (long k = 0; k < n; ++k)
+    size += std::fabs(x[k]);
+  XelMathScratchDoubles<8> step(n);
+  auto settled = [&](const double* p) {
+    if (!NewtonStepAt(p, step.Data()))
+      return false;
+    for (long k = 0; k < n; ++k)
+      if (!(std::fabs(step[k]) <= SameRootDistance * size))
+        return false;
+    return true;
+  };
+  int settledHere = -1;
+  auto distinctRoots = [&](const double* p, const double iDistance) {
+    if (!(iDistance > DistinctRootDistance * size))
+      return false;
+    if (settledHere < 0)
+      settledHere = settled(x) ? 1 : 0;
+    return settledHere == 1 && settled(p);
+  };
   for (long m = 0; m < count; ++m) {
     const double* p = points + m * n;
     double dist = 0.0;
     for (long k = 0; k < n; ++k)
       dist = std::max(dist, std::fabs(p[k] - x[k]));
-    if (m != joined && (!(dist < window) || AreSeparateSolutions(x, p)))
+    if (m != joined &&
+        (!(dist < window) || AreSeparateSolutions(x, p) || distinctRoots(p, dist)))
       continue;
     if (Residual2(x) < Residual2(p)) {
       for (long k = 0; k < n; ++k)

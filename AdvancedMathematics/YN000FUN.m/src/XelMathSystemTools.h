@@ -79,6 +79,9 @@ const double StretchShift = 1e-2;
 /// length (relative to 1 + sum |x_k|) of a last step that settles it.
 const long PolishSteps = 6;
 const double SameRootDistance = 1e-9;
+/// Two points Newton's steps settle on, farther apart than this share of their coordinates'
+/// size, are two roots.
+const double DistinctRootDistance = 1e-7;
 /// A Jacobian whose normalised determinant is below this is singular at a solution.
 const double SingularDeterminant = 1e-7;
 /// Half-width, in cells, of the box where a point found in a tiny singular cell is carried

@@ -48,12 +48,13 @@ const double PolishReach = 2e-2;
 /// Share of a cell below which the square searched around a known solution is too small to
 /// cut the cell by.
 const double TinyExclusionShare = 1.0 / 64.0;
-const double SameRootDistance = 1e-9;
 // A solution beyond the border of the domain by at most this share of its coordinates' size
 // lies on it.
 const double BorderSlack = 1e-8;
 // The join between a new solution and a stored one: its length, its points and its slack are
 // those of the N-variable solver.
+using XelMathSystemSearch::DistinctRootDistance;
+using XelMathSystemSearch::SameRootDistance;
 using XelMathSystemSearch::JoinPoints;
 using XelMathSystemSearch::JoinReach;
 using XelMathSystemSearch::JoinSlack;
@@ -3320,10 +3321,22 @@ int XelMathSystemXY::AddSolution(const double x, const double y) {
     if (std::max(std::fabs(points[2 * i] - x), std::fabs(points[2 * i + 1] - y)) < _epsAbsSmall)
       inside = unsettled(x, y) || unsettled(points[2 * i], points[2 * i + 1]);
   const long joined = JoinedSolution(x, y, inside);
+  // Two points on which Newton's steps settle, apart by more than they can leave a root, are
+  // two roots whatever the written rule says (it merges them where one equation is linear
+  // along the join: its directional derivatives are then null up to rounding, of either sign).
+  int settledHere = -1;
+  auto distinctRoots = [&](const double* q) {
+    const double far = std::max(std::fabs(q[0] - x), std::fabs(q[1] - y));
+    if (!(far > DistinctRootDistance * (1.0 + std::fabs(x) + std::fabs(y))))
+      return false;
+    if (settledHere < 0)
+      settledHere = unsettled(x, y) ? 0 : 1;
+    return settledHere == 1 && !unsettled(q[0], q[1]);
+  };
   for (long i = 0; i < n; ++i) {
     double* q = points + 2 * i;
     if (i != joined && (std::max(std::fabs(q[0] - x), std::fabs(q[1] - y)) >= _epsAbsSmall ||
-                        AreSeparateSolutions(p, q)))
+                        AreSeparateSolutions(p, q) || distinctRoots(q)))
       continue;
     _recorded = i;
     if (residual < Residual2(q[0], q[1])) {
