@@ -139,6 +139,23 @@ struct Case {
   bool wholeSystem = false; // "WholeSystemSampling" and its default grid
 };
 
+// y - x^2 and the chord of the parabola through x1 = 0.625 and x2 = x1 + 2^-k (exact).
+FnN ParabolaChord(const int k) {
+  const double x1 = 0.625, x2 = 0.625 + std::ldexp(1.0, -k);
+  return [x1, x2](const double* x, double* f) {
+    f[0] = x[1] - x[0] * x[0];
+    f[1] = x[1] - (x1 + x2) * x[0] + x1 * x2;
+  };
+}
+std::vector<Pt> ChordCrossings(const int k) {
+  const double x1 = 0.625, x2 = 0.625 + std::ldexp(1.0, -k);
+  return {{x1, x1 * x1}, {x2, x2 * x2}};
+}
+XelMathIntervalND ChordBox(const int k) {
+  const double x1 = 0.625, x2 = 0.625 + std::ldexp(1.0, -k);
+  return Box({{x1, x2}, {x1 * x1, x2 * x2}});
+}
+
 TEST(SystemN, ClosedFormBattery) {
   const double r = std::sqrt(0.5), pi = kPi;
   const FnN fold = [](const double* x, double* f) {
@@ -255,6 +272,14 @@ TEST(SystemN, ClosedFormBattery) {
        {{0.3, 0.2}, {0.30005, 0.2}},
        0,
        1e-8},
+      // The parabola y = x^2 and its chord through x = 0.625 and 0.625 + 2^-13 (or 2^-17), in
+      // the box with the two crossings at opposite corners: the chord's directional derivatives
+      // along the join are null up to rounding, of either sign, and the rule of the window
+      // merged the crossings.
+      {"parabola and chord, crossings 1.2e-4 apart at corners", 2, ParabolaChord(13),
+       ChordBox(13), ChordCrossings(13), 0, 1e-9},
+      {"parabola and chord, crossings 7.6e-6 apart at corners", 2, ParabolaChord(17),
+       ChordBox(17), ChordCrossings(17), 0, 1e-9},
       // Curves crossing at a 1e-7 angle where y - x^2 + x^3 / 2 - x y / 5 = 0 meets
       // x + y = 0.4 (the root of x^3 / 2 - 0.8 x^2 - 1.08 x + 0.4 in the box): the residual
       // test holds along a stretch of both, which holds one solution.
