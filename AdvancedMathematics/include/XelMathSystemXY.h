@@ -406,18 +406,21 @@ private:
   /// iRadius (from ExclusionRadiusOnZero) reduced until the second derivatives over the square
   /// it gives around (x, y) agree with it.
   double ConfirmedRadius(const double x, const double y, double iRadius) const;
-  /// Full Newton steps from (ioX, ioY) within the reach of Polish: true when they settle
-  /// (ioX, ioY then the point they settle on), oRegular when the last ones converged faster
-  /// than linearly (a solution where the Jacobian is regular).
-  bool NewtonSettles(double& ioX, double& ioY, bool& oRegular) const;
+  /// Full Newton steps from (ioX, ioY) within the reach of Polish (iReach when longer): true
+  /// when they settle (ioX, ioY then the point they settle on), oRegular when the last ones
+  /// converged faster than linearly (a solution where the Jacobian is regular).
+  bool NewtonSettles(double& ioX, double& ioY, bool& oRegular, const double iReach = 0.0) const;
   /// Whether full Newton steps from (x, y) settle on a solution beyond the border of the
   /// domain (by more than its rounding).
   bool SettlesOutside(const double x, const double y) const;
-  /// Around a nearly singular solution (x, y) of the cell: the crossings at a small angle on
-  /// either side of it along the kernel of the Jacobian, where the curves stay within the
-  /// solution test of each other, recorded when Newton's steps settle on them. -1 when the
+  /// Around a nearly singular point (x, y): the crossings at a small angle on either side of
+  /// it along the kernel of the Jacobian, where the curves stay within the solution test of
+  /// each other, recorded when Newton's steps settle on them. The number added (0 when all
+  /// were stored already), oFirst the stored index of the first (-1: none found); -1 when the
   /// solution set is full.
-  int SplitFold(const double x, const double y);
+  int SplitFold(const double x, const double y, long& oFirst);
+  /// Whether Newton's step at (x, y) is within the distance of one root.
+  bool Settles(const double x, const double y) const;
   /// The Newton step (J^-1 (F, G)) at (x, y); false when it is not finite.
   bool NewtonStepAt(const double x, const double y, double& oDx, double& oDy) const;
   /// Reads the tolerance's values into the members below.

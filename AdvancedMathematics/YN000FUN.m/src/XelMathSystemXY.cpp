@@ -1669,10 +1669,7 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell,
   // the second derivatives, centred on the singular point itself.
   double cx = x, cy = y;
   bool polished = false;
-  const bool nearlySingular = singular || NearlySingular(x, y);
-  if (nearlySingular && SplitFold(x, y) == -1)
-    return -1;
-  if (r < cap && nearlySingular) {
+  if (r < cap && (singular || NearlySingular(x, y))) {
     double px = x, py = y;
     if (PolishSingular(px, py, iCell)) {
       const double inner = std::max(1e-6 * _absRes, SingularRadius(px, py));
@@ -3041,6 +3038,21 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
   // Newton steps settle beyond the border belongs to the solution there.
   if (!converged && iPolish && SettlesOutside(x, y))
     return 0;
+  // A point of the stretch around a tangential solution (Newton's steps halve their way to
+  // it): the singular solution itself when the steps on F = G = det J = 0 reach it.
+  const bool nearlySingular = _domain && NearlySingular(x, y);
+  if (nearlySingular && !converged && iPolish) {
+    Cell whole{};
+    whole.x0 = _domain->GetX().low;
+    whole.x1 = _domain->GetX().high;
+    whole.y0 = _domain->GetY().low;
+    whole.y1 = _domain->GetY().high;
+    double px = x, py = y;
+    if (PolishSingular(px, py, whole) && Residual2(px, py) <= Residual2(x, y)) {
+      x = px;
+      y = py;
+    }
+  }
   // A point met again, or one that Newton's steps send to a singular solution stored already,
   // is that solution; everything else (a point joined to a stored one along a stretch where
   // the curves stay within the test of each other among them) is AddSolution's decision.
@@ -3063,9 +3075,33 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
           return 0;
         }
   }
+  // Beside a nearly singular point, crossings at a small angle are searched for on either
+  // side of it: a point the steps do not settle is a point of the stretch between them, and
+  // the crossings found stand for it.
+  long first = -1;
+  // (A point given as exact is settled when Newton's step there is within the distance of
+  // one root.)
+  const bool settled = iPolish ? converged : Settles(x, y);
+  if (nearlySingular && !settled) {
+    const int crossings = SplitFold(x, y, first);
+    if (crossings == -1)
+      return -1;
+    if (first >= 0) {
+      _recorded = first;
+      return crossings > 0 ? 1 : 0;
+    }
+  }
   _unsettled = !converged;
   auto settle = XelMathMakeOnExit([this] { _unsettled = false; });
-  return AddSolution(x, y);
+  const int added = AddSolution(x, y);
+  if (added == 1 && nearlySingular && settled) {
+    const long stored = _recorded;
+    _unsettled = false;
+    if (SplitFold(x, y, first) == -1)
+      return -1;
+    _recorded = stored;
+  }
+  return added;
 }
 
 long XelMathSystemXY::JoinedSolution(const double x, const double y,
@@ -3205,12 +3241,14 @@ bool XelMathSystemXY::Polish(double& ioX, double& ioY, double* oDoubleRoot) cons
          SameRootDistance * (1.0 + std::fabs(x) + std::fabs(y));
 }
 
-bool XelMathSystemXY::NewtonSettles(double& ioX, double& ioY, bool& oRegular) const {
+bool XelMathSystemXY::NewtonSettles(double& ioX, double& ioY, bool& oRegular,
+                                    const double iReach) const {
   oRegular = false;
   double budget = PolishReach;
   if (_domain)
     budget *= (_domain->GetX().high - _domain->GetX().low) +
               (_domain->GetY().high - _domain->GetY().low);
+  budget = std::max(budget, iReach);
   double x = ioX, y = ioY, previous = 0.0;
   // Full steps, the linear ones of a double root included.
   for (int k = 0; k < 4 * PolishSteps; ++k) {
@@ -3244,7 +3282,8 @@ bool XelMathSystemXY::SettlesOutside(const double iX, const double iY) const {
   return x < X.low - slack || x > X.high + slack || y < Y.low - slack || y > Y.high + slack;
 }
 
-int XelMathSystemXY::SplitFold(const double x, const double y) {
+int XelMathSystemXY::SplitFold(const double x, const double y, long& oFirst) {
+  oFirst = -1;
   if (!_domain || _splittingFold)
     return 0;
   double fx, fy, gx, gy;
@@ -3258,15 +3297,14 @@ int XelMathSystemXY::SplitFold(const double x, const double y) {
     return 0;
   _splittingFold = true;
   auto done = XelMathMakeOnExit([this] { _splittingFold = false; });
-  const long saved = _recorded;
-  auto restore = XelMathMakeOnExit([this, saved] { _recorded = saved; });
   const XelMathInterval X = _domain->GetX(), Y = _domain->GetY();
+  int count = 0;
   // From the ends of the stretch the test may hold along, and half way there.
   for (const double reach : {h, -h, 0.5 * h, -0.5 * h}) {
     double px = std::min(std::max(x + reach * vx, X.low), X.high);
     double py = std::min(std::max(y + reach * vy, Y.low), Y.high);
     bool regular = false;
-    if (!NewtonSettles(px, py, regular) || !regular)
+    if (!NewtonSettles(px, py, regular, 4.0 * h) || !regular)
       continue;
     const double slack = BorderSlack * (1.0 + std::fabs(px) + std::fabs(py));
     if (px < X.low - slack || px > X.high + slack || py < Y.low - slack || py > Y.high + slack)
@@ -3278,10 +3316,23 @@ int XelMathSystemXY::SplitFold(const double x, const double y) {
     Eval2(1, px, py, XelMathOption::ValueAndFirst, &g, &pgx, &pgy);
     if (!BothNull(px, py, f, pfx, pfy, g, pgx, pgy))
       continue;
-    if (Record(px, py, false) == -1)
+    const int added = Record(px, py, false);
+    if (added == -1)
       return -1;
+    if (_recorded >= 0) {
+      count += added;
+      if (oFirst < 0)
+        oFirst = _recorded;
+    }
   }
-  return 0;
+  return count;
+}
+
+bool XelMathSystemXY::Settles(const double x, const double y) const {
+  double dx = 0.0, dy = 0.0;
+  return NewtonStepAt(x, y, dx, dy) &&
+         std::max(std::fabs(dx), std::fabs(dy)) <=
+             SameRootDistance * (1.0 + std::fabs(x) + std::fabs(y));
 }
 
 bool XelMathSystemXY::NewtonStepAt(const double x, const double y, double& oDx,
@@ -3311,11 +3362,7 @@ int XelMathSystemXY::AddSolution(const double x, const double y) {
   // tangential stretch); two settled points there are the written rule's to tell apart.
   // A stored point that Newton's steps do not settle either (the end of a stretch at an
   // edge of the domain, the middle of one) is joined as well.
-  auto unsettled = [this](const double px, const double py) {
-    double dx = 0.0, dy = 0.0;
-    return !NewtonStepAt(px, py, dx, dy) || std::max(std::fabs(dx), std::fabs(dy)) >
-                                                SameRootDistance * (1.0 + std::fabs(px) + std::fabs(py));
-  };
+  auto unsettled = [this](const double px, const double py) { return !Settles(px, py); };
   bool inside = _unsettled;
   for (long i = 0; i < n && !inside; ++i)
     if (std::max(std::fabs(points[2 * i] - x), std::fabs(points[2 * i + 1] - y)) < _epsAbsSmall)
