@@ -148,6 +148,31 @@ TEST(SmallSystemsXYs, CurveIntersectionsMatchClosedForms) {
        {{-NearTangentX(), kPi + NearTangentX()}, {NearTangentX(), kPi - NearTangentX()}},
        1e-9,
        {}},
+      // The chord of the unit circle through the angles 0.7 -+ 5e-5, (cos d (cos .7, sin .7)
+      // + y sin d / d (-sin .7, cos .7)), d = 5e-5: a point of the stretch between the
+      // crossings stood for one of them.
+      {"chord 1e-4 long",
+       [] {
+         const double d = 5e-5, c = std::cos(0.7), s = std::sin(0.7), k = std::sin(d) / d;
+         return std::vector<FnPtr>{Cos(), Sin(), P({std::cos(d) * c, -s * k}),
+                                   P({std::cos(d) * s, c * k})};
+       },
+       {0.599, 0.778, -0.4294, 0.1022},
+       {{0.7 + 5e-5, 5e-5}, {0.7 - 5e-5, -5e-5}},
+       1e-8,
+       {}},
+      // Circles of radius 1.25 about the origin and (1.5, 2) touch where x = atan(4/3) and
+      // y = x + pi: the contact came back 1.7e-5 off.
+      {"touching circles",
+       [] {
+         return std::vector<FnPtr>{Cos(1.25), Sin(1.25),
+                                   FnPtr(new XelMathTrigonometricX(1.25, 0, 1.5, 1, DefaultTol())),
+                                   FnPtr(new XelMathTrigonometricX(0, 1.25, 2, 1, DefaultTol()))};
+       },
+       {0.9177, 1.0551, 4.0655, 4.1402},
+       {{std::atan(4.0 / 3.0), std::atan(4.0 / 3.0) + kPi}},
+       1e-6,
+       {}},
       // Parabola (x, x^2) and line (y, 2y - 3/4): x = y = 1/2 and 3/2.
       {"parabola/line",
        [] {

@@ -144,7 +144,8 @@ TEST(SystemXYCoreSolve, ClosedFormSystems) {
 // Crossings at a small angle: the curves stay within the solution test of each other along
 // the whole stretch between two crossings (and beyond them), which boxes cut anywhere.
 // Circles x^2 + y^2 = 1 and (x - 2)^2 + y^2 = R^2 crossing at y = +-5e-5 (x = (5 - R^2) / 4);
-// the parabola y = x^2 and the chord through x1 = 0.625 and x2 = x1 + 2^-13 (exact).
+// the parabola y = x^2 with the chord through x1 = 0.625 and x2 = x1 + 2^-13 (exact), or with
+// another parabola through the same points.
 TEST(SystemXYCoreSolve, CrossingsAtASmallAngle) {
   const double R2 = 5.0 - 4.0 * std::sqrt(1.0 - 2.5e-9);
   const double xc = (5.0 - R2) / 4.0, yc = std::sqrt(1.0 - xc * xc);
@@ -153,6 +154,9 @@ TEST(SystemXYCoreSolve, CrossingsAtASmallAngle) {
   const double x1 = 0.625, x2 = 0.625 + std::ldexp(1.0, -13);
   const Fn2 parabola = [](double x, double y) { return y - x * x; };
   const Fn2 chord = [x1, x2](double x, double y) { return y - (x1 + x2) * x + x1 * x2; };
+  const Fn2 twin = [x1, x2](double x, double y) {
+    return y - x * x - 0.75 * (x - x1) * (x - x2);
+  };
   // clang-format off
   const Case cases[] = {
       {"circles, both crossings", unit, other, {xc - 0.3, xc + 0.2, -0.5, 0.5},
@@ -168,6 +172,14 @@ TEST(SystemXYCoreSolve, CrossingsAtASmallAngle) {
        {x1, x2, x1 * x1, x2 * x2}, {{x1, x1 * x1}, {x2, x2 * x2}}, 1e-9},
       {"parabola and chord, one crossing 1.5e-5 below the box", parabola, chord,
        {0.57, 0.63, x1 * x1 + 1.5e-5, 0.4}, {{x2, x2 * x2}}, 1e-9},
+      // Two parabolas through the same crossings: the fold between them passes the test.
+      {"two parabolas, crossings at opposite corners", parabola, twin,
+       {x1, x2, x1 * x1, x2 * x2}, {{x1, x1 * x1}, {x2, x2 * x2}}, 1e-9},
+      // Circles of radius 1.25 touching at (0.75, 1): the points of the stretch around the
+      // contact came back 2e-5 off.
+      {"circles touching", [](double x, double y) { return x * x + y * y - 1.5625; },
+       [](double x, double y) { return (x - 1.5) * (x - 1.5) + (y - 2) * (y - 2) - 1.5625; },
+       {0.7455, 0.7538, 0.9404, 1.1775}, {{0.75, 1}}, 1e-6},
   };
   // clang-format on
   for (const Case& c : cases) {
