@@ -414,10 +414,10 @@ private:
   /// domain (by more than its rounding).
   bool SettlesOutside(const double x, const double y) const;
   /// Around a nearly singular point (x, y): the crossings at a small angle on either side of
-  /// it along the kernel of the Jacobian, where the curves stay within the solution test of
-  /// each other, recorded when Newton's steps settle on them. The number added (0 when all
-  /// were stored already), oFirst the stored index of the first (-1: none found); -1 when the
-  /// solution set is full.
+  /// it, where the curves stay within the solution test of each other, from the roots of the
+  /// second-order form of one function along the zero curve of the other; recorded when
+  /// Newton's steps settle on them. The number added (0 when all were stored already),
+  /// oFirst the stored index of the first (-1: none found); -1 when the solution set is full.
   int SplitFold(const double x, const double y, long& oFirst);
   /// Whether Newton's step at (x, y) is within the distance of one root.
   bool Settles(const double x, const double y) const;

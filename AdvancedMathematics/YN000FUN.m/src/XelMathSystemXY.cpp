@@ -3286,25 +3286,41 @@ int XelMathSystemXY::SplitFold(const double x, const double y, long& oFirst) {
   oFirst = -1;
   if (!_domain || _splittingFold)
     return 0;
-  double fx, fy, gx, gy;
-  Eval2(0, x, y, XelMathOption::FirstDeriv, nullptr, &fx, &fy);
-  Eval2(1, x, y, XelMathOption::FirstDeriv, nullptr, &gx, &gy);
-  // The kernel: across the larger gradient.
-  const double nf = std::hypot(fx, fy), ng = std::hypot(gx, gy);
-  const double vx = nf >= ng ? -fy / nf : -gy / ng, vy = nf >= ng ? fx / nf : gx / ng;
-  const double h = SingularRadius(x, y);
-  if (!Finite(vx) || !Finite(vy) || !(h > 0.0))
+  // Along the zero curve of the function of larger gradient (A), the other one (B) is about
+  // phi(t) = phi0 + phi1 t + phi2 t^2 / 2, t the arc from the point: the crossings are its
+  // roots.
+  double v[2][6];
+  Eval2(0, x, y, XelMathOption::PointUpToSecond, v[0], v[0] + 1, v[0] + 2, v[0] + 3, v[0] + 4,
+        v[0] + 5);
+  Eval2(1, x, y, XelMathOption::PointUpToSecond, v[1], v[1] + 1, v[1] + 2, v[1] + 3, v[1] + 4,
+        v[1] + 5);
+  const bool fFirst = std::hypot(v[0][1], v[0][2]) >= std::hypot(v[1][1], v[1][2]);
+  const double* a = v[fFirst ? 0 : 1];
+  const double* b = v[fFirst ? 1 : 0];
+  const double na2 = a[1] * a[1] + a[2] * a[2], na = std::sqrt(na2);
+  const double vx = -a[2] / na, vy = a[1] / na;
+  const double ratio = (b[1] * a[1] + b[2] * a[2]) / na2;
+  const double phi0 = b[0] - ratio * a[0], phi1 = b[1] * vx + b[2] * vy;
+  const double curveA = a[3] * vx * vx + 2.0 * a[4] * vx * vy + a[5] * vy * vy;
+  const double curveB = b[3] * vx * vx + 2.0 * b[4] * vx * vy + b[5] * vy * vy;
+  const double phi2 = curveB - ratio * curveA;
+  const double discriminant = phi1 * phi1 - 2.0 * phi0 * phi2;
+  // No real roots: the curves come near without crossing; roots closer than two distinct
+  // solutions can be: one double solution.
+  if (!Finite(discriminant) || !Finite(phi2) || phi2 == 0.0 || discriminant < 0.0)
+    return 0;
+  const double half = std::sqrt(discriminant) / std::fabs(phi2), middle = -phi1 / phi2;
+  if (!(half > 0.5 * DistinctRootDistance * (1.0 + std::fabs(x) + std::fabs(y))))
     return 0;
   _splittingFold = true;
   auto done = XelMathMakeOnExit([this] { _splittingFold = false; });
   const XelMathInterval X = _domain->GetX(), Y = _domain->GetY();
   int count = 0;
-  // From the ends of the stretch the test may hold along, and half way there.
-  for (const double reach : {h, -h, 0.5 * h, -0.5 * h}) {
-    double px = std::min(std::max(x + reach * vx, X.low), X.high);
-    double py = std::min(std::max(y + reach * vy, Y.low), Y.high);
+  for (const double t : {middle - half, middle + half}) {
+    double px = std::min(std::max(x + t * vx, X.low), X.high);
+    double py = std::min(std::max(y + t * vy, Y.low), Y.high);
     bool regular = false;
-    if (!NewtonSettles(px, py, regular, 4.0 * h) || !regular)
+    if (!NewtonSettles(px, py, regular, 4.0 * (std::fabs(middle) + half)) || !regular)
       continue;
     const double slack = BorderSlack * (1.0 + std::fabs(px) + std::fabs(py));
     if (px < X.low - slack || px > X.high + slack || py < Y.low - slack || py > Y.high + slack)
