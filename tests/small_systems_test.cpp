@@ -380,6 +380,15 @@ std::vector<FnPtr> ObliqueTangent() {
   return line;
 }
 
+Surface Plane() { // (u, v, 0)
+  return {{[](double u, double) { return u; }, [](double, double v) { return v; },
+           [](double, double) { return 0.0; }},
+          {[](double, double) { return 1.0; }, [](double, double) { return 0.0; },
+           [](double, double) { return 0.0; }},
+          {[](double, double) { return 0.0; }, [](double, double) { return 1.0; },
+           [](double, double) { return 0.0; }}};
+}
+
 XelMathIntervalND Box3(double u0, double u1, double v0, double v1, double w0, double w1) {
   XelMathIntervalND box(3);
   const double b[6] = {u0, u1, v0, v1, w0, w1};
@@ -511,6 +520,19 @@ TEST(SmallSystems3x3s, SurfaceCurveIntersections) {
        0,
        {{1, 0, 0}, {1, 0.574826297515555412, 0.543689012692076362}},
        1e-4},
+      // (w, w / 2 + 1/4, (w - 0.625) (w - 0.625 - 2^-13)) crosses the plane z = 0 twice,
+      // 1.2e-4 apart, the first at a corner of the box: the rule of the window merged them.
+      {"curve crossing a plane twice, 1.2e-4 apart",
+       Plane(),
+       [] {
+         const double a = 0.625, b = 0.625 + std::ldexp(1.0, -13);
+         return std::vector<FnPtr>{P({0, 1}), P({0.25, 0.5}), P({a * b, -(a + b), 1})};
+       },
+       Box3(0.625, 0.925122, 0.5625, 0.9, 0.625, 1),
+       0,
+       {{0.625, 0.5625, 0.625},
+        {0.625 + std::ldexp(1.0, -13), 0.5625 + std::ldexp(1.0, -14), 0.625 + std::ldexp(1.0, -13)}},
+       1e-9},
       // The helix (cos w, sin w, 0.3 w) lies in the cylinder: a status, one point.
       {"helix/cylinder",
        Cylinder(false),
