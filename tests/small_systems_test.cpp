@@ -598,6 +598,31 @@ TEST(SmallSystems3x3s, HelixOfManyTurnsThroughAPlane) {
   }
 }
 
+// The helix (1/2 + cos w, sin w, w / 10) crosses the cylinder (cos u, sin u, v), known by its
+// values and slopes only, where cos w = -1/4, twice a turn. Over ten turns the first grid has
+// two turns a cell along w, and the corner data of a cell are those of a cell where nothing
+// moves: no crossing was found (status 0). The curve's enclosure over a cell, less the
+// surface's values around its (u, v) rectangle, keeps such a cell.
+TEST(SmallSystems3x3s, HelixAliasedByTheGridThroughAValuesOnlyCylinder) {
+  const Surface c = Cylinder(false);
+  std::vector<std::unique_ptr<FnXY>> s;
+  for (int i = 0; i < 3; ++i)
+    s.emplace_back(new FnXY(c.f[i], c.fu[i], c.fv[i]));
+  const auto y = Sin();
+  XelMathTrigonometricX shifted(1, 0, 0.5, 1, DefaultTol());
+  const auto z = P({0, 0.1});
+  XelMathSystem3x3sImp system(s[0].get(), s[1].get(), s[2].get(), &shifted, y.get(), z.get(),
+                              DefaultTol());
+  XelMathSetOfPointsND out(3);
+  EXPECT_EQ(system.Solve(Box3(-3.3, 3.3, -0.5, 6.8, 0, 62.8), out), 0);
+  Pts expected;
+  const double a = std::acos(-0.25);
+  for (int k = 0; k < 10; ++k)
+    for (const double w : {a + 2 * kPi * k, 2 * kPi * (k + 1) - a})
+      expected.push_back({std::atan2(std::sin(w), 0.5 + std::cos(w)), 0.1 * w, w});
+  ExpectPoints(Points(out), expected, 1e-7, "aliased helix");
+}
+
 // (w, 0, w^4) touches the plane z = 0 to the fourth order: points of the stretch |w| < 1e-2
 // where the residual test holds came back as 4 or 5 solutions.
 TEST(SmallSystems3x3s, ContactOfOrderFourWithAPlaneIsOnePoint) {

@@ -181,6 +181,11 @@ public:
   /// 0 otherwise (the default).
   virtual int EvalEquationImage(const long i, const XelMathIntervalND& iCell, double& oLow,
                                 double& oHigh) const;
+  /// A range [oLow, oHigh] of f_i over iCell, an estimate where no enclosure is at hand, read
+  /// only to keep a cell whose corner data miss a swing of f_i across 0 (never to drop one):
+  /// EvalEquationImage by default.
+  virtual int EvalEquationRange(const long i, const XelMathIntervalND& iCell, double& oLow,
+                                double& oHigh) const;
 
   // ---- non-virtual ----
   long GetDimension() const { return _dimension; }

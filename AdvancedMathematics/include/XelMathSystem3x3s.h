@@ -87,6 +87,11 @@ public:
   /// Enclosure of G_i(w) - F_i(u, v) from the interval forms (1), or 0 when one is missing.
   int EvalEquationImage(const long i, const XelMathIntervalND& iCell, double& oLow,
                         double& oHigh) const override;
+  /// The enclosure when both interval forms are at hand; with the curve's alone, the curve's
+  /// image less the surface's values over the (u, v) rectangle as its corners, centre and
+  /// slopes there show them (an estimate).
+  int EvalEquationRange(const long i, const XelMathIntervalND& iCell, double& oLow,
+                        double& oHigh) const override;
 
   /// The solve of XelMathSystem, 10 with one point when the curve lies in the surface.
   int Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND& oSolutions,

@@ -367,6 +367,11 @@ int XelMathSystem::EvalEquationImage(const long, const XelMathIntervalND&, doubl
   return 0;
 }
 
+int XelMathSystem::EvalEquationRange(const long i, const XelMathIntervalND& iCell, double& oLow,
+                                     double& oHigh) const {
+  return EvalEquationImage(i, iCell, oLow, oHigh);
+}
+
 int XelMathSystem::TryMarching(const XelMathIntervalND&, const double*) {
   return 0;
 }
@@ -1114,7 +1119,7 @@ bool XelMathSystem::ImageMayVanish(const long i, const XelMathIntervalND& iCell)
   const long n = _dimension;
   double lo = 0.0, hi = 0.0;
   if (!_isScaled) {
-    if (!EvalEquationImage(i, iCell, lo, hi))
+    if (!EvalEquationRange(i, iCell, lo, hi))
       return false;
   } else {
     XelMathIntervalND box(n);
@@ -1122,7 +1127,7 @@ bool XelMathSystem::ImageMayVanish(const long i, const XelMathIntervalND& iCell)
       box.SetMin(k, iCell.GetMin(k) * _scaleFactorsX[k]);
       box.SetMax(k, iCell.GetMax(k) * _scaleFactorsX[k]);
     }
-    if (!EvalEquationImage(i, box, lo, hi))
+    if (!EvalEquationRange(i, box, lo, hi))
       return false;
     const double a = lo * _scaleFactorsF[i], b = hi * _scaleFactorsF[i];
     lo = std::min(a, b);

@@ -607,6 +607,39 @@ int XelMathSystem3x3s::EvalEquationImage(const long i, const XelMathIntervalND& 
   return 1;
 }
 
+int XelMathSystem3x3s::EvalEquationRange(const long i, const XelMathIntervalND& iCell,
+                                         double& oLow, double& oHigh) const {
+  if (EvalEquationImage(i, iCell, oLow, oHigh))
+    return 1;
+  if (iCell.GetDimension() != 3 || i < 0 || i > 2)
+    return 0;
+  // A curve of many turns in the cell swings the equation along w, where the surface's part
+  // stays put: the curve enclosed, the surface's part over the (u, v) rectangle is read at its
+  // corners and centre, widened by half the reach of its slopes there.
+  XelMathInterval g, gw;
+  if (!EvalEquationG(i, XelMathInterval(iCell.GetMin(2), iCell.GetMax(2)), g, gw))
+    return 0;
+  const double u0 = iCell.GetMin(0), u1 = iCell.GetMax(0);
+  const double v0 = iCell.GetMin(1), v1 = iCell.GetMax(1);
+  const double du = u1 - u0, dv = v1 - v0;
+  const double us[5] = {u0, u1, u0, u1, 0.5 * (u0 + u1)};
+  const double vs[5] = {v0, v0, v1, v1, 0.5 * (v0 + v1)};
+  double low = std::numeric_limits<double>::infinity(), high = -low, reach = 0.0;
+  for (int k = 0; k < 5; ++k) {
+    const double f = EvalEquationF(i, us[k], vs[k]);
+    const double fu = EvalFirstDerivUEquationF(i, us[k], vs[k]);
+    const double fv = EvalFirstDerivVEquationF(i, us[k], vs[k]);
+    if (!Finite(f) || !Finite(fu) || !Finite(fv))
+      return 0;
+    low = std::min(low, f);
+    high = std::max(high, f);
+    reach = std::max(reach, std::fabs(fu) * du + std::fabs(fv) * dv);
+  }
+  oLow = g.low - high - 0.5 * reach;
+  oHigh = g.high - low + 0.5 * reach;
+  return Finite(oLow) && Finite(oHigh) ? 1 : 0;
+}
+
 int XelMathSystem3x3s::LocalTryNonIntersection(const XelMathIntervalND& iCell) const {
   if (!_unscaled || iCell.GetDimension() != 3)
     return 0;
