@@ -410,6 +410,9 @@ private:
   /// when they settle (ioX, ioY then the point they settle on), oRegular when the last ones
   /// converged faster than linearly (a solution where the Jacobian is regular).
   bool NewtonSettles(double& ioX, double& ioY, bool& oRegular, const double iReach = 0.0) const;
+  /// Whether (ioX, ioY) lies in the domain up to the rounding of its border (then brought
+  /// onto it).
+  bool IntoDomain(double& ioX, double& ioY) const;
   /// Whether full Newton steps from (x, y) settle on a solution beyond the border of the
   /// domain (by more than its rounding).
   bool SettlesOutside(const double x, const double y) const;

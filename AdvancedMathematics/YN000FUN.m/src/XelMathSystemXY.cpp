@@ -3202,15 +3202,8 @@ bool XelMathSystemXY::Polish(double& ioX, double& ioY, double* oDoubleRoot) cons
     for (double lambda = 1.0; lambda >= 0.25 && !taken; lambda *= 0.5) {
       double nx = x - lambda * dx, ny = y - lambda * dy;
       // A step may land beyond the border by its rounding (a solution on it): brought back.
-      if (_domain) {
-        const XelMathInterval X = _domain->GetX(), Y = _domain->GetY();
-        const double slack = BorderSlack * (1.0 + std::fabs(nx) + std::fabs(ny));
-        if (!(nx >= X.low - slack && nx <= X.high + slack && ny >= Y.low - slack &&
-              ny <= Y.high + slack))
-          continue;
-        nx = std::min(std::max(nx, X.low), X.high);
-        ny = std::min(std::max(ny, Y.low), Y.high);
-      }
+      if (!IntoDomain(nx, ny))
+        continue;
       double ndx = 0.0, ndy = 0.0;
       if (!NewtonStepAt(nx, ny, ndx, ndy))
         continue;
@@ -3272,14 +3265,23 @@ bool XelMathSystemXY::NewtonSettles(double& ioX, double& ioY, bool& oRegular,
   return false;
 }
 
+bool XelMathSystemXY::IntoDomain(double& ioX, double& ioY) const {
+  if (!_domain)
+    return true;
+  const XelMathInterval X = _domain->GetX(), Y = _domain->GetY();
+  const double slack = BorderSlack * (1.0 + std::fabs(ioX) + std::fabs(ioY));
+  if (!(ioX >= X.low - slack && ioX <= X.high + slack && ioY >= Y.low - slack &&
+        ioY <= Y.high + slack))
+    return false;
+  ioX = std::min(std::max(ioX, X.low), X.high);
+  ioY = std::min(std::max(ioY, Y.low), Y.high);
+  return true;
+}
+
 bool XelMathSystemXY::SettlesOutside(const double iX, const double iY) const {
   double x = iX, y = iY;
   bool regular = false;
-  if (!_domain || !NewtonSettles(x, y, regular))
-    return false;
-  const XelMathInterval X = _domain->GetX(), Y = _domain->GetY();
-  const double slack = BorderSlack * (1.0 + std::fabs(x) + std::fabs(y));
-  return x < X.low - slack || x > X.high + slack || y < Y.low - slack || y > Y.high + slack;
+  return _domain && NewtonSettles(x, y, regular) && !IntoDomain(x, y);
 }
 
 int XelMathSystemXY::SplitFold(const double x, const double y, long& oFirst) {
@@ -3320,13 +3322,9 @@ int XelMathSystemXY::SplitFold(const double x, const double y, long& oFirst) {
     double px = std::min(std::max(x + t * vx, X.low), X.high);
     double py = std::min(std::max(y + t * vy, Y.low), Y.high);
     bool regular = false;
-    if (!NewtonSettles(px, py, regular, 4.0 * (std::fabs(middle) + half)) || !regular)
+    if (!NewtonSettles(px, py, regular, 4.0 * (std::fabs(middle) + half)) || !regular ||
+        !IntoDomain(px, py))
       continue;
-    const double slack = BorderSlack * (1.0 + std::fabs(px) + std::fabs(py));
-    if (px < X.low - slack || px > X.high + slack || py < Y.low - slack || py > Y.high + slack)
-      continue;
-    px = std::min(std::max(px, X.low), X.high);
-    py = std::min(std::max(py, Y.low), Y.high);
     double f, pfx, pfy, g, pgx, pgy;
     Eval2(0, px, py, XelMathOption::ValueAndFirst, &f, &pfx, &pfy);
     Eval2(1, px, py, XelMathOption::ValueAndFirst, &g, &pgx, &pgy);
@@ -3378,11 +3376,10 @@ int XelMathSystemXY::AddSolution(const double x, const double y) {
   // tangential stretch); two settled points there are the written rule's to tell apart.
   // A stored point that Newton's steps do not settle either (the end of a stretch at an
   // edge of the domain, the middle of one) is joined as well.
-  auto unsettled = [this](const double px, const double py) { return !Settles(px, py); };
   bool inside = _unsettled;
   for (long i = 0; i < n && !inside; ++i)
     if (std::max(std::fabs(points[2 * i] - x), std::fabs(points[2 * i + 1] - y)) < _epsAbsSmall)
-      inside = unsettled(x, y) || unsettled(points[2 * i], points[2 * i + 1]);
+      inside = !Settles(x, y) || !Settles(points[2 * i], points[2 * i + 1]);
   const long joined = JoinedSolution(x, y, inside);
   // Two points on which Newton's steps settle, apart by more than they can leave a root, are
   // two roots whatever the written rule says (it merges them where one equation is linear
@@ -3393,8 +3390,8 @@ int XelMathSystemXY::AddSolution(const double x, const double y) {
     if (!(far > DistinctRootDistance * (1.0 + std::fabs(x) + std::fabs(y))))
       return false;
     if (settledHere < 0)
-      settledHere = unsettled(x, y) ? 0 : 1;
-    return settledHere == 1 && !unsettled(q[0], q[1]);
+      settledHere = Settles(x, y) ? 1 : 0;
+    return settledHere == 1 && Settles(q[0], q[1]);
   };
   for (long i = 0; i < n; ++i) {
     double* q = points + 2 * i;
