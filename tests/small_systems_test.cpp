@@ -281,6 +281,11 @@ TEST(SmallSystemsXYs, MisuseAndUndefinedRegions) {
   const double x = out.GetPoints()[0];
   EXPECT_NEAR(x, out.GetPoints()[1], 1e-8);
   EXPECT_NEAR(x * x * x * x + x - 0.5, 0.0, 1e-8);
+  // A rectangle with NaN ends excludes nothing (it held every box).
+  XelMathAttrExclusion2D nan(XelMathInterval2D(std::nan(""), 1, 0, 1));
+  XelMathAttrList excluding(&nan);
+  EXPECT_EQ(system.Solve(XelMathInterval2D(0, 1, 0, 1), out, &excluding), 0);
+  EXPECT_EQ(out.GetNumberOfPoints(), 1);
   const long reports = XelQuornullCount();
   XelMathSystemXYs broken(a.get(), nullptr, c.get(), &d, DefaultTol());
   EXPECT_EQ(XelQuornullCount(), reports + 1);

@@ -18,6 +18,7 @@
 #include "XelMathFunctionXY.h"
 #include "XelMathInterval2D.h"
 #include "XelMathIntervalND.h"
+#include "XelMathNxNFullMatrix.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSystem.h"
 #include "XelMathSystemXYc.h"
@@ -562,6 +563,17 @@ TEST(SystemN, StatusesAndErrors) {
   XelMathAttrScaleOption option(2, 1);
   ExpectInputError([&] { s.SetScaleOption(option); }, 0x20006,
                    {"the XelMathAttrScaleOption", "wrong dimension"});
+  // The caller's work matrix of Newton's iteration must be N x N (a 2 x 2 one was written
+  // past its end).
+  for (long m : {2L, 4L}) {
+    XelMathNxNFullMatrix work(m);
+    double x[3] = {0.4, 0.4, 0.4}, f[3], dx[3];
+    int status = 0;
+    ExpectInputError([&] { s.SolveSafeNewton(Cube(3, -1, 1), x, f, dx, work, status); }, 0x20006,
+                     {"the XelMathNxNFullMatrix", "N"});
+  }
+  for (double eps : {-1e-13, std::nan(""), HUGE_VAL})
+    ExpectInputError([&] { s.SetRelativeEpsSol(eps); }, 0x20006, {"the solution threshold"});
   for (long n : {0L, -3L, LONG_MAX, LONG_MAX / 2})
     ExpectInputError([&] { FnSystem bad(n, quarter); }, 0x20006, {"", "Dimension not valid"});
   FnSystem thirteen(13, [](const double*, double* f) { f[0] = 0; });

@@ -223,6 +223,10 @@ TEST(SystemXYCoreSolve, EmptyDomainAndWrongSetDimension) {
   ExpectInputError([&] { other.SetEpsSol(1e-8, 0); }, 0x20006,
                    {"the XelMathAttrScaleOption", "SetEps inconsistent with scale dimensions",
                     "XelMathSystemXY::SetEps"});
+  for (double eps : {-1e-9, std::nan(""), HUGE_VAL}) {
+    ExpectInputError([&] { system.SetEpsSol(eps, 1); }, 0x20006, {"the solution threshold"});
+    ExpectInputError([&] { system.SetEpsSing(eps); }, 0x20006, {"the singularity threshold"});
+  }
   XelMathAttrString method("DiscretizationMethod", 1);
   XelMathAttrIntegerValue bad("SamplingPointsY", 1, 1);
   XelMathAttrList attrs(&method);

@@ -27,17 +27,14 @@ public:
       return 1;
     return high < 0.0 ? -1 : 0;
   }
-  /// Inclusion in iOther (false when iOther is empty).
+  /// Inclusion in iOther (false when iOther is empty, or either holds a NaN end).
   bool IsIncludedIn(const XelMathInterval& iOther) const {
-    if (iOther.low > iOther.high || low < iOther.low)
-      return false;
-    return !(high > iOther.high);
+    return iOther.low <= iOther.high && low >= iOther.low && high <= iOther.high;
   }
-  /// Inclusion in iOther widened by iTol on both sides (false when iOther is empty).
+  /// Inclusion in iOther widened by iTol on both sides (false when iOther is empty, or a NaN
+  /// takes part).
   bool IsIncludedIn(const XelMathInterval& iOther, const double iTol) const {
-    if (iOther.low > iOther.high || low < iOther.low - iTol)
-      return false;
-    return !(high > iOther.high + iTol);
+    return iOther.low <= iOther.high && low >= iOther.low - iTol && high <= iOther.high + iTol;
   }
   /// Distance from x to the interval (0 inside).
   double DistanceTo(const double& x) const {

@@ -193,6 +193,9 @@ void XelMathSystem::SetScaleOption(const XelMathAttrScaleOption& iOption) {
 }
 
 void XelMathSystem::SetRelativeEpsSol(const double iRelative) {
+  if (!(iRelative >= 0.0) || !std::isfinite(iRelative))
+    XelMathRaise(XelErrorCode::InvalidOption, "the solution threshold",
+                 "negative, infinite or NaN", "XelMathSystem::SetRelativeEpsSol");
   _relativeEpsSol = iRelative;
   _epsSol = iRelative * _absRes;
 }

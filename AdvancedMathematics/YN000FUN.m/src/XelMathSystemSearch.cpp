@@ -1292,6 +1292,13 @@ int XelMathSystem::Minimize(const XelMathIntervalND& iCell, double* ioX) {
 int XelMathSystem::SolveSafeNewton(const XelMathIntervalND& iBox, double* ioX, double* ioF,
                                    double* oDx, XelMathNxNFullMatrix& ioJ, int& oStatus) {
   const long n = _dimension;
+  // The caller's work matrix and box must be the system's size.
+  if (ioJ.GetSizeOfMatrix() != n)
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathNxNFullMatrix", "N",
+                 "XelMathSystem::SolveSafeNewton");
+  if (iBox.GetDimension() != n)
+    XelMathRaise(XelErrorCode::InvalidOption, "the XelMathIntervalND", "N",
+                 "XelMathSystem::SolveSafeNewton");
   double* j = ioJ.GetFullMatrixCoef();
   XelMathScratchDoubles<16> trial(2 * n);
   double* xt = trial.Data();

@@ -532,6 +532,9 @@ int XelMathSystemXY::IsNull(const double x, const double y, const double iF, con
 }
 
 void XelMathSystemXY::SetEps(const double iEps, const int iRelative, double& oEps) const {
+  if (!(iEps >= 0.0) || !std::isfinite(iEps))
+    XelMathRaise(XelErrorCode::InvalidOption, "the solution threshold",
+                 "negative, infinite or NaN", "XelMathSystemXY::SetEps");
   if (_scaleOptionSet) {
     long nbF = 0;
     const long* powersF = _scaleOption.GetPowerScaleF(nbF);
@@ -555,6 +558,9 @@ void XelMathSystemXY::SetEpsSol(const double iEps, const int iRelative) {
 }
 
 void XelMathSystemXY::SetEpsSing(const double iEps) {
+  if (!(iEps >= 0.0) || !std::isfinite(iEps))
+    XelMathRaise(XelErrorCode::InvalidOption, "the singularity threshold",
+                 "negative, infinite or NaN", "XelMathSystemXY::SetEpsSing");
   _epsSing = iEps;
 }
 
