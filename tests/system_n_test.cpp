@@ -273,6 +273,29 @@ TEST(SystemN, ClosedFormBattery) {
        {{0.3, 0.2}, {0.30005, 0.2}},
        0,
        1e-8},
+      // Each equation on its own scale: a steep one (1e20) let the residual test pass points
+      // where the other did not vanish (y = 0.16 for 0.1541); values of 1e300 overflowed the
+      // sum of squares and no point passed.
+      {"one steep equation",
+       2,
+       [](const double* x, double* f) {
+         f[0] = 1e20 * (x[0] - 0.3);
+         f[1] = (x[1] - 0.2) * (x[1] + 0.5) + 0.1 * x[0];
+       },
+       Cube(2, -1, 1),
+       {{0.3, (-0.3 + std::sqrt(0.37)) / 2}, {0.3, (-0.3 - std::sqrt(0.37)) / 2}},
+       0,
+       1e-9},
+      {"values of 1e300",
+       2,
+       [](const double* x, double* f) {
+         f[0] = 1e300 * (x[0] - 0.3);
+         f[1] = 1e300 * (x[1] - 0.2);
+       },
+       Cube(2, -2, 2),
+       {{0.3, 0.2}},
+       0,
+       1e-9},
       // The parabola y = x^2 and its chord through x = 0.625 and 0.625 + 2^-13 (or 2^-17), in
       // the box with the two crossings at opposite corners: the chord's directional derivatives
       // along the join are null up to rounding, of either sign, and the rule of the window

@@ -103,8 +103,9 @@ public:
   virtual void EvalJacobian(const double* x, double* oJ) const;
   /// Values and Jacobian at x.
   virtual void Eval(const double* x, double* oF, double* oJ) const;
-  /// oNorm = sum f_i^2; true when oNorm is below epsSol^2 (1 + |x|^2) (1 + |J|^2), |J| the
-  /// Frobenius norm of iJ when given.
+  /// oNorm = sum f_i^2; true when every |f_i| is below epsSol sqrt(1 + |x|^2) sqrt(1 +
+  /// |J_i|^2), J_i the row i of iJ when given (each equation on its own scale: a steep one
+  /// must not let the others pass).
   virtual int IsRoot(const double* x, const double* iF, double& oNorm,
                      const double* iJ = nullptr) const;
   /// The looser test of a tangential solution: the same with the parametric resolution (in

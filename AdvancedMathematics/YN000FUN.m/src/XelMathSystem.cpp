@@ -481,14 +481,29 @@ double XelMathSystem::EvalForDoubleRoot(const double* x, double* oF, double* oJ,
 // ---- root tests -------------------------------------------------------------------------------
 
 namespace {
-double SizeFactor(const double* x, const double* iJ, const long n) {
-  double xx = 0.0, jj = 0.0;
+// sqrt(1 + sum v_k^2) without overflow.
+double NormPlusOne(const double* v, const long n) {
+  double big = 1.0;
   for (long k = 0; k < n; ++k)
-    xx += x[k] * x[k];
-  if (iJ)
-    for (long k = 0; k < n * n; ++k)
-      jj += iJ[k] * iJ[k];
-  return (1.0 + xx) * (1.0 + jj);
+    big = std::max(big, std::fabs(v[k]));
+  if (!Finite(big))
+    return big;
+  double sum = 1.0 / big / big;
+  for (long k = 0; k < n; ++k)
+    sum += (v[k] / big) * (v[k] / big);
+  return big * std::sqrt(sum);
+}
+
+// Every |f_i| within eps times the size of x and of the row i of J.
+bool EachWithin(const double* x, const double* iF, const double* iJ, const long n,
+                const double iEps) {
+  const double sizeX = NormPlusOne(x, n);
+  for (long i = 0; i < n; ++i) {
+    const double row = iJ ? NormPlusOne(iJ + i * n, n) : 1.0;
+    if (!(std::fabs(iF[i]) <= iEps * sizeX * row))
+      return false;
+  }
+  return true;
 }
 } // namespace
 
@@ -497,9 +512,10 @@ int XelMathSystem::IsRoot(const double* x, const double* iF, double& oNorm,
   oNorm = 0.0;
   for (long k = 0; k < _dimension; ++k)
     oNorm += iF[k] * iF[k];
-  if (!Finite(oNorm))
+  // (Values near the largest doubles overflow their squares: each is read on its own.)
+  if (!AllFinite(iF, _dimension))
     return 0;
-  return oNorm <= _epsSol * _epsSol * SizeFactor(x, iJ, _dimension) ? 1 : 0;
+  return EachWithin(x, iF, iJ, _dimension, _epsSol) ? 1 : 0;
 }
 
 int XelMathSystem::IsNull(const double* x, const double* iF, double& oNorm,
@@ -507,10 +523,9 @@ int XelMathSystem::IsNull(const double* x, const double* iF, double& oNorm,
   oNorm = 0.0;
   for (long k = 0; k < _dimension; ++k)
     oNorm += iF[k] * iF[k];
-  if (!Finite(oNorm))
+  if (!AllFinite(iF, _dimension))
     return 0;
-  const double eps = std::max(_epsSol, _paramRes * _absRes);
-  return oNorm <= eps * eps * SizeFactor(x, iJ, _dimension) ? 1 : 0;
+  return EachWithin(x, iF, iJ, _dimension, std::max(_epsSol, _paramRes * _absRes)) ? 1 : 0;
 }
 
 // ---- Solve ------------------------------------------------------------------------------------
