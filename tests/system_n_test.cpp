@@ -636,6 +636,29 @@ TEST(SystemN, StatusesAndErrors) {
   FnSystem nan(3, [](const double*, double* f) { f[0] = f[1] = f[2] = kNaN; });
   EXPECT_TRUE(Solve(nan, Cube(3, -1, 1), status).empty());
   EXPECT_EQ(status, 0);
+  // x_k = 0.1, one equation not defined where x_3 > c: cells at the edge of that region
+  // (their corner values or differences not finite) were dropped once the closer looks ran
+  // out, and the solution 0.1 to 0.4 from the edge with them.
+  for (long n : {4L, 8L})
+    for (double cut : {0.2, 0.5})
+      for (bool whole : {false, true}) {
+        SCOPED_TRACE(testing::Message() << n << " unknowns, edge " << cut << ", whole " << whole);
+        FnSystem edge(n, [n, cut](const double* x, double* f) {
+          for (long k = 0; k < n; ++k)
+            f[k] = x[k] - 0.1;
+          if (x[3] > cut)
+            f[2] = kNaN;
+        });
+        XelMathAttrString wholeSystem(AttrSystemWholeSystemSampling, 1);
+        XelMathAttrList options;
+        if (whole)
+          options.AddAttribute(&wholeSystem);
+        XelMathSetOfPointsND found(n);
+        EXPECT_EQ(edge.Solve(Cube(n, -1, 1), found, &options), 0);
+        ASSERT_EQ(found.GetNumberOfPoints(), 1);
+        for (long k = 0; k < n; ++k)
+          EXPECT_NEAR(found.GetPoints()[k], 0.1, 1e-9);
+      }
 }
 
 // The default derivatives (centred differences of the values) against the closed forms of

@@ -199,6 +199,9 @@ public:
   /// Newton from ioX in iBox with its own work arrays: 1 converged, 0 not (oStatus as
   /// SolveSafeNewton).
   int SolveSafeNewtonWithAlloc(const XelMathIntervalND& iBox, double* ioX, int& oStatus);
+  /// Newton's method from ioStart, kept in iCell: 1 when it records a solution, -2 when the
+  /// solution set is full, 0 otherwise.
+  int NewtonFrom(const XelMathIntervalND& iCell, double* ioStart);
   /// 1 added (or replaced a duplicate of larger residual), 0 duplicate, -1 limit of 500
   /// reached.
   int AddSolution(const double* x);

@@ -1381,10 +1381,34 @@ int XelMathSystem::SearchCorners(const XelMathIntervalND& iCell, const double* c
       if (std::isnan(vals[c]))
         ++nans;
     if (nans) {
-      // Not defined everywhere in the cell: look closer a few times where part of it is.
+      // Not defined everywhere in the cell: look closer a few times where part of it is, then
+      // run Newton's method from the centre (a solution near the edge of the region).
       if (nans < corners && _depth < NaNDepth && MaxWidth(iCell) > _suspectWidth)
         return Subdivide(iCell, 3);
-      return 0;
+      if (nans == corners)
+        return 0;
+      XelMathScratchDoubles<8> start(n);
+      iCell.Center(start.Data());
+      const int found = NewtonFrom(iCell, start.Data());
+      if (found != 0)
+        return found;
+      // The centre may lie where the system is not defined: the defined corner of least
+      // residual.
+      long best = -1;
+      double least = 0.0;
+      for (long c = 0; c < corners; ++c) {
+        double r = 0.0;
+        for (long k = 0; k < n; ++k)
+          r += iValuePtrs[c][k] * iValuePtrs[c][k];
+        if (Finite(r) && (best < 0 || r < least)) {
+          best = c;
+          least = r;
+        }
+      }
+      if (best < 0)
+        return 0;
+      CornerPoint(iCell, n, best, start.Data());
+      return NewtonFrom(iCell, start.Data());
     }
     // Equation 0 may have been tested by the grid scan already.
     const int test = i == 0 && iTest0 >= 0

@@ -903,9 +903,20 @@ int XelMathSystem::SingularSearch(const XelMathIntervalND& iCell, const double* 
   // One side is halved per level: n levels make one halving of the whole cell.
   if (!Budget() || _depth + iLevel / n >= MaxDepth)
     return 0;
-  // The halves of a cell check only the nodes of the cut, below.
-  if (iLevel == 0 && (!AllFinite(iValues, corners * n) || !AllFinite(iJacobians, corners * nn)))
+  // The halves of a cell check only the nodes of the cut, below. A cell whose corner data are
+  // not all finite (at the edge of a region where the system is not defined, or where its
+  // differences reach into one): Newton's method from the centre, then a closer look a few
+  // times, as for a cell whose values are not all defined.
+  if (iLevel == 0 && (!AllFinite(iValues, corners * n) || !AllFinite(iJacobians, corners * nn))) {
+    XelMathScratchDoubles<8> start(n);
+    iCell.Center(start.Data());
+    const int found = NewtonFrom(iCell, start.Data());
+    if (found != 0)
+      return found;
+    if (_depth < NaNDepth && MaxWidth(iCell) > _suspectWidth)
+      return Subdivide(iCell, 3);
     return 0;
+  }
   // The corner values equation by equation (row i: f_i at the 2^N corners).
   XelMathScratchDoubles<256> byEquation(n * corners);
   WithDimension(n, [&](auto iDim) {
@@ -1392,6 +1403,13 @@ int XelMathSystem::SolveSafeNewton(const XelMathIntervalND& iBox, double* ioX, d
     return 1;
   }
   return 0;
+}
+
+int XelMathSystem::NewtonFrom(const XelMathIntervalND& iCell, double* ioStart) {
+  int status = 0;
+  if (!SolveSafeNewtonWithAlloc(iCell, ioStart, status))
+    return 0;
+  return Recorded(ioStart, iCell) == -2 ? -2 : 1;
 }
 
 int XelMathSystem::SolveSafeNewtonWithAlloc(const XelMathIntervalND& iBox, double* ioX,
