@@ -632,6 +632,15 @@ TEST(SystemN, StatusesAndErrors) {
   });
   EXPECT_TRUE(Solve(sheet, Cube(3, -1, 1.1), status).empty());
   EXPECT_EQ(status, 10);
+  // Bounds beyond 1e300 are refused; a box 1e200 wide, values only (their differences once
+  // lost the step of 1e-5 in the coordinates), holds its solution.
+  FnSystem line(2, [](const double* x, double* f) { f[0] = x[0] - 0.3, f[1] = x[1] - 0.2; });
+  EXPECT_TRUE(Solve(line, Cube(2, -1e305, 1e305), status).empty());
+  EXPECT_EQ(status, 4);
+  const std::vector<Pt> wide = Solve(line, Cube(2, -1e200, 1e200), status);
+  EXPECT_EQ(status, 0);
+  ASSERT_EQ(wide.size(), 1u);
+  EXPECT_NEAR(wide[0][0], 0.3, 1e-12);
   // A system that is NaN everywhere ends with nothing.
   FnSystem nan(3, [](const double*, double* f) { f[0] = f[1] = f[2] = kNaN; });
   EXPECT_TRUE(Solve(nan, Cube(3, -1, 1), status).empty());

@@ -118,6 +118,13 @@ TEST(SystemXYCoreSolve, ClosedFormSystems) {
        [](double, double y) { return y; }, {0, 1, -0.5, 1}, {{0.37, 0}}, 6e-3},
       {"undefined in part of the box", [](double x, double) { return x > 0.7 ? nan("") : x - 0.5; },
        yHalf, {0, 1, 0, 1}, {{0.5, 0.5}}, 1e-9},
+      // Known by values only in boxes where a difference step of 1e-5 is lost in the
+      // coordinates: the derivatives came out 0 and the solution was lost.
+      {"a box 1e37 wide, values only", [](double x, double) { return x - 0.3; },
+       [](double, double y) { return y - 0.2; }, {-1e37, 1e37, -1e37, 1e37}, {{0.3, 0.2}}, 1e-9},
+      {"a box 1e250 wide, values only", [](double x, double) { return x - 0.3; },
+       [](double, double y) { return y - 0.2; }, {-1e250, 1e250, -1e250, 1e250}, {{0.3, 0.2}},
+       1e-9},
       {"equations of very different scales", [](double x, double) { return 1e12 * (x - 0.25); },
        [](double x, double y) { return 1e-6 * (y + x - 1); }, {0, 1, 0, 1}, {{0.25, 0.75}}, 1e-9},
       {"curves 5e-5 apart", [](double x, double y) { return x * x + y * y - 1; },
@@ -211,6 +218,9 @@ TEST(SystemXYCoreSolve, EmptyDomainAndWrongSetDimension) {
   EXPECT_EQ(system.Solve(XelMathInterval2D(1, 0, 0, 1), out), 4);
   ASSERT_EQ(out.GetNumberOfPoints(), 1);
   EXPECT_EQ(out.GetPoints()[0], 7);
+  // Bounds beyond 1e300: the widths and grids would overflow.
+  EXPECT_EQ(system.Solve(XelMathInterval2D(-1e305, 1e305, 0, 1), out), 4);
+  EXPECT_EQ(system.Solve(XelMathInterval2D(0, 1, -1.7e308, 1), out), 4);
   XelMathSetOfPointsND three(3);
   ExpectInputError([&] { system.Solve(XelMathInterval2D(0, 1, 0, 1), three); }, 0x20006,
                    {"the XelMathSetOfPointsND", "2", "XelMathSystemXY::Solve"});

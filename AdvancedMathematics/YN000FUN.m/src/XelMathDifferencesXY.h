@@ -12,6 +12,14 @@
 
 namespace XelMathDifferencesXY {
 
+/// The step iStep at x, widened where x is so large that x +- iStep would lose it in
+/// rounding (beyond 2^32 iStep): there it is 2^-32 |x|, which the coordinates keep to a
+/// millionth (a fixed step of 1e-5 is nothing at 1e12, and the difference 0).
+inline double StepAt(const double iStep, const double x) {
+  const double least = (x < 0.0 ? -x : x) * 0x1p-32;
+  return iStep < least ? least : iStep;
+}
+
 /// Steps per variable and order.
 struct Steps {
   double h1x, h1y, h2x, h2y, h3x, h3y;
@@ -19,55 +27,69 @@ struct Steps {
 
 template <class F>
 inline double FirstX(const F& f, const double x, const double y, const Steps& h) {
-  return (f.Eval(x + h.h1x, y) - f.Eval(x - h.h1x, y)) / (2.0 * h.h1x);
+  const double s = StepAt(h.h1x, x);
+  return (f.Eval(x + s, y) - f.Eval(x - s, y)) / (2.0 * s);
 }
 
 template <class F>
 inline double FirstY(const F& f, const double x, const double y, const Steps& h) {
-  return (f.Eval(x, y + h.h1y) - f.Eval(x, y - h.h1y)) / (2.0 * h.h1y);
+  const double s = StepAt(h.h1y, y);
+  return (f.Eval(x, y + s) - f.Eval(x, y - s)) / (2.0 * s);
 }
 
 template <class F>
 inline double SecondX2(const F& f, const double x, const double y, const Steps& h) {
-  if (f.IsOption(XelMathOption::FirstDeriv))
-    return (f.EvalFirstDerivX(x + h.h1x, y) - f.EvalFirstDerivX(x - h.h1x, y)) / (2.0 * h.h1x);
-  return (f.Eval(x + h.h2x, y) + f.Eval(x - h.h2x, y) - 2.0 * f.Eval(x, y)) / (h.h2x * h.h2x);
+  if (f.IsOption(XelMathOption::FirstDeriv)) {
+    const double s = StepAt(h.h1x, x);
+    return (f.EvalFirstDerivX(x + s, y) - f.EvalFirstDerivX(x - s, y)) / (2.0 * s);
+  }
+  const double s = StepAt(h.h2x, x);
+  return (f.Eval(x + s, y) + f.Eval(x - s, y) - 2.0 * f.Eval(x, y)) / (s * s);
 }
 
 template <class F>
 inline double SecondXY(const F& f, const double x, const double y, const Steps& h) {
-  if (f.IsOption(XelMathOption::FirstDeriv))
-    return (f.EvalFirstDerivX(x, y + h.h1y) - f.EvalFirstDerivX(x, y - h.h1y)) / (2.0 * h.h1y);
-  const double xp = x + h.h2x, xm = x - h.h2x, yp = y + h.h2y, ym = y - h.h2y;
-  return (f.Eval(xp, yp) - f.Eval(xm, yp) - f.Eval(xp, ym) + f.Eval(xm, ym)) /
-         (4.0 * h.h2x * h.h2y);
+  if (f.IsOption(XelMathOption::FirstDeriv)) {
+    const double s = StepAt(h.h1y, y);
+    return (f.EvalFirstDerivX(x, y + s) - f.EvalFirstDerivX(x, y - s)) / (2.0 * s);
+  }
+  const double sx = StepAt(h.h2x, x), sy = StepAt(h.h2y, y);
+  const double xp = x + sx, xm = x - sx, yp = y + sy, ym = y - sy;
+  return (f.Eval(xp, yp) - f.Eval(xm, yp) - f.Eval(xp, ym) + f.Eval(xm, ym)) / (4.0 * sx * sy);
 }
 
 template <class F>
 inline double SecondY2(const F& f, const double x, const double y, const Steps& h) {
-  if (f.IsOption(XelMathOption::FirstDeriv))
-    return (f.EvalFirstDerivY(x, y + h.h1y) - f.EvalFirstDerivY(x, y - h.h1y)) / (2.0 * h.h1y);
-  return (f.Eval(x, y + h.h2y) + f.Eval(x, y - h.h2y) - 2.0 * f.Eval(x, y)) / (h.h2y * h.h2y);
+  if (f.IsOption(XelMathOption::FirstDeriv)) {
+    const double s = StepAt(h.h1y, y);
+    return (f.EvalFirstDerivY(x, y + s) - f.EvalFirstDerivY(x, y - s)) / (2.0 * s);
+  }
+  const double s = StepAt(h.h2y, y);
+  return (f.Eval(x, y + s) + f.Eval(x, y - s) - 2.0 * f.Eval(x, y)) / (s * s);
 }
 
 template <class F>
 inline double ThirdX3(const F& f, const double x, const double y, const Steps& h) {
-  return (f.EvalSecondDerivX2(x + h.h3x, y) - f.EvalSecondDerivX2(x - h.h3x, y)) / (2.0 * h.h3x);
+  const double s = StepAt(h.h3x, x);
+  return (f.EvalSecondDerivX2(x + s, y) - f.EvalSecondDerivX2(x - s, y)) / (2.0 * s);
 }
 
 template <class F>
 inline double ThirdX2Y(const F& f, const double x, const double y, const Steps& h) {
-  return (f.EvalSecondDerivXY(x + h.h3x, y) - f.EvalSecondDerivXY(x - h.h3x, y)) / (2.0 * h.h3x);
+  const double s = StepAt(h.h3x, x);
+  return (f.EvalSecondDerivXY(x + s, y) - f.EvalSecondDerivXY(x - s, y)) / (2.0 * s);
 }
 
 template <class F>
 inline double ThirdXY2(const F& f, const double x, const double y, const Steps& h) {
-  return (f.EvalSecondDerivY2(x + h.h3x, y) - f.EvalSecondDerivY2(x - h.h3x, y)) / (2.0 * h.h3x);
+  const double s = StepAt(h.h3x, x);
+  return (f.EvalSecondDerivY2(x + s, y) - f.EvalSecondDerivY2(x - s, y)) / (2.0 * s);
 }
 
 template <class F>
 inline double ThirdY3(const F& f, const double x, const double y, const Steps& h) {
-  return (f.EvalSecondDerivY2(x, y + h.h3y) - f.EvalSecondDerivY2(x, y - h.h3y)) / (2.0 * h.h3y);
+  const double s = StepAt(h.h3y, y);
+  return (f.EvalSecondDerivY2(x, y + s) - f.EvalSecondDerivY2(x, y - s)) / (2.0 * s);
 }
 
 /// The masked point evaluation through the single operations of f: the value (bit 1), fx and

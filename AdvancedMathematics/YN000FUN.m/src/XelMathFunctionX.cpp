@@ -15,6 +15,7 @@
 #include "XelMathAttrTolObject.h"
 #include "XelMathBasisFunctionX.h"
 #include "XelMathCombinationX.h"
+#include "XelMathDifferencesXY.h"
 #include "XelMathFourierTransform.h"
 #include "XelMathFractionX.h"
 #include "XelMathFunctionXYToX.h"
@@ -95,23 +96,24 @@ unsigned char XelMathFunctionX::IsATypeOf(const long iType) const {
 }
 
 // ==== point evaluations ==================================================================
+// (The steps widen where x is too large to keep them: XelMathDifferencesXY::StepAt.)
 double XelMathFunctionX::EvalFirstDeriv(const double& x) const {
-  const double xp = x + XelMathh1, xm = x - XelMathh1;
-  return (Eval(xp) - Eval(xm)) / (2.0 * XelMathh1);
+  const double h = XelMathDifferencesXY::StepAt(XelMathh1, x);
+  return (Eval(x + h) - Eval(x - h)) / (2.0 * h);
 }
 
 double XelMathFunctionX::EvalSecondDeriv(const double& x) const {
   if (IsOption(XelMathOption::FirstDeriv)) {
-    const double xp = x + XelMathh1, xm = x - XelMathh1;
-    return (EvalFirstDeriv(xp) - EvalFirstDeriv(xm)) / (2.0 * XelMathh1);
+    const double h = XelMathDifferencesXY::StepAt(XelMathh1, x);
+    return (EvalFirstDeriv(x + h) - EvalFirstDeriv(x - h)) / (2.0 * h);
   }
-  const double xp = x + XelMathh2, xm = x - XelMathh2;
-  return (Eval(xp) + Eval(xm) - 2.0 * Eval(x)) / (XelMathh2 * XelMathh2);
+  const double h = XelMathDifferencesXY::StepAt(XelMathh2, x);
+  return (Eval(x + h) + Eval(x - h) - 2.0 * Eval(x)) / (h * h);
 }
 
 double XelMathFunctionX::EvalThirdDeriv(const double& x) const {
-  const double xp = x + XelMathh3, xm = x - XelMathh3;
-  return (EvalSecondDeriv(xp) - EvalSecondDeriv(xm)) / (2.0 * XelMathh3);
+  const double h = XelMathDifferencesXY::StepAt(XelMathh3, x);
+  return (EvalSecondDeriv(x + h) - EvalSecondDeriv(x - h)) / (2.0 * h);
 }
 
 void XelMathFunctionX::Eval(const double x, const long iOptions, double* oF, double* oF1,

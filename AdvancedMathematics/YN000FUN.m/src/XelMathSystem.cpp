@@ -16,6 +16,7 @@
 #include "XelMathAttrList.h"
 #include "XelMathAttrPointerValue.h"
 #include "XelMathConstants.h"
+#include "XelMathDifferencesXY.h"
 #include "XelMathGlobals.h"
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
@@ -256,13 +257,14 @@ void XelMathSystem::EvalJacobian(const double* x, double* oJ) const {
   double* fm = fp + n;
   std::memcpy(xp, x, sizeof(double) * n);
   for (long j = 0; j < n; ++j) {
-    xp[j] = x[j] + _h1;
+    const double h = XelMathDifferencesXY::StepAt(_h1, x[j]);
+    xp[j] = x[j] + h;
     Eval(xp, fp);
-    xp[j] = x[j] - _h1;
+    xp[j] = x[j] - h;
     Eval(xp, fm);
     xp[j] = x[j];
     for (long i = 0; i < n; ++i)
-      oJ[i * n + j] = (fp[i] - fm[i]) / (2.0 * _h1);
+      oJ[i * n + j] = (fp[i] - fm[i]) / (2.0 * h);
   }
 }
 
@@ -297,11 +299,12 @@ double XelMathSystem::EvalSecondDerivEquation(const long i, const long j, const 
   CheckIndex(k, _dimension, "XelMathSystem::EvalSecondDerivEquation");
   XelMathScratchDoubles<8> xp(_dimension);
   std::memcpy(xp.Data(), x, sizeof(double) * _dimension);
-  xp[k] = x[k] + _h2;
+  const double h = XelMathDifferencesXY::StepAt(_h2, x[k]);
+  xp[k] = x[k] + h;
   const double p = EvalFirstDerivEquation(i, j, xp.Data());
-  xp[k] = x[k] - _h2;
+  xp[k] = x[k] - h;
   const double m = EvalFirstDerivEquation(i, j, xp.Data());
-  return (p - m) / (2.0 * _h2);
+  return (p - m) / (2.0 * h);
 }
 
 void XelMathSystem::EvalEquation(const long i, const double* x, double& oValue,
@@ -581,8 +584,8 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
   XelMathIntervalND scaled(n);
   ComputeScaledDomain(iDomain, scaled);
   for (long k = 0; k < n; ++k)
-    if (!(scaled.GetMin(k) < scaled.GetMax(k)) || !Finite(scaled.GetMin(k)) ||
-        !Finite(scaled.GetMax(k)))
+    if (!(scaled.GetMin(k) < scaled.GetMax(k)) || !(std::fabs(scaled.GetMin(k)) <= MaxDomainBound) ||
+        !(std::fabs(scaled.GetMax(k)) <= MaxDomainBound))
       return XelMathStatus::Refused;
   if (oSolutions.GetDimension() != n)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "N",

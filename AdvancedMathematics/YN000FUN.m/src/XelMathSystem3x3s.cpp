@@ -11,6 +11,7 @@
 #include <limits>
 
 #include "XelError.h"
+#include "XelMathDifferencesXY.h"
 #include "XelMathFunctionX.h"
 #include "XelMathFunctionXY.h"
 #include "XelMathGlobals.h"
@@ -108,11 +109,13 @@ void XelMathSystem3x3s::CheckEquation(const long i, const char* iWhere) const {
 // Default derivatives: centred differences (steps h1, then h2 for the second order).
 double XelMathSystem3x3s::EvalFirstDerivUEquationF(const long i, const double u,
                                                    const double v) const {
-  return (EvalEquationF(i, u + _h1, v) - EvalEquationF(i, u - _h1, v)) / (2.0 * _h1);
+  const double h = XelMathDifferencesXY::StepAt(_h1, u);
+  return (EvalEquationF(i, u + h, v) - EvalEquationF(i, u - h, v)) / (2.0 * h);
 }
 double XelMathSystem3x3s::EvalFirstDerivVEquationF(const long i, const double u,
                                                    const double v) const {
-  return (EvalEquationF(i, u, v + _h1) - EvalEquationF(i, u, v - _h1)) / (2.0 * _h1);
+  const double h = XelMathDifferencesXY::StepAt(_h1, v);
+  return (EvalEquationF(i, u, v + h) - EvalEquationF(i, u, v - h)) / (2.0 * h);
 }
 double XelMathSystem3x3s::EvalSecondDerivU2EquationF(const long i, const double u,
                                                      const double v) const {

@@ -99,6 +99,9 @@ const double UnresolvedHull = 0.5;
 const long KrawczykSteps = 8;
 const double KrawczykProgress = 0.75;
 const double KrawczykPadding = 1e-9;
+/// A domain with a bound beyond this magnitude is refused (status 4): the widths, squares and
+/// grids of the search would overflow.
+const double MaxDomainBound = 1e300;
 /// Relative rounding of an equation's value, against the size of its terms (its value and
 /// the first-order terms at the point): C f(c) is padded by C times that rounding.
 const double ValueRounding = 1e-14;

@@ -54,6 +54,7 @@ const double BorderSlack = 1e-8;
 // The join between a new solution and a stored one: its length, its points and its slack are
 // those of the N-variable solver.
 using XelMathSystemSearch::DistinctRootDistance;
+using XelMathSystemSearch::MaxDomainBound;
 using XelMathSystemSearch::SameRootDistance;
 using XelMathSystemSearch::JoinPoints;
 using XelMathSystemSearch::JoinReach;
@@ -624,7 +625,8 @@ int XelMathSystemXY::Solve(const XelMathInterval2D& iDomain, XelMathSetOfPointsN
     y0 /= _scaleV;
     y1 /= _scaleV;
   }
-  if (!(x0 <= x1) || !(y0 <= y1) || !Finite(x0) || !Finite(x1) || !Finite(y0) || !Finite(y1))
+  if (!(x0 <= x1) || !(y0 <= y1) || !(std::max(std::fabs(x0), std::fabs(x1)) <= MaxDomainBound) ||
+      !(std::max(std::fabs(y0), std::fabs(y1)) <= MaxDomainBound))
     return XelMathStatus::Refused;
   if (oSolutions.GetDimension() != 2)
     XelMathRaise(XelErrorCode::InvalidOption, "the XelMathSetOfPointsND", "2",
