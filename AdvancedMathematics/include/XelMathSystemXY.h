@@ -385,8 +385,8 @@ private:
   bool Budget();
   /// SetScaleOption with the "XelMathAttrScaleOption" of iAttributes (scaled tolerance only).
   int ApplyScaleAttribute(const XelMathAttrList* iAttributes);
-  /// F^2 + G^2 at (x, y).
-  double Residual2(const double x, const double y) const;
+  /// sqrt(F^2 + G^2) at (x, y), without overflow.
+  double Residual(const double x, const double y) const;
   /// Damped Newton steps from an accepted solution while they converge, in the domain and
   /// within 2e-2 of its size; true when the last Newton step is within the distance of one
   /// root. Steps that halve the distance stop at a double root, whose estimated place and

@@ -217,6 +217,25 @@ bool SignChangeOnAllEdges(const double* iV) {
   return true;
 }
 
+// The Newton step of (f, g) with gradients (fx, fy), (gx, gy): each equation divided by its
+// largest derivative first, so that the determinant of equations of size 1e154 does not
+// overflow (the step is the same). False when it is not finite.
+bool NewtonStep2(double f, double fx, double fy, double g, double gx, double gy, double& oDx,
+                 double& oDy) {
+  const double sf = std::max(std::fabs(fx), std::fabs(fy));
+  const double sg = std::max(std::fabs(gx), std::fabs(gy));
+  if (sf > 0.0 && sf < XelMathInfinite) {
+    f /= sf, fx /= sf, fy /= sf;
+  }
+  if (sg > 0.0 && sg < XelMathInfinite) {
+    g /= sg, gx /= sg, gy /= sg;
+  }
+  const double det = fx * gy - fy * gx;
+  oDx = (gy * f - fy * g) / det;
+  oDy = (fx * g - gx * f) / det;
+  return std::isfinite(oDx) && std::isfinite(oDy);
+}
+
 } // namespace
 
 // ---- free functions ---------------------------------------------------------------------------
@@ -512,11 +531,11 @@ void XelMathSystemXY::FillCorners(const int iWhich, Cell& ioCell) {
   }
 }
 
-double XelMathSystemXY::Residual2(const double x, const double y) const {
+double XelMathSystemXY::Residual(const double x, const double y) const {
   double f = 0.0, g = 0.0;
   Eval2(0, x, y, XelMathOption::Value, &f, nullptr, nullptr);
   Eval2(1, x, y, XelMathOption::Value, &g, nullptr, nullptr);
-  return f * f + g * g;
+  return std::hypot(f, g);
 }
 
 // ---- thresholds and options -------------------------------------------------------------------
@@ -1694,7 +1713,7 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell,
     double* p = _solutions->GetPoints() + 2 * stored;
     // The polished point replaces the one stored for it when its residual is smaller; the
     // square proved free is then centred on the stored point.
-    if (polished && Residual2(cx, cy) <= Residual2(p[0], p[1])) {
+    if (polished && Residual(cx, cy) <= Residual(p[0], p[1])) {
       p[0] = cx;
       p[1] = cy;
     }
@@ -2384,9 +2403,8 @@ int XelMathSystemXY::SafeNewton(double& ioX, double& ioY, const double x0, const
     const double det = fx * gy - fy * gx;
     if (std::fabs(det) < _epsSing || det == 0.0)
       return -2;
-    const double inv = 1.0 / det;
-    double dx = (gy * f - fy * g) * inv, dy = (fx * g - gx * f) * inv;
-    if (!Finite(dx) || !Finite(dy))
+    double dx = 0.0, dy = 0.0;
+    if (!NewtonStep2(f, fx, fy, g, gx, gy, dx, dy))
       return -2;
     const double newton = std::fabs(dx) + std::fabs(dy);
     if (!SafeNewtonStep(x, y, dx, dy, x0, x1, y0, y1))
@@ -3037,7 +3055,7 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
   // Steps that did not settle may have left the solution (where the curves touch to a high
   // order the residual test holds along a stretch, and the steps wander along it): the point
   // given is kept unless they improved it.
-  if (!converged && Finite(iX) && Finite(iY) && !(Residual2(x, y) <= Residual2(iX, iY))) {
+  if (!converged && Finite(iX) && Finite(iY) && !(Residual(x, y) <= Residual(iX, iY))) {
     x = iX;
     y = iY;
   }
@@ -3056,7 +3074,7 @@ int XelMathSystemXY::Record(const double iX, const double iY, const bool iPolish
     whole.y0 = _domain->GetY().low;
     whole.y1 = _domain->GetY().high;
     double px = x, py = y;
-    if (PolishSingular(px, py, whole) && Residual2(px, py) <= Residual2(x, y)) {
+    if (PolishSingular(px, py, whole) && Residual(px, py) <= Residual(x, y)) {
       x = px;
       y = py;
     }
@@ -3362,17 +3380,14 @@ bool XelMathSystemXY::NewtonStepAt(const double x, const double y, double& oDx,
   double f, fx, fy, g, gx, gy;
   Eval2(0, x, y, XelMathOption::ValueAndFirst, &f, &fx, &fy);
   Eval2(1, x, y, XelMathOption::ValueAndFirst, &g, &gx, &gy);
-  const double det = fx * gy - fy * gx;
-  oDx = (gy * f - fy * g) / det;
-  oDy = (fx * g - gx * f) / det;
-  return Finite(oDx) && Finite(oDy);
+  return NewtonStep2(f, fx, fy, g, gx, gy, oDx, oDy);
 }
 
 int XelMathSystemXY::AddSolution(const double x, const double y) {
   _recorded = -1;
   if (!_solutions || !Finite(x) || !Finite(y))
     return 0;
-  const double residual = Residual2(x, y);
+  const double residual = Residual(x, y);
   if (!Finite(residual))
     return 0;
   const double p[2] = {x, y};
@@ -3407,7 +3422,7 @@ int XelMathSystemXY::AddSolution(const double x, const double y) {
                         AreSeparateSolutions(p, q) || distinctRoots(q)))
       continue;
     _recorded = i;
-    if (residual < Residual2(q[0], q[1])) {
+    if (residual < Residual(q[0], q[1])) {
       q[0] = x;
       q[1] = y;
       if (i < MaxSolutions)
