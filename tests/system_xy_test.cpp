@@ -125,6 +125,10 @@ TEST(SystemXYCoreSolve, ClosedFormSystems) {
       {"a box 1e250 wide, values only", [](double x, double) { return x - 0.3; },
        [](double, double y) { return y - 0.2; }, {-1e250, 1e250, -1e250, 1e250}, {{0.3, 0.2}},
        1e-9},
+      // Squares of such values overflowed the residual compared between points: no point.
+      {"values of 1e200", [](double x, double y) { return 1e200 * (x * x + y * y - 1); },
+       [](double x, double y) { return 1e200 * (x - y); }, {-2, 2, -2, 2},
+       {{r2, r2}, {-r2, -r2}}, 1e-6},
       {"equations of very different scales", [](double x, double) { return 1e12 * (x - 0.25); },
        [](double x, double y) { return 1e-6 * (y + x - 1); }, {0, 1, 0, 1}, {{0.25, 0.75}}, 1e-9},
       {"curves 5e-5 apart", [](double x, double y) { return x * x + y * y - 1; },
