@@ -139,9 +139,9 @@ TEST(SmallSystemsXYs, CurveIntersectionsMatchClosedForms) {
       // second crossing at a corner of the box, a narrowed cell that held both gave one.
       {"two crossings of nearly tangent curves, one at a corner",
        [] {
-         return std::vector<FnPtr>{FnPtr(new XelMathTrigonometricX(2, 0, 0, 1, DefaultTol())),
-                                   Sin(),
-                                   FnPtr(new XelMathTrigonometricX(1, 0, 3 - 1e-6, 1, DefaultTol())),
+         const XelTolerance& tol = DefaultTol();
+         return std::vector<FnPtr>{FnPtr(new XelMathTrigonometricX(2, 0, 0, 1, tol)), Sin(),
+                                   FnPtr(new XelMathTrigonometricX(1, 0, 3 - 1e-6, 1, tol)),
                                    Sin()};
        },
        {NearTangentX() - 1.7, NearTangentX(), kPi - NearTangentX(), kPi - NearTangentX() + 1.9},
@@ -536,7 +536,8 @@ TEST(SmallSystems3x3s, SurfaceCurveIntersections) {
        Box3(0.625, 0.925122, 0.5625, 0.9, 0.625, 1),
        0,
        {{0.625, 0.5625, 0.625},
-        {0.625 + std::ldexp(1.0, -13), 0.5625 + std::ldexp(1.0, -14), 0.625 + std::ldexp(1.0, -13)}},
+        {0.625 + std::ldexp(1.0, -13), 0.5625 + std::ldexp(1.0, -14),
+         0.625 + std::ldexp(1.0, -13)}},
        1e-9},
       // The helix (cos w, sin w, 0.3 w) lies in the cylinder: a status, one point.
       {"helix/cylinder",

@@ -584,7 +584,8 @@ int XelMathSystem::Solve(const XelMathIntervalND& iDomain, XelMathSetOfPointsND&
   XelMathIntervalND scaled(n);
   ComputeScaledDomain(iDomain, scaled);
   for (long k = 0; k < n; ++k)
-    if (!(scaled.GetMin(k) < scaled.GetMax(k)) || !(std::fabs(scaled.GetMin(k)) <= MaxDomainBound) ||
+    if (!(scaled.GetMin(k) < scaled.GetMax(k)) ||
+        !(std::fabs(scaled.GetMin(k)) <= MaxDomainBound) ||
         !(std::fabs(scaled.GetMax(k)) <= MaxDomainBound))
       return XelMathStatus::Refused;
   if (oSolutions.GetDimension() != n)

@@ -619,8 +619,14 @@ int XelMathSystem3x3s::EvalEquationRange(const long i, const XelMathIntervalND& 
   // A curve of many turns in the cell swings the equation along w, where the surface's part
   // stays put: the curve enclosed, the surface's part over the (u, v) rectangle is read at its
   // corners and centre, widened by half the reach of its slopes there.
+  const double w0 = iCell.GetMin(2), w1 = iCell.GetMax(2);
   XelMathInterval g, gw;
-  if (!EvalEquationG(i, XelMathInterval(iCell.GetMin(2), iCell.GetMax(2)), g, gw))
+  if (!EvalEquationG(i, XelMathInterval(w0, w1), g, gw))
+    return 0;
+  // A curve that does not swing in the cell beyond the change between its ends (twice that,
+  // for the overestimate of its image) leaves the corner data their say.
+  const double change = std::fabs(EvalEquationG(i, w1) - EvalEquationG(i, w0));
+  if (!(g.high - g.low > 2.0 * change))
     return 0;
   const double u0 = iCell.GetMin(0), u1 = iCell.GetMax(0);
   const double v0 = iCell.GetMin(1), v1 = iCell.GetMax(1);

@@ -277,7 +277,8 @@ XelMathSystemXY::XelMathSystemXY(const XelTolerance& iTol, const XelMathAttrList
       _minWidthV(0.0), _depth(0), _maxSingularDepth(2), _epsSing(0.0), _scaleOption(1, 1),
       _scaleOptionSet(0), _epsSolSet(0), _epsSolValue(1.0), _epsSolIsRelative(0), _current(nullptr),
       _uniqueCell(nullptr), _facts(nullptr), _nodes{nullptr, {0, 0, 0, 0}, nullptr, nullptr, nullptr, nullptr},
-      _nodeBufferBusy(false), _orderUndecided(false), _provedCount(0), _recorded(-1), _unsettled(false), _splittingFold(false), _work(0) {
+      _nodeBufferBusy(false), _orderUndecided(false), _provedCount(0), _recorded(-1),
+      _unsettled(false), _splittingFold(false), _work(0) {
   ReadTolerance();
   const double abs = _absRes;
   _epsRel10 = 10.0 * _relEps;
