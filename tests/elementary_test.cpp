@@ -11,6 +11,7 @@
 #include "XelMathAttrList.h"
 #include "XelMathAttrScaleOption.h"
 #include "XelMathAttrTolObject.h"
+#include "XelMathCombinationX.h"
 #include "XelMathConstants.h"
 #include "XelMathCubicX.h"
 #include "XelMathFractionX.h"
@@ -262,6 +263,24 @@ TEST(FractionX, RefinedDenominatorGivesFiniteEnclosures) {
   PolyPtr x(Poly({0, 1}));
   XelMathFractionX pole(n.get(), x.get(), DefaultTol());
   EXPECT_EQ(pole.REvalDenom(XelMathInterval(-1, 1), refined), 0);
+  // 1 / (1.9 + c T/Q): the denominator has a pole at Q's zero 0.938 and changes sign at 0.969,
+  // where an extremum search over the whole interval sees neither.
+  const double tp[4] = {-0.35048992424804637, 1.1184911192515052, -2.6137563838277575,
+                        -0.62349845007909988};
+  XelMathTrigonometricX t(tp, DefaultTol());
+  PolyPtr q(Poly({-0.8490211893518691, -1.8426806808561094, 1.4999790657829064,
+                  0.86631941667042422, -0.19559378006040395, 0.95373754024129598}));
+  XelMathFractionX tq(&t, q.get(), DefaultTol());
+  const XelMathFunctionX* parts[1] = {&tq};
+  const double c[1] = {1.2333167101179154};
+  XelMathCombinationX d2(1, parts, c, 1.9);
+  PolyPtr one(Poly({1}));
+  XelMathFractionX twoPoles(one.get(), &d2, DefaultTol());
+  const XelMathInterval whole = twoPoles.Eval(XelMathInterval(0.394758, 1.74466));
+  for (const double at : {0.96, 0.969249, 0.97}) {
+    const double v = twoPoles.Eval(at);
+    EXPECT_TRUE(whole.low <= v && v <= whole.high) << at;
+  }
 }
 
 TEST(PeriodicX, FoldsIntoThePeriod) {

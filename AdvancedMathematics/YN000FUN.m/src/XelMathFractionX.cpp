@@ -233,7 +233,13 @@ void XelMathFractionX::EvalDenom(const XelMathInterval& iI, const long iOptions,
     *oD = Hull(left, right);
     return;
   }
-  // Still near zero: bound the denominator on the side of zero by its extremum.
+  // Still near zero. A denominator whose image is unbounded may have a pole in the interval,
+  // across which an extremum search can miss where it changes sign: it may vanish.
+  if (!(std::fabs(oD->low) < XelMathInfinite && std::fabs(oD->high) < XelMathInfinite)) {
+    *oD = Infinite();
+    return;
+  }
+  // Otherwise bound the denominator on the side of zero by its extremum.
   XelMathAttrString absolute("AbsoluteExtremum", 1);
   XelMathAttrList attributes(&absolute);
   XelMathSetOfPointsND extremum(1, 1);
