@@ -408,6 +408,14 @@ TEST(MatrixSvd, KnownSingularValuesOrthogonalFactorsAndRank) {
       }
     EXPECT_LE(worst, 32 * kEps * scale * c.m);
   }
+  // A NaN or infinite entry: the failure status, one column or more.
+  for (const double bad : {std::nan(""), std::numeric_limits<double>::infinity()})
+    for (const long n : {1L, 2L}) {
+      XelMathMxNMatrix a(3, n, 0.0), u, v;
+      a.SetCoef(0, 0, bad);
+      Dense w(n);
+      EXPECT_EQ(a.SVD(u, w.data(), v), 7) << n;
+    }
 }
 
 // Symmetric indefinite solves: [[0,1],[1,0]] and a zero-diagonal matrix need 2 x 2 pivots; the

@@ -822,6 +822,11 @@ namespace {
 /// values, oV (iN x iN) the right vectors, e the super-diagonal work array (iN values).
 int GolubReinsch(long iM, long iN, double* u, double* w, double* v, double* e, double iEps) {
   const long m = iM, n = iN;
+  // A matrix with a NaN or infinite entry has no decomposition: the failure status (the sweeps
+  // would not converge with more than one column; with one there are none to notice it).
+  for (long k = 0; k < m * n; ++k)
+    if (!std::isfinite(u[k]))
+      return 7;
   double g = 0.0, scale = 0.0, anorm = 0.0;
   long l = 0;
   for (long i = 0; i < n; ++i) {
