@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "XelFedEx.h"
 #include "XelMath3x3Matrix.h"
 #include "XelMathCircle.h"
@@ -147,6 +149,10 @@ TEST(XelQuorMemory, ImpossibleSizesRaiseNoMoreMemory) {
     EXPECT_TRUE(error.GetCode() == 0x20001 && error.GetSize() == -1);
   }
   EXPECT_THROW(XelQuorArrayBytesNew(std::numeric_limits<long>::max()), XelQuorNoMoreMemoryError);
+  // Within the cap but beyond this machine's memory: refused before the system is asked.
+  if (static_cast<double>(sysconf(_SC_PHYS_PAGES)) * sysconf(_SC_PAGESIZE) < 0x1p38) {
+    EXPECT_THROW(XelQuorArrayDoubleNew(1L << 35), XelQuorNoMoreMemoryError);
+  }
   EXPECT_EQ(LiveBlocks(), before);
   long reports = XelQuornullCount(); // a wrong count is reported, the block still freed
   CaptureTrace trace(XelQuorOutput::GetErr());

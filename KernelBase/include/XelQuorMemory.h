@@ -18,7 +18,8 @@ XELKERNELBASE_EXPORT XelQuorMemoryCounters XelQuorGetMemoryCounters();
 /// Restarts the peak of live bytes from the bytes alive now.
 XELKERNELBASE_EXPORT void XelQuorResetPeakLiveBytes();
 
-/// Largest block served (1 TiB); a larger request raises XelQuorNoMoreMemoryError.
+/// Largest block served (1 TiB, or the machine's physical memory when smaller); a larger
+/// request raises XelQuorNoMoreMemoryError.
 constexpr std::size_t XelQuorMaxBlockBytes = std::size_t(1) << 40;
 /// Most doubles in one array the services can serve. Classes check the counts they are
 /// given against it and raise their own input error before any size arithmetic can overflow.

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <unistd.h>
+
 #include "XelMathInputError.h"
 
 namespace {
@@ -20,6 +22,20 @@ std::vector<XelQuorManageMemory::GarbageCallback>& Callbacks() {
 std::vector<std::string>& Libraries() {
   static std::vector<std::string> libraries;
   return libraries;
+}
+
+// The machine's physical memory in bytes (the 1 TiB cap when it cannot be read). A block larger
+// than it cannot be used: asking the system for it would be refused or, where memory is
+// overcommitted, served and then fail when touched.
+std::size_t PhysicalBytes() {
+  static const std::size_t bytes = [] {
+    const long pages = sysconf(_SC_PHYS_PAGES), size = sysconf(_SC_PAGESIZE);
+    if (pages <= 0 || size <= 0 ||
+        static_cast<std::size_t>(pages) > XelQuorMaxBlockBytes / static_cast<std::size_t>(size))
+      return XelQuorMaxBlockBytes;
+    return static_cast<std::size_t>(pages) * static_cast<std::size_t>(size);
+  }();
+  return bytes;
 }
 } // namespace
 
@@ -122,9 +138,9 @@ bool KeepBlock(void* iBlock, const std::size_t iSize) {
 } // namespace
 
 void* xelquornew(std::size_t iSize) {
-  // Larger blocks than any machine serves are refused up front (a corrupt count must not
-  // reach the system allocator).
-  if (iSize > XelQuorMaxBlockBytes)
+  // Larger blocks than any machine serves, or than this one holds, are refused up front (a
+  // corrupt count must not reach the system allocator).
+  if (iSize > XelQuorMaxBlockBytes || iSize > PhysicalBytes())
     RaiseNoMoreMemory(static_cast<long>(iSize), __LINE__);
   void* block = TakeKeptBlock(iSize);
   if (!block)
