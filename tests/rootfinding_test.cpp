@@ -14,6 +14,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "XelFedEx.h"
@@ -289,18 +290,24 @@ TEST(SolveX, RootsCloserThanThePointResolutionAreOne) {
 // x exp(-1/x^2) on [-1, 4], null to 1e-20 over [-0.15, 0.15]: one root there, not one per
 // sample (a classic bracketing test).
 TEST(SolveX, DefaultSamplingFollowsTheFunction) {
-  for (double w : {10.0, 30.0}) {
-    const ClosedFormX f([w](double x) { return std::sin(w * x); },
-                        [w](double x) { return w * std::cos(w * x); },
-                        [w](double x) { return -w * w * std::sin(w * x); });
+  // sin wx e^(-dx): roots k pi / w; damped, the turns far out are a small part of the range.
+  for (const auto& [w, d, hi] : {std::tuple{10.0, 0.0, 10.1}, {30.0, 0.0, 10.1}, {10.0, 0.5, 20.1}}) {
+    const ClosedFormX f([w = w, d = d](double x) { return std::sin(w * x) * std::exp(-d * x); },
+                        [w = w, d = d](double x) {
+                          return (w * std::cos(w * x) - d * std::sin(w * x)) * std::exp(-d * x);
+                        },
+                        [w = w, d = d](double x) {
+                          return ((d * d - w * w) * std::sin(w * x) - 2 * d * w * std::cos(w * x)) *
+                                 std::exp(-d * x);
+                        });
     std::vector<double> truth, tol;
-    for (long k = 1; k * kPi / w < 10.1; ++k)
+    for (long k = 1; k * kPi / w < hi; ++k)
       if (k * kPi / w > 0.1) {
         truth.push_back(k * kPi / w);
         tol.push_back(1e-12);
       }
-    SCOPED_TRACE(testing::Message() << "sin " << w << "x");
-    ExpectSameRoots(Roots(f, XelMathInterval(0.1, 10.1)), truth, tol);
+    SCOPED_TRACE(testing::Message() << "sin " << w << "x e^-" << d << "x");
+    ExpectSameRoots(Roots(f, XelMathInterval(0.1, hi)), truth, tol);
   }
   const ClosedFormX flat(
       [](double x) { return x == 0.0 ? 0.0 : x * std::exp(-1.0 / (x * x)); },

@@ -6,9 +6,15 @@
 #include "XelMathFunctionX.h"
 #include "XelMathInternalConstants.h"
 
+namespace {
+// The step's own values count where they exceed this many floors.
+const double LocalSizeFloors = 1e3;
+} // namespace
+
 XelMathResolvedSampling::XelMathResolvedSampling(const XelMathFunctionX* iFunction,
                                                  const int iDerivative)
-    : _function(iFunction), _derivative(iDerivative), _tolerance(0.0), _budget(0), _complete(true),
+    : _function(iFunction), _derivative(iDerivative), _tolerance(0.0), _floor(0.0), _budget(0),
+      _complete(true),
       _count(0), _x(XelQuorArrayDoubleNew(3 * MaxSamples)), _g(_x + MaxSamples),
       _slope(_g + MaxSamples) {}
 
@@ -51,6 +57,7 @@ bool XelMathResolvedSampling::Resolve(const double a, const double b, const long
     }
   }
   _tolerance = std::max(high > low ? (high - low) / 16.0 : 0.0, iFloor);
+  _floor = iFloor;
   _budget = MaxSamples - n;
   _complete = true;
   _count = 0;
@@ -87,8 +94,15 @@ void XelMathResolvedSampling::Refine(const double x0, const double g0, const dou
   const double h = x1 - x0;
   const double value = 0.5 * (g0 + g1) + 0.125 * h * (s0 - s1);
   const double slope = 1.5 * (g1 - g0) / h - 0.25 * (s0 + s1);
-  const bool resolved = std::isfinite(gm) ? std::fabs(gm - value) <= _tolerance &&
-                                                std::fabs(sm - slope) * 0.25 * h <= _tolerance
+  // The miss is read against the step's own values too where these stand well above the
+  // floor: where g has fallen far below the sampled range (a damped oscillation), its turns are
+  // a small part of that range. (Closer to the floor lies the flat neighbourhood of a multiple
+  // root, which the root test accepts as a whole.)
+  const double size = std::max(std::max(std::fabs(g0), std::fabs(g1)), std::fabs(gm));
+  const double allowed =
+      size > LocalSizeFloors * _floor ? std::min(_tolerance, size / 16.0) : _tolerance;
+  const bool resolved = std::isfinite(gm) ? std::fabs(gm - value) <= allowed &&
+                                                std::fabs(sm - slope) * 0.25 * h <= allowed
                                           : !std::isfinite(g0) && !std::isfinite(g1);
   if (!resolved) {
     Refine(x0, g0, s0, xm, gm, sm, iDepth + 1);

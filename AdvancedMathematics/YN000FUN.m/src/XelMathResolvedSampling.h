@@ -3,7 +3,8 @@
 // (internal, never installed). A search on n equal steps misses whatever turns between two
 // samples: sin 10x on 15 samples of [0.1, 10.1] shows 4 of its 32 roots. Each step is halved
 // while the cubic through its ends' values and slopes misses the middle sample by more than a
-// sixteenth of the sampled range, within a budget of samples.
+// sixteenth of the sampled range, or of the step's own values where these are smaller, within a
+// budget of samples.
 #include "XelMathScratch.h"
 
 class XelMathFunctionX;
@@ -39,7 +40,8 @@ private:
 
   const XelMathFunctionX* _function;
   int _derivative;
-  double _tolerance;
+  double _tolerance; // a sixteenth of the sampled range (at least the floor)
+  double _floor;
   long _budget;
   bool _complete;
   long _count;
