@@ -291,7 +291,8 @@ TEST(SolveX, RootsCloserThanThePointResolutionAreOne) {
 // sample (a classic bracketing test).
 TEST(SolveX, DefaultSamplingFollowsTheFunction) {
   // sin wx e^(-dx): roots k pi / w; damped, the turns far out are a small part of the range.
-  for (const auto& [w, d, hi] : {std::tuple{10.0, 0.0, 10.1}, {30.0, 0.0, 10.1}, {10.0, 0.5, 20.1}}) {
+  for (const auto& [w, d, hi] :
+       {std::tuple{10.0, 0.0, 10.1}, {30.0, 0.0, 10.1}, {10.0, 0.5, 20.1}}) {
     const ClosedFormX f([w = w, d = d](double x) { return std::sin(w * x) * std::exp(-d * x); },
                         [w = w, d = d](double x) {
                           return (w * std::cos(w * x) - d * std::sin(w * x)) * std::exp(-d * x);
@@ -347,6 +348,27 @@ TEST(SolveX, SteepPowersKeepTheirRoot) {
       const std::vector<double> roots = Roots(f, XelMathInterval(0.0, 1.1));
       ASSERT_EQ(roots.size(), 1u);
       EXPECT_NEAR(roots[0], std::pow(0.5, 1.0 / n), 1e-12);
+    }
+}
+
+// x^2 - 1/4 on [-w, w]: samples or interval halves 1e14 to 1e99 wide around the roots +-1/2.
+// The brackets shrink to the resolution of the root (not to 1e-13 of their first width, 14 at
+// w = 1e15, where f = 4) and by orders of magnitude where their ends' sizes differ widely.
+TEST(SolveX, WideDomainsKeepTheirRoots) {
+  for (const double w : {1e12, 1e15, 1e20, 1e100})
+    for (const bool intervals : {false, true}) {
+      ClosedFormX::Image image;
+      if (intervals)
+        image = [](int k, const XelMathInterval& I) {
+          const double l2 = I.low * I.low, h2 = I.high * I.high;
+          const double lo = I.low <= 0.0 && I.high >= 0.0 ? 0.0 : std::fmin(l2, h2);
+          return k == 0 ? XelMathInterval(lo - 0.25, std::fmax(l2, h2) - 0.25)
+                        : XelMathInterval(2.0 * I.low, 2.0 * I.high);
+        };
+      const ClosedFormX f([](double x) { return x * x - 0.25; }, [](double x) { return 2.0 * x; },
+                          [](double) { return 2.0; }, image);
+      SCOPED_TRACE(testing::Message() << "w = " << w << (intervals ? ", images" : ", sampling"));
+      ExpectSameRoots(Roots(f, XelMathInterval(-w, w)), {-0.5, 0.5}, 1e-12);
     }
 }
 

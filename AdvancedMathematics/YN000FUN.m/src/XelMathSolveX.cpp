@@ -48,6 +48,27 @@ double ClampedStart(const double iX, const double a, const double b) {
 /// Unit roundoff of double.
 const double Unit = 0.5 * DBL_EPSILON;
 
+/// The point that halves [a, b]: its middle, or, when both ends have one sign (or one is 0)
+/// and their sizes (the smaller one at least iFloor) differ by more than iRatio, the geometric
+/// mean of the sizes, so that an interval of a wide domain ([0, 1e99] around 0.5) shrinks by
+/// orders of magnitude, not by halves the iterations or the recursion would run out of.
+double HalvingPoint(const double a, const double b, const double iFloor, const double iRatio) {
+  const double middle = 0.5 * (a + b);
+  if (a < 0.0 && b > 0.0)
+    return middle;
+  const double small = std::fmax(std::fmin(std::fabs(a), std::fabs(b)), iFloor);
+  const double big = std::fmax(std::fabs(a), std::fabs(b));
+  if (!(big > iRatio * small))
+    return middle;
+  const double geometric = std::copysign(std::sqrt(small) * std::sqrt(big), a + b);
+  return geometric > a && geometric < b ? geometric : middle;
+}
+
+/// Spread of sizes beyond which a bracket of the Newton solves, and an interval of the
+/// subdivision (sizes below the scale counting as the scale), are halved geometrically.
+const double BracketSpread = 8.0;
+const double IntervalSpread = 0x1p20;
+
 /// A bracket closed on a point whose value is at most this part of the values at its first
 /// ends holds a root (the value is rounding), not a jump.
 const double ClosedBracketValue = 1e-3;
@@ -517,7 +538,7 @@ int XelMathSolveX::RSolve(const XelMathInterval& iI, long iDepth) {
     return XelMathStatus::Done; // NaN ends or a runaway recursion: nothing more to find here
   if (_constraint && !_constraint->IsAdmissible(iI))
     return XelMathStatus::Done;
-  const double mid = 0.5 * (a + b);
+  const double mid = HalvingPoint(a, b, _scale, IntervalSpread);
   double f2;
   const XelMathInterval F = _function->Eval(iI);
   const double dist = F.DistanceTo(0.0);
@@ -854,7 +875,14 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
                                double& ioX) {
   double a = iI.low, b = iI.high;
   double fa = iFa, fb = iFb;
-  const double w = (_scale + (b - a)) * _bisectionEps;
+  // The bracket is closed when narrower than the bisection resolution of its start, or of its
+  // own ends: a bracket from a wide domain (samples 1e14 apart) shrinks to the resolution of
+  // the point it holds, not to a fixed 1e-13 of its first width (14 there, where f = 4).
+  const double firstWidth = (_scale + (b - a)) * _bisectionEps;
+  auto closed = [&]() {
+    return b - a < std::fmin(firstWidth,
+                             (_scale + std::fmax(std::fabs(a), std::fabs(b))) * _bisectionEps);
+  };
   // A point whose value exceeds in size the values at both ends of the bracket lies on a pole
   // (a sign change through infinity), however close its tangent's zero.
   const double endSize = std::fmax(std::fabs(iFa), std::fabs(iFb));
@@ -886,7 +914,7 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
   for (long k = 0; k < budget; ++k, ++iteration) {
     x = useSecant ? (a * fb - b * fa) / (fb - fa) : newtonX;
     if (!(x >= a && x <= b)) // the secant point of a degenerate bracket, or NaN
-      x = 0.5 * (a + b);
+      x = HalvingPoint(a, b, DBL_MIN, BracketSpread);
     double value, deriv;
     EvalMode(x, iMode, value, deriv);
     double testDeriv = deriv;
@@ -904,7 +932,7 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
       return 0;
     }
     previousQ = q;
-    if (b - a < w) {
+    if (closed()) {
       // The bracket is closed: a root when the point passes the root test, or when its value
       // is a tiny part of the values at the ends (rounding above the root test: a polynomial
       // of degree 30 by its coefficients near 0.95, 5e-6 for ends of 1); a pole or a jump of
@@ -941,7 +969,7 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
     widthBeforeThat = widthBefore;
     widthBefore = b - a;
     if (stalled) {
-      newtonX = 0.5 * (a + b);
+      newtonX = HalvingPoint(a, b, DBL_MIN, BracketSpread);
       useSecant = false;
       continue;
     }
@@ -963,7 +991,7 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
     newtonX = x;
     useSecant = allowed;
     if (!useSecant && fa * fb < 0.0)
-      newtonX = 0.5 * (a + b); // neither Newton nor secant: bisect the bracket
+      newtonX = HalvingPoint(a, b, DBL_MIN, BracketSpread); // neither Newton nor secant
   }
   ioX = x;
   return lastAccepted ? 0 : 7;
