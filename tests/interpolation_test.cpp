@@ -547,6 +547,10 @@ TEST(InterpolationTest, Misuse) {
                      {"XelMathInterpol", "Dimension not valid"});
     ExpectInputError([&] { XelMathExplicitInterpol(nullptr, 2, &f, 1e-3, DefaultTol()); },
                      0x20006);
+    ExpectInputError([] { XelMathExplicitInterpol(nullptr, 3, nullptr, 1e-3, DefaultTol()); },
+                     0x20006,
+                     {"XelMathExplicitInterpol", "Dimension not valid",
+                      "XelMathExplicitInterpol::XelMathExplicitInterpol"});
     SphereAndPlane system;
     ExpectInputError(
         [&] { XelMathCleverInterpol(nullptr, 2, &system, nullptr, 1e-3, 0.0, DefaultTol()); },

@@ -11,8 +11,8 @@
 
 XelMathCheapInterpol::XelMathCheapInterpol(XelSoftwareConfiguration* iConfig, const long iN,
                                            const double iTolerance, const XelTolerance& iTol)
-    : XelMathExplicitInterpol(iConfig, iN, nullptr, iTolerance, iTol), _errorDiag(0),
-      _twistIndex(-1), _twistParam(0.0), _preparedFirst(0) {}
+    : XelMathExplicitInterpol(iConfig, iN, iTolerance, iTol), _errorDiag(0), _twistIndex(-1),
+      _twistParam(0.0), _preparedFirst(0) {}
 
 XelMathCheapInterpol::~XelMathCheapInterpol() = default;
 
