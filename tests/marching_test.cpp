@@ -194,6 +194,12 @@ std::vector<CurveCase> Curves() {
        [](const double* X, double* F) { F[0] = X[1] - X[0] * X[0] + 0.5; }, {-1, 1, -1, 1},
        {0, -0.5}, {1, 0}, [](double t) { return std::vector<double>{t, t * t - 0.5}; }, -1, 1,
        false, 0, {{-1, 0.5}, {1, 0.5}}, {}, nullptr, {}},
+      // Started on a face with the tangent inward: the backward run leaves at once, the end
+      // of the branch on that face.
+      {"line started on a face", 2, [](const double* X, double* F) { F[0] = X[1] - 0.5 * X[0]; },
+       {0, 1, -1, 1}, {0, 0}, {1, 0.5},
+       [](double t) { return std::vector<double>{t, 0.5 * t}; }, 0, 1, false, std::sqrt(1.25),
+       {{0, 0}, {1, 0.5}}, {}, nullptr, {}},
       // A torus cut by its bitangent plane: two circles crossing at two singular points. The
       // arc of the start ends at both (no closure, the backward run traces the second half).
       villarceauCase("Villarceau circle", 0.0),

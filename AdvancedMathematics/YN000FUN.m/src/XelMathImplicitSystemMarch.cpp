@@ -79,6 +79,14 @@ XelMathSetOfPointsND* NewResultSet(const long iN, const int iWithVectors, const 
     return new XelMathSetOfPointsNDTwoTangents(iN);
   return new XelMathSetOfPointsND(iN);
 }
+
+// Whether X lies on a face of the box (within iEps).
+bool OnBorder(const XelMathIntervalND& iDomain, const double* X, const double iEps) {
+  for (long i = 0; i < iDomain.GetDimension(); ++i)
+    if (std::fabs(X[i] - iDomain.GetMin(i)) <= iEps || std::fabs(X[i] - iDomain.GetMax(i)) <= iEps)
+      return true;
+  return false;
+}
 } // namespace
 
 // ---- diagnostics ----
@@ -1240,6 +1248,15 @@ int XelMathImplicitSystem::Solve(const XelMathIntervalND& iDomain, const double*
     forward.GetPoint(0, first.Get());
     XelMathSetOfPointsNDWithVectors back(n);
     Run(iDomain, first.Get(), t0, back);
+    // From a start on the border going out at once the backward run has no point beyond the
+    // start: that end of the branch is the border, not a failure of the solve.
+    if ((_diagnostic & XelMathMarchingCode::Failure) && back.GetNumberOfPoints() < 2 &&
+        forward.GetNumberOfPoints() >= 2 &&
+        OnBorder(iDomain, first.Get(), _tol.GetPointResolution())) {
+      SetDiagnostic(0);
+      SetDiagnostic(XelMathMarchingCode::EndReached);
+      _stopInfo = 0;
+    }
     backward.AddSet(back);
     ++runs;
     continueThrough(backward);
