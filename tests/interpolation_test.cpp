@@ -347,6 +347,44 @@ TEST(InterpolationTest, CheapInterpolationSkipsUnusablePoints) {
   }
 }
 
+TEST(InterpolationTest, CheapInterpolationOfHugeOrTinyPoints) {
+  // Interpolation is similar under scaling: 21 points of a circle scaled by s, with the
+  // tolerance scaled alike, give the chain of the reference scale r scaled by s / r (the
+  // squared lengths and the arcs' coefficients, L^-5, of such points overflow). Small points
+  // take a tolerance object of their scale (otherwise they lie within its point resolution);
+  // their curvature is beyond the bound that nulls second derivatives, like that of r = 1e-3.
+  struct Case {
+    double scale, reference;
+  };
+  const Case cases[] = {{1e150, 1.0}, {1e300, 1.0}, {1e-150, 1e-3}, {1e-200, 1e-3}};
+  auto run = [](double s, Chain& out) {
+    XelMathSetOfPointsND pts(3);
+    for (int k = 0; k <= 20; ++k) {
+      double p[3];
+      Put(p, 2 * s * std::cos(0.1 * k), 2 * s * std::sin(0.1 * k));
+      pts.AddPoint(p);
+    }
+    const XelTolerance tol(s < 1.0 ? s : 1.0);
+    XelMathCheapInterpol interp(nullptr, 3, 1e-5 * s, tol);
+    EXPECT_EQ(interp.Run(pts, out.params, out.points, out.tangents, out.second), 0);
+    return interp.GetDiagnostic();
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.scale);
+    Chain ref, out;
+    const long refDiagnostic = run(c.reference, ref);
+    EXPECT_EQ(run(c.scale, out), refDiagnostic);
+    ASSERT_EQ(out.Nodes(), ref.Nodes());
+    const double r = c.reference, s = c.scale;
+    for (long i = 0; i < 3 * ref.Nodes(); ++i) {
+      EXPECT_NEAR(out.points.GetPoints()[i] / s, ref.points.GetPoints()[i] / r, 1e-12) << i;
+      EXPECT_NEAR(out.tangents.GetPoints()[i], ref.tangents.GetPoints()[i], 1e-12) << i;
+      EXPECT_NEAR(out.second.GetPoints()[i] * s, ref.second.GetPoints()[i] * r, 1e-9) << i;
+      EXPECT_NEAR(out.params.GetPoints()[i / 3] / s, ref.params.GetPoints()[i / 3] / r, 1e-12);
+    }
+  }
+}
+
 TEST(InterpolationTest, PointsNeedingManyNodesCostAboutTheirNumber) {
   // 20000 zigzag points need a node at each: the arcs measured (each costing the points it
   // spans, counted by the test's override) span a few times the points, not their square.
@@ -547,6 +585,10 @@ TEST(InterpolationTest, Misuse) {
                      {"XelMathInterpol", "Dimension not valid"});
     ExpectInputError([&] { XelMathExplicitInterpol(nullptr, 2, &f, 1e-3, DefaultTol()); },
                      0x20006);
+    ExpectInputError([] { XelMathExplicitInterpol(nullptr, 3, nullptr, 1e-3, DefaultTol()); },
+                     0x20006,
+                     {"XelMathExplicitInterpol", "Dimension not valid",
+                      "XelMathExplicitInterpol::XelMathExplicitInterpol"});
     SphereAndPlane system;
     ExpectInputError(
         [&] { XelMathCleverInterpol(nullptr, 2, &system, nullptr, 1e-3, 0.0, DefaultTol()); },

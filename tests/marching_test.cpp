@@ -2,6 +2,7 @@
 // other, border ends, singular points, constraints, faces of the domain, options and misuse.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <string>
@@ -131,6 +132,28 @@ std::vector<CurveCase> Curves() {
     const double c = std::cos(t), s = std::sin(t);
     return std::vector<double>{c, s, c * s, c + 0.5 * s * s, c * s - 0.3 * c};
   };
+  // The arc of the circle of centre (0, 1, 0) and radius 2 in the plane z = x / sqrt(3)
+  // between the points (-+1.5, 0, -+sqrt(3)/2) where it crosses its twin of centre (0, -1, 0).
+  auto villarceau = [](double t) {
+    return std::vector<double>{std::sqrt(3.0) * std::sin(t), 1 + 2 * std::cos(t), std::sin(t)};
+  };
+  auto villarceauCase = [villarceau](const std::string& iName, double t) {
+    return CurveCase{iName, 3,
+                     [](const double* X, double* F) {
+                       const double r = std::sqrt(X[0] * X[0] + X[1] * X[1]) - 2;
+                       F[0] = r * r + X[2] * X[2] - 1;
+                       F[1] = X[2] - X[0] / std::sqrt(3.0);
+                     },
+                     {-4, 4, -4, 4, -2, 2}, villarceau(t), {}, villarceau, -2 * M_PI / 3,
+                     2 * M_PI / 3, false, 8 * M_PI / 3, {}, {}, nullptr,
+                     {1.5, 0, std::sqrt(0.75)},
+                     [](const double* X, double* J) {
+                       const double rho = std::sqrt(X[0] * X[0] + X[1] * X[1]), r = rho - 2;
+                       const double row[6] = {2 * r * X[0] / rho, 2 * r * X[1] / rho, 2 * X[2],
+                                              -1 / std::sqrt(3.0), 0, 1};
+                       std::copy(row, row + 6, J);
+                     }};
+  };
   auto clipped = [](double d, std::vector<double> start) {
     const double a = std::acos(1 - d), y = std::sin(a);
     return CurveCase{"circle cut at x = 1 - " + std::to_string(d), 2,
@@ -171,6 +194,17 @@ std::vector<CurveCase> Curves() {
        [](const double* X, double* F) { F[0] = X[1] - X[0] * X[0] + 0.5; }, {-1, 1, -1, 1},
        {0, -0.5}, {1, 0}, [](double t) { return std::vector<double>{t, t * t - 0.5}; }, -1, 1,
        false, 0, {{-1, 0.5}, {1, 0.5}}, {}, nullptr, {}},
+      // Started on a face with the tangent inward: the backward run leaves at once, the end
+      // of the branch on that face.
+      {"line started on a face", 2, [](const double* X, double* F) { F[0] = X[1] - 0.5 * X[0]; },
+       {0, 1, -1, 1}, {0, 0}, {1, 0.5},
+       [](double t) { return std::vector<double>{t, 0.5 * t}; }, 0, 1, false, std::sqrt(1.25),
+       {{0, 0}, {1, 0.5}}, {}, nullptr, {}},
+      // A torus cut by its bitangent plane: two circles crossing at two singular points. The
+      // arc of the start ends at both (no closure, the backward run traces the second half).
+      villarceauCase("Villarceau circle", 0.0),
+      villarceauCase("Villarceau circle, start near a singular point",
+                     M_PI / 2 - 2 * M_PI * 10.37 / 24),
       // The unit circle cut by x = 1 - d over an arc shorter than one step, from either side
       // of the cut: the ends are the first crossings along the curve.
       clipped(1e-4, {-1, 0}), clipped(1e-3, {0, 1}), clipped(3e-3, {0, 1}),

@@ -75,6 +75,14 @@ protected:
   long KeptPosition(const double u) const;
   /// Positions of the kept points strictly between u0 and u1.
   void InteriorPositions(const double u0, const double u1, long& oFirst, long& oLast) const;
+  /// The binary exponent of the largest finite coordinate of the points when it is beyond
+  /// 2^100 or below 2^-100 (0 otherwise): a run at that magnitude is made on scaled points.
+  int MagnitudeExponent(const XelMathSetOfPointsND& iPoints) const;
+  /// Divides the lengths of the settings by 2^iExponent (the curvature bound grows).
+  void ScaleSettings(const int iExponent);
+  /// Multiplies the results of a scaled run (lengths, points, nodes) back by 2^iExponent.
+  void ScaleResults(const int iExponent, XelMathSetOfPointsND& ioParameters,
+                    XelMathSetOfPointsND& ioPoints, XelMathSetOfPointsND& ioSecondDerivatives);
 
   long _errorDiag;
   long _twistIndex;

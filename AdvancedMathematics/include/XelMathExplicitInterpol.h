@@ -13,15 +13,15 @@
 // Deviation of an arc: samples of f between its nodes projected on the quintic by Newton, and
 // samples of the quintic projected on f; the larger distance counts.
 //
-// Errors: f of a dimension other than N, or an initial set of a dimension other than 1 (for
-// XelMathCheapInterpol: other than N), raise 0x20006 ("Dimension not valid").
+// Errors: a null f or f of a dimension other than N, or an initial set of a dimension other
+// than 1 (for XelMathCheapInterpol: other than N), raise 0x20006 ("Dimension not valid").
 #include "XelMathInterpol.h"
 
 class XelMathVectorialFunctionX;
 
 class XELADVANCEDMATHEMATICS_EXPORT XelMathExplicitInterpol : public XelMathInterpol {
 public:
-  /// iF is held, not copied (null only for the cheap interpolator).
+  /// iF is held, not copied; a null iF raises 0x20006.
   XelMathExplicitInterpol(XelSoftwareConfiguration* iConfig, const long iN,
                           XelMathVectorialFunctionX* iF, const double iTolerance,
                           const XelTolerance& iTol);
@@ -74,6 +74,9 @@ public:
   double GetCosAngleBetweenTangents(const long i, const long j) override;
 
 protected:
+  /// For the interpolators of points alone (no f).
+  XelMathExplicitInterpol(XelSoftwareConfiguration* iConfig, const long iN, const double iTolerance,
+                          const XelTolerance& iTol);
   /// Makes T unit and D the curvature vector (derivatives with respect to arc length).
   void ToArcLength(double* ioNode) const;
   /// Grows the prepared samples to iCount points.

@@ -11,8 +11,8 @@
 
 XelMathCheapInterpol::XelMathCheapInterpol(XelSoftwareConfiguration* iConfig, const long iN,
                                            const double iTolerance, const XelTolerance& iTol)
-    : XelMathExplicitInterpol(iConfig, iN, nullptr, iTolerance, iTol), _errorDiag(0),
-      _twistIndex(-1), _twistParam(0.0), _preparedFirst(0) {}
+    : XelMathExplicitInterpol(iConfig, iN, iTolerance, iTol), _errorDiag(0), _twistIndex(-1),
+      _twistParam(0.0), _preparedFirst(0) {}
 
 XelMathCheapInterpol::~XelMathCheapInterpol() = default;
 
@@ -55,24 +55,32 @@ int XelMathCheapInterpol::Run(const XelMathSetOfPointsND& iInitial,
                  "XelMathCheapInterpol::Run");
   // The usable points: finite, and apart from the previous usable one (a repeated point has
   // no chord to estimate a tangent from). origin holds their indices in iInitial.
+  // Points of a huge or tiny magnitude: the squared lengths and the arcs' monomial coefficients
+  // (L^-5) overflow. They are divided by a power of two (exact), the lengths of the settings
+  // alike, and the results of the run are scaled back.
   const long n = iInitial.GetNumberOfPoints();
+  const int exponent = MagnitudeExponent(iInitial);
   XelMathSetOfPointsND usable(_n, n);
   XelMathSetOfLongs origin;
   bool nonFinite = false;
-  const double resolution = _tol.GetPointResolution();
+  const double resolution = std::ldexp(_tol.GetPointResolution(), -exponent);
+  XelMathScratchDoubles<64> scaled(_n);
   for (long i = 0; i < n; ++i) {
     const double* p = iInitial.GetPoints() + i * _n;
     bool finite = true;
-    for (long k = 0; k < _n; ++k)
+    for (long k = 0; k < _n; ++k) {
       finite = finite && std::isfinite(p[k]);
+      scaled[k] = std::ldexp(p[k], -exponent);
+    }
     if (!finite) {
       nonFinite = true;
       continue;
     }
     const long last = usable.GetNumberOfPoints() - 1;
-    if (last >= 0 && !(std::sqrt(SquareDistance(p, usable.GetPoints() + last * _n)) > resolution))
+    if (last >= 0 &&
+        !(std::sqrt(SquareDistance(scaled.Data(), usable.GetPoints() + last * _n)) > resolution))
       continue;
-    usable.AddPoint(p);
+    usable.AddPoint(scaled.Data());
     origin.AddElement(i);
   }
   const long nu = usable.GetNumberOfPoints();
@@ -96,8 +104,22 @@ int XelMathCheapInterpol::Run(const XelMathSetOfPointsND& iInitial,
   _errorDiag = 0;
   _twistIndex = -1;
   _twistParam = 0.0;
+  const double saved[6] = {_tolArgument,          _minTolArgument, _internalMinLength,
+                           _maxSquareSecondDeriv, _invalidTol,     _tightenTol};
+  if (exponent)
+    ScaleSettings(exponent);
   const int status = RunMain(nu, 0.95, oParameters, oPoints, oTangents, oSecondDerivatives,
                              oCorrespondingInitialParams, iAttributes);
+  if (exponent) {
+    _tolArgument = saved[0];
+    _minTolArgument = saved[1];
+    _internalMinLength = saved[2];
+    _maxSquareSecondDeriv = saved[3];
+    _invalidTol = saved[4];
+    _tightenTol = saved[5];
+    HandleMinLength();
+    ScaleResults(exponent, oParameters, oPoints, oSecondDerivatives);
+  }
   _exact = exact;
   if (nonFinite)
     _diagnostic |= DiagDataFailed;
@@ -132,6 +154,53 @@ int XelMathCheapInterpol::Run(const XelMathSetOfPointsND& iInitial,
   }
   _initial = nullptr;
   return status;
+}
+
+int XelMathCheapInterpol::MagnitudeExponent(const XelMathSetOfPointsND& iPoints) const {
+  double largest = 0.0;
+  const double* p = iPoints.GetPoints();
+  for (long k = 0; k < iPoints.GetNumberOfPoints() * _n; ++k)
+    if (std::isfinite(p[k]))
+      largest = std::fmax(largest, std::fabs(p[k]));
+  int exponent = 0;
+  std::frexp(largest, &exponent);
+  return largest > 0.0 && (exponent > 100 || exponent < -100) ? exponent : 0;
+}
+
+void XelMathCheapInterpol::ScaleSettings(const int iExponent) {
+  // The settings as the run would resolve them, in the units of the scaled points.
+  HandleMinLength();
+  _tolArgument = std::ldexp(_tolerance, -iExponent);
+  _minTolArgument = std::ldexp(_minTolerance, -iExponent);
+  _internalMinLength = std::ldexp(_minLength, -iExponent);
+  if (_invalidTol >= 0.0)
+    _invalidTol = std::ldexp(_invalidTol, -iExponent);
+  if (_tightenTol >= 0.0)
+    _tightenTol = std::ldexp(_tightenTol, -iExponent);
+  // A curvature grows by the scale: the bound on its square by the square.
+  _maxSquareSecondDeriv = std::ldexp(_maxSquareSecondDeriv, 2 * iExponent);
+}
+
+void XelMathCheapInterpol::ScaleResults(const int iExponent, XelMathSetOfPointsND& ioParameters,
+                                        XelMathSetOfPointsND& ioPoints,
+                                        XelMathSetOfPointsND& ioSecondDerivatives) {
+  _maxError = std::ldexp(_maxError, iExponent);
+  for (long k = 0; k < ioParameters.GetNumberOfPoints(); ++k)
+    ioParameters.GetPoints()[k] = std::ldexp(ioParameters.GetPoints()[k], iExponent);
+  for (long k = 0; k < ioPoints.GetNumberOfPoints() * _n; ++k)
+    ioPoints.GetPoints()[k] = std::ldexp(ioPoints.GetPoints()[k], iExponent);
+  for (long k = 0; k < ioSecondDerivatives.GetNumberOfPoints() * _n; ++k)
+    ioSecondDerivatives.GetPoints()[k] = std::ldexp(ioSecondDerivatives.GetPoints()[k], -iExponent);
+  // The stored nodes (u, P, T, D, arc length, flags) that GetPiece reads.
+  const long row = _nodes->GetDimension();
+  for (long i = 0; i < _nodes->GetNumberOfPoints(); ++i) {
+    double* node = _nodes->GetPoints() + i * row;
+    for (long k = 0; k < _n; ++k) {
+      node[1 + k] = std::ldexp(node[1 + k], iExponent);
+      node[1 + 2 * _n + k] = std::ldexp(node[1 + 2 * _n + k], -iExponent);
+    }
+    node[1 + 3 * _n] = std::ldexp(node[1 + 3 * _n], iExponent);
+  }
 }
 
 long XelMathCheapInterpol::KeptPosition(const double u) const {
@@ -274,6 +343,10 @@ int XelMathCheapInterpol::ComputeDataAtPosition(const double u, double* oNode) {
         c[1] + s * (2.0 * c[2] + s * (3.0 * c[3] + s * (4.0 * c[4] + s * 5.0 * c[5])));
     oNode[1 + 2 * _n + i] = 2.0 * c[2] + s * (6.0 * c[3] + s * (12.0 * c[4] + s * 20.0 * c[5]));
   }
+  // No node from data that overflowed.
+  for (long k = 1; k < NodeSize(); ++k)
+    if (!std::isfinite(oNode[k]))
+      return 0;
   ToArcLength(oNode);
   return 1;
 }

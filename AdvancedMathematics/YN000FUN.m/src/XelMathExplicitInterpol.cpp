@@ -14,13 +14,18 @@
 XelMathExplicitInterpol::XelMathExplicitInterpol(XelSoftwareConfiguration* iConfig, const long iN,
                                                  XelMathVectorialFunctionX* iF,
                                                  const double iTolerance, const XelTolerance& iTol)
-    : XelMathInterpol(iConfig, iN, nullptr, nullptr, iTolerance, 0.0, iTol), _f(iF),
-      _initial(nullptr), _hFactor(2e-5), _byDistance(0), _oldNewton(0), _stored(nullptr),
-      _prepared(nullptr), _preparedCapacity(0), _nbPrepared(0), _preparedU0(0.0),
-      _preparedU1(0.0) {
-  if (iF && iF->GetDimension() != iN)
+    : XelMathExplicitInterpol(iConfig, iN, iTolerance, iTol) {
+  if (!iF || iF->GetDimension() != iN)
     XelMathRaise(XelErrorCode::InvalidOption, "XelMathExplicitInterpol", "Dimension not valid",
                  "XelMathExplicitInterpol::XelMathExplicitInterpol");
+  _f = iF;
+}
+
+XelMathExplicitInterpol::XelMathExplicitInterpol(XelSoftwareConfiguration* iConfig, const long iN,
+                                                 const double iTolerance, const XelTolerance& iTol)
+    : XelMathInterpol(iConfig, iN, nullptr, nullptr, iTolerance, 0.0, iTol), _f(nullptr),
+      _initial(nullptr), _hFactor(2e-5), _byDistance(0), _oldNewton(0), _stored(nullptr),
+      _prepared(nullptr), _preparedCapacity(0), _nbPrepared(0), _preparedU0(0.0), _preparedU1(0.0) {
   _tolQualityFactor = 0.1;
   _maxSquareSecondDeriv = 10000.0;
   _checkEnergy = 0;

@@ -79,6 +79,14 @@ XelMathSetOfPointsND* NewResultSet(const long iN, const int iWithVectors, const 
     return new XelMathSetOfPointsNDTwoTangents(iN);
   return new XelMathSetOfPointsND(iN);
 }
+
+// Whether X lies on a face of the box (within iEps).
+bool OnBorder(const XelMathIntervalND& iDomain, const double* X, const double iEps) {
+  for (long i = 0; i < iDomain.GetDimension(); ++i)
+    if (std::fabs(X[i] - iDomain.GetMin(i)) <= iEps || std::fabs(X[i] - iDomain.GetMax(i)) <= iEps)
+      return true;
+  return false;
+}
 } // namespace
 
 // ---- diagnostics ----
@@ -768,14 +776,23 @@ int XelMathImplicitSystem::ClosesAtSingularPoint(XelMathMarchState& ioState, con
   const XelMathSetOfPointsNDWithVectors* best = nullptr;
   long bestIndex = -1;
   double bestDistance = ioState.closureTol, bestSign = 1.0;
+  const double behind = 1e-3 * ioState.closureTol + 10.0 * _tol.GetPointResolution();
   for (int k = 0; k < 3; ++k) {
     if (!sets[k] || !sets[k]->IsAKindOf("XelMathSetOfPointsNDWithVectors"))
       continue;
     const XelMathSetOfPointsNDWithVectors* set =
         static_cast<const XelMathSetOfPointsNDWithVectors*>(sets[k]);
     for (long j = 0; j < set->GetNumberOfPoints(); ++j) {
-      const double d = Distance(n, set->GetPoints() + j * n, iXs);
+      const double* q = set->GetPoints() + j * n;
+      const double d = Distance(n, q, iXs);
       if (d > bestDistance)
+        continue;
+      // A point before the singular point along the march (the one the march comes from)
+      // arrives there; only a point on it or beyond it leaves along the branch.
+      double along = 0.0;
+      for (long i = 0; i < n; ++i)
+        along += (q[i] - iXs[i]) * iT[i];
+      if (along < -behind * std::sqrt(Dot(iT, iT)))
         continue;
       set->GetVector(j, tj);
       const double norm = std::sqrt(Dot(tj, tj) * Dot(iT, iT));
@@ -897,7 +914,11 @@ int XelMathImplicitSystem::VerifySet(XelMathMarchState& ioState) {
         std::memcpy(tj, Tn, sizeof(double) * n);
       const double norm = std::sqrt(Dot(tj, tj) * Dot(Tn, Tn));
       const double c = norm > 0.0 ? signs[k] * Dot(tj, Tn) / norm : 1.0;
-      if (c > ClosureCosine) {
+      // A regular curve comes back onto its trace only at an end of it (the start of this
+      // run, or an end of another run): met elsewhere with the same direction, the chord
+      // jumped onto a part running alongside and is retried shorter.
+      const bool atEnd = j == 0 || (k > 0 && j == sets[k]->GetNumberOfPoints() - 1);
+      if (c > ClosureCosine && atEnd) {
         if (withVectors && signs[k] < 0.0)
           for (long i = 0; i < n; ++i)
             tj[i] = -tj[i];
@@ -1227,6 +1248,15 @@ int XelMathImplicitSystem::Solve(const XelMathIntervalND& iDomain, const double*
     forward.GetPoint(0, first.Get());
     XelMathSetOfPointsNDWithVectors back(n);
     Run(iDomain, first.Get(), t0, back);
+    // From a start on the border going out at once the backward run has no point beyond the
+    // start: that end of the branch is the border, not a failure of the solve.
+    if ((_diagnostic & XelMathMarchingCode::Failure) && back.GetNumberOfPoints() < 2 &&
+        forward.GetNumberOfPoints() >= 2 &&
+        OnBorder(iDomain, first.Get(), _tol.GetPointResolution())) {
+      SetDiagnostic(0);
+      SetDiagnostic(XelMathMarchingCode::EndReached);
+      _stopInfo = 0;
+    }
     backward.AddSet(back);
     ++runs;
     continueThrough(backward);
