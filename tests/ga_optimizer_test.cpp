@@ -292,6 +292,11 @@ TEST(GAOptimizer, NaNFitnessIsNeverTheOptimum) {
   EXPECT_EQ(none.GetNumberOfGenerations(), 10);
   EXPECT_EQ(none.Run(true, 100, 1.0, 10), 7);
   EXPECT_EQ(none.GetOptimumFitness(), -kInf);
+  // An infinite fitness the function returns is a value: the optimum, status 0.
+  Probe well([](long, const double* x) { return x[0] < -0.5 ? -kInf : Sphere(2, x); }, 2, -1.0,
+             1.0);
+  EXPECT_EQ(well.Run(false, 20, -1.0, 5), 0);
+  EXPECT_EQ(well.GetOptimumFitness(), -kInf);
 }
 
 TEST(GAOptimizer, MisuseRaisesBeforeAnyAllocation) {

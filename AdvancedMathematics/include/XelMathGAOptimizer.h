@@ -145,4 +145,5 @@ private:
   XelMathGAPopulation* _current;
   XelMathGAPopulation* _next;
   long _generations;
+  bool _fitnessSeen; // some trial of the current search had a fitness that is not NaN
 };

@@ -72,7 +72,7 @@ XelMathGAOptimizer::XelMathGAOptimizer()
       _crossValue(DefaultCrossValue), _mutatValue(DefaultMutatValue), _lower(nullptr),
       _upper(nullptr), _fitnessReference(0.0), _process(DefaultProcess), _refresh(2), _seed(-3),
       _idemFitnessCount(DefaultIdemFitnessCount), _optimum(), _current(nullptr), _next(nullptr),
-      _generations(0) {}
+      _generations(0), _fitnessSeen(false) {}
 
 XelMathGAOptimizer::~XelMathGAOptimizer() {
   delete _current;
@@ -167,6 +167,7 @@ double XelMathGAOptimizer::Evaluate(const double* iParams, long iCount, bool iMa
   const double fitness = Fitness(iCount, copy);
   if (std::isnan(fitness))
     return iMaximize ? -HUGE_VAL : HUGE_VAL;
+  _fitnessSeen = true;
   return fitness;
 }
 
@@ -188,6 +189,7 @@ int XelMathGAOptimizer::Start(bool iMaximize, const char* iWhere) {
   delete _next;
   _next = nullptr;
   _generations = 0;
+  _fitnessSeen = false;
 
   _current = new XelMathGAPopulation(_populationSize, _numParams, _lower, _upper);
   _current->Draw();
@@ -218,9 +220,10 @@ int XelMathGAOptimizer::Maximize() {
 
 int XelMathGAOptimizer::Run(bool iMaximize, const char* iWhere) {
   int status = Start(iMaximize, iWhere);
-  // A search whose every trial had a NaN fitness has no optimum to give.
+  // A search whose every trial had a NaN fitness has no optimum to give (an infinite fitness
+  // the function returned is one).
   const auto done = [this] {
-    return std::isfinite(_optimum.fitness) ? XelMathStatus::Done : XelMathStatus::NotConverged;
+    return _fitnessSeen ? XelMathStatus::Done : XelMathStatus::NotConverged;
   };
   if (status != XelMathStatus::Done)
     return status;
