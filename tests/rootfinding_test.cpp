@@ -20,6 +20,7 @@
 #include "XelFedEx.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrIntegerValue.h"
+#include "XelError.h"
 #include "XelMathAttrList.h"
 #include "XelMathAttrPointerValue.h"
 #include "XelMathAttrScaleOption.h"
@@ -272,6 +273,11 @@ TEST(SolveX, ClusteredRootsAreSeparated) {
   solver.Initialize(XelMathInterval(-1.0, 1.0), set);
   EXPECT_EQ(solver.RunOnPolynom(4, c, 0.3), 0);
   ExpectSameRoots(SortedPoints(set), {-0.2, 0.3, 0.3 + d, 0.8}, kEpsRoot);
+  // Run without a function: an invalid object, reported, no root.
+  const long reports = XelQuornullCount();
+  EXPECT_EQ(solver.Run(XelMathInterval(-1.0, 1.0), set), 0);
+  EXPECT_EQ(XelQuornullCount(), reports + 1);
+  EXPECT_EQ(set.GetNumberOfPoints(), 0);
 }
 
 TEST(SolveX, RootsCloserThanThePointResolutionAreOne) {

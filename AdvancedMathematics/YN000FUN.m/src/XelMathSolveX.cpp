@@ -521,6 +521,7 @@ int XelMathSolveX::Run(const XelMathInterval& iDomain, XelMathSetOfPointsND& ioR
       status = DSolve(iDomain, _sampling);
     }
   } else if (!_function) {
+    XelQuornull(__FILE__, __LINE__); // an invalid object: reported, nothing to solve
     status = XelMathStatus::Done;
   }
   ioRoots.Beginning();
