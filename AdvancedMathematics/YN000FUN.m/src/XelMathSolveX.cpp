@@ -48,20 +48,30 @@ double ClampedStart(const double iX, const double a, const double b) {
 /// Unit roundoff of double.
 const double Unit = 0.5 * DBL_EPSILON;
 
-/// The point that halves [a, b]: its middle, or, when both ends have one sign (or one is 0)
-/// and their sizes (the smaller one at least iFloor) differ by more than iRatio, the geometric
-/// mean of the sizes, so that an interval of a wide domain ([0, 1e99] around 0.5) shrinks by
-/// orders of magnitude, not by halves the iterations or the recursion would run out of.
-double HalvingPoint(const double a, const double b, const double iFloor, const double iRatio) {
-  const double middle = 0.5 * (a + b);
+/// How far apart the sizes of a and b are (the smaller one at least iFloor): their ratio when
+/// both have one sign (or one is 0), 1 when [a, b] holds 0 inside.
+double SizeSpread(const double a, const double b, const double iFloor) {
   if (a < 0.0 && b > 0.0)
-    return middle;
+    return 1.0;
+  const double small = std::fmax(std::fmin(std::fabs(a), std::fabs(b)), iFloor);
+  return std::fmax(std::fabs(a), std::fabs(b)) / small;
+}
+
+/// The geometric mean of the sizes of a and b (the smaller at least iFloor), with their sign;
+/// the middle when rounding puts it outside (a, b).
+double GeometricMiddle(const double a, const double b, const double iFloor) {
   const double small = std::fmax(std::fmin(std::fabs(a), std::fabs(b)), iFloor);
   const double big = std::fmax(std::fabs(a), std::fabs(b));
-  if (!(big > iRatio * small))
-    return middle;
   const double geometric = std::copysign(std::sqrt(small) * std::sqrt(big), a + b);
-  return geometric > a && geometric < b ? geometric : middle;
+  return geometric > a && geometric < b ? geometric : 0.5 * (a + b);
+}
+
+/// The point that halves [a, b]: its middle, or the geometric middle where the sizes of its
+/// ends differ by more than iRatio, so that an interval of a wide domain ([0, 1e99] around
+/// 0.5) shrinks by orders of magnitude, not by halves the iterations or the recursion would
+/// run out of.
+double HalvingPoint(const double a, const double b, const double iFloor, const double iRatio) {
+  return SizeSpread(a, b, iFloor) > iRatio ? GeometricMiddle(a, b, iFloor) : 0.5 * (a + b);
 }
 
 /// Spread of sizes beyond which a bracket of the Newton solves, and an interval of the
@@ -916,6 +926,9 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
     x = useSecant ? (a * fb - b * fa) / (fb - fa) : newtonX;
     if (!(x >= a && x <= b)) // the secant point of a degenerate bracket, or NaN
       x = HalvingPoint(a, b, DBL_MIN, BracketSpread);
+    // Ends of sizes far apart (beyond the scale): Newton's steps from far out only halve x.
+    if (SizeSpread(a, b, _scale) > IntervalSpread)
+      x = GeometricMiddle(a, b, _scale);
     double value, deriv;
     EvalMode(x, iMode, value, deriv);
     double testDeriv = deriv;
