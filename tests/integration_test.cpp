@@ -324,6 +324,16 @@ TEST(IntegrateX, AdaptiveOptionAgainstDefaultClosedFormsAndEvaluationCounts) {
       // A kink or a step inside is bisected down to its resolution: the sums of successive
       // levels look geometric for a few levels only, and are not extrapolated.
       {"kink", [](double x) { return std::fabs(x - kThird); }, 0.0, 1.0, 5.0 / 18.0, 7, false, 700},
+      // Kinks between a bisection point and the first node of a half, whose nodes all lie on
+      // one branch (the triangle between came back missing, 1e-6 and 9e-8, with status 0),
+      // also where the half is too coarse to predict its end (sin 20x).
+      {"kink past 1/2", [](double x) { return std::fabs(x - 0.501); }, 0.0, 1.0,
+       (0.501 * 0.501 + 0.499 * 0.499) / 2.0, 7, false, 1300},
+      {"kink before 3/4", [](double x) { return std::fabs(x - 0.7503); }, 0.0, 1.0,
+       (0.7503 * 0.7503 + 0.2497 * 0.2497) / 2.0, 0, false, 1300},
+      {"sin 20x + kink", [](double x) { return std::sin(20.0 * x) + std::fabs(x - 0.50001); }, 0.0,
+       1.0, (1.0 - std::cos(20.0)) / 20.0 + (0.50001 * 0.50001 + 0.49999 * 0.49999) / 2.0, 0, false,
+       1300},
       {"cos(50x)", [](double x) { return std::cos(50.0 * x); }, 0.0, 2.0, std::sin(100.0) / 50.0, 0,
        true, 700},
       {"step", [](double x) { return x < 0.3 ? 0.0 : 1.0; }, 0.0, 1.0, 0.7, 7, false, 1500},
