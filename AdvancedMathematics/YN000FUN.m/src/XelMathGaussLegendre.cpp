@@ -762,10 +762,28 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
   EpsilonExtrapolation table;
   double extrapolated = 0.0, extrapolationError = 0.0;
   table.Add(area, extrapolated, extrapolationError);
+  // The sums of |f| (the floors over 50 epsilon) go through a table of their own, fed and
+  // reset with the first. Around a pole at a bisection point the pieces on either side cancel
+  // (1/x on [-1, 1]): the signed sums stand still at the principal value and look converged,
+  // while the sums of |f| grow as those of 1/|x| do. An extrapolated limit stands only when
+  // the sums of |f| have a limit too; one far from their sum (as for the signed one below:
+  // the analytic continuation of the integral of 1/|x|^3) is a divergence.
+  EpsilonExtrapolation absoluteTable;
+  const double l1Factor = 1.0 / (50.0 * DBL_EPSILON);
+  double absoluteLimit = 0.0, absoluteError = 0.0;
+  bool absoluteFound = false;
+  absoluteTable.Add(floorSum * l1Factor, absoluteLimit, absoluteError);
+  auto addAbsolute = [&]() {
+    double limit = 0.0, error = 0.0;
+    if (!absoluteTable.Add(floorSum * l1Factor, limit, error))
+      return;
+    absoluteLimit = limit;
+    absoluteFound = true;
+  };
   double smallLevel = 2.0;      // pieces of this level and deeper are small
   double largeError = errorSum; // summed error of the large pieces
   bool extrapolating = false, roundoffInTable = false;
-  double bestValue = 0.0, bestError = HUGE_VAL, correction = 0.0;
+  double bestValue = 0.0, bestError = HUGE_VAL, correction = 0.0, bestAbsolute = 0.0;
   long sinceBest = 0, roundoff1 = 0, roundoff2 = 0, roundoff3 = 0;
   long suspects = 0; // unexplained end values of the pieces
   double checkpoint = HUGE_VAL;
@@ -877,6 +895,7 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
     if (done == 0) {
       // The sum of the two halves is the second term of the sequence.
       table.Add(area, extrapolated, extrapolationError);
+      addAbsolute();
       largeError = errorSum;
       continue;
     }
@@ -895,14 +914,19 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
     // step at ln 6 on [1, 2] was extrapolated 9e-5 off with status 0).
     if (small.Size() == 0 || small.Piece(0)[kRun] < 2.0) {
       table.Reset();
+      absoluteTable.Reset();
+      absoluteFound = false;
       bestError = HUGE_VAL;
       sinceBest = 0;
     }
     ++sinceBest;
-    if (table.Add(area, extrapolated, extrapolationError) && extrapolationError < bestError) {
+    const bool found = table.Add(area, extrapolated, extrapolationError);
+    addAbsolute();
+    if (found && extrapolationError < bestError && absoluteFound) {
       sinceBest = 0;
       bestValue = extrapolated;
       bestError = extrapolationError;
+      bestAbsolute = absoluteLimit;
       correction = largeError;
       if (bestError <= goalOf(bestValue))
         break;
@@ -932,6 +956,10 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
     const double ratio = oResult / area;
     if (std::fmax(std::fabs(oResult), std::fabs(area)) > 0.01 * l1 &&
         (!(ratio >= 0.01 && ratio <= 100.0) || errorSum > std::fabs(area)))
+      return kNotConverged;
+    // The same for the sums of |f|, whichever the cancellation in the signed ones.
+    const double absoluteRatio = bestAbsolute / l1;
+    if (!(absoluteRatio >= 0.01 && absoluteRatio <= 100.0))
       return kNotConverged;
   }
   return (useExtrapolation ? bestError : errorSum) <= goalOf(oResult) ? kConverged : kNotConverged;
