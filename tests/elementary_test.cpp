@@ -201,6 +201,26 @@ TEST(HyperbolicX, DerivativeIntegralThirdDerivativeAndAnswers) {
     EXPECT_NEAR(f.IntegrateAbsOrRel(I, 1e-10, 0), F(I.high) - F(I.low), kSameFormula * 10);
   EXPECT_NEAR(XelMathHyperbolicX(1, 2, 3, 0).IntegrateAbsOrRel(XelMathInterval(0, 2), 0, 0), 8,
               8 * kEps);
+  // Pure exponentials (b = -a or b = a), where cosh and sinh are large and the integral is not:
+  // to a few epsilon relative (e^-x on [0, 40] came back 0, 0.5 e^-2x on [0, 20] too).
+  struct Exponential {
+    double a, b, w, low, high, exact;
+  };
+  const Exponential exponentials[] = {
+      {1, -1, 1, 0, 40, -std::expm1(-40.0)}, // e^-x
+      {1, -1, 1, 0, 20, -std::expm1(-20.0)},
+      {0.5, -0.5, 2, 0, 20, -0.25 * std::expm1(-40.0)}, // 0.5 e^-2x
+      {0.5, -0.5, 2, 30, 40, -0.25 * std::exp(-60.0) * std::expm1(-20.0)},
+      {1, 1, 1, -40, 0, -std::expm1(-40.0)},                     // e^x
+      {2, -2, -0.5, -30, 0, -4.0 * std::expm1(-15.0)},           // 2 e^(x/2), w < 0
+      {1, -1, 1, 35, 35.5, -std::exp(-35.0) * std::expm1(-0.5)}, // narrow and far
+  };
+  for (const Exponential& e : exponentials) {
+    const XelMathHyperbolicX g(e.a, e.b, 0, e.w);
+    EXPECT_NEAR(g.Integrate(XelMathInterval(e.low, e.high), 1e-10), e.exact,
+                8 * kEps * std::fabs(e.exact))
+        << e.a << " " << e.b << " " << e.w << " [" << e.low << ", " << e.high << "]";
+  }
 }
 
 TEST(FractionX, AnswersComponentsAndNullParts) {

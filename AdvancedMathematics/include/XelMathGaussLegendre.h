@@ -102,7 +102,8 @@ MyOwnIntegrateAbsOrRel(const XelMathFunctionX* iF, const XelMathInterval& iI, do
 /// wildly oscillating integrands), when the extrapolation has stalled or when the whole call
 /// has spent 204800 evaluations (80 times the plain scheme); the result is then the extrapolated limit
 /// when its estimate is the better one, the sum of the pieces otherwise. An extrapolated limit
-/// far from the sum of the pieces (divergence) is never a success. The heap of pieces is one
+/// far from the sum of the pieces (divergence) is never a success, and the sums of |f| are
+/// extrapolated alongside, so that pieces that cancel (1/x on [-1, 1]) do not hide it. The heap of pieces is one
 /// growing block of the memory services, freed before returning, also when an evaluation
 /// raises.
 ///

@@ -157,6 +157,14 @@ const double XelMathGaussLegendre::KronrodWeights[XelMathGaussLegendre::KronrodP
 
 namespace {
 
+// The values of a piece extrapolated to one of its ends by the polynomials through its nodes:
+// the one of degree 20 through all 21 (value), the spread of those of degrees 19 and 18 through
+// the nodes nearest that end (how far the extrapolation can be trusted on a smooth function)
+// and the sum of the magnitudes of the terms of the first (its rounding).
+struct EndFit {
+  double value = 0.0, spread = 0.0, magnitude = 0.0;
+};
+
 // One piece integrated by the 21-point Kronrod rule: the value, the error estimate drawn from
 // the embedded 10-point Gauss rule, the rounding floor, and whether the estimate is saturated
 // (as large as the spread of the values, so that it says nothing about the rule's accuracy).
@@ -165,12 +173,61 @@ struct KronrodEstimate {
   bool saturated = false;
   // The value at the centre, and at the two nodes nearest to each end (nearest first).
   double centre = 0.0, nearLow[2] = {0.0, 0.0}, nearHigh[2] = {0.0, 0.0};
+  // The values extrapolated to the ends.
+  EndFit fitLow, fitHigh;
   // The largest |value| and where it is: -1 at the node nearest the low end, 1 at the node
   // nearest the high end, 0 elsewhere.
   double peak = 0.0, peakSide = 0.0;
 };
 
 const long kKronrodPoints = 2 * XelMathGaussLegendre::KronrodPairs + 1;
+
+// Lagrange weights that extrapolate the values at the 21 Kronrod nodes (in the order of
+// Kronrod21: centre, then -x_k, x_k from the centre outwards) to the end 1 (the end -1 takes
+// them mirrored), for the polynomials through all the nodes and through all but the one or the
+// two nodes farthest from that end (-x_10, -x_9): degrees 20, 19 and 18. The weights of each
+// sum up to 4.2 in magnitude, so that the extrapolation loses little to rounding.
+struct EndWeights {
+  double w[3][kKronrodPoints];
+  EndWeights() {
+    double t[kKronrodPoints];
+    t[0] = 0.0;
+    for (long k = 1; k <= XelMathGaussLegendre::KronrodPairs; ++k) {
+      t[2 * k - 1] = -XelMathGaussLegendre::KronrodNodes[k];
+      t[2 * k] = XelMathGaussLegendre::KronrodNodes[k];
+    }
+    const long dropped[3] = {-1, kKronrodPoints - 2, kKronrodPoints - 4};
+    for (long v = 0; v < 3; ++v)
+      for (long j = 0; j < kKronrodPoints; ++j) {
+        double p = 0.0;
+        if (j != dropped[v] && !(v == 2 && j == dropped[1])) {
+          p = 1.0;
+          for (long i = 0; i < kKronrodPoints; ++i)
+            if (i != j && i != dropped[v] && !(v == 2 && i == dropped[1]))
+              p *= (1.0 - t[i]) / (t[j] - t[i]);
+        }
+        w[v][j] = p;
+      }
+  }
+};
+
+// The values of Kronrod21 extrapolated to the end iSide (-1 low, 1 high) of their piece.
+EndFit FitEnd(const double* iValues, double iSide) {
+  static const EndWeights weights;
+  double sums[3] = {0.0, 0.0, 0.0}, magnitude = 0.0;
+  for (long j = 0; j < kKronrodPoints; ++j) {
+    // At the low end node j takes the weight of its mirror image (the pairs swap).
+    const long i = iSide > 0.0 || j == 0 ? j : (j % 2 == 1 ? j + 1 : j - 1);
+    for (long v = 0; v < 3; ++v)
+      sums[v] += weights.w[v][i] * iValues[j];
+    magnitude += std::fabs(weights.w[0][i] * iValues[j]);
+  }
+  EndFit fit;
+  fit.value = sums[0];
+  fit.spread = std::fmax(std::fabs(sums[0] - sums[1]), std::fabs(sums[1] - sums[2]));
+  fit.magnitude = magnitude;
+  return fit;
+}
 
 // The Gauss error that the Legendre coefficients of the 21 values predict, when it is more
 // than 100 times the difference of the rules (0 otherwise). Both rules are symmetric: a
@@ -181,8 +238,10 @@ const long kKronrodPoints = 2 * XelMathGaussLegendre::KronrodPairs + 1;
 // and 14-15 the coefficient of degree 20, which governs the error of the 10-point rule, is
 // extrapolated. Values that do not decay (a jump) predict an error of the size of the last
 // coefficients. Polynomials of degree 14 to 19, which the rules integrate exactly, are only
-// bisected once or twice more.
-double PredictedGaussError(const double* iValues, double iHalf, double iDifference) {
+// bisected once or twice more. oTail is the rest of the series after the last coefficients at
+// the same decay (1024 times the last when they do not decay), which bounds how far a smooth
+// function can be from the polynomial through its values.
+double PredictedGaussError(const double* iValues, double iHalf, double iDifference, double& oTail) {
   const double* x = XelMathGaussLegendre::KronrodNodes;
   const double* w = XelMathGaussLegendre::KronrodWeights;
   const long top = 15;
@@ -212,6 +271,7 @@ double PredictedGaussError(const double* iValues, double iHalf, double iDifferen
   if (!(last > 0.0) || !std::isfinite(last))
     return 0.0;
   const double decay = earlier > last ? std::sqrt(std::sqrt(last / earlier)) : 1.0;
+  oTail = last * std::fmin(1.0 / (1.0 - decay), 1024.0);
   const double predicted = std::fabs(iHalf) * last * std::pow(decay, 5.0);
   return predicted > 100.0 * iDifference ? predicted : 0.0;
 }
@@ -252,7 +312,8 @@ void Kronrod21(const XelMathFunctionX& iF, double iA, double iB, KronrodEstimate
   absolute *= ah;
   spread *= ah;
   double error = std::fabs((kronrod - gauss) * h);
-  const double predicted = iCheckCoefficients ? PredictedGaussError(values, h, error) : 0.0;
+  double tail = 0.0;
+  const double predicted = iCheckCoefficients ? PredictedGaussError(values, h, error, tail) : 0.0;
   if (predicted > 0.0)
     error = predicted;
   // The difference estimates the error of the Gauss rule; the Kronrod value is far better
@@ -272,6 +333,12 @@ void Kronrod21(const XelMathFunctionX& iF, double iA, double iB, KronrodEstimate
   const long last = 2 * XelMathGaussLegendre::KronrodPairs;
   oEstimate.nearLow[0] = values[last - 1], oEstimate.nearLow[1] = values[last - 3];
   oEstimate.nearHigh[0] = values[last], oEstimate.nearHigh[1] = values[last - 2];
+  oEstimate.fitLow = FitEnd(values, -1.0);
+  oEstimate.fitHigh = FitEnd(values, 1.0);
+  // A piece that the polynomial does not resolve (the Legendre series beyond its last
+  // coefficients) does not predict its ends either.
+  oEstimate.fitLow.spread = std::fmax(oEstimate.fitLow.spread, tail);
+  oEstimate.fitHigh.spread = std::fmax(oEstimate.fitHigh.spread, tail);
   long peakAt = 0;
   for (long k = 1; k <= last; ++k)
     if (std::fabs(values[k]) > std::fabs(values[peakAt]))
@@ -403,8 +470,15 @@ enum {
 // two nodes (a sixth of it for x^2 at its minimum); otherwise a feature narrower than the gap
 // between the end and the nodes is unresolved (a jump of 1 between values near 5 where they are
 // constant), and the returned error (the mismatch over the span of the two nodes) makes the
-// piece bisected. 0 when the values agree.
-double EndMismatch(double iEnd, const double* iNear, double iHalf) {
+// piece bisected. A kink there (a jump in slope) is smaller than that change: the end value
+// is also compared with iFit, the polynomial through all the nodes extrapolated to the end,
+// which a smooth function matches as closely as the polynomials of lower degree match each
+// other. When the nodes all lie on one branch the kink's mismatch is 2 s d (s the slope, d its
+// distance from the end, at most the gap to the first node), and the area missed s d^2, within
+// the mismatch times that gap: |x - 0.501| on [0.5, 1] returned 0.25 with status 0 at 1e-12.
+// The values near the end iAt differ from the fit by the rounding of the abscissas too (the
+// slope times their spacing), which sqrt(1 - x) near 1 shows. 0 when the values agree.
+double EndMismatch(double iEnd, double iAt, const double* iNear, double iHalf, const EndFit& iFit) {
   const double gap1 = (1.0 - XelMathGaussLegendre::KronrodNodes[10]) * std::fabs(iHalf);
   const double gap2 = (1.0 - XelMathGaussLegendre::KronrodNodes[9]) * std::fabs(iHalf);
   const double predicted = iNear[0] + (iNear[0] - iNear[1]) * (gap1 / (gap2 - gap1));
@@ -413,7 +487,14 @@ double EndMismatch(double iEnd, const double* iNear, double iHalf) {
       std::fmax(std::fabs(iEnd), std::fmax(std::fabs(iNear[0]), std::fabs(iNear[1])));
   const double scale =
       0.5 * std::fmin(size, std::fabs(iNear[0] - iNear[1])) + 1024.0 * DBL_EPSILON * size;
-  return mismatch > scale && std::isfinite(mismatch) ? mismatch * gap2 : 0.0;
+  if (mismatch > scale && std::isfinite(mismatch))
+    return mismatch * gap2;
+  const double kink = std::fabs(iEnd - iFit.value);
+  const double slope = std::fabs(iNear[0] - iNear[1]) / (gap2 - gap1);
+  const double smooth =
+      8.0 * iFit.spread +
+      1024.0 * DBL_EPSILON * (std::fmax(size, iFit.magnitude) + slope * std::fabs(iAt));
+  return kink > smooth && std::isfinite(kink) ? kink * gap1 : 0.0;
 }
 
 // Max-heap of pieces ordered by their error estimate, in a growable block of the memory
@@ -681,10 +762,28 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
   EpsilonExtrapolation table;
   double extrapolated = 0.0, extrapolationError = 0.0;
   table.Add(area, extrapolated, extrapolationError);
+  // The sums of |f| (the floors over 50 epsilon) go through a table of their own, fed and
+  // reset with the first. Around a pole at a bisection point the pieces on either side cancel
+  // (1/x on [-1, 1]): the signed sums stand still at the principal value and look converged,
+  // while the sums of |f| grow as those of 1/|x| do. An extrapolated limit stands only when
+  // the sums of |f| have a limit too; one far from their sum (as for the signed one below:
+  // the analytic continuation of the integral of 1/|x|^3) is a divergence.
+  EpsilonExtrapolation absoluteTable;
+  const double l1Factor = 1.0 / (50.0 * DBL_EPSILON);
+  double absoluteLimit = 0.0, absoluteError = 0.0;
+  bool absoluteFound = false;
+  absoluteTable.Add(floorSum * l1Factor, absoluteLimit, absoluteError);
+  auto addAbsolute = [&]() {
+    double limit = 0.0, error = 0.0;
+    if (!absoluteTable.Add(floorSum * l1Factor, limit, error))
+      return;
+    absoluteLimit = limit;
+    absoluteFound = true;
+  };
   double smallLevel = 2.0;      // pieces of this level and deeper are small
   double largeError = errorSum; // summed error of the large pieces
   bool extrapolating = false, roundoffInTable = false;
-  double bestValue = 0.0, bestError = HUGE_VAL, correction = 0.0;
+  double bestValue = 0.0, bestError = HUGE_VAL, correction = 0.0, bestAbsolute = 0.0;
   long sinceBest = 0, roundoff1 = 0, roundoff2 = 0, roundoff3 = 0;
   long suspects = 0; // unexplained end values of the pieces
   double checkpoint = HUGE_VAL;
@@ -743,22 +842,24 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
         half[kRun] = worst[kRun] + 1.0;
     // The parent's centre value against each half: the half that does not explain it has a
     // feature between its new end and its first node (a step just past the bisection point
-    // left 5e-8 unseen when the other half explained the value). An end found so before is
-    // checked again on the half that keeps it.
+    // left 5e-8 unseen when the other half explained the value). The known ends of the parent
+    // are checked again on the half that keeps them: a piece too coarse to predict its end
+    // (sin 20x + |x - 0.50001|) leaves the check to its narrower halves.
     const double halfWidth = 0.25 * (b - a);
-    const double mismatchL = EndMismatch(worst[kCentre], left.nearHigh, halfWidth);
-    const double mismatchR = EndMismatch(worst[kCentre], right.nearLow, halfWidth);
+    const double mismatchL = EndMismatch(worst[kCentre], m, left.nearHigh, halfWidth, left.fitHigh);
+    const double mismatchR = EndMismatch(worst[kCentre], m, right.nearLow, halfWidth, right.fitLow);
     halves[0][kSuspectHigh] = mismatchL > 0.0 ? 1.0 : 0.0;
     halves[1][kSuspectLow] = mismatchR > 0.0 ? 1.0 : 0.0;
     halves[0][kError] += mismatchL;
     halves[1][kError] += mismatchR;
-    if (worst[kSuspectLow] != 0.0) {
-      const double mismatch = EndMismatch(worst[kEndLow], left.nearLow, halfWidth);
+    if (!std::isnan(worst[kEndLow])) {
+      const double mismatch = EndMismatch(worst[kEndLow], a, left.nearLow, halfWidth, left.fitLow);
       halves[0][kSuspectLow] = mismatch > 0.0 ? 1.0 : 0.0;
       halves[0][kError] += mismatch;
     }
-    if (worst[kSuspectHigh] != 0.0) {
-      const double mismatch = EndMismatch(worst[kEndHigh], right.nearHigh, halfWidth);
+    if (!std::isnan(worst[kEndHigh])) {
+      const double mismatch =
+          EndMismatch(worst[kEndHigh], b, right.nearHigh, halfWidth, right.fitHigh);
       halves[1][kSuspectHigh] = mismatch > 0.0 ? 1.0 : 0.0;
       halves[1][kError] += mismatch;
     }
@@ -794,6 +895,7 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
     if (done == 0) {
       // The sum of the two halves is the second term of the sequence.
       table.Add(area, extrapolated, extrapolationError);
+      addAbsolute();
       largeError = errorSum;
       continue;
     }
@@ -812,14 +914,19 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
     // step at ln 6 on [1, 2] was extrapolated 9e-5 off with status 0).
     if (small.Size() == 0 || small.Piece(0)[kRun] < 2.0) {
       table.Reset();
+      absoluteTable.Reset();
+      absoluteFound = false;
       bestError = HUGE_VAL;
       sinceBest = 0;
     }
     ++sinceBest;
-    if (table.Add(area, extrapolated, extrapolationError) && extrapolationError < bestError) {
+    const bool found = table.Add(area, extrapolated, extrapolationError);
+    addAbsolute();
+    if (found && extrapolationError < bestError && absoluteFound) {
       sinceBest = 0;
       bestValue = extrapolated;
       bestError = extrapolationError;
+      bestAbsolute = absoluteLimit;
       correction = largeError;
       if (bestError <= goalOf(bestValue))
         break;
@@ -849,6 +956,10 @@ int GlobalKronrod(const XelMathFunctionX& iF, double iLow, double iHigh, const T
     const double ratio = oResult / area;
     if (std::fmax(std::fabs(oResult), std::fabs(area)) > 0.01 * l1 &&
         (!(ratio >= 0.01 && ratio <= 100.0) || errorSum > std::fabs(area)))
+      return kNotConverged;
+    // The same for the sums of |f|, whichever the cancellation in the signed ones.
+    const double absoluteRatio = bestAbsolute / l1;
+    if (!(absoluteRatio >= 0.01 && absoluteRatio <= 100.0))
       return kNotConverged;
   }
   return (useExtrapolation ? bestError : errorSum) <= goalOf(oResult) ? kConverged : kNotConverged;
