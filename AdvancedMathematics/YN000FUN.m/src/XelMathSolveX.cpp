@@ -925,7 +925,7 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
   for (long k = 0; k < budget; ++k, ++iteration) {
     x = useSecant ? (a * fb - b * fa) / (fb - fa) : newtonX;
     if (!(x >= a && x <= b)) // the secant point of a degenerate bracket, or NaN
-      x = HalvingPoint(a, b, DBL_MIN, BracketSpread);
+      x = HalvingPoint(a, b, _scale * _bisectionEps, BracketSpread);
     // Ends of sizes far apart (beyond the scale): Newton's steps from far out only halve x.
     if (SizeSpread(a, b, _scale) > IntervalSpread)
       x = GeometricMiddle(a, b, _scale);
@@ -983,7 +983,7 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
     widthBeforeThat = widthBefore;
     widthBefore = b - a;
     if (stalled) {
-      newtonX = HalvingPoint(a, b, DBL_MIN, BracketSpread);
+      newtonX = HalvingPoint(a, b, _scale * _bisectionEps, BracketSpread);
       useSecant = false;
       continue;
     }
@@ -1004,8 +1004,8 @@ int XelMathSolveX::SolveNewton(const XelMathInterval& iI, double iFa, double iFb
     }
     newtonX = x;
     useSecant = allowed;
-    if (!useSecant && fa * fb < 0.0)
-      newtonX = HalvingPoint(a, b, DBL_MIN, BracketSpread); // neither Newton nor secant
+    if (!useSecant && fa * fb < 0.0) // neither Newton nor secant: halve the bracket
+      newtonX = HalvingPoint(a, b, _scale * _bisectionEps, BracketSpread);
   }
   ioX = x;
   return lastAccepted ? 0 : 7;
