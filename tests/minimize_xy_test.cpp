@@ -2,8 +2,11 @@
 // strategies, the rules of AddMinimum, the interval strategy, scaled models and misuse.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <functional>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "XelError.h"
@@ -312,6 +315,20 @@ TEST(MinimizeXYMisuse, RefusedInputsAndTheDebugComparison) {
       [&] { minimizer.DMinimize(XelMathInterval2D(0, 1, 0, 1), found, 1, best, 0, 3); }, 0x20004,
       {"Solve", "Invalid Number Of Points", ""});
   ExpectInputError([&] { minimizer.GridGlobalMinimization(0, 1, 0, 1, 3, 0, 0.0, u, v); }, 0x20004);
+  // Sizes above 1024 raise before they are multiplied (LONG_MAX x 4 overflowed).
+  const XelMathInterval2D unit(0, 1, 0, 1);
+  const std::vector<std::pair<long, long>> sizes = {
+      {4, LONG_MAX}, {LONG_MAX, 4}, {4, 1025}, {1L << 40, 1L << 40}};
+  for (const auto& n : sizes) {
+    const std::vector<std::function<void()>> calls = {
+        [&] { minimizer.DMinimize(unit, found, 1, best, n.first, n.second); },
+        [&] { minimizer.FMinimize(unit, found, 1, best, n.first, n.second); },
+        [&] { minimizer.RBMinimize(unit, found, 1, best, n.first, n.second); },
+        [&] { minimizer.GridGlobalMinimization(0, 1, 0, 1, n.first, n.second, 0.0, u, v); },
+        [&] { minimizer.GridLocalMinimization(0, 1, 0, 1, found, n.first, n.second, 1, 0.0); }};
+    for (const auto& call : calls)
+      ExpectInputError(call, 0x20004, {"Solve", "Invalid Number Of Points", ""});
+  }
   // NaN tolerance-like options raise, through the minimizer and through the function.
   for (const char* key : {"LimitValue", "TolForCst", "Tolerance"}) {
     XelMathAttrDoubleValue nan(key, xeltest::kNaN, 1);

@@ -80,7 +80,8 @@ public:
   /// DMinimize otherwise.
   virtual int FMinimize(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& ioMinima,
                         const long iMode, double& ioBest, const long iNu, const long iNv) const;
-  /// The sampling strategy on an iNu x iNv grid (see above). Raises 0x20004 for a size below 1.
+  /// The sampling strategy on an iNu x iNv grid (see above). Raises 0x20004 for a size below 1
+  /// or above 1024 (as do FMinimize, RBMinimize and the grid strategies, before any work).
   virtual int DMinimize(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& ioMinima,
                         const long iMode, double& ioBest, const long iNu, const long iNv) const;
   /// The interval strategy: the edges, then R2Minimize (second-derivative images available) or
@@ -109,7 +110,7 @@ public:
                                       const XelMathInterval2D& iDomain) const;
   /// The lowest node of the iNu x iNv grid of [iUa, iUb] x [iVa, iVb] refined by
   /// LocalMinimization into (oU, oV): 0; or the centre with status 2 when the values spread
-  /// by at most iTolerance. Raises 0x20004 for a size below 1.
+  /// by at most iTolerance. Raises 0x20004 for a size below 1 or above 1024.
   virtual int GridGlobalMinimization(const double iUa, const double iUb, const double iVa,
                                      const double iVb, const long iNu, const long iNv,
                                      const double iTolerance, double& oU, double& oV) const;

@@ -405,18 +405,22 @@ void ResolveGrid(const XelMathFunctionXY& iF, const XelMathInterval2D& iDomain, 
             std::fabs(middle - predicted) > tolerance)
           resolvedV = false;
       }
-    if (resolvedU && resolvedV)
+    // A direction grows up to the largest grid the strategies take.
+    const long nextU = std::min(fu, MaxSampling), nextV = std::min(fv, MaxSampling);
+    const bool growU = !resolvedU && nextU > ioNu, growV = !resolvedV && nextV > ioNv;
+    if (!growU && !growV)
       return;
-    if (!resolvedU)
-      ioNu = fu;
-    if (!resolvedV)
-      ioNv = fv;
+    if (growU)
+      ioNu = nextU;
+    if (growV)
+      ioNv = nextV;
   }
 }
 
-/// Raises 0x20004 for a grid size below 1.
+/// Raises 0x20004 for a grid size below 1 or above MaxSampling (before any product of the
+/// sizes: LONG_MAX x 4 overflowed).
 void CheckGridSizes(const long iNu, const long iNv) {
-  if (iNu < 1 || iNv < 1)
+  if (iNu < 1 || iNv < 1 || iNu > MaxSampling || iNv > MaxSampling)
     XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "Solve", "Invalid Number Of Points", "");
 }
 
