@@ -246,6 +246,7 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
   }
   EXPECT_EQ(MinimizeBy(cst, XelMathInterval2D(1, 0, 0, 1), found, nullptr), 4);
   EXPECT_EQ(MinimizeBy(cst, XelMathInterval2D(0, kInf, 0, 1), found, nullptr), 4);
+  EXPECT_EQ(MinimizeBy(cst, XelMathInterval2D(-1e308, 1e308, 0, 1), found, nullptr), 4);
 }
 
 } // namespace

@@ -256,6 +256,9 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
   ExpectMinima(wells, wide, {{a, 0}}, &lim, "two wells under a limit");
   ExpectMinima(kink, square, {{0.2, -0.4}}, nullptr, "kinks", 1e-8);
   ExpectMinima(valley, square, {{0.5, 0.25}}, nullptr, "oblique valley", 1e-6);
+  // A rectangle of no width is a segment: its ends are minima only where f rises from them.
+  ExpectMinima(bowl, XelMathInterval2D(0.5, 0.5, -1, 1), {{0.5, -0.2}}, nullptr, "segment", 1e-7);
+  ExpectMinima(bowl, XelMathInterval2D(-1, 1, 0.5, 0.5), {{0.3, 0.5}}, nullptr, "segment'", 1e-7);
   // The six local minima of the six-hump camel function, each once (published values).
   const FnXY camel(
       XY((4 - 2.1 * x * x + x * x * x * x / 3) * x * x + x * y + (4 * y * y - 4) * y * y));
@@ -281,6 +284,7 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
   EXPECT_EQ(found.GetPoints()[0], 1.0);
   EXPECT_EQ(found.GetPoints()[1], -0.5);
   EXPECT_EQ(flat.Minimize(XelMathInterval2D(1, 0, 0, 1), found), 4);
+  EXPECT_EQ(bowl.Minimize(XelMathInterval2D(-1e308, 1e308, -1, 1), found), 4); // width overflows
   XelMathSetOfPointsND wrong(3);
   ExpectInputError([&] { bowl.Minimize(square, wrong); }, 0x20006,
                    {"the XelMathSetOfPointsND", "2", "XelMathFunctionXY::Minimize"});

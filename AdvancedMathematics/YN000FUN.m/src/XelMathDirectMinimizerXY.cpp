@@ -785,8 +785,9 @@ int XelMathDirectMinimizerXY::Minimize(const XelMathInterval2D& iDomain,
   ioMinima.Reset();
   const XelMathInterval& I = iDomain.GetX();
   const XelMathInterval& J = iDomain.GetY();
-  if (!_function || !(I.low <= I.high) || !(J.low <= J.high) || !std::isfinite(I.low) ||
-      !std::isfinite(I.high) || !std::isfinite(J.low) || !std::isfinite(J.high))
+  // (a width that overflows cannot be divided either: the unit coordinates would be NaN)
+  if (!_function || !(I.low <= I.high) || !(J.low <= J.high) ||
+      !std::isfinite(I.high - I.low) || !std::isfinite(J.high - J.low))
     return XelMathStatus::Refused;
 
   Search search(*_function, *_tolerance, iDomain);

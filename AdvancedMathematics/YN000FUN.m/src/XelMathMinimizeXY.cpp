@@ -534,8 +534,9 @@ int XelMathMinimizeXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPo
   XelMathMinimizeXYParallelDebugCond(iDomain, nullptr);
   const XelMathInterval& I = iDomain.GetX();
   const XelMathInterval& J = iDomain.GetY();
-  if (!_function || !(I.low <= I.high) || !(J.low <= J.high) || !std::isfinite(I.low) ||
-      !std::isfinite(I.high) || !std::isfinite(J.low) || !std::isfinite(J.high))
+  // (a width that overflows cannot be sampled either: the grid steps would be infinite)
+  if (!_function || !(I.low <= I.high) || !(J.low <= J.high) ||
+      !std::isfinite(I.high - I.low) || !std::isfinite(J.high - J.low))
     return XelMathStatus::Refused;
 
   // A NaN value of a tolerance-like option means nothing: every comparison with it fails.
@@ -817,8 +818,12 @@ int XelMathMinimizeXY::MinimumBoundary(const XelMathInterval2D& iDomain,
     const Edge& edge = edges[e];
     const XelMathInterval& range = edge.index == 0 ? J : I;
     if (!(range.low < range.high)) {
-      // A rectangle of no width: the edge is a point.
-      added += OfferCandidate(I.low, J.low, iDomain, iMode, ioMinima, ioBest);
+      // A rectangle of no width: the edge is a point, an end of the segment the rectangle
+      // is, and a minimum only when f rises from it along the segment.
+      const double u = edge.index == 0 ? edge.value : I.low;
+      const double v = edge.index == 0 ? J.low : edge.value;
+      if (RisesInwards(u, v, iDomain))
+        added += OfferCandidate(u, v, iDomain, iMode, ioMinima, ioBest);
       continue;
     }
     const long n = edge.index == 0 ? iNv : iNu;
