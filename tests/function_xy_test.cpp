@@ -256,6 +256,13 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
   ExpectMinima(wells, wide, {{a, 0}}, &lim, "two wells under a limit");
   ExpectMinima(kink, square, {{0.2, -0.4}}, nullptr, "kinks", 1e-8);
   ExpectMinima(valley, square, {{0.5, 0.25}}, nullptr, "oblique valley", 1e-6);
+  // Beside a pole or a logarithm of zero f is unbounded below: no minimum there (the double
+  // next to the pole, f = -1.8e16, was one). The only minimum of the pole's is on an edge.
+  const FnXY pole(XY(1 / (x - 0.3) + y * y));
+  const FnXY log(XY(x * x + y * y + std::log(x + y - 0.5)));
+  ExpectMinima(pole, square, {{1, 0}}, nullptr, "beside a pole");
+  ExpectMinima(pole, square, {{1, 0}}, &abs, "beside a pole, absolute");
+  ExpectMinima(log, square, {}, nullptr, "beside a logarithm");
   // A rectangle of no width is a segment: its ends are minima only where f rises from them.
   ExpectMinima(bowl, XelMathInterval2D(0.5, 0.5, -1, 1), {{0.5, -0.2}}, nullptr, "segment", 1e-7);
   ExpectMinima(bowl, XelMathInterval2D(-1, 1, 0.5, 0.5), {{0.3, 0.5}}, nullptr, "segment'", 1e-7);

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "XelError.h"
+#include "XelMathBesideSingularityXY.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrKeys.h"
@@ -710,6 +711,10 @@ void Search::Report(XelMathSetOfPointsND& oMinima) {
   std::stable_sort(end, end + n, [](const End& a, const End& b) { return a.f < b.f; });
   long kept = 0;
   for (long k = 0; k < n; ++k) {
+    // A descent that closed on a pole (or on the edge of a logarithm's domain) is no minimum.
+    if (XelMathSingularityXY::BesideSingularity(_f, end[k].x, end[k].y, end[k].f, _domain,
+                                                _e * (_s * _s + std::fabs(end[k].f))))
+      continue;
     bool known = false;
     for (long m = 0; m < kept && !known; ++m)
       known = std::fabs(end[m].x - end[k].x) + std::fabs(end[m].y - end[k].y) <= _r ||

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "XelError.h"
+#include "XelMathBesideSingularityXY.h"
 #include "XelMathAnalysisScaling.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrIntegerValue.h"
@@ -600,7 +601,10 @@ int XelMathMinimizeXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPo
     double u = 0.0, v = 0.0;
     status = GridGlobalMinimization(I.low, I.high, J.low, J.high, nu, nv, _constantTolerance, u, v);
     const double p[2] = {u, v};
-    if (std::isfinite(ValueAt(*_function, u, v)))
+    const double f = ValueAt(*_function, u, v);
+    if (std::isfinite(f) &&
+        !XelMathSingularityXY::BesideSingularity(*_function, u, v, f, iDomain,
+                                                 _relativeEps * (_scale * _scale + std::fabs(f))))
       ioMinima.AddPoint(p);
   } else if (Present(iAttributes, "GridLocalOptimum")) {
     status = GridLocalMinimization(I.low, I.high, J.low, J.high, ioMinima, nu, nv, mode,
@@ -790,6 +794,10 @@ int XelMathMinimizeXY::MinimizeAlongGradient(const XelMathInterval2D& iDomain,
     minima.GetPoint(k, &t);
     const double u = Clamp(u0 + t * (u1 - u0), I), v = Clamp(v0 + t * (v1 - v0), J);
     if ((iMode & ModeInterior) && OnBoundary(u, v, iDomain))
+      continue;
+    const double f = ValueAt(*_function, u, v);
+    if (XelMathSingularityXY::BesideSingularity(
+            *_function, u, v, f, iDomain, _relativeEps * (_scale * _scale + std::fabs(f))))
       continue;
     AddMinimum(u, v, iMode, ioMinima, ioBest);
   }
@@ -1458,6 +1466,10 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
   if (!std::isfinite(f))
     return 0;
   if ((iMode & ModeInterior) && OnBoundary(iU, iV, iDomain))
+    return 0;
+  // Beside a pole the descents close on the last double before it: no minimum.
+  if (XelMathSingularityXY::BesideSingularity(*_function, iU, iV, f, iDomain,
+                                              _relativeEps * (_scale * _scale + std::fabs(f))))
     return 0;
   // Where f has no gradient (beside a region where it is NaN, so that differences reach into
   // it) the descents and slope tests that offered the point could not see f fall: the values
