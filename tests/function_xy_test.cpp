@@ -263,6 +263,13 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
   ExpectMinima(pole, square, {{1, 0}}, nullptr, "beside a pole");
   ExpectMinima(pole, square, {{1, 0}}, &abs, "beside a pole, absolute");
   ExpectMinima(log, square, {}, nullptr, "beside a logarithm");
+  // Degenerate stationary points with the exact gradient: the monkey saddle u^3 - 3 u v^2 and
+  // the inflection (u - 0.123)^3 + (v + 0.0456)^2 fall along -u; the minima are on the border.
+  const FnXY monkey(XY(x * x * x - 3 * x * y * y), XY(3 * x * x - 3 * y * y), XY(-6 * x * y));
+  const FnXY inflection(XY((x - 0.123) * (x - 0.123) * (x - 0.123) + (y + 0.0456) * (y + 0.0456)),
+                        XY(3 * (x - 0.123) * (x - 0.123) + 0 * y), XY(2 * (y + 0.0456) + 0 * x));
+  ExpectMinima(monkey, square, {{-1, 0}, {1, -1}, {1, 1}}, nullptr, "monkey saddle");
+  ExpectMinima(inflection, square, {{-1, -0.0456}}, nullptr, "inflection");
   // A rectangle of no width is a segment: its ends are minima only where f rises from them.
   ExpectMinima(bowl, XelMathInterval2D(0.5, 0.5, -1, 1), {{0.5, -0.2}}, nullptr, "segment", 1e-7);
   ExpectMinima(bowl, XelMathInterval2D(-1, 1, 0.5, 0.5), {{0.3, 0.5}}, nullptr, "segment'", 1e-7);

@@ -1467,35 +1467,52 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
     return 0;
   if ((iMode & ModeInterior) && OnBoundary(iU, iV, iDomain))
     return 0;
-  // Beside a pole the descents close on the last double before it: no minimum.
-  if (XelMathSingularityXY::BesideSingularity(*_function, iU, iV, f, iDomain,
-                                              _relativeEps * (_scale * _scale + std::fabs(f))))
-    return 0;
-  // Where f has no gradient (beside a region where it is NaN, so that differences reach into
-  // it) the descents and slope tests that offered the point could not see f fall: the values
-  // around decide.
-  double value = 0.0, gu = 0.0, gv = 0.0;
-  _function->Eval(iU, iV, XelMathOption::ValueAndFirst, &value, &gu, &gv, nullptr, nullptr,
-                  nullptr);
-  const bool noGradient = !std::isfinite(gu) || !std::isfinite(gv);
-  if ((_localMinCorrected || noGradient) && !IsLocalMinimum(iU, iV, iDomain))
-    return 0;
+  // The tests of the point itself, made only when it would be kept (most candidates are
+  // other ends of descents to a minimum already kept).
+  const auto isMinimum = [&]() {
+    // Beside a pole the descents close on the last double before it: no minimum.
+    if (XelMathSingularityXY::BesideSingularity(*_function, iU, iV, f, iDomain,
+                                                _relativeEps * (_scale * _scale + std::fabs(f))))
+      return false;
+    // Where f has no gradient (beside a region where it is NaN, so that differences reach
+    // into it) the descents and slope tests that offered the point could not see f fall: the
+    // values around decide. So do they inside the rectangle where the Hessian does not show
+    // a minimum (singular or indefinite: the monkey saddle u^3 - 3 u v^2 at its centre, where
+    // a descent with the exact gradient stops).
+    double value = 0.0, gu = 0.0, gv = 0.0;
+    _function->Eval(iU, iV, XelMathOption::ValueAndFirst, &value, &gu, &gv, nullptr, nullptr,
+                    nullptr);
+    const bool noGradient = !std::isfinite(gu) || !std::isfinite(gv);
+    bool inconclusive = false;
+    if (!_localMinCorrected && !noGradient && !OnBoundary(iU, iV, iDomain)) {
+      double h[3] = {0.0, 0.0, 0.0};
+      _function->Eval(iU, iV, XelMathOption::SecondDeriv, nullptr, nullptr, nullptr, h, h + 1,
+                      h + 2);
+      double low = 0.0, high = 0.0;
+      Eigenvalues(h[0], h[1], h[2], low, high);
+      inconclusive = !(low > CurvatureRatio * std::fmax(std::fabs(low), std::fabs(high)));
+    }
+    return !(_localMinCorrected || noGradient || inconclusive) || IsLocalMinimum(iU, iV, iDomain);
+  };
   // Another end of a descent in the same basin (no ridge between them, up to the precision
   // of the values) is the same minimum reached with the precision of the descents.
   double q[2];
+  bool known = false;
   for (long k = 0; k < ioMinima.GetNumberOfPoints(); ++k) {
     ioMinima.GetPoint(k, q);
     if (std::fabs(q[0] - iU) > _cellU || std::fabs(q[1] - iV) > _cellV)
       continue;
-    if (std::fabs(q[0] - iU) + std::fabs(q[1] - iV) < _rootRes)
+    if (std::fabs(q[0] - iU) + std::fabs(q[1] - iV) < _rootRes) {
+      known = true;
       continue; // AddMinimum's own rule
+    }
     const double fq = ValueAt(*_function, q[0], q[1]);
     const double top = std::fmax(f, fq);
     const double mid = ValueAt(*_function, 0.5 * (q[0] + iU), 0.5 * (q[1] + iV));
     if (mid > top + std::fmax(_relativeEps * (_scale * _scale + std::fabs(top)),
                               Rounding * std::fabs(top)))
       continue;
-    if (!(f < fq))
+    if (!(f < fq) || !isMinimum())
       return 0;
     // The lower end of the two stands for the minimum.
     const double p[2] = {iU, iV};
@@ -1504,7 +1521,9 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
       ioBest = f;
     return 1;
   }
-  return AddMinimum(iU, iV, iMode, ioMinima, ioBest);
+  if (known && (iMode & ModeEveryMinimum))
+    return 0; // kept already (AddMinimum would refuse it)
+  return isMinimum() ? AddMinimum(iU, iV, iMode, ioMinima, ioBest) : 0;
 }
 
 // ==== entry points of XelMathFunctionXY ===================================================
