@@ -270,6 +270,15 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
                         XY(3 * (x - 0.123) * (x - 0.123) + 0 * y), XY(2 * (y + 0.0456) + 0 * x));
   ExpectMinima(monkey, square, {{-1, 0}, {1, -1}, {1, 1}}, nullptr, "monkey saddle");
   ExpectMinima(inflection, square, {{-1, -0.0456}}, nullptr, "inflection");
+  // Powell's badly scaled function with its gradient: the valley floor u v = 1e-4 falls
+  // towards the one minimum (mpmath), and no point of it short of there is one.
+  const FnXY powell(
+      XY((1e4 * x * y - 1) * (1e4 * x * y - 1) +
+         (std::exp(-x) + std::exp(-y) - 1.0001) * (std::exp(-x) + std::exp(-y) - 1.0001)),
+      XY(2e4 * y * (1e4 * x * y - 1) - 2 * std::exp(-x) * (std::exp(-x) + std::exp(-y) - 1.0001)),
+      XY(2e4 * x * (1e4 * x * y - 1) - 2 * std::exp(-y) * (std::exp(-x) + std::exp(-y) - 1.0001)));
+  ExpectMinima(powell, XelMathInterval2D(0, 1e-4, 8, 10), {{1.0981593296998e-5, 9.1061467398665}},
+               nullptr, "valley floor", 1e-9);
   // A rectangle of no width is a segment: its ends are minima only where f rises from them.
   ExpectMinima(bowl, XelMathInterval2D(0.5, 0.5, -1, 1), {{0.5, -0.2}}, nullptr, "segment", 1e-7);
   ExpectMinima(bowl, XelMathInterval2D(-1, 1, 0.5, 0.5), {{0.3, 0.5}}, nullptr, "segment'", 1e-7);

@@ -155,8 +155,11 @@ private:
   int SubdivideBoxes(const XelMathInterval2D& iBox, XelMathSetOfPointsND& ioMinima,
                      const long iMode, double& ioBest, const long iDepth, const bool iSecond) const;
   /// Whether no point at small steps around (iU, iV) inside iDomain is lower than it, up to
-  /// the precision of the values (a side flat within that precision counts as rising).
-  bool IsLocalMinimum(const double iU, const double iV, const XelMathInterval2D& iDomain) const;
+  /// the precision of the values (a side flat within that precision counts as rising). The
+  /// eight directions of the axes and diagonals, and both ways along iAlong (may be null: a
+  /// direction (du, dv) of the variables, such as the flattest one of the Hessian).
+  bool IsLocalMinimum(const double iU, const double iV, const XelMathInterval2D& iDomain,
+                      const double* iAlong = nullptr) const;
   /// Whether f does not decrease from a point of the border into the rectangle (the slopes
   /// across each side it lies on; where they are flat, IsLocalMinimum decides).
   bool RisesInwards(const double iU, const double iV, const XelMathInterval2D& iDomain) const;

@@ -1369,7 +1369,8 @@ bool XelMathMinimizeXY::OnBoundary(const double iU, const double iV,
 }
 
 bool XelMathMinimizeXY::IsLocalMinimum(const double iU, const double iV,
-                                       const XelMathInterval2D& iDomain) const {
+                                       const XelMathInterval2D& iDomain,
+                                       const double* iAlong) const {
   const XelMathInterval& I = iDomain.GetX();
   const XelMathInterval& J = iDomain.GetY();
   const double f0 = ValueAt(*_function, iU, iV);
@@ -1381,11 +1382,24 @@ bool XelMathMinimizeXY::IsLocalMinimum(const double iU, const double iV,
   // The eight directions, the axes exactly (a cosine of 3 pi / 2 computed is -1.8e-16: a probe
   // beside a side the function is undefined beyond would leave it).
   constexpr double c = 0.7071067811865476;
-  static const double directions[8][2] = {{1.0, 0.0}, {c, c},   {0.0, 1.0},  {-c, c},
-                                           {-1.0, 0.0}, {-c, -c}, {0.0, -1.0}, {c, -c}};
+  double directions[10][2] = {{1.0, 0.0},  {c, c},      {0.0, 1.0}, {-c, c},    {-1.0, 0.0},
+                              {-c, -c},    {0.0, -1.0}, {c, -c},    {0.0, 0.0}, {0.0, 0.0}};
+  // Both ways along iAlong, the larger move of a variable being the step of the rectangle (a
+  // valley u v = constant of a rectangle 1e-4 x 2 runs along v: a direction in units of the
+  // rectangle would cross it).
+  const double reach = iAlong ? std::fmax(wu > 0.0 ? std::fabs(iAlong[0]) / wu : 0.0,
+                                          wv > 0.0 ? std::fabs(iAlong[1]) / wv : 0.0)
+                              : 0.0;
+  const int count = reach > 0.0 && std::isfinite(reach) ? 10 : 8;
+  for (int k = 8; k < count; ++k) {
+    const double sign = k == 8 ? 1.0 : -1.0;
+    directions[k][0] = wu > 0.0 ? sign * iAlong[0] / (reach * wu) : 0.0;
+    directions[k][1] = wv > 0.0 ? sign * iAlong[1] / (reach * wv) : 0.0;
+  }
   for (const double step : steps) {
     bool rising = true;
-    for (const auto& d : directions) {
+    for (int k = 0; k < count; ++k) {
+      const double* d = directions[k];
       const double u = Clamp(iU + step * wu * d[0], I);
       const double v = Clamp(iV + step * wv * d[1], J);
       if (u == iU && v == iV)
@@ -1484,6 +1498,7 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
                     nullptr);
     const bool noGradient = !std::isfinite(gu) || !std::isfinite(gv);
     bool inconclusive = false;
+    double flattest[2] = {0.0, 0.0};
     if (!_localMinCorrected && !noGradient && !OnBoundary(iU, iV, iDomain)) {
       double h[3] = {0.0, 0.0, 0.0};
       _function->Eval(iU, iV, XelMathOption::SecondDeriv, nullptr, nullptr, nullptr, h, h + 1,
@@ -1491,8 +1506,20 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
       double low = 0.0, high = 0.0;
       Eigenvalues(h[0], h[1], h[2], low, high);
       inconclusive = !(low > CurvatureRatio * std::fmax(std::fabs(low), std::fabs(high)));
+      // The flattest direction of the Hessian is probed too: along a valley floor that is
+      // not parallel to an axis or a diagonal (Powell's badly scaled function) f falls only
+      // there. Of (fuv, low - fuu) and (low - fvv, fuv), the longer one.
+      const double a[2] = {h[1], low - h[0]}, b[2] = {low - h[2], h[1]};
+      const bool first = std::hypot(a[0], a[1]) >= std::hypot(b[0], b[1]);
+      flattest[0] = first ? a[0] : b[0];
+      flattest[1] = first ? a[1] : b[1];
     }
-    return !(_localMinCorrected || noGradient || inconclusive) || IsLocalMinimum(iU, iV, iDomain);
+    // A descent may end on the border where f still falls into the rectangle (held there by
+    // a projected step): the test of the edge minima.
+    if (!noGradient && OnBoundary(iU, iV, iDomain) && !RisesInwards(iU, iV, iDomain))
+      return false;
+    return !(_localMinCorrected || noGradient || inconclusive) ||
+           IsLocalMinimum(iU, iV, iDomain, inconclusive ? flattest : nullptr);
   };
   // Another end of a descent in the same basin (no ridge between them, up to the precision
   // of the values) is the same minimum reached with the precision of the descents.
