@@ -279,6 +279,44 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
       XY(2e4 * x * (1e4 * x * y - 1) - 2 * std::exp(-y) * (std::exp(-x) + std::exp(-y) - 1.0001)));
   ExpectMinima(powell, XelMathInterval2D(0, 1e-4, 8, 10), {{1.0981593296998e-5, 9.1061467398665}},
                nullptr, "valley floor", 1e-9);
+  // Himmelblau's function in the variables (1e6 u, v / 1e6): every gradient of the grid is
+  // within 1e-12 of the u axis, yet f is not a function of u alone. Its four minima are the
+  // images of Himmelblau's (published values), found with values or gradients.
+  const double sc = 1e6;
+  const auto H = [sc](double x, double y) {
+    const double X = x * sc, Y = y / sc;
+    return (X * X + Y - 11) * (X * X + Y - 11) + (X + Y * Y - 7) * (X + Y * Y - 7);
+  };
+  const FnXY scaledValues(H);
+  const FnXY scaledGradient(
+      H,
+      [sc](double x, double y) {
+        const double X = x * sc, Y = y / sc;
+        return sc * (4 * X * (X * X + Y - 11) + 2 * (X + Y * Y - 7));
+      },
+      [sc](double x, double y) {
+        const double X = x * sc, Y = y / sc;
+        return (2 * (X * X + Y - 11) + 4 * Y * (X + Y * Y - 7)) / sc;
+      });
+  const Points himmelblau = {{3, 2},
+                             {-2.805118086952745, 3.131312518250573},
+                             {-3.779310253377747, -3.283185991286170},
+                             {3.584428340330492, -1.848126526964404}};
+  for (const FnXY* f : {&scaledValues, &scaledGradient}) {
+    XelMathSetOfPointsND scaledMinima(2);
+    EXPECT_EQ(f->Minimize(XelMathInterval2D(-5 / sc, 5 / sc, -5 * sc, 5 * sc), scaledMinima), 0);
+    Points images;
+    const double* m = scaledMinima.GetPoints();
+    for (long k = 0; k < scaledMinima.GetNumberOfPoints(); ++k)
+      images.push_back({m[2 * k] * sc, m[2 * k + 1] / sc});
+    ASSERT_EQ(images.size(), himmelblau.size()) << "anisotropic Himmelblau";
+    for (const auto& p : himmelblau) {
+      bool hit = false;
+      for (const auto& q : images)
+        hit = hit || (std::fabs(q[0] - p[0]) <= 1e-6 && std::fabs(q[1] - p[1]) <= 1e-6);
+      EXPECT_TRUE(hit) << "anisotropic Himmelblau: (" << p[0] << ", " << p[1] << ") not found";
+    }
+  }
   // A rectangle of no width is a segment: its ends are minima only where f rises from them.
   ExpectMinima(bowl, XelMathInterval2D(0.5, 0.5, -1, 1), {{0.5, -0.2}}, nullptr, "segment", 1e-7);
   ExpectMinima(bowl, XelMathInterval2D(-1, 1, 0.5, 0.5), {{0.3, 0.5}}, nullptr, "segment'", 1e-7);

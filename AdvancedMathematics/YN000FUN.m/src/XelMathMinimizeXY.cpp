@@ -700,6 +700,9 @@ int XelMathMinimizeXY::DMinimize(const XelMathInterval2D& iDomain, XelMathSetOfP
   grid.Evaluate(*_function, XelMathOption::PointUpToSecond, g, gu, gv, guu, guv, gvv);
 
   // Constant: a negligible gradient at every node and values that agree.
+  // (and the steepest gradient in units of the rectangle: the change of f across it)
+  const double wu = grid.i.high > grid.i.low ? grid.i.high - grid.i.low : 1.0;
+  const double wv = grid.j.high > grid.j.low ? grid.j.high - grid.j.low : 1.0;
   double low = HUGE_VAL, high = -HUGE_VAL, steepest = 0.0;
   long finite = 0, flat = 0, steep = 0;
   for (long k = 0; k < n; ++k) {
@@ -712,8 +715,9 @@ int XelMathMinimizeXY::DMinimize(const XelMathInterval2D& iDomain, XelMathSetOfP
     const double curvature = guu[k] * guu[k] + guv[k] * guv[k] + gvv[k] * gvv[k];
     if (slope <= _toleranceValue * (1.0 + (std::isfinite(curvature) ? curvature : 0.0)))
       ++flat;
-    if (slope > steepest) {
-      steepest = slope;
+    const double change = std::hypot(gu[k] * wu, gv[k] * wv);
+    if (change > steepest) {
+      steepest = change;
       steep = k;
     }
   }
@@ -735,12 +739,14 @@ int XelMathMinimizeXY::DMinimize(const XelMathInterval2D& iDomain, XelMathSetOfP
     return XelMathStatus::ConstantFunction;
   }
 
-  // One-dimensional: every gradient parallel to the steepest one.
-  bool parallel = finite == n && steepest > 0.0;
-  const double au = gu[steep], av = gv[steep], norm = std::sqrt(steepest);
+  // One-dimensional: every gradient parallel to the steepest one, in units of the rectangle.
+  // In the variables, Himmelblau's function of (1e6 u, v / 1e6) has every gradient within
+  // 1e-12 of the u axis, and the search along u at the centre line found none of its minima.
+  bool parallel = finite == n && steepest > 0.0 && std::isfinite(steepest);
+  const double au = gu[steep] * wu, av = gv[steep] * wv;
   for (long k = 0; k < n && parallel; ++k) {
-    const double cross = au * gv[k] - av * gu[k];
-    parallel = std::fabs(cross) <= ParallelRatio * norm * std::hypot(gu[k], gv[k]);
+    const double cross = au * gv[k] * wv - av * gu[k] * wu;
+    parallel = std::fabs(cross) <= ParallelRatio * steepest * std::hypot(gu[k] * wu, gv[k] * wv);
   }
   if (parallel && n > 4)
     return MinimizeAlongGradient(iDomain, ioMinima, iMode, ioBest, iNu, iNv, au, av);
