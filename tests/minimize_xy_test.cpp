@@ -255,6 +255,11 @@ TEST(MinimizeXYStrategies, OneDimensionalFunctionsAndSpecialPoints) {
   const FnXY root(XY(std::sqrt(x) + (y - 0.5) * (y - 0.5) - 0.3));
   EXPECT_EQ(root.Minimize(XelMathInterval2D(-1, 1, 0, 1), found), 0);
   ExpectSameSet(found, {{0.0, 0.5}}, 1e-7);
+  // An oblique edge of that region: f falls along u = v / 2 towards (1/4, 1/2), and five
+  // points of the edge short of it were minima too.
+  const FnXY oblique(XY(std::sqrt(x - y / 2) + (y - 0.5) * (y - 0.5)));
+  EXPECT_EQ(oblique.Minimize(XelMathInterval2D(-1, 1, 0, 1), found), 0);
+  ExpectSameSet(found, {{0.25, 0.5}}, 1e-7);
   // The first minimum along a direction, up to the border.
   const XelMathMinimizeXY line(&trough, XelGetDefaultTolerance());
   double u = -1.0, v = 0.5;

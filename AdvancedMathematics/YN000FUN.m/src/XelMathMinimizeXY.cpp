@@ -65,6 +65,11 @@ const double CurvatureRatio = 1e-8;
 /// An inward slope whose change across the rectangle is within this ratio of the values is
 /// flat (the values around decide).
 const double InwardSlopeRatio = 1e-9;
+/// Bisections of the angle between two probes of the values test, one without a value, that
+/// locate the edge of the region where f is defined.
+const int EdgeBisections = 40;
+/// The angle between two neighbouring directions of the eight (pi / 4).
+const double EighthTurn = 0.7853981633974483;
 /// Interval subdivision: smallest box (ratio to the first box), deepest split, box budget of
 /// one cell, and the contraction under which a box is contracted rather than split.
 const double MinBoxRatio = 1e-6;
@@ -1402,18 +1407,51 @@ bool XelMathMinimizeXY::IsLocalMinimum(const double iU, const double iV,
     directions[k][0] = wu > 0.0 ? sign * iAlong[0] / (reach * wu) : 0.0;
     directions[k][1] = wv > 0.0 ? sign * iAlong[1] / (reach * wv) : 0.0;
   }
+  const auto at = [&](const double iStep, const double iDu, const double iDv) {
+    return _function->Eval(Clamp(iU + iStep * wu * iDu, I), Clamp(iV + iStep * wv * iDv, J));
+  };
   for (const double step : steps) {
     bool rising = true;
+    // Which of the eight directions found no value (-1: the probe did not move).
+    int undefined[8] = {0, 0, 0, 0, 0, 0, 0, 0};
     for (int k = 0; k < count; ++k) {
       const double* d = directions[k];
       const double u = Clamp(iU + step * wu * d[0], I);
       const double v = Clamp(iV + step * wv * d[1], J);
-      if (u == iU && v == iV)
+      if (u == iU && v == iV) {
+        if (k < 8)
+          undefined[k] = -1;
         continue;
-      const double f = ValueAt(*_function, u, v);
+      }
+      const double value = _function->Eval(u, v);
+      if (k < 8)
+        undefined[k] = std::isnan(value) ? 1 : 0;
+      const double f = std::isnan(value) ? HUGE_VAL : value;
       if (f < f0 - noise)
         return false;
       rising = rising && f > f0 + noise;
+    }
+    // Between a direction without a value and one with a value runs the edge of the region
+    // where f is defined: the last point with a value at this step (bisection of the angle)
+    // shows whether f falls along an edge that no direction follows (f = sqrt(u - v / 2)
+    // falls along u = v / 2 towards its minimum).
+    for (int k = 0; k < 8; ++k) {
+      const int next = (k + 1) % 8;
+      if (undefined[k] < 0 || undefined[next] < 0 || undefined[k] == undefined[next])
+        continue;
+      double defined = double(undefined[k] ? next : k), nan = double(undefined[k] ? k : next);
+      if (next == 0) // the direction 0 is also the direction 8, after 7
+        (undefined[k] ? defined : nan) = 8.0;
+      double last = HUGE_VAL;
+      for (int b = 0; b < EdgeBisections; ++b) {
+        const double angle = 0.5 * (defined + nan) * EighthTurn;
+        const double value = at(step, std::cos(angle), std::sin(angle));
+        (std::isnan(value) ? nan : defined) = 0.5 * (defined + nan);
+        if (!std::isnan(value))
+          last = value;
+      }
+      if (last < f0 - noise)
+        return false;
     }
     if (rising)
       return true;
