@@ -173,6 +173,15 @@ TEST(MinimizeXYStrategies, IntervalAndGridStrategiesFindTheMinima) {
     found.GetPoint(0, best); // by increasing value: a global minimum first
     EXPECT_NEAR(camel.Eval(best[0], best[1]), -1.0316284534898774, 1e-12);
   }
+  // Freudenstein and Roth's function by its coefficients: the values around its minimum
+  // (5, 4) of value 0 are rounding of 1e-12 and must not look like a fall towards a pole.
+  // The other minimum by mpmath (40 digits).
+  const double fr[3][7] = {{1010, 864, 12, -80, 2, -8, 2}, {-84, -32, 12}, {2}};
+  const XelMathPolynomXY freudenstein(2, 6, &fr[0][0]);
+  XelMathAttrList intervalList(&interval);
+  XelMathSetOfPointsND two(2);
+  EXPECT_EQ(freudenstein.Minimize(XelMathInterval2D(0, 15, -2, 6), two, &intervalList), 0);
+  ExpectSameSet(two, {{5, 4}, {11.412778986902093927, -0.89680525327447651819}}, 1e-7);
   XelMathAttrList global(&gridGlobal);
   XelMathSetOfPointsND one(2);
   EXPECT_EQ(camel.Minimize(XelMathInterval2D(-3, 3, -2, 2), one, &global), 0);

@@ -24,7 +24,8 @@ const double SingularRise = 0.25;
 /// Whether (iU, iV), of value iValue, is beside a singularity of iF inside iDomain. iNoise is
 /// the precision of the values there. Two signs:
 ///  - along one of eight directions f keeps falling from the point, each probe below the last
-///    by more than iNoise, until it is below iValue by more than SingularFall |iValue|: the
+///    by more than iNoise, until it is below iValue by more than SingularFall |iValue| (or
+///    that part of the change of f to the last probes along the axes, when larger): the
 ///    probes step towards a pole (one lands between the pole and half its distance, where the
 ///    fall is a large part of |f|); at a minimum they rise or stay within the noise at once;
 ///  - the next double along an axis gives an infinite value while the double on the other
@@ -55,8 +56,18 @@ inline bool BesideSingularity(const XelMathFunctionXY& iF, const double iU, cons
     if ((std::isinf(fa) && fb > iValue + rise) || (std::isinf(fb) && fa > iValue + rise))
       return true;
   }
-  // A fall towards a singularity.
-  const double fall = std::fmax(iNoise, SingularFall * std::fabs(iValue));
+  // A fall towards a singularity: a part of |f| or of the change of f out to the last probes
+  // along the axes, whichever is larger (at a minimum of a polynomial by its coefficients, of
+  // value 0, the values around are rounding of 1e-12 and fall by more than the noise).
+  double spread = std::fabs(iValue);
+  for (int k = 0; k < 4; ++k) {
+    const double u = iU + (k < 2 ? (k == 0 ? 1.0 : -1.0) * LastProbeRatio * wu : 0.0);
+    const double v = iV + (k < 2 ? 0.0 : (k == 2 ? 1.0 : -1.0) * LastProbeRatio * wv);
+    const double f = (u != iU || v != iV) && inside(u, v) ? iF.Eval(u, v) : iValue;
+    if (std::isfinite(f))
+      spread = std::fmax(spread, std::fabs(f - iValue));
+  }
+  const double fall = std::fmax(iNoise, SingularFall * spread);
   const double hu = DBL_EPSILON * (std::fabs(iU) + wu), hv = DBL_EPSILON * (std::fabs(iV) + wv);
   constexpr double c = 0.7071067811865476;
   static const double directions[8][2] = {{1.0, 0.0}, {c, c},   {0.0, 1.0},  {-c, c},
