@@ -230,6 +230,15 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
   ASSERT_GE(found.GetNumberOfPoints(), 1);
   EXPECT_NEAR(found.GetPoints()[0], -0.5, 1e-7);
   EXPECT_NEAR(found.GetPoints()[1], 0, 1e-7);
+  // Beside a pole the descents close on the double next to it (f = -5e14); beside the line
+  // where a logarithm starts, on a point 1e-15 from it: neither is a minimum.
+  const FnXY pole(XY(1 / (x - 0.3) + y * y));
+  const FnXY log(XY(x * x + y * y + std::log(x + y - 0.5)));
+  EXPECT_EQ(MinimizeBy(pole, XelMathInterval2D(-1, 1, -1, 1), found, nullptr), 0);
+  ASSERT_EQ(found.GetNumberOfPoints(), 1);
+  EXPECT_EQ(Hits({1, 0}, found), 1);
+  EXPECT_EQ(MinimizeBy(log, XelMathInterval2D(-1, 1, -1, 1), found, nullptr), 0);
+  EXPECT_EQ(found.GetNumberOfPoints(), 0);
   // Misuse raises; a refused rectangle is a status.
   XelMathSetOfPointsND wrong(3);
   ExpectInputError([&] { MinimizeBy(cst, XelMathInterval2D(0, 1, 0, 1), wrong, nullptr); }, 0x20006,
@@ -246,6 +255,7 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
   }
   EXPECT_EQ(MinimizeBy(cst, XelMathInterval2D(1, 0, 0, 1), found, nullptr), 4);
   EXPECT_EQ(MinimizeBy(cst, XelMathInterval2D(0, kInf, 0, 1), found, nullptr), 4);
+  EXPECT_EQ(MinimizeBy(cst, XelMathInterval2D(-1e308, 1e308, 0, 1), found, nullptr), 4);
 }
 
 } // namespace

@@ -256,6 +256,70 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
   ExpectMinima(wells, wide, {{a, 0}}, &lim, "two wells under a limit");
   ExpectMinima(kink, square, {{0.2, -0.4}}, nullptr, "kinks", 1e-8);
   ExpectMinima(valley, square, {{0.5, 0.25}}, nullptr, "oblique valley", 1e-6);
+  // Beside a pole or a logarithm of zero f is unbounded below: no minimum there (the double
+  // next to the pole, f = -1.8e16, was one). The only minimum of the pole's is on an edge.
+  const FnXY pole(XY(1 / (x - 0.3) + y * y));
+  const FnXY log(XY(x * x + y * y + std::log(x + y - 0.5)));
+  ExpectMinima(pole, square, {{1, 0}}, nullptr, "beside a pole");
+  ExpectMinima(pole, square, {{1, 0}}, &abs, "beside a pole, absolute");
+  ExpectMinima(log, square, {}, nullptr, "beside a logarithm");
+  // Degenerate stationary points with the exact gradient: the monkey saddle u^3 - 3 u v^2 and
+  // the inflection (u - 0.123)^3 + (v + 0.0456)^2 fall along -u; the minima are on the border.
+  const FnXY monkey(XY(x * x * x - 3 * x * y * y), XY(3 * x * x - 3 * y * y), XY(-6 * x * y));
+  const FnXY inflection(XY((x - 0.123) * (x - 0.123) * (x - 0.123) + (y + 0.0456) * (y + 0.0456)),
+                        XY(3 * (x - 0.123) * (x - 0.123) + 0 * y), XY(2 * (y + 0.0456) + 0 * x));
+  ExpectMinima(monkey, square, {{-1, 0}, {1, -1}, {1, 1}}, nullptr, "monkey saddle");
+  ExpectMinima(inflection, square, {{-1, -0.0456}}, nullptr, "inflection");
+  // Powell's badly scaled function with its gradient: the valley floor u v = 1e-4 falls
+  // towards the one minimum (mpmath), and no point of it short of there is one.
+  const FnXY powell(
+      XY((1e4 * x * y - 1) * (1e4 * x * y - 1) +
+         (std::exp(-x) + std::exp(-y) - 1.0001) * (std::exp(-x) + std::exp(-y) - 1.0001)),
+      XY(2e4 * y * (1e4 * x * y - 1) - 2 * std::exp(-x) * (std::exp(-x) + std::exp(-y) - 1.0001)),
+      XY(2e4 * x * (1e4 * x * y - 1) - 2 * std::exp(-y) * (std::exp(-x) + std::exp(-y) - 1.0001)));
+  ExpectMinima(powell, XelMathInterval2D(0, 1e-4, 8, 10), {{1.0981593296998e-5, 9.1061467398665}},
+               nullptr, "valley floor", 1e-9);
+  // Himmelblau's function in the variables (1e6 u, v / 1e6): every gradient of the grid is
+  // within 1e-12 of the u axis, yet f is not a function of u alone. Its four minima are the
+  // images of Himmelblau's (published values), found with values or gradients.
+  const double sc = 1e6;
+  const auto H = [sc](double x, double y) {
+    const double X = x * sc, Y = y / sc;
+    return (X * X + Y - 11) * (X * X + Y - 11) + (X + Y * Y - 7) * (X + Y * Y - 7);
+  };
+  const FnXY scaledValues(H);
+  const FnXY scaledGradient(
+      H,
+      [sc](double x, double y) {
+        const double X = x * sc, Y = y / sc;
+        return sc * (4 * X * (X * X + Y - 11) + 2 * (X + Y * Y - 7));
+      },
+      [sc](double x, double y) {
+        const double X = x * sc, Y = y / sc;
+        return (2 * (X * X + Y - 11) + 4 * Y * (X + Y * Y - 7)) / sc;
+      });
+  const Points himmelblau = {{3, 2},
+                             {-2.805118086952745, 3.131312518250573},
+                             {-3.779310253377747, -3.283185991286170},
+                             {3.584428340330492, -1.848126526964404}};
+  for (const FnXY* f : {&scaledValues, &scaledGradient}) {
+    XelMathSetOfPointsND scaledMinima(2);
+    EXPECT_EQ(f->Minimize(XelMathInterval2D(-5 / sc, 5 / sc, -5 * sc, 5 * sc), scaledMinima), 0);
+    Points images;
+    const double* m = scaledMinima.GetPoints();
+    for (long k = 0; k < scaledMinima.GetNumberOfPoints(); ++k)
+      images.push_back({m[2 * k] * sc, m[2 * k + 1] / sc});
+    ASSERT_EQ(images.size(), himmelblau.size()) << "anisotropic Himmelblau";
+    for (const auto& p : himmelblau) {
+      bool hit = false;
+      for (const auto& q : images)
+        hit = hit || (std::fabs(q[0] - p[0]) <= 1e-6 && std::fabs(q[1] - p[1]) <= 1e-6);
+      EXPECT_TRUE(hit) << "anisotropic Himmelblau: (" << p[0] << ", " << p[1] << ") not found";
+    }
+  }
+  // A rectangle of no width is a segment: its ends are minima only where f rises from them.
+  ExpectMinima(bowl, XelMathInterval2D(0.5, 0.5, -1, 1), {{0.5, -0.2}}, nullptr, "segment", 1e-7);
+  ExpectMinima(bowl, XelMathInterval2D(-1, 1, 0.5, 0.5), {{0.3, 0.5}}, nullptr, "segment'", 1e-7);
   // The six local minima of the six-hump camel function, each once (published values).
   const FnXY camel(
       XY((4 - 2.1 * x * x + x * x * x * x / 3) * x * x + x * y + (4 * y * y - 4) * y * y));
@@ -281,6 +345,7 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
   EXPECT_EQ(found.GetPoints()[0], 1.0);
   EXPECT_EQ(found.GetPoints()[1], -0.5);
   EXPECT_EQ(flat.Minimize(XelMathInterval2D(1, 0, 0, 1), found), 4);
+  EXPECT_EQ(bowl.Minimize(XelMathInterval2D(-1e308, 1e308, -1, 1), found), 4); // width overflows
   XelMathSetOfPointsND wrong(3);
   ExpectInputError([&] { bowl.Minimize(square, wrong); }, 0x20006,
                    {"the XelMathSetOfPointsND", "2", "XelMathFunctionXY::Minimize"});

@@ -2,8 +2,11 @@
 // strategies, the rules of AddMinimum, the interval strategy, scaled models and misuse.
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <functional>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 #include "XelError.h"
@@ -170,6 +173,15 @@ TEST(MinimizeXYStrategies, IntervalAndGridStrategiesFindTheMinima) {
     found.GetPoint(0, best); // by increasing value: a global minimum first
     EXPECT_NEAR(camel.Eval(best[0], best[1]), -1.0316284534898774, 1e-12);
   }
+  // Freudenstein and Roth's function by its coefficients: the values around its minimum
+  // (5, 4) of value 0 are rounding of 1e-12 and must not look like a fall towards a pole.
+  // The other minimum by mpmath (40 digits).
+  const double fr[3][7] = {{1010, 864, 12, -80, 2, -8, 2}, {-84, -32, 12}, {2}};
+  const XelMathPolynomXY freudenstein(2, 6, &fr[0][0]);
+  XelMathAttrList intervalList(&interval);
+  XelMathSetOfPointsND two(2);
+  EXPECT_EQ(freudenstein.Minimize(XelMathInterval2D(0, 15, -2, 6), two, &intervalList), 0);
+  ExpectSameSet(two, {{5, 4}, {11.412778986902093927, -0.89680525327447651819}}, 1e-7);
   XelMathAttrList global(&gridGlobal);
   XelMathSetOfPointsND one(2);
   EXPECT_EQ(camel.Minimize(XelMathInterval2D(-3, 3, -2, 2), one, &global), 0);
@@ -252,6 +264,11 @@ TEST(MinimizeXYStrategies, OneDimensionalFunctionsAndSpecialPoints) {
   const FnXY root(XY(std::sqrt(x) + (y - 0.5) * (y - 0.5) - 0.3));
   EXPECT_EQ(root.Minimize(XelMathInterval2D(-1, 1, 0, 1), found), 0);
   ExpectSameSet(found, {{0.0, 0.5}}, 1e-7);
+  // An oblique edge of that region: f falls along u = v / 2 towards (1/4, 1/2), and five
+  // points of the edge short of it were minima too.
+  const FnXY oblique(XY(std::sqrt(x - y / 2) + (y - 0.5) * (y - 0.5)));
+  EXPECT_EQ(oblique.Minimize(XelMathInterval2D(-1, 1, 0, 1), found), 0);
+  ExpectSameSet(found, {{0.25, 0.5}}, 1e-7);
   // The first minimum along a direction, up to the border.
   const XelMathMinimizeXY line(&trough, XelGetDefaultTolerance());
   double u = -1.0, v = 0.5;
@@ -312,6 +329,20 @@ TEST(MinimizeXYMisuse, RefusedInputsAndTheDebugComparison) {
       [&] { minimizer.DMinimize(XelMathInterval2D(0, 1, 0, 1), found, 1, best, 0, 3); }, 0x20004,
       {"Solve", "Invalid Number Of Points", ""});
   ExpectInputError([&] { minimizer.GridGlobalMinimization(0, 1, 0, 1, 3, 0, 0.0, u, v); }, 0x20004);
+  // Sizes above 1024 raise before they are multiplied (LONG_MAX x 4 overflowed).
+  const XelMathInterval2D unit(0, 1, 0, 1);
+  const std::vector<std::pair<long, long>> sizes = {
+      {4, LONG_MAX}, {LONG_MAX, 4}, {4, 1025}, {1L << 40, 1L << 40}};
+  for (const auto& n : sizes) {
+    const std::vector<std::function<void()>> calls = {
+        [&] { minimizer.DMinimize(unit, found, 1, best, n.first, n.second); },
+        [&] { minimizer.FMinimize(unit, found, 1, best, n.first, n.second); },
+        [&] { minimizer.RBMinimize(unit, found, 1, best, n.first, n.second); },
+        [&] { minimizer.GridGlobalMinimization(0, 1, 0, 1, n.first, n.second, 0.0, u, v); },
+        [&] { minimizer.GridLocalMinimization(0, 1, 0, 1, found, n.first, n.second, 1, 0.0); }};
+    for (const auto& call : calls)
+      ExpectInputError(call, 0x20004, {"Solve", "Invalid Number Of Points", ""});
+  }
   // NaN tolerance-like options raise, through the minimizer and through the function.
   for (const char* key : {"LimitValue", "TolForCst", "Tolerance"}) {
     XelMathAttrDoubleValue nan(key, xeltest::kNaN, 1);

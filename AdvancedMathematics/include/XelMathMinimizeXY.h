@@ -33,7 +33,7 @@
 // Failures: a result set of a dimension other than 2 raises XelMathInputError 0x20006; a grid
 // size below 1 (or above 1024) raises 0x20004 ("Invalid Number Of Points"); statuses: 0 done,
 // 2 constant function, 4 refused input (a null special-points set, an empty or non-finite
-// rectangle), 7 when more than 10000 minima were found (the first 10000 are returned; each
+// rectangle, or one whose width overflows), 7 when more than 10000 minima were found (the first 10000 are returned; each
 // new one is compared with those found). Every loop and recursion is bounded, so a function returning NaN ends the search.
 #include "XelAdvancedMathematicsExport.h"
 #include "XelMathInterval2D.h"
@@ -80,7 +80,8 @@ public:
   /// DMinimize otherwise.
   virtual int FMinimize(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& ioMinima,
                         const long iMode, double& ioBest, const long iNu, const long iNv) const;
-  /// The sampling strategy on an iNu x iNv grid (see above). Raises 0x20004 for a size below 1.
+  /// The sampling strategy on an iNu x iNv grid (see above). Raises 0x20004 for a size below 1
+  /// or above 1024 (as do FMinimize, RBMinimize and the grid strategies, before any work).
   virtual int DMinimize(const XelMathInterval2D& iDomain, XelMathSetOfPointsND& ioMinima,
                         const long iMode, double& ioBest, const long iNu, const long iNv) const;
   /// The interval strategy: the edges, then R2Minimize (second-derivative images available) or
@@ -109,7 +110,7 @@ public:
                                       const XelMathInterval2D& iDomain) const;
   /// The lowest node of the iNu x iNv grid of [iUa, iUb] x [iVa, iVb] refined by
   /// LocalMinimization into (oU, oV): 0; or the centre with status 2 when the values spread
-  /// by at most iTolerance. Raises 0x20004 for a size below 1.
+  /// by at most iTolerance. Raises 0x20004 for a size below 1 or above 1024.
   virtual int GridGlobalMinimization(const double iUa, const double iUb, const double iVa,
                                      const double iVb, const long iNu, const long iNv,
                                      const double iTolerance, double& oU, double& oV) const;
@@ -154,8 +155,11 @@ private:
   int SubdivideBoxes(const XelMathInterval2D& iBox, XelMathSetOfPointsND& ioMinima,
                      const long iMode, double& ioBest, const long iDepth, const bool iSecond) const;
   /// Whether no point at small steps around (iU, iV) inside iDomain is lower than it, up to
-  /// the precision of the values (a side flat within that precision counts as rising).
-  bool IsLocalMinimum(const double iU, const double iV, const XelMathInterval2D& iDomain) const;
+  /// the precision of the values (a side flat within that precision counts as rising). The
+  /// eight directions of the axes and diagonals, and both ways along iAlong (may be null: a
+  /// direction (du, dv) of the variables, such as the flattest one of the Hessian).
+  bool IsLocalMinimum(const double iU, const double iV, const XelMathInterval2D& iDomain,
+                      const double* iAlong = nullptr) const;
   /// Whether f does not decrease from a point of the border into the rectangle (the slopes
   /// across each side it lies on; where they are flat, IsLocalMinimum decides).
   bool RisesInwards(const double iU, const double iV, const XelMathInterval2D& iDomain) const;

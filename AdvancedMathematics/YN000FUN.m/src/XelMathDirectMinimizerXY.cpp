@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "XelError.h"
+#include "XelMathBesideSingularityXY.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrIntegerValue.h"
 #include "XelMathAttrKeys.h"
@@ -710,6 +711,10 @@ void Search::Report(XelMathSetOfPointsND& oMinima) {
   std::stable_sort(end, end + n, [](const End& a, const End& b) { return a.f < b.f; });
   long kept = 0;
   for (long k = 0; k < n; ++k) {
+    // A descent that closed on a pole (or on the edge of a logarithm's domain) is no minimum.
+    if (XelMathSingularityXY::BesideSingularity(_f, end[k].x, end[k].y, end[k].f, _domain,
+                                                _e * (_s * _s + std::fabs(end[k].f))))
+      continue;
     bool known = false;
     for (long m = 0; m < kept && !known; ++m)
       known = std::fabs(end[m].x - end[k].x) + std::fabs(end[m].y - end[k].y) <= _r ||
@@ -785,8 +790,9 @@ int XelMathDirectMinimizerXY::Minimize(const XelMathInterval2D& iDomain,
   ioMinima.Reset();
   const XelMathInterval& I = iDomain.GetX();
   const XelMathInterval& J = iDomain.GetY();
-  if (!_function || !(I.low <= I.high) || !(J.low <= J.high) || !std::isfinite(I.low) ||
-      !std::isfinite(I.high) || !std::isfinite(J.low) || !std::isfinite(J.high))
+  // (a width that overflows cannot be divided either: the unit coordinates would be NaN)
+  if (!_function || !(I.low <= I.high) || !(J.low <= J.high) ||
+      !std::isfinite(I.high - I.low) || !std::isfinite(J.high - J.low))
     return XelMathStatus::Refused;
 
   Search search(*_function, *_tolerance, iDomain);

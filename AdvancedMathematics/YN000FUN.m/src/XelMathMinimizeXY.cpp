@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "XelError.h"
+#include "XelMathBesideSingularityXY.h"
 #include "XelMathAnalysisScaling.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrIntegerValue.h"
@@ -64,6 +65,11 @@ const double CurvatureRatio = 1e-8;
 /// An inward slope whose change across the rectangle is within this ratio of the values is
 /// flat (the values around decide).
 const double InwardSlopeRatio = 1e-9;
+/// Bisections of the angle between two probes of the values test, one without a value, that
+/// locate the edge of the region where f is defined.
+const int EdgeBisections = 40;
+/// The angle between two neighbouring directions of the eight (pi / 4).
+const double EighthTurn = 0.7853981633974483;
 /// Interval subdivision: smallest box (ratio to the first box), deepest split, box budget of
 /// one cell, and the contraction under which a box is contracted rather than split.
 const double MinBoxRatio = 1e-6;
@@ -405,18 +411,22 @@ void ResolveGrid(const XelMathFunctionXY& iF, const XelMathInterval2D& iDomain, 
             std::fabs(middle - predicted) > tolerance)
           resolvedV = false;
       }
-    if (resolvedU && resolvedV)
+    // A direction grows up to the largest grid the strategies take.
+    const long nextU = std::min(fu, MaxSampling), nextV = std::min(fv, MaxSampling);
+    const bool growU = !resolvedU && nextU > ioNu, growV = !resolvedV && nextV > ioNv;
+    if (!growU && !growV)
       return;
-    if (!resolvedU)
-      ioNu = fu;
-    if (!resolvedV)
-      ioNv = fv;
+    if (growU)
+      ioNu = nextU;
+    if (growV)
+      ioNv = nextV;
   }
 }
 
-/// Raises 0x20004 for a grid size below 1.
+/// Raises 0x20004 for a grid size below 1 or above MaxSampling (before any product of the
+/// sizes: LONG_MAX x 4 overflowed).
 void CheckGridSizes(const long iNu, const long iNv) {
-  if (iNu < 1 || iNv < 1)
+  if (iNu < 1 || iNv < 1 || iNu > MaxSampling || iNv > MaxSampling)
     XelMathRaise(XelErrorCode::InvalidNumberOfPoints, "Solve", "Invalid Number Of Points", "");
 }
 
@@ -530,8 +540,9 @@ int XelMathMinimizeXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPo
   XelMathMinimizeXYParallelDebugCond(iDomain, nullptr);
   const XelMathInterval& I = iDomain.GetX();
   const XelMathInterval& J = iDomain.GetY();
-  if (!_function || !(I.low <= I.high) || !(J.low <= J.high) || !std::isfinite(I.low) ||
-      !std::isfinite(I.high) || !std::isfinite(J.low) || !std::isfinite(J.high))
+  // (a width that overflows cannot be sampled either: the grid steps would be infinite)
+  if (!_function || !(I.low <= I.high) || !(J.low <= J.high) ||
+      !std::isfinite(I.high - I.low) || !std::isfinite(J.high - J.low))
     return XelMathStatus::Refused;
 
   // A NaN value of a tolerance-like option means nothing: every comparison with it fails.
@@ -595,7 +606,10 @@ int XelMathMinimizeXY::Minimize(const XelMathInterval2D& iDomain, XelMathSetOfPo
     double u = 0.0, v = 0.0;
     status = GridGlobalMinimization(I.low, I.high, J.low, J.high, nu, nv, _constantTolerance, u, v);
     const double p[2] = {u, v};
-    if (std::isfinite(ValueAt(*_function, u, v)))
+    const double f = ValueAt(*_function, u, v);
+    if (std::isfinite(f) &&
+        !XelMathSingularityXY::BesideSingularity(*_function, u, v, f, iDomain,
+                                                 _relativeEps * (_scale * _scale + std::fabs(f))))
       ioMinima.AddPoint(p);
   } else if (Present(iAttributes, "GridLocalOptimum")) {
     status = GridLocalMinimization(I.low, I.high, J.low, J.high, ioMinima, nu, nv, mode,
@@ -691,6 +705,9 @@ int XelMathMinimizeXY::DMinimize(const XelMathInterval2D& iDomain, XelMathSetOfP
   grid.Evaluate(*_function, XelMathOption::PointUpToSecond, g, gu, gv, guu, guv, gvv);
 
   // Constant: a negligible gradient at every node and values that agree.
+  // (and the steepest gradient in units of the rectangle: the change of f across it)
+  const double wu = grid.i.high > grid.i.low ? grid.i.high - grid.i.low : 1.0;
+  const double wv = grid.j.high > grid.j.low ? grid.j.high - grid.j.low : 1.0;
   double low = HUGE_VAL, high = -HUGE_VAL, steepest = 0.0;
   long finite = 0, flat = 0, steep = 0;
   for (long k = 0; k < n; ++k) {
@@ -703,8 +720,9 @@ int XelMathMinimizeXY::DMinimize(const XelMathInterval2D& iDomain, XelMathSetOfP
     const double curvature = guu[k] * guu[k] + guv[k] * guv[k] + gvv[k] * gvv[k];
     if (slope <= _toleranceValue * (1.0 + (std::isfinite(curvature) ? curvature : 0.0)))
       ++flat;
-    if (slope > steepest) {
-      steepest = slope;
+    const double change = std::hypot(gu[k] * wu, gv[k] * wv);
+    if (change > steepest) {
+      steepest = change;
       steep = k;
     }
   }
@@ -726,12 +744,14 @@ int XelMathMinimizeXY::DMinimize(const XelMathInterval2D& iDomain, XelMathSetOfP
     return XelMathStatus::ConstantFunction;
   }
 
-  // One-dimensional: every gradient parallel to the steepest one.
-  bool parallel = finite == n && steepest > 0.0;
-  const double au = gu[steep], av = gv[steep], norm = std::sqrt(steepest);
+  // One-dimensional: every gradient parallel to the steepest one, in units of the rectangle.
+  // In the variables, Himmelblau's function of (1e6 u, v / 1e6) has every gradient within
+  // 1e-12 of the u axis, and the search along u at the centre line found none of its minima.
+  bool parallel = finite == n && steepest > 0.0 && std::isfinite(steepest);
+  const double au = gu[steep] * wu, av = gv[steep] * wv;
   for (long k = 0; k < n && parallel; ++k) {
-    const double cross = au * gv[k] - av * gu[k];
-    parallel = std::fabs(cross) <= ParallelRatio * norm * std::hypot(gu[k], gv[k]);
+    const double cross = au * gv[k] * wv - av * gu[k] * wu;
+    parallel = std::fabs(cross) <= ParallelRatio * steepest * std::hypot(gu[k] * wu, gv[k] * wv);
   }
   if (parallel && n > 4)
     return MinimizeAlongGradient(iDomain, ioMinima, iMode, ioBest, iNu, iNv, au, av);
@@ -786,6 +806,10 @@ int XelMathMinimizeXY::MinimizeAlongGradient(const XelMathInterval2D& iDomain,
     const double u = Clamp(u0 + t * (u1 - u0), I), v = Clamp(v0 + t * (v1 - v0), J);
     if ((iMode & ModeInterior) && OnBoundary(u, v, iDomain))
       continue;
+    const double f = ValueAt(*_function, u, v);
+    if (XelMathSingularityXY::BesideSingularity(
+            *_function, u, v, f, iDomain, _relativeEps * (_scale * _scale + std::fabs(f))))
+      continue;
     AddMinimum(u, v, iMode, ioMinima, ioBest);
   }
   return XelMathStatus::Done;
@@ -813,8 +837,12 @@ int XelMathMinimizeXY::MinimumBoundary(const XelMathInterval2D& iDomain,
     const Edge& edge = edges[e];
     const XelMathInterval& range = edge.index == 0 ? J : I;
     if (!(range.low < range.high)) {
-      // A rectangle of no width: the edge is a point.
-      added += OfferCandidate(I.low, J.low, iDomain, iMode, ioMinima, ioBest);
+      // A rectangle of no width: the edge is a point, an end of the segment the rectangle
+      // is, and a minimum only when f rises from it along the segment.
+      const double u = edge.index == 0 ? edge.value : I.low;
+      const double v = edge.index == 0 ? J.low : edge.value;
+      if (RisesInwards(u, v, iDomain))
+        added += OfferCandidate(u, v, iDomain, iMode, ioMinima, ioBest);
       continue;
     }
     const long n = edge.index == 0 ? iNv : iNu;
@@ -1352,7 +1380,8 @@ bool XelMathMinimizeXY::OnBoundary(const double iU, const double iV,
 }
 
 bool XelMathMinimizeXY::IsLocalMinimum(const double iU, const double iV,
-                                       const XelMathInterval2D& iDomain) const {
+                                       const XelMathInterval2D& iDomain,
+                                       const double* iAlong) const {
   const XelMathInterval& I = iDomain.GetX();
   const XelMathInterval& J = iDomain.GetY();
   const double f0 = ValueAt(*_function, iU, iV);
@@ -1364,19 +1393,65 @@ bool XelMathMinimizeXY::IsLocalMinimum(const double iU, const double iV,
   // The eight directions, the axes exactly (a cosine of 3 pi / 2 computed is -1.8e-16: a probe
   // beside a side the function is undefined beyond would leave it).
   constexpr double c = 0.7071067811865476;
-  static const double directions[8][2] = {{1.0, 0.0}, {c, c},   {0.0, 1.0},  {-c, c},
-                                           {-1.0, 0.0}, {-c, -c}, {0.0, -1.0}, {c, -c}};
+  double directions[10][2] = {{1.0, 0.0},  {c, c},      {0.0, 1.0}, {-c, c},    {-1.0, 0.0},
+                              {-c, -c},    {0.0, -1.0}, {c, -c},    {0.0, 0.0}, {0.0, 0.0}};
+  // Both ways along iAlong, the larger move of a variable being the step of the rectangle (a
+  // valley u v = constant of a rectangle 1e-4 x 2 runs along v: a direction in units of the
+  // rectangle would cross it).
+  const double reach = iAlong ? std::fmax(wu > 0.0 ? std::fabs(iAlong[0]) / wu : 0.0,
+                                          wv > 0.0 ? std::fabs(iAlong[1]) / wv : 0.0)
+                              : 0.0;
+  const int count = reach > 0.0 && std::isfinite(reach) ? 10 : 8;
+  for (int k = 8; k < count; ++k) {
+    const double sign = k == 8 ? 1.0 : -1.0;
+    directions[k][0] = wu > 0.0 ? sign * iAlong[0] / (reach * wu) : 0.0;
+    directions[k][1] = wv > 0.0 ? sign * iAlong[1] / (reach * wv) : 0.0;
+  }
+  const auto at = [&](const double iStep, const double iDu, const double iDv) {
+    return _function->Eval(Clamp(iU + iStep * wu * iDu, I), Clamp(iV + iStep * wv * iDv, J));
+  };
   for (const double step : steps) {
     bool rising = true;
-    for (const auto& d : directions) {
+    // Which of the eight directions found no value (-1: the probe did not move).
+    int undefined[8] = {0, 0, 0, 0, 0, 0, 0, 0};
+    for (int k = 0; k < count; ++k) {
+      const double* d = directions[k];
       const double u = Clamp(iU + step * wu * d[0], I);
       const double v = Clamp(iV + step * wv * d[1], J);
-      if (u == iU && v == iV)
+      if (u == iU && v == iV) {
+        if (k < 8)
+          undefined[k] = -1;
         continue;
-      const double f = ValueAt(*_function, u, v);
+      }
+      const double value = _function->Eval(u, v);
+      if (k < 8)
+        undefined[k] = std::isnan(value) ? 1 : 0;
+      const double f = std::isnan(value) ? HUGE_VAL : value;
       if (f < f0 - noise)
         return false;
       rising = rising && f > f0 + noise;
+    }
+    // Between a direction without a value and one with a value runs the edge of the region
+    // where f is defined: the last point with a value at this step (bisection of the angle)
+    // shows whether f falls along an edge that no direction follows (f = sqrt(u - v / 2)
+    // falls along u = v / 2 towards its minimum).
+    for (int k = 0; k < 8; ++k) {
+      const int next = (k + 1) % 8;
+      if (undefined[k] < 0 || undefined[next] < 0 || undefined[k] == undefined[next])
+        continue;
+      double defined = double(undefined[k] ? next : k), nan = double(undefined[k] ? k : next);
+      if (next == 0) // the direction 0 is also the direction 8, after 7
+        (undefined[k] ? defined : nan) = 8.0;
+      double last = HUGE_VAL;
+      for (int b = 0; b < EdgeBisections; ++b) {
+        const double angle = 0.5 * (defined + nan) * EighthTurn;
+        const double value = at(step, std::cos(angle), std::sin(angle));
+        (std::isnan(value) ? nan : defined) = 0.5 * (defined + nan);
+        if (!std::isnan(value))
+          last = value;
+      }
+      if (last < f0 - noise)
+        return false;
     }
     if (rising)
       return true;
@@ -1450,31 +1525,65 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
     return 0;
   if ((iMode & ModeInterior) && OnBoundary(iU, iV, iDomain))
     return 0;
-  // Where f has no gradient (beside a region where it is NaN, so that differences reach into
-  // it) the descents and slope tests that offered the point could not see f fall: the values
-  // around decide.
-  double value = 0.0, gu = 0.0, gv = 0.0;
-  _function->Eval(iU, iV, XelMathOption::ValueAndFirst, &value, &gu, &gv, nullptr, nullptr,
-                  nullptr);
-  const bool noGradient = !std::isfinite(gu) || !std::isfinite(gv);
-  if ((_localMinCorrected || noGradient) && !IsLocalMinimum(iU, iV, iDomain))
-    return 0;
+  // The tests of the point itself, made only when it would be kept (most candidates are
+  // other ends of descents to a minimum already kept).
+  const auto isMinimum = [&]() {
+    // Beside a pole the descents close on the last double before it: no minimum.
+    if (XelMathSingularityXY::BesideSingularity(*_function, iU, iV, f, iDomain,
+                                                _relativeEps * (_scale * _scale + std::fabs(f))))
+      return false;
+    // Where f has no gradient (beside a region where it is NaN, so that differences reach
+    // into it) the descents and slope tests that offered the point could not see f fall: the
+    // values around decide. So do they inside the rectangle where the Hessian does not show
+    // a minimum (singular or indefinite: the monkey saddle u^3 - 3 u v^2 at its centre, where
+    // a descent with the exact gradient stops).
+    double value = 0.0, gu = 0.0, gv = 0.0;
+    _function->Eval(iU, iV, XelMathOption::ValueAndFirst, &value, &gu, &gv, nullptr, nullptr,
+                    nullptr);
+    const bool noGradient = !std::isfinite(gu) || !std::isfinite(gv);
+    bool inconclusive = false;
+    double flattest[2] = {0.0, 0.0};
+    if (!_localMinCorrected && !noGradient && !OnBoundary(iU, iV, iDomain)) {
+      double h[3] = {0.0, 0.0, 0.0};
+      _function->Eval(iU, iV, XelMathOption::SecondDeriv, nullptr, nullptr, nullptr, h, h + 1,
+                      h + 2);
+      double low = 0.0, high = 0.0;
+      Eigenvalues(h[0], h[1], h[2], low, high);
+      inconclusive = !(low > CurvatureRatio * std::fmax(std::fabs(low), std::fabs(high)));
+      // The flattest direction of the Hessian is probed too: along a valley floor that is
+      // not parallel to an axis or a diagonal (Powell's badly scaled function) f falls only
+      // there. Of (fuv, low - fuu) and (low - fvv, fuv), the longer one.
+      const double a[2] = {h[1], low - h[0]}, b[2] = {low - h[2], h[1]};
+      const bool first = std::hypot(a[0], a[1]) >= std::hypot(b[0], b[1]);
+      flattest[0] = first ? a[0] : b[0];
+      flattest[1] = first ? a[1] : b[1];
+    }
+    // A descent may end on the border where f still falls into the rectangle (held there by
+    // a projected step): the test of the edge minima.
+    if (!noGradient && OnBoundary(iU, iV, iDomain) && !RisesInwards(iU, iV, iDomain))
+      return false;
+    return !(_localMinCorrected || noGradient || inconclusive) ||
+           IsLocalMinimum(iU, iV, iDomain, inconclusive ? flattest : nullptr);
+  };
   // Another end of a descent in the same basin (no ridge between them, up to the precision
   // of the values) is the same minimum reached with the precision of the descents.
   double q[2];
+  bool known = false;
   for (long k = 0; k < ioMinima.GetNumberOfPoints(); ++k) {
     ioMinima.GetPoint(k, q);
     if (std::fabs(q[0] - iU) > _cellU || std::fabs(q[1] - iV) > _cellV)
       continue;
-    if (std::fabs(q[0] - iU) + std::fabs(q[1] - iV) < _rootRes)
+    if (std::fabs(q[0] - iU) + std::fabs(q[1] - iV) < _rootRes) {
+      known = true;
       continue; // AddMinimum's own rule
+    }
     const double fq = ValueAt(*_function, q[0], q[1]);
     const double top = std::fmax(f, fq);
     const double mid = ValueAt(*_function, 0.5 * (q[0] + iU), 0.5 * (q[1] + iV));
     if (mid > top + std::fmax(_relativeEps * (_scale * _scale + std::fabs(top)),
                               Rounding * std::fabs(top)))
       continue;
-    if (!(f < fq))
+    if (!(f < fq) || !isMinimum())
       return 0;
     // The lower end of the two stands for the minimum.
     const double p[2] = {iU, iV};
@@ -1483,7 +1592,9 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
       ioBest = f;
     return 1;
   }
-  return AddMinimum(iU, iV, iMode, ioMinima, ioBest);
+  if (known && (iMode & ModeEveryMinimum))
+    return 0; // kept already (AddMinimum would refuse it)
+  return isMinimum() ? AddMinimum(iU, iV, iMode, ioMinima, ioBest) : 0;
 }
 
 // ==== entry points of XelMathFunctionXY ===================================================
