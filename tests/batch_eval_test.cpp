@@ -77,12 +77,15 @@ TEST(BatchEvaluation, EveryClassMatchesItsPointOperation) {
                                        keep(new XelMathScaleFunctionX(comb, -0.7, 1.3))};
   const XelMathFunctionX* withNull[2] = {p3, nullptr};
   const XelMathFunctionX* plain[4] = {fs[7], p2, fs[12], fs[15]}; // degrees 6, 2, 11, 7 (huge)
+  const XelMathFunctionX* derivs[2] = {keep(new XelMathDerivFunctionX(fs[5])), // degree 4
+                                       keep(new XelMathDerivFunctionX(q))};
   fs.insert(
       fs.end(),
       {comb, prod, keep(new XelMathProdX(q, q)), nested[0], nested[1],
        keep(new XelMathCompositionXByX(w, p3)), keep(new XelMathDerivFunctionX(q)),
        keep(new XelMathDerivFunctionX(w)), keep(new XelMathSumSquareX(2, parts)),
        keep(new XelMathSquareDistXs(2, parts, target, 0.5)),
+       keep(new XelMathSquareDistXs(2, derivs, target, 0.5)),
        keep(new XelMathDefinitionMemoryX(comb, XelMathInterval(-1.0, 1.0))),
        keep(new XelMathCompositionXByX(keep(new XelMathFractionX(nested[1], p2, DefaultTol())),
                                        keep(new XelMathCombinationX(2, nested, weights, -1.0)))),

@@ -58,12 +58,20 @@ unsigned char XelMathDerivFunctionX::IsOption(const long iOption) const {
 XelMathDefineComponents(XelMathDerivFunctionX, 1, &_function);
 
 // ==== point evaluations ==================================================================
+// The single outputs go through the masked evaluation of f, as the other forms do, so that
+// every form gives the same bits (f's own EvalFirstDeriv may round differently).
 double XelMathDerivFunctionX::Eval(const double& x) const {
-  return _function ? _function->EvalFirstDeriv(x) : XelMathInfinite;
+  double h = XelMathInfinite;
+  if (_function)
+    ShiftedOutputs(_function, x, 1, true, false, false, &h, &h, &h);
+  return h;
 }
 
 double XelMathDerivFunctionX::EvalFirstDeriv(const double& x) const {
-  return _function ? _function->EvalSecondDeriv(x) : XelMathInfinite;
+  double h1 = XelMathInfinite;
+  if (_function)
+    ShiftedOutputs(_function, x, 1, false, true, false, &h1, &h1, &h1);
+  return h1;
 }
 
 double XelMathDerivFunctionX::EvalSecondDeriv(const double& x) const {
