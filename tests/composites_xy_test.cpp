@@ -20,7 +20,9 @@
 #include "XelMathGlobals.h"
 #include "XelMathInterval2D.h"
 #include "XelMathLinearXY.h"
+#include "XelMathOppositeXY.h"
 #include "XelMathPiecewiseXY.h"
+#include "XelMathScaleFunctionXY.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSquareDistXYs.h"
 #include "XelMathSumXYs.h"
@@ -164,6 +166,14 @@ TEST(CompositesXY, FractionRaisesAtAZeroOfTheDenominatorButNotOverABox) {
   EXPECT_LE(across.low, -XelMathInfinite);
   EXPECT_GE(across.high, XelMathInfinite);
   EXPECT_NO_THROW(q.ComputeOptimalImage(I, I, DefaultTol()));
+  // A wrapper's guaranteed image samples the fraction, possibly on the zero curve: unbounded.
+  const XelMathOppositeXY minusQ(&q);
+  const XelMathScaleFunctionXY scaledQ(&q, 2.0, 1.0, 1.0);
+  for (const XelMathFunctionXY* w : {static_cast<const XelMathFunctionXY*>(&minusQ),
+                                     static_cast<const XelMathFunctionXY*>(&scaledQ)}) {
+    const XelMathInterval image = w->ComputeOptimalImage(I, I, DefaultTol());
+    EXPECT_TRUE(image.low <= -XelMathInfinite && image.high >= XelMathInfinite);
+  }
   // g in [0.2, 0.75] and in [-1, -0.14], with images that hold 0 until the box is bisected.
   ExpectImagesEncloseXY(q, XelMathInterval(0.45, 0.75), XelMathInterval(-0.5, 0.1));
   ExpectImagesEncloseXY(q, XelMathInterval(0.0, 0.5), XelMathInterval(0.8, 1.0));

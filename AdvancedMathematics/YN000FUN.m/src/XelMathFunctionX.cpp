@@ -21,6 +21,7 @@
 #include "XelMathFunctionXYToX.h"
 #include "XelMathGlobals.h"
 #include "XelMathIdentity.h"
+#include "XelMathConstants.h"
 #include "XelMathInputError.h"
 #include "XelMathInternalConstants.h"
 #include "XelMathInternalGuards.h"
@@ -385,18 +386,25 @@ XelMathInterval XelMathFunctionX::BaseComputeOptimalImage(const XelMathInterval&
     reviewed = static_cast<const XelMathScaleFunctionX*>(this)->GetOKScaleReviewed();
   }
 
-  // 2. Chebyshev bound.
+  // 2. Chebyshev bound. A sample on a zero of a denominator inside (a fraction under a
+  // wrapper) means the image is unbounded.
   XelMathInterval image;
-  if (ChebyshevImage(work, J, s, eps, GetChebyshevConfidenceParametre(), image)) {
-    // 5. Under the debug control of unreviewed scales the search runs too, for its checks.
-    if (XelMathSolveAndMinimizeDebug_UnReviewedControl() && !reviewed)
-      ImageByExtremumSearch(work, J, iTol, s, reviewed);
-  } else if (work->IsOption(XelMathOption::Image)) {
-    // 3. Recursive bisection on the function's own interval images.
-    image = work->RComputeOptimalImage(J, work->Eval(J), 0, iTol);
-  } else {
-    // 4. Global extremum search.
-    image = ImageByExtremumSearch(work, J, iTol, s, reviewed);
+  try {
+    if (ChebyshevImage(work, J, s, eps, GetChebyshevConfidenceParametre(), image)) {
+      // 5. Under the debug control of unreviewed scales the search runs too, for its checks.
+      if (XelMathSolveAndMinimizeDebug_UnReviewedControl() && !reviewed)
+        ImageByExtremumSearch(work, J, iTol, s, reviewed);
+    } else if (work->IsOption(XelMathOption::Image)) {
+      // 3. Recursive bisection on the function's own interval images.
+      image = work->RComputeOptimalImage(J, work->Eval(J), 0, iTol);
+    } else {
+      // 4. Global extremum search.
+      image = ImageByExtremumSearch(work, J, iTol, s, reviewed);
+    }
+  } catch (const XelMathInputError& e) {
+    if (e.GetCode() != XelErrorCode::NullDenominator)
+      throw;
+    return XelMathInterval(-XelMathInfinite, XelMathInfinite);
   }
 
   // 6. Back to the values of this function.

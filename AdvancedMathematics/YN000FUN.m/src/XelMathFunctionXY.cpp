@@ -657,14 +657,21 @@ XelMathInterval XelMathFunctionXY::BaseComputeOptimalImage(const XelMathInterval
     }
   }
 
-  // 2. Chebyshev bound, else 3. global extremum search.
+  // 2. Chebyshev bound, else 3. global extremum search. A sample on a zero of a denominator
+  // inside (a fraction under a wrapper) means the image is unbounded.
   XelMathInterval image;
-  if (ChebyshevImage(work, I, J, roles, image)) {
-    // Under the debug control of unreviewed scales the search runs too, for its checks.
-    if (XelMathSolveAndMinimizeDebug_UnReviewedControl() && !reviewed)
-      ImageByExtremumSearch(work, I, J, iTol, roles);
-  } else {
-    image = ImageByExtremumSearch(work, I, J, iTol, roles);
+  try {
+    if (ChebyshevImage(work, I, J, roles, image)) {
+      // Under the debug control of unreviewed scales the search runs too, for its checks.
+      if (XelMathSolveAndMinimizeDebug_UnReviewedControl() && !reviewed)
+        ImageByExtremumSearch(work, I, J, iTol, roles);
+    } else {
+      image = ImageByExtremumSearch(work, I, J, iTol, roles);
+    }
+  } catch (const XelMathInputError& e) {
+    if (e.GetCode() != XelErrorCode::NullDenominator)
+      throw;
+    return XelMathInterval(-XelMathInfinite, XelMathInfinite);
   }
 
   // 4. Back to the values of this function.
