@@ -176,8 +176,12 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
   XelMathAttrList limList(&limit);
   for (const bool intervals : {true, false}) {
     const auto camel = Make(kCases[0], intervals);
+    limit.SetValue(-1.0);
     EXPECT_EQ(MinimizeBy(*camel, kCases[0].box, found, &limList), 0);
     EXPECT_EQ(found.GetNumberOfPoints(), 2);
+    limit.SetValue(-kInf); // nothing is below it
+    EXPECT_EQ(MinimizeBy(*camel, kCases[0].box, found, &limList), 0);
+    EXPECT_EQ(found.GetNumberOfPoints(), 0);
   }
   // From a single first box (one start at its centre), the branch and bound alone finds
   // every global minimum.

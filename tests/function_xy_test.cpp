@@ -331,7 +331,7 @@ TEST(FunctionXYMinimize, FindsKnownMinimaUnderOptions) {
   // Maxima not below the limit: the cap's top (0 at (0.3, 0.1)) passes -0.5, not 0.5; the
   // limit is negated for the minimization of the opposite and restored.
   const FnXY cap(XY(-(x - 0.3) * (x - 0.3) - (y - 0.1) * (y - 0.1)));
-  for (const double L : {-0.5, 0.5}) {
+  for (const double L : {-0.5, 0.5, -kInf, kInf}) {
     XelMathAttrDoubleValue limitL("LimitValue", L, 1);
     XelMathAttrList attrs(&limitL);
     ExpectMinima(cap, square, L < 0 ? Points{{0.3, 0.1}} : Points{}, &attrs, "maxima", 1e-7, true);

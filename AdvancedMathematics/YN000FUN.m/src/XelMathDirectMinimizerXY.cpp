@@ -153,6 +153,11 @@ private:
   bool OnBoundary(const double x, const double y) const {
     return x - _i.low <= _r || _i.high - x <= _r || y - _j.low <= _r || _j.high - y <= _r;
   }
+  /// The largest value a minimum may have under "LimitValue": the limit and its slack (an
+  /// infinite limit as it is: -inf + inf would let every value through).
+  double Ceiling() const {
+    return std::isfinite(limit) ? limit + _e * (_s * _s + std::fabs(limit)) : limit;
+  }
   bool Constant() const;
   bool Bound(Box& ioBox);
   void StartDescents(long iNu, long iNv);
@@ -722,7 +727,7 @@ void Search::Report(XelMathSetOfPointsND& oMinima) {
     if (!known)
       end[kept++] = end[k];
   }
-  const double ceiling = limit + _e * (_s * _s + std::fabs(limit));
+  const double ceiling = Ceiling();
   for (long k = 0; k < kept; ++k) {
     if (interior && OnBoundary(end[k].x, end[k].y))
       continue;
@@ -753,7 +758,7 @@ int Search::Run(XelMathSetOfPointsND& oMinima) {
   if (Constant()) {
     const double centre[2] = {0.5 * (_i.low + _i.high), 0.5 * (_j.low + _j.high)};
     const double v = _f.Eval(centre[0], centre[1]);
-    if (!limited || v <= limit + _e * (_s * _s + std::fabs(limit)))
+    if (!limited || v <= Ceiling())
       oMinima.AddPoint(centre);
     return XelMathStatus::ConstantFunction;
   }

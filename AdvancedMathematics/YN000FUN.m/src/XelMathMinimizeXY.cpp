@@ -1202,7 +1202,9 @@ int XelMathMinimizeXY::AddMinimum(const double iU, const double iV, const long i
   const double f = _function->Eval(iU, iV);
   if (!std::isfinite(f))
     return 0; // never a NaN, infinite or pole value as a minimum
-  ioBest += _relativeEps * (_scale * _scale + std::fabs(ioBest));
+  // (An infinite limit stays as it is: -inf + inf would let every value through.)
+  if (std::isfinite(ioBest))
+    ioBest += _relativeEps * (_scale * _scale + std::fabs(ioBest));
   const bool absolute = !(iMode & ModeEveryMinimum);
   const double p[2] = {iU, iV};
   if (ioMinima.GetNumberOfPoints() > 0) {
