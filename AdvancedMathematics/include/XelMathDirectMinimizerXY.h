@@ -44,7 +44,8 @@
 // Status: 0 done (the set may be empty: no minimum admitted by the options, or no value that
 // is a number), 2 the function is constant on the rectangle (its centre is reported, unless
 // above "LimitValue"), 4 refused input (an empty rectangle, one with a bound that is not
-// finite or one whose width overflows). A result set of a dimension other than 2 raises XelMathInputError 0x20006.
+// finite or one whose width overflows). A result set of a dimension other than 2 raises
+// XelMathInputError 0x20006.
 //
 // Ownership: the function, the tolerance, the rectangle, the set and the list are the
 // caller's; nothing is kept after Minimize.

@@ -100,12 +100,12 @@ MyOwnIntegrateAbsOrRel(const XelMathFunctionX* iF, const XelMathInterval& iI, do
 /// scheme stops with status 7 when the worst piece is too narrow to split, when rounding
 /// dominates, when the summed error has not fallen by 10 % over 512 bisections (divergent or
 /// wildly oscillating integrands), when the extrapolation has stalled or when the whole call
-/// has spent 204800 evaluations (80 times the plain scheme); the result is then the extrapolated limit
-/// when its estimate is the better one, the sum of the pieces otherwise. An extrapolated limit
-/// far from the sum of the pieces (divergence) is never a success, and the sums of |f| are
-/// extrapolated alongside, so that pieces that cancel (1/x on [-1, 1]) do not hide it. The heap of pieces is one
-/// growing block of the memory services, freed before returning, also when an evaluation
-/// raises.
+/// has spent 204800 evaluations (80 times the plain scheme); the result is then the extrapolated
+/// limit when its estimate is the better one, the sum of the pieces otherwise. An extrapolated
+/// limit far from the sum of the pieces (divergence) is never a success, and the sums of |f| are
+/// extrapolated alongside, so that pieces that cancel (1/x on [-1, 1]) do not hide it. The heap of
+/// pieces is one growing block of the memory services, freed before returning, also when an
+/// evaluation raises.
 ///
 /// A domain with an infinite or NaN end gives status 4, a value that is not finite never
 /// status 0. A negative or NaN iEps raises XelMathInputError 0x20006 ("the tolerance of the

@@ -33,8 +33,9 @@
 // Failures: a result set of a dimension other than 2 raises XelMathInputError 0x20006; a grid
 // size below 1 (or above 1024) raises 0x20004 ("Invalid Number Of Points"); statuses: 0 done,
 // 2 constant function, 4 refused input (a null special-points set, an empty or non-finite
-// rectangle, or one whose width overflows), 7 when more than 10000 minima were found (the first 10000 are returned; each
-// new one is compared with those found). Every loop and recursion is bounded, so a function returning NaN ends the search.
+// rectangle, or one whose width overflows), 7 when more than 10000 minima were found (the first
+// 10000 are returned; each new one is compared with those found). Every loop and recursion is
+// bounded, so a function returning NaN ends the search.
 #include "XelAdvancedMathematicsExport.h"
 #include "XelMathInterval2D.h"
 #include "XelQuorVirtual.h"
