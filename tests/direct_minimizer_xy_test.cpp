@@ -234,6 +234,25 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
   ASSERT_GE(found.GetNumberOfPoints(), 1);
   EXPECT_NEAR(found.GetPoints()[0], -0.5, 1e-7);
   EXPECT_NEAR(found.GetPoints()[1], 0, 1e-7);
+  // One minimum each, where the descents stopped short of it: on the floor of a steep valley
+  // (by values, and with the gradient), where f still falls along the floor; on the oblique
+  // line x = y / 2 beyond which f is NaN, along which f falls to (1/4, 1/2).
+  const Fn2 steep = XY((1 - x) * (1 - x) + 1e6 * (y - x * x) * (y - x * x));
+  const FnXY valley(steep), valleyGradient(steep, XY(-2 * (1 - x) - 4e6 * x * (y - x * x)),
+                                           XY(2e6 * (y - x * x)));
+  const FnXY oblique(XY(std::sqrt(x - y / 2) + (y - 0.5) * (y - 0.5)));
+  const struct {
+    const FnXY* f;
+    XelMathInterval2D box;
+    std::vector<double> minimum;
+  } single[] = {{&valley, {-2, 2, -1, 3}, {1, 1}},
+                {&valleyGradient, {-2, 2, -1, 3}, {1, 1}},
+                {&oblique, {-1, 1, 0, 1}, {0.25, 0.5}}};
+  for (const auto& s : single) {
+    EXPECT_EQ(MinimizeBy(*s.f, s.box, found, nullptr), 0);
+    EXPECT_EQ(found.GetNumberOfPoints(), 1) << s.minimum[0];
+    EXPECT_EQ(Hits(s.minimum, found), 1) << s.minimum[0];
+  }
   // Beside a pole the descents close on the double next to it (f = -5e14); beside the line
   // where a logarithm starts, on a point 1e-15 from it: neither is a minimum.
   const FnXY pole(XY(1 / (x - 0.3) + y * y));
