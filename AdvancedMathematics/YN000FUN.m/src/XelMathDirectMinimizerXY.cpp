@@ -49,6 +49,8 @@ const double DirectEpsilon = 1e-4;
 const double DirectSpreadRatio = 0.01;
 /// Regions polished by descents at most.
 const long MaxDescents = 64;
+/// Descents from the lowest rectangles that a touching one is below, besides.
+const long LowStarts = 8;
 /// Evaluations of one compass search, and its first and last steps (parts of the rectangle).
 const long CompassBudget = 2000;
 const double CompassFirstStep = 1e-2;
@@ -700,6 +702,23 @@ void Search::Direct() {
   });
   for (long k = 0; k < starts.GetSize() && k < MaxDescents; ++k) {
     const Rect& r = rect[s[k]];
+    Descend(_i.low + r.cx * _wx, _j.low + r.cy * _wy);
+  }
+  // The lowest of the other rectangles too: a valley that forks leads its descents along one
+  // branch (Powell's badly scaled function on [0, 10]^2: both branches start near the origin,
+  // where DIRECT divides, and end at two minima of value 0). A start in the basin of a lower
+  // end costs only its ridge test.
+  Records<long> low;
+  for (long k = 0; k < n; ++k)
+    if (beaten[k] && std::isfinite(rect[k].f))
+      low.Add(k);
+  long* l = low.Data();
+  const long m = std::min(low.GetSize(), LowStarts);
+  std::partial_sort(l, l + m, l + low.GetSize(), [rect](const long a, const long b) {
+    return rect[a].f < rect[b].f || (rect[a].f == rect[b].f && a < b);
+  });
+  for (long k = 0; k < m; ++k) {
+    const Rect& r = rect[l[k]];
     Descend(_i.low + r.cx * _wx, _j.low + r.cy * _wy);
   }
 }
