@@ -234,6 +234,32 @@ TEST(DirectMinimizerXY, LimitConstantRingNaNAndMisuse) {
   ASSERT_GE(found.GetNumberOfPoints(), 1);
   EXPECT_NEAR(found.GetPoints()[0], -0.5, 1e-7);
   EXPECT_NEAR(found.GetPoints()[1], 0, 1e-7);
+  // Every minimum, where the descents stopped short of it: on the floor of a steep valley
+  // (by values, and with the gradient), where f still falls along the floor; on the oblique
+  // line x = y / 2 beyond which f is NaN, along which f falls to (1/4, 1/2). Powell's badly
+  // scaled function: the two minima of value 0 (mpmath) at the ends of a valley that forks
+  // near the origin, where the descents started and took one branch.
+  const Fn2 steep = XY((1 - x) * (1 - x) + 1e6 * (y - x * x) * (y - x * x));
+  const FnXY valley(steep), valleyGradient(steep, XY(-2 * (1 - x) - 4e6 * x * (y - x * x)),
+                                           XY(2e6 * (y - x * x)));
+  const FnXY oblique(XY(std::sqrt(x - y / 2) + (y - 0.5) * (y - 0.5)));
+  const FnXY powell(XY(std::pow(1e4 * x * y - 1, 2) +
+                       std::pow(std::exp(-x) + std::exp(-y) - 1.0001, 2)));
+  const double pa = 1.0981593296998174556837616456e-5, pb = 9.1061467398665240109467104903;
+  const struct {
+    const FnXY* f;
+    XelMathInterval2D box;
+    Points minima;
+  } complete[] = {{&valley, {-2, 2, -1, 3}, {{1, 1}}},
+                  {&valleyGradient, {-2, 2, -1, 3}, {{1, 1}}},
+                  {&oblique, {-1, 1, 0, 1}, {{0.25, 0.5}}},
+                  {&powell, {0, 10, 0, 10}, {{pa, pb}, {pb, pa}}}};
+  for (const auto& c : complete) {
+    EXPECT_EQ(MinimizeBy(*c.f, c.box, found, nullptr), 0);
+    EXPECT_EQ(found.GetNumberOfPoints(), long(c.minima.size())) << c.minima[0][0];
+    for (const auto& p : c.minima)
+      EXPECT_EQ(Hits(p, found), 1) << p[0] << ", " << p[1];
+  }
   // Beside a pole the descents close on the double next to it (f = -5e14); beside the line
   // where a logarithm starts, on a point 1e-15 from it: neither is a minimum.
   const FnXY pole(XY(1 / (x - 0.3) + y * y));

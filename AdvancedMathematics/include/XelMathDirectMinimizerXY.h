@@ -22,11 +22,16 @@
 // Newton descent that stops on the edges and corners); where it does not converge, or stops
 // on a slope (a kink), a pattern search whose frame turns with the progress takes over. The
 // centres of the first partition that no neighbour is below start descents too (only the
-// best one in absolute mode). Two minima are one when |du| + |dv| <= R (root resolution of
-// the tolerance) or when no ridge rises between them (no point of the segment that joins
-// them is above both). Every minimum whose value is that of the best one (within the
-// relative epsilon) is reported, once each, and, unless "AbsoluteExtremum" is given, every
-// other minimum the descents met; values that are not numbers count as +infinity.
+// best one in absolute mode), and so do the eight lowest of DIRECT's other rectangles (a
+// forking valley leads the descents from its fork along one branch only). The end of a
+// descent is then probed by the values around it (eight directions and the flattest one of
+// the Hessian, at 1e-6, 1e-4 and 1e-2 of the rectangle): from a lower point the descent goes
+// on, and an end that reaches no minimum within 32 such rounds is not reported. Two minima
+// are one when |du| + |dv| <= R (root resolution of the tolerance) or when no ridge rises
+// between them (no point of the segment that joins them is above both). Every minimum whose
+// value is that of the best one (within the relative epsilon) is reported, once each, and,
+// unless "AbsoluteExtremum" is given, every other minimum the descents met; values that are
+// not numbers count as +infinity.
 //
 // Options (keys of XelMathAttrKeys.h):
 //  - "AbsoluteExtremum" (presence): only the best minimum;

@@ -20,6 +20,7 @@
 #include "XelMathInternalConstants.h"
 #include "XelMathInterval.h"
 #include "XelMathInterval2D.h"
+#include "XelMathLocalMinimumXY.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelTolerance.h"
 
@@ -48,6 +49,8 @@ const double DirectEpsilon = 1e-4;
 const double DirectSpreadRatio = 0.01;
 /// Regions polished by descents at most.
 const long MaxDescents = 64;
+/// Descents from the lowest rectangles that a touching one is below, besides.
+const long LowStarts = 8;
 /// Evaluations of one compass search, and its first and last steps (parts of the rectangle).
 const long CompassBudget = 2000;
 const double CompassFirstStep = 1e-2;
@@ -58,6 +61,10 @@ const double CheckRadius = 1e-5;
 const long RidgeSamples = 7;
 /// Rounding of a computed value, relative to the size of the values.
 const double Rounding = 64.0 * DBL_EPSILON;
+/// Rounds of the confirmation of a descent's end: each goes on from the lowest point the
+/// values test saw, and doubles that move while f falls (at most ConfirmDoublings times).
+const long ConfirmRounds = 32;
+const long ConfirmDoublings = 30;
 
 /// A growable array of plain records from the kernel's memory services.
 template <class T> class Records : public XelMathExtendableSet {
@@ -170,6 +177,7 @@ private:
   void Descend(double x, double y);
   void Compass(double& ioX, double& ioY, double& ioF);
   bool NoRidge(const End& a, const End& b);
+  bool Confirm(End& ioEnd);
   void Report(XelMathSetOfPointsND& oMinima);
 
   const XelMathFunctionXY& _f;
@@ -696,6 +704,23 @@ void Search::Direct() {
     const Rect& r = rect[s[k]];
     Descend(_i.low + r.cx * _wx, _j.low + r.cy * _wy);
   }
+  // The lowest of the other rectangles too: a valley that forks leads its descents along one
+  // branch (Powell's badly scaled function on [0, 10]^2: both branches start near the origin,
+  // where DIRECT divides, and end at two minima of value 0). A start in the basin of a lower
+  // end costs only its ridge test.
+  Records<long> low;
+  for (long k = 0; k < n; ++k)
+    if (beaten[k] && std::isfinite(rect[k].f))
+      low.Add(k);
+  long* l = low.Data();
+  const long m = std::min(low.GetSize(), LowStarts);
+  std::partial_sort(l, l + m, l + low.GetSize(), [rect](const long a, const long b) {
+    return rect[a].f < rect[b].f || (rect[a].f == rect[b].f && a < b);
+  });
+  for (long k = 0; k < m; ++k) {
+    const Rect& r = rect[l[k]];
+    Descend(_i.low + r.cx * _wx, _j.low + r.cy * _wy);
+  }
 }
 
 // ---- results ----------------------------------------------------------------------------------
@@ -710,6 +735,56 @@ bool Search::NoRidge(const End& a, const End& b) {
   return true;
 }
 
+/// Whether the end of a descent is a minimum by the values around it: the eight directions
+/// and the flattest one of the Hessian (a descent stalls on the floor of a steep curved
+/// valley, (1 - u)^2 + 1e6 (v - u^2)^2, where f still falls along the floor, and on an oblique
+/// edge of the region where f is defined, which it cannot follow). A lower point seen is gone
+/// on from, the move doubled while f falls, and the point reached is polished by a Newton
+/// descent; the end moves with it. False when no minimum was reached within ConfirmRounds.
+bool Search::Confirm(End& ioEnd) {
+  bool moved = false;
+  for (long round = 0; round < ConfirmRounds; ++round) {
+    double h[3] = {0.0, 0.0, 0.0}, along[2] = {0.0, 0.0}, low = 0.0, high = 0.0;
+    _f.Eval(ioEnd.x, ioEnd.y, XelMathOption::SecondDeriv, nullptr, nullptr, nullptr, h, h + 1,
+            h + 2);
+    XelMathLocalMinimumXY::FlattestDirection(h[0], h[1], h[2], along, low, high);
+    const bool valley = std::isfinite(along[0]) && std::isfinite(along[1]);
+    double lower[3] = {ioEnd.x, ioEnd.y, HUGE_VAL};
+    const double noise = _e * (_s * _s + std::fabs(ioEnd.f));
+    if (XelMathLocalMinimumXY::IsLocalMinimum(_f, ioEnd.x, ioEnd.y, _domain, noise,
+                                              valley ? along : nullptr, lower)) {
+      if (!moved)
+        return true;
+      // Reached by the probes, to their steps: polished once.
+      moved = false;
+      double x = ioEnd.x, y = ioEnd.y;
+      if (_f.MinimizeNewton(x, y, _domain, _tol) != XelMathStatus::Done)
+        return true;
+      const double f = Value(x, y);
+      if (!(f < ioEnd.f))
+        return true;
+      ioEnd = End{x, y, f};
+      continue;
+    }
+    if (!(lower[2] < ioEnd.f))
+      return false; // no value at the point
+    double du = lower[0] - ioEnd.x, dv = lower[1] - ioEnd.y;
+    ioEnd = End{lower[0], lower[1], lower[2]};
+    moved = true;
+    for (long k = 0; k < ConfirmDoublings; ++k) {
+      du *= 2.0;
+      dv *= 2.0;
+      const double x = Clamp(ioEnd.x + du, _i.low, _i.high);
+      const double y = Clamp(ioEnd.y + dv, _j.low, _j.high);
+      const double f = Value(x, y);
+      if (!(f < ioEnd.f))
+        break;
+      ioEnd = End{x, y, f};
+    }
+  }
+  return false;
+}
+
 void Search::Report(XelMathSetOfPointsND& oMinima) {
   End* end = _ends.Data();
   const long n = _ends.GetSize();
@@ -720,13 +795,25 @@ void Search::Report(XelMathSetOfPointsND& oMinima) {
     if (XelMathSingularityXY::BesideSingularity(_f, end[k].x, end[k].y, end[k].f, _domain,
                                                 _e * (_s * _s + std::fabs(end[k].f))))
       continue;
-    bool known = false;
-    for (long m = 0; m < kept && !known; ++m)
-      known = std::fabs(end[m].x - end[k].x) + std::fabs(end[m].y - end[k].y) <= _r ||
-              NoRidge(end[m], end[k]);
-    if (!known)
-      end[kept++] = end[k];
+    const auto known = [&]() {
+      for (long m = 0; m < kept; ++m)
+        if (std::fabs(end[m].x - end[k].x) + std::fabs(end[m].y - end[k].y) <= _r ||
+            NoRidge(end[m], end[k]))
+          return true;
+      return false;
+    };
+    if (known())
+      continue;
+    // Not a minimum, or one reached farther on (then it may be one of those kept).
+    const End before = end[k];
+    if (!Confirm(end[k]))
+      continue;
+    if ((end[k].x != before.x || end[k].y != before.y) && known())
+      continue;
+    end[kept++] = end[k];
   }
+  // The ends moved by their confirmation back in order.
+  std::stable_sort(end, end + kept, [](const End& a, const End& b) { return a.f < b.f; });
   const double ceiling = Ceiling();
   for (long k = 0; k < kept; ++k) {
     if (interior && OnBoundary(end[k].x, end[k].y))

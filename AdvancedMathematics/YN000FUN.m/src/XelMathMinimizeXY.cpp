@@ -9,6 +9,7 @@
 
 #include "XelError.h"
 #include "XelMathBesideSingularityXY.h"
+#include "XelMathLocalMinimumXY.h"
 #include "XelMathAnalysisScaling.h"
 #include "XelMathAttrDoubleValue.h"
 #include "XelMathAttrIntegerValue.h"
@@ -65,11 +66,6 @@ const double CurvatureRatio = 1e-8;
 /// An inward slope whose change across the rectangle is within this ratio of the values is
 /// flat (the values around decide).
 const double InwardSlopeRatio = 1e-9;
-/// Bisections of the angle between two probes of the values test, one without a value, that
-/// locate the edge of the region where f is defined.
-const int EdgeBisections = 40;
-/// The angle between two neighbouring directions of the eight (pi / 4).
-const double EighthTurn = 0.7853981633974483;
 /// Interval subdivision: smallest box (ratio to the first box), deepest split, box budget of
 /// one cell, and the contraction under which a box is contracted rather than split.
 const double MinBoxRatio = 1e-6;
@@ -1384,81 +1380,11 @@ bool XelMathMinimizeXY::OnBoundary(const double iU, const double iV,
 bool XelMathMinimizeXY::IsLocalMinimum(const double iU, const double iV,
                                        const XelMathInterval2D& iDomain,
                                        const double* iAlong) const {
-  const XelMathInterval& I = iDomain.GetX();
-  const XelMathInterval& J = iDomain.GetY();
   const double f0 = ValueAt(*_function, iU, iV);
-  if (!std::isfinite(f0))
-    return false;
-  const double noise = _relativeEps * (_scale * _scale + std::fabs(f0));
-  const double wu = I.high - I.low, wv = J.high - J.low;
-  static const double steps[3] = {1e-6, 1e-4, 1e-2};
-  // The eight directions, the axes exactly (a cosine of 3 pi / 2 computed is -1.8e-16: a probe
-  // beside a side the function is undefined beyond would leave it).
-  constexpr double c = 0.7071067811865476;
-  double directions[10][2] = {{1.0, 0.0},  {c, c},      {0.0, 1.0}, {-c, c},    {-1.0, 0.0},
-                              {-c, -c},    {0.0, -1.0}, {c, -c},    {0.0, 0.0}, {0.0, 0.0}};
-  // Both ways along iAlong, the larger move of a variable being the step of the rectangle (a
-  // valley u v = constant of a rectangle 1e-4 x 2 runs along v: a direction in units of the
-  // rectangle would cross it).
-  const double reach = iAlong ? std::fmax(wu > 0.0 ? std::fabs(iAlong[0]) / wu : 0.0,
-                                          wv > 0.0 ? std::fabs(iAlong[1]) / wv : 0.0)
-                              : 0.0;
-  const int count = reach > 0.0 && std::isfinite(reach) ? 10 : 8;
-  for (int k = 8; k < count; ++k) {
-    const double sign = k == 8 ? 1.0 : -1.0;
-    directions[k][0] = wu > 0.0 ? sign * iAlong[0] / (reach * wu) : 0.0;
-    directions[k][1] = wv > 0.0 ? sign * iAlong[1] / (reach * wv) : 0.0;
-  }
-  const auto at = [&](const double iStep, const double iDu, const double iDv) {
-    return _function->Eval(Clamp(iU + iStep * wu * iDu, I), Clamp(iV + iStep * wv * iDv, J));
-  };
-  for (const double step : steps) {
-    bool rising = true;
-    // Which of the eight directions found no value (-1: the probe did not move).
-    int undefined[8] = {0, 0, 0, 0, 0, 0, 0, 0};
-    for (int k = 0; k < count; ++k) {
-      const double* d = directions[k];
-      const double u = Clamp(iU + step * wu * d[0], I);
-      const double v = Clamp(iV + step * wv * d[1], J);
-      if (u == iU && v == iV) {
-        if (k < 8)
-          undefined[k] = -1;
-        continue;
-      }
-      const double value = _function->Eval(u, v);
-      if (k < 8)
-        undefined[k] = std::isnan(value) ? 1 : 0;
-      const double f = std::isnan(value) ? HUGE_VAL : value;
-      if (f < f0 - noise)
-        return false;
-      rising = rising && f > f0 + noise;
-    }
-    // Between a direction without a value and one with a value runs the edge of the region
-    // where f is defined: the last point with a value at this step (bisection of the angle)
-    // shows whether f falls along an edge that no direction follows (f = sqrt(u - v / 2)
-    // falls along u = v / 2 towards its minimum).
-    for (int k = 0; k < 8; ++k) {
-      const int next = (k + 1) % 8;
-      if (undefined[k] < 0 || undefined[next] < 0 || undefined[k] == undefined[next])
-        continue;
-      double defined = double(undefined[k] ? next : k), nan = double(undefined[k] ? k : next);
-      if (next == 0) // the direction 0 is also the direction 8, after 7
-        (undefined[k] ? defined : nan) = 8.0;
-      double last = HUGE_VAL;
-      for (int b = 0; b < EdgeBisections; ++b) {
-        const double angle = 0.5 * (defined + nan) * EighthTurn;
-        const double value = at(step, std::cos(angle), std::sin(angle));
-        (std::isnan(value) ? nan : defined) = 0.5 * (defined + nan);
-        if (!std::isnan(value))
-          last = value;
-      }
-      if (last < f0 - noise)
-        return false;
-    }
-    if (rising)
-      return true;
-  }
-  return true; // flat within the noise at every step: a (degenerate) minimum
+  return std::isfinite(f0) &&
+         XelMathLocalMinimumXY::IsLocalMinimum(*_function, iU, iV, iDomain,
+                                               _relativeEps * (_scale * _scale + std::fabs(f0)),
+                                               iAlong);
 }
 
 bool XelMathMinimizeXY::RisesInwards(const double iU, const double iV,
@@ -1549,16 +1475,12 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
       double h[3] = {0.0, 0.0, 0.0};
       _function->Eval(iU, iV, XelMathOption::SecondDeriv, nullptr, nullptr, nullptr, h, h + 1,
                       h + 2);
-      double low = 0.0, high = 0.0;
-      Eigenvalues(h[0], h[1], h[2], low, high);
-      inconclusive = !(low > CurvatureRatio * std::fmax(std::fabs(low), std::fabs(high)));
       // The flattest direction of the Hessian is probed too: along a valley floor that is
       // not parallel to an axis or a diagonal (Powell's badly scaled function) f falls only
-      // there. Of (fuv, low - fuu) and (low - fvv, fuv), the longer one.
-      const double a[2] = {h[1], low - h[0]}, b[2] = {low - h[2], h[1]};
-      const bool first = std::hypot(a[0], a[1]) >= std::hypot(b[0], b[1]);
-      flattest[0] = first ? a[0] : b[0];
-      flattest[1] = first ? a[1] : b[1];
+      // there.
+      double low = 0.0, high = 0.0;
+      XelMathLocalMinimumXY::FlattestDirection(h[0], h[1], h[2], flattest, low, high);
+      inconclusive = !(low > CurvatureRatio * std::fmax(std::fabs(low), std::fabs(high)));
     }
     // A descent may end on the border where f still falls into the rectangle (held there by
     // a projected step): the test of the edge minima.
