@@ -363,6 +363,34 @@ TEST(MinimizeX, StationaryPointsAreClassifiedByHowTheFunctionChanges) {
     }
 }
 
+// Plateaus where f is constant in double (tanh 50(x - 1/2) is exactly -1 below 0.12 and 1
+// beyond 0.88; (x - 1)^8 is within the noise over 0.976..1.024): one extremum each.
+TEST(MinimizeX, APlateauIsOneExtremum) {
+  const ClosedFormX step([](double x) { return std::tanh(50.0 * (x - 0.5)); },
+                         [](double x) { return 50.0 / std::pow(std::cosh(50.0 * (x - 0.5)), 2); },
+                         [](double x) {
+                           const double t = std::tanh(50.0 * (x - 0.5));
+                           return -5000.0 * t * (1.0 - t * t);
+                         });
+  const ClosedFormX flat([](double x) { return std::pow(x - 1.0, 8); },
+                         [](double x) { return 8.0 * std::pow(x - 1.0, 7); },
+                         [](double x) { return 56.0 * std::pow(x - 1.0, 6); });
+  for (const bool values : {false, true}) {
+    const ValuesX stepValues([&step](double x) { return step.Eval(x); });
+    const ValuesX flatValues([&flat](double x) { return flat.Eval(x); });
+    const XelMathFunctionX& s = values ? static_cast<const XelMathFunctionX&>(stepValues) : step;
+    const XelMathFunctionX& q = values ? static_cast<const XelMathFunctionX&>(flatValues) : flat;
+    SCOPED_TRACE(values ? "values only" : "derivatives");
+    for (const bool maxima : {false, true}) {
+      const std::vector<double> found = Extrema(s, {0.0, 1.0}, {}, maxima);
+      ASSERT_EQ(found.size(), 2u) << maxima; // a point of each plateau
+      EXPECT_NEAR(s.Eval(found[0]), -1.0, 1e-12) << maxima;
+      EXPECT_NEAR(s.Eval(found[1]), 1.0, 1e-12) << maxima;
+    }
+    ExpectSameMinima(Extrema(q, {0.0, 3.0}), {1.0}, 0.03);
+  }
+}
+
 TEST(MinimizeXBattery, PublishedGlobalMinimaByValuesOnly) {
   // One-variable global minimization problems of Hansen, Jaumard and Lu (1992) with their
   // published minimizers and least values, known by their values only (derivatives by

@@ -134,6 +134,9 @@ private:
   /// 1 when f falls steadily on one side of x inside the domain, on probes from a few units of
   /// the last place out, by more than 1/1000 of |f(x)|: x lies beside a pole, not at a minimum.
   bool FallsBeside(double x, double iFx);
+  /// 1 when f keeps the value iFx, within the noise E (U + |iFx|), at iP and at four points
+  /// between iP and x: both lie on one plateau, which is one minimum.
+  bool OnePlateau(double iP, double x, double iFx);
   /// The edge between iUndefined (no slope there: f NaN, or NaN a little farther out) and
   /// iDefined, located to adjacent doubles, offered as a stationary end (AddStationary of
   /// its defined side).

@@ -342,6 +342,23 @@ int XelMathMinimizeX::AddMinimum(double x) {
   }
   if ((lo > first && close(points[lo - 1])) || (lo < n && close(points[lo])))
     return 0;
+  // A point of a plateau already holding a minimum (tanh 50(x - 1/2) is exactly 1 beyond 0.88:
+  // every sample there is stationary) is that minimum again; the lower of the two stands for
+  // it ((x - 1)^8 is within the noise over 0.976..1.024, and its minimum 1 may come second).
+  if (!_absoluteMinimum) {
+    auto samePlateau = [&](const long i) {
+      if (!OnePlateau(points[i], x, f))
+        return false;
+      if (f < _function->Eval(points[i]))
+        _minima->ReplacePoint(i, &x);
+      return true;
+    };
+    for (long i = 0; i < first; ++i)
+      if (samePlateau(i))
+        return 0;
+    if ((lo > first && samePlateau(lo - 1)) || (lo < n && samePlateau(lo)))
+      return 0;
+  }
   if (_absoluteMinimum)
     _minima->Reset();
   if (_absoluteMinimum || n == 0)
@@ -376,6 +393,19 @@ bool XelMathMinimizeX::FallsBeside(double x, double iFx) {
     }
   }
   return false;
+}
+
+bool XelMathMinimizeX::OnePlateau(const double iP, const double x, const double iFx) {
+  const double noise = _relativeEps * (_valueUnit + std::fabs(iFx));
+  if (!(std::fabs(_function->Eval(iP) - iFx) <= noise))
+    return false;
+  // Points near both ends and at the golden sections: a periodic function with equal extrema
+  // at both points cannot keep its value at all of them (quarter points fall on its extrema
+  // again when the points are four periods apart).
+  for (const double t : {1e-3, 0.381966, 0.618034, 1.0 - 1e-3})
+    if (!(std::fabs(_function->Eval(iP + t * (x - iP)) - iFx) <= noise))
+      return false;
+  return true;
 }
 
 bool XelMathMinimizeX::RisesAround(double x) {
