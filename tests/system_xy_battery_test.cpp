@@ -277,6 +277,19 @@ std::vector<Case> Cases() {
          s.Set(PolyXY({{0, 1, 1}, {3, 0, -1000}, {1, 0, 0.4}}, 0.52, 0.5),
                PolyXY({{0, 1, 1}}, 0.52, 0.5));
        }},
+      // Cubics (a(x), b(x)) with a vertical tangent at x = 1/2 and a copy lifted by e times
+      // the bump -1 + 6y - 6y^2 (e = 2^-20): crossings where the bump vanishes, y = x =
+      // (3 +- sqrt 3) / 6, and within 3e-19 of each other near (1/2, 1/2), one point there.
+      // Cells along that stretch, each excluding a tiny square, took the whole work budget
+      // and the crossing was lost.
+      {"S curve and a copy lifted by a bump", {0.4, 1, 0.4, 1},
+       {{0.5, 0.5}, {(3 + std::sqrt(3.0)) / 6, (3 + std::sqrt(3.0)) / 6}}, 1e-5, nullptr,
+       [](Sys& s) {
+         const double e = std::ldexp(1.0, -20);
+         s.Set(PolyXY({{1, 0, 3}, {2, 0, -6}, {3, 0, 4}, {0, 1, -3}, {0, 2, 6}, {0, 3, -4}}),
+               PolyXY({{1, 0, 4.5}, {2, 0, -10.5}, {3, 0, 7}, {0, 0, e}, {0, 1, -4.5 - 6 * e},
+                       {0, 2, 10.5 + 6 * e}, {0, 3, -7}}));
+       }},
       {"undefined left of x = 0.2", {0, 1, 0, 1}, {{0.5 - r4, 0.5 - r4}, {0.5 + r4, 0.5 + r4}},
        1e-7, nullptr,
        [](Sys& s) {

@@ -1710,6 +1710,17 @@ int XelMathSystemXY::Found(const double x, const double y, const Cell& iCell,
       }
     }
   }
+  // A point taken for a stored solution some way from it, on which Newton's steps do not
+  // settle, is a point of a stretch where the curves stay within the test of each other:
+  // the stretch runs on through the cell, and squares of the tiny radius of a nearly
+  // singular point around each of its points cover it only at the cost of the whole search.
+  if (added == 0 && stored >= 0 && !polished && r < cap && _solutions) {
+    const double* p = _solutions->GetPoints() + 2 * stored;
+    const double same = SameRootDistance * (1.0 + std::fabs(x) + std::fabs(y));
+    if (std::max(std::fabs(p[0] - x), std::fabs(p[1] - y)) > same && NearlySingular(x, y) &&
+        !Settles(x, y))
+      r = cap;
+  }
   if (_solutions && stored >= 0 && stored < MaxSolutions) {
     double* p = _solutions->GetPoints() + 2 * stored;
     // The polished point replaces the one stored for it when its residual is smaller; the
