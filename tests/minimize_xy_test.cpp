@@ -182,6 +182,12 @@ TEST(MinimizeXYStrategies, IntervalAndGridStrategiesFindTheMinima) {
   XelMathSetOfPointsND two(2);
   EXPECT_EQ(freudenstein.Minimize(XelMathInterval2D(0, 15, -2, 6), two, &intervalList), 0);
   ExpectSameSet(two, {{5, 4}, {11.412778986902093927, -0.89680525327447651819}}, 1e-7);
+  // A steep valley by its expanded coefficients: the values scatter by 1e-12 around its
+  // minimum (1, 1), and 19 points of it came back.
+  const double rb[5][3] = {{1, 0, 1e4}, {-2}, {1, -2e4}, {}, {1e4}};
+  const XelMathPolynomXY steep(4, 2, &rb[0][0]);
+  EXPECT_EQ(steep.Minimize(XelMathInterval2D(-2, 2, -1, 3), two), 0);
+  ExpectSameSet(two, {{1, 1}}, 1e-6);
   XelMathAttrList global(&gridGlobal);
   XelMathSetOfPointsND one(2);
   EXPECT_EQ(camel.Minimize(XelMathInterval2D(-3, 3, -2, 2), one, &global), 0);

@@ -4,6 +4,7 @@
 // installed). A descent or a stationary point may end where f still falls: at a degenerate
 // saddle, on the floor of a curved valley, along an oblique edge of the region where f is
 // defined; the probes of this test see the fall.
+#include <cfloat>
 #include <cmath>
 
 #include "XelMathFunctionXY.h"
@@ -34,6 +35,34 @@ inline void FlattestDirection(const double iHuu, const double iHuv, const double
   const bool first = std::hypot(a[0], a[1]) >= std::hypot(b[0], b[1]);
   oAlong[0] = first ? a[0] : b[0];
   oAlong[1] = first ? a[1] : b[1];
+}
+
+/// The precision the values of iF allow around (iU, iV): the spread of f over the point and
+/// the eight points two units of the last place of the rectangle's coordinates from it, along
+/// the axes and diagonals (inside iDomain). A function computed from terms much larger than
+/// its value rounds them: (1 - u)^2 + 1e5 (v - u^2)^2 by the coefficients of its expanded
+/// form scatters by 1e-12 around (1, 1), where it is 0, and two points of its minimum differ
+/// by that much whatever lies between them.
+inline double ValueSpread(const XelMathFunctionXY& iF, const double iU, const double iV,
+                          const XelMathInterval2D& iDomain) {
+  const XelMathInterval& I = iDomain.GetX();
+  const XelMathInterval& J = iDomain.GetY();
+  const double f0 = iF.Eval(iU, iV);
+  if (!std::isfinite(f0))
+    return 0.0;
+  const double hu = 2.0 * DBL_EPSILON * (std::fabs(iU) + (I.high - I.low));
+  const double hv = 2.0 * DBL_EPSILON * (std::fabs(iV) + (J.high - J.low));
+  double low = f0, high = f0;
+  for (int k = 0; k < 8; ++k) {
+    const double du = k == 2 || k == 6 ? 0.0 : (k < 2 || k == 7 ? hu : -hu);
+    const double dv = k == 0 || k == 4 ? 0.0 : (k < 4 ? hv : -hv);
+    const double f = iF.Eval(Clamp(iU + du, I), Clamp(iV + dv, J));
+    if (std::isfinite(f)) {
+      low = std::fmin(low, f);
+      high = std::fmax(high, f);
+    }
+  }
+  return high - low;
 }
 
 /// Whether no point at small steps around (iU, iV) inside iDomain is lower than it by more

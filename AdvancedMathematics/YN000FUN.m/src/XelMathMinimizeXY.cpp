@@ -1490,9 +1490,13 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
            IsLocalMinimum(iU, iV, iDomain, inconclusive ? flattest : nullptr);
   };
   // Another end of a descent in the same basin (no ridge between them, up to the precision
-  // of the values) is the same minimum reached with the precision of the descents.
+  // of the values) is the same minimum reached with the precision of the descents. That
+  // precision may be the rounding of terms much larger than the values (the expanded form of
+  // a steep valley): twice the larger spread of the values around the two points, measured
+  // when the ridge test fails.
   double q[2];
   bool known = false;
+  double spread = -1.0;
   for (long k = 0; k < ioMinima.GetNumberOfPoints(); ++k) {
     ioMinima.GetPoint(k, q);
     if (std::fabs(q[0] - iU) > _cellU || std::fabs(q[1] - iV) > _cellV)
@@ -1504,9 +1508,17 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
     const double fq = ValueAt(*_function, q[0], q[1]);
     const double top = std::fmax(f, fq);
     const double mid = ValueAt(*_function, 0.5 * (q[0] + iU), 0.5 * (q[1] + iV));
-    if (mid > top + std::fmax(_relativeEps * (_scale * _scale + std::fabs(top)),
-                              Rounding * std::fabs(top)))
-      continue;
+    const double slack =
+        std::fmax(_relativeEps * (_scale * _scale + std::fabs(top)), Rounding * std::fabs(top));
+    if (mid > top + slack) {
+      if (spread < 0.0)
+        spread = XelMathLocalMinimumXY::ValueSpread(*_function, iU, iV, iDomain);
+      const double rounding =
+          2.0 * std::fmax(spread, XelMathLocalMinimumXY::ValueSpread(*_function, q[0], q[1],
+                                                                      iDomain));
+      if (mid > top + slack + rounding)
+        continue;
+    }
     if (!(f < fq) || !isMinimum())
       return 0;
     // The lower end of the two stands for the minimum.
