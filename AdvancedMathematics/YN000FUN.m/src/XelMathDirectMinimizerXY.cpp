@@ -761,7 +761,7 @@ bool Search::Confirm(End& ioEnd) {
     const bool valley = std::isfinite(along[0]) && std::isfinite(along[1]);
     double lower[3] = {ioEnd.x, ioEnd.y, HUGE_VAL};
     const double noise = _e * (_s * _s + std::fabs(ioEnd.f));
-    if (XelMathLocalMinimumXY::IsLocalMinimum(_f, ioEnd.x, ioEnd.y, _domain, noise,
+    if (XelMathLocalMinimumXY::IsLocalMinimum(_f, ioEnd.x, ioEnd.y, _domain, noise, _e,
                                               valley ? along : nullptr, lower)) {
       if (!moved)
         return true;

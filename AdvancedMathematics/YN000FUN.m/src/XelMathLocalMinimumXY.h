@@ -71,11 +71,15 @@ inline double ValueSpread(const XelMathFunctionXY& iF, const double iU, const do
 /// both ways along iAlong (may be null: a direction (du, dv) of the variables, such as the
 /// flattest one of the Hessian), and, between a probe without a value and one with a value,
 /// the last point with a value at that step (the edge of the region where f is defined).
+/// A direction along which every change stays within iNoise but f still falls by more than
+/// iRelativeEps |f| also shows no minimum: f falls at its own scale, far below the noise (the
+/// tail of -exp(-1000 (u^2 + v^2)) near 1e-196 halves towards the well).
 /// When the point is not a minimum and oLower is given, the lowest point seen at the three
 /// steps goes there (u, v, value), so that a descent can go on from it.
 inline bool IsLocalMinimum(const XelMathFunctionXY& iF, const double iU, const double iV,
                            const XelMathInterval2D& iDomain, const double iNoise,
-                           const double* iAlong = nullptr, double* oLower = nullptr) {
+                           const double iRelativeEps, const double* iAlong = nullptr,
+                           double* oLower = nullptr) {
   const XelMathInterval& I = iDomain.GetX();
   const XelMathInterval& J = iDomain.GetY();
   const double f0 = iF.Eval(iU, iV);
@@ -101,6 +105,9 @@ inline bool IsLocalMinimum(const XelMathFunctionXY& iF, const double iU, const d
     directions[k][1] = wv > 0.0 ? sign * iAlong[1] / (reach * wv) : 0.0;
   }
   bool lower = false;
+  // Per direction: whether f rose beyond the noise at some step, and the least change seen.
+  bool decided[10] = {false, false, false, false, false, false, false, false, false, false};
+  double fall[10] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
   const auto seen = [&](const double u, const double v, const double f) {
     if (!(f < f0 - iNoise))
       return false;
@@ -134,6 +141,8 @@ inline bool IsLocalMinimum(const XelMathFunctionXY& iF, const double iU, const d
       if (seen(u, v, f))
         return false;
       rising = rising && f > f0 + iNoise;
+      decided[k] = decided[k] || f > f0 + iNoise;
+      fall[k] = std::fmin(fall[k], f - f0);
     }
     // Between a direction without a value and one with a value runs the edge of the region
     // where f is defined: the last point with a value at this step (bisection of the angle)
@@ -165,7 +174,14 @@ inline bool IsLocalMinimum(const XelMathFunctionXY& iF, const double iU, const d
     if (rising && !lower)
       return true;
   }
-  return !lower; // (flat within the noise at every step: a degenerate minimum)
+  if (lower)
+    return false;
+  // Flat within the noise at every step: a degenerate minimum, unless f falls at its own
+  // scale along a direction where it never rose.
+  for (int k = 0; k < count; ++k)
+    if (!decided[k] && fall[k] < -iRelativeEps * std::fabs(f0))
+      return false;
+  return true;
 }
 
 } // namespace XelMathLocalMinimumXY
