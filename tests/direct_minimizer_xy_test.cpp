@@ -90,6 +90,10 @@ const std::vector<Case> kCases = {
      {{-kPi, 12.275}, {kPi, 2.275}, {3 * kPi, 2.475}}, 0.39788735772973816},
     {"Rosenbrock", XY((1 - x) * (1 - x) + 100 * (y - x * x) * (y - x * x)), 4, 2,
      {1, 0, 100,  -2, 0, 0,  1, -200, 0,  0, 0, 0,  100, 0, 0}, {-2, 2, -1, 3}, {{1, 1}}, 0},
+    // Steep: by its expanded coefficients the values scatter by 1e-12 around (1, 1), more than
+    // the slack between two points of one minimum (60 points of it came back).
+    {"steep Rosenbrock", XY((1 - x) * (1 - x) + 1e4 * (y - x * x) * (y - x * x)), 4, 2,
+     {1, 0, 1e4,  -2, 0, 0,  1, -2e4, 0,  0, 0, 0,  1e4, 0, 0}, {-2, 2, -1, 3}, {{1, 1}}, 0},
     {"edge", XY((x - 0.5) * (x - 0.5) + y), 2, 1, {0.25, 1,  -1, 0,  1, 0}, {0, 1, 0, 1},
      {{0.5, 0}}, 0},
     {"corner", XY((x - 2) * (x - 2) + y), 2, 1, {4, 1,  -4, 0,  1, 0}, {0, 1, 0, 1}, {{1, 0}}, 1},

@@ -182,6 +182,12 @@ TEST(MinimizeXYStrategies, IntervalAndGridStrategiesFindTheMinima) {
   XelMathSetOfPointsND two(2);
   EXPECT_EQ(freudenstein.Minimize(XelMathInterval2D(0, 15, -2, 6), two, &intervalList), 0);
   ExpectSameSet(two, {{5, 4}, {11.412778986902093927, -0.89680525327447651819}}, 1e-7);
+  // A steep valley by its expanded coefficients: the values scatter by 1e-12 around its
+  // minimum (1, 1), and 19 points of it came back.
+  const double rb[5][3] = {{1, 0, 1e4}, {-2}, {1, -2e4}, {}, {1e4}};
+  const XelMathPolynomXY steep(4, 2, &rb[0][0]);
+  EXPECT_EQ(steep.Minimize(XelMathInterval2D(-2, 2, -1, 3), two), 0);
+  ExpectSameSet(two, {{1, 1}}, 1e-6);
   XelMathAttrList global(&gridGlobal);
   XelMathSetOfPointsND one(2);
   EXPECT_EQ(camel.Minimize(XelMathInterval2D(-3, 3, -2, 2), one, &global), 0);
@@ -269,6 +275,19 @@ TEST(MinimizeXYStrategies, OneDimensionalFunctionsAndSpecialPoints) {
   const FnXY oblique(XY(std::sqrt(x - y / 2) + (y - 0.5) * (y - 0.5)));
   EXPECT_EQ(oblique.Minimize(XelMathInterval2D(-1, 1, 0, 1), found), 0);
   ExpectSameSet(found, {{0.25, 0.5}}, 1e-7);
+  // The tail of a narrow well falls towards it at its own scale, far below the precision of
+  // the values (f near -1e-196 halves within 1e-3): 14 of its points were minima. Where exp
+  // underflows, f is -0 on a flat region, whose points may stand as for one variable.
+  const FnXY well(XY(-std::exp(-1000 * ((x - 0.3) * (x - 0.3) + (y - 0.4) * (y - 0.4)))));
+  EXPECT_EQ(well.Minimize(XelMathInterval2D(-1, 1, -1, 1), found), 0);
+  long bottoms = 0;
+  for (long k = 0; k < found.GetNumberOfPoints(); ++k) {
+    const double fx = found.GetPoints()[2 * k], fy = found.GetPoints()[2 * k + 1];
+    const double value = well.Eval(fx, fy);
+    bottoms += std::fabs(fx - 0.3) < 1e-7 && std::fabs(fy - 0.4) < 1e-7;
+    EXPECT_TRUE(value == 0.0 || value < -0.999) << fx << ", " << fy << ": " << value;
+  }
+  EXPECT_EQ(bottoms, 1);
   // The first minimum along a direction, up to the border.
   const XelMathMinimizeXY line(&trough, XelGetDefaultTolerance());
   double u = -1.0, v = 0.5;

@@ -97,9 +97,10 @@ struct Rect {
     d = std::sqrt(hx * hx + hy * hy);
   }
 };
-/// The end of a descent.
+/// The end of a descent, and the spread of the values around it (negative until needed).
 struct End {
   double x, y, f;
+  double spread = -1.0;
 };
 
 /// Heap order of the work list: the lowest lower bound on top.
@@ -176,7 +177,8 @@ private:
   }
   void Descend(double x, double y);
   void Compass(double& ioX, double& ioY, double& ioF);
-  bool NoRidge(const End& a, const End& b);
+  bool NoRidge(const End& a, const End& b, double iRounding = 0.0);
+  double Spread(End& ioEnd);
   bool Confirm(End& ioEnd);
   void Report(XelMathSetOfPointsND& oMinima);
 
@@ -725,14 +727,22 @@ void Search::Direct() {
 
 // ---- results ----------------------------------------------------------------------------------
 
-bool Search::NoRidge(const End& a, const End& b) {
+/// Whether no point of the segment between a and b is above both by more than the slack of
+/// their values and iRounding.
+bool Search::NoRidge(const End& a, const End& b, const double iRounding) {
   const double top = std::fmax(a.f, b.f);
   for (long k = 1; k <= RidgeSamples; ++k) {
     const double t = double(k) / double(RidgeSamples + 1);
-    if (Value(a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)) > top + Slack(top))
+    if (Value(a.x + t * (b.x - a.x), a.y + t * (b.y - a.y)) > top + Slack(top) + iRounding)
       return false;
   }
   return true;
+}
+
+double Search::Spread(End& ioEnd) {
+  if (ioEnd.spread < 0.0)
+    ioEnd.spread = XelMathLocalMinimumXY::ValueSpread(_f, ioEnd.x, ioEnd.y, _domain);
+  return ioEnd.spread;
 }
 
 /// Whether the end of a descent is a minimum by the values around it: the eight directions
@@ -751,7 +761,7 @@ bool Search::Confirm(End& ioEnd) {
     const bool valley = std::isfinite(along[0]) && std::isfinite(along[1]);
     double lower[3] = {ioEnd.x, ioEnd.y, HUGE_VAL};
     const double noise = _e * (_s * _s + std::fabs(ioEnd.f));
-    if (XelMathLocalMinimumXY::IsLocalMinimum(_f, ioEnd.x, ioEnd.y, _domain, noise,
+    if (XelMathLocalMinimumXY::IsLocalMinimum(_f, ioEnd.x, ioEnd.y, _domain, noise, _e,
                                               valley ? along : nullptr, lower)) {
       if (!moved)
         return true;
@@ -795,11 +805,18 @@ void Search::Report(XelMathSetOfPointsND& oMinima) {
     if (XelMathSingularityXY::BesideSingularity(_f, end[k].x, end[k].y, end[k].f, _domain,
                                                 _e * (_s * _s + std::fabs(end[k].f))))
       continue;
+    // Two ends with no ridge between them are one minimum; the ridge may be the rounding of
+    // the values there (twice the larger spread around the two ends, measured when needed:
+    // the expanded form of a steep valley gave 60 points of its minimum).
     const auto known = [&]() {
-      for (long m = 0; m < kept; ++m)
+      for (long m = 0; m < kept; ++m) {
         if (std::fabs(end[m].x - end[k].x) + std::fabs(end[m].y - end[k].y) <= _r ||
             NoRidge(end[m], end[k]))
           return true;
+        const double rounding = 2.0 * std::fmax(Spread(end[m]), Spread(end[k]));
+        if (rounding > 0.0 && NoRidge(end[m], end[k], rounding))
+          return true;
+      }
       return false;
     };
     if (known())

@@ -4,6 +4,7 @@
 // installed). A descent or a stationary point may end where f still falls: at a degenerate
 // saddle, on the floor of a curved valley, along an oblique edge of the region where f is
 // defined; the probes of this test see the fall.
+#include <cfloat>
 #include <cmath>
 
 #include "XelMathFunctionXY.h"
@@ -36,17 +37,49 @@ inline void FlattestDirection(const double iHuu, const double iHuv, const double
   oAlong[1] = first ? a[1] : b[1];
 }
 
+/// The precision the values of iF allow around (iU, iV): the spread of f over the point and
+/// the eight points two units of the last place of the rectangle's coordinates from it, along
+/// the axes and diagonals (inside iDomain). A function computed from terms much larger than
+/// its value rounds them: (1 - u)^2 + 1e5 (v - u^2)^2 by the coefficients of its expanded
+/// form scatters by 1e-12 around (1, 1), where it is 0, and two points of its minimum differ
+/// by that much whatever lies between them.
+inline double ValueSpread(const XelMathFunctionXY& iF, const double iU, const double iV,
+                          const XelMathInterval2D& iDomain) {
+  const XelMathInterval& I = iDomain.GetX();
+  const XelMathInterval& J = iDomain.GetY();
+  const double f0 = iF.Eval(iU, iV);
+  if (!std::isfinite(f0))
+    return 0.0;
+  const double hu = 2.0 * DBL_EPSILON * (std::fabs(iU) + (I.high - I.low));
+  const double hv = 2.0 * DBL_EPSILON * (std::fabs(iV) + (J.high - J.low));
+  double low = f0, high = f0;
+  for (int k = 0; k < 8; ++k) {
+    const double du = k == 2 || k == 6 ? 0.0 : (k < 2 || k == 7 ? hu : -hu);
+    const double dv = k == 0 || k == 4 ? 0.0 : (k < 4 ? hv : -hv);
+    const double f = iF.Eval(Clamp(iU + du, I), Clamp(iV + dv, J));
+    if (std::isfinite(f)) {
+      low = std::fmin(low, f);
+      high = std::fmax(high, f);
+    }
+  }
+  return high - low;
+}
+
 /// Whether no point at small steps around (iU, iV) inside iDomain is lower than it by more
 /// than iNoise (the precision of the values there; a side flat within it counts as rising).
 /// The eight directions of the axes and diagonals at 1e-6, 1e-4 and 1e-2 of the rectangle,
 /// both ways along iAlong (may be null: a direction (du, dv) of the variables, such as the
 /// flattest one of the Hessian), and, between a probe without a value and one with a value,
 /// the last point with a value at that step (the edge of the region where f is defined).
+/// A direction along which every change stays within iNoise but f still falls by more than
+/// iRelativeEps |f| also shows no minimum: f falls at its own scale, far below the noise (the
+/// tail of -exp(-1000 (u^2 + v^2)) near 1e-196 halves towards the well).
 /// When the point is not a minimum and oLower is given, the lowest point seen at the three
 /// steps goes there (u, v, value), so that a descent can go on from it.
 inline bool IsLocalMinimum(const XelMathFunctionXY& iF, const double iU, const double iV,
                            const XelMathInterval2D& iDomain, const double iNoise,
-                           const double* iAlong = nullptr, double* oLower = nullptr) {
+                           const double iRelativeEps, const double* iAlong = nullptr,
+                           double* oLower = nullptr) {
   const XelMathInterval& I = iDomain.GetX();
   const XelMathInterval& J = iDomain.GetY();
   const double f0 = iF.Eval(iU, iV);
@@ -72,6 +105,9 @@ inline bool IsLocalMinimum(const XelMathFunctionXY& iF, const double iU, const d
     directions[k][1] = wv > 0.0 ? sign * iAlong[1] / (reach * wv) : 0.0;
   }
   bool lower = false;
+  // Per direction: whether f rose beyond the noise at some step, and the least change seen.
+  bool decided[10] = {false, false, false, false, false, false, false, false, false, false};
+  double fall[10] = {0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0};
   const auto seen = [&](const double u, const double v, const double f) {
     if (!(f < f0 - iNoise))
       return false;
@@ -105,6 +141,8 @@ inline bool IsLocalMinimum(const XelMathFunctionXY& iF, const double iU, const d
       if (seen(u, v, f))
         return false;
       rising = rising && f > f0 + iNoise;
+      decided[k] = decided[k] || f > f0 + iNoise;
+      fall[k] = std::fmin(fall[k], f - f0);
     }
     // Between a direction without a value and one with a value runs the edge of the region
     // where f is defined: the last point with a value at this step (bisection of the angle)
@@ -136,7 +174,14 @@ inline bool IsLocalMinimum(const XelMathFunctionXY& iF, const double iU, const d
     if (rising && !lower)
       return true;
   }
-  return !lower; // (flat within the noise at every step: a degenerate minimum)
+  if (lower)
+    return false;
+  // Flat within the noise at every step: a degenerate minimum, unless f falls at its own
+  // scale along a direction where it never rose.
+  for (int k = 0; k < count; ++k)
+    if (!decided[k] && fall[k] < -iRelativeEps * std::fabs(f0))
+      return false;
+  return true;
 }
 
 } // namespace XelMathLocalMinimumXY

@@ -63,6 +63,9 @@ const double ParallelRatio = 1e-10;
 const double ReachFactor = 1.0;
 /// Eigenvalues of the Hessian within this ratio of the largest one count as zero.
 const double CurvatureRatio = 1e-8;
+/// A Hessian shows a minimum only when it changes f by more than the precision of the values
+/// over this part of the rectangle.
+const double CurvatureReach = 1e-2;
 /// An inward slope whose change across the rectangle is within this ratio of the values is
 /// flat (the values around decide).
 const double InwardSlopeRatio = 1e-9;
@@ -1384,7 +1387,7 @@ bool XelMathMinimizeXY::IsLocalMinimum(const double iU, const double iV,
   return std::isfinite(f0) &&
          XelMathLocalMinimumXY::IsLocalMinimum(*_function, iU, iV, iDomain,
                                                _relativeEps * (_scale * _scale + std::fabs(f0)),
-                                               iAlong);
+                                               _relativeEps, iAlong);
 }
 
 bool XelMathMinimizeXY::RisesInwards(const double iU, const double iV,
@@ -1481,6 +1484,14 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
       double low = 0.0, high = 0.0;
       XelMathLocalMinimumXY::FlattestDirection(h[0], h[1], h[2], flattest, low, high);
       inconclusive = !(low > CurvatureRatio * std::fmax(std::fabs(low), std::fabs(high)));
+      // Differences of values far below their precision give any Hessian (at -1e-323 on a
+      // tail of -exp(-3000 (u^2 + v^2)), a positive definite one of 1e-316).
+      const double wu = iDomain.GetX().high - iDomain.GetX().low;
+      const double wv = iDomain.GetY().high - iDomain.GetY().low;
+      const double curving = std::fabs(h[0]) * wu * wu + 2.0 * std::fabs(h[1]) * wu * wv +
+                             std::fabs(h[2]) * wv * wv;
+      inconclusive = inconclusive || !(CurvatureReach * CurvatureReach * curving >
+                                       _relativeEps * (_scale * _scale + std::fabs(f)));
     }
     // A descent may end on the border where f still falls into the rectangle (held there by
     // a projected step): the test of the edge minima.
@@ -1490,9 +1501,13 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
            IsLocalMinimum(iU, iV, iDomain, inconclusive ? flattest : nullptr);
   };
   // Another end of a descent in the same basin (no ridge between them, up to the precision
-  // of the values) is the same minimum reached with the precision of the descents.
+  // of the values) is the same minimum reached with the precision of the descents. That
+  // precision may be the rounding of terms much larger than the values (the expanded form of
+  // a steep valley): twice the larger spread of the values around the two points, measured
+  // when the ridge test fails.
   double q[2];
   bool known = false;
+  double spread = -1.0;
   for (long k = 0; k < ioMinima.GetNumberOfPoints(); ++k) {
     ioMinima.GetPoint(k, q);
     if (std::fabs(q[0] - iU) > _cellU || std::fabs(q[1] - iV) > _cellV)
@@ -1504,9 +1519,17 @@ int XelMathMinimizeXY::OfferCandidate(const double iU, const double iV,
     const double fq = ValueAt(*_function, q[0], q[1]);
     const double top = std::fmax(f, fq);
     const double mid = ValueAt(*_function, 0.5 * (q[0] + iU), 0.5 * (q[1] + iV));
-    if (mid > top + std::fmax(_relativeEps * (_scale * _scale + std::fabs(top)),
-                              Rounding * std::fabs(top)))
-      continue;
+    const double slack =
+        std::fmax(_relativeEps * (_scale * _scale + std::fabs(top)), Rounding * std::fabs(top));
+    if (mid > top + slack) {
+      if (spread < 0.0)
+        spread = XelMathLocalMinimumXY::ValueSpread(*_function, iU, iV, iDomain);
+      const double rounding =
+          2.0 * std::fmax(spread, XelMathLocalMinimumXY::ValueSpread(*_function, q[0], q[1],
+                                                                      iDomain));
+      if (mid > top + slack + rounding)
+        continue;
+    }
     if (!(f < fq) || !isMinimum())
       return 0;
     // The lower end of the two stands for the minimum.
