@@ -14,6 +14,7 @@
 #include "XelMathConstants.h"
 #include "XelMathFunctionXY.h"
 #include "XelMathInterval2D.h"
+#include "XelMathPolynomXY.h"
 #include "XelMathSetOfPointsND.h"
 #include "XelMathSolveNewtonXY.h"
 #include "XelMathSystemXYc.h"
@@ -211,6 +212,22 @@ TEST(SystemXYCoreSolve, CurveOfSolutionsStops) {
   EXPECT_EQ(status, 10);
   ASSERT_EQ(found.size(), 1u);
   EXPECT_NEAR(std::hypot(found[0].first, found[0].second), 1.0, 1e-9);
+  // A cubic curve and itself shifted by 1/2: both vanish on x = y + 1/2, first met at (1/2, 0),
+  // where F's gradient is rounding (the cubic's flat inflection): G's curve is followed.
+  const double a[4] = {0, 3, -6, 4}, b[4] = {0, 4.5, -10.5, 7};
+  const double as[4] = {0.5, 0, 0, 4}, bs[4] = {0.5, -0.75, 0, 7}; // a(y + 1/2), b(y + 1/2)
+  double f[16] = {}, g[16] = {};                                   // x^i y^j at 4 i + j
+  for (int i = 0; i < 4; ++i) {
+    f[4 * i] += a[i], f[i] -= as[i];
+    g[4 * i] += b[i], g[i] -= bs[i];
+  }
+  const XelMathPolynomXY F(3, 3, f), G(3, 3, g);
+  XelMathSystemXYc arc(&F, &G, DefaultTol());
+  XelMathSetOfPointsND out(2);
+  EXPECT_EQ(arc.Solve(XelMathInterval2D(0, 1, 0, 1), out), 10);
+  const std::vector<Pt> shared = PairsOf(out);
+  ASSERT_EQ(shared.size(), 1u);
+  EXPECT_NEAR(shared[0].first - shared[0].second, 0.5, 1e-9);
 }
 
 TEST(SystemXYCoreSolve, EmptyDomainAndWrongSetDimension) {

@@ -2711,7 +2711,7 @@ double XelMathSystemXY::SolveOnLine(const int iObjective, const double iSign, co
 }
 
 int XelMathSystemXY::TryMarching(const double x, const double y) {
-  // The zero curve of F is followed (of G when F's gradient vanishes at the point) with a
+  // The zero curve of F or G is followed (the one of larger gradient) with a
   // predictor along the tangent and a corrector back onto the curve along the gradient; the
   // other function must vanish on its own scale at every step. When neither gradient is
   // usable, a ring of points around the solution is tested instead (a region of solutions).
@@ -2744,7 +2744,9 @@ int XelMathSystemXY::TryMarching(const double x, const double y) {
     }
     return 1;
   }
-  const int follow = nf > 0.0 ? 0 : 1, other = 1 - follow;
+  // The curve with the larger gradient is followed: one whose gradient is rounding (F of a
+  // cubic at its flat inflection, 3e-29) points nowhere.
+  const int follow = nf >= ng ? 0 : 1, other = 1 - follow;
   // Steps checked inside the domain: a point from which every way leaves the domain at once (a
   // solution at a corner) shows no curve.
   long checked = 0;
